@@ -1,0 +1,53 @@
+# Sources are picked up by folder so that adding a unit needs no edit here.
+# A subsystem library is only made once its folder holds sources.
+
+function(kc_library NAME DIR)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${DIR}/*.cpp)
+  if(NOT _src)
+    add_library(${NAME} INTERFACE)
+    target_link_libraries(${NAME} INTERFACE ${ARG_DEPS})
+    target_include_directories(${NAME} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    return()
+  endif()
+  add_library(${NAME} STATIC ${_src})
+  target_include_directories(${NAME} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${NAME} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# One test program per file under tests/<DIR>: a file that does not build
+# then only stops its own program.
+function(kc_tests DIR)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${DIR}/*Test.cpp)
+  file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${DIR}/support/*.cpp)
+  string(REPLACE "/" "_" _prefix ${DIR})
+  foreach(_t ${_tests})
+    get_filename_component(_n ${_t} NAME_WE)
+    set(_exe test_${_prefix}_${_n})
+    add_executable(${_exe} ${_t} ${_support})
+    target_link_libraries(${_exe} PRIVATE ${ARG_LIBS} kc_testsupport GTest::gtest GTest::gmock)
+    target_include_directories(${_exe} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    add_test(NAME ${_prefix}/${_n} COMMAND ${_exe})
+    set_tests_properties(${_prefix}/${_n} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KAVET_CODEPAGE=1252;FONTCONFIG_FILE=${KC_TEST_FONTCONFIG};KC_SOURCE_DIR=${CMAKE_SOURCE_DIR};KC_BINARY_DIR=${CMAKE_BINARY_DIR}"
+      TIMEOUT 300)
+  endforeach()
+  # Shell tests (cross-checks against other programs) run from the build tree.
+  file(GLOB _scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${DIR}/*Test.sh)
+  foreach(_s ${_scripts})
+    get_filename_component(_n ${_s} NAME_WE)
+    add_test(NAME ${_prefix}/${_n} COMMAND bash ${_s})
+    set_tests_properties(${_prefix}/${_n} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KAVET_CODEPAGE=1252;FONTCONFIG_FILE=${KC_TEST_FONTCONFIG};KC_SOURCE_DIR=${CMAKE_SOURCE_DIR};KC_BINARY_DIR=${CMAKE_BINARY_DIR}"
+      TIMEOUT 900)
+  endforeach()
+endfunction()
+
+# fuzz/<name>.cpp -> fuzz_<name>
+function(kc_fuzzer NAME)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(fuzz_${NAME} ${CMAKE_SOURCE_DIR}/fuzz/${NAME}.cpp)
+  target_link_libraries(fuzz_${NAME} PRIVATE ${ARG_LIBS})
+  target_link_options(fuzz_${NAME} PRIVATE -fsanitize=fuzzer)
+endfunction()

@@ -1,0 +1,1 @@
+# kc_fuzzer(<name> LIBS <libraries>), one line per target.

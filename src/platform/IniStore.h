@@ -1,0 +1,69 @@
+#pragma once
+// Our own small ini store: the stand-in for both ini files and the per-user
+// registry key of the program.
+//
+// File format: "[Section]" lines and "Ident=Value" lines, in the order they
+// were first written. Sections and idents match case-insensitively (ASCII),
+// as registry keys and value names do. Values are 8-bit strings kept byte for
+// byte; bytes that would break the line format are escaped when written:
+//   "\\" -> "\\\\", CR -> "\\r", LF -> "\\n", NUL -> "\\0", and a value whose
+//   first or last byte is a blank or tab, or that starts with a quote, is
+//   written between double quotes. "=" ";" "[" in values need no escape
+//   because only the first "=" of a line splits ident from value and comments
+//   are only recognised at the start of a line.
+// Reading is tolerant: a missing or unreadable file reads as empty and a
+// damaged line is skipped.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kc {
+
+class IniStore {
+public:
+  // One instance per canonical path at a time in the process: opening a path
+  // that is already open returns the same instance.
+  static std::shared_ptr<IniStore> open(const std::string &path);
+  ~IniStore(); // flushes pending changes
+
+  IniStore(const IniStore &) = delete;
+  IniStore &operator=(const IniStore &) = delete;
+
+  const std::string &path() const;
+
+  std::string readString(std::string_view section, std::string_view ident,
+                         std::string_view def = {}) const;
+  // A value that is not a whole decimal (or "0x"/"$" hex) 32-bit number reads as def.
+  int readInteger(std::string_view section, std::string_view ident, int def = 0) const;
+  // Booleans are stored "0"/"1" and read as integer not 0.
+  bool readBool(std::string_view section, std::string_view ident, bool def = false) const;
+
+  void writeString(std::string_view section, std::string_view ident, std::string_view value);
+  void writeInteger(std::string_view section, std::string_view ident, int value);
+  void writeBool(std::string_view section, std::string_view ident, bool value);
+
+  bool sectionExists(std::string_view section) const;
+  bool valueExists(std::string_view section, std::string_view ident) const;
+  std::vector<std::string> sections() const;
+  std::vector<std::string> idents(std::string_view section) const;
+  // (ident, value) pairs of a section in file order.
+  std::vector<std::pair<std::string, std::string>> values(std::string_view section) const;
+
+  void eraseSection(std::string_view section);
+  void deleteKey(std::string_view section, std::string_view ident);
+  void clear();
+
+  // Writes the file atomically (temp file + rename) when anything changed.
+  // Returns false when the file could not be written; the data stays in memory.
+  bool flush();
+  // Drops unsaved changes and reads the file again.
+  void reload();
+
+private:
+  explicit IniStore(std::string path);
+  struct Impl;
+  std::unique_ptr<Impl> d;
+};
+
+} // namespace kc
