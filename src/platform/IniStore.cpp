@@ -1,0 +1,512 @@
+#include "platform/IniStore.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kc {
+
+namespace {
+
+// A settings file larger than this is not ours; reading it would only waste
+// memory, so it reads as empty.
+constexpr std::uintmax_t kMaxFileSize = 256u * 1024u * 1024u;
+
+std::string lowered(std::string_view s) {
+  std::string r(s);
+  for (char &c : r)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return r;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Escapes shared by values, idents and section names.
+void appendEscaped(std::string &out, std::string_view s, bool ident) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    switch (c) {
+    case '\\': out += "\\\\"; break;
+    case '\r': out += "\\r"; break;
+    case '\n': out += "\\n"; break;
+    case '\0': out += "\\0"; break;
+    case '=':
+      if (ident) out += "\\=";
+      else out += c;
+      break;
+    case ';':
+    case '[':
+      if (ident && i == 0) out += '\\';
+      out += c;
+      break;
+    default: out += c;
+    }
+  }
+}
+
+std::string unescaped(std::string_view s) {
+  std::string r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c != '\\' || i + 1 == s.size()) {
+      r += c;
+      continue;
+    }
+    char n = s[++i];
+    switch (n) {
+    case '\\': r += '\\'; break;
+    case 'r': r += '\r'; break;
+    case 'n': r += '\n'; break;
+    case '0': r += '\0'; break;
+    case '=':
+    case ';':
+    case '[': r += n; break;
+    default: // not one of ours: keep it as it stands
+      r += '\\';
+      r += n;
+    }
+  }
+  return r;
+}
+
+std::string encodedValue(std::string_view v) {
+  std::string out;
+  out.reserve(v.size() + 2);
+  bool quote = !v.empty() && (isBlank(v.front()) || isBlank(v.back()) || v.front() == '"');
+  if (quote) out += '"';
+  appendEscaped(out, v, false);
+  if (quote) out += '"';
+  return out;
+}
+
+std::string decodedValue(std::string_view raw) {
+  std::string_view v = trimmed(raw);
+  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+  return unescaped(v);
+}
+
+// Position of the first "=" that is not escaped.
+size_t identEnd(std::string_view line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\') ++i;
+    else if (line[i] == '=') return i;
+  }
+  return std::string_view::npos;
+}
+
+struct Entry {
+  std::string ident;
+  std::string value;
+};
+
+struct Section {
+  std::string name;
+  std::vector<Entry> entries;
+  std::unordered_map<std::string, size_t> index; // lowered ident -> entries
+
+  void reindex() {
+    index.clear();
+    for (size_t i = 0; i < entries.size(); ++i) index.emplace(lowered(entries[i].ident), i);
+  }
+  const Entry *find(std::string_view ident) const {
+    auto it = index.find(lowered(ident));
+    return it == index.end() ? nullptr : &entries[it->second];
+  }
+  Entry *find(std::string_view ident) {
+    auto it = index.find(lowered(ident));
+    return it == index.end() ? nullptr : &entries[it->second];
+  }
+};
+
+// Weak registry of the open stores. It is never freed so that stores held by
+// static objects can still close at process exit.
+struct Registry {
+  std::mutex mutex;
+  std::condition_variable closed;
+  std::map<std::string, std::pair<std::weak_ptr<IniStore>, IniStore *>> open;
+};
+
+Registry &registry() {
+  static Registry *r = new Registry;
+  return *r;
+}
+
+std::string canonicalPath(const std::string &path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  if (ec) return path;
+  // A link to a file not written yet still names that file.
+  for (int hops = 0; hops < 8 && std::filesystem::is_symlink(p, ec); ++hops) {
+    std::filesystem::path target = std::filesystem::read_symlink(p, ec);
+    if (ec) break;
+    p = target.is_absolute() ? target : p.parent_path() / target;
+  }
+  std::filesystem::path c = std::filesystem::weakly_canonical(p, ec);
+  if (ec) return p.lexically_normal().string();
+  return c.string();
+}
+
+bool writeAll(int fd, const std::string &data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+} // namespace
+
+struct IniStore::Impl {
+  std::string path;
+  mutable std::mutex mutex;
+  std::vector<Section> sections;
+  std::unordered_map<std::string, size_t> index; // lowered name -> sections
+  bool dirty = false;
+
+  void reindex() {
+    index.clear();
+    for (size_t i = 0; i < sections.size(); ++i) index.emplace(lowered(sections[i].name), i);
+  }
+  const Section *find(std::string_view name) const {
+    auto it = index.find(lowered(name));
+    return it == index.end() ? nullptr : &sections[it->second];
+  }
+  Section *find(std::string_view name) {
+    auto it = index.find(lowered(name));
+    return it == index.end() ? nullptr : &sections[it->second];
+  }
+  Section &obtain(std::string_view name) {
+    if (Section *s = find(name)) return *s;
+    sections.push_back(Section{std::string(name), {}, {}});
+    index.emplace(lowered(name), sections.size() - 1);
+    return sections.back();
+  }
+
+  void load();
+  std::string text() const;
+  bool save();
+};
+
+void IniStore::Impl::load() {
+  sections.clear();
+  index.clear();
+  dirty = false;
+  if (path.empty()) return;
+  std::error_code ec;
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxFileSize) return;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  std::string data(static_cast<size_t>(size), '\0');
+  in.read(data.data(), static_cast<std::streamsize>(data.size()));
+  data.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+
+  std::string_view all(data);
+  if (all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
+  Section *current = nullptr;
+  while (!all.empty()) {
+    size_t nl = all.find('\n');
+    std::string_view line = all.substr(0, nl);
+    all.remove_prefix(nl == std::string_view::npos ? all.size() : nl + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = trimmed(line);
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      size_t close = line.rfind(']');
+      std::string name;
+      if (close != std::string_view::npos) name = unescaped(trimmed(line.substr(1, close - 1)));
+      // The idents under a damaged header belong to no known section; they
+      // must not be filed under the section before it.
+      current = (close == std::string_view::npos || name.empty()) ? nullptr : &obtain(name);
+      continue;
+    }
+    size_t eq = identEnd(line);
+    if (!current || eq == std::string_view::npos) continue;
+    std::string ident = unescaped(trimmed(line.substr(0, eq)));
+    if (ident.empty() || current->find(ident)) continue; // the first one wins
+    current->entries.push_back(Entry{ident, decodedValue(line.substr(eq + 1))});
+    current->index.emplace(lowered(ident), current->entries.size() - 1);
+  }
+}
+
+std::string IniStore::Impl::text() const {
+  std::string out;
+  for (const Section &s : sections) {
+    if (!out.empty()) out += '\n';
+    out += '[';
+    appendEscaped(out, s.name, false);
+    out += "]\n";
+    for (const Entry &e : s.entries) {
+      appendEscaped(out, e.ident, true);
+      out += '=';
+      out += encodedValue(e.value);
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+bool IniStore::Impl::save() {
+  if (path.empty()) return false;
+  namespace fs = std::filesystem;
+  fs::path target(path);
+  fs::path dir = target.parent_path();
+  std::error_code ec;
+  if (!dir.empty()) fs::create_directories(dir, ec);
+
+  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) return false;
+  std::string tmp(name.data());
+
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+
+  bool ok = writeAll(fd, text()) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  // Make the rename itself durable.
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+std::shared_ptr<IniStore> IniStore::open(const std::string &path) {
+  if (path.empty()) return std::shared_ptr<IniStore>(new IniStore(std::string()));
+  std::string key = canonicalPath(path);
+  Registry &reg = registry();
+  std::unique_lock lock(reg.mutex);
+  for (;;) {
+    auto it = reg.open.find(key);
+    if (it == reg.open.end()) break;
+    if (auto live = it->second.first.lock()) return live;
+    // The last handle is being closed and may still be writing the file:
+    // wait for it, then read what it wrote.
+    reg.closed.wait(lock);
+  }
+  IniStore *raw = new IniStore(key);
+  std::shared_ptr<IniStore> store(raw, [](IniStore *s) {
+    Registry &r = registry();
+    std::lock_guard g(r.mutex);
+    delete s; // flushes
+    for (auto it = r.open.begin(); it != r.open.end(); ++it)
+      if (it->second.second == s) {
+        r.open.erase(it);
+        break;
+      }
+    r.closed.notify_all();
+  });
+  reg.open[key] = {store, raw};
+  return store;
+}
+
+IniStore::IniStore(std::string path) : d(std::make_unique<Impl>()) {
+  d->path = std::move(path);
+  d->load();
+}
+
+IniStore::~IniStore() {
+  std::lock_guard g(d->mutex);
+  if (d->dirty && !d->path.empty()) d->save();
+}
+
+const std::string &IniStore::path() const { return d->path; }
+
+std::string IniStore::readString(std::string_view section, std::string_view ident,
+                                 std::string_view def) const {
+  std::lock_guard g(d->mutex);
+  if (const Section *s = d->find(section))
+    if (const Entry *e = s->find(ident)) return e->value;
+  return std::string(def);
+}
+
+namespace {
+
+// Whole 32-bit numbers: decimal with an optional sign, or hex after "0x" or
+// "$" (up to eight digits, taken as the 32-bit pattern). Anything else fails.
+bool parseInteger(std::string_view s, int &out) {
+  s = trimmed(s);
+  if (s.empty()) return false;
+  std::string_view hex;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) hex = s.substr(2);
+  else if (s.size() > 1 && s[0] == '$') hex = s.substr(1);
+  if (!hex.empty()) {
+    size_t first = hex.find_first_not_of('0');
+    hex = first == std::string_view::npos ? hex.substr(hex.size() - 1) : hex.substr(first);
+    if (hex.size() > 8) return false;
+    uint32_t v = 0;
+    for (char c : hex) {
+      int digit;
+      if (c >= '0' && c <= '9') digit = c - '0';
+      else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+      else return false;
+      v = (v << 4) | static_cast<uint32_t>(digit);
+    }
+    out = static_cast<int>(v);
+    return true;
+  }
+  bool negative = false;
+  if (s[0] == '-' || s[0] == '+') {
+    negative = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty()) return false;
+  int64_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+    if (v > 2147483648LL) return false;
+  }
+  if (negative) v = -v;
+  if (v > 2147483647LL) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+} // namespace
+
+int IniStore::readInteger(std::string_view section, std::string_view ident, int def) const {
+  std::lock_guard g(d->mutex);
+  const Section *s = d->find(section);
+  const Entry *e = s ? s->find(ident) : nullptr;
+  int v;
+  if (e && parseInteger(e->value, v)) return v;
+  return def;
+}
+
+bool IniStore::readBool(std::string_view section, std::string_view ident, bool def) const {
+  return readInteger(section, ident, def ? 1 : 0) != 0;
+}
+
+void IniStore::writeString(std::string_view section, std::string_view ident,
+                           std::string_view value) {
+  if (section.empty() || ident.empty()) return; // could not be written back
+  std::lock_guard g(d->mutex);
+  Section &s = d->obtain(section);
+  if (Entry *e = s.find(ident)) {
+    if (e->value == value) return;
+    e->value = std::string(value);
+  } else {
+    s.entries.push_back(Entry{std::string(ident), std::string(value)});
+    s.index.emplace(lowered(ident), s.entries.size() - 1);
+  }
+  d->dirty = true;
+}
+
+void IniStore::writeInteger(std::string_view section, std::string_view ident, int value) {
+  writeString(section, ident, std::to_string(value));
+}
+
+void IniStore::writeBool(std::string_view section, std::string_view ident, bool value) {
+  writeString(section, ident, value ? "1" : "0");
+}
+
+bool IniStore::sectionExists(std::string_view section) const {
+  std::lock_guard g(d->mutex);
+  return d->find(section) != nullptr;
+}
+
+bool IniStore::valueExists(std::string_view section, std::string_view ident) const {
+  std::lock_guard g(d->mutex);
+  const Section *s = d->find(section);
+  return s && s->find(ident);
+}
+
+std::vector<std::string> IniStore::sections() const {
+  std::lock_guard g(d->mutex);
+  std::vector<std::string> r;
+  r.reserve(d->sections.size());
+  for (const Section &s : d->sections) r.push_back(s.name);
+  return r;
+}
+
+std::vector<std::string> IniStore::idents(std::string_view section) const {
+  std::lock_guard g(d->mutex);
+  std::vector<std::string> r;
+  if (const Section *s = d->find(section))
+    for (const Entry &e : s->entries) r.push_back(e.ident);
+  return r;
+}
+
+std::vector<std::pair<std::string, std::string>> IniStore::values(std::string_view section) const {
+  std::lock_guard g(d->mutex);
+  std::vector<std::pair<std::string, std::string>> r;
+  if (const Section *s = d->find(section))
+    for (const Entry &e : s->entries) r.emplace_back(e.ident, e.value);
+  return r;
+}
+
+void IniStore::eraseSection(std::string_view section) {
+  std::lock_guard g(d->mutex);
+  auto it = d->index.find(lowered(section));
+  if (it == d->index.end()) return;
+  d->sections.erase(d->sections.begin() + static_cast<std::ptrdiff_t>(it->second));
+  d->reindex();
+  d->dirty = true;
+}
+
+void IniStore::deleteKey(std::string_view section, std::string_view ident) {
+  std::lock_guard g(d->mutex);
+  Section *s = d->find(section);
+  if (!s) return;
+  auto it = s->index.find(lowered(ident));
+  if (it == s->index.end()) return;
+  s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(it->second));
+  s->reindex();
+  d->dirty = true;
+}
+
+void IniStore::clear() {
+  std::lock_guard g(d->mutex);
+  if (d->sections.empty()) return;
+  d->sections.clear();
+  d->index.clear();
+  d->dirty = true;
+}
+
+bool IniStore::flush() {
+  std::lock_guard g(d->mutex);
+  if (!d->dirty) return true;
+  if (!d->save()) return false;
+  d->dirty = false;
+  return true;
+}
+
+void IniStore::reload() {
+  std::lock_guard g(d->mutex);
+  d->load();
+}
+
+} // namespace kc
