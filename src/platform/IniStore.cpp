@@ -225,7 +225,10 @@ void IniStore::Impl::load() {
 
   std::string_view all(data);
   if (all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
+  // Values before the first header belong to the unnamed section (the key
+  // itself, in registry terms).
   Section *current = nullptr;
+  bool unnamed = true;
   while (!all.empty()) {
     size_t nl = all.find('\n');
     std::string_view line = all.substr(0, nl);
@@ -240,10 +243,13 @@ void IniStore::Impl::load() {
       // The idents under a damaged header belong to no known section; they
       // must not be filed under the section before it.
       current = (close == std::string_view::npos || name.empty()) ? nullptr : &obtain(name);
+      unnamed = false;
       continue;
     }
     size_t eq = identEnd(line);
-    if (!current || eq == std::string_view::npos) continue;
+    if (eq == std::string_view::npos) continue;
+    if (unnamed && !current) current = &obtain("");
+    if (!current) continue;
     std::string ident = unescaped(trimmed(line.substr(0, eq)));
     if (ident.empty() || current->find(ident)) continue; // the first one wins
     current->entries.push_back(Entry{ident, decodedValue(line.substr(eq + 1))});
@@ -253,17 +259,22 @@ void IniStore::Impl::load() {
 
 std::string IniStore::Impl::text() const {
   std::string out;
-  for (const Section &s : sections) {
-    if (!out.empty()) out += '\n';
-    out += '[';
-    appendEscaped(out, s.name, false);
-    out += "]\n";
+  auto put = [&out](const Section &s) {
     for (const Entry &e : s.entries) {
       appendEscaped(out, e.ident, true);
       out += '=';
       out += encodedValue(e.value);
       out += '\n';
     }
+  };
+  if (const Section *top = find("")) put(*top);
+  for (const Section &s : sections) {
+    if (s.name.empty()) continue;
+    if (!out.empty()) out += '\n';
+    out += '[';
+    appendEscaped(out, s.name, false);
+    out += "]\n";
+    put(s);
   }
   return out;
 }
@@ -412,7 +423,7 @@ bool IniStore::readBool(std::string_view section, std::string_view ident, bool d
 
 void IniStore::writeString(std::string_view section, std::string_view ident,
                            std::string_view value) {
-  if (section.empty() || ident.empty()) return; // could not be written back
+  if (ident.empty()) return; // could not be read back
   std::lock_guard g(d->mutex);
   Section &s = d->obtain(section);
   if (Entry *e = s.find(ident)) {
@@ -448,7 +459,8 @@ std::vector<std::string> IniStore::sections() const {
   std::lock_guard g(d->mutex);
   std::vector<std::string> r;
   r.reserve(d->sections.size());
-  for (const Section &s : d->sections) r.push_back(s.name);
+  for (const Section &s : d->sections)
+    if (!s.name.empty()) r.push_back(s.name);
   return r;
 }
 

@@ -11,6 +11,11 @@
 //   written between double quotes. "=" ";" "[" in values need no escape
 //   because only the first "=" of a line splits ident from value and comments
 //   are only recognised at the start of a line.
+// Values of the unnamed section "" (the key itself, in registry terms) stand
+// before the first section line; sections() does not list it. Idents and
+// section names take the same escapes as values, and an ident also escapes
+// "=" and a leading ";" or "[" with a backslash; blanks around them are not
+// kept.
 // Reading is tolerant: a missing or unreadable file reads as empty and a
 // damaged line is skipped.
 #include <memory>

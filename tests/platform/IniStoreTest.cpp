@@ -157,6 +157,9 @@ TEST_F(IniStoreTest, DamagedLinesAreSkipped) {
   EXPECT_EQ(ini->readString("Next", "y"), "\"open quote");
   EXPECT_EQ(ini->readString("Next", "z"), "bad \\q escape");
   EXPECT_EQ(ini->readString("Next", "tail"), "no newline at end");
+  EXPECT_EQ(ini->readString("", "orphan"), "before any section");
+  EXPECT_FALSE(ini->valueExists("Good", "lost"));
+  EXPECT_FALSE(ini->valueExists("Good", "lost2"));
 }
 
 TEST_F(IniStoreTest, MissingOrUnreadableFileReadsAsEmpty) {
@@ -319,14 +322,19 @@ TEST_F(IniStoreTest, EraseClearAndReload) {
   EXPECT_EQ(slurp(path), "");
 }
 
-TEST_F(IniStoreTest, EmptyNamesAreNotWritten) {
-  const std::string path = file("empty.ini");
+TEST_F(IniStoreTest, UnnamedSectionIsWrittenFirstWithoutHeader) {
+  const std::string path = file("unnamed.ini");
+  {
+    auto ini = IniStore::open(path);
+    ini->writeString("S", "a", "1");
+    ini->writeInteger("", "HeightNewMessagePanel", 120);
+    ini->writeString("S", "", "no ident is not written");
+  }
+  EXPECT_EQ(slurp(path), "HeightNewMessagePanel=120\n\n[S]\na=1\n");
   auto ini = IniStore::open(path);
-  ini->writeString("", "i", "v");
-  ini->writeString("S", "", "v");
-  EXPECT_TRUE(ini->sections().empty());
-  EXPECT_TRUE(ini->flush());
-  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(ini->readInteger("", "heightnewmessagepanel"), 120);
+  EXPECT_EQ(ini->sections(), std::vector<std::string>{"S"});
+  EXPECT_TRUE(ini->sectionExists(""));
 }
 
 } // namespace
