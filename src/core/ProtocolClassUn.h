@@ -1,0 +1,124 @@
+#pragma once
+// The local user's identity and stored profile, and the record the user
+// list keeps for every known user.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kc {
+
+// One known user. Record 0 of the user list is the local user.
+struct RUserID {
+  std::string ALIAS;
+  std::int32_t GroupTag = 0;      // Tag of the user-list group box he sits in
+  std::uint8_t Deactivated = 0;   // switched off locally: his broadcasts are ignored
+  std::int32_t IMAGEINDEX = 0;    // picture 11..24, -1 none
+  std::string IP;
+  std::string MAC;
+  std::string ID;
+  std::string ICQ;
+  std::string NAME;
+  std::string NAME2;
+  std::string EMAIL;
+  std::int32_t COLOR = 0;
+  std::string STREET, TOWN, HOUSE, FIELD;
+  std::string WSTREET, WTOWN, WHOUSE, WFIELD, WNAME, WDEPARTMENT, WTYPEWORK, WPOST;
+  std::uint8_t SEX = 0;           // 0 unknown, 1 man, 2 woman
+  std::uint8_t OLD = 0;           // age
+  std::string Interest;
+  std::uint8_t Active = 0;        // present on the network
+  std::int32_t TextStyle = 0;     // his text style in the shared style sheet
+
+  bool operator==(const RUserID &) const = default;
+};
+
+inline constexpr std::string_view kProfileSection = "MYPROFILEUSER_";
+
+// A new user or group ID: "{8-4-4-4-12}" in upper-case hexadecimal.
+std::string NewGUIDText();
+
+// Reader of the stored own profile.
+class TMyUserData {
+public:
+  explicit TMyUserData(std::string Key);
+
+  std::string ReadField(std::string_view Ident) const;
+
+  std::string GetAlias() const;
+  // The stored ID; a blank one is replaced by a new ID that is stored first.
+  std::string GetID() const;
+  std::int32_t GetImageIndex() const; // -1 when absent, blank or not a number
+  std::int32_t GetColor() const;      // 0 likewise
+  std::int32_t GetSex() const;
+  std::int32_t GetOld() const;
+  std::string GetMAC() const;
+  std::string GetICQ() const;
+  std::string GetName() const;
+  std::string GetName2() const;
+  std::string GetEMail() const;
+  std::string GetInterest() const;
+  std::string GetStreet() const;
+  std::string GetTown() const;
+  std::string GetHouse() const;
+  std::string GetHomeField() const;
+  std::string GetWStreet() const;
+  std::string GetWTown() const;
+  std::string GetWHouse() const;
+  std::string GetWField() const;
+  std::string GetWName() const;
+  std::string GetWDepartment() const;
+  std::string GetWTypeWork() const;
+  std::string GetWPost() const;
+
+private:
+  std::int32_t ReadInt(std::string_view Ident, std::int32_t Fallback) const;
+
+  std::string FKey;
+  std::string FSection{kProfileSection};
+};
+
+// Writer of the stored own profile; mirrors each value into the attached
+// record when there is one. Every setter takes the text as typed.
+class TSetUserData {
+public:
+  TSetUserData(RUserID *Record, std::string Key);
+
+  void WriteField(std::string_view Ident, std::string_view Value);
+
+  void SetAlias(std::string_view Value);
+  void SetID(std::string_view Value);
+  void SetImageIndex(std::string_view Value);
+  void SetColor(std::string_view Value);
+  void SetSex(std::string_view Value);
+  void SetOld(std::string_view Value);
+  void SetICQ(std::string_view Value);
+  void SetName(std::string_view Value);
+  void SetName2(std::string_view Value);
+  void SetEMail(std::string_view Value);
+  void SetInterest(std::string_view Value);
+  void SetStreet(std::string_view Value);
+  void SetTown(std::string_view Value);
+  void SetHouse(std::string_view Value);
+  void SetHomeField(std::string_view Value);
+  void SetWStreet(std::string_view Value);
+  void SetWTown(std::string_view Value);
+  void SetWHouse(std::string_view Value);
+  void SetWField(std::string_view Value);
+  void SetWName(std::string_view Value);
+  void SetWDepartment(std::string_view Value);
+  void SetWTypeWork(std::string_view Value);
+  void SetWPost(std::string_view Value);
+
+private:
+  void SetText(std::string_view Ident, std::string RUserID::*Field, std::string_view Value);
+
+  RUserID *FRecord;
+  std::string FKey;
+  std::string FSection{kProfileSection};
+};
+
+// The local user's record as the user list starts it: every profile value,
+// the given IP, present and not deactivated.
+RUserID LoadOwnUserRecord(const std::string &Key, const std::string &IP);
+
+} // namespace kc

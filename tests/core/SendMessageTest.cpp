@@ -1,0 +1,203 @@
+#include "core/ProtocolUn.h"
+#include "core/SendMessageUn.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace kc;
+using namespace std::string_literals;
+
+namespace {
+
+RUserID fullUser() {
+  RUserID u;
+  u.ALIAS = "Bob";
+  u.IMAGEINDEX = 12;
+  u.IP = "198.18.0.2";
+  u.MAC = "";
+  u.ID = "{11111111-2222-3333-4444-555555555555}";
+  u.ICQ = "12345";
+  u.COLOR = 255;
+  u.NAME = "Robert";
+  u.NAME2 = "Smith";
+  u.EMAIL = "bob@example.org";
+  u.STREET = "Main St";
+  u.TOWN = "Town";
+  u.HOUSE = "7";
+  u.FIELD = "Field";
+  u.WSTREET = "Work St";
+  u.WTOWN = "WTown";
+  u.WHOUSE = "9";
+  u.WFIELD = "WField";
+  u.WNAME = "Acme";
+  u.WDEPARTMENT = "R&D";
+  u.WTYPEWORK = "Dev";
+  u.WPOST = "Lead";
+  u.SEX = 1;
+  u.OLD = 200; // an unsigned byte on the wire
+  u.Interest = "Chess";
+  return u;
+}
+
+RUserID bareUser() {
+  RUserID u;
+  u.IMAGEINDEX = -1;
+  u.IP = "198.18.0.3";
+  u.ID = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+  u.COLOR = 0;
+  return u;
+}
+
+TGroupTalkFields talk() {
+  return {"{GGGGGGGG-0000-0000-0000-000000000001}", "{11111111-2222-3333-4444-555555555555}",
+          "198.18.0.2", "", "Bob", "Team"};
+}
+
+TEST(Announce, NewAndUpdateInfoOfAFullProfile) {
+  const std::string tags =
+      "<ALIAS>Bob</ALIAS><IMAGEINDEX>12</IMAGEINDEX><IP>198.18.0.2</IP>"
+      "<ID>{11111111-2222-3333-4444-555555555555}</ID><ICQ>12345</ICQ><COLOR>255</COLOR>"
+      "<NAME>Robert</NAME><NAME2>Smith</NAME2><EMAIL>bob@example.org</EMAIL>"
+      "<STREET>Main St</STREET><TOWN>Town</TOWN><HOUSE>7</HOUSE><FIELD>Field</FIELD>"
+      "<WSTREET>Work St</WSTREET><WTOWN>WTown</WTOWN><WHOUSE>9</WHOUSE><WFIELD>WField</WFIELD>"
+      "<WNAME>Acme</WNAME><WDEPARTMENT>R&D</WDEPARTMENT><WTYPEWORK>Dev</WTYPEWORK>"
+      "<WPOST>Lead</WPOST><SEX>1</SEX><OLD>200</OLD><Interest>Chess</Interest>";
+  EXPECT_EQ(AnnounceMyselfText(fullUser(), true), "NEW!^:^$" + tags);
+  EXPECT_EQ(AnnounceMyselfText(fullUser(), false), "UPDATEINFO!^:^$" + tags);
+}
+
+TEST(Announce, EmptyFieldsAreLeftOutButNumbersAlwaysTravel) {
+  EXPECT_EQ(AnnounceMyselfText(bareUser(), true),
+            "NEW!^:^$<IMAGEINDEX>-1</IMAGEINDEX><IP>198.18.0.3</IP>"
+            "<ID>{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}</ID><COLOR>0</COLOR><SEX>0</SEX><OLD>0</OLD>");
+  EXPECT_EQ(AnnounceDisconnectText(bareUser()),
+            "DISCONNECT!^:^$<IP>198.18.0.3</IP><ID>{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}</ID>"
+            "<COLOR>0</COLOR><IMAGEINDEX>-1</IMAGEINDEX>");
+  RUserID u = fullUser();
+  u.MAC = "00-11";
+  EXPECT_EQ(AnnounceDisconnectText(u),
+            "DISCONNECT!^:^$<ALIAS>Bob</ALIAS><IP>198.18.0.2</IP><MAC>00-11</MAC>"
+            "<ID>{11111111-2222-3333-4444-555555555555}</ID><COLOR>255</COLOR><IMAGEINDEX>12</IMAGEINDEX>");
+}
+
+TEST(MainMessage, HeadOnlyForKindsOneToSeven) {
+  for (int k = 1; k <= 7; ++k) EXPECT_EQ(TMainMessage(k).GetText(), MessageHead(k));
+  for (int k : {0, 8, 9, 11, 200}) EXPECT_EQ(TMainMessage(k).GetText(), "");
+  TMainMessage m(mkNew);
+  m.AppendTag("<X>", "", "</X>");
+  m.AppendTag("<Y>", "v", "</Y>");
+  EXPECT_EQ(m.GetText(), "NEW!^:^$<Y>v</Y>");
+}
+
+TEST(TalkBuilders, MessageToAll) {
+  EXPECT_EQ(BuildMessageToAllText(fullUser(), "Hi\n\rthere"),
+            "MESSAGE!^:^$<ALIAS>Bob</ALIAS><IP>198.18.0.2</IP>"
+            "<ID>{11111111-2222-3333-4444-555555555555}</ID><MAC></MAC><IMAGEINDEX>12</IMAGEINDEX>"
+            "<COLOR>255</COLOR><MESSAGESTR>Hi\n\rthere</MESSAGESTR>");
+  // An empty alias still travels as a pair of tags.
+  EXPECT_EQ(BuildMessageToAllText(bareUser(), ""),
+            "MESSAGE!^:^$<ALIAS></ALIAS><IP>198.18.0.3</IP>"
+            "<ID>{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}</ID><MAC></MAC><IMAGEINDEX>-1</IMAGEINDEX>"
+            "<COLOR>0</COLOR><MESSAGESTR></MESSAGESTR>");
+}
+
+TEST(TalkBuilders, MessageToUserPlainAndAutoReply) {
+  const std::string partner = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+  const std::string head = "MESSAGETOUSER!^:^$<FROMUSERID>" + partner +
+                           "</FROMUSERID><ALIAS>Bob</ALIAS><IP>198.18.0.2</IP>"
+                           "<ID>{11111111-2222-3333-4444-555555555555}</ID><MAC></MAC>"
+                           "<IMAGEINDEX>12</IMAGEINDEX><COLOR>255</COLOR>";
+  EXPECT_EQ(BuildMessageToUserText(fullUser(), partner, false, "x"), head + "<MESSAGESTR>x</MESSAGESTR>");
+  EXPECT_EQ(BuildMessageToUserText(fullUser(), partner, true, "x"),
+            head + "<AVTOMASHINE><MESSAGESTR>x</MESSAGESTR>");
+}
+
+TEST(TalkBuilders, GroupKinds) {
+  const std::string list = "<USERIDSEPARATOR>{OWN}<USERIDSEPARATOR>{M1}<USERIDSEPARATOR>";
+  const std::string group = "<GROUPID>{GGGGGGGG-0000-0000-0000-000000000001}</GROUPID>"
+                            "<AUTORGROUPID>{11111111-2222-3333-4444-555555555555}</AUTORGROUPID>"
+                            "<AUTORGROUPIP>198.18.0.2</AUTORGROUPIP><AUTORGROUPMAC></AUTORGROUPMAC>"
+                            "<AUTORGROUPALIASE>Bob</AUTORGROUPALIASE><GROUPNAME>Team</GROUPNAME>";
+  const std::string sender = "<ALIAS>Bob</ALIAS><IP>198.18.0.2</IP>"
+                             "<ID>{11111111-2222-3333-4444-555555555555}</ID><MAC></MAC>"
+                             "<IMAGEINDEX>12</IMAGEINDEX><COLOR>255</COLOR>";
+  EXPECT_EQ(BuildMessageToGroupText(fullUser(), talk(), list, "body"),
+            "MESSAGETOGROUP!^:^$<FROMUSERID>" + list + "</FROMUSERID>" + group + sender +
+                "<MESSAGESTR>body</MESSAGESTR>");
+  EXPECT_EQ(SendGroupMembersText(fullUser(), talk(), list),
+            "UPDATEINFOTOGROUP_!^:^$<FROMUSERID>" + list + "</FROMUSERID>" + group + sender);
+  EXPECT_EQ(SendGroupTalkClosedText(talk()), "MESSAGETOGROUPDELETE!^:^$" + group);
+}
+
+TEST(TalkBuilders, GroupBoxRenameAndDeleteCarryNoMac) {
+  const std::string tags = "<GROUPID>{G}</GROUPID><AUTORGROUPID>{11111111-2222-3333-4444-555555555555}"
+                           "</AUTORGROUPID><AUTORGROUPIP>198.18.0.2</AUTORGROUPIP>"
+                           "<AUTORGROUPALIASE>Bob</AUTORGROUPALIASE><GROUPNAME>New name</GROUPNAME>";
+  EXPECT_EQ(SendGroupRenameText(fullUser(), "{G}", "New name"), "MESSAGETOGROUPRENAME!^:^$" + tags);
+  EXPECT_EQ(SendGroupDeleteText(fullUser(), "{G}", "New name"), "MESSAGETOGROUPDELETE!^:^$" + tags);
+}
+
+TEST(TalkBuilders, PrivateTalkClosedAndFileTo) {
+  EXPECT_EQ(SendPrivateTalkClosedText(bareUser(), "{P}"),
+            "MESSAGETOPRIVATEDELETE!^:^$<FROMUSERID>{P}</FROMUSERID><ALIAS></ALIAS>"
+            "<IP>198.18.0.3</IP><ID>{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}</ID><MAC></MAC>"
+            "<IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>");
+  EXPECT_EQ(FileToText("2", "a.txt", "{S}", "1.1.1.1", "{C}", "2.2.2.2"),
+            "FILETO!^:^$<NOMBERFILE>2</NOMBERFILE><FILENAME>a.txt</FILENAME><SERVERID>{S}</SERVERID>"
+            "<SERVERIP>1.1.1.1</SERVERIP><CLIENTID>{C}</CLIENTID><CLIENTIP>2.2.2.2</CLIENTIP>");
+}
+
+TEST(MemberList, SkipsTagsOutsideTheUserList) {
+  const std::vector<std::string> ids = {"{OWN}", "{U1}", "{U2}"};
+  auto idOf = [&](std::int32_t i) { return ids.at(static_cast<size_t>(i)); };
+  const std::int32_t tags[] = {2, -1, 3, 1, 2, 100, INT32_MIN};
+  EXPECT_EQ(BuildMemberList("{OWN}", tags, 3, idOf),
+            "<USERIDSEPARATOR>{OWN}"
+            "<USERIDSEPARATOR>{U2}<USERIDSEPARATOR>"
+            "<USERIDSEPARATOR>{U1}<USERIDSEPARATOR>"
+            "<USERIDSEPARATOR>{U2}<USERIDSEPARATOR>");
+  // Without member buttons: no trailing separator.
+  EXPECT_EQ(BuildMemberList("{OWN}", {}, 3, idOf), "<USERIDSEPARATOR>{OWN}");
+}
+
+// What one copy builds the other reads back, byte for byte, also with NUL
+// and high bytes in the values.
+TEST(RoundTrip, BuiltTextsReadBack) {
+  RUserID u = fullUser();
+  u.ALIAS = "B\xf6\0b"s;
+  u.IMAGEINDEX = -1;
+  u.COLOR = -16777201;
+  const std::string body = "\xe9t\xe9\0\n\r{[!BULLET!]}3"s;
+
+  const TDataNewMessage announce(AnnounceMyselfText(u, true));
+  EXPECT_EQ(GetMessageKind(announce.GetText()), mkNew);
+  EXPECT_EQ(announce.GetAlias(), u.ALIAS);
+  EXPECT_EQ(announce.GetImageIndex(), 0);
+  EXPECT_EQ(announce.GetColor(), u.COLOR);
+  EXPECT_EQ(announce.GetOld(), 200);
+  EXPECT_EQ(announce.GetSex(), 1);
+  EXPECT_EQ(announce.GetWDepartment(), "R&D");
+  EXPECT_EQ(announce.GetInterest(), "Chess");
+
+  const TDataNewMessage msg(BuildMessageToGroupText(
+      u, talk(), BuildMemberList(u.ID, std::vector<std::int32_t>{1}, 2, [](std::int32_t) { return "{M}"s; }),
+      body));
+  EXPECT_EQ(GetMessageKind(msg.GetText()), mkMessageToGroup);
+  EXPECT_EQ(msg.GetMessageStr(), body);
+  EXPECT_EQ(msg.GetGroupID(), talk().GroupID);
+  EXPECT_EQ(msg.GetAutorGroupID(), talk().AutorGroupID);
+  std::vector<std::string> members;
+  msg.GetFromUserIDList(members);
+  EXPECT_EQ(members, (std::vector<std::string>{u.ID, "{M}"}));
+  EXPECT_FALSE(msg.HasAutoReplyFlag());
+
+  const TDataNewMessage reply(BuildMessageToUserText(u, "{P}", true, body));
+  EXPECT_EQ(GetMessageKind(reply.GetText()), mkMessageToUser);
+  EXPECT_EQ(reply.GetFromUserID(), "{P}");
+  EXPECT_TRUE(reply.HasAutoReplyFlag());
+  EXPECT_EQ(reply.GetMessageStr(), body);
+}
+
+} // namespace
