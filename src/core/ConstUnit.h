@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ProgramKey.h"
+
 namespace kc {
 
 // The per-user settings key of the program; every store routine takes it.
-inline constexpr std::string_view kProgramKeyText = "Software\\Dornick\\Kavet Chat";
+inline constexpr std::string_view kProgramKeyText = kProgramKey;
 
 // Puts Args into Format: each "%s", in order, is replaced by the next
 // argument as plain text (a "%s" without an argument left becomes empty);

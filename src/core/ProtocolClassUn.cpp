@@ -1,0 +1,181 @@
+#include "core/ProtocolClassUn.h"
+
+#include "core/ConstUnit.h"
+#include "platform/Guid.h"
+#include "platform/ProgramKey.h"
+
+#include <cstdint>
+#include <exception>
+
+namespace kc {
+
+std::string NewGUIDText() { return newGuidString(); }
+
+// TMyUserData
+
+TMyUserData::TMyUserData(std::string Key) : FKey(std::move(Key)) {}
+
+std::string TMyUserData::ReadField(std::string_view Ident) const {
+  try {
+    RegistryIni ini(FKey);
+    return ini.readString(FSection, Ident, "");
+  } catch (const std::exception &) {
+    return {};
+  }
+}
+
+std::int32_t TMyUserData::ReadInt(std::string_view Ident, std::int32_t Fallback) const {
+  std::int32_t v = Fallback;
+  const std::string text = ReadField(Ident);
+  const std::string_view trimmed = TrimText(text);
+  if (trimmed.empty() || !TryStrToInt(trimmed, v)) return Fallback;
+  return v;
+}
+
+std::string TMyUserData::GetID() const {
+  std::string id = ReadField("ID_");
+  if (!TrimText(id).empty()) return id;
+  id = NewGUIDText();
+  TSetUserData(nullptr, FKey).SetID(id);
+  return id;
+}
+
+std::int32_t TMyUserData::GetImageIndex() const { return ReadInt("IMAGEINDEX_", -1); }
+std::int32_t TMyUserData::GetColor() const { return ReadInt("COLOR_", 0); }
+std::int32_t TMyUserData::GetSex() const { return ReadInt("SEX_", 0); }
+std::int32_t TMyUserData::GetOld() const { return ReadInt("OLD_", 0); }
+
+#define KC_PROFILE_GETTER(Fn, Ident)                                                              \
+  std::string TMyUserData::Fn() const { return ReadField(Ident); }
+
+KC_PROFILE_GETTER(GetAlias, "ALIAS_")
+KC_PROFILE_GETTER(GetMAC, "MAC_")
+KC_PROFILE_GETTER(GetICQ, "ICQ_")
+KC_PROFILE_GETTER(GetName, "NAME_")
+KC_PROFILE_GETTER(GetName2, "NAME2_")
+KC_PROFILE_GETTER(GetEMail, "EMAIL_")
+KC_PROFILE_GETTER(GetInterest, "Interest_")
+KC_PROFILE_GETTER(GetStreet, "STREET_")
+KC_PROFILE_GETTER(GetTown, "TOWN_")
+KC_PROFILE_GETTER(GetHouse, "HOUSE_")
+KC_PROFILE_GETTER(GetHomeField, "FIELD_")
+KC_PROFILE_GETTER(GetWStreet, "WSTREET_")
+KC_PROFILE_GETTER(GetWTown, "WTOWN_")
+KC_PROFILE_GETTER(GetWHouse, "WHOUSE_")
+KC_PROFILE_GETTER(GetWField, "WFIELD_")
+KC_PROFILE_GETTER(GetWName, "WNAME_")
+KC_PROFILE_GETTER(GetWDepartment, "WDEPARTMENT_")
+KC_PROFILE_GETTER(GetWTypeWork, "WTYPEWORK_")
+KC_PROFILE_GETTER(GetWPost, "WPOST_")
+
+#undef KC_PROFILE_GETTER
+
+// TSetUserData
+
+TSetUserData::TSetUserData(RUserID *Record, std::string Key) : FRecord(Record), FKey(std::move(Key)) {}
+
+void TSetUserData::WriteField(std::string_view Ident, std::string_view Value) {
+  try {
+    RegistryIni ini(FKey);
+    ini.writeString(FSection, Ident, Value);
+  } catch (const std::exception &) {
+  }
+}
+
+void TSetUserData::SetText(std::string_view Ident, std::string RUserID::*Field, std::string_view Value) {
+  WriteField(Ident, Value);
+  if (FRecord) (FRecord->*Field).assign(Value);
+}
+
+void TSetUserData::SetImageIndex(std::string_view Value) {
+  WriteField("IMAGEINDEX_", Value);
+  std::int32_t v;
+  if (FRecord && TryStrToInt(Value, v)) FRecord->IMAGEINDEX = v;
+}
+
+void TSetUserData::SetColor(std::string_view Value) {
+  WriteField("COLOR_", Value);
+  std::int32_t v;
+  if (FRecord && TryStrToInt(Value, v)) FRecord->COLOR = v;
+}
+
+void TSetUserData::SetSex(std::string_view Value) {
+  WriteField("SEX_", Value);
+  std::int32_t v;
+  if (FRecord && TryStrToInt(Value, v)) FRecord->SEX = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) & 0xFF);
+}
+
+void TSetUserData::SetOld(std::string_view Value) {
+  WriteField("OLD_", Value);
+  std::int32_t v;
+  if (FRecord && TryStrToInt(Value, v)) {
+    // The magnitude is taken in 64 bits: the smallest integer has no 32-bit
+    // absolute value.
+    const std::int64_t magnitude = v < 0 ? -static_cast<std::int64_t>(v) : v;
+    FRecord->OLD = static_cast<std::uint8_t>(magnitude & 0xFF);
+  }
+}
+
+#define KC_PROFILE_SETTER(Fn, Ident, Field)                                                       \
+  void TSetUserData::Fn(std::string_view Value) { SetText(Ident, &RUserID::Field, Value); }
+
+KC_PROFILE_SETTER(SetAlias, "ALIAS_", ALIAS)
+KC_PROFILE_SETTER(SetID, "ID_", ID)
+KC_PROFILE_SETTER(SetICQ, "ICQ_", ICQ)
+KC_PROFILE_SETTER(SetName, "NAME_", NAME)
+KC_PROFILE_SETTER(SetName2, "NAME2_", NAME2)
+KC_PROFILE_SETTER(SetEMail, "EMAIL_", EMAIL)
+KC_PROFILE_SETTER(SetInterest, "Interest_", Interest)
+KC_PROFILE_SETTER(SetStreet, "STREET_", STREET)
+KC_PROFILE_SETTER(SetTown, "TOWN_", TOWN)
+KC_PROFILE_SETTER(SetHouse, "HOUSE_", HOUSE)
+KC_PROFILE_SETTER(SetHomeField, "FIELD_", FIELD)
+KC_PROFILE_SETTER(SetWStreet, "WSTREET_", WSTREET)
+KC_PROFILE_SETTER(SetWTown, "WTOWN_", WTOWN)
+KC_PROFILE_SETTER(SetWHouse, "WHOUSE_", WHOUSE)
+KC_PROFILE_SETTER(SetWField, "WFIELD_", WFIELD)
+KC_PROFILE_SETTER(SetWName, "WNAME_", WNAME)
+KC_PROFILE_SETTER(SetWDepartment, "WDEPARTMENT_", WDEPARTMENT)
+KC_PROFILE_SETTER(SetWTypeWork, "WTYPEWORK_", WTYPEWORK)
+KC_PROFILE_SETTER(SetWPost, "WPOST_", WPOST)
+
+#undef KC_PROFILE_SETTER
+
+RUserID LoadOwnUserRecord(const std::string &Key, const std::string &IP) {
+  const TMyUserData p(Key);
+  RUserID r;
+  r.ALIAS = p.GetAlias();
+  r.GroupTag = 0;
+  r.Deactivated = 0;
+  r.IMAGEINDEX = p.GetImageIndex();
+  r.IP = IP;
+  r.MAC = p.GetMAC();
+  r.ID = p.GetID();
+  r.ICQ = p.GetICQ();
+  r.NAME = p.GetName();
+  r.NAME2 = p.GetName2();
+  r.EMAIL = p.GetEMail();
+  r.COLOR = p.GetColor();
+  r.STREET = p.GetStreet();
+  r.TOWN = p.GetTown();
+  r.HOUSE = p.GetHouse();
+  r.FIELD = p.GetHomeField();
+  r.WSTREET = p.GetWStreet();
+  r.WTOWN = p.GetWTown();
+  r.WHOUSE = p.GetWHouse();
+  r.WFIELD = p.GetWField();
+  r.WNAME = p.GetWName();
+  r.WDEPARTMENT = p.GetWDepartment();
+  r.WTYPEWORK = p.GetWTypeWork();
+  r.WPOST = p.GetWPost();
+  // SEX and OLD are bytes in the record, as the setters store them.
+  r.SEX = static_cast<std::uint8_t>(static_cast<std::uint32_t>(p.GetSex()) & 0xFF);
+  const std::int64_t old = p.GetOld();
+  r.OLD = static_cast<std::uint8_t>((old < 0 ? -old : old) & 0xFF);
+  r.Interest = p.GetInterest();
+  r.Active = 1;
+  r.TextStyle = 0;
+  return r;
+}
+
+} // namespace kc
