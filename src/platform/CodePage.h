@@ -1,0 +1,84 @@
+#pragma once
+// The ANSI code page: the code page of all 8-bit text the program keeps or
+// exchanges (datagrams, ini files, language files, 8-bit document text), and
+// conversions between Windows code pages and UTF-16.
+//
+// The default is derived from the locale (LC_ALL, LC_MESSAGES, LANG) the way
+// Windows picks the ANSI code page of a system locale; the environment
+// variable KAVET_CODEPAGE (a number) overrides it.
+//
+// Conversions never fail as a whole: a byte or byte pair that a code page
+// does not define, and a character that it cannot represent, become "?"
+// one for one. Code page numbers are Windows numbers; 0 (CP_ACP) and 3
+// (CP_THREAD_ACP) mean the ANSI code page, 1 (CP_OEMCP) and 2 (CP_MACCP)
+// the OEM and Macintosh code pages that go with it, 65001 is UTF-8.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kc {
+
+constexpr int CP_ACP = 0;
+constexpr int CP_OEMCP = 1;
+constexpr int CP_MACCP = 2;
+constexpr int CP_THREAD_ACP = 3;
+constexpr int CP_UTF8 = 65001;
+
+// The ANSI code page in force (GetACP).
+int ansiCodePage();
+// Replaces the ANSI code page for the rest of the run (start-up and tests).
+// An unsupported number is ignored and false returned.
+bool setAnsiCodePage(int codePage);
+// The ANSI code page Windows gives a locale name such as "ru_RU.UTF-8",
+// "sr_RS@latin", "zh_TW" or "C"; 1252 when the language is not known.
+int codePageOfLocale(std::string_view localeName);
+// The OEM and Macintosh code pages that go with an ANSI code page.
+int oemCodePageOf(int ansiCodePage);
+int macCodePageOf(int ansiCodePage);
+// The code page used for the text of a font with this charset when the text
+// is drawn or measured (ANSI and default charsets use the ANSI code page;
+// the symbol charset is drawn as Latin 1).
+int codePageOfCharset(std::uint8_t charset);
+
+// 0..3 resolved to a real code page number.
+int resolveCodePage(int codePage);
+// Whether conversions for this code page are available.
+bool isCodePageSupported(int codePage);
+// Whether the byte starts a two-byte character in a double-byte code page.
+bool isLeadByte(int codePage, std::uint8_t byte);
+
+// 8-bit text of a code page to UTF-16. False (and out untouched) when the
+// code page is not supported.
+bool tryToUtf16(int codePage, std::string_view bytes, std::u16string &out);
+// UTF-16 to 8-bit text of a code page. False when the code page is not
+// supported. usedDefault, when given, tells whether any "?" was put in for
+// a character the code page lacks.
+bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out,
+                  bool *usedDefault = nullptr);
+
+// The same with the ANSI code page taking over for unsupported code pages.
+std::u16string toUtf16(std::string_view bytes, int codePage = CP_ACP);
+std::string fromUtf16(std::u16string_view text, int codePage = CP_ACP);
+
+// UTF-8 conveniences (for Qt, file names and logs). Malformed UTF-8 gives
+// U+FFFD per bad byte; unpaired surrogates give U+FFFD in UTF-8.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view text);
+std::string ansiToUtf8(std::string_view bytes, int codePage = CP_ACP);
+std::string utf8ToAnsi(std::string_view utf8, int codePage = CP_ACP);
+
+// Case rules of the system locale, character by character (simple case
+// mapping, so lengths never change; a character whose other case the code
+// page lacks stays as it is).
+std::string ansiUpperCase(std::string_view bytes, int codePage = CP_ACP);
+std::string ansiLowerCase(std::string_view bytes, int codePage = CP_ACP);
+std::u16string upperCaseW(std::u16string_view text);
+// The system's letter-or-digit test of a UTF-16 unit.
+bool isCharAlphaNumericW(char16_t c);
+
+// Locale comparison of two 8-bit texts, ignoring case: <0, 0, >0.
+int ansiCompareText(std::string_view a, std::string_view b, int codePage = CP_ACP);
+// Locale comparison, case counts.
+int ansiCompareStr(std::string_view a, std::string_view b, int codePage = CP_ACP);
+
+} // namespace kc

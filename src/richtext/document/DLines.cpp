@@ -1,0 +1,109 @@
+#include "richtext/document/DLines.h"
+
+#include <algorithm>
+
+namespace kc {
+
+void TRVDrawLineInfo::SetData(int32_t ALeft, int32_t ATop, int32_t AItemNo, bool AFromNewLine) {
+  Left = ALeft;
+  Top = ATop;
+  ItemNo = AItemNo;
+  FromNewLine = AFromNewLine;
+}
+
+void TRVDrawLineInfo::SetSize(int32_t AWidth, int32_t AHeight) {
+  Width = AWidth;
+  Height = AHeight;
+}
+
+TRVDrawLineInfo *TRVDrawLines::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(Index);
+  return FItems[Index].get();
+}
+
+int TRVDrawLines::Add(std::unique_ptr<TRVDrawLineInfo> Rec) {
+  FItems.push_back(std::move(Rec));
+  return Count() - 1;
+}
+
+void TRVDrawLines::Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec) {
+  if (Index < 0 || Index > Count()) throw EListError(Index);
+  if (HoleCount > 0 && Index == HoleStart) {
+    FItems[Index] = std::move(Rec);
+    ++HoleStart;
+    --HoleCount;
+    return;
+  }
+  FItems.insert(FItems.begin() + Index, std::move(Rec));
+  if (HoleCount > 0 && Index < HoleStart) ++HoleStart;
+}
+
+void TRVDrawLines::Delete(int Index) {
+  if (Index < 0 || Index >= Count()) throw EListError(Index);
+  if (HoleCount > 0 && Index == HoleStart - 1) {
+    FItems[Index].reset();
+    --HoleStart;
+    ++HoleCount;
+    return;
+  }
+  if (HoleCount > 0 && Index == HoleStart + HoleCount) {
+    FItems[Index].reset();
+    ++HoleCount;
+    return;
+  }
+  if (HoleCount > 0 && Index >= HoleStart && Index < HoleStart + HoleCount) return; // already a hole slot
+  FItems.erase(FItems.begin() + Index);
+  if (HoleCount > 0 && Index < HoleStart) --HoleStart;
+}
+
+void TRVDrawLines::MarkHole(int First, int Last) {
+  if (HoleCount > 0) CloseHole();
+  First = std::max(First, 0);
+  Last = std::min(Last, Count() - 1);
+  if (First > Last) {
+    HoleStart = std::min(First, Count());
+    HoleCount = 0;
+    return;
+  }
+  for (int i = First; i <= Last; ++i) FItems[i].reset();
+  HoleStart = First;
+  HoleCount = Last - First + 1;
+}
+
+void TRVDrawLines::CloseHole() {
+  if (HoleCount > 0 && HoleStart >= 0)
+    FItems.erase(FItems.begin() + HoleStart, FItems.begin() + HoleStart + HoleCount);
+  HoleStart = -1;
+  HoleCount = 0;
+}
+
+void TRVDrawLines::Clear() {
+  FItems.clear();
+  HoleStart = -1;
+  HoleCount = 0;
+}
+
+std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText,
+                                          bool unicode) const {
+  const TRVDrawLineInfo *d = Items(Index);
+  if (!d) return {};
+  return GetDrawItemText(Index, itemText, unicode, d->Offs, d->Length);
+}
+
+std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText, bool unicode,
+                                          int Start, int Len) const {
+  const TRVDrawLineInfo *d = Items(Index);
+  if (!d || Len <= 0) return {};
+  long long first = std::max<long long>(Start, d->Offs);
+  long long last = std::min<long long>(static_cast<long long>(Start) + Len,
+                                       static_cast<long long>(d->Offs) + d->Length);
+  long long unit = unicode ? 2 : 1;
+  long long chars = static_cast<long long>(itemText.size()) / unit;
+  first = std::max<long long>(first, 1);
+  last = std::min<long long>(last, chars + 1);
+  if (last <= first) return {};
+  return itemText.substr(static_cast<size_t>((first - 1) * unit),
+                         static_cast<size_t>((last - first) * unit));
+}
+
+} // namespace kc

@@ -1,0 +1,81 @@
+#pragma once
+// Draw lines: the placed pieces of items that formatting makes, kept in
+// document order, with a hole that partial reformatting fills again.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "richtext/document/RVClasses.h"
+
+namespace kc {
+
+class TRVDrawLineInfo {
+public:
+  TRVDrawLineInfo() = default;
+  TRVDrawLineInfo(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight, int32_t AItemNo,
+                  bool AFromNewLine)
+      : Left(ALeft), Top(ATop), Width(AWidth), Height(AHeight), ItemNo(AItemNo),
+        FromNewLine(AFromNewLine) {}
+  virtual ~TRVDrawLineInfo() = default;
+
+  int32_t ExtraSpaceBefore = 0; // justification
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t ItemNo = 0;
+  int32_t Offs = 0;   // 1-based character offset in the item's text
+  int32_t Length = 0; // characters
+  int32_t ExtraSpaceBelow = 0;
+  bool FromNewLine = false; // the piece starts a line
+
+  virtual void SetData(int32_t ALeft, int32_t ATop, int32_t AItemNo, bool AFromNewLine);
+  virtual void SetSize(int32_t AWidth, int32_t AHeight);
+  // Splitting over pages: only printing pieces can be split.
+  virtual void InitSplit() {}
+  virtual bool CanSplitFirst(int32_t /*Y*/) { return false; }
+  virtual bool SplitAt(int32_t /*Y*/) { return false; }
+};
+
+// The draw lines of a formatted document. Slots of an open hole hold no
+// record (Items gives nullptr) and still count.
+class TRVDrawLines {
+public:
+  TRVDrawLines() = default;
+  TRVDrawLines(const TRVDrawLines &) = delete;
+  TRVDrawLines &operator=(const TRVDrawLines &) = delete;
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TRVDrawLineInfo *Items(int Index) const;
+  TRVDrawLineInfo *operator[](int Index) const { return Items(Index); }
+
+  int HoleStart = -1;
+  int HoleCount = 0;
+
+  int Add(std::unique_ptr<TRVDrawLineInfo> Rec);
+  // Fills the hole's first slot when the record goes there, else inserts.
+  void Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec);
+  // Frees the record; next to an open hole its slot joins the hole, so the
+  // records after the hole keep their indices.
+  void Delete(int Index);
+  // Frees the records First..Last and makes their slots the hole (an open
+  // hole is closed first). Out-of-range bounds are cut to the list.
+  void MarkHole(int First, int Last);
+  // Removes the remaining hole slots.
+  void CloseHole();
+  void Clear();
+
+  // The characters of the item text that the draw line shows; itemText is
+  // UTF-16 (two bytes a character) when unicode is set.
+  std::string GetDrawItemText(int Index, const std::string &itemText, bool unicode) const;
+  // The same for the characters Start .. Start + Len - 1 (1-based item
+  // offsets), cut to the draw line.
+  std::string GetDrawItemText(int Index, const std::string &itemText, bool unicode, int Start,
+                              int Len) const;
+
+private:
+  std::vector<std::unique_ptr<TRVDrawLineInfo>> FItems;
+};
+
+} // namespace kc
