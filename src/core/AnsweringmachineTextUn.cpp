@@ -1,0 +1,108 @@
+#include "core/AnsweringmachineTextUn.h"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+
+#include "platform/ProgramKey.h"
+
+namespace kc {
+
+namespace {
+
+// The number after the mark, or INT_MAX when none can be read: such
+// sections come after the numbered ones, in store order.
+long long sectionNumber(const std::string &Name) {
+  const std::size_t at = Name.find(kAMSectionMark);
+  if (at == std::string::npos) return LLONG_MAX;
+  std::size_t i = at + kAMSectionMark.size();
+  if (i >= Name.size()) return LLONG_MAX;
+  long long n = 0;
+  for (; i < Name.size(); ++i) {
+    const char c = Name[i];
+    if (c < '0' || c > '9') return LLONG_MAX;
+    n = n * 10 + (c - '0');
+    if (n > INT_MAX) return LLONG_MAX;
+  }
+  return n;
+}
+
+std::vector<std::string> amSections(const RegistryIni &Ini) {
+  std::vector<std::string> names;
+  for (std::string &s : Ini.sections())
+    if (s.find(kAMSectionMark) != std::string::npos) names.push_back(std::move(s));
+  std::stable_sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+    return sectionNumber(a) < sectionNumber(b);
+  });
+  return names;
+}
+
+} // namespace
+
+void WriteAMText(std::string_view Key, int N, std::string_view Caption, std::string_view Text) {
+  try {
+    RegistryIni ini(Key);
+    const std::string section = std::string(kAMSectionMark) + std::to_string(N);
+    ini.writeString(section, "Caption", Caption);
+    ini.writeString(section, "Text", Text);
+  } catch (const std::exception &) {
+  }
+}
+
+void ReadAMText(std::string_view Key, std::string &Caption, std::string &Text,
+                std::string_view Section) {
+  Caption.clear();
+  Text.clear();
+  try {
+    RegistryIni ini(Key);
+    Caption = ini.readString(Section, "Caption");
+    Text = ini.readString(Section, "Text");
+  } catch (const std::exception &) {
+  }
+}
+
+std::string ReadAMCaption(std::string_view Key, std::string_view Section) {
+  try {
+    RegistryIni ini(Key);
+    if (!ini.sectionExists(Section)) return {};
+    return ini.readString(Section, "Caption");
+  } catch (const std::exception &) {
+    return {};
+  }
+}
+
+int ListAMSections(std::string_view Key, std::vector<std::string> &List) {
+  try {
+    RegistryIni ini(Key);
+    const std::vector<std::string> names = amSections(ini);
+    List.insert(List.end(), names.begin(), names.end());
+    return static_cast<int>(names.size());
+  } catch (const std::exception &) {
+    return -1;
+  }
+}
+
+int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions,
+                   std::vector<std::string> &Sections) {
+  try {
+    RegistryIni ini(Key);
+    const std::vector<std::string> names = amSections(ini);
+    for (const std::string &s : names) {
+      Captions.push_back(ini.readString(s, "Caption"));
+      Sections.push_back(s);
+    }
+    return static_cast<int>(names.size());
+  } catch (const std::exception &) {
+    return 0;
+  }
+}
+
+void EraseAllAMTexts(std::string_view Key) {
+  try {
+    RegistryIni ini(Key);
+    for (const std::string &s : amSections(ini)) ini.eraseSection(s);
+  } catch (const std::exception &) {
+  }
+}
+
+} // namespace kc

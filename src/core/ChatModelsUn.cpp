@@ -1,0 +1,116 @@
+#include "core/ChatModelsUn.h"
+
+#include <algorithm>
+
+namespace kc {
+
+const RUserID *TUserListModel::Record(int Index) const {
+  if (Index < 0 || Index >= Count()) return nullptr;
+  return &FRecords[static_cast<std::size_t>(Index)];
+}
+
+RUserID *TUserListModel::Record(int Index) {
+  if (Index < 0 || Index >= Count()) return nullptr;
+  return &FRecords[static_cast<std::size_t>(Index)];
+}
+
+int TUserListModel::Append(const RUserID &Record) {
+  // Record 0 (the local user) always fits; peers share the rest.
+  if (!FRecords.empty() && FRecords.size() >= kMaxUsers + 1) return -1;
+  FRecords.push_back(Record);
+  return Count() - 1;
+}
+
+int TUserListModel::FindPresent(std::string_view ID) const {
+  for (int i = 1; i < Count(); ++i) {
+    const RUserID &r = FRecords[static_cast<std::size_t>(i)];
+    if (r.Active && r.ID == ID) return i;
+  }
+  return -1;
+}
+
+int TUserListModel::IndexOfID(std::string_view ID) const {
+  for (int i = 1; i < Count(); ++i)
+    if (FRecords[static_cast<std::size_t>(i)].ID == ID) return i;
+  return -1;
+}
+
+TGroupBoxInfo *TUserListModel::FindGroup(std::int32_t Tag) {
+  for (TGroupBoxInfo &g : FGroups)
+    if (g.Tag == Tag) return &g;
+  return nullptr;
+}
+
+TGroupBoxInfo *TUserListModel::FindGroupByCaption(std::string_view Caption) {
+  for (TGroupBoxInfo &g : FGroups)
+    if (g.Tag != kMainGroupTag && g.Tag != kBadListTag && g.Caption == Caption) return &g;
+  return nullptr;
+}
+
+std::int32_t TUserListModel::NextGroupTag() const {
+  std::int32_t tag = kBadListTag + 1;
+  for (const TGroupBoxInfo &g : FGroups)
+    if (g.Tag >= tag && g.Tag < INT32_MAX) tag = g.Tag + 1;
+  return tag;
+}
+
+TTalkTab *TTalkListModel::Tab(int Index) {
+  if (Index < 0 || Index >= Count()) return nullptr;
+  return FTabs[static_cast<std::size_t>(Index)].get();
+}
+
+const TTalkTab *TTalkListModel::Tab(int Index) const {
+  if (Index < 0 || Index >= Count()) return nullptr;
+  return FTabs[static_cast<std::size_t>(Index)].get();
+}
+
+void TTalkListModel::SetActive(int Index) {
+  if (Index >= 0 && Index < Count()) FActive = Index;
+}
+
+int TTalkListModel::Open(std::string Caption, std::int32_t ImageIndex, const TTalkFrame &Frame) {
+  auto tab = std::make_unique<TTalkTab>();
+  tab->Caption = std::move(Caption);
+  tab->ImageIndex = ImageIndex;
+  tab->Frame = Frame;
+  FTabs.push_back(std::move(tab));
+  FActive = Count() - 1;
+  return FActive;
+}
+
+void TTalkListModel::Close(int Index) {
+  if (Index < 0 || Index >= Count()) return;
+  FTabs.erase(FTabs.begin() + Index);
+  if (FActive >= Count()) FActive = Count() - 1;
+  else if (FActive > Index) --FActive;
+}
+
+void TTalkListModel::Append(int Index, const TTalkMessage &Message) {
+  TTalkTab *tab = Tab(Index);
+  if (!tab) return;
+  if (tab->Transcript.size() >= kMaxTranscript) tab->Transcript.pop_front();
+  tab->Transcript.push_back(Message);
+}
+
+int TTalkListModel::CountOfKind(std::uint8_t Kind) const {
+  return static_cast<int>(std::count_if(FTabs.begin(), FTabs.end(),
+                                        [&](const auto &t) { return t->Frame.TalkKind == Kind; }));
+}
+
+int TTalkListModel::FindPrivateTab(std::string_view PartnerID) const {
+  for (int i = 0; i < Count(); ++i) {
+    const TTalkFrame &f = FTabs[static_cast<std::size_t>(i)]->Frame;
+    if (f.TalkKind == tkPrivate && f.AutorGroupID == PartnerID) return i;
+  }
+  return -1;
+}
+
+int TTalkListModel::FindOwnGroupTab(std::int32_t GroupBoxTag) const {
+  for (int i = 0; i < Count(); ++i) {
+    const TTalkFrame &f = FTabs[static_cast<std::size_t>(i)]->Frame;
+    if (f.TalkKind == tkOwnGroup && f.GroupBoxTag == GroupBoxTag) return i;
+  }
+  return -1;
+}
+
+} // namespace kc

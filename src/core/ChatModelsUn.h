@@ -1,0 +1,93 @@
+#pragma once
+// The data the chat windows show, without the windows: the user list's
+// records with their groups, and the talk tabs with frames, member toolbars,
+// transcripts and input boxes. The windows sit on these models.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ChatServicesUn.h"
+#include "core/GroupBoxStorageUn.h"
+#include "core/ProtocolClassUn.h"
+
+namespace kc {
+
+// Records of every user heard of in this run. Record 0 is the local user.
+// Records are never removed or reordered, so a record number is an identity
+// for the run; a departed user is only marked inactive, and the same ID
+// coming back takes its old record again. A user is present (has a node in
+// a group tree) while his record, other than record 0, is active.
+class TUserListModel {
+public:
+  // Peers can make at most this many records.
+  static constexpr std::size_t kMaxUsers = 10000;
+
+  int Count() const { return static_cast<int>(FRecords.size()); }
+  const RUserID *Record(int Index) const;
+  RUserID *Record(int Index);
+  // Appends a record; its number, or -1 when the list is full.
+  int Append(const RUserID &Record);
+  // The record number of the present user with that ID (never 0), or -1.
+  int FindPresent(std::string_view ID) const;
+  // The record number with that ID from 1 on, present or not, or -1.
+  int IndexOfID(std::string_view ID) const;
+
+  // The group boxes: Tag 1 main group, Tag 2 bad list, then own groups.
+  std::vector<TGroupBoxInfo> &Groups() { return FGroups; }
+  const std::vector<TGroupBoxInfo> &Groups() const { return FGroups; }
+  TGroupBoxInfo *FindGroup(std::int32_t Tag);
+  TGroupBoxInfo *FindGroupByCaption(std::string_view Caption);
+  // The next free group number (3 at least).
+  std::int32_t NextGroupTag() const;
+
+private:
+  std::vector<RUserID> FRecords;
+  std::vector<TGroupBoxInfo> FGroups{{kMainGroupTag, false, "Main group", {}},
+                                     {kBadListTag, false, "Bad list", {}}};
+};
+
+// One talk tab: a page with one talk frame.
+struct TTalkTab {
+  std::string Caption;
+  std::int32_t ImageIndex = 0;
+  TTalkFrame Frame;
+  std::vector<TMemberButton> Members;
+  bool MembersVisible = false;
+  // The transcript; the oldest messages go first when it is full.
+  std::deque<TTalkMessage> Transcript;
+  // The input box's document as body markup.
+  std::string Input;
+  bool InputReadOnly = false;
+};
+
+class TTalkListModel {
+public:
+  // Messages a transcript keeps.
+  static constexpr std::size_t kMaxTranscript = 10000;
+
+  int Count() const { return static_cast<int>(FTabs.size()); }
+  TTalkTab *Tab(int Index);
+  const TTalkTab *Tab(int Index) const;
+  int Active() const { return FActive; }
+  void SetActive(int Index);
+  // Appends a tab and makes it active; its index.
+  int Open(std::string Caption, std::int32_t ImageIndex, const TTalkFrame &Frame);
+  void Close(int Index);
+  void Append(int Index, const TTalkMessage &Message);
+  int CountOfKind(std::uint8_t Kind) const;
+
+  // First tab of kind 2 with that partner, -1 when none.
+  int FindPrivateTab(std::string_view PartnerID) const;
+  // First tab of kind 1 made from that group box, -1 when none.
+  int FindOwnGroupTab(std::int32_t GroupBoxTag) const;
+
+private:
+  std::vector<std::unique_ptr<TTalkTab>> FTabs;
+  int FActive = -1;
+};
+
+} // namespace kc

@@ -1,0 +1,292 @@
+#include "core/KavetChatNetUn.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "core/ConstUnit.h"
+#include "core/IPUn.h"
+#include "core/LngUn.h"
+#include "core/SendMessageUn.h"
+
+namespace kc {
+
+TKavetChatNet::TKavetChatNet(TChatWindowServices &Windows, TNetOptions Options)
+    : FWindows(Windows), FOptions(std::move(Options)) {
+  if (FOptions.Key.empty()) FOptions.Key = std::string(kProgramKeyText);
+}
+
+TKavetChatNet::~TKavetChatNet() {
+  // The sockets go without a word; the close path has announced it already.
+  FServer.reset();
+  FClient.reset();
+}
+
+bool TKavetChatNet::ClientActive() const { return FClientActive; }
+bool TKavetChatNet::ServerActive() const { return FServerActive; }
+
+bool TKavetChatNet::SetNetworkActive(bool Active) {
+  try {
+    if (Active) {
+      FLocalIP = FOptions.LocalIP.empty() ? GetLocalIP() : FOptions.LocalIP;
+      if (!FOptions.SendHost.empty()) {
+        FSendHost = FOptions.SendHost;
+      } else {
+        const auto host = GetBroadcastAddress(FLocalIP);
+        if (!host) throw std::runtime_error("no local address");
+        FSendHost = *host;
+      }
+    }
+    if (FClientActive != Active) {
+      if (Active) {
+        auto client = std::make_unique<UdpSocket>();
+        std::string error;
+        // Bound once to a port of its own: nothing sends from the chat port
+        // but the echo.
+        if (!client->open(FOptions.ListenAddress, 0, &error)) throw std::runtime_error(error);
+        FClient = std::move(client);
+      } else {
+        FClient.reset();
+      }
+      FClientActive = Active;
+    }
+    if (FServerActive != Active) {
+      if (Active) {
+        auto server = std::make_unique<UdpSocket>();
+        std::string error;
+        if (!server->open(FOptions.ListenAddress, FOptions.Port, &error)) throw std::runtime_error(error);
+        server->setReadHandler([this](const std::string &data, const std::string &ip, std::uint16_t port) {
+          IdUDPServerUDPRead(data, ip, port);
+        });
+        FServer = std::move(server);
+      } else {
+        FServer.reset();
+      }
+      FServerActive = Active;
+    }
+    return true;
+  } catch (const std::exception &) {
+    FWindows.ShowErrorDialog(MessageText(msgtext::ErrorPortAbort));
+    return false;
+  }
+}
+
+bool IsUnicastSource(std::string_view IP, std::string_view BroadcastHost) {
+  std::uint32_t a = 0;
+  if (!UdpSocket::parseAddress(IP, a)) return false;
+  const std::uint32_t first = a >> 24;
+  if (first == 0 || first >= 224) return false; // "this" network, multicast, reserved, broadcast
+  if (IP == BroadcastHost) return false;
+  return true;
+}
+
+void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::string &FromIP,
+                                       std::uint16_t FromPort) {
+  try {
+    if (!FServerActive || !FServer) return;
+    // The echo goes back to the sender's own port. Never to a chat port,
+    // whose copy would echo it back for ever, and never to an address that
+    // is no single sender; and the datagram is dispatched either way.
+    if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost))
+      FServer->sendTo(Data, FromIP, FromPort);
+    ProcessIncoming(Data);
+  } catch (...) {
+    // A bad datagram changes nothing.
+  }
+}
+
+void TKavetChatNet::ProcessIncoming(const std::string &Text) {
+  try {
+    const TMessageKind kind = GetMessageKind(Text);
+    switch (kind) {
+    case mkNew:
+    case mkDisconnect:
+    case mkUpdateInfo: {
+      // Presence is keyed by the ID; without one there is nobody to track.
+      if (TrimText(TDataNewMessage(Text).GetID()).empty()) return;
+      if (kind == mkNew) FWindows.HandleNewUser(Text);
+      else if (kind == mkDisconnect) FWindows.HandleDisconnect(Text);
+      else FWindows.HandleUpdateInfo(Text);
+      break;
+    }
+    case mkMessage: HandleMessageToAll(Text); break;
+    case mkMessageToGroup: HandleMessageToGroup(Text); break;
+    case mkMessageToUser: HandleMessageToUser(Text); break;
+    case mkFileTo: HandleFileTo(Text); break;
+    case mkUpdateInfoToGroup: HandleGroupMembers(Text); break;
+    case mkMessageToGroupRename: HandleGroupRename(Text); break;
+    case mkMessageToGroupDelete: HandleGroupDelete(Text); break;
+    case mkMessageToPrivateDelete: HandlePrivateTalkClosed(Text); break;
+    default: break;
+    }
+  } catch (...) {
+  }
+}
+
+bool TKavetChatNet::SendText(std::string_view Text) {
+  if (!FClientActive || !FClient) return false;
+  if (Text.size() > kMaxSendSize) return false;
+  return FClient->sendTo(Text, FSendHost, FOptions.Port);
+}
+
+const RUserID *TKavetChatNet::Me() const { return FWindows.GetUserRecord(0); }
+
+std::string TKavetChatNet::OwnID() const {
+  const RUserID *me = Me();
+  return me ? me->ID : std::string();
+}
+
+std::string TKavetChatNet::DisplayName(std::string_view Alias, std::string_view IP) {
+  const std::string_view t = TrimText(Alias);
+  return t.empty() ? std::string(IP) : std::string(t);
+}
+
+void TKavetChatNet::actSendMessageExecute(bool FromAutoReply) {
+  try {
+    if (FWindows.TabCount() == 0) return;
+    const int tab = FWindows.ActiveTab();
+    if (!FWindows.FindTalkFrame(tab) || !FWindows.HasInputBox(tab)) return;
+    SendAndClear(tab, FromAutoReply);
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::SendAndClear(int Tab, bool IsAutoReply) {
+  // A message that could not go stays in the box, so the user loses nothing.
+  if (SendTalkMessage(Tab, IsAutoReply)) FWindows.ClearInput(Tab);
+}
+
+std::string TKavetChatNet::MemberListOf(int Tab) const {
+  std::vector<std::int32_t> tags;
+  for (const TMemberButton &b : FWindows.MemberButtons(Tab)) tags.push_back(b.UserIndex);
+  return BuildMemberList(OwnID(), tags, FWindows.UserCount(), [this](std::int32_t i) {
+    const RUserID *r = FWindows.GetUserRecord(i);
+    return r ? r->ID : std::string();
+  });
+}
+
+bool TKavetChatNet::SendTalkMessage(int Tab, bool IsAutoReply) {
+  try {
+    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+    if (!frame || !FWindows.HasInputBox(Tab)) return true;
+    // Private talks are read-only while the auto-reply answers for the user.
+    if (FWindows.IsInputReadOnly(Tab) && !IsAutoReply) return true;
+    const RUserID *me = Me();
+    if (!me) return true;
+    const std::string body = FWindows.DocumentToText(Tab);
+    std::string text;
+    switch (frame->TalkKind) {
+    case tkAllUsers: text = BuildMessageToAllText(*me, body); break;
+    case tkOwnGroup:
+      if (frame->GroupBoxTag != -1 && FWindows.HasMemberToolbar(Tab))
+        text = BuildMessageToGroupText(*me, frame->GroupFields(), MemberListOf(Tab), body);
+      break;
+    case tkOtherGroup:
+      if (FWindows.HasMemberToolbar(Tab))
+        text = BuildMessageToGroupText(*me, frame->GroupFields(), MemberListOf(Tab), body);
+      break;
+    case tkPrivate: text = BuildMessageToUserText(*me, frame->AutorGroupID, IsAutoReply, body); break;
+    default: break;
+    }
+    if (text.empty()) return true;
+    const TTalkMessage echo{me->ID, me->IP, body, me->COLOR, me->IMAGEINDEX, me->ALIAS, IsAutoReply};
+    const bool isPrivate = frame->TalkKind == tkPrivate;
+    if (!SendText(text)) {
+      FWindows.ShowErrorDialog(MessageText(msgtext::ErrorWhenSend));
+      return false;
+    }
+    // Private messages go to the partner only; the own copy shows them here,
+    // once they are on their way.
+    if (isPrivate) ShowTalkMessage(echo, Tab);
+    return true;
+  } catch (...) {
+    FWindows.ShowErrorDialog(MessageText(msgtext::ErrorWhenSend));
+    return false;
+  }
+}
+
+void TKavetChatNet::actCloseTalkExecute(int Tab) {
+  try {
+    if (Tab <= 0) return;
+    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+    if (!frame) return;
+    if (frame->TalkKind == tkPrivate) SendPrivateTalkClosed(Tab);
+    else if (frame->TalkKind == tkOwnGroup) SendGroupTalkClosed(Tab);
+    FWindows.SaveTalkHistory(Tab);
+    FWindows.FreeTab(Tab);
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::AnnounceMyself(bool IsNew) {
+  try {
+    if (const RUserID *me = Me()) SendText(AnnounceMyselfText(*me, IsNew));
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::AnnounceDisconnect() {
+  try {
+    if (const RUserID *me = Me()) SendText(AnnounceDisconnectText(*me));
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::SendGroupMembers(int Tab) {
+  try {
+    if (Tab == -1) return;
+    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+    const RUserID *me = Me();
+    if (!frame || !me || frame->AutorGroupID != me->ID || !FWindows.HasMemberToolbar(Tab)) return;
+    SendText(SendGroupMembersText(*me, frame->GroupFields(), MemberListOf(Tab)));
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::SendGroupRename(std::string_view GroupID, std::string_view Caption) {
+  try {
+    if (const RUserID *me = Me()) SendText(SendGroupRenameText(*me, GroupID, Caption));
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::SendGroupDelete(std::string_view GroupID, std::string_view Caption) {
+  try {
+    if (const RUserID *me = Me()) SendText(SendGroupDeleteText(*me, GroupID, Caption));
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::SendGroupTalkClosed(int Tab) {
+  try {
+    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+    if (frame && frame->TalkKind == tkOwnGroup) SendText(SendGroupTalkClosedText(frame->GroupFields()));
+  } catch (...) {
+  }
+}
+
+void TKavetChatNet::SendPrivateTalkClosed(int Tab) {
+  try {
+    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+    const RUserID *me = Me();
+    if (frame && me && frame->TalkKind == tkPrivate)
+      SendText(SendPrivateTalkClosedText(*me, frame->AutorGroupID));
+  } catch (...) {
+  }
+}
+
+bool TKavetChatNet::MayAnswer(std::string_view ID) {
+  const TimePoint now = clock().now();
+  auto it = FLastAnswer.find(ID);
+  if (it != FLastAnswer.end()) {
+    if (now >= it->second && now - it->second < kAnswerInterval) return false;
+    it->second = now;
+    return true;
+  }
+  // One entry per ID the user list can hold; past that the oldest answers
+  // are forgotten.
+  if (FLastAnswer.size() > 2 * (10000 + 1)) FLastAnswer.clear();
+  FLastAnswer.emplace(std::string(ID), now);
+  return true;
+}
+
+} // namespace kc

@@ -1,0 +1,189 @@
+#include "core/StoryFileUn.h"
+
+#include <cerrno>
+#include <exception>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "core/ConstUnit.h"
+#include "core/iniFileUn.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+
+namespace kc {
+
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+// Bytes of one safe name part, so that "<base> <date> <time> (n).ext" stays
+// well below the 255 bytes a file name may have.
+constexpr std::size_t kMaxNamePart = 96;
+// Numbered names tried before a save gives up.
+constexpr int kMaxNumberedNames = 1000;
+
+// Days since 1970-01-01 of a civil date.
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+bool hasHistoryExtension(const std::string &Name) {
+  if (Name.size() < 4) return false;
+  std::string ext = Name.substr(Name.size() - 4);
+  for (char &c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return ext == ".rtf" || ext == ".txt";
+}
+
+// Cuts UTF-8 text to at most Max bytes without splitting a character.
+std::string cutUtf8(std::string s, std::size_t Max) {
+  if (s.size() <= Max) return s;
+  std::size_t n = Max;
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  s.resize(n);
+  return s;
+}
+
+} // namespace
+
+void EnsureFolder(const std::string &Path) {
+  try {
+    ensureFolder(Path);
+  } catch (const std::exception &) {
+  }
+}
+
+void PurgeOldHistory(const std::string &Folder) {
+  try {
+    const bool period = LoadStoryPeriodStorage(kProgramKeyText);
+    const int days = LoadStoryDays(kProgramKeyText);
+    PurgeOldHistoryAt(Folder, period, days, std::chrono::system_clock::to_time_t(clock().now()));
+  } catch (const std::exception &) {
+  }
+}
+
+int PurgeOldHistoryAt(const std::string &Folder, bool PeriodStorage, int Days, std::time_t Now) {
+  int deleted = 0;
+  try {
+    namespace fs = std::filesystem;
+    EnsureFolder(Folder);
+    std::error_code ec;
+    if (!fs::is_directory(Folder, ec)) return 0;
+    if (!PeriodStorage || Days < 1) return 0;
+    std::string base = Folder;
+    if (!base.empty() && base.back() != '/') base += '/';
+    std::vector<std::string> candidates;
+    for (fs::directory_iterator it(Folder, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (!hasHistoryExtension(name)) continue;
+      struct stat st {};
+      // lstat: a link is never a candidate, whatever it points at.
+      if (::lstat((base + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+      candidates.push_back(base + name);
+    }
+    for (const std::string &path : candidates) {
+      const std::time_t t = HistoryFileTime(path);
+      if (t < 0) continue;
+      if (DeleteIfOlderThanAt(path, Days, t, Now)) ++deleted;
+    }
+  } catch (const std::exception &) {
+  }
+  return deleted;
+}
+
+bool DeleteIfOlderThan(const std::string &Path, int Days, std::time_t FileTime) {
+  return DeleteIfOlderThanAt(Path, Days, FileTime, std::chrono::system_clock::to_time_t(clock().now()));
+}
+
+bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime, std::time_t Now) {
+  if (FileTime > Now) return false;
+  const DateTime today = localDateTime(std::chrono::system_clock::from_time_t(Now));
+  // Today's local midnight as a plain date-time, set against the file's UTC
+  // time taken as a plain date-time: no zone conversion on either side.
+  const std::int64_t midnight =
+      daysFromCivil(today.year, static_cast<unsigned>(today.month), static_cast<unsigned>(today.day)) * kDay;
+  std::int64_t diff = midnight - static_cast<std::int64_t>(FileTime);
+  if (diff < 0) diff = -diff;
+  const std::int64_t span = diff / kDay;
+  if (span <= Days) return false;
+  struct stat st {};
+  if (::lstat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return ::unlink(Path.c_str()) == 0;
+}
+
+std::time_t HistoryFileTime(const std::string &Path) {
+  struct stat st {};
+  if (::lstat(Path.c_str(), &st) != 0) return -1;
+  std::time_t t = st.st_mtime;
+  if (const auto made = fileCreationTime(Path)) {
+    const std::time_t b = std::chrono::system_clock::to_time_t(*made);
+    if (b < t) t = b;
+  }
+  return t;
+}
+
+std::string SafeFileNamePart(std::string_view Text) {
+  std::string ansi;
+  ansi.reserve(Text.size());
+  for (char c : Text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    ansi += (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) ? '_' : c;
+  }
+  std::size_t lead = 0;
+  while (lead < ansi.size() && (ansi[lead] == '.' || ansi[lead] == ' ')) ++lead;
+  ansi.erase(0, lead);
+  std::string utf8 = cutUtf8(ansiToUtf8(ansi), kMaxNamePart);
+  // The conversion may bring back nothing unsafe; trailing blanks are cut so
+  // that the parts join with exactly one blank.
+  while (!utf8.empty() && utf8.back() == ' ') utf8.pop_back();
+  if (utf8.empty()) utf8 = "_";
+  return utf8;
+}
+
+std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::string_view Time) {
+  return SafeFileNamePart(Base) + " " + SafeFileNamePart(Date) + " " + SafeFileNamePart(Time);
+}
+
+std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, std::string_view Ext,
+                             std::string_view Data) {
+  std::string base = Folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  for (int n = 1; n <= kMaxNumberedNames; ++n) {
+    std::string path = base + std::string(Stem);
+    if (n > 1) path += " (" + std::to_string(n) + ")";
+    path += Ext;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return {};
+    }
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < Data.size()) {
+      const ssize_t w = ::write(fd, Data.data() + done, Data.size() - done);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      done += static_cast<std::size_t>(w);
+    }
+    if (::close(fd) != 0) ok = false;
+    if (!ok) {
+      ::unlink(path.c_str());
+      return {};
+    }
+    return path;
+  }
+  return {};
+}
+
+} // namespace kc

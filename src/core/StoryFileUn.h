@@ -1,0 +1,50 @@
+#pragma once
+// The history folder: one file per closed talk, purged by age.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace kc {
+
+// Creates the folder with all missing parents; failures are ignored.
+void EnsureFolder(const std::string &Path);
+
+// Purges the history folder as the settings say (fmStory "PeriodStorage" and
+// "Days" of the program key). Creates the folder when missing.
+void PurgeOldHistory(const std::string &Folder);
+// The same with the settings and the present time given. Only regular
+// ".rtf" and ".txt" files directly in the folder are candidates (links are
+// not followed), only when PeriodStorage is on and Days is at least 1, and a
+// file dated after Now is never deleted. Returns the number of files deleted.
+int PurgeOldHistoryAt(const std::string &Folder, bool PeriodStorage, int Days, std::time_t Now);
+
+// Deletes Path when the whole days between today's local midnight and
+// FileTime are more than Days. FileTime is the file's time as the file system
+// gives it (UTC seconds), compared without conversion, as the stored
+// transcripts always were. A FileTime after Now is kept. True when deleted.
+bool DeleteIfOlderThan(const std::string &Path, int Days, std::time_t FileTime);
+bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime, std::time_t Now);
+
+// The time a history file was made: the earlier of its birth time (when the
+// file system keeps one) and its modification time; -1 when it cannot be read.
+std::time_t HistoryFileTime(const std::string &Path);
+
+// Makes any text a safe part of a file name in the history folder: "/",
+// "\" and control characters become "_", leading dots and blanks go, the
+// result is bounded in length and never empty. Text is 8-bit (ANSI code
+// page); the result is UTF-8, as file names are here.
+std::string SafeFileNamePart(std::string_view Text);
+
+// The base of a history file name: "<base> <date> <time>", each part made
+// safe; Base is FileNameStoryPrefix formatted with the tab's caption and the
+// local alias, Date the short date, Time "hh.nn.ss".
+std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::string_view Time);
+
+// Writes Data to Folder + Stem + Ext without overwriting: when that name is
+// taken, " (2)", " (3)", ... go before the extension. Returns the path
+// written, empty on failure.
+std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, std::string_view Ext,
+                             std::string_view Data);
+
+} // namespace kc

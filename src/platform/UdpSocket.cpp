@@ -1,0 +1,186 @@
+#include "platform/UdpSocket.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kc {
+
+namespace {
+
+// One pass of the event loop reads at most this many datagrams, so that a
+// flood cannot keep the GUI thread from everything else.
+constexpr int kReadsPerPass = 256;
+
+std::string errnoText(const char *what) {
+  const int e = errno;
+  return std::string(what) + ": " + std::strerror(e);
+}
+
+} // namespace
+
+struct UdpSocket::Impl {
+  int fd = -1;
+  std::uint16_t port = 0;
+  ReadHandler handler;
+  std::unique_ptr<QSocketNotifier> notifier;
+  std::vector<char> buffer;
+  // Cleared when the socket is closed or destroyed; a handler may do either,
+  // and the read loop must notice before it touches the socket again.
+  std::shared_ptr<bool> alive;
+};
+
+UdpSocket::UdpSocket() : d(std::make_unique<Impl>()) {}
+
+UdpSocket::~UdpSocket() { close(); }
+
+bool UdpSocket::parseAddress(std::string_view Text, std::uint32_t &HostOrder) {
+  std::uint32_t value = 0;
+  int parts = 0;
+  std::size_t i = 0;
+  while (parts < 4) {
+    if (i >= Text.size() || Text[i] < '0' || Text[i] > '9') return false;
+    unsigned part = 0;
+    std::size_t digits = 0;
+    while (i < Text.size() && Text[i] >= '0' && Text[i] <= '9') {
+      part = part * 10 + static_cast<unsigned>(Text[i] - '0');
+      if (++digits > 3 || part > 255) return false;
+      ++i;
+    }
+    value = (value << 8) | part;
+    ++parts;
+    if (parts < 4) {
+      if (i >= Text.size() || Text[i] != '.') return false;
+      ++i;
+    }
+  }
+  if (i != Text.size()) return false;
+  HostOrder = value;
+  return true;
+}
+
+std::string UdpSocket::formatAddress(std::uint32_t HostOrder) {
+  return std::to_string(HostOrder >> 24) + "." + std::to_string((HostOrder >> 16) & 0xFF) + "." +
+         std::to_string((HostOrder >> 8) & 0xFF) + "." + std::to_string(HostOrder & 0xFF);
+}
+
+bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *Error) {
+  close();
+  auto fail = [&](std::string text, int fd) {
+    if (fd >= 0) ::close(fd);
+    if (Error) *Error = std::move(text);
+    return false;
+  };
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(Port);
+  if (Address.empty()) {
+    sa.sin_addr.s_addr = htonl(INADDR_ANY);
+  } else {
+    std::uint32_t a = 0;
+    if (!parseAddress(Address, a)) return fail("not an IPv4 address: " + std::string(Address), -1);
+    sa.sin_addr.s_addr = htonl(a);
+  }
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return fail(errnoText("socket"), -1);
+  const int on = 1;
+  if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0)
+    return fail(errnoText("SO_BROADCAST"), fd);
+  if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0)
+    return fail(errnoText("bind"), fd);
+  sockaddr_in bound{};
+  socklen_t len = sizeof bound;
+  if (::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &len) != 0)
+    return fail(errnoText("getsockname"), fd);
+
+  d->fd = fd;
+  d->port = ntohs(bound.sin_port);
+  d->alive = std::make_shared<bool>(true);
+  d->buffer.resize(kMaxDatagram + 1);
+  // Without an application object there is no event loop to watch the
+  // socket; the owner then calls readPending() itself.
+  if (QCoreApplication::instance()) {
+    d->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(d->notifier.get(), &QSocketNotifier::activated, d->notifier.get(),
+                     [this] { readPending(); });
+  }
+  return true;
+}
+
+void UdpSocket::close() {
+  if (d->alive) *d->alive = false;
+  d->alive.reset();
+  d->notifier.reset();
+  if (d->fd >= 0) ::close(d->fd);
+  d->fd = -1;
+  d->port = 0;
+}
+
+bool UdpSocket::isOpen() const { return d->fd >= 0; }
+
+std::uint16_t UdpSocket::localPort() const { return d->port; }
+
+void UdpSocket::setReadHandler(ReadHandler Handler) { d->handler = std::move(Handler); }
+
+bool UdpSocket::sendTo(std::string_view Data, std::string_view Ip, std::uint16_t Port,
+                       std::string *Error) {
+  if (d->fd < 0) {
+    if (Error) *Error = "socket not open";
+    return false;
+  }
+  std::uint32_t a = 0;
+  if (!parseAddress(Ip, a)) {
+    if (Error) *Error = "not an IPv4 address: " + std::string(Ip);
+    return false;
+  }
+  if (Data.size() > kMaxDatagram) {
+    if (Error) *Error = "datagram too long";
+    return false;
+  }
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(Port);
+  sa.sin_addr.s_addr = htonl(a);
+  const ssize_t n = ::sendto(d->fd, Data.data(), Data.size(), MSG_NOSIGNAL,
+                             reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
+  if (n < 0 || static_cast<std::size_t>(n) != Data.size()) {
+    if (Error) *Error = n < 0 ? errnoText("sendto") : std::string("sendto: short write");
+    return false;
+  }
+  return true;
+}
+
+int UdpSocket::readPending() {
+  if (d->fd < 0) return 0;
+  const std::shared_ptr<bool> alive = d->alive;
+  int count = 0;
+  while (count < kReadsPerPass && *alive) {
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    const ssize_t n = ::recvfrom(d->fd, d->buffer.data(), d->buffer.size(), MSG_TRUNC,
+                                 reinterpret_cast<sockaddr *>(&from), &len);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break; // EAGAIN: nothing more now; any other error is the next datagram's problem
+    }
+    ++count;
+    // Larger than any IPv4 datagram can be: cut by the system, so dropped.
+    if (static_cast<std::size_t>(n) > kMaxDatagram) continue;
+    if (!d->handler || from.sin_family != AF_INET) continue;
+    const std::string data(d->buffer.data(), static_cast<std::size_t>(n));
+    // A copy: the handler may replace itself or close the socket.
+    const ReadHandler handler = d->handler;
+    handler(data, formatAddress(ntohl(from.sin_addr.s_addr)), ntohs(from.sin_port));
+  }
+  return count;
+}
+
+} // namespace kc
