@@ -1,0 +1,127 @@
+#include "core/StartupUn.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace kc;
+
+namespace {
+
+template <typename F> auto fromOtherCopy(F Work) {
+  auto result = std::async(std::launch::async, Work);
+  while (result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return result.get();
+}
+
+void pumpEvents() {
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+struct RecordingWindows : TChatWindows {
+  std::vector<std::string> calls;
+  // Whether a later copy could find the main window while each step ran.
+  std::vector<bool> mainFindable;
+  void note(const char *step) {
+    calls.push_back(step);
+    mainFindable.push_back(MessageWindow::find(KavetChatMainWindowClass) != nullptr);
+  }
+  void CreateMainWindow() override { note("main"); }
+  void CreateUserList() override { note("user list"); }
+  void CreateGifCatalogue() override { note("catalogue"); }
+  void WakeMainWindow() override { note("wake"); }
+  void CloseMainWindow() override { note("close"); }
+};
+
+TEST(StartupTest, InstanceNameHasTheFixedForm) {
+  const std::string name(KavetChatInstanceName);
+  EXPECT_EQ(name.size(), 59u);
+  EXPECT_TRUE(std::regex_match(
+      name, std::regex(R"(\{[0-9A-F]{7}-[0-9A-F]{7}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}-[A-Za-z0-9.]{19})")));
+}
+
+TEST(StartupTest, WindowsAreCreatedInOrderAndClosedOnce) {
+  RecordingWindows windows;
+  {
+    TKavetChatStartup startup(windows);
+    startup.CreateWindows();
+    EXPECT_NE(MessageWindow::find(KavetChatMainWindowClass), nullptr);
+    startup.CloseMainWindow();
+    startup.CloseMainWindow();
+    EXPECT_TRUE(startup.Closed());
+    EXPECT_EQ(MessageWindow::find(KavetChatMainWindowClass), nullptr) << "a closed main window is not found";
+  }
+  EXPECT_EQ(windows.calls, (std::vector<std::string>{"main", "user list", "catalogue", "close"}));
+  EXPECT_EQ(windows.mainFindable, (std::vector<bool>{false, true, true, false}));
+}
+
+class StartupGuardTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kcstartup.XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    folder = tmpl;
+  }
+  void TearDown() override { fs::remove_all(folder); }
+  std::unique_ptr<TKcInstanceChecker> checker(const std::string &in = {}) {
+    auto c = std::make_unique<TKcInstanceChecker>(std::string(KavetChatInstanceName),
+                                                  in.empty() ? folder : in);
+    c->SetTimeout(2000);
+    return c;
+  }
+  std::string folder;
+};
+
+TEST_F(StartupGuardTest, SecondStartWakesTheFirstAndHandsOverTheRestartText) {
+  auto firstGuard = checker();
+  std::vector<std::string> texts;
+  firstGuard->OnProcessData = [&](TKcInstanceChecker *, const std::string &d) { texts.push_back(d); };
+  ASSERT_FALSE(WakeRunningCopy(*firstGuard)) << "the first copy goes on";
+  RecordingWindows windows;
+  TKavetChatStartup startup(windows);
+  startup.CreateWindows();
+
+  auto secondGuard = checker();
+  EXPECT_TRUE(fromOtherCopy([&] { return WakeRunningCopy(*secondGuard); }));
+  pumpEvents();
+  EXPECT_EQ(windows.calls, (std::vector<std::string>{"main", "user list", "catalogue", "wake"}));
+  EXPECT_EQ(texts, std::vector<std::string>{"Restart of appendix Kavet Chat"});
+
+  // Only wParam 123 wakes; lParam is not read.
+  auto *main = MessageWindow::find(KavetChatMainWindowClass);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->send(WM_USER, 124, 45), 0);
+  EXPECT_EQ(main->send(WM_USER, 123, 0), 0);
+  EXPECT_EQ(windows.calls.size(), 5u);
+  EXPECT_EQ(windows.calls.back(), "wake");
+}
+
+TEST_F(StartupGuardTest, FirstCopyWithoutMainWindowStillEndsTheSecond) {
+  auto firstGuard = checker();
+  ASSERT_FALSE(WakeRunningCopy(*firstGuard));
+  int texts = 0;
+  firstGuard->OnProcessData = [&](TKcInstanceChecker *, const std::string &) { ++texts; };
+  auto secondGuard = checker();
+  EXPECT_TRUE(fromOtherCopy([&] { return WakeRunningCopy(*secondGuard); }));
+  pumpEvents();
+  EXPECT_EQ(texts, 1);
+}
+
+TEST_F(StartupGuardTest, GuardFailureCountsAsFirstCopy) {
+  auto broken = checker(folder + "/no/such/folder");
+  EXPECT_FALSE(WakeRunningCopy(*broken));
+  EXPECT_FALSE(broken->FirstInstance());
+}
+
+} // namespace
