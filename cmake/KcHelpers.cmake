@@ -50,4 +50,6 @@ function(kc_fuzzer NAME)
   add_executable(fuzz_${NAME} ${CMAKE_SOURCE_DIR}/fuzz/${NAME}.cpp)
   target_link_libraries(fuzz_${NAME} PRIVATE ${ARG_LIBS})
   target_link_options(fuzz_${NAME} PRIVATE -fsanitize=fuzzer)
+  # scripts/fuzz.sh runs build/fuzz/fuzz_<name>.
+  set_target_properties(fuzz_${NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()

@@ -1,1 +1,2 @@
 # kc_fuzzer(<name> LIBS <libraries>), one line per target.
+kc_fuzzer(message LIBS kc_core)
