@@ -1,0 +1,47 @@
+#include "RvTool.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace rvtool {
+
+bool readFile(const std::string &path, std::string &out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+} // namespace rvtool
+
+namespace {
+
+// New subcommands go into this table.
+const rvtool::Command kCommands[] = {
+    {"rtf-events", "rtf-events FILE   one line per RTF reader event, then \"code N\"",
+     rvtool::rtfEvents},
+    {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line",
+     rvtool::rtfText},
+};
+
+int usage() {
+  std::fputs("usage: rvtool COMMAND ARGS...\n", stderr);
+  for (const auto &c : kCommands)
+    std::fprintf(stderr, "  rvtool %s\n", c.usage);
+  return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 2)
+    return usage();
+  for (const auto &c : kCommands)
+    if (std::strcmp(argv[1], c.name) == 0)
+      return c.run(argc - 2, argv + 2);
+  std::fprintf(stderr, "rvtool: unknown command \"%s\"\n", argv[1]);
+  return usage();
+}
