@@ -1,16 +1,31 @@
 #include "HeadlessChatWindows.h"
 
+#include "core/ConstUnit.h"
+#include "core/StoryFileUn.h"
+#include "platform/Paths.h"
+
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace kc {
 
 namespace {
 
-void report(const char *line) {
+void report(const std::string &line) {
   std::fputs("kavetchat: ", stderr);
-  std::fputs(line, stderr);
+  std::fwrite(line.data(), 1, line.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+}
+
+std::vector<TLanguageItem> languageItems(const ILanguageMenu &menu) {
+  std::vector<TLanguageItem> items;
+  for (int i = 0; i < menu.Count(); ++i) {
+    TLanguageMenuItem m = menu.ItemAt(i);
+    items.push_back({m.Hint, m.Checked});
+  }
+  return items;
 }
 
 } // namespace
@@ -19,7 +34,57 @@ HeadlessChatWindows::HeadlessChatWindows() = default;
 
 HeadlessChatWindows::~HeadlessChatWindows() = default;
 
-void HeadlessChatWindows::CreateMainWindow() { report("main window created"); }
+void HeadlessChatWindows::CreateMainWindow() {
+  FillLanguageMenu(resourcePath("Lng/"), FLanguageMenu);
+  LoadMainSettings();
+  const std::string history = historyFolder();
+  EnsureFolder(history);
+  PurgeOldHistory(history);
+  report("main window created");
+}
+
+void HeadlessChatWindows::LoadMainSettings() {
+  const std::string_view key = kProgramKeyText;
+  FBounds = LoadFormPosition(key, kMainFormClass);
+  LoadHideInTrey(key, FHideProgramm);
+  std::vector<TLanguageItem> items = languageItems(FLanguageMenu);
+  LoadLanguageName(key, items);
+  for (std::size_t i = 0; i < items.size(); ++i)
+    FLanguageMenu.SetChecked(static_cast<int>(i), items[i].Checked);
+  LoadShowUserList(key, FShowUserList);
+  for (int i = 0; i < FLanguageMenu.Count(); ++i) {
+    if (FLanguageMenu.ItemAt(i).Checked) {
+      ApplyLanguageTexts(TLanguageFile(FLanguageMenu.ItemAt(i).Hint));
+      break;
+    }
+  }
+  LoadButtonsOptions(key, FBtnBigIcon, FBtnLitleIcon, FShowText);
+  LoadShowMessageType(key, FShowUserIPWhenMessage, FShowDataTimewhenMessage, FShowPictureWhenMessage);
+  LoadPlaySound(key, FSoundKavetChat, FSoundUserConnect, FSoundNewMessage, FSoundUserDisconnect);
+  FStopAnimation = LoadStopGifAnimation(key);
+  FShowAnimation = LoadShowGifAnimation(key);
+  FShowHint = LoadShowHint(key);
+  // The main window reads these once it has been shown; without a window
+  // they are read here, so that the close writes back what was stored.
+  LoadStayOnTop(key, FStayOnTop);
+  LoadStayOnTopUserList(key, FStayOnTopUserList);
+}
+
+void HeadlessChatWindows::SaveMainSettings() {
+  const std::string_view key = kProgramKeyText;
+  if (FBounds) SaveFormPosition(key, kMainFormClass, *FBounds);
+  SaveStayOnTop(key, FStayOnTop);
+  SaveStayOnTopUserList(key, FStayOnTopUserList);
+  SaveLanguageName(key, languageItems(FLanguageMenu));
+  SaveShowUserList(key, FShowUserList);
+  SaveHideInTrey(key, FHideProgramm);
+  SaveShowHint(key, FShowHint);
+  SavePlaySound(key, FSoundKavetChat, FSoundUserConnect, FSoundNewMessage, FSoundUserDisconnect);
+  SaveButtonsOptions(key, FBtnBigIcon, FBtnLitleIcon, FShowText);
+  SaveShowMessageType(key, FShowUserIPWhenMessage, FShowDataTimewhenMessage, FShowPictureWhenMessage);
+  SaveStopGifAnimation(key, FStopAnimation);
+  SaveShowGifAnimation(key, FShowAnimation);
+}
 
 void HeadlessChatWindows::CreateUserList() { report("user list created"); }
 
@@ -27,6 +92,9 @@ void HeadlessChatWindows::CreateGifCatalogue() { report("animated emoticon catal
 
 void HeadlessChatWindows::WakeMainWindow() { report("another copy asked for the main window"); }
 
-void HeadlessChatWindows::CloseMainWindow() { report("main window closed"); }
+void HeadlessChatWindows::CloseMainWindow() {
+  SaveMainSettings();
+  report("main window closed");
+}
 
 } // namespace kc
