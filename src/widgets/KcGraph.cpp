@@ -310,7 +310,8 @@ std::string SavePaletteBitmap(const QImage &bmp) {
   if (bits > 8)
     throw EKcGraphicError("Function not yet implemented");
   const QImage img = bmp.format() == QImage::Format_Indexed8 ? bmp : bmp.convertToFormat(QImage::Format_Indexed8);
-  std::vector<QRgb> pal(img.colorTable().begin(), img.colorTable().end());
+  const QList<QRgb> table = img.colorTable();
+  std::vector<QRgb> pal(table.begin(), table.end());
   std::vector<uint8_t> idx(size_t(img.width()) * img.height());
   for (int y = 0; y < img.height(); ++y)
     std::memcpy(idx.data() + size_t(y) * img.width(), img.constScanLine(y), size_t(img.width()));
@@ -333,7 +334,8 @@ std::string BitmapToMemoryStream(const QImage &bmp, TPixelFormat fmt, int method
   if (want < 8) {
     // Fetched in the smaller format against the bitmap's own palette (or the
     // system's default one when it has none).
-    pal.assign(bmp.colorTable().begin(), bmp.colorTable().end());
+    const QList<QRgb> table = bmp.colorTable();
+    pal.assign(table.begin(), table.end());
     if (pal.empty()) {
       if (want == 1)
         pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
