@@ -13,7 +13,7 @@ std::string NewGUIDText() { return newGuidString(); }
 
 // TMyUserData
 
-TMyUserData::TMyUserData(std::string Key) : FKey(std::move(Key)) {}
+TMyUserData::TMyUserData(std::string_view Key) : FKey(Key) {}
 
 std::string TMyUserData::ReadField(std::string_view Ident) const {
   try {
@@ -72,7 +72,7 @@ KC_PROFILE_GETTER(GetWPost, "WPOST_")
 
 // TSetUserData
 
-TSetUserData::TSetUserData(RUserID *Record, std::string Key) : FRecord(Record), FKey(std::move(Key)) {}
+TSetUserData::TSetUserData(RUserID *Record, std::string_view Key) : FRecord(Record), FKey(Key) {}
 
 void TSetUserData::WriteField(std::string_view Ident, std::string_view Value) {
   try {
@@ -141,14 +141,14 @@ KC_PROFILE_SETTER(SetWPost, "WPOST_", WPOST)
 
 #undef KC_PROFILE_SETTER
 
-RUserID LoadOwnUserRecord(const std::string &Key, const std::string &IP) {
+RUserID LoadOwnUserRecord(std::string_view Key, std::string_view IP) {
   const TMyUserData p(Key);
   RUserID r;
   r.ALIAS = p.GetAlias();
   r.GroupTag = 0;
   r.Deactivated = 0;
   r.IMAGEINDEX = p.GetImageIndex();
-  r.IP = IP;
+  r.IP.assign(IP);
   r.MAC = p.GetMAC();
   r.ID = p.GetID();
   r.ICQ = p.GetICQ();

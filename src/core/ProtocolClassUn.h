@@ -40,7 +40,7 @@ std::string NewGUIDText();
 // Reader of the stored own profile.
 class TMyUserData {
 public:
-  explicit TMyUserData(std::string Key);
+  explicit TMyUserData(std::string_view Key);
 
   std::string ReadField(std::string_view Ident) const;
 
@@ -81,7 +81,7 @@ private:
 // record when there is one. Every setter takes the text as typed.
 class TSetUserData {
 public:
-  TSetUserData(RUserID *Record, std::string Key);
+  TSetUserData(RUserID *Record, std::string_view Key);
 
   void WriteField(std::string_view Ident, std::string_view Value);
 
@@ -119,6 +119,6 @@ private:
 
 // The local user's record as the user list starts it: every profile value,
 // the given IP, present and not deactivated.
-RUserID LoadOwnUserRecord(const std::string &Key, const std::string &IP);
+RUserID LoadOwnUserRecord(std::string_view Key, std::string_view IP);
 
 } // namespace kc
