@@ -1,2 +1,4 @@
 # kc_fuzzer(<name> LIBS <libraries>), one line per target.
+kc_fuzzer(ini_store LIBS kc_platform)
 kc_fuzzer(message LIBS kc_core)
+kc_fuzzer(gif LIBS kc_widgets)

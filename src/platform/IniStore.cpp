@@ -276,6 +276,9 @@ std::string IniStore::Impl::text() const {
     out += "]\n";
     put(s);
   }
+  // An ident that starts with the bytes of a byte-order mark would lose them
+  // to the reader, which skips a mark at the start of the file.
+  if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.insert(out.begin(), '\n');
   return out;
 }
 

@@ -86,6 +86,7 @@ TEST_F(IniStoreTest, NastyIdentsAndSectionNamesRoundTrip) {
   const std::pair<std::string, std::string> names[] = {
       {"TBPAP\\name", "a=b"},         {"TBPAP\\n", "[x"},      {"sec]tion", ";y"},
       {"new\nline", "x\\=y"},         {"[bracket", "\\"},      {"s", "id\r\nent"},
+      {"", "\xEF\xBB\xBFlooks like a byte-order mark"},
   };
   {
     auto ini = IniStore::open(path);
