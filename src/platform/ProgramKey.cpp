@@ -54,6 +54,9 @@ std::shared_ptr<IniStore> programKeyStore() { return IniStore::open(programKeyFi
 std::string keySection(std::string_view keyText, std::string_view subkey) {
   std::vector<std::string_view> parts;
   splitKey(keyText, parts);
+  // The current user's root may be named in front; it is the only root kept.
+  if (!parts.empty() && (iequal(parts.front(), "HKEY_CURRENT_USER") || iequal(parts.front(), "HKCU")))
+    parts.erase(parts.begin());
   splitKey(subkey, parts);
 
   std::vector<std::string_view> program;

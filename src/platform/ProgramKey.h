@@ -28,7 +28,8 @@ std::shared_ptr<IniStore> programKeyStore();
 
 // Section of the store that stands for the registry key keyText (relative to
 // the current user's root, as the registry wrappers take it) followed by the
-// subkey path. Backslashes around and doubled inside the parts are dropped.
+// subkey path. Backslashes around and doubled inside the parts are dropped,
+// and so is a leading "HKEY_CURRENT_USER" (or "HKCU").
 //   ("Software\Dornick\Kavet Chat", "")           -> ""
 //   ("Software\Dornick\Kavet Chat", "LNGName")    -> "LNGName"
 //   ("Software\Dornick\Kavet Chat\TBPAP", "Main") -> "TBPAP\Main"

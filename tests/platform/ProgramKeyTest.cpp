@@ -58,6 +58,8 @@ TEST_F(ProgramKeyTest, KeySectionTable) {
       {"Software\\Dornick", "", "\\Software\\Dornick"},
       {"Software\\Other", "Combo", "\\Software\\Other\\Combo"},
       {"", "", "\\"},
+      {"HKEY_CURRENT_USER\\Software\\Dornick\\Kavet Chat\\TBPAP", "Main", "TBPAP\\Main"},
+      {"hkcu\\Software\\Other", "", "\\Software\\Other"},
   };
   for (const Case &c : cases)
     EXPECT_EQ(kc::keySection(c.key, c.subkey), c.section) << c.key << " + " << c.subkey;
