@@ -53,9 +53,11 @@ wait_for() {
   return 1
 }
 
-# start NAME: a copy in the background, its stderr in $WORK/NAME.log; sets PID.
+# start NAME [ARGS]: a copy in the background, its stderr in $WORK/NAME.log; sets PID.
 start() {
-  "$BIN" 2>"$WORK/$1.log" >/dev/null &
+  local name=$1
+  shift
+  "$BIN" "$@" 2>"$WORK/$name.log" >/dev/null &
   PID=$!
   PIDS+=("$PID")
 }
@@ -74,6 +76,8 @@ out=$("$BIN" --help); rc=$?
 [ $rc = 0 ] && grep -q "^Usage: kavetchat" <<<"$out" && ok "--help" || fail "--help: rc $rc"
 "$BIN" --no-such-option >/dev/null 2>&1; rc=$?
 [ $rc = 2 ] && ok "unknown option refused" || fail "unknown option: rc $rc"
+"$BIN" --interface >/dev/null 2>&1; rc=$?
+[ $rc = 2 ] && ok "--interface without a name refused" || fail "--interface alone: rc $rc"
 
 # --- stored settings that differ from the defaults
 mkdir -p "$(dirname "$INI")"
@@ -114,7 +118,7 @@ grep -q "^actSoundKavetChat=1" "$INI" && grep -A1 '^\[StayOnTop\]' "$INI" | grep
 grep -q "^\[ShowGifAnimation\]" "$INI" && ok "settings written on close" || fail "settings not written"
 
 # --- SIGINT does the same, and the next start is a first copy again
-start fifth; FIFTH=$PID
+start fifth --interface lo; FIFTH=$PID
 wait_for "$WORK/fifth.log" "kavetchat: running" || fail "fifth copy did not start"
 kill -INT "$FIFTH"; wait "$FIFTH"; rc=$?
 [ $rc = 0 ] && grep -q "main window closed" "$WORK/fifth.log" && ok "SIGINT closes in order" ||
