@@ -1,5 +1,8 @@
 #include "platform/Canvas.h"
 
+#include <QChar>
+
+#include <algorithm>
 #include <atomic>
 
 namespace kc {
@@ -81,6 +84,72 @@ void SetFontStyles(TLogFont &lf, std::uint8_t styles) {
   lf.lfItalic = (styles & fsItalic) ? 1 : 0;
   lf.lfUnderline = (styles & fsUnderline) ? 1 : 0;
   lf.lfStrikeOut = (styles & fsStrikeOut) ? 1 : 0;
+}
+
+void SimpleBidiOrder(std::u16string_view text, bool rtlParagraph, std::vector<int> &order,
+                     std::vector<std::uint8_t> &classes) {
+  enum Kind { kL, kR, kNum, kNeutral };
+  const size_t n = text.size();
+  std::vector<Kind> kind(n);
+  classes.assign(n, GCPCLASS_NEUTRAL);
+  for (size_t i = 0; i < n; ++i) {
+    switch (QChar(text[i]).direction()) {
+    case QChar::DirL: kind[i] = kL; classes[i] = GCPCLASS_LATIN; break;
+    case QChar::DirR:
+    case QChar::DirAL: kind[i] = kR; classes[i] = GCPCLASS_RTL; break;
+    case QChar::DirEN:
+    case QChar::DirAN: kind[i] = kNum; classes[i] = GCPCLASS_LOCALNUMBER; break;
+    default: kind[i] = kNeutral; break;
+    }
+  }
+  const int base = rtlParagraph ? 1 : 0;
+  std::vector<int> level(n, base);
+  // Strong directions first, numbers by the strong character before them.
+  int prevStrong = base; // 0 left-to-right, 1 right-to-left
+  for (size_t i = 0; i < n; ++i) {
+    if (kind[i] == kL) {
+      level[i] = base == 0 ? 0 : 2;
+      prevStrong = 0;
+    } else if (kind[i] == kR) {
+      level[i] = 1;
+      prevStrong = 1;
+    } else if (kind[i] == kNum) {
+      level[i] = (prevStrong == 1 || base == 1) ? 2 : 0;
+    }
+  }
+  // Neutrals between two characters of one direction take it.
+  for (size_t i = 0; i < n;) {
+    if (kind[i] != kNeutral) {
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < n && kind[j] == kNeutral) ++j;
+    int before = i == 0 ? base : (kind[i - 1] == kR ? 1 : (kind[i - 1] == kNum ? 1 : 0));
+    int after = j == n ? base : (kind[j] == kR ? 1 : (kind[j] == kNum ? 1 : 0));
+    if (i > 0 && kind[i - 1] == kNum) before = prevStrong;
+    if (j < n && kind[j] == kNum) after = before;
+    int lv = before == after ? (before == 1 ? 1 : (base == 0 ? 0 : 2)) : base;
+    for (size_t k = i; k < j; ++k) level[k] = lv;
+    i = j;
+  }
+  std::vector<int> visual(n);
+  for (size_t i = 0; i < n; ++i) visual[i] = static_cast<int>(i);
+  int maxLevel = n ? *std::max_element(level.begin(), level.end()) : 0;
+  for (int lv = maxLevel; lv >= 1; --lv) {
+    for (size_t i = 0; i < n;) {
+      if (level[static_cast<size_t>(visual[i])] < lv) {
+        ++i;
+        continue;
+      }
+      size_t j = i;
+      while (j < n && level[static_cast<size_t>(visual[j])] >= lv) ++j;
+      std::reverse(visual.begin() + static_cast<long>(i), visual.begin() + static_cast<long>(j));
+      i = j;
+    }
+  }
+  order.assign(n, 0);
+  for (size_t v = 0; v < n; ++v) order[static_cast<size_t>(visual[v])] = static_cast<int>(v);
 }
 
 } // namespace kc

@@ -265,9 +265,9 @@ public:
   // Measuring.
   virtual TSize textExtent(std::string_view text) = 0;
   virtual TSize textExtentW(std::u16string_view text) = 0;
-  // GetTextExtentExPoint: fit = how many characters fit into maxExtent
-  // (maxExtent < 0: no limit, fit = all); extents, when given, receive the
-  // extent after each character of the whole text.
+  // GetTextExtentExPoint: fit, when given, receives how many characters fit
+  // into maxExtent (none for a negative one); extents, when given, receive
+  // the extent after each character of the whole text.
   virtual TSize textExtentEx(std::string_view text, int maxExtent, int *fit,
                              std::vector<int> *extents) = 0;
   virtual TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit,
@@ -323,6 +323,14 @@ public:
   virtual void setOrigin(TPoint p) = 0;
   virtual TPoint origin() const = 0;
 };
+
+// A plain bidirectional ordering for character placement: strong
+// right-to-left characters (Hebrew, Arabic) run right to left, numbers and
+// left-to-right letters left to right, neutrals take the direction of the
+// strong characters around them, else the paragraph's. Fills order and
+// classes as characterPlacement answers them.
+void SimpleBidiOrder(std::u16string_view text, bool rtlParagraph, std::vector<int> &order,
+                     std::vector<std::uint8_t> &classes);
 
 // Pixels per inch of the screen: 96 unless the screen says otherwise;
 // setScreenPixelsPerInch pins it (tests, start-up).

@@ -563,6 +563,14 @@ std::u16string upperCaseW(std::u16string_view text) {
   return r;
 }
 
+std::u16string composeW(std::u16string_view text) {
+  QString q(reinterpret_cast<const QChar *>(text.data()), static_cast<qsizetype>(text.size()));
+  QString n = q.normalized(QString::NormalizationForm_C);
+  return std::u16string(reinterpret_cast<const char16_t *>(n.utf16()), static_cast<size_t>(n.size()));
+}
+
+bool isNonSpacingMarkW(char16_t c) { return QChar(c).category() == QChar::Mark_NonSpacing; }
+
 bool isCharAlphaNumericW(char16_t c) { return QChar(c).isLetterOrNumber(); }
 
 int ansiCompareText(std::string_view a, std::string_view b, int codePage) {

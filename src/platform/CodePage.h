@@ -73,6 +73,11 @@ std::string utf8ToAnsi(std::string_view utf8, int codePage = CP_ACP);
 std::string ansiUpperCase(std::string_view bytes, int codePage = CP_ACP);
 std::string ansiLowerCase(std::string_view bytes, int codePage = CP_ACP);
 std::u16string upperCaseW(std::u16string_view text);
+// Composes base characters with the combining marks that follow them
+// where a precomposed character exists (NFC).
+std::u16string composeW(std::u16string_view text);
+// Whether a UTF-16 unit is a non-spacing combining mark.
+bool isNonSpacingMarkW(char16_t c);
 // The system's letter-or-digit test of a UTF-16 unit.
 bool isCharAlphaNumericW(char16_t c);
 
