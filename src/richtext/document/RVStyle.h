@@ -342,7 +342,7 @@ public:
   TColor BackColor = clNone;
   TColor HoverColor = clNone;
   TColor HoverBackColor = clNone;
-  TFontStyles Style;
+  TFontStyles Style = 0;
   TRVFontStyles StyleEx;
   int32_t VShift = 0;
   int32_t NextStyleNo = -1;
@@ -429,7 +429,7 @@ struct TRVMarkerFont {
   std::string Name = "Arial";
   int32_t Size = 8;
   TColor Color = clWindowText;
-  TFontStyles Style;
+  TFontStyles Style = 0;
   uint8_t Charset = 1;
   uint8_t Pitch = 0; // 0 default, 1 variable, 2 fixed
   // Height in pixels as the class library's fonts keep it (negative = character height).

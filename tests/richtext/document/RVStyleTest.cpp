@@ -1,0 +1,676 @@
+// The style sheet: defaults, safe look-ups, comparisons, similarity scores
+// and merging of style tables.
+#include "richtext/document/RVStyle.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kc;
+
+namespace {
+
+TFontInfos &TS(TRVStyle &s) { return s.TextStyles(); }
+
+} // namespace
+
+TEST(RVStyle, FreshSheetHasTheDefaultTables) {
+  TRVStyle s;
+  ASSERT_EQ(TS(s).Count(), 6);
+  struct Expect {
+    const char *Name;
+    TFontStyles Style;
+    TColor Color;
+    bool Jump;
+  } const expect[] = {{"Normal text", 0, clWindowText, false}, {"Heading", fsBold, clBlue, false},
+                      {"Subheading", fsBold, clNavy, false},   {"Keywords", fsItalic, clMaroon, false},
+                      {"Jump 1", fsUnderline, clGreen, true},  {"Jump 2", fsUnderline, clGreen, true}};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    const TFontInfo &f = *TS(s)[i];
+    EXPECT_EQ(f.StyleName, expect[i].Name);
+    EXPECT_EQ(f.Style, expect[i].Style);
+    EXPECT_EQ(f.Color, expect[i].Color);
+    EXPECT_EQ(f.Jump, expect[i].Jump);
+    EXPECT_EQ(f.FontName, "Arial");
+    EXPECT_EQ(f.Size, 10);
+    EXPECT_EQ(f.BackColor, clNone);
+    EXPECT_TRUE(f.Standard);
+    EXPECT_EQ(f.Index(), i);
+  }
+  EXPECT_EQ(TS(s)[4]->JumpCursor, 101);
+  ASSERT_EQ(s.ParaStyles().Count(), 2);
+  EXPECT_EQ(s.ParaStyles()[0]->StyleName, "Paragraph Style");
+  EXPECT_EQ(s.ParaStyles()[0]->Alignment, rvaLeft);
+  EXPECT_EQ(s.ParaStyles()[1]->StyleName, "Centered");
+  EXPECT_EQ(s.ParaStyles()[1]->Alignment, rvaCenter);
+  EXPECT_EQ(s.ListStyles().Count(), 0);
+  EXPECT_EQ(s.Color, clWindow);
+  EXPECT_EQ(s.SelColor, clHighlight);
+  EXPECT_EQ(s.SpacesInTab(), 8);
+  EXPECT_EQ(s.SelectionMode, rvsmWord);
+  EXPECT_EQ(s.LineSelectCursor, 106);
+}
+
+TEST(RVStyle, OutOfRangeStyleNumbersGiveOneVisibleFallback) {
+  TRVStyle s;
+  TS(s)[0]->FontName = "Tahoma";
+  TFontInfo *a = TS(s).GetTextStyleSafe(-1);
+  TFontInfo *b = TS(s).GetTextStyleSafe(TS(s).Count());
+  TFontInfo *c = TS(s).GetTextStyleSafe(INT32_MAX);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(a, c);
+  EXPECT_EQ(a->FontName, "Tahoma");
+  EXPECT_EQ(a->Color, 0xFFFFFF);
+  EXPECT_EQ(a->BackColor, 0x0000FF);
+  EXPECT_EQ(TS(s).IndexOf(a), -1);
+  EXPECT_EQ(TS(s).GetTextStyleSafe(2), TS(s)[2]);
+
+  TParaInfo *p = s.ParaStyles().GetParaStyleSafe(-5);
+  EXPECT_EQ(p, s.ParaStyles().GetParaStyleSafe(2));
+  EXPECT_EQ(p->LeftIndent, 1);
+  EXPECT_EQ(p->RightIndent, 1);
+  EXPECT_EQ(p->SpaceBefore, 1);
+  EXPECT_EQ(p->SpaceAfter, 1);
+  EXPECT_EQ(p->Border.Style, rvbSingle);
+  EXPECT_EQ(p->Border.Color, 0x0000FF);
+  EXPECT_EQ(p->Border.Width, 2);
+  EXPECT_EQ(p->Border.BorderOffsets.Top, 1);
+  EXPECT_EQ(p->Border.BorderOffsets.Left, 1);
+}
+
+TEST(RVStyle, FallbackOfAnEmptyTableKeepsTheDefaultFont) {
+  TRVStyle s;
+  TS(s).Clear();
+  TFontInfo *f = TS(s).GetTextStyleSafe(0);
+  EXPECT_EQ(f->FontName, "Arial");
+  EXPECT_EQ(f->Size, 10);
+  EXPECT_EQ(f->Color, 0xFFFFFF);
+  EXPECT_EQ(f->BackColor, 0x0000FF);
+}
+
+TEST(RVStyle, AddTextStyleInBothForms) {
+  TRVStyle s;
+  TFontInfo *f = TS(s).AddTextStyle("Courier New", 12, clRed, clYellow, fsBold | fsItalic);
+  EXPECT_EQ(TS(s).Count(), 7);
+  EXPECT_EQ(f->FontName, "Courier New");
+  EXPECT_EQ(f->Size, 12);
+  EXPECT_EQ(f->Color, clRed);
+  EXPECT_EQ(f->BackColor, clYellow);
+  EXPECT_EQ(f->Style, fsBold | fsItalic);
+  EXPECT_EQ(f->StyleName, "Font Style");
+  TFontInfo *g = TS(s).AddTextStyle("{user-id}", "Tahoma", fsUnderline, 9, clGreen);
+  EXPECT_EQ(g->StyleName, "{user-id}");
+  EXPECT_EQ(g->FontName, "Tahoma");
+  EXPECT_EQ(g->Size, 9);
+  EXPECT_EQ(g->Color, clGreen);
+  EXPECT_EQ(g->BackColor, clNone);
+  EXPECT_EQ(TS(s).Count(), 8);
+}
+
+TEST(RVStyle, SpacesInTabNeverNegative) {
+  TRVStyle s;
+  s.SetSpacesInTab(-3);
+  EXPECT_EQ(s.SpacesInTab(), 0);
+  s.SetSpacesInTab(100000);
+  EXPECT_EQ(s.SpacesInTab(), 32767);
+  s.SetSpacesInTab(4);
+  EXPECT_EQ(s.SpacesInTab(), 4);
+}
+
+TEST(RVStyle, HoverColorsAndSensitivity) {
+  TRVStyle s;
+  EXPECT_EQ(s.GetHoverColor(4), clNone);
+  EXPECT_FALSE(s.StyleHoverSensitive(4));
+  s.HoverColor = clRed;
+  EXPECT_EQ(s.GetHoverColor(4), clRed);
+  EXPECT_TRUE(s.StyleHoverSensitive(4));
+  TS(s)[4]->HoverColor = clBlue;
+  EXPECT_EQ(s.GetHoverColor(4), clBlue);
+  s.OnStyleHoverSensitive = [](TRVStyle *, int StyleNo, bool &Sensitive) {
+    if (StyleNo == 4)
+      Sensitive = false;
+  };
+  EXPECT_FALSE(s.StyleHoverSensitive(4));
+  s.HoverColor = clNone;
+  TS(s)[0]->HoverBackColor = clYellow;
+  EXPECT_TRUE(s.StyleHoverSensitive(0));
+}
+
+// ------------------------------------------------------------- text styles
+
+namespace {
+using FontChange = std::function<void(TFontInfo &)>;
+struct NamedFontChange {
+  const char *Name;
+  FontChange Change;
+};
+const NamedFontChange FontChanges[] = {
+    {"Size", [](TFontInfo &f) { f.Size = 11; }},
+    {"Charset", [](TFontInfo &f) { f.Charset = 204; }},
+    {"Unicode", [](TFontInfo &f) { f.Unicode = true; }},
+    {"Style", [](TFontInfo &f) { f.Style = fsBold; }},
+    {"StyleEx", [](TFontInfo &f) { f.StyleEx = TRVFontStyles{rvfsOverline}; }},
+    {"FontName", [](TFontInfo &f) { f.FontName = "Tahoma"; }},
+    {"VShift", [](TFontInfo &f) { f.VShift = 30; }},
+    {"Color", [](TFontInfo &f) { f.Color = clRed; }},
+    {"BackColor", [](TFontInfo &f) { f.BackColor = clYellow; }},
+    {"Jump", [](TFontInfo &f) { f.Jump = true; }},
+    {"Protection", [](TFontInfo &f) { f.Protection = TRVProtectOptions{rvprDeleteProtect}; }},
+    {"Options", [](TFontInfo &f) { f.Options = TRVTextOptions{rvteoHTMLCode}; }},
+    {"CharScale", [](TFontInfo &f) { f.CharScale = 80; }},
+    {"CharSpacing", [](TFontInfo &f) { f.CharSpacing = 2; }},
+    {"BiDiMode", [](TFontInfo &f) { f.BiDiMode = rvbdRightToLeft; }},
+};
+} // namespace
+
+TEST(TFontInfo, EveryComparedPropertyBreaksEquality) {
+  for (const auto &c : FontChanges) {
+    SCOPED_TRACE(c.Name);
+    TFontInfo a, b;
+    c.Change(b);
+    EXPECT_FALSE(a.IsEqualTo(b, false));
+    EXPECT_FALSE(b.IsEqualTo(a, true));
+    TFontInfo d;
+    d.Assign(b);
+    EXPECT_TRUE(d.IsEqualTo(b, false));
+  }
+}
+
+TEST(TFontInfo, NamesAndBasesAreNotCompared) {
+  TFontInfo a, b;
+  b.StyleName = "Other";
+  b.BaseStyleNo = 3;
+  b.Standard = false;
+  b.FontName = "ARIAL";
+  EXPECT_TRUE(a.IsEqualTo(b, false));
+  b.NextStyleNo = 2;
+  EXPECT_FALSE(a.IsEqualTo(b, false));
+  EXPECT_TRUE(a.IsEqualTo(b, true));
+}
+
+TEST(TFontInfo, HoverPropertiesCountOnlyForJumps) {
+  TFontInfo a, b;
+  b.HoverColor = clRed;
+  b.JumpCursor = 5;
+  EXPECT_TRUE(a.IsEqualTo(b, false));
+  a.Jump = b.Jump = true;
+  EXPECT_FALSE(a.IsEqualTo(b, false));
+}
+
+TEST(TFontInfo, IsEqualToMappedChecksTheMappedNextStyleAndChangesNothing) {
+  TFontInfo target, source;
+  TRVIntegerList mapping;
+  mapping.Add(7);
+  target.NextStyleNo = 7;
+  source.NextStyleNo = 0; // maps to 7
+  EXPECT_TRUE(target.IsEqualToMapped(source, mapping));
+  target.NextStyleNo = 6;
+  EXPECT_FALSE(target.IsEqualToMapped(source, mapping));
+  // A next style the mapping does not know yet counts as equal; neither
+  // style is touched by the comparison.
+  source.NextStyleNo = 5;
+  source.BaseStyleNo = 2;
+  target.BaseStyleNo = 1;
+  EXPECT_TRUE(target.IsEqualToMapped(source, mapping));
+  EXPECT_EQ(source.NextStyleNo, 5);
+  EXPECT_EQ(source.BaseStyleNo, 2);
+  EXPECT_EQ(target.NextStyleNo, 6);
+  EXPECT_EQ(target.BaseStyleNo, 1);
+}
+
+TEST(TFontInfo, IsEqualExIgnoresMaskedProperties) {
+  TFontInfo a, b;
+  b.Charset = 204;
+  b.Unicode = true;
+  EXPECT_FALSE(a.IsEqualEx(b, {}));
+  EXPECT_TRUE(a.IsEqualEx(b, {rvfiCharset, rvfiUnicode}));
+  b.BaseStyleNo = 4;
+  EXPECT_FALSE(a.IsEqualEx(b, {rvfiCharset, rvfiUnicode}));
+  EXPECT_TRUE(a.IsEqualEx(b, {rvfiCharset, rvfiUnicode, rvfiBaseStyleNo}));
+  TFontInfo c;
+  c.Style = fsBold | fsUnderline;
+  EXPECT_TRUE(a.IsEqualEx(c, {rvfiBold, rvfiUnderline}));
+  EXPECT_FALSE(a.IsEqualEx(c, {rvfiBold}));
+}
+
+TEST(TFontInfo, SimilarityOfTwoDefaultStyles) {
+  TFontInfo a, b;
+  // size 10000, vshift 1000, scale 300, spacing 1000, colour 3000,
+  // back colour 80000, bidi and name 20000, six flags and plainness 350000,
+  // both codes 100000, charset 50000.
+  EXPECT_EQ(a.SimilarityValue(b), 615300);
+  b.Charset = 204;
+  EXPECT_EQ(a.SimilarityValue(b), 615300 - 50000 + 12500);
+  b.Protection = TRVProtectOptions{rvprStyleProtect};
+  EXPECT_EQ(a.SimilarityValue(b), 615300 - 50000 + 12500 - 100000);
+}
+
+TEST(TFontInfo, SimilarityOfFarApartValuesDoesNotWrap) {
+  TFontInfo a, b;
+  a.Size = INT32_MAX;
+  b.Size = 1;
+  a.CharSpacing = INT32_MIN;
+  b.CharSpacing = INT32_MAX;
+  int64_t v = a.SimilarityValue(b);
+  EXPECT_LT(v, -int64_t(1) << 40);
+  // A closer size always scores higher.
+  TFontInfo c;
+  c.Size = 12;
+  TFontInfo d;
+  d.Size = 30;
+  TFontInfo ref;
+  EXPECT_GT(c.SimilarityValue(ref), d.SimilarityValue(ref));
+}
+
+TEST(TFontInfo, FindStyleWithCharset) {
+  TRVStyle s;
+  TS(s)[0]->Charset = 0;
+  TFontInfo *ru = TS(s).Add();
+  ru->Assign(*TS(s)[0]);
+  ru->Charset = 204;
+  TFontInfo *uni = TS(s).Add();
+  uni->Assign(*TS(s)[0]);
+  uni->Charset = 238;
+  uni->Unicode = true;
+  EXPECT_EQ(TS(s).FindStyleWithCharset(0, 0), 0);
+  EXPECT_EQ(TS(s).FindStyleWithCharset(0, 204), 6);
+  EXPECT_EQ(TS(s).FindStyleWithCharset(6, 0), 0);
+  EXPECT_EQ(TS(s).FindStyleWithCharset(0, 238), -1); // only a UTF-16 one
+  EXPECT_EQ(TS(s).FindStyleWithCharset(1, 204), -1); // heading differs
+  EXPECT_EQ(TS(s).FindStyleWithCharset(-1, 0), -1);
+  EXPECT_EQ(TS(s).FindStyleWithCharset(99, 0), -1);
+}
+
+// -------------------------------------------------------- paragraph styles
+
+TEST(TParaInfo, ReferencesAreComparedUnlessIgnored) {
+  TParaInfo a, b;
+  b.NextParaNo = 1;
+  EXPECT_FALSE(a.IsEqualTo(b, false));
+  EXPECT_TRUE(a.IsEqualTo(b, true));
+  b.NextParaNo = -1;
+  b.DefStyleNo = 3;
+  EXPECT_FALSE(a.IsEqualTo(b, false));
+  EXPECT_TRUE(a.IsEqualTo(b, true));
+  b.Border.VisibleBorders.Left = false;
+  EXPECT_FALSE(a.IsEqualTo(b, true));
+}
+
+TEST(TParaInfo, ExtraLineSpacing) {
+  struct {
+    TRVLineSpacingType Type;
+    int Value;
+    bool Extra;
+  } const cases[] = {{rvlsPercent, 100, false},
+                     {rvlsPercent, 101, true},
+                     {rvlsSpaceBetween, 0, false},
+                     {rvlsSpaceBetween, 1, true},
+                     {rvlsSpaceBetween, -4, false}};
+  for (const auto &c : cases) {
+    TParaInfo p;
+    p.LineSpacingType = c.Type;
+    p.LineSpacing = c.Value;
+    EXPECT_EQ(p.ExtraLineSpacing(), c.Extra) << int(c.Type) << " " << c.Value;
+  }
+}
+
+TEST(TParaInfo, SimilarityOfTwoDefaultStyles) {
+  TParaInfo a, b;
+  // five indents 5000, background 80400, four unshown border sides 80000,
+  // alignment 50000, bidi 10000, options 113000, line spacing 5000.
+  EXPECT_EQ(a.SimilarityValue(b), 343400);
+  b.Border.Style = rvbSingle;
+  // Every side shown in one style only: -20000 each instead of +20000.
+  EXPECT_EQ(a.SimilarityValue(b), 343400 - 160000);
+  a.Border.Style = rvbSingle;
+  // Four sides shown in both: 4 x (colour 3000 + widths 2000 + style 1000) and offsets 4 x 100.
+  EXPECT_EQ(a.SimilarityValue(b), 343400 - 80000 + 4 * 6000 + 400);
+}
+
+TEST(TParaInfo, FindSuchStyleComparesOnlyTheMask) {
+  TRVStyle s;
+  TParaInfo probe;
+  probe.Alignment = rvaCenter;
+  probe.LeftIndent = 20;
+  TRVParaInfoProperties alignOnly{rvpiAlignment};
+  EXPECT_EQ(s.ParaStyles().FindSuchStyle(0, probe, alignOnly), 1);
+  EXPECT_EQ(s.ParaStyles().FindSuchStyle(1, probe, alignOnly), 1);
+  EXPECT_EQ(s.ParaStyles().FindSuchStyle(0, probe, RVAllParaInfoProperties()), -1);
+  TParaInfo left;
+  EXPECT_EQ(s.ParaStyles().FindSuchStyle(1, left, RVAllParaInfoProperties()), 0);
+  EXPECT_EQ(s.ParaStyles().FindSuchStyle(-9, left, RVAllParaInfoProperties()), 0);
+}
+
+TEST(TRVBorder, TotalWidthByStyle) {
+  struct {
+    TRVBorderStyle Style;
+    int Width, Internal, Total;
+  } const cases[] = {{rvbNone, 3, 2, 0},       {rvbSingle, 3, 2, 3},       {rvbDouble, 3, 2, 8},
+                     {rvbTriple, 3, 2, 13},    {rvbThickInside, 3, 2, 11}, {rvbThickOutside, 3, 2, 11},
+                     {rvbTriple, INT32_MAX, INT32_MAX, INT32_MAX}};
+  for (const auto &c : cases) {
+    TRVBorder b;
+    b.Style = c.Style;
+    b.Width = c.Width;
+    b.InternalWidth = c.Internal;
+    b.VisibleBorders.SetAll(false); // invisible sides still have a width
+    EXPECT_EQ(b.GetTotalWidth(), c.Total) << int(c.Style);
+  }
+}
+
+TEST(TRVRect, Operations) {
+  TRVRect r;
+  r.Left = 1;
+  r.Top = 2;
+  r.Right = 3;
+  r.Bottom = 4;
+  TRect R{10, 10, 20, 20};
+  r.InflateRect(R);
+  EXPECT_EQ(R, (TRect{9, 8, 23, 24}));
+  TRect G{0, 5, 0, 1};
+  r.AssignToRectIfGreater(G);
+  EXPECT_EQ(G, (TRect{1, 5, 3, 4}));
+  TRVScreenAndDevice sad{96, 96, 192, 288};
+  TRect P{100, 100, 200, 200};
+  r.InflateRectSaD(P, sad);
+  EXPECT_EQ(P, (TRect{98, 94, 206, 212}));
+  TRVRect o;
+  o.Assign(r);
+  EXPECT_TRUE(o.IsEqual(r));
+  o.Left = 9;
+  EXPECT_FALSE(o.IsEqual(r));
+  EXPECT_TRUE(o.IsEqualEx(r, true, false, false, false));
+  TRVBooleanRect b(false);
+  EXPECT_TRUE(b.IsAllEqual(false));
+  b.SetValues(true, false, true, false);
+  EXPECT_TRUE(b.IsEqualValues(true, false, true, false));
+  EXPECT_TRUE(b.Left && !b.Top && b.Right && !b.Bottom);
+}
+
+// -------------------------------------------------------------- list styles
+
+TEST(TRVListLevel, Defaults) {
+  TRVListLevel l;
+  EXPECT_EQ(l.ListType, rvlstBullet);
+  EXPECT_EQ(l.FormatString, "\xB7");
+  EXPECT_EQ(l.FirstIndent, 10);
+  EXPECT_EQ(l.StartFrom, 1);
+  EXPECT_EQ(l.Options, (TRVListLevelOptions{rvloContinuous, rvloLevelReset}));
+  EXPECT_EQ(l.FontIfAny(), nullptr);
+  TRVMarkerFont *f = l.GetFont();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Name, "Arial");
+  EXPECT_EQ(f->Size, 8);
+  EXPECT_TRUE(f->IsDefault());
+  EXPECT_FALSE(l.HasPicture());
+}
+
+TEST(TRVListLevel, DefaultFontAndNoFontAreEqual) {
+  TRVListLevel a, b;
+  a.GetFont();
+  EXPECT_TRUE(a.IsEqual(b));
+  EXPECT_TRUE(b.IsEqual(a));
+  a.GetFont()->Size = 12;
+  EXPECT_FALSE(a.IsEqual(b));
+  b.GetFont()->Size = 12;
+  EXPECT_TRUE(a.IsEqual(b));
+  b.GetFont()->Name = "ARIAL";
+  EXPECT_TRUE(a.IsEqual(b));
+  b.FormatString = "\xB7 ";
+  EXPECT_FALSE(a.IsEqual(b));
+}
+
+TEST(TRVListLevel, NumberingByType) {
+  struct {
+    TRVListType Type;
+    bool Numbering, TextNumbering, Font;
+  } const cases[] = {{rvlstBullet, false, false, true},         {rvlstPicture, false, false, false},
+                     {rvlstImageList, false, false, false},     {rvlstDecimal, true, true, true},
+                     {rvlstUpperRoman, true, true, true},       {rvlstImageListCounter, true, false, false},
+                     {rvlstUnicodeBullet, false, false, true}};
+  for (const auto &c : cases) {
+    TRVListLevel l;
+    l.ListType = c.Type;
+    EXPECT_EQ(l.HasNumbering(), c.Numbering) << int(c.Type);
+    EXPECT_EQ(l.HasTextNumbering(), c.TextNumbering) << int(c.Type);
+    EXPECT_EQ(l.UsesFont(), c.Font) << int(c.Type);
+  }
+}
+
+TEST(TRVListInfo, ListIdIsDrawnOnceAndComparingDrawsNone) {
+  TRVListInfo a, b;
+  EXPECT_EQ(a.ListIDRaw(), 0);
+  EXPECT_TRUE(a.IsEqualTo(b, false));
+  EXPECT_EQ(a.ListIDRaw(), 0);
+  EXPECT_EQ(b.ListIDRaw(), 0);
+  EXPECT_EQ(a.SimilarityValue(b), 150);
+  EXPECT_EQ(a.ListIDRaw(), 0);
+  int32_t id = a.GetListID();
+  EXPECT_GT(id, 0);
+  EXPECT_LT(id, 2147483647);
+  EXPECT_EQ(a.GetListID(), id);
+  EXPECT_FALSE(a.IsEqualTo(b, false));
+  EXPECT_TRUE(a.IsEqualTo(b, true));
+}
+
+TEST(TRVListInfo, SimilarityCountsLevels) {
+  TRVListInfo a, b;
+  a.Levels.Add();
+  a.Levels.Add();
+  b.Levels.Add();
+  // preview 100, ids 50, one level only in a -100, one common level
+  // 5000 + 9 x 100 + 200 + font 100 + picture 100.
+  EXPECT_EQ(a.SimilarityValue(b), 100 + 50 - 100 + 6300);
+  b.Levels.Items(0)->ListType = rvlstDecimal;
+  EXPECT_EQ(a.SimilarityValue(b), 100 + 50 - 100 + 1300);
+  EXPECT_TRUE(b.HasNumbering());
+  EXPECT_FALSE(a.HasNumbering());
+}
+
+// ------------------------------------------------------------------ merging
+
+namespace {
+std::vector<int> Values(const TRVIntegerList &l) { return std::vector<int>(l.Values().begin(), l.Values().end()); }
+} // namespace
+
+TEST(MergeWith, EmptySourceGivesEmptyMappingInEveryMode) {
+  for (TRVStyleMergeMode mode : {rvs_merge_SmartMerge, rvs_merge_Map, rvs_merge_Append}) {
+    TRVStyle target, source;
+    TS(source).Clear();
+    TRVIntegerList mapping;
+    mapping.Add(42);
+    TS(target).MergeWith(TS(source), mode, mapping, nullptr);
+    EXPECT_EQ(mapping.Count(), 0);
+    EXPECT_EQ(TS(target).Count(), 6);
+  }
+}
+
+TEST(MergeWith, MapIntoEmptyTargetGivesNone) {
+  TRVStyle target, source;
+  TS(target).Clear();
+  TRVIntegerList mapping;
+  TS(target).MergeWith(TS(source), rvs_merge_Map, mapping, nullptr);
+  EXPECT_EQ(Values(mapping), std::vector<int>(6, -1));
+  EXPECT_EQ(TS(target).Count(), 0);
+}
+
+TEST(MergeWith, EqualSheetsAddNothing) {
+  // Smart merge tries the same index first; map mode keeps the first of
+  // equally similar styles, so both jumps go to "Jump 1".
+  struct {
+    TRVStyleMergeMode Mode;
+    std::vector<int> Text;
+  } const cases[] = {{rvs_merge_SmartMerge, {0, 1, 2, 3, 4, 5}}, {rvs_merge_Map, {0, 1, 2, 3, 4, 4}}};
+  for (const auto &c : cases) {
+    TRVStyle target, source;
+    TRVIntegerList mapping;
+    TS(target).MergeWith(TS(source), c.Mode, mapping, nullptr);
+    EXPECT_EQ(Values(mapping), c.Text) << int(c.Mode);
+    EXPECT_EQ(TS(target).Count(), 6);
+    TRVIntegerList paraMapping;
+    target.ParaStyles().MergeWith(source.ParaStyles(), c.Mode, paraMapping, &mapping);
+    EXPECT_EQ(Values(paraMapping), (std::vector<int>{0, 1}));
+    EXPECT_EQ(target.ParaStyles().Count(), 2);
+  }
+}
+
+TEST(MergeWith, AppendCopiesAndRenumbersReferences) {
+  TRVStyle target, source;
+  TS(source)[1]->BaseStyleNo = 0;
+  TS(source)[2]->NextStyleNo = 1;
+  TS(source)[3]->BaseStyleNo = 77; // out of range: none
+  TS(source)[4]->NextStyleNo = 6;  // beyond the source table: none
+  TRVIntegerList mapping;
+  TS(target).MergeWith(TS(source), rvs_merge_Append, mapping, nullptr);
+  EXPECT_EQ(Values(mapping), (std::vector<int>{6, 7, 8, 9, 10, 11}));
+  ASSERT_EQ(TS(target).Count(), 12);
+  EXPECT_EQ(TS(target)[7]->BaseStyleNo, 6);
+  EXPECT_EQ(TS(target)[8]->NextStyleNo, 7);
+  EXPECT_EQ(TS(target)[9]->BaseStyleNo, -1);
+  EXPECT_EQ(TS(target)[10]->NextStyleNo, -1);
+  for (int i = 0; i < 12; ++i)
+    EXPECT_EQ(TS(target)[i]->Standard, i < 6) << i;
+  EXPECT_EQ(TS(target)[7]->StyleName, "Heading");
+}
+
+TEST(MergeWith, NearSheetAddsOnlyWhatDiffers) {
+  TRVStyle target, source;
+  TS(source)[2]->Size = 14;
+  TS(source)[3]->NextStyleNo = 2; // refers to the changed style
+  TRVIntegerList mapping;
+  TS(target).MergeWith(TS(source), rvs_merge_SmartMerge, mapping, nullptr);
+  ASSERT_EQ(TS(target).Count(), 8);
+  EXPECT_EQ(mapping[0], 0);
+  EXPECT_EQ(mapping[1], 1);
+  EXPECT_EQ(mapping[2], 6);
+  EXPECT_EQ(mapping[3], 7); // its next style maps to 6, the target's keywords have none
+  EXPECT_EQ(TS(target)[6]->Size, 14);
+  EXPECT_EQ(TS(target)[7]->NextStyleNo, 6);
+  EXPECT_FALSE(TS(target)[6]->Standard);
+}
+
+TEST(MergeWith, MapPicksTheMostSimilarOfTheSameKind) {
+  TRVStyle target, source;
+  TS(source).Clear();
+  TFontInfo *j = TS(source).Add();
+  j->Jump = true;
+  j->Color = clGreen;
+  j->Size = 11;
+  TFontInfo *h = TS(source).Add();
+  h->Style = fsBold;
+  h->Color = clNavy;
+  TFontInfo *u = TS(source).Add();
+  u->Unicode = true;
+  TRVIntegerList mapping;
+  TS(target).MergeWith(TS(source), rvs_merge_Map, mapping, nullptr);
+  EXPECT_EQ(Values(mapping), (std::vector<int>{4, 2, 0}));
+  EXPECT_EQ(TS(target).Count(), 6);
+}
+
+TEST(MergeWith, ExistingTargetStylesAreNeverChanged) {
+  TRVStyle target, source, reference;
+  for (int i = 0; i < 6; ++i) {
+    TS(target)[i]->NextStyleNo = 5;
+    TS(reference)[i]->NextStyleNo = 5;
+    TS(source)[i]->NextStyleNo = 40;
+    TS(source)[i]->BaseStyleNo = 40;
+  }
+  for (TRVStyleMergeMode mode : {rvs_merge_SmartMerge, rvs_merge_Map, rvs_merge_Append}) {
+    TRVIntegerList mapping;
+    TS(target).MergeWith(TS(source), mode, mapping, nullptr);
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_TRUE(TS(target)[i]->IsEqualTo(*TS(reference)[i], false)) << i;
+      EXPECT_EQ(TS(target)[i]->BaseStyleNo, -1) << i;
+      EXPECT_TRUE(TS(target)[i]->Standard);
+    }
+  }
+}
+
+TEST(MergeWith, ParagraphDefaultTextStyleGoesThroughTheTextMapping) {
+  TRVStyle target, source;
+  source.ParaStyles()[1]->LeftIndent = 30;
+  source.ParaStyles()[1]->DefStyleNo = 1;
+  source.ParaStyles()[1]->NextParaNo = 0;
+  TParaInfo *p = source.ParaStyles().Add();
+  p->RightIndent = 9;
+  p->DefStyleNo = 50; // unknown to the text mapping
+  TRVIntegerList textMapping;
+  textMapping.Add(3);
+  textMapping.Add(8);
+  TRVIntegerList mapping;
+  target.ParaStyles().MergeWith(source.ParaStyles(), rvs_merge_SmartMerge, mapping, &textMapping);
+  EXPECT_EQ(Values(mapping), (std::vector<int>{0, 2, 3}));
+  EXPECT_EQ(target.ParaStyles()[2]->DefStyleNo, 8);
+  EXPECT_EQ(target.ParaStyles()[2]->NextParaNo, 0);
+  EXPECT_EQ(target.ParaStyles()[3]->DefStyleNo, -1);
+  // Without a text mapping the number stays.
+  TRVStyle t2;
+  TRVIntegerList m2;
+  t2.ParaStyles().MergeWith(source.ParaStyles(), rvs_merge_Append, m2, nullptr);
+  EXPECT_EQ(t2.ParaStyles()[3]->DefStyleNo, 1);
+}
+
+TEST(MergeWith, NumberedListsNeverShareATargetBulletsMay) {
+  auto addList = [](TRVListInfos &t, TRVListType type) {
+    TRVListInfo *l = t.Add();
+    l->Levels.Add()->ListType = type;
+    return l;
+  };
+  {
+    TRVStyle target, source;
+    addList(source.ListStyles(), rvlstDecimal);
+    addList(source.ListStyles(), rvlstDecimal);
+    TRVIntegerList mapping;
+    target.ListStyles().MergeWith(source.ListStyles(), rvs_merge_SmartMerge, mapping, nullptr);
+    EXPECT_EQ(Values(mapping), (std::vector<int>{0, 1}));
+    EXPECT_EQ(target.ListStyles().Count(), 2);
+  }
+  {
+    TRVStyle target, source;
+    addList(source.ListStyles(), rvlstBullet);
+    addList(source.ListStyles(), rvlstBullet);
+    TRVIntegerList mapping;
+    target.ListStyles().MergeWith(source.ListStyles(), rvs_merge_SmartMerge, mapping, nullptr);
+    EXPECT_EQ(Values(mapping), (std::vector<int>{0, 0}));
+    EXPECT_EQ(target.ListStyles().Count(), 1);
+  }
+  {
+    // An existing numbered list is used once, the second equal one is added.
+    TRVStyle target, source;
+    addList(target.ListStyles(), rvlstDecimal);
+    addList(source.ListStyles(), rvlstDecimal);
+    addList(source.ListStyles(), rvlstDecimal);
+    TRVIntegerList mapping;
+    target.ListStyles().MergeWith(source.ListStyles(), rvs_merge_SmartMerge, mapping, nullptr);
+    EXPECT_EQ(Values(mapping), (std::vector<int>{0, 1}));
+  }
+}
+
+// -------------------------------------------------------- marker formatting
+
+TEST(RVFormatMarkerString, OwnFormatterTakesOnlyTheMarkerForms) {
+  const std::vector<std::string> args = {"1", "b", "iii"};
+  struct {
+    const char *Format;
+    const char *Result;
+  } const cases[] = {
+      {"%s.", "1."},
+      {"%0:s.%1:s.%2:s", "1.b.iii"},
+      {"(%1:s)", "(b)"},
+      {"%s-%s-%s-%s", "1-b-iii-%s"},
+      {"%1:s%s", "biii"},
+      {"100%%", "100%"},
+      {"100%", "100%"},
+      {"%d %n %x %p %.999999s", "%d %n %x %p %.999999s"},
+      {"%3:s", "%3:s"},
+      {"%99999999999999:s", "%99999999999999:s"},
+      {"%-1:s", "%-1:s"},
+      {"%0:", "%0:"},
+      {"", ""},
+      {"\xB7", "\xB7"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(RVFormatMarkerString(c.Format, args), c.Result) << c.Format;
+  EXPECT_EQ(RVFormatMarkerString(std::string("a\0%s", 4), args), std::string("a\0" "1", 3));
+}
