@@ -16,8 +16,11 @@
 // section names take the same escapes as values, and an ident also escapes
 // "=" and a leading ";" or "[" with a backslash; blanks around them are not
 // kept.
-// Reading is tolerant: a missing or unreadable file reads as empty and a
-// damaged line is skipped.
+// Reading is tolerant: a missing or unreadable file (or one above 256 MiB)
+// reads as empty and a damaged line is skipped; so are the lines under a
+// damaged section line, which must not land in the section before it. Of two
+// equal idents in one section the first counts. An empty ident is never
+// written.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,13 +31,15 @@ namespace kc {
 class IniStore {
 public:
   // One instance per canonical path at a time in the process: opening a path
-  // that is already open returns the same instance.
+  // that is already open returns the same instance. An empty path gives a
+  // store that lives in memory only (flush() then fails when it has changes).
   static std::shared_ptr<IniStore> open(const std::string &path);
   ~IniStore(); // flushes pending changes
 
   IniStore(const IniStore &) = delete;
   IniStore &operator=(const IniStore &) = delete;
 
+  // The canonical path the store reads and writes (links followed).
   const std::string &path() const;
 
   std::string readString(std::string_view section, std::string_view ident,
