@@ -139,7 +139,7 @@ std::string TLanguageFile::ReadString(std::string_view Section, std::string_view
   return std::string(Default);
 }
 
-TLanguageItem TLanguageMenuList::ItemAt(int Index) const {
+TLanguageMenuItem TLanguageMenuList::ItemAt(int Index) const {
   if (Index < 0 || Index >= Count()) return {};
   return FItems[static_cast<std::size_t>(Index)];
 }
@@ -175,7 +175,7 @@ void AddLanguageItem(const std::string &Path, ILanguageMenu &Submenu) {
   const std::size_t slash = Path.find_last_of('/');
   const std::string fileName = slash == std::string::npos ? Path : Path.substr(slash + 1);
   const TLanguageFile file(Path);
-  TLanguageItem item;
+  TLanguageMenuItem item;
   // File names are UTF-8 here; captions are texts of the ANSI code page.
   item.Caption = file.ReadString("LNG", "LanguageName", utf8ToAnsi(fileName));
   item.Hint = Path;

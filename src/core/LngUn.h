@@ -30,7 +30,7 @@ private:
 
 // One item of the language submenu: Caption = the language's name, Hint =
 // the file's full path.
-struct TLanguageItem {
+struct TLanguageMenuItem {
   std::string Caption;
   std::string Hint;
   bool Checked = false;
@@ -42,8 +42,8 @@ class ILanguageMenu {
 public:
   virtual ~ILanguageMenu() = default;
   virtual int Count() const = 0;
-  virtual TLanguageItem ItemAt(int Index) const = 0;
-  virtual void Add(const TLanguageItem &Item) = 0;
+  virtual TLanguageMenuItem ItemAt(int Index) const = 0;
+  virtual void Add(const TLanguageMenuItem &Item) = 0;
   virtual void Delete(int Index) = 0;
   virtual void SetChecked(int Index, bool Checked) = 0;
 };
@@ -52,13 +52,13 @@ public:
 class TLanguageMenuList : public ILanguageMenu {
 public:
   int Count() const override { return static_cast<int>(FItems.size()); }
-  TLanguageItem ItemAt(int Index) const override;
-  void Add(const TLanguageItem &Item) override { FItems.push_back(Item); }
+  TLanguageMenuItem ItemAt(int Index) const override;
+  void Add(const TLanguageMenuItem &Item) override { FItems.push_back(Item); }
   void Delete(int Index) override;
   void SetChecked(int Index, bool Checked) override;
 
 private:
-  std::vector<TLanguageItem> FItems;
+  std::vector<TLanguageMenuItem> FItems;
 };
 
 // Adds one item per file of Folder (directories left out), sorted by name.

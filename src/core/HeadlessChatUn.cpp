@@ -1,0 +1,596 @@
+#include "core/HeadlessChatUn.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <exception>
+
+#include "core/AnsweringmachineTextUn.h"
+#include "core/ConstUnit.h"
+#include "core/IPUn.h"
+#include "core/StoryFileUn.h"
+#include "core/iniFileUn.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+
+namespace kc {
+
+namespace {
+
+constexpr std::string_view kParagraph = "\x0A\x0D";
+
+std::string twoDigits(int v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d", v % 100);
+  return buf;
+}
+
+// The date in the locale's short form, as the history names carry it.
+std::string shortDateText(const DateTime &Now) {
+  std::tm tm{};
+  tm.tm_year = Now.year - 1900;
+  tm.tm_mon = Now.month - 1;
+  tm.tm_mday = Now.day;
+  tm.tm_wday = Now.dayOfWeek;
+  char buf[64];
+  const std::size_t n = std::strftime(buf, sizeof buf, "%x", &tm);
+  return std::string(buf, n);
+}
+
+} // namespace
+
+THeadlessChatWindows::THeadlessChatWindows(std::string Key) : FKey(std::move(Key)) {}
+
+const TTalkFrame *THeadlessChatWindows::FindTalkFrame(int Tab) const {
+  const TTalkTab *t = FTalks.Tab(Tab);
+  return t ? &t->Frame : nullptr;
+}
+
+std::string THeadlessChatWindows::TabCaption(int Tab) const {
+  const TTalkTab *t = FTalks.Tab(Tab);
+  return t ? t->Caption : std::string();
+}
+
+void THeadlessChatWindows::SetTabCaption(int Tab, const std::string &Caption) {
+  if (TTalkTab *t = FTalks.Tab(Tab)) t->Caption = Caption;
+}
+
+void THeadlessChatWindows::SetTabImage(int Tab, std::int32_t ImageIndex) {
+  if (TTalkTab *t = FTalks.Tab(Tab)) t->ImageIndex = ImageIndex;
+}
+
+void THeadlessChatWindows::SetTalkFrame(int Tab, const TTalkFrame &Frame) {
+  if (TTalkTab *t = FTalks.Tab(Tab)) t->Frame = Frame;
+}
+
+int THeadlessChatWindows::OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex,
+                                      const TTalkFrame &Frame) {
+  const int tab = FTalks.Open(Caption, ImageIndex, Frame);
+  if (FSink) FSink->TabChanged("open", tab);
+  return tab;
+}
+
+std::string THeadlessChatWindows::TranscriptText(int Tab) const {
+  const TTalkTab *t = FTalks.Tab(Tab);
+  if (!t) return {};
+  std::string out;
+  for (const TTalkMessage &m : t->Transcript) {
+    out += "[" + TKavetChatNet::DisplayName(m.Alias, m.IP) + "]\r\n";
+    std::string body = m.Body;
+    for (std::size_t p = 0; (p = body.find(kParagraph, p)) != std::string::npos; p += 2) body.replace(p, 2, "\r\n");
+    out += body + "\r\n";
+  }
+  return out;
+}
+
+void THeadlessChatWindows::SaveTalkHistory(int Tab) {
+  try {
+    const TTalkTab *t = FTalks.Tab(Tab);
+    if (!t || !SaveHistory || t->Transcript.empty() || HistoryFolder.empty()) return;
+    const RUserID *me = FUsers.Record(0);
+    const std::string base =
+        FormatText(MessageText(msgtext::FileNameStoryPrefix), {t->Caption, me ? me->ALIAS : std::string()});
+    const DateTime now = nowLocal();
+    const std::string time = twoDigits(now.hour) + "." + twoDigits(now.minute) + "." + twoDigits(now.second);
+    // Without a rich-text transcript the history is always plain text.
+    WriteHistoryFile(HistoryFolder, HistoryFileStem(base, shortDateText(now), time), ".txt",
+                     TranscriptText(Tab));
+  } catch (const std::exception &) {
+  }
+}
+
+void THeadlessChatWindows::FreeTab(int Tab) {
+  // The all-users talk is never closed.
+  if (Tab <= 0 || Tab >= FTalks.Count()) return;
+  if (FSink) FSink->TabChanged("close", Tab);
+  FTalks.Close(Tab);
+}
+
+void THeadlessChatWindows::RenderTalkMessage(int Tab, const TTalkMessage &Message) {
+  if (!FTalks.Tab(Tab)) return;
+  FTalks.Append(Tab, Message);
+  if (FSink) FSink->MessageShown(Tab, Message);
+}
+
+std::vector<TMemberButton> THeadlessChatWindows::MemberButtons(int Tab) const {
+  const TTalkTab *t = FTalks.Tab(Tab);
+  return t ? t->Members : std::vector<TMemberButton>{};
+}
+
+void THeadlessChatWindows::AddMemberButton(int Tab, std::int32_t UserIndex) {
+  TTalkTab *t = FTalks.Tab(Tab);
+  const RUserID *r = FUsers.Record(UserIndex);
+  if (!t || !r) return;
+  for (const TMemberButton &b : t->Members)
+    if (b.UserIndex == UserIndex) return;
+  t->Members.push_back({UserIndex, r->Deactivated != 0});
+  t->MembersVisible = true;
+}
+
+void THeadlessChatWindows::RemoveMemberButtons(int Tab, std::int32_t UserIndex) {
+  TTalkTab *t = FTalks.Tab(Tab);
+  if (!t) return;
+  for (std::size_t i = t->Members.size(); i-- > 0;)
+    if (t->Members[i].UserIndex == UserIndex) t->Members.erase(t->Members.begin() + static_cast<std::ptrdiff_t>(i));
+  t->MembersVisible = !t->Members.empty();
+}
+
+void THeadlessChatWindows::SetMemberButtonChecked(int Tab, std::int32_t UserIndex, bool Checked) {
+  if (TTalkTab *t = FTalks.Tab(Tab))
+    for (TMemberButton &b : t->Members)
+      if (b.UserIndex == UserIndex) b.Checked = Checked;
+}
+
+std::string THeadlessChatWindows::DocumentToText(int Tab) const {
+  const TTalkTab *t = FTalks.Tab(Tab);
+  return t ? t->Input : std::string();
+}
+
+bool THeadlessChatWindows::IsInputReadOnly(int Tab) const {
+  const TTalkTab *t = FTalks.Tab(Tab);
+  return t && t->InputReadOnly;
+}
+
+void THeadlessChatWindows::ClearInput(int Tab) {
+  if (TTalkTab *t = FTalks.Tab(Tab)) t->Input.clear();
+}
+
+std::string THeadlessChatWindows::TextToBody(std::string_view Text) {
+  std::string body;
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] == '\r' || Text[i] == '\n') {
+      if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+      body += kParagraph;
+    } else {
+      body += Text[i];
+    }
+  }
+  return body;
+}
+
+void THeadlessChatWindows::FillAutoReplyInput(int Tab, const std::string &Caption, const std::string &Text) {
+  // Picture 3, the caption on its line, the text from the next paragraph on.
+  SetInput(Tab, "{[!BULLET!]}3{[/!BULLET!]}" + Caption + std::string(kParagraph) + TextToBody(Text));
+}
+
+void THeadlessChatWindows::SetInput(int Tab, std::string Body) {
+  if (TTalkTab *t = FTalks.Tab(Tab)) t->Input = std::move(Body);
+}
+
+void THeadlessChatWindows::SetPrivateInputsReadOnly(bool ReadOnly) {
+  for (int i = 0; i < FTalks.Count(); ++i)
+    if (TTalkTab *t = FTalks.Tab(i); t->Frame.TalkKind == tkPrivate) t->InputReadOnly = ReadOnly;
+}
+
+void THeadlessChatWindows::FillFromMessage(RUserID &R, const TDataNewMessage &M) {
+  R.ALIAS = M.GetAlias();
+  R.IMAGEINDEX = M.GetImageIndex();
+  R.IP = M.GetIP();
+  R.MAC = M.GetMAC();
+  R.ICQ = M.GetICQ();
+  R.COLOR = M.GetColor();
+  R.NAME = M.GetName();
+  R.NAME2 = M.GetName2();
+  R.EMAIL = M.GetEMail();
+  R.STREET = M.GetStreet();
+  R.TOWN = M.GetTown();
+  R.HOUSE = M.GetHouse();
+  R.FIELD = M.GetHomeField();
+  R.WSTREET = M.GetWStreet();
+  R.WTOWN = M.GetWTown();
+  R.WHOUSE = M.GetWHouse();
+  R.WFIELD = M.GetWField();
+  R.WNAME = M.GetWName();
+  R.WDEPARTMENT = M.GetWDepartment();
+  R.WTYPEWORK = M.GetWTypeWork();
+  R.WPOST = M.GetWPost();
+  R.SEX = static_cast<std::uint8_t>(M.GetSex());
+  R.OLD = static_cast<std::uint8_t>(M.GetOld());
+  R.Interest = M.GetInterest();
+}
+
+void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
+  try {
+    const TDataNewMessage m(Text);
+    const std::string id = m.GetID();
+    const RUserID *me = FUsers.Record(0);
+    if (!me || id.empty() || id == me->ID) return;
+    for (int i = 0; i < FUsers.Count(); ++i) {
+      const RUserID *r = FUsers.Record(i);
+      if (r->Active && r->ID == id) {
+        // A present user only learns of this one again, and not as often as
+        // he asks.
+        if (FNet && FNet->MayAnswer(id)) FNet->AnnounceMyself(false);
+        return;
+      }
+    }
+    RUserID record;
+    FillFromMessage(record, m);
+    record.ID = id;
+    record.Deactivated = 0;
+    record.GroupTag = kMainGroupTag;
+    record.Active = 1;
+    // A departed user who comes back takes his old record again, so that
+    // coming and going cannot fill the list.
+    int index = FUsers.IndexOfID(id);
+    if (index > 0) *FUsers.Record(index) = record;
+    else index = FUsers.Append(record);
+    if (index < 0) return;
+    if (FNet && FNet->MayAnswer(id)) FNet->AnnounceMyself(false);
+
+    std::int32_t tag = ReadUserGroup(FKey, id);
+    if (tag == -1 || !FUsers.FindGroup(tag)) tag = kMainGroupTag;
+    FUsers.Record(index)->GroupTag = tag;
+    const int own = FTalks.FindOwnGroupTab(tag);
+    if (own != -1 && FNet) {
+      AddMemberButton(own, index);
+      FNet->SendGroupMembers(own);
+    }
+    if (FSink) FSink->UserChanged("new", index);
+
+    const RUserID r = *FUsers.Record(index);
+    const std::string name = TKavetChatNet::DisplayName(r.ALIAS, r.IP);
+    ShowNotification(MessageText(msgtext::ConnectUser), r.ALIAS, 0, r.IMAGEINDEX, r.IP);
+    if (FNet) {
+      FNet->ShowTalkMessage({r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR,
+                             r.IMAGEINDEX, r.ALIAS, false},
+                            0);
+      FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
+    }
+    PlayEventSound(0);
+  } catch (const std::exception &) {
+  }
+}
+
+void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
+  try {
+    const TDataNewMessage m(Text);
+    const int index = FUsers.FindPresent(m.GetID());
+    if (index <= 0) {
+      HandleNewUser(Text);
+      return;
+    }
+    RUserID &r = *FUsers.Record(index);
+    const std::string id = r.ID;
+    const std::int32_t tag = r.GroupTag;
+    const std::uint8_t deactivated = r.Deactivated, active = r.Active;
+    FillFromMessage(r, m);
+    r.ID = id;
+    r.GroupTag = tag;
+    r.Deactivated = deactivated;
+    r.Active = active;
+    const int tab = FTalks.FindPrivateTab(id);
+    if (tab != -1) {
+      SetTabCaption(tab, r.ALIAS);
+      SetTabImage(tab, r.IMAGEINDEX);
+    }
+    if (FSink) FSink->UserChanged("update", index);
+  } catch (const std::exception &) {
+  }
+}
+
+void THeadlessChatWindows::HandleDisconnect(const std::string &Text) {
+  try {
+    const TDataNewMessage m(Text);
+    const std::string id = m.GetID(), alias = m.GetAlias(), ip = m.GetIP();
+    const std::int32_t image = m.GetImageIndex(), color = m.GetColor();
+    const std::string name = TKavetChatNet::DisplayName(alias, ip);
+    const int index = FUsers.FindPresent(id);
+    if (index <= 0) return;
+    if (FNet) FNet->ShowPresenceInTalks(index, ip, false, id, color, image, alias);
+    for (int i = 1; i < FTalks.Count(); ++i) {
+      const TTalkTab *t = FTalks.Tab(i);
+      if (t->Frame.TalkKind != tkOwnGroup) continue;
+      const bool member = std::any_of(t->Members.begin(), t->Members.end(),
+                                      [&](const TMemberButton &b) { return b.UserIndex == index; });
+      if (!member) continue;
+      RemoveMemberButtons(i, index);
+      if (FNet) FNet->SendGroupMembers(i);
+    }
+    FUsers.Record(index)->Active = 0;
+    if (FSink) FSink->UserChanged("disconnect", index);
+    ShowNotification(MessageText(msgtext::DisconnectUser), alias, 0, image, ip);
+    if (FNet)
+      FNet->ShowTalkMessage({id, ip, FormatText(MessageText(msgtext::DisconnectUser), {name}), color, image, alias,
+                             false},
+                            0);
+    PlayEventSound(1);
+    ClosePartnerTalks(name, id);
+  } catch (const std::exception &) {
+  }
+}
+
+void THeadlessChatWindows::ClosePartnerTalks(const std::string &Name, const std::string &UserID) {
+  for (int i = FTalks.Count() - 1; i >= 0; --i) {
+    const TTalkTab *t = FTalks.Tab(i);
+    if (!t || t->Frame.AutorGroupID != UserID) continue;
+    if (t->Frame.TalkKind == tkPrivate) {
+      if (!AskClosePrivateTalk(3, Name)) continue;
+    } else if (t->Frame.TalkKind == tkOtherGroup) {
+      NoticeGroupTalkClosed(2, Name, t->Caption);
+    } else {
+      continue;
+    }
+    SaveTalkHistory(i);
+    FreeTab(i);
+  }
+}
+
+void THeadlessChatWindows::ShowNotification(const std::string &Format, const std::string &Alias, int Tab,
+                                            std::int32_t ImageIndex, const std::string &IP) {
+  (void)Tab;
+  (void)ImageIndex;
+  if (FSink) FSink->Notice(FormatText(Format, {"[" + TKavetChatNet::DisplayName(Alias, IP) + "]"}));
+}
+
+void THeadlessChatWindows::PlayEventSound(int N) {
+  if (FSink) FSink->Sound(N);
+}
+
+void THeadlessChatWindows::ShowErrorDialog(const std::string &Text) {
+  if (FSink) FSink->Error(Text);
+}
+
+void THeadlessChatWindows::NoticeGroupTalkClosed(int Page, const std::string &AuthorName,
+                                                 const std::string &GroupCaption) {
+  (void)Page;
+  (void)AuthorName;
+  (void)GroupCaption;
+  // Nobody to show the notice to; the tab closes either way.
+}
+
+bool THeadlessChatWindows::AskClosePrivateTalk(int Page, const std::string &PartnerName) {
+  (void)Page;
+  (void)PartnerName;
+  // Nobody to ask: the stored answer, which closes unless told otherwise.
+  bool notShow = false, closeAll = true, leaveAll = false;
+  LoadCloseTalkGroupPrivateValue(FKey, notShow, closeAll, leaveAll);
+  return closeAll || !leaveAll;
+}
+
+void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std::string &GroupID,
+                                          std::int32_t Tag) {
+  const std::string caption = Caption.empty() ? std::string(" ") : Caption;
+  if (TGroupBoxInfo *g = FUsers.FindGroup(Tag)) {
+    g->Caption = caption;
+    g->GroupID = GroupID;
+    return;
+  }
+  FUsers.Groups().push_back({Tag, ReadGroupCollapse(FKey, Tag), caption, GroupID});
+}
+
+THeadlessChatHost::THeadlessChatHost(TNetOptions Options, TChatEventSink *Sink)
+    : FSink(Sink), FWindows(std::make_unique<THeadlessChatWindows>(
+                       Options.Key.empty() ? std::string(kProgramKeyText) : Options.Key)) {
+  FNet = std::make_unique<TKavetChatNet>(*FWindows, std::move(Options));
+  FWindows->SetNet(FNet.get());
+  FWindows->SetSink(Sink);
+}
+
+THeadlessChatHost::~THeadlessChatHost() {
+  if (!FClosed) FNet->SetNetworkActive(false);
+  FWindows->SetNet(nullptr);
+}
+
+void THeadlessChatHost::Report(const std::string &Text) {
+  if (FSink) FSink->Error(Text);
+}
+
+void THeadlessChatHost::CreateMainWindow() {
+  THeadlessChatWindows &w = *FWindows;
+  FNet->SetNetworkActive(true);
+  FillLanguageMenu(resourcePath("Lng"), w.Languages());
+  // The settings the headless windows hold: the language and the history.
+  std::vector<TLanguageItem> items;
+  for (int i = 0; i < w.Languages().Count(); ++i) items.push_back({w.Languages().ItemAt(i).Hint, false});
+  LoadLanguageName(Key(), items);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!items[i].Checked) continue;
+    w.Languages().SetChecked(static_cast<int>(i), true);
+    ApplyLanguageTexts(TLanguageFile(items[i].Hint));
+    break;
+  }
+  w.SaveHistory = LoadStorySaveHistory(Key());
+  w.HistoryFolder = historyFolder();
+  EnsureFolder(w.HistoryFolder);
+  PurgeOldHistory(w.HistoryFolder);
+  TTalkFrame all;
+  all.TalkKind = tkAllUsers;
+  all.GroupBoxTag = -1;
+  w.OpenTalkTab("All Users", 1, all);
+}
+
+void THeadlessChatHost::CreateUserList() {
+  THeadlessChatWindows &w = *FWindows;
+  RUserID me = LoadOwnUserRecord(Key(), FNet->LocalIP());
+  me.GroupTag = -1;
+  me.Deactivated = 0;
+  w.Users().Append(me);
+  std::string bad, main;
+  ReadFixedGroupIDs(Key(), bad, main);
+  if (TGroupBoxInfo *g = w.Users().FindGroup(kMainGroupTag)) g->GroupID = main;
+  if (TGroupBoxInfo *g = w.Users().FindGroup(kBadListTag)) g->GroupID = bad;
+  bool mainCollapsed = false, badCollapsed = false;
+  ReadFixedGroupCollapse(Key(), mainCollapsed, badCollapsed);
+  LoadAllGroupBoxes(Key(), w);
+  FNet->AnnounceMyself(true);
+}
+
+void THeadlessChatHost::WakeMainWindow() {
+  if (FSink) FSink->Notice("another copy asked for the main window");
+}
+
+void THeadlessChatHost::CloseMainWindow() {
+  if (FClosed) return;
+  FClosed = true;
+  THeadlessChatWindows &w = *FWindows;
+  FNet->AnnounceDisconnect();
+  for (int i = 0; i < w.TabCount(); ++i) w.SaveTalkHistory(i);
+  SaveAllGroupBoxes(Key(), w);
+  const TGroupBoxInfo *main = w.Users().FindGroup(kMainGroupTag);
+  const TGroupBoxInfo *bad = w.Users().FindGroup(kBadListTag);
+  if (main && bad) WriteFixedGroupIDs(Key(), bad->GroupID, main->GroupID);
+  FNet->SetNetworkActive(false);
+}
+
+bool THeadlessChatHost::SayToAll(std::string_view Body) {
+  THeadlessChatWindows &w = *FWindows;
+  if (w.TabCount() == 0) return false;
+  w.SetInput(0, std::string(Body));
+  FNet->SendAndClear(0, false);
+  return true;
+}
+
+bool THeadlessChatHost::SendPrivate(std::string_view ID, std::string_view Body) {
+  THeadlessChatWindows &w = *FWindows;
+  const int index = w.FindUserNode(ID);
+  if (index <= 0) {
+    Report("unknown user " + std::string(ID));
+    return false;
+  }
+  int tab = w.Talks().FindPrivateTab(ID);
+  if (tab == -1) {
+    tab = FNet->OpenPrivateTalk(ID);
+    if (tab == -1) return false;
+  }
+  w.Talks().SetActive(tab);
+  w.SetInput(tab, std::string(Body));
+  FNet->SendAndClear(tab, false);
+  return true;
+}
+
+bool THeadlessChatHost::SendToGroup(std::string_view Name, const std::vector<std::string> &MemberIDs,
+                                    std::string_view Body) {
+  THeadlessChatWindows &w = *FWindows;
+  const RUserID *me = w.GetUserRecord(0);
+  if (!me || Name.empty()) return false;
+  TGroupBoxInfo *box = w.Users().FindGroupByCaption(Name);
+  if (!box) {
+    std::string groupID = NewGUIDText();
+    w.Users().Groups().push_back({w.Users().NextGroupTag(), false, std::string(Name), groupID});
+    box = &w.Users().Groups().back();
+  }
+  const std::int32_t tag = box->Tag;
+  const std::string groupID = box->GroupID, caption = box->Caption;
+  int tab = w.Talks().FindOwnGroupTab(tag);
+  if (tab == -1) {
+    TTalkFrame frame;
+    frame.TalkKind = tkOwnGroup;
+    frame.GroupBoxTag = tag;
+    frame.GroupName = caption;
+    frame.AutorGroupAliase = me->ALIAS;
+    frame.GroupID = groupID;
+    frame.AutorGroupMAC = me->MAC;
+    frame.AutorGroupID = me->ID;
+    frame.AutorGroupIP = me->IP;
+    tab = w.OpenTalkTab(caption, 2, frame);
+  }
+  w.Talks().SetActive(tab);
+  std::vector<std::int32_t> wanted;
+  for (const std::string &id : MemberIDs) {
+    const int index = w.FindUserNode(id);
+    if (index <= 0) Report("unknown user " + id);
+    else wanted.push_back(index);
+  }
+  bool changed = false;
+  for (const TMemberButton &b : w.MemberButtons(tab))
+    if (std::find(wanted.begin(), wanted.end(), b.UserIndex) == wanted.end()) {
+      w.RemoveMemberButtons(tab, b.UserIndex);
+      changed = true;
+    }
+  for (std::int32_t index : wanted) {
+    const auto buttons = w.MemberButtons(tab);
+    if (std::none_of(buttons.begin(), buttons.end(), [&](const TMemberButton &b) { return b.UserIndex == index; })) {
+      w.AddMemberButton(tab, index);
+      changed = true;
+    }
+  }
+  if (changed) FNet->SendGroupMembers(tab);
+  w.SetInput(tab, std::string(Body));
+  FNet->SendAndClear(tab, false);
+  return true;
+}
+
+bool THeadlessChatHost::ClosePrivate(std::string_view ID) {
+  const int tab = FWindows->Talks().FindPrivateTab(ID);
+  if (tab <= 0) {
+    Report("no private talk with " + std::string(ID));
+    return false;
+  }
+  FNet->actCloseTalkExecute(tab);
+  return true;
+}
+
+bool THeadlessChatHost::CloseGroup(std::string_view Name) {
+  THeadlessChatWindows &w = *FWindows;
+  for (int i = 1; i < w.TabCount(); ++i) {
+    const TTalkFrame *f = w.FindTalkFrame(i);
+    if (f && (f->TalkKind == tkOwnGroup || f->TalkKind == tkOtherGroup) && f->GroupName == Name) {
+      FNet->actCloseTalkExecute(i);
+      return true;
+    }
+  }
+  Report("no group talk " + std::string(Name));
+  return false;
+}
+
+bool THeadlessChatHost::SetProfileField(std::string_view Ident, std::string_view Value) {
+  RUserID *me = FWindows->Users().Record(0);
+  if (!me) return false;
+  TSetUserData set(me, Key());
+  using Setter = void (TSetUserData::*)(std::string_view);
+  static const std::pair<std::string_view, Setter> setters[] = {
+      {"ALIAS_", &TSetUserData::SetAlias},       {"IMAGEINDEX_", &TSetUserData::SetImageIndex},
+      {"COLOR_", &TSetUserData::SetColor},       {"SEX_", &TSetUserData::SetSex},
+      {"OLD_", &TSetUserData::SetOld},           {"ICQ_", &TSetUserData::SetICQ},
+      {"NAME_", &TSetUserData::SetName},         {"NAME2_", &TSetUserData::SetName2},
+      {"EMAIL_", &TSetUserData::SetEMail},       {"Interest_", &TSetUserData::SetInterest},
+      {"STREET_", &TSetUserData::SetStreet},     {"TOWN_", &TSetUserData::SetTown},
+      {"HOUSE_", &TSetUserData::SetHouse},       {"FIELD_", &TSetUserData::SetHomeField},
+      {"WSTREET_", &TSetUserData::SetWStreet},   {"WTOWN_", &TSetUserData::SetWTown},
+      {"WHOUSE_", &TSetUserData::SetWHouse},     {"WFIELD_", &TSetUserData::SetWField},
+      {"WNAME_", &TSetUserData::SetWName},       {"WDEPARTMENT_", &TSetUserData::SetWDepartment},
+      {"WTYPEWORK_", &TSetUserData::SetWTypeWork}, {"WPOST_", &TSetUserData::SetWPost},
+  };
+  for (const auto &[ident, setter] : setters) {
+    if (ident != Ident) continue;
+    (set.*setter)(Value);
+    FNet->AnnounceMyself(false);
+    return true;
+  }
+  Report("unknown profile field " + std::string(Ident));
+  return false;
+}
+
+void THeadlessChatHost::SetAutoReply(bool On, std::string_view Caption, std::string_view Text) {
+  THeadlessChatWindows &w = *FWindows;
+  if (On) {
+    EraseAllAMTexts(Key());
+    WriteAMText(Key(), 1, Caption, Text);
+    w.CheckedVariant = std::string(kAMSectionMark) + "1";
+  }
+  w.AnsweringMachine = On;
+  w.SetPrivateInputsReadOnly(On);
+}
+
+} // namespace kc

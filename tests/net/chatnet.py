@@ -1,0 +1,431 @@
+#!/usr/bin/env python3
+"""Tests of several chat copies (chatnode) on a private network.
+
+The harness never touches the host's network. It first re-executes itself
+under `unshare --net --mount`: its own network namespace holds a bridge, and
+each copy gets a network namespace of its own with one veth end on that
+bridge and the address 198.18.0.N/24. Namespace handles live on a tmpfs that
+exists only in the harness's mount namespace, so everything disappears with
+the harness, also when it fails or is killed.
+
+Usage: chatnet.py --chatnode PATH [--scenario NAME ...] [--list]
+"""
+import argparse
+import json
+import os
+import queue
+import random
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+INNER_MARK = "KC_CHATNET_INNER"
+PORT = 54812
+SUBNET = "198.18.0"
+
+
+def fail(msg):
+    print("chatnet: " + msg, file=sys.stderr, flush=True)
+    sys.exit(1)
+
+
+def run(*cmd, check=True):
+    r = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if check and r.returncode != 0:
+        raise RuntimeError("%s: %s" % (" ".join(cmd), r.stderr.strip()))
+    return r
+
+
+def enter_private_namespaces():
+    """Re-executes this script inside new network and mount namespaces."""
+    if os.environ.get(INNER_MARK) == str(os.getpid()):
+        return
+    if shutil.which("unshare") is None or shutil.which("ip") is None:
+        fail("needs unshare (util-linux) and ip (iproute2); cannot make test namespaces")
+    env = dict(os.environ)
+    # The child proves it runs inside by its own pid; exec keeps the pid.
+    env[INNER_MARK] = "pending"
+    try:
+        r = subprocess.run(["unshare", "--net", "--mount", "--propagation", "private", "true"],
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    except OSError as e:
+        fail("cannot run unshare: %s" % e)
+    if r.returncode != 0:
+        fail("cannot create network namespaces here (needs root or user namespaces): "
+             + r.stderr.strip())
+    wrapper = ("import os,sys; os.environ['%s']=str(os.getpid()); os.execv(sys.argv[1], sys.argv[1:])"
+               % INNER_MARK)
+    os.execvpe("unshare", ["unshare", "--net", "--mount", "--propagation", "private", "--",
+                           sys.executable, "-c", wrapper, sys.executable,
+                           os.path.abspath(sys.argv[0])] + sys.argv[1:], env)
+
+
+def check_isolated():
+    """Refuses to go on unless this network namespace is a fresh one of ours."""
+    if os.environ.get(INNER_MARK) != str(os.getpid()):
+        fail("refusing to run outside a network namespace of its own")
+    # /proc/self/net follows the namespace; /sys would show the mounter's.
+    with open("/proc/self/net/dev") as f:
+        links = [line.split(":")[0].strip() for line in f.readlines()[2:]]
+    if links != ["lo"]:
+        fail("network namespace is not fresh (links: %s); refusing to run" % links)
+
+
+class Network:
+    """A bridge in the harness namespace and one namespace per copy."""
+
+    def __init__(self, count):
+        self.run_id = "%x" % random.getrandbits(24)
+        self.count = count
+        self.bridge = "kcbr" + self.run_id
+        self.names = []
+        os.makedirs("/run/netns", exist_ok=True)
+        run("mount", "-t", "tmpfs", "kcnetns", "/run/netns")
+        run("ip", "link", "set", "lo", "up")
+        run("ip", "link", "add", self.bridge, "type", "bridge", "forward_delay", "0", "stp_state", "0")
+        # The harness itself stands on the bridge as 198.18.0.254, to send
+        # and watch raw datagrams.
+        run("ip", "addr", "add", SUBNET + ".254/24", "brd", SUBNET + ".255", "dev", self.bridge)
+        run("ip", "link", "set", self.bridge, "up")
+        for n in range(1, count + 1):
+            ns = "kc%d-%s" % (n, self.run_id)
+            host_end, node_end = "kh%d%s" % (n, self.run_id), "kn%d%s" % (n, self.run_id)
+            run("ip", "netns", "add", ns)
+            run("ip", "link", "add", host_end, "type", "veth", "peer", "name", node_end)
+            run("ip", "link", "set", host_end, "master", self.bridge)
+            run("ip", "link", "set", host_end, "up")
+            run("ip", "link", "set", node_end, "netns", ns)
+            run("ip", "-n", ns, "link", "set", node_end, "name", "eth0")
+            run("ip", "-n", ns, "addr", "add", "%s.%d/24" % (SUBNET, n), "brd", SUBNET + ".255",
+                "dev", "eth0")
+            run("ip", "-n", ns, "link", "set", "eth0", "up")
+            run("ip", "-n", ns, "link", "set", "lo", "up")
+            self.names.append(ns)
+
+    def close(self):
+        for ns in self.names:
+            run("ip", "netns", "del", ns, check=False)
+        run("ip", "link", "del", self.bridge, check=False)
+        run("umount", "/run/netns", check=False)
+
+
+class Node:
+    """One chatnode in its namespace, with its own XDG folders."""
+
+    def __init__(self, chatnode, ns, n):
+        self.n = n
+        self.home = tempfile.mkdtemp(prefix="kcnode%d-" % n)
+        env = dict(os.environ)
+        for var, sub in (("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"),
+                         ("XDG_RUNTIME_DIR", "run"), ("HOME", "home")):
+            path = os.path.join(self.home, sub)
+            os.makedirs(path, mode=0o700, exist_ok=True)
+            env[var] = path
+        env["KAVET_CODEPAGE"] = "1252"
+        env["QT_QPA_PLATFORM"] = "offscreen"
+        self.events = []
+        self.cond = threading.Condition()
+        self.proc = subprocess.Popen(["ip", "netns", "exec", ns, chatnode, "--interface", "eth0"],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, env=env, text=True, encoding="utf-8")
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.errors = []
+        threading.Thread(target=self._read_err, daemon=True).start()
+        ready = self.wait(lambda e: e["event"] == "ready", 10)
+        self.id, self.ip = ready["id"], ready["ip"]
+
+    def _read(self):
+        for line in self.proc.stdout:
+            try:
+                ev = json.loads(line)
+            except ValueError:
+                ev = {"event": "bad-output", "line": line}
+            with self.cond:
+                self.events.append(ev)
+                self.cond.notify_all()
+
+    def _read_err(self):
+        for line in self.proc.stderr:
+            self.errors.append(line)
+
+    def send(self, line):
+        self.proc.stdin.write(line + "\n")
+        self.proc.stdin.flush()
+
+    def wait(self, pred, timeout=5.0, start=0):
+        end = time.monotonic() + timeout
+        with self.cond:
+            while True:
+                for ev in self.events[start:]:
+                    if pred(ev):
+                        return ev
+                left = end - time.monotonic()
+                if left <= 0:
+                    raise AssertionError("node %d: no matching event in %.1fs; events: %s"
+                                         % (self.n, timeout, self.events[-20:]))
+                self.cond.wait(left)
+
+    def sync(self):
+        """Returns once the node has handled every command sent before."""
+        mark = len(self.events)
+        self.send("users")
+        self.wait(lambda e: e["event"] == "users", start=mark)
+
+    def matching(self, pred):
+        with self.cond:
+            return [e for e in self.events if pred(e)]
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def stop(self, timeout=5.0):
+        if self.proc.poll() is None:
+            try:
+                self.send("quit")
+                self.proc.stdin.close()
+            except (BrokenPipeError, ValueError):
+                pass
+            try:
+                self.proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def settle(seconds=1.0):
+    time.sleep(seconds)
+
+
+def messages(node, body=None, talk=None):
+    return node.matching(lambda e: e["event"] == "message"
+                         and (body is None or e["body"] == body)
+                         and (talk is None or e["talk"] == talk))
+
+
+def start_all(chatnode, net):
+    nodes = [Node(chatnode, ns, i + 1) for i, ns in enumerate(net.names)]
+    for node in nodes:
+        for other in nodes:
+            if other is not node:
+                node.wait(lambda e, o=other: e["event"] == "user" and e["change"] == "new"
+                          and e["id"] == o.id, 10)
+    return nodes
+
+
+# Scenarios ---------------------------------------------------------------
+
+def scenario_see_each_other(nodes):
+    for node in nodes:
+        node.send("users")
+        ev = node.wait(lambda e: e["event"] == "users")
+        ids = [u["id"] for u in ev["list"] if u["active"]]
+        assert sorted(ids) == sorted(n.id for n in nodes), ev
+        assert len(ev["list"]) == len(nodes), ev
+        for u in ev["list"][1:]:
+            assert u["ip"].startswith(SUBNET + "."), u
+
+
+def scenario_say_once(nodes):
+    nodes[0].send("say hello all \u00e9t\u00e9")
+    for node in nodes:
+        node.wait(lambda e: e["event"] == "message" and e["body"] == "hello all \u00e9t\u00e9")
+    settle()
+    for node in nodes:
+        got = messages(node, "hello all \u00e9t\u00e9")
+        assert len(got) == 1, (node.n, got)
+        assert got[0]["talk"] == 0 and got[0]["from"] == nodes[0].id and got[0]["group"] is None
+
+
+def scenario_private(nodes):
+    a, b, c = nodes[0], nodes[1], nodes[2]
+    a.send("private %s psst" % b.id)
+    b.wait(lambda e: e["event"] == "message" and e["body"] == "psst")
+    settle()
+    got = messages(b, "psst")
+    assert len(got) == 1 and got[0]["talk"] == 2 and got[0]["from"] == a.id, got
+    assert messages(c, "psst") == [], messages(c, "psst")
+    echo = messages(a, "psst")
+    assert len(echo) == 1 and echo[0]["talk"] == 2 and echo[0]["from"] == a.id, echo
+
+
+def scenario_group(nodes):
+    a, b, c = nodes[0], nodes[1], nodes[2]
+    a.send("group Team %s only members" % b.id)
+    b.wait(lambda e: e["event"] == "message" and e["body"] == "only members")
+    settle()
+    got = messages(b, "only members")
+    assert len(got) == 1 and got[0]["talk"] == 3 and got[0]["group"] == "Team", got
+    assert messages(c, "only members") == []
+    own = messages(a, "only members")
+    assert len(own) == 1 and own[0]["talk"] == 1, own
+
+
+def scenario_autoreply(nodes):
+    a, b = nodes[0], nodes[1]
+    b.send("autoreply on Away|Back soon")
+    b.sync()
+    a.send("private %s are you there" % b.id)
+    reply = a.wait(lambda e: e["event"] == "message" and e["from"] == b.id and e["talk"] == 2)
+    assert reply["autoreply"] is True and "Away" in reply["body"], reply
+    settle()
+    replies = a.matching(lambda e: e["event"] == "message" and e["from"] == b.id and e["talk"] == 2)
+    assert len(replies) == 1, replies
+    # Both answer automatically now (and cannot type into private talks):
+    # a message that starts it all is put on the wire in a's name.
+    a.send("autoreply on Out|Gone")
+    a.sync()
+    mark_a, mark_b = len(a.events), len(b.events)
+    raw = raw_socket()
+    raw.sendto(("MESSAGETOUSER!^:^$<FROMUSERID>%s</FROMUSERID><ALIAS>a</ALIAS><IP>%s</IP>"
+                "<ID>%s</ID><MAC></MAC><IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>"
+                "<MESSAGESTR>ping</MESSAGESTR>" % (b.id, a.ip, a.id)).encode(), (SUBNET + ".255", PORT))
+    a.wait(lambda e: e["event"] == "message" and e["from"] == b.id, start=mark_a)
+    settle(2.0)
+    from_b = [e for e in a.events[mark_a:] if e["event"] == "message" and e["from"] == b.id]
+    from_a = [e for e in b.events[mark_b:] if e["event"] == "message" and e["from"] == a.id]
+    assert len(from_b) == 1 and from_b[0]["autoreply"], from_b
+    assert [e["body"] for e in from_a] == ["ping"], from_a
+
+
+def scenario_quit_disconnect(nodes):
+    a, b, c = nodes
+    c.stop()
+    for node in (a, b):
+        node.wait(lambda e: e["event"] == "user" and e["change"] == "disconnect" and e["id"] == c.id)
+        node.send("users")
+        ev = node.wait(lambda e: e["event"] == "users")
+        gone = [u for u in ev["list"] if u["id"] == c.id]
+        assert len(gone) == 1 and not gone[0]["active"], ev
+
+
+def raw_socket(port=0):
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 8 << 20)
+    s.bind((SUBNET + ".254", port))
+    s.settimeout(0.2)
+    return s
+
+
+def drain(sock, seconds):
+    got = []
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        try:
+            got.append(sock.recvfrom(70000))
+        except socket.timeout:
+            pass
+    return got
+
+
+def scenario_malformed(nodes):
+    bcast = (SUBNET + ".255", PORT)
+    rng = random.Random(54812)
+    bad = [bytes(rng.getrandbits(8) for _ in range(rng.randrange(1, 3000))) for _ in range(20)]
+    bad += [b"MESSAGE!^:^$<ALIAS>cut", b"NEW!^:^$<ID>", b"NEW!^:^$<ID></ID>",
+            b"UPDATEINFOTOGROUP_!^:^$<GROUPID>", b"MESSAGETOUSER!^:^$<FROMUSERID>",
+            b"MESSAGETOGROUP!^:^$<FROMUSERID><USERIDSEPARATOR><USERIDSEPARATOR>",
+            b"DISCONNECT!^:^$<ID>\x00\xff</ID>", b"!^:^$", b"\x00" * 100,
+            b"MESSAGE!^:^$<MESSAGESTR>" + b"A" * 65000 + b"</MESSAGESTR>"]
+    sender = raw_socket()
+    for data in bad:
+        sender.sendto(data, bcast)
+    # The largest datagram IPv4 carries; 70,000 bytes cannot be sent at all.
+    sender.sendto(b"MESSAGE!^:^$" + b"x" * (65507 - 12), bcast)
+    try:
+        sender.sendto(b"y" * 70000, bcast)
+        raise AssertionError("a 70,000-byte datagram was accepted")
+    except OSError:
+        pass
+    echoes = drain(sender, 1.5)
+    sent = len(bad) + 1
+    # Each copy echoes each datagram once to its sender, no more.
+    assert len(echoes) <= sent * len(nodes), (len(echoes), sent)
+    senders = {addr[0] for _, addr in echoes}
+    assert senders == {n.ip for n in nodes}, senders
+    # From the chat port itself nothing is echoed: two copies would play
+    # ping-pong with it for ever.
+    chat = raw_socket(PORT)
+    drain(chat, 0.3)
+    for node in nodes:
+        chat.sendto(b"NEW!^:^$<ALIAS>port</ALIAS>", (node.ip, PORT))
+    chat.sendto(b"MESSAGE!^:^$<MESSAGESTR>from chat port</MESSAGESTR>", bcast)
+    back = [(d, addr) for d, addr in drain(chat, 1.5) if addr[0] != SUBNET + ".254"]
+    echoed = [x for x in back if x[0].startswith(b"NEW!^:^$<ALIAS>port") or b"from chat port" in x[0]]
+    assert echoed == [], echoed
+    for node in nodes:
+        assert node.alive(), "node %d died: %s" % (node.n, node.errors)
+        assert not node.matching(lambda e: e["event"] == "bad-output")
+    # Everyone still talks.
+    nodes[1].send("say still here")
+    for node in nodes:
+        node.wait(lambda e: e["event"] == "message" and e["body"] == "still here")
+
+
+SCENARIOS = {
+    "see_each_other": (3, scenario_see_each_other),
+    "say_once": (3, scenario_say_once),
+    "private": (3, scenario_private),
+    "group": (3, scenario_group),
+    "autoreply": (2, scenario_autoreply),
+    "quit_disconnect": (3, scenario_quit_disconnect),
+    "malformed": (3, scenario_malformed),
+}
+
+
+def run_scenario(chatnode, name):
+    count, body = SCENARIOS[name]
+    net = Network(count)
+    nodes = []
+    try:
+        nodes = start_all(chatnode, net)
+        body(nodes)
+        for node in nodes:
+            if node.alive():
+                assert not node.matching(lambda e: e["event"] == "bad-output")
+    finally:
+        for node in nodes:
+            node.stop()
+        net.close()
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--chatnode", required=True)
+    ap.add_argument("--scenario", action="append")
+    ap.add_argument("--list", action="store_true")
+    args = ap.parse_args()
+    if args.list:
+        print("\n".join(SCENARIOS))
+        return
+    names = args.scenario or list(SCENARIOS)
+    for n in names:
+        if n not in SCENARIOS:
+            fail("unknown scenario " + n)
+    chatnode = os.path.abspath(args.chatnode)
+    if not os.access(chatnode, os.X_OK):
+        fail("chatnode not found: " + chatnode)
+    enter_private_namespaces()
+    check_isolated()
+    failed = 0
+    for n in names:
+        t0 = time.monotonic()
+        try:
+            run_scenario(chatnode, n)
+            print("PASS %s (%.1fs)" % (n, time.monotonic() - t0), flush=True)
+        except Exception as e:  # a failed scenario must not keep the others from running
+            failed += 1
+            print("FAIL %s: %s" % (n, e), flush=True)
+    print("%d passed, %d failed" % (len(names) - failed, failed), flush=True)
+    sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()
