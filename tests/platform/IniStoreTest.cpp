@@ -175,6 +175,17 @@ TEST_F(IniStoreTest, MissingOrUnreadableFileReadsAsEmpty) {
   unreadable->writeString("a", "b", "c");
   EXPECT_FALSE(unreadable->flush());
   EXPECT_EQ(unreadable->readString("a", "b"), "c"); // kept in memory
+
+  // A huge file is not read into memory (a sparse file costs no disk).
+  const std::string huge = file("huge.ini");
+  put(huge, "[S]\na=1\n");
+  fs::resize_file(huge, 300ull << 20);
+  EXPECT_TRUE(IniStore::open(huge)->sections().empty());
+
+  auto memory = IniStore::open("");
+  memory->writeString("a", "b", "c");
+  EXPECT_EQ(memory->readString("a", "b"), "c");
+  EXPECT_FALSE(memory->flush());
 }
 
 TEST_F(IniStoreTest, WriteCreatesFoldersAndLeavesNoTempFile) {
