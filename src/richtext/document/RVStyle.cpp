@@ -52,6 +52,31 @@ void WriteIntIfNotDef(IniStore &Ini, const std::string &Section, const std::stri
     Ini.writeInteger(Section, Key, Value);
 }
 
+// Stored colours keep the Windows program's numbers, where system colours
+// are 0xFF000000 + index (clWindowText is -16777208); in memory they are
+// 0x80000000 + index. Both forms are read.
+int32_t ColorToStored(TColor c) {
+  if (isSysColor(c) && (static_cast<uint32_t>(c) & 0xFF000000u) == 0x80000000u)
+    return static_cast<int32_t>(0xFF000000u | (static_cast<uint32_t>(c) & 0x00FFFFFFu));
+  return c;
+}
+
+TColor ColorFromStored(int32_t v) {
+  if ((static_cast<uint32_t>(v) & 0xFF000000u) == 0xFF000000u)
+    return sysColor(static_cast<int>(static_cast<uint32_t>(v) & 0x00FFFFFFu));
+  return v;
+}
+
+void WriteColorIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Value,
+                        TColor Def) {
+  if (Value != Def)
+    Ini.writeInteger(Section, Key, ColorToStored(Value));
+}
+
+TColor ReadColor(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Def) {
+  return ColorFromStored(Ini.readInteger(Section, Key, ColorToStored(Def)));
+}
+
 void WriteBoolIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, bool Value, bool Def) {
   if (Value != Def)
     Ini.writeString(Section, Key, Value ? "Yes" : "No");
@@ -472,7 +497,7 @@ int64_t TRVBorder::SimilarityValue(const TRVBorder &Value) const {
 void TRVBorder::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Width"), Width, 1);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Style"), int(Style), int(rvbNone));
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clWindowText);
+  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clWindowText);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "InternalWidth"), InternalWidth, 1);
   BorderOffsets.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
   VisibleBorders.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Visible%s"));
@@ -481,7 +506,7 @@ void TRVBorder::SaveToINI(IniStore &Ini, const std::string &Section, const std::
 void TRVBorder::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
   Width = Ini.readInteger(Section, K(KeyFormat, "Width"), 1);
   Style = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "Style"), int(rvbNone)), 6, rvbNone);
-  Color = Ini.readInteger(Section, K(KeyFormat, "Color"), clWindowText);
+  Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clWindowText);
   InternalWidth = Ini.readInteger(Section, K(KeyFormat, "InternalWidth"), 1);
   BorderOffsets.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
   VisibleBorders.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Visible%s"));
@@ -535,12 +560,12 @@ int64_t TRVBackgroundRect::SimilarityValue(const TRVBackgroundRect &Value) const
 }
 
 void TRVBackgroundRect::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clNone);
+  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clNone);
   BorderOffsets.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
 }
 
 void TRVBackgroundRect::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  Color = Ini.readInteger(Section, K(KeyFormat, "Color"), clNone);
+  Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clNone);
   BorderOffsets.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
 }
 
@@ -1018,10 +1043,10 @@ void TFontInfo::SaveToINI(IniStore &Ini, const std::string &Section, const std::
   Ini.writeString(Section, K(KeyFormat, "Name"), FontName);
   Ini.writeString(Section, K(KeyFormat, "Jump"), Jump ? "Yes" : "No");
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Size"), Size, 10);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clWindowText);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "BackColor"), BackColor, clNone);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "HoverBackColor"), HoverBackColor, clNone);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "HoverColor"), HoverColor, clNone);
+  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clWindowText);
+  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "BackColor"), BackColor, clNone);
+  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "HoverBackColor"), HoverBackColor, clNone);
+  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "HoverColor"), HoverColor, clNone);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "JumpCursor"), JumpCursor, 101);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Charset"), Charset, DEFAULT_CHARSET);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "CharScale"), CharScale, 100);
@@ -1058,10 +1083,10 @@ void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std
     JumpCursor = static_cast<int16_t>(Ini.readInteger(Section, K(KeyFormat, "JumpCursor"), 101));
   }
   Size = Ini.readInteger(Section, K(KeyFormat, "Size"), 10);
-  Color = Ini.readInteger(Section, K(KeyFormat, "Color"), clWindowText);
-  BackColor = Ini.readInteger(Section, K(KeyFormat, "BackColor"), clNone);
-  HoverBackColor = Ini.readInteger(Section, K(KeyFormat, "HoverBackColor"), clNone);
-  HoverColor = Ini.readInteger(Section, K(KeyFormat, "HoverColor"), clNone);
+  Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clWindowText);
+  BackColor = ReadColor(Ini, Section, K(KeyFormat, "BackColor"), clNone);
+  HoverBackColor = ReadColor(Ini, Section, K(KeyFormat, "HoverBackColor"), clNone);
+  HoverColor = ReadColor(Ini, Section, K(KeyFormat, "HoverColor"), clNone);
   int cs = Ini.readInteger(Section, K(KeyFormat, "Charset"), DEFAULT_CHARSET);
   Charset = (cs >= 0 && cs <= 255) ? uint8_t(cs) : DEFAULT_CHARSET;
   CharScale = Ini.readInteger(Section, K(KeyFormat, "CharScale"), 100);
@@ -1539,7 +1564,7 @@ std::string ColorToString(TColor c) {
       return ci.Name;
   static const char digits[] = "0123456789ABCDEF";
   std::string r = "$";
-  uint32_t u = static_cast<uint32_t>(c);
+  uint32_t u = static_cast<uint32_t>(ColorToStored(c));
   for (int sh = 28; sh >= 0; sh -= 4)
     r += digits[(u >> sh) & 15];
   return r;
@@ -1592,7 +1617,11 @@ bool StringToColor(const std::string &s, TColor &c) {
       c = ci.Color;
       return true;
     }
-  return StrToInt32(s, c);
+  int32_t v = 0;
+  if (!StrToInt32(s, v))
+    return false;
+  c = ColorFromStored(v);
+  return true;
 }
 
 std::string FontToIniText(const TRVMarkerFont &f) {
