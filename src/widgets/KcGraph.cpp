@@ -415,6 +415,7 @@ bool ParseBitmapFile(std::string_view f, TDIBImage &out) {
   if (get32(f, 30) != 0 || w <= 0 || h <= 0 || (bits != 1 && bits != 4 && bits != 8))
     return false;
   uint32_t used = get32(f, 46);
+  out.ColorsUsed = int(std::min<uint32_t>(used, 1u << bits));
   if (used == 0 || used > (1u << bits))
     used = 1u << bits;
   const uint64_t tableAt = 14 + uint64_t(hdr);

@@ -56,7 +56,8 @@ struct TDIBImage {
   int Height = 0;
   int BitsPerPixel = 0;
   int RowSize = 0;              // bytes per row, a multiple of 4
-  std::vector<QRgb> Colors;     // the colour table
+  std::vector<QRgb> Colors;     // the colour table, 2^BitsPerPixel entries
+  int ColorsUsed = 0;           // the header's count (0: all)
   std::string_view Pixels;      // rows bottom-up, RowSize x Height bytes
 };
 // False when the bytes are not a complete uncompressed bitmap file image.

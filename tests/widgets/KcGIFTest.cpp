@@ -1,0 +1,348 @@
+#include "widgets/KcGIF.h"
+#include "widgets/KcGIFCompose.h"
+#include "widgets/support/GifBytes.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+
+using namespace kc;
+using namespace gifbytes;
+
+namespace {
+
+std::string errorOf(const std::function<void()> &f) {
+  try {
+    f();
+  } catch (const EKcGraphicError &e) {
+    return e.what();
+  }
+  return {};
+}
+
+std::vector<int> indices(const QImage &img) {
+  std::vector<int> v;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      v.push_back(img.constScanLine(y)[x]);
+  return v;
+}
+
+// A 2x1 picture of index 1 with a 2-bit global table.
+std::string tiny(const char *version = "GIF89a") {
+  return header(2, 1, 2, version) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+}
+
+} // namespace
+
+TEST(KcGIFReader, SignatureAndVersion) {
+  struct Case {
+    const char *version;
+    int expected; // 0: fails
+  } cases[] = {{"GIF89a", 2}, {"gif89a", 2}, {"GiF87A", 1}, {"GIF90a", 0}, {"PNG89a", 0}};
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    const std::string err = errorOf([&] { img.LoadFromBytes(tiny(c.version)); });
+    if (c.expected) {
+      EXPECT_EQ(err, "") << c.version;
+      EXPECT_EQ(img.Version(), c.expected) << c.version;
+    } else {
+      EXPECT_EQ(err, "Unknown GIF version") << c.version;
+    }
+  }
+}
+
+TEST(KcGIFReader, MissingTrailerLoadsCompletely) {
+  std::string s = tiny();
+  s.pop_back();
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  ASSERT_EQ(img.Count(), 1);
+  EXPECT_FALSE(img.Frames(0).Corrupted);
+  EXPECT_EQ(indices(img.Frames(0).Bitmap()), (std::vector<int>{1, 1}));
+}
+
+TEST(KcGIFReader, CutSubBlockMarksCorruptAndDecodingFails) {
+  const std::string data = solidData(40, 40);
+  std::string s = header(40, 40, 2) + descriptor(0, 0, 40, 40) + data.substr(0, data.size() / 2);
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  ASSERT_EQ(img.Count(), 1);
+  EXPECT_TRUE(img.Frames(0).Corrupted);
+  EXPECT_EQ(errorOf([&] { img.Frames(0).Bitmap(); }), "Stream read error");
+}
+
+TEST(KcGIFReader, ClampedCodeSizeLeavesAtMostOnePixel) {
+  for (int size : {1, 12}) {
+    // With the clamped size (2 or 9) the codes are clear, literal 1, literal 1.
+    const int clear = size < 2 ? 4 : 512;
+    const int w = size < 2 ? 3 : 10;
+    std::string data = codes(size, {{clear, w}, {1, w}, {1, w}, {1, w}});
+    TKcGIFImage img;
+    img.LoadFromBytes(header(3, 1, 2) + descriptor(0, 0, 3, 1) + data + ";");
+    ASSERT_EQ(img.Count(), 1);
+    const QImage &bmp = img.Frames(0).Bitmap();
+    EXPECT_TRUE(img.Frames(0).Corrupted) << size;
+    EXPECT_EQ(indices(bmp), (std::vector<int>{1, 0, 0})) << size;
+  }
+}
+
+TEST(KcGIFReader, LoopExtensions) {
+  struct Case {
+    std::string app;
+    std::string block;
+    bool looping;
+    int count;
+  } cases[] = {
+      {"NETSCAPE2.0", std::string("\x01\x50\xC3", 3), true, 30000},
+      {"ANIMEXTS1.0", std::string("\x01\x05\x00", 3), true, 5},
+      {"NETSCAPE2.0", std::string("\x01\x00\x00", 3), true, 0},
+      {"XMPDataXMP!", std::string("\x01\x05\x00", 3), false, 1},
+      {"NETSCAPE2.0", std::string("\x02\x05\x00", 3), false, 1},
+  };
+  for (const Case &c : cases) {
+    std::string ext = "!\xFF\x0B" + c.app;
+    ext.push_back(char(c.block.size()));
+    ext += c.block;
+    ext.push_back(0);
+    const std::string s = header(2, 1, 2) + ext + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+    TKcGIFImage img;
+    img.LoadFromBytes(s);
+    EXPECT_EQ(img.Looping(), c.looping) << c.app;
+    EXPECT_EQ(img.RepeatCount(), c.count) << c.app;
+    EXPECT_EQ(img.Count(), 1);
+    EXPECT_FALSE(img.Frames(0).Extensions.has_value()) << "application blocks are not kept";
+  }
+}
+
+TEST(KcGIFReader, GraphicControlLongestDelayLastDisposal) {
+  const std::string s = header(2, 1, 2) + gce(5, 1) + gce(20, 2) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  ASSERT_EQ(img.Count(), 1);
+  EXPECT_EQ(img.Frames(0).AnimateInterval, 200);
+  EXPECT_EQ(img.Frames(0).DisposalMethod, 2);
+}
+
+TEST(KcGIFReader, DelaySaturatesInsteadOfWrapping) {
+  const std::string s = header(2, 1, 2) + gce(65535, 0) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  EXPECT_EQ(img.Frames(0).AnimateInterval, 65535);
+}
+
+TEST(KcGIFReader, GraphicControlHonoursItsSizeByte) {
+  // A block of 6 bytes plus an extra sub-block, then the image: the image
+  // must still be found and the fields taken from the block's start.
+  std::string ext = "!\xF9\x06";
+  ext += std::string("\x09\x0A\x00\x02\xEE\xEE", 6);
+  ext += std::string("\x02zz\x00", 4);
+  const std::string s = header(2, 1, 2) + ext + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  ASSERT_EQ(img.Count(), 1);
+  EXPECT_EQ(img.Frames(0).AnimateInterval, 100);
+  EXPECT_EQ(img.Frames(0).DisposalMethod, 2);
+  EXPECT_EQ(img.Frames(0).TransparentIndex(), 2);
+  EXPECT_EQ(indices(img.Frames(0).Bitmap()), (std::vector<int>{1, 1}));
+}
+
+TEST(KcGIFReader, TransparentIndexAtColourCountIsNone) {
+  for (int t : {3, 4}) {
+    const std::string s = header(2, 1, 2) + gce(0, 0, t) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+    TKcGIFImage img;
+    img.LoadFromBytes(s);
+    EXPECT_EQ(img.Frames(0).TransparentIndex(), t < 4 ? t : -1);
+    EXPECT_EQ(img.Frames(0).TransparentColor().has_value(), t < 4);
+  }
+}
+
+TEST(KcGIFReader, CommentsAfterLastImageAndBeforeAnImage) {
+  auto comment = [](const std::string &text) {
+    return "!\xFE" + std::string(1, char(text.size())) + text + std::string(1, '\0');
+  };
+  const std::string before = comment("pre");
+  const std::string after1 = comment("first");
+  const std::string after2 = comment("second");
+  const std::string s = header(2, 1, 2) + before + descriptor(0, 0, 2, 1) + solidData(2, 1) + after1 + after2 + ";";
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  EXPECT_EQ(img.Comment(), (std::vector<std::string>{"first", "\r\n\r\n", "second"}));
+  ASSERT_TRUE(img.Frames(0).Extensions.has_value());
+  ASSERT_EQ(img.Frames(0).Extensions->size(), 1u);
+  EXPECT_EQ(img.Frames(0).Extensions->front().ExtType, geComment);
+  EXPECT_EQ(*img.Frames(0).Extensions->front().Data, (std::vector<std::string>{"pre"}));
+}
+
+TEST(KcGIFReader, ZeroSizeTakesScreenAndNoTableFailsToDecode) {
+  TKcGIFImage img;
+  img.LoadFromBytes(header(3, 2, 2) + descriptor(0, 0, 0, 0) + solidData(3, 2) + ";");
+  EXPECT_EQ(img.Frames(0).Width(), 3);
+  EXPECT_EQ(img.Frames(0).Height(), 2);
+
+  TKcGIFImage bare;
+  bare.LoadFromBytes(header(3, 2, 0) + descriptor(0, 0, 3, 2) + solidData(3, 2) + ";");
+  ASSERT_EQ(bare.Count(), 1);
+  EXPECT_EQ(errorOf([&] { bare.Frames(0).Bitmap(); }), "Wrong number of colors; must be a power of 2");
+}
+
+TEST(KcGIFReader, Errors) {
+  struct Case {
+    std::string bytes;
+    const char *error;
+  } cases[] = {
+      {header(2, 1, 2) + "!\x42", "Unrecognized extension block: 42"},
+      {header(2, 1, 2) + "\x07" + descriptor(0, 0, 2, 1), "Stream read error"},
+      {std::string("GIF89a\x01", 7), "Stream read error"},
+      {header(2, 1, 2) + descriptor(0, 0, 2, 1, 0x87) + "abc", "Stream read error"},
+  };
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    EXPECT_EQ(errorOf([&] { img.LoadFromBytes(c.bytes); }), c.error);
+  }
+}
+
+// Real files reuse the transparent entry's colour for opaque pixels: only the
+// pixels of the transparent index are transparent.
+TEST(KcGIFFaults, TransparencyByIndexNotColour) {
+  std::string s = "GIF89a";
+  le16(s, 4);
+  le16(s, 1);
+  s.push_back(char(0x81)); // 4 colours
+  s.push_back(0);
+  s.push_back(0);
+  s += std::string("\xFF\x00\x00", 3) + std::string("\xFF\x00\x00", 3) + std::string("\x00\xFF\x00", 3) + std::string(3, '\0');
+  s += gce(0, 0, 1);
+  s += descriptor(0, 0, 4, 1);
+  s += codes(2, {{4, 3}, {0, 3}, {1, 3}, {0, 3}, {2, 4}, {5, 4}});
+  s += ";";
+  TKcGIFImage img;
+  img.LoadFromBytes(s);
+  ASSERT_EQ(img.Count(), 1);
+  EXPECT_EQ(indices(img.Frames(0).Bitmap()), (std::vector<int>{0, 1, 0, 2}));
+  TGIFComposer composer;
+  const QImage &pic = composer.Compose(img, 0, 0xFFFFFFFFu, true);
+  const QRgb *row = reinterpret_cast<const QRgb *>(pic.constScanLine(0));
+  EXPECT_EQ(row[0], 0xFFFF0000u);
+  EXPECT_EQ(qAlpha(row[1]), 0);
+  EXPECT_EQ(row[2], 0xFFFF0000u);
+  EXPECT_EQ(row[3], 0xFF00FF00u);
+}
+
+TEST(KcGIFFaults, LzwCodesAndLiterals) {
+  // A table of 256 colours but minimum code size 2: clear 4, end 5, and
+  // codes from 6 on are table entries, never literals.
+  struct Case {
+    const char *name;
+    std::string data;
+    std::vector<int> pixels;
+    bool corrupt;
+  } cases[] = {
+      // clear, 1, 6 (the string being defined: 1 1), end
+      {"pending code", codes(2, {{4, 3}, {1, 3}, {6, 3}, {5, 3}}), {1, 1, 1, 0}, false},
+      // clear, 1, 7 (above the next free code 6)
+      {"code above free", codes(2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}), {1, 0, 0, 0}, true},
+      // no clear code first
+      {"first not clear", codes(2, {{1, 3}, {2, 3}, {5, 3}}), {0, 0, 0, 0}, true},
+      // first code after a clear is a table code
+      {"table code first", codes(2, {{4, 3}, {6, 3}, {5, 3}}), {0, 0, 0, 0}, true},
+      // clear, clear, 3, 2, end: a second clear is fine
+      {"double clear", codes(2, {{4, 3}, {4, 3}, {3, 3}, {2, 3}, {5, 3}}), {3, 2, 0, 0}, false},
+  };
+  for (const Case &c : cases) {
+    const std::string s = header(4, 1, 8) + descriptor(0, 0, 4, 1) + c.data + ";";
+    TKcGIFImage img;
+    img.LoadFromBytes(s);
+    ASSERT_EQ(img.Count(), 1) << c.name;
+    EXPECT_EQ(indices(img.Frames(0).Bitmap()), c.pixels) << c.name;
+    EXPECT_EQ(img.Frames(0).Corrupted, c.corrupt) << c.name;
+  }
+}
+
+TEST(KcGIFFaults, CorruptDataFailsWhenNotTolerated) {
+  TolerateCorruptGIF = false;
+  const std::string s = header(4, 1, 8) + descriptor(0, 0, 4, 1) + codes(2, {{4, 3}, {1, 3}, {7, 3}}) + ";";
+  TKcGIFImage img;
+  img.LoadFromBytes(s, false);
+  EXPECT_EQ(errorOf([&] { img.Frames(0).Bitmap(); }), "GIF encoded data is corrupt");
+  TolerateCorruptGIF = true;
+}
+
+TEST(KcGIFFaults, RowWritesStayInsideThePicture) {
+  // 1-row and 2-row interlaced frames, and more codes than pixels.
+  for (int h : {1, 2, 3, 5}) {
+    const std::string s = header(3, h, 2) + descriptor(0, 0, 3, h, 0x40) + solidData(3, h + 4) + ";";
+    TKcGIFImage img;
+    img.LoadFromBytes(s);
+    EXPECT_EQ(indices(img.Frames(0).Bitmap()), std::vector<int>(size_t(3 * h), 1)) << h;
+  }
+  // Zero-sized frame on a zero-sized screen.
+  TKcGIFImage img;
+  img.LoadFromBytes(header(0, 0, 2) + descriptor(0, 0, 0, 0) + solidData(1, 1) + ";");
+  ASSERT_EQ(img.Count(), 1);
+  EXPECT_TRUE(img.Frames(0).Bitmap().isNull());
+}
+
+TEST(KcGIFFaults, InterlacedRowsLandInPassOrder) {
+  // 8 rows, row r of the data holds index r & 3 ... written through passes
+  // 0, 4 | 2, 6 | 1, 3, 5, 7.
+  std::vector<uint8_t> px;
+  const int order[8] = {0, 4, 2, 6, 1, 3, 5, 7};
+  for (int r : order)
+    px.push_back(uint8_t(r));
+  std::string data;
+  LZWEncode(px.data(), 1, 8, 1, 8, false, data);
+  TKcGIFImage img;
+  img.LoadFromBytes(header(1, 8, 3) + descriptor(0, 0, 1, 8, 0x40) + data + ";");
+  EXPECT_EQ(indices(img.Frames(0).Bitmap()), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST(KcGIFFaults, SizesFromTheFileAreBounded) {
+  TKcGIFImage img;
+  EXPECT_EQ(errorOf([&] { img.LoadFromBytes(header(65535, 65535, 2) + descriptor(0, 0, 1, 1) + solidData(1, 1) + ";"); }),
+            "GIF image is too large");
+  // Many frames that each take the whole (allowed) screen.
+  std::string s = header(4096, 4096, 2);
+  for (int i = 0; i < 8; ++i)
+    s += descriptor(0, 0, 0, 0) + codes(2, {{4, 3}, {5, 3}});
+  EXPECT_EQ(errorOf([&] { img.LoadFromBytes(s + ";"); }), "GIF image is too large");
+  EXPECT_LT(img.Count(), 8);
+
+  // A form-data length far beyond the stream.
+  QByteArray bytes("\xFF\xFF\xFF\x7F", 4);
+  bytes += QByteArray::fromStdString(tiny());
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::ReadOnly);
+  EXPECT_EQ(errorOf([&] { img.ReadData(buf); }), "Stream read error");
+  EXPECT_EQ(img.Count(), 0);
+}
+
+TEST(KcGIFImage, QueriesAndFixedSize) {
+  TKcGIFImage img;
+  EXPECT_TRUE(img.Empty());
+  EXPECT_EQ(img.ScreenWidth(), 0);
+  EXPECT_EQ(img.FrameIndex(), -1);
+  EXPECT_EQ(img.RepeatCount(), 1);
+  img.LoadFromBytes(tiny());
+  EXPECT_FALSE(img.Empty());
+  EXPECT_EQ(img.Width(), 2);
+  EXPECT_EQ(img.Height(), 1);
+  EXPECT_EQ(errorOf([&] { img.SetWidth(5); }), "Cannot change the Size of a GIF image");
+  EXPECT_EQ(errorOf([&] { img.SetHeight(5); }), "Cannot change the Size of a GIF image");
+  img.SetFrameIndex(3);
+  EXPECT_EQ(img.Width(), 0);
+}
+
+TEST(KcGIFImage, ReadDataWriteDataRoundTrip) {
+  TKcGIFImage img;
+  img.LoadFromBytes(header(3, 2, 2) + gce(7, 1, 2) + descriptor(0, 0, 3, 2) + solidData(3, 2) + ";");
+  QBuffer buf;
+  buf.open(QIODevice::ReadWrite);
+  img.WriteData(buf);
+  buf.seek(0);
+  TKcGIFImage back;
+  back.ReadData(buf);
+  ASSERT_EQ(back.Count(), 1);
+  EXPECT_EQ(back.Frames(0).AnimateInterval, 70);
+  EXPECT_EQ(back.Frames(0).TransparentIndex(), 2);
+  EXPECT_EQ(indices(back.Frames(0).Bitmap()), std::vector<int>(6, 1));
+}
