@@ -118,7 +118,12 @@ bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *
 void UdpSocket::close() {
   if (d->alive) *d->alive = false;
   d->alive.reset();
-  d->notifier.reset();
+  if (d->notifier) {
+    // The notifier may be the one whose signal is running now (a handler
+    // closed its socket): it goes once control is back in the event loop.
+    d->notifier->setEnabled(false);
+    d->notifier.release()->deleteLater();
+  }
   if (d->fd >= 0) ::close(d->fd);
   d->fd = -1;
   d->port = 0;

@@ -1,0 +1,189 @@
+// Groups, auto-reply texts, language files and message texts on a program
+// key of the test's own.
+#include "core/AnsweringmachineTextUn.h"
+#include "core/GroupBoxStorageUn.h"
+#include "core/IPUn.h"
+#include "core/LngUn.h"
+#include "platform/ProgramKey.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace kc;
+namespace fs = std::filesystem;
+
+namespace {
+
+class StoresTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "kc-stores-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir = tmpl;
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    ResetMessageTexts();
+  }
+  void TearDown() override {
+    ResetMessageTexts();
+    fs::remove_all(dir);
+  }
+  void writeFile(const std::string &name, const std::string &data) {
+    std::ofstream(dir + "/" + name, std::ios::binary) << data;
+  }
+  std::string dir;
+  const std::string key{kProgramKey};
+};
+
+struct Boxes : IGroupBoxContainer {
+  std::vector<TGroupBoxInfo> made;
+  std::vector<TGroupBoxInfo> shown;
+  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag) override {
+    made.push_back({Tag, false, Caption, GroupID});
+  }
+  std::vector<TGroupBoxInfo> GroupBoxes() const override { return shown; }
+};
+
+TEST_F(StoresTest, AutoReplyTextsComeBackInNumericOrderAndExact) {
+  const std::string multi = "line one\r\nline two\n\tindented \"quoted\" ; = [x]\\";
+  for (int n : {10, 2, 1, 11}) WriteAMText(key, n, "cap" + std::to_string(n), n == 2 ? multi : "t");
+  RegistryIni(key).writeString("Other", "Caption", "not an auto-reply");
+  std::vector<std::string> captions, sections;
+  ASSERT_EQ(LoadAllAMTexts(key, captions, sections), 4);
+  EXPECT_EQ(sections, (std::vector<std::string>{"AMText!_1", "AMText!_2", "AMText!_10", "AMText!_11"}));
+  EXPECT_EQ(captions, (std::vector<std::string>{"cap1", "cap2", "cap10", "cap11"}));
+  std::string caption, text;
+  ReadAMText(key, caption, text, "AMText!_2");
+  EXPECT_EQ(caption, "cap2");
+  EXPECT_EQ(text, multi);
+  EXPECT_EQ(ReadAMCaption(key, "AMText!_10"), "cap10");
+  EXPECT_EQ(ReadAMCaption(key, "AMText!_99"), "");
+
+  EraseAllAMTexts(key);
+  std::vector<std::string> left;
+  EXPECT_EQ(ListAMSections(key, left), 0);
+  EXPECT_EQ(RegistryIni(key).readString("Other", "Caption"), "not an auto-reply");
+  ReadAMText(key, caption, text, "AMText!_2");
+  EXPECT_EQ(caption + text, "");
+}
+
+TEST_F(StoresTest, GroupBoxesLoadWithAbsoluteTagsAndFreshIDsWhenMissing) {
+  WriteGroupBox(key, 5, true, "Friends", "{G5}");
+  RegistryIni(key).writeInteger("7_GROUPBOX!>!", "TagNumber_Value", -7);
+  RegistryIni(key).writeString("7_GROUPBOX!>!", "Caption_Value", "NoID");
+  Boxes boxes;
+  LoadAllGroupBoxes(key, boxes);
+  ASSERT_EQ(boxes.made.size(), 2u);
+  EXPECT_EQ(boxes.made[0].Tag, 5);
+  EXPECT_EQ(boxes.made[0].GroupID, "{G5}");
+  EXPECT_EQ(boxes.made[1].Tag, 7);
+  EXPECT_EQ(boxes.made[1].Caption, "NoID");
+  EXPECT_EQ(boxes.made[1].GroupID.size(), 38u);
+  // Not written back: the next start makes another one.
+  Boxes again;
+  LoadAllGroupBoxes(key, again);
+  EXPECT_NE(again.made[1].GroupID, boxes.made[1].GroupID);
+  EXPECT_TRUE(ReadGroupCollapse(key, 5));
+  EXPECT_FALSE(ReadGroupCollapse(key, 7));
+}
+
+TEST_F(StoresTest, GroupBoxWritesOnlyWhereTheSectionSaysSo) {
+  UpdateGroupBox(key, 9, false, "ghost", "{X}");
+  WriteGroupCollapse(key, 9, true);
+  EXPECT_FALSE(GroupBoxExists(key, 9));
+  WriteGroupBox(key, 9, false, "real", "{X}");
+  UpdateGroupBox(key, 9, true, "renamed", "{Y}");
+  EXPECT_EQ(RegistryIni(key).readString("9_GROUPBOX!>!", "Caption_Value"), "renamed");
+  EXPECT_TRUE(ReadGroupCollapse(key, 9));
+  EraseGroupBox(key, 9);
+  EXPECT_FALSE(GroupBoxExists(key, 9));
+
+  Boxes boxes;
+  boxes.shown = {{1, false, "Main group", "{M}"}, {2, true, "Bad list", "{B}"}, {3, true, "Work", "{W}"}};
+  SaveAllGroupBoxes(key, boxes);
+  EXPECT_FALSE(GroupBoxExists(key, 1));
+  EXPECT_FALSE(GroupBoxExists(key, 2));
+  EXPECT_TRUE(GroupBoxExists(key, 3));
+  EXPECT_EQ(RegistryIni(key).readString("3_GROUPBOX!>!", "GroupID"), "{W}");
+}
+
+TEST_F(StoresTest, FixedGroupsAndUserGroups) {
+  std::string bad, main;
+  ReadFixedGroupIDs(key, bad, main);
+  EXPECT_EQ(bad.size(), 38u);
+  EXPECT_NE(bad, main);
+  RegistryIni(key).writeString("MainGoupID", "GroupID", "   ");
+  WriteFixedGroupIDs(key, "{BAD}", "{MAIN}");
+  ReadFixedGroupIDs(key, bad, main);
+  EXPECT_EQ(bad, "{BAD}");
+  EXPECT_EQ(main, "{MAIN}");
+  RegistryIni(key).writeString("MainGoupID", "GroupID", "  ");
+  ReadFixedGroupIDs(key, bad, main);
+  EXPECT_EQ(main.size(), 38u) << "blank counts as missing";
+
+  bool m = true, b = true;
+  ReadFixedGroupCollapse(key, m, b);
+  EXPECT_FALSE(m || b);
+  WriteFixedGroupCollapse(key, true, false);
+  ReadFixedGroupCollapse(key, m, b);
+  EXPECT_TRUE(m);
+  EXPECT_FALSE(b);
+
+  EXPECT_EQ(ReadUserGroup(key, "{U}"), -1);
+  WriteUserGroup(key, "{U}", 4);
+  EXPECT_EQ(ReadUserGroup(key, "{U}"), 4);
+  // A user ID from the network can hold anything; the store keeps it apart.
+  const std::string odd("x]\n[y\\z=\0", 9);
+  WriteUserGroup(key, odd, 6);
+  EXPECT_EQ(ReadUserGroup(key, odd), 6);
+  EXPECT_EQ(ReadUserGroup(key, "{U}"), 4);
+}
+
+TEST_F(StoresTest, LanguageMenuListsFilesByNameWithTheirLanguageNames) {
+  fs::create_directories(dir + "/Lng/sub.lng");
+  writeFile("Lng/b.lng", "[LNG]\r\nLanguageName=Deutsch\r\n");
+  writeFile("Lng/a.lng", "[lng]\nlanguagename = \"Fran\xE7" "ais\"\n");
+  writeFile("Lng/c.txt", "no sections at all");
+  TLanguageMenuList menu;
+  FillLanguageMenu(dir + "/Lng", menu);
+  ASSERT_EQ(menu.Count(), 3);
+  EXPECT_EQ(menu.ItemAt(0).Caption, "Fran\xE7" "ais");
+  EXPECT_EQ(menu.ItemAt(0).Hint, dir + "/Lng/a.lng");
+  EXPECT_EQ(menu.ItemAt(1).Caption, "Deutsch");
+  EXPECT_EQ(menu.ItemAt(2).Caption, "c.txt");
+  TLanguageMenuList none;
+  FillLanguageMenu(dir + "/missing", none);
+  EXPECT_EQ(none.Count(), 0);
+}
+
+TEST_F(StoresTest, LanguageFileReplacesMessageTextsAndAnEmptyOneResetsThem) {
+  writeFile("ru.lng", "[ConnectUser]\nCaption=\xCF\xEE\xE4\xEA\xEB\xFE\xF7\xE5\xED \"%s\"\n"
+                      "[ErrorWhenSend]\nCaption=Send failed\n");
+  writeFile("empty.lng", "");
+  ApplyLanguageTexts(TLanguageFile(dir + "/ru.lng"));
+  EXPECT_EQ(MessageText("ConnectUser"), "\xCF\xEE\xE4\xEA\xEB\xFE\xF7\xE5\xED \"%s\"");
+  EXPECT_EQ(MessageText("ErrorWhenSend"), "Send failed");
+  EXPECT_EQ(MessageText("DisconnectUser"), "User \"%s\" is disconnect...");
+  ApplyLanguageTexts(TLanguageFile(dir + "/empty.lng"));
+  EXPECT_EQ(MessageText("ConnectUser"), "User \"%s\" is connect...");
+  EXPECT_EQ(MessageText("ErrorPortAbort"),
+            "Excuse. A mistake at connection to port. Please address to the help information of program "
+            "Kavet Chat.");
+  EXPECT_EQ(MessageText("NoSuchText"), "");
+  EXPECT_EQ(MessageTextNames().size(), 35u);
+}
+
+TEST(IPUn, OctetsAndBroadcastAddress) {
+  EXPECT_EQ(GetBroadcastAddress("192.168.5.17"), "192.168.5.255");
+  EXPECT_EQ(GetBroadcastAddress("198.18.0.1"), "198.18.0.255");
+  EXPECT_EQ(GetBroadcastAddress(""), std::nullopt);
+  EXPECT_EQ(GetIPOctet("10.1.2.3", 2), "1");
+  EXPECT_EQ(GetIPOctet("nodots", 1), "");
+  EXPECT_EQ(GetBroadcastAddress("nodots"), "...255");
+}
+
+} // namespace
