@@ -2,3 +2,4 @@
 kc_fuzzer(ini_store LIBS kc_platform)
 kc_fuzzer(message LIBS kc_core)
 kc_fuzzer(gif LIBS kc_widgets)
+kc_fuzzer(rtf LIBS kc_richtext_controls)
