@@ -300,9 +300,21 @@ void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vecto
     painter_.fillRect(qrect(*rect), qcolor(brush_.Color));
   if (brush_.Style == TBrushStyle::bsSolid && brush_.Color != clNone)
     painter_.fillRect(QRect(left, top, width, ascent + descent), qcolor(brush_.Color));
-  painter_.setFont(qfont_);
+  // Underline and strike-out are drawn once across the whole text, spaces
+  // included, as GDI does; the glyphs are drawn without them.
+  QFont glyphFont = qfont_;
+  glyphFont.setUnderline(false);
+  glyphFont.setStrikeOut(false);
+  painter_.setFont(glyphFont);
   painter_.setPen(qcolor(fontColor_));
   const int baseline = top + ascent;
+  const int lineW = std::max(1, fm_->lineWidth());
+  if (font_.lfUnderline)
+    painter_.fillRect(QRect(left, baseline + std::max(1, fm_->underlinePos()) - lineW / 2, width, lineW),
+                      qcolor(fontColor_));
+  if (font_.lfStrikeOut)
+    painter_.fillRect(QRect(left, baseline - fm_->strikeOutPos() - lineW / 2, width, lineW),
+                      qcolor(fontColor_));
   if (needsShaping(text)) {
     painter_.setLayoutDirection((align_ & TA_RTLREADING) ? Qt::RightToLeft : Qt::LeftToRight);
     QString s = qstr(text);
@@ -333,7 +345,6 @@ void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vecto
       }
       px += adv[i];
     }
-    // Qt underlines per glyph; draw the decorations whole instead.
   }
   painter_.restore();
 }

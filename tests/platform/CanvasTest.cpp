@@ -279,3 +279,36 @@ TEST_F(QtCanvasTest, PlacementOrdersRightToLeftRuns) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(QtCanvasTest, UnderlineRunsUnderSpacesToo) {
+  QImage img(80, 24, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  int width = 0;
+  int lineY = 0;
+  {
+    QtCanvas c(&img);
+    TLogFont f;
+    f.lfHeight = -13;
+    f.lfUnderline = 1;
+    c.setFont(f);
+    c.setFontColor(clBlack);
+    c.setBrush({clWhite, TBrushStyle::bsClear});
+    width = c.textExtent("a   b").cx;
+    OutlineMetrics om;
+    c.outlineMetrics(om);
+    lineY = 2 + c.textMetrics().tmAscent - om.otmsUnderscorePosition;
+    c.textOut(2, 2, "a   b");
+  }
+  // Some row near the underline position is dark across the whole width.
+  bool found = false;
+  for (int y = lineY - 2; y <= lineY + 2 && !found; ++y) {
+    bool whole = true;
+    for (int x = 2; x < 2 + width; ++x) whole = whole && qGray(img.pixel(x, y)) < 128;
+    found = whole && qGray(img.pixel(2 + width, y)) > 128;
+  }
+  EXPECT_TRUE(found);
+}
+
+} // namespace
