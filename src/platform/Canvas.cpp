@@ -1,6 +1,8 @@
 #include "platform/Canvas.h"
 
 #include <QChar>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 #include <atomic>
@@ -61,7 +63,14 @@ TColor ColorToRGB(TColor c) {
 
 int screenPixelsPerInch() {
   int v = g_screenPpi.load();
-  return v > 0 ? v : 96;
+  if (v > 0) return v;
+  if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+    if (QScreen *s = QGuiApplication::primaryScreen()) {
+      int dpi = static_cast<int>(s->logicalDotsPerInchY() + 0.5);
+      if (dpi >= 48 && dpi <= 960) return dpi;
+    }
+  }
+  return 96;
 }
 
 void setScreenPixelsPerInch(int ppi) { g_screenPpi = ppi > 0 ? ppi : 0; }

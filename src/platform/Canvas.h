@@ -332,8 +332,8 @@ public:
 void SimpleBidiOrder(std::u16string_view text, bool rtlParagraph, std::vector<int> &order,
                      std::vector<std::uint8_t> &classes);
 
-// Pixels per inch of the screen: 96 unless the screen says otherwise;
-// setScreenPixelsPerInch pins it (tests, start-up).
+// Pixels per inch of the screen: what the primary screen says (96 without
+// one); setScreenPixelsPerInch pins it (tests, start-up), 0 unpins.
 int screenPixelsPerInch();
 void setScreenPixelsPerInch(int ppi);
 
