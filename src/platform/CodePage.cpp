@@ -571,6 +571,64 @@ std::u16string composeW(std::u16string_view text) {
 
 bool isNonSpacingMarkW(char16_t c) { return QChar(c).category() == QChar::Mark_NonSpacing; }
 
+namespace {
+
+bool isMarkAt(std::u16string_view t, size_t i) {
+  if (i >= t.size()) return false;
+  switch (QChar(t[i]).category()) {
+  case QChar::Mark_NonSpacing:
+  case QChar::Mark_SpacingCombining:
+  case QChar::Mark_Enclosing: return true;
+  default: return false;
+  }
+}
+
+} // namespace
+
+size_t charNextW(std::u16string_view t, size_t pos) {
+  if (pos >= t.size()) return t.size();
+  size_t i = pos + 1;
+  if (isHigh(t[pos]) && i < t.size() && isLow(t[i])) ++i;
+  while (i < t.size() && isMarkAt(t, i)) ++i;
+  return i;
+}
+
+size_t charPrevW(std::u16string_view t, size_t pos) {
+  if (pos > t.size()) pos = t.size();
+  if (pos == 0) return 0;
+  size_t i = pos - 1;
+  while (i > 0 && isMarkAt(t, i)) --i;
+  if (i > 0 && isLow(t[i]) && isHigh(t[i - 1])) --i;
+  return i;
+}
+
+int charType2W(char16_t c) {
+  switch (QChar(c).direction()) {
+  case QChar::DirL:
+  case QChar::DirLRE:
+  case QChar::DirLRO: return C2_LEFTTORIGHT;
+  case QChar::DirR:
+  case QChar::DirAL:
+  case QChar::DirRLE:
+  case QChar::DirRLO: return C2_RIGHTTOLEFT;
+  case QChar::DirEN: return C2_EUROPENUMBER;
+  case QChar::DirES: return C2_EUROPESEPARATOR;
+  case QChar::DirET: return C2_EUROPETERMINATOR;
+  case QChar::DirAN: return C2_ARABICNUMBER;
+  case QChar::DirCS: return C2_COMMONSEPARATOR;
+  case QChar::DirB: return C2_BLOCKSEPARATOR;
+  case QChar::DirS: return C2_SEGMENTSEPARATOR;
+  case QChar::DirWS: return C2_WHITESPACE;
+  case QChar::DirON: return C2_OTHERNEUTRAL;
+  default: return C2_NOTAPPLICABLE;
+  }
+}
+
+int charType2A(char byte, int codePage) {
+  std::u16string u = toUtf16(std::string_view(&byte, 1), codePage);
+  return u.size() == 1 ? charType2W(u[0]) : C2_NOTAPPLICABLE;
+}
+
 bool isCharAlphaNumericW(char16_t c) { return QChar(c).isLetterOrNumber(); }
 
 int ansiCompareText(std::string_view a, std::string_view b, int codePage) {

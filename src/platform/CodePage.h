@@ -81,6 +81,21 @@ bool isNonSpacingMarkW(char16_t c);
 // The system's letter-or-digit test of a UTF-16 unit.
 bool isCharAlphaNumericW(char16_t c);
 
+// Character boundaries in UTF-16 text (CharNextW / CharPrevW): a surrogate
+// pair and a base character with the combining marks after it are one
+// character. Positions are 0-based unit indexes, kept within 0..size.
+size_t charNextW(std::u16string_view text, size_t pos);
+size_t charPrevW(std::u16string_view text, size_t pos);
+
+// Bidirectional character types (GetStringTypeEx, CT_CTYPE2).
+constexpr int C2_NOTAPPLICABLE = 0, C2_LEFTTORIGHT = 1, C2_RIGHTTOLEFT = 2,
+              C2_EUROPENUMBER = 3, C2_EUROPESEPARATOR = 4, C2_EUROPETERMINATOR = 5,
+              C2_ARABICNUMBER = 6, C2_COMMONSEPARATOR = 7, C2_BLOCKSEPARATOR = 8,
+              C2_SEGMENTSEPARATOR = 9, C2_WHITESPACE = 10, C2_OTHERNEUTRAL = 11;
+int charType2W(char16_t c);
+// The type of the character an 8-bit character stands for in a code page.
+int charType2A(char byte, int codePage = CP_ACP);
+
 // Locale comparison of two 8-bit texts, ignoring case: <0, 0, >0.
 int ansiCompareText(std::string_view a, std::string_view b, int codePage = CP_ACP);
 // Locale comparison, case counts.

@@ -132,3 +132,32 @@ TEST(CodePage, CaseRulesKeepLengths) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CodePage, CharacterBoundaries) {
+  std::u16string t = u"ae\u0301\U0001F600b"; // a, e + acute, a surrogate pair, b
+  EXPECT_EQ(charNextW(t, 0), 1u);
+  EXPECT_EQ(charNextW(t, 1), 3u);
+  EXPECT_EQ(charNextW(t, 3), 5u);
+  EXPECT_EQ(charNextW(t, 5), 6u);
+  EXPECT_EQ(charNextW(t, 6), 6u);
+  EXPECT_EQ(charPrevW(t, 6), 5u);
+  EXPECT_EQ(charPrevW(t, 5), 3u);
+  EXPECT_EQ(charPrevW(t, 3), 1u);
+  EXPECT_EQ(charPrevW(t, 0), 0u);
+  EXPECT_EQ(charPrevW(t, 99), 5u);
+}
+
+TEST(CodePage, BidiCharacterTypes) {
+  EXPECT_EQ(charType2W(u'a'), C2_LEFTTORIGHT);
+  EXPECT_EQ(charType2W(u'\u05D0'), C2_RIGHTTOLEFT);
+  EXPECT_EQ(charType2W(u'\u0627'), C2_RIGHTTOLEFT);
+  EXPECT_EQ(charType2W(u'5'), C2_EUROPENUMBER);
+  EXPECT_EQ(charType2W(u' '), C2_WHITESPACE);
+  EXPECT_EQ(charType2W(u'!'), C2_OTHERNEUTRAL);
+  EXPECT_EQ(charType2A('\xE0', 1255), C2_RIGHTTOLEFT); // alef in the Hebrew code page
+  EXPECT_EQ(charType2A('\xE0', 1252), C2_LEFTTORIGHT);
+}
+
+} // namespace
