@@ -93,10 +93,12 @@ const QImage &TGIFComposer::Compose(TKcGIFImage &image, int n, QRgb windowColor,
       TKcGIFFrame &f = image.Frames(s);
       const bool covers = f.Origin.x() <= 0 && f.Origin.y() <= 0 && f.Origin.x() + f.Width() >= sw &&
                           f.Origin.y() + f.Height() >= sh;
-      if (covers) {
+      // A frame restored to the previous picture is never a start: what lies
+      // under it comes back.
+      if (covers && f.DisposalMethod != 3) {
         if (s == n && !f.TransparentColor())
           break;
-        if (s < n && (f.DisposalMethod == 2 || (!f.TransparentColor() && f.DisposalMethod != 3)))
+        if (s < n && (f.DisposalMethod == 2 || !f.TransparentColor()))
           break;
       }
       --s;

@@ -1,0 +1,217 @@
+#include "widgets/KcGIFCtrl.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace kc {
+
+TKcGIFAnimator::TKcGIFAnimator(QWidget *parent) : TKcImageControl(parent) {
+  FImage.OnChange = [this] { imageChanged(); };
+}
+
+TKcGIFAnimator::~TKcGIFAnimator() {
+  FDestroying = true;
+  OnStart = OnStop = OnChange = OnFrameChanged = nullptr;
+  SetKcxAnimate(false);
+  FCache.Drop();
+  FImage.OnChange = nullptr;
+}
+
+void TKcGIFAnimator::SetImage(const TKcGIFImage &picture) {
+  Lock();
+  FImage.Assign(picture);
+  Unlock();
+}
+
+void TKcGIFAnimator::SetImage(const QImage &picture) {
+  Lock();
+  FImage.Assign(picture);
+  Unlock();
+}
+
+void TKcGIFAnimator::ReadImageData(QIODevice &stream) {
+  FLoading = true;
+  try {
+    FImage.ReadData(stream);
+  } catch (...) {
+    FLoading = false;
+    autoSize();
+    throw;
+  }
+  FLoading = false;
+  autoSize();
+}
+
+int TKcGIFAnimator::FrameDelay() const {
+  if (FFrameIndex < 0 || FFrameIndex >= FImage.Count() || FImage.Count() < 2)
+    return 0;
+  return std::clamp<int>(FImage.Frames(FFrameIndex).AnimateInterval, 50, 10000);
+}
+
+void TKcGIFAnimator::imageChanged() {
+  Lock();
+  FCache.Drop();
+  FFrameIndex = FImage.FrameIndex();
+  if (FFrameIndex >= 0 && FImage.Count() > 0)
+    FTimer.SetInterval(FrameDelay());
+  Unlock();
+  PictureChanged();
+  Change();
+}
+
+void TKcGIFAnimator::autoSize() {
+  if (!FLoading && FAutoSize && !FImage.Empty())
+    resize(FImage.ScreenWidth(), FImage.ScreenHeight());
+}
+
+void TKcGIFAnimator::PictureChanged() {
+  if (FDestroying)
+    return;
+  autoSize();
+  update();
+}
+
+QSize TKcGIFAnimator::sizeHint() const {
+  if (!FImage.Empty())
+    return QSize(FImage.ScreenWidth(), FImage.ScreenHeight());
+  return QWidget::sizeHint();
+}
+
+void TKcGIFAnimator::SetAutoSize(bool on) {
+  if (FAutoSize == on)
+    return;
+  FAutoSize = on;
+  autoSize();
+}
+
+void TKcGIFAnimator::SetCenter(bool on) {
+  if (FCenter == on)
+    return;
+  Lock();
+  FCenter = on;
+  Unlock();
+  PictureChanged();
+  if (FAnimating)
+    PaintNow();
+}
+
+void TKcGIFAnimator::SetStretch(bool on) {
+  if (FStretch == on)
+    return;
+  Lock();
+  FStretch = on;
+  Unlock();
+  PictureChanged();
+  if (FAnimating)
+    PaintNow();
+}
+
+void TKcGIFAnimator::SetTransparent(bool on) {
+  if (FTransparent == on)
+    return;
+  Lock();
+  FTransparent = on;
+  // The composed picture depends on it.
+  FCache.Drop();
+  Unlock();
+  PictureChanged();
+  if (FAnimating)
+    PaintNow();
+}
+
+void TKcGIFAnimator::SetFrameIndex(int index) {
+  if (index == FFrameIndex || index < 0 || index >= FImage.Count())
+    return;
+  Lock();
+  FFrameIndex = index;
+  FTimer.SetInterval(FrameDelay());
+  Unlock();
+  FrameChanged();
+  PictureChanged();
+}
+
+void TKcGIFAnimator::SetAsyncDrawing(bool on) {
+  if (FAsyncDrawing == on)
+    return;
+  Lock();
+  FTimer.SetSyncEvent(!on);
+  FAsyncDrawing = on;
+  Unlock();
+}
+
+void TKcGIFAnimator::SetKcxAnimate(bool on) {
+  if (FAnimating == on)
+    return;
+  if (on) {
+    FTimer.SetOnTimer([this](TKcTimer *) { frameStep(); });
+    FTimer.SetEnabled(true);
+    FAnimating = FTimer.Enabled();
+    Start();
+  } else {
+    FTimer.SetEnabled(false);
+    FTimer.SetOnTimer(nullptr);
+    FAnimating = false;
+    Stop();
+    PictureChanged();
+  }
+}
+
+void TKcGIFAnimator::frameStep() {
+  QWidget *parent = parentWidget();
+  if (!isVisibleTo(parent) || FImage.Count() < 2 || !parent || !parent->testAttribute(Qt::WA_WState_Created))
+    return;
+  Lock();
+  FFrameIndex = FFrameIndex + 1 < FImage.Count() ? FFrameIndex + 1 : 0;
+  Unlock();
+  FrameChanged();
+  PaintNow();
+  if (FFrameIndex >= 0 && FFrameIndex < FImage.Count())
+    FTimer.SetInterval(FrameDelay());
+  if (!FLoop && FFrameIndex == 0)
+    SetKcxAnimate(false);
+}
+
+void TKcGIFAnimator::PaintImage(QPainter &p) {
+  const bool seeThrough = FImage.Transparent() || FImage.Empty();
+  if (!seeThrough)
+    p.fillRect(rect(), palette().color(backgroundRole()));
+  if (FImage.Empty() || FImage.ScreenWidth() < 1 || FImage.ScreenHeight() < 1)
+    return;
+  const QImage *pic = nullptr;
+  try {
+    pic = &FCache.Compose(FImage, FFrameIndex, palette().color(QPalette::Base).rgba(), FTransparent);
+  } catch (const EKcGraphicError &) {
+    // A damaged frame shows nothing.
+    return;
+  }
+  QRect target;
+  if (FStretch)
+    target = rect();
+  else if (FCenter)
+    target = QRect(QPoint((width() - pic->width()) / 2, (height() - pic->height()) / 2), pic->size());
+  else
+    target = QRect(QPoint(0, 0), pic->size());
+  p.drawImage(target, *pic);
+}
+
+void TKcGIFAnimator::Change() {
+  if (OnChange)
+    OnChange(this);
+}
+
+void TKcGIFAnimator::FrameChanged() {
+  if (OnFrameChanged)
+    OnFrameChanged(this);
+}
+
+void TKcGIFAnimator::Start() {
+  if (OnStart)
+    OnStart(this);
+}
+
+void TKcGIFAnimator::Stop() {
+  if (OnStop)
+    OnStop(this);
+}
+
+} // namespace kc
