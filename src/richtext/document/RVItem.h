@@ -1,0 +1,778 @@
+#pragma once
+// The items of a document: one class per kind, asked through virtual
+// operations and numbered properties instead of being tested by class.
+// Text items, breaks, pictures, image-list images, hotspots and embedded
+// controls live here; list markers and tables register their own classes.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/Canvas.h"
+#include "platform/Graphics.h"
+#include "richtext/document/DLines.h"
+#include "richtext/document/RVClasses.h"
+#include "richtext/document/RVFuncs.h"
+#include "richtext/document/RVStyle.h"
+
+namespace kc {
+
+class TCustomRVData;
+class TCustomImageList;
+class TRVCPInfo;
+class TCustomRVItemInfo;
+
+// An embedded control is a widget.
+using TControl = QWidget;
+
+// ---------------------------------------------------------------------------
+// Options of the host control, shared by the documents and the items
+
+enum TRVOption : uint8_t {
+  rvoAllowSelection,
+  rvoSingleClick,
+  rvoScrollToEnd,
+  rvoClientTextWidth,
+  rvoShowCheckpoints,
+  rvoShowPageBreaks,
+  rvoShowSpecialCharacters,
+  rvoTagsArePChars,
+  rvoAutoCopyText,
+  rvoAutoCopyUnicodeText,
+  rvoAutoCopyRVF,
+  rvoAutoCopyImage,
+  rvoAutoCopyRTF,
+  rvoFormatInvalidate,
+  rvoDblClickSelectsWord,
+  rvoRClickDeselects,
+  rvoDisallowDrag,
+  rvoShowItemHints
+};
+using TRVOptions = TRVSet<TRVOption, uint32_t>;
+constexpr uint32_t RVDefaultOptions = 64805;
+
+enum TRVFOption : uint8_t {
+  rvfoSavePicturesBody,
+  rvfoSaveControlsBody,
+  rvfoIgnoreUnknownPicFmt,
+  rvfoIgnoreUnknownCtrls,
+  rvfoConvUnknownStylesToZero,
+  rvfoConvLargeImageIdxToZero,
+  rvfoSaveBinary,
+  rvfoUseStyleNames,
+  rvfoSaveBack,
+  rvfoLoadBack,
+  rvfoSaveTextStyles,
+  rvfoSaveParaStyles,
+  rvfoSaveLayout,
+  rvfoLoadLayout,
+  rvfoSaveDocProperties,
+  rvfoLoadDocProperties
+};
+using TRVFOptions = TRVSet<TRVFOption, uint16_t>;
+
+enum TRVRTFOption : uint8_t {
+  rvrtfSaveStyleSheet,
+  rvrtfDuplicateUnicode,
+  rvrtfSaveEMFAsWMF,
+  rvrtfSaveJpegAsJpeg,
+  rvrtfSaveBitmapDefault,
+  rvrtfSaveEMFDefault
+};
+using TRVRTFOptions = TRVSet<TRVRTFOption, uint8_t>;
+
+// The RVF warning byte: what reading had to change or drop.
+enum TRVFWarning : uint8_t {
+  rvfwUnknownPicFmt,          // 1
+  rvfwUnknownCtrls,           // 2
+  rvfwConvUnknownStyles,      // 4
+  rvfwConvLargeImageIdx,      // 8
+  rvfwConvToUnicode,          // 16
+  rvfwConvFromUnicode,        // 32
+  rvfwInvalidPicture,         // 64
+  rvfwUnknownStyleProperties  // 128
+};
+using TRVFWarnings = TRVSet<TRVFWarning, uint8_t>;
+
+enum TRVSaveOption : uint8_t {
+  rvsoOverwriteImages,
+  rvsoHeadOnly,
+  rvsoBodyOnly,
+  rvsoEndOnly,
+  rvsoNoDefaultStyleTags,
+  rvsoNoImageBorders,
+  rvsoImageSizes,
+  rvsoUTF8,
+  rvsoCheckpointNames,
+  rvsoMarkersAsText,
+  rvsoInlineStyles,
+  rvsoClassForStyle0,
+  rvsoUseItemImageFileNames
+};
+using TRVSaveOptions = TRVSet<TRVSaveOption, uint32_t>;
+
+enum TRVSaveFormat : uint8_t { rvsfText, rvsfHTML, rvsfRTF, rvsfRVF };
+
+enum TRVItemAction : uint8_t {
+  rviaInserting,
+  rviaInserted,
+  rviaTextModifying,
+  rviaDestroying,
+  rviaMovingToUndoList
+};
+
+enum TRVControlAction : uint8_t {
+  rvcaAfterRVFLoad,
+  rvcaDestroy,
+  rvcaMoveToUndoList,
+  rvcaMoveFromUndoList,
+  rvcaDestroyInUndoList,
+  rvcaBeforeRVFSave,
+  rvcaAfterRVFSave
+};
+
+enum TRVPaletteAction : uint8_t { rvpaDoNothing, rvpaAssignPalette, rvpaCreateCopies, rvpaCreateCopiesEx };
+// A logical palette: its colours. Palette handles do not exist here; a
+// non-zero handle only says that a palette is in use.
+struct TRVLogPalette {
+  std::vector<TColor> Entries;
+};
+using HPALETTE = uintptr_t;
+
+enum TRVVAlign : uint8_t { rvvaBaseline, rvvaMiddle };
+
+// Walking the nested documents of an item.
+enum TRVSubRVDataPos : uint8_t { rvdFirst, rvdLast, rvdChosenUp, rvdChosenDown, rvdNext, rvdPrev };
+
+// Draw states of a non-text item.
+enum TRVItemDrawState : uint8_t {
+  rvidsSelected,      // 1
+  rvidsCurrent,       // 2
+  rvidsHover,         // 4
+  rvidsPrinting,      // 8
+  rvidsPreview,       // 16
+  rvidsPreviewCorrection, // 32
+  rvidsControlFocused // 64
+};
+using TRVItemDrawStates = TRVSet<TRVItemDrawState, uint8_t>;
+
+// Item kinds.
+constexpr int rvsBreak = -1;
+constexpr int rvsCheckpoint = -2;
+constexpr int rvsPicture = -3;
+constexpr int rvsHotspot = -4;
+constexpr int rvsComponent = -5;
+constexpr int rvsBullet = -6;
+constexpr int rvsBack = -7;
+constexpr int rvsVersionInfo = -8;
+constexpr int rvsDocProperty = -9;
+constexpr int rvsHotPicture = -10;
+constexpr int rvsListMarker = -11;
+constexpr int rvsTable = -60;
+// The stored text style of a text item that takes its paragraph's default.
+constexpr int rvsDefStyle = 0x7FFFFFFF;
+
+// Item option bits.
+enum TRVItemOption : uint8_t { rvioContinuePara, rvioPageBreakBefore, rvioLineBreakBefore, rvioUnicode };
+using TRVItemOptions = TRVSet<TRVItemOption, uint8_t>;
+
+// Numbered yes/no properties (GetFlag / GetStyleFlag).
+enum : int {
+  rvbpFullWidth = 0,
+  rvbpValid = 1,
+  rvbpRequiresRVFLines = 2,
+  rvbpDisplayActiveState = 3,
+  rvbpDrawingChangesFont = 4,
+  rvbpCanSaveUnicode = 5,
+  rvbpAlwaysInText = 6,
+  rvbpAllowsFocus = 7,
+  rvbpResizable = 8,
+  rvbpResizeHandlesOutside = 9,
+  rvbpHideDropCaret = 10,
+  rvbpClickSelect = 11,
+  rvbpNoHTML_P = 12
+};
+enum : int {
+  rvbsfPrintToBMP = 0,
+  rvbsfJump = 1,
+  rvbsfAllowFocus = 2,
+  rvbsfHotSpot = 3,
+  rvbsfXORFocus = 4,
+  rvbsfActualSize = 5
+};
+
+// Numbered integer extra properties.
+enum TRVExtraItemProperty : uint8_t {
+  rvepUnknown,
+  rvepVShift,
+  rvepVShiftAbs,
+  rvepImageWidth,
+  rvepImageHeight,
+  rvepTransparent,
+  rvepTransparentMode,
+  rvepTransparentColor,
+  rvepMinHeightOnPage,
+  rvepSpacing,
+  rvepResizable,
+  rvepDeleteProtect,
+  rvepNoHTMLImageSize
+};
+// Numbered text extra properties.
+enum TRVExtraItemStrProperty : uint8_t { rvespUnknown, rvespHint, rvespAlt, rvespImageFileName };
+
+// RVF names of the extra properties, indexed by number ("" for 0).
+const char *RVFExtraIntPropertyName(int Prop);
+const char *RVFExtraStrPropertyName(int Prop);
+
+// ---------------------------------------------------------------------------
+// Tags
+
+// The tag of an item or checkpoint: an integer, or a text owned by the tag
+// when the documents' options hold rvoTagsArePChars. Copies copy the text,
+// so no two tags ever share one.
+class TRVTag {
+public:
+  TRVTag() = default;
+  TRVTag(int32_t Value) : FInt(Value) {} // NOLINT: integers are tags
+  static TRVTag FromText(std::string Text);
+
+  bool IsText() const { return FText != nullptr; }
+  int32_t AsInt() const { return FInt; }
+  // The text; empty for an integer tag.
+  const std::string &AsText() const;
+  void Clear();
+
+  TRVTag(const TRVTag &Other);
+  TRVTag &operator=(const TRVTag &Other);
+  TRVTag(TRVTag &&) noexcept = default;
+  TRVTag &operator=(TRVTag &&) noexcept = default;
+  // Compared as texts when either is a text, else as integers.
+  friend bool operator==(const TRVTag &A, const TRVTag &B);
+
+private:
+  int32_t FInt = 0;
+  std::unique_ptr<std::string> FText;
+};
+
+// AreTagsEqual: text tags compared as texts under rvoTagsArePChars.
+bool AreTagsEqual(const TRVTag &A, const TRVTag &B, bool TagsArePChars);
+TRVTag CopyTag(const TRVTag &Tag, bool TagsArePChars);
+
+// ---------------------------------------------------------------------------
+// Output state shared by the items of one HTML export
+
+// An image-list image saved once for an export: later items with the same
+// list, index and background colour refer to the same file.
+struct TRVHTMLBulletInfo {
+  const TCustomImageList *ImageList = nullptr;
+  int ImageIndex = 0;
+  TColor BackColor = clNone;
+  std::string FileName;
+};
+
+struct TRVHTMLSaveContext {
+  std::string Path;         // the page's folder
+  std::string ImagesPrefix; // prefix of the picture files
+  int ImageCounter = 0;
+  TColor CurrentBackColor = clWhite;
+  TRVSaveOptions SaveOptions;
+  bool UseCSS = false;
+  std::vector<TRVHTMLBulletInfo> Bullets;
+};
+
+// Output state of one RTF export that the items need.
+struct TRVRTFSaveContext {
+  TRVRTFOptions Options;
+  double TwipsFactor = 15.0; // twips per screen pixel
+  int Level = 0;             // table nesting depth
+  TRVColorList *ColorList = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Item base class
+
+class TCustomRVItemInfo {
+public:
+  // The virtual constructor: every class is created from a document this way.
+  explicit TCustomRVItemInfo(TCustomRVData *RVData);
+  virtual ~TCustomRVItemInfo();
+  TCustomRVItemInfo(const TCustomRVItemInfo &) = delete;
+  TCustomRVItemInfo &operator=(const TCustomRVItemInfo &) = delete;
+  // A new empty object of the same class.
+  virtual std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const = 0;
+
+  int32_t StyleNo = 0;
+  int32_t ParaNo = 0;
+  TRVItemOptions ItemOptions;
+  TRVCPInfo *Checkpoint = nullptr; // owned by the document's checkpoint list
+  int32_t JumpID = 0;
+  TRVTag Tag;
+  int32_t DrawItemNo = -1;
+  std::string Hint;
+
+  // Option bits with their rules.
+  bool GetContinuePara() const { return ItemOptions.Has(rvioContinuePara); }
+  void SetContinuePara(bool Value);
+  bool GetLineBreakBefore() const { return ItemOptions.Has(rvioLineBreakBefore); }
+  void SetLineBreakBefore(bool Value);
+  bool GetPageBreakBefore() const { return ItemOptions.Has(rvioPageBreakBefore); }
+  void SetPageBreakBefore(bool Value);
+  bool IsParaStart() const { return !GetContinuePara() && !GetLineBreakBefore(); }
+  bool IsFromNewLine() const { return !GetContinuePara(); }
+  bool IsUnicode() const { return ItemOptions.Has(rvioUnicode); }
+
+  // The text style an item stands for: StyleNo, or for the paragraph's
+  // default the paragraph style's DefStyleNo (0 when that is negative).
+  int GetActualStyleNo(const TRVStyle *RVStyle) const;
+  bool IsText() const { return StyleNo >= 0; }
+
+  // Sizes and painting.
+  virtual int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canvas, TCustomRVData *RVData);
+  virtual TGraphic *GetPicture() { return nullptr; }
+  virtual bool GetFlag(int Property) const;
+  virtual bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const;
+  virtual void PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State,
+                              TRVStyle *Style, const TRect &ClipRect, uint8_t ColorMode);
+  virtual void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+                     TRVDrawLineInfo *DrawLine);
+  // Part: the piece of a split item (nullptr: the whole item).
+  virtual bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine,
+                             int Part, uint8_t ColorMode);
+  virtual void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction,
+                     const TRVScreenAndDevice &sad, TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode,
+                     TCustomRVData *RVData);
+  virtual int GetImageWidth(const TRVStyle *RVStyle) const;
+  virtual int GetImageHeight(const TRVStyle *RVStyle) const;
+  virtual int GetBorderWidth() const { return 0; }
+  virtual int GetBorderHeight() const { return 0; }
+  virtual std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData,
+                                                                  const TRVScreenAndDevice &sad);
+  // Hooks around insertion; Text may be changed.
+  virtual void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe);
+  virtual void Inserted(TCustomRVData *RVData, int ItemNo);
+  virtual void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
+                                TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
+                                int &Height);
+  virtual void DrawBackgroundForPrinting(TCanvas &Canvas, const TRect &Rect, const TRect &FullRect,
+                                         uint8_t ColorMode, int ItemBackgroundLayer) {
+    (void)Canvas, (void)Rect, (void)FullRect, (void)ColorMode, (void)ItemBackgroundLayer;
+  }
+
+  // RVF pieces.
+  virtual std::string WriteRvfHeaderTail(TCustomRVData *RVData) const;
+  virtual int GetRvfExtraPropertyCount() const;
+  virtual void WriteRvfExtraProperties(std::string &Stream) const;
+  virtual void AssignProperties(const TCustomRVItemInfo &Source);
+  virtual bool QueryYesNo(int Query) const { (void)Query; return false; }
+  virtual bool OwnsControl(const TControl *Control) const { (void)Control; return false; }
+  virtual bool OwnsInplaceEditor(const QWidget *Editor) const { (void)Editor; return false; }
+  virtual void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                          TRVHTMLSaveContext &Context);
+  // Text form: LineWidth/LineChar for breaks; Unicode asks for UTF-16.
+  virtual std::string AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
+                             const std::string &Path, bool TextOnly, bool Unicode);
+  virtual void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
+                                 const TRVLogPalette *LogPalette);
+  // The last field of the RVF header line (everything after the tag).
+  virtual bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData);
+  // One data line of the item's RVF record. LineNo counts from 0 up to
+  // LineCount - 1; Mode is the header's mode field. Name receives the item's
+  // text when the line holds it. LineState tells the reader how to cut the
+  // next line: 0 ordinary, 1 ordinary followed by a binary block, 2 binary
+  // block.
+  virtual bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
+                       std::string &Name, int &LineState);
+  // The whole record: header line and data lines.
+  virtual void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+                       bool ForceSameAsPrev);
+  virtual void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+                       TRVRTFSaveContext &Context);
+  virtual void FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) {
+    (void)ColorList, (void)FontTable, (void)RVData;
+  }
+  virtual void MovingToUndoList(int ItemNo, TCustomRVData *RVData);
+  virtual void MovingFromUndoList(int ItemNo, TCustomRVData *RVData);
+  virtual void ShowItemHint(TCustomRVData *RVData, int ItemNo);
+  // Nested documents (only tables own them).
+  virtual bool PartiallySelected() const { return false; }
+  // The nested document at Position: rvdFirst/rvdLast start a walk and set
+  // Location, rvdNext/rvdPrev move on from it; nullptr when there is none.
+  virtual TCustomRVData *GetSubRVData(int &Location, TRVSubRVDataPos Position) {
+    (void)Location, (void)Position;
+    return nullptr;
+  }
+  virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
+  virtual bool QueryExtra(int Query) const { (void)Query; return false; }
+  // Used maps hold 1 for every style number in use.
+  virtual void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed);
+  // Shifts: entry n - 1 is how far style n moves down.
+  virtual void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
+                              const TRVIntegerList &ListShift);
+  virtual bool SetExtraIntProperty(int Prop, int Value);
+  virtual bool GetExtraIntProperty(int Prop, int &Value) const;
+  virtual bool SetExtraStrProperty(int Prop, const std::string &Value);
+  virtual bool GetExtraStrProperty(int Prop, std::string &Value) const;
+  virtual void ReadUnknownRvfProperty(const std::string &Name, const std::string &Value) {
+    (void)Name, (void)Value;
+  }
+  virtual int MapValue(int Value) const { return Value; }
+
+  // Applies one "name=value" extra-property line.
+  void ReadRvfExtraProperty(const std::string &s);
+
+protected:
+  // The common part of the RVF header: kind, line count, paragraph, options,
+  // mode, tag, then the tail.
+  void WriteRvfHeader(std::string &Stream, TCustomRVData *RVData, int LineCount, int Mode,
+                      bool ForceSameAsPrev) const;
+  static void WriteRvfIntProperty(std::string &Stream, int Prop, int Value);
+  static void WriteRvfStrProperty(std::string &Stream, int Prop, const std::string &Value);
+};
+
+// The class of a registered item kind.
+using TRVItemClass = std::unique_ptr<TCustomRVItemInfo> (*)(TCustomRVData *RVData);
+
+struct TRichVistaItemTypeInfo {
+  int32_t StyleNo = 0;
+  TRVItemClass ItemClass = nullptr;
+};
+
+// Kinds below -9 only; a kind may be registered again with the same class.
+void RegisterItemType(int StyleNo, TRVItemClass ItemClass);
+std::unique_ptr<TCustomRVItemInfo> CreateItemByStyleNo(int StyleNo, TCustomRVData *RVData);
+// A copy through the virtual constructor and AssignProperties, with a copy
+// of the checkpoint when asked for and a copy of the tag.
+std::unique_ptr<TCustomRVItemInfo> CopyItem(const TCustomRVItemInfo &Source, TCustomRVData *RVData,
+                                            bool CopyCheckpoint);
+
+// The creator of text items (TRVTextItemInfo unless changed).
+extern TRVItemClass RichVistaTextItemClass;
+
+template <class T> std::unique_ptr<TCustomRVItemInfo> RVItemClassOf(TCustomRVData *RVData) {
+  return std::make_unique<T>(RVData);
+}
+
+// ---------------------------------------------------------------------------
+// Text
+
+class TRVTextItemInfo : public TCustomRVItemInfo {
+public:
+  explicit TRVTextItemInfo(TCustomRVData *RVData) : TCustomRVItemInfo(RVData) {}
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
+  void ExecuteJump(TCustomRVData *RVData) override;
+  void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) override;
+  void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
+                      const TRVIntegerList &ListShift) override;
+};
+
+// ---------------------------------------------------------------------------
+// Non-text bases
+
+class TRVNonTextItemInfo : public TCustomRVItemInfo {
+public:
+  using TCustomRVItemInfo::TCustomRVItemInfo;
+
+  bool DeleteProtect = false;
+
+  virtual int GetHeight() const { return 0; }
+  virtual int GetWidth() const { return 0; }
+  virtual int GetDescent() const { return 0; }
+  // Places a windowed item after formatting.
+  virtual void AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *RVData) {
+    (void)X, (void)Y, (void)Refresh, (void)RVData;
+  }
+
+  int GetRvfExtraPropertyCount() const override;
+  void WriteRvfExtraProperties(std::string &Stream) const override;
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  bool SetExtraIntProperty(int Prop, int Value) override;
+  bool GetExtraIntProperty(int Prop, int &Value) const override;
+};
+
+class TRVFullLineItemInfo : public TRVNonTextItemInfo {
+public:
+  using TRVNonTextItemInfo::TRVNonTextItemInfo;
+  bool GetFlag(int Property) const override;
+};
+
+class TRVRectItemInfo : public TRVNonTextItemInfo {
+public:
+  explicit TRVRectItemInfo(TCustomRVData *RVData);
+
+  int32_t MinHeightOnPage = 0;
+  TRVVAlign VAlign = rvvaBaseline;
+  int32_t VShift = 0;
+  bool VShiftAbs = false;
+  int32_t Spacing = 1;
+
+  virtual int GetSpacing() const { return Spacing; }
+  // Negative values are stored as 0.
+  void SetSpacing(int Value) { Spacing = Value < 0 ? 0 : Value; }
+  int GetBorderWidth() const override { return Spacing; }
+  int GetBorderHeight() const override { return Spacing; }
+
+  std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
+  bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
+  int GetRvfExtraPropertyCount() const override;
+  void WriteRvfExtraProperties(std::string &Stream) const override;
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  bool SetExtraIntProperty(int Prop, int Value) override;
+  bool GetExtraIntProperty(int Prop, int &Value) const override;
+
+protected:
+  // The frames of the current and the selected item around the rectangle
+  // at X, Y of Width x Height (spacing included).
+  void PaintFrames(TCanvas &Canvas, int X, int Y, int Width, int Height, TRVItemDrawStates State,
+                   const TRVStyle *Style) const;
+};
+
+// ---------------------------------------------------------------------------
+// Horizontal rule
+
+class TRVBreakItemInfo : public TRVFullLineItemInfo {
+public:
+  explicit TRVBreakItemInfo(TCustomRVData *RVData);
+  TRVBreakItemInfo(TCustomRVData *RVData, TColor AColor, uint8_t ABreakStyle, uint8_t ALineWidth);
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  uint8_t LineWidth = 1;
+  uint8_t BreakStyle = 0; // 0 line, 1 rectangle, 2 sunken 3-D rectangle
+  TColor Color = clNone;  // clNone: the colour of text style 0
+
+  bool GetFlag(int Property) const override;
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  void PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+                      const TRect &ClipRect, uint8_t ColorMode) override;
+  void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction, const TRVScreenAndDevice &sad,
+             TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode, TCustomRVData *RVData) override;
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
+  bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
+  void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               bool ForceSameAsPrev) override;
+  void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                  TRVHTMLSaveContext &Context) override;
+  void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               TRVRTFSaveContext &Context) override;
+  void FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) override;
+  std::string AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
+                     const std::string &Path, bool TextOnly, bool Unicode) override;
+};
+
+// ---------------------------------------------------------------------------
+// Pictures
+
+class TRVGraphicItemInfo : public TRVRectItemInfo {
+public:
+  explicit TRVGraphicItemInfo(TCustomRVData *RVData);
+  // Takes the picture.
+  TRVGraphicItemInfo(TCustomRVData *RVData, std::unique_ptr<TGraphic> AImage, TRVVAlign AVAlign);
+  ~TRVGraphicItemInfo() override;
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  std::unique_ptr<TGraphic> Image;
+  std::unique_ptr<TGraphic> ImageCopy; // for painting in palette mode
+  int32_t ImageWidth = 0;              // 0 or less: the picture's own
+  int32_t ImageHeight = 0;
+  bool NoHTMLImageSize = false;
+  std::string Alt;
+  std::string ImageFileName;
+
+  int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canvas, TCustomRVData *RVData) override;
+  TGraphic *GetPicture() override { return Image.get(); }
+  bool GetFlag(int Property) const override;
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+             TRVDrawLineInfo *DrawLine) override;
+  bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine, int Part,
+                     uint8_t ColorMode) override;
+  void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction, const TRVScreenAndDevice &sad,
+             TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode, TCustomRVData *RVData) override;
+  int GetImageWidth(const TRVStyle *RVStyle) const override;
+  int GetImageHeight(const TRVStyle *RVStyle) const override;
+  std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData,
+                                                          const TRVScreenAndDevice &sad) override;
+  int GetHeight() const override;
+  int GetWidth() const override;
+
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  int GetRvfExtraPropertyCount() const override;
+  void WriteRvfExtraProperties(std::string &Stream) const override;
+  bool SetExtraIntProperty(int Prop, int Value) override;
+  bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool SetExtraStrProperty(int Prop, const std::string &Value) override;
+  bool GetExtraStrProperty(int Prop, std::string &Value) const override;
+  void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
+                         const TRVLogPalette *LogPalette) override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
+               std::string &Name, int &LineState) override;
+  void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               bool ForceSameAsPrev) override;
+  void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                  TRVHTMLSaveContext &Context) override;
+  void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               TRVRTFSaveContext &Context) override;
+  void MovingToUndoList(int ItemNo, TCustomRVData *RVData) override;
+
+private:
+  // The RVF data line of a picture: set when the class name line named an
+  // unknown class, so the data is passed over.
+  bool FUnknownClass = false;
+};
+
+class TRVHotGraphicItemInfo : public TRVGraphicItemInfo {
+public:
+  explicit TRVHotGraphicItemInfo(TCustomRVData *RVData);
+  TRVHotGraphicItemInfo(TCustomRVData *RVData, std::unique_ptr<TGraphic> AImage, TRVVAlign AVAlign);
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  void ExecuteJump(TCustomRVData *RVData) override;
+};
+
+// ---------------------------------------------------------------------------
+// Image-list images
+
+class TRVBulletItemInfo : public TRVRectItemInfo {
+public:
+  explicit TRVBulletItemInfo(TCustomRVData *RVData);
+  TRVBulletItemInfo(TCustomRVData *RVData, int AImageIndex, TCustomImageList *AImageList, TRVVAlign AVAlign);
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  TCustomImageList *ImageList = nullptr; // shared, not owned
+  int32_t ImageIndex = 0;
+  bool NoHTMLImageSize = false;
+
+  virtual int GetImageIndex(bool Hot) const;
+
+  int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canvas, TCustomRVData *RVData) override;
+  bool GetFlag(int Property) const override;
+  void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+             TRVDrawLineInfo *DrawLine) override;
+  bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine, int Part,
+                     uint8_t ColorMode) override;
+  int GetImageWidth(const TRVStyle *RVStyle) const override;
+  int GetImageHeight(const TRVStyle *RVStyle) const override;
+  int GetHeight() const override;
+  int GetWidth() const override;
+
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  int GetRvfExtraPropertyCount() const override;
+  void WriteRvfExtraProperties(std::string &Stream) const override;
+  bool SetExtraIntProperty(int Prop, int Value) override;
+  bool GetExtraIntProperty(int Prop, int &Value) const override;
+  std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
+  bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
+               std::string &Name, int &LineState) override;
+  void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               bool ForceSameAsPrev) override;
+  void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                  TRVHTMLSaveContext &Context) override;
+  void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               TRVRTFSaveContext &Context) override;
+
+protected:
+  // Reads the fields of the header tail after the image list's tag and
+  // index; true when they are well formed.
+  virtual bool ReadRvfHeaderTailRest(const std::string &Rest) { (void)Rest; return true; }
+  // Checks the index against the list once the list is known.
+  void CheckImageIndex(int &Index, TCustomRVData *RVData) const;
+};
+
+class TRVHotspotItemInfo : public TRVBulletItemInfo {
+public:
+  explicit TRVHotspotItemInfo(TCustomRVData *RVData);
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  int32_t HotImageIndex = 0;
+
+  int GetImageIndex(bool Hot) const override;
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
+  bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
+  void ExecuteJump(TCustomRVData *RVData) override;
+
+protected:
+  bool ReadRvfHeaderTailRest(const std::string &Rest) override;
+
+private:
+  bool FHotRead = false;
+};
+
+// ---------------------------------------------------------------------------
+// Embedded controls
+
+class TRVControlItemInfo : public TRVRectItemInfo {
+public:
+  explicit TRVControlItemInfo(TCustomRVData *RVData);
+  // Takes the control.
+  TRVControlItemInfo(TCustomRVData *RVData, TControl *AControl, TRVVAlign AVAlign);
+  ~TRVControlItemInfo() override;
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  bool Resizable = false;
+  int32_t PercentWidth = 0; // 1..100: the width follows the document's
+
+  // The control, or nullptr once it is gone (its parent may free it first).
+  TControl *Control() const { return FControl.data(); }
+  // Takes the control, freeing the one held before.
+  void SetControl(TControl *AControl);
+  // Gives the control away: the item forgets it without freeing it.
+  TControl *ReleaseControl();
+
+  int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canvas, TCustomRVData *RVData) override;
+  bool GetFlag(int Property) const override;
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+             TRVDrawLineInfo *DrawLine) override;
+  bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine, int Part,
+                     uint8_t ColorMode) override;
+  int GetImageWidth(const TRVStyle *RVStyle) const override;
+  int GetImageHeight(const TRVStyle *RVStyle) const override;
+  std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData,
+                                                          const TRVScreenAndDevice &sad) override;
+  void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe) override;
+  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
+                        TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
+                        int &Height) override;
+  int GetHeight() const override;
+  int GetWidth() const override;
+  void AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *RVData) override;
+
+  bool OwnsControl(const TControl *AControl) const override;
+  bool IsFocusableControl() const;
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  int GetRvfExtraPropertyCount() const override;
+  void WriteRvfExtraProperties(std::string &Stream) const override;
+  bool SetExtraIntProperty(int Prop, int Value) override;
+  bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
+               std::string &Name, int &LineState) override;
+  void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               bool ForceSameAsPrev) override;
+  void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                  TRVHTMLSaveContext &Context) override;
+  void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               TRVRTFSaveContext &Context) override;
+  std::string AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
+                     const std::string &Path, bool TextOnly, bool Unicode) override;
+  void MovingToUndoList(int ItemNo, TCustomRVData *RVData) override;
+  void MovingFromUndoList(int ItemNo, TCustomRVData *RVData) override;
+
+private:
+  QPointer<TControl> FControl;
+};
+
+// The picture of a control for printing and saving: the widget rendered
+// onto a bitmap of its size.
+std::unique_ptr<TBitmap> DrawControlToBitmap(const TControl *Control);
+
+} // namespace kc
