@@ -205,7 +205,13 @@ struct TRVRTFRowProperties {
   bool ShadingPending = true;
   bool OwnWidths = false;
 
-  TRVRTFCellProperties &LastCell() { return Cells.back(); }
+  // The cell that takes the cell words; a row left without cells (its
+  // definition had no \cellx) gets one again.
+  TRVRTFCellProperties &LastCell() {
+    if (Cells.empty())
+      Cells.emplace_back();
+    return Cells.back();
+  }
 };
 
 struct TRVRTFReaderState {

@@ -405,6 +405,14 @@ TEST(RVRTFReader, RowWithoutCellxHasNoCells) {
   ASSERT_EQ(r.read(R"({\rtf1\trowd\intbl a\cell\row})"), 0);
   ASSERT_EQ(r.rows.size(), 1u);
   EXPECT_TRUE(r.rows[0].Cells.empty());
+  // cell words after such a row have a cell to go to
+  Recorder again;
+  ASSERT_EQ(again.read(R"({\rtf1{\colortbl;\red1\green2\blue3;}\trowd\intbl a\cell\row)"
+                       R"(\clcbpat1\clvmgf\clbrdrl\brdrs\cellx5\intbl b\cell\row})"),
+            0);
+  ASSERT_EQ(again.rows.size(), 2u);
+  ASSERT_EQ(again.rows[1].Cells.size(), 1u);
+  EXPECT_EQ(again.rows[1].Cells[0].Color, 0x030201);
 }
 
 TEST(RVRTFReader, RowWidthsAndOwnWords) {
