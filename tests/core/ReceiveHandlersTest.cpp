@@ -1,0 +1,453 @@
+// The network part of the main window on headless windows: dispatch, every
+// receive handler, the presence handling, echo and the send path. The copy
+// listens on 127.0.0.1 and "broadcasts" to a sniffer on 127.0.0.2, so every
+// datagram it sends can be read back.
+#include "core/AnsweringmachineTextUn.h"
+#include "core/HeadlessChatUn.h"
+#include "core/LngUn.h"
+#include "core/SendMessageUn.h"
+#include "platform/Clock.h"
+#include "platform/UdpSocket.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace kc;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Recorder : TChatEventSink {
+  std::vector<std::string> notices, errors;
+  std::vector<int> sounds;
+  std::vector<std::pair<std::string, int>> users;
+  void UserChanged(std::string_view c, int i) override { users.emplace_back(std::string(c), i); }
+  void Notice(const std::string &t) override { notices.push_back(t); }
+  void Sound(int n) override { sounds.push_back(n); }
+  void Error(const std::string &t) override { errors.push_back(t); }
+};
+
+RUserID peer(const std::string &id, const std::string &alias, const std::string &ip) {
+  RUserID r;
+  r.ID = id;
+  r.ALIAS = alias;
+  r.IP = ip;
+  r.IMAGEINDEX = 12;
+  r.COLOR = 255;
+  r.Active = 1;
+  return r;
+}
+
+std::uint16_t freePort() {
+  UdpSocket s;
+  if (!s.open("127.0.0.1", 0)) return 0;
+  return s.localPort();
+}
+
+class ReceiveTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "kc-receive-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir = tmpl;
+    ::setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
+    ::setenv("KAVET_RESOURCE_DIR", (dir + "/res").c_str(), 1);
+    ResetMessageTexts();
+    port = freePort();
+    ASSERT_NE(port, 0);
+    ASSERT_TRUE(sniffer.open("127.0.0.2", port));
+    sniffer.setReadHandler([this](const std::string &d, const std::string &, std::uint16_t) { sent.push_back(d); });
+    TNetOptions o;
+    o.Port = port;
+    o.ListenAddress = "127.0.0.1";
+    o.LocalIP = "127.0.0.1";
+    o.SendHost = "127.0.0.2";
+    host = std::make_unique<THeadlessChatHost>(o, &rec);
+    host->CreateMainWindow();
+    host->CreateUserList();
+    pump();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(GetMessageKind(sent[0]), mkNew);
+    sent.clear();
+  }
+  void TearDown() override {
+    host.reset();
+    fs::remove_all(dir);
+  }
+
+  // Lets the event loop deliver what is on its way.
+  void pump(int ms = 60) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  void in(const std::string &text) { host->Net().ProcessIncoming(text); }
+  THeadlessChatWindows &w() { return host->Windows(); }
+  const RUserID &me() { return *w().GetUserRecord(0); }
+  int kinds(TMessageKind k) {
+    pump();
+    int n = 0;
+    for (const auto &s : sent) n += GetMessageKind(s) == k;
+    return n;
+  }
+  // Forgets what was sent so far (once it has arrived).
+  void clearSent() {
+    pump();
+    sent.clear();
+  }
+  // A peer that announced itself; its record number.
+  int join(const RUserID &p) {
+    in(AnnounceMyselfText(p, true));
+    return w().FindUserNode(p.ID);
+  }
+  std::vector<std::string> historyFiles() {
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(dir + "/data/kavet-chat/History"))
+      names.push_back(e.path().filename().string());
+    return names;
+  }
+
+  std::string dir;
+  std::uint16_t port = 0;
+  UdpSocket sniffer;
+  std::vector<std::string> sent;
+  Recorder rec;
+  std::unique_ptr<THeadlessChatHost> host;
+  const RUserID bob = peer("{B0B}", "Bob", "10.0.0.2");
+  const RUserID ann = peer("{A77}", "  ", "10.0.0.3");
+};
+
+TEST_F(ReceiveTest, NewUsersAreAddedAnsweredAndNotAnsweredTooOften) {
+  FixedClock clk(std::chrono::system_clock::from_time_t(1765378800));
+  ClockOverride over(clk);
+  const int b = join(bob);
+  ASSERT_EQ(b, 1);
+  EXPECT_EQ(kinds(mkUpdateInfo), 1);
+  EXPECT_EQ(w().GetUserRecord(1)->ALIAS, "Bob");
+  EXPECT_EQ(w().GetUserRecord(1)->GroupTag, 1);
+  EXPECT_EQ(rec.notices.back(), "User \"[Bob]\" is connect...");
+  EXPECT_EQ(rec.sounds.back(), 0);
+  ASSERT_EQ(w().Talks().Tab(0)->Transcript.size(), 1u);
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript[0].Body, "User \"Bob\" is connect...");
+
+  for (int i = 0; i < 5; ++i) in(AnnounceMyselfText(bob, true)); // a storm of NEW
+  EXPECT_EQ(kinds(mkUpdateInfo), 1);
+  clk.advance(std::chrono::seconds(3));
+  in(AnnounceMyselfText(bob, true));
+  EXPECT_EQ(kinds(mkUpdateInfo), 2);
+  EXPECT_EQ(w().UserCount(), 2);
+
+  // The own NEW, and presence without an ID, change nothing.
+  in(AnnounceMyselfText(me(), true));
+  RUserID nobody = peer("", "ghost", "10.0.0.9");
+  in(AnnounceMyselfText(nobody, true));
+  in("NEW!^:^$<ID>   </ID>");
+  in(AnnounceDisconnectText(nobody));
+  EXPECT_EQ(w().UserCount(), 2);
+  EXPECT_EQ(kinds(mkUpdateInfo), 2);
+}
+
+TEST_F(ReceiveTest, UpdateInfoUpdatesAPresentUserAndAddsAnUnknownOne) {
+  const int b = join(bob);
+  RUserID changed = bob;
+  changed.ALIAS = "Robert";
+  changed.COLOR = 7;
+  in(AnnounceMyselfText(changed, false));
+  EXPECT_EQ(w().UserCount(), 2);
+  EXPECT_EQ(w().GetUserRecord(b)->ALIAS, "Robert");
+  EXPECT_EQ(w().GetUserRecord(b)->COLOR, 7);
+  in(AnnounceMyselfText(ann, false));
+  EXPECT_EQ(w().UserCount(), 3);
+  EXPECT_EQ(rec.notices.back(), "User \"[10.0.0.3]\" is connect...") << "a blank alias shows the IP";
+}
+
+TEST_F(ReceiveTest, DisconnectMarksInactiveClosesTalksAndTheSameIDComesBackToItsRecord) {
+  const int b = join(bob);
+  in(BuildMessageToUserText(bob, me().ID, false, "hi"));
+  ASSERT_EQ(w().Talks().FindPrivateTab(bob.ID), 1);
+  in(AnnounceDisconnectText(bob));
+  EXPECT_FALSE(w().GetUserRecord(b)->Active);
+  EXPECT_EQ(w().FindUserNode(bob.ID), -1);
+  EXPECT_EQ(w().Talks().FindPrivateTab(bob.ID), -1) << "the partner's talk closes";
+  EXPECT_EQ(rec.sounds.back(), 1);
+  EXPECT_EQ(historyFiles().size(), 1u);
+  in(AnnounceDisconnectText(bob)); // unknown by now: nothing
+  EXPECT_EQ(rec.sounds.back(), 1);
+  const std::size_t sounds = rec.sounds.size();
+  in(AnnounceDisconnectText(peer("{NEVER}", "x", "1.1.1.1")));
+  EXPECT_EQ(rec.sounds.size(), sounds);
+
+  EXPECT_EQ(join(bob), b);
+  EXPECT_EQ(w().UserCount(), 2);
+  EXPECT_TRUE(w().GetUserRecord(b)->Active);
+}
+
+TEST_F(ReceiveTest, MessagesToAllAreShownUnlessTheSenderIsDeactivated) {
+  const int b = join(bob);
+  in(BuildMessageToAllText(bob, "hello\x0A\x0Dworld"));
+  const auto &all = w().Talks().Tab(0)->Transcript;
+  ASSERT_EQ(all.back().Body, "hello\x0A\x0Dworld");
+  EXPECT_EQ(all.back().SenderID, bob.ID);
+  EXPECT_EQ(all.back().Color, 255);
+  EXPECT_EQ(rec.notices.back(), "Message from \"[Bob]\"...");
+  EXPECT_EQ(rec.sounds.back(), 4);
+  const std::size_t n = all.size();
+  clearSent();
+  host->Windows().Users().Record(b)->Deactivated = 1;
+  in(BuildMessageToAllText(bob, "ignored"));
+  EXPECT_EQ(all.size(), n);
+  // The own broadcast comes back and is shown once, by that way only.
+  host->SayToAll("mine");
+  pump();
+  ASSERT_EQ(sent.size(), 1u);
+  host->Net().ProcessIncoming(sent[0]);
+  EXPECT_EQ(all.back().Body, "mine");
+  EXPECT_EQ(all.size(), n + 1);
+}
+
+TEST_F(ReceiveTest, PrivateMessagesFindTheirTalk) {
+  join(bob);
+  in(BuildMessageToUserText(bob, "{SOMEONE-ELSE}", false, "not for me"));
+  EXPECT_EQ(w().TabCount(), 1);
+
+  w().NotTalkPrivate = true;
+  in(BuildMessageToUserText(bob, me().ID, false, "refused"));
+  EXPECT_EQ(w().TabCount(), 1);
+  w().NotTalkPrivate = false;
+
+  in(BuildMessageToUserText(bob, me().ID, false, "first"));
+  const int tab = w().Talks().FindPrivateTab(bob.ID);
+  ASSERT_EQ(tab, 1);
+  EXPECT_EQ(w().TabCaption(tab), "Bob");
+  EXPECT_EQ(w().FindTalkFrame(tab)->AutorGroupIP, bob.IP);
+  // An open talk takes messages also from a deactivated sender.
+  w().Users().Record(1)->Deactivated = 1;
+  in(BuildMessageToUserText(bob, me().ID, false, "second"));
+  EXPECT_EQ(w().Talks().Tab(tab)->Transcript.size(), 2u);
+  // A stranger has no record: no talk opens for him.
+  in(BuildMessageToUserText(ann, me().ID, false, "who?"));
+  EXPECT_EQ(w().TabCount(), 2);
+}
+
+TEST_F(ReceiveTest, AutoReplyAnswersOnceWithTheFlagAndNeverAnAutoReply) {
+  join(bob);
+  host->SetAutoReply(true, "Away", "Back at\r\nnoon");
+  clearSent();
+  in(BuildMessageToUserText(bob, me().ID, false, "are you there?"));
+  pump();
+  ASSERT_EQ(sent.size(), 1u);
+  const TDataNewMessage reply(sent[0]);
+  EXPECT_EQ(GetMessageKind(sent[0]), mkMessageToUser);
+  EXPECT_TRUE(reply.HasAutoReplyFlag());
+  EXPECT_EQ(reply.GetFromUserID(), bob.ID);
+  EXPECT_EQ(reply.GetMessageStr(), "{[!BULLET!]}3{[/!BULLET!]}Away\x0A\x0D" "Back at\x0A\x0Dnoon");
+  const int tab = w().Talks().FindPrivateTab(bob.ID);
+  EXPECT_TRUE(w().IsInputReadOnly(tab));
+  EXPECT_EQ(w().DocumentToText(tab), "");
+  EXPECT_TRUE(w().Talks().Tab(tab)->Transcript.back().AutoReply) << "the local echo";
+
+  sent.clear();
+  in(BuildMessageToUserText(bob, me().ID, true, "I am away too"));
+  EXPECT_EQ(kinds(mkMessageToUser), 0);
+
+  // The user cannot send into a read-only private talk: nothing goes, the
+  // box is cleared.
+  w().SetInput(tab, "typed");
+  w().Talks().SetActive(tab);
+  host->Net().actSendMessageExecute();
+  EXPECT_EQ(kinds(mkMessageToUser), 0);
+  EXPECT_EQ(w().DocumentToText(tab), "");
+}
+
+TEST_F(ReceiveTest, GroupMessagesReachMembersOnly) {
+  const int b = join(bob);
+  join(ann);
+  TGroupTalkFields g{"{GRP}", bob.ID, bob.IP, "", "Bob", "Team"};
+  const std::string withMe = BuildMemberList(bob.ID, std::vector<std::int32_t>{}, 0, {}) +
+                             "<USERIDSEPARATOR>" + me().ID + "<USERIDSEPARATOR><USERIDSEPARATOR>" + ann.ID +
+                             "<USERIDSEPARATOR>";
+  in(BuildMessageToGroupText(bob, g, "<USERIDSEPARATOR>" + bob.ID, "not me"));
+  EXPECT_EQ(w().TabCount(), 1);
+  w().NotTalkGroup = true;
+  in(BuildMessageToGroupText(bob, g, withMe, "refused"));
+  EXPECT_EQ(w().TabCount(), 1);
+  w().NotTalkGroup = false;
+
+  in(BuildMessageToGroupText(bob, g, withMe, "team talk"));
+  ASSERT_EQ(w().TabCount(), 2);
+  const TTalkFrame &f = *w().FindTalkFrame(1);
+  EXPECT_EQ(f.TalkKind, tkOtherGroup);
+  EXPECT_EQ(f.GroupID, "{GRP}");
+  EXPECT_EQ(w().TabCaption(1), "[Bob] Team");
+  const auto buttons = w().MemberButtons(1);
+  ASSERT_EQ(buttons.size(), 2u) << "present members other than the own copy";
+  EXPECT_EQ(buttons[0].UserIndex, b);
+  in(BuildMessageToGroupText(bob, g, withMe, "again"));
+  EXPECT_EQ(w().TabCount(), 2);
+  EXPECT_EQ(w().Talks().Tab(1)->Transcript.size(), 2u);
+
+  // Only the author renames, changes members or ends the talk.
+  in(SendGroupRenameText(ann, "{GRP}", "Hijacked"));
+  EXPECT_EQ(w().TabCaption(1), "[Bob] Team");
+  in(SendGroupRenameText(bob, "{GRP}", "Crew"));
+  EXPECT_EQ(w().TabCaption(1), "[Bob] Crew");
+  in(SendGroupRenameText(bob, "{UNKNOWN}", "X"));
+  EXPECT_EQ(w().TabCaption(1), "[Bob] Crew");
+
+  TGroupTalkFields forged = g;
+  forged.AutorGroupID = ann.ID;
+  in(SendGroupMembersText(ann, forged, "<USERIDSEPARATOR>" + ann.ID));
+  EXPECT_EQ(w().TabCount(), 2);
+  in(SendGroupTalkClosedText(forged));
+  EXPECT_EQ(w().TabCount(), 2);
+  in(SendGroupMembersText(bob, TGroupTalkFields{"", bob.ID, "", "", "", ""}, "<USERIDSEPARATOR>" + bob.ID));
+  EXPECT_EQ(w().TabCount(), 2) << "an empty GROUPID finds no talk";
+
+  // The author's list: first without Ann, then without this copy.
+  in(SendGroupMembersText(bob, g, "<USERIDSEPARATOR>" + bob.ID + "<USERIDSEPARATOR>" + me().ID));
+  ASSERT_EQ(w().MemberButtons(1).size(), 1u);
+  EXPECT_EQ(w().MemberButtons(1)[0].UserIndex, b);
+  in(SendGroupMembersText(bob, g, "<USERIDSEPARATOR>" + bob.ID));
+  EXPECT_EQ(w().TabCount(), 1);
+  EXPECT_EQ(historyFiles().size(), 1u);
+}
+
+TEST_F(ReceiveTest, GroupDeleteByTheAuthorClosesAndOwnTalksStay) {
+  join(bob);
+  TGroupTalkFields g{"{GRP}", bob.ID, bob.IP, "", "Bob", "Team"};
+  in(BuildMessageToGroupText(bob, g, "<USERIDSEPARATOR>" + bob.ID + "<USERIDSEPARATOR>" + me().ID, "x"));
+  ASSERT_EQ(w().TabCount(), 2);
+  in(SendGroupTalkClosedText(g));
+  EXPECT_EQ(w().TabCount(), 1);
+
+  // An own group talk is left open by its own delete coming back.
+  ASSERT_TRUE(host->SendToGroup("Mine", {bob.ID}, "hello"));
+  const int own = w().Talks().FindOwnGroupTab(w().FindTalkFrame(1)->GroupBoxTag);
+  ASSERT_EQ(own, 1);
+  EXPECT_EQ(w().FindTalkFrame(own)->TalkKind, tkOwnGroup);
+  in(SendGroupTalkClosedText(w().FindTalkFrame(own)->GroupFields()));
+  EXPECT_EQ(w().TabCount(), 2);
+  pump();
+  bool toGroup = false;
+  for (const auto &s : sent)
+    if (GetMessageKind(s) == mkMessageToGroup) {
+      toGroup = true;
+      EXPECT_TRUE(TDataNewMessage(s).IsIDInFromUserIDs(bob.ID));
+    }
+  EXPECT_TRUE(toGroup);
+}
+
+TEST_F(ReceiveTest, GroupTalksOfOtherUsersAreBounded) {
+  join(bob);
+  for (int i = 0; i < kMaxOtherGroupTalks + 20; ++i) {
+    TGroupTalkFields g{"{G" + std::to_string(i) + "}", bob.ID, bob.IP, "", "Bob", "T"};
+    in(BuildMessageToGroupText(bob, g, "<USERIDSEPARATOR>" + me().ID, "x"));
+  }
+  EXPECT_EQ(w().TabCount(), 1 + kMaxOtherGroupTalks);
+}
+
+TEST_F(ReceiveTest, PrivateTalkClosedByThePartner) {
+  join(bob);
+  in(BuildMessageToUserText(bob, me().ID, false, "hi"));
+  ASSERT_EQ(w().TabCount(), 2);
+  in(SendPrivateTalkClosedText(bob, "{SOMEONE-ELSE}"));
+  EXPECT_EQ(w().TabCount(), 2);
+  in(SendPrivateTalkClosedText(bob, me().ID));
+  EXPECT_EQ(w().TabCount(), 1);
+}
+
+TEST_F(ReceiveTest, AMessageTooLongForPeersIsRefusedAndKept) {
+  const std::string big(9000, 'x');
+  host->SayToAll(big);
+  pump();
+  EXPECT_TRUE(sent.empty());
+  ASSERT_EQ(rec.errors.size(), 1u);
+  EXPECT_EQ(rec.errors[0], MessageText("ErrorWhenSend"));
+  EXPECT_EQ(w().DocumentToText(0), big) << "the user's text stays in the box";
+  host->SayToAll("short");
+  EXPECT_EQ(kinds(mkMessage), 1);
+  EXPECT_EQ(w().DocumentToText(0), "");
+}
+
+TEST_F(ReceiveTest, PrivateMessagesAreShownOnceByTheLocalEcho) {
+  join(bob);
+  clearSent();
+  ASSERT_TRUE(host->SendPrivate(bob.ID, "psst"));
+  pump();
+  const int tab = w().Talks().FindPrivateTab(bob.ID);
+  ASSERT_EQ(w().Talks().Tab(tab)->Transcript.size(), 1u);
+  EXPECT_EQ(w().Talks().Tab(tab)->Transcript[0].SenderID, me().ID);
+  ASSERT_EQ(sent.size(), 1u);
+  in(sent[0]); // the own private message comes back: not addressed to us
+  EXPECT_EQ(w().Talks().Tab(tab)->Transcript.size(), 1u);
+  EXPECT_FALSE(host->SendPrivate("{NOBODY}", "x"));
+}
+
+TEST_F(ReceiveTest, EchoGoesBackToASenderButNeverToAChatPortOrNonUnicast) {
+  UdpSocket client;
+  ASSERT_TRUE(client.open("127.0.0.1", 0));
+  std::vector<std::string> echoes;
+  client.setReadHandler([&](const std::string &d, const std::string &, std::uint16_t) { echoes.push_back(d); });
+  const std::string msg = BuildMessageToAllText(bob, "echo me");
+  ASSERT_TRUE(client.sendTo(msg, "127.0.0.1", port));
+  pump(150);
+  ASSERT_EQ(echoes.size(), 1u);
+  EXPECT_EQ(echoes[0], msg);
+  const auto &all = w().Talks().Tab(0)->Transcript;
+  EXPECT_EQ(all.back().Body, "echo me");
+
+  // From the chat port of 127.0.0.1 (the copy itself): an echo would come
+  // straight back and go round for ever.
+  const std::size_t n = all.size();
+  host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, "from the chat port"), "127.0.0.1", port);
+  pump(150);
+  EXPECT_EQ(all.size(), n + 1);
+  // No single sender: not echoed, still dispatched.
+  for (const char *src : {"255.255.255.255", "0.0.0.0", "224.0.0.1", "127.0.0.2"}) {
+    host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, src), src, 40000);
+    EXPECT_EQ(all.back().Body, src);
+  }
+  pump(100);
+  EXPECT_EQ(all.size(), n + 5);
+  EXPECT_EQ(sent.size(), 0u) << "nothing went to the send host, which is also the broadcast address";
+  EXPECT_TRUE(IsUnicastSource("10.1.2.3", "10.1.2.255"));
+  EXPECT_FALSE(IsUnicastSource("10.1.2.255", "10.1.2.255"));
+  EXPECT_FALSE(IsUnicastSource("not an address", ""));
+}
+
+TEST_F(ReceiveTest, ABusyPortIsReportedWithThePortErrorText) {
+  THeadlessChatHost second(host->Net().Options(), &rec);
+  EXPECT_FALSE(second.Net().SetNetworkActive(true));
+  ASSERT_FALSE(rec.errors.empty());
+  EXPECT_EQ(rec.errors.back(), MessageText("ErrorPortAbort"));
+  EXPECT_FALSE(second.Net().ServerActive());
+}
+
+TEST_F(ReceiveTest, ClosingAnnouncesDisconnectAndSavesTalks) {
+  join(bob);
+  in(BuildMessageToAllText(bob, "keep me"));
+  host->CloseMainWindow();
+  EXPECT_EQ(kinds(mkDisconnect), 1);
+  EXPECT_FALSE(host->Net().ServerActive());
+  const auto files = historyFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(files[0].find("All Users and "), std::string::npos) << files[0];
+}
+
+TEST(UserListModel, RecordsAreCapped) {
+  TUserListModel users;
+  RUserID r;
+  for (std::size_t i = 0; i <= TUserListModel::kMaxUsers; ++i) ASSERT_GE(users.Append(r), 0);
+  EXPECT_EQ(users.Append(r), -1);
+  EXPECT_EQ(users.Count(), static_cast<int>(TUserListModel::kMaxUsers + 1));
+}
+
+} // namespace
