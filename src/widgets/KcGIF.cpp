@@ -286,20 +286,20 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
   putCode(clear);
   int prefix = 0, length = 0;
   int32_t hash = 0;
-  auto pixel = [&](const uint8_t *row, int x) -> int {
-    switch (bits) {
-    case 8:
-      return row[x];
-    case 4:
-      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    }
-  };
+  std::vector<uint8_t> unpacked(size_t(std::max(width, 0)));
   auto encodeRow = [&](int y) {
     const uint8_t *row = firstRow + std::ptrdiff_t(y) * stride;
+    if (bits == 4) {
+      for (int x = 0; x < width; ++x)
+        unpacked[size_t(x)] = uint8_t((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+      row = unpacked.data();
+    } else if (bits == 1) {
+      for (int x = 0; x < width; ++x)
+        unpacked[size_t(x)] = uint8_t((row[x >> 3] >> (7 - (x & 7))) & 1);
+      row = unpacked.data();
+    }
     for (int x = 0; x < width; ++x) {
-      const int p = pixel(row, x);
+      const int p = row[x];
       ++length;
       if (length == 1) {
         prefix = p;
