@@ -312,3 +312,99 @@ TEST_F(QtCanvasTest, UnderlineRunsUnderSpacesToo) {
 }
 
 } // namespace
+
+namespace {
+
+QImage whiteImage(int w, int h) {
+  QImage img(w, h, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  return img;
+}
+
+// The bounding box of everything that is not white; empty when none.
+QRect inkBox(const QImage &img) {
+  QRect box;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) != qRgb(255, 255, 255)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST_F(QtCanvasTest, XorDrawingUndoesItself) {
+  QImage img = whiteImage(30, 20);
+  QImage before = img;
+  {
+    QtCanvas c(&img);
+    c.drawFocusRect(Rect(2, 2, 17, 11));
+    c.invertRect(Rect(5, 5, 9, 9));
+  }
+  EXPECT_EQ(inkBox(img), QRect(2, 2, 15, 9));
+  EXPECT_NE(img, before);
+  {
+    QtCanvas c(&img);
+    c.invertRect(Rect(5, 5, 9, 9));
+    c.drawFocusRect(Rect(2, 2, 17, 11));
+  }
+  EXPECT_EQ(img, before);
+}
+
+TEST_F(QtCanvasTest, TextAlignmentAndClipping) {
+  struct Case {
+    unsigned align;
+    bool inkLeftOfX;
+  } cases[] = {{TA_LEFT | TA_TOP, false}, {TA_RIGHT | TA_TOP, true}};
+  for (const Case &k : cases) {
+    QImage img = whiteImage(100, 30);
+    {
+      QtCanvas c(&img);
+      c.setBrush({clWhite, TBrushStyle::bsClear});
+      c.setFontColor(clBlack);
+      c.setTextAlign(k.align);
+      c.textOut(50, 5, "HH");
+    }
+    QRect ink = inkBox(img);
+    ASSERT_FALSE(ink.isEmpty());
+    if (k.inkLeftOfX) EXPECT_LT(ink.right(), 50);
+    else EXPECT_GE(ink.left(), 50);
+  }
+  // Baseline alignment puts the text above y.
+  QImage img = whiteImage(100, 40);
+  {
+    QtCanvas c(&img);
+    c.setBrush({clWhite, TBrushStyle::bsClear});
+    c.setFontColor(clBlack);
+    c.setTextAlign(TA_BASELINE);
+    c.textOut(5, 30, "H");
+  }
+  EXPECT_LE(inkBox(img).bottom(), 29);
+  // An opaque, clipped ExtTextOut touches nothing outside its rectangle.
+  QImage clip = whiteImage(100, 30);
+  {
+    QtCanvas c(&clip);
+    c.setBrush({clLime, TBrushStyle::bsSolid});
+    c.setFontColor(clBlack);
+    TRect r = Rect(10, 5, 30, 20);
+    c.extTextOut(5, 5, ETO_OPAQUE | ETO_CLIPPED, &r, "WWWWWW", std::vector<int>{8, 8, 8, 8, 8, 8});
+  }
+  EXPECT_EQ(inkBox(clip), QRect(10, 5, 20, 15));
+}
+
+TEST_F(QtCanvasTest, AdvancesGivenToExtTextOutPlaceTheGlyphs) {
+  QImage a = whiteImage(120, 30), b = whiteImage(120, 30);
+  {
+    QtCanvas c(&a);
+    c.setBrush({clWhite, TBrushStyle::bsClear});
+    c.setFontColor(clBlack);
+    c.extTextOutW(2, 2, 0, nullptr, u"ll", std::vector<int>{40, 5});
+  }
+  {
+    QtCanvas c(&b);
+    c.setBrush({clWhite, TBrushStyle::bsClear});
+    c.setFontColor(clBlack);
+    c.textOutW(2, 2, u"l");
+    c.textOutW(42, 2, u"l");
+  }
+  EXPECT_EQ(a, b);
+}
+
+} // namespace
