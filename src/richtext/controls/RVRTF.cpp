@@ -1657,12 +1657,7 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
       cur_.DefFontIndex = fonts_.GetFontIndex(cur_.DefFontNumber, cur_.DefFontNumber);
     cp.Reset(cur_.DefLanguage, cur_.DefFontIndex);
     break;
-  case ipSectd: {
-    auto markers = cur_.SectProps.SectionMarkers;
-    cur_.SectProps = TRVRTFSectionProperties();
-    (void)markers;
-    break;
-  }
+  case ipSectd: cur_.SectProps = TRVRTFSectionProperties(); break;
   case ipFont: cp.FontIndex = fonts_.GetFontIndex(value, cur_.DefFontNumber); break;
   case ipDefFont:
     if (cur_.Destination == dsNormal) {

@@ -226,6 +226,11 @@ TEST(RVRTFReader, BinaryData) {
   EXPECT_EQ(s.read("{\\rtf1 \\fs20\\bin {x}}"), 0);
   EXPECT_EQ(s.ev, Events{"P:x"});
 
+  // binary data inside a skipped group is skipped with it, braces and all
+  Recorder k;
+  EXPECT_EQ(k.read("{\\rtf1 a{\\*\\foo\\bin3 }}{b}x}"), 0);
+  EXPECT_EQ(k.ev, Events{"P:ax"});
+
   // a count beyond the end stops at the end
   Recorder e(true, true);
   EXPECT_EQ(e.read("{\\rtf1 {\\pict\\bin1000000 ab"), rtf_ec_UnmatchedBrace);

@@ -1,0 +1,123 @@
+// RTF reading speed: our reader in memory (megabytes per second, best of
+// several runs), then the same file through whole processes: rvtool rtf-text,
+// unrtf --text and pandoc -f rtf -t plain, with the ratios.
+//
+// usage: bench_rtf [FILE.rtf]   (without a file, a multi-megabyte one is
+// made with LibreOffice from the HTML documentation of the test corpus)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "richtext/controls/RVRTF.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
+
+std::string shellQuote(const std::string &s) {
+  std::string r = "'";
+  for (char c : s)
+    r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return r + "'";
+}
+
+// Best wall time of a command run `runs` times; negative when it failed.
+double timeCommand(const std::string &cmd, int runs) {
+  double best = -1;
+  for (int i = 0; i < runs; ++i) {
+    auto t0 = Clock::now();
+    int rc = std::system((cmd + " >/dev/null 2>&1").c_str());
+    auto t1 = Clock::now();
+    if (rc != 0)
+      return -1;
+    double s = seconds(t0, t1);
+    if (best < 0 || s < best)
+      best = s;
+  }
+  return best;
+}
+
+bool have(const char *tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  std::string path;
+  std::filesystem::path made;
+  if (argc > 1) {
+    path = argv[1];
+  } else {
+    made = std::filesystem::temp_directory_path() / "kc-bench-big.rtf";
+    std::printf("making a large RTF file with LibreOffice...\n");
+    std::fflush(stdout);
+    if (std::system(("bash " + shellQuote(KC_MAKE_BIG_RTF) + " " + shellQuote(made.string())).c_str()) != 0) {
+      std::fprintf(stderr, "bench_rtf: could not make the RTF file\n");
+      return 1;
+    }
+    path = made.string();
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (data.empty()) {
+    std::fprintf(stderr, "bench_rtf: cannot read %s\n", path.c_str());
+    return 1;
+  }
+  const double mb = double(data.size()) / (1024.0 * 1024.0);
+  std::printf("file: %s (%.2f MB)\n", path.c_str(), mb);
+
+  size_t chars = 0, runs = 0;
+  kc::TRVRTFReader reader;
+  reader.OnNewText = [&](kc::TRVRTFReader &, const std::string &t, kc::TRVRTFPosition) {
+    chars += t.size();
+    ++runs;
+  };
+  reader.OnNewUnicodeText = [&](kc::TRVRTFReader &, const std::u16string &t, kc::TRVRTFPosition) {
+    chars += t.size();
+    ++runs;
+  };
+  reader.OnTable = [&](kc::TRVRTFReader &, kc::TRVRTFTableEventKind) {};
+  reader.OnUpdateMarker = [&](kc::TRVRTFReader &) {};
+  double best = -1;
+  int code = 0;
+  for (int i = 0; i < 7; ++i) {
+    chars = runs = 0;
+    auto t0 = Clock::now();
+    code = reader.ReadRTFData(data);
+    auto t1 = Clock::now();
+    double s = seconds(t0, t1);
+    if (best < 0 || s < best)
+      best = s;
+  }
+  std::printf("reader in memory:   %8.3f s  %8.1f MB/s  (code %d, %zu text runs, %zu characters)\n",
+              best, mb / best, code, runs, chars);
+
+  const double ours = timeCommand(shellQuote(KC_RVTOOL) + " rtf-text " + shellQuote(path), 3);
+  std::printf("rvtool rtf-text:    %8.3f s  %8.1f MB/s\n", ours, ours > 0 ? mb / ours : 0.0);
+  if (have("unrtf")) {
+    double t = timeCommand("unrtf --text " + shellQuote(path), 1);
+    if (t > 0)
+      std::printf("unrtf --text:       %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
+    else
+      std::printf("unrtf --text:       failed\n");
+  }
+  if (have("pandoc")) {
+    double t = timeCommand("pandoc --sandbox -f rtf -t plain " + shellQuote(path), 1);
+    if (t > 0)
+      std::printf("pandoc -t plain:    %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
+    else
+      std::printf("pandoc -t plain:    failed\n");
+  }
+  if (!made.empty())
+    std::filesystem::remove(made);
+  return 0;
+}
