@@ -80,6 +80,7 @@ int TTalkListModel::Open(std::string Caption, std::int32_t ImageIndex, const TTa
 
 void TTalkListModel::Close(int Index) {
   if (Index < 0 || Index >= Count()) return;
+  for (const TTalkMessage &m : FTabs[static_cast<std::size_t>(Index)]->Transcript) FBytes -= m.Body.size();
   FTabs.erase(FTabs.begin() + Index);
   if (FActive >= Count()) FActive = Count() - 1;
   else if (FActive > Index) --FActive;
@@ -88,8 +89,22 @@ void TTalkListModel::Close(int Index) {
 void TTalkListModel::Append(int Index, const TTalkMessage &Message) {
   TTalkTab *tab = Tab(Index);
   if (!tab) return;
-  if (tab->Transcript.size() >= kMaxTranscript) tab->Transcript.pop_front();
+  if (tab->Transcript.size() >= kMaxTranscript) DropOldest(*tab);
   tab->Transcript.push_back(Message);
+  FBytes += Message.Body.size();
+  // Over the budget the oldest messages go, this transcript's first, but
+  // never the one just added.
+  while (FBytes > kMaxTranscriptBytes && tab->Transcript.size() > 1) DropOldest(*tab);
+  for (auto &t : FTabs) {
+    if (FBytes <= kMaxTranscriptBytes) break;
+    if (t.get() == tab) continue;
+    while (FBytes > kMaxTranscriptBytes && !t->Transcript.empty()) DropOldest(*t);
+  }
+}
+
+void TTalkListModel::DropOldest(TTalkTab &Tab) {
+  FBytes -= Tab.Transcript.front().Body.size();
+  Tab.Transcript.pop_front();
 }
 
 int TTalkListModel::CountOfKind(std::uint8_t Kind) const {

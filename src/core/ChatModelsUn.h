@@ -66,8 +66,10 @@ struct TTalkTab {
 
 class TTalkListModel {
 public:
-  // Messages a transcript keeps.
+  // Messages a transcript keeps, and body bytes all transcripts keep
+  // together; the oldest messages go first.
   static constexpr std::size_t kMaxTranscript = 10000;
+  static constexpr std::size_t kMaxTranscriptBytes = 64u << 20;
 
   int Count() const { return static_cast<int>(FTabs.size()); }
   TTalkTab *Tab(int Index);
@@ -85,9 +87,14 @@ public:
   // First tab of kind 1 made from that group box, -1 when none.
   int FindOwnGroupTab(std::int32_t GroupBoxTag) const;
 
+  std::size_t TranscriptBytes() const { return FBytes; }
+
 private:
+  void DropOldest(TTalkTab &Tab);
+
   std::vector<std::unique_ptr<TTalkTab>> FTabs;
   int FActive = -1;
+  std::size_t FBytes = 0;
 };
 
 } // namespace kc

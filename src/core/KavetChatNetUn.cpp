@@ -102,7 +102,9 @@ void TKavetChatNet::ProcessIncoming(const std::string &Text) {
     case mkDisconnect:
     case mkUpdateInfo: {
       // Presence is keyed by the ID; without one there is nobody to track.
-      if (TrimText(TDataNewMessage(Text).GetID()).empty()) return;
+      // No copy sends an announcement longer than peers read, and records
+      // are kept for the whole run.
+      if (Text.size() > kMaxSendSize || TrimText(TDataNewMessage(Text).GetID()).empty()) return;
       if (kind == mkNew) FWindows.HandleNewUser(Text);
       else if (kind == mkDisconnect) FWindows.HandleDisconnect(Text);
       else FWindows.HandleUpdateInfo(Text);

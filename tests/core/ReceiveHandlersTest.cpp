@@ -150,6 +150,7 @@ TEST_F(ReceiveTest, NewUsersAreAddedAnsweredAndNotAnsweredTooOften) {
   RUserID nobody = peer("", "ghost", "10.0.0.9");
   in(AnnounceMyselfText(nobody, true));
   in("NEW!^:^$<ID>   </ID>");
+  in(AnnounceMyselfText(peer("{HUGE}", std::string(9000, 'h'), "10.0.0.8"), true));
   in(AnnounceDisconnectText(nobody));
   EXPECT_EQ(w().UserCount(), 2);
   EXPECT_EQ(kinds(mkUpdateInfo), 2);
@@ -448,6 +449,32 @@ TEST(UserListModel, RecordsAreCapped) {
   for (std::size_t i = 0; i <= TUserListModel::kMaxUsers; ++i) ASSERT_GE(users.Append(r), 0);
   EXPECT_EQ(users.Append(r), -1);
   EXPECT_EQ(users.Count(), static_cast<int>(TUserListModel::kMaxUsers + 1));
+}
+
+TEST(TalkListModel, TranscriptsKeepTheNewestWithinTheirBudget) {
+  TTalkListModel talks;
+  const int a = talks.Open("a", 0, {}), b = talks.Open("b", 0, {});
+  TTalkMessage big;
+  big.Body.assign(TTalkListModel::kMaxTranscriptBytes / 4, 'x');
+  for (int i = 0; i < 3; ++i) talks.Append(a, big);
+  big.Body.back() = 'y';
+  for (int i = 0; i < 3; ++i) talks.Append(b, big);
+  // A flood into one talk costs that talk its old messages, not the others.
+  EXPECT_LE(talks.TranscriptBytes(), TTalkListModel::kMaxTranscriptBytes);
+  EXPECT_EQ(talks.Tab(a)->Transcript.size(), 3u);
+  EXPECT_EQ(talks.Tab(b)->Transcript.size(), 1u);
+  talks.Close(b);
+  EXPECT_EQ(talks.TranscriptBytes(), 3 * (TTalkListModel::kMaxTranscriptBytes / 4));
+  big.Body.assign(TTalkListModel::kMaxTranscriptBytes + 1, 'z');
+  talks.Append(a, big);
+  EXPECT_EQ(talks.Tab(a)->Transcript.size(), 1u) << "only the newest, however big";
+  talks.Close(a);
+  EXPECT_EQ(talks.TranscriptBytes(), 0u);
+  const int c = talks.Open("c", 0, {});
+  TTalkMessage small;
+  small.Body = "s";
+  for (std::size_t i = 0; i < TTalkListModel::kMaxTranscript + 5; ++i) talks.Append(c, small);
+  EXPECT_EQ(talks.Tab(c)->Transcript.size(), TTalkListModel::kMaxTranscript);
 }
 
 } // namespace
