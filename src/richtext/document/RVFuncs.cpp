@@ -384,6 +384,19 @@ std::string ClipboardFormatMime(std::string_view Name) {
   return {};
 }
 
+namespace {
+
+std::unique_ptr<TGraphic> defaultCreateGraphics(std::string_view ClassName) {
+  return createGraphic(ClassName);
+}
+
+void defaultAfterImportGraph(TGraphic &) {}
+
+} // namespace
+
+TRVCreateGraphicHook RV_CreateGraphics = defaultCreateGraphics;
+TRVAfterImportGraphicHook RV_AfterImportGraph = defaultAfterImportGraph;
+
 void StretchDrawGraphic(TCanvas &Canvas, const TRect &R, const TGraphic &Graphic, int Width,
                         int Height) {
   if (Width < 0) Width = Graphic.width();

@@ -3,6 +3,7 @@
 // ratios, colours for printing and export, text routines of the HTML and RTF
 // writers, and the names of the clipboard formats.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -142,6 +143,14 @@ std::string ClipboardFormatMime(std::string_view Name);
 // from R's top-left corner.
 void StretchDrawGraphic(TCanvas &Canvas, const TRect &R, const TGraphic &Graphic, int Width,
                         int Height);
+
+// Replaceable hooks for pictures that readers import: making a picture of a
+// named class (default: the registered picture classes) and a pass over it
+// once loaded (default: nothing).
+using TRVCreateGraphicHook = std::unique_ptr<TGraphic> (*)(std::string_view ClassName);
+using TRVAfterImportGraphicHook = void (*)(TGraphic &Graphic);
+extern TRVCreateGraphicHook RV_CreateGraphics;
+extern TRVAfterImportGraphicHook RV_AfterImportGraph;
 
 // Visual styles: there is no theme library to bind here, so callers paint
 // without themes.

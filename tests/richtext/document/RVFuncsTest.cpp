@@ -287,3 +287,23 @@ TEST(DrawLines, TextOfAPiece) {
 }
 
 } // namespace
+
+#include "platform/Graphics.h"
+
+namespace {
+
+TEST(Pictures, StretchDrawGraphicAndHooks) {
+  std::unique_ptr<TGraphic> g = RV_CreateGraphics("TBitmap");
+  ASSERT_NE(g, nullptr);
+  EXPECT_STREQ(g->className(), "TBitmap");
+  EXPECT_EQ(RV_CreateGraphics("TNoSuchPicture"), nullptr);
+  RV_AfterImportGraph(*g);
+  auto *bmp = static_cast<TBitmap *>(g.get());
+  bmp->setImage(QImage(4, 3, QImage::Format_RGB32));
+  RecordingCanvas c;
+  StretchDrawGraphic(c, Rect(10, 20, 100, 100), *g, -1, 6);
+  StretchDrawGraphic(c, Rect(10, 20, 100, 100), *g, 0, 6); // nothing to draw
+  EXPECT_EQ(c.logText(), "drawGraphic(10,20,14,26),TBitmap");
+}
+
+} // namespace
