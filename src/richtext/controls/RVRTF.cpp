@@ -569,18 +569,27 @@ TRVRTFRowProperties &TRVRTFReaderState::RowForWrite() {
   return *RowProps;
 }
 
+int TRVRTFFontList::FirstWithNumber(int32_t Number) const {
+  if (Count() < indexed_) {
+    index_.clear();
+    indexed_ = 0;
+  }
+  for (; indexed_ < Count(); ++indexed_)
+    index_.emplace(Get(indexed_)->FontNumber, indexed_);
+  auto it = index_.find(Number);
+  return it == index_.end() ? -1 : it->second;
+}
+
 int TRVRTFFontList::GetFontIndex(int32_t Number, int32_t DefNumber) const {
   if (Count() == 0)
     return -1;
-  for (int i = 0; i < Count(); ++i)
-    if (Get(i)->FontNumber == Number)
-      return i;
+  int i = FirstWithNumber(Number);
+  if (i >= 0)
+    return i;
   if (Number == DefNumber)
     return 0;
-  for (int i = 0; i < Count(); ++i)
-    if (Get(i)->FontNumber == DefNumber)
-      return i;
-  return 0;
+  i = FirstWithNumber(DefNumber);
+  return i >= 0 ? i : 0;
 }
 
 // ------------------------------------------------------------------ reader
@@ -882,7 +891,8 @@ int TRVRTFReader::PushGroup() {
   cur_.InternalState = 0;
   ++depth_;
   if (cur_.Destination == dsStyleSheet) {
-    styles_.Add().CharProps = cur_.CharProps;
+    if (styles_.Count() < kRTFMaxTableEntries)
+      styles_.Add().CharProps = cur_.CharProps;
     cur_.Destination = dsStyleEntry;
   }
   return rtf_ec_OK;
@@ -1080,7 +1090,7 @@ int TRVRTFReader::FinishPicture() {
 }
 
 void TRVRTFReader::FieldInstructionDone(TRVRTFReaderState &saved) {
-  std::string_view instr = trimView(cur_.FieldInstruction);
+  std::string_view instr = trimView(cur_.FieldInstruction.str());
   if (!instr.empty() && instr.front() == '\\')
     instr.remove_prefix(1);
   const std::string up = upperAscii(instr);
@@ -1118,7 +1128,7 @@ void TRVRTFReader::FieldInstructionDone(TRVRTFReaderState &saved) {
       if (q1 != std::string_view::npos) {
         size_t q2 = args.find('"', q1 + 1);
         if (q2 != std::string_view::npos)
-          fontName = std::string(args.substr(q1 + 1, q2 - q1 - 1));
+          fontName = std::string(args.substr(q1 + 1, std::min(q2 - q1 - 1, kRTFMaxNameLength)));
       }
     }
     size_t s = args.find("\\s");
@@ -1457,8 +1467,8 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
     return rtf_ec_OK;
   case dsFontTable:
     if (num == ipFont) {
-      TRVRTFFont &f = fonts_.Add();
-      f.FontNumber = value;
+      if (fonts_.Count() < kRTFMaxFonts)
+        fonts_.Add().FontNumber = value;
     } else if (TRVRTFFont *f = fonts_.Last()) {
       if (num == ipFontFamily)
         f->Family = uint8_t(value);
@@ -1898,7 +1908,7 @@ void TRVRTFReader::HandleUnicode(int32_t value) {
   if (dest == dsLevelText) {
     skipChars_ = cur_.UC;
     if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty()) {
+      if (!l->Levels.empty() && l->Levels.back().TextW.size() < kRTFMaxNameLength) {
         l->Levels.back().TextW.push_back(ch);
         l->Levels.back().Text += UnicodeToAnsi(std::u16string(1, ch));
       }
@@ -1994,7 +2004,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     dest = dsListTable;
     break;
   case idList:
-    if (dest == dsListTable) {
+    if (dest == dsListTable && lists_.Count() < kRTFMaxLists) {
       lists_.Add();
       dest = dsList;
     } else {
@@ -2005,7 +2015,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     dest = dest == dsList ? dsListName : dsSkip;
     break;
   case idListLevel:
-    if (dest == dsList && lists_.Last()) {
+    if (dest == dsList && lists_.Last() && lists_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
       lists_.Last()->Levels.emplace_back();
       dest = dsListLevel;
     } else {
@@ -2023,7 +2033,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     dest = dsOverrideTable;
     break;
   case idListOverride:
-    if (dest == dsOverrideTable) {
+    if (dest == dsOverrideTable && overrides_.Count() < kRTFMaxLists) {
       overrides_.Add();
       dest = dsOverride;
     } else {
@@ -2031,7 +2041,8 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     }
     break;
   case idLfoLevel:
-    if (dest == dsOverride && overrides_.Last()) {
+    if (dest == dsOverride && overrides_.Last() &&
+        overrides_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
       overrides_.Last()->Levels.emplace_back();
       dest = dsOverrideLevel;
     } else {
@@ -2104,7 +2115,8 @@ int TRVRTFReader::CharHandler(int c) {
     // Text before the first font has no entry to go to.
     if (c != ';')
       if (TRVRTFFont *f = fonts_.Last())
-        f->FontName.push_back(char(c));
+        if (f->FontName.size() < kRTFMaxNameLength)
+          f->FontName.push_back(char(c));
     break;
   case dsColorTable:
     if (c == ';') {
@@ -2115,7 +2127,8 @@ int TRVRTFReader::CharHandler(int c) {
   case dsStyleEntry:
     if (c != ';')
       if (TRVRTFStyleSheetEntry *e = styles_.Last())
-        e->Name.push_back(char(c));
+        if (e->Name.size() < kRTFMaxNameLength)
+          e->Name.push_back(char(c));
     break;
   case dsPicture: {
     if (picture_)
@@ -2129,23 +2142,24 @@ int TRVRTFReader::CharHandler(int c) {
       AddDataByte(object_->Data, c, objHigh_, objAcc_, code);
     break;
   case dsFieldInst:
-    cur_.FieldInstruction.push_back(char(c));
+    cur_.FieldInstruction.push_back(char(c), kRTFMaxFieldInstruction);
     break;
   case dsMarkerTextAfter:
-    if (marker_)
+    if (marker_ && marker_->TextAfter.size() < kRTFMaxNameLength)
       marker_->TextAfter.push_back(char(c));
     break;
   case dsMarkerTextBefore:
-    if (marker_)
+    if (marker_ && marker_->TextBefore.size() < kRTFMaxNameLength)
       marker_->TextBefore.push_back(char(c));
     break;
   case dsListName:
     if (TRVRTFList97 *l = lists_.Last())
-      l->Name.push_back(char(c));
+      if (l->Name.size() < kRTFMaxNameLength)
+        l->Name.push_back(char(c));
     break;
   case dsLevelText:
     if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty()) {
+      if (!l->Levels.empty() && l->Levels.back().Text.size() < kRTFMaxNameLength) {
         char b = char(c);
         l->Levels.back().Text.push_back(b);
         l->Levels.back().TextW += AnsiToUnicode(std::string_view(&b, 1));
@@ -2153,7 +2167,7 @@ int TRVRTFReader::CharHandler(int c) {
     break;
   case dsLevelNumbers:
     if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty())
+      if (!l->Levels.empty() && l->Levels.back().Numbers.size() < kRTFMaxNameLength)
         l->Levels.back().Numbers.push_back(char(c));
     break;
   default:

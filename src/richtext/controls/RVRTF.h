@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,37 @@ constexpr int kRTFMaxGroupDepth = 1000;
 constexpr int kRTFMaxTableNesting = 32;
 constexpr int kRTFMaxCellsInRow = 256;
 constexpr int kRTFMaxControlWordLength = 32;
+constexpr int kRTFMaxFonts = 32768;
+constexpr int kRTFMaxTableEntries = 4096;   // style sheet entries
+constexpr int kRTFMaxLists = 1024;          // lists and list overrides
+constexpr int kRTFMaxListLevels = 64;       // levels of one list or override
+constexpr size_t kRTFMaxNameLength = 255;   // names, marker and level texts
+constexpr size_t kRTFMaxFieldInstruction = 16384;
+
+// Text shared between the group states that hold it until one of them
+// changes it, so that opening a group costs no copy.
+class TRVRTFSharedText {
+public:
+  const std::string &str() const { return p_ ? *p_ : empty(); }
+  operator const std::string &() const { return str(); }
+  void clear() { p_.reset(); }
+  void push_back(char c, size_t maxLength) {
+    if (p_ && p_->size() >= maxLength)
+      return;
+    if (!p_)
+      p_ = std::make_shared<std::string>();
+    else if (p_.use_count() > 1)
+      p_ = std::make_shared<std::string>(*p_);
+    p_->push_back(c);
+  }
+
+private:
+  static const std::string &empty() {
+    static const std::string e;
+    return e;
+  }
+  std::shared_ptr<std::string> p_;
+};
 
 struct TRVRTFCharProperties {
   int32_t Size = 12;
@@ -225,7 +257,7 @@ struct TRVRTFReaderState {
   uint8_t BorderTarget = 0; // 0 paragraph, 1 row, 2 cell
   uint8_t Destination = 0;
   uint8_t InternalState = 0; // 0 normal, 1 binary, 2 hex
-  std::string FieldInstruction;
+  TRVRTFSharedText FieldInstruction;
   bool FieldResultReplaced = false;
   int32_t DefFontNumber = 0;
   int32_t DefFontIndex = -1;
@@ -295,6 +327,12 @@ public:
   // The index of the first font with Number; when none, that of the default
   // number's font, else 0; -1 when the list is empty.
   int GetFontIndex(int32_t Number, int32_t DefNumber) const;
+
+private:
+  int FirstWithNumber(int32_t Number) const;
+  // font number -> first index; fonts are only appended or all cleared
+  mutable std::unordered_map<int32_t, int> index_;
+  mutable int indexed_ = 0;
 };
 
 using TRVRTFColorList = TRVRTFTable<TRVRTFColor>;

@@ -626,6 +626,29 @@ TEST(RVRTFReader, FieldInstructionDuringResult) {
   EXPECT_EQ(instructions, (std::vector<std::string>{"", "HYPERLINK \"http://x/\"", ""}));
 }
 
+TEST(RVRTFReader, TablesAndTextsAreBounded) {
+  std::string rtf = "{\\rtf1{\\fonttbl{\\f0 " + std::string(1000, 'N') + ";}}{\\stylesheet";
+  for (int i = 0; i < kRTFMaxTableEntries + 10; ++i)
+    rtf += "{\\s1 s;}";
+  rtf += "}{\\*\\listtable";
+  for (int i = 0; i < kRTFMaxLists + 10; ++i)
+    rtf += "{\\list\\listid1}";
+  rtf += "}{\\field{\\*\\fldinst HYPERLINK " + std::string(100000, 'u');
+  for (int i = 0; i < 500; ++i)
+    rtf += "{x";
+  rtf += std::string(500, '}') + "}{\\fldrslt r}}}";
+  size_t longest = 0;
+  TRVRTFReader reader;
+  reader.OnNewText = [&](TRVRTFReader &r, const std::string &, TRVRTFPosition) {
+    longest = std::max(longest, r.RTFState().FieldInstruction.str().size());
+  };
+  ASSERT_EQ(reader.ReadRTFData(rtf), 0);
+  EXPECT_EQ(reader.FontList().Get(0)->FontName.size(), kRTFMaxNameLength);
+  EXPECT_EQ(reader.StyleSheet().Count(), kRTFMaxTableEntries);
+  EXPECT_EQ(reader.ListTable().Count(), kRTFMaxLists);
+  EXPECT_EQ(longest, kRTFMaxFieldInstruction);
+}
+
 TEST(RVRTFReader, FieldArgument) {
   struct Case {
     const char *instr, *want;
