@@ -1245,4 +1245,48 @@ void TKcGIFImage::LoadFromClipboard() {
   Assign(bmp);
 }
 
+// ---------------------------------------------------------------------------
+// Picture class
+
+void TKcGIFGraphic::draw(QPainter &painter, const QRect &dest) const {
+  try {
+    FImage.Draw(painter, dest);
+  } catch (const EKcGraphicError &) {
+    // A damaged frame draws nothing.
+  }
+}
+
+bool TKcGIFGraphic::loadFromBytes(std::string_view data) {
+  try {
+    FImage.LoadFromBytes(data);
+    return FImage.Count() > 0;
+  } catch (const EKcGraphicError &) {
+    FImage.Clear();
+    return false;
+  }
+}
+
+std::string TKcGIFGraphic::saveToBytes() const {
+  try {
+    return FImage.SaveToBytes();
+  } catch (const EKcGraphicError &) {
+    return {};
+  }
+}
+
+std::unique_ptr<TGraphic> TKcGIFGraphic::clone() const {
+  auto copy = std::make_unique<TKcGIFGraphic>();
+  copy->FImage.Assign(FImage);
+  return copy;
+}
+
+void RegisterKcGIFGraphic() {
+  static const bool done = [] {
+    registerGraphicClass("TKcGIFImage", [] { return std::make_unique<TKcGIFGraphic>(); });
+    TKcGIFImage::ClipboardFormat();
+    return true;
+  }();
+  (void)done;
+}
+
 } // namespace kc

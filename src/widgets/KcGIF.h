@@ -3,6 +3,7 @@
 // lazily into an 8-bit palette bitmap, plus the writer with its own LZW
 // encoder. Damaged data is tolerated: a frame is marked corrupted and loads
 // as far as it can.
+#include "platform/Graphics.h"
 #include "widgets/KcGraph.h"
 
 #include <QImage>
@@ -213,6 +214,29 @@ private:
   uint16_t FRepeatCount = 1;
   bool FTransparent = false;
 };
+
+// The GIF picture among the picture classes that documents create by class
+// name ("TKcGIFImage"); its stream form is the GIF file.
+class TKcGIFGraphic final : public TGraphic {
+public:
+  TKcGIFGraphic() = default;
+  const char *className() const override { return "TKcGIFImage"; }
+  int width() const override { return FImage.Width(); }
+  int height() const override { return FImage.Height(); }
+  bool empty() const override { return FImage.Empty(); }
+  void draw(QPainter &painter, const QRect &dest) const override;
+  bool loadFromBytes(std::string_view data) override;
+  std::string saveToBytes() const override;
+  std::unique_ptr<TGraphic> clone() const override;
+  TKcGIFImage &Image() { return FImage; }
+
+private:
+  // Drawing decodes frames on first use and writing encodes them.
+  mutable TKcGIFImage FImage;
+};
+
+// Makes "TKcGIFImage" known to the picture classes (once per process).
+void RegisterKcGIFGraphic();
 
 // LZW decoding of a frame's image data into one byte per pixel, top-down rows
 // of width bytes (interlaced data is put into its rows). Pixels are masked

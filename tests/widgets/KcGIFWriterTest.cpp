@@ -314,3 +314,22 @@ TEST(KcGIFImageAssign, ImagesFramesAndBitmaps) {
   EXPECT_EQ(copy.Count(), 0);
   EXPECT_EQ(changes, 2);
 }
+
+TEST(KcGIFGraphic, CreatedByClassNameAndStreamedAsTheFile) {
+  RegisterKcGIFGraphic();
+  std::unique_ptr<TGraphic> g = createGraphic("TKcGIFImage");
+  ASSERT_NE(g, nullptr);
+  EXPECT_FALSE(g->loadFromBytes("GIF90a")) << "a damaged picture stays empty";
+  EXPECT_TRUE(g->empty());
+  TKcGIFImage src;
+  src.Assign(paletteImage(7, 3, 4, 9));
+  ASSERT_TRUE(g->loadFromBytes(src.SaveToBytes()));
+  EXPECT_EQ(g->width(), 7);
+  EXPECT_EQ(g->height(), 3);
+  std::unique_ptr<TGraphic> copy = g->clone();
+  TKcGIFImage back;
+  back.LoadFromBytes(copy->saveToBytes());
+  EXPECT_EQ(indices(back.Frames(0).Bitmap()), indices(paletteImage(7, 3, 4, 9)));
+  const QImage drawn = g->toImage();
+  EXPECT_EQ(drawn.pixel(1, 0), paletteImage(7, 3, 4, 9).pixel(1, 0));
+}
