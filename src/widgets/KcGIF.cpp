@@ -257,12 +257,10 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
   const int clear = 1 << (startSize - 1), endCode = clear + 1;
   int codeSize = startSize, limit = 1 << startSize, freeCode = endCode;
 
-  struct Node {
-    uint16_t prefix, code;
-    uint8_t suffix;
-  };
-  std::vector<int16_t> hashSlots(kSlots, -1);
-  std::vector<Node> nodes(4096);
+  // Each slot holds the node of one code: its prefix and suffix as the key
+  // (-1: empty) and the code itself.
+  std::vector<int32_t> slotKey(kSlots, -1);
+  std::vector<uint16_t> slotCode(kSlots, 0);
 
   std::string block;
   block.reserve(256);
@@ -307,25 +305,20 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
         continue;
       }
       hash = ((p + length + 4) * hash) % kSlots;
+      const int32_t key = prefix << 8 | p;
       int slot = hash;
-      for (;;) {
-        const int16_t n = hashSlots[size_t(slot)];
-        if (n < 0)
-          break;
-        const Node &node = nodes[size_t(n)];
-        if (node.prefix == prefix && node.suffix == p)
-          break;
+      int32_t k;
+      while ((k = slotKey[size_t(slot)]) >= 0 && k != key)
         if (++slot == kSlots)
           slot = 0;
-      }
-      if (hashSlots[size_t(slot)] >= 0) {
-        prefix = nodes[size_t(hashSlots[size_t(slot)])].code;
+      if (k >= 0) {
+        prefix = slotCode[size_t(slot)];
         continue;
       }
       putCode(prefix);
       ++freeCode;
-      nodes[size_t(freeCode)] = {uint16_t(prefix), uint16_t(freeCode), uint8_t(p)};
-      hashSlots[size_t(slot)] = int16_t(freeCode);
+      slotKey[size_t(slot)] = key;
+      slotCode[size_t(slot)] = uint16_t(freeCode);
       prefix = p;
       hash = (p + 3) * 301;
       length = 1;
@@ -339,7 +332,7 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
         freeCode = endCode;
         codeSize = startSize;
         limit = 1 << startSize;
-        std::fill(hashSlots.begin(), hashSlots.end(), int16_t(-1));
+        std::fill(slotKey.begin(), slotKey.end(), -1);
       }
     }
   };
