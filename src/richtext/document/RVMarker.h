@@ -165,6 +165,14 @@ public:
   std::string GetMarkerText(const TRVStyle *RVStyle, bool Unicode) const;
   void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                TRVRTFSaveContext &Context) override;
+  // The RTF of the marker with the writer's font table and the number of
+  // the list override the marker belongs to.
+  void SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, const TRVRTFFontTable *FontTable,
+                 int ListOverrideNo, TRVRTFSaveContext &Context) const;
+  void FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) override;
+  // Whether the marker takes a list override of its own in RTF: it restarts
+  // a numbered level (image counters excepted).
+  bool RestartsRTFList(const TRVStyle *RVStyle) const;
   void MovingToUndoList(int ItemNo, TCustomRVData *RVData) override;
   void MovingFromUndoList(int ItemNo, TCustomRVData *RVData) override;
   void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) override;
