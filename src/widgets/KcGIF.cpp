@@ -592,7 +592,13 @@ void TKcGIFFrame::Clear() {
 
 void TKcGIFFrame::AssignTo(TKcGIFImage &dest) const { dest.Assign(*this); }
 
-void TKcGIFFrame::AssignTo(QImage &dest) { dest = Bitmap(); }
+void TKcGIFFrame::AssignTo(QImage &dest) {
+  dest = Bitmap();
+  // The bitmap takes the transparency along: its transparent entry shows
+  // nothing.
+  if (FTransparentIndex >= 0 && dest.format() == QImage::Format_Indexed8 && FTransparentIndex < dest.colorCount())
+    dest.setColor(FTransparentIndex, dest.color(FTransparentIndex) & 0x00FFFFFFu);
+}
 
 // ---------------------------------------------------------------------------
 // Image
@@ -1049,7 +1055,10 @@ void TKcGIFImage::Clear() {
 void TKcGIFImage::AssignTo(QImage &dest) {
   if (Empty())
     return;
-  dest = (FFrameIndex < 0) ? GetBitmap() : FFrames[size_t(std::min(FFrameIndex, Count() - 1))]->Bitmap();
+  if (FFrameIndex < 0)
+    dest = GetBitmap();
+  else
+    FFrames[size_t(std::min(FFrameIndex, Count() - 1))]->AssignTo(dest);
 }
 
 void TKcGIFImage::EncodeFrames(bool redecode) {

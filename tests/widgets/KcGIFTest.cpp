@@ -346,3 +346,14 @@ TEST(KcGIFImage, ReadDataWriteDataRoundTrip) {
   EXPECT_EQ(back.Frames(0).TransparentIndex(), 2);
   EXPECT_EQ(indices(back.Frames(0).Bitmap()), std::vector<int>(6, 1));
 }
+
+TEST(KcGIFImage, BitmapTakesTheTransparencyAlong) {
+  TKcGIFImage img;
+  img.LoadFromBytes(header(2, 1, 2) + gce(0, 0, 1) + descriptor(0, 0, 2, 1) + codes(2, {{4, 3}, {1, 3}, {2, 3}, {5, 3}}) + ";");
+  QImage out;
+  img.AssignTo(out);
+  ASSERT_EQ(out.size(), QSize(2, 1));
+  EXPECT_EQ(qAlpha(out.pixel(0, 0)), 0);
+  EXPECT_EQ(out.pixel(1, 0), qRgb(2, 2, 2));
+  EXPECT_EQ(qAlpha(img.Frames(0).Bitmap().pixel(0, 0)), 255) << "the frame's own bitmap is untouched";
+}
