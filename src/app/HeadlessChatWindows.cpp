@@ -2,6 +2,7 @@
 
 #include "core/ConstUnit.h"
 #include "core/StoryFileUn.h"
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 
 #include <cstdio>
@@ -30,16 +31,33 @@ std::vector<TLanguageItem> languageItems(const ILanguageMenu &menu) {
 
 } // namespace
 
-HeadlessChatWindows::HeadlessChatWindows() = default;
+HeadlessChatWindows::HeadlessChatWindows() { FReporter.Host = &FHost; }
+
+void HeadlessChatWindows::Reporter::UserChanged(std::string_view Change, int UserIndex) {
+  if (const RUserID *r = Host->Windows().GetUserRecord(UserIndex))
+    report("user " + std::string(Change) + " " + r->ID + " " + ansiToUtf8(r->ALIAS) + " " + r->IP);
+}
+
+void HeadlessChatWindows::Reporter::MessageShown(int Tab, const TTalkMessage &Message) {
+  report("talk " + std::to_string(Tab) + " [" + ansiToUtf8(Message.Alias) + "] " + ansiToUtf8(Message.Body));
+}
+
+void HeadlessChatWindows::Reporter::Notice(const std::string &Text) { report(ansiToUtf8(Text)); }
+
+void HeadlessChatWindows::Reporter::Error(const std::string &Text) { report("error: " + ansiToUtf8(Text)); }
 
 HeadlessChatWindows::~HeadlessChatWindows() = default;
 
 void HeadlessChatWindows::CreateMainWindow() {
+  FHost.Net().SetNetworkActive(true);
   FillLanguageMenu(resourcePath("Lng/"), FLanguageMenu);
   LoadMainSettings();
   const std::string history = historyFolder();
   EnsureFolder(history);
   PurgeOldHistory(history);
+  FHost.Windows().HistoryFolder = history;
+  FHost.Windows().SaveHistory = LoadStorySaveHistory(kProgramKeyText);
+  FHost.OpenAllUsersTalk();
   report("main window created");
 }
 
@@ -86,14 +104,19 @@ void HeadlessChatWindows::SaveMainSettings() {
   SaveShowGifAnimation(key, FShowAnimation);
 }
 
-void HeadlessChatWindows::CreateUserList() { report("user list created"); }
+void HeadlessChatWindows::CreateUserList() {
+  FHost.CreateUserList();
+  report("user list created");
+}
 
 void HeadlessChatWindows::CreateGifCatalogue() { report("animated emoticon catalogue created"); }
 
 void HeadlessChatWindows::WakeMainWindow() { report("another copy asked for the main window"); }
 
 void HeadlessChatWindows::CloseMainWindow() {
+  FHost.BeginClose();
   SaveMainSettings();
+  FHost.EndClose();
   report("main window closed");
 }
 

@@ -5,6 +5,7 @@
 // itself on standard error, one line per step. The switches that the main
 // window's actions would hold are kept as plain flags.
 #include "core/ChatWindowsUn.h"
+#include "core/HeadlessChatUn.h"
 #include "core/LngUn.h"
 #include "core/iniFileUn.h"
 
@@ -26,6 +27,18 @@ public:
 private:
   void LoadMainSettings();
   void SaveMainSettings();
+
+  // The messaging core on headless talk and user-list models; what a
+  // window would show goes to standard error.
+  struct Reporter : TChatEventSink {
+    THeadlessChatHost *Host = nullptr;
+    void UserChanged(std::string_view Change, int UserIndex) override;
+    void MessageShown(int Tab, const TTalkMessage &Message) override;
+    void Notice(const std::string &Text) override;
+    void Error(const std::string &Text) override;
+  };
+  Reporter FReporter;
+  THeadlessChatHost FHost{{}, &FReporter};
 
   TLanguageMenuList FLanguageMenu;
   std::optional<TFormBounds> FBounds;

@@ -414,10 +414,14 @@ void THeadlessChatHost::CreateMainWindow() {
   w.HistoryFolder = historyFolder();
   EnsureFolder(w.HistoryFolder);
   PurgeOldHistory(w.HistoryFolder);
+  OpenAllUsersTalk();
+}
+
+void THeadlessChatHost::OpenAllUsersTalk() {
   TTalkFrame all;
   all.TalkKind = tkAllUsers;
   all.GroupBoxTag = -1;
-  w.OpenTalkTab("All Users", 1, all);
+  FWindows->OpenTalkTab("All Users", 1, all);
 }
 
 void THeadlessChatHost::CreateUserList() {
@@ -441,6 +445,11 @@ void THeadlessChatHost::WakeMainWindow() {
 }
 
 void THeadlessChatHost::CloseMainWindow() {
+  BeginClose();
+  EndClose();
+}
+
+void THeadlessChatHost::BeginClose() {
   if (FClosed) return;
   FClosed = true;
   THeadlessChatWindows &w = *FWindows;
@@ -450,8 +459,9 @@ void THeadlessChatHost::CloseMainWindow() {
   const TGroupBoxInfo *main = w.Users().FindGroup(kMainGroupTag);
   const TGroupBoxInfo *bad = w.Users().FindGroup(kBadListTag);
   if (main && bad) WriteFixedGroupIDs(Key(), bad->GroupID, main->GroupID);
-  FNet->SetNetworkActive(false);
 }
+
+void THeadlessChatHost::EndClose() { FNet->SetNetworkActive(false); }
 
 bool THeadlessChatHost::SayToAll(std::string_view Body) {
   THeadlessChatWindows &w = *FWindows;

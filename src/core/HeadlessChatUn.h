@@ -139,6 +139,13 @@ public:
   void WakeMainWindow() override;
   void CloseMainWindow() override;
   bool Closed() const { return FClosed; }
+  // Steps of the two for windows that do the rest themselves: the
+  // all-users talk that ends the main window's creation; the close up to the
+  // settings (DISCONNECT, every talk's history, the groups), and after them
+  // the network off.
+  void OpenAllUsersTalk();
+  void BeginClose();
+  void EndClose();
 
   // What a user does in the windows. Each returns false (and reports an
   // error to the sink) when there is nothing to do it with.
