@@ -1966,7 +1966,7 @@ bool TRVListLevelCollection::IsEqual(const TRVListLevelCollection &Value) const 
 
 TRVListInfo::TRVListInfo() { StyleName = "List Style"; }
 
-int32_t TRVListInfo::GetListID() {
+int32_t TRVListInfo::GetListID() const {
   if (FListID == 0) {
     static std::mt19937 gen{std::random_device{}()};
     std::uniform_int_distribution<int32_t> dist(1, 2147483646);
@@ -2563,4 +2563,780 @@ void TRVStyle::WriteCssStyleSheet(std::string &Stream, int Options) const {
     line("}");
   }
 }
+
+// ================================================================ stored form
+//
+// The class library's component-stream values: a type byte, then the value.
+// Names are short strings (a length byte and the bytes).
+
+namespace {
+enum : uint8_t {
+  vaNull = 0,
+  vaList = 1,
+  vaInt8 = 2,
+  vaInt16 = 3,
+  vaInt32 = 4,
+  vaString = 6,
+  vaIdent = 7,
+  vaFalse = 8,
+  vaTrue = 9,
+  vaBinary = 10,
+  vaSet = 11,
+  vaLString = 12,
+  vaNil = 13,
+  vaCollection = 14,
+  vaInt64 = 19,
+};
+// Collections inside collections (the levels of a list style) and no deeper.
+constexpr int MaxStreamDepth = 3;
+} // namespace
+
+struct TRVStoredValue {
+  enum TKind { Int, Bool, Str, Ident, Set, Binary, Collection, Nil } Kind = Nil;
+  int64_t I = 0;
+  bool B = false;
+  std::string S; // text, identifier or binary bytes
+  std::vector<std::string> Members;
+  using TItem = std::vector<std::pair<std::string, TRVStoredValue>>;
+  std::vector<TItem> Items;
+};
+
+class TRVPropertyWriter {
+public:
+  std::string Out;
+
+  void Name(const std::string &n) {
+    ShortStr(n);
+  }
+  void Int(const char *n, int64_t v) {
+    Name(n);
+    if (v >= -128 && v <= 127) {
+      Out += char(vaInt8);
+      Out += char(static_cast<int8_t>(v));
+    } else if (v >= -32768 && v <= 32767) {
+      Out += char(vaInt16);
+      LE(uint64_t(v), 2);
+    } else if (v >= INT32_MIN && v <= INT32_MAX) {
+      Out += char(vaInt32);
+      LE(uint64_t(v), 4);
+    } else {
+      Out += char(vaInt64);
+      LE(uint64_t(v), 8);
+    }
+  }
+  void IntIfNot(const char *n, int64_t v, int64_t def) {
+    if (v != def)
+      Int(n, v);
+  }
+  void Bool(const char *n, bool v) {
+    Name(n);
+    Out += char(v ? vaTrue : vaFalse);
+  }
+  void BoolIfNot(const char *n, bool v, bool def) {
+    if (v != def)
+      Bool(n, v);
+  }
+  void Str(const char *n, const std::string &v) {
+    Name(n);
+    if (v.size() <= 255) {
+      Out += char(vaString);
+      Out += char(v.size());
+    } else {
+      Out += char(vaLString);
+      LE(v.size(), 4);
+    }
+    Out += v;
+  }
+  void Ident(const char *n, const std::string &v) {
+    Name(n);
+    Out += char(vaIdent);
+    ShortStr(v);
+  }
+  void SetOf(const char *n, const std::vector<std::string> &members) {
+    Name(n);
+    Out += char(vaSet);
+    for (const auto &m : members)
+      ShortStr(m);
+    Out += char(0);
+  }
+  void Binary(const char *n, const std::string &bytes) {
+    Name(n);
+    Out += char(vaBinary);
+    LE(bytes.size(), 4);
+    Out += bytes;
+  }
+  void ColorIfNot(const char *n, TColor c, TColor def);
+  void BeginCollection(const char *n) {
+    Name(n);
+    Out += char(vaCollection);
+  }
+  void BeginItem() { Out += char(vaList); }
+  void EndList() { Out += char(vaNull); }
+
+  void ShortStr(const std::string &s) {
+    size_t n = std::min<size_t>(s.size(), 255);
+    Out += char(n);
+    Out.append(s, 0, n);
+  }
+  void LE(uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+      Out += char((v >> (8 * i)) & 0xFF);
+  }
+};
+
+namespace {
+
+class TRVPropertyReader {
+public:
+  explicit TRVPropertyReader(std::string_view d) : D(d) {}
+  std::string_view D;
+  size_t P = 0;
+
+  bool Byte(uint8_t &b) {
+    if (P >= D.size())
+      return false;
+    b = uint8_t(D[P++]);
+    return true;
+  }
+  bool LE(int bytes, uint64_t &v) {
+    if (D.size() - P < size_t(bytes))
+      return false;
+    v = 0;
+    for (int i = 0; i < bytes; ++i)
+      v |= uint64_t(uint8_t(D[P + size_t(i)])) << (8 * i);
+    P += size_t(bytes);
+    return true;
+  }
+  bool Bytes(size_t n, std::string &s) {
+    if (D.size() - P < n)
+      return false;
+    s.assign(D.substr(P, n));
+    P += n;
+    return true;
+  }
+  bool ShortStr(std::string &s) {
+    uint8_t n;
+    return Byte(n) && Bytes(n, s);
+  }
+  // One value of any kind; collections are read with their items.
+  bool Value(TRVStoredValue &v, int depth) {
+    uint8_t t;
+    if (!Byte(t))
+      return false;
+    uint64_t u = 0;
+    switch (t) {
+    case vaInt8:
+      if (!LE(1, u))
+        return false;
+      v.Kind = TRVStoredValue::Int;
+      v.I = int8_t(u);
+      return true;
+    case vaInt16:
+      if (!LE(2, u))
+        return false;
+      v.Kind = TRVStoredValue::Int;
+      v.I = int16_t(u);
+      return true;
+    case vaInt32:
+      if (!LE(4, u))
+        return false;
+      v.Kind = TRVStoredValue::Int;
+      v.I = int32_t(uint32_t(u));
+      return true;
+    case vaInt64:
+      if (!LE(8, u))
+        return false;
+      v.Kind = TRVStoredValue::Int;
+      v.I = int64_t(u);
+      return true;
+    case vaFalse:
+    case vaTrue:
+      v.Kind = TRVStoredValue::Bool;
+      v.B = t == vaTrue;
+      return true;
+    case vaString:
+      v.Kind = TRVStoredValue::Str;
+      return ShortStr(v.S);
+    case vaLString:
+      v.Kind = TRVStoredValue::Str;
+      return LE(4, u) && Bytes(size_t(u), v.S);
+    case vaIdent:
+      v.Kind = TRVStoredValue::Ident;
+      return ShortStr(v.S);
+    case vaNil:
+    case vaNull:
+      v.Kind = TRVStoredValue::Nil;
+      return true;
+    case vaBinary:
+      v.Kind = TRVStoredValue::Binary;
+      return LE(4, u) && Bytes(size_t(u), v.S);
+    case vaSet:
+      v.Kind = TRVStoredValue::Set;
+      for (;;) {
+        std::string m;
+        if (!ShortStr(m))
+          return false;
+        if (m.empty())
+          return true;
+        v.Members.push_back(std::move(m));
+      }
+    case vaCollection:
+      v.Kind = TRVStoredValue::Collection;
+      return Items(v.Items, depth + 1);
+    default:
+      return false;
+    }
+  }
+  // The items of a collection after its type byte, up to the closing 0.
+  bool Items(std::vector<TRVStoredValue::TItem> &items, int depth) {
+    if (depth > MaxStreamDepth)
+      return false;
+    for (;;) {
+      uint8_t t;
+      if (!Byte(t))
+        return false;
+      if (t == vaNull)
+        return true;
+      // An item may be preceded by its order number.
+      if (t == vaInt8 || t == vaInt16 || t == vaInt32) {
+        uint64_t skip;
+        if (!LE(t == vaInt8 ? 1 : t == vaInt16 ? 2 : 4, skip) || !Byte(t))
+          return false;
+      }
+      if (t != vaList)
+        return false;
+      TRVStoredValue::TItem item;
+      for (;;) {
+        std::string name;
+        if (!ShortStr(name))
+          return false;
+        if (name.empty())
+          break; // the 0 that ends the item
+        TRVStoredValue v;
+        if (!Value(v, depth))
+          return false;
+        item.emplace_back(std::move(name), std::move(v));
+      }
+      items.push_back(std::move(item));
+    }
+  }
+};
+
+bool ValueInt(const TRVStoredValue &v, int32_t &out) {
+  if (v.Kind != TRVStoredValue::Int || v.I < INT32_MIN || v.I > INT32_MAX)
+    return false;
+  out = static_cast<int32_t>(v.I);
+  return true;
+}
+
+bool ValueColor(const TRVStoredValue &v, TColor &out) {
+  if (v.Kind == TRVStoredValue::Ident)
+    return StringToColor(v.S, out) && !v.S.empty() && v.S[0] != '$' && !(v.S[0] >= '0' && v.S[0] <= '9');
+  int32_t i;
+  if (!ValueInt(v, i))
+    return false;
+  out = ColorFromStored(i);
+  return true;
+}
+
+template <size_t N> bool ValueEnum(const TRVStoredValue &v, const char *const (&names)[N], int &out) {
+  if (v.Kind != TRVStoredValue::Ident)
+    return false;
+  for (size_t i = 0; i < N; ++i)
+    if (SameTextA(v.S, names[i])) {
+      out = int(i);
+      return true;
+    }
+  return false;
+}
+
+template <size_t N> bool ValueSet(const TRVStoredValue &v, const char *const (&names)[N], uint32_t &out) {
+  if (v.Kind != TRVStoredValue::Set)
+    return false;
+  out = 0;
+  for (const auto &m : v.Members)
+    for (size_t i = 0; i < N; ++i)
+      if (SameTextA(m, names[i]))
+        out |= 1u << i;
+  return true;
+}
+
+template <size_t N> std::vector<std::string> SetNames(uint32_t bits, const char *const (&names)[N]) {
+  std::vector<std::string> r;
+  for (size_t i = 0; i < N; ++i)
+    if (bits & (1u << i))
+      r.push_back(names[i]);
+  return r;
+}
+
+const char *const BiDiNames[] = {"rvbdUnspecified", "rvbdLeftToRight", "rvbdRightToLeft"};
+const char *const FontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+const char *const FontStyleExNames[] = {"rvfsOverline", "rvfsAllCaps"};
+const char *const ProtectNames[] = {"rvprStyleProtect",     "rvprModifyProtect", "rvprDeleteProtect",
+                                    "rvprConcateProtect",   "rvprRVFInsertProtect", "rvprDoNotAutoSwitch",
+                                    "rvprParaStartProtect", "rvprSticking",      "rvprStickToTop",
+                                    "rvprStickToBottom"};
+const char *const TextOptionNames[] = {"rvteoHTMLCode", "rvteoRTFCode"};
+const char *const AlignmentNames[] = {"rvaLeft", "rvaRight", "rvaCenter", "rvaJustify"};
+const char *const LineSpacingNames[] = {"rvlsPercent", "rvlsSpaceBetween"};
+const char *const ParaOptionNames[] = {"rvpaoNoWrap",           "rvpaoReadOnly",          "rvpaoStyleProtect",
+                                       "rvpaoDoNotWantReturns", "rvpaoKeepLinesTogether", "rvpaoKeepWithNext"};
+const char *const BorderStyleNames[] = {"rvbNone",  "rvbSingle",      "rvbDouble",
+                                        "rvbTriple", "rvbThickInside", "rvbThickOutside"};
+const char *const ListTypeNames[] = {"rvlstBullet",     "rvlstPicture",     "rvlstImageList",       "rvlstDecimal",
+                                     "rvlstLowerAlpha", "rvlstUpperAlpha",  "rvlstLowerRoman",      "rvlstUpperRoman",
+                                     "rvlstImageListCounter", "rvlstUnicodeBullet"};
+const char *const MarkerAlignmentNames[] = {"rvmaLeft", "rvmaRight", "rvmaCenter"};
+const char *const LevelOptionNames[] = {"rvloContinuous", "rvloLevelReset", "rvloLegalStyleNumbering"};
+const char *const PitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
+
+// The font style bits in the order of their names.
+uint32_t FontStyleToBits(TFontStyles s) {
+  return ((s & fsBold) ? 1u : 0u) | ((s & fsItalic) ? 2u : 0u) | ((s & fsUnderline) ? 4u : 0u) |
+         ((s & fsStrikeOut) ? 8u : 0u);
+}
+TFontStyles BitsToFontStyle(uint32_t b) {
+  return TFontStyles(((b & 1) ? fsBold : 0) | ((b & 2) ? fsItalic : 0) | ((b & 4) ? fsUnderline : 0) |
+                     ((b & 8) ? fsStrikeOut : 0));
+}
+
+std::string U16ToBytes(const std::u16string &w) {
+  std::string bytes;
+  bytes.reserve(w.size() * 2);
+  for (char16_t ch : w) {
+    bytes += static_cast<char>(ch & 0xFF);
+    bytes += static_cast<char>(ch >> 8);
+  }
+  return bytes;
+}
+
+bool BytesToU16(const std::string &bytes, std::u16string &w) {
+  if (bytes.size() % 2 != 0)
+    return false;
+  w.resize(bytes.size() / 2);
+  for (size_t i = 0; i < w.size(); ++i)
+    w[i] = char16_t(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
+  return true;
+}
+
+// Rectangles and Boolean rectangles of the paragraph's border and background.
+void WriteRect(TRVPropertyWriter &W, const std::string &prefix, const TRVRect &r) {
+  W.IntIfNot((prefix + ".Left").c_str(), r.Left, 0);
+  W.IntIfNot((prefix + ".Top").c_str(), r.Top, 0);
+  W.IntIfNot((prefix + ".Right").c_str(), r.Right, 0);
+  W.IntIfNot((prefix + ".Bottom").c_str(), r.Bottom, 0);
+}
+
+bool ReadRectSide(const std::string &rest, const TRVStoredValue &v, TRVRect &r) {
+  int32_t i;
+  if (!ValueInt(v, i))
+    return false;
+  if (rest == "Left")
+    r.Left = i;
+  else if (rest == "Top")
+    r.Top = i;
+  else if (rest == "Right")
+    r.Right = i;
+  else if (rest == "Bottom")
+    r.Bottom = i;
+  else
+    return false;
+  return true;
+}
+
+bool ReadBoolRectSide(const std::string &rest, const TRVStoredValue &v, TRVBooleanRect &r) {
+  if (v.Kind != TRVStoredValue::Bool)
+    return false;
+  if (rest == "Left")
+    r.Left = v.B;
+  else if (rest == "Top")
+    r.Top = v.B;
+  else if (rest == "Right")
+    r.Right = v.B;
+  else if (rest == "Bottom")
+    r.Bottom = v.B;
+  else
+    return false;
+  return true;
+}
+
+bool StartsWith(const std::string &s, const char *p, std::string &rest) {
+  size_t n = std::char_traits<char>::length(p);
+  if (s.size() < n || s.compare(0, n, p) != 0)
+    return false;
+  rest = s.substr(n);
+  return true;
+}
+
+} // namespace
+
+void TRVPropertyWriter::ColorIfNot(const char *n, TColor c, TColor def) {
+  if (c == def)
+    return;
+  for (const auto &ci : ColorIdents)
+    if (ci.Color == c) {
+      Ident(n, ci.Name);
+      return;
+    }
+  Int(n, ColorToStored(c));
+}
+
+// --------------------------------------------------------------- the entries
+
+void TCustomRVInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *) const {
+  W.IntIfNot("BaseStyleNo", BaseStyleNo, -1);
+  if (!StyleName.empty())
+    W.Str("StyleName", StyleName);
+  W.BoolIfNot("Standard", Standard, true);
+}
+
+bool TCustomRVInfo::ReadStoredProperty(const std::string &Name, const TRVStoredValue &v,
+                                       const TRVStyleStreamLinks *) {
+  int32_t i;
+  if (Name == "BaseStyleNo" && ValueInt(v, i)) {
+    BaseStyleNo = StyleNoFromInt(i);
+    return true;
+  }
+  if (Name == "StyleName" && v.Kind == TRVStoredValue::Str) {
+    StyleName = v.S;
+    return true;
+  }
+  if (Name == "Standard" && v.Kind == TRVStoredValue::Bool) {
+    Standard = v.B;
+    return true;
+  }
+  return false;
+}
+
+void TFontInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
+  TCustomRVInfo::WriteStoredProperties(W, Links);
+  if (BiDiMode != rvbdUnspecified)
+    W.Ident("BiDiMode", BiDiNames[BiDiMode]);
+  W.BoolIfNot("Jump", Jump, false);
+  W.IntIfNot("JumpCursor", JumpCursor, 101);
+  W.Str("FontName", FontName);
+  W.IntIfNot("Size", Size, 10);
+  W.ColorIfNot("Color", Color, clWindowText);
+  W.ColorIfNot("BackColor", BackColor, clNone);
+  W.ColorIfNot("HoverColor", HoverColor, clNone);
+  W.ColorIfNot("HoverBackColor", HoverBackColor, clNone);
+  if (Style != 0)
+    W.SetOf("Style", SetNames(FontStyleToBits(Style), FontStyleNames));
+  if (!StyleEx.Empty())
+    W.SetOf("StyleEx", SetNames(StyleEx.Raw_(), FontStyleExNames));
+  W.IntIfNot("VShift", VShift, 0);
+  W.IntIfNot("NextStyleNo", NextStyleNo, -1);
+  W.IntIfNot("Charset", Charset, DEFAULT_CHARSET);
+  W.BoolIfNot("Unicode", Unicode, false);
+  if (!Protection.Empty())
+    W.SetOf("Protection", SetNames(Protection.Raw_(), ProtectNames));
+  if (!Options.Empty())
+    W.SetOf("Options", SetNames(Options.Raw_(), TextOptionNames));
+  W.IntIfNot("CharScale", CharScale, 100);
+  W.IntIfNot("CharSpacing", CharSpacing, 0);
+}
+
+bool TFontInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *Links) {
+  if (TCustomRVInfo::ReadStoredProperty(N, v, Links))
+    return true;
+  int32_t i = 0;
+  int e = 0;
+  uint32_t bits = 0;
+  TColor c;
+  if (N == "BiDiMode" && ValueEnum(v, BiDiNames, e))
+    BiDiMode = TRVBiDiMode(e);
+  else if (N == "Jump" && v.Kind == TRVStoredValue::Bool)
+    Jump = v.B;
+  else if (N == "JumpCursor" && ValueInt(v, i))
+    JumpCursor = static_cast<int16_t>(i);
+  else if (N == "FontName" && v.Kind == TRVStoredValue::Str)
+    FontName = v.S;
+  else if (N == "Size" && ValueInt(v, i))
+    Size = i;
+  else if (N == "Color" && ValueColor(v, c))
+    Color = c;
+  else if (N == "BackColor" && ValueColor(v, c))
+    BackColor = c;
+  else if (N == "HoverColor" && ValueColor(v, c))
+    HoverColor = c;
+  else if (N == "HoverBackColor" && ValueColor(v, c))
+    HoverBackColor = c;
+  else if (N == "Style" && ValueSet(v, FontStyleNames, bits))
+    Style = BitsToFontStyle(bits);
+  else if (N == "StyleEx" && ValueSet(v, FontStyleExNames, bits))
+    StyleEx = TRVFontStyles::FromRaw(uint8_t(bits));
+  else if (N == "VShift" && ValueInt(v, i))
+    VShift = i;
+  else if (N == "NextStyleNo" && ValueInt(v, i))
+    NextStyleNo = StyleNoFromInt(i);
+  else if (N == "Charset" && ValueInt(v, i) && i >= 0 && i <= 255)
+    Charset = uint8_t(i);
+  else if (N == "Unicode" && v.Kind == TRVStoredValue::Bool)
+    Unicode = v.B;
+  else if (N == "Protection" && ValueSet(v, ProtectNames, bits))
+    Protection = TRVProtectOptions::FromRaw(uint16_t(bits));
+  else if (N == "Options" && ValueSet(v, TextOptionNames, bits))
+    Options = TRVTextOptions::FromRaw(uint8_t(bits));
+  else if (N == "CharScale" && ValueInt(v, i))
+    CharScale = i;
+  else if (N == "CharSpacing" && ValueInt(v, i))
+    CharSpacing = i;
+  else if (N == "SingleSymbols" && v.Kind == TRVStoredValue::Bool) {
+    if (v.B)
+      Protection.Include(rvprStyleProtect).Include(rvprDoNotAutoSwitch);
+  } else
+    return false;
+  return true;
+}
+
+void TParaInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
+  TCustomRVInfo::WriteStoredProperties(W, Links);
+  W.IntIfNot("FirstIndent", FirstIndent, 0);
+  W.IntIfNot("LeftIndent", LeftIndent, 0);
+  W.IntIfNot("RightIndent", RightIndent, 0);
+  W.IntIfNot("SpaceBefore", SpaceBefore, 0);
+  W.IntIfNot("SpaceAfter", SpaceAfter, 0);
+  W.IntIfNot("LineSpacing", LineSpacing, 100);
+  if (LineSpacingType != rvlsPercent)
+    W.Ident("LineSpacingType", LineSpacingNames[LineSpacingType]);
+  if (Alignment != rvaLeft)
+    W.Ident("Alignment", AlignmentNames[Alignment]);
+  W.ColorIfNot("Border.Color", Border.Color, clWindowText);
+  if (Border.Style != rvbNone)
+    W.Ident("Border.Style", BorderStyleNames[Border.Style]);
+  W.IntIfNot("Border.Width", Border.Width, 1);
+  W.IntIfNot("Border.InternalWidth", Border.InternalWidth, 1);
+  W.BoolIfNot("Border.VisibleBorders.Left", Border.VisibleBorders.Left, true);
+  W.BoolIfNot("Border.VisibleBorders.Top", Border.VisibleBorders.Top, true);
+  W.BoolIfNot("Border.VisibleBorders.Right", Border.VisibleBorders.Right, true);
+  W.BoolIfNot("Border.VisibleBorders.Bottom", Border.VisibleBorders.Bottom, true);
+  WriteRect(W, "Border.BorderOffsets", Border.BorderOffsets);
+  W.IntIfNot("NextParaNo", NextParaNo, -1);
+  W.ColorIfNot("Background.Color", Background.Color, clNone);
+  WriteRect(W, "Background.BorderOffsets", Background.BorderOffsets);
+  if (!Options.Empty())
+    W.SetOf("Options", SetNames(Options.Raw_(), ParaOptionNames));
+  if (BiDiMode != rvbdUnspecified)
+    W.Ident("BiDiMode", BiDiNames[BiDiMode]);
+  W.IntIfNot("DefStyleNo", DefStyleNo, -1);
+}
+
+bool TParaInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *Links) {
+  if (TCustomRVInfo::ReadStoredProperty(N, v, Links))
+    return true;
+  int32_t i = 0;
+  int e = 0;
+  uint32_t bits = 0;
+  TColor c;
+  std::string rest;
+  if (N == "FirstIndent" && ValueInt(v, i))
+    FirstIndent = i;
+  else if (N == "LeftIndent" && ValueInt(v, i))
+    LeftIndent = i;
+  else if (N == "RightIndent" && ValueInt(v, i))
+    RightIndent = i;
+  else if (N == "SpaceBefore" && ValueInt(v, i))
+    SpaceBefore = i;
+  else if (N == "SpaceAfter" && ValueInt(v, i))
+    SpaceAfter = i;
+  else if (N == "LineSpacing" && ValueInt(v, i))
+    LineSpacing = i;
+  else if (N == "LineSpacingType" && ValueEnum(v, LineSpacingNames, e))
+    LineSpacingType = TRVLineSpacingType(e);
+  else if (N == "Alignment" && ValueEnum(v, AlignmentNames, e))
+    Alignment = TRVAlignment(e);
+  else if (N == "Border.Color" && ValueColor(v, c))
+    Border.Color = c;
+  else if (N == "Border.Style" && ValueEnum(v, BorderStyleNames, e))
+    Border.Style = TRVBorderStyle(e);
+  else if (N == "Border.Width" && ValueInt(v, i))
+    Border.Width = i;
+  else if (N == "Border.InternalWidth" && ValueInt(v, i))
+    Border.InternalWidth = i;
+  else if (StartsWith(N, "Border.VisibleBorders.", rest))
+    return ReadBoolRectSide(rest, v, Border.VisibleBorders);
+  else if (StartsWith(N, "Border.BorderOffsets.", rest))
+    return ReadRectSide(rest, v, Border.BorderOffsets);
+  else if (N == "NextParaNo" && ValueInt(v, i))
+    NextParaNo = StyleNoFromInt(i);
+  else if (N == "Background.Color" && ValueColor(v, c))
+    Background.Color = c;
+  else if (StartsWith(N, "Background.BorderOffsets.", rest))
+    return ReadRectSide(rest, v, Background.BorderOffsets);
+  else if (N == "Options" && ValueSet(v, ParaOptionNames, bits))
+    Options = TRVParaOptions::FromRaw(uint8_t(bits));
+  else if (N == "BiDiMode" && ValueEnum(v, BiDiNames, e))
+    BiDiMode = TRVBiDiMode(e);
+  else if (N == "DefStyleNo" && ValueInt(v, i))
+    DefStyleNo = StyleNoFromInt(i);
+  else
+    return false;
+  return true;
+}
+
+void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
+  if (ListType != rvlstBullet)
+    W.Ident("ListType", ListTypeNames[ListType]);
+  if (ImageList && Links && Links->TagOf)
+    W.Int("ILTag", Links->TagOf(ImageList));
+  W.IntIfNot("ImageIndex", ImageIndex, 0);
+  if (FormatString != std::string(1, char(0xB7)))
+    W.Str("FormatStringCode", RVBytesToHex(FormatString));
+  if (!FormatStringW.empty())
+    W.Str("FormatStringWCode", RVBytesToHex(U16ToBytes(FormatStringW)));
+  W.IntIfNot("LeftIndent", LeftIndent, 0);
+  W.IntIfNot("FirstIndent", FirstIndent, 10);
+  W.IntIfNot("MarkerIndent", MarkerIndent, 0);
+  if (MarkerAlignment != rvmaLeft)
+    W.Ident("MarkerAlignment", MarkerAlignmentNames[MarkerAlignment]);
+  if (FPicture) {
+    // The picture's class name as a short string, then the graphic's own data.
+    TRVPropertyWriter data;
+    data.ShortStr(FPicture->className());
+    data.Out += FPicture->saveToBytes();
+    W.Binary("Picture.Data", data.Out);
+  }
+  if (FFont) {
+    W.IntIfNot("Font.Charset", FFont->Charset, DEFAULT_CHARSET);
+    W.ColorIfNot("Font.Color", FFont->Color, clWindowText);
+    if (FFont->Size != 8)
+      W.Int("Font.Height", FFont->Height());
+    if (FFont->Name != "Arial")
+      W.Str("Font.Name", FFont->Name);
+    if (FFont->Pitch != 0)
+      W.Ident("Font.Pitch", PitchNames[FFont->Pitch % 3]);
+    if (FFont->Style != 0)
+      W.SetOf("Font.Style", SetNames(FontStyleToBits(FFont->Style), FontStyleNames));
+  }
+  if (Options != TRVListLevelOptions{rvloContinuous, rvloLevelReset})
+    W.SetOf("Options", SetNames(Options.Raw_(), LevelOptionNames));
+  W.IntIfNot("StartFrom", StartFrom, 1);
+}
+
+bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue &v,
+                                      const TRVStyleStreamLinks *Links) {
+  int32_t i = 0;
+  int e = 0;
+  uint32_t bits = 0;
+  TColor c;
+  std::string bytes;
+  if (N == "ListType" && ValueEnum(v, ListTypeNames, e))
+    ListType = TRVListType(e);
+  else if (N == "ILTag" && ValueInt(v, i))
+    ImageList = Links && Links->ImageListOf ? Links->ImageListOf(i) : nullptr;
+  else if (N == "ImageIndex" && ValueInt(v, i))
+    ImageIndex = i;
+  else if (N == "FormatStringCode" && v.Kind == TRVStoredValue::Str && RVHexToBytes(v.S, bytes))
+    FormatString = bytes;
+  else if (N == "FormatStringWCode" && v.Kind == TRVStoredValue::Str && RVHexToBytes(v.S, bytes)) {
+    if (!BytesToU16(bytes, FormatStringW))
+      return false;
+  } else if (N == "LeftIndent" && ValueInt(v, i))
+    LeftIndent = i;
+  else if (N == "FirstIndent" && ValueInt(v, i))
+    FirstIndent = i;
+  else if (N == "MarkerIndent" && ValueInt(v, i))
+    MarkerIndent = i;
+  else if (N == "MarkerAlignment" && ValueEnum(v, MarkerAlignmentNames, e))
+    MarkerAlignment = TRVMarkerAlignment(e);
+  else if (N == "Picture.Data" && v.Kind == TRVStoredValue::Binary) {
+    TRVPropertyReader r(v.S);
+    std::string cls;
+    std::unique_ptr<TGraphic> g;
+    if (!r.ShortStr(cls) || !(g = createGraphic(cls)) || !g->loadFromBytes(v.S.substr(r.P)))
+      return false;
+    FPicture = std::move(g);
+    if (auto *bmp = dynamic_cast<TBitmap *>(FPicture.get()))
+      bmp->transparent = true;
+  } else if (N == "Font.Charset" && ValueInt(v, i) && i >= 0 && i <= 255)
+    GetFont()->Charset = uint8_t(i);
+  else if (N == "Font.Color" && ValueColor(v, c))
+    GetFont()->Color = c;
+  else if (N == "Font.Height" && ValueInt(v, i))
+    GetFont()->SetHeight(i);
+  else if (N == "Font.Name" && v.Kind == TRVStoredValue::Str)
+    GetFont()->Name = v.S;
+  else if (N == "Font.Pitch" && ValueEnum(v, PitchNames, e))
+    GetFont()->Pitch = uint8_t(e);
+  else if (N == "Font.Style" && ValueSet(v, FontStyleNames, bits))
+    GetFont()->Style = BitsToFontStyle(bits);
+  else if (N == "Options" && ValueSet(v, LevelOptionNames, bits))
+    Options = TRVListLevelOptions::FromRaw(uint8_t(bits));
+  else if (N == "StartFrom" && ValueInt(v, i))
+    StartFrom = i;
+  else
+    return false;
+  return true;
+}
+
+void TRVListInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
+  TCustomRVInfo::WriteStoredProperties(W, Links);
+  W.BeginCollection("Levels");
+  for (int i = 0; i < Levels.Count(); ++i) {
+    W.BeginItem();
+    Levels.Items(i)->WriteStoredProperties(W, Links);
+    W.EndList();
+  }
+  W.EndList();
+  W.BoolIfNot("OneLevelPreview", OneLevelPreview, false);
+  W.Int("LstID", GetListID());
+}
+
+bool TRVListInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v,
+                                     const TRVStyleStreamLinks *Links) {
+  if (TCustomRVInfo::ReadStoredProperty(N, v, Links))
+    return true;
+  int32_t i = 0;
+  if (N == "Levels" && v.Kind == TRVStoredValue::Collection) {
+    Levels.Clear();
+    bool allKnown = true;
+    for (const auto &item : v.Items) {
+      if (Levels.Count() >= MaxStoredLevels)
+        return false;
+      TRVListLevel *l = Levels.Add();
+      for (const auto &[name, value] : item)
+        allKnown = l->ReadStoredProperty(name, value, Links) && allKnown;
+    }
+    return allKnown;
+  }
+  if (N == "OneLevelPreview" && v.Kind == TRVStoredValue::Bool)
+    OneLevelPreview = v.B;
+  else if (N == "LstID" && ValueInt(v, i))
+    FListID = i;
+  else
+    return false;
+  return true;
+}
+
+// ---------------------------------------------------------------- the tables
+
+std::string TCustomRVInfos::SaveToStream(const TRVStyleStreamLinks *Links) const {
+  TRVPropertyWriter W;
+  W.Out += char(vaCollection);
+  for (const auto &e : FItems) {
+    W.BeginItem();
+    e->WriteStoredProperties(W, Links);
+    W.EndList();
+  }
+  W.EndList();
+  return W.Out;
+}
+
+bool TCustomRVInfos::LoadFromStream(std::string_view Data, bool &UnknownProperty, const TRVStyleStreamLinks *Links) {
+  Clear();
+  TRVPropertyReader r(Data);
+  uint8_t t;
+  if (!r.Byte(t) || t != vaCollection)
+    return false;
+  std::vector<TRVStoredValue::TItem> items;
+  bool complete = r.Items(items, 1);
+  for (const auto &item : items) {
+    TCustomRVInfo *e = AddEntry();
+    for (const auto &[name, value] : item)
+      if (!e->ReadStoredProperty(name, value, Links))
+        UnknownProperty = true;
+  }
+  return complete;
+}
+
 } // namespace kc

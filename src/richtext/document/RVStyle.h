@@ -8,10 +8,12 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
+#include "platform/ImageList.h"
 #include "richtext/document/RVClasses.h"
 #include "richtext/document/RVFuncs.h"
 
@@ -21,8 +23,16 @@ class IniStore;
 class TRVStyle;
 class TCustomRVInfos;
 class TCustomRVData;
-class TCustomImageList;
 class TRVScroller;
+class TRVPropertyWriter;
+struct TRVStoredValue;
+
+// The image lists of the document whose styles are being stored: a level's
+// image list is then stored by its tag.
+struct TRVStyleStreamLinks {
+  std::function<int32_t(const TCustomImageList *)> TagOf;
+  std::function<TCustomImageList *(int32_t)> ImageListOf;
+};
 
 // Set of TFontStyle bits.
 using TFontStyles = std::uint8_t;
@@ -318,6 +328,13 @@ public:
   virtual void SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const;
   virtual void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat);
 
+  // The stored form inside documents: the published properties that differ
+  // from their defaults. ReadStoredProperty answers false for a name it does
+  // not know.
+  virtual void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const;
+  virtual bool ReadStoredProperty(const std::string &Name, const TRVStoredValue &Value,
+                                  const TRVStyleStreamLinks *Links);
+
 protected:
   TCustomRVInfo() = default;
   TCustomRVInfo(const TCustomRVInfo &) = delete;
@@ -378,6 +395,9 @@ public:
                    bool JumpByDefault, int16_t DefJumpCursor);
   // CSS declarations that differ from BaseStyle (all of them without one).
   void SaveCSSToStream(std::string &Stream, const TFontInfo *BaseStyle, bool Multiline) const;
+  void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const override;
+  bool ReadStoredProperty(const std::string &Name, const TRVStoredValue &Value,
+                          const TRVStyleStreamLinks *Links) override;
 
 protected:
   const char *DefaultStyleName() const override { return "Font Style"; }
@@ -419,6 +439,9 @@ public:
   void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) override;
   void SaveCSSToStream(std::string &Stream, const TParaInfo *BaseStyle, bool Multiline, bool IgnoreLeftAlignment,
                        bool ForListItem) const;
+  void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const override;
+  bool ReadStoredProperty(const std::string &Name, const TRVStoredValue &Value,
+                          const TRVStyleStreamLinks *Links) override;
 
 protected:
   const char *DefaultStyleName() const override { return "Paragraph Style"; }
@@ -490,6 +513,8 @@ public:
   std::string GetIndentCSSForTextVersion() const;
   void HTMLOpenTag(std::string &Stream, bool UseStyle) const;
   void HTMLCloseTag(std::string &Stream) const;
+  void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const;
+  bool ReadStoredProperty(const std::string &Name, const TRVStoredValue &Value, const TRVStyleStreamLinks *Links);
 
 private:
   friend class TRVListLevelCollection;
@@ -525,7 +550,7 @@ public:
   bool OneLevelPreview = false;
 
   // A list identifier, drawn at random on first read when it is 0.
-  int32_t GetListID();
+  int32_t GetListID() const;
   int32_t ListIDRaw() const { return FListID; }
   void SetListID(int32_t Value) { FListID = Value; }
 
@@ -539,12 +564,16 @@ public:
 
   void SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const override;
   void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) override;
+  void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const override;
+  bool ReadStoredProperty(const std::string &Name, const TRVStoredValue &Value,
+                          const TRVStyleStreamLinks *Links) override;
 
 protected:
   const char *DefaultStyleName() const override { return "List Style"; }
 
 private:
-  int32_t FListID = 0;
+  // Drawn when first asked for, also by a const reader such as a writer.
+  mutable int32_t FListID = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -572,6 +601,15 @@ public:
   void Assign(const TCustomRVInfos &Source);
   // Clears the list and adds every entry's StyleName.
   void AssignTo(std::vector<std::string> &Strings) const;
+
+  // The stored form of the table inside documents: a collection of the
+  // class library's component-stream kind (first byte 14), each entry a list
+  // of named values. LoadFromStream replaces the content; it answers false
+  // for data that is not such a collection or ends inside it (the table is
+  // then left as far as it was read), and sets UnknownProperty when a
+  // property was passed over.
+  std::string SaveToStream(const TRVStyleStreamLinks *Links = nullptr) const;
+  bool LoadFromStream(std::string_view Data, bool &UnknownProperty, const TRVStyleStreamLinks *Links = nullptr);
 
   // Self is the target, Source a table of the same kind read from a file.
   void MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode Mode, TRVIntegerList &Mapping,
