@@ -16,17 +16,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Canvas.h"
 #include "platform/Graphics.h"
 #include "richtext/controls/RVRTFErr.h"
 
 namespace kc {
 
-// Colours as the platform's 32-bit colour values: RGB in bits 0-23, system
-// colours with the high byte 0xFF.
-using TRVRTFColor = int32_t;
-constexpr TRVRTFColor rtf_clNone = 0x1FFFFFFF;
-constexpr TRVRTFColor rtf_clWindowText = int32_t(0xFF000008u);
-constexpr TRVRTFColor rtf_clWhite = 0xFFFFFF;
+// Colours as the platform keeps them (0x00BBGGRR, or a system colour).
+using TRVRTFColor = TColor;
+constexpr TRVRTFColor rtf_clNone = clNone;
+constexpr TRVRTFColor rtf_clWindowText = clWindowText; // the automatic colour
 
 enum TRVRTFPosition : uint8_t { rtf_ts_ContinuePara, rtf_ts_NewLine, rtf_ts_NewPara };
 enum TRVRTFTableEventKind : uint8_t {
