@@ -14,7 +14,7 @@ namespace {
 // Colour table of the test pictures: 0 black, 1 red, 2 green, 3 blue.
 const QRgb kColors[4] = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
 
-struct FrameSpec {
+struct FrameDef {
   int x, y, w, h;
   std::vector<uint8_t> pixels; // w x h indices, or one index for all
   int disposal = 0;
@@ -22,7 +22,7 @@ struct FrameSpec {
   int delay = 0; // hundredths
 };
 
-std::string makeGif(int sw, int sh, const std::vector<FrameSpec> &frames) {
+std::string makeGif(int sw, int sh, const std::vector<FrameDef> &frames) {
   std::string s = "GIF89a";
   le16(s, sw);
   le16(s, sh);
@@ -34,7 +34,7 @@ std::string makeGif(int sw, int sh, const std::vector<FrameSpec> &frames) {
     s.push_back(char(qGreen(c)));
     s.push_back(char(qBlue(c)));
   }
-  for (const FrameSpec &f : frames) {
+  for (const FrameDef &f : frames) {
     s += gce(f.delay, f.disposal, f.transparent);
     s += descriptor(f.x, f.y, f.w, f.h);
     std::vector<uint8_t> px = f.pixels;
