@@ -105,6 +105,13 @@ class Network:
             run("ip", "-n", ns, "link", "set", "eth0", "up")
             run("ip", "-n", ns, "link", "set", "lo", "up")
             self.names.append(ns)
+        # A copy announces itself once, at start: the links must carry by then.
+        end = time.monotonic() + 10
+        for ns in self.names:
+            while "state UP" not in run("ip", "-n", ns, "link", "show", "eth0").stdout:
+                if time.monotonic() > end:
+                    raise RuntimeError("link of %s did not come up" % ns)
+                time.sleep(0.02)
 
     def close(self):
         for ns in self.names:
