@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <map>
 
 #include "platform/CodePage.h"
 #include "platform/QtCanvas.h"
@@ -175,35 +176,75 @@ void TRVMarkerList::RecalcCounters(int From, const TRVStyle *RVStyle) {
   const int32_t N = FItems[static_cast<size_t>(From)]->ListNo;
   if (N < 0) return;
   const TRVListInfo *list = ListOf(RVStyle, N);
+
+  // One pass in document order answers what a backward scan from every
+  // marker would find, so that long lists cost no more than their length.
+  // Ancestors: the nearest earlier marker of each lower level, as a stack of
+  // strictly rising levels; the nearest earlier marker of a lower level is
+  // the topmost entry below a level.
+  struct Entry {
+    int32_t Level;
+    int Pos;
+    const TRVMarkerItemInfo *Marker;
+  };
+  std::vector<Entry> ancestors;
+  struct Last {
+    int Pos;
+    int32_t Counter;
+  };
+  std::map<int32_t, Last> lastOfLevel;
+  int32_t maxLevel = -1;
+  auto note = [&](const TRVMarkerItemInfo *m, int pos) {
+    while (!ancestors.empty() && ancestors.back().Level >= m->Level) ancestors.pop_back();
+    ancestors.push_back(Entry{m->Level, pos, m});
+    lastOfLevel[m->Level] = Last{pos, m->Counter};
+    maxLevel = std::max(maxLevel, m->Level);
+  };
+  // Index of the topmost ancestor below Level, -1 when none.
+  auto below = [&](int32_t level) {
+    auto it = std::lower_bound(ancestors.begin(), ancestors.end(), level,
+                               [](const Entry &e, int32_t l) { return e.Level < l; });
+    return static_cast<int>(it - ancestors.begin()) - 1;
+  };
+
+  for (int i = 0; i < From; ++i) {
+    const TRVMarkerItemInfo *m = FItems[static_cast<size_t>(i)];
+    if (m->ListNo == N && m->Level >= 0) note(m, i);
+  }
+  std::vector<const TRVMarkerItemInfo *> chain;
   for (int i = From; i < Count(); ++i) {
     TRVMarkerItemInfo *m = FItems[static_cast<size_t>(i)];
     if (m->ListNo != N) continue;
     m->IndexInList = i;
+    if (m->Level < 0) {
+      m->DisplayString.clear();
+      continue;
+    }
     const TRVListLevel *L = LevelOf(list, m->Level);
+    const int top = below(m->Level);
     if (m->Reset) {
       m->Counter = m->StartFrom;
     } else if (L) {
-      const bool levelReset = L->Options.Has(rvloLevelReset);
-      int32_t c = L->StartFrom;
-      for (int j = i - 1; j >= 0; --j) {
-        const TRVMarkerItemInfo *p = FItems[static_cast<size_t>(j)];
-        if (p->ListNo != N || p->Level < 0) continue;
-        if (p->Level == m->Level) {
-          c = SatInc(p->Counter);
-          break;
-        }
-        if (p->Level < m->Level) {
-          if (levelReset) {
-            c = L->StartFrom;
-            break;
-          }
-          continue;
-        }
-        c = SatInc(L->StartFrom);
-      }
-      m->Counter = c;
+      // Scanning back, the first marker of the same level continues the
+      // count; with a level reset a lower one met first restarts it; deeper
+      // ones alone make it StartFrom + 1.
+      auto same = lastOfLevel.find(m->Level);
+      const int samePos = same == lastOfLevel.end() ? -1 : same->second.Pos;
+      const int lowerPos = top >= 0 ? ancestors[static_cast<size_t>(top)].Pos : -1;
+      if (L->Options.Has(rvloLevelReset) && lowerPos > samePos)
+        m->Counter = L->StartFrom;
+      else if (samePos >= 0)
+        m->Counter = SatInc(same->second.Counter);
+      else
+        m->Counter = maxLevel > m->Level ? SatInc(L->StartFrom) : L->StartFrom;
     }
-    m->CalcDisplayString(RVStyle, this, i);
+    // Parents with a level that has an argument, nearest first.
+    chain.clear();
+    for (int k = std::min(top, below(RVMaxMarkerArguments)); k >= 0; --k)
+      chain.push_back(ancestors[static_cast<size_t>(k)].Marker);
+    const TRVMarkerItemInfo *lowest = top >= 0 ? ancestors[0].Marker : m;
+    m->BuildDisplayString(RVStyle, chain, lowest, this, 0);
+    note(m, i);
   }
 }
 
@@ -298,6 +339,13 @@ int TRVMarkerItemInfo::GetIndexInList(const TRVMarkerList *List) {
 }
 
 void TRVMarkerItemInfo::CalcDisplayString(const TRVStyle *RVStyle, const TRVMarkerList *List, int Index) {
+  BuildDisplayString(RVStyle, {}, this, List, Index);
+}
+
+void TRVMarkerItemInfo::BuildDisplayString(const TRVStyle *RVStyle,
+                                           const std::vector<const TRVMarkerItemInfo *> &Parents,
+                                           const TRVMarkerItemInfo *WalkFrom, const TRVMarkerList *List,
+                                           int Index) {
   DisplayString.clear();
   const TRVListInfo *list = ListOf(RVStyle, ListNo);
   const TRVListLevel *L = LevelOf(list, Level);
@@ -311,8 +359,7 @@ void TRVMarkerItemInfo::CalcDisplayString(const TRVStyle *RVStyle, const TRVMark
   const bool legal = L->Options.Has(rvloLegalStyleNumbering);
   std::vector<std::string> args(RVMaxMarkerArguments);
   auto text = [&](int32_t lvl, int32_t value) {
-    const TRVListLevel *d = LevelOf(list, lvl);
-    TRVListType t = d->ListType;
+    TRVListType t = LevelOf(list, lvl)->ListType;
     if (legal && lvl != Level && t >= rvlstLowerAlpha && t <= rvlstUpperRoman) t = rvlstDecimal;
     return RVMarkerNumberText(t, value);
   };
@@ -322,23 +369,32 @@ void TRVMarkerItemInfo::CalcDisplayString(const TRVStyle *RVStyle, const TRVMark
     for (int32_t j = std::min<int32_t>(above, RVMaxMarkerArguments) - 1; j >= downTo; --j)
       args[static_cast<size_t>(j)] = text(j, LevelOf(list, j)->StartFrom);
   };
+  auto parentFound = [&](int32_t curLevel, const TRVMarkerItemInfo *parent) {
+    fillStarts(curLevel, parent->Level + 1);
+    if (parent->Level < RVMaxMarkerArguments)
+      args[static_cast<size_t>(parent->Level)] = text(parent->Level, parent->Counter);
+  };
   if (Level < RVMaxMarkerArguments) args[static_cast<size_t>(Level)] = text(Level, Counter);
 
-  const TRVMarkerItemInfo *cur = this;
+  int32_t curLevel = Level;
+  for (const TRVMarkerItemInfo *p : Parents) {
+    parentFound(curLevel, p);
+    curLevel = p->Level;
+  }
+  const TRVMarkerItemInfo *cur = WalkFrom;
+  curLevel = cur->Level;
   const TRVMarkerList *curList = List;
   int curIndex = Index;
   while (true) {
     int parentIndex = -1;
     TRVMarkerList *parentList = nullptr;
     if (!curList || !curList->FindParentMarker(curIndex, cur, parentIndex, parentList)) {
-      fillStarts(cur->Level, 0);
+      fillStarts(curLevel, 0);
       break;
     }
-    const TRVMarkerItemInfo *parent = parentList->Items(parentIndex);
-    fillStarts(cur->Level, parent->Level + 1);
-    if (parent->Level < RVMaxMarkerArguments)
-      args[static_cast<size_t>(parent->Level)] = text(parent->Level, parent->Counter);
-    cur = parent;
+    cur = parentList->Items(parentIndex);
+    parentFound(curLevel, cur);
+    curLevel = cur->Level;
     curList = parentList;
     curIndex = parentIndex;
   }

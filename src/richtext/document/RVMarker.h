@@ -115,6 +115,11 @@ public:
   // Rebuilds DisplayString from the counters of this marker and its parents;
   // Index is the marker's position in List.
   void CalcDisplayString(const TRVStyle *RVStyle, const TRVMarkerList *List, int Index);
+  // The same with the nearest parents already known (Parents, nearest
+  // first, those of levels that have arguments); the walk for further
+  // parents goes on from WalkFrom at Index of List.
+  void BuildDisplayString(const TRVStyle *RVStyle, const std::vector<const TRVMarkerItemInfo *> &Parents,
+                          const TRVMarkerItemInfo *WalkFrom, const TRVMarkerList *List, int Index);
 
   // Sizes as formatting measures them: the marker's own size, its descent,
   // and the parts of its room before and after the marker position.
