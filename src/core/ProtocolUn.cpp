@@ -153,6 +153,8 @@ void TDataNewMessage::GetFromUserIDList(std::vector<std::string> &List) const {
 }
 
 bool TDataNewMessage::IsIDInFromUserIDs(std::string_view ID) const {
+  // An empty ID names no one; it must not count as a member of every list.
+  if (ID.empty()) return false;
   const std::string open = OpenTag(tag::FROMUSERID), close = CloseTag(tag::FROMUSERID);
   if (FText.find(open) == std::string::npos || FText.find(close) == std::string::npos) return false;
   return kc::ExtractTag(FText, open, close).find(ID) != std::string::npos;

@@ -224,6 +224,7 @@ TEST(FromUserIDList, MembershipAndAutoReplyFlag) {
   EXPECT_TRUE(m.IsIDInFromUserIDs("{BBB}"));
   EXPECT_TRUE(m.IsIDInFromUserIDs("BB")); // a substring test, as peers expect
   EXPECT_FALSE(m.IsIDInFromUserIDs("{CCC}"));
+  EXPECT_FALSE(m.IsIDInFromUserIDs(""));
   EXPECT_FALSE(TDataNewMessage("MESSAGETOGROUP!^:^$<FROMUSERID>{AAA}").IsIDInFromUserIDs("{AAA}"));
   EXPECT_FALSE(TDataNewMessage("{AAA}</FROMUSERID>").IsIDInFromUserIDs("{AAA}"));
 
