@@ -1,4 +1,5 @@
-// Any ini file must load as text, paragraph and list styles without harm;
+// Any ini file must load as text, paragraph and list styles without harm, and
+// the same bytes as the stored form of the style tables too;
 // what was loaded must come back equal after it is written and read again,
 // and the styles must merge, write their CSS and paint without harm.
 #include <cstdint>
@@ -50,7 +51,21 @@ void paint(kc::TRVStyle &sheet) {
 
 } // namespace
 
+template <class Table> void streamForm(std::string_view bytes) {
+  Table t(nullptr);
+  bool unknown = false;
+  if (!t.LoadFromStream(bytes, unknown))
+    return;
+  Table again(nullptr);
+  if (!again.LoadFromStream(t.SaveToStream(), unknown) || again.Count() != t.Count())
+    std::abort();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  std::string_view bytes(reinterpret_cast<const char *>(data), size);
+  streamForm<kc::TFontInfos>(bytes);
+  streamForm<kc::TParaInfos>(bytes);
+  streamForm<kc::TRVListInfos>(bytes);
   const std::string &path = filePath();
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -2597,7 +2597,11 @@ struct TRVStoredValue {
   bool B = false;
   std::string S; // text, identifier or binary bytes
   std::vector<std::string> Members;
-  using TItem = std::vector<std::pair<std::string, TRVStoredValue>>;
+  // One entry of a collection: its properties in stream order.
+  struct TItem {
+    std::vector<std::string> Names;
+    std::vector<TRVStoredValue> Values;
+  };
   std::vector<TItem> Items;
 };
 
@@ -2815,7 +2819,8 @@ public:
         TRVStoredValue v;
         if (!Value(v, depth))
           return false;
-        item.emplace_back(std::move(name), std::move(v));
+        item.Names.push_back(std::move(name));
+        item.Values.push_back(std::move(v));
       }
       items.push_back(std::move(item));
     }
@@ -3294,8 +3299,8 @@ bool TRVListInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue 
       if (Levels.Count() >= MaxStoredLevels)
         return false;
       TRVListLevel *l = Levels.Add();
-      for (const auto &[name, value] : item)
-        allKnown = l->ReadStoredProperty(name, value, Links) && allKnown;
+      for (size_t k = 0; k < item.Names.size(); ++k)
+        allKnown = l->ReadStoredProperty(item.Names[k], item.Values[k], Links) && allKnown;
     }
     return allKnown;
   }
@@ -3332,8 +3337,8 @@ bool TCustomRVInfos::LoadFromStream(std::string_view Data, bool &UnknownProperty
   bool complete = r.Items(items, 1);
   for (const auto &item : items) {
     TCustomRVInfo *e = AddEntry();
-    for (const auto &[name, value] : item)
-      if (!e->ReadStoredProperty(name, value, Links))
+    for (size_t k = 0; k < item.Names.size(); ++k)
+      if (!e->ReadStoredProperty(item.Names[k], item.Values[k], Links))
         UnknownProperty = true;
   }
   return complete;
