@@ -78,10 +78,8 @@ public:
   virtual ~TRVDataHost() = default;
 
   TRVOptions Options = TRVOptions::FromRaw(RVDefaultOptions);
-  TRVFOptions RVFOptions = TRVFOptions{rvfoSavePicturesBody, rvfoSaveControlsBody, rvfoIgnoreUnknownPicFmt,
-                                       rvfoIgnoreUnknownCtrls, rvfoConvUnknownStylesToZero,
-                                       rvfoConvLargeImageIdxToZero, rvfoSaveBinary};
-  TRVRTFOptions RTFOptions;
+  TRVFOptions RVFOptions = TRVFOptions::FromRaw(49219);
+  TRVRTFOptions RTFOptions = TRVRTFOptions::FromRaw(14);
   TRVFWarnings RVFWarnings;
   TRVFReaderStyleMode RVFTextStylesReadMode = rvf_sInsertMerge;
   TRVFReaderStyleMode RVFParaStylesReadMode = rvf_sInsertMerge;
@@ -143,7 +141,6 @@ public:
   }
   // Shows a hint on the control (empty: cancels the hint on screen).
   virtual void ShowHint(const std::string &HintText) { (void)HintText; }
-  virtual void DoJump(int ID) { (void)ID; }
   virtual void Beep();
 };
 
@@ -172,9 +169,10 @@ public:
     std::unique_ptr<TCustomRVItemInfo> Detach(int i) { return std::move(FItems[Check(i)].Item); }
     // Removes Count entries from i, freeing objects still in them.
     void Delete(int i, int Count = 1);
-    // Removes every entry; with Free false the objects are given up unfreed
-    // (they have been moved elsewhere).
+    // Removes every entry, freeing objects still in them.
     void Clear() { FItems.clear(); }
+    // Removes every entry without freeing: the objects have been given to
+    // another document.
     void ReleaseAll();
 
   private:
@@ -230,9 +228,11 @@ public:
   virtual TRVBiDiMode GetBiDiMode() const;
   virtual bool DoSaveItemToFile(const std::string &Path, int ItemNo, TRVSaveFormat Format, bool Unicode,
                                 std::string &Text);
+  // The picture file of HTML export (a BMP file, or JPEG when asked);
+  // the host's image event may supply the location instead.
   virtual bool SaveImageFileEx(const std::string &Path, const TGraphic *Graphic, TRVSaveFormat SaveFormat,
                                const std::string &ImagePrefix, int &ImageSaveNo, bool OverwriteFiles,
-                               TColor BackColor, std::string &Location);
+                               TColor BackColor, std::string &Location, bool Jpeg = false);
   virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text,
                             TCustomRVData *RVData);
   virtual bool DoSaveComponentToFile(const std::string &Path, TControl *Control, TRVSaveFormat Format,
@@ -341,6 +341,8 @@ public:
 
   // Appending.
   void AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item);
+  // 8-bit text; for a UTF-16 text style it is converted in the style's
+  // code page.
   void AddTextItem(const std::string &Text, int StyleNo, int ParaNo, const TRVTag &Tag);
   void AddText(const std::string &Text, int StyleNo, int ParaNo) { AddTextItem(Text, StyleNo, ParaNo, 0); }
   void AddBreakExTag(uint8_t Width, uint8_t Style, TColor Color, const TRVTag &Tag);
@@ -350,11 +352,7 @@ public:
   void AddBullet(const std::string &Name, int ImageIndex, TCustomImageList *ImageList, int ParaNo) {
     AddBulletExTag(Name, ImageIndex, ImageList, ParaNo, 0);
   }
-  void AddHotspotExTag(const std::string &Name, int ImageIndex, int HotImageIndex, TCustomImageList *ImageList,
-                       int ParaNo, const TRVTag &Tag);
   // Takes the picture.
-  void AddPictureExTag(const std::string &Name, std::unique_ptr<TGraphic> Graphic, int ParaNo, TRVVAlign VAlign,
-                       const TRVTag &Tag);
   void AddHotPicture(const std::string &Name, std::unique_ptr<TGraphic> Graphic, int ParaNo, TRVVAlign VAlign,
                      const TRVTag &Tag);
   // Takes the control.
@@ -402,10 +400,11 @@ public:
   static void ReplaceNullChars(std::string &s);
 
   bool TagsArePChars() const { return GetOptions().Has(rvoTagsArePChars); }
-  // The picture file of HTML export: Location gets its name.
-  void SaveImageFile(TRVSaveFormat Format, const std::string &ImagesPrefix, const std::string &Path,
-                     int &ImageSaveNo, bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic,
-                     std::string &Location, bool Jpeg);
+  // Writes the picture file of HTML export; Location gets its name, empty
+  // when the file could not be written.
+  void SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo,
+                     bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic, std::string &Location,
+                     bool Jpeg);
 
 protected:
   // Checks that the item at ItemNo is a T (or derived); ERichVistaError

@@ -338,7 +338,7 @@ public:
                               TRVStyle *Style, const TRect &ClipRect, uint8_t ColorMode);
   virtual void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
                      TRVDrawLineInfo *DrawLine);
-  // Part: the piece of a split item (nullptr: the whole item).
+  // Part: the image top of the piece of a split item (0: the whole item).
   virtual bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine,
                              int Part, uint8_t ColorMode);
   virtual void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction,
@@ -406,9 +406,9 @@ public:
   }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
   virtual bool QueryExtra(int Query) const { (void)Query; return false; }
-  // Used maps hold 1 for every style number in use.
+  // Used lists hold 1 for every style number in use.
   virtual void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed);
-  // Shifts: entry n - 1 is how far style n moves down.
+  // Style n moves down by its shift entry minus 1.
   virtual void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
                               const TRVIntegerList &ListShift);
   virtual bool SetExtraIntProperty(int Prop, int Value);
@@ -770,6 +770,10 @@ public:
 private:
   QPointer<TControl> FControl;
 };
+
+// An RTF picture group of a picture shown at ShownWidth x ShownHeight.
+void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownWidth, int ShownHeight,
+                        const TRVRTFSaveContext &Context);
 
 // The picture of a control for printing and saving: the widget rendered
 // onto a bitmap of its size.

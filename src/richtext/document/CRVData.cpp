@@ -1,0 +1,1126 @@
+#include "richtext/document/CRVData.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "richtext/document/RVMarker.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+namespace {
+
+constexpr uint32_t StateClearing = 0x80;
+constexpr uint32_t StateClearedByClear = (1u << 21) | (1u << 22);
+
+void Put32(std::string &s, int32_t v) {
+  const uint32_t u = uint32_t(v);
+  for (int i = 0; i < 4; ++i)
+    s += char((u >> (8 * i)) & 0xFF);
+}
+
+int32_t Get32(std::string_view s, size_t at) {
+  return int32_t(uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) |
+                 (uint32_t(uint8_t(s[at + 2])) << 16) | (uint32_t(uint8_t(s[at + 3])) << 24));
+}
+
+[[noreturn]] void InvalidRVF() { throw ERichVistaError("Invalid RVF format"); }
+
+bool IsMarker(const TCustomRVItemInfo *Item) { return Item && Item->StyleNo == rvsListMarker; }
+
+// The last marker inside the nested documents of Item, searched from their
+// ends.
+TRVMarkerItemInfo *LastMarkerInside(TCustomRVItemInfo *Item);
+
+TRVMarkerItemInfo *LastMarkerInData(const TCustomRVData *Data, int From) {
+  for (int j = From; j >= 0; --j) {
+    TCustomRVItemInfo *item = Data->GetItem(j);
+    if (IsMarker(item)) return static_cast<TRVMarkerItemInfo *>(item);
+    if (TRVMarkerItemInfo *m = LastMarkerInside(item)) return m;
+  }
+  return nullptr;
+}
+
+TRVMarkerItemInfo *LastMarkerInside(TCustomRVItemInfo *Item) {
+  int loc = -1;
+  for (TCustomRVData *sub = Item->GetSubRVData(loc, rvdLast); sub; sub = Item->GetSubRVData(loc, rvdPrev))
+    if (TRVMarkerItemInfo *m = LastMarkerInData(sub, sub->GetItemCount() - 1)) return m;
+  return nullptr;
+}
+
+} // namespace
+
+void RVRaiseItemIndexError() { throw ERichVistaError("Item index is out of bounds"); }
+
+void TRVDataHost::Beep() { QApplication::beep(); }
+
+// ===========================================================================
+// Checkpoints
+
+void TRVCPInfo::Assign(const TRVCPInfo &Source, bool TagsArePChars) {
+  Name = Source.Name;
+  RaiseEvent = Source.RaiseEvent;
+  Tag = CopyTag(Source.Tag, TagsArePChars);
+  Persistent = Source.Persistent;
+}
+
+std::unique_ptr<TRVCPInfo> TRVCPInfo::CreateCopy(bool TagsArePChars) const {
+  auto cp = std::make_unique<TRVCPInfo>();
+  cp->Assign(*this, TagsArePChars);
+  return cp;
+}
+
+// ===========================================================================
+// Layout values
+
+void TRVLayoutInfo::SaveToStream(std::string &Stream, bool IncludeSize) const {
+  const int32_t len = (EndsMidParagraph != 0 || StartsMidParagraph != 0) ? 41 : 25;
+  if (IncludeSize) Put32(Stream, len + 8);
+  Put32(Stream, 0);
+  Put32(Stream, len);
+  Put32(Stream, LeftMargin);
+  Put32(Stream, RightMargin);
+  Put32(Stream, TopMargin);
+  Put32(Stream, BottomMargin);
+  Put32(Stream, MinTextWidth);
+  Put32(Stream, MaxTextWidth);
+  Stream += char(BiDiMode);
+  if (len == 41) {
+    Put32(Stream, StartsMidParagraph);
+    Put32(Stream, EndsMidParagraph);
+    Put32(Stream, StartMarkerListNo);
+    Put32(Stream, StartMarkerLevel);
+  }
+}
+
+void TRVLayoutInfo::LoadFromStream(std::string_view Stream, size_t &Pos, bool IncludeSize) {
+  size_t p = Pos;
+  auto need = [&](size_t n) {
+    if (p > Stream.size() || Stream.size() - p < n) InvalidRVF();
+  };
+  if (IncludeSize) {
+    need(4);
+    p += 4;
+  }
+  need(8);
+  p += 4;
+  const int32_t len = Get32(Stream, p);
+  p += 4;
+  // The payload must be there in full before any of it is taken.
+  if (len < 25) InvalidRVF();
+  need(size_t(len));
+  const size_t start = p;
+  LeftMargin = Get32(Stream, p);
+  RightMargin = Get32(Stream, p + 4);
+  TopMargin = Get32(Stream, p + 8);
+  BottomMargin = Get32(Stream, p + 12);
+  MinTextWidth = Get32(Stream, p + 16);
+  MaxTextWidth = Get32(Stream, p + 20);
+  BiDiMode = uint8_t(Stream[p + 24]);
+  p += 25;
+  if (len - 25 >= 16) {
+    StartsMidParagraph = Get32(Stream, p);
+    EndsMidParagraph = Get32(Stream, p + 4);
+    StartMarkerListNo = Get32(Stream, p + 8);
+    StartMarkerLevel = Get32(Stream, p + 12);
+  }
+  Pos = start + size_t(len);
+  Loaded = 1;
+}
+
+void TRVLayoutInfo::LoadText(const std::string &s) {
+  std::string bytes;
+  if (!RVHexToBytes(s, bytes)) InvalidRVF();
+  LoadBinary(bytes);
+}
+
+void TRVLayoutInfo::LoadBinary(const std::string &s) {
+  size_t pos = 0;
+  LoadFromStream(s, pos, false);
+}
+
+void TRVLayoutInfo::SaveTextToStream(std::string &Stream) const {
+  std::string bin;
+  SaveToStream(bin, false);
+  Stream += RVBytesToHex(bin);
+  Stream += "\r\n";
+}
+
+// ===========================================================================
+// Item list
+
+int TCustomRVData::TRVItemList::IndexOfObject(const TCustomRVItemInfo *Item) const {
+  if (!Item) return -1;
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Item.get() == Item) return int(i);
+  return -1;
+}
+
+void TCustomRVData::TRVItemList::Insert(int i, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
+  if (i < 0 || i > Count()) throw EListError(i);
+  FItems.insert(FItems.begin() + i, TRVItemEntry{std::move(Text), std::move(Item)});
+}
+
+int TCustomRVData::TRVItemList::Add(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
+  FItems.push_back(TRVItemEntry{std::move(Text), std::move(Item)});
+  return Count() - 1;
+}
+
+void TCustomRVData::TRVItemList::Delete(int i, int Count_) {
+  if (Count_ <= 0) return;
+  Check(i);
+  Check(i + Count_ - 1);
+  FItems.erase(FItems.begin() + i, FItems.begin() + i + Count_);
+}
+
+void TCustomRVData::TRVItemList::ReleaseAll() {
+  for (TRVItemEntry &e : FItems)
+    (void)e.Item.release();
+  FItems.clear();
+}
+
+// ===========================================================================
+// Construction
+
+TCustomRVData::TCustomRVData() = default;
+
+TCustomRVData::~TCustomRVData() {
+  TCustomRVData::Clear();
+  delete FMarkers;
+  FMarkers = nullptr;
+}
+
+TRVDataHost &TCustomRVData::RootHost() const {
+  const TCustomRVData *root = GetRootData();
+  if (root && root != this) return root->RootHost();
+  if (FHost) return *FHost;
+  if (!FOwnHost) FOwnHost = std::make_unique<TRVDataHost>();
+  return *FOwnHost;
+}
+
+// ===========================================================================
+// Host questions: the root answers, from its host
+
+#define KC_AT_ROOT(call)                                                                                          \
+  do {                                                                                                             \
+    TCustomRVData *root_ = GetRootData();                                                                          \
+    if (root_ && root_ != this) return root_->call;                                                                \
+  } while (0)
+#define KC_AT_ABSROOT(call)                                                                                       \
+  do {                                                                                                             \
+    TCustomRVData *root_ = GetAbsoluteRootData();                                                                  \
+    if (root_ && root_ != this) return root_->call;                                                                \
+  } while (0)
+
+TRVOptions TCustomRVData::GetOptions() const {
+  KC_AT_ROOT(GetOptions());
+  return RootHost().Options;
+}
+void TCustomRVData::SetOptions(TRVOptions Value) {
+  KC_AT_ROOT(SetOptions(Value));
+  RootHost().Options = Value;
+}
+TRVFOptions TCustomRVData::GetRVFOptions() const {
+  KC_AT_ROOT(GetRVFOptions());
+  return RootHost().RVFOptions;
+}
+void TCustomRVData::SetRVFOptions(TRVFOptions Value) {
+  KC_AT_ROOT(SetRVFOptions(Value));
+  RootHost().RVFOptions = Value;
+}
+TRVRTFOptions TCustomRVData::GetRTFOptions() const {
+  KC_AT_ROOT(GetRTFOptions());
+  return RootHost().RTFOptions;
+}
+void TCustomRVData::SetRTFOptions(TRVRTFOptions Value) {
+  KC_AT_ROOT(SetRTFOptions(Value));
+  RootHost().RTFOptions = Value;
+}
+TRVFWarnings TCustomRVData::GetRVFWarnings() const {
+  KC_AT_ROOT(GetRVFWarnings());
+  return RootHost().RVFWarnings;
+}
+void TCustomRVData::SetRVFWarnings(TRVFWarnings Value) {
+  KC_AT_ROOT(SetRVFWarnings(Value));
+  RootHost().RVFWarnings = Value;
+}
+TRVFReaderStyleMode TCustomRVData::GetRVFTextStylesReadMode() const {
+  KC_AT_ROOT(GetRVFTextStylesReadMode());
+  return RootHost().RVFTextStylesReadMode;
+}
+TRVFReaderStyleMode TCustomRVData::GetRVFParaStylesReadMode() const {
+  KC_AT_ROOT(GetRVFParaStylesReadMode());
+  return RootHost().RVFParaStylesReadMode;
+}
+uint16_t TCustomRVData::GetFlags() const {
+  KC_AT_ROOT(GetFlags());
+  return RootHost().Flags;
+}
+void TCustomRVData::SetFlags(uint16_t Value) {
+  KC_AT_ROOT(SetFlags(Value));
+  RootHost().Flags = Value;
+}
+TRVStyle *TCustomRVData::GetRVStyle() const {
+  if (TCustomRVData *parent = GetParentData()) return parent->GetRVStyle();
+  return RootHost().Style;
+}
+HPALETTE TCustomRVData::GetPalette() const {
+  KC_AT_ROOT(GetPalette());
+  return RootHost().Palette;
+}
+const TRVLogPalette *TCustomRVData::GetPaletteInfo() const {
+  KC_AT_ROOT(GetPaletteInfo());
+  return RootHost().LogPalette;
+}
+TRVPaletteAction TCustomRVData::GetDoInPaletteMode() const {
+  KC_AT_ROOT(GetDoInPaletteMode());
+  return RootHost().DoInPaletteMode;
+}
+TRVBiDiMode TCustomRVData::GetBiDiMode() const {
+  KC_AT_ROOT(GetBiDiMode());
+  return RootHost().BiDiMode;
+}
+std::string TCustomRVData::GetDelimiters() const {
+  KC_AT_ROOT(GetDelimiters());
+  return RootHost().Delimiters;
+}
+TRVRTFReaderProperties *TCustomRVData::GetRTFReadProperties() const {
+  KC_AT_ROOT(GetRTFReadProperties());
+  return RootHost().RTFReadProperties;
+}
+QWidget *TCustomRVData::GetParentControl() const {
+  KC_AT_ROOT(GetParentControl());
+  return RootHost().ParentControl;
+}
+
+bool TCustomRVData::DoSaveItemToFile(const std::string &Path, int ItemNo, TRVSaveFormat Format, bool Unicode,
+                                     std::string &Text) {
+  KC_AT_ABSROOT(DoSaveItemToFile(Path, ItemNo, Format, Unicode, Text));
+  return FHost && FHost->DoSaveItemToFile(Path, this, ItemNo, Format, Unicode, Text);
+}
+
+void TCustomRVData::DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text,
+                                 TCustomRVData *RVData) {
+  KC_AT_ABSROOT(DoItemAction(Action, Item, Text, RVData));
+  if (FHost) FHost->DoItemAction(Action, Item, Text, RVData);
+}
+
+bool TCustomRVData::DoSaveComponentToFile(const std::string &Path, TControl *Control, TRVSaveFormat Format,
+                                          std::string &Text) {
+  KC_AT_ABSROOT(DoSaveComponentToFile(Path, Control, Format, Text));
+  return FHost && FHost->DoSaveComponentToFile(this, Path, Control, Format, Text);
+}
+
+void TCustomRVData::DoItemHint(int ItemNo, std::string &HintText) {
+  KC_AT_ABSROOT(DoItemHint(ItemNo, HintText));
+  if (FHost) FHost->DoItemHint(this, ItemNo, HintText);
+}
+
+std::unique_ptr<TGraphic> TCustomRVData::DoRVFPictureNeeded(const std::string &Name, const TRVTag &Tag) {
+  KC_AT_ROOT(DoRVFPictureNeeded(Name, Tag));
+  return FHost ? FHost->DoRVFPictureNeeded(Name, Tag) : nullptr;
+}
+
+void TCustomRVData::DoControlAction(TRVControlAction Action, int ItemNo, TControl *&Control) {
+  if (TCustomRVData *root = GetAbsoluteRootData(); root && root != this) {
+    root->DoControlAction(Action, ItemNo, Control);
+    return;
+  }
+  if (FHost) FHost->DoControlAction(this, Action, ItemNo, Control);
+}
+
+void TCustomRVData::ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo *Item) {
+  if (auto *c = dynamic_cast<TRVControlItemInfo *>(Item)) {
+    TControl *control = c->Control();
+    DoControlAction(Action, ItemNo, control);
+  }
+}
+
+TControl *TCustomRVData::DoRVFControlNeeded(const std::string &Name, const TRVTag &Tag) {
+  KC_AT_ROOT(DoRVFControlNeeded(Name, Tag));
+  return FHost ? FHost->DoRVFControlNeeded(Name, Tag) : nullptr;
+}
+
+TCustomImageList *TCustomRVData::DoRVFImageListNeeded(int ImageListTag) {
+  KC_AT_ROOT(DoRVFImageListNeeded(ImageListTag));
+  return FHost ? FHost->DoRVFImageListNeeded(ImageListTag) : nullptr;
+}
+
+void TCustomRVData::DoHTMLSaveImage(int ItemNo, const std::string &Path, TColor BackgroundColor,
+                                    std::string &Location, bool &DoDefault) {
+  KC_AT_ABSROOT(DoHTMLSaveImage(ItemNo, Path, BackgroundColor, Location, DoDefault));
+  if (FHost) FHost->DoHTMLSaveImage(this, ItemNo, Path, BackgroundColor, Location, DoDefault);
+}
+
+void TCustomRVData::DoSaveImage2(const TGraphic *Graphic, TRVSaveFormat SaveFormat, const std::string &Path,
+                                 const std::string &ImagePrefix, int &ImageSaveNo, std::string &Location,
+                                 bool &DoDefault) {
+  KC_AT_ABSROOT(DoSaveImage2(Graphic, SaveFormat, Path, ImagePrefix, ImageSaveNo, Location, DoDefault));
+  if (FHost) FHost->DoSaveImage2(Graphic, SaveFormat, Path, ImagePrefix, ImageSaveNo, Location, DoDefault);
+}
+
+void TCustomRVData::DoJump(int ID) { (void)ID; }
+
+#undef KC_AT_ROOT
+#undef KC_AT_ABSROOT
+
+void TCustomRVData::GetExportRange(int &First, int &FirstOffs, int &Last, int &LastOffs, int &Dummy1,
+                                   int &Dummy2) {
+  Dummy1 = 0;
+  Dummy2 = 0;
+  if (GetItemCount() == 0) return;
+  First = 0;
+  FirstOffs = GetOffsBeforeItem(0);
+  Last = GetItemCount() - 1;
+  LastOffs = GetItemEndOffset(Last);
+}
+
+// ===========================================================================
+// Item access
+
+std::string TCustomRVData::GetItemTextA(int ItemNo) const {
+  const TCustomRVItemInfo *item = GetItem(ItemNo);
+  const std::string &s = Items.Strings(ItemNo);
+  if (!item->IsUnicode()) return s;
+  return UnicodeToAnsi(GetStyleCodePage(GetActualStyle(item)), s);
+}
+
+int TCustomRVData::GetActualStyleEx(int StyleNo, int ParaNo) const {
+  if (StyleNo != rvsDefStyle) return StyleNo;
+  const TRVStyle *st = GetRVStyle();
+  if (!st) return 0;
+  const int d = st->ParaStyles().GetParaStyleSafe(ParaNo)->DefStyleNo;
+  return d < 0 ? 0 : d;
+}
+
+int TCustomRVData::GetActualStyle(const TCustomRVItemInfo *Item) const {
+  return GetActualStyleEx(Item->StyleNo, Item->ParaNo);
+}
+
+int TCustomRVData::GetItemStyle(int ItemNo) const { return GetActualStyle(GetItem(ItemNo)); }
+
+bool TCustomRVData::IsParaStart(int ItemNo) const { return GetItem(ItemNo)->IsParaStart(); }
+bool TCustomRVData::IsFromNewLine(int ItemNo) const { return GetItem(ItemNo)->IsFromNewLine(); }
+
+bool TCustomRVData::PageBreakBefore(int ItemNo) const {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) RVRaiseItemIndexError();
+  // The page break of a list paragraph stands on its marker; item 0 has no
+  // item before it to look at.
+  if (ItemNo > 0 && IsMarker(GetItem(ItemNo - 1))) return GetItem(ItemNo - 1)->GetPageBreakBefore();
+  return GetItem(ItemNo)->GetPageBreakBefore();
+}
+
+int TCustomRVData::GetItemLength(int ItemNo) const {
+  const int n = int(Items.Strings(ItemNo).size());
+  return GetItem(ItemNo)->IsUnicode() ? n / 2 : n;
+}
+
+int TCustomRVData::GetOffsBeforeItem(int ItemNo) const { return GetItem(ItemNo)->IsText() ? 1 : 0; }
+
+int TCustomRVData::GetItemEndOffset(int ItemNo) const {
+  return GetItem(ItemNo)->IsText() ? GetItemLength(ItemNo) + 1 : 1;
+}
+
+void TCustomRVData::ClampItemNo(int &ItemNo) const {
+  if (ItemNo >= GetItemCount()) ItemNo = GetItemCount() - 1;
+  if (ItemNo < 0) ItemNo = 0;
+}
+
+template <class T> T *TCustomRVData::CheckItemClass(int ItemNo) const {
+  T *item = dynamic_cast<T *>(GetItem(ItemNo));
+  if (!item) throw ERichVistaError("Can't get or set this kind of information for this item");
+  return item;
+}
+
+void TCustomRVData::GetBreakInfo(int ItemNo, uint8_t &AWidth, uint8_t &AStyle, TColor &AColor,
+                                 TRVTag &ATag) const {
+  const auto *b = CheckItemClass<TRVBreakItemInfo>(ItemNo);
+  AWidth = b->LineWidth;
+  AStyle = b->BreakStyle;
+  AColor = b->Color;
+  ATag = b->Tag;
+}
+
+void TCustomRVData::GetBulletInfo(int ItemNo, std::string &AName, int &AImageIndex, TCustomImageList *&AImageList,
+                                  TRVTag &ATag) const {
+  const auto *b = CheckItemClass<TRVBulletItemInfo>(ItemNo);
+  AName = Items.Strings(ItemNo);
+  AImageIndex = b->ImageIndex;
+  AImageList = b->ImageList;
+  ATag = b->Tag;
+}
+
+void TCustomRVData::GetHotspotInfo(int ItemNo, std::string &AName, int &AImageIndex, int &AHotImageIndex,
+                                   TCustomImageList *&AImageList, TRVTag &ATag) const {
+  const auto *h = CheckItemClass<TRVHotspotItemInfo>(ItemNo);
+  AName = Items.Strings(ItemNo);
+  AImageIndex = h->ImageIndex;
+  AHotImageIndex = h->HotImageIndex;
+  AImageList = h->ImageList;
+  ATag = h->Tag;
+}
+
+void TCustomRVData::GetPictureInfo(int ItemNo, std::string &AName, TGraphic *&AGraphic, TRVVAlign &AVAlign,
+                                   TRVTag &ATag) const {
+  auto *g = CheckItemClass<TRVGraphicItemInfo>(ItemNo);
+  AName = Items.Strings(ItemNo);
+  AGraphic = g->Image.get();
+  AVAlign = g->VAlign;
+  ATag = g->Tag;
+}
+
+void TCustomRVData::GetControlInfo(int ItemNo, std::string &AName, TControl *&AControl, TRVVAlign &AVAlign,
+                                   TRVTag &ATag) const {
+  const auto *c = CheckItemClass<TRVControlItemInfo>(ItemNo);
+  AName = Items.Strings(ItemNo);
+  AControl = c->Control();
+  AVAlign = c->VAlign;
+  ATag = c->Tag;
+}
+
+bool TCustomRVData::GetItemExtraIntProperty(int ItemNo, int Prop, int &Value) const {
+  return GetItem(ItemNo)->GetExtraIntProperty(Prop, Value);
+}
+
+int TCustomRVData::FindControlItemNo(const TControl *Control) const {
+  for (int i = 0; i < GetItemCount(); ++i)
+    if (GetItem(i)->OwnsControl(Control)) return i;
+  return -1;
+}
+
+int TCustomRVData::GetStyleCodePage(int StyleNo) const {
+  const TRVStyle *st = GetRVStyle();
+  if (!st) return 0;
+  if (StyleNo < 0) return int(st->DefCodePage);
+  return CharsetToCodePage(st->TextStyles().GetTextStyleSafe(StyleNo)->Charset);
+}
+
+int TCustomRVData::GetDefCodePage() const {
+  const TRVStyle *st = GetRVStyle();
+  return st ? int(st->DefCodePage) : 0;
+}
+
+TRVBiDiMode TCustomRVData::GetParaBiDiMode(int ParaNo) const {
+  if (const TRVStyle *st = GetRVStyle()) {
+    const TRVBiDiMode m = st->ParaStyles().GetParaStyleSafe(ParaNo)->BiDiMode;
+    if (m != rvbdUnspecified) return m;
+  }
+  return GetBiDiMode();
+}
+
+TRVBiDiMode TCustomRVData::GetItemBiDiMode(int ItemNo) const {
+  const TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (item->IsText())
+    if (const TRVStyle *st = GetRVStyle()) {
+      const TRVBiDiMode m = st->TextStyles().GetTextStyleSafe(GetActualStyle(item))->BiDiMode;
+      if (m != rvbdUnspecified) return m;
+    }
+  return GetParaBiDiMode(item->ParaNo);
+}
+
+uint32_t TCustomRVData::GetStyleLocale(int StyleNo) const {
+  const TRVStyle *st = GetRVStyle();
+  if (!st || StyleNo < 0) return 0;
+  return MakeLCID(uint16_t(CharsetToLanguage(st->TextStyles().GetTextStyleSafe(StyleNo)->Charset)), 0);
+}
+
+bool TCustomRVData::IsDelimiter(const std::string &s, int Index, TRVItemOptions ItemOptions) const {
+  const std::string delimiters = GetDelimiters();
+  if (Index < 1) return false;
+  if (ItemOptions.Has(rvioUnicode)) {
+    if (size_t(Index) * 2 > s.size()) return false;
+    const char16_t c = UnitAt(s, size_t(Index - 1));
+    return c < 0x100 && delimiters.find(char(c)) != std::string::npos;
+  }
+  if (size_t(Index) > s.size()) return false;
+  return delimiters.find(s[size_t(Index - 1)]) != std::string::npos;
+}
+
+// ===========================================================================
+// Navigation
+
+int TCustomRVData::GetFirstParaItemNo(int ItemNo) const {
+  while (ItemNo > 0 && !IsParaStart(ItemNo))
+    --ItemNo;
+  return ItemNo;
+}
+
+int TCustomRVData::GetFirstLineItemNo(int ItemNo) const {
+  while (ItemNo > 0 && !IsFromNewLine(ItemNo))
+    --ItemNo;
+  return ItemNo;
+}
+
+void TCustomRVData::ExpandToPara(int FirstItemNo, int LastItemNo, int &NewFirstItemNo, int &NewLastItemNo) const {
+  NewFirstItemNo = GetFirstParaItemNo(FirstItemNo);
+  NewLastItemNo = LastItemNo + 1;
+  while (NewLastItemNo < GetItemCount() && !IsParaStart(NewLastItemNo))
+    ++NewLastItemNo;
+  --NewLastItemNo;
+}
+
+void TCustomRVData::ExpandToLine(int FirstItemNo, int LastItemNo, int &NewFirstItemNo, int &NewLastItemNo) const {
+  NewFirstItemNo = GetFirstLineItemNo(FirstItemNo);
+  NewLastItemNo = LastItemNo + 1;
+  while (NewLastItemNo < GetItemCount() && !IsFromNewLine(NewLastItemNo))
+    ++NewLastItemNo;
+  --NewLastItemNo;
+}
+
+namespace {
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsCombining(char16_t c) { return (c >= 0x300 && c <= 0x36F) || (c >= 0x20D0 && c <= 0x20FF); }
+// A unit that belongs to the character before it.
+bool Joins(char16_t c) { return IsLowSurrogate(c) || IsCombining(c); }
+} // namespace
+
+int TCustomRVData::GetPrevCharOffset(int ItemNo, int Offs) const {
+  const TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (!RVNT || !item->IsUnicode()) return Offs - 1;
+  const std::string &s = Items.Strings(ItemNo);
+  const int n = int(s.size() / 2);
+  int o = Offs - 1;
+  while (o > 1 && o <= n && Joins(UnitAt(s, size_t(o - 1))))
+    --o;
+  return o;
+}
+
+int TCustomRVData::GetNextCharOffset(int ItemNo, int Offs) const {
+  const TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (!RVNT || !item->IsUnicode()) return Offs + 1;
+  const std::string &s = Items.Strings(ItemNo);
+  const int n = int(s.size() / 2);
+  int o = Offs + 1;
+  while (o >= 1 && o <= n && Joins(UnitAt(s, size_t(o - 1))))
+    ++o;
+  return o;
+}
+
+// ===========================================================================
+// Appending
+
+void TCustomRVData::AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
+  TCustomRVItemInfo *item = Item.get();
+  const int count = GetItemCount();
+  TCustomRVItemInfo *last = count > 0 ? GetItem(count - 1) : nullptr;
+  // A list marker always begins its paragraph, and an item that occupies a
+  // whole line never continues one.
+  const bool mayContinue = !IsMarker(item) && !item->GetFlag(rvbpFullWidth);
+  if (item->ParaNo == -1 && last && !last->GetFlag(rvbpFullWidth) && mayContinue) {
+    item->SetContinuePara(true);
+    item->ParaNo = last->ParaNo;
+  } else {
+    if (IsMarker(last)) AddTextItem(std::string(), 0, -1, 0);
+    item->ItemOptions.Exclude(rvioContinuePara);
+    if (item->GetFlag(rvbpFullWidth) || IsMarker(item)) item->ItemOptions.Exclude(rvioLineBreakBefore);
+    if (item->ParaNo == -1) item->ParaNo = 0;
+  }
+  // A checkpoint that the item brings from elsewhere becomes the pending one.
+  if (TRVCPInfo *own = item->Checkpoint) {
+    item->Checkpoint = nullptr;
+    const bool hadPending = NotAddedCP != nullptr;
+    AddCheckpointTag(own->Name, own->RaiseEvent, own->Tag);
+    if (!hadPending) NotAddedCP->Persistent = own->Persistent;
+    delete own;
+  }
+  AttachPendingCheckpoint(item, LastCP, NotAddedCP);
+  item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetPalette(), GetPaletteInfo());
+  item->Inserting(this, Text, false);
+  const int index = Items.Add(std::move(Text), std::move(Item));
+  item->Inserted(this, index);
+  AddMarkerToList(index);
+}
+
+void TCustomRVData::ExpandTabs(std::string &s, bool Unicode) const {
+  const TRVStyle *st = GetRVStyle();
+  const int spaces = st ? st->SpacesInTab() : 8;
+  s = Unicode ? ExpandTabsW(s, spaces) : ExpandTabsA(s, spaces);
+}
+
+void TCustomRVData::AddTextItem(const std::string &Text, int StyleNo, int ParaNo, const TRVTag &Tag) {
+  std::unique_ptr<TCustomRVItemInfo> item = RichVistaTextItemClass(this);
+  item->StyleNo = StyleNo < 0 ? rvsDefStyle : StyleNo;
+  item->ParaNo = ParaNo;
+  item->Tag = CopyTag(Tag, TagsArePChars());
+  std::string s = Text;
+  if (const TRVStyle *st = GetRVStyle()) {
+    const int actual = item->GetActualStyleNo(st);
+    if (st->TextStyles().GetTextStyleSafe(actual)->Unicode) {
+      item->ItemOptions.Include(rvioUnicode);
+      s = AnsiToUnicode(GetStyleCodePage(actual), s);
+    }
+  }
+  ExpandTabs(s, item->IsUnicode());
+  AddItem(std::move(s), std::move(item));
+}
+
+void TCustomRVData::AddBreakExTag(uint8_t Width, uint8_t Style, TColor Color, const TRVTag &Tag) {
+  auto item = std::make_unique<TRVBreakItemInfo>(this, Color, Style, Width);
+  item->ItemOptions.Exclude(rvioContinuePara);
+  item->ParaNo = 0;
+  item->Tag = CopyTag(Tag, TagsArePChars());
+  AddItem(std::string(), std::move(item));
+}
+
+void TCustomRVData::AddBulletExTag(const std::string &Name, int ImageIndex, TCustomImageList *ImageList,
+                                   int ParaNo, const TRVTag &Tag) {
+  auto item = std::make_unique<TRVBulletItemInfo>(this, ImageIndex, ImageList, rvvaBaseline);
+  item->ParaNo = ParaNo;
+  item->Tag = CopyTag(Tag, TagsArePChars());
+  AddItem(Name, std::move(item));
+}
+
+void TCustomRVData::AddHotPicture(const std::string &Name, std::unique_ptr<TGraphic> Graphic, int ParaNo,
+                                  TRVVAlign VAlign, const TRVTag &Tag) {
+  auto item = std::make_unique<TRVHotGraphicItemInfo>(this, std::move(Graphic), VAlign);
+  item->ParaNo = ParaNo;
+  item->Tag = CopyTag(Tag, TagsArePChars());
+  AddItem(Name, std::move(item));
+}
+
+void TCustomRVData::AddControl(const std::string &Name, TControl *Control, int ParaNo, TRVVAlign VAlign,
+                               const TRVTag &Tag) {
+  auto item = std::make_unique<TRVControlItemInfo>(this, Control, VAlign);
+  item->StyleNo = rvsComponent;
+  item->ParaNo = ParaNo;
+  item->Tag = CopyTag(Tag, TagsArePChars());
+  TRVControlItemInfo *c = item.get();
+  AddItem(Name, std::move(item));
+  if (c->Control()) c->Control()->setParent(GetParentControl());
+}
+
+int TCustomRVData::AddCheckpointTag(const std::string &Name, bool RaiseEvent, const TRVTag &Tag) {
+  if (NotAddedCP) return CPCount - 1;
+  auto *cp = new TRVCPInfo;
+  cp->Name = Name;
+  cp->Tag = CopyTag(Tag, TagsArePChars());
+  cp->RaiseEvent = RaiseEvent;
+  NotAddedCP = cp;
+  return CPCount++;
+}
+
+// ===========================================================================
+// Inserting and deleting
+
+bool TCustomRVData::InsertItemAt(int &Index, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
+                                 bool &FullReformat, int &NewListNo) {
+  FullReformat = false;
+  NewListNo = -1;
+  TCustomRVItemInfo *item = Item.get();
+  if (IsMarker(item)) {
+    item->ItemOptions.Exclude(rvioContinuePara);
+    item->ItemOptions.Exclude(rvioLineBreakBefore);
+  }
+  item->Inserting(this, Text, false);
+  Items.Insert(Index, Text, std::move(Item));
+  item->Inserted(this, Index);
+  AddMarkerToList(Index);
+  return true;
+}
+
+void TCustomRVData::FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clearing) {
+  if (!Item) return;
+  RemoveMarkerFromList(Item.get(), Clearing);
+  if (TRVCPInfo *cp = Item->Checkpoint) {
+    Item->Checkpoint = nullptr;
+    // A checkpoint that was never linked here (a copied item's) is only freed.
+    const bool linked = cp->ItemInfo == Item.get();
+    FreeCheckpoint(cp, linked, linked);
+  }
+  Item.reset();
+}
+
+void TCustomRVData::DestroyItem(int ItemNo, bool Clearing) {
+  TCustomRVItemInfo *item = GetItem(ItemNo);
+  std::string text = Items.Strings(ItemNo);
+  DoItemAction(rviaDestroying, item, text, this);
+  ControlAction(rvcaDestroy, ItemNo, item);
+  FreeItem(Items.Detach(ItemNo), Clearing);
+}
+
+void TCustomRVData::DeleteItems(int FirstItemNo, int Count) {
+  if (SharesItems() || FirstItemNo < 0 || FirstItemNo >= GetItemCount()) return;
+  Count = std::min(Count, GetItemCount() - FirstItemNo);
+  if (Count <= 0) return;
+  for (int i = FirstItemNo; i < FirstItemNo + Count; ++i)
+    DestroyItem(i, false);
+  Items.Delete(FirstItemNo, Count);
+}
+
+void TCustomRVData::Clear() {
+  const bool wasClearing = (State & StateClearing) != 0;
+  State |= StateClearing;
+  State &= ~StateClearedByClear;
+  if (!SharesItems()) {
+    for (int i = 0; i < GetItemCount(); ++i)
+      DestroyItem(i, true);
+    Items.Clear();
+  }
+  FreeCheckpoint(NotAddedCP, false, true);
+  FirstCP = LastCP = nullptr;
+  if (TRVIntegerList *l = GetClearedList()) l->Clear();
+  if (!wasClearing) State &= ~StateClearing;
+}
+
+void TCustomRVData::AssignItemsFrom(TCustomRVData *Source) {
+  if (!Source) return;
+  if (Source->TagsArePChars() != TagsArePChars())
+    throw ERichVistaError("Can't assign RichVista to RichVista - tags types mismatch");
+  const int n = Source->GetItemCount();
+  for (int i = 0; i < n; ++i) {
+    std::unique_ptr<TCustomRVItemInfo> item = Source->Items.Detach(i);
+    // The checkpoints travel with their items; the source's chain is given up.
+    if (item->Checkpoint) item->Checkpoint->ItemInfo = nullptr;
+    if (item->GetContinuePara()) item->ParaNo = -1;
+    AddItem(Source->Items.Strings(i), std::move(item));
+  }
+  if (Source->NotAddedCP) {
+    if (!NotAddedCP) {
+      NotAddedCP = Source->NotAddedCP;
+      ++CPCount;
+    } else
+      delete Source->NotAddedCP;
+  }
+  Source->Items.ReleaseAll();
+  Source->FirstCP = Source->LastCP = Source->NotAddedCP = nullptr;
+  Source->CPCount = 0;
+  Source->Clear();
+}
+
+bool TCustomRVData::CanJoinTextItems(int ItemNo, const TCustomRVItemInfo *Left, bool IgnoreParaFlag,
+                                     const TCustomRVItemInfo *Right) const {
+  if (!Left || !Right || !Left->IsText() || !Right->IsText()) return false;
+  if (ItemNo < 0 || ItemNo + 1 >= GetItemCount()) return false;
+  const std::string &ls = Items.Strings(ItemNo);
+  const std::string &rs = Items.Strings(ItemNo + 1);
+  if (ls.empty() || rs.empty()) return IgnoreParaFlag || Right->GetContinuePara();
+  if (Left->StyleNo != Right->StyleNo) return false;
+  if (!IgnoreParaFlag && !Right->GetContinuePara()) return false;
+  const TRVStyle *st = GetRVStyle();
+  if (st && st->TextStyles().GetTextStyleSafe(GetActualStyle(Left))->Unicode !=
+                st->TextStyles().GetTextStyleSafe(GetActualStyle(Right))->Unicode)
+    return false;
+  if (Left->Hint != Right->Hint) return false;
+  if (!AreTagsEqual(Left->Tag, Right->Tag, TagsArePChars())) return false;
+  if (Right->Checkpoint) return false;
+  if (!st) return true;
+  const TRVProtectOptions p = st->TextStyles().GetTextStyleSafe(GetActualStyle(Left))->Protection;
+  return !p.Has(rvprModifyProtect) && !p.Has(rvprConcateProtect);
+}
+
+// ===========================================================================
+// Checkpoints
+
+void TCustomRVData::AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *&After, TRVCPInfo *&Pending) {
+  TRVCPInfo *cp = Pending;
+  if (!cp) return;
+  TRVCPInfo *after = After;
+  if (!after) {
+    cp->Prev = nullptr;
+    cp->Next = FirstCP;
+    if (FirstCP) FirstCP->Prev = cp;
+    FirstCP = cp;
+    if (!LastCP) LastCP = cp;
+  } else {
+    cp->Prev = after;
+    cp->Next = after->Next;
+    if (after->Next) after->Next->Prev = cp;
+    after->Next = cp;
+    if (LastCP == after) LastCP = cp;
+  }
+  cp->ItemInfo = Item;
+  Item->Checkpoint = cp;
+  Pending = nullptr;
+}
+
+void TCustomRVData::UpdateCPPos() {
+  if (CPCount == 0) return;
+  int found = 0;
+  for (int i = 0; i < GetItemCount(); ++i)
+    if (TRVCPInfo *cp = GetItem(i)->Checkpoint) {
+      cp->ItemNo = i;
+      if (++found >= CPCount) break;
+    }
+}
+
+void TCustomRVData::InsertCheckpointSorted(TRVCPInfo *CP, int ItemNo) {
+  if (ItemNo == -1 || !CP) return;
+  UpdateCPPos();
+  CP->Next = CP->Prev = nullptr;
+  CP->ItemNo = ItemNo;
+  if (!FirstCP) {
+    FirstCP = LastCP = CP;
+  } else if (FirstCP->ItemNo > ItemNo) {
+    CP->Next = FirstCP;
+    FirstCP->Prev = CP;
+    FirstCP = CP;
+  } else if (ItemNo >= LastCP->ItemNo) {
+    CP->Prev = LastCP;
+    LastCP->Next = CP;
+    LastCP = CP;
+  } else {
+    TRVCPInfo *p = FirstCP;
+    while (p->Next && p->Next->ItemNo <= ItemNo)
+      p = p->Next;
+    CP->Prev = p;
+    CP->Next = p->Next;
+    if (p->Next) p->Next->Prev = CP;
+    p->Next = CP;
+  }
+}
+
+void TCustomRVData::UnlinkCheckpoint(TRVCPInfo *CP, bool DecCount) {
+  if (!CP) return;
+  // The item lets go too, so that nothing points at a freed checkpoint.
+  if (CP->ItemInfo && CP->ItemInfo->Checkpoint == CP) CP->ItemInfo->Checkpoint = nullptr;
+  CP->ItemInfo = nullptr;
+  if (FirstCP == CP) FirstCP = CP->Next;
+  if (LastCP == CP) LastCP = CP->Prev;
+  if (CP->Prev) CP->Prev->Next = CP->Next;
+  if (CP->Next) CP->Next->Prev = CP->Prev;
+  CP->Next = CP->Prev = nullptr;
+  if (DecCount) --CPCount;
+}
+
+void TCustomRVData::FreeCheckpoint(TRVCPInfo *&CP, bool Unlink, bool DecCount) {
+  TRVCPInfo *cp = CP;
+  if (!cp) return;
+  if (Unlink) UnlinkCheckpoint(cp, false);
+  delete cp;
+  CP = nullptr;
+  if (DecCount) --CPCount;
+}
+
+TRVCPInfo *TCustomRVData::GetCheckpointBefore(int ItemNo) {
+  UpdateCPPos();
+  if (!FirstCP || FirstCP->ItemNo >= ItemNo) return nullptr;
+  TRVCPInfo *p = FirstCP;
+  while (p->Next && p->Next->ItemNo < ItemNo)
+    p = p->Next;
+  return p;
+}
+
+// ===========================================================================
+// Styles
+
+void TCustomRVData::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
+  for (int i = 0; i < GetItemCount(); ++i)
+    GetItem(i)->MarkUsedStyles(TextUsed, ParaUsed, ListUsed);
+}
+
+void TCustomRVData::RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
+                                   const TRVIntegerList &ListShift) {
+  for (int i = 0; i < GetItemCount(); ++i)
+    GetItem(i)->RenumberStyles(TextShift, ParaShift, ListShift);
+}
+
+void TCustomRVData::UpdateItemsPalette() {
+  const TRVPaletteAction action = GetDoInPaletteMode();
+  const HPALETTE palette = GetPalette();
+  const TRVLogPalette *log = GetPaletteInfo();
+  for (int i = 0; i < GetItemCount(); ++i)
+    GetItem(i)->UpdatePaletteInfo(action, false, palette, log);
+}
+
+// ===========================================================================
+// Markers
+
+TRVMarkerList *TCustomRVData::GetMarkers(bool AllowCreate) {
+  TCustomRVData *root = GetAbsoluteRootData();
+  if (root && root != this) return root->GetMarkers(AllowCreate);
+  if (!FMarkers && AllowCreate) FMarkers = new TRVMarkerList;
+  return FMarkers;
+}
+
+void TCustomRVData::DestroyMarkers() {
+  TCustomRVData *root = GetAbsoluteRootData();
+  if (root && root != this) {
+    root->DestroyMarkers();
+    return;
+  }
+  delete FMarkers;
+  FMarkers = nullptr;
+}
+
+void TCustomRVData::AddMarkerToList(int ItemNo) {
+  TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (!IsMarker(item)) return;
+  auto *marker = static_cast<TRVMarkerItemInfo *>(item);
+  TRVMarkerList *list = GetMarkers(true);
+  if (marker->GetIndexInList(list) >= 0) return;
+  const int index = list->InsertAfter(marker, GetPrevMarker(ItemNo));
+  list->RecalcCounters(index, GetRVStyle());
+}
+
+void TCustomRVData::RemoveMarkerFromList(TCustomRVItemInfo *Item, bool Clearing) {
+  if (!IsMarker(Item)) return;
+  auto *marker = static_cast<TRVMarkerItemInfo *>(Item);
+  TRVMarkerList *list = GetMarkers(false);
+  if (!list) return;
+  const int index = list->Remove(marker);
+  if (index < 0) return;
+  if (list->Count() == 0) {
+    DestroyMarkers();
+    return;
+  }
+  if (Clearing) return;
+  // The markers of the removed one's list that follow it count again.
+  for (int j = index; j < list->Count(); ++j)
+    if (list->Items(j)->ListNo == marker->ListNo) {
+      list->RecalcCounters(j, GetRVStyle());
+      break;
+    }
+}
+
+void TCustomRVData::RecountMarkersFrom(int ItemNo, bool AllowCreate) {
+  TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (!IsMarker(item)) return;
+  TRVMarkerList *list = GetMarkers(AllowCreate);
+  if (!list) return;
+  const int index = static_cast<TRVMarkerItemInfo *>(item)->GetIndexInList(list);
+  if (index >= 0) list->RecalcCounters(index, GetRVStyle());
+}
+
+TRVMarkerItemInfo *TCustomRVData::GetPrevMarker(int ItemNo) const {
+  const TCustomRVData *data = this;
+  int from = std::min(ItemNo, GetItemCount()) - 1;
+  while (data) {
+    if (TRVMarkerItemInfo *m = LastMarkerInData(data, from)) return m;
+    TCustomRVData *parent = data->GetAbsoluteParentData();
+    if (!parent) break;
+    int parentItemNo = -1;
+    void *location = nullptr;
+    data->GetParentInfo(parentItemNo, location);
+    from = std::min(parentItemNo, parent->GetItemCount()) - 1;
+    data = parent;
+  }
+  return nullptr;
+}
+
+int TCustomRVData::FindLastMarkerOfLists(const TRVIntegerList &Lists, int DownTo) const {
+  for (int i = GetItemCount() - 1; i >= std::max(DownTo, 0); --i) {
+    const TCustomRVItemInfo *item = GetItem(i);
+    if (IsMarker(item) && Lists.IndexOf(static_cast<const TRVMarkerItemInfo *>(item)->ListNo) >= 0) return i;
+  }
+  return -1;
+}
+
+// ===========================================================================
+// Search and small routines
+
+int TCustomRVData::FindItemFrom(int Start, const TCustomRVItemInfo *Item) const {
+  for (int i = std::max(Start, 0); i < GetItemCount(); ++i) {
+    TCustomRVItemInfo *it = GetItem(i);
+    if (it == Item) return i;
+    int loc = -1;
+    for (TCustomRVData *sub = it->GetSubRVData(loc, rvdFirst); sub; sub = it->GetSubRVData(loc, rvdNext))
+      if (sub->FindItemFrom(0, Item) >= 0) return i;
+  }
+  return -1;
+}
+
+void TCustomRVData::UnifyParaNo(int ItemNo) {
+  if (GetItemCount() == 0) return;
+  ClampItemNo(ItemNo);
+  const int first = GetFirstParaItemNo(ItemNo);
+  const int para = GetItem(first)->ParaNo;
+  for (int i = first + 1; i < GetItemCount() && !IsParaStart(i); ++i)
+    GetItem(i)->ParaNo = para;
+}
+
+void TCustomRVData::Beep() {
+  const TRVStyle *st = GetRVStyle();
+  if (st && st->UseSound) RootHost().Beep();
+}
+
+void TCustomRVData::NotifyItemsInserting(TCustomRVData *RVData) {
+  for (int i = 0; i < GetItemCount(); ++i) {
+    std::string s = Items.Strings(i);
+    GetItem(i)->Inserting(RVData, s, false);
+    Items.SetString(i, std::move(s));
+  }
+}
+
+void TCustomRVData::ShareItemsFrom(TCustomRVData *Source) {
+  // No document of this program shares another's items.
+  (void)Source;
+}
+
+void TCustomRVData::ReplaceNullChars(std::string &s) { std::replace(s.begin(), s.end(), '\0', '?'); }
+
+// ===========================================================================
+// Picture files of HTML export
+
+bool TCustomRVData::SaveImageFileEx(const std::string &Path, const TGraphic *Graphic, TRVSaveFormat SaveFormat,
+                                    const std::string &ImagePrefix, int &ImageSaveNo, bool OverwriteFiles,
+                                    TColor BackColor, std::string &Location, bool Jpeg) {
+  bool doDefault = true;
+  DoSaveImage2(Graphic, SaveFormat, Path, ImagePrefix, ImageSaveNo, Location, doDefault);
+  if (doDefault && Graphic)
+    SaveImageFile(ImagePrefix, Path, ImageSaveNo, OverwriteFiles, BackColor, *Graphic, Location, Jpeg);
+  return !Location.empty();
+}
+
+void TCustomRVData::GetNextImageFileName(const std::string &ImagesPrefix, const std::string &Path,
+                                         std::string &FileName, bool OverwriteFiles, int &ImageSaveNo,
+                                         const std::string &Ext) {
+  const bool absolute = ImagesPrefix.find(':') != std::string::npos || (!ImagesPrefix.empty() && ImagesPrefix[0] == '/');
+  const std::string base = absolute ? ImagesPrefix : Path + ImagesPrefix;
+  for (;;) {
+    ++ImageSaveNo;
+    FileName = base + std::to_string(ImageSaveNo) + Ext;
+    std::error_code ec;
+    if (!std::filesystem::exists(FileName, ec)) return;
+    if (OverwriteFiles && ::access(FileName.c_str(), W_OK) == 0) return;
+  }
+}
+
+void TCustomRVData::SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo,
+                                  bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic,
+                                  std::string &Location, bool Jpeg) {
+  Location.clear();
+  std::string fileName;
+  GetNextImageFileName(ImagesPrefix, Path, fileName, OverwriteFiles, ImageSaveNo, Jpeg ? ".jpg" : ".bmp");
+  std::string bytes;
+  if (Jpeg && std::string_view(Graphic.className()) == "TJPEGImage")
+    bytes = Graphic.saveToBytes();
+  else {
+    QImage img;
+    if (auto *b = dynamic_cast<const TBitmap *>(&Graphic))
+      img = b->image().convertToFormat(QImage::Format_RGB32);
+    else {
+      img = QImage(std::max(Graphic.width(), 1), std::max(Graphic.height(), 1), QImage::Format_RGB32);
+      const TColor back = ColorToRGB(BackColor == clNone ? clWhite : BackColor);
+      img.fill(QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
+      const QImage pic = Graphic.toImage();
+      for (int y = 0; y < std::min(img.height(), pic.height()); ++y)
+        for (int x = 0; x < std::min(img.width(), pic.width()); ++x) {
+          const QRgb p = pic.pixel(x, y), q = img.pixel(x, y);
+          const int a = qAlpha(p);
+          img.setPixel(x, y, qRgb((qRed(p) * a + qRed(q) * (255 - a)) / 255,
+                                  (qGreen(p) * a + qGreen(q) * (255 - a)) / 255,
+                                  (qBlue(p) * a + qBlue(q) * (255 - a)) / 255));
+        }
+    }
+    if (Jpeg) {
+      TJPEGImage jpg;
+      if (!jpg.assignImage(img)) return;
+      bytes = jpg.saveToBytes();
+    } else
+      bytes = TBitmap(img).saveToBytes();
+  }
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  if (!out) return;
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+  if (!out) return;
+  const size_t slash = ImagesPrefix.find_last_of("/\\");
+  std::string folder = slash == std::string::npos ? std::string() : ImagesPrefix.substr(0, slash + 1);
+  const size_t nameAt = fileName.find_last_of("/\\");
+  Location = folder + (nameAt == std::string::npos ? fileName : fileName.substr(nameAt + 1));
+}
+
+} // namespace kc
