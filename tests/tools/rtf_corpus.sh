@@ -28,7 +28,7 @@ RTF_CORPUS_MARKDOWN=(
 # soffice with a private profile under DIR.
 rtf_soffice() {
   local dir=$1; shift
-  HOME="$dir/home" soffice -env:UserInstallation="file://$dir/lo-profile" --headless \
+  HOME="$dir/home" timeout 300 soffice -env:UserInstallation="file://$dir/lo-profile" --headless \
     --norestore --nolockcheck "$@" >>"$dir/soffice.log" 2>&1
 }
 
@@ -69,7 +69,7 @@ make_rtf_corpus() {
       *.gz) zcat "$f" >"$dir/in/$b.md" ;;
       *) cp "$f" "$dir/in/$b.md" ;;
     esac
-    (cd "$dir/in" && pandoc --sandbox -s -f markdown -t rtf "$b.md" -o "$dir/$b.rtf" 2>>"$dir/pandoc.log")
+    (cd "$dir/in" && timeout 120 pandoc --sandbox -s -f markdown -t rtf "$b.md" -o "$dir/$b.rtf" 2>>"$dir/pandoc.log")
   done
   rtf_soffice "$dir" --infilter="Rich Text Format" --convert-to "txt:Text (encoded):UTF8" \
     --outdir "$dir/txt" "$dir"/*.rtf

@@ -110,7 +110,9 @@ int rtfEvents(int argc, char **argv) {
     const auto &pp = r.ParaProps();
     if (pp.Marker || pp.ListOverrideIndex >= 0)
       line("marker list " + std::to_string(pp.ListOverrideIndex) + " level " +
-           std::to_string(pp.ListLevel));
+           std::to_string(pp.ListLevel) + (pp.Marker ? " old-style" : ""));
+    else
+      line("marker none");
   };
   int code = openAndRead(reader, argv[0]);
   if (code < 0)
