@@ -259,6 +259,14 @@ TEST_F(ReceiveTest, AutoReplyAnswersOnceWithTheFlagAndNeverAnAutoReply) {
   in(BuildMessageToUserText(bob, me().ID, true, "I am away too"));
   EXPECT_EQ(kinds(mkMessageToUser), 0);
 
+  // The answer goes to the talk the message came to, whichever is active.
+  w().Talks().SetActive(0);
+  in(BuildMessageToUserText(bob, me().ID, false, "still there?"));
+  ASSERT_EQ(kinds(mkMessageToUser), 1);
+  EXPECT_EQ(TDataNewMessage(sent.back()).GetFromUserID(), bob.ID);
+  EXPECT_EQ(w().DocumentToText(0), "");
+  sent.clear();
+
   // The user cannot send into a read-only private talk: nothing goes, the
   // box is cleared.
   w().SetInput(tab, "typed");
