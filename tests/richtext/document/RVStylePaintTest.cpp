@@ -445,3 +445,28 @@ TEST(StylePaint, CheckpointsAndPageBreaks) {
   EXPECT_EQ(skipped.pen().Style, TPenStyle::psSolid);
   EXPECT_EQ(skipped.brush().Style, TBrushStyle::bsClear);
 }
+
+TEST(StylePaint, GetLogFont) {
+  TRVStyle s;
+  TFontInfo *f = s.TextStyles()[3];
+  f->Style = fsItalic | fsStrikeOut;
+  f->Charset = 238;
+  RecordingCanvas::Metrics m;
+  m.ppiY = 144;
+  RecordingCanvas cv(m);
+  TLogFont lf;
+  lf.lfEscapement = 9;
+  f->GetLogFont(lf, cv);
+  EXPECT_EQ(lf.lfHeight, -20);
+  EXPECT_EQ(lf.lfWidth, 0);
+  EXPECT_EQ(lf.lfEscapement, 0);
+  EXPECT_EQ(lf.lfWeight, 400);
+  EXPECT_EQ(lf.lfItalic, 1);
+  EXPECT_EQ(lf.lfUnderline, 0);
+  EXPECT_EQ(lf.lfStrikeOut, 1);
+  EXPECT_EQ(lf.lfCharSet, 238);
+  EXPECT_EQ(lf.lfFaceName, "Arial");
+  s.TextStyles().PixelsPerInch = 72;
+  f->GetLogFont(lf, cv);
+  EXPECT_EQ(lf.lfHeight, -10);
+}

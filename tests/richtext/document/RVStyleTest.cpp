@@ -674,3 +674,57 @@ TEST(RVFormatMarkerString, OwnFormatterTakesOnlyTheMarkerForms) {
     EXPECT_EQ(RVFormatMarkerString(c.Format, args), c.Result) << c.Format;
   EXPECT_EQ(RVFormatMarkerString(std::string("a\0%s", 4), args), std::string("a\0" "1", 3));
 }
+
+TEST(TFontInfo, AssignFromAndToAFont) {
+  TLogFont lf;
+  lf.lfFaceName = "Tahoma";
+  lf.lfHeight = FontHeightOfSize(12);
+  lf.lfWeight = 700;
+  lf.lfUnderline = 1;
+  lf.lfCharSet = 204;
+  TFontInfo f;
+  f.Jump = true;
+  f.AssignFont(lf, clRed);
+  EXPECT_EQ(f.FontName, "Tahoma");
+  EXPECT_EQ(f.Size, 12);
+  EXPECT_EQ(f.Color, clRed);
+  EXPECT_EQ(f.Style, fsBold | fsUnderline);
+  EXPECT_EQ(f.Charset, 204);
+  EXPECT_TRUE(f.Jump); // nothing else changes
+  TLogFont out;
+  TColor colour = clNone;
+  f.Unicode = true;
+  f.AssignToFont(out, colour);
+  EXPECT_EQ(out.lfFaceName, "Tahoma");
+  EXPECT_EQ(out.lfHeight, FontHeightOfSize(12));
+  EXPECT_EQ(out.lfWeight, 700);
+  EXPECT_EQ(colour, clRed);
+  EXPECT_EQ(out.lfCharSet, DEFAULT_CHARSET); // the charset only for 8-bit text
+  f.Unicode = false;
+  f.AssignToFont(out, colour);
+  EXPECT_EQ(out.lfCharSet, 204);
+}
+
+TEST(TCustomRVInfos, AssignAndNames) {
+  TRVStyle a, b;
+  TS(a)[0]->StyleName = "Changed";
+  b.SetTextStyles(TS(a));
+  EXPECT_EQ(TS(b)[0]->StyleName, "Changed");
+  EXPECT_NE(TS(b)[0], TS(a)[0]);
+  b.SetTextStyles(TS(b)); // the same table: nothing happens
+  EXPECT_EQ(TS(b).Count(), 6);
+  std::vector<std::string> names{"old"};
+  b.ParaStyles().AssignTo(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"Paragraph Style", "Centered"}));
+  // A paragraph style given to a text style copies only the common fields.
+  TFontInfo f;
+  TParaInfo p;
+  p.StyleName = "P";
+  p.BaseStyleNo = 1;
+  p.Standard = false;
+  f.Assign(p);
+  EXPECT_EQ(f.StyleName, "P");
+  EXPECT_EQ(f.BaseStyleNo, 1);
+  EXPECT_FALSE(f.Standard);
+  EXPECT_EQ(f.FontName, "Arial");
+}
