@@ -451,6 +451,26 @@ TEST_F(ReceiveTest, ClosingAnnouncesDisconnectAndSavesTalks) {
   EXPECT_NE(files[0].find("All Users and "), std::string::npos) << files[0];
 }
 
+TEST_F(ReceiveTest, OwnGroupsOutliveTheRunAndHistoryCanBeSwitchedOff) {
+  const std::string me_id = me().ID;
+  join(bob);
+  ASSERT_TRUE(host->SendToGroup("Friends", {bob.ID}, "hi"));
+  const TGroupBoxInfo box = *w().Users().FindGroupByCaption("Friends");
+  w().SaveHistory = false;
+  host->CloseMainWindow();
+  EXPECT_FALSE(fs::exists(dir + "/data/kavet-chat/History") && !historyFiles().empty());
+
+  THeadlessChatHost next(host->Net().Options(), &rec);
+  host.reset();
+  next.CreateMainWindow();
+  next.CreateUserList();
+  TGroupBoxInfo *again = next.Windows().Users().FindGroupByCaption("Friends");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->Tag, box.Tag);
+  EXPECT_EQ(again->GroupID, box.GroupID);
+  EXPECT_EQ(next.Windows().GetUserRecord(0)->ID, me_id);
+}
+
 TEST(UserListModel, RecordsAreCapped) {
   TUserListModel users;
   RUserID r;

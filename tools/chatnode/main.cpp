@@ -180,6 +180,8 @@ int main(int argc, char **argv) {
   kc::THeadlessChatHost host({}, &sink);
   sink.Host = &host;
   host.CreateMainWindow();
+  // The node keeps its talks as the program does with "Save history" on.
+  host.Windows().SaveHistory = true;
   host.CreateUserList();
   host.CreateGifCatalogue();
   const kc::RUserID *me = host.Windows().GetUserRecord(0);
