@@ -190,7 +190,11 @@ class Node:
     def alive(self):
         return self.proc.poll() is None
 
-    def stop(self, timeout=5.0):
+    def history(self):
+        folder = os.path.join(self.home, "data", "kavet-chat", "History")
+        return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+
+    def stop(self, timeout=5.0, keep=False):
         if self.proc.poll() is None:
             try:
                 self.send("quit")
@@ -202,7 +206,8 @@ class Node:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
-        shutil.rmtree(self.home, ignore_errors=True)
+        if not keep:
+            shutil.rmtree(self.home, ignore_errors=True)
 
 
 def settle(seconds=1.0):
@@ -302,7 +307,10 @@ def scenario_autoreply(nodes):
 
 def scenario_quit_disconnect(nodes):
     a, b, c = nodes
-    c.stop()
+    c.stop(keep=True)
+    # The all-users talk held the others' arrivals: its history was written.
+    files = c.history()
+    assert len(files) == 1 and files[0].startswith("All Users and ") and files[0].endswith(".txt"), files
     for node in (a, b):
         node.wait(lambda e: e["event"] == "user" and e["change"] == "disconnect" and e["id"] == c.id)
         node.send("users")
