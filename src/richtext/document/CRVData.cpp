@@ -725,6 +725,11 @@ bool TCustomRVData::InsertItemAt(int &Index, std::string &Text, std::unique_ptr<
 void TCustomRVData::FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clearing) {
   if (!Item) return;
   RemoveMarkerFromList(Item.get(), Clearing);
+  // Nested documents are emptied while they can still reach the absolute
+  // root, so that their markers leave its list before they go.
+  int loc = -1;
+  for (TCustomRVData *sub = Item->GetSubRVData(loc, rvdFirst); sub; sub = Item->GetSubRVData(loc, rvdNext))
+    sub->Clear();
   if (TRVCPInfo *cp = Item->Checkpoint) {
     Item->Checkpoint = nullptr;
     // A checkpoint that was never linked here (a copied item's) is only freed.
