@@ -602,8 +602,9 @@ TEST(DocNested, MarkersOfNestedDocumentsShareTheAbsoluteRootList) {
 
   root.DeleteItems(3, 1);
   EXPECT_EQ(list->Count(), 2);
-  // Deleting the item that owns the cell takes the cell's marker out too.
-  root.DeleteItems(1, 1);
+  // Deleting the item that owns the cell takes the cell's marker out too
+  // (item 1 is the empty text that follows the first marker).
+  root.DeleteItems(2, 1);
   ASSERT_EQ(list->Count(), 1);
   EXPECT_EQ(list->Items(0), root.GetItem(0));
   root.Clear();
