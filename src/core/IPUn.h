@@ -17,7 +17,7 @@ void SetLocalInterface(std::string_view Name);
 // The N-th dotted part (N = 1..3) of IP; nothing for an empty IP. A text
 // without dots gives empty parts.
 std::optional<std::string> GetIPOctet(std::string_view IP, int N);
-// Part 1 + "." + part 2 + "." + part 3 + ".255", whatever the real netmask;
+// The first three dotted parts of IP followed by ".255", whatever the real netmask;
 // nothing for an empty IP.
 std::optional<std::string> GetBroadcastAddress(std::string_view IP);
 
