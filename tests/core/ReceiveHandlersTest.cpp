@@ -61,17 +61,24 @@ protected:
     ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
     ::setenv("KAVET_RESOURCE_DIR", (dir + "/res").c_str(), 1);
     ResetMessageTexts();
-    port = freePort();
-    ASSERT_NE(port, 0);
-    ASSERT_TRUE(sniffer.open("127.0.0.2", port));
+    // A free port may be taken by someone else before it is bound: try again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      port = freePort();
+      if (port == 0 || !sniffer.open("127.0.0.2", port)) continue;
+      TNetOptions o;
+      o.Port = port;
+      o.ListenAddress = "127.0.0.1";
+      o.LocalIP = "127.0.0.1";
+      o.SendHost = "127.0.0.2";
+      host = std::make_unique<THeadlessChatHost>(o, &rec);
+      host->CreateMainWindow();
+      if (host->Net().ServerActive()) break;
+      host.reset();
+      sniffer.close();
+      rec = Recorder();
+    }
+    ASSERT_TRUE(host && host->Net().ServerActive());
     sniffer.setReadHandler([this](const std::string &d, const std::string &, std::uint16_t) { sent.push_back(d); });
-    TNetOptions o;
-    o.Port = port;
-    o.ListenAddress = "127.0.0.1";
-    o.LocalIP = "127.0.0.1";
-    o.SendHost = "127.0.0.2";
-    host = std::make_unique<THeadlessChatHost>(o, &rec);
-    host->CreateMainWindow();
     host->CreateUserList();
     pump();
     ASSERT_EQ(sent.size(), 1u);
