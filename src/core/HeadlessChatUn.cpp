@@ -436,6 +436,8 @@ void THeadlessChatHost::CreateUserList() {
   if (TGroupBoxInfo *g = w.Users().FindGroup(kBadListTag)) g->GroupID = bad;
   bool mainCollapsed = false, badCollapsed = false;
   ReadFixedGroupCollapse(Key(), mainCollapsed, badCollapsed);
+  if (TGroupBoxInfo *g = w.Users().FindGroup(kMainGroupTag)) g->Collapsed = mainCollapsed;
+  if (TGroupBoxInfo *g = w.Users().FindGroup(kBadListTag)) g->Collapsed = badCollapsed;
   LoadAllGroupBoxes(Key(), w);
   FNet->AnnounceMyself(true);
 }
@@ -458,7 +460,10 @@ void THeadlessChatHost::BeginClose() {
   SaveAllGroupBoxes(Key(), w);
   const TGroupBoxInfo *main = w.Users().FindGroup(kMainGroupTag);
   const TGroupBoxInfo *bad = w.Users().FindGroup(kBadListTag);
-  if (main && bad) WriteFixedGroupIDs(Key(), bad->GroupID, main->GroupID);
+  if (main && bad) {
+    WriteFixedGroupIDs(Key(), bad->GroupID, main->GroupID);
+    WriteFixedGroupCollapse(Key(), main->Collapsed, bad->Collapsed);
+  }
 }
 
 void THeadlessChatHost::EndClose() { FNet->SetNetworkActive(false); }

@@ -284,9 +284,10 @@ bool TKavetChatNet::MayAnswer(std::string_view ID) {
     it->second = now;
     return true;
   }
-  // One entry per ID the user list can hold; past that the oldest answers
-  // are forgotten.
-  if (FLastAnswer.size() > 2 * (10000 + 1)) FLastAnswer.clear();
+  // About one entry per ID the user list can hold; past that the answers
+  // given so far are forgotten.
+  constexpr std::size_t kMaxRemembered = 20000;
+  if (FLastAnswer.size() >= kMaxRemembered) FLastAnswer.clear();
   FLastAnswer.emplace(std::string(ID), now);
   return true;
 }
