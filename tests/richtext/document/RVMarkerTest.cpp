@@ -808,4 +808,34 @@ TEST_F(MarkerDoc, NumberingRunsThroughNestedDocuments) {
   EXPECT_EQ(d->DisplayString, "2.");
 }
 
+TEST_F(MarkerDoc, RvfRecord) {
+  auto m = std::make_unique<TRVMarkerItemInfo>(&Doc, 0, 2, 5, true);
+  TRVMarkerItemInfo *p = m.get();
+  Doc.AddItem("", std::move(m));
+  std::string out;
+  p->SaveRVF(out, &Doc, 0, "", false);
+  EXPECT_EQ(out, "-11 0 0 0 0 0 0 2 5 1\r\n");
+  p->NoHTMLImageSize = true;
+  out.clear();
+  p->SaveRVF(out, &Doc, 0, "", false);
+  EXPECT_EQ(out, "-11 1 0 0 0 0 0 2 5 1\r\nnohtmlsize=1\r\n");
+}
+
+TEST_F(MarkerDoc, PrintsOntoABitmap) {
+  TRVMarkerItemInfo *m = AddMarker(Doc, 0, "a");
+  L->ListType = rvlstPicture;
+  QImage img(4, 4, QImage::Format_ARGB32);
+  img.fill(Qt::red);
+  img.setPixelColor(0, 3, Qt::blue); // level pictures are transparent in their bottom-left colour
+  TBitmap picture(img);
+  L->SetPicture(&picture);
+  QImage white(8, 8, QImage::Format_ARGB32);
+  white.fill(Qt::white);
+  TBitmap target(white);
+  TRVDrawLineInfo dl;
+  EXPECT_TRUE(m->PrintToBitmap(target, false, &Doc, &dl, -1, 0));
+  EXPECT_EQ(target.image().pixelColor(1, 1), QColor(Qt::red));
+  EXPECT_EQ(target.image().pixelColor(6, 6), QColor(Qt::white));
+}
+
 } // namespace
