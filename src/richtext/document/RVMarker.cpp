@@ -950,11 +950,45 @@ void TRVMarkerItemInfo::SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, 
   Stream += "\\tab}\\ls" + std::to_string(ListOverrideNo) + "\\ilvl" + std::to_string(Level);
 }
 
+int TRVMarkerItemInfo::GetRTFListOverrideNo(const TRVStyle *RVStyle, const TRVMarkerList *List) const {
+  if (!RestartsRTFList(RVStyle) || !List) return ListNo + 1;
+  // The plain overrides of the list styles come first, then those of the
+  // restarting markers, list style by list style, each in document order.
+  int before = 0;
+  bool passed = false;
+  for (int i = 0; i < List->Count(); ++i) {
+    const TRVMarkerItemInfo *m = List->Items(i);
+    if (m == this) {
+      passed = true;
+      continue;
+    }
+    if (!m->RestartsRTFList(RVStyle)) continue;
+    if (m->ListNo < ListNo || (m->ListNo == ListNo && !passed)) ++before;
+  }
+  return RVStyle->ListStyles().Count() + before + 1;
+}
+
+void RVMakeRTFFontTable(const TRVStyle &RVStyle, TRVRTFFontTable &Table) {
+  Table.Clear();
+  const TFontInfos &texts = RVStyle.TextStyles();
+  for (int i = 0; i < texts.Count(); ++i) Table.AddUnique(texts[i]->FontName, texts[i]->Charset);
+  const TRVListInfos &lists = RVStyle.ListStyles();
+  for (int i = 0; i < lists.Count(); ++i)
+    for (int j = 0; j < lists[i]->Levels.Count(); ++j)
+      if (const TRVMarkerFont *f = lists[i]->Levels.Items(j)->FontIfAny()) Table.AddUnique(f->Name, f->Charset);
+}
+
 void TRVMarkerItemInfo::SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                                 TRVRTFSaveContext &Context) {
   (void)ItemNo, (void)Name;
-  // Without the writer's tables the list's own override is used.
-  SaveRTFEx(Stream, RVData ? RVData->GetRVStyle() : nullptr, nullptr, ListNo + 1, Context);
+  const TRVStyle *style = RVData ? RVData->GetRVStyle() : nullptr;
+  if (!GetLevelInfo(style)) return;
+  // The writer's font table is made the same way from the style sheet.
+  TRVRTFFontTable fonts;
+  RVMakeRTFFontTable(*style, fonts);
+  TRVMarkerList *list = RVData->GetMarkers(false);
+  GetIndexInList(list);
+  SaveRTFEx(Stream, style, &fonts, GetRTFListOverrideNo(style, list), Context);
 }
 
 void TRVMarkerItemInfo::FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) {

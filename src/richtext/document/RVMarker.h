@@ -85,6 +85,10 @@ private:
   std::vector<std::unique_ptr<TRVMarkerItemInfo>> FOwned; // loaded markers
 };
 
+// The font table of RTF output as the style sheet makes it: the fonts of the
+// text styles, then those of the list levels that have one.
+void RVMakeRTFFontTable(const TRVStyle &RVStyle, TRVRTFFontTable &Table);
+
 // ---------------------------------------------------------------------------
 // The marker item
 
@@ -178,6 +182,10 @@ public:
   // Whether the marker takes a list override of its own in RTF: it restarts
   // a numbered level (image counters excepted).
   bool RestartsRTFList(const TRVStyle *RVStyle) const;
+  // The \ls number of the marker: its list style's own override (list style
+  // number + 1), or for a restarting marker one of those numbered on after
+  // them, list style by list style and in document order within each.
+  int GetRTFListOverrideNo(const TRVStyle *RVStyle, const TRVMarkerList *List) const;
   void MovingToUndoList(int ItemNo, TCustomRVData *RVData) override;
   void MovingFromUndoList(int ItemNo, TCustomRVData *RVData) override;
   void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) override;

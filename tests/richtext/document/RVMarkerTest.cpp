@@ -660,9 +660,33 @@ TEST_F(MarkerDoc, RtfOfTextMarkers) {
   EXPECT_FALSE(m->RestartsRTFList(&Style));
   m->Reset = true;
   EXPECT_TRUE(m->RestartsRTFList(&Style));
+  // Through the item's own operation the font table is the style sheet's
+  // and a restarting marker has an override of its own.
   out.clear();
   m->SaveRTF(out, &Doc, 2, "", ctx);
-  EXPECT_NE(out.find("\\ls1\\ilvl1"), std::string::npos);
+  EXPECT_EQ(out, "{\\listtext\\pard\\plain\\f1\\b\\fs20\\cf0 1.a)\\tab}\\ls2\\ilvl1");
+}
+
+TEST_F(MarkerDoc, RtfOverrideNumbers) {
+  TRVListInfo *second = Style.ListStyles().Add();
+  second->Levels.Add()->ListType = rvlstDecimal;
+  auto add = [&](int ListNo, bool Reset) {
+    auto m = std::make_unique<TRVMarkerItemInfo>(&Doc, ListNo, 0, 1, Reset);
+    TRVMarkerItemInfo *p = m.get();
+    Doc.AddItem("", std::move(m));
+    Doc.AddMarkerToList(Doc.GetItemCount() - 1);
+    return p;
+  };
+  TRVMarkerItemInfo *plain = add(0, false), *a = add(0, true), *b = add(1, true), *c = add(0, true);
+  const TRVMarkerList *list = Doc.GetMarkers(false);
+  // Two plain overrides, then list 0's restarts, then list 1's.
+  EXPECT_EQ(plain->GetRTFListOverrideNo(&Style, list), 1);
+  EXPECT_EQ(a->GetRTFListOverrideNo(&Style, list), 3);
+  EXPECT_EQ(c->GetRTFListOverrideNo(&Style, list), 4);
+  EXPECT_EQ(b->GetRTFListOverrideNo(&Style, list), 5);
+  // Image counters never restart an override.
+  second->Levels.Items(0)->ListType = rvlstImageListCounter;
+  EXPECT_EQ(b->GetRTFListOverrideNo(&Style, list), 2);
 }
 
 TEST_F(MarkerDoc, NumbersFollowInsertionsAndRemovals) {
