@@ -895,6 +895,21 @@ void TRVMarkerItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, i
   }
 }
 
+std::string TRVMarkerItemInfo::GetHTMLListItemStyle(TCustomRVData *RVData, TRVHTMLSaveContext &Context) {
+  const TRVListLevel *L = GetLevelInfo(RVData ? RVData->GetRVStyle() : nullptr);
+  if (!L) return std::string();
+  std::string location;
+  if (L->ListType == rvlstPicture && L->HasPicture()) {
+    location = SaveHtmlPicture(RVData, *L->PictureIfAny(), Context);
+  } else if (IsImageListType(L->ListType)) {
+    const int64_t index = ListImageIndex(*L, Counter);
+    if (L->ImageList && index >= 0 && index < L->ImageList->Count())
+      location = SaveHtmlListImage(RVData, *L->ImageList, static_cast<int>(index), Context);
+  }
+  if (location.empty()) return std::string();
+  return " style=\"{ list-style: url('" + location + "') }\"";
+}
+
 // Pictures of RTF output, shared with the other items.
 void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownWidth, int ShownHeight,
                         const TRVRTFSaveContext &Context);

@@ -168,6 +168,10 @@ public:
                bool ForceSameAsPrev) override;
   void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
                   TRVHTMLSaveContext &Context) override;
+  // The style attribute of the list item of a picture or image-list level
+  // in the CSS flavour of HTML (the picture written to its file); empty for
+  // other levels.
+  std::string GetHTMLListItemStyle(TCustomRVData *RVData, TRVHTMLSaveContext &Context);
   std::string AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
                      const std::string &Path, bool TextOnly, bool Unicode) override;
   // The text form from a style sheet; Unicode gives raw UTF-16.

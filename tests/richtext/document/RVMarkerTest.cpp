@@ -2,6 +2,9 @@
 
 #include <climits>
 
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include "platform/ImageList.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/document/CRVData.h"
@@ -860,6 +863,53 @@ TEST_F(MarkerDoc, PrintsOntoABitmap) {
   EXPECT_TRUE(m->PrintToBitmap(target, false, &Doc, &dl, -1, 0));
   EXPECT_EQ(target.image().pixelColor(1, 1), QColor(Qt::red));
   EXPECT_EQ(target.image().pixelColor(6, 6), QColor(Qt::white));
+}
+
+TEST_F(MarkerDoc, HtmlOfPictureAndImageMarkers) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  TRVMarkerItemInfo *m = AddMarker(Doc, 0, "a");
+  TRVHTMLSaveContext css;
+  css.UseCSS = true;
+  css.Path = dir.path().toStdString() + "/";
+  css.ImagesPrefix = "img";
+  L->ListType = rvlstPicture;
+  std::string out;
+  m->SaveToHTML(out, &Doc, 0, "", css); // no picture yet
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(m->GetHTMLListItemStyle(&Doc, css), "");
+  QImage img(6, 5, QImage::Format_ARGB32);
+  img.fill(Qt::red);
+  TBitmap picture(img);
+  L->SetPicture(&picture);
+  m->SaveToHTML(out, &Doc, 0, "", css);
+  EXPECT_EQ(out, "<IMG width=6 height=5 src=\"img1.bmp\">");
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("img1.bmp")));
+  m->NoHTMLImageSize = true;
+  out.clear();
+  m->SaveToHTML(out, &Doc, 0, "", css);
+  EXPECT_EQ(out, "<IMG src=\"img2.bmp\">");
+  EXPECT_EQ(m->GetHTMLListItemStyle(&Doc, css), " style=\"{ list-style: url('img3.bmp') }\"");
+
+  // Image-list images are written once per image and background.
+  TCustomImageList images(8, 8);
+  QImage cell(8, 8, QImage::Format_ARGB32);
+  cell.fill(Qt::green);
+  images.Add(cell);
+  L->ListType = rvlstImageList;
+  L->ImageList = &images;
+  L->LeftIndent = 0;
+  L->FirstIndent = 16;
+  m->NoHTMLImageSize = false;
+  out.clear();
+  m->SaveToHTML(out, &Doc, 0, "", css);
+  m->SaveToHTML(out, &Doc, 0, "", css);
+  EXPECT_EQ(out, "<SPAN style=\"width:16px\"><IMG width=8 height=8 src=\"img4.bmp\"></SPAN>"
+                 "<SPAN style=\"width:16px\"><IMG width=8 height=8 src=\"img4.bmp\"></SPAN>");
+  L->ImageIndex = 1; // past the list
+  out.clear();
+  m->SaveToHTML(out, &Doc, 0, "", css);
+  EXPECT_EQ(out, "");
 }
 
 } // namespace
