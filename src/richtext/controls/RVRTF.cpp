@@ -713,6 +713,7 @@ void TRVRTFReader::Reset() {
   hexAcc_ = hexDigits_ = 0;
   colorFromSemicolon_ = false;
   sectionLevel_ = 1;
+  sectionText_ = false;
 }
 
 // ------------------------------------------------------------------ input
@@ -922,6 +923,10 @@ int TRVRTFReader::PopGroup() {
     bool supported = false;
     OnHeaderFooter(*this, cur_.HFType, false, supported);
   }
+  // What a section-level marker group said outlives the group.
+  if (left == dsSectionMarker ||
+      (sectionText_ && (left == dsMarkerTextAfter || left == dsMarkerTextBefore)))
+    saved.SectProps.SectionMarkers = cur_.SectProps.SectionMarkers;
   cur_ = std::move(stack_.back());
   stack_.pop_back();
   --depth_;
@@ -1296,6 +1301,12 @@ int TRVRTFReader::LookupWord(std::string_view word, bool hasParam, int32_t param
 TRVRTFColor TRVRTFReader::ColorAt(int32_t index) const {
   const TRVRTFColor *c = colors_.Get(index);
   return c ? *c : rtf_clNone;
+}
+
+TRVRTFMarkerProperties *TRVRTFReader::TextMarker() {
+  if (sectionText_)
+    return &cur_.SectProps.SectionMarker(sectionLevel_);
+  return marker_.get();
 }
 
 TRVRTFMarkerProperties *TRVRTFReader::TargetMarker() {
@@ -1896,8 +1907,9 @@ void TRVRTFReader::HandleUnicode(int32_t value) {
     return;
   }
   if (dest == dsMarkerTextAfter || dest == dsMarkerTextBefore) {
-    if (marker_ && ch >= 0xF000 && ch <= 0xF0FF) {
-      const TRVRTFFont *f = fonts_.Get(marker_->FontIndex);
+    const TRVRTFMarkerProperties *m = TextMarker();
+    if (m && ch >= 0xF000 && ch <= 0xF0FF) {
+      const TRVRTFFont *f = fonts_.Get(m->FontIndex);
       if (f && upperAscii(f->FontName) == "SYMBOL") {
         skipChars_ = cur_.UC;
         CharHandler(ch & 0xFF);
@@ -1988,8 +2000,12 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
   }
   case idPnTxtA:
   case idPnTxtB:
-    dest = dest == dsMarker && marker_ ? (num == idPnTxtA ? dsMarkerTextAfter : dsMarkerTextBefore)
-                                       : dsSkip;
+    if ((dest == dsMarker && marker_) || dest == dsSectionMarker) {
+      sectionText_ = dest == dsSectionMarker;
+      dest = num == idPnTxtA ? dsMarkerTextAfter : dsMarkerTextBefore;
+    } else {
+      dest = dsSkip;
+    }
     break;
   case idPn:
     marker_ = std::make_unique<TRVRTFMarkerProperties>();
@@ -2145,12 +2161,12 @@ int TRVRTFReader::CharHandler(int c) {
     cur_.FieldInstruction.push_back(char(c), kRTFMaxFieldInstruction);
     break;
   case dsMarkerTextAfter:
-    if (marker_ && marker_->TextAfter.size() < kRTFMaxNameLength)
-      marker_->TextAfter.push_back(char(c));
-    break;
   case dsMarkerTextBefore:
-    if (marker_ && marker_->TextBefore.size() < kRTFMaxNameLength)
-      marker_->TextBefore.push_back(char(c));
+    if (TRVRTFMarkerProperties *m = TextMarker()) {
+      std::string &t = cur_.Destination == dsMarkerTextAfter ? m->TextAfter : m->TextBefore;
+      if (t.size() < kRTFMaxNameLength)
+        t.push_back(char(c));
+    }
     break;
   case dsListName:
     if (TRVRTFList97 *l = lists_.Last())

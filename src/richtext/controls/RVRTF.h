@@ -463,6 +463,7 @@ private:
   TRVRTFColor ColorAt(int32_t index) const; // rtf_clNone-like sentinel when out of range
   bool ValidColorIndex(int32_t index) const { return index >= 0 && index < colors_.Count(); }
   TRVRTFMarkerProperties *TargetMarker();
+  TRVRTFMarkerProperties *TextMarker(); // where \pntxta and \pntxtb text goes
   void AddDataByte(std::string &data, int c, bool &high, uint8_t &acc, int &err);
 
   // input
@@ -498,6 +499,7 @@ private:
   uint8_t objAcc_ = 0;
   std::unique_ptr<TRVRTFMarkerProperties> marker_;
   int sectionLevel_ = 1;
+  bool sectionText_ = false; // the marker text belongs to a section level
   bool shppictInserted_ = false;
   bool objectInserted_ = false;
   bool forceFlush_ = false;

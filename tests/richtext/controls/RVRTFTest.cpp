@@ -806,3 +806,32 @@ TEST(RVRTFReader, CodePageConversions) {
   ASSERT_EQ(reader.ReadRTFData(R"({\rtf1\ansi\ansicpg999999 x})"), 0);
   EXPECT_EQ(reader.AnsiToUnicode("abc"), u"abc"); // unknown code page: the system one
 }
+
+TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
+  TRVRTFReader reader;
+  std::optional<TRVRTFMarkerProperties> marker;
+  reader.OnNewText = [](TRVRTFReader &, const std::string &, TRVRTFPosition) {};
+  reader.OnUpdateMarker = [&](TRVRTFReader &r) {
+    if (r.ParaProps().Marker)
+      marker = *r.ParaProps().Marker;
+  };
+  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1{\*\pnseclvl2\pnlcrm\pnstart4\pnindent720{\pntxta )}})"
+                               R"({\*\pn\pnlvl2\pnhang}x\par})"),
+            0);
+  ASSERT_TRUE(marker);
+  EXPECT_EQ(marker->Level, 2);
+  EXPECT_EQ(marker->NumberType, 4);
+  EXPECT_EQ(marker->StartAt, 4);
+  EXPECT_EQ(marker->Indent, 720);
+  EXPECT_TRUE(marker->Hanging);
+  EXPECT_EQ(marker->TextAfter, ")");
+
+  int hooked = 0;
+  RVRTFAfterImportGraphic = [&](TGraphic &g) { hooked += g.width(); };
+  TRVRTFReader pics;
+  pics.OnNewPicture = [](TRVRTFReader &, TRVRTFPicture *, std::unique_ptr<TGraphic> &g, TRVRTFPosition,
+                         bool &) { g.reset(); };
+  EXPECT_EQ(pics.ReadRTFData("{\\rtf1 {\\pict\\jpegblip 00}}"), 0);
+  RVRTFAfterImportGraphic = nullptr;
+  EXPECT_EQ(hooked, 24); // the invalid-picture image went through the hook
+}
