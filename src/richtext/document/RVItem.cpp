@@ -1177,7 +1177,7 @@ void TRVGraphicItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, 
         location = RelativeToPath(ImageFileName, Context.Path);
       else if (Image && RVData)
         RVData->SaveImageFileEx(Context.Path, Image.get(), rvsfHTML, Context.ImagesPrefix, Context.ImageCounter,
-                                o.Has(rvsoOverwriteImages), Context.CurrentBackColor, location);
+                                o.Has(rvsoOverwriteImages), Context.CurrentBackColor, location, true);
     }
   }
   if (location.empty()) return;
