@@ -8,10 +8,10 @@
 #include <map>
 
 #include "platform/CodePage.h"
-#include "platform/QtCanvas.h"
-#include "richtext/document/RVUni.h"
-#include "richtext/document/CRVData.h"
 #include "platform/ImageList.h"
+#include "platform/QtCanvas.h"
+#include "richtext/document/CRVData.h"
+#include "richtext/document/RVUni.h"
 
 namespace kc {
 
