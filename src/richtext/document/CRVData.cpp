@@ -56,6 +56,10 @@ TRVMarkerItemInfo *LastMarkerInside(TCustomRVItemInfo *Item) {
 
 void RVRaiseItemIndexError() { throw ERichVistaError("Item index is out of bounds"); }
 
+void CheckUnicodeByteLength(size_t ByteCount) {
+  if (ByteCount % 2 != 0) throw ERichVistaError("Can't perform Unicode operation");
+}
+
 void TRVDataHost::Beep() { QApplication::beep(); }
 
 // ===========================================================================
@@ -364,6 +368,11 @@ void TCustomRVData::DoSaveImage2(const TGraphic *Graphic, TRVSaveFormat SaveForm
 }
 
 void TCustomRVData::DoJump(int ID) { (void)ID; }
+
+std::unique_ptr<TBitmap> TCustomRVData::DoPrintComponent(TControl *Control) {
+  KC_AT_ABSROOT(DoPrintComponent(Control));
+  return FHost ? FHost->DoPrintComponent(this, Control) : nullptr;
+}
 
 #undef KC_AT_ROOT
 #undef KC_AT_ABSROOT

@@ -139,6 +139,12 @@ public:
   virtual void DoItemHint(TCustomRVData *RVData, int ItemNo, std::string &HintText) {
     (void)RVData, (void)ItemNo, (void)HintText;
   }
+  // The picture of a control for printing; nullptr leaves it to the
+  // control's own rendering.
+  virtual std::unique_ptr<TBitmap> DoPrintComponent(TCustomRVData *RVData, TControl *Control) {
+    (void)RVData, (void)Control;
+    return nullptr;
+  }
   // Shows a hint on the control (empty: cancels the hint on screen).
   virtual void ShowHint(const std::string &HintText) { (void)HintText; }
   virtual void Beep();
@@ -286,6 +292,8 @@ public:
   virtual void DoEditNotify(int Notification) { (void)Notification; }
   // The jump event of a formatted document; nothing here.
   virtual void DoJump(int ID);
+  // The view's print-component event, at the absolute root.
+  virtual std::unique_ptr<TBitmap> DoPrintComponent(TControl *Control);
 
   // --------------------------------------------------------- item access
   int GetItemCount() const { return Items.Count(); }
@@ -423,5 +431,7 @@ private:
 
 // "Item index is out of bounds".
 [[noreturn]] void RVRaiseItemIndexError();
+// "Can't perform Unicode operation" for an odd byte count of UTF-16 text.
+void CheckUnicodeByteLength(size_t ByteCount);
 
 } // namespace kc

@@ -904,17 +904,26 @@ void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates 
   PaintFrames(Canvas, X, Y, w + 2 * s, h + 2 * s, State, Style);
 }
 
-bool TRVGraphicItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *, TRVDrawLineInfo *,
+namespace {
+// The top of a piece of a split picture inside the picture; 0 for the whole.
+int PieceImageTop(TRVDrawLineInfo *DrawLine, int Part) {
+  auto *multi = dynamic_cast<TRVMultiDrawItemInfo *>(DrawLine);
+  if (!multi || Part < 0 || Part >= multi->PartsList.Count()) return 0;
+  auto *piece = dynamic_cast<TRVImagePrintPart *>(multi->PartsList.Parts(Part));
+  return piece ? piece->ImageTop : 0;
+}
+} // namespace
+
+bool TRVGraphicItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *, TRVDrawLineInfo *DrawLine,
                                        int Part, uint8_t) {
   const TGraphic *g = (Preview && ImageCopy) ? ImageCopy.get() : Image.get();
   if (!g || Bitmap.width() <= 0 || Bitmap.height() <= 0) return false;
   QImage img = Bitmap.image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   {
     QPainter p(&img);
-    // Part: the image top of the requested piece (0 for the whole picture).
-    const int y = -std::max(Part, 0);
+    const int y = -PieceImageTop(DrawLine, Part);
     if (ImageWidth > 0 || ImageHeight > 0)
-      g->draw(p, QRect(0, y, img.width(), std::max(img.height(), GetImageHeight(nullptr))));
+      g->draw(p, QRect(0, y, img.width(), img.height()));
     else
       g->draw(p, QRect(0, y, g->width(), g->height()));
   }
@@ -1615,14 +1624,17 @@ std::unique_ptr<TBitmap> DrawControlToBitmap(const TControl *Control) {
   return std::make_unique<TBitmap>(std::move(img));
 }
 
-bool TRVControlItemInfo::PrintToBitmap(TBitmap &Bitmap, bool, TCustomRVData *, TRVDrawLineInfo *, int Part,
-                                       uint8_t) {
-  std::unique_ptr<TBitmap> pic = DrawControlToBitmap(FControl.data());
+bool TRVControlItemInfo::PrintToBitmap(TBitmap &Bitmap, bool, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine,
+                                       int Part, uint8_t) {
+  if (!FControl) return false;
+  std::unique_ptr<TBitmap> pic;
+  if (RVData) pic = RVData->DoPrintComponent(FControl.data());
+  if (!pic) pic = DrawControlToBitmap(FControl.data());
   if (!pic) return false;
   QImage target = Bitmap.image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   if (MinHeightOnPage > 0) {
     QPainter p(&target);
-    p.drawImage(0, -std::max(Part, 0), pic->image());
+    p.drawImage(0, -PieceImageTop(DrawLine, Part), pic->image());
   } else {
     if (target.width() < pic->width() || target.height() < pic->height()) {
       QImage bigger(std::max(target.width(), pic->width()), std::max(target.height(), pic->height()),

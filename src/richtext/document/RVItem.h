@@ -338,7 +338,8 @@ public:
                               TRVStyle *Style, const TRect &ClipRect, uint8_t ColorMode);
   virtual void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
                      TRVDrawLineInfo *DrawLine);
-  // Part: the image top of the piece of a split item (0: the whole item).
+  // Part: the index of the piece among the parts of a split item's
+  // DrawLine (-1 or no parts: the whole item).
   virtual bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine,
                              int Part, uint8_t ColorMode);
   virtual void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction,

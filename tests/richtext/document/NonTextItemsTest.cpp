@@ -664,3 +664,50 @@ TEST(NonTextPalette, CopiesForPaletteModeAreMadeAndDropped) {
   pic.MovingToUndoList(0, nullptr);
   EXPECT_EQ(pic.ImageCopy, nullptr);
 }
+
+// ---------------------------------------------------------------- printing
+
+TEST(NonTextPrint, PictureOntoItsPrintingBitmap) {
+  QImage src(4, 10, QImage::Format_RGB32);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 4; ++x)
+      src.setPixelColor(x, y, y < 5 ? Qt::red : Qt::blue);
+  TRVGraphicItemInfo pic(nullptr, std::make_unique<TBitmap>(src), rvvaBaseline);
+  TRVScreenAndDevice sad;
+  TRVMultiImagePrintInfo rec(sad, 10, 2);
+  rec.SetSize(4, 10);
+  ASSERT_TRUE(rec.BeginParts());
+  ASSERT_TRUE(rec.BreakLastPartAt(5));
+  TBitmap piece(QImage(4, 5, QImage::Format_RGB32));
+  ASSERT_TRUE(pic.PrintToBitmap(piece, false, nullptr, &rec, 1, 0));
+  EXPECT_EQ(piece.image().pixelColor(1, 0), QColor(Qt::blue)); // the second piece starts at row 5
+  TBitmap whole(QImage(4, 10, QImage::Format_RGB32));
+  ASSERT_TRUE(pic.PrintToBitmap(whole, false, nullptr, nullptr, -1, 0));
+  EXPECT_EQ(whole.image().pixelColor(1, 0), QColor(Qt::red));
+  TRVGraphicItemInfo empty(nullptr);
+  EXPECT_FALSE(empty.PrintToBitmap(whole, false, nullptr, nullptr, -1, 0));
+}
+
+TEST_F(Items, ControlPictureForPrinting) {
+  struct PrintHost : Host {
+    std::unique_ptr<TBitmap> DoPrintComponent(TCustomRVData *, TControl *) override {
+      return std::make_unique<TBitmap>(Filled(10, 10, Qt::green));
+    }
+  } printHost;
+  auto *w = new QWidget;
+  w->resize(6, 6);
+  TRVControlItemInfo ctl(&doc, w, rvvaBaseline);
+  TBitmap small(QImage(2, 2, QImage::Format_RGB32));
+  ASSERT_TRUE(ctl.PrintToBitmap(small, false, &doc, nullptr, -1, 0));
+  EXPECT_EQ(small.width(), 6); // enlarged to the control's picture
+  doc.SetHost(&printHost);
+  TBitmap big(QImage(20, 20, QImage::Format_RGB32));
+  ASSERT_TRUE(ctl.PrintToBitmap(big, false, &doc, nullptr, -1, 0));
+  EXPECT_EQ(big.image().pixelColor(10, 10), QColor(Qt::green)); // centred
+  doc.SetHost(&host);
+}
+
+TEST(NonTextText, UnicodeByteCounts) {
+  EXPECT_NO_THROW(CheckUnicodeByteLength(4));
+  EXPECT_THROW(CheckUnicodeByteLength(3), ERichVistaError);
+}
