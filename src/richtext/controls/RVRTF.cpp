@@ -702,7 +702,6 @@ void TRVRTFReader::Reset() {
   marker_.reset();
   codePage_ = DefCodePage;
   skipChars_ = 0;
-  lastParam_ = 0;
   binLeft_ = 0;
   ignorable_ = false;
   depth_ = 0;
@@ -1226,7 +1225,6 @@ int TRVRTFReader::ReadControlWord() {
       value = -value;
     // over-long numbers saturate
     value = std::clamp<int64_t>(value, INT32_MIN, INT32_MAX);
-    lastParam_ = int32_t(value);
   }
   if (c >= 0 && c != ' ')
     PushBack(c);

@@ -485,7 +485,6 @@ private:
   TRVRTFPosition position_ = rtf_ts_NewPara;
   uint32_t codePage_ = 0;
   int skipChars_ = 0;
-  int32_t lastParam_ = 0;
   int64_t binLeft_ = 0;
   bool ignorable_ = false;
   int tableNesting_ = 0;
