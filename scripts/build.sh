@@ -4,5 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 name=${1:-release}; shift || true
+# Let clones in other folders (CI) share the compiler cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 cmake -S . -B "build/$name" -G Ninja "$@" >/dev/null
 cmake --build "build/$name"

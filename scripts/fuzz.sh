@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 name=$1; secs=${2:-60}
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 if [ ! -f build/fuzz/build.ninja ]; then
   CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DKC_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
