@@ -405,11 +405,16 @@ Rec gTable[] = {
 
 constexpr int kTableSize = int(sizeof(gTable) / sizeof(gTable[0]));
 
+// The words of the sorted table, with their lengths, for the search.
+std::string_view gWords[sizeof(gTable) / sizeof(gTable[0])];
+
 void sortTableOnce() {
   static std::once_flag once;
   std::call_once(once, [] {
     std::sort(std::begin(gTable), std::end(gTable),
               [](const Rec &a, const Rec &b) { return std::strcmp(a.word, b.word) < 0; });
+    for (size_t i = 0; i < std::size(gTable); ++i)
+      gWords[i] = gTable[i].word;
   });
 }
 
@@ -601,11 +606,15 @@ const TRVRTFReader::Rec *TRVRTFReader::FindWord(std::string_view word) {
   int lo = 0, hi = kTableSize - 1;
   while (lo <= hi) {
     int mid = (lo + hi) / 2;
-    const char *w = gTable[mid].word;
-    size_t wl = std::strlen(w);
-    int c = std::memcmp(w, word.data(), std::min(wl, word.size()));
-    if (c == 0)
-      c = wl < word.size() ? -1 : (wl > word.size() ? 1 : 0);
+    const std::string_view w = gWords[mid];
+    // ordinal comparison, the same order as the sort's
+    int c = uint8_t(w[0]) - uint8_t(word[0]);
+    if (c == 0) {
+      const size_t n = std::min(w.size(), word.size());
+      c = n > 1 ? std::memcmp(w.data() + 1, word.data() + 1, n - 1) : 0;
+      if (c == 0)
+        c = w.size() < word.size() ? -1 : (w.size() > word.size() ? 1 : 0);
+    }
     if (c == 0)
       return &gTable[mid];
     if (c < 0)
