@@ -310,9 +310,16 @@ void TRVMarkerList::SaveTextToStream(std::string &Stream) const {
 // ---------------------------------------------------------------------------
 // TRVMarkerItemInfo
 
+void TRVMarkerItemInfo::StartParagraph() {
+  // Neither continuing the paragraph before nor only a new line of it: the
+  // marker is the first item of its paragraph. A page break may stay.
+  ItemOptions.Exclude(rvioContinuePara);
+  ItemOptions.Exclude(rvioLineBreakBefore);
+}
+
 TRVMarkerItemInfo::TRVMarkerItemInfo(TCustomRVData *RVData) : TRVRectItemInfo(RVData) {
   StyleNo = rvsListMarker;
-  ItemOptions.Exclude(rvioContinuePara);
+  StartParagraph();
 }
 
 TRVMarkerItemInfo::TRVMarkerItemInfo(TCustomRVData *RVData, int AListNo, int ALevel, int AStartFrom, bool AReset)
@@ -603,7 +610,7 @@ bool TRVMarkerItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) cons
 void TRVMarkerItemInfo::Inserting(TCustomRVData *RVData, std::string &Text, bool Safe) {
   // A marker begins its paragraph whatever its adder or its stored options
   // said.
-  ItemOptions.Exclude(rvioContinuePara);
+  StartParagraph();
   TRVRectItemInfo::Inserting(RVData, Text, Safe);
 }
 
@@ -630,7 +637,7 @@ bool TRVMarkerItemInfo::ReadRvfHeaderTail(const std::string &Field, TCustomRVDat
   Level = v[1];
   StartFrom = v[2];
   Reset = v[3] != 0;
-  ItemOptions.Exclude(rvioContinuePara);
+  StartParagraph();
   return true;
 }
 
@@ -675,7 +682,7 @@ void TRVMarkerItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
     Reset = m->Reset;
     NoHTMLImageSize = m->NoHTMLImageSize;
   }
-  ItemOptions.Exclude(rvioContinuePara);
+  StartParagraph();
 }
 
 // ------------------------------------------------------------ text form

@@ -197,6 +197,9 @@ public:
                       const TRVIntegerList &ListShift) override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
+
+private:
+  void StartParagraph();
 };
 
 } // namespace kc

@@ -350,6 +350,9 @@ TEST(MarkerRvf, CopiesKeepTheListValuesAndNeverContinueAParagraph) {
   r.ItemOptions.Include(rvioContinuePara);
   ASSERT_TRUE(r.ReadRvfHeaderTail("0 0 1 0", nullptr));
   EXPECT_FALSE(r.GetContinuePara());
+  r.ItemOptions.Include(rvioLineBreakBefore);
+  ASSERT_TRUE(r.ReadRvfHeaderTail("0 0 1 0", nullptr));
+  EXPECT_TRUE(r.IsParaStart());
 }
 
 TEST(MarkerItem, FlagsAndFactory) {
@@ -602,6 +605,19 @@ TEST_F(MarkerDoc, AMarkerAlwaysStartsAParagraph) {
   ASSERT_EQ(Doc.GetItemCount(), 4);
   EXPECT_FALSE(Doc.IsParaStart(2));
   EXPECT_TRUE(Doc.IsParaStart(3));
+  // Nor may it only start a new line of the paragraph before; a page break
+  // before it stays.
+  auto lb = std::make_unique<TRVMarkerItemInfo>(&Doc, 0, 0, 0, false);
+  lb->ItemOptions.Include(rvioLineBreakBefore);
+  lb->ItemOptions.Include(rvioPageBreakBefore);
+  std::unique_ptr<TCustomRVItemInfo> item = std::move(lb);
+  std::string text;
+  int index = 4;
+  bool full = false;
+  int newList = 0;
+  Doc.InsertItemAt(index, text, item, full, newList);
+  EXPECT_TRUE(Doc.IsParaStart(4));
+  EXPECT_TRUE(Doc.GetItem(4)->GetPageBreakBefore());
 }
 
 TEST_F(MarkerDoc, HtmlOfTextMarkers) {
