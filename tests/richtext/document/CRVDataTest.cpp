@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+
 #include "richtext/document/RVMarker.h"
 
 using namespace kc;
@@ -675,4 +680,82 @@ TEST(DocLayout, DamagedPayloadsAreRefused) {
   }
   TRVLayoutInfo l;
   EXPECT_THROW(l.LoadText("0G"), ERichVistaError);
+}
+
+// ------------------------------------------------------------- small routines
+
+TEST_F(Doc, CodePagesAndDirections) {
+  style.DefCodePage = 1251;
+  style.TextStyles()[0]->Charset = 0;
+  EXPECT_EQ(doc.GetStyleCodePage(-1), 1251);
+  EXPECT_EQ(doc.GetStyleCodePage(0), 1252);
+  EXPECT_EQ(doc.GetDefCodePage(), 1251);
+  host.BiDiMode = rvbdRightToLeft;
+  TParaInfo *ltr = style.ParaStyles().Add();
+  ltr->BiDiMode = rvbdLeftToRight;
+  EXPECT_EQ(doc.GetParaBiDiMode(0), rvbdRightToLeft);
+  EXPECT_EQ(doc.GetParaBiDiMode(ltr->Index()), rvbdLeftToRight);
+  doc.AddText("a", 0, ltr->Index());
+  EXPECT_EQ(doc.GetItemBiDiMode(0), rvbdLeftToRight);
+  style.TextStyles()[0]->BiDiMode = rvbdRightToLeft;
+  EXPECT_EQ(doc.GetItemBiDiMode(0), rvbdRightToLeft);
+}
+
+TEST(DocSmall, NullCharsAndInsertingNotices) {
+  std::string s("a\0b\0", 4);
+  TCustomRVData::ReplaceNullChars(s);
+  EXPECT_EQ(s, "a?b?");
+
+  struct Renaming : TRVTextItemInfo {
+    using TRVTextItemInfo::TRVTextItemInfo;
+    void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe) override {
+      if (RVData) Text += "!";
+      TRVTextItemInfo::Inserting(RVData, Text, Safe);
+    }
+  };
+  TCustomRVData d;
+  d.AddItem("x", std::make_unique<Renaming>(&d));
+  EXPECT_EQ(d.GetItemTextRaw(0), "x!");
+  d.NotifyItemsInserting(&d);
+  EXPECT_EQ(d.GetItemTextRaw(0), "x!!");
+}
+
+TEST(DocSmall, ImageFilesForHtml) {
+  struct NamingHost : TRVDataHost {
+    bool take = false;
+    void DoSaveImage2(const TGraphic *, TRVSaveFormat, const std::string &, const std::string &, int &,
+                      std::string &Location, bool &DoDefault) override {
+      if (!take) return;
+      Location = "given.png";
+      DoDefault = false;
+    }
+  } host;
+  TCustomRVData d;
+  d.SetHost(&host);
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.path().toStdString() + "/";
+  std::filesystem::create_directory(path + "pics");
+  TBitmap bmp(QImage(3, 3, QImage::Format_RGB32));
+  int counter = 0;
+  std::string location;
+  // A file of the next number that already exists is passed over.
+  { std::ofstream(path + "pics/p1.bmp") << "x"; }
+  EXPECT_TRUE(d.SaveImageFileEx(path, &bmp, rvsfHTML, "pics/p", counter, false, clNone, location));
+  EXPECT_EQ(location, "pics/p2.bmp");
+  EXPECT_EQ(counter, 2);
+  TBitmap back;
+  std::ifstream f(path + "pics/p2.bmp", std::ios::binary);
+  EXPECT_TRUE(back.loadFromBytes(std::string(std::istreambuf_iterator<char>(f), {})));
+  EXPECT_EQ(back.width(), 3);
+  // Overwriting takes the first number again.
+  counter = 0;
+  EXPECT_TRUE(d.SaveImageFileEx(path, &bmp, rvsfHTML, "pics/p", counter, true, clNone, location));
+  EXPECT_EQ(location, "pics/p1.bmp");
+  // The host may give the location itself.
+  host.take = true;
+  location.clear();
+  EXPECT_TRUE(d.SaveImageFileEx(path, &bmp, rvsfHTML, "pics/p", counter, true, clNone, location));
+  EXPECT_EQ(location, "given.png");
+  EXPECT_EQ(counter, 1);
 }
