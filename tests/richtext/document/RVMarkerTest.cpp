@@ -355,6 +355,30 @@ TEST(MarkerRvf, CopiesKeepTheListValuesAndNeverContinueAParagraph) {
   EXPECT_TRUE(r.IsParaStart());
 }
 
+TEST(MarkerItem, MarksAndRenumbersItsListStyle) {
+  TRVMarkerItemInfo m(nullptr, 2, 0, 0, false);
+  m.ParaNo = 0;
+  TRVIntegerList text = TRVIntegerList::CreateFilled(1, 0), para = TRVIntegerList::CreateFilled(1, 0),
+                 lists = TRVIntegerList::CreateFilled(3, 0);
+  m.MarkUsedStyles(text, para, lists);
+  EXPECT_EQ(lists.Values(), (std::vector<int32_t>{0, 0, 1}));
+  EXPECT_EQ(para[0], 1);
+  // List style 1 was dropped: style 2 moves down by one.
+  TRVIntegerList shift;
+  for (int v : {1, 1, 2}) shift.Add(v);
+  m.RenumberStyles(TRVIntegerList::CreateFilled(1, 1), TRVIntegerList::CreateFilled(1, 1), shift);
+  EXPECT_EQ(m.ListNo, 1);
+  // Numbers outside the tables are left alone.
+  TRVMarkerItemInfo far(nullptr, 9, 0, 0, false), none(nullptr, -1, 0, 0, false);
+  far.MarkUsedStyles(text, para, lists);
+  none.MarkUsedStyles(text, para, lists);
+  far.RenumberStyles(shift, shift, shift);
+  none.RenumberStyles(shift, shift, shift);
+  EXPECT_EQ(far.ListNo, 9);
+  EXPECT_EQ(none.ListNo, -1);
+  EXPECT_EQ(lists.Values(), (std::vector<int32_t>{0, 0, 1}));
+}
+
 TEST(MarkerItem, FlagsAndFactory) {
   auto item = CreateItemByStyleNo(rvsListMarker, nullptr);
   ASSERT_NE(dynamic_cast<TRVMarkerItemInfo *>(item.get()), nullptr);
