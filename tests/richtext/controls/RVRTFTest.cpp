@@ -835,3 +835,21 @@ TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
   RVRTFAfterImportGraphic = nullptr;
   EXPECT_EQ(hooked, 24); // the invalid-picture image went through the hook
 }
+
+TEST(RVRTFReader, GroupsShareRowStateUntilTheyChangeIt) {
+  std::string rtf = "{\\rtf1\\trowd";
+  for (int i = 1; i <= 200; ++i)
+    rtf += "\\cellx" + std::to_string(i * 10);
+  rtf += "\\intbl a{\\i b{\\b c}}{\\cellx5000 d}e\\cell\\row}";
+  TRVRTFReader reader;
+  std::vector<const TRVRTFRowProperties *> rows;
+  reader.OnNewText = [&](TRVRTFReader &r, const std::string &, TRVRTFPosition) {
+    rows.push_back(r.RowProps());
+  };
+  ASSERT_EQ(reader.ReadRTFData(rtf), 0);
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0], rows[1]); // nested groups made no copy of the row
+  EXPECT_EQ(rows[0], rows[2]);
+  EXPECT_NE(rows[0], rows[3]); // the group that changed it has its own
+  EXPECT_EQ(rows[0], rows[4]);
+}
