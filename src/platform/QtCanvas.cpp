@@ -418,6 +418,15 @@ void QtCanvas::applyPenMode() {
   }
 }
 
+void QtCanvas::beginFigure() {
+  painter_.save();
+  applyPenMode();
+  if (pen_.Style == TPenStyle::psClear || pen_.Color == clNone) painter_.setPen(Qt::NoPen);
+  else painter_.setPen(QPen(qcolor(pen_.Color), std::max(1, pen_.Width)));
+  if (brush_.Style == TBrushStyle::bsClear || brush_.Color == clNone) painter_.setBrush(Qt::NoBrush);
+  else painter_.setBrush(qcolor(brush_.Color));
+}
+
 void QtCanvas::rectangle(const TRect &r) {
   if (r.isEmpty()) return;
   QRect q = qrect(r);
@@ -438,25 +447,15 @@ void QtCanvas::rectangle(const TRect &r) {
 
 void QtCanvas::ellipse(const TRect &r) {
   if (r.isEmpty()) return;
-  painter_.save();
-  applyPenMode();
+  beginFigure();
   painter_.setRenderHint(QPainter::Antialiasing, false);
-  if (pen_.Style == TPenStyle::psClear || pen_.Color == clNone) painter_.setPen(Qt::NoPen);
-  else painter_.setPen(QPen(qcolor(pen_.Color), std::max(1, pen_.Width)));
-  if (brush_.Style == TBrushStyle::bsClear || brush_.Color == clNone) painter_.setBrush(Qt::NoBrush);
-  else painter_.setBrush(qcolor(brush_.Color));
   painter_.drawEllipse(QRect(r.Left, r.Top, r.width() - 1, r.height() - 1));
   painter_.restore();
 }
 
 void QtCanvas::roundRect(const TRect &r, int cornerW, int cornerH) {
   if (r.isEmpty()) return;
-  painter_.save();
-  applyPenMode();
-  if (pen_.Style == TPenStyle::psClear || pen_.Color == clNone) painter_.setPen(Qt::NoPen);
-  else painter_.setPen(QPen(qcolor(pen_.Color), std::max(1, pen_.Width)));
-  if (brush_.Style == TBrushStyle::bsClear || brush_.Color == clNone) painter_.setBrush(Qt::NoBrush);
-  else painter_.setBrush(qcolor(brush_.Color));
+  beginFigure();
   painter_.drawRoundedRect(QRect(r.Left, r.Top, r.width() - 1, r.height() - 1), cornerW / 2.0,
                            cornerH / 2.0);
   painter_.restore();
@@ -466,12 +465,7 @@ void QtCanvas::polygon(std::span<const TPoint> pts) {
   if (pts.size() < 2) return;
   QPolygon poly;
   for (const TPoint &p : pts) poly << QPoint(p.x, p.y);
-  painter_.save();
-  applyPenMode();
-  if (pen_.Style == TPenStyle::psClear || pen_.Color == clNone) painter_.setPen(Qt::NoPen);
-  else painter_.setPen(QPen(qcolor(pen_.Color), std::max(1, pen_.Width)));
-  if (brush_.Style == TBrushStyle::bsClear || brush_.Color == clNone) painter_.setBrush(Qt::NoBrush);
-  else painter_.setBrush(qcolor(brush_.Color));
+  beginFigure();
   painter_.drawPolygon(poly, Qt::OddEvenFill);
   painter_.restore();
 }

@@ -123,6 +123,9 @@ private:
                 unsigned options, const TRect *rect);
   void solidLine(int x0, int y0, int x1, int y1);
   void applyPenMode();
+  // Saves the painter and sets it up for a closed figure: outlined with the pen
+  // and filled with the brush, each left out when it is clear; restore after.
+  void beginFigure();
   QColor qcolor(TColor c) const;
   void fillWithBrush(const QRect &r);
 
