@@ -84,35 +84,20 @@ void TKcGIFAnimator::SetAutoSize(bool on) {
   autoSize();
 }
 
-void TKcGIFAnimator::SetCenter(bool on) {
-  if (FCenter == on)
-    return;
-  Lock();
-  FCenter = on;
-  Unlock();
-  PictureChanged();
-  if (FAnimating)
-    PaintNow();
-}
+void TKcGIFAnimator::SetCenter(bool on) { setDrawOption(FCenter, on, false); }
 
-void TKcGIFAnimator::SetStretch(bool on) {
-  if (FStretch == on)
-    return;
-  Lock();
-  FStretch = on;
-  Unlock();
-  PictureChanged();
-  if (FAnimating)
-    PaintNow();
-}
+void TKcGIFAnimator::SetStretch(bool on) { setDrawOption(FStretch, on, false); }
 
-void TKcGIFAnimator::SetTransparent(bool on) {
-  if (FTransparent == on)
+// The composed picture depends on it.
+void TKcGIFAnimator::SetTransparent(bool on) { setDrawOption(FTransparent, on, true); }
+
+void TKcGIFAnimator::setDrawOption(bool &option, bool on, bool recompose) {
+  if (option == on)
     return;
   Lock();
-  FTransparent = on;
-  // The composed picture depends on it.
-  FCache.Drop();
+  option = on;
+  if (recompose)
+    FCache.Drop();
   Unlock();
   PictureChanged();
   if (FAnimating)

@@ -66,6 +66,9 @@ private:
   void imageChanged();
   void frameStep();
   void autoSize();
+  // Sets an option of how the picture is drawn and shows the change; recompose
+  // when the composed frames depend on it.
+  void setDrawOption(bool &option, bool on, bool recompose);
 
   bool FAnimating = false;
   TKcGIFImage FImage;
