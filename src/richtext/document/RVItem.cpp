@@ -1010,11 +1010,12 @@ void TRVGraphicItemInfo::WriteRvfExtraProperties(std::string &Stream) const {
 
 bool TRVGraphicItemInfo::SetExtraIntProperty(int Prop, int Value) {
   switch (Prop) {
+  // Sizes come from files: no picture is shown larger than any picture can be.
   case rvepImageWidth:
-    ImageWidth = Value;
+    ImageWidth = std::min(Value, kMaxGraphicSide);
     return true;
   case rvepImageHeight:
-    ImageHeight = Value;
+    ImageHeight = std::min(Value, kMaxGraphicSide);
     return true;
   case rvepMinHeightOnPage:
     MinHeightOnPage = Value;
@@ -1241,9 +1242,9 @@ void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownW
       return;
     }
     data = bmp.substr(14);
-    const int w = LE32(data, 4);
-    const int bpp = LE16(data, 14);
-    const int widthBytes = ((std::abs(w) * bpp + 31) / 32) * 4;
+    const int64_t w = LE32(data, 4);
+    const int64_t bpp = LE16(data, 14);
+    const int64_t widthBytes = (((w < 0 ? -w : w) * bpp + 31) / 32) * 4;
     Stream += "\\dibitmap0\\wbmwidthbytes" + std::to_string(widthBytes) + "\\picw" + std::to_string(natW) +
               "\\pich" + std::to_string(natH) + "\\picwgoal" +
               std::to_string(int(std::lround(ShownWidth * Context.TwipsFactor))) + "\\pichgoal" +

@@ -513,8 +513,9 @@ public:
   int32_t Spacing = 1;
 
   virtual int GetSpacing() const { return Spacing; }
-  // Negative values are stored as 0.
-  void SetSpacing(int Value) { Spacing = Value < 0 ? 0 : Value; }
+  // Negative values are stored as 0, and no spacing is wider than the
+  // widest picture.
+  void SetSpacing(int Value) { Spacing = Value < 0 ? 0 : Value > kMaxGraphicSide ? kMaxGraphicSide : Value; }
   int GetBorderWidth() const override { return Spacing; }
   int GetBorderHeight() const override { return Spacing; }
 

@@ -254,6 +254,11 @@ TEST(ItemExtraProperties, ReadingLines) {
   EXPECT_EQ(pic.VShift, -12);
   pic.ReadRvfExtraProperty("spacing=-4");
   EXPECT_EQ(pic.Spacing, 0); // negative spacing is stored as 0
+  // Sizes from a file stay within what a picture can be.
+  pic.ReadRvfExtraProperty("spacing=2147483647");
+  EXPECT_EQ(pic.Spacing, kMaxGraphicSide);
+  pic.ReadRvfExtraProperty("height=99999999999");
+  EXPECT_LE(pic.ImageHeight, kMaxGraphicSide);
   pic.ReadRvfExtraProperty("width=40");
   pic.ReadRvfExtraProperty("filename=c:\\a.png");
   EXPECT_EQ(pic.ImageWidth, 40);
