@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/AsciiCase.h"
+
 namespace kc {
 
 namespace {
@@ -21,18 +23,6 @@ QClipboard *board() {
   return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
 }
 
-bool equalNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char x = a[i] >= 'A' && a[i] <= 'Z' ? char(a[i] + 32) : a[i];
-    const char y = b[i] >= 'A' && b[i] <= 'Z' ? char(b[i] + 32) : b[i];
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
 } // namespace
 
 unsigned Clipboard::registerFormat(std::string_view name) {
@@ -40,7 +30,7 @@ unsigned Clipboard::registerFormat(std::string_view name) {
   auto &names = registered();
   // Registered names are matched without regard to case, as the system does.
   for (size_t i = 0; i < names.size(); ++i)
-    if (equalNoCase(names[i], name))
+    if (asciiEqualNoCase(names[i], name))
       return kFirstPrivate + unsigned(i);
   names.emplace_back(name);
   return kFirstPrivate + unsigned(names.size() - 1);

@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AsciiCase.h"
+
 namespace kc {
 
 namespace {
@@ -21,13 +23,6 @@ namespace {
 // A settings file larger than this is not ours; reading it would only waste
 // memory, so it reads as empty.
 constexpr std::uintmax_t kMaxFileSize = 256u * 1024u * 1024u;
-
-std::string lowered(std::string_view s) {
-  std::string r(s);
-  for (char &c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -123,14 +118,14 @@ struct Section {
 
   void reindex() {
     index.clear();
-    for (size_t i = 0; i < entries.size(); ++i) index.emplace(lowered(entries[i].ident), i);
+    for (size_t i = 0; i < entries.size(); ++i) index.emplace(asciiLowered(entries[i].ident), i);
   }
   const Entry *find(std::string_view ident) const {
-    auto it = index.find(lowered(ident));
+    auto it = index.find(asciiLowered(ident));
     return it == index.end() ? nullptr : &entries[it->second];
   }
   Entry *find(std::string_view ident) {
-    auto it = index.find(lowered(ident));
+    auto it = index.find(asciiLowered(ident));
     return it == index.end() ? nullptr : &entries[it->second];
   }
 };
@@ -187,20 +182,20 @@ struct IniStore::Impl {
 
   void reindex() {
     index.clear();
-    for (size_t i = 0; i < sections.size(); ++i) index.emplace(lowered(sections[i].name), i);
+    for (size_t i = 0; i < sections.size(); ++i) index.emplace(asciiLowered(sections[i].name), i);
   }
   const Section *find(std::string_view name) const {
-    auto it = index.find(lowered(name));
+    auto it = index.find(asciiLowered(name));
     return it == index.end() ? nullptr : &sections[it->second];
   }
   Section *find(std::string_view name) {
-    auto it = index.find(lowered(name));
+    auto it = index.find(asciiLowered(name));
     return it == index.end() ? nullptr : &sections[it->second];
   }
   Section &obtain(std::string_view name) {
     if (Section *s = find(name)) return *s;
     sections.push_back(Section{std::string(name), {}, {}});
-    index.emplace(lowered(name), sections.size() - 1);
+    index.emplace(asciiLowered(name), sections.size() - 1);
     return sections.back();
   }
 
@@ -253,7 +248,7 @@ void IniStore::Impl::load() {
     std::string ident = unescaped(trimmed(line.substr(0, eq)));
     if (ident.empty() || current->find(ident)) continue; // the first one wins
     current->entries.push_back(Entry{ident, decodedValue(line.substr(eq + 1))});
-    current->index.emplace(lowered(ident), current->entries.size() - 1);
+    current->index.emplace(asciiLowered(ident), current->entries.size() - 1);
   }
 }
 
@@ -434,7 +429,7 @@ void IniStore::writeString(std::string_view section, std::string_view ident,
     e->value = std::string(value);
   } else {
     s.entries.push_back(Entry{std::string(ident), std::string(value)});
-    s.index.emplace(lowered(ident), s.entries.size() - 1);
+    s.index.emplace(asciiLowered(ident), s.entries.size() - 1);
   }
   d->dirty = true;
 }
@@ -485,7 +480,7 @@ std::vector<std::pair<std::string, std::string>> IniStore::values(std::string_vi
 
 void IniStore::eraseSection(std::string_view section) {
   std::lock_guard g(d->mutex);
-  auto it = d->index.find(lowered(section));
+  auto it = d->index.find(asciiLowered(section));
   if (it == d->index.end()) return;
   d->sections.erase(d->sections.begin() + static_cast<std::ptrdiff_t>(it->second));
   d->reindex();
@@ -496,7 +491,7 @@ void IniStore::deleteKey(std::string_view section, std::string_view ident) {
   std::lock_guard g(d->mutex);
   Section *s = d->find(section);
   if (!s) return;
-  auto it = s->index.find(lowered(ident));
+  auto it = s->index.find(asciiLowered(ident));
   if (it == s->index.end()) return;
   s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(it->second));
   s->reindex();

@@ -2,22 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/AsciiCase.h"
 #include "platform/Paths.h"
 
 namespace kc {
 
 namespace {
-
-bool iequal(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Appends the non-empty parts of a backslash path to parts.
 void splitKey(std::string_view path, std::vector<std::string_view> &parts) {
@@ -39,7 +29,7 @@ bool below(std::string_view name, const std::string &prefix, std::string_view &r
     return true;
   }
   if (name.size() <= prefix.size() + 1 || name[prefix.size()] != '\\' ||
-      !iequal(name.substr(0, prefix.size()), prefix))
+      !asciiEqualNoCase(name.substr(0, prefix.size()), prefix))
     return false;
   rest = name.substr(prefix.size() + 1);
   return true;
@@ -55,14 +45,15 @@ std::string keySection(std::string_view keyText, std::string_view subkey) {
   std::vector<std::string_view> parts;
   splitKey(keyText, parts);
   // The current user's root may be named in front; it is the only root kept.
-  if (!parts.empty() && (iequal(parts.front(), "HKEY_CURRENT_USER") || iequal(parts.front(), "HKCU")))
+  if (!parts.empty() &&
+      (asciiEqualNoCase(parts.front(), "HKEY_CURRENT_USER") || asciiEqualNoCase(parts.front(), "HKCU")))
     parts.erase(parts.begin());
   splitKey(subkey, parts);
 
   std::vector<std::string_view> program;
   splitKey(kProgramKey, program);
   bool inside = parts.size() >= program.size() &&
-                std::equal(program.begin(), program.end(), parts.begin(), iequal);
+                std::equal(program.begin(), program.end(), parts.begin(), asciiEqualNoCase);
 
   std::string r;
   for (size_t i = inside ? program.size() : 0; i < parts.size(); ++i) {
@@ -134,7 +125,7 @@ std::vector<std::string> RegistryIni::sections() const {
     if (!below(s, key_, rest)) continue;
     std::string_view child = rest.substr(0, rest.find('\\'));
     bool known = std::any_of(r.begin(), r.end(),
-                             [&](const std::string &x) { return iequal(x, child); });
+                             [&](const std::string &x) { return asciiEqualNoCase(x, child); });
     if (!known) r.emplace_back(child);
   }
   return r;

@@ -1,5 +1,6 @@
 #include "widgets/KcGIF.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Clipboard.h"
 
 #include <QBuffer>
@@ -21,16 +22,6 @@ const char *const kStreamReadError = "Stream read error";
 const char *const kWrongColors = "Wrong number of colors; must be a power of 2";
 const char *const kNoData = "No GIF Data to write";
 const char *const kEncodingError = "GIF image encoding error";
-
-bool equalNoCase(std::string_view a, const char *b) {
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char x = a[i] >= 'A' && a[i] <= 'Z' ? char(a[i] + 32) : a[i];
-    const char y = b[i] >= 'A' && b[i] <= 'Z' ? char(b[i] + 32) : b[i];
-    if (x != y)
-      return false;
-  }
-  return true;
-}
 
 void put16(std::string &s, uint32_t v) {
   s.push_back(char(v & 0xFF));
@@ -722,14 +713,14 @@ void TKcGIFImage::parse(std::string_view d, bool decodeCurrent) {
   };
 
   need(3);
-  if (!equalNoCase(d.substr(0, 3), "GIF"))
+  if (!asciiEqualNoCase(d.substr(0, 3), "GIF"))
     throw EKcGraphicError("Unknown GIF version");
   pos = 3;
   need(3);
   const std::string_view ver = d.substr(3, 3);
-  if (equalNoCase(ver, "87a"))
+  if (asciiEqualNoCase(ver, "87a"))
     FVersion = 1;
-  else if (equalNoCase(ver, "89a"))
+  else if (asciiEqualNoCase(ver, "89a"))
     FVersion = 2;
   else
     throw EKcGraphicError("Unknown GIF version");

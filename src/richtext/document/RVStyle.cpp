@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "platform/AsciiCase.h"
 #include "platform/IniStore.h"
 #include "richtext/document/RVUni.h"
 
@@ -14,21 +15,6 @@ namespace {
 // ----------------------------------------------------------- small helpers
 
 std::string IntToStr(long long v) { return std::to_string(v); }
-
-bool SameTextA(const std::string &a, const std::string &b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z')
-      x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z')
-      y = static_cast<unsigned char>(y - 32);
-    if (x != y)
-      return false;
-  }
-  return true;
-}
 
 std::string UpperA(std::string s) {
   for (char &c : s)
@@ -955,7 +941,7 @@ bool TFontInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) con
   if (!v)
     return false;
   bool r = Size == v->Size && Charset == v->Charset && Unicode == v->Unicode && Style == v->Style &&
-           StyleEx == v->StyleEx && SameTextA(FontName, v->FontName) && VShift == v->VShift && Color == v->Color &&
+           StyleEx == v->StyleEx && asciiEqualNoCase(FontName, v->FontName) && VShift == v->VShift && Color == v->Color &&
            BackColor == v->BackColor && Jump == v->Jump;
   if (r && Jump)
     r = HoverColor == v->HoverColor && HoverBackColor == v->HoverBackColor && JumpCursor == v->JumpCursor;
@@ -978,7 +964,7 @@ bool TFontInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList
 bool TFontInfo::IsEqualEx(const TFontInfo &v, TRVFontInfoProperties I) const {
   auto same = [&](TRVFontInfoProperty p, bool eq) { return I.Has(p) || eq; };
   auto flag = [](TFontStyles s, int bit) { return (s & bit) != 0; };
-  bool r = same(rvfiFontName, SameTextA(FontName, v.FontName)) && same(rvfiSize, Size == v.Size) &&
+  bool r = same(rvfiFontName, asciiEqualNoCase(FontName, v.FontName)) && same(rvfiSize, Size == v.Size) &&
            same(rvfiCharset, Charset == v.Charset) && same(rvfiUnicode, Unicode == v.Unicode) &&
            same(rvfiBold, flag(Style, fsBold) == flag(v.Style, fsBold)) &&
            same(rvfiItalic, flag(Style, fsItalic) == flag(v.Style, fsItalic)) &&
@@ -1008,7 +994,7 @@ int64_t TFontInfo::SimilarityValue(const TCustomRVInfo &Value) const {
               ColorWeight(v->Color, Color, 3333, 3000) + ColorWeight(v->BackColor, BackColor, 10000, 50000);
   if (BiDiMode == v->BiDiMode)
     r += 10000;
-  if (SameTextA(FontName, v->FontName))
+  if (asciiEqualNoCase(FontName, v->FontName))
     r += 10000;
   for (int bit : {int(fsBold), int(fsItalic), int(fsUnderline), int(fsStrikeOut)})
     if (((Style & bit) != 0) == ((v->Style & bit) != 0))
@@ -1185,7 +1171,7 @@ std::string DecorationText(const TFontInfo &f) {
 void TFontInfo::SaveCSSToStream(std::string &Stream, const TFontInfo *B, bool Multiline) const {
   if (!B || B->Size != Size)
     Decl(Stream, "font-size: " + IntToStr(Size) + "pt", Multiline);
-  if (!B || !SameTextA(B->FontName, FontName))
+  if (!B || !asciiEqualNoCase(B->FontName, FontName))
     Decl(Stream, "font-family: '" + CssQuotedText(FontName) + "'", Multiline);
   if (!B || ((B->Style & fsItalic) != 0) != ((Style & fsItalic) != 0))
     Decl(Stream, std::string("font-style: ") + ((Style & fsItalic) ? "italic" : "normal"), Multiline);
@@ -1490,12 +1476,12 @@ int32_t TRVMarkerFont::Height() const { return FontHeightOfSize(Size); }
 void TRVMarkerFont::SetHeight(int32_t Value) { Size = FontSizeOfHeight(Value); }
 
 bool TRVMarkerFont::IsDefault() const {
-  return Size == 8 && Color == clWindowText && Charset == DEFAULT_CHARSET && Style == 0 && SameTextA(Name, "Arial");
+  return Size == 8 && Color == clWindowText && Charset == DEFAULT_CHARSET && Style == 0 && asciiEqualNoCase(Name, "Arial");
 }
 
 bool TRVMarkerFont::IsEqual(const TRVMarkerFont &Value) const {
   return Height() == Value.Height() && Style == Value.Style && Color == Value.Color && Charset == Value.Charset &&
-         SameTextA(Name, Value.Name);
+         asciiEqualNoCase(Name, Value.Name);
 }
 
 void TRVMarkerFont::AssignTo(TLogFont &Font) const {
@@ -1613,7 +1599,7 @@ bool StrToInt32(const std::string &s, int32_t &v) {
 
 bool StringToColor(const std::string &s, TColor &c) {
   for (const auto &ci : ColorIdents)
-    if (SameTextA(ci.Name, s)) {
+    if (asciiEqualNoCase(ci.Name, s)) {
       c = ci.Color;
       return true;
     }
@@ -2848,7 +2834,7 @@ template <size_t N> bool ValueEnum(const TRVStoredValue &v, const char *const (&
   if (v.Kind != TRVStoredValue::Ident)
     return false;
   for (size_t i = 0; i < N; ++i)
-    if (SameTextA(v.S, names[i])) {
+    if (asciiEqualNoCase(v.S, names[i])) {
       out = int(i);
       return true;
     }
@@ -2861,7 +2847,7 @@ template <size_t N> bool ValueSet(const TRVStoredValue &v, const char *const (&n
   out = 0;
   for (const auto &m : v.Members)
     for (size_t i = 0; i < N; ++i)
-      if (SameTextA(m, names[i]))
+      if (asciiEqualNoCase(m, names[i]))
         out |= 1u << i;
   return true;
 }
