@@ -31,6 +31,15 @@ template <typename E> E EnumFromInt(int v, int count, E def) {
 // A style number read from a store: anything negative is "none".
 int32_t StyleNoFromInt(int v) { return v < 0 ? -1 : v; }
 
+// Whether a reference of an entry read from a file, taken through the mapping
+// built so far, is Ours. One the mapping does not reach yet counts as equal;
+// neither entry is touched.
+bool SameMappedStyleNo(int32_t Theirs, int32_t Ours, const TRVIntegerList &Mapping) {
+  if (Theirs >= 0 && Theirs < Mapping.Count())
+    return Mapping[Theirs] == Ours;
+  return true;
+}
+
 // --- ini conventions: integers and Booleans only when not default
 
 void WriteIntIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, int Value, int Def) {
@@ -954,11 +963,7 @@ bool TFontInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) con
 bool TFontInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList &Mapping) const {
   if (!IsEqualTo(Value, true))
     return false;
-  auto &v = static_cast<const TFontInfo &>(Value);
-  // A next style that is not mapped yet counts as equal; neither style is touched.
-  if (v.NextStyleNo >= 0 && v.NextStyleNo < Mapping.Count())
-    return Mapping[v.NextStyleNo] == NextStyleNo;
-  return true;
+  return SameMappedStyleNo(static_cast<const TFontInfo &>(Value).NextStyleNo, NextStyleNo, Mapping);
 }
 
 bool TFontInfo::IsEqualEx(const TFontInfo &v, TRVFontInfoProperties I) const {
@@ -1256,11 +1261,7 @@ bool TParaInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) con
 bool TParaInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList &Mapping) const {
   if (!IsEqualTo(Value, true))
     return false;
-  auto &v = static_cast<const TParaInfo &>(Value);
-  // A next style that is not mapped yet counts as equal; neither style is touched.
-  if (v.NextParaNo >= 0 && v.NextParaNo < Mapping.Count())
-    return Mapping[v.NextParaNo] == NextParaNo;
-  return true;
+  return SameMappedStyleNo(static_cast<const TParaInfo &>(Value).NextParaNo, NextParaNo, Mapping);
 }
 
 bool TParaInfo::IsEqualEx(const TParaInfo &v, TRVParaInfoProperties I) const {
