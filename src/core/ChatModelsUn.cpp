@@ -47,11 +47,15 @@ TGroupBoxInfo *TUserListModel::FindGroupByCaption(std::string_view Caption) {
   return nullptr;
 }
 
-std::int32_t TUserListModel::NextGroupTag() const {
-  std::int32_t tag = kBadListTag + 1;
-  for (const TGroupBoxInfo &g : FGroups)
-    if (g.Tag >= tag && g.Tag < INT32_MAX) tag = g.Tag + 1;
-  return tag;
+std::int32_t TUserListModel::NextGroupTag(std::int32_t Requested,
+                                          const std::function<bool(std::int32_t)> &Stored) const {
+  auto used = [this](std::int32_t Tag) {
+    return std::any_of(FGroups.begin(), FGroups.end(), [&](const TGroupBoxInfo &g) { return g.Tag == Tag; });
+  };
+  if (Requested != -1 && !used(Requested)) return Requested;
+  std::int32_t n = static_cast<std::int32_t>(FGroups.size()) + 1;
+  while (used(n) || (Stored && Stored(n))) ++n;
+  return n;
 }
 
 TTalkTab *TTalkListModel::Tab(int Index) {

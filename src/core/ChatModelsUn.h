@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,8 +42,11 @@ public:
   const std::vector<TGroupBoxInfo> &Groups() const { return FGroups; }
   TGroupBoxInfo *FindGroup(std::int32_t Tag);
   TGroupBoxInfo *FindGroupByCaption(std::string_view Caption);
-  // The next free group number (3 at least).
-  std::int32_t NextGroupTag() const;
+  // The number a group box gets when it asks for Requested: Requested when
+  // no box has it (and it is not -1); otherwise the first number from the
+  // number of boxes + 1 up that no box has and that Stored does not hold.
+  std::int32_t NextGroupTag(std::int32_t Requested,
+                            const std::function<bool(std::int32_t)> &Stored) const;
 
 private:
   std::vector<RUserID> FRecords;

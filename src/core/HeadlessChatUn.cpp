@@ -370,13 +370,18 @@ bool THeadlessChatWindows::AskClosePrivateTalk(int Page, const std::string &Part
 
 void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std::string &GroupID,
                                           std::int32_t Tag) {
-  const std::string caption = Caption.empty() ? std::string(" ") : Caption;
-  if (TGroupBoxInfo *g = FUsers.FindGroup(Tag)) {
-    g->Caption = caption;
-    g->GroupID = GroupID;
-    return;
+  std::string caption(TrimText(Caption));
+  if (caption.empty()) caption = " ";
+  const std::int32_t tag =
+      FUsers.NextGroupTag(Tag, [this](std::int32_t n) { return GroupBoxExists(FKey, n); });
+  if (tag != Tag) {
+    // Stored under a number another box has: the box keeps its new number
+    // from now on. A section under a fixed box's number is no box's own, and
+    // would make a further copy at every start.
+    WriteGroupBox(FKey, tag, false, caption, GroupID);
+    if (Tag == kMainGroupTag || Tag == kBadListTag) EraseGroupBox(FKey, Tag);
   }
-  FUsers.Groups().push_back({Tag, ReadGroupCollapse(FKey, Tag), caption, GroupID});
+  FUsers.Groups().push_back({tag, ReadGroupCollapse(FKey, tag), caption, GroupID});
 }
 
 THeadlessChatHost::THeadlessChatHost(TNetOptions Options, TChatEventSink *Sink)
@@ -502,7 +507,10 @@ bool THeadlessChatHost::SendToGroup(std::string_view Name, const std::vector<std
   TGroupBoxInfo *box = w.Users().FindGroupByCaption(Name);
   if (!box) {
     std::string groupID = NewGUIDText();
-    w.Users().Groups().push_back({w.Users().NextGroupTag(), false, std::string(Name), groupID});
+    // A new group asks for no number of its own.
+    const std::int32_t tag =
+        w.Users().NextGroupTag(-1, [this](std::int32_t n) { return GroupBoxExists(Key(), n); });
+    w.Users().Groups().push_back({tag, false, std::string(Name), groupID});
     box = &w.Users().Groups().back();
   }
   const std::int32_t tag = box->Tag;

@@ -257,7 +257,8 @@ void TKavetChatNet::HandleGroupMembers(const std::string &Text) {
 
 void TKavetChatNet::RenameGroupTalks(std::string_view GroupID, std::string_view AuthorID,
                                      std::string_view Name, std::string_view Alias) {
-  if (GroupID.empty()) return;
+  // Unlike the member list and the delete, a rename also reaches group talks
+  // opened from messages without a GROUPID: they carry the empty one.
   for (int i = 0; i < FWindows.TabCount(); ++i) {
     const TTalkFrame *f = FWindows.FindTalkFrame(i);
     if (!f || (f->TalkKind != tkOwnGroup && f->TalkKind != tkOtherGroup) || f->GroupID != GroupID)

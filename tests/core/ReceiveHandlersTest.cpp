@@ -7,6 +7,7 @@
 #include "core/LngUn.h"
 #include "core/SendMessageUn.h"
 #include "platform/Clock.h"
+#include "platform/ProgramKey.h"
 #include "platform/UdpSocket.h"
 
 #include <QCoreApplication>
@@ -334,6 +335,17 @@ TEST_F(ReceiveTest, GroupMessagesReachMembersOnly) {
   in(SendGroupMembersText(bob, g, "<USERIDSEPARATOR>" + bob.ID));
   EXPECT_EQ(w().TabCount(), 1);
   EXPECT_EQ(historyFiles().size(), 1u);
+
+  // A talk opened from a message without a GROUPID is still its author's to
+  // rename.
+  const TGroupTalkFields loose{"", bob.ID, bob.IP, "", "Bob", "Loose"};
+  in(BuildMessageToGroupText(bob, loose, withMe, "no id"));
+  ASSERT_EQ(w().TabCount(), 2);
+  in(SendGroupRenameText(ann, "", "Hijacked"));
+  EXPECT_EQ(w().TabCaption(1), "[Bob] Loose");
+  in(SendGroupRenameText(bob, "", "Tight"));
+  EXPECT_EQ(w().TabCaption(1), "[Bob] Tight");
+  EXPECT_EQ(w().FindTalkFrame(1)->GroupName, "Tight");
 }
 
 TEST_F(ReceiveTest, GroupDeleteByTheAuthorClosesAndOwnTalksStay) {
@@ -351,6 +363,10 @@ TEST_F(ReceiveTest, GroupDeleteByTheAuthorClosesAndOwnTalksStay) {
   EXPECT_EQ(w().FindTalkFrame(own)->TalkKind, tkOwnGroup);
   in(SendGroupTalkClosedText(w().FindTalkFrame(own)->GroupFields()));
   EXPECT_EQ(w().TabCount(), 2);
+  // The own rename coming back names the own talk without the author.
+  in(SendGroupRenameText(me(), w().FindTalkFrame(own)->GroupID, "Ours"));
+  EXPECT_EQ(w().TabCaption(own), "Ours");
+  EXPECT_EQ(w().FindTalkFrame(own)->GroupName, "Ours");
   pump();
   bool toGroup = false;
   for (const auto &s : sent)
@@ -463,9 +479,16 @@ TEST_F(ReceiveTest, OwnGroupsOutliveTheRunAndHistoryCanBeSwitchedOff) {
   join(bob);
   ASSERT_TRUE(host->SendToGroup("Friends", {bob.ID}, "hi"));
   const TGroupBoxInfo box = *w().Users().FindGroupByCaption("Friends");
+  EXPECT_EQ(box.Tag, 3) << "the number after the two fixed boxes";
+  const std::string mainID = w().Users().FindGroup(kMainGroupTag)->GroupID;
   w().SaveHistory = false;
   host->CloseMainWindow();
   EXPECT_FALSE(fs::exists(dir + "/data/kavet-chat/History") && !historyFiles().empty());
+  // A stored group under the main group's number (its Tag was stored as -1).
+  const std::string key = host->Key();
+  RegistryIni(key).writeInteger("1_GROUPBOX!>!", "TagNumber_Value", -1);
+  RegistryIni(key).writeString("1_GROUPBOX!>!", "Caption_Value", "  Stray ");
+  RegistryIni(key).writeString("1_GROUPBOX!>!", "GroupID", "{STRAY}");
 
   THeadlessChatHost next(host->Net().Options(), &rec);
   host.reset();
@@ -476,6 +499,17 @@ TEST_F(ReceiveTest, OwnGroupsOutliveTheRunAndHistoryCanBeSwitchedOff) {
   EXPECT_EQ(again->Tag, box.Tag);
   EXPECT_EQ(again->GroupID, box.GroupID);
   EXPECT_EQ(next.Windows().GetUserRecord(0)->ID, me_id);
+  // It becomes a box of its own under the next free number, stored there;
+  // the main group keeps its name and identifier.
+  const TGroupBoxInfo *main = next.Windows().Users().FindGroup(kMainGroupTag);
+  EXPECT_EQ(main->Caption, "Main group");
+  EXPECT_EQ(main->GroupID, mainID);
+  const TGroupBoxInfo *stray = next.Windows().Users().FindGroupByCaption("Stray");
+  ASSERT_NE(stray, nullptr);
+  EXPECT_EQ(stray->Tag, 4);
+  EXPECT_EQ(stray->GroupID, "{STRAY}");
+  EXPECT_EQ(RegistryIni(key).readString("4_GROUPBOX!>!", "GroupID"), "{STRAY}");
+  EXPECT_FALSE(GroupBoxExists(key, 1));
 }
 
 TEST(UserListModel, RecordsAreCapped) {
