@@ -115,13 +115,9 @@ TColor ColorForColorMode(TColor Color, uint8_t ColorMode) {
 }
 
 TColor BackColorForColorMode(TColor Color, uint8_t ColorMode) {
-  if (Color == clNone) return Color;
-  switch (ColorMode) {
-  case 0: return Color;
-  case 1: return SysColorToPrintColor(Color);
-  case 2: return ColorToGray(SysColorToPrintColor(Color));
-  default: return clWhite;
-  }
+  // In black and white every background is paper.
+  if (ColorMode > 2 && Color != clNone) return clWhite;
+  return ColorForColorMode(Color, ColorMode);
 }
 
 std::string ColorToHtml(TColor Color, bool Quoted) {
