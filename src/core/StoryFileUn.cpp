@@ -120,14 +120,10 @@ bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime
 }
 
 std::time_t HistoryFileTime(const std::string &Path) {
-  struct stat st {};
-  if (::lstat(Path.c_str(), &st) != 0) return -1;
-  std::time_t t = st.st_mtime;
-  if (const auto made = fileCreationTime(Path)) {
-    const std::time_t b = std::chrono::system_clock::to_time_t(*made);
-    if (b < t) t = b;
-  }
-  return t;
+  // The creation time alone: a transcript copied back into the folder keeps
+  // its old change time, but its age counts from when it came.
+  const auto made = fileCreationTime(Path);
+  return made ? std::chrono::system_clock::to_time_t(*made) : -1;
 }
 
 std::string SafeFileNamePart(std::string_view Text) {

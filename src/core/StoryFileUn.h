@@ -26,8 +26,8 @@ int PurgeOldHistoryAt(const std::string &Folder, bool PeriodStorage, int Days, s
 bool DeleteIfOlderThan(const std::string &Path, int Days, std::time_t FileTime);
 bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime, std::time_t Now);
 
-// The time a history file was made: the earlier of its birth time (when the
-// file system keeps one) and its modification time; -1 when it cannot be read.
+// The time a history file was made: its birth time, or its modification time
+// where the file system keeps no birth time; -1 when it cannot be read.
 std::time_t HistoryFileTime(const std::string &Path);
 
 // Makes any text a safe part of a file name in the history folder: "/",

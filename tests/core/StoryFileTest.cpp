@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kc;
@@ -86,6 +88,19 @@ TEST_F(StoryFileTest, PurgeTouchesOnlyOldHistoryFilesOfTheFolderItself) {
   EXPECT_TRUE(fs::is_directory(dir + "dir.txt"));
   EXPECT_TRUE(fs::is_symlink(dir + "link.txt"));
   EXPECT_TRUE(fs::exists(outside));
+}
+
+TEST_F(StoryFileTest, AgeCountsFromCreationNotFromTheLastChange) {
+  const std::string f = make("copied back.txt");
+  struct statx sx {};
+  if (::statx(AT_FDCWD, f.c_str(), 0, STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME))
+    GTEST_SKIP() << "the file system keeps no creation time";
+  const std::time_t now = std::time(nullptr);
+  const struct timespec old[2] = {{now - 100 * kDay, 0}, {now - 100 * kDay, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, f.c_str(), old, 0), 0);
+  EXPECT_EQ(PurgeOldHistoryAt(dir, true, 10, now), 0);
+  EXPECT_TRUE(fs::exists(f));
+  EXPECT_EQ(PurgeOldHistoryAt(dir, true, 10, now + 40 * kDay), 1);
 }
 
 TEST_F(StoryFileTest, PurgeMakesAMissingFolder) {
