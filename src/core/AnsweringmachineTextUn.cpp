@@ -10,7 +10,7 @@ namespace kc {
 
 namespace {
 
-// The number after the mark, or INT_MAX when none can be read: such
+// The number after the mark, or LLONG_MAX when none can be read: such
 // sections come after the numbered ones, in store order.
 long long sectionNumber(const std::string &Name) {
   const std::size_t at = Name.find(kAMSectionMark);
