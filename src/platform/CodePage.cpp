@@ -303,7 +303,7 @@ int macCodePageOf(int acp) {
   }
 }
 
-int codePageOfCharset(std::uint8_t charset) {
+int nationalCodePageOfCharset(std::uint8_t charset) {
   switch (charset) {
   case 128: return 932;
   case 129: return 949;
@@ -319,6 +319,13 @@ int codePageOfCharset(std::uint8_t charset) {
   case 204: return 1251;
   case 222: return 874;
   case 238: return 1250;
+  default: return 0;
+  }
+}
+
+int codePageOfCharset(std::uint8_t charset) {
+  if (int cp = nationalCodePageOfCharset(charset)) return cp;
+  switch (charset) {
   case 2: return 1252; // symbol fonts: the bytes are drawn as they are
   case 77: return resolveCodePage(CP_MACCP);
   case 255: return resolveCodePage(CP_OEMCP);

@@ -39,6 +39,9 @@ int macCodePageOf(int ansiCodePage);
 // is drawn or measured (ANSI and default charsets use the ANSI code page;
 // the symbol charset is drawn as Latin 1).
 int codePageOfCharset(std::uint8_t charset);
+// The code page of a national charset (Shift-JIS, Greek, Cyrillic ...); 0 for
+// the charsets that have none of their own (ANSI, default, symbol, Mac, OEM).
+int nationalCodePageOfCharset(std::uint8_t charset);
 
 // 0..3 resolved to a real code page number.
 int resolveCodePage(int codePage);

@@ -283,25 +283,9 @@ std::string KeyboardAnsiToUnicode(const std::string &s) {
 int CharsetToCodePage(uint8_t Charset) {
   switch (Charset) {
   case 0: return 1252;
-  case 1: return 0;
-  case 2: return 0;
-  case 77: return 2;
-  case 128: return 932;
-  case 129: return 949;
-  case 130: return 1361;
-  case 134: return 936;
-  case 136: return 950;
-  case 161: return 1253;
-  case 162: return 1254;
-  case 163: return 1258;
-  case 177: return 1255;
-  case 178: return 1256;
-  case 186: return 1257;
-  case 204: return 1251;
-  case 222: return 874;
-  case 238: return 1250;
-  case 255: return 1;
-  default: return 0;
+  case 77: return CP_MACCP;
+  case 255: return CP_OEMCP;
+  default: return nationalCodePageOfCharset(Charset);
   }
 }
 
