@@ -10,15 +10,6 @@ using namespace gifbytes;
 
 namespace {
 
-std::string errorOf(const std::function<void()> &f) {
-  try {
-    f();
-  } catch (const EKcGraphicError &e) {
-    return e.what();
-  }
-  return {};
-}
-
 std::vector<int> indices(const QImage &img) {
   std::vector<int> v;
   for (int y = 0; y < img.height(); ++y)

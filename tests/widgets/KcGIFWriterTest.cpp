@@ -6,17 +6,9 @@
 #include <random>
 
 using namespace kc;
+using gifbytes::errorOf;
 
 namespace {
-
-std::string errorOf(const std::function<void()> &f) {
-  try {
-    f();
-  } catch (const EKcGraphicError &e) {
-    return e.what();
-  }
-  return {};
-}
 
 QImage paletteImage(int w, int h, int colors, unsigned seed) {
   QImage img(w, h, QImage::Format_Indexed8);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -83,6 +84,16 @@ inline std::string solidData(int w, int h, uint8_t index = 1, int bits = 8) {
   std::string out;
   kc::LZWEncode(px.data(), w, bits, w, h, false, out);
   return out;
+}
+
+// The message of the codec error f throws; empty when it throws none.
+inline std::string errorOf(const std::function<void()> &f) {
+  try {
+    f();
+  } catch (const kc::EKcGraphicError &e) {
+    return e.what();
+  }
+  return {};
 }
 
 } // namespace gifbytes
