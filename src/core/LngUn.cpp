@@ -23,6 +23,13 @@ std::string lowered(std::string_view s) {
   return r;
 }
 
+std::string uppered(std::string_view s) {
+  std::string r(s);
+  for (char &c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return r;
+}
+
 std::string_view trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
@@ -163,7 +170,12 @@ void FillLanguageMenu(const std::string &Folder, ILanguageMenu &Submenu) {
       if (it->is_directory(e2)) continue;
       names.push_back(it->path().filename().string());
     }
-    std::sort(names.begin(), names.end());
+    // The order in which the Windows file system lists a folder: by the
+    // names in capitals, so that "deutsch.lng" comes before "English.lng".
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+      const std::string ua = uppered(a), ub = uppered(b);
+      return ua != ub ? ua < ub : a < b;
+    });
     std::string base = Folder;
     if (!base.empty() && base.back() != '/') base += '/';
     for (const std::string &n : names) AddLanguageItem(base + n, Submenu);

@@ -61,7 +61,8 @@ private:
   std::vector<TLanguageMenuItem> FItems;
 };
 
-// Adds one item per file of Folder (directories left out), sorted by name.
+// Adds one item per file of Folder (directories left out), in the order of
+// the names in capitals.
 void FillLanguageMenu(const std::string &Folder, ILanguageMenu &Submenu);
 // Adds the item of one file: caption = [LNG] LanguageName, else the file name.
 void AddLanguageItem(const std::string &Path, ILanguageMenu &Submenu);

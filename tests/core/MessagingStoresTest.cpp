@@ -144,8 +144,10 @@ TEST_F(StoresTest, FixedGroupsAndUserGroups) {
 }
 
 TEST_F(StoresTest, LanguageMenuListsFilesByNameWithTheirLanguageNames) {
+  // Listed as the Windows file system lists them: capitals and small
+  // letters alike.
   fs::create_directories(dir + "/Lng/sub.lng");
-  writeFile("Lng/b.lng", "[LNG]\r\nLanguageName=Deutsch\r\n");
+  writeFile("Lng/B.lng", "[LNG]\r\nLanguageName=Deutsch\r\n");
   writeFile("Lng/a.lng", "[lng]\nlanguagename = \"Fran\xE7" "ais\"\n");
   writeFile("Lng/c.txt", "no sections at all");
   TLanguageMenuList menu;
