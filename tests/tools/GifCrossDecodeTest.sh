@@ -17,12 +17,8 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-files=()
-for pkg in libtk8.6 cscope qt6-base-dev; do
-  list=$(dpkg -L "$pkg" 2>/dev/null | grep -i '\.gif$')
-  [ -n "$list" ] || { echo "package $pkg is not installed or holds no GIF files"; exit 1; }
-  while IFS= read -r f; do files+=("$f"); done <<<"$list"
-done
+. "$(cd "$(dirname "$0")" && pwd)/gif_files.sh"
+packaged_gifs
 # Composed screens as text, one pixel a line, fully transparent ones as zeros.
 normalise() { od -An -tx1 -w4 -v | awk '{ if ($4 == "00") print "00 00 00 00"; else print }'; }
 

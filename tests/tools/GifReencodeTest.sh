@@ -14,12 +14,8 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-files=()
-for pkg in libtk8.6 cscope qt6-base-dev; do
-  list=$(dpkg -L "$pkg" 2>/dev/null | grep -i '\.gif$')
-  [ -n "$list" ] || { echo "package $pkg is not installed or holds no GIF files"; exit 1; }
-  while IFS= read -r f; do files+=("$f"); done <<<"$list"
-done
+. "$(cd "$(dirname "$0")" && pwd)/gif_files.sh"
+packaged_gifs
 
 noise() { # bytes seed
   LC_ALL=C awk -v n="$1" -v x="$2" 'BEGIN { for (i = 0; i < n; i++) {
