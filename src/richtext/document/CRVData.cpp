@@ -369,6 +369,62 @@ void TCustomRVData::DoSaveImage2(const TGraphic *Graphic, TRVSaveFormat SaveForm
 
 void TCustomRVData::DoJump(int ID) { (void)ID; }
 
+void TCustomRVData::DoURLNeeded(int ID, std::string &URL) {
+  KC_AT_ROOT(DoURLNeeded(ID, URL));
+  URL.clear();
+  RootHost().DoURLNeeded(this, ID, URL);
+}
+
+bool TCustomRVData::HasProgressHandler() const {
+  KC_AT_ABSROOT(HasProgressHandler());
+  return FHost && FHost->HasProgressHandler();
+}
+
+void TCustomRVData::DoProgress(int Operation, int Stage, uint8_t PercentDone) {
+  KC_AT_ABSROOT(DoProgress(Operation, Stage, PercentDone));
+  if (FHost) FHost->DoProgress(Operation, Stage, PercentDone);
+}
+
+void TCustomRVData::DoSaveRTFExtra(int Area, std::string &RTFCode) {
+  KC_AT_ABSROOT(DoSaveRTFExtra(Area, RTFCode));
+  if (FHost) FHost->DoSaveRTFExtra(Area, this, RTFCode);
+}
+
+void TCustomRVData::DoSaveHTMLExtra(int Area, bool CSSVersion, std::string &HTMLCode) {
+  KC_AT_ABSROOT(DoSaveHTMLExtra(Area, CSSVersion, HTMLCode));
+  if (FHost) FHost->DoSaveHTMLExtra(Area, CSSVersion, HTMLCode);
+}
+
+void TCustomRVData::DoReadHyperlink(const std::string &Target, const std::string &Extras, TRVLoadFormat DocFormat,
+                                    int &StyleNo, TRVTag &ItemTag, std::string &ItemName) {
+  KC_AT_ROOT(DoReadHyperlink(Target, Extras, DocFormat, StyleNo, ItemTag, ItemName));
+  RootHost().DoReadHyperlink(this, Target, Extras, DocFormat, StyleNo, ItemTag, ItemName);
+}
+
+void TCustomRVData::DoWriteHyperlink(int ID, int ItemNo, TRVSaveFormat SaveFormat, std::string &Target,
+                                     std::string &Extras) {
+  KC_AT_ABSROOT(DoWriteHyperlink(ID, ItemNo, SaveFormat, Target, Extras));
+  if (FHost) FHost->DoWriteHyperlink(this, ID, ItemNo, SaveFormat, Target, Extras);
+}
+
+std::unique_ptr<TGraphic> TCustomRVData::DoImportPicture(const std::string &Location) {
+  KC_AT_ABSROOT(DoImportPicture(Location));
+  return FHost ? FHost->DoImportPicture(this, Location) : nullptr;
+}
+
+TRVOwnedLists &TCustomRVData::GetOwnedLists() {
+  KC_AT_ROOT(GetOwnedLists());
+  return RootHost().OwnedLists;
+}
+
+void TCustomRVData::FreeOwnedLists() {
+  if (GetRootData() != this) return;
+  TRVOwnedLists &l = RootHost().OwnedLists;
+  l.TextMap.reset();
+  l.ParaMap.reset();
+  l.ListMap.reset();
+}
+
 std::unique_ptr<TBitmap> TCustomRVData::DoPrintComponent(TControl *Control) {
   KC_AT_ABSROOT(DoPrintComponent(Control));
   return FHost ? FHost->DoPrintComponent(this, Control) : nullptr;
@@ -644,10 +700,11 @@ void TCustomRVData::AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo>
   AddMarkerToList(index);
 }
 
-void TCustomRVData::ExpandTabs(std::string &s, bool Unicode) const {
+void TCustomRVData::ExpandTabs(std::string &Text, int StyleNo) const {
   const TRVStyle *st = GetRVStyle();
   const int spaces = st ? st->SpacesInTab() : 8;
-  s = Unicode ? ExpandTabsW(s, spaces) : ExpandTabsA(s, spaces);
+  const bool unicode = st && StyleNo >= 0 && st->TextStyles().GetTextStyleSafe(StyleNo)->Unicode;
+  Text = unicode ? ExpandTabsW(Text, spaces) : ExpandTabsA(Text, spaces);
 }
 
 void TCustomRVData::AddTextItem(const std::string &Text, int StyleNo, int ParaNo, const TRVTag &Tag) {
@@ -656,14 +713,13 @@ void TCustomRVData::AddTextItem(const std::string &Text, int StyleNo, int ParaNo
   item->ParaNo = ParaNo;
   item->Tag = CopyTag(Tag, TagsArePChars());
   std::string s = Text;
-  if (const TRVStyle *st = GetRVStyle()) {
-    const int actual = item->GetActualStyleNo(st);
-    if (st->TextStyles().GetTextStyleSafe(actual)->Unicode) {
-      item->ItemOptions.Include(rvioUnicode);
-      s = AnsiToUnicode(GetStyleCodePage(actual), s);
-    }
+  const TRVStyle *st = GetRVStyle();
+  const int actual = item->GetActualStyleNo(st);
+  if (st && st->TextStyles().GetTextStyleSafe(actual)->Unicode) {
+    item->ItemOptions.Include(rvioUnicode);
+    s = AnsiToUnicode(GetStyleCodePage(actual), s);
   }
-  ExpandTabs(s, item->IsUnicode());
+  ExpandTabs(s, actual);
   AddItem(std::move(s), std::move(item));
 }
 
@@ -1051,10 +1107,10 @@ void TCustomRVData::Beep() {
   if (st && st->UseSound) RootHost().Beep();
 }
 
-void TCustomRVData::NotifyItemsInserting(TCustomRVData *RVData) {
+void TCustomRVData::NotifyItemsInserting(TCustomRVData *RVData, bool Safe) {
   for (int i = 0; i < GetItemCount(); ++i) {
     std::string s = Items.Strings(i);
-    GetItem(i)->Inserting(RVData, s, false);
+    GetItem(i)->Inserting(RVData, s, Safe);
     Items.SetString(i, std::move(s));
   }
 }

@@ -20,6 +20,16 @@ class TRVMarkerList;
 class TRVMarkerItemInfo;
 class TRVRTFReaderProperties;
 
+// The format of a document that a hyperlink is read from.
+enum TRVLoadFormat : uint8_t { rvlfText, rvlfHTML, rvlfRTF, rvlfRVF, rvlfURL, rvlfOther };
+
+// The style maps of an RVF reading, kept at the root for every nested reader.
+struct TRVOwnedLists {
+  std::unique_ptr<TRVIntegerList> TextMap;
+  std::unique_ptr<TRVIntegerList> ParaMap;
+  std::unique_ptr<TRVIntegerList> ListMap;
+};
+
 // ---------------------------------------------------------------------------
 // Checkpoints
 
@@ -93,6 +103,7 @@ public:
   // The window that parents the control items.
   QWidget *ParentControl = nullptr;
   TRVRTFReaderProperties *RTFReadProperties = nullptr;
+  TRVOwnedLists OwnedLists;
 
   // Events; the defaults do nothing.
   virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text,
@@ -143,6 +154,32 @@ public:
   // control's own rendering.
   virtual std::unique_ptr<TBitmap> DoPrintComponent(TCustomRVData *RVData, TControl *Control) {
     (void)RVData, (void)Control;
+    return nullptr;
+  }
+  virtual void DoURLNeeded(TCustomRVData *RVData, int ID, std::string &URL) { (void)RVData, (void)ID, (void)URL; }
+  virtual bool HasProgressHandler() const { return false; }
+  virtual void DoProgress(int Operation, int Stage, uint8_t PercentDone) {
+    (void)Operation, (void)Stage, (void)PercentDone;
+  }
+  virtual void DoSaveRTFExtra(int Area, TCustomRVData *RVData, std::string &RTFCode) {
+    (void)Area, (void)RVData, (void)RTFCode;
+  }
+  virtual void DoSaveHTMLExtra(int Area, bool CSSVersion, std::string &HTMLCode) {
+    (void)Area, (void)CSSVersion, (void)HTMLCode;
+  }
+  // A hyperlink met while reading: may change the kind, tag and name of the
+  // item that is made for it.
+  virtual void DoReadHyperlink(TCustomRVData *RVData, const std::string &Target, const std::string &Extras,
+                               TRVLoadFormat DocFormat, int &StyleNo, TRVTag &ItemTag, std::string &ItemName) {
+    (void)RVData, (void)Target, (void)Extras, (void)DocFormat, (void)StyleNo, (void)ItemTag, (void)ItemName;
+  }
+  virtual void DoWriteHyperlink(TCustomRVData *RVData, int ID, int ItemNo, TRVSaveFormat SaveFormat,
+                                std::string &Target, std::string &Extras) {
+    (void)RVData, (void)ID, (void)ItemNo, (void)SaveFormat, (void)Target, (void)Extras;
+  }
+  // The picture of a file named by an imported document; nullptr: none.
+  virtual std::unique_ptr<TGraphic> DoImportPicture(TCustomRVData *RVData, const std::string &Location) {
+    (void)RVData, (void)Location;
     return nullptr;
   }
   // Shows a hint on the control (empty: cancels the hint on screen).
@@ -251,6 +288,10 @@ public:
   // end offset; nothing is set for an empty document.
   virtual void GetExportRange(int &First, int &FirstOffs, int &Last, int &LastOffs, int &Dummy1, int &Dummy2);
   virtual TRVRTFReaderProperties *GetRTFReadProperties() const;
+  // The style maps of RVF reading, kept by the root; FreeOwnedLists frees
+  // them at the root and does nothing in a nested document.
+  virtual TRVOwnedLists &GetOwnedLists();
+  virtual void FreeOwnedLists();
   virtual void RemapStyles(TRVIntegerList *TextMap, TRVIntegerList *ParaMap, TRVIntegerList *ListMap) {
     (void)TextMap, (void)ParaMap, (void)ListMap;
   }
@@ -266,6 +307,16 @@ public:
   virtual TCustomRVItemInfo *GetActiveSubItem() const { return nullptr; }
   virtual void Clear();
   virtual void DeleteItems(int FirstItemNo, int Count);
+  virtual void DoURLNeeded(int ID, std::string &URL);
+  virtual bool HasProgressHandler() const;
+  virtual void DoProgress(int Operation, int Stage, uint8_t PercentDone);
+  virtual void DoSaveRTFExtra(int Area, std::string &RTFCode);
+  virtual void DoSaveHTMLExtra(int Area, bool CSSVersion, std::string &HTMLCode);
+  virtual void DoReadHyperlink(const std::string &Target, const std::string &Extras, TRVLoadFormat DocFormat,
+                               int &StyleNo, TRVTag &ItemTag, std::string &ItemName);
+  virtual void DoWriteHyperlink(int ID, int ItemNo, TRVSaveFormat SaveFormat, std::string &Target,
+                                std::string &Extras);
+  virtual std::unique_ptr<TGraphic> DoImportPicture(const std::string &Location);
   virtual void DoItemHint(int ItemNo, std::string &HintText);
   virtual std::unique_ptr<TGraphic> DoRVFPictureNeeded(const std::string &Name, const TRVTag &Tag);
   virtual void DoControlAction(TRVControlAction Action, int ItemNo, TControl *&Control);
@@ -303,6 +354,8 @@ public:
   void SetItemTextRaw(int ItemNo, std::string s) { Items.SetString(ItemNo, std::move(s)); }
   std::string GetItemTextA(int ItemNo) const;
   int GetItemStyle(int ItemNo) const;
+  // The effective style is a text style.
+  bool IsTextItem(int ItemNo) const { return GetItemStyle(ItemNo) >= 0; }
   int GetActualStyle(const TCustomRVItemInfo *Item) const;
   int GetActualStyleEx(int StyleNo, int ParaNo) const;
   int GetItemPara(int ItemNo) const { return GetItem(ItemNo)->ParaNo; }
@@ -403,7 +456,10 @@ public:
   int FindItemFrom(int Start, const TCustomRVItemInfo *Item) const;
   void UnifyParaNo(int ItemNo);
   void Beep();
-  void NotifyItemsInserting(TCustomRVData *RVData);
+  void NotifyItemsInserting(TCustomRVData *RVData, bool Safe = false);
+  // Every tab becomes the style sheet's spaces per tab (8 without one), as
+  // UTF-16 for a UTF-16 text style.
+  void ExpandTabs(std::string &Text, int StyleNo) const;
   void ShareItemsFrom(TCustomRVData *Source);
   static void ReplaceNullChars(std::string &s);
 
@@ -422,8 +478,6 @@ protected:
   TRVDataHost &RootHost() const;
 
 private:
-  void ExpandTabs(std::string &s, bool Unicode) const;
-
   TRVDataHost *FHost = nullptr;
   mutable std::unique_ptr<TRVDataHost> FOwnHost; // values of a document without a host
   TRVMarkerList *FMarkers = nullptr;             // owned, at the absolute root

@@ -759,3 +759,65 @@ TEST(DocSmall, ImageFilesForHtml) {
   EXPECT_EQ(location, "given.png");
   EXPECT_EQ(counter, 1);
 }
+
+TEST(DocNested, EventsAndReaderMapsGoToTheRoot) {
+  struct EventHost : TRVDataHost {
+    std::vector<std::string> events;
+    void DoReadHyperlink(TCustomRVData *, const std::string &Target, const std::string &, TRVLoadFormat,
+                         int &StyleNo, TRVTag &ItemTag, std::string &) override {
+      events.push_back("link:" + Target);
+      StyleNo = 3;
+      ItemTag = 9;
+    }
+    std::unique_ptr<TGraphic> DoImportPicture(TCustomRVData *, const std::string &Location) override {
+      events.push_back("import:" + Location);
+      return std::make_unique<TBitmap>(QImage(2, 2, QImage::Format_RGB32));
+    }
+    void DoURLNeeded(TCustomRVData *, int ID, std::string &URL) override { URL = "u" + std::to_string(ID); }
+  } host;
+  TCustomRVData root;
+  root.SetHost(&host);
+  auto c = std::make_unique<TContainerItem>(&root);
+  TNestedData *cell = c->AddCell();
+  root.AddItem("", std::move(c));
+
+  int styleNo = 0;
+  TRVTag tag;
+  std::string name;
+  cell->DoReadHyperlink("http://x", "", rvlfRTF, styleNo, tag, name);
+  EXPECT_EQ(styleNo, 3);
+  EXPECT_EQ(tag.AsInt(), 9);
+  EXPECT_NE(cell->DoImportPicture("a.bmp"), nullptr);
+  EXPECT_EQ(host.events, (std::vector<std::string>{"link:http://x", "import:a.bmp"}));
+  std::string url = "old";
+  cell->DoURLNeeded(4, url);
+  EXPECT_EQ(url, "u4");
+
+  // The reader's maps live at the root; a nested reader leaves them there.
+  cell->GetOwnedLists().TextMap = std::make_unique<TRVIntegerList>();
+  EXPECT_NE(root.GetOwnedLists().TextMap, nullptr);
+  cell->FreeOwnedLists();
+  EXPECT_NE(root.GetOwnedLists().TextMap, nullptr);
+  root.FreeOwnedLists();
+  EXPECT_EQ(root.GetOwnedLists().TextMap, nullptr);
+}
+
+TEST(DocText, TextItemsAndTabsByStyle) {
+  TRVStyle st;
+  TFontInfo *wide = st.TextStyles().Add();
+  wide->Unicode = true;
+  TRVDataHost host;
+  host.Style = &st;
+  TCustomRVData d;
+  d.SetHost(&host);
+  d.AddText("a", 0, 0);
+  d.AddBreakTag(0);
+  EXPECT_TRUE(d.IsTextItem(0));
+  EXPECT_FALSE(d.IsTextItem(1));
+  std::string s = "\t";
+  d.ExpandTabs(s, 0);
+  EXPECT_EQ(s, std::string(8, ' '));
+  s = std::string("\t\0", 2);
+  d.ExpandTabs(s, wide->Index());
+  EXPECT_EQ(s.size(), 16u);
+}
