@@ -19,6 +19,16 @@ namespace {
 
 constexpr std::string_view kParagraph = "\x0A\x0D";
 
+// A body as the input box gives it: without a leading paragraph break, and
+// without a trailing one when that is the only one.
+std::string trimLineBreaks(std::string s) {
+  if (s.find(kParagraph) == std::string::npos) return s;
+  if (s.compare(0, kParagraph.size(), kParagraph) == 0) s.erase(0, kParagraph.size());
+  const std::size_t first = s.find(kParagraph);
+  if (first != std::string::npos && first + kParagraph.size() == s.size()) s.erase(first);
+  return s;
+}
+
 std::string twoDigits(int v) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%02d", v % 100);
@@ -143,7 +153,7 @@ void THeadlessChatWindows::SetMemberButtonChecked(int Tab, std::int32_t UserInde
 
 std::string THeadlessChatWindows::DocumentToText(int Tab) const {
   const TTalkTab *t = FTalks.Tab(Tab);
-  return t ? t->Input : std::string();
+  return t ? trimLineBreaks(t->Input) : std::string();
 }
 
 bool THeadlessChatWindows::IsInputReadOnly(int Tab) const {

@@ -282,6 +282,13 @@ TEST_F(ReceiveTest, AutoReplyAnswersOnceWithTheFlagAndNeverAnAutoReply) {
   host->Net().actSendMessageExecute();
   EXPECT_EQ(kinds(mkMessageToUser), 0);
   EXPECT_EQ(w().DocumentToText(tab), "");
+
+  // Without a text the reply ends with its caption: the one paragraph break
+  // at the end goes, as from any input box.
+  host->SetAutoReply(true, "Gone", "");
+  in(BuildMessageToUserText(bob, me().ID, false, "hello?"));
+  ASSERT_EQ(kinds(mkMessageToUser), 1);
+  EXPECT_EQ(TDataNewMessage(sent.back()).GetMessageStr(), "{[!BULLET!]}3{[/!BULLET!]}Gone");
 }
 
 TEST_F(ReceiveTest, GroupMessagesReachMembersOnly) {
