@@ -111,6 +111,15 @@ struct Entry {
   std::string value;
 };
 
+// The item of items that a name index (lowered name -> position) gives for
+// name, matched without regard to ASCII case; nullptr when there is none.
+template <class Items>
+auto findNamed(Items &items, const std::unordered_map<std::string, size_t> &index, std::string_view name)
+    -> decltype(&items[0]) {
+  auto it = index.find(asciiLowered(name));
+  return it == index.end() ? nullptr : &items[it->second];
+}
+
 struct Section {
   std::string name;
   std::vector<Entry> entries;
@@ -120,14 +129,8 @@ struct Section {
     index.clear();
     for (size_t i = 0; i < entries.size(); ++i) index.emplace(asciiLowered(entries[i].ident), i);
   }
-  const Entry *find(std::string_view ident) const {
-    auto it = index.find(asciiLowered(ident));
-    return it == index.end() ? nullptr : &entries[it->second];
-  }
-  Entry *find(std::string_view ident) {
-    auto it = index.find(asciiLowered(ident));
-    return it == index.end() ? nullptr : &entries[it->second];
-  }
+  const Entry *find(std::string_view ident) const { return findNamed(entries, index, ident); }
+  Entry *find(std::string_view ident) { return findNamed(entries, index, ident); }
 };
 
 // Weak registry of the open stores. It is never freed so that stores held by
@@ -184,14 +187,8 @@ struct IniStore::Impl {
     index.clear();
     for (size_t i = 0; i < sections.size(); ++i) index.emplace(asciiLowered(sections[i].name), i);
   }
-  const Section *find(std::string_view name) const {
-    auto it = index.find(asciiLowered(name));
-    return it == index.end() ? nullptr : &sections[it->second];
-  }
-  Section *find(std::string_view name) {
-    auto it = index.find(asciiLowered(name));
-    return it == index.end() ? nullptr : &sections[it->second];
-  }
+  const Section *find(std::string_view name) const { return findNamed(sections, index, name); }
+  Section *find(std::string_view name) { return findNamed(sections, index, name); }
   Section &obtain(std::string_view name) {
     if (Section *s = find(name)) return *s;
     sections.push_back(Section{std::string(name), {}, {}});
