@@ -1247,8 +1247,8 @@ void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownW
     const int64_t widthBytes = (((w < 0 ? -w : w) * bpp + 31) / 32) * 4;
     Stream += "\\dibitmap0\\wbmwidthbytes" + std::to_string(widthBytes) + "\\picw" + std::to_string(natW) +
               "\\pich" + std::to_string(natH) + "\\picwgoal" +
-              std::to_string(int(std::lround(ShownWidth * Context.TwipsFactor))) + "\\pichgoal" +
-              std::to_string(int(std::lround(ShownHeight * Context.TwipsFactor))) + " ";
+              std::to_string(int(std::lround(natW * Context.TwipsFactor))) + "\\pichgoal" +
+              std::to_string(int(std::lround(natH * Context.TwipsFactor))) + " ";
   }
   Stream += RVBytesToHex(data);
   Stream += "}";
