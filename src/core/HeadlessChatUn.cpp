@@ -18,6 +18,8 @@ namespace kc {
 namespace {
 
 constexpr std::string_view kParagraph = "\x0A\x0D";
+// A tab in a text item: the style sheet's spaces per tab.
+constexpr std::string_view kTabSpaces = "        ";
 
 // A body as the input box gives it: without a leading paragraph break, and
 // without a trailing one when that is the only one.
@@ -171,6 +173,8 @@ std::string THeadlessChatWindows::TextToBody(std::string_view Text) {
     if (Text[i] == '\r' || Text[i] == '\n') {
       if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
       body += kParagraph;
+    } else if (Text[i] == '\t') {
+      body += kTabSpaces;
     } else {
       body += Text[i];
     }
@@ -179,8 +183,15 @@ std::string THeadlessChatWindows::TextToBody(std::string_view Text) {
 }
 
 void THeadlessChatWindows::FillAutoReplyInput(int Tab, const std::string &Caption, const std::string &Text) {
-  // Picture 3, the caption on its line, the text from the next paragraph on.
-  SetInput(Tab, "{[!BULLET!]}3{[/!BULLET!]}" + Caption + std::string(kParagraph) + TextToBody(Text));
+  // Picture 3, the caption on its line, the text as one item of the next
+  // paragraph: its own line breaks stay in it as they are, only tabs become
+  // spaces, as in any text item.
+  auto item = [](std::string_view t) {
+    std::string r;
+    for (char c : t) r += c == '\t' ? std::string(kTabSpaces) : std::string(1, c);
+    return r;
+  };
+  SetInput(Tab, "{[!BULLET!]}3{[/!BULLET!]}" + item(Caption) + std::string(kParagraph) + item(Text));
 }
 
 void THeadlessChatWindows::SetInput(int Tab, std::string Body) {

@@ -101,7 +101,8 @@ public:
 
   // The input box of a tab, as the user would type it (body markup).
   void SetInput(int Tab, std::string Body);
-  // Sets the input box's text as typed: lines become paragraphs.
+  // The input box's body for text as typed: lines become paragraphs, tabs
+  // spaces.
   static std::string TextToBody(std::string_view Text);
   // The transcript as plain text, as the history file gets it.
   std::string TranscriptText(int Tab) const;

@@ -248,7 +248,7 @@ TEST_F(ReceiveTest, PrivateMessagesFindTheirTalk) {
 
 TEST_F(ReceiveTest, AutoReplyAnswersOnceWithTheFlagAndNeverAnAutoReply) {
   join(bob);
-  host->SetAutoReply(true, "Away", "Back at\r\nnoon");
+  host->SetAutoReply(true, "Away", "Back at\r\n\tnoon");
   clearSent();
   in(BuildMessageToUserText(bob, me().ID, false, "are you there?"));
   pump();
@@ -257,7 +257,9 @@ TEST_F(ReceiveTest, AutoReplyAnswersOnceWithTheFlagAndNeverAnAutoReply) {
   EXPECT_EQ(GetMessageKind(sent[0]), mkMessageToUser);
   EXPECT_TRUE(reply.HasAutoReplyFlag());
   EXPECT_EQ(reply.GetFromUserID(), bob.ID);
-  EXPECT_EQ(reply.GetMessageStr(), "{[!BULLET!]}3{[/!BULLET!]}Away\x0A\x0D" "Back at\x0A\x0Dnoon");
+  // The stored text is one text item: its line break travels as it is, its
+  // tab as spaces.
+  EXPECT_EQ(reply.GetMessageStr(), "{[!BULLET!]}3{[/!BULLET!]}Away\x0A\x0D" "Back at\r\n        noon");
   const int tab = w().Talks().FindPrivateTab(bob.ID);
   EXPECT_TRUE(w().IsInputReadOnly(tab));
   EXPECT_EQ(w().DocumentToText(tab), "");
