@@ -10,14 +10,6 @@ using namespace gifbytes;
 
 namespace {
 
-std::vector<int> indices(const QImage &img) {
-  std::vector<int> v;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      v.push_back(img.constScanLine(y)[x]);
-  return v;
-}
-
 // A 2x1 picture of index 1 with a 2-bit global table.
 std::string tiny(const char *version = "GIF89a") {
   return header(2, 1, 2, version) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";

@@ -7,6 +7,7 @@
 
 using namespace kc;
 using gifbytes::errorOf;
+using gifbytes::indices;
 
 namespace {
 
@@ -21,14 +22,6 @@ QImage paletteImage(int w, int h, int colors, unsigned seed) {
     for (int x = 0; x < w; ++x)
       img.scanLine(y)[x] = uchar(rng() % unsigned(colors));
   return img;
-}
-
-std::vector<int> indices(const QImage &img) {
-  std::vector<int> v;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      v.push_back(img.constScanLine(y)[x]);
-  return v;
 }
 
 // Walks the codes of image data the way any GIF reader must: returns the

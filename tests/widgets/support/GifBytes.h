@@ -1,5 +1,6 @@
 #pragma once
-// Small builders of GIF bytes for the codec tests.
+// Small builders of GIF bytes for the codec tests, and readers of what the
+// codec gives back.
 #include "widgets/KcGIF.h"
 
 #include <algorithm>
@@ -94,6 +95,15 @@ inline std::string errorOf(const std::function<void()> &f) {
     return e.what();
   }
   return {};
+}
+
+// The palette indices of an 8-bit indexed picture, row by row.
+inline std::vector<int> indices(const QImage &img) {
+  std::vector<int> v;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      v.push_back(img.constScanLine(y)[x]);
+  return v;
 }
 
 } // namespace gifbytes
