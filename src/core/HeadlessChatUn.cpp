@@ -87,7 +87,8 @@ std::string THeadlessChatWindows::TranscriptText(int Tab) const {
   if (!t) return {};
   std::string out;
   for (const TTalkMessage &m : t->Transcript) {
-    out += "[" + TKavetChatNet::DisplayName(m.Alias, m.IP) + "]\r\n";
+    // The header's name is the alias as it came, the IP only for none.
+    out += "[" + (m.Alias.empty() ? m.IP : m.Alias) + "]\r\n";
     std::string body = m.Body;
     for (std::size_t p = 0; (p = body.find(kParagraph, p)) != std::string::npos; p += 2) body.replace(p, 2, "\r\n");
     out += body + "\r\n";

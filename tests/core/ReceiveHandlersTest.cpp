@@ -16,6 +16,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -475,12 +477,18 @@ TEST_F(ReceiveTest, ABusyPortIsReportedWithThePortErrorText) {
 TEST_F(ReceiveTest, ClosingAnnouncesDisconnectAndSavesTalks) {
   join(bob);
   in(BuildMessageToAllText(bob, "keep me"));
+  in(BuildMessageToAllText(ann, "and me"));
   host->CloseMainWindow();
   EXPECT_EQ(kinds(mkDisconnect), 1);
   EXPECT_FALSE(host->Net().ServerActive());
   const auto files = historyFiles();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_NE(files[0].find("All Users and "), std::string::npos) << files[0];
+  std::ifstream file(dir + "/data/kavet-chat/History/" + files[0], std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find("[Bob]\r\nkeep me\r\n"), std::string::npos) << saved;
+  // A header shows the IP only for an empty alias; blanks are a name.
+  EXPECT_NE(saved.find("[  ]\r\nand me\r\n"), std::string::npos) << saved;
 }
 
 TEST_F(ReceiveTest, OwnGroupsOutliveTheRunAndHistoryCanBeSwitchedOff) {
