@@ -205,6 +205,22 @@ void reduceHistogram(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::v
   }
 }
 
+// Truncation to a fixed palette of every mix of the red, green and blue levels
+// (red slowest, blue fastest); a pixel takes the nearest level of each channel.
+template <size_t R, size_t G, size_t B>
+void reduceTruncation(const std::array<int, R> &red, const std::array<int, G> &green, const std::array<int, B> &blue,
+                      const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::vector<uint8_t> &idx) {
+  for (int r : red)
+    for (int g : green)
+      for (int b : blue)
+        pal.push_back(qRgb(r, g, b));
+  const std::array<uint8_t, 256> nearR = nearestTable(red);
+  const std::array<uint8_t, 256> nearG = nearestTable(green);
+  const std::array<uint8_t, 256> nearB = nearestTable(blue);
+  for (size_t i = 0; i < px.size(); ++i)
+    idx[i] = uint8_t((nearR[size_t(qRed(px[i]))] * G + nearG[size_t(qGreen(px[i]))]) * B + nearB[size_t(qBlue(px[i]))]);
+}
+
 // Method 1: median cut over 4-bit-per-channel cells.
 int reduceMedianCut(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::vector<uint8_t> &idx) {
   struct Cell {
@@ -359,22 +375,10 @@ std::string BitmapToMemoryStream(const QImage &bmp, TPixelFormat fmt, int method
     colorsUsed = uint32_t(reduceMedianCut(px, pal, idx));
     break;
   case crTruncation784:
-    for (int r = 0; r < 7; ++r)
-      for (int g = 0; g < 8; ++g)
-        for (int b = 0; b < 4; ++b)
-          pal.push_back(qRgb(kLevels7[size_t(r)], kLevels8[size_t(g)], kLevels4[size_t(b)]));
-    for (size_t i = 0; i < px.size(); ++i)
-      idx[i] = uint8_t((kNear7[size_t(qRed(px[i]))] * 8 + kNear8[size_t(qGreen(px[i]))]) * 4 +
-                       kNear4[size_t(qBlue(px[i]))]);
+    reduceTruncation(kLevels7, kLevels8, kLevels4, px, pal, idx);
     break;
   case crTruncation666:
-    for (int r = 0; r < 6; ++r)
-      for (int g = 0; g < 6; ++g)
-        for (int b = 0; b < 6; ++b)
-          pal.push_back(qRgb(kLevels6[size_t(r)], kLevels6[size_t(g)], kLevels6[size_t(b)]));
-    for (size_t i = 0; i < px.size(); ++i)
-      idx[i] = uint8_t((kNear6[size_t(qRed(px[i]))] * 6 + kNear6[size_t(qGreen(px[i]))]) * 6 +
-                       kNear6[size_t(qBlue(px[i]))]);
+    reduceTruncation(kLevels6, kLevels6, kLevels6, px, pal, idx);
     break;
   case crChannelRamps:
     pal.assign(256, qRgb(128, 128, 128));
