@@ -10,6 +10,8 @@
 // sums of whole-pixel character advances, so the width of a text equals the
 // sum of the widths of its parts, and every character also gets the
 // character extra spacing.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -331,6 +333,25 @@ public:
 // classes as characterPlacement answers them.
 void SimpleBidiOrder(std::u16string_view text, bool rtlParagraph, std::vector<int> &order,
                      std::vector<std::uint8_t> &classes);
+
+// The counting behind textExtentExW, over count characters whose advances
+// (extra spacing included) advance(i) gives: fills fit and extents as that
+// call does and answers the whole width, capped to int.
+template <typename Advance>
+int RunningTextExtent(std::size_t count, Advance advance, int maxExtent, int *fit, std::vector<int> *extents) {
+  if (extents) extents->clear();
+  long long w = 0;
+  int f = 0;
+  bool fitting = true;
+  for (std::size_t i = 0; i < count; ++i) {
+    w += advance(i);
+    if (fitting && w <= maxExtent) ++f;
+    else fitting = false;
+    if (extents) extents->push_back(static_cast<int>(std::min<long long>(w, 0x7FFFFFFF)));
+  }
+  if (fit) *fit = f;
+  return static_cast<int>(std::min<long long>(w, 0x7FFFFFFF));
+}
 
 // Pixels per inch of the screen: what the primary screen says (96 without
 // one); setScreenPixelsPerInch pins it (tests, start-up), 0 unpins.

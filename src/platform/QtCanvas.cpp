@@ -191,18 +191,8 @@ TSize QtCanvas::textExtentW(std::u16string_view text) {
 
 TSize QtCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit,
                               std::vector<int> *extents) {
-  if (extents) extents->clear();
-  long long w = 0;
-  int f = 0;
-  bool fitting = true;
-  for (size_t i = 0; i < text.size(); ++i) {
-    w += advanceOf(text, i) + extra_;
-    if (fitting && w <= maxExtent) ++f;
-    else fitting = false;
-    if (extents) extents->push_back(static_cast<int>(std::min<long long>(w, 0x7FFFFFFF)));
-  }
-  if (fit) *fit = f;
-  return {static_cast<int>(std::min<long long>(w, 0x7FFFFFFF)), fm_->ascent() + fm_->descent()};
+  auto advance = [&](size_t i) { return advanceOf(text, i) + extra_; };
+  return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), fm_->ascent() + fm_->descent()};
 }
 
 TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit,

@@ -148,18 +148,8 @@ TSize RecordingCanvas::textExtentEx(std::string_view text, int maxExtent, int *f
 TSize RecordingCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit,
                                      std::vector<int> *extents) {
   query("textExtentEx(" + LogText(text) + "," + std::to_string(maxExtent) + ")");
-  if (extents) extents->clear();
-  long long w = 0;
-  int f = 0;
-  bool fitting = true;
-  for (char16_t c : text) {
-    w += charWidth(c) + extra_;
-    if (fitting && w <= maxExtent) ++f;
-    else fitting = false;
-    if (extents) extents->push_back(static_cast<int>(std::min<long long>(w, 0x7FFFFFFF)));
-  }
-  if (fit) *fit = f;
-  return {static_cast<int>(std::min<long long>(w, 0x7FFFFFFF)), metrics.ascent + metrics.descent};
+  auto advance = [&](size_t i) { return charWidth(text[i]) + extra_; };
+  return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), metrics.ascent + metrics.descent};
 }
 
 bool RecordingCanvas::characterPlacement(std::u16string_view text, unsigned flags,
