@@ -364,3 +364,31 @@ TEST(ItemStyles, MarkAndRenumber) {
   def.RenumberStyles(ts, ps, ls);
   EXPECT_EQ(def.StyleNo, rvsDefStyle);
 }
+
+TEST(ItemHints, ShownThroughTheHostWhenAsked) {
+  struct HintHost : TRVDataHost {
+    std::vector<std::string> shown;
+    int beeps = 0;
+    void DoItemHint(TCustomRVData *, int ItemNo, std::string &HintText) override {
+      HintText += "#" + std::to_string(ItemNo);
+    }
+    void ShowHint(const std::string &HintText) override { shown.push_back(HintText); }
+    void Beep() override { ++beeps; }
+  } host;
+  TRVStyle st;
+  host.Style = &st;
+  TCustomRVData d;
+  d.SetHost(&host);
+  TRVTextItemInfo item(&d);
+  item.Hint = "tip";
+  item.ShowItemHint(&d, 2);
+  EXPECT_TRUE(host.shown.empty()); // item hints are off
+  host.Options.Include(rvoShowItemHints);
+  item.ShowItemHint(&d, 2);
+  EXPECT_EQ(host.shown, (std::vector<std::string>{"tip#2"}));
+
+  d.Beep();
+  st.UseSound = false;
+  d.Beep();
+  EXPECT_EQ(host.beeps, 1);
+}
