@@ -775,6 +775,8 @@ bool TCustomRVData::InsertItemAt(int &Index, std::string &Text, std::unique_ptr<
                                  bool &FullReformat, int &NewListNo) {
   FullReformat = false;
   NewListNo = -1;
+  // A bad index leaves the item with the caller, untouched.
+  if (Index < 0 || Index > GetItemCount()) throw EListError(Index);
   TCustomRVItemInfo *item = Item.get();
   if (IsMarker(item)) {
     item->ItemOptions.Exclude(rvioContinuePara);

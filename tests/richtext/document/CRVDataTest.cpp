@@ -184,6 +184,9 @@ TEST(DocParagraphs, InsertedMarkerNeverContinues) {
   std::string text;
   bool full = true;
   int newList = 5;
+  int bad = 9;
+  EXPECT_THROW(d.InsertItemAt(bad, text, m, full, newList), EListError);
+  ASSERT_NE(m, nullptr);
   ASSERT_TRUE(d.InsertItemAt(index, text, m, full, newList));
   EXPECT_FALSE(full);
   EXPECT_EQ(newList, -1);
