@@ -839,7 +839,8 @@ void TCustomRVData::Clear() {
 }
 
 void TCustomRVData::AssignItemsFrom(TCustomRVData *Source) {
-  if (!Source) return;
+  // A document moved onto itself stays as it is.
+  if (!Source || Source == this) return;
   if (Source->TagsArePChars() != TagsArePChars())
     throw ERichVistaError("Can't assign RichVista to RichVista - tags types mismatch");
   const int n = Source->GetItemCount();

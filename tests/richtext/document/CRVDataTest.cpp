@@ -483,6 +483,8 @@ TEST(DocAssign, TagKindsMustAgree) {
   EXPECT_THROW(a.AssignItemsFrom(&b), ERichVistaError);
   EXPECT_EQ(b.GetItemCount(), 1);
   a.AssignItemsFrom(nullptr);
+  b.AssignItemsFrom(&b);
+  EXPECT_EQ(b.GetItemCount(), 1);
 }
 
 // -------------------------------------------------------------- typed getters
