@@ -776,12 +776,7 @@ bool TFontInfo::DrawByChars(const std::string &s, TCanvas &ACanvas, int SpaceBef
   const int n = static_cast<int>(Unicode ? s.size() / 2 : s.size());
   if (n < 2)
     return false;
-  std::u16string w;
-  if (Unicode) {
-    w.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-      w[size_t(i)] = char16_t(uint8_t(s[size_t(2 * i)]) | (uint8_t(s[size_t(2 * i + 1)]) << 8));
-  }
+  const std::u16string w = Unicode ? RawToWideString(s) : std::u16string();
   std::vector<int> ext;
   int fit = 0;
   const int limit = static_cast<int>(std::clamp<int64_t>(int64_t(Width) * 2, 0, INT32_MAX));
@@ -821,12 +816,7 @@ bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, i
   auto isSpace = [&](int i) {
     return Unicode ? (s[size_t(2 * i)] == ' ' && s[size_t(2 * i + 1)] == 0) : s[size_t(i)] == ' ';
   };
-  std::u16string w;
-  if (Unicode) {
-    w.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-      w[size_t(i)] = char16_t(uint8_t(s[size_t(2 * i)]) | (uint8_t(s[size_t(2 * i + 1)]) << 8));
-  }
+  const std::u16string w = Unicode ? RawToWideString(s) : std::u16string();
   CanvasBrush oldBrush = ACanvas.brush();
   CanvasBrush clear = oldBrush;
   clear.Style = TBrushStyle::bsClear;
@@ -899,14 +889,10 @@ void TFontInfo::Draw(const std::string &s, TCanvas &ACanvas, int StyleNo, int Sp
     }
   }
   if (!byChars) {
-    if (Unicode) {
-      std::u16string w(s.size() / 2, u'\0');
-      for (size_t i = 0; i < w.size(); ++i)
-        w[i] = char16_t(uint8_t(s[2 * i]) | (uint8_t(s[2 * i + 1]) << 8));
-      ACanvas.textOutW(Left + SpaceBefore, Top, w);
-    } else {
+    if (Unicode)
+      ACanvas.textOutW(Left + SpaceBefore, Top, RawToWideString(s));
+    else
       ACanvas.textOut(Left + SpaceBefore, Top, s);
-    }
     if (DrawState.Has(rvtsSpecialCharacters) && !Printing)
       DrawSpecialDots(s, ACanvas, Left + SpaceBefore, Top);
   }
@@ -1830,15 +1816,8 @@ void TRVListLevel::SaveToINI(IniStore &Ini, const std::string &Section, const st
     Ini.writeString(Section, K(KeyFormat, "Font"), FontToIniText(*FFont));
   WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Continuous"), Options.Has(rvloContinuous), true);
   WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "LevelReset"), Options.Has(rvloLevelReset), true);
-  if (!FormatStringW.empty()) {
-    std::string bytes;
-    bytes.reserve(FormatStringW.size() * 2);
-    for (char16_t ch : FormatStringW) {
-      bytes += static_cast<char>(ch & 0xFF);
-      bytes += static_cast<char>(ch >> 8);
-    }
-    Ini.writeString(Section, K(KeyFormat, "FormatStringW"), RVBytesToHex(bytes));
-  }
+  if (!FormatStringW.empty())
+    Ini.writeString(Section, K(KeyFormat, "FormatStringW"), RVBytesToHex(WideStringToRaw(FormatStringW)));
 }
 
 void TRVListLevel::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
@@ -1869,11 +1848,8 @@ void TRVListLevel::LoadFromINI(IniStore &Ini, const std::string &Section, const 
   FormatStringW.clear();
   std::string bytes;
   // Hex text of an odd length, or of an odd number of bytes, is not UTF-16.
-  if (RVHexToBytes(Ini.readString(Section, K(KeyFormat, "FormatStringW"), ""), bytes) && bytes.size() % 2 == 0) {
-    FormatStringW.resize(bytes.size() / 2);
-    for (size_t i = 0; i < FormatStringW.size(); ++i)
-      FormatStringW[i] = char16_t(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
-  }
+  if (RVHexToBytes(Ini.readString(Section, K(KeyFormat, "FormatStringW"), ""), bytes) && bytes.size() % 2 == 0)
+    FormatStringW = RawToWideString(bytes);
 }
 
 std::string TRVListLevel::GetIndentCSSForTextVersion() const {
@@ -2892,22 +2868,10 @@ TFontStyles BitsToFontStyle(uint32_t b) {
                      ((b & 8) ? fsStrikeOut : 0));
 }
 
-std::string U16ToBytes(const std::u16string &w) {
-  std::string bytes;
-  bytes.reserve(w.size() * 2);
-  for (char16_t ch : w) {
-    bytes += static_cast<char>(ch & 0xFF);
-    bytes += static_cast<char>(ch >> 8);
-  }
-  return bytes;
-}
-
 bool BytesToU16(const std::string &bytes, std::u16string &w) {
   if (bytes.size() % 2 != 0)
     return false;
-  w.resize(bytes.size() / 2);
-  for (size_t i = 0; i < w.size(); ++i)
-    w[i] = char16_t(uint8_t(bytes[2 * i]) | (uint8_t(bytes[2 * i + 1]) << 8));
+  w = RawToWideString(bytes);
   return true;
 }
 
@@ -3175,7 +3139,7 @@ void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStr
   if (FormatString != std::string(1, char(0xB7)))
     W.Str("FormatStringCode", RVBytesToHex(FormatString));
   if (!FormatStringW.empty())
-    W.Str("FormatStringWCode", RVBytesToHex(U16ToBytes(FormatStringW)));
+    W.Str("FormatStringWCode", RVBytesToHex(WideStringToRaw(FormatStringW)));
   W.IntIfNot("LeftIndent", LeftIndent, 0);
   W.IntIfNot("FirstIndent", FirstIndent, 10);
   W.IntIfNot("MarkerIndent", MarkerIndent, 0);
