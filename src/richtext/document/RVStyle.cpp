@@ -2685,6 +2685,15 @@ public:
     uint8_t n;
     return Byte(n) && Bytes(n, s);
   }
+  // A signed little-endian integer of T's size.
+  template <typename T> bool Int(TRVStoredValue &v) {
+    uint64_t u;
+    if (!LE(int(sizeof(T)), u))
+      return false;
+    v.Kind = TRVStoredValue::Int;
+    v.I = static_cast<T>(u);
+    return true;
+  }
   // One value of any kind; collections are read with their items.
   bool Value(TRVStoredValue &v, int depth) {
     uint8_t t;
@@ -2693,29 +2702,13 @@ public:
     uint64_t u = 0;
     switch (t) {
     case vaInt8:
-      if (!LE(1, u))
-        return false;
-      v.Kind = TRVStoredValue::Int;
-      v.I = int8_t(u);
-      return true;
+      return Int<int8_t>(v);
     case vaInt16:
-      if (!LE(2, u))
-        return false;
-      v.Kind = TRVStoredValue::Int;
-      v.I = int16_t(u);
-      return true;
+      return Int<int16_t>(v);
     case vaInt32:
-      if (!LE(4, u))
-        return false;
-      v.Kind = TRVStoredValue::Int;
-      v.I = int32_t(uint32_t(u));
-      return true;
+      return Int<int32_t>(v);
     case vaInt64:
-      if (!LE(8, u))
-        return false;
-      v.Kind = TRVStoredValue::Int;
-      v.I = int64_t(u);
-      return true;
+      return Int<int64_t>(v);
     case vaFalse:
     case vaTrue:
       v.Kind = TRVStoredValue::Bool;
