@@ -2157,6 +2157,22 @@ void TCustomRVInfos::MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode M
   }
 }
 
+namespace {
+// What a table answers for a style number out of range, made once: a new
+// entry, copied from the first one when there is one, that Mark then makes
+// stand out.
+template <class Entry, class Table, class MarkFn>
+Entry *StandIn(const Table &T, std::unique_ptr<Entry> &Slot, MarkFn Mark) {
+  if (!Slot) {
+    Slot.reset(static_cast<Entry *>(T.NewEntry().release()));
+    if (T.Count() > 0)
+      Slot->Assign(*T.Items(0));
+    Mark(*Slot);
+  }
+  return Slot.get();
+}
+} // namespace
+
 // ================================================================== TFontInfos
 
 TFontInfos::TFontInfos(TRVStyle *Owner, EntryFactory Factory)
@@ -2189,15 +2205,10 @@ TFontInfo *TFontInfos::AddTextStyle(const std::string &Name, const std::string &
 TFontInfo *TFontInfos::GetTextStyleSafe(int Index) const {
   if (Index >= 0 && Index < Count())
     return Items(Index);
-  if (!FInvalidItem) {
-    std::unique_ptr<TCustomRVInfo> e = FFactory();
-    FInvalidItem.reset(static_cast<TFontInfo *>(e.release()));
-    if (Count() > 0)
-      FInvalidItem->Assign(*Items(0));
-    FInvalidItem->Color = 0xFFFFFF;
-    FInvalidItem->BackColor = 0x0000FF;
-  }
-  return FInvalidItem.get();
+  return StandIn(*this, FInvalidItem, [](TFontInfo &f) {
+    f.Color = 0xFFFFFF;
+    f.BackColor = 0x0000FF;
+  });
 }
 
 int TFontInfos::FindStyleWithCharset(int StyleNo, uint8_t Charset) const {
@@ -2225,21 +2236,16 @@ TParaInfos::~TParaInfos() = default;
 TParaInfo *TParaInfos::GetParaStyleSafe(int Index) const {
   if (Index >= 0 && Index < Count())
     return Items(Index);
-  if (!FInvalidItem) {
-    std::unique_ptr<TCustomRVInfo> e = FFactory();
-    FInvalidItem.reset(static_cast<TParaInfo *>(e.release()));
-    if (Count() > 0)
-      FInvalidItem->Assign(*Items(0));
-    FInvalidItem->LeftIndent = 1;
-    FInvalidItem->RightIndent = 1;
-    FInvalidItem->SpaceBefore = 1;
-    FInvalidItem->SpaceAfter = 1;
-    FInvalidItem->Border.Style = rvbSingle;
-    FInvalidItem->Border.Color = 0x0000FF;
-    FInvalidItem->Border.Width = 2;
-    FInvalidItem->Border.BorderOffsets.SetAll(1);
-  }
-  return FInvalidItem.get();
+  return StandIn(*this, FInvalidItem, [](TParaInfo &p) {
+    p.LeftIndent = 1;
+    p.RightIndent = 1;
+    p.SpaceBefore = 1;
+    p.SpaceAfter = 1;
+    p.Border.Style = rvbSingle;
+    p.Border.Color = 0x0000FF;
+    p.Border.Width = 2;
+    p.Border.BorderOffsets.SetAll(1);
+  });
 }
 
 int TParaInfos::FindSuchStyle(int BaseStyle, const TParaInfo &Style, TRVParaInfoProperties Mask) const {
