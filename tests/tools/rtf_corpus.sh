@@ -25,10 +25,14 @@ RTF_CORPUS_MARKDOWN=(
   /usr/share/doc/googletest/README.md.gz
 )
 
+# The converters run without any network where we can take it away (root):
+# the documents they read may name remote resources.
+if unshare -n true 2>/dev/null; then RTF_OFFLINE=(unshare -n); else RTF_OFFLINE=(); fi
+
 # soffice with a private profile under DIR.
 rtf_soffice() {
   local dir=$1; shift
-  HOME="$dir/home" timeout 300 soffice -env:UserInstallation="file://$dir/lo-profile" --headless \
+  HOME="$dir/home" "${RTF_OFFLINE[@]}" timeout 300 soffice -env:UserInstallation="file://$dir/lo-profile" --headless \
     --norestore --nolockcheck "$@" >>"$dir/soffice.log" 2>&1
 }
 
@@ -69,7 +73,7 @@ make_rtf_corpus() {
       *.gz) zcat "$f" >"$dir/in/$b.md" ;;
       *) cp "$f" "$dir/in/$b.md" ;;
     esac
-    (cd "$dir/in" && timeout 120 pandoc --sandbox -s -f markdown -t rtf "$b.md" -o "$dir/$b.rtf" 2>>"$dir/pandoc.log")
+    (cd "$dir/in" && "${RTF_OFFLINE[@]}" timeout 120 pandoc --sandbox -s -f markdown -t rtf "$b.md" -o "$dir/$b.rtf" 2>>"$dir/pandoc.log")
   done
   rtf_soffice "$dir" --infilter="Rich Text Format" --convert-to "txt:Text (encoded):UTF8" \
     --outdir "$dir/txt" "$dir"/*.rtf
