@@ -25,10 +25,6 @@ uint32_t le32(std::string_view d, size_t at) {
   return uint32_t(uint8_t(d[at])) | (uint32_t(uint8_t(d[at + 1])) << 8) |
          (uint32_t(uint8_t(d[at + 2])) << 16) | (uint32_t(uint8_t(d[at + 3])) << 24);
 }
-void put16(std::string &s, uint16_t v) {
-  s.push_back(char(v & 0xFF));
-  s.push_back(char(v >> 8));
-}
 void put32(std::string &s, uint32_t v) {
   for (int i = 0; i < 4; ++i)
     s.push_back(char((v >> (8 * i)) & 0xFF));

@@ -110,8 +110,9 @@ TEST(Graphics, RawBits) {
     TBitmap b;
     EXPECT_EQ(b.loadFromRawBits(c.w, c.h, c.planes, c.bpp, c.widthBytes, c.bits), c.ok)
         << c.w << "x" << c.h << "x" << c.bpp;
-    if (c.ok)
+    if (c.ok) {
       EXPECT_EQ(b.image().pixel(0, 0), c.first);
+    }
   }
 }
 
