@@ -52,6 +52,19 @@ TRVMarkerItemInfo *LastMarkerInside(TCustomRVItemInfo *Item) {
   return nullptr;
 }
 
+// The last marker of the sub-documents of Item that come before Sub (one of
+// Item's own), searched backwards from the one just before Sub.
+TRVMarkerItemInfo *LastMarkerInEarlierSubData(TCustomRVItemInfo *Item, const TCustomRVData *Sub) {
+  int loc = -1;
+  TCustomRVData *sub = Item->GetSubRVData(loc, rvdFirst);
+  while (sub && sub != Sub)
+    sub = Item->GetSubRVData(loc, rvdNext);
+  if (!sub) return nullptr;
+  for (sub = Item->GetSubRVData(loc, rvdPrev); sub; sub = Item->GetSubRVData(loc, rvdPrev))
+    if (TRVMarkerItemInfo *m = LastMarkerInData(sub, sub->GetItemCount() - 1)) return m;
+  return nullptr;
+}
+
 } // namespace
 
 void RVRaiseItemIndexError() { throw ERichVistaError("Item index is out of bounds"); }
@@ -1068,6 +1081,10 @@ TRVMarkerItemInfo *TCustomRVData::GetPrevMarker(int ItemNo) const {
     int parentItemNo = -1;
     void *location = nullptr;
     data->GetParentInfo(parentItemNo, location);
+    // The owning item's sub-documents that come before this one (earlier
+    // cells of the same table) precede it in document order.
+    if (parentItemNo >= 0 && parentItemNo < parent->GetItemCount())
+      if (TRVMarkerItemInfo *m = LastMarkerInEarlierSubData(parent->GetItem(parentItemNo), data)) return m;
     from = std::min(parentItemNo, parent->GetItemCount()) - 1;
     data = parent;
   }

@@ -447,7 +447,8 @@ public:
   void RecountMarkersFrom(int ItemNo, bool AllowCreate);
   // The marker before ItemNo in document order: backwards through this
   // document and the nested documents of earlier items, then up through the
-  // parents; nullptr when none.
+  // parents (first the owning item's earlier nested documents, then the
+  // items before it); nullptr when none.
   TRVMarkerItemInfo *GetPrevMarker(int ItemNo) const;
   // The last marker of one of the lists (list style numbers) from the end
   // down to ItemNo DownTo; -1 when none.

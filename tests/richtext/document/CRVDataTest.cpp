@@ -621,6 +621,35 @@ TEST(DocNested, MarkersOfNestedDocumentsShareTheAbsoluteRootList) {
   EXPECT_EQ(root.GetMarkers(false), nullptr); // the emptied list is gone
 }
 
+TEST(DocNested, MarkersOfEarlierCellsOfTheSameItemComeFirst) {
+  TCustomRVData root;
+  root.AddItem("", Marker(&root));
+  auto c = std::make_unique<TContainerItem>(&root);
+  TNestedData *cell1 = c->AddCell();
+  TNestedData *cell2 = c->AddCell();
+  TNestedData *cell3 = c->AddCell();
+  root.AddItem("", std::move(c));
+  // The later cell gets its marker first, the earlier one afterwards; the
+  // middle cell stays empty.
+  cell3->AddItem("", Marker(cell3));
+  cell1->AddItem("", Marker(cell1));
+  cell1->AddItem("", Marker(cell1));
+  root.AddItem("", Marker(&root));
+
+  EXPECT_EQ(cell3->GetPrevMarker(0), cell1->GetItem(2));
+  EXPECT_EQ(cell2->GetPrevMarker(0), cell1->GetItem(2));
+  EXPECT_EQ(cell1->GetPrevMarker(0), root.GetItem(0));
+  EXPECT_EQ(root.GetPrevMarker(3), cell3->GetItem(0));
+
+  TRVMarkerList *list = root.GetMarkers(false);
+  ASSERT_NE(list, nullptr);
+  const std::vector<const TCustomRVItemInfo *> order = {root.GetItem(0), cell1->GetItem(0), cell1->GetItem(2),
+                                                        cell3->GetItem(0), root.GetItem(3)};
+  ASSERT_EQ(list->Count(), int(order.size()));
+  for (size_t i = 0; i < order.size(); ++i)
+    EXPECT_EQ(list->Items(int(i)), order[i]) << i;
+}
+
 // ------------------------------------------------------------- layout record
 
 TEST(DocLayout, RoundTripsInBothForms) {
