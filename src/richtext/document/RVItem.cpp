@@ -180,8 +180,10 @@ bool operator==(const TRVTag &A, const TRVTag &B) {
 }
 
 bool AreTagsEqual(const TRVTag &A, const TRVTag &B, bool TagsArePChars) {
-  if (TagsArePChars) return A.AsText() == B.AsText();
-  return A.AsInt() == B.AsInt() && A.AsText() == B.AsText();
+  if (!TagsArePChars) return A.AsInt() == B.AsInt();
+  // No text is not the same as an empty text.
+  if (!A.IsText() || !B.IsText()) return A.IsText() == B.IsText();
+  return A.AsText() == B.AsText();
 }
 
 TRVTag CopyTag(const TRVTag &Tag, bool TagsArePChars) {

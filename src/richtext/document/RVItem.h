@@ -257,7 +257,8 @@ private:
   std::unique_ptr<std::string> FText;
 };
 
-// AreTagsEqual: text tags compared as texts under rvoTagsArePChars.
+// AreTagsEqual: under rvoTagsArePChars texts compared (two tags without a
+// text are equal, one without a text equals none), else the numbers.
 bool AreTagsEqual(const TRVTag &A, const TRVTag &B, bool TagsArePChars);
 TRVTag CopyTag(const TRVTag &Tag, bool TagsArePChars);
 

@@ -143,8 +143,23 @@ TEST(ItemTags, EqualityAndKinds) {
   TRVTag a = 5, b = 5, t = TRVTag::FromText("5");
   EXPECT_TRUE(a == b);
   EXPECT_FALSE(a == t);
-  EXPECT_TRUE(AreTagsEqual(TRVTag(), TRVTag::FromText(""), true));
-  EXPECT_FALSE(AreTagsEqual(TRVTag(1), TRVTag(2), false));
+  struct Case {
+    TRVTag A, B;
+    bool TagsArePChars, Equal;
+  };
+  const Case cases[] = {
+      {TRVTag(), TRVTag(), true, true},
+      {TRVTag(), TRVTag::FromText(""), true, false},
+      {TRVTag::FromText("x"), TRVTag(), true, false},
+      {TRVTag::FromText("x"), TRVTag::FromText("x"), true, true},
+      {TRVTag::FromText("x"), TRVTag::FromText("y"), true, false},
+      {TRVTag(1), TRVTag(1), false, true},
+      {TRVTag(1), TRVTag(2), false, false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(AreTagsEqual(c.A, c.B, c.TagsArePChars), c.Equal) << c.A.AsText() << "/" << c.B.AsText();
+    EXPECT_EQ(AreTagsEqual(c.B, c.A, c.TagsArePChars), c.Equal);
+  }
   TRVTag c = t;
   EXPECT_TRUE(c.IsText());
   c.Clear();
