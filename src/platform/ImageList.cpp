@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/QtCanvas.h"
+
 namespace kc {
 
 TCustomImageList::TCustomImageList(int AWidth, int AHeight)
@@ -49,6 +51,18 @@ void TCustomImageList::DrawBlended(TCanvas &Canvas, int X, int Y, int Index, TCo
     }
   }
   Canvas.drawImage(X, Y, img);
+}
+
+QImage TCustomImageList::ImageOnBackground(int Index, TColor BackColor) const {
+  if (!ValidIndex(Index) || FWidth <= 0 || FHeight <= 0) return QImage();
+  QImage img(FWidth, FHeight, QImage::Format_RGB32);
+  const TColor back = ColorToRGB(BackColor == clNone ? clWhite : BackColor);
+  img.fill(QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
+  {
+    QtCanvas canvas(&img);
+    Draw(canvas, 0, 0, Index);
+  }
+  return img;
 }
 
 } // namespace kc

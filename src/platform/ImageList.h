@@ -34,6 +34,10 @@ public:
   void Draw(TCanvas &Canvas, int X, int Y, int Index) const;
   // Draws it blended 50 % with BlendColor (the look of a selected image).
   void DrawBlended(TCanvas &Canvas, int X, int Y, int Index, TColor BlendColor) const;
+  // Image Index drawn onto an opaque image of the list's size filled with
+  // BackColor (clNone: white), as pictures saved from the list are made; a
+  // null image for an index out of range.
+  QImage ImageOnBackground(int Index, TColor BackColor) const;
 
   // A number that stored documents use to name the list.
   int32_t Tag = 0;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "platform/QtCanvas.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
 
@@ -1186,15 +1187,8 @@ void TCustomRVData::SaveImageFile(const std::string &ImagesPrefix, const std::st
       img = QImage(std::max(Graphic.width(), 1), std::max(Graphic.height(), 1), QImage::Format_RGB32);
       const TColor back = ColorToRGB(BackColor == clNone ? clWhite : BackColor);
       img.fill(QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
-      const QImage pic = Graphic.toImage();
-      for (int y = 0; y < std::min(img.height(), pic.height()); ++y)
-        for (int x = 0; x < std::min(img.width(), pic.width()); ++x) {
-          const QRgb p = pic.pixel(x, y), q = img.pixel(x, y);
-          const int a = qAlpha(p);
-          img.setPixel(x, y, qRgb((qRed(p) * a + qRed(q) * (255 - a)) / 255,
-                                  (qGreen(p) * a + qGreen(q) * (255 - a)) / 255,
-                                  (qBlue(p) * a + qBlue(q) * (255 - a)) / 255));
-        }
+      QtCanvas canvas(&img);
+      canvas.drawGraphic(Bounds(0, 0, Graphic.width(), Graphic.height()), Graphic);
     }
     if (Jpeg) {
       TJPEGImage jpg;

@@ -1,11 +1,11 @@
 #include "richtext/document/RVItem.h"
 
-#include <QPainter>
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "platform/ImageList.h"
+#include "platform/QtCanvas.h"
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVMultiDrawItem.h"
@@ -922,12 +922,12 @@ bool TRVGraphicItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVD
   if (!g || Bitmap.width() <= 0 || Bitmap.height() <= 0) return false;
   QImage img = Bitmap.image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   {
-    QPainter p(&img);
+    QtCanvas canvas(&img);
     const int y = -PieceImageTop(DrawLine, Part);
     if (ImageWidth > 0 || ImageHeight > 0)
-      g->draw(p, QRect(0, y, img.width(), img.height()));
+      canvas.drawGraphic(Bounds(0, y, img.width(), img.height()), *g);
     else
-      g->draw(p, QRect(0, y, g->width(), g->height()));
+      canvas.drawGraphic(Bounds(0, y, g->width(), g->height()), *g);
   }
   Bitmap.setImage(std::move(img));
   return true;
@@ -1357,8 +1357,8 @@ bool TRVBulletItemInfo::PrintToBitmap(TBitmap &Bitmap, bool, TCustomRVData *, TR
   if (!ImageList || !ImageList->ValidIndex(ImageIndex)) return false;
   QImage img = Bitmap.image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   {
-    QPainter p(&img);
-    p.drawImage(QRect(0, 0, img.width(), img.height()), ImageList->GetImage(ImageIndex));
+    QtCanvas canvas(&img);
+    canvas.stretchDraw(Bounds(0, 0, img.width(), img.height()), ImageList->GetImage(ImageIndex));
   }
   Bitmap.setImage(std::move(img));
   return true;
@@ -1442,14 +1442,7 @@ void TRVBulletItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, i
       break;
     }
   if (location.empty()) {
-    QImage img(ImageList->Width(), ImageList->Height(), QImage::Format_ARGB32);
-    const TColor back = ColorToRGB(Context.CurrentBackColor == clNone ? clWhite : Context.CurrentBackColor);
-    img.fill(QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
-    {
-      QPainter p(&img);
-      p.drawImage(0, 0, ImageList->GetImage(ImageIndex));
-    }
-    TBitmap bmp(img);
+    TBitmap bmp(ImageList->ImageOnBackground(ImageIndex, Context.CurrentBackColor));
     if (RVData)
       RVData->SaveImageFileEx(Context.Path, &bmp, rvsfHTML, Context.ImagesPrefix, Context.ImageCounter,
                               o.Has(rvsoOverwriteImages), Context.CurrentBackColor, location);
@@ -1477,13 +1470,7 @@ void TRVBulletItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, i
 void TRVBulletItemInfo::SaveRTF(std::string &Stream, TCustomRVData *, int, const std::string &,
                                 TRVRTFSaveContext &Context) {
   if (!ImageList || !ImageList->ValidIndex(ImageIndex)) return;
-  QImage img(ImageList->Width(), ImageList->Height(), QImage::Format_RGB32);
-  img.fill(Qt::white);
-  {
-    QPainter p(&img);
-    p.drawImage(0, 0, ImageList->GetImage(ImageIndex));
-  }
-  TBitmap bmp(img);
+  TBitmap bmp(ImageList->ImageOnBackground(ImageIndex, clWhite));
   RVSaveGraphicToRTF(Stream, bmp, bmp.width(), bmp.height(), Context);
 }
 
@@ -1636,8 +1623,8 @@ bool TRVControlItemInfo::PrintToBitmap(TBitmap &Bitmap, bool, TCustomRVData *RVD
   if (!pic) return false;
   QImage target = Bitmap.image().convertToFormat(QImage::Format_ARGB32_Premultiplied);
   if (MinHeightOnPage > 0) {
-    QPainter p(&target);
-    p.drawImage(0, -PieceImageTop(DrawLine, Part), pic->image());
+    QtCanvas canvas(&target);
+    canvas.drawImage(0, -PieceImageTop(DrawLine, Part), pic->image());
   } else {
     if (target.width() < pic->width() || target.height() < pic->height()) {
       QImage bigger(std::max(target.width(), pic->width()), std::max(target.height(), pic->height()),
@@ -1645,8 +1632,8 @@ bool TRVControlItemInfo::PrintToBitmap(TBitmap &Bitmap, bool, TCustomRVData *RVD
       bigger.fill(Qt::white);
       target = bigger;
     }
-    QPainter p(&target);
-    p.drawImage((target.width() - pic->width()) / 2, (target.height() - pic->height()) / 2, pic->image());
+    QtCanvas canvas(&target);
+    canvas.drawImage((target.width() - pic->width()) / 2, (target.height() - pic->height()) / 2, pic->image());
   }
   Bitmap.setImage(std::move(target));
   return true;

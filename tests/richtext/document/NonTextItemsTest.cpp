@@ -322,6 +322,18 @@ TEST(ImageList, IndicesAndSizes) {
   list.DrawBlended(c, 0, 0, -1, clBlue);
   list.Draw(c, 0, 0, -7);
   EXPECT_TRUE(c.log.empty());
+  // Saved pictures: the image over an opaque background of the list's size.
+  QImage half = Filled(4, 4, Qt::transparent);
+  for (int y = 0; y < 4; ++y)
+    half.setPixel(0, y, qRgba(0, 0, 255, 255));
+  list.Add(half);
+  const QImage onRed = list.ImageOnBackground(1, clRed);
+  ASSERT_EQ(onRed.size(), QSize(4, 4));
+  EXPECT_EQ(onRed.pixel(0, 2), qRgb(0, 0, 255));
+  EXPECT_EQ(onRed.pixel(3, 2), qRgb(255, 0, 0));
+  EXPECT_EQ(list.ImageOnBackground(1, clNone).pixel(3, 0), qRgb(255, 255, 255));
+  EXPECT_TRUE(list.ImageOnBackground(2, clRed).isNull());
+  EXPECT_TRUE(list.ImageOnBackground(-1, clRed).isNull());
   list.SetSize(8, 8);
   EXPECT_EQ(list.Count(), 0);
 }
