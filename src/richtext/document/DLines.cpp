@@ -40,20 +40,22 @@ void TRVDrawLines::Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec) {
 
 void TRVDrawLines::Delete(int Index) {
   if (Index < 0 || Index >= Count()) throw EListError(Index);
-  if (HoleCount > 0 && Index == HoleStart - 1) {
-    FItems[Index].reset();
+  if (HoleCount <= 0) {
+    FItems.erase(FItems.begin() + Index);
+    return;
+  }
+  const int holeEnd = HoleStart + HoleCount;
+  if (Index >= HoleStart && Index < holeEnd) return; // already a hole slot
+  FItems[Index].reset();
+  // The freed slot joins the hole: the records between it and the hole move
+  // one slot towards it, so that nothing behind the hole changes its index.
+  if (Index < HoleStart) {
+    std::rotate(FItems.begin() + Index, FItems.begin() + Index + 1, FItems.begin() + HoleStart);
     --HoleStart;
-    ++HoleCount;
-    return;
+  } else {
+    std::rotate(FItems.begin() + holeEnd, FItems.begin() + Index, FItems.begin() + Index + 1);
   }
-  if (HoleCount > 0 && Index == HoleStart + HoleCount) {
-    FItems[Index].reset();
-    ++HoleCount;
-    return;
-  }
-  if (HoleCount > 0 && Index >= HoleStart && Index < HoleStart + HoleCount) return; // already a hole slot
-  FItems.erase(FItems.begin() + Index);
-  if (HoleCount > 0 && Index < HoleStart) --HoleStart;
+  ++HoleCount;
 }
 
 void TRVDrawLines::MarkHole(int First, int Last) {

@@ -33,7 +33,7 @@ public:
   virtual void SetData(int32_t ALeft, int32_t ATop, int32_t AItemNo, bool AFromNewLine);
   virtual void SetSize(int32_t AWidth, int32_t AHeight);
   // Splitting over pages: only printing pieces can be split.
-  virtual void InitSplit() {}
+  virtual bool InitSplit() { return false; }
   virtual bool CanSplitFirst(int32_t /*Y*/) { return false; }
   virtual bool SplitAt(int32_t /*Y*/) { return false; }
 };
@@ -56,8 +56,8 @@ public:
   int Add(std::unique_ptr<TRVDrawLineInfo> Rec);
   // Fills the hole's first slot when the record goes there, else inserts.
   void Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec);
-  // Frees the record; next to an open hole its slot joins the hole, so the
-  // records after the hole keep their indices.
+  // Frees the record; with an open hole its slot joins the hole, so that
+  // the records after the hole keep their indices.
   void Delete(int Index);
   // Frees the records First..Last and makes their slots the hole (an open
   // hole is closed first). Out-of-range bounds are cut to the list.

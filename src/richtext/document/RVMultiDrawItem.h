@@ -41,7 +41,7 @@ public:
   virtual bool BreakLastPartAt(int32_t /*Y*/) { return false; }
 
   // The page formatter asks every draw record through these.
-  void InitSplit() override { BeginParts(); }
+  bool InitSplit() override { return BeginParts(); }
   bool CanSplitFirst(int32_t Y) override { return CanBreakAt(Y); }
   bool SplitAt(int32_t Y) override { return BreakLastPartAt(Y); }
 };

@@ -117,7 +117,7 @@ TEST(HtmlRoutines, TextEscaping) {
 TEST(HtmlRoutines, FontTagsAndCss) {
   THtmlFontDesc base{"Arial", 10, clBlack, 0, 0};
   THtmlFontDesc f{"Courier New", 14, clRed, fsBold | fsUnderline, -50};
-  EXPECT_EQ(HtmlOpenFontTags(f, base), "<FONT size=4 color=#FF0000 face=\"Courier New\"><B><U><SUB>");
+  EXPECT_EQ(HtmlOpenFontTags(f, base), "<FONT size=4 color=\"#FF0000\" face=\"Courier New\"><B><U><SUB>");
   EXPECT_EQ(HtmlCloseFontTags(f, base), "</SUB></U></B></FONT>");
   THtmlFontDesc same = base;
   same.Name = "ARIAL";
@@ -266,6 +266,38 @@ TEST(DrawLines, HoleIsFilledAndClosed) {
   EXPECT_EQ(lines.Count(), 5);
   lines.MarkHole(3, 100); // cut to the list
   EXPECT_EQ(lines.HoleCount, 2);
+}
+
+TEST(DrawLines, DeletingWithAnOpenHoleNeverMovesTheRecordsBehindIt) {
+  // Records 0..8, hole over 3..4; each case deletes one slot.
+  struct {
+    int index;
+    int holeStart, holeCount;
+    std::vector<int> items; // -1 for a hole slot
+  } cases[] = {
+      {2, 2, 3, {0, 1, -1, -1, -1, 5, 6, 7, 8}}, // just before the hole
+      {0, 2, 3, {1, 2, -1, -1, -1, 5, 6, 7, 8}}, // further before it
+      {5, 3, 3, {0, 1, 2, -1, -1, -1, 6, 7, 8}}, // just behind it
+      {7, 3, 3, {0, 1, 2, -1, -1, -1, 5, 6, 8}}, // further behind it
+      {4, 3, 2, {0, 1, 2, -1, -1, 5, 6, 7, 8}},  // a hole slot stays one
+  };
+  for (const auto &c : cases) {
+    TRVDrawLines lines;
+    for (int i = 0; i < 9; ++i) lines.Add(line(i));
+    lines.MarkHole(3, 4);
+    TRVDrawLineInfo *last = lines.Items(8);
+    lines.Delete(c.index);
+    EXPECT_EQ(lines.HoleStart, c.holeStart) << c.index;
+    EXPECT_EQ(lines.HoleCount, c.holeCount) << c.index;
+    ASSERT_EQ(lines.Count(), 9) << c.index;
+    for (int i = 0; i < 9; ++i) {
+      TRVDrawLineInfo *d = lines.Items(i);
+      EXPECT_EQ(d ? d->ItemNo : -1, c.items[i]) << c.index << " at " << i;
+    }
+    if (c.index != 8) {
+      EXPECT_EQ(lines.Items(8), last);
+    }
+  }
 }
 
 TEST(DrawLines, TextOfAPiece) {

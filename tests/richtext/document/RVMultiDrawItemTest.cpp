@@ -9,7 +9,7 @@ namespace {
 TEST(MultiDrawItem, PlainDrawLineCannotBeSplit) {
   TRVDrawLineInfo plain(0, 0, 100, 500, 3, true);
   TRVDrawLineInfo &rec = plain;
-  rec.InitSplit();
+  EXPECT_FALSE(rec.InitSplit());
   EXPECT_FALSE(rec.CanSplitFirst(10));
   EXPECT_FALSE(rec.SplitAt(10));
   // The multi-part base without a subclass is just as unsplittable.
@@ -59,8 +59,10 @@ TEST_F(ImagePrint, BeginPartsCoversTheWholePicture) {
   EXPECT_EQ(Part(0)->Height, 1200);
   EXPECT_EQ(Part(0)->ImageTop, 0);
   EXPECT_EQ(Part(0)->ImageHeight, 300);
-  // Beginning again starts over.
-  info.BeginParts();
+  // Beginning again starts over, also through the draw record's own call.
+  info.BreakLastPartAt(400);
+  TRVDrawLineInfo &rec = info;
+  EXPECT_TRUE(rec.InitSplit());
   EXPECT_EQ(info.PartsList.Count(), 1);
 }
 
