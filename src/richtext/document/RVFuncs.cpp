@@ -250,7 +250,7 @@ std::string HtmlOpenFontTags(const THtmlFontDesc &Font, const THtmlFontDesc &Bas
   if (fontTagNeeded(Font, Base)) {
     r = "<FONT";
     if (Font.Size != Base.Size) r += " size=" + std::to_string(FontSizeToHtmlSize(Font.Size));
-    if (ColorToRGB(Font.Color) != ColorToRGB(Base.Color)) r += " color=" + ColorToHtml(Font.Color);
+    if (ColorToRGB(Font.Color) != ColorToRGB(Base.Color)) r += " color=" + ColorToHtml(Font.Color, true);
     if (!sameName(Font.Name, Base.Name)) r += " face=\"" + Font.Name + "\"";
     r += ">";
   }

@@ -99,7 +99,7 @@ struct THtmlFontDesc {
   uint8_t Style = 0;  // fsBold .. fsStrikeOut
   int VShift = 0;     // > 0 superscript, < 0 subscript
 };
-// "<FONT size= color= face=>" as far as they differ, then <B>, <I>, <U>, <S>,
+// <FONT size=n color="#RRGGBB" face="name"> as far as they differ, then <B>, <I>, <U>, <S>,
 // <SUB> or <SUP> for the styles that differ.
 std::string HtmlOpenFontTags(const THtmlFontDesc &Font, const THtmlFontDesc &Base);
 // The closing tags in reverse order, "</FONT>" last.

@@ -7,6 +7,7 @@
 #include <climits>
 #include <map>
 
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/ImageList.h"
 #include "platform/QtCanvas.h"
@@ -85,9 +86,7 @@ std::string RVMarkerRoman(int32_t Value, bool Upper) {
       r += d.Text;
       v -= d.Value;
     }
-  if (!Upper)
-    for (char &c : r) c = static_cast<char>(c - 'A' + 'a');
-  return r;
+  return Upper ? r : asciiLowered(r);
 }
 
 std::string RVMarkerNumberText(TRVListType ListType, int32_t Value) {
@@ -916,10 +915,6 @@ std::string TRVMarkerItemInfo::GetHTMLListItemStyle(TCustomRVData *RVData, TRVHT
   if (location.empty()) return std::string();
   return " style=\"{ list-style: url('" + location + "') }\"";
 }
-
-// Pictures of RTF output, shared with the other items.
-void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownWidth, int ShownHeight,
-                        const TRVRTFSaveContext &Context);
 
 void TRVMarkerItemInfo::SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, const TRVRTFFontTable *FontTable,
                                   int ListOverrideNo, TRVRTFSaveContext &Context) const {

@@ -666,7 +666,7 @@ TEST_F(MarkerDoc, HtmlOfTextMarkers) {
   TRVHTMLSaveContext plain;
   out.clear();
   m->SaveToHTML(out, &Doc, 0, "", plain);
-  EXPECT_EQ(out, "<FONT size=3 color=#FF0000 face=\"Times New Roman\">1.</FONT>");
+  EXPECT_EQ(out, "<FONT size=3 color=\"#FF0000\" face=\"Times New Roman\">1.</FONT>");
   L->ListType = rvlstUnicodeBullet;
   L->FormatStringW = u"\u25CF";
   out.clear();
