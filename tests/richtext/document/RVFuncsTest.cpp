@@ -339,3 +339,54 @@ TEST(Pictures, StretchDrawGraphicAndHooks) {
 }
 
 } // namespace
+
+#include <QPushButton>
+#include <QWidget>
+
+#include "richtext/document/RVItem.h"
+
+namespace {
+
+QWidget *filled(QWidget *parent, const QColor &color) {
+  auto *w = new QWidget(parent);
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, color);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+  return w;
+}
+
+TEST(ControlImages, DrawControlToBitmapPaintsTheControlAndItsChildren) {
+  // A panel with a child at its position, never shown on a screen.
+  std::unique_ptr<QWidget> panel(filled(nullptr, Qt::red));
+  panel->resize(60, 40);
+  filled(panel.get(), Qt::blue)->setGeometry(10, 10, 20, 20);
+  std::unique_ptr<TBitmap> bmp = DrawControlToBitmap(panel.get());
+  ASSERT_NE(bmp, nullptr);
+  ASSERT_EQ(bmp->width(), 60);
+  ASSERT_EQ(bmp->height(), 40);
+  const QImage img = bmp->image();
+  EXPECT_EQ(img.pixelColor(5, 5), QColor(Qt::red));
+  EXPECT_EQ(img.pixelColor(15, 15), QColor(Qt::blue));
+  EXPECT_EQ(img.pixelColor(35, 35), QColor(Qt::red));
+
+  // A push button shows its caption: not one colour all over.
+  QPushButton button("OK");
+  button.resize(80, 24);
+  bmp = DrawControlToBitmap(&button);
+  ASSERT_NE(bmp, nullptr);
+  const QImage face = bmp->image();
+  EXPECT_EQ(face.size(), QSize(80, 24));
+  bool varied = false;
+  for (int y = 0; y < face.height() && !varied; ++y)
+    for (int x = 0; x < face.width() && !varied; ++x) varied = face.pixel(x, y) != face.pixel(0, 12);
+  EXPECT_TRUE(varied);
+
+  // Nothing to paint: no bitmap.
+  QWidget empty;
+  empty.resize(0, 10);
+  EXPECT_EQ(DrawControlToBitmap(&empty), nullptr);
+  EXPECT_EQ(DrawControlToBitmap(nullptr), nullptr);
+}
+
+} // namespace
