@@ -777,6 +777,10 @@ private:
 // An RTF picture group of a picture shown at ShownWidth x ShownHeight.
 void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownWidth, int ShownHeight,
                         const TRVRTFSaveContext &Context);
+// An RTF picture group of an image-list image on white: a bitmap with
+// rvrtfSaveBitmapDefault, else a metafile ("\wmetafile1").
+void RVSaveImageListImageToRTF(std::string &Stream, const TCustomImageList &ImageList, int ImageIndex,
+                               const TRVRTFSaveContext &Context);
 
 // The picture of a control for printing and saving: the widget rendered
 // onto a bitmap of its size.

@@ -655,6 +655,82 @@ TEST_F(Items, PictureRtfAsDeviceIndependentBitmap) {
   EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos);
 }
 
+// The picture data of an RTF picture group: the hexadecimal run after the
+// keywords' closing blank.
+std::string RtfPictureBytes(const std::string &Group) {
+  const size_t sp = Group.find(' ');
+  std::string bytes;
+  if (sp == std::string::npos || Group.back() != '}') return bytes;
+  EXPECT_TRUE(RVHexToBytes(Group.substr(sp + 1, Group.size() - sp - 2), bytes));
+  return bytes;
+}
+
+TEST(NonTextRtf, PictureFormsByClassAndOptions) {
+  TJPEGImage jpeg;
+  ASSERT_TRUE(jpeg.assignImage(Filled(4, 3, Qt::red).convertToFormat(QImage::Format_RGB32)));
+  TCustomImageList list(5, 2);
+  list.Add(Filled(5, 2, Qt::blue));
+  // A metafile that shows one bitmap, as drawing a picture into one makes it.
+  std::string emf;
+  {
+    TRVRTFSaveContext ctx;
+    ctx.Options = TRVRTFOptions{rvrtfSaveEMFDefault};
+    std::string g;
+    RVSaveGraphicToRTF(g, TIcon(), 0, 0, ctx); // an empty picture has no data
+    EXPECT_EQ(g, "{\\pict}");
+    g.clear();
+    RVSaveGraphicToRTF(g, jpeg, 4, 3, ctx);
+    emf = RtfPictureBytes(g);
+  }
+  TMetafile emfPicture;
+  ASSERT_TRUE(emfPicture.loadFromBytes(emf));
+  ASSERT_TRUE(emfPicture.enhanced());
+
+  struct Case {
+    const char *Name;
+    const TGraphic *Graphic; // nullptr: the image-list image
+    TRVRTFOptions Options;
+    const char *Head; // keywords after "{\pict" up to the data
+    bool Metafile;    // the data is a Windows or enhanced metafile of one bitmap
+  };
+  const Case cases[] = {
+      {"jpeg as jpeg", &jpeg, {rvrtfSaveJpegAsJpeg}, "\\jpegblip\\picw4\\pich3 ", false},
+      {"jpeg as bitmap", &jpeg, {rvrtfSaveBitmapDefault}, "\\dibitmap0\\wbmwidthbytes", false},
+      {"jpeg as emf", &jpeg, {rvrtfSaveEMFDefault}, "\\emfblip\\picw4\\pich3 ", true},
+      {"jpeg as wmf", &jpeg, {}, "\\wmetafile1\\picw4\\pich3 ", true},
+      {"emf kept", &emfPicture, {}, "\\emfblip\\picw4\\pich3 ", true},
+      {"emf as wmf", &emfPicture, {rvrtfSaveEMFAsWMF}, "\\wmetafile8\\picw106\\pich80 ", true},
+      {"image list as wmf", nullptr, TRVRTFOptions::FromRaw(14), "\\wmetafile1\\picw5\\pich2 ", true},
+      {"image list as bitmap", nullptr, {rvrtfSaveBitmapDefault}, "\\dibitmap0\\wbmwidthbytes16\\picw5\\pich2",
+       false},
+  };
+  for (const Case &c : cases) {
+    TRVRTFSaveContext ctx;
+    ctx.Options = c.Options;
+    std::string g;
+    if (c.Graphic)
+      RVSaveGraphicToRTF(g, *c.Graphic, c.Graphic->width(), c.Graphic->height(), ctx);
+    else {
+      TRVBulletItemInfo bullet(nullptr, 0, &list, rvvaBaseline);
+      bullet.SaveRTF(g, nullptr, 0, "", ctx);
+    }
+    EXPECT_EQ(g.rfind(std::string("{\\pict") + c.Head, 0), 0u) << c.Name << ": " << g;
+    if (!c.Metafile) continue;
+    TMetafile back;
+    const std::string bytes = RtfPictureBytes(g);
+    const bool wmf = g.find("\\wmetafile") != std::string::npos;
+    ASSERT_TRUE(wmf ? back.loadWindowsMetafileBits(bytes, 1, 1) : back.loadFromBytes(bytes)) << c.Name;
+    std::unique_ptr<TBitmap> shown = back.singleBitmap();
+    ASSERT_NE(shown, nullptr) << c.Name;
+    const int w = c.Graphic ? c.Graphic->width() : 5;
+    ASSERT_EQ(shown->width(), w) << c.Name;
+    const QRgb expected = c.Graphic ? qRgb(255, 0, 0) : qRgb(0, 0, 255);
+    const QRgb got = shown->image().pixel(1, 1);
+    // JPEG is lossy: near the colour is enough.
+    EXPECT_LE(std::abs(qRed(got) - qRed(expected)) + std::abs(qBlue(got) - qBlue(expected)), 24) << c.Name;
+  }
+}
+
 // ---------------------------------------------------------------- palettes
 
 TEST(NonTextPalette, CopiesForPaletteModeAreMadeAndDropped) {
