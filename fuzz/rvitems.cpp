@@ -85,6 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
               nullptr);
   item->PaintFullWidth(0, 100, 0, canvas, {}, &style, kc::TRect{}, 0);
   kc::TRVRTFSaveContext rtf;
+  // Every way of writing pictures: bitmaps, metafiles, JPEG data.
+  rtf.Options = kc::TRVRTFOptions::FromRaw(uint8_t(data[2] >> 2));
   item->SaveRTF(out, &doc, 0, name, rtf);
   doc.AddItem(name, std::move(item));
   doc.AddItem(name, std::move(copy));
