@@ -34,23 +34,39 @@ void TGIFComposer::drawFrame(TKcGIFFrame &f) {
   const QRect c = QRect(f.Origin, bmp.size()).intersected(FCache.rect());
   if (c.isEmpty())
     return;
+  const int dx = c.left() - f.Origin.x(), dy = c.top() - f.Origin.y();
+  const std::optional<QRgb> key = f.TransparentColor();
+  if (bmp.format() != QImage::Format_Indexed8) {
+    // A picture given as a bitmap of another depth: transparent where it has
+    // the frame's transparent colour.
+    const QImage part = bmp.copy(QRect(QPoint(dx, dy), c.size())).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < c.height(); ++y) {
+      const QRgb *src = reinterpret_cast<const QRgb *>(part.constScanLine(y));
+      QRgb *dst = reinterpret_cast<QRgb *>(FCache.scanLine(c.top() + y)) + c.left();
+      for (int x = 0; x < c.width(); ++x)
+        if (!key || (src[x] & 0xFFFFFFu) != (*key & 0xFFFFFFu))
+          dst[x] = src[x] | 0xFF000000u;
+    }
+    return;
+  }
   QRgb colors[256];
+  bool clear[256] = {};
   const QList<QRgb> table = bmp.colorTable();
   for (int i = 0; i < 256; ++i)
     colors[i] = i < table.size() ? (table[i] | 0xFF000000u) : 0xFF000000u;
   const int t = f.TransparentIndex();
-  const int dx = c.left() - f.Origin.x(), dy = c.top() - f.Origin.y();
+  if (t >= 0 && t < 256)
+    clear[t] = true;
+  else if (key)
+    // Transparency given by colour alone: every entry of that colour.
+    for (int i = 0; i < table.size() && i < 256; ++i)
+      clear[i] = (table[i] & 0xFFFFFFu) == (*key & 0xFFFFFFu);
   for (int y = 0; y < c.height(); ++y) {
     const uint8_t *src = bmp.constScanLine(dy + y) + dx;
     QRgb *dst = reinterpret_cast<QRgb *>(FCache.scanLine(c.top() + y)) + c.left();
-    if (t < 0) {
-      for (int x = 0; x < c.width(); ++x)
+    for (int x = 0; x < c.width(); ++x)
+      if (!clear[src[x]])
         dst[x] = colors[src[x]];
-    } else {
-      for (int x = 0; x < c.width(); ++x)
-        if (src[x] != t)
-          dst[x] = colors[src[x]];
-    }
   }
 }
 

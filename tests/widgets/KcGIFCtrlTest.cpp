@@ -129,6 +129,47 @@ TEST(KcGIFCompose, TransparentBackgroundFollowsTheSwitch) {
   EXPECT_EQ(pixels(off.Compose(img, 0, 0xFFFFFFFFu, false)), (std::vector<QRgb>{O(0), O(1)}));
 }
 
+TEST(KcGIFCompose, FramesGivenAsBitmapsOfAnyDepth) {
+  // Frames assigned from bitmaps rather than read from a file: a wide
+  // 1-bit one, true colour, and transparency given by colour alone.
+  const QRgb white = 0xFFFFFFFFu, black = 0xFF000000u, grey = qRgb(10, 20, 30), red = qRgb(200, 0, 0);
+  QImage mono(40, 3, QImage::Format_Mono);
+  mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+  mono.fill(1);
+  mono.setPixel(39, 2, 0);
+  QImage rgb(40, 3, QImage::Format_RGB32);
+  rgb.fill(grey);
+  rgb.setPixel(39, 2, red);
+  QImage pal(40, 3, QImage::Format_Indexed8);
+  pal.setColorTable({qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(255, 0, 0)});
+  pal.fill(0);
+  pal.setPixel(38, 2, 2);
+  pal.setPixel(39, 2, 1);
+  struct Case {
+    const char *name;
+    QImage bmp;
+    std::optional<QRgb> transparent;
+    QRgb first, beforeLast, last;
+  } cases[] = {
+      {"1-bit", mono, std::nullopt, white, white, black},
+      {"true colour", rgb, std::nullopt, grey, grey, red},
+      {"true colour keyed", rgb, grey, T, T, red},
+      {"palette keyed by colour", pal, qRgb(255, 0, 0), T, T, O(2)},
+  };
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    img.Assign(c.bmp);
+    if (c.transparent)
+      img.Frames(0).SetTransparentColor(c.transparent);
+    TGIFComposer composer;
+    const QImage &pic = composer.Compose(img, 0, 0xFF123456u, true);
+    ASSERT_EQ(pic.size(), QSize(40, 3)) << c.name;
+    EXPECT_EQ(pic.pixel(0, 0), c.first) << c.name;
+    EXPECT_EQ(pic.pixel(38, 2), c.beforeLast) << c.name;
+    EXPECT_EQ(pic.pixel(39, 2), c.last) << c.name;
+  }
+}
+
 TEST(KcGIFAnimator, Defaults) {
   TKcGIFAnimator a;
   EXPECT_EQ(a.size(), QSize(105, 105));
