@@ -432,9 +432,15 @@ bool ParseBitmapFile(std::string_view f, TDIBImage &out) {
   out.Height = h;
   out.BitsPerPixel = bits;
   out.RowSize = rowSize;
+  // A table written in full (the pixels begin after it) is read in full,
+  // also beyond the colours the header counts as used.
+  uint64_t present = used;
+  if (offBits > tableAt)
+    present = std::max<uint64_t>(used, std::min<uint64_t>({uint64_t(1) << bits, (offBits - tableAt) / 4,
+                                                          (f.size() - tableAt) / 4}));
   out.Colors.clear();
   for (uint32_t i = 0; i < (1u << bits); ++i) {
-    if (i < used) {
+    if (i < present) {
       const size_t at = size_t(tableAt + i * 4);
       out.Colors.push_back(qRgb(uint8_t(f[at + 2]), uint8_t(f[at + 1]), uint8_t(f[at])));
     } else {

@@ -105,6 +105,7 @@ TEST(KcGraph, MedianCutFindsTheColours) {
   const QImage img = rgb(9, 4, [&](int x, int) { return colors[x % 3]; });
   const Reduced r = reduce(img, crMedianCut);
   EXPECT_EQ(r.dib.ColorsUsed, 3) << "the colours-used count of the header";
+  EXPECT_EQ(r.dib.Colors[255], qRgb(128, 128, 128)) << "the rest of the table as written";
   for (int x = 0; x < 9; ++x)
     EXPECT_EQ(r.color(x, 0), colors[x % 3]);
 
