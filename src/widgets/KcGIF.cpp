@@ -89,7 +89,7 @@ void TExtension::Assign(const TExtension &src) {
 // LZW decoding
 
 bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool interlaced,
-               bool tolerate, uint8_t *out) {
+               bool tolerate, uint8_t *out, const std::function<void(int)> &progress) {
   const size_t total = size_t(std::max(width, 0)) * size_t(std::max(height, 0));
   if (total == 0)
     return false;
@@ -138,6 +138,7 @@ bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool
   bool full = false, seenClear = false, eod = false;
   int old = -1;
   uint64_t bitPos = 0;
+  int reported = -1;
 
   // Writes the string of a code, cut where the picture ends.
   auto putCode = [&](int code) {
@@ -170,6 +171,11 @@ bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool
     const uint32_t word = uint32_t(buf[at]) | uint32_t(buf[at + 1]) << 8 | uint32_t(buf[at + 2]) << 16;
     const int code = int((word >> (bitPos & 7)) & mask);
     bitPos += uint64_t(codeSize);
+    if (progress) {
+      const int percent = int(bitPos * 100 / totalBits);
+      if (percent != reported)
+        progress(reported = percent);
+    }
 
     if (code == clear) {
       codeSize = s + 1;
@@ -241,7 +247,7 @@ bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool
 // LZW encoding
 
 void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height,
-               bool interlace, std::string &out) {
+               bool interlace, std::string &out, const std::function<void(int)> &progress) {
   constexpr int kSlots = 17777;
   const int startSize = bits == 1 ? 3 : bits + 1;
   out.push_back(char(startSize - 1));
@@ -327,14 +333,23 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
       }
     }
   };
+  int rowsDone = 0, reported = -1;
+  auto nextRow = [&](int y) {
+    encodeRow(y);
+    if (progress) {
+      const int percent = int(int64_t(++rowsDone) * 100 / height);
+      if (percent != reported)
+        progress(reported = percent);
+    }
+  };
   if (interlace) {
     static const int passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
     for (const auto &pass : passes)
       for (int y = pass[0]; y < height; y += pass[1])
-        encodeRow(y);
+        nextRow(y);
   } else {
     for (int y = 0; y < height; ++y)
-      encodeRow(y);
+      nextRow(y);
   }
   if (length > 0) {
     putCode(prefix);
@@ -421,8 +436,23 @@ void TKcGIFFrame::decode() {
   else
     img.fill(0);
   uint8_t *target = direct ? img.bits() : pixels.data();
-  const bool corrupt =
-      LZWDecode(*item.ImageData, w, h, item.BitsPerPixel, Interlaced, TolerateCorruptGIF, target);
+  const bool report = FOwner && FOwner->OnProgress;
+  if (report)
+    progress(TProgressStage::psStarting, 0);
+  bool corrupt;
+  try {
+    corrupt = LZWDecode(*item.ImageData, w, h, item.BitsPerPixel, Interlaced, TolerateCorruptGIF, target,
+                        report ? std::function<void(int)>([this](int percent) {
+                          progress(TProgressStage::psRunning, percent);
+                        })
+                               : std::function<void(int)>());
+  } catch (const EKcGraphicError &e) {
+    if (report)
+      progress(TProgressStage::psEnding, 0, e.what());
+    throw;
+  }
+  if (report)
+    progress(TProgressStage::psEnding, 100);
   if (!direct)
     for (int y = 0; y < h; ++y)
       std::memcpy(img.scanLine(y), pixels.data() + size_t(y) * size_t(w), size_t(w));
@@ -437,7 +467,10 @@ void TKcGIFFrame::encode() {
   if (BitmapBitsPerPixel(FBitmap) <= 8) {
     dib = SavePaletteBitmap(FBitmap);
   } else {
-    dib = BitmapToMemoryStream(FBitmap, TPixelFormat::pf8bit, Grayscale ? crGrayscale : DefaultColorReduction);
+    const int method = Grayscale ? crGrayscale : DefaultColorReduction;
+    dib = BitmapToMemoryStream(FBitmap, TPixelFormat::pf8bit, method);
+    if (method == crGrayscale)
+      Grayscale = true;
   }
   TDIBImage di;
   if (!ParseBitmapFile(dib, di))
@@ -451,7 +484,14 @@ void TKcGIFFrame::encode() {
     item.ColorMap.setColor(i, di.Colors[size_t(i)]);
   item.ImageData.emplace();
   const uint8_t *top = reinterpret_cast<const uint8_t *>(di.Pixels.data()) + size_t(di.Height - 1) * size_t(di.RowSize);
-  LZWEncode(top, -std::ptrdiff_t(di.RowSize), di.BitsPerPixel, di.Width, di.Height, false, *item.ImageData);
+  const bool report = FOwner && FOwner->OnProgress;
+  if (report)
+    progress(TProgressStage::psStarting, 0);
+  LZWEncode(top, -std::ptrdiff_t(di.RowSize), di.BitsPerPixel, di.Width, di.Height, false, *item.ImageData,
+            report ? std::function<void(int)>([this](int percent) { progress(TProgressStage::psRunning, percent); })
+                   : std::function<void(int)>());
+  if (report)
+    progress(TProgressStage::psEnding, 100);
   item.BitsPerPixel = uint8_t(bitsFor(item.ColorMap.Count));
   TKcGIFImage *img = FOwner;
   if (img) {
@@ -570,6 +610,19 @@ void TKcGIFFrame::Assign(const TKcGIFImage &src) {
 void TKcGIFFrame::Assign(const QImage &picture) {
   Item = std::make_shared<TGIFItem>();
   FBitmap = picture.isNull() ? QImage() : picture.copy();
+  // An index kept from before would point into a table that is gone.
+  FTransparentIndex = -1;
+  if (!FBitmap.isNull() && FBitmap.hasAlphaChannel()) {
+    // The picture's own palette becomes the frame's table when it is
+    // encoded, so its transparent entry keeps its number.
+    const QList<QRgb> table = FBitmap.colorTable();
+    for (int i = 0; i < int(table.size()) && i < 256; ++i)
+      if (qAlpha(table[i]) == 0) {
+        FTransparentIndex = i;
+        FTransparentColor = table[i] | 0xFF000000u;
+        break;
+      }
+  }
   if (FOwner)
     FOwner->recomputeScreen();
 }
@@ -577,6 +630,7 @@ void TKcGIFFrame::Assign(const QImage &picture) {
 void TKcGIFFrame::Clear() {
   Item = std::make_shared<TGIFItem>();
   FBitmap = QImage();
+  FTransparentIndex = -1;
   if (FOwner)
     FOwner->recomputeScreen();
 }
@@ -585,10 +639,33 @@ void TKcGIFFrame::AssignTo(TKcGIFImage &dest) const { dest.Assign(*this); }
 
 void TKcGIFFrame::AssignTo(QImage &dest) {
   dest = Bitmap();
-  // The bitmap takes the transparency along: its transparent entry shows
-  // nothing.
-  if (FTransparentIndex >= 0 && dest.format() == QImage::Format_Indexed8 && FTransparentIndex < dest.colorCount())
-    dest.setColor(FTransparentIndex, dest.color(FTransparentIndex) & 0x00FFFFFFu);
+  if (dest.isNull() || !FTransparentColor)
+    return;
+  // The bitmap takes the transparency along: its transparent entry, or
+  // without one every pixel of the transparent colour, shows nothing.
+  const QRgb key = *FTransparentColor & 0xFFFFFFu;
+  if (dest.format() == QImage::Format_Indexed8) {
+    if (FTransparentIndex >= 0 && FTransparentIndex < dest.colorCount()) {
+      dest.setColor(FTransparentIndex, dest.color(FTransparentIndex) & 0x00FFFFFFu);
+    } else {
+      for (int i = 0; i < dest.colorCount(); ++i)
+        if ((dest.color(i) & 0xFFFFFFu) == key)
+          dest.setColor(i, key);
+    }
+    return;
+  }
+  dest = dest.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < dest.height(); ++y) {
+    QRgb *row = reinterpret_cast<QRgb *>(dest.scanLine(y));
+    for (int x = 0; x < dest.width(); ++x)
+      if ((row[x] & 0xFFFFFFu) == key)
+        row[x] = key;
+  }
+}
+
+void TKcGIFFrame::progress(TProgressStage stage, int percent, const std::string &msg) {
+  if (FOwner && FOwner->OnProgress)
+    FOwner->OnProgress(stage, percent, msg);
 }
 
 // ---------------------------------------------------------------------------
@@ -970,7 +1047,8 @@ void TKcGIFImage::Draw(QPainter &p, const QRect &r) {
   const QImage &bmp = f.Bitmap();
   if (bmp.isNull())
     return;
-  if (f.TransparentIndex() >= 0 && Transparent()) {
+  if (f.TransparentIndex() >= 0 && bmp.format() == QImage::Format_Indexed8 && f.TransparentIndex() < bmp.colorCount() &&
+      Transparent()) {
     QImage keyed = bmp;
     keyed.setColor(f.TransparentIndex(), 0);
     p.drawImage(r, keyed);

@@ -49,6 +49,12 @@ enum : uint8_t { geGraphicControl = 0, gePlainText = 1, geApplication = 2, geCom
 // Damaged data marks a frame corrupted instead of failing while this is on.
 extern bool TolerateCorruptGIF;
 
+// Progress of decoding or encoding one frame: psStarting with 0, psRunning
+// with the percentage done whenever it moves, psEnding with 100, or with 0 and
+// the message of the error that is passing.
+enum class TProgressStage { psStarting, psRunning, psEnding };
+using TProgressEvent = std::function<void(TProgressStage stage, int percentDone, const std::string &msg)>;
+
 // Upper bound of the pixels of one image (the logical screen plus all frames),
 // so that sizes taken from a file cannot allocate without bound.
 constexpr int64_t kGIFPixelBudget = int64_t(1) << 26;
@@ -105,6 +111,8 @@ public:
 
   void Assign(const TKcGIFFrame &src);
   void Assign(const TKcGIFImage &src);
+  // A transparent palette picture (an entry with alpha 0) gives the frame
+  // that entry as its transparent colour.
   void Assign(const QImage &picture);
   void Clear(); // assignment from nothing
   void AssignTo(TKcGIFImage &dest) const;
@@ -124,6 +132,7 @@ private:
   friend class TKcGIFImage;
   void decode();
   void encode();
+  void progress(TProgressStage stage, int percent, const std::string &msg = {});
   void updateGraphicControl();
   TKcGIFImage *FOwner;
   QImage FBitmap;
@@ -195,6 +204,8 @@ public:
 
   // Change notification of the picture.
   std::function<void()> OnChange;
+  // Progress of decoding and encoding frames.
+  TProgressEvent OnProgress;
 
 private:
   friend class TKcGIFFrame;
@@ -242,14 +253,16 @@ void RegisterKcGIFGraphic();
 // of width bytes (interlaced data is put into its rows). Pixels are masked
 // with 2^colorBits - 1. Returns true when the data is damaged; throws
 // "Stream read error" when the codes run out before the picture is full, and
-// (not tolerating damage) the code-size and corrupt-data errors.
+// (not tolerating damage) the code-size and corrupt-data errors. progress gets
+// the percentage of the data consumed whenever it moves.
 bool LZWDecode(std::string_view imageData, int width, int height, int colorBits, bool interlaced,
-               bool tolerate, uint8_t *out);
+               bool tolerate, uint8_t *out, const std::function<void(int)> &progress = {});
 
 // LZW encoding of pixel rows (1, 4 or 8 bits per pixel, packed) into image
 // data: minimum code size, sub-blocks, terminator. stride may be negative
-// (bottom-up rows; firstRow is the top row).
+// (bottom-up rows; firstRow is the top row). progress gets the percentage of
+// the rows done whenever it moves.
 void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height,
-               bool interlace, std::string &out);
+               bool interlace, std::string &out, const std::function<void(int)> &progress = {});
 
 } // namespace kc

@@ -339,4 +339,19 @@ TEST(KcGIFImage, BitmapTakesTheTransparencyAlong) {
   EXPECT_EQ(qAlpha(out.pixel(0, 0)), 0);
   EXPECT_EQ(out.pixel(1, 0), qRgb(2, 2, 2));
   EXPECT_EQ(qAlpha(img.Frames(0).Bitmap().pixel(0, 0)), 255) << "the frame's own bitmap is untouched";
+
+  // Transparency given by colour alone, on a palette and a true-colour bitmap.
+  img.Frames(0).SetTransparentColor(qRgb(2, 2, 2));
+  img.AssignTo(out);
+  EXPECT_EQ(qAlpha(out.pixel(0, 0)), 255);
+  EXPECT_EQ(qAlpha(out.pixel(1, 0)), 0);
+  QImage rgb(2, 1, QImage::Format_RGB32);
+  rgb.setPixel(0, 0, qRgb(9, 8, 7));
+  rgb.setPixel(1, 0, qRgb(1, 2, 3));
+  TKcGIFImage truecolour;
+  truecolour.Assign(rgb);
+  truecolour.Frames(0).SetTransparentColor(qRgb(9, 8, 7));
+  truecolour.AssignTo(out);
+  EXPECT_EQ(qAlpha(out.pixel(0, 0)), 0);
+  EXPECT_EQ(out.pixel(1, 0), qRgb(1, 2, 3));
 }

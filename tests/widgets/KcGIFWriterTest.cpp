@@ -257,6 +257,16 @@ TEST(KcGIFWriter, TrueColourBitmapsAreReduced) {
   grey.LoadFromBytes(img.SaveToBytes());
   EXPECT_EQ(qRed(grey.Frames(0).Bitmap().pixel(0, 0)), 76);
   EXPECT_EQ(qGreen(grey.Frames(0).Bitmap().pixel(0, 0)), 76);
+
+  // A grayscale reduction, also as the process default, marks the frame.
+  for (int method : {int(crHistogram), int(crMedianCut), int(crGrayscale)}) {
+    DefaultColorReduction = method;
+    TKcGIFImage byDefault;
+    byDefault.Assign(rgb);
+    byDefault.SaveToBytes();
+    DefaultColorReduction = crHistogram;
+    EXPECT_EQ(byDefault.Frames(0).Grayscale, method == crGrayscale) << method;
+  }
 }
 
 TEST(KcGIFImageAssign, ImagesFramesAndBitmaps) {
@@ -298,6 +308,68 @@ TEST(KcGIFImageAssign, ImagesFramesAndBitmaps) {
   copy.Clear();
   EXPECT_EQ(copy.Count(), 0);
   EXPECT_EQ(changes, 2);
+}
+
+TEST(KcGIFImageAssign, TransparentPaletteBitmapGivesItsEntry) {
+  QImage keyed = paletteImage(4, 2, 4, 5);
+  keyed.setColor(2, keyed.color(2) & 0x00FFFFFFu);
+  struct Case {
+    const char *name;
+    QImage bmp;
+    int index;
+  } cases[] = {{"transparent entry", keyed, 2}, {"opaque", paletteImage(4, 2, 4, 5), -1}};
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    img.Assign(c.bmp);
+    EXPECT_EQ(img.Frames(0).TransparentIndex(), c.index) << c.name;
+    TKcGIFImage back;
+    back.LoadFromBytes(img.SaveToBytes());
+    EXPECT_EQ(back.Frames(0).TransparentIndex(), c.index) << c.name;
+    EXPECT_EQ(indices(back.Frames(0).Bitmap()), indices(c.bmp)) << c.name;
+    QImage out;
+    back.AssignTo(out);
+    EXPECT_EQ(out.hasAlphaChannel(), c.index >= 0) << c.name;
+  }
+}
+
+TEST(KcGIFImage, ProgressOfDecodingAndEncoding) {
+  // Data of several sub-blocks, so that cutting it keeps some.
+  const std::string data = gifbytes::solidData(600, 600);
+  const std::string file = gifbytes::header(600, 600, 2) + gifbytes::descriptor(0, 0, 600, 600) + data;
+  using Step = std::function<void(TKcGIFImage &)>;
+  const Step decode = [](TKcGIFImage &g) { g.Frames(0).Bitmap(); };
+  struct Case {
+    const char *name;
+    Step load, run;
+    int end;
+    std::string message;
+  } cases[] = {
+      {"decoding", [&](TKcGIFImage &g) { g.LoadFromBytes(file + ";", false); }, decode, 100, ""},
+      {"decoding cut data", [&](TKcGIFImage &g) { g.LoadFromBytes(file.substr(0, file.size() - data.size() / 2), false); },
+       decode, 0, "Stream read error"},
+      {"encoding", [](TKcGIFImage &g) { g.Assign(paletteImage(30, 50, 16, 3)); }, [](TKcGIFImage &g) { g.SaveToBytes(); },
+       100, ""},
+  };
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    c.load(img);
+    std::vector<std::pair<TProgressStage, int>> seen;
+    std::string message;
+    img.OnProgress = [&](TProgressStage stage, int percent, const std::string &msg) {
+      seen.emplace_back(stage, percent);
+      message = msg;
+    };
+    EXPECT_EQ(errorOf([&] { c.run(img); }), c.message) << c.name;
+    ASSERT_GE(seen.size(), 3u) << c.name;
+    EXPECT_EQ(seen.front(), std::make_pair(TProgressStage::psStarting, 0)) << c.name;
+    EXPECT_EQ(seen.back(), std::make_pair(TProgressStage::psEnding, c.end)) << c.name;
+    EXPECT_EQ(message, c.message) << c.name;
+    for (size_t i = 1; i + 1 < seen.size(); ++i) {
+      EXPECT_EQ(seen[i].first, TProgressStage::psRunning) << c.name;
+      EXPECT_GT(seen[i].second, i > 1 ? seen[i - 1].second : -1) << c.name;
+      EXPECT_LE(seen[i].second, 100) << c.name;
+    }
+  }
 }
 
 TEST(KcGIFGraphic, CreatedByClassNameAndStreamedAsTheFile) {
