@@ -240,11 +240,43 @@ std::string ApplyAllCaps(const std::string &s, bool AllCaps, bool Unicode) {
 
 // --------------------------------------------------------------- code pages
 
+namespace {
+
+// The DOS code pages show their control bytes as pictures; the conversion
+// asks for those glyphs instead of the control characters.
+bool HasControlGlyphs(int CodePage) {
+  switch (resolveCodePage(CodePage)) {
+  case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 862: case 866:
+    return true;
+  default:
+    return false;
+  }
+}
+
+constexpr char16_t kControlGlyphs[32] = {
+    0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9,
+    0x2642, 0x2640, 0x266A, 0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7,
+    0x25AC, 0x21A8, 0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
+
+void UseControlGlyphs(const std::string &s, std::u16string &w) {
+  if (w.size() != s.size()) return;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b >= 1 && b < 32) w[i] = kControlGlyphs[b];
+    else if (b == 0x7F) w[i] = 0x2302;
+  }
+}
+
+} // namespace
+
 std::string AnsiToUnicode(int CodePage, const std::string &s) {
   if (s.empty()) return {};
   std::u16string w;
-  if (tryToUtf16(CodePage, s, w) || (CodePage != 0 && tryToUtf16(0, s, w)))
+  if (tryToUtf16(CodePage, s, w)) {
+    if (HasControlGlyphs(CodePage)) UseControlGlyphs(s, w);
     return WideStringToRaw(w);
+  }
+  if (CodePage != 0 && tryToUtf16(0, s, w)) return WideStringToRaw(w);
   return WideStringToRaw(std::u16string(s.size(), u'?'));
 }
 

@@ -62,8 +62,9 @@ std::string ApplyAllCaps(const std::string &s, bool AllCaps, bool Unicode);
 
 // ------------------------------------------------------------ code pages
 
-// 8-bit text of a code page to raw UTF-16; the ANSI code page takes over for
-// one that is not available, and "?" per byte when that fails too.
+// 8-bit text of a code page to raw UTF-16, precomposed, with the control
+// bytes of the DOS code pages as their glyphs; the ANSI code page takes over
+// for one that is not available, and "?" per byte when that fails too.
 std::string AnsiToUnicode(int CodePage, const std::string &s);
 // Raw UTF-16 to 8-bit text; "?" for characters the code page lacks. An odd
 // byte count raises ERichVistaError "Can't perform Unicode operation".

@@ -55,6 +55,12 @@ TEST(CodePageRoutines, AnsiToUnicodeAndBack) {
   EXPECT_EQ(AnsiToUnicode(1251, "\xC6"), raw(u"Ж"));
   EXPECT_EQ(AnsiToUnicode(12345, "abc\xE9"), raw(u"abcé")); // system code page takes over
   EXPECT_EQ(AnsiToUnicode(1252, ""), "");
+  // Control bytes: glyphs in the DOS code pages, controls elsewhere.
+  EXPECT_EQ(AnsiToUnicode(437, std::string("\x01\x1F\x7F\x00\xDB", 5)),
+            raw(std::u16string_view(u"\u263A\u25BC\u2302\0\u2588", 5)));
+  EXPECT_EQ(AnsiToUnicode(CP_OEMCP, "\x0D\x0A"), raw(u"\u266A\u25D9")); // 437 beside 1252
+  EXPECT_EQ(AnsiToUnicode(866, "\x03\x80"), raw(u"\u2665\u0410"));
+  EXPECT_EQ(AnsiToUnicode(1252, "\x01\x7F"), raw(u"\u0001\u007F"));
   EXPECT_EQ(UnicodeToAnsi(1251, raw(u"Жx日")), "\xC6x?");
   EXPECT_EQ(UnicodeToAnsi(12345, raw(u"é")), "\xE9");
   EXPECT_THROW(UnicodeToAnsi(1252, "abc"), ERichVistaError);
