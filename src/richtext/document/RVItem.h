@@ -544,9 +544,11 @@ public:
   TRVBreakItemInfo(TCustomRVData *RVData, TColor AColor, uint8_t ABreakStyle, uint8_t ALineWidth);
   std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
 
-  uint8_t LineWidth = 1;
+  // Zero until set: the plain constructor leaves every field zero, as the
+  // RVF reader and copying fill them.
+  uint8_t LineWidth = 0;
   uint8_t BreakStyle = 0; // 0 line, 1 rectangle, 2 sunken 3-D rectangle
-  TColor Color = clNone;  // clNone: the colour of text style 0
+  TColor Color = 0;       // clNone: the colour of text style 0
 
   bool GetFlag(int Property) const override;
   bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;

@@ -51,6 +51,15 @@ TEST(ItemFactory, CreatesTheBuiltInKinds) {
   }
   for (int reserved : {-2, -7, -8, -9, -61})
     EXPECT_EQ(CreateItemByStyleNo(reserved, nullptr), nullptr) << reserved;
+  // The virtual constructor leaves the fields zero; rectangles space by 1.
+  auto brk = CreateItemByStyleNo(rvsBreak, nullptr);
+  auto *b = static_cast<TRVBreakItemInfo *>(brk.get());
+  EXPECT_EQ(b->LineWidth, 0);
+  EXPECT_EQ(b->BreakStyle, 0);
+  EXPECT_EQ(b->Color, TColor(0));
+  EXPECT_EQ(b->ParaNo, 0);
+  auto pic = CreateItemByStyleNo(rvsPicture, nullptr);
+  EXPECT_EQ(static_cast<TRVRectItemInfo *>(pic.get())->Spacing, 1);
 }
 
 TEST(ItemFactory, RegistryAcceptsOnlyFreeKinds) {
