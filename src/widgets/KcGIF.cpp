@@ -1094,6 +1094,11 @@ void TKcGIFImage::Assign(const TKcGIFImage &src) {
 
 void TKcGIFImage::Assign(const TKcGIFFrame &src) {
   std::shared_ptr<TGIFData> from = src.FOwner ? src.FOwner->FSharedData : nullptr;
+  // One of our own frames must outlive the reset.
+  std::unique_ptr<TKcGIFFrame> own;
+  for (auto &f : FFrames)
+    if (f.get() == &src)
+      own = std::move(f);
   reset();
   if (from) {
     FSharedData->AspectRatio = from->AspectRatio;
@@ -1111,8 +1116,10 @@ void TKcGIFImage::Assign(const TKcGIFFrame &src) {
 }
 
 void TKcGIFImage::Assign(const QImage &bitmap) {
+  // The bitmap may be one of our own frames'.
+  const QImage keep = bitmap;
   reset();
-  AddFrame(bitmap);
+  AddFrame(keep);
   changed();
 }
 

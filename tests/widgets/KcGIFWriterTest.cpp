@@ -305,6 +305,16 @@ TEST(KcGIFImageAssign, ImagesFramesAndBitmaps) {
   src.AssignTo(out);
   EXPECT_EQ(out.size(), QSize(2, 2));
 
+  // An image assigned from one of its own frames or their bitmaps.
+  TKcGIFImage self;
+  self.Assign(src);
+  self.Assign(self.Frames(1));
+  ASSERT_EQ(self.Count(), 1);
+  EXPECT_EQ(indices(self.Frames(0).Bitmap()), indices(paletteImage(2, 2, 4, 2)));
+  self.Assign(self.GetBitmap());
+  ASSERT_EQ(self.Count(), 1);
+  EXPECT_EQ(indices(self.Frames(0).Bitmap()), indices(paletteImage(2, 2, 4, 2)));
+
   copy.Clear();
   EXPECT_EQ(copy.Count(), 0);
   EXPECT_EQ(changes, 2);
