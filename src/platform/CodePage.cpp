@@ -142,10 +142,31 @@ std::unique_ptr<CpTable> buildTable(int cp) {
     }
   }
   iconv_close(cd);
+  // Bytes the code page leaves undefined that Windows gives a place in the
+  // private use area (or, for Shift-JIS 0x80, its own code point).
+  static const struct {
+    int cp;
+    unsigned char first, last;
+    char16_t unit;
+  } kPrivate[] = {
+      {874, 0xDB, 0xDE, 0xF8C1},  {874, 0xFC, 0xFF, 0xF8C5},  {932, 0x80, 0x80, 0x0080},
+      {932, 0xA0, 0xA0, 0xF8F0},  {932, 0xFD, 0xFF, 0xF8F1},  {1253, 0xAA, 0xAA, 0xF8F9},
+      {1253, 0xD2, 0xD2, 0xF8FA}, {1253, 0xFF, 0xFF, 0xF8FB}, {1255, 0xD9, 0xDF, 0xF88D},
+      {1255, 0xFB, 0xFC, 0xF894}, {1255, 0xFF, 0xFF, 0xF896}, {1257, 0xA1, 0xA1, 0xF8FC},
+      {1257, 0xA5, 0xA5, 0xF8FD},
+  };
+  for (const auto &p : kPrivate) {
+    if (p.cp != cp) continue;
+    for (int b = p.first; b <= p.last; ++b) {
+      if (t->singleDefined[b] || t->lead[b]) continue;
+      t->single[b] = static_cast<char16_t>(p.unit + (b - p.first));
+      t->singleDefined[b] = true;
+    }
+  }
   if (!t->dbcs) {
-    // Windows maps the holes of its single-byte tables to the C1 code points
-    // of the same value; doing the same keeps any byte string intact through
-    // a round trip.
+    // Windows maps the other holes of its single-byte tables to the C1 code
+    // points of the same value; doing the same keeps any byte string intact
+    // through a round trip.
     for (int b = 0x80; b < 0x100; ++b) {
       if (!t->singleDefined[b]) {
         bool taken = false;

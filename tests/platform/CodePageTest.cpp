@@ -41,6 +41,12 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{65001, "\xD0\x96\xE2\x82\xAC", u"Ж€"},
         // Bytes a code page leaves undefined survive as the C1 code point.
         RoundTrip{1252, std::string("\x81\x8D\x8F\x90\x9D", 5), u"\u0081\u008D\u008F\u0090\u009D"},
+        // Undefined bytes above the C1 range have places in the private use area.
+        RoundTrip{1253, "\xAA\xD2\xFF\x81", u"\uF8F9\uF8FA\uF8FB\u0081"},
+        RoundTrip{874, "\xDB\xDE\xFC\xFF", u"\uF8C1\uF8C4\uF8C5\uF8C8"},
+        RoundTrip{1255, "\xD9\xDF\xFB\xFC\xFF", u"\uF88D\uF893\uF894\uF895\uF896"},
+        RoundTrip{1257, "\xA1\xA5", u"\uF8FC\uF8FD"},
+        RoundTrip{932, "\x80\xA0\xFD\xFF", u"\u0080\uF8F0\uF8F1\uF8F3"},
         RoundTrip{1252, std::string("a\0b", 3), std::u16string(u"a\0b", 3)}));
 
 TEST(CodePage, UnmappableCharactersBecomeOneQuestionMarkEach) {
