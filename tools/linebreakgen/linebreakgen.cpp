@@ -32,12 +32,17 @@ int fold(UChar32 c) {
   case U_LB_POSTFIX_NUMERIC: return PO;
   case U_LB_NUMERIC: return NU;
   case U_LB_IDEOGRAPHIC:
-  case U_LB_H2:
-  case U_LB_H3:
+  case U_LB_E_BASE:
+    // Pictographs before the CJK blocks were alphabetic until emoji were
+    // given the ideographic class.
+    return (c < 0x2E80 && u_hasBinaryProperty(c, UCHAR_EXTENDED_PICTOGRAPHIC)) ? AL : ID;
+  // Conjoining jamo: a leading consonant broke like an ideograph, the vowels
+  // and trailing consonants combined with it.
   case U_LB_JL:
+  case U_LB_H2:
+  case U_LB_H3: return ID;
   case U_LB_JV:
-  case U_LB_JT:
-  case U_LB_E_BASE: return ID;
+  case U_LB_JT: return CM;
   case U_LB_INSEPARABLE: return IN;
   case U_LB_HYPHEN: return HY;
   case U_LB_BREAK_AFTER: return BA;
@@ -61,6 +66,9 @@ int classOf(UChar32 c) {
   if (c == 0x09) return BA;
   if (c == 0x0A || c == 0x0D || c == 0x20) return AL;
   if (c == 0x30FC || c == 0x3000) return ID;
+  // The inseparables were the three leaders alone; the midline ellipsis was
+  // classed with them only later.
+  if (c == 0x22EF) return AL;
   if (c >= 0xD800 && c <= 0xF8FF) return AL;
   return fold(c);
 }

@@ -138,6 +138,10 @@ TEST(LineBreakClasses, ListedCodePoints) {
       {0xF900, rvlbID}, {0x0E01, rvlbAL}, {0x0E31, rvlbCM}, {0xD800, rvlbAL}, {0xDFFF, rvlbAL},
       {0xE000, rvlbAL}, {0xF8FF, rvlbAL}, {0xFF08, rvlbOP}, {0xFF09, rvlbCL}, {0xFF0C, rvlbCL},
       {0xFF61, rvlbCL}, {0xFF65, rvlbNS}, {0xFFE0, rvlbPO}, {0x0416, rvlbAL}, {0xFFFF, rvlbAL},
+      // As the data of that time had them: three leaders only, pictographs
+      // alphabetic, jamo vowels and finals combining.
+      {0x2025, rvlbIN}, {0x22EF, rvlbAL}, {0x2600, rvlbAL}, {0x261D, rvlbAL}, {0x1100, rvlbID},
+      {0x1161, rvlbCM}, {0x11A8, rvlbCM},
   };
   for (auto c : cases) EXPECT_EQ(CharClassOf(c.c), c.cls) << std::hex << int(c.c);
   EXPECT_EQ(LineBreakPairAction(rvlbPR, rvlbNU), 1);
