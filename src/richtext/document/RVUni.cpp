@@ -280,12 +280,36 @@ std::string AnsiToUnicode(int CodePage, const std::string &s) {
   return WideStringToRaw(std::u16string(s.size(), u'?'));
 }
 
+namespace {
+
+// Each base character with the non-spacing marks after it, where a
+// precomposed character stands for the pair. Nothing else is normalised:
+// compatibility ideographs, for one, keep their own places in the code pages.
+std::u16string ComposeMarks(const std::u16string &w) {
+  std::u16string r;
+  r.reserve(w.size());
+  for (char16_t c : w) {
+    if (!r.empty() && isNonSpacingMarkW(c)) {
+      const char16_t pair[2] = {r.back(), c};
+      const std::u16string one = composeW(std::u16string_view(pair, 2));
+      if (one.size() == 1) {
+        r.back() = one[0];
+        continue;
+      }
+    }
+    r.push_back(c);
+  }
+  return r;
+}
+
+} // namespace
+
 std::string UnicodeToAnsi(int CodePage, const std::string &s) {
   if (s.size() % 2 != 0) throw ERichVistaError("Can't perform Unicode operation");
   if (s.empty()) return {};
   // Base characters and their marks are joined first; a mark the code page
   // cannot hold is then left out rather than turned into "?".
-  std::u16string w = composeW(RawToWideString(s));
+  std::u16string w = ComposeMarks(RawToWideString(s));
   std::u16string kept;
   kept.reserve(w.size());
   for (char16_t c : w) {

@@ -69,6 +69,10 @@ TEST(CodePageRoutines, AnsiToUnicodeAndBack) {
   // code page cannot hold is left out.
   EXPECT_EQ(UnicodeToAnsi(1252, raw(u"e\u0301")), "\xE9");
   EXPECT_EQ(UnicodeToAnsi(1252, raw(u"q\u0301")), "q");
+  EXPECT_EQ(UnicodeToAnsi(1252, raw(u"a\u0308\u0301")), "\xE4"); // marks one by one
+  // Nothing else is normalised: a compatibility ideograph keeps its own
+  // place, so Korean text survives the round trip.
+  EXPECT_EQ(UnicodeToAnsi(949, AnsiToUnicode(949, "\xCB\xD0")), "\xCB\xD0");
   EXPECT_EQ(KeyboardAnsiToUnicode("\xE9"), raw(u"é"));
   EXPECT_EQ(RawToWideString(raw(u"\U0001F600")), u"\U0001F600");
 }
