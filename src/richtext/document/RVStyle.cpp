@@ -31,9 +31,9 @@ template <typename E> E EnumFromInt(int v, int count, E def) {
 // A style number read from a store: anything negative is "none".
 int32_t StyleNoFromInt(int v) { return v < 0 ? -1 : v; }
 
-// Whether a reference of an entry read from a file, taken through the mapping
-// built so far, is Ours. One the mapping does not reach yet counts as equal;
-// neither entry is touched.
+// Whether the compared value's reference, taken through the mapping built so
+// far, is Ours. One the mapping does not reach yet counts as equal; neither
+// entry is touched.
 bool SameMappedStyleNo(int32_t Theirs, int32_t Ours, const TRVIntegerList &Mapping) {
   if (Theirs >= 0 && Theirs < Mapping.Count())
     return Mapping[Theirs] == Ours;
@@ -1024,7 +1024,7 @@ void TFontInfo::SaveToINI(IniStore &Ini, const std::string &Section, const std::
   WriteColorIfNotDef(Ini, Section, K(KeyFormat, "BackColor"), BackColor, clNone);
   WriteColorIfNotDef(Ini, Section, K(KeyFormat, "HoverBackColor"), HoverBackColor, clNone);
   WriteColorIfNotDef(Ini, Section, K(KeyFormat, "HoverColor"), HoverColor, clNone);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "JumpCursor"), JumpCursor, 101);
+  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "JumpCursor"), JumpCursor, crJump);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Charset"), Charset, DEFAULT_CHARSET);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "CharScale"), CharScale, 100);
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "CharSpacing"), CharSpacing, 0);
@@ -1044,11 +1044,11 @@ void TFontInfo::SaveToINI(IniStore &Ini, const std::string &Section, const std::
 }
 
 void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  LoadFromINI(Ini, Section, KeyFormat, false, 101);
+  LoadFromINI(Ini, Section, KeyFormat, false, crJump);
 }
 
 void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat,
-                            bool JumpByDefault, int16_t DefJumpCursor) {
+                            bool JumpByDefault, TCursor DefJumpCursor) {
   TCustomRVInfo::LoadFromINI(Ini, Section, KeyFormat);
   FontName = Ini.readString(Section, K(KeyFormat, "Name"), "Arial");
   std::string jump = Ini.readString(Section, K(KeyFormat, "Jump"), "?");
@@ -1057,7 +1057,7 @@ void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std
     JumpCursor = DefJumpCursor;
   } else {
     Jump = UpperA(jump) == "YES";
-    JumpCursor = static_cast<int16_t>(Ini.readInteger(Section, K(KeyFormat, "JumpCursor"), 101));
+    JumpCursor = static_cast<TCursor>(Ini.readInteger(Section, K(KeyFormat, "JumpCursor"), crJump));
   }
   Size = Ini.readInteger(Section, K(KeyFormat, "Size"), 10);
   Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clWindowText);
@@ -1188,15 +1188,9 @@ void TFontInfo::SaveCSSToStream(std::string &Stream, const TFontInfo *B, bool Mu
   } else if (!va.empty()) {
     Decl(Stream, "vertical-align: " + va, Multiline);
   }
+  // The values are compared: a link over a plain base needs its own "none".
   std::string dec = DecorationText(*this);
-  bool write = true;
-  if (B) {
-    bool same = ((B->Style & fsUnderline) != 0) == ((Style & fsUnderline) != 0) &&
-                ((B->Style & fsStrikeOut) != 0) == ((Style & fsStrikeOut) != 0) &&
-                B->StyleEx.Has(rvfsOverline) == StyleEx.Has(rvfsOverline);
-    write = !same || (Jump && dec == "none");
-  }
-  if (write)
+  if (!B || dec != DecorationText(*B) || (Jump && dec == "none"))
     Decl(Stream, "text-decoration: " + dec, Multiline);
 }
 
@@ -1502,6 +1496,10 @@ const ColorIdent ColorIdents[] = {
     {clFuchsia, "clFuchsia"},
     {clAqua, "clAqua"},
     {clWhite, "clWhite"},
+    {TColor(0xC0DCC0), "clMoneyGreen"},
+    {TColor(0xF0CAA6), "clSkyBlue"},
+    {TColor(0xF0FBFF), "clCream"},
+    {TColor(0xA4A0A0), "clMedGray"},
     {clScrollBar, "clScrollBar"},
     {clBackground, "clBackground"},
     {clActiveCaption, "clActiveCaption"},
@@ -1527,6 +1525,11 @@ const ColorIdent ColorIdents[] = {
     {cl3DLight, "cl3DLight"},
     {clInfoText, "clInfoText"},
     {clInfoBk, "clInfoBk"},
+    {clHotLight, "clHotLight"},
+    {clGradientActiveCaption, "clGradientActiveCaption"},
+    {clGradientInactiveCaption, "clGradientInactiveCaption"},
+    {clMenuHighlight, "clMenuHighlight"},
+    {clMenuBar, "clMenuBar"},
     {clNone, "clNone"},
     {clDefault, "clDefault"},
 };
@@ -2121,9 +2124,9 @@ void TCustomRVInfos::MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode M
     auto isUsed = [&](int j) { return isList && j < int(used.size()) && used[size_t(j)]; };
     for (int i = 0; i < Source.Count(); ++i) {
       const TCustomRVInfo &src = *Source.GetItem(i);
-      // The existing entry is the one compared, the source entry is what the
-      // mapping knows: its references are mapped and then compared.
-      auto fits = [&](int j) { return !isUsed(j) && GetItem(j)->IsEqualToMapped(src, Mapping); };
+      // The entry read is compared with the existing one, which is passed as
+      // the value; neither of them is changed by the comparison.
+      auto fits = [&](int j) { return !isUsed(j) && src.IsEqualToMapped(*GetItem(j), Mapping); };
       int chosen = -1;
       if (i < Count() && fits(i))
         chosen = i;
@@ -2284,6 +2287,11 @@ TRVStyle::TRVStyle(TCustomRVInfos::EntryFactory TextStyleClass, TCustomRVInfos::
 
 void TRVStyle::Init(TCustomRVInfos::EntryFactory TextStyleClass, TCustomRVInfos::EntryFactory ParaStyleClass,
                     TCustomRVInfos::EntryFactory ListStyleClass) {
+  // The system's hand where there is one; a missing resource leaves the
+  // number to the default cursor.
+  std::optional<CursorImage> hand = systemHandCursor();
+  setScreenCursor(crJump, hand ? hand : loadCursorResource("RV_JUMP_CURSOR"));
+  setScreenCursor(crRVFlipArrow, loadCursorResource("RV_FLIPARROW_CURSOR"));
   FTextStyles = std::make_unique<TFontInfos>(this, std::move(TextStyleClass));
   FParaStyles = std::make_unique<TParaInfos>(this, std::move(ParaStyleClass));
   FListStyles = std::make_unique<TRVListInfos>(this, std::move(ListStyleClass));
@@ -2639,6 +2647,16 @@ public:
     Out += bytes;
   }
   void ColorIfNot(const char *n, TColor c, TColor def);
+  // Built-in cursors by their names, as the class library writes them.
+  void CursorIfNot(const char *n, TCursor c, TCursor def) {
+    if (c == def)
+      return;
+    std::string ident;
+    if (cursorToIdent(c, ident))
+      Ident(n, ident);
+    else
+      Int(n, c);
+  }
   void BeginCollection(const char *n) {
     Name(n);
     Out += char(vaCollection);
@@ -2806,6 +2824,16 @@ bool ValueColor(const TRVStoredValue &v, TColor &out) {
   return true;
 }
 
+// A cursor: the class library's name of a built-in one, or its number.
+bool ValueCursor(const TRVStoredValue &v, TCursor &out) {
+  if (v.Kind == TRVStoredValue::Ident)
+    return identToCursor(v.S, out);
+  if (v.Kind != TRVStoredValue::Int || v.I < INT16_MIN || v.I > INT16_MAX)
+    return false;
+  out = static_cast<TCursor>(v.I);
+  return true;
+}
+
 template <size_t N> bool ValueEnum(const TRVStoredValue &v, const char *const (&names)[N], int &out) {
   if (v.Kind != TRVStoredValue::Ident)
     return false;
@@ -2874,12 +2902,20 @@ bool BytesToU16(const std::string &bytes, std::u16string &w) {
   return true;
 }
 
-// Rectangles and Boolean rectangles of the paragraph's border and background.
+// Rectangles and Boolean rectangles of the paragraph's border and background,
+// their sides in the order the classes declare them.
 void WriteRect(TRVPropertyWriter &W, const std::string &prefix, const TRVRect &r) {
-  W.IntIfNot((prefix + ".Left").c_str(), r.Left, 0);
   W.IntIfNot((prefix + ".Top").c_str(), r.Top, 0);
+  W.IntIfNot((prefix + ".Left").c_str(), r.Left, 0);
   W.IntIfNot((prefix + ".Right").c_str(), r.Right, 0);
   W.IntIfNot((prefix + ".Bottom").c_str(), r.Bottom, 0);
+}
+
+void WriteBoolRect(TRVPropertyWriter &W, const std::string &prefix, const TRVBooleanRect &r) {
+  W.BoolIfNot((prefix + ".Top").c_str(), r.Top, true);
+  W.BoolIfNot((prefix + ".Left").c_str(), r.Left, true);
+  W.BoolIfNot((prefix + ".Right").c_str(), r.Right, true);
+  W.BoolIfNot((prefix + ".Bottom").c_str(), r.Bottom, true);
 }
 
 bool ReadRectSide(const std::string &rest, const TRVStoredValue &v, TRVRect &r) {
@@ -2968,8 +3004,9 @@ void TFontInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStream
   if (BiDiMode != rvbdUnspecified)
     W.Ident("BiDiMode", BiDiNames[BiDiMode]);
   W.BoolIfNot("Jump", Jump, false);
-  W.IntIfNot("JumpCursor", JumpCursor, 101);
-  W.Str("FontName", FontName);
+  W.CursorIfNot("JumpCursor", JumpCursor, crJump);
+  if (!FontName.empty())
+    W.Str("FontName", FontName);
   W.IntIfNot("Size", Size, 10);
   W.ColorIfNot("Color", Color, clWindowText);
   W.ColorIfNot("BackColor", BackColor, clNone);
@@ -2998,12 +3035,13 @@ bool TFontInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v
   int e = 0;
   uint32_t bits = 0;
   TColor c;
+  TCursor cur = crDefault;
   if (N == "BiDiMode" && ValueEnum(v, BiDiNames, e))
     BiDiMode = TRVBiDiMode(e);
   else if (N == "Jump" && v.Kind == TRVStoredValue::Bool)
     Jump = v.B;
-  else if (N == "JumpCursor" && ValueInt(v, i))
-    JumpCursor = static_cast<int16_t>(i);
+  else if (N == "JumpCursor" && ValueCursor(v, cur))
+    JumpCursor = cur;
   else if (N == "FontName" && v.Kind == TRVStoredValue::Str)
     FontName = v.S;
   else if (N == "Size" && ValueInt(v, i))
@@ -3061,14 +3099,11 @@ void TParaInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStream
     W.Ident("Border.Style", BorderStyleNames[Border.Style]);
   W.IntIfNot("Border.Width", Border.Width, 1);
   W.IntIfNot("Border.InternalWidth", Border.InternalWidth, 1);
-  W.BoolIfNot("Border.VisibleBorders.Left", Border.VisibleBorders.Left, true);
-  W.BoolIfNot("Border.VisibleBorders.Top", Border.VisibleBorders.Top, true);
-  W.BoolIfNot("Border.VisibleBorders.Right", Border.VisibleBorders.Right, true);
-  W.BoolIfNot("Border.VisibleBorders.Bottom", Border.VisibleBorders.Bottom, true);
+  WriteBoolRect(W, "Border.VisibleBorders", Border.VisibleBorders);
   WriteRect(W, "Border.BorderOffsets", Border.BorderOffsets);
   W.IntIfNot("NextParaNo", NextParaNo, -1);
-  W.ColorIfNot("Background.Color", Background.Color, clNone);
   WriteRect(W, "Background.BorderOffsets", Background.BorderOffsets);
+  W.ColorIfNot("Background.Color", Background.Color, clNone);
   if (!Options.Empty())
     W.SetOf("Options", SetNames(Options.Raw_(), ParaOptionNames));
   if (BiDiMode != rvbdUnspecified)
@@ -3130,20 +3165,10 @@ bool TParaInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v
 }
 
 void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
+  // The published properties in their declared order, then the ones the level
+  // defines itself: the marker texts as hexadecimal and the image list's tag.
   if (ListType != rvlstBullet)
     W.Ident("ListType", ListTypeNames[ListType]);
-  if (ImageList && Links && Links->TagOf)
-    W.Int("ILTag", Links->TagOf(ImageList));
-  W.IntIfNot("ImageIndex", ImageIndex, 0);
-  if (FormatString != std::string(1, char(0xB7)))
-    W.Str("FormatStringCode", RVBytesToHex(FormatString));
-  if (!FormatStringW.empty())
-    W.Str("FormatStringWCode", RVBytesToHex(WideStringToRaw(FormatStringW)));
-  W.IntIfNot("LeftIndent", LeftIndent, 0);
-  W.IntIfNot("FirstIndent", FirstIndent, 10);
-  W.IntIfNot("MarkerIndent", MarkerIndent, 0);
-  if (MarkerAlignment != rvmaLeft)
-    W.Ident("MarkerAlignment", MarkerAlignmentNames[MarkerAlignment]);
   if (FPicture) {
     // The picture's class name as a short string, then the graphic's own data.
     TRVPropertyWriter data;
@@ -3151,6 +3176,12 @@ void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStr
     data.Out += FPicture->saveToBytes();
     W.Binary("Picture.Data", data.Out);
   }
+  W.IntIfNot("ImageIndex", ImageIndex, 0);
+  W.IntIfNot("LeftIndent", LeftIndent, 0);
+  W.IntIfNot("FirstIndent", FirstIndent, 10);
+  W.IntIfNot("MarkerIndent", MarkerIndent, 0);
+  if (MarkerAlignment != rvmaLeft)
+    W.Ident("MarkerAlignment", MarkerAlignmentNames[MarkerAlignment]);
   if (FFont) {
     W.IntIfNot("Font.Charset", FFont->Charset, DEFAULT_CHARSET);
     W.ColorIfNot("Font.Color", FFont->Color, clWindowText);
@@ -3166,6 +3197,12 @@ void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStr
   if (Options != TRVListLevelOptions{rvloContinuous, rvloLevelReset})
     W.SetOf("Options", SetNames(Options.Raw_(), LevelOptionNames));
   W.IntIfNot("StartFrom", StartFrom, 1);
+  if (FormatString != std::string(1, char(0xB7)))
+    W.Str("FormatStringCode", RVBytesToHex(FormatString));
+  if (!FormatStringW.empty())
+    W.Str("FormatStringWCode", RVBytesToHex(WideStringToRaw(FormatStringW)));
+  if (ImageList && Links && Links->TagOf)
+    W.Int("ILTag", Links->TagOf(ImageList));
 }
 
 bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue &v,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Canvas.h"
+#include "platform/Cursors.h"
 #include "platform/Graphics.h"
 #include "platform/ImageList.h"
 #include "richtext/document/RVClasses.h"
@@ -143,6 +144,11 @@ enum TRVTextDrawState : uint8_t {
 using TRVTextDrawStates = TRVSet<TRVTextDrawState, uint8_t>;
 
 enum TRVPageBreakType : uint8_t { rvpbSoftPageBreak, rvpbPageBreak };
+
+// The cursors a style sheet registers with the screen when it is made: the
+// hand over hyperlinks and the arrow that selects lines.
+constexpr TCursor crJump = 101;
+constexpr TCursor crRVFlipArrow = 106;
 
 // How RVF reading treats the style tables it meets.
 enum TRVFReaderStyleMode : uint8_t { rvf_sIgnore, rvf_sInsertMap, rvf_sInsertMerge };
@@ -352,7 +358,7 @@ public:
 
   TRVBiDiMode BiDiMode = rvbdUnspecified;
   bool Jump = false;
-  int16_t JumpCursor = 101;
+  TCursor JumpCursor = crJump;
   std::string FontName = "Arial";
   int32_t Size = 10;
   TColor Color = clWindowText;
@@ -392,7 +398,7 @@ public:
   void SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const override;
   void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) override;
   void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat,
-                   bool JumpByDefault, int16_t DefJumpCursor);
+                   bool JumpByDefault, TCursor DefJumpCursor);
   // CSS declarations that differ from BaseStyle (all of them without one).
   void SaveCSSToStream(std::string &Stream, const TFontInfo *BaseStyle, bool Multiline) const;
   void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const override;
@@ -709,7 +715,7 @@ public:
   TColor InactiveSelTextColor = clHighlightText;
   TColor CheckpointColor = clGreen;
   TColor CheckpointEvColor = clLime;
-  int16_t JumpCursor = 101;
+  TCursor JumpCursor = crJump;
   bool FullRedraw = false;
   TColor PageBreakColor = clBtnShadow;
   TColor SoftPageBreakColor = clBtnFace;
@@ -718,7 +724,7 @@ public:
   bool UseSound = true;
   TRVSelectionMode SelectionMode = rvsmWord;
   TRVSelectionStyle SelectionStyle = rvssItems;
-  int16_t LineSelectCursor = 106;
+  TCursor LineSelectCursor = crRVFlipArrow;
 
   TRVApplyStyleColorEvent OnApplyStyleColor;
   TRVApplyStyleEvent OnApplyStyle;

@@ -121,6 +121,7 @@ TEST(StyleCss, TextDeclarations) {
     const char *Name;
     std::function<void(TFontInfo &)> Change;
     const char *WithBase;
+    std::function<void(TFontInfo &)> BaseChange = nullptr;
   };
   const Case cases[] = {
       {"size", [](TFontInfo &f) { f.Size = 12; }, " font-size: 12pt;"},
@@ -138,11 +139,20 @@ TEST(StyleCss, TextDeclarations) {
       {"struck jump", [](TFontInfo &f) { f.Jump = true; f.Style = fsStrikeOut; }, " text-decoration: none line-through;"},
       {"overlined jump", [](TFontInfo &f) { f.Jump = true; f.StyleEx = TRVFontStyles{rvfsOverline}; },
        " text-decoration: none overline;"},
+      // The decorations are compared as written, not flag by flag.
+      {"struck jump over struck base", [](TFontInfo &f) { f.Jump = true; f.Style = fsStrikeOut; },
+       " text-decoration: none line-through;", [](TFontInfo &b) { b.Style = fsStrikeOut; }},
+      {"underline wins over strike-out", [](TFontInfo &f) { f.Style = fsUnderline | fsStrikeOut; }, "",
+       [](TFontInfo &b) { b.Style = fsUnderline; }},
+      {"plain over underlined base", [](TFontInfo &) {}, " text-decoration: none;",
+       [](TFontInfo &b) { b.Style = fsUnderline; }},
   };
   for (const auto &c : cases) {
-    TFontInfo f;
+    TFontInfo f, b;
     c.Change(f);
-    EXPECT_EQ(FontCss(f, &base), c.WithBase) << c.Name;
+    if (c.BaseChange)
+      c.BaseChange(b);
+    EXPECT_EQ(FontCss(f, &b), c.WithBase) << c.Name;
   }
   // Back to the baseline and back to no capitals over a base that has them.
   TFontInfo shifted;

@@ -234,6 +234,27 @@ TEST_F(StyleIni, ListStyleRoundTripsEveryStoredLevelProperty) {
   EXPECT_EQ(m.Levels.Items(1)->PictureIfAny()->width(), 3);
 }
 
+TEST_F(StyleIni, MarkerFontColourIsTheClassLibrarysColourText) {
+  struct {
+    TColor Color;
+    const char *Text;
+  } const cases[] = {
+      {clWindowText, "clWindowText"}, {TColor(0xC0DCC0), "clMoneyGreen"}, {TColor(0xF0FBFF), "clCream"},
+      {TColor(0xA4A0A0), "clMedGray"}, {clHotLight, "clHotLight"},        {clMenuBar, "clMenuBar"},
+      {RGB(0x56, 0x34, 0x12), "$00123456"}, {sysColor(25), "$FF000019"},
+  };
+  for (const auto &c : cases) {
+    TRVListInfo l;
+    l.Levels.Add()->GetFont()->Color = c.Color;
+    l.SaveToINI(Ini(), "C", "%s");
+    EXPECT_EQ(Ini().readString("C", "LvlFont0"), std::string("Arial,-11,,0,") + c.Text + ",1") << c.Text;
+    TRVListInfo m;
+    m.LoadFromINI(Ini(), "C", "%s");
+    ASSERT_NE(m.Levels.Items(0)->FontIfAny(), nullptr);
+    EXPECT_EQ(m.Levels.Items(0)->FontIfAny()->Color, c.Color) << c.Text;
+  }
+}
+
 TEST_F(StyleIni, MiddleDotLevelStoresItsBulletAndDefaults) {
   TRVListInfo l;
   l.Levels.Add();

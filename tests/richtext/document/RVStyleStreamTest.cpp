@@ -166,6 +166,70 @@ TEST(StyleStream, ListLevelsWithPicturesFontsAndImageListTags) {
   EXPECT_EQ(u.ListStyles()[0]->Levels.Items(1)->ImageList, nullptr);
 }
 
+TEST(StyleStream, PropertiesComeInDeclaredOrderThenTheDefinedOnes) {
+  // Where each name first stands in the stream; every list must be ascending.
+  auto expectInOrder = [](const std::string &data, std::initializer_list<const char *> names) {
+    size_t last = 0;
+    for (const char *n : names) {
+      size_t at = data.find(Short(n));
+      ASSERT_NE(at, std::string::npos) << n;
+      EXPECT_GT(at, last) << n;
+      last = at;
+    }
+  };
+  TParaInfos paras(nullptr);
+  TParaInfo *p = paras.Add();
+  p->Border.Style = rvbSingle;
+  p->Border.VisibleBorders.SetAll(false);
+  p->Border.BorderOffsets.SetAll(2);
+  p->NextParaNo = 0;
+  p->Background.BorderOffsets.SetAll(3);
+  p->Background.Color = clYellow;
+  p->Options = TRVParaOptions{rvpaoNoWrap};
+  expectInOrder(paras.SaveToStream(),
+                {"Border.Style", "Border.VisibleBorders.Top", "Border.VisibleBorders.Left",
+                 "Border.VisibleBorders.Right", "Border.VisibleBorders.Bottom", "Border.BorderOffsets.Top",
+                 "Border.BorderOffsets.Left", "Border.BorderOffsets.Right", "Border.BorderOffsets.Bottom", "NextParaNo",
+                 "Background.BorderOffsets.Top", "Background.BorderOffsets.Left", "Background.BorderOffsets.Right",
+                 "Background.BorderOffsets.Bottom", "Background.Color", "Options"});
+
+  TCustomImageList images;
+  TRVStyleStreamLinks links;
+  links.TagOf = [](const TCustomImageList *) { return 5; };
+  TRVListInfos lists(nullptr);
+  TRVListLevel *l = lists.Add()->Levels.Add();
+  l->ListType = rvlstImageListCounter;
+  l->ImageList = &images;
+  l->ImageIndex = 1;
+  l->FormatString = "%0:s.";
+  l->FormatStringW = std::u16string(1, u'x');
+  l->StartFrom = 3;
+  l->GetFont()->Size = 9;
+  QImage img(1, 1, QImage::Format_RGB32);
+  img.fill(0);
+  TBitmap bmp(img);
+  l->SetPicture(&bmp);
+  expectInOrder(lists.SaveToStream(&links), {"Levels", "ListType", "Picture.Data", "ImageIndex", "Font.Height",
+                                             "StartFrom", "FormatStringCode", "FormatStringWCode", "ILTag", "LstID"});
+}
+
+TEST(StyleStream, BuiltInCursorsAreStoredByName) {
+  TFontInfos t(nullptr);
+  t.Add()->JumpCursor = crHandPoint;
+  t.Add()->JumpCursor = 104;
+  std::string data = t.SaveToStream();
+  std::string named = Short("JumpCursor");
+  named.push_back(char(7)); // an identifier follows
+  named.append(Short("crHandPoint"));
+  EXPECT_TRUE(Contains(data, named));
+  TFontInfos back(nullptr);
+  bool unknown = false;
+  ASSERT_TRUE(back.LoadFromStream(data, unknown));
+  EXPECT_FALSE(unknown);
+  EXPECT_EQ(back[0]->JumpCursor, crHandPoint);
+  EXPECT_EQ(back[1]->JumpCursor, 104);
+}
+
 TEST(StyleStream, DefaultBulletStoresNoFormatStringCode) {
   TRVListInfos lists(nullptr);
   lists.Add()->Levels.Add()->GetFont(); // a default font is not stored either

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 
 using namespace kc;
 
@@ -50,6 +51,32 @@ TEST(RVStyle, FreshSheetHasTheDefaultTables) {
   EXPECT_EQ(s.SpacesInTab(), 8);
   EXPECT_EQ(s.SelectionMode, rvsmWord);
   EXPECT_EQ(s.LineSelectCursor, 106);
+  const TColor colours[] = {s.HoverColor,       s.CurrentItemColor, s.SelTextColor,     s.InactiveSelColor,
+                            s.InactiveSelTextColor, s.CheckpointColor, s.CheckpointEvColor, s.PageBreakColor,
+                            s.SoftPageBreakColor};
+  const TColor expected[] = {clNone,  clNone, clHighlightText, clHighlight, clHighlightText,
+                             clGreen, clLime, clBtnShadow,     clBtnFace};
+  for (size_t i = 0; i < std::size(colours); ++i)
+    EXPECT_EQ(colours[i], expected[i]) << i;
+  EXPECT_EQ(s.JumpCursor, 101);
+  EXPECT_FALSE(s.FullRedraw);
+  EXPECT_EQ(s.DefUnicodeStyle, -1);
+  EXPECT_EQ(s.DefCodePage, 0u);
+  EXPECT_TRUE(s.UseSound);
+  EXPECT_EQ(s.SelectionStyle, rvssItems);
+}
+
+TEST(RVStyle, MakingASheetRegistersTheJumpAndLineSelectionCursors) {
+  setScreenCursor(crJump, std::nullopt);
+  setScreenCursor(crRVFlipArrow, std::nullopt);
+  EXPECT_EQ(screenCursorImage(crJump).shape, Qt::ArrowCursor);
+  TRVStyle s;
+  EXPECT_EQ(screenCursorImage(crJump).shape, Qt::PointingHandCursor);
+  CursorImage flip = screenCursorImage(crRVFlipArrow);
+  ASSERT_EQ(flip.shape, Qt::BitmapCursor);
+  // The arrow points up and to the right: its hot spot is the top right corner.
+  EXPECT_EQ(flip.hotSpot, QPoint(flip.image.width() - 1, 0));
+  EXPECT_EQ(qAlpha(flip.image.pixel(flip.hotSpot)), 255);
 }
 
 TEST(RVStyle, OutOfRangeStyleNumbersGiveOneVisibleFallback) {
@@ -537,17 +564,38 @@ TEST(MergeWith, AppendCopiesAndRenumbersReferences) {
 TEST(MergeWith, NearSheetAddsOnlyWhatDiffers) {
   TRVStyle target, source;
   TS(source)[2]->Size = 14;
-  TS(source)[3]->NextStyleNo = 2; // refers to the changed style
+  TS(source)[3]->NextStyleNo = 2; // the target's keywords have none: not compared
   TRVIntegerList mapping;
   TS(target).MergeWith(TS(source), rvs_merge_SmartMerge, mapping, nullptr);
-  ASSERT_EQ(TS(target).Count(), 8);
-  EXPECT_EQ(mapping[0], 0);
-  EXPECT_EQ(mapping[1], 1);
-  EXPECT_EQ(mapping[2], 6);
-  EXPECT_EQ(mapping[3], 7); // its next style maps to 6, the target's keywords have none
+  ASSERT_EQ(TS(target).Count(), 7);
+  EXPECT_EQ(Values(mapping), (std::vector<int>{0, 1, 6, 3, 4, 5}));
   EXPECT_EQ(TS(target)[6]->Size, 14);
-  EXPECT_EQ(TS(target)[7]->NextStyleNo, 6);
   EXPECT_FALSE(TS(target)[6]->Standard);
+  EXPECT_EQ(TS(target)[3]->NextStyleNo, -1);
+}
+
+TEST(MergeWith, SmartMergeTakesTheExistingStylesNextStyleThroughTheMapping) {
+  // Sources 0-2 land on targets 1, 2, 0; the existing style X's next style is
+  // taken through that mapping and must give the next style of the X read.
+  struct {
+    int TargetNext;
+    int Expected;
+  } const cases[] = {{2, 3}, {1, 4}, {-1, 3}};
+  for (const auto &c : cases) {
+    TRVStyle target, source;
+    TS(target).Clear();
+    TS(source).Clear();
+    for (int size : {11, 12, 13, 20})
+      TS(target).Add()->Size = size;
+    for (int size : {12, 13, 11, 20})
+      TS(source).Add()->Size = size;
+    TS(target)[3]->NextStyleNo = c.TargetNext;
+    TS(source)[3]->NextStyleNo = 0;
+    TRVIntegerList mapping;
+    TS(target).MergeWith(TS(source), rvs_merge_SmartMerge, mapping, nullptr);
+    EXPECT_EQ(Values(mapping), (std::vector<int>{1, 2, 0, c.Expected})) << c.TargetNext;
+    EXPECT_EQ(TS(target)[3]->NextStyleNo, c.TargetNext);
+  }
 }
 
 TEST(MergeWith, MapPicksTheMostSimilarOfTheSameKind) {
