@@ -722,13 +722,16 @@ void TRVRTFReader::Reset() {
   colorFromSemicolon_ = false;
   sectionLevel_ = 1;
   sectionText_ = false;
+  levelLead_ = -1;
 }
 
 // ------------------------------------------------------------------ input
 
 void TRVRTFReader::Refill() {
-  if (progress_ && OnProgress && size_ > 0)
-    OnProgress(*this, rvprtfprRunning, uint8_t(std::clamp<int64_t>(consumed_ * 100 / size_, 0, 100)));
+  // once per block read; none when the input has been read to its end
+  if (progress_ && OnProgress && size_ > 0 && consumed_ < size_)
+    OnProgress(*this, rvprtfprRunning,
+               uint8_t(std::clamp<int64_t>((consumed_ * 200 + size_) / (2 * size_), 0, 100)));
   bufPos_ = 0;
   bufLen_ = 0;
   if (stream_) {
@@ -993,6 +996,7 @@ int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
     if (TRVRTFList97 *l = lists_.Last())
       if (!l->Levels.empty()) {
         TRVRTFListLevel97 &lv = l->Levels.back();
+        FlushLevelLead(lv);
         if (!lv.TextCut) {
           lv.TextCut = true;
           if (!lv.Text.empty()) {
@@ -1034,6 +1038,8 @@ int TRVRTFReader::FinishPicture() {
   std::unique_ptr<TGraphic> graphic;
   bool loaded = false;
   const std::string_view data = pic->Data;
+  const int ppi = screenPixelsPerInch();
+  std::optional<std::pair<int, int>> metafileSize;
   switch (pic->Kind) {
   case 0: { // emfblip
     auto m = std::make_unique<TMetafile>();
@@ -1050,11 +1056,13 @@ int TRVRTFReader::FinishPicture() {
   case 5: { // wmetafile: METAFILEPICT with map mode and size
     int w = pic->PicW, h = pic->PicH;
     if ((pic->MapMode == 7 || pic->MapMode == 8) && w >= 1 && h >= 1) {
-      w = roundHalfEven(int64_t(w) * 96, 2540);
-      h = roundHalfEven(int64_t(h) * 96, 2540);
+      w = roundHalfEven(int64_t(w) * ppi, 2540);
+      h = roundHalfEven(int64_t(h) * ppi, 2540);
     }
     auto m = std::make_unique<TMetafile>();
     loaded = m->loadWindowsMetafileBits(data, w, h);
+    // the size of the metafile, also when its one bitmap is taken out
+    metafileSize = {m->width(), m->height()};
     if (loaded && ExtractMetafileBitmaps) {
       if (auto bmp = m->singleBitmap())
         graphic = std::move(bmp);
@@ -1085,11 +1093,11 @@ int TRVRTFReader::FinishPicture() {
     graphic = makeInvalidPicture();
     pic->Invalid = true;
   }
-  pic->PixelWidth = graphic->width();
-  pic->PixelHeight = graphic->height();
+  pic->PixelWidth = loaded && metafileSize ? metafileSize->first : graphic->width();
+  pic->PixelHeight = loaded && metafileSize ? metafileSize->second : graphic->height();
   if (pic->PicWGoal > 0 && pic->PicHGoal > 0) {
-    pic->PixelWidth = roundHalfEven(int64_t(pic->PicWGoal) * 96, 1440);
-    pic->PixelHeight = roundHalfEven(int64_t(pic->PicHGoal) * 96, 1440);
+    pic->PixelWidth = roundHalfEven(int64_t(pic->PicWGoal) * ppi, 1440);
+    pic->PixelHeight = roundHalfEven(int64_t(pic->PicHGoal) * ppi, 1440);
   }
   if (RVRTFAfterImportGraphic)
     RVRTFAfterImportGraphic(*graphic);
@@ -1457,18 +1465,18 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
   const uint8_t dest = cur_.Destination;
   if (dest == dsSkip)
     return rtf_ec_OK;
-  // Code page and Unicode words act in every destination.
-  if (num == ipAnsiCpg) {
-    codePage_ = uint32_t(value);
-    return rtf_ec_OK;
-  }
-  if (num == ipUC) {
-    cur_.UC = std::clamp<int32_t>(value, 0, 16);
-    return rtf_ec_OK;
-  }
-  if (num == ipU) {
-    HandleUnicode(value);
-    return rtf_ec_OK;
+  // Code page and Unicode words act wherever the general rules do: not in
+  // the colour table, pictures, objects, markers and list structure.
+  const bool ownRules = dest == dsColorTable || dest == dsPicture || dest == dsObject ||
+                        dest == dsMarker || dest == dsSectionMarker || dest == dsList ||
+                        dest == dsListLevel || dest == dsOverride || dest == dsOverrideLevel;
+  if (!ownRules) {
+    switch (num) {
+    case ipAnsiCpg: codePage_ = uint32_t(value); return rtf_ec_OK;
+    case ipUC: cur_.UC = std::clamp<int32_t>(value, 0, 16); return rtf_ec_OK;
+    case ipU: HandleUnicode(value); return rtf_ec_OK;
+    default: break;
+    }
   }
   switch (dest) {
   case dsColorTable:
@@ -1676,10 +1684,7 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
   case ipFacingP: cur_.DocProps.FacingPages = true; break;
   case ipLandscape: cur_.DocProps.Landscape = true; break;
   case ipAlign: pp.Alignment = uint8_t(value); break;
-  case ipPard:
-    pp.Reset();
-    cur_.BorderTarget = 0;
-    break;
+  case ipPard: pp.Reset(); break;
   case ipPlain:
     if (cur_.DefFontIndex < 0)
       cur_.DefFontIndex = fonts_.GetFontIndex(cur_.DefFontNumber, cur_.DefFontNumber);
@@ -1725,7 +1730,8 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
   case ipHidden: {
     const bool hidden = value != 0;
     if (hidden != cp.Hidden) {
-      if (cur_.Destination == dsNormal) {
+      // A style sheet entry only records the attribute.
+      if (cur_.Destination != dsStyleEntry) {
         forceFlush_ = true;
         Flush(false);
         forceFlush_ = false;
@@ -1766,10 +1772,7 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
     if (pp.NestingLevel > 0)
       pp.InTable = true;
     break;
-  case ipTrowd:
-    cur_.RowProps = std::make_shared<TRVRTFRowProperties>();
-    cur_.BorderTarget = 0;
-    break;
+  case ipTrowd: cur_.RowProps = std::make_shared<TRVRTFRowProperties>(); break;
   case ipTrAlign:
     tableAlign_ = uint8_t(value);
     tableAlignGiven_ = true;
@@ -1928,6 +1931,7 @@ void TRVRTFReader::HandleUnicode(int32_t value) {
     skipChars_ = cur_.UC;
     if (TRVRTFList97 *l = lists_.Last())
       if (!l->Levels.empty() && l->Levels.back().TextW.size() < kRTFMaxNameLength) {
+        FlushLevelLead(l->Levels.back());
         l->Levels.back().TextW.push_back(ch);
         l->Levels.back().Text += UnicodeToAnsi(std::u16string(1, ch));
       }
@@ -2047,6 +2051,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     break;
   case idLevelText:
     dest = dest == dsListLevel ? dsLevelText : dsSkip;
+    levelLead_ = -1;
     break;
   case idLevelNumbers:
     dest = dest == dsListLevel ? dsLevelNumbers : dsSkip;
@@ -2183,9 +2188,20 @@ int TRVRTFReader::CharHandler(int c) {
   case dsLevelText:
     if (TRVRTFList97 *l = lists_.Last())
       if (!l->Levels.empty() && l->Levels.back().Text.size() < kRTFMaxNameLength) {
-        char b = char(c);
-        l->Levels.back().Text.push_back(b);
-        l->Levels.back().TextW += AnsiToUnicode(std::string_view(&b, 1));
+        TRVRTFListLevel97 &lv = l->Levels.back();
+        const char b = char(c);
+        lv.Text.push_back(b);
+        // A double-byte character is converted once both its bytes are in.
+        if (levelLead_ >= 0) {
+          const char pair[2] = {char(levelLead_), b};
+          levelLead_ = -1;
+          lv.TextW += AnsiToUnicode(std::string_view(pair, 2));
+        } else if (isLeadByte(isCodePageSupported(int(codePage_)) ? int(codePage_) : CP_ACP,
+                              uint8_t(b))) {
+          levelLead_ = uint8_t(b);
+        } else {
+          lv.TextW += AnsiToUnicode(std::string_view(&b, 1));
+        }
       }
     break;
   case dsLevelNumbers:
@@ -2238,6 +2254,15 @@ bool TRVRTFReader::FlushBuffers() {
   }
   position_ = rtf_ts_ContinuePara;
   return true;
+}
+
+// A lead byte that no second byte followed stands for itself.
+void TRVRTFReader::FlushLevelLead(TRVRTFListLevel97 &lv) {
+  if (levelLead_ < 0)
+    return;
+  const char b = char(levelLead_);
+  levelLead_ = -1;
+  lv.TextW += AnsiToUnicode(std::string_view(&b, 1));
 }
 
 void TRVRTFReader::AddUnicodeChar(char16_t ch) {

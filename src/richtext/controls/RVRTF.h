@@ -432,7 +432,6 @@ private:
   void Reset();
   int ParseLoop();
   int GetByte();
-  bool AtEnd() const;
   void PushBack(int c) { pushedBack_ = c; }
   void Refill();
 
@@ -452,6 +451,7 @@ private:
   bool FlushBuffers();
   int Flush(bool sync);
   void AddUnicodeChar(char16_t ch);
+  void FlushLevelLead(TRVRTFListLevel97 &lv);
   void SyncNesting(bool closingAllowed);
   void FireTable(TRVRTFTableEventKind kind);
   void FireMarkerUpdate();
@@ -503,6 +503,7 @@ private:
   bool objectInserted_ = false;
   bool forceFlush_ = false;
   int hexAcc_ = 0, hexDigits_ = 0;
+  int levelLead_ = -1; // a double-byte lead byte of the level text awaiting its second byte
   bool colorFromSemicolon_ = false;
 
   TRVRTFFontList fonts_;

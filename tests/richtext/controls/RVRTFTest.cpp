@@ -246,6 +246,8 @@ TEST(RVRTFReader, ColourTable) {
       // no closing ";": the last real colour stays
       {R"({\rtf1{\colortbl;\red255\green0\blue0}})", {rtf_clWindowText, 0x0000FF}},
       {R"({\rtf1{\colortbl}})", {rtf_clWindowText}},
+      // \u has no meaning in the colour table: no ";" comes of it
+      {R"({\rtf1{\colortbl;\red255\u59 ?;}})", {rtf_clWindowText, 0x0000FF}},
       {R"({\rtf1 no table})", {}},
   };
   for (const auto &c : cases) {
@@ -350,6 +352,21 @@ TEST(RVRTFReader, HiddenTextIsItsOwnRun) {
   EXPECT_FALSE(r.props[1].Hidden);
   EXPECT_TRUE(r.props[2].Hidden);
   EXPECT_FALSE(r.props[3].Hidden);
+
+  struct Case {
+    const char *rtf;
+    Events want;
+  } cases[] = {
+      // the forced run comes in a field instruction too, with the position pending
+      {R"({\rtf1 {\field{\*\fldinst {\v X}}{\fldrslt r}}})", {"P:", "C:r"}},
+      // a style sheet entry only records the attribute
+      {R"({\rtf1{\stylesheet{\s1\v Hid;}}x})", {"P:x"}},
+  };
+  for (const auto &c : cases) {
+    Recorder h;
+    EXPECT_EQ(h.read(c.rtf), 0) << c.rtf;
+    EXPECT_EQ(h.ev, c.want) << c.rtf;
+  }
 }
 
 TEST(RVRTFReader, ParagraphPropertiesAndShading) {
@@ -418,6 +435,22 @@ TEST(RVRTFReader, RowWithoutCellxHasNoCells) {
   ASSERT_EQ(again.rows.size(), 2u);
   ASSERT_EQ(again.rows[1].Cells.size(), 1u);
   EXPECT_EQ(again.rows[1].Cells[0].Color, 0x030201);
+}
+
+TEST(RVRTFReader, BorderWordsKeepTheirTargetOverPardAndTrowd) {
+  // \pard and \trowd select no border: the last side word still does
+  Recorder r;
+  bool paraBorder = true;
+  r.reader.OnNewText = [&](TRVRTFReader &rd, const std::string &, TRVRTFPosition) {
+    paraBorder = rd.ParaProps().Border.has_value();
+  };
+  ASSERT_EQ(r.read(R"({\rtf1\trowd\clbrdrl\pard\brdrdb\trowd\brdrw30\cellx100\intbl a\cell\row})"), 0);
+  EXPECT_FALSE(paraBorder);
+  ASSERT_EQ(r.rows.size(), 1u);
+  ASSERT_EQ(r.rows[0].Cells.size(), 1u);
+  const TRVRTFBorderSide *left = r.rows[0].Cells[0].Border.GetSide(0);
+  ASSERT_NE(left, nullptr);
+  EXPECT_EQ(left->Width, 30);
 }
 
 TEST(RVRTFReader, RowWidthsAndOwnWords) {
@@ -520,9 +553,28 @@ TEST(RVRTFReader, WindowsMetafileSizeFromMapMode) {
   };
   put16(1); put16(9); put16(0x300); put16(12); put16(0); put16(0); put16(3); put16(0); put16(0);
   put16(3); put16(0); put16(0);
-  Recorder r(true, true);
-  ASSERT_EQ(r.read("{\\rtf1 {\\pict\\wmetafile8\\picw2540\\pich1270 " + hex(wmf) + "}}"), 0);
-  EXPECT_EQ(r.ev, Events{"pic:TMetafile:96x48"});
+  // one inch by half an inch in the screen's resolution; goals in twips win
+  struct Case {
+    int ppi;
+    const char *goals;
+    std::string want;
+    int pixelWidth, pixelHeight;
+  } cases[] = {
+      {96, "", "pic:TMetafile:96x48", 96, 48},
+      {120, "", "pic:TMetafile:120x60", 120, 60},
+      {120, "\\picwgoal720\\pichgoal2880", "pic:TMetafile:120x60", 60, 240},
+  };
+  for (const auto &c : cases) {
+    setScreenPixelsPerInch(c.ppi);
+    Recorder r(true, true);
+    ASSERT_EQ(r.read(std::string("{\\rtf1 {\\pict\\wmetafile8\\picw2540\\pich1270") + c.goals + " " +
+                     hex(wmf) + "}}"),
+              0);
+    EXPECT_EQ(r.ev, Events{c.want}) << c.ppi << c.goals;
+    EXPECT_EQ(r.lastPicture.PixelWidth, c.pixelWidth) << c.ppi << c.goals;
+    EXPECT_EQ(r.lastPicture.PixelHeight, c.pixelHeight) << c.ppi << c.goals;
+  }
+  setScreenPixelsPerInch(0);
 }
 
 TEST(RVRTFReader, MetafileHoldingOneBitmapBecomesTheBitmap) {
@@ -550,6 +602,9 @@ TEST(RVRTFReader, MetafileHoldingOneBitmapBecomesTheBitmap) {
   Recorder r(true, true);
   ASSERT_EQ(r.read("{\\rtf1 {\\pict\\wmetafile8\\picw100\\pich100 " + hex(wmf) + "}}"), 0);
   EXPECT_EQ(r.ev, Events{"pic:TBitmap:4x3"});
+  // the picture keeps the metafile's size
+  EXPECT_EQ(r.lastPicture.PixelWidth, 4);
+  EXPECT_EQ(r.lastPicture.PixelHeight, 4);
   r.reader.ExtractMetafileBitmaps = false;
   r.ev.clear();
   ASSERT_EQ(r.read("{\\rtf1 {\\pict\\wmetafile8\\picw100\\pich100 " + hex(wmf) + "}}"), 0);
@@ -685,15 +740,17 @@ TEST(RVRTFReader, ListTables) {
     markers.emplace_back(r.ParaProps().ListOverrideIndex, r.ParaProps().ListLevel);
   };
   ASSERT_EQ(reader.ReadRTFData(
-                R"({\rtf1{\*\listtable{\list\listtemplateid5{\listlevel\levelnfc23\leveljc1\levelstartat3\fi-360\li720)"
+                R"({\rtf1\ansicpg932{\*\listtable{\list\listtemplateid5{\listlevel\levelnfc23\leveljc1\levelstartat3\fi-360\li720)"
                 R"({\leveltext\'01\u-3913 ?;}{\levelnumbers;}\f0\fs20\b}{\listlevel\levelnfc4\levelnorestart)"
                 R"({\leveltext\leveltemplateid9\'03\'00.\'01;}{\levelnumbers\'01\'03;}}{\listname Bul;}\listid77})"
-                R"({\list\listid78{\listlevel{\leveltext\'05ab;}}}})"
+                R"({\list\listid78{\listlevel{\leveltext\'05ab;}}})"
+                // double-byte level text: 3 characters in 5 bytes
+                R"({\list\listid79{\listlevel{\leveltext\'03\'91\'e6\'00\'8f\'cd;}}}})"
                 R"({\*\listoverridetable{\listoverride\listid77\listoverridecount1{\lfolevel\listoverridestartat\levelstartat4}\ls1})"
                 R"({\listoverride\listid999\ls2}}\pard\ls2\ilvl1 x\par\pard\ls9 y})"),
             0);
   const auto &lists = reader.ListTable();
-  ASSERT_EQ(lists.Count(), 2);
+  ASSERT_EQ(lists.Count(), 3);
   const TRVRTFList97 &l = *lists.Get(0);
   EXPECT_EQ(l.ListID, 77);
   EXPECT_EQ(l.Name, "Bul;");
@@ -713,6 +770,7 @@ TEST(RVRTFReader, ListTables) {
   EXPECT_EQ(l.Levels[1].TextW, std::u16string(u"\u0000.\u0001", 3));
   // a length longer than the text keeps what is there
   EXPECT_EQ(lists.Get(1)->Levels[0].Text, "ab;");
+  EXPECT_EQ(lists.Get(2)->Levels[0].TextW, std::u16string(u"\u7B2C\u0000\u7AE0", 3));
   const auto &ov = reader.ListOverrideTable();
   ASSERT_EQ(ov.Count(), 2);
   EXPECT_EQ(ov.Get(0)->ListIndex, 0);
@@ -778,12 +836,13 @@ TEST(RVRTFReader, StreamAndProgress) {
     rtf += "word \\b bold\\b0 \\par ";
   rtf += "}";
   TRVRTFReader reader;
-  std::vector<int> stages;
+  std::vector<int> stages, running;
   size_t texts = 0;
   reader.OnNewText = [&](TRVRTFReader &, const std::string &, TRVRTFPosition) { ++texts; };
   reader.OnProgress = [&](TRVRTFReader &, TRVRTFProgressStage s, uint8_t pct) {
     stages.push_back(s);
-    EXPECT_LE(pct, 100);
+    if (s == rvprtfprRunning)
+      running.push_back(pct);
   };
   std::istringstream in(rtf);
   ASSERT_EQ(reader.ReadRTFStream(in), 0);
@@ -791,6 +850,11 @@ TEST(RVRTFReader, StreamAndProgress) {
   ASSERT_GE(stages.size(), 3u);
   EXPECT_EQ(stages.front(), rvprtfprStarting);
   EXPECT_EQ(stages.back(), rvprtfprEnding);
+  // one report per block, before it is read, in rounded percent of the size
+  const size_t blocks = (rtf.size() + 4095) / 4096;
+  ASSERT_EQ(running.size(), blocks);
+  for (size_t i = 0; i < blocks; ++i)
+    EXPECT_EQ(running[i], (i * 4096 * 200 + rtf.size()) / (2 * rtf.size())) << i;
   texts = 0;
   ASSERT_EQ(reader.ReadRTFData(rtf), 0);
   EXPECT_EQ(texts, streamTexts);
