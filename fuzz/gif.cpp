@@ -10,6 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   using namespace kc;
   TKcGIFImage img;
+  // Progress is reported while frames are decoded and encoded.
+  img.OnProgress = [](TProgressStage, int, const std::string &) {};
   try {
     img.LoadFromBytes(std::string_view(reinterpret_cast<const char *>(data), size), false);
   } catch (const EKcGraphicError &) {
@@ -20,6 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       img.Frames(i).Bitmap();
     } catch (const EKcGraphicError &) {
       decoded = false;
+    }
+  }
+  for (int i = 0; i < img.Count(); ++i) {
+    // The frame as a bitmap, with its transparency.
+    QImage out;
+    try {
+      img.Frames(i).AssignTo(out);
+    } catch (const EKcGraphicError &) {
     }
   }
   TGIFComposer composer;
