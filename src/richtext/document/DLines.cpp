@@ -28,14 +28,26 @@ int TRVDrawLines::Add(std::unique_ptr<TRVDrawLineInfo> Rec) {
 
 void TRVDrawLines::Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec) {
   if (Index < 0 || Index > Count()) throw EListError(Index);
-  if (HoleCount > 0 && Index == HoleStart) {
-    FItems[Index] = std::move(Rec);
-    ++HoleStart;
-    --HoleCount;
+  if (HoleCount <= 0) {
+    FItems.insert(FItems.begin() + Index, std::move(Rec));
     return;
   }
-  FItems.insert(FItems.begin() + Index, std::move(Rec));
-  if (HoleCount > 0 && Index < HoleStart) ++HoleStart;
+  const int holeEnd = HoleStart + HoleCount;
+  if (Index <= HoleStart) {
+    // The records from Index up to the hole move one slot into it.
+    std::rotate(FItems.begin() + Index, FItems.begin() + HoleStart, FItems.begin() + HoleStart + 1);
+    FItems[Index] = std::move(Rec);
+    ++HoleStart;
+  } else if (Index <= holeEnd) {
+    // Inside the hole or at its end: the first free slot takes it.
+    FItems[HoleStart] = std::move(Rec);
+    ++HoleStart;
+  } else {
+    // The records between the hole and Index move one slot back into it.
+    std::rotate(FItems.begin() + holeEnd - 1, FItems.begin() + holeEnd, FItems.begin() + Index);
+    FItems[Index - 1] = std::move(Rec);
+  }
+  --HoleCount;
 }
 
 void TRVDrawLines::Delete(int Index) {

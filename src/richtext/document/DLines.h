@@ -54,7 +54,9 @@ public:
   int HoleCount = 0;
 
   int Add(std::unique_ptr<TRVDrawLineInfo> Rec);
-  // Fills the hole's first slot when the record goes there, else inserts.
+  // With an open hole the record takes one of its slots (the first one when
+  // it goes to the hole's start, as formatting puts it), so that the records
+  // behind the hole keep their indices; else a plain insertion.
   void Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec);
   // Frees the record; with an open hole its slot joins the hole, so that
   // the records after the hole keep their indices.

@@ -300,6 +300,36 @@ TEST(DrawLines, DeletingWithAnOpenHoleNeverMovesTheRecordsBehindIt) {
   }
 }
 
+TEST(DrawLines, InsertingWithAnOpenHoleFillsItsSlots) {
+  // Records 0..8, hole over 3..5; the new record is 99.
+  struct {
+    int index;
+    int holeStart, holeCount;
+    std::vector<int> items; // -1 for a hole slot
+  } cases[] = {
+      {3, 4, 2, {0, 1, 2, 99, -1, -1, 6, 7, 8}}, // at the hole's start
+      {1, 4, 2, {0, 99, 1, 2, -1, -1, 6, 7, 8}}, // before it
+      {5, 4, 2, {0, 1, 2, 99, -1, -1, 6, 7, 8}}, // inside it
+      {6, 4, 2, {0, 1, 2, 99, -1, -1, 6, 7, 8}}, // at its end
+      {8, 3, 2, {0, 1, 2, -1, -1, 6, 7, 99, 8}}, // behind it
+  };
+  for (const auto &c : cases) {
+    TRVDrawLines lines;
+    for (int i = 0; i < 9; ++i) lines.Add(line(i));
+    lines.MarkHole(3, 5);
+    TRVDrawLineInfo *last = lines.Items(8);
+    lines.Insert(c.index, line(99));
+    EXPECT_EQ(lines.HoleStart, c.holeStart) << c.index;
+    EXPECT_EQ(lines.HoleCount, c.holeCount) << c.index;
+    ASSERT_EQ(lines.Count(), 9) << c.index;
+    for (int i = 0; i < 9; ++i) {
+      TRVDrawLineInfo *d = lines.Items(i);
+      EXPECT_EQ(d ? d->ItemNo : -1, c.items[i]) << c.index << " at " << i;
+    }
+    EXPECT_EQ(lines.Items(8), last);
+  }
+}
+
 TEST(DrawLines, TextOfAPiece) {
   TRVDrawLines lines;
   auto d = line(0);
