@@ -326,10 +326,16 @@ public:
   // The index of the first font with Number; when none, that of the default
   // number's font, else 0; -1 when the list is empty.
   int GetFontIndex(int32_t Number, int32_t DefNumber) const;
+  void Clear() {
+    TRVRTFTable<TRVRTFFont>::Clear();
+    index_.clear();
+    indexed_ = 0;
+  }
 
 private:
   int FirstWithNumber(int32_t Number) const;
-  // font number -> first index; fonts are only appended or all cleared
+  // font number -> first index of the fonts indexed so far; fonts are only
+  // appended or all cleared
   mutable std::unordered_map<int32_t, int> index_;
   mutable int indexed_ = 0;
 };

@@ -287,6 +287,11 @@ TEST(RVRTFReader, FontTable) {
   EXPECT_EQ(r.props[2].FontIndex, 1); // unknown number: the default font
   EXPECT_EQ(fl.GetFontIndex(9, 7), 0);
   EXPECT_EQ(fl.GetFontIndex(7, 7), 0);
+
+  // a new font table (here of the next document) forgets the numbers of the last
+  ASSERT_EQ(r.read(R"({\rtf1{\fonttbl{\f7 A;}{\f1 B;}{\f3 C;}{\f0 D;}}\f0 x})"), 0);
+  EXPECT_EQ(r.props.back().FontIndex, 3);
+  EXPECT_EQ(r.reader.FontList().GetFontIndex(3, 0), 2);
 }
 
 TEST(RVRTFReader, TextBeforeTableEntriesIsTolerated) {
