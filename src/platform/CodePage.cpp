@@ -7,13 +7,14 @@
 
 #include <array>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "platform/AsciiCase.h"
 
 namespace kc {
 
@@ -276,8 +277,8 @@ int codePageOfLocale(std::string_view name) {
     territory = lang.substr(us + 1);
     lang = lang.substr(0, us);
   }
-  std::string l(lang);
-  for (char &c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // Locale names are ASCII; the folding must not follow the locale itself.
+  const std::string l = asciiLowered(lang);
   auto in = [&](std::initializer_list<const char *> set) {
     for (const char *s : set)
       if (l == s) return true;

@@ -104,7 +104,8 @@ TEST(CodePage, AnsiCodePageFromEnvironmentAndLocale) {
       {"tr_TR", 1254},       {"he_IL", 1255},    {"ar_EG", 1256},       {"fa_IR", 1256},
       {"et_EE", 1257},       {"lv_LV", 1257},    {"lt_LT", 1257},       {"vi_VN", 1258},
       {"th_TH", 874},        {"ja_JP.eucJP", 932}, {"zh_CN.GB18030", 936}, {"zh_SG", 936},
-      {"ko_KR", 949},        {"zh_TW.Big5", 950}, {"zh_HK", 950},
+      {"ko_KR", 949},        {"zh_TW.Big5", 950}, {"zh_HK", 950},        {"TR_tr", 1254},
+      {"IT_it.UTF-8", 1252},
   };
   for (const auto &c : cases) EXPECT_EQ(codePageOfLocale(c.locale), c.cp) << c.locale;
 }
