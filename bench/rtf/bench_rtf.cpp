@@ -49,6 +49,13 @@ bool have(const char *tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The converters run without a network where one can be taken away.
+std::string offline() {
+  static const std::string prefix =
+      std::system("unshare -n true >/dev/null 2>&1") == 0 ? "unshare -n " : "";
+  return prefix;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -104,14 +111,14 @@ int main(int argc, char **argv) {
   const double ours = timeCommand(shellQuote(KC_RVTOOL) + " rtf-text " + shellQuote(path), 3);
   std::printf("rvtool rtf-text:    %8.3f s  %8.1f MB/s\n", ours, ours > 0 ? mb / ours : 0.0);
   if (have("unrtf")) {
-    double t = timeCommand("unrtf --text " + shellQuote(path), 1);
+    double t = timeCommand(offline() + "unrtf --text " + shellQuote(path), 1);
     if (t > 0)
       std::printf("unrtf --text:       %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
     else
       std::printf("unrtf --text:       failed\n");
   }
   if (have("pandoc")) {
-    double t = timeCommand("pandoc --sandbox -f rtf -t plain " + shellQuote(path), 1);
+    double t = timeCommand(offline() + "pandoc --sandbox -f rtf -t plain " + shellQuote(path), 1);
     if (t > 0)
       std::printf("pandoc -t plain:    %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
     else
