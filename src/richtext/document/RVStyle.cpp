@@ -2647,6 +2647,7 @@ public:
     Out += bytes;
   }
   void ColorIfNot(const char *n, TColor c, TColor def);
+  void CharsetIfNot(const char *n, uint8_t c, uint8_t def);
   // Built-in cursors by their names, as the class library writes them.
   void CursorIfNot(const char *n, TCursor c, TCursor def) {
     if (c == def)
@@ -2824,6 +2825,36 @@ bool ValueColor(const TRVStoredValue &v, TColor &out) {
   return true;
 }
 
+// The class library's names of the font charsets, as stored forms write them.
+struct CharsetIdent {
+  uint8_t Charset;
+  const char *Name;
+};
+const CharsetIdent CharsetIdents[] = {
+    {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},   {77, "MAC_CHARSET"},
+    {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},   {130, "JOHAB_CHARSET"},  {134, "GB2312_CHARSET"},
+    {136, "CHINESEBIG5_CHARSET"}, {161, "GREEK_CHARSET"},   {162, "TURKISH_CHARSET"}, {177, "HEBREW_CHARSET"},
+    {178, "ARABIC_CHARSET"},    {186, "BALTIC_CHARSET"},    {204, "RUSSIAN_CHARSET"}, {222, "THAI_CHARSET"},
+    {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},
+};
+
+// A charset: the class library's name of a known one, or its number.
+bool ValueCharset(const TRVStoredValue &v, uint8_t &out) {
+  if (v.Kind == TRVStoredValue::Ident) {
+    for (const auto &ci : CharsetIdents)
+      if (asciiEqualNoCase(v.S, ci.Name)) {
+        out = ci.Charset;
+        return true;
+      }
+    return false;
+  }
+  int32_t i;
+  if (!ValueInt(v, i) || i < 0 || i > 255)
+    return false;
+  out = uint8_t(i);
+  return true;
+}
+
 // A cursor: the class library's name of a built-in one, or its number.
 bool ValueCursor(const TRVStoredValue &v, TCursor &out) {
   if (v.Kind == TRVStoredValue::Ident)
@@ -2961,6 +2992,17 @@ bool StartsWith(const std::string &s, const char *p, std::string &rest) {
 
 } // namespace
 
+void TRVPropertyWriter::CharsetIfNot(const char *n, uint8_t c, uint8_t def) {
+  if (c == def)
+    return;
+  for (const auto &ci : CharsetIdents)
+    if (ci.Charset == c) {
+      Ident(n, ci.Name);
+      return;
+    }
+  Int(n, c);
+}
+
 void TRVPropertyWriter::ColorIfNot(const char *n, TColor c, TColor def) {
   if (c == def)
     return;
@@ -3018,7 +3060,7 @@ void TFontInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStream
     W.SetOf("StyleEx", SetNames(StyleEx.Raw_(), FontStyleExNames));
   W.IntIfNot("VShift", VShift, 0);
   W.IntIfNot("NextStyleNo", NextStyleNo, -1);
-  W.IntIfNot("Charset", Charset, DEFAULT_CHARSET);
+  W.CharsetIfNot("Charset", Charset, DEFAULT_CHARSET);
   W.BoolIfNot("Unicode", Unicode, false);
   if (!Protection.Empty())
     W.SetOf("Protection", SetNames(Protection.Raw_(), ProtectNames));
@@ -3036,6 +3078,7 @@ bool TFontInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v
   uint32_t bits = 0;
   TColor c;
   TCursor cur = crDefault;
+  uint8_t cs = DEFAULT_CHARSET;
   if (N == "BiDiMode" && ValueEnum(v, BiDiNames, e))
     BiDiMode = TRVBiDiMode(e);
   else if (N == "Jump" && v.Kind == TRVStoredValue::Bool)
@@ -3062,8 +3105,8 @@ bool TFontInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v
     VShift = i;
   else if (N == "NextStyleNo" && ValueInt(v, i))
     NextStyleNo = StyleNoFromInt(i);
-  else if (N == "Charset" && ValueInt(v, i) && i >= 0 && i <= 255)
-    Charset = uint8_t(i);
+  else if (N == "Charset" && ValueCharset(v, cs))
+    Charset = cs;
   else if (N == "Unicode" && v.Kind == TRVStoredValue::Bool)
     Unicode = v.B;
   else if (N == "Protection" && ValueSet(v, ProtectNames, bits))
@@ -3183,7 +3226,7 @@ void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStr
   if (MarkerAlignment != rvmaLeft)
     W.Ident("MarkerAlignment", MarkerAlignmentNames[MarkerAlignment]);
   if (FFont) {
-    W.IntIfNot("Font.Charset", FFont->Charset, DEFAULT_CHARSET);
+    W.CharsetIfNot("Font.Charset", FFont->Charset, DEFAULT_CHARSET);
     W.ColorIfNot("Font.Color", FFont->Color, clWindowText);
     if (FFont->Size != 8)
       W.Int("Font.Height", FFont->Height());
@@ -3211,6 +3254,7 @@ bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue
   int e = 0;
   uint32_t bits = 0;
   TColor c;
+  uint8_t cs = DEFAULT_CHARSET;
   std::string bytes;
   if (N == "ListType" && ValueEnum(v, ListTypeNames, e))
     ListType = TRVListType(e);
@@ -3240,8 +3284,8 @@ bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue
     FPicture = std::move(g);
     if (auto *bmp = dynamic_cast<TBitmap *>(FPicture.get()))
       bmp->transparent = true;
-  } else if (N == "Font.Charset" && ValueInt(v, i) && i >= 0 && i <= 255)
-    GetFont()->Charset = uint8_t(i);
+  } else if (N == "Font.Charset" && ValueCharset(v, cs))
+    GetFont()->Charset = cs;
   else if (N == "Font.Color" && ValueColor(v, c))
     GetFont()->Color = c;
   else if (N == "Font.Height" && ValueInt(v, i))

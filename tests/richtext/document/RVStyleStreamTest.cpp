@@ -213,21 +213,40 @@ TEST(StyleStream, PropertiesComeInDeclaredOrderThenTheDefinedOnes) {
                                              "StartFrom", "FormatStringCode", "FormatStringWCode", "ILTag", "LstID"});
 }
 
-TEST(StyleStream, BuiltInCursorsAreStoredByName) {
+TEST(StyleStream, KnownCursorsCharsetsAndColoursAreStoredByName) {
+  // A name stands as an identifier (type 7) after the property's name.
+  auto named = [](const char *property, const char *ident) {
+    std::string r = Short(property);
+    r.push_back(char(7));
+    r.append(Short(ident));
+    return r;
+  };
   TFontInfos t(nullptr);
-  t.Add()->JumpCursor = crHandPoint;
-  t.Add()->JumpCursor = 104;
+  TFontInfo *a = t.Add();
+  a->JumpCursor = crHandPoint;
+  a->Charset = 204;
+  a->Color = TColor(0xC0DCC0);
+  TFontInfo *b = t.Add();
+  b->JumpCursor = 104;
+  b->Charset = 163; // without a name
   std::string data = t.SaveToStream();
-  std::string named = Short("JumpCursor");
-  named.push_back(char(7)); // an identifier follows
-  named.append(Short("crHandPoint"));
-  EXPECT_TRUE(Contains(data, named));
+  EXPECT_TRUE(Contains(data, named("JumpCursor", "crHandPoint")));
+  EXPECT_TRUE(Contains(data, named("Charset", "RUSSIAN_CHARSET")));
+  EXPECT_TRUE(Contains(data, named("Color", "clMoneyGreen")));
+  EXPECT_TRUE(Contains(data, Short("Charset") + std::string{char(3), char(163), char(0)})); // a 16-bit number
   TFontInfos back(nullptr);
   bool unknown = false;
   ASSERT_TRUE(back.LoadFromStream(data, unknown));
   EXPECT_FALSE(unknown);
   EXPECT_EQ(back[0]->JumpCursor, crHandPoint);
+  EXPECT_EQ(back[0]->Charset, 204);
+  EXPECT_EQ(back[0]->Color, TColor(0xC0DCC0));
   EXPECT_EQ(back[1]->JumpCursor, 104);
+  EXPECT_EQ(back[1]->Charset, 163);
+
+  TRVListInfos lists(nullptr);
+  lists.Add()->Levels.Add()->GetFont()->Charset = 238;
+  EXPECT_TRUE(Contains(lists.SaveToStream(), named("Font.Charset", "EASTEUROPE_CHARSET")));
 }
 
 TEST(StyleStream, DefaultBulletStoresNoFormatStringCode) {
