@@ -790,8 +790,11 @@ int TRVRTFReader::ReadRTFStream(std::istream &Stream) {
     Stream.seekg(0, std::ios::end);
     auto end = Stream.tellg();
     Stream.seekg(start);
-    if (end != std::streampos(-1))
-      size_ = int64_t(end - start);
+    // progress is the stream's position against its whole size
+    if (end != std::streampos(-1)) {
+      size_ = int64_t(end);
+      consumed_ = int64_t(start);
+    }
   }
   Stream.clear();
   Reset();

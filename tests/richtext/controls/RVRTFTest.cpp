@@ -860,6 +860,14 @@ TEST(RVRTFReader, StreamAndProgress) {
   ASSERT_EQ(running.size(), blocks);
   for (size_t i = 0; i < blocks; ++i)
     EXPECT_EQ(running[i], (i * 4096 * 200 + rtf.size()) / (2 * rtf.size())) << i;
+  // a stream read from the middle reports its position in the whole stream
+  const std::string head(30000, ' ');
+  std::istringstream tail(head + rtf);
+  tail.seekg(std::streamoff(head.size()));
+  running.clear();
+  ASSERT_EQ(reader.ReadRTFStream(tail), 0);
+  ASSERT_EQ(running.size(), blocks);
+  EXPECT_EQ(running[0], (head.size() * 200 + head.size() + rtf.size()) / (2 * (head.size() + rtf.size())));
   texts = 0;
   ASSERT_EQ(reader.ReadRTFData(rtf), 0);
   EXPECT_EQ(texts, streamTexts);
