@@ -83,6 +83,9 @@ bool ReadBool(IniStore &Ini, const std::string &Section, const std::string &Key,
 
 std::string K(const std::string &KeyFormat, const char *Key) { return RVApplyKeyFormat(KeyFormat, Key); }
 
+// Stored widths and offsets may be anything: sums of them stay within 32 bits.
+int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 int32_t ScaleH(int32_t v, const TRVScreenAndDevice &r) { return MulDiv(v, r.ppixDevice, r.ppixScreen); }
 int32_t ScaleV(int32_t v, const TRVScreenAndDevice &r) { return MulDiv(v, r.ppiyDevice, r.ppiyScreen); }
 
@@ -230,17 +233,17 @@ void TRVRect::AssignToRectIfGreater(TRect &R) const {
 }
 
 void TRVRect::InflateRect(TRect &R) const {
-  R.Left -= Left;
-  R.Top -= Top;
-  R.Right += Right;
-  R.Bottom += Bottom;
+  R.Left = Clamp32(int64_t(R.Left) - Left);
+  R.Top = Clamp32(int64_t(R.Top) - Top);
+  R.Right = Clamp32(int64_t(R.Right) + Right);
+  R.Bottom = Clamp32(int64_t(R.Bottom) + Bottom);
 }
 
 void TRVRect::InflateRectSaD(TRect &R, const TRVScreenAndDevice &Ratio) const {
-  R.Left -= ScaleH(Left, Ratio);
-  R.Top -= ScaleV(Top, Ratio);
-  R.Right += ScaleH(Right, Ratio);
-  R.Bottom += ScaleV(Bottom, Ratio);
+  R.Left = Clamp32(int64_t(R.Left) - ScaleH(Left, Ratio));
+  R.Top = Clamp32(int64_t(R.Top) - ScaleV(Top, Ratio));
+  R.Right = Clamp32(int64_t(R.Right) + ScaleH(Right, Ratio));
+  R.Bottom = Clamp32(int64_t(R.Bottom) + ScaleV(Bottom, Ratio));
 }
 
 bool TRVRect::IsEqual(const TRVRect &Value) const {
@@ -407,7 +410,7 @@ void TRVBorder::DoDraw(TRect R, TCanvas &ACanvas, int32_t OnePixel, int32_t W, i
   for (int k = lines; k >= 1; --k) {
     int pw = W;
     if ((Style == rvbThickInside && k == 2) || (Style == rvbThickOutside && k == 1))
-      pw = 2 * W;
+      pw = Clamp32(2 * int64_t(W));
     pen.Width = pw;
     ACanvas.setPen(pen);
     auto side = [&](int x1, int y1, int x2, int y2) {
@@ -424,18 +427,18 @@ void TRVBorder::DoDraw(TRect R, TCanvas &ACanvas, int32_t OnePixel, int32_t W, i
       side(R.Right, R.Bottom, R.Left, R.Bottom);
     if (VisibleBorders.Left)
       side(R.Left, R.Bottom, R.Left, R.Top);
-    int grow = IW + OnePixel;
-    R.Left -= grow;
-    R.Top -= grow;
-    R.Right += grow;
-    R.Bottom += grow;
+    const int64_t grow = int64_t(IW) + OnePixel;
+    R.Left = Clamp32(R.Left - grow);
+    R.Top = Clamp32(R.Top - grow);
+    R.Right = Clamp32(R.Right + grow);
+    R.Bottom = Clamp32(R.Bottom + grow);
     if (W == 1) {
       if (Style == rvbThickOutside) {
-        R.Right += OnePixel;
-        R.Bottom += OnePixel;
+        R.Right = Clamp32(int64_t(R.Right) + OnePixel);
+        R.Bottom = Clamp32(int64_t(R.Bottom) + OnePixel);
       } else if (Style == rvbThickInside) {
-        R.Left += OnePixel;
-        R.Top += OnePixel;
+        R.Left = Clamp32(int64_t(R.Left) + OnePixel);
+        R.Top = Clamp32(int64_t(R.Top) + OnePixel);
       }
     }
   }
@@ -532,7 +535,7 @@ void TRVBackgroundRect::Draw(const TRect &Rect, TCanvas &ACanvas, bool Printing,
   pen.Style = TPenStyle::psClear;
   ACanvas.setPen(pen);
   ACanvas.setBrush(CanvasBrush{c, TBrushStyle::bsSolid});
-  ACanvas.fillRect(TRect{Rect.Left, Rect.Top, Rect.Right + 1, Rect.Bottom + 1});
+  ACanvas.fillRect(TRect{Rect.Left, Rect.Top, Clamp32(int64_t(Rect.Right) + 1), Clamp32(int64_t(Rect.Bottom) + 1)});
   pen.Style = TPenStyle::psSolid;
   ACanvas.setPen(pen);
   CanvasBrush b = ACanvas.brush();

@@ -333,6 +333,26 @@ TEST(StylePaint, BorderSidesOffsetsAndThickLines) {
   EXPECT_TRUE(nothing.log.empty());
 }
 
+TEST(StylePaint, BordersOfStoredExtremesStayWithinTheCoordinateRange) {
+  // Widths and offsets read from a file may be anything.
+  TRVBorder b;
+  b.Style = rvbThickInside;
+  b.Width = INT32_MAX;
+  b.InternalWidth = INT32_MAX;
+  b.BorderOffsets.SetAll(INT32_MAX);
+  RecordingCanvas cv;
+  b.DrawSimple(TRect{10, 10, 50, 30}, cv);
+  const std::string max = std::to_string(INT32_MAX), min = std::to_string(INT32_MIN);
+  EXPECT_TRUE(Has(cv, "moveTo(" + min + "," + min + ")"));
+  EXPECT_TRUE(Has(cv, "lineTo(" + max + "," + min + ")"));
+  EXPECT_TRUE(Has(cv, "setPen(sys8," + max + ",style6,mode0)"));
+  TRVBackgroundRect bg;
+  bg.Color = clRed;
+  RecordingCanvas back;
+  bg.Draw(TRect{0, 0, INT32_MAX, INT32_MAX}, back, false, 0);
+  EXPECT_TRUE(Has(back, "fillRect(0,0," + max + "," + max + ")"));
+}
+
 TEST(StylePaint, PrintedBorderIsScaledAndColouredByMode) {
   TRVBorder b;
   b.Style = rvbSingle;
