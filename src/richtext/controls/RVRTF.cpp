@@ -1992,7 +1992,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     break;
   case idFldInst:
     if (dest == dsField) {
-      cur_.FieldInstruction.clear();
+      cur_.FieldInstruction.start();
       dest = dsFieldInst;
     } else {
       dest = dsSkip;

@@ -55,21 +55,22 @@ constexpr int kRTFMaxListLevels = 64;       // levels of one list or override
 constexpr size_t kRTFMaxNameLength = 255;   // names, marker and level texts
 constexpr size_t kRTFMaxFieldInstruction = 16384;
 
-// Text shared between the group states that hold it until one of them
-// changes it, so that opening a group costs no copy.
+// The text of a field instruction, shared by the group states that hold it:
+// opening a group costs no copy, and what a group inside the instruction
+// adds belongs to the one instruction.
 class TRVRTFSharedText {
 public:
   const std::string &str() const { return p_ ? *p_ : empty(); }
   operator const std::string &() const { return str(); }
   void clear() { p_.reset(); }
+  // A new empty text for this state and the groups opened inside it; the
+  // states that held the old text keep it.
+  void start() { p_ = std::make_shared<std::string>(); }
   void push_back(char c, size_t maxLength) {
-    if (p_ && p_->size() >= maxLength)
-      return;
     if (!p_)
-      p_ = std::make_shared<std::string>();
-    else if (p_.use_count() > 1)
-      p_ = std::make_shared<std::string>(*p_);
-    p_->push_back(c);
+      start();
+    if (p_->size() < maxLength)
+      p_->push_back(c);
   }
 
 private:

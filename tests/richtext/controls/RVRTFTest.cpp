@@ -684,6 +684,14 @@ TEST(RVRTFReader, FieldInstructionDuringResult) {
   };
   ASSERT_EQ(reader.ReadRTFData(R"({\rtf1 a{\field{\*\fldinst HYPERLINK "http://x/"}{\fldrslt link}}b})"), 0);
   EXPECT_EQ(instructions, (std::vector<std::string>{"", "HYPERLINK \"http://x/\"", ""}));
+  // text of groups inside the instruction belongs to it
+  instructions.clear();
+  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1 {\field{\*\fldinst {\b HYPERLINK} {"http://x/"}}{\fldrslt {link}}}b})"), 0);
+  EXPECT_EQ(instructions, (std::vector<std::string>{"HYPERLINK \"http://x/\"", ""}));
+  // a field inside the result has its own, and the outer one comes back after it
+  instructions.clear();
+  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1 {\field{\*\fldinst {A}}{\fldrslt x{\field{\*\fldinst {B}}{\fldrslt 1}}y}}})"), 0);
+  EXPECT_EQ(instructions, (std::vector<std::string>{"A", "B", "A"}));
 }
 
 TEST(RVRTFReader, TablesAndTextsAreBounded) {
