@@ -1507,11 +1507,13 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
     return rtf_ec_OK;
   case dsStyleSheet:
   case dsStyleEntry:
+    // \s, \cs and \ds number and kind the entry they stand in; outside an
+    // entry they name none.
     if (num == ipS || num == ipCS || num == ipDS) {
-      if (TRVRTFStyleSheetEntry *e = styles_.Last()) {
+      TRVRTFStyleSheetEntry *e = styles_.Last();
+      if (e && dest == dsStyleEntry) {
         e->Number = value;
         e->Kind = num == ipS ? 1 : (num == ipCS ? 0 : 2);
-        cur_.Destination = dsStyleEntry;
       }
       return rtf_ec_OK;
     }

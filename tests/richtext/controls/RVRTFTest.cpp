@@ -324,6 +324,16 @@ TEST(RVRTFReader, StyleSheetEntries) {
   EXPECT_EQ(ss.Get(2)->Kind, 0);
   EXPECT_EQ(ss.Get(2)->Number, 10);
   EXPECT_TRUE(ss.Get(2)->Additive);
+
+  // a style word between the entries names none of them
+  Recorder between;
+  ASSERT_EQ(between.read(R"({\rtf1{\stylesheet{\s0 Normal;}\s5 x{\s1 Head;}}y})"), 0);
+  const auto &sb = between.reader.StyleSheet();
+  ASSERT_EQ(sb.Count(), 2);
+  EXPECT_EQ(sb.Get(0)->Name, "Normal");
+  EXPECT_EQ(sb.Get(0)->Number, 0);
+  EXPECT_EQ(sb.Get(1)->Name, "Head");
+  EXPECT_EQ(sb.Get(1)->Number, 1);
   // the entries' formatting does not leak into the text
   EXPECT_EQ(r.props[0].Style, 0);
   EXPECT_EQ(r.props[0].Size, 12);
