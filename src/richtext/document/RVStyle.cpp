@@ -2127,9 +2127,12 @@ void TCustomRVInfos::MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode M
     auto isUsed = [&](int j) { return isList && j < int(used.size()) && used[size_t(j)]; };
     for (int i = 0; i < Source.Count(); ++i) {
       const TCustomRVInfo &src = *Source.GetItem(i);
-      // The entry read is compared with the existing one, which is passed as
-      // the value; neither of them is changed by the comparison.
-      auto fits = [&](int j) { return !isUsed(j) && src.IsEqualToMapped(*GetItem(j), Mapping); };
+      // The existing entry is the one compared and the entry read is the
+      // value: the mapping turns the read entry's references (source
+      // numbers) into target numbers, which only then compare with the
+      // existing entry's. Comparing the other way round would look target
+      // numbers up in a source-to-target mapping. Neither entry is changed.
+      auto fits = [&](int j) { return !isUsed(j) && GetItem(j)->IsEqualToMapped(src, Mapping); };
       int chosen = -1;
       if (i < Count() && fits(i))
         chosen = i;

@@ -564,23 +564,26 @@ TEST(MergeWith, AppendCopiesAndRenumbersReferences) {
 TEST(MergeWith, NearSheetAddsOnlyWhatDiffers) {
   TRVStyle target, source;
   TS(source)[2]->Size = 14;
-  TS(source)[3]->NextStyleNo = 2; // the target's keywords have none: not compared
+  TS(source)[3]->NextStyleNo = 2; // refers to the changed style
   TRVIntegerList mapping;
   TS(target).MergeWith(TS(source), rvs_merge_SmartMerge, mapping, nullptr);
-  ASSERT_EQ(TS(target).Count(), 7);
-  EXPECT_EQ(Values(mapping), (std::vector<int>{0, 1, 6, 3, 4, 5}));
+  ASSERT_EQ(TS(target).Count(), 8);
+  EXPECT_EQ(Values(mapping), (std::vector<int>{0, 1, 6, 7, 4, 5})); // 3's next maps to 6, the target's has none
   EXPECT_EQ(TS(target)[6]->Size, 14);
+  EXPECT_EQ(TS(target)[7]->NextStyleNo, 6);
   EXPECT_FALSE(TS(target)[6]->Standard);
   EXPECT_EQ(TS(target)[3]->NextStyleNo, -1);
 }
 
-TEST(MergeWith, SmartMergeTakesTheExistingStylesNextStyleThroughTheMapping) {
-  // Sources 0-2 land on targets 1, 2, 0; the existing style X's next style is
-  // taken through that mapping and must give the next style of the X read.
+TEST(MergeWith, SmartMergeTakesTheReadStylesNextStyleThroughTheMapping) {
+  // Sources 0-2 land on targets 1, 2, 0. The X read names source 0 as its
+  // next style, which is target 1: an existing X is only reused when its own
+  // next style is target 1. A mapping that looked the existing style's
+  // target numbers up as if they were source numbers would pick 2 instead.
   struct {
     int TargetNext;
     int Expected;
-  } const cases[] = {{2, 3}, {1, 4}, {-1, 3}};
+  } const cases[] = {{1, 3}, {2, 4}, {-1, 4}};
   for (const auto &c : cases) {
     TRVStyle target, source;
     TS(target).Clear();
