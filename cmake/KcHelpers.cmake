@@ -53,3 +53,14 @@ function(kc_fuzzer NAME)
   # scripts/fuzz.sh runs build/fuzz/fuzz_<name>.
   set_target_properties(fuzz_${NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
+
+# Adds every folder below the current one that has its own CMakeLists.txt
+# (tools/<name>/, bench/<name>/).
+function(kc_add_subdirectories)
+  file(GLOB _dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(_d ${_dirs})
+    if(IS_DIRECTORY ${_d} AND EXISTS ${_d}/CMakeLists.txt)
+      add_subdirectory(${_d})
+    endif()
+  endforeach()
+endfunction()
