@@ -1,3 +1,4 @@
+#include "support/EventPump.h"
 #include "core/StartupUn.h"
 
 #include <QCoreApplication>
@@ -16,18 +17,10 @@
 namespace fs = std::filesystem;
 using namespace kc;
 
+using kctest::fromOtherCopy;
+using kctest::pumpEvents;
+
 namespace {
-
-template <typename F> auto fromOtherCopy(F Work) {
-  auto result = std::async(std::launch::async, Work);
-  while (result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return result.get();
-}
-
-void pumpEvents() {
-  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 struct RecordingWindows : TChatWindows {
   std::vector<std::string> calls;

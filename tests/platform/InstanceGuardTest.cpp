@@ -1,3 +1,4 @@
+#include "support/EventPump.h"
 #include "platform/InstanceGuard.h"
 #include "platform/Paths.h"
 
@@ -27,16 +28,9 @@ namespace fs = std::filesystem;
 using kc::InstanceGuard;
 using kc::MessageWindow;
 
-namespace {
+using kctest::fromOtherCopy;
 
-// Runs Work on another thread (a "later copy") while this thread serves the
-// holder's channel, as the holder's GUI thread would.
-template <typename F> auto fromOtherCopy(F Work) {
-  auto result = std::async(std::launch::async, Work);
-  while (result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return result.get();
-}
+namespace {
 
 void pumpEvents(int Ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
