@@ -7,6 +7,7 @@
 #include <cmath>
 #include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 namespace kc {
@@ -41,12 +42,23 @@ bool loadSwitch(std::string_view Key, std::string_view Section, std::string_view
   }
 }
 
-void saveSwitch(std::string_view Key, std::string_view Section, std::string_view Ident, bool Value) {
+struct TSwitchValue {
+  std::string_view Ident;
+  bool Value;
+};
+
+// Writes the Boolean values of one section; a store that cannot be written
+// changes nothing and says nothing, like every other save.
+void saveSwitches(std::string_view Key, std::string_view Section, std::initializer_list<TSwitchValue> Values) {
   try {
     RegistryIni ini(Key);
-    ini.writeBool(Section, Ident, Value);
+    for (const TSwitchValue &v : Values) ini.writeBool(Section, v.Ident, v.Value);
   } catch (...) {
   }
+}
+
+void saveSwitch(std::string_view Key, std::string_view Section, std::string_view Ident, bool Value) {
+  saveSwitches(Key, Section, {{Ident, Value}});
 }
 
 constexpr std::string_view kValue = "Value";
@@ -238,14 +250,10 @@ void LoadShowMessageType(std::string_view Key, bool &ShowUserIPWhenMessage,
 
 void SaveShowMessageType(std::string_view Key, bool ShowUserIPWhenMessage, bool ShowDataTimewhenMessage,
                          bool ShowPictureWhenMessage) {
-  constexpr std::string_view s = "ShowMessageType";
-  try {
-    RegistryIni ini(Key);
-    ini.writeBool(s, "actShowUserIPWhenMessage", ShowUserIPWhenMessage);
-    ini.writeBool(s, "actShowDataTimewhenMessage", ShowDataTimewhenMessage);
-    ini.writeBool(s, "actShowPictureWhenMessage", ShowPictureWhenMessage);
-  } catch (...) {
-  }
+  saveSwitches(Key, "ShowMessageType",
+               {{"actShowUserIPWhenMessage", ShowUserIPWhenMessage},
+                {"actShowDataTimewhenMessage", ShowDataTimewhenMessage},
+                {"actShowPictureWhenMessage", ShowPictureWhenMessage}});
 }
 
 void LoadButtonsOptions(std::string_view Key, bool &BtnBigIcon, bool &BtnLitleIcon, bool &ShowText) {
@@ -263,14 +271,10 @@ void LoadButtonsOptions(std::string_view Key, bool &BtnBigIcon, bool &BtnLitleIc
 }
 
 void SaveButtonsOptions(std::string_view Key, bool BtnBigIcon, bool BtnLitleIcon, bool ShowText) {
-  constexpr std::string_view s = "ButtonsOptions";
-  try {
-    RegistryIni ini(Key);
-    ini.writeBool(s, "actBtnBigIcon", BtnBigIcon);
-    ini.writeBool(s, "actBtnLitleIcon", BtnLitleIcon);
-    ini.writeBool(s, "actShowText", ShowText);
-  } catch (...) {
-  }
+  saveSwitches(Key, "ButtonsOptions",
+               {{"actBtnBigIcon", BtnBigIcon},
+                {"actBtnLitleIcon", BtnLitleIcon},
+                {"actShowText", ShowText}});
 }
 
 void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserConnect,
@@ -292,15 +296,11 @@ void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserCo
 
 void SavePlaySound(std::string_view Key, bool SoundKavetChat, bool SoundUserConnect, bool SoundNewMessage,
                    bool SoundUserDisconnect) {
-  constexpr std::string_view s = "PlaySound";
-  try {
-    RegistryIni ini(Key);
-    ini.writeBool(s, "actSoundKavetChat", SoundKavetChat);
-    ini.writeBool(s, "actSoundUserConnect", SoundUserConnect);
-    ini.writeBool(s, "actSoundNewMessage", SoundNewMessage);
-    ini.writeBool(s, "actSoundUserDisconnect", SoundUserDisconnect);
-  } catch (...) {
-  }
+  saveSwitches(Key, "PlaySound",
+               {{"actSoundKavetChat", SoundKavetChat},
+                {"actSoundUserConnect", SoundUserConnect},
+                {"actSoundNewMessage", SoundNewMessage},
+                {"actSoundUserDisconnect", SoundUserDisconnect}});
 }
 
 void LoadCloseTalkGroupPrivateValue(std::string_view Key, bool &NotShow, bool &CloseAll, bool &LeaveAll) {
@@ -318,14 +318,10 @@ void LoadCloseTalkGroupPrivateValue(std::string_view Key, bool &NotShow, bool &C
 }
 
 void SaveCloseTalkGroupPrivateValue(std::string_view Key, bool NotShow, bool CloseAll, bool LeaveAll) {
-  constexpr std::string_view s = "CloseTalkGroupPrivateValue";
-  try {
-    RegistryIni ini(Key);
-    ini.writeBool(s, "NotShow", NotShow);
-    ini.writeBool(s, "CloseAll", CloseAll);
-    ini.writeBool(s, "LeaveAll", LeaveAll);
-  } catch (...) {
-  }
+  saveSwitches(Key, "CloseTalkGroupPrivateValue",
+               {{"NotShow", NotShow},
+                {"CloseAll", CloseAll},
+                {"LeaveAll", LeaveAll}});
 }
 
 // History options
