@@ -4,6 +4,7 @@
 #include "core/StoryFileUn.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
+#include "platform/ProgramKey.h"
 
 #include <cstdio>
 #include <string>
@@ -49,6 +50,9 @@ void HeadlessChatWindows::Reporter::Error(const std::string &Text) { report("err
 HeadlessChatWindows::~HeadlessChatWindows() = default;
 
 void HeadlessChatWindows::CreateMainWindow() {
+  // Every store routine opens the program key for itself; holding it open
+  // here reads the settings file once for the whole creation.
+  const auto keyStore = programKeyStore();
   FHost.Net().SetNetworkActive(true);
   FillLanguageMenu(resourcePath("Lng/"), FLanguageMenu);
   LoadMainSettings();
@@ -114,8 +118,12 @@ void HeadlessChatWindows::CreateGifCatalogue() { report("animated emoticon catal
 void HeadlessChatWindows::WakeMainWindow() { report("another copy asked for the main window"); }
 
 void HeadlessChatWindows::CloseMainWindow() {
+  // As at creation: one write of the settings file for the whole close
+  // instead of one per store routine.
+  const auto keyStore = programKeyStore();
   FHost.BeginClose();
   SaveMainSettings();
+  keyStore->flush();
   FHost.EndClose();
   report("main window closed");
 }
