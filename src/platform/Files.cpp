@@ -1,0 +1,151 @@
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kc {
+
+namespace {
+
+void setError(std::string *Error, const std::string &What, const std::string &Path, int Err) {
+  if (Error) *Error = What + " \"" + Path + "\": " + std::strerror(Err);
+}
+
+bool writeAll(int Fd, std::string_view Data) {
+  std::size_t done = 0;
+  while (done < Data.size()) {
+    const ssize_t w = ::write(Fd, Data.data() + done, Data.size() - done);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string &Path, std::string &Out, std::string *Error, std::uint64_t Limit) {
+  Out.clear();
+  const int fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    setError(Error, "Cannot open file", Path, errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    setError(Error, "Cannot read file", Path, S_ISDIR(st.st_mode) ? EISDIR : errno);
+    ::close(fd);
+    return false;
+  }
+  if (S_ISREG(st.st_mode) && std::uint64_t(st.st_size) > Limit) {
+    setError(Error, "File is too large", Path, EFBIG);
+    ::close(fd);
+    return false;
+  }
+  if (S_ISREG(st.st_mode)) Out.reserve(std::size_t(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t r = ::read(fd, buf, sizeof buf);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      setError(Error, "Cannot read file", Path, errno);
+      Out.clear();
+      ::close(fd);
+      return false;
+    }
+    if (r == 0) break;
+    // Files that grow while read (or special files) are held to the limit too.
+    if (Out.size() + std::size_t(r) > Limit) {
+      setError(Error, "File is too large", Path, EFBIG);
+      Out.clear();
+      ::close(fd);
+      return false;
+    }
+    Out.append(buf, std::size_t(r));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool WriteFileAtomically(const std::string &Path, std::string_view Data, std::string *Error) {
+  namespace fs = std::filesystem;
+  const fs::path target(Path);
+  const fs::path dir = target.parent_path();
+  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) {
+    setError(Error, "Cannot create file", Path, errno);
+    return false;
+  }
+  const std::string tmp(name.data());
+  struct stat st {};
+  if (::stat(Path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  else ::fchmod(fd, 0644);
+  bool ok = writeAll(fd, Data) && ::fsync(fd) == 0;
+  int err = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && ::rename(tmp.c_str(), Path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    setError(Error, "Cannot write file", Path, err);
+    return false;
+  }
+  // Make the rename itself durable.
+  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+CreateResult CreateNewFile(const std::string &Path, std::string_view Data, std::string *Error) {
+  const int fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (errno == EEXIST) return CreateResult::Exists;
+    setError(Error, "Cannot create file", Path, errno);
+    return CreateResult::Failed;
+  }
+  bool ok = writeAll(fd, Data);
+  int err = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlink(Path.c_str());
+    setError(Error, "Cannot write file", Path, err);
+    return CreateResult::Failed;
+  }
+  return CreateResult::Created;
+}
+
+bool FileExists(const std::string &Path) {
+  struct stat st {};
+  return ::stat(Path.c_str(), &st) == 0;
+}
+
+bool IsWritableFile(const std::string &Path) { return ::access(Path.c_str(), W_OK) == 0; }
+
+bool RemoveRegularFile(const std::string &Path) {
+  struct stat st {};
+  if (::lstat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return ::unlink(Path.c_str()) == 0;
+}
+
+} // namespace kc
