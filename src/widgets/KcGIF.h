@@ -4,6 +4,7 @@
 // encoder. Damaged data is tolerated: a frame is marked corrupted and loads
 // as far as it can.
 #include "platform/Graphics.h"
+#include "widgets/KcGIFLZW.h"
 #include "widgets/KcGraph.h"
 
 #include <QImage>
@@ -24,6 +25,7 @@ class QPainter;
 namespace kc {
 
 class TKcGIFImage;
+class TGIFParser;
 
 // Colour table: count (0 = none) and 256 entries of red, green, blue.
 struct TGIFColorTable {
@@ -209,6 +211,7 @@ public:
 
 private:
   friend class TKcGIFFrame;
+  friend class TGIFParser;
   void reset();
   void changed();
   void parse(std::string_view data, bool decodeCurrent);
@@ -248,21 +251,5 @@ private:
 
 // Makes "TKcGIFImage" known to the picture classes (once per process).
 void RegisterKcGIFGraphic();
-
-// LZW decoding of a frame's image data into one byte per pixel, top-down rows
-// of width bytes (interlaced data is put into its rows). Pixels are masked
-// with 2^colorBits - 1. Returns true when the data is damaged; throws
-// "Stream read error" when the codes run out before the picture is full, and
-// (not tolerating damage) the code-size and corrupt-data errors. progress gets
-// the percentage of the data consumed whenever it moves.
-bool LZWDecode(std::string_view imageData, int width, int height, int colorBits, bool interlaced,
-               bool tolerate, uint8_t *out, const std::function<void(int)> &progress = {});
-
-// LZW encoding of pixel rows (1, 4 or 8 bits per pixel, packed) into image
-// data: minimum code size, sub-blocks, terminator. stride may be negative
-// (bottom-up rows; firstRow is the top row). progress gets the percentage of
-// the rows done whenever it moves.
-void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height,
-               bool interlace, std::string &out, const std::function<void(int)> &progress = {});
 
 } // namespace kc

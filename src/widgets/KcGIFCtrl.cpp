@@ -162,13 +162,7 @@ void TKcGIFAnimator::PaintImage(QPainter &p) {
     p.fillRect(rect(), palette().color(backgroundRole()));
   if (FImage.Empty() || FImage.ScreenWidth() < 1 || FImage.ScreenHeight() < 1)
     return;
-  const QImage *pic = nullptr;
-  try {
-    pic = &FCache.Compose(FImage, FFrameIndex, palette().color(QPalette::Base).rgba(), FTransparent);
-  } catch (const EKcGraphicError &) {
-    // A damaged frame shows nothing.
-    return;
-  }
+  const QImage *pic = &FCache.Compose(FImage, FFrameIndex, palette().color(QPalette::Base).rgba(), FTransparent);
   QRect target;
   if (FStretch)
     target = rect();

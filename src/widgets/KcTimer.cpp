@@ -1,7 +1,6 @@
 #include "widgets/KcTimer.h"
 
-#include <cstdio>
-#include <exception>
+#include "platform/Log.h"
 
 namespace kc {
 
@@ -55,8 +54,8 @@ void TKcTimer::rearm() {
       // A failing handler must not stop the timer or leave the event loop.
       try {
         Timer();
-      } catch (const std::exception &e) {
-        std::fprintf(stderr, "timer: %s\n", e.what());
+      } catch (...) {
+        LogCaughtException("timer tick");
       }
     });
 }

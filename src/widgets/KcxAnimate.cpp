@@ -1,5 +1,7 @@
 #include "widgets/KcxAnimate.h"
 
+#include "platform/Log.h"
+
 #include <QPainter>
 
 namespace kc {
@@ -23,7 +25,13 @@ void TKcImageControl::paintEvent(QPaintEvent *) {
   std::lock_guard<std::recursive_mutex> lock(FLock);
   QPainter p(this);
   FDrawing = true;
-  PaintImage(p);
+  // A picture that cannot be drawn leaves the control blank; the next paint
+  // tries again.
+  try {
+    PaintImage(p);
+  } catch (...) {
+    LogCaughtException("picture painting");
+  }
   FDrawing = false;
 }
 
