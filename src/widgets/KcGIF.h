@@ -57,9 +57,12 @@ extern bool TolerateCorruptGIF;
 enum class TProgressStage { psStarting, psRunning, psEnding };
 using TProgressEvent = std::function<void(TProgressStage stage, int percentDone, const std::string &msg)>;
 
-// Upper bound of the pixels of one image (the logical screen plus all frames),
-// so that sizes taken from a file cannot allocate without bound.
+// Upper bound of the memory that the sizes in one file may ask for, so that
+// they cannot allocate without bound: one byte for each pixel of each frame,
+// and four for each pixel of the logical screen, which an animator composes
+// the frames on in full colour.
 constexpr int64_t kGIFPixelBudget = int64_t(1) << 26;
+constexpr int kGIFCanvasBytesPerPixel = 4;
 
 // Image data shared by images assigned from each other.
 struct TGIFData {
@@ -126,13 +129,16 @@ public:
   bool Interlaced = false;
   bool Corrupted = false;
   bool Grayscale = false;
-  uint16_t AnimateInterval = 0; // milliseconds
+  // Milliseconds; a file holds hundredths of a second, up to 655,350 ms.
+  uint32_t AnimateInterval = 0;
   uint8_t DisposalMethod = 0;
   bool LocalColors = false;
 
 private:
   friend class TKcGIFImage;
   void decode();
+  // Whether decoding can get as far as the LZW data (it has a colour depth).
+  bool decodable() const;
   void encode();
   void progress(TProgressStage stage, int percent, const std::string &msg = {});
   void updateGraphicControl();

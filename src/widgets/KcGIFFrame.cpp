@@ -43,6 +43,10 @@ const QImage &TKcGIFFrame::Bitmap() {
   return FBitmap;
 }
 
+bool TKcGIFFrame::decodable() const {
+  return !Item->ImageData || (Item->BitsPerPixel >= 1 && Item->BitsPerPixel <= 8);
+}
+
 void TKcGIFFrame::decode() {
   const TGIFItem &item = *Item;
   if (!item.ImageData)

@@ -10,10 +10,13 @@ namespace kc {
 
 // LZW decoding of a frame's image data into one byte per pixel, top-down rows
 // of width bytes (interlaced data is put into its rows). Pixels are masked
-// with 2^colorBits - 1. Returns true when the data is damaged; throws
-// "Stream read error" when the codes run out before the picture is full, and
-// (not tolerating damage) the code-size and corrupt-data errors. progress gets
-// the percentage of the data consumed whenever it moves.
+// with 2^colorBits - 1. Data that does not begin with a clear code decodes as
+// if it did. Returns true when the data is damaged (codes that cannot be, a
+// code size out of range, codes that run out before the picture is full): the
+// pixels decoded up to the damage are kept, the rest stay as they were. Not
+// tolerating damage, it throws "Stream read error", "GIF code size not in
+// range 2 to 9" or "GIF encoded data is corrupt" instead. progress gets the
+// percentage of the data consumed whenever it moves.
 bool LZWDecode(std::string_view imageData, int width, int height, int colorBits, bool interlaced,
                bool tolerate, uint8_t *out, const std::function<void(int)> &progress = {});
 

@@ -154,7 +154,6 @@ private:
   TStringTable FTable;
   int FCodeSize = 0, FLimit = 0, FFree = 0;
   bool FFull = false;
-  bool FSeenClear = false;
   int FOld = -1;
 };
 
@@ -177,11 +176,9 @@ bool TDecoder::Run(TCodeReader &in, TPixelSink &out, const std::function<void(in
 bool TDecoder::Code(int code, TPixelSink &out) {
   if (code == FClear) {
     Reset();
-    FSeenClear = true;
     return true;
   }
-  if (!FSeenClear) // the data must start with a clear code
-    return Damaged();
+  // Data that does not begin with a clear code starts as if it did.
   if (FOld < 0) { // the first code after a clear is a literal
     if (code >= FClear)
       return Damaged();
@@ -233,11 +230,13 @@ bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool
   std::vector<uint8_t> linear;
   TPixelSink sink(interlaced ? (linear.resize(total), linear.data()) : out, total);
   TDecoder decoder(minSize, colorBits, tolerate, corrupt);
-  if (decoder.Run(in, sink, progress))
+  const bool ranOut = decoder.Run(in, sink, progress);
+  if (ranOut && !tolerate)
     throw EKcGraphicError(kGIFStreamReadError);
+  // What was decoded of a damaged frame is kept.
   if (interlaced)
     Deinterlace(linear.data(), width, height, out);
-  return decoder.Corrupt();
+  return decoder.Corrupt() || ranOut;
 }
 
 } // namespace kc

@@ -167,7 +167,7 @@ void TGIFParser::readScreen() {
     if (bgIndex < shared.ColorMap.Count)
       FImage.FBackgroundColor = shared.ColorMap.color(bgIndex);
   }
-  spend(int64_t(FImage.FScreenWidth) * FImage.FScreenHeight);
+  spend(int64_t(FImage.FScreenWidth) * FImage.FScreenHeight * kGIFCanvasBytesPerPixel);
 }
 
 void TGIFParser::readColorTable(TGIFColorTable &table, int count) {
@@ -219,13 +219,11 @@ void TGIFParser::readExtension() {
     FIn.SubBlocks(&*ext.Data);
     break;
   }
-  default: {
-    static const char hex[] = "0123456789abcdef";
-    std::string msg = "Unrecognized extension block: ";
-    msg += hex[label >> 4];
-    msg += hex[label & 15];
-    throw EKcGraphicError(msg);
-  }
+  default:
+    // Extensions of other kinds are passed over, as the format asks of
+    // readers that do not know them; they are not kept.
+    FIn.SubBlocks(nullptr);
+    return;
   }
   if (ext.ExtType == gePlainText) {
     // Text drawn over the picture is not shown; what it belonged to goes too.
@@ -318,7 +316,7 @@ void TGIFParser::applyGraphicControls(TKcGIFFrame &frame, const std::vector<TExt
       frame.SetTransparentIndex(-1);
     }
     const uint32_t delay = uint32_t(e.ExtRec[2] | e.ExtRec[3] << 8) * 10u;
-    frame.AnimateInterval = uint16_t(std::max<uint32_t>(frame.AnimateInterval, std::min<uint32_t>(delay, 65535)));
+    frame.AnimateInterval = std::max(frame.AnimateInterval, delay);
     frame.DisposalMethod = uint8_t((packed & 0x1C) >> 2);
   }
 }
@@ -396,13 +394,11 @@ void TKcGIFImage::parse(std::string_view data, bool decodeCurrent) {
   TGIFParser(*this, data).Run();
   if (!FFrames.empty()) {
     FFrameIndex = 0;
-    if (decodeCurrent) {
-      // Damage shows when the frame is drawn or measured, not at load.
-      try {
-        FFrames[0]->Bitmap();
-      } catch (const EKcGraphicError &) {
-      }
-    }
+    // Damage shows when the frame is drawn or measured, not at load: a
+    // damaged frame decodes as far as it goes, one without colours not at all.
+    TKcGIFFrame &first = *FFrames[0];
+    if (decodeCurrent && TolerateCorruptGIF && first.decodable())
+      first.Bitmap();
   }
 }
 

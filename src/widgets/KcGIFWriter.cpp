@@ -98,7 +98,8 @@ void TKcGIFFrame::updateGraphicControl() {
     gce = &Extensions->back();
   }
   if (gce) {
-    const int delay = AnimateInterval / 10;
+    // The file's field holds hundredths of a second, 16 bits of them.
+    const uint32_t delay = std::min<uint32_t>(AnimateInterval / 10, 0xFFFF);
     gce->ExtRec[2] = uint8_t(delay & 0xFF);
     gce->ExtRec[3] = uint8_t(delay >> 8);
     const TGIFColorTable &map = Item->ColorMap;

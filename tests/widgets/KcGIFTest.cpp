@@ -44,14 +44,72 @@ TEST(KcGIFReader, MissingTrailerLoadsCompletely) {
   EXPECT_EQ(indices(img.Frames(0).Bitmap()), (std::vector<int>{1, 1}));
 }
 
-TEST(KcGIFReader, CutSubBlockMarksCorruptAndDecodingFails) {
-  const std::string data = solidData(40, 40);
-  std::string s = header(40, 40, 2) + descriptor(0, 0, 40, 40) + data.substr(0, data.size() / 2);
+TEST(KcGIFReader, CutDataKeepsWhatWasDecoded) {
+  // 64 x 64 pixels of indices 1 to 3, many sub-blocks of data.
+  std::vector<uint8_t> pixels;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x)
+      pixels.push_back(uint8_t((x * y + x / 3) % 3 + 1));
+  std::string data;
+  LZWEncode(pixels.data(), 64, 8, 64, 64, false, data);
+  ASSERT_GT(data.size(), 2 * 256u);
+  struct Case {
+    const char *name;
+    std::string file;
+  } cases[] = {
+      {"file ends inside a sub-block", header(64, 64, 2) + descriptor(0, 0, 64, 64) + data.substr(0, data.size() / 2)},
+      {"file ends between sub-blocks", header(64, 64, 2) + descriptor(0, 0, 64, 64) + data.substr(0, 1 + 256)},
+      {"terminator comes early",
+       header(64, 64, 2) + descriptor(0, 0, 64, 64) + data.substr(0, 1 + 256) + std::string(1, '\0') + ";"},
+  };
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    img.LoadFromBytes(c.file);
+    ASSERT_EQ(img.Count(), 1) << c.name;
+    const QImage &bmp = img.Frames(0).Bitmap();
+    EXPECT_TRUE(img.Frames(0).Corrupted) << c.name;
+    ASSERT_EQ(bmp.size(), QSize(64, 64)) << c.name;
+    const std::vector<int> px = indices(bmp);
+    EXPECT_EQ(std::vector<int>(px.begin(), px.begin() + 128), std::vector<int>(pixels.begin(), pixels.begin() + 128))
+        << c.name << ": the first rows are there";
+    EXPECT_EQ(px.back(), 0) << c.name << ": pixels never decoded stay index 0";
+  }
+}
+
+// A damaged frame in the middle of an animation: it is decoded once, as far
+// as it goes, and the frames after it are composed on it.
+TEST(KcGIFReader, DamagedFrameIsDecodedOnceAndComposedOn) {
+  const std::string s = header(4, 2, 2) + descriptor(0, 0, 4, 2) + solidData(4, 2, 1) +
+                        descriptor(0, 0, 4, 2) + codes(2, {{4, 3}, {2, 3}, {2, 3}}) +
+                        descriptor(3, 1, 1, 1) + solidData(1, 1, 3) + ";";
   TKcGIFImage img;
-  img.LoadFromBytes(s);
-  ASSERT_EQ(img.Count(), 1);
-  EXPECT_TRUE(img.Frames(0).Corrupted);
-  EXPECT_EQ(errorOf([&] { img.Frames(0).Bitmap(); }), "Stream read error");
+  std::vector<int> decodes;
+  int frame = -1;
+  img.OnProgress = [&](TProgressStage stage, int, const std::string &) {
+    if (stage == TProgressStage::psStarting)
+      decodes.push_back(frame);
+  };
+  img.LoadFromBytes(s, false);
+  ASSERT_EQ(img.Count(), 3);
+  for (frame = 0; frame < 3; ++frame)
+    img.Frames(frame).Bitmap();
+  TGIFComposer composer;
+  for (int round = 0; round < 2; ++round)
+    for (int n = 0; n < 3; ++n) {
+      composer.Drop();
+      composer.Compose(img, n, 0xFFFFFFFFu, false);
+    }
+  EXPECT_EQ(img.Frames(1).Bitmap().size(), QSize(4, 2));
+  EXPECT_EQ(decodes, (std::vector<int>{0, 1, 2})) << "each frame decoded exactly once";
+  EXPECT_FALSE(img.Frames(0).Corrupted);
+  EXPECT_TRUE(img.Frames(1).Corrupted);
+
+  const QImage &pic = composer.Compose(img, 2, 0xFFFFFFFFu, false);
+  std::vector<int> grey;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x)
+      grey.push_back(qRed(pic.pixel(x, y)));
+  EXPECT_EQ(grey, (std::vector<int>{2, 2, 0, 0, 0, 0, 0, 3}));
 }
 
 TEST(KcGIFReader, ClampedCodeSizeLeavesAtMostOnePixel) {
@@ -106,11 +164,29 @@ TEST(KcGIFReader, GraphicControlLongestDelayLastDisposal) {
   EXPECT_EQ(img.Frames(0).DisposalMethod, 2);
 }
 
-TEST(KcGIFReader, DelaySaturatesInsteadOfWrapping) {
-  const std::string s = header(2, 1, 2) + gce(65535, 0) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";";
+TEST(KcGIFReader, DelaysUpToTheFormatsLimitAreKept) {
+  // The delay field of the file after writing the image again.
+  auto writtenDelay = [](TKcGIFImage &img) {
+    const std::string out = img.SaveToBytes();
+    const size_t at = out.find("!\xF9\x04");
+    return at == std::string::npos ? -1 : uint8_t(out[at + 4]) | uint8_t(out[at + 5]) << 8;
+  };
+  struct Case {
+    const char *name;
+    int centiseconds;
+    uint32_t ms;
+  } cases[] = {{"one second", 100, 1000}, {"100 seconds", 10000, 100000}, {"the longest", 65535, 655350}};
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    img.LoadFromBytes(header(2, 1, 2) + gce(c.centiseconds, 0) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";");
+    EXPECT_EQ(img.Frames(0).AnimateInterval, c.ms) << c.name;
+    EXPECT_EQ(writtenDelay(img), c.centiseconds) << c.name;
+  }
+  // Longer than a file can say: the longest it can.
   TKcGIFImage img;
-  img.LoadFromBytes(s);
-  EXPECT_EQ(img.Frames(0).AnimateInterval, 65535);
+  img.LoadFromBytes(header(2, 1, 2) + gce(1, 0) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";");
+  img.Frames(0).AnimateInterval = 1000000;
+  EXPECT_EQ(writtenDelay(img), 65535);
 }
 
 TEST(KcGIFReader, GraphicControlHonoursItsSizeByte) {
@@ -168,12 +244,41 @@ TEST(KcGIFReader, ZeroSizeTakesScreenAndNoTableFailsToDecode) {
   EXPECT_EQ(errorOf([&] { bare.Frames(0).Bitmap(); }), "Wrong number of colors; must be a power of 2");
 }
 
+TEST(KcGIFReader, UnknownExtensionsArePassedOver) {
+  const std::string unknown = std::string("!\x42\x05" "hello" "\x03" "abc", 12) + std::string(1, '\0');
+  const std::string image = descriptor(0, 0, 2, 1) + solidData(2, 1);
+  struct Case {
+    const char *name;
+    std::string file;
+    int frames;
+  } cases[] = {
+      {"before the graphic control", header(2, 1, 2) + unknown + gce(20, 2) + image + ";", 1},
+      {"between graphic control and image", header(2, 1, 2) + gce(20, 2) + unknown + image + ";", 1},
+      {"label 00", header(2, 1, 2) + gce(20, 2) + std::string("!\0\x01z\0", 5) + image + ";", 1},
+      {"between frames", header(2, 1, 2) + gce(20, 2) + image + unknown + gce(20, 2) + image + ";", 2},
+      {"cut at the end of the file", header(2, 1, 2) + gce(20, 2) + image + "!\x42\x05he", 1},
+  };
+  for (const Case &c : cases) {
+    TKcGIFImage img;
+    EXPECT_EQ(errorOf([&] { img.LoadFromBytes(c.file); }), "") << c.name;
+    ASSERT_EQ(img.Count(), c.frames) << c.name;
+    for (int i = 0; i < c.frames; ++i) {
+      const TKcGIFFrame &f = img.Frames(i);
+      EXPECT_EQ(f.AnimateInterval, 200u) << c.name;
+      EXPECT_EQ(f.DisposalMethod, 2) << c.name;
+      ASSERT_TRUE(f.Extensions.has_value()) << c.name;
+      EXPECT_EQ(f.Extensions->size(), 1u) << c.name << ": the unknown block is not kept";
+      EXPECT_EQ(indices(img.Frames(i).Bitmap()), (std::vector<int>{1, 1})) << c.name;
+    }
+    EXPECT_TRUE(img.Comment().empty()) << c.name;
+  }
+}
+
 TEST(KcGIFReader, Errors) {
   struct Case {
     std::string bytes;
     const char *error;
   } cases[] = {
-      {header(2, 1, 2) + "!\x42", "Unrecognized extension block: 42"},
       {header(2, 1, 2) + "\x07" + descriptor(0, 0, 2, 1), "Stream read error"},
       {std::string("GIF89a\x01", 7), "Stream read error"},
       {header(2, 1, 2) + descriptor(0, 0, 2, 1, 0x87) + "abc", "Stream read error"},
@@ -224,8 +329,8 @@ TEST(KcGIFFaults, LzwCodesAndLiterals) {
       {"pending code", codes(2, {{4, 3}, {1, 3}, {6, 3}, {5, 3}}), {1, 1, 1, 0}, false},
       // clear, 1, 7 (above the next free code 6)
       {"code above free", codes(2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}), {1, 0, 0, 0}, true},
-      // no clear code first
-      {"first not clear", codes(2, {{1, 3}, {2, 3}, {5, 3}}), {0, 0, 0, 0}, true},
+      // no clear code first: decodes as if there were one (1, 2, 6 = 1 2)
+      {"first not clear", codes(2, {{1, 3}, {2, 3}, {6, 3}, {5, 4}}), {1, 2, 1, 2}, false},
       // first code after a clear is a table code
       {"table code first", codes(2, {{4, 3}, {6, 3}, {5, 3}}), {0, 0, 0, 0}, true},
       // clear, clear, 3, 2, end: a second clear is fine
@@ -297,6 +402,27 @@ TEST(KcGIFFaults, SizesFromTheFileAreBounded) {
   buf.open(QIODevice::ReadOnly);
   EXPECT_EQ(errorOf([&] { img.ReadData(buf); }), "Stream read error");
   EXPECT_EQ(img.Count(), 0);
+}
+
+// An animator composes the frames on the whole logical screen, four bytes a
+// pixel: a tiny file must not be able to ask for hundreds of megabytes.
+TEST(KcGIFFaults, CompositionCanvasCountsAgainstTheBudget) {
+  struct Case {
+    const char *name;
+    int width, height;
+    bool loads;
+  } cases[] = {
+      {"8192 x 8191", 8192, 8191, false},
+      {"4096 x 4096", 4096, 4096, false},
+      {"4096 x 4095", 4096, 4095, true},
+  };
+  for (const Case &c : cases) {
+    const std::string s = header(c.width, c.height, 1) + descriptor(0, 0, 1, 1) + codes(2, {{4, 3}, {1, 3}, {5, 3}}) + ";";
+    EXPECT_EQ(s.size(), 35u);
+    TKcGIFImage img;
+    EXPECT_EQ(errorOf([&] { img.LoadFromBytes(s); }), c.loads ? "" : "GIF image is too large") << c.name;
+    EXPECT_EQ(img.Count(), c.loads ? 1 : 0) << c.name;
+  }
 }
 
 TEST(KcGIFImage, QueriesAndFixedSize) {
