@@ -7,11 +7,15 @@
 # transparent pixels of composed screens carry no colour (ImageMagick leaves
 # whatever was there, kcgif black), so those compare as 0 0 0 0. Besides the
 # packaged files, a generated animation with frame offsets, transparency and
-# every disposal method.
+# every disposal method, and generated files as found in the wild: image data
+# without a leading clear code (also checked against giflib's gif2rgb), unknown
+# extensions, and a middle frame cut short. ImageMagick refuses the last;
+# gifsicle reads it, fills the missing pixels with index 0 as kcgif does and
+# writes the frames whole, and ImageMagick decodes that copy.
 set -u
 kcgif=${KC_BINARY_DIR:?}/tools/kcgif/kcgif
 [ -x "$kcgif" ] || { echo "kcgif not built: $kcgif"; exit 1; }
-for tool in convert identify dpkg; do
+for tool in convert identify dpkg python3 gif2rgb gifsicle; do
   command -v $tool >/dev/null || { echo "missing program: $tool"; exit 1; }
 done
 work=$(mktemp -d)
@@ -29,6 +33,8 @@ convert -dispose Background "$work/a.gif" -dispose Previous -page +2+1 "$work/b.
   -dispose None -page +4+3 "$work/c.gif" -dispose Background -page +1+1 "$work/b.gif" \
   -dispose None -page +5+0 "$work/c.gif" -loop 0 "$work/generated.gif" || exit 1
 files+=("$work/generated.gif")
+realworld_gifs "$work"
+files+=("$work/noclear.gif" "$work/unknownext.gif")
 
 # The files whose features matter most: interlaced, transparent, animated.
 for need in /usr/share/tcltk/tk8.6/images/tai-ku.gif \
@@ -59,6 +65,33 @@ for f in "${files[@]}"; do
     [ "$n" -gt 1 ] && composed=$((composed + 1))
   done
 done
-echo "${#files[@]} files, $frames frames, $composed composed frames of animations compared"
+
+# giflib on the data without a clear code: the screen as RGB triplets.
+"$kcgif" frame "$work/noclear.gif" 0 | od -An -v -tx1 -w4 | awk '{ print $1 $2 $3 }' >"$work/a"
+gif2rgb -1 -o "$work/rgb" "$work/noclear.gif" || { echo "FAIL gif2rgb cannot read noclear.gif"; fail=1; }
+od -An -v -tx1 -w3 "$work/rgb" | tr -d ' ' >"$work/b"
+cmp -s "$work/a" "$work/b" || { echo "FAIL noclear.gif differs from giflib's decoding"; fail=1; }
+
+# The frame cut short, through gifsicle's whole copy (it exits 1 for the
+# missing pixels it reports).
+t="$work/truncated.gif"
+gifsicle "$t" >"$work/repaired.gif" 2>"$work/err"
+grep -q "missing" "$work/err" || { echo "FAIL gifsicle did not find the cut frame"; fail=1; }
+n=$(identify -format '%n\n' "$work/repaired.gif" | head -n 1)
+ours=$("$kcgif" info "$t" | head -n 1 | cut -d' ' -f3)
+[ "$n" = 3 ] && [ "$ours" = 3 ] || { echo "FAIL truncated.gif: gifsicle copy $n frames, kcgif $ours"; fail=1; }
+convert "$work/repaired.gif" -coalesce -depth 8 rgba:- >"$work/all"
+size=$(( $(stat -c %s "$work/all") / 3 ))
+for ((i = 0; i < 3; i++)); do
+  "$kcgif" frame "$t" $i >"$work/a" || { echo "FAIL kcgif frame $t $i"; fail=1; continue; }
+  convert "$work/repaired.gif[$i]" -depth 8 rgba:- >"$work/b"
+  cmp -s "$work/a" "$work/b" || { echo "FAIL frame $i of truncated.gif differs"; fail=1; }
+  "$kcgif" compose "$t" $i | normalise >"$work/a"
+  dd if="$work/all" bs=$size skip=$i count=1 status=none | normalise >"$work/b"
+  cmp -s "$work/a" "$work/b" || { echo "FAIL composed frame $i of truncated.gif differs"; fail=1; }
+  frames=$((frames + 1)); composed=$((composed + 1))
+done
+
+echo "${#files[@]} files and truncated.gif, $frames frames, $composed composed frames of animations compared"
 [ $composed -gt 12 ] || { echo "too few animated frames were compared"; fail=1; }
 exit $fail
