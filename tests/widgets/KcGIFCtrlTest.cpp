@@ -1,10 +1,13 @@
+#include "platform/Log.h"
 #include "widgets/KcGIFCtrl.h"
 #include "widgets/support/GifBytes.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace kc;
 using namespace gifbytes;
@@ -317,6 +320,26 @@ TEST(KcGIFAnimator, PaintsTheComposedFrame) {
   EXPECT_EQ(shot.pixel(1, 0), O(2));
 }
 
+// Painting is where a picture's failures stop: reported, and the control
+// paints on the next time.
+TEST(KcGIFAnimator, PictureThatCannotBeDrawnIsReported) {
+  std::vector<std::string> lines;
+  SetLogSink([&](const std::string &line) { lines.push_back(line); });
+  Host h;
+  // A frame without any colour table.
+  load(*h.anim, header(2, 1, 0) + descriptor(0, 0, 2, 1) + solidData(2, 1) + ";");
+  ASSERT_EQ(h.anim->Image().Count(), 1);
+  h.anim->grab();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("picture painting"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("Wrong number of colors"), std::string::npos) << lines[0];
+  load(*h.anim, makeGif(2, 1, {{0, 0, 2, 1, {1, 3}, 1}}));
+  const QImage shot = h.anim->grab().toImage();
+  EXPECT_EQ(shot.pixel(1, 0), O(3));
+  EXPECT_EQ(lines.size(), 1u);
+  SetLogSink(nullptr);
+}
+
 TEST(KcGIFAnimator, FormDataRoundTrip) {
   Host h;
   load(*h.anim, threeFrames(4, 5, 6));
@@ -352,4 +375,26 @@ TEST(KcTimer, RearmsOnEveryChange) {
   bool ran = false;
   t.Synchronize([&] { ran = true; });
   EXPECT_TRUE(ran);
+}
+
+TEST(KcTimer, FailingTickIsReportedAndTheTimerGoesOn) {
+  std::vector<std::string> lines;
+  SetLogSink([&](const std::string &line) { lines.push_back(line); });
+  TKcTimer t;
+  t.SetInterval(5);
+  int ticks = 0;
+  t.SetOnTimer([&](TKcTimer *) {
+    if (++ticks == 1)
+      throw std::runtime_error("first tick fails");
+  });
+  QElapsedTimer clock;
+  clock.start();
+  while (ticks < 3 && clock.elapsed() < 5000)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  t.SetEnabled(false);
+  SetLogSink(nullptr);
+  EXPECT_GE(ticks, 3);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("timer tick"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("first tick fails"), std::string::npos) << lines[0];
 }
