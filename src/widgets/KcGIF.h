@@ -98,7 +98,9 @@ public:
 
   TKcGIFImage *Owner() const { return FOwner; }
 
-  // The decoded picture, made on first use (may fail for damaged data).
+  // The decoded picture, made on first use and kept: damaged data decodes as
+  // far as it goes (and marks the frame corrupted); a frame without colours
+  // fails with "Wrong number of colors; must be a power of 2".
   const QImage &Bitmap();
   bool HasBitmap() const { return !FBitmap.isNull(); }
   void SetBitmap(const QImage &bmp) { FBitmap = bmp; }
