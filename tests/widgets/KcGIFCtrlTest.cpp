@@ -340,6 +340,34 @@ TEST(KcGIFAnimator, PictureThatCannotBeDrawnIsReported) {
   SetLogSink(nullptr);
 }
 
+// A frame cut short plays as far as it was decoded, and painting it again
+// does not decode it again.
+TEST(KcGIFAnimator, DamagedFramePlaysWhatThereIs) {
+  Host h;
+  std::string s = makeGif(2, 1, {{0, 0, 2, 1, {1}, 1}});
+  s.pop_back();
+  // Red, then a frame whose codes stop after one green pixel, then blue on the right.
+  s += descriptor(0, 0, 2, 1) + codes(2, {{4, 3}, {2, 3}}) + descriptor(1, 0, 1, 1) + codes(2, {{4, 3}, {3, 3}, {5, 3}}) + ";";
+  load(*h.anim, s);
+  ASSERT_EQ(h.anim->Image().Count(), 3);
+  int decodes = 0;
+  h.anim->Image().OnProgress = [&](TProgressStage stage, int, const std::string &) {
+    decodes += stage == TProgressStage::psStarting;
+  };
+  std::vector<std::vector<QRgb>> shots;
+  for (int round = 0; round < 3; ++round)
+    for (int i : {1, 2}) {
+      h.anim->SetFrameIndex(i);
+      const QImage shot = h.anim->grab().toImage();
+      shots.push_back({shot.pixel(0, 0), shot.pixel(1, 0)});
+    }
+  EXPECT_EQ(shots[0], (std::vector<QRgb>{O(2), O(0)})) << "the pixel never decoded is index 0";
+  EXPECT_EQ(shots[1], (std::vector<QRgb>{O(2), O(3)}));
+  EXPECT_EQ(shots[4], shots[0]);
+  EXPECT_EQ(decodes, 2) << "frames 1 and 2, once each";
+  EXPECT_TRUE(h.anim->Image().Frames(1).Corrupted);
+}
+
 TEST(KcGIFAnimator, FormDataRoundTrip) {
   Host h;
   load(*h.anim, threeFrames(4, 5, 6));
