@@ -1,8 +1,9 @@
 // kavetchat: the Kavet Chat program.
 #include "HeadlessChatWindows.h"
-#include "TerminationSignals.h"
 
 #include "core/StartupUn.h"
+#include "platform/Log.h"
+#include "platform/TerminationSignals.h"
 
 #include <QCoreApplication>
 
@@ -68,7 +69,14 @@ int main(int argc, char **argv) {
     startup.CloseMainWindow();
     QCoreApplication::exit(0);
   });
-  startup.CreateWindows();
+  try {
+    startup.CreateWindows();
+  } catch (...) {
+    // Start-up is an entry point of its own: without its windows the
+    // program cannot run.
+    kc::LogCaughtException("start-up");
+    return 1;
+  }
   std::fprintf(stderr, "kavetchat: running\n");
   std::fflush(stderr);
 
