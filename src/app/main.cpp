@@ -1,6 +1,7 @@
 // kavetchat: the Kavet Chat program.
 #include "HeadlessChatWindows.h"
 
+#include "core/IPUn.h"
 #include "core/StartupUn.h"
 #include "platform/Log.h"
 #include "platform/TerminationSignals.h"
@@ -8,7 +9,6 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -48,8 +48,7 @@ int main(int argc, char **argv) {
       std::fputs(kUsage, stderr);
       return 2;
     }
-    // The local-address query reads the interface from here.
-    ::setenv("KAVET_INTERFACE", iface.c_str(), 1);
+    kc::SetLocalInterface(iface);
   }
 
   // The guard comes first and needs no application object: a later copy
