@@ -65,7 +65,14 @@ int main(int argc, char **argv) {
   kc::HeadlessChatWindows windows;
   kc::TKavetChatStartup startup(windows);
   kc::TerminationSignals termination([&](int) {
-    startup.CloseMainWindow();
+    try {
+      startup.CloseMainWindow();
+    } catch (...) {
+      // A failed close still ends the program; the signal's boundary
+      // reports the failure.
+      QCoreApplication::exit(1);
+      throw;
+    }
     QCoreApplication::exit(0);
   });
   try {
@@ -79,8 +86,13 @@ int main(int argc, char **argv) {
   std::fprintf(stderr, "kavetchat: running\n");
   std::fflush(stderr);
 
-  const int code = QCoreApplication::exec();
-  startup.CloseMainWindow();
+  int code = QCoreApplication::exec();
+  try {
+    startup.CloseMainWindow();
+  } catch (...) {
+    kc::LogCaughtException("shut-down");
+    code = 1;
+  }
   // The claim goes while the event loop's objects still exist.
   guard.reset();
   return code;
