@@ -1,8 +1,13 @@
 # Sources are picked up by folder so that adding a unit needs no edit here.
 # A subsystem library is only made once its folder holds sources.
 
+#
+# DEPS are what the library's public headers need: users get them too.
+# PRIVATE_DEPS are what only its sources need (Qt Widgets behind a
+# platform service, libjpeg, threads): users link them but cannot include
+# them by accident.
 function(kc_library NAME DIR)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${DIR}/*.cpp)
   if(NOT _src)
     add_library(${NAME} INTERFACE)
@@ -12,7 +17,7 @@ function(kc_library NAME DIR)
   endif()
   add_library(${NAME} STATIC ${_src})
   target_include_directories(${NAME} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(${NAME} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${NAME} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
 # One test program per file under tests/<DIR>: a file that does not build

@@ -7,10 +7,12 @@
 // input starts from a fresh copy.
 #include "core/HeadlessChatUn.h"
 #include "core/LngUn.h"
+#include "platform/Log.h"
 #include "platform/ProgramKey.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -36,6 +38,12 @@ void setup() {
   ini.writeString("MYPROFILEUSER_", "ALIAS_", "fuzz");
   ini.writeString("AMText!_1", "Caption", "Away");
   ini.writeString("AMText!_1", "Text", "Later");
+  // A failure caught at the datagram's boundary is a fault in a handler:
+  // the program would go on, but the fuzzer must stop and keep the input.
+  kc::SetLogSink([](const std::string &Line) {
+    std::fprintf(stderr, "%s\n", Line.c_str());
+    if (Line.rfind("kavetchat: datagram:", 0) == 0) std::abort();
+  });
   kc::UdpSocket probe;
   if (!probe.open("127.0.0.1", 0)) std::abort();
   g_port = probe.localPort();

@@ -1,13 +1,14 @@
 // kavetchat: the Kavet Chat program.
 #include "HeadlessChatWindows.h"
-#include "TerminationSignals.h"
 
+#include "core/IPUn.h"
 #include "core/StartupUn.h"
+#include "platform/Log.h"
+#include "platform/TerminationSignals.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -47,8 +48,7 @@ int main(int argc, char **argv) {
       std::fputs(kUsage, stderr);
       return 2;
     }
-    // The local-address query reads the interface from here.
-    ::setenv("KAVET_INTERFACE", iface.c_str(), 1);
+    kc::SetLocalInterface(iface);
   }
 
   // The guard comes first and needs no application object: a later copy
@@ -65,15 +65,34 @@ int main(int argc, char **argv) {
   kc::HeadlessChatWindows windows;
   kc::TKavetChatStartup startup(windows);
   kc::TerminationSignals termination([&](int) {
-    startup.CloseMainWindow();
+    try {
+      startup.CloseMainWindow();
+    } catch (...) {
+      // A failed close still ends the program; the signal's boundary
+      // reports the failure.
+      QCoreApplication::exit(1);
+      throw;
+    }
     QCoreApplication::exit(0);
   });
-  startup.CreateWindows();
+  try {
+    startup.CreateWindows();
+  } catch (...) {
+    // Start-up is an entry point of its own: without its windows the
+    // program cannot run.
+    kc::LogCaughtException("start-up");
+    return 1;
+  }
   std::fprintf(stderr, "kavetchat: running\n");
   std::fflush(stderr);
 
-  const int code = QCoreApplication::exec();
-  startup.CloseMainWindow();
+  int code = QCoreApplication::exec();
+  try {
+    startup.CloseMainWindow();
+  } catch (...) {
+    kc::LogCaughtException("shut-down");
+    code = 1;
+  }
   // The claim goes while the event loop's objects still exist.
   guard.reset();
   return code;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <exception>
 
 #include "platform/ProgramKey.h"
 
@@ -40,51 +39,36 @@ std::vector<std::string> amSections(const RegistryIni &Ini) {
 } // namespace
 
 void WriteAMText(std::string_view Key, int N, std::string_view Caption, std::string_view Text) {
-  try {
     RegistryIni ini(Key);
     const std::string section = std::string(kAMSectionMark) + std::to_string(N);
     ini.writeString(section, "Caption", Caption);
     ini.writeString(section, "Text", Text);
-  } catch (const std::exception &) {
-  }
 }
 
 void ReadAMText(std::string_view Key, std::string &Caption, std::string &Text,
                 std::string_view Section) {
   Caption.clear();
   Text.clear();
-  try {
     RegistryIni ini(Key);
     Caption = ini.readString(Section, "Caption");
     Text = ini.readString(Section, "Text");
-  } catch (const std::exception &) {
-  }
 }
 
 std::string ReadAMCaption(std::string_view Key, std::string_view Section) {
-  try {
     RegistryIni ini(Key);
     if (!ini.sectionExists(Section)) return {};
     return ini.readString(Section, "Caption");
-  } catch (const std::exception &) {
-    return {};
-  }
 }
 
 int ListAMSections(std::string_view Key, std::vector<std::string> &List) {
-  try {
     RegistryIni ini(Key);
     const std::vector<std::string> names = amSections(ini);
     List.insert(List.end(), names.begin(), names.end());
     return static_cast<int>(names.size());
-  } catch (const std::exception &) {
-    return -1;
-  }
 }
 
 int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions,
                    std::vector<std::string> &Sections) {
-  try {
     RegistryIni ini(Key);
     const std::vector<std::string> names = amSections(ini);
     for (const std::string &s : names) {
@@ -92,17 +76,11 @@ int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions,
       Sections.push_back(s);
     }
     return static_cast<int>(names.size());
-  } catch (const std::exception &) {
-    return 0;
-  }
 }
 
 void EraseAllAMTexts(std::string_view Key) {
-  try {
     RegistryIni ini(Key);
     for (const std::string &s : amSections(ini)) ini.eraseSection(s);
-  } catch (const std::exception &) {
-  }
 }
 
 } // namespace kc

@@ -1,7 +1,8 @@
 #pragma once
 // Stored auto-reply texts: one section "AMText!_" + N per text (N counts from
 // 1 in the order the auto-reply dialog lists them), values "Caption" and
-// "Text". Every routine opens its own store and swallows its failures.
+// "Text". Every routine opens its own store; a missing text reads as empty,
+// and only a fault (out of memory) raises.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -9,7 +9,8 @@
 //
 // Every call comes on the GUI thread. A failure inside a window's creation is
 // that window's to report (the network switch shows its own error and
-// creation goes on); exceptions that escape are not caught by the start-up.
+// creation goes on); an exception that escapes reaches `main`, which reports
+// it and ends the program.
 namespace kc {
 
 class TChatWindows {

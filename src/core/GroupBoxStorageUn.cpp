@@ -38,7 +38,6 @@ std::string idOrNew(const RegistryIni &Ini, std::string_view Section) {
 std::string GroupBoxSection(std::int32_t Tag) { return std::to_string(Tag) + std::string(kGroupBoxMark); }
 
 void LoadAllGroupBoxes(std::string_view Key, IGroupBoxContainer &Container) {
-  try {
     std::vector<std::string> sections;
     {
       RegistryIni ini(Key);
@@ -46,12 +45,9 @@ void LoadAllGroupBoxes(std::string_view Key, IGroupBoxContainer &Container) {
     }
     for (const std::string &s : sections)
       if (s.find(kGroupBoxMark) != std::string::npos) LoadGroupBox(Key, s, Container);
-  } catch (const std::exception &) {
-  }
 }
 
 void LoadGroupBox(std::string_view Key, std::string_view Section, IGroupBoxContainer &Container) {
-  try {
     std::int32_t tag = 0;
     std::string caption, groupID;
     {
@@ -64,128 +60,84 @@ void LoadGroupBox(std::string_view Key, std::string_view Section, IGroupBoxConta
       if (!ini.valueExists(Section, kGroupIDIdent)) groupID = NewGUIDText();
     }
     Container.CreateGroupBox(caption, groupID, tag);
-  } catch (const std::exception &) {
-  }
 }
 
 void SaveAllGroupBoxes(std::string_view Key, const IGroupBoxContainer &Container) {
-  try {
     RegistryIni ini(Key);
     for (const TGroupBoxInfo &box : Container.GroupBoxes()) {
       if (box.Tag == kMainGroupTag || box.Tag == kBadListTag) continue;
       writeBox(ini, box.Tag, box.Collapsed, box.Caption, box.GroupID);
     }
-  } catch (const std::exception &) {
-  }
 }
 
 void WriteGroupBox(std::string_view Key, std::int32_t Tag, bool Collapse, std::string_view Caption,
                    std::string_view GroupID) {
-  try {
     RegistryIni ini(Key);
     writeBox(ini, Tag, Collapse, Caption, GroupID);
-  } catch (const std::exception &) {
-  }
 }
 
 void UpdateGroupBox(std::string_view Key, std::int32_t Tag, bool Collapse, std::string_view Caption,
                     std::string_view GroupID) {
-  try {
     RegistryIni ini(Key);
     if (ini.sectionExists(GroupBoxSection(Tag))) writeBox(ini, Tag, Collapse, Caption, GroupID);
-  } catch (const std::exception &) {
-  }
 }
 
 void EraseGroupBox(std::string_view Key, std::int32_t Tag) {
-  try {
     RegistryIni ini(Key);
     const std::string section = GroupBoxSection(Tag);
     if (ini.sectionExists(section)) ini.eraseSection(section);
-  } catch (const std::exception &) {
-  }
 }
 
 bool GroupBoxExists(std::string_view Key, std::int32_t Tag) {
-  try {
     RegistryIni ini(Key);
     return ini.sectionExists(GroupBoxSection(Tag));
-  } catch (const std::exception &) {
-    return false;
-  }
 }
 
 void WriteGroupCollapse(std::string_view Key, std::int32_t Tag, bool Collapse) {
-  try {
     RegistryIni ini(Key);
     const std::string section = GroupBoxSection(Tag);
     if (ini.sectionExists(section)) ini.writeBool(section, kCollapseIdent, Collapse);
-  } catch (const std::exception &) {
-  }
 }
 
 bool ReadGroupCollapse(std::string_view Key, std::int32_t Tag) {
-  try {
     RegistryIni ini(Key);
     return ini.readBool(GroupBoxSection(Tag), kCollapseIdent, false);
-  } catch (const std::exception &) {
-    return false;
-  }
 }
 
 void WriteFixedGroupIDs(std::string_view Key, std::string_view BadBoxID, std::string_view MainBoxID) {
-  try {
     RegistryIni ini(Key);
     ini.writeString("BadGoupID", kGroupIDIdent, BadBoxID);
     ini.writeString("MainGoupID", kGroupIDIdent, MainBoxID);
-  } catch (const std::exception &) {
-  }
 }
 
 void ReadFixedGroupIDs(std::string_view Key, std::string &BadBoxID, std::string &MainBoxID) {
-  try {
     RegistryIni ini(Key);
     BadBoxID = idOrNew(ini, "BadGoupID");
     MainBoxID = idOrNew(ini, "MainGoupID");
-  } catch (const std::exception &) {
-  }
 }
 
 void WriteFixedGroupCollapse(std::string_view Key, bool Main, bool Bad) {
-  try {
     RegistryIni ini(Key);
     ini.writeBool("MainCollapse", kCollapseIdent, Main);
     ini.writeBool("BadCollapse", kCollapseIdent, Bad);
-  } catch (const std::exception &) {
-  }
 }
 
 void ReadFixedGroupCollapse(std::string_view Key, bool &Main, bool &Bad) {
   Main = false;
   Bad = false;
-  try {
     RegistryIni ini(Key);
     Main = ini.readBool("MainCollapse", kCollapseIdent, false);
     Bad = ini.readBool("BadCollapse", kCollapseIdent, false);
-  } catch (const std::exception &) {
-  }
 }
 
 std::int32_t ReadUserGroup(std::string_view Key, std::string_view UserID) {
-  try {
     RegistryIni ini(Key);
     return ini.readInteger(userSection(UserID), "GroupNomber", -1);
-  } catch (const std::exception &) {
-    return -1;
-  }
 }
 
 void WriteUserGroup(std::string_view Key, std::string_view UserID, std::int32_t Tag) {
-  try {
     RegistryIni ini(Key);
     ini.writeInteger(userSection(UserID), "GroupNomber", Tag);
-  } catch (const std::exception &) {
-  }
 }
 
 } // namespace kc

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <exception>
 
 #include "core/AnsweringmachineTextUn.h"
 #include "core/ConstUnit.h"
@@ -97,7 +96,6 @@ std::string THeadlessChatWindows::TranscriptText(int Tab) const {
 }
 
 void THeadlessChatWindows::SaveTalkHistory(int Tab) {
-  try {
     const TTalkTab *t = FTalks.Tab(Tab);
     if (!t || !SaveHistory || t->Transcript.empty() || HistoryFolder.empty()) return;
     const RUserID *me = FUsers.Record(0);
@@ -108,8 +106,6 @@ void THeadlessChatWindows::SaveTalkHistory(int Tab) {
     // Without a rich-text transcript the history is always plain text.
     WriteHistoryFile(HistoryFolder, HistoryFileStem(base, shortDateText(now), time), ".txt",
                      TranscriptText(Tab));
-  } catch (const std::exception &) {
-  }
 }
 
 void THeadlessChatWindows::FreeTab(int Tab) {
@@ -232,7 +228,6 @@ void THeadlessChatWindows::FillFromMessage(RUserID &R, const TDataNewMessage &M)
 }
 
 void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const std::string id = m.GetID();
     const RUserID *me = FUsers.Record(0);
@@ -280,12 +275,9 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
       FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
     }
     PlayEventSound(0);
-  } catch (const std::exception &) {
-  }
 }
 
 void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const int index = FUsers.FindPresent(m.GetID());
     if (index <= 0) {
@@ -307,12 +299,9 @@ void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
       SetTabImage(tab, r.IMAGEINDEX);
     }
     if (FSink) FSink->UserChanged("update", index);
-  } catch (const std::exception &) {
-  }
 }
 
 void THeadlessChatWindows::HandleDisconnect(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const std::string id = m.GetID(), alias = m.GetAlias(), ip = m.GetIP();
     const std::int32_t image = m.GetImageIndex(), color = m.GetColor();
@@ -338,8 +327,6 @@ void THeadlessChatWindows::HandleDisconnect(const std::string &Text) {
                             0);
     PlayEventSound(1);
     ClosePartnerTalks(name, id);
-  } catch (const std::exception &) {
-  }
 }
 
 void THeadlessChatWindows::ClosePartnerTalks(const std::string &Name, const std::string &UserID) {

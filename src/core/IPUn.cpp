@@ -1,7 +1,5 @@
 #include "core/IPUn.h"
 
-#include <exception>
-
 #include "platform/LocalAddress.h"
 
 namespace kc {
@@ -15,13 +13,7 @@ std::string &chosenInterface() {
 
 } // namespace
 
-std::string GetLocalIP() {
-  try {
-    return localIPv4(chosenInterface());
-  } catch (const std::exception &) {
-    return {};
-  }
-}
+std::string GetLocalIP() { return localIPv4(chosenInterface()); }
 
 void SetLocalInterface(std::string_view Name) { chosenInterface().assign(Name); }
 

@@ -7,6 +7,7 @@
 #include "core/IPUn.h"
 #include "core/LngUn.h"
 #include "core/SendMessageUn.h"
+#include "platform/Log.h"
 
 namespace kc {
 
@@ -65,6 +66,9 @@ bool TKavetChatNet::SetNetworkActive(bool Active) {
     }
     return true;
   } catch (const std::exception &) {
+    // The program runs on without network; the dialog tells the user, the
+    // log says why.
+    LogCaughtException("switching the network");
     FWindows.ShowErrorDialog(MessageText(msgtext::ErrorPortAbort));
     return false;
   }
@@ -81,7 +85,6 @@ bool IsUnicastSource(std::string_view IP, std::string_view BroadcastHost) {
 
 void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::string &FromIP,
                                        std::uint16_t FromPort) {
-  try {
     if (!FServerActive || !FServer) return;
     // The echo goes back to the sender's own port. Never to a chat port,
     // whose copy would echo it back for ever, and never to an address that
@@ -89,9 +92,6 @@ void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::strin
     if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost))
       FServer->sendTo(Data, FromIP, FromPort);
     ProcessIncoming(Data);
-  } catch (...) {
-    // A bad datagram changes nothing.
-  }
 }
 
 void TKavetChatNet::ProcessIncoming(const std::string &Text) {
@@ -121,6 +121,10 @@ void TKavetChatNet::ProcessIncoming(const std::string &Text) {
     default: break;
     }
   } catch (...) {
+    // The one boundary of a datagram received: whatever its handling threw
+    // (down to the windows that show it) is reported here, and the next
+    // datagram is handled as if this one had not come.
+    LogCaughtException("datagram");
   }
 }
 
@@ -149,6 +153,8 @@ void TKavetChatNet::actSendMessageExecute(bool FromAutoReply) {
     if (!FWindows.FindTalkFrame(tab) || !FWindows.HasInputBox(tab)) return;
     SendAndClear(tab, FromAutoReply);
   } catch (...) {
+    // The send action's boundary (the action is the entry point).
+    LogCaughtException("send action");
   }
 }
 
@@ -200,7 +206,9 @@ bool TKavetChatNet::SendTalkMessage(int Tab, bool IsAutoReply) {
     // once they are on their way.
     if (isPrivate) ShowTalkMessage(echo, Tab);
     return true;
-  } catch (...) {
+  } catch (const std::exception &) {
+    // The user must learn that the message did not go; it stays in the box.
+    LogCaughtException("sending a message");
     FWindows.ShowErrorDialog(MessageText(msgtext::ErrorWhenSend));
     return false;
   }
@@ -216,64 +224,45 @@ void TKavetChatNet::actCloseTalkExecute(int Tab) {
     FWindows.SaveTalkHistory(Tab);
     FWindows.FreeTab(Tab);
   } catch (...) {
+    // The close action's boundary (the action is the entry point).
+    LogCaughtException("close action");
   }
 }
 
 void TKavetChatNet::AnnounceMyself(bool IsNew) {
-  try {
     if (const RUserID *me = Me()) SendText(AnnounceMyselfText(*me, IsNew));
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::AnnounceDisconnect() {
-  try {
     if (const RUserID *me = Me()) SendText(AnnounceDisconnectText(*me));
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::SendGroupMembers(int Tab) {
-  try {
     if (Tab == -1) return;
     const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
     const RUserID *me = Me();
     if (!frame || !me || frame->AutorGroupID != me->ID || !FWindows.HasMemberToolbar(Tab)) return;
     SendText(SendGroupMembersText(*me, frame->GroupFields(), MemberListOf(Tab)));
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::SendGroupRename(std::string_view GroupID, std::string_view Caption) {
-  try {
     if (const RUserID *me = Me()) SendText(SendGroupRenameText(*me, GroupID, Caption));
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::SendGroupDelete(std::string_view GroupID, std::string_view Caption) {
-  try {
     if (const RUserID *me = Me()) SendText(SendGroupDeleteText(*me, GroupID, Caption));
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::SendGroupTalkClosed(int Tab) {
-  try {
     const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
     if (frame && frame->TalkKind == tkOwnGroup) SendText(SendGroupTalkClosedText(frame->GroupFields()));
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::SendPrivateTalkClosed(int Tab) {
-  try {
     const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
     const RUserID *me = Me();
     if (frame && me && frame->TalkKind == tkPrivate)
       SendText(SendPrivateTalkClosedText(*me, frame->AutorGroupID));
-  } catch (...) {
-  }
 }
 
 bool TKavetChatNet::MayAnswer(std::string_view ID) {

@@ -30,26 +30,19 @@ bool TKavetChatNet::IsSenderDeactivated(const TDataNewMessage &Message) const {
 }
 
 void TKavetChatNet::ShowTalkMessage(const TTalkMessage &Message, int Tab) {
-  try {
     if (FWindows.FindTalkFrame(Tab)) FWindows.RenderTalkMessage(Tab, Message);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::HandleMessageToAll(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     if (IsSenderDeactivated(m)) return;
     const TTalkMessage msg = messageOf(m);
     ShowTalkMessage(msg, 0);
     FWindows.ShowNotification(MessageText(msgtext::MessageFromUser), msg.Alias, 0, msg.ImageIndex, msg.IP);
     FWindows.PlayEventSound(4);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::HandleMessageToUser(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const std::string own = OwnID();
     if (own.empty() || m.GetFromUserID() != own) return;
@@ -73,12 +66,9 @@ void TKavetChatNet::HandleMessageToUser(const std::string &Text) {
     // An automatic reply is never answered automatically: two copies in
     // auto-reply mode would answer each other for ever.
     if (!msg.AutoReply) AutoReply(FWindows.IsAnsweringMachineOn(), tab);
-  } catch (...) {
-  }
 }
 
 int TKavetChatNet::OpenPrivateTalk(std::string_view ID) {
-  try {
     const int index = FWindows.FindUserNode(ID);
     if (index <= 0) return -1;
     const RUserID *r = FWindows.GetUserRecord(index);
@@ -94,13 +84,9 @@ int TKavetChatNet::OpenPrivateTalk(std::string_view ID) {
     if (tab == -1) return -1;
     FWindows.SetPrivateInputsReadOnly(FWindows.IsAnsweringMachineOn());
     return tab;
-  } catch (...) {
-    return -1;
-  }
 }
 
 void TKavetChatNet::AutoReply(bool AutoOn, int Tab) {
-  try {
     if (Tab == -1 || !AutoOn) return;
     const std::string section = FWindows.CheckedAutoReplyVariant();
     if (section.empty()) return;
@@ -109,12 +95,9 @@ void TKavetChatNet::AutoReply(bool AutoOn, int Tab) {
     if (caption.empty() || !FWindows.HasInputBox(Tab)) return;
     FWindows.FillAutoReplyInput(Tab, caption, text);
     SendAndClear(Tab, true);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::HandleMessageToGroup(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     if (IsSenderDeactivated(m)) return;
     const std::string own = OwnID();
@@ -137,12 +120,9 @@ void TKavetChatNet::HandleMessageToGroup(const std::string &Text) {
     }
     FWindows.ShowNotification(MessageText(msgtext::MessageFromUser), msg.Alias, tab, msg.ImageIndex, msg.IP);
     FWindows.PlayEventSound(4);
-  } catch (...) {
-  }
 }
 
 int TKavetChatNet::OpenGroupTalkFromMessage(const TDataNewMessage &Message) {
-  try {
     const std::string own = OwnID();
     TTalkFrame frame;
     frame.AutorGroupID = Message.GetAutorGroupID();
@@ -170,9 +150,6 @@ int TKavetChatNet::OpenGroupTalkFromMessage(const TDataNewMessage &Message) {
     if (tab == -1) return -1;
     AddMembersFromMessage(Message, tab);
     return tab;
-  } catch (...) {
-    return -1;
-  }
 }
 
 void TKavetChatNet::AddMembersFromMessage(const TDataNewMessage &Message, int Tab) {
@@ -182,26 +159,20 @@ void TKavetChatNet::AddMembersFromMessage(const TDataNewMessage &Message, int Ta
 }
 
 int TKavetChatNet::IndexOfUserID(std::string_view ID) const {
-  try {
     for (int i = 0; i < FWindows.UserCount(); ++i) {
       const RUserID *r = FWindows.GetUserRecord(i);
       if (r && r->ID == ID) return i;
     }
-  } catch (...) {
-  }
   return -1;
 }
 
 void TKavetChatNet::SetMemberButton(int Tab, std::string_view ID, bool Add) {
-  try {
     if (IndexOfUserID(ID) == -1) return;
     // Only present users have a tree node and so a button.
     const int index = FWindows.FindUserNode(ID);
     if (index <= 0) return;
     if (Add) FWindows.AddMemberButton(Tab, index);
     else FWindows.RemoveMemberButtons(Tab, index);
-  } catch (...) {
-  }
 }
 
 int TKavetChatNet::FindGroupTalk(std::string_view GroupID) const {
@@ -234,7 +205,6 @@ void TKavetChatNet::SyncMemberButtons(const std::vector<std::string> &IDs, int T
 }
 
 void TKavetChatNet::HandleGroupMembers(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const int tab = FindGroupTalk(m.GetGroupID());
     if (tab == -1) return;
@@ -251,8 +221,6 @@ void TKavetChatNet::HandleGroupMembers(const std::string &Text) {
       return;
     }
     SyncMemberButtons(ids, tab);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::RenameGroupTalks(std::string_view GroupID, std::string_view AuthorID,
@@ -276,17 +244,13 @@ void TKavetChatNet::RenameGroupTalks(std::string_view GroupID, std::string_view 
 }
 
 void TKavetChatNet::HandleGroupRename(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     std::string alias = m.GetAutorGroupAliase();
     if (TrimText(alias).empty()) alias = m.GetAutorGroupIP();
     RenameGroupTalks(m.GetGroupID(), m.GetAutorGroupID(), m.GetGroupName(), alias);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::HandleGroupDelete(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const std::string groupID = m.GetGroupID();
     std::string alias = m.GetAutorGroupAliase();
@@ -306,12 +270,9 @@ void TKavetChatNet::HandleGroupDelete(const std::string &Text) {
     if (now == -1 || !still || still->AutorGroupID != author) return;
     FWindows.SaveTalkHistory(now);
     FWindows.FreeTab(now);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::HandlePrivateTalkClosed(const std::string &Text) {
-  try {
     const TDataNewMessage m(Text);
     const std::string own = OwnID();
     if (own.empty() || m.GetFromUserID() != own) return;
@@ -331,12 +292,9 @@ void TKavetChatNet::HandlePrivateTalkClosed(const std::string &Text) {
     if (tab == -1) return;
     FWindows.SaveTalkHistory(tab);
     FWindows.FreeTab(tab);
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::HandleFileTo(const std::string &Text) {
-  try {
     const TDataFileMessage m(Text);
     const std::string own = OwnID();
     if (own.empty() || m.GetServerID() != own) return;
@@ -346,32 +304,24 @@ void TKavetChatNet::HandleFileTo(const std::string &Text) {
     (void)m.GetClientIP();
     (void)m.GetFileName();
     (void)m.GetNomberFile();
-  } catch (...) {
-  }
 }
 
 void TKavetChatNet::ShowPresenceInTalks(int UserIndex, const std::string &IP, bool Connected,
                                         const std::string &ID, std::int32_t Color,
                                         std::int32_t ImageIndex, const std::string &Alias) {
-  try {
     const std::string text = FormatText(
         MessageText(Connected ? msgtext::ConnectUser : msgtext::DisconnectUser), {DisplayName(Alias, IP)});
     const TTalkMessage msg{ID, IP, text, Color, ImageIndex, Alias, false};
     for (int i = 1; i < FWindows.TabCount(); ++i)
       if (TalkHasUser(i, UserIndex, ID)) ShowTalkMessage(msg, i);
-  } catch (...) {
-  }
 }
 
 bool TKavetChatNet::TalkHasUser(int Tab, int UserIndex, std::string_view ID) const {
-  try {
     const TTalkFrame *f = FWindows.FindTalkFrame(Tab);
     if (!f) return false;
     if (f->TalkKind == tkPrivate && f->AutorGroupID == ID) return true;
     for (const TMemberButton &b : FWindows.MemberButtons(Tab))
       if (b.UserIndex == UserIndex) return true;
-  } catch (...) {
-  }
   return false;
 }
 

@@ -1,20 +1,18 @@
 #include "core/LngUn.h"
 
 #include <algorithm>
-#include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "core/ConstUnit.h"
 #include "platform/CodePage.h"
+#include "platform/Files.h"
+#include "platform/Folders.h"
 
 namespace kc {
 
 namespace {
 
 // Language files are small; anything beyond this is not one.
-constexpr std::uintmax_t kMaxLanguageFile = 4u << 20;
+constexpr std::uint64_t kMaxLanguageFile = 4u << 20;
 
 std::string lowered(std::string_view s) {
   std::string r(s);
@@ -98,41 +96,34 @@ std::map<std::string, std::string, std::less<>> &currentTexts() {
 } // namespace
 
 TLanguageFile::TLanguageFile(const std::string &Path) {
-  try {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(Path, ec);
-    if (ec || size > kMaxLanguageFile) return;
-    std::ifstream in(Path, std::ios::binary);
-    if (!in) return;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (data.size() > kMaxLanguageFile) return;
-    FLoaded = true;
-    if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) data.erase(0, 3);
-    std::map<std::string, std::string> *section = nullptr;
-    std::size_t pos = 0;
-    while (pos < data.size()) {
-      std::size_t end = data.find('\n', pos);
-      if (end == std::string::npos) end = data.size();
-      std::string_view line = trimmed(std::string_view(data).substr(pos, end - pos));
-      pos = end + 1;
-      if (line.empty() || line.front() == ';') continue;
-      if (line.front() == '[') {
-        const std::size_t close = line.find(']');
-        section = close == std::string_view::npos
-                      ? nullptr
-                      : &FSections[lowered(trimmed(line.substr(1, close - 1)))];
-        continue;
-      }
-      const std::size_t eq = line.find('=');
-      if (!section || eq == std::string_view::npos) continue;
-      std::string_view value = trimmed(line.substr(eq + 1));
-      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-          value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-      section->emplace(lowered(trimmed(line.substr(0, eq))), std::string(value));
+  // Only regular files: opening a pipe left in the folder would wait for ever.
+  if (KindOfPath(Path) != PathKind::File) return;
+  std::string data;
+  if (!ReadWholeFile(Path, data, nullptr, kMaxLanguageFile)) return;
+  FLoaded = true;
+  if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) data.erase(0, 3);
+  std::map<std::string, std::string> *section = nullptr;
+  std::size_t pos = 0;
+  while (pos < data.size()) {
+    std::size_t end = data.find('\n', pos);
+    if (end == std::string::npos) end = data.size();
+    std::string_view line = trimmed(std::string_view(data).substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      const std::size_t close = line.find(']');
+      section = close == std::string_view::npos
+                    ? nullptr
+                    : &FSections[lowered(trimmed(line.substr(1, close - 1)))];
+      continue;
     }
-  } catch (const std::exception &) {
-    FSections.clear();
+    const std::size_t eq = line.find('=');
+    if (!section || eq == std::string_view::npos) continue;
+    std::string_view value = trimmed(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    section->emplace(lowered(trimmed(line.substr(0, eq))), std::string(value));
   }
 }
 
@@ -160,27 +151,19 @@ void TLanguageMenuList::SetChecked(int Index, bool Checked) {
 }
 
 void FillLanguageMenu(const std::string &Folder, ILanguageMenu &Submenu) {
-  try {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::is_directory(Folder, ec)) return;
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(Folder, ec), end; !ec && it != end; it.increment(ec)) {
-      std::error_code e2;
-      if (it->is_directory(e2)) continue;
-      names.push_back(it->path().filename().string());
-    }
-    // The order in which the Windows file system lists a folder: by the
-    // names in capitals, so that "deutsch.lng" comes before "English.lng".
-    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
-      const std::string ua = uppered(a), ub = uppered(b);
-      return ua != ub ? ua < ub : a < b;
-    });
-    std::string base = Folder;
-    if (!base.empty() && base.back() != '/') base += '/';
-    for (const std::string &n : names) AddLanguageItem(base + n, Submenu);
-  } catch (const std::exception &) {
-  }
+  if (KindOfPath(Folder) != PathKind::Folder) return;
+  std::vector<std::string> names;
+  for (const FolderEntry &e : ListFolder(Folder))
+    if (e.Kind != PathKind::Folder) names.push_back(e.Name);
+  // The order in which the Windows file system lists a folder: by the
+  // names in capitals, so that "deutsch.lng" comes before "English.lng".
+  std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+    const std::string ua = uppered(a), ub = uppered(b);
+    return ua != ub ? ua < ub : a < b;
+  });
+  std::string base = Folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  for (const std::string &n : names) AddLanguageItem(base + n, Submenu);
 }
 
 void AddLanguageItem(const std::string &Path, ILanguageMenu &Submenu) {

@@ -16,12 +16,8 @@ std::string NewGUIDText() { return newGuidString(); }
 TMyUserData::TMyUserData(std::string_view Key) : FKey(Key) {}
 
 std::string TMyUserData::ReadField(std::string_view Ident) const {
-  try {
     RegistryIni ini(FKey);
     return ini.readString(FSection, Ident, "");
-  } catch (const std::exception &) {
-    return {};
-  }
 }
 
 std::int32_t TMyUserData::ReadInt(std::string_view Ident, std::int32_t Fallback) const {
@@ -75,11 +71,8 @@ KC_PROFILE_GETTER(GetWPost, "WPOST_")
 TSetUserData::TSetUserData(RUserID *Record, std::string_view Key) : FRecord(Record), FKey(Key) {}
 
 void TSetUserData::WriteField(std::string_view Ident, std::string_view Value) {
-  try {
     RegistryIni ini(FKey);
     ini.writeString(FSection, Ident, Value);
-  } catch (const std::exception &) {
-  }
 }
 
 void TSetUserData::SetText(std::string_view Ident, std::string RUserID::*Field, std::string_view Value) {

@@ -1,5 +1,9 @@
 #include "core/StartupUn.h"
 
+#include "platform/Log.h"
+
+#include <stdexcept>
+
 namespace kc {
 
 bool WakeRunningCopy(TKcInstanceChecker &Guard) noexcept {
@@ -11,7 +15,10 @@ bool WakeRunningCopy(TKcInstanceChecker &Guard) noexcept {
     Guard.SendMessage(main, WM_USER, KavetChatWakeWParam, KavetChatWakeLParam);
     Guard.PostDataToFirstInstance(std::string(KavetChatRestartText));
     return true;
-  } catch (...) {
+  } catch (const std::runtime_error &) {
+    // A guard that cannot be had (no private runtime folder, a refused
+    // lock or channel) must not keep the user from chatting: run as the first copy.
+    LogCaughtException("single-instance guard");
     return false;
   }
 }

@@ -22,8 +22,8 @@ inline constexpr std::int64_t KavetChatWakeLParam = 45;
 // Start-up step 2, before the application object exists. Claims the guard;
 // when another copy holds it, wakes that copy's main window, hands its guard
 // the restart text and returns true: the caller then ends with exit code 0.
-// Returns false for the first copy. Every failure is swallowed and counts as
-// "first copy".
+// Returns false for the first copy. A guard or channel that fails is
+// reported and counts as "first copy".
 bool WakeRunningCopy(TKcInstanceChecker &Guard) noexcept;
 
 // Start-up step 3 and the close, once the application object exists.

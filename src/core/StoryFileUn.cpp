@@ -1,17 +1,13 @@
 #include "core/StoryFileUn.h"
 
-#include <cerrno>
-#include <exception>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "core/ConstUnit.h"
 #include "core/iniFileUn.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/Files.h"
+#include "platform/Folders.h"
 #include "platform/Paths.h"
 
 namespace kc {
@@ -55,46 +51,33 @@ std::string cutUtf8(std::string s, std::size_t Max) {
 } // namespace
 
 void EnsureFolder(const std::string &Path) {
-  try {
-    ensureFolder(Path);
-  } catch (const std::exception &) {
-  }
+  // A folder that cannot be made shows up when the purge or a save finds nothing there.
+  ensureFolder(Path);
 }
 
 void PurgeOldHistory(const std::string &Folder) {
-  try {
-    const bool period = LoadStoryPeriodStorage(kProgramKeyText);
-    const int days = LoadStoryDays(kProgramKeyText);
-    PurgeOldHistoryAt(Folder, period, days, std::chrono::system_clock::to_time_t(clock().now()));
-  } catch (const std::exception &) {
-  }
+  const bool period = LoadStoryPeriodStorage(kProgramKeyText);
+  const int days = LoadStoryDays(kProgramKeyText);
+  PurgeOldHistoryAt(Folder, period, days, std::chrono::system_clock::to_time_t(clock().now()));
 }
 
 int PurgeOldHistoryAt(const std::string &Folder, bool PeriodStorage, int Days, std::time_t Now) {
+  EnsureFolder(Folder);
+  if (KindOfPath(Folder) != PathKind::Folder) return 0;
+  if (!PeriodStorage || Days < 1) return 0;
+  std::string base = Folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  std::vector<std::string> candidates;
+  for (const FolderEntry &e : ListFolder(Folder)) {
+    // A link is never a candidate, whatever it points at.
+    if (e.IsLink || e.Kind != PathKind::File || !hasHistoryExtension(e.Name)) continue;
+    candidates.push_back(base + e.Name);
+  }
   int deleted = 0;
-  try {
-    namespace fs = std::filesystem;
-    EnsureFolder(Folder);
-    std::error_code ec;
-    if (!fs::is_directory(Folder, ec)) return 0;
-    if (!PeriodStorage || Days < 1) return 0;
-    std::string base = Folder;
-    if (!base.empty() && base.back() != '/') base += '/';
-    std::vector<std::string> candidates;
-    for (fs::directory_iterator it(Folder, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::string name = it->path().filename().string();
-      if (!hasHistoryExtension(name)) continue;
-      struct stat st {};
-      // lstat: a link is never a candidate, whatever it points at.
-      if (::lstat((base + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-      candidates.push_back(base + name);
-    }
-    for (const std::string &path : candidates) {
-      const std::time_t t = HistoryFileTime(path);
-      if (t < 0) continue;
-      if (DeleteIfOlderThanAt(path, Days, t, Now)) ++deleted;
-    }
-  } catch (const std::exception &) {
+  for (const std::string &path : candidates) {
+    const std::time_t t = HistoryFileTime(path);
+    if (t < 0) continue;
+    if (DeleteIfOlderThanAt(path, Days, t, Now)) ++deleted;
   }
   return deleted;
 }
@@ -114,9 +97,7 @@ bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime
   if (diff < 0) diff = -diff;
   const std::int64_t span = diff / kDay;
   if (span <= Days) return false;
-  struct stat st {};
-  if (::lstat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return ::unlink(Path.c_str()) == 0;
+  return RemoveRegularFile(Path);
 }
 
 std::time_t HistoryFileTime(const std::string &Path) {
@@ -156,28 +137,11 @@ std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, s
     std::string path = base + std::string(Stem);
     if (n > 1) path += " (" + std::to_string(n) + ")";
     path += Ext;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return {};
+    switch (CreateNewFile(path, Data)) {
+    case CreateResult::Created: return path;
+    case CreateResult::Exists: continue;
+    case CreateResult::Failed: return {};
     }
-    std::size_t done = 0;
-    bool ok = true;
-    while (done < Data.size()) {
-      const ssize_t w = ::write(fd, Data.data() + done, Data.size() - done);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-        break;
-      }
-      done += static_cast<std::size_t>(w);
-    }
-    if (::close(fd) != 0) ok = false;
-    if (!ok) {
-      ::unlink(path.c_str());
-      return {};
-    }
-    return path;
   }
   return {};
 }

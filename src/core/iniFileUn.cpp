@@ -1,20 +1,22 @@
 #include "core/iniFileUn.h"
 
 #include "core/ConstUnit.h"
+#include "platform/Folders.h"
+#include "platform/Log.h"
 #include "platform/ProgramKey.h"
 #include "platform/Screen.h"
 
 #include <cmath>
 #include <exception>
-#include <filesystem>
 #include <initializer_list>
-#include <system_error>
 
 namespace kc {
 
 namespace {
 
-// A stored value that exists but cannot be read as its type.
+// A stored value that exists but cannot be read as its type: the one failure
+// of the store that a routine turns into its failure value. Anything else
+// (out of memory) is no setting's business and goes on to the caller.
 struct EStoreValueError {};
 
 // Booleans and integers are read as integers; a stored text is converted
@@ -37,7 +39,7 @@ bool loadSwitch(std::string_view Key, std::string_view Section, std::string_view
   try {
     RegistryIni ini(Key);
     return readBoolStrict(ini, Section, Ident, Default);
-  } catch (...) {
+  } catch (const EStoreValueError &) {
     return OnFailure;
   }
 }
@@ -47,14 +49,12 @@ struct TSwitchValue {
   bool Value;
 };
 
-// Writes the Boolean values of one section; a store that cannot be written
-// changes nothing and says nothing, like every other save.
+// Writes the Boolean values of one section. Writing only changes the store in
+// memory; a file that cannot be written is the store's to report when it
+// is flushed.
 void saveSwitches(std::string_view Key, std::string_view Section, std::initializer_list<TSwitchValue> Values) {
-  try {
-    RegistryIni ini(Key);
-    for (const TSwitchValue &v : Values) ini.writeBool(Section, v.Ident, v.Value);
-  } catch (...) {
-  }
+  RegistryIni ini(Key);
+  for (const TSwitchValue &v : Values) ini.writeBool(Section, v.Ident, v.Value);
 }
 
 void saveSwitch(std::string_view Key, std::string_view Section, std::string_view Ident, bool Value) {
@@ -64,15 +64,6 @@ void saveSwitch(std::string_view Key, std::string_view Section, std::string_view
 constexpr std::string_view kValue = "Value";
 constexpr std::string_view kLowerValue = "value";
 constexpr std::string_view kStory = "fmStory";
-
-TDockablePositionsProc &loadDockProc() {
-  static TDockablePositionsProc proc;
-  return proc;
-}
-TDockablePositionsProc &saveDockProc() {
-  static TDockablePositionsProc proc;
-  return proc;
-}
 
 std::string toolbarKey(std::string_view Key) {
   std::string k(Key);
@@ -97,8 +88,8 @@ std::optional<TFormBounds> storedBounds(std::string_view Key, std::string_view F
     b.Height = readIntStrict(ini, FormClass, "Height", -1);
     b.Left = readIntStrict(ini, FormClass, "Left", -1);
     b.Top = readIntStrict(ini, FormClass, "Top", -1);
-  } catch (...) {
-    return std::nullopt;
+  } catch (const EStoreValueError &) {
+    return std::nullopt; // unreadable: the fallback placement
   }
   if (b.Width == -1 || b.Height == -1 || b.Left == -1 || b.Top == -1) return std::nullopt;
   if (b.Left < 0 || b.Top < 0) return std::nullopt;
@@ -146,47 +137,37 @@ std::optional<TFormBounds> LoadFormPosition(std::string_view Key, std::string_vi
 }
 
 void SaveFormPosition(std::string_view Key, std::string_view FormClass, const TFormBounds &Bounds) {
-  try {
-    RegistryIni ini(Key);
-    ini.writeInteger(FormClass, "Left", Bounds.Left);
-    ini.writeInteger(FormClass, "Top", Bounds.Top);
-    ini.writeInteger(FormClass, "Width", Bounds.Width);
-    ini.writeInteger(FormClass, "Height", Bounds.Height);
-  } catch (...) {
-  }
+  RegistryIni ini(Key);
+  ini.writeInteger(FormClass, "Left", Bounds.Left);
+  ini.writeInteger(FormClass, "Top", Bounds.Top);
+  ini.writeInteger(FormClass, "Width", Bounds.Width);
+  ini.writeInteger(FormClass, "Height", Bounds.Height);
 }
 
 // Language
 
 void LoadLanguageName(std::string_view Key, std::vector<TLanguageItem> &Items) {
-  try {
-    std::string path;
-    {
-      RegistryIni ini(Key);
-      path = ini.readString("LNGName", kValue, "");
-    }
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return;
-    const std::string_view name = fileNamePart(path);
-    for (TLanguageItem &item : Items)
-      if (fileNamePart(item.Hint) == name) {
-        item.Checked = true;
-        break;
-      }
-  } catch (...) {
+  std::string path;
+  {
+    RegistryIni ini(Key);
+    path = ini.readString("LNGName", kValue, "");
   }
+  if (KindOfPath(path) != PathKind::File) return;
+  const std::string_view name = fileNamePart(path);
+  for (TLanguageItem &item : Items)
+    if (fileNamePart(item.Hint) == name) {
+      item.Checked = true;
+      break;
+    }
 }
 
 void SaveLanguageName(std::string_view Key, const std::vector<TLanguageItem> &Items) {
-  try {
-    for (const TLanguageItem &item : Items)
-      if (item.Checked) {
-        RegistryIni ini(Key);
-        ini.writeString("LNGName", kValue, item.Hint);
-        return;
-      }
-  } catch (...) {
-  }
+  for (const TLanguageItem &item : Items)
+    if (item.Checked) {
+      RegistryIni ini(Key);
+      ini.writeString("LNGName", kValue, item.Hint);
+      return;
+    }
 }
 
 // Single switches
@@ -241,7 +222,8 @@ void LoadShowMessageType(std::string_view Key, bool &ShowUserIPWhenMessage,
     ShowUserIPWhenMessage = readBoolStrict(ini, s, "actShowUserIPWhenMessage", false);
     ShowDataTimewhenMessage = readBoolStrict(ini, s, "actShowDataTimewhenMessage", true);
     ShowPictureWhenMessage = readBoolStrict(ini, s, "actShowPictureWhenMessage", true);
-  } catch (...) {
+  } catch (const EStoreValueError &) {
+    // One unreadable value: all three fall back together.
     ShowUserIPWhenMessage = false;
     ShowDataTimewhenMessage = true;
     ShowPictureWhenMessage = true;
@@ -266,7 +248,8 @@ void LoadButtonsOptions(std::string_view Key, bool &BtnBigIcon, bool &BtnLitleIc
     BtnBigIcon = big;
     BtnLitleIcon = little;
     ShowText = text;
-  } catch (...) {
+  } catch (const EStoreValueError &) {
+    // One unreadable value: the actions keep the state they have.
   }
 }
 
@@ -286,7 +269,8 @@ void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserCo
     SoundUserConnect = readBoolStrict(ini, s, "actSoundUserConnect", true);
     SoundNewMessage = readBoolStrict(ini, s, "actSoundNewMessage", true);
     SoundUserDisconnect = readBoolStrict(ini, s, "actSoundUserDisconnect", true);
-  } catch (...) {
+  } catch (const EStoreValueError &) {
+    // One unreadable value: all four fall back together.
     SoundKavetChat = false;
     SoundUserConnect = true;
     SoundNewMessage = true;
@@ -313,7 +297,8 @@ void LoadCloseTalkGroupPrivateValue(std::string_view Key, bool &NotShow, bool &C
     NotShow = readBoolStrict(ini, s, "NotShow", NotShow);
     CloseAll = readBoolStrict(ini, s, "CloseAll", CloseAll);
     LeaveAll = readBoolStrict(ini, s, "LeaveAll", LeaveAll);
-  } catch (...) {
+  } catch (const EStoreValueError &) {
+    // The values read before the unreadable one stay; the rest keep their defaults.
   }
 }
 
@@ -343,17 +328,14 @@ std::int32_t LoadStoryDays(std::string_view Key) {
   try {
     RegistryIni ini(Key);
     return readIntStrict(ini, kStory, "Days", 10);
-  } catch (...) {
+  } catch (const EStoreValueError &) {
     return 10;
   }
 }
 
 void SaveStoryDays(std::string_view Key, std::int32_t Days) {
-  try {
-    RegistryIni ini(Key);
-    ini.writeInteger(kStory, "Days", Days);
-  } catch (...) {
-  }
+  RegistryIni ini(Key);
+  ini.writeInteger(kStory, "Days", Days);
 }
 
 // Input panel
@@ -363,7 +345,7 @@ std::int32_t LoadHeightNewMessagePanel(std::string_view Key, std::int32_t Maximu
   try {
     RegistryIni ini(Key);
     h = readIntStrict(ini, "", "HeightNewMessagePanel", Minimum);
-  } catch (...) {
+  } catch (const EStoreValueError &) {
     h = Minimum;
   }
   if (h < Minimum) h = Minimum;
@@ -372,33 +354,33 @@ std::int32_t LoadHeightNewMessagePanel(std::string_view Key, std::int32_t Maximu
 }
 
 void SaveHeightNewMessagePanel(std::string_view Key, std::int32_t Height) {
-  try {
-    RegistryIni ini(Key);
-    ini.writeInteger("", "HeightNewMessagePanel", Height);
-  } catch (...) {
-  }
+  RegistryIni ini(Key);
+  ini.writeInteger("", "HeightNewMessagePanel", Height);
 }
 
 // Toolbar layout
 
-void SetDockablePositionsProcs(TDockablePositionsProc LoadDockablePositions,
-                               TDockablePositionsProc SaveDockablePositions) {
-  loadDockProc() = std::move(LoadDockablePositions);
-  saveDockProc() = std::move(SaveDockablePositions);
-}
+namespace {
 
-void LoadToolbarLayout(std::string_view Key, QWidget *Form) {
+void runDockablePositions(const TDockablePositionsProc &Proc, std::string_view Key, std::string_view Where) {
+  if (!Proc) return;
   try {
-    if (loadDockProc()) loadDockProc()(Form, toolbarKey(Key));
-  } catch (...) {
+    Proc(toolbarKey(Key));
+  } catch (const std::exception &) {
+    // A layout that cannot be read or written must not keep the main window
+    // from opening or closing; its toolbars then stand where they were.
+    LogCaughtException(Where);
   }
 }
 
-void SaveToolbarLayout(std::string_view Key, QWidget *Form) {
-  try {
-    if (saveDockProc()) saveDockProc()(Form, toolbarKey(Key));
-  } catch (...) {
-  }
+} // namespace
+
+void LoadToolbarLayout(std::string_view Key, const TDockablePositionsProc &LoadDockablePositions) {
+  runDockablePositions(LoadDockablePositions, Key, "loading the toolbar layout");
+}
+
+void SaveToolbarLayout(std::string_view Key, const TDockablePositionsProc &SaveDockablePositions) {
+  runDockablePositions(SaveDockablePositions, Key, "saving the toolbar layout");
 }
 
 } // namespace kc

@@ -1,16 +1,14 @@
 #pragma once
 // Settings and window positions under the program key. Every routine opens
-// its own wrapper, takes the program key first and never raises: a missing
-// value gives its default, a value that cannot be read as its type gives the
-// routine's failure value.
+// its own wrapper and takes the program key first. A missing value gives its
+// default, a value that cannot be read as its type gives the routine's
+// failure value; only a fault (out of memory) raises.
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class QWidget;
 
 namespace kc {
 
@@ -93,13 +91,13 @@ void SaveStoryDays(std::string_view Key, std::int32_t Days);
 std::int32_t LoadHeightNewMessagePanel(std::string_view Key, std::int32_t Maximum, std::int32_t Minimum);
 void SaveHeightNewMessagePanel(std::string_view Key, std::int32_t Height);
 
-// Dock positions of a form's toolbars live under Key + "\TBPAP". The
-// toolbar library installs the routines that read and write them; until it
-// does, loading and saving the layout does nothing.
-using TDockablePositionsProc = std::function<void(QWidget *Form, std::string_view KeyText)>;
-void SetDockablePositionsProcs(TDockablePositionsProc LoadDockablePositions,
-                               TDockablePositionsProc SaveDockablePositions);
-void LoadToolbarLayout(std::string_view Key, QWidget *Form);
-void SaveToolbarLayout(std::string_view Key, QWidget *Form);
+// Dock positions of a form's toolbars live under Key + "\TBPAP". The window
+// passes the toolbar library's reader or writer bound to its form
+// (`LoadDockablePositions` / `SaveDockablePositions`), so that the settings
+// never see a widget; it gets the key text. An empty routine does nothing.
+// A routine that fails is reported and leaves the toolbars as they stand.
+using TDockablePositionsProc = std::function<void(std::string_view KeyText)>;
+void LoadToolbarLayout(std::string_view Key, const TDockablePositionsProc &LoadDockablePositions);
+void SaveToolbarLayout(std::string_view Key, const TDockablePositionsProc &SaveDockablePositions);
 
 } // namespace kc

@@ -1,5 +1,7 @@
 #include "platform/GuiTimer.h"
 
+#include "platform/Log.h"
+
 #include <QTimer>
 
 namespace kc {
@@ -14,8 +16,14 @@ GuiTimer::GuiTimer() : d(std::make_unique<Impl>()) {
   QObject::connect(&d->timer, &QTimer::timeout, [impl = d.get()] {
     // A copy: the handler may restart or stop this timer.
     const std::function<void()> tick = impl->onTick;
-    if (tick)
+    if (!tick) return;
+    // A tick is an entry point: what it throws is reported here, and the
+    // timer ticks on.
+    try {
       tick();
+    } catch (...) {
+      LogCaughtException("timer tick");
+    }
   });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A periodic timer whose ticks run on the GUI thread (the stand-in for a
 // window timer on a hidden window). A period of 0 or no handler means
-// stopped.
+// stopped. A tick that throws is reported through the log and the timer
+// goes on.
 #include <functional>
 #include <memory>
 

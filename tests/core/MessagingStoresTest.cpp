@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -160,6 +162,19 @@ TEST_F(StoresTest, LanguageMenuListsFilesByNameWithTheirLanguageNames) {
   TLanguageMenuList none;
   FillLanguageMenu(dir + "/missing", none);
   EXPECT_EQ(none.Count(), 0);
+}
+
+TEST_F(StoresTest, APipeInTheLanguageFolderIsListedButNeverOpened) {
+  // Opening a pipe for reading waits for a writer: the menu would never fill.
+  fs::create_directories(dir + "/Lng");
+  ASSERT_EQ(::mkfifo((dir + "/Lng/pipe.lng").c_str(), 0600), 0);
+  writeFile("Lng/en.lng", "[LNG]\nLanguageName=English\n");
+  TLanguageMenuList menu;
+  FillLanguageMenu(dir + "/Lng", menu);
+  ASSERT_EQ(menu.Count(), 2);
+  EXPECT_EQ(menu.ItemAt(0).Caption, "English");
+  EXPECT_EQ(menu.ItemAt(1).Caption, "pipe.lng");
+  EXPECT_FALSE(TLanguageFile(dir + "/Lng/pipe.lng").Loaded());
 }
 
 TEST_F(StoresTest, LanguageFileReplacesMessageTextsAndAnEmptyOneResetsThem) {

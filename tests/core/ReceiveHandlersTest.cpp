@@ -7,6 +7,7 @@
 #include "core/LngUn.h"
 #include "core/SendMessageUn.h"
 #include "platform/Clock.h"
+#include "platform/Log.h"
 #include "platform/ProgramKey.h"
 #include "platform/UdpSocket.h"
 
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,7 +35,15 @@ struct Recorder : TChatEventSink {
   std::vector<std::pair<std::string, int>> users;
   void UserChanged(std::string_view c, int i) override { users.emplace_back(std::string(c), i); }
   void Notice(const std::string &t) override { notices.push_back(t); }
-  void Sound(int n) override { sounds.push_back(n); }
+  // The next so many sounds fail, as a sound device that went away would.
+  int failingSounds = 0;
+  void Sound(int n) override {
+    if (failingSounds > 0) {
+      --failingSounds;
+      throw std::runtime_error("no sound device");
+    }
+    sounds.push_back(n);
+  }
   void Error(const std::string &t) override { errors.push_back(t); }
 };
 
@@ -199,6 +209,24 @@ TEST_F(ReceiveTest, DisconnectMarksInactiveClosesTalksAndTheSameIDComesBackToIts
   EXPECT_EQ(join(bob), b);
   EXPECT_EQ(w().UserCount(), 2);
   EXPECT_TRUE(w().GetUserRecord(b)->Active);
+}
+
+TEST_F(ReceiveTest, AFailingHandlerIsReportedOnceAndTheNextDatagramIsHandled) {
+  join(bob);
+  std::vector<std::string> lines;
+  SetLogSink([&](const std::string &l) { lines.push_back(l); });
+  rec.failingSounds = 1;
+  rec.sounds.clear();
+  in(BuildMessageToAllText(bob, "first"));
+  in(BuildMessageToAllText(bob, "second"));
+  SetLogSink(nullptr);
+  ASSERT_EQ(lines.size(), 1u) << "reported at the datagram's boundary, and only there";
+  EXPECT_EQ(lines[0], "kavetchat: datagram: no sound device");
+  const auto &all = w().Talks().Tab(0)->Transcript;
+  ASSERT_GE(all.size(), 2u);
+  EXPECT_EQ(all[all.size() - 2].Body, "first") << "shown before the sound failed";
+  EXPECT_EQ(all.back().Body, "second");
+  EXPECT_EQ(rec.sounds, std::vector<int>{4}) << "the second message rang";
 }
 
 TEST_F(ReceiveTest, MessagesToAllAreShownUnlessTheSenderIsDeactivated) {

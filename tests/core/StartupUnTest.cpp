@@ -1,5 +1,6 @@
 #include "support/EventPump.h"
 #include "core/StartupUn.h"
+#include "platform/Log.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -111,10 +112,15 @@ TEST_F(StartupGuardTest, FirstCopyWithoutMainWindowStillEndsTheSecond) {
   EXPECT_EQ(texts, 1);
 }
 
-TEST_F(StartupGuardTest, GuardFailureCountsAsFirstCopy) {
+TEST_F(StartupGuardTest, GuardFailureCountsAsFirstCopyAndIsReported) {
+  std::vector<std::string> lines;
+  SetLogSink([&](const std::string &l) { lines.push_back(l); });
   auto broken = checker(folder + "/no/such/folder");
   EXPECT_FALSE(WakeRunningCopy(*broken));
+  SetLogSink(nullptr);
   EXPECT_FALSE(broken->FirstInstance());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("kavetchat: single-instance guard: ", 0), 0u) << lines[0];
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "core/iniFileUn.h"
+#include "platform/Log.h"
 #include "platform/ProgramKey.h"
 #include "platform/Screen.h"
 
@@ -24,7 +25,7 @@ protected:
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
   }
   void TearDown() override {
-    SetDockablePositionsProcs(nullptr, nullptr);
+    SetLogSink(nullptr);
     fs::remove_all(dir);
   }
 
@@ -282,25 +283,26 @@ TEST_F(SettingsTest, LanguageChoiceNeedsAnExistingFile) {
   EXPECT_EQ(get("LNGName", "Value"), "/elsewhere/English.lng");
 }
 
-TEST_F(SettingsTest, ToolbarLayoutGoesThroughTheInstalledRoutines) {
-  QWidget *const form = reinterpret_cast<QWidget *>(0x1234);
-  // Nothing installed: nothing happens.
-  LoadToolbarLayout(key, form);
-  SaveToolbarLayout(key, form);
+TEST_F(SettingsTest, ToolbarLayoutGoesThroughTheToolbarRoutinesUnderItsSubkey) {
+  // No routine (no toolbars yet): nothing happens.
+  LoadToolbarLayout(key, nullptr);
+  SaveToolbarLayout(key, nullptr);
 
   std::vector<std::string> calls;
-  SetDockablePositionsProcs(
-      [&](QWidget *f, std::string_view k) { calls.push_back("load " + std::string(k) + (f == form ? " form" : "")); },
-      [&](QWidget *f, std::string_view k) { calls.push_back("save " + std::string(k) + (f == form ? " form" : "")); });
-  LoadToolbarLayout(key, form);
-  SaveToolbarLayout(key, form);
-  EXPECT_EQ(calls, (std::vector<std::string>{"load Software\\Dornick\\Kavet Chat\\TBPAP form",
-                                             "save Software\\Dornick\\Kavet Chat\\TBPAP form"}));
+  LoadToolbarLayout(key, [&](std::string_view k) { calls.push_back("load " + std::string(k)); });
+  SaveToolbarLayout(key, [&](std::string_view k) { calls.push_back("save " + std::string(k)); });
+  EXPECT_EQ(calls, (std::vector<std::string>{"load Software\\Dornick\\Kavet Chat\\TBPAP",
+                                             "save Software\\Dornick\\Kavet Chat\\TBPAP"}));
+}
 
-  SetDockablePositionsProcs([](QWidget *, std::string_view) { throw std::runtime_error("bad layout"); },
-                            [](QWidget *, std::string_view) { throw 1; });
-  EXPECT_NO_THROW(LoadToolbarLayout(key, form));
-  EXPECT_NO_THROW(SaveToolbarLayout(key, form));
+TEST_F(SettingsTest, AFailingToolbarLayoutIsReportedAndTheWindowGoesOn) {
+  std::vector<std::string> lines;
+  SetLogSink([&](const std::string &line) { lines.push_back(line); });
+  EXPECT_NO_THROW(LoadToolbarLayout(key, [](std::string_view) { throw std::runtime_error("bad layout"); }));
+  EXPECT_NO_THROW(SaveToolbarLayout(key, [](std::string_view) { throw std::runtime_error("disk full"); }));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("loading the toolbar layout: bad layout"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("saving the toolbar layout: disk full"), std::string::npos) << lines[1];
 }
 
 } // namespace

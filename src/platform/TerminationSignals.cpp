@@ -1,4 +1,6 @@
-#include "TerminationSignals.h"
+#include "platform/TerminationSignals.h"
+
+#include "platform/Log.h"
 
 #include <QSocketNotifier>
 
@@ -24,11 +26,29 @@ extern "C" void onTerminationSignal(int sig) {
 
 } // namespace
 
-TerminationSignals::TerminationSignals(std::function<void(int)> OnSignal)
-    : m_onSignal(std::move(OnSignal)) {
+struct TerminationSignals::Impl {
+  std::function<void(int)> onSignal;
+  std::unique_ptr<QSocketNotifier> notifier;
+
+  void readPipe() {
+    unsigned char buf[64];
+    ssize_t n;
+    int last = 0;
+    while ((n = ::read(g_pipe[0], buf, sizeof(buf))) > 0) last = buf[n - 1];
+    if (last == 0 || !onSignal) return;
+    try {
+      onSignal(last);
+    } catch (...) {
+      LogCaughtException("termination signal");
+    }
+  }
+};
+
+TerminationSignals::TerminationSignals(std::function<void(int)> OnSignal) : d(std::make_unique<Impl>()) {
+  d->onSignal = std::move(OnSignal);
   if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-  connect(m_notifier, &QSocketNotifier::activated, this, [this] { readPipe(); });
+  d->notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+  QObject::connect(d->notifier.get(), &QSocketNotifier::activated, [impl = d.get()] { impl->readPipe(); });
   struct sigaction sa {};
   sa.sa_handler = onTerminationSignal;
   sigemptyset(&sa.sa_mask);
@@ -41,19 +61,11 @@ TerminationSignals::~TerminationSignals() {
   ::signal(SIGTERM, SIG_DFL);
   ::signal(SIGINT, SIG_DFL);
   if (g_pipe[0] >= 0) {
-    delete m_notifier;
+    d->notifier.reset();
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
   }
-}
-
-void TerminationSignals::readPipe() {
-  unsigned char buf[64];
-  ssize_t n;
-  int last = 0;
-  while ((n = ::read(g_pipe[0], buf, sizeof(buf))) > 0) last = buf[n - 1];
-  if (last != 0 && m_onSignal) m_onSignal(last);
 }
 
 } // namespace kc
