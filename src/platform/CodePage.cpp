@@ -509,6 +509,56 @@ char16_t composePair(char16_t base, char16_t mark) {
   return one.size() == 1 ? one[0] : char16_t(0);
 }
 
+std::u16string decompose(const std::u16string &text) {
+  QString q(reinterpret_cast<const QChar *>(text.data()), static_cast<qsizetype>(text.size()));
+  QString d = q.normalized(QString::NormalizationForm_D);
+  return std::u16string(reinterpret_cast<const char16_t *>(d.utf16()), static_cast<size_t>(d.size()));
+}
+
+// Writes a character and the marks after it. A character the page lacks is
+// first taken apart into what it is canonically made of (Vietnamese letters
+// with two marks, Hebrew letters with points); then each mark is joined to
+// the base where the page has the joined character (1258 has e-circumflex
+// and the dot below but no letter with both), and the rest is written one by
+// one. Strict: false, and nothing written, when the page lacks a part.
+// Otherwise a missing base becomes "?" (and false is returned) and a missing
+// mark is left out.
+bool writeCluster(const CpTable &t, std::u16string c, bool strict, std::string &r) {
+  if (!hasChar(t, c[0])) {
+    // Only letters with marks, and marks: a character that stands for
+    // another one alone (the Kelvin sign, compatibility ideographs) stays
+    // unwritten, as in Windows' tables.
+    std::u16string d = decompose(c);
+    if (d.size() > c.size() || isNonSpacingMarkW(c[0])) c = std::move(d);
+  }
+  char16_t base = c[0];
+  std::u16string apart; // marks not joined to the base, in their order
+  for (size_t k = 1; k < c.size(); ++k) {
+    const char16_t mark = c[k];
+    if (!isBlocked(apart, mark)) {
+      const char16_t one = composePair(base, mark);
+      if (one && hasChar(t, one)) {
+        base = one;
+        continue;
+      }
+    }
+    apart.push_back(mark);
+  }
+  std::string s;
+  bool complete = true;
+  if (!appendChar(t, base, s)) {
+    if (strict) return false;
+    if (!isNonSpacingMarkW(base)) {
+      s.push_back('?');
+      complete = false;
+    }
+  }
+  for (char16_t mark : apart)
+    if (!appendChar(t, mark, s) && strict) return false;
+  r += s;
+  return complete;
+}
+
 } // namespace
 
 bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
@@ -524,12 +574,15 @@ bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool
   r.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char16_t u = text[i];
-    if (!appendChar(*t, u, r)) {
+    if (appendChar(*t, u, r)) continue;
+    if (isHigh(u) || isLow(u)) {
       // One "?" per character: a surrogate pair is one character.
       if (isHigh(u) && i + 1 < text.size() && isLow(text[i + 1])) ++i;
-      r.push_back('?');
-      if (usedDefault) *usedDefault = true;
+    } else if (writeCluster(*t, std::u16string(1, u), true, r)) {
+      continue;
     }
+    r.push_back('?');
+    if (usedDefault) *usedDefault = true;
   }
   out = std::move(r);
   return true;
@@ -547,30 +600,23 @@ bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &o
   if (!t) return false;
   std::string r;
   r.reserve(text.size());
-  std::u16string apart; // marks not joined to their base, in their order
   for (size_t i = 0; i < text.size();) {
-    char16_t base = text[i++];
-    const bool pair = isHigh(base) && i < text.size() && isLow(text[i]);
+    const size_t start = i++;
+    const bool pair = isHigh(text[start]) && i < text.size() && isLow(text[i]);
     if (pair) ++i;
-    apart.clear();
-    while (i < text.size() && isNonSpacingMarkW(text[i])) {
-      const char16_t mark = text[i++];
-      if (!pair && !isBlocked(apart, mark)) {
-        // Vietnamese needs this check: 1258 has e-circumflex and the dot
-        // below, but not the letter made of both.
-        const char16_t one = composePair(base, mark);
-        if (one && hasChar(*t, one)) {
-          base = one;
-          continue;
-        }
-      }
-      apart.push_back(mark);
-    }
-    if (pair || (!appendChar(*t, base, r) && !isNonSpacingMarkW(base))) {
+    const size_t marks = i;
+    while (i < text.size() && isNonSpacingMarkW(text[i])) ++i;
+    bool complete;
+    if (pair || isHigh(text[start]) || isLow(text[start])) {
+      // No page has a character outside the BMP or half of one; its marks
+      // still go in where the page has them.
       r.push_back('?');
-      if (usedDefault) *usedDefault = true;
+      complete = false;
+      for (size_t k = marks; k < i; ++k) appendChar(*t, text[k], r);
+    } else {
+      complete = writeCluster(*t, std::u16string(text.substr(start, i - start)), false, r);
     }
-    for (char16_t mark : apart) appendChar(*t, mark, r); // a mark the page lacks is left out
+    if (!complete && usedDefault) *usedDefault = true;
   }
   out = std::move(r);
   return true;

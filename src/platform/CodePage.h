@@ -53,7 +53,9 @@ bool isLeadByte(int codePage, std::uint8_t byte);
 // 8-bit text of a code page to UTF-16. False (and out untouched) when the
 // code page is not supported.
 bool tryToUtf16(int codePage, std::string_view bytes, std::u16string &out);
-// UTF-16 to 8-bit text of a code page. False when the code page is not
+// UTF-16 to 8-bit text of a code page. A letter the code page lacks is
+// written as the letter and marks it is made of when the page has them all
+// (Vietnamese letters with two marks). False when the code page is not
 // supported. usedDefault, when given, tells whether any "?" was put in for
 // a character the code page lacks.
 bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out,
@@ -62,7 +64,8 @@ bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out,
 // UTF-16 to 8-bit text the way document text is written: a base character
 // and the non-spacing marks after it become one precomposed character where
 // the code page has that character; otherwise base and marks are written one
-// by one, and only a mark the code page lacks is left out. usedDefault tells
+// by one (a letter the page lacks taken apart first), and only a mark the
+// code page lacks is left out. usedDefault tells
 // whether a "?" was put in for a character that is not a mark.
 bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out,
                           bool *usedDefault = nullptr);

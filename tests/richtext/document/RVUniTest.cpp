@@ -77,6 +77,7 @@ TEST(CodePageRoutines, AnsiToUnicodeAndBack) {
   // below but no letter with both.
   EXPECT_EQ(UnicodeToAnsi(1258, AnsiToUnicode(1258, "Vi\xEA\xF2t")), "Vi\xEA\xF2t");
   EXPECT_EQ(UnicodeToAnsi(1258, raw(u"Vi\u00EA\u0323t")), "Vi\xEA\xF2t");
+  EXPECT_EQ(UnicodeToAnsi(1258, raw(u"Vi\u1EC7t")), "Vi\xEA\xF2t"); // taken apart
   // Nothing else is normalised: a compatibility ideograph keeps its own
   // place, so Korean text survives the round trip.
   EXPECT_EQ(UnicodeToAnsi(949, AnsiToUnicode(949, "\xCB\xD0")), "\xCB\xD0");
