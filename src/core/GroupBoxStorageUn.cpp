@@ -39,11 +39,10 @@ std::string GroupBoxSection(std::int32_t Tag) { return std::to_string(Tag) + std
 
 void LoadAllGroupBoxes(std::string_view Key, IGroupBoxContainer &Container) {
   try {
-    std::vector<std::string> sections;
-    {
-      RegistryIni ini(Key);
-      sections = ini.sections();
-    }
+    // Held open, the key is read once: every box's own reads and writes, and
+    // the container's, share it.
+    const RegistryIni ini(Key);
+    const std::vector<std::string> sections = ini.sections();
     for (const std::string &s : sections)
       if (s.find(kGroupBoxMark) != std::string::npos) LoadGroupBox(Key, s, Container);
   } catch (const std::exception &) {
@@ -63,7 +62,7 @@ void LoadGroupBox(std::string_view Key, std::string_view Section, IGroupBoxConta
       groupID = ini.readString(Section, kGroupIDIdent);
       if (!ini.valueExists(Section, kGroupIDIdent)) groupID = NewGUIDText();
     }
-    Container.CreateGroupBox(caption, groupID, tag);
+    Container.CreateGroupBox(caption, groupID, tag, Section);
   } catch (const std::exception &) {
   }
 }
