@@ -454,13 +454,20 @@ TEST_F(ReceiveTest, EchoGoesBackToASenderButNeverToAChatPortOrNonUnicast) {
   host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, "from the chat port"), "127.0.0.1", port);
   pump(150);
   EXPECT_EQ(all.size(), n + 1);
-  // No single sender: not echoed, still dispatched.
+  // No single sender: not echoed, still dispatched. An echo would go to the
+  // source port, where this listens (127.0.0.2 stands for the broadcast
+  // address here).
+  UdpSocket sourcePort;
+  ASSERT_TRUE(sourcePort.open("127.0.0.2", 0));
+  int echoedToSource = 0;
+  sourcePort.setReadHandler([&](const std::string &, const std::string &, std::uint16_t) { ++echoedToSource; });
   for (const char *src : {"255.255.255.255", "0.0.0.0", "224.0.0.1", "127.0.0.2"}) {
-    host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, src), src, 40000);
+    host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, src), src, sourcePort.localPort());
     EXPECT_EQ(all.back().Body, src);
   }
   pump(100);
   EXPECT_EQ(all.size(), n + 5);
+  EXPECT_EQ(echoedToSource, 0);
   EXPECT_EQ(sent.size(), 0u) << "nothing went to the send host, which is also the broadcast address";
   EXPECT_TRUE(IsUnicastSource("10.1.2.3", "10.1.2.255"));
   EXPECT_FALSE(IsUnicastSource("10.1.2.255", "10.1.2.255"));
