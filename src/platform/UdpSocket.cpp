@@ -227,6 +227,8 @@ int UdpSocket::handOver(bool Sliced) {
     fetch();
     if (d->queue.empty() || !d->handler) break;
     if (Sliced && count > 0 && std::chrono::steady_clock::now() >= end) break;
+    // Without slices a stream that never ends must not hold the caller.
+    if (!Sliced && count >= static_cast<int>(kMaxQueued)) break;
     Impl::Datagram next = std::move(d->queue.front());
     d->queue.pop_front();
     d->queuedBytes -= next.data.size();
