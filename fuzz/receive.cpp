@@ -10,6 +10,8 @@
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
 
+#include <QCoreApplication>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +33,12 @@ void setup() {
   ::setenv("XDG_DATA_HOME", (g_dir + "/data").c_str(), 1);
   ::setenv("KAVET_RESOURCE_DIR", (g_dir + "/res").c_str(), 1);
   ::setenv("KAVET_CODEPAGE", "1252", 1);
+  // The program's timers and sockets belong to an application object, as in
+  // the program; its event loop never runs here.
+  static int argc = 1;
+  static char name[] = "fuzz_receive";
+  static char *argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
   // Held for the whole run: the program key then stays in memory instead of
   // being read and written for every input.
   static kc::RegistryIni ini(kc::kProgramKey);
@@ -83,5 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
   }
   host.CloseMainWindow();
   kc::ResetMessageTexts();
+  // What the copy handed to the event loop (sockets to delete, queued
+  // datagrams) goes with the input.
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   return 0;
 }

@@ -44,11 +44,31 @@ protected:
 struct Boxes : IGroupBoxContainer {
   std::vector<TGroupBoxInfo> made;
   std::vector<TGroupBoxInfo> shown;
-  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag) override {
+  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                      std::string_view) override {
     made.push_back({Tag, false, Caption, GroupID});
   }
   std::vector<TGroupBoxInfo> GroupBoxes() const override { return shown; }
 };
+
+// Start-up with thousands of groups stays fast only when the file is read
+// once for all of them: another program emptying it meanwhile goes unseen.
+TEST_F(StoresTest, GroupBoxesAreLoadedFromOneReadingOfTheFile) {
+  for (int tag : {3, 4, 5}) WriteGroupBox(key, tag, false, "g" + std::to_string(tag), "{G}");
+  struct Emptying : Boxes {
+    void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                        std::string_view Section) override {
+      Boxes::CreateGroupBox(Caption, GroupID, Tag, Section);
+      std::ofstream(programKeyFile(), std::ios::trunc).flush();
+    }
+  } boxes;
+  LoadAllGroupBoxes(key, boxes);
+  ASSERT_EQ(boxes.made.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(boxes.made[i].Tag, 3 + i);
+    EXPECT_EQ(boxes.made[i].Caption, "g" + std::to_string(3 + i));
+  }
+}
 
 TEST_F(StoresTest, AutoReplyTextsComeBackInNumericOrderAndExact) {
   const std::string multi = "line one\r\nline two\n\tindented \"quoted\" ; = [x]\\";
@@ -233,6 +253,7 @@ TEST_F(StoresTest, LanguageFileReplacesMessageTextsAndAnEmptyOneResetsThem) {
       {"miDisconnectAnsweringMachine", "Disconnect Auto-Reply"},
       {"NotInsertManyAnimationText", "In consequence of economy of resources it is not authorized to add more "
                                      "than %s animations in the text of the message."},
+      {"ProfileShortened", "Your profile is too long to be announced whole; shortened: %s"},
   };
   std::vector<std::string> names;
   for (const auto &[name, text] : defaults) {
