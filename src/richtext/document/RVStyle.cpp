@@ -6,30 +6,16 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/IniStore.h"
+#include "richtext/document/RVStyleIni.h"
+#include "richtext/document/RVStyleProps.h"
+#include "richtext/document/RVStyleStored.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
 
+using namespace styleio;
+
 namespace {
-
-// ----------------------------------------------------------- small helpers
-
-std::string IntToStr(long long v) { return std::to_string(v); }
-
-std::string UpperA(std::string s) {
-  for (char &c : s)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 32);
-  return s;
-}
-
-// Stored enumerations outside their range read as the default.
-template <typename E> E EnumFromInt(int v, int count, E def) {
-  return (v >= 0 && v < count) ? static_cast<E>(v) : def;
-}
-
-// A style number read from a store: anything negative is "none".
-int32_t StyleNoFromInt(int v) { return v < 0 ? -1 : v; }
 
 // Whether the compared value's reference, taken through the mapping built so
 // far, is Ours. One the mapping does not reach yet counts as equal; neither
@@ -40,127 +26,9 @@ bool SameMappedStyleNo(int32_t Theirs, int32_t Ours, const TRVIntegerList &Mappi
   return true;
 }
 
-// --- ini conventions: integers and Booleans only when not default
-
-void WriteIntIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, int Value, int Def) {
-  if (Value != Def)
-    Ini.writeInteger(Section, Key, Value);
-}
-
-// Stored colours keep the Windows program's numbers, where system colours
-// are 0xFF000000 + index (clWindowText is -16777208); in memory they are
-// 0x80000000 + index. Both forms are read.
-int32_t ColorToStored(TColor c) {
-  if (isSysColor(c) && (static_cast<uint32_t>(c) & 0xFF000000u) == 0x80000000u)
-    return static_cast<int32_t>(0xFF000000u | (static_cast<uint32_t>(c) & 0x00FFFFFFu));
-  return c;
-}
-
-TColor ColorFromStored(int32_t v) {
-  if ((static_cast<uint32_t>(v) & 0xFF000000u) == 0xFF000000u)
-    return sysColor(static_cast<int>(static_cast<uint32_t>(v) & 0x00FFFFFFu));
-  return v;
-}
-
-void WriteColorIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Value,
-                        TColor Def) {
-  if (Value != Def)
-    Ini.writeInteger(Section, Key, ColorToStored(Value));
-}
-
-TColor ReadColor(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Def) {
-  return ColorFromStored(Ini.readInteger(Section, Key, ColorToStored(Def)));
-}
-
-void WriteBoolIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, bool Value, bool Def) {
-  if (Value != Def)
-    Ini.writeString(Section, Key, Value ? "Yes" : "No");
-}
-
-bool ReadBool(IniStore &Ini, const std::string &Section, const std::string &Key, bool Def) {
-  return UpperA(Ini.readString(Section, Key, Def ? "Yes" : "No")) == "YES";
-}
-
-std::string K(const std::string &KeyFormat, const char *Key) { return RVApplyKeyFormat(KeyFormat, Key); }
-
-// Stored widths and offsets may be anything: sums of them stay within 32 bits.
-int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
-
-int32_t ScaleH(int32_t v, const TRVScreenAndDevice &r) { return MulDiv(v, r.ppixDevice, r.ppixScreen); }
-int32_t ScaleV(int32_t v, const TRVScreenAndDevice &r) { return MulDiv(v, r.ppiyDevice, r.ppiyScreen); }
-
 } // namespace
 
 // ===================================================================== helpers
-
-std::string RVApplyKeyFormat(const std::string &KeyFormat, const std::string &Text) {
-  std::string r;
-  r.reserve(KeyFormat.size() + Text.size());
-  bool done = false;
-  for (size_t i = 0; i < KeyFormat.size(); ++i) {
-    if (!done && KeyFormat[i] == '%' && i + 1 < KeyFormat.size() && KeyFormat[i + 1] == 's') {
-      r += Text;
-      ++i;
-      done = true;
-    } else {
-      r += KeyFormat[i];
-    }
-  }
-  return r;
-}
-
-void WriteLongString(IniStore &Ini, const std::string &Section, const std::string &Key, const std::string &Value) {
-  constexpr size_t Piece = 500;
-  for (size_t i = 0, n = 0; i < Value.size(); i += Piece, ++n)
-    Ini.writeString(Section, Key + "_" + IntToStr(static_cast<long long>(n)), Value.substr(i, Piece));
-}
-
-std::string ReadLongString(IniStore &Ini, const std::string &Section, const std::string &Key) {
-  std::string r;
-  for (long long n = 0;; ++n) {
-    std::string piece = Ini.readString(Section, Key + "_" + IntToStr(n), "");
-    if (piece.empty())
-      break;
-    r += piece;
-  }
-  return r;
-}
-
-std::string RVBytesToHex(const std::string &Bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string r;
-  r.reserve(Bytes.size() * 2);
-  for (unsigned char c : Bytes) {
-    r += digits[c >> 4];
-    r += digits[c & 15];
-  }
-  return r;
-}
-
-bool RVHexToBytes(const std::string &Hex, std::string &Result) {
-  Result.clear();
-  if (Hex.size() % 2 != 0)
-    return false;
-  auto val = [](char c) -> int {
-    if (c >= '0' && c <= '9')
-      return c - '0';
-    if (c >= 'A' && c <= 'F')
-      return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-      return c - 'a' + 10;
-    return -1;
-  };
-  std::string r;
-  r.reserve(Hex.size() / 2);
-  for (size_t i = 0; i < Hex.size(); i += 2) {
-    int h = val(Hex[i]), l = val(Hex[i + 1]);
-    if (h < 0 || l < 0)
-      return false;
-    r += static_cast<char>(h * 16 + l);
-  }
-  Result = std::move(r);
-  return true;
-}
 
 std::string RVFormatMarkerString(const std::string &Format, const std::vector<std::string> &Args) {
   std::string r;
@@ -212,360 +80,6 @@ TRVParaInfoProperties RVAllParaInfoProperties() {
   return TRVParaInfoProperties::FromRaw((uint64_t(1) << RVParaInfoPropertyCount) - 1);
 }
 
-// ===================================================================== TRVRect
-
-void TRVRect::Assign(const TRVRect &Source) {
-  Top = Source.Top;
-  Left = Source.Left;
-  Right = Source.Right;
-  Bottom = Source.Bottom;
-}
-
-void TRVRect::SetAll(int32_t Value) { Top = Left = Right = Bottom = Value; }
-
-void TRVRect::AssignToRect(TRect &R) const { R = TRect{Left, Top, Right, Bottom}; }
-
-void TRVRect::AssignToRectIfGreater(TRect &R) const {
-  R.Left = std::max(R.Left, Left);
-  R.Top = std::max(R.Top, Top);
-  R.Right = std::max(R.Right, Right);
-  R.Bottom = std::max(R.Bottom, Bottom);
-}
-
-void TRVRect::InflateRect(TRect &R) const {
-  R.Left = Clamp32(int64_t(R.Left) - Left);
-  R.Top = Clamp32(int64_t(R.Top) - Top);
-  R.Right = Clamp32(int64_t(R.Right) + Right);
-  R.Bottom = Clamp32(int64_t(R.Bottom) + Bottom);
-}
-
-void TRVRect::InflateRectSaD(TRect &R, const TRVScreenAndDevice &Ratio) const {
-  R.Left = Clamp32(int64_t(R.Left) - ScaleH(Left, Ratio));
-  R.Top = Clamp32(int64_t(R.Top) - ScaleV(Top, Ratio));
-  R.Right = Clamp32(int64_t(R.Right) + ScaleH(Right, Ratio));
-  R.Bottom = Clamp32(int64_t(R.Bottom) + ScaleV(Bottom, Ratio));
-}
-
-bool TRVRect::IsEqual(const TRVRect &Value) const {
-  return Top == Value.Top && Left == Value.Left && Right == Value.Right && Bottom == Value.Bottom;
-}
-
-bool TRVRect::IsEqualEx(const TRVRect &Value, bool IgnoreLeft, bool IgnoreTop, bool IgnoreRight,
-                        bool IgnoreBottom) const {
-  return (IgnoreLeft || Left == Value.Left) && (IgnoreTop || Top == Value.Top) &&
-         (IgnoreRight || Right == Value.Right) && (IgnoreBottom || Bottom == Value.Bottom);
-}
-
-int64_t TRVRect::SimilarityValue(const TRVRect &Value, int32_t Weight) const {
-  return int64_t(IntegerWeight(Left, Value.Left, Weight)) + IntegerWeight(Top, Value.Top, Weight) +
-         IntegerWeight(Right, Value.Right, Weight) + IntegerWeight(Bottom, Value.Bottom, Weight);
-}
-
-void TRVRect::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Left"), Left, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Right"), Right, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Top"), Top, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Bottom"), Bottom, 0);
-}
-
-void TRVRect::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  Left = Ini.readInteger(Section, K(KeyFormat, "Left"), 0);
-  Right = Ini.readInteger(Section, K(KeyFormat, "Right"), 0);
-  Top = Ini.readInteger(Section, K(KeyFormat, "Top"), 0);
-  Bottom = Ini.readInteger(Section, K(KeyFormat, "Bottom"), 0);
-}
-
-// ============================================================== TRVBooleanRect
-
-TRVBooleanRect::TRVBooleanRect(bool DefValue) { SetAll(DefValue); }
-
-void TRVBooleanRect::Assign(const TRVBooleanRect &Source) {
-  Top = Source.Top;
-  Left = Source.Left;
-  Right = Source.Right;
-  Bottom = Source.Bottom;
-}
-
-void TRVBooleanRect::SetAll(bool Value) { Top = Left = Right = Bottom = Value; }
-
-void TRVBooleanRect::SetValues(bool ALeft, bool ATop, bool ARight, bool ABottom) {
-  Left = ALeft;
-  Top = ATop;
-  Right = ARight;
-  Bottom = ABottom;
-}
-
-bool TRVBooleanRect::IsEqual(const TRVBooleanRect &Value) const {
-  return IsEqualValues(Value.Left, Value.Top, Value.Right, Value.Bottom);
-}
-
-bool TRVBooleanRect::IsEqualValues(bool ALeft, bool ATop, bool ARight, bool ABottom) const {
-  return Left == ALeft && Top == ATop && Right == ARight && Bottom == ABottom;
-}
-
-bool TRVBooleanRect::IsAllEqual(bool Value) const { return IsEqualValues(Value, Value, Value, Value); }
-
-bool TRVBooleanRect::IsEqualEx(const TRVBooleanRect &Value, bool IgnoreLeft, bool IgnoreTop, bool IgnoreRight,
-                               bool IgnoreBottom) const {
-  return (IgnoreLeft || Left == Value.Left) && (IgnoreTop || Top == Value.Top) &&
-         (IgnoreRight || Right == Value.Right) && (IgnoreBottom || Bottom == Value.Bottom);
-}
-
-void TRVBooleanRect::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Left"), Left, true);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Right"), Right, true);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Top"), Top, true);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Bottom"), Bottom, true);
-}
-
-void TRVBooleanRect::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  Left = ReadBool(Ini, Section, K(KeyFormat, "Left"), true);
-  Right = ReadBool(Ini, Section, K(KeyFormat, "Right"), true);
-  Top = ReadBool(Ini, Section, K(KeyFormat, "Top"), true);
-  Bottom = ReadBool(Ini, Section, K(KeyFormat, "Bottom"), true);
-}
-
-// =================================================================== TRVBorder
-
-void TRVBorder::Assign(const TRVBorder &Source) {
-  Width = Source.Width;
-  Style = Source.Style;
-  Color = Source.Color;
-  InternalWidth = Source.InternalWidth;
-  VisibleBorders.Assign(Source.VisibleBorders);
-  BorderOffsets.Assign(Source.BorderOffsets);
-}
-
-int32_t TRVBorder::GetTotalWidth() const {
-  // 64-bit so that stored widths near the limits cannot wrap.
-  int64_t w = Width, iw = InternalWidth, r = 0;
-  switch (Style) {
-  case rvbSingle:
-    r = w;
-    break;
-  case rvbDouble:
-    r = 2 * w + iw;
-    break;
-  case rvbTriple:
-    r = 3 * w + 2 * iw;
-    break;
-  case rvbThickInside:
-  case rvbThickOutside:
-    r = 3 * w + iw;
-    break;
-  case rvbNone:
-    r = 0;
-    break;
-  }
-  return static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
-}
-
-void TRVBorder::DrawSimple(const TRect &Rect, TCanvas &ACanvas) const {
-  if (Style == rvbNone)
-    return;
-  TRect R = Rect;
-  BorderOffsets.InflateRect(R);
-  DoDraw(R, ACanvas, 1, Width, InternalWidth, 0);
-}
-
-void TRVBorder::Draw(const TRect &Rect, TCanvas &ACanvas, uint8_t ColorMode, const TRVScreenAndDevice &Ratio) const {
-  if (Style == rvbNone)
-    return;
-  TRect R = Rect;
-  BorderOffsets.InflateRectSaD(R, Ratio);
-  DoDraw(R, ACanvas, ScaleV(1, Ratio), ScaleV(Width, Ratio), ScaleV(InternalWidth, Ratio), ColorMode);
-}
-
-void TRVBorder::DoDraw(TRect R, TCanvas &ACanvas, int32_t OnePixel, int32_t W, int32_t IW, uint8_t ColorMode) const {
-  CanvasPen pen = ACanvas.pen();
-  pen.Width = W;
-  pen.Style = TPenStyle::psInsideFrame;
-  switch (ColorMode) {
-  case 0:
-    pen.Color = Color;
-    break;
-  case 1:
-    pen.Color = SysColorToPrintColor(Color);
-    break;
-  case 2:
-    pen.Color = ColorToGray(SysColorToPrintColor(Color));
-    break;
-  default:
-    pen.Color = clBlack;
-    break;
-  }
-  int lines = 1;
-  switch (Style) {
-  case rvbDouble:
-  case rvbThickInside:
-  case rvbThickOutside:
-    lines = 2;
-    break;
-  case rvbTriple:
-    lines = 3;
-    break;
-  default:
-    lines = 1;
-  }
-  for (int k = lines; k >= 1; --k) {
-    int pw = W;
-    if ((Style == rvbThickInside && k == 2) || (Style == rvbThickOutside && k == 1))
-      pw = Clamp32(2 * int64_t(W));
-    pen.Width = pw;
-    ACanvas.setPen(pen);
-    auto side = [&](int x1, int y1, int x2, int y2) {
-      ACanvas.moveTo(x1, y1);
-      ACanvas.lineTo(x2, y2);
-      ACanvas.moveTo(x2, y2);
-      ACanvas.lineTo(x1, y1);
-    };
-    if (VisibleBorders.Top)
-      side(R.Left, R.Top, R.Right, R.Top);
-    if (VisibleBorders.Right)
-      side(R.Right, R.Top, R.Right, R.Bottom);
-    if (VisibleBorders.Bottom)
-      side(R.Right, R.Bottom, R.Left, R.Bottom);
-    if (VisibleBorders.Left)
-      side(R.Left, R.Bottom, R.Left, R.Top);
-    const int64_t grow = int64_t(IW) + OnePixel;
-    R.Left = Clamp32(R.Left - grow);
-    R.Top = Clamp32(R.Top - grow);
-    R.Right = Clamp32(R.Right + grow);
-    R.Bottom = Clamp32(R.Bottom + grow);
-    if (W == 1) {
-      if (Style == rvbThickOutside) {
-        R.Right = Clamp32(int64_t(R.Right) + OnePixel);
-        R.Bottom = Clamp32(int64_t(R.Bottom) + OnePixel);
-      } else if (Style == rvbThickInside) {
-        R.Left = Clamp32(int64_t(R.Left) + OnePixel);
-        R.Top = Clamp32(int64_t(R.Top) + OnePixel);
-      }
-    }
-  }
-  pen.Width = 1;
-  ACanvas.setPen(pen);
-}
-
-bool TRVBorder::IsEqual(const TRVBorder &Value) const {
-  return Style == Value.Style && Color == Value.Color && Width == Value.Width &&
-         InternalWidth == Value.InternalWidth && BorderOffsets.IsEqual(Value.BorderOffsets) &&
-         VisibleBorders.IsEqual(Value.VisibleBorders);
-}
-
-bool TRVBorder::IsEqual_Para(const TRVBorder &Value, TRVParaInfoProperties I) const {
-  return (I.Has(rvpiBorder_Style) || Style == Value.Style) && (I.Has(rvpiBorder_Color) || Color == Value.Color) &&
-         (I.Has(rvpiBorder_Width) || Width == Value.Width) &&
-         (I.Has(rvpiBorder_InternalWidth) || InternalWidth == Value.InternalWidth) &&
-         BorderOffsets.IsEqualEx(Value.BorderOffsets, I.Has(rvpiBorder_BO_Left), I.Has(rvpiBorder_BO_Top),
-                                 I.Has(rvpiBorder_BO_Right), I.Has(rvpiBorder_BO_Bottom)) &&
-         VisibleBorders.IsEqualEx(Value.VisibleBorders, I.Has(rvpiBorder_Vis_Left), I.Has(rvpiBorder_Vis_Top),
-                                  I.Has(rvpiBorder_Vis_Right), I.Has(rvpiBorder_Vis_Bottom));
-}
-
-int64_t TRVBorder::SimilarityValue(const TRVBorder &Value) const {
-  const bool mine[4] = {Style != rvbNone && VisibleBorders.Left, Style != rvbNone && VisibleBorders.Top,
-                        Style != rvbNone && VisibleBorders.Right, Style != rvbNone && VisibleBorders.Bottom};
-  const bool theirs[4] = {Value.Style != rvbNone && Value.VisibleBorders.Left,
-                          Value.Style != rvbNone && Value.VisibleBorders.Top,
-                          Value.Style != rvbNone && Value.VisibleBorders.Right,
-                          Value.Style != rvbNone && Value.VisibleBorders.Bottom};
-  const int32_t myOffs[4] = {BorderOffsets.Left, BorderOffsets.Top, BorderOffsets.Right, BorderOffsets.Bottom};
-  const int32_t theirOffs[4] = {Value.BorderOffsets.Left, Value.BorderOffsets.Top, Value.BorderOffsets.Right,
-                                Value.BorderOffsets.Bottom};
-  int64_t r = 0;
-  int n = 0;
-  for (int i = 0; i < 4; ++i)
-    if (mine[i] && theirs[i])
-      ++n;
-  if (n > 0)
-    r += int64_t(n) * (int64_t(ColorWeight(Color, Value.Color, 3333, 3000)) +
-                       IntegerWeight(Width, Value.Width, 1000) +
-                       IntegerWeight(InternalWidth, Value.InternalWidth, 1000) + (Style == Value.Style ? 1000 : 0));
-  for (int i = 0; i < 4; ++i) {
-    if (!mine[i] && !theirs[i])
-      r += 20000;
-    else if (mine[i] != theirs[i])
-      r -= 20000;
-    else
-      r += IntegerWeight(myOffs[i], theirOffs[i], 100);
-  }
-  return r;
-}
-
-void TRVBorder::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Width"), Width, 1);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Style"), int(Style), int(rvbNone));
-  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clWindowText);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "InternalWidth"), InternalWidth, 1);
-  BorderOffsets.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
-  VisibleBorders.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Visible%s"));
-}
-
-void TRVBorder::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  Width = Ini.readInteger(Section, K(KeyFormat, "Width"), 1);
-  Style = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "Style"), int(rvbNone)), 6, rvbNone);
-  Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clWindowText);
-  InternalWidth = Ini.readInteger(Section, K(KeyFormat, "InternalWidth"), 1);
-  BorderOffsets.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
-  VisibleBorders.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Visible%s"));
-}
-
-// =========================================================== TRVBackgroundRect
-
-void TRVBackgroundRect::Assign(const TRVBackgroundRect &Source) {
-  Color = Source.Color;
-  BorderOffsets.Assign(Source.BorderOffsets);
-}
-
-void TRVBackgroundRect::PrepareDraw(TRect &Rect) const { BorderOffsets.InflateRect(Rect); }
-
-void TRVBackgroundRect::PrepareDrawSaD(TRect &Rect, const TRVScreenAndDevice &Ratio) const {
-  BorderOffsets.InflateRectSaD(Rect, Ratio);
-}
-
-void TRVBackgroundRect::Draw(const TRect &Rect, TCanvas &ACanvas, bool Printing, uint8_t ColorMode) const {
-  if (Color == clNone)
-    return;
-  if (Printing && (ColorMode == 3 || ColorMode == 4))
-    return;
-  TColor c = SysColorToPrintColor(Color);
-  if (ColorMode == 2)
-    c = ColorToGray(c);
-  CanvasPen pen = ACanvas.pen();
-  pen.Style = TPenStyle::psClear;
-  ACanvas.setPen(pen);
-  ACanvas.setBrush(CanvasBrush{c, TBrushStyle::bsSolid});
-  ACanvas.fillRect(TRect{Rect.Left, Rect.Top, Clamp32(int64_t(Rect.Right) + 1), Clamp32(int64_t(Rect.Bottom) + 1)});
-  pen.Style = TPenStyle::psSolid;
-  ACanvas.setPen(pen);
-  CanvasBrush b = ACanvas.brush();
-  b.Style = TBrushStyle::bsClear;
-  ACanvas.setBrush(b);
-}
-
-bool TRVBackgroundRect::IsEqual(const TRVBackgroundRect &Value) const {
-  return Color == Value.Color && BorderOffsets.IsEqual(Value.BorderOffsets);
-}
-
-bool TRVBackgroundRect::IsEqual_Para(const TRVBackgroundRect &Value, TRVParaInfoProperties I) const {
-  return (I.Has(rvpiBackground_Color) || Color == Value.Color) &&
-         BorderOffsets.IsEqualEx(Value.BorderOffsets, I.Has(rvpiBackground_BO_Left), I.Has(rvpiBackground_BO_Top),
-                                 I.Has(rvpiBackground_BO_Right), I.Has(rvpiBackground_BO_Bottom));
-}
-
-int64_t TRVBackgroundRect::SimilarityValue(const TRVBackgroundRect &Value) const {
-  return int64_t(ColorWeight(Color, Value.Color, 10000, 50000)) + BorderOffsets.SimilarityValue(Value.BorderOffsets, 100);
-}
-
-void TRVBackgroundRect::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
-  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clNone);
-  BorderOffsets.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
-}
-
-void TRVBackgroundRect::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clNone);
-  BorderOffsets.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Offsets%s"));
-}
 
 // =============================================================== TCustomRVInfo
 
@@ -601,6 +115,96 @@ void TCustomRVInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const
   Standard = Ini.readInteger(Section, K(KeyFormat, "Standard"), 1) != 0;
 }
 
+
+// ============================================================ property tables
+
+namespace {
+
+const TRVSetMember FontStyleMembers[] = {
+    // bit  ini key      ignore bit   similarity
+    {0, "Bold", rvfiBold, 50000},
+    {2, "Underline", rvfiUnderline, 50000},
+    {3, "StrikeOut", rvfiStrikeOut, 50000},
+    {1, "Italic", rvfiItalic, 50000},
+};
+const TRVSetMember FontStyleExMembers[] = {
+    {rvfsOverline, "Overline", rvfiOverline, 50000},
+    {rvfsAllCaps, "Caps", rvfiAllCaps, 50000},
+};
+const TRVSetMember TextOptionMembers[] = {
+    {rvteoRTFCode, "RTFCode", rvfiRTFCode, 50000},
+    {rvteoHTMLCode, "HTMLCode", rvfiHTMLCode, 50000},
+};
+const TRVSetMember ParaOptionMembers[] = {
+    {rvpaoNoWrap, "NoWrap", rvpiNoWrap, 1000},
+    {rvpaoReadOnly, "ReadOnly", rvpiReadOnly, 100000},
+    {rvpaoStyleProtect, "StyleProtect", rvpiStyleProtect, 1000},
+    {rvpaoDoNotWantReturns, "DoNotWantReturns", rvpiDoNotWantReturns, 10000},
+    {rvpaoKeepLinesTogether, "KeepLinesTogether", rvpiKeepLinesTogether, 500},
+    {rvpaoKeepWithNext, "KeepWithNext", rvpiKeepWithNext, 500},
+};
+
+constexpr TRVPropCompare NoCase(int Bit) { return TRVPropCompare{static_cast<int8_t>(Bit), TRVPropWhen::Always, true}; }
+constexpr TRVPropCompare PerMember{};
+
+} // namespace
+
+// The ini keys keep the order of the older files; the plain-text bonus and the
+// charset's score are TFontInfo::SimilarityValue's own.
+const TRVPropTable &RVTextStyleProps() {
+  using enum TRVPropKind;
+  using enum TRVPropWhen;
+  static const TRVProp rows[] = {
+      // name           member                                 type                                            default          compare                            weight                          ini                                    stored    css
+      {"BiDiMode",       RVMember<&TFontInfo::BiDiMode>(),       RVEnum(BiDiNames),                              rvbdUnspecified, RVMask(rvfiBiDiMode),              RVSameWeight(10000),            RVIni("BiDiMode", 11),                 RVStored, nullptr},
+      {"Jump",           RVMember<&TFontInfo::Jump>(),           RVKind(Bool),                                   0,               RVMask(rvfiJump),                  RVNoWeight,                     RVIni("Jump", 1, TRVIniForm::Always),  RVStored, nullptr},
+      {"JumpCursor",     RVMember<&TFontInfo::JumpCursor>(),     RVKind(Cursor),                                 crJump,          RVMask(rvfiJumpCursor, LinkOnly),  RVSameWeight(5000),             RVIni("JumpCursor", 7),                RVStored, nullptr},
+      {"FontName",       RVMember<&TFontInfo::FontName>(),       RVStr("Arial"),                                 0,               NoCase(rvfiFontName),              RVSameWeight(10000),            RVIni("Name", 0, TRVIniForm::Always),  RVStored, "font-family"},
+      {"Size",           RVMember<&TFontInfo::Size>(),           RVKind(Int),                                    10,              RVMask(rvfiSize),                  RVIntegerWeight(10000),         RVIni("Size", 2),                      RVStored, "font-size"},
+      {"Color",          RVMember<&TFontInfo::Color>(),          RVKind(Color),                                  clWindowText,    RVMask(rvfiColor),                 RVColorWeight(3333, 3000),      RVIni("Color", 3),                     RVStored, "color"},
+      {"BackColor",      RVMember<&TFontInfo::BackColor>(),      RVKind(Color),                                  clNone,          RVMask(rvfiBackColor),             RVColorWeight(10000, 50000),    RVIni("BackColor", 4),                 RVStored, "background-color"},
+      {"HoverColor",     RVMember<&TFontInfo::HoverColor>(),     RVKind(Color),                                  clNone,          RVMask(rvfiHoverColor, LinkOnly),  RVColorWeight(3333, 3000, 2),   RVIni("HoverColor", 6),                RVStored, nullptr},
+      {"HoverBackColor", RVMember<&TFontInfo::HoverBackColor>(), RVKind(Color),                                  clNone,          RVMask(rvfiHoverBackColor, LinkOnly), RVColorWeight(10000, 50000, 2), RVIni("HoverBackColor", 5),         RVStored, nullptr},
+      {"Style",          RVMember<&TFontInfo::Style>(),          RVSet(FontStyleNames, FontStyleMembers),        0,               PerMember,                         RVMembersWeight,                RVIni(nullptr, 12, TRVIniForm::Bits),  RVStored, nullptr},
+      {"StyleEx",        RVMember<&TFontInfo::StyleEx>(),        RVSet(FontStyleExNames, FontStyleExMembers),    0,               PerMember,                         RVMembersWeight,                RVIni(nullptr, 13, TRVIniForm::Bits),  RVStored, nullptr},
+      {"VShift",         RVMember<&TFontInfo::VShift>(),         RVKind(Int),                                    0,               RVMask(rvfiVShift),                RVIntegerWeight(1000),          RVIni("VShift", 16),                   RVStored, "vertical-align"},
+      {"NextStyleNo",    RVMember<&TFontInfo::NextStyleNo>(),    RVKind(StyleNo),                                -1,              RVMask(rvfiNextStyleNo, Reference), RVNoWeight,                    RVIni("NextStyleNo", 17),              RVStored, nullptr},
+      {"Charset",        RVMember<&TFontInfo::Charset>(),        RVKind(Charset),                                DEFAULT_CHARSET, RVMask(rvfiCharset),               RVNoWeight,                     RVIni("Charset", 8),                   RVStored, nullptr},
+      {"Unicode",        RVMember<&TFontInfo::Unicode>(),        RVKind(Bool),                                   0,               RVMask(rvfiUnicode),               RVNoWeight,                     RVIni("Unicode", 18),                  RVStored, nullptr},
+      {"Protection",     RVMember<&TFontInfo::Protection>(),     RVSet(ProtectNames),                            0,               RVMask(rvfiProtection),            RVDifferWeight(100000),         RVIni("Protection", 14),               RVStored, nullptr},
+      {"Options",        RVMember<&TFontInfo::Options>(),        RVSet(TextOptionNames, TextOptionMembers),      0,               PerMember,                         RVMembersWeight,                RVIni(nullptr, 15, TRVIniForm::Bits),  RVStored, nullptr},
+      {"CharScale",      RVMember<&TFontInfo::CharScale>(),      RVKind(Int),                                    100,             RVMask(rvfiCharScale),             RVIntegerWeight(300),           RVIni("CharScale", 9),                 RVStored, nullptr},
+      {"CharSpacing",    RVMember<&TFontInfo::CharSpacing>(),    RVKind(Int),                                    0,               RVMask(rvfiCharSpacing),           RVIntegerWeight(1000),          RVIni("CharSpacing", 10),              RVStored, "letter-spacing"},
+  };
+  static const TRVPropTable table{rows, [](const void *o) { return static_cast<const TFontInfo *>(o)->Jump; }, true};
+  return table;
+}
+
+// The border's score and the line spacing's are TParaInfo::SimilarityValue's own.
+const TRVPropTable &RVParaStyleProps() {
+  using enum TRVPropKind;
+  using enum TRVPropWhen;
+  static const TRVProp rows[] = {
+      // name            member                                  type                                          default  compare                                weight                 ini                                            stored    css
+      {"FirstIndent",     RVMember<&TParaInfo::FirstIndent>(),     RVKind(Int),                                  0,       RVMask(rvpiFirstIndent),               RVIntegerWeight(1000), RVIni("FirstIndent", 4),                       RVStored, "text-indent"},
+      {"LeftIndent",      RVMember<&TParaInfo::LeftIndent>(),      RVKind(Int),                                  0,       RVMask(rvpiLeftIndent),                RVIntegerWeight(1000), RVIni("LeftIndent", 2),                        RVStored, "margin-left"},
+      {"RightIndent",     RVMember<&TParaInfo::RightIndent>(),     RVKind(Int),                                  0,       RVMask(rvpiRightIndent),               RVIntegerWeight(1000), RVIni("RightIndent", 3),                       RVStored, "margin-right"},
+      {"SpaceBefore",     RVMember<&TParaInfo::SpaceBefore>(),     RVKind(Int),                                  0,       RVMask(rvpiSpaceBefore),               RVIntegerWeight(1000), RVIni("SpaceBefore", 0),                       RVStored, "margin-top"},
+      {"SpaceAfter",      RVMember<&TParaInfo::SpaceAfter>(),      RVKind(Int),                                  0,       RVMask(rvpiSpaceAfter),                RVIntegerWeight(1000), RVIni("SpaceAfter", 1),                        RVStored, "margin-bottom"},
+      {"LineSpacing",     RVMember<&TParaInfo::LineSpacing>(),     RVKind(Int),                                  100,     RVMask(rvpiLineSpacing),               RVNoWeight,            RVIni("LineSpacing", 5),                       RVStored, "line-height"},
+      {"LineSpacingType", RVMember<&TParaInfo::LineSpacingType>(), RVEnum(LineSpacingNames),                     rvlsPercent, RVMask(rvpiLineSpacingType),       RVNoWeight,            RVIni("LSType", 6),                            RVStored, nullptr},
+      {"Alignment",       RVMember<&TParaInfo::Alignment>(),       RVEnum(AlignmentNames),                       rvaLeft, RVMask(rvpiAlignment),                 RVSameWeight(50000),   RVIni("Alignment", 9),                         RVStored, "text-align"},
+      {"Border",          RVMember<&TParaInfo::Border>(),          RVObject(RVBorderProps()),                    0,       RVMask(rvpiBorder_Color),              RVNoWeight,            RVIni("Border%s", 12, TRVIniForm::Prefix),     RVStored, "border"},
+      {"NextParaNo",      RVMember<&TParaInfo::NextParaNo>(),      RVKind(StyleNo),                              -1,      RVMask(rvpiNextParaNo, Reference),     RVNoWeight,            RVIni("NextParaNo", 7),                        RVStored, nullptr},
+      {"Background",      RVMember<&TParaInfo::Background>(),      RVObject(RVBackgroundProps()),                0,       RVMask(rvpiBackground_Color),          RVObjectWeight(),      RVIni("Background%s", 13, TRVIniForm::Prefix), RVStored, "background"},
+      {"Options",         RVMember<&TParaInfo::Options>(),         RVSet(ParaOptionNames, ParaOptionMembers),    0,       PerMember,                             RVMembersWeight,       RVIni(nullptr, 11, TRVIniForm::Bits),          RVStored, nullptr},
+      {"BiDiMode",        RVMember<&TParaInfo::BiDiMode>(),        RVEnum(BiDiNames),                            rvbdUnspecified, RVMask(rvpiBiDiMode),          RVSameWeight(10000),   RVIni("BiDiMode", 10),                         RVStored, nullptr},
+      {"DefStyleNo",      RVMember<&TParaInfo::DefStyleNo>(),      RVKind(StyleNo),                              -1,      RVMask(rvpiDefStyleNo, Reference),     RVNoWeight,            RVIni("DefStyleNo", 8),                        RVStored, nullptr},
+  };
+  static const TRVPropTable table{rows};
+  return table;
+}
+
 // =================================================================== TFontInfo
 
 TFontInfo::TFontInfo() { StyleName = "Font Style"; }
@@ -608,27 +212,8 @@ TFontInfo::TFontInfo() { StyleName = "Font Style"; }
 void TFontInfo::Assign(const TCustomRVInfo &Source) {
   if (&Source == this)
     return;
-  if (auto *s = dynamic_cast<const TFontInfo *>(&Source)) {
-    BiDiMode = s->BiDiMode;
-    Jump = s->Jump;
-    JumpCursor = s->JumpCursor;
-    FontName = s->FontName;
-    Size = s->Size;
-    Color = s->Color;
-    BackColor = s->BackColor;
-    HoverColor = s->HoverColor;
-    HoverBackColor = s->HoverBackColor;
-    Style = s->Style;
-    StyleEx = s->StyleEx;
-    VShift = s->VShift;
-    NextStyleNo = s->NextStyleNo;
-    Charset = s->Charset;
-    Unicode = s->Unicode;
-    Protection = s->Protection;
-    Options = s->Options;
-    CharScale = s->CharScale;
-    CharSpacing = s->CharSpacing;
-  }
+  if (auto *s = dynamic_cast<const TFontInfo *>(&Source))
+    RVPropsAssign(RVTextStyleProps(), this, s);
   TCustomRVInfo::Assign(Source);
 }
 
@@ -788,9 +373,10 @@ bool TFontInfo::DrawByChars(const std::string &s, TCanvas &ACanvas, int SpaceBef
   else
     ACanvas.textExtentEx(s, limit, &fit, &ext);
   ext.resize(size_t(n), ext.empty() ? 0 : ext.back());
-  std::vector<int> dx(static_cast<size_t>(n));
+  // Advances in 64 bits: a style's spacing may be any number.
+  std::vector<int64_t> adv(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i)
-    dx[size_t(i)] = ext[size_t(i)] - (i > 0 ? ext[size_t(i - 1)] : 0);
+    adv[size_t(i)] = int64_t(ext[size_t(i)]) - (i > 0 ? ext[size_t(i - 1)] : 0);
   if (FitMode) {
     int own = Unicode ? ACanvas.textExtentW(w).cx : ACanvas.textExtent(s).cx;
     int64_t diff = int64_t(Width) - SpaceBefore - own;
@@ -798,13 +384,16 @@ bool TFontInfo::DrawByChars(const std::string &s, TCanvas &ACanvas, int SpaceBef
       return false;
     for (int i = 0; i < n && diff != 0; ++i) {
       int64_t add = diff / (n - i);
-      dx[size_t(i)] += static_cast<int>(add);
+      adv[size_t(i)] += add;
       diff -= add;
     }
   } else {
-    for (int &d : dx)
+    for (int64_t &d : adv)
       d += Extra;
   }
+  std::vector<int> dx(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i)
+    dx[size_t(i)] = static_cast<int>(std::clamp<int64_t>(adv[size_t(i)], INT32_MIN, INT32_MAX));
   if (Unicode)
     ACanvas.extTextOutW(Left + SpaceBefore, Top, 0, nullptr, w, dx);
   else
@@ -838,13 +427,13 @@ bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, i
     for (int l = 0; l < n; ++l)
       if (cp.order[size_t(l)] >= 0 && cp.order[size_t(l)] < n)
         logicalAt[size_t(cp.order[size_t(l)])] = l;
-    int x = X;
+    int64_t x = X;
     for (int v = 0; v < n; ++v) {
       int l = logicalAt[size_t(v)];
       if (l < 0)
         continue;
       if (isSpace(l))
-        dot(x);
+        dot(static_cast<int>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)));
       // The placement's advances already hold the character extra.
       x += cp.advances[size_t(l)];
     }
@@ -857,7 +446,8 @@ bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, i
       ACanvas.textExtentEx(s, -1, &fit, &ext);
     for (int i = 0; i < n; ++i)
       if (isSpace(i))
-        dot(X + (i > 0 && size_t(i - 1) < ext.size() ? ext[size_t(i - 1)] : 0));
+        dot(static_cast<int>(std::clamp<int64_t>(
+            int64_t(X) + (i > 0 && size_t(i - 1) < ext.size() ? ext[size_t(i - 1)] : 0), INT32_MIN, INT32_MAX)));
   }
   ACanvas.setBrush(oldBrush);
   return true;
@@ -936,17 +526,7 @@ void TFontInfo::Draw(const std::string &s, TCanvas &ACanvas, int StyleNo, int Sp
 
 bool TFontInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) const {
   auto *v = dynamic_cast<const TFontInfo *>(&Value);
-  if (!v)
-    return false;
-  bool r = Size == v->Size && Charset == v->Charset && Unicode == v->Unicode && Style == v->Style &&
-           StyleEx == v->StyleEx && asciiEqualNoCase(FontName, v->FontName) && VShift == v->VShift && Color == v->Color &&
-           BackColor == v->BackColor && Jump == v->Jump;
-  if (r && Jump)
-    r = HoverColor == v->HoverColor && HoverBackColor == v->HoverBackColor && JumpCursor == v->JumpCursor;
-  if (r && !IgnoreReferences)
-    r = NextStyleNo == v->NextStyleNo;
-  return r && Protection == v->Protection && Options == v->Options && CharScale == v->CharScale &&
-         CharSpacing == v->CharSpacing && BiDiMode == v->BiDiMode;
+  return v && RVPropsEqual(RVTextStyleProps(), this, v, IgnoreReferences);
 }
 
 bool TFontInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList &Mapping) const {
@@ -956,60 +536,16 @@ bool TFontInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList
 }
 
 bool TFontInfo::IsEqualEx(const TFontInfo &v, TRVFontInfoProperties I) const {
-  auto same = [&](TRVFontInfoProperty p, bool eq) { return I.Has(p) || eq; };
-  auto flag = [](TFontStyles s, int bit) { return (s & bit) != 0; };
-  bool r = same(rvfiFontName, asciiEqualNoCase(FontName, v.FontName)) && same(rvfiSize, Size == v.Size) &&
-           same(rvfiCharset, Charset == v.Charset) && same(rvfiUnicode, Unicode == v.Unicode) &&
-           same(rvfiBold, flag(Style, fsBold) == flag(v.Style, fsBold)) &&
-           same(rvfiItalic, flag(Style, fsItalic) == flag(v.Style, fsItalic)) &&
-           same(rvfiUnderline, flag(Style, fsUnderline) == flag(v.Style, fsUnderline)) &&
-           same(rvfiStrikeOut, flag(Style, fsStrikeOut) == flag(v.Style, fsStrikeOut)) &&
-           same(rvfiOverline, StyleEx.Has(rvfsOverline) == v.StyleEx.Has(rvfsOverline)) &&
-           same(rvfiAllCaps, StyleEx.Has(rvfsAllCaps) == v.StyleEx.Has(rvfsAllCaps)) &&
-           same(rvfiVShift, VShift == v.VShift) && same(rvfiColor, Color == v.Color) &&
-           same(rvfiBackColor, BackColor == v.BackColor) && same(rvfiJump, Jump == v.Jump);
-  if (r && Jump)
-    r = same(rvfiHoverBackColor, HoverBackColor == v.HoverBackColor) &&
-        same(rvfiHoverColor, HoverColor == v.HoverColor) && same(rvfiJumpCursor, JumpCursor == v.JumpCursor);
-  return r && same(rvfiNextStyleNo, NextStyleNo == v.NextStyleNo) &&
-         same(rvfiProtection, Protection == v.Protection) && same(rvfiCharScale, CharScale == v.CharScale) &&
-         same(rvfiBiDiMode, BiDiMode == v.BiDiMode) && same(rvfiCharSpacing, CharSpacing == v.CharSpacing) &&
-         same(rvfiHTMLCode, Options.Has(rvteoHTMLCode) == v.Options.Has(rvteoHTMLCode)) &&
-         same(rvfiRTFCode, Options.Has(rvteoRTFCode) == v.Options.Has(rvteoRTFCode)) &&
-         same(rvfiBaseStyleNo, BaseStyleNo == v.BaseStyleNo);
+  return RVPropsEqualEx(RVTextStyleProps(), this, &v, I.Raw_()) && (I.Has(rvfiBaseStyleNo) || BaseStyleNo == v.BaseStyleNo);
 }
 
 int64_t TFontInfo::SimilarityValue(const TCustomRVInfo &Value) const {
   auto *v = dynamic_cast<const TFontInfo *>(&Value);
   if (!v)
     return 0;
-  int64_t r = int64_t(IntegerWeight(v->Size, Size, 10000)) + IntegerWeight(v->VShift, VShift, 1000) +
-              IntegerWeight(v->CharScale, CharScale, 300) + IntegerWeight(v->CharSpacing, CharSpacing, 1000) +
-              ColorWeight(v->Color, Color, 3333, 3000) + ColorWeight(v->BackColor, BackColor, 10000, 50000);
-  if (BiDiMode == v->BiDiMode)
-    r += 10000;
-  if (asciiEqualNoCase(FontName, v->FontName))
-    r += 10000;
-  for (int bit : {int(fsBold), int(fsItalic), int(fsUnderline), int(fsStrikeOut)})
-    if (((Style & bit) != 0) == ((v->Style & bit) != 0))
-      r += 50000;
-  for (TRVFontStyleEx e : {rvfsOverline, rvfsAllCaps})
-    if (StyleEx.Has(e) == v->StyleEx.Has(e))
-      r += 50000;
-  bool plain = Style == 0 && StyleEx.Empty(), vplain = v->Style == 0 && v->StyleEx.Empty();
+  int64_t r = RVPropsSimilarity(RVTextStyleProps(), this, v);
+  const bool plain = Style == 0 && StyleEx.Empty(), vplain = v->Style == 0 && v->StyleEx.Empty();
   if (plain == vplain)
-    r += 50000;
-  if (Jump && v->Jump) {
-    if (JumpCursor == v->JumpCursor)
-      r += 5000;
-    r += int64_t(ColorWeight(v->HoverColor, HoverColor, 3333, 3000)) / 2;
-    r += int64_t(ColorWeight(v->HoverBackColor, HoverBackColor, 10000, 50000)) / 2;
-  }
-  if (Protection != v->Protection)
-    r -= 100000;
-  if (Options.Has(rvteoHTMLCode) == v->Options.Has(rvteoHTMLCode))
-    r += 50000;
-  if (Options.Has(rvteoRTFCode) == v->Options.Has(rvteoRTFCode))
     r += 50000;
   if (Charset == v->Charset)
     r += 50000;
@@ -1020,30 +556,7 @@ int64_t TFontInfo::SimilarityValue(const TCustomRVInfo &Value) const {
 
 void TFontInfo::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
   TCustomRVInfo::SaveToINI(Ini, Section, KeyFormat);
-  Ini.writeString(Section, K(KeyFormat, "Name"), FontName);
-  Ini.writeString(Section, K(KeyFormat, "Jump"), Jump ? "Yes" : "No");
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Size"), Size, 10);
-  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "Color"), Color, clWindowText);
-  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "BackColor"), BackColor, clNone);
-  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "HoverBackColor"), HoverBackColor, clNone);
-  WriteColorIfNotDef(Ini, Section, K(KeyFormat, "HoverColor"), HoverColor, clNone);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "JumpCursor"), JumpCursor, crJump);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Charset"), Charset, DEFAULT_CHARSET);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "CharScale"), CharScale, 100);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "CharSpacing"), CharSpacing, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "BiDiMode"), int(BiDiMode), 0);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Bold"), (Style & fsBold) != 0, false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Underline"), (Style & fsUnderline) != 0, false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "StrikeOut"), (Style & fsStrikeOut) != 0, false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Italic"), (Style & fsItalic) != 0, false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Overline"), StyleEx.Has(rvfsOverline), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Caps"), StyleEx.Has(rvfsAllCaps), false);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Protection"), Protection.Raw_(), 0);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "RTFCode"), Options.Has(rvteoRTFCode), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "HTMLCode"), Options.Has(rvteoHTMLCode), false);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "VShift"), VShift, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "NextStyleNo"), NextStyleNo, -1);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Unicode"), Unicode, false);
+  RVPropsWriteIni(RVTextStyleProps(), this, Ini, Section, KeyFormat);
 }
 
 void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
@@ -1053,48 +566,14 @@ void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std
 void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat,
                             bool JumpByDefault, TCursor DefJumpCursor) {
   TCustomRVInfo::LoadFromINI(Ini, Section, KeyFormat);
-  FontName = Ini.readString(Section, K(KeyFormat, "Name"), "Arial");
-  std::string jump = Ini.readString(Section, K(KeyFormat, "Jump"), "?");
-  if (jump == "?") {
+  RVPropsReadIni(RVTextStyleProps(), this, Ini, Section, KeyFormat);
+  // A section without the key is no hyperlink's own: the caller says.
+  if (Ini.readString(Section, K(KeyFormat, "Jump"), "?") == "?") {
     Jump = JumpByDefault;
     JumpCursor = DefJumpCursor;
-  } else {
-    Jump = UpperA(jump) == "YES";
-    JumpCursor = static_cast<TCursor>(Ini.readInteger(Section, K(KeyFormat, "JumpCursor"), crJump));
   }
-  Size = Ini.readInteger(Section, K(KeyFormat, "Size"), 10);
-  Color = ReadColor(Ini, Section, K(KeyFormat, "Color"), clWindowText);
-  BackColor = ReadColor(Ini, Section, K(KeyFormat, "BackColor"), clNone);
-  HoverBackColor = ReadColor(Ini, Section, K(KeyFormat, "HoverBackColor"), clNone);
-  HoverColor = ReadColor(Ini, Section, K(KeyFormat, "HoverColor"), clNone);
-  int cs = Ini.readInteger(Section, K(KeyFormat, "Charset"), DEFAULT_CHARSET);
-  Charset = (cs >= 0 && cs <= 255) ? uint8_t(cs) : DEFAULT_CHARSET;
-  CharScale = Ini.readInteger(Section, K(KeyFormat, "CharScale"), 100);
-  CharSpacing = Ini.readInteger(Section, K(KeyFormat, "CharSpacing"), 0);
-  BiDiMode = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "BiDiMode"), 0), 3, rvbdUnspecified);
-  int st = 0;
-  if (ReadBool(Ini, Section, K(KeyFormat, "Bold"), false))
-    st |= fsBold;
-  if (ReadBool(Ini, Section, K(KeyFormat, "Underline"), false))
-    st |= fsUnderline;
-  if (ReadBool(Ini, Section, K(KeyFormat, "StrikeOut"), false))
-    st |= fsStrikeOut;
-  if (ReadBool(Ini, Section, K(KeyFormat, "Italic"), false))
-    st |= fsItalic;
-  Style = TFontStyles(st);
-  StyleEx = TRVFontStyles();
-  StyleEx.Set(rvfsOverline, ReadBool(Ini, Section, K(KeyFormat, "Overline"), false));
-  StyleEx.Set(rvfsAllCaps, ReadBool(Ini, Section, K(KeyFormat, "Caps"), false));
-  Protection = TRVProtectOptions::FromRaw(
-      static_cast<uint16_t>(Ini.readInteger(Section, K(KeyFormat, "Protection"), 0) & 0x3FF));
   if (ReadBool(Ini, Section, K(KeyFormat, "SingleSymbols"), false))
     Protection.Include(rvprStyleProtect).Include(rvprDoNotAutoSwitch);
-  Options = TRVTextOptions();
-  Options.Set(rvteoRTFCode, ReadBool(Ini, Section, K(KeyFormat, "RTFCode"), false));
-  Options.Set(rvteoHTMLCode, ReadBool(Ini, Section, K(KeyFormat, "HTMLCode"), false));
-  VShift = Ini.readInteger(Section, K(KeyFormat, "VShift"), 0);
-  NextStyleNo = StyleNoFromInt(Ini.readInteger(Section, K(KeyFormat, "NextStyleNo"), -1));
-  Unicode = ReadBool(Ini, Section, K(KeyFormat, "Unicode"), false);
 }
 
 namespace {
@@ -1209,36 +688,14 @@ bool TParaInfo::ExtraLineSpacing() const {
 void TParaInfo::Assign(const TCustomRVInfo &Source) {
   if (&Source == this)
     return;
-  if (auto *s = dynamic_cast<const TParaInfo *>(&Source)) {
-    FirstIndent = s->FirstIndent;
-    LeftIndent = s->LeftIndent;
-    RightIndent = s->RightIndent;
-    SpaceBefore = s->SpaceBefore;
-    SpaceAfter = s->SpaceAfter;
-    LineSpacing = s->LineSpacing;
-    LineSpacingType = s->LineSpacingType;
-    Alignment = s->Alignment;
-    Border.Assign(s->Border);
-    NextParaNo = s->NextParaNo;
-    Background.Assign(s->Background);
-    Options = s->Options;
-    BiDiMode = s->BiDiMode;
-    DefStyleNo = s->DefStyleNo;
-  }
+  if (auto *s = dynamic_cast<const TParaInfo *>(&Source))
+    RVPropsAssign(RVParaStyleProps(), this, s);
   TCustomRVInfo::Assign(Source);
 }
 
 bool TParaInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) const {
   auto *v = dynamic_cast<const TParaInfo *>(&Value);
-  if (!v)
-    return false;
-  bool r = Alignment == v->Alignment && FirstIndent == v->FirstIndent && LeftIndent == v->LeftIndent &&
-           RightIndent == v->RightIndent && SpaceBefore == v->SpaceBefore && SpaceAfter == v->SpaceAfter &&
-           LineSpacing == v->LineSpacing && LineSpacingType == v->LineSpacingType && Options == v->Options &&
-           BiDiMode == v->BiDiMode;
-  if (r && !IgnoreReferences)
-    r = NextParaNo == v->NextParaNo && DefStyleNo == v->DefStyleNo;
-  return r && Background.IsEqual(v->Background) && Border.IsEqual(v->Border);
+  return v && RVPropsEqual(RVParaStyleProps(), this, v, IgnoreReferences);
 }
 
 bool TParaInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList &Mapping) const {
@@ -1248,41 +705,14 @@ bool TParaInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList
 }
 
 bool TParaInfo::IsEqualEx(const TParaInfo &v, TRVParaInfoProperties I) const {
-  auto same = [&](TRVParaInfoProperty p, bool eq) { return I.Has(p) || eq; };
-  return same(rvpiFirstIndent, FirstIndent == v.FirstIndent) && same(rvpiLeftIndent, LeftIndent == v.LeftIndent) &&
-         same(rvpiRightIndent, RightIndent == v.RightIndent) &&
-         same(rvpiSpaceBefore, SpaceBefore == v.SpaceBefore) && same(rvpiSpaceAfter, SpaceAfter == v.SpaceAfter) &&
-         same(rvpiAlignment, Alignment == v.Alignment) && same(rvpiNextParaNo, NextParaNo == v.NextParaNo) &&
-         same(rvpiDefStyleNo, DefStyleNo == v.DefStyleNo) && same(rvpiLineSpacing, LineSpacing == v.LineSpacing) &&
-         same(rvpiLineSpacingType, LineSpacingType == v.LineSpacingType) && Background.IsEqual_Para(v.Background, I) &&
-         Border.IsEqual_Para(v.Border, I) && same(rvpiNoWrap, Options.Has(rvpaoNoWrap) == v.Options.Has(rvpaoNoWrap)) &&
-         same(rvpiReadOnly, Options.Has(rvpaoReadOnly) == v.Options.Has(rvpaoReadOnly)) &&
-         same(rvpiStyleProtect, Options.Has(rvpaoStyleProtect) == v.Options.Has(rvpaoStyleProtect)) &&
-         same(rvpiDoNotWantReturns, Options.Has(rvpaoDoNotWantReturns) == v.Options.Has(rvpaoDoNotWantReturns)) &&
-         same(rvpiKeepLinesTogether, Options.Has(rvpaoKeepLinesTogether) == v.Options.Has(rvpaoKeepLinesTogether)) &&
-         same(rvpiKeepWithNext, Options.Has(rvpaoKeepWithNext) == v.Options.Has(rvpaoKeepWithNext)) &&
-         same(rvpiBiDiMode, BiDiMode == v.BiDiMode);
+  return RVPropsEqualEx(RVParaStyleProps(), this, &v, I.Raw_());
 }
 
 int64_t TParaInfo::SimilarityValue(const TCustomRVInfo &Value) const {
   auto *v = dynamic_cast<const TParaInfo *>(&Value);
   if (!v)
     return 0;
-  int64_t r = IntegerWeight(FirstIndent, v->FirstIndent, 1000) + IntegerWeight(LeftIndent, v->LeftIndent, 1000) +
-              IntegerWeight(RightIndent, v->RightIndent, 1000) + IntegerWeight(SpaceBefore, v->SpaceBefore, 1000) +
-              IntegerWeight(SpaceAfter, v->SpaceAfter, 1000);
-  r += Background.SimilarityValue(v->Background);
-  r += Border.SimilarityValue(v->Border);
-  if (Alignment == v->Alignment)
-    r += 50000;
-  if (BiDiMode == v->BiDiMode)
-    r += 10000;
-  const std::pair<TRVParaOption, int> weights[] = {{rvpaoNoWrap, 1000},          {rvpaoReadOnly, 100000},
-                                                   {rvpaoStyleProtect, 1000},    {rvpaoDoNotWantReturns, 10000},
-                                                   {rvpaoKeepLinesTogether, 500}, {rvpaoKeepWithNext, 500}};
-  for (auto [o, w] : weights)
-    if (Options.Has(o) == v->Options.Has(o))
-      r += w;
+  int64_t r = RVPropsSimilarity(RVParaStyleProps(), this, v) + Border.SimilarityValue(v->Border);
   if (LineSpacingType == v->LineSpacingType)
     r += IntegerWeight(LineSpacing, v->LineSpacing, 5000);
   else if (ExtraLineSpacing() != v->ExtraLineSpacing())
@@ -1292,49 +722,12 @@ int64_t TParaInfo::SimilarityValue(const TCustomRVInfo &Value) const {
 
 void TParaInfo::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
   TCustomRVInfo::SaveToINI(Ini, Section, KeyFormat);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "SpaceBefore"), SpaceBefore, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "SpaceAfter"), SpaceAfter, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "LeftIndent"), LeftIndent, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "RightIndent"), RightIndent, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "FirstIndent"), FirstIndent, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "LineSpacing"), LineSpacing, 100);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "LSType"), int(LineSpacingType), 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "NextParaNo"), NextParaNo, -1);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "DefStyleNo"), DefStyleNo, -1);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "Alignment"), int(Alignment), 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "BiDiMode"), int(BiDiMode), 0);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "NoWrap"), Options.Has(rvpaoNoWrap), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "ReadOnly"), Options.Has(rvpaoReadOnly), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "StyleProtect"), Options.Has(rvpaoStyleProtect), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "DoNotWantReturns"), Options.Has(rvpaoDoNotWantReturns), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "KeepLinesTogether"), Options.Has(rvpaoKeepLinesTogether), false);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "KeepWithNext"), Options.Has(rvpaoKeepWithNext), false);
-  Border.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Border%s"));
-  Background.SaveToINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Background%s"));
+  RVPropsWriteIni(RVParaStyleProps(), this, Ini, Section, KeyFormat);
 }
 
 void TParaInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
   TCustomRVInfo::LoadFromINI(Ini, Section, KeyFormat);
-  SpaceBefore = Ini.readInteger(Section, K(KeyFormat, "SpaceBefore"), 0);
-  SpaceAfter = Ini.readInteger(Section, K(KeyFormat, "SpaceAfter"), 0);
-  LeftIndent = Ini.readInteger(Section, K(KeyFormat, "LeftIndent"), 0);
-  RightIndent = Ini.readInteger(Section, K(KeyFormat, "RightIndent"), 0);
-  FirstIndent = Ini.readInteger(Section, K(KeyFormat, "FirstIndent"), 0);
-  LineSpacing = Ini.readInteger(Section, K(KeyFormat, "LineSpacing"), 100);
-  LineSpacingType = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "LSType"), 0), 2, rvlsPercent);
-  NextParaNo = StyleNoFromInt(Ini.readInteger(Section, K(KeyFormat, "NextParaNo"), -1));
-  DefStyleNo = StyleNoFromInt(Ini.readInteger(Section, K(KeyFormat, "DefStyleNo"), -1));
-  Alignment = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "Alignment"), 0), 4, rvaLeft);
-  BiDiMode = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "BiDiMode"), 0), 3, rvbdUnspecified);
-  Options = TRVParaOptions();
-  Options.Set(rvpaoNoWrap, ReadBool(Ini, Section, K(KeyFormat, "NoWrap"), false));
-  Options.Set(rvpaoReadOnly, ReadBool(Ini, Section, K(KeyFormat, "ReadOnly"), false));
-  Options.Set(rvpaoStyleProtect, ReadBool(Ini, Section, K(KeyFormat, "StyleProtect"), false));
-  Options.Set(rvpaoDoNotWantReturns, ReadBool(Ini, Section, K(KeyFormat, "DoNotWantReturns"), false));
-  Options.Set(rvpaoKeepLinesTogether, ReadBool(Ini, Section, K(KeyFormat, "KeepLinesTogether"), false));
-  Options.Set(rvpaoKeepWithNext, ReadBool(Ini, Section, K(KeyFormat, "KeepWithNext"), false));
-  Border.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Border%s"));
-  Background.LoadFromINI(Ini, Section, RVApplyKeyFormat(KeyFormat, "Background%s"));
+  RVPropsReadIni(RVParaStyleProps(), this, Ini, Section, KeyFormat);
 }
 
 namespace {
@@ -1477,131 +870,6 @@ void TRVMarkerFont::AssignTo(TLogFont &Font) const {
 }
 
 namespace {
-// The class library's colour texts.
-struct ColorIdent {
-  TColor Color;
-  const char *Name;
-};
-const ColorIdent ColorIdents[] = {
-    {clBlack, "clBlack"},
-    {clMaroon, "clMaroon"},
-    {clGreen, "clGreen"},
-    {clOlive, "clOlive"},
-    {clNavy, "clNavy"},
-    {clPurple, "clPurple"},
-    {clTeal, "clTeal"},
-    {clGray, "clGray"},
-    {clSilver, "clSilver"},
-    {clRed, "clRed"},
-    {clLime, "clLime"},
-    {clYellow, "clYellow"},
-    {clBlue, "clBlue"},
-    {clFuchsia, "clFuchsia"},
-    {clAqua, "clAqua"},
-    {clWhite, "clWhite"},
-    {TColor(0xC0DCC0), "clMoneyGreen"},
-    {TColor(0xF0CAA6), "clSkyBlue"},
-    {TColor(0xF0FBFF), "clCream"},
-    {TColor(0xA4A0A0), "clMedGray"},
-    {clScrollBar, "clScrollBar"},
-    {clBackground, "clBackground"},
-    {clActiveCaption, "clActiveCaption"},
-    {clInactiveCaption, "clInactiveCaption"},
-    {clMenu, "clMenu"},
-    {clWindow, "clWindow"},
-    {clWindowFrame, "clWindowFrame"},
-    {clMenuText, "clMenuText"},
-    {clWindowText, "clWindowText"},
-    {clCaptionText, "clCaptionText"},
-    {clActiveBorder, "clActiveBorder"},
-    {clInactiveBorder, "clInactiveBorder"},
-    {clAppWorkSpace, "clAppWorkSpace"},
-    {clHighlight, "clHighlight"},
-    {clHighlightText, "clHighlightText"},
-    {clBtnFace, "clBtnFace"},
-    {clBtnShadow, "clBtnShadow"},
-    {clGrayText, "clGrayText"},
-    {clBtnText, "clBtnText"},
-    {clInactiveCaptionText, "clInactiveCaptionText"},
-    {clBtnHighlight, "clBtnHighlight"},
-    {cl3DDkShadow, "cl3DDkShadow"},
-    {cl3DLight, "cl3DLight"},
-    {clInfoText, "clInfoText"},
-    {clInfoBk, "clInfoBk"},
-    {clHotLight, "clHotLight"},
-    {clGradientActiveCaption, "clGradientActiveCaption"},
-    {clGradientInactiveCaption, "clGradientInactiveCaption"},
-    {clMenuHighlight, "clMenuHighlight"},
-    {clMenuBar, "clMenuBar"},
-    {clNone, "clNone"},
-    {clDefault, "clDefault"},
-};
-
-std::string ColorToString(TColor c) {
-  for (const auto &ci : ColorIdents)
-    if (ci.Color == c)
-      return ci.Name;
-  static const char digits[] = "0123456789ABCDEF";
-  std::string r = "$";
-  uint32_t u = static_cast<uint32_t>(ColorToStored(c));
-  for (int sh = 28; sh >= 0; sh -= 4)
-    r += digits[(u >> sh) & 15];
-  return r;
-}
-
-// Decimal or "$" hexadecimal within 32 bits; false for anything else.
-bool StrToInt32(const std::string &s, int32_t &v) {
-  if (s.empty())
-    return false;
-  size_t i = 0;
-  bool neg = false;
-  if (s[0] == '-' || s[0] == '+') {
-    neg = s[0] == '-';
-    i = 1;
-  }
-  int64_t r = 0;
-  if (i < s.size() && s[i] == '$') {
-    ++i;
-    if (i >= s.size() || s.size() - i > 8)
-      return false;
-    for (; i < s.size(); ++i) {
-      char c = s[i];
-      int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                             : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
-      if (d < 0)
-        return false;
-      r = r * 16 + d;
-    }
-    v = static_cast<int32_t>(static_cast<uint32_t>(neg ? -r : r));
-    return true;
-  }
-  if (i >= s.size() || s.size() - i > 10)
-    return false;
-  for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9')
-      return false;
-    r = r * 10 + (s[i] - '0');
-  }
-  if (neg)
-    r = -r;
-  if (r < INT32_MIN || r > INT32_MAX)
-    return false;
-  v = static_cast<int32_t>(r);
-  return true;
-}
-
-bool StringToColor(const std::string &s, TColor &c) {
-  for (const auto &ci : ColorIdents)
-    if (asciiEqualNoCase(ci.Name, s)) {
-      c = ci.Color;
-      return true;
-    }
-  int32_t v = 0;
-  if (!StrToInt32(s, v))
-    return false;
-  c = ColorFromStored(v);
-  return true;
-}
 
 std::string FontToIniText(const TRVMarkerFont &f) {
   std::string st;
@@ -1750,112 +1018,177 @@ bool TRVListLevel::UsesFont() const {
 }
 
 void TRVListLevel::Assign(const TRVListLevel &Source) {
-  if (&Source == this)
-    return;
-  ListType = Source.ListType;
-  StartFrom = Source.StartFrom;
-  ImageList = Source.ImageList;
-  ImageIndex = Source.ImageIndex;
-  FormatString = Source.FormatString;
-  FormatStringW = Source.FormatStringW;
-  LeftIndent = Source.LeftIndent;
-  FirstIndent = Source.FirstIndent;
-  MarkerIndent = Source.MarkerIndent;
-  MarkerAlignment = Source.MarkerAlignment;
-  SetPicture(Source.FPicture.get());
-  SetFont(Source.FFont.get());
-  Options = Source.Options;
+  if (&Source != this)
+    RVPropsAssign(RVListLevelProps(), this, &Source);
 }
 
+// ----------------------------------------------------------- property table
+
 namespace {
+
 bool NonDefaultFont(const TRVMarkerFont *f) { return f && !f->IsDefault(); }
 bool FontsMatch(const TRVMarkerFont *a, const TRVMarkerFont *b) {
   if (NonDefaultFont(a) || NonDefaultFont(b))
     return a && b && a->IsEqual(*b);
   return true;
 }
+
+const TRVListLevel &Lvl(const void *o) { return *static_cast<const TRVListLevel *>(o); }
+TRVListLevel &Lvl(void *o) { return *static_cast<TRVListLevel *>(o); }
+
+// The picture: its class name and data in the ini form, the class name as a
+// short string before the graphic's own data in the stored form.
+const TRVPropCustom PictureOps = {
+    [](void *d, const void *s) { Lvl(d).SetPicture(Lvl(s).PictureIfAny()); },
+    [](const void *a, const void *b) { return GraphicsEqual(Lvl(a).PictureIfAny(), Lvl(b).PictureIfAny()); },
+    [](const void *o, IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
+      if (const TGraphic *g = Lvl(o).PictureIfAny()) {
+        Ini.writeString(Section, K(KeyFormat, "GraphicClass"), g->className());
+        WriteLongString(Ini, Section, K(KeyFormat, "Picture"), RVBytesToHex(g->saveToBytes()));
+      }
+    },
+    [](void *o, IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
+      Lvl(o).SetPicture(nullptr);
+      std::string cls = Ini.readString(Section, K(KeyFormat, "GraphicClass"), "");
+      if (cls.empty())
+        return;
+      std::unique_ptr<TGraphic> g = createGraphic(cls);
+      std::string bytes;
+      if (g && RVHexToBytes(ReadLongString(Ini, Section, K(KeyFormat, "Picture")), bytes) && g->loadFromBytes(bytes))
+        Lvl(o).SetPicture(g.get());
+    },
+    [](const void *o, TRVPropertyWriter &W, const TRVStyleStreamLinks *) {
+      if (const TGraphic *g = Lvl(o).PictureIfAny()) {
+        TRVPropertyWriter data;
+        data.ShortStr(g->className());
+        data.Out += g->saveToBytes();
+        W.Binary("Picture.Data", data.Out);
+      }
+    },
+    [](void *o, const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *) {
+      if (N != "Picture.Data" || v.Kind != TRVStoredValue::Binary)
+        return false;
+      TRVPropertyReader r(v.S);
+      std::string cls;
+      std::unique_ptr<TGraphic> g;
+      if (!r.ShortStr(cls) || !(g = createGraphic(cls)) || !g->loadFromBytes(v.S.substr(r.P)))
+        return false;
+      Lvl(o).SetPicture(g.get());
+      return true;
+    },
+};
+
+// The image list is a reference: stored by the document's tag (ILTag), never
+// in the ini form.
+const TRVPropCustom ImageListOps = {
+    [](void *d, const void *s) { Lvl(d).ImageList = Lvl(s).ImageList; },
+    [](const void *a, const void *b) { return Lvl(a).ImageList == Lvl(b).ImageList; },
+    nullptr, nullptr, nullptr, nullptr,
+};
+
+// The marker font, made on first need: a default font and none are equal. One
+// ini key of six fields; stored as the font's own published properties.
+const TRVPropCustom FontOps = {
+    [](void *d, const void *s) { Lvl(d).SetFont(Lvl(s).FontIfAny()); },
+    [](const void *a, const void *b) { return FontsMatch(Lvl(a).FontIfAny(), Lvl(b).FontIfAny()); },
+    [](const void *o, IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
+      if (const TRVMarkerFont *f = Lvl(o).FontIfAny())
+        Ini.writeString(Section, K(KeyFormat, "Font"), FontToIniText(*f));
+    },
+    [](void *o, IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
+      std::string text = Ini.readString(Section, K(KeyFormat, "Font"), "");
+      if (text.empty()) {
+        Lvl(o).SetFont(nullptr);
+        return;
+      }
+      TRVMarkerFont f;
+      FontFromIniText(text, f);
+      Lvl(o).SetFont(&f);
+    },
+    [](const void *o, TRVPropertyWriter &W, const TRVStyleStreamLinks *) {
+      const TRVMarkerFont *f = Lvl(o).FontIfAny();
+      if (!f)
+        return;
+      W.CharsetIfNot("Font.Charset", f->Charset, DEFAULT_CHARSET);
+      W.ColorIfNot("Font.Color", f->Color, clWindowText);
+      if (f->Size != 8)
+        W.Int("Font.Height", f->Height());
+      if (f->Name != "Arial")
+        W.Str("Font.Name", f->Name);
+      if (f->Pitch != 0)
+        W.Ident("Font.Pitch", PitchNames[f->Pitch % 3]);
+      if (f->Style != 0)
+        W.SetOf("Font.Style", SetNames(f->Style, FontStyleNames));
+    },
+    [](void *o, const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *) {
+      int32_t i = 0;
+      int e = 0;
+      uint32_t bits = 0;
+      TColor c;
+      uint8_t cs = DEFAULT_CHARSET;
+      TRVListLevel &l = Lvl(o);
+      if (N == "Font.Charset" && ValueCharset(v, cs))
+        l.GetFont()->Charset = cs;
+      else if (N == "Font.Color" && ValueColor(v, c))
+        l.GetFont()->Color = c;
+      else if (N == "Font.Height" && ValueInt(v, i))
+        l.GetFont()->SetHeight(i);
+      else if (N == "Font.Name" && v.Kind == TRVStoredValue::Str)
+        l.GetFont()->Name = v.S;
+      else if (N == "Font.Pitch" && ValueEnum(v, PitchNames, e))
+        l.GetFont()->Pitch = uint8_t(e);
+      else if (N == "Font.Style" && ValueSet(v, FontStyleNames, bits))
+        l.GetFont()->Style = TFontStyles(bits);
+      else
+        return false;
+      return true;
+    },
+};
+
+const TRVSetMember LevelOptionMembers[] = {
+    {rvloContinuous, "Continuous", -1, 0},
+    {rvloLevelReset, "LevelReset", -1, 0},
+};
+
 } // namespace
 
-bool TRVListLevel::IsEqual(const TRVListLevel &v) const {
-  return ListType == v.ListType && StartFrom == v.StartFrom && ImageList == v.ImageList &&
-         ImageIndex == v.ImageIndex && FormatString == v.FormatString && FormatStringW == v.FormatStringW &&
-         LeftIndent == v.LeftIndent && FirstIndent == v.FirstIndent && MarkerIndent == v.MarkerIndent &&
-         MarkerAlignment == v.MarkerAlignment && FontsMatch(FFont.get(), v.FFont.get()) && Options == v.Options &&
-         GraphicsEqual(FPicture.get(), v.FPicture.get());
+// Every property scores 100 when equal but the type (5000) and the first
+// indent (200). The marker texts are stored after the published properties.
+const TRVPropTable &RVListLevelProps() {
+  using enum TRVPropKind;
+  static const TRVProp rows[] = {
+      // name            member                                  type                                        default      compare   weight               ini                                         stored                           css
+      {"ListType",        RVMember<&TRVListLevel::ListType>(),        RVEnum(ListTypeNames),                      rvlstBullet, {},       RVSameWeight(5000),  RVIni("ListType", 0),                       RVStored,                        nullptr},
+      {"Picture",         RVCustom(PictureOps),                       RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVIni("Picture", 7, TRVIniForm::Always),    RVStored,                        nullptr},
+      {"ImageList",       RVCustom(ImageListOps),                     RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVNoIni,                                    RVNotStored,                     nullptr},
+      {"ImageIndex",      RVMember<&TRVListLevel::ImageIndex>(),      RVKind(Int),                                0,           {},       RVSameWeight(100),   RVIni("ImageIndex", 1),                     RVStored,                        nullptr},
+      {"FormatString",    RVMember<&TRVListLevel::FormatString>(),    RVStr("\xB7"),                              0,           {},       RVSameWeight(100),   RVIni("FormatString", 2, TRVIniForm::Always), RVDefined("FormatStringCode"), nullptr},
+      {"FormatStringW",   RVMember<&TRVListLevel::FormatStringW>(),   RVKind(WStr),                               0,           {},       RVSameWeight(100),   RVIni("FormatStringW", 11, TRVIniForm::Hex), RVDefined("FormatStringWCode"), nullptr},
+      {"LeftIndent",      RVMember<&TRVListLevel::LeftIndent>(),      RVKind(Int),                                0,           {},       RVSameWeight(100),   RVIni("LeftIndent", 3),                     RVStored,                        "margin-left"},
+      {"FirstIndent",     RVMember<&TRVListLevel::FirstIndent>(),     RVKind(Int),                                10,          {},       RVSameWeight(200),   RVIni("FirstIndent", 4),                    RVStored,                        "text-indent"},
+      {"MarkerIndent",    RVMember<&TRVListLevel::MarkerIndent>(),    RVKind(Int),                                0,           {},       RVSameWeight(100),   RVIni("MarkerIndent", 5),                   RVStored,                        nullptr},
+      {"MarkerAlignment", RVMember<&TRVListLevel::MarkerAlignment>(), RVEnum(MarkerAlignmentNames),               rvmaLeft,    {},       RVSameWeight(100),   RVIni("MarkerAlignment", 6),                RVStored,                        nullptr},
+      {"Font",            RVCustom(FontOps),                          RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVIni("Font", 8, TRVIniForm::Always),       RVStored,                        nullptr},
+      {"Options",         RVMember<&TRVListLevel::Options>(),         RVSet(LevelOptionNames, LevelOptionMembers), 3,          {},       RVSameWeight(100),   RVIni(nullptr, 10, TRVIniForm::Bits),       RVStored,                        nullptr},
+      {"StartFrom",       RVMember<&TRVListLevel::StartFrom>(),       RVKind(Int),                                1,           {},       RVSameWeight(100),   RVNoIni,                                    RVStored,                        nullptr},
+  };
+  static const TRVPropTable table{rows};
+  return table;
 }
 
+
+bool TRVListLevel::IsEqual(const TRVListLevel &v) const { return RVPropsEqual(RVListLevelProps(), this, &v, false); }
+
 int64_t TRVListLevel::SimilarityValue(const TRVListLevel &v) const {
-  int64_t r = 0;
-  if (ListType == v.ListType)
-    r += 5000;
-  const bool same100[] = {StartFrom == v.StartFrom,       ImageList == v.ImageList,
-                          ImageIndex == v.ImageIndex,     FormatString == v.FormatString,
-                          FormatStringW == v.FormatStringW, LeftIndent == v.LeftIndent,
-                          MarkerIndent == v.MarkerIndent, MarkerAlignment == v.MarkerAlignment,
-                          Options == v.Options};
-  for (bool b : same100)
-    if (b)
-      r += 100;
-  if (FirstIndent == v.FirstIndent)
-    r += 200;
-  if ((!NonDefaultFont(FFont.get()) && !NonDefaultFont(v.FFont.get())) ||
-      (FFont && v.FFont && FFont->IsEqual(*v.FFont)))
-    r += 100;
-  if (GraphicsEqual(FPicture.get(), v.FPicture.get()))
-    r += 100;
-  return r;
+  return RVPropsSimilarity(RVListLevelProps(), this, &v);
 }
 
 void TRVListLevel::SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const {
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "ListType"), int(ListType), 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "ImageIndex"), ImageIndex, 0);
-  Ini.writeString(Section, K(KeyFormat, "FormatString"), FormatString);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "LeftIndent"), LeftIndent, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "FirstIndent"), FirstIndent, 10);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "MarkerIndent"), MarkerIndent, 0);
-  WriteIntIfNotDef(Ini, Section, K(KeyFormat, "MarkerAlignment"), int(MarkerAlignment), 0);
-  if (FPicture) {
-    Ini.writeString(Section, K(KeyFormat, "GraphicClass"), FPicture->className());
-    WriteLongString(Ini, Section, K(KeyFormat, "Picture"), RVBytesToHex(FPicture->saveToBytes()));
-  }
-  if (FFont)
-    Ini.writeString(Section, K(KeyFormat, "Font"), FontToIniText(*FFont));
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "Continuous"), Options.Has(rvloContinuous), true);
-  WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "LevelReset"), Options.Has(rvloLevelReset), true);
-  if (!FormatStringW.empty())
-    Ini.writeString(Section, K(KeyFormat, "FormatStringW"), RVBytesToHex(WideStringToRaw(FormatStringW)));
+  RVPropsWriteIni(RVListLevelProps(), this, Ini, Section, KeyFormat);
 }
 
 void TRVListLevel::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
-  ListType = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "ListType"), 0), 10, rvlstBullet);
-  ImageIndex = Ini.readInteger(Section, K(KeyFormat, "ImageIndex"), 0);
-  FormatString = Ini.readString(Section, K(KeyFormat, "FormatString"), std::string(1, char(0xB7)));
-  LeftIndent = Ini.readInteger(Section, K(KeyFormat, "LeftIndent"), 0);
-  FirstIndent = Ini.readInteger(Section, K(KeyFormat, "FirstIndent"), 10);
-  MarkerIndent = Ini.readInteger(Section, K(KeyFormat, "MarkerIndent"), 0);
-  MarkerAlignment = EnumFromInt(Ini.readInteger(Section, K(KeyFormat, "MarkerAlignment"), 0), 3, rvmaLeft);
-  FPicture.reset();
-  std::string cls = Ini.readString(Section, K(KeyFormat, "GraphicClass"), "");
-  if (!cls.empty()) {
-    std::unique_ptr<TGraphic> g = createGraphic(cls);
-    std::string bytes;
-    if (g && RVHexToBytes(ReadLongString(Ini, Section, K(KeyFormat, "Picture")), bytes) && g->loadFromBytes(bytes))
-      SetPicture(g.get());
-  }
-  std::string font = Ini.readString(Section, K(KeyFormat, "Font"), "");
-  if (font.empty()) {
-    FFont.reset();
-  } else {
-    FFont = std::make_unique<TRVMarkerFont>();
-    FontFromIniText(font, *FFont);
-  }
-  Options.Set(rvloContinuous, ReadBool(Ini, Section, K(KeyFormat, "Continuous"), true));
-  Options.Set(rvloLevelReset, ReadBool(Ini, Section, K(KeyFormat, "LevelReset"), true));
-  FormatStringW.clear();
-  std::string bytes;
-  // Hex text of an odd length, or of an odd number of bytes, is not UTF-16.
-  if (RVHexToBytes(Ini.readString(Section, K(KeyFormat, "FormatStringW"), ""), bytes) && bytes.size() % 2 == 0)
-    FormatStringW = RawToWideString(bytes);
+  RVPropsReadIni(RVListLevelProps(), this, Ini, Section, KeyFormat);
 }
 
 std::string TRVListLevel::GetIndentCSSForTextVersion() const {
@@ -2547,478 +1880,6 @@ void TRVStyle::WriteCssStyleSheet(std::string &Stream, int Options) const {
   }
 }
 
-// ================================================================ stored form
-//
-// The class library's component-stream values: a type byte, then the value.
-// Names are short strings (a length byte and the bytes).
-
-namespace {
-enum : uint8_t {
-  vaNull = 0,
-  vaList = 1,
-  vaInt8 = 2,
-  vaInt16 = 3,
-  vaInt32 = 4,
-  vaString = 6,
-  vaIdent = 7,
-  vaFalse = 8,
-  vaTrue = 9,
-  vaBinary = 10,
-  vaSet = 11,
-  vaLString = 12,
-  vaNil = 13,
-  vaCollection = 14,
-  vaInt64 = 19,
-};
-// Collections inside collections (the levels of a list style) and no deeper.
-constexpr int MaxStreamDepth = 3;
-} // namespace
-
-struct TRVStoredValue {
-  enum TKind { Int, Bool, Str, Ident, Set, Binary, Collection, Nil } Kind = Nil;
-  int64_t I = 0;
-  bool B = false;
-  std::string S; // text, identifier or binary bytes
-  std::vector<std::string> Members;
-  // One entry of a collection: its properties in stream order.
-  struct TItem {
-    std::vector<std::string> Names;
-    std::vector<TRVStoredValue> Values;
-  };
-  std::vector<TItem> Items;
-};
-
-class TRVPropertyWriter {
-public:
-  std::string Out;
-
-  void Name(const std::string &n) {
-    ShortStr(n);
-  }
-  void Int(const char *n, int64_t v) {
-    Name(n);
-    if (v >= -128 && v <= 127) {
-      Out += char(vaInt8);
-      Out += char(static_cast<int8_t>(v));
-    } else if (v >= -32768 && v <= 32767) {
-      Out += char(vaInt16);
-      LE(uint64_t(v), 2);
-    } else if (v >= INT32_MIN && v <= INT32_MAX) {
-      Out += char(vaInt32);
-      LE(uint64_t(v), 4);
-    } else {
-      Out += char(vaInt64);
-      LE(uint64_t(v), 8);
-    }
-  }
-  void IntIfNot(const char *n, int64_t v, int64_t def) {
-    if (v != def)
-      Int(n, v);
-  }
-  void Bool(const char *n, bool v) {
-    Name(n);
-    Out += char(v ? vaTrue : vaFalse);
-  }
-  void BoolIfNot(const char *n, bool v, bool def) {
-    if (v != def)
-      Bool(n, v);
-  }
-  void Str(const char *n, const std::string &v) {
-    Name(n);
-    if (v.size() <= 255) {
-      Out += char(vaString);
-      Out += char(v.size());
-    } else {
-      Out += char(vaLString);
-      LE(v.size(), 4);
-    }
-    Out += v;
-  }
-  void Ident(const char *n, const std::string &v) {
-    Name(n);
-    Out += char(vaIdent);
-    ShortStr(v);
-  }
-  void SetOf(const char *n, const std::vector<std::string> &members) {
-    Name(n);
-    Out += char(vaSet);
-    for (const auto &m : members)
-      ShortStr(m);
-    Out += char(0);
-  }
-  void Binary(const char *n, const std::string &bytes) {
-    Name(n);
-    Out += char(vaBinary);
-    LE(bytes.size(), 4);
-    Out += bytes;
-  }
-  void ColorIfNot(const char *n, TColor c, TColor def);
-  void CharsetIfNot(const char *n, uint8_t c, uint8_t def);
-  // Built-in cursors by their names, as the class library writes them.
-  void CursorIfNot(const char *n, TCursor c, TCursor def) {
-    if (c == def)
-      return;
-    std::string ident;
-    if (cursorToIdent(c, ident))
-      Ident(n, ident);
-    else
-      Int(n, c);
-  }
-  void BeginCollection(const char *n) {
-    Name(n);
-    Out += char(vaCollection);
-  }
-  void BeginItem() { Out += char(vaList); }
-  void EndList() { Out += char(vaNull); }
-
-  void ShortStr(const std::string &s) {
-    size_t n = std::min<size_t>(s.size(), 255);
-    Out += char(n);
-    Out.append(s, 0, n);
-  }
-  void LE(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-      Out += char((v >> (8 * i)) & 0xFF);
-  }
-};
-
-namespace {
-
-class TRVPropertyReader {
-public:
-  explicit TRVPropertyReader(std::string_view d) : D(d) {}
-  std::string_view D;
-  size_t P = 0;
-
-  bool Byte(uint8_t &b) {
-    if (P >= D.size())
-      return false;
-    b = uint8_t(D[P++]);
-    return true;
-  }
-  bool LE(int bytes, uint64_t &v) {
-    if (D.size() - P < size_t(bytes))
-      return false;
-    v = 0;
-    for (int i = 0; i < bytes; ++i)
-      v |= uint64_t(uint8_t(D[P + size_t(i)])) << (8 * i);
-    P += size_t(bytes);
-    return true;
-  }
-  bool Bytes(size_t n, std::string &s) {
-    if (D.size() - P < n)
-      return false;
-    s.assign(D.substr(P, n));
-    P += n;
-    return true;
-  }
-  bool ShortStr(std::string &s) {
-    uint8_t n;
-    return Byte(n) && Bytes(n, s);
-  }
-  // A signed little-endian integer of T's size.
-  template <typename T> bool Int(TRVStoredValue &v) {
-    uint64_t u;
-    if (!LE(int(sizeof(T)), u))
-      return false;
-    v.Kind = TRVStoredValue::Int;
-    v.I = static_cast<T>(u);
-    return true;
-  }
-  // One value of any kind; collections are read with their items.
-  bool Value(TRVStoredValue &v, int depth) {
-    uint8_t t;
-    if (!Byte(t))
-      return false;
-    uint64_t u = 0;
-    switch (t) {
-    case vaInt8:
-      return Int<int8_t>(v);
-    case vaInt16:
-      return Int<int16_t>(v);
-    case vaInt32:
-      return Int<int32_t>(v);
-    case vaInt64:
-      return Int<int64_t>(v);
-    case vaFalse:
-    case vaTrue:
-      v.Kind = TRVStoredValue::Bool;
-      v.B = t == vaTrue;
-      return true;
-    case vaString:
-      v.Kind = TRVStoredValue::Str;
-      return ShortStr(v.S);
-    case vaLString:
-      v.Kind = TRVStoredValue::Str;
-      return LE(4, u) && Bytes(size_t(u), v.S);
-    case vaIdent:
-      v.Kind = TRVStoredValue::Ident;
-      return ShortStr(v.S);
-    case vaNil:
-    case vaNull:
-      v.Kind = TRVStoredValue::Nil;
-      return true;
-    case vaBinary:
-      v.Kind = TRVStoredValue::Binary;
-      return LE(4, u) && Bytes(size_t(u), v.S);
-    case vaSet:
-      v.Kind = TRVStoredValue::Set;
-      for (;;) {
-        std::string m;
-        if (!ShortStr(m))
-          return false;
-        if (m.empty())
-          return true;
-        v.Members.push_back(std::move(m));
-      }
-    case vaCollection:
-      v.Kind = TRVStoredValue::Collection;
-      return Items(v.Items, depth + 1);
-    default:
-      return false;
-    }
-  }
-  // The items of a collection after its type byte, up to the closing 0.
-  bool Items(std::vector<TRVStoredValue::TItem> &items, int depth) {
-    if (depth > MaxStreamDepth)
-      return false;
-    for (;;) {
-      uint8_t t;
-      if (!Byte(t))
-        return false;
-      if (t == vaNull)
-        return true;
-      // An item may be preceded by its order number.
-      if (t == vaInt8 || t == vaInt16 || t == vaInt32) {
-        uint64_t skip;
-        if (!LE(t == vaInt8 ? 1 : t == vaInt16 ? 2 : 4, skip) || !Byte(t))
-          return false;
-      }
-      if (t != vaList)
-        return false;
-      TRVStoredValue::TItem item;
-      for (;;) {
-        std::string name;
-        if (!ShortStr(name))
-          return false;
-        if (name.empty())
-          break; // the 0 that ends the item
-        TRVStoredValue v;
-        if (!Value(v, depth))
-          return false;
-        item.Names.push_back(std::move(name));
-        item.Values.push_back(std::move(v));
-      }
-      items.push_back(std::move(item));
-    }
-  }
-};
-
-bool ValueInt(const TRVStoredValue &v, int32_t &out) {
-  if (v.Kind != TRVStoredValue::Int || v.I < INT32_MIN || v.I > INT32_MAX)
-    return false;
-  out = static_cast<int32_t>(v.I);
-  return true;
-}
-
-bool ValueColor(const TRVStoredValue &v, TColor &out) {
-  if (v.Kind == TRVStoredValue::Ident)
-    return StringToColor(v.S, out) && !v.S.empty() && v.S[0] != '$' && !(v.S[0] >= '0' && v.S[0] <= '9');
-  int32_t i;
-  if (!ValueInt(v, i))
-    return false;
-  out = ColorFromStored(i);
-  return true;
-}
-
-// The class library's names of the font charsets, as stored forms write them.
-struct CharsetIdent {
-  uint8_t Charset;
-  const char *Name;
-};
-const CharsetIdent CharsetIdents[] = {
-    {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},   {77, "MAC_CHARSET"},
-    {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},   {130, "JOHAB_CHARSET"},  {134, "GB2312_CHARSET"},
-    {136, "CHINESEBIG5_CHARSET"}, {161, "GREEK_CHARSET"},   {162, "TURKISH_CHARSET"}, {177, "HEBREW_CHARSET"},
-    {178, "ARABIC_CHARSET"},    {186, "BALTIC_CHARSET"},    {204, "RUSSIAN_CHARSET"}, {222, "THAI_CHARSET"},
-    {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},
-};
-
-// A charset: the class library's name of a known one, or its number.
-bool ValueCharset(const TRVStoredValue &v, uint8_t &out) {
-  if (v.Kind == TRVStoredValue::Ident) {
-    for (const auto &ci : CharsetIdents)
-      if (asciiEqualNoCase(v.S, ci.Name)) {
-        out = ci.Charset;
-        return true;
-      }
-    return false;
-  }
-  int32_t i;
-  if (!ValueInt(v, i) || i < 0 || i > 255)
-    return false;
-  out = uint8_t(i);
-  return true;
-}
-
-// A cursor: the class library's name of a built-in one, or its number.
-bool ValueCursor(const TRVStoredValue &v, TCursor &out) {
-  if (v.Kind == TRVStoredValue::Ident)
-    return identToCursor(v.S, out);
-  if (v.Kind != TRVStoredValue::Int || v.I < INT16_MIN || v.I > INT16_MAX)
-    return false;
-  out = static_cast<TCursor>(v.I);
-  return true;
-}
-
-template <size_t N> bool ValueEnum(const TRVStoredValue &v, const char *const (&names)[N], int &out) {
-  if (v.Kind != TRVStoredValue::Ident)
-    return false;
-  for (size_t i = 0; i < N; ++i)
-    if (asciiEqualNoCase(v.S, names[i])) {
-      out = int(i);
-      return true;
-    }
-  return false;
-}
-
-template <size_t N> bool ValueSet(const TRVStoredValue &v, const char *const (&names)[N], uint32_t &out) {
-  if (v.Kind != TRVStoredValue::Set)
-    return false;
-  out = 0;
-  for (const auto &m : v.Members)
-    for (size_t i = 0; i < N; ++i)
-      if (asciiEqualNoCase(m, names[i]))
-        out |= 1u << i;
-  return true;
-}
-
-template <size_t N> std::vector<std::string> SetNames(uint32_t bits, const char *const (&names)[N]) {
-  std::vector<std::string> r;
-  for (size_t i = 0; i < N; ++i)
-    if (bits & (1u << i))
-      r.push_back(names[i]);
-  return r;
-}
-
-const char *const BiDiNames[] = {"rvbdUnspecified", "rvbdLeftToRight", "rvbdRightToLeft"};
-const char *const FontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-const char *const FontStyleExNames[] = {"rvfsOverline", "rvfsAllCaps"};
-const char *const ProtectNames[] = {"rvprStyleProtect",     "rvprModifyProtect", "rvprDeleteProtect",
-                                    "rvprConcateProtect",   "rvprRVFInsertProtect", "rvprDoNotAutoSwitch",
-                                    "rvprParaStartProtect", "rvprSticking",      "rvprStickToTop",
-                                    "rvprStickToBottom"};
-const char *const TextOptionNames[] = {"rvteoHTMLCode", "rvteoRTFCode"};
-const char *const AlignmentNames[] = {"rvaLeft", "rvaRight", "rvaCenter", "rvaJustify"};
-const char *const LineSpacingNames[] = {"rvlsPercent", "rvlsSpaceBetween"};
-const char *const ParaOptionNames[] = {"rvpaoNoWrap",           "rvpaoReadOnly",          "rvpaoStyleProtect",
-                                       "rvpaoDoNotWantReturns", "rvpaoKeepLinesTogether", "rvpaoKeepWithNext"};
-const char *const BorderStyleNames[] = {"rvbNone",  "rvbSingle",      "rvbDouble",
-                                        "rvbTriple", "rvbThickInside", "rvbThickOutside"};
-const char *const ListTypeNames[] = {"rvlstBullet",     "rvlstPicture",     "rvlstImageList",       "rvlstDecimal",
-                                     "rvlstLowerAlpha", "rvlstUpperAlpha",  "rvlstLowerRoman",      "rvlstUpperRoman",
-                                     "rvlstImageListCounter", "rvlstUnicodeBullet"};
-const char *const MarkerAlignmentNames[] = {"rvmaLeft", "rvmaRight", "rvmaCenter"};
-const char *const LevelOptionNames[] = {"rvloContinuous", "rvloLevelReset", "rvloLegalStyleNumbering"};
-const char *const PitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
-
-// The font style bits in the order of their names.
-uint32_t FontStyleToBits(TFontStyles s) {
-  return ((s & fsBold) ? 1u : 0u) | ((s & fsItalic) ? 2u : 0u) | ((s & fsUnderline) ? 4u : 0u) |
-         ((s & fsStrikeOut) ? 8u : 0u);
-}
-TFontStyles BitsToFontStyle(uint32_t b) {
-  return TFontStyles(((b & 1) ? fsBold : 0) | ((b & 2) ? fsItalic : 0) | ((b & 4) ? fsUnderline : 0) |
-                     ((b & 8) ? fsStrikeOut : 0));
-}
-
-bool BytesToU16(const std::string &bytes, std::u16string &w) {
-  if (bytes.size() % 2 != 0)
-    return false;
-  w = RawToWideString(bytes);
-  return true;
-}
-
-// Rectangles and Boolean rectangles of the paragraph's border and background,
-// their sides in the order the classes declare them.
-void WriteRect(TRVPropertyWriter &W, const std::string &prefix, const TRVRect &r) {
-  W.IntIfNot((prefix + ".Top").c_str(), r.Top, 0);
-  W.IntIfNot((prefix + ".Left").c_str(), r.Left, 0);
-  W.IntIfNot((prefix + ".Right").c_str(), r.Right, 0);
-  W.IntIfNot((prefix + ".Bottom").c_str(), r.Bottom, 0);
-}
-
-void WriteBoolRect(TRVPropertyWriter &W, const std::string &prefix, const TRVBooleanRect &r) {
-  W.BoolIfNot((prefix + ".Top").c_str(), r.Top, true);
-  W.BoolIfNot((prefix + ".Left").c_str(), r.Left, true);
-  W.BoolIfNot((prefix + ".Right").c_str(), r.Right, true);
-  W.BoolIfNot((prefix + ".Bottom").c_str(), r.Bottom, true);
-}
-
-bool ReadRectSide(const std::string &rest, const TRVStoredValue &v, TRVRect &r) {
-  int32_t i;
-  if (!ValueInt(v, i))
-    return false;
-  if (rest == "Left")
-    r.Left = i;
-  else if (rest == "Top")
-    r.Top = i;
-  else if (rest == "Right")
-    r.Right = i;
-  else if (rest == "Bottom")
-    r.Bottom = i;
-  else
-    return false;
-  return true;
-}
-
-bool ReadBoolRectSide(const std::string &rest, const TRVStoredValue &v, TRVBooleanRect &r) {
-  if (v.Kind != TRVStoredValue::Bool)
-    return false;
-  if (rest == "Left")
-    r.Left = v.B;
-  else if (rest == "Top")
-    r.Top = v.B;
-  else if (rest == "Right")
-    r.Right = v.B;
-  else if (rest == "Bottom")
-    r.Bottom = v.B;
-  else
-    return false;
-  return true;
-}
-
-bool StartsWith(const std::string &s, const char *p, std::string &rest) {
-  size_t n = std::char_traits<char>::length(p);
-  if (s.size() < n || s.compare(0, n, p) != 0)
-    return false;
-  rest = s.substr(n);
-  return true;
-}
-
-} // namespace
-
-void TRVPropertyWriter::CharsetIfNot(const char *n, uint8_t c, uint8_t def) {
-  if (c == def)
-    return;
-  for (const auto &ci : CharsetIdents)
-    if (ci.Charset == c) {
-      Ident(n, ci.Name);
-      return;
-    }
-  Int(n, c);
-}
-
-void TRVPropertyWriter::ColorIfNot(const char *n, TColor c, TColor def) {
-  if (c == def)
-    return;
-  for (const auto &ci : ColorIdents)
-    if (ci.Color == c) {
-      Ident(n, ci.Name);
-      return;
-    }
-  Int(n, ColorToStored(c));
-}
 
 // --------------------------------------------------------------- the entries
 
@@ -3049,207 +1910,32 @@ bool TCustomRVInfo::ReadStoredProperty(const std::string &Name, const TRVStoredV
 
 void TFontInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
   TCustomRVInfo::WriteStoredProperties(W, Links);
-  if (BiDiMode != rvbdUnspecified)
-    W.Ident("BiDiMode", BiDiNames[BiDiMode]);
-  W.BoolIfNot("Jump", Jump, false);
-  W.CursorIfNot("JumpCursor", JumpCursor, crJump);
-  if (!FontName.empty())
-    W.Str("FontName", FontName);
-  W.IntIfNot("Size", Size, 10);
-  W.ColorIfNot("Color", Color, clWindowText);
-  W.ColorIfNot("BackColor", BackColor, clNone);
-  W.ColorIfNot("HoverColor", HoverColor, clNone);
-  W.ColorIfNot("HoverBackColor", HoverBackColor, clNone);
-  if (Style != 0)
-    W.SetOf("Style", SetNames(FontStyleToBits(Style), FontStyleNames));
-  if (!StyleEx.Empty())
-    W.SetOf("StyleEx", SetNames(StyleEx.Raw_(), FontStyleExNames));
-  W.IntIfNot("VShift", VShift, 0);
-  W.IntIfNot("NextStyleNo", NextStyleNo, -1);
-  W.CharsetIfNot("Charset", Charset, DEFAULT_CHARSET);
-  W.BoolIfNot("Unicode", Unicode, false);
-  if (!Protection.Empty())
-    W.SetOf("Protection", SetNames(Protection.Raw_(), ProtectNames));
-  if (!Options.Empty())
-    W.SetOf("Options", SetNames(Options.Raw_(), TextOptionNames));
-  W.IntIfNot("CharScale", CharScale, 100);
-  W.IntIfNot("CharSpacing", CharSpacing, 0);
+  RVPropsWriteStored(RVTextStyleProps(), this, W, Links);
 }
 
 bool TFontInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *Links) {
-  if (TCustomRVInfo::ReadStoredProperty(N, v, Links))
+  if (TCustomRVInfo::ReadStoredProperty(N, v, Links) || RVPropsReadStored(RVTextStyleProps(), this, N, v, Links))
     return true;
-  int32_t i = 0;
-  int e = 0;
-  uint32_t bits = 0;
-  TColor c;
-  TCursor cur = crDefault;
-  uint8_t cs = DEFAULT_CHARSET;
-  if (N == "BiDiMode" && ValueEnum(v, BiDiNames, e))
-    BiDiMode = TRVBiDiMode(e);
-  else if (N == "Jump" && v.Kind == TRVStoredValue::Bool)
-    Jump = v.B;
-  else if (N == "JumpCursor" && ValueCursor(v, cur))
-    JumpCursor = cur;
-  else if (N == "FontName" && v.Kind == TRVStoredValue::Str)
-    FontName = v.S;
-  else if (N == "Size" && ValueInt(v, i))
-    Size = i;
-  else if (N == "Color" && ValueColor(v, c))
-    Color = c;
-  else if (N == "BackColor" && ValueColor(v, c))
-    BackColor = c;
-  else if (N == "HoverColor" && ValueColor(v, c))
-    HoverColor = c;
-  else if (N == "HoverBackColor" && ValueColor(v, c))
-    HoverBackColor = c;
-  else if (N == "Style" && ValueSet(v, FontStyleNames, bits))
-    Style = BitsToFontStyle(bits);
-  else if (N == "StyleEx" && ValueSet(v, FontStyleExNames, bits))
-    StyleEx = TRVFontStyles::FromRaw(uint8_t(bits));
-  else if (N == "VShift" && ValueInt(v, i))
-    VShift = i;
-  else if (N == "NextStyleNo" && ValueInt(v, i))
-    NextStyleNo = StyleNoFromInt(i);
-  else if (N == "Charset" && ValueCharset(v, cs))
-    Charset = cs;
-  else if (N == "Unicode" && v.Kind == TRVStoredValue::Bool)
-    Unicode = v.B;
-  else if (N == "Protection" && ValueSet(v, ProtectNames, bits))
-    Protection = TRVProtectOptions::FromRaw(uint16_t(bits));
-  else if (N == "Options" && ValueSet(v, TextOptionNames, bits))
-    Options = TRVTextOptions::FromRaw(uint8_t(bits));
-  else if (N == "CharScale" && ValueInt(v, i))
-    CharScale = i;
-  else if (N == "CharSpacing" && ValueInt(v, i))
-    CharSpacing = i;
-  else if (N == "SingleSymbols" && v.Kind == TRVStoredValue::Bool) {
+  if (N == "SingleSymbols" && v.Kind == TRVStoredValue::Bool) {
     if (v.B)
       Protection.Include(rvprStyleProtect).Include(rvprDoNotAutoSwitch);
-  } else
-    return false;
-  return true;
+    return true;
+  }
+  return false;
 }
 
 void TParaInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
   TCustomRVInfo::WriteStoredProperties(W, Links);
-  W.IntIfNot("FirstIndent", FirstIndent, 0);
-  W.IntIfNot("LeftIndent", LeftIndent, 0);
-  W.IntIfNot("RightIndent", RightIndent, 0);
-  W.IntIfNot("SpaceBefore", SpaceBefore, 0);
-  W.IntIfNot("SpaceAfter", SpaceAfter, 0);
-  W.IntIfNot("LineSpacing", LineSpacing, 100);
-  if (LineSpacingType != rvlsPercent)
-    W.Ident("LineSpacingType", LineSpacingNames[LineSpacingType]);
-  if (Alignment != rvaLeft)
-    W.Ident("Alignment", AlignmentNames[Alignment]);
-  W.ColorIfNot("Border.Color", Border.Color, clWindowText);
-  if (Border.Style != rvbNone)
-    W.Ident("Border.Style", BorderStyleNames[Border.Style]);
-  W.IntIfNot("Border.Width", Border.Width, 1);
-  W.IntIfNot("Border.InternalWidth", Border.InternalWidth, 1);
-  WriteBoolRect(W, "Border.VisibleBorders", Border.VisibleBorders);
-  WriteRect(W, "Border.BorderOffsets", Border.BorderOffsets);
-  W.IntIfNot("NextParaNo", NextParaNo, -1);
-  WriteRect(W, "Background.BorderOffsets", Background.BorderOffsets);
-  W.ColorIfNot("Background.Color", Background.Color, clNone);
-  if (!Options.Empty())
-    W.SetOf("Options", SetNames(Options.Raw_(), ParaOptionNames));
-  if (BiDiMode != rvbdUnspecified)
-    W.Ident("BiDiMode", BiDiNames[BiDiMode]);
-  W.IntIfNot("DefStyleNo", DefStyleNo, -1);
+  RVPropsWriteStored(RVParaStyleProps(), this, W, Links);
 }
 
 bool TParaInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *Links) {
-  if (TCustomRVInfo::ReadStoredProperty(N, v, Links))
-    return true;
-  int32_t i = 0;
-  int e = 0;
-  uint32_t bits = 0;
-  TColor c;
-  std::string rest;
-  if (N == "FirstIndent" && ValueInt(v, i))
-    FirstIndent = i;
-  else if (N == "LeftIndent" && ValueInt(v, i))
-    LeftIndent = i;
-  else if (N == "RightIndent" && ValueInt(v, i))
-    RightIndent = i;
-  else if (N == "SpaceBefore" && ValueInt(v, i))
-    SpaceBefore = i;
-  else if (N == "SpaceAfter" && ValueInt(v, i))
-    SpaceAfter = i;
-  else if (N == "LineSpacing" && ValueInt(v, i))
-    LineSpacing = i;
-  else if (N == "LineSpacingType" && ValueEnum(v, LineSpacingNames, e))
-    LineSpacingType = TRVLineSpacingType(e);
-  else if (N == "Alignment" && ValueEnum(v, AlignmentNames, e))
-    Alignment = TRVAlignment(e);
-  else if (N == "Border.Color" && ValueColor(v, c))
-    Border.Color = c;
-  else if (N == "Border.Style" && ValueEnum(v, BorderStyleNames, e))
-    Border.Style = TRVBorderStyle(e);
-  else if (N == "Border.Width" && ValueInt(v, i))
-    Border.Width = i;
-  else if (N == "Border.InternalWidth" && ValueInt(v, i))
-    Border.InternalWidth = i;
-  else if (StartsWith(N, "Border.VisibleBorders.", rest))
-    return ReadBoolRectSide(rest, v, Border.VisibleBorders);
-  else if (StartsWith(N, "Border.BorderOffsets.", rest))
-    return ReadRectSide(rest, v, Border.BorderOffsets);
-  else if (N == "NextParaNo" && ValueInt(v, i))
-    NextParaNo = StyleNoFromInt(i);
-  else if (N == "Background.Color" && ValueColor(v, c))
-    Background.Color = c;
-  else if (StartsWith(N, "Background.BorderOffsets.", rest))
-    return ReadRectSide(rest, v, Background.BorderOffsets);
-  else if (N == "Options" && ValueSet(v, ParaOptionNames, bits))
-    Options = TRVParaOptions::FromRaw(uint8_t(bits));
-  else if (N == "BiDiMode" && ValueEnum(v, BiDiNames, e))
-    BiDiMode = TRVBiDiMode(e);
-  else if (N == "DefStyleNo" && ValueInt(v, i))
-    DefStyleNo = StyleNoFromInt(i);
-  else
-    return false;
-  return true;
+  return TCustomRVInfo::ReadStoredProperty(N, v, Links) || RVPropsReadStored(RVParaStyleProps(), this, N, v, Links);
 }
 
 void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
-  // The published properties in their declared order, then the ones the level
-  // defines itself: the marker texts as hexadecimal and the image list's tag.
-  if (ListType != rvlstBullet)
-    W.Ident("ListType", ListTypeNames[ListType]);
-  if (FPicture) {
-    // The picture's class name as a short string, then the graphic's own data.
-    TRVPropertyWriter data;
-    data.ShortStr(FPicture->className());
-    data.Out += FPicture->saveToBytes();
-    W.Binary("Picture.Data", data.Out);
-  }
-  W.IntIfNot("ImageIndex", ImageIndex, 0);
-  W.IntIfNot("LeftIndent", LeftIndent, 0);
-  W.IntIfNot("FirstIndent", FirstIndent, 10);
-  W.IntIfNot("MarkerIndent", MarkerIndent, 0);
-  if (MarkerAlignment != rvmaLeft)
-    W.Ident("MarkerAlignment", MarkerAlignmentNames[MarkerAlignment]);
-  if (FFont) {
-    W.CharsetIfNot("Font.Charset", FFont->Charset, DEFAULT_CHARSET);
-    W.ColorIfNot("Font.Color", FFont->Color, clWindowText);
-    if (FFont->Size != 8)
-      W.Int("Font.Height", FFont->Height());
-    if (FFont->Name != "Arial")
-      W.Str("Font.Name", FFont->Name);
-    if (FFont->Pitch != 0)
-      W.Ident("Font.Pitch", PitchNames[FFont->Pitch % 3]);
-    if (FFont->Style != 0)
-      W.SetOf("Font.Style", SetNames(FontStyleToBits(FFont->Style), FontStyleNames));
-  }
-  if (Options != TRVListLevelOptions{rvloContinuous, rvloLevelReset})
-    W.SetOf("Options", SetNames(Options.Raw_(), LevelOptionNames));
-  W.IntIfNot("StartFrom", StartFrom, 1);
-  if (FormatString != std::string(1, char(0xB7)))
-    W.Str("FormatStringCode", RVBytesToHex(FormatString));
-  if (!FormatStringW.empty())
-    W.Str("FormatStringWCode", RVBytesToHex(WideStringToRaw(FormatStringW)));
+  RVPropsWriteStored(RVListLevelProps(), this, W, Links);
+  // The image list by the tag the document gives it.
   if (ImageList && Links && Links->TagOf)
     W.Int("ILTag", Links->TagOf(ImageList));
 }
@@ -3257,58 +1943,11 @@ void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStr
 bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue &v,
                                       const TRVStyleStreamLinks *Links) {
   int32_t i = 0;
-  int e = 0;
-  uint32_t bits = 0;
-  TColor c;
-  uint8_t cs = DEFAULT_CHARSET;
-  std::string bytes;
-  if (N == "ListType" && ValueEnum(v, ListTypeNames, e))
-    ListType = TRVListType(e);
-  else if (N == "ILTag" && ValueInt(v, i))
+  if (N == "ILTag" && ValueInt(v, i)) {
     ImageList = Links && Links->ImageListOf ? Links->ImageListOf(i) : nullptr;
-  else if (N == "ImageIndex" && ValueInt(v, i))
-    ImageIndex = i;
-  else if (N == "FormatStringCode" && v.Kind == TRVStoredValue::Str && RVHexToBytes(v.S, bytes))
-    FormatString = bytes;
-  else if (N == "FormatStringWCode" && v.Kind == TRVStoredValue::Str && RVHexToBytes(v.S, bytes)) {
-    if (!BytesToU16(bytes, FormatStringW))
-      return false;
-  } else if (N == "LeftIndent" && ValueInt(v, i))
-    LeftIndent = i;
-  else if (N == "FirstIndent" && ValueInt(v, i))
-    FirstIndent = i;
-  else if (N == "MarkerIndent" && ValueInt(v, i))
-    MarkerIndent = i;
-  else if (N == "MarkerAlignment" && ValueEnum(v, MarkerAlignmentNames, e))
-    MarkerAlignment = TRVMarkerAlignment(e);
-  else if (N == "Picture.Data" && v.Kind == TRVStoredValue::Binary) {
-    TRVPropertyReader r(v.S);
-    std::string cls;
-    std::unique_ptr<TGraphic> g;
-    if (!r.ShortStr(cls) || !(g = createGraphic(cls)) || !g->loadFromBytes(v.S.substr(r.P)))
-      return false;
-    FPicture = std::move(g);
-    if (auto *bmp = dynamic_cast<TBitmap *>(FPicture.get()))
-      bmp->transparent = true;
-  } else if (N == "Font.Charset" && ValueCharset(v, cs))
-    GetFont()->Charset = cs;
-  else if (N == "Font.Color" && ValueColor(v, c))
-    GetFont()->Color = c;
-  else if (N == "Font.Height" && ValueInt(v, i))
-    GetFont()->SetHeight(i);
-  else if (N == "Font.Name" && v.Kind == TRVStoredValue::Str)
-    GetFont()->Name = v.S;
-  else if (N == "Font.Pitch" && ValueEnum(v, PitchNames, e))
-    GetFont()->Pitch = uint8_t(e);
-  else if (N == "Font.Style" && ValueSet(v, FontStyleNames, bits))
-    GetFont()->Style = BitsToFontStyle(bits);
-  else if (N == "Options" && ValueSet(v, LevelOptionNames, bits))
-    Options = TRVListLevelOptions::FromRaw(uint8_t(bits));
-  else if (N == "StartFrom" && ValueInt(v, i))
-    StartFrom = i;
-  else
-    return false;
-  return true;
+    return true;
+  }
+  return RVPropsReadStored(RVListLevelProps(), this, N, v, Links);
 }
 
 void TRVListInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
