@@ -27,6 +27,15 @@ template <typename E> E EnumFromInt(int v, int count, E def) {
 // A style number read from a store: anything negative is "none".
 inline int32_t StyleNoFromInt(int64_t v) { return v < 0 ? -1 : static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); }
 
+// Whether the compared value's reference, taken through the mapping built so
+// far, is Ours. One the mapping does not reach yet counts as equal; neither
+// entry is touched.
+template <class Mapping> bool SameMappedStyleNo(int32_t Theirs, int32_t Ours, const Mapping &M) {
+  if (Theirs >= 0 && Theirs < M.Count())
+    return M[Theirs] == Ours;
+  return true;
+}
+
 // Stored colours keep the Windows program's numbers, where system colours
 // are 0xFF000000 + index (clWindowText is -16777208); in memory they are
 // 0x80000000 + index. Both forms are read.

@@ -226,6 +226,11 @@ constexpr TRVPropCompare RVMask(int Bit, TRVPropWhen When = TRVPropWhen::Always)
   return TRVPropCompare{static_cast<int8_t>(Bit), When, false};
 }
 
+// Strings compared without ASCII case.
+constexpr TRVPropCompare RVNoCase(int Bit) { return TRVPropCompare{static_cast<int8_t>(Bit), TRVPropWhen::Always, true}; }
+// Sets whose members carry their own mask bits.
+constexpr TRVPropCompare RVPerMember{};
+
 constexpr TRVPropWeight RVNoWeight{};
 constexpr TRVPropWeight RVIntegerWeight(int32_t W = 0) { return {TRVWeightKind::Integer, W, 0, 1}; }
 constexpr TRVPropWeight RVColorWeight(int32_t W, int32_t C, int8_t Divisor = 1) {
