@@ -366,9 +366,12 @@ const TRVPropCustom FontOps = {
     },
 };
 
+// The legal numbering's key, like the start number's, came after the older
+// files: written only when set, so those files read as they always did.
 const TRVSetMember LevelOptionMembers[] = {
     {rvloContinuous, "Continuous", -1, 0},
     {rvloLevelReset, "LevelReset", -1, 0},
+    {rvloLegalStyleNumbering, "LegalStyleNumbering", -1, 0},
 };
 
 } // namespace
@@ -391,7 +394,7 @@ const TRVPropTable &RVListLevelProps() {
       {"MarkerAlignment", RVMember<&TRVListLevel::MarkerAlignment>(), RVEnum(MarkerAlignmentNames),               rvmaLeft,    {},       RVSameWeight(100),   RVIni("MarkerAlignment", 6),                RVStored,                        nullptr},
       {"Font",            RVCustom(FontOps),                          RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVIni("Font", 8, TRVIniForm::Always),       RVStored,                        nullptr},
       {"Options",         RVMember<&TRVListLevel::Options>(),         RVSet(LevelOptionNames, LevelOptionMembers), 3,          {},       RVSameWeight(100),   RVIni(nullptr, 10, TRVIniForm::Bits),       RVStored,                        nullptr},
-      {"StartFrom",       RVMember<&TRVListLevel::StartFrom>(),       RVKind(Int),                                1,           {},       RVSameWeight(100),   RVNoIni,                                    RVStored,                        nullptr},
+      {"StartFrom",       RVMember<&TRVListLevel::StartFrom>(),       RVKind(Int),                                1,           {},       RVSameWeight(100),   RVIni("StartFrom", 12),                     RVStored,                        nullptr},
   };
   static const TRVPropTable table{rows};
   return table;
