@@ -25,10 +25,6 @@ const TRVProp *TRVPropTable::Find(const char *Name) const {
 
 namespace {
 
-bool IsScalar(TRVPropKind k) {
-  return k != TRVPropKind::Str && k != TRVPropKind::WStr && k != TRVPropKind::Object && k != TRVPropKind::Custom;
-}
-
 bool SameValue(const TRVProp &p, const void *A, const void *B) {
   switch (p.Kind()) {
   case TRVPropKind::Str:
@@ -165,8 +161,6 @@ int64_t RVPropsSimilarity(const TRVPropTable &T, const void *A, const void *B, i
 
 namespace {
 
-int64_t IniDefault(const TRVProp &p) { return p.Default; }
-
 void WriteIniRow(const TRVProp &p, const void *Obj, IniStore &Ini, const std::string &Section,
                  const std::string &KeyFormat) {
   const std::string key = p.Ini.Key ? K(KeyFormat, p.Ini.Key) : std::string();
@@ -205,7 +199,7 @@ void WriteIniRow(const TRVProp &p, const void *Obj, IniStore &Ini, const std::st
     }
     [[fallthrough]];
   default:
-    WriteIntIfNotDef(Ini, Section, key, static_cast<int>(p.Member.Get(Obj)), static_cast<int>(IniDefault(p)));
+    WriteIntIfNotDef(Ini, Section, key, static_cast<int>(p.Member.Get(Obj)), static_cast<int>(p.Default));
   }
 }
 
@@ -268,7 +262,7 @@ void ReadIniRow(const TRVProp &p, void *Obj, IniStore &Ini, const std::string &S
     return;
   }
   case TRVPropKind::Int:
-    p.Member.Set(Obj, Ini.readInteger(Section, key, def));
+    p.Member.Set(Obj, std::clamp(Ini.readInteger(Section, key, def), p.Type.Min, p.Type.Max));
     return;
   }
 }
@@ -439,7 +433,7 @@ bool ReadStoredRow(const TRVProp &p, void *Obj, const std::string &Name, const T
   case TRVPropKind::Int:
     if (!ValueInt(v, i))
       return false;
-    p.Member.Set(Obj, i);
+    p.Member.Set(Obj, std::clamp(i, p.Type.Min, p.Type.Max));
     return true;
   default:
     return false;

@@ -80,6 +80,7 @@ struct TRVPropType {
   std::span<const TRVSetMember> Members{};   // sets: ini keys, mask bits and weights per member
   const TRVPropTable *Object = nullptr;      // nested objects
   const char *DefaultText = nullptr;         // strings
+  int32_t Min = INT32_MIN, Max = INT32_MAX;  // integers: what reading keeps
 };
 
 // When a property takes part in equality.
@@ -200,6 +201,13 @@ constexpr TRVPropAccess RVCustom(const TRVPropCustom &Ops) {
 }
 
 constexpr TRVPropType RVKind(TRVPropKind Kind) { return TRVPropType{Kind}; }
+// An integer that reading from a file keeps within Min .. Max.
+constexpr TRVPropType RVIntRange(int32_t Min, int32_t Max) {
+  TRVPropType t{TRVPropKind::Int};
+  t.Min = Min;
+  t.Max = Max;
+  return t;
+}
 constexpr TRVPropType RVEnum(std::span<const char *const> Names) {
   TRVPropType t{TRVPropKind::Enum};
   t.Names = Names;

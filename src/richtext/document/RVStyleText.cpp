@@ -55,8 +55,8 @@ const TRVPropTable &RVTextStyleProps() {
       {"Unicode",        RVMember<&TFontInfo::Unicode>(),        RVKind(Bool),                                   0,               RVMask(rvfiUnicode),               RVNoWeight,                     RVIni("Unicode", 18),                  RVStored, nullptr},
       {"Protection",     RVMember<&TFontInfo::Protection>(),     RVSet(ProtectNames),                            0,               RVMask(rvfiProtection),            RVDifferWeight(100000),         RVIni("Protection", 14),               RVStored, nullptr},
       {"Options",        RVMember<&TFontInfo::Options>(),        RVSet(TextOptionNames, TextOptionMembers),      0,               RVPerMember,                       RVMembersWeight,                RVIni(nullptr, 15, TRVIniForm::Bits),  RVStored, nullptr},
-      {"CharScale",      RVMember<&TFontInfo::CharScale>(),      RVKind(Int),                                    100,             RVMask(rvfiCharScale),             RVIntegerWeight(300),           RVIni("CharScale", 9),                 RVStored, nullptr},
-      {"CharSpacing",    RVMember<&TFontInfo::CharSpacing>(),    RVKind(Int),                                    0,               RVMask(rvfiCharSpacing),           RVIntegerWeight(1000),          RVIni("CharSpacing", 10),              RVStored, "letter-spacing"},
+      {"CharScale",      RVMember<&TFontInfo::CharScale>(),      RVIntRange(0, RVMaxCharScale),                  100,             RVMask(rvfiCharScale),             RVIntegerWeight(300),           RVIni("CharScale", 9),                 RVStored, nullptr},
+      {"CharSpacing",    RVMember<&TFontInfo::CharSpacing>(),    RVIntRange(-RVMaxCharSpacing, RVMaxCharSpacing), 0,              RVMask(rvfiCharSpacing),           RVIntegerWeight(1000),          RVIni("CharSpacing", 10),              RVStored, "letter-spacing"},
   };
   static const TRVPropTable table{rows, [](const void *o) { return static_cast<const TFontInfo *>(o)->Jump; }, true};
   return table;

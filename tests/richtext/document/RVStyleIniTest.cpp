@@ -351,6 +351,7 @@ TEST_F(StyleIni, HostileValuesAreRangeChecked) {
   } const values[] = {
       {"BaseStyleNo", "-7"}, {"NextStyleNo", "-2147483648"}, {"Charset", "300"},
       {"BiDiMode", "9"},     {"Protection", "-1"},           {"Size", "banana"},
+      {"CharScale", "2147483647"}, {"CharSpacing", "-2147483648"},
   };
   for (const auto &v : values)
     Ini().writeString("T", v.Key, v.Value);
@@ -362,6 +363,8 @@ TEST_F(StyleIni, HostileValuesAreRangeChecked) {
   EXPECT_EQ(f.BiDiMode, rvbdUnspecified);
   EXPECT_EQ(f.Protection.Raw_(), 0x3FF);
   EXPECT_EQ(f.Size, 10);
+  EXPECT_EQ(f.CharScale, RVMaxCharScale);
+  EXPECT_EQ(f.CharSpacing, -RVMaxCharSpacing);
 
   Ini().writeString("P", "Alignment", "4");
   Ini().writeString("P", "LSType", "-1");
