@@ -66,84 +66,102 @@ int32_t MapStyleNo(int32_t No, const TRVIntegerList &Mapping) {
 }
 } // namespace
 
+namespace {
+
+// Copies src to a new target entry and answers its index.
+int AppendCopy(TCustomRVInfos &T, const TCustomRVInfo &Src) {
+  int idx = T.Count();
+  T.AddEntry()->Assign(Src);
+  return idx;
+}
+
+// The most similar target entry of those that pass accept: the first one,
+// replaced only by a strictly more similar one; -1 when none passes.
+template <class Accept> int MostSimilar(const TCustomRVInfos &T, const TCustomRVInfo &Src, Accept accept) {
+  int best = -1;
+  int64_t bestValue = 0;
+  for (int j = 0; j < T.Count(); ++j) {
+    if (!accept(*T.GetItem(j)))
+      continue;
+    int64_t v = Src.SimilarityValue(*T.GetItem(j));
+    if (best < 0 || v > bestValue) {
+      best = j;
+      bestValue = v;
+    }
+  }
+  return best;
+}
+
+// Map mode: nothing is added. Text styles look among the same kind first:
+// hyperlink and text width alike, then the hyperlink alike, then the width.
+int MapToMostSimilar(const TCustomRVInfos &T, const TCustomRVInfo &Src) {
+  int best = -1;
+  if (auto *s = dynamic_cast<const TFontInfo *>(&Src)) {
+    auto sameJump = [&](const TCustomRVInfo &t) { return static_cast<const TFontInfo &>(t).Jump == s->Jump; };
+    auto sameUni = [&](const TCustomRVInfo &t) { return static_cast<const TFontInfo &>(t).Unicode == s->Unicode; };
+    best = MostSimilar(T, Src, [&](const TCustomRVInfo &t) { return sameJump(t) && sameUni(t); });
+    if (best < 0)
+      best = MostSimilar(T, Src, sameJump);
+    if (best < 0)
+      best = MostSimilar(T, Src, sameUni);
+  }
+  if (best < 0)
+    best = MostSimilar(T, Src, [](const TCustomRVInfo &) { return true; });
+  return best;
+}
+
+// Smart merge: an equal target entry at the same index, else the first equal
+// one, else a copy. A numbered list takes its target for itself.
+void SmartMerge(TCustomRVInfos &T, const TCustomRVInfos &Source, TRVIntegerList &Mapping) {
+  const bool isList = dynamic_cast<const TRVListInfos *>(&T) != nullptr;
+  std::vector<bool> used;
+  auto isUsed = [&](int j) { return isList && j < int(used.size()) && used[size_t(j)]; };
+  for (int i = 0; i < Source.Count(); ++i) {
+    const TCustomRVInfo &src = *Source.GetItem(i);
+    // The existing entry is the one compared and the entry read is the
+    // value: the mapping turns the read entry's references (source
+    // numbers) into target numbers, which only then compare with the
+    // existing entry's. Comparing the other way round would look target
+    // numbers up in a source-to-target mapping. Neither entry is changed.
+    auto fits = [&](int j) { return !isUsed(j) && T.GetItem(j)->IsEqualToMapped(src, Mapping); };
+    int chosen = -1;
+    if (i < T.Count() && fits(i))
+      chosen = i;
+    else
+      for (int j = 0; j < T.Count() && chosen < 0; ++j)
+        if (fits(j))
+          chosen = j;
+    if (chosen < 0)
+      chosen = AppendCopy(T, src);
+    if (isList && static_cast<const TRVListInfo &>(src).HasNumbering()) {
+      if (int(used.size()) <= chosen)
+        used.resize(size_t(chosen) + 1, false);
+      used[size_t(chosen)] = true;
+    }
+    Mapping.Add(chosen);
+  }
+}
+
+} // namespace
+
 void TCustomRVInfos::MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode Mode, TRVIntegerList &Mapping,
                                const TRVIntegerList *TextStyleMapping) {
   Mapping.Clear();
   const int oldCount = Count();
-  const bool isText = dynamic_cast<const TFontInfos *>(this) != nullptr;
-  const bool isList = dynamic_cast<const TRVListInfos *>(this) != nullptr;
-  auto append = [&](const TCustomRVInfo &src) {
-    int idx = Count();
-    AddEntry()->Assign(src);
-    return idx;
-  };
   switch (Mode) {
   case rvs_merge_Append:
     for (int i = 0; i < Source.Count(); ++i)
-      Mapping.Add(append(*Source.GetItem(i)));
+      Mapping.Add(AppendCopy(*this, *Source.GetItem(i)));
     break;
   case rvs_merge_Map:
-    for (int i = 0; i < Source.Count(); ++i) {
-      const TCustomRVInfo &src = *Source.GetItem(i);
-      int best = -1;
-      int64_t bestValue = 0;
-      auto pass = [&](auto accept) {
-        for (int j = 0; j < Count(); ++j) {
-          if (!accept(*GetItem(j)))
-            continue;
-          int64_t v = src.SimilarityValue(*GetItem(j));
-          if (best < 0 || v > bestValue) {
-            best = j;
-            bestValue = v;
-          }
-        }
-        return best >= 0;
-      };
-      if (isText) {
-        auto &s = static_cast<const TFontInfo &>(src);
-        auto sameJump = [&](const TCustomRVInfo &t) { return static_cast<const TFontInfo &>(t).Jump == s.Jump; };
-        auto sameUni = [&](const TCustomRVInfo &t) {
-          return static_cast<const TFontInfo &>(t).Unicode == s.Unicode;
-        };
-        if (!pass([&](const TCustomRVInfo &t) { return sameJump(t) && sameUni(t); }))
-          if (!pass(sameJump))
-            pass(sameUni);
-      }
-      if (best < 0)
-        pass([](const TCustomRVInfo &) { return true; });
-      Mapping.Add(best);
-    }
+    for (int i = 0; i < Source.Count(); ++i)
+      Mapping.Add(MapToMostSimilar(*this, *Source.GetItem(i)));
     break;
-  case rvs_merge_SmartMerge: {
-    std::vector<bool> used;
-    auto isUsed = [&](int j) { return isList && j < int(used.size()) && used[size_t(j)]; };
-    for (int i = 0; i < Source.Count(); ++i) {
-      const TCustomRVInfo &src = *Source.GetItem(i);
-      // The existing entry is the one compared and the entry read is the
-      // value: the mapping turns the read entry's references (source
-      // numbers) into target numbers, which only then compare with the
-      // existing entry's. Comparing the other way round would look target
-      // numbers up in a source-to-target mapping. Neither entry is changed.
-      auto fits = [&](int j) { return !isUsed(j) && GetItem(j)->IsEqualToMapped(src, Mapping); };
-      int chosen = -1;
-      if (i < Count() && fits(i))
-        chosen = i;
-      else
-        for (int j = 0; j < Count() && chosen < 0; ++j)
-          if (fits(j))
-            chosen = j;
-      if (chosen < 0)
-        chosen = append(src);
-      if (isList && static_cast<const TRVListInfo &>(src).HasNumbering()) {
-        if (int(used.size()) <= chosen)
-          used.resize(size_t(chosen) + 1, false);
-        used[size_t(chosen)] = true;
-      }
-      Mapping.Add(chosen);
-    }
+  case rvs_merge_SmartMerge:
+    SmartMerge(*this, Source, Mapping);
     break;
   }
-  }
+  // The entries just added are the file's: their references become ours.
   for (int i = oldCount; i < Count(); ++i) {
     TCustomRVInfo *e = GetItem(i);
     e->Standard = false;
