@@ -2,6 +2,7 @@
 #include "richtext/document/RVStyle.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/AsciiCase.h"
 #include "richtext/document/RVStyleIni.h"
@@ -127,105 +128,127 @@ std::string LineHeightText(int32_t ls) {
 }
 } // namespace
 
-void TParaInfo::SaveCSSToStream(std::string &Stream, const TParaInfo *B, bool Multiline, bool IgnoreLeftAlignment,
-                                bool ForListItem) const {
+namespace {
+
+// Sides in the order CSS gives them: top, right, bottom, left.
+using Sides = std::array<int64_t, 4>;
+
+Sides SidesOf(const TRVRect &r) { return {r.Top, r.Right, r.Bottom, r.Left}; }
+
+void ParaAlignmentAndSpacingCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B, bool Multiline,
+                                bool IgnoreLeftAlignment, bool ForListItem) {
   static const char *const AlignNames[] = {"left", "right", "center", "justify"};
-  if (B ? B->Alignment != Alignment : !(IgnoreLeftAlignment && Alignment == rvaLeft))
-    Decl(Stream, std::string("text-align: ") + AlignNames[Alignment & 3], Multiline);
-  if (!ForListItem && (!B || B->FirstIndent != FirstIndent))
-    Decl(Stream, "text-indent: " + Px(FirstIndent), Multiline);
-  if (LineSpacingType == rvlsPercent) {
-    bool write = B ? (B->LineSpacingType == rvlsPercent && B->LineSpacing != LineSpacing) : LineSpacing != 100;
+  if (B ? B->Alignment != P.Alignment : !(IgnoreLeftAlignment && P.Alignment == rvaLeft))
+    Decl(Stream, std::string("text-align: ") + AlignNames[P.Alignment & 3], Multiline);
+  if (!ForListItem && (!B || B->FirstIndent != P.FirstIndent))
+    Decl(Stream, "text-indent: " + Px(P.FirstIndent), Multiline);
+  if (P.LineSpacingType == rvlsPercent) {
+    bool write = B ? (B->LineSpacingType == rvlsPercent && B->LineSpacing != P.LineSpacing) : P.LineSpacing != 100;
     if (write)
-      Decl(Stream, "line-height: " + LineHeightText(LineSpacing), Multiline);
+      Decl(Stream, "line-height: " + LineHeightText(P.LineSpacing), Multiline);
   } else if (B && B->LineSpacingType == rvlsPercent && B->LineSpacing != 100) {
     Decl(Stream, "line-height: normal", Multiline);
   }
-  if (Options.Has(rvpaoNoWrap))
-    Decl(Stream, "white-space: nowrap", Multiline);
-  else if (B && B->Options.Has(rvpaoNoWrap))
-    Decl(Stream, "white-space: normal", Multiline);
-  if (Options.Has(rvpaoKeepLinesTogether))
-    Decl(Stream, "page-break-inside: avoid", Multiline);
-  else if (B && B->Options.Has(rvpaoKeepLinesTogether))
-    Decl(Stream, "page-break-inside: auto", Multiline);
-  if (Options.Has(rvpaoKeepWithNext))
-    Decl(Stream, "page-break-after: avoid", Multiline);
-  else if (B && B->Options.Has(rvpaoKeepWithNext))
-    Decl(Stream, "page-break-after: auto", Multiline);
+}
 
-  // Padding as top, right, bottom, left.
-  int64_t pad[4] = {0, 0, 0, 0};
+// An option's value, or its opposite when only the base has the option.
+void ParaOptionsCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B, bool Multiline) {
+  struct {
+    TRVParaOption Option;
+    const char *On, *Off;
+  } const options[] = {
+      {rvpaoNoWrap, "white-space: nowrap", "white-space: normal"},
+      {rvpaoKeepLinesTogether, "page-break-inside: avoid", "page-break-inside: auto"},
+      {rvpaoKeepWithNext, "page-break-after: avoid", "page-break-after: auto"},
+  };
+  for (const auto &o : options) {
+    if (P.Options.Has(o.Option))
+      Decl(Stream, o.On, Multiline);
+    else if (B && B->Options.Has(o.Option))
+      Decl(Stream, o.Off, Multiline);
+  }
+}
+
+// The border's declarations; answers the padding it asks for.
+Sides ParaBorderCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B, bool Multiline) {
+  const TRVBorder &Border = P.Border;
   if (!BorderShown(Border)) {
     if (B && BorderShown(B->Border))
       Decl(Stream, "border: none", Multiline);
+    return {0, 0, 0, 0};
+  }
+  Decl(Stream, "border-color: " + ColorToHtml(Border.Color, false), Multiline);
+  Decl(Stream, std::string("border-style: ") + (Border.Style == rvbSingle ? "solid" : "double"), Multiline);
+  int64_t w = Border.Width, iw = Border.InternalWidth, bw = w;
+  switch (Border.Style) {
+  case rvbDouble:
+    bw = w + iw;
+    break;
+  case rvbTriple:
+    bw = w + 2 * iw;
+    break;
+  case rvbThickInside:
+  case rvbThickOutside:
+    bw = 3 * w / 2 + iw;
+    break;
+  default:
+    bw = w;
+  }
+  Decl(Stream, "border-width: " + Px(bw), Multiline);
+  if (!Border.VisibleBorders.Top)
+    Decl(Stream, "border-top: none", Multiline);
+  if (!Border.VisibleBorders.Right)
+    Decl(Stream, "border-right: none", Multiline);
+  if (!Border.VisibleBorders.Bottom)
+    Decl(Stream, "border-bottom: none", Multiline);
+  if (!Border.VisibleBorders.Left)
+    Decl(Stream, "border-left: none", Multiline);
+  return SidesOf(Border.BorderOffsets);
+}
+
+// The background's colour; a coloured background widens the padding to its
+// offsets.
+void ParaBackgroundCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B, bool Multiline, Sides &Pad) {
+  if (B ? B->Background.Color != P.Background.Color : P.Background.Color != clNone)
+    Decl(Stream, "background: " + ColorToCss(P.Background.Color), Multiline);
+  if (P.Background.Color != clNone) {
+    const Sides o = SidesOf(P.Background.BorderOffsets);
+    for (size_t k = 0; k < 4; ++k)
+      Pad[k] = std::max(Pad[k], o[k]);
+  }
+}
+
+// Margins are the indents and spaces less the padding.
+void ParaMarginsCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B, bool Multiline, bool ForListItem,
+                    const Sides &Pad, const Sides &BasePad) {
+  auto margins = [](const TParaInfo &q, const Sides &pad) {
+    return Sides{q.SpaceBefore - pad[0], q.RightIndent - pad[1], q.SpaceAfter - pad[2], q.LeftIndent - pad[3]};
+  };
+  const Sides m = margins(P, Pad);
+  if (B && m == margins(*B, BasePad))
+    return;
+  if (ForListItem) {
+    Decl(Stream, "margin-top: " + Px(m[0]), Multiline);
+    Decl(Stream, "margin-right: " + Px(m[1]), Multiline);
+    Decl(Stream, "margin-bottom: " + Px(m[2]), Multiline);
   } else {
-    Decl(Stream, "border-color: " + ColorToHtml(Border.Color, false), Multiline);
-    Decl(Stream, std::string("border-style: ") + (Border.Style == rvbSingle ? "solid" : "double"), Multiline);
-    int64_t w = Border.Width, iw = Border.InternalWidth, bw = w;
-    switch (Border.Style) {
-    case rvbDouble:
-      bw = w + iw;
-      break;
-    case rvbTriple:
-      bw = w + 2 * iw;
-      break;
-    case rvbThickInside:
-    case rvbThickOutside:
-      bw = 3 * w / 2 + iw;
-      break;
-    default:
-      bw = w;
-    }
-    Decl(Stream, "border-width: " + Px(bw), Multiline);
-    if (!Border.VisibleBorders.Top)
-      Decl(Stream, "border-top: none", Multiline);
-    if (!Border.VisibleBorders.Right)
-      Decl(Stream, "border-right: none", Multiline);
-    if (!Border.VisibleBorders.Bottom)
-      Decl(Stream, "border-bottom: none", Multiline);
-    if (!Border.VisibleBorders.Left)
-      Decl(Stream, "border-left: none", Multiline);
-    pad[0] = Border.BorderOffsets.Top;
-    pad[1] = Border.BorderOffsets.Right;
-    pad[2] = Border.BorderOffsets.Bottom;
-    pad[3] = Border.BorderOffsets.Left;
+    Decl(Stream, "margin: " + Px(m[0]) + " " + Px(m[1]) + " " + Px(m[2]) + " " + Px(m[3]), Multiline);
   }
-  if (B ? B->Background.Color != Background.Color : Background.Color != clNone)
-    Decl(Stream, "background: " + ColorToCss(Background.Color), Multiline);
-  if (Background.Color != clNone) {
-    const TRVRect &o = Background.BorderOffsets;
-    pad[0] = std::max<int64_t>(pad[0], o.Top);
-    pad[1] = std::max<int64_t>(pad[1], o.Right);
-    pad[2] = std::max<int64_t>(pad[2], o.Bottom);
-    pad[3] = std::max<int64_t>(pad[3], o.Left);
-  }
-  int64_t bpad[4] = {0, 0, 0, 0};
-  if (B && BorderShown(B->Border)) {
-    bpad[0] = B->Border.BorderOffsets.Top;
-    bpad[1] = B->Border.BorderOffsets.Right;
-    bpad[2] = B->Border.BorderOffsets.Bottom;
-    bpad[3] = B->Border.BorderOffsets.Left;
-  }
-  if (!B || !std::equal(pad, pad + 4, bpad))
+}
+
+} // namespace
+
+void TParaInfo::SaveCSSToStream(std::string &Stream, const TParaInfo *B, bool Multiline, bool IgnoreLeftAlignment,
+                                bool ForListItem) const {
+  ParaAlignmentAndSpacingCss(Stream, *this, B, Multiline, IgnoreLeftAlignment, ForListItem);
+  ParaOptionsCss(Stream, *this, B, Multiline);
+  Sides pad = ParaBorderCss(Stream, *this, B, Multiline);
+  ParaBackgroundCss(Stream, *this, B, Multiline, pad);
+  // The base's padding is its border's offsets when its border shows.
+  const Sides basePad = B && BorderShown(B->Border) ? SidesOf(B->Border.BorderOffsets) : Sides{0, 0, 0, 0};
+  if (!B || pad != basePad)
     Decl(Stream, "padding: " + Px(pad[0]) + " " + Px(pad[1]) + " " + Px(pad[2]) + " " + Px(pad[3]), Multiline);
-  // Margins as left, right, top, bottom.
-  int64_t m[4] = {LeftIndent - pad[3], RightIndent - pad[1], SpaceBefore - pad[0], SpaceAfter - pad[2]};
-  bool writeMargins = true;
-  if (B) {
-    int64_t bm[4] = {B->LeftIndent - bpad[3], B->RightIndent - bpad[1], B->SpaceBefore - bpad[0],
-                     B->SpaceAfter - bpad[2]};
-    writeMargins = !std::equal(m, m + 4, bm);
-  }
-  if (writeMargins) {
-    if (ForListItem) {
-      Decl(Stream, "margin-top: " + Px(m[2]), Multiline);
-      Decl(Stream, "margin-right: " + Px(m[1]), Multiline);
-      Decl(Stream, "margin-bottom: " + Px(m[3]), Multiline);
-    } else {
-      Decl(Stream, "margin: " + Px(m[2]) + " " + Px(m[1]) + " " + Px(m[3]) + " " + Px(m[0]), Multiline);
-    }
-  }
+  ParaMarginsCss(Stream, *this, B, Multiline, ForListItem, pad, basePad);
 }
 
 std::string TRVListLevel::GetIndentCSSForTextVersion() const {
