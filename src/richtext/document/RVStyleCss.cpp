@@ -290,67 +290,84 @@ void TRVListLevel::HTMLOpenTag(std::string &Stream, bool UseStyle) const {
 
 void TRVListLevel::HTMLCloseTag(std::string &Stream) const { Stream += HasNumbering() ? "</OL>" : "</UL>"; }
 
-void TRVStyle::WriteCssStyleSheet(std::string &Stream, int Options) const {
-  const bool diffFromBase = (Options & 1) != 0, ignoreLeft = (Options & 2) != 0, noDefault = (Options & 4) != 0;
-  auto line = [&](const std::string &s) {
-    Stream += s;
-    Stream += "\r\n";
-  };
-  auto comment = [](const TCustomRVInfo &e) {
-    return e.Standard ? " /* " + CommentText(e.StyleName) + " */" : std::string();
-  };
-  const TFontInfos &ts = *FTextStyles;
-  line("/*----------Text Styles----------*/");
-  line("HR { color: " + ColorToHtml(ts.Count() > 0 ? ts.Items(0)->Color : clWindowText, false) + "}");
-  const bool zeroIsDefault =
-      ts.Count() > 0 && !ts.Items(0)->Jump && ts.Items(0)->BackColor == clNone && !noDefault;
+namespace {
+
+void Line(std::string &Stream, const std::string &s) {
+  Stream += s;
+  Stream += "\r\n";
+}
+
+std::string Comment(const TCustomRVInfo &e) {
+  return e.Standard ? " /* " + CommentText(e.StyleName) + " */" : std::string();
+}
+
+// The hyperlink's colours under the mouse, where they differ from its base's.
+void HoverRule(std::string &Stream, const TRVStyle &Sheet, int Index, const TFontInfo &f, const TFontInfo *base) {
+  TColor hover = Sheet.GetHoverColorByColor(f.HoverColor);
+  if (hover == clNone && f.HoverBackColor == clNone)
+    return;
+  Stream += "A.RVTS" + IntToStr(Index) + ":hover {";
+  const bool baseJump = base && base->Jump;
+  if ((!baseJump && hover != clNone) || (base && Sheet.GetHoverColorByColor(base->HoverColor) != hover))
+    Stream += " color: " + ColorToCss(hover) + ";";
+  if ((!baseJump && f.HoverBackColor != clNone) || (base && base->HoverBackColor != f.HoverBackColor))
+    Stream += " background-color: " + ColorToCss(f.HoverBackColor) + ";";
+  Line(Stream, " }");
+}
+
+void TextStylesCss(std::string &Stream, const TRVStyle &Sheet, bool diffFromBase, bool noDefault) {
+  const TFontInfos &ts = Sheet.TextStyles();
+  Line(Stream, "/*----------Text Styles----------*/");
+  Line(Stream, "HR { color: " + ColorToHtml(ts.Count() > 0 ? ts.Items(0)->Color : clWindowText, false) + "}");
+  const bool zeroIsDefault = ts.Count() > 0 && !ts.Items(0)->Jump && ts.Items(0)->BackColor == clNone && !noDefault;
   for (int i = 0; i < ts.Count(); ++i) {
     const TFontInfo &f = *ts.Items(i);
     const std::string n = IntToStr(i);
     if (i == 0 && zeroIsDefault)
-      line("BODY, TABLE" + comment(f));
+      Line(Stream, "BODY, TABLE" + Comment(f));
     else if (f.Jump)
-      line("A.RVTS" + n + ", SPAN.RVTS" + n + comment(f));
+      Line(Stream, "A.RVTS" + n + ", SPAN.RVTS" + n + Comment(f));
     else
-      line("SPAN.RVTS" + n + comment(f));
+      Line(Stream, "SPAN.RVTS" + n + Comment(f));
     const TFontInfo *base = nullptr;
     if (diffFromBase && f.BaseStyleNo >= 0 && f.BaseStyleNo < ts.Count())
       base = ts.Items(f.BaseStyleNo);
     else if (i > 0 && zeroIsDefault)
       base = ts.Items(0);
-    line("{");
+    Line(Stream, "{");
     f.SaveCSSToStream(Stream, base, true);
-    line("}");
-    if (f.Jump) {
-      TColor hover = GetHoverColorByColor(f.HoverColor);
-      if (hover != clNone || f.HoverBackColor != clNone) {
-        Stream += "A.RVTS" + n + ":hover {";
-        const bool baseJump = base && base->Jump;
-        if ((!baseJump && hover != clNone) || (base && GetHoverColorByColor(base->HoverColor) != hover))
-          Stream += " color: " + ColorToCss(hover) + ";";
-        if ((!baseJump && f.HoverBackColor != clNone) || (base && base->HoverBackColor != f.HoverBackColor))
-          Stream += " background-color: " + ColorToCss(f.HoverBackColor) + ";";
-        line(" }");
-      }
-    }
+    Line(Stream, "}");
+    if (f.Jump)
+      HoverRule(Stream, Sheet, i, f, base);
   }
-  const TParaInfos &ps = *FParaStyles;
-  line("/*----------Para Styles----------*/");
+}
+
+void ParaStylesCss(std::string &Stream, const TRVStyle &Sheet, bool diffFromBase, bool ignoreLeft, bool noDefault) {
+  const TParaInfos &ps = Sheet.ParaStyles();
+  Line(Stream, "/*----------Para Styles----------*/");
   for (int i = 0; i < ps.Count(); ++i) {
     const TParaInfo &p = *ps.Items(i);
     if (i == 0 && !noDefault)
-      line("P,UL,OL" + comment(p));
+      Line(Stream, "P,UL,OL" + Comment(p));
     else
-      line(".RVPS" + IntToStr(i) + comment(p));
+      Line(Stream, ".RVPS" + IntToStr(i) + Comment(p));
     const TParaInfo *base = nullptr;
     if (diffFromBase && p.BaseStyleNo >= 0 && p.BaseStyleNo < ps.Count())
       base = ps.Items(p.BaseStyleNo);
     else if (i > 0 && !noDefault)
       base = ps.Items(0);
-    line("{");
+    Line(Stream, "{");
     p.SaveCSSToStream(Stream, base, true, ignoreLeft, false);
-    line("}");
+    Line(Stream, "}");
   }
+}
+
+} // namespace
+
+void TRVStyle::WriteCssStyleSheet(std::string &Stream, int Options) const {
+  const bool diffFromBase = (Options & 1) != 0, ignoreLeft = (Options & 2) != 0, noDefault = (Options & 4) != 0;
+  TextStylesCss(Stream, *this, diffFromBase, noDefault);
+  ParaStylesCss(Stream, *this, diffFromBase, ignoreLeft, noDefault);
 }
 
 
