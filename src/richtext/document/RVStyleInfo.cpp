@@ -3,7 +3,6 @@
 
 #include "platform/IniStore.h"
 #include "richtext/document/RVStyleIni.h"
-#include "richtext/document/RVStyleProps.h"
 #include "richtext/document/RVStyleStored.h"
 
 namespace kc {
@@ -44,8 +43,10 @@ void TCustomRVInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const
   Standard = Ini.readInteger(Section, K(KeyFormat, "Standard"), 1) != 0;
 }
 
+// The base's three properties stay out of the tables: the name's default is
+// each class's own, and the ini form keeps "Standard" as a number.
 
-// --------------------------------------------------------------- the entries
+// ---------------------------------------------------------------- stored form
 
 void TCustomRVInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *) const {
   W.IntIfNot("BaseStyleNo", BaseStyleNo, -1);

@@ -14,7 +14,7 @@ namespace kc {
 
 using namespace styleio;
 
-// ===================================================================== helpers
+// =============================================================== marker texts
 
 std::string RVFormatMarkerString(const std::string &Format, const std::vector<std::string> &Args) {
   std::string r;
