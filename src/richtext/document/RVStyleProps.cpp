@@ -350,9 +350,61 @@ void WriteStoredRows(const TRVPropTable &T, const void *Obj, TRVPropertyWriter &
   }
 }
 
+// A scalar property's value as its kind reads it; false for a value of
+// another kind or out of its range.
+bool StoredScalar(const TRVProp &p, const TRVStoredValue &v, int64_t &out) {
+  int32_t i = 0;
+  switch (p.Kind()) {
+  case TRVPropKind::Bool:
+    out = v.B;
+    return v.Kind == TRVStoredValue::Bool;
+  case TRVPropKind::Color: {
+    TColor c = 0;
+    const bool ok = ValueColor(v, c);
+    out = c;
+    return ok;
+  }
+  case TRVPropKind::Charset: {
+    uint8_t c = 0;
+    const bool ok = ValueCharset(v, c);
+    out = c;
+    return ok;
+  }
+  case TRVPropKind::Cursor: {
+    TCursor c = 0;
+    const bool ok = ValueCursor(v, c);
+    out = c;
+    return ok;
+  }
+  case TRVPropKind::Enum: {
+    int e = 0;
+    const bool ok = ValueEnum(v, p.Type.Names, e);
+    out = e;
+    return ok;
+  }
+  case TRVPropKind::Set: {
+    uint32_t bits = 0;
+    const bool ok = ValueSet(v, p.Type.Names, bits);
+    out = bits;
+    return ok;
+  }
+  case TRVPropKind::StyleNo: {
+    const bool ok = ValueInt(v, i);
+    out = StyleNoFromInt(i);
+    return ok;
+  }
+  case TRVPropKind::Int: {
+    const bool ok = ValueInt(v, i);
+    out = std::clamp(i, p.Type.Min, p.Type.Max);
+    return ok;
+  }
+  default:
+    return false;
+  }
+}
+
 bool ReadStoredRow(const TRVProp &p, void *Obj, const std::string &Name, const TRVStoredValue &v,
                    const TRVStyleStreamLinks *Links) {
-  int32_t i = 0;
   if (p.Kind() == TRVPropKind::Custom)
     return p.Member.Custom->ReadStored && p.Member.Custom->ReadStored(Obj, Name, v, Links);
   const std::string own = p.StoredName();
@@ -363,80 +415,33 @@ bool ReadStoredRow(const TRVProp &p, void *Obj, const std::string &Name, const T
   }
   if (Name != own)
     return false;
+  std::string bytes;
   switch (p.Kind()) {
-  case TRVPropKind::Str: {
+  case TRVPropKind::Str:
     if (v.Kind != TRVStoredValue::Str)
       return false;
     if (p.Stored.Form != TRVStoredForm::Defined) {
       p.Member.SetStr(Obj, v.S);
       return true;
     }
-    std::string bytes;
     if (!RVHexToBytes(v.S, bytes))
       return false;
     p.Member.SetStr(Obj, bytes);
     return true;
-  }
   case TRVPropKind::WStr: {
-    std::string bytes;
     std::u16string w;
     if (v.Kind != TRVStoredValue::Str || !RVHexToBytes(v.S, bytes) || !BytesToU16(bytes, w))
       return false;
     p.Member.SetWStr(Obj, w);
     return true;
   }
-  case TRVPropKind::Bool:
-    if (v.Kind != TRVStoredValue::Bool)
+  default: {
+    int64_t value = 0;
+    if (!StoredScalar(p, v, value))
       return false;
-    p.Member.Set(Obj, v.B);
-    return true;
-  case TRVPropKind::Color: {
-    TColor c;
-    if (!ValueColor(v, c))
-      return false;
-    p.Member.Set(Obj, c);
+    p.Member.Set(Obj, value);
     return true;
   }
-  case TRVPropKind::Charset: {
-    uint8_t c;
-    if (!ValueCharset(v, c))
-      return false;
-    p.Member.Set(Obj, c);
-    return true;
-  }
-  case TRVPropKind::Cursor: {
-    TCursor c;
-    if (!ValueCursor(v, c))
-      return false;
-    p.Member.Set(Obj, c);
-    return true;
-  }
-  case TRVPropKind::Enum: {
-    int e;
-    if (!ValueEnum(v, p.Type.Names, e))
-      return false;
-    p.Member.Set(Obj, e);
-    return true;
-  }
-  case TRVPropKind::Set: {
-    uint32_t bits;
-    if (!ValueSet(v, p.Type.Names, bits))
-      return false;
-    p.Member.Set(Obj, bits);
-    return true;
-  }
-  case TRVPropKind::StyleNo:
-    if (!ValueInt(v, i))
-      return false;
-    p.Member.Set(Obj, StyleNoFromInt(i));
-    return true;
-  case TRVPropKind::Int:
-    if (!ValueInt(v, i))
-      return false;
-    p.Member.Set(Obj, std::clamp(i, p.Type.Min, p.Type.Max));
-    return true;
-  default:
-    return false;
   }
 }
 
