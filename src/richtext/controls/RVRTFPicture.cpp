@@ -1,0 +1,115 @@
+// Pictures: the bytes of a picture group, and the graphic made from them.
+#include "richtext/controls/RVRTF.h"
+
+#include <optional>
+#include <utility>
+
+#include "richtext/controls/RVRTFUtil.h"
+#include "richtext/controls/RVRTFWords.h"
+
+namespace kc {
+
+using namespace rtf;
+
+int TRVRTFReader::FinishPicture() {
+  Flush(false);
+  std::unique_ptr<TRVRTFPicture> pic = std::move(picture_);
+  if (cur_.FieldResultReplaced)
+    return rtf_ec_OK;
+  if (!pic)
+    return OnNewPicture ? rtf_ec_InvalidPicture : rtf_ec_OK;
+  std::unique_ptr<TGraphic> graphic;
+  bool loaded = false;
+  const std::string_view data = pic->Data;
+  const int ppi = screenPixelsPerInch();
+  std::optional<std::pair<int, int>> metafileSize;
+  switch (pic->Kind) {
+  case 0: { // emfblip
+    auto m = std::make_unique<TMetafile>();
+    loaded = m->loadFromBytes(data) && m->enhanced();
+    graphic = std::move(m);
+    break;
+  }
+  case 2: {
+    auto j = std::make_unique<TJPEGImage>();
+    loaded = j->loadFromBytes(data);
+    graphic = std::move(j);
+    break;
+  }
+  case 5: { // wmetafile: METAFILEPICT with map mode and size
+    int w = pic->PicW, h = pic->PicH;
+    if ((pic->MapMode == 7 || pic->MapMode == 8) && w >= 1 && h >= 1) {
+      w = roundHalfEven(int64_t(w) * ppi, 2540);
+      h = roundHalfEven(int64_t(h) * ppi, 2540);
+    }
+    auto m = std::make_unique<TMetafile>();
+    loaded = m->loadWindowsMetafileBits(data, w, h);
+    // the size of the metafile, also when its one bitmap is taken out
+    metafileSize = {m->width(), m->height()};
+    if (loaded && ExtractMetafileBitmaps) {
+      if (auto bmp = m->singleBitmap())
+        graphic = std::move(bmp);
+    }
+    if (!graphic)
+      graphic = std::move(m);
+    break;
+  }
+  case 6: {
+    auto b = std::make_unique<TBitmap>();
+    loaded = b->loadFromDIB(data);
+    graphic = std::move(b);
+    break;
+  }
+  case 7: {
+    auto b = std::make_unique<TBitmap>();
+    loaded = b->loadFromRawBits(pic->PicW, pic->PicH, pic->Planes, pic->BitsPixel,
+                                pic->WidthBytes, data);
+    graphic = std::move(b);
+    break;
+  }
+  default: // pngblip, macpict, pmmetafile: we have no graphic for them
+    return rtf_ec_OK;
+  }
+  if (!loaded) {
+    // A damaged picture shows as the invalid-picture image; the rest of the
+    // document is still read.
+    graphic = makeInvalidPicture();
+    pic->Invalid = true;
+  }
+  pic->PixelWidth = loaded && metafileSize ? metafileSize->first : graphic->width();
+  pic->PixelHeight = loaded && metafileSize ? metafileSize->second : graphic->height();
+  if (pic->PicWGoal > 0 && pic->PicHGoal > 0) {
+    pic->PixelWidth = roundHalfEven(int64_t(pic->PicWGoal) * ppi, 1440);
+    pic->PixelHeight = roundHalfEven(int64_t(pic->PicHGoal) * ppi, 1440);
+  }
+  if (RVRTFAfterImportGraphic)
+    RVRTFAfterImportGraphic(*graphic);
+  bool inserted = false;
+  if (OnNewPicture)
+    OnNewPicture(*this, pic.get(), graphic, position_, inserted);
+  if (pic->FromShpPict)
+    shppictInserted_ = inserted;
+  position_ = rtf_ts_ContinuePara;
+  return rtf_ec_OK;
+}
+
+void TRVRTFReader::AddDataByte(std::string &data, int c, bool &high, uint8_t &acc, int &err) {
+  if (cur_.InternalState == 1) {
+    data.push_back(char(c));
+    return;
+  }
+  int v = hexValue(c);
+  if (v < 0) {
+    err = rtf_ec_InvalidHex;
+    return;
+  }
+  if (high) {
+    acc = uint8_t(v << 4);
+    high = false;
+  } else {
+    data.push_back(char(acc | v));
+    high = true;
+  }
+}
+
+} // namespace kc
