@@ -54,6 +54,12 @@ constexpr int kRTFMaxLists = 1024;          // lists and list overrides
 constexpr int kRTFMaxListLevels = 64;       // levels of one list or override
 constexpr size_t kRTFMaxNameLength = 255;   // names, marker and level texts
 constexpr size_t kRTFMaxFieldInstruction = 16384;
+// Character spacing (twips) and width scale (percent) within what word
+// processors offer: 1584 points either way, 1 to 600 percent. Anything
+// wider only overflows the sums of measuring and painting.
+constexpr int32_t kRTFMaxCharSpacing = 31680;
+constexpr int32_t kRTFMinCharScale = 1;
+constexpr int32_t kRTFMaxCharScale = 600;
 
 // The text of a field instruction, shared by the group states that hold it:
 // opening a group costs no copy, and what a group inside the instruction
@@ -447,7 +453,10 @@ private:
   int ReadControlWord();
   int LookupWord(std::string_view word, bool hasParam, int32_t param);
   int ApplyProperty(int num, int32_t value, bool hasParam, int32_t param);
+  // The words the general rules apply, in normal text and style entries.
   int ApplyGeneral(int num, int32_t value, bool hasParam);
+  int ApplyTextWord(int num, int32_t value);
+  int ApplyTableWord(int num, int32_t value, bool hasParam);
   void ApplyMarkerProperty(TRVRTFMarkerProperties &m, int num, int32_t value);
   void ApplyLevelProperty(TRVRTFListLevel97 &l, int num, int32_t value);
   void ApplyBorderProperty(int num, int32_t value);

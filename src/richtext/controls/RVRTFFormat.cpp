@@ -1,9 +1,10 @@
-// Character, paragraph and section words, and the table words that reach
-// them through the general rules.
+// Character, paragraph, section and document words: most only copy their
+// value into one field, and a table says which; the rest are written out.
 #include "richtext/controls/RVRTF.h"
 
 #include <algorithm>
-#include <memory>
+#include <array>
+#include <type_traits>
 
 #include "richtext/controls/RVRTFUtil.h"
 #include "richtext/controls/RVRTFWords.h"
@@ -20,25 +21,180 @@ constexpr uint32_t kHighlight[17] = {0,        0x000000, 0xFF0000, 0xFFFF00, 0x0
 // The table above is in the platform's byte order (red in the low byte):
 // 2 blue 0000FF is 0xFF0000 here, 6 red FF0000 is 0x0000FF.
 
-void applyWidth(int32_t &bestWidth, bool &percent, int32_t raw, int32_t unit) {
-  if (unit < 0) {
-    bestWidth = raw;
-    percent = false;
-  } else if (unit == 2) {
-    bestWidth = raw == INT32_MIN ? INT32_MAX : -raw;
-    percent = true;
-  } else if (unit == 3) {
-    bestWidth = raw;
-    percent = false;
-  } else {
-    bestWidth = 0;
-    percent = false;
+// ---------------------------------------------------------------------------
+// Words that only copy their value into one field of the state
+
+struct PlainWord;
+using FieldWriter = void (*)(TRVRTFReaderState &State, const PlainWord &Word, int32_t Value);
+
+// How a flag reads the word's value: set by any value but 0, set by the
+// word whatever its value, or set by the unit number 3 (twips).
+enum class FlagRule : uint8_t { NonZero, Always, Twips };
+
+// A row of the table: the word and the field it writes. A number field
+// takes the value within [Min, Max], a byte field its low 8 bits, a flag
+// what its rule says.
+struct PlainWord {
+  int Word = -1;
+  FieldWriter Write = nullptr;
+  FlagRule Flag = FlagRule::NonZero;
+  int32_t Min = INT32_MIN, Max = INT32_MAX;
+
+  bool FlagOf(int32_t Value) const {
+    switch (Flag) {
+    case FlagRule::Always: return true;
+    case FlagRule::Twips: return Value == 3;
+    case FlagRule::NonZero: break;
+    }
+    return Value != 0;
+  }
+};
+
+// The object of the state that holds fields of class T. Rows are made on
+// first use and copied before a group changes its parent's; the last cell
+// takes the cell words.
+template <class T> T &OwnerIn(TRVRTFReaderState &State) {
+  if constexpr (std::is_same_v<T, TRVRTFReaderState>)
+    return State;
+  else if constexpr (std::is_same_v<T, TRVRTFCharProperties>)
+    return State.CharProps;
+  else if constexpr (std::is_same_v<T, TRVRTFParaProperties>)
+    return State.ParaProps;
+  else if constexpr (std::is_same_v<T, TRVRTFSectionProperties>)
+    return State.SectProps;
+  else if constexpr (std::is_same_v<T, TRVRTFDocProperties>)
+    return State.DocProps;
+  else if constexpr (std::is_same_v<T, TRVRTFRowProperties>)
+    return State.RowForWrite();
+  else {
+    static_assert(std::is_same_v<T, TRVRTFCellProperties>);
+    return State.RowForWrite().LastCell();
   }
 }
 
+template <class> struct MemberOf;
+template <class Owner_, class Field_> struct MemberOf<Field_ Owner_::*> {
+  using Owner = Owner_;
+  using Field = Field_;
+};
+
+template <class Field> void Store(Field &Target, const PlainWord &Word, int32_t Value) {
+  if constexpr (std::is_same_v<Field, bool>)
+    Target = Word.FlagOf(Value);
+  else if constexpr (std::is_same_v<Field, uint8_t>)
+    Target = uint8_t(Value);
+  else {
+    static_assert(std::is_same_v<Field, int32_t>);
+    Target = std::clamp(Value, Word.Min, Word.Max);
+  }
+}
+
+// The writer of the field Member points to.
+template <auto Member> void WriteField(TRVRTFReaderState &State, const PlainWord &Word, int32_t Value) {
+  using M = MemberOf<decltype(Member)>;
+  Store(OwnerIn<typename M::Owner>(State).*Member, Word, Value);
+}
+template <auto Member> constexpr FieldWriter Into = &WriteField<Member>;
+
+// One side (left 0, top 1, right 2, bottom 3) of a row's padding or
+// spacing, or of the flags that say their unit is twips.
+template <auto Member, int Side>
+void WriteRowSide(TRVRTFReaderState &State, const PlainWord &Word, int32_t Value) {
+  Store((State.RowForWrite().*Member)[Side], Word, Value);
+}
+template <auto Member, int Side> constexpr FieldWriter IntoSide = &WriteRowSide<Member, Side>;
+
+using Ch = TRVRTFCharProperties;
+using Pa = TRVRTFParaProperties;
+using Se = TRVRTFSectionProperties;
+using Do = TRVRTFDocProperties;
+using Ro = TRVRTFRowProperties;
+using Ce = TRVRTFCellProperties;
+
+constexpr PlainWord kPlainWords[] = {
+    {ipCharScaleX, Into<&Ch::CharScaleX>, {}, kRTFMinCharScale, kRTFMaxCharScale},
+    {ipExpndTw, Into<&Ch::CharSpacing>, {}, -kRTFMaxCharSpacing, kRTFMaxCharSpacing},
+    {ipSubSuper, Into<&Ch::SubSuperScript>},
+    {ipLang, Into<&Ch::Language>},
+    {ipDefLang, Into<&TRVRTFReaderState::DefLanguage>},
+    {ipSLMult, Into<&Pa::LineSpacingMultiple>},
+    {ipLI, Into<&Pa::LeftIndent>},
+    {ipRI, Into<&Pa::RightIndent>},
+    {ipFI, Into<&Pa::FirstIndent>},
+    {ipSB, Into<&Pa::SpaceBefore>},
+    {ipSA, Into<&Pa::SpaceAfter>},
+    {ipAlign, Into<&Pa::Alignment>},
+    {ipShading, Into<&Pa::Shading>, {}, 0, 10000},
+    {ipKeep, Into<&Pa::KeepLinesTogether>, FlagRule::Always},
+    {ipKeepN, Into<&Pa::KeepWithNext>, FlagRule::Always},
+    {ipIlvl, Into<&Pa::ListLevel>, {}, 0, 8},
+    {ipCols, Into<&Se::Columns>},
+    {ipPgnX, Into<&Se::PageNumberX>},
+    {ipPgnY, Into<&Se::PageNumberY>},
+    {ipHeaderY, Into<&Se::HeaderY>},
+    {ipFooterY, Into<&Se::FooterY>},
+    {ipSbk, Into<&Se::SectionBreak>},
+    {ipPgnFormat, Into<&Se::PageNumberFormat>},
+    {ipPaperW, Into<&Do::PaperWidth>},
+    {ipPaperH, Into<&Do::PaperHeight>},
+    {ipMargL, Into<&Do::LeftMargin>},
+    {ipMargR, Into<&Do::RightMargin>},
+    {ipMargT, Into<&Do::TopMargin>},
+    {ipMargB, Into<&Do::BottomMargin>},
+    {ipPgnStart, Into<&Do::PageNumberStart>},
+    {ipFacingP, Into<&Do::FacingPages>, FlagRule::Always},
+    {ipLandscape, Into<&Do::Landscape>, FlagRule::Always},
+    {ipTrGaph, Into<&Ro::Gap>},
+    {ipTrLeft, Into<&Ro::Left>},
+    {ipTrRH, Into<&Ro::Height>},
+    {ipTrHdr, Into<&Ro::Heading>},
+    {ipTrPaddL, IntoSide<&Ro::Padding, 0>},
+    {ipTrPaddT, IntoSide<&Ro::Padding, 1>},
+    {ipTrPaddR, IntoSide<&Ro::Padding, 2>},
+    {ipTrPaddB, IntoSide<&Ro::Padding, 3>},
+    {ipTrPaddFL, IntoSide<&Ro::PaddingTwips, 0>, FlagRule::Twips},
+    {ipTrPaddFT, IntoSide<&Ro::PaddingTwips, 1>, FlagRule::Twips},
+    {ipTrPaddFR, IntoSide<&Ro::PaddingTwips, 2>, FlagRule::Twips},
+    {ipTrPaddFB, IntoSide<&Ro::PaddingTwips, 3>, FlagRule::Twips},
+    {ipTrSpdL, IntoSide<&Ro::Spacing, 0>},
+    {ipTrSpdT, IntoSide<&Ro::Spacing, 1>},
+    {ipTrSpdR, IntoSide<&Ro::Spacing, 2>},
+    {ipTrSpdB, IntoSide<&Ro::Spacing, 3>},
+    {ipTrSpdFL, IntoSide<&Ro::SpacingTwips, 0>, FlagRule::Twips},
+    {ipTrSpdFT, IntoSide<&Ro::SpacingTwips, 1>, FlagRule::Twips},
+    {ipTrSpdFR, IntoSide<&Ro::SpacingTwips, 2>, FlagRule::Twips},
+    {ipTrSpdFB, IntoSide<&Ro::SpacingTwips, 3>, FlagRule::Twips},
+    {ipClShdng, Into<&Ce::Shading>, {}, 0, 10000},
+    {ipClVertAl, Into<&Ce::VAlign>},
+};
+
+// The words above by their number, for a lookup as quick as a switch.
+constexpr int kWordNumbers = ipRVTableW + 1;
+constexpr std::array<PlainWord, kWordNumbers> kPlainByNumber = [] {
+  std::array<PlainWord, kWordNumbers> byNumber{};
+  for (const PlainWord &w : kPlainWords)
+    byNumber[size_t(w.Word)] = w;
+  return byNumber;
+}();
+
 } // namespace
 
+// ---------------------------------------------------------------------------
+
 int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
+  if (num >= 0 && num < kWordNumbers) {
+    const PlainWord &plain = kPlainByNumber[size_t(num)];
+    if (plain.Write) {
+      plain.Write(cur_, plain, value);
+      return rtf_ec_OK;
+    }
+  }
+  if (num >= ipRow)
+    return ApplyTableWord(num, value, hasParam);
+  return ApplyTextWord(num, value);
+}
+
+int TRVRTFReader::ApplyTextWord(int num, int32_t value) {
   TRVRTFCharProperties &cp = cur_.CharProps;
   TRVRTFParaProperties &pp = cur_.ParaProps;
   auto setStyle = [&](uint8_t bit) {
@@ -58,9 +214,6 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
   case ipItalic: setStyle(rtf_fsItalic); break;
   case ipUnderline: setStyle(rtf_fsUnderline); break;
   case ipStrike: setStyle(rtf_fsStrikeOut); break;
-  case ipCharScaleX: cp.CharScaleX = value; break;
-  case ipExpndTw: cp.CharSpacing = value; break;
-  case ipSubSuper: cp.SubSuperScript = uint8_t(value); break;
   case ipCaps:
     if (value)
       cp.StyleEx |= rtf_fsAllCaps;
@@ -79,33 +232,10 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
     else if (ConvertHighlight == rtf_hl_ColorTable)
       backColor(value);
     break;
-  case ipLang: cp.Language = value; break;
-  case ipDefLang: cur_.DefLanguage = value; break;
   case ipSL:
     pp.LineSpacing = value;
     pp.LineSpacingGiven = true;
     break;
-  case ipSLMult: pp.LineSpacingMultiple = value; break;
-  case ipLI: pp.LeftIndent = value; break;
-  case ipRI: pp.RightIndent = value; break;
-  case ipFI: pp.FirstIndent = value; break;
-  case ipCols: cur_.SectProps.Columns = value; break;
-  case ipPgnX: cur_.SectProps.PageNumberX = value; break;
-  case ipPgnY: cur_.SectProps.PageNumberY = value; break;
-  case ipHeaderY: cur_.SectProps.HeaderY = value; break;
-  case ipFooterY: cur_.SectProps.FooterY = value; break;
-  case ipPaperW: cur_.DocProps.PaperWidth = value; break;
-  case ipPaperH: cur_.DocProps.PaperHeight = value; break;
-  case ipMargL: cur_.DocProps.LeftMargin = value; break;
-  case ipMargR: cur_.DocProps.RightMargin = value; break;
-  case ipMargT: cur_.DocProps.TopMargin = value; break;
-  case ipMargB: cur_.DocProps.BottomMargin = value; break;
-  case ipPgnStart: cur_.DocProps.PageNumberStart = value; break;
-  case ipSbk: cur_.SectProps.SectionBreak = uint8_t(value); break;
-  case ipPgnFormat: cur_.SectProps.PageNumberFormat = uint8_t(value); break;
-  case ipFacingP: cur_.DocProps.FacingPages = true; break;
-  case ipLandscape: cur_.DocProps.Landscape = true; break;
-  case ipAlign: pp.Alignment = uint8_t(value); break;
   case ipPard: pp.Reset(); break;
   case ipPlain:
     if (cur_.DefFontIndex < 0)
@@ -120,8 +250,6 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
       cur_.DefFontIndex = -1;
     }
     break;
-  case ipSB: pp.SpaceBefore = value; break;
-  case ipSA: pp.SpaceAfter = value; break;
   case ipBrdrType:
   case ipBrdrW:
   case ipBrdrCF:
@@ -142,7 +270,6 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
     if (ValidColorIndex(value))
       pp.ForeColor = ColorAt(value);
     break;
-  case ipShading: pp.Shading = std::clamp<int32_t>(value, 0, 10000); break;
   case ipPage:
     if (OnRequiredPageBreak) {
       Flush(true);
@@ -162,10 +289,8 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
     }
     break;
   }
-  case ipKeep: pp.KeepLinesTogether = true; break;
-  case ipKeepN: pp.KeepWithNext = true; break;
   case ipPnSecLvl: return EnterDestination(idPnSecLvl, value);
-  case ipLS: {
+  case ipLS:
     pp.ListOverrideIndex = -1;
     for (int i = 0; i < overrides_.Count(); ++i)
       if (overrides_.Get(i)->Number == value) {
@@ -173,138 +298,6 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
         break;
       }
     break;
-  }
-  case ipIlvl: pp.ListLevel = std::clamp<int32_t>(value, 0, 8); break;
-  case ipRow: {
-    FinishRow();
-    SyncNesting(true);
-    FireTable(rvf_tbl_RowEnd);
-    break;
-  }
-  case ipCell: {
-    SyncNesting(true);
-    int code = Flush(false);
-    position_ = rtf_ts_NewPara;
-    FireTable(rvf_tbl_CellEnd);
-    return code;
-  }
-  case ipInTbl: pp.InTable = value != 0 || !hasParam; break;
-  case ipItap:
-    pp.NestingLevel = std::clamp<int32_t>(value, 0, kRTFMaxTableNesting);
-    if (pp.NestingLevel > 0)
-      pp.InTable = true;
-    break;
-  case ipTrowd: cur_.RowProps = std::make_shared<TRVRTFRowProperties>(); break;
-  case ipTrAlign:
-    tableAlign_ = uint8_t(value);
-    tableAlignGiven_ = true;
-    break;
-  case ipTrGaph: cur_.RowForWrite().Gap = value; break;
-  case ipTrLeft: cur_.RowForWrite().Left = value; break;
-  case ipTrRH: cur_.RowForWrite().Height = value; break;
-  case ipTrHdr: cur_.RowForWrite().Heading = value != 0; break;
-  case ipTrPaddL: cur_.RowForWrite().Padding[0] = value; break;
-  case ipTrPaddT: cur_.RowForWrite().Padding[1] = value; break;
-  case ipTrPaddR: cur_.RowForWrite().Padding[2] = value; break;
-  case ipTrPaddB: cur_.RowForWrite().Padding[3] = value; break;
-  case ipTrPaddFL: cur_.RowForWrite().PaddingTwips[0] = value == 3; break;
-  case ipTrPaddFT: cur_.RowForWrite().PaddingTwips[1] = value == 3; break;
-  case ipTrPaddFR: cur_.RowForWrite().PaddingTwips[2] = value == 3; break;
-  case ipTrPaddFB: cur_.RowForWrite().PaddingTwips[3] = value == 3; break;
-  case ipTrSpdL: cur_.RowForWrite().Spacing[0] = value; break;
-  case ipTrSpdT: cur_.RowForWrite().Spacing[1] = value; break;
-  case ipTrSpdR: cur_.RowForWrite().Spacing[2] = value; break;
-  case ipTrSpdB: cur_.RowForWrite().Spacing[3] = value; break;
-  case ipTrSpdFL: cur_.RowForWrite().SpacingTwips[0] = value == 3; break;
-  case ipTrSpdFT: cur_.RowForWrite().SpacingTwips[1] = value == 3; break;
-  case ipTrSpdFR: cur_.RowForWrite().SpacingTwips[2] = value == 3; break;
-  case ipTrSpdFB: cur_.RowForWrite().SpacingTwips[3] = value == 3; break;
-  case ipTrWWidth:
-  case ipTrFtsWidth: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    if (row.OwnWidths)
-      break;
-    if (num == ipTrWWidth)
-      row.RawWidth = value;
-    else
-      row.WidthUnit = value;
-    applyWidth(row.BestWidth, row.PercentWidth, row.RawWidth, row.WidthUnit);
-    break;
-  }
-  case ipClVMerge: {
-    auto &cell = cur_.RowForWrite().LastCell();
-    if (cell.VMerge != 1)
-      cell.VMerge = uint8_t(value);
-    break;
-  }
-  case ipClHMerge: {
-    auto &cell = cur_.RowForWrite().LastCell();
-    if (cell.HMerge != 1)
-      cell.HMerge = uint8_t(value);
-    break;
-  }
-  case ipClWWidth:
-  case ipClFtsWidth: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    auto &cell = row.LastCell();
-    if (row.OwnWidths)
-      break;
-    if (num == ipClWWidth)
-      cell.RawWidth = value;
-    else
-      cell.WidthUnit = value;
-    applyWidth(cell.BestWidth, cell.PercentWidth, cell.RawWidth, cell.WidthUnit);
-    break;
-  }
-  case ipClCbPat:
-    if (ValidColorIndex(value)) {
-      TRVRTFColor c = ColorAt(value);
-      cur_.RowForWrite().LastCell().Color = c == rtf_clWindowText ? rtf_clNone : c;
-    }
-    break;
-  case ipClCfPat:
-    if (ValidColorIndex(value))
-      cur_.RowForWrite().LastCell().ForeColor = ColorAt(value);
-    break;
-  case ipClShdng: cur_.RowForWrite().LastCell().Shading = std::clamp<int32_t>(value, 0, 10000); break;
-  case ipClVertAl: cur_.RowForWrite().LastCell().VAlign = uint8_t(value); break;
-  case ipCellX: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.LastCell().RightBoundary = value;
-    if (int(row.Cells.size()) < kRTFMaxCellsInRow)
-      row.Cells.emplace_back();
-    row.LastCellPlaceholder = true;
-    break;
-  }
-  case ipTrBrdr:
-  case ipClBrdr: {
-    cur_.BorderTarget = num == ipTrBrdr ? 1 : 2;
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    TRVRTFParaBorder &b = num == ipTrBrdr ? row.Border : row.LastCell().Border;
-    b.CurrentSide = uint8_t(value & 3);
-    break;
-  }
-  case ipAbsNoOvrlp: pp.NoOverlap = value != 0 || !hasParam; break;
-  case ipRVCellW: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.OwnWidths = true;
-    row.LastCell().BestWidth = value;
-    row.LastCell().PercentWidth = value < 0;
-    break;
-  }
-  case ipRVCellH: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.OwnWidths = true;
-    row.LastCell().BestHeight = value;
-    break;
-  }
-  case ipRVTableW: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.OwnWidths = true;
-    row.BestWidth = value;
-    row.PercentWidth = value < 0;
-    break;
-  }
   default:
     break;
   }
