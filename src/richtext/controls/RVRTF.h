@@ -452,7 +452,15 @@ private:
   int PopGroup();
   int ReadControlWord();
   int LookupWord(std::string_view word, bool hasParam, int32_t param);
+  // A property word, by the destination it stands in.
   int ApplyProperty(int num, int32_t value, bool hasParam, int32_t param);
+  bool ApplyEncodingWord(int num, int32_t value);
+  void ApplyColorTableWord(int num, int32_t value);
+  void ApplyFontTableWord(int num, int32_t value);
+  int ApplyStyleSheetWord(int num, int32_t value, bool hasParam);
+  void ApplyPictureWord(int num, int32_t value);
+  void ApplyObjectWord(int num, int32_t value);
+  void ApplyListWord(int num, int32_t value);
   // The words the general rules apply, in normal text and style entries.
   int ApplyGeneral(int num, int32_t value, bool hasParam);
   int ApplyTextWord(int num, int32_t value);
@@ -461,6 +469,8 @@ private:
   void ApplyLevelProperty(TRVRTFListLevel97 &l, int num, int32_t value);
   void ApplyBorderProperty(int num, int32_t value);
   int EnterDestination(int num, int32_t param);
+  int EnterPictureDestination(int num);
+  uint8_t DocumentTableDestination(int num);
   int FinishDestination(uint8_t dest, TRVRTFReaderState &saved);
   int CharHandler(int c);
   int TextOutput(int c, bool closingAllowed, bool sync);

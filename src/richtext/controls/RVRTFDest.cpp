@@ -29,37 +29,26 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     return rtf_ec_OK;
   switch (num) {
   case idShpPict:
-    shppictInserted_ = false;
-    dest = dsShpPict;
-    break;
   case idNonShpPict:
-    dest = shppictInserted_ ? dsSkip : dsNormal;
-    break;
   case idPict:
-    if (picture_)
-      return rtf_ec_InvalidPicture;
-    if (OnNewPicture) {
-      picture_ = std::make_unique<TRVRTFPicture>();
-      picture_->FromShpPict = dest == dsShpPict;
-    }
-    dest = dsPicture;
-    picHigh_ = true;
-    picAcc_ = 0;
-    break;
+  case idObject:
+  case idObjData:
+  case idResult:
+    return EnterPictureDestination(num);
   case idFontTbl:
-    fonts_.Clear();
-    dest = dsFontTable;
-    break;
   case idStyleSheet:
-    styles_.Clear();
-    dest = dsStyleSheet;
-    break;
   case idColorTbl:
-    colors_.Clear();
-    colors_.Add(rtf_clWindowText);
-    colorFromSemicolon_ = false;
-    dest = dsColorTable;
-    break;
+  case idListTable:
+  case idList:
+  case idListName:
+  case idListLevel:
+  case idLevelText:
+  case idLevelNumbers:
+  case idListOverrideTable:
+  case idListOverride:
+  case idLfoLevel:
+    dest = DocumentTableDestination(num);
+    return rtf_ec_OK;
   case idField:
     Flush(true);
     dest = dsField;
@@ -103,56 +92,33 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     sectionLevel_ = std::clamp<int32_t>(param, 1, 11);
     dest = dsSectionMarker;
     break;
-  case idListTable:
-    lists_.Clear();
-    dest = dsListTable;
+  default:
+    dest = dsSkip;
     break;
-  case idList:
-    if (dest == dsListTable && lists_.Count() < kRTFMaxLists) {
-      lists_.Add();
-      dest = dsList;
-    } else {
-      dest = dsSkip;
+  }
+  return rtf_ec_OK;
+}
+
+int TRVRTFReader::EnterPictureDestination(int num) {
+  uint8_t &dest = cur_.Destination;
+  switch (num) {
+  case idShpPict:
+    shppictInserted_ = false;
+    dest = dsShpPict;
+    break;
+  case idNonShpPict:
+    dest = shppictInserted_ ? dsSkip : dsNormal;
+    break;
+  case idPict:
+    if (picture_)
+      return rtf_ec_InvalidPicture;
+    if (OnNewPicture) {
+      picture_ = std::make_unique<TRVRTFPicture>();
+      picture_->FromShpPict = dest == dsShpPict;
     }
-    break;
-  case idListName:
-    dest = dest == dsList ? dsListName : dsSkip;
-    break;
-  case idListLevel:
-    if (dest == dsList && lists_.Last() && lists_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
-      lists_.Last()->Levels.emplace_back();
-      dest = dsListLevel;
-    } else {
-      dest = dsSkip;
-    }
-    break;
-  case idLevelText:
-    dest = dest == dsListLevel ? dsLevelText : dsSkip;
-    levelLead_ = -1;
-    break;
-  case idLevelNumbers:
-    dest = dest == dsListLevel ? dsLevelNumbers : dsSkip;
-    break;
-  case idListOverrideTable:
-    overrides_.Clear();
-    dest = dsOverrideTable;
-    break;
-  case idListOverride:
-    if (dest == dsOverrideTable && overrides_.Count() < kRTFMaxLists) {
-      overrides_.Add();
-      dest = dsOverride;
-    } else {
-      dest = dsSkip;
-    }
-    break;
-  case idLfoLevel:
-    if (dest == dsOverride && overrides_.Last() &&
-        overrides_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
-      overrides_.Last()->Levels.emplace_back();
-      dest = dsOverrideLevel;
-    } else {
-      dest = dsSkip;
-    }
+    dest = dsPicture;
+    picHigh_ = true;
+    picAcc_ = 0;
     break;
   case idObject:
     objectInserted_ = false;
@@ -181,6 +147,65 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     break;
   }
   return rtf_ec_OK;
+}
+
+// A table starts empty; an entry of a table opens only inside that table
+// and while the table has room, else its group is skipped.
+uint8_t TRVRTFReader::DocumentTableDestination(int num) {
+  const uint8_t dest = cur_.Destination;
+  switch (num) {
+  case idFontTbl:
+    fonts_.Clear();
+    return dsFontTable;
+  case idStyleSheet:
+    styles_.Clear();
+    return dsStyleSheet;
+  case idColorTbl:
+    colors_.Clear();
+    colors_.Add(rtf_clWindowText);
+    colorFromSemicolon_ = false;
+    return dsColorTable;
+  case idListTable:
+    lists_.Clear();
+    return dsListTable;
+  case idList:
+    if (dest == dsListTable && lists_.Count() < kRTFMaxLists) {
+      lists_.Add();
+      return dsList;
+    }
+    return dsSkip;
+  case idListName:
+    return dest == dsList ? dsListName : dsSkip;
+  case idListLevel:
+    if (dest == dsList && lists_.Last() && lists_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
+      lists_.Last()->Levels.emplace_back();
+      return dsListLevel;
+    }
+    return dsSkip;
+  case idLevelText:
+    levelLead_ = -1;
+    return dest == dsListLevel ? dsLevelText : dsSkip;
+  case idLevelNumbers:
+    return dest == dsListLevel ? dsLevelNumbers : dsSkip;
+  case idListOverrideTable:
+    overrides_.Clear();
+    return dsOverrideTable;
+  case idListOverride:
+    if (dest == dsOverrideTable && overrides_.Count() < kRTFMaxLists) {
+      overrides_.Add();
+      return dsOverride;
+    }
+    return dsSkip;
+  case idLfoLevel:
+    if (dest == dsOverride && overrides_.Last() &&
+        overrides_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
+      overrides_.Last()->Levels.emplace_back();
+      return dsOverrideLevel;
+    }
+    return dsSkip;
+  default:
+    return dsSkip;
+  }
 }
 
 int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {

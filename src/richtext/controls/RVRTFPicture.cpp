@@ -1,4 +1,5 @@
-// Pictures: the bytes of a picture group, and the graphic made from them.
+// Pictures and objects: their words, the bytes of their data, and the
+// graphic made from a picture.
 #include "richtext/controls/RVRTF.h"
 
 #include <optional>
@@ -110,6 +111,41 @@ void TRVRTFReader::AddDataByte(std::string &data, int c, bool &high, uint8_t &ac
     data.push_back(char(acc | v));
     high = true;
   }
+}
+
+void TRVRTFReader::ApplyPictureWord(int num, int32_t value) {
+  if (!picture_)
+    return;
+  TRVRTFPicture &p = *picture_;
+  switch (num) {
+  case ipPicW: p.PicW = value; break;
+  case ipPicH: p.PicH = value; break;
+  case ipPicScaleX: p.ScaleX = value; break;
+  case ipPicScaleY: p.ScaleY = value; break;
+  case ipPicWGoal: p.PicWGoal = value; break;
+  case ipPicHGoal: p.PicHGoal = value; break;
+  case ipWbmWidthBytes: p.WidthBytes = value; break;
+  case ipWbmBitsPixel: p.BitsPixel = value; break;
+  case ipWbmPlanes: p.Planes = value; break;
+  case ipPicKind: p.Kind = uint8_t(value); break;
+  case ipWMetafile:
+    p.Kind = 5;
+    p.MapMode = (value >= 2 && value <= 8) ? value : 1;
+    break;
+  case ipPicBmp: p.PicBmp = value != 0; break;
+  default: break;
+  }
+}
+
+void TRVRTFReader::ApplyObjectWord(int num, int32_t value) {
+  if (!object_)
+    return;
+  if (num == ipObjKind)
+    object_->Kind = uint8_t(value);
+  else if (num == ipObjW)
+    object_->Width = value;
+  else if (num == ipObjH)
+    object_->Height = value;
 }
 
 } // namespace kc

@@ -170,104 +170,23 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
   const bool ownRules = dest == dsColorTable || dest == dsPicture || dest == dsObject ||
                         dest == dsMarker || dest == dsSectionMarker || dest == dsList ||
                         dest == dsListLevel || dest == dsOverride || dest == dsOverrideLevel;
-  if (!ownRules) {
-    switch (num) {
-    case ipAnsiCpg: codePage_ = uint32_t(value); return rtf_ec_OK;
-    case ipUC: cur_.UC = std::clamp<int32_t>(value, 0, 16); return rtf_ec_OK;
-    case ipU: HandleUnicode(value); return rtf_ec_OK;
-    default: break;
-    }
-  }
+  if (!ownRules && ApplyEncodingWord(num, value))
+    return rtf_ec_OK;
   switch (dest) {
   case dsColorTable:
-    if (num == ipRed || num == ipGreen || num == ipBlue) {
-      TRVRTFColor *c = colors_.Last();
-      if (!c)
-        c = &colors_.Add(rtf_clWindowText);
-      if (*c == rtf_clWindowText)
-        *c = 0;
-      const int shift = num == ipRed ? 0 : (num == ipGreen ? 8 : 16);
-      *c = TRVRTFColor((uint32_t(*c) & ~(0xFFu << shift)) | (uint32_t(value & 0xFF) << shift));
-      colorFromSemicolon_ = false;
-    }
+    ApplyColorTableWord(num, value);
     return rtf_ec_OK;
   case dsFontTable:
-    if (num == ipFont) {
-      if (fonts_.Count() < kRTFMaxFonts)
-        fonts_.Add().FontNumber = value;
-    } else if (TRVRTFFont *f = fonts_.Last()) {
-      if (num == ipFontFamily)
-        f->Family = uint8_t(value);
-      else if (num == ipFCharset)
-        f->Charset = value >= 256 ? 77 : uint8_t(std::max<int32_t>(value, 0));
-    }
+    ApplyFontTableWord(num, value);
     return rtf_ec_OK;
   case dsStyleSheet:
   case dsStyleEntry:
-    // \s, \cs and \ds number and kind the entry they stand in; outside an
-    // entry they name none.
-    if (num == ipS || num == ipCS || num == ipDS) {
-      TRVRTFStyleSheetEntry *e = styles_.Last();
-      if (e && dest == dsStyleEntry) {
-        e->Number = value;
-        e->Kind = num == ipS ? 1 : (num == ipCS ? 0 : 2);
-      }
-      return rtf_ec_OK;
-    }
-    if (dest == dsStyleSheet) {
-      if (num == ipFont)
-        if (TRVRTFStyleSheetEntry *e = styles_.Last())
-          e->CharProps.FontIndex = fonts_.GetFontIndex(value, cur_.DefFontNumber);
-      return rtf_ec_OK;
-    }
-    if (TRVRTFStyleSheetEntry *e = styles_.Last()) {
-      switch (num) {
-      case ipSBasedOn: e->BasedOn = value; return rtf_ec_OK;
-      case ipSNext: e->Next = value; return rtf_ec_OK;
-      case ipAdditive: e->Additive = true; return rtf_ec_OK;
-      case ipSHidden: e->Hidden = true; return rtf_ec_OK;
-      default: break;
-      }
-    }
-    // The entry's own formatting: character and paragraph words only, so
-    // that nothing in a style sheet fires events.
-    if (num <= ipDefLang || (num >= ipSL && num <= ipFI) || num == ipAlign || num == ipPard ||
-        num == ipPlain || num == ipFont || (num >= ipSB && num <= ipShading) || num == ipHidden ||
-        num == ipKeep || num == ipKeepN)
-      return ApplyGeneral(num, value, hasParam);
-    return rtf_ec_OK;
+    return ApplyStyleSheetWord(num, value, hasParam);
   case dsPicture:
-    if (picture_) {
-      TRVRTFPicture &p = *picture_;
-      switch (num) {
-      case ipPicW: p.PicW = value; break;
-      case ipPicH: p.PicH = value; break;
-      case ipPicScaleX: p.ScaleX = value; break;
-      case ipPicScaleY: p.ScaleY = value; break;
-      case ipPicWGoal: p.PicWGoal = value; break;
-      case ipPicHGoal: p.PicHGoal = value; break;
-      case ipWbmWidthBytes: p.WidthBytes = value; break;
-      case ipWbmBitsPixel: p.BitsPixel = value; break;
-      case ipWbmPlanes: p.Planes = value; break;
-      case ipPicKind: p.Kind = uint8_t(value); break;
-      case ipWMetafile:
-        p.Kind = 5;
-        p.MapMode = (value >= 2 && value <= 8) ? value : 1;
-        break;
-      case ipPicBmp: p.PicBmp = value != 0; break;
-      default: break;
-      }
-    }
+    ApplyPictureWord(num, value);
     return rtf_ec_OK;
   case dsObject:
-    if (object_) {
-      if (num == ipObjKind)
-        object_->Kind = uint8_t(value);
-      else if (num == ipObjW)
-        object_->Width = value;
-      else if (num == ipObjH)
-        object_->Height = value;
-    }
+    ApplyObjectWord(num, value);
     return rtf_ec_OK;
   case dsMarker:
   case dsSectionMarker:
@@ -276,18 +195,101 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
         ApplyMarkerProperty(*m, num, value);
     return rtf_ec_OK;
   case dsList:
+  case dsListLevel:
+  case dsOverride:
+  case dsOverrideLevel:
+    ApplyListWord(num, value);
+    return rtf_ec_OK;
+  default:
+    return ApplyGeneral(num, value, hasParam);
+  }
+}
+
+bool TRVRTFReader::ApplyEncodingWord(int num, int32_t value) {
+  switch (num) {
+  case ipAnsiCpg: codePage_ = uint32_t(value); return true;
+  case ipUC: cur_.UC = std::clamp<int32_t>(value, 0, 16); return true;
+  case ipU: HandleUnicode(value); return true;
+  default: return false;
+  }
+}
+
+void TRVRTFReader::ApplyColorTableWord(int num, int32_t value) {
+  if (num != ipRed && num != ipGreen && num != ipBlue)
+    return;
+  TRVRTFColor *c = colors_.Last();
+  if (!c)
+    c = &colors_.Add(rtf_clWindowText);
+  if (*c == rtf_clWindowText)
+    *c = 0;
+  const int shift = num == ipRed ? 0 : (num == ipGreen ? 8 : 16);
+  *c = TRVRTFColor((uint32_t(*c) & ~(0xFFu << shift)) | (uint32_t(value & 0xFF) << shift));
+  colorFromSemicolon_ = false;
+}
+
+void TRVRTFReader::ApplyFontTableWord(int num, int32_t value) {
+  if (num == ipFont) {
+    if (fonts_.Count() < kRTFMaxFonts)
+      fonts_.Add().FontNumber = value;
+  } else if (TRVRTFFont *f = fonts_.Last()) {
+    if (num == ipFontFamily)
+      f->Family = uint8_t(value);
+    else if (num == ipFCharset)
+      f->Charset = value >= 256 ? 77 : uint8_t(std::max<int32_t>(value, 0));
+  }
+}
+
+int TRVRTFReader::ApplyStyleSheetWord(int num, int32_t value, bool hasParam) {
+  const uint8_t dest = cur_.Destination;
+  // \s, \cs and \ds number and kind the entry they stand in; outside an
+  // entry they name none.
+  if (num == ipS || num == ipCS || num == ipDS) {
+    TRVRTFStyleSheetEntry *e = styles_.Last();
+    if (e && dest == dsStyleEntry) {
+      e->Number = value;
+      e->Kind = num == ipS ? 1 : (num == ipCS ? 0 : 2);
+    }
+    return rtf_ec_OK;
+  }
+  if (dest == dsStyleSheet) {
+    if (num == ipFont)
+      if (TRVRTFStyleSheetEntry *e = styles_.Last())
+        e->CharProps.FontIndex = fonts_.GetFontIndex(value, cur_.DefFontNumber);
+    return rtf_ec_OK;
+  }
+  if (TRVRTFStyleSheetEntry *e = styles_.Last()) {
+    switch (num) {
+    case ipSBasedOn: e->BasedOn = value; return rtf_ec_OK;
+    case ipSNext: e->Next = value; return rtf_ec_OK;
+    case ipAdditive: e->Additive = true; return rtf_ec_OK;
+    case ipSHidden: e->Hidden = true; return rtf_ec_OK;
+    default: break;
+    }
+  }
+  // The entry's own formatting: character and paragraph words only, so
+  // that nothing in a style sheet fires events.
+  if (num <= ipDefLang || (num >= ipSL && num <= ipFI) || num == ipAlign || num == ipPard ||
+      num == ipPlain || num == ipFont || (num >= ipSB && num <= ipShading) || num == ipHidden ||
+      num == ipKeep || num == ipKeepN)
+    return ApplyGeneral(num, value, hasParam);
+  return rtf_ec_OK;
+}
+
+void TRVRTFReader::ApplyListWord(int num, int32_t value) {
+  switch (cur_.Destination) {
+  case dsList:
     if (TRVRTFList97 *l = lists_.Last()) {
       if (num == ipListID)
         l->ListID = value;
       else if (num == ipListSimple)
         l->Simple = value != 0;
     }
-    return rtf_ec_OK;
+    break;
   case dsListLevel:
     if (TRVRTFList97 *l = lists_.Last())
       if (!l->Levels.empty())
         ApplyLevelProperty(l->Levels.back(), num, value);
-    return rtf_ec_OK;
+    break;
   case dsOverride:
     if (TRVRTFListOverride97 *o = overrides_.Last()) {
       if (num == ipListID) {
@@ -303,7 +305,7 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
         o->Number = value;
       }
     }
-    return rtf_ec_OK;
+    break;
   case dsOverrideLevel:
     if (TRVRTFListOverride97 *o = overrides_.Last())
       if (!o->Levels.empty()) {
@@ -312,9 +314,9 @@ int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t p
         else if (num == ipListOverrideStartAt)
           o->Levels.back().UseStartAt = value != 0;
       }
-    return rtf_ec_OK;
+    break;
   default:
-    return ApplyGeneral(num, value, hasParam);
+    break;
   }
 }
 
