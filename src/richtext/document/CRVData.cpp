@@ -1,12 +1,9 @@
 #include "richtext/document/CRVData.h"
 
-#include <QApplication>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
+#include "platform/Beep.h"
+#include "platform/Files.h"
 #include "platform/QtCanvas.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
@@ -74,7 +71,7 @@ void CheckUnicodeByteLength(size_t ByteCount) {
   if (ByteCount % 2 != 0) throw ERichVistaError("Can't perform Unicode operation");
 }
 
-void TRVDataHost::Beep() { QApplication::beep(); }
+void TRVDataHost::Beep() { kc::Beep(); }
 
 // ===========================================================================
 // Checkpoints
@@ -1164,9 +1161,8 @@ void TCustomRVData::GetNextImageFileName(const std::string &ImagesPrefix, const 
   for (;;) {
     ++ImageSaveNo;
     FileName = base + std::to_string(ImageSaveNo) + Ext;
-    std::error_code ec;
-    if (!std::filesystem::exists(FileName, ec)) return;
-    if (OverwriteFiles && ::access(FileName.c_str(), W_OK) == 0) return;
+    if (!FileExists(FileName)) return;
+    if (OverwriteFiles && IsWritableFile(FileName)) return;
   }
 }
 
@@ -1197,10 +1193,7 @@ void TCustomRVData::SaveImageFile(const std::string &ImagesPrefix, const std::st
     } else
       bytes = TBitmap(img).saveToBytes();
   }
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out) return;
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-  if (!out) return;
+  if (!WriteFileAtomically(fileName, bytes)) return;
   const size_t slash = ImagesPrefix.find_last_of("/\\");
   std::string folder = slash == std::string::npos ? std::string() : ImagesPrefix.substr(0, slash + 1);
   const size_t nameAt = fileName.find_last_of("/\\");
