@@ -1,5 +1,7 @@
 #include "richtext/document/CRVData.h"
 
+#include <QWidget>
+
 #include <algorithm>
 
 #include "platform/Beep.h"

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include <QPointer>
-#include <QWidget>
 
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
@@ -18,6 +17,8 @@
 #include "richtext/document/RVFuncs.h"
 #include "richtext/document/RVStyle.h"
 
+class QWidget;
+
 namespace kc {
 
 class TCustomRVData;
@@ -25,7 +26,8 @@ class TCustomImageList;
 class TRVCPInfo;
 class TCustomRVItemInfo;
 
-// An embedded control is a widget.
+// An embedded control is a widget; only the files that place, paint or save
+// one see the whole class.
 using TControl = QWidget;
 
 // ---------------------------------------------------------------------------
@@ -727,7 +729,7 @@ public:
   int32_t PercentWidth = 0; // 1..100: the width follows the document's
 
   // The control, or nullptr once it is gone (its parent may free it first).
-  TControl *Control() const { return FControl.data(); }
+  TControl *Control() const;
   // Takes the control, freeing the one held before.
   void SetControl(TControl *AControl);
   // Gives the control away: the item forgets it without freeing it.

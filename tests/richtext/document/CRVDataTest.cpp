@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <filesystem>
 #include <fstream>
