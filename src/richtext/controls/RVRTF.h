@@ -486,6 +486,8 @@ private:
   void FinishRow();
   int FinishPicture();
   void FieldInstructionDone(TRVRTFReaderState &saved);
+  void InsertFieldPicture(std::string_view instr, TRVRTFReaderState &saved);
+  void InsertSymbol(std::string_view instr);
   TRVRTFColor ColorAt(int32_t index) const; // rtf_clNone-like sentinel when out of range
   bool ValidColorIndex(int32_t index) const { return index >= 0 && index < colors_.Count(); }
   TRVRTFMarkerProperties *TargetMarker();
