@@ -465,6 +465,8 @@ private:
   int ApplyGeneral(int num, int32_t value, bool hasParam);
   int ApplyTextWord(int num, int32_t value);
   int ApplyTableWord(int num, int32_t value, bool hasParam);
+  void ApplyRowWord(int num, int32_t value);
+  void ApplyCellWord(int num, int32_t value);
   void ApplyMarkerProperty(TRVRTFMarkerProperties &m, int num, int32_t value);
   void ApplyLevelProperty(TRVRTFListLevel97 &l, int num, int32_t value);
   void ApplyBorderProperty(int num, int32_t value);

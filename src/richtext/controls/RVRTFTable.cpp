@@ -37,12 +37,11 @@ void applyWidth(int32_t &bestWidth, bool &percent, int32_t raw, int32_t unit) {
 int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
   TRVRTFParaProperties &pp = cur_.ParaProps;
   switch (num) {
-  case ipRow: {
+  case ipRow:
     FinishRow();
     SyncNesting(true);
     FireTable(rvf_tbl_RowEnd);
-    break;
-  }
+    return rtf_ec_OK;
   case ipCell: {
     SyncNesting(true);
     int code = Flush(false);
@@ -50,12 +49,33 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
     FireTable(rvf_tbl_CellEnd);
     return code;
   }
-  case ipInTbl: pp.InTable = value != 0 || !hasParam; break;
+  case ipInTbl: pp.InTable = value != 0 || !hasParam; return rtf_ec_OK;
   case ipItap:
     pp.NestingLevel = std::clamp<int32_t>(value, 0, kRTFMaxTableNesting);
     if (pp.NestingLevel > 0)
       pp.InTable = true;
-    break;
+    return rtf_ec_OK;
+  case ipAbsNoOvrlp: pp.NoOverlap = value != 0 || !hasParam; return rtf_ec_OK;
+  case ipClVMerge:
+  case ipClHMerge:
+  case ipClWWidth:
+  case ipClFtsWidth:
+  case ipClCbPat:
+  case ipClCfPat:
+  case ipCellX:
+  case ipClBrdr:
+  case ipRVCellW:
+  case ipRVCellH:
+    ApplyCellWord(num, value);
+    return rtf_ec_OK;
+  default:
+    ApplyRowWord(num, value);
+    return rtf_ec_OK;
+  }
+}
+
+void TRVRTFReader::ApplyRowWord(int num, int32_t value) {
+  switch (num) {
   case ipTrowd: cur_.RowProps = std::make_shared<TRVRTFRowProperties>(); break;
   case ipTrAlign:
     tableAlign_ = uint8_t(value);
@@ -73,71 +93,10 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
     applyWidth(row.BestWidth, row.PercentWidth, row.RawWidth, row.WidthUnit);
     break;
   }
-  case ipClVMerge: {
-    auto &cell = cur_.RowForWrite().LastCell();
-    if (cell.VMerge != 1)
-      cell.VMerge = uint8_t(value);
-    break;
-  }
-  case ipClHMerge: {
-    auto &cell = cur_.RowForWrite().LastCell();
-    if (cell.HMerge != 1)
-      cell.HMerge = uint8_t(value);
-    break;
-  }
-  case ipClWWidth:
-  case ipClFtsWidth: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    auto &cell = row.LastCell();
-    if (row.OwnWidths)
-      break;
-    if (num == ipClWWidth)
-      cell.RawWidth = value;
-    else
-      cell.WidthUnit = value;
-    applyWidth(cell.BestWidth, cell.PercentWidth, cell.RawWidth, cell.WidthUnit);
-    break;
-  }
-  case ipClCbPat:
-    if (ValidColorIndex(value)) {
-      TRVRTFColor c = ColorAt(value);
-      cur_.RowForWrite().LastCell().Color = c == rtf_clWindowText ? rtf_clNone : c;
-    }
-    break;
-  case ipClCfPat:
-    if (ValidColorIndex(value))
-      cur_.RowForWrite().LastCell().ForeColor = ColorAt(value);
-    break;
-  case ipCellX: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.LastCell().RightBoundary = value;
-    if (int(row.Cells.size()) < kRTFMaxCellsInRow)
-      row.Cells.emplace_back();
-    row.LastCellPlaceholder = true;
-    break;
-  }
   case ipTrBrdr:
-  case ipClBrdr: {
-    cur_.BorderTarget = num == ipTrBrdr ? 1 : 2;
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    TRVRTFParaBorder &b = num == ipTrBrdr ? row.Border : row.LastCell().Border;
-    b.CurrentSide = uint8_t(value & 3);
+    cur_.BorderTarget = 1;
+    cur_.RowForWrite().Border.CurrentSide = uint8_t(value & 3);
     break;
-  }
-  case ipAbsNoOvrlp: pp.NoOverlap = value != 0 || !hasParam; break;
-  case ipRVCellW: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.OwnWidths = true;
-    row.LastCell().BestWidth = value;
-    row.LastCell().PercentWidth = value < 0;
-    break;
-  }
-  case ipRVCellH: {
-    TRVRTFRowProperties &row = cur_.RowForWrite();
-    row.OwnWidths = true;
-    row.LastCell().BestHeight = value;
-    break;
-  }
   case ipRVTableW: {
     TRVRTFRowProperties &row = cur_.RowForWrite();
     row.OwnWidths = true;
@@ -148,7 +107,62 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
   default:
     break;
   }
-  return rtf_ec_OK;
+}
+
+// The last cell of the row takes the cell words. A colour outside the table
+// is no word at all: it makes no row and no cell.
+void TRVRTFReader::ApplyCellWord(int num, int32_t value) {
+  if ((num == ipClCbPat || num == ipClCfPat) && !ValidColorIndex(value))
+    return;
+  TRVRTFRowProperties &row = cur_.RowForWrite();
+  TRVRTFCellProperties &cell = row.LastCell();
+  switch (num) {
+  case ipClVMerge:
+    if (cell.VMerge != 1)
+      cell.VMerge = uint8_t(value);
+    break;
+  case ipClHMerge:
+    if (cell.HMerge != 1)
+      cell.HMerge = uint8_t(value);
+    break;
+  case ipClWWidth:
+  case ipClFtsWidth:
+    if (row.OwnWidths)
+      break;
+    if (num == ipClWWidth)
+      cell.RawWidth = value;
+    else
+      cell.WidthUnit = value;
+    applyWidth(cell.BestWidth, cell.PercentWidth, cell.RawWidth, cell.WidthUnit);
+    break;
+  case ipClCbPat: {
+    const TRVRTFColor c = ColorAt(value);
+    cell.Color = c == rtf_clWindowText ? rtf_clNone : c;
+    break;
+  }
+  case ipClCfPat: cell.ForeColor = ColorAt(value); break;
+  case ipCellX:
+    cell.RightBoundary = value;
+    if (int(row.Cells.size()) < kRTFMaxCellsInRow)
+      row.Cells.emplace_back(); // the cell reference is not used after this
+    row.LastCellPlaceholder = true;
+    break;
+  case ipClBrdr:
+    cur_.BorderTarget = 2;
+    cell.Border.CurrentSide = uint8_t(value & 3);
+    break;
+  case ipRVCellW:
+    row.OwnWidths = true;
+    cell.BestWidth = value;
+    cell.PercentWidth = value < 0;
+    break;
+  case ipRVCellH:
+    row.OwnWidths = true;
+    cell.BestHeight = value;
+    break;
+  default:
+    break;
+  }
 }
 
 void TRVRTFReader::FinishRow() {
