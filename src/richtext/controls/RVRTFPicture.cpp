@@ -2,7 +2,9 @@
 // graphic made from a picture.
 #include "richtext/controls/RVRTF.h"
 
+#include <memory>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "richtext/controls/RVRTFUtil.h"
@@ -12,6 +14,70 @@ namespace kc {
 
 using namespace rtf;
 
+namespace {
+
+// What a picture's data makes: no graphic for the kinds without a graphic
+// class (pngblip, macpict, pmmetafile), else the graphic, loaded or not.
+struct LoadedPicture {
+  std::unique_ptr<TGraphic> Graphic;
+  bool Loaded = false;
+  // A Windows metafile's size, kept also when its one bitmap is taken out.
+  std::optional<std::pair<int, int>> MetafileSize;
+};
+
+LoadedPicture loadPicture(const TRVRTFPicture &pic, int ppi, bool extractMetafileBitmaps) {
+  LoadedPicture out;
+  const std::string_view data = pic.Data;
+  switch (pic.Kind) {
+  case 0: { // emfblip
+    auto m = std::make_unique<TMetafile>();
+    out.Loaded = m->loadFromBytes(data) && m->enhanced();
+    out.Graphic = std::move(m);
+    break;
+  }
+  case 2: {
+    auto j = std::make_unique<TJPEGImage>();
+    out.Loaded = j->loadFromBytes(data);
+    out.Graphic = std::move(j);
+    break;
+  }
+  case 5: { // wmetafile: METAFILEPICT with map mode and size
+    int w = pic.PicW, h = pic.PicH;
+    if ((pic.MapMode == 7 || pic.MapMode == 8) && w >= 1 && h >= 1) {
+      w = roundHalfEven(int64_t(w) * ppi, 2540);
+      h = roundHalfEven(int64_t(h) * ppi, 2540);
+    }
+    auto m = std::make_unique<TMetafile>();
+    out.Loaded = m->loadWindowsMetafileBits(data, w, h);
+    out.MetafileSize = {m->width(), m->height()};
+    if (out.Loaded && extractMetafileBitmaps) {
+      if (auto bmp = m->singleBitmap())
+        out.Graphic = std::move(bmp);
+    }
+    if (!out.Graphic)
+      out.Graphic = std::move(m);
+    break;
+  }
+  case 6: {
+    auto b = std::make_unique<TBitmap>();
+    out.Loaded = b->loadFromDIB(data);
+    out.Graphic = std::move(b);
+    break;
+  }
+  case 7: {
+    auto b = std::make_unique<TBitmap>();
+    out.Loaded = b->loadFromRawBits(pic.PicW, pic.PicH, pic.Planes, pic.BitsPixel, pic.WidthBytes, data);
+    out.Graphic = std::move(b);
+    break;
+  }
+  default:
+    break;
+  }
+  return out;
+}
+
+} // namespace
+
 int TRVRTFReader::FinishPicture() {
   Flush(false);
   std::unique_ptr<TRVRTFPicture> pic = std::move(picture_);
@@ -19,58 +85,13 @@ int TRVRTFReader::FinishPicture() {
     return rtf_ec_OK;
   if (!pic)
     return OnNewPicture ? rtf_ec_InvalidPicture : rtf_ec_OK;
-  std::unique_ptr<TGraphic> graphic;
-  bool loaded = false;
-  const std::string_view data = pic->Data;
   const int ppi = screenPixelsPerInch();
-  std::optional<std::pair<int, int>> metafileSize;
-  switch (pic->Kind) {
-  case 0: { // emfblip
-    auto m = std::make_unique<TMetafile>();
-    loaded = m->loadFromBytes(data) && m->enhanced();
-    graphic = std::move(m);
-    break;
-  }
-  case 2: {
-    auto j = std::make_unique<TJPEGImage>();
-    loaded = j->loadFromBytes(data);
-    graphic = std::move(j);
-    break;
-  }
-  case 5: { // wmetafile: METAFILEPICT with map mode and size
-    int w = pic->PicW, h = pic->PicH;
-    if ((pic->MapMode == 7 || pic->MapMode == 8) && w >= 1 && h >= 1) {
-      w = roundHalfEven(int64_t(w) * ppi, 2540);
-      h = roundHalfEven(int64_t(h) * ppi, 2540);
-    }
-    auto m = std::make_unique<TMetafile>();
-    loaded = m->loadWindowsMetafileBits(data, w, h);
-    // the size of the metafile, also when its one bitmap is taken out
-    metafileSize = {m->width(), m->height()};
-    if (loaded && ExtractMetafileBitmaps) {
-      if (auto bmp = m->singleBitmap())
-        graphic = std::move(bmp);
-    }
-    if (!graphic)
-      graphic = std::move(m);
-    break;
-  }
-  case 6: {
-    auto b = std::make_unique<TBitmap>();
-    loaded = b->loadFromDIB(data);
-    graphic = std::move(b);
-    break;
-  }
-  case 7: {
-    auto b = std::make_unique<TBitmap>();
-    loaded = b->loadFromRawBits(pic->PicW, pic->PicH, pic->Planes, pic->BitsPixel,
-                                pic->WidthBytes, data);
-    graphic = std::move(b);
-    break;
-  }
-  default: // pngblip, macpict, pmmetafile: we have no graphic for them
+  LoadedPicture lp = loadPicture(*pic, ppi, ExtractMetafileBitmaps);
+  if (!lp.Graphic)
     return rtf_ec_OK;
-  }
+  std::unique_ptr<TGraphic> graphic = std::move(lp.Graphic);
+  const bool loaded = lp.Loaded;
+  const auto &metafileSize = lp.MetafileSize;
   if (!loaded) {
     // A damaged picture shows as the invalid-picture image; the rest of the
     // document is still read.
