@@ -474,6 +474,11 @@ private:
   int EnterPictureDestination(int num);
   uint8_t DocumentTableDestination(int num);
   int FinishDestination(uint8_t dest, TRVRTFReaderState &saved);
+  // The level that level words, text and numbers go to; nullptr when none.
+  TRVRTFListLevel97 *LastLevel();
+  // A level text (and a level numbers) group holds a length, its first
+  // character, and then the text: cut to that length once the group ends.
+  void FinishLevelText(TRVRTFListLevel97 &lv);
   int CharHandler(int c);
   int TextOutput(int c, bool closingAllowed, bool sync);
   bool FlushBuffers();

@@ -19,6 +19,22 @@ bool endsWithNoCase(const std::string &s, std::string_view suffix) {
   return s.size() >= suffix.size() && asciiEqualNoCase(std::string_view(s).substr(s.size() - suffix.size()), suffix);
 }
 
+// A font name loses the charset suffix that its charset gives it.
+void StripFontCharsetSuffixes(TRVRTFFontList &fonts) {
+  static const struct {
+    uint8_t charset;
+    const char *suffix;
+  } suffixes[] = {{204, " cyr"}, {238, " ce"}, {161, " greek"}, {162, " tur"}, {186, " baltic"}};
+  for (int i = 0; i < fonts.Count(); ++i) {
+    TRVRTFFont &f = *fonts.Get(i);
+    for (const auto &s : suffixes)
+      if (f.Charset == s.charset && endsWithNoCase(f.FontName, s.suffix)) {
+        f.FontName.resize(f.FontName.size() - std::strlen(s.suffix));
+        break;
+      }
+  }
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ destinations
@@ -210,21 +226,9 @@ uint8_t TRVRTFReader::DocumentTableDestination(int num) {
 
 int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
   switch (dest) {
-  case dsFontTable: {
-    static const struct {
-      uint8_t charset;
-      const char *suffix;
-    } suffixes[] = {{204, " cyr"}, {238, " ce"}, {161, " greek"}, {162, " tur"}, {186, " baltic"}};
-    for (int i = 0; i < fonts_.Count(); ++i) {
-      TRVRTFFont &f = *fonts_.Get(i);
-      for (const auto &s : suffixes)
-        if (f.Charset == s.charset && endsWithNoCase(f.FontName, s.suffix)) {
-          f.FontName.resize(f.FontName.size() - std::strlen(s.suffix));
-          break;
-        }
-    }
+  case dsFontTable:
+    StripFontCharsetSuffixes(fonts_);
     return rtf_ec_OK;
-  }
   case dsPicture:
     return FinishPicture();
   case dsObject:
@@ -253,39 +257,35 @@ int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
     }
     return rtf_ec_OK;
   case dsLevelText:
-    if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty()) {
-        TRVRTFListLevel97 &lv = l->Levels.back();
-        FlushLevelLead(lv);
-        if (!lv.TextCut) {
-          lv.TextCut = true;
-          if (!lv.Text.empty()) {
-            size_t n = uint8_t(lv.Text[0]);
-            lv.Text = lv.Text.substr(1, n);
-          }
-          if (!lv.TextW.empty()) {
-            size_t n = lv.TextW[0];
-            lv.TextW = lv.TextW.substr(1, n);
-          }
-        }
-      }
+    if (TRVRTFListLevel97 *lv = LastLevel())
+      FinishLevelText(*lv);
     return rtf_ec_OK;
   case dsLevelNumbers:
-    if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty()) {
-        TRVRTFListLevel97 &lv = l->Levels.back();
-        if (!lv.NumbersCut) {
-          lv.NumbersCut = true;
-          if (!lv.Numbers.empty()) {
-            size_t n = uint8_t(lv.Numbers[0]);
-            lv.Numbers = lv.Numbers.substr(1, n);
-          }
-        }
-      }
+    if (TRVRTFListLevel97 *lv = LastLevel(); lv && !lv->NumbersCut) {
+      lv->NumbersCut = true;
+      if (!lv->Numbers.empty())
+        lv->Numbers = lv->Numbers.substr(1, uint8_t(lv->Numbers[0]));
+    }
     return rtf_ec_OK;
   default:
     return rtf_ec_OK;
   }
+}
+
+TRVRTFListLevel97 *TRVRTFReader::LastLevel() {
+  TRVRTFList97 *l = lists_.Last();
+  return l && !l->Levels.empty() ? &l->Levels.back() : nullptr;
+}
+
+void TRVRTFReader::FinishLevelText(TRVRTFListLevel97 &lv) {
+  FlushLevelLead(lv);
+  if (lv.TextCut)
+    return;
+  lv.TextCut = true;
+  if (!lv.Text.empty())
+    lv.Text = lv.Text.substr(1, uint8_t(lv.Text[0]));
+  if (!lv.TextW.empty())
+    lv.TextW = lv.TextW.substr(1, lv.TextW[0]);
 }
 
 } // namespace kc
