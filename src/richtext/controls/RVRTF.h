@@ -485,6 +485,7 @@ private:
   int Flush(bool sync);
   void AddUnicodeChar(char16_t ch);
   void FlushLevelLead(TRVRTFListLevel97 &lv);
+  void AddLevelTextByte(TRVRTFListLevel97 &lv, char b);
   void SyncNesting(bool closingAllowed);
   void FireTable(TRVRTFTableEventKind kind);
   void FireMarkerUpdate();

@@ -286,9 +286,8 @@ void TRVRTFReader::ApplyListWord(int num, int32_t value) {
     }
     break;
   case dsListLevel:
-    if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty())
-        ApplyLevelProperty(l->Levels.back(), num, value);
+    if (TRVRTFListLevel97 *lv = LastLevel())
+      ApplyLevelProperty(*lv, num, value);
     break;
   case dsOverride:
     if (TRVRTFListOverride97 *o = overrides_.Last()) {

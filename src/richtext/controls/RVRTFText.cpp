@@ -36,12 +36,11 @@ void TRVRTFReader::HandleUnicode(int32_t value) {
   }
   if (dest == dsLevelText) {
     skipChars_ = cur_.UC;
-    if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty() && l->Levels.back().TextW.size() < kRTFMaxNameLength) {
-        FlushLevelLead(l->Levels.back());
-        l->Levels.back().TextW.push_back(ch);
-        l->Levels.back().Text += UnicodeToAnsi(std::u16string(1, ch));
-      }
+    if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->TextW.size() < kRTFMaxNameLength) {
+      FlushLevelLead(*lv);
+      lv->TextW.push_back(ch);
+      lv->Text += UnicodeToAnsi(std::u16string(1, ch));
+    }
     return;
   }
   if (cur_.UC > 0) {
@@ -110,28 +109,12 @@ int TRVRTFReader::CharHandler(int c) {
         l->Name.push_back(char(c));
     break;
   case dsLevelText:
-    if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty() && l->Levels.back().Text.size() < kRTFMaxNameLength) {
-        TRVRTFListLevel97 &lv = l->Levels.back();
-        const char b = char(c);
-        lv.Text.push_back(b);
-        // A double-byte character is converted once both its bytes are in.
-        if (levelLead_ >= 0) {
-          const char pair[2] = {char(levelLead_), b};
-          levelLead_ = -1;
-          lv.TextW += AnsiToUnicode(std::string_view(pair, 2));
-        } else if (isLeadByte(isCodePageSupported(int(codePage_)) ? int(codePage_) : CP_ACP,
-                              uint8_t(b))) {
-          levelLead_ = uint8_t(b);
-        } else {
-          lv.TextW += AnsiToUnicode(std::string_view(&b, 1));
-        }
-      }
+    if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->Text.size() < kRTFMaxNameLength)
+      AddLevelTextByte(*lv, char(c));
     break;
   case dsLevelNumbers:
-    if (TRVRTFList97 *l = lists_.Last())
-      if (!l->Levels.empty() && l->Levels.back().Numbers.size() < kRTFMaxNameLength)
-        l->Levels.back().Numbers.push_back(char(c));
+    if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->Numbers.size() < kRTFMaxNameLength)
+      lv->Numbers.push_back(char(c));
     break;
   default:
     break;
@@ -178,6 +161,21 @@ bool TRVRTFReader::FlushBuffers() {
   }
   position_ = rtf_ts_ContinuePara;
   return true;
+}
+
+// The level text is kept as bytes and as Unicode; a double-byte character
+// is converted once both its bytes are in.
+void TRVRTFReader::AddLevelTextByte(TRVRTFListLevel97 &lv, char b) {
+  lv.Text.push_back(b);
+  if (levelLead_ >= 0) {
+    const char pair[2] = {char(levelLead_), b};
+    levelLead_ = -1;
+    lv.TextW += AnsiToUnicode(std::string_view(pair, 2));
+  } else if (isLeadByte(isCodePageSupported(int(codePage_)) ? int(codePage_) : CP_ACP, uint8_t(b))) {
+    levelLead_ = uint8_t(b);
+  } else {
+    lv.TextW += AnsiToUnicode(std::string_view(&b, 1));
+  }
 }
 
 // A lead byte that no second byte followed stands for itself.
