@@ -1,8 +1,9 @@
 // The reader's core: input, the group stack and the control-word tokenizer.
-// What a word does is in RVRTFProps.cpp (words of the document tables,
-// pictures, objects and lists), RVRTFFormat.cpp (character, paragraph and
-// section words), RVRTFTable.cpp (rows and cells) and RVRTFDest.cpp
-// (destinations); text in RVRTFText.cpp, pictures and fields in their own.
+// The words are in RVRTFWords.cpp; what a property word does is found by
+// destination in RVRTFProps.cpp (document tables, markers, lists), with the
+// general words in RVRTFFormat.cpp (character, paragraph, section) and
+// RVRTFTable.cpp (rows, cells). Destinations are in RVRTFDest.cpp, text in
+// RVRTFText.cpp, pictures and objects, and fields, in files of their own.
 #include "richtext/controls/RVRTF.h"
 
 #include <algorithm>

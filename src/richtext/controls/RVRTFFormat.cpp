@@ -1,5 +1,7 @@
-// Character, paragraph, section and document words: most only copy their
-// value into one field, and a table says which; the rest are written out.
+// The general words. Most only copy their value into one field of the state
+// (character, paragraph, section, document, row or cell), and one table says
+// which; the other character, paragraph and section words are written out
+// here, the other row and cell words in RVRTFTable.cpp.
 #include "richtext/controls/RVRTF.h"
 
 #include <algorithm>

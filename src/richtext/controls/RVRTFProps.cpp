@@ -1,5 +1,6 @@
-// Words that act inside the document tables, pictures, objects, markers and
-// lists, and the dispatch of every property word by destination.
+// The dispatch of every property word by the destination it stands in, and
+// the words of the document tables (colours, fonts, style sheet), markers
+// and lists.
 #include "richtext/controls/RVRTF.h"
 
 #include <algorithm>
