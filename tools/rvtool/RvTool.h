@@ -17,7 +17,8 @@ struct Command {
 int rtfEvents(int argc, char **argv);
 int rtfText(int argc, char **argv);
 
-// Whole file as bytes; false when it cannot be read.
+// Whole file as bytes; false, with a line on standard error, when it cannot
+// be read.
 bool readFile(const std::string &path, std::string &out);
 
 } // namespace rvtool

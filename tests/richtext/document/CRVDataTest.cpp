@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <filesystem>
 #include <fstream>
 
+#include "platform/Beep.h"
 #include "richtext/document/RVMarker.h"
 
 using namespace kc;
@@ -792,6 +794,21 @@ TEST(DocSmall, ImageFilesForHtml) {
   EXPECT_TRUE(d.SaveImageFileEx(path, &bmp, rvsfHTML, "pics/p", counter, true, clNone, location));
   EXPECT_EQ(location, "given.png");
   EXPECT_EQ(counter, 1);
+}
+
+TEST(DocHost, DefaultBeepIsTheDesktopsWhenTheStyleSheetWantsSound) {
+  int beeps = 0;
+  SetBeepSink([&] { ++beeps; });
+  TRVDataHost host;
+  TRVStyle st;
+  host.Style = &st;
+  TCustomRVData d;
+  d.SetHost(&host);
+  d.Beep();
+  st.UseSound = false;
+  d.Beep();
+  SetBeepSink(nullptr);
+  EXPECT_EQ(beeps, 1);
 }
 
 TEST(DocNested, EventsAndReaderMapsGoToTheRoot) {

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <algorithm>
 #include <fstream>
