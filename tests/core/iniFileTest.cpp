@@ -1,4 +1,6 @@
 #include "core/iniFileUn.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 #include "platform/ProgramKey.h"
 #include "platform/Screen.h"
 
@@ -18,14 +20,9 @@ namespace {
 class SettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
   }
   void TearDown() override {
     SetDockablePositionsProcs(nullptr, nullptr);
-    fs::remove_all(dir);
   }
 
   static void put(std::string_view section, std::string_view ident, std::string_view value) {
@@ -44,7 +41,9 @@ protected:
   }
 
   const std::string_view key = kProgramKey;
-  fs::path dir;
+  kctest::TempDir tmp{"kc-settings"};
+  const fs::path dir = tmp.path();
+  kctest::ScopedEnv config{"XDG_CONFIG_HOME", dir.string()};
 };
 
 // A 1920 x 1080 desktop whose primary work area is 1920 x 1040.
