@@ -20,10 +20,8 @@ public:
 
   // Changes the value again; the destructor still restores the first one.
   void set(const char *Value) {
-    if (Value)
-      ::setenv(name_.c_str(), Value, 1);
-    else
-      ::unsetenv(name_.c_str());
+    if (Value) ::setenv(name_.c_str(), Value, 1);
+    else ::unsetenv(name_.c_str());
   }
   void set(const std::string &Value) { set(Value.c_str()); }
 
