@@ -34,7 +34,7 @@ mkdir -p "$results/gtest"
 (cd build/test &&
   GTEST_OUTPUT="xml:$results/gtest/" GTEST_BRIEF=1 \
     ctest -j"$(nproc)" --output-on-failure --output-junit "$results/ctest.xml" 2>&1) |
-  grep -vE '^ *Start +[0-9]+: |^Test project |^[0-9]+% tests passed|^Total Test time|^$'
+  grep -vE '^ *Start +[0-9]+: |^Test project |^[0-9]+% tests passed|^Total Test time'
 
 : >"$results/fuzz"
 for f in fuzz/*.cpp; do
