@@ -13,14 +13,14 @@ results=$root/build/test/results
 failures=0
 
 # Builds a tree, going on past a file that does not compile (its program then
-# fails in ctest); step lines are left out, errors shown.
+# fails in ctest); step and configure lines are left out, errors shown.
 build() {
   local dir=$1; shift
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null || return 1
   fi
   echo "building $dir"
-  cmake --build "$dir" -- -k 0 | grep -v '^\[[0-9]*/[0-9]*\] '
+  cmake --build "$dir" -- -k 0 2>&1 | grep -vE '^\[[0-9]+/[0-9]+\] |^-- '
   return "${PIPESTATUS[0]}"
 }
 
@@ -32,9 +32,12 @@ rm -rf "$results"
 mkdir -p "$results/gtest"
 # Each GoogleTest program writes its cases to results/gtest/<program>.xml.
 (cd build/test &&
-  GTEST_OUTPUT="xml:$results/gtest/" GTEST_BRIEF=1 \
+  GTEST_OUTPUT="xml:$results/gtest/" \
     ctest -j"$(nproc)" --output-on-failure --output-junit "$results/ctest.xml" 2>&1) |
-  grep -vE '^ *Start +[0-9]+: |^Test project |^[0-9]+% tests passed|^Total Test time'
+  awk '/^Looked in the following places:/ { skip = 1; next }
+       skip && /^Unable to find executable/ { skip = 0 }
+       skip || /^ *Start +[0-9]+: |^Test project |^[0-9]+% tests passed|^Total Test time/ { next }
+       { print; fflush() }'
 
 : >"$results/fuzz"
 for f in fuzz/*.cpp; do
