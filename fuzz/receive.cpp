@@ -6,6 +6,7 @@
 // message). The local user's ID is "{FUZZ}" and the auto-reply is on. Every
 // input starts from a fresh copy.
 #include "core/HeadlessChatUn.h"
+#include "FuzzFolder.h"
 #include "core/LngUn.h"
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
@@ -26,9 +27,8 @@ std::string g_dir;
 std::uint16_t g_port = 0;
 
 void setup() {
-  char tmpl[] = "/tmp/kc-fuzz-receive-XXXXXX";
-  if (!::mkdtemp(tmpl)) std::abort();
-  g_dir = tmpl;
+  static const kcfuzz::Folder folder("kc-fuzz-receive");
+  g_dir = folder.path();
   ::setenv("XDG_CONFIG_HOME", (g_dir + "/config").c_str(), 1);
   ::setenv("XDG_DATA_HOME", (g_dir + "/data").c_str(), 1);
   ::setenv("KAVET_RESOURCE_DIR", (g_dir + "/res").c_str(), 1);

@@ -9,18 +9,15 @@
 #include <unistd.h>
 
 #include "platform/IniStore.h"
+#include "FuzzFolder.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/document/RVStyle.h"
 
 namespace {
 
 const std::string &filePath() {
-  static const std::string path = [] {
-    char tmpl[] = "/tmp/kc-fuzz-styleini-XXXXXX";
-    if (!::mkdtemp(tmpl))
-      std::abort();
-    return std::string(tmpl) + "/s.ini";
-  }();
+  static const kcfuzz::Folder folder("kc-fuzz-styleini");
+  static const std::string path = folder.path() + "/s.ini";
   return path;
 }
 

@@ -5,6 +5,9 @@
 #include "core/IPUn.h"
 #include "core/LngUn.h"
 #include "platform/ProgramKey.h"
+#include "support/FileText.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,21 +26,12 @@ namespace {
 
 class StoresTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-stores-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    ResetMessageTexts();
-  }
-  void TearDown() override {
-    ResetMessageTexts();
-    fs::remove_all(dir);
-  }
-  void writeFile(const std::string &name, const std::string &data) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << data;
-  }
-  std::string dir;
+  void SetUp() override { ResetMessageTexts(); }
+  void TearDown() override { ResetMessageTexts(); }
+  void writeFile(const std::string &name, const std::string &data) { kctest::writeFile(tmp.file(name), data); }
+  kctest::TempDir tmp{"kc-stores"};
+  const std::string dir = tmp.path().string();
+  kctest::ScopedEnv config{"XDG_CONFIG_HOME", dir};
   const std::string key{kProgramKey};
 };
 

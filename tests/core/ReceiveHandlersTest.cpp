@@ -3,6 +3,7 @@
 // listens on 127.0.0.1 and "broadcasts" to a sniffer on 127.0.0.2, so every
 // datagram it sends can be read back.
 #include "core/AnsweringmachineTextUn.h"
+#include "support/TempDir.h"
 #include "core/HeadlessChatUn.h"
 #include "core/LngUn.h"
 #include "core/SendMessageUn.h"
@@ -68,9 +69,6 @@ std::uint16_t freePort() {
 class ReceiveTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-receive-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
     ::setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
     ::setenv("KAVET_RESOURCE_DIR", (dir + "/res").c_str(), 1);
@@ -101,7 +99,6 @@ protected:
   }
   void TearDown() override {
     host.reset();
-    fs::remove_all(dir);
   }
 
   // Lets the event loop deliver what is on its way.
@@ -136,7 +133,8 @@ protected:
     return names;
   }
 
-  std::string dir;
+  kctest::TempDir tmp{"kc-receive"};
+  const std::string dir = tmp.path().string();
   std::uint16_t port = 0;
   UdpSocket sniffer;
   std::vector<std::string> sent;

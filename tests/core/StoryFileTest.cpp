@@ -1,5 +1,6 @@
 // The history folder: purge by age and safe, non-overwriting file names.
 #include "core/StoryFileUn.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +23,14 @@ protected:
   void SetUp() override {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
-    std::string tmpl = (fs::temp_directory_path() / "kc-story-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl + "/History/";
     fs::create_directories(dir);
   }
-  void TearDown() override { fs::remove_all(fs::path(dir).parent_path().parent_path()); }
   std::string make(const std::string &name) {
     std::ofstream(dir + name) << "x";
     return dir + name;
   }
-  std::string dir;
+  kctest::TempDir tmp{"kc-story"};
+  const std::string dir = tmp.file("History") + "/";
 };
 
 // 2026-12-10 15:00 UTC; midnight before it is 1765324800.

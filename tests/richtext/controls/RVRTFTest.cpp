@@ -1,4 +1,5 @@
 #include "richtext/controls/RVRTF.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -688,9 +689,8 @@ TEST(RVRTFReader, ShpPictAndNonShpPict) {
 
 TEST(RVRTFReader, IncludePictureNeverOpensAFile) {
   namespace fs = std::filesystem;
-  std::string tmpl = (fs::temp_directory_path() / "kc-rtf-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-  const fs::path dir = tmpl;
+  kctest::TempDir tmp("kc-rtf");
+  const fs::path dir = tmp.path();
   {
     std::ofstream(dir / "pic.bmp", std::ios::binary) << bmpBytes(5, 5);
   }
@@ -711,7 +711,6 @@ TEST(RVRTFReader, IncludePictureNeverOpensAFile) {
   ASSERT_EQ(r.read(rtf), 0);
   EXPECT_EQ(asked, dir.string() + "/pic.bmp");
   EXPECT_EQ(r.ev, (Events{"pic:TBitmap:24x24", "C:r", "C:x"}));
-  fs::remove_all(dir);
 }
 
 TEST(RVRTFReader, FieldInstructionDuringResult) {

@@ -2,10 +2,10 @@
 // checkpoints, moving items between documents, host questions, nested
 // documents and the layout record.
 #include "richtext/document/CRVData.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QWidget>
 
 #include <filesystem>
@@ -768,9 +768,8 @@ TEST(DocSmall, ImageFilesForHtml) {
   } host;
   TCustomRVData d;
   d.SetHost(&host);
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string path = dir.path().toStdString() + "/";
+  kctest::TempDir dir;
+  const std::string path = dir.path().string() + "/";
   std::filesystem::create_directory(path + "pics");
   TBitmap bmp(QImage(3, 3, QImage::Format_RGB32));
   int counter = 0;

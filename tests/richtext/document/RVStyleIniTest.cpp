@@ -1,6 +1,7 @@
 // Styles written to and read from ini files: keys, defaults left out, round
 // trips of every stored property, and damaged or hostile values.
 #include "richtext/document/RVStyle.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +20,13 @@ namespace {
 class StyleIni : public ::testing::Test {
 protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kc-styleini-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ini_ = IniStore::open(dir_ + "/styles.ini");
+    ini_ = IniStore::open(tmp_.file("styles.ini"));
   }
-  void TearDown() override {
-    ini_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { ini_.reset(); }
   IniStore &Ini() { return *ini_; }
   std::vector<std::string> Idents() { return ini_->idents("S"); }
 
-  std::string dir_;
+  kctest::TempDir tmp_{"kc-styleini"};
   std::shared_ptr<IniStore> ini_;
 };
 

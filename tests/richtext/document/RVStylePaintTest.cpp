@@ -11,22 +11,13 @@
 
 #include "platform/QtCanvas.h"
 #include "platform/RecordingCanvas.h"
+#include "support/CanvasLines.h"
 
 using namespace kc;
 
 namespace {
 
-// The log lines that start with one of the prefixes.
-std::vector<std::string> Lines(const RecordingCanvas &c, std::initializer_list<const char *> prefixes) {
-  std::vector<std::string> r;
-  for (const std::string &l : c.log)
-    for (const char *p : prefixes)
-      if (l.rfind(p, 0) == 0) {
-        r.push_back(l);
-        break;
-      }
-  return r;
-}
+using kctest::Lines;
 
 bool Has(const RecordingCanvas &c, const std::string &line) {
   return std::find(c.log.begin(), c.log.end(), line) != c.log.end();
