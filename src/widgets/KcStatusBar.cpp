@@ -47,7 +47,8 @@ bool TKcStatusBar::HintAction(const QString &hint) {
   }
   if (!FHintShown) {
     for (QWidget *c : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-      if (c->isVisible()) {
+      // Not yet shown counts as visible: what is hidden is what was hidden.
+      if (!c->isHidden()) {
         FHiddenChildren.emplace_back(c);
         c->hide();
       }

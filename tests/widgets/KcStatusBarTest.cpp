@@ -32,6 +32,17 @@ TEST_F(MainBar, HintTakesTheWholeBarAndHidesTheImages) {
   EXPECT_TRUE(bar->PanelRect(0).isNull());
 }
 
+TEST(KcStatusBar, HintBeforeTheBarIsShownStillHidesTheImages) {
+  TKcStatusBar bar;
+  auto *image = new QWidget(&bar);
+  bar.SetAutoHint(true);
+  bar.HintAction("hint");
+  bar.show();
+  EXPECT_FALSE(image->isVisible());
+  bar.HintAction("");
+  EXPECT_TRUE(image->isVisible());
+}
+
 TEST_F(MainBar, BlankHintRestoresPanelsAndImages) {
   sound->hide(); // hidden before the hint: stays hidden
   bar->HintAction("Open history");
