@@ -65,16 +65,17 @@ TRect SnapRect(TRect R, const TRect &Area, const std::vector<TRect> &Others, int
 
 // ------------------------------------------------- TMagnetFormHookComponent
 
-TMagnetFormHookComponent::TMagnetFormHookComponent(QWidget *form) : QObject(form), FForm(form) {
+TMagnetFormHookComponent::TMagnetFormHookComponent(QWidget *form, bool WantAfter)
+    : QObject(form), FForm(form), FWantAfter(WantAfter) {
   if (!form) return;
   RegisterWndProcHook(form, hook(0), THookOrder::hoBeforeMsg);
-  RegisterWndProcHook(form, hook(1), THookOrder::hoAfterMsg);
+  if (FWantAfter) RegisterWndProcHook(form, hook(1), THookOrder::hoAfterMsg);
 }
 
 TMagnetFormHookComponent::~TMagnetFormHookComponent() {
   if (!FForm) return;
   UnregisterWndProcHook(FForm, hook(0), THookOrder::hoBeforeMsg);
-  UnregisterWndProcHook(FForm, hook(1), THookOrder::hoAfterMsg);
+  if (FWantAfter) UnregisterWndProcHook(FForm, hook(1), THookOrder::hoAfterMsg);
 }
 
 TKcHookMethod TMagnetFormHookComponent::hook(int code) {

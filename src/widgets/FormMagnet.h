@@ -46,12 +46,13 @@ public:
   TMagnetEdges Edges() const { return {Top, Bottom, Left, Right}; }
 };
 
-// The base: a component that sees its form's events before and after the
-// form handles them.
+// The base: a component that sees its form's events before the form handles
+// them, and after it when asked to (WantAfter), which costs the form's
+// earlier event filters their view of its events.
 class TMagnetFormHookComponent : public QObject {
   Q_OBJECT
 public:
-  explicit TMagnetFormHookComponent(QWidget *form);
+  explicit TMagnetFormHookComponent(QWidget *form, bool WantAfter = false);
   ~TMagnetFormHookComponent() override;
   QWidget *Form() const { return FForm; }
   virtual QWidget *GetHookedWindow() const { return FForm; }
@@ -64,6 +65,7 @@ protected:
 private:
   TKcHookMethod hook(int code);
   QPointer<QWidget> FForm;
+  bool FWantAfter;
 };
 
 class TFormMagnet : public TMagnetFormHookComponent {

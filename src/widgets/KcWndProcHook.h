@@ -3,7 +3,9 @@
 // control handles them, without taking the control over. A "before" hook
 // that returns true has handled the event: nothing after it sees it, nor
 // does the control. Hooks of a control go with it; a hook whose owner is
-// gone is never called.
+// gone is never called. To run "after" hooks the control handles the event
+// inside the hook dispatcher, so event filters installed on the control
+// before its first hook no longer see events once it has "after" hooks.
 #include <QObject>
 #include <QPointer>
 #include <cstdint>

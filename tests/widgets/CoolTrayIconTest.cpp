@@ -215,6 +215,44 @@ TEST_F(TrayFixture, StartupHandlerCanKeepTheMainFormHidden) {
   EXPECT_TRUE(tray->shown);
 }
 
+TEST_F(TrayFixture, VersionThreeAnswersTheContextMenuAsARightRelease) {
+  std::vector<TMouseButton> ups;
+  icon->OnMouseUp = [&](TCoolTrayIcon *, TMouseButton b, unsigned, QPoint) { ups.push_back(b); };
+  icon->SetShellMessageVersion(3);
+  tray->onActivated(TrayIcon::Activation::Context);
+  icon->HandleTrayMessage(TrayMsg::RButtonUp); // ignored with version 3
+  EXPECT_EQ(ups, std::vector<TMouseButton>{TMouseButton::mbRight});
+  icon->SetShellMessageVersion(0);
+  tray->onActivated(TrayIcon::Activation::Context);
+  icon->HandleTrayMessage(TrayMsg::ContextMenu); // means nothing before version 3
+  EXPECT_EQ(ups.size(), 2u);
+}
+
+TEST_F(TrayFixture, MouseLeavingTheIconIsNoticedByPolling) {
+  int enters = 0, exits = 0;
+  icon->OnMouseEnter = [&](TCoolTrayIcon *) { ++enters; };
+  icon->OnMouseExit = [&](TCoolTrayIcon *) { ++exits; };
+  icon->SetWantEnterExitEvents(true);
+  icon->HandleTrayMessage(TrayMsg::MouseMove);
+  icon->HandleTrayMessage(TrayMsg::MouseMove);
+  EXPECT_EQ(enters, 1);
+  timers.advance(100);
+  EXPECT_EQ(exits, 0) << "the pointer has not moved";
+  metrics.setCursorPosition(QPoint(400, 300));
+  timers.advance(20);
+  EXPECT_EQ(exits, 1);
+  timers.advance(100);
+  EXPECT_EQ(exits, 1);
+}
+
+TEST(CoolTrayIcon, WithoutANotificationAreaTheIconSaysSo) {
+  // The headless test display has no notification area.
+  QWidget form;
+  TCoolTrayIcon icon(&form);
+  EXPECT_FALSE(icon.ShowIcon());
+  EXPECT_FALSE(icon.ShowBalloonHint("t", "x", 1, TBalloonHintIcon::bitInfo));
+}
+
 TEST(SimpleTimer, IntervalZeroOrNoHandlerMeansStopped) {
   ManualTimerService timers;
   TimerServiceOverride inPlace(timers);

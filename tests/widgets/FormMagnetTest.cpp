@@ -167,6 +167,21 @@ TEST_F(Desk, ActivatingSnapsOnceAtTheCurrentPlace) {
   EXPECT_EQ(list.pos(), QPoint(0, 740 - h));
 }
 
+TEST_F(Desk, MagnetLeavesTheWindowsOtherWatchersTheirEvents) {
+  struct Watcher : QObject {
+    int moves = 0;
+    bool eventFilter(QObject *, QEvent *e) override {
+      moves += e->type() == QEvent::MouseMove;
+      return false;
+    }
+  } watcher;
+  QWidget form;
+  form.installEventFilter(&watcher);
+  TFormMagnet magnet(&form);
+  Desk::send(&form, QEvent::MouseMove, QPoint(5, 5));
+  EXPECT_EQ(watcher.moves, 1);
+}
+
 TEST_F(Desk, TwoHookComponentsOnOneFormBothWork) {
   struct Counter : TMagnetFormHookComponent {
     int seen = 0;

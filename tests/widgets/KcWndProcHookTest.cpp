@@ -120,6 +120,25 @@ TEST(KcWndProcHook, HookOfAFreedOwnerIsNeverCalled) {
   EXPECT_EQ(WndProcHookCount(&c, THookOrder::hoAfterMsg), 0) << "dropped once found gone";
 }
 
+TEST(KcWndProcHook, BeforeHooksLeaveOtherEventFiltersTheirEvents) {
+  // The tray icon watches its window through a filter of its own; a magnet's
+  // hook on the same window must not take the events from it.
+  struct Counter : QObject {
+    int seen = 0;
+    bool eventFilter(QObject *, QEvent *e) override {
+      seen += e->type() == kPing;
+      return false;
+    }
+  } counter;
+  Log log;
+  Control c(&log);
+  c.installEventFilter(&counter);
+  RegisterWndProcHook(&c, hook(log, "before", 1), THookOrder::hoBeforeMsg);
+  ping(&c);
+  EXPECT_EQ(counter.seen, 1);
+  EXPECT_EQ(log, (Log{"before", "control"}));
+}
+
 TEST(KcWndProcHook, HookMayFreeItsControl) {
   Log log;
   auto *c = new Control(&log);

@@ -63,6 +63,26 @@ TEST(glGroupBox, WorkedGeometryExample) {
   EXPECT_EQ(box.height(), 120);
 }
 
+TEST(glGroupBox, BoxNotYetPaintedAnswersACaptionClick) {
+  TglGroupBox box; // never shown, so never painted
+  box.SetCaption("Group");
+  box.resize(100, 90);
+  click(&box, QPoint(10, 3));
+  EXPECT_TRUE(box.Collapsed());
+}
+
+TEST(glGroupBox, CarriesTheUserListsGroupFields) {
+  TglGroupBox box;
+  box.SetTag(2);
+  box.SetCaption("Bad list");
+  box.SetHint("{GROUP-ID}");
+  EXPECT_EQ(box.Tag(), 2);
+  EXPECT_EQ(box.Caption(), "Bad list");
+  EXPECT_EQ(box.Hint(), "{GROUP-ID}");
+  EXPECT_FALSE(box.Collapsed());
+  EXPECT_EQ(box.Options(), TglGroupBox::kDefaultOptions);
+}
+
 TEST(glGroupBox, CollapsingTwiceKeepsTheFullHeight) {
   TglGroupBox box;
   box.SetCaption("Group");
