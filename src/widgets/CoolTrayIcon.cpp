@@ -223,8 +223,11 @@ void TCoolTrayIcon::HandleTrayMessage(unsigned msg) {
   const QPoint pos = cursorPosition();
   const unsigned shift = shiftState();
   const bool v3 = FVersion == 3;
+  // Version 3 sends the context menu and selection in place of the right
+  // button's release; the release itself then means nothing.
+  if (v3 && msg == TrayMsg::RButtonUp) return;
   if (v3 && (msg == TrayMsg::ContextMenu || msg == TrayMsg::Select || msg == TrayMsg::KeySelect))
-    msg = TrayMsg::RButtonUp | 0x10000; // answered as a release even in version 3
+    msg = TrayMsg::RButtonUp;
   switch (msg) {
   case TrayMsg::MouseMove:
     FLastMoveGlobal = pos;
@@ -271,9 +274,6 @@ void TCoolTrayIcon::HandleTrayMessage(unsigned msg) {
     PopupAtCursor();
     break;
   case TrayMsg::RButtonUp:
-    if (v3) break;
-    [[fallthrough]];
-  case TrayMsg::RButtonUp | 0x10000:
     if (OnMouseUp) OnMouseUp(this, TMouseButton::mbRight, shift, pos);
     break;
   case TrayMsg::MButtonDown:

@@ -120,6 +120,18 @@ TEST(KcTreeView, DeletedNodeLeavesTheSelection) {
   EXPECT_EQ(t.tree.SelectionCount(), 0) << "switching clears the selection";
 }
 
+TEST(KcTreeView, RightClickSelectsTheNodeAndOpensItsMenu) {
+  Tree t;
+  QMenu *menu = t.nodes[2]->PopupMenu();
+  menu->addAction("Move to group");
+  press(t.tree.viewport(), t.at(2), Qt::RightButton);
+  EXPECT_EQ(t.tree.Selected(), t.nodes[2]);
+  EXPECT_TRUE(menu->isVisible());
+  menu->hide();
+  press(t.tree.viewport(), t.at(1), Qt::RightButton);
+  EXPECT_EQ(t.tree.Selected(), t.nodes[1]) << "a node without a menu is still selected";
+}
+
 TEST(KcTreeView, SelectingANodeOpensThePageOfTheSameCaption) {
   Tree t;
   TKcPageControl pages;

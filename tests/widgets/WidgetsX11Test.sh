@@ -71,6 +71,14 @@ if waitReady "$work/magnet.out"; then
   if [ "$X" != 150 ] || [ "$Y" != 300 ]; then
     echo "FAIL: Magnet B at $X,$Y, expected 150,300"; fail=1
   fi
+  # Moved by someone else (as a window manager would): it snaps once the
+  # move has settled, here to the screen's left edge.
+  xdotool windowmove "$wid" 6 500
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  if [ "$X" != 0 ] || [ "$Y" != 500 ]; then
+    echo "FAIL: Magnet B at $X,$Y after an outside move, expected 0,500"; fail=1
+  fi
 else
   fail=1
 fi

@@ -324,6 +324,82 @@ TEST(glDraw, BoldLoweredBevelDrawsDarkShadowOutside) {
   EXPECT_EQ(TColorOf(img.pixelColor(10, 10)), clRed) << "filled inside";
 }
 
+// Which of the pass colours a text drawn in a style leaves on white.
+struct StyleCase {
+  const char *name;
+  TglTextStyle style;
+  bool plain, delineated;
+  bool shadow, highlight, delineate;
+};
+class TextStyles : public ::testing::TestWithParam<StyleCase> {};
+TEST_P(TextStyles, DrawTheirPasses) {
+  const StyleCase &c = GetParam();
+  QImage img(60, 40, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QFont f("Liberation Sans");
+  f.setPixelSize(24);
+  f.setBold(true);
+  {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    f.setStyleStrategy(QFont::NoAntialias);
+    DrawStyledText(p, 5, 5, f, nullptr, clBlue, clRed, clLime, clBlack, c.plain, c.delineated, c.style, "W",
+                   img.rect());
+  }
+  auto has = [&](QRgb colour) {
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (img.pixel(x, y) == colour) return true;
+    return false;
+  };
+  EXPECT_TRUE(has(qRgb(0, 0, 0)) || c.style == TglTextStyle::fstPushed) << "the text itself";
+  EXPECT_EQ(has(qRgb(0, 0, 255)), c.shadow) << "shadow";
+  EXPECT_EQ(has(qRgb(255, 0, 0)), c.highlight) << "highlight";
+  EXPECT_EQ(has(qRgb(0, 255, 0)), c.delineate) << "delineation";
+}
+const StyleCase kStyles[] = {
+    {"None", TglTextStyle::fstNone, false, false, false, false, false},
+    {"Raised", TglTextStyle::fstRaised, false, false, true, true, false},
+    {"RaisedPlain", TglTextStyle::fstRaised, true, false, false, false, false},
+    {"Recessed", TglTextStyle::fstRecessed, false, false, true, true, false},
+    {"PushedAlwaysBoth", TglTextStyle::fstPushed, true, false, true, true, false},
+    {"Shadow", TglTextStyle::fstShadow, false, false, true, false, false},
+    {"Volumetric", TglTextStyle::fstVolumetric, false, false, true, false, false},
+    {"Delineated", TglTextStyle::fstNone, false, true, false, false, true},
+    {"DelineatedPlain", TglTextStyle::fstNone, true, true, false, false, false},
+};
+INSTANTIATE_TEST_SUITE_P(Table, TextStyles, ::testing::ValuesIn(kStyles),
+                         [](const auto &i) { return std::string(i.param.name); });
+
+TEST(glDraw, GradientTextStaysBetweenItsColoursWhateverTheFilling) {
+  QImage img(80, 40, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  TGradient g;
+  g.SetActive(true);
+  g.SetFromColor(RGB(0, 0, 100));
+  g.SetToColor(RGB(0, 0, 200));
+  g.SetPercentFilling(400); // kept at 100
+  QFont f("Liberation Sans");
+  f.setPixelSize(30);
+  f.setStyleStrategy(QFont::NoAntialias);
+  {
+    QPainter p(&img);
+    p.setFont(f);
+    DrawGradientText(p, 2, 2, "WWW", img.rect(), g);
+  }
+  int inked = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QRgb px = img.pixel(x, y);
+      if (px == qRgb(255, 255, 255)) continue;
+      ++inked;
+      EXPECT_EQ(qRed(px), 0);
+      EXPECT_GE(qBlue(px), 100);
+      EXPECT_LE(qBlue(px), 200);
+    }
+  EXPECT_GT(inked, 50);
+}
+
 TEST(glDraw, GlyphLeavesItsTransparentColourOut) {
   QImage glyph(4, 4, QImage::Format_RGB32);
   glyph.fill(qRgb(255, 0, 255));
