@@ -1,5 +1,7 @@
 #include "platform/TimerService.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 
 namespace kc {
@@ -11,29 +13,32 @@ public:
   Id start(int periodMs, std::function<void()> onTick) override {
     if (periodMs < 1 || !onTick) return 0;
     const Id id = next_++;
-    auto timer = std::make_unique<QTimer>();
+    // The application owns the timers, so none outlives its event loop.
+    auto *timer = new QTimer(QCoreApplication::instance());
     timer->setTimerType(Qt::PreciseTimer);
     // The handler may stop this very timer; it runs from a copy.
-    QObject::connect(timer.get(), &QTimer::timeout, [tick = std::move(onTick)] {
+    QObject::connect(timer, &QTimer::timeout, [tick = std::move(onTick)] {
       const std::function<void()> copy = tick;
       copy();
     });
     timer->start(periodMs);
-    timers_[id] = std::move(timer);
+    timers_[id] = timer;
     return id;
   }
   void stop(Id id) override {
     auto it = timers_.find(id);
     if (it == timers_.end()) return;
-    it->second->stop();
-    // Deleting a QTimer from inside its own timeout is unsafe.
-    it->second.release()->deleteLater();
+    if (QTimer *t = it->second) {
+      t->stop();
+      // Deleting a QTimer from inside its own timeout is unsafe.
+      t->deleteLater();
+    }
     timers_.erase(it);
   }
   bool running(Id id) const override { return timers_.count(id) != 0; }
 
 private:
-  std::map<Id, std::unique_ptr<QTimer>> timers_;
+  std::map<Id, QPointer<QTimer>> timers_;
   Id next_ = 1;
 };
 

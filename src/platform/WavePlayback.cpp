@@ -98,6 +98,12 @@ bool wavePlaying() { return g_playing && g_playing->sink->state() == QAudio::Act
 bool playWave(const WaveSound &sound, WavePlayMode mode) {
   stopWave();
   if (!QCoreApplication::instance()) return false;
+  // A sound still playing goes before the application does.
+  static const bool cleanupAdded = [] {
+    qAddPostRoutine(stopWave);
+    return true;
+  }();
+  (void)cleanupAdded;
   const QAudioDevice device = QMediaDevices::defaultAudioOutput();
   if (device.isNull()) return false;
   QAudioFormat format;

@@ -19,15 +19,17 @@ TAlign Align(const QWidget *w) {
 void SetAlign(QWidget *w, TAlign a) {
   if (!w) return;
   w->setProperty(kAlignProperty, static_cast<int>(a));
-  if (QWidget *p = w->parentWidget()) {
-    TKcAlignLayout *l = AlignLayoutOf(p);
-    if (l->indexOf(w) < 0) l->addWidget(w);
-    l->Realign();
-  }
+  if (QWidget *p = w->parentWidget())
+    if (TKcAlignLayout *l = AlignLayoutOf(p)) {
+      if (l->indexOf(w) < 0) l->addWidget(w);
+      l->Realign();
+    }
 }
 
 TKcAlignLayout *AlignLayoutOf(QWidget *parent) {
+  if (!parent) return nullptr;
   if (auto *l = qobject_cast<TKcAlignLayout *>(parent->layout())) return l;
+  if (parent->layout()) return nullptr;
   return new TKcAlignLayout(parent);
 }
 

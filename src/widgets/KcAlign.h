@@ -40,7 +40,8 @@ private:
   QList<QLayoutItem *> FItems;
 };
 
-// The layout of a parent, made on first use.
+// The layout of a parent, made on first use; none when the parent is laid
+// out by a layout of another kind.
 TKcAlignLayout *AlignLayoutOf(QWidget *parent);
 
 } // namespace kc

@@ -16,7 +16,7 @@ TKcxSplitter::TKcxSplitter(QWidget *parent) : QWidget(parent) {
   resize(185, 3);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
-  if (parent) AlignLayoutOf(parent)->addWidget(this);
+  if (TKcAlignLayout *l = AlignLayoutOf(parent)) l->addWidget(this);
 }
 
 TKcxSplitter::~TKcxSplitter() {
@@ -237,13 +237,15 @@ void TKcxSplitter::endDrag(bool apply) {
   if (size >= space) size = space - 3;
   size = std::max(1, size);
   TKcAlignLayout *layout = AlignLayoutOf(parentWidget());
-  layout->setEnabled(false);
+  if (layout) layout->setEnabled(false);
   if (isVertical)
     target->resize(target->width(), size);
   else
     target->resize(size, target->height());
-  layout->setEnabled(true);
-  layout->Realign();
+  if (layout) {
+    layout->setEnabled(true);
+    layout->Realign();
+  }
   if (OnPosChanged) OnPosChanged(this);
 }
 

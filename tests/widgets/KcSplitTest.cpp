@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include "platform/DesktopMetrics.h"
@@ -184,6 +185,15 @@ const DragCase kDrags[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Table, ModeDrags, ::testing::ValuesIn(kDrags),
                          [](const auto &i) { return std::string(i.param.name); });
+
+TEST(KcxSplitter, ParentWithAnotherLayoutKeepsIt) {
+  QWidget form;
+  auto *box = new QVBoxLayout(&form);
+  auto *bar = new TKcxSplitter(&form);
+  bar->SetAlign(TAlign::alTop);
+  EXPECT_EQ(form.layout(), box);
+  EXPECT_EQ(AlignLayoutOf(&form), nullptr);
+}
 
 TEST(KcxSplitter, FormsAndItselfAreRefusedAsControls) {
   TalkFrame f;
