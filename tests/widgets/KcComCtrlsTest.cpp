@@ -254,6 +254,15 @@ TEST(KcPageControl, CtrlTabIsLeftToAFormWithKeyPreview) {
   EXPECT_EQ(f.pc->ActivePage(), f.p[1]);
 }
 
+TEST(KcPageControl, ClickOnADisabledTabIsSwallowed) {
+  Pages f;
+  f.pc->setTabEnabled(2, false);
+  press(f.pc->tabBar(), f.pc->tabBar()->tabRect(2).center());
+  EXPECT_EQ(f.pc->ActivePage(), f.p[0]);
+  press(f.pc->tabBar(), f.pc->tabBar()->tabRect(1).center());
+  EXPECT_EQ(f.pc->ActivePage(), f.p[1]);
+}
+
 TEST(KcPageControl, ChangingCanBeRefused) {
   Pages f;
   f.pc->OnChanging = [](TKcPageControl *, bool &allow) { allow = false; };

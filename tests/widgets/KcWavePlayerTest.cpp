@@ -1,5 +1,7 @@
 #include "widgets/KcWavePlayer.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "platform/Files.h"
@@ -53,6 +55,30 @@ TEST(KcWavePlayer, DamagedFileIsRefusedBeforeReachingTheSoundOutput) {
   EXPECT_FALSE(p.Play());
   EXPECT_EQ(p.LastError(), "the file is cut off");
   EXPECT_FALSE(wavePlaying());
+}
+
+TEST(KcWavePlayer, ResourceSoundsComeFromTheProgramsSoundFolder) {
+  kctest::TempDir dir;
+  ASSERT_TRUE(std::filesystem::create_directory(dir.path() / "Sound"));
+  kctest::WaveSpec spec;
+  spec.formatTag = 0x55; // a coding the player refuses: proves the file was read
+  const QByteArray bytes = kctest::waveBytes(spec);
+  ASSERT_TRUE(WriteFileAtomically((dir.path() / "Sound" / "ring.wav").string(),
+                                  std::string_view(bytes.constData(), bytes.size())));
+  const QByteArray old = qgetenv("KAVET_RESOURCE_DIR");
+  qputenv("KAVET_RESOURCE_DIR", QByteArray::fromStdString(dir.path().string()));
+  TKcWavePlayer p;
+  p.SetSourceType(TSourceType::frResource);
+  p.SetFileName("ring.wav");
+  EXPECT_FALSE(p.Play());
+  EXPECT_EQ(p.LastError(), "an unknown sample coding");
+  p.SetFileName("missing.wav");
+  EXPECT_FALSE(p.Play());
+  EXPECT_NE(p.LastError(), "an unknown sample coding");
+  if (old.isNull())
+    qunsetenv("KAVET_RESOURCE_DIR");
+  else
+    qputenv("KAVET_RESOURCE_DIR", old);
 }
 
 TEST(KcWavePlayer, PlayingWithoutASoundDeviceReturnsInEveryMode) {

@@ -71,6 +71,15 @@ TEST(glGroupBox, BoxNotYetPaintedAnswersACaptionClick) {
   EXPECT_TRUE(box.Collapsed());
 }
 
+TEST(glGroupBox, IgnoreMouseLeavesClicksAlone) {
+  TglGroupBox box;
+  box.SetCaption("Group");
+  box.resize(100, 90);
+  box.SetOptions(box.Options() | fgoIgnoreMouse);
+  click(&box, QPoint(10, 3));
+  EXPECT_FALSE(box.Collapsed());
+}
+
 TEST(glGroupBox, CarriesTheUserListsGroupFields) {
   TglGroupBox box;
   box.SetTag(2);
