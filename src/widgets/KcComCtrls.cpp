@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include "platform/DesktopMetrics.h"
 #include "widgets/KcDraw.h"
@@ -20,6 +21,11 @@ TKcTreeNode::~TKcTreeNode() {
   if (auto *tree = qobject_cast<TKcTreeView *>(treeWidget())) tree->nodeGone(this);
 }
 
+void TKcTreeNode::SetCut(bool on) {
+  FCut = on;
+  emitDataChanged();
+}
+
 QMenu *TKcTreeNode::PopupMenu() {
   if (!FPopupMenu) FPopupMenu = std::make_unique<QMenu>();
   return FPopupMenu.get();
@@ -27,10 +33,54 @@ QMenu *TKcTreeNode::PopupMenu() {
 
 // ------------------------------------------------------------- TKcTreeView
 
+namespace {
+
+// Draws each node with the colours the tree chose and its user's handler
+// changed, or leaves the node to the handler.
+class TreeNodeDelegate : public QStyledItemDelegate {
+public:
+  explicit TreeNodeDelegate(TKcTreeView *tree) : QStyledItemDelegate(tree), FTree(tree) {}
+  void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+    QTreeWidgetItem *item = FTree->itemFromIndex(index);
+    if (!item || item->type() != TKcTreeNode::kType) return QStyledItemDelegate::paint(p, option, index);
+    auto *node = static_cast<TKcTreeNode *>(item);
+    TKcCustomDrawItem draw = FTree->DrawColours(node);
+    draw.Canvas = p;
+    draw.Rect = option.rect;
+    if (FTree->OnCustomDrawItem) FTree->OnCustomDrawItem(FTree, node, draw);
+    if (!draw.DefaultDraw) return;
+    QStyleOptionViewItem o = option;
+    o.state &= ~QStyle::State_Selected;
+    o.state &= ~QStyle::State_HasFocus;
+    o.palette.setColor(QPalette::Text, QColorOf(draw.Text));
+    p->fillRect(option.rect, QColorOf(draw.Background));
+    QStyledItemDelegate::paint(p, o, index);
+  }
+
+private:
+  TKcTreeView *FTree;
+};
+
+} // namespace
+
+TKcCustomDrawItem TKcTreeView::DrawColours(const TKcTreeNode *Node) const {
+  TKcCustomDrawItem d;
+  d.Focused = hasFocus();
+  d.Selected = FMultiSelect ? IsNodeSelected(Node) : Node == currentItem() && Node->isSelected();
+  if (d.Selected) {
+    // Without the focus a selection shows in the quieter button colours.
+    d.Background = d.Focused ? clHighlight : clBtnFace;
+    d.Text = d.Focused ? clHighlightText : clBtnText;
+  }
+  if (Node->Cut()) d.Text = clGrayText;
+  return d;
+}
+
 TKcTreeView::TKcTreeView(QWidget *parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
   setColumnCount(1);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setItemDelegate(new TreeNodeDelegate(this));
   FScrollTimer.SetInterval(kDragScrollMs);
   FScrollTimer.SetOnTimer([this](TSimpleTimer *) {
     if (FScrollDir == 0 || !isVisible()) return setScrollDir(0);
@@ -146,6 +196,15 @@ void TKcTreeView::toggleSelection(TKcTreeNode *n) {
   } else {
     addSelection(n);
   }
+}
+
+void TKcTreeView::SelectNode(TKcTreeNode *Node, bool Add) {
+  if (!Node) return;
+  if (FMultiSelect) {
+    if (!Add) clearSelection_();
+    addSelection(Node);
+  }
+  setCurrentItem(Node);
 }
 
 void TKcTreeView::nodeGone(TKcTreeNode *n) {

@@ -34,11 +34,25 @@ public:
   bool Checked() const { return FChecked; }
   TKcTreeNode *Parent() const { return static_cast<TKcTreeNode *>(parent()); }
   int Data = 0;
+  // Drawn ghosted (a deactivated user).
+  bool Cut() const { return FCut; }
+  void SetCut(bool on);
 
 private:
   friend class TKcTreeView;
   std::unique_ptr<QMenu> FPopupMenu;
   bool FChecked = false;
+  bool FCut = false;
+};
+
+// What a node is about to be drawn with; the handler may change the colours,
+// draw on the canvas itself and turn DefaultDraw off.
+struct TKcCustomDrawItem {
+  QPainter *Canvas = nullptr;
+  QRect Rect;
+  TColor Background = clWindow, Text = clWindowText;
+  bool Selected = false, Focused = false;
+  bool DefaultDraw = true;
 };
 
 class TKcTreeView : public QTreeWidget {
@@ -73,11 +87,18 @@ public:
   TKcTreeNode *Selections(int i) const { return FSelections.value(i); }
   bool IsNodeSelected(const TKcTreeNode *Node) const;
   TKcTreeNode *Selected() const { return static_cast<TKcTreeNode *>(currentItem()); }
+  // Makes Node the selected one; with MultiSelect and Add it joins the
+  // selection instead of replacing it.
+  void SelectNode(TKcTreeNode *Node, bool Add = false);
   // The direction of drag scrolling: -1 up, 0 none, 1 down.
   int DragScrollDirection() const { return FScrollDir; }
 
   TNotifyEvent OnVerticalScroll, OnHorizontalScroll, OnMouseEnter, OnMouseLeave, OnEditCancelled, OnSelectionChange;
   TPageChangedEvent OnPageChanged;
+  std::function<void(TKcTreeView *, TKcTreeNode *, TKcCustomDrawItem &)> OnCustomDrawItem;
+
+  // The colours a node is drawn with before OnCustomDrawItem has its say.
+  TKcCustomDrawItem DrawColours(const TKcTreeNode *Node) const;
 
 protected:
   void mousePressEvent(QMouseEvent *e) override;

@@ -106,6 +106,19 @@ TEST(KcTreeView, KeysMoveTheSelectionOrExtendItWithShift) {
   EXPECT_FALSE(t.tree.IsNodeSelected(t.nodes[2]));
 }
 
+TEST(KcTreeView, SelectNodeReplacesOrExtendsTheSelection) {
+  Tree t;
+  t.tree.SelectNode(t.nodes[1]);
+  EXPECT_EQ(t.tree.Selected(), t.nodes[1]);
+  t.tree.SetMultiSelect(true);
+  t.tree.SelectNode(t.nodes[0]);
+  t.tree.SelectNode(t.nodes[3], true);
+  EXPECT_EQ(t.tree.SelectionCount(), 2);
+  t.tree.SelectNode(t.nodes[2]);
+  EXPECT_EQ(t.tree.SelectionCount(), 1);
+  EXPECT_EQ(t.tree.Selected(), t.nodes[2]);
+}
+
 TEST(KcTreeView, DeletedNodeLeavesTheSelection) {
   Tree t;
   t.tree.SetMultiSelect(true);
@@ -118,6 +131,33 @@ TEST(KcTreeView, DeletedNodeLeavesTheSelection) {
   EXPECT_EQ(t.tree.SelectionCount(), -1);
   t.tree.SetMultiSelect(true);
   EXPECT_EQ(t.tree.SelectionCount(), 0) << "switching clears the selection";
+}
+
+TEST(KcTreeView, NodesAreDrawnInTheColoursTheHandlerLeaves) {
+  Tree t;
+  t.tree.SetMultiSelect(true);
+  t.tree.setFocus();
+  press(t.tree.viewport(), t.at(1));
+  t.nodes[3]->SetCut(true);
+  std::vector<std::pair<int, TKcCustomDrawItem>> seen;
+  t.tree.OnCustomDrawItem = [&](TKcTreeView *, TKcTreeNode *n, TKcCustomDrawItem &d) {
+    seen.push_back({t.tree.indexOfTopLevelItem(n), d});
+    if (n == t.nodes[2]) d.Background = clYellow;
+    if (n == t.nodes[0]) {
+      d.Canvas->fillRect(d.Rect, QColorOf(clLime));
+      d.DefaultDraw = false;
+    }
+  };
+  QApplication::setActiveWindow(&t.tree);
+  const QImage shot = t.tree.viewport()->grab().toImage();
+  auto colourAt = [&](int i) { return shot.pixel(t.tree.visualItemRect(t.nodes[i]).topRight() + QPoint(-2, 1)); };
+  EXPECT_EQ(colourAt(0), QColorOf(clLime).rgb()) << "drawn by the handler alone";
+  EXPECT_EQ(colourAt(2), QColorOf(clYellow).rgb());
+  const TKcCustomDrawItem selected = t.tree.DrawColours(t.nodes[1]);
+  EXPECT_TRUE(selected.Selected);
+  EXPECT_EQ(selected.Background, selected.Focused ? clHighlight : clBtnFace);
+  EXPECT_EQ(t.tree.DrawColours(t.nodes[3]).Text, clGrayText) << "a cut node is ghosted";
+  EXPECT_FALSE(seen.empty());
 }
 
 TEST(KcTreeView, RightClickSelectsTheNodeAndOpensItsMenu) {

@@ -101,9 +101,9 @@ void addTrees(std::vector<Demo> &demos) {
   std::vector<TKcTreeNode *> people;
   for (const char *u : {"Ann", "Boris", "Chen", "Dana"}) people.push_back(users->AddChild(group, u));
   users->expandAll();
-  for (TKcTreeNode *n : {people[0], people[2]}) {
-    n->setSelected(true); // shown as the tree's own selection would be
-  }
+  users->SelectNode(people[0]);
+  users->SelectNode(people[2], true);
+  people[3]->SetCut(true);
   w->layout()->addWidget(files);
   w->layout()->addWidget(users);
   w->resize(420, 180);
