@@ -81,6 +81,13 @@ TKcTreeView::TKcTreeView(QWidget *parent) : QTreeWidget(parent) {
   setColumnCount(1);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setItemDelegate(new TreeNodeDelegate(this));
+  // The row's indentation shows the selection in the nodes' colours too.
+  QPalette pal = palette();
+  pal.setColor(QPalette::Active, QPalette::Highlight, QColorOf(clHighlight));
+  pal.setColor(QPalette::Active, QPalette::HighlightedText, QColorOf(clHighlightText));
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, QColorOf(clBtnFace));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, QColorOf(clBtnText));
+  setPalette(pal);
   FScrollTimer.SetInterval(kDragScrollMs);
   FScrollTimer.SetOnTimer([this](TSimpleTimer *) {
     if (FScrollDir == 0 || !isVisible()) return setScrollDir(0);
