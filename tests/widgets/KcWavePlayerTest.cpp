@@ -45,9 +45,9 @@ TEST(KcWavePlayer, MissingFileFailsButStillFiresAfterPlaying) {
 
 TEST(KcWavePlayer, DamagedFileIsRefusedBeforeReachingTheSoundOutput) {
   kctest::TempDir dir;
-  kctest::WaveSpec spec;
-  spec.dataSize = 100000;
-  const QByteArray bytes = kctest::waveBytes(spec);
+  kctest::WaveLayout layout;
+  layout.dataSize = 100000;
+  const QByteArray bytes = kctest::waveBytes(layout);
   const std::string path = (dir.path() / "cut.wav").string();
   ASSERT_TRUE(WriteFileAtomically(path, std::string_view(bytes.constData(), bytes.size())));
   TKcWavePlayer p;
@@ -60,9 +60,9 @@ TEST(KcWavePlayer, DamagedFileIsRefusedBeforeReachingTheSoundOutput) {
 TEST(KcWavePlayer, ResourceSoundsComeFromTheProgramsSoundFolder) {
   kctest::TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir.path() / "Sound"));
-  kctest::WaveSpec spec;
-  spec.formatTag = 0x55; // a coding the player refuses: proves the file was read
-  const QByteArray bytes = kctest::waveBytes(spec);
+  kctest::WaveLayout layout;
+  layout.formatTag = 0x55; // a coding the player refuses: proves the file was read
+  const QByteArray bytes = kctest::waveBytes(layout);
   ASSERT_TRUE(WriteFileAtomically((dir.path() / "Sound" / "ring.wav").string(),
                                   std::string_view(bytes.constData(), bytes.size())));
   const QByteArray old = qgetenv("KAVET_RESOURCE_DIR");
@@ -85,12 +85,12 @@ TEST(KcWavePlayer, PlayingWithoutASoundDeviceReturnsInEveryMode) {
   // Sound output is whatever this machine has (usually none under test):
   // Play must come back, true or false, in each mode, and a valid sound from
   // memory must get past the header check.
-  kctest::WaveSpec spec;
-  spec.dataBytes = 1600; // 0.1 s
+  kctest::WaveLayout layout;
+  layout.dataBytes = 1600; // 0.1 s
   for (int mode = 0; mode < 3; ++mode) {
     TKcWavePlayer p;
     p.SetSourceType(TSourceType::frRAM);
-    p.SetMemory(kctest::waveBytes(spec));
+    p.SetMemory(kctest::waveBytes(layout));
     p.SetAsynchronous(mode != 2);
     p.SetLoop(mode == 1);
     const bool played = p.Play();

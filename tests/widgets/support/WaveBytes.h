@@ -5,7 +5,7 @@
 
 namespace kctest {
 
-struct WaveSpec {
+struct WaveLayout {
   std::uint16_t formatTag = 1;
   std::uint16_t channels = 1;
   std::uint32_t sampleRate = 8000;
@@ -29,7 +29,7 @@ inline void put32(QByteArray &b, std::uint32_t v) {
   put16(b, v >> 16);
 }
 
-inline QByteArray waveBytes(const WaveSpec &s) {
+inline QByteArray waveBytes(const WaveLayout &s) {
   QByteArray fmt("fmt ");
   put32(fmt, s.fmtSize);
   QByteArray body;
