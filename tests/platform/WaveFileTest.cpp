@@ -103,6 +103,20 @@ TEST(WaveFile, EveryCutOfAValidFileIsRefusedOrShorter) {
   EXPECT_TRUE(parseWave(whole).sound);
 }
 
+TEST(WaveFile, DamagedHeadersNeverYieldMoreThanTheFileHolds) {
+  // Every header byte set to values that break sizes and counts.
+  const QByteArray whole = kctest::waveBytes(WaveLayout{});
+  for (int at = 0; at < 44; ++at)
+    for (int value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+      QByteArray damaged = whole;
+      damaged[at] = static_cast<char>(value);
+      const WaveParse p = parseWave(damaged);
+      if (!p.sound) continue;
+      EXPECT_LE(p.sound->samples.size(), damaged.size() - 44) << "byte " << at << " = " << value;
+      EXPECT_EQ(p.sound->samples.size() % p.sound->frameBytes(), 0);
+    }
+}
+
 TEST(WaveFile, DurationFollowsRateAndFrames) {
   const WaveParse p = parseWave(kctest::waveBytes(WaveLayout{}));
   ASSERT_TRUE(p.sound);
