@@ -95,6 +95,8 @@ TKcBrowseForFolderWindow::TKcBrowseForFolderWindow(TKcBrowseForFolderDialog *own
   FTree->setModel(FModel);
   FTree->setRootIndex(FModel->index(root));
   for (int c = 1; c < FModel->columnCount(); ++c) FTree->hideColumn(c);
+  FTree->setSortingEnabled(true);
+  FTree->sortByColumn(0, Qt::AscendingOrder);
   FTree->header()->hide();
   layout->addWidget(FTree, 1);
   FEdit = new QLineEdit(this);
