@@ -31,6 +31,9 @@ void TTBVisibilityToggleItem::UpdateCheck() {
 void TTBVisibilityToggleItem::Click() {
   if (control_) control_->setVisible(control_->isHidden());
   TTBCustomItem::Click();
+  // Desktop programs update the check on their next idle action update;
+  // here nothing runs idle updates, so the item looks again at once.
+  UpdateCheck();
 }
 
 void TTBVisibilityToggleItem::InitiateAction() {

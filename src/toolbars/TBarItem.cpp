@@ -142,20 +142,27 @@ void TTBCustomItem::Insert(int Index, TTBCustomItem *Item) {
   if (Index < 0 || Index > Count()) throw ETBItemError(STBToolbarIndexOutOfBounds);
   items_.insert(items_.begin() + Index, Item);
   Item->parent_ = this;
+  // A handler may free this item (and with it the new one): stop then.
+  const std::weak_ptr<char> alive = alive_;
+  const std::weak_ptr<char> itemAlive = Item->alive_;
   Notify(ckBeginUpdate, 0, nullptr);
+  if (alive.expired()) return;
   try {
     Notify(ckInserted, Index, Item);
-    Item->RecalcOptions();
+    if (!alive.expired() && !itemAlive.expired()) Item->RecalcOptions();
   } catch (...) {
-    Notify(ckEndUpdate, 0, nullptr);
+    if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
     throw;
   }
-  Notify(ckEndUpdate, 0, nullptr);
+  if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
 }
 
 void TTBCustomItem::Delete(int Index) {
   TTBCustomItem *item = ItemAt(Index);
+  const std::weak_ptr<char> alive = alive_;
+  const std::weak_ptr<char> itemAlive = item->alive_;
   Notify(ckDeleting, Index, item);
+  if (alive.expired() || itemAlive.expired()) return;
   // A handler may have changed the list: take out the item where it is now.
   item->parent_ = nullptr;
   auto it = std::find(items_.begin(), items_.end(), item);
@@ -181,15 +188,17 @@ void TTBCustomItem::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
   if (NewIndex < 0 || NewIndex >= Count()) throw ETBItemError(STBToolbarIndexOutOfBounds);
   TTBCustomItem *item = ItemAt(CurIndex);
+  const std::weak_ptr<char> alive = alive_;
   Notify(ckBeginUpdate, 0, nullptr);
+  if (alive.expired()) return;
   try {
     Delete(CurIndex);
-    Insert(NewIndex, item);
+    if (!alive.expired() && !item->parent_) Insert(NewIndex, item);
   } catch (...) {
-    Notify(ckEndUpdate, 0, nullptr);
+    if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
     throw;
   }
-  Notify(ckEndUpdate, 0, nullptr);
+  if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
 }
 
 // ------------------------------------------------------------ notifications
