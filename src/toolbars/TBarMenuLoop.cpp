@@ -342,7 +342,9 @@ void TTBMenuLoop::TrackMouse(QPoint Global, bool ButtonDown) {
     TTBView *view = chain[k];
     if (k + 1 < chain.size() && chain[k + 1] != view->OpenedView) continue; // closed meanwhile
     TTBItemViewer *before = view->Selected();
-    MouseSelect(view, Global, ButtonDown);
+    // Inside the loop the hot item follows the pointer even when nothing
+    // is selected yet.
+    MouseSelect(view, Global, ButtonDown || view->IsPopup() || view->Has(vsInModalLoop));
     TTBItemViewer *sel = view->Selected();
     if (view->Has(vsMouseInView) && sel != view->OpenedViewer &&
         (view->OpenedView || (sel && sel->Item()->Has(ikSubmenu)))) {
