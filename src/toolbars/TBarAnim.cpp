@@ -93,7 +93,8 @@ void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directi
   g_anim.progress = Fade ? 32 : 0;
   ApplyStep();
   const int gen = ++g_generation;
-  if (!g_anim.timer) g_anim.timer = tbCreateTimer();
+  // A fresh timer each time, from the clock in force now.
+  g_anim.timer = tbCreateTimer();
   g_anim.timer->start(g_anim.period, [gen] { PopupAnimationStep(gen); });
 }
 
