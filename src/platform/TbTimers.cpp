@@ -1,6 +1,7 @@
 #include "platform/TbTimers.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -80,6 +81,16 @@ private:
 std::unique_ptr<TbTimer> tbCreateTimer() {
   if (g_manual) return std::make_unique<ManualTimer>(g_manual);
   return std::make_unique<QtTbTimer>();
+}
+
+long long tbNowMs() {
+  if (g_manual) return g_manual->now;
+  static QElapsedTimer since = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return since.elapsed();
 }
 
 void tbPostToGuiThread(std::function<void()> fn) {

@@ -21,6 +21,9 @@ public:
 // A timer of the clock in force.
 std::unique_ptr<TbTimer> tbCreateTimer();
 
+// Milliseconds on a monotonic clock (the manual clock's time while one lives).
+long long tbNowMs();
+
 // Runs Fn on the GUI thread once the current event has been handled.
 void tbPostToGuiThread(std::function<void()> fn);
 

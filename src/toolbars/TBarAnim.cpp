@@ -18,6 +18,7 @@ struct Animation {
   bool fade = false;
   int directions = 0;
   int progress = 0;
+  long long start = 0;
   long long elapsed = 0;
   int period = 9;
   QPoint startCursor;
@@ -85,6 +86,7 @@ void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directi
   g_anim.fade = Fade;
   g_anim.directions = Directions;
   g_anim.elapsed = 0;
+  g_anim.start = tbNowMs();
   g_anim.onFinished = std::move(OnFinished);
   g_anim.startCursor = tbCursorPos();
   g_anim.running = true;
@@ -101,7 +103,8 @@ void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directi
 void PopupAnimationStep(int Generation) {
   // A step of an animation that has ended or been replaced does nothing.
   if (!g_anim.running || Generation != g_generation || !g_anim.wnd) return;
-  g_anim.elapsed += g_anim.period;
+  // Real time, so a late timer does not stretch the animation.
+  g_anim.elapsed = tbNowMs() - g_anim.start;
   const int raw = int(255 * g_anim.elapsed / g_anim.duration);
   const int step = raw / 16 * 16;
   QWidget *w = g_anim.wnd;
