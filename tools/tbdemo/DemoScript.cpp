@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "platform/TbScreenShot.h"
+#include "toolbars/TBarAnim.h"
 
 DemoScript::DemoScript(QWidget *Main, QStringList Lines, QString ShotDir, std::function<void(const QString &)> Log,
                        std::function<void(const QString &, const QStringList &)> Command)
@@ -35,6 +36,8 @@ void DemoScript::Tick() {
     --waitTicks_;
     return;
   }
+  // Pictures show finished steps: let a popup finish opening first.
+  if (kc::tb::PopupAnimationRunning()) return;
   if (step_ > 0) Shot();
   while (next_ < lines_.size()) {
     const QString line = lines_[next_++].trimmed();
