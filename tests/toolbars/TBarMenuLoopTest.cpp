@@ -12,6 +12,7 @@
 #include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/TbTimers.h"
+#include "toolbars/TBarAnim.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
 
@@ -325,6 +326,63 @@ TEST(ShortCuts, DispatchFindsTheItemThroughLinksAndRefusesDisabledLevels) {
   EXPECT_FALSE(DispatchShortCut(&root, scAlt | 'Z'));
   back->SetLinkSubitems(nullptr);
   sub->SetLinkSubitems(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PopupMenus, NoSkinMeansTheDefaultSkinAndAFreedSkinFallsBackToIt) {
+  TTBPopupMenu menu;
+  EXPECT_EQ(menu.Skin(), &DefaultSkin());
+  auto *skin = new TTBSkin;
+  menu.SetSkin(skin);
+  EXPECT_EQ(menu.Skin(), skin);
+  delete skin;
+  EXPECT_EQ(menu.Skin(), &DefaultSkin());
+  menu.SetSkin(nullptr);
+  EXPECT_EQ(menu.Skin(), &DefaultSkin());
+}
+
+TEST(PopupMenus, WithoutMenuAnimationAPopupShowsAtOnce) {
+  TbManualClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride o(s);
+  TTBRootItem root;
+  Add(root, "&One");
+  auto wnd = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(10, 10), 0);
+  EXPECT_TRUE(wnd->isVisible());
+  EXPECT_FALSE(PopupAnimationRunning());
+}
+
+TEST(PopupMenus, AlignmentPlacesThePopupAroundThePoint) {
+  TbManualClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride o(s);
+  ScreenOverride screen{ScreenRect{0, 0, 1024, 768}, ScreenRect{0, 0, 1024, 768}};
+  TTBRootItem root;
+  Add(root, "&One");
+  auto left = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(500, 300), 0);
+  auto right = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(500, 300), 1);
+  auto centre = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(500, 300), 2);
+  EXPECT_EQ(left->pos(), QPoint(500, 300));
+  EXPECT_EQ(right->x() + right->width(), 500);
+  EXPECT_EQ(centre->x(), 500 - centre->width() / 2);
+  // Near the bottom right corner the popup stays on the screen.
+  auto corner = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(1020, 760), 0);
+  EXPECT_LE(corner->x() + corner->width(), 1024);
+  EXPECT_LE(corner->y() + corner->height(), 768);
+}
+
+TEST_F(MenuBar, ASpaceOnTheBarAsksForTheWindowMenu) {
+  view->SetSelection(view->Find(file));
+  loop = std::make_unique<TTBMenuLoop>(view.get(), false);
+  ASSERT_TRUE(loop->Begin(false, false, false, QPoint(0, 0)));
+  EXPECT_FALSE(loop->Char(u' '));
+  EXPECT_EQ(loop->Control.Outcome.Kind, moKeyMenu);
+  EXPECT_EQ(loop->Control.Outcome.Key, QChar(u' '));
 }
 
 } // namespace
