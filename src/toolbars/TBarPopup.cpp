@@ -9,6 +9,7 @@
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarAnim.h"
 #include "toolbars/TBarMenuLoop.h"
+#include "toolbars/TBarShadow.h"
 
 namespace kc::tb {
 
@@ -161,10 +162,38 @@ void TTBPopupWindow::ShowPopup() {
   TTBView *owner = view_->OwnerView();
   const bool noAnim = (owner && owner->Has(vsNoAnimation)) || view_->Has(vsNoAnimation);
   if (!noAnim && s.menuAnimation && (s.menuFade || AnimationDirection != 0)) {
-    StartPopupAnimation(this, 150, s.menuFade, AnimationDirection);
+    QPointer<TTBPopupWindow> self(this);
+    StartPopupAnimation(this, 150, s.menuFade, AnimationDirection, [self] {
+      if (self) self->ShowShadows();
+    });
     return;
   }
   show();
+  ShowShadows();
+}
+
+QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->geometry(); }
+
+void TTBPopupWindow::ShowShadows() {
+  if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
+  // Four pixels thick, along the right edge from four below the top and
+  // along the bottom from four right of the left edge, meeting at the corner.
+  constexpr int T = 4;
+  const QRect me(mapToGlobal(QPoint(0, 0)), size());
+  TShadowStrip right;
+  right.Vertical = true;
+  right.StartCorner = true;
+  right.Style = skin_->ShadowStyle();
+  TShadowStrip bottom;
+  bottom.StartCorner = true;
+  bottom.EndCorner = true;
+  bottom.Style = skin_->ShadowStyle();
+  auto add = [&](const QRect &r, const TShadowStrip &strip) {
+    auto shadow = std::make_unique<TShadow>(r, strip);
+    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  };
+  add(QRect(me.right() + 1, me.top() + T, T, me.height() - T), right);
+  add(QRect(me.left() + T, me.bottom() + 1, me.width(), T), bottom);
 }
 
 std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,

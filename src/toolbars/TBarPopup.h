@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 #include "toolbars/TBarView.h"
 
@@ -33,6 +34,9 @@ public:
   int AnimationDirection = 0;
   // Shows the window, animated when the desktop asks for menu animation.
   void ShowPopup();
+  // The drop shadows shown now (skins with the shadow option only).
+  int ShadowCount() const { return int(shadows_.size()); }
+  QRect ShadowGeometry(int i) const;
 
 protected:
   void paintEvent(QPaintEvent *) override;
@@ -40,10 +44,12 @@ protected:
 
 private:
   void PaintFrame(QPainter &P);
+  void ShowShadows();
   std::unique_ptr<TTBPopupView> view_;
   const TTBBaseSkin *skin_;
   int border_ = 3;
   QPointer<QWidget> parentWindow_;
+  std::vector<std::unique_ptr<QWidget>> shadows_;
 };
 
 // Opens the popup of Item's sub-items under ParentView (null for a

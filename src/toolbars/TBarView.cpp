@@ -306,7 +306,7 @@ void TTBView::RepaintViewer(TTBItemViewer *V) {
   if (!positionsValid_ || !V || !V->Show || V->BoundsRect.isEmpty()) return;
   if (dynamic_cast<TTBControlItem *>(V->Item())) return;
   V->OffscreenRepaint = true;
-  if (window_) window_->update(V->BoundsRect);
+  if (window_) window_->update(V->BoundsRect.translated(ClientOrigin()));
 }
 
 namespace {

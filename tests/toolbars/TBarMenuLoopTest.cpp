@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/Screen.h"
+#include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/TbTimers.h"
 #include "toolbars/TBarAnim.h"
@@ -383,6 +384,33 @@ TEST_F(MenuBar, ASpaceOnTheBarAsksForTheWindowMenu) {
   EXPECT_FALSE(loop->Char(u' '));
   EXPECT_EQ(loop->Control.Outcome.Kind, moKeyMenu);
   EXPECT_EQ(loop->Control.Outcome.Key, QChar(u' '));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PopupShadows, SkinnedPopupsCastThemAlongTheRightAndBottomEdges) {
+  TbManualClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride o(s);
+  TTBRootItem root;
+  Add(root, "&One");
+  TTBSkin skin; // OfficeXP
+  skin.SetOptions(tboShadow);
+  auto wnd = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(100, 100), 0, &skin);
+  if (kc::tbGrabScreen().isNull()) {
+    EXPECT_EQ(wnd->ShadowCount(), 0); // no picture of the screen: no shadow
+    return;
+  }
+  ASSERT_EQ(wnd->ShadowCount(), 2);
+  const QRect me = wnd->geometry();
+  EXPECT_EQ(wnd->ShadowGeometry(0), QRect(me.right() + 1, me.top() + 4, 4, me.height() - 4));
+  EXPECT_EQ(wnd->ShadowGeometry(1), QRect(me.left() + 4, me.bottom() + 1, me.width(), 4));
+  skin.SetSkinType(tbsDisabled);
+  auto plain = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(300, 100), 0, &skin);
+  EXPECT_EQ(plain->ShadowCount(), 0);
 }
 
 } // namespace

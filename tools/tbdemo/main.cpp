@@ -130,6 +130,7 @@ struct Demo {
 
   void SetSkin(const QString &Name) {
     skin.SetSkinType(SkinOf(Name));
+    skin.SetOptions(skin.Options() | tboShadow);
     menuBar->View()->Skin = &skin;
     toolBar->View()->Skin = &skin;
     context.SetSkin(&skin);
