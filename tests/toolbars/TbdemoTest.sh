@@ -96,3 +96,24 @@ for skin in classic officexp windowsxp native; do
   fi
   echo "ok: $skin"
 done
+
+# A press outside a context menu closes it and reaches the window under the
+# pointer: here a toolbar button, which is then clicked; the menu's own item
+# is not.
+cat >"$work/outside.script" <<'SCRIPT'
+popup 200 200
+hover Profile...
+click Bold
+wait 400
+SCRIPT
+out="$work/outside"
+mkdir -p "$out"
+env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$demo" --script "$work/outside.script" --shot "$out" >"$out/stdout.txt" 2>"$out/stderr.txt" ||
+  fail outside "tbdemo exited with $?" "$out"
+log="$out/log.txt"
+grep -A1 '^shot 2 ' "$log" | grep -q 'selected=Profile...' || fail outside "the context menu did not open" "$out"
+[[ $(grep -c '^click ' "$log") == 1 ]] || fail outside "expected exactly one click" "$out"
+grep -q '^click Bold inloop=0$' "$log" || fail outside "the press outside did not reach the toolbar button" "$out"
+grep -A3 '^shot 4 ' "$log" | grep -q '^popup' && fail outside "the context menu is still open" "$out"
+echo "ok: press outside"

@@ -202,6 +202,16 @@ void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget
   QCoreApplication::postEvent(target, new QMouseEvent(Type, local, QPointF(Global), Button, buttons, Qt::NoModifier));
 }
 
+void Later(int Ms, std::function<void()> Fn) {
+  std::shared_ptr<kc::TbTimer> timer = kc::tbCreateTimer();
+  timer->start(Ms, [timer, Fn]() mutable {
+    timer->stop();
+    Fn();
+    // The timer lets go of itself once this tick is over.
+    kc::tbPostToGuiThread([keep = std::move(timer)] {});
+  });
+}
+
 int KeyOf(const QString &Name) {
   static const std::pair<const char *, int> keys[] = {
       {"Down", Qt::Key_Down},     {"Up", Qt::Key_Up},         {"Left", Qt::Key_Left}, {"Right", Qt::Key_Right},
@@ -278,7 +288,10 @@ int main(int argc, char **argv) {
         if (pointOf(g)) {
           SendMouse(QEvent::MouseMove, g, Qt::NoButton, main);
           SendMouse(QEvent::MouseButtonPress, g, Qt::LeftButton, main);
-          SendMouse(QEvent::MouseButtonRelease, g, Qt::LeftButton, main);
+          // The release follows a moment later, as a hand's would, to
+          // whatever window is under the pointer then (a menu the press
+          // closed is gone by then).
+          Later(40, [g, main] { SendMouse(QEvent::MouseButtonRelease, g, Qt::LeftButton, main); });
         }
       } else if (Cmd == QLatin1String("press")) {
         if (pointOf(g)) SendMouse(QEvent::MouseButtonPress, g, Qt::LeftButton, main);
