@@ -61,7 +61,9 @@ void TTBView::ItemDestroying(TTBCustomItem *Item) {
     sourceItem_ = nullptr;
     ResolveShownItem();
     if (!shownItem_) RecreateAllViewers();
-    if (ownerView_) ownerView_->CloseSubmenus();
+    // The owner would close this popup now, but that frees this view while
+    // it is still handling the notification: the popup stays, empty, until
+    // the menu moves on.
   } else if (Item == shownItem_) {
     shownItem_ = nullptr;
     RecreateAllViewers();

@@ -258,3 +258,24 @@ TEST(SharedServices, SettingsHaveFixedDefaultsTestsCanReplace) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ImageBlending, BlendedAndShadowedImagesTouchOnlyTheImagesPixels) {
+  QImage bg(4, 1, QImage::Format_RGB32);
+  bg.fill(qRgb(200, 100, 0));
+  QImage img(2, 1, QImage::Format_ARGB32);
+  img.setPixel(0, 0, qRgba(0, 0, 255, 255));
+  img.setPixel(1, 0, qRgba(0, 0, 0, 0)); // transparent: left alone
+  QImage blended = bg;
+  DrawBlendedImage(blended, QPoint(1, 0), img, 128);
+  EXPECT_EQ(blended.pixel(0, 0), bg.pixel(0, 0));
+  EXPECT_EQ(blended.pixel(1, 0), qRgb((0 * 128 + 200 * 127) / 256, (0 * 128 + 100 * 127) / 256, (255 * 128) / 256));
+  EXPECT_EQ(blended.pixel(2, 0), bg.pixel(2, 0));
+  QImage shadowed = bg;
+  DrawShadowedImage(shadowed, QPoint(1, 0), img, true);
+  // Blue 255: L = 29 * 255 / 256 = 28, F = 28 / 8 + 223 = 226.
+  EXPECT_EQ(shadowed.pixel(1, 0), qRgb(200 * 226 / 256, 100 * 226 / 256, 0));
+}
+
+} // namespace

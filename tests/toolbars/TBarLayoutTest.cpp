@@ -373,3 +373,22 @@ TEST(Selection, SteppingWrapsSkipsTheUnselectableAndSelectingTwiceIsQuiet) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MeasuringRotated, AVerticalToolbarTurnsCaptionsUnlessAskedNotTo) {
+  TTBRootItem root;
+  TTBCustomItem *item = AddItem(root, "Open");
+  TTBView view(nullptr, &root, nullptr, true);
+  view.Orientation = tbvoVertical;
+  Pin(view);
+  int w = 0, h = 0;
+  view.Viewer(0)->MeasureSize(view.Metrics(false), w, h);
+  EXPECT_EQ(QSize(w, h), QSize(6 + 13, 6 + 24 + 6));
+  EXPECT_TRUE(view.Viewer(0)->IsRotated());
+  item->SetOptions(tboNoRotation);
+  view.Viewer(0)->MeasureSize(view.Metrics(false), w, h);
+  EXPECT_EQ(QSize(w, h), QSize(36, 19));
+}
+
+} // namespace

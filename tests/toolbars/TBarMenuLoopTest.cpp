@@ -414,3 +414,60 @@ TEST(PopupShadows, SkinnedPopupsCastThemAlongTheRightAndBottomEdges) {
 }
 
 } // namespace
+
+namespace {
+
+struct ToolbarButtons : MenuBar {
+  TTBCustomItem *bold = nullptr;
+  std::unique_ptr<TTBView> tools;
+  QWidget toolsWindow;
+  void SetUp() override {
+    MenuBar::SetUp();
+    toolsWindow.setGeometry(0, 100, 300, 24);
+    toolsWindow.show();
+    static TTBRootItem toolRoot;
+    toolRoot.Clear();
+    bold = Add(toolRoot, "&Bold");
+    bold->OnClick = [this](TTBCustomItem *s) { clicks << s->Name(); };
+    tools = std::make_unique<TTBView>(nullptr, &toolRoot, &toolsWindow, true);
+    tools->EnsurePositions();
+  }
+  void TearDown() override {
+    if (loop) loop->End();
+    loop.reset();
+    tools.reset();
+    MenuBar::TearDown();
+  }
+  void Press() {
+    const QPoint p = Centre(tools.get(), bold);
+    setTbCursorPos(p);
+    tools->SetSelection(tools->Find(bold));
+    loop = std::make_unique<TTBMenuLoop>(tools.get(), false);
+    ASSERT_TRUE(loop->Begin(true, false, false, p));
+    EXPECT_TRUE(tools->MouseTracking);
+  }
+};
+
+TEST_F(ToolbarButtons, PressedAndReleasedOnTheButtonClicksWithoutTheMenuSound) {
+  Press();
+  EXPECT_FALSE(loop->MouseUp(Centre(tools.get(), bold), Qt::LeftButton));
+  EXPECT_EQ(loop->Control.Outcome.Kind, moClick);
+  EXPECT_FALSE(loop->Control.Outcome.Sound);
+  Finish();
+  clock.runPosted();
+  EXPECT_EQ(clicks, QStringList{"Bold"});
+  EXPECT_TRUE(sounds.isEmpty());
+  setTbCursorPos(std::nullopt);
+}
+
+TEST_F(ToolbarButtons, PressedDraggedOffAndReleasedDoesNotClick) {
+  Press();
+  const QPoint off = tools->ClientToScreen(QPoint(250, 12));
+  loop->MouseMove(off);
+  EXPECT_FALSE(tools->MouseOverSelected);
+  EXPECT_FALSE(loop->MouseUp(off, Qt::LeftButton));
+  EXPECT_EQ(loop->Control.Outcome.Kind, moNone);
+  setTbCursorPos(std::nullopt);
+}
+
+} // namespace
