@@ -188,6 +188,7 @@ void TTBItemViewer::MouseUp(int X, int Y, TTBLoopControl &Loop) {
       return;
     }
     if (IsToolbarStyle() && !wasTracking) return;
+    view->GiveWayToFront(this);
     Loop.Outcome = {};
     Loop.Outcome.Kind = moClick;
     Loop.Outcome.Item = TTBItemRef(item_);

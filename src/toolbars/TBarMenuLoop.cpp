@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/Log.h"
@@ -13,6 +14,7 @@
 namespace kc::tb {
 
 namespace {
+TTBMenuHandlers g_handlers;
 TTBMenuLoop *g_current = nullptr;
 int g_captureNesting = 0;
 
@@ -27,6 +29,24 @@ QRect ScreenRectOf(const QWidget *W) { return QRect(W->mapToGlobal(QPoint(0, 0))
 } // namespace
 
 TTBMenuLoop *CurrentMenuLoop() { return g_current; }
+
+void SetMenuHandlers(TTBMenuHandlers Handlers) { g_handlers = std::move(Handlers); }
+
+bool TTBMenuLoop::AfterEvent() {
+  // The hint of the deepest selected item, told when it changes.
+  QString hint;
+  if (running_ && !Control.ExitLoop)
+    for (TTBView *v = root_->DeepestView(); v; v = v->OwnerView())
+      if (v->Selected()) {
+        hint = v->Selected()->Item()->LongHint();
+        break;
+      }
+  if (hint != hint_) {
+    hint_ = hint;
+    if (g_handlers.Hint) g_handlers.Hint(hint_);
+  }
+  return !Finished();
+}
 
 QPoint CurrentPointerPos() {
   // Inside a loop the last position it handled is where the pointer is, so
@@ -116,6 +136,28 @@ void TTBView::UpdateAccelerators(bool ShowNow) {
     if (!FindAccelChar(Viewer(i)->Item()->Caption()).isNull()) RepaintViewer(Viewer(i));
 }
 
+void TTBView::GiveWayToFront(TTBItemViewer *V) {
+  for (TTBView *view = this; view && V; view = view->OwnerView()) {
+    // In a chevron popup the toolbar's own viewer of the item moves.
+    TTBView *target = view->ChevronOwnerView ? view->ChevronOwnerView : view;
+    TTBItemViewer *tv = target == view ? V : target->Find(V->Item());
+    if (tv) {
+      auto &order = target->giveWayOrder_;
+      auto it = std::find(order.begin(), order.end(), tv);
+      if (it != order.end()) {
+        order.erase(it);
+        order.insert(order.begin(), tv);
+      }
+      if (!target->PositionsValid() || tv->PushedOff) {
+        target->DropPositions();
+        target->EnsurePositions();
+      }
+    }
+    TTBView *owner = view->OwnerView();
+    V = owner ? owner->OpenedViewer : nullptr;
+  }
+}
+
 void TTBView::RunSelected(TTBLoopControl &Loop) {
   TTBItemViewer *sel = Selected();
   if (!sel) return;
@@ -126,6 +168,7 @@ void TTBView::RunSelected(TTBLoopControl &Loop) {
     return;
   }
   if (!item->Has(ikSelectable)) return;
+  GiveWayToFront(sel);
   Loop.Outcome = {};
   Loop.Outcome.Kind = moClick;
   Loop.Outcome.Item = TTBItemRef(item);
@@ -285,6 +328,10 @@ void TTBMenuLoop::End() {
     v->Loop = nullptr;
   }
   root_->Set(vsInModalLoop, false);
+  if (!hint_.isEmpty()) {
+    hint_.clear();
+    if (g_handlers.Hint) g_handlers.Hint(hint_);
+  }
   if (--g_captureNesting == 0 && grabbed_) {
     grabbed_->releaseMouse();
     grabbed_->releaseKeyboard();
@@ -382,7 +429,7 @@ bool TTBMenuLoop::MouseMove(QPoint Global) {
     lastPosKnown_ = true;
     TrackMouse(Global, false);
   }
-  return !Finished();
+  return AfterEvent();
 }
 
 bool TTBMenuLoop::MouseDown(QPoint Global, Qt::MouseButton Button, bool DoubleClick) {
@@ -424,7 +471,7 @@ bool TTBMenuLoop::MouseDown(QPoint Global, Qt::MouseButton Button, bool DoubleCl
       v->MouseDown(DoubleClick, local.x(), local.y(), Control);
     }
   lastPos_ = Global;
-  return !Finished();
+  return AfterEvent();
 }
 
 bool TTBMenuLoop::MouseUp(QPoint Global, Qt::MouseButton Button) {
@@ -445,14 +492,14 @@ bool TTBMenuLoop::MouseUp(QPoint Global, Qt::MouseButton Button) {
     else
       Control.ExitLoop = true;
   }
-  return !Finished();
+  return AfterEvent();
 }
 
 bool TTBMenuLoop::KeyDown(int Key, Qt::KeyboardModifiers Shift) {
   if (Finished()) return false;
   TTBView *deepest = root_->DeepestView();
   deepest->KeyDown(Key, Shift, Control);
-  return !Finished();
+  return AfterEvent();
 }
 
 void TTBMenuLoop::Accelerator(QChar Ch) {
@@ -505,7 +552,7 @@ void TTBMenuLoop::Accelerator(QChar Ch) {
 bool TTBMenuLoop::Char(QChar Ch) {
   if (Finished()) return false;
   Accelerator(Ch);
-  return !Finished();
+  return AfterEvent();
 }
 
 bool TTBMenuLoop::eventFilter(QObject *Watched, QEvent *Event) {
@@ -557,6 +604,7 @@ bool TTBMenuLoop::eventFilter(QObject *Watched, QEvent *Event) {
     Control.ExitLoop = true;
   }
   Q_UNUSED(Watched);
+  AfterEvent();
   if (Finished() && eventLoop_) eventLoop_->quit();
   return true;
 }
@@ -583,9 +631,12 @@ void DoneActionExecute(const TTBMenuOutcome &Outcome) {
     if (TTBCustomItem *item = Outcome.Item.get()) PostItemClick(item, Outcome.Sound);
     break;
   case moKeyMenu:
+    if (g_handlers.KeyMenu && Outcome.Window) g_handlers.KeyMenu(Outcome.Window, Outcome.Key);
+    break;
   case moHelp:
+    if (g_handlers.Help) g_handlers.Help(Outcome.HelpContext);
+    break;
   case moNone:
-    // No window menu or help viewer on this desktop.
     break;
   }
 }

@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 #include "toolbars/TBarView.h"
 
 namespace kc::tb {
@@ -54,6 +56,8 @@ private:
   TTBView *MouseReceiver() const;
   bool IsLoopPopup(QWidget *W) const;
   void Accelerator(QChar Ch);
+  bool AfterEvent();
+  QString hint_;
   TTBView *root_;
   bool trackRight_;
   bool running_ = false;
@@ -63,6 +67,17 @@ private:
   QWidget *grabbed_ = nullptr;
   TTBMenuLoop *prev_ = nullptr;
 };
+
+// What the program does with the outcomes the engine cannot carry out by
+// itself, and where the long hint of the item under the pointer or the
+// keyboard goes while a menu is open (empty when none; empty again when the
+// menu closes).
+struct TTBMenuHandlers {
+  std::function<void(int HelpContext)> Help;
+  std::function<void(QWidget *Window, QChar Key)> KeyMenu;
+  std::function<void(const QString &LongHint)> Hint;
+};
+void SetMenuHandlers(TTBMenuHandlers Handlers);
 
 // Carries out the outcome of a finished loop: a click is queued to run
 // after the caller regains control.

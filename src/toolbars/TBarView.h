@@ -153,6 +153,11 @@ public:
   void TimerTick(TTBViewTimer Kind);
   // Keyboard in a menu: returns whether the key was used.
   virtual bool KeyDown(int Key, Qt::KeyboardModifiers Shift, TTBLoopControl &Loop);
+  // A chosen viewer moves to the front of the order in which viewers give
+  // way to the chevron, and so do the open viewers above it; the view lays
+  // out again when the viewer had been pushed off.
+  void GiveWayToFront(TTBItemViewer *V);
+  const std::vector<TTBItemViewer *> &GiveWayOrder() const { return giveWayOrder_; }
   // Runs the selected item (Return): opens its submenu or ends the loop with
   // its click.
   void RunSelected(TTBLoopControl &Loop);

@@ -207,7 +207,9 @@ INSTANTIATE_TEST_SUITE_P(
 // A toolbar view with a chevron button at its end.
 struct ChevronView : TTBView {
   TTBItem chevron;
-  ChevronView(TTBCustomItem *Root) : TTBView(nullptr, Root, nullptr, true) { RecreateAllViewers(); }
+  explicit ChevronView(TTBCustomItem *Root, bool GiveWay = false) : TTBView(nullptr, Root, nullptr, true, false, GiveWay) {
+    RecreateAllViewers();
+  }
   TTBCustomItem *ChevronItem() override { return &chevron; }
 };
 
@@ -389,6 +391,26 @@ TEST(MeasuringRotated, AVerticalToolbarTurnsCaptionsUnlessAskedNotTo) {
   item->SetOptions(tboNoRotation);
   view.Viewer(0)->MeasureSize(view.Metrics(false), w, h);
   EXPECT_EQ(QSize(w, h), QSize(36, 19));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Chevron, AChosenItemComesBackFromBehindTheChevron) {
+  TTBRootItem root;
+  for (const char *c : {"AAAA", "BBBB", "CCCC", "DDDD"}) AddItem(root, c);
+  ChevronView view(&root, true);
+  Pin(view);
+  view.ChevronStart = 100;
+  view.ChevronLength = 12;
+  view.Relayout();
+  TTBItemViewer *d = view.Find(root.ItemAt(3));
+  ASSERT_TRUE(d->PushedOff);
+  view.GiveWayToFront(d);
+  EXPECT_EQ(view.GiveWayOrder().front(), d);
+  // Now the last in the order (C, then B) give way first.
+  EXPECT_EQ(Shown(view), (QStringList{"AAAA@0,0,36,19", "DDDD@36,0,36,19", "@88,0,12,19"}));
 }
 
 } // namespace

@@ -471,3 +471,27 @@ TEST_F(ToolbarButtons, PressedDraggedOffAndReleasedDoesNotClick) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MenuLoop, TheLongHintFollowsTheSelectionAndHelpGoesToTheProgram) {
+  QStringList hints;
+  int help = 0;
+  TTBMenuHandlers h;
+  h.Hint = [&](const QString &s) { hints << s; };
+  h.Help = [&](int context) { help = context; };
+  SetMenuHandlers(h);
+  open->SetHint(QStringLiteral("Open|Opens a file"));
+  open->SetHelpContext(7000);
+  StartPopup();
+  loop->KeyDown(Qt::Key_Down);
+  loop->KeyDown(Qt::Key_Down);
+  loop->KeyDown(Qt::Key_Up);
+  loop->KeyDown(Qt::Key_F1);
+  Finish();
+  EXPECT_EQ(hints, (QStringList{"Opens a file", "", "Opens a file", ""}));
+  EXPECT_EQ(help, 7000);
+  SetMenuHandlers({});
+}
+
+} // namespace
