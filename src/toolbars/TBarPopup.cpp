@@ -121,6 +121,9 @@ void TTBPopupWindow::PaintFrame(QPainter &P) {
 
 void TTBPopupWindow::paintEvent(QPaintEvent *) {
   QPainter P(this);
+  // While sliding in, the content moves in with the uncovered part.
+  const QVariant slide = property("kcAnimOffset");
+  if (slide.isValid()) P.translate(slide.toPoint());
   PaintFrame(P);
   const QRect client = ClientRect();
   const TTBBaseSkin *skin = skin_;
