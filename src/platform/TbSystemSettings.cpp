@@ -47,6 +47,16 @@ std::optional<QPoint> g_cursorPos;
 QPoint tbCursorPos() { return g_cursorPos ? *g_cursorPos : QCursor::pos(); }
 void setTbCursorPos(std::optional<QPoint> pos) { g_cursorPos = pos; }
 
+Qt::MouseButtons tbMouseButtons() {
+  if (!qobject_cast<QApplication *>(QCoreApplication::instance())) return Qt::NoButton;
+  return QApplication::mouseButtons();
+}
+
+QWidget *tbWidgetAt(QPoint global) {
+  if (!qobject_cast<QApplication *>(QCoreApplication::instance())) return nullptr;
+  return QApplication::widgetAt(global);
+}
+
 void setTbSoundSink(TbSoundSink sink) { g_soundSink = std::move(sink); }
 
 } // namespace kc

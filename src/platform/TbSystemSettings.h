@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 #include <QPoint>
+
+class QWidget;
 #include <string>
 
 namespace kc {
@@ -56,5 +58,10 @@ void setTbSoundSink(TbSoundSink sink);
 namespace kc {
 // Where the mouse pointer is on the screen; tests put it where they want.
 QPoint tbCursorPos();
+// The mouse buttons held down now.
+Qt::MouseButtons tbMouseButtons();
+// The program's widget at a screen point (windows of other programs are
+// not seen); null when none.
+QWidget *tbWidgetAt(QPoint global);
 void setTbCursorPos(std::optional<QPoint> pos); // none: the real pointer
 } // namespace kc

@@ -293,7 +293,7 @@ QWidget *TTBMenuLoop::LoopWindowAt(QPoint Global) const {
     QWidget *w = (*it)->Window();
     if (w && w->isVisible() && ScreenRectOf(w).contains(Global)) return w;
   }
-  return QApplication::widgetAt(Global);
+  return tbWidgetAt(Global);
 }
 
 bool TTBMenuLoop::Begin(bool StartedByMouse, bool KeyboardOpen, bool SelectFirstItem, QPoint CursorPos) {
@@ -577,8 +577,8 @@ bool TTBMenuLoop::eventFilter(QObject *Watched, QEvent *Event) {
     }
     case QEvent::KeyPress: {
       auto *ke = static_cast<QKeyEvent *>(Event);
-      const bool buttonHeld = (QApplication::mouseButtons() & Qt::LeftButton) ||
-                              (trackRight_ && (QApplication::mouseButtons() & Qt::RightButton));
+      const Qt::MouseButtons held = tbMouseButtons();
+      const bool buttonHeld = (held & Qt::LeftButton) || (trackRight_ && (held & Qt::RightButton));
       if (!buttonHeld || ke->key() == Qt::Key_F1) {
         TTBView *deepest = root_->DeepestView();
         const bool used = deepest->KeyDown(ke->key(), ke->modifiers(), Control);

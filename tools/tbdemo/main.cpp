@@ -190,7 +190,7 @@ struct Demo {
 QWidget *TargetAt(QPoint Global, QWidget *Fallback) {
   if (TTBMenuLoop *l = CurrentMenuLoop())
     if (QWidget *w = l->LoopWindowAt(Global)) return w;
-  QWidget *w = QApplication::widgetAt(Global);
+  QWidget *w = kc::tbWidgetAt(Global);
   return w ? w : Fallback;
 }
 
