@@ -279,3 +279,34 @@ TEST(ImageBlending, BlendedAndShadowedImagesTouchOnlyTheImagesPixels) {
 }
 
 } // namespace
+
+namespace {
+
+struct CountingWindow : TTBSkinClient {
+  int refreshed = 0;
+  TTBBaseSkin *skin = nullptr;
+  void SkinChanged() override {
+    ++refreshed;
+    if (skin) skin->RemoveWindow(this); // leaving during the walk is safe
+  }
+};
+
+TEST(SkinWindows, ChangesRefreshTheListedWindowsOnce) {
+  TTBSkin skin;
+  CountingWindow a, b;
+  skin.AddWindow(&a);
+  skin.AddWindow(&a);
+  skin.AddWindow(&b);
+  skin.SetSkinType(tbsWindowsXP);
+  EXPECT_EQ(a.refreshed, 1);
+  EXPECT_EQ(b.refreshed, 1);
+  skin.SetGradient(tbgLeftRight); // stores and propagates only
+  EXPECT_EQ(a.refreshed, 1);
+  a.skin = &skin;
+  skin.SetOptions(0);
+  EXPECT_EQ(a.refreshed, 2);
+  EXPECT_FALSE(skin.RemoveWindow(&a));
+  EXPECT_TRUE(skin.RemoveWindow(&b));
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/TbSystemSettings.h"
 #include "toolbars/TBarView.h"
 
 QT_BEGIN_NAMESPACE
@@ -411,6 +412,26 @@ TEST(Chevron, AChosenItemComesBackFromBehindTheChevron) {
   EXPECT_EQ(view.GiveWayOrder().front(), d);
   // Now the last in the order (C, then B) give way first.
   EXPECT_EQ(Shown(view), (QStringList{"AAAA@0,0,36,19", "DDDD@36,0,36,19", "@88,0,12,19"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(KeyboardCues, AcceleratorsHiddenUntilTheKeyboardIsUsed) {
+  kc::TbSystemSettings s;
+  s.keyboardCues = false;
+  kc::TbSystemSettingsOverride o(s);
+  TTBRootItem root;
+  AddItem(root, "&File");
+  TTBView view(nullptr, &root, nullptr, true);
+  EXPECT_TRUE(view.Viewer(0)->ShowAccelerator()); // a view that does not follow the cues
+  view.Style = vsUseKeyboardCues;
+  EXPECT_FALSE(view.Viewer(0)->ShowAccelerator());
+  view.UpdateAccelerators(true);
+  EXPECT_TRUE(view.Viewer(0)->ShowAccelerator());
+  view.UpdateAccelerators(false);
+  EXPECT_FALSE(view.Viewer(0)->ShowAccelerator());
 }
 
 } // namespace
