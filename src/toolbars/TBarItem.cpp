@@ -50,6 +50,32 @@ QString ShortCutToText(TShortCut ShortCut) {
   return text + name;
 }
 
+TShortCut ShortCutFromKey(int QtKey, Qt::KeyboardModifiers Modifiers) {
+  int vk = 0;
+  if ((QtKey >= Qt::Key_A && QtKey <= Qt::Key_Z) || (QtKey >= Qt::Key_0 && QtKey <= Qt::Key_9))
+    vk = QtKey; // the same codes
+  else if (QtKey >= Qt::Key_F1 && QtKey <= Qt::Key_F24)
+    vk = 0x70 + (QtKey - Qt::Key_F1);
+  else {
+    switch (QtKey) {
+    case Qt::Key_Backspace: vk = 0x08; break;
+    case Qt::Key_Tab: vk = 0x09; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: vk = 0x0D; break;
+    case Qt::Key_Escape: vk = 0x1B; break;
+    case Qt::Key_Space: vk = 0x20; break;
+    case Qt::Key_Insert: vk = 0x2D; break;
+    case Qt::Key_Delete: vk = 0x2E; break;
+    default: return 0;
+    }
+  }
+  TShortCut sc = TShortCut(vk);
+  if (Modifiers & Qt::ShiftModifier) sc |= scShift;
+  if (Modifiers & Qt::ControlModifier) sc |= scCtrl;
+  if (Modifiers & Qt::AltModifier) sc |= scAlt;
+  return sc;
+}
+
 TTBItemRef::TTBItemRef(TTBCustomItem *Item) : item_(Item) {
   if (Item) alive_ = Item->alive_;
 }

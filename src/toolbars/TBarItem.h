@@ -67,6 +67,8 @@ enum TTBItemDisplayMode : std::uint8_t { nbdmDefault, nbdmTextOnly, nbdmTextOnly
 using TShortCut = std::uint16_t;
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 QString ShortCutToText(TShortCut ShortCut);
+// The shortcut of a Qt key press (0 for keys a shortcut cannot name).
+TShortCut ShortCutFromKey(int QtKey, Qt::KeyboardModifiers Modifiers);
 
 class TTBCustomItem;
 class TTBView;

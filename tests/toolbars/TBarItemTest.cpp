@@ -462,3 +462,29 @@ TEST(VisibilityToggle, WithoutAWidgetOnlyTheOwnClickRuns) {
 }
 
 } // namespace
+
+namespace {
+
+struct KeyCase {
+  const char *name;
+  int key;
+  Qt::KeyboardModifiers mods;
+  TShortCut shortCut;
+  const char *text;
+};
+class ShortCutKeys : public ::testing::TestWithParam<KeyCase> {};
+TEST_P(ShortCutKeys, FromQtKeysAndToText) {
+  EXPECT_EQ(ShortCutFromKey(GetParam().key, GetParam().mods), GetParam().shortCut);
+  EXPECT_EQ(ShortCutToText(GetParam().shortCut), QString::fromLatin1(GetParam().text));
+}
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShortCutKeys,
+    ::testing::Values(KeyCase{"ctrl_n", Qt::Key_N, Qt::ControlModifier, TShortCut(scCtrl | 'N'), "Ctrl+N"},
+                      KeyCase{"shift_ctrl_f5", Qt::Key_F5, Qt::ShiftModifier | Qt::ControlModifier,
+                              TShortCut(scShift | scCtrl | 0x74), "Shift+Ctrl+F5"},
+                      KeyCase{"alt_enter", Qt::Key_Enter, Qt::AltModifier, TShortCut(scAlt | 0x0D), "Alt+Enter"},
+                      KeyCase{"del", Qt::Key_Delete, Qt::NoModifier, TShortCut(0x2E), "Del"},
+                      KeyCase{"unnamed_key", Qt::Key_Launch0, Qt::ControlModifier, TShortCut(0), ""}),
+    [](const auto &i) { return std::string(i.param.name); });
+
+} // namespace

@@ -105,6 +105,7 @@ popup 200 200
 hover Profile...
 click Bold
 wait 400
+key Ctrl+N
 SCRIPT
 out="$work/outside"
 mkdir -p "$out"
@@ -113,7 +114,10 @@ env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb timeout 120 xvfb-run -a -s "-screen 0
   fail outside "tbdemo exited with $?" "$out"
 log="$out/log.txt"
 grep -A1 '^shot 2 ' "$log" | grep -q 'selected=Profile...' || fail outside "the context menu did not open" "$out"
-[[ $(grep -c '^click ' "$log") == 1 ]] || fail outside "expected exactly one click" "$out"
+[[ $(grep -c '^click ' "$log") == 2 ]] || fail outside "expected exactly two clicks" "$out"
 grep -q '^click Bold inloop=0$' "$log" || fail outside "the press outside did not reach the toolbar button" "$out"
 grep -A3 '^shot 4 ' "$log" | grep -q '^popup' && fail outside "the context menu is still open" "$out"
 echo "ok: press outside"
+# Ctrl+N on the main window runs File > New through its shortcut.
+grep -q '^click New inloop=0$' "$log" || fail outside "the shortcut Ctrl+N did not run New" "$out"
+echo "ok: shortcut"

@@ -8,7 +8,8 @@
 //   click CAPTION | click X Y   press and release there
 //   press X Y | release X Y
 //   key NAME            Down, Up, Left, Right, Return, Escape, Tab, Home,
-//                       End, F10, or one character (typed)
+//                       End, F10, or one character (typed); Ctrl+X for a
+//                       shortcut
 //   popup X Y           open the context menu at window coordinates
 //   wait MS
 // Lines starting with # are comments.

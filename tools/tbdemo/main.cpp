@@ -69,18 +69,30 @@ protected:
   }
 };
 
+// The main window: key presses that are shortcuts of menu items run them.
+class MainWindow : public QWidget {
+public:
+  TTBCustomItem *Menus = nullptr;
+
+protected:
+  void keyPressEvent(QKeyEvent *e) override {
+    const TShortCut sc = ShortCutFromKey(e->key(), e->modifiers());
+    if (!Menus || !DispatchShortCut(Menus, sc)) QWidget::keyPressEvent(e);
+  }
+};
+
 struct Demo {
   TTBRootItem menuRoot, toolRoot;
   TTBPopupMenu context;
   TTBSkin skin;
-  QWidget main;
+  MainWindow main;
   DemoBar *menuBar = nullptr;
   DemoBar *toolBar = nullptr;
   Content *content = nullptr;
 
   Demo() {
     TTBCustomItem *file = Add(menuRoot, "&File", new TTBSubmenuItem);
-    Add(*file, "&New\tCtrl+N");
+    Add(*file, "&New")->SetShortCut(scCtrl | 'N');
     Add(*file, "&Open...");
     TTBCustomItem *recent = Add(*file, "&Recent", new TTBSubmenuItem);
     Add(*recent, "&One");
@@ -113,6 +125,7 @@ struct Demo {
     Add(*move, "&Friends");
     Add(*move, "&Work");
 
+    main.Menus = &menuRoot;
     main.setWindowTitle(QStringLiteral("tbdemo"));
     main.setFont(MenuFont());
     auto *layout = new QVBoxLayout(&main);
@@ -305,12 +318,19 @@ int main(int argc, char **argv) {
         }
       } else if (Cmd == QLatin1String("key")) {
         const QString name = W.value(0);
-        const int key = KeyOf(name);
         QWidget *target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : main;
-        const QString text = key ? QString() : name.left(1);
+        // "Ctrl+N": a shortcut; otherwise a named key or one typed character.
+        Qt::KeyboardModifiers mods = Qt::NoModifier;
+        QString rest = name;
+        if (rest.startsWith(QLatin1String("Ctrl+"))) {
+          mods = Qt::ControlModifier;
+          rest = rest.mid(5);
+        }
+        const int named = KeyOf(rest);
+        const QString text = named || mods ? QString() : rest.left(1);
         QCoreApplication::postEvent(
-            target, new QKeyEvent(QEvent::KeyPress, key ? key : int(name.at(0).toUpper().unicode()), Qt::NoModifier,
-                                  text));
+            target,
+            new QKeyEvent(QEvent::KeyPress, named ? named : int(rest.at(0).toUpper().unicode()), mods, text));
       } else {
         Log(QStringLiteral("unknown command %1").arg(Cmd));
       }
