@@ -277,9 +277,14 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *Parent
     if (ParentView->IsToolbar() && ParentViewer) ParentView->RepaintViewer(ParentViewer);
   }
   view->Set(vsPaintInOrder, true);
+  // The first popup of the process shows before its sound starts (loading
+  // the sound would delay it); later ones sound first.
+  static bool shownBefore = false;
   const bool sound = tbIsSoundEventAssigned("MenuPopup");
-  if (sound) tbPlaySoundEvent("MenuPopup");
+  if (sound && shownBefore) tbPlaySoundEvent("MenuPopup");
   wnd->ShowPopup();
+  if (sound && !shownBefore) tbPlaySoundEvent("MenuPopup");
+  shownBefore = true;
   return wnd;
 }
 
