@@ -93,13 +93,13 @@ void TCustomRVFormattedData::ApplyTextStyle(int StyleNo, int ItemNo) {
 int TCustomRVFormattedData::ParaSpaceAfter(int ItemNo) const {
   if (ItemNo < 0 || ItemNo >= GetItemCount()) return 0;
   const TParaInfo *p = GetRVStyle()->ParaStyles().GetParaStyleSafe(GetItemPara(ItemNo));
-  return p ? p->SpaceAfter : 0;
+  return p ? std::clamp(p->SpaceAfter, -RVMaxCoord / 4, RVMaxCoord / 4) : 0;
 }
 
 int TCustomRVFormattedData::ParaSpaceBefore(int ItemNo) const {
   if (ItemNo < 0 || ItemNo >= GetItemCount()) return 0;
   const TParaInfo *p = GetRVStyle()->ParaStyles().GetParaStyleSafe(GetItemPara(ItemNo));
-  return p ? p->SpaceBefore : 0;
+  return p ? std::clamp(p->SpaceBefore, -RVMaxCoord / 4, RVMaxCoord / 4) : 0;
 }
 
 // ---------------------------------------------------------------- lines
@@ -166,7 +166,7 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
   const TCustomRVItemInfo *item = GetItem(ItemNo);
   const bool firstLine = FS.NewPara;
   if (FS.NewPara && !item->GetLineBreakBefore()) {
-    int gap = 0;
+    int64_t gap = 0;
     if (ItemNo > 0) gap += VScale(ParaSpaceAfter(ItemNo - 1));
     gap += VScale(ParaSpaceBefore(ItemNo));
     FS.Y = RVSatAdd(FS.Y, gap);
@@ -457,7 +457,7 @@ void TCustomRVFormattedData::FormatFullLineItem(int ItemNo) {
   const int extraIgnored = FinishLine(FS.DrawIndex - 1, FS.LineStartX + FS.LineWidth, true);
   (void)extraIgnored;
   FS.LineTrimmed = false;
-  int gap = 0;
+  int64_t gap = 0;
   if (ItemNo > 0) gap += VScale(ParaSpaceAfter(ItemNo - 1));
   gap += VScale(ParaSpaceBefore(ItemNo));
   auto dl = std::make_unique<TRVDrawLineInfo>();
@@ -465,7 +465,7 @@ void TCustomRVFormattedData::FormatFullLineItem(int ItemNo) {
   dl->FromNewLine = true;
   if (item->StyleNo == rvsBreak) {
     const TParaInfo *p0 = style->ParaStyles().GetParaStyleSafe(0);
-    gap += VScale(p0 ? p0->SpaceBefore : 0);
+    gap += VScale(p0 ? std::clamp(p0->SpaceBefore, -RVMaxCoord / 4, RVMaxCoord / 4) : 0);
     FS.LineDescent = RVSatAdd(FS.LineDescent, gap);
     const int h = VScale(5);
     dl->Left = FS.LM;

@@ -135,11 +135,11 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
   const int newEnd = FS.DrawIndex; // first line after the range
   const int countDelta = DrawLines.Count() - oldCount;
 
-  int spacing = 0;
+  int64_t spacing = 0;
   if (lastItem == GetItemCount() - 1) {
     spacing = VScale(ParaSpaceAfter(lastItem));
   } else if (GetItem(lastItem + 1)->IsParaStart()) {
-    spacing = VScale(ParaSpaceAfter(lastItem)) + VScale(ParaSpaceBefore(lastItem + 1));
+    spacing = int64_t(VScale(ParaSpaceAfter(lastItem))) + VScale(ParaSpaceBefore(lastItem + 1));
   }
   const int newBottom = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), spacing);
 
