@@ -223,6 +223,12 @@ public:
   void PaintVisibleLines(const TRect &Clip, TCanvas &Canvas);
   virtual void PaintBackground(const TRect &Clip, TCanvas &Canvas);
   int GetFirstItemVisible() const;
+  // What must hold after every formatting pass, whole or partial: every
+  // item has its pieces in order with its first draw line recorded, no
+  // character shown twice and only spaces left out, lines never rising, and
+  // no line of several pieces wider than the wrap width. Empty when all
+  // holds, else the first fault found.
+  std::string CheckDrawLines() const;
   int GetLastItemVisible() const;
 
 protected:
