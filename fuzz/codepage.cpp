@@ -1,5 +1,6 @@
 // Code-page conversions and the Unicode routines of the document on
 // arbitrary bytes: nothing may crash, hang or grow without bound.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (wide.size() > 2 * bytes.size() + 2) __builtin_trap();
   std::string back = kc::UnicodeToAnsi(cp, wide);
   if (back.size() > 3 * bytes.size() + 2) __builtin_trap(); // U+FFFD is 3 bytes of UTF-8
+  // Writing back what was read puts in no "?" that was not read (counted
+  // in characters: a trail byte of a double-byte page may be 0x3F).
+  const std::u16string w = kc::RawToWideString(wide);
+  const std::u16string reread = kc::RawToWideString(kc::AnsiToUnicode(cp, back));
+  if (std::count(reread.begin(), reread.end(), u'?') > std::count(w.begin(), w.end(), u'?'))
+    __builtin_trap();
   try {
     kc::UnicodeToAnsi(cp, bytes);
   } catch (const kc::ERichVistaError &) {

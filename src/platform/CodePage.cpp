@@ -82,6 +82,28 @@ bool isDbcsPage(int cp) {
   return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361;
 }
 
+bool hasControlGlyphs(int cp) {
+  switch (cp) {
+  case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 862: case 866:
+    return true;
+  default:
+    return false;
+  }
+}
+
+// The pictures of the control bytes 0..31 in the DOS code pages (0x7F shows
+// a house, U+2302).
+constexpr char16_t kControlGlyphs[32] = {
+    0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9,
+    0x2642, 0x2640, 0x266A, 0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7,
+    0x25AC, 0x21A8, 0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
+
+char16_t glyphOfControl(int cp, unsigned char byte) {
+  if (!hasControlGlyphs(cp)) return 0;
+  if (byte < 32) return kControlGlyphs[byte];
+  return byte == 0x7F ? char16_t(0x2302) : char16_t(0);
+}
+
 // Converts a few bytes with a fresh conversion state; the result is the
 // UTF-16 units produced, or empty when iconv rejects or wants more input.
 std::u16string convertSmall(iconv_t cd, const unsigned char *bytes, size_t n, bool *incomplete) {
@@ -106,6 +128,20 @@ std::u16string convertSmall(iconv_t cd, const unsigned char *bytes, size_t n, bo
     s.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
                                       (static_cast<unsigned char>(p[1]) << 8)));
   return s;
+}
+
+// The bytes iconv writes for one UTF-16 unit; empty when it has none.
+std::string encodeSmall(iconv_t cd, char16_t u) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  char out[16];
+  char *ip = in;
+  size_t il = sizeof in;
+  char *op = out;
+  size_t ol = sizeof out;
+  if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1)) return {};
+  iconv(cd, nullptr, nullptr, &op, &ol);
+  return std::string(out, static_cast<size_t>(op - out));
 }
 
 std::unique_ptr<CpTable> buildTable(int cp) {
@@ -165,10 +201,12 @@ std::unique_ptr<CpTable> buildTable(int cp) {
     }
   }
   if (!t->dbcs) {
-    // Windows maps the other holes of its single-byte tables to the C1 code
-    // points of the same value; doing the same keeps any byte string intact
-    // through a round trip.
-    for (int b = 0x80; b < 0x100; ++b) {
+    // Windows maps the holes of its single-byte tables among 0x80..0x9F to
+    // the C1 code points of the same value; doing the same keeps such bytes
+    // intact through a round trip. A hole above 0x9F (0xCA of 1255, the gaps
+    // of the ISO 8859 pages) is undefined: giving it the Latin-1 letter of
+    // its value would read it as a character the page does not have.
+    for (int b = 0x80; b < 0xA0; ++b) {
       if (!t->singleDefined[b]) {
         bool taken = false;
         for (int o = 0; o < 256 && !taken; ++o)
@@ -180,11 +218,40 @@ std::unique_ptr<CpTable> buildTable(int cp) {
       }
     }
   }
+  if (t->dbcs) {
+    // Where a double-byte page has a character twice, Windows writes a chosen
+    // one of the places, and it writes some characters the page lacks as a
+    // look-alike (Shift-JIS: IBM extensions in rows FA..FC rather than the
+    // NEC-selected copies in rows ED and EE, the yen sign as 0x5C, the em
+    // dash as 0x815C ...). iconv's writing direction makes the same choices.
+    iconv_t enc = iconv_open(name, "UTF-16LE");
+    if (enc != reinterpret_cast<iconv_t>(-1)) {
+      for (int u = 1; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u <= 0xDFFF) continue;
+        std::string b = encodeSmall(enc, static_cast<char16_t>(u));
+        auto b0 = b.empty() ? 0 : static_cast<unsigned char>(b[0]);
+        if (b.size() == 1 && t->singleDefined[b0]) {
+          mapU(static_cast<char16_t>(u), b0);
+        } else if (b.size() == 2 && t->lead[b0]) {
+          auto b1 = static_cast<unsigned char>(b[1]);
+          const auto v = static_cast<std::uint16_t>((b0 << 8) | b1);
+          if (t->pairs[v]) mapU(static_cast<char16_t>(u), v);
+        }
+      }
+      iconv_close(enc);
+    }
+  }
+  // Every character read from the page is written back to a place of it.
   for (int b = 0; b < 256; ++b)
     if (t->singleDefined[b]) mapU(t->single[b], static_cast<std::uint16_t>(b));
   if (t->dbcs)
     for (int i = 0; i < 65536; ++i)
       if (t->pairs[i]) mapU(t->pairs[i], static_cast<std::uint16_t>(i));
+  // Text read with glyph characters writes its pictures back as the control
+  // bytes, unless the page has the character elsewhere too.
+  for (int b = 1; b < 0x80; ++b)
+    if (char16_t g = glyphOfControl(cp, static_cast<unsigned char>(b)))
+      mapU(g, static_cast<std::uint16_t>(b));
   return t;
 }
 
@@ -410,6 +477,90 @@ bool tryToUtf16(int codePage, std::string_view bytes, std::u16string &out) {
   return true;
 }
 
+namespace {
+
+bool hasChar(const CpTable &t, char16_t u) { return u == 0 || t.fromU[u] != 0; }
+
+// Appends the bytes of one UTF-16 unit; false when the page lacks it.
+bool appendChar(const CpTable &t, char16_t u, std::string &r) {
+  if (!hasChar(t, u)) return false;
+  const std::uint16_t v = t.fromU[u];
+  if (v > 0xFF) r.push_back(static_cast<char>(v >> 8));
+  r.push_back(static_cast<char>(v & 0xFF));
+  return true;
+}
+
+// A mark is blocked from the base before it by a mark kept apart in between
+// that has no combining class or one at least as high (as in Unicode
+// composition): joining it to the base would change the text.
+bool isBlocked(std::u16string_view apart, char16_t mark) {
+  const int cls = QChar::combiningClass(char32_t(mark));
+  for (char16_t a : apart) {
+    const int c = QChar::combiningClass(char32_t(a));
+    if (c == 0 || c >= cls) return true;
+  }
+  return false;
+}
+
+// The precomposed character for a character and one mark, or 0.
+char16_t composePair(char16_t base, char16_t mark) {
+  const char16_t pair[2] = {base, mark};
+  const std::u16string one = composeW(std::u16string_view(pair, 2));
+  return one.size() == 1 ? one[0] : char16_t(0);
+}
+
+std::u16string decompose(const std::u16string &text) {
+  QString q(reinterpret_cast<const QChar *>(text.data()), static_cast<qsizetype>(text.size()));
+  QString d = q.normalized(QString::NormalizationForm_D);
+  return std::u16string(reinterpret_cast<const char16_t *>(d.utf16()), static_cast<size_t>(d.size()));
+}
+
+// Writes a character and the marks after it. A character the page lacks is
+// first taken apart into what it is canonically made of (Vietnamese letters
+// with two marks, Hebrew letters with points); then each mark is joined to
+// the base where the page has the joined character (1258 has e-circumflex
+// and the dot below but no letter with both), and the rest is written one by
+// one. Strict: false, and nothing written, when the page lacks a part.
+// Otherwise a missing base becomes "?" (and false is returned) and a missing
+// mark is left out.
+bool writeCluster(const CpTable &t, std::u16string c, bool strict, std::string &r) {
+  if (!hasChar(t, c[0])) {
+    // Only letters with marks, and marks: a character that stands for
+    // another one alone (the Kelvin sign, compatibility ideographs) stays
+    // unwritten, as in Windows' tables.
+    std::u16string d = decompose(c);
+    if (d.size() > c.size() || isNonSpacingMarkW(c[0])) c = std::move(d);
+  }
+  char16_t base = c[0];
+  std::u16string apart; // marks not joined to the base, in their order
+  for (size_t k = 1; k < c.size(); ++k) {
+    const char16_t mark = c[k];
+    if (!isBlocked(apart, mark)) {
+      const char16_t one = composePair(base, mark);
+      if (one && hasChar(t, one)) {
+        base = one;
+        continue;
+      }
+    }
+    apart.push_back(mark);
+  }
+  std::string s;
+  bool complete = true;
+  if (!appendChar(t, base, s)) {
+    if (strict) return false;
+    if (!isNonSpacingMarkW(base)) {
+      s.push_back('?');
+      complete = false;
+    }
+  }
+  for (char16_t mark : apart)
+    if (!appendChar(t, mark, s) && strict) return false;
+  r += s;
+  return complete;
+}
+
+} // namespace
+
 bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
   int cp = resolveCodePage(codePage);
   if (usedDefault) *usedDefault = false;
@@ -423,25 +574,56 @@ bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool
   r.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char16_t u = text[i];
-    if (u == 0) {
-      r.push_back('\0');
-      continue;
-    }
-    std::uint16_t v = t->fromU[u];
-    if (v == 0) {
+    if (appendChar(*t, u, r)) continue;
+    if (isHigh(u) || isLow(u)) {
       // One "?" per character: a surrogate pair is one character.
       if (isHigh(u) && i + 1 < text.size() && isLow(text[i + 1])) ++i;
-      r.push_back('?');
-      if (usedDefault) *usedDefault = true;
-    } else if (v > 0xFF) {
-      r.push_back(static_cast<char>(v >> 8));
-      r.push_back(static_cast<char>(v & 0xFF));
-    } else {
-      r.push_back(static_cast<char>(v));
+    } else if (writeCluster(*t, std::u16string(1, u), true, r)) {
+      continue;
     }
+    r.push_back('?');
+    if (usedDefault) *usedDefault = true;
   }
   out = std::move(r);
   return true;
+}
+
+bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out,
+                          bool *usedDefault) {
+  int cp = resolveCodePage(codePage);
+  if (usedDefault) *usedDefault = false;
+  if (cp == CP_UTF8) {
+    out = utf16ToUtf8(text);
+    return true;
+  }
+  const CpTable *t = tableFor(cp);
+  if (!t) return false;
+  std::string r;
+  r.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t start = i++;
+    const bool pair = isHigh(text[start]) && i < text.size() && isLow(text[i]);
+    if (pair) ++i;
+    const size_t marks = i;
+    while (i < text.size() && isNonSpacingMarkW(text[i])) ++i;
+    bool complete;
+    if (pair || isHigh(text[start]) || isLow(text[start])) {
+      // No page has a character outside the BMP or half of one; its marks
+      // still go in where the page has them.
+      r.push_back('?');
+      complete = false;
+      for (size_t k = marks; k < i; ++k) appendChar(*t, text[k], r);
+    } else {
+      complete = writeCluster(*t, std::u16string(text.substr(start, i - start)), false, r);
+    }
+    if (!complete && usedDefault) *usedDefault = true;
+  }
+  out = std::move(r);
+  return true;
+}
+
+char16_t controlGlyph(int codePage, std::uint8_t byte) {
+  return glyphOfControl(resolveCodePage(codePage), byte);
 }
 
 std::u16string toUtf16(std::string_view bytes, int codePage) {
@@ -558,8 +740,8 @@ std::string changeCase(std::string_view bytes, int codePage, bool upper) {
       }
     } else if (!t && n == 1) {
       char c = bytes[i];
-      if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-      if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (!upper) c = asciiLower(c);
       out.push_back(c);
       i += n;
       continue;

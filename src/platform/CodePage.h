@@ -53,15 +53,32 @@ bool isLeadByte(int codePage, std::uint8_t byte);
 // 8-bit text of a code page to UTF-16. False (and out untouched) when the
 // code page is not supported.
 bool tryToUtf16(int codePage, std::string_view bytes, std::u16string &out);
-// UTF-16 to 8-bit text of a code page. False when the code page is not
+// UTF-16 to 8-bit text of a code page. A letter the code page lacks is
+// written as the letter and marks it is made of when the page has them all
+// (Vietnamese letters with two marks). False when the code page is not
 // supported. usedDefault, when given, tells whether any "?" was put in for
 // a character the code page lacks.
 bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out,
                   bool *usedDefault = nullptr);
 
+// UTF-16 to 8-bit text the way document text is written: a base character
+// and the non-spacing marks after it become one precomposed character where
+// the code page has that character; otherwise base and marks are written one
+// by one (a letter the page lacks taken apart first), and only a mark the
+// code page lacks is left out. usedDefault tells
+// whether a "?" was put in for a character that is not a mark.
+bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out,
+                          bool *usedDefault = nullptr);
+
 // The same with the ANSI code page taking over for unsupported code pages.
 std::u16string toUtf16(std::string_view bytes, int codePage = CP_ACP);
 std::string fromUtf16(std::u16string_view text, int codePage = CP_ACP);
+
+// The picture a DOS code page shows for a control byte (1..31 and 127), as
+// text read with glyph characters gets it; 0 for other bytes and pages.
+// Writing a picture back gives its control byte where the page has no other
+// place for that character.
+char16_t controlGlyph(int codePage, std::uint8_t byte);
 
 // UTF-8 conveniences (for Qt, file names and logs). Malformed UTF-8 gives
 // U+FFFD per bad byte; unpaired surrogates give U+FFFD in UTF-8.

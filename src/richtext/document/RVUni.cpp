@@ -244,27 +244,10 @@ namespace {
 
 // The DOS code pages show their control bytes as pictures; the conversion
 // asks for those glyphs instead of the control characters.
-bool HasControlGlyphs(int CodePage) {
-  switch (resolveCodePage(CodePage)) {
-  case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 862: case 866:
-    return true;
-  default:
-    return false;
-  }
-}
-
-constexpr char16_t kControlGlyphs[32] = {
-    0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9,
-    0x2642, 0x2640, 0x266A, 0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7,
-    0x25AC, 0x21A8, 0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
-
-void UseControlGlyphs(const std::string &s, std::u16string &w) {
+void UseControlGlyphs(int CodePage, const std::string &s, std::u16string &w) {
   if (w.size() != s.size()) return;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b >= 1 && b < 32) w[i] = kControlGlyphs[b];
-    else if (b == 0x7F) w[i] = 0x2302;
-  }
+  for (size_t i = 0; i < s.size(); ++i)
+    if (char16_t g = controlGlyph(CodePage, static_cast<uint8_t>(s[i]))) w[i] = g;
 }
 
 } // namespace
@@ -273,58 +256,21 @@ std::string AnsiToUnicode(int CodePage, const std::string &s) {
   if (s.empty()) return {};
   std::u16string w;
   if (tryToUtf16(CodePage, s, w)) {
-    if (HasControlGlyphs(CodePage)) UseControlGlyphs(s, w);
+    UseControlGlyphs(CodePage, s, w);
     return WideStringToRaw(w);
   }
   if (CodePage != 0 && tryToUtf16(0, s, w)) return WideStringToRaw(w);
   return WideStringToRaw(std::u16string(s.size(), u'?'));
 }
 
-namespace {
-
-// Each base character with the non-spacing marks after it, where a
-// precomposed character stands for the pair. Nothing else is normalised:
-// compatibility ideographs, for one, keep their own places in the code pages.
-std::u16string ComposeMarks(const std::u16string &w) {
-  std::u16string r;
-  r.reserve(w.size());
-  for (char16_t c : w) {
-    if (!r.empty() && isNonSpacingMarkW(c)) {
-      const char16_t pair[2] = {r.back(), c};
-      const std::u16string one = composeW(std::u16string_view(pair, 2));
-      if (one.size() == 1) {
-        r.back() = one[0];
-        continue;
-      }
-    }
-    r.push_back(c);
-  }
-  return r;
-}
-
-} // namespace
-
 std::string UnicodeToAnsi(int CodePage, const std::string &s) {
   if (s.size() % 2 != 0) throw ERichVistaError("Can't perform Unicode operation");
   if (s.empty()) return {};
-  // Base characters and their marks are joined first; a mark the code page
-  // cannot hold is then left out rather than turned into "?".
-  std::u16string w = ComposeMarks(RawToWideString(s));
-  std::u16string kept;
-  kept.reserve(w.size());
-  for (char16_t c : w) {
-    if (isNonSpacingMarkW(c)) {
-      std::string probe;
-      if ((tryFromUtf16(CodePage, std::u16string_view(&c, 1), probe) ||
-           tryFromUtf16(0, std::u16string_view(&c, 1), probe)) &&
-          probe == "?")
-        continue;
-    }
-    kept.push_back(c);
-  }
+  const std::u16string w = RawToWideString(s);
   std::string r;
-  if (tryFromUtf16(CodePage, kept, r) || (CodePage != 0 && tryFromUtf16(0, kept, r))) return r;
-  return std::string(kept.size(), '?');
+  if (tryFromUtf16Composed(CodePage, w, r) || (CodePage != 0 && tryFromUtf16Composed(0, w, r)))
+    return r;
+  return std::string(w.size(), '?');
 }
 
 int GetKeyboardCodePage() {

@@ -62,12 +62,15 @@ std::string ApplyAllCaps(const std::string &s, bool AllCaps, bool Unicode);
 
 // ------------------------------------------------------------ code pages
 
-// 8-bit text of a code page to raw UTF-16, precomposed, with the control
-// bytes of the DOS code pages as their glyphs; the ANSI code page takes over
-// for one that is not available, and "?" per byte when that fails too.
+// 8-bit text of a code page to raw UTF-16, with the control bytes of the DOS
+// code pages as their pictures; a letter and a mark the page holds apart
+// stay apart. The ANSI code page takes over for one that is not available,
+// and "?" per byte when that fails too.
 std::string AnsiToUnicode(int CodePage, const std::string &s);
-// Raw UTF-16 to 8-bit text; "?" for characters the code page lacks. An odd
-// byte count raises ERichVistaError "Can't perform Unicode operation".
+// Raw UTF-16 to 8-bit text, a letter and its marks joined where the code
+// page has the joined letter and written one by one otherwise; "?" for
+// other characters the code page lacks, and a mark it lacks is left out. An
+// odd byte count raises ERichVistaError "Can't perform Unicode operation".
 std::string UnicodeToAnsi(int CodePage, const std::string &s);
 int GetKeyboardCodePage();
 std::string KeyboardAnsiToUnicode(const std::string &s);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/document/RVClasses.h"
@@ -65,16 +67,52 @@ TEST(CodePageRoutines, AnsiToUnicodeAndBack) {
   EXPECT_EQ(UnicodeToAnsi(12345, raw(u"é")), "\xE9");
   EXPECT_THROW(UnicodeToAnsi(1252, "abc"), ERichVistaError);
   EXPECT_EQ(UnicodeToAnsi(1252, ""), "");
-  // A base letter and its mark become the precomposed character; a mark the
-  // code page cannot hold is left out.
+  // A base letter and its mark become the precomposed character where the
+  // code page has it; a mark the code page cannot hold is left out.
   EXPECT_EQ(UnicodeToAnsi(1252, raw(u"e\u0301")), "\xE9");
   EXPECT_EQ(UnicodeToAnsi(1252, raw(u"q\u0301")), "q");
   EXPECT_EQ(UnicodeToAnsi(1252, raw(u"a\u0308\u0301")), "\xE4"); // marks one by one
+  EXPECT_EQ(UnicodeToAnsi(1252, raw(u"a\u0323")), "a");
+  // Otherwise base and mark stay apart: 1258 has e-circumflex and the dot
+  // below but no letter with both.
+  EXPECT_EQ(UnicodeToAnsi(1258, AnsiToUnicode(1258, "Vi\xEA\xF2t")), "Vi\xEA\xF2t");
+  EXPECT_EQ(UnicodeToAnsi(1258, raw(u"Vi\u00EA\u0323t")), "Vi\xEA\xF2t");
+  EXPECT_EQ(UnicodeToAnsi(1258, raw(u"Vi\u1EC7t")), "Vi\xEA\xF2t"); // taken apart
   // Nothing else is normalised: a compatibility ideograph keeps its own
   // place, so Korean text survives the round trip.
   EXPECT_EQ(UnicodeToAnsi(949, AnsiToUnicode(949, "\xCB\xD0")), "\xCB\xD0");
   EXPECT_EQ(KeyboardAnsiToUnicode("\xE9"), raw(u"é"));
   EXPECT_EQ(RawToWideString(raw(u"\U0001F600")), u"\U0001F600");
+}
+
+// Text read from any two bytes of a single-byte code page is written back
+// without a "?" that was not read, and as the same text: the bytes may only
+// change where a letter and its mark become the page's precomposed letter.
+TEST(CodePageRoutines, SingleBytePagesRoundTripWithoutLoss) {
+  const int pages[] = {437,   737,   775,   850,   852,   855,   857,   862,   866,
+                       874,   1250,  1251,  1252,  1253,  1254,  1255,  1256,  1257,
+                       1258,  10000, 10007, 10029, 20127, 20866, 21866, 28591, 28592,
+                       28593, 28594, 28595, 28596, 28597, 28598, 28599, 28605};
+  for (int cp : pages) {
+    int gained = 0, changed = 0;
+    std::string firstGained, firstChanged;
+    for (int b1 = 0; b1 < 256; ++b1) {
+      for (int b2 = 0; b2 < 256; ++b2) {
+        const std::string bytes = {static_cast<char>(b1), static_cast<char>(b2)};
+        const std::string wide = AnsiToUnicode(cp, bytes);
+        const std::string back = UnicodeToAnsi(cp, wide);
+        if (back == bytes) continue;
+        const std::u16string w = RawToWideString(wide);
+        if (std::count(back.begin(), back.end(), '?') > std::count(w.begin(), w.end(), u'?')) {
+          if (!gained++) firstGained = bytes;
+        } else if (composeW(RawToWideString(AnsiToUnicode(cp, back))) != composeW(w)) {
+          if (!changed++) firstChanged = bytes;
+        }
+      }
+    }
+    EXPECT_EQ(gained, 0) << cp << " first: " << testing::PrintToString(firstGained);
+    EXPECT_EQ(changed, 0) << cp << " first: " << testing::PrintToString(firstChanged);
+  }
 }
 
 TEST(CodePageRoutines, CharsetsAndLanguages) {
