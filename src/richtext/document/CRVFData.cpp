@@ -78,13 +78,19 @@ int TCustomRVFormattedData::TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVS
   const bool uni = GetItem(ItemNo)->IsUnicode();
   const TParaInfo *p = GetRVStyle()->ParaStyles().GetParaStyleSafe(GetItemPara(ItemNo));
   if (p && p->Options.Has(rvpaoNoWrap)) return GetTextWidth(t, Canvas, uni ? rvuniUnicodeBit : 0);
-  const int len = GetTextLength(t, uni ? rvuniUnicodeBit : 0);
+  const uint8_t opt = uni ? rvuniUnicodeBit : 0;
+  const int len = GetTextLength(t, opt);
+  if (len == 0) return 0;
+  // One measurement of the whole text; a word's width is the difference of
+  // the extents around it.
+  std::vector<int> ext;
+  int fit = 0;
+  GetTextFit(Canvas, t, INT_MAX / 2, opt, &ext, fit);
+  if (static_cast<int>(ext.size()) < len) return GetTextWidth(t, Canvas, opt);
   int best = 0, start = 0;
   for (int i = 0; i <= len; ++i) {
-    const bool space = i < len && IsSpaceAt(t, i + 1, uni ? rvuniUnicodeBit : 0);
-    if (i == len || space) {
-      if (i > start) best = std::max(best, GetTextWidth(CopyChars(t, start + 1, i - start, uni ? rvuniUnicodeBit : 0),
-                                                         Canvas, uni ? rvuniUnicodeBit : 0));
+    if (i == len || IsSpaceAt(t, i + 1, opt)) {
+      if (i > start) best = std::max(best, ext[size_t(i - 1)] - (start > 0 ? ext[size_t(start - 1)] : 0));
       start = i + 1;
     }
   }
@@ -111,7 +117,7 @@ int TCustomRVFormattedData::CalcParaMinWidth(int ItemNo, const TRVScreenAndDevic
   int best = 0;
   int markerWidth = 0;
   for (int i = first; i < GetItemCount(); ++i) {
-    if (i > first && !GetItem(i)->GetContinuePara()) break;
+    if (i > first && GetItem(i)->IsParaStart()) break;
     int w;
     if (GetItemStyle(i) >= 0) w = TextMinWidth(i, Canvas, sad);
     else w = GetItem(i)->GetMinWidth(sad, &Canvas, this);
@@ -130,8 +136,13 @@ int TCustomRVFormattedData::CalcParaMinWidth(int ItemNo, const TRVScreenAndDevic
 }
 
 int TCustomRVFormattedData::CalcDocumentMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {
+  return CalcItemsMinWidth(0, sad, Canvas);
+}
+
+int TCustomRVFormattedData::CalcItemsMinWidth(int From, const TRVScreenAndDevice *sad, TCanvas &Canvas) {
   int best = 0;
-  for (int i = 0; i < GetItemCount(); ++i)
+  for (int i = std::max(0, GetFirstParaItemNo(std::clamp(From, 0, std::max(0, GetItemCount() - 1))));
+       i < GetItemCount(); ++i)
     if (i == 0 || !GetItem(i)->GetContinuePara())
       if (i == 0 || GetItem(i)->IsParaStart()) best = std::max(best, CalcParaMinWidth(i, sad, Canvas));
   return best;

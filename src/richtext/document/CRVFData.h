@@ -190,6 +190,10 @@ public:
   void FormatAppended() { ReformatAll(false, false, false, 0, nullptr, true, false); }
   int CalcDocumentMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
   int CalcParaMinWidth(int ItemNo, const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The largest paragraph minimum from the paragraph of item From to the end.
+  int CalcItemsMinWidth(int From, const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The minimal width the last whole pass found (appending adds to it).
+  int32_t MinWidth = 0;
   // Partial reformatting.
   void FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta);
   void ExpandToParagraphs(int FirstDrawLine, int LastDrawLine, int &NewFirst, int &NewLast) const;

@@ -569,8 +569,13 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   StartFormatState(*Canvas);
   const TRVScreenAndDevice *ratio =
       (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
-  int docWidth = std::max(CalcDocumentMinWidth(ratio, *Canvas),
-                          RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
+  // Appending measures only the new paragraphs: the transcript grows by one
+  // message at a time and must not be measured whole each time.
+  const bool appendable = Append && LastFormattedItem + 1 < GetItemCount() &&
+                          !GetItem(LastFormattedItem + 1)->GetContinuePara();
+  const int minWidth = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, *Canvas))
+                                  : CalcDocumentMinWidth(ratio, *Canvas);
+  int docWidth = std::max(minWidth, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
   const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
   if (m > docWidth) docWidth = m;
   int wrap;
@@ -582,12 +587,14 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     const int fromDL = Append ? DrawLines.Count() : 0;
     DocumentWidth = docWidth;
     TextWidth = wrap;
+    MinWidth = minWidth;
     int start = 0;
     if (!Append) {
       FS.Y = GetTopMargin();
       ClearFormatting();
       DocumentWidth = docWidth;
       TextWidth = wrap;
+      MinWidth = minWidth;
     } else {
       start = LastFormattedItem + 1;
       if (start < GetItemCount() && GetItem(start)->GetContinuePara()) {

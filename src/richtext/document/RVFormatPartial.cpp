@@ -100,7 +100,9 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
     y0 = INT_MIN;
     for (int i = f; i <= l; ++i) {
       const TRVDrawLineInfo *d = DrawLines.Items(i);
-      y0 = std::max<int>(y0, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
+      // A whole-line item does not take the spacing of the line above it.
+      y0 = std::max<int>(y0, RVSatAdd(RVSatAdd(d->Top, d->Height),
+                                      GetItem(firstItem)->GetFlag(rvbpFullWidth) ? 0 : d->ExtraSpaceBelow));
     }
   }
   int oldNextTop = -1;
@@ -130,7 +132,7 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
   FS.LineTrimmed = true;
   for (int i = firstItem; i <= lastItem; ++i) FormatItem(i);
   const int extra = FinishLine(FS.DrawIndex - 1, FS.LineStartX + FS.LineWidth, true);
-  FS.Y = RVSatAdd(FS.Y, extra);
+  if (lastItem + 1 >= GetItemCount() || !GetItem(lastItem + 1)->GetFlag(rvbpFullWidth)) FS.Y = RVSatAdd(FS.Y, extra);
   DrawLines.CloseHole();
   const int newEnd = FS.DrawIndex; // first line after the range
   const int countDelta = DrawLines.Count() - oldCount;
@@ -140,6 +142,11 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
     spacing = VScale(ParaSpaceAfter(lastItem));
   } else if (GetItem(lastItem + 1)->IsParaStart()) {
     spacing = int64_t(VScale(ParaSpaceAfter(lastItem))) + VScale(ParaSpaceBefore(lastItem + 1));
+    // A break also keeps the space before paragraph style 0 above it.
+    if (GetItemStyle(lastItem + 1) == rvsBreak) {
+      const TParaInfo *p0 = GetRVStyle()->ParaStyles().GetParaStyleSafe(0);
+      spacing += VScale(p0 ? std::clamp(p0->SpaceBefore, -RVMaxCoord / 4, RVMaxCoord / 4) : 0);
+    }
   }
   const int newBottom = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), spacing);
 

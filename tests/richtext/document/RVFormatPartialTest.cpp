@@ -39,6 +39,10 @@ public:
     between.LineSpacing = 4;
     between.SpaceAfter = 2;
     f.style.TextStyles().Add();
+    TRVListLevel *level = f.style.ListStyles().Add()->Levels.Add();
+    level->ListType = rvlstBullet;
+    level->FormatString = "*";
+    level->LeftIndent = 12;
   }
 
   std::mt19937 rng;
@@ -70,7 +74,18 @@ public:
   std::vector<std::pair<std::string, std::unique_ptr<TCustomRVItemInfo>>> paragraph() {
     std::vector<std::pair<std::string, std::unique_ptr<TCustomRVItemInfo>>> items;
     const int para = pick(5);
-    items.emplace_back(text(), textItem(para, false));
+    if (pick(8) == 0) {
+      items.emplace_back("", std::make_unique<TRVBreakItemInfo>(f.doc.get(), clNone, 0, 1));
+      return items;
+    }
+    if (pick(6) == 0) {
+      auto marker = std::make_unique<TRVMarkerItemInfo>(f.doc.get(), 0, 0, 1, false);
+      marker->ParaNo = para;
+      items.emplace_back("", std::move(marker));
+      items.emplace_back(text(), textItem(para, true));
+    } else {
+      items.emplace_back(text(), textItem(para, false));
+    }
     const int more = pick(3);
     for (int i = 0; i < more; ++i) {
       auto item = textItem(para, true);
@@ -106,6 +121,7 @@ public:
     switch (pick(4)) {
     case 0: { // typing inside an item
       const int k = pick(count);
+      if (!d.IsTextItem(k)) return "none";
       std::string t = d.GetItemTextRaw(k);
       t.insert(static_cast<size_t>(pick(int(t.size()) + 1)), pick(2) ? " wi" : "ab");
       const int first = d.FirstDrawLineOfItem(k), last = lastDrawLineOf(k);
