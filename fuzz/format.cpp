@@ -37,7 +37,11 @@ std::string dump(const kc::TCustomRVFormattedData &d) {
 }
 
 void check(const kc::TCustomRVFormattedData &d) {
-  if (!d.CheckDrawLines().empty()) std::abort();
+  const std::string fault = d.CheckDrawLines();
+  if (!fault.empty()) {
+    std::fprintf(stderr, "%s\n%s\n", fault.c_str(), dump(d).c_str());
+    std::abort();
+  }
 }
 
 } // namespace

@@ -56,16 +56,21 @@ std::string TCustomRVFormattedData::CheckDrawLines() const {
     if (d->Top < prevTop) return fault(i, "the line starts above the one before it");
     prevTop = d->Top;
     bool hasMarker = false, noWrap = false;
+    int pieces = 0;
     int64_t right = INT64_MIN;
     for (int k = i; k <= last; ++k) {
       const TRVDrawLineInfo *p = DrawLines.Items(k);
       hasMarker |= GetItemStyle(p->ItemNo) == rvsListMarker;
       const TParaInfo *para = GetRVStyle()->ParaStyles().GetParaStyleSafe(GetItemPara(p->ItemNo));
       noWrap |= para && para->Options.Has(rvpaoNoWrap);
-      right = std::max<int64_t>(right, int64_t(p->Left) + p->Width);
+      // An empty piece takes no room wherever it stands.
+      if (p->Width > 0) {
+        right = std::max<int64_t>(right, int64_t(p->Left) + p->Width);
+        ++pieces;
+      }
     }
     const int64_t edge = int64_t(FS.LM) + TextWidth;
-    if (last > i && !hasMarker && !noWrap && right > edge)
+    if (pieces > 1 && !hasMarker && !noWrap && right > edge)
       return fault(i, "a line of several pieces ends at " + std::to_string(right) + " beyond " + std::to_string(edge));
     i = last + 1;
   }
