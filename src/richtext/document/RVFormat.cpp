@@ -333,7 +333,10 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
         const int b = FindLineBreak(w, n);
         if (b >= 0 && b < n - 1) wrap = b;
       } else {
-        for (int i = n - 1; i >= 0; --i)
+        // The character right after the fitted part counts: a space there
+        // is a wrap point that leaves the line full. Without trimming it
+        // would hang outside the line, so the search starts before it.
+        for (int i = (flags & rvflTrim) ? n : n - 1; i >= 0; --i)
           if (Text[static_cast<size_t>(pos + i)] == ' ') {
             wrap = i;
             break;

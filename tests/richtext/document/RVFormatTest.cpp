@@ -37,14 +37,18 @@ void paraWith(FormatDoc &f, const char *text, std::function<void(TParaInfo &)> s
 }
 
 const LayoutCase kLayouts[] = {
-    {"WrapAtLastSpaceTheSpaceBelongsToNeitherLine", 70, [](FormatDoc &f) { f.para({"aaa bbb ccc"}); },
+    {"ASpaceJustAfterAFullLineIsItsWrapPoint", 70, [](FormatDoc &f) { f.para({"aaa bbb ccc"}); },
+     "0 1 7 0 0 70 10 1\n"
+     "0 9 3 0 10 30 10 1\n"
+     "height 20\n"},
+    {"WrapAtLastSpaceTheSpaceBelongsToNeitherLine", 70, [](FormatDoc &f) { f.para({"aaa bbbb cc"}); },
      "0 1 3 0 0 30 10 1\n"
      "0 5 7 0 10 70 10 1\n"
      "height 20\n"},
     {"WithoutTrimmingTheSpaceStaysOnTheFirstLine", 70,
      [](FormatDoc &f) {
        f.host->Flags &= ~rvflTrim;
-       f.para({"aaa bbb ccc"});
+       f.para({"aaa bbbb cc"});
      },
      "0 1 4 0 0 40 10 1\n"
      "0 5 7 0 10 70 10 1\n"
@@ -218,7 +222,7 @@ TEST(FormatMarker, ItemAfterAMarkerStaysOnItsLineEvenWhenNothingFits) {
 
 TEST(FormatPositions, ItemAndDrawPositionsConvertBothWays) {
   FormatDoc f(70);
-  f.para({"aaa bbb ccc"}); // pieces "aaa" (1..3) and "bbb ccc" (5..11)
+  f.para({"aaa bbbb cc"}); // pieces "aaa" (1..3) and "bbbb cc" (5..11)
   f.format();
   struct Case {
     const char *name;
@@ -249,7 +253,7 @@ TEST(FormatPositions, ItemAndDrawPositionsConvertBothWays) {
 
 TEST(FormatPositions, HitTestFindsTheNearestCharacterBoundary) {
   FormatDoc f(70);
-  f.para({"aaa bbb ccc"});
+  f.para({"aaa bbbb cc"});
   f.format();
   struct Case {
     const char *name;
