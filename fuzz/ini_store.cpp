@@ -1,6 +1,7 @@
 // Any file content must load without harm, and what was loaded must come
 // back unchanged after the store writes the file itself.
 #include "platform/IniStore.h"
+#include "FuzzFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +21,8 @@ Snapshot snapshot(const kc::IniStore &ini) {
 }
 
 const std::string &filePath() {
-  static const std::string path = [] {
-    char tmpl[] = "/tmp/kc-fuzz-ini-XXXXXX";
-    if (!::mkdtemp(tmpl)) std::abort();
-    return std::string(tmpl) + "/f.ini";
-  }();
+  static const kcfuzz::Folder folder("kc-fuzz-ini");
+  static const std::string path = folder.path() + "/f.ini";
   return path;
 }
 

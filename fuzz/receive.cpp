@@ -6,9 +6,12 @@
 // message). The local user's ID is "{FUZZ}" and the auto-reply is on. Every
 // input starts from a fresh copy.
 #include "core/HeadlessChatUn.h"
+#include "FuzzFolder.h"
 #include "core/LngUn.h"
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
+
+#include <QCoreApplication>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,13 +27,18 @@ std::string g_dir;
 std::uint16_t g_port = 0;
 
 void setup() {
-  char tmpl[] = "/tmp/kc-fuzz-receive-XXXXXX";
-  if (!::mkdtemp(tmpl)) std::abort();
-  g_dir = tmpl;
+  static const kcfuzz::Folder folder("kc-fuzz-receive");
+  g_dir = folder.path();
   ::setenv("XDG_CONFIG_HOME", (g_dir + "/config").c_str(), 1);
   ::setenv("XDG_DATA_HOME", (g_dir + "/data").c_str(), 1);
   ::setenv("KAVET_RESOURCE_DIR", (g_dir + "/res").c_str(), 1);
   ::setenv("KAVET_CODEPAGE", "1252", 1);
+  // The program's timers and sockets belong to an application object, as in
+  // the program; its event loop never runs here.
+  static int argc = 1;
+  static char name[] = "fuzz_receive";
+  static char *argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
   // Held for the whole run: the program key then stays in memory instead of
   // being read and written for every input.
   static kc::RegistryIni ini(kc::kProgramKey);
@@ -83,5 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
   }
   host.CloseMainWindow();
   kc::ResetMessageTexts();
+  // What the copy handed to the event loop (sockets to delete, queued
+  // datagrams) goes with the input.
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   return 0;
 }

@@ -18,7 +18,25 @@ int TUserListModel::Append(const RUserID &Record) {
   // Record 0 (the local user) always fits; peers share the rest.
   if (!FRecords.empty() && FRecords.size() >= kMaxUsers + 1) return -1;
   FRecords.push_back(Record);
+  FHeard.push_back(++FHeardClock);
   return Count() - 1;
+}
+
+int TUserListModel::Reusable() const {
+  int gone = -1, quiet = -1;
+  for (int i = 1; i < Count(); ++i) {
+    const std::size_t k = static_cast<std::size_t>(i);
+    if (!FRecords[k].Active) {
+      if (gone == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(gone)]) gone = i;
+    } else if (quiet == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(quiet)]) {
+      quiet = i;
+    }
+  }
+  return gone != -1 ? gone : quiet;
+}
+
+void TUserListModel::Touch(int Index) {
+  if (Index >= 0 && Index < Count()) FHeard[static_cast<std::size_t>(Index)] = ++FHeardClock;
 }
 
 int TUserListModel::FindPresent(std::string_view ID) const {
@@ -77,6 +95,7 @@ int TTalkListModel::Open(std::string Caption, std::int32_t ImageIndex, const TTa
   tab->Caption = std::move(Caption);
   tab->ImageIndex = ImageIndex;
   tab->Frame = Frame;
+  tab->LastActivity = ++FActivityClock;
   FTabs.push_back(std::move(tab));
   FActive = Count() - 1;
   return FActive;
@@ -84,7 +103,7 @@ int TTalkListModel::Open(std::string Caption, std::int32_t ImageIndex, const TTa
 
 void TTalkListModel::Close(int Index) {
   if (Index < 0 || Index >= Count()) return;
-  for (const TTalkMessage &m : FTabs[static_cast<std::size_t>(Index)]->Transcript) FBytes -= m.Body.size();
+  for (const TTalkMessage &m : FTabs[static_cast<std::size_t>(Index)]->Transcript) FBytes -= Cost(m);
   FTabs.erase(FTabs.begin() + Index);
   if (FActive >= Count()) FActive = Count() - 1;
   else if (FActive > Index) --FActive;
@@ -95,7 +114,8 @@ void TTalkListModel::Append(int Index, const TTalkMessage &Message) {
   if (!tab) return;
   if (tab->Transcript.size() >= kMaxTranscript) DropOldest(*tab);
   tab->Transcript.push_back(Message);
-  FBytes += Message.Body.size();
+  tab->LastActivity = ++FActivityClock;
+  FBytes += Cost(Message);
   // Over the budget the oldest messages go, this transcript's first, but
   // never the one just added.
   while (FBytes > kMaxTranscriptBytes && tab->Transcript.size() > 1) DropOldest(*tab);
@@ -106,9 +126,25 @@ void TTalkListModel::Append(int Index, const TTalkMessage &Message) {
   }
 }
 
+std::size_t TTalkListModel::Cost(const TTalkMessage &M) {
+  return sizeof(TTalkMessage) + M.SenderID.size() + M.IP.size() + M.Body.size() + M.Alias.size();
+}
+
 void TTalkListModel::DropOldest(TTalkTab &Tab) {
-  FBytes -= Tab.Transcript.front().Body.size();
+  if (FOnDrop) FOnDrop(Tab, Tab.Transcript.front());
+  FBytes -= Cost(Tab.Transcript.front());
   Tab.Transcript.pop_front();
+}
+
+int TTalkListModel::LeastRecentlyActive(std::uint8_t Kind) const {
+  int found = -1;
+  for (int i = 0; i < Count(); ++i) {
+    const TTalkTab &t = *FTabs[static_cast<std::size_t>(i)];
+    if (t.Frame.TalkKind == Kind &&
+        (found == -1 || t.LastActivity < FTabs[static_cast<std::size_t>(found)]->LastActivity))
+      found = i;
+  }
+  return found;
 }
 
 int TTalkListModel::CountOfKind(std::uint8_t Kind) const {

@@ -18,10 +18,13 @@
 namespace kc {
 
 // Records of every user heard of in this run. Record 0 is the local user.
-// Records are never removed or reordered, so a record number is an identity
-// for the run; a departed user is only marked inactive, and the same ID
-// coming back takes its old record again. A user is present (has a node in
-// a group tree) while his record, other than record 0, is active.
+// Records are never removed or reordered; a departed user is only marked
+// inactive, and the same ID coming back takes its old record again. A user
+// is present (has a node in a group tree) while his record, other than
+// record 0, is active. Once the list is full a newcomer takes the record of
+// the user gone longest (or, when everybody is present, of the one not heard
+// of for the longest time), so that made-up announcements cannot lock real
+// users out.
 class TUserListModel {
 public:
   // Peers can make at most this many records.
@@ -32,6 +35,12 @@ public:
   RUserID *Record(int Index);
   // Appends a record; its number, or -1 when the list is full.
   int Append(const RUserID &Record);
+  // The record a newcomer takes when the list is full: the inactive one that
+  // went longest ago, else the one heard of least recently; -1 when there is
+  // only record 0.
+  int Reusable() const;
+  // Notes that the record's user was just heard of (made, announced, gone).
+  void Touch(int Index);
   // The record number of the present user with that ID (never 0), or -1.
   int FindPresent(std::string_view ID) const;
   // The record number with that ID from 1 on, present or not, or -1.
@@ -50,6 +59,8 @@ public:
 
 private:
   std::vector<RUserID> FRecords;
+  std::vector<std::uint64_t> FHeard; // per record: when last heard of, in Touch order
+  std::uint64_t FHeardClock = 0;
   std::vector<TGroupBoxInfo> FGroups{{kMainGroupTag, false, "Main group", {}},
                                      {kBadListTag, false, "Bad list", {}}};
 };
@@ -66,14 +77,25 @@ struct TTalkTab {
   // The input box's document as body markup.
   std::string Input;
   bool InputReadOnly = false;
+  // When the talk was opened or last got a message, in that order.
+  std::uint64_t LastActivity = 0;
+  // The history file that already holds the messages this transcript let go
+  // (empty while it let none go); the rest joins it when the talk is saved.
+  std::string HistoryPath;
 };
 
 class TTalkListModel {
 public:
-  // Messages a transcript keeps, and body bytes all transcripts keep
-  // together; the oldest messages go first.
+  // Messages a transcript keeps, and bytes of whole messages all transcripts
+  // keep together; the oldest messages go first, each handed to the drop
+  // handler before it goes.
   static constexpr std::size_t kMaxTranscript = 10000;
   static constexpr std::size_t kMaxTranscriptBytes = 64u << 20;
+  using DropHandler = std::function<void(TTalkTab &Tab, const TTalkMessage &Message)>;
+
+  // What a message costs against the budget: every field a peer chooses.
+  static std::size_t Cost(const TTalkMessage &Message);
+  void SetDropHandler(DropHandler Handler) { FOnDrop = std::move(Handler); }
 
   int Count() const { return static_cast<int>(FTabs.size()); }
   TTalkTab *Tab(int Index);
@@ -90,6 +112,8 @@ public:
   int FindPrivateTab(std::string_view PartnerID) const;
   // First tab of kind 1 made from that group box, -1 when none.
   int FindOwnGroupTab(std::int32_t GroupBoxTag) const;
+  // The tab of that kind quiet for the longest time, -1 when none.
+  int LeastRecentlyActive(std::uint8_t Kind) const;
 
   std::size_t TranscriptBytes() const { return FBytes; }
 
@@ -99,6 +123,8 @@ private:
   std::vector<std::unique_ptr<TTalkTab>> FTabs;
   int FActive = -1;
   std::size_t FBytes = 0;
+  std::uint64_t FActivityClock = 0;
+  DropHandler FOnDrop;
 };
 
 } // namespace kc

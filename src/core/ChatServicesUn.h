@@ -79,6 +79,9 @@ public:
   virtual void SaveTalkHistory(int Tab) = 0;
   // Frees the tab page with its frame.
   virtual void FreeTab(int Tab) = 0;
+  // The tab of that talk kind that got no message for the longest time (or
+  // was opened longest ago); -1 when none.
+  virtual int LeastRecentlyActiveTab(std::uint8_t TalkKind) const = 0;
 
   // `TfmKavetChat.RenderTalkMessage` into the tab's transcript.
   virtual void RenderTalkMessage(int Tab, const TTalkMessage &Message) = 0;

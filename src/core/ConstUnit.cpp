@@ -1,5 +1,7 @@
 #include "core/ConstUnit.h"
 
+#include "platform/HexDigits.h"
+
 #include <cstdint>
 
 namespace kc {
@@ -58,11 +60,9 @@ bool parseNumber(std::string_view t, std::int32_t &Value, bool allowHex) {
   std::uint64_t magnitude = 0;
   for (; i < t.size(); ++i) {
     const char c = t[i];
-    unsigned digit;
-    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
-    else return false;
+    const int value = hexDigitValue(c);
+    if (value < 0 || static_cast<unsigned>(value) >= base) return false;
+    const auto digit = static_cast<unsigned>(value);
     magnitude = magnitude * base + digit;
     if (magnitude > limit) return false;
   }

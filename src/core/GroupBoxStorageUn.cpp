@@ -38,11 +38,10 @@ std::string idOrNew(const RegistryIni &Ini, std::string_view Section) {
 std::string GroupBoxSection(std::int32_t Tag) { return std::to_string(Tag) + std::string(kGroupBoxMark); }
 
 void LoadAllGroupBoxes(std::string_view Key, IGroupBoxContainer &Container) {
-    std::vector<std::string> sections;
-    {
-      RegistryIni ini(Key);
-      sections = ini.sections();
-    }
+    // Held open, the key is read once: every box's own reads and writes, and
+    // the container's, share it.
+    const RegistryIni ini(Key);
+    const std::vector<std::string> sections = ini.sections();
     for (const std::string &s : sections)
       if (s.find(kGroupBoxMark) != std::string::npos) LoadGroupBox(Key, s, Container);
 }
@@ -59,7 +58,7 @@ void LoadGroupBox(std::string_view Key, std::string_view Section, IGroupBoxConta
       groupID = ini.readString(Section, kGroupIDIdent);
       if (!ini.valueExists(Section, kGroupIDIdent)) groupID = NewGUIDText();
     }
-    Container.CreateGroupBox(caption, groupID, tag);
+    Container.CreateGroupBox(caption, groupID, tag, Section);
 }
 
 void SaveAllGroupBoxes(std::string_view Key, const IGroupBoxContainer &Container) {

@@ -31,15 +31,20 @@ struct TGroupBoxInfo {
 class IGroupBoxContainer {
 public:
   virtual ~IGroupBoxContainer() = default;
-  // The user list's CreateGroupBox: a box with its tree, asking for no renaming.
-  virtual void CreateGroupBox(const std::string &Caption, const std::string &GroupID,
-                              std::int32_t Tag) = 0;
+  // The user list's CreateGroupBox: a box with its tree, asking for no
+  // renaming. SourceSection names the stored section the box was read from
+  // (empty for a new box): a box that cannot keep that section's number
+  // moves to a section of its own and the source section goes, so that it
+  // is not read as a further box at the next start.
+  virtual void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                              std::string_view SourceSection = {}) = 0;
   // Every group box of the container in control order, fixed boxes included.
   virtual std::vector<TGroupBoxInfo> GroupBoxes() const = 0;
 };
 
 std::string GroupBoxSection(std::int32_t Tag);
 
+// Reads the stored file once for all boxes: the key stays open meanwhile.
 void LoadAllGroupBoxes(std::string_view Key, IGroupBoxContainer &Container);
 void LoadGroupBox(std::string_view Key, std::string_view Section, IGroupBoxContainer &Container);
 void SaveAllGroupBoxes(std::string_view Key, const IGroupBoxContainer &Container);

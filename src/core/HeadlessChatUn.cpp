@@ -10,7 +10,10 @@
 #include "core/StoryFileUn.h"
 #include "core/iniFileUn.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/ProgramKey.h"
 
 namespace kc {
 
@@ -50,7 +53,13 @@ std::string shortDateText(const DateTime &Now) {
 
 } // namespace
 
-THeadlessChatWindows::THeadlessChatWindows(std::string Key) : FKey(std::move(Key)) {}
+THeadlessChatWindows::THeadlessChatWindows(std::string Key) : FKey(std::move(Key)) {
+  // What leaves a full transcript goes to the talk's history first, so that
+  // the history of a talk holds every message however long it ran.
+  FTalks.SetDropHandler([this](TTalkTab &Tab, const TTalkMessage &Message) {
+    if (SaveHistory && !HistoryFolder.empty()) AppendHistory(Tab, HistoryText(Message));
+  });
+}
 
 const TTalkFrame *THeadlessChatWindows::FindTalkFrame(int Tab) const {
   const TTalkTab *t = FTalks.Tab(Tab);
@@ -81,31 +90,42 @@ int THeadlessChatWindows::OpenTalkTab(const std::string &Caption, std::int32_t I
   return tab;
 }
 
+std::string THeadlessChatWindows::HistoryText(const TTalkMessage &M) {
+  // The header's name is the alias as it came, the IP only for none.
+  std::string out = "[" + (M.Alias.empty() ? M.IP : M.Alias) + "]\r\n";
+  std::string body = M.Body;
+  for (std::size_t p = 0; (p = body.find(kParagraph, p)) != std::string::npos; p += 2) body.replace(p, 2, "\r\n");
+  return out + body + "\r\n";
+}
+
 std::string THeadlessChatWindows::TranscriptText(int Tab) const {
   const TTalkTab *t = FTalks.Tab(Tab);
   if (!t) return {};
   std::string out;
-  for (const TTalkMessage &m : t->Transcript) {
-    // The header's name is the alias as it came, the IP only for none.
-    out += "[" + (m.Alias.empty() ? m.IP : m.Alias) + "]\r\n";
-    std::string body = m.Body;
-    for (std::size_t p = 0; (p = body.find(kParagraph, p)) != std::string::npos; p += 2) body.replace(p, 2, "\r\n");
-    out += body + "\r\n";
-  }
+  for (const TTalkMessage &m : t->Transcript) out += HistoryText(m);
   return out;
 }
 
-void THeadlessChatWindows::SaveTalkHistory(int Tab) {
-    const TTalkTab *t = FTalks.Tab(Tab);
-    if (!t || !SaveHistory || t->Transcript.empty() || HistoryFolder.empty()) return;
+void THeadlessChatWindows::AppendHistory(TTalkTab &Tab, const std::string &Text) {
+  try {
+    if (!Tab.HistoryPath.empty() && AppendToFile(Tab.HistoryPath, Text)) return;
+    // The first words of this talk's history (or its file went away).
     const RUserID *me = FUsers.Record(0);
     const std::string base =
-        FormatText(MessageText(msgtext::FileNameStoryPrefix), {t->Caption, me ? me->ALIAS : std::string()});
+        FormatText(MessageText(msgtext::FileNameStoryPrefix), {Tab.Caption, me ? me->ALIAS : std::string()});
     const DateTime now = nowLocal();
     const std::string time = twoDigits(now.hour) + "." + twoDigits(now.minute) + "." + twoDigits(now.second);
     // Without a rich-text transcript the history is always plain text.
-    WriteHistoryFile(HistoryFolder, HistoryFileStem(base, shortDateText(now), time), ".txt",
-                     TranscriptText(Tab));
+    Tab.HistoryPath = WriteHistoryFile(HistoryFolder, HistoryFileStem(base, shortDateText(now), time), ".txt", Text);
+  } catch (const std::exception &) {
+    LogCaughtException("history");
+  }
+}
+
+void THeadlessChatWindows::SaveTalkHistory(int Tab) {
+  TTalkTab *t = FTalks.Tab(Tab);
+  if (!t || !SaveHistory || t->Transcript.empty() || HistoryFolder.empty()) return;
+  AppendHistory(*t, TranscriptText(Tab));
 }
 
 void THeadlessChatWindows::FreeTab(int Tab) {
@@ -225,19 +245,37 @@ void THeadlessChatWindows::FillFromMessage(RUserID &R, const TDataNewMessage &M)
   R.SEX = static_cast<std::uint8_t>(M.GetSex());
   R.OLD = static_cast<std::uint8_t>(M.GetOld());
   R.Interest = M.GetInterest();
+  CutReceivedRecord(R);
+}
+
+void THeadlessChatWindows::ReleaseRecord(int Index) {
+  RUserID *r = FUsers.Record(Index);
+  if (!r || Index == 0) return;
+  for (int i = 0; i < FTalks.Count(); ++i) {
+    const auto &members = FTalks.Tab(i)->Members;
+    const bool member = std::any_of(members.begin(), members.end(),
+                                    [&](const TMemberButton &b) { return b.UserIndex == Index; });
+    if (!member) continue;
+    RemoveMemberButtons(i, Index);
+    if (FNet && FTalks.Tab(i)->Frame.TalkKind == tkOwnGroup) FNet->SendGroupMembers(i);
+  }
+  if (r->Active) {
+    r->Active = 0;
+    if (FSink) FSink->UserChanged("disconnect", Index);
+  }
 }
 
 void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
     const TDataNewMessage m(Text);
-    const std::string id = m.GetID();
+    const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
     const RUserID *me = FUsers.Record(0);
     if (!me || id.empty() || id == me->ID) return;
     for (int i = 0; i < FUsers.Count(); ++i) {
       const RUserID *r = FUsers.Record(i);
       if (r->Active && r->ID == id) {
-        // A present user only learns of this one again, and not as often as
-        // he asks.
-        if (FNet && FNet->MayAnswer(id)) FNet->AnnounceMyself(false);
+        // A present user only learns of this one again.
+        FUsers.Touch(i);
+        if (FNet) FNet->AnswerNewcomer();
         return;
       }
     }
@@ -250,10 +288,16 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
     // A departed user who comes back takes his old record again, so that
     // coming and going cannot fill the list.
     int index = FUsers.IndexOfID(id);
-    if (index > 0) *FUsers.Record(index) = record;
-    else index = FUsers.Append(record);
-    if (index < 0) return;
-    if (FNet && FNet->MayAnswer(id)) FNet->AnnounceMyself(false);
+    if (index <= 0) index = FUsers.Append(record);
+    if (index < 0) {
+      // A full list: the newcomer takes the record of the user gone longest.
+      index = FUsers.Reusable();
+      if (index <= 0) return;
+      ReleaseRecord(index);
+    }
+    *FUsers.Record(index) = record;
+    FUsers.Touch(index);
+    if (FNet) FNet->AnswerNewcomer();
 
     std::int32_t tag = ReadUserGroup(FKey, id);
     if (tag == -1 || !FUsers.FindGroup(tag)) tag = kMainGroupTag;
@@ -279,11 +323,12 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
 
 void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
     const TDataNewMessage m(Text);
-    const int index = FUsers.FindPresent(m.GetID());
+    const int index = FUsers.FindPresent(CutReceived(m.GetID(), kMaxReceivedID));
     if (index <= 0) {
       HandleNewUser(Text);
       return;
     }
+    FUsers.Touch(index);
     RUserID &r = *FUsers.Record(index);
     const std::string id = r.ID;
     const std::int32_t tag = r.GroupTag;
@@ -295,7 +340,8 @@ void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
     r.Active = active;
     const int tab = FTalks.FindPrivateTab(id);
     if (tab != -1) {
-      SetTabCaption(tab, r.ALIAS);
+      // As when the talk was opened: the IP names a user without an alias.
+      SetTabCaption(tab, TrimText(r.ALIAS).empty() ? r.IP : r.ALIAS);
       SetTabImage(tab, r.IMAGEINDEX);
     }
     if (FSink) FSink->UserChanged("update", index);
@@ -303,11 +349,14 @@ void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
 
 void THeadlessChatWindows::HandleDisconnect(const std::string &Text) {
     const TDataNewMessage m(Text);
-    const std::string id = m.GetID(), alias = m.GetAlias(), ip = m.GetIP();
+    const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
+    const std::string alias = CutReceived(m.GetAlias(), kMaxReceivedAlias);
+    const std::string ip = CutReceived(m.GetIP(), kMaxReceivedIP);
     const std::int32_t image = m.GetImageIndex(), color = m.GetColor();
     const std::string name = TKavetChatNet::DisplayName(alias, ip);
     const int index = FUsers.FindPresent(id);
     if (index <= 0) return;
+    FUsers.Touch(index);
     if (FNet) FNet->ShowPresenceInTalks(index, ip, false, id, color, image, alias);
     for (int i = 1; i < FTalks.Count(); ++i) {
       const TTalkTab *t = FTalks.Tab(i);
@@ -378,19 +427,33 @@ bool THeadlessChatWindows::AskClosePrivateTalk(int Page, const std::string &Part
 }
 
 void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std::string &GroupID,
-                                          std::int32_t Tag) {
+                                          std::int32_t Tag, std::string_view SourceSection) {
   std::string caption(TrimText(Caption));
   if (caption.empty()) caption = " ";
-  const std::int32_t tag =
-      FUsers.NextGroupTag(Tag, [this](std::int32_t n) { return GroupBoxExists(FKey, n); });
-  if (tag != Tag) {
-    // Stored under a number another box has: the box keeps its new number
-    // from now on. A section under a fixed box's number is no box's own, and
-    // would make a further copy at every start.
-    WriteGroupBox(FKey, tag, false, caption, GroupID);
-    if (Tag == kMainGroupTag || Tag == kBadListTag) EraseGroupBox(FKey, Tag);
+  auto stored = [this](std::int32_t n) { return GroupBoxExists(FKey, n); };
+  if (SourceSection.empty()) {
+    const std::int32_t tag = FUsers.NextGroupTag(Tag, stored);
+    if (tag != Tag) {
+      WriteGroupBox(FKey, tag, false, caption, GroupID);
+      if (Tag == kMainGroupTag || Tag == kBadListTag) EraseGroupBox(FKey, Tag);
+    }
+    FUsers.Groups().push_back({tag, ReadGroupCollapse(FKey, tag), caption, GroupID});
+    return;
   }
-  FUsers.Groups().push_back({tag, ReadGroupCollapse(FKey, tag), caption, GroupID});
+  // A stored box keeps its number when no box has it yet and the section of
+  // that number is its own or missing: another section under that number is
+  // a box still to come.
+  const std::string source(SourceSection);
+  const bool keeps = source == GroupBoxSection(Tag) || !stored(Tag);
+  const std::int32_t tag = FUsers.NextGroupTag(keeps ? Tag : -1, stored);
+  const bool collapsed = RegistryIni(FKey).readBool(source, "Collapse_Value", false);
+  if (source != GroupBoxSection(tag)) {
+    // The box moves to the section of its number and its source section
+    // goes: left there, it would come back as one more box at every start.
+    WriteGroupBox(FKey, tag, collapsed, caption, GroupID);
+    RegistryIni(FKey).eraseSection(source);
+  }
+  FUsers.Groups().push_back({tag, collapsed, caption, GroupID});
 }
 
 THeadlessChatHost::THeadlessChatHost(TNetOptions Options, TChatEventSink *Sink)
@@ -439,6 +502,10 @@ void THeadlessChatHost::OpenAllUsersTalk() {
 }
 
 void THeadlessChatHost::CreateUserList() {
+  // Every store routine opens the key for itself; held open here, the
+  // settings file is read once for the whole creation, however many groups
+  // it holds.
+  const RegistryIni keep(Key());
   THeadlessChatWindows &w = *FWindows;
   RUserID me = LoadOwnUserRecord(Key(), FNet->LocalIP());
   me.GroupTag = -1;

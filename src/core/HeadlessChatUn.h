@@ -65,6 +65,7 @@ public:
   int OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex, const TTalkFrame &Frame) override;
   void SaveTalkHistory(int Tab) override;
   void FreeTab(int Tab) override;
+  int LeastRecentlyActiveTab(std::uint8_t TalkKind) const override { return FTalks.LeastRecentlyActive(TalkKind); }
   void RenderTalkMessage(int Tab, const TTalkMessage &Message) override;
   bool HasMemberToolbar(int Tab) const override { return FTalks.Tab(Tab) != nullptr; }
   std::vector<TMemberButton> MemberButtons(int Tab) const override;
@@ -96,7 +97,8 @@ public:
   std::string CheckedAutoReplyVariant() const override { return CheckedVariant; }
 
   // IGroupBoxContainer
-  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag) override;
+  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                      std::string_view SourceSection = {}) override;
   std::vector<TGroupBoxInfo> GroupBoxes() const override { return FUsers.Groups(); }
 
   // The input box of a tab, as the user would type it (body markup).
@@ -106,13 +108,20 @@ public:
   static std::string TextToBody(std::string_view Text);
   // The transcript as plain text, as the history file gets it.
   std::string TranscriptText(int Tab) const;
+  // One message as the history file gets it.
+  static std::string HistoryText(const TTalkMessage &Message);
   // Every talk of the user from the last tab down: private talks closed as
   // the stored answer says, group talks he authored closed after the notice.
   void ClosePartnerTalks(const std::string &Name, const std::string &UserID);
 
 private:
-  // The record fields a NEW or UPDATEINFO carries.
+  // The record fields a NEW or UPDATEINFO carries, cut to what is kept.
   static void FillFromMessage(RUserID &Record, const TDataNewMessage &Message);
+  // The talk's history file (made when it has none yet) gets Text.
+  void AppendHistory(TTalkTab &Tab, const std::string &Text);
+  // Frees a record for a newcomer: its user leaves every member toolbar and,
+  // when still present, the tree.
+  void ReleaseRecord(int Index);
 
   std::string FKey;
   TKavetChatNet *FNet = nullptr;

@@ -1,5 +1,6 @@
 #include "core/KavetChatNetUn.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -89,7 +90,7 @@ void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::strin
     // The echo goes back to the sender's own port. Never to a chat port,
     // whose copy would echo it back for ever, and never to an address that
     // is no single sender; and the datagram is dispatched either way.
-    if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost))
+    if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost) && MayEcho(FromIP))
       FServer->sendTo(Data, FromIP, FromPort);
     ProcessIncoming(Data);
 }
@@ -101,13 +102,14 @@ void TKavetChatNet::ProcessIncoming(const std::string &Text) {
     case mkNew:
     case mkDisconnect:
     case mkUpdateInfo: {
-      // Presence is keyed by the ID; without one there is nobody to track.
-      // No copy sends an announcement longer than peers read, and records
-      // are kept for the whole run.
-      if (Text.size() > kMaxSendSize || TrimText(TDataNewMessage(Text).GetID()).empty()) return;
-      if (kind == mkNew) FWindows.HandleNewUser(Text);
-      else if (kind == mkDisconnect) FWindows.HandleDisconnect(Text);
-      else FWindows.HandleUpdateInfo(Text);
+      // Peers read announcements into a buffer of the send limit: a longer
+      // one counts with what fits. Presence is keyed by the ID; without one
+      // there is nobody to track.
+      const std::string read = Text.size() > kMaxSendSize ? Text.substr(0, kMaxSendSize) : Text;
+      if (TrimText(TDataNewMessage(read).GetID()).empty()) return;
+      if (kind == mkNew) FWindows.HandleNewUser(read);
+      else if (kind == mkDisconnect) FWindows.HandleDisconnect(read);
+      else FWindows.HandleUpdateInfo(read);
       break;
     }
     case mkMessage: HandleMessageToAll(Text); break;
@@ -131,7 +133,11 @@ void TKavetChatNet::ProcessIncoming(const std::string &Text) {
 bool TKavetChatNet::SendText(std::string_view Text) {
   if (!FClientActive || !FClient) return false;
   if (Text.size() > kMaxSendSize) return false;
-  return FClient->sendTo(Text, FSendHost, FOptions.Port);
+  const bool sent = FClient->sendTo(Text, FSendHost, FOptions.Port);
+  // Every broadcast comes back to the own listener: a burst of sends must
+  // not fill its buffer before the event loop reads it.
+  if (FServer) FServer->fetchPending();
+  return sent;
 }
 
 const RUserID *TKavetChatNet::Me() const { return FWindows.GetUserRecord(0); }
@@ -230,7 +236,25 @@ void TKavetChatNet::actCloseTalkExecute(int Tab) {
 }
 
 void TKavetChatNet::AnnounceMyself(bool IsNew) {
-    if (const RUserID *me = Me()) SendText(AnnounceMyselfText(*me, IsNew));
+    const RUserID *me = Me();
+    if (!me) return;
+    // Peers read no more than the send limit: a long profile goes out with
+    // its longest optional fields shortened rather than not at all.
+    std::vector<std::string> shortened;
+    const std::string text = AnnounceMyselfTextWithin(*me, IsNew, kMaxSendSize, &shortened);
+    if (shortened != FShortenedFields) {
+      FShortenedFields = shortened;
+      if (!shortened.empty()) {
+        std::string names;
+        for (const std::string &n : shortened) names += (names.empty() ? "" : ", ") + n;
+        FWindows.ShowNotification(MessageText(msgtext::ProfileShortened), names, 0, me->IMAGEINDEX, me->IP);
+      }
+    }
+    if (text.empty()) {
+      FWindows.ShowErrorDialog(MessageText(msgtext::ErrorWhenSend));
+      return;
+    }
+    SendText(text);
 }
 
 void TKavetChatNet::AnnounceDisconnect() {
@@ -265,19 +289,45 @@ void TKavetChatNet::SendPrivateTalkClosed(int Tab) {
       SendText(SendPrivateTalkClosedText(*me, frame->AutorGroupID));
 }
 
-bool TKavetChatNet::MayAnswer(std::string_view ID) {
+void TKavetChatNet::AnswerNewcomer() {
   const TimePoint now = clock().now();
-  auto it = FLastAnswer.find(ID);
-  if (it != FLastAnswer.end()) {
-    if (now >= it->second && now - it->second < kAnswerInterval) return false;
-    it->second = now;
-    return true;
+  if (!FAnswered || now < FLastAnswer || now - FLastAnswer >= kAnswerInterval) {
+    FAnswerTimer.stop();
+    FAnswerPending = false;
+    FAnswered = true;
+    FLastAnswer = now;
+    AnnounceMyself(false);
+    return;
   }
-  // About one entry per ID the user list can hold; past that the answers
-  // given so far are forgotten.
-  constexpr std::size_t kMaxRemembered = 20000;
-  if (FLastAnswer.size() >= kMaxRemembered) FLastAnswer.clear();
-  FLastAnswer.emplace(std::string(ID), now);
+  if (FAnswerPending) return;
+  // The last request is always answered: once the interval has passed.
+  FAnswerPending = true;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(FLastAnswer + kAnswerInterval - now);
+  FAnswerTimer.start(std::max(1, static_cast<int>(wait.count())), [this] {
+    FAnswerTimer.stop();
+    if (!FAnswerPending) return;
+    FAnswerPending = false;
+    FLastAnswer = clock().now();
+    AnnounceMyself(false);
+  });
+}
+
+bool TKavetChatNet::MayEcho(const std::string &IP) {
+  const TimePoint now = clock().now();
+  auto it = FEchoes.find(IP);
+  if (it == FEchoes.end()) {
+    // Forged sources are cheap: past this many the counts start again.
+    constexpr std::size_t kMaxSources = 4096;
+    if (FEchoes.size() >= kMaxSources) FEchoes.clear();
+    it = FEchoes.emplace(IP, std::make_pair(now, 0)).first;
+  }
+  auto &[since, count] = it->second;
+  if (now < since || now - since >= std::chrono::seconds(1)) {
+    since = now;
+    count = 0;
+  }
+  if (count >= kEchoesPerSecond) return false;
+  ++count;
   return true;
 }
 

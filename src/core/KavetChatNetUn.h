@@ -14,6 +14,7 @@
 #include "core/ProtocolClassUn.h"
 #include "core/ProtocolUn.h"
 #include "platform/Clock.h"
+#include "platform/GuiTimer.h"
 #include "platform/UdpSocket.h"
 
 namespace kc {
@@ -23,6 +24,9 @@ inline constexpr std::uint16_t kChatPort = 54812;
 inline constexpr std::size_t kMaxSendSize = 8192;
 // Group talks that other users can open here.
 inline constexpr int kMaxOtherGroupTalks = 200;
+// Private talks open at once; a further one takes the place of the one
+// quiet for the longest time.
+inline constexpr int kMaxPrivateTalks = 200;
 
 struct TNetOptions {
   std::uint16_t Port = kChatPort;
@@ -38,8 +42,12 @@ struct TNetOptions {
 
 class TKavetChatNet {
 public:
-  // A NEW from one ID is answered at most once in this time.
-  static constexpr std::chrono::seconds kAnswerInterval{2};
+  // The own profile goes out as an answer to newcomers at most once in this
+  // time, whoever asks; one answer serves every newcomer of the subnet.
+  static constexpr std::chrono::seconds kAnswerInterval{1};
+  // Echoes to one source address in one second, at most: a broadcast from a
+  // forged source would otherwise come back from every copy of the subnet.
+  static constexpr int kEchoesPerSecond = 8;
 
   TKavetChatNet(TChatWindowServices &Windows, TNetOptions Options = {});
   ~TKavetChatNet();
@@ -118,8 +126,12 @@ public:
   void MarkMemberButtons(int UserIndex, bool Checked);
   int IndexOfUserID(std::string_view ID) const;
 
-  // Whether a NEW from ID may be answered now (and notes the answer).
-  bool MayAnswer(std::string_view ID);
+  // Answers a newcomer with the own profile (UPDATEINFO): at once when the
+  // last answer is older than kAnswerInterval, else once when it has passed;
+  // requests meanwhile are served by that one.
+  void AnswerNewcomer();
+  // Whether an echo may go to that address now (and counts it).
+  bool MayEcho(const std::string &IP);
 
   // The local user's record (record 0), or none before the user list has it.
   const RUserID *Me() const;
@@ -137,7 +149,16 @@ private:
   std::unique_ptr<UdpSocket> FClient;
   bool FServerActive = false;
   bool FClientActive = false;
-  std::map<std::string, TimePoint, std::less<>> FLastAnswer;
+  // Coalesced answers to newcomers.
+  bool FAnswered = false;
+  bool FAnswerPending = false;
+  TimePoint FLastAnswer{};
+  GuiTimer FAnswerTimer;
+  // Echoes per source address in the current second.
+  std::map<std::string, std::pair<TimePoint, int>, std::less<>> FEchoes;
+  // The optional fields last shortened in the own announcement; the user
+  // hears of it when this changes.
+  std::vector<std::string> FShortenedFields;
 };
 
 // Whether an IPv4 source address can be a single sender: not 0.0.0.0/8,

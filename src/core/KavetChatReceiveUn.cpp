@@ -12,15 +12,18 @@ namespace kc {
 
 namespace {
 
+// The message as a transcript keeps it: the body whole, the sender's fields
+// cut to what this copy keeps of any peer's.
 TTalkMessage messageOf(const TDataNewMessage &M) {
-  return TTalkMessage{M.GetID(), M.GetIP(), M.GetMessageStr(), M.GetColor(), M.GetImageIndex(),
-                      M.GetAlias(), M.HasAutoReplyFlag()};
+  return TTalkMessage{CutReceived(M.GetID(), kMaxReceivedID), CutReceived(M.GetIP(), kMaxReceivedIP),
+                      M.GetMessageStr(), M.GetColor(), M.GetImageIndex(),
+                      CutReceived(M.GetAlias(), kMaxReceivedAlias), M.HasAutoReplyFlag()};
 }
 
 } // namespace
 
 bool TKavetChatNet::IsSenderDeactivated(const TDataNewMessage &Message) const {
-  const std::string id(TrimText(Message.GetID()));
+  const std::string id(TrimText(CutReceived(Message.GetID(), kMaxReceivedID)));
   if (id.empty()) return false;
   for (int i = 1; i < FWindows.UserCount(); ++i) {
     const RUserID *r = FWindows.GetUserRecord(i);
@@ -80,7 +83,21 @@ int TKavetChatNet::OpenPrivateTalk(std::string_view ID) {
     frame.AutorGroupMAC = r->MAC;
     frame.GroupBoxTag = -1;
     const std::string caption = TrimText(r->ALIAS).empty() ? r->IP : r->ALIAS;
-    const int tab = FWindows.OpenTalkTab(caption, r->IMAGEINDEX, frame);
+    const std::int32_t image = r->IMAGEINDEX;
+    // Private talks are bounded as group talks are: the one quiet longest
+    // makes room, its transcript saved first.
+    int open = 0;
+    for (int i = 0; i < FWindows.TabCount(); ++i) {
+      const TTalkFrame *f = FWindows.FindTalkFrame(i);
+      if (f && f->TalkKind == tkPrivate) ++open;
+    }
+    if (open >= kMaxPrivateTalks) {
+      const int quiet = FWindows.LeastRecentlyActiveTab(tkPrivate);
+      if (quiet <= 0) return -1;
+      FWindows.SaveTalkHistory(quiet);
+      FWindows.FreeTab(quiet);
+    }
+    const int tab = FWindows.OpenTalkTab(caption, image, frame);
     if (tab == -1) return -1;
     FWindows.SetPrivateInputsReadOnly(FWindows.IsAnsweringMachineOn());
     return tab;
@@ -103,7 +120,7 @@ void TKavetChatNet::HandleMessageToGroup(const std::string &Text) {
     const std::string own = OwnID();
     if (own.empty() || !m.IsIDInFromUserIDs(own)) return;
     const TTalkMessage msg = messageOf(m);
-    const std::string groupID = m.GetGroupID();
+    const std::string groupID = CutReceived(m.GetGroupID(), kMaxReceivedID);
     int tab = -1;
     for (int i = 1; i < FWindows.TabCount(); ++i) {
       const TTalkFrame *f = FWindows.FindTalkFrame(i);
@@ -125,13 +142,13 @@ void TKavetChatNet::HandleMessageToGroup(const std::string &Text) {
 int TKavetChatNet::OpenGroupTalkFromMessage(const TDataNewMessage &Message) {
     const std::string own = OwnID();
     TTalkFrame frame;
-    frame.AutorGroupID = Message.GetAutorGroupID();
-    frame.AutorGroupIP = Message.GetAutorGroupIP();
-    frame.AutorGroupMAC = Message.GetAutorGroupMAC();
-    frame.AutorGroupAliase = Message.GetAutorGroupAliase();
+    frame.AutorGroupID = CutReceived(Message.GetAutorGroupID(), kMaxReceivedID);
+    frame.AutorGroupIP = CutReceived(Message.GetAutorGroupIP(), kMaxReceivedIP);
+    frame.AutorGroupMAC = CutReceived(Message.GetAutorGroupMAC(), kMaxReceivedIP);
+    frame.AutorGroupAliase = CutReceived(Message.GetAutorGroupAliase(), kMaxReceivedAlias);
     if (TrimText(frame.AutorGroupAliase).empty()) frame.AutorGroupAliase = frame.AutorGroupIP;
-    frame.GroupName = Message.GetGroupName();
-    frame.GroupID = Message.GetGroupID();
+    frame.GroupName = CutReceived(Message.GetGroupName(), kMaxReceivedAlias);
+    frame.GroupID = CutReceived(Message.GetGroupID(), kMaxReceivedID);
     frame.GroupBoxTag = -1;
     const bool mine = !own.empty() && frame.AutorGroupID == own;
     frame.TalkKind = mine ? tkOwnGroup : tkOtherGroup;
@@ -206,13 +223,13 @@ void TKavetChatNet::SyncMemberButtons(const std::vector<std::string> &IDs, int T
 
 void TKavetChatNet::HandleGroupMembers(const std::string &Text) {
     const TDataNewMessage m(Text);
-    const int tab = FindGroupTalk(m.GetGroupID());
+    const int tab = FindGroupTalk(CutReceived(m.GetGroupID(), kMaxReceivedID));
     if (tab == -1) return;
     const TTalkFrame *frame = FWindows.FindTalkFrame(tab);
     const std::string own = OwnID();
     if (!frame || own.empty() || frame->AutorGroupID == own) return;
     // Only the talk's author changes its members.
-    if (m.GetAutorGroupID() != frame->AutorGroupID) return;
+    if (CutReceived(m.GetAutorGroupID(), kMaxReceivedID) != frame->AutorGroupID) return;
     std::vector<std::string> ids;
     m.GetFromUserIDList(ids);
     if (std::find(ids.begin(), ids.end(), own) == ids.end()) {
@@ -245,16 +262,17 @@ void TKavetChatNet::RenameGroupTalks(std::string_view GroupID, std::string_view 
 
 void TKavetChatNet::HandleGroupRename(const std::string &Text) {
     const TDataNewMessage m(Text);
-    std::string alias = m.GetAutorGroupAliase();
-    if (TrimText(alias).empty()) alias = m.GetAutorGroupIP();
-    RenameGroupTalks(m.GetGroupID(), m.GetAutorGroupID(), m.GetGroupName(), alias);
+    std::string alias = CutReceived(m.GetAutorGroupAliase(), kMaxReceivedAlias);
+    if (TrimText(alias).empty()) alias = CutReceived(m.GetAutorGroupIP(), kMaxReceivedIP);
+    RenameGroupTalks(CutReceived(m.GetGroupID(), kMaxReceivedID), CutReceived(m.GetAutorGroupID(), kMaxReceivedID),
+                     CutReceived(m.GetGroupName(), kMaxReceivedAlias), alias);
 }
 
 void TKavetChatNet::HandleGroupDelete(const std::string &Text) {
     const TDataNewMessage m(Text);
-    const std::string groupID = m.GetGroupID();
-    std::string alias = m.GetAutorGroupAliase();
-    if (TrimText(alias).empty()) alias = m.GetAutorGroupIP();
+    const std::string groupID = CutReceived(m.GetGroupID(), kMaxReceivedID);
+    std::string alias = CutReceived(m.GetAutorGroupAliase(), kMaxReceivedAlias);
+    if (TrimText(alias).empty()) alias = CutReceived(m.GetAutorGroupIP(), kMaxReceivedIP);
     const int tab = FindGroupTalk(groupID);
     if (tab == -1) return;
     const TTalkFrame *frame = FWindows.FindTalkFrame(tab);
@@ -262,7 +280,7 @@ void TKavetChatNet::HandleGroupDelete(const std::string &Text) {
     if (!frame || own.empty() || frame->AutorGroupID == own) return;
     // Only the talk's author ends it.
     const std::string author = frame->AutorGroupID;
-    if (m.GetAutorGroupID() != author) return;
+    if (CutReceived(m.GetAutorGroupID(), kMaxReceivedID) != author) return;
     FWindows.NoticeGroupTalkClosed(2, alias, FWindows.TabCaption(tab));
     // The notice may have let other messages change the tabs meanwhile.
     const int now = FindGroupTalk(groupID);
@@ -276,8 +294,9 @@ void TKavetChatNet::HandlePrivateTalkClosed(const std::string &Text) {
     const TDataNewMessage m(Text);
     const std::string own = OwnID();
     if (own.empty() || m.GetFromUserID() != own) return;
-    const std::string id = m.GetID();
-    const std::string name = DisplayName(m.GetAlias(), m.GetIP());
+    const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
+    const std::string name =
+        DisplayName(CutReceived(m.GetAlias(), kMaxReceivedAlias), CutReceived(m.GetIP(), kMaxReceivedIP));
     auto findTab = [&] {
       int tab = -1;
       for (int i = 1; i < FWindows.TabCount(); ++i) {

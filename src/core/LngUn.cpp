@@ -82,6 +82,7 @@ constexpr TMessageTextEntry kMessageTexts[] = {
     {"miDisconnectAnsweringMachine", "Disconnect Auto-Reply"},
     {"NotInsertManyAnimationText", "In consequence of economy of resources it is not authorized "
                                    "to add more than %s animations in the text of the message."},
+    {"ProfileShortened", "Your profile is too long to be announced whole; shortened: %s"},
 };
 
 std::map<std::string, std::string, std::less<>> &currentTexts() {

@@ -87,6 +87,7 @@ inline constexpr std::string_view ConnectUser = "ConnectUser";
 inline constexpr std::string_view DisconnectUser = "DisconnectUser";
 inline constexpr std::string_view MessageFromUser = "MessageFromUser";
 inline constexpr std::string_view FileNameStoryPrefix = "FileNameStoryPrefix";
+inline constexpr std::string_view ProfileShortened = "ProfileShortened";
 } // namespace msgtext
 
 } // namespace kc

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 
 namespace kc {
 
@@ -169,6 +170,17 @@ RUserID LoadOwnUserRecord(std::string_view Key, std::string_view IP) {
   r.Active = 1;
   r.TextStyle = 0;
   return r;
+}
+
+void CutReceivedRecord(RUserID &R) {
+  R.ID = CutReceived(std::move(R.ID), kMaxReceivedID);
+  R.IP = CutReceived(std::move(R.IP), kMaxReceivedIP);
+  R.MAC = CutReceived(std::move(R.MAC), kMaxReceivedIP);
+  R.ALIAS = CutReceived(std::move(R.ALIAS), kMaxReceivedAlias);
+  for (std::string *f : {&R.ICQ, &R.NAME, &R.NAME2, &R.EMAIL, &R.STREET, &R.TOWN, &R.HOUSE, &R.FIELD,
+                         &R.WSTREET, &R.WTOWN, &R.WHOUSE, &R.WFIELD, &R.WNAME, &R.WDEPARTMENT,
+                         &R.WTYPEWORK, &R.WPOST, &R.Interest})
+    *f = CutReceived(std::move(*f), kMaxReceivedField);
 }
 
 } // namespace kc

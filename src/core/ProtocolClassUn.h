@@ -34,6 +34,21 @@ struct RUserID {
 
 inline constexpr std::string_view kProfileSection = "MYPROFILEUSER_";
 
+// What this copy keeps of the display fields peers send (bytes of 8-bit
+// text): an ID is 38 bytes and an IP at most 15, so these only stop a peer
+// that chooses how much memory each of its records and messages takes.
+inline constexpr std::size_t kMaxReceivedID = 128;      // ID, FROMUSERID members, group and author IDs
+inline constexpr std::size_t kMaxReceivedIP = 64;       // IP, AUTORGROUPIP, MAC
+inline constexpr std::size_t kMaxReceivedAlias = 256;   // ALIAS, AUTORGROUPALIASE, GROUPNAME
+inline constexpr std::size_t kMaxReceivedField = 2048;  // every other profile field
+// Text cut to at most Max bytes.
+inline std::string CutReceived(std::string Text, std::size_t Max) {
+  if (Text.size() > Max) Text.resize(Max);
+  return Text;
+}
+// A record filled from a peer's announcement, each field cut as above.
+void CutReceivedRecord(RUserID &Record);
+
 // A new user or group ID: "{8-4-4-4-12}" in upper-case hexadecimal.
 std::string NewGUIDText();
 

@@ -1,5 +1,7 @@
 #include "core/SendMessageUn.h"
 
+#include <algorithm>
+
 #include <string>
 
 namespace kc {
@@ -147,6 +149,44 @@ std::string AnnounceMyselfText(const RUserID &Me, bool IsNew) {
   m.AddOld(Me.OLD);
   m.AddInterest(Me.Interest);
   return m.GetText();
+}
+
+std::string AnnounceMyselfTextWithin(const RUserID &Me, bool IsNew, std::size_t Limit,
+                                     std::vector<std::string> *Shortened) {
+  if (Shortened) Shortened->clear();
+  std::string text = AnnounceMyselfText(Me, IsNew);
+  if (text.size() <= Limit) return text;
+  // The fields a peer can do without; the picture, colour, sex and age are
+  // short numbers.
+  static const std::pair<std::string_view, std::string RUserID::*> optional[] = {
+      {tag::MAC, &RUserID::MAC},           {tag::ICQ, &RUserID::ICQ},
+      {tag::NAME, &RUserID::NAME},         {tag::NAME2, &RUserID::NAME2},
+      {tag::EMAIL, &RUserID::EMAIL},       {tag::STREET, &RUserID::STREET},
+      {tag::TOWN, &RUserID::TOWN},         {tag::HOUSE, &RUserID::HOUSE},
+      {tag::FIELD, &RUserID::FIELD},       {tag::WSTREET, &RUserID::WSTREET},
+      {tag::WTOWN, &RUserID::WTOWN},       {tag::WHOUSE, &RUserID::WHOUSE},
+      {tag::WFIELD, &RUserID::WFIELD},     {tag::WNAME, &RUserID::WNAME},
+      {tag::WDEPARTMENT, &RUserID::WDEPARTMENT}, {tag::WTYPEWORK, &RUserID::WTYPEWORK},
+      {tag::WPOST, &RUserID::WPOST},       {tag::Interest, &RUserID::Interest},
+  };
+  auto cutTo = [&](std::size_t Cap) {
+    RUserID r = Me;
+    for (const auto &f : optional)
+      if ((r.*f.second).size() > Cap) (r.*f.second).resize(Cap);
+    return AnnounceMyselfText(r, IsNew);
+  };
+  if (cutTo(0).size() > Limit) return {};
+  // The longest common length that fits: the text only shrinks with it.
+  std::size_t fits = 0, tooLong = 0;
+  for (const auto &f : optional) tooLong = std::max(tooLong, (Me.*f.second).size());
+  while (tooLong - fits > 1) {
+    const std::size_t mid = fits + (tooLong - fits) / 2;
+    (cutTo(mid).size() <= Limit ? fits : tooLong) = mid;
+  }
+  if (Shortened)
+    for (const auto &f : optional)
+      if ((Me.*f.second).size() > fits) Shortened->emplace_back(f.first);
+  return cutTo(fits);
 }
 
 std::string AnnounceDisconnectText(const RUserID &Me) {

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kc {
 
@@ -75,6 +76,13 @@ std::string BuildMemberList(std::string_view OwnID, std::span<const std::int32_t
 // Texts of every kind; Me is the local user's record (record 0 of the user
 // list). None of them raises except for memory exhaustion.
 std::string AnnounceMyselfText(const RUserID &Me, bool IsNew);           // NEW / UPDATEINFO
+// The same announcement kept within Limit bytes: while it is longer, the
+// longest optional text fields are cut to one common length, as long as
+// possible; ID, IP and ALIAS always go whole. Shortened (when given) gets the
+// tag names of the fields cut. Empty when even without the optional fields
+// the text is too long.
+std::string AnnounceMyselfTextWithin(const RUserID &Me, bool IsNew, std::size_t Limit,
+                                     std::vector<std::string> *Shortened = nullptr);
 std::string AnnounceDisconnectText(const RUserID &Me);                   // DISCONNECT
 std::string BuildMessageToAllText(const RUserID &Me, std::string_view Body);  // MESSAGE
 std::string BuildMessageToGroupText(const RUserID &Me, const TGroupTalkFields &Talk,

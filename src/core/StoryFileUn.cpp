@@ -4,6 +4,7 @@
 
 #include "core/ConstUnit.h"
 #include "core/iniFileUn.h"
+#include "platform/AsciiCase.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
@@ -31,13 +32,36 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-bool hasHistoryExtension(const std::string &Name) {
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+bool IsHistoryFileName(std::string_view Name) {
   if (Name.size() < 4) return false;
-  std::string ext = Name.substr(Name.size() - 4);
-  for (char &c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext == ".rtf" || ext == ".txt";
+  const std::string ext = asciiLowered(Name.substr(Name.size() - 4));
+  if (ext != ".rtf" && ext != ".txt") return false;
+  std::string_view stem = Name.substr(0, Name.size() - 4);
+  // " (n)" of a second save in the same second.
+  if (stem.size() > 4 && stem.back() == ')') {
+    const std::size_t open = stem.rfind(" (");
+    if (open != std::string_view::npos && open + 3 < stem.size()) {
+      bool digits = true;
+      for (std::size_t i = open + 2; i + 1 < stem.size(); ++i) digits = digits && isDigit(stem[i]);
+      if (digits) stem = stem.substr(0, open);
+    }
+  }
+  // "<base> <date> hh.nn.ss"
+  constexpr std::string_view kTimeShape = " 00.00.00";
+  if (stem.size() < kTimeShape.size() + 3) return false;
+  const std::string_view time = stem.substr(stem.size() - kTimeShape.size());
+  for (std::size_t i = 0; i < kTimeShape.size(); ++i)
+    if (kTimeShape[i] == '0' ? !isDigit(time[i]) : time[i] != kTimeShape[i]) return false;
+  const std::string_view rest = stem.substr(0, stem.size() - kTimeShape.size());
+  const std::size_t blank = rest.find(' ');
+  return blank != std::string_view::npos && blank > 0 && blank + 1 < rest.size();
 }
+
+namespace {
 
 // Cuts UTF-8 text to at most Max bytes without splitting a character.
 std::string cutUtf8(std::string s, std::size_t Max) {
@@ -70,7 +94,7 @@ int PurgeOldHistoryAt(const std::string &Folder, bool PeriodStorage, int Days, s
   std::vector<std::string> candidates;
   for (const FolderEntry &e : ListFolder(Folder)) {
     // A link is never a candidate, whatever it points at.
-    if (e.IsLink || e.Kind != PathKind::File || !hasHistoryExtension(e.Name)) continue;
+    if (e.IsLink || e.Kind != PathKind::File || !IsHistoryFileName(e.Name)) continue;
     candidates.push_back(base + e.Name);
   }
   int deleted = 0;

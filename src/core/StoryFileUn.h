@@ -13,9 +13,14 @@ void EnsureFolder(const std::string &Path);
 // Purges the history folder as the settings say (fmStory "PeriodStorage" and
 // "Days" of the program key). Creates the folder when missing.
 void PurgeOldHistory(const std::string &Folder);
-// The same with the settings and the present time given. Only regular
-// ".rtf" and ".txt" files directly in the folder are candidates (links are
-// not followed), only when PeriodStorage is on and Days is at least 1, and a
+// Whether a file name has the form the history writer gives its files:
+// "<base> <date> hh.nn.ss", maybe " (n)", then ".txt" or ".rtf" (any case).
+// A purge deletes nothing else: the folder may hold the user's own notes.
+bool IsHistoryFileName(std::string_view Name);
+
+// The same with the settings and the present time given. Only regular files
+// directly in the folder whose names IsHistoryFileName takes are candidates
+// (links are not followed), only when PeriodStorage is on and Days is at least 1, and a
 // file dated after Now is never deleted. Returns the number of files deleted.
 int PurgeOldHistoryAt(const std::string &Folder, bool PeriodStorage, int Days, std::time_t Now);
 

@@ -9,10 +9,17 @@
 namespace kc {
 
 constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 inline std::string asciiLowered(std::string_view s) {
   std::string r(s);
   for (char &c : r) c = asciiLower(c);
+  return r;
+}
+
+inline std::string asciiUppered(std::string_view s) {
+  std::string r(s);
+  for (char &c : r) c = asciiUpper(c);
   return r;
 }
 

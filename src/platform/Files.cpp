@@ -135,6 +135,23 @@ CreateResult CreateNewFile(const std::string &Path, std::string_view Data, std::
   return CreateResult::Created;
 }
 
+bool AppendToFile(const std::string &Path, std::string_view Data, std::string *Error) {
+  const int fd = ::open(Path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    setError(Error, "Cannot open file", Path, errno);
+    return false;
+  }
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, Data);
+  int err = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) setError(Error, "Cannot append to file", Path, err);
+  return ok;
+}
+
 bool FileExists(const std::string &Path) {
   struct stat st {};
   return ::stat(Path.c_str(), &st) == 0;

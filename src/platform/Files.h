@@ -31,6 +31,9 @@ bool WriteFileAtomically(const std::string &Path, std::string_view Data, std::st
 enum class CreateResult { Created, Exists, Failed };
 CreateResult CreateNewFile(const std::string &Path, std::string_view Data, std::string *Error = nullptr);
 
+// Appends Data to an existing regular file (links are not followed); false
+// with a reason when it is missing or the write fails.
+bool AppendToFile(const std::string &Path, std::string_view Data, std::string *Error = nullptr);
 bool FileExists(const std::string &Path);
 // True when the file exists and this process may write to it.
 bool IsWritableFile(const std::string &Path);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/AsciiCase.h"
+#include "platform/HexDigits.h"
 
 namespace kc {
 
@@ -373,11 +374,8 @@ bool parseInteger(std::string_view s, int &out) {
     if (hex.size() > 8) return false;
     uint32_t v = 0;
     for (char c : hex) {
-      int digit;
-      if (c >= '0' && c <= '9') digit = c - '0';
-      else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-      else return false;
+      const int digit = hexDigitValue(c);
+      if (digit < 0) return false;
       v = (v << 4) | static_cast<uint32_t>(digit);
     }
     out = static_cast<int>(v);

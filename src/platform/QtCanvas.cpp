@@ -1,5 +1,7 @@
 #include "platform/QtCanvas.h"
 
+#include <climits>
+
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPolygon>
@@ -99,7 +101,8 @@ void QtCanvas::setFont(const TLogFont &f) {
   q.setStrikeOut(f.lfStrikeOut != 0);
   if (f.lfWidth > 0) {
     int normal = QFontMetrics(q).averageCharWidth();
-    if (normal > 0) q.setStretch(std::clamp(f.lfWidth * 100 / normal, 1, 4000));
+    // In 64 bits: a style's character scale may ask for any width.
+    if (normal > 0) q.setStretch(static_cast<int>(std::clamp<long long>(f.lfWidth * 100LL / normal, 1, 4000)));
   }
   qfont_ = q;
   fm_ = std::make_unique<QFontMetrics>(qfont_);
@@ -177,9 +180,16 @@ int QtCanvas::advanceOf(std::u16string_view text, size_t i) {
   return a;
 }
 
+// A glyph's advance with the character extra, which a style may set to any
+// value: summed in 64 bits and kept within int.
+int QtCanvas::advanceWithExtra(std::u16string_view text, size_t i) {
+  long long a = static_cast<long long>(advanceOf(text, i)) + extra_;
+  return static_cast<int>(std::clamp<long long>(a, INT_MIN, INT_MAX));
+}
+
 std::vector<int> QtCanvas::advances(std::u16string_view text, bool withExtra) {
   std::vector<int> a(text.size());
-  for (size_t i = 0; i < text.size(); ++i) a[i] = advanceOf(text, i) + (withExtra ? extra_ : 0);
+  for (size_t i = 0; i < text.size(); ++i) a[i] = withExtra ? advanceWithExtra(text, i) : advanceOf(text, i);
   return a;
 }
 
@@ -191,7 +201,7 @@ TSize QtCanvas::textExtentW(std::u16string_view text) {
 
 TSize QtCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit,
                               std::vector<int> *extents) {
-  auto advance = [&](size_t i) { return advanceOf(text, i) + extra_; };
+  auto advance = [&](size_t i) { return advanceWithExtra(text, i); };
   return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), fm_->ascent() + fm_->descent()};
 }
 

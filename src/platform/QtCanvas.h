@@ -119,6 +119,7 @@ private:
   Decoded decode(std::string_view bytes) const;
   int advanceOf(std::u16string_view text, size_t i);
   std::vector<int> advances(std::u16string_view text, bool withExtra);
+  int advanceWithExtra(std::u16string_view text, size_t i);
   void drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv,
                 unsigned options, const TRect *rect);
   void solidLine(int x0, int y0, int x1, int y1);

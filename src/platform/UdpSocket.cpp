@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -10,15 +11,19 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <chrono>
+#include <deque>
+#include <string>
 #include <vector>
 
 namespace kc {
 
 namespace {
 
-// One pass of the event loop reads at most this many datagrams, so that a
-// flood cannot keep the GUI thread from everything else.
-constexpr int kReadsPerPass = 256;
+// One pass of the event loop hands datagrams over for about this long, so
+// that a flood cannot keep the GUI thread from everything else; the rest
+// follows in the next pass.
+constexpr std::chrono::milliseconds kHandOverSlice{8};
 
 std::string errnoText(const char *what) {
   const int e = errno;
@@ -28,11 +33,20 @@ std::string errnoText(const char *what) {
 } // namespace
 
 struct UdpSocket::Impl {
+  struct Datagram {
+    std::string data;
+    std::string fromIp;
+    std::uint16_t fromPort = 0;
+  };
+
   int fd = -1;
   std::uint16_t port = 0;
   ReadHandler handler;
   std::unique_ptr<QSocketNotifier> notifier;
   std::vector<char> buffer;
+  std::deque<Datagram> queue;
+  std::size_t queuedBytes = 0;
+  bool passScheduled = false;
   // Cleared when the socket is closed or destroyed; a handler may do either,
   // and the read loop must notice before it touches the socket again.
   std::shared_ptr<bool> alive;
@@ -94,6 +108,13 @@ bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *
   const int on = 1;
   if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0)
     return fail(errnoText("SO_BROADCAST"), fd);
+  // The system caps the size at its own maximum; less is no failure, the
+  // queue covers the rest.
+  // A process allowed to administer the network (a copy in a test
+  // namespace) may go past that maximum; anyone else gets what it allows.
+  const int rcvbuf = kReceiveBufferBytes;
+  if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &rcvbuf, sizeof rcvbuf) != 0)
+    (void)::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
   if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0)
     return fail(errnoText("bind"), fd);
   sockaddr_in bound{};
@@ -110,7 +131,7 @@ bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *
   if (QCoreApplication::instance()) {
     d->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(d->notifier.get(), &QSocketNotifier::activated, d->notifier.get(),
-                     [this] { readPending(); });
+                     [this] { handOverSlice(); });
   }
   return true;
 }
@@ -127,6 +148,9 @@ void UdpSocket::close() {
   if (d->fd >= 0) ::close(d->fd);
   d->fd = -1;
   d->port = 0;
+  d->queue.clear();
+  d->queuedBytes = 0;
+  d->passScheduled = false;
 }
 
 bool UdpSocket::isOpen() const { return d->fd >= 0; }
@@ -163,11 +187,16 @@ bool UdpSocket::sendTo(std::string_view Data, std::string_view Ip, std::uint16_t
   return true;
 }
 
-int UdpSocket::readPending() {
+int UdpSocket::fetchPending() {
+  const int count = fetch();
+  if (count > 0) scheduleSlice();
+  return count;
+}
+
+int UdpSocket::fetch() {
   if (d->fd < 0) return 0;
-  const std::shared_ptr<bool> alive = d->alive;
   int count = 0;
-  while (count < kReadsPerPass && *alive) {
+  while (d->queue.size() < kMaxQueued && d->queuedBytes < kMaxQueuedBytes) {
     sockaddr_in from{};
     socklen_t len = sizeof from;
     const ssize_t n = ::recvfrom(d->fd, d->buffer.data(), d->buffer.size(), MSG_TRUNC,
@@ -176,16 +205,64 @@ int UdpSocket::readPending() {
       if (errno == EINTR) continue;
       break; // EAGAIN: nothing more now; any other error is the next datagram's problem
     }
-    ++count;
     // Larger than any IPv4 datagram can be: cut by the system, so dropped.
     if (static_cast<std::size_t>(n) > kMaxDatagram) continue;
+    // Without a handler nobody wants it: read only to keep the buffer empty.
     if (!d->handler || from.sin_family != AF_INET) continue;
-    const std::string data(d->buffer.data(), static_cast<std::size_t>(n));
-    // A copy: the handler may replace itself or close the socket.
-    const ReadHandler handler = d->handler;
-    handler(data, formatAddress(ntohl(from.sin_addr.s_addr)), ntohs(from.sin_port));
+    d->queue.push_back({std::string(d->buffer.data(), static_cast<std::size_t>(n)),
+                        formatAddress(ntohl(from.sin_addr.s_addr)), ntohs(from.sin_port)});
+    d->queuedBytes += static_cast<std::size_t>(n);
+    ++count;
   }
   return count;
+}
+
+std::size_t UdpSocket::queued() const { return d->queue.size(); }
+
+int UdpSocket::handOver(bool Sliced) {
+  if (d->fd < 0) return 0;
+  const std::shared_ptr<bool> alive = d->alive;
+  const auto end = std::chrono::steady_clock::now() + kHandOverSlice;
+  int count = 0;
+  while (*alive) {
+    // The system's buffer is emptied before each datagram is handed over,
+    // so that it only has to hold what arrives during one handler call.
+    fetch();
+    if (d->queue.empty() || !d->handler) break;
+    if (Sliced && count > 0 && std::chrono::steady_clock::now() >= end) break;
+    // Without slices a stream that never ends must not hold the caller.
+    if (!Sliced && count >= static_cast<int>(kMaxQueued)) break;
+    Impl::Datagram next = std::move(d->queue.front());
+    d->queue.pop_front();
+    d->queuedBytes -= next.data.size();
+    ++count;
+    // A copy: the handler may replace itself or close the socket.
+    const ReadHandler handler = d->handler;
+    handler(next.data, next.fromIp, next.fromPort);
+  }
+  return count;
+}
+
+int UdpSocket::readPending() { return handOver(false); }
+
+void UdpSocket::handOverSlice() {
+  const std::shared_ptr<bool> alive = d->alive;
+  if (!alive) return;
+  handOver(true);
+  if (*alive) scheduleSlice();
+}
+
+void UdpSocket::scheduleSlice() {
+  if (d->queue.empty() || d->passScheduled || !d->notifier) return;
+  const std::shared_ptr<bool> alive = d->alive;
+  // The queue holds datagrams, though the system may have none left to wake
+  // the notifier: the next slice comes after the event loop's turn.
+  d->passScheduled = true;
+  QTimer::singleShot(0, d->notifier.get(), [this, alive] {
+    if (!*alive) return;
+    d->passScheduled = false;
+    handOverSlice();
+  });
 }
 
 } // namespace kc

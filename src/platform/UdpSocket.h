@@ -6,6 +6,12 @@
 // It stands in for the socket components of the Windows program: one socket
 // listens on the chat port of all local addresses, a second one, bound once
 // to an ephemeral port, sends.
+//
+// A burst from a busy subnet must not overflow the system's receive buffer
+// while the handler is slow (it updates windows): the socket asks for a large
+// buffer, and whatever the system holds is first moved into a bounded queue
+// of its own; handing over then runs from that queue in short slices between
+// which the socket is emptied again and the event loop gets its turn.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +24,12 @@ class UdpSocket {
 public:
   // Largest payload of one IPv4 UDP datagram.
   static constexpr std::size_t kMaxDatagram = 65507;
+  // Receive buffer asked of the system (it may grant less).
+  static constexpr int kReceiveBufferBytes = 8 << 20;
+  // Datagrams read but not handed over yet, at most; past that the rest
+  // waits in the system's buffer.
+  static constexpr std::size_t kMaxQueued = 65536;
+  static constexpr std::size_t kMaxQueuedBytes = 64u << 20;
 
   // Data, sender's dotted address, sender's port.
   using ReadHandler =
@@ -48,10 +60,17 @@ public:
   bool sendTo(std::string_view Data, std::string_view Ip, std::uint16_t Port,
               std::string *Error = nullptr);
 
-  // Reads the datagrams that are waiting now (at most a bounded number) and
-  // hands them to the handler; returns how many were read. The event loop
-  // calls this by itself; tests and tools without an event loop may too.
+  // Reads the datagrams that are waiting now into the queue and hands every
+  // queued one to the handler; returns how many were handed over. The event
+  // loop does this by itself (in slices); tests and tools without an event
+  // loop may call it.
   int readPending();
+  // Only moves what the system holds into the queue (nothing is handed over
+  // now); returns how many datagrams were moved. For callers that are about
+  // to keep the event loop busy, such as a burst of sends.
+  int fetchPending();
+  // Datagrams waiting in the queue.
+  std::size_t queued() const;
 
   // Dotted-quad IPv4 text ("a.b.c.d", each part 0..255, decimal) to a number
   // in host order, and back.
@@ -59,6 +78,14 @@ public:
   static std::string formatAddress(std::uint32_t HostOrder);
 
 private:
+  // Hands queued datagrams over, for one slice of time when Sliced.
+  int handOver(bool Sliced);
+  // One pass of the event loop; schedules the next while the queue holds more.
+  void handOverSlice();
+  void scheduleSlice();
+  // Moves what the system holds into the queue.
+  int fetch();
+
   struct Impl;
   std::unique_ptr<Impl> d;
 };

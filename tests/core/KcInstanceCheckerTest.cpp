@@ -1,4 +1,5 @@
 #include "support/EventPump.h"
+#include "support/TempDir.h"
 #include "core/KcInstanceChecker.h"
 
 #include <QCoreApplication>
@@ -42,19 +43,14 @@ TEST(KcDataStorageTest, DeleteMovesTheLastRecordIntoTheGap) {
 
 class KcInstanceCheckerTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/kcchecker.XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    folder = tmpl;
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  kctest::TempDir tmp{"kcchecker"};
 
   std::unique_ptr<TKcInstanceChecker> checker() {
     auto c = std::make_unique<TKcInstanceChecker>("{TEST-NAME", folder);
     c->SetTimeout(2000);
     return c;
   }
-  std::string folder;
+  const std::string folder = tmp.path().string();
 };
 
 TEST_F(KcInstanceCheckerTest, LaterCopyHandsItsTextsToTheFirst) {

@@ -5,6 +5,9 @@
 #include "core/IPUn.h"
 #include "core/LngUn.h"
 #include "platform/ProgramKey.h"
+#include "support/FileText.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,32 +26,43 @@ namespace {
 
 class StoresTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-stores-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    ResetMessageTexts();
-  }
-  void TearDown() override {
-    ResetMessageTexts();
-    fs::remove_all(dir);
-  }
-  void writeFile(const std::string &name, const std::string &data) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << data;
-  }
-  std::string dir;
+  void SetUp() override { ResetMessageTexts(); }
+  void TearDown() override { ResetMessageTexts(); }
+  void writeFile(const std::string &name, const std::string &data) { kctest::writeFile(tmp.file(name), data); }
+  kctest::TempDir tmp{"kc-stores"};
+  const std::string dir = tmp.path().string();
+  kctest::ScopedEnv config{"XDG_CONFIG_HOME", dir};
   const std::string key{kProgramKey};
 };
 
 struct Boxes : IGroupBoxContainer {
   std::vector<TGroupBoxInfo> made;
   std::vector<TGroupBoxInfo> shown;
-  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag) override {
+  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                      std::string_view) override {
     made.push_back({Tag, false, Caption, GroupID});
   }
   std::vector<TGroupBoxInfo> GroupBoxes() const override { return shown; }
 };
+
+// Start-up with thousands of groups stays fast only when the file is read
+// once for all of them: another program emptying it meanwhile goes unseen.
+TEST_F(StoresTest, GroupBoxesAreLoadedFromOneReadingOfTheFile) {
+  for (int tag : {3, 4, 5}) WriteGroupBox(key, tag, false, "g" + std::to_string(tag), "{G}");
+  struct Emptying : Boxes {
+    void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                        std::string_view Section) override {
+      Boxes::CreateGroupBox(Caption, GroupID, Tag, Section);
+      std::ofstream(programKeyFile(), std::ios::trunc).flush();
+    }
+  } boxes;
+  LoadAllGroupBoxes(key, boxes);
+  ASSERT_EQ(boxes.made.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(boxes.made[i].Tag, 3 + i);
+    EXPECT_EQ(boxes.made[i].Caption, "g" + std::to_string(3 + i));
+  }
+}
 
 TEST_F(StoresTest, AutoReplyTextsComeBackInNumericOrderAndExact) {
   const std::string multi = "line one\r\nline two\n\tindented \"quoted\" ; = [x]\\";
@@ -233,6 +247,7 @@ TEST_F(StoresTest, LanguageFileReplacesMessageTextsAndAnEmptyOneResetsThem) {
       {"miDisconnectAnsweringMachine", "Disconnect Auto-Reply"},
       {"NotInsertManyAnimationText", "In consequence of economy of resources it is not authorized to add more "
                                      "than %s animations in the text of the message."},
+      {"ProfileShortened", "Your profile is too long to be announced whole; shortened: %s"},
   };
   std::vector<std::string> names;
   for (const auto &[name, text] : defaults) {

@@ -1,4 +1,6 @@
 #include "core/ProtocolClassUn.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 #include "platform/ProgramKey.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +18,6 @@ namespace {
 // Each test gets its own settings file through its own XDG_CONFIG_HOME.
 class ProfileTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-profile-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-  }
-  void TearDown() override { fs::remove_all(dir); }
 
   static std::string stored(std::string_view ident) {
     return RegistryIni(kProgramKey).readString("MYPROFILEUSER_", ident, "<none>");
@@ -32,7 +27,9 @@ protected:
   }
 
   const std::string key{kProgramKey};
-  fs::path dir;
+  kctest::TempDir tmp{"kc-profile"};
+  const fs::path dir = tmp.path();
+  kctest::ScopedEnv config{"XDG_CONFIG_HOME", dir.string()};
 };
 
 TEST_F(ProfileTest, IdIsMadeOnceAndKept) {

@@ -3,6 +3,7 @@
 // listens on 127.0.0.1 and "broadcasts" to a sniffer on 127.0.0.2, so every
 // datagram it sends can be read back.
 #include "core/AnsweringmachineTextUn.h"
+#include "support/TempDir.h"
 #include "core/HeadlessChatUn.h"
 #include "core/LngUn.h"
 #include "core/SendMessageUn.h"
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -67,9 +69,6 @@ std::uint16_t freePort() {
 class ReceiveTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-receive-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
     ::setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (dir + "/data").c_str(), 1);
     ::setenv("KAVET_RESOURCE_DIR", (dir + "/res").c_str(), 1);
@@ -100,7 +99,6 @@ protected:
   }
   void TearDown() override {
     host.reset();
-    fs::remove_all(dir);
   }
 
   // Lets the event loop deliver what is on its way.
@@ -135,7 +133,8 @@ protected:
     return names;
   }
 
-  std::string dir;
+  kctest::TempDir tmp{"kc-receive"};
+  const std::string dir = tmp.path().string();
   std::uint16_t port = 0;
   UdpSocket sniffer;
   std::vector<std::string> sent;
@@ -481,13 +480,20 @@ TEST_F(ReceiveTest, EchoGoesBackToASenderButNeverToAChatPortOrNonUnicast) {
   host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, "from the chat port"), "127.0.0.1", port);
   pump(150);
   EXPECT_EQ(all.size(), n + 1);
-  // No single sender: not echoed, still dispatched.
+  // No single sender: not echoed, still dispatched. An echo would go to the
+  // source port, where this listens (127.0.0.2 stands for the broadcast
+  // address here).
+  UdpSocket sourcePort;
+  ASSERT_TRUE(sourcePort.open("127.0.0.2", 0));
+  int echoedToSource = 0;
+  sourcePort.setReadHandler([&](const std::string &, const std::string &, std::uint16_t) { ++echoedToSource; });
   for (const char *src : {"255.255.255.255", "0.0.0.0", "224.0.0.1", "127.0.0.2"}) {
-    host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, src), src, 40000);
+    host->Net().IdUDPServerUDPRead(BuildMessageToAllText(bob, src), src, sourcePort.localPort());
     EXPECT_EQ(all.back().Body, src);
   }
   pump(100);
   EXPECT_EQ(all.size(), n + 5);
+  EXPECT_EQ(echoedToSource, 0);
   EXPECT_EQ(sent.size(), 0u) << "nothing went to the send host, which is also the broadcast address";
   EXPECT_TRUE(IsUnicastSource("10.1.2.3", "10.1.2.255"));
   EXPECT_FALSE(IsUnicastSource("10.1.2.255", "10.1.2.255"));
@@ -557,6 +563,188 @@ TEST_F(ReceiveTest, OwnGroupsOutliveTheRunAndHistoryCanBeSwitchedOff) {
   EXPECT_FALSE(GroupBoxExists(key, 1));
 }
 
+TEST_F(ReceiveTest, NewcomersShareOneProfileAnswerAndTheLastIsAlwaysSent) {
+  FixedClock clk(std::chrono::system_clock::from_time_t(1765378800));
+  ClockOverride over(clk);
+  // A burst of newcomers (real or made up) asks for the profile 50 times.
+  for (int i = 0; i < 50; ++i) join(peer("{NEWCOMER-" + std::to_string(i) + "}", "n", "10.0.1.1"));
+  EXPECT_EQ(w().UserCount(), 51);
+  EXPECT_EQ(kinds(mkUpdateInfo), 1) << "the first at once";
+  // The answer for the rest follows once the interval has passed.
+  clk.advance(std::chrono::seconds(1));
+  pump(static_cast<int>(TKavetChatNet::kAnswerInterval.count()) * 1000 + 300);
+  EXPECT_EQ(kinds(mkUpdateInfo), 2);
+  pump(1200);
+  EXPECT_EQ(kinds(mkUpdateInfo), 2) << "nothing left to answer";
+}
+
+TEST_F(ReceiveTest, AFullUserListTakesNewcomersInTheRecordOfTheUserGoneLongest) {
+  // The list filled up by made-up users.
+  for (std::size_t i = 1; i <= TUserListModel::kMaxUsers; ++i) {
+    RUserID r = peer("{FAKE-" + std::to_string(i) + "}", "fake", "10.0.2.2");
+    ASSERT_GE(w().Users().Append(r), 1);
+  }
+  ASSERT_EQ(w().UserCount(), static_cast<int>(TUserListModel::kMaxUsers + 1));
+  // Everybody present: the one heard of longest ago makes room.
+  EXPECT_EQ(join(bob), 1);
+  EXPECT_EQ(w().FindUserNode("{FAKE-1}"), -1);
+  // One gone: his record goes first, though he was heard of later.
+  in(AnnounceDisconnectText(peer("{FAKE-500}", "fake", "10.0.2.2")));
+  EXPECT_EQ(join(ann), 500);
+  EXPECT_EQ(w().UserCount(), static_cast<int>(TUserListModel::kMaxUsers + 1));
+  EXPECT_NE(w().FindUserNode(bob.ID), -1);
+}
+
+TEST_F(ReceiveTest, ALongOwnProfileIsAnnouncedShortenedAndTheUserToldOnce) {
+  ASSERT_TRUE(host->SetProfileField("ALIAS_", "Me"));
+  clearSent();
+  const std::string interest(9000, 'i'), work(6000, 'w');
+  ASSERT_TRUE(host->SetProfileField("WNAME_", work));
+  ASSERT_TRUE(host->SetProfileField("Interest_", interest));
+  pump();
+  ASSERT_EQ(sent.size(), 2u);
+  const TDataNewMessage m(sent.back());
+  EXPECT_LE(sent.back().size(), kMaxSendSize);
+  EXPECT_EQ(m.GetID(), me().ID);
+  EXPECT_EQ(m.GetIP(), me().IP);
+  EXPECT_EQ(m.GetAlias(), "Me");
+  // The longest fields are cut to one length, as long as still fits.
+  EXPECT_EQ(m.GetWName().size(), m.GetInterest().size());
+  EXPECT_GT(m.GetInterest().size(), 2000u);
+  EXPECT_EQ(m.GetInterest(), interest.substr(0, m.GetInterest().size()));
+  ASSERT_EQ(rec.notices.size(), 1u);
+  EXPECT_NE(rec.notices[0].find("shortened: [WNAME, Interest]"), std::string::npos) << rec.notices[0];
+  // Announcing again tells nothing new.
+  host->Net().AnnounceMyself(false);
+  EXPECT_EQ(kinds(mkUpdateInfo), 3);
+  EXPECT_EQ(rec.notices.size(), 1u);
+}
+
+TEST_F(ReceiveTest, ReceivedFieldsAreCutAndAnOverlongAnnouncementReadsItsFirstPart) {
+  RUserID chatty = peer("{CHATTY}", std::string(1000, 'a'), "10.0.0.7");
+  chatty.EMAIL.assign(3000, 'e');
+  chatty.Interest.assign(9000, 'i'); // a Windows peer sends it: over 8,192 bytes
+  const std::string announce = AnnounceMyselfText(chatty, true);
+  ASSERT_GT(announce.size(), kMaxSendSize);
+  const int index = join(chatty);
+  ASSERT_GT(index, 0) << "the ID within the first 8,192 bytes counts";
+  const RUserID &r = *w().GetUserRecord(index);
+  EXPECT_EQ(r.ALIAS.size(), kMaxReceivedAlias);
+  EXPECT_EQ(r.EMAIL.size(), kMaxReceivedField);
+  EXPECT_EQ(r.Interest, "") << "cut off before its end";
+
+  RUserID loud = bob;
+  loud.ALIAS.assign(60000, 'L');
+  loud.IP.assign(500, '9');
+  in(BuildMessageToAllText(loud, "x"));
+  const TTalkMessage &shown = w().Talks().Tab(0)->Transcript.back();
+  EXPECT_EQ(shown.Body, "x");
+  EXPECT_EQ(shown.Alias.size(), kMaxReceivedAlias);
+  EXPECT_EQ(shown.IP.size(), kMaxReceivedIP);
+}
+
+TEST_F(ReceiveTest, PrivateTalksAreCappedAndTheQuietestIsSavedToMakeRoom) {
+  std::vector<RUserID> peers;
+  for (int i = 0; i <= kMaxPrivateTalks; ++i) {
+    peers.push_back(peer("{P" + std::to_string(i) + "}", "p" + std::to_string(i), "10.0.3.3"));
+    join(peers.back());
+  }
+  for (int i = 0; i < kMaxPrivateTalks; ++i) in(BuildMessageToUserText(peers[i], me().ID, false, "hi"));
+  EXPECT_EQ(w().Talks().CountOfKind(tkPrivate), kMaxPrivateTalks);
+  // The first talk was active again lately; the second is the quietest.
+  in(BuildMessageToUserText(peers[0], me().ID, false, "still here"));
+  in(BuildMessageToUserText(peers[kMaxPrivateTalks], me().ID, false, "me too"));
+  EXPECT_EQ(w().Talks().CountOfKind(tkPrivate), kMaxPrivateTalks);
+  EXPECT_EQ(w().Talks().FindPrivateTab(peers[1].ID), -1);
+  EXPECT_NE(w().Talks().FindPrivateTab(peers[0].ID), -1);
+  EXPECT_NE(w().Talks().FindPrivateTab(peers[kMaxPrivateTalks].ID), -1);
+  const auto files = historyFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].rfind("p1 and ", 0), 0u) << files[0];
+}
+
+TEST_F(ReceiveTest, HistoryHoldsEveryMessageOfALongTalk) {
+  join(bob);
+  const std::size_t total = TTalkListModel::kMaxTranscript + 25;
+  for (std::size_t i = 0; i < total; ++i) in(BuildMessageToAllText(bob, "m" + std::to_string(i)));
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript.size(), TTalkListModel::kMaxTranscript);
+  // What left memory is on disk already.
+  ASSERT_EQ(historyFiles().size(), 1u);
+  host->CloseMainWindow();
+  const auto files = historyFiles();
+  ASSERT_EQ(files.size(), 1u) << "one talk, one file";
+  std::ifstream file(dir + "/data/kavet-chat/History/" + files[0], std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::size_t shown = 0;
+  for (std::size_t p = 0; (p = saved.find("[Bob]\r\nm", p)) != std::string::npos; ++p) ++shown;
+  EXPECT_EQ(shown, total);
+  EXPECT_EQ(saved.find("[Bob]\r\nm"), saved.find("[Bob]\r\nm0\r\n")) << "oldest first";
+  EXPECT_NE(saved.find("[Bob]\r\nm" + std::to_string(total - 1) + "\r\n"), std::string::npos);
+}
+
+TEST_F(ReceiveTest, ABlankAliasNamesThePrivateTalkByTheIPAlsoAfterAnUpdate) {
+  join(ann);
+  in(BuildMessageToUserText(ann, me().ID, false, "hi"));
+  const int tab = w().Talks().FindPrivateTab(ann.ID);
+  ASSERT_NE(tab, -1);
+  EXPECT_EQ(w().TabCaption(tab), "10.0.0.3");
+  RUserID changed = ann;
+  changed.COLOR = 9;
+  in(AnnounceMyselfText(changed, false));
+  EXPECT_EQ(w().TabCaption(tab), "10.0.0.3");
+  changed.ALIAS = "Ann";
+  in(AnnounceMyselfText(changed, false));
+  EXPECT_EQ(w().TabCaption(tab), "Ann");
+}
+
+TEST_F(ReceiveTest, EchoesAreLimitedPerSourceAndDispatchGoesOnWithoutThem) {
+  UdpSocket client;
+  ASSERT_TRUE(client.open("127.0.0.1", 0));
+  std::vector<std::string> echoes;
+  client.setReadHandler([&](const std::string &d, const std::string &, std::uint16_t) { echoes.push_back(d); });
+  const int burst = TKavetChatNet::kEchoesPerSecond * 3;
+  for (int i = 0; i < burst; ++i)
+    ASSERT_TRUE(client.sendTo(BuildMessageToAllText(bob, "e" + std::to_string(i)), "127.0.0.1", port));
+  pump(300);
+  EXPECT_EQ(echoes.size(), static_cast<std::size_t>(TKavetChatNet::kEchoesPerSecond));
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript.back().Body, "e" + std::to_string(burst - 1)) << "all dispatched";
+
+  // An echo that cannot be sent (larger than any datagram) ends nothing.
+  const std::string huge = BuildMessageToAllText(bob, std::string(UdpSocket::kMaxDatagram, 'h'));
+  host->Net().IdUDPServerUDPRead(huge, "127.0.0.9", 40000);
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript.back().Body.size(), UdpSocket::kMaxDatagram);
+}
+
+TEST_F(ReceiveTest, AGroupStoredTwiceUnderOneNumberStaysTwoGroupsOverManyStarts) {
+  const std::string key = host->Key();
+  host.reset();
+  // Two sections claim number 3; one section's name and number disagree.
+  for (const auto &[section, caption] : {std::pair{"3_GROUPBOX!>!", "Friends"}, {"5_GROUPBOX!>!", "Friends"},
+                                         {"9_GROUPBOX!>!", "Work"}}) {
+    RegistryIni(key).writeInteger(section, "TagNumber_Value", section[0] == '9' ? 7 : 3);
+    RegistryIni(key).writeString(section, "Caption_Value", caption);
+    RegistryIni(key).writeString(section, "GroupID", std::string("{") + section[0] + "}");
+  }
+  auto groupSections = [&] {
+    int n = 0;
+    for (const std::string &s : RegistryIni(key).sections()) n += s.find("_GROUPBOX!>!") != std::string::npos;
+    return n;
+  };
+  for (int start = 0; start < 5; ++start) {
+    THeadlessChatHost run({}, nullptr);
+    run.CreateUserList();
+    const auto &groups = run.Windows().Users().Groups();
+    ASSERT_EQ(groups.size(), 5u) << "start " << start;
+    std::set<std::int32_t> tags;
+    for (const TGroupBoxInfo &g : groups) tags.insert(g.Tag);
+    EXPECT_EQ(tags.size(), 5u);
+    run.BeginClose();
+    EXPECT_EQ(groupSections(), 3) << "start " << start;
+  }
+  EXPECT_EQ(RegistryIni(key).readString("7_GROUPBOX!>!", "Caption_Value"), "Work");
+  EXPECT_FALSE(RegistryIni(key).sectionExists("9_GROUPBOX!>!"));
+}
+
 TEST(UserListModel, RecordsAreCapped) {
   TUserListModel users;
   RUserID r;
@@ -569,7 +757,8 @@ TEST(TalkListModel, TranscriptsKeepTheNewestWithinTheirBudget) {
   TTalkListModel talks;
   const int a = talks.Open("a", 0, {}), b = talks.Open("b", 0, {});
   TTalkMessage big;
-  big.Body.assign(TTalkListModel::kMaxTranscriptBytes / 4, 'x');
+  // A quarter of the budget with everything the message holds.
+  big.Body.assign(TTalkListModel::kMaxTranscriptBytes / 4 - TTalkListModel::Cost({}), 'x');
   for (int i = 0; i < 3; ++i) talks.Append(a, big);
   big.Body.back() = 'y';
   for (int i = 0; i < 3; ++i) talks.Append(b, big);
@@ -579,6 +768,14 @@ TEST(TalkListModel, TranscriptsKeepTheNewestWithinTheirBudget) {
   EXPECT_EQ(talks.Tab(b)->Transcript.size(), 1u);
   talks.Close(b);
   EXPECT_EQ(talks.TranscriptBytes(), 3 * (TTalkListModel::kMaxTranscriptBytes / 4));
+  // Every field counts: a flood of tiny bodies under huge aliases is held to
+  // the same budget.
+  TTalkMessage aliased;
+  aliased.Body = "x";
+  aliased.Alias.assign(60000, 'a');
+  for (int i = 0; i < 2000; ++i) talks.Append(a, aliased);
+  EXPECT_LE(talks.TranscriptBytes(), TTalkListModel::kMaxTranscriptBytes);
+  EXPECT_LT(talks.Tab(a)->Transcript.size(), 2000u);
   big.Body.assign(TTalkListModel::kMaxTranscriptBytes + 1, 'z');
   talks.Append(a, big);
   EXPECT_EQ(talks.Tab(a)->Transcript.size(), 1u) << "only the newest, however big";

@@ -82,6 +82,42 @@ TEST(Announce, EmptyFieldsAreLeftOutButNumbersAlwaysTravel) {
             "<ID>{11111111-2222-3333-4444-555555555555}</ID><COLOR>255</COLOR><IMAGEINDEX>12</IMAGEINDEX>");
 }
 
+TEST(Announce, KeptWithinTheLimitByCuttingOnlyTheLongestOptionalFields) {
+  const struct {
+    const char *name;
+    std::size_t alias, email, interest, town;
+    std::vector<std::string> shortened;
+  } cases[] = {
+      {"fits already", 10, 100, 100, 5, {}},
+      {"one long field", 10, 100, 20000, 5, {"Interest"}},
+      {"two long fields share", 10, 5000, 20000, 5, {"EMAIL", "Interest"}},
+      {"a long alias stays whole", 7000, 3000, 3000, 5, {"EMAIL", "Interest"}},
+  };
+  for (const auto &c : cases) {
+    RUserID me = bareUser();
+    me.ALIAS.assign(c.alias, 'a');
+    me.EMAIL.assign(c.email, 'e');
+    me.Interest.assign(c.interest, 'i');
+    me.TOWN.assign(c.town, 't');
+    std::vector<std::string> shortened{"stale"};
+    const std::string text = AnnounceMyselfTextWithin(me, false, 8192, &shortened);
+    EXPECT_EQ(shortened, c.shortened) << c.name;
+    EXPECT_LE(text.size(), 8192u) << c.name;
+    EXPECT_GT(text.size(), c.shortened.empty() ? 0u : 8100u) << c.name << ": as much as fits";
+    const TDataNewMessage m(text);
+    EXPECT_EQ(m.GetAlias(), me.ALIAS) << c.name;
+    EXPECT_EQ(m.GetID(), me.ID) << c.name;
+    EXPECT_EQ(m.GetIP(), me.IP) << c.name;
+    EXPECT_EQ(m.GetTown(), me.TOWN) << c.name << ": short fields stay whole";
+    if (c.shortened.empty()) {
+      EXPECT_EQ(text, AnnounceMyselfText(me, false)) << c.name;
+    }
+  }
+  RUserID huge = bareUser();
+  huge.ALIAS.assign(9000, 'a');
+  EXPECT_EQ(AnnounceMyselfTextWithin(huge, true, 8192), "") << "nothing to cut";
+}
+
 TEST(MainMessage, HeadOnlyForKindsOneToSeven) {
   for (int k = 1; k <= 7; ++k) EXPECT_EQ(TMainMessage(k).GetText(), MessageHead(k));
   for (int k : {0, 8, 9, 11, 200}) EXPECT_EQ(TMainMessage(k).GetText(), "");

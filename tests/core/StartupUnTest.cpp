@@ -1,4 +1,5 @@
 #include "support/EventPump.h"
+#include "support/TempDir.h"
 #include "core/StartupUn.h"
 #include "platform/Log.h"
 
@@ -62,19 +63,14 @@ TEST(StartupTest, WindowsAreCreatedInOrderAndClosedOnce) {
 
 class StartupGuardTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/kcstartup.XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    folder = tmpl;
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  kctest::TempDir tmp{"kcstartup"};
   std::unique_ptr<TKcInstanceChecker> checker(const std::string &in = {}) {
     auto c = std::make_unique<TKcInstanceChecker>(std::string(KavetChatInstanceName),
                                                   in.empty() ? folder : in);
     c->SetTimeout(2000);
     return c;
   }
-  std::string folder;
+  const std::string folder = tmp.path().string();
 };
 
 TEST_F(StartupGuardTest, SecondStartWakesTheFirstAndHandsOverTheRestartText) {

@@ -1,5 +1,6 @@
 // The history folder: purge by age and safe, non-overwriting file names.
 #include "core/StoryFileUn.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +23,14 @@ protected:
   void SetUp() override {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
-    std::string tmpl = (fs::temp_directory_path() / "kc-story-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl + "/History/";
     fs::create_directories(dir);
   }
-  void TearDown() override { fs::remove_all(fs::path(dir).parent_path().parent_path()); }
   std::string make(const std::string &name) {
     std::ofstream(dir + name) << "x";
     return dir + name;
   }
-  std::string dir;
+  kctest::TempDir tmp{"kc-story"};
+  const std::string dir = tmp.file("History") + "/";
 };
 
 // 2026-12-10 15:00 UTC; midnight before it is 1765324800.
@@ -62,10 +60,13 @@ TEST_F(StoryFileTest, DeletesOnlyWhenMoreWholeDaysThanAllowed) {
 }
 
 TEST_F(StoryFileTest, PurgeTouchesOnlyOldHistoryFilesOfTheFolderItself) {
-  const std::string keepTypes[] = {"notes.doc", "old.rtf.bak", "noext"};
+  // Besides other types, the user's own texts that only share the extension.
+  const std::string keepTypes[] = {"notes.doc", "old.rtf.bak", "noext", "notes.txt", "todo 10.11.12.txt"};
   for (const auto &n : keepTypes) make(n);
-  make("talk.txt");
-  make("talk2.RTF");
+  const std::string talk = "All Users and Bob 01.12.2026 09.15.00.txt";
+  const std::string talk2 = "Bob and Ann 1.12.26 23.59.59 (2).RTF";
+  make(talk);
+  make(talk2);
   fs::create_directories(dir + "sub");
   std::ofstream(dir + "sub/deep.txt") << "x";
   fs::create_directories(dir + "dir.txt");
@@ -78,11 +79,11 @@ TEST_F(StoryFileTest, PurgeTouchesOnlyOldHistoryFilesOfTheFolderItself) {
   EXPECT_EQ(PurgeOldHistoryAt(dir, true, 0, later), 0) << "zero days keeps everything";
   EXPECT_EQ(PurgeOldHistoryAt(dir, true, -3, later), 0);
   EXPECT_EQ(PurgeOldHistoryAt(dir, true, 100, later), 0) << "not old enough";
-  EXPECT_TRUE(fs::exists(dir + "talk.txt"));
+  EXPECT_TRUE(fs::exists(dir + talk));
 
   EXPECT_EQ(PurgeOldHistoryAt(dir, true, 10, later), 2);
-  EXPECT_FALSE(fs::exists(dir + "talk.txt"));
-  EXPECT_FALSE(fs::exists(dir + "talk2.RTF"));
+  EXPECT_FALSE(fs::exists(dir + talk));
+  EXPECT_FALSE(fs::exists(dir + talk2));
   for (const auto &n : keepTypes) EXPECT_TRUE(fs::exists(dir + n)) << n;
   EXPECT_TRUE(fs::exists(dir + "sub/deep.txt"));
   EXPECT_TRUE(fs::is_directory(dir + "dir.txt"));
@@ -91,7 +92,7 @@ TEST_F(StoryFileTest, PurgeTouchesOnlyOldHistoryFilesOfTheFolderItself) {
 }
 
 TEST_F(StoryFileTest, AgeCountsFromCreationNotFromTheLastChange) {
-  const std::string f = make("copied back.txt");
+  const std::string f = make("Ann and Bob 01.12.2026 10.00.00.txt");
   struct statx sx {};
   if (::statx(AT_FDCWD, f.c_str(), 0, STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME))
     GTEST_SKIP() << "the file system keeps no creation time";
@@ -101,6 +102,25 @@ TEST_F(StoryFileTest, AgeCountsFromCreationNotFromTheLastChange) {
   EXPECT_EQ(PurgeOldHistoryAt(dir, true, 10, now), 0);
   EXPECT_TRUE(fs::exists(f));
   EXPECT_EQ(PurgeOldHistoryAt(dir, true, 10, now + 40 * kDay), 1);
+}
+
+TEST(StoryFileNames, OnlyNamesTheHistoryWriterMakesAreHistory) {
+  const struct {
+    const char *name;
+    bool history;
+  } cases[] = {
+      {"All Users and Anna 10.12.2026 15.04.05.txt", true},
+      {"Team and Anna 12_10_26 15.04.05 (3).rtf", true},
+      {"a b 00.00.00.TXT", true},
+      {"notes.txt", false},
+      {"notes 15.04.05.txt", false},             // no date part
+      {"All Users and Anna 10.12.2026 15.04.05.doc", false},
+      {"All Users and Anna 10.12.2026 15-04-05.txt", false},
+      {"All Users and Anna 10.12.2026 15.04.05 (x).txt", false},
+      {"All Users and Anna 10.12.2026 15.04.05 copy.txt", false},
+      {".txt", false},
+  };
+  for (const auto &c : cases) EXPECT_EQ(IsHistoryFileName(c.name), c.history) << c.name;
 }
 
 TEST_F(StoryFileTest, PurgeMakesAMissingFolder) {

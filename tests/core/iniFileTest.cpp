@@ -1,5 +1,8 @@
 #include "core/iniFileUn.h"
 #include "platform/Log.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+
 #include "platform/ProgramKey.h"
 #include "platform/Screen.h"
 
@@ -19,14 +22,9 @@ namespace {
 class SettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
   }
   void TearDown() override {
     SetLogSink(nullptr);
-    fs::remove_all(dir);
   }
 
   static void put(std::string_view section, std::string_view ident, std::string_view value) {
@@ -45,7 +43,9 @@ protected:
   }
 
   const std::string_view key = kProgramKey;
-  fs::path dir;
+  kctest::TempDir tmp{"kc-settings"};
+  const fs::path dir = tmp.path();
+  kctest::ScopedEnv config{"XDG_CONFIG_HOME", dir.string()};
 };
 
 // A 1920 x 1080 desktop whose primary work area is 1920 x 1040.

@@ -384,6 +384,117 @@ def scenario_malformed(nodes):
         node.wait(lambda e: e["event"] == "message" and e["body"] == "still here")
 
 
+def burst(nodes, count):
+    """A sends count messages as fast as it can; B must show every one."""
+    a, b = nodes
+    mark = len(b.events)
+    # One write: the copy reads its commands back to back and sends each at once.
+    a.proc.stdin.write("".join("say burst %d\n" % i for i in range(count)))
+    a.proc.stdin.flush()
+
+    def delivered():
+        with b.cond:
+            return [e["body"] for e in b.events[mark:]
+                    if e["event"] == "message" and e["body"].startswith("burst ")]
+
+    # Bounded: done when all came, or when nothing new came for 3 s.
+    end = time.monotonic() + 60
+    last_change, seen = time.monotonic(), -1
+    while time.monotonic() < end and time.monotonic() - last_change < 3.0:
+        got = len(delivered())
+        if got >= count:
+            break
+        if got != seen:
+            seen, last_change = got, time.monotonic()
+        time.sleep(0.02)
+    bodies = delivered()
+    assert len(bodies) == count, "delivered %d of %d" % (len(bodies), count)
+    assert bodies == ["burst %d" % i for i in range(count)], "out of order or doubled"
+    # The sender's own copy hears its burst back as well.
+    a.wait(lambda e: e["event"] == "message" and e["body"] == "burst %d" % (count - 1), 10)
+    assert len(a.matching(lambda e: e["event"] == "message" and e["body"].startswith("burst "))) == count
+
+
+def scenario_burst_400(nodes):
+    burst(nodes, 400)
+
+
+def scenario_burst_2000(nodes):
+    burst(nodes, 2000)
+
+
+def scenario_codepage_1252(nodes):
+    """What a Windows copy with code page 1252 reads: one byte per letter."""
+    a = nodes[0]
+    wire = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    wire.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    wire.bind(("", PORT))
+    wire.settimeout(0.2)
+    a.send("say caf\u00e9 cr\u00e8me")
+    got = []
+    end = time.monotonic() + 5
+    while time.monotonic() < end and not got:
+        got = [d for d, addr in drain(wire, 0.3) if addr[0] == a.ip and d.startswith(b"MESSAGE!^:^$")]
+    assert len(got) == 1, got
+    assert field_of(got[0], b"MESSAGESTR") == b"caf\xe9 cr\xe8me", got[0]
+
+
+def scenario_newcomer_flood(nodes):
+    """Made-up newcomers overflow the user list: each copy answers about once
+    a second, not once per newcomer, and a real newcomer still gets in."""
+    bcast = (SUBNET + ".255", PORT)
+    wire = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    wire.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    wire.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16 << 20)
+    wire.bind(("", PORT))
+    wire.setblocking(False)
+    answers = {n.ip: 0 for n in nodes}
+
+    def count_answers():
+        while True:
+            try:
+                data, addr = wire.recvfrom(70000)
+            except BlockingIOError:
+                return
+            if addr[0] in answers and data.startswith(b"UPDATEINFO!^:^$"):
+                answers[addr[0]] += 1
+
+    sender = raw_socket()
+    t0 = time.monotonic()
+    # Bounded in count and time; paced so that the copies read them all.
+    for i in range(12000):
+        sender.sendto(("NEW!^:^$<ALIAS>fake</ALIAS><IP>198.18.0.%d</IP><ID>{FAKE-%05d}</ID>"
+                       % (100 + i % 100, i)).encode(), bcast)
+        if i % 200 == 199:
+            count_answers()
+            time.sleep(0.01)
+        if time.monotonic() - t0 > 60:
+            raise AssertionError("flood took too long to send")
+    for node in nodes:
+        node.wait(lambda e: e["event"] == "user" and e["id"] == "{FAKE-11999}", 60)
+        mark = len(node.events)
+        node.send("users")
+        full = node.wait(lambda e: e["event"] == "users", 10, start=mark)
+        assert len(full["list"]) == 10001, "node %d lists %d users" % (node.n, len(full["list"]))
+    settle(1.0)
+    count_answers()
+    seconds = time.monotonic() - t0
+    for ip, n in answers.items():
+        assert 1 <= n <= seconds + 2, "%s answered %d times in %.1f s" % (ip, n, seconds)
+    real = "{REAL-NEWCOMER}"
+    mark = [len(n.events) for n in nodes]
+    sender.sendto(("NEW!^:^$<ALIAS>real</ALIAS><IP>198.18.0.250</IP><ID>%s</ID>" % real).encode(), bcast)
+    for node, m in zip(nodes, mark):
+        node.wait(lambda e: e["event"] == "user" and e["change"] == "new" and e["id"] == real, 10, start=m)
+    for node in nodes:
+        assert node.alive(), node.errors
+
+
+def field_of(data, name):
+    start = data.index(b"<" + name + b">") + len(name) + 2
+    return data[start:data.index(b"</" + name + b">", start)]
+
+
 SCENARIOS = {
     "see_each_other": (3, scenario_see_each_other),
     "say_once": (3, scenario_say_once),
@@ -392,6 +503,10 @@ SCENARIOS = {
     "autoreply": (2, scenario_autoreply),
     "quit_disconnect": (3, scenario_quit_disconnect),
     "malformed": (3, scenario_malformed),
+    "burst_400": (2, scenario_burst_400),
+    "burst_2000": (2, scenario_burst_2000),
+    "codepage_1252": (2, scenario_codepage_1252),
+    "newcomer_flood": (2, scenario_newcomer_flood),
 }
 
 

@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 
-namespace fs = std::filesystem;
 using namespace std::chrono;
 
 namespace {
@@ -80,9 +80,8 @@ TEST_F(TzUtc, SerialDateTable) {
 }
 
 TEST_F(TzUtc, FileAgeIsMeasuredAgainstTheClock) {
-  std::string tmpl = (fs::temp_directory_path() / "kc-clock-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-  const std::string file = tmpl + "/f.txt";
+  kctest::TempDir tmp("kc-clock");
+  const std::string file = tmp.file("f.txt");
   std::ofstream(file) << "x";
   auto made = kc::fileCreationTime(file);
   ASSERT_TRUE(made.has_value());
@@ -93,8 +92,7 @@ TEST_F(TzUtc, FileAgeIsMeasuredAgainstTheClock) {
   auto age = kc::fileAgeDays(file);
   ASSERT_TRUE(age.has_value());
   EXPECT_NEAR(*age, 11.0 + 2.0 / 24, 1e-6);
-  EXPECT_FALSE(kc::fileAgeDays(tmpl + "/missing").has_value());
-  fs::remove_all(tmpl);
+  EXPECT_FALSE(kc::fileAgeDays(tmp.file("missing")).has_value());
 }
 
 } // namespace

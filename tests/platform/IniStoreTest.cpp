@@ -1,4 +1,6 @@
 #include "platform/IniStore.h"
+#include "support/FileText.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,27 +19,11 @@ namespace {
 
 class IniStoreTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-ini-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  std::string file(const std::string &name) const { return (dir / name).string(); }
-
-  static std::string slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  static void put(const std::string &path, const std::string &data) {
-    std::ofstream out(path, std::ios::binary);
-    out << data;
-  }
-
-  fs::path dir;
+  std::string file(const std::string &name) const { return tmp.file(name); }
+  static std::string slurp(const std::string &path) { return kctest::readFile(path); }
+  static void put(const std::string &path, const std::string &data) { kctest::writeFile(path, data); }
+  kctest::TempDir tmp{"kc-ini"};
+  const fs::path dir = tmp.path();
 };
 
 const std::string kNasty[] = {

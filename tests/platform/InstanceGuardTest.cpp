@@ -1,4 +1,6 @@
 #include "support/EventPump.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 #include "platform/InstanceGuard.h"
 #include "platform/Paths.h"
 
@@ -61,16 +63,11 @@ void makeStaleSocket(const std::string &path) {
 
 class InstanceGuardTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/kcguard.XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    folder = std::string(tmpl) + "/";
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  kctest::TempDir tmp{"kcguard"};
 
   std::unique_ptr<InstanceGuard> guard() { return std::make_unique<InstanceGuard>("LK", "CH", folder); }
 
-  std::string folder;
+  const std::string folder = tmp.path().string() + "/";
 };
 
 TEST_F(InstanceGuardTest, OnlyOneHolderAtATimeAndThePublishedValueGoesWithIt) {
@@ -286,21 +283,9 @@ TEST(MessageWindowTest, PostedMessagesArriveFromTheLoopAndDieWithTheWindow) {
 // when it is a private folder of ours, otherwise the checked fallback.
 class RuntimeFolderTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    if (const char *v = std::getenv("XDG_RUNTIME_DIR")) saved = v;
-    char tmpl[] = "/tmp/kcruntime.XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    base = tmpl;
-  }
-  void TearDown() override {
-    if (saved)
-      ::setenv("XDG_RUNTIME_DIR", saved->c_str(), 1);
-    else
-      ::unsetenv("XDG_RUNTIME_DIR");
-    fs::remove_all(base);
-  }
-  std::optional<std::string> saved;
-  std::string base;
+  kctest::TempDir tmp{"kcruntime"};
+  const std::string base = tmp.path().string();
+  kctest::ScopedEnv runtimeDir{"XDG_RUNTIME_DIR", std::getenv("XDG_RUNTIME_DIR")};
 };
 
 TEST_F(RuntimeFolderTest, UnsafeRuntimeDirFallsBackToAPrivateFolder) {

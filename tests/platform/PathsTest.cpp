@@ -1,4 +1,6 @@
 #include "platform/Paths.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Sets or unsets an environment variable for the life of the object.
-class EnvVar {
-public:
-  EnvVar(const char *name, const char *value) : name_(name) {
-    if (const char *old = std::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value, 1);
-    else ::unsetenv(name);
-  }
-  ~EnvVar() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
-private:
-  const char *name_;
-  std::optional<std::string> old_;
-};
+using EnvVar = kctest::ScopedEnv;
 
 class PathsTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-paths-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir); }
   std::string sub(const std::string &name) const { return (dir / name).string(); }
-  fs::path dir;
+  kctest::TempDir tmp{"kc-paths"};
+  const fs::path dir = tmp.path();
 };
 
 TEST_F(PathsTest, XdgFoldersAreReadAtCallTimeAndNeedAbsolutePaths) {

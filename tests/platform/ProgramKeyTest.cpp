@@ -1,4 +1,7 @@
 #include "platform/ProgramKey.h"
+#include "support/FileText.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,26 +16,10 @@ namespace {
 
 class ProgramKeyTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "kc-key-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    if (const char *old = std::getenv("XDG_CONFIG_HOME")) oldConfig = old;
-    ::setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
-  }
-  void TearDown() override {
-    if (oldConfig) ::setenv("XDG_CONFIG_HOME", oldConfig->c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(dir);
-  }
-  std::string fileText() const {
-    std::ifstream in(dir / "cfg/Dornick/Kavet Chat.ini", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  fs::path dir;
-  std::optional<std::string> oldConfig;
+  std::string fileText() const { return kctest::readFile((dir / "cfg/Dornick/Kavet Chat.ini").string()); }
+  kctest::TempDir tmp{"kc-key"};
+  const fs::path dir = tmp.path();
+  kctest::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "cfg").string()};
 };
 
 TEST_F(ProgramKeyTest, KeyIsAnIniFileUnderTheConfigHome) {

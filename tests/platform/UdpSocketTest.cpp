@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,6 +45,36 @@ TEST(UdpSocket, WholeDatagramsOfAnyBytesArriveOnTheEventLoop) {
   EXPECT_EQ(got[0].port, tx.localPort());
   EXPECT_EQ(got[1].data, biggest);
   EXPECT_EQ(got[2].data, "");
+}
+
+// A busy subnet sends faster than the handler works: the datagrams wait in
+// the socket's own queue, not in the system's buffer, which would overflow.
+TEST(UdpSocket, ABurstFasterThanTheHandlerLosesNothing) {
+  UdpSocket rx, tx;
+  ASSERT_TRUE(rx.open("127.0.0.1", 0));
+  ASSERT_TRUE(tx.open("127.0.0.1", 0));
+  // Each datagram handled brings four more, until there are this many: the
+  // backlog grows to about 15,000 datagrams, several times what the system
+  // buffers for one socket.
+  constexpr int kTotal = 20000;
+  const std::string payload(1024, 'p');
+  int sent = 1, handled = 0, handledWhenOtherWorkRan = -1;
+  rx.setReadHandler([&](const std::string &d, const std::string &, std::uint16_t) {
+    // Other work of the event loop (a repaint, a key) gets its turn while
+    // the backlog drains.
+    if (++handled == 1) QTimer::singleShot(0, [&] { handledWhenOtherWorkRan = handled; });
+    EXPECT_EQ(d.size(), payload.size());
+    for (int k = 0; k < 4 && sent < kTotal; ++k, ++sent) tx.sendTo(payload, "127.0.0.1", rx.localPort());
+  });
+  ASSERT_TRUE(tx.sendTo(payload, "127.0.0.1", rx.localPort()));
+  QElapsedTimer t;
+  t.start();
+  while (handled < kTotal && t.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(sent, kTotal);
+  EXPECT_EQ(handled, kTotal);
+  EXPECT_EQ(rx.queued(), 0u);
+  EXPECT_GT(handledWhenOtherWorkRan, 0);
+  EXPECT_LT(handledWhenOtherWorkRan, kTotal / 2);
 }
 
 TEST(UdpSocket, RefusesWhatCannotBeSent) {

@@ -11,8 +11,11 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -52,7 +55,64 @@ std::string quoted(std::string_view utf8) {
 // 8-bit text of the ANSI code page as a JSON string.
 std::string text(std::string_view ansi) { return quoted(ansiToUtf8(ansi)); }
 
+// Lines go out from a thread of their own: a reader that is slow to take
+// them must not stall the event loop, or datagrams would pile up unread in
+// the system's buffer, which a real window never lets happen.
+class LineWriter {
+public:
+  LineWriter() : FThread([this] { run(); }) {}
+  ~LineWriter() { finish(); }
+  void put(std::string Line) {
+    {
+      std::lock_guard lock(FMutex);
+      FLines.push_back(std::move(Line));
+    }
+    FWake.notify_one();
+  }
+  // Writes what is queued and stops the thread.
+  void finish() {
+    {
+      std::lock_guard lock(FMutex);
+      if (FDone) return;
+      FDone = true;
+    }
+    FWake.notify_one();
+    FThread.join();
+  }
+
+private:
+  void run() {
+    std::unique_lock lock(FMutex);
+    for (;;) {
+      FWake.wait(lock, [this] { return FDone || !FLines.empty(); });
+      std::deque<std::string> lines;
+      lines.swap(FLines);
+      const bool done = FDone;
+      lock.unlock();
+      for (const std::string &l : lines) {
+        std::fwrite(l.data(), 1, l.size(), stdout);
+        std::fputc('\n', stdout);
+      }
+      std::fflush(stdout);
+      lock.lock();
+      if (done && FLines.empty()) return;
+    }
+  }
+
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  std::deque<std::string> FLines;
+  bool FDone = false;
+  std::thread FThread;
+};
+
+LineWriter *gWriter = nullptr;
+
 void put(const std::string &json) {
+  if (gWriter) {
+    gWriter->put(json);
+    return;
+  }
   std::fwrite(json.data(), 1, json.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
@@ -176,6 +236,8 @@ int main(int argc, char **argv) {
     }
   }
   QCoreApplication app(argc, argv);
+  LineWriter writer;
+  gWriter = &writer;
   JsonSink sink;
   kc::THeadlessChatHost host({}, &sink);
   sink.Host = &host;
@@ -212,6 +274,7 @@ int main(int argc, char **argv) {
   });
   reader.detach();
   const int code = QCoreApplication::exec();
+  writer.finish();
   std::fflush(stdout);
   // The reader may still wait for input that never comes.
   std::_Exit(code);

@@ -2,7 +2,6 @@
 #include "RvTool.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "platform/CodePage.h"
@@ -49,12 +48,10 @@ std::string quoted(std::string_view s) {
 }
 
 int openAndRead(kc::TRVRTFReader &reader, const char *path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "rvtool: cannot open %s\n", path);
+  std::string data;
+  if (!readFile(path, data))
     return -1;
-  }
-  return reader.ReadRTFStream(in);
+  return reader.ReadRTFData(data);
 }
 
 } // namespace

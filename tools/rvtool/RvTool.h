@@ -19,7 +19,8 @@ int rtfText(int argc, char **argv);
 int formatText(int argc, char **argv);
 int renderPng(int argc, char **argv);
 
-// Whole file as bytes; false when it cannot be read.
+// Whole file as bytes; false, with a line on standard error, when it cannot
+// be read.
 bool readFile(const std::string &path, std::string &out);
 
 } // namespace rvtool

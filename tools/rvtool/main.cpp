@@ -2,17 +2,17 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "platform/Files.h"
 
 namespace rvtool {
 
 bool readFile(const std::string &path, std::string &out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::string error;
+  if (kc::ReadWholeFile(path, out, &error))
+    return true;
+  std::fprintf(stderr, "rvtool: cannot read %s: %s\n", path.c_str(), error.c_str());
+  return false;
 }
 
 } // namespace rvtool

@@ -54,6 +54,12 @@ constexpr int kRTFMaxLists = 1024;          // lists and list overrides
 constexpr int kRTFMaxListLevels = 64;       // levels of one list or override
 constexpr size_t kRTFMaxNameLength = 255;   // names, marker and level texts
 constexpr size_t kRTFMaxFieldInstruction = 16384;
+// Character spacing (twips) and width scale (percent) within what word
+// processors offer: 1584 points either way, 1 to 600 percent. Anything
+// wider only overflows the sums of measuring and painting.
+constexpr int32_t kRTFMaxCharSpacing = 31680;
+constexpr int32_t kRTFMinCharScale = 1;
+constexpr int32_t kRTFMaxCharScale = 600;
 
 // The text of a field instruction, shared by the group states that hold it:
 // opening a group costs no copy, and what a group inside the instruction
@@ -446,19 +452,40 @@ private:
   int PopGroup();
   int ReadControlWord();
   int LookupWord(std::string_view word, bool hasParam, int32_t param);
+  // A property word, by the destination it stands in.
   int ApplyProperty(int num, int32_t value, bool hasParam, int32_t param);
+  bool ApplyEncodingWord(int num, int32_t value);
+  void ApplyColorTableWord(int num, int32_t value);
+  void ApplyFontTableWord(int num, int32_t value);
+  int ApplyStyleSheetWord(int num, int32_t value, bool hasParam);
+  void ApplyPictureWord(int num, int32_t value);
+  void ApplyObjectWord(int num, int32_t value);
+  void ApplyListWord(int num, int32_t value);
+  // The words the general rules apply, in normal text and style entries.
   int ApplyGeneral(int num, int32_t value, bool hasParam);
+  int ApplyTextWord(int num, int32_t value);
+  int ApplyTableWord(int num, int32_t value, bool hasParam);
+  void ApplyRowWord(int num, int32_t value);
+  void ApplyCellWord(int num, int32_t value);
   void ApplyMarkerProperty(TRVRTFMarkerProperties &m, int num, int32_t value);
   void ApplyLevelProperty(TRVRTFListLevel97 &l, int num, int32_t value);
   void ApplyBorderProperty(int num, int32_t value);
   int EnterDestination(int num, int32_t param);
+  int EnterPictureDestination(int num);
+  uint8_t DocumentTableDestination(int num);
   int FinishDestination(uint8_t dest, TRVRTFReaderState &saved);
+  // The level that level words, text and numbers go to; nullptr when none.
+  TRVRTFListLevel97 *LastLevel();
+  // A level text (and a level numbers) group holds a length, its first
+  // character, and then the text: cut to that length once the group ends.
+  void FinishLevelText(TRVRTFListLevel97 &lv);
   int CharHandler(int c);
   int TextOutput(int c, bool closingAllowed, bool sync);
   bool FlushBuffers();
   int Flush(bool sync);
   void AddUnicodeChar(char16_t ch);
   void FlushLevelLead(TRVRTFListLevel97 &lv);
+  void AddLevelTextByte(TRVRTFListLevel97 &lv, char b);
   void SyncNesting(bool closingAllowed);
   void FireTable(TRVRTFTableEventKind kind);
   void FireMarkerUpdate();
@@ -467,6 +494,8 @@ private:
   void FinishRow();
   int FinishPicture();
   void FieldInstructionDone(TRVRTFReaderState &saved);
+  void InsertFieldPicture(std::string_view instr, TRVRTFReaderState &saved);
+  void InsertSymbol(std::string_view instr);
   TRVRTFColor ColorAt(int32_t index) const; // rtf_clNone-like sentinel when out of range
   bool ValidColorIndex(int32_t index) const { return index >= 0 && index < colors_.Count(); }
   TRVRTFMarkerProperties *TargetMarker();

@@ -1,13 +1,10 @@
 #include "richtext/document/CRVData.h"
 
-#include <QApplication>
+#include <QWidget>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
-#include "platform/QtCanvas.h"
+#include "platform/Beep.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
 
@@ -17,19 +14,6 @@ namespace {
 
 constexpr uint32_t StateClearing = 0x80;
 constexpr uint32_t StateClearedByClear = (1u << 21) | (1u << 22);
-
-void Put32(std::string &s, int32_t v) {
-  const uint32_t u = uint32_t(v);
-  for (int i = 0; i < 4; ++i)
-    s += char((u >> (8 * i)) & 0xFF);
-}
-
-int32_t Get32(std::string_view s, size_t at) {
-  return int32_t(uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) |
-                 (uint32_t(uint8_t(s[at + 2])) << 16) | (uint32_t(uint8_t(s[at + 3])) << 24));
-}
-
-[[noreturn]] void InvalidRVF() { throw ERichVistaError("Invalid RVF format"); }
 
 bool IsMarker(const TCustomRVItemInfo *Item) { return Item && Item->StyleNo == rvsListMarker; }
 
@@ -74,99 +58,7 @@ void CheckUnicodeByteLength(size_t ByteCount) {
   if (ByteCount % 2 != 0) throw ERichVistaError("Can't perform Unicode operation");
 }
 
-void TRVDataHost::Beep() { QApplication::beep(); }
-
-// ===========================================================================
-// Checkpoints
-
-void TRVCPInfo::Assign(const TRVCPInfo &Source, bool TagsArePChars) {
-  Name = Source.Name;
-  RaiseEvent = Source.RaiseEvent;
-  Tag = CopyTag(Source.Tag, TagsArePChars);
-  Persistent = Source.Persistent;
-}
-
-std::unique_ptr<TRVCPInfo> TRVCPInfo::CreateCopy(bool TagsArePChars) const {
-  auto cp = std::make_unique<TRVCPInfo>();
-  cp->Assign(*this, TagsArePChars);
-  return cp;
-}
-
-// ===========================================================================
-// Layout values
-
-void TRVLayoutInfo::SaveToStream(std::string &Stream, bool IncludeSize) const {
-  const int32_t len = (EndsMidParagraph != 0 || StartsMidParagraph != 0) ? 41 : 25;
-  if (IncludeSize) Put32(Stream, len + 8);
-  Put32(Stream, 0);
-  Put32(Stream, len);
-  Put32(Stream, LeftMargin);
-  Put32(Stream, RightMargin);
-  Put32(Stream, TopMargin);
-  Put32(Stream, BottomMargin);
-  Put32(Stream, MinTextWidth);
-  Put32(Stream, MaxTextWidth);
-  Stream += char(BiDiMode);
-  if (len == 41) {
-    Put32(Stream, StartsMidParagraph);
-    Put32(Stream, EndsMidParagraph);
-    Put32(Stream, StartMarkerListNo);
-    Put32(Stream, StartMarkerLevel);
-  }
-}
-
-void TRVLayoutInfo::LoadFromStream(std::string_view Stream, size_t &Pos, bool IncludeSize) {
-  size_t p = Pos;
-  auto need = [&](size_t n) {
-    if (p > Stream.size() || Stream.size() - p < n) InvalidRVF();
-  };
-  if (IncludeSize) {
-    need(4);
-    p += 4;
-  }
-  need(8);
-  p += 4;
-  const int32_t len = Get32(Stream, p);
-  p += 4;
-  // The payload must be there in full before any of it is taken.
-  if (len < 25) InvalidRVF();
-  need(size_t(len));
-  const size_t start = p;
-  LeftMargin = Get32(Stream, p);
-  RightMargin = Get32(Stream, p + 4);
-  TopMargin = Get32(Stream, p + 8);
-  BottomMargin = Get32(Stream, p + 12);
-  MinTextWidth = Get32(Stream, p + 16);
-  MaxTextWidth = Get32(Stream, p + 20);
-  BiDiMode = uint8_t(Stream[p + 24]);
-  p += 25;
-  if (len - 25 >= 16) {
-    StartsMidParagraph = Get32(Stream, p);
-    EndsMidParagraph = Get32(Stream, p + 4);
-    StartMarkerListNo = Get32(Stream, p + 8);
-    StartMarkerLevel = Get32(Stream, p + 12);
-  }
-  Pos = start + size_t(len);
-  Loaded = 1;
-}
-
-void TRVLayoutInfo::LoadText(const std::string &s) {
-  std::string bytes;
-  if (!RVHexToBytes(s, bytes)) InvalidRVF();
-  LoadBinary(bytes);
-}
-
-void TRVLayoutInfo::LoadBinary(const std::string &s) {
-  size_t pos = 0;
-  LoadFromStream(s, pos, false);
-}
-
-void TRVLayoutInfo::SaveTextToStream(std::string &Stream) const {
-  std::string bin;
-  SaveToStream(bin, false);
-  Stream += RVBytesToHex(bin);
-  Stream += "\r\n";
-}
+void TRVDataHost::Beep() { kc::Beep(); }
 
 // ===========================================================================
 // Item list
@@ -900,98 +792,6 @@ bool TCustomRVData::CanJoinTextItems(int ItemNo, const TCustomRVItemInfo *Left, 
 }
 
 // ===========================================================================
-// Checkpoints
-
-void TCustomRVData::AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *&After, TRVCPInfo *&Pending) {
-  TRVCPInfo *cp = Pending;
-  if (!cp) return;
-  TRVCPInfo *after = After;
-  if (!after) {
-    cp->Prev = nullptr;
-    cp->Next = FirstCP;
-    if (FirstCP) FirstCP->Prev = cp;
-    FirstCP = cp;
-    if (!LastCP) LastCP = cp;
-  } else {
-    cp->Prev = after;
-    cp->Next = after->Next;
-    if (after->Next) after->Next->Prev = cp;
-    after->Next = cp;
-    if (LastCP == after) LastCP = cp;
-  }
-  cp->ItemInfo = Item;
-  Item->Checkpoint = cp;
-  Pending = nullptr;
-}
-
-void TCustomRVData::UpdateCPPos() {
-  if (CPCount == 0) return;
-  int found = 0;
-  for (int i = 0; i < GetItemCount(); ++i)
-    if (TRVCPInfo *cp = GetItem(i)->Checkpoint) {
-      cp->ItemNo = i;
-      if (++found >= CPCount) break;
-    }
-}
-
-void TCustomRVData::InsertCheckpointSorted(TRVCPInfo *CP, int ItemNo) {
-  if (ItemNo == -1 || !CP) return;
-  UpdateCPPos();
-  CP->Next = CP->Prev = nullptr;
-  CP->ItemNo = ItemNo;
-  if (!FirstCP) {
-    FirstCP = LastCP = CP;
-  } else if (FirstCP->ItemNo > ItemNo) {
-    CP->Next = FirstCP;
-    FirstCP->Prev = CP;
-    FirstCP = CP;
-  } else if (ItemNo >= LastCP->ItemNo) {
-    CP->Prev = LastCP;
-    LastCP->Next = CP;
-    LastCP = CP;
-  } else {
-    TRVCPInfo *p = FirstCP;
-    while (p->Next && p->Next->ItemNo <= ItemNo)
-      p = p->Next;
-    CP->Prev = p;
-    CP->Next = p->Next;
-    if (p->Next) p->Next->Prev = CP;
-    p->Next = CP;
-  }
-}
-
-void TCustomRVData::UnlinkCheckpoint(TRVCPInfo *CP, bool DecCount) {
-  if (!CP) return;
-  // The item lets go too, so that nothing points at a freed checkpoint.
-  if (CP->ItemInfo && CP->ItemInfo->Checkpoint == CP) CP->ItemInfo->Checkpoint = nullptr;
-  CP->ItemInfo = nullptr;
-  if (FirstCP == CP) FirstCP = CP->Next;
-  if (LastCP == CP) LastCP = CP->Prev;
-  if (CP->Prev) CP->Prev->Next = CP->Next;
-  if (CP->Next) CP->Next->Prev = CP->Prev;
-  CP->Next = CP->Prev = nullptr;
-  if (DecCount) --CPCount;
-}
-
-void TCustomRVData::FreeCheckpoint(TRVCPInfo *&CP, bool Unlink, bool DecCount) {
-  TRVCPInfo *cp = CP;
-  if (!cp) return;
-  if (Unlink) UnlinkCheckpoint(cp, false);
-  delete cp;
-  CP = nullptr;
-  if (DecCount) --CPCount;
-}
-
-TRVCPInfo *TCustomRVData::GetCheckpointBefore(int ItemNo) {
-  UpdateCPPos();
-  if (!FirstCP || FirstCP->ItemNo >= ItemNo) return nullptr;
-  TRVCPInfo *p = FirstCP;
-  while (p->Next && p->Next->ItemNo < ItemNo)
-    p = p->Next;
-  return p;
-}
-
-// ===========================================================================
 // Styles
 
 void TCustomRVData::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
@@ -1142,69 +942,5 @@ void TCustomRVData::ShareItemsFrom(TCustomRVData *Source) {
 }
 
 void TCustomRVData::ReplaceNullChars(std::string &s) { std::replace(s.begin(), s.end(), '\0', '?'); }
-
-// ===========================================================================
-// Picture files of HTML export
-
-bool TCustomRVData::SaveImageFileEx(const std::string &Path, const TGraphic *Graphic, TRVSaveFormat SaveFormat,
-                                    const std::string &ImagePrefix, int &ImageSaveNo, bool OverwriteFiles,
-                                    TColor BackColor, std::string &Location, bool Jpeg) {
-  bool doDefault = true;
-  DoSaveImage2(Graphic, SaveFormat, Path, ImagePrefix, ImageSaveNo, Location, doDefault);
-  if (doDefault && Graphic)
-    SaveImageFile(ImagePrefix, Path, ImageSaveNo, OverwriteFiles, BackColor, *Graphic, Location, Jpeg);
-  return !Location.empty();
-}
-
-void TCustomRVData::GetNextImageFileName(const std::string &ImagesPrefix, const std::string &Path,
-                                         std::string &FileName, bool OverwriteFiles, int &ImageSaveNo,
-                                         const std::string &Ext) {
-  const bool absolute = ImagesPrefix.find(':') != std::string::npos || (!ImagesPrefix.empty() && ImagesPrefix[0] == '/');
-  const std::string base = absolute ? ImagesPrefix : Path + ImagesPrefix;
-  for (;;) {
-    ++ImageSaveNo;
-    FileName = base + std::to_string(ImageSaveNo) + Ext;
-    std::error_code ec;
-    if (!std::filesystem::exists(FileName, ec)) return;
-    if (OverwriteFiles && ::access(FileName.c_str(), W_OK) == 0) return;
-  }
-}
-
-void TCustomRVData::SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo,
-                                  bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic,
-                                  std::string &Location, bool Jpeg) {
-  Location.clear();
-  std::string fileName;
-  GetNextImageFileName(ImagesPrefix, Path, fileName, OverwriteFiles, ImageSaveNo, Jpeg ? ".jpg" : ".bmp");
-  std::string bytes;
-  if (Jpeg && std::string_view(Graphic.className()) == "TJPEGImage")
-    bytes = Graphic.saveToBytes();
-  else {
-    QImage img;
-    if (auto *b = dynamic_cast<const TBitmap *>(&Graphic))
-      img = b->image().convertToFormat(QImage::Format_RGB32);
-    else {
-      img = QImage(std::max(Graphic.width(), 1), std::max(Graphic.height(), 1), QImage::Format_RGB32);
-      const TColor back = ColorToRGB(BackColor == clNone ? clWhite : BackColor);
-      img.fill(QColor(GetRValue(back), GetGValue(back), GetBValue(back)));
-      QtCanvas canvas(&img);
-      canvas.drawGraphic(Bounds(0, 0, Graphic.width(), Graphic.height()), Graphic);
-    }
-    if (Jpeg) {
-      TJPEGImage jpg;
-      if (!jpg.assignImage(img)) return;
-      bytes = jpg.saveToBytes();
-    } else
-      bytes = TBitmap(img).saveToBytes();
-  }
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out) return;
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-  if (!out) return;
-  const size_t slash = ImagesPrefix.find_last_of("/\\");
-  std::string folder = slash == std::string::npos ? std::string() : ImagesPrefix.substr(0, slash + 1);
-  const size_t nameAt = fileName.find_last_of("/\\");
-  Location = folder + (nameAt == std::string::npos ? fileName : fileName.substr(nameAt + 1));
-}
 
 } // namespace kc

@@ -352,6 +352,11 @@ private:
   TCustomRVInfos *FCollection = nullptr;
 };
 
+// What reading a style from a file keeps of its character scale (percent) and
+// spacing (pixels either way): wider values only push glyphs off any page.
+constexpr int32_t RVMaxCharScale = 10000;
+constexpr int32_t RVMaxCharSpacing = 10000;
+
 class TFontInfo : public TCustomRVInfo {
 public:
   TFontInfo();

@@ -1,4 +1,5 @@
 #include "richtext/controls/RVRTF.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -359,6 +360,34 @@ TEST(RVRTFReader, CharacterProperties) {
   EXPECT_EQ(r.props[3].BackColor, rtf_clNone);
 }
 
+// Spacing and scale beyond what word processors offer only overflow the
+// sums of measuring and painting; they land on the nearest sane value.
+TEST(RVRTFReader, CharacterSpacingAndScaleAreKeptInRange) {
+  struct Case {
+    const char *name;
+    const char *words;
+    int32_t spacing, scale;
+  } cases[] = {
+      {"ordinary", R"(\expndtw-20\charscalex80)", -20, 80},
+      {"widest given", R"(\expndtw31680\charscalex600)", 31680, 600},
+      {"largest numbers", R"(\expndtw2147483647\charscalex2147483647)", 31680, 600},
+      {"smallest numbers", R"(\expndtw-2147483648\charscalex-2147483648)", -31680, 1},
+      {"overlong numbers", R"(\expndtw-99999999999\charscalex99999999999)", -31680, 600},
+      {"zero scale", R"(\charscalex0)", 0, 1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Recorder r;
+    ASSERT_EQ(r.read(std::string(R"({\rtf1{\stylesheet{\s1)") + c.words + R"( Entry;}})" + c.words + " a}"), 0);
+    ASSERT_EQ(r.props.size(), 1u);
+    EXPECT_EQ(r.props[0].CharSpacing, c.spacing);
+    EXPECT_EQ(r.props[0].CharScaleX, c.scale);
+    ASSERT_EQ(r.reader.StyleSheet().Count(), 1);
+    EXPECT_EQ(r.reader.StyleSheet().Get(0)->CharProps.CharSpacing, c.spacing);
+    EXPECT_EQ(r.reader.StyleSheet().Get(0)->CharProps.CharScaleX, c.scale);
+  }
+}
+
 TEST(RVRTFReader, HiddenTextIsItsOwnRun) {
   Recorder r;
   ASSERT_EQ(r.read(R"({\rtf1 a{\v h}b})"), 0);
@@ -660,9 +689,8 @@ TEST(RVRTFReader, ShpPictAndNonShpPict) {
 
 TEST(RVRTFReader, IncludePictureNeverOpensAFile) {
   namespace fs = std::filesystem;
-  std::string tmpl = (fs::temp_directory_path() / "kc-rtf-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-  const fs::path dir = tmpl;
+  kctest::TempDir tmp("kc-rtf");
+  const fs::path dir = tmp.path();
   {
     std::ofstream(dir / "pic.bmp", std::ios::binary) << bmpBytes(5, 5);
   }
@@ -683,7 +711,6 @@ TEST(RVRTFReader, IncludePictureNeverOpensAFile) {
   ASSERT_EQ(r.read(rtf), 0);
   EXPECT_EQ(asked, dir.string() + "/pic.bmp");
   EXPECT_EQ(r.ev, (Events{"pic:TBitmap:24x24", "C:r", "C:x"}));
-  fs::remove_all(dir);
 }
 
 TEST(RVRTFReader, FieldInstructionDuringResult) {

@@ -2,14 +2,16 @@
 // checkpoints, moving items between documents, host questions, nested
 // documents and the layout record.
 #include "richtext/document/CRVData.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <QWidget>
 
 #include <filesystem>
 #include <fstream>
 
+#include "platform/Beep.h"
 #include "richtext/document/RVMarker.h"
 
 using namespace kc;
@@ -766,9 +768,8 @@ TEST(DocSmall, ImageFilesForHtml) {
   } host;
   TCustomRVData d;
   d.SetHost(&host);
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string path = dir.path().toStdString() + "/";
+  kctest::TempDir dir;
+  const std::string path = dir.path().string() + "/";
   std::filesystem::create_directory(path + "pics");
   TBitmap bmp(QImage(3, 3, QImage::Format_RGB32));
   int counter = 0;
@@ -792,6 +793,21 @@ TEST(DocSmall, ImageFilesForHtml) {
   EXPECT_TRUE(d.SaveImageFileEx(path, &bmp, rvsfHTML, "pics/p", counter, true, clNone, location));
   EXPECT_EQ(location, "given.png");
   EXPECT_EQ(counter, 1);
+}
+
+TEST(DocHost, DefaultBeepIsTheDesktopsWhenTheStyleSheetWantsSound) {
+  int beeps = 0;
+  SetBeepSink([&] { ++beeps; });
+  TRVDataHost host;
+  TRVStyle st;
+  host.Style = &st;
+  TCustomRVData d;
+  d.SetHost(&host);
+  d.Beep();
+  st.UseSound = false;
+  d.Beep();
+  SetBeepSink(nullptr);
+  EXPECT_EQ(beeps, 1);
 }
 
 TEST(DocNested, EventsAndReaderMapsGoToTheRoot) {

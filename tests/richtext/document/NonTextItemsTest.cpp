@@ -2,17 +2,19 @@
 // back the way the reader cuts lines, their HTML, RTF and text pieces, the
 // ownership of embedded controls, and the image list they draw from.
 #include "richtext/document/RVItem.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <QPointer>
-#include <QTemporaryDir>
+#include <QWidget>
 
 #include <algorithm>
 #include <fstream>
 
 #include "platform/ImageList.h"
 #include "platform/RecordingCanvas.h"
+#include "support/CanvasLines.h"
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVMultiDrawItem.h"
 
@@ -20,16 +22,7 @@ using namespace kc;
 
 namespace {
 
-std::vector<std::string> Lines(const RecordingCanvas &c, std::initializer_list<const char *> prefixes) {
-  std::vector<std::string> r;
-  for (const std::string &l : c.log)
-    for (const char *p : prefixes)
-      if (l.rfind(p, 0) == 0) {
-        r.push_back(l);
-        break;
-      }
-  return r;
-}
+using kctest::Lines;
 
 QImage Filled(int w, int h, QColor color) {
   QImage img(w, h, QImage::Format_ARGB32);
@@ -606,9 +599,8 @@ TEST_F(Items, BreakHtmlRtfAndText) {
 }
 
 TEST_F(Items, PictureHtmlWritesItsFile) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string path = dir.path().toStdString() + "/";
+  kctest::TempDir dir;
+  const std::string path = dir.path().string() + "/";
   TRVGraphicItemInfo pic(&doc, std::make_unique<TBitmap>(Filled(6, 4, Qt::red)), rvvaMiddle);
   pic.Alt = "x";
   TRVHTMLSaveContext ctx;

@@ -2,10 +2,9 @@
 
 #include <climits>
 
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include "platform/ImageList.h"
+#include "support/TempDir.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVMarker.h"
@@ -906,12 +905,11 @@ TEST_F(MarkerDoc, PrintsOntoABitmap) {
 }
 
 TEST_F(MarkerDoc, HtmlOfPictureAndImageMarkers) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
+  kctest::TempDir dir;
   TRVMarkerItemInfo *m = AddMarker(Doc, 0, "a");
   TRVHTMLSaveContext css;
   css.UseCSS = true;
-  css.Path = dir.path().toStdString() + "/";
+  css.Path = dir.path().string() + "/";
   css.ImagesPrefix = "img";
   L->ListType = rvlstPicture;
   std::string out;
@@ -924,7 +922,7 @@ TEST_F(MarkerDoc, HtmlOfPictureAndImageMarkers) {
   L->SetPicture(&picture);
   m->SaveToHTML(out, &Doc, 0, "", css);
   EXPECT_EQ(out, "<IMG width=6 height=5 src=\"img1.bmp\">");
-  EXPECT_TRUE(QFileInfo::exists(dir.filePath("img1.bmp")));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "img1.bmp"));
   m->NoHTMLImageSize = true;
   out.clear();
   m->SaveToHTML(out, &Doc, 0, "", css);

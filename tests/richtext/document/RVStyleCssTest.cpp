@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "richtext/document/RVStyleProps.h"
+
 using namespace kc;
 
 namespace {
@@ -300,4 +302,58 @@ TEST(StyleCss, ListLevelTags) {
   l.HTMLOpenTag(open, true);
   EXPECT_EQ(open, "<OL type=A style=\"text-indent: 5px; margin-left: 5px; list-style:inside;\">");
   EXPECT_EQ(l.GetIndentCSSForTextVersion(), "text-indent: 5px; margin-left: 5px;");
+}
+
+namespace {
+// Gives the property another value than its default.
+void ChangeProperty(const TRVProp &p, void *Obj) {
+  switch (p.Kind()) {
+  case TRVPropKind::Str:
+    p.Member.SetStr(Obj, "Tahoma");
+    break;
+  case TRVPropKind::Color:
+    p.Member.Set(Obj, p.Default == clRed ? clBlue : clRed);
+    break;
+  case TRVPropKind::Enum:
+    p.Member.Set(Obj, (p.Default + 1) % int64_t(p.Type.Names.size()));
+    break;
+  case TRVPropKind::Bool:
+    p.Member.Set(Obj, p.Default == 0);
+    break;
+  default:
+    p.Member.Set(Obj, p.Default + 7);
+  }
+}
+} // namespace
+
+TEST(StyleCss, EveryPropertyWithACssNameShowsWhenItDiffersFromTheBase) {
+  // The writers to come take the names from the tables: they must be the
+  // ones this writer puts out.
+  for (const TRVProp &p : RVTextStyleProps().Rows) {
+    if (!p.Css)
+      continue;
+    SCOPED_TRACE(p.Name);
+    TFontInfo base, f;
+    ChangeProperty(p, &f);
+    EXPECT_NE(FontCss(f, &base).find(std::string(" ") + p.Css + ":"), std::string::npos) << FontCss(f, &base);
+  }
+  for (const TRVProp &p : RVParaStyleProps().Rows) {
+    if (!p.Css || p.Kind() == TRVPropKind::Object)
+      continue;
+    SCOPED_TRACE(p.Name);
+    TParaInfo base, q;
+    ChangeProperty(p, &q);
+    EXPECT_NE(ParaCss(q, &base).find(std::string(" ") + p.Css + ":"), std::string::npos) << ParaCss(q, &base);
+  }
+  TParaInfo base, framed;
+  framed.Border.Style = rvbSingle;
+  framed.Border.BorderOffsets.SetAll(2);
+  framed.Background.Color = clYellow;
+  const std::string css = ParaCss(framed, &base);
+  for (const TRVPropTable *t : {&RVBorderProps(), &RVBackgroundProps()})
+    for (const TRVProp &p : t->Rows)
+      if (p.Css) {
+        SCOPED_TRACE(p.Name);
+        EXPECT_NE(css.find(std::string(" ") + p.Css + ":"), std::string::npos) << css;
+      }
 }

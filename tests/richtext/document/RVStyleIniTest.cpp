@@ -1,6 +1,7 @@
 // Styles written to and read from ini files: keys, defaults left out, round
 // trips of every stored property, and damaged or hostile values.
 #include "richtext/document/RVStyle.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +20,13 @@ namespace {
 class StyleIni : public ::testing::Test {
 protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kc-styleini-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ini_ = IniStore::open(dir_ + "/styles.ini");
+    ini_ = IniStore::open(tmp_.file("styles.ini"));
   }
-  void TearDown() override {
-    ini_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { ini_.reset(); }
   IniStore &Ini() { return *ini_; }
   std::vector<std::string> Idents() { return ini_->idents("S"); }
 
-  std::string dir_;
+  kctest::TempDir tmp_{"kc-styleini"};
   std::shared_ptr<IniStore> ini_;
 };
 
@@ -234,6 +229,65 @@ TEST_F(StyleIni, ListStyleRoundTripsEveryStoredLevelProperty) {
   EXPECT_EQ(m.Levels.Items(1)->PictureIfAny()->width(), 3);
 }
 
+TEST_F(StyleIni, EveryListLevelPropertyRoundTrips) {
+  // The image list is a reference to the document's own and has no ini form.
+  using LevelSetter = std::function<void(TRVListLevel &)>;
+  const std::pair<const char *, LevelSetter> setters[] = {
+      {"ListType", [](TRVListLevel &l) { l.ListType = rvlstUpperRoman; }},
+      {"Picture", [](TRVListLevel &l) { TBitmap bmp(SmallImage()); l.SetPicture(&bmp); }},
+      {"ImageIndex", [](TRVListLevel &l) { l.ImageIndex = 4; }},
+      {"FormatString", [](TRVListLevel &l) { l.FormatString = "%0:s.%1:s)"; }},
+      {"FormatStringW", [](TRVListLevel &l) { l.FormatStringW = u"\u2192"; }},
+      {"LeftIndent", [](TRVListLevel &l) { l.LeftIndent = 36; }},
+      {"FirstIndent", [](TRVListLevel &l) { l.FirstIndent = -18; }},
+      {"MarkerIndent", [](TRVListLevel &l) { l.MarkerIndent = 6; }},
+      {"MarkerAlignment", [](TRVListLevel &l) { l.MarkerAlignment = rvmaCenter; }},
+      {"Font", [](TRVListLevel &l) { l.GetFont()->Name = "Symbol"; }},
+      {"not continuous", [](TRVListLevel &l) { l.Options.Exclude(rvloContinuous); }},
+      {"no level reset", [](TRVListLevel &l) { l.Options.Exclude(rvloLevelReset); }},
+      {"legal numbering", [](TRVListLevel &l) { l.Options.Include(rvloLegalStyleNumbering); }},
+      {"StartFrom", [](TRVListLevel &l) { l.StartFrom = 5; }},
+      {"StartFrom zero", [](TRVListLevel &l) { l.StartFrom = 0; }},
+  };
+  int n = 0;
+  for (const auto &[name, set] : setters) {
+    SCOPED_TRACE(name);
+    TRVListInfo l;
+    set(*l.Levels.Add());
+    TRVListLevel reference;
+    ASSERT_FALSE(l.Levels.Items(0)->IsEqual(reference)) << "the row changes nothing";
+    std::string section = "L" + std::to_string(n++);
+    l.SaveToINI(Ini(), section, "%s");
+    ASSERT_TRUE(Ini().flush());
+    Ini().reload();
+    TRVListInfo m;
+    m.LoadFromINI(Ini(), section, "%s");
+    ASSERT_EQ(m.Levels.Count(), 1);
+    EXPECT_TRUE(m.Levels.Items(0)->IsEqual(*l.Levels.Items(0)));
+  }
+}
+
+TEST_F(StyleIni, StartNumberAndLegalNumberingAreWrittenOnlyWhenSet) {
+  TRVListInfo l;
+  TRVListLevel *a = l.Levels.Add();
+  a->StartFrom = 5;
+  a->Options.Include(rvloLegalStyleNumbering);
+  l.Levels.Add();
+  l.SaveToINI(Ini(), "S", "%s");
+  EXPECT_EQ(Ini().readString("S", "LvlStartFrom0"), "5");
+  EXPECT_EQ(Ini().readString("S", "LvlLegalStyleNumbering0"), "Yes");
+  EXPECT_FALSE(Ini().valueExists("S", "LvlStartFrom1"));
+  EXPECT_FALSE(Ini().valueExists("S", "LvlLegalStyleNumbering1"));
+  // A file written before the keys existed reads as it always did.
+  Ini().writeString("O", "LevelsCount", "1");
+  Ini().writeString("O", "LvlListType0", "3");
+  TRVListInfo old;
+  old.LoadFromINI(Ini(), "O", "%s");
+  ASSERT_EQ(old.Levels.Count(), 1);
+  EXPECT_EQ(old.Levels.Items(0)->StartFrom, 1);
+  EXPECT_EQ(old.Levels.Items(0)->Options, (TRVListLevelOptions{rvloContinuous, rvloLevelReset}));
+}
+
 TEST_F(StyleIni, MarkerFontColourIsTheClassLibrarysColourText) {
   struct {
     TColor Color;
@@ -292,6 +346,7 @@ TEST_F(StyleIni, HostileValuesAreRangeChecked) {
   } const values[] = {
       {"BaseStyleNo", "-7"}, {"NextStyleNo", "-2147483648"}, {"Charset", "300"},
       {"BiDiMode", "9"},     {"Protection", "-1"},           {"Size", "banana"},
+      {"CharScale", "2147483647"}, {"CharSpacing", "-2147483648"},
   };
   for (const auto &v : values)
     Ini().writeString("T", v.Key, v.Value);
@@ -303,6 +358,8 @@ TEST_F(StyleIni, HostileValuesAreRangeChecked) {
   EXPECT_EQ(f.BiDiMode, rvbdUnspecified);
   EXPECT_EQ(f.Protection.Raw_(), 0x3FF);
   EXPECT_EQ(f.Size, 10);
+  EXPECT_EQ(f.CharScale, RVMaxCharScale);
+  EXPECT_EQ(f.CharSpacing, -RVMaxCharSpacing);
 
   Ini().writeString("P", "Alignment", "4");
   Ini().writeString("P", "LSType", "-1");

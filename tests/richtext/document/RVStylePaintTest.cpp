@@ -7,23 +7,17 @@
 
 #include <algorithm>
 
+#include <QImage>
+
+#include "platform/QtCanvas.h"
 #include "platform/RecordingCanvas.h"
+#include "support/CanvasLines.h"
 
 using namespace kc;
 
 namespace {
 
-// The log lines that start with one of the prefixes.
-std::vector<std::string> Lines(const RecordingCanvas &c, std::initializer_list<const char *> prefixes) {
-  std::vector<std::string> r;
-  for (const std::string &l : c.log)
-    for (const char *p : prefixes)
-      if (l.rfind(p, 0) == 0) {
-        r.push_back(l);
-        break;
-      }
-  return r;
-}
+using kctest::Lines;
 
 bool Has(const RecordingCanvas &c, const std::string &line) {
   return std::find(c.log.begin(), c.log.end(), line) != c.log.end();
@@ -250,6 +244,48 @@ TEST(StylePaint, PrintingByCharacters) {
   cv.clearLog();
   s.DrawStyleText("a", cv, 0, 1, 0, nullptr, 0, 3, 4, 30, 14, {}, true, true, 0, rvbdUnspecified);
   EXPECT_EQ(Lines(cv, {"fillRect"}), (std::vector<std::string>{"fillRect(3,4,33,18)"}));
+}
+
+TEST(StylePaint, ExtremeScaleAndSpacingPaintOnTheQtCanvas) {
+  // Values a stored or imported style may carry; the canvas's own sums must
+  // not wrap, and what is measured keeps its order.
+  struct {
+    const char *Name;
+    int32_t Scale, Spacing;
+  } const cases[] = {
+      {"widest scale", INT32_MAX, 0},           {"negative scale", INT32_MIN, 0},
+      {"widest spacing", 100, INT32_MAX},       {"narrowest spacing", 100, INT32_MIN},
+      {"both at the top", INT32_MAX, INT32_MAX}, {"both at the bottom", INT32_MIN, INT32_MIN},
+  };
+  setScreenPixelsPerInch(96);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRVStyle s;
+    TFontInfo *f = s.TextStyles()[0];
+    f->CharScale = c.Scale;
+    f->CharSpacing = c.Spacing;
+    QImage img(120, 30, QImage::Format_ARGB32);
+    img.fill(0);
+    QtCanvas cv(&img, 96, 96);
+    s.ApplyStyle(cv, 0, rvbdUnspecified);
+    s.ApplyStyleColor(cv, 0, {}, false, 0);
+    std::vector<int> ext;
+    int fit = 0;
+    const int whole = cv.textExtentEx("ab c", 1 << 30, &fit, &ext).cx;
+    ASSERT_EQ(ext.size(), 4u);
+    EXPECT_EQ(whole, ext.back());
+    if (c.Spacing >= 0) {
+      EXPECT_TRUE(std::is_sorted(ext.begin(), ext.end()));
+    }
+    CharacterPlacement cp;
+    EXPECT_TRUE(cv.characterPlacementA("ab c", GCP_REORDER, cp));
+    s.DrawStyleText("ab c", cv, 0, 0, 0, nullptr, 3, 0, 0, 60, 14, {rvtsSpecialCharacters}, false, false, 0,
+                    rvbdUnspecified);
+    // Printing draws by characters, with the extra and fitted to a width.
+    s.DrawStyleText("ab c", cv, 0, 0, 0, nullptr, 3, 0, 0, 60, 14, {}, true, false, 0, rvbdUnspecified);
+    s.DrawStyleText("ab c", cv, 0, 0, 0, nullptr, 3, 0, 0, 60, 14, {}, true, true, 0, rvbdUnspecified);
+  }
+  setScreenPixelsPerInch(0);
 }
 
 TEST(StylePaint, SelectedEmptyPieceRepaintsItsSpaceUnselected) {

@@ -73,7 +73,7 @@ TEST(StyleStream, EveryPropertyRoundTrips) {
   f->Protection = TRVProtectOptions{rvprSticking, rvprStyleProtect};
   f->Options = TRVTextOptions{rvteoRTFCode};
   f->CharScale = 0;
-  f->CharSpacing = INT32_MIN;
+  f->CharSpacing = -RVMaxCharSpacing; // the narrowest a stored style keeps
   f->BaseStyleNo = 0;
   f->Standard = false;
   f->StyleName = std::string(300, 'n');
@@ -106,6 +106,30 @@ TEST(StyleStream, EveryPropertyRoundTrips) {
   EXPECT_FALSE(unknown);
   ExpectSameTables(s.TextStyles(), t.TextStyles());
   ExpectSameTables(s.ParaStyles(), t.ParaStyles());
+}
+
+TEST(StyleStream, CharacterScaleAndSpacingAreKeptInRangeWhenRead) {
+  struct {
+    const char *Name;
+    int32_t Scale, Spacing;
+    int32_t ReadScale, ReadSpacing;
+  } const cases[] = {
+      {"ordinary", 80, -2, 80, -2},
+      {"limits", RVMaxCharScale, -RVMaxCharSpacing, RVMaxCharScale, -RVMaxCharSpacing},
+      {"largest", INT32_MAX, INT32_MAX, RVMaxCharScale, RVMaxCharSpacing},
+      {"smallest", INT32_MIN, INT32_MIN, 0, -RVMaxCharSpacing},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFontInfos t(nullptr);
+    t.Add()->CharScale = c.Scale;
+    t[0]->CharSpacing = c.Spacing;
+    TFontInfos back(nullptr);
+    bool unknown = false;
+    ASSERT_TRUE(back.LoadFromStream(t.SaveToStream(), unknown));
+    EXPECT_EQ(back[0]->CharScale, c.ReadScale);
+    EXPECT_EQ(back[0]->CharSpacing, c.ReadSpacing);
+  }
 }
 
 TEST(StyleStream, ListLevelsWithPicturesFontsAndImageListTags) {

@@ -7,6 +7,10 @@
 #include <functional>
 #include <iterator>
 
+#include "platform/IniStore.h"
+#include "platform/RecordingCanvas.h"
+#include "richtext/document/RVStyleProps.h"
+
 using namespace kc;
 
 namespace {
@@ -17,6 +21,8 @@ TFontInfos &TS(TRVStyle &s) { return s.TextStyles(); }
 
 TEST(RVStyle, FreshSheetHasTheDefaultTables) {
   TRVStyle s;
+  s.JumpCursor = 7;
+  s.ResetTextStyles();
   ASSERT_EQ(TS(s).Count(), 6);
   struct Expect {
     const char *Name;
@@ -27,43 +33,37 @@ TEST(RVStyle, FreshSheetHasTheDefaultTables) {
                       {"Subheading", fsBold, clNavy, false},   {"Keywords", fsItalic, clMaroon, false},
                       {"Jump 1", fsUnderline, clGreen, true},  {"Jump 2", fsUnderline, clGreen, true}};
   for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(i);
+    SCOPED_TRACE(expect[i].Name);
     const TFontInfo &f = *TS(s)[i];
     EXPECT_EQ(f.StyleName, expect[i].Name);
     EXPECT_EQ(f.Style, expect[i].Style);
     EXPECT_EQ(f.Color, expect[i].Color);
     EXPECT_EQ(f.Jump, expect[i].Jump);
-    EXPECT_EQ(f.FontName, "Arial");
-    EXPECT_EQ(f.Size, 10);
-    EXPECT_EQ(f.BackColor, clNone);
-    EXPECT_TRUE(f.Standard);
-    EXPECT_EQ(f.Index(), i);
+    // Hyperlinks take the sheet's cursor.
+    EXPECT_EQ(f.JumpCursor, expect[i].Jump ? 7 : crJump);
   }
-  EXPECT_EQ(TS(s)[4]->JumpCursor, 101);
   ASSERT_EQ(s.ParaStyles().Count(), 2);
   EXPECT_EQ(s.ParaStyles()[0]->StyleName, "Paragraph Style");
   EXPECT_EQ(s.ParaStyles()[0]->Alignment, rvaLeft);
   EXPECT_EQ(s.ParaStyles()[1]->StyleName, "Centered");
   EXPECT_EQ(s.ParaStyles()[1]->Alignment, rvaCenter);
   EXPECT_EQ(s.ListStyles().Count(), 0);
-  EXPECT_EQ(s.Color, clWindow);
-  EXPECT_EQ(s.SelColor, clHighlight);
-  EXPECT_EQ(s.SpacesInTab(), 8);
-  EXPECT_EQ(s.SelectionMode, rvsmWord);
-  EXPECT_EQ(s.LineSelectCursor, 106);
-  const TColor colours[] = {s.HoverColor,       s.CurrentItemColor, s.SelTextColor,     s.InactiveSelColor,
-                            s.InactiveSelTextColor, s.CheckpointColor, s.CheckpointEvColor, s.PageBreakColor,
-                            s.SoftPageBreakColor};
-  const TColor expected[] = {clNone,  clNone, clHighlightText, clHighlight, clHighlightText,
-                             clGreen, clLime, clBtnShadow,     clBtnFace};
-  for (size_t i = 0; i < std::size(colours); ++i)
-    EXPECT_EQ(colours[i], expected[i]) << i;
-  EXPECT_EQ(s.JumpCursor, 101);
-  EXPECT_FALSE(s.FullRedraw);
-  EXPECT_EQ(s.DefUnicodeStyle, -1);
-  EXPECT_EQ(s.DefCodePage, 0u);
-  EXPECT_TRUE(s.UseSound);
-  EXPECT_EQ(s.SelectionStyle, rvssItems);
+}
+
+TEST(RVStyle, FreshSheetPaintsSelectionsInTheSystemHighlight) {
+  struct {
+    const char *Name;
+    TRVTextDrawStates State;
+  } const cases[] = {{"focused", {rvtsSelected, rvtsControlFocused}}, {"not focused", {rvtsSelected}}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRVStyle s;
+    RecordingCanvas cv;
+    s.ApplyStyleColor(cv, 1, c.State, false, 0);
+    EXPECT_EQ(cv.fontColor(), clHighlightText);
+    EXPECT_EQ(cv.brush().Color, clHighlight);
+    EXPECT_EQ(cv.brush().Style, TBrushStyle::bsSolid);
+  }
 }
 
 TEST(RVStyle, MakingASheetRegistersTheJumpAndLineSelectionCursors) {
@@ -326,19 +326,20 @@ TEST(TParaInfo, ReferencesAreComparedUnlessIgnored) {
 
 TEST(TParaInfo, ExtraLineSpacing) {
   struct {
+    const char *Name;
     TRVLineSpacingType Type;
     int Value;
     bool Extra;
-  } const cases[] = {{rvlsPercent, 100, false},
-                     {rvlsPercent, 101, true},
-                     {rvlsSpaceBetween, 0, false},
-                     {rvlsSpaceBetween, 1, true},
-                     {rvlsSpaceBetween, -4, false}};
+  } const cases[] = {{"single line", rvlsPercent, 100, false},
+                     {"a little more", rvlsPercent, 101, true},
+                     {"no space between", rvlsSpaceBetween, 0, false},
+                     {"a pixel between", rvlsSpaceBetween, 1, true},
+                     {"lines pulled together", rvlsSpaceBetween, -4, false}};
   for (const auto &c : cases) {
     TParaInfo p;
     p.LineSpacingType = c.Type;
     p.LineSpacing = c.Value;
-    EXPECT_EQ(p.ExtraLineSpacing(), c.Extra) << int(c.Type) << " " << c.Value;
+    EXPECT_EQ(p.ExtraLineSpacing(), c.Extra) << c.Name;
   }
 }
 
@@ -371,18 +372,23 @@ TEST(TParaInfo, FindSuchStyleComparesOnlyTheMask) {
 
 TEST(TRVBorder, TotalWidthByStyle) {
   struct {
+    const char *Name;
     TRVBorderStyle Style;
     int Width, Internal, Total;
-  } const cases[] = {{rvbNone, 3, 2, 0},       {rvbSingle, 3, 2, 3},       {rvbDouble, 3, 2, 8},
-                     {rvbTriple, 3, 2, 13},    {rvbThickInside, 3, 2, 11}, {rvbThickOutside, 3, 2, 11},
-                     {rvbTriple, INT32_MAX, INT32_MAX, INT32_MAX}};
+  } const cases[] = {{"none", rvbNone, 3, 2, 0},
+                     {"single", rvbSingle, 3, 2, 3},
+                     {"double", rvbDouble, 3, 2, 8},
+                     {"triple", rvbTriple, 3, 2, 13},
+                     {"thick inside", rvbThickInside, 3, 2, 11},
+                     {"thick outside", rvbThickOutside, 3, 2, 11},
+                     {"widest triple", rvbTriple, INT32_MAX, INT32_MAX, INT32_MAX}};
   for (const auto &c : cases) {
     TRVBorder b;
     b.Style = c.Style;
     b.Width = c.Width;
     b.InternalWidth = c.Internal;
     b.VisibleBorders.SetAll(false); // invisible sides still have a width
-    EXPECT_EQ(b.GetTotalWidth(), c.Total) << int(c.Style);
+    EXPECT_EQ(b.GetTotalWidth(), c.Total) << c.Name;
   }
 }
 
@@ -417,22 +423,6 @@ TEST(TRVRect, Operations) {
 
 // -------------------------------------------------------------- list styles
 
-TEST(TRVListLevel, Defaults) {
-  TRVListLevel l;
-  EXPECT_EQ(l.ListType, rvlstBullet);
-  EXPECT_EQ(l.FormatString, "\xB7");
-  EXPECT_EQ(l.FirstIndent, 10);
-  EXPECT_EQ(l.StartFrom, 1);
-  EXPECT_EQ(l.Options, (TRVListLevelOptions{rvloContinuous, rvloLevelReset}));
-  EXPECT_EQ(l.FontIfAny(), nullptr);
-  TRVMarkerFont *f = l.GetFont();
-  ASSERT_NE(f, nullptr);
-  EXPECT_EQ(f->Name, "Arial");
-  EXPECT_EQ(f->Size, 8);
-  EXPECT_TRUE(f->IsDefault());
-  EXPECT_FALSE(l.HasPicture());
-}
-
 TEST(TRVListLevel, DefaultFontAndNoFontAreEqual) {
   TRVListLevel a, b;
   a.GetFont();
@@ -450,18 +440,23 @@ TEST(TRVListLevel, DefaultFontAndNoFontAreEqual) {
 
 TEST(TRVListLevel, NumberingByType) {
   struct {
+    const char *Name;
     TRVListType Type;
     bool Numbering, TextNumbering, Font;
-  } const cases[] = {{rvlstBullet, false, false, true},         {rvlstPicture, false, false, false},
-                     {rvlstImageList, false, false, false},     {rvlstDecimal, true, true, true},
-                     {rvlstUpperRoman, true, true, true},       {rvlstImageListCounter, true, false, false},
-                     {rvlstUnicodeBullet, false, false, true}};
+  } const cases[] = {{"bullet", rvlstBullet, false, false, true},
+                     {"picture", rvlstPicture, false, false, false},
+                     {"image", rvlstImageList, false, false, false},
+                     {"decimal", rvlstDecimal, true, true, true},
+                     {"upper roman", rvlstUpperRoman, true, true, true},
+                     {"image counter", rvlstImageListCounter, true, false, false},
+                     {"Unicode bullet", rvlstUnicodeBullet, false, false, true}};
   for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
     TRVListLevel l;
     l.ListType = c.Type;
-    EXPECT_EQ(l.HasNumbering(), c.Numbering) << int(c.Type);
-    EXPECT_EQ(l.HasTextNumbering(), c.TextNumbering) << int(c.Type);
-    EXPECT_EQ(l.UsesFont(), c.Font) << int(c.Type);
+    EXPECT_EQ(l.HasNumbering(), c.Numbering);
+    EXPECT_EQ(l.HasTextNumbering(), c.TextNumbering);
+    EXPECT_EQ(l.UsesFont(), c.Font);
   }
 }
 
@@ -499,10 +494,14 @@ TEST(TRVListInfo, SimilarityCountsLevels) {
 
 namespace {
 std::vector<int> Values(const TRVIntegerList &l) { return std::vector<int>(l.Values().begin(), l.Values().end()); }
+const char *MergeModeName(TRVStyleMergeMode m) {
+  return m == rvs_merge_SmartMerge ? "smart merge" : m == rvs_merge_Map ? "map" : "append";
+}
 } // namespace
 
 TEST(MergeWith, EmptySourceGivesEmptyMappingInEveryMode) {
   for (TRVStyleMergeMode mode : {rvs_merge_SmartMerge, rvs_merge_Map, rvs_merge_Append}) {
+    SCOPED_TRACE(MergeModeName(mode));
     TRVStyle target, source;
     TS(source).Clear();
     TRVIntegerList mapping;
@@ -526,14 +525,16 @@ TEST(MergeWith, EqualSheetsAddNothing) {
   // Smart merge tries the same index first; map mode keeps the first of
   // equally similar styles, so both jumps go to "Jump 1".
   struct {
+    const char *Name;
     TRVStyleMergeMode Mode;
     std::vector<int> Text;
-  } const cases[] = {{rvs_merge_SmartMerge, {0, 1, 2, 3, 4, 5}}, {rvs_merge_Map, {0, 1, 2, 3, 4, 4}}};
+  } const cases[] = {{"smart merge", rvs_merge_SmartMerge, {0, 1, 2, 3, 4, 5}}, {"map", rvs_merge_Map, {0, 1, 2, 3, 4, 4}}};
   for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
     TRVStyle target, source;
     TRVIntegerList mapping;
     TS(target).MergeWith(TS(source), c.Mode, mapping, nullptr);
-    EXPECT_EQ(Values(mapping), c.Text) << int(c.Mode);
+    EXPECT_EQ(Values(mapping), c.Text);
     EXPECT_EQ(TS(target).Count(), 6);
     TRVIntegerList paraMapping;
     target.ParaStyles().MergeWith(source.ParaStyles(), c.Mode, paraMapping, &mapping);
@@ -581,10 +582,12 @@ TEST(MergeWith, SmartMergeTakesTheReadStylesNextStyleThroughTheMapping) {
   // next style is target 1. A mapping that looked the existing style's
   // target numbers up as if they were source numbers would pick 2 instead.
   struct {
+    const char *Name;
     int TargetNext;
     int Expected;
-  } const cases[] = {{1, 3}, {2, 4}, {-1, 4}};
+  } const cases[] = {{"same next style: reused", 1, 3}, {"other next style: added", 2, 4}, {"no next style: added", -1, 4}};
   for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
     TRVStyle target, source;
     TS(target).Clear();
     TS(source).Clear();
@@ -596,7 +599,7 @@ TEST(MergeWith, SmartMergeTakesTheReadStylesNextStyleThroughTheMapping) {
     TS(source)[3]->NextStyleNo = 0;
     TRVIntegerList mapping;
     TS(target).MergeWith(TS(source), rvs_merge_SmartMerge, mapping, nullptr);
-    EXPECT_EQ(Values(mapping), (std::vector<int>{1, 2, 0, c.Expected})) << c.TargetNext;
+    EXPECT_EQ(Values(mapping), (std::vector<int>{1, 2, 0, c.Expected}));
     EXPECT_EQ(TS(target)[3]->NextStyleNo, c.TargetNext);
   }
 }
@@ -628,6 +631,7 @@ TEST(MergeWith, ExistingTargetStylesAreNeverChanged) {
     TS(source)[i]->BaseStyleNo = 40;
   }
   for (TRVStyleMergeMode mode : {rvs_merge_SmartMerge, rvs_merge_Map, rvs_merge_Append}) {
+    SCOPED_TRACE(MergeModeName(mode));
     TRVIntegerList mapping;
     TS(target).MergeWith(TS(source), mode, mapping, nullptr);
     for (int i = 0; i < 6; ++i) {
@@ -778,4 +782,97 @@ TEST(TCustomRVInfos, AssignAndNames) {
   EXPECT_EQ(f.BaseStyleNo, 1);
   EXPECT_FALSE(f.Standard);
   EXPECT_EQ(f.FontName, "Arial");
+}
+
+// ---------------------------------------------------------------- defaults
+
+namespace {
+// Where a table's default differs from its class's, files would carry a
+// property nobody set, or lose one that was.
+void ExpectTableDefaults(const TRVPropTable &T, const void *Fresh, const std::string &Path) {
+  for (const TRVProp &p : T.Rows) {
+    SCOPED_TRACE(Path + p.Name);
+    switch (p.Kind()) {
+    case TRVPropKind::Object:
+      ExpectTableDefaults(*p.Type.Object, p.Member.CSub(Fresh), Path + p.Name + ".");
+      break;
+    case TRVPropKind::Custom:
+      break; // pictures, fonts and image lists start absent
+    case TRVPropKind::Str:
+      EXPECT_EQ(p.Member.GetStr(Fresh), p.Type.DefaultText);
+      break;
+    case TRVPropKind::WStr:
+      EXPECT_TRUE(p.Member.GetWStr(Fresh).empty());
+      break;
+    default:
+      EXPECT_EQ(p.Member.Get(Fresh), p.Default);
+    }
+  }
+}
+} // namespace
+
+TEST(StyleDefaults, EveryTableDefaultIsTheClassesOwn) {
+  const TFontInfo text;
+  const TParaInfo para;
+  const TRVListLevel level;
+  const TRVBorder border;
+  const TRVBackgroundRect background;
+  const TRVRect rect;
+  const TRVBooleanRect sides;
+  struct {
+    const char *Name;
+    const TRVPropTable &Table;
+    const void *Fresh;
+  } const cases[] = {
+      {"text style", RVTextStyleProps(), &text},     {"paragraph style", RVParaStyleProps(), &para},
+      {"list level", RVListLevelProps(), &level},    {"border", RVBorderProps(), &border},
+      {"background", RVBackgroundProps(), &background}, {"offsets", RVRectProps(), &rect},
+      {"visible sides", RVBooleanRectProps(), &sides},
+  };
+  for (const auto &c : cases)
+    ExpectTableDefaults(c.Table, c.Fresh, std::string(c.Name) + ": ");
+}
+
+TEST(StyleDefaults, DefaultEntriesStoreOnlyTheirNamesAndReadBackEqual) {
+  // A stored string property: its short name, then type 6 and a short string.
+  auto str = [](const std::string &name, const std::string &value) {
+    return char(name.size()) + name + char(6) + char(value.size()) + value;
+  };
+  auto table = [](const std::string &item) { return std::string{char(14), char(1)} + item + std::string(2, '\0'); };
+  struct {
+    const char *Name;
+    std::function<std::unique_ptr<TCustomRVInfos>()> Make;
+    std::string Stored;
+  } const cases[] = {
+      {"text style",
+       [] {
+         auto t = std::make_unique<TFontInfos>(nullptr);
+         t->Add();
+         return std::unique_ptr<TCustomRVInfos>(std::move(t));
+       },
+       table(str("StyleName", "Font Style") + str("FontName", "Arial"))},
+      {"paragraph style",
+       [] {
+         auto t = std::make_unique<TParaInfos>(nullptr);
+         t->Add();
+         return std::unique_ptr<TCustomRVInfos>(std::move(t));
+       },
+       table(str("StyleName", "Paragraph Style"))},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto t = c.Make();
+    EXPECT_EQ(t->SaveToStream(), c.Stored);
+    auto back = c.Make();
+    bool unknown = false;
+    ASSERT_TRUE(back->LoadFromStream(c.Stored, unknown));
+    ASSERT_EQ(back->Count(), 1);
+    EXPECT_TRUE(back->GetItem(0)->IsEqualTo(*t->GetItem(0), false));
+    // An empty ini section reads as a fresh entry too.
+    auto mem = IniStore::open("");
+    auto fresh = t->NewEntry();
+    fresh->LoadFromINI(*mem, "Empty", "%s");
+    EXPECT_TRUE(fresh->IsEqualTo(*t->GetItem(0), false));
+    EXPECT_EQ(fresh->StyleName, t->GetItem(0)->StyleName);
+  }
 }
