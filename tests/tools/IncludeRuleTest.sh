@@ -24,6 +24,7 @@ put src/core/Bad.cpp '#include "core/Bad.h"' '#include "platform/Files.h"' '#inc
 put src/platform/Ok.cpp '#include <unistd.h>' '#include <QTimer>' '#include <QWidget>'
 put src/richtext/document/RVItemControl.h '#include <QWidget>' '#include <QPointer>'
 put src/richtext/document/CRVData.cpp '#include <QWidget>' '  #  include <fstream>'
+put src/richtext/document/RVStyle.cpp '#include <QLabel>'
 put src/richtext/controls/View.cpp '#include "richtext/document/CRVData.h"' '#include <QWidget>' \
   '#include "core/ProtocolUn.h"'
 put src/widgets/Gif.cpp '#include <QFile>' '#include <QBuffer>' '#include "richtext/document/RVItem.h"'
@@ -37,10 +38,9 @@ src/core/Bad.cpp:5: "widgets/KcGIF.h": core may not include widgets (dependencie
 src/core/Bad.cpp:6: <QTimer>: timers are platform/GuiTimer.h, whose ticks are a reporting boundary
 src/core/Bad.cpp:7: <QtWidgets/QLabel>: only the widget layers use Qt Widgets
 src/core/Bad.cpp:8: <sys/stat.h>: system calls go through src/platform
-src/platform/Ok.cpp:3: <QWidget>: only the widget layers use Qt Widgets
 src/richtext/controls/View.cpp:3: "core/ProtocolUn.h": controls may not include core (dependencies point down)
-src/richtext/document/CRVData.cpp:1: <QWidget>: only the widget layers use Qt Widgets
 src/richtext/document/CRVData.cpp:2: <fstream>: files are read and written through platform/Files.h
+src/richtext/document/RVStyle.cpp:1: <QLabel>: only the widget layers use Qt Widgets
 src/widgets/Gif.cpp:1: <QFile>: files are read and written through platform/Files.h
 src/widgets/Gif.cpp:3: "richtext/document/RVItem.h": widgets may not include document (dependencies point down)
 tools/t/main.cpp:3: "app/x.h": tool may not include app (dependencies point down)
