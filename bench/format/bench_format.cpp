@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -135,7 +136,12 @@ int main(int argc, char **argv) {
   const auto msgs = transcript(10000, 1);
   wholePass(transcript(200, 2)); // warm the font caches of both
   qtPass(transcript(200, 2));
-  const double ours = wholePass(msgs), qt = qtPass(msgs);
+  // The best of three runs each: the machine may be busy with other work.
+  double ours = 1e300, qt = 1e300;
+  for (int r = 0; r < 3; ++r) {
+    ours = std::min(ours, wholePass(msgs));
+    qt = std::min(qt, qtPass(msgs));
+  }
   std::printf("whole pass, 10000 messages at 600 px: %.1f ms; QTextDocument %.1f ms; ratio %.2f (goal <= 0.50)\n",
               ours, qt, ours / qt);
   const double a1 = appendOne(1000), a10 = appendOne(10000), a100 = appendOne(100000);

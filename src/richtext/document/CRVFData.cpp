@@ -70,10 +70,13 @@ void TCustomRVFormattedData::PlaceInlineControls() {
 
 // ------------------------------------------------------------ minimal widths
 
-int TCustomRVFormattedData::TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad) {
+int TCustomRVFormattedData::TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad, bool Apply) {
   (void)sad;
+  if (FMinWidths && ItemNo >= FMinWidthsStart && ItemNo - FMinWidthsStart < int(FMinWidths->size()) &&
+      (*FMinWidths)[size_t(ItemNo - FMinWidthsStart)] >= 0)
+    return (*FMinWidths)[size_t(ItemNo - FMinWidthsStart)];
   const int styleNo = GetActualStyle(GetItem(ItemNo));
-  GetRVStyle()->ApplyStyle(Canvas, styleNo, GetItemBiDiMode(ItemNo));
+  if (Apply) GetRVStyle()->ApplyStyle(Canvas, styleNo, GetItemBiDiMode(ItemNo));
   const std::string &t = GetItemTextRaw(ItemNo);
   const bool uni = GetItem(ItemNo)->IsUnicode();
   const TParaInfo *p = GetRVStyle()->ParaStyles().GetParaStyleSafe(GetItemPara(ItemNo));
@@ -140,11 +143,32 @@ int TCustomRVFormattedData::CalcDocumentMinWidth(const TRVScreenAndDevice *sad, 
 }
 
 int TCustomRVFormattedData::CalcItemsMinWidth(int From, const TRVScreenAndDevice *sad, TCanvas &Canvas) {
+  if (GetItemCount() == 0) return 0;
+  const int start = std::max(0, GetFirstParaItemNo(std::clamp(From, 0, GetItemCount() - 1)));
+  // The text items are measured style by style, so that the canvas changes
+  // its font once per style rather than once per item.
+  std::vector<int> widths(size_t(GetItemCount() - start), -1);
+  std::vector<std::pair<int, int>> order; // (style and direction, item)
+  for (int i = start; i < GetItemCount(); ++i)
+    if (GetItemStyle(i) >= 0) order.emplace_back(GetActualStyle(GetItem(i)) * 4 + GetItemBiDiMode(i), i);
+  std::stable_sort(order.begin(), order.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+  int applied = -1;
+  for (const auto &[key, i] : order) {
+    if (key != applied) {
+      GetRVStyle()->ApplyStyle(Canvas, key / 4, static_cast<TRVBiDiMode>(key % 4));
+      applied = key;
+    }
+    widths[size_t(i - start)] = TextMinWidth(i, Canvas, sad, false);
+  }
+  FMinWidths = &widths;
+  FMinWidthsStart = start;
+  struct Done {
+    TCustomRVFormattedData *D;
+    ~Done() { D->FMinWidths = nullptr; }
+  } done{this};
   int best = 0;
-  for (int i = std::max(0, GetFirstParaItemNo(std::clamp(From, 0, std::max(0, GetItemCount() - 1))));
-       i < GetItemCount(); ++i)
-    if (i == 0 || !GetItem(i)->GetContinuePara())
-      if (i == 0 || GetItem(i)->IsParaStart()) best = std::max(best, CalcParaMinWidth(i, sad, Canvas));
+  for (int i = start; i < GetItemCount(); ++i)
+    if (i == start || GetItem(i)->IsParaStart()) best = std::max(best, CalcParaMinWidth(i, sad, Canvas));
   return best;
 }
 

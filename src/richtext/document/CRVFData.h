@@ -269,13 +269,22 @@ protected:
   int CountFittingChars(const std::string &Text, bool Unicode, int Start, int Count, int Available, bool NoWrap,
                         int &FitExtent);
   TSize MeasureChars(const std::string &Text, bool Unicode, int Start, int Count);
+  // One measurement of a text run gives the extent after each character;
+  // MeasureChars answers runs inside it from those.
+  void BuildRuler(const std::string &Text, bool Unicode, int Start, int Count);
+  std::vector<int> FRuler;
+  const std::string *FRulerText = nullptr;
+  int FRulerStart = 0, FRulerHeight = 0;
   void InsertDrawLine(std::unique_ptr<TRVDrawLineInfo> DL);
   void AddJump(int ItemNo, int DrawLineNo, int Id, int Width, int Height, TCursor Cursor);
   void FixFirstDrawLines(int FromDrawLine);
   void BiDiReorder(int FirstDL, int LastDL, TRVBiDiMode ParaBiDi);
   int ParaSpaceAfter(int ItemNo) const;
   int ParaSpaceBefore(int ItemNo) const;
-  int TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad);
+  int TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad, bool Apply = true);
+  // Text widths measured ahead by CalcItemsMinWidth, from item FMinWidthsStart.
+  const std::vector<int> *FMinWidths = nullptr;
+  int FMinWidthsStart = 0;
 };
 
 // The document of a view control: every host query answered by the host.

@@ -27,8 +27,36 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 // ---------------------------------------------------------------- measuring
 
+void TCustomRVFormattedData::BuildRuler(const std::string &Text, bool Unicode, int Start, int Count) {
+  FRuler.clear();
+  FRulerText = nullptr;
+  if (Count <= 0) return;
+  TSize whole;
+  if (Unicode) {
+    std::u16string w(static_cast<size_t>(Count), u'\0');
+    for (int i = 0; i < Count; ++i) w[static_cast<size_t>(i)] = UnitAt(Text, static_cast<size_t>(Start + i));
+    whole = FS.Canvas->textExtentExW(w, INT32_MAX, nullptr, &FRuler);
+  } else {
+    whole = FS.Canvas->textExtentEx(std::string_view(Text).substr(static_cast<size_t>(Start), static_cast<size_t>(Count)),
+                                    INT32_MAX, nullptr, &FRuler);
+  }
+  // The canvas's widths add up, so a run's width is the difference of the
+  // extents around it; a canvas that gives no extents is asked each time.
+  if (static_cast<int>(FRuler.size()) != Count) {
+    FRuler.clear();
+    return;
+  }
+  FRulerText = &Text;
+  FRulerStart = Start;
+  FRulerHeight = whole.cy;
+}
+
 TSize TCustomRVFormattedData::MeasureChars(const std::string &Text, bool Unicode, int Start, int Count) {
   if (Count <= 0) return {0, FS.tm.tmHeight};
+  if (FRulerText == &Text && Start >= FRulerStart && Start + Count <= FRulerStart + static_cast<int>(FRuler.size())) {
+    const int a = Start - FRulerStart;
+    return {FRuler[static_cast<size_t>(a + Count - 1)] - (a > 0 ? FRuler[static_cast<size_t>(a - 1)] : 0), FRulerHeight};
+  }
   if (Unicode) {
     std::u16string w(static_cast<size_t>(Count), u'\0');
     for (int i = 0; i < Count; ++i) w[static_cast<size_t>(i)] = UnitAt(Text, static_cast<size_t>(Start + i));
@@ -297,6 +325,11 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     return;
   }
 
+  BuildRuler(Text, uni, Offset, Count);
+  struct RulerDone {
+    TCustomRVFormattedData *D;
+    ~RulerDone() { D->FRulerText = nullptr; }
+  } rulerDone{this};
   int pos = Offset, remaining = Count;
   bool newLine = startsLine;
   bool firstPiece = true;
