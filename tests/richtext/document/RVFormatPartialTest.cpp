@@ -168,18 +168,20 @@ public:
   }
 };
 
-TEST(PartialFormat, GivesTheDrawLinesOfAWholePass) {
-  int compared = 0;
+void compareWithWholePasses(int Ppi, int &compared) {
   for (unsigned seed = 1; seed <= 150; ++seed) {
     std::mt19937 widths(seed);
     RandomDoc r(seed, 40 + int(widths() % 200));
+    r.f.canvas->metrics.ppiX = r.f.canvas->metrics.ppiY = Ppi;
     r.build(1 + r.pick(8));
     r.f.format();
     ASSERT_EQ(r.f.doc->CheckDrawLines(), "") << "seed " << seed;
+    if (::testing::Test::HasFatalFailure()) return;
     for (int step = 0; step < 12; ++step) {
-      const int minBefore = r.f.doc->CalcDocumentMinWidth(nullptr, *r.f.canvas);
+      const TRVScreenAndDevice sad = GetResolutionRatio(*r.f.canvas);
+      const int minBefore = r.f.doc->CalcDocumentMinWidth(&sad, *r.f.canvas);
       const std::string what = r.edit();
-      const int minAfter = r.f.doc->CalcDocumentMinWidth(nullptr, *r.f.canvas);
+      const int minAfter = r.f.doc->CalcDocumentMinWidth(&sad, *r.f.canvas);
       // A change of the minimal width needs a whole pass, as the editor does.
       if (minBefore != minAfter || what == "none") {
         r.f.format();
@@ -188,11 +190,24 @@ TEST(PartialFormat, GivesTheDrawLinesOfAWholePass) {
       ASSERT_EQ(r.f.doc->CheckDrawLines(), "") << "seed " << seed << " step " << step << " " << what;
       const std::string partial = r.f.dump();
       r.f.format();
-      ASSERT_EQ(partial, r.f.dump()) << "seed " << seed << " step " << step << " " << what;
+      ASSERT_EQ(partial, r.f.dump()) << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
       ++compared;
     }
   }
+}
+
+TEST(PartialFormat, GivesTheDrawLinesOfAWholePass) {
+  int compared = 0;
+  compareWithWholePasses(96, compared);
   // Most edits keep the minimal width, so most are compared.
+  EXPECT_GT(compared, 600);
+}
+
+// On a canvas of another resolution the spacing of the style sheet is
+// scaled; the partial pass scales it as the whole pass does.
+TEST(PartialFormat, GivesTheDrawLinesOfAWholePassOnAFinerCanvas) {
+  int compared = 0;
+  compareWithWholePasses(240, compared);
   EXPECT_GT(compared, 600);
 }
 
