@@ -325,3 +325,55 @@ TEST(FormatAppend, AppendingKeepsTheFirstLinesAndScrollsToTheEnd) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FormatJumps, EveryPieceOfAHyperlinkHasAnAreaWithTheItemsIndex) {
+  FormatDoc f(50);
+  TFontInfo *link = f.style.TextStyles().Add();
+  link->Jump = true;
+  const int linkNo = f.style.TextStyles().Count() - 1;
+  f.para({"ab"});
+  f.para({"cdefg hijk"}, 0, linkNo); // two pieces
+  f.para({"zz"}, 0, linkNo);
+  f.format();
+  ASSERT_EQ(f.doc->Jumps.size(), 3u);
+  EXPECT_EQ(f.doc->Jumps[0]->Id, 0);
+  EXPECT_EQ(f.doc->Jumps[1]->Id, 0) << "the second piece belongs to the same hyperlink";
+  EXPECT_EQ(f.doc->Jumps[2]->Id, 1);
+  EXPECT_EQ(f.doc->GetItem(1)->JumpID, 0);
+  EXPECT_EQ(f.doc->GetItem(2)->JumpID, 1);
+  EXPECT_EQ(f.doc->Jumps[1]->Top, 20);
+  EXPECT_EQ(f.doc->Jumps[1]->Width, 40);
+}
+
+TEST(FormatBiDi, JustifiedParagraphOfARightToLeftDocumentIsLeftAligned) {
+  FormatDoc f(90);
+  f.host->BiDiMode = rvbdLeftToRight;
+  int no = 0;
+  f.newPara(no).Alignment = rvaJustify;
+  f.para({"aa bb cc dd"}, no);
+  f.format();
+  // Nothing is spread: the pieces follow one another from the left.
+  EXPECT_EQ(f.doc->DrawLines.Items(0)->Left, 0);
+  for (int i = 1; i < f.doc->DrawLines.Count(); ++i) EXPECT_EQ(f.doc->DrawLines.Items(i)->ExtraSpaceBefore, 0);
+}
+
+TEST(FormatPositions, ClickingOnAListMarkerLandsAtTheStartOfTheTextAfterIt) {
+  FormatDoc f(200);
+  TRVListLevel *level = f.style.ListStyles().Add()->Levels.Add();
+  level->ListType = rvlstBullet;
+  level->FormatString = "*";
+  level->LeftIndent = 20;
+  f.doc->AddItem("", std::make_unique<TRVMarkerItemInfo>(f.doc.get(), 0, 0, 1, false));
+  auto item = RichVistaTextItemClass(f.doc.get());
+  item->ParaNo = -1;
+  f.doc->AddItem("abc", std::move(item));
+  f.format();
+  int line = -1, offs = -1;
+  f.doc->HitTestDrawLine(2, 5, false, line, offs);
+  EXPECT_EQ(line, 1);
+  EXPECT_EQ(offs, 1);
+}
+
+} // namespace

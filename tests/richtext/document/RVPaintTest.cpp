@@ -124,3 +124,21 @@ TEST(Background, TiledCopiesFollowTheAreaOrTheScrollAndOnlyThoseThatMeetTheRecta
 }
 
 } // namespace
+
+namespace {
+
+TEST(Paint, AParagraphBegunAboveTheRectangleGetsItsWholeBackground) {
+  FormatDoc f(40);
+  int no = 0;
+  f.newPara(no).Background.Color = clYellow;
+  f.para({"aaaa bbbb cccc dddd"}, no); // four lines, 0..40
+  f.format();
+  f.host->ScrollTo(25, false); // two 10-pixel units: the view starts in the third line
+  f.canvas->clearLog();
+  f.doc->PaintVisibleLines(TRect{0, 0, 40, 10}, *f.canvas);
+  const std::string log = f.canvas->logText();
+  // Filled from the paragraph's top, 20 pixels above the view, on.
+  EXPECT_NE(log.find("fillRect(0,-20,"), std::string::npos) << log;
+}
+
+} // namespace
