@@ -96,15 +96,15 @@ double qtPass(const std::vector<Message> &msgs) {
 
 double appendOne(int size) {
   View v;
-  const auto msgs = transcript(size + 200, 7);
+  const auto msgs = transcript(size + 1000, 7);
   for (int i = 0; i < size; ++i) v.add(msgs[size_t(i)], i);
   v.doc->ReformatAllForced(true);
   const auto t0 = Clock::now();
-  for (int i = size; i < size + 200; ++i) {
+  for (int i = size; i < size + 1000; ++i) {
     v.add(msgs[size_t(i)], i);
     v.doc->FormatAppended();
   }
-  return ms(Clock::now() - t0) / 200;
+  return ms(Clock::now() - t0) / 1000;
 }
 
 double keystroke(int paragraphs, double &wholeMs) {

@@ -164,7 +164,16 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
                    [](const std::unique_ptr<TRVJumpInfo> &a, const std::unique_ptr<TRVJumpInfo> &b) {
                      return a->DrawLineNo < b->DrawLineNo;
                    });
-  FixFirstDrawLines(FirstDrawLine);
+  // Later lines keep their indices and items unless lines or items were
+  // added or removed: then only the range's items need their first lines.
+  if (countDelta == 0 && ItemDelta == 0) {
+    for (int i = FirstDrawLine; i < newEnd; ++i) {
+      const int it = DrawLines.Items(i)->ItemNo;
+      if (!SharesItems() && (i == 0 || DrawLines.Items(i - 1)->ItemNo != it)) GetItem(it)->DrawItemNo = i;
+    }
+  } else {
+    FixFirstDrawLines(FirstDrawLine);
+  }
 
   int bottom;
   if (endsDoc || newEnd >= DrawLines.Count()) {
