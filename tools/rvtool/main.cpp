@@ -25,6 +25,9 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfEvents},
     {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line",
      rvtool::rtfText},
+    {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline",
+     rvtool::formatText},
+    {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
 };
 
 int usage() {
