@@ -25,6 +25,8 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfEvents},
     {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line",
      rvtool::rtfText},
+    {"convert", "convert [--to rvf|rvf-text|txt|txtw] IN OUT   IN: RVF (.rvf) or UTF-8 text",
+     rvtool::convert},
 };
 
 int usage() {
