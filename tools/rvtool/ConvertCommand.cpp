@@ -76,7 +76,7 @@ int convert(int argc, char **argv) {
     }
   }
   if (argc - i != 2) {
-    std::fputs("usage: rvtool convert [--to rvf|rvf-text|txt|txtw] IN OUT\n", stderr);
+    std::fputs("usage: rvtool convert [--to rvf|rvf-text|txt|txtw|rtf] IN OUT\n", stderr);
     return 2;
   }
   const std::string in = argv[i], out = argv[i + 1];
@@ -118,6 +118,8 @@ int convert(int argc, char **argv) {
     kc::SaveRvfToStream(doc, result, false, layout.Loaded ? &layout : nullptr);
   } else if (to == "txt" || to == "txtw") {
     kc::ExportTextToStream(doc, "", result, 80, false, false, to == "txtw", to == "txtw");
+  } else if (to == "rtf") {
+    kc::ExportRtfToStream(doc, result);
   } else {
     std::fprintf(stderr, "rvtool: unknown output format \"%s\"\n", to.c_str());
     return 2;

@@ -60,4 +60,12 @@ bool ExportTextToStream(TCustomRVData &RVData, const std::string &Path, std::str
 bool ExportTextToFile(TCustomRVData &RVData, const std::string &FileName, int LineWidth, bool Unicode,
                       std::string *Error = nullptr);
 
+// ----------------------------------------------------------------- RTF
+
+// Writes the document as RTF 1. System colours go into the colour table as
+// the classic scheme has them, whatever the desktop's theme.
+bool ExportRtfToStream(TCustomRVData &RVData, std::string &Stream, TColor BackgroundColor = clNone);
+bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor BackgroundColor = clNone,
+                     std::string *Error = nullptr);
+
 } // namespace kc
