@@ -17,6 +17,33 @@ namespace {
 constexpr TColor kFixedColors[] = {clBlack, clBlue,  clAqua,   clLime, clFuchsia, clRed, clYellow, clWhite,
                                    clNavy,  clTeal,  clGreen,  clPurple, clMaroon, clOlive, clGray, clSilver};
 
+// UTF-16 text: ASCII as escaped text, every other unit as \uN with its
+// one-byte ANSI stand-in (or "?") when duplicates are wanted. Readers differ
+// on what a \u skips when the stand-in is itself a control symbol, so ASCII
+// never goes through \u.
+std::string UnicodeEscapes(const std::string &Bytes, int CodePage, bool Duplicate) {
+  std::string r;
+  for (size_t k = 0; k + 1 < Bytes.size(); k += 2) {
+    const auto u = char16_t(uint8_t(Bytes[k]) | (uint8_t(Bytes[k + 1]) << 8));
+    if (u < 0x80) {
+      r += RtfEscapeText(std::string(1, char(u)));
+      continue;
+    }
+    r += "\\u" + std::to_string(int(int16_t(u)));
+    if (!Duplicate) {
+      r += ' ';
+      continue;
+    }
+    std::string b;
+    const bool isSurrogate = u >= 0xD800 && u <= 0xDFFF;
+    if (!isSurrogate && tryFromUtf16(CodePage, std::u16string(1, u), b) && b.size() == 1)
+      r += RtfEscapeText(b);
+    else
+      r += '?';
+  }
+  return r;
+}
+
 class TRVRTFWriter {
 public:
   TRVRTFWriter(TCustomRVData &D, TColor Back) : D(D), St(D.GetRVStyle()), Back(Back) {
@@ -191,14 +218,7 @@ bool TRVRTFWriter::Write(std::string &Out) {
     const std::string part = a < b ? t.substr(a, b - a) : std::string();
     const bool rtfCode = f && f->Options.Has(rvteoRTFCode);
     if (item->IsUnicode() && !rtfCode) {
-      std::string u = RtfUnicodeText(part, D.GetStyleCodePage(style));
-      if (!Ctx.Options.Has(rvrtfDuplicateUnicode)) {
-        // Without duplicates every character is its \u code alone.
-        u = "\\uc0 ";
-        for (size_t k = 0; k + 1 < part.size(); k += 2)
-          u += "\\u" + std::to_string(int16_t(uint8_t(part[k]) | (uint8_t(part[k + 1]) << 8))) + " ";
-      }
-      Out += u;
+      Out += UnicodeEscapes(part, D.GetStyleCodePage(style), Ctx.Options.Has(rvrtfDuplicateUnicode));
     } else {
       Out += RtfEscapeText(item->IsUnicode() ? UnicodeToAnsi(D.GetStyleCodePage(style), part) : part, rtfCode);
     }
