@@ -55,5 +55,26 @@ if command -v soffice >/dev/null; then
     say "LibreOffice made no text of our RTF"; cat "$work/soffice.log"
   fi
 fi
+# HTML, both flavours: tidy finds no errors (warnings are the old tags'),
+# and the page's text is our text export.
+for form in html html-css; do
+  "$rvtool" convert --to $form "$work/a-rvf.rvf" "$work/$form.html" || say "$form"
+  if command -v tidy >/dev/null; then
+    tidy -q -e "$work/$form.html" 2>"$work/tidy.log"
+    [ $? -lt 2 ] || { say "tidy reports errors in $form"; cat "$work/tidy.log"; }
+  fi
+  python3 - "$work/$form.html" >"$work/$form.txt" <<'PY' || say "$form text"
+import html, re, sys
+page = open(sys.argv[1], encoding="cp1252").read()
+body = page[page.index("<BODY"):]
+body = re.sub(r"\r?\n", "", body)
+body = re.sub(r"</(P|DIV)>", "\n", body)
+body = re.sub(r"<BR>", "\n", body)
+text = html.unescape(re.sub(r"<[^>]*>", "", body)).replace("\xa0", " ")
+sys.stdout.write("\n".join(l for l in text.split("\n") if l.strip()) + "\n")
+PY
+  diff <(nonblank "$work/w8.txt") "$work/$form.txt" || say "the text of $form differs"
+done
+
 [ $fail -eq 0 ] && echo "convert checks pass"
 exit $fail

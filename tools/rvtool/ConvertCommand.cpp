@@ -76,7 +76,7 @@ int convert(int argc, char **argv) {
     }
   }
   if (argc - i != 2) {
-    std::fputs("usage: rvtool convert [--to rvf|rvf-text|txt|txtw|rtf] IN OUT\n", stderr);
+    std::fputs("usage: rvtool convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT\n", stderr);
     return 2;
   }
   const std::string in = argv[i], out = argv[i + 1];
@@ -118,6 +118,10 @@ int convert(int argc, char **argv) {
     kc::SaveRvfToStream(doc, result, false, layout.Loaded ? &layout : nullptr);
   } else if (to == "txt" || to == "txtw") {
     kc::ExportTextToStream(doc, "", result, 80, false, false, to == "txtw", to == "txtw");
+  } else if (to == "html" || to == "html-css") {
+    const size_t slash = out.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : out.substr(0, slash + 1);
+    kc::ExportHtmlEx(doc, result, folder, in, "img", kc::TRVSaveOptions{}, kc::clNone, to == "html-css");
   } else if (to == "rtf") {
     kc::ExportRtfToStream(doc, result);
   } else {

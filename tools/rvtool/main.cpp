@@ -25,7 +25,7 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfEvents},
     {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line",
      rvtool::rtfText},
-    {"convert", "convert [--to rvf|rvf-text|txt|txtw|rtf] IN OUT   IN: RVF (.rvf) or UTF-8 text",
+    {"convert", "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT   IN: RVF (.rvf) or UTF-8 text",
      rvtool::convert},
 };
 

@@ -68,4 +68,14 @@ bool ExportRtfToStream(TCustomRVData &RVData, std::string &Stream, TColor Backgr
 bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor BackgroundColor = clNone,
                      std::string *Error = nullptr);
 
+// ---------------------------------------------------------------- HTML
+
+// Writes the document as an HTML page, the CSS flavour when Css. Pictures
+// are saved beside it in Path, named from ImagesPrefix. False without a
+// style sheet.
+bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
+                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css);
+bool ExportHtmlToFile(TCustomRVData &RVData, const std::string &FileName, const std::string &Title, bool Css,
+                      std::string *Error = nullptr);
+
 } // namespace kc
