@@ -428,6 +428,13 @@ bool TRVFReader::ReadItem(TRVFHeader &H) {
     }
   }
   if (!H.Item) return true;
+  // A control record that brought no control (a record without data lines)
+  // would be written back as one that names no class, which no reader
+  // takes: it is dropped here, as an unknown control is.
+  if (auto *c = dynamic_cast<TRVControlItemInfo *>(H.Item.get()); c && !c->Control()) {
+    AddWarning(&D, rvfwUnknownCtrls);
+    return true;
+  }
   if (H.StyleNo == rvsListMarker) {
     auto *m = static_cast<TRVMarkerItemInfo *>(H.Item.get());
     if (ListMap && m->ListNo >= 0) {

@@ -229,6 +229,17 @@ TEST(RvfReader, StyleSectionsReplaceOrMergeTheStyleSheet) {
   EXPECT_GT(ins.style.TextStyles().Count(), before - 1);
 }
 
+// Found by fuzzing: the control read from an empty record was written back
+// as a record no reader takes.
+TEST(RvfReader, ControlRecordWithoutItsControlIsDroppedWithAWarning) {
+  TDoc d;
+  ASSERT_TRUE(LoadRvfFromStream(d.doc, "-8 1 3\r\n0 1 0 0 0 0\r\na\r\n-5 0 0 0 0 0\r\n").Ok);
+  EXPECT_EQ(d.doc.GetItemCount(), 1);
+  EXPECT_TRUE(d.doc.GetRVFWarnings().Has(rvfwUnknownCtrls));
+  TDoc r;
+  EXPECT_TRUE(LoadRvfFromStream(r.doc, d.Rvf()).Ok);
+}
+
 TEST(RvfReader, DocumentPropertiesKeepTheirLineBreaks) {
   TDoc d;
   d.host.RVFOptions = TRVFOptions{rvfoSaveDocProperties, rvfoLoadDocProperties};
