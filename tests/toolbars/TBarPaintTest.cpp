@@ -180,3 +180,57 @@ TEST(PaintRules, AMenuSeparatorKeepsTwelvePixelsFromBothEdges) {
 }
 
 } // namespace
+
+TEST(PaintRules, ADisabledSkinnedToolbarButtonIsEmbossedWithTheHighlightBelowRight) {
+  SetMenuFont(PinnedFont());
+  TTBRootItem root;
+  TTBCustomItem *off = Add(root, "&Off");
+  off->SetEnabled(false);
+  TTBSkin skin;
+  skin.SetSkinType(tbsWindowsXP);
+  TTBView view(nullptr, &root, nullptr, true);
+  view.Skin = &skin;
+  const QImage img = Render(view, ToQColor(clBtnFace));
+  const QRect r = view.Find(off)->BoundsRect;
+  int shadow = 0, highlightBelowRight = 0;
+  for (int y = r.top(); y < r.bottom(); ++y)
+    for (int x = r.left(); x < r.right(); ++x) {
+      if (img.pixel(x, y) != ToQColor(clBtnShadow).rgb()) continue;
+      ++shadow;
+      const QRgb below = img.pixel(x + 1, y + 1);
+      if (below == ToQColor(clBtnHighlight).rgb() || below == ToQColor(clBtnShadow).rgb()) ++highlightBelowRight;
+    }
+  ASSERT_GT(shadow, 0);
+  EXPECT_EQ(highlightBelowRight, shadow);
+}
+
+struct DisabledShadowCase {
+  const char *name;
+  TTBSkins skin;
+  bool toolbar;
+  bool selected;
+  bool embossed;
+};
+
+class DisabledShadow : public ::testing::TestWithParam<DisabledShadowCase> {};
+
+TEST_P(DisabledShadow, IsUsedOnlyWhereTheItemSitsOnTheFaceColour) {
+  const DisabledShadowCase &c = GetParam();
+  TTBRootItem root;
+  TTBCustomItem *off = Add(root, "&Off");
+  off->SetEnabled(false);
+  TTBSkin skin;
+  skin.SetSkinType(c.skin);
+  TTBView view(nullptr, &root, nullptr, c.toolbar);
+  view.Skin = &skin;
+  view.EnsurePositions();
+  EXPECT_EQ(view.UseDisabledShadowFor(view.Find(off), c.selected), c.embossed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DisabledShadow,
+                         ::testing::Values(DisabledShadowCase{"toolbar_button_officexp", tbsOfficeXP, true, false, true},
+                                           DisabledShadowCase{"toolbar_button_selected", tbsWindowsXP, true, true, true},
+                                           DisabledShadowCase{"menu_entry_officexp", tbsOfficeXP, false, false, false},
+                                           DisabledShadowCase{"menu_entry_on_highlight", tbsWindowsXP, false, true,
+                                                              false}),
+                         [](const auto &i) { return std::string(i.param.name); });
