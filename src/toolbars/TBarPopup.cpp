@@ -4,7 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "platform/Screen.h"
+#include "platform/TbMonitors.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarAnim.h"
@@ -207,13 +207,14 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *Parent
   auto wnd = std::make_unique<TTBPopupWindow>(ParentView, Item, PopupSkin);
   TTBPopupView *view = wnd->View();
   const int frameW = wnd->BorderWidth();
-  const kc::ScreenRect wa0 = kc::screenWorkArea();
-  const QRect work(wa0.left, wa0.top, wa0.width(), wa0.height());
   QRect ref;
   if (ParentViewer)
     ref = QRect(ParentView->ClientToScreen(ParentViewer->BoundsRect.topLeft()), ParentViewer->BoundsRect.size());
   else
     ref = QRect(Point, QSize(0, 0));
+  // The menu stays on the monitor it opens from: the one holding the item
+  // (or the point), not the primary one.
+  const QRect work = ParentViewer ? kc::tbWorkAreaOf(ref) : kc::tbWorkAreaAt(Point);
   view->WorkArea = work;
   view->HeightLimit = work.height() - 2 * frameW;
   if (SelectFirstItem) view->SetSelection(view->FirstForKeyboard(true));

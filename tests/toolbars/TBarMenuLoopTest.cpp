@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/Screen.h"
+#include "platform/TbMonitors.h"
 #include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/TbTimers.h"
@@ -495,3 +496,48 @@ TEST_F(MenuLoop, TheLongHintFollowsTheSelectionAndHelpGoesToTheProgram) {
 }
 
 } // namespace
+
+// Two monitors side by side; the right one is smaller and lower, and each
+// has a panel at its bottom.
+std::vector<TbMonitor> TwoMonitors() {
+  return {{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}, {QRect(1024, 0, 800, 600), QRect(1024, 0, 800, 570)}};
+}
+
+struct PlacementCase {
+  const char *name;
+  QPoint at;
+  bool submenu; // open "Recent" from the menu and check its window instead
+  QRect workArea;
+};
+
+struct PopupPlacement : MenuLoop, ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PopupPlacement, StaysInsideTheWorkAreaOfTheMonitorItOpensOn) {
+  const PlacementCase &c = GetParam();
+  TbMonitorsOverride monitors(TwoMonitors());
+  StartPopup(c.at);
+  QWidget *w = wnd.get();
+  if (c.submenu) {
+    loop->KeyDown(Qt::Key_End);
+    loop->KeyDown(Qt::Key_Right);
+    ASSERT_NE(View()->OpenedView, nullptr);
+    w = View()->OpenedView->Window();
+  }
+  const QRect placed(w->pos(), w->size());
+  EXPECT_TRUE(c.workArea.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                           << placed.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PopupPlacement,
+    ::testing::Values(PlacementCase{"left_monitor_near_its_right_edge", QPoint(1010, 100), false,
+                                    QRect(0, 0, 1024, 740)},
+                      PlacementCase{"right_monitor_above_its_panel", QPoint(1500, 590), false,
+                                    QRect(1024, 0, 800, 570)},
+                      PlacementCase{"right_monitor_near_its_left_edge", QPoint(1030, 100), false,
+                                    QRect(1024, 0, 800, 570)},
+                      PlacementCase{"below_the_right_monitor_takes_the_nearest", QPoint(1300, 700), false,
+                                    QRect(1024, 0, 800, 570)},
+                      PlacementCase{"submenu_at_the_right_monitors_far_edge_opens_left", QPoint(1760, 100), true,
+                                    QRect(1024, 0, 800, 570)}),
+    [](const auto &i) { return std::string(i.param.name); });
