@@ -17,6 +17,7 @@ namespace kc {
 
 struct TbSystemSettings {
   int menuShowDelay = 400;       // ms before a hovered submenu opens or closes
+  int hintPause = 500;           // ms the pointer rests on an item before its hint shows
   bool keyboardCues = true;      // accelerators underlined even without Alt
   bool flatMenus = false;        // plain popups: flat frame instead of raised
   bool menuAnimation = true;     // popups open with an animation

@@ -1,6 +1,9 @@
 #include "toolbars/TBarPopup.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
+#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -47,9 +50,59 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
 }
 
 TTBPopupWindow::~TTBPopupWindow() {
+  HideHint();
   StopPopupAnimation(this);
   if (view_) view_->CloseSubmenus();
   view_.reset();
+}
+
+void TTBPopupWindow::HoverAt(QPoint Global) {
+  TTBItemViewer *v = nullptr;
+  if (view_ && QRect(view_->ClientToScreen(QPoint(0, 0)), view_->TotalSize).contains(Global))
+    v = view_->ViewerAt(view_->ScreenToClient(Global));
+  if (v && v->Item()->ShortHint().isEmpty()) v = nullptr;
+  if (v == hintViewer_) return;
+  HideHint();
+  hintViewer_ = v;
+  if (!v) return;
+  hintPointer_ = Global;
+  if (!hintTimer_) hintTimer_ = kc::tbCreateTimer();
+  hintTimer_->start(std::max(1, tbSystemSettings().hintPause), [this] {
+    hintTimer_->stop();
+    ShowHint();
+  });
+}
+
+const QLabel *TTBPopupWindow::ShownHint() const { return hint_ && hint_->isVisible() ? hint_.get() : nullptr; }
+
+void TTBPopupWindow::ShowHint() {
+  if (!hintViewer_ || !view_) return;
+  hint_ = std::make_unique<QLabel>(hintViewer_->Item()->ShortHint(), nullptr,
+                                   Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  hint_->setAttribute(Qt::WA_ShowWithoutActivating);
+  hint_->setFont(font());
+  hint_->setMargin(2);
+  hint_->setAutoFillBackground(true);
+  QPalette pal = hint_->palette();
+  pal.setColor(QPalette::Window, ToQColor(clInfoBk));
+  pal.setColor(QPalette::WindowText, ToQColor(clInfoText));
+  hint_->setPalette(pal);
+  hint_->setStyleSheet(QStringLiteral("QLabel { border: 1px solid black; }"));
+  hint_->adjustSize();
+  // Under the item, starting at the pointer, kept on the pointer's monitor.
+  const QRect item(view_->ClientToScreen(hintViewer_->BoundsRect.topLeft()), hintViewer_->BoundsRect.size());
+  const QRect work = kc::tbWorkAreaAt(hintPointer_);
+  QPoint at(hintPointer_.x(), item.bottom() + 1 + 2);
+  if (at.y() + hint_->height() > work.bottom() + 1) at.setY(item.top() - 2 - hint_->height());
+  at.setX(std::clamp(at.x(), work.left(), std::max(work.left(), work.right() + 1 - hint_->width())));
+  hint_->move(at);
+  hint_->show();
+}
+
+void TTBPopupWindow::HideHint() {
+  if (hintTimer_) hintTimer_->stop();
+  hintViewer_ = nullptr;
+  hint_.reset();
 }
 
 QMargins TTBPopupWindow::FrameMargins() const {

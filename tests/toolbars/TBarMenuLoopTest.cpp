@@ -541,3 +541,41 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{"submenu_at_the_right_monitors_far_edge_opens_left", QPoint(1760, 100), true,
                                     QRect(1024, 0, 800, 570)}),
     [](const auto &i) { return std::string(i.param.name); });
+
+TEST_F(MenuLoop, AHoveredItemShowsItsShortHintAfterThePauseBelowItselfAndLeavingHidesIt) {
+  open->SetHint(QStringLiteral("Opens a file|Opens a file from the disk"));
+  TbSystemSettings s = Settings();
+  s.hintPause = 500;
+  TbSystemSettingsOverride pause(s);
+  StartPopup();
+  loop->MouseMove(Centre(View(), open));
+  clock.advance(499);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+  clock.advance(1);
+  const QLabel *hint = wnd->ShownHint();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_EQ(hint->text(), QStringLiteral("Opens a file"));
+  const QRect item(View()->ClientToScreen(View()->Find(open)->BoundsRect.topLeft()),
+                   View()->Find(open)->BoundsRect.size());
+  EXPECT_GT(hint->y(), item.bottom());
+  EXPECT_LE(hint->y(), item.bottom() + 8);
+  EXPECT_EQ(hint->x(), Centre(View(), open).x());
+
+  // Moving within the item keeps it; moving to an item without a hint hides it.
+  loop->MouseMove(Centre(View(), open) + QPoint(3, 0));
+  EXPECT_NE(wnd->ShownHint(), nullptr);
+  loop->MouseMove(Centre(View(), recent));
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+  clock.advance(2000);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+}
+
+TEST_F(MenuLoop, LeavingTheItemBeforeThePauseShowsNoHint) {
+  open->SetHint(QStringLiteral("Opens a file"));
+  StartPopup();
+  loop->MouseMove(Centre(View(), open));
+  clock.advance(300);
+  loop->MouseMove(QPoint(900, 700));
+  clock.advance(2000);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+}
