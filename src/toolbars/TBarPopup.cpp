@@ -232,24 +232,58 @@ QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->
 
 void TTBPopupWindow::ShowShadows() {
   if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
+  const QRect me(mapToGlobal(QPoint(0, 0)), size());
+  for (const TPopupShadow &p : PopupShadowPlan(me, opener_, skin_->ShadowStyle())) {
+    auto shadow = std::make_unique<TShadow>(p.Rect, p.Strip);
+    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  }
+}
+
+std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opener, TShadowStyle Style) {
   // Four pixels thick, along the right edge from four below the top and
   // along the bottom from four right of the left edge, meeting at the corner.
   constexpr int T = 4;
-  const QRect me(mapToGlobal(QPoint(0, 0)), size());
-  TShadowStrip right;
-  right.Vertical = true;
-  right.StartCorner = true;
-  right.Style = skin_->ShadowStyle();
-  TShadowStrip bottom;
-  bottom.StartCorner = true;
-  bottom.EndCorner = true;
-  bottom.Style = skin_->ShadowStyle();
-  auto add = [&](const QRect &r, const TShadowStrip &strip) {
-    auto shadow = std::make_unique<TShadow>(r, strip);
-    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  auto strip = [Style](bool Vertical, bool Start, bool End) {
+    TShadowStrip s;
+    s.Vertical = Vertical;
+    s.StartCorner = Start;
+    s.EndCorner = End;
+    s.Style = Style;
+    return s;
   };
-  add(QRect(me.right() + 1, me.top() + T, T, me.height() - T), right);
-  add(QRect(me.left() + T, me.bottom() + 1, me.width(), T), bottom);
+  std::vector<TPopupShadow> out;
+  out.push_back({QRect(Popup.right() + 1, Popup.top() + T, T, Popup.height() - T), strip(true, true, false)});
+  TPopupShadow bottom{QRect(Popup.left() + T, Popup.bottom() + 1, Popup.width(), T), strip(false, true, true)};
+  if (Opener.isEmpty()) {
+    out.push_back(bottom);
+    return out;
+  }
+  if (Opener.bottom() < Popup.top()) {
+    // Dropped down: the item's right side shades the toolbar down to the popup.
+    out.push_back(bottom);
+    const int h = Popup.top() - (Opener.top() + T);
+    if (h > 0) out.push_back({QRect(Opener.right() + 1, Opener.top() + T, T, h), strip(true, true, false)});
+  } else if (Opener.top() > Popup.bottom()) {
+    // Opened upwards: the popup's bottom shadow would fall on the item, so
+    // that span is left out; the item shades its right side and its bottom.
+    const int from = std::max(Opener.left(), bottom.Rect.left()) - bottom.Rect.left();
+    const int to = std::min(Opener.right() + 1, bottom.Rect.right() + 1) - bottom.Rect.left();
+    if (from < to) {
+      bottom.Strip.ExclStart = from;
+      bottom.Strip.ExclEnd = to;
+    }
+    out.push_back(bottom);
+    out.push_back({QRect(Opener.right() + 1, Opener.top(), T, Opener.height()), strip(true, false, false)});
+    out.push_back({QRect(Opener.left() + T, Opener.bottom() + 1, Opener.width(), T), strip(false, true, true)});
+  } else {
+    // Beside a vertical toolbar's item: the item's bottom shades the bar up
+    // to the popup.
+    out.push_back(bottom);
+    const int left = Opener.left() + T;
+    const int w = Opener.right() < Popup.left() ? Popup.left() - left : Opener.right() + 1 - left;
+    if (w > 0) out.push_back({QRect(left, Opener.bottom() + 1, w, T), strip(false, true, false)});
+  }
+  return out;
 }
 
 std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
@@ -269,6 +303,7 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *Parent
   // (or the point), not the primary one.
   const QRect work = ParentViewer ? kc::tbWorkAreaOf(ref) : kc::tbWorkAreaAt(Point);
   view->WorkArea = work;
+  if (ParentViewer && !PositionAsSubmenu && wnd->skin_ && wnd->skin_->SkinType() == tbsOfficeXP) wnd->opener_ = ref;
   view->HeightLimit = work.height() - 2 * frameW;
   if (SelectFirstItem) view->SetSelection(view->FirstForKeyboard(true));
   view->Relayout();

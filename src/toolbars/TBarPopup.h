@@ -59,11 +59,24 @@ private:
   std::vector<std::unique_ptr<QWidget>> shadows_;
   void ShowHint();
   void HideHint();
+  QRect opener_; // the toolbar item this popup drops from, when it joins its shadow
+  friend std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint,
+                                                     int, const TTBBaseSkin *);
   TTBItemViewer *hintViewer_ = nullptr;
   QPoint hintPointer_;
   std::unique_ptr<kc::TbTimer> hintTimer_;
   std::unique_ptr<QLabel> hint_;
 };
+
+// Where the shadows of a popup go (screen rectangles): its own right and
+// bottom edges, then, for an OfficeXP popup dropped from a toolbar item
+// (Opener not empty), the item's outer edges so popup and item cast one
+// joined shadow; the popup's own shadow is kept off the item.
+struct TPopupShadow {
+  QRect Rect;
+  TShadowStrip Strip;
+};
+std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opener, TShadowStyle Style);
 
 // Opens the popup of Item's sub-items under ParentView (null for a
 // stand-alone popup menu at Point with Alignment 0 left, 1 right, 2 centre).

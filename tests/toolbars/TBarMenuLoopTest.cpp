@@ -579,3 +579,40 @@ TEST_F(MenuLoop, LeavingTheItemBeforeThePauseShowsNoHint) {
   clock.advance(2000);
   EXPECT_EQ(wnd->ShownHint(), nullptr);
 }
+
+struct ShadowPlanCase {
+  const char *name;
+  QRect popup, opener;
+  std::vector<QRect> rects;
+  int exclStart, exclEnd; // of the popup's bottom shadow
+};
+
+class PopupShadows : public ::testing::TestWithParam<ShadowPlanCase> {};
+
+TEST_P(PopupShadows, RunAlongTheOuterEdgesOfPopupAndOpeningItem) {
+  const ShadowPlanCase &c = GetParam();
+  const std::vector<TPopupShadow> plan = PopupShadowPlan(c.popup, c.opener, sOfficeXP);
+  std::vector<QRect> rects;
+  for (const TPopupShadow &p : plan) rects.push_back(p.Rect);
+  EXPECT_EQ(rects, c.rects);
+  ASSERT_GE(plan.size(), 2u);
+  EXPECT_EQ(plan[1].Strip.ExclStart, c.exclStart);
+  EXPECT_EQ(plan[1].Strip.ExclEnd, c.exclEnd);
+  for (const TPopupShadow &p : plan) EXPECT_FALSE(p.Rect.intersects(c.popup));
+}
+
+// Popup 100 x 80; the opening toolbar item 40 x 20.
+INSTANTIATE_TEST_SUITE_P(
+    Table, PopupShadows,
+    ::testing::Values(
+        ShadowPlanCase{"plain_popup_own_edges_only", QRect(10, 30, 100, 80), QRect(),
+                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4)}, -1, 0},
+        ShadowPlanCase{"dropped_down_item_shades_its_right_side", QRect(10, 30, 100, 80), QRect(10, 10, 40, 20),
+                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 14, 4, 16)}, -1, 0},
+        ShadowPlanCase{"opened_upwards_keeps_the_popup_shadow_off_the_item", QRect(10, 30, 100, 80),
+                       QRect(10, 110, 40, 20),
+                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 110, 4, 20), QRect(14, 130, 40, 4)},
+                       0, 36},
+        ShadowPlanCase{"beside_a_vertical_bar_item_shades_its_bottom", QRect(50, 10, 100, 80), QRect(10, 10, 40, 20),
+                       {QRect(150, 14, 4, 76), QRect(54, 90, 100, 4), QRect(14, 30, 36, 4)}, -1, 0}),
+    [](const auto &i) { return std::string(i.param.name); });
