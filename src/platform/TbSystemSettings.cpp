@@ -13,6 +13,14 @@ const TbSystemSettings kDefaults{};
 
 const TbSystemSettings &tbSystemSettings() { return g_override ? *g_override : kDefaults; }
 
+QFont tbMenuFont() {
+  const TbSystemSettings &s = tbSystemSettings();
+  QFont f(s.menuFontFamily);
+  f.setPixelSize(s.menuFontPixelSize > 0 ? s.menuFontPixelSize : 12);
+  f.setBold(s.menuFontBold);
+  return f;
+}
+
 TbSystemSettingsOverride::TbSystemSettingsOverride(const TbSystemSettings &settings) : previous_(g_override) {
   g_override = settings;
 }

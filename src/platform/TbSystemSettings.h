@@ -6,7 +6,9 @@
 // their own for as long as an override lives.
 #include <functional>
 #include <optional>
+#include <QFont>
 #include <QPoint>
+#include <QString>
 
 class QWidget;
 #include <string>
@@ -15,6 +17,7 @@ namespace kc {
 
 struct TbSystemSettings {
   int menuShowDelay = 400;       // ms before a hovered submenu opens or closes
+  int hintPause = 500;           // ms the pointer rests on an item before its hint shows
   bool keyboardCues = true;      // accelerators underlined even without Alt
   bool flatMenus = false;        // plain popups: flat frame instead of raised
   bool menuAnimation = true;     // popups open with an animation
@@ -25,6 +28,11 @@ struct TbSystemSettings {
   bool themesActive = false;     // a native widget theme the native look could use
   bool soundMenuPopup = false;   // the desktop has a sound for opening menus
   bool soundMenuCommand = false; // ... for choosing a command
+  // The desktop's menu font. The fixed default keeps pictures and measures
+  // the same on every machine.
+  QString menuFontFamily = QStringLiteral("DejaVu Sans");
+  int menuFontPixelSize = 12;
+  bool menuFontBold = false;
 };
 
 // The settings in force: the innermost override, else the defaults.
@@ -40,6 +48,9 @@ public:
 private:
   std::optional<TbSystemSettings> previous_;
 };
+
+// The menu font of the settings in force.
+QFont tbMenuFont();
 
 // Whether the desktop has a sound for the named menu event ("MenuPopup",
 // "MenuCommand").

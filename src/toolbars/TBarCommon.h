@@ -1,8 +1,13 @@
 #pragma once
 // Small services of the toolbar family: caption accelerators, text measuring
 // through a font, rounding division.
+#include <QBrush>
 #include <QFont>
+#include <QRect>
+#include <QSize>
 #include <QString>
+
+class QPainter;
 
 namespace kc::tb {
 
@@ -39,9 +44,21 @@ private:
   QFont font_;
 };
 
-// The font of menus when nothing else is given (a fixed family and size,
-// so pictures do not depend on the desktop).
+// The font of menus when nothing else is given: the one the program set,
+// else the desktop's menu font.
 QFont MenuFont();
 void SetMenuFont(const QFont &Font);
+// Back to the desktop's menu font.
+void ResetMenuFont();
+
+// The drag outline: the frame of a rectangle, Size wide (across) and high
+// (down), inverted by XOR with a brush so that drawing it twice leaves the
+// screen as it was. Moving it inverts the old and the new frame in one go,
+// so only their difference changes; a null rectangle stands for none.
+void DrawInvertRect(QPainter &P, const QRect *NewRect, const QRect *OldRect, QSize NewSize, QSize OldSize,
+                    const QBrush &NewBrush, const QBrush &OldBrush);
+// The same with the halftone brush (every other pixel, alternating rows).
+void DrawHalftoneInvertRect(QPainter &P, const QRect *NewRect, const QRect *OldRect, QSize NewSize, QSize OldSize);
+QBrush HalftoneBrush();
 
 } // namespace kc::tb

@@ -104,6 +104,26 @@ void DrawImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, bool Ena
   P.drawImage(At, img);
 }
 
+// Whether an image is lifted over its shadow: the OfficeXP hover effect, on
+// an enabled item under the pointer or the keyboard, not while pressed.
+bool HoverIconShadow(const TTBBaseSkin *Skin, bool Enabled, bool IsSelected, bool IsPushed) {
+  return Skin && Skin->SkinType() == tbsOfficeXP && !(Skin->Options() & tboNoHoverIconShadow) && Enabled &&
+         IsSelected && !IsPushed;
+}
+
+// The image one pixel up and left of its place, over its silhouette in the
+// skin's image shadow colour one pixel down and right.
+void DrawLiftedImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, const QColor &Shadow) {
+  if (!Il || !Il->ValidIndex(Index)) return;
+  const QImage img = Il->GetImage(Index).convertToFormat(QImage::Format_ARGB32);
+  QImage sil = img;
+  for (int y = 0; y < sil.height(); ++y)
+    for (int x = 0; x < sil.width(); ++x)
+      sil.setPixel(x, y, qAlpha(img.pixel(x, y)) > 127 ? (Shadow.rgb() | 0xFF000000u) : 0u);
+  P.drawImage(At + QPoint(1, 1), sil);
+  P.drawImage(At - QPoint(1, 1), img);
+}
+
 void CheckMark(QPainter &P, QPoint C, bool WithHighlight, const QColor &Fg) {
   const QPoint p(C.x() - 2, C.y() + 1);
   P.save();
@@ -196,7 +216,10 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
   }
   if (imageShown) {
     const QPoint at(col.left() + (col.width() - il->Width()) / 2, col.top() + (col.height() - il->Height()) / 2);
-    DrawImage(P, il, item->ImageIndex(), at, enabled);
+    if (HoverIconShadow(skin, enabled, IsSelected, false))
+      DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
+    else
+      DrawImage(P, il, item->ImageIndex(), at, enabled);
   } else if (item->Checked()) {
     CheckMark(P, col.center(), type != tbsOfficeXP, Sys(clBtnText));
   }
@@ -335,7 +358,10 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
       at = QPoint(content.left() + 3, content.top() + (content.height() - il->Height()) / 2);
       textR.setLeft(at.x() + il->Width() + 1);
     }
-    DrawImage(P, il, item->ImageIndex(), at, enabled);
+    if (HoverIconShadow(skin, enabled, IsSelected, IsPushed || checked))
+      DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
+    else
+      DrawImage(P, il, item->ImageIndex(), at, enabled);
   }
   if (captionShown) {
     if (rotated) {

@@ -428,6 +428,8 @@ bool TTBMenuLoop::MouseMove(QPoint Global) {
     lastPos_ = Global;
     lastPosKnown_ = true;
     TrackMouse(Global, false);
+    for (TTBView *v = root_; v; v = v->OpenedView)
+      if (auto *popup = dynamic_cast<TTBPopupWindow *>(v->Window())) popup->HoverAt(Global);
   }
   return AfterEvent();
 }

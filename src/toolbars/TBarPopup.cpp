@@ -1,10 +1,13 @@
 #include "toolbars/TBarPopup.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
+#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "platform/Screen.h"
+#include "platform/TbMonitors.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarAnim.h"
@@ -47,9 +50,59 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
 }
 
 TTBPopupWindow::~TTBPopupWindow() {
+  HideHint();
   StopPopupAnimation(this);
   if (view_) view_->CloseSubmenus();
   view_.reset();
+}
+
+void TTBPopupWindow::HoverAt(QPoint Global) {
+  TTBItemViewer *v = nullptr;
+  if (view_ && QRect(view_->ClientToScreen(QPoint(0, 0)), view_->TotalSize).contains(Global))
+    v = view_->ViewerAt(view_->ScreenToClient(Global));
+  if (v && v->Item()->ShortHint().isEmpty()) v = nullptr;
+  if (v == hintViewer_) return;
+  HideHint();
+  hintViewer_ = v;
+  if (!v) return;
+  hintPointer_ = Global;
+  if (!hintTimer_) hintTimer_ = kc::tbCreateTimer();
+  hintTimer_->start(std::max(1, tbSystemSettings().hintPause), [this] {
+    hintTimer_->stop();
+    ShowHint();
+  });
+}
+
+const QLabel *TTBPopupWindow::ShownHint() const { return hint_ && hint_->isVisible() ? hint_.get() : nullptr; }
+
+void TTBPopupWindow::ShowHint() {
+  if (!hintViewer_ || !view_) return;
+  hint_ = std::make_unique<QLabel>(hintViewer_->Item()->ShortHint(), nullptr,
+                                   Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  hint_->setAttribute(Qt::WA_ShowWithoutActivating);
+  hint_->setFont(font());
+  hint_->setMargin(2);
+  hint_->setAutoFillBackground(true);
+  QPalette pal = hint_->palette();
+  pal.setColor(QPalette::Window, ToQColor(clInfoBk));
+  pal.setColor(QPalette::WindowText, ToQColor(clInfoText));
+  hint_->setPalette(pal);
+  hint_->setStyleSheet(QStringLiteral("QLabel { border: 1px solid black; }"));
+  hint_->adjustSize();
+  // Under the item, starting at the pointer, kept on the pointer's monitor.
+  const QRect item(view_->ClientToScreen(hintViewer_->BoundsRect.topLeft()), hintViewer_->BoundsRect.size());
+  const QRect work = kc::tbWorkAreaAt(hintPointer_);
+  QPoint at(hintPointer_.x(), item.bottom() + 1 + 2);
+  if (at.y() + hint_->height() > work.bottom() + 1) at.setY(item.top() - 2 - hint_->height());
+  at.setX(std::clamp(at.x(), work.left(), std::max(work.left(), work.right() + 1 - hint_->width())));
+  hint_->move(at);
+  hint_->show();
+}
+
+void TTBPopupWindow::HideHint() {
+  if (hintTimer_) hintTimer_->stop();
+  hintViewer_ = nullptr;
+  hint_.reset();
 }
 
 QMargins TTBPopupWindow::FrameMargins() const {
@@ -179,24 +232,58 @@ QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->
 
 void TTBPopupWindow::ShowShadows() {
   if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
+  const QRect me(mapToGlobal(QPoint(0, 0)), size());
+  for (const TPopupShadow &p : PopupShadowPlan(me, opener_, skin_->ShadowStyle())) {
+    auto shadow = std::make_unique<TShadow>(p.Rect, p.Strip);
+    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  }
+}
+
+std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opener, TShadowStyle Style) {
   // Four pixels thick, along the right edge from four below the top and
   // along the bottom from four right of the left edge, meeting at the corner.
   constexpr int T = 4;
-  const QRect me(mapToGlobal(QPoint(0, 0)), size());
-  TShadowStrip right;
-  right.Vertical = true;
-  right.StartCorner = true;
-  right.Style = skin_->ShadowStyle();
-  TShadowStrip bottom;
-  bottom.StartCorner = true;
-  bottom.EndCorner = true;
-  bottom.Style = skin_->ShadowStyle();
-  auto add = [&](const QRect &r, const TShadowStrip &strip) {
-    auto shadow = std::make_unique<TShadow>(r, strip);
-    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  auto strip = [Style](bool Vertical, bool Start, bool End) {
+    TShadowStrip s;
+    s.Vertical = Vertical;
+    s.StartCorner = Start;
+    s.EndCorner = End;
+    s.Style = Style;
+    return s;
   };
-  add(QRect(me.right() + 1, me.top() + T, T, me.height() - T), right);
-  add(QRect(me.left() + T, me.bottom() + 1, me.width(), T), bottom);
+  std::vector<TPopupShadow> out;
+  out.push_back({QRect(Popup.right() + 1, Popup.top() + T, T, Popup.height() - T), strip(true, true, false)});
+  TPopupShadow bottom{QRect(Popup.left() + T, Popup.bottom() + 1, Popup.width(), T), strip(false, true, true)};
+  if (Opener.isEmpty()) {
+    out.push_back(bottom);
+    return out;
+  }
+  if (Opener.bottom() < Popup.top()) {
+    // Dropped down: the item's right side shades the toolbar down to the popup.
+    out.push_back(bottom);
+    const int h = Popup.top() - (Opener.top() + T);
+    if (h > 0) out.push_back({QRect(Opener.right() + 1, Opener.top() + T, T, h), strip(true, true, false)});
+  } else if (Opener.top() > Popup.bottom()) {
+    // Opened upwards: the popup's bottom shadow would fall on the item, so
+    // that span is left out; the item shades its right side and its bottom.
+    const int from = std::max(Opener.left(), bottom.Rect.left()) - bottom.Rect.left();
+    const int to = std::min(Opener.right() + 1, bottom.Rect.right() + 1) - bottom.Rect.left();
+    if (from < to) {
+      bottom.Strip.ExclStart = from;
+      bottom.Strip.ExclEnd = to;
+    }
+    out.push_back(bottom);
+    out.push_back({QRect(Opener.right() + 1, Opener.top(), T, Opener.height()), strip(true, false, false)});
+    out.push_back({QRect(Opener.left() + T, Opener.bottom() + 1, Opener.width(), T), strip(false, true, true)});
+  } else {
+    // Beside a vertical toolbar's item: the item's bottom shades the bar up
+    // to the popup.
+    out.push_back(bottom);
+    const int left = Opener.left() + T;
+    const int w = Opener.right() < Popup.left() ? Popup.left() - left : Opener.right() + 1 - left;
+    if (w > 0) out.push_back({QRect(left, Opener.bottom() + 1, w, T), strip(false, true, false)});
+  }
+  return out;
 }
 
 std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
@@ -207,14 +294,16 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *Parent
   auto wnd = std::make_unique<TTBPopupWindow>(ParentView, Item, PopupSkin);
   TTBPopupView *view = wnd->View();
   const int frameW = wnd->BorderWidth();
-  const kc::ScreenRect wa0 = kc::screenWorkArea();
-  const QRect work(wa0.left, wa0.top, wa0.width(), wa0.height());
   QRect ref;
   if (ParentViewer)
     ref = QRect(ParentView->ClientToScreen(ParentViewer->BoundsRect.topLeft()), ParentViewer->BoundsRect.size());
   else
     ref = QRect(Point, QSize(0, 0));
+  // The menu stays on the monitor it opens from: the one holding the item
+  // (or the point), not the primary one.
+  const QRect work = ParentViewer ? kc::tbWorkAreaOf(ref) : kc::tbWorkAreaAt(Point);
   view->WorkArea = work;
+  if (ParentViewer && !PositionAsSubmenu && wnd->skin_ && wnd->skin_->SkinType() == tbsOfficeXP) wnd->opener_ = ref;
   view->HeightLimit = work.height() - 2 * frameW;
   if (SelectFirstItem) view->SetSelection(view->FirstForKeyboard(true));
   view->Relayout();

@@ -2,12 +2,14 @@
 // The window of one open menu level and the popup menu component. A popup
 // window is a frameless top-level popup that never takes activation; the
 // menu loop owns the mouse and keyboard while it is open.
+#include <QLabel>
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
 #include <vector>
 
+#include "platform/TbTimers.h"
 #include "toolbars/TBarView.h"
 
 namespace kc::tb {
@@ -37,6 +39,11 @@ public:
   // The drop shadows shown now (skins with the shadow option only).
   int ShadowCount() const { return int(shadows_.size()); }
   QRect ShadowGeometry(int i) const;
+  // The pointer moved (screen point): the item it rests on shows its short
+  // hint after the hint pause, near the item; leaving the item hides it.
+  void HoverAt(QPoint Global);
+  // The hint shown now, or null.
+  const QLabel *ShownHint() const;
 
 protected:
   void paintEvent(QPaintEvent *) override;
@@ -50,7 +57,26 @@ private:
   int border_ = 3;
   QPointer<QWidget> parentWindow_;
   std::vector<std::unique_ptr<QWidget>> shadows_;
+  void ShowHint();
+  void HideHint();
+  QRect opener_; // the toolbar item this popup drops from, when it joins its shadow
+  friend std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint,
+                                                     int, const TTBBaseSkin *);
+  TTBItemViewer *hintViewer_ = nullptr;
+  QPoint hintPointer_;
+  std::unique_ptr<kc::TbTimer> hintTimer_;
+  std::unique_ptr<QLabel> hint_;
 };
+
+// Where the shadows of a popup go (screen rectangles): its own right and
+// bottom edges, then, for an OfficeXP popup dropped from a toolbar item
+// (Opener not empty), the item's outer edges so popup and item cast one
+// joined shadow; the popup's own shadow is kept off the item.
+struct TPopupShadow {
+  QRect Rect;
+  TShadowStrip Strip;
+};
+std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opener, TShadowStyle Style);
 
 // Opens the popup of Item's sub-items under ParentView (null for a
 // stand-alone popup menu at Point with Alignment 0 left, 1 right, 2 centre).

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "platform/TbSystemSettings.h"
+#include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarPopup.h"
 
 namespace kc::tb {
@@ -801,6 +802,18 @@ void TTBView::StepAndReveal(bool Forward) {
 
 // ----------------------------------------------------------------- painting
 
+bool TTBView::UseDisabledShadowFor(const TTBItemViewer *Viewer, bool IsSelected) const {
+  if (!Viewer->IsToolbarStyle()) {
+    // The flat OfficeXP menu never embosses; other menus only when their
+    // background (the menu colour, or the highlight under a selection)
+    // happens to be the face colour.
+    const TTBBaseSkin *skin = ActiveSkin();
+    if (skin && skin->SkinType() == tbsOfficeXP) return false;
+    return ToQColor(IsSelected ? clHighlight : clMenu) == ToQColor(clBtnFace);
+  }
+  return true;
+}
+
 void TTBView::PaintViewers(QPainter &P, const QRect &Clip) {
   EnsurePositions();
   auto paintOne = [&](TTBItemViewer *v) {
@@ -812,7 +825,7 @@ void TTBView::PaintViewers(QPainter &P, const QRect &Clip) {
     P.setClipRect(v->BoundsRect);
     const bool isSel = v == selected_;
     const bool pushed = isSel && (OpenedViewer == v || (MouseTracking && MouseOverSelected));
-    v->Paint(P, v->BoundsRect, isSel, pushed, false);
+    v->Paint(P, v->BoundsRect, isSel, pushed, UseDisabledShadowFor(v, isSel));
     P.restore();
   };
   const bool inOrder = Has(vsPaintInOrder);

@@ -121,6 +121,10 @@ public:
 
   // ---- painting
   void PaintViewers(QPainter &P, const QRect &Clip);
+  // Whether a disabled item is drawn embossed (a highlight copy under the
+  // shadow-coloured text) rather than flat: only where it sits on the face
+  // colour the emboss was made for.
+  bool UseDisabledShadowFor(const TTBItemViewer *Viewer, bool IsSelected) const;
 
   // ---- look and window
   const TTBBaseSkin *Skin = nullptr;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/Screen.h"
+#include "platform/TbMonitors.h"
 #include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/TbTimers.h"
@@ -495,3 +496,123 @@ TEST_F(MenuLoop, TheLongHintFollowsTheSelectionAndHelpGoesToTheProgram) {
 }
 
 } // namespace
+
+// Two monitors side by side; the right one is smaller and lower, and each
+// has a panel at its bottom.
+std::vector<TbMonitor> TwoMonitors() {
+  return {{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}, {QRect(1024, 0, 800, 600), QRect(1024, 0, 800, 570)}};
+}
+
+struct PlacementCase {
+  const char *name;
+  QPoint at;
+  bool submenu; // open "Recent" from the menu and check its window instead
+  QRect workArea;
+};
+
+struct PopupPlacement : MenuLoop, ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PopupPlacement, StaysInsideTheWorkAreaOfTheMonitorItOpensOn) {
+  const PlacementCase &c = GetParam();
+  TbMonitorsOverride monitors(TwoMonitors());
+  StartPopup(c.at);
+  QWidget *w = wnd.get();
+  if (c.submenu) {
+    loop->KeyDown(Qt::Key_End);
+    loop->KeyDown(Qt::Key_Right);
+    ASSERT_NE(View()->OpenedView, nullptr);
+    w = View()->OpenedView->Window();
+  }
+  const QRect placed(w->pos(), w->size());
+  EXPECT_TRUE(c.workArea.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                           << placed.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PopupPlacement,
+    ::testing::Values(PlacementCase{"left_monitor_near_its_right_edge", QPoint(1010, 100), false,
+                                    QRect(0, 0, 1024, 740)},
+                      PlacementCase{"right_monitor_above_its_panel", QPoint(1500, 590), false,
+                                    QRect(1024, 0, 800, 570)},
+                      PlacementCase{"right_monitor_near_its_left_edge", QPoint(1030, 100), false,
+                                    QRect(1024, 0, 800, 570)},
+                      PlacementCase{"below_the_right_monitor_takes_the_nearest", QPoint(1300, 700), false,
+                                    QRect(1024, 0, 800, 570)},
+                      PlacementCase{"submenu_at_the_right_monitors_far_edge_opens_left", QPoint(1760, 100), true,
+                                    QRect(1024, 0, 800, 570)}),
+    [](const auto &i) { return std::string(i.param.name); });
+
+TEST_F(MenuLoop, AHoveredItemShowsItsShortHintAfterThePauseBelowItselfAndLeavingHidesIt) {
+  open->SetHint(QStringLiteral("Opens a file|Opens a file from the disk"));
+  TbSystemSettings s = Settings();
+  s.hintPause = 500;
+  TbSystemSettingsOverride pause(s);
+  StartPopup();
+  loop->MouseMove(Centre(View(), open));
+  clock.advance(499);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+  clock.advance(1);
+  const QLabel *hint = wnd->ShownHint();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_EQ(hint->text(), QStringLiteral("Opens a file"));
+  const QRect item(View()->ClientToScreen(View()->Find(open)->BoundsRect.topLeft()),
+                   View()->Find(open)->BoundsRect.size());
+  EXPECT_GT(hint->y(), item.bottom());
+  EXPECT_LE(hint->y(), item.bottom() + 8);
+  EXPECT_EQ(hint->x(), Centre(View(), open).x());
+
+  // Moving within the item keeps it; moving to an item without a hint hides it.
+  loop->MouseMove(Centre(View(), open) + QPoint(3, 0));
+  EXPECT_NE(wnd->ShownHint(), nullptr);
+  loop->MouseMove(Centre(View(), recent));
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+  clock.advance(2000);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+}
+
+TEST_F(MenuLoop, LeavingTheItemBeforeThePauseShowsNoHint) {
+  open->SetHint(QStringLiteral("Opens a file"));
+  StartPopup();
+  loop->MouseMove(Centre(View(), open));
+  clock.advance(300);
+  loop->MouseMove(QPoint(900, 700));
+  clock.advance(2000);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+}
+
+struct ShadowPlanCase {
+  const char *name;
+  QRect popup, opener;
+  std::vector<QRect> rects;
+  int exclStart, exclEnd; // of the popup's bottom shadow
+};
+
+class PopupShadows : public ::testing::TestWithParam<ShadowPlanCase> {};
+
+TEST_P(PopupShadows, RunAlongTheOuterEdgesOfPopupAndOpeningItem) {
+  const ShadowPlanCase &c = GetParam();
+  const std::vector<TPopupShadow> plan = PopupShadowPlan(c.popup, c.opener, sOfficeXP);
+  std::vector<QRect> rects;
+  for (const TPopupShadow &p : plan) rects.push_back(p.Rect);
+  EXPECT_EQ(rects, c.rects);
+  ASSERT_GE(plan.size(), 2u);
+  EXPECT_EQ(plan[1].Strip.ExclStart, c.exclStart);
+  EXPECT_EQ(plan[1].Strip.ExclEnd, c.exclEnd);
+  for (const TPopupShadow &p : plan) EXPECT_FALSE(p.Rect.intersects(c.popup));
+}
+
+// Popup 100 x 80; the opening toolbar item 40 x 20.
+INSTANTIATE_TEST_SUITE_P(
+    Table, PopupShadows,
+    ::testing::Values(
+        ShadowPlanCase{"plain_popup_own_edges_only", QRect(10, 30, 100, 80), QRect(),
+                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4)}, -1, 0},
+        ShadowPlanCase{"dropped_down_item_shades_its_right_side", QRect(10, 30, 100, 80), QRect(10, 10, 40, 20),
+                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 14, 4, 16)}, -1, 0},
+        ShadowPlanCase{"opened_upwards_keeps_the_popup_shadow_off_the_item", QRect(10, 30, 100, 80),
+                       QRect(10, 110, 40, 20),
+                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 110, 4, 20), QRect(14, 130, 40, 4)},
+                       0, 36},
+        ShadowPlanCase{"beside_a_vertical_bar_item_shades_its_bottom", QRect(50, 10, 100, 80), QRect(10, 10, 40, 20),
+                       {QRect(150, 14, 4, 76), QRect(54, 90, 100, 4), QRect(14, 30, 36, 4)}, -1, 0}),
+    [](const auto &i) { return std::string(i.param.name); });

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "platform/ImageList.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarView.h"
@@ -180,3 +181,122 @@ TEST(PaintRules, AMenuSeparatorKeepsTwelvePixelsFromBothEdges) {
 }
 
 } // namespace
+
+TEST(PaintRules, ADisabledSkinnedToolbarButtonIsEmbossedWithTheHighlightBelowRight) {
+  SetMenuFont(PinnedFont());
+  TTBRootItem root;
+  TTBCustomItem *off = Add(root, "&Off");
+  off->SetEnabled(false);
+  TTBSkin skin;
+  skin.SetSkinType(tbsWindowsXP);
+  TTBView view(nullptr, &root, nullptr, true);
+  view.Skin = &skin;
+  const QImage img = Render(view, ToQColor(clBtnFace));
+  const QRect r = view.Find(off)->BoundsRect;
+  int shadow = 0, highlightBelowRight = 0;
+  for (int y = r.top(); y < r.bottom(); ++y)
+    for (int x = r.left(); x < r.right(); ++x) {
+      if (img.pixel(x, y) != ToQColor(clBtnShadow).rgb()) continue;
+      ++shadow;
+      const QRgb below = img.pixel(x + 1, y + 1);
+      if (below == ToQColor(clBtnHighlight).rgb() || below == ToQColor(clBtnShadow).rgb()) ++highlightBelowRight;
+    }
+  ASSERT_GT(shadow, 0);
+  EXPECT_EQ(highlightBelowRight, shadow);
+}
+
+struct DisabledShadowCase {
+  const char *name;
+  TTBSkins skin;
+  bool toolbar;
+  bool selected;
+  bool embossed;
+};
+
+class DisabledShadow : public ::testing::TestWithParam<DisabledShadowCase> {};
+
+TEST_P(DisabledShadow, IsUsedOnlyWhereTheItemSitsOnTheFaceColour) {
+  const DisabledShadowCase &c = GetParam();
+  TTBRootItem root;
+  TTBCustomItem *off = Add(root, "&Off");
+  off->SetEnabled(false);
+  TTBSkin skin;
+  skin.SetSkinType(c.skin);
+  TTBView view(nullptr, &root, nullptr, c.toolbar);
+  view.Skin = &skin;
+  view.EnsurePositions();
+  EXPECT_EQ(view.UseDisabledShadowFor(view.Find(off), c.selected), c.embossed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DisabledShadow,
+                         ::testing::Values(DisabledShadowCase{"toolbar_button_officexp", tbsOfficeXP, true, false, true},
+                                           DisabledShadowCase{"toolbar_button_selected", tbsWindowsXP, true, true, true},
+                                           DisabledShadowCase{"menu_entry_officexp", tbsOfficeXP, false, false, false},
+                                           DisabledShadowCase{"menu_entry_on_highlight", tbsWindowsXP, false, true,
+                                                              false}),
+                         [](const auto &i) { return std::string(i.param.name); });
+
+struct HoverIconCase {
+  const char *name;
+  TTBSkins skin;
+  bool toolbar;
+  bool selected;
+  bool enabled;
+  bool lifted;
+};
+
+class HoverIcon : public ::testing::TestWithParam<HoverIconCase> {};
+
+// The red square of the image, or an empty rectangle.
+QRect RedBox(const QImage &Img) {
+  QRect box;
+  for (int y = 0; y < Img.height(); ++y)
+    for (int x = 0; x < Img.width(); ++x)
+      if (Img.pixel(x, y) == qRgb(255, 0, 0)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST_P(HoverIcon, IsLiftedOverItsShadowOnlyUnderTheOfficeXPPointer) {
+  const HoverIconCase &c = GetParam();
+  SetMenuFont(PinnedFont());
+  TCustomImageList images(16, 16);
+  QImage pic(16, 16, QImage::Format_ARGB32);
+  pic.fill(Qt::transparent);
+  for (int y = 4; y < 12; ++y)
+    for (int x = 4; x < 12; ++x) pic.setPixel(x, y, qRgb(255, 0, 0));
+  images.Add(pic);
+  TTBRootItem root;
+  root.SetSubMenuImages(&images);
+  TTBCustomItem *item = Add(root, "&Open");
+  item->SetImageIndex(0);
+  item->SetEnabled(c.enabled);
+  auto render = [&](bool effectOff) {
+    TTBSkin skin;
+    skin.SetSkinType(c.skin);
+    if (effectOff) skin.SetOptions(skin.Options() | tboNoHoverIconShadow);
+    TTBView view(nullptr, &root, nullptr, c.toolbar);
+    view.Skin = &skin;
+    if (c.selected) view.SetSelection(view.Find(item));
+    return Render(view, ToQColor(clBtnFace));
+  };
+  const QImage got = render(false), plain = render(true);
+  if (!c.lifted) {
+    EXPECT_EQ(got, plain);
+    return;
+  }
+  TTBSkin skin;
+  skin.SetSkinType(c.skin);
+  const QRect was = RedBox(plain);
+  ASSERT_FALSE(was.isEmpty());
+  EXPECT_EQ(RedBox(got), was.translated(-1, -1));
+  EXPECT_EQ(got.pixel(was.right() + 1, was.bottom() + 1), ToQColor(skin.ElementColor(6)).rgb());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HoverIcon,
+    ::testing::Values(HoverIconCase{"officexp_menu_entry_hovered", tbsOfficeXP, false, true, true, true},
+                      HoverIconCase{"officexp_toolbar_button_hovered", tbsOfficeXP, true, true, true, true},
+                      HoverIconCase{"officexp_not_hovered", tbsOfficeXP, false, false, true, false},
+                      HoverIconCase{"officexp_disabled_hovered", tbsOfficeXP, false, true, false, false},
+                      HoverIconCase{"windowsxp_hovered", tbsWindowsXP, true, true, true, false}),
+    [](const auto &i) { return std::string(i.param.name); });
