@@ -47,6 +47,7 @@ enum : uint32_t {
   rvstUpdatingBackPalette = 0x20,
   rvstClearing = 0x80,
   rvstNoControlPlacing = 0x100,
+  rvstIgnoreNextTab = 0x800,
   rvstClearingSelection = 0x1000,
   rvstNoScroll = 0x4000,
   rvstStartAsContinuation = 0x200000,
