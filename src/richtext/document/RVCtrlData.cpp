@@ -1,7 +1,6 @@
 #include "richtext/document/RVCtrlData.h"
 
 #include <QImage>
-#include <QWidget>
 
 #include "platform/QtCanvas.h"
 
@@ -69,7 +68,7 @@ bool TRVControlData::MoveItemFocus(bool Backwards, const TControl *Control) {
   }
   const TControl *view = ViewControl();
   const bool isView = Control && Control == view;
-  if (Control && view && Control->window() != view->window()) return FocusedItemNo >= 0;
+  if (Control && view && !IsInViewWindow(Control)) return FocusedItemNo >= 0;
   if (!Control && FocusedControlItem >= 0) return FocusedItemNo >= 0;
   if (Control && !isView) {
     int holder = FocusedControlItem;
@@ -95,7 +94,7 @@ bool TRVControlData::MoveItemFocus(bool Backwards, const TControl *Control) {
   FocusedControlItem = found;
   if (found >= 0) {
     if (auto *control = dynamic_cast<TRVControlItemInfo *>(GetItem(found)); control && control->Control())
-      control->Control()->setFocus(Qt::TabFocusReason);
+      GiveControlFocus(control->Control());
     InvalidateItem(*this, found);
     ScrollItemIntoView(found);
     return true;

@@ -42,6 +42,11 @@ public:
   // Gives the focus to the next (previous) control of the window outside
   // the view; false when there is none.
   virtual bool FocusNextTabControl(bool Backwards) { (void)Backwards; return false; }
+  // Whether Control belongs to the view's window (only those move the
+  // focus in the document).
+  virtual bool IsInViewWindow(const TControl *Control) const { (void)Control; return true; }
+  // Gives the keyboard focus to an inline control that Tab reached.
+  virtual void GiveControlFocus(TControl *Control) { (void)Control; }
   // Gives the keyboard focus to the view itself.
   virtual void FocusView() {}
   // Paints Clip of the client area onto Canvas (whose origin is the

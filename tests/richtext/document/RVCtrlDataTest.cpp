@@ -98,7 +98,10 @@ struct FocusDoc : TRVControlData {
   std::string events;
   bool otherControls = true;
   QWidget *viewWidget = nullptr;
+  std::vector<TControl *> focusedControls;
   const TControl *ViewControl() const override { return viewWidget; }
+  bool IsInViewWindow(const TControl *Control) const override { return Control->window() == viewWidget->window(); }
+  void GiveControlFocus(TControl *Control) override { focusedControls.push_back(Control); }
   void DoJump(int ID) override { jumps.push_back(ID); }
   bool FocusNextTabControl(bool Backwards) override {
     events += Backwards ? "prev-control " : "next-control ";
@@ -254,6 +257,15 @@ TEST(ControlData, AFocusedControlHandsTheFocusOnFromItsItem) {
   EXPECT_EQ(doc.events, "next-control ");
   doc.MoveItemFocus(true, last);
   EXPECT_EQ(doc.FocusedItemNo, 1) << "the hidden control is passed over";
+  EXPECT_TRUE(doc.focusedControls.empty()) << "a link takes the focus without a widget";
+  doc.FocusedControlItem = -1;
+  std::vector<int> focused;
+  for (int i = 0; i < 3; ++i) {
+    doc.MoveItemFocus(false, &parent); // Tab in the view
+    focused.push_back(doc.FocusedItemNo);
+  }
+  EXPECT_EQ(focused, (std::vector<int>{0, 1, 3}));
+  EXPECT_EQ(doc.focusedControls, (std::vector<TControl *>{first, last})) << "the controls Tab reached";
 }
 
 } // namespace
