@@ -38,12 +38,19 @@ for w in $widgets; do
 done
 
 # Every widget shows on the screen, and a screen grab sees them.
-"$demo" --show 8 >"$work/show.out" 2>"$work/show.err" &
+# Shown long enough for a loaded machine; killed once looked at.
+"$demo" --show 60 >"$work/show.out" 2>"$work/show.err" &
 pid=$!
 if waitReady "$work/show.out"; then
   sleep 1
   for w in $widgets; do
-    id=$(xdotool search --onlyvisible --name "widgetdemo: $w\$" | head -1)
+    # Windows are mapped one by one after "ready": wait for each in turn.
+    id=
+    for _ in $(seq 50); do
+      id=$(xdotool search --onlyvisible --name "widgetdemo: $w\$" | head -1)
+      [ -n "$id" ] && break
+      sleep 0.2
+    done
     if [ -z "$id" ]; then echo "FAIL: $w not shown"; fail=1; continue; fi
     # The X server's own picture of the window.
     import -window "$id" "$work/x-$w.png" 2>/dev/null
