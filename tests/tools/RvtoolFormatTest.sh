@@ -22,6 +22,15 @@ diff -u "$work/want" "$work/out"
 grep -q '^height [0-9][0-9]*$' "$work/real"
 "$tool" render --width 120 "$work/doc.txt" "$work/doc.png"
 head -c 8 "$work/doc.png" | od -An -tx1 | grep -q '89 50 4e 47'
+# An RVF file (by its extension) lays out as the text it was made from.
+"$tool" convert --to rvf "$work/doc.txt" "$work/doc.rvf"
+"$tool" format --width 80 --fake 10,8,2 "$work/doc.rvf" > "$work/out-rvf"
+diff -u "$work/want" "$work/out-rvf"
+"$tool" render --width 120 "$work/doc.rvf" "$work/rvf.png"
+head -c 8 "$work/rvf.png" | od -An -tx1 | grep -q '89 50 4e 47'
+printf 'not rvf at all' > "$work/bad.rvf"
+if "$tool" format --width 80 --fake 10,8,2 "$work/bad.rvf" > /dev/null 2> "$work/err"; then exit 1; fi
+grep -q 'not a readable RVF file' "$work/err"
 # Wrong arguments are refused with the usage.
 if "$tool" format "$work/doc.txt" 2>/dev/null; then exit 1; fi
 echo ok

@@ -14,6 +14,7 @@
 #include "platform/Files.h"
 #include "platform/QtCanvas.h"
 #include "platform/RecordingCanvas.h"
+#include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVUni.h"
 
@@ -93,7 +94,19 @@ bool formatFile(const Options &o, Formatted &f) {
   f.host = std::make_unique<kc::TRVFixedHost>(f.canvas.get(), o.width, 1 << 20);
   f.host->Style = &f.style;
   f.doc = std::make_unique<kc::TRichVistaRVData>(f.host.get());
-  loadPlainText(*f.doc, f.style, bytes);
+  const bool rvf = o.file.size() >= 4 && o.file.compare(o.file.size() - 4, 4, ".rvf") == 0;
+  if (rvf) {
+    // The file's own styles and document properties replace the defaults.
+    f.host->RVFOptions = kc::TRVFOptions{kc::rvfoSavePicturesBody,  kc::rvfoSaveControlsBody, kc::rvfoSaveTextStyles,
+                                         kc::rvfoSaveParaStyles,    kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties};
+    const kc::TRVFReadResult r = kc::LoadRvfFromStream(*f.doc, bytes, nullptr);
+    if (!r.Ok) {
+      std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", o.file.c_str(), r.Error.c_str());
+      return false;
+    }
+  } else {
+    loadPlainText(*f.doc, f.style, bytes);
+  }
   f.doc->ReformatAllForced(true);
   return true;
 }

@@ -461,6 +461,7 @@ void TCustomRVFormattedData::SelectWholeDocument() {
 }
 
 void TCustomRVFormattedData::Clear() {
+  SoftPageBreaks.reset();
   const uint32_t was = State & rvstClearing;
   State |= rvstClearing;
   ClearSelection(false);

@@ -47,6 +47,7 @@ enum : uint32_t {
   rvstUpdatingBackPalette = 0x20,
   rvstClearing = 0x80,
   rvstNoControlPlacing = 0x100,
+  rvstIgnoreNextTab = 0x800,
   rvstClearingSelection = 0x1000,
   rvstNoScroll = 0x4000,
   rvstStartAsContinuation = 0x200000,
@@ -126,6 +127,13 @@ private:
   int FVPos = 0, FHPos = 0, FStep = 10, FAreaWidth = 0, FRangeUnits = 0;
 };
 
+// A page break a paginating pass found inside the document: before the
+// character Offset (1-based) of item ItemNo.
+struct TRVSoftPageBreakInfo {
+  int32_t ItemNo = 0;
+  int32_t Offset = 1;
+};
+
 class TCustomRVFormattedData : public TCustomRVData {
 public:
   TCustomRVFormattedData();
@@ -140,6 +148,8 @@ public:
   int32_t DocumentHeight = 0;
   int32_t TextWidth = -1;
   int32_t FocusedControlItem = -1;
+  // Kept in item order; nullptr until something paginates the document.
+  std::unique_ptr<std::vector<TRVSoftPageBreakInfo>> SoftPageBreaks;
   TRVDrawLines DrawLines;
   int32_t SelStartLine = -1, SelEndLine = -1;
   int32_t SelStartOffs = 0, SelEndOffs = 0;

@@ -23,10 +23,39 @@ public:
 
   void ClearFormatting() override;
   void ClearSelection(bool FireEvent) override;
+
+  // Tab navigation among the items that take the keyboard focus (links,
+  // inline controls). Control is the widget that had the focus before (the
+  // view itself when Tab is pressed in it, nullptr when unknown). Returns
+  // true when an item of the document has the focus afterwards.
+  bool MoveItemFocus(bool Backwards, const TControl *Control);
+  // Acts on the focused item as a click would (a link fires its jump).
+  void ActivateFocusedItem();
+  // An inverting frame one pixel outside every piece of the focused item,
+  // in client coordinates; drawing it twice removes it.
+  void DrawFocusFrame(TCanvas &Canvas);
+  // The next focusable item after (before, Backwards) From, -1 at the end.
+  int FindFocusableItem(int From, bool Backwards) const;
+  // The widget of the view (compared with the control handed to
+  // MoveItemFocus); nullptr in a headless host.
+  virtual const TControl *ViewControl() const { return nullptr; }
+  // Gives the focus to the next (previous) control of the window outside
+  // the view; false when there is none.
+  virtual bool FocusNextTabControl(bool Backwards) { (void)Backwards; return false; }
+  // Whether Control belongs to the view's window (only those move the
+  // focus in the document).
+  virtual bool IsInViewWindow(const TControl *Control) const { (void)Control; return true; }
+  // Gives the keyboard focus to an inline control that Tab reached.
+  virtual void GiveControlFocus(TControl *Control) { (void)Control; }
+  // Gives the keyboard focus to the view itself.
+  virtual void FocusView() {}
   // Paints Clip of the client area onto Canvas (whose origin is the
   // client's) through an image of the clip's size, so that the window
   // never shows a half-painted state.
   void PaintBuffered(const TRect &Clip, TCanvas &Canvas);
+
+private:
+  void ScrollItemIntoView(int ItemNo);
 };
 
 // The list of nested documents of one item (a table row); its documents

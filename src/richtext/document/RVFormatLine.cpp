@@ -140,12 +140,25 @@ void TCustomRVFormattedData::BiDiReorder(int First, int Last, TRVBiDiMode ParaBi
     startDir.push_back(s);
     endDir.push_back(e);
   }
+  // Runs of one direction: a right-to-left run shows its pieces reversed,
+  // and a right-to-left paragraph shows its runs from the last to the first
+  // (a left-to-right run inside it keeps its own order).
+  std::vector<std::pair<int, int>> runs; // first and last piece index, relative
+  const int n = Last - First + 1;
+  for (int k = 0; k < n; ++k) {
+    if (k > 0 && startDir[static_cast<size_t>(k)] == startDir[static_cast<size_t>(k - 1)])
+      runs.back().second = k;
+    else
+      runs.emplace_back(k, k);
+  }
+  if (paraDir == 2) std::reverse(runs.begin(), runs.end());
   std::vector<int> order;
-  size_t p = 0;
-  for (int k = 0; k <= Last - First; ++k) {
-    order.insert(order.begin() + static_cast<std::ptrdiff_t>(p), First + k);
-    if (startDir[static_cast<size_t>(k)] == 1) ++p;
-    else p = std::min(p, order.size() - 1);
+  order.reserve(static_cast<size_t>(n));
+  for (const auto &[a, b] : runs) {
+    if (startDir[static_cast<size_t>(a)] == 2)
+      for (int k = b; k >= a; --k) order.push_back(First + k);
+    else
+      for (int k = a; k <= b; ++k) order.push_back(First + k);
   }
   std::vector<int> oldLeft(static_cast<size_t>(Last - First + 1));
   for (int i = First; i <= Last; ++i) oldLeft[static_cast<size_t>(i - First)] = DrawLines.Items(i)->Left;

@@ -146,6 +146,30 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
       }
     }
 
+    // Soft page breaks, from the first visible item on.
+    if (SoftPageBreaks && options.Has(rvoShowPageBreaks)) {
+      // The smallest Top of the screen line holding a draw line.
+      auto lineTop = [&](int dl) {
+        int a = dl;
+        while (a > 0 && !DrawLines.Items(a)->FromNewLine) --a;
+        int top = DrawLines.Items(a)->Top;
+        for (int k = a + 1; k < n && !DrawLines.Items(k)->FromNewLine; ++k) top = std::min(top, DrawLines.Items(k)->Top);
+        return top;
+      };
+      const int firstItem = GetFirstItemVisible();
+      for (const TRVSoftPageBreakInfo &pb : *SoftPageBreaks) {
+        if (pb.ItemNo < firstItem || pb.ItemNo >= GetItemCount()) continue;
+        int dl = GetItem(pb.ItemNo)->DrawItemNo;
+        if (dl < 0 || dl >= n || DrawLines.Items(dl)->ItemNo != pb.ItemNo) continue;
+        // The piece holding the character the break stands before.
+        while (dl + 1 < n && DrawLines.Items(dl + 1)->ItemNo == pb.ItemNo && DrawLines.Items(dl + 1)->Offs <= pb.Offset)
+          ++dl;
+        if (dl > last) break;
+        style->DrawPageBreak(Canvas, cy(lineTop(dl)), hoffs + Clip.Left, rvpbSoftPageBreak, GetScroller(),
+                             GetWidth());
+      }
+    }
+
     int lastStyle = -1;
     for (int i = first; i <= last; ++i) {
       TRVDrawLineInfo *d = DrawLines.Items(i);

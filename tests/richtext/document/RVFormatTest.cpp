@@ -4,6 +4,8 @@
 // that cut words let the wrap width follow the client's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 
 #include "FormatFixture.h"
@@ -357,6 +359,62 @@ TEST(FormatBiDi, JustifiedParagraphOfARightToLeftDocumentIsLeftAligned) {
   // Nothing is spread: the pieces follow one another from the left.
   EXPECT_EQ(f.doc->DrawLines.Items(0)->Left, 0);
   for (int i = 1; i < f.doc->DrawLines.Count(); ++i) EXPECT_EQ(f.doc->DrawLines.Items(i)->ExtraSpaceBefore, 0);
+}
+
+TEST(FormatBiDi, RunsOfALineAreShownInVisualOrder) {
+  // Pieces "aa", "bb", "cc", "dd" (one item each) whose styles say their
+  // direction: L left-to-right, R right-to-left.
+  struct Case {
+    const char *name;
+    TRVBiDiMode para;
+    const char *dirs;
+    const char *shown; // pieces left to right, with their Left
+  } cases[] = {
+      {"left-to-right paragraph, right-to-left run inside", rvbdLeftToRight, "LRRL", "aa@0 cc@20 bb@40 dd@60"},
+      {"left-to-right paragraph, right-to-left run at the end", rvbdLeftToRight, "LLRR", "aa@0 bb@20 dd@40 cc@60"},
+      {"left-to-right paragraph, no right-to-left run", rvbdLeftToRight, "LLLL", "aa@0 bb@20 cc@40 dd@60"},
+      {"right-to-left paragraph, all right-to-left", rvbdRightToLeft, "RRRR", "dd@0 cc@20 bb@40 aa@60"},
+      {"right-to-left paragraph, left-to-right run inside", rvbdRightToLeft, "RLLR", "dd@0 bb@20 cc@40 aa@60"},
+      {"right-to-left paragraph, two runs of each", rvbdRightToLeft, "LLRR", "dd@0 cc@20 aa@40 bb@60"},
+      {"right-to-left paragraph, no right-to-left run", rvbdRightToLeft, "LLLL", "aa@0 bb@20 cc@40 dd@60"},
+  };
+  for (const auto &c : cases) {
+    FormatDoc f(200);
+    f.style.TextStyles().Add()->BiDiMode = rvbdLeftToRight;
+    const int ltr = f.style.TextStyles().Count() - 1;
+    f.style.TextStyles().Add()->BiDiMode = rvbdRightToLeft;
+    const int rtl = f.style.TextStyles().Count() - 1;
+    int no = 0;
+    f.newPara(no).BiDiMode = c.para;
+    const char *texts[] = {"aa", "bb", "cc", "dd"};
+    for (int i = 0; i < 4; ++i) f.doc->AddText(texts[i], c.dirs[i] == 'R' ? rtl : ltr, i == 0 ? no : -1);
+    f.format();
+    ASSERT_EQ(f.doc->DrawLines.Count(), 4) << c.name;
+    std::vector<std::pair<int, int>> byLeft;
+    for (int i = 0; i < 4; ++i) byLeft.emplace_back(f.doc->DrawLines.Items(i)->Left, f.doc->DrawLines.Items(i)->ItemNo);
+    std::sort(byLeft.begin(), byLeft.end());
+    std::string shown;
+    for (const auto &[left, item] : byLeft)
+      shown += (shown.empty() ? "" : " ") + std::string(texts[item]) + "@" + std::to_string(left);
+    EXPECT_EQ(shown, c.shown) << c.name;
+  }
+}
+
+TEST(FormatBiDi, EachLineOfAWrappedRightToLeftParagraphIsOrderedOnItsOwn) {
+  FormatDoc f(50);
+  f.style.TextStyles().Add()->BiDiMode = rvbdRightToLeft;
+  const int rtl = f.style.TextStyles().Count() - 1;
+  int no = 0;
+  f.newPara(no).BiDiMode = rvbdRightToLeft;
+  // Wraps after "bb ": two lines of two pieces.
+  const char *texts[] = {"aa ", "bb ", "cc ", "dd"};
+  for (int i = 0; i < 4; ++i) f.doc->AddText(texts[i], rtl, i == 0 ? no : -1);
+  f.format();
+  EXPECT_EQ(f.dump(), "0 1 3 20 0 30 10 1\n"
+                      "1 1 2 0 0 20 10 0\n"
+                      "2 1 3 20 10 30 10 1\n"
+                      "3 1 2 0 10 20 10 0\n"
+                      "height 20\n");
 }
 
 TEST(FormatPositions, ClickingOnAListMarkerLandsAtTheStartOfTheTextAfterIt) {

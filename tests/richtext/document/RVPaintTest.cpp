@@ -141,4 +141,89 @@ TEST(Paint, AParagraphBegunAboveTheRectangleGetsItsWholeBackground) {
   EXPECT_NE(log.find("fillRect(0,-20,"), std::string::npos) << log;
 }
 
+// Marks drawn through the style sheet's events: "soft@Y", "hard@Y",
+// "cp<item>@X,Y".
+struct Marks {
+  std::string log;
+  explicit Marks(TRVStyle &Style) {
+    Style.OnDrawPageBreak = [this](TRVStyle *, TCanvas &, int Y, int, TRVPageBreakType Type, TRVScroller *,
+                                   bool &DoDefault) {
+      log += (Type == rvpbSoftPageBreak ? "soft@" : "hard@") + std::to_string(Y) + " ";
+      DoDefault = false;
+    };
+    Style.OnDrawCheckpoint = [this](TRVStyle *, TCanvas &, int X, int Y, int ItemNo, int, bool, TRVScroller *,
+                                    bool &DoDefault) {
+      log += "cp" + std::to_string(ItemNo) + "@" + std::to_string(X) + "," + std::to_string(Y) + " ";
+      DoDefault = false;
+    };
+  }
+};
+
+TEST(Paint, PageBreaksAndCheckpointsAreMarkedAtTheTopsOfTheirLines) {
+  struct Case {
+    const char *name;
+    bool showBreaks, showCheckpoints;
+    std::vector<TRVSoftPageBreakInfo> soft; // empty: no list at all
+    int scrollTop;
+    const char *marks;
+  } cases[] = {
+      // Lines: "aa bb" wraps into "aa" (top 0) and "bb" (10); "cc" at 20
+      // with a hard break and a checkpoint; "dd" at 30.
+      {"nothing shown", false, false, {{0, 4}}, 0, ""},
+      {"hard break and checkpoint", true, true, {}, 0, "hard@20 cp1@0,20 "},
+      {"soft breaks at their lines", true, false, {{0, 4}, {2, 1}}, 0, "soft@10 soft@30 hard@20 "},
+      {"soft break before the first visible item is left out", true, false, {{0, 1}, {2, 1}}, 20,
+       "soft@10 hard@0 "},
+  };
+  for (const auto &c : cases) {
+    FormatDoc f(25);
+    Marks marks(f.style);
+    c.showBreaks ? f.host->Options.Include(rvoShowPageBreaks) : f.host->Options.Exclude(rvoShowPageBreaks);
+    c.showCheckpoints ? f.host->Options.Include(rvoShowCheckpoints) : f.host->Options.Exclude(rvoShowCheckpoints);
+    f.para({"aa bb"});
+    f.doc->AddCheckpointTag("", false, 0); // belongs to "cc"
+    f.para({"cc"});
+    f.para({"dd"});
+    f.doc->GetItem(1)->SetPageBreakBefore(true);
+    f.format();
+    if (!c.soft.empty()) f.doc->SoftPageBreaks = std::make_unique<std::vector<TRVSoftPageBreakInfo>>(c.soft);
+    f.host->SetVSmallStep(1);
+    f.host->ScrollTo(c.scrollTop, false);
+    ASSERT_EQ(f.doc->GetVOffs(), c.scrollTop) << c.name;
+    f.doc->PaintVisibleLines(TRect{0, 0, 25, 100}, *f.canvas);
+    EXPECT_EQ(marks.log, c.marks) << c.name;
+    f.doc->Clear();
+    EXPECT_EQ(f.doc->SoftPageBreaks, nullptr) << "a cleared document has no pages";
+  }
+}
+
+TEST(Paint, AHoveredLinkIsDrawnInTheHoverStateOnlyWhileHoverIsActive) {
+  struct Case {
+    const char *name;
+    bool active;
+    int hovered;
+    const char *states; // per piece: h hovered, - not
+  } cases[] = {
+      {"first link hovered", true, 0, "h--"},
+      {"second link hovered", true, 1, "--h"},
+      {"hover not active", false, 0, "---"},
+  };
+  for (const auto &c : cases) {
+    FormatDoc f(300);
+    f.style.TextStyles().Add()->Jump = true;
+    const int link = f.style.TextStyles().Count() - 1;
+    std::string states;
+    f.style.OnDrawStyleText = [&](TRVStyle *, const std::string &, TCanvas &, int, int, int, int, int, int,
+                                  TRVTextDrawStates State, bool &) { states += State.Has(rvtsHover) ? "h" : "-"; };
+    f.doc->AddText("one", link, 0);
+    f.doc->AddText("plain", 0, -1);
+    f.doc->AddText("two", link, -1);
+    f.format();
+    if (c.active) f.doc->State |= rvstHoverActive;
+    f.doc->HoveredJump = c.hovered;
+    f.doc->PaintVisibleLines(TRect{0, 0, 300, 100}, *f.canvas);
+    EXPECT_EQ(states, c.states) << c.name;
+  }
+}
+
 } // namespace
