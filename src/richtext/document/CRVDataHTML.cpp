@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/CRVFData.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
@@ -81,6 +82,10 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
   const bool body = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoEndOnly);
   const bool end = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoBodyOnly);
   const TFontInfo &base = *st->TextStyles().GetTextStyleSafe(0);
+  // The viewer's margins; a document that is not shown has the default ones.
+  TRect m{5, 5, 5, 5};
+  if (const auto *shown = dynamic_cast<const TCustomRVFormattedData *>(&RVData))
+    m = TRect{shown->GetLeftMargin(), shown->GetTopMargin(), shown->GetRightMargin(), shown->GetBottomMargin()};
   if (head) {
     if (Css) out += "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n";
     out += "<HTML><HEAD><TITLE>" + EscapeAttr(Title) + "</TITLE>\r\n";
@@ -90,7 +95,8 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     if (charset.empty()) charset = "windows-" + std::to_string(ansiCodePage());
     out += "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=" + charset + "\">\r\n";
     if (Css) {
-      out += "<STYLE type=\"text/css\"><!--\r\nBODY {\r\n  margin: 5px 5px 5px 5px;\r\n";
+      out += "<STYLE type=\"text/css\"><!--\r\nBODY {\r\n  margin: " + std::to_string(m.Top) + "px " +
+             std::to_string(m.Right) + "px " + std::to_string(m.Bottom) + "px " + std::to_string(m.Left) + "px;\r\n";
       if (BackgroundColor != clNone) out += "  background-color: " + ColorToHtml(BackgroundColor) + ";\r\n";
       out += "}\r\n";
       if (!Options.Has(rvsoInlineStyles)) st->WriteCssStyleSheet(out, Options.Has(rvsoClassForStyle0) ? 4 : 0);
@@ -103,7 +109,10 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     extra.clear();
     RVData.DoSaveHTMLExtra(1, Css, extra);
     if (!extra.empty()) out += " " + extra;
-    out += Css ? ">\r\n" : " leftmargin=5 topmargin=5 rightmargin=5 bottommargin=5>\r\n";
+    out += Css ? ">\r\n"
+               : " leftmargin=" + std::to_string(m.Left) + " topmargin=" + std::to_string(m.Top) +
+                     " rightmargin=" + std::to_string(m.Right) + " bottommargin=" + std::to_string(m.Bottom) +
+                     ">\r\n";
   }
   if (body) {
     const bool baseTags = !Css && !Options.Has(rvsoNoDefaultStyleTags);
@@ -123,37 +132,16 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
       else
         out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
     };
-    const int n = RVData.GetItemCount();
-    std::string close;
-    for (int i = 0; i < n; ++i) {
+    auto WriteItem = [&](int i) {
       TCustomRVItemInfo *item = RVData.GetItem(i);
-      if (RVData.IsParaStart(i)) {
-        out += close;
-        const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
-        const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
-        if (Css) {
-          std::string attr;
-          if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
-          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
-          out += attr.empty() ? "<P>" : "<P " + attr + ">";
-          close = "</P>\r\n";
-        } else {
-          static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
-          out += std::string("<DIV") + align[int(p.Alignment) & 3] +
-                 (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
-          close = "</DIV>\r\n";
-        }
-      } else if (!item->GetContinuePara())
-        out += "<BR>";
-      if (item->Checkpoint) anchor(*item->Checkpoint);
       std::string hooked;
       if (RVData.DoSaveItemToFile(Path, i, rvsfHTML, false, hooked)) {
         out += hooked;
-        continue;
+        return;
       }
       if (!item->IsText()) {
         item->SaveToHTML(out, &RVData, i, RVData.GetItemTextRaw(i), ctx);
-        continue;
+        return;
       }
       const int style = RVData.GetActualStyle(item);
       const TFontInfo &f = *st->TextStyles().GetTextStyleSafe(style);
@@ -180,6 +168,37 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
         const THtmlFontDesc &rel = baseTags ? baseDesc : none;
         out += HtmlOpenFontTags(d, rel) + text + HtmlCloseFontTags(d, rel);
       }
+    };
+    const int n = RVData.GetItemCount();
+    std::string close;
+    for (int i = 0; i < n; ++i) {
+      TCustomRVItemInfo *item = RVData.GetItem(i);
+      if (RVData.IsParaStart(i)) {
+        out += close;
+        const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
+        const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
+        if (Css) {
+          std::string attr;
+          if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
+          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
+          out += attr.empty() ? "<P>" : "<P " + attr + ">";
+          close = "</P>\r\n";
+        } else {
+          static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
+          out += std::string("<DIV") + align[int(p.Alignment) & 3] +
+                 (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
+          close = "</DIV>\r\n";
+        }
+      } else if (!item->GetContinuePara())
+        out += "<BR>";
+      if (item->Checkpoint) anchor(*item->Checkpoint);
+      std::string target, extras;
+      if (item->GetStyleFlag(rvbsfJump, st))
+        RVData.DoWriteHyperlink(RVData.FirstJumpNo + item->JumpID, i, rvsfHTML, target, extras);
+      const bool link = !target.empty() || !extras.empty();
+      if (link) out += "<A href=\"" + EscapeAttr(target) + "\"" + (extras.empty() ? "" : " " + extras) + ">";
+      WriteItem(i);
+      if (link) out += "</A>";
     }
     if (RVData.NotAddedCP) anchor(*RVData.NotAddedCP);
     out += close;

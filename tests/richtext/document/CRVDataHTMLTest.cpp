@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
+#include "platform/QtCanvas.h"
+#include "richtext/document/CRVFData.h"
 
 using namespace kc;
 
@@ -84,4 +86,74 @@ TEST(HtmlExport, PartsOfThePage) {
   noStyle.host.Style = nullptr;
   std::string s;
   EXPECT_FALSE(ExportHtmlEx(noStyle.doc, s, "", "t", "img", {}, clNone, false));
+}
+
+namespace {
+
+class TLinkHost : public TRVDataHost {
+public:
+  std::string Target, Extras;
+  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget,
+                        std::string &AExtras) override {
+    ATarget = Target;
+    AExtras = Extras;
+  }
+};
+
+} // namespace
+
+// Link targets come from chat messages: a target must not end its attribute.
+TEST(HtmlExport, HyperlinksWrapTheirItemWithAnEscapedTarget) {
+  struct Case {
+    const char *name;
+    bool jump;
+    const char *target, *extras;
+    const char *expect; // empty: no anchor at all
+  };
+  const Case cases[] = {
+      {"quote and markup escaped", true, "http://x/?a=1&b=\"><script>", "",
+       "<A href=\"http://x/?a=1&amp;b=&quot;&gt;&lt;script&gt;\">"},
+      {"extras after a blank", true, "t", "target=_blank", "<A href=\"t\" target=_blank>"},
+      {"no target and no extras", true, "", "", ""},
+      {"not a jump", false, "t", "", ""},
+  };
+  for (const Case &c : cases) {
+    TRVStyle style;
+    TLinkHost host;
+    host.Style = &style;
+    host.Target = c.target;
+    host.Extras = c.extras;
+    TCustomRVData doc;
+    doc.SetHost(&host);
+    style.TextStyles()[1]->Jump = c.jump;
+    doc.AddText("link", 1, 0);
+    for (bool css : {false, true}) {
+      std::string s;
+      ASSERT_TRUE(ExportHtmlEx(doc, s, "", "t", "img", {}, clNone, css));
+      EXPECT_EQ(s.find("<script>"), std::string::npos) << c.name << "\n" << s;
+      if (*c.expect == 0) {
+        EXPECT_EQ(s.find("<A "), std::string::npos) << c.name << "\n" << s;
+        continue;
+      }
+      const size_t at = s.find(c.expect);
+      ASSERT_NE(at, std::string::npos) << c.name << "\n" << s;
+      const size_t text = s.find("link", at), close = s.find("</A>", at);
+      EXPECT_TRUE(text != std::string::npos && close != std::string::npos && text < close) << c.name << "\n" << s;
+    }
+  }
+}
+
+TEST(HtmlExport, MarginsComeFromTheViewer) {
+  TRVStyle style;
+  QtCanvas canvas;
+  TRVFixedHost host(&canvas, 300, 200);
+  host.Style = &style;
+  host.LeftMargin = 1, host.TopMargin = 2, host.RightMargin = 3, host.BottomMargin = 4;
+  TRichVistaRVData doc(&host);
+  doc.AddText("x", 0, 0);
+  std::string plain, css;
+  ASSERT_TRUE(ExportHtmlEx(doc, plain, "", "t", "img", {}, clNone, false));
+  ASSERT_TRUE(ExportHtmlEx(doc, css, "", "t", "img", {}, clNone, true));
+  EXPECT_NE(plain.find("<BODY leftmargin=1 topmargin=2 rightmargin=3 bottommargin=4>"), std::string::npos) << plain;
+  EXPECT_NE(css.find("  margin: 2px 3px 4px 1px;"), std::string::npos) << css;
 }
