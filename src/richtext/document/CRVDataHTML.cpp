@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/CRVFData.h"
+#include "richtext/document/RVBack.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
@@ -74,7 +75,8 @@ THtmlFontDesc FontDesc(const TFontInfo &f) {
 } // namespace
 
 bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
-                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css) {
+                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css,
+                  const TRVFBackground *Background) {
   TRVStyle *st = RVData.GetRVStyle();
   if (!st) return false;
   std::string out;
@@ -86,6 +88,14 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
   TRect m{5, 5, 5, 5};
   if (const auto *shown = dynamic_cast<const TCustomRVFormattedData *>(&RVData))
     m = TRect{shown->GetLeftMargin(), shown->GetTopMargin(), shown->GetRightMargin(), shown->GetBottomMargin()};
+  // The background picture goes into a file beside the page first: both
+  // flavours name it in the head.
+  int imageNo = 0;
+  std::string backPicture;
+  const int backStyle = Background ? Background->Style : bsNoBitmap;
+  if (head && backStyle != bsNoBitmap && Background->Picture && !Background->Picture->empty())
+    RVData.SaveImageFileEx(Path, Background->Picture.get(), rvsfHTML, ImagesPrefix, imageNo,
+                           Options.Has(rvsoOverwriteImages), BackgroundColor, backPicture);
   if (head) {
     if (Css) out += "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n";
     out += "<HTML><HEAD><TITLE>" + EscapeAttr(Title) + "</TITLE>\r\n";
@@ -98,6 +108,14 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
       out += "<STYLE type=\"text/css\"><!--\r\nBODY {\r\n  margin: " + std::to_string(m.Top) + "px " +
              std::to_string(m.Right) + "px " + std::to_string(m.Bottom) + "px " + std::to_string(m.Left) + "px;\r\n";
       if (BackgroundColor != clNone) out += "  background-color: " + ColorToHtml(BackgroundColor) + ";\r\n";
+      if (!backPicture.empty()) {
+        const bool moving = backStyle == bsTiledAndScrolled;
+        const bool repeat = backStyle == bsTiled || moving;
+        out += "  background-image: url(\"" + EscapeAttr(backPicture) + "\");\r\n  background-repeat: " +
+               (repeat ? "repeat" : "no-repeat") + ";\r\n  background-attachment: " + (moving ? "scroll" : "fixed") +
+               ";\r\n";
+        if (backStyle == bsStretched || backStyle == bsCentered) out += "  background-position: center center;\r\n";
+      }
       out += "}\r\n";
       if (!Options.Has(rvsoInlineStyles)) st->WriteCssStyleSheet(out, Options.Has(rvsoClassForStyle0) ? 4 : 0);
       out += "--></STYLE>\r\n";
@@ -106,6 +124,9 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     RVData.DoSaveHTMLExtra(0, Css, extra);
     out += extra + "</HEAD>\r\n<BODY";
     if (!Css && BackgroundColor != clNone) out += " bgcolor=" + ColorToHtml(BackgroundColor);
+    if (!Css && !backPicture.empty())
+      out += " background=\"" + EscapeAttr(backPicture) + "\"" +
+             (backStyle == bsTiledAndScrolled ? "" : " bgproperties=fixed");
     extra.clear();
     RVData.DoSaveHTMLExtra(1, Css, extra);
     if (!extra.empty()) out += " " + extra;
@@ -124,6 +145,7 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     ctx.ImagesPrefix = ImagesPrefix;
     ctx.SaveOptions = Options;
     ctx.UseCSS = Css;
+    ctx.ImageCounter = imageNo;
     ctx.CurrentBackColor = BackgroundColor == clNone ? clWhite : BackgroundColor;
     int cpNo = 0;
     auto anchor = [&](const TRVCPInfo &cp) {

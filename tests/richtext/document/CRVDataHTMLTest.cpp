@@ -7,6 +7,11 @@
 #include "platform/CodePage.h"
 #include "platform/QtCanvas.h"
 #include "richtext/document/CRVFData.h"
+#include "richtext/document/RVBack.h"
+#include "platform/Files.h"
+#include "support/TempDir.h"
+
+#include <QImage>
 
 using namespace kc;
 
@@ -156,4 +161,51 @@ TEST(HtmlExport, MarginsComeFromTheViewer) {
   ASSERT_TRUE(ExportHtmlEx(doc, css, "", "t", "img", {}, clNone, true));
   EXPECT_NE(plain.find("<BODY leftmargin=1 topmargin=2 rightmargin=3 bottommargin=4>"), std::string::npos) << plain;
   EXPECT_NE(css.find("  margin: 2px 3px 4px 1px;"), std::string::npos) << css;
+}
+
+TEST(HtmlExport, BackgroundPictureIsSavedBesideThePage) {
+  struct Case {
+    const char *name;
+    int style;
+    const char *plain;         // empty: no background attribute
+    std::vector<const char *> css;
+  };
+  const Case cases[] = {
+      {"tiled and scrolled moves with the text", bsTiledAndScrolled, " background=\"img1.bmp\" leftmargin",
+       {"  background-image: url(\"img1.bmp\");", "  background-repeat: repeat;", "  background-attachment: scroll;"}},
+      {"centred stays fixed", bsCentered, " background=\"img1.bmp\" bgproperties=fixed leftmargin",
+       {"  background-repeat: no-repeat;", "  background-attachment: fixed;", "  background-position: center center;"}},
+      {"no bitmap writes none", bsNoBitmap, "", {}},
+  };
+  for (const Case &c : cases) {
+    kctest::TempDir dir;
+    TDoc d;
+    d.doc.AddText("x", 0, 0);
+    TRVFBackground back;
+    back.Style = c.style;
+    QImage img(4, 3, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    back.Picture = std::make_unique<TBitmap>(img);
+    const std::string folder = dir.path().string() + "/";
+    for (bool css : {false, true}) {
+      std::string s;
+      // Both flavours write the picture under the same name.
+      ASSERT_TRUE(ExportHtmlEx(d.doc, s, folder, "t", "img", TRVSaveOptions{rvsoOverwriteImages}, clNone, css, &back));
+      if (!css && *c.plain) {
+        EXPECT_NE(s.find(c.plain), std::string::npos) << c.name << "\n" << s;
+      }
+      if (!css && !*c.plain) {
+        EXPECT_EQ(s.find("background"), std::string::npos) << c.name << "\n" << s;
+      }
+      for (const char *line : c.css) {
+        if (css) {
+          EXPECT_NE(s.find(line), std::string::npos) << c.name << ": " << line << "\n" << s;
+        }
+      }
+      if (css && c.css.empty()) {
+        EXPECT_EQ(s.find("background-image"), std::string::npos) << c.name << "\n" << s;
+      }
+    }
+    EXPECT_EQ(FileExists(folder + "img1.bmp"), c.style != bsNoBitmap) << c.name;
+  }
 }
