@@ -74,7 +74,8 @@ bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor 
 // are saved beside it in Path, named from ImagesPrefix. False without a
 // style sheet.
 bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
-                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css);
+                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css,
+                  const TRVFBackground *Background = nullptr);
 bool ExportHtmlToFile(TCustomRVData &RVData, const std::string &FileName, const std::string &Title, bool Css,
                       std::string *Error = nullptr);
 

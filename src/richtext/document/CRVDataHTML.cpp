@@ -4,6 +4,8 @@
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/CRVFData.h"
+#include "richtext/document/RVBack.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
@@ -73,7 +75,8 @@ THtmlFontDesc FontDesc(const TFontInfo &f) {
 } // namespace
 
 bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
-                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css) {
+                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css,
+                  const TRVFBackground *Background) {
   TRVStyle *st = RVData.GetRVStyle();
   if (!st) return false;
   std::string out;
@@ -81,6 +84,18 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
   const bool body = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoEndOnly);
   const bool end = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoBodyOnly);
   const TFontInfo &base = *st->TextStyles().GetTextStyleSafe(0);
+  // The viewer's margins; a document that is not shown has the default ones.
+  TRect m{5, 5, 5, 5};
+  if (const auto *shown = dynamic_cast<const TCustomRVFormattedData *>(&RVData))
+    m = TRect{shown->GetLeftMargin(), shown->GetTopMargin(), shown->GetRightMargin(), shown->GetBottomMargin()};
+  // The background picture goes into a file beside the page first: both
+  // flavours name it in the head.
+  int imageNo = 0;
+  std::string backPicture;
+  const int backStyle = Background ? Background->Style : bsNoBitmap;
+  if (head && backStyle != bsNoBitmap && Background->Picture && !Background->Picture->empty())
+    RVData.SaveImageFileEx(Path, Background->Picture.get(), rvsfHTML, ImagesPrefix, imageNo,
+                           Options.Has(rvsoOverwriteImages), BackgroundColor, backPicture);
   if (head) {
     if (Css) out += "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n";
     out += "<HTML><HEAD><TITLE>" + EscapeAttr(Title) + "</TITLE>\r\n";
@@ -90,8 +105,17 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     if (charset.empty()) charset = "windows-" + std::to_string(ansiCodePage());
     out += "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=" + charset + "\">\r\n";
     if (Css) {
-      out += "<STYLE type=\"text/css\"><!--\r\nBODY {\r\n  margin: 5px 5px 5px 5px;\r\n";
+      out += "<STYLE type=\"text/css\"><!--\r\nBODY {\r\n  margin: " + std::to_string(m.Top) + "px " +
+             std::to_string(m.Right) + "px " + std::to_string(m.Bottom) + "px " + std::to_string(m.Left) + "px;\r\n";
       if (BackgroundColor != clNone) out += "  background-color: " + ColorToHtml(BackgroundColor) + ";\r\n";
+      if (!backPicture.empty()) {
+        const bool moving = backStyle == bsTiledAndScrolled;
+        const bool repeat = backStyle == bsTiled || moving;
+        out += "  background-image: url(\"" + EscapeAttr(backPicture) + "\");\r\n  background-repeat: " +
+               (repeat ? "repeat" : "no-repeat") + ";\r\n  background-attachment: " + (moving ? "scroll" : "fixed") +
+               ";\r\n";
+        if (backStyle == bsStretched || backStyle == bsCentered) out += "  background-position: center center;\r\n";
+      }
       out += "}\r\n";
       if (!Options.Has(rvsoInlineStyles)) st->WriteCssStyleSheet(out, Options.Has(rvsoClassForStyle0) ? 4 : 0);
       out += "--></STYLE>\r\n";
@@ -100,10 +124,16 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     RVData.DoSaveHTMLExtra(0, Css, extra);
     out += extra + "</HEAD>\r\n<BODY";
     if (!Css && BackgroundColor != clNone) out += " bgcolor=" + ColorToHtml(BackgroundColor);
+    if (!Css && !backPicture.empty())
+      out += " background=\"" + EscapeAttr(backPicture) + "\"" +
+             (backStyle == bsTiledAndScrolled ? "" : " bgproperties=fixed");
     extra.clear();
     RVData.DoSaveHTMLExtra(1, Css, extra);
     if (!extra.empty()) out += " " + extra;
-    out += Css ? ">\r\n" : " leftmargin=5 topmargin=5 rightmargin=5 bottommargin=5>\r\n";
+    out += Css ? ">\r\n"
+               : " leftmargin=" + std::to_string(m.Left) + " topmargin=" + std::to_string(m.Top) +
+                     " rightmargin=" + std::to_string(m.Right) + " bottommargin=" + std::to_string(m.Bottom) +
+                     ">\r\n";
   }
   if (body) {
     const bool baseTags = !Css && !Options.Has(rvsoNoDefaultStyleTags);
@@ -115,6 +145,7 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     ctx.ImagesPrefix = ImagesPrefix;
     ctx.SaveOptions = Options;
     ctx.UseCSS = Css;
+    ctx.ImageCounter = imageNo;
     ctx.CurrentBackColor = BackgroundColor == clNone ? clWhite : BackgroundColor;
     int cpNo = 0;
     auto anchor = [&](const TRVCPInfo &cp) {
@@ -123,37 +154,16 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
       else
         out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
     };
-    const int n = RVData.GetItemCount();
-    std::string close;
-    for (int i = 0; i < n; ++i) {
+    auto WriteItem = [&](int i) {
       TCustomRVItemInfo *item = RVData.GetItem(i);
-      if (RVData.IsParaStart(i)) {
-        out += close;
-        const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
-        const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
-        if (Css) {
-          std::string attr;
-          if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
-          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
-          out += attr.empty() ? "<P>" : "<P " + attr + ">";
-          close = "</P>\r\n";
-        } else {
-          static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
-          out += std::string("<DIV") + align[int(p.Alignment) & 3] +
-                 (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
-          close = "</DIV>\r\n";
-        }
-      } else if (!item->GetContinuePara())
-        out += "<BR>";
-      if (item->Checkpoint) anchor(*item->Checkpoint);
       std::string hooked;
       if (RVData.DoSaveItemToFile(Path, i, rvsfHTML, false, hooked)) {
         out += hooked;
-        continue;
+        return;
       }
       if (!item->IsText()) {
         item->SaveToHTML(out, &RVData, i, RVData.GetItemTextRaw(i), ctx);
-        continue;
+        return;
       }
       const int style = RVData.GetActualStyle(item);
       const TFontInfo &f = *st->TextStyles().GetTextStyleSafe(style);
@@ -180,6 +190,37 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
         const THtmlFontDesc &rel = baseTags ? baseDesc : none;
         out += HtmlOpenFontTags(d, rel) + text + HtmlCloseFontTags(d, rel);
       }
+    };
+    const int n = RVData.GetItemCount();
+    std::string close;
+    for (int i = 0; i < n; ++i) {
+      TCustomRVItemInfo *item = RVData.GetItem(i);
+      if (RVData.IsParaStart(i)) {
+        out += close;
+        const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
+        const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
+        if (Css) {
+          std::string attr;
+          if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
+          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
+          out += attr.empty() ? "<P>" : "<P " + attr + ">";
+          close = "</P>\r\n";
+        } else {
+          static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
+          out += std::string("<DIV") + align[int(p.Alignment) & 3] +
+                 (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
+          close = "</DIV>\r\n";
+        }
+      } else if (!item->GetContinuePara())
+        out += "<BR>";
+      if (item->Checkpoint) anchor(*item->Checkpoint);
+      std::string target, extras;
+      if (item->GetStyleFlag(rvbsfJump, st))
+        RVData.DoWriteHyperlink(RVData.FirstJumpNo + item->JumpID, i, rvsfHTML, target, extras);
+      const bool link = !target.empty() || !extras.empty();
+      if (link) out += "<A href=\"" + EscapeAttr(target) + "\"" + (extras.empty() ? "" : " " + extras) + ">";
+      WriteItem(i);
+      if (link) out += "</A>";
     }
     if (RVData.NotAddedCP) anchor(*RVData.NotAddedCP);
     out += close;

@@ -1,7 +1,10 @@
 // RTF output: header, font and colour tables, then the paragraphs with
 // their paragraph codes and the text items with their character codes;
 // other items write themselves.
+#include <QRandomGenerator>
+
 #include <cmath>
+#include <set>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
@@ -44,6 +47,61 @@ std::string UnicodeEscapes(const std::string &Bytes, int CodePage, bool Duplicat
   return r;
 }
 
+// The level text of a list level: the placeholders of levels 1 to 9 become
+// the bytes 0 to 8, the whole prefixed by its length; Numbers gets the
+// positions of the placeholders in the same form.
+void LevelText(const TRVListLevel &L, std::string &Text, std::string &Numbers) {
+  auto hex = [](int v) {
+    static const char digits[] = "0123456789abcdef";
+    return std::string("\\'") + digits[(v >> 4) & 15] + digits[v & 15];
+  };
+  std::string body;
+  int length = 0;
+  if (L.ListType == rvlstUnicodeBullet) {
+    for (char16_t u : L.FormatStringW) {
+      body += "\\u" + std::to_string(int(int16_t(u))) + " ?";
+      ++length;
+    }
+  } else {
+    const std::string &f = L.FormatString;
+    for (size_t i = 0; i < f.size(); ++i) {
+      if (f[i] == '%' && i + 1 < f.size() && f[i + 1] == '%') {
+        body += '%';
+        ++length;
+        ++i;
+        continue;
+      }
+      if (f[i] == '%' && i + 3 < f.size() && f[i + 1] >= '0' && f[i + 1] <= '8' && f[i + 2] == ':' &&
+          f[i + 3] == 's') {
+        body += hex(f[i + 1] - '0');
+        ++length;
+        Numbers += hex(length);
+        i += 3;
+        continue;
+      }
+      const auto b = uint8_t(f[i]);
+      if (b < 0x20 || b >= 0x80)
+        body += hex(b);
+      else
+        body += RtfEscapeText(std::string(1, f[i]));
+      ++length;
+    }
+  }
+  Text = hex(std::min(length, 255)) + body;
+}
+
+int LevelNfc(TRVListType t) {
+  switch (t) {
+  case rvlstUpperRoman: return 1;
+  case rvlstLowerRoman: return 2;
+  case rvlstUpperAlpha: return 3;
+  case rvlstLowerAlpha: return 4;
+  case rvlstDecimal:
+  case rvlstImageListCounter: return 0;
+  default: return 23;
+  }
+}
+
 class TRVRTFWriter {
 public:
   TRVRTFWriter(TCustomRVData &D, TColor Back) : D(D), St(D.GetRVStyle()), Back(Back) {
@@ -64,8 +122,19 @@ private:
   }
   void MakeTables();
   void Header(std::string &Out);
-  void ParaCodes(std::string &Out, int ParaNo);
+  void ParaCodes(std::string &Out, int ParaNo, const TCustomRVItemInfo *First);
+  void ParaStyleCodes(std::string &Out, const TParaInfo &P, const TRVListLevel *Marker);
   void CharCodes(std::string &Out, int StyleNo);
+  void FontCodes(std::string &Out, const TFontInfo &F);
+  void StyleSheet(std::string &Out);
+  void WriteItem(std::string &Out, int i, int first, int firstOffs, int last, int lastOffs);
+  void ListTables(std::string &Out);
+  int UnusedNumber() {
+    for (;;) {
+      const int n = int(QRandomGenerator::global()->bounded(1, 0x7FFFFFFF));
+      if (Used.insert(n).second) return n;
+    }
+  }
 
   TCustomRVData &D;
   TRVStyle *St;
@@ -73,6 +142,7 @@ private:
   TRVColorList Colors;
   TRVRTFFontTable Fonts;
   TRVRTFSaveContext Ctx;
+  std::set<int> Used;
 };
 
 void TRVRTFWriter::MakeTables() {
@@ -89,7 +159,13 @@ void TRVRTFWriter::MakeTables() {
     }
     for (int i = 0; i < St->ParaStyles().Count(); ++i) {
       const TParaInfo *p = St->ParaStyles()[i];
+      if (p->Border.Style != rvbNone && p->Border.Color != clNone) Colors.AddUnique(p->Border.Color);
       if (p->Background.Color != clNone) Colors.AddUnique(p->Background.Color);
+    }
+    for (int i = 0; i < St->ListStyles().Count(); ++i) {
+      const TRVListLevelCollection &levels = St->ListStyles()[i]->Levels;
+      for (int j = 0; j < levels.Count(); ++j)
+        if (const TRVMarkerFont *f = levels.Items(j)->FontIfAny()) Colors.AddUnique(f->Color);
     }
   }
   if (Back != clNone && Back != clWindow) Colors.AddUnique(Back);
@@ -119,51 +195,181 @@ void TRVRTFWriter::Header(std::string &Out) {
            std::to_string((c >> 16) & 0xFF) + ";";
   }
   Out += "}\r\n";
+  if (Ctx.Options.Has(rvrtfSaveStyleSheet)) StyleSheet(Out);
+  ListTables(Out);
   std::string extra;
   D.DoSaveRTFExtra(2, extra);
   if (!extra.empty()) Out += extra + "\r\n";
   Out += Ctx.Options.Has(rvrtfDuplicateUnicode) ? "\\uc1" : "\\uc0";
 }
 
-void TRVRTFWriter::ParaCodes(std::string &Out, int ParaNo) {
-  if (!St) return;
-  const TParaInfo *p = St->ParaStyles().GetParaStyleSafe(ParaNo);
-  if (p->LineSpacingType == rvlsPercent && p->LineSpacing > 100)
-    Out += "\\sl" + std::to_string(p->LineSpacing * 240 / 100) + "\\slmult1";
-  Out += "\\fi" + std::to_string(Twips(p->FirstIndent)) + "\\li" + std::to_string(Twips(p->LeftIndent));
+void TRVRTFWriter::ParaStyleCodes(std::string &Out, const TParaInfo &P, const TRVListLevel *Marker) {
+  if (P.LineSpacingType == rvlsPercent && P.LineSpacing > 100)
+    Out += "\\sl" + std::to_string(P.LineSpacing * 240 / 100) + "\\slmult1";
+  if (P.Options.Has(rvpaoKeepLinesTogether)) Out += "\\keep";
+  if (P.Options.Has(rvpaoKeepWithNext)) Out += "\\keepn";
+  if (Marker)
+    Out += "\\li" + std::to_string(Twips(Marker->LeftIndent)) + "\\fi" +
+           std::to_string(Twips(Marker->MarkerIndent - Marker->LeftIndent)) + "\\jclisttab\\tx" +
+           std::to_string(Twips(Marker->FirstIndent + Marker->LeftIndent));
+  else
+    Out += "\\fi" + std::to_string(Twips(P.FirstIndent)) + "\\li" + std::to_string(Twips(P.LeftIndent));
   static const char *const align[] = {"l", "r", "c", "j"};
-  Out += std::string("\\q") + align[int(p->Alignment) & 3] + "\\ri" + std::to_string(Twips(p->RightIndent)) +
-         "\\sb" + std::to_string(Twips(p->SpaceBefore)) + "\\sa" + std::to_string(Twips(p->SpaceAfter));
-  if (p->BiDiMode == rvbdLeftToRight) Out += "\\ltrpar";
-  if (p->BiDiMode == rvbdRightToLeft) Out += "\\rtlpar";
-  if (p->Background.Color != clNone) Out += "\\cbpat" + std::to_string(ColorNo(p->Background.Color));
+  Out += std::string("\\q") + align[int(P.Alignment) & 3] + "\\ri" + std::to_string(Twips(P.RightIndent)) +
+         "\\sb" + std::to_string(Twips(P.SpaceBefore)) + "\\sa" + std::to_string(Twips(P.SpaceAfter));
+  if (P.BiDiMode == rvbdLeftToRight) Out += "\\ltrpar";
+  if (P.BiDiMode == rvbdRightToLeft) Out += "\\rtlpar";
+  if (P.Background.Color != clNone) Out += "\\cbpat" + std::to_string(ColorNo(P.Background.Color));
+  const TRVBorder &b = P.Border;
+  if (b.Style != rvbNone && b.Color != clNone) {
+    static const char *const kind[] = {"", "s", "db", "triple", "thtnmg", "tnthmg"};
+    const bool thick = b.Style == rvbThickInside || b.Style == rvbThickOutside;
+    const int width = Twips(thick ? b.Width * 2 : b.Width);
+    Out += "\\brdrbtw";
+    const struct {
+      bool on;
+      const char *code;
+      int32_t padding;
+    } sides[] = {{b.VisibleBorders.Left, "\\brdrl", b.BorderOffsets.Left},
+                 {b.VisibleBorders.Top, "\\brdrt", b.BorderOffsets.Top},
+                 {b.VisibleBorders.Right, "\\brdrr", b.BorderOffsets.Right},
+                 {b.VisibleBorders.Bottom, "\\brdrb", b.BorderOffsets.Bottom}};
+    for (const auto &side : sides)
+      if (side.on)
+        Out += std::string(side.code) + "\\brsp" + std::to_string(Twips(side.padding)) + "\\brdr" +
+               kind[int(b.Style) % 6] + "\\brdrcf" + std::to_string(ColorNo(b.Color)) + "\\brdrw" +
+               std::to_string(width);
+  }
+}
+
+void TRVRTFWriter::ParaCodes(std::string &Out, int ParaNo, const TCustomRVItemInfo *First) {
+  if (!St) return;
+  const TRVListLevel *marker = nullptr;
+  if (First && First->StyleNo == rvsListMarker)
+    marker = static_cast<const TRVMarkerItemInfo *>(First)->GetLevelInfo(St);
+  ParaStyleCodes(Out, *St->ParaStyles().GetParaStyleSafe(ParaNo), marker);
   std::string extra;
   D.DoSaveRTFExtra(1, extra);
   Out += extra + " ";
 }
 
+void TRVRTFWriter::FontCodes(std::string &Out, const TFontInfo &F) {
+  Out += "\\f" + std::to_string(std::max(0, Fonts.Find(F.FontName, F.Charset)));
+  if (F.Style & 1) Out += "\\b";
+  if (F.Style & 2) Out += "\\i";
+  if (F.Style & 4) Out += "\\ul";
+  if (F.Style & 8) Out += "\\strike";
+  if (F.VShift < 0) Out += "\\sub";
+  if (F.VShift > 0) Out += "\\super";
+  if (F.CharScale != 100) Out += "\\charscalex" + std::to_string(F.CharScale);
+  if (F.CharSpacing != 0) Out += "\\expndtw" + std::to_string(Twips(F.CharSpacing));
+  if (F.StyleEx.Has(rvfsAllCaps)) Out += "\\caps";
+  if (F.BiDiMode == rvbdLeftToRight) Out += "\\ltrch";
+  if (F.BiDiMode == rvbdRightToLeft) Out += "\\rtlch";
+  const uint8_t base = St->TextStyles().GetTextStyleSafe(0)->Charset;
+  if (F.Charset != DEFAULT_CHARSET && F.Charset != base) {
+    const int lang = CharsetToLanguage(F.Charset);
+    if (lang != 0) Out += "\\lang" + std::to_string(lang);
+  }
+  // Our own reader halves the size of shifted text again: both keep it.
+  Out += "\\fs" + std::to_string(F.Size * (F.VShift != 0 ? 4 : 2));
+  if (F.BackColor != clNone) Out += "\\chcbpat" + std::to_string(ColorNo(F.BackColor));
+  if (F.Color != clWindowText) Out += "\\cf" + std::to_string(ColorNo(F.Color));
+}
+
 void TRVRTFWriter::CharCodes(std::string &Out, int StyleNo) {
   if (!St) return;
-  const TFontInfo *f = St->TextStyles().GetTextStyleSafe(StyleNo);
-  Out += "\\f" + std::to_string(std::max(0, Fonts.Find(f->FontName, f->Charset)));
-  if (f->Style & 1) Out += "\\b";
-  if (f->Style & 2) Out += "\\i";
-  if (f->Style & 4) Out += "\\ul";
-  if (f->Style & 8) Out += "\\strike";
-  if (f->VShift < 0) Out += "\\sub";
-  if (f->VShift > 0) Out += "\\super";
-  if (f->CharScale != 100) Out += "\\charscalex" + std::to_string(f->CharScale);
-  if (f->CharSpacing != 0) Out += "\\expndtw" + std::to_string(Twips(f->CharSpacing));
-  if (f->StyleEx.Has(rvfsAllCaps)) Out += "\\caps";
-  if (f->BiDiMode == rvbdLeftToRight) Out += "\\ltrch";
-  if (f->BiDiMode == rvbdRightToLeft) Out += "\\rtlch";
-  // Our own reader halves the size of shifted text again: both keep it.
-  Out += "\\fs" + std::to_string(f->Size * (f->VShift != 0 ? 4 : 2));
-  if (f->BackColor != clNone) Out += "\\chcbpat" + std::to_string(ColorNo(f->BackColor));
-  if (f->Color != clWindowText) Out += "\\cf" + std::to_string(ColorNo(f->Color));
+  FontCodes(Out, *St->TextStyles().GetTextStyleSafe(StyleNo));
   std::string extra;
   D.DoSaveRTFExtra(0, extra);
   Out += extra + " ";
+}
+
+void TRVRTFWriter::StyleSheet(std::string &Out) {
+  if (!St) return;
+  auto name = [](std::string n) {
+    for (char &c : n)
+      if (c == '\\' || c == '{' || c == '}') c = '_';
+    return RtfEscapeText(n);
+  };
+  Out += "{\\stylesheet";
+  const int paras = St->ParaStyles().Count();
+  for (int i = 0; i < paras; ++i) {
+    Out += "{\\s" + std::to_string(i);
+    ParaStyleCodes(Out, *St->ParaStyles()[i], nullptr);
+    Out += " " + name(St->ParaStyles()[i]->StyleName) + ";}";
+  }
+  for (int j = 0; j < St->TextStyles().Count(); ++j) {
+    Out += "{\\*\\cs" + std::to_string(paras + j);
+    FontCodes(Out, *St->TextStyles()[j]);
+    Out += " " + name(St->TextStyles()[j]->StyleName) + ";}";
+  }
+  Out += "}\r\n";
+}
+
+void TRVRTFWriter::ListTables(std::string &Out) {
+  const int lists = St ? St->ListStyles().Count() : 0;
+  if (lists == 0) {
+    Out += "\r\n";
+    return;
+  }
+  std::vector<int> ids(size_t(lists), 0);
+  for (int i = 0; i < lists; ++i) Used.insert(St->ListStyles()[i]->GetListID());
+  Out += "{\\*\\listtable";
+  for (int i = 0; i < lists; ++i) {
+    const TRVListInfo &list = *St->ListStyles()[i];
+    const int count = list.Levels.Count();
+    Out += "{\\list\\listtemplateid" + std::to_string(UnusedNumber());
+    if (count == 1) Out += "\\listsimple1";
+    Out += "\r\n";
+    for (int k = 0; k < (count == 1 ? 1 : 9); ++k) {
+      const TRVListLevel *L = count == 0 ? nullptr : list.Levels.Items(std::min(k, count - 1));
+      TRVListLevel plain;
+      if (!L) L = &plain;
+      const int jc = L->MarkerAlignment == rvmaRight ? 2 : L->MarkerAlignment == rvmaCenter ? 1 : 0;
+      Out += "{\\listlevel\\levelnfc" + std::to_string(LevelNfc(L->ListType)) + "\\leveljc" + std::to_string(jc) +
+             "\\li" + std::to_string(Twips(L->LeftIndent)) + "\\fi" +
+             std::to_string(Twips(L->MarkerIndent - L->LeftIndent)) + "\\jclisttab\\tx" +
+             std::to_string(Twips(L->FirstIndent + L->LeftIndent));
+      if (LevelNfc(L->ListType) != 23) Out += "\\levelstartat" + std::to_string(L->StartFrom);
+      if (L->Options.Has(rvloLegalStyleNumbering)) Out += "\\levellegal1";
+      if (!L->Options.Has(rvloLevelReset)) Out += "\\levelnorestart1";
+      std::string text, numbers;
+      LevelText(*L, text, numbers);
+      Out += "{\\leveltext" + text + ";}{\\levelnumbers" + numbers + ";}";
+      if (const TRVMarkerFont *f = L->FontIfAny()) {
+        Out += "\\f" + std::to_string(std::max(0, Fonts.Find(f->Name, f->Charset)));
+        if (f->Style & fsBold) Out += "\\b";
+        if (f->Style & fsItalic) Out += "\\i";
+        if (f->Style & fsUnderline) Out += "\\ul";
+        if (f->Style & fsStrikeOut) Out += "\\strike";
+        Out += "\\fs" + std::to_string(int64_t(f->Size) * 2);
+        if (f->Color != clWindowText) Out += "\\cf" + std::to_string(ColorNo(f->Color));
+      }
+      Out += "}";
+    }
+    ids[size_t(i)] = list.GetListID();
+    Out += "\\listid" + std::to_string(ids[size_t(i)]) + "}";
+  }
+  Out += "}\r\n{\\*\\listoverridetable";
+  for (int i = 0; i < lists; ++i)
+    Out += "{\\listoverride\\listid" + std::to_string(ids[size_t(i)]) + "\\listoverridecount0\\ls" +
+           std::to_string(i + 1) + "}";
+  // The markers that restart numbering, list by list in document order: the
+  // numbers the markers themselves write after their text.
+  int ls = lists;
+  if (TRVMarkerList *markers = D.GetMarkers(false))
+    for (int i = 0; i < lists; ++i)
+      for (int m = 0; m < markers->Count(); ++m) {
+        const TRVMarkerItemInfo *mk = markers->Items(m);
+        if (mk->ListNo != i || !mk->RestartsRTFList(St)) continue;
+        Out += "{\\listoverride\\listid" + std::to_string(ids[size_t(i)]) + "\\listoverridecount" +
+               std::to_string(mk->Level + 1);
+        for (int k = 0; k < mk->Level; ++k) Out += "{\\lfolevel}";
+        Out += "{\\lfolevel\\listoverridestartat\\levelstartat" + std::to_string(mk->StartFrom) + "}\\ls" +
+               std::to_string(++ls) + "}";
+      }
+  Out += "}\r\n";
 }
 
 bool TRVRTFWriter::Write(std::string &Out) {
@@ -189,23 +395,42 @@ bool TRVRTFWriter::Write(std::string &Out) {
         if (item->GetPageBreakBefore()) Out += "\\page";
         Out += "\\pard";
         if (Ctx.Options.Has(rvrtfSaveStyleSheet)) Out += "\\s" + std::to_string(item->ParaNo);
-        ParaCodes(Out, item->ParaNo);
+        ParaCodes(Out, item->ParaNo, item);
         firstPara = false;
         prevMarker = item->StyleNo == rvsListMarker;
       }
     }
     if (item->Checkpoint) bookmark(*item->Checkpoint);
+    std::string target, extras;
+    if (item->GetStyleFlag(rvbsfJump, St)) D.DoWriteHyperlink(D.FirstJumpNo + item->JumpID, i, rvsfRTF, target, extras);
+    const bool field = !target.empty() || !extras.empty();
+    if (field)
+      Out += "{\\field{\\*\\fldinst HYPERLINK \"" + RtfEscapeText(target) + "\"" +
+             (extras.empty() ? std::string() : " " + RtfEscapeText(extras)) + "}{\\fldrslt";
+    WriteItem(Out, i, first, firstOffs, last, lastOffs);
+    if (field) Out += "}}";
+  }
+  if (last == D.GetItemCount() - 1 && D.NotAddedCP) bookmark(*D.NotAddedCP);
+  if (last > first && D.GetItem(last)->IsText() && D.GetItemTextRaw(last).empty() && D.IsParaStart(last))
+    Out += "\\par";
+  Out += "}";
+  return true;
+}
+
+void TRVRTFWriter::WriteItem(std::string &Out, int i, int first, int firstOffs, int last, int lastOffs) {
+  TCustomRVItemInfo *item = D.GetItem(i);
+  {
     std::string hooked;
     if (D.DoSaveItemToFile("", i, rvsfRTF, false, hooked)) {
       Out += hooked;
-      continue;
+      return;
     }
     const int style = item->IsText() ? D.GetActualStyle(item) : -1;
     const TFontInfo *f = St && style >= 0 ? St->TextStyles().GetTextStyleSafe(style) : nullptr;
     const bool htmlCode = f && f->Options.Has(rvteoHTMLCode) && !f->Options.Has(rvteoRTFCode);
     if (!item->IsText() || htmlCode) {
       item->SaveRTF(Out, &D, i, D.GetItemTextRaw(i), Ctx);
-      continue;
+      return;
     }
     Out += "\\plain ";
     if (Ctx.Options.Has(rvrtfSaveStyleSheet) && St)
@@ -223,11 +448,6 @@ bool TRVRTFWriter::Write(std::string &Out) {
       Out += RtfEscapeText(item->IsUnicode() ? UnicodeToAnsi(D.GetStyleCodePage(style), part) : part, rtfCode);
     }
   }
-  if (last == D.GetItemCount() - 1 && D.NotAddedCP) bookmark(*D.NotAddedCP);
-  if (last > first && D.GetItem(last)->IsText() && D.GetItemTextRaw(last).empty() && D.IsParaStart(last))
-    Out += "\\par";
-  Out += "}";
-  return true;
 }
 
 } // namespace

@@ -5,6 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
+#include "platform/QtCanvas.h"
+#include "richtext/document/CRVFData.h"
+#include "richtext/document/RVBack.h"
+#include "platform/Files.h"
+#include "support/TempDir.h"
+
+#include <QImage>
 
 using namespace kc;
 
@@ -84,4 +91,121 @@ TEST(HtmlExport, PartsOfThePage) {
   noStyle.host.Style = nullptr;
   std::string s;
   EXPECT_FALSE(ExportHtmlEx(noStyle.doc, s, "", "t", "img", {}, clNone, false));
+}
+
+namespace {
+
+class TLinkHost : public TRVDataHost {
+public:
+  std::string Target, Extras;
+  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget,
+                        std::string &AExtras) override {
+    ATarget = Target;
+    AExtras = Extras;
+  }
+};
+
+} // namespace
+
+// Link targets come from chat messages: a target must not end its attribute.
+TEST(HtmlExport, HyperlinksWrapTheirItemWithAnEscapedTarget) {
+  struct Case {
+    const char *name;
+    bool jump;
+    const char *target, *extras;
+    const char *expect; // empty: no anchor at all
+  };
+  const Case cases[] = {
+      {"quote and markup escaped", true, "http://x/?a=1&b=\"><script>", "",
+       "<A href=\"http://x/?a=1&amp;b=&quot;&gt;&lt;script&gt;\">"},
+      {"extras after a blank", true, "t", "target=_blank", "<A href=\"t\" target=_blank>"},
+      {"no target and no extras", true, "", "", ""},
+      {"not a jump", false, "t", "", ""},
+  };
+  for (const Case &c : cases) {
+    TRVStyle style;
+    TLinkHost host;
+    host.Style = &style;
+    host.Target = c.target;
+    host.Extras = c.extras;
+    TCustomRVData doc;
+    doc.SetHost(&host);
+    style.TextStyles()[1]->Jump = c.jump;
+    doc.AddText("link", 1, 0);
+    for (bool css : {false, true}) {
+      std::string s;
+      ASSERT_TRUE(ExportHtmlEx(doc, s, "", "t", "img", {}, clNone, css));
+      EXPECT_EQ(s.find("<script>"), std::string::npos) << c.name << "\n" << s;
+      if (*c.expect == 0) {
+        EXPECT_EQ(s.find("<A "), std::string::npos) << c.name << "\n" << s;
+        continue;
+      }
+      const size_t at = s.find(c.expect);
+      ASSERT_NE(at, std::string::npos) << c.name << "\n" << s;
+      const size_t text = s.find("link", at), close = s.find("</A>", at);
+      EXPECT_TRUE(text != std::string::npos && close != std::string::npos && text < close) << c.name << "\n" << s;
+    }
+  }
+}
+
+TEST(HtmlExport, MarginsComeFromTheViewer) {
+  TRVStyle style;
+  QtCanvas canvas;
+  TRVFixedHost host(&canvas, 300, 200);
+  host.Style = &style;
+  host.LeftMargin = 1, host.TopMargin = 2, host.RightMargin = 3, host.BottomMargin = 4;
+  TRichVistaRVData doc(&host);
+  doc.AddText("x", 0, 0);
+  std::string plain, css;
+  ASSERT_TRUE(ExportHtmlEx(doc, plain, "", "t", "img", {}, clNone, false));
+  ASSERT_TRUE(ExportHtmlEx(doc, css, "", "t", "img", {}, clNone, true));
+  EXPECT_NE(plain.find("<BODY leftmargin=1 topmargin=2 rightmargin=3 bottommargin=4>"), std::string::npos) << plain;
+  EXPECT_NE(css.find("  margin: 2px 3px 4px 1px;"), std::string::npos) << css;
+}
+
+TEST(HtmlExport, BackgroundPictureIsSavedBesideThePage) {
+  struct Case {
+    const char *name;
+    int style;
+    const char *plain;         // empty: no background attribute
+    std::vector<const char *> css;
+  };
+  const Case cases[] = {
+      {"tiled and scrolled moves with the text", bsTiledAndScrolled, " background=\"img1.bmp\" leftmargin",
+       {"  background-image: url(\"img1.bmp\");", "  background-repeat: repeat;", "  background-attachment: scroll;"}},
+      {"centred stays fixed", bsCentered, " background=\"img1.bmp\" bgproperties=fixed leftmargin",
+       {"  background-repeat: no-repeat;", "  background-attachment: fixed;", "  background-position: center center;"}},
+      {"no bitmap writes none", bsNoBitmap, "", {}},
+  };
+  for (const Case &c : cases) {
+    kctest::TempDir dir;
+    TDoc d;
+    d.doc.AddText("x", 0, 0);
+    TRVFBackground back;
+    back.Style = c.style;
+    QImage img(4, 3, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    back.Picture = std::make_unique<TBitmap>(img);
+    const std::string folder = dir.path().string() + "/";
+    for (bool css : {false, true}) {
+      std::string s;
+      // Both flavours write the picture under the same name.
+      ASSERT_TRUE(ExportHtmlEx(d.doc, s, folder, "t", "img", TRVSaveOptions{rvsoOverwriteImages}, clNone, css, &back));
+      if (!css && *c.plain) {
+        EXPECT_NE(s.find(c.plain), std::string::npos) << c.name << "\n" << s;
+      }
+      if (!css && !*c.plain) {
+        EXPECT_EQ(s.find("background"), std::string::npos) << c.name << "\n" << s;
+      }
+      for (const char *line : c.css) {
+        if (css) {
+          EXPECT_NE(s.find(line), std::string::npos) << c.name << ": " << line << "\n" << s;
+        }
+      }
+      if (css && c.css.empty()) {
+        EXPECT_EQ(s.find("background-image"), std::string::npos) << c.name << "\n" << s;
+      }
+    }
+    EXPECT_EQ(FileExists(folder + "img1.bmp"), c.style != bsNoBitmap) << c.name;
+  }
 }

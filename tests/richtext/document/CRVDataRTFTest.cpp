@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
+#include "richtext/document/RVMarker.h"
 
 using namespace kc;
 
@@ -84,6 +85,58 @@ TEST(RtfExport, TextAndStylesWriteTheseCodes) {
          d.doc.AddText("", 0, 0);
        },
        "\\f0\\fs20 \\par}"},
+      {"keep lines together and with the next paragraph",
+       [](TDoc &d) {
+         d.style.ParaStyles()[0]->Options = TRVParaOptions{rvpaoKeepLinesTogether, rvpaoKeepWithNext};
+         d.doc.AddText("x", 0, 0);
+       },
+       "\\pard\\keep\\keepn\\fi0"},
+      {"border on the left and bottom only",
+       [](TDoc &d) {
+         TRVBorder &b = d.style.ParaStyles()[0]->Border;
+         b.Style = rvbDouble;
+         b.Color = clRed;
+         b.VisibleBorders.Top = b.VisibleBorders.Right = false;
+         b.BorderOffsets.Left = 2;
+         d.doc.AddText("x", 0, 0);
+       },
+       "\\sa0\\brdrbtw\\brdrl\\brsp30\\brdrdb\\brdrcf6\\brdrw15\\brdrb\\brsp0\\brdrdb\\brdrcf6\\brdrw15 "},
+      {"thick border doubles its width",
+       [](TDoc &d) {
+         TRVBorder &b = d.style.ParaStyles()[0]->Border;
+         b.Style = rvbThickOutside;
+         b.Color = clBlack;
+         b.VisibleBorders.SetAll(false);
+         b.VisibleBorders.Top = true;
+         d.doc.AddText("x", 0, 0);
+       },
+       "\\brdrbtw\\brdrt\\brsp0\\brdrtnthmg\\brdrcf1\\brdrw30 "},
+      {"border without colour writes none",
+       [](TDoc &d) {
+         d.style.ParaStyles()[0]->Border.Style = rvbSingle;
+         d.style.ParaStyles()[0]->Border.Color = clNone;
+         d.doc.AddText("x", 0, 0);
+       },
+       "\\sa0 \\plain"},
+      {"another character set names its language",
+       [](TDoc &d) {
+         d.style.TextStyles()[1]->Charset = 204;
+         d.doc.AddText("x", 1, 0);
+       },
+       "\\b\\lang1049\\fs20"},
+      {"style sheet lists both kinds of style",
+       [](TDoc &d) {
+         d.host.RTFOptions.Include(rvrtfSaveStyleSheet);
+         d.style.ParaStyles()[0]->StyleName = "Body{1}";
+         d.doc.AddText("x", 0, 0);
+       },
+       "{\\stylesheet{\\s0\\fi0\\li0\\ql\\ri0\\sb0\\sa0 Body_1_;}"},
+      {"style sheet numbers character styles after the paragraph styles",
+       [](TDoc &d) {
+         d.host.RTFOptions.Include(rvrtfSaveStyleSheet);
+         d.doc.AddText("x", 1, 0);
+       },
+       "\\pard\\s0\\fi0\\li0\\ql\\ri0\\sb0\\sa0 \\plain \\cs"},
   };
   for (const Case &c : cases) {
     TDoc d;
@@ -119,4 +172,94 @@ TEST(RtfExport, DefaultCodePageIsTheSystemsAnsiCodePage) {
   fixed.style.DefCodePage = 1250;
   fixed.doc.AddText("x", 0, 0);
   EXPECT_EQ(fixed.Rtf().rfind("{\\rtf1\\ansi\\ansicpg1250\\", 0), 0u);
+}
+
+namespace {
+
+// Targets and extras of hyperlinks come from the host, as in the viewer.
+class TLinkHost : public TRVDataHost {
+public:
+  std::string Target, Extras;
+  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget,
+                        std::string &AExtras) override {
+    ATarget = Target;
+    AExtras = Extras;
+  }
+};
+
+} // namespace
+
+TEST(RtfExport, HyperlinksBecomeFieldsWhenTheyHaveATarget) {
+  struct Case {
+    const char *name;
+    bool jump;
+    const char *target, *extras;
+    const char *expect; // empty: no field at all
+  };
+  const Case cases[] = {
+      {"target escaped", true, "http://x/{a}\\b", "",
+       "{\\field{\\*\\fldinst HYPERLINK \"http://x/\\{a\\}\\\\b\"}{\\fldrslt\\plain \\f0"},
+      {"extras after a blank", true, "t", "\\l", "{\\field{\\*\\fldinst HYPERLINK \"t\" \\\\l}{\\fldrslt"},
+      {"no target and no extras", true, "", "", ""},
+      {"not a jump", false, "t", "", ""},
+  };
+  for (const Case &c : cases) {
+    TRVStyle style;
+    TLinkHost host;
+    host.Style = &style;
+    host.Target = c.target;
+    host.Extras = c.extras;
+    TCustomRVData doc;
+    doc.SetHost(&host);
+    style.TextStyles()[1]->Jump = c.jump;
+    doc.AddText("link", 1, 0);
+    std::string s;
+    ASSERT_TRUE(ExportRtfToStream(doc, s));
+    if (*c.expect == 0) {
+      EXPECT_EQ(s.find("\\field"), std::string::npos) << c.name << "\n" << s;
+      continue;
+    }
+    EXPECT_NE(s.find(c.expect), std::string::npos) << c.name << "\n" << s;
+    EXPECT_NE(s.find("link}}}"), std::string::npos) << c.name << ": the field closes after the item\n" << s;
+  }
+}
+
+TEST(RtfExport, ListsWriteTheListTableAndOverrides) {
+  TDoc d;
+  TRVListInfo *list = d.style.ListStyles().Add();
+  list->SetListID(77);
+  TRVListLevel *l1 = list->Levels.Add();
+  l1->ListType = rvlstDecimal;
+  l1->FormatString = "%0:s.";
+  l1->LeftIndent = 24;
+  l1->MarkerIndent = 0;
+  l1->FirstIndent = 0;
+  l1->StartFrom = 3;
+  TRVListLevel *l2 = list->Levels.Add();
+  l2->ListType = rvlstLowerAlpha;
+  l2->FormatString = "%0:s.%1:s)";
+  l2->Options = TRVListLevelOptions{rvloContinuous};
+  d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, 0, 0, 1, false));
+  d.doc.AddText("one", 0, 0);
+  d.doc.GetItem(1)->SetContinuePara(true);
+  d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, 0, 1, 5, true));
+  d.doc.AddText("two", 0, 0);
+  d.doc.GetItem(3)->SetContinuePara(true);
+  const std::string s = d.Rtf();
+  const std::string decimal = "{\\listlevel\\levelnfc0\\leveljc0\\li360\\fi-360\\jclisttab\\tx360\\levelstartat3"
+                              "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}";
+  const std::string alpha = "{\\listlevel\\levelnfc4\\leveljc0\\li0\\fi0\\jclisttab\\tx150\\levelstartat1"
+                            "\\levelnorestart1{\\leveltext\\'04\\'00.\\'01);}{\\levelnumbers\\'01\\'03;}}";
+  EXPECT_NE(s.find("{\\*\\listtable{\\list\\listtemplateid"), std::string::npos) << s;
+  EXPECT_NE(s.find("\r\n" + decimal + alpha + alpha), std::string::npos) << s;
+  EXPECT_NE(s.find("\\listid77}}\r\n{\\*\\listoverridetable{\\listoverride\\listid77\\listoverridecount0\\ls1}"
+                   "{\\listoverride\\listid77\\listoverridecount2{\\lfolevel}"
+                   "{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}}"),
+            std::string::npos)
+      << s;
+  // The paragraph of a marker takes its indents from the marker's level,
+  // and each marker names its override.
+  EXPECT_NE(s.find("\\pard\\li360\\fi-360\\jclisttab\\tx360\\ql"), std::string::npos) << s;
+  EXPECT_NE(s.find("\\tab}\\ls1\\ilvl0"), std::string::npos) << s;
+  EXPECT_NE(s.find("\\tab}\\ls2\\ilvl1"), std::string::npos) << s;
 }
