@@ -16,6 +16,7 @@ struct Command {
 
 int rtfEvents(int argc, char **argv);
 int rtfText(int argc, char **argv);
+int rtfImport(int argc, char **argv);
 
 // Whole file as bytes; false, with a line on standard error, when it cannot
 // be read.

@@ -25,6 +25,8 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfEvents},
     {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line",
      rvtool::rtfText},
+    {"rtf-import", "rtf-import [--text] FILE   styles and items an RTF import makes (--text: its text)",
+     rvtool::rtfImport},
 };
 
 int usage() {
