@@ -11,6 +11,7 @@ PKGS=(
   iproute2 util-linux python3
   imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope
   libreoffice-writer-nogui pandoc unrtf
+  qt6-multimedia-dev xvfb xauth xclip xdotool x11-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

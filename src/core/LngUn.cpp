@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/ConstUnit.h"
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
@@ -14,19 +15,9 @@ namespace {
 // Language files are small; anything beyond this is not one.
 constexpr std::uint64_t kMaxLanguageFile = 4u << 20;
 
-std::string lowered(std::string_view s) {
-  std::string r(s);
-  for (char &c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
+std::string lowered(std::string_view s) { return asciiLowered(s); }
 
-std::string uppered(std::string_view s) {
-  std::string r(s);
-  for (char &c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return r;
-}
+std::string uppered(std::string_view s) { return asciiUppered(s); }
 
 std::string_view trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

@@ -740,8 +740,7 @@ std::string changeCase(std::string_view bytes, int codePage, bool upper) {
       }
     } else if (!t && n == 1) {
       char c = bytes[i];
-      if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      if (!upper) c = asciiLower(c);
+      c = upper ? asciiUpper(c) : asciiLower(c);
       out.push_back(c);
       i += n;
       continue;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/HexDigits.h"
+
 namespace kc::rtf {
 
 namespace {
@@ -31,15 +33,7 @@ int32_t roundHalfEven(int64_t num, int64_t den) {
   return int32_t(std::clamp<int64_t>(q, INT32_MIN, INT32_MAX));
 }
 
-int hexValue(int c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
+int hexValue(int c) { return hexDigitValue(c); }
 
 
 TRVRTFColor mixShading(TRVRTFColor back, TRVRTFColor fore, int32_t shading) {

@@ -1,18 +1,14 @@
 #include "richtext/document/RVStyleIni.h"
 
 #include "platform/AsciiCase.h"
+#include "platform/HexDigits.h"
 #include "platform/IniStore.h"
 #include "richtext/document/RVStyle.h"
 
 namespace kc {
 namespace styleio {
 
-std::string UpperA(std::string s) {
-  for (char &c : s)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 32);
-  return s;
-}
+std::string UpperA(std::string s) { return asciiUppered(s); }
 
 void WriteIntIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, int Value, int Def) {
   if (Value != Def)
@@ -149,9 +145,7 @@ bool StrToInt32(const std::string &s, int32_t &v) {
     if (i >= s.size() || s.size() - i > 8)
       return false;
     for (; i < s.size(); ++i) {
-      char c = s[i];
-      int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                             : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+      const int d = hexDigitValue(static_cast<unsigned char>(s[i]));
       if (d < 0)
         return false;
       r = r * 16 + d;
@@ -241,15 +235,7 @@ bool RVHexToBytes(const std::string &Hex, std::string &Result) {
   Result.clear();
   if (Hex.size() % 2 != 0)
     return false;
-  auto val = [](char c) -> int {
-    if (c >= '0' && c <= '9')
-      return c - '0';
-    if (c >= 'A' && c <= 'F')
-      return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-      return c - 'a' + 10;
-    return -1;
-  };
+  auto val = [](char c) { return hexDigitValue(static_cast<unsigned char>(c)); };
   std::string r;
   r.reserve(Hex.size() / 2);
   for (size_t i = 0; i < Hex.size(); i += 2) {

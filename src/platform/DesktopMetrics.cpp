@@ -1,0 +1,66 @@
+#include "platform/DesktopMetrics.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QStyleHints>
+#include <QToolTip>
+
+namespace kc {
+
+namespace {
+
+std::optional<DesktopMetricsValues> g_override;
+TColor g_hintColor = clInfoBk;
+bool g_showHint = true;
+
+bool haveGui() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr; }
+
+QColor toQColor(TColor c) {
+  const TColor rgb = ColorToRGB(c);
+  return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+} // namespace
+
+int doubleClickTime() {
+  if (g_override && g_override->doubleClickTime) return *g_override->doubleClickTime;
+  if (!haveGui()) return 500;
+  return QGuiApplication::styleHints()->mouseDoubleClickInterval();
+}
+
+QPoint cursorPosition() {
+  if (g_override && g_override->cursorPosition) return *g_override->cursorPosition;
+  return haveGui() ? QCursor::pos() : QPoint();
+}
+
+bool windowsCanBePlaced() {
+  if (g_override && g_override->windowsCanBePlaced) return *g_override->windowsCanBePlaced;
+  return haveGui() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void systemBeep() {
+  if (qobject_cast<QApplication *>(QCoreApplication::instance())) QApplication::beep();
+}
+
+TColor applicationHintColor() { return g_hintColor; }
+
+void setApplicationHintColor(TColor c) {
+  g_hintColor = c;
+  if (!qobject_cast<QApplication *>(QCoreApplication::instance())) return;
+  QPalette p = QToolTip::palette();
+  p.setColor(QPalette::ToolTipBase, toQColor(c));
+  QToolTip::setPalette(p);
+}
+
+bool applicationShowHint() { return g_showHint; }
+void setApplicationShowHint(bool on) { g_showHint = on; }
+
+DesktopMetricsOverride::DesktopMetricsOverride(const DesktopMetricsValues &values) : previous_(g_override) {
+  g_override = values;
+}
+DesktopMetricsOverride::~DesktopMetricsOverride() { g_override = previous_; }
+void DesktopMetricsOverride::setCursorPosition(QPoint p) { g_override->cursorPosition = p; }
+
+} // namespace kc

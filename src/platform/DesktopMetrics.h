@@ -1,0 +1,51 @@
+#pragma once
+// Desktop settings the widgets read: the double-click time, the pointer's
+// position, the application-wide hint colour and hint switch, and whether the
+// window system lets a program place its windows. Each has a fixed value a
+// test can put in place.
+#include <optional>
+
+#include <QPoint>
+
+#include "platform/Canvas.h"
+
+namespace kc {
+
+// The longest gap between the clicks of a double click, in ms (the desktop's
+// setting; 500 without a GUI).
+int doubleClickTime();
+// The pointer's position on the screen.
+QPoint cursorPosition();
+// Whether the window system honours a program's own window placement (X11
+// does; Wayland does not).
+bool windowsCanBePlaced();
+// A short system beep (refused input).
+void systemBeep();
+
+// The colour and switch of the application's hints (tooltips); widgets swap
+// the colour while the mouse is over them.
+TColor applicationHintColor();
+void setApplicationHintColor(TColor c);
+bool applicationShowHint();
+void setApplicationShowHint(bool on);
+
+struct DesktopMetricsValues {
+  std::optional<int> doubleClickTime;
+  std::optional<QPoint> cursorPosition;
+  std::optional<bool> windowsCanBePlaced;
+};
+
+// Puts fixed values in place while it lives (unset fields keep the desktop's).
+class DesktopMetricsOverride {
+public:
+  explicit DesktopMetricsOverride(const DesktopMetricsValues &values);
+  ~DesktopMetricsOverride();
+  DesktopMetricsOverride(const DesktopMetricsOverride &) = delete;
+  DesktopMetricsOverride &operator=(const DesktopMetricsOverride &) = delete;
+  void setCursorPosition(QPoint p);
+
+private:
+  std::optional<DesktopMetricsValues> previous_;
+};
+
+} // namespace kc
