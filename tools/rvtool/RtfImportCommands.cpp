@@ -1,5 +1,5 @@
 // rtf-import: imports an RTF file into an empty document with the default
-// two-style sheet and prints the styles and items it made, or with --text
+// style sheet and the talk input boxes' settings (pictures kept) and prints the styles and items it made, or with --text
 // only the document's text, a paragraph a line.
 #include <cstdio>
 #include <cstring>
@@ -120,7 +120,9 @@ int rtfImport(int argc, char **argv) {
   host.Style = &style;
   kc::TCustomRVData doc;
   doc.SetHost(&host);
-  kc::TRVRTFReaderProperties settings;
+  // As the talk input boxes import, but with pictures kept.
+  kc::TRVRTFReaderProperties settings = kc::ChatInputRTFReadProperties();
+  settings.IgnorePictures = false;
   const int code = kc::ImportRTFIntoDocument(data, doc, settings);
   std::string out = textOnly ? documentText(doc) : std::string();
   if (!textOnly) {
