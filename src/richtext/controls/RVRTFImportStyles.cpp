@@ -133,8 +133,10 @@ int TRVRTFImportBuilder::ExactTextStyle(const TFontInfo &W) const {
 }
 
 int TRVRTFImportBuilder::TextStyleFor(bool Unicode, bool Hyperlink) {
-  if (P.TextStyleMode == rvrsUseSpecified || !Style)
-    return P.TextStyleNo();
+  if (!Style)
+    return 0;
+  if (P.TextStyleMode == rvrsUseSpecified)
+    return P.TextStyleNo() < Style->TextStyles().Count() ? P.TextStyleNo() : 0;
   const bool wantUnicode = Unicode || P.UnicodeMode == rvruOnlyUnicode;
   TFontInfo wanted;
   WantedTextStyle(wanted, wantUnicode, Hyperlink);
@@ -255,8 +257,10 @@ int TRVRTFImportBuilder::ExactParaStyle(const TParaInfo &W) const {
 }
 
 int TRVRTFImportBuilder::ParaStyleFor(const TRVRTFParaProperties &pp) {
-  if (P.ParaStyleMode == rvrsUseSpecified || !Style)
-    return P.ParaStyleNo();
+  if (!Style)
+    return 0;
+  if (P.ParaStyleMode == rvrsUseSpecified)
+    return P.ParaStyleNo() < Style->ParaStyles().Count() ? P.ParaStyleNo() : 0;
   TParaInfo wanted;
   WantedParaStyle(pp, wanted);
   if (P.ParaStyleMode == rvrsUseClosest)

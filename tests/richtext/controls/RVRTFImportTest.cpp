@@ -449,6 +449,16 @@ TEST(RVRTFImport, OutOfRangeTableIndexesFallBackToDefaults) {
   EXPECT_NE(items.find(":c"), std::string::npos);
 }
 
+TEST(RVRTFImport, FixedStyleNumbersBeyondTheSheetFallBackToStyleZero) {
+  Doc doc;
+  doc.p.TextStyleMode = rvrsUseSpecified;
+  doc.p.ParaStyleMode = rvrsUseSpecified;
+  doc.p.SetTextStyleNo(60);
+  doc.p.SetParaStyleNo(9);
+  ASSERT_EQ(doc.import(rtf("x")), 0);
+  EXPECT_EQ(doc.items(), "|0/0:x");
+}
+
 TEST(RVRTFImport, UnicodeTextKeepsCharactersForUnicodeStyles) {
   const std::string body = "\\uc1 caf\\u233?\\u1046?";
   Doc mixed;
