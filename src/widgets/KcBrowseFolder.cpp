@@ -3,20 +3,30 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "platform/Folders.h"
 #include "platform/Screen.h"
 #include "platform/SpecialFolders.h"
 
 namespace kc {
+
+namespace {
+
+// The last part of a path, as the shell shows a folder's name.
+QString baseName(const QString &Path) {
+  QString p = Path;
+  while (p.size() > 1 && p.endsWith(QLatin1Char('/'))) p.chop(1);
+  return p.section(QLatin1Char('/'), -1);
+}
+
+} // namespace
 
 std::uint32_t BrowseFlags(TOptionsDirectories o, std::uint32_t v) {
   const bool v471 = v >= ShellVersion(4, 71), v5 = v >= ShellVersion(5, 0);
@@ -147,7 +157,7 @@ void TKcBrowseForFolderDialog::selectionChanged(const QString &path) {
   if (OnAcceptChange) OnAcceptChange(this, path, accept);
   if (!FWindow) return;
   FWindow->FOk->setEnabled(accept);
-  if (Options & odEditBox) FWindow->FEdit->setText(QFileInfo(path).fileName());
+  if (Options & odEditBox) FWindow->FEdit->setText(baseName(path));
   updateStatus(path);
   if (OnChange) OnChange(this, path);
 }
@@ -155,7 +165,7 @@ void TKcBrowseForFolderDialog::selectionChanged(const QString &path) {
 bool TKcBrowseForFolderDialog::Execute() {
   if (GetShellVersion() < ShellVersion(4, 0)) throw EKcError("Shell not compatible with BrowseForFolder");
   QWidget *parent = FOwner ? FOwner->window() : QApplication::activeWindow();
-  QString root = QDir::rootPath();
+  QString root = QStringLiteral("/");
   if (RootOverride)
     root = *RootOverride;
   else if (const auto p = RootFolderPath(RootDirectory))
@@ -173,18 +183,21 @@ bool TKcBrowseForFolderDialog::Execute() {
   if (!Directory.isEmpty()) w->SelectPath(Directory);
   updateStatus(Directory);
   // Runs once the dialog is up, so the handler can work with it.
-  QTimer::singleShot(0, w, [this] {
-    if (OnInitialized) OnInitialized(this);
-  });
+  QMetaObject::invokeMethod(
+      w,
+      [this] {
+        if (OnInitialized) OnInitialized(this);
+      },
+      Qt::QueuedConnection);
   const bool ok = w->exec() == QDialog::Accepted && FWindow;
   bool chosen = false;
   if (ok) {
     const QString path = w->SelectedPath();
-    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+    if (!path.isEmpty() && KindOfPath(path.toStdString()) == PathKind::Folder) {
       Directory = path;
       chosen = true;
     }
-    FDisplayName = QFileInfo(path).fileName();
+    FDisplayName = baseName(path);
   }
   delete FWindow;
   return chosen;

@@ -17,6 +17,8 @@ struct Command {
 int rtfEvents(int argc, char **argv);
 int rtfText(int argc, char **argv);
 int rtfImport(int argc, char **argv);
+int formatText(int argc, char **argv);
+int renderPng(int argc, char **argv);
 
 // Whole file as bytes; false, with a line on standard error, when it cannot
 // be read.

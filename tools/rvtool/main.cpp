@@ -27,6 +27,9 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfText},
     {"rtf-import", "rtf-import [--text] FILE   styles and items an RTF import makes (--text: its text)",
      rvtool::rtfImport},
+    {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline",
+     rvtool::formatText},
+    {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
 };
 
 int usage() {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "widgets/FormMagnet.h"
 #include "widgets/KcAlign.h"
 #include "widgets/KcBrowseFolder.h"
@@ -333,6 +334,10 @@ int main(int argc, char **argv) {
   for (Demo &d : demos) d.window->setWindowTitle(QString::fromStdString("widgetdemo: " + d.name));
 
   if (mode == "--shot") {
+    if (!ensureFolder(arg)) {
+      std::fprintf(stderr, "widgetdemo: cannot make the folder %s\n", arg.c_str());
+      return 1;
+    }
     int failures = 0;
     int x = 0;
     for (Demo &d : demos) {

@@ -1,0 +1,67 @@
+#pragma once
+// Desktop settings and services the toolbar and menu engine asks about: the
+// menu delays, keyboard cues, flat menus, menu animation, the menu check
+// glyph size, menu sounds and the error beep. The desktop is asked nothing:
+// every value has a fixed default, and tests (or the program's options) set
+// their own for as long as an override lives.
+#include <functional>
+#include <optional>
+#include <QPoint>
+
+class QWidget;
+#include <string>
+
+namespace kc {
+
+struct TbSystemSettings {
+  int menuShowDelay = 400;       // ms before a hovered submenu opens or closes
+  bool keyboardCues = true;      // accelerators underlined even without Alt
+  bool flatMenus = false;        // plain popups: flat frame instead of raised
+  bool menuAnimation = true;     // popups open with an animation
+  bool menuFade = false;         // ... a fade rather than a slide
+  bool menuDropRightAligned = false;
+  int menuCheckWidth = 13;       // the check-mark / submenu-arrow glyph
+  int menuCheckHeight = 13;
+  bool themesActive = false;     // a native widget theme the native look could use
+  bool soundMenuPopup = false;   // the desktop has a sound for opening menus
+  bool soundMenuCommand = false; // ... for choosing a command
+};
+
+// The settings in force: the innermost override, else the defaults.
+const TbSystemSettings &tbSystemSettings();
+
+class TbSystemSettingsOverride {
+public:
+  explicit TbSystemSettingsOverride(const TbSystemSettings &settings);
+  ~TbSystemSettingsOverride();
+  TbSystemSettingsOverride(const TbSystemSettingsOverride &) = delete;
+  TbSystemSettingsOverride &operator=(const TbSystemSettingsOverride &) = delete;
+
+private:
+  std::optional<TbSystemSettings> previous_;
+};
+
+// Whether the desktop has a sound for the named menu event ("MenuPopup",
+// "MenuCommand").
+bool tbIsSoundEventAssigned(const std::string &eventName);
+// Plays the event's sound without waiting; nothing when none is assigned.
+void tbPlaySoundEvent(const std::string &eventName);
+// The beep for a key that cannot be used.
+void tbMessageBeep();
+
+// Tests see the sounds and beeps instead of hearing them.
+using TbSoundSink = std::function<void(const std::string &what)>;
+void setTbSoundSink(TbSoundSink sink);
+
+} // namespace kc
+
+namespace kc {
+// Where the mouse pointer is on the screen; tests put it where they want.
+QPoint tbCursorPos();
+// The mouse buttons held down now.
+Qt::MouseButtons tbMouseButtons();
+// The program's widget at a screen point (windows of other programs are
+// not seen); null when none.
+QWidget *tbWidgetAt(QPoint global);
+void setTbCursorPos(std::optional<QPoint> pos); // none: the real pointer
+} // namespace kc

@@ -1,0 +1,244 @@
+#include "richtext/controls/RVScroll.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/QtCanvas.h"
+
+namespace kc {
+
+namespace {
+
+const char *const kTopProperty = "rvTop";
+
+bool IsBar(const QObject *o, const QScrollBar *a, const QScrollBar *b) { return o == a || o == b; }
+
+} // namespace
+
+TRVScroller::TRVScroller(QWidget *Parent) : QWidget(Parent) {
+  FVBar = new QScrollBar(Qt::Vertical, this);
+  FHBar = new QScrollBar(Qt::Horizontal, this);
+  FVBar->hide();
+  FHBar->hide();
+  setFocusPolicy(Qt::StrongFocus);
+  Flags = rvflBuildJumps | rvflTrim | rvflRoot;
+  // The thumb moves the view while it is dragged only with Tracking; a
+  // release always does.
+  FVBar->setTracking(false);
+  FHBar->setTracking(false);
+  QObject::connect(FVBar, &QScrollBar::sliderMoved, this, [this](int v) {
+    if (Tracking) VScroll(sbThumbTrack, v);
+  });
+  QObject::connect(FVBar, &QScrollBar::valueChanged, this, [this](int v) {
+    if (v != FVPos) VScroll(sbThumbPosition, v);
+  });
+  QObject::connect(FHBar, &QScrollBar::sliderMoved, this, [this](int v) {
+    if (Tracking) HScroll(sbThumbTrack, v);
+  });
+  QObject::connect(FHBar, &QScrollBar::valueChanged, this, [this](int v) {
+    if (v != FHPos) HScroll(sbThumbPosition, v);
+  });
+}
+
+TRVScroller::~TRVScroller() = default;
+
+int TRVScroller::ClientWidth() const {
+  return std::max(0, width() - (FVBar->isVisibleTo(this) ? FVBar->sizeHint().width() : 0));
+}
+
+int TRVScroller::ClientHeight() const {
+  return std::max(0, height() - (FHBar->isVisibleTo(this) ? FHBar->sizeHint().height() : 0));
+}
+
+TCanvas *TRVScroller::FormatCanvas() {
+  if (!FMeasureCanvas) FMeasureCanvas = std::make_unique<QtCanvas>();
+  return FMeasureCanvas.get();
+}
+
+void TRVScroller::InvalidateRect(const TRect &R) { update(QRect(R.Left, R.Top, R.width(), R.height())); }
+
+void TRVScroller::PlaceBars() {
+  const int vw = FVBar->sizeHint().width(), hh = FHBar->sizeHint().height();
+  const bool v = FVBar->isVisibleTo(this), h = FHBar->isVisibleTo(this);
+  const bool left = BiDiMode == rvbdRightToLeft;
+  if (v) FVBar->setGeometry(left ? 0 : width() - vw, 0, vw, height() - (h ? hh : 0));
+  if (h) FHBar->setGeometry(left && v ? vw : 0, height() - hh, width() - (v ? vw : 0), hh);
+}
+
+void TRVScroller::SetBiDiModeValue(TRVBiDiMode Value) {
+  BiDiMode = Value;
+  PlaceBars();
+}
+
+void TRVScroller::resizeEvent(QResizeEvent *Event) {
+  QWidget::resizeEvent(Event);
+  PlaceBars();
+}
+
+void TRVScroller::UpdateScrollBars(int Width, int HeightUnits, bool Redraw) {
+  (void)Redraw;
+  if (FUpdating) return;
+  FUpdating = true;
+  FHRange = std::max(0, Width);
+  FVRange = std::clamp(HeightUnits, 0, RVMaxScrollUnits);
+  // A bar shows when its range exceeds its page; showing one narrows the
+  // client, which may show the other.
+  for (int pass = 0; pass < 2; ++pass) {
+    FVPage = FVSmallStep > 0 ? ClientHeight() / FVSmallStep : 0;
+    FHPage = ClientWidth();
+    FVBar->setVisible(FVScrollVisible && FVRange > FVPage);
+    FHBar->setVisible(FHScrollVisible && FHRange > FHPage);
+  }
+  FVPage = FVSmallStep > 0 ? ClientHeight() / FVSmallStep : 0;
+  FHPage = ClientWidth();
+  PlaceBars();
+  const int vmax = std::max(0, FVRange - 1 - (FVPage - 1));
+  const int hmax = std::max(0, FHRange - 1 - (FHPage - 1));
+  FVPos = std::clamp(FVPos, 0, vmax);
+  FHPos = std::clamp(FHPos, 0, hmax);
+  const QSignalBlocker bv(FVBar), bh(FHBar);
+  FVBar->setRange(0, vmax);
+  FVBar->setPageStep(std::max(1, FVPage));
+  FVBar->setSingleStep(LineAmount);
+  FVBar->setValue(FVPos);
+  FHBar->setRange(0, hmax);
+  FHBar->setPageStep(std::max(1, FHPage));
+  FHBar->setSingleStep(std::max(1, FVSmallStep * LineAmount));
+  FHBar->setValue(FHPos);
+  FUpdating = false;
+}
+
+void TRVScroller::SetVSmallStep(int Value) {
+  Value = std::max(1, Value);
+  if (Value == FVSmallStep) return;
+  const int64_t pixels = int64_t(FVPos) * FVSmallStep;
+  FVSmallStep = Value;
+  FVPos = static_cast<int>(pixels / Value);
+}
+
+void TRVScroller::SetVScrollPos(int Pos, bool Redraw) {
+  const int vmax = std::max(0, FVRange - 1 - (FVPage - 1));
+  const int old = FVPos;
+  FVPos = std::clamp(Pos, 0, vmax);
+  if (FVPos == old) return;
+  {
+    const QSignalBlocker b(FVBar);
+    FVBar->setValue(FVPos);
+  }
+  ShiftChildControls(0, static_cast<int>(std::clamp<int64_t>((int64_t(old) - FVPos) * FVSmallStep, -RVMaxCoord, RVMaxCoord)));
+  if (Redraw) update();
+  VScrolled();
+}
+
+void TRVScroller::SetHScrollPos(int Pos) {
+  const int hmax = std::max(0, FHRange - 1 - (FHPage - 1));
+  const int old = FHPos;
+  FHPos = std::clamp(Pos, 0, hmax);
+  if (FHPos == old) return;
+  {
+    const QSignalBlocker b(FHBar);
+    FHBar->setValue(FHPos);
+  }
+  ShiftChildControls(old - FHPos, 0);
+  update();
+  HScrolled();
+}
+
+void TRVScroller::VScroll(TScrollCode Code, int Pos) {
+  const int page = FVSmallStep > 0 ? ClientHeight() / FVSmallStep : 0;
+  switch (Code) {
+  case sbLineUp: SetVScrollPos(FVPos - LineAmount); break;
+  case sbLineDown: SetVScrollPos(FVPos + LineAmount); break;
+  case sbPageUp: SetVScrollPos(FVPos - page); break;
+  case sbPageDown: SetVScrollPos(FVPos + page); break;
+  case sbThumbPosition: SetVScrollPos(Pos & 0xFFFF); break;
+  case sbThumbTrack:
+    if (Tracking) SetVScrollPos(Pos & 0xFFFF);
+    break;
+  case sbTop: SetVScrollPos(0); break;
+  case sbBottom: SetVScrollPos(FVRange); break;
+  }
+}
+
+void TRVScroller::HScroll(TScrollCode Code, int Pos) {
+  switch (Code) {
+  case sbLineUp: SetHScrollPos(FHPos - FVSmallStep * LineAmount); break;
+  case sbLineDown: SetHScrollPos(FHPos + FVSmallStep * LineAmount); break;
+  case sbPageUp: SetHScrollPos(FHPos - ClientWidth()); break;
+  case sbPageDown: SetHScrollPos(FHPos + ClientWidth()); break;
+  case sbThumbPosition: SetHScrollPos(Pos & 0xFFFF); break;
+  case sbThumbTrack:
+    if (Tracking) SetHScrollPos(Pos & 0xFFFF);
+    break;
+  case sbTop: SetHScrollPos(0); break;
+  case sbBottom: SetHScrollPos(FHRange); break;
+  }
+}
+
+void TRVScroller::SetVScrollVisible(bool Value) {
+  FVScrollVisible = Value;
+  UpdateScrollBars(FHRange, FVRange, true);
+}
+
+void TRVScroller::SetHScrollVisible(bool Value) {
+  FHScrollVisible = Value;
+  UpdateScrollBars(FHRange, FVRange, true);
+}
+
+void TRVScroller::PlaceChildControl(QWidget *Control, int X, int Y) {
+  Control->setProperty(kTopProperty, Y);
+  Control->move(X, std::clamp(Y, -kMaxChildTop, kMaxChildTop));
+}
+
+void TRVScroller::ShiftChildControls(int DX, int DY) {
+  for (QObject *o : children()) {
+    auto *w = qobject_cast<QWidget *>(o);
+    if (!w || IsBar(o, FVBar, FHBar)) continue;
+    int x = w->x();
+    int y = w->y();
+    if (DY != 0) {
+      bool ok = false;
+      int top = w->property(kTopProperty).toInt(&ok);
+      if (!ok) top = y;
+      top = static_cast<int>(std::clamp<int64_t>(int64_t(top) + DY, -RVMaxCoord, RVMaxCoord));
+      w->setProperty(kTopProperty, top);
+      y = std::clamp(top, -kMaxChildTop, kMaxChildTop);
+    }
+    if (DX != 0) x += DX;
+    w->move(x, y);
+  }
+}
+
+void TRVScroller::keyPressEvent(QKeyEvent *Event) {
+  QWidget::keyPressEvent(Event);
+  if (!KeyboardScrolling) return;
+  switch (Event->key()) {
+  case Qt::Key_PageUp: VScroll(sbPageUp); break;
+  case Qt::Key_PageDown: VScroll(sbPageDown); break;
+  case Qt::Key_End: VScroll(sbBottom); break;
+  case Qt::Key_Home: VScroll(sbTop); break;
+  case Qt::Key_Up: VScroll(sbLineUp); break;
+  case Qt::Key_Down: VScroll(sbLineDown); break;
+  case Qt::Key_Left: HScroll(sbLineUp); break;
+  case Qt::Key_Right: HScroll(sbLineDown); break;
+  default: return;
+  }
+  Event->accept();
+}
+
+void TRVScroller::wheelEvent(QWheelEvent *Event) {
+  if (WheelStep == 0) {
+    Event->ignore();
+    return;
+  }
+  const int notches = Event->angleDelta().y() / 120;
+  // Round half to even, as the class library's Round does.
+  const int amount = static_cast<int>(std::nearbyint(double(WheelStep) * WheelScrollLines / 3.0));
+  if (notches != 0) SetVScrollPos(FVPos - notches * amount);
+  Event->accept();
+}
+
+} // namespace kc

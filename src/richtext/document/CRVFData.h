@@ -1,0 +1,328 @@
+#pragma once
+// A document that can be laid out and drawn: its draw lines, hyperlink
+// rectangles, selection in draw-line terms and the formatting state of a
+// pass. It knows nothing of windows; margins, client size, scroll position
+// and canvas come from virtual queries that the document of a control (or of
+// a table cell) answers.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "richtext/document/CRVData.h"
+#include "richtext/document/DLines.h"
+#include "richtext/document/RVFuncs.h"
+
+namespace kc {
+
+class TRVBackground;
+
+// Vertical placement of a document shorter than its control.
+enum TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
+
+// A hyperlink area of the formatted document, in root-document coordinates.
+class TRVJumpInfo {
+public:
+  class TCustomRVFormattedData *RVData = nullptr;
+  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  int32_t Id = 0;
+  int32_t DrawLineNo = 0;
+  TCursor Cursor = crJump;
+};
+
+// Coordinates stay inside this bound whatever the stored sizes and spacing
+// say, so that sums over a long document cannot overflow.
+constexpr int32_t RVMaxCoord = 1 << 30;
+inline int32_t RVSatAdd(int64_t a, int64_t b) {
+  int64_t s = a + b;
+  return static_cast<int32_t>(s > RVMaxCoord ? RVMaxCoord : s < -RVMaxCoord ? -RVMaxCoord : s);
+}
+// A vertical scroll range never exceeds this many units.
+constexpr int32_t RVMaxScrollUnits = 32000;
+
+// Document state bits used by the formatted document.
+enum : uint32_t {
+  rvstHoverActive = 4,
+  rvstFormatting = 8,
+  rvstUpdatingBackPalette = 0x20,
+  rvstClearing = 0x80,
+  rvstNoControlPlacing = 0x100,
+  rvstClearingSelection = 0x1000,
+  rvstNoScroll = 0x4000,
+  rvstStartAsContinuation = 0x200000,
+  rvstLastLineAsInner = 0x400000,
+  rvstWholeSelected = 0x40
+};
+
+// Document flag bits read by formatting and painting.
+enum : uint16_t {
+  rvflBuildJumps = 1,
+  rvflTrim = 2,
+  rvflNoControlPlacing = 4,
+  rvflExternalLeading = 8,
+  rvflPrintingRecords = 32,
+  rvflPrinting = 64,
+  rvflRoot = 0x100
+};
+
+// What a view control gives its document: margins, sizes, scroll state and
+// the canvas. The scrolling control implements it; tools and tests use a
+// fixed-size host.
+class TRVFormatHost : public TRVDataHost {
+public:
+  int32_t LeftMargin = 5, RightMargin = 5, TopMargin = 5, BottomMargin = 5;
+  int32_t MinTextWidth = 0, MaxTextWidth = 0;
+  TTextLayout VAlign = tlTop;
+  TColor Color = clNone;
+  TRVBackground *Background = nullptr;
+
+  virtual int ClientWidth() const = 0;
+  virtual int ClientHeight() const = 0;
+  // Horizontal position in pixels, vertical in units of VSmallStep.
+  virtual int HScrollPos() const { return 0; }
+  virtual int VScrollPos() const { return 0; }
+  virtual int VSmallStep() const { return 1; }
+  virtual void SetVSmallStep(int Value) { (void)Value; }
+  // The horizontal scroll range (document width in pixels).
+  virtual int AreaWidth() const { return ClientWidth(); }
+  virtual void UpdateScrollBars(int Width, int HeightUnits, bool Redraw) { (void)Width, (void)HeightUnits, (void)Redraw; }
+  virtual void ScrollTo(int Y, bool Redraw) { (void)Y, (void)Redraw; }
+  virtual void HScrollTo(int X) { (void)X; }
+  virtual TCanvas *FormatCanvas() = 0;
+  virtual void InvalidateRect(const TRect &R) { (void)R; }
+  virtual bool HasWindow() const { return false; }
+  virtual bool IsFocusedDeep() const { return false; }
+  virtual TRVScroller *ScrollerControl() { return nullptr; }
+};
+
+// A host of a fixed client size without scroll bars: command-line tools,
+// tests and benchmarks. The vertical position is kept so that scrolling
+// requests can be seen.
+class TRVFixedHost : public TRVFormatHost {
+public:
+  TRVFixedHost(TCanvas *Canvas, int Width, int Height) : FCanvas(Canvas), FWidth(Width), FHeight(Height) {
+    Flags = rvflBuildJumps | rvflTrim | rvflRoot;
+  }
+  int ClientWidth() const override { return FWidth; }
+  int ClientHeight() const override { return FHeight; }
+  void SetClientSize(int Width, int Height) { FWidth = Width, FHeight = Height; }
+  int VScrollPos() const override { return FVPos; }
+  int HScrollPos() const override { return FHPos; }
+  int VSmallStep() const override { return FStep; }
+  void SetVSmallStep(int Value) override { FStep = Value < 1 ? 1 : Value; }
+  int AreaWidth() const override { return FAreaWidth; }
+  void UpdateScrollBars(int Width, int HeightUnits, bool) override {
+    FAreaWidth = Width;
+    FRangeUnits = HeightUnits;
+  }
+  void ScrollTo(int Y, bool) override { FVPos = FStep > 0 ? Y / FStep : 0; }
+  void HScrollTo(int X) override { FHPos = X; }
+  TCanvas *FormatCanvas() override { return FCanvas; }
+  int RangeUnits() const { return FRangeUnits; }
+
+private:
+  TCanvas *FCanvas;
+  int FWidth, FHeight;
+  int FVPos = 0, FHPos = 0, FStep = 10, FAreaWidth = 0, FRangeUnits = 0;
+};
+
+class TCustomRVFormattedData : public TCustomRVData {
+public:
+  TCustomRVFormattedData();
+  ~TCustomRVFormattedData() override;
+
+  std::vector<std::unique_ptr<TRVJumpInfo>> Jumps;
+  int32_t JumpCounter = 0;
+  int32_t LastFormattedItem = -1;
+  int32_t HoveredJump = -1;
+  bool SkipNextFormat = false;
+  int32_t DocumentWidth = -1;
+  int32_t DocumentHeight = 0;
+  int32_t TextWidth = -1;
+  int32_t FocusedControlItem = -1;
+  TRVDrawLines DrawLines;
+  int32_t SelStartLine = -1, SelEndLine = -1;
+  int32_t SelStartOffs = 0, SelEndOffs = 0;
+  // The item whose caret placement made it current (painted with value 2).
+  int32_t CurrentItem = -1;
+
+  // ------------------------------------------------------ host queries
+  virtual TPoint GetOrigin() const { return {0, 0}; }
+  virtual int GetAreaWidth() const { return 0; }
+  virtual int GetLeftMargin() const { return 0; }
+  virtual int GetRightMargin() const { return 0; }
+  virtual int GetTopMargin() const { return 0; }
+  virtual int GetBottomMargin() const { return 0; }
+  virtual int GetMinTextWidth() const { return 0; }
+  virtual int GetMaxTextWidth() const { return 0; }
+  virtual int GetWidth() const { return 0; }
+  virtual int GetHeight() const { return 0; }
+  virtual void SetDocumentAreaSize(int Width, int Height, bool Redraw) { (void)Width, (void)Height, (void)Redraw; }
+  virtual void AdjustVScrollUnits() {}
+  virtual int GetHOffs() const { return 0; }
+  virtual int GetVOffs() const { return 0; }
+  virtual void ScrollTo(int Y, bool Redraw) { (void)Y, (void)Redraw; }
+  virtual void HScrollTo(int X) { (void)X; }
+  virtual int GetVSmallStep() const { return 0; }
+  virtual TRVBackground *GetBackground() const { return nullptr; }
+  virtual TCanvas *GetCanvas() const;
+  virtual TColor GetColor() const;
+  virtual bool IsFocusedDeep() const { return false; }
+  virtual bool HasHostWindow() const { return false; }
+  virtual void InvalidateRectInControl(const TRect &R) { (void)R; }
+  virtual TRVScroller *GetScroller() const { return nullptr; }
+  virtual void GetFormatResolution(TCanvas &Canvas, TRVScreenAndDevice &sad) const;
+  virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) { (void)FirstItem, (void)LastItem, (void)Partial; }
+  // Where a printable copy starts: none here.
+  virtual void GetStartItemAndOffset(int &ItemNo, int &Offs, bool &Found) const {
+    ItemNo = -1, Offs = -1, Found = false;
+  }
+  virtual void ClearFormatting();
+
+  void BeginFormatting() { State |= rvstFormatting; }
+  void EndFormatting() { State &= ~rvstFormatting; }
+
+  // --------------------------------------------------------- formatting
+  virtual void ReformatAll(bool KeepView, bool Force, bool NoScroll, int Depth, TCanvas *Canvas, bool Append,
+                           bool ItemFlag);
+  void ReformatAllForced(bool NoScroll) { ReformatAll(false, true, NoScroll, 0, nullptr, false, false); }
+  // Formats the items added since the last pass.
+  void FormatAppended() { ReformatAll(false, false, false, 0, nullptr, true, false); }
+  int CalcDocumentMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  int CalcParaMinWidth(int ItemNo, const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The largest paragraph minimum from the paragraph of item From to the end.
+  int CalcItemsMinWidth(int From, const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The minimal width the last whole pass found (appending adds to it).
+  int32_t MinWidth = 0;
+  // Partial reformatting.
+  void FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta);
+  void ExpandToParagraphs(int FirstDrawLine, int LastDrawLine, int &NewFirst, int &NewLast) const;
+  void FormatDrawLineRange(int FirstDrawLine, int LastDrawLine, int ItemDelta);
+  void UpdateJumpRects();
+  void PlaceInlineControls();
+
+  // -------------------------------------------------- positions (draw lines)
+  int DrawLineStartOffset(int DrawLineNo) const;
+  int DrawLineEndOffset(int DrawLineNo) const;
+  void DrawPosToItemPos(int DrawLineNo, int DrawOffs, int &ItemNo, int &ItemOffs) const;
+  void ItemPosToDrawPos(int ItemNo, int ItemOffs, int &DrawLineNo, int &DrawOffs) const;
+  int FirstDrawLineOfItem(int ItemNo) const;
+  void GetScreenLineRange(int DrawLineNo, int &First, int &Last) const;
+  int GetPieceOffsetInLine(int A, int B) const;
+  enum TFindMode { fdlPrevLine, fdlLast, fdlNext };
+  int FindDrawLineAtY(int Y, TFindMode Mode) const;
+  int FindDrawLineAtPoint(int X, int Y) const;
+  void HitTestDrawLine(int X, int Y, bool Strict, int &DrawLineNo, int &DrawOffs);
+  void GetSelectionDrawBounds(bool Ordered, int &StartLine, int &StartOffs, int &EndLine, int &EndOffs) const;
+  void GetSelectionItemBoundsRaw(bool Ordered, int &StartItem, int &StartOffs, int &EndItem, int &EndOffs) const;
+  void SetSelectionFromItems(int StartItem, int StartOffs, int EndItem, int EndOffs);
+  virtual void ClearSelection(bool FireEvent);
+  void SelectWholeDocument();
+  void Clear() override;
+  virtual void DoSelect() {}
+
+  // ------------------------------------------------------------ painting
+  // Paints the part of the client area in Clip onto Canvas, whose origin is
+  // Clip's top-left corner.
+  void PaintVisibleLines(const TRect &Clip, TCanvas &Canvas);
+  virtual void PaintBackground(const TRect &Clip, TCanvas &Canvas);
+  int GetFirstItemVisible() const;
+  // What must hold after every formatting pass, whole or partial: every
+  // item has its pieces in order with its first draw line recorded, no
+  // character shown twice and only spaces left out, lines never rising, and
+  // no line of several pieces wider than the wrap width. Empty when all
+  // holds, else the first fault found.
+  std::string CheckDrawLines() const;
+  int GetLastItemVisible() const;
+
+protected:
+  // The state of one formatting pass.
+  struct TFormatState {
+    TCanvas *Canvas = nullptr;
+    TRVScreenAndDevice sad;
+    int32_t LM = 0, RM = 0; // scaled margins
+    int32_t DrawIndex = 0;
+    int32_t Y = 0, LineAscent = 0, LineDescent = 0, X = 0;
+    int32_t LineStartX = 0, LineWidth = 0, LineFirst = 0;
+    int32_t LastStyle = -1;
+    TextMetrics tm;
+    int32_t VShift = 0;
+    bool NewPara = true, LineTrimmed = false, SkipFinish = true, PrevSwallowed = false;
+    int32_t FirstParaItem = -1;
+    bool ItemFlag = false;
+  };
+  TFormatState FS;
+
+  int HScale(int v) const { return MulDiv(v, FS.sad.ppixDevice, FS.sad.ppixScreen); }
+  int VScale(int v) const { return MulDiv(v, FS.sad.ppiyDevice, FS.sad.ppiyScreen); }
+  void StartFormatState(TCanvas &Canvas);
+  void FormatItem(int ItemNo);
+  void WrapTextItem(int ItemNo, const std::string &Text, int Offset, int Count);
+  void FormatJustifiedText(int ItemNo, const std::string &Text);
+  void FormatRectItem(int ItemNo);
+  void FormatFullLineItem(int ItemNo);
+  void StartNewLine(int ItemNo, bool ItemStartsLine);
+  int FinishLine(int LastDrawLine, int RightEdge, bool LastLineOfPara);
+  void RaiseLineBaseline(int Ascent);
+  void GetLineIndents(int ItemNo, bool FirstLine, int &Left, int &Right) const;
+  void ApplyTextStyle(int StyleNo, int ItemNo);
+  int CountFittingChars(const std::string &Text, bool Unicode, int Start, int Count, int Available, bool NoWrap,
+                        int &FitExtent);
+  TSize MeasureChars(const std::string &Text, bool Unicode, int Start, int Count);
+  // One measurement of a text run gives the extent after each character;
+  // MeasureChars answers runs inside it from those.
+  void BuildRuler(const std::string &Text, bool Unicode, int Start, int Count);
+  std::vector<int> FRuler;
+  const std::string *FRulerText = nullptr;
+  int FRulerStart = 0, FRulerHeight = 0;
+  void InsertDrawLine(std::unique_ptr<TRVDrawLineInfo> DL);
+  void AddJump(int ItemNo, int DrawLineNo, int Id, int Width, int Height, TCursor Cursor);
+  void FixFirstDrawLines(int FromDrawLine);
+  void BiDiReorder(int FirstDL, int LastDL, TRVBiDiMode ParaBiDi);
+  int ParaSpaceAfter(int ItemNo) const;
+  int ParaSpaceBefore(int ItemNo) const;
+  int TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad, bool Apply = true);
+  // Text widths measured ahead by CalcItemsMinWidth, from item FMinWidthsStart.
+  const std::vector<int> *FMinWidths = nullptr;
+  int FMinWidthsStart = 0;
+};
+
+// The document of a view control: every host query answered by the host.
+class TRichVistaRVData : public TCustomRVFormattedData {
+public:
+  explicit TRichVistaRVData(TRVFormatHost *Host);
+  TRVFormatHost *FormatHost() const { return FFormatHost; }
+
+  TPoint GetOrigin() const override { return {0, VCenterShift()}; }
+  int GetAreaWidth() const override { return FFormatHost->AreaWidth(); }
+  int GetLeftMargin() const override { return FFormatHost->LeftMargin; }
+  int GetRightMargin() const override { return FFormatHost->RightMargin; }
+  int GetTopMargin() const override { return FFormatHost->TopMargin; }
+  int GetBottomMargin() const override { return FFormatHost->BottomMargin; }
+  int GetMinTextWidth() const override { return FFormatHost->MinTextWidth; }
+  int GetMaxTextWidth() const override { return FFormatHost->MaxTextWidth; }
+  int GetWidth() const override { return FFormatHost->ClientWidth(); }
+  int GetHeight() const override { return FFormatHost->ClientHeight(); }
+  void SetDocumentAreaSize(int Width, int Height, bool Redraw) override;
+  void AdjustVScrollUnits() override;
+  int GetHOffs() const override { return FFormatHost->HScrollPos(); }
+  int GetVOffs() const override;
+  void ScrollTo(int Y, bool Redraw) override;
+  void HScrollTo(int X) override;
+  int GetVSmallStep() const override { return FFormatHost->VSmallStep(); }
+  TRVBackground *GetBackground() const override { return FFormatHost->Background; }
+  TCanvas *GetCanvas() const override { return FFormatHost->FormatCanvas(); }
+  TColor GetColor() const override;
+  bool IsFocusedDeep() const override { return FFormatHost->IsFocusedDeep(); }
+  bool HasHostWindow() const override { return FFormatHost->HasWindow(); }
+  void InvalidateRectInControl(const TRect &R) override { FFormatHost->InvalidateRect(R); }
+  TRVScroller *GetScroller() const override { return FFormatHost->ScrollerControl(); }
+  bool IsViewData() const override { return true; }
+  // The shift that centres or bottom-aligns a short document.
+  int VCenterShift() const;
+
+private:
+  TRVFormatHost *FFormatHost;
+};
+
+} // namespace kc

@@ -1,0 +1,313 @@
+#include "toolbars/TBarPopup.h"
+
+#include <QCloseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "platform/Screen.h"
+#include "platform/TbSystemSettings.h"
+#include "toolbars/TBSkinShared.h"
+#include "toolbars/TBarAnim.h"
+#include "toolbars/TBarMenuLoop.h"
+#include "toolbars/TBarShadow.h"
+
+namespace kc::tb {
+
+QFont TTBPopupView::ViewFont() const { return Window() ? Window()->font() : MenuFont(); }
+
+QPoint TTBPopupView::ClientOrigin() const {
+  if (auto *w = qobject_cast<TTBPopupWindow *>(Window())) return w->ClientRect().topLeft();
+  return {};
+}
+
+TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin)
+    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::NoDropShadowWindowHint) {
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  // The menu loop hands a press outside to the window under it itself.
+  setAttribute(Qt::WA_NoMouseReplay);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  setFocusPolicy(Qt::NoFocus);
+  resize(320, 240);
+  // The skin: the parent view's when active, the popup menu's, else the
+  // default skin unless it is disabled or native.
+  const TTBBaseSkin *skin = nullptr;
+  if (ParentView && ParentView->Skin && ParentView->Skin->SkinType() != tbsDisabled)
+    skin = ParentView->Skin;
+  else if (PopupSkin && PopupSkin->SkinType() != tbsDisabled)
+    skin = PopupSkin;
+  else if (DefaultSkin().SkinType() != tbsDisabled && DefaultSkin().SkinType() != tbsNativeXP)
+    skin = &DefaultSkin();
+  skin_ = skin;
+  border_ = skin ? skin->PopupBorderWidth() : 3;
+  setFont(ParentView && ParentView->Window() ? ParentView->Window()->font() : MenuFont());
+  view_ = std::make_unique<TTBPopupView>(ParentView, Item, this, false);
+  view_->Skin = skin;
+  if (ParentView) parentWindow_ = ParentView->Window();
+}
+
+TTBPopupWindow::~TTBPopupWindow() {
+  StopPopupAnimation(this);
+  if (view_) view_->CloseSubmenus();
+  view_.reset();
+}
+
+QMargins TTBPopupWindow::FrameMargins() const {
+  const int side = (skin_ && skin_->SkinType() == tbsOfficeXP) ? border_ - 1 : border_;
+  return QMargins(side, border_, side, border_);
+}
+
+void TTBPopupWindow::SetClientSize(QSize Size) {
+  const QMargins m = FrameMargins();
+  resize(Size.width() + m.left() + m.right(), Size.height() + m.top() + m.bottom());
+}
+
+QRect TTBPopupWindow::ClientRect() const { return rect().marginsRemoved(FrameMargins()); }
+
+void TTBPopupWindow::closeEvent(QCloseEvent *e) {
+  // Menu levels are closed by the menu loop, never by the window system.
+  e->ignore();
+}
+
+void TTBPopupWindow::PaintFrame(QPainter &P) {
+  const QRect r = rect();
+  auto frame = [&](QRect f, const QColor &c) {
+    P.fillRect(QRect(f.left(), f.top(), f.width(), 1), c);
+    P.fillRect(QRect(f.left(), f.bottom(), f.width(), 1), c);
+    P.fillRect(QRect(f.left(), f.top(), 1, f.height()), c);
+    P.fillRect(QRect(f.right(), f.top(), 1, f.height()), c);
+  };
+  const TTBBaseSkin *skin = skin_;
+  const TTBSkins type = skin ? skin->SkinType() : tbsDisabled;
+  if (type == tbsOfficeXP || type == tbsWindowsXP || type == tbsNativeXP) {
+    const QColor border = ToQColor(skin->ElementColor(2)), popup = ToQColor(skin->ElementColor(1));
+    P.fillRect(r, popup);
+    frame(r, border);
+    if (type == tbsOfficeXP && view_ && view_->OwnerView() && view_->OwnerView()->IsToolbar()) {
+      // The edge that touches the open item is drawn in the item's colour so
+      // popup and item look joined.
+      TTBView *owner = view_->OwnerView();
+      if (TTBItemViewer *ov = owner->OpenedViewer; ov && ov->Item()->Tag != 1234567890) {
+        const QRect item(owner->ClientToScreen(ov->BoundsRect.topLeft()), ov->BoundsRect.size());
+        const QRect me(mapToGlobal(QPoint(0, 0)), size());
+        const QColor joined = ToQColor(skin->ElementColor(5));
+        if (owner->Orientation != tbvoVertical && item.bottom() + 1 == me.top()) {
+          const int l = std::max(item.left(), me.left()) - me.left() + 1;
+          const int rr = std::min(item.right(), me.right()) - me.left() - 1;
+          if (rr >= l) P.fillRect(QRect(l, 0, rr - l + 1, 1), joined);
+        }
+      }
+    }
+    return;
+  }
+  const QColor bg = ToQColor(clMenu);
+  P.fillRect(r, bg);
+  if (tbSystemSettings().flatMenus) {
+    frame(r, ToQColor(clBtnShadow));
+    return;
+  }
+  // A raised edge (light and face outside, shadow and dark inside) and a
+  // frame in the face colour.
+  auto edge = [&](QRect f, const QColor &tl, const QColor &br) {
+    P.fillRect(QRect(f.left(), f.top(), f.width(), 1), tl);
+    P.fillRect(QRect(f.left(), f.top(), 1, f.height()), tl);
+    P.fillRect(QRect(f.left(), f.bottom(), f.width(), 1), br);
+    P.fillRect(QRect(f.right(), f.top(), 1, f.height()), br);
+  };
+  edge(r, ToQColor(clBtnFace), ToQColor(cl3DDkShadow));
+  edge(r.adjusted(1, 1, -1, -1), ToQColor(clBtnHighlight), ToQColor(clBtnShadow));
+  frame(r.adjusted(2, 2, -2, -2), ToQColor(clBtnFace));
+}
+
+void TTBPopupWindow::paintEvent(QPaintEvent *) {
+  QPainter P(this);
+  // While sliding in, the content moves in with the uncovered part.
+  const QVariant slide = property("kcAnimOffset");
+  if (slide.isValid()) P.translate(slide.toPoint());
+  PaintFrame(P);
+  const QRect client = ClientRect();
+  const TTBBaseSkin *skin = skin_;
+  P.save();
+  P.translate(client.topLeft());
+  const QRect local(QPoint(0, 0), client.size());
+  P.setClipRect(local);
+  if (skin && (skin->PopupStyle() == tbpsGradVert || skin->PopupStyle() == tbpsGradHorz) &&
+      skin->SkinType() != tbsNativeXP)
+    GradientFillRect(P, local, skin->Colors.ColorByIndex(tcPopupGradStart), skin->PopupStyle() == tbpsGradVert,
+                     skin->Colors.ColorByIndex(tcPopupGradEnd));
+  else
+    P.fillRect(local, skin ? ToQColor(skin->ElementColor(1)) : ToQColor(clMenu));
+  if (skin && (skin->SkinType() == tbsOfficeXP || skin->SkinType() == tbsWindowsXP)) {
+    const QRect col(0, 0, view_->ImageColumnWidth(), local.height());
+    if (skin->ImgBackStyle() == tbimsGradVert || skin->ImgBackStyle() == tbimsGradHorz)
+      GradientFillRect(P, col, skin->Colors.ColorByIndex(tcImgGradStart), skin->ImgBackStyle() == tbimsGradVert,
+                       skin->Colors.ColorByIndex(tcImgGradEnd));
+    else if (skin->SkinType() == tbsOfficeXP)
+      P.fillRect(col, ToQColor(skin->ElementColor(5)));
+  }
+  view_->PaintViewers(P, local);
+  // Scroll arrows: triangles in the menu text colour in 19-pixel bands.
+  auto arrow = [&](int bandTop, bool up) {
+    const int cx = local.width() / 2, cy = bandTop + kScrollArrowHeight / 2 - 1;
+    QPolygon tri = up ? QPolygon({QPoint(cx - 3, cy + 3), QPoint(cx + 3, cy + 3), QPoint(cx, cy)})
+                      : QPolygon({QPoint(cx - 3, cy), QPoint(cx + 3, cy), QPoint(cx, cy + 3)});
+    P.setPen(ToQColor(clMenuText));
+    P.setBrush(ToQColor(clMenuText));
+    P.drawPolygon(tri);
+  };
+  if (view_->UpArrowShown) arrow(0, true);
+  if (view_->DownArrowShown) arrow(local.height() - kScrollArrowHeight, false);
+  P.restore();
+}
+
+void TTBPopupWindow::ShowPopup() {
+  const TbSystemSettings &s = tbSystemSettings();
+  TTBView *owner = view_->OwnerView();
+  const bool noAnim = (owner && owner->Has(vsNoAnimation)) || view_->Has(vsNoAnimation);
+  if (!noAnim && s.menuAnimation && (s.menuFade || AnimationDirection != 0)) {
+    QPointer<TTBPopupWindow> self(this);
+    StartPopupAnimation(this, 150, s.menuFade, AnimationDirection, [self] {
+      if (self) self->ShowShadows();
+    });
+    return;
+  }
+  show();
+  ShowShadows();
+}
+
+QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->geometry(); }
+
+void TTBPopupWindow::ShowShadows() {
+  if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
+  // Four pixels thick, along the right edge from four below the top and
+  // along the bottom from four right of the left edge, meeting at the corner.
+  constexpr int T = 4;
+  const QRect me(mapToGlobal(QPoint(0, 0)), size());
+  TShadowStrip right;
+  right.Vertical = true;
+  right.StartCorner = true;
+  right.Style = skin_->ShadowStyle();
+  TShadowStrip bottom;
+  bottom.StartCorner = true;
+  bottom.EndCorner = true;
+  bottom.Style = skin_->ShadowStyle();
+  auto add = [&](const QRect &r, const TShadowStrip &strip) {
+    auto shadow = std::make_unique<TShadow>(r, strip);
+    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  };
+  add(QRect(me.right() + 1, me.top() + T, T, me.height() - T), right);
+  add(QRect(me.left() + T, me.bottom() + 1, me.width(), T), bottom);
+}
+
+std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
+                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point,
+                                            int Alignment, const TTBBaseSkin *PopupSkin) {
+  if (Item->LinkSubitems() && Item->LinkSubitems() != Item) Item->LinkSubitems()->DoPopup(Item, true);
+  Item->DoPopup(Item, false);
+  auto wnd = std::make_unique<TTBPopupWindow>(ParentView, Item, PopupSkin);
+  TTBPopupView *view = wnd->View();
+  const int frameW = wnd->BorderWidth();
+  const kc::ScreenRect wa0 = kc::screenWorkArea();
+  const QRect work(wa0.left, wa0.top, wa0.width(), wa0.height());
+  QRect ref;
+  if (ParentViewer)
+    ref = QRect(ParentView->ClientToScreen(ParentViewer->BoundsRect.topLeft()), ParentViewer->BoundsRect.size());
+  else
+    ref = QRect(Point, QSize(0, 0));
+  view->WorkArea = work;
+  view->HeightLimit = work.height() - 2 * frameW;
+  if (SelectFirstItem) view->SetSelection(view->FirstForKeyboard(true));
+  view->Relayout();
+  const int W = wnd->width(), H = wnd->height();
+  int X, Y;
+  const bool fromToolbar = ParentViewer && !PositionAsSubmenu;
+  const bool besideVertical = fromToolbar && ParentView->Orientation == tbvoVertical;
+  if (!ParentViewer) {
+    X = Point.x() - (Alignment == 1 ? W : Alignment == 2 ? W / 2 : 0);
+    Y = Point.y();
+  } else if (PositionAsSubmenu) {
+    X = ref.right() + 1 - frameW;
+    Y = ref.top() - frameW;
+    if (ParentView->Has(vsOpensLeft) || X + W > work.right() + 1) {
+      X = ref.left() + frameW - W;
+      view->Set(vsOpensLeft, true);
+      if (X < work.left()) {
+        X = ref.right() + 1 - frameW;
+        view->Set(vsOpensLeft, false);
+      }
+    }
+    X = std::max(X, work.left());
+  } else if (besideVertical) {
+    X = ref.left() - W;
+    Y = ref.top();
+    if (X < work.left()) X = ref.right() + 1;
+  } else {
+    X = tbSystemSettings().menuDropRightAligned ? ref.right() + 1 - W : ref.left();
+    Y = ref.bottom() + 1;
+  }
+  if (!besideVertical && Y + H > work.bottom() + 1) {
+    const int above = !ParentViewer ? Point.y() - H : PositionAsSubmenu ? ref.bottom() + 1 + frameW - H : ref.top() - H;
+    if (above >= work.top()) Y = above;
+  }
+  Y = std::min(Y, work.bottom() + 1 - H);
+  Y = std::max(Y, work.top());
+  if (!PositionAsSubmenu) {
+    if (!ParentViewer && Alignment == 1 && X < work.left()) X += W;
+    if (X + W > work.right() + 1) X = (!ParentViewer && Alignment == 0) ? X - W : work.right() + 1 - W;
+    X = std::max(X, work.left());
+  }
+  const QRect placed(X, Y, W, H);
+  // Slide from the side the popup opens to.
+  if (ParentViewer) {
+    if (PositionAsSubmenu) {
+      wnd->AnimationDirection = placed.center().x() < ref.center().x() ? 1 : 2;
+    } else {
+      int d = 0;
+      if (placed.bottom() < ref.top()) d |= 8;
+      if (placed.top() > ref.bottom()) d |= 4;
+      if (placed.right() < ref.left()) d |= 1;
+      if (placed.left() > ref.right()) d |= 2;
+      wnd->AnimationDirection = d;
+    }
+  }
+  wnd->move(X, Y);
+  if (ParentView) {
+    ParentView->OpenedView = view;
+    ParentView->OpenedViewer = ParentViewer;
+    if (ParentView->IsToolbar() && ParentViewer) ParentView->RepaintViewer(ParentViewer);
+  }
+  view->Set(vsPaintInOrder, true);
+  // The first popup of the process shows before its sound starts (loading
+  // the sound would delay it); later ones sound first.
+  static bool shownBefore = false;
+  const bool sound = tbIsSoundEventAssigned("MenuPopup");
+  if (sound && shownBefore) tbPlaySoundEvent("MenuPopup");
+  wnd->ShowPopup();
+  if (sound && !shownBefore) tbPlaySoundEvent("MenuPopup");
+  shownBefore = true;
+  return wnd;
+}
+
+TTBPopupMenu::TTBPopupMenu() : items_(std::make_unique<TTBRootItem>()), skin_(&DefaultSkin()) {
+  items_->OnPopup = [this](TTBCustomItem *, bool) {
+    if (OnPopup) OnPopup();
+  };
+}
+
+TTBPopupMenu::~TTBPopupMenu() {
+  if (skin_ && skin_ != &DefaultSkin()) const_cast<TTBBaseSkin *>(skin_)->RemoveFreeNotify(this);
+}
+
+void TTBPopupMenu::SetSkin(TTBBaseSkin *Skin) {
+  const TTBBaseSkin *nw = Skin ? Skin : &DefaultSkin();
+  if (nw == skin_) return;
+  if (skin_ && skin_ != &DefaultSkin()) const_cast<TTBBaseSkin *>(skin_)->RemoveFreeNotify(this);
+  skin_ = nw;
+  if (Skin && Skin != &DefaultSkin()) Skin->AddFreeNotify(this, [this] { skin_ = &DefaultSkin(); });
+}
+
+void TTBPopupMenu::Popup(QPoint ScreenPoint) {
+  PopupEx(items_.get(), false, TrackRightButton, Alignment, ScreenPoint, skin_);
+}
+
+} // namespace kc::tb

@@ -1,0 +1,80 @@
+#pragma once
+// The window of one open menu level and the popup menu component. A popup
+// window is a frameless top-level popup that never takes activation; the
+// menu loop owns the mouse and keyboard while it is open.
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "toolbars/TBarView.h"
+
+namespace kc::tb {
+
+class TTBPopupView : public TTBView {
+public:
+  using TTBView::TTBView;
+  QFont ViewFont() const override;
+  QPoint ClientOrigin() const override;
+};
+
+class TTBPopupWindow : public QWidget {
+  Q_OBJECT
+public:
+  TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin);
+  ~TTBPopupWindow() override;
+
+  TTBPopupView *View() const { return view_.get(); }
+  const TTBBaseSkin *Skin() const { return skin_; }
+  int BorderWidth() const { return border_; }
+  QMargins FrameMargins() const;
+  void SetClientSize(QSize Size);
+  QRect ClientRect() const; // in window coordinates
+  int AnimationDirection = 0;
+  // Shows the window, animated when the desktop asks for menu animation.
+  void ShowPopup();
+  // The drop shadows shown now (skins with the shadow option only).
+  int ShadowCount() const { return int(shadows_.size()); }
+  QRect ShadowGeometry(int i) const;
+
+protected:
+  void paintEvent(QPaintEvent *) override;
+  void closeEvent(QCloseEvent *) override;
+
+private:
+  void PaintFrame(QPainter &P);
+  void ShowShadows();
+  std::unique_ptr<TTBPopupView> view_;
+  const TTBBaseSkin *skin_;
+  int border_ = 3;
+  QPointer<QWidget> parentWindow_;
+  std::vector<std::unique_ptr<QWidget>> shadows_;
+};
+
+// Opens the popup of Item's sub-items under ParentView (null for a
+// stand-alone popup menu at Point with Alignment 0 left, 1 right, 2 centre).
+std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
+                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point,
+                                            int Alignment, const TTBBaseSkin *PopupSkin = nullptr);
+
+// A popup menu: a root item whose sub-items open in popup windows.
+class TTBPopupMenu {
+public:
+  TTBPopupMenu();
+  ~TTBPopupMenu();
+  TTBRootItem *Items() const { return items_.get(); }
+  const TTBBaseSkin *Skin() const { return skin_; }
+  void SetSkin(TTBBaseSkin *Skin);
+  bool TrackRightButton = false;
+  int Alignment = 0;
+  // Runs the menu at the screen point; the chosen command runs after it.
+  void Popup(QPoint ScreenPoint);
+  std::function<void()> OnPopup;
+
+private:
+  std::unique_ptr<TTBRootItem> items_;
+  const TTBBaseSkin *skin_;
+};
+
+} // namespace kc::tb

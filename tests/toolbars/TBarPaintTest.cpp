@@ -1,0 +1,182 @@
+// Painting of menus and toolbar buttons in the four looks and their states,
+// compared with small stored pictures, plus the rules a picture alone would
+// not make plain. Set KC_TB_UPDATE_PICTURES=1 to write the pictures anew
+// after a deliberate change of the looks.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+
+#include "platform/TbSystemSettings.h"
+#include "toolbars/TBSkinShared.h"
+#include "toolbars/TBarView.h"
+
+using namespace kc;
+using namespace kc::tb;
+
+namespace {
+
+QFont PinnedFont() {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(11);
+  f.setStyleStrategy(QFont::NoAntialias);
+  f.setHintingPreference(QFont::PreferFullHinting);
+  return f;
+}
+
+TTBCustomItem *Add(TTBCustomItem &Parent, const char *Caption, TTBCustomItem *Item = nullptr) {
+  if (!Item) Item = new TTBItem;
+  Item->SetCaption(QString::fromUtf8(Caption));
+  Parent.Add(Item);
+  return Item;
+}
+
+// A menu: plain, selected, checked, disabled, submenu, separator, shortcut.
+struct MenuFixture {
+  TTBRootItem root;
+  TTBCustomItem *plain, *checked, *disabled, *sub, *shortcut;
+  MenuFixture() {
+    plain = Add(root, "&Plain");
+    checked = Add(root, "&Checked");
+    checked->SetChecked(true);
+    disabled = Add(root, "&Disabled");
+    disabled->SetEnabled(false);
+    Add(root, "-", new TTBSeparatorItem);
+    sub = Add(root, "&More", new TTBSubmenuItem);
+    shortcut = Add(root, "&Send\tCtrl+Enter");
+  }
+};
+
+QImage Render(TTBView &View, const QColor &Background) {
+  View.EnsurePositions();
+  QImage img(View.TotalSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  img.fill(Background);
+  QPainter p(&img);
+  p.setFont(PinnedFont());
+  View.PaintViewers(p, img.rect());
+  return img;
+}
+
+void Compare(const QImage &Got, const QString &Name) {
+  const QString dir = qEnvironmentVariable("KC_SOURCE_DIR") + QStringLiteral("/tests/toolbars/data/");
+  const QString path = dir + Name + QStringLiteral(".png");
+  if (qEnvironmentVariableIsSet("KC_TB_UPDATE_PICTURES")) {
+    QDir().mkpath(dir);
+    ASSERT_TRUE(Got.save(path));
+    return;
+  }
+  QImage want(path);
+  ASSERT_FALSE(want.isNull()) << "missing picture " << path.toStdString();
+  want = want.convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(Got.size(), want.size()) << Name.toStdString();
+  int differing = 0;
+  for (int y = 0; y < Got.height(); ++y)
+    for (int x = 0; x < Got.width(); ++x)
+      if (Got.pixel(x, y) != want.pixel(x, y)) ++differing;
+  EXPECT_EQ(differing, 0) << Name.toStdString();
+}
+
+struct LookCase {
+  const char *name;
+  TTBSkins skin;
+};
+
+class Looks : public ::testing::TestWithParam<LookCase> {
+protected:
+  void SetUp() override { SetMenuFont(PinnedFont()); }
+};
+
+TEST_P(Looks, MenuEntriesInEveryState) {
+  MenuFixture m;
+  TTBSkin skin;
+  skin.SetSkinType(GetParam().skin);
+  TTBView view(nullptr, &m.root, nullptr, false);
+  view.Skin = &skin;
+  view.SetSelection(view.Find(m.plain));
+  const QColor bg = skin.SkinType() == tbsDisabled ? ToQColor(clMenu) : ToQColor(skin.ElementColor(1));
+  Compare(Render(view, bg), QStringLiteral("menu_%1").arg(QString::fromLatin1(GetParam().name)));
+}
+
+TEST_P(Looks, ToolbarButtonsInEveryState) {
+  TTBRootItem root;
+  TTBCustomItem *hot = Add(root, "&Hot");
+  Add(root, "&Check")->SetChecked(true);
+  Add(root, "&Off")->SetEnabled(false);
+  Add(root, "-", new TTBSeparatorItem);
+  TTBCustomItem *drop = Add(root, "&Drop", new TTBSubmenuItem);
+  drop->SetDropdownCombo(true);
+  TTBSkin skin;
+  skin.SetSkinType(GetParam().skin);
+  TTBView view(nullptr, &root, nullptr, true);
+  view.Skin = &skin;
+  view.SetSelection(view.Find(hot));
+  Compare(Render(view, ToQColor(clBtnFace)), QStringLiteral("toolbar_%1").arg(QString::fromLatin1(GetParam().name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Looks,
+                         ::testing::Values(LookCase{"classic", tbsDisabled}, LookCase{"officexp", tbsOfficeXP},
+                                           LookCase{"windowsxp", tbsWindowsXP},
+                                           LookCase{"native_without_theme", tbsNativeXP}),
+                         [](const auto &i) { return std::string(i.param.name); });
+
+TEST(PaintRules, ACheckedClassicButtonShowsTheDitherAndShiftsItsContent) {
+  SetMenuFont(PinnedFont());
+  TTBRootItem root;
+  TTBCustomItem *b = Add(root, "&Check");
+  TTBView view(nullptr, &root, nullptr, true);
+  const QImage plain = Render(view, ToQColor(clBtnFace));
+  b->SetChecked(true);
+  const QImage checked = Render(view, ToQColor(clBtnFace));
+  const QRect r = view.Find(b)->BoundsRect;
+  // The dither: neighbouring inside pixels alternate face and highlight.
+  EXPECT_NE(checked.pixel(r.left() + 2, r.top() + 2), checked.pixel(r.left() + 3, r.top() + 2));
+  // The caption moved one pixel right and down: the checked picture's
+  // text equals the plain one shifted.
+  int same = 0, total = 0;
+  for (int y = r.top() + 4; y < r.bottom() - 3; ++y)
+    for (int x = r.left() + 4; x < r.right() - 3; ++x) {
+      if (plain.pixel(x, y) == ToQColor(clBtnFace).rgb()) continue;
+      ++total;
+      if (checked.pixel(x + 1, y + 1) == plain.pixel(x, y)) ++same;
+    }
+  ASSERT_GT(total, 0);
+  EXPECT_EQ(same, total);
+}
+
+TEST(PaintRules, ADisabledOfficeXPEntryIsOneFlatColourWithoutHighlight) {
+  SetMenuFont(PinnedFont());
+  MenuFixture m;
+  TTBSkin skin;
+  TTBView view(nullptr, &m.root, nullptr, false);
+  view.Skin = &skin;
+  const QImage img = Render(view, ToQColor(skin.ElementColor(1)));
+  const QRect r = view.Find(m.disabled)->BoundsRect;
+  bool shadow = false;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left() + 25; x <= r.right(); ++x) {
+      const QRgb p = img.pixel(x, y);
+      ASSERT_NE(p, ToQColor(clBtnHighlight).rgb()) << x << "," << y;
+      shadow |= p == ToQColor(clBtnShadow).rgb();
+    }
+  EXPECT_TRUE(shadow);
+}
+
+TEST(PaintRules, AMenuSeparatorKeepsTwelvePixelsFromBothEdges) {
+  SetMenuFont(PinnedFont());
+  MenuFixture m;
+  TTBView view(nullptr, &m.root, nullptr, false);
+  const QImage img = Render(view, ToQColor(clMenu));
+  QRect sep;
+  for (int i = 0; i < view.ViewerCount(); ++i)
+    if (view.Viewer(i)->Item()->Has(ikSeparator)) sep = view.Viewer(i)->BoundsRect;
+  const int y = sep.top() + sep.height() / 2 - 1;
+  EXPECT_EQ(img.pixel(sep.left() + 11, y), ToQColor(clMenu).rgb());
+  EXPECT_EQ(img.pixel(sep.left() + 12, y), ToQColor(clBtnShadow).rgb());
+  EXPECT_EQ(img.pixel(sep.right() - 12, y), ToQColor(clBtnShadow).rgb());
+  EXPECT_EQ(img.pixel(sep.right() - 11, y), ToQColor(clMenu).rgb());
+}
+
+} // namespace

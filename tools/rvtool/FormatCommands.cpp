@@ -1,0 +1,164 @@
+// The formatting and painting subcommands: a document laid out at a width,
+// printed as draw lines or painted into a PNG file.
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QString>
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "RvTool.h"
+#include "platform/Files.h"
+#include "platform/QtCanvas.h"
+#include "platform/RecordingCanvas.h"
+#include "richtext/document/CRVFData.h"
+#include "richtext/document/RVUni.h"
+
+namespace rvtool {
+
+namespace {
+
+// A document from UTF-8 text: one paragraph a line, blank lines kept as
+// empty paragraphs, everything in text style 0 and paragraph style 0.
+void loadPlainText(kc::TCustomRVData &doc, kc::TRVStyle &style, const std::string &bytes) {
+  style.TextStyles().Items(0)->Unicode = true;
+  std::string text = bytes;
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  size_t start = 0;
+  while (true) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const QString q = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    auto item = kc::RichVistaTextItemClass(&doc);
+    item->StyleNo = 0;
+    item->ParaNo = 0;
+    item->ItemOptions.Include(kc::rvioUnicode);
+    doc.AddItem(kc::WideStringToRaw(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()),
+                                                        static_cast<size_t>(q.size()))),
+                std::move(item));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+}
+
+struct Options {
+  int width = -1;
+  bool fake = false;
+  int w = 7, a = 11, d = 3;
+  std::string file, out;
+};
+
+bool parse(int argc, char **argv, Options &o, int files) {
+  std::vector<std::string> rest;
+  for (int i = 0; i < argc; ++i) {
+    const std::string s = argv[i];
+    if (s == "--width" && i + 1 < argc) o.width = std::atoi(argv[++i]);
+    else if (s == "--fake" && i + 1 < argc) {
+      o.fake = true;
+      if (std::sscanf(argv[++i], "%d,%d,%d", &o.w, &o.a, &o.d) != 3) return false;
+    } else rest.push_back(s);
+  }
+  if (o.width < 0 || static_cast<int>(rest.size()) != files) return false;
+  o.file = rest[0];
+  if (files > 1) o.out = rest[1];
+  return true;
+}
+
+struct Formatted {
+  kc::TRVStyle style;
+  std::unique_ptr<kc::TCanvas> canvas;
+  std::unique_ptr<kc::TRVFixedHost> host;
+  std::unique_ptr<kc::TRichVistaRVData> doc;
+};
+
+bool formatFile(const Options &o, Formatted &f) {
+  std::string bytes;
+  if (!kc::ReadWholeFile(o.file, bytes)) {
+    std::fprintf(stderr, "rvtool: cannot read \"%s\"\n", o.file.c_str());
+    return false;
+  }
+  if (o.fake) {
+    kc::RecordingCanvas::Metrics m;
+    m.charWidth = o.w;
+    m.ascent = o.a;
+    m.descent = o.d;
+    f.canvas = std::make_unique<kc::RecordingCanvas>(m);
+  } else {
+    f.canvas = std::make_unique<kc::QtCanvas>();
+  }
+  f.host = std::make_unique<kc::TRVFixedHost>(f.canvas.get(), o.width, 1 << 20);
+  f.host->Style = &f.style;
+  f.doc = std::make_unique<kc::TRichVistaRVData>(f.host.get());
+  loadPlainText(*f.doc, f.style, bytes);
+  f.doc->ReformatAllForced(true);
+  return true;
+}
+
+} // namespace
+
+int formatText(int argc, char **argv) {
+  Options o;
+  if (!parse(argc, argv, o, 1)) {
+    std::fputs("usage: rvtool format --width N [--fake W,A,D] FILE\n", stderr);
+    return 2;
+  }
+  std::unique_ptr<QGuiApplication> app;
+  if (!o.fake && !QGuiApplication::instance()) {
+    static int qargc = 1;
+    static char name[] = "rvtool";
+    static char *qargv[] = {name, nullptr};
+    app = std::make_unique<QGuiApplication>(qargc, qargv);
+  }
+  Formatted f;
+  if (!formatFile(o, f)) return 1;
+  const kc::TRVDrawLines &dl = f.doc->DrawLines;
+  for (int i = 0; i < dl.Count(); ++i) {
+    const kc::TRVDrawLineInfo *d = dl.Items(i);
+    std::printf("%d %d %d %d %d %d %d %d\n", d->ItemNo, d->Offs, d->Length, d->Left, d->Top, d->Width, d->Height,
+                d->FromNewLine ? 1 : 0);
+  }
+  std::printf("height %d\n", f.doc->DocumentHeight);
+  return 0;
+}
+
+int renderPng(int argc, char **argv) {
+  Options o;
+  if (!parse(argc, argv, o, 2) || o.fake) {
+    std::fputs("usage: rvtool render --width N FILE OUT.png\n", stderr);
+    return 2;
+  }
+  std::unique_ptr<QGuiApplication> app;
+  if (!QGuiApplication::instance()) {
+    static int qargc = 1;
+    static char name[] = "rvtool";
+    static char *qargv[] = {name, nullptr};
+    app = std::make_unique<QGuiApplication>(qargc, qargv);
+  }
+  Formatted f;
+  if (!formatFile(o, f)) return 1;
+  const int h = std::max(1, std::min(f.doc->DocumentHeight, 1 << 15));
+  QImage img(o.width, h, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  {
+    kc::QtCanvas canvas(&img);
+    f.doc->PaintBackground(kc::TRect{0, 0, o.width, h}, canvas);
+    f.doc->PaintVisibleLines(kc::TRect{0, 0, o.width, h}, canvas);
+  }
+  QByteArray png;
+  {
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "PNG");
+  }
+  if (!kc::WriteFileAtomically(o.out, std::string(png.constData(), static_cast<size_t>(png.size())))) {
+    std::fprintf(stderr, "rvtool: cannot write \"%s\"\n", o.out.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+} // namespace rvtool
