@@ -339,13 +339,19 @@ int TRVRTFImportBuilder::Splice() {
     int newList = -1;
     // The first item continues what stands before the insertion point only
     // when there is something there.
-    if (index == 0 && b.Item->GetContinuePara())
+    if (index == 0) {
       b.Item->SetContinuePara(false);
+      b.Item->ItemOptions.Exclude(rvioLineBreakBefore);
+    }
     Target.InsertItemAt(index, b.Text, b.Item, full, newList);
     last = index;
     ++index;
   }
   Built.clear();
+  // Text of the target that continued a paragraph now continues the last
+  // imported one and takes its paragraph style.
+  if (last >= 0 && index < Target.GetItemCount() && !Target.IsParaStart(index))
+    Target.UnifyParaNo(last);
   return last;
 }
 

@@ -3,6 +3,7 @@
 // until the reader is done, and styles chosen or added on the way.
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/controls/RVRTFImport.h"
@@ -71,6 +72,9 @@ private:
   bool MarkerJustAdded = false;
   bool ListsMapped = false;
   std::vector<int> ListStyleOfList;
+  // Closest styles already found, by the wanted values: runs repeat the same
+  // few formats, and the score goes over the whole sheet.
+  std::unordered_map<std::string, int> ClosestText, ClosestPara;
 };
 
 } // namespace kc

@@ -25,6 +25,12 @@ bool equalNoCase(const std::string &a, const char *b) {
   return true;
 }
 
+template <typename... T> std::string keyOf(const T &...v) {
+  std::string k;
+  ((k.append(reinterpret_cast<const char *>(&v), sizeof v)), ...);
+  return k;
+}
+
 int vpos(int32_t vshift) { return vshift < 0 ? 1 : (vshift > 0 ? 2 : 0); }
 
 // The side whose border the style takes: top, else left, bottom, right.
@@ -140,8 +146,19 @@ int TRVRTFImportBuilder::TextStyleFor(bool Unicode, bool Hyperlink) {
   const bool wantUnicode = Unicode || P.UnicodeMode == rvruOnlyUnicode;
   TFontInfo wanted;
   WantedTextStyle(wanted, wantUnicode, Hyperlink);
-  if (P.TextStyleMode == rvrsUseClosest)
-    return ClosestTextStyle(wanted);
+  if (P.TextStyleMode == rvrsUseClosest) {
+    // The filter may answer differently each time; its answers are not kept.
+    if (P.OnCanUseStyle)
+      return ClosestTextStyle(wanted);
+    const std::string key = wanted.FontName + '\0' +
+                            keyOf(wanted.Charset, wanted.Size, wanted.Color, wanted.BackColor, wanted.Style,
+                                  wanted.StyleEx.Raw_(), wanted.CharScale, wanted.CharSpacing, wanted.VShift,
+                                  wanted.Unicode, wanted.Jump);
+    auto [it, added] = ClosestText.try_emplace(key, 0);
+    if (added)
+      it->second = ClosestTextStyle(wanted);
+    return it->second;
+  }
   if (R.FontList().Count() == 0)
     return 0;
   if (int i = ExactTextStyle(wanted); i >= 0)
@@ -263,8 +280,19 @@ int TRVRTFImportBuilder::ParaStyleFor(const TRVRTFParaProperties &pp) {
     return P.ParaStyleNo() < Style->ParaStyles().Count() ? P.ParaStyleNo() : 0;
   TParaInfo wanted;
   WantedParaStyle(pp, wanted);
-  if (P.ParaStyleMode == rvrsUseClosest)
-    return ClosestParaStyle(pp, wanted);
+  if (P.ParaStyleMode == rvrsUseClosest) {
+    if (P.OnCanUseStyle)
+      return ClosestParaStyle(pp, wanted);
+    const TRVBorder &b = wanted.Border;
+    const std::string key =
+        keyOf(wanted.LeftIndent, wanted.RightIndent, wanted.FirstIndent, wanted.SpaceBefore, wanted.SpaceAfter,
+              wanted.Alignment, wanted.Background.Color, wanted.Options.Raw_(), wanted.LineSpacing,
+              pp.LineSpacingGiven, b.Style, b.Color, b.Width, b.InternalWidth);
+    auto [it, added] = ClosestPara.try_emplace(key, 0);
+    if (added)
+      it->second = ClosestParaStyle(pp, wanted);
+    return it->second;
+  }
   if (int i = ExactParaStyle(wanted); i >= 0)
     return i;
   TParaInfo *added = Style->ParaStyles().Add();

@@ -278,6 +278,24 @@ TEST(RVRTFImport, InsertsAtAnIndex) {
   EXPECT_EQ(doc.items(), "|0/1:A|0/0:mid1/0:dle|0/0:next|0/0:Z");
 }
 
+TEST(RVRTFImport, TextAfterTheInsertionPointJoinsTheLastImportedParagraph) {
+  Doc doc;
+  doc.d.AddText("A", 0, 0);
+  doc.d.AddText("Z", 0, -1); // continues A's paragraph
+  int index = 1;
+  ASSERT_EQ(doc.p.ImportRTF(rtf("x\\par\\qc y"), doc.d, index), 0);
+  EXPECT_EQ(doc.items(), "|0/0:A|0/0:x|0/1:y0/1:Z");
+}
+
+TEST(RVRTFImport, ImportAtTheStartBeginsAParagraph) {
+  Doc doc;
+  doc.d.AddText("Z", 0, 0);
+  int index = 0;
+  ASSERT_EQ(doc.p.ImportRTF(rtf("\\line x"), doc.d, index), 0);
+  EXPECT_TRUE(doc.d.IsParaStart(0));
+  EXPECT_EQ(index, 0);
+}
+
 TEST(RVRTFImport, FailureLeavesTargetAndSheetAsTheyWere) {
   Doc doc;
   doc.d.AddText("keep", 0, 0);
