@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "richtext/controls/RVRTFImport.h"
+#include "richtext/document/RVStyle.h"
 
 namespace kc {
 
@@ -17,6 +18,15 @@ class TParaInfo;
 // A list level text, already without its length character, as a marker
 // format: placeholder n becomes "%s" (level 0) or "%n:s".
 std::string RTFLevelTextToFormat(const std::string &Text);
+
+// An RTF border kind and width (twips) as a border style, width and internal
+// width in pixels; Far is the right or bottom side.
+struct TRVConvertedBorder {
+  TRVBorderStyle Style = rvbNone;
+  int32_t Width = 0;
+  int32_t InternalWidth = 0;
+};
+TRVConvertedBorder ConvertRTFBorder(uint8_t Kind, int32_t WidthTwips, bool Far);
 
 class TRVRTFImportBuilder {
 public:

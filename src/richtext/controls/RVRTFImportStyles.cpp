@@ -34,6 +34,13 @@ template <typename... T> std::string keyOf(const T &...v) {
 int vpos(int32_t vshift) { return vshift < 0 ? 1 : (vshift > 0 ? 2 : 0); }
 
 // The side whose border the style takes: top, else left, bottom, right.
+int mainSideIndex(const TRVRTFParaBorder &b) {
+  for (int i : {1, 0, 3, 2})
+    if (const TRVRTFBorderSide *s = b.GetSide(i); s && s->BorderType != 0)
+      return i;
+  return -1;
+}
+
 const TRVRTFBorderSide *mainSide(const TRVRTFParaBorder &b) {
   for (int i : {1, 0, 3, 2})
     if (const TRVRTFBorderSide *s = b.GetSide(i); s && s->BorderType != 0)
@@ -42,6 +49,40 @@ const TRVRTFBorderSide *mainSide(const TRVRTFParaBorder &b) {
 }
 
 } // namespace
+
+TRVConvertedBorder ConvertRTFBorder(uint8_t Kind, int32_t WidthTwips, bool Far) {
+  const double w = WidthTwips * TRVRTFReaderProperties::TwipsToPixels;
+  auto r = [](double v) { return int32_t(std::lround(v)); };
+  TRVConvertedBorder c;
+  auto set = [&](TRVBorderStyle st, int32_t width) {
+    c.Style = st;
+    c.Width = std::max<int32_t>(1, width);
+  };
+  switch (Kind) {
+  case 0: return c;
+  case 2: set(rvbSingle, r(2 * w)); break;
+  case 7: set(rvbSingle, 1); break;
+  case 4: case 22: set(rvbDouble, r(w)); c.InternalWidth = 2 * c.Width - 1; break;
+  case 11: set(rvbTriple, r(w)); c.InternalWidth = 2 * c.Width - 1; break;
+  case 12: case 13: // thin-thick and thick-thin, small gap
+    set((Kind == 12) == Far ? rvbThickInside : rvbThickOutside, r(w / 2));
+    c.InternalWidth = c.Width + (c.Width + 1) / 2;
+    break;
+  case 15: case 16:
+    set((Kind == 15) == Far ? rvbThickInside : rvbThickOutside, r(w / 2));
+    c.InternalWidth = 2 * c.Width + (c.Width + 1) / 2;
+    break;
+  case 14: set(rvbTriple, r(w / 3)); c.InternalWidth = 2 * c.Width - 1; break;
+  case 17: set(rvbTriple, r(w / 2)); c.InternalWidth = 3 * c.Width - 1; break;
+  case 18: case 19:
+    set((Kind == 18) == Far ? rvbThickInside : rvbThickOutside, 1);
+    c.InternalWidth = r(w) + 1;
+    break;
+  case 20: set(rvbTriple, 1); c.InternalWidth = r(w); break;
+  default: set(rvbSingle, r(w)); break;
+  }
+  return c;
+}
 
 bool TRVRTFImportBuilder::CanUse(int StyleNo, bool Text) const {
   bool allow = true;
@@ -186,10 +227,12 @@ void TRVRTFImportBuilder::WantedParaStyle(const TRVRTFParaProperties &pp, TParaI
   }
   if (pp.Border && pp.Border->IsVisible()) {
     if (const TRVRTFBorderSide *m = mainSide(*pp.Border)) {
-      W.Border.Style = rvbSingle;
+      const int side = mainSideIndex(*pp.Border);
+      const TRVConvertedBorder cb = ConvertRTFBorder(m->BorderType, m->Width, side == 2 || side == 3);
+      W.Border.Style = cb.Style;
       W.Border.Color = m->Color == rtf_clNone ? clWindowText : m->Color;
-      W.Border.Width = std::max(1, px(m->Width));
-      W.Border.InternalWidth = 1;
+      W.Border.Width = cb.Width;
+      W.Border.InternalWidth = cb.InternalWidth;
       const TRVRTFBorderSide *l = pp.Border->GetSide(0), *t = pp.Border->GetSide(1),
                              *r = pp.Border->GetSide(2), *b = pp.Border->GetSide(3);
       auto shown = [](const TRVRTFBorderSide *s) { return s && s->BorderType != 0; };
@@ -240,11 +283,27 @@ int TRVRTFImportBuilder::ClosestParaStyle(const TRVRTFParaProperties &pp, const 
         score += 5000;
     }
     if (bordered) {
-      if (s->Border.Style != rvbNone) {
-        score += IntegerWeight(W.Border.Width, s->Border.Width, 1000) + 5000;
-        score += ColorWeight(s->Border.Color, W.Border.Color, 3333, 3000);
-        if (s->Border.Style == W.Border.Style)
-          score += 1000;
+      const TRVRect &wo = W.Border.BorderOffsets, &so = s->Border.BorderOffsets;
+      score += IntegerWeight(wo.Left, so.Left, 1000) + IntegerWeight(wo.Top, so.Top, 1000) +
+               IntegerWeight(wo.Right, so.Right, 1000) + IntegerWeight(wo.Bottom, so.Bottom, 1000);
+      const TRVBooleanRect &vis = s->Border.VisibleBorders;
+      const bool shows[4] = {vis.Left, vis.Top, vis.Right, vis.Bottom};
+      for (int side = 0; side < 4; ++side) {
+        const TRVRTFBorderSide *rs = pp.Border->GetSide(side);
+        const TRVConvertedBorder cb =
+            rs ? ConvertRTFBorder(rs->BorderType, rs->Width, side >= 2) : TRVConvertedBorder();
+        const bool styleShows = s->Border.Style != rvbNone && shows[side];
+        if (cb.Style != rvbNone) {
+          if (!styleShows)
+            continue;
+          score += IntegerWeight(cb.Width, s->Border.Width, 1000) + 5000 +
+                   IntegerWeight(cb.InternalWidth, s->Border.InternalWidth, 1000) +
+                   ColorWeight(s->Border.Color, rs->Color == rtf_clNone ? clWindowText : rs->Color, 3333, 3000);
+          if (cb.Style == s->Border.Style)
+            score += 1000;
+        } else if (!styleShows) {
+          score += 20000;
+        }
       }
     } else if (s->Border.Style == rvbNone) {
       score += 20000;

@@ -255,6 +255,65 @@ TEST(RVRTFImport, ParagraphStylesByMode) {
   EXPECT_EQ(fixed.items(), "|0/1:left|0/1:mid|0/1:in|0/1:right");
 }
 
+struct BorderCase {
+  const char *name;
+  uint8_t kind;
+  int32_t twips;
+  bool far;
+  TRVBorderStyle style;
+  int32_t width, internal;
+};
+
+class RVRTFImportBorders : public testing::TestWithParam<BorderCase> {};
+
+TEST_P(RVRTFImportBorders, KindsBecomeBorderStyles) {
+  const BorderCase &c = GetParam();
+  const TRVConvertedBorder b = ConvertRTFBorder(c.kind, c.twips, c.far);
+  EXPECT_EQ(b.Style, c.style);
+  EXPECT_EQ(b.Width, c.width);
+  EXPECT_EQ(b.InternalWidth, c.internal);
+}
+
+// 60 twips are 4 pixels.
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, RVRTFImportBorders,
+    testing::Values(BorderCase{"None", 0, 60, false, rvbNone, 0, 0},
+                    BorderCase{"Single", 1, 60, false, rvbSingle, 4, 0},
+                    BorderCase{"Dotted", 5, 60, false, rvbSingle, 4, 0},
+                    BorderCase{"Thick", 2, 60, false, rvbSingle, 8, 0},
+                    BorderCase{"Hairline", 7, 60, false, rvbSingle, 1, 0},
+                    BorderCase{"Double", 4, 60, false, rvbDouble, 4, 7},
+                    BorderCase{"Triple", 11, 60, false, rvbTriple, 4, 7},
+                    BorderCase{"ThinThickNear", 12, 60, false, rvbThickOutside, 2, 3},
+                    BorderCase{"ThinThickFar", 12, 60, true, rvbThickInside, 2, 3},
+                    BorderCase{"ThickThinNear", 13, 60, false, rvbThickInside, 2, 3},
+                    BorderCase{"ThickThinMediumFar", 16, 60, true, rvbThickOutside, 2, 5},
+                    BorderCase{"ThinThickThinSmall", 14, 60, false, rvbTriple, 1, 1},
+                    BorderCase{"ThinThickLarge", 18, 60, false, rvbThickOutside, 1, 5},
+                    BorderCase{"ThinThickThinLarge", 20, 60, false, rvbTriple, 1, 4}),
+    [](const testing::TestParamInfo<BorderCase> &i) { return std::string(i.param.name); });
+
+TEST(RVRTFImport, BorderedParagraphsPreferABorderedStyle) {
+  Doc doc;
+  TParaInfo *boxed = doc.st.ParaStyles().Add(); // 3: lines above and below
+  boxed->Border.Style = rvbSingle;
+  boxed->Border.Width = 1;
+  boxed->Border.VisibleBorders.Left = boxed->Border.VisibleBorders.Right = false;
+  ASSERT_EQ(doc.import(rtf("\\pard\\brdrt\\brdrs\\brdrw15\\brdrb\\brdrs\\brdrw15 a\\par\\pard b")), 0);
+  EXPECT_EQ(doc.items(), "|0/3:a|0/0:b");
+
+  Doc add;
+  add.p.ParaStyleMode = rvrsAddIfNeeded;
+  ASSERT_EQ(add.import(rtf("\\pard\\brdrt\\brdrdb\\brdrw30\\brsp60 a")), 0);
+  ASSERT_EQ(add.st.ParaStyles().Count(), 4);
+  const TRVBorder &b = add.st.ParaStyles().Items(3)->Border;
+  EXPECT_EQ(b.Style, rvbDouble);
+  EXPECT_EQ(b.Width, 2);
+  EXPECT_TRUE(b.VisibleBorders.Top);
+  EXPECT_FALSE(b.VisibleBorders.Left);
+  EXPECT_EQ(b.BorderOffsets.Top, 4);
+}
+
 TEST(RVRTFImport, PositionsLineBreaksAndPageBreaks) {
   Doc doc;
   ASSERT_EQ(doc.import(rtf("one{\\b two}\\line three\\par four\\page five")), 0);
