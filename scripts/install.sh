@@ -10,7 +10,7 @@ PKGS=(
   fonts-liberation2 fontconfig
   iproute2 util-linux python3
   imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope
-  libreoffice-writer-nogui pandoc unrtf
+  libreoffice-writer-nogui pandoc unrtf tidy
   qt6-multimedia-dev xvfb xauth xclip xdotool x11-utils
 )
 missing=()

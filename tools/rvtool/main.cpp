@@ -30,6 +30,8 @@ const rvtool::Command kCommands[] = {
     {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline",
      rvtool::formatText},
     {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
+    {"convert", "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
+     rvtool::convert},
 };
 
 int usage() {

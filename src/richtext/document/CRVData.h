@@ -104,6 +104,8 @@ public:
   QWidget *ParentControl = nullptr;
   TRVRTFReaderProperties *RTFReadProperties = nullptr;
   TRVOwnedLists OwnedLists;
+  // The document properties saved and loaded with RVF.
+  std::vector<std::string> DocProperties;
 
   // Events; the defaults do nothing.
   virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text,
@@ -465,6 +467,8 @@ public:
   static void ReplaceNullChars(std::string &s);
 
   bool TagsArePChars() const { return GetOptions().Has(rvoTagsArePChars); }
+  // The root host's document properties.
+  std::vector<std::string> &DocProperties() const { return RootHost().DocProperties; }
   // Writes the picture file of HTML export; Location gets its name, empty
   // when the file could not be written.
   void SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo,

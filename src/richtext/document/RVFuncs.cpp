@@ -251,7 +251,8 @@ std::string HtmlOpenFontTags(const THtmlFontDesc &Font, const THtmlFontDesc &Bas
     r = "<FONT";
     if (Font.Size != Base.Size) r += " size=" + std::to_string(FontSizeToHtmlSize(Font.Size));
     if (ColorToRGB(Font.Color) != ColorToRGB(Base.Color)) r += " color=" + ColorToHtml(Font.Color, true);
-    if (!sameName(Font.Name, Base.Name)) r += " face=\"" + Font.Name + "\"";
+    // A font name is the style sheet's, which documents from elsewhere set.
+    if (!sameName(Font.Name, Base.Name)) r += " face=\"" + ReplaceAll(MakeHtmlText(Font.Name), "\"", "&quot;") + "\"";
     r += ">";
   }
   for (const StyleTag &t : styleTags(Font, Base))

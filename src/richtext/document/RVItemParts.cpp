@@ -9,7 +9,10 @@
 namespace kc::rvitem {
 
 void WriteLine(std::string &Stream, const std::string &s) {
-  Stream += s;
+  // A line end or zero byte inside would cut the record there: readers
+  // would lose the rest or take it for records of its own.
+  for (char c : s)
+    Stream += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
   Stream += "\r\n";
 }
 

@@ -1,0 +1,207 @@
+// HTML output in two flavours: plain HTML 4 whose formatting stands in
+// FONT and emphasis tags, and HTML with a CSS style sheet whose styles are
+// the classes RVTSn and RVPSn.
+#include "platform/CodePage.h"
+#include "platform/Files.h"
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+namespace {
+
+// The title and other attribute values: markup characters and quotes
+// escaped, so that a title cannot end the element it stands in.
+std::string EscapeAttr(const std::string &s) {
+  std::string r;
+  for (char c : s) {
+    switch (c) {
+    case '&': r += "&amp;"; break;
+    case '<': r += "&lt;"; break;
+    case '>': r += "&gt;"; break;
+    case '"': r += "&quot;"; break;
+    case '\r':
+    case '\n': r += ' '; break;
+    default: r += c;
+    }
+  }
+  return r;
+}
+
+// UTF-16 text: ASCII escaped as 8-bit text, every other character one
+// numeric reference (a surrogate pair is one character).
+std::string UnicodeToHtml(const std::string &Bytes) {
+  std::string ascii, r;
+  auto flush = [&] {
+    r += ReplaceAll(ReplaceAll(ReplaceAll(ascii, "&", "&amp;"), ">", "&gt;"), "<", "&lt;");
+    ascii.clear();
+  };
+  for (size_t k = 0; k + 1 < Bytes.size(); k += 2) {
+    uint32_t u = uint8_t(Bytes[k]) | (uint8_t(Bytes[k + 1]) << 8);
+    if (u < 0x80) {
+      ascii += char(u);
+      continue;
+    }
+    flush();
+    if (u >= 0xD800 && u <= 0xDBFF && k + 3 < Bytes.size()) {
+      const uint32_t lo = uint8_t(Bytes[k + 2]) | (uint8_t(Bytes[k + 3]) << 8);
+      if (lo >= 0xDC00 && lo <= 0xDFFF) {
+        u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+        k += 2;
+      }
+    }
+    r += "&#" + std::to_string(u) + ";";
+  }
+  flush();
+  // Blanks stay visible as in 8-bit text.
+  r = ReplaceAll(r, "  ", "&nbsp; ");
+  if (!r.empty() && r.back() == ' ') r = r.substr(0, r.size() - 1) + "&nbsp;";
+  if (!r.empty() && r.front() == ' ') r = "&nbsp;" + r.substr(1);
+  return r;
+}
+
+THtmlFontDesc FontDesc(const TFontInfo &f) {
+  THtmlFontDesc d;
+  d.Name = f.FontName;
+  d.Size = f.Size;
+  d.Color = f.Color;
+  d.Style = f.Style;
+  d.VShift = f.VShift;
+  return d;
+}
+
+} // namespace
+
+bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
+                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css) {
+  TRVStyle *st = RVData.GetRVStyle();
+  if (!st) return false;
+  std::string out;
+  const bool head = !Options.Has(rvsoBodyOnly) && !Options.Has(rvsoEndOnly);
+  const bool body = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoEndOnly);
+  const bool end = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoBodyOnly);
+  const TFontInfo &base = *st->TextStyles().GetTextStyleSafe(0);
+  if (head) {
+    if (Css) out += "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n";
+    out += "<HTML><HEAD><TITLE>" + EscapeAttr(Title) + "</TITLE>\r\n";
+    // The default character set is this system's ANSI code page, which is
+    // what 8-bit text is written in.
+    std::string charset = CharsetToHtmlName(base.Charset);
+    if (charset.empty()) charset = "windows-" + std::to_string(ansiCodePage());
+    out += "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=" + charset + "\">\r\n";
+    if (Css) {
+      out += "<STYLE type=\"text/css\"><!--\r\nBODY {\r\n  margin: 5px 5px 5px 5px;\r\n";
+      if (BackgroundColor != clNone) out += "  background-color: " + ColorToHtml(BackgroundColor) + ";\r\n";
+      out += "}\r\n";
+      if (!Options.Has(rvsoInlineStyles)) st->WriteCssStyleSheet(out, Options.Has(rvsoClassForStyle0) ? 4 : 0);
+      out += "--></STYLE>\r\n";
+    }
+    std::string extra;
+    RVData.DoSaveHTMLExtra(0, Css, extra);
+    out += extra + "</HEAD>\r\n<BODY";
+    if (!Css && BackgroundColor != clNone) out += " bgcolor=" + ColorToHtml(BackgroundColor);
+    extra.clear();
+    RVData.DoSaveHTMLExtra(1, Css, extra);
+    if (!extra.empty()) out += " " + extra;
+    out += Css ? ">\r\n" : " leftmargin=5 topmargin=5 rightmargin=5 bottommargin=5>\r\n";
+  }
+  if (body) {
+    const bool baseTags = !Css && !Options.Has(rvsoNoDefaultStyleTags);
+    const THtmlFontDesc baseDesc = FontDesc(base);
+    const THtmlFontDesc none{};
+    if (baseTags) out += HtmlOpenFontTags(baseDesc, none) + "\r\n";
+    TRVHTMLSaveContext ctx;
+    ctx.Path = Path;
+    ctx.ImagesPrefix = ImagesPrefix;
+    ctx.SaveOptions = Options;
+    ctx.UseCSS = Css;
+    ctx.CurrentBackColor = BackgroundColor == clNone ? clWhite : BackgroundColor;
+    int cpNo = 0;
+    auto anchor = [&](const TRVCPInfo &cp) {
+      if (Options.Has(rvsoCheckpointNames) && !cp.Name.empty())
+        out += "<A name=\"" + EscapeAttr(cp.Name) + "\"></A>";
+      else
+        out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
+    };
+    const int n = RVData.GetItemCount();
+    std::string close;
+    for (int i = 0; i < n; ++i) {
+      TCustomRVItemInfo *item = RVData.GetItem(i);
+      if (RVData.IsParaStart(i)) {
+        out += close;
+        const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
+        const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
+        if (Css) {
+          std::string attr;
+          if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
+          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
+          out += attr.empty() ? "<P>" : "<P " + attr + ">";
+          close = "</P>\r\n";
+        } else {
+          static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
+          out += std::string("<DIV") + align[int(p.Alignment) & 3] +
+                 (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
+          close = "</DIV>\r\n";
+        }
+      } else if (!item->GetContinuePara())
+        out += "<BR>";
+      if (item->Checkpoint) anchor(*item->Checkpoint);
+      std::string hooked;
+      if (RVData.DoSaveItemToFile(Path, i, rvsfHTML, false, hooked)) {
+        out += hooked;
+        continue;
+      }
+      if (!item->IsText()) {
+        item->SaveToHTML(out, &RVData, i, RVData.GetItemTextRaw(i), ctx);
+        continue;
+      }
+      const int style = RVData.GetActualStyle(item);
+      const TFontInfo &f = *st->TextStyles().GetTextStyleSafe(style);
+      const std::string &t = RVData.GetItemTextRaw(i);
+      std::string text;
+      if (f.Options.Has(rvteoHTMLCode))
+        text = item->IsUnicode() ? UnicodeToAnsi(RVData.GetStyleCodePage(style), t) : t;
+      else if (item->IsUnicode())
+        text = t.empty() ? "&nbsp;" : UnicodeToHtml(t);
+      else
+        text = MakeHtmlText(t, true);
+      if (Css) {
+        const bool span = style != 0 || Options.Has(rvsoClassForStyle0);
+        if (span && Options.Has(rvsoInlineStyles)) {
+          std::string css;
+          f.SaveCSSToStream(css, nullptr, false);
+          out += "<SPAN style=\"" + EscapeAttr(css) + "\">" + text + "</SPAN>";
+        } else if (span)
+          out += "<SPAN class=RVTS" + std::to_string(style) + ">" + text + "</SPAN>";
+        else
+          out += text;
+      } else {
+        const THtmlFontDesc d = FontDesc(f);
+        const THtmlFontDesc &rel = baseTags ? baseDesc : none;
+        out += HtmlOpenFontTags(d, rel) + text + HtmlCloseFontTags(d, rel);
+      }
+    }
+    if (RVData.NotAddedCP) anchor(*RVData.NotAddedCP);
+    out += close;
+    if (baseTags) out += HtmlCloseFontTags(baseDesc, none) + "\r\n";
+  }
+  if (end) {
+    std::string extra;
+    RVData.DoSaveHTMLExtra(3, Css, extra);
+    if (Css) out += "\r\n";
+    out += extra + "</BODY></HTML>\r\n";
+  }
+  Stream += out;
+  return true;
+}
+
+bool ExportHtmlToFile(TCustomRVData &RVData, const std::string &FileName, const std::string &Title, bool Css,
+                      std::string *Error) {
+  const size_t slash = FileName.find_last_of('/');
+  const std::string path = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
+  std::string data;
+  if (!ExportHtmlEx(RVData, data, path, Title, "img", TRVSaveOptions{}, clNone, Css)) return false;
+  return WriteFileAtomically(FileName, data, Error);
+}
+
+} // namespace kc

@@ -1,0 +1,517 @@
+// The RVF reader: cuts the stream into records and turns them back into
+// items, style sections, layout values and document properties. Streams
+// come from files and from other copies on the network, so every count is
+// checked against the bytes that remain before it is used.
+#include <cstdint>
+#include <limits>
+
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/RVItemParts.h"
+#include "richtext/document/RVMarker.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+using namespace rvitem;
+
+namespace {
+
+// Cuts lines off the stream the way the record being read needs them.
+class TRVFLineCutter {
+public:
+  explicit TRVFLineCutter(std::string_view S) : FS(S) {}
+  bool AtEnd() const { return FPos >= FS.size(); }
+  size_t Remaining() const { return FS.size() - FPos; }
+  bool LastEndedWithCRLF() const { return FCRLF; }
+
+  // An ordinary line: up to CR, LF or a zero byte.
+  bool Line(std::string &Out) {
+    if (AtEnd()) return false;
+    size_t e = FPos;
+    while (e < FS.size() && FS[e] != '\r' && FS[e] != '\n' && FS[e] != '\0')
+      ++e;
+    Out.assign(FS.substr(FPos, e - FPos));
+    FCRLF = e + 1 < FS.size() && FS[e] == '\r' && FS[e + 1] == '\n';
+    FPos = FCRLF ? e + 2 : std::min(FS.size(), e + 1);
+    return true;
+  }
+  // A binary block: 4-byte little-endian count and that many bytes.
+  bool Block(std::string &Out) {
+    if (Remaining() < 4) return false;
+    uint32_t n = 0;
+    for (int i = 0; i < 4; ++i)
+      n |= uint32_t(uint8_t(FS[FPos + i])) << (8 * i);
+    if (n > Remaining() - 4) return false;
+    Out.assign(FS.substr(FPos + 4, n));
+    FPos += 4 + n;
+    return true;
+  }
+  // A raw UTF-16 line: up to U+2029 or a zero unit.
+  bool RawUnicode(std::string &Out) {
+    if (AtEnd()) return false;
+    size_t e = FPos;
+    while (e + 1 < FS.size()) {
+      const auto u = char16_t(uint8_t(FS[e]) | (uint8_t(FS[e + 1]) << 8));
+      if (u == 0x2029 || u == 0) break;
+      e += 2;
+    }
+    if (e + 1 >= FS.size() && e < FS.size()) return false; // an odd byte at the end
+    Out.assign(FS.substr(FPos, e - FPos));
+    FPos = std::min(FS.size(), e + 2);
+    return true;
+  }
+
+private:
+  std::string_view FS;
+  size_t FPos = 0;
+  bool FCRLF = false;
+};
+
+// Token readers over one header line.
+struct TRVFTokens {
+  const std::string &S;
+  size_t Pos = 0;
+
+  bool AtEnd() const { return Pos >= S.size(); }
+  void PassBlank() {
+    if (Pos < S.size() && S[Pos] == ' ') ++Pos;
+  }
+  // Optional '-', decimal digits, then a blank or the end; values outside
+  // 32 bits are refused.
+  bool Integer(int32_t &Value) {
+    size_t p = Pos;
+    const bool neg = p < S.size() && S[p] == '-';
+    if (neg) ++p;
+    if (p >= S.size() || S[p] < '0' || S[p] > '9') return false;
+    int64_t v = 0;
+    while (p < S.size() && S[p] >= '0' && S[p] <= '9') {
+      v = v * 10 + (S[p] - '0');
+      if (v > int64_t(std::numeric_limits<int32_t>::max()) + 1) return false;
+      ++p;
+    }
+    if (p < S.size() && S[p] != ' ') return false;
+    if (neg) v = -v;
+    if (v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min()) return false;
+    Value = int32_t(v);
+    Pos = p;
+    PassBlank();
+    return true;
+  }
+  bool Word(std::string &Out) {
+    size_t p = Pos;
+    while (p < S.size() && S[p] != ' ')
+      ++p;
+    if (p == Pos) return false;
+    Out = S.substr(Pos, p - Pos);
+    Pos = p;
+    PassBlank();
+    return true;
+  }
+  bool Quoted(std::string &Out) {
+    if (Pos >= S.size() || S[Pos] != '"') return false;
+    Out.clear();
+    size_t p = Pos + 1;
+    for (;;) {
+      if (p >= S.size()) return false;
+      if (S[p] == '"') {
+        if (p + 1 < S.size() && S[p + 1] == '"') {
+          Out += '"';
+          p += 2;
+          continue;
+        }
+        break;
+      }
+      Out += S[p++];
+    }
+    Pos = p + 1;
+    PassBlank();
+    return true;
+  }
+  std::string Rest() const { return Pos < S.size() ? S.substr(Pos) : std::string(); }
+};
+
+struct TRVFHeader {
+  int32_t StyleNo = 0, LineCount = 0, ParaNo = 0, Options = 0, Mode = 0;
+  TRVTag Tag;
+  int32_t Kind = 0, BackStyle = 0, BackColor = 0, Event = 0, Persistent = 0;
+  std::unique_ptr<TCustomRVItemInfo> Item;
+};
+
+struct TVersion {
+  int Major = 1, Minor = 0;
+  bool AtLeast(int a, int b) const { return Major > a || (Major == a && Minor >= b); }
+  bool Above(int a, int b) const { return Major > a || (Major == a && Minor > b); }
+};
+
+class TRVFReader {
+public:
+  TRVFReader(TCustomRVData &D, std::string_view S, bool Whole, TRVLayoutInfo *Layout, TRVFBackground *Back)
+      : D(D), Cut(S), Whole(Whole), Layout(Layout), Back(Back), St(D.GetRVStyle()), O(D.GetRVFOptions()) {}
+
+  TRVFReadResult Run();
+
+private:
+  bool Fail(std::string Why) {
+    if (Error.empty()) Error = std::move(Why);
+    return false;
+  }
+  bool ReadHeader(const std::string &Line, TRVFHeader &H);
+  bool MapStyle(int32_t &No, const TRVIntegerList *Map, int Count);
+  bool ReadRecord(TRVFHeader &H);
+  bool ReadSection(TRVFHeader &H);
+  bool ReadBackground(TRVFHeader &H);
+  bool ReadText(TRVFHeader &H);
+  bool ReadItem(TRVFHeader &H);
+  bool SkipLines(const TRVFHeader &H, int From);
+  bool DataLine(int LineState, std::string &Out) {
+    if (LineState == 2) return Cut.Block(Out) || Fail("a binary block is cut short");
+    if (LineState == 4) return Cut.RawUnicode(Out) || Fail("a text line is cut short");
+    return Cut.Line(Out) || Fail("the stream ends inside a record");
+  }
+  void Insert(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
+    D.AddItem(std::move(Text), std::move(Item));
+    ++Read;
+  }
+
+  TCustomRVData &D;
+  TRVFLineCutter Cut;
+  bool Whole;
+  TRVLayoutInfo *Layout;
+  TRVFBackground *Back;
+  TRVStyle *St;
+  TRVFOptions O;
+  TVersion Version;
+  std::unique_ptr<TRVIntegerList> TextMap, ParaMap, ListMap;
+  std::string Error;
+  int Read = 0;
+};
+
+bool TRVFReader::MapStyle(int32_t &No, const TRVIntegerList *Map, int Count) {
+  if (Map) {
+    if (No >= Map->Count()) {
+      AddWarning(&D, rvfwConvUnknownStyles);
+      if (!O.Has(rvfoConvUnknownStylesToZero)) return Fail("a style number is beyond the stream's styles");
+      No = 0;
+      return true;
+    }
+    No = (*Map)[No];
+  }
+  if (No >= Count) {
+    AddWarning(&D, rvfwConvUnknownStyles);
+    if (!O.Has(rvfoConvUnknownStylesToZero)) return Fail("a style number is beyond the style sheet");
+    No = 0;
+  }
+  return true;
+}
+
+bool TRVFReader::ReadHeader(const std::string &Line, TRVFHeader &H) {
+  TRVFTokens t{Line};
+  std::string name;
+  if (t.Quoted(name)) {
+    H.StyleNo = 0;
+    if (St)
+      for (int i = 0; i < St->TextStyles().Count(); ++i)
+        if (St->TextStyles()[i]->StyleName == name) {
+          H.StyleNo = i;
+          break;
+        }
+  } else if (!t.Integer(H.StyleNo))
+    return Fail("a record header does not start with a number");
+  if (H.StyleNo == -8) {
+    int32_t a = 0, b = 0;
+    if (!t.Integer(a) || !t.Integer(b)) return Fail("a version record is malformed");
+    Version = TVersion{a, b};
+    H.LineCount = 0;
+    return true;
+  }
+  if (!t.Integer(H.LineCount) || H.LineCount < 0) return Fail("a record header has no line count");
+  // Every data line takes at least its terminator, except the last.
+  if (size_t(H.LineCount) > Cut.Remaining() + 1) return Fail("a record counts more lines than the stream holds");
+  if (t.Quoted(name)) {
+    H.ParaNo = 0;
+    if (St)
+      for (int i = 0; i < St->ParaStyles().Count(); ++i)
+        if (St->ParaStyles()[i]->StyleName == name) {
+          H.ParaNo = i;
+          break;
+        }
+  } else if (!t.Integer(H.ParaNo))
+    return Fail("a record header has no paragraph");
+  if (H.ParaNo < -1) return Fail("a paragraph number is below -1");
+  const bool special = H.StyleNo == -7 || H.StyleNo == -2 || H.StyleNo == -9;
+  if (!special) {
+    H.Item = CreateItemByStyleNo(H.StyleNo, &D);
+    if (H.Item) H.Item->StyleNo = H.StyleNo;
+  }
+  if (Version.AtLeast(1, 2) && !t.Integer(H.Options)) return Fail("a record header has no options");
+  if (!t.Integer(H.Mode)) return Fail("a record header has no mode");
+  // The tag.
+  const bool tagsText = D.TagsArePChars();
+  std::string tag;
+  if (Version.Above(1, 2) && t.Quoted(tag)) {
+    if (tagsText) H.Tag = TRVTag::FromText(tag);
+  } else if (t.Word(tag)) {
+    if (tagsText) {
+      if (tag != "0") H.Tag = TRVTag::FromText(tag);
+    } else {
+      TRVFTokens n{tag};
+      int32_t v = 0;
+      if (!n.Integer(v) || !n.AtEnd()) return Fail("a tag is not a number");
+      H.Tag = v;
+    }
+  } else
+    return Fail("a record header has no tag");
+  if (H.StyleNo == -9) {
+    if (!t.Integer(H.Kind)) return Fail("a style section has no kind");
+    return true;
+  }
+  if (H.StyleNo == -7) {
+    if (!t.Integer(H.BackStyle) || !t.Integer(H.BackColor)) return Fail("a background record is malformed");
+    return true;
+  }
+  if (H.StyleNo == -2) {
+    if (!t.AtEnd() && !t.Integer(H.Event)) return Fail("a checkpoint record is malformed");
+    if (!t.AtEnd() && !t.Integer(H.Persistent)) return Fail("a checkpoint record is malformed");
+    return true;
+  }
+  if (H.StyleNo >= 0 && H.StyleNo != rvsDefStyle &&
+      !MapStyle(H.StyleNo, TextMap.get(), St ? St->TextStyles().Count() : 1))
+    return false;
+  if (H.ParaNo >= 0 && !MapStyle(H.ParaNo, ParaMap.get(), St ? St->ParaStyles().Count() : 1)) return false;
+  if (H.Item) {
+    H.Item->StyleNo = H.StyleNo;
+    H.Item->ParaNo = H.ParaNo;
+    H.Item->ItemOptions = TRVItemOptions::FromRaw(uint8_t(H.Options & 0xFF));
+    H.Item->Tag = CopyTag(H.Tag, tagsText);
+    if (!H.Item->ReadRvfHeaderTail(t.Rest(), &D)) return Fail("an item's header is malformed");
+  }
+  return true;
+}
+
+bool TRVFReader::SkipLines(const TRVFHeader &H, int From) {
+  std::string s;
+  for (int i = From; i < H.LineCount; ++i)
+    if (!DataLine(H.Mode == 2 && i == H.LineCount - 1 ? 2 : 0, s)) return false;
+  return true;
+}
+
+bool TRVFReader::ReadSection(TRVFHeader &H) {
+  std::string s;
+  if (H.Kind == 5) {
+    for (int i = 0; i < H.LineCount; ++i) {
+      if (!DataLine(0, s)) return false;
+      if (Whole && O.Has(rvfoLoadDocProperties)) D.DocProperties().push_back(RVFDecodeLineBreaks(s));
+    }
+    return true;
+  }
+  if (H.Kind < 1 || H.Kind > 6 || H.LineCount < 2) return SkipLines(H, 0);
+  if (!DataLine(0, s)) return false;
+  if (!DataLine(H.Mode == 2 ? 2 : 0, s)) return false;
+  std::string bytes;
+  if (H.Mode == 2)
+    bytes = std::move(s);
+  else if (!RVFHexToString(s, bytes))
+    return Fail("a style section's hexadecimal data is malformed");
+  if (H.Kind == 3) {
+    if (Layout && Whole && O.Has(rvfoLoadLayout)) {
+      if (bytes.size() < 8 || (uint8_t(bytes[4]) | uint8_t(bytes[5]) << 8 | uint8_t(bytes[6]) << 16 |
+                               uint32_t(uint8_t(bytes[7])) << 24) < 25)
+        return Fail("Invalid RVF format");
+      Layout->LoadBinary(bytes);
+      Layout->Loaded = 1;
+    }
+  } else if (H.Kind == 6) {
+    if (Whole && O.Has(rvfoLoadLayout))
+      if (TRVMarkerList *m = D.GetMarkers(true); m && !m->LoadBinary(bytes))
+        return Fail("the marker numbering is malformed");
+  } else if (St) {
+    if (bytes.empty() || uint8_t(bytes[0]) != 14) return Fail("a style section is not a collection");
+    std::unique_ptr<TCustomRVInfos> c;
+    if (H.Kind == 1)
+      c = std::make_unique<TFontInfos>(St);
+    else if (H.Kind == 2)
+      c = std::make_unique<TParaInfos>(St);
+    else
+      c = std::make_unique<TRVListInfos>(St);
+    bool unknown = false;
+    if (!c->LoadFromStream(bytes, unknown)) return Fail("a style section is malformed");
+    if (unknown) AddWarning(&D, rvfwUnknownStyleProperties);
+    const TRVFReaderStyleMode mode =
+        H.Kind == 1 ? D.GetRVFTextStylesReadMode() : D.GetRVFParaStylesReadMode();
+    TCustomRVInfos &target = H.Kind == 1   ? static_cast<TCustomRVInfos &>(St->TextStyles())
+                             : H.Kind == 2 ? static_cast<TCustomRVInfos &>(St->ParaStyles())
+                                           : static_cast<TCustomRVInfos &>(St->ListStyles());
+    if (mode != rvf_sIgnore && c->Count() > 0) {
+      if (Whole) {
+        // Read again into the sheet itself: copying would renew the list
+        // identities that RTF and later readings rely on.
+        bool again = false;
+        target.LoadFromStream(bytes, again);
+      }
+      else {
+        auto map = std::make_unique<TRVIntegerList>();
+        target.MergeWith(*c, mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, *map,
+                         H.Kind == 2 ? TextMap.get() : nullptr);
+        (H.Kind == 1 ? TextMap : H.Kind == 2 ? ParaMap : ListMap) = std::move(map);
+      }
+    }
+  }
+  return SkipLines(H, 2);
+}
+
+bool TRVFReader::ReadBackground(TRVFHeader &H) {
+  if (Back && O.Has(rvfoLoadBack)) {
+    Back->Style = H.BackStyle;
+    Back->Color = TColor(H.BackColor);
+    Back->Picture.reset();
+  }
+  if (H.LineCount < 2) return SkipLines(H, 0);
+  std::string cls, data;
+  if (!DataLine(0, cls) || !DataLine(H.Mode == 2 ? 2 : 0, data)) return false;
+  std::string bytes = H.Mode == 2 ? data : std::string();
+  if (H.Mode != 2 && !RVFHexToString(data, bytes)) return Fail("the background picture is malformed");
+  if (Back && O.Has(rvfoLoadBack)) {
+    Back->Picture = createGraphic(cls);
+    if (Back->Picture && !Back->Picture->loadFromBytes(bytes)) Back->Picture.reset();
+  }
+  return SkipLines(H, 2);
+}
+
+bool TRVFReader::ReadText(TRVFHeader &H) {
+  const bool unicode = (H.Options & 8) != 0;
+  const bool raw = unicode && H.Mode != 3;
+  if (raw && H.LineCount > 0 && !Cut.LastEndedWithCRLF()) return Fail("raw text lines must follow a CR LF");
+  const bool tagsText = D.TagsArePChars();
+  for (int i = 0; i < H.LineCount; ++i) {
+    std::string s;
+    if (!DataLine(raw ? 4 : 0, s)) return false;
+    if (H.Mode == 3) {
+      std::string bytes;
+      if (s.size() % 4 != 0 || !RVFHexToString(s, bytes)) return Fail("a text line's hexadecimal form is malformed");
+      s = std::move(bytes);
+    }
+    if (St && Whole == false && H.StyleNo >= 0 && H.StyleNo != rvsDefStyle &&
+        St->TextStyles()[H.StyleNo]->Protection.Has(rvprRVFInsertProtect))
+      continue;
+    auto item = CopyItem(*H.Item, &D, false);
+    item->Tag = CopyTag(H.Tag, tagsText);
+    if (St) {
+      const int actual = item->GetActualStyleNo(St);
+      const bool styleW = St->TextStyles().GetTextStyleSafe(actual)->Unicode;
+      if (unicode && !styleW) {
+        s = UnicodeToAnsi(D.GetStyleCodePage(actual), s);
+        item->ItemOptions.Exclude(rvioUnicode);
+        AddWarning(&D, rvfwConvFromUnicode);
+      } else if (!unicode && styleW) {
+        s = AnsiToUnicode(D.GetStyleCodePage(actual), s);
+        item->ItemOptions.Include(rvioUnicode);
+        AddWarning(&D, rvfwConvToUnicode);
+      }
+    }
+    Insert(std::move(s), std::move(item));
+  }
+  return true;
+}
+
+bool TRVFReader::ReadItem(TRVFHeader &H) {
+  std::string name;
+  if (!H.Item || !H.Item->GetFlag(rvbpRequiresRVFLines)) {
+    if (!SkipLines(H, 0)) return false;
+  } else {
+    int lineState = 0;
+    for (int i = 0; i < H.LineCount; ++i) {
+      std::string s;
+      if (!DataLine(lineState == 1 ? 2 : 0, s)) return false;
+      lineState = 0;
+      if (!H.Item->ReadRVF(s, &D, H.Mode, i, H.LineCount, name, lineState))
+        return Fail("an item's data lines are malformed");
+    }
+  }
+  if (!H.Item) return true;
+  // A control record that brought no control (a record without data lines)
+  // would be written back as one that names no class, which no reader
+  // takes: it is dropped here, as an unknown control is.
+  if (auto *c = dynamic_cast<TRVControlItemInfo *>(H.Item.get()); c && !c->Control()) {
+    AddWarning(&D, rvfwUnknownCtrls);
+    return true;
+  }
+  if (H.StyleNo == rvsListMarker) {
+    auto *m = static_cast<TRVMarkerItemInfo *>(H.Item.get());
+    if (ListMap && m->ListNo >= 0) {
+      if (m->ListNo < ListMap->Count())
+        m->ListNo = (*ListMap)[m->ListNo];
+      else {
+        AddWarning(&D, rvfwConvUnknownStyles);
+        m->ListNo = 0;
+      }
+    }
+    const int lists = St ? St->ListStyles().Count() : 0;
+    if (m->ListNo >= lists) {
+      AddWarning(&D, rvfwConvUnknownStyles);
+      m->ListNo = lists > 0 ? 0 : -1;
+    }
+  }
+  Insert(std::move(name), std::move(H.Item));
+  return true;
+}
+
+bool TRVFReader::ReadRecord(TRVFHeader &H) {
+  switch (H.StyleNo) {
+  case -8:
+    return true;
+  case -9:
+    return ReadSection(H);
+  case -7:
+    return ReadBackground(H);
+  case -2: {
+    std::string s;
+    if (H.LineCount < 1) return true;
+    if (!DataLine(0, s)) return false;
+    if (!D.NotAddedCP) {
+      D.AddCheckpointTag(s, H.Event != 0, H.Tag);
+      D.NotAddedCP->Persistent = H.Persistent != 0;
+    }
+    return SkipLines(H, 1);
+  }
+  default:
+    return H.StyleNo >= 0 ? ReadText(H) : ReadItem(H);
+  }
+}
+
+TRVFReadResult TRVFReader::Run() {
+  D.SetRVFWarnings(TRVFWarnings{});
+  if (Whole) D.DocProperties().clear();
+  bool ok = true;
+  std::string line;
+  while (ok && !Cut.AtEnd()) {
+    if (!Cut.Line(line)) break;
+    TRVFHeader h;
+    ok = ReadHeader(line, h) && ReadRecord(h);
+  }
+  if (ok) {
+    const int n = D.GetItemCount();
+    if (n > 0 && D.GetItem(n - 1)->StyleNo == rvsListMarker) D.AddTextItem(std::string(), 0, -1, 0);
+    if (n > 0) D.UnifyParaNo(D.GetItemCount() - 1);
+  }
+  TRVFReadResult r;
+  r.Ok = ok;
+  r.Error = ok ? std::string() : Error;
+  r.ItemsRead = Read;
+  return r;
+}
+
+} // namespace
+
+TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream, TRVLayoutInfo *Layout,
+                                 TRVFBackground *Background) {
+  RVData.Clear();
+  TRVFReader r(RVData, Stream, true, Layout, Background);
+  return r.Run();
+}
+
+TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream) {
+  TRVFReader r(RVData, Stream, false, nullptr, nullptr);
+  return r.Run();
+}
+
+} // namespace kc
