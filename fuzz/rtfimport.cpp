@@ -1,12 +1,14 @@
 // Feeds arbitrary bytes to the RTF import in every style mode, into a
 // document that already has a paragraph (so insertion in the middle and the
-// paragraph rules of the splice are exercised too).
+// paragraph rules of the splice are exercised too); what was built is
+// written as RVF and must read back with as many items.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "richtext/controls/RVRTFImport.h"
 #include "richtext/document/CRVData.h"
+#include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVStyle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -28,6 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int index = 1;
     p.ImportRTF(in, doc, index);
     if (index >= doc.GetItemCount())
+      __builtin_trap();
+    std::string rvf;
+    kc::SaveRvfToStream(doc, rvf, false);
+    kc::TCustomRVData back;
+    back.SetHost(&host);
+    const kc::TRVFReadResult r = kc::LoadRvfFromStream(back, rvf);
+    if (!r.Ok || back.GetItemCount() != doc.GetItemCount())
       __builtin_trap();
   }
   return 0;
