@@ -1,4 +1,4 @@
-// rvtool convert: reads plain text (UTF-8, a paragraph a line) or RVF and
+// rvtool convert: reads plain text (UTF-8, a paragraph a line), RTF or RVF and
 // writes one of the document formats.
 #include "RvTool.h"
 
@@ -8,6 +8,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
+#include "richtext/controls/RVRTFImport.h"
 #include "richtext/document/CRVDataFormats.h"
 
 namespace rvtool {
@@ -98,6 +99,20 @@ int convert(int argc, char **argv) {
     const kc::TRVFReadResult r = kc::LoadRvfFromStream(doc, data, &layout);
     if (!r.Ok) {
       std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", in.c_str(), r.Error.c_str());
+      return 1;
+    }
+  } else if (formatOfName(in) == "rtf") {
+    // Every run as Unicode with a style of its own format, so that nothing
+    // of the text or its formatting is lost on the way.
+    kc::TRVRTFReaderProperties settings;
+    settings.UnicodeMode = kc::rvruOnlyUnicode;
+    settings.TextStyleMode = kc::rvrsAddIfNeeded;
+    settings.ParaStyleMode = kc::rvrsAddIfNeeded;
+    const int code = kc::ImportRTFIntoDocument(data, doc, settings);
+    if (!settings.Warning().empty()) {
+      std::fprintf(stderr, "rvtool: %s: %s\n", in.c_str(), settings.Warning().c_str());
+    } else if (code != 0) {
+      std::fprintf(stderr, "rvtool: %s is not a readable RTF file (code %d)\n", in.c_str(), code);
       return 1;
     }
   } else {

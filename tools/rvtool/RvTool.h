@@ -16,6 +16,7 @@ struct Command {
 
 int rtfEvents(int argc, char **argv);
 int rtfText(int argc, char **argv);
+int rtfImport(int argc, char **argv);
 int formatText(int argc, char **argv);
 int renderPng(int argc, char **argv);
 int convert(int argc, char **argv);

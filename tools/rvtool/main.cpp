@@ -25,10 +25,12 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfEvents},
     {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line",
      rvtool::rtfText},
+    {"rtf-import", "rtf-import [--text] FILE   styles and items an RTF import makes (--text: its text)",
+     rvtool::rtfImport},
     {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline",
      rvtool::formatText},
     {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
-    {"convert", "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT   IN: RVF (.rvf) or UTF-8 text",
+    {"convert", "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
      rvtool::convert},
 };
 

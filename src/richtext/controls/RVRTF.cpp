@@ -265,8 +265,11 @@ int TRVRTFReader::ParseLoop() {
   }
   if (depth_ < 0)
     return rtf_ec_StackUnderflow;
-  if (depth_ > 0)
+  if (depth_ > 0) {
+    // A cut-off file still hands over the text it got to.
+    FlushBuffers();
     return rtf_ec_UnmatchedBrace;
+  }
   if (!ansiText_.empty() || !uniText_.empty())
     return Flush(true);
   return rtf_ec_OK;

@@ -184,6 +184,10 @@ Rec gTable[] = {
     {"cfpat", 0, 0, kProp, 49},
     {"shading", 0, 0, kProp, 50},
     {"ansicpg", 0, 0, kProp, 51},
+    // The document character sets other than ANSI name their code page.
+    {"pc", 437, 1, kProp, 51},
+    {"pca", 850, 1, kProp, 51},
+    {"mac", 10000, 1, kProp, 51},
     {"u", 0, 0, kProp, 52},
     {"uc", 1, 0, kProp, 53},
     {"page", 0, 0, kProp, 54},
