@@ -11,8 +11,8 @@
 #include "richtext/document/RVUni.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static const int pages[] = {0, 1, 2, 874, 932, 936, 949, 950, 1250, 1251, 1252,
-                              1253, 1254, 1255, 1256, 1257, 1258, 1361, 65001, 12345};
+  static const int pages[] = {0,    1,    2,    874,  932,  936,  949,  950,  1250,  1251,
+                              1252, 1253, 1254, 1255, 1256, 1257, 1258, 1361, 65001, 12345};
   if (size < 2) return 0;
   int cp = pages[data[0] % (sizeof pages / sizeof pages[0])];
   int index = data[1];
@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // in characters: a trail byte of a double-byte page may be 0x3F).
   const std::u16string w = kc::RawToWideString(wide);
   const std::u16string reread = kc::RawToWideString(kc::AnsiToUnicode(cp, back));
-  if (std::count(reread.begin(), reread.end(), u'?') > std::count(w.begin(), w.end(), u'?'))
-    __builtin_trap();
+  if (std::count(reread.begin(), reread.end(), u'?') > std::count(w.begin(), w.end(), u'?')) __builtin_trap();
   try {
     kc::UnicodeToAnsi(cp, bytes);
   } catch (const kc::ERichVistaError &) {

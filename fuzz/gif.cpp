@@ -52,18 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     } catch (const EKcGraphicError &) {
     }
     int64_t area = 0;
-    for (int i = 0; i < img.Count(); ++i)
-      area += int64_t(img.Frames(i).Width()) * img.Frames(i).Height();
+    for (int i = 0; i < img.Count(); ++i) area += int64_t(img.Frames(i).Width()) * img.Frames(i).Height();
     if (decoded && area <= 256 * 256) {
       // Through our encoder and back.
       try {
-        for (int i = 0; i < img.Count(); ++i)
-          img.Frames(i).Item->ImageData.reset();
+        for (int i = 0; i < img.Count(); ++i) img.Frames(i).Item->ImageData.reset();
         const std::string again = img.SaveToBytes();
         TKcGIFImage back;
         back.LoadFromBytes(again, false);
-        for (int i = 0; i < back.Count(); ++i)
-          back.Frames(i).Bitmap();
+        for (int i = 0; i < back.Count(); ++i) back.Frames(i).Bitmap();
       } catch (const EKcGraphicError &) {
       }
     }

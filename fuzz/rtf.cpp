@@ -12,15 +12,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     kc::TRVRTFReader reader;
     size_t sink = 0;
     reader.OnNewText = [&](kc::TRVRTFReader &r, const std::string &t, kc::TRVRTFPosition) {
-      sink += t.size() + size_t(r.CharProps().FontIndex >= 0 ? r.FontList().Get(r.CharProps().FontIndex) != nullptr : 0);
+      sink +=
+          t.size() + size_t(r.CharProps().FontIndex >= 0 ? r.FontList().Get(r.CharProps().FontIndex) != nullptr : 0);
     };
     reader.OnNewUnicodeText = [&](kc::TRVRTFReader &, const std::u16string &t, kc::TRVRTFPosition) {
       sink += t.size();
     };
     reader.OnNewPicture = [&](kc::TRVRTFReader &, kc::TRVRTFPicture *, std::unique_ptr<kc::TGraphic> &g,
                               kc::TRVRTFPosition, bool &inserted) {
-      if (g)
-        sink += size_t(g->width()) + size_t(g->height());
+      if (g) sink += size_t(g->width()) + size_t(g->height());
       inserted = (sink & 1) != 0;
     };
     reader.OnNewObject = [&](kc::TRVRTFReader &, kc::TRVRTFObject &o, kc::TRVRTFPosition, bool &inserted) {
@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       sink += loc.size();
     };
     reader.OnTable = [&](kc::TRVRTFReader &r, kc::TRVRTFTableEventKind) {
-      if (const auto *row = r.RowProps())
-        sink += row->Cells.size();
+      if (const auto *row = r.RowProps()) sink += row->Cells.size();
     };
     reader.OnRequiredPageBreak = [&](kc::TRVRTFReader &) { ++sink; };
     reader.OnHeaderFooter = [&](kc::TRVRTFReader &, kc::TRVRTFHeaderFooterType, bool, bool &supported) {

@@ -29,15 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     p.LineBreaksAsParagraphs = mode == 2;
     int index = 1;
     p.ImportRTF(in, doc, index);
-    if (index >= doc.GetItemCount())
-      __builtin_trap();
+    if (index >= doc.GetItemCount()) __builtin_trap();
     std::string rvf;
     kc::SaveRvfToStream(doc, rvf, false);
     kc::TCustomRVData back;
     back.SetHost(&host);
     const kc::TRVFReadResult r = kc::LoadRvfFromStream(back, rvf);
-    if (!r.Ok || back.GetItemCount() != doc.GetItemCount())
-      __builtin_trap();
+    if (!r.Ok || back.GetItemCount() != doc.GetItemCount()) __builtin_trap();
   }
   return 0;
 }

@@ -22,8 +22,9 @@ struct Host : kc::TRVDataHost {
   void Beep() override {}
 };
 
-const int kKinds[] = {kc::rvsBreak, kc::rvsPicture, kc::rvsHotPicture, kc::rvsBullet, kc::rvsHotspot,
-                      kc::rvsComponent, 0, kc::rvsListMarker};
+const int kKinds[] = {
+    kc::rvsBreak,     kc::rvsPicture, kc::rvsHotPicture, kc::rvsBullet, kc::rvsHotspot, kc::rvsComponent, 0,
+    kc::rvsListMarker};
 
 } // namespace
 
@@ -61,8 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (binaryNext) {
       if (rest.size() - pos < 4) return 0;
       uint32_t n = 0;
-      for (int k = 0; k < 4; ++k)
-        n |= uint32_t(uint8_t(rest[pos + size_t(k)])) << (8 * k);
+      for (int k = 0; k < 4; ++k) n |= uint32_t(uint8_t(rest[pos + size_t(k)])) << (8 * k);
       pos += 4;
       if (rest.size() - pos < n) return 0;
       line = rest.substr(pos, n);

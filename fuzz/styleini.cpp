@@ -36,8 +36,8 @@ void paint(kc::TRVStyle &sheet) {
   for (uint8_t mode = 0; mode <= 4; ++mode) {
     sheet.ApplyStyle(cv, 0, kc::rvbdUnspecified);
     sheet.ApplyStyleColor(cv, 0, {}, mode != 0, mode);
-    sheet.DrawStyleText("ab c", cv, 0, 1, 0, nullptr, 3, 0, 0, 40, 14, {kc::rvtsSpecialCharacters}, mode != 0,
-                        true, mode, kc::rvbdUnspecified);
+    sheet.DrawStyleText("ab c", cv, 0, 1, 0, nullptr, 3, 0, 0, 40, 14, {kc::rvtsSpecialCharacters}, mode != 0, true,
+                        mode, kc::rvbdUnspecified);
     kc::TRect r{0, 0, 50, 20};
     sheet.DrawParaBack(cv, 0, r, mode != 0, mode);
     sheet.ParaStyles()[0]->Border.Draw(r, cv, mode, kc::TRVScreenAndDevice{96, 96, 300, 300});
@@ -51,11 +51,9 @@ void paint(kc::TRVStyle &sheet) {
 template <class Table> void streamForm(std::string_view bytes) {
   Table t(nullptr);
   bool unknown = false;
-  if (!t.LoadFromStream(bytes, unknown))
-    return;
+  if (!t.LoadFromStream(bytes, unknown)) return;
   Table again(nullptr);
-  if (!again.LoadFromStream(t.SaveToStream(), unknown) || again.Count() != t.Count())
-    std::abort();
+  if (!again.LoadFromStream(t.SaveToStream(), unknown) || again.Count() != t.Count()) std::abort();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -71,8 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   auto ini = kc::IniStore::open(path);
   std::vector<std::string> sections = ini->sections();
   sections.insert(sections.begin(), "");
-  if (sections.size() > 4)
-    sections.resize(4);
+  if (sections.size() > 4) sections.resize(4);
   for (const std::string &section : sections) {
     kc::TFontInfo font;
     font.LoadFromINI(*ini, section, "%s");
@@ -111,8 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         std::abort();
     }
     std::string css;
-    for (int options = 0; options < 8; ++options)
-      source.WriteCssStyleSheet(css, options);
+    for (int options = 0; options < 8; ++options) source.WriteCssStyleSheet(css, options);
     paint(source);
   }
   return 0;

@@ -29,8 +29,9 @@ struct Message {
 };
 
 std::vector<Message> transcript(int count, unsigned seed) {
-  static const char *words[] = {"hello", "the", "meeting", "is", "moved", "to", "three", "o'clock", "please",
-                                "bring", "your", "notes", "and", "a", "coffee", "thanks", "see", "you", "there"};
+  static const char *words[] = {"hello",   "the",    "meeting", "is",   "moved", "to",  "three",
+                                "o'clock", "please", "bring",   "your", "notes", "and", "a",
+                                "coffee",  "thanks", "see",     "you",  "there"};
   std::mt19937 rng(seed);
   std::vector<Message> out;
   for (int i = 0; i < count; ++i) {
@@ -52,7 +53,7 @@ struct View {
   View() : host(&canvas, 600, 400) {
     host.Style = &style;
     style.TextStyles().Add()->Style = kc::fsBold; // 1: headers
-    style.TextStyles().Add()->Color = kc::clNavy;  // 2: other users' text
+    style.TextStyles().Add()->Color = kc::clNavy; // 2: other users' text
     doc = std::make_unique<kc::TRichVistaRVData>(&host);
   }
   void add(const Message &m, int i) {
@@ -142,8 +143,8 @@ int main(int argc, char **argv) {
     ours = std::min(ours, wholePass(msgs));
     qt = std::min(qt, qtPass(msgs));
   }
-  std::printf("whole pass, 10000 messages at 600 px: %.1f ms; QTextDocument %.1f ms; ratio %.2f (goal <= 0.50)\n",
-              ours, qt, ours / qt);
+  std::printf("whole pass, 10000 messages at 600 px: %.1f ms; QTextDocument %.1f ms; ratio %.2f (goal <= 0.50)\n", ours,
+              qt, ours / qt);
   const double a1 = appendOne(1000), a10 = appendOne(10000), a100 = appendOne(100000);
   std::printf("append one message: 1k %.3f ms, 10k %.3f ms, 100k %.3f ms; ratio 100k/1k %.2f (goal ~1)\n", a1, a10,
               a100, a100 / a1);

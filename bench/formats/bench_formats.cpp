@@ -40,8 +40,8 @@ struct TTranscript {
     int n = 0;
     while (bytes < Target) {
       const std::string who = "user" + std::to_string(n % 17);
-      const std::string text = "message number " + std::to_string(n) +
-                               " with some words & <marks> in it, as people write them in a chat";
+      const std::string text =
+          "message number " + std::to_string(n) + " with some words & <marks> in it, as people write them in a chat";
       doc.AddText("[12:" + std::to_string(10 + n % 50) + "] ", 0, 0);
       doc.AddText(who + ": ", 2, -1);
       doc.AddText(text, n % 5 == 0 ? 3 : 0, -1);
@@ -138,7 +138,6 @@ int main(int argc, char **argv) {
               large.bytes / 1048576.0);
   std::printf("%-26s %10s %12s %10s\n", "", "MB/s", "vs toHtml", "2x time");
   for (const TRow &r : rows)
-    std::printf("%-26s %10.1f %11.2fx %9.2fx\n", r.name, small.bytes / 1048576.0 / r.s1, toHtml / r.s1,
-                r.s2 / r.s1);
+    std::printf("%-26s %10.1f %11.2fx %9.2fx\n", r.name, small.bytes / 1048576.0 / r.s1, toHtml / r.s1, r.s2 / r.s1);
   return sink.empty() ? 0 : 0;
 }

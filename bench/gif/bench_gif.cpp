@@ -68,27 +68,23 @@ bool giflibDecode(const std::string &file, std::vector<uint8_t> &out) {
   MemIn in{&file};
   int err = 0;
   GifFileType *g = DGifOpen(&in, readMem, &err);
-  if (!g)
-    return false;
+  if (!g) return false;
   bool ok = false;
   GifRecordType rec;
   while (DGifGetRecordType(g, &rec) == GIF_OK && rec != TERMINATE_RECORD_TYPE) {
     if (rec == EXTENSION_RECORD_TYPE) {
       int code;
       GifByteType *ext;
-      if (DGifGetExtension(g, &code, &ext) != GIF_OK)
-        break;
+      if (DGifGetExtension(g, &code, &ext) != GIF_OK) break;
       while (ext && DGifGetExtensionNext(g, &ext) == GIF_OK && ext) {
       }
       continue;
     }
-    if (rec != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(g) != GIF_OK)
-      break;
+    if (rec != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(g) != GIF_OK) break;
     const int w = g->Image.Width, h = g->Image.Height;
     out.resize(size_t(w) * size_t(h));
     ok = true;
-    for (int y = 0; y < h && ok; ++y)
-      ok = DGifGetLine(g, out.data() + size_t(y) * size_t(w), w) == GIF_OK;
+    for (int y = 0; y < h && ok; ++y) ok = DGifGetLine(g, out.data() + size_t(y) * size_t(w), w) == GIF_OK;
     break;
   }
   DGifCloseFile(g, &err);
@@ -100,8 +96,7 @@ std::string giflibEncode(const Picture &p) {
   int err = 0;
   GifFileType *g = EGifOpen(&out, writeMem, &err);
   int bits = 1;
-  while ((1 << bits) < p.colors)
-    ++bits;
+  while ((1 << bits) < p.colors) ++bits;
   ColorMapObject *map = GifMakeMapObject(1 << bits, nullptr);
   for (int i = 0; i < (1 << bits); ++i)
     map->Colors[i] = GifColorType{GifByteType(i * 37), GifByteType(i * 91), GifByteType(i * 13)};
@@ -116,8 +111,7 @@ std::string giflibEncode(const Picture &p) {
 
 std::string readFile(const std::string &path) {
   QFile f(QString::fromStdString(path));
-  if (!f.open(QIODevice::ReadOnly))
-    return {};
+  if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll().toStdString();
 }
 
@@ -126,15 +120,13 @@ std::string readFile(const std::string &path) {
 int main(int argc, char **argv) {
   std::vector<Picture> pics;
   std::vector<std::string> files;
-  for (int i = 1; i < argc; ++i)
-    files.push_back(argv[i]);
+  for (int i = 1; i < argc; ++i) files.push_back(argv[i]);
   if (files.empty())
     files = {"/usr/share/tcltk/tk8.6/images/logoLarge.gif", "/usr/share/tcltk/tk8.6/images/tai-ku.gif",
              "/usr/share/qt6/doc/global/template/images/spinner.gif"};
   for (const std::string &path : files) {
     const std::string bytes = readFile(path);
-    if (bytes.empty())
-      continue;
+    if (bytes.empty()) continue;
     TKcGIFImage img;
     try {
       img.LoadFromBytes(bytes);
@@ -157,8 +149,7 @@ int main(int argc, char **argv) {
     noise.width = noise.height = 1024;
     std::mt19937 rng(1);
     noise.indices.resize(size_t(1024) * 1024);
-    for (auto &v : noise.indices)
-      v = uint8_t(rng());
+    for (auto &v : noise.indices) v = uint8_t(rng());
     pics.push_back(std::move(noise));
     Picture grad;
     grad.name = "gradient 1024x1024, 64 colours";
@@ -166,13 +157,12 @@ int main(int argc, char **argv) {
     grad.colors = 64;
     grad.indices.resize(size_t(1024) * 1024);
     for (int y = 0; y < 1024; ++y)
-      for (int x = 0; x < 1024; ++x)
-        grad.indices[size_t(y) * 1024 + size_t(x)] = uint8_t(((x / 16) + (y / 64)) & 63);
+      for (int x = 0; x < 1024; ++x) grad.indices[size_t(y) * 1024 + size_t(x)] = uint8_t(((x / 16) + (y / 64)) & 63);
     pics.push_back(std::move(grad));
   }
 
-  std::printf("%-32s %9s %9s %7s | %9s %9s %9s %9s\n", "picture", "dec ours", "dec gif", "ratio", "enc ours",
-              "enc gif", "size ours", "size gif");
+  std::printf("%-32s %9s %9s %7s | %9s %9s %9s %9s\n", "picture", "dec ours", "dec gif", "ratio", "enc ours", "enc gif",
+              "size ours", "size gif");
   std::printf("%-32s %9s %9s %7s | %9s %9s %9s %9s\n", "", "MP/s", "MP/s", "", "MP/s", "MP/s", "bytes", "bytes");
   double logSum = 0;
   for (Picture &p : pics) {
@@ -213,8 +203,7 @@ int main(int argc, char **argv) {
     // Whole files for the sizes: ours through the writer.
     QImage bmp(p.width, p.height, QImage::Format_Indexed8);
     QList<QRgb> table;
-    for (int i = 0; i < std::max(p.colors, 2); ++i)
-      table.append(qRgb(i, i, i));
+    for (int i = 0; i < std::max(p.colors, 2); ++i) table.append(qRgb(i, i, i));
     bmp.setColorTable(table);
     for (int y = 0; y < p.height; ++y)
       std::memcpy(bmp.scanLine(y), p.indices.data() + size_t(y) * size_t(p.width), size_t(p.width));
@@ -224,8 +213,8 @@ int main(int argc, char **argv) {
     const double mp = double(px) / 1e6;
     const double ratio = tGif / tOurs;
     logSum += std::log(ratio);
-    std::printf("%-32.32s %9.1f %9.1f %7.2f | %9.1f %9.1f %9zu %9zu\n", p.name.c_str(), mp / tOurs, mp / tGif,
-                ratio, mp / tEnc, mp / tGenc, oursSize, p.file.size());
+    std::printf("%-32.32s %9.1f %9.1f %7.2f | %9.1f %9.1f %9zu %9zu\n", p.name.c_str(), mp / tOurs, mp / tGif, ratio,
+                mp / tEnc, mp / tGenc, oursSize, p.file.size());
   }
   std::printf("decoder speed, ours / giflib (geometric mean): %.2f\n", std::exp(logSum / double(pics.size())));
   return 0;

@@ -35,7 +35,13 @@ void BM_RecalcCounters(benchmark::State &state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 // Second argument: 0 one level, 1 three-level outline, 2 falling levels.
-BENCHMARK(BM_RecalcCounters)->Args({1000, 0})->Args({1000, 1})->Args({1000, 2})->Args({50000, 0})->Args({50000, 1})->Args({50000, 2});
+BENCHMARK(BM_RecalcCounters)
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Args({1000, 2})
+    ->Args({50000, 0})
+    ->Args({50000, 1})
+    ->Args({50000, 2});
 
 } // namespace
 

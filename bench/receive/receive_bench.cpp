@@ -100,8 +100,8 @@ void StartupWithStoredGroups(int Groups) {
   kc::THeadlessChatHost host; // network off
   host.CreateUserList();
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-  std::printf("startup: %d stored groups, user list created in %.1f ms (%zu boxes, %.1f us per group)\n", Groups,
-              ms, host.Windows().Users().Groups().size(), 1000.0 * ms / Groups);
+  std::printf("startup: %d stored groups, user list created in %.1f ms (%zu boxes, %.1f us per group)\n", Groups, ms,
+              host.Windows().Users().Groups().size(), 1000.0 * ms / Groups);
   std::fflush(stdout);
 }
 
@@ -130,6 +130,7 @@ int main(int argc, char **argv) {
     std::printf("burst: skipped (network namespaces need root)\n");
     return 0;
   }
-  const std::string cmd = std::string("python3 '") + KC_BURST_SCRIPT + "' --count 2000 --chatnode '" + KC_CHATNODE + "'";
+  const std::string cmd =
+      std::string("python3 '") + KC_BURST_SCRIPT + "' --count 2000 --chatnode '" + KC_CHATNODE + "'";
   return std::system(cmd.c_str()) == 0 ? 0 : 1;
 }

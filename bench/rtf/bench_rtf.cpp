@@ -23,14 +23,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point a, Clock::time_point b) {
-  return std::chrono::duration<double>(b - a).count();
-}
+double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
 std::string shellQuote(const std::string &s) {
   std::string r = "'";
-  for (char c : s)
-    r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  for (char c : s) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return r + "'";
 }
 
@@ -41,11 +38,9 @@ double timeCommand(const std::string &cmd, int runs) {
     auto t0 = Clock::now();
     int rc = std::system((cmd + " >/dev/null 2>&1").c_str());
     auto t1 = Clock::now();
-    if (rc != 0)
-      return -1;
+    if (rc != 0) return -1;
     double s = seconds(t0, t1);
-    if (best < 0 || s < best)
-      best = s;
+    if (best < 0 || s < best) best = s;
   }
   return best;
 }
@@ -56,8 +51,7 @@ bool have(const char *tool) {
 
 // The converters run without a network where one can be taken away.
 std::string offline() {
-  static const std::string prefix =
-      std::system("unshare -n true >/dev/null 2>&1") == 0 ? "unshare -n " : "";
+  static const std::string prefix = std::system("unshare -n true >/dev/null 2>&1") == 0 ? "unshare -n " : "";
   return prefix;
 }
 
@@ -107,11 +101,10 @@ int main(int argc, char **argv) {
     code = reader.ReadRTFData(data);
     auto t1 = Clock::now();
     double s = seconds(t0, t1);
-    if (best < 0 || s < best)
-      best = s;
+    if (best < 0 || s < best) best = s;
   }
-  std::printf("reader in memory:   %8.3f s  %8.1f MB/s  (code %d, %zu text runs, %zu characters)\n",
-              best, mb / best, code, runs, chars);
+  std::printf("reader in memory:   %8.3f s  %8.1f MB/s  (code %d, %zu text runs, %zu characters)\n", best, mb / best,
+              code, runs, chars);
 
   // Reading plus building: the closest of 200 text styles for every run.
   double bestBuild = -1;
@@ -135,8 +128,7 @@ int main(int argc, char **argv) {
     auto t1 = Clock::now();
     items = doc.GetItemCount();
     double s = seconds(t0, t1);
-    if (bestBuild < 0 || s < bestBuild)
-      bestBuild = s;
+    if (bestBuild < 0 || s < bestBuild) bestBuild = s;
   }
   std::printf("reading + building: %8.3f s  %8.1f MB/s  (code %d, %d items, 200 text styles)\n", bestBuild,
               mb / bestBuild, code, items);
@@ -149,23 +141,19 @@ int main(int argc, char **argv) {
   std::printf("rvtool rtf-text:    %8.3f s  %8.1f MB/s\n", ours, ours > 0 ? mb / ours : 0.0);
   if (have("unrtf")) {
     double t = timeCommand(offline() + "unrtf --text " + shellQuote(path), 1);
-    if (t > 0)
-      std::printf("unrtf --text:       %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
-    else
-      std::printf("unrtf --text:       failed\n");
+    if (t > 0) std::printf("unrtf --text:       %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
+    else std::printf("unrtf --text:       failed\n");
   }
   if (have("pandoc")) {
     double t = pandocTime = timeCommand(offline() + "pandoc --sandbox -f rtf -t plain " + shellQuote(path), 1);
-    if (t > 0)
-      std::printf("pandoc -t plain:    %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
-    else
-      std::printf("pandoc -t plain:    failed\n");
+    if (t > 0) std::printf("pandoc -t plain:    %8.3f s  %8.1f MB/s  ours is %.1fx faster\n", t, mb / t, t / ours);
+    else std::printf("pandoc -t plain:    failed\n");
   }
   {
     const double t = pandocTime;
     if (t > 0 && bestBuild > 0)
-      std::printf("reading + building in memory is %.1fx faster than pandoc; rvtool rtf-import %.1fx\n",
-                  t / bestBuild, imported > 0 ? t / imported : 0.0);
+      std::printf("reading + building in memory is %.1fx faster than pandoc; rvtool rtf-import %.1fx\n", t / bestBuild,
+                  imported > 0 ? t / imported : 0.0);
   }
   if (have("soffice")) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kc-bench-lo";
@@ -179,11 +167,9 @@ int main(int argc, char **argv) {
     if (t > 0)
       std::printf("LibreOffice -> txt: %8.3f s  %8.1f MB/s  rvtool rtf-import is %.1fx faster\n", t, mb / t,
                   imported > 0 ? t / imported : 0.0);
-    else
-      std::printf("LibreOffice -> txt: failed\n");
+    else std::printf("LibreOffice -> txt: failed\n");
     std::filesystem::remove_all(dir);
   }
-  if (!made.empty())
-    std::filesystem::remove(made);
+  if (!made.empty()) std::filesystem::remove(made);
   return 0;
 }

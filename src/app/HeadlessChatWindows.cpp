@@ -71,8 +71,7 @@ void HeadlessChatWindows::LoadMainSettings() {
   LoadHideInTrey(key, FHideProgramm);
   std::vector<TLanguageItem> items = languageItems(FLanguageMenu);
   LoadLanguageName(key, items);
-  for (std::size_t i = 0; i < items.size(); ++i)
-    FLanguageMenu.SetChecked(static_cast<int>(i), items[i].Checked);
+  for (std::size_t i = 0; i < items.size(); ++i) FLanguageMenu.SetChecked(static_cast<int>(i), items[i].Checked);
   LoadShowUserList(key, FShowUserList);
   for (int i = 0; i < FLanguageMenu.Count(); ++i) {
     if (FLanguageMenu.ItemAt(i).Checked) {

@@ -48,8 +48,7 @@ private:
   bool FShowUserList = true;
   bool FBtnBigIcon = true, FBtnLitleIcon = false, FShowText = false;
   bool FShowUserIPWhenMessage = false, FShowDataTimewhenMessage = true, FShowPictureWhenMessage = true;
-  bool FSoundKavetChat = false, FSoundUserConnect = true, FSoundNewMessage = true,
-       FSoundUserDisconnect = true;
+  bool FSoundKavetChat = false, FSoundUserConnect = true, FSoundNewMessage = true, FSoundUserDisconnect = true;
   bool FStopAnimation = false;
   bool FShowAnimation = false;
   bool FShowHint = true;

@@ -15,17 +15,16 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: kavetchat [--interface IFACE]\n"
-    "Serverless chat for the people of one local network.\n"
-    "\n"
-    "  --interface IFACE  announce and broadcast on the IPv4 address of network\n"
-    "                     interface IFACE (default: $KAVET_INTERFACE, else the\n"
-    "                     interface of the default route)\n"
-    "  --help             show this text and end\n"
-    "\n"
-    "Only one copy runs per user: a second start brings the running copy to\n"
-    "the front and ends. SIGTERM or SIGINT close the program in order.\n";
+const char kUsage[] = "Usage: kavetchat [--interface IFACE]\n"
+                      "Serverless chat for the people of one local network.\n"
+                      "\n"
+                      "  --interface IFACE  announce and broadcast on the IPv4 address of network\n"
+                      "                     interface IFACE (default: $KAVET_INTERFACE, else the\n"
+                      "                     interface of the default route)\n"
+                      "  --help             show this text and end\n"
+                      "\n"
+                      "Only one copy runs per user: a second start brings the running copy to\n"
+                      "the front and ends. SIGTERM or SIGINT close the program in order.\n";
 
 } // namespace
 

@@ -30,57 +30,54 @@ std::vector<std::string> amSections(const RegistryIni &Ini) {
   std::vector<std::string> names;
   for (std::string &s : Ini.sections())
     if (s.find(kAMSectionMark) != std::string::npos) names.push_back(std::move(s));
-  std::stable_sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
-    return sectionNumber(a) < sectionNumber(b);
-  });
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string &a, const std::string &b) { return sectionNumber(a) < sectionNumber(b); });
   return names;
 }
 
 } // namespace
 
 void WriteAMText(std::string_view Key, int N, std::string_view Caption, std::string_view Text) {
-    RegistryIni ini(Key);
-    const std::string section = std::string(kAMSectionMark) + std::to_string(N);
-    ini.writeString(section, "Caption", Caption);
-    ini.writeString(section, "Text", Text);
+  RegistryIni ini(Key);
+  const std::string section = std::string(kAMSectionMark) + std::to_string(N);
+  ini.writeString(section, "Caption", Caption);
+  ini.writeString(section, "Text", Text);
 }
 
-void ReadAMText(std::string_view Key, std::string &Caption, std::string &Text,
-                std::string_view Section) {
+void ReadAMText(std::string_view Key, std::string &Caption, std::string &Text, std::string_view Section) {
   Caption.clear();
   Text.clear();
-    RegistryIni ini(Key);
-    Caption = ini.readString(Section, "Caption");
-    Text = ini.readString(Section, "Text");
+  RegistryIni ini(Key);
+  Caption = ini.readString(Section, "Caption");
+  Text = ini.readString(Section, "Text");
 }
 
 std::string ReadAMCaption(std::string_view Key, std::string_view Section) {
-    RegistryIni ini(Key);
-    if (!ini.sectionExists(Section)) return {};
-    return ini.readString(Section, "Caption");
+  RegistryIni ini(Key);
+  if (!ini.sectionExists(Section)) return {};
+  return ini.readString(Section, "Caption");
 }
 
 int ListAMSections(std::string_view Key, std::vector<std::string> &List) {
-    RegistryIni ini(Key);
-    const std::vector<std::string> names = amSections(ini);
-    List.insert(List.end(), names.begin(), names.end());
-    return static_cast<int>(names.size());
+  RegistryIni ini(Key);
+  const std::vector<std::string> names = amSections(ini);
+  List.insert(List.end(), names.begin(), names.end());
+  return static_cast<int>(names.size());
 }
 
-int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions,
-                   std::vector<std::string> &Sections) {
-    RegistryIni ini(Key);
-    const std::vector<std::string> names = amSections(ini);
-    for (const std::string &s : names) {
-      Captions.push_back(ini.readString(s, "Caption"));
-      Sections.push_back(s);
-    }
-    return static_cast<int>(names.size());
+int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions, std::vector<std::string> &Sections) {
+  RegistryIni ini(Key);
+  const std::vector<std::string> names = amSections(ini);
+  for (const std::string &s : names) {
+    Captions.push_back(ini.readString(s, "Caption"));
+    Sections.push_back(s);
+  }
+  return static_cast<int>(names.size());
 }
 
 void EraseAllAMTexts(std::string_view Key) {
-    RegistryIni ini(Key);
-    for (const std::string &s : amSections(ini)) ini.eraseSection(s);
+  RegistryIni ini(Key);
+  for (const std::string &s : amSections(ini)) ini.eraseSection(s);
 }
 
 } // namespace kc

@@ -14,8 +14,7 @@ inline constexpr std::string_view kAMSectionMark = "AMText!_";
 // Writes Caption and Text under "AMText!_" + N.
 void WriteAMText(std::string_view Key, int N, std::string_view Caption, std::string_view Text);
 // Caption and Text of one section; empty when missing.
-void ReadAMText(std::string_view Key, std::string &Caption, std::string &Text,
-                std::string_view Section);
+void ReadAMText(std::string_view Key, std::string &Caption, std::string &Text, std::string_view Section);
 // Caption of an existing section, else empty.
 std::string ReadAMCaption(std::string_view Key, std::string_view Section);
 // Appends the names of the auto-reply sections to List in the order of their
@@ -23,8 +22,7 @@ std::string ReadAMCaption(std::string_view Key, std::string_view Section);
 int ListAMSections(std::string_view Key, std::vector<std::string> &List);
 // Appends, per auto-reply section in the order of ListAMSections, its Caption
 // to Captions and its name to Sections; returns the number.
-int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions,
-                   std::vector<std::string> &Sections);
+int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions, std::vector<std::string> &Sections);
 // Erases every auto-reply section.
 void EraseAllAMTexts(std::string_view Key);
 

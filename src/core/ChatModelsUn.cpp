@@ -148,8 +148,8 @@ int TTalkListModel::LeastRecentlyActive(std::uint8_t Kind) const {
 }
 
 int TTalkListModel::CountOfKind(std::uint8_t Kind) const {
-  return static_cast<int>(std::count_if(FTabs.begin(), FTabs.end(),
-                                        [&](const auto &t) { return t->Frame.TalkKind == Kind; }));
+  return static_cast<int>(
+      std::count_if(FTabs.begin(), FTabs.end(), [&](const auto &t) { return t->Frame.TalkKind == Kind; }));
 }
 
 int TTalkListModel::FindPrivateTab(std::string_view PartnerID) const {

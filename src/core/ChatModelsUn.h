@@ -54,15 +54,13 @@ public:
   // The number a group box gets when it asks for Requested: Requested when
   // no box has it (and it is not -1); otherwise the first number from the
   // number of boxes + 1 up that no box has and that Stored does not hold.
-  std::int32_t NextGroupTag(std::int32_t Requested,
-                            const std::function<bool(std::int32_t)> &Stored) const;
+  std::int32_t NextGroupTag(std::int32_t Requested, const std::function<bool(std::int32_t)> &Stored) const;
 
 private:
   std::vector<RUserID> FRecords;
   std::vector<std::uint64_t> FHeard; // per record: when last heard of, in Touch order
   std::uint64_t FHeardClock = 0;
-  std::vector<TGroupBoxInfo> FGroups{{kMainGroupTag, false, "Main group", {}},
-                                     {kBadListTag, false, "Bad list", {}}};
+  std::vector<TGroupBoxInfo> FGroups{{kMainGroupTag, false, "Main group", {}}, {kBadListTag, false, "Bad list", {}}};
 };
 
 // One talk tab: a page with one talk frame.

@@ -29,7 +29,7 @@ enum : std::uint8_t {
 struct TTalkFrame {
   std::uint8_t TalkKind = tkAllUsers;
   std::string AutorGroupIP;
-  std::string AutorGroupID;  // the author's ID; the partner's in a private talk
+  std::string AutorGroupID; // the author's ID; the partner's in a private talk
   std::string AutorGroupMAC;
   std::int32_t GroupBoxTag = -1;
   std::string GroupID;
@@ -73,8 +73,7 @@ public:
   virtual void SetTalkFrame(int Tab, const TTalkFrame &Frame) = 0;
   // `OpenTalkTab`: a new tab with a new frame, made the active page; its
   // index, or -1 on failure.
-  virtual int OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex,
-                          const TTalkFrame &Frame) = 0;
+  virtual int OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex, const TTalkFrame &Frame) = 0;
   // `SaveTalkHistory`: the tab's transcript into the history folder.
   virtual void SaveTalkHistory(int Tab) = 0;
   // Frees the tab page with its frame.
@@ -124,15 +123,14 @@ public:
   // Notices, sounds, dialogs.
   // `ShowNotification`: Format holds one "%s" for the alias in brackets (the
   // IP when the alias is blank); a click opens Tab.
-  virtual void ShowNotification(const std::string &Format, const std::string &Alias, int Tab,
-                                std::int32_t ImageIndex, const std::string &IP) = 0;
+  virtual void ShowNotification(const std::string &Format, const std::string &Alias, int Tab, std::int32_t ImageIndex,
+                                const std::string &IP) = 0;
   // `PlayEventSound`: 0 user connected, 1 user disconnected, 3 program
   // start, 4 new message.
   virtual void PlayEventSound(int N) = 0;
   // The error dialog (error icon, one OK button).
   virtual void ShowErrorDialog(const std::string &Text) = 0;
-  virtual void NoticeGroupTalkClosed(int Page, const std::string &AuthorName,
-                                     const std::string &GroupCaption) = 0;
+  virtual void NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) = 0;
   // True: close the private talk that the partner closed.
   virtual bool AskClosePrivateTalk(int Page, const std::string &PartnerName) = 0;
 

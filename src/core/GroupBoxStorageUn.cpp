@@ -18,8 +18,7 @@ constexpr std::string_view kGroupIDIdent = "GroupID";
 
 std::string userSection(std::string_view UserID) { return std::string(UserID) + "UserGroup_"; }
 
-void writeBox(RegistryIni &Ini, std::int32_t Tag, bool Collapse, std::string_view Caption,
-              std::string_view GroupID) {
+void writeBox(RegistryIni &Ini, std::int32_t Tag, bool Collapse, std::string_view Caption, std::string_view GroupID) {
   const std::string section = GroupBoxSection(Tag);
   Ini.writeInteger(section, kTagIdent, Tag);
   Ini.writeBool(section, kCollapseIdent, Collapse);
@@ -38,105 +37,105 @@ std::string idOrNew(const RegistryIni &Ini, std::string_view Section) {
 std::string GroupBoxSection(std::int32_t Tag) { return std::to_string(Tag) + std::string(kGroupBoxMark); }
 
 void LoadAllGroupBoxes(std::string_view Key, IGroupBoxContainer &Container) {
-    // Held open, the key is read once: every box's own reads and writes, and
-    // the container's, share it.
-    const RegistryIni ini(Key);
-    const std::vector<std::string> sections = ini.sections();
-    for (const std::string &s : sections)
-      if (s.find(kGroupBoxMark) != std::string::npos) LoadGroupBox(Key, s, Container);
+  // Held open, the key is read once: every box's own reads and writes, and
+  // the container's, share it.
+  const RegistryIni ini(Key);
+  const std::vector<std::string> sections = ini.sections();
+  for (const std::string &s : sections)
+    if (s.find(kGroupBoxMark) != std::string::npos) LoadGroupBox(Key, s, Container);
 }
 
 void LoadGroupBox(std::string_view Key, std::string_view Section, IGroupBoxContainer &Container) {
-    std::int32_t tag = 0;
-    std::string caption, groupID;
-    {
-      RegistryIni ini(Key);
-      tag = ini.readInteger(Section, kTagIdent, 0);
-      // The absolute value; INT_MIN has none and stays as it is.
-      if (tag < 0 && tag != INT_MIN) tag = -tag;
-      caption = ini.readString(Section, kCaptionIdent);
-      groupID = ini.readString(Section, kGroupIDIdent);
-      if (!ini.valueExists(Section, kGroupIDIdent)) groupID = NewGUIDText();
-    }
-    Container.CreateGroupBox(caption, groupID, tag, Section);
+  std::int32_t tag = 0;
+  std::string caption, groupID;
+  {
+    RegistryIni ini(Key);
+    tag = ini.readInteger(Section, kTagIdent, 0);
+    // The absolute value; INT_MIN has none and stays as it is.
+    if (tag < 0 && tag != INT_MIN) tag = -tag;
+    caption = ini.readString(Section, kCaptionIdent);
+    groupID = ini.readString(Section, kGroupIDIdent);
+    if (!ini.valueExists(Section, kGroupIDIdent)) groupID = NewGUIDText();
+  }
+  Container.CreateGroupBox(caption, groupID, tag, Section);
 }
 
 void SaveAllGroupBoxes(std::string_view Key, const IGroupBoxContainer &Container) {
-    RegistryIni ini(Key);
-    for (const TGroupBoxInfo &box : Container.GroupBoxes()) {
-      if (box.Tag == kMainGroupTag || box.Tag == kBadListTag) continue;
-      writeBox(ini, box.Tag, box.Collapsed, box.Caption, box.GroupID);
-    }
+  RegistryIni ini(Key);
+  for (const TGroupBoxInfo &box : Container.GroupBoxes()) {
+    if (box.Tag == kMainGroupTag || box.Tag == kBadListTag) continue;
+    writeBox(ini, box.Tag, box.Collapsed, box.Caption, box.GroupID);
+  }
 }
 
 void WriteGroupBox(std::string_view Key, std::int32_t Tag, bool Collapse, std::string_view Caption,
                    std::string_view GroupID) {
-    RegistryIni ini(Key);
-    writeBox(ini, Tag, Collapse, Caption, GroupID);
+  RegistryIni ini(Key);
+  writeBox(ini, Tag, Collapse, Caption, GroupID);
 }
 
 void UpdateGroupBox(std::string_view Key, std::int32_t Tag, bool Collapse, std::string_view Caption,
                     std::string_view GroupID) {
-    RegistryIni ini(Key);
-    if (ini.sectionExists(GroupBoxSection(Tag))) writeBox(ini, Tag, Collapse, Caption, GroupID);
+  RegistryIni ini(Key);
+  if (ini.sectionExists(GroupBoxSection(Tag))) writeBox(ini, Tag, Collapse, Caption, GroupID);
 }
 
 void EraseGroupBox(std::string_view Key, std::int32_t Tag) {
-    RegistryIni ini(Key);
-    const std::string section = GroupBoxSection(Tag);
-    if (ini.sectionExists(section)) ini.eraseSection(section);
+  RegistryIni ini(Key);
+  const std::string section = GroupBoxSection(Tag);
+  if (ini.sectionExists(section)) ini.eraseSection(section);
 }
 
 bool GroupBoxExists(std::string_view Key, std::int32_t Tag) {
-    RegistryIni ini(Key);
-    return ini.sectionExists(GroupBoxSection(Tag));
+  RegistryIni ini(Key);
+  return ini.sectionExists(GroupBoxSection(Tag));
 }
 
 void WriteGroupCollapse(std::string_view Key, std::int32_t Tag, bool Collapse) {
-    RegistryIni ini(Key);
-    const std::string section = GroupBoxSection(Tag);
-    if (ini.sectionExists(section)) ini.writeBool(section, kCollapseIdent, Collapse);
+  RegistryIni ini(Key);
+  const std::string section = GroupBoxSection(Tag);
+  if (ini.sectionExists(section)) ini.writeBool(section, kCollapseIdent, Collapse);
 }
 
 bool ReadGroupCollapse(std::string_view Key, std::int32_t Tag) {
-    RegistryIni ini(Key);
-    return ini.readBool(GroupBoxSection(Tag), kCollapseIdent, false);
+  RegistryIni ini(Key);
+  return ini.readBool(GroupBoxSection(Tag), kCollapseIdent, false);
 }
 
 void WriteFixedGroupIDs(std::string_view Key, std::string_view BadBoxID, std::string_view MainBoxID) {
-    RegistryIni ini(Key);
-    ini.writeString("BadGoupID", kGroupIDIdent, BadBoxID);
-    ini.writeString("MainGoupID", kGroupIDIdent, MainBoxID);
+  RegistryIni ini(Key);
+  ini.writeString("BadGoupID", kGroupIDIdent, BadBoxID);
+  ini.writeString("MainGoupID", kGroupIDIdent, MainBoxID);
 }
 
 void ReadFixedGroupIDs(std::string_view Key, std::string &BadBoxID, std::string &MainBoxID) {
-    RegistryIni ini(Key);
-    BadBoxID = idOrNew(ini, "BadGoupID");
-    MainBoxID = idOrNew(ini, "MainGoupID");
+  RegistryIni ini(Key);
+  BadBoxID = idOrNew(ini, "BadGoupID");
+  MainBoxID = idOrNew(ini, "MainGoupID");
 }
 
 void WriteFixedGroupCollapse(std::string_view Key, bool Main, bool Bad) {
-    RegistryIni ini(Key);
-    ini.writeBool("MainCollapse", kCollapseIdent, Main);
-    ini.writeBool("BadCollapse", kCollapseIdent, Bad);
+  RegistryIni ini(Key);
+  ini.writeBool("MainCollapse", kCollapseIdent, Main);
+  ini.writeBool("BadCollapse", kCollapseIdent, Bad);
 }
 
 void ReadFixedGroupCollapse(std::string_view Key, bool &Main, bool &Bad) {
   Main = false;
   Bad = false;
-    RegistryIni ini(Key);
-    Main = ini.readBool("MainCollapse", kCollapseIdent, false);
-    Bad = ini.readBool("BadCollapse", kCollapseIdent, false);
+  RegistryIni ini(Key);
+  Main = ini.readBool("MainCollapse", kCollapseIdent, false);
+  Bad = ini.readBool("BadCollapse", kCollapseIdent, false);
 }
 
 std::int32_t ReadUserGroup(std::string_view Key, std::string_view UserID) {
-    RegistryIni ini(Key);
-    return ini.readInteger(userSection(UserID), "GroupNomber", -1);
+  RegistryIni ini(Key);
+  return ini.readInteger(userSection(UserID), "GroupNomber", -1);
 }
 
 void WriteUserGroup(std::string_view Key, std::string_view UserID, std::int32_t Tag) {
-    RegistryIni ini(Key);
-    ini.writeInteger(userSection(UserID), "GroupNomber", Tag);
+  RegistryIni ini(Key);
+  ini.writeInteger(userSection(UserID), "GroupNomber", Tag);
 }
 
 } // namespace kc

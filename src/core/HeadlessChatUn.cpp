@@ -83,8 +83,7 @@ void THeadlessChatWindows::SetTalkFrame(int Tab, const TTalkFrame &Frame) {
   if (TTalkTab *t = FTalks.Tab(Tab)) t->Frame = Frame;
 }
 
-int THeadlessChatWindows::OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex,
-                                      const TTalkFrame &Frame) {
+int THeadlessChatWindows::OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex, const TTalkFrame &Frame) {
   const int tab = FTalks.Open(Caption, ImageIndex, Frame);
   if (FSink) FSink->TabChanged("open", tab);
   return tab;
@@ -253,8 +252,8 @@ void THeadlessChatWindows::ReleaseRecord(int Index) {
   if (!r || Index == 0) return;
   for (int i = 0; i < FTalks.Count(); ++i) {
     const auto &members = FTalks.Tab(i)->Members;
-    const bool member = std::any_of(members.begin(), members.end(),
-                                    [&](const TMemberButton &b) { return b.UserIndex == Index; });
+    const bool member =
+        std::any_of(members.begin(), members.end(), [&](const TMemberButton &b) { return b.UserIndex == Index; });
     if (!member) continue;
     RemoveMemberButtons(i, Index);
     if (FNet && FTalks.Tab(i)->Frame.TalkKind == tkOwnGroup) FNet->SendGroupMembers(i);
@@ -266,116 +265,114 @@ void THeadlessChatWindows::ReleaseRecord(int Index) {
 }
 
 void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
-    const TDataNewMessage m(Text);
-    const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
-    const RUserID *me = FUsers.Record(0);
-    if (!me || id.empty() || id == me->ID) return;
-    for (int i = 0; i < FUsers.Count(); ++i) {
-      const RUserID *r = FUsers.Record(i);
-      if (r->Active && r->ID == id) {
-        // A present user only learns of this one again.
-        FUsers.Touch(i);
-        if (FNet) FNet->AnswerNewcomer();
-        return;
-      }
+  const TDataNewMessage m(Text);
+  const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
+  const RUserID *me = FUsers.Record(0);
+  if (!me || id.empty() || id == me->ID) return;
+  for (int i = 0; i < FUsers.Count(); ++i) {
+    const RUserID *r = FUsers.Record(i);
+    if (r->Active && r->ID == id) {
+      // A present user only learns of this one again.
+      FUsers.Touch(i);
+      if (FNet) FNet->AnswerNewcomer();
+      return;
     }
-    RUserID record;
-    FillFromMessage(record, m);
-    record.ID = id;
-    record.Deactivated = 0;
-    record.GroupTag = kMainGroupTag;
-    record.Active = 1;
-    // A departed user who comes back takes his old record again, so that
-    // coming and going cannot fill the list.
-    int index = FUsers.IndexOfID(id);
-    if (index <= 0) index = FUsers.Append(record);
-    if (index < 0) {
-      // A full list: the newcomer takes the record of the user gone longest.
-      index = FUsers.Reusable();
-      if (index <= 0) return;
-      ReleaseRecord(index);
-    }
-    *FUsers.Record(index) = record;
-    FUsers.Touch(index);
-    if (FNet) FNet->AnswerNewcomer();
+  }
+  RUserID record;
+  FillFromMessage(record, m);
+  record.ID = id;
+  record.Deactivated = 0;
+  record.GroupTag = kMainGroupTag;
+  record.Active = 1;
+  // A departed user who comes back takes his old record again, so that
+  // coming and going cannot fill the list.
+  int index = FUsers.IndexOfID(id);
+  if (index <= 0) index = FUsers.Append(record);
+  if (index < 0) {
+    // A full list: the newcomer takes the record of the user gone longest.
+    index = FUsers.Reusable();
+    if (index <= 0) return;
+    ReleaseRecord(index);
+  }
+  *FUsers.Record(index) = record;
+  FUsers.Touch(index);
+  if (FNet) FNet->AnswerNewcomer();
 
-    std::int32_t tag = ReadUserGroup(FKey, id);
-    if (tag == -1 || !FUsers.FindGroup(tag)) tag = kMainGroupTag;
-    FUsers.Record(index)->GroupTag = tag;
-    const int own = FTalks.FindOwnGroupTab(tag);
-    if (own != -1 && FNet) {
-      AddMemberButton(own, index);
-      FNet->SendGroupMembers(own);
-    }
-    if (FSink) FSink->UserChanged("new", index);
+  std::int32_t tag = ReadUserGroup(FKey, id);
+  if (tag == -1 || !FUsers.FindGroup(tag)) tag = kMainGroupTag;
+  FUsers.Record(index)->GroupTag = tag;
+  const int own = FTalks.FindOwnGroupTab(tag);
+  if (own != -1 && FNet) {
+    AddMemberButton(own, index);
+    FNet->SendGroupMembers(own);
+  }
+  if (FSink) FSink->UserChanged("new", index);
 
-    const RUserID r = *FUsers.Record(index);
-    const std::string name = TKavetChatNet::DisplayName(r.ALIAS, r.IP);
-    ShowNotification(MessageText(msgtext::ConnectUser), r.ALIAS, 0, r.IMAGEINDEX, r.IP);
-    if (FNet) {
-      FNet->ShowTalkMessage({r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR,
-                             r.IMAGEINDEX, r.ALIAS, false},
-                            0);
-      FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
-    }
-    PlayEventSound(0);
+  const RUserID r = *FUsers.Record(index);
+  const std::string name = TKavetChatNet::DisplayName(r.ALIAS, r.IP);
+  ShowNotification(MessageText(msgtext::ConnectUser), r.ALIAS, 0, r.IMAGEINDEX, r.IP);
+  if (FNet) {
+    FNet->ShowTalkMessage(
+        {r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR, r.IMAGEINDEX, r.ALIAS, false}, 0);
+    FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
+  }
+  PlayEventSound(0);
 }
 
 void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {
-    const TDataNewMessage m(Text);
-    const int index = FUsers.FindPresent(CutReceived(m.GetID(), kMaxReceivedID));
-    if (index <= 0) {
-      HandleNewUser(Text);
-      return;
-    }
-    FUsers.Touch(index);
-    RUserID &r = *FUsers.Record(index);
-    const std::string id = r.ID;
-    const std::int32_t tag = r.GroupTag;
-    const std::uint8_t deactivated = r.Deactivated, active = r.Active;
-    FillFromMessage(r, m);
-    r.ID = id;
-    r.GroupTag = tag;
-    r.Deactivated = deactivated;
-    r.Active = active;
-    const int tab = FTalks.FindPrivateTab(id);
-    if (tab != -1) {
-      // As when the talk was opened: the IP names a user without an alias.
-      SetTabCaption(tab, TrimText(r.ALIAS).empty() ? r.IP : r.ALIAS);
-      SetTabImage(tab, r.IMAGEINDEX);
-    }
-    if (FSink) FSink->UserChanged("update", index);
+  const TDataNewMessage m(Text);
+  const int index = FUsers.FindPresent(CutReceived(m.GetID(), kMaxReceivedID));
+  if (index <= 0) {
+    HandleNewUser(Text);
+    return;
+  }
+  FUsers.Touch(index);
+  RUserID &r = *FUsers.Record(index);
+  const std::string id = r.ID;
+  const std::int32_t tag = r.GroupTag;
+  const std::uint8_t deactivated = r.Deactivated, active = r.Active;
+  FillFromMessage(r, m);
+  r.ID = id;
+  r.GroupTag = tag;
+  r.Deactivated = deactivated;
+  r.Active = active;
+  const int tab = FTalks.FindPrivateTab(id);
+  if (tab != -1) {
+    // As when the talk was opened: the IP names a user without an alias.
+    SetTabCaption(tab, TrimText(r.ALIAS).empty() ? r.IP : r.ALIAS);
+    SetTabImage(tab, r.IMAGEINDEX);
+  }
+  if (FSink) FSink->UserChanged("update", index);
 }
 
 void THeadlessChatWindows::HandleDisconnect(const std::string &Text) {
-    const TDataNewMessage m(Text);
-    const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
-    const std::string alias = CutReceived(m.GetAlias(), kMaxReceivedAlias);
-    const std::string ip = CutReceived(m.GetIP(), kMaxReceivedIP);
-    const std::int32_t image = m.GetImageIndex(), color = m.GetColor();
-    const std::string name = TKavetChatNet::DisplayName(alias, ip);
-    const int index = FUsers.FindPresent(id);
-    if (index <= 0) return;
-    FUsers.Touch(index);
-    if (FNet) FNet->ShowPresenceInTalks(index, ip, false, id, color, image, alias);
-    for (int i = 1; i < FTalks.Count(); ++i) {
-      const TTalkTab *t = FTalks.Tab(i);
-      if (t->Frame.TalkKind != tkOwnGroup) continue;
-      const bool member = std::any_of(t->Members.begin(), t->Members.end(),
-                                      [&](const TMemberButton &b) { return b.UserIndex == index; });
-      if (!member) continue;
-      RemoveMemberButtons(i, index);
-      if (FNet) FNet->SendGroupMembers(i);
-    }
-    FUsers.Record(index)->Active = 0;
-    if (FSink) FSink->UserChanged("disconnect", index);
-    ShowNotification(MessageText(msgtext::DisconnectUser), alias, 0, image, ip);
-    if (FNet)
-      FNet->ShowTalkMessage({id, ip, FormatText(MessageText(msgtext::DisconnectUser), {name}), color, image, alias,
-                             false},
-                            0);
-    PlayEventSound(1);
-    ClosePartnerTalks(name, id);
+  const TDataNewMessage m(Text);
+  const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
+  const std::string alias = CutReceived(m.GetAlias(), kMaxReceivedAlias);
+  const std::string ip = CutReceived(m.GetIP(), kMaxReceivedIP);
+  const std::int32_t image = m.GetImageIndex(), color = m.GetColor();
+  const std::string name = TKavetChatNet::DisplayName(alias, ip);
+  const int index = FUsers.FindPresent(id);
+  if (index <= 0) return;
+  FUsers.Touch(index);
+  if (FNet) FNet->ShowPresenceInTalks(index, ip, false, id, color, image, alias);
+  for (int i = 1; i < FTalks.Count(); ++i) {
+    const TTalkTab *t = FTalks.Tab(i);
+    if (t->Frame.TalkKind != tkOwnGroup) continue;
+    const bool member =
+        std::any_of(t->Members.begin(), t->Members.end(), [&](const TMemberButton &b) { return b.UserIndex == index; });
+    if (!member) continue;
+    RemoveMemberButtons(i, index);
+    if (FNet) FNet->SendGroupMembers(i);
+  }
+  FUsers.Record(index)->Active = 0;
+  if (FSink) FSink->UserChanged("disconnect", index);
+  ShowNotification(MessageText(msgtext::DisconnectUser), alias, 0, image, ip);
+  if (FNet)
+    FNet->ShowTalkMessage(
+        {id, ip, FormatText(MessageText(msgtext::DisconnectUser), {name}), color, image, alias, false}, 0);
+  PlayEventSound(1);
+  ClosePartnerTalks(name, id);
 }
 
 void THeadlessChatWindows::ClosePartnerTalks(const std::string &Name, const std::string &UserID) {
@@ -426,8 +423,8 @@ bool THeadlessChatWindows::AskClosePrivateTalk(int Page, const std::string &Part
   return closeAll || !leaveAll;
 }
 
-void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std::string &GroupID,
-                                          std::int32_t Tag, std::string_view SourceSection) {
+void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                                          std::string_view SourceSection) {
   std::string caption(TrimText(Caption));
   if (caption.empty()) caption = " ";
   auto stored = [this](std::int32_t n) { return GroupBoxExists(FKey, n); };
@@ -457,8 +454,8 @@ void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std:
 }
 
 THeadlessChatHost::THeadlessChatHost(TNetOptions Options, TChatEventSink *Sink)
-    : FSink(Sink), FWindows(std::make_unique<THeadlessChatWindows>(
-                       Options.Key.empty() ? std::string(kProgramKeyText) : Options.Key)) {
+    : FSink(Sink), FWindows(std::make_unique<THeadlessChatWindows>(Options.Key.empty() ? std::string(kProgramKeyText)
+                                                                                       : Options.Key)) {
   FNet = std::make_unique<TKavetChatNet>(*FWindows, std::move(Options));
   FWindows->SetNet(FNet.get());
   FWindows->SetSink(Sink);
@@ -584,8 +581,7 @@ bool THeadlessChatHost::SendToGroup(std::string_view Name, const std::vector<std
   if (!box) {
     std::string groupID = NewGUIDText();
     // A new group asks for no number of its own.
-    const std::int32_t tag =
-        w.Users().NextGroupTag(-1, [this](std::int32_t n) { return GroupBoxExists(Key(), n); });
+    const std::int32_t tag = w.Users().NextGroupTag(-1, [this](std::int32_t n) { return GroupBoxExists(Key(), n); });
     w.Users().Groups().push_back({tag, false, std::string(Name), groupID});
     box = &w.Users().Groups().back();
   }
@@ -659,17 +655,28 @@ bool THeadlessChatHost::SetProfileField(std::string_view Ident, std::string_view
   TSetUserData set(me, Key());
   using Setter = void (TSetUserData::*)(std::string_view);
   static const std::pair<std::string_view, Setter> setters[] = {
-      {"ALIAS_", &TSetUserData::SetAlias},       {"IMAGEINDEX_", &TSetUserData::SetImageIndex},
-      {"COLOR_", &TSetUserData::SetColor},       {"SEX_", &TSetUserData::SetSex},
-      {"OLD_", &TSetUserData::SetOld},           {"ICQ_", &TSetUserData::SetICQ},
-      {"NAME_", &TSetUserData::SetName},         {"NAME2_", &TSetUserData::SetName2},
-      {"EMAIL_", &TSetUserData::SetEMail},       {"Interest_", &TSetUserData::SetInterest},
-      {"STREET_", &TSetUserData::SetStreet},     {"TOWN_", &TSetUserData::SetTown},
-      {"HOUSE_", &TSetUserData::SetHouse},       {"FIELD_", &TSetUserData::SetHomeField},
-      {"WSTREET_", &TSetUserData::SetWStreet},   {"WTOWN_", &TSetUserData::SetWTown},
-      {"WHOUSE_", &TSetUserData::SetWHouse},     {"WFIELD_", &TSetUserData::SetWField},
-      {"WNAME_", &TSetUserData::SetWName},       {"WDEPARTMENT_", &TSetUserData::SetWDepartment},
-      {"WTYPEWORK_", &TSetUserData::SetWTypeWork}, {"WPOST_", &TSetUserData::SetWPost},
+      {"ALIAS_", &TSetUserData::SetAlias},
+      {"IMAGEINDEX_", &TSetUserData::SetImageIndex},
+      {"COLOR_", &TSetUserData::SetColor},
+      {"SEX_", &TSetUserData::SetSex},
+      {"OLD_", &TSetUserData::SetOld},
+      {"ICQ_", &TSetUserData::SetICQ},
+      {"NAME_", &TSetUserData::SetName},
+      {"NAME2_", &TSetUserData::SetName2},
+      {"EMAIL_", &TSetUserData::SetEMail},
+      {"Interest_", &TSetUserData::SetInterest},
+      {"STREET_", &TSetUserData::SetStreet},
+      {"TOWN_", &TSetUserData::SetTown},
+      {"HOUSE_", &TSetUserData::SetHouse},
+      {"FIELD_", &TSetUserData::SetHomeField},
+      {"WSTREET_", &TSetUserData::SetWStreet},
+      {"WTOWN_", &TSetUserData::SetWTown},
+      {"WHOUSE_", &TSetUserData::SetWHouse},
+      {"WFIELD_", &TSetUserData::SetWField},
+      {"WNAME_", &TSetUserData::SetWName},
+      {"WDEPARTMENT_", &TSetUserData::SetWDepartment},
+      {"WTYPEWORK_", &TSetUserData::SetWTypeWork},
+      {"WPOST_", &TSetUserData::SetWPost},
   };
   for (const auto &[ident, setter] : setters) {
     if (ident != Ident) continue;

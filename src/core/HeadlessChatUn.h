@@ -84,12 +84,11 @@ public:
   void HandleNewUser(const std::string &Text) override;
   void HandleUpdateInfo(const std::string &Text) override;
   void HandleDisconnect(const std::string &Text) override;
-  void ShowNotification(const std::string &Format, const std::string &Alias, int Tab,
-                        std::int32_t ImageIndex, const std::string &IP) override;
+  void ShowNotification(const std::string &Format, const std::string &Alias, int Tab, std::int32_t ImageIndex,
+                        const std::string &IP) override;
   void PlayEventSound(int N) override;
   void ShowErrorDialog(const std::string &Text) override;
-  void NoticeGroupTalkClosed(int Page, const std::string &AuthorName,
-                             const std::string &GroupCaption) override;
+  void NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) override;
   bool AskClosePrivateTalk(int Page, const std::string &PartnerName) override;
   bool IsAnsweringMachineOn() const override { return AnsweringMachine; }
   bool IsNotTalkGroup() const override { return NotTalkGroup; }
@@ -163,8 +162,7 @@ public:
   bool SendPrivate(std::string_view ID, std::string_view Body);
   // Opens (or reuses) the own group talk named Name with these members and
   // sends Body there.
-  bool SendToGroup(std::string_view Name, const std::vector<std::string> &MemberIDs,
-                   std::string_view Body);
+  bool SendToGroup(std::string_view Name, const std::vector<std::string> &MemberIDs, std::string_view Body);
   bool ClosePrivate(std::string_view ID);
   bool CloseGroup(std::string_view Name);
   // Stores one profile value (ident such as "ALIAS_") and announces it.

@@ -84,15 +84,14 @@ bool IsUnicastSource(std::string_view IP, std::string_view BroadcastHost) {
   return true;
 }
 
-void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::string &FromIP,
-                                       std::uint16_t FromPort) {
-    if (!FServerActive || !FServer) return;
-    // The echo goes back to the sender's own port. Never to a chat port,
-    // whose copy would echo it back for ever, and never to an address that
-    // is no single sender; and the datagram is dispatched either way.
-    if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost) && MayEcho(FromIP))
-      FServer->sendTo(Data, FromIP, FromPort);
-    ProcessIncoming(Data);
+void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::string &FromIP, std::uint16_t FromPort) {
+  if (!FServerActive || !FServer) return;
+  // The echo goes back to the sender's own port. Never to a chat port,
+  // whose copy would echo it back for ever, and never to an address that
+  // is no single sender; and the datagram is dispatched either way.
+  if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost) && MayEcho(FromIP))
+    FServer->sendTo(Data, FromIP, FromPort);
+  ProcessIncoming(Data);
 }
 
 void TKavetChatNet::ProcessIncoming(const std::string &Text) {
@@ -236,57 +235,56 @@ void TKavetChatNet::actCloseTalkExecute(int Tab) {
 }
 
 void TKavetChatNet::AnnounceMyself(bool IsNew) {
-    const RUserID *me = Me();
-    if (!me) return;
-    // Peers read no more than the send limit: a long profile goes out with
-    // its longest optional fields shortened rather than not at all.
-    std::vector<std::string> shortened;
-    const std::string text = AnnounceMyselfTextWithin(*me, IsNew, kMaxSendSize, &shortened);
-    if (shortened != FShortenedFields) {
-      FShortenedFields = shortened;
-      if (!shortened.empty()) {
-        std::string names;
-        for (const std::string &n : shortened) names += (names.empty() ? "" : ", ") + n;
-        FWindows.ShowNotification(MessageText(msgtext::ProfileShortened), names, 0, me->IMAGEINDEX, me->IP);
-      }
+  const RUserID *me = Me();
+  if (!me) return;
+  // Peers read no more than the send limit: a long profile goes out with
+  // its longest optional fields shortened rather than not at all.
+  std::vector<std::string> shortened;
+  const std::string text = AnnounceMyselfTextWithin(*me, IsNew, kMaxSendSize, &shortened);
+  if (shortened != FShortenedFields) {
+    FShortenedFields = shortened;
+    if (!shortened.empty()) {
+      std::string names;
+      for (const std::string &n : shortened) names += (names.empty() ? "" : ", ") + n;
+      FWindows.ShowNotification(MessageText(msgtext::ProfileShortened), names, 0, me->IMAGEINDEX, me->IP);
     }
-    if (text.empty()) {
-      FWindows.ShowErrorDialog(MessageText(msgtext::ErrorWhenSend));
-      return;
-    }
-    SendText(text);
+  }
+  if (text.empty()) {
+    FWindows.ShowErrorDialog(MessageText(msgtext::ErrorWhenSend));
+    return;
+  }
+  SendText(text);
 }
 
 void TKavetChatNet::AnnounceDisconnect() {
-    if (const RUserID *me = Me()) SendText(AnnounceDisconnectText(*me));
+  if (const RUserID *me = Me()) SendText(AnnounceDisconnectText(*me));
 }
 
 void TKavetChatNet::SendGroupMembers(int Tab) {
-    if (Tab == -1) return;
-    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
-    const RUserID *me = Me();
-    if (!frame || !me || frame->AutorGroupID != me->ID || !FWindows.HasMemberToolbar(Tab)) return;
-    SendText(SendGroupMembersText(*me, frame->GroupFields(), MemberListOf(Tab)));
+  if (Tab == -1) return;
+  const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+  const RUserID *me = Me();
+  if (!frame || !me || frame->AutorGroupID != me->ID || !FWindows.HasMemberToolbar(Tab)) return;
+  SendText(SendGroupMembersText(*me, frame->GroupFields(), MemberListOf(Tab)));
 }
 
 void TKavetChatNet::SendGroupRename(std::string_view GroupID, std::string_view Caption) {
-    if (const RUserID *me = Me()) SendText(SendGroupRenameText(*me, GroupID, Caption));
+  if (const RUserID *me = Me()) SendText(SendGroupRenameText(*me, GroupID, Caption));
 }
 
 void TKavetChatNet::SendGroupDelete(std::string_view GroupID, std::string_view Caption) {
-    if (const RUserID *me = Me()) SendText(SendGroupDeleteText(*me, GroupID, Caption));
+  if (const RUserID *me = Me()) SendText(SendGroupDeleteText(*me, GroupID, Caption));
 }
 
 void TKavetChatNet::SendGroupTalkClosed(int Tab) {
-    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
-    if (frame && frame->TalkKind == tkOwnGroup) SendText(SendGroupTalkClosedText(frame->GroupFields()));
+  const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+  if (frame && frame->TalkKind == tkOwnGroup) SendText(SendGroupTalkClosedText(frame->GroupFields()));
 }
 
 void TKavetChatNet::SendPrivateTalkClosed(int Tab) {
-    const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
-    const RUserID *me = Me();
-    if (frame && me && frame->TalkKind == tkPrivate)
-      SendText(SendPrivateTalkClosedText(*me, frame->AutorGroupID));
+  const TTalkFrame *frame = FWindows.FindTalkFrame(Tab);
+  const RUserID *me = Me();
+  if (frame && me && frame->TalkKind == tkPrivate) SendText(SendPrivateTalkClosedText(*me, frame->AutorGroupID));
 }
 
 void TKavetChatNet::AnswerNewcomer() {

@@ -112,9 +112,8 @@ public:
   int OpenGroupTalkFromMessage(const TDataNewMessage &Message);
   void AutoReply(bool AutoOn, int Tab);
   void ShowTalkMessage(const TTalkMessage &Message, int Tab);
-  void ShowPresenceInTalks(int UserIndex, const std::string &IP, bool Connected,
-                           const std::string &ID, std::int32_t Color, std::int32_t ImageIndex,
-                           const std::string &Alias);
+  void ShowPresenceInTalks(int UserIndex, const std::string &IP, bool Connected, const std::string &ID,
+                           std::int32_t Color, std::int32_t ImageIndex, const std::string &Alias);
   bool TalkHasUser(int Tab, int UserIndex, std::string_view ID) const;
   // First tab from 0 whose frame has that GroupID (never for an empty one).
   int FindGroupTalk(std::string_view GroupID) const;

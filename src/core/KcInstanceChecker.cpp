@@ -43,10 +43,8 @@ TKcInstanceChecker::TKcInstanceChecker(std::string Name, std::string Folder)
     : FName(std::move(Name)), FStorage(std::make_unique<TKcDataStorage>()) {
   FGuard = std::make_unique<InstanceGuard>(FName + "MX", FName + "FM", std::move(Folder));
   FWindow = std::make_unique<MessageWindow>(
-      "TKcInstanceChecker",
-      [this](std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam, std::string_view Data) {
-        return InstanceWindowProc(Msg, WParam, LParam, Data);
-      });
+      "TKcInstanceChecker", [this](std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam,
+                                   std::string_view Data) { return InstanceWindowProc(Msg, WParam, LParam, Data); });
 }
 
 TKcInstanceChecker::~TKcInstanceChecker() {
@@ -85,14 +83,14 @@ WindowHandle TKcInstanceChecker::FindWindow(const std::string &ClassName) {
   return FGuard->findWindow(ClassName, FTimeoutMs);
 }
 
-std::int64_t TKcInstanceChecker::SendMessage(WindowHandle Window, std::uint32_t Msg,
-                                             std::uint64_t WParam, std::int64_t LParam) {
+std::int64_t TKcInstanceChecker::SendMessage(WindowHandle Window, std::uint32_t Msg, std::uint64_t WParam,
+                                             std::int64_t LParam) {
   if (Window == 0) return 0;
   return FGuard->sendMessage(Window, Msg, WParam, LParam, {}, FTimeoutMs).value_or(0);
 }
 
-std::int64_t TKcInstanceChecker::InstanceWindowProc(std::uint32_t Msg, std::uint64_t WParam,
-                                                    std::int64_t, std::string_view Data) {
+std::int64_t TKcInstanceChecker::InstanceWindowProc(std::uint32_t Msg, std::uint64_t WParam, std::int64_t,
+                                                    std::string_view Data) {
   switch (Msg) {
   case WM_COPYDATA: {
     TKcDataStorageDataBlock *block = FStorage->Add(std::string(Data));
@@ -109,8 +107,7 @@ std::int64_t TKcInstanceChecker::InstanceWindowProc(std::uint32_t Msg, std::uint
     DoProcessData(data);
     return 0;
   }
-  default:
-    return 0;
+  default: return 0;
   }
 }
 

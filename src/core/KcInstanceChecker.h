@@ -70,8 +70,7 @@ public:
   // Other copies' top-level windows are reached through the guard's channel.
   WindowHandle FindWindow(const std::string &ClassName);
   // The window's result; 0 when there is no such window or no answer in time.
-  std::int64_t SendMessage(WindowHandle Window, std::uint32_t Msg, std::uint64_t WParam,
-                           std::int64_t LParam);
+  std::int64_t SendMessage(WindowHandle Window, std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam);
 
   const std::string &Name() const { return FName; }
   WindowHandle Handle() const { return FWindow ? FWindow->handle() : 0; }
@@ -83,8 +82,8 @@ public:
   TKcProcessDataEvent OnProcessData;
 
 protected:
-  virtual std::int64_t InstanceWindowProc(std::uint32_t Msg, std::uint64_t WParam,
-                                          std::int64_t LParam, std::string_view Data);
+  virtual std::int64_t InstanceWindowProc(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam,
+                                          std::string_view Data);
   virtual void DoProcessData(const std::string &Data);
 
 private:

@@ -32,8 +32,7 @@ struct TMessageTextEntry {
 
 // The table of built-in texts, in the order of the language sections.
 constexpr TMessageTextEntry kMessageTexts[] = {
-    {"ErrorWhenSend",
-     "Excuse. A mistake at sending the message, probably the text of the message is too great."},
+    {"ErrorWhenSend", "Excuse. A mistake at sending the message, probably the text of the message is too great."},
     {"ErrorPortAbort", "Excuse. A mistake at connection to port. Please address to the help "
                        "information of program Kavet Chat."},
     {"fmAboutCaption", "About Kavet Chat v. 1.1"},
@@ -50,10 +49,9 @@ constexpr TMessageTextEntry kMessageTexts[] = {
     {"fmErrorbtnOk", "&OK"},
     {"fmErrorbtnMail", "&Mail>"},
     {"Description", "Description:"},
-    {"fmErrorstText",
-     "Excuse for the inconveniences, not documentary mistake of Kavet Chat. Please, write us the "
-     "letter, with the detailed description of a mistake. We shall try to correct a mistake as "
-     "soon as possible. Thank for your cooperation!"},
+    {"fmErrorstText", "Excuse for the inconveniences, not documentary mistake of Kavet Chat. Please, write us the "
+                      "letter, with the detailed description of a mistake. We shall try to correct a mistake as "
+                      "soon as possible. Thank for your cooperation!"},
     {"fmUserListGbMainCaption", "Main group"},
     {"actDeactiveUserCaption", "Deactive"},
     {"actActiveUserCaption", "Activate"},
@@ -104,16 +102,13 @@ TLanguageFile::TLanguageFile(const std::string &Path) {
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
-      section = close == std::string_view::npos
-                    ? nullptr
-                    : &FSections[lowered(trimmed(line.substr(1, close - 1)))];
+      section = close == std::string_view::npos ? nullptr : &FSections[lowered(trimmed(line.substr(1, close - 1)))];
       continue;
     }
     const std::size_t eq = line.find('=');
     if (!section || eq == std::string_view::npos) continue;
     std::string_view value = trimmed(line.substr(eq + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
       value = value.substr(1, value.size() - 2);
     section->emplace(lowered(trimmed(line.substr(0, eq))), std::string(value));
   }

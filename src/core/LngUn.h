@@ -19,8 +19,7 @@ namespace kc {
 class TLanguageFile {
 public:
   explicit TLanguageFile(const std::string &Path);
-  std::string ReadString(std::string_view Section, std::string_view Ident,
-                         std::string_view Default) const;
+  std::string ReadString(std::string_view Section, std::string_view Ident, std::string_view Default) const;
   bool Loaded() const { return FLoaded; }
 
 private:

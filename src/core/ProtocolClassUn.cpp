@@ -17,8 +17,8 @@ std::string NewGUIDText() { return newGuidString(); }
 TMyUserData::TMyUserData(std::string_view Key) : FKey(Key) {}
 
 std::string TMyUserData::ReadField(std::string_view Ident) const {
-    RegistryIni ini(FKey);
-    return ini.readString(FSection, Ident, "");
+  RegistryIni ini(FKey);
+  return ini.readString(FSection, Ident, "");
 }
 
 std::int32_t TMyUserData::ReadInt(std::string_view Ident, std::int32_t Fallback) const {
@@ -42,7 +42,7 @@ std::int32_t TMyUserData::GetColor() const { return ReadInt("COLOR_", 0); }
 std::int32_t TMyUserData::GetSex() const { return ReadInt("SEX_", 0); }
 std::int32_t TMyUserData::GetOld() const { return ReadInt("OLD_", 0); }
 
-#define KC_PROFILE_GETTER(Fn, Ident)                                                              \
+#define KC_PROFILE_GETTER(Fn, Ident)                                                                                   \
   std::string TMyUserData::Fn() const { return ReadField(Ident); }
 
 KC_PROFILE_GETTER(GetAlias, "ALIAS_")
@@ -72,8 +72,8 @@ KC_PROFILE_GETTER(GetWPost, "WPOST_")
 TSetUserData::TSetUserData(RUserID *Record, std::string_view Key) : FRecord(Record), FKey(Key) {}
 
 void TSetUserData::WriteField(std::string_view Ident, std::string_view Value) {
-    RegistryIni ini(FKey);
-    ini.writeString(FSection, Ident, Value);
+  RegistryIni ini(FKey);
+  ini.writeString(FSection, Ident, Value);
 }
 
 void TSetUserData::SetText(std::string_view Ident, std::string RUserID::*Field, std::string_view Value) {
@@ -110,7 +110,7 @@ void TSetUserData::SetOld(std::string_view Value) {
   }
 }
 
-#define KC_PROFILE_SETTER(Fn, Ident, Field)                                                       \
+#define KC_PROFILE_SETTER(Fn, Ident, Field)                                                                            \
   void TSetUserData::Fn(std::string_view Value) { SetText(Ident, &RUserID::Field, Value); }
 
 KC_PROFILE_SETTER(SetAlias, "ALIAS_", ALIAS)
@@ -177,9 +177,8 @@ void CutReceivedRecord(RUserID &R) {
   R.IP = CutReceived(std::move(R.IP), kMaxReceivedIP);
   R.MAC = CutReceived(std::move(R.MAC), kMaxReceivedIP);
   R.ALIAS = CutReceived(std::move(R.ALIAS), kMaxReceivedAlias);
-  for (std::string *f : {&R.ICQ, &R.NAME, &R.NAME2, &R.EMAIL, &R.STREET, &R.TOWN, &R.HOUSE, &R.FIELD,
-                         &R.WSTREET, &R.WTOWN, &R.WHOUSE, &R.WFIELD, &R.WNAME, &R.WDEPARTMENT,
-                         &R.WTYPEWORK, &R.WPOST, &R.Interest})
+  for (std::string *f : {&R.ICQ, &R.NAME, &R.NAME2, &R.EMAIL, &R.STREET, &R.TOWN, &R.HOUSE, &R.FIELD, &R.WSTREET,
+                         &R.WTOWN, &R.WHOUSE, &R.WFIELD, &R.WNAME, &R.WDEPARTMENT, &R.WTYPEWORK, &R.WPOST, &R.Interest})
     *f = CutReceived(std::move(*f), kMaxReceivedField);
 }
 

@@ -10,9 +10,9 @@ namespace kc {
 // One known user. Record 0 of the user list is the local user.
 struct RUserID {
   std::string ALIAS;
-  std::int32_t GroupTag = 0;      // Tag of the user-list group box he sits in
-  std::uint8_t Deactivated = 0;   // switched off locally: his broadcasts are ignored
-  std::int32_t IMAGEINDEX = 0;    // picture 11..24, -1 none
+  std::int32_t GroupTag = 0;    // Tag of the user-list group box he sits in
+  std::uint8_t Deactivated = 0; // switched off locally: his broadcasts are ignored
+  std::int32_t IMAGEINDEX = 0;  // picture 11..24, -1 none
   std::string IP;
   std::string MAC;
   std::string ID;
@@ -23,11 +23,11 @@ struct RUserID {
   std::int32_t COLOR = 0;
   std::string STREET, TOWN, HOUSE, FIELD;
   std::string WSTREET, WTOWN, WHOUSE, WFIELD, WNAME, WDEPARTMENT, WTYPEWORK, WPOST;
-  std::uint8_t SEX = 0;           // 0 unknown, 1 man, 2 woman
-  std::uint8_t OLD = 0;           // age
+  std::uint8_t SEX = 0; // 0 unknown, 1 man, 2 woman
+  std::uint8_t OLD = 0; // age
   std::string Interest;
-  std::uint8_t Active = 0;        // present on the network
-  std::int32_t TextStyle = 0;     // his text style in the shared style sheet
+  std::uint8_t Active = 0;    // present on the network
+  std::int32_t TextStyle = 0; // his text style in the shared style sheet
 
   bool operator==(const RUserID &) const = default;
 };
@@ -37,10 +37,10 @@ inline constexpr std::string_view kProfileSection = "MYPROFILEUSER_";
 // What this copy keeps of the display fields peers send (bytes of 8-bit
 // text): an ID is 38 bytes and an IP at most 15, so these only stop a peer
 // that chooses how much memory each of its records and messages takes.
-inline constexpr std::size_t kMaxReceivedID = 128;      // ID, FROMUSERID members, group and author IDs
-inline constexpr std::size_t kMaxReceivedIP = 64;       // IP, AUTORGROUPIP, MAC
-inline constexpr std::size_t kMaxReceivedAlias = 256;   // ALIAS, AUTORGROUPALIASE, GROUPNAME
-inline constexpr std::size_t kMaxReceivedField = 2048;  // every other profile field
+inline constexpr std::size_t kMaxReceivedID = 128;     // ID, FROMUSERID members, group and author IDs
+inline constexpr std::size_t kMaxReceivedIP = 64;      // IP, AUTORGROUPIP, MAC
+inline constexpr std::size_t kMaxReceivedAlias = 256;  // ALIAS, AUTORGROUPALIASE, GROUPNAME
+inline constexpr std::size_t kMaxReceivedField = 2048; // every other profile field
 // Text cut to at most Max bytes.
 inline std::string CutReceived(std::string Text, std::size_t Max) {
   if (Text.size() > Max) Text.resize(Max);

@@ -88,7 +88,7 @@ std::string TDataNewMessage::ExtractTag(std::string_view Open, std::string_view 
   return kc::ExtractTag(FText, Open, Close);
 }
 
-#define KC_TEXT_READER(Cls, Fn, Tag)                                                              \
+#define KC_TEXT_READER(Cls, Fn, Tag)                                                                                   \
   std::string Cls::Fn() const { return ExtractTagValue(FText, tag::Tag); }
 
 KC_TEXT_READER(TDataNewMessage, GetAlias, ALIAS)

@@ -34,20 +34,18 @@ std::string_view MessageHead(int Kind);
 
 // Tag names of the vocabulary (case matters).
 namespace tag {
-inline constexpr std::string_view ALIAS = "ALIAS", ICQ = "ICQ", NAME = "NAME", NAME2 = "NAME2",
-                                  EMAIL = "EMAIL", Interest = "Interest", STREET = "STREET",
-                                  TOWN = "TOWN", HOUSE = "HOUSE", FIELD = "FIELD",
-                                  WSTREET = "WSTREET", WTOWN = "WTOWN", WHOUSE = "WHOUSE",
+inline constexpr std::string_view ALIAS = "ALIAS", ICQ = "ICQ", NAME = "NAME", NAME2 = "NAME2", EMAIL = "EMAIL",
+                                  Interest = "Interest", STREET = "STREET", TOWN = "TOWN", HOUSE = "HOUSE",
+                                  FIELD = "FIELD", WSTREET = "WSTREET", WTOWN = "WTOWN", WHOUSE = "WHOUSE",
                                   WFIELD = "WFIELD", WNAME = "WNAME", WDEPARTMENT = "WDEPARTMENT",
-                                  WTYPEWORK = "WTYPEWORK", WPOST = "WPOST", IP = "IP", MAC = "MAC",
-                                  ID = "ID", IMAGEINDEX = "IMAGEINDEX", COLOR = "COLOR", SEX = "SEX",
-                                  OLD = "OLD", MESSAGESTR = "MESSAGESTR", FROMUSERID = "FROMUSERID",
-                                  GROUPID = "GROUPID", AUTORGROUPID = "AUTORGROUPID",
-                                  AUTORGROUPIP = "AUTORGROUPIP", AUTORGROUPMAC = "AUTORGROUPMAC",
-                                  AUTORGROUPALIASE = "AUTORGROUPALIASE", GROUPNAME = "GROUPNAME",
-                                  NOMBERFILE = "NOMBERFILE", FILENAME = "FILENAME",
-                                  SERVERID = "SERVERID", SERVERIP = "SERVERIP",
-                                  CLIENTID = "CLIENTID", CLIENTIP = "CLIENTIP";
+                                  WTYPEWORK = "WTYPEWORK", WPOST = "WPOST", IP = "IP", MAC = "MAC", ID = "ID",
+                                  IMAGEINDEX = "IMAGEINDEX", COLOR = "COLOR", SEX = "SEX", OLD = "OLD",
+                                  MESSAGESTR = "MESSAGESTR", FROMUSERID = "FROMUSERID", GROUPID = "GROUPID",
+                                  AUTORGROUPID = "AUTORGROUPID", AUTORGROUPIP = "AUTORGROUPIP",
+                                  AUTORGROUPMAC = "AUTORGROUPMAC", AUTORGROUPALIASE = "AUTORGROUPALIASE",
+                                  GROUPNAME = "GROUPNAME", NOMBERFILE = "NOMBERFILE", FILENAME = "FILENAME",
+                                  SERVERID = "SERVERID", SERVERIP = "SERVERIP", CLIENTID = "CLIENTID",
+                                  CLIENTIP = "CLIENTIP";
 } // namespace tag
 
 // "<" + Name + ">" and "</" + Name + ">".

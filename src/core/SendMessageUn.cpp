@@ -65,14 +65,10 @@ void TMainMessage::AppendTag(std::string_view Open, std::string_view Value, std:
   FText.append(Close);
 }
 
-#define KC_TEXT_ADDER(Fn, Tag)                                                                    \
-  void TMainMessage::Fn(std::string_view Value) {                                                 \
-    AppendTag("<" #Tag ">", Value, "</" #Tag ">");                                                \
-  }
-#define KC_INT_ADDER(Fn, Tag)                                                                     \
-  void TMainMessage::Fn(std::int32_t Value) {                                                     \
-    AppendTag("<" #Tag ">", std::to_string(Value), "</" #Tag ">");                                \
-  }
+#define KC_TEXT_ADDER(Fn, Tag)                                                                                         \
+  void TMainMessage::Fn(std::string_view Value) { AppendTag("<" #Tag ">", Value, "</" #Tag ">"); }
+#define KC_INT_ADDER(Fn, Tag)                                                                                          \
+  void TMainMessage::Fn(std::int32_t Value) { AppendTag("<" #Tag ">", std::to_string(Value), "</" #Tag ">"); }
 
 KC_TEXT_ADDER(AddAlias, ALIAS)
 KC_INT_ADDER(AddImageIndex, IMAGEINDEX)
@@ -105,8 +101,7 @@ KC_TEXT_ADDER(AddInterest, Interest)
 
 // Builders
 
-std::string BuildMemberList(std::string_view OwnID, std::span<const std::int32_t> ButtonTags,
-                            std::int32_t UserCount,
+std::string BuildMemberList(std::string_view OwnID, std::span<const std::int32_t> ButtonTags, std::int32_t UserCount,
                             const std::function<std::string(std::int32_t)> &IDOfUser) {
   std::string list(kUserIDSeparator);
   list.append(OwnID);
@@ -159,15 +154,24 @@ std::string AnnounceMyselfTextWithin(const RUserID &Me, bool IsNew, std::size_t 
   // The fields a peer can do without; the picture, colour, sex and age are
   // short numbers.
   static const std::pair<std::string_view, std::string RUserID::*> optional[] = {
-      {tag::MAC, &RUserID::MAC},           {tag::ICQ, &RUserID::ICQ},
-      {tag::NAME, &RUserID::NAME},         {tag::NAME2, &RUserID::NAME2},
-      {tag::EMAIL, &RUserID::EMAIL},       {tag::STREET, &RUserID::STREET},
-      {tag::TOWN, &RUserID::TOWN},         {tag::HOUSE, &RUserID::HOUSE},
-      {tag::FIELD, &RUserID::FIELD},       {tag::WSTREET, &RUserID::WSTREET},
-      {tag::WTOWN, &RUserID::WTOWN},       {tag::WHOUSE, &RUserID::WHOUSE},
-      {tag::WFIELD, &RUserID::WFIELD},     {tag::WNAME, &RUserID::WNAME},
-      {tag::WDEPARTMENT, &RUserID::WDEPARTMENT}, {tag::WTYPEWORK, &RUserID::WTYPEWORK},
-      {tag::WPOST, &RUserID::WPOST},       {tag::Interest, &RUserID::Interest},
+      {tag::MAC, &RUserID::MAC},
+      {tag::ICQ, &RUserID::ICQ},
+      {tag::NAME, &RUserID::NAME},
+      {tag::NAME2, &RUserID::NAME2},
+      {tag::EMAIL, &RUserID::EMAIL},
+      {tag::STREET, &RUserID::STREET},
+      {tag::TOWN, &RUserID::TOWN},
+      {tag::HOUSE, &RUserID::HOUSE},
+      {tag::FIELD, &RUserID::FIELD},
+      {tag::WSTREET, &RUserID::WSTREET},
+      {tag::WTOWN, &RUserID::WTOWN},
+      {tag::WHOUSE, &RUserID::WHOUSE},
+      {tag::WFIELD, &RUserID::WFIELD},
+      {tag::WNAME, &RUserID::WNAME},
+      {tag::WDEPARTMENT, &RUserID::WDEPARTMENT},
+      {tag::WTYPEWORK, &RUserID::WTYPEWORK},
+      {tag::WPOST, &RUserID::WPOST},
+      {tag::Interest, &RUserID::Interest},
   };
   auto cutTo = [&](std::size_t Cap) {
     RUserID r = Me;
@@ -204,8 +208,8 @@ std::string BuildMessageToAllText(const RUserID &Me, std::string_view Body) {
   return TagWriter(mkMessage).sender(Me).put(tag::MESSAGESTR, Body).take();
 }
 
-std::string BuildMessageToGroupText(const RUserID &Me, const TGroupTalkFields &Talk,
-                                    std::string_view MemberList, std::string_view Body) {
+std::string BuildMessageToGroupText(const RUserID &Me, const TGroupTalkFields &Talk, std::string_view MemberList,
+                                    std::string_view Body) {
   return TagWriter(mkMessageToGroup)
       .put(tag::FROMUSERID, MemberList)
       .group(Talk)
@@ -222,15 +226,13 @@ std::string BuildMessageToUserText(const RUserID &Me, std::string_view PartnerID
   return w.put(tag::MESSAGESTR, Body).take();
 }
 
-std::string SendGroupMembersText(const RUserID &Me, const TGroupTalkFields &Talk,
-                                 std::string_view MemberList) {
+std::string SendGroupMembersText(const RUserID &Me, const TGroupTalkFields &Talk, std::string_view MemberList) {
   return TagWriter(mkUpdateInfoToGroup).put(tag::FROMUSERID, MemberList).group(Talk).sender(Me).take();
 }
 
 namespace {
 
-std::string groupBoxText(int Kind, const RUserID &Me, std::string_view GroupID,
-                         std::string_view Caption) {
+std::string groupBoxText(int Kind, const RUserID &Me, std::string_view GroupID, std::string_view Caption) {
   return TagWriter(Kind)
       .put(tag::GROUPID, GroupID)
       .put(tag::AUTORGROUPID, Me.ID)
@@ -258,9 +260,8 @@ std::string SendPrivateTalkClosedText(const RUserID &Me, std::string_view Partne
   return TagWriter(mkMessageToPrivateDelete).put(tag::FROMUSERID, PartnerID).sender(Me).take();
 }
 
-std::string FileToText(std::string_view NomberFile, std::string_view FileName,
-                       std::string_view ServerID, std::string_view ServerIP,
-                       std::string_view ClientID, std::string_view ClientIP) {
+std::string FileToText(std::string_view NomberFile, std::string_view FileName, std::string_view ServerID,
+                       std::string_view ServerIP, std::string_view ClientID, std::string_view ClientIP) {
   return TagWriter(mkFileTo)
       .put(tag::NOMBERFILE, NomberFile)
       .put(tag::FILENAME, FileName)

@@ -69,13 +69,12 @@ struct TGroupTalkFields {
 // FROMUSERID of the group kinds: separator + own ID, then for each member
 // button in toolbar order separator + member ID + separator. A button whose
 // Tag is no index of the user list (0..UserCount-1) is skipped.
-std::string BuildMemberList(std::string_view OwnID, std::span<const std::int32_t> ButtonTags,
-                            std::int32_t UserCount,
+std::string BuildMemberList(std::string_view OwnID, std::span<const std::int32_t> ButtonTags, std::int32_t UserCount,
                             const std::function<std::string(std::int32_t)> &IDOfUser);
 
 // Texts of every kind; Me is the local user's record (record 0 of the user
 // list). None of them raises except for memory exhaustion.
-std::string AnnounceMyselfText(const RUserID &Me, bool IsNew);           // NEW / UPDATEINFO
+std::string AnnounceMyselfText(const RUserID &Me, bool IsNew); // NEW / UPDATEINFO
 // The same announcement kept within Limit bytes: while it is longer, the
 // longest optional text fields are cut to one common length, as long as
 // possible; ID, IP and ALIAS always go whole. Shortened (when given) gets the
@@ -83,25 +82,22 @@ std::string AnnounceMyselfText(const RUserID &Me, bool IsNew);           // NEW 
 // the text is too long.
 std::string AnnounceMyselfTextWithin(const RUserID &Me, bool IsNew, std::size_t Limit,
                                      std::vector<std::string> *Shortened = nullptr);
-std::string AnnounceDisconnectText(const RUserID &Me);                   // DISCONNECT
-std::string BuildMessageToAllText(const RUserID &Me, std::string_view Body);  // MESSAGE
-std::string BuildMessageToGroupText(const RUserID &Me, const TGroupTalkFields &Talk,
-                                    std::string_view MemberList, std::string_view Body);
+std::string AnnounceDisconnectText(const RUserID &Me);                       // DISCONNECT
+std::string BuildMessageToAllText(const RUserID &Me, std::string_view Body); // MESSAGE
+std::string BuildMessageToGroupText(const RUserID &Me, const TGroupTalkFields &Talk, std::string_view MemberList,
+                                    std::string_view Body);
 std::string BuildMessageToUserText(const RUserID &Me, std::string_view PartnerID, bool IsAutoReply,
                                    std::string_view Body);
 std::string SendGroupMembersText(const RUserID &Me, const TGroupTalkFields &Talk,
-                                 std::string_view MemberList);           // UPDATEINFOTOGROUP_
+                                 std::string_view MemberList); // UPDATEINFOTOGROUP_
 // RENAME and DELETE of a user-list group box: its GroupID (kept in the
 // box's Hint) and caption, with the own ID, IP and alias as author.
-std::string SendGroupRenameText(const RUserID &Me, std::string_view GroupID,
-                                std::string_view Caption);
-std::string SendGroupDeleteText(const RUserID &Me, std::string_view GroupID,
-                                std::string_view Caption);
+std::string SendGroupRenameText(const RUserID &Me, std::string_view GroupID, std::string_view Caption);
+std::string SendGroupDeleteText(const RUserID &Me, std::string_view GroupID, std::string_view Caption);
 // MESSAGETOGROUPDELETE of an own group talk being closed: all from its frame.
 std::string SendGroupTalkClosedText(const TGroupTalkFields &Talk);
 std::string SendPrivateTalkClosedText(const RUserID &Me, std::string_view PartnerID);
-std::string FileToText(std::string_view NomberFile, std::string_view FileName,
-                       std::string_view ServerID, std::string_view ServerIP,
-                       std::string_view ClientID, std::string_view ClientIP);
+std::string FileToText(std::string_view NomberFile, std::string_view FileName, std::string_view ServerID,
+                       std::string_view ServerIP, std::string_view ClientID, std::string_view ClientIP);
 
 } // namespace kc

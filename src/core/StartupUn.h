@@ -12,8 +12,7 @@
 namespace kc {
 
 // The one fixed name of the guard, the same in every copy.
-inline constexpr std::string_view KavetChatInstanceName =
-    "{7D3A91C-0B4E6F2-4A1D-9C3E-5B7F2A8D6E10-Kavet.Chat.Instance";
+inline constexpr std::string_view KavetChatInstanceName = "{7D3A91C-0B4E6F2-4A1D-9C3E-5B7F2A8D6E10-Kavet.Chat.Instance";
 inline constexpr std::string_view KavetChatMainWindowClass = "TfmKavetChat";
 inline constexpr std::string_view KavetChatRestartText = "Restart of appendix Kavet Chat";
 inline constexpr std::uint64_t KavetChatWakeWParam = 123;

@@ -34,8 +34,7 @@ bool readBoolStrict(const RegistryIni &Ini, std::string_view Section, std::strin
 }
 
 // One Boolean value: Default when it is missing, OnFailure when it cannot be read.
-bool loadSwitch(std::string_view Key, std::string_view Section, std::string_view Ident, bool Default,
-                bool OnFailure) {
+bool loadSwitch(std::string_view Key, std::string_view Section, std::string_view Ident, bool Default, bool OnFailure) {
   try {
     RegistryIni ini(Key);
     return readBoolStrict(ini, Section, Ident, Default);
@@ -178,9 +177,7 @@ void LoadStayOnTopUserList(std::string_view Key, bool &Checked) {
 void SaveStayOnTopUserList(std::string_view Key, bool Checked) {
   saveSwitch(Key, "StayOnTopUserList", kValue, Checked);
 }
-void LoadStayOnTop(std::string_view Key, bool &Checked) {
-  Checked = loadSwitch(Key, "StayOnTop", kValue, false, true);
-}
+void LoadStayOnTop(std::string_view Key, bool &Checked) { Checked = loadSwitch(Key, "StayOnTop", kValue, false, true); }
 void SaveStayOnTop(std::string_view Key, bool Checked) { saveSwitch(Key, "StayOnTop", kValue, Checked); }
 void LoadShowUserList(std::string_view Key, bool &Checked) {
   Checked = loadSwitch(Key, "ShowUserList", kValue, true, true);
@@ -196,15 +193,11 @@ void SaveShowHint(std::string_view Key, bool Value) { saveSwitch(Key, "ShowHint"
 bool LoadStopGifAnimation(std::string_view Key) {
   return loadSwitch(Key, "StopGifAnimation", kLowerValue, false, false);
 }
-void SaveStopGifAnimation(std::string_view Key, bool Value) {
-  saveSwitch(Key, "StopGifAnimation", kLowerValue, Value);
-}
+void SaveStopGifAnimation(std::string_view Key, bool Value) { saveSwitch(Key, "StopGifAnimation", kLowerValue, Value); }
 bool LoadShowGifAnimation(std::string_view Key) {
   return loadSwitch(Key, "ShowGifAnimation", kLowerValue, false, false);
 }
-void SaveShowGifAnimation(std::string_view Key, bool Value) {
-  saveSwitch(Key, "ShowGifAnimation", kLowerValue, Value);
-}
+void SaveShowGifAnimation(std::string_view Key, bool Value) { saveSwitch(Key, "ShowGifAnimation", kLowerValue, Value); }
 bool LoadCloseTalkGroupValue(std::string_view Key) {
   return loadSwitch(Key, "CloseTalkGroupValue", kLowerValue, false, false);
 }
@@ -214,8 +207,8 @@ void SaveCloseTalkGroupValue(std::string_view Key, bool DoNotShow) {
 
 // Groups of switches
 
-void LoadShowMessageType(std::string_view Key, bool &ShowUserIPWhenMessage,
-                         bool &ShowDataTimewhenMessage, bool &ShowPictureWhenMessage) {
+void LoadShowMessageType(std::string_view Key, bool &ShowUserIPWhenMessage, bool &ShowDataTimewhenMessage,
+                         bool &ShowPictureWhenMessage) {
   constexpr std::string_view s = "ShowMessageType";
   try {
     RegistryIni ini(Key);
@@ -255,13 +248,11 @@ void LoadButtonsOptions(std::string_view Key, bool &BtnBigIcon, bool &BtnLitleIc
 
 void SaveButtonsOptions(std::string_view Key, bool BtnBigIcon, bool BtnLitleIcon, bool ShowText) {
   saveSwitches(Key, "ButtonsOptions",
-               {{"actBtnBigIcon", BtnBigIcon},
-                {"actBtnLitleIcon", BtnLitleIcon},
-                {"actShowText", ShowText}});
+               {{"actBtnBigIcon", BtnBigIcon}, {"actBtnLitleIcon", BtnLitleIcon}, {"actShowText", ShowText}});
 }
 
-void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserConnect,
-                   bool &SoundNewMessage, bool &SoundUserDisconnect) {
+void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserConnect, bool &SoundNewMessage,
+                   bool &SoundUserDisconnect) {
   constexpr std::string_view s = "PlaySound";
   try {
     RegistryIni ini(Key);
@@ -304,21 +295,15 @@ void LoadCloseTalkGroupPrivateValue(std::string_view Key, bool &NotShow, bool &C
 
 void SaveCloseTalkGroupPrivateValue(std::string_view Key, bool NotShow, bool CloseAll, bool LeaveAll) {
   saveSwitches(Key, "CloseTalkGroupPrivateValue",
-               {{"NotShow", NotShow},
-                {"CloseAll", CloseAll},
-                {"LeaveAll", LeaveAll}});
+               {{"NotShow", NotShow}, {"CloseAll", CloseAll}, {"LeaveAll", LeaveAll}});
 }
 
 // History options
 
 bool LoadStorySaveHistory(std::string_view Key) { return loadSwitch(Key, kStory, "SaveHistory", true, true); }
 void SaveStorySaveHistory(std::string_view Key, bool Value) { saveSwitch(Key, kStory, "SaveHistory", Value); }
-bool LoadStoryPeriodStorage(std::string_view Key) {
-  return loadSwitch(Key, kStory, "PeriodStorage", false, false);
-}
-void SaveStoryPeriodStorage(std::string_view Key, bool Value) {
-  saveSwitch(Key, kStory, "PeriodStorage", Value);
-}
+bool LoadStoryPeriodStorage(std::string_view Key) { return loadSwitch(Key, kStory, "PeriodStorage", false, false); }
+void SaveStoryPeriodStorage(std::string_view Key, bool Value) { saveSwitch(Key, kStory, "PeriodStorage", Value); }
 bool LoadStorySaveAsRTF(std::string_view Key) { return loadSwitch(Key, kStory, "SaveAsRTF", false, true); }
 void SaveStorySaveAsRTF(std::string_view Key, bool Value) { saveSwitch(Key, kStory, "SaveAsRTF", Value); }
 bool LoadStorySaveAsTXT(std::string_view Key) { return loadSwitch(Key, kStory, "SaveAsTXT", true, false); }

@@ -54,17 +54,17 @@ void SaveHideInTrey(std::string_view Key, bool Checked);
 bool LoadShowHint(std::string_view Key);
 void SaveShowHint(std::string_view Key, bool Value);
 
-void LoadShowMessageType(std::string_view Key, bool &ShowUserIPWhenMessage,
-                         bool &ShowDataTimewhenMessage, bool &ShowPictureWhenMessage);
-void SaveShowMessageType(std::string_view Key, bool ShowUserIPWhenMessage,
-                         bool ShowDataTimewhenMessage, bool ShowPictureWhenMessage);
+void LoadShowMessageType(std::string_view Key, bool &ShowUserIPWhenMessage, bool &ShowDataTimewhenMessage,
+                         bool &ShowPictureWhenMessage);
+void SaveShowMessageType(std::string_view Key, bool ShowUserIPWhenMessage, bool ShowDataTimewhenMessage,
+                         bool ShowPictureWhenMessage);
 // Left as they are when the stored values cannot be read.
 void LoadButtonsOptions(std::string_view Key, bool &BtnBigIcon, bool &BtnLitleIcon, bool &ShowText);
 void SaveButtonsOptions(std::string_view Key, bool BtnBigIcon, bool BtnLitleIcon, bool ShowText);
-void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserConnect,
-                   bool &SoundNewMessage, bool &SoundUserDisconnect);
-void SavePlaySound(std::string_view Key, bool SoundKavetChat, bool SoundUserConnect,
-                   bool SoundNewMessage, bool SoundUserDisconnect);
+void LoadPlaySound(std::string_view Key, bool &SoundKavetChat, bool &SoundUserConnect, bool &SoundNewMessage,
+                   bool &SoundUserDisconnect);
+void SavePlaySound(std::string_view Key, bool SoundKavetChat, bool SoundUserConnect, bool SoundNewMessage,
+                   bool SoundUserDisconnect);
 
 bool LoadStopGifAnimation(std::string_view Key);
 void SaveStopGifAnimation(std::string_view Key, bool Value);

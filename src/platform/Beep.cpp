@@ -19,8 +19,7 @@ void Beep() {
     return;
   }
   // QApplication::beep needs the platform integration of a running GUI.
-  if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-    QApplication::beep();
+  if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) QApplication::beep();
 }
 
 void SetBeepSink(std::function<void()> Sink) { beepSink() = std::move(Sink); }

@@ -103,11 +103,20 @@ void SimpleBidiOrder(std::u16string_view text, bool rtlParagraph, std::vector<in
   classes.assign(n, GCPCLASS_NEUTRAL);
   for (size_t i = 0; i < n; ++i) {
     switch (QChar(text[i]).direction()) {
-    case QChar::DirL: kind[i] = kL; classes[i] = GCPCLASS_LATIN; break;
+    case QChar::DirL:
+      kind[i] = kL;
+      classes[i] = GCPCLASS_LATIN;
+      break;
     case QChar::DirR:
-    case QChar::DirAL: kind[i] = kR; classes[i] = GCPCLASS_RTL; break;
+    case QChar::DirAL:
+      kind[i] = kR;
+      classes[i] = GCPCLASS_RTL;
+      break;
     case QChar::DirEN:
-    case QChar::DirAN: kind[i] = kNum; classes[i] = GCPCLASS_LOCALNUMBER; break;
+    case QChar::DirAN:
+      kind[i] = kNum;
+      classes[i] = GCPCLASS_LOCALNUMBER;
+      break;
     default: kind[i] = kNeutral; break;
     }
   }

@@ -34,10 +34,9 @@ inline int MulDiv(int a, int b, int c) {
   if (c == 0) return -1;
   long long p = static_cast<long long>(a) * b;
   bool neg = (p < 0) != (c < 0);
-  unsigned long long up = p < 0 ? 0ULL - static_cast<unsigned long long>(p)
-                                : static_cast<unsigned long long>(p);
-  unsigned long long uc = c < 0 ? 0ULL - static_cast<unsigned long long>(static_cast<long long>(c))
-                                : static_cast<unsigned long long>(c);
+  unsigned long long up = p < 0 ? 0ULL - static_cast<unsigned long long>(p) : static_cast<unsigned long long>(p);
+  unsigned long long uc =
+      c < 0 ? 0ULL - static_cast<unsigned long long>(static_cast<long long>(c)) : static_cast<unsigned long long>(c);
   unsigned long long q = (up + uc / 2) / uc;
   if (q > 0x7FFFFFFFULL + (neg ? 1 : 0)) return -1;
   return neg ? static_cast<int>(-static_cast<long long>(q)) : static_cast<int>(q);
@@ -59,31 +58,22 @@ constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000,
-                 clOlive = 0x008080, clNavy = 0x800000, clPurple = 0x800080,
-                 clTeal = 0x808000, clGray = 0x808080, clSilver = 0xC0C0C0,
-                 clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
-                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00,
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080, clNavy = 0x800000,
+                 clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080, clSilver = 0xC0C0C0, clRed = 0x0000FF,
+                 clLime = 0x00FF00, clYellow = 0x00FFFF, clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00,
                  clWhite = 0xFFFFFF;
 
-constexpr TColor sysColor(int index) {
-  return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index));
-}
-constexpr TColor clScrollBar = sysColor(0), clBackground = sysColor(1),
-                 clActiveCaption = sysColor(2), clInactiveCaption = sysColor(3),
-                 clMenu = sysColor(4), clWindow = sysColor(5), clWindowFrame = sysColor(6),
-                 clMenuText = sysColor(7), clWindowText = sysColor(8),
-                 clCaptionText = sysColor(9), clActiveBorder = sysColor(10),
-                 clInactiveBorder = sysColor(11), clAppWorkSpace = sysColor(12),
-                 clHighlight = sysColor(13), clHighlightText = sysColor(14),
-                 clBtnFace = sysColor(15), clBtnShadow = sysColor(16),
-                 clGrayText = sysColor(17), clBtnText = sysColor(18),
-                 clInactiveCaptionText = sysColor(19), clBtnHighlight = sysColor(20),
-                 cl3DDkShadow = sysColor(21), cl3DLight = sysColor(22),
-                 clInfoText = sysColor(23), clInfoBk = sysColor(24),
-                 clHotLight = sysColor(26), clGradientActiveCaption = sysColor(27),
-                 clGradientInactiveCaption = sysColor(28), clMenuHighlight = sysColor(29),
-                 clMenuBar = sysColor(30);
+constexpr TColor sysColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index)); }
+constexpr TColor clScrollBar = sysColor(0), clBackground = sysColor(1), clActiveCaption = sysColor(2),
+                 clInactiveCaption = sysColor(3), clMenu = sysColor(4), clWindow = sysColor(5),
+                 clWindowFrame = sysColor(6), clMenuText = sysColor(7), clWindowText = sysColor(8),
+                 clCaptionText = sysColor(9), clActiveBorder = sysColor(10), clInactiveBorder = sysColor(11),
+                 clAppWorkSpace = sysColor(12), clHighlight = sysColor(13), clHighlightText = sysColor(14),
+                 clBtnFace = sysColor(15), clBtnShadow = sysColor(16), clGrayText = sysColor(17),
+                 clBtnText = sysColor(18), clInactiveCaptionText = sysColor(19), clBtnHighlight = sysColor(20),
+                 cl3DDkShadow = sysColor(21), cl3DLight = sysColor(22), clInfoText = sysColor(23),
+                 clInfoBk = sysColor(24), clHotLight = sysColor(26), clGradientActiveCaption = sysColor(27),
+                 clGradientInactiveCaption = sysColor(28), clMenuHighlight = sysColor(29), clMenuBar = sysColor(30);
 
 constexpr bool isSysColor(TColor c) { return c < 0; }
 // The value of a system colour from one fixed table (the classic Windows
@@ -161,9 +151,7 @@ int FontSizeOfHeight(int height);
 std::uint8_t FontStylesOf(const TLogFont &lf);
 void SetFontStyles(TLogFont &lf, std::uint8_t styles);
 
-enum class TPenStyle : std::uint8_t {
-  psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame
-};
+enum class TPenStyle : std::uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum class TPenMode : std::uint8_t { pmCopy, pmNot, pmXor, pmNotXor };
 struct CanvasPen {
   TColor Color = clBlack;
@@ -174,7 +162,14 @@ struct CanvasPen {
 };
 
 enum class TBrushStyle : std::uint8_t {
-  bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
 };
 struct CanvasBrush {
   TColor Color = clWhite;
@@ -209,25 +204,23 @@ struct OutlineMetrics {
 };
 
 // Text alignment flags (SetTextAlign).
-constexpr unsigned TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTTOM = 8,
-                   TA_BASELINE = 24, TA_RTLREADING = 256;
+constexpr unsigned TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24,
+                   TA_RTLREADING = 256;
 // ExtTextOut options.
 constexpr unsigned ETO_OPAQUE = 2, ETO_CLIPPED = 4;
 // Character placement and font language flags.
-constexpr unsigned GCP_DBCS = 0x0001, GCP_REORDER = 0x0002, GCP_USEKERNING = 0x0008,
-                   GCP_GLYPHSHAPE = 0x0010, GCP_LIGATE = 0x0020, GCP_DIACRITIC = 0x0100,
-                   GCP_KASHIDA = 0x0400;
+constexpr unsigned GCP_DBCS = 0x0001, GCP_REORDER = 0x0002, GCP_USEKERNING = 0x0008, GCP_GLYPHSHAPE = 0x0010,
+                   GCP_LIGATE = 0x0020, GCP_DIACRITIC = 0x0100, GCP_KASHIDA = 0x0400;
 // Character placement classes.
-constexpr std::uint8_t GCPCLASS_LATIN = 1, GCPCLASS_RTL = 2, GCPCLASS_NEUTRAL = 3,
-                       GCPCLASS_LOCALNUMBER = 4;
+constexpr std::uint8_t GCPCLASS_LATIN = 1, GCPCLASS_RTL = 2, GCPCLASS_NEUTRAL = 3, GCPCLASS_LOCALNUMBER = 4;
 
 // GetCharacterPlacement's answer, per logical character.
 struct CharacterPlacement {
-  std::vector<int> order;             // visual position of each logical character
-  std::vector<int> advances;          // advance of each logical character (extra included)
-  std::vector<std::uint8_t> classes;  // GCPCLASS_* of each logical character
-  int width = 0;                      // whole width
-  int height = 0;                     // font height; 0 when the call failed
+  std::vector<int> order;            // visual position of each logical character
+  std::vector<int> advances;         // advance of each logical character (extra included)
+  std::vector<std::uint8_t> classes; // GCPCLASS_* of each logical character
+  int width = 0;                     // whole width
+  int height = 0;                    // font height; 0 when the call failed
 };
 
 // ------------------------------------------------------------------ canvas
@@ -270,15 +263,11 @@ public:
   // GetTextExtentExPoint: fit, when given, receives how many characters fit
   // into maxExtent (none for a negative one); extents, when given, receive
   // the extent after each character of the whole text.
-  virtual TSize textExtentEx(std::string_view text, int maxExtent, int *fit,
-                             std::vector<int> *extents) = 0;
-  virtual TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit,
-                              std::vector<int> *extents) = 0;
+  virtual TSize textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) = 0;
+  virtual TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) = 0;
   // GetCharacterPlacement (GCP_* flags); false when it fails.
-  virtual bool characterPlacement(std::u16string_view text, unsigned flags,
-                                  CharacterPlacement &out) = 0;
-  virtual bool characterPlacementA(std::string_view text, unsigned flags,
-                                   CharacterPlacement &out) = 0;
+  virtual bool characterPlacement(std::u16string_view text, unsigned flags, CharacterPlacement &out) = 0;
+  virtual bool characterPlacementA(std::string_view text, unsigned flags, CharacterPlacement &out) = 0;
 
   // Text out in the font colour; the background is the brush colour when the
   // brush is solid, else transparent. Position and alignment per textAlign().
@@ -286,26 +275,26 @@ public:
   virtual void textOutW(int x, int y, std::u16string_view text) = 0;
   // ExtTextOut: ETO_OPAQUE fills rect with the brush colour, ETO_CLIPPED
   // clips to rect; dx, when not empty, gives each character's advance.
-  virtual void extTextOut(int x, int y, unsigned options, const TRect *rect,
-                          std::string_view text, std::span<const int> dx = {}) = 0;
-  virtual void extTextOutW(int x, int y, unsigned options, const TRect *rect,
-                           std::u16string_view text, std::span<const int> dx = {}) = 0;
+  virtual void extTextOut(int x, int y, unsigned options, const TRect *rect, std::string_view text,
+                          std::span<const int> dx = {}) = 0;
+  virtual void extTextOutW(int x, int y, unsigned options, const TRect *rect, std::u16string_view text,
+                           std::span<const int> dx = {}) = 0;
 
   // Shapes.
-  virtual void fillRect(const TRect &r) = 0;                 // brush, no outline
-  virtual void frameRect(const TRect &r) = 0;                // 1 px in the brush colour
-  virtual void rectangle(const TRect &r) = 0;                // pen outline, brush inside
+  virtual void fillRect(const TRect &r) = 0;  // brush, no outline
+  virtual void frameRect(const TRect &r) = 0; // 1 px in the brush colour
+  virtual void rectangle(const TRect &r) = 0; // pen outline, brush inside
   virtual void ellipse(const TRect &r) = 0;
   virtual void roundRect(const TRect &r, int cornerW, int cornerH) = 0;
   virtual void polygon(std::span<const TPoint> pts) = 0;
   virtual void polyline(std::span<const TPoint> pts) = 0;
   virtual void moveTo(int x, int y) = 0;
-  virtual void lineTo(int x, int y) = 0;                     // end pixel left out
+  virtual void lineTo(int x, int y) = 0; // end pixel left out
   virtual TPoint penPos() const = 0;
-  virtual void drawFocusRect(const TRect &r) = 0;            // dotted, inverting
+  virtual void drawFocusRect(const TRect &r) = 0; // dotted, inverting
   virtual void invertRect(const TRect &r) = 0;
   virtual void setPixel(int x, int y, TColor c) = 0;
-  virtual TColor pixel(int x, int y) = 0;                    // clNone outside the device
+  virtual TColor pixel(int x, int y) = 0; // clNone outside the device
 
   // Pictures. A null or empty image draws nothing. src, when given, is the
   // part of the image to draw; dest is stretched to when sizes differ.
@@ -315,8 +304,8 @@ public:
   virtual void drawGraphic(const TRect &dest, const TGraphic &g) = 0;
 
   // State.
-  virtual int saveDC() = 0;                // returns the level saved
-  virtual void restoreDC(int level) = 0;   // -1: the last saved
+  virtual int saveDC() = 0;              // returns the level saved
+  virtual void restoreDC(int level) = 0; // -1: the last saved
   virtual void intersectClipRect(const TRect &r) = 0;
   virtual void excludeClipRect(const TRect &r) = 0;
   virtual void setClipRect(const TRect *r) = 0; // nullptr: no clipping

@@ -30,59 +30,45 @@ unsigned Clipboard::registerFormat(std::string_view name) {
   auto &names = registered();
   // Registered names are matched without regard to case, as the system does.
   for (size_t i = 0; i < names.size(); ++i)
-    if (asciiEqualNoCase(names[i], name))
-      return kFirstPrivate + unsigned(i);
+    if (asciiEqualNoCase(names[i], name)) return kFirstPrivate + unsigned(i);
   names.emplace_back(name);
   return kFirstPrivate + unsigned(names.size() - 1);
 }
 
 std::string Clipboard::formatName(unsigned format) {
   switch (format) {
-  case cfText:
-    return "CF_TEXT";
-  case cfBitmap:
-    return "CF_BITMAP";
-  case cfUnicodeText:
-    return "CF_UNICODETEXT";
-  default:
-    break;
+  case cfText: return "CF_TEXT";
+  case cfBitmap: return "CF_BITMAP";
+  case cfUnicodeText: return "CF_UNICODETEXT";
+  default: break;
   }
   std::lock_guard<std::mutex> lock(gFormatsLock);
   const auto &names = registered();
-  if (format >= kFirstPrivate && format - kFirstPrivate < names.size())
-    return names[format - kFirstPrivate];
+  if (format >= kFirstPrivate && format - kFirstPrivate < names.size()) return names[format - kFirstPrivate];
   return {};
 }
 
 std::string Clipboard::mimeType(unsigned format) {
   switch (format) {
   case cfText:
-  case cfUnicodeText:
-    return "text/plain";
-  case cfBitmap:
-    return "application/x-qt-image";
-  default:
-    break;
+  case cfUnicodeText: return "text/plain";
+  case cfBitmap: return "application/x-qt-image";
+  default: break;
   }
   const std::string name = formatName(format);
-  if (name.empty())
-    return {};
-  if (name.find('/') != std::string::npos)
-    return name;
+  if (name.empty()) return {};
+  if (name.find('/') != std::string::npos) return name;
   return "application/x-qt-windows-mime;value=\"" + name + "\"";
 }
 
 bool Clipboard::hasFormat(unsigned format) {
   QClipboard *cb = board();
   const QMimeData *md = cb ? cb->mimeData() : nullptr;
-  if (!md)
-    return false;
+  if (!md) return false;
   switch (format) {
   case cfText:
-  case cfUnicodeText:
-    return md->hasText();
-  case cfBitmap:
-    return md->hasImage();
+  case cfUnicodeText: return md->hasText();
+  case cfBitmap: return md->hasImage();
   default: {
     const std::string mime = mimeType(format);
     return !mime.empty() && md->hasFormat(QString::fromStdString(mime));
@@ -94,8 +80,7 @@ std::string Clipboard::data(unsigned format) {
   QClipboard *cb = board();
   const QMimeData *md = cb ? cb->mimeData() : nullptr;
   const std::string mime = mimeType(format);
-  if (!md || mime.empty())
-    return {};
+  if (!md || mime.empty()) return {};
   return md->data(QString::fromStdString(mime)).toStdString();
 }
 
@@ -128,8 +113,7 @@ void Clipboard::setImage(const QImage &image) {
 }
 
 void Clipboard::clear() {
-  if (QClipboard *cb = board())
-    cb->clear();
+  if (QClipboard *cb = board()) cb->clear();
 }
 
 Clipboard::Batch::Batch() : FData(new QMimeData) {}
@@ -137,25 +121,21 @@ Clipboard::Batch::~Batch() { delete FData; }
 
 void Clipboard::Batch::setData(unsigned format, std::string_view bytes) {
   const std::string mime = mimeType(format);
-  if (mime.empty() || !FData)
-    return;
+  if (mime.empty() || !FData) return;
   FData->setData(QString::fromStdString(mime), QByteArray(bytes.data(), qsizetype(bytes.size())));
 }
 
 void Clipboard::Batch::setText(std::u16string_view text) {
-  if (FData)
-    FData->setText(QString::fromUtf16(text.data(), qsizetype(text.size())));
+  if (FData) FData->setText(QString::fromUtf16(text.data(), qsizetype(text.size())));
 }
 
 void Clipboard::Batch::setImage(const QImage &image) {
-  if (FData && !image.isNull())
-    FData->setImageData(image);
+  if (FData && !image.isNull()) FData->setImageData(image);
 }
 
 void Clipboard::Batch::commit() {
   QClipboard *cb = board();
-  if (!cb || !FData)
-    return;
+  if (!cb || !FData) return;
   cb->setMimeData(FData); // the clipboard takes the object
   FData = nullptr;
 }

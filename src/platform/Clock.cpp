@@ -32,7 +32,7 @@ DateTime broken(TimePoint t, bool local) {
     --secs;
   }
   std::time_t tt = static_cast<std::time_t>(secs);
-  std::tm tm {};
+  std::tm tm{};
   bool ok = local ? ::localtime_r(&tt, &tm) != nullptr : ::gmtime_r(&tt, &tm) != nullptr;
   DateTime dt;
   if (!ok) return dt;
@@ -81,9 +81,7 @@ int64_t nowEpochSeconds() {
 double dateTimeSerial(const DateTime &dt) {
   // 1899-12-30 is 25569 days before 1970-01-01.
   const double days = static_cast<double>(daysFromCivil(dt.year, dt.month, dt.day) + 25569);
-  const double frac =
-      (dt.hour * 3600000.0 + dt.minute * 60000.0 + dt.second * 1000.0 + dt.millisecond) /
-      86400000.0;
+  const double frac = (dt.hour * 3600000.0 + dt.minute * 60000.0 + dt.second * 1000.0 + dt.millisecond) / 86400000.0;
   // Before the epoch day the fraction counts away from zero, as the serial
   // form has it.
   return days >= 0 ? days + frac : days - frac;

@@ -52,8 +52,8 @@ struct DateTime {
 
 DateTime localDateTime(TimePoint t); // in the local time zone (TZ)
 DateTime utcDateTime(TimePoint t);
-DateTime nowLocal();                 // localDateTime(clock().now())
-int64_t nowEpochSeconds();           // seconds since 1970-01-01 UTC
+DateTime nowLocal();       // localDateTime(clock().now())
+int64_t nowEpochSeconds(); // seconds since 1970-01-01 UTC
 
 // Days since 1899-12-30 with the time of day as fraction: the serial
 // date-time form that date arithmetic of the program works in.

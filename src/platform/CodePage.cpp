@@ -28,7 +28,7 @@ struct CpTable {
   std::array<char16_t, 256> single{};
   std::array<bool, 256> singleDefined{};
   std::array<bool, 256> lead{};
-  std::vector<char16_t> pairs;    // [lead << 8 | trail], 0 = undefined
+  std::vector<char16_t> pairs;      // [lead << 8 | trail], 0 = undefined
   std::vector<std::uint16_t> fromU; // bytes for a UTF-16 unit, 0 = none (U+0000 aside)
 };
 
@@ -78,25 +78,29 @@ const char *iconvName(int cp) {
   }
 }
 
-bool isDbcsPage(int cp) {
-  return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361;
-}
+bool isDbcsPage(int cp) { return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361; }
 
 bool hasControlGlyphs(int cp) {
   switch (cp) {
-  case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 862: case 866:
-    return true;
-  default:
-    return false;
+  case 437:
+  case 737:
+  case 775:
+  case 850:
+  case 852:
+  case 855:
+  case 857:
+  case 862:
+  case 866: return true;
+  default: return false;
   }
 }
 
 // The pictures of the control bytes 0..31 in the DOS code pages (0x7F shows
 // a house, U+2302).
-constexpr char16_t kControlGlyphs[32] = {
-    0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9,
-    0x2642, 0x2640, 0x266A, 0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7,
-    0x25AC, 0x21A8, 0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
+constexpr char16_t kControlGlyphs[32] = {0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,
+                                         0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C,
+                                         0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8,
+                                         0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
 
 char16_t glyphOfControl(int cp, unsigned char byte) {
   if (!hasControlGlyphs(cp)) return 0;
@@ -125,8 +129,7 @@ std::u16string convertSmall(iconv_t cd, const unsigned char *bytes, size_t n, bo
   iconv(cd, nullptr, nullptr, &op, &ol);
   std::u16string s;
   for (char *p = out; p + 1 < op; p += 2)
-    s.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                      (static_cast<unsigned char>(p[1]) << 8)));
+    s.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
   return s;
 }
 
@@ -186,10 +189,9 @@ std::unique_ptr<CpTable> buildTable(int cp) {
     unsigned char first, last;
     char16_t unit;
   } kPrivate[] = {
-      {874, 0xDB, 0xDE, 0xF8C1},  {874, 0xFC, 0xFF, 0xF8C5},  {932, 0x80, 0x80, 0x0080},
-      {932, 0xA0, 0xA0, 0xF8F0},  {932, 0xFD, 0xFF, 0xF8F1},  {1253, 0xAA, 0xAA, 0xF8F9},
-      {1253, 0xD2, 0xD2, 0xF8FA}, {1253, 0xFF, 0xFF, 0xF8FB}, {1255, 0xD9, 0xDF, 0xF88D},
-      {1255, 0xFB, 0xFC, 0xF894}, {1255, 0xFF, 0xFF, 0xF896}, {1257, 0xA1, 0xA1, 0xF8FC},
+      {874, 0xDB, 0xDE, 0xF8C1},  {874, 0xFC, 0xFF, 0xF8C5},  {932, 0x80, 0x80, 0x0080},  {932, 0xA0, 0xA0, 0xF8F0},
+      {932, 0xFD, 0xFF, 0xF8F1},  {1253, 0xAA, 0xAA, 0xF8F9}, {1253, 0xD2, 0xD2, 0xF8FA}, {1253, 0xFF, 0xFF, 0xF8FB},
+      {1255, 0xD9, 0xDF, 0xF88D}, {1255, 0xFB, 0xFC, 0xF894}, {1255, 0xFF, 0xFF, 0xF896}, {1257, 0xA1, 0xA1, 0xF8FC},
       {1257, 0xA5, 0xA5, 0xF8FD},
   };
   for (const auto &p : kPrivate) {
@@ -209,8 +211,7 @@ std::unique_ptr<CpTable> buildTable(int cp) {
     for (int b = 0x80; b < 0xA0; ++b) {
       if (!t->singleDefined[b]) {
         bool taken = false;
-        for (int o = 0; o < 256 && !taken; ++o)
-          taken = t->singleDefined[o] && t->single[o] == static_cast<char16_t>(b);
+        for (int o = 0; o < 256 && !taken; ++o) taken = t->singleDefined[o] && t->single[o] == static_cast<char16_t>(b);
         if (!taken) {
           t->single[b] = static_cast<char16_t>(b);
           t->singleDefined[b] = true;
@@ -250,8 +251,7 @@ std::unique_ptr<CpTable> buildTable(int cp) {
   // Text read with glyph characters writes its pictures back as the control
   // bytes, unless the page has the character elsewhere too.
   for (int b = 1; b < 0x80; ++b)
-    if (char16_t g = glyphOfControl(cp, static_cast<unsigned char>(b)))
-      mapU(g, static_cast<std::uint16_t>(b));
+    if (char16_t g = glyphOfControl(cp, static_cast<unsigned char>(b))) mapU(g, static_cast<std::uint16_t>(b));
   return t;
 }
 
@@ -353,8 +353,7 @@ int codePageOfLocale(std::string_view name) {
   };
   if (l == "sr") return (modifier == "latin" || territory == "Latn") ? 1250 : 1251;
   if (l == "zh")
-    return (territory == "TW" || territory == "HK" || territory == "MO" || territory == "Hant") ? 950
-                                                                                             : 936;
+    return (territory == "TW" || territory == "HK" || territory == "MO" || territory == "Hant") ? 950 : 936;
   if (in({"ru", "uk", "bg", "be", "mk", "kk", "ky", "tt", "mn", "tg", "ba", "sah"})) return 1251;
   if (in({"cs", "pl", "hu", "sk", "sl", "hr", "ro", "sq", "bs", "hsb", "dsb"})) return 1250;
   if (l == "el") return 1253;
@@ -379,7 +378,11 @@ int oemCodePageOf(int acp) {
   case 1256: return 720;
   case 1257: return 775;
   case 1258: return 1258;
-  case 874: case 932: case 936: case 949: case 950: return acp;
+  case 874:
+  case 932:
+  case 936:
+  case 949:
+  case 950: return acp;
   default: return 437;
   }
 }
@@ -588,8 +591,7 @@ bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool
   return true;
 }
 
-bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out,
-                          bool *usedDefault) {
+bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
   int cp = resolveCodePage(codePage);
   if (usedDefault) *usedDefault = false;
   if (cp == CP_UTF8) {
@@ -622,21 +624,17 @@ bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &o
   return true;
 }
 
-char16_t controlGlyph(int codePage, std::uint8_t byte) {
-  return glyphOfControl(resolveCodePage(codePage), byte);
-}
+char16_t controlGlyph(int codePage, std::uint8_t byte) { return glyphOfControl(resolveCodePage(codePage), byte); }
 
 std::u16string toUtf16(std::string_view bytes, int codePage) {
   std::u16string r;
-  if (!tryToUtf16(codePage, bytes, r) && !tryToUtf16(CP_ACP, bytes, r))
-    r.assign(bytes.size(), u'?');
+  if (!tryToUtf16(codePage, bytes, r) && !tryToUtf16(CP_ACP, bytes, r)) r.assign(bytes.size(), u'?');
   return r;
 }
 
 std::string fromUtf16(std::u16string_view text, int codePage) {
   std::string r;
-  if (!tryFromUtf16(codePage, text, r) && !tryFromUtf16(CP_ACP, text, r))
-    r.assign(text.size(), '?');
+  if (!tryFromUtf16(codePage, text, r) && !tryFromUtf16(CP_ACP, text, r)) r.assign(text.size(), '?');
   return r;
 }
 
@@ -707,13 +705,9 @@ std::string utf16ToUtf8(std::u16string_view s) {
   return r;
 }
 
-std::string ansiToUtf8(std::string_view bytes, int codePage) {
-  return utf16ToUtf8(toUtf16(bytes, codePage));
-}
+std::string ansiToUtf8(std::string_view bytes, int codePage) { return utf16ToUtf8(toUtf16(bytes, codePage)); }
 
-std::string utf8ToAnsi(std::string_view utf8, int codePage) {
-  return fromUtf16(utf8ToUtf16(utf8), codePage);
-}
+std::string utf8ToAnsi(std::string_view utf8, int codePage) { return fromUtf16(utf8ToUtf16(utf8), codePage); }
 
 namespace {
 
@@ -724,16 +718,14 @@ std::string changeCase(std::string_view bytes, int codePage, bool upper) {
   const CpTable *t = cp == CP_UTF8 ? nullptr : tableFor(cp);
   for (size_t i = 0; i < bytes.size();) {
     size_t n = 1;
-    if (t && t->dbcs && t->lead[static_cast<unsigned char>(bytes[i])] && i + 1 < bytes.size())
-      n = 2;
+    if (t && t->dbcs && t->lead[static_cast<unsigned char>(bytes[i])] && i + 1 < bytes.size()) n = 2;
     std::string_view ch = bytes.substr(i, n);
     std::u16string u;
     std::string back;
     if (t && n == 1 && tryToUtf16(cp, ch, u) && u.size() == 1) {
       char16_t c = u[0];
       auto m = static_cast<char16_t>(upper ? QChar::toUpper(char32_t(c)) : QChar::toLower(char32_t(c)));
-      if (m != c && tryFromUtf16(cp, std::u16string_view(&m, 1), back) && back.size() == 1 &&
-          back != "?") {
+      if (m != c && tryFromUtf16(cp, std::u16string_view(&m, 1), back) && back.size() == 1 && back != "?") {
         out += back;
         i += n;
         continue;
@@ -758,13 +750,9 @@ QString toQString(std::string_view s, int cp) {
 
 } // namespace
 
-std::string ansiUpperCase(std::string_view bytes, int codePage) {
-  return changeCase(bytes, codePage, true);
-}
+std::string ansiUpperCase(std::string_view bytes, int codePage) { return changeCase(bytes, codePage, true); }
 
-std::string ansiLowerCase(std::string_view bytes, int codePage) {
-  return changeCase(bytes, codePage, false);
-}
+std::string ansiLowerCase(std::string_view bytes, int codePage) { return changeCase(bytes, codePage, false); }
 
 std::u16string upperCaseW(std::u16string_view text) {
   std::u16string r(text);
@@ -842,8 +830,7 @@ int charType2A(char byte, int codePage) {
 bool isCharAlphaNumericW(char16_t c) { return QChar(c).isLetterOrNumber(); }
 
 int ansiCompareText(std::string_view a, std::string_view b, int codePage) {
-  int r = QString::localeAwareCompare(toQString(a, codePage).toCaseFolded(),
-                                      toQString(b, codePage).toCaseFolded());
+  int r = QString::localeAwareCompare(toQString(a, codePage).toCaseFolded(), toQString(b, codePage).toCaseFolded());
   return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 

@@ -58,8 +58,7 @@ bool tryToUtf16(int codePage, std::string_view bytes, std::u16string &out);
 // (Vietnamese letters with two marks). False when the code page is not
 // supported. usedDefault, when given, tells whether any "?" was put in for
 // a character the code page lacks.
-bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out,
-                  bool *usedDefault = nullptr);
+bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool *usedDefault = nullptr);
 
 // UTF-16 to 8-bit text the way document text is written: a base character
 // and the non-spacing marks after it become one precomposed character where
@@ -67,8 +66,7 @@ bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out,
 // by one (a letter the page lacks taken apart first), and only a mark the
 // code page lacks is left out. usedDefault tells
 // whether a "?" was put in for a character that is not a mark.
-bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out,
-                          bool *usedDefault = nullptr);
+bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out, bool *usedDefault = nullptr);
 
 // The same with the ANSI code page taking over for unsupported code pages.
 std::u16string toUtf16(std::string_view bytes, int codePage = CP_ACP);
@@ -108,9 +106,8 @@ size_t charNextW(std::u16string_view text, size_t pos);
 size_t charPrevW(std::u16string_view text, size_t pos);
 
 // Bidirectional character types (GetStringTypeEx, CT_CTYPE2).
-constexpr int C2_NOTAPPLICABLE = 0, C2_LEFTTORIGHT = 1, C2_RIGHTTOLEFT = 2,
-              C2_EUROPENUMBER = 3, C2_EUROPESEPARATOR = 4, C2_EUROPETERMINATOR = 5,
-              C2_ARABICNUMBER = 6, C2_COMMONSEPARATOR = 7, C2_BLOCKSEPARATOR = 8,
+constexpr int C2_NOTAPPLICABLE = 0, C2_LEFTTORIGHT = 1, C2_RIGHTTOLEFT = 2, C2_EUROPENUMBER = 3, C2_EUROPESEPARATOR = 4,
+              C2_EUROPETERMINATOR = 5, C2_ARABICNUMBER = 6, C2_COMMONSEPARATOR = 7, C2_BLOCKSEPARATOR = 8,
               C2_SEGMENTSEPARATOR = 9, C2_WHITESPACE = 10, C2_OTHERNEUTRAL = 11;
 int charType2W(char16_t c);
 // The type of the character an 8-bit character stands for in a code page.

@@ -21,23 +21,33 @@ struct BuiltIn {
 
 // In the order of the class library's name table.
 const BuiltIn BuiltIns[] = {
-    {crDefault, "crDefault", Qt::ArrowCursor},        {crArrow, "crArrow", Qt::ArrowCursor},
-    {crCross, "crCross", Qt::CrossCursor},            {crIBeam, "crIBeam", Qt::IBeamCursor},
-    {crSizeNESW, "crSizeNESW", Qt::SizeBDiagCursor},  {crSizeNS, "crSizeNS", Qt::SizeVerCursor},
-    {crSizeNWSE, "crSizeNWSE", Qt::SizeFDiagCursor},  {crSizeWE, "crSizeWE", Qt::SizeHorCursor},
-    {crUpArrow, "crUpArrow", Qt::UpArrowCursor},      {crHourGlass, "crHourGlass", Qt::WaitCursor},
-    {crDrag, "crDrag", Qt::DragMoveCursor},           {crNoDrop, "crNoDrop", Qt::ForbiddenCursor},
-    {crHSplit, "crHSplit", Qt::SplitHCursor},         {crVSplit, "crVSplit", Qt::SplitVCursor},
-    {crMultiDrag, "crMultiDrag", Qt::DragCopyCursor}, {crSQLWait, "crSQLWait", Qt::BusyCursor},
-    {crNo, "crNo", Qt::ForbiddenCursor},              {crAppStart, "crAppStart", Qt::BusyCursor},
-    {crHelp, "crHelp", Qt::WhatsThisCursor},          {crHandPoint, "crHandPoint", Qt::PointingHandCursor},
-    {crSizeAll, "crSizeAll", Qt::SizeAllCursor},      {crNone, "crNone", Qt::BlankCursor},
+    {crDefault, "crDefault", Qt::ArrowCursor},
+    {crArrow, "crArrow", Qt::ArrowCursor},
+    {crCross, "crCross", Qt::CrossCursor},
+    {crIBeam, "crIBeam", Qt::IBeamCursor},
+    {crSizeNESW, "crSizeNESW", Qt::SizeBDiagCursor},
+    {crSizeNS, "crSizeNS", Qt::SizeVerCursor},
+    {crSizeNWSE, "crSizeNWSE", Qt::SizeFDiagCursor},
+    {crSizeWE, "crSizeWE", Qt::SizeHorCursor},
+    {crUpArrow, "crUpArrow", Qt::UpArrowCursor},
+    {crHourGlass, "crHourGlass", Qt::WaitCursor},
+    {crDrag, "crDrag", Qt::DragMoveCursor},
+    {crNoDrop, "crNoDrop", Qt::ForbiddenCursor},
+    {crHSplit, "crHSplit", Qt::SplitHCursor},
+    {crVSplit, "crVSplit", Qt::SplitVCursor},
+    {crMultiDrag, "crMultiDrag", Qt::DragCopyCursor},
+    {crSQLWait, "crSQLWait", Qt::BusyCursor},
+    {crNo, "crNo", Qt::ForbiddenCursor},
+    {crAppStart, "crAppStart", Qt::BusyCursor},
+    {crHelp, "crHelp", Qt::WhatsThisCursor},
+    {crHandPoint, "crHandPoint", Qt::PointingHandCursor},
+    {crSizeAll, "crSizeAll", Qt::SizeAllCursor},
+    {crNone, "crNone", Qt::BlankCursor},
 };
 
 const BuiltIn *FindBuiltIn(TCursor Id) {
   for (const BuiltIn &b : BuiltIns)
-    if (b.Id == Id)
-      return &b;
+    if (b.Id == Id) return &b;
   return nullptr;
 }
 
@@ -60,8 +70,8 @@ const Art Arts[] = {
      11,
      0,
      {"           #", "          ##", "         #o#", "        #oo#", "       #ooo#", "      #oooo#", "     #ooooo#",
-      "    #oooooo#", "   #ooooooo#", "  #oooooooo#", " #####ooooo#", "     #oo#oo#", "    #oo# #o#",
-      "    #oo#  ##", "   #oo#    #", "   #oo#     ", "  #oo#      ", "  #oo#      ", "   ##       "}},
+      "    #oooooo#", "   #ooooooo#", "  #oooooooo#", " #####ooooo#", "     #oo#oo#", "    #oo# #o#", "    #oo#  ##",
+      "   #oo#    #", "   #oo#     ", "  #oo#      ", "  #oo#      ", "   ##       "}},
     {"RV_SELECTCOL_CURSOR",
      4,
      8,
@@ -76,17 +86,14 @@ const Art Arts[] = {
 
 CursorImage FromArt(const Art &a) {
   int w = 0;
-  for (const char *r : a.Rows)
-    w = std::max<int>(w, int(std::char_traits<char>::length(r)));
+  for (const char *r : a.Rows) w = std::max<int>(w, int(std::char_traits<char>::length(r)));
   QImage img(w, int(a.Rows.size()), QImage::Format_ARGB32);
   img.fill(Qt::transparent);
   int y = 0;
   for (const char *r : a.Rows) {
     for (int x = 0; r[x] != 0; ++x) {
-      if (r[x] == '#')
-        img.setPixel(x, y, qRgba(0, 0, 0, 255));
-      else if (r[x] == 'o')
-        img.setPixel(x, y, qRgba(255, 255, 255, 255));
+      if (r[x] == '#') img.setPixel(x, y, qRgba(0, 0, 0, 255));
+      else if (r[x] == 'o') img.setPixel(x, y, qRgba(255, 255, 255, 255));
     }
     ++y;
   }
@@ -115,18 +122,14 @@ std::optional<CursorImage> loadCursorResource(std::string_view Name) {
 }
 
 void setScreenCursor(TCursor Id, const std::optional<CursorImage> &Cursor) {
-  if (FindBuiltIn(Id))
-    return;
+  if (FindBuiltIn(Id)) return;
   std::lock_guard<std::mutex> g(RegistryLock());
-  if (Cursor)
-    Registry()[Id] = *Cursor;
-  else
-    Registry().erase(Id);
+  if (Cursor) Registry()[Id] = *Cursor;
+  else Registry().erase(Id);
 }
 
 CursorImage screenCursorImage(TCursor Id) {
-  if (const BuiltIn *b = FindBuiltIn(Id))
-    return CursorImage{b->Shape, {}, {}};
+  if (const BuiltIn *b = FindBuiltIn(Id)) return CursorImage{b->Shape, {}, {}};
   std::lock_guard<std::mutex> g(RegistryLock());
   auto it = Registry().find(Id);
   return it != Registry().end() ? it->second : CursorImage{};
@@ -134,15 +137,13 @@ CursorImage screenCursorImage(TCursor Id) {
 
 QCursor screenCursor(TCursor Id) {
   CursorImage c = screenCursorImage(Id);
-  if (c.shape != Qt::BitmapCursor)
-    return QCursor(c.shape);
+  if (c.shape != Qt::BitmapCursor) return QCursor(c.shape);
   return QCursor(QPixmap::fromImage(c.image), c.hotSpot.x(), c.hotSpot.y());
 }
 
 bool cursorToIdent(TCursor Cursor, std::string &Ident) {
   const BuiltIn *b = FindBuiltIn(Cursor);
-  if (!b)
-    return false;
+  if (!b) return false;
   Ident = b->Ident;
   return true;
 }

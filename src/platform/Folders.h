@@ -16,9 +16,9 @@ enum class PathKind { Missing, File, Folder, Other };
 PathKind KindOfPath(const std::string &Path);
 
 struct FolderEntry {
-  std::string Name;  // the bare name, without the folder
-  PathKind Kind;     // what the entry names, links followed
-  bool IsLink;       // the entry itself is a symbolic link
+  std::string Name; // the bare name, without the folder
+  PathKind Kind;    // what the entry names, links followed
+  bool IsLink;      // the entry itself is a symbolic link
 };
 
 // The entries directly in Folder, without "." and "..", in the order the

@@ -18,42 +18,34 @@ namespace kc {
 
 namespace {
 
-uint16_t le16(std::string_view d, size_t at) {
-  return uint16_t(uint8_t(d[at]) | (uint8_t(d[at + 1]) << 8));
-}
+uint16_t le16(std::string_view d, size_t at) { return uint16_t(uint8_t(d[at]) | (uint8_t(d[at + 1]) << 8)); }
 uint32_t le32(std::string_view d, size_t at) {
-  return uint32_t(uint8_t(d[at])) | (uint32_t(uint8_t(d[at + 1])) << 8) |
-         (uint32_t(uint8_t(d[at + 2])) << 16) | (uint32_t(uint8_t(d[at + 3])) << 24);
+  return uint32_t(uint8_t(d[at])) | (uint32_t(uint8_t(d[at + 1])) << 8) | (uint32_t(uint8_t(d[at + 2])) << 16) |
+         (uint32_t(uint8_t(d[at + 3])) << 24);
 }
 void put32(std::string &s, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    s.push_back(char((v >> (8 * i)) & 0xFF));
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
 }
 
 bool sizeAcceptable(int64_t w, int64_t h) {
-  return w > 0 && h > 0 && w <= kMaxGraphicSide && h <= kMaxGraphicSide &&
-         w * h <= kMaxGraphicPixels;
+  return w > 0 && h > 0 && w <= kMaxGraphicSide && h <= kMaxGraphicSide && w * h <= kMaxGraphicPixels;
 }
 
 QByteArray toQBytes(std::string_view d) { return QByteArray(d.data(), qsizetype(d.size())); }
 
 void drawImage(QPainter &painter, const QRect &dest, const QImage &image) {
-  if (image.isNull() || dest.isEmpty())
-    return;
+  if (image.isNull() || dest.isEmpty()) return;
   painter.drawImage(dest, image);
 }
 
 // Checks a bitmap file (file header + DIB) against the bytes that are there
 // before any decoder sees it.
 bool validBitmapFile(std::string_view d) {
-  if (d.size() < 14 + 12 || d[0] != 'B' || d[1] != 'M')
-    return false;
+  if (d.size() < 14 + 12 || d[0] != 'B' || d[1] != 'M') return false;
   const uint32_t offBits = le32(d, 10);
   const uint32_t hdr = le32(d, 14);
-  if (hdr != 12 && hdr != 40 && hdr != 52 && hdr != 56 && hdr != 64 && hdr != 108 && hdr != 124)
-    return false;
-  if (14 + uint64_t(hdr) > d.size())
-    return false;
+  if (hdr != 12 && hdr != 40 && hdr != 52 && hdr != 56 && hdr != 64 && hdr != 108 && hdr != 124) return false;
+  if (14 + uint64_t(hdr) > d.size()) return false;
   int64_t w, h;
   unsigned bpp, planes;
   uint32_t compression = 0, clrUsed = 0;
@@ -71,37 +63,27 @@ bool validBitmapFile(std::string_view d) {
     clrUsed = le32(d, 46);
   }
   (void)planes;
-  if (h < 0)
-    h = -h;
-  if (!sizeAcceptable(w, h))
-    return false;
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-    return false;
-  if (bpp <= 8 && clrUsed > (1u << bpp))
-    return false;
-  if (clrUsed > 256)
-    return false;
+  if (h < 0) h = -h;
+  if (!sizeAcceptable(w, h)) return false;
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
+  if (bpp <= 8 && clrUsed > (1u << bpp)) return false;
+  if (clrUsed > 256) return false;
   uint64_t colours = clrUsed ? clrUsed : (bpp <= 8 ? (1u << bpp) : 0);
   uint64_t masks = (compression == 3 && hdr == 40) ? 12 : 0;
   uint64_t paletteEnd = 14 + uint64_t(hdr) + masks + colours * (hdr == 12 ? 3 : 4);
-  if (offBits < 14 + hdr || offBits > d.size())
-    return false;
+  if (offBits < 14 + hdr || offBits > d.size()) return false;
   (void)paletteEnd;
   switch (compression) {
   case 0: { // uncompressed: every row must be there
     uint64_t stride = ((uint64_t(w) * bpp + 31) / 32) * 4;
     return offBits + stride * uint64_t(h) <= d.size();
   }
-  case 1:
-    return bpp == 8;
-  case 2:
-    return bpp == 4;
+  case 1: return bpp == 8;
+  case 2: return bpp == 4;
   case 3:
-    if (bpp != 16 && bpp != 32)
-      return false;
+    if (bpp != 16 && bpp != 32) return false;
     return offBits + ((uint64_t(w) * bpp + 31) / 32) * 4 * uint64_t(h) <= d.size();
-  default:
-    return false;
+  default: return false;
   }
 }
 
@@ -110,8 +92,7 @@ bool validBitmapFile(std::string_view d) {
 TGraphic::~TGraphic() = default;
 
 QImage TGraphic::toImage() const {
-  if (empty() || !sizeAcceptable(width(), height()))
-    return QImage();
+  if (empty() || !sizeAcceptable(width(), height())) return QImage();
   QImage img(width(), height(), QImage::Format_ARGB32_Premultiplied);
   img.fill(Qt::transparent);
   QPainter p(&img);
@@ -128,38 +109,32 @@ void TBitmap::draw(QPainter &painter, const QRect &dest) const {
     drawImage(painter, dest, image_);
     return;
   }
-  QRgb key = transparentMode == 1 ? QRgb(0xFF000000u | (transparentColor & 0xFF) << 16 |
-                                         (transparentColor & 0xFF00) |
+  QRgb key = transparentMode == 1 ? QRgb(0xFF000000u | (transparentColor & 0xFF) << 16 | (transparentColor & 0xFF00) |
                                          ((transparentColor >> 16) & 0xFF))
                                   : image_.pixel(0, image_.height() - 1);
   QImage masked = image_.convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < masked.height(); ++y) {
     auto *row = reinterpret_cast<QRgb *>(masked.scanLine(y));
     for (int x = 0; x < masked.width(); ++x)
-      if ((row[x] | 0xFF000000u) == (key | 0xFF000000u))
-        row[x] = 0;
+      if ((row[x] | 0xFF000000u) == (key | 0xFF000000u)) row[x] = 0;
   }
   drawImage(painter, dest, masked);
 }
 
 bool TBitmap::loadFromBytes(std::string_view data) {
   image_ = QImage();
-  if (!validBitmapFile(data))
-    return false;
+  if (!validBitmapFile(data)) return false;
   QImage img;
-  if (!img.loadFromData(toQBytes(data), "BMP") || img.isNull())
-    return false;
+  if (!img.loadFromData(toQBytes(data), "BMP") || img.isNull()) return false;
   image_ = std::move(img);
   return true;
 }
 
 bool TBitmap::loadFromDIB(std::string_view dib) {
   image_ = QImage();
-  if (dib.size() < 12)
-    return false;
+  if (dib.size() < 12) return false;
   const uint32_t hdr = le32(dib, 0);
-  if (hdr > dib.size())
-    return false;
+  if (hdr > dib.size()) return false;
   uint64_t colours = 0, masks = 0;
   if (hdr == 12) {
     unsigned bpp = le16(dib, 10);
@@ -169,17 +144,14 @@ bool TBitmap::loadFromDIB(std::string_view dib) {
     unsigned bpp = le16(dib, 14);
     uint32_t compression = le32(dib, 16);
     uint32_t clrUsed = le32(dib, 32);
-    if (clrUsed > 256)
-      return false;
+    if (clrUsed > 256) return false;
     colours = (clrUsed ? clrUsed : (bpp <= 8 ? (1u << bpp) : 0)) * 4;
-    if (compression == 3 && hdr == 40)
-      masks = 12;
+    if (compression == 3 && hdr == 40) masks = 12;
   } else {
     return false;
   }
   uint64_t off = 14 + hdr + masks + colours;
-  if (off > 14 + uint64_t(dib.size()))
-    return false;
+  if (off > 14 + uint64_t(dib.size())) return false;
   std::string file;
   file.reserve(14 + dib.size());
   file += "BM";
@@ -190,21 +162,16 @@ bool TBitmap::loadFromDIB(std::string_view dib) {
   return loadFromBytes(file);
 }
 
-bool TBitmap::loadFromRawBits(int w, int h, int planes, int bitsPerPixel, int widthBytes,
-                              std::string_view bits) {
+bool TBitmap::loadFromRawBits(int w, int h, int planes, int bitsPerPixel, int widthBytes, std::string_view bits) {
   image_ = QImage();
   const int bpp = planes * bitsPerPixel;
-  if (planes < 1 || !sizeAcceptable(w, h))
-    return false;
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-    return false;
+  if (planes < 1 || !sizeAcceptable(w, h)) return false;
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
   const int64_t minStride = ((int64_t(w) * bpp + 15) / 16) * 2;
   const int64_t stride = widthBytes > 0 ? widthBytes : minStride;
-  if (stride < (int64_t(w) * bpp + 7) / 8 || stride * h > int64_t(bits.size()))
-    return false;
-  static const QRgb vga[16] = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000,
-                               0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
-                               0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00,
+  if (stride < (int64_t(w) * bpp + 7) / 8 || stride * h > int64_t(bits.size())) return false;
+  static const QRgb vga[16] = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080,
+                               0xFF008080, 0xFFC0C0C0, 0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00,
                                0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF};
   QImage img(w, h, QImage::Format_RGB32);
   for (int y = 0; y < h; ++y) {
@@ -213,12 +180,8 @@ bool TBitmap::loadFromRawBits(int w, int h, int planes, int bitsPerPixel, int wi
     for (int x = 0; x < w; ++x) {
       QRgb c;
       switch (bpp) {
-      case 1:
-        c = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 0xFFFFFFFF : 0xFF000000;
-        break;
-      case 4:
-        c = vga[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
-        break;
+      case 1: c = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 0xFFFFFFFF : 0xFF000000; break;
+      case 4: c = vga[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
       case 8: { // 3-3-2 colour cube in place of the system palette
         uint8_t v = src[x];
         c = qRgb((v >> 5) * 255 / 7, ((v >> 2) & 7) * 255 / 7, (v & 3) * 255 / 3);
@@ -229,12 +192,8 @@ bool TBitmap::loadFromRawBits(int w, int h, int planes, int bitsPerPixel, int wi
         c = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
         break;
       }
-      case 24:
-        c = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
-        break;
-      default:
-        c = qRgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
-        break;
+      case 24: c = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
+      default: c = qRgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]); break;
       }
       dst[x] = c;
     }
@@ -244,8 +203,7 @@ bool TBitmap::loadFromRawBits(int w, int h, int planes, int bitsPerPixel, int wi
 }
 
 std::string TBitmap::saveToBytes() const {
-  if (image_.isNull())
-    return {};
+  if (image_.isNull()) return {};
   QByteArray out;
   QBuffer buf(&out);
   buf.open(QIODevice::WriteOnly);
@@ -274,8 +232,7 @@ void jpegQuiet(j_common_ptr) {}
 // passed the pixel budget. Kept free of C++ objects with destructors between
 // setjmp and longjmp.
 bool decodeJpeg(std::string_view data, QImage &out) {
-  if (data.size() < 4)
-    return false;
+  if (data.size() < 4) return false;
   jpeg_decompress_struct cinfo;
   JpegError err;
   cinfo.err = jpeg_std_error(&err.mgr);
@@ -288,26 +245,22 @@ bool decodeJpeg(std::string_view data, QImage &out) {
     return false;
   }
   jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.data()),
-               static_cast<unsigned long>(data.size()));
-  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK ||
-      !sizeAcceptable(cinfo.image_width, cinfo.image_height)) {
+  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.data()), static_cast<unsigned long>(data.size()));
+  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || !sizeAcceptable(cinfo.image_width, cinfo.image_height)) {
     jpeg_destroy_decompress(&cinfo);
     delete img;
     return false;
   }
   bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-  if (cinfo.jpeg_color_space == JCS_GRAYSCALE)
-    cinfo.out_color_space = JCS_GRAYSCALE;
+  if (cinfo.jpeg_color_space == JCS_GRAYSCALE) cinfo.out_color_space = JCS_GRAYSCALE;
   jpeg_start_decompress(&cinfo);
   const int w = int(cinfo.output_width), h = int(cinfo.output_height);
   const int comps = cinfo.output_components;
   *img = QImage(w, h, QImage::Format_RGB32);
-  if (img->isNull())
-    jpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
-  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                               JPOOL_IMAGE, JDIMENSION(w * comps), 1);
+  if (img->isNull()) jpegFail(reinterpret_cast<j_common_ptr>(&cinfo));
+  JSAMPARRAY row =
+      (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, JDIMENSION(w * comps), 1);
   const bool inverted = cmyk && cinfo.saw_Adobe_marker;
   while (cinfo.output_scanline < cinfo.output_height) {
     int y = int(cinfo.output_scanline);
@@ -340,8 +293,7 @@ bool decodeJpeg(std::string_view data, QImage &out) {
 
 bool encodeJpeg(const QImage &image, int quality, std::string &out) {
   QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-  if (rgb.isNull())
-    return false;
+  if (rgb.isNull()) return false;
   jpeg_compress_struct cinfo;
   JpegError err;
   cinfo.err = jpeg_std_error(&err.mgr);
@@ -376,16 +328,13 @@ bool encodeJpeg(const QImage &image, int quality, std::string &out) {
 
 } // namespace
 
-void TJPEGImage::draw(QPainter &painter, const QRect &dest) const {
-  drawImage(painter, dest, image_);
-}
+void TJPEGImage::draw(QPainter &painter, const QRect &dest) const { drawImage(painter, dest, image_); }
 
 bool TJPEGImage::loadFromBytes(std::string_view data) {
   image_ = QImage();
   data_.clear();
   QImage img;
-  if (!decodeJpeg(data, img))
-    return false;
+  if (!decodeJpeg(data, img)) return false;
   image_ = std::move(img);
   data_.assign(data.data(), data.size());
   return true;
@@ -393,14 +342,11 @@ bool TJPEGImage::loadFromBytes(std::string_view data) {
 
 bool TJPEGImage::assignImage(const QImage &image, int quality) {
   std::string bytes;
-  if (!encodeJpeg(image, quality, bytes))
-    return false;
+  if (!encodeJpeg(image, quality, bytes)) return false;
   return loadFromBytes(bytes);
 }
 
-std::unique_ptr<TGraphic> TJPEGImage::clone() const {
-  return std::make_unique<TJPEGImage>(*this);
-}
+std::unique_ptr<TGraphic> TJPEGImage::clone() const { return std::make_unique<TJPEGImage>(*this); }
 
 // ---------------------------------------------------------------- TIcon
 
@@ -411,20 +357,16 @@ bool TIcon::loadFromBytes(std::string_view data) {
   data_.clear();
   // ICONDIR: reserved 0, type 1 (icon), count; then 16-byte entries whose
   // image ranges must lie inside the data.
-  if (data.size() < 6 || le16(data, 0) != 0 || le16(data, 2) != 1)
-    return false;
+  if (data.size() < 6 || le16(data, 0) != 0 || le16(data, 2) != 1) return false;
   const unsigned count = le16(data, 4);
-  if (count == 0 || 6 + uint64_t(count) * 16 > data.size())
-    return false;
+  if (count == 0 || 6 + uint64_t(count) * 16 > data.size()) return false;
   for (unsigned i = 0; i < count; ++i) {
     size_t e = 6 + size_t(i) * 16;
     uint64_t bytes = le32(data, e + 8), offset = le32(data, e + 12);
-    if (bytes == 0 || offset + bytes > data.size())
-      return false;
+    if (bytes == 0 || offset + bytes > data.size()) return false;
   }
   QImage img;
-  if (!img.loadFromData(toQBytes(data), "ICO") || img.isNull() ||
-      !sizeAcceptable(img.width(), img.height()))
+  if (!img.loadFromData(toQBytes(data), "ICO") || img.isNull() || !sizeAcceptable(img.width(), img.height()))
     return false;
   image_ = std::move(img);
   data_.assign(data.data(), data.size());
@@ -440,8 +382,7 @@ namespace {
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7u;
 
 bool plainWmfHeader(std::string_view d, size_t at) {
-  if (d.size() < at + 18)
-    return false;
+  if (d.size() < at + 18) return false;
   const uint16_t type = le16(d, at), hdrWords = le16(d, at + 2), version = le16(d, at + 4);
   return (type == 1 || type == 2) && hdrWords == 9 && (version == 0x100 || version == 0x300);
 }
@@ -451,8 +392,7 @@ int clampPixels(int64_t v) { return int(std::clamp<int64_t>(v, 0, kMaxGraphicSid
 } // namespace
 
 void TMetafile::draw(QPainter &painter, const QRect &dest) const {
-  if (dest.isEmpty())
-    return;
+  if (dest.isEmpty()) return;
   painter.save();
   painter.setClipRect(dest, Qt::IntersectClip);
   const QImage &bad = invalidPictureImage();
@@ -467,8 +407,7 @@ bool TMetafile::loadFromBytes(std::string_view d) {
   width_ = height_ = 0;
   if (d.size() >= 88 && le32(d, 0) == 1 && le32(d, 40) == 0x464D4520u) {
     const uint32_t recSize = le32(d, 4);
-    if (recSize < 88 || recSize > d.size())
-      return false;
+    if (recSize < 88 || recSize > d.size()) return false;
     int64_t fl = int32_t(le32(d, 24)), ft = int32_t(le32(d, 28));
     int64_t fr = int32_t(le32(d, 32)), fb = int32_t(le32(d, 36));
     // The frame is in hundredths of a millimetre.
@@ -483,13 +422,11 @@ bool TMetafile::loadFromBytes(std::string_view d) {
     return true;
   }
   if (d.size() >= 22 && le32(d, 0) == kPlaceableKey) {
-    if (!plainWmfHeader(d, 22))
-      return false;
+    if (!plainWmfHeader(d, 22)) return false;
     int64_t l = int16_t(le16(d, 6)), t = int16_t(le16(d, 8));
     int64_t r = int16_t(le16(d, 10)), b = int16_t(le16(d, 12));
     int64_t inch = le16(d, 14);
-    if (inch == 0)
-      inch = 1440;
+    if (inch == 0) inch = 1440;
     width_ = clampPixels((r - l) * 96 / inch);
     height_ = clampPixels((b - t) * 96 / inch);
     data_.assign(d.data(), d.size());
@@ -506,8 +443,7 @@ bool TMetafile::loadWindowsMetafileBits(std::string_view d, int widthPx, int hei
   data_.clear();
   enhanced_ = false;
   width_ = height_ = 0;
-  if (!plainWmfHeader(d, 0))
-    return false;
+  if (!plainWmfHeader(d, 0)) return false;
   data_.assign(d.data(), d.size());
   width_ = clampPixels(widthPx);
   height_ = clampPixels(heightPx);
@@ -523,53 +459,43 @@ std::unique_ptr<TBitmap> TMetafile::singleBitmap() const {
     size_t at = 0;
     while (at + 8 <= d.size()) {
       uint32_t type = le32(d, at), size = le32(d, at + 4);
-      if (size < 8 || size % 4 || size > d.size() - at)
-        return nullptr;
+      if (size < 8 || size % 4 || size > d.size() - at) return nullptr;
       if (type == 81) { // EMR_STRETCHDIBITS
-        if (size < 80 || ++bitmaps > 1)
-          return nullptr;
+        if (size < 80 || ++bitmaps > 1) return nullptr;
         uint64_t offBmi = le32(d, at + 48), cbBmi = le32(d, at + 52);
         uint64_t offBits = le32(d, at + 56), cbBits = le32(d, at + 60);
-        if (cbBmi == 0 || offBmi + cbBmi > size || offBits + cbBits > size || offBits < offBmi + cbBmi)
-          return nullptr;
+        if (cbBmi == 0 || offBmi + cbBmi > size || offBits + cbBits > size || offBits < offBmi + cbBmi) return nullptr;
         dib = d.substr(at + offBmi, size_t(offBits + cbBits - offBmi));
       } else if (std::find(std::begin(allowed), std::end(allowed), type) == std::end(allowed)) {
         return nullptr;
       }
       at += size;
-      if (type == 14)
-        break;
+      if (type == 14) break;
     }
   } else {
     size_t at = le32(d, 0) == kPlaceableKey ? 22 : 0;
-    if (!plainWmfHeader(d, at))
-      return nullptr;
+    if (!plainWmfHeader(d, at)) return nullptr;
     at += 18;
     static const uint16_t allowed[] = {0x020B, 0x020C, 0x020D, 0x020E, 0x0103, 0x001E,
                                        0x012D, 0x0234, 0x0626, 0x012C, 0x0000};
     while (at + 6 <= d.size()) {
       uint64_t size = uint64_t(le32(d, at)) * 2;
       uint16_t fn = le16(d, at + 4);
-      if (size < 6 || size > d.size() - at)
-        return nullptr;
+      if (size < 6 || size > d.size() - at) return nullptr;
       if (fn == 0x0F43 || fn == 0x0B41) { // StretchDIB, DIBStretchBlt
         size_t dibAt = fn == 0x0F43 ? 28 : 26;
-        if (size <= dibAt || ++bitmaps > 1)
-          return nullptr;
+        if (size <= dibAt || ++bitmaps > 1) return nullptr;
         dib = d.substr(at + dibAt, size_t(size - dibAt));
       } else if (std::find(std::begin(allowed), std::end(allowed), fn) == std::end(allowed)) {
         return nullptr;
       }
       at += size_t(size);
-      if (fn == 0)
-        break;
+      if (fn == 0) break;
     }
   }
-  if (bitmaps != 1)
-    return nullptr;
+  if (bitmaps != 1) return nullptr;
   auto bmp = std::make_unique<TBitmap>();
-  if (!bmp->loadFromDIB(dib))
-    return nullptr;
+  if (!bmp->loadFromDIB(dib)) return nullptr;
   return bmp;
 }
 
@@ -598,9 +524,7 @@ const QImage &invalidPictureImage() {
   return image;
 }
 
-std::unique_ptr<TBitmap> makeInvalidPicture() {
-  return std::make_unique<TBitmap>(invalidPictureImage());
-}
+std::unique_ptr<TBitmap> makeInvalidPicture() { return std::make_unique<TBitmap>(invalidPictureImage()); }
 
 // ---------------------------------------------------------------- registry
 
@@ -632,8 +556,7 @@ std::unique_ptr<TGraphic> createGraphic(std::string_view className) {
   {
     std::lock_guard<std::mutex> lock(registryLock());
     auto it = registry().find(className);
-    if (it == registry().end())
-      return nullptr;
+    if (it == registry().end()) return nullptr;
     f = it->second;
   }
   return f();

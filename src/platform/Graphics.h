@@ -69,8 +69,7 @@ public:
   bool loadFromDIB(std::string_view dib);
   // Raw device-dependent bits: rows top-down, each widthBytes long (0: the
   // word-aligned minimum). planes * bitsPerPixel must be 1, 4, 8, 16, 24 or 32.
-  bool loadFromRawBits(int width, int height, int planes, int bitsPerPixel, int widthBytes,
-                       std::string_view bits);
+  bool loadFromRawBits(int width, int height, int planes, int bitsPerPixel, int widthBytes, std::string_view bits);
 
   const QImage &image() const { return image_; }
   void setImage(QImage image) { image_ = std::move(image); }
@@ -142,7 +141,10 @@ public:
   bool loadWindowsMetafileBits(std::string_view data, int widthPx, int heightPx);
 
   bool enhanced() const { return enhanced_; }
-  void setSize(int w, int h) { width_ = w; height_ = h; }
+  void setSize(int w, int h) {
+    width_ = w;
+    height_ = h;
+  }
   const std::string &data() const { return data_; }
 
   // When the metafile shows exactly one stretched device-independent bitmap

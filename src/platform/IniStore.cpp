@@ -114,9 +114,8 @@ struct Entry {
 
 // The item of items that a name index (lowered name -> position) gives for
 // name, matched without regard to ASCII case; nullptr when there is none.
-template <class Items>
-auto findNamed(Items &items, const std::unordered_map<std::string, size_t> &index, std::string_view name)
-    -> decltype(&items[0]) {
+template <class Items> auto findNamed(Items &items, const std::unordered_map<std::string, size_t> &index,
+                                      std::string_view name) -> decltype(&items[0]) {
   auto it = index.find(asciiLowered(name));
   return it == index.end() ? nullptr : &items[it->second];
 }
@@ -350,8 +349,7 @@ IniStore::~IniStore() {
 
 const std::string &IniStore::path() const { return d->path; }
 
-std::string IniStore::readString(std::string_view section, std::string_view ident,
-                                 std::string_view def) const {
+std::string IniStore::readString(std::string_view section, std::string_view ident, std::string_view def) const {
   std::lock_guard g(d->mutex);
   if (const Section *s = d->find(section))
     if (const Entry *e = s->find(ident)) return e->value;
@@ -414,8 +412,7 @@ bool IniStore::readBool(std::string_view section, std::string_view ident, bool d
   return readInteger(section, ident, def ? 1 : 0) != 0;
 }
 
-void IniStore::writeString(std::string_view section, std::string_view ident,
-                           std::string_view value) {
+void IniStore::writeString(std::string_view section, std::string_view ident, std::string_view value) {
   if (ident.empty()) return; // could not be read back
   std::lock_guard g(d->mutex);
   Section &s = d->obtain(section);

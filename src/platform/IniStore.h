@@ -42,8 +42,7 @@ public:
   // The canonical path the store reads and writes (links followed).
   const std::string &path() const;
 
-  std::string readString(std::string_view section, std::string_view ident,
-                         std::string_view def = {}) const;
+  std::string readString(std::string_view section, std::string_view ident, std::string_view def = {}) const;
   // A value that is not a whole decimal (or "0x"/"$" hex) 32-bit number reads as def.
   int readInteger(std::string_view section, std::string_view ident, int def = 0) const;
   // Booleans are stored "0"/"1" and read as integer not 0.

@@ -54,8 +54,7 @@ struct MessageWindow::Impl {
 MessageWindow::MessageWindow(std::string ClassName, Proc WindowProc) : d(std::make_unique<Impl>()) {
   d->className = std::move(ClassName);
   d->proc = std::move(WindowProc);
-  d->handle = (static_cast<WindowHandle>(static_cast<std::uint32_t>(::getpid())) << 32) |
-              nextWindowSerial();
+  d->handle = (static_cast<WindowHandle>(static_cast<std::uint32_t>(::getpid())) << 32) | nextWindowSerial();
   windowRegistry().push_back(this);
 }
 
@@ -68,15 +67,13 @@ WindowHandle MessageWindow::handle() const { return d->handle; }
 
 const std::string &MessageWindow::className() const { return d->className; }
 
-std::int64_t MessageWindow::send(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam,
-                                 std::string_view Data) {
+std::int64_t MessageWindow::send(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam, std::string_view Data) {
   return d->proc ? d->proc(Msg, WParam, LParam, Data) : 0;
 }
 
 void MessageWindow::post(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam) {
   QMetaObject::invokeMethod(
-      d->queue.get(), [this, Msg, WParam, LParam] { send(Msg, WParam, LParam); },
-      Qt::QueuedConnection);
+      d->queue.get(), [this, Msg, WParam, LParam] { send(Msg, WParam, LParam); }, Qt::QueuedConnection);
 }
 
 MessageWindow *MessageWindow::find(std::string_view ClassName) {
@@ -151,10 +148,8 @@ bool lockIsHeld(const std::string &lockPath) {
   int fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   bool held = false;
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0)
-    held = errno == EWOULDBLOCK;
-  else
-    ::flock(fd, LOCK_UN);
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0) held = errno == EWOULDBLOCK;
+  else ::flock(fd, LOCK_UN);
   ::close(fd);
   return held;
 }
@@ -162,8 +157,7 @@ bool lockIsHeld(const std::string &lockPath) {
 // Connects to the holder's channel. While the lock is held but the socket is
 // not there yet (the holder is between taking the lock and listening) it tries
 // again until the deadline.
-int connectChannel(const std::string &lockPath, const std::string &channelPath,
-                   Clock::time_point deadline) {
+int connectChannel(const std::string &lockPath, const std::string &channelPath, Clock::time_point deadline) {
   sockaddr_un addr;
   if (!fillAddress(channelPath, addr)) return -1;
   for (;;) {
@@ -221,8 +215,8 @@ bool recvExact(int fd, char *buf, std::size_t size, Clock::time_point deadline) 
 }
 
 // One request, one answer, one connection.
-std::optional<std::int64_t> request(const std::string &lockPath, const std::string &channelPath,
-                                    std::uint8_t kind, const std::string &payload, int timeoutMs) {
+std::optional<std::int64_t> request(const std::string &lockPath, const std::string &channelPath, std::uint8_t kind,
+                                    const std::string &payload, int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
   int fd = connectChannel(lockPath, channelPath, deadline);
   if (fd < 0) return std::nullopt;
@@ -325,8 +319,8 @@ private:
       if (peer->buffer.size() < kHeaderSize) continue;
       const auto kind = static_cast<std::uint8_t>(peer->buffer[0]);
       const std::size_t len = getRaw<std::uint32_t>(peer->buffer.data() + 1);
-      const bool sane = (kind == kFindWindow && len <= 4096) ||
-                        (kind == kSendMessage && len >= kSendFixed && len <= kMaxPayload);
+      const bool sane =
+          (kind == kFindWindow && len <= 4096) || (kind == kSendMessage && len >= kSendFixed && len <= kMaxPayload);
       if (!sane) return dropPeer(peer);
       if (peer->buffer.size() < kHeaderSize + len) continue;
       std::string payload = peer->buffer.substr(kHeaderSize, len);
@@ -452,8 +446,7 @@ bool InstanceGuard::claim(std::uint64_t Published) {
   if (::unlink(channel.c_str()) != 0 && errno != ENOENT) fail("cannot remove the old channel");
   d->listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (d->listenFd < 0) fail("cannot make the channel");
-  if (::bind(d->listenFd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0)
-    fail("cannot bind the channel");
+  if (::bind(d->listenFd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0) fail("cannot bind the channel");
   if (::listen(d->listenFd, kMaxPeers) != 0) {
     ::unlink(channel.c_str());
     fail("cannot listen on the channel");
@@ -482,8 +475,7 @@ bool InstanceGuard::claim(std::uint64_t Published) {
 void InstanceGuard::release() {
   if (!claimed()) return;
   auto &waiting = waitingForApp();
-  waiting.erase(std::remove(waiting.begin(), waiting.end(), static_cast<ServedLater *>(d.get())),
-                waiting.end());
+  waiting.erase(std::remove(waiting.begin(), waiting.end(), static_cast<ServedLater *>(d.get())), waiting.end());
   d->server.reset();
   if (d->listenFd >= 0) {
     ::close(d->listenFd);
@@ -524,9 +516,9 @@ WindowHandle InstanceGuard::findWindow(std::string_view ClassName, int TimeoutMs
   return r ? static_cast<WindowHandle>(*r) : 0;
 }
 
-std::optional<std::int64_t> InstanceGuard::sendMessage(WindowHandle Window, std::uint32_t Msg,
-                                                       std::uint64_t WParam, std::int64_t LParam,
-                                                       std::string_view Data, int TimeoutMs) const {
+std::optional<std::int64_t> InstanceGuard::sendMessage(WindowHandle Window, std::uint32_t Msg, std::uint64_t WParam,
+                                                       std::int64_t LParam, std::string_view Data,
+                                                       int TimeoutMs) const {
   if (Data.size() > kMaxData) return std::nullopt;
   if (claimed()) {
     // We are the holder: our windows are reached directly.

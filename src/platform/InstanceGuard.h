@@ -38,8 +38,8 @@ using WindowHandle = std::uint64_t; // 0: no window
 class MessageWindow {
 public:
   // Msg, WParam, LParam and the bytes of a copy-data message (empty for others).
-  using Proc = std::function<std::int64_t(std::uint32_t Msg, std::uint64_t WParam,
-                                          std::int64_t LParam, std::string_view Data)>;
+  using Proc =
+      std::function<std::int64_t(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam, std::string_view Data)>;
 
   MessageWindow(std::string ClassName, Proc WindowProc);
   ~MessageWindow();
@@ -49,8 +49,7 @@ public:
   WindowHandle handle() const;
   const std::string &className() const;
 
-  std::int64_t send(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam,
-                    std::string_view Data = {});
+  std::int64_t send(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam, std::string_view Data = {});
   // Queued to the GUI thread's event loop; dropped when the window is freed first.
   void post(std::uint32_t Msg, std::uint64_t WParam, std::int64_t LParam);
 
@@ -99,15 +98,13 @@ public:
 
   // Asks the holder for its first window of that class; 0 when there is no
   // holder, no such window, or no answer within the time-out.
-  WindowHandle findWindow(std::string_view ClassName,
-                          int TimeoutMs = kDefaultTimeoutMs) const;
+  WindowHandle findWindow(std::string_view ClassName, int TimeoutMs = kDefaultTimeoutMs) const;
   // Delivers a message to a window of the holder and waits for its result.
   // nullopt: no holder, no answer within the time-out, or data too long.
   // A handle that is not one of the holder's windows gives 0, as SendMessage
   // to a window that is gone.
-  std::optional<std::int64_t> sendMessage(WindowHandle Window, std::uint32_t Msg,
-                                          std::uint64_t WParam, std::int64_t LParam,
-                                          std::string_view Data = {},
+  std::optional<std::int64_t> sendMessage(WindowHandle Window, std::uint32_t Msg, std::uint64_t WParam,
+                                          std::int64_t LParam, std::string_view Data = {},
                                           int TimeoutMs = kDefaultTimeoutMs) const;
 
 private:

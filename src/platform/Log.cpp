@@ -7,7 +7,6 @@
 #include <mutex>
 #include <stdexcept>
 
-
 namespace kc {
 
 namespace {

@@ -82,9 +82,8 @@ std::string resourcePath(std::string_view relative) {
   } else {
     if (std::string exe = executableFolder(); !exe.empty()) {
       candidates.push_back(exe);
-      candidates.push_back(withSlash((fs::path(exe).parent_path().parent_path() / "share/kavet-chat")
-                                         .lexically_normal()
-                                         .string()));
+      candidates.push_back(
+          withSlash((fs::path(exe).parent_path().parent_path() / "share/kavet-chat").lexically_normal().string()));
     }
     candidates.push_back(withSlash(std::string(KC_INSTALL_PREFIX) + "/share/kavet-chat"));
   }
@@ -109,8 +108,7 @@ std::string runtimeFolder() {
   std::string fallback = "/tmp/kavet-chat-" + std::to_string(::getuid());
   if (::mkdir(fallback.c_str(), 0700) != 0 && errno != EEXIST) return {};
   struct stat st {};
-  if (::lstat(fallback.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-    return {};
+  if (::lstat(fallback.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
   // Ours but too open (an old umask, a hand-made folder): close it.
   if ((st.st_mode & 077) != 0 && ::chmod(fallback.c_str(), 0700) != 0) return {};
   return isPrivateFolder(fallback) ? withSlash(fallback) : std::string();

@@ -52,8 +52,8 @@ std::string keySection(std::string_view keyText, std::string_view subkey) {
 
   std::vector<std::string_view> program;
   splitKey(kProgramKey, program);
-  bool inside = parts.size() >= program.size() &&
-                std::equal(program.begin(), program.end(), parts.begin(), asciiEqualNoCase);
+  bool inside =
+      parts.size() >= program.size() && std::equal(program.begin(), program.end(), parts.begin(), asciiEqualNoCase);
 
   std::string r;
   for (size_t i = inside ? program.size() : 0; i < parts.size(); ++i) {
@@ -64,8 +64,7 @@ std::string keySection(std::string_view keyText, std::string_view subkey) {
   return r;
 }
 
-RegistryIni::RegistryIni(std::string_view keyText)
-    : key_(keySection(keyText)), store_(programKeyStore()) {}
+RegistryIni::RegistryIni(std::string_view keyText) : key_(keySection(keyText)), store_(programKeyStore()) {}
 
 std::string RegistryIni::sectionOf(std::string_view subkey) const {
   std::vector<std::string_view> parts;
@@ -78,8 +77,7 @@ std::string RegistryIni::sectionOf(std::string_view subkey) const {
   return r;
 }
 
-std::string RegistryIni::readString(std::string_view section, std::string_view ident,
-                                    std::string_view def) const {
+std::string RegistryIni::readString(std::string_view section, std::string_view ident, std::string_view def) const {
   return store_->readString(sectionOf(section), ident, def);
 }
 
@@ -91,8 +89,7 @@ bool RegistryIni::readBool(std::string_view section, std::string_view ident, boo
   return store_->readBool(sectionOf(section), ident, def);
 }
 
-void RegistryIni::writeString(std::string_view section, std::string_view ident,
-                              std::string_view value) {
+void RegistryIni::writeString(std::string_view section, std::string_view ident, std::string_view value) {
   store_->writeString(sectionOf(section), ident, value);
 }
 
@@ -124,8 +121,7 @@ std::vector<std::string> RegistryIni::sections() const {
   for (const std::string &s : store_->sections()) {
     if (!below(s, key_, rest)) continue;
     std::string_view child = rest.substr(0, rest.find('\\'));
-    bool known = std::any_of(r.begin(), r.end(),
-                             [&](const std::string &x) { return asciiEqualNoCase(x, child); });
+    bool known = std::any_of(r.begin(), r.end(), [&](const std::string &x) { return asciiEqualNoCase(x, child); });
     if (!known) r.emplace_back(child);
   }
   return r;

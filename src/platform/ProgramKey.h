@@ -43,8 +43,7 @@ class RegistryIni {
 public:
   explicit RegistryIni(std::string_view keyText);
 
-  std::string readString(std::string_view section, std::string_view ident,
-                         std::string_view def = {}) const;
+  std::string readString(std::string_view section, std::string_view ident, std::string_view def = {}) const;
   int readInteger(std::string_view section, std::string_view ident, int def = 0) const;
   bool readBool(std::string_view section, std::string_view ident, bool def = false) const;
   void writeString(std::string_view section, std::string_view ident, std::string_view value);

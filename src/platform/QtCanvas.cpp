@@ -171,8 +171,7 @@ QtCanvas::Decoded QtCanvas::decode(std::string_view bytes) const {
 int QtCanvas::advanceOf(std::u16string_view text, size_t i) {
   char16_t c = text[i];
   if (isLow(c) && i > 0 && isHigh(text[i - 1])) return 0; // counted with its pair
-  if (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1]))
-    return fm_->horizontalAdvance(qstr(text.substr(i, 2)));
+  if (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1])) return fm_->horizontalAdvance(qstr(text.substr(i, 2)));
   auto it = advCache_.find(c);
   if (it != advCache_.end()) return it->second;
   int a = fm_->horizontalAdvance(QChar(c));
@@ -195,18 +194,14 @@ std::vector<int> QtCanvas::advances(std::u16string_view text, bool withExtra) {
 
 TSize QtCanvas::textExtent(std::string_view text) { return textExtentEx(text, -1, nullptr, nullptr); }
 
-TSize QtCanvas::textExtentW(std::u16string_view text) {
-  return textExtentExW(text, -1, nullptr, nullptr);
-}
+TSize QtCanvas::textExtentW(std::u16string_view text) { return textExtentExW(text, -1, nullptr, nullptr); }
 
-TSize QtCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit,
-                              std::vector<int> *extents) {
+TSize QtCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
   auto advance = [&](size_t i) { return advanceWithExtra(text, i); };
   return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), fm_->ascent() + fm_->descent()};
 }
 
-TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit,
-                             std::vector<int> *extents) {
+TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
   Decoded d = decode(text);
   std::vector<int> unitExt;
   TSize sz = textExtentExW(d.text, maxExtent, nullptr, &unitExt);
@@ -225,8 +220,7 @@ TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit,
   return sz;
 }
 
-bool QtCanvas::characterPlacement(std::u16string_view text, unsigned flags,
-                                  CharacterPlacement &out) {
+bool QtCanvas::characterPlacement(std::u16string_view text, unsigned flags, CharacterPlacement &out) {
   SimpleBidiOrder(text, (align_ & TA_RTLREADING) != 0, out.order, out.classes);
   if (!(flags & GCP_REORDER))
     for (size_t i = 0; i < out.order.size(); ++i) out.order[i] = static_cast<int>(i);
@@ -238,8 +232,7 @@ bool QtCanvas::characterPlacement(std::u16string_view text, unsigned flags,
   return true;
 }
 
-bool QtCanvas::characterPlacementA(std::string_view text, unsigned flags,
-                                   CharacterPlacement &out) {
+bool QtCanvas::characterPlacementA(std::string_view text, unsigned flags, CharacterPlacement &out) {
   Decoded d = decode(text);
   CharacterPlacement u;
   if (!characterPlacement(d.text, flags, u)) return false;
@@ -281,8 +274,8 @@ bool QtCanvas::characterPlacementA(std::string_view text, unsigned flags,
 
 // ---------------------------------------------------------------- text out
 
-void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv,
-                        unsigned options, const TRect *rect) {
+void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv, unsigned options,
+                        const TRect *rect) {
   long long total = 0;
   for (int a : adv) total += a;
   int width = static_cast<int>(std::clamp<long long>(total, -0x7FFFFFFF, 0x7FFFFFFF));
@@ -296,8 +289,7 @@ void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vecto
 
   painter_.save();
   if (rect && (options & ETO_CLIPPED)) painter_.setClipRect(qrect(*rect), Qt::IntersectClip);
-  if (rect && (options & ETO_OPAQUE) && brush_.Color != clNone)
-    painter_.fillRect(qrect(*rect), qcolor(brush_.Color));
+  if (rect && (options & ETO_OPAQUE) && brush_.Color != clNone) painter_.fillRect(qrect(*rect), qcolor(brush_.Color));
   if (brush_.Style == TBrushStyle::bsSolid && brush_.Color != clNone)
     painter_.fillRect(QRect(left, top, width, ascent + descent), qcolor(brush_.Color));
   // Underline and strike-out are drawn once across the whole text, spaces
@@ -313,14 +305,14 @@ void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vecto
     painter_.fillRect(QRect(left, baseline + std::max(1, fm_->underlinePos()) - lineW / 2, width, lineW),
                       qcolor(fontColor_));
   if (font_.lfStrikeOut)
-    painter_.fillRect(QRect(left, baseline - fm_->strikeOutPos() - lineW / 2, width, lineW),
-                      qcolor(fontColor_));
+    painter_.fillRect(QRect(left, baseline - fm_->strikeOutPos() - lineW / 2, width, lineW), qcolor(fontColor_));
   if (needsShaping(text)) {
     painter_.setLayoutDirection((align_ & TA_RTLREADING) ? Qt::RightToLeft : Qt::LeftToRight);
     QString s = qstr(text);
     QRect box(left, top, std::max(width, 1), ascent + descent);
-    painter_.drawText(box, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine |
-                               ((align_ & TA_RTLREADING) ? Qt::AlignRight : Qt::AlignLeft),
+    painter_.drawText(box,
+                      Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine |
+                          ((align_ & TA_RTLREADING) ? Qt::AlignRight : Qt::AlignLeft),
                       s);
   } else {
     // Glyph by glyph at the positions the advances give, so that what is
@@ -364,14 +356,13 @@ void QtCanvas::extTextOut(int x, int y, unsigned options, const TRect *rect, std
   std::vector<int> adv = advances(d.text, true);
   if (!dx.empty()) {
     std::fill(adv.begin(), adv.end(), 0);
-    for (size_t b = 0; b < text.size() && b < dx.size(); ++b)
-      adv[static_cast<size_t>(d.unitOfByte[b])] += dx[b];
+    for (size_t b = 0; b < text.size() && b < dx.size(); ++b) adv[static_cast<size_t>(d.unitOfByte[b])] += dx[b];
   }
   drawText(x, y, d.text, adv, options, rect);
 }
 
-void QtCanvas::extTextOutW(int x, int y, unsigned options, const TRect *rect,
-                           std::u16string_view text, std::span<const int> dx) {
+void QtCanvas::extTextOutW(int x, int y, unsigned options, const TRect *rect, std::u16string_view text,
+                           std::span<const int> dx) {
   std::vector<int> adv = advances(text, true);
   if (!dx.empty())
     for (size_t i = 0; i < adv.size(); ++i) adv[i] = i < dx.size() ? dx[i] : 0;
@@ -412,9 +403,7 @@ void QtCanvas::applyPenMode() {
   case TPenMode::pmCopy: painter_.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
   case TPenMode::pmNot: painter_.setCompositionMode(QPainter::RasterOp_NotDestination); break;
   case TPenMode::pmXor: painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
-  case TPenMode::pmNotXor:
-    painter_.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    break;
+  case TPenMode::pmNotXor: painter_.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
   }
 }
 
@@ -456,8 +445,7 @@ void QtCanvas::ellipse(const TRect &r) {
 void QtCanvas::roundRect(const TRect &r, int cornerW, int cornerH) {
   if (r.isEmpty()) return;
   beginFigure();
-  painter_.drawRoundedRect(QRect(r.Left, r.Top, r.width() - 1, r.height() - 1), cornerW / 2.0,
-                           cornerH / 2.0);
+  painter_.drawRoundedRect(QRect(r.Left, r.Top, r.width() - 1, r.height() - 1), cornerW / 2.0, cornerH / 2.0);
   painter_.restore();
 }
 

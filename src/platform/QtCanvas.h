@@ -55,14 +55,10 @@ public:
 
   TSize textExtent(std::string_view text) override;
   TSize textExtentW(std::u16string_view text) override;
-  TSize textExtentEx(std::string_view text, int maxExtent, int *fit,
-                     std::vector<int> *extents) override;
-  TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit,
-                      std::vector<int> *extents) override;
-  bool characterPlacement(std::u16string_view text, unsigned flags,
-                          CharacterPlacement &out) override;
-  bool characterPlacementA(std::string_view text, unsigned flags,
-                           CharacterPlacement &out) override;
+  TSize textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) override;
+  TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) override;
+  bool characterPlacement(std::u16string_view text, unsigned flags, CharacterPlacement &out) override;
+  bool characterPlacementA(std::string_view text, unsigned flags, CharacterPlacement &out) override;
 
   void textOut(int x, int y, std::string_view text) override;
   void textOutW(int x, int y, std::u16string_view text) override;
@@ -120,8 +116,8 @@ private:
   int advanceOf(std::u16string_view text, size_t i);
   std::vector<int> advances(std::u16string_view text, bool withExtra);
   int advanceWithExtra(std::u16string_view text, size_t i);
-  void drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv,
-                unsigned options, const TRect *rect);
+  void drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv, unsigned options,
+                const TRect *rect);
   void solidLine(int x0, int y0, int x1, int y1);
   void applyPenMode();
   // Saves the painter and sets it up for a closed figure: outlined with the pen

@@ -20,8 +20,8 @@ std::string LogColor(TColor c) {
 }
 
 std::string LogRect(const TRect &r) {
-  return "(" + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) +
-         "," + std::to_string(r.Bottom) + ")";
+  return "(" + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+         std::to_string(r.Bottom) + ")";
 }
 
 std::string LogText(std::u16string_view text) { return "\"" + utf16ToUtf8(text) + "\""; }
@@ -65,8 +65,8 @@ std::u16string RecordingCanvas::wideOf(std::string_view text) const {
 
 void RecordingCanvas::setFont(const TLogFont &f) {
   font_ = f;
-  note("setFont(" + f.lfFaceName + "," + std::to_string(f.lfHeight) + ",w" + std::to_string(f.lfWidth) +
-       "," + std::to_string(f.lfWeight) + (f.lfItalic ? ",i" : "") + (f.lfUnderline ? ",u" : "") +
+  note("setFont(" + f.lfFaceName + "," + std::to_string(f.lfHeight) + ",w" + std::to_string(f.lfWidth) + "," +
+       std::to_string(f.lfWeight) + (f.lfItalic ? ",i" : "") + (f.lfUnderline ? ",u" : "") +
        (f.lfStrikeOut ? ",s" : "") + ",cs" + std::to_string(f.lfCharSet) + ")");
 }
 
@@ -78,8 +78,7 @@ void RecordingCanvas::setFontColor(TColor c) {
 void RecordingCanvas::setPen(const CanvasPen &p) {
   pen_ = p;
   note("setPen(" + LogColor(p.Color) + "," + std::to_string(p.Width) + ",style" +
-       std::to_string(static_cast<int>(p.Style)) + ",mode" + std::to_string(static_cast<int>(p.Mode)) +
-       ")");
+       std::to_string(static_cast<int>(p.Style)) + ",mode" + std::to_string(static_cast<int>(p.Mode)) + ")");
 }
 
 void RecordingCanvas::setBrush(const CanvasBrush &b) {
@@ -140,20 +139,17 @@ TSize RecordingCanvas::textExtentW(std::u16string_view text) {
   return {static_cast<int>(std::clamp<long long>(w, 0, 0x7FFFFFFF)), metrics.ascent + metrics.descent};
 }
 
-TSize RecordingCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit,
-                                    std::vector<int> *extents) {
+TSize RecordingCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
   return textExtentExW(wideOf(text), maxExtent, fit, extents);
 }
 
-TSize RecordingCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit,
-                                     std::vector<int> *extents) {
+TSize RecordingCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
   query("textExtentEx(" + LogText(text) + "," + std::to_string(maxExtent) + ")");
   auto advance = [&](size_t i) { return charWidth(text[i]) + extra_; };
   return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), metrics.ascent + metrics.descent};
 }
 
-bool RecordingCanvas::characterPlacement(std::u16string_view text, unsigned flags,
-                                         CharacterPlacement &out) {
+bool RecordingCanvas::characterPlacement(std::u16string_view text, unsigned flags, CharacterPlacement &out) {
   query("characterPlacement(" + LogText(text) + "," + std::to_string(flags) + ")");
   SimpleBidiOrder(text, (align_ & TA_RTLREADING) != 0, out.order, out.classes);
   if (!(flags & GCP_REORDER))
@@ -168,8 +164,7 @@ bool RecordingCanvas::characterPlacement(std::u16string_view text, unsigned flag
   return true;
 }
 
-bool RecordingCanvas::characterPlacementA(std::string_view text, unsigned flags,
-                                          CharacterPlacement &out) {
+bool RecordingCanvas::characterPlacementA(std::string_view text, unsigned flags, CharacterPlacement &out) {
   return characterPlacement(wideOf(text), flags, out);
 }
 
@@ -181,16 +176,16 @@ void RecordingCanvas::textOutW(int x, int y, std::u16string_view text) {
   note("textOutW(" + xy(x, y) + "," + LogText(text) + ")");
 }
 
-void RecordingCanvas::extTextOut(int x, int y, unsigned options, const TRect *rect,
-                                 std::string_view text, std::span<const int> dx) {
-  note("extTextOut(" + xy(x, y) + "," + std::to_string(options) + "," + (rect ? LogRect(*rect) : "nil") +
-       "," + LogText(wideOf(text)) + logDx(dx) + ")");
+void RecordingCanvas::extTextOut(int x, int y, unsigned options, const TRect *rect, std::string_view text,
+                                 std::span<const int> dx) {
+  note("extTextOut(" + xy(x, y) + "," + std::to_string(options) + "," + (rect ? LogRect(*rect) : "nil") + "," +
+       LogText(wideOf(text)) + logDx(dx) + ")");
 }
 
-void RecordingCanvas::extTextOutW(int x, int y, unsigned options, const TRect *rect,
-                                  std::u16string_view text, std::span<const int> dx) {
-  note("extTextOutW(" + xy(x, y) + "," + std::to_string(options) + "," +
-       (rect ? LogRect(*rect) : "nil") + "," + LogText(text) + logDx(dx) + ")");
+void RecordingCanvas::extTextOutW(int x, int y, unsigned options, const TRect *rect, std::u16string_view text,
+                                  std::span<const int> dx) {
+  note("extTextOutW(" + xy(x, y) + "," + std::to_string(options) + "," + (rect ? LogRect(*rect) : "nil") + "," +
+       LogText(text) + logDx(dx) + ")");
 }
 
 void RecordingCanvas::fillRect(const TRect &r) { note("fillRect" + LogRect(r)); }
@@ -215,9 +210,7 @@ void RecordingCanvas::lineTo(int x, int y) {
 }
 void RecordingCanvas::drawFocusRect(const TRect &r) { note("drawFocusRect" + LogRect(r)); }
 void RecordingCanvas::invertRect(const TRect &r) { note("invertRect" + LogRect(r)); }
-void RecordingCanvas::setPixel(int x, int y, TColor c) {
-  note("setPixel(" + xy(x, y) + "," + LogColor(c) + ")");
-}
+void RecordingCanvas::setPixel(int x, int y, TColor c) { note("setPixel(" + xy(x, y) + "," + LogColor(c) + ")"); }
 TColor RecordingCanvas::pixel(int x, int y) {
   query("pixel(" + xy(x, y) + ")");
   return clNone;
@@ -280,8 +273,7 @@ void RecordingCanvas::setClipRect(const TRect *r) {
 TRect RecordingCanvas::clipBox() {
   query("clipBox()");
   if (!clipped_) return Rect(-origin_.x, -origin_.y, 1 << 20, 1 << 20);
-  return Rect(clip_.Left - origin_.x, clip_.Top - origin_.y, clip_.Right - origin_.x,
-              clip_.Bottom - origin_.y);
+  return Rect(clip_.Left - origin_.x, clip_.Top - origin_.y, clip_.Right - origin_.x, clip_.Bottom - origin_.y);
 }
 
 void RecordingCanvas::setOrigin(TPoint p) {

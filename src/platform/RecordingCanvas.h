@@ -61,14 +61,10 @@ public:
 
   TSize textExtent(std::string_view text) override;
   TSize textExtentW(std::u16string_view text) override;
-  TSize textExtentEx(std::string_view text, int maxExtent, int *fit,
-                     std::vector<int> *extents) override;
-  TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit,
-                      std::vector<int> *extents) override;
-  bool characterPlacement(std::u16string_view text, unsigned flags,
-                          CharacterPlacement &out) override;
-  bool characterPlacementA(std::string_view text, unsigned flags,
-                           CharacterPlacement &out) override;
+  TSize textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) override;
+  TSize textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) override;
+  bool characterPlacement(std::u16string_view text, unsigned flags, CharacterPlacement &out) override;
+  bool characterPlacementA(std::string_view text, unsigned flags, CharacterPlacement &out) override;
 
   void textOut(int x, int y, std::string_view text) override;
   void textOutW(int x, int y, std::u16string_view text) override;

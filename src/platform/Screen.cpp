@@ -17,8 +17,7 @@ constexpr ScreenRect kNoScreen{0, 0, 1024, 768};
 ScreenRect fromQt(const QRect &r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
 
 QScreen *primary() {
-  return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
-                                                                       : nullptr;
+  return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
 }
 
 } // namespace

@@ -16,14 +16,14 @@ class QWidget;
 namespace kc {
 
 struct TbSystemSettings {
-  int menuShowDelay = 400;       // ms before a hovered submenu opens or closes
-  int hintPause = 500;           // ms the pointer rests on an item before its hint shows
-  bool keyboardCues = true;      // accelerators underlined even without Alt
-  bool flatMenus = false;        // plain popups: flat frame instead of raised
-  bool menuAnimation = true;     // popups open with an animation
-  bool menuFade = false;         // ... a fade rather than a slide
+  int menuShowDelay = 400;   // ms before a hovered submenu opens or closes
+  int hintPause = 500;       // ms the pointer rests on an item before its hint shows
+  bool keyboardCues = true;  // accelerators underlined even without Alt
+  bool flatMenus = false;    // plain popups: flat frame instead of raised
+  bool menuAnimation = true; // popups open with an animation
+  bool menuFade = false;     // ... a fade rather than a slide
   bool menuDropRightAligned = false;
-  int menuCheckWidth = 13;       // the check-mark / submenu-arrow glyph
+  int menuCheckWidth = 13; // the check-mark / submenu-arrow glyph
   int menuCheckHeight = 13;
   bool themesActive = false;     // a native widget theme the native look could use
   bool soundMenuPopup = false;   // the desktop has a sound for opening menus

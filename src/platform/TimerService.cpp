@@ -51,9 +51,7 @@ TimerService &timerService() {
   return g_override ? *g_override : qtTimers;
 }
 
-TimerServiceOverride::TimerServiceOverride(TimerService &service) : previous_(g_override) {
-  g_override = &service;
-}
+TimerServiceOverride::TimerServiceOverride(TimerService &service) : previous_(g_override) { g_override = &service; }
 TimerServiceOverride::~TimerServiceOverride() { g_override = previous_; }
 
 TimerService::Id ManualTimerService::start(int periodMs, std::function<void()> onTick) {

@@ -106,8 +106,7 @@ bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *
   const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return fail(errnoText("socket"), -1);
   const int on = 1;
-  if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0)
-    return fail(errnoText("SO_BROADCAST"), fd);
+  if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) return fail(errnoText("SO_BROADCAST"), fd);
   // The system caps the size at its own maximum; less is no failure, the
   // queue covers the rest.
   // A process allowed to administer the network (a copy in a test
@@ -115,12 +114,10 @@ bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *
   const int rcvbuf = kReceiveBufferBytes;
   if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &rcvbuf, sizeof rcvbuf) != 0)
     (void)::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
-  if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0)
-    return fail(errnoText("bind"), fd);
+  if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) return fail(errnoText("bind"), fd);
   sockaddr_in bound{};
   socklen_t len = sizeof bound;
-  if (::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &len) != 0)
-    return fail(errnoText("getsockname"), fd);
+  if (::getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &len) != 0) return fail(errnoText("getsockname"), fd);
 
   d->fd = fd;
   d->port = ntohs(bound.sin_port);
@@ -130,8 +127,7 @@ bool UdpSocket::open(std::string_view Address, std::uint16_t Port, std::string *
   // socket; the owner then calls readPending() itself.
   if (QCoreApplication::instance()) {
     d->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(d->notifier.get(), &QSocketNotifier::activated, d->notifier.get(),
-                     [this] { handOverSlice(); });
+    QObject::connect(d->notifier.get(), &QSocketNotifier::activated, d->notifier.get(), [this] { handOverSlice(); });
   }
   return true;
 }
@@ -159,8 +155,7 @@ std::uint16_t UdpSocket::localPort() const { return d->port; }
 
 void UdpSocket::setReadHandler(ReadHandler Handler) { d->handler = std::move(Handler); }
 
-bool UdpSocket::sendTo(std::string_view Data, std::string_view Ip, std::uint16_t Port,
-                       std::string *Error) {
+bool UdpSocket::sendTo(std::string_view Data, std::string_view Ip, std::uint16_t Port, std::string *Error) {
   if (d->fd < 0) {
     if (Error) *Error = "socket not open";
     return false;
@@ -178,8 +173,8 @@ bool UdpSocket::sendTo(std::string_view Data, std::string_view Ip, std::uint16_t
   sa.sin_family = AF_INET;
   sa.sin_port = htons(Port);
   sa.sin_addr.s_addr = htonl(a);
-  const ssize_t n = ::sendto(d->fd, Data.data(), Data.size(), MSG_NOSIGNAL,
-                             reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
+  const ssize_t n =
+      ::sendto(d->fd, Data.data(), Data.size(), MSG_NOSIGNAL, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
   if (n < 0 || static_cast<std::size_t>(n) != Data.size()) {
     if (Error) *Error = n < 0 ? errnoText("sendto") : std::string("sendto: short write");
     return false;
@@ -199,8 +194,8 @@ int UdpSocket::fetch() {
   while (d->queue.size() < kMaxQueued && d->queuedBytes < kMaxQueuedBytes) {
     sockaddr_in from{};
     socklen_t len = sizeof from;
-    const ssize_t n = ::recvfrom(d->fd, d->buffer.data(), d->buffer.size(), MSG_TRUNC,
-                                 reinterpret_cast<sockaddr *>(&from), &len);
+    const ssize_t n =
+        ::recvfrom(d->fd, d->buffer.data(), d->buffer.size(), MSG_TRUNC, reinterpret_cast<sockaddr *>(&from), &len);
     if (n < 0) {
       if (errno == EINTR) continue;
       break; // EAGAIN: nothing more now; any other error is the next datagram's problem

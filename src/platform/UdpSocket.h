@@ -32,8 +32,7 @@ public:
   static constexpr std::size_t kMaxQueuedBytes = 64u << 20;
 
   // Data, sender's dotted address, sender's port.
-  using ReadHandler =
-      std::function<void(const std::string &data, const std::string &fromIp, std::uint16_t fromPort)>;
+  using ReadHandler = std::function<void(const std::string &data, const std::string &fromIp, std::uint16_t fromPort)>;
 
   UdpSocket();
   ~UdpSocket();
@@ -57,8 +56,7 @@ public:
 
   // Sends Data as one datagram to Ip:Port. False (with Error) when the socket
   // is closed, the address is no dotted IPv4 address or the system refuses.
-  bool sendTo(std::string_view Data, std::string_view Ip, std::uint16_t Port,
-              std::string *Error = nullptr);
+  bool sendTo(std::string_view Data, std::string_view Ip, std::uint16_t Port, std::string *Error = nullptr);
 
   // Reads the datagrams that are waiting now into the queue and hands every
   // queued one to the handler; returns how many were handed over. The event

@@ -24,13 +24,13 @@ struct WaveSound {
 
 enum class WaveError : std::uint8_t {
   None,
-  NotRiff,          // no "RIFF" ... "WAVE" header
-  Truncated,        // the RIFF size or a chunk reaches past the end of the bytes
-  BadChunkSize,     // a RIFF or format chunk too small for what it must hold
-  NoFormat,         // no "fmt " chunk before the "data" chunk
-  UnknownFormat,    // a coding other than PCM or IEEE float, or odd sample sizes
-  BadFormat,        // channels, rate or block size that do not agree
-  NoData,           // no "data" chunk, or one without a whole frame
+  NotRiff,       // no "RIFF" ... "WAVE" header
+  Truncated,     // the RIFF size or a chunk reaches past the end of the bytes
+  BadChunkSize,  // a RIFF or format chunk too small for what it must hold
+  NoFormat,      // no "fmt " chunk before the "data" chunk
+  UnknownFormat, // a coding other than PCM or IEEE float, or odd sample sizes
+  BadFormat,     // channels, rate or block size that do not agree
+  NoData,        // no "data" chunk, or one without a whole frame
 };
 
 struct WaveParse {

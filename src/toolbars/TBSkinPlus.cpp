@@ -11,11 +11,12 @@ namespace kc::tb {
 namespace {
 // Colour element number to property index.
 constexpr std::array<int, 28> kElementToIndex = {
-    tcFace,      tcPopup,         tcBorder,       tcToolbar,       tcDragHandle,      tcImageList,  tcImgListShadow,
-    tcSelBar,    tcSelBarBorder,  tcSelItem,      tcSelItemBorder, tcSelPushed,       tcSelPushedBorder,
-    tcSeparator, tcChecked,       tcCheckedOver,  tcDockBorderTitle, tcDockBorderIn,  tcDockBorderOut,
-    tcGradStart, tcGradEnd,       tcPopupGradStart, tcPopupGradEnd, tcImgGradStart,   tcImgGradEnd, tcText,
-    tcHighlightText, tcCaptionText};
+    tcFace,          tcPopup,           tcBorder,          tcToolbar,       tcDragHandle,
+    tcImageList,     tcImgListShadow,   tcSelBar,          tcSelBarBorder,  tcSelItem,
+    tcSelItemBorder, tcSelPushed,       tcSelPushedBorder, tcSeparator,     tcChecked,
+    tcCheckedOver,   tcDockBorderTitle, tcDockBorderIn,    tcDockBorderOut, tcGradStart,
+    tcGradEnd,       tcPopupGradStart,  tcPopupGradEnd,    tcImgGradStart,  tcImgGradEnd,
+    tcText,          tcHighlightText,   tcCaptionText};
 
 int g_chevronSize = 12;
 
@@ -311,10 +312,8 @@ void TTBSkinManager::RemoveSkin(TTBSkin *Skin) {
   if (it == skins_.end()) throw ESkinError(SSkinNotInManager);
   const bool wasDefault = Skin->isDefault_;
   skins_.erase(it);
-  if (wasDefault && !skins_.empty())
-    skins_.front()->isDefault_ = true;
-  else if (skins_.empty())
-    DefaultSkin().Assign(saved_);
+  if (wasDefault && !skins_.empty()) skins_.front()->isDefault_ = true;
+  else if (skins_.empty()) DefaultSkin().Assign(saved_);
 }
 
 void TTBSkinManager::SetDefaultSkin(TTBSkin *Skin) {
@@ -394,29 +393,19 @@ void DarkenShadowStrip(QImage &Strip, const TShadowStrip &S) {
       // would otherwise give negative amounts that wrap to near-black.
       if (S.Style == sOfficeXP) {
         int amount;
-        if (S.StartCorner && !S.Vertical && j < T)
-          amount = 60 - 5 * (2 * T - 1 - j + d);
-        else if (S.StartCorner && S.Vertical && j < T)
-          continue;
-        else if (S.StartCorner && S.Vertical && j < 2 * T)
-          amount = 40 - 5 * (2 * T - 1 - j + d);
-        else if (endCorner)
-          amount = 5 * (2 * T - 1 - d + i) - 15;
-        else
-          amount = 60 - 15 * d;
+        if (S.StartCorner && !S.Vertical && j < T) amount = 60 - 5 * (2 * T - 1 - j + d);
+        else if (S.StartCorner && S.Vertical && j < T) continue;
+        else if (S.StartCorner && S.Vertical && j < 2 * T) amount = 40 - 5 * (2 * T - 1 - j + d);
+        else if (endCorner) amount = 5 * (2 * T - 1 - d + i) - 15;
+        else amount = 60 - 15 * d;
         Strip.setPixel(x, y, DarkenBy(p, amount));
       } else {
         double w;
-        if (!S.Vertical && S.StartCorner && j < T)
-          w = (60 - 7.1 * (2 * T - 1 - j + d)) / 100;
-        else if (endCorner)
-          w = kXPEndCorner[std::clamp(i + d, 0, 3)];
-        else if (S.Vertical && S.StartCorner && j < T)
-          continue;
-        else if (S.Vertical && S.StartCorner && j < 2 * T)
-          w = kXPVerticalCorner[std::min(j - T, 3)][std::min(d, 3)];
-        else
-          w = (50 - 15 * d) / 100.0;
+        if (!S.Vertical && S.StartCorner && j < T) w = (60 - 7.1 * (2 * T - 1 - j + d)) / 100;
+        else if (endCorner) w = kXPEndCorner[std::clamp(i + d, 0, 3)];
+        else if (S.Vertical && S.StartCorner && j < T) continue;
+        else if (S.Vertical && S.StartCorner && j < 2 * T) w = kXPVerticalCorner[std::min(j - T, 3)][std::min(d, 3)];
+        else w = (50 - 15 * d) / 100.0;
         Strip.setPixel(x, y, BlendTowardsShadow(p, w));
       }
     }

@@ -40,10 +40,34 @@ enum : TTBOptions {
 
 // Colour property indices (1..28).
 enum TTBColorIndex : int {
-  tcFace = 1, tcPopup, tcBorder, tcToolbar, tcImageList, tcDockBorderIn, tcDockBorderOut, tcDockBorderTitle,
-  tcDragHandle, tcChecked, tcCheckedOver, tcSelBar, tcSelBarBorder, tcSelItem, tcSelItemBorder, tcSelPushed,
-  tcSelPushedBorder, tcSeparator, tcImgListShadow, tcGradStart, tcGradEnd, tcPopupGradStart, tcPopupGradEnd,
-  tcImgGradStart, tcImgGradEnd, tcText, tcHighlightText, tcCaptionText
+  tcFace = 1,
+  tcPopup,
+  tcBorder,
+  tcToolbar,
+  tcImageList,
+  tcDockBorderIn,
+  tcDockBorderOut,
+  tcDockBorderTitle,
+  tcDragHandle,
+  tcChecked,
+  tcCheckedOver,
+  tcSelBar,
+  tcSelBarBorder,
+  tcSelItem,
+  tcSelItemBorder,
+  tcSelPushed,
+  tcSelPushedBorder,
+  tcSeparator,
+  tcImgListShadow,
+  tcGradStart,
+  tcGradEnd,
+  tcPopupGradStart,
+  tcPopupGradEnd,
+  tcImgGradStart,
+  tcImgGradEnd,
+  tcText,
+  tcHighlightText,
+  tcCaptionText
 };
 
 class TTBBaseSkin;

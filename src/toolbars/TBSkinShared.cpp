@@ -45,10 +45,8 @@ void GradientFillRect(QPainter &P, const QRect &R, TColor Start, bool Vertical, 
   for (int i = 0; i < bands; ++i) {
     auto ch = [&](int a, int b) { return bands == 1 ? a : a + (b - a) * i / (bands - 1); };
     const QColor c(ch(GetRValue(s), GetRValue(e)), ch(GetGValue(s), GetGValue(e)), ch(GetBValue(s), GetBValue(e)));
-    if (Vertical)
-      P.fillRect(QRect(R.left(), R.top() + i, R.width(), 1), c);
-    else
-      P.fillRect(QRect(R.left() + i, R.top(), 1, R.height()), c);
+    if (Vertical) P.fillRect(QRect(R.left(), R.top() + i, R.width(), 1), c);
+    else P.fillRect(QRect(R.left() + i, R.top(), 1, R.height()), c);
   }
 }
 

@@ -40,14 +40,10 @@ void ApplyStep() {
   }
   const int width = w->width(), height = w->height();
   int dy = 0, dx = 0;
-  if (g_anim.directions & 4)
-    dy = p * height / 255 - height;
-  else if (g_anim.directions & 8)
-    dy = height - p * height / 255;
-  if (g_anim.directions & 2)
-    dx = p * width / 255 - width;
-  else if (g_anim.directions & 1)
-    dx = width - p * width / 255;
+  if (g_anim.directions & 4) dy = p * height / 255 - height;
+  else if (g_anim.directions & 8) dy = height - p * height / 255;
+  if (g_anim.directions & 2) dx = p * width / 255 - width;
+  else if (g_anim.directions & 1) dx = width - p * width / 255;
   const QRect visible = QRect(dx, dy, width, height).intersected(w->rect());
   if (visible.isEmpty()) return; // nothing uncovered yet: the window stays hidden
   w->setMask(QRegion(visible));
@@ -62,10 +58,8 @@ void Finish() {
   if (g_anim.timer) g_anim.timer->stop();
   QWidget *w = g_anim.wnd;
   if (w) {
-    if (g_anim.fade)
-      w->setWindowOpacity(1.0);
-    else
-      w->clearMask();
+    if (g_anim.fade) w->setWindowOpacity(1.0);
+    else w->clearMask();
     w->setProperty("kcAnimOffset", QVariant());
     if (!w->isVisible()) w->show();
     w->update();
@@ -77,8 +71,7 @@ void Finish() {
 }
 } // namespace
 
-void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directions,
-                         std::function<void()> OnFinished) {
+void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directions, std::function<void()> OnFinished) {
   StopPopupAnimation(nullptr);
   if (!Window) return;
   g_anim.wnd = Window;
@@ -131,9 +124,7 @@ void StopPopupAnimation(QWidget *Window) {
   Finish();
 }
 
-bool PopupAnimationRunning(const QWidget *Window) {
-  return g_anim.running && (!Window || Window == g_anim.wnd);
-}
+bool PopupAnimationRunning(const QWidget *Window) { return g_anim.running && (!Window || Window == g_anim.wnd); }
 
 int PopupAnimationGeneration() { return g_generation; }
 int PopupAnimationProgress() { return g_anim.progress; }

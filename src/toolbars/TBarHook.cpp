@@ -93,10 +93,8 @@ void CountHooks(TTBHookKinds Kinds, int Delta) {
 
 void InstallToolbarHook(TTBHookProc Proc, TTBHookKinds Kinds, bool NoSystemHooks) {
   auto it = std::find_if(g_regs.begin(), g_regs.end(), [&](const Registration &r) { return r.proc == Proc; });
-  if (it != g_regs.end())
-    ++it->count;
-  else
-    g_regs.push_back({Proc, 1, Kinds});
+  if (it != g_regs.end()) ++it->count;
+  else g_regs.push_back({Proc, 1, Kinds});
   if (NoSystemHooks) return;
   CountHooks(Kinds, +1);
   UpdateFilter();

@@ -27,10 +27,8 @@ QString ShortCutToText(TShortCut ShortCut) {
   if (ShortCut == 0) return {};
   const int key = ShortCut & 0xFF;
   QString name;
-  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-    name = QChar(key);
-  else if (key >= 0x70 && key <= 0x87)
-    name = QStringLiteral("F%1").arg(key - 0x6F);
+  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) name = QChar(key);
+  else if (key >= 0x70 && key <= 0x87) name = QStringLiteral("F%1").arg(key - 0x6F);
   else {
     switch (key) {
     case 0x08: name = QStringLiteral("BkSp"); break;
@@ -54,8 +52,7 @@ TShortCut ShortCutFromKey(int QtKey, Qt::KeyboardModifiers Modifiers) {
   int vk = 0;
   if ((QtKey >= Qt::Key_A && QtKey <= Qt::Key_Z) || (QtKey >= Qt::Key_0 && QtKey <= Qt::Key_9))
     vk = QtKey; // the same codes
-  else if (QtKey >= Qt::Key_F1 && QtKey <= Qt::Key_F24)
-    vk = 0x70 + (QtKey - Qt::Key_F1);
+  else if (QtKey >= Qt::Key_F1 && QtKey <= Qt::Key_F24) vk = 0x70 + (QtKey - Qt::Key_F1);
   else {
     switch (QtKey) {
     case Qt::Key_Backspace: vk = 0x08; break;
@@ -87,13 +84,13 @@ TTBAction::~TTBAction() {
   while (!links_.empty()) links_.back()->client_->SetAction(nullptr);
 }
 
-#define KC_TB_ACTION_SETTER(Name, Type, field, ItemSetter, Linked)                                                 \
-  void TTBAction::Set##Name(Type v) {                                                                               \
-    if (v == field) return;                                                                                         \
-    const std::vector<TTBCustomItemActionLink *> links = links_;                                                    \
-    for (TTBCustomItemActionLink *l : links)                                                                        \
-      if (l->Linked()) l->client_->ItemSetter(v);                                                                   \
-    field = v;                                                                                                      \
+#define KC_TB_ACTION_SETTER(Name, Type, field, ItemSetter, Linked)                                                     \
+  void TTBAction::Set##Name(Type v) {                                                                                  \
+    if (v == field) return;                                                                                            \
+    const std::vector<TTBCustomItemActionLink *> links = links_;                                                       \
+    for (TTBCustomItemActionLink * l : links)                                                                          \
+      if (l->Linked()) l->client_->ItemSetter(v);                                                                      \
+    field = v;                                                                                                         \
   }
 KC_TB_ACTION_SETTER(Caption, const QString &, caption_, SetCaption, IsCaptionLinked)
 KC_TB_ACTION_SETTER(Hint, const QString &, hint_, SetHint, IsHintLinked)
@@ -246,9 +243,7 @@ void TTBCustomItem::RemoveChangeHandler(TTBItemChangeListener *Listener) {
     }
 }
 
-void TTBCustomItem::Notify(TTBItemChangeKind Kind, int Index, TTBCustomItem *Item) {
-  Notify(Kind, Index, Item, this);
-}
+void TTBCustomItem::Notify(TTBItemChangeKind Kind, int Index, TTBCustomItem *Item) { Notify(Kind, Index, Item, this); }
 
 void TTBCustomItem::Notify(TTBItemChangeKind Kind, int Index, TTBCustomItem *Item, TTBCustomItem *Origin) {
   const std::weak_ptr<char> alive = alive_;
@@ -267,8 +262,8 @@ void TTBCustomItem::Notify(TTBItemChangeKind Kind, int Index, TTBCustomItem *Ite
   const std::vector<Handler> snapshot = handlers_;
   for (const Handler &h : snapshot) {
     if (alive.expired()) return;
-    const bool stillThere = std::any_of(handlers_.begin(), handlers_.end(),
-                                        [&](const Handler &x) { return x.listener == h.listener; });
+    const bool stillThere =
+        std::any_of(handlers_.begin(), handlers_.end(), [&](const Handler &x) { return x.listener == h.listener; });
     if (stillThere) h.listener->ItemNotification(Origin, Origin != this, Kind, Index, Item);
   }
 }

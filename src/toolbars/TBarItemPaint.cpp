@@ -56,8 +56,8 @@ void DrawCaption(QPainter &P, const QRect &R, const QString &Caption, int Align,
   }
 }
 
-void DrawDisabledCaption(QPainter &P, const QRect &R, const QString &Caption, int Align, bool ShowAccel,
-                         bool Skinned, bool UseDisabledShadow) {
+void DrawDisabledCaption(QPainter &P, const QRect &R, const QString &Caption, int Align, bool ShowAccel, bool Skinned,
+                         bool UseDisabledShadow) {
   if (Skinned && !UseDisabledShadow) {
     DrawCaption(P, R, Caption, Align, ShowAccel, Sys(clBtnShadow));
     return;
@@ -129,7 +129,7 @@ void CheckMark(QPainter &P, QPoint C, bool WithHighlight, const QColor &Fg) {
   P.save();
   P.setRenderHint(QPainter::Antialiasing, false);
   P.setPen(Fg);
-  const QPoint a[] = {p + QPoint(-2, -2), p + QPoint(0, 0), p + QPoint(4, -4), p + QPoint(4, -3),
+  const QPoint a[] = {p + QPoint(-2, -2), p + QPoint(0, 0),   p + QPoint(4, -4), p + QPoint(4, -3),
                       p + QPoint(0, 1),   p + QPoint(-2, -1), p + QPoint(-2, -2)};
   P.drawPolyline(a, 7);
   if (WithHighlight) {
@@ -143,10 +143,8 @@ void CheckMark(QPainter &P, QPoint C, bool WithHighlight, const QColor &Fg) {
 } // namespace
 
 void TTBItemViewer::Paint(QPainter &P, const QRect &R, bool IsSelected, bool IsPushed, bool UseDisabledShadow) {
-  if (IsToolbarStyle())
-    PaintButton(P, R, IsSelected, IsPushed, UseDisabledShadow);
-  else
-    PaintMenuEntry(P, R, IsSelected, IsPushed, UseDisabledShadow);
+  if (IsToolbarStyle()) PaintButton(P, R, IsSelected, IsPushed, UseDisabledShadow);
+  else PaintMenuEntry(P, R, IsSelected, IsPushed, UseDisabledShadow);
 }
 
 void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected, bool, bool UseDisabledShadow) {
@@ -171,8 +169,7 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
         if (skin->Options() & tboGradSelItem)
           GradientFillRect(P, hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
                            skin->Colors.ColorByIndex(tcGradEnd));
-        else
-          P.fillRect(hr, el(9));
+        else P.fillRect(hr, el(9));
         FrameRect(P, hr, el(10));
         if (item->Has(ikCombo)) FrameRect(P, QRect(hr.right(), R.top(), checkW + 1, R.height()), el(12));
       } else if (!View()->MouseOverSelected) {
@@ -183,8 +180,7 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
       if (skin->Options() & tboGradSelItem)
         GradientFillRect(P, hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
                          skin->Colors.ColorByIndex(tcGradEnd));
-      else
-        P.fillRect(hr, el(9));
+      else P.fillRect(hr, el(9));
       FrameRect(P, hr, el(10));
     } else {
       P.fillRect(hr, Sys(clHighlight));
@@ -216,39 +212,31 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
   }
   if (imageShown) {
     const QPoint at(col.left() + (col.width() - il->Width()) / 2, col.top() + (col.height() - il->Height()) / 2);
-    if (HoverIconShadow(skin, enabled, IsSelected, false))
-      DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
-    else
-      DrawImage(P, il, item->ImageIndex(), at, enabled);
+    if (HoverIconShadow(skin, enabled, IsSelected, false)) DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
+    else DrawImage(P, il, item->ImageIndex(), at, enabled);
   } else if (item->Checked()) {
     CheckMark(P, col.center(), type != tbsOfficeXP, Sys(clBtnText));
   }
 
   // Caption and shortcut.
   QColor fg;
-  if (type == tbsOfficeXP)
-    fg = IsSelected && !View()->OpenedViewer ? el(26) : el(25);
-  else if (skin)
-    fg = Sys(clMenuText);
-  else
-    fg = IsSelected ? Sys(clHighlightText) : Sys(clMenuText);
+  if (type == tbsOfficeXP) fg = IsSelected && !View()->OpenedViewer ? el(26) : el(25);
+  else if (skin) fg = Sys(clMenuText);
+  else fg = IsSelected ? Sys(clHighlightText) : Sys(clMenuText);
   QFont f = P.font();
   if (item->ResolvedOptions() & tboDefault) f.setBold(true);
   P.setFont(f);
   const QRect textR(R.left() + column + 2, R.top(), R.width() - column - 2, R.height());
   const bool accel = ShowAccelerator();
-  if (enabled)
-    DrawCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, fg);
+  if (enabled) DrawCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, fg);
   else
     DrawDisabledCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, skin != nullptr,
                         UseDisabledShadow);
   const QString sc = item->ShortCutText();
   if (!sc.isEmpty()) {
     const QRect scR(R.left(), R.top(), R.width() - R.height(), R.height());
-    if (enabled)
-      DrawCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, fg);
-    else
-      DrawDisabledCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, skin != nullptr, UseDisabledShadow);
+    if (enabled) DrawCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, fg);
+    else DrawDisabledCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, skin != nullptr, UseDisabledShadow);
   }
 
   // Submenu arrow: a triangle pointing right in the check-size box.
@@ -295,10 +283,8 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
       RaisedInner(P, frame);
     }
     if (item->Has(ikCombo) && (IsSelected || IsPushed)) {
-      if (IsPushed && popupOpenHere)
-        SunkenOuter(P, arrow);
-      else
-        RaisedInner(P, arrow);
+      if (IsPushed && popupOpenHere) SunkenOuter(P, arrow);
+      else RaisedInner(P, arrow);
     }
   } else if (type == tbsOfficeXP) {
     const bool mouseOver = view->MouseOverSelected;
@@ -307,12 +293,9 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
       if (item->Has(ikSubmenu) && popupOpenHere) {
         fill = (!enabled && !mouseOver) ? el(7) : el(5);
         border = (!enabled && !mouseOver) ? el(8) : el(2);
-      } else if (IsPushed)
-        fill = el(11);
-      else if (checked)
-        fill = el(15);
-      else
-        fill = el(7);
+      } else if (IsPushed) fill = el(11);
+      else if (checked) fill = el(15);
+      else fill = el(7);
       if (view->ChevronOwnerView && item->Has(ikSubmenu)) border = el(2);
       P.fillRect(R, fill);
       FrameRect(P, R, border);
@@ -334,10 +317,8 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
   }
 
   QColor fg = Sys(clBtnText);
-  if (type == tbsOfficeXP)
-    fg = IsSelected && !view->OpenedViewer ? el(26) : el(25);
-  else if (skin && enabled && IsSelected && view->IsMenuBar())
-    fg = el(26);
+  if (type == tbsOfficeXP) fg = IsSelected && !view->OpenedViewer ? el(26) : el(25);
+  else if (skin && enabled && IsSelected && view->IsMenuBar()) fg = el(26);
   QRect content = button;
   if (shift) content.translate(1, 1);
 
@@ -360,8 +341,7 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
     }
     if (HoverIconShadow(skin, enabled, IsSelected, IsPushed || checked))
       DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
-    else
-      DrawImage(P, il, item->ImageIndex(), at, enabled);
+    else DrawImage(P, il, item->ImageIndex(), at, enabled);
   }
   if (captionShown) {
     if (rotated) {
@@ -369,10 +349,8 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
       P.translate(textR.center().x() + 1, textR.center().y() + 1);
       P.rotate(90);
       const QRect rr(-textR.height() / 2, -textR.width() / 2, textR.height(), textR.width());
-      if (enabled)
-        DrawCaption(P, rr, GetCaptionText(), Qt::AlignCenter, accel, fg);
-      else
-        DrawDisabledCaption(P, rr, GetCaptionText(), Qt::AlignCenter, accel, skin != nullptr, UseDisabledShadow);
+      if (enabled) DrawCaption(P, rr, GetCaptionText(), Qt::AlignCenter, accel, fg);
+      else DrawDisabledCaption(P, rr, GetCaptionText(), Qt::AlignCenter, accel, skin != nullptr, UseDisabledShadow);
       P.restore();
     } else if (enabled) {
       DrawCaption(P, textR, GetCaptionText(), Qt::AlignCenter, accel, fg);
@@ -383,10 +361,9 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
   if (hasArrow) {
     QPoint c = arrow.center();
     if (shift && !item->Has(ikCombo)) c += QPoint(1, 1);
-    const QPolygon tri = rotated ? QPolygon({QPoint(c.x() - 1, c.y() + 2), QPoint(c.x() - 1, c.y() - 2),
-                                             QPoint(c.x() - 3, c.y())})
-                                 : QPolygon({QPoint(c.x() - 2, c.y() - 1), QPoint(c.x() + 2, c.y() - 1),
-                                             QPoint(c.x(), c.y() + 1)});
+    const QPolygon tri =
+        rotated ? QPolygon({QPoint(c.x() - 1, c.y() + 2), QPoint(c.x() - 1, c.y() - 2), QPoint(c.x() - 3, c.y())})
+                : QPolygon({QPoint(c.x() - 2, c.y() - 1), QPoint(c.x() + 2, c.y() - 1), QPoint(c.x(), c.y() + 1)});
     Triangle(P, tri, enabled, fg);
   }
 }
@@ -425,10 +402,8 @@ void TTBSeparatorItemViewer::Paint(QPainter &P, const QRect &R, bool, bool, bool
     }
   } else {
     const QColor c = ToQColor(skin->ElementColor(13));
-    if (horizontal)
-      P.fillRect(QRect(line.left(), line.top() + 1, line.width(), 1), c);
-    else
-      P.fillRect(QRect(line.left() + 1, line.top(), 1, line.height()), c);
+    if (horizontal) P.fillRect(QRect(line.left(), line.top() + 1, line.width(), 1), c);
+    else P.fillRect(QRect(line.left() + 1, line.top(), 1, line.height()), c);
   }
 }
 

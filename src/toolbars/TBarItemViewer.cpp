@@ -9,9 +9,7 @@ bool TTBItemViewer::IsToolbarStyle() const {
   return view_->IsToolbar() || (item_->ResolvedOptions() & tboToolbarStyle);
 }
 
-bool TTBItemViewer::IsToolbarSize() const {
-  return view_->IsToolbar() || (item_->ResolvedOptions() & tboToolbarSize);
-}
+bool TTBItemViewer::IsToolbarSize() const { return view_->IsToolbar() || (item_->ResolvedOptions() & tboToolbarSize); }
 
 bool TTBItemViewer::CaptionShown() const {
   const bool hasText = !GetCaptionText().isEmpty();
@@ -42,8 +40,7 @@ TCustomImageList *TTBItemViewer::GetImageList() const {
 }
 
 bool TTBItemViewer::IsRotated() const {
-  return view_->Orientation == tbvoVertical &&
-         !(item_->ResolvedOptions() & (tboNoRotation | tboImageAboveCaption));
+  return view_->Orientation == tbvoVertical && !(item_->ResolvedOptions() & (tboNoRotation | tboImageAboveCaption));
 }
 
 bool TTBItemViewer::ShowAccelerator() const {
@@ -86,13 +83,10 @@ void TTBItemViewer::MeasureSize(const TBTextMetrics &M, int &Width, int &Height)
     }
   }
   if (tbStyle && item_->Has(ikSubmenu)) {
-    if (item_->Has(ikCombo))
-      Width += 11;
+    if (item_->Has(ikCombo)) Width += 11;
     else if (opts & tboDropdownArrow) {
-      if (view_->Orientation == tbvoVertical)
-        Height += 8;
-      else
-        Width += 8;
+      if (view_->Orientation == tbvoVertical) Height += 8;
+      else Width += 8;
     }
   }
   if (!tbStyle) {
@@ -163,8 +157,7 @@ void TTBItemViewer::MouseDown(bool DoubleClick, int X, int Y, TTBLoopControl &Lo
     for (int i = 0; i < pv->ViewerCount(); ++i) {
       TTBItemViewer *v = pv->Viewer(i);
       TTBCustomItem *it = v->Item();
-      if (v->Show && (it->ResolvedOptions() & tboDefault) && it->Has(ikSelectable) && it->Enabled() &&
-          it->Visible()) {
+      if (v->Show && (it->ResolvedOptions() & tboDefault) && it->Has(ikSelectable) && it->Enabled() && it->Visible()) {
         pv->SetSelection(v);
         Loop.Outcome = {};
         Loop.Outcome.Kind = moClick;

@@ -16,11 +16,11 @@ class TTBView;
 enum TTBMenuOutcomeKind : std::uint8_t { moNone = 0, moClick = 1, moKeyMenu = 2, moHelp = 3 };
 struct TTBMenuOutcome {
   TTBMenuOutcomeKind Kind = moNone;
-  TTBItemRef Item;       // moClick
-  bool Sound = false;    // moClick: play the command sound
+  TTBItemRef Item;           // moClick
+  bool Sound = false;        // moClick: play the command sound
   QWidget *Window = nullptr; // moKeyMenu
-  QChar Key;             // moKeyMenu
-  int HelpContext = 0;   // moHelp
+  QChar Key;                 // moKeyMenu
+  int HelpContext = 0;       // moHelp
 };
 struct TTBLoopControl {
   TTBView *RootView = nullptr;

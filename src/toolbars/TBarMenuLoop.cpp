@@ -114,16 +114,12 @@ void TTBView::TimerTick(TTBViewTimer Kind) {
     CloseSubmenus();
     break;
   case tiScrollUp:
-    if (UpArrowShown)
-      ScrollBy(false);
-    else
-      StopTimer(tiScrollUp);
+    if (UpArrowShown) ScrollBy(false);
+    else StopTimer(tiScrollUp);
     break;
   case tiScrollDown:
-    if (DownArrowShown)
-      ScrollBy(true);
-    else
-      StopTimer(tiScrollDown);
+    if (DownArrowShown) ScrollBy(true);
+    else StopTimer(tiScrollDown);
     break;
   }
 }
@@ -231,9 +227,7 @@ bool TTBView::KeyDown(int Key, Qt::KeyboardModifiers Shift, TTBLoopControl &Loop
     RevealSelection();
     return true;
   case Qt::Key_Tab:
-  case Qt::Key_Backtab:
-    StepAndReveal(Key == Qt::Key_Tab && !(Shift & Qt::ShiftModifier));
-    return true;
+  case Qt::Key_Backtab: StepAndReveal(Key == Qt::Key_Tab && !(Shift & Qt::ShiftModifier)); return true;
   case Qt::Key_Escape:
     if (this == Loop.RootView) {
       Loop.ExitLoop = true;
@@ -245,10 +239,8 @@ bool TTBView::KeyDown(int Key, Qt::KeyboardModifiers Shift, TTBLoopControl &Loop
     return true;
   case Qt::Key_Return:
   case Qt::Key_Enter:
-    if (!Selected() || !Selected()->Item()->Enabled())
-      Loop.ExitLoop = true;
-    else
-      RunSelected(Loop);
+    if (!Selected() || !Selected()->Item()->Enabled()) Loop.ExitLoop = true;
+    else RunSelected(Loop);
     return true;
   case Qt::Key_F1:
     for (TTBView *v = this; v; v = v->ownerView_)
@@ -261,11 +253,8 @@ bool TTBView::KeyDown(int Key, Qt::KeyboardModifiers Shift, TTBLoopControl &Loop
       }
     return true;
   case Qt::Key_Alt:
-  case Qt::Key_F10:
-    Loop.ExitLoop = true;
-    return true;
-  default:
-    return false;
+  case Qt::Key_F10: Loop.ExitLoop = true; return true;
+  default: return false;
   }
 }
 
@@ -491,8 +480,7 @@ bool TTBMenuLoop::MouseUp(QPoint Global, Qt::MouseButton Button) {
   } else if (!recv || recv == root_) {
     if (root_->Has(vsIgnoreButtonUp))
       root_->Set(vsIgnoreButtonUp, false); // the release of the press that opened the menu
-    else
-      Control.ExitLoop = true;
+    else Control.ExitLoop = true;
   }
   return AfterEvent();
 }
@@ -592,13 +580,9 @@ bool TTBMenuLoop::eventFilter(QObject *Watched, QEvent *Event) {
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
     case QEvent::ContextMenu:
-    case QEvent::Wheel:
-      break;
-    case QEvent::ApplicationDeactivate:
-      Control.ExitLoop = true;
-      break;
-    default:
-      return false;
+    case QEvent::Wheel: break;
+    case QEvent::ApplicationDeactivate: Control.ExitLoop = true; break;
+    default: return false;
     }
   } catch (...) {
     // A menu event that failed ends the menu; the program goes on.
@@ -638,8 +622,7 @@ void DoneActionExecute(const TTBMenuOutcome &Outcome) {
   case moHelp:
     if (g_handlers.Help) g_handlers.Help(Outcome.HelpContext);
     break;
-  case moNone:
-    break;
+  case moNone: break;
   }
 }
 

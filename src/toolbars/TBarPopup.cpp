@@ -24,8 +24,8 @@ QPoint TTBPopupView::ClientOrigin() const {
 }
 
 TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin)
-    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                           Qt::NoDropShadowWindowHint) {
+    : QWidget(nullptr,
+              Qt::Popup | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint) {
   setAttribute(Qt::WA_ShowWithoutActivating);
   // The menu loop hands a press outside to the window under it itself.
   setAttribute(Qt::WA_NoMouseReplay);
@@ -35,12 +35,9 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
   // The skin: the parent view's when active, the popup menu's, else the
   // default skin unless it is disabled or native.
   const TTBBaseSkin *skin = nullptr;
-  if (ParentView && ParentView->Skin && ParentView->Skin->SkinType() != tbsDisabled)
-    skin = ParentView->Skin;
-  else if (PopupSkin && PopupSkin->SkinType() != tbsDisabled)
-    skin = PopupSkin;
-  else if (DefaultSkin().SkinType() != tbsDisabled && DefaultSkin().SkinType() != tbsNativeXP)
-    skin = &DefaultSkin();
+  if (ParentView && ParentView->Skin && ParentView->Skin->SkinType() != tbsDisabled) skin = ParentView->Skin;
+  else if (PopupSkin && PopupSkin->SkinType() != tbsDisabled) skin = PopupSkin;
+  else if (DefaultSkin().SkinType() != tbsDisabled && DefaultSkin().SkinType() != tbsNativeXP) skin = &DefaultSkin();
   skin_ = skin;
   border_ = skin ? skin->PopupBorderWidth() : 3;
   setFont(ParentView && ParentView->Window() ? ParentView->Window()->font() : MenuFont());
@@ -188,15 +185,13 @@ void TTBPopupWindow::paintEvent(QPaintEvent *) {
       skin->SkinType() != tbsNativeXP)
     GradientFillRect(P, local, skin->Colors.ColorByIndex(tcPopupGradStart), skin->PopupStyle() == tbpsGradVert,
                      skin->Colors.ColorByIndex(tcPopupGradEnd));
-  else
-    P.fillRect(local, skin ? ToQColor(skin->ElementColor(1)) : ToQColor(clMenu));
+  else P.fillRect(local, skin ? ToQColor(skin->ElementColor(1)) : ToQColor(clMenu));
   if (skin && (skin->SkinType() == tbsOfficeXP || skin->SkinType() == tbsWindowsXP)) {
     const QRect col(0, 0, view_->ImageColumnWidth(), local.height());
     if (skin->ImgBackStyle() == tbimsGradVert || skin->ImgBackStyle() == tbimsGradHorz)
       GradientFillRect(P, col, skin->Colors.ColorByIndex(tcImgGradStart), skin->ImgBackStyle() == tbimsGradVert,
                        skin->Colors.ColorByIndex(tcImgGradEnd));
-    else if (skin->SkinType() == tbsOfficeXP)
-      P.fillRect(col, ToQColor(skin->ElementColor(5)));
+    else if (skin->SkinType() == tbsOfficeXP) P.fillRect(col, ToQColor(skin->ElementColor(5)));
   }
   view_->PaintViewers(P, local);
   // Scroll arrows: triangles in the menu text colour in 19-pixel bands.
@@ -287,8 +282,8 @@ std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opene
 }
 
 std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
-                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point,
-                                            int Alignment, const TTBBaseSkin *PopupSkin) {
+                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point, int Alignment,
+                                            const TTBBaseSkin *PopupSkin) {
   if (Item->LinkSubitems() && Item->LinkSubitems() != Item) Item->LinkSubitems()->DoPopup(Item, true);
   Item->DoPopup(Item, false);
   auto wnd = std::make_unique<TTBPopupWindow>(ParentView, Item, PopupSkin);
@@ -297,8 +292,7 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *Parent
   QRect ref;
   if (ParentViewer)
     ref = QRect(ParentView->ClientToScreen(ParentViewer->BoundsRect.topLeft()), ParentViewer->BoundsRect.size());
-  else
-    ref = QRect(Point, QSize(0, 0));
+  else ref = QRect(Point, QSize(0, 0));
   // The menu stays on the monitor it opens from: the one holding the item
   // (or the point), not the primary one.
   const QRect work = ParentViewer ? kc::tbWorkAreaOf(ref) : kc::tbWorkAreaAt(Point);

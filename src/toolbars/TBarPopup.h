@@ -81,8 +81,8 @@ std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opene
 // Opens the popup of Item's sub-items under ParentView (null for a
 // stand-alone popup menu at Point with Alignment 0 left, 1 right, 2 centre).
 std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
-                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point,
-                                            int Alignment, const TTBBaseSkin *PopupSkin = nullptr);
+                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point, int Alignment,
+                                            const TTBBaseSkin *PopupSkin = nullptr);
 
 // A popup menu: a root item whose sub-items open in popup windows.
 class TTBPopupMenu {

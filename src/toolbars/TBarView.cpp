@@ -13,8 +13,7 @@ namespace kc::tb {
 struct TTBView::ShownListener final : TTBItemChangeListener {
   explicit ShownListener(TTBView *v) : view(v) {}
   void ItemNotification(TTBCustomItem *, bool, TTBItemChangeKind Kind, int, TTBCustomItem *) override {
-    if (Kind == ckSubitemsChanged)
-      view->ResolveShownItem();
+    if (Kind == ckSubitemsChanged) view->ResolveShownItem();
     else if (Kind == ckSubmenuImagesChanged)
       for (TTBView *v = view; v; v = v->OpenedView) v->DropPositions();
   }
@@ -22,8 +21,8 @@ struct TTBView::ShownListener final : TTBItemChangeListener {
   TTBView *view;
 };
 
-TTBView::TTBView(TTBView *OwnerView, TTBCustomItem *SourceItem, QWidget *Window, bool IsToolbar,
-                 bool KeepGroupsWhole, bool WithGiveWayOrder)
+TTBView::TTBView(TTBView *OwnerView, TTBCustomItem *SourceItem, QWidget *Window, bool IsToolbar, bool KeepGroupsWhole,
+                 bool WithGiveWayOrder)
     : ownerView_(OwnerView), sourceItem_(SourceItem), window_(Window), isToolbar_(IsToolbar),
       keepGroupsWhole_(KeepGroupsWhole), withGiveWayOrder_(WithGiveWayOrder),
       sourceListener_(std::make_unique<ShownListener>(this)) {
@@ -185,27 +184,18 @@ void TTBView::ReactToShown(bool Relayed, TTBItemChangeKind Kind, int Index, TTBC
     DropPositions();
     RemoveViewersOf(Item);
     break;
-  case ckSubitemsChanged:
-    RecreateAllViewers();
-    return;
-  case ckBeginUpdate:
-    BeginUpdate();
-    return;
-  case ckEndUpdate:
-    EndUpdate();
-    return;
+  case ckSubitemsChanged: RecreateAllViewers(); return;
+  case ckBeginUpdate: BeginUpdate(); return;
+  case ckEndUpdate: EndUpdate(); return;
   case ckChanged:
     for (auto &v : viewers_)
       if (v->Item() == Item) RepaintViewer(v.get());
     break;
-  case ckChangedResize:
-    DropPositions();
-    break;
+  case ckChangedResize: DropPositions(); break;
   case ckSubmenuImagesChanged:
     for (TTBView *v = this; v; v = v->OpenedView) v->DropPositions();
     break;
-  case ckNameChanged:
-    return;
+  case ckNameChanged: return;
   }
   EnsurePositionsIfIdle();
 }
@@ -252,8 +242,7 @@ QFont TTBView::ViewFont() const { return window_ ? window_->font() : MenuFont();
 
 void TTBView::ApplyTotalSize(QSize Size) {
   if (window_ && IsPopup()) {
-    if (auto *pw = qobject_cast<TTBPopupWindow *>(window_.data()))
-      pw->SetClientSize(Size);
+    if (auto *pw = qobject_cast<TTBPopupWindow *>(window_.data())) pw->SetClientSize(Size);
   }
 }
 
@@ -472,10 +461,8 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
         Work &wk = w[size_t(i)];
         if (wk.rowDivider) continue;
         if (IsSep(viewers_[size_t(i)].get())) {
-          if (vertical)
-            wk.r.setWidth(rowThick);
-          else
-            wk.r.setHeight(rowThick);
+          if (vertical) wk.r.setWidth(rowThick);
+          else wk.r.setHeight(rowThick);
         } else if (vertical) {
           wk.r.moveLeft(rowCross + (rowThick - wk.r.width()) / 2);
         } else {
@@ -563,10 +550,8 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
     }
     if (row.empty()) rowCross = alongIsX ? y : x;
     wk.r = QRect(x, y, wk.w, wk.h);
-    if (alongIsX)
-      x += wk.w;
-    else
-      y += wk.h;
+    if (alongIsX) x += wk.w;
+    else y += wk.h;
     rowThick = std::max(rowThick, alongIsX ? wk.h : wk.w);
     maxRight = std::max(maxRight, wk.r.left() + wk.r.width());
     maxBottom = std::max(maxBottom, wk.r.top() + wk.r.height());
@@ -581,10 +566,8 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
       maxBottom = std::max(maxBottom, w[size_t(i)].r.top() + w[size_t(i)].r.height());
     }
   if (wrappedAny && !ChevronOwnerView) {
-    if (vertical)
-      maxBottom = std::max(maxBottom, wrap);
-    else
-      maxRight = std::max(maxRight, wrap);
+    if (vertical) maxBottom = std::max(maxBottom, wrap);
+    else maxRight = std::max(maxRight, wrap);
   }
   // Menu entries of a popup share the width of the widest in their run.
   if (IsPopup()) {
@@ -644,10 +627,8 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
     for (int i = 0; i < n; ++i)
       if (auto *ci = dynamic_cast<TTBControlItem *>(viewers_[size_t(i)]->Item()))
         if (QWidget *c = ci->Control()) {
-          if (!w[size_t(i)].show && (w[size_t(i)].pushedOff || w[size_t(i)].scrolledOut))
-            c->move(-10000, -10000);
-          else if (w[size_t(i)].show && c->geometry() != w[size_t(i)].r)
-            c->setGeometry(w[size_t(i)].r);
+          if (!w[size_t(i)].show && (w[size_t(i)].pushedOff || w[size_t(i)].scrolledOut)) c->move(-10000, -10000);
+          else if (w[size_t(i)].show && c->geometry() != w[size_t(i)].r) c->setGeometry(w[size_t(i)].r);
         }
 
   // 9. Row dividers span the whole toolbar.
@@ -655,10 +636,8 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
     for (int i = 0; i < n; ++i)
       if (w[size_t(i)].rowDivider) {
         QRect &r = w[size_t(i)].r;
-        if (vertical)
-          r = QRect(r.left(), 0, r.width(), total.height());
-        else
-          r = QRect(0, r.top(), total.width(), r.height());
+        if (vertical) r = QRect(r.left(), 0, r.width(), total.height());
+        else r = QRect(0, r.top(), total.width(), r.height());
         w[size_t(i)].show = true;
       }
 
@@ -714,10 +693,8 @@ void TTBView::ScrollBy(bool Down) {
 void TTBView::RevealSelection() {
   if (!selected_ || !selected_->ScrolledOut) return;
   const QRect r = selected_->BoundsRect;
-  if (r.top() < kScrollArrowHeight)
-    ScrollPos += r.top() - kScrollArrowHeight;
-  else
-    ScrollPos += r.top() + r.height() - (HeightLimit - kScrollArrowHeight);
+  if (r.top() < kScrollArrowHeight) ScrollPos += r.top() - kScrollArrowHeight;
+  else ScrollPos += r.top() + r.height() - (HeightLimit - kScrollArrowHeight);
   Relayout();
 }
 
@@ -734,12 +711,8 @@ int TTBView::ImageColumnWidth() {
 
 // ---------------------------------------------------------------- selection
 
-QPoint TTBView::ClientToScreen(QPoint P) const {
-  return window_ ? window_->mapToGlobal(P + ClientOrigin()) : P;
-}
-QPoint TTBView::ScreenToClient(QPoint P) const {
-  return window_ ? window_->mapFromGlobal(P) - ClientOrigin() : P;
-}
+QPoint TTBView::ClientToScreen(QPoint P) const { return window_ ? window_->mapToGlobal(P + ClientOrigin()) : P; }
+QPoint TTBView::ScreenToClient(QPoint P) const { return window_ ? window_->mapFromGlobal(P) - ClientOrigin() : P; }
 
 QPoint CurrentPointerPos();
 

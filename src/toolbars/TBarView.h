@@ -49,8 +49,8 @@ struct TTBMargins {
 
 class TTBView : public TTBItemChangeListener {
 public:
-  TTBView(TTBView *OwnerView, TTBCustomItem *SourceItem, QWidget *Window, bool IsToolbar,
-          bool KeepGroupsWhole = false, bool WithGiveWayOrder = false);
+  TTBView(TTBView *OwnerView, TTBCustomItem *SourceItem, QWidget *Window, bool IsToolbar, bool KeepGroupsWhole = false,
+          bool WithGiveWayOrder = false);
   ~TTBView() override;
   TTBView(const TTBView &) = delete;
   TTBView &operator=(const TTBView &) = delete;
@@ -146,8 +146,8 @@ public:
   TTBItemViewer *OpenedViewer = nullptr;
   TTBView *OpenedView = nullptr;
   std::unique_ptr<TTBPopupWindow> OpenedWindow;
-  TTBView *TopView();         // the first view of the chain
-  TTBView *DeepestView();     // the end of the OpenedView chain
+  TTBView *TopView();     // the first view of the chain
+  TTBView *DeepestView(); // the end of the OpenedView chain
   bool OpenSubmenu(bool SelectFirstItem);
   void CloseSubmenus();
   void StartTimer(TTBViewTimer Kind, int DelayMs);

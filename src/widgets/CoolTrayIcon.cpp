@@ -95,10 +95,8 @@ void TCoolTrayIcon::SetIcon(const QImage &icon) {
 
 void TCoolTrayIcon::SetIconVisible(bool on) {
   FIconVisible = on;
-  if (on)
-    ShowIcon();
-  else
-    HideIcon();
+  if (on) ShowIcon();
+  else HideIcon();
 }
 
 void TCoolTrayIcon::SetHint(const QString &hint) {

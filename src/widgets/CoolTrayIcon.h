@@ -57,9 +57,9 @@ enum class TBalloonHintIcon { bitNone, bitInfo, bitWarning, bitError };
 // uses; the desktop's activations are turned into these.
 namespace TrayMsg {
 constexpr unsigned MouseMove = 0x200, LButtonDown = 0x201, LButtonUp = 0x202, LButtonDblClk = 0x203,
-                   RButtonDown = 0x204, RButtonUp = 0x205, MButtonDown = 0x207, MButtonUp = 0x208,
-                   ContextMenu = 0x7B, Select = 0x400, KeySelect = 0x401, BalloonShow = 0x402,
-                   BalloonHide = 0x403, BalloonTimeout = 0x404, BalloonUserClick = 0x405;
+                   RButtonDown = 0x204, RButtonUp = 0x205, MButtonDown = 0x207, MButtonUp = 0x208, ContextMenu = 0x7B,
+                   Select = 0x400, KeySelect = 0x401, BalloonShow = 0x402, BalloonHide = 0x403, BalloonTimeout = 0x404,
+                   BalloonUserClick = 0x405;
 }
 
 class TCoolTrayIcon : public QObject {

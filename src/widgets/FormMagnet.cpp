@@ -12,8 +12,7 @@ namespace kc {
 
 // ----------------------------------------------------------------- snapping
 
-bool SnapToMagnets(TRect &R, const std::vector<TRect> &Others, int P,
-                   const std::function<bool(std::size_t)> &Accept) {
+bool SnapToMagnets(TRect &R, const std::vector<TRect> &Others, int P, const std::function<bool(std::size_t)> &Accept) {
   const int H = R.height(), W = R.width();
   bool snapped = false;
   auto accept = [&](std::size_t i) { return !Accept || Accept(i); };
@@ -56,8 +55,7 @@ bool SnapToArea(TRect &R, const TRect &A, int D, const TMagnetEdges &E) {
 }
 
 TRect SnapRect(TRect R, const TRect &Area, const std::vector<TRect> &Others, int Power, int DesktopPower,
-               const TMagnetEdges &Edges, bool SkipMagnets, bool Glue,
-               const std::function<bool(std::size_t)> &Accept) {
+               const TMagnetEdges &Edges, bool SkipMagnets, bool Glue, const std::function<bool(std::size_t)> &Accept) {
   const bool snapped = !SkipMagnets && SnapToMagnets(R, Others, Power, Accept);
   if (!snapped || !Glue) SnapToArea(R, Area, DesktopPower, Edges);
   return R;

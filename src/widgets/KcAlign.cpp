@@ -12,9 +12,7 @@ namespace {
 constexpr const char *kAlignProperty = "kcAlign";
 }
 
-TAlign Align(const QWidget *w) {
-  return w ? static_cast<TAlign>(w->property(kAlignProperty).toInt()) : TAlign::alNone;
-}
+TAlign Align(const QWidget *w) { return w ? static_cast<TAlign>(w->property(kAlignProperty).toInt()) : TAlign::alNone; }
 
 void SetAlign(QWidget *w, TAlign a) {
   if (!w) return;
@@ -47,9 +45,7 @@ QLayoutItem *TKcAlignLayout::itemAt(int index) const { return FItems.value(index
 QLayoutItem *TKcAlignLayout::takeAt(int index) {
   return index >= 0 && index < FItems.size() ? FItems.takeAt(index) : nullptr;
 }
-QSize TKcAlignLayout::sizeHint() const {
-  return parentWidget() ? parentWidget()->size() : QSize(0, 0);
-}
+QSize TKcAlignLayout::sizeHint() const { return parentWidget() ? parentWidget()->size() : QSize(0, 0); }
 
 void TKcAlignLayout::Realign() {
   if (parentWidget()) setGeometry(parentWidget()->rect());

@@ -166,10 +166,8 @@ bool TKcBrowseForFolderDialog::Execute() {
   if (GetShellVersion() < ShellVersion(4, 0)) throw EKcError("Shell not compatible with BrowseForFolder");
   QWidget *parent = FOwner ? FOwner->window() : QApplication::activeWindow();
   QString root = QStringLiteral("/");
-  if (RootOverride)
-    root = *RootOverride;
-  else if (const auto p = RootFolderPath(RootDirectory))
-    root = QString::fromStdString(*p);
+  if (RootOverride) root = *RootOverride;
+  else if (const auto p = RootFolderPath(RootDirectory)) root = QString::fromStdString(*p);
 
   delete FWindow;
   FWindow = new TKcBrowseForFolderWindow(this, parent, root);

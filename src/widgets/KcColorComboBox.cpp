@@ -25,19 +25,19 @@ struct NamedColor {
 };
 
 constexpr NamedColor kStandard[] = {
-    {"clBlack", 0x000000},  {"clMaroon", 0x000080},     {"clGreen", 0x008000},   {"clOlive", 0x008080},
-    {"clNavy", 0x800000},   {"clPurple", 0x800080},     {"clTeal", 0x808000},    {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},        {"clLime", 0x00FF00},    {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF},    {"clAqua", 0xFFFF00},    {"clWhite", 0xFFFFFF},
+    {"clBlack", 0x000000},      {"clMaroon", 0x000080},  {"clGreen", 0x008000}, {"clOlive", 0x008080},
+    {"clNavy", 0x800000},       {"clPurple", 0x800080},  {"clTeal", 0x808000},  {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},     {"clRed", 0x0000FF},     {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},       {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},  {"clWhite", 0xFFFFFF},
     {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF}, {"clMedGray", 0xA4A0A0},
 };
 
 constexpr const char *kSystemIdents[] = {
-    "clScrollBar",     "clBackground",   "clActiveCaption", "clInactiveCaption",     "clMenu",
-    "clWindow",        "clWindowFrame",  "clMenuText",      "clWindowText",          "clCaptionText",
-    "clActiveBorder",  "clInactiveBorder", "clAppWorkSpace", "clHighlight",          "clHighlightText",
-    "clBtnFace",       "clBtnShadow",    "clGrayText",      "clBtnText",             "clInactiveCaptionText",
-    "clBtnHighlight",  "cl3DDkShadow",   "cl3DLight",       "clInfoText",            "clInfoBk",
+    "clScrollBar",    "clBackground",     "clActiveCaption", "clInactiveCaption", "clMenu",
+    "clWindow",       "clWindowFrame",    "clMenuText",      "clWindowText",      "clCaptionText",
+    "clActiveBorder", "clInactiveBorder", "clAppWorkSpace",  "clHighlight",       "clHighlightText",
+    "clBtnFace",      "clBtnShadow",      "clGrayText",      "clBtnText",         "clInactiveCaptionText",
+    "clBtnHighlight", "cl3DDkShadow",     "cl3DLight",       "clInfoText",        "clInfoBk",
 };
 
 // The system colours of the list carry the class library's numbers for them.
@@ -52,8 +52,7 @@ public:
     FCombo->DrawItem(*p, o.rect, i.row(), o.state & QStyle::State_Selected);
   }
   QSize sizeHint(const QStyleOptionViewItem &o, const QModelIndex &i) const override {
-    return QSize(QStyledItemDelegate::sizeHint(o, i).width(),
-                 std::max(9, QFontMetrics(FCombo->font()).height() + 1));
+    return QSize(QStyledItemDelegate::sizeHint(o, i).width(), std::max(9, QFontMetrics(FCombo->font()).height() + 1));
   }
 
 private:
@@ -99,10 +98,8 @@ void TKcCustomComboBox::saveValue() {
   if (!autoSaveOn()) return;
   RegistryIni key(FAutoSave.Registry.Key.toStdString());
   const std::string name = FAutoSave.Registry.Path.toStdString();
-  if (DropDownList())
-    key.writeInteger("", name, currentIndex());
-  else
-    key.writeString("", name, currentText().toStdString());
+  if (DropDownList()) key.writeInteger("", name, currentIndex());
+  else key.writeString("", name, currentText().toStdString());
 }
 
 void TKcCustomComboBox::Loaded() {
@@ -165,8 +162,15 @@ void TKcCustomComboBox::keyPressEvent(QKeyEvent *e) {
   if (FReadOnly) {
     // Nothing the keyboard offers may change the value.
     switch (e->key()) {
-    case Qt::Key_F4: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
-    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End: return;
+    case Qt::Key_F4:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: return;
     default:
       if (!e->text().isEmpty() && e->text().at(0).isPrint()) return;
     }
@@ -216,7 +220,8 @@ int TKcColorComboBox::indexOfColor(TColor c) const {
 
 QString TKcColorComboBox::DisplayName(int i) const {
   QString name = itemText(i);
-  if (OnGetDisplayName && !IsDialogEntry(i)) OnGetDisplayName(const_cast<TKcColorComboBox *>(this), i, ItemColor(i), name);
+  if (OnGetDisplayName && !IsDialogEntry(i))
+    OnGetDisplayName(const_cast<TKcColorComboBox *>(this), i, ItemColor(i), name);
   return name;
 }
 

@@ -120,10 +120,8 @@ TKcTreeView::~TKcTreeView() {
 
 TKcTreeNode *TKcTreeView::AddChild(TKcTreeNode *Parent, const QString &Text) {
   auto *n = new TKcTreeNode(Text);
-  if (Parent)
-    Parent->addChild(n);
-  else
-    addTopLevelItem(n);
+  if (Parent) Parent->addChild(n);
+  else addTopLevelItem(n);
   applyCheckState(n);
   return n;
 }
@@ -169,8 +167,7 @@ void TKcTreeView::SetMultiSelect(bool on) {
   setSelectionMode(on ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
 }
 
-QItemSelectionModel::SelectionFlags TKcTreeView::selectionCommand(const QModelIndex &index,
-                                                                  const QEvent *event) const {
+QItemSelectionModel::SelectionFlags TKcTreeView::selectionCommand(const QModelIndex &index, const QEvent *event) const {
   // With MultiSelect the tree keeps its own selection.
   if (FMultiSelect) return QItemSelectionModel::NoUpdate;
   return QTreeWidget::selectionCommand(index, event);
@@ -281,10 +278,8 @@ void TKcTreeView::dragMoveEvent(QDragMoveEvent *e) {
   const int y = e->position().toPoint().y();
   const int h = viewport()->height();
   int dir = 0;
-  if (y < kDragScrollBand)
-    dir = -1;
-  else if (h - y < kDragScrollBand)
-    dir = 1;
+  if (y < kDragScrollBand) dir = -1;
+  else if (h - y < kDragScrollBand) dir = 1;
   if (dir != FScrollDir) setScrollDir(dir);
 }
 
@@ -357,8 +352,8 @@ protected:
     QSize s = QTabBar::tabSizeHint(index);
     QFont bold = font();
     bold.setBold(true);
-    const int extra = QFontMetrics(bold).horizontalAdvance(tabText(index)) -
-                      QFontMetrics(font()).horizontalAdvance(tabText(index));
+    const int extra =
+        QFontMetrics(bold).horizontalAdvance(tabText(index)) - QFontMetrics(font()).horizontalAdvance(tabText(index));
     const TKcTabSheet *page = FOwner->Pages(index);
     const bool image = FOwner->Images() && page && page->ImageIndex() >= 0;
     return s + QSize(std::max(0, extra) + (image ? FOwner->Images()->Width() + 4 : 0), 0);

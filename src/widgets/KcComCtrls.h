@@ -109,8 +109,7 @@ protected:
   void enterEvent(QEnterEvent *e) override;
   void leaveEvent(QEvent *e) override;
   void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
-  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
-                                                       const QEvent *event) const override;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index, const QEvent *event) const override;
 
 private:
   friend class TKcTreeNode;

@@ -40,10 +40,8 @@ void TKcDragDrop::SetAcceptDrag(bool on) {
 void TKcDragDrop::apply() {
   if (!FOwner) return;
   FOwner->setAcceptDrops(FAcceptDrag);
-  if (FAcceptDrag && !FHooked)
-    FHooked = RegisterWndProcHook(FOwner, hookMethod(), THookOrder::hoBeforeMsg);
-  else if (!FAcceptDrag && FHooked)
-    FHooked = !UnregisterWndProcHook(FOwner, hookMethod(), THookOrder::hoBeforeMsg);
+  if (FAcceptDrag && !FHooked) FHooked = RegisterWndProcHook(FOwner, hookMethod(), THookOrder::hoBeforeMsg);
+  else if (!FAcceptDrag && FHooked) FHooked = !UnregisterWndProcHook(FOwner, hookMethod(), THookOrder::hoBeforeMsg);
 }
 
 bool TKcDragDrop::dropHook(QObject *, QEvent *event) {

@@ -13,8 +13,7 @@ bool TolerateCorruptGIF = true;
 
 int ColorCountToBits(int count) {
   for (int b = 1; b <= 8; ++b)
-    if (count == (1 << b))
-      return b;
+    if (count == (1 << b)) return b;
   throw EKcGraphicError(kGIFWrongColors);
 }
 
@@ -22,8 +21,7 @@ void TExtension::Assign(const TExtension &src) {
   ExtType = src.ExtType;
   ExtRec = src.ExtRec;
   if (src.Data && !src.Data->empty()) {
-    if (!Data)
-      Data.emplace();
+    if (!Data) Data.emplace();
     *Data = *src.Data;
   }
 }
@@ -43,8 +41,7 @@ void TKcGIFImage::reset() {
 }
 
 void TKcGIFImage::changed() {
-  if (OnChange)
-    OnChange();
+  if (OnChange) OnChange();
 }
 
 void TKcGIFImage::recomputeScreen() {
@@ -57,14 +54,12 @@ void TKcGIFImage::recomputeScreen() {
   FScreenHeight = uint16_t(std::clamp(h, 0, 65535));
 }
 int TKcGIFImage::Width() const {
-  if (FFrameIndex < 0 || FFrameIndex >= Count())
-    return 0;
+  if (FFrameIndex < 0 || FFrameIndex >= Count()) return 0;
   return FFrames[size_t(FFrameIndex)]->Width();
 }
 
 int TKcGIFImage::Height() const {
-  if (FFrameIndex < 0 || FFrameIndex >= Count())
-    return 0;
+  if (FFrameIndex < 0 || FFrameIndex >= Count()) return 0;
   return FFrames[size_t(FFrameIndex)]->Height();
 }
 
@@ -72,26 +67,21 @@ void TKcGIFImage::SetWidth(int) { throw EKcGraphicError("Cannot change the Size 
 void TKcGIFImage::SetHeight(int) { throw EKcGraphicError("Cannot change the Size of a GIF image"); }
 
 bool TKcGIFImage::Empty() const {
-  if (FFrames.empty())
-    return true;
+  if (FFrames.empty()) return true;
   const TKcGIFFrame &f = *FFrames[size_t(std::clamp(FFrameIndex, 0, Count() - 1))];
-  if (f.HasBitmap())
-    return false;
+  if (f.HasBitmap()) return false;
   return !f.Item->ImageData || f.Item->ImageData->empty();
 }
 
 bool TKcGIFImage::Transparent() const {
-  if (!FTransparent)
-    return false;
+  if (!FTransparent) return false;
   for (const auto &f : FFrames)
-    if (f->TransparentColor())
-      return true;
+    if (f->TransparentColor()) return true;
   return false;
 }
 
 bool TKcGIFImage::Palette() const {
-  if (FFrames.empty() || FFrameIndex < 0 || FFrameIndex >= Count())
-    return false;
+  if (FFrames.empty() || FFrameIndex < 0 || FFrameIndex >= Count()) return false;
   const TKcGIFFrame &f = *FFrames[size_t(FFrameIndex)];
   return f.HasBitmap() && f.FBitmap.colorCount() > 0;
 }
@@ -106,12 +96,10 @@ const QImage &TKcGIFImage::GetBitmap() {
 }
 
 void TKcGIFImage::Draw(QPainter &p, const QRect &r) {
-  if (FFrameIndex < 0 || FFrameIndex >= Count())
-    return;
+  if (FFrameIndex < 0 || FFrameIndex >= Count()) return;
   TKcGIFFrame &f = *FFrames[size_t(FFrameIndex)];
   const QImage &bmp = f.Bitmap();
-  if (bmp.isNull())
-    return;
+  if (bmp.isNull()) return;
   if (f.TransparentIndex() >= 0 && bmp.format() == QImage::Format_Indexed8 && f.TransparentIndex() < bmp.colorCount() &&
       Transparent()) {
     QImage keyed = bmp;

@@ -43,7 +43,7 @@ struct TGIFColorTable {
 // with "Wrong number of colors; must be a power of 2".
 int ColorCountToBits(int count);
 
-extern const char *const GIFVersions[3]; // "", "87a", "89a"
+extern const char *const GIFVersions[3];    // "", "87a", "89a"
 extern const uint8_t GIFExtensionLabels[4]; // 0xF9, 0x01, 0xFF, 0xFE
 
 enum : uint8_t { geGraphicControl = 0, gePlainText = 1, geApplication = 2, geComment = 3 };

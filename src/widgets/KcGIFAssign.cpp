@@ -7,8 +7,7 @@
 namespace kc {
 
 void TKcGIFFrame::Assign(const TKcGIFFrame &src) {
-  if (&src == this)
-    return;
+  if (&src == this) return;
   Item = src.Item;
   LocalColors = (src.FOwner == FOwner) ? src.LocalColors : true;
   Origin = src.Origin;
@@ -23,15 +22,12 @@ void TKcGIFFrame::Assign(const TKcGIFFrame &src) {
   std::vector<std::string> comments;
   if (src.Extensions)
     for (const TExtension &e : *src.Extensions)
-      if (e.ExtType == geComment && e.Data)
-        comments.insert(comments.end(), e.Data->begin(), e.Data->end());
+      if (e.ExtType == geComment && e.Data) comments.insert(comments.end(), e.Data->begin(), e.Data->end());
   if (!comments.empty()) {
-    if (!Extensions)
-      Extensions.emplace();
+    if (!Extensions) Extensions.emplace();
     TExtension *c = nullptr;
     for (TExtension &e : *Extensions)
-      if (e.ExtType == geComment)
-        c = &e;
+      if (e.ExtType == geComment) c = &e;
     if (!c) {
       Extensions->push_back(TExtension());
       c = &Extensions->back();
@@ -39,16 +35,13 @@ void TKcGIFFrame::Assign(const TKcGIFFrame &src) {
     }
     c->Data = comments;
   }
-  if (FOwner)
-    FOwner->recomputeScreen();
+  if (FOwner) FOwner->recomputeScreen();
 }
 
 void TKcGIFFrame::Assign(const TKcGIFImage &src) {
-  if (src.Count() == 0)
-    return;
+  if (src.Count() == 0) return;
   int i = src.FrameIndex();
-  if (i < 0 || i >= src.Count())
-    i = 0;
+  if (i < 0 || i >= src.Count()) i = 0;
   Assign(src.Frames(i));
 }
 
@@ -68,24 +61,21 @@ void TKcGIFFrame::Assign(const QImage &picture) {
         break;
       }
   }
-  if (FOwner)
-    FOwner->recomputeScreen();
+  if (FOwner) FOwner->recomputeScreen();
 }
 
 void TKcGIFFrame::Clear() {
   Item = std::make_shared<TGIFItem>();
   FBitmap = QImage();
   FTransparentIndex = -1;
-  if (FOwner)
-    FOwner->recomputeScreen();
+  if (FOwner) FOwner->recomputeScreen();
 }
 
 void TKcGIFFrame::AssignTo(TKcGIFImage &dest) const { dest.Assign(*this); }
 
 void TKcGIFFrame::AssignTo(QImage &dest) {
   dest = Bitmap();
-  if (dest.isNull() || !FTransparentColor)
-    return;
+  if (dest.isNull() || !FTransparentColor) return;
   // The bitmap takes the transparency along: its transparent entry, or
   // without one every pixel of the transparent colour, shows nothing.
   const QRgb key = *FTransparentColor & 0xFFFFFFu;
@@ -94,8 +84,7 @@ void TKcGIFFrame::AssignTo(QImage &dest) {
       dest.setColor(FTransparentIndex, dest.color(FTransparentIndex) & 0x00FFFFFFu);
     } else {
       for (int i = 0; i < dest.colorCount(); ++i)
-        if ((dest.color(i) & 0xFFFFFFu) == key)
-          dest.setColor(i, key);
+        if ((dest.color(i) & 0xFFFFFFu) == key) dest.setColor(i, key);
     }
     return;
   }
@@ -103,8 +92,7 @@ void TKcGIFFrame::AssignTo(QImage &dest) {
   for (int y = 0; y < dest.height(); ++y) {
     QRgb *row = reinterpret_cast<QRgb *>(dest.scanLine(y));
     for (int x = 0; x < dest.width(); ++x)
-      if ((row[x] & 0xFFFFFFu) == key)
-        row[x] = key;
+      if ((row[x] & 0xFFFFFFu) == key) row[x] = key;
   }
 }
 
@@ -115,14 +103,12 @@ int TKcGIFImage::AddFrame(const QImage &picture) {
   f->Assign(picture);
   FFrameIndex = Count() - 1;
   FVersion = std::max(FVersion, 1);
-  if (Count() > 1)
-    FVersion = 2;
+  if (Count() > 1) FVersion = 2;
   return FFrameIndex;
 }
 
 void TKcGIFImage::Assign(const TKcGIFImage &src) {
-  if (&src == this)
-    return;
+  if (&src == this) return;
   FSharedData = src.FSharedData;
   FVersion = src.FVersion;
   FBackgroundColor = src.FBackgroundColor;
@@ -146,8 +132,7 @@ void TKcGIFImage::Assign(const TKcGIFFrame &src) {
   // One of our own frames must outlive the reset.
   std::unique_ptr<TKcGIFFrame> own;
   for (auto &f : FFrames)
-    if (f.get() == &src)
-      own = std::move(f);
+    if (f.get() == &src) own = std::move(f);
   reset();
   if (from) {
     FSharedData->AspectRatio = from->AspectRatio;
@@ -178,12 +163,9 @@ void TKcGIFImage::Clear() {
 }
 
 void TKcGIFImage::AssignTo(QImage &dest) {
-  if (Empty())
-    return;
-  if (FFrameIndex < 0)
-    dest = GetBitmap();
-  else
-    FFrames[size_t(std::min(FFrameIndex, Count() - 1))]->AssignTo(dest);
+  if (Empty()) return;
+  if (FFrameIndex < 0) dest = GetBitmap();
+  else FFrames[size_t(std::min(FFrameIndex, Count() - 1))]->AssignTo(dest);
 }
 
 } // namespace kc

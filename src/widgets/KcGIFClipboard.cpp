@@ -13,13 +13,11 @@ unsigned TKcGIFImage::ClipboardFormat() {
 }
 
 void TKcGIFImage::SaveToClipboard() {
-  if (FFrames.empty())
-    return;
+  if (FFrames.empty()) return;
   Clipboard::Batch batch;
   batch.setImage(FFrames[0]->Bitmap());
   bool all = true;
-  for (const auto &f : FFrames)
-    all = all && f->Item->ImageData && !f->Item->ImageData->empty();
+  for (const auto &f : FFrames) all = all && f->Item->ImageData && !f->Item->ImageData->empty();
   if (all) {
     QBuffer buf;
     buf.open(QIODevice::WriteOnly);
@@ -46,8 +44,7 @@ void TKcGIFImage::LoadFromClipboard() {
     if (!FFrames.empty()) {
       FFrameIndex = 0;
       const QImage bmp = Clipboard::image();
-      if (!bmp.isNull())
-        FFrames[0]->SetBitmap(bmp);
+      if (!bmp.isNull()) FFrames[0]->SetBitmap(bmp);
     }
     return;
   }

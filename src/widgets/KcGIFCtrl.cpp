@@ -43,8 +43,7 @@ void TKcGIFAnimator::ReadImageData(QIODevice &stream) {
 }
 
 int TKcGIFAnimator::FrameDelay() const {
-  if (FFrameIndex < 0 || FFrameIndex >= FImage.Count() || FImage.Count() < 2)
-    return 0;
+  if (FFrameIndex < 0 || FFrameIndex >= FImage.Count() || FImage.Count() < 2) return 0;
   return std::clamp<int>(FImage.Frames(FFrameIndex).AnimateInterval, 50, 10000);
 }
 
@@ -52,34 +51,29 @@ void TKcGIFAnimator::imageChanged() {
   Lock();
   FCache.Drop();
   FFrameIndex = FImage.FrameIndex();
-  if (FFrameIndex >= 0 && FImage.Count() > 0)
-    FTimer.SetInterval(FrameDelay());
+  if (FFrameIndex >= 0 && FImage.Count() > 0) FTimer.SetInterval(FrameDelay());
   Unlock();
   PictureChanged();
   Change();
 }
 
 void TKcGIFAnimator::autoSize() {
-  if (!FLoading && FAutoSize && !FImage.Empty())
-    resize(FImage.ScreenWidth(), FImage.ScreenHeight());
+  if (!FLoading && FAutoSize && !FImage.Empty()) resize(FImage.ScreenWidth(), FImage.ScreenHeight());
 }
 
 void TKcGIFAnimator::PictureChanged() {
-  if (FDestroying)
-    return;
+  if (FDestroying) return;
   autoSize();
   update();
 }
 
 QSize TKcGIFAnimator::sizeHint() const {
-  if (!FImage.Empty())
-    return QSize(FImage.ScreenWidth(), FImage.ScreenHeight());
+  if (!FImage.Empty()) return QSize(FImage.ScreenWidth(), FImage.ScreenHeight());
   return QWidget::sizeHint();
 }
 
 void TKcGIFAnimator::SetAutoSize(bool on) {
-  if (FAutoSize == on)
-    return;
+  if (FAutoSize == on) return;
   FAutoSize = on;
   autoSize();
 }
@@ -92,21 +86,17 @@ void TKcGIFAnimator::SetStretch(bool on) { setDrawOption(FStretch, on, false); }
 void TKcGIFAnimator::SetTransparent(bool on) { setDrawOption(FTransparent, on, true); }
 
 void TKcGIFAnimator::setDrawOption(bool &option, bool on, bool recompose) {
-  if (option == on)
-    return;
+  if (option == on) return;
   Lock();
   option = on;
-  if (recompose)
-    FCache.Drop();
+  if (recompose) FCache.Drop();
   Unlock();
   PictureChanged();
-  if (FAnimating)
-    PaintNow();
+  if (FAnimating) PaintNow();
 }
 
 void TKcGIFAnimator::SetFrameIndex(int index) {
-  if (index == FFrameIndex || index < 0 || index >= FImage.Count())
-    return;
+  if (index == FFrameIndex || index < 0 || index >= FImage.Count()) return;
   Lock();
   FFrameIndex = index;
   FTimer.SetInterval(FrameDelay());
@@ -116,8 +106,7 @@ void TKcGIFAnimator::SetFrameIndex(int index) {
 }
 
 void TKcGIFAnimator::SetAsyncDrawing(bool on) {
-  if (FAsyncDrawing == on)
-    return;
+  if (FAsyncDrawing == on) return;
   Lock();
   FTimer.SetSyncEvent(!on);
   FAsyncDrawing = on;
@@ -125,8 +114,7 @@ void TKcGIFAnimator::SetAsyncDrawing(bool on) {
 }
 
 void TKcGIFAnimator::SetKcxAnimate(bool on) {
-  if (FAnimating == on)
-    return;
+  if (FAnimating == on) return;
   if (on) {
     FTimer.SetOnTimer([this](TKcTimer *) { frameStep(); });
     FTimer.SetEnabled(true);
@@ -143,54 +131,42 @@ void TKcGIFAnimator::SetKcxAnimate(bool on) {
 
 void TKcGIFAnimator::frameStep() {
   QWidget *parent = parentWidget();
-  if (!isVisibleTo(parent) || FImage.Count() < 2 || !parent || !parent->testAttribute(Qt::WA_WState_Created))
-    return;
+  if (!isVisibleTo(parent) || FImage.Count() < 2 || !parent || !parent->testAttribute(Qt::WA_WState_Created)) return;
   Lock();
   FFrameIndex = FFrameIndex + 1 < FImage.Count() ? FFrameIndex + 1 : 0;
   Unlock();
   FrameChanged();
   PaintNow();
-  if (FFrameIndex >= 0 && FFrameIndex < FImage.Count())
-    FTimer.SetInterval(FrameDelay());
-  if (!FLoop && FFrameIndex == 0)
-    SetKcxAnimate(false);
+  if (FFrameIndex >= 0 && FFrameIndex < FImage.Count()) FTimer.SetInterval(FrameDelay());
+  if (!FLoop && FFrameIndex == 0) SetKcxAnimate(false);
 }
 
 void TKcGIFAnimator::PaintImage(QPainter &p) {
   const bool seeThrough = FImage.Transparent() || FImage.Empty();
-  if (!seeThrough)
-    p.fillRect(rect(), palette().color(backgroundRole()));
-  if (FImage.Empty() || FImage.ScreenWidth() < 1 || FImage.ScreenHeight() < 1)
-    return;
+  if (!seeThrough) p.fillRect(rect(), palette().color(backgroundRole()));
+  if (FImage.Empty() || FImage.ScreenWidth() < 1 || FImage.ScreenHeight() < 1) return;
   const QImage *pic = &FCache.Compose(FImage, FFrameIndex, palette().color(QPalette::Base).rgba(), FTransparent);
   QRect target;
-  if (FStretch)
-    target = rect();
-  else if (FCenter)
-    target = QRect(QPoint((width() - pic->width()) / 2, (height() - pic->height()) / 2), pic->size());
-  else
-    target = QRect(QPoint(0, 0), pic->size());
+  if (FStretch) target = rect();
+  else if (FCenter) target = QRect(QPoint((width() - pic->width()) / 2, (height() - pic->height()) / 2), pic->size());
+  else target = QRect(QPoint(0, 0), pic->size());
   p.drawImage(target, *pic);
 }
 
 void TKcGIFAnimator::Change() {
-  if (OnChange)
-    OnChange(this);
+  if (OnChange) OnChange(this);
 }
 
 void TKcGIFAnimator::FrameChanged() {
-  if (OnFrameChanged)
-    OnFrameChanged(this);
+  if (OnFrameChanged) OnFrameChanged(this);
 }
 
 void TKcGIFAnimator::Start() {
-  if (OnStart)
-    OnStart(this);
+  if (OnStart) OnStart(this);
 }
 
 void TKcGIFAnimator::Stop() {
-  if (OnStop)
-    OnStop(this);
+  if (OnStop) OnStop(this);
 }
 
 } // namespace kc

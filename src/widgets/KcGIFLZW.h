@@ -17,14 +17,14 @@ namespace kc {
 // tolerating damage, it throws "Stream read error", "GIF code size not in
 // range 2 to 9" or "GIF encoded data is corrupt" instead. progress gets the
 // percentage of the data consumed whenever it moves.
-bool LZWDecode(std::string_view imageData, int width, int height, int colorBits, bool interlaced,
-               bool tolerate, uint8_t *out, const std::function<void(int)> &progress = {});
+bool LZWDecode(std::string_view imageData, int width, int height, int colorBits, bool interlaced, bool tolerate,
+               uint8_t *out, const std::function<void(int)> &progress = {});
 
 // LZW encoding of pixel rows (1, 4 or 8 bits per pixel, packed) into image
 // data: minimum code size, sub-blocks, terminator. stride may be negative
 // (bottom-up rows; firstRow is the top row). progress gets the percentage of
 // the rows done whenever it moves.
-void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height,
-               bool interlace, std::string &out, const std::function<void(int)> &progress = {});
+void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height, bool interlace,
+               std::string &out, const std::function<void(int)> &progress = {});
 
 } // namespace kc

@@ -23,8 +23,7 @@ public:
     FBytes.reserve(data.size() + 4);
     for (size_t pos = 0; pos < data.size();) {
       const size_t n = uint8_t(data[pos++]);
-      if (n == 0)
-        break;
+      if (n == 0) break;
       const size_t take = std::min(n, data.size() - pos);
       FBytes.insert(FBytes.end(), data.begin() + long(pos), data.begin() + long(pos + take));
       pos += take;
@@ -37,8 +36,7 @@ public:
   // The next code of the given width (at most 12 bits); -1 when fewer bits
   // remain.
   int Next(int width) {
-    if (FBitPos + uint64_t(width) > FTotalBits)
-      return -1;
+    if (FBitPos + uint64_t(width) > FTotalBits) return -1;
     const size_t at = size_t(FBitPos >> 3);
     const uint32_t word = uint32_t(FBytes[at]) | uint32_t(FBytes[at + 1]) << 8 | uint32_t(FBytes[at + 2]) << 16;
     FBitPos += uint64_t(width);
@@ -141,8 +139,7 @@ private:
   // False when the code is damage that ends decoding.
   bool Code(int code, TPixelSink &out);
   bool Damaged() {
-    if (!FTolerate)
-      throw EKcGraphicError("GIF encoded data is corrupt");
+    if (!FTolerate) throw EKcGraphicError("GIF encoded data is corrupt");
     FCorrupt = true;
     return false;
   }
@@ -161,14 +158,10 @@ bool TDecoder::Run(TCodeReader &in, TPixelSink &out, const std::function<void(in
   int reported = -1;
   while (!out.Full()) {
     const int code = in.Next(FCodeSize);
-    if (code < 0)
-      return true;
-    if (progress && in.Percent() != reported)
-      progress(reported = in.Percent());
-    if (code == FClear + 1)
-      break;
-    if (!Code(code, out))
-      break;
+    if (code < 0) return true;
+    if (progress && in.Percent() != reported) progress(reported = in.Percent());
+    if (code == FClear + 1) break;
+    if (!Code(code, out)) break;
   }
   return false;
 }
@@ -180,16 +173,13 @@ bool TDecoder::Code(int code, TPixelSink &out) {
   }
   // Data that does not begin with a clear code starts as if it did.
   if (FOld < 0) { // the first code after a clear is a literal
-    if (code >= FClear)
-      return Damaged();
+    if (code >= FClear) return Damaged();
     out.Put(FTable, code, FClear);
     FOld = code;
     return true;
   }
-  if (FCorrupt)
-    return false;
-  if (code > FFree || (code == FFree && FFull))
-    return Damaged();
+  if (FCorrupt) return false;
+  if (code > FFree || (code == FFree && FFull)) return Damaged();
   if (!FFull) {
     // A code not defined yet is the string being defined right now: the old
     // string followed by its own first character.
@@ -211,18 +201,15 @@ bool TDecoder::Code(int code, TPixelSink &out) {
 
 } // namespace
 
-bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool interlaced,
-               bool tolerate, uint8_t *out, const std::function<void(int)> &progress) {
+bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool interlaced, bool tolerate,
+               uint8_t *out, const std::function<void(int)> &progress) {
   const size_t total = size_t(std::max(width, 0)) * size_t(std::max(height, 0));
-  if (total == 0)
-    return false;
-  if (data.empty())
-    throw EKcGraphicError(kGIFStreamReadError);
+  if (total == 0) return false;
+  if (data.empty()) throw EKcGraphicError(kGIFStreamReadError);
   int minSize = uint8_t(data[0]);
   bool corrupt = false;
   if (minSize < 2 || minSize > 9) {
-    if (!tolerate)
-      throw EKcGraphicError("GIF code size not in range 2 to 9");
+    if (!tolerate) throw EKcGraphicError("GIF code size not in range 2 to 9");
     minSize = std::clamp(minSize, 2, 9);
     corrupt = true;
   }
@@ -231,11 +218,9 @@ bool LZWDecode(std::string_view data, int width, int height, int colorBits, bool
   TPixelSink sink(interlaced ? (linear.resize(total), linear.data()) : out, total);
   TDecoder decoder(minSize, colorBits, tolerate, corrupt);
   const bool ranOut = decoder.Run(in, sink, progress);
-  if (ranOut && !tolerate)
-    throw EKcGraphicError(kGIFStreamReadError);
+  if (ranOut && !tolerate) throw EKcGraphicError(kGIFStreamReadError);
   // What was decoded of a damaged frame is kept.
-  if (interlaced)
-    Deinterlace(linear.data(), width, height, out);
+  if (interlaced) Deinterlace(linear.data(), width, height, out);
   return decoder.Corrupt() || ranOut;
 }
 

@@ -6,8 +6,8 @@
 
 namespace kc {
 
-void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height,
-               bool interlace, std::string &out, const std::function<void(int)> &progress) {
+void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height, bool interlace,
+               std::string &out, const std::function<void(int)> &progress) {
   constexpr int kSlots = 17777;
   const int startSize = bits == 1 ? 3 : bits + 1;
   out.push_back(char(startSize - 1));
@@ -45,12 +45,10 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
   auto encodeRow = [&](int y) {
     const uint8_t *row = firstRow + std::ptrdiff_t(y) * stride;
     if (bits == 4) {
-      for (int x = 0; x < width; ++x)
-        unpacked[size_t(x)] = uint8_t((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+      for (int x = 0; x < width; ++x) unpacked[size_t(x)] = uint8_t((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
       row = unpacked.data();
     } else if (bits == 1) {
-      for (int x = 0; x < width; ++x)
-        unpacked[size_t(x)] = uint8_t((row[x >> 3] >> (7 - (x & 7))) & 1);
+      for (int x = 0; x < width; ++x) unpacked[size_t(x)] = uint8_t((row[x >> 3] >> (7 - (x & 7))) & 1);
       row = unpacked.data();
     }
     for (int x = 0; x < width; ++x) {
@@ -66,8 +64,7 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
       int slot = hash;
       int32_t k;
       while ((k = slotKey[size_t(slot)]) >= 0 && k != key)
-        if (++slot == kSlots)
-          slot = 0;
+        if (++slot == kSlots) slot = 0;
       if (k >= 0) {
         prefix = slotCode[size_t(slot)];
         continue;
@@ -98,29 +95,24 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
     encodeRow(y);
     if (progress) {
       const int percent = int(int64_t(++rowsDone) * 100 / height);
-      if (percent != reported)
-        progress(reported = percent);
+      if (percent != reported) progress(reported = percent);
     }
   };
   if (interlace) {
     static const int passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
     for (const auto &pass : passes)
-      for (int y = pass[0]; y < height; y += pass[1])
-        nextRow(y);
+      for (int y = pass[0]; y < height; y += pass[1]) nextRow(y);
   } else {
-    for (int y = 0; y < height; ++y)
-      nextRow(y);
+    for (int y = 0; y < height; ++y) nextRow(y);
   }
   if (length > 0) {
     putCode(prefix);
     // Reading that code makes the decoder add one more entry; the end code
     // must come in the width the decoder then expects.
-    if (freeCode + 1 == limit && codeSize < 12)
-      ++codeSize;
+    if (freeCode + 1 == limit && codeSize < 12) ++codeSize;
   }
   putCode(endCode);
-  if (accBits > 0)
-    block.push_back(char(acc & 0xFF));
+  if (accBits > 0) block.push_back(char(acc & 0xFF));
   if (!block.empty()) {
     out.push_back(char(block.size()));
     out += block;

@@ -15,8 +15,7 @@ inline constexpr const char *kGIFTooLarge = "GIF image is too large";
 // Smallest n >= 1 with 2^n >= count.
 inline int GIFBitsFor(int count) {
   int n = 1;
-  while (n < 8 && (1 << n) < count)
-    ++n;
+  while (n < 8 && (1 << n) < count) ++n;
   return n;
 }
 

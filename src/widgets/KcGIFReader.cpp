@@ -18,8 +18,7 @@ std::string readAll(QIODevice &dev) {
   char buf[65536];
   for (;;) {
     const qint64 n = dev.read(buf, sizeof buf);
-    if (n <= 0)
-      break;
+    if (n <= 0) break;
     s.append(buf, size_t(n));
   }
   return s;
@@ -35,8 +34,7 @@ public:
   bool AtEnd() const { return FPos >= FData.size(); }
   size_t Remain() const { return FData.size() - FPos; }
   void Need(size_t n) const {
-    if (Remain() < n)
-      throw EKcGraphicError(kGIFStreamReadError);
+    if (Remain() < n) throw EKcGraphicError(kGIFStreamReadError);
   }
   uint8_t Byte() {
     Need(1);
@@ -66,8 +64,7 @@ public:
   // The next byte that is not zero (zeros between blocks are padding); 0 at
   // the end of the data.
   uint8_t NextIntroducer() {
-    while (!AtEnd() && FData[FPos] == 0)
-      ++FPos;
+    while (!AtEnd() && FData[FPos] == 0) ++FPos;
     return AtEnd() ? 0 : Byte();
   }
 
@@ -77,11 +74,9 @@ public:
   void SubBlocks(std::vector<std::string> *into) {
     while (!AtEnd()) {
       const size_t n = Byte();
-      if (n == 0)
-        break;
+      if (n == 0) break;
       const std::string_view block = UpTo(n);
-      if (into)
-        into->emplace_back(block);
+      if (into) into->emplace_back(block);
     }
   }
 
@@ -123,33 +118,26 @@ void TGIFParser::Run() {
     while (intro == '!') {
       readExtension();
       intro = FIn.NextIntroducer();
-      if (intro == 0)
-        intro = ';';
+      if (intro == 0) intro = ';';
     }
     if (intro == ',') {
       readFrame();
       intro = FIn.AtEnd() ? ';' : FIn.NextIntroducer();
-      if (intro != '!' && intro != ',' && intro != ';')
-        intro = 0;
+      if (intro != '!' && intro != ',' && intro != ';') intro = 0;
     } else if (!takeTrailingComments()) {
       // A stray byte between blocks.
-      if (intro != 0 && intro != ';')
-        throw EKcGraphicError(kGIFStreamReadError);
+      if (intro != 0 && intro != ';') throw EKcGraphicError(kGIFStreamReadError);
       FGathered.clear();
     }
   }
 }
 
 void TGIFParser::readHeader() {
-  if (!asciiEqualNoCase(FIn.Bytes(3), "GIF"))
-    throw EKcGraphicError("Unknown GIF version");
+  if (!asciiEqualNoCase(FIn.Bytes(3), "GIF")) throw EKcGraphicError("Unknown GIF version");
   const std::string_view ver = FIn.Bytes(3);
-  if (asciiEqualNoCase(ver, "87a"))
-    FImage.FVersion = 1;
-  else if (asciiEqualNoCase(ver, "89a"))
-    FImage.FVersion = 2;
-  else
-    throw EKcGraphicError("Unknown GIF version");
+  if (asciiEqualNoCase(ver, "87a")) FImage.FVersion = 1;
+  else if (asciiEqualNoCase(ver, "89a")) FImage.FVersion = 2;
+  else throw EKcGraphicError("Unknown GIF version");
 }
 
 void TGIFParser::readScreen() {
@@ -164,8 +152,7 @@ void TGIFParser::readScreen() {
   shared.ColorResBits = uint8_t(((packed & 0x70) >> 4) + 1);
   if (packed & 0x80) {
     readColorTable(shared.ColorMap, 1 << shared.BitsPerPixel);
-    if (bgIndex < shared.ColorMap.Count)
-      FImage.FBackgroundColor = shared.ColorMap.color(bgIndex);
+    if (bgIndex < shared.ColorMap.Count) FImage.FBackgroundColor = shared.ColorMap.color(bgIndex);
   }
   spend(int64_t(FImage.FScreenWidth) * FImage.FScreenHeight * kGIFCanvasBytesPerPixel);
 }
@@ -178,8 +165,7 @@ void TGIFParser::readColorTable(TGIFColorTable &table, int count) {
 
 void TGIFParser::spend(int64_t pixels) {
   FBudget -= pixels;
-  if (FBudget < 0)
-    throw EKcGraphicError(kGIFTooLarge);
+  if (FBudget < 0) throw EKcGraphicError(kGIFTooLarge);
 }
 
 // One extension, after its introducer.
@@ -193,8 +179,7 @@ void TGIFParser::readExtension() {
     ext.ExtType = geGraphicControl;
     const std::string_view block = FIn.UpTo(FIn.Byte());
     ext.ExtRec[0] = 4;
-    for (size_t i = 0; i < std::min<size_t>(block.size(), 4); ++i)
-      ext.ExtRec[1 + i] = uint8_t(block[i]);
+    for (size_t i = 0; i < std::min<size_t>(block.size(), 4); ++i) ext.ExtRec[1 + i] = uint8_t(block[i]);
     FIn.SubBlocks(nullptr);
     break;
   }
@@ -247,8 +232,7 @@ void TGIFParser::readFrame() {
   TGIFData &shared = *FImage.FSharedData;
   auto frame = std::make_unique<TKcGIFFrame>(&FImage);
   TGIFItem &item = *frame->Item;
-  if (shared.ColorMap.Count > 0)
-    item.BitsPerPixel = uint8_t(ColorCountToBits(shared.ColorMap.Count));
+  if (shared.ColorMap.Count > 0) item.BitsPerPixel = uint8_t(ColorCountToBits(shared.ColorMap.Count));
   std::vector<TExtension> exts = std::move(FGathered);
   FGathered.clear();
   FIn.Need(9);
@@ -265,21 +249,16 @@ void TGIFParser::readFrame() {
     item.ColorMap = TGIFColorTable();
   }
   readImageData(*frame);
-  if (frame->Corrupted && !TolerateCorruptGIF)
-    throw EKcGraphicError(kGIFStreamReadError);
-  if (width == 0)
-    width = FImage.FScreenWidth;
-  if (height == 0)
-    height = FImage.FScreenHeight;
+  if (frame->Corrupted && !TolerateCorruptGIF) throw EKcGraphicError(kGIFStreamReadError);
+  if (width == 0) width = FImage.FScreenWidth;
+  if (height == 0) height = FImage.FScreenHeight;
   spend(std::max<int64_t>(int64_t(width) * height, 1));
   frame->Origin = QPoint(left, top);
   item.Size = QSize(width, height);
   item.PackedFields = packed;
-  if (!frame->LocalColors)
-    item.ColorMap = shared.ColorMap;
+  if (!frame->LocalColors) item.ColorMap = shared.ColorMap;
   applyGraphicControls(*frame, exts);
-  if (!exts.empty())
-    frame->Extensions = std::move(exts);
+  if (!exts.empty()) frame->Extensions = std::move(exts);
   FImage.FFrames.push_back(std::move(frame));
 }
 
@@ -296,8 +275,7 @@ void TGIFParser::readImageData(TKcGIFFrame &frame) {
       break;
     }
     data.append(FIn.Bytes(n + 1));
-    if (n == 0)
-      break;
+    if (n == 0) break;
   }
 }
 
@@ -306,12 +284,10 @@ void TGIFParser::readImageData(TKcGIFFrame &frame) {
 void TGIFParser::applyGraphicControls(TKcGIFFrame &frame, const std::vector<TExtension> &exts) {
   frame.AnimateInterval = 0;
   for (const TExtension &e : exts) {
-    if (e.ExtType != geGraphicControl)
-      continue;
+    if (e.ExtType != geGraphicControl) continue;
     const uint8_t packed = e.ExtRec[1];
     if (packed & 0x01) {
-      if (e.ExtRec[4] < frame.Item->ColorMap.Count)
-        frame.SetTransparentIndex(e.ExtRec[4]);
+      if (e.ExtRec[4] < frame.Item->ColorMap.Count) frame.SetTransparentIndex(e.ExtRec[4]);
     } else {
       frame.SetTransparentIndex(-1);
     }
@@ -325,13 +301,10 @@ void TGIFParser::applyGraphicControls(TKcGIFFrame &frame, const std::vector<TExt
 // comment, unless it has one already. False when there was nothing to take.
 bool TGIFParser::takeTrailingComments() {
   std::vector<std::string> &comment = FImage.FSharedData->Comment;
-  if (!comment.empty() || FGathered.empty())
-    return false;
+  if (!comment.empty() || FGathered.empty()) return false;
   for (const TExtension &e : FGathered) {
-    if (e.ExtType != geComment || !e.Data)
-      continue;
-    if (!comment.empty())
-      comment.emplace_back("\r\n\r\n");
+    if (e.ExtType != geComment || !e.Data) continue;
+    if (!comment.empty()) comment.emplace_back("\r\n\r\n");
     comment.insert(comment.end(), e.Data->begin(), e.Data->end());
   }
   FGathered.clear();
@@ -346,8 +319,8 @@ void TKcGIFImage::ReadData(QIODevice &stream) {
     reset();
     throw EKcGraphicError(kGIFStreamReadError);
   }
-  const int32_t count = int32_t(uint32_t(len[0]) | uint32_t(len[1]) << 8 | uint32_t(len[2]) << 16 |
-                                uint32_t(len[3]) << 24);
+  const int32_t count =
+      int32_t(uint32_t(len[0]) | uint32_t(len[1]) << 8 | uint32_t(len[2]) << 16 | uint32_t(len[3]) << 24);
   std::string bytes;
   if (count > 0) {
     // Read in pieces so that a wrong count cannot allocate more than the
@@ -356,8 +329,7 @@ void TKcGIFImage::ReadData(QIODevice &stream) {
     while (int64_t(bytes.size()) < count) {
       const qint64 want = std::min<int64_t>(int64_t(sizeof buf), count - int64_t(bytes.size()));
       const qint64 n = stream.read(buf, want);
-      if (n <= 0)
-        break;
+      if (n <= 0) break;
       bytes.append(buf, size_t(n));
     }
     if (int64_t(bytes.size()) < count) {
@@ -389,16 +361,14 @@ void TKcGIFImage::LoadFromBytes(std::string_view bytes, bool decodeCurrent) {
 }
 
 void TKcGIFImage::parse(std::string_view data, bool decodeCurrent) {
-  if (data.empty())
-    return;
+  if (data.empty()) return;
   TGIFParser(*this, data).Run();
   if (!FFrames.empty()) {
     FFrameIndex = 0;
     // Damage shows when the frame is drawn or measured, not at load: a
     // damaged frame decodes as far as it goes, one without colours not at all.
     TKcGIFFrame &first = *FFrames[0];
-    if (decodeCurrent && TolerateCorruptGIF && first.decodable())
-      first.Bitmap();
+    if (decodeCurrent && TolerateCorruptGIF && first.decodable()) first.Bitmap();
   }
 }
 

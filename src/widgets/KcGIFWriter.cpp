@@ -13,8 +13,7 @@ namespace {
 void writeSubBlocks(std::string &s, const std::vector<std::string> &strings) {
   for (const std::string &str : strings) {
     // An empty string would write the terminator in the middle.
-    if (str.empty())
-      continue;
+    if (str.empty()) continue;
     const size_t n = std::min<size_t>(str.size(), 255);
     s.push_back(char(n));
     s.append(str, 0, n);
@@ -23,44 +22,37 @@ void writeSubBlocks(std::string &s, const std::vector<std::string> &strings) {
 }
 
 void writeAll(QIODevice &dev, const std::string &s) {
-  if (dev.write(s.data(), qint64(s.size())) != qint64(s.size()))
-    throw EKcGraphicError("Stream write error");
+  if (dev.write(s.data(), qint64(s.size())) != qint64(s.size())) throw EKcGraphicError("Stream write error");
 }
 
 } // namespace
 
 void TKcGIFFrame::encode() {
-  if (FBitmap.isNull() || FBitmap.width() < 1 || FBitmap.height() < 1)
-    throw EKcGraphicError(kGIFNoData);
+  if (FBitmap.isNull() || FBitmap.width() < 1 || FBitmap.height() < 1) throw EKcGraphicError(kGIFNoData);
   std::string dib;
   if (BitmapBitsPerPixel(FBitmap) <= 8) {
     dib = SavePaletteBitmap(FBitmap);
   } else {
     const int method = Grayscale ? crGrayscale : DefaultColorReduction;
     dib = BitmapToMemoryStream(FBitmap, TPixelFormat::pf8bit, method);
-    if (method == crGrayscale)
-      Grayscale = true;
+    if (method == crGrayscale) Grayscale = true;
   }
   TDIBImage di;
-  if (!ParseBitmapFile(dib, di))
-    throw EKcGraphicError(kGIFEncodingError);
+  if (!ParseBitmapFile(dib, di)) throw EKcGraphicError(kGIFEncodingError);
   const int colors = di.BitsPerPixel == 1 ? 2 : di.BitsPerPixel == 4 ? 16 : 256;
   Interlaced = false;
   TGIFItem &item = *Item;
   item.ColorMap = TGIFColorTable();
   item.ColorMap.Count = std::min(256, colors);
-  for (int i = 0; i < item.ColorMap.Count; ++i)
-    item.ColorMap.setColor(i, di.Colors[size_t(i)]);
+  for (int i = 0; i < item.ColorMap.Count; ++i) item.ColorMap.setColor(i, di.Colors[size_t(i)]);
   item.ImageData.emplace();
   const uint8_t *top = reinterpret_cast<const uint8_t *>(di.Pixels.data()) + size_t(di.Height - 1) * size_t(di.RowSize);
   const bool report = FOwner && FOwner->OnProgress;
-  if (report)
-    progress(TProgressStage::psStarting, 0);
+  if (report) progress(TProgressStage::psStarting, 0);
   LZWEncode(top, -std::ptrdiff_t(di.RowSize), di.BitsPerPixel, di.Width, di.Height, false, *item.ImageData,
             report ? std::function<void(int)>([this](int percent) { progress(TProgressStage::psRunning, percent); })
                    : std::function<void(int)>());
-  if (report)
-    progress(TProgressStage::psEnding, 100);
+  if (report) progress(TProgressStage::psEnding, 100);
   item.BitsPerPixel = uint8_t(GIFBitsFor(item.ColorMap.Count));
   TKcGIFImage *img = FOwner;
   if (img) {
@@ -86,11 +78,9 @@ void TKcGIFFrame::updateGraphicControl() {
   TExtension *gce = nullptr;
   if (Extensions)
     for (TExtension &e : *Extensions)
-      if (e.ExtType == geGraphicControl)
-        gce = &e;
+      if (e.ExtType == geGraphicControl) gce = &e;
   if (!gce && (AnimateInterval > 0 || FTransparentColor || DisposalMethod != 0)) {
-    if (!Extensions)
-      Extensions.emplace();
+    if (!Extensions) Extensions.emplace();
     TExtension e;
     e.ExtType = geGraphicControl;
     e.ExtRec[0] = 4;
@@ -108,8 +98,7 @@ void TKcGIFFrame::updateGraphicControl() {
       index = FTransparentIndex;
     } else if (FTransparentColor) {
       for (int i = 0; i < map.Count && index < 0; ++i)
-        if ((map.color(i) & 0xFFFFFF) == (*FTransparentColor & 0xFFFFFF))
-          index = i;
+        if ((map.color(i) & 0xFFFFFF) == (*FTransparentColor & 0xFFFFFF)) index = i;
     }
     if (index >= 0) {
       gce->ExtRec[4] = uint8_t(index);
@@ -122,12 +111,9 @@ void TKcGIFFrame::updateGraphicControl() {
   if (Extensions) {
     auto &v = *Extensions;
     v.erase(std::remove_if(v.begin(), v.end(),
-                           [](const TExtension &e) {
-                             return e.ExtType == geComment && (!e.Data || e.Data->empty());
-                           }),
+                           [](const TExtension &e) { return e.ExtType == geComment && (!e.Data || e.Data->empty()); }),
             v.end());
-    if (!v.empty() && FOwner)
-      FOwner->FVersion = 2;
+    if (!v.empty() && FOwner) FOwner->FVersion = 2;
   }
 }
 
@@ -147,12 +133,10 @@ void TKcGIFImage::EncodeFrames(bool redecode) {
 }
 
 std::string TKcGIFImage::SaveToBytes() {
-  if (FFrames.empty())
-    throw EKcGraphicError(kGIFNoData);
+  if (FFrames.empty()) throw EKcGraphicError(kGIFNoData);
   EncodeFrames(false);
   TGIFData &shared = *FSharedData;
-  if (!shared.Comment.empty())
-    FVersion = 2;
+  if (!shared.Comment.empty()) FVersion = 2;
   std::string s;
   s += "GIF";
   s += GIFVersions[std::clamp(FVersion, 1, 2)];
@@ -162,8 +146,7 @@ std::string TKcGIFImage::SaveToBytes() {
     w = std::max(w, f->Width() + f->Origin.x());
     h = std::max(h, f->Height() + f->Origin.y());
   }
-  if (w > 65535 || h > 65535)
-    throw EKcGraphicError(kGIFEncodingError);
+  if (w > 65535 || h > 65535) throw EKcGraphicError(kGIFEncodingError);
   FScreenWidth = uint16_t(w);
   FScreenHeight = uint16_t(h);
   GIFPut16(s, FScreenWidth);
@@ -199,9 +182,7 @@ std::string TKcGIFImage::SaveToBytes() {
         s.push_back('!');
         s.push_back(char(GIFExtensionLabels[e.ExtType & 3]));
         switch (e.ExtType & 3) {
-        case geGraphicControl:
-          s.append(reinterpret_cast<const char *>(e.ExtRec.data()), 6);
-          break;
+        case geGraphicControl: s.append(reinterpret_cast<const char *>(e.ExtRec.data()), 6); break;
         case gePlainText:
           s.append(reinterpret_cast<const char *>(e.ExtRec.data()), 13);
           writeSubBlocks(s, e.Data ? *e.Data : std::vector<std::string>());
@@ -210,14 +191,12 @@ std::string TKcGIFImage::SaveToBytes() {
           s.append(reinterpret_cast<const char *>(e.ExtRec.data()), 12);
           writeSubBlocks(s, e.Data ? *e.Data : std::vector<std::string>());
           break;
-        default:
-          writeSubBlocks(s, e.Data ? *e.Data : std::vector<std::string>());
-          break;
+        default: writeSubBlocks(s, e.Data ? *e.Data : std::vector<std::string>()); break;
         }
       }
     const int fw = f.Width(), fh = f.Height();
-    if (f.Origin.x() < 0 || f.Origin.y() < 0 || f.Origin.x() > 65535 || f.Origin.y() > 65535 ||
-        fw > 65535 || fh > 65535)
+    if (f.Origin.x() < 0 || f.Origin.y() < 0 || f.Origin.x() > 65535 || f.Origin.y() > 65535 || fw > 65535 ||
+        fh > 65535)
       throw EKcGraphicError(kGIFEncodingError);
     s.push_back(',');
     GIFPut16(s, uint32_t(f.Origin.x()));
@@ -231,11 +210,9 @@ std::string TKcGIFImage::SaveToBytes() {
       f.Item->BitsPerPixel = uint8_t(GIFBitsFor(map.Count));
       packed = uint8_t(0x80 + (f.Item->BitsPerPixel - 1));
     }
-    if (f.Interlaced)
-      packed |= 0x40;
+    if (f.Interlaced) packed |= 0x40;
     s.push_back(char(packed));
-    if (f.LocalColors)
-      s.append(reinterpret_cast<const char *>(map.Colors.data()), size_t(map.Count) * 3);
+    if (f.LocalColors) s.append(reinterpret_cast<const char *>(map.Colors.data()), size_t(map.Count) * 3);
     s += *f.Item->ImageData;
   }
   if (!shared.Comment.empty()) {
@@ -260,8 +237,7 @@ void TKcGIFImage::WriteData(QIODevice &stream) {
 
 void TKcGIFImage::SaveToFile(const std::string &path) {
   const std::string bytes = SaveToBytes();
-  if (!WriteFileAtomically(path, bytes))
-    throw EKcGraphicError("Cannot create file \"" + path + "\"");
+  if (!WriteFileAtomically(path, bytes)) throw EKcGraphicError("Cannot create file \"" + path + "\"");
 }
 
 } // namespace kc

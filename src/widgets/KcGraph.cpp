@@ -21,8 +21,7 @@ template <size_t N> std::array<uint8_t, 256> nearestTable(const std::array<int, 
   for (int v = 0; v < 256; ++v) {
     int best = 0;
     for (size_t i = 1; i < N; ++i)
-      if (std::abs(levels[i] - v) < std::abs(levels[best] - v))
-        best = int(i);
+      if (std::abs(levels[i] - v) < std::abs(levels[best] - v)) best = int(i);
     t[v] = uint8_t(best);
   }
   return t;
@@ -42,12 +41,10 @@ void put32(std::string &s, uint32_t v) {
   put16(s, uint16_t(v >> 16));
 }
 uint32_t get32(std::string_view s, size_t at) {
-  return uint32_t(uint8_t(s[at])) | uint32_t(uint8_t(s[at + 1])) << 8 |
-         uint32_t(uint8_t(s[at + 2])) << 16 | uint32_t(uint8_t(s[at + 3])) << 24;
+  return uint32_t(uint8_t(s[at])) | uint32_t(uint8_t(s[at + 1])) << 8 | uint32_t(uint8_t(s[at + 2])) << 16 |
+         uint32_t(uint8_t(s[at + 3])) << 24;
 }
-uint16_t get16(std::string_view s, size_t at) {
-  return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8);
-}
+uint16_t get16(std::string_view s, size_t at) { return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8); }
 
 int rowSizeFor(int width, int bits) { return int(((int64_t(width) * bits + 31) / 32) * 4); }
 
@@ -91,11 +88,9 @@ std::string buildDIB(int width, int height, int bits, const std::vector<QRgb> &p
     if (bits == 8) {
       std::memcpy(row, src, size_t(width));
     } else if (bits == 4) {
-      for (int x = 0; x < width; ++x)
-        row[x >> 1] |= uint8_t((src[x] & mask) << ((x & 1) ? 0 : 4));
+      for (int x = 0; x < width; ++x) row[x >> 1] |= uint8_t((src[x] & mask) << ((x & 1) ? 0 : 4));
     } else {
-      for (int x = 0; x < width; ++x)
-        row[x >> 3] |= uint8_t((src[x] & mask) << (7 - (x & 7)));
+      for (int x = 0; x < width; ++x) row[x >> 3] |= uint8_t((src[x] & mask) << (7 - (x & 7)));
     }
   }
   return s;
@@ -105,8 +100,7 @@ std::vector<QRgb> rgbRows(const QImage &bmp) {
   const QImage img = bmp.convertToFormat(QImage::Format_RGB32);
   std::vector<QRgb> px(size_t(img.width()) * img.height());
   for (int y = 0; y < img.height(); ++y)
-    std::memcpy(px.data() + size_t(y) * img.width(), img.constScanLine(y),
-                size_t(img.width()) * 4);
+    std::memcpy(px.data() + size_t(y) * img.width(), img.constScanLine(y), size_t(img.width()) * 4);
   return px;
 }
 
@@ -114,8 +108,7 @@ int nearestIndex(const std::vector<QRgb> &pal, int count, QRgb c) {
   int best = 0;
   long bestD = -1;
   for (int i = 0; i < count; ++i) {
-    const long dr = qRed(pal[i]) - qRed(c), dg = qGreen(pal[i]) - qGreen(c),
-               db = qBlue(pal[i]) - qBlue(c);
+    const long dr = qRed(pal[i]) - qRed(c), dg = qGreen(pal[i]) - qGreen(c), db = qBlue(pal[i]) - qBlue(c);
     const long d = dr * dr + dg * dg + db * db;
     if (bestD < 0 || d < bestD) {
       bestD = d;
@@ -142,17 +135,14 @@ void reduceHistogram(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::v
     for (;;) {
       const uint16_t e = hashSlots[h];
       if (e == 0xFFFF) {
-        if (!insert)
-          return -1;
-        if (int(entries.size()) >= kEntries)
-          return -2;
+        if (!insert) return -1;
+        if (int(entries.size()) >= kEntries) return -2;
         entries.push_back({1, b, g, r, 0});
         hashSlots[h] = uint16_t(entries.size() - 1);
         return -3;
       }
       const Entry &en = entries[e];
-      if (en.r == r && en.g == g && en.b == b)
-        return e;
+      if (en.r == r && en.g == g && en.b == b) return e;
       h = (h + 1) % kSlots;
     }
   };
@@ -160,23 +150,18 @@ void reduceHistogram(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::v
     bool overflow = false;
     for (QRgb c : px) {
       const int e = find(uint8_t(qRed(c) & mr), uint8_t(qGreen(c) & mg), uint8_t(qBlue(c) & mb), true);
-      if (e >= 0)
-        ++entries[e].count;
+      if (e >= 0) ++entries[e].count;
       else if (e == -2) {
         overflow = true;
         break;
       }
     }
-    if (!overflow)
-      break;
+    if (!overflow) break;
     entries.clear();
     std::fill(hashSlots.begin(), hashSlots.end(), 0xFFFF);
-    if (mr < mg)
-      mg = uint8_t(mg << 1);
-    else if (mr <= mb)
-      mb = uint8_t(mb << 1);
-    else
-      mr = uint8_t(mr << 1);
+    if (mr < mg) mg = uint8_t(mg << 1);
+    else if (mr <= mb) mb = uint8_t(mb << 1);
+    else mr = uint8_t(mr << 1);
   }
   pal.assign(256, qRgb(128, 128, 128));
   std::vector<bool> chosen(entries.size(), false);
@@ -184,10 +169,8 @@ void reduceHistogram(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::v
   while (used < 256) {
     int best = -1;
     for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].count > 0 && (best < 0 || entries[i].count > entries[size_t(best)].count))
-        best = int(i);
-    if (best < 0)
-      break;
+      if (entries[i].count > 0 && (best < 0 || entries[i].count > entries[size_t(best)].count)) best = int(i);
+    if (best < 0) break;
     Entry &e = entries[size_t(best)];
     e.count = 0;
     e.index = uint8_t(used);
@@ -195,13 +178,11 @@ void reduceHistogram(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::v
     pal[size_t(used++)] = qRgb(e.r, e.g, e.b);
   }
   for (size_t i = 0; i < entries.size(); ++i)
-    if (!chosen[i])
-      entries[i].index = uint8_t(nearestIndex(pal, used, qRgb(entries[i].r, entries[i].g, entries[i].b)));
+    if (!chosen[i]) entries[i].index = uint8_t(nearestIndex(pal, used, qRgb(entries[i].r, entries[i].g, entries[i].b)));
   idx.resize(px.size());
   for (size_t i = 0; i < px.size(); ++i) {
     const QRgb c = px[i];
-    idx[i] = entries[size_t(find(uint8_t(qRed(c) & mr), uint8_t(qGreen(c) & mg),
-                                 uint8_t(qBlue(c) & mb), false))].index;
+    idx[i] = entries[size_t(find(uint8_t(qRed(c) & mr), uint8_t(qGreen(c) & mg), uint8_t(qBlue(c) & mb), false))].index;
   }
 }
 
@@ -212,8 +193,7 @@ void reduceTruncation(const std::array<int, R> &red, const std::array<int, G> &g
                       const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::vector<uint8_t> &idx) {
   for (int r : red)
     for (int g : green)
-      for (int b : blue)
-        pal.push_back(qRgb(r, g, b));
+      for (int b : blue) pal.push_back(qRgb(r, g, b));
   const std::array<uint8_t, 256> nearR = nearestTable(red);
   const std::array<uint8_t, 256> nearG = nearestTable(green);
   const std::array<uint8_t, 256> nearB = nearestTable(blue);
@@ -239,15 +219,12 @@ int reduceMedianCut(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::ve
   auto chan = [](int cell, int ch) { return (cell >> (8 - 4 * ch)) & 15; };
   std::vector<std::vector<int>> boxes(1);
   for (int i = 0; i < 4096; ++i)
-    if (cells[size_t(i)].count)
-      boxes[0].push_back(i);
-  if (boxes[0].empty())
-    boxes.clear();
+    if (cells[size_t(i)].count) boxes[0].push_back(i);
+  if (boxes[0].empty()) boxes.clear();
   while (boxes.size() < 256) {
     int bestBox = -1, bestCh = 0, bestExt = -1;
     for (size_t bi = 0; bi < boxes.size(); ++bi) {
-      if (boxes[bi].size() < 2)
-        continue;
+      if (boxes[bi].size() < 2) continue;
       for (int ch = 0; ch < 3; ++ch) {
         int lo = 15, hi = 0;
         for (int c : boxes[bi]) {
@@ -261,21 +238,17 @@ int reduceMedianCut(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::ve
         }
       }
     }
-    if (bestBox < 0)
-      break;
+    if (bestBox < 0) break;
     std::vector<int> &box = boxes[size_t(bestBox)];
-    std::stable_sort(box.begin(), box.end(),
-                     [&](int a, int b) { return chan(a, bestCh) < chan(b, bestCh); });
+    std::stable_sort(box.begin(), box.end(), [&](int a, int b) { return chan(a, bestCh) < chan(b, bestCh); });
     uint64_t total = 0;
-    for (int c : box)
-      total += cells[size_t(c)].count;
+    for (int c : box) total += cells[size_t(c)].count;
     uint64_t run = 0;
     size_t cut = 0;
     while (cut < box.size() - 1) {
       run += cells[size_t(box[cut])].count;
       ++cut;
-      if (run * 2 >= total)
-        break;
+      if (run * 2 >= total) break;
     }
     std::vector<int> upper(box.begin() + long(cut), box.end());
     box.resize(cut);
@@ -293,12 +266,10 @@ int reduceMedianCut(const std::vector<QRgb> &px, std::vector<QRgb> &pal, std::ve
       b += cl.b;
       cellIndex[size_t(c)] = uint8_t(bi);
     }
-    if (n)
-      pal[bi] = qRgb(int((r + n / 2) / n), int((g + n / 2) / n), int((b + n / 2) / n));
+    if (n) pal[bi] = qRgb(int((r + n / 2) / n), int((g + n / 2) / n), int((b + n / 2) / n));
   }
   idx.resize(px.size());
-  for (size_t i = 0; i < px.size(); ++i)
-    idx[i] = cellIndex[size_t(cellOf(px[i]))];
+  for (size_t i = 0; i < px.size(); ++i) idx[i] = cellIndex[size_t(cellOf(px[i]))];
   return int(boxes.size());
 }
 
@@ -312,19 +283,15 @@ int NearestLevel8(int v) { return kNear8[size_t(std::clamp(v, 0, 255))]; }
 int BitmapBitsPerPixel(const QImage &bmp) {
   switch (bmp.format()) {
   case QImage::Format_Mono:
-  case QImage::Format_MonoLSB:
-    return 1;
-  case QImage::Format_Indexed8:
-    return bmp.colorCount() <= 2 ? 1 : bmp.colorCount() <= 16 ? 4 : 8;
-  default:
-    return 32;
+  case QImage::Format_MonoLSB: return 1;
+  case QImage::Format_Indexed8: return bmp.colorCount() <= 2 ? 1 : bmp.colorCount() <= 16 ? 4 : 8;
+  default: return 32;
   }
 }
 
 std::string SavePaletteBitmap(const QImage &bmp) {
   const int bits = BitmapBitsPerPixel(bmp);
-  if (bits > 8)
-    throw EKcGraphicError("Function not yet implemented");
+  if (bits > 8) throw EKcGraphicError("Function not yet implemented");
   const QImage img = bmp.format() == QImage::Format_Indexed8 ? bmp : bmp.convertToFormat(QImage::Format_Indexed8);
   const QList<QRgb> table = img.colorTable();
   std::vector<QRgb> pal(table.begin(), table.end());
@@ -335,14 +302,14 @@ std::string SavePaletteBitmap(const QImage &bmp) {
 }
 
 std::string BitmapToMemoryStream(const QImage &bmp, TPixelFormat fmt, int method) {
-  if (bmp.isNull())
-    throw EKcGraphicError("Bitmap image is not valid");
+  if (bmp.isNull()) throw EKcGraphicError("Bitmap image is not valid");
   const int have = BitmapBitsPerPixel(bmp);
-  const int want = fmt == TPixelFormat::pf1bit ? 1 : fmt == TPixelFormat::pf4bit ? 4 : fmt == TPixelFormat::pf8bit ? 8 : 0;
-  if (want == 0)
-    throw EKcGraphicError("Function not yet implemented");
-  if (have == want && method != crGrayscale)
-    return SavePaletteBitmap(bmp);
+  const int want = fmt == TPixelFormat::pf1bit   ? 1
+                   : fmt == TPixelFormat::pf4bit ? 4
+                   : fmt == TPixelFormat::pf8bit ? 8
+                                                 : 0;
+  if (want == 0) throw EKcGraphicError("Function not yet implemented");
+  if (have == want && method != crGrayscale) return SavePaletteBitmap(bmp);
   const int w = bmp.width(), h = bmp.height();
   const std::vector<QRgb> px = rgbRows(bmp);
   std::vector<QRgb> pal;
@@ -353,8 +320,7 @@ std::string BitmapToMemoryStream(const QImage &bmp, TPixelFormat fmt, int method
     const QList<QRgb> table = bmp.colorTable();
     pal.assign(table.begin(), table.end());
     if (pal.empty()) {
-      if (want == 1)
-        pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+      if (want == 1) pal = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
       else
         pal = {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
                qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(128, 128, 128),
@@ -362,24 +328,15 @@ std::string BitmapToMemoryStream(const QImage &bmp, TPixelFormat fmt, int method
                qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
     }
     pal.resize(std::min<size_t>(pal.size(), size_t(1) << want));
-    for (size_t i = 0; i < px.size(); ++i)
-      idx[i] = uint8_t(nearestIndex(pal, int(pal.size()), px[i]));
+    for (size_t i = 0; i < px.size(); ++i) idx[i] = uint8_t(nearestIndex(pal, int(pal.size()), px[i]));
     return buildDIB(w, h, want, pal, idx);
   }
   uint32_t colorsUsed = 0;
   switch (method) {
-  case crHistogram:
-    reduceHistogram(px, pal, idx);
-    break;
-  case crMedianCut:
-    colorsUsed = uint32_t(reduceMedianCut(px, pal, idx));
-    break;
-  case crTruncation784:
-    reduceTruncation(kLevels7, kLevels8, kLevels4, px, pal, idx);
-    break;
-  case crTruncation666:
-    reduceTruncation(kLevels6, kLevels6, kLevels6, px, pal, idx);
-    break;
+  case crHistogram: reduceHistogram(px, pal, idx); break;
+  case crMedianCut: colorsUsed = uint32_t(reduceMedianCut(px, pal, idx)); break;
+  case crTruncation784: reduceTruncation(kLevels7, kLevels8, kLevels4, px, pal, idx); break;
+  case crTruncation666: reduceTruncation(kLevels6, kLevels6, kLevels6, px, pal, idx); break;
   case crChannelRamps:
     pal.assign(256, qRgb(128, 128, 128));
     for (int i = 0; i < 64; ++i) {
@@ -391,43 +348,37 @@ std::string BitmapToMemoryStream(const QImage &bmp, TPixelFormat fmt, int method
       for (int x = 0; x < w; ++x) {
         const QRgb c = px[size_t(y) * w + x];
         const int k = (x + y) % 3;
-        idx[size_t(y) * w + x] = uint8_t(k == 0 ? qRed(c) >> 2 : k == 1 ? 64 + (qGreen(c) >> 2) : 128 + (qBlue(c) >> 2));
+        idx[size_t(y) * w + x] = uint8_t(k == 0   ? qRed(c) >> 2
+                                         : k == 1 ? 64 + (qGreen(c) >> 2)
+                                                  : 128 + (qBlue(c) >> 2));
       }
     break;
   case crGrayscale:
-    for (int i = 0; i < 256; ++i)
-      pal.push_back(qRgb(i, i, i));
+    for (int i = 0; i < 256; ++i) pal.push_back(qRgb(i, i, i));
     for (size_t i = 0; i < px.size(); ++i)
       idx[i] = uint8_t((77 * qRed(px[i]) + 150 * qGreen(px[i]) + 29 * qBlue(px[i])) >> 8);
     break;
-  default:
-    throw EKcGraphicError("Function not yet implemented");
+  default: throw EKcGraphicError("Function not yet implemented");
   }
   return buildDIB(w, h, 8, pal, idx, colorsUsed);
 }
 
 bool ParseBitmapFile(std::string_view f, TDIBImage &out) {
-  if (f.size() < 54 || f[0] != 'B' || f[1] != 'M')
-    return false;
+  if (f.size() < 54 || f[0] != 'B' || f[1] != 'M') return false;
   const uint32_t offBits = get32(f, 10);
   const uint32_t hdr = get32(f, 14);
-  if (hdr < 40 || uint64_t(14) + hdr > f.size())
-    return false;
+  if (hdr < 40 || uint64_t(14) + hdr > f.size()) return false;
   const int32_t w = int32_t(get32(f, 18));
   const int32_t h = int32_t(get32(f, 22));
   const int bits = get16(f, 28);
-  if (get32(f, 30) != 0 || w <= 0 || h <= 0 || (bits != 1 && bits != 4 && bits != 8))
-    return false;
+  if (get32(f, 30) != 0 || w <= 0 || h <= 0 || (bits != 1 && bits != 4 && bits != 8)) return false;
   uint32_t used = get32(f, 46);
   out.ColorsUsed = int(std::min<uint32_t>(used, 1u << bits));
-  if (used == 0 || used > (1u << bits))
-    used = 1u << bits;
+  if (used == 0 || used > (1u << bits)) used = 1u << bits;
   const uint64_t tableAt = 14 + uint64_t(hdr);
-  if (tableAt + uint64_t(used) * 4 > f.size())
-    return false;
+  if (tableAt + uint64_t(used) * 4 > f.size()) return false;
   const int rowSize = rowSizeFor(w, bits);
-  if (uint64_t(offBits) + uint64_t(rowSize) * uint64_t(h) > f.size())
-    return false;
+  if (uint64_t(offBits) + uint64_t(rowSize) * uint64_t(h) > f.size()) return false;
   out.Width = w;
   out.Height = h;
   out.BitsPerPixel = bits;
@@ -436,8 +387,8 @@ bool ParseBitmapFile(std::string_view f, TDIBImage &out) {
   // also beyond the colours the header counts as used.
   uint64_t present = used;
   if (offBits > tableAt)
-    present = std::max<uint64_t>(used, std::min<uint64_t>({uint64_t(1) << bits, (offBits - tableAt) / 4,
-                                                          (f.size() - tableAt) / 4}));
+    present = std::max<uint64_t>(
+        used, std::min<uint64_t>({uint64_t(1) << bits, (offBits - tableAt) / 4, (f.size() - tableAt) / 4}));
   out.Colors.clear();
   for (uint32_t i = 0; i < (1u << bits); ++i) {
     if (i < present) {
@@ -451,14 +402,10 @@ bool ParseBitmapFile(std::string_view f, TDIBImage &out) {
   return true;
 }
 
-void StretchTransparent(QPainter &p, QRect dest, const QImage &bmp, QRect src,
-                        std::optional<QRgb> transparent) {
-  if (bmp.isNull())
-    return;
-  if (src.width() < 1 || src.height() < 1)
-    src = QRect(src.topLeft(), bmp.size());
-  if (dest.width() < 1 || dest.height() < 1)
-    dest = QRect(dest.topLeft(), bmp.size());
+void StretchTransparent(QPainter &p, QRect dest, const QImage &bmp, QRect src, std::optional<QRgb> transparent) {
+  if (bmp.isNull()) return;
+  if (src.width() < 1 || src.height() < 1) src = QRect(src.topLeft(), bmp.size());
+  if (dest.width() < 1 || dest.height() < 1) dest = QRect(dest.topLeft(), bmp.size());
   if (!transparent) {
     p.drawImage(dest, bmp, src);
     return;
@@ -468,8 +415,7 @@ void StretchTransparent(QPainter &p, QRect dest, const QImage &bmp, QRect src,
   for (int y = 0; y < part.height(); ++y) {
     QRgb *row = reinterpret_cast<QRgb *>(part.scanLine(y));
     for (int x = 0; x < part.width(); ++x)
-      if ((row[x] & 0xFFFFFF) == key)
-        row[x] = 0;
+      if ((row[x] & 0xFFFFFF) == key) row[x] = 0;
   }
   p.drawImage(dest, part);
 }

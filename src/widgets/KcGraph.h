@@ -55,10 +55,10 @@ struct TDIBImage {
   int Width = 0;
   int Height = 0;
   int BitsPerPixel = 0;
-  int RowSize = 0;              // bytes per row, a multiple of 4
-  std::vector<QRgb> Colors;     // the colour table, 2^BitsPerPixel entries
-  int ColorsUsed = 0;           // the header's count (0: all)
-  std::string_view Pixels;      // rows bottom-up, RowSize x Height bytes
+  int RowSize = 0;          // bytes per row, a multiple of 4
+  std::vector<QRgb> Colors; // the colour table, 2^BitsPerPixel entries
+  int ColorsUsed = 0;       // the header's count (0: all)
+  std::string_view Pixels;  // rows bottom-up, RowSize x Height bytes
 };
 // False when the bytes are not a complete uncompressed bitmap file image.
 bool ParseBitmapFile(std::string_view file, TDIBImage &out);
@@ -72,7 +72,6 @@ int NearestLevel8(int v);
 // Stretches the part src of bmp into dest, leaving out pixels of the given
 // colour (none: a plain stretch). A source or destination size below 1 means
 // the bitmap's own.
-void StretchTransparent(QPainter &p, QRect dest, const QImage &bmp, QRect src,
-                        std::optional<QRgb> transparent);
+void StretchTransparent(QPainter &p, QRect dest, const QImage &bmp, QRect src, std::optional<QRgb> transparent);
 
 } // namespace kc

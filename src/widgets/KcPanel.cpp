@@ -16,18 +16,14 @@ void TKcPanel::SetTransparent(bool on) {
 }
 
 void TKcPanel::Invalidate() {
-  if (FTransparent && parentWidget())
-    parentWidget()->update(geometry());
-  else
-    update();
+  if (FTransparent && parentWidget()) parentWidget()->update(geometry());
+  else update();
 }
 
 QRect TKcPanel::CaptionRect() const {
   int inset = BorderWidth;
-  if (FlatBorder)
-    inset += 1;
-  else
-    inset += (BevelOuter != TBevelCut::bvNone ? BevelWidth : 0) + (BevelInner != TBevelCut::bvNone ? BevelWidth : 0);
+  if (FlatBorder) inset += 1;
+  else inset += (BevelOuter != TBevelCut::bvNone ? BevelWidth : 0) + (BevelInner != TBevelCut::bvNone ? BevelWidth : 0);
   return rect().adjusted(inset, inset, -inset, -inset);
 }
 

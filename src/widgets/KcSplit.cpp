@@ -81,8 +81,8 @@ void TKcxSplitter::SetAlign(TAlign a, bool reading) {
     }
     if (a != TAlign::alNone && a != TAlign::alClient)
       for (QObject *o : parentWidget()->children())
-        if (auto *w = qobject_cast<QWidget *>(o); w && w != this && !w->isWindow() && !w->isHidden() &&
-                                                   w->geometry().contains(probe)) {
+        if (auto *w = qobject_cast<QWidget *>(o);
+            w && w != this && !w->isWindow() && !w->isHidden() && w->geometry().contains(probe)) {
           FControlFirst = w;
           break;
         }
@@ -110,10 +110,8 @@ void TKcxSplitter::paintEvent(QPaintEvent *) {
   for (TBevelCut cut : {FBevelOuter, FBevelInner}) {
     if (cut == TBevelCut::bvNone || cut == TBevelCut::bvSpace) continue;
     const QColor hi = QColorOf(clBtnHighlight), sh = QColorOf(clBtnShadow);
-    if (cut == TBevelCut::bvLowered)
-      Frame3D(p, r, sh, hi, FBevelWidth);
-    else
-      Frame3D(p, r, hi, sh, FBevelWidth);
+    if (cut == TBevelCut::bvLowered) Frame3D(p, r, sh, hi, FBevelWidth);
+    else Frame3D(p, r, hi, sh, FBevelWidth);
   }
 }
 
@@ -205,8 +203,7 @@ void TKcxSplitter::mouseReleaseEvent(QMouseEvent *e) {
 }
 
 bool TKcxSplitter::eventFilter(QObject *watched, QEvent *event) {
-  if (FDragging && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+  if (FDragging && event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
     endDrag(false);
     return true;
   }
@@ -238,10 +235,8 @@ void TKcxSplitter::endDrag(bool apply) {
   size = std::max(1, size);
   TKcAlignLayout *layout = AlignLayoutOf(parentWidget());
   if (layout) layout->setEnabled(false);
-  if (isVertical)
-    target->resize(target->width(), size);
-  else
-    target->resize(size, target->height());
+  if (isVertical) target->resize(target->width(), size);
+  else target->resize(size, target->height());
   if (layout) {
     layout->setEnabled(true);
     layout->Realign();

@@ -12,39 +12,33 @@ TKcTimer::~TKcTimer() {
 }
 
 void TKcTimer::SetEnabled(bool on) {
-  if (FEnabled == on)
-    return;
+  if (FEnabled == on) return;
   FEnabled = on;
   rearm();
 }
 
 void TKcTimer::SetInterval(int ms) {
-  if (FInterval == ms)
-    return;
+  if (FInterval == ms) return;
   FInterval = ms;
   rearm();
 }
 
 void TKcTimer::SetThreaded(bool on) {
-  if (FThreaded == on)
-    return;
+  if (FThreaded == on) return;
   FThreaded = on;
   rearm();
 }
 
 void TKcTimer::SetThreadPriority(TThreadPriority p) {
-  if (FPriority == p)
-    return;
+  if (FPriority == p) return;
   FPriority = p;
-  if (FThreaded)
-    rearm();
+  if (FThreaded) rearm();
 }
 
 void TKcTimer::SetOnTimer(TNotifyEvent handler) {
   const bool was = bool(FOnTimer);
   FOnTimer = std::move(handler);
-  if (was != bool(FOnTimer))
-    rearm();
+  if (was != bool(FOnTimer)) rearm();
 }
 
 void TKcTimer::rearm() {

@@ -150,8 +150,7 @@ void TKcTransparentButton::paintEvent(QPaintEvent *) {
     // The face of a held-down button under the mouse: a dither.
     QImage dither(8, 8, QImage::Format_RGB32);
     for (int y = 0; y < 8; ++y)
-      for (int x = 0; x < 8; ++x)
-        dither.setPixel(x, y, (x % 2) == (y % 2) ? 0xFFFFFFFFu : QColorOf(clBtnFace).rgb());
+      for (int x = 0; x < 8; ++x) dither.setPixel(x, y, (x % 2) == (y % 2) ? 0xFFFFFFFFu : QColorOf(clBtnFace).rgb());
     p.fillRect(rect(), QBrush(dither));
   }
   const bool showFrame = FFrameStyle != TKcFrameStyle::fsNone && (!FFlat || FMouseInside || FDown);

@@ -13,8 +13,17 @@
 namespace kc {
 
 enum class TKcFrameStyle { fsRegular, fsIndent, fsExplorer, fsNone, fsLight, fsDark, fsMono };
-enum class TKcTextAlign { ttaTopLeft, ttaTop, ttaTopRight, ttaRight, ttaBottomRight, ttaBottom, ttaBottomLeft,
-                          ttaLeft, ttaCenter };
+enum class TKcTextAlign {
+  ttaTopLeft,
+  ttaTop,
+  ttaTopRight,
+  ttaRight,
+  ttaBottomRight,
+  ttaBottom,
+  ttaBottomLeft,
+  ttaLeft,
+  ttaCenter
+};
 // Which picture a button shows: one of the glyph's own images (up, disabled,
 // down), the grey one made from the up image, or the made disabled one.
 enum class TKcButtonImage { None, Up, Disabled, Down, Grey, MadeDisabled };

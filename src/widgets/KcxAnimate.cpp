@@ -15,8 +15,7 @@ TKcImageControl::TKcImageControl(QWidget *parent) : QWidget(parent) {
 TKcImageControl::~TKcImageControl() = default;
 
 void TKcImageControl::PaintNow() {
-  if (isVisible())
-    repaint();
+  if (isVisible()) repaint();
 }
 
 void TKcImageControl::PictureChanged() { update(); }

@@ -44,10 +44,9 @@ void DrawGradientText(QPainter &p, int X, int Y, const QString &text, const QRec
   }
 }
 
-void DrawStyledText(QPainter &p, int X, int Y, const QFont &font, const TIllumination *illumination,
-                    TColor shadowColor, TColor highlightColor, TColor delineateColor, TColor textColor, bool plain,
-                    bool delineated, TglTextStyle style, const QString &text, const QRect &clip,
-                    const TGradient *textGradient) {
+void DrawStyledText(QPainter &p, int X, int Y, const QFont &font, const TIllumination *illumination, TColor shadowColor,
+                    TColor highlightColor, TColor delineateColor, TColor textColor, bool plain, bool delineated,
+                    TglTextStyle style, const QString &text, const QRect &clip, const TGradient *textGradient) {
   p.save();
   p.setFont(font);
   p.setBackgroundMode(Qt::TransparentMode);
@@ -65,10 +64,8 @@ void DrawStyledText(QPainter &p, int X, int Y, const QFont &font, const TIllumin
       }
       o += 1;
     }
-    if (textGradient && textGradient->Active())
-      DrawGradientText(p, X + o, Y + o, text, clip, *textGradient);
-    else
-      pass(X + o, Y + o, textColor);
+    if (textGradient && textGradient->Active()) DrawGradientText(p, X + o, Y + o, text, clip, *textGradient);
+    else pass(X + o, Y + o, textColor);
   };
   switch (style) {
   case TglTextStyle::fstRaised:
@@ -103,8 +100,8 @@ void DrawStyledText(QPainter &p, int X, int Y, const QFont &font, const TIllumin
   p.restore();
 }
 
-void DrawBevelBox(QPainter &p, QRect Rect, TglSides sides, bool bold, TglBevelCut inner, TglBevelCut outer,
-                  bool noFill, TColor fillColor, const TglBevelColors *custom) {
+void DrawBevelBox(QPainter &p, QRect Rect, TglSides sides, bool bold, TglBevelCut inner, TglBevelCut outer, bool noFill,
+                  TColor fillColor, const TglBevelColors *custom) {
   const QColor dark = QColorOf(custom ? custom->darkShadow : cl3DDkShadow);
   const QColor light = QColorOf(custom ? custom->highlight : clBtnHighlight);
   const QColor shadow = QColorOf(custom ? custom->shadow : clBtnShadow);

@@ -18,15 +18,14 @@ TColor RampColor(TColor From, TColor To, int index, int count);
 // Text with its top-left corner at X, Y in one of the 3-D styles; every pass
 // is clipped to Clip. Plain skips the shadow and highlight passes; a text
 // gradient (active) draws the text-colour pass.
-void DrawStyledText(QPainter &p, int X, int Y, const QFont &font, const TIllumination *illumination,
-                    TColor shadowColor, TColor highlightColor, TColor delineateColor, TColor textColor,
-                    bool plain, bool delineated, TglTextStyle style, const QString &text, const QRect &clip,
+void DrawStyledText(QPainter &p, int X, int Y, const QFont &font, const TIllumination *illumination, TColor shadowColor,
+                    TColor highlightColor, TColor delineateColor, TColor textColor, bool plain, bool delineated,
+                    TglTextStyle style, const QString &text, const QRect &clip,
                     const TGradient *textGradient = nullptr);
 
 // Text in one-pixel strips coloured along the gradient (rows, or columns
 // for a vertical gradient), over the first PercentFilling percent of Clip.
-void DrawGradientText(QPainter &p, int X, int Y, const QString &text, const QRect &clip,
-                      const TGradient &gradient);
+void DrawGradientText(QPainter &p, int X, int Y, const QString &text, const QRect &clip, const TGradient &gradient);
 
 // Outer then inner cut of a bevel along the chosen sides of Rect (edges
 // inclusive), then, unless NoFill, the rest filled with FillColor. Custom
@@ -34,8 +33,8 @@ void DrawGradientText(QPainter &p, int X, int Y, const QString &text, const QRec
 struct TglBevelColors {
   TColor darkShadow, highlight, shadow;
 };
-void DrawBevelBox(QPainter &p, QRect Rect, TglSides sides, bool bold, TglBevelCut inner, TglBevelCut outer,
-                  bool noFill, TColor fillColor, const TglBevelColors *custom = nullptr);
+void DrawBevelBox(QPainter &p, QRect Rect, TglSides sides, bool bold, TglBevelCut inner, TglBevelCut outer, bool noFill,
+                  TColor fillColor, const TglBevelColors *custom = nullptr);
 
 // The highlight and shadow of a colour set, lighter and darker than Base.
 void DeriveBevelColors(TColor Base, TglCustomTextColors &colors);

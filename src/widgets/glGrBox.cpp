@@ -24,9 +24,8 @@ TglGroupBox::TglGroupBox(QWidget *parent) : QWidget(parent) {
   FColors.SetCaptionActive(clBtnShadow);
   FColors.SetText(clHighlightText);
   FColors.SetTextActive(clHighlightText);
-  for (TglPersistent *o : std::initializer_list<TglPersistent *>{&FBorder, &FCaptionBorder, &FGradient,
-                                                                  &FCaptionGradient, &FCaptionShift, &FColors,
-                                                                  &FIllumination})
+  for (TglPersistent *o : std::initializer_list<TglPersistent *>{
+           &FBorder, &FCaptionBorder, &FGradient, &FCaptionGradient, &FCaptionShift, &FColors, &FIllumination})
     o->OnChange = [this] { update(); };
   // The client area starts one pixel down.
   setContentsMargins(0, 1, 0, 0);
@@ -69,10 +68,8 @@ QRect TglGroupBox::CaptionRect() const {
   }
   const bool delineated = FOptions & fgoDelineatedText;
   if (delineated) bottom += 2;
-  if (FCaptionTextStyle == TglTextStyle::fstShadow)
-    bottom += FIllumination.ShadowDepth() - (delineated ? 2 : 0);
-  else if (FCaptionTextStyle != TglTextStyle::fstNone)
-    bottom += 2;
+  if (FCaptionTextStyle == TglTextStyle::fstShadow) bottom += FIllumination.ShadowDepth() - (delineated ? 2 : 0);
+  else if (FCaptionTextStyle != TglTextStyle::fstNone) bottom += 2;
   return QRect(left, 0, right - left, bottom);
 }
 
@@ -196,8 +193,8 @@ void TglGroupBox::paintEvent(QPaintEvent *) {
     const QRect cr = FLastCaptionRect;
     if (!FTransparentCaption) p.fillRect(cr, QColorOf(FColors.Caption()));
     if (FCaptionGradient.Active()) DrawGradient(p, cr, FCaptionGradient);
-    DrawBevelBox(p, cr, FCaptionBorder.Sides(), FCaptionBorder.Bold(), FCaptionBorder.Inner(),
-                 FCaptionBorder.Outer(), !((FOptions & fgoFilledCaption) && !FTransparentCaption), caption);
+    DrawBevelBox(p, cr, FCaptionBorder.Sides(), FCaptionBorder.Bold(), FCaptionBorder.Inner(), FCaptionBorder.Outer(),
+                 !((FOptions & fgoFilledCaption) && !FTransparentCaption), caption);
     const QImage &glyph = FCollapsed ? FGlyphCollapsed : FGlyphExpanded;
     const int g = std::max(FGlyphCollapsed.width(), FGlyphExpanded.width());
     if (!glyph.isNull())

@@ -20,8 +20,16 @@ enum class TglSide : std::uint8_t { fsdLeft, fsdTop, fsdRight, fsdBottom };
 enum class TglHorAlign : std::uint8_t { fhaLeft, fhaCenter, fhaRight };
 enum class TglVertAlign : std::uint8_t { fvaTop, fvaCenter, fvaBottom };
 enum class TglBevelCut : std::uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
-enum class TglBrushStyle : std::uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal,
-                                          bsCross, bsDiagCross };
+enum class TglBrushStyle : std::uint8_t {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
 
 // A set of sides, one bit per TglSide.
 using TglSides = std::uint8_t;

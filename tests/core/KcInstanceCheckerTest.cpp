@@ -70,8 +70,7 @@ TEST_F(KcInstanceCheckerTest, LaterCopyHandsItsTextsToTheFirst) {
 
   const std::string bytes("\x00\xff\x80\r\n tail", 10);
   const std::vector<std::string> texts = {"Restart of appendix Kavet Chat", "", bytes};
-  for (const std::string &t : texts)
-    EXPECT_TRUE(fromOtherCopy([&] { return later->PostDataToFirstInstance(t); })) << t;
+  for (const std::string &t : texts) EXPECT_TRUE(fromOtherCopy([&] { return later->PostDataToFirstInstance(t); })) << t;
   // Received texts wait in the storage for the posted turn.
   pumpEvents();
   EXPECT_EQ(got, texts);

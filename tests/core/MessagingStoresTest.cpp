@@ -164,12 +164,14 @@ TEST_F(StoresTest, LanguageMenuListsFilesByNameWithTheirLanguageNames) {
   // letters alike.
   fs::create_directories(dir + "/Lng/sub.lng");
   writeFile("Lng/B.lng", "[LNG]\r\nLanguageName=Deutsch\r\n");
-  writeFile("Lng/a.lng", "[lng]\nlanguagename = \"Fran\xE7" "ais\"\n");
+  writeFile("Lng/a.lng", "[lng]\nlanguagename = \"Fran\xE7"
+                         "ais\"\n");
   writeFile("Lng/c.txt", "no sections at all");
   TLanguageMenuList menu;
   FillLanguageMenu(dir + "/Lng", menu);
   ASSERT_EQ(menu.Count(), 3);
-  EXPECT_EQ(menu.ItemAt(0).Caption, "Fran\xE7" "ais");
+  EXPECT_EQ(menu.ItemAt(0).Caption, "Fran\xE7"
+                                    "ais");
   EXPECT_EQ(menu.ItemAt(0).Hint, dir + "/Lng/a.lng");
   EXPECT_EQ(menu.ItemAt(1).Caption, "Deutsch");
   EXPECT_EQ(menu.ItemAt(2).Caption, "c.txt");

@@ -18,7 +18,6 @@ namespace {
 // Each test gets its own settings file through its own XDG_CONFIG_HOME.
 class ProfileTest : public ::testing::Test {
 protected:
-
   static std::string stored(std::string_view ident) {
     return RegistryIni(kProgramKey).readString("MYPROFILEUSER_", ident, "<none>");
   }
@@ -59,7 +58,7 @@ TEST_F(ProfileTest, IntegerGettersAndTheirFallbacks) {
     std::int32_t color, image;
   };
   const Case cases[] = {
-      {nullptr, 0, -1}, {"", 0, -1},     {"  ", 0, -1},  {"abc", 0, -1}, {"15", 15, 15},
+      {nullptr, 0, -1}, {"", 0, -1},    {"  ", 0, -1},  {"abc", 0, -1},         {"15", 15, 15},
       {" 15 ", 15, 15}, {"-1", -1, -1}, {"12x", 0, -1}, {"99999999999", 0, -1},
   };
   for (const auto &c : cases) {
@@ -129,9 +128,8 @@ TEST_F(ProfileTest, NumberSettersStoreTextAndMirrorIntoTheRecord) {
     bool number;
   };
   const Case cases[] = {
-      {"30", 30, 30, true},   {"-30", 30, 226, true}, {"300", 44, 44, true},
-      {"0", 0, 0, true},      {"-2147483648", 0, 0, true}, {"abc", 7, 7, false},
-      {"", 7, 7, false},
+      {"30", 30, 30, true},        {"-30", 30, 226, true}, {"300", 44, 44, true}, {"0", 0, 0, true},
+      {"-2147483648", 0, 0, true}, {"abc", 7, 7, false},   {"", 7, 7, false},
   };
   for (const auto &c : cases) {
     RUserID rec;

@@ -122,8 +122,7 @@ TEST(ExtractTag, EveryTextReaderReadsItsOwnTag) {
   // the wrong tag, or a tag name that is a prefix of another (NAME/NAME2,
   // GROUPID/AUTORGROUPID), shows up as a wrong value.
   std::string text = "MESSAGE!^:^$";
-  for (const auto &[name, getter] : readers)
-    text += OpenTag(name) + "v-" + std::string(name) + CloseTag(name);
+  for (const auto &[name, getter] : readers) text += OpenTag(name) + "v-" + std::string(name) + CloseTag(name);
   const TDataNewMessage m(text);
   for (const auto &[name, getter] : readers) EXPECT_EQ((m.*getter)(), "v-" + std::string(name));
 }
@@ -157,7 +156,7 @@ TEST(IntegerReaders, ValuesMalformedAndOutOfRange) {
       {"+7", 7, 7},
       {"  15", 15, 15},
       {"-1", -1, 0},
-      {" -1 ", 0, 0},  // trailing blank: no integer for COLOR; IMAGEINDEX is trimmed first
+      {" -1 ", 0, 0}, // trailing blank: no integer for COLOR; IMAGEINDEX is trimmed first
       {"15 ", 0, 15},
       {"abc", 0, 0},
       {"12abc", 0, 0},
@@ -229,8 +228,8 @@ TEST(FromUserIDList, MembershipAndAutoReplyFlag) {
   EXPECT_FALSE(TDataNewMessage("{AAA}</FROMUSERID>").IsIDInFromUserIDs("{AAA}"));
 
   EXPECT_FALSE(m.HasAutoReplyFlag());
-  EXPECT_TRUE(TDataNewMessage("MESSAGETOUSER!^:^$<COLOR>0</COLOR><AVTOMASHINE><MESSAGESTR>x</MESSAGESTR>")
-                  .HasAutoReplyFlag());
+  EXPECT_TRUE(
+      TDataNewMessage("MESSAGETOUSER!^:^$<COLOR>0</COLOR><AVTOMASHINE><MESSAGESTR>x</MESSAGESTR>").HasAutoReplyFlag());
   // Also inside a body: the flag is a plain text search.
   EXPECT_TRUE(TDataNewMessage("MESSAGETOUSER!^:^$<MESSAGESTR>a<AVTOMASHINE>b</MESSAGESTR>").HasAutoReplyFlag());
 }

@@ -97,9 +97,7 @@ protected:
     EXPECT_EQ(GetMessageKind(sent[0]), mkNew);
     sent.clear();
   }
-  void TearDown() override {
-    host.reset();
-  }
+  void TearDown() override { host.reset(); }
 
   // Lets the event loop deliver what is on its way.
   void pump(int ms = 60) {
@@ -288,7 +286,8 @@ TEST_F(ReceiveTest, AutoReplyAnswersOnceWithTheFlagAndNeverAnAutoReply) {
   EXPECT_EQ(reply.GetFromUserID(), bob.ID);
   // The stored text is one text item: its line break travels as it is, its
   // tab as spaces.
-  EXPECT_EQ(reply.GetMessageStr(), "{[!BULLET!]}3{[/!BULLET!]}Away\x0A\x0D" "Back at\r\n        noon");
+  EXPECT_EQ(reply.GetMessageStr(), "{[!BULLET!]}3{[/!BULLET!]}Away\x0A\x0D"
+                                   "Back at\r\n        noon");
   const int tab = w().Talks().FindPrivateTab(bob.ID);
   EXPECT_TRUE(w().IsInputReadOnly(tab));
   EXPECT_EQ(w().DocumentToText(tab), "");
@@ -326,9 +325,8 @@ TEST_F(ReceiveTest, GroupMessagesReachMembersOnly) {
   const int b = join(bob);
   join(ann);
   TGroupTalkFields g{"{GRP}", bob.ID, bob.IP, "", "Bob", "Team"};
-  const std::string withMe = BuildMemberList(bob.ID, std::vector<std::int32_t>{}, 0, {}) +
-                             "<USERIDSEPARATOR>" + me().ID + "<USERIDSEPARATOR><USERIDSEPARATOR>" + ann.ID +
-                             "<USERIDSEPARATOR>";
+  const std::string withMe = BuildMemberList(bob.ID, std::vector<std::int32_t>{}, 0, {}) + "<USERIDSEPARATOR>" +
+                             me().ID + "<USERIDSEPARATOR><USERIDSEPARATOR>" + ann.ID + "<USERIDSEPARATOR>";
   in(BuildMessageToGroupText(bob, g, "<USERIDSEPARATOR>" + bob.ID, "not me"));
   EXPECT_EQ(w().TabCount(), 1);
   w().NotTalkGroup = true;
@@ -719,8 +717,8 @@ TEST_F(ReceiveTest, AGroupStoredTwiceUnderOneNumberStaysTwoGroupsOverManyStarts)
   const std::string key = host->Key();
   host.reset();
   // Two sections claim number 3; one section's name and number disagree.
-  for (const auto &[section, caption] : {std::pair{"3_GROUPBOX!>!", "Friends"}, {"5_GROUPBOX!>!", "Friends"},
-                                         {"9_GROUPBOX!>!", "Work"}}) {
+  for (const auto &[section, caption] :
+       {std::pair{"3_GROUPBOX!>!", "Friends"}, {"5_GROUPBOX!>!", "Friends"}, {"9_GROUPBOX!>!", "Work"}}) {
     RegistryIni(key).writeInteger(section, "TagNumber_Value", section[0] == '9' ? 7 : 3);
     RegistryIni(key).writeString(section, "Caption_Value", caption);
     RegistryIni(key).writeString(section, "GroupID", std::string("{") + section[0] + "}");

@@ -51,19 +51,22 @@ RUserID bareUser() {
 }
 
 TGroupTalkFields talk() {
-  return {"{GGGGGGGG-0000-0000-0000-000000000001}", "{11111111-2222-3333-4444-555555555555}",
-          "198.18.0.2", "", "Bob", "Team"};
+  return {"{GGGGGGGG-0000-0000-0000-000000000001}",
+          "{11111111-2222-3333-4444-555555555555}",
+          "198.18.0.2",
+          "",
+          "Bob",
+          "Team"};
 }
 
 TEST(Announce, NewAndUpdateInfoOfAFullProfile) {
-  const std::string tags =
-      "<ALIAS>Bob</ALIAS><IMAGEINDEX>12</IMAGEINDEX><IP>198.18.0.2</IP>"
-      "<ID>{11111111-2222-3333-4444-555555555555}</ID><ICQ>12345</ICQ><COLOR>255</COLOR>"
-      "<NAME>Robert</NAME><NAME2>Smith</NAME2><EMAIL>bob@example.org</EMAIL>"
-      "<STREET>Main St</STREET><TOWN>Town</TOWN><HOUSE>7</HOUSE><FIELD>Field</FIELD>"
-      "<WSTREET>Work St</WSTREET><WTOWN>WTown</WTOWN><WHOUSE>9</WHOUSE><WFIELD>WField</WFIELD>"
-      "<WNAME>Acme</WNAME><WDEPARTMENT>R&D</WDEPARTMENT><WTYPEWORK>Dev</WTYPEWORK>"
-      "<WPOST>Lead</WPOST><SEX>1</SEX><OLD>200</OLD><Interest>Chess</Interest>";
+  const std::string tags = "<ALIAS>Bob</ALIAS><IMAGEINDEX>12</IMAGEINDEX><IP>198.18.0.2</IP>"
+                           "<ID>{11111111-2222-3333-4444-555555555555}</ID><ICQ>12345</ICQ><COLOR>255</COLOR>"
+                           "<NAME>Robert</NAME><NAME2>Smith</NAME2><EMAIL>bob@example.org</EMAIL>"
+                           "<STREET>Main St</STREET><TOWN>Town</TOWN><HOUSE>7</HOUSE><FIELD>Field</FIELD>"
+                           "<WSTREET>Work St</WSTREET><WTOWN>WTown</WTOWN><WHOUSE>9</WHOUSE><WFIELD>WField</WFIELD>"
+                           "<WNAME>Acme</WNAME><WDEPARTMENT>R&D</WDEPARTMENT><WTYPEWORK>Dev</WTYPEWORK>"
+                           "<WPOST>Lead</WPOST><SEX>1</SEX><OLD>200</OLD><Interest>Chess</Interest>";
   EXPECT_EQ(AnnounceMyselfText(fullUser(), true), "NEW!^:^$" + tags);
   EXPECT_EQ(AnnounceMyselfText(fullUser(), false), "UPDATEINFO!^:^$" + tags);
 }
@@ -146,8 +149,7 @@ TEST(TalkBuilders, MessageToUserPlainAndAutoReply) {
                            "<ID>{11111111-2222-3333-4444-555555555555}</ID><MAC></MAC>"
                            "<IMAGEINDEX>12</IMAGEINDEX><COLOR>255</COLOR>";
   EXPECT_EQ(BuildMessageToUserText(fullUser(), partner, false, "x"), head + "<MESSAGESTR>x</MESSAGESTR>");
-  EXPECT_EQ(BuildMessageToUserText(fullUser(), partner, true, "x"),
-            head + "<AVTOMASHINE><MESSAGESTR>x</MESSAGESTR>");
+  EXPECT_EQ(BuildMessageToUserText(fullUser(), partner, true, "x"), head + "<AVTOMASHINE><MESSAGESTR>x</MESSAGESTR>");
 }
 
 TEST(TalkBuilders, GroupKinds) {
@@ -159,9 +161,9 @@ TEST(TalkBuilders, GroupKinds) {
   const std::string sender = "<ALIAS>Bob</ALIAS><IP>198.18.0.2</IP>"
                              "<ID>{11111111-2222-3333-4444-555555555555}</ID><MAC></MAC>"
                              "<IMAGEINDEX>12</IMAGEINDEX><COLOR>255</COLOR>";
-  EXPECT_EQ(BuildMessageToGroupText(fullUser(), talk(), list, "body"),
-            "MESSAGETOGROUP!^:^$<FROMUSERID>" + list + "</FROMUSERID>" + group + sender +
-                "<MESSAGESTR>body</MESSAGESTR>");
+  EXPECT_EQ(BuildMessageToGroupText(fullUser(), talk(), list, "body"), "MESSAGETOGROUP!^:^$<FROMUSERID>" + list +
+                                                                           "</FROMUSERID>" + group + sender +
+                                                                           "<MESSAGESTR>body</MESSAGESTR>");
   EXPECT_EQ(SendGroupMembersText(fullUser(), talk(), list),
             "UPDATEINFOTOGROUP_!^:^$<FROMUSERID>" + list + "</FROMUSERID>" + group + sender);
   EXPECT_EQ(SendGroupTalkClosedText(talk()), "MESSAGETOGROUPDELETE!^:^$" + group);
@@ -189,11 +191,10 @@ TEST(MemberList, SkipsTagsOutsideTheUserList) {
   const std::vector<std::string> ids = {"{OWN}", "{U1}", "{U2}"};
   auto idOf = [&](std::int32_t i) { return ids.at(static_cast<size_t>(i)); };
   const std::int32_t tags[] = {2, -1, 3, 1, 2, 100, INT32_MIN};
-  EXPECT_EQ(BuildMemberList("{OWN}", tags, 3, idOf),
-            "<USERIDSEPARATOR>{OWN}"
-            "<USERIDSEPARATOR>{U2}<USERIDSEPARATOR>"
-            "<USERIDSEPARATOR>{U1}<USERIDSEPARATOR>"
-            "<USERIDSEPARATOR>{U2}<USERIDSEPARATOR>");
+  EXPECT_EQ(BuildMemberList("{OWN}", tags, 3, idOf), "<USERIDSEPARATOR>{OWN}"
+                                                     "<USERIDSEPARATOR>{U2}<USERIDSEPARATOR>"
+                                                     "<USERIDSEPARATOR>{U1}<USERIDSEPARATOR>"
+                                                     "<USERIDSEPARATOR>{U2}<USERIDSEPARATOR>");
   // Without member buttons: no trailing separator.
   EXPECT_EQ(BuildMemberList("{OWN}", {}, 3, idOf), "<USERIDSEPARATOR>{OWN}");
 }
@@ -218,8 +219,7 @@ TEST(RoundTrip, BuiltTextsReadBack) {
   EXPECT_EQ(announce.GetInterest(), "Chess");
 
   const TDataNewMessage msg(BuildMessageToGroupText(
-      u, talk(), BuildMemberList(u.ID, std::vector<std::int32_t>{1}, 2, [](std::int32_t) { return "{M}"s; }),
-      body));
+      u, talk(), BuildMemberList(u.ID, std::vector<std::int32_t>{1}, 2, [](std::int32_t) { return "{M}"s; }), body));
   EXPECT_EQ(GetMessageKind(msg.GetText()), mkMessageToGroup);
   EXPECT_EQ(msg.GetMessageStr(), body);
   EXPECT_EQ(msg.GetGroupID(), talk().GroupID);

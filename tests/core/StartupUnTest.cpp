@@ -65,8 +65,7 @@ class StartupGuardTest : public ::testing::Test {
 protected:
   kctest::TempDir tmp{"kcstartup"};
   std::unique_ptr<TKcInstanceChecker> checker(const std::string &in = {}) {
-    auto c = std::make_unique<TKcInstanceChecker>(std::string(KavetChatInstanceName),
-                                                  in.empty() ? folder : in);
+    auto c = std::make_unique<TKcInstanceChecker>(std::string(KavetChatInstanceName), in.empty() ? folder : in);
     c->SetTimeout(2000);
     return c;
   }

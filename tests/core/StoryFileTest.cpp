@@ -47,9 +47,9 @@ TEST_F(StoryFileTest, DeletesOnlyWhenMoreWholeDaysThanAllowed) {
       {kMidnight - 10 * kDay - 23 * kHour, 10, false}, // 10 days 23 hours: stays
       {kMidnight - 11 * kDay, 10, true},               // 11 days: goes
       {kMidnight - 30 * kDay, 10, true},
-      {kMidnight + 2 * kHour, 0, false},               // today
+      {kMidnight + 2 * kHour, 0, false}, // today
       {kMidnight - 2 * kDay, 1, true},
-      {kNow + 20 * kDay, 1, false},                    // dated in the future: kept
+      {kNow + 20 * kDay, 1, false}, // dated in the future: kept
       {kNow + 1, 0, false},
   };
   for (const Case &c : cases) {
@@ -113,7 +113,7 @@ TEST(StoryFileNames, OnlyNamesTheHistoryWriterMakesAreHistory) {
       {"Team and Anna 12_10_26 15.04.05 (3).rtf", true},
       {"a b 00.00.00.TXT", true},
       {"notes.txt", false},
-      {"notes 15.04.05.txt", false},             // no date part
+      {"notes 15.04.05.txt", false}, // no date part
       {"All Users and Anna 10.12.2026 15.04.05.doc", false},
       {"All Users and Anna 10.12.2026 15-04-05.txt", false},
       {"All Users and Anna 10.12.2026 15.04.05 (x).txt", false},

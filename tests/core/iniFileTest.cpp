@@ -21,11 +21,8 @@ namespace {
 
 class SettingsTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-  }
-  void TearDown() override {
-    SetLogSink(nullptr);
-  }
+  void SetUp() override {}
+  void TearDown() override { SetLogSink(nullptr); }
 
   static void put(std::string_view section, std::string_view ident, std::string_view value) {
     RegistryIni(kProgramKey).writeString(section, ident, value);
@@ -63,9 +60,9 @@ TEST_F(SettingsTest, MainWindowPositionAcceptedOrCentred) {
       {"100", "50", "600", "400", TFormBounds{100, 50, 600, 400}},
       {"0", "0", "1920", "1080", TFormBounds{0, 0, 1920, 1080}},
       {"$10", "0", "500", "300", TFormBounds{16, 0, 500, 300}},
-      {"3000", "50", "460", "300", std::nullopt},  // off the right edge
-      {"1461", "0", "460", "300", std::nullopt},   // one pixel too wide
-      {"0", "781", "460", "300", std::nullopt},    // one pixel too low
+      {"3000", "50", "460", "300", std::nullopt}, // off the right edge
+      {"1461", "0", "460", "300", std::nullopt},  // one pixel too wide
+      {"0", "781", "460", "300", std::nullopt},   // one pixel too low
       {"-5", "50", "460", "300", std::nullopt},
       {"10", "-1", "460", "300", std::nullopt},
       {"10", "10", "-1", "300", std::nullopt},

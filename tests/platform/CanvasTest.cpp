@@ -15,9 +15,20 @@ TEST(MulDiv, SixtyFourBitProductRoundedHalfAwayFromZero) {
   struct Case {
     int a, b, c, r;
   } cases[] = {
-      {10, 96, 72, 13},  {9, 96, 72, 12},   {5, 1, 2, 3},     {-5, 1, 2, -3},  {5, -1, 2, -3},
-      {-5, -1, 2, 3},    {7, 1, -2, -4},    {1, 1, 3, 0},     {2, 1, 3, 1},    {100000, 100000, 100000, 100000},
-      {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {INT_MIN, 1, 1, INT_MIN}, {INT_MAX, 2, 1, -1}, {3, 4, 0, -1},
+      {10, 96, 72, 13},
+      {9, 96, 72, 12},
+      {5, 1, 2, 3},
+      {-5, 1, 2, -3},
+      {5, -1, 2, -3},
+      {-5, -1, 2, 3},
+      {7, 1, -2, -4},
+      {1, 1, 3, 0},
+      {2, 1, 3, 1},
+      {100000, 100000, 100000, 100000},
+      {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+      {INT_MIN, 1, 1, INT_MIN},
+      {INT_MAX, 2, 1, -1},
+      {3, 4, 0, -1},
   };
   for (const auto &c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.r) << c.a << "*" << c.b << "/" << c.c;
 }
@@ -53,13 +64,12 @@ TEST(RecordingCanvas, FixedMetricsAndLog) {
   c.extTextOut(1, 2, ETO_OPAQUE | ETO_CLIPPED, &r, "x", std::vector<int>{9});
   c.moveTo(0, 1);
   c.lineTo(5, 1);
-  EXPECT_EQ(c.logText(),
-            "setFontColor(#FF0000)\n"
-            "textOut(3,4,\"ab\")\n"
-            "textOutW(0,0,\"\xD0\x96\")\n"
-            "extTextOut(1,2,6,(0,0,10,5),\"x\",dx=[9])\n"
-            "moveTo(0,1)\n"
-            "lineTo(5,1)");
+  EXPECT_EQ(c.logText(), "setFontColor(#FF0000)\n"
+                         "textOut(3,4,\"ab\")\n"
+                         "textOutW(0,0,\"\xD0\x96\")\n"
+                         "extTextOut(1,2,6,(0,0,10,5),\"x\",dx=[9])\n"
+                         "moveTo(0,1)\n"
+                         "lineTo(5,1)");
   c.clearLog();
   c.setTextCharacterExtra(2);
   c.clearLog();

@@ -48,8 +48,7 @@ TEST_F(TzUtc, OverrideReplacesTheSystemClockAndNests) {
     EXPECT_EQ(dt.hour, 1);
     EXPECT_EQ(dt.dayOfWeek, 1); // Monday
   }
-  auto sys = std::abs(kc::nowEpochSeconds() -
-                      duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
+  auto sys = std::abs(kc::nowEpochSeconds() - duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
   EXPECT_LE(sys, 5);
 }
 
@@ -68,14 +67,11 @@ TEST_F(TzUtc, SerialDateTable) {
     kc::DateTime dt;
     double serial;
   } cases[] = {
-      {{1899, 12, 30, 0, 0, 0, 0, 6}, 0.0},
-      {{1900, 1, 1, 0, 0, 0, 0, 1}, 2.0},
-      {{1970, 1, 1, 0, 0, 0, 0, 4}, 25569.0},
-      {{2000, 2, 29, 18, 0, 0, 0, 2}, 36585.75},
+      {{1899, 12, 30, 0, 0, 0, 0, 6}, 0.0},   {{1900, 1, 1, 0, 0, 0, 0, 1}, 2.0},
+      {{1970, 1, 1, 0, 0, 0, 0, 4}, 25569.0}, {{2000, 2, 29, 18, 0, 0, 0, 2}, 36585.75},
       {{1899, 12, 29, 6, 0, 0, 0, 5}, -1.25},
   };
-  for (const Case &c : cases)
-    EXPECT_DOUBLE_EQ(kc::dateTimeSerial(c.dt), c.serial) << c.dt.year << "-" << c.dt.month;
+  for (const Case &c : cases) EXPECT_DOUBLE_EQ(kc::dateTimeSerial(c.dt), c.serial) << c.dt.year << "-" << c.dt.month;
   EXPECT_DOUBLE_EQ(kc::dateTimeSerial(kc::utcDateTime(at(-86400000LL * 25569))), 0.0);
 }
 

@@ -33,26 +33,22 @@ TEST_P(CodePageRoundTrip, BothDirections) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, CodePageRoundTrip,
-    ::testing::Values(
-        RoundTrip{1252, "Caf\xE9 \x80 \x93x\x94", u"Caf\u00E9 \u20AC \u201Cx\u201D"},
-        RoundTrip{1251, "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0", u"Привет, мир"},
-        RoundTrip{1251, "\xA8\xB8\x96", u"Ёё\u2013"},
-        RoundTrip{1250, "\x8A\xE8\xBE", u"Ščľ"},
-        RoundTrip{1253, "\xC1\xE2\xE3", u"Αβγ"},
-        RoundTrip{932, "\x93\xFA\x96\x7B\x8C\xEA abc \xB1", u"日本語 abc \uFF71"},
-        RoundTrip{936, "\xD6\xD0\xCE\xC4<A>", u"中文<A>"},
-        RoundTrip{949, "\xC7\xD1\xB1\xB9", u"한국"},
-        RoundTrip{950, "\xA4\xA4\xA4\xE5", u"中文"},
-        RoundTrip{65001, "\xD0\x96\xE2\x82\xAC", u"Ж€"},
-        // Bytes a code page leaves undefined survive as the C1 code point.
-        RoundTrip{1252, std::string("\x81\x8D\x8F\x90\x9D", 5), u"\u0081\u008D\u008F\u0090\u009D"},
-        // Undefined bytes above the C1 range have places in the private use area.
-        RoundTrip{1253, "\xAA\xD2\xFF\x81", u"\uF8F9\uF8FA\uF8FB\u0081"},
-        RoundTrip{874, "\xDB\xDE\xFC\xFF", u"\uF8C1\uF8C4\uF8C5\uF8C8"},
-        RoundTrip{1255, "\xD9\xDF\xFB\xFC\xFF", u"\uF88D\uF893\uF894\uF895\uF896"},
-        RoundTrip{1257, "\xA1\xA5", u"\uF8FC\uF8FD"},
-        RoundTrip{932, "\x80\xA0\xFD\xFF", u"\u0080\uF8F0\uF8F1\uF8F3"},
-        RoundTrip{1252, std::string("a\0b", 3), std::u16string(u"a\0b", 3)}));
+    ::testing::Values(RoundTrip{1252, "Caf\xE9 \x80 \x93x\x94", u"Caf\u00E9 \u20AC \u201Cx\u201D"},
+                      RoundTrip{1251, "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0", u"Привет, мир"},
+                      RoundTrip{1251, "\xA8\xB8\x96", u"Ёё\u2013"}, RoundTrip{1250, "\x8A\xE8\xBE", u"Ščľ"},
+                      RoundTrip{1253, "\xC1\xE2\xE3", u"Αβγ"},
+                      RoundTrip{932, "\x93\xFA\x96\x7B\x8C\xEA abc \xB1", u"日本語 abc \uFF71"},
+                      RoundTrip{936, "\xD6\xD0\xCE\xC4<A>", u"中文<A>"}, RoundTrip{949, "\xC7\xD1\xB1\xB9", u"한국"},
+                      RoundTrip{950, "\xA4\xA4\xA4\xE5", u"中文"}, RoundTrip{65001, "\xD0\x96\xE2\x82\xAC", u"Ж€"},
+                      // Bytes a code page leaves undefined survive as the C1 code point.
+                      RoundTrip{1252, std::string("\x81\x8D\x8F\x90\x9D", 5), u"\u0081\u008D\u008F\u0090\u009D"},
+                      // Undefined bytes above the C1 range have places in the private use area.
+                      RoundTrip{1253, "\xAA\xD2\xFF\x81", u"\uF8F9\uF8FA\uF8FB\u0081"},
+                      RoundTrip{874, "\xDB\xDE\xFC\xFF", u"\uF8C1\uF8C4\uF8C5\uF8C8"},
+                      RoundTrip{1255, "\xD9\xDF\xFB\xFC\xFF", u"\uF88D\uF893\uF894\uF895\uF896"},
+                      RoundTrip{1257, "\xA1\xA5", u"\uF8FC\uF8FD"},
+                      RoundTrip{932, "\x80\xA0\xFD\xFF", u"\u0080\uF8F0\uF8F1\uF8F3"},
+                      RoundTrip{1252, std::string("a\0b", 3), std::u16string(u"a\0b", 3)}));
 
 TEST(CodePage, UnmappableCharactersBecomeOneQuestionMarkEach) {
   struct Case {
@@ -101,15 +97,15 @@ TEST(CodePage, AnsiCodePageFromEnvironmentAndLocale) {
     const char *locale;
     int cp;
   } cases[] = {
-      {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},    {"bg_BG.UTF-8", 1251}, {"be_BY", 1251},
-      {"sr_RS", 1251},       {"sr_RS@latin", 1250}, {"en_US.UTF-8", 1252}, {"de_DE", 1252},
-      {"fr_FR@euro", 1252},  {"C", 1252},        {"POSIX", 1252},       {"", 1252},
-      {"cs_CZ", 1250},       {"pl_PL", 1250},    {"hu_HU", 1250},       {"sk_SK", 1250},
-      {"sl_SI", 1250},       {"hr_HR", 1250},    {"ro_RO", 1250},       {"el_GR", 1253},
-      {"tr_TR", 1254},       {"he_IL", 1255},    {"ar_EG", 1256},       {"fa_IR", 1256},
-      {"et_EE", 1257},       {"lv_LV", 1257},    {"lt_LT", 1257},       {"vi_VN", 1258},
-      {"th_TH", 874},        {"ja_JP.eucJP", 932}, {"zh_CN.GB18030", 936}, {"zh_SG", 936},
-      {"ko_KR", 949},        {"zh_TW.Big5", 950}, {"zh_HK", 950},        {"TR_tr", 1254},
+      {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},       {"bg_BG.UTF-8", 1251},  {"be_BY", 1251},
+      {"sr_RS", 1251},       {"sr_RS@latin", 1250}, {"en_US.UTF-8", 1252},  {"de_DE", 1252},
+      {"fr_FR@euro", 1252},  {"C", 1252},           {"POSIX", 1252},        {"", 1252},
+      {"cs_CZ", 1250},       {"pl_PL", 1250},       {"hu_HU", 1250},        {"sk_SK", 1250},
+      {"sl_SI", 1250},       {"hr_HR", 1250},       {"ro_RO", 1250},        {"el_GR", 1253},
+      {"tr_TR", 1254},       {"he_IL", 1255},       {"ar_EG", 1256},        {"fa_IR", 1256},
+      {"et_EE", 1257},       {"lv_LV", 1257},       {"lt_LT", 1257},        {"vi_VN", 1258},
+      {"th_TH", 874},        {"ja_JP.eucJP", 932},  {"zh_CN.GB18030", 936}, {"zh_SG", 936},
+      {"ko_KR", 949},        {"zh_TW.Big5", 950},   {"zh_HK", 950},         {"TR_tr", 1254},
       {"IT_it.UTF-8", 1252},
   };
   for (const auto &c : cases) EXPECT_EQ(codePageOfLocale(c.locale), c.cp) << c.locale;
@@ -125,8 +121,8 @@ TEST(CodePage, SetAnsiCodePageRefusesUnknownPages) {
 
 TEST(CodePage, Utf8Conveniences) {
   EXPECT_EQ(utf8ToUtf16("a\xF0\x9F\x98\x80"), u"a\U0001F600");
-  EXPECT_EQ(utf8ToUtf16("\xC3"), u"\uFFFD");             // cut short
-  EXPECT_EQ(utf8ToUtf16("\xC0\x80"), u"\uFFFD\uFFFD");   // overlong
+  EXPECT_EQ(utf8ToUtf16("\xC3"), u"\uFFFD");                     // cut short
+  EXPECT_EQ(utf8ToUtf16("\xC0\x80"), u"\uFFFD\uFFFD");           // overlong
   EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // encoded surrogate
   EXPECT_EQ(utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
   EXPECT_EQ(ansiToUtf8("\xC6", 1251), "\xD0\x96");
@@ -135,7 +131,11 @@ TEST(CodePage, Utf8Conveniences) {
 
 TEST(CodePage, CaseRulesKeepLengths) {
   EXPECT_EQ(ansiUpperCase("\xEF\xF0\xE8\xE2\xE5\xF2 abc", 1251), "\xCF\xD0\xC8\xC2\xC5\xD2 ABC");
-  EXPECT_EQ(ansiUpperCase("stra\xDF" "e \xFF", 1252), "STRA\xDF" "E \x9F"); // ß stays, ÿ -> Ÿ
+  EXPECT_EQ(ansiUpperCase("stra\xDF"
+                          "e \xFF",
+                          1252),
+            "STRA\xDF"
+            "E \x9F"); // ß stays, ÿ -> Ÿ
   EXPECT_EQ(ansiLowerCase("ABC\xC9", 1252), "abc\xE9");
   EXPECT_EQ(ansiUpperCase(std::string("\x82\xA0x", 3), 932), std::string("\x82\xA0X", 3));
   EXPECT_EQ(upperCaseW(u"abc\u0436"), u"ABC\u0416");
@@ -184,18 +184,24 @@ struct IconvPage {
 };
 
 const IconvPage kSingleBytePages[] = {
-    {437, "CP437"},          {737, "CP737"},           {775, "CP775"},
-    {850, "CP850"},          {852, "CP852"},           {855, "CP855"},
-    {857, "CP857"},          {862, "CP862"},           {866, "CP866"},
-    {874, "CP874"},          {1250, "CP1250"},         {1251, "CP1251"},
-    {1252, "CP1252"},        {1253, "CP1253"},         {1254, "CP1254"},
-    {1255, "CP1255"},        {1256, "CP1256"},         {1257, "CP1257"},
-    {1258, "CP1258"},        {10000, "MACINTOSH"},     {10007, "MAC-CYRILLIC"},
-    {10029, "MAC-CENTRALEUROPE"}, {20127, "ASCII"},    {20866, "KOI8-R"},
-    {21866, "KOI8-U"},       {28591, "ISO-8859-1"},    {28592, "ISO-8859-2"},
-    {28593, "ISO-8859-3"},   {28594, "ISO-8859-4"},    {28595, "ISO-8859-5"},
-    {28596, "ISO-8859-6"},   {28597, "ISO-8859-7"},    {28598, "ISO-8859-8"},
-    {28599, "ISO-8859-9"},   {28605, "ISO-8859-15"},
+    {437, "CP437"},          {737, "CP737"},
+    {775, "CP775"},          {850, "CP850"},
+    {852, "CP852"},          {855, "CP855"},
+    {857, "CP857"},          {862, "CP862"},
+    {866, "CP866"},          {874, "CP874"},
+    {1250, "CP1250"},        {1251, "CP1251"},
+    {1252, "CP1252"},        {1253, "CP1253"},
+    {1254, "CP1254"},        {1255, "CP1255"},
+    {1256, "CP1256"},        {1257, "CP1257"},
+    {1258, "CP1258"},        {10000, "MACINTOSH"},
+    {10007, "MAC-CYRILLIC"}, {10029, "MAC-CENTRALEUROPE"},
+    {20127, "ASCII"},        {20866, "KOI8-R"},
+    {21866, "KOI8-U"},       {28591, "ISO-8859-1"},
+    {28592, "ISO-8859-2"},   {28593, "ISO-8859-3"},
+    {28594, "ISO-8859-4"},   {28595, "ISO-8859-5"},
+    {28596, "ISO-8859-6"},   {28597, "ISO-8859-7"},
+    {28598, "ISO-8859-8"},   {28599, "ISO-8859-9"},
+    {28605, "ISO-8859-15"},
 };
 
 class Iconv {
@@ -242,12 +248,9 @@ TEST(CodePageTables, SingleBytePagesReadWhatIconvReads) {
       ASSERT_EQ(ours.size(), 1u);
       const auto theirs = dec.run(byte);
       bool ok;
-      if (theirs && theirs->size() == 2)
-        ok = le(ours[0]) == *theirs;
-      else if (b >= 0x80 && b < 0xA0)
-        ok = ours[0] == b;
-      else
-        ok = ours[0] == u'?' || isPrivateUse(ours[0]);
+      if (theirs && theirs->size() == 2) ok = le(ours[0]) == *theirs;
+      else if (b >= 0x80 && b < 0xA0) ok = ours[0] == b;
+      else ok = ours[0] == u'?' || isPrivateUse(ours[0]);
       if (!ok && ++wrongCount <= 8) wrong << std::hex << " 0x" << b << "->U+" << int(ours[0]);
     }
     EXPECT_EQ(wrongCount, 0) << page.cp << ":" << wrong.str();
@@ -366,8 +369,7 @@ void expectWritingAsIconv(const IconvPage &page, std::u16string_view iconvWrong 
     const std::string ours = fromUtf16(text, page.cp);
     const auto theirs = enc.run(le(static_cast<char16_t>(u)));
     bool ok;
-    if (theirs && iconvWrong.find(static_cast<char16_t>(u)) == std::u16string_view::npos)
-      ok = ours == *theirs;
+    if (theirs && iconvWrong.find(static_cast<char16_t>(u)) == std::u16string_view::npos) ok = ours == *theirs;
     else
       ok = ours == "?" || composeW(toUtf16(ours, page.cp)) == composeW(text) ||
            controlGlyph(page.cp, static_cast<std::uint8_t>(ours[0])) == u;
@@ -386,11 +388,9 @@ TEST(CodePageTables, SingleBytePagesWriteWhatIconvWrites) {
 }
 
 TEST(CodePageTables, DoubleBytePagesWriteWhatIconvWrites) {
-  const IconvPage pages[] = {
-      {932, "CP932"}, {936, "CP936"}, {949, "CP949"}, {950, "CP950"}, {1361, "JOHAB"}};
+  const IconvPage pages[] = {{932, "CP932"}, {936, "CP936"}, {949, "CP949"}, {950, "CP950"}, {1361, "JOHAB"}};
   for (const auto &page : pages) expectWritingAsIconv(page);
 }
-
 
 TEST(CodePage, LettersThePageLacksAreWrittenAsTheirParts) {
   struct Case {
@@ -404,8 +404,7 @@ TEST(CodePage, LettersThePageLacksAreWrittenAsTheirParts) {
       {"a with breve and hook above", 1258, u"\u1EB2", "\xC3\xD2", "\xC3\xD2"},
       {"shin with shin dot", 1255, u"\uFB2A", "\xF9\xD1", "\xF9\xD1"},
       {"a tone mark that stands for the acute", 1258, u"a\u0341", "a\xEC", "\xE1"},
-      {"a part missing: plain writes ?, composed leaves the mark out", 1252, u"\u01DF",
-       "?", "\xE4"},
+      {"a part missing: plain writes ?, composed leaves the mark out", 1252, u"\u01DF", "?", "\xE4"},
       {"a character standing for another alone stays unwritten", 1252, u"\u212A", "?", "?"},
   };
   for (const auto &c : cases) {
@@ -431,7 +430,10 @@ TEST(CodePage, ComposedWriting) {
       {"a mark the page lacks is left out, the base kept", 1252, u"a\u0323", "a", false},
       {"marks joined one by one", 1252, u"a\u0308\u0301", "\xE4", false},
       {"a mark kept apart blocks one of its class", 1258, u"e\u0309\u0302", "e\xD2", false},
-      {"a mark at the start", 1258, u"\u0301a", "\xEC" "a", false},
+      {"a mark at the start", 1258, u"\u0301a",
+       "\xEC"
+       "a",
+       false},
       {"a mark at the start the page lacks", 1252, u"\u0301a", "a", false},
       {"base the page lacks", 1252, u"\u0416\u0301", "?", true},
       {"a surrogate pair and its mark", 1252, u"\U0001F600\u0301x", "?x", true},

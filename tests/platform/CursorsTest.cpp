@@ -10,12 +10,18 @@ TEST(Cursors, BuiltInNumbersShowTheirShapesAndKeepTheirNames) {
     Qt::CursorShape Shape;
     const char *Ident;
   } const cases[] = {
-      {crDefault, Qt::ArrowCursor, "crDefault"},       {crNone, Qt::BlankCursor, "crNone"},
-      {crArrow, Qt::ArrowCursor, "crArrow"},           {crIBeam, Qt::IBeamCursor, "crIBeam"},
-      {crSizeNS, Qt::SizeVerCursor, "crSizeNS"},       {crSizeWE, Qt::SizeHorCursor, "crSizeWE"},
-      {crHourGlass, Qt::WaitCursor, "crHourGlass"},    {crNoDrop, Qt::ForbiddenCursor, "crNoDrop"},
-      {crHSplit, Qt::SplitHCursor, "crHSplit"},        {crVSplit, Qt::SplitVCursor, "crVSplit"},
-      {crHandPoint, Qt::PointingHandCursor, "crHandPoint"}, {crSizeAll, Qt::SizeAllCursor, "crSizeAll"},
+      {crDefault, Qt::ArrowCursor, "crDefault"},
+      {crNone, Qt::BlankCursor, "crNone"},
+      {crArrow, Qt::ArrowCursor, "crArrow"},
+      {crIBeam, Qt::IBeamCursor, "crIBeam"},
+      {crSizeNS, Qt::SizeVerCursor, "crSizeNS"},
+      {crSizeWE, Qt::SizeHorCursor, "crSizeWE"},
+      {crHourGlass, Qt::WaitCursor, "crHourGlass"},
+      {crNoDrop, Qt::ForbiddenCursor, "crNoDrop"},
+      {crHSplit, Qt::SplitHCursor, "crHSplit"},
+      {crVSplit, Qt::SplitVCursor, "crVSplit"},
+      {crHandPoint, Qt::PointingHandCursor, "crHandPoint"},
+      {crSizeAll, Qt::SizeAllCursor, "crSizeAll"},
   };
   for (const auto &c : cases) {
     EXPECT_EQ(screenCursorImage(c.Id).shape, c.Shape) << c.Ident;

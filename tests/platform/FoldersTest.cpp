@@ -36,9 +36,8 @@ TEST(Folders, EntriesSayWhatTheyAreAndWhetherTheyAreLinks) {
     bool link;
   };
   const Row rows[] = {
-      {"file.txt", PathKind::File, false},  {"sub", PathKind::Folder, false},
-      {"pipe", PathKind::Other, false},     {"to-file", PathKind::File, true},
-      {"to-sub", PathKind::Folder, true},   {"dangling", PathKind::Missing, true},
+      {"file.txt", PathKind::File, false}, {"sub", PathKind::Folder, false},   {"pipe", PathKind::Other, false},
+      {"to-file", PathKind::File, true},   {"to-sub", PathKind::Folder, true}, {"dangling", PathKind::Missing, true},
   };
   for (const Row &r : rows) {
     SCOPED_TRACE(r.name);

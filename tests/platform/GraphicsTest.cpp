@@ -22,14 +22,12 @@ std::string saveAs(const QImage &img, const char *format) {
 QImage sample(int w, int h) {
   QImage img(w, h, QImage::Format_RGB32);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      img.setPixel(x, y, qRgb(x * 40 % 256, y * 60 % 256, 128));
+    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x * 40 % 256, y * 60 % 256, 128));
   return img;
 }
 
 void put32(std::string &s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    s[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
 }
 
 } // namespace
@@ -58,23 +56,27 @@ TEST(Graphics, BitmapSizesAreCheckedAgainstTheData) {
       {"not a bitmap", "XX" + good.substr(2)},
       {"pixels cut short", good.substr(0, good.size() - 10)},
       {"header only", good.substr(0, 30)},
-      {"huge width", [&] {
+      {"huge width",
+       [&] {
          std::string s = good;
          put32(s, 18, 100000);
          return s;
        }()},
-      {"pixels beyond the budget", [&] {
+      {"pixels beyond the budget",
+       [&] {
          std::string s = good;
          put32(s, 18, 30000);
          put32(s, 22, 30000);
          return s;
        }()},
-      {"offset past the end", [&] {
+      {"offset past the end",
+       [&] {
          std::string s = good;
          put32(s, 10, uint32_t(good.size() + 100));
          return s;
        }()},
-      {"odd bit depth", [&] {
+      {"odd bit depth",
+       [&] {
          std::string s = good;
          s[28] = 7;
          return s;
@@ -100,9 +102,9 @@ TEST(Graphics, RawBits) {
       {8, 2, 1, 1, 2, std::string("\x80\x00\x00\x00", 4), true, 0xFFFFFFFF},
       {1, 1, 1, 24, 0, std::string("\x01\x02\x03\x00", 4), true, qRgb(3, 2, 1)},
       {2, 1, 1, 32, 0, std::string(8, '\x10'), true, qRgb(16, 16, 16)},
-      {8, 2, 1, 1, 2, std::string(3, '\0'), false, 0},       // data too short
-      {4, 4, 1, 24, 2, std::string(64, '\0'), false, 0},     // rows narrower than the pixels
-      {4, 4, 3, 3, 0, std::string(64, '\0'), false, 0},      // 9 bits a pixel
+      {8, 2, 1, 1, 2, std::string(3, '\0'), false, 0},   // data too short
+      {4, 4, 1, 24, 2, std::string(64, '\0'), false, 0}, // rows narrower than the pixels
+      {4, 4, 3, 3, 0, std::string(64, '\0'), false, 0},  // 9 bits a pixel
       {0, 4, 1, 8, 0, std::string(64, '\0'), false, 0},
       {40000, 40000, 1, 1, 0, std::string(64, '\0'), false, 0},
   };

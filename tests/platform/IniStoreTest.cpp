@@ -53,14 +53,12 @@ TEST_F(IniStoreTest, NastyValuesRoundTripByteExactThroughFile) {
   const std::string path = file("nasty.ini");
   {
     auto ini = IniStore::open(path);
-    for (size_t i = 0; i < std::size(kNasty); ++i)
-      ini->writeString("Values", "v" + std::to_string(i), kNasty[i]);
+    for (size_t i = 0; i < std::size(kNasty); ++i) ini->writeString("Values", "v" + std::to_string(i), kNasty[i]);
     ASSERT_TRUE(ini->flush());
   }
   auto ini = IniStore::open(path);
   for (size_t i = 0; i < std::size(kNasty); ++i)
-    EXPECT_EQ(ini->readString("Values", "v" + std::to_string(i), "<missing>"), kNasty[i])
-        << "case " << i;
+    EXPECT_EQ(ini->readString("Values", "v" + std::to_string(i), "<missing>"), kNasty[i]) << "case " << i;
   // Every value stays on one line.
   std::string text = slurp(path);
   size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -70,8 +68,12 @@ TEST_F(IniStoreTest, NastyValuesRoundTripByteExactThroughFile) {
 TEST_F(IniStoreTest, NastyIdentsAndSectionNamesRoundTrip) {
   const std::string path = file("names.ini");
   const std::pair<std::string, std::string> names[] = {
-      {"TBPAP\\name", "a=b"},         {"TBPAP\\n", "[x"},      {"sec]tion", ";y"},
-      {"new\nline", "x\\=y"},         {"[bracket", "\\"},      {"s", "id\r\nent"},
+      {"TBPAP\\name", "a=b"},
+      {"TBPAP\\n", "[x"},
+      {"sec]tion", ";y"},
+      {"new\nline", "x\\=y"},
+      {"[bracket", "\\"},
+      {"s", "id\r\nent"},
       {"", "\xEF\xBB\xBFlooks like a byte-order mark"},
   };
   {

@@ -161,8 +161,7 @@ TEST_F(InstanceGuardTest, NonAnsweringHolderTimesOut) {
   EXPECT_FALSE(later->claim());
 
   auto ask = [&] {
-    return std::make_pair(later->findWindow("TfmKavetChat", 150),
-                          later->sendMessage(1, 0x400, 123, 45, "x", 150));
+    return std::make_pair(later->findWindow("TfmKavetChat", 150), later->sendMessage(1, 0x400, 123, 45, "x", 150));
   };
   auto noSocket = ask();
   EXPECT_EQ(noSocket.first, 0u);
@@ -261,11 +260,11 @@ TEST_F(InstanceGuardTest, FolderThatIsNotThereFails) {
 
 TEST(MessageWindowTest, PostedMessagesArriveFromTheLoopAndDieWithTheWindow) {
   std::vector<std::uint64_t> got;
-  auto win = std::make_unique<MessageWindow>("TPosted", [&](std::uint32_t, std::uint64_t w, std::int64_t,
-                                                            std::string_view) {
-    got.push_back(w);
-    return std::int64_t{0};
-  });
+  auto win =
+      std::make_unique<MessageWindow>("TPosted", [&](std::uint32_t, std::uint64_t w, std::int64_t, std::string_view) {
+        got.push_back(w);
+        return std::int64_t{0};
+      });
   win->post(0x400, 1, 0);
   win->post(0x400, 2, 0);
   EXPECT_TRUE(got.empty()) << "posting does not call the procedure";
@@ -307,12 +306,9 @@ TEST_F(RuntimeFolderTest, UnsafeRuntimeDirFallsBackToAPrivateFolder) {
     const char *name;
     std::string value;
   };
-  const std::vector<Case> cases = {{"open to all", open},
-                                   {"someone else's", others},
-                                   {"link to an open folder", link},
-                                   {"relative", "run/user"},
-                                   {"missing", base + "/missing"},
-                                   {"empty", ""}};
+  const std::vector<Case> cases = {
+      {"open to all", open},    {"someone else's", others},     {"link to an open folder", link},
+      {"relative", "run/user"}, {"missing", base + "/missing"}, {"empty", ""}};
   for (const Case &c : cases) {
     ::setenv("XDG_RUNTIME_DIR", c.value.c_str(), 1);
     InstanceGuard g("kcguard-test-" + std::to_string(::getpid()) + "MX",

@@ -7,11 +7,9 @@ namespace {
 using kc::NetInterface;
 using kc::NetSnapshot;
 
-const char kHeader[] =
-    "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+const char kHeader[] = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
 
-NetInterface iface(const char *name, const char *addr, bool up = true, bool lo = false,
-                   bool bcast = true) {
+NetInterface iface(const char *name, const char *addr, bool up = true, bool lo = false, bool bcast = true) {
   return NetInterface{name, addr, up, lo, bcast};
 }
 
@@ -42,16 +40,15 @@ TEST(LocalAddressTest, ChoiceTable) {
                               "eth0\t00000000\t0102010A\t0003\t0\t0\t100\t00000000\t0\t0\t0\n",
        "", "10.1.2.3"},
       {"default route that is down is passed over", kHost,
-       std::string(kHeader) + "eth0\t00000000\t0102010A\t0002\t0\t0\t0\t00000000\t0\t0\t0\n", "",
-       "172.17.0.1"},
+       std::string(kHeader) + "eth0\t00000000\t0102010A\t0002\t0\t0\t0\t00000000\t0\t0\t0\n", "", "172.17.0.1"},
       {"no routes: first up non-loopback broadcast interface", kHost, "", "", "172.17.0.1"},
       {"default route over a loopback-only device falls back",
        {iface("lo", "127.0.0.1", true, true, false), iface("eth0", "10.1.2.3")},
-       std::string(kHeader) + "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n", "",
+       std::string(kHeader) + "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n",
+       "",
        "10.1.2.3"},
-      {"route table damaged", kHost,
-       std::string(kHeader) + "eth0\tzzzz\n\n\t\t\nwlan0 0000000000 0 3 0 0 0 00000000\n", "",
-       "172.17.0.1"},
+      {"route table damaged", kHost, std::string(kHeader) + "eth0\tzzzz\n\n\t\t\nwlan0 0000000000 0 3 0 0 0 00000000\n",
+       "", "172.17.0.1"},
       {"explicit interface", kHost, "", "eth0", "10.1.2.3"},
       {"explicit interface that is down still answers", kHost, "", "down0", "192.168.9.9"},
       {"explicit unknown interface gives nothing", kHost, "", "nope0", ""},

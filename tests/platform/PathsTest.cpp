@@ -38,9 +38,8 @@ TEST_F(PathsTest, XdgFoldersAreReadAtCallTimeAndNeedAbsolutePaths) {
     std::string absConfig = c.config && std::string(c.config).rfind("ABS/", 0) == 0
                                 ? sub(std::string(c.config).substr(4))
                                 : (c.config ? c.config : "");
-    std::string absData = c.data && std::string(c.data).rfind("ABS/", 0) == 0
-                              ? sub(std::string(c.data).substr(4))
-                              : (c.data ? c.data : "");
+    std::string absData = c.data && std::string(c.data).rfind("ABS/", 0) == 0 ? sub(std::string(c.data).substr(4))
+                                                                              : (c.data ? c.data : "");
     EnvVar cfg("XDG_CONFIG_HOME", c.config ? absConfig.c_str() : nullptr);
     EnvVar dat("XDG_DATA_HOME", c.data ? absData.c_str() : nullptr);
     EXPECT_EQ(kc::configHome(), sub(c.expectConfig)) << (c.config ? c.config : "(unset)");
@@ -75,8 +74,7 @@ TEST_F(PathsTest, ResourceBesideTheExecutableComesFirst) {
   std::string self = fs::read_symlink("/proc/self/exe").filename().string();
   EXPECT_EQ(kc::resourcePath(self), exe + self);
   // Nothing found: the installed location is named.
-  EXPECT_NE(kc::resourcePath("no-such-resource-kc").find("/share/kavet-chat/no-such-resource-kc"),
-            std::string::npos);
+  EXPECT_NE(kc::resourcePath("no-such-resource-kc").find("/share/kavet-chat/no-such-resource-kc"), std::string::npos);
 }
 
 TEST_F(PathsTest, RuntimeFolderIsPrivate) {

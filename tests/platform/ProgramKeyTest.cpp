@@ -48,8 +48,7 @@ TEST_F(ProgramKeyTest, KeySectionTable) {
       {"HKEY_CURRENT_USER\\Software\\Dornick\\Kavet Chat\\TBPAP", "Main", "TBPAP\\Main"},
       {"hkcu\\Software\\Other", "", "\\Software\\Other"},
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(kc::keySection(c.key, c.subkey), c.section) << c.key << " + " << c.subkey;
+  for (const Case &c : cases) EXPECT_EQ(kc::keySection(c.key, c.subkey), c.section) << c.key << " + " << c.subkey;
 }
 
 TEST_F(ProgramKeyTest, NestedKeysShareTheFileAndSeeEachOther) {

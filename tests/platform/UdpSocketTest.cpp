@@ -119,10 +119,16 @@ TEST(UdpSocket, AddressTexts) {
     const char *text;
     bool ok;
     std::uint32_t value;
-  } cases[] = {{"192.168.5.17", true, 0xC0A80511}, {"0.0.0.0", true, 0},
-               {"255.255.255.255", true, 0xFFFFFFFF}, {"198.18.0.1", true, 0xC6120001},
-               {"1.2.3", false, 0}, {"1.2.3.4.", false, 0}, {"1.2.3.1000", false, 0},
-               {"01.2.3.4", true, 0x01020304}, {"a.b.c.d", false, 0}, {"", false, 0}};
+  } cases[] = {{"192.168.5.17", true, 0xC0A80511},
+               {"0.0.0.0", true, 0},
+               {"255.255.255.255", true, 0xFFFFFFFF},
+               {"198.18.0.1", true, 0xC6120001},
+               {"1.2.3", false, 0},
+               {"1.2.3.4.", false, 0},
+               {"1.2.3.1000", false, 0},
+               {"01.2.3.4", true, 0x01020304},
+               {"a.b.c.d", false, 0},
+               {"", false, 0}};
   for (const Case &c : cases) {
     std::uint32_t v = 0;
     EXPECT_EQ(UdpSocket::parseAddress(c.text, v), c.ok) << c.text;

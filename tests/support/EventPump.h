@@ -17,8 +17,7 @@ template <typename F> auto fromOtherCopy(F Work) {
 }
 
 inline void pumpEvents() {
-  for (int i = 0; i < 5; ++i)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 } // namespace kctest

@@ -39,8 +39,7 @@ TEST(SkinColors, OfficeXPSetFromTheFixedSystemColours) {
   // 80 % button shadow and 20 % black.
   EXPECT_EQ(ColorToRGB(skin.Colors.ColorByIndex(tcBorder)), BlendColors(clBtnShadow, clBlack, 0.2));
   const TColor mixed = BlendColors(clBtnFace, clWindow, 0.44);
-  EXPECT_EQ(skin.Colors.ColorByIndex(tcChecked),
-            BlendColors(skin.Colors.ColorByIndex(tcSelPushed), mixed, 0.794));
+  EXPECT_EQ(skin.Colors.ColorByIndex(tcChecked), BlendColors(skin.Colors.ColorByIndex(tcSelPushed), mixed, 0.794));
 }
 
 TEST(SkinColors, ElementNumbersIgnoreBitSevenAndOthersAreWhite) {
@@ -158,17 +157,14 @@ class Blends : public ::testing::TestWithParam<BlendCase> {};
 TEST_P(Blends, PerChannelRoundedHalfToEven) {
   EXPECT_EQ(BlendColors(GetParam().a, GetParam().b, GetParam().w), GetParam().expected);
 }
-INSTANTIATE_TEST_SUITE_P(Table, Blends,
-                         ::testing::Values(BlendCase{"half_rounds_to_even_down", RGB(1, 3, 0), RGB(2, 4, 0), 0.5,
-                                                     RGB(2, 4, 0)},
-                                           BlendCase{"weight_zero_is_a", RGB(10, 20, 30), clWhite, 0.0,
-                                                     RGB(10, 20, 30)},
-                                           BlendCase{"weight_one_is_b", RGB(10, 20, 30), clWhite, 1.0, clWhite},
-                                           BlendCase{"system_colours_resolved", clBtnFace, clBtnFace, 0.3,
-                                                     ColorToRGB(clBtnFace)},
-                                           BlendCase{"above_255_keeps_a", RGB(200, 0, 0), RGB(255, 0, 0), 1.5,
-                                                     RGB(200, 0, 0)}),
-                         [](const auto &i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, Blends,
+    ::testing::Values(BlendCase{"half_rounds_to_even_down", RGB(1, 3, 0), RGB(2, 4, 0), 0.5, RGB(2, 4, 0)},
+                      BlendCase{"weight_zero_is_a", RGB(10, 20, 30), clWhite, 0.0, RGB(10, 20, 30)},
+                      BlendCase{"weight_one_is_b", RGB(10, 20, 30), clWhite, 1.0, clWhite},
+                      BlendCase{"system_colours_resolved", clBtnFace, clBtnFace, 0.3, ColorToRGB(clBtnFace)},
+                      BlendCase{"above_255_keeps_a", RGB(200, 0, 0), RGB(255, 0, 0), 1.5, RGB(200, 0, 0)}),
+    [](const auto &i) { return std::string(i.param.name); });
 
 TEST(ColourArithmetic, LightenAndDarken) {
   EXPECT_EQ(LightenColor(RGB(100, 0, 255), 100), clWhite);

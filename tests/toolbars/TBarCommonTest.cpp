@@ -66,7 +66,8 @@ TEST(DragOutlineMove, MovingEqualsErasingTheOldAndDrawingTheNew) {
   struct Brushes {
     const char *name;
     QBrush oldB, newB;
-  } rows[] = {{"same_brush", HalftoneBrush(), HalftoneBrush()}, {"different_brushes", QBrush(Qt::white), HalftoneBrush()}};
+  } rows[] = {{"same_brush", HalftoneBrush(), HalftoneBrush()},
+              {"different_brushes", QBrush(Qt::white), HalftoneBrush()}};
   for (const Brushes &b : rows) {
     SCOPED_TRACE(b.name);
     QImage start = Ground();
@@ -103,8 +104,7 @@ TEST(DragOutlineHalftone, InvertsEveryOtherPixelInAlternatingRows) {
     DrawHalftoneInvertRect(p, &r, nullptr, QSize(40, 30), QSize());
   }
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x)
-      EXPECT_EQ(img.pixel(x, y), (x + y) % 2 == 1 ? kInverted : kGround) << x << "," << y;
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(img.pixel(x, y), (x + y) % 2 == 1 ? kInverted : kGround) << x << "," << y;
 }
 
 TEST(MenuFontFromDesktop, FollowsTheSettingsUnlessTheProgramSetsOne) {

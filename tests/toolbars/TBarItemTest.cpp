@@ -94,44 +94,57 @@ std::unique_ptr<TTBCustomItem> g_kept;
 INSTANTIATE_TEST_SUITE_P(
     Table, TreeOperations,
     ::testing::Values(
-        OperationCase{"insert_middle", [](TTBRootItem &r) { r.Insert(1, Make("x")); },
-                      {"begin", "ins 1 x", "end"}, {"a", "x", "b", "c"}},
-        OperationCase{"add_appends", [](TTBRootItem &r) { r.Insert(r.Count(), Make("x")); },
-                      {"begin", "ins 3 x", "end"}, {"a", "b", "c", "x"}},
-        OperationCase{"delete_keeps_item", [](TTBRootItem &r) {
+        OperationCase{"insert_middle",
+                      [](TTBRootItem &r) { r.Insert(1, Make("x")); },
+                      {"begin", "ins 1 x", "end"},
+                      {"a", "x", "b", "c"}},
+        OperationCase{"add_appends",
+                      [](TTBRootItem &r) { r.Insert(r.Count(), Make("x")); },
+                      {"begin", "ins 3 x", "end"},
+                      {"a", "b", "c", "x"}},
+        OperationCase{"delete_keeps_item",
+                      [](TTBRootItem &r) {
                         TTBCustomItem *b = r.ItemAt(1);
                         r.Delete(1);
                         g_kept.reset(b);
                         EXPECT_EQ(b->Parent(), nullptr);
                       },
-                      {"del 1 b"}, {"a", "c"}},
-        OperationCase{"move_down", [](TTBRootItem &r) { r.Move(0, 2); },
-                      {"begin", "del 0 a", "begin", "ins 2 a", "end", "end"}, {"b", "c", "a"}},
+                      {"del 1 b"},
+                      {"a", "c"}},
+        OperationCase{"move_down",
+                      [](TTBRootItem &r) { r.Move(0, 2); },
+                      {"begin", "del 0 a", "begin", "ins 2 a", "end", "end"},
+                      {"b", "c", "a"}},
         OperationCase{"move_same_place", [](TTBRootItem &r) { r.Move(1, 1); }, {}, {"a", "b", "c"}},
-        OperationCase{"clear_last_first", [](TTBRootItem &r) { r.Clear(); },
-                      {"del 2 c", "del 1 b", "del 0 a"}, {}},
-        OperationCase{"hide_lays_out", [](TTBRootItem &r) { r.ItemAt(0)->SetVisible(false); }, {"resize a"},
-                      {"a", "b", "c"}},
-        OperationCase{"same_value_silent", [](TTBRootItem &r) { r.ItemAt(0)->SetVisible(true); }, {},
-                      {"a", "b", "c"}},
-        OperationCase{"enable_repaints", [](TTBRootItem &r) { r.ItemAt(2)->SetEnabled(false); }, {"chg c"},
-                      {"a", "b", "c"}},
-        OperationCase{"image_index_repaint_only", [](TTBRootItem &r) {
+        OperationCase{"clear_last_first", [](TTBRootItem &r) { r.Clear(); }, {"del 2 c", "del 1 b", "del 0 a"}, {}},
+        OperationCase{
+            "hide_lays_out", [](TTBRootItem &r) { r.ItemAt(0)->SetVisible(false); }, {"resize a"}, {"a", "b", "c"}},
+        OperationCase{"same_value_silent", [](TTBRootItem &r) { r.ItemAt(0)->SetVisible(true); }, {}, {"a", "b", "c"}},
+        OperationCase{
+            "enable_repaints", [](TTBRootItem &r) { r.ItemAt(2)->SetEnabled(false); }, {"chg c"}, {"a", "b", "c"}},
+        OperationCase{"image_index_repaint_only",
+                      [](TTBRootItem &r) {
                         r.ItemAt(0)->SetImageIndex(2);
                         r.ItemAt(0)->SetImageIndex(5);
                       },
-                      {"resize a", "chg a"}, {"a", "b", "c"}},
-        OperationCase{"rename", [](TTBRootItem &r) { r.ItemAt(1)->SetName(QStringLiteral("bb")); },
-                      {"name bb"}, {"a", "bb", "c"}},
-        OperationCase{"show_hint_only_is_silent",
-                      [](TTBRootItem &r) { r.ItemAt(1)->SetOptions(tboShowHint | tboLongHintInMenuOnly); }, {},
+                      {"resize a", "chg a"},
                       {"a", "b", "c"}},
-        OperationCase{"link_subitems", [](TTBRootItem &r) {
+        OperationCase{"rename",
+                      [](TTBRootItem &r) { r.ItemAt(1)->SetName(QStringLiteral("bb")); },
+                      {"name bb"},
+                      {"a", "bb", "c"}},
+        OperationCase{"show_hint_only_is_silent",
+                      [](TTBRootItem &r) { r.ItemAt(1)->SetOptions(tboShowHint | tboLongHintInMenuOnly); },
+                      {},
+                      {"a", "b", "c"}},
+        OperationCase{"link_subitems",
+                      [](TTBRootItem &r) {
                         static TTBRootItem other;
                         r.SetLinkSubitems(&other);
                         r.SetLinkSubitems(nullptr);
                       },
-                      {"subs", "subs"}, {"a", "b", "c"}}),
+                      {"subs", "subs"},
+                      {"a", "b", "c"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct ErrorCase {
@@ -161,8 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, TreeErrors,
     ::testing::Values(
         ErrorCase{"item_at_count", [](TTBRootItem &r, TTBRootItem &) { r.ItemAt(3); }, STBToolbarIndexOutOfBounds},
-        ErrorCase{"item_at_minus_one", [](TTBRootItem &r, TTBRootItem &) { r.ItemAt(-1); },
-                  STBToolbarIndexOutOfBounds},
+        ErrorCase{"item_at_minus_one", [](TTBRootItem &r, TTBRootItem &) { r.ItemAt(-1); }, STBToolbarIndexOutOfBounds},
         ErrorCase{"insert_past_end",
                   [](TTBRootItem &r, TTBRootItem &) {
                     std::unique_ptr<TTBItem> x(Make("x"));

@@ -55,7 +55,12 @@ QStringList Shown(TTBView &v) {
     TTBItemViewer *iv = v.Viewer(i);
     if (!iv->Show) continue;
     const QRect r = iv->BoundsRect;
-    out << QStringLiteral("%1@%2,%3,%4,%5").arg(iv->Item()->Name()).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    out << QStringLiteral("%1@%2,%3,%4,%5")
+               .arg(iv->Item()->Name())
+               .arg(r.x())
+               .arg(r.y())
+               .arg(r.width())
+               .arg(r.height());
   }
   return out;
 }
@@ -93,38 +98,38 @@ TEST_P(Measuring, GivesTheseSizes) {
 
 auto none = [](TTBCustomItem &) {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Measuring,
-    ::testing::Values(
-        // Menu entries: text 13 + 4; with 16x16 images 19 high and a 19 column.
-        MeasureCase{"menu_with_images", false, true, tbsDisabled, none, 24 + 19 + 6 + 19, 19},
-        MeasureCase{"menu_without_images", false, false, tbsDisabled, none, 24 + 17 + 6 + 17, 17},
-        MeasureCase{"menu_skinned_is_five_higher", false, false, tbsOfficeXP, none, 24 + 22 + 6 + 22, 22},
-        MeasureCase{"menu_with_shortcut", false, false, tbsDisabled,
-                    [](TTBCustomItem &i) { i.SetCaption(QStringLiteral("Open\tCtrl+O")); },
-                    24 + 17 + 6 + (36 + 17 - 6) + 17, 17},
-        MeasureCase{"button_text_only", true, false, tbsDisabled, none, 6 + 24 + 6, 6 + 13},
-        MeasureCase{"button_image_only", true, true, tbsDisabled, [](TTBCustomItem &i) { i.SetImageIndex(0); },
-                    6 + 16 + 1, 22},
-        MeasureCase{"button_text_only_mode_hides_image", true, true, tbsDisabled,
-                    [](TTBCustomItem &i) {
-                      i.SetImageIndex(0);
-                      i.SetDisplayMode(nbdmTextOnly);
-                    },
-                    36, 19},
-        MeasureCase{"combo_arrow_is_eleven", true, false, tbsDisabled,
-                    [](TTBCustomItem &i) {
-                      i.SetItemKind(i.ItemKind() | ikSubmenu);
-                      i.SetDropdownCombo(true);
-                    },
-                    36 + 11, 19},
-        MeasureCase{"dropdown_arrow_is_eight", true, false, tbsDisabled,
-                    [](TTBCustomItem &i) {
-                      i.SetItemKind(i.ItemKind() | ikSubmenu);
-                      i.SetOptions(tboDropdownArrow);
-                    },
-                    36 + 8, 19}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, Measuring,
+                         ::testing::Values(
+                             // Menu entries: text 13 + 4; with 16x16 images 19 high and a 19 column.
+                             MeasureCase{"menu_with_images", false, true, tbsDisabled, none, 24 + 19 + 6 + 19, 19},
+                             MeasureCase{"menu_without_images", false, false, tbsDisabled, none, 24 + 17 + 6 + 17, 17},
+                             MeasureCase{"menu_skinned_is_five_higher", false, false, tbsOfficeXP, none,
+                                         24 + 22 + 6 + 22, 22},
+                             MeasureCase{"menu_with_shortcut", false, false, tbsDisabled,
+                                         [](TTBCustomItem &i) { i.SetCaption(QStringLiteral("Open\tCtrl+O")); },
+                                         24 + 17 + 6 + (36 + 17 - 6) + 17, 17},
+                             MeasureCase{"button_text_only", true, false, tbsDisabled, none, 6 + 24 + 6, 6 + 13},
+                             MeasureCase{"button_image_only", true, true, tbsDisabled,
+                                         [](TTBCustomItem &i) { i.SetImageIndex(0); }, 6 + 16 + 1, 22},
+                             MeasureCase{"button_text_only_mode_hides_image", true, true, tbsDisabled,
+                                         [](TTBCustomItem &i) {
+                                           i.SetImageIndex(0);
+                                           i.SetDisplayMode(nbdmTextOnly);
+                                         },
+                                         36, 19},
+                             MeasureCase{"combo_arrow_is_eleven", true, false, tbsDisabled,
+                                         [](TTBCustomItem &i) {
+                                           i.SetItemKind(i.ItemKind() | ikSubmenu);
+                                           i.SetDropdownCombo(true);
+                                         },
+                                         36 + 11, 19},
+                             MeasureCase{"dropdown_arrow_is_eight", true, false, tbsDisabled,
+                                         [](TTBCustomItem &i) {
+                                           i.SetItemKind(i.ItemKind() | ikSubmenu);
+                                           i.SetOptions(tboDropdownArrow);
+                                         },
+                                         36 + 8, 19}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MeasuringSeparators, MenuSeparatorHeightDependsOnTheSkin) {
   TTBRootItem root;
@@ -174,8 +179,7 @@ TEST_P(Layouts, PlaceTheViewersSo) {
   const LayoutCase &c = GetParam();
   TTBRootItem root;
   for (const char *p = c.items; *p; ++p) {
-    if (*p == '-')
-      AddSep(root);
+    if (*p == '-') AddSep(root);
     else {
       const char name[] = {*p, *p, *p, *p, 0};
       AddItem(root, name);
@@ -191,24 +195,40 @@ TEST_P(Layouts, PlaceTheViewersSo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Layouts,
-    ::testing::Values(
-        LayoutCase{"popup_separators_only_between_items", false, "-A--B-", 0,
-                   {"AAAA@0,0,64,17", "-@0,17,64,9", "BBBB@0,26,64,17"}, QSize(64, 43)},
-        LayoutCase{"popup_of_separators_shows_nothing", false, "---", 0, {}, QSize(0, 0)},
-        LayoutCase{"toolbar_row", true, "AB", 0, {"AAAA@0,0,36,19", "BBBB@36,0,36,19"}, QSize(72, 19)},
-        LayoutCase{"toolbar_separator_stretched_to_row", true, "A-B", 0,
-                   {"AAAA@0,0,36,19", "-@36,0,6,19", "BBBB@42,0,36,19"}, QSize(78, 19)},
-        LayoutCase{"toolbar_wraps_items", true, "ABCD", 80,
-                   {"AAAA@0,0,36,19", "BBBB@36,0,36,19", "CCCC@0,19,36,19", "DDDD@36,19,36,19"}, QSize(80, 38)},
-        LayoutCase{"toolbar_breaks_at_separator_into_row_divider", true, "AB-CD", 90,
-                   {"AAAA@0,0,36,19", "BBBB@36,0,36,19", "-@0,19,90,6", "CCCC@0,25,36,19", "DDDD@36,25,36,19"},
-                   QSize(90, 44)}),
+    ::testing::Values(LayoutCase{"popup_separators_only_between_items",
+                                 false,
+                                 "-A--B-",
+                                 0,
+                                 {"AAAA@0,0,64,17", "-@0,17,64,9", "BBBB@0,26,64,17"},
+                                 QSize(64, 43)},
+                      LayoutCase{"popup_of_separators_shows_nothing", false, "---", 0, {}, QSize(0, 0)},
+                      LayoutCase{"toolbar_row", true, "AB", 0, {"AAAA@0,0,36,19", "BBBB@36,0,36,19"}, QSize(72, 19)},
+                      LayoutCase{"toolbar_separator_stretched_to_row",
+                                 true,
+                                 "A-B",
+                                 0,
+                                 {"AAAA@0,0,36,19", "-@36,0,6,19", "BBBB@42,0,36,19"},
+                                 QSize(78, 19)},
+                      LayoutCase{"toolbar_wraps_items",
+                                 true,
+                                 "ABCD",
+                                 80,
+                                 {"AAAA@0,0,36,19", "BBBB@36,0,36,19", "CCCC@0,19,36,19", "DDDD@36,19,36,19"},
+                                 QSize(80, 38)},
+                      LayoutCase{
+                          "toolbar_breaks_at_separator_into_row_divider",
+                          true,
+                          "AB-CD",
+                          90,
+                          {"AAAA@0,0,36,19", "BBBB@36,0,36,19", "-@0,19,90,6", "CCCC@0,25,36,19", "DDDD@36,25,36,19"},
+                          QSize(90, 44)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A toolbar view with a chevron button at its end.
 struct ChevronView : TTBView {
   TTBItem chevron;
-  explicit ChevronView(TTBCustomItem *Root, bool GiveWay = false) : TTBView(nullptr, Root, nullptr, true, false, GiveWay) {
+  explicit ChevronView(TTBCustomItem *Root, bool GiveWay = false)
+      : TTBView(nullptr, Root, nullptr, true, false, GiveWay) {
     RecreateAllViewers();
   }
   TTBCustomItem *ChevronItem() override { return &chevron; }

@@ -58,8 +58,7 @@ struct MenuLoop : ::testing::Test {
     recent = Add(root, "&Recent", new TTBSubmenuItem);
     one = Add(*recent, "&One");
     two = Add(*recent, "&Two");
-    for (TTBCustomItem *i : {open, save, one, two})
-      i->OnClick = [this](TTBCustomItem *s) { clicks << s->Name(); };
+    for (TTBCustomItem *i : {open, save, one, two}) i->OnClick = [this](TTBCustomItem *s) { clicks << s->Name(); };
   }
   void TearDown() override {
     if (loop) loop->End();
@@ -524,22 +523,19 @@ TEST_P(PopupPlacement, StaysInsideTheWorkAreaOfTheMonitorItOpensOn) {
     w = View()->OpenedView->Window();
   }
   const QRect placed(w->pos(), w->size());
-  EXPECT_TRUE(c.workArea.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
-                                           << placed.height();
+  EXPECT_TRUE(c.workArea.contains(placed))
+      << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PopupPlacement,
-    ::testing::Values(PlacementCase{"left_monitor_near_its_right_edge", QPoint(1010, 100), false,
-                                    QRect(0, 0, 1024, 740)},
-                      PlacementCase{"right_monitor_above_its_panel", QPoint(1500, 590), false,
-                                    QRect(1024, 0, 800, 570)},
-                      PlacementCase{"right_monitor_near_its_left_edge", QPoint(1030, 100), false,
-                                    QRect(1024, 0, 800, 570)},
-                      PlacementCase{"below_the_right_monitor_takes_the_nearest", QPoint(1300, 700), false,
-                                    QRect(1024, 0, 800, 570)},
-                      PlacementCase{"submenu_at_the_right_monitors_far_edge_opens_left", QPoint(1760, 100), true,
-                                    QRect(1024, 0, 800, 570)}),
+    ::testing::Values(
+        PlacementCase{"left_monitor_near_its_right_edge", QPoint(1010, 100), false, QRect(0, 0, 1024, 740)},
+        PlacementCase{"right_monitor_above_its_panel", QPoint(1500, 590), false, QRect(1024, 0, 800, 570)},
+        PlacementCase{"right_monitor_near_its_left_edge", QPoint(1030, 100), false, QRect(1024, 0, 800, 570)},
+        PlacementCase{"below_the_right_monitor_takes_the_nearest", QPoint(1300, 700), false, QRect(1024, 0, 800, 570)},
+        PlacementCase{"submenu_at_the_right_monitors_far_edge_opens_left", QPoint(1760, 100), true,
+                      QRect(1024, 0, 800, 570)}),
     [](const auto &i) { return std::string(i.param.name); });
 
 TEST_F(MenuLoop, AHoveredItemShowsItsShortHintAfterThePauseBelowItselfAndLeavingHidesIt) {
@@ -604,15 +600,29 @@ TEST_P(PopupShadows, RunAlongTheOuterEdgesOfPopupAndOpeningItem) {
 // Popup 100 x 80; the opening toolbar item 40 x 20.
 INSTANTIATE_TEST_SUITE_P(
     Table, PopupShadows,
-    ::testing::Values(
-        ShadowPlanCase{"plain_popup_own_edges_only", QRect(10, 30, 100, 80), QRect(),
-                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4)}, -1, 0},
-        ShadowPlanCase{"dropped_down_item_shades_its_right_side", QRect(10, 30, 100, 80), QRect(10, 10, 40, 20),
-                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 14, 4, 16)}, -1, 0},
-        ShadowPlanCase{"opened_upwards_keeps_the_popup_shadow_off_the_item", QRect(10, 30, 100, 80),
-                       QRect(10, 110, 40, 20),
-                       {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 110, 4, 20), QRect(14, 130, 40, 4)},
-                       0, 36},
-        ShadowPlanCase{"beside_a_vertical_bar_item_shades_its_bottom", QRect(50, 10, 100, 80), QRect(10, 10, 40, 20),
-                       {QRect(150, 14, 4, 76), QRect(54, 90, 100, 4), QRect(14, 30, 36, 4)}, -1, 0}),
+    ::testing::Values(ShadowPlanCase{"plain_popup_own_edges_only",
+                                     QRect(10, 30, 100, 80),
+                                     QRect(),
+                                     {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4)},
+                                     -1,
+                                     0},
+                      ShadowPlanCase{"dropped_down_item_shades_its_right_side",
+                                     QRect(10, 30, 100, 80),
+                                     QRect(10, 10, 40, 20),
+                                     {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 14, 4, 16)},
+                                     -1,
+                                     0},
+                      ShadowPlanCase{
+                          "opened_upwards_keeps_the_popup_shadow_off_the_item",
+                          QRect(10, 30, 100, 80),
+                          QRect(10, 110, 40, 20),
+                          {QRect(110, 34, 4, 76), QRect(14, 110, 100, 4), QRect(50, 110, 4, 20), QRect(14, 130, 40, 4)},
+                          0,
+                          36},
+                      ShadowPlanCase{"beside_a_vertical_bar_item_shades_its_bottom",
+                                     QRect(50, 10, 100, 80),
+                                     QRect(10, 10, 40, 20),
+                                     {QRect(150, 14, 4, 76), QRect(54, 90, 100, 4), QRect(14, 30, 36, 4)},
+                                     -1,
+                                     0}),
     [](const auto &i) { return std::string(i.param.name); });

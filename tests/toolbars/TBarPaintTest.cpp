@@ -228,13 +228,13 @@ TEST_P(DisabledShadow, IsUsedOnlyWhereTheItemSitsOnTheFaceColour) {
   EXPECT_EQ(view.UseDisabledShadowFor(view.Find(off), c.selected), c.embossed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DisabledShadow,
-                         ::testing::Values(DisabledShadowCase{"toolbar_button_officexp", tbsOfficeXP, true, false, true},
-                                           DisabledShadowCase{"toolbar_button_selected", tbsWindowsXP, true, true, true},
-                                           DisabledShadowCase{"menu_entry_officexp", tbsOfficeXP, false, false, false},
-                                           DisabledShadowCase{"menu_entry_on_highlight", tbsWindowsXP, false, true,
-                                                              false}),
-                         [](const auto &i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, DisabledShadow,
+    ::testing::Values(DisabledShadowCase{"toolbar_button_officexp", tbsOfficeXP, true, false, true},
+                      DisabledShadowCase{"toolbar_button_selected", tbsWindowsXP, true, true, true},
+                      DisabledShadowCase{"menu_entry_officexp", tbsOfficeXP, false, false, false},
+                      DisabledShadowCase{"menu_entry_on_highlight", tbsWindowsXP, false, true, false}),
+    [](const auto &i) { return std::string(i.param.name); });
 
 struct HoverIconCase {
   const char *name;

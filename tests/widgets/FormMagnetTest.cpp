@@ -28,8 +28,8 @@ class Snapping : public ::testing::TestWithParam<SnapCase> {};
 
 TEST_P(Snapping, FollowsPowerAndEdges) {
   const SnapCase &c = GetParam();
-  const TRect r = SnapRect(c.moved, kWork, c.others, 20, 10, c.edges, c.skipMagnets, c.glue,
-                           [&](std::size_t) { return c.accept; });
+  const TRect r =
+      SnapRect(c.moved, kWork, c.others, 20, 10, c.edges, c.skipMagnets, c.glue, [&](std::size_t) { return c.accept; });
   EXPECT_EQ(r, c.expected);
 }
 
@@ -39,7 +39,13 @@ const SnapCase kSnaps[] = {
     {"PastTheLeftEdgeComesBack", Bounds(-9, 200, 100, 80), {}, Bounds(0, 200, 100, 80)},
     {"NearTheWorkAreasBottom", Bounds(500, 655, 100, 80), {}, Bounds(500, 660, 100, 80)},
     {"CornerSnapsBothWays", Bounds(920, 3, 100, 80), {}, Bounds(924, 0, 100, 80)},
-    {"DisabledEdgeDoesNotPull", Bounds(5, 200, 100, 80), {}, Bounds(5, 200, 100, 80), false, false, true,
+    {"DisabledEdgeDoesNotPull",
+     Bounds(5, 200, 100, 80),
+     {},
+     Bounds(5, 200, 100, 80),
+     false,
+     false,
+     true,
      TMagnetEdges{true, true, false, true}},
     {"NineteenAboveAnotherLandsOnIt", Bounds(150, 100, 100, 181), {kOther}, Bounds(150, 119, 100, 181)},
     {"TwentyAboveAnotherStays", Bounds(150, 100, 100, 180), {kOther}, Bounds(150, 100, 100, 180)},
@@ -48,8 +54,13 @@ const SnapCase kSnaps[] = {
     {"NoOverlapSideways", Bounds(450, 100, 100, 190), {kOther}, Bounds(450, 100, 100, 190)},
     {"LeftOfAnotherSnapsToItsLeftEdge", Bounds(0 + 40, 350, 50, 50), {kOther}, Bounds(50, 350, 50, 50)},
     {"RightOfAnotherSnapsToItsRightEdge", Bounds(415, 350, 50, 50), {kOther}, Bounds(400, 350, 50, 50)},
-    {"RefusedMagnetLeavesOnlyTheArea", Bounds(150, 100, 100, 181), {kOther}, Bounds(150, 100, 100, 181), false,
-     false, false},
+    {"RefusedMagnetLeavesOnlyTheArea",
+     Bounds(150, 100, 100, 181),
+     {kOther},
+     Bounds(150, 100, 100, 181),
+     false,
+     false,
+     false},
     {"SkippedMagnets", Bounds(150, 100, 100, 181), {kOther}, Bounds(150, 100, 100, 181), false, true},
     {"GluingFormSnappedToAMagnetIgnoresTheArea", Bounds(4, 381, 95, 50), {kOther}, Bounds(5, 381, 95, 50), true},
     {"OtherFormSnapsToMagnetThenArea", Bounds(4, 381, 95, 50), {kOther}, Bounds(0, 381, 95, 50), false},

@@ -42,8 +42,8 @@ struct PosCase {
 };
 class Positions : public ::testing::TestWithParam<PosCase> {};
 TEST_P(Positions, PlaceTheDialogInTheWorkArea) {
-  const auto at = FolderDialogPosition(GetParam().pos, QSize(301, 400), QRect(0, 0, 1024, 740),
-                                       QRect(100, 100, 500, 300), 4, 20);
+  const auto at =
+      FolderDialogPosition(GetParam().pos, QSize(301, 400), QRect(0, 0, 1024, 740), QRect(100, 100, 500, 300), 4, 20);
   ASSERT_TRUE(at);
   EXPECT_EQ(*at, GetParam().expected);
 }
@@ -123,9 +123,7 @@ TEST_F(Folders, AcceptChangeDisablesOkAndFixedStatusTextWins) {
   TKcBrowseForFolderDialog d;
   d.RootOverride = root;
   d.StatusText = "Pick a folder to send";
-  d.OnAcceptChange = [](TKcBrowseForFolderDialog *, const QString &p, bool &accept) {
-    accept = !p.endsWith("old");
-  };
+  d.OnAcceptChange = [](TKcBrowseForFolderDialog *, const QString &p, bool &accept) { accept = !p.endsWith("old"); };
   d.OnInitialized = [&](TKcBrowseForFolderDialog *dlg) {
     dlg->Window()->SelectPath(root + "/music/old");
     EXPECT_FALSE(dlg->Window()->OkEnabled());

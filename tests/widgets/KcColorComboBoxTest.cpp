@@ -185,10 +185,8 @@ TEST(KcCustomComboBox, AutoSaveKeepsTheValueInTheProgramKey) {
   again.Loaded();
   EXPECT_EQ(again.currentIndex(), 2);
   EXPECT_EQ(restored, 1);
-  if (old.isNull())
-    qunsetenv("XDG_CONFIG_HOME");
-  else
-    qputenv("XDG_CONFIG_HOME", old);
+  if (old.isNull()) qunsetenv("XDG_CONFIG_HOME");
+  else qputenv("XDG_CONFIG_HOME", old);
 }
 
 } // namespace

@@ -10,12 +10,10 @@ namespace {
 QImage picture(int w, int h, int colors) {
   QImage img(w, h, QImage::Format_Indexed8);
   QList<QRgb> table;
-  for (int i = 0; i < colors; ++i)
-    table.append(qRgb(i * 50, 255 - i * 50, 7));
+  for (int i = 0; i < colors; ++i) table.append(qRgb(i * 50, 255 - i * 50, 7));
   img.setColorTable(table);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      img.scanLine(y)[x] = uchar((x + 2 * y) % colors);
+    for (int x = 0; x < w; ++x) img.scanLine(y)[x] = uchar((x + 2 * y) % colors);
   return img;
 }
 } // namespace

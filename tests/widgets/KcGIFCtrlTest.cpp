@@ -41,8 +41,7 @@ std::string makeGif(int sw, int sh, const std::vector<FrameDef> &frames) {
     s += gce(f.delay, f.disposal, f.transparent);
     s += descriptor(f.x, f.y, f.w, f.h);
     std::vector<uint8_t> px = f.pixels;
-    if (px.size() == 1)
-      px.assign(size_t(f.w * f.h), px[0]);
+    if (px.size() == 1) px.assign(size_t(f.w * f.h), px[0]);
     std::string data;
     LZWEncode(px.data(), f.w, 8, f.w, f.h, false, data);
     s += data;
@@ -53,8 +52,7 @@ std::string makeGif(int sw, int sh, const std::vector<FrameDef> &frames) {
 std::vector<QRgb> pixels(const QImage &img) {
   std::vector<QRgb> v;
   for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      v.push_back(img.pixel(x, y));
+    for (int x = 0; x < img.width(); ++x) v.push_back(img.pixel(x, y));
   return v;
 }
 
@@ -88,11 +86,8 @@ TEST(KcGIFCompose, DisposalRules) {
   // Frame 0 red everywhere; frame 1 a green pixel restored to background;
   // frame 2 a blue pixel restored to previous; frame 3 one more pixel with a
   // transparent hole.
-  const std::string bytes = makeGif(3, 1,
-                                    {{0, 0, 3, 1, {1}, 1},
-                                     {1, 0, 1, 1, {2}, 2},
-                                     {2, 0, 1, 1, {3}, 3},
-                                     {0, 0, 2, 1, {0, 2}, 1, 0}});
+  const std::string bytes =
+      makeGif(3, 1, {{0, 0, 3, 1, {1}, 1}, {1, 0, 1, 1, {2}, 2}, {2, 0, 1, 1, {3}, 3}, {0, 0, 2, 1, {0, 2}, 1, 0}});
   TKcGIFImage img;
   img.LoadFromBytes(bytes);
   const QRgb bg = 0xFFFFFFFFu; // the window colour
@@ -162,8 +157,7 @@ TEST(KcGIFCompose, FramesGivenAsBitmapsOfAnyDepth) {
   for (const Case &c : cases) {
     TKcGIFImage img;
     img.Assign(c.bmp);
-    if (c.transparent)
-      img.Frames(0).SetTransparentColor(c.transparent);
+    if (c.transparent) img.Frames(0).SetTransparentColor(c.transparent);
     TGIFComposer composer;
     const QImage &pic = composer.Compose(img, 0, 0xFF123456u, true);
     ASSERT_EQ(pic.size(), QSize(40, 3)) << c.name;
@@ -221,8 +215,7 @@ TEST(KcGIFAnimator, WithoutLoopOnePassThenStop) {
   h.anim->OnStart = [&](TKcGIFAnimator *) { ++starts; };
   h.anim->OnStop = [&](TKcGIFAnimator *) { ++stops; };
   h.anim->SetKcxAnimate(true);
-  for (int i = 0; i < 5; ++i)
-    h.anim->FrameTimer().Timer();
+  for (int i = 0; i < 5; ++i) h.anim->FrameTimer().Timer();
   EXPECT_EQ(shown, (std::vector<int>{1, 2, 0}));
   EXPECT_EQ(starts, 1);
   EXPECT_EQ(stops, 1);
@@ -234,8 +227,7 @@ TEST(KcGIFAnimator, LoopPlaysOnRegardlessOfTheFileLoopCount) {
   Host h;
   load(*h.anim, threeFrames());
   h.anim->SetKcxAnimate(true);
-  for (int i = 0; i < 7; ++i)
-    h.anim->FrameTimer().Timer();
+  for (int i = 0; i < 7; ++i) h.anim->FrameTimer().Timer();
   EXPECT_EQ(h.anim->FrameIndex(), 1);
   EXPECT_TRUE(h.anim->KcxAnimate());
 }
@@ -261,8 +253,7 @@ TEST(KcGIFAnimator, FrameIndexOutsideIsIgnored) {
   load(*h.anim, threeFrames());
   int events = 0;
   h.anim->OnFrameChanged = [&](TKcGIFAnimator *) { ++events; };
-  for (int bad : {3, -1, 0})
-    h.anim->SetFrameIndex(bad);
+  for (int bad : {3, -1, 0}) h.anim->SetFrameIndex(bad);
   EXPECT_EQ(h.anim->FrameIndex(), 0);
   EXPECT_EQ(events, 0);
   h.anim->SetFrameIndex(2);
@@ -347,7 +338,8 @@ TEST(KcGIFAnimator, DamagedFramePlaysWhatThereIs) {
   std::string s = makeGif(2, 1, {{0, 0, 2, 1, {1}, 1}});
   s.pop_back();
   // Red, then a frame whose codes stop after one green pixel, then blue on the right.
-  s += descriptor(0, 0, 2, 1) + codes(2, {{4, 3}, {2, 3}}) + descriptor(1, 0, 1, 1) + codes(2, {{4, 3}, {3, 3}, {5, 3}}) + ";";
+  s += descriptor(0, 0, 2, 1) + codes(2, {{4, 3}, {2, 3}}) + descriptor(1, 0, 1, 1) +
+       codes(2, {{4, 3}, {3, 3}, {5, 3}}) + ";";
   load(*h.anim, s);
   ASSERT_EQ(h.anim->Image().Count(), 3);
   int decodes = 0;
@@ -412,13 +404,11 @@ TEST(KcTimer, FailingTickIsReportedAndTheTimerGoesOn) {
   t.SetInterval(5);
   int ticks = 0;
   t.SetOnTimer([&](TKcTimer *) {
-    if (++ticks == 1)
-      throw std::runtime_error("first tick fails");
+    if (++ticks == 1) throw std::runtime_error("first tick fails");
   });
   QElapsedTimer clock;
   clock.start();
-  while (ticks < 3 && clock.elapsed() < 5000)
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (ticks < 3 && clock.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 10);
   t.SetEnabled(false);
   SetLogSink(nullptr);
   EXPECT_GE(ticks, 3);

@@ -48,8 +48,7 @@ TEST(KcGIFReader, CutDataKeepsWhatWasDecoded) {
   // 64 x 64 pixels of indices 1 to 3, many sub-blocks of data.
   std::vector<uint8_t> pixels;
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      pixels.push_back(uint8_t((x * y + x / 3) % 3 + 1));
+    for (int x = 0; x < 64; ++x) pixels.push_back(uint8_t((x * y + x / 3) % 3 + 1));
   std::string data;
   LZWEncode(pixels.data(), 64, 8, 64, 64, false, data);
   ASSERT_GT(data.size(), 2 * 256u);
@@ -79,20 +78,17 @@ TEST(KcGIFReader, CutDataKeepsWhatWasDecoded) {
 // A damaged frame in the middle of an animation: it is decoded once, as far
 // as it goes, and the frames after it are composed on it.
 TEST(KcGIFReader, DamagedFrameIsDecodedOnceAndComposedOn) {
-  const std::string s = header(4, 2, 2) + descriptor(0, 0, 4, 2) + solidData(4, 2, 1) +
-                        descriptor(0, 0, 4, 2) + codes(2, {{4, 3}, {2, 3}, {2, 3}}) +
-                        descriptor(3, 1, 1, 1) + solidData(1, 1, 3) + ";";
+  const std::string s = header(4, 2, 2) + descriptor(0, 0, 4, 2) + solidData(4, 2, 1) + descriptor(0, 0, 4, 2) +
+                        codes(2, {{4, 3}, {2, 3}, {2, 3}}) + descriptor(3, 1, 1, 1) + solidData(1, 1, 3) + ";";
   TKcGIFImage img;
   std::vector<int> decodes;
   int frame = -1;
   img.OnProgress = [&](TProgressStage stage, int, const std::string &) {
-    if (stage == TProgressStage::psStarting)
-      decodes.push_back(frame);
+    if (stage == TProgressStage::psStarting) decodes.push_back(frame);
   };
   img.LoadFromBytes(s, false);
   ASSERT_EQ(img.Count(), 3);
-  for (frame = 0; frame < 3; ++frame)
-    img.Frames(frame).Bitmap();
+  for (frame = 0; frame < 3; ++frame) img.Frames(frame).Bitmap();
   TGIFComposer composer;
   for (int round = 0; round < 2; ++round)
     for (int n = 0; n < 3; ++n) {
@@ -107,8 +103,7 @@ TEST(KcGIFReader, DamagedFrameIsDecodedOnceAndComposedOn) {
   const QImage &pic = composer.Compose(img, 2, 0xFFFFFFFFu, false);
   std::vector<int> grey;
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 4; ++x)
-      grey.push_back(qRed(pic.pixel(x, y)));
+    for (int x = 0; x < 4; ++x) grey.push_back(qRed(pic.pixel(x, y)));
   EXPECT_EQ(grey, (std::vector<int>{2, 2, 0, 0, 0, 0, 0, 3}));
 }
 
@@ -245,7 +240,12 @@ TEST(KcGIFReader, ZeroSizeTakesScreenAndNoTableFailsToDecode) {
 }
 
 TEST(KcGIFReader, UnknownExtensionsArePassedOver) {
-  const std::string unknown = std::string("!\x42\x05" "hello" "\x03" "abc", 12) + std::string(1, '\0');
+  const std::string unknown = std::string("!\x42\x05"
+                                          "hello"
+                                          "\x03"
+                                          "abc",
+                                          12) +
+                              std::string(1, '\0');
   const std::string image = descriptor(0, 0, 2, 1) + solidData(2, 1);
   struct Case {
     const char *name;
@@ -298,7 +298,8 @@ TEST(KcGIFFaults, TransparencyByIndexNotColour) {
   s.push_back(char(0x81)); // 4 colours
   s.push_back(0);
   s.push_back(0);
-  s += std::string("\xFF\x00\x00", 3) + std::string("\xFF\x00\x00", 3) + std::string("\x00\xFF\x00", 3) + std::string(3, '\0');
+  s += std::string("\xFF\x00\x00", 3) + std::string("\xFF\x00\x00", 3) + std::string("\x00\xFF\x00", 3) +
+       std::string(3, '\0');
   s += gce(0, 0, 1);
   s += descriptor(0, 0, 4, 1);
   s += codes(2, {{4, 3}, {0, 3}, {1, 3}, {0, 3}, {2, 4}, {5, 4}});
@@ -375,8 +376,7 @@ TEST(KcGIFFaults, InterlacedRowsLandInPassOrder) {
   // 0, 4 | 2, 6 | 1, 3, 5, 7.
   std::vector<uint8_t> px;
   const int order[8] = {0, 4, 2, 6, 1, 3, 5, 7};
-  for (int r : order)
-    px.push_back(uint8_t(r));
+  for (int r : order) px.push_back(uint8_t(r));
   std::string data;
   LZWEncode(px.data(), 1, 8, 1, 8, false, data);
   TKcGIFImage img;
@@ -386,12 +386,12 @@ TEST(KcGIFFaults, InterlacedRowsLandInPassOrder) {
 
 TEST(KcGIFFaults, SizesFromTheFileAreBounded) {
   TKcGIFImage img;
-  EXPECT_EQ(errorOf([&] { img.LoadFromBytes(header(65535, 65535, 2) + descriptor(0, 0, 1, 1) + solidData(1, 1) + ";"); }),
-            "GIF image is too large");
+  EXPECT_EQ(
+      errorOf([&] { img.LoadFromBytes(header(65535, 65535, 2) + descriptor(0, 0, 1, 1) + solidData(1, 1) + ";"); }),
+      "GIF image is too large");
   // Many frames that each take the whole (allowed) screen.
   std::string s = header(4096, 4096, 2);
-  for (int i = 0; i < 8; ++i)
-    s += descriptor(0, 0, 0, 0) + codes(2, {{4, 3}, {5, 3}});
+  for (int i = 0; i < 8; ++i) s += descriptor(0, 0, 0, 0) + codes(2, {{4, 3}, {5, 3}});
   EXPECT_EQ(errorOf([&] { img.LoadFromBytes(s + ";"); }), "GIF image is too large");
   EXPECT_LT(img.Count(), 8);
 
@@ -417,7 +417,8 @@ TEST(KcGIFFaults, CompositionCanvasCountsAgainstTheBudget) {
       {"4096 x 4095", 4096, 4095, true},
   };
   for (const Case &c : cases) {
-    const std::string s = header(c.width, c.height, 1) + descriptor(0, 0, 1, 1) + codes(2, {{4, 3}, {1, 3}, {5, 3}}) + ";";
+    const std::string s =
+        header(c.width, c.height, 1) + descriptor(0, 0, 1, 1) + codes(2, {{4, 3}, {1, 3}, {5, 3}}) + ";";
     EXPECT_EQ(s.size(), 35u);
     TKcGIFImage img;
     EXPECT_EQ(errorOf([&] { img.LoadFromBytes(s); }), c.loads ? "" : "GIF image is too large") << c.name;
@@ -458,7 +459,8 @@ TEST(KcGIFImage, ReadDataWriteDataRoundTrip) {
 
 TEST(KcGIFImage, BitmapTakesTheTransparencyAlong) {
   TKcGIFImage img;
-  img.LoadFromBytes(header(2, 1, 2) + gce(0, 0, 1) + descriptor(0, 0, 2, 1) + codes(2, {{4, 3}, {1, 3}, {2, 3}, {5, 3}}) + ";");
+  img.LoadFromBytes(header(2, 1, 2) + gce(0, 0, 1) + descriptor(0, 0, 2, 1) +
+                    codes(2, {{4, 3}, {1, 3}, {2, 3}, {5, 3}}) + ";");
   QImage out;
   img.AssignTo(out);
   ASSERT_EQ(out.size(), QSize(2, 1));

@@ -14,13 +14,11 @@ namespace {
 QImage paletteImage(int w, int h, int colors, unsigned seed) {
   QImage img(w, h, QImage::Format_Indexed8);
   QList<QRgb> table;
-  for (int i = 0; i < colors; ++i)
-    table.append(qRgb(i, 255 - i, (i * 7) & 255));
+  for (int i = 0; i < colors; ++i) table.append(qRgb(i, 255 - i, (i * 7) & 255));
   img.setColorTable(table);
   std::mt19937 rng(seed);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      img.scanLine(y)[x] = uchar(rng() % unsigned(colors));
+    for (int x = 0; x < w; ++x) img.scanLine(y)[x] = uchar(rng() % unsigned(colors));
   return img;
 }
 
@@ -37,8 +35,7 @@ CodeWalk walk(const std::string &data) {
   std::string bytes;
   for (size_t p = 1; p < data.size();) {
     const size_t n = uint8_t(data[p++]);
-    if (n == 0)
-      break;
+    if (n == 0) break;
     bytes += data.substr(p, n);
     p += n;
   }
@@ -47,11 +44,9 @@ CodeWalk walk(const std::string &data) {
   bool first = true;
   uint64_t bit = 0;
   for (;;) {
-    if (bit + uint64_t(size) > bytes.size() * 8)
-      return w;
+    if (bit + uint64_t(size) > bytes.size() * 8) return w;
     int code = 0;
-    for (int i = 0; i < size; ++i, ++bit)
-      code |= ((uint8_t(bytes[bit >> 3]) >> (bit & 7)) & 1) << i;
+    for (int i = 0; i < size; ++i, ++bit) code |= ((uint8_t(bytes[bit >> 3]) >> (bit & 7)) & 1) << i;
     if (code == clear) {
       ++w.clears;
       size = s + 1;
@@ -63,8 +58,7 @@ CodeWalk walk(const std::string &data) {
       w.cleanEnd = (bit + 7) / 8 == bytes.size();
       return w;
     }
-    if (!first && freeCode < 4096 && ++freeCode == (1 << size) && size < 12)
-      ++size;
+    if (!first && freeCode < 4096 && ++freeCode == (1 << size) && size < 12) ++size;
     first = false;
   }
 }
@@ -165,8 +159,7 @@ TEST(KcGIFWriter, EndCodeWidthAtEveryLength) {
   for (int n = 1; n < 700; ++n) {
     std::vector<uint8_t> px(static_cast<size_t>(n));
     std::mt19937 rng(static_cast<unsigned>(n));
-    for (auto &p : px)
-      p = uint8_t(rng() & 1);
+    for (auto &p : px) p = uint8_t(rng() & 1);
     std::string data;
     LZWEncode(px.data(), n, 8, n, 1, false, data);
     EXPECT_TRUE(walk(data).cleanEnd) << n;
@@ -239,16 +232,14 @@ TEST(KcGIFWriter, TrueColourBitmapsAreReduced) {
   QImage rgb(6, 2, QImage::Format_RGB32);
   const QRgb colors[3] = {qRgb(255, 0, 0), qRgb(10, 200, 30), qRgb(255, 255, 255)};
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 6; ++x)
-      rgb.setPixel(x, y, colors[(x + y) % 3]);
+    for (int x = 0; x < 6; ++x) rgb.setPixel(x, y, colors[(x + y) % 3]);
   TKcGIFImage img;
   img.Assign(rgb);
   TKcGIFImage back;
   back.LoadFromBytes(img.SaveToBytes());
   const QImage &bmp = back.Frames(0).Bitmap();
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_EQ(bmp.pixel(x, y), colors[(x + y) % 3]);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(bmp.pixel(x, y), colors[(x + y) % 3]);
 
   img.Frames(0).Grayscale = true;
   img.Frames(0).Item->ImageData.reset();
@@ -368,8 +359,8 @@ TEST(KcGIFImage, ProgressOfDecodingAndEncoding) {
          g.Frames(0).Bitmap();
        },
        0, "Stream read error"},
-      {"encoding", [](TKcGIFImage &g) { g.Assign(paletteImage(30, 50, 16, 3)); }, [](TKcGIFImage &g) { g.SaveToBytes(); },
-       100, ""},
+      {"encoding", [](TKcGIFImage &g) { g.Assign(paletteImage(30, 50, 16, 3)); },
+       [](TKcGIFImage &g) { g.SaveToBytes(); }, 100, ""},
   };
   for (const Case &c : cases) {
     TKcGIFImage img;

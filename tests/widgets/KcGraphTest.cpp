@@ -27,8 +27,7 @@ Reduced reduce(const QImage &img, int method) {
 QImage rgb(int w, int h, const std::function<QRgb(int, int)> &f) {
   QImage img(w, h, QImage::Format_RGB32);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      img.setPixel(x, y, f(x, y));
+    for (int x = 0; x < w; ++x) img.setPixel(x, y, f(x, y));
   return img;
 }
 
@@ -47,8 +46,7 @@ TEST(KcGraph, HistogramKeepsUpTo256ColoursExactly) {
   const QImage img = rgb(20, 10, [](int x, int y) { return qRgb(x * 13, y * 25, (x * y) % 256); });
   const Reduced r = reduce(img, crHistogram);
   for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 20; ++x)
-      ASSERT_EQ(r.color(x, y), img.pixel(x, y)) << x << "," << y;
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(r.color(x, y), img.pixel(x, y)) << x << "," << y;
 }
 
 TEST(KcGraph, HistogramDropsLowBitsForManyColours) {
@@ -106,8 +104,7 @@ TEST(KcGraph, MedianCutFindsTheColours) {
   const Reduced r = reduce(img, crMedianCut);
   EXPECT_EQ(r.dib.ColorsUsed, 3) << "the colours-used count of the header";
   EXPECT_EQ(r.dib.Colors[255], qRgb(128, 128, 128)) << "the rest of the table as written";
-  for (int x = 0; x < 9; ++x)
-    EXPECT_EQ(r.color(x, 0), colors[x % 3]);
+  for (int x = 0; x < 9; ++x) EXPECT_EQ(r.color(x, 0), colors[x % 3]);
 
   // Many colours: at most 256 boxes, every pixel near its box colour.
   const QImage many = rgb(64, 64, [](int x, int y) { return qRgb(x * 4, y * 4, 128); });
@@ -134,8 +131,7 @@ TEST(KcGraph, PaletteBitmapInItsOwnDepth) {
   QImage img(5, 2, QImage::Format_Indexed8);
   img.setColorTable({qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9), qRgb(10, 11, 12)});
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 5; ++x)
-      img.scanLine(y)[x] = uchar((x + y) & 3);
+    for (int x = 0; x < 5; ++x) img.scanLine(y)[x] = uchar((x + y) & 3);
   TDIBImage d;
   const std::string file = BitmapToMemoryStream(img, TPixelFormat::pf4bit, crHistogram);
   ASSERT_TRUE(ParseBitmapFile(file, d));

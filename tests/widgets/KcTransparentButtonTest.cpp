@@ -64,7 +64,8 @@ TEST_P(Images, FollowStateAndGlyphCount) {
   const ImageCase &c = GetParam();
   TKcTransparentButton b;
   QImage glyph = strip({qRgb(0, 0, 200)});
-  if (c.numGlyphs > 1) glyph = strip({qRgb(1, 1, 1), qRgb(2, 2, 2), qRgb(3, 3, 3), qRgb(4, 4, 4)}).copy(0, 0, 8 * c.numGlyphs, 8);
+  if (c.numGlyphs > 1)
+    glyph = strip({qRgb(1, 1, 1), qRgb(2, 2, 2), qRgb(3, 3, 3), qRgb(4, 4, 4)}).copy(0, 0, 8 * c.numGlyphs, 8);
   b.SetNumGlyphs(c.numGlyphs);
   b.SetGlyph(glyph);
   b.SetAutoGray(false);

@@ -75,10 +75,8 @@ TEST(KcWavePlayer, ResourceSoundsComeFromTheProgramsSoundFolder) {
   p.SetFileName("missing.wav");
   EXPECT_FALSE(p.Play());
   EXPECT_NE(p.LastError(), "an unknown sample coding");
-  if (old.isNull())
-    qunsetenv("KAVET_RESOURCE_DIR");
-  else
-    qputenv("KAVET_RESOURCE_DIR", old);
+  if (old.isNull()) qunsetenv("KAVET_RESOURCE_DIR");
+  else qputenv("KAVET_RESOURCE_DIR", old);
 }
 
 TEST(KcWavePlayer, PlayingWithoutASoundDeviceReturnsInEveryMode) {

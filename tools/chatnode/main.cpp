@@ -125,23 +125,23 @@ public:
   void UserChanged(std::string_view Change, int UserIndex) override {
     const kc::RUserID *r = Host->Windows().GetUserRecord(UserIndex);
     if (!r) return;
-    put("{\"event\":\"user\",\"change\":" + quoted(Change) + ",\"id\":" + text(r->ID) +
-         ",\"alias\":" + text(r->ALIAS) + ",\"ip\":" + text(r->IP) + "}");
+    put("{\"event\":\"user\",\"change\":" + quoted(Change) + ",\"id\":" + text(r->ID) + ",\"alias\":" + text(r->ALIAS) +
+        ",\"ip\":" + text(r->IP) + "}");
   }
   void MessageShown(int Tab, const kc::TTalkMessage &M) override {
     const kc::TTalkFrame *f = Host->Windows().FindTalkFrame(Tab);
     if (!f) return;
     const bool group = f->TalkKind == kc::tkOwnGroup || f->TalkKind == kc::tkOtherGroup;
     put("{\"event\":\"message\",\"talk\":" + std::to_string(f->TalkKind) + ",\"from\":" + text(M.SenderID) +
-         ",\"alias\":" + text(M.Alias) + ",\"body\":" + text(M.Body) +
-         ",\"group\":" + (group ? text(f->GroupName) : std::string("null")) +
-         ",\"autoreply\":" + (M.AutoReply ? "true" : "false") + "}");
+        ",\"alias\":" + text(M.Alias) + ",\"body\":" + text(M.Body) +
+        ",\"group\":" + (group ? text(f->GroupName) : std::string("null")) +
+        ",\"autoreply\":" + (M.AutoReply ? "true" : "false") + "}");
   }
   void TabChanged(std::string_view Change, int Tab) override {
     const kc::TTalkFrame *f = Host->Windows().FindTalkFrame(Tab);
     if (!f) return;
     put("{\"event\":\"tab\",\"change\":" + quoted(Change) + ",\"talk\":" + std::to_string(f->TalkKind) +
-         ",\"caption\":" + text(Host->Windows().TabCaption(Tab)) + "}");
+        ",\"caption\":" + text(Host->Windows().TabCaption(Tab)) + "}");
   }
   void Notice(const std::string &Text) override { put("{\"event\":\"notice\",\"text\":" + text(Text) + "}"); }
   void Sound(int N) override { put("{\"event\":\"sound\",\"n\":" + std::to_string(N) + "}"); }
@@ -247,8 +247,8 @@ int main(int argc, char **argv) {
   host.CreateUserList();
   host.CreateGifCatalogue();
   const kc::RUserID *me = host.Windows().GetUserRecord(0);
-  put("{\"event\":\"ready\",\"id\":" + text(me ? me->ID : std::string()) + ",\"ip\":" +
-       text(host.Net().LocalIP()) + "}");
+  put("{\"event\":\"ready\",\"id\":" + text(me ? me->ID : std::string()) + ",\"ip\":" + text(host.Net().LocalIP()) +
+      "}");
 
   bool ending = false;
   auto finish = [&] {
@@ -270,7 +270,8 @@ int main(int argc, char **argv) {
           },
           Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(&app, [&] { finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &app, [&] { finish(); }, Qt::QueuedConnection);
   });
   reader.detach();
   const int code = QCoreApplication::exec();

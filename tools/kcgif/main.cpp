@@ -30,8 +30,7 @@ bool writeOut(const std::vector<unsigned char> &bytes) {
 bool parseIndex(const char *s, int count, int &out) {
   char *end = nullptr;
   const long v = std::strtol(s, &end, 10);
-  if (!*s || *end || v < 0 || v >= count)
-    return false;
+  if (!*s || *end || v < 0 || v >= count) return false;
   out = int(v);
   return true;
 }
@@ -41,8 +40,8 @@ int info(TKcGIFImage &img) {
               img.Looping() ? int(img.RepeatCount()) : -1);
   for (int i = 0; i < img.Count(); ++i) {
     TKcGIFFrame &f = img.Frames(i);
-    std::printf("%d %d %d %d %d %d %d %d\n", f.Origin.x(), f.Origin.y(), f.Width(), f.Height(),
-                int(f.AnimateInterval), int(f.DisposalMethod), f.TransparentIndex(), f.Interlaced ? 1 : 0);
+    std::printf("%d %d %d %d %d %d %d %d\n", f.Origin.x(), f.Origin.y(), f.Width(), f.Height(), int(f.AnimateInterval),
+                int(f.DisposalMethod), f.TransparentIndex(), f.Interlaced ? 1 : 0);
   }
   return 0;
 }
@@ -70,8 +69,7 @@ int compose(TKcGIFImage &img, int n) {
   TGIFComposer composer;
   const QImage *pic = nullptr;
   // Frame by frame, as an animation plays.
-  for (int i = 0; i <= n; ++i)
-    pic = &composer.Compose(img, i, 0, true);
+  for (int i = 0; i <= n; ++i) pic = &composer.Compose(img, i, 0, true);
   std::vector<unsigned char> out;
   out.reserve(size_t(pic->width()) * size_t(pic->height()) * 4);
   for (int y = 0; y < pic->height(); ++y) {
@@ -99,14 +97,12 @@ int reencode(TKcGIFImage &img, const std::string &out) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 3)
-    return usage();
+  if (argc < 3) return usage();
   const std::string cmd = argv[1];
   try {
     TKcGIFImage img;
     img.LoadFromFile(argv[2]);
-    if (cmd == "info" && argc == 3)
-      return info(img);
+    if (cmd == "info" && argc == 3) return info(img);
     if ((cmd == "frame" || cmd == "compose") && argc == 4) {
       int i = 0;
       if (!parseIndex(argv[3], img.Count(), i)) {
@@ -115,8 +111,7 @@ int main(int argc, char **argv) {
       }
       return cmd == "frame" ? frame(img, i) : compose(img, i);
     }
-    if (cmd == "reencode" && argc == 4)
-      return reencode(img, argv[3]);
+    if (cmd == "reencode" && argc == 4) return reencode(img, argv[3]);
     return usage();
   } catch (const std::exception &e) {
     std::fprintf(stderr, "kcgif: %s: %s\n", argv[2], e.what());

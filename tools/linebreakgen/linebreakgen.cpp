@@ -13,8 +13,7 @@ enum { OP, CL, QU, GL, NS, EX, SY, IS, PR, PO, NU, AL, ID, IN, HY, BA, BB, B2, Z
 int fold(UChar32 c) {
   UVersionInfo age;
   u_charAge(c, age);
-  bool assigned = u_charType(c) != U_UNASSIGNED || (c >= 0xD800 && c <= 0xDFFF) ||
-                  (c >= 0xE000 && c <= 0xF8FF);
+  bool assigned = u_charType(c) != U_UNASSIGNED || (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xE000 && c <= 0xF8FF);
   if (!assigned || age[0] > 4 || (age[0] == 4 && age[1] > 0)) return AL;
   switch (u_getIntPropertyValue(c, UCHAR_LINE_BREAK)) {
   case U_LB_OPEN_PUNCTUATION: return OP;

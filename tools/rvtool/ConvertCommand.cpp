@@ -30,9 +30,8 @@ std::string formatOfName(const std::string &path) {
   return "txt";
 }
 
-constexpr kc::TRVFOptions kStoredOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody,
-                                         kc::rvfoSaveTextStyles,   kc::rvfoSaveParaStyles,
-                                         kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties,
+constexpr kc::TRVFOptions kStoredOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody,  kc::rvfoSaveTextStyles,
+                                         kc::rvfoSaveParaStyles,   kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties,
                                          kc::rvfoSaveLayout,       kc::rvfoLoadLayout};
 
 void addPlainText(kc::TCustomRVData &doc, const std::string &utf8) {

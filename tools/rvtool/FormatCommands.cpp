@@ -38,8 +38,8 @@ void loadPlainText(kc::TCustomRVData &doc, kc::TRVStyle &style, const std::strin
     item->StyleNo = 0;
     item->ParaNo = 0;
     item->ItemOptions.Include(kc::rvioUnicode);
-    doc.AddItem(kc::WideStringToRaw(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()),
-                                                        static_cast<size_t>(q.size()))),
+    doc.AddItem(kc::WideStringToRaw(
+                    std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), static_cast<size_t>(q.size()))),
                 std::move(item));
     if (end == std::string::npos) break;
     start = end + 1;
@@ -97,8 +97,9 @@ bool formatFile(const Options &o, Formatted &f) {
   const bool rvf = o.file.size() >= 4 && o.file.compare(o.file.size() - 4, 4, ".rvf") == 0;
   if (rvf) {
     // The file's own styles and document properties replace the defaults.
-    f.host->RVFOptions = kc::TRVFOptions{kc::rvfoSavePicturesBody,  kc::rvfoSaveControlsBody, kc::rvfoSaveTextStyles,
-                                         kc::rvfoSaveParaStyles,    kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties};
+    f.host->RVFOptions =
+        kc::TRVFOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody,  kc::rvfoSaveTextStyles,
+                        kc::rvfoSaveParaStyles,   kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties};
     const kc::TRVFReadResult r = kc::LoadRvfFromStream(*f.doc, bytes, nullptr);
     if (!r.Ok) {
       std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", o.file.c_str(), r.Error.c_str());

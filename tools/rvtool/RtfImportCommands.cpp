@@ -19,8 +19,7 @@ std::string itemTextUtf8(const kc::TCustomRVData &d, int i) {
   const std::string &raw = d.GetItemTextRaw(i);
   if (d.GetItem(i)->IsUnicode()) {
     std::u16string w;
-    for (size_t k = 0; k + 1 < raw.size(); k += 2)
-      w += char16_t(uint8_t(raw[k]) | (uint8_t(raw[k + 1]) << 8));
+    for (size_t k = 0; k + 1 < raw.size(); k += 2) w += char16_t(uint8_t(raw[k]) | (uint8_t(raw[k + 1]) << 8));
     return kc::utf16ToUtf8(w);
   }
   return kc::ansiToUtf8(raw, d.GetStyleCodePage(d.GetItemStyle(i)));
@@ -29,13 +28,10 @@ std::string itemTextUtf8(const kc::TCustomRVData &d, int i) {
 std::string documentText(const kc::TCustomRVData &d) {
   std::string out;
   for (int i = 0; i < d.GetItemCount(); ++i) {
-    if (i > 0 && d.IsFromNewLine(i))
-      out += '\n';
-    if (d.IsTextItem(i))
-      out += itemTextUtf8(d, i);
+    if (i > 0 && d.IsFromNewLine(i)) out += '\n';
+    if (d.IsTextItem(i)) out += itemTextUtf8(d, i);
   }
-  if (d.GetItemCount() > 0)
-    out += '\n';
+  if (d.GetItemCount() > 0) out += '\n';
   return out;
 }
 
@@ -44,10 +40,8 @@ namespace {
 std::string quoted(const std::string &s) {
   std::string o = "\"";
   for (char c : s)
-    if (c == '"' || c == '\\')
-      o += std::string("\\") + c;
-    else
-      o += c;
+    if (c == '"' || c == '\\') o += std::string("\\") + c;
+    else o += c;
   return o + "\"";
 }
 
@@ -58,15 +52,15 @@ void dump(const kc::TCustomRVData &d, const kc::TRVStyle &st, std::string &out) 
     const kc::TFontInfo *f = st.TextStyles().Items(i);
     std::snprintf(buf, sizeof buf, "  %d %s size=%d style=%d color=%06x back=%d charset=%d vshift=%d%s%s%s\n", i,
                   quoted(f->FontName).c_str(), f->Size, int(f->Style), unsigned(f->Color) & 0xFFFFFFu,
-                  int(f->BackColor), int(f->Charset), f->VShift, f->Unicode ? " unicode" : "",
-                  f->Jump ? " jump" : "", f->StyleEx.Has(kc::rvfsAllCaps) ? " caps" : "");
+                  int(f->BackColor), int(f->Charset), f->VShift, f->Unicode ? " unicode" : "", f->Jump ? " jump" : "",
+                  f->StyleEx.Has(kc::rvfsAllCaps) ? " caps" : "");
     out += buf;
   }
   out += "para-styles\n";
   for (int i = 0; i < st.ParaStyles().Count(); ++i) {
     const kc::TParaInfo *p = st.ParaStyles().Items(i);
-    std::snprintf(buf, sizeof buf, "  %d align=%d left=%d right=%d first=%d before=%d after=%d\n", i,
-                  int(p->Alignment), p->LeftIndent, p->RightIndent, p->FirstIndent, p->SpaceBefore, p->SpaceAfter);
+    std::snprintf(buf, sizeof buf, "  %d align=%d left=%d right=%d first=%d before=%d after=%d\n", i, int(p->Alignment),
+                  p->LeftIndent, p->RightIndent, p->FirstIndent, p->SpaceBefore, p->SpaceAfter);
     out += buf;
   }
   out += "list-styles\n";
@@ -113,8 +107,7 @@ int rtfImport(int argc, char **argv) {
     return 2;
   }
   std::string data;
-  if (!readFile(argv[0], data))
-    return 1;
+  if (!readFile(argv[0], data)) return 1;
   kc::TRVStyle style;
   kc::TRVDataHost host;
   host.Style = &style;
@@ -130,8 +123,7 @@ int rtfImport(int argc, char **argv) {
     out += "code " + std::to_string(code) + "\n";
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (!settings.Warning().empty())
-    std::fprintf(stderr, "rvtool: %s\n", settings.Warning().c_str());
+  if (!settings.Warning().empty()) std::fprintf(stderr, "rvtool: %s\n", settings.Warning().c_str());
   return code == 0 || !settings.Warning().empty() ? 0 : 1;
 }
 

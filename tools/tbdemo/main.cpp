@@ -242,12 +242,9 @@ int main(int argc, char **argv) {
   QString script, shotDir, skinName = QStringLiteral("classic");
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == QLatin1String("--script") && i + 1 < args.size())
-      script = args[++i];
-    else if (args[i] == QLatin1String("--shot") && i + 1 < args.size())
-      shotDir = args[++i];
-    else if (args[i] == QLatin1String("--skin") && i + 1 < args.size())
-      skinName = args[++i];
+    if (args[i] == QLatin1String("--script") && i + 1 < args.size()) script = args[++i];
+    else if (args[i] == QLatin1String("--shot") && i + 1 < args.size()) shotDir = args[++i];
+    else if (args[i] == QLatin1String("--skin") && i + 1 < args.size()) skinName = args[++i];
     else {
       std::fprintf(stderr, "usage: tbdemo [--skin classic|officexp|windowsxp|native] [--script FILE --shot DIR]\n");
       return 2;
@@ -329,8 +326,7 @@ int main(int argc, char **argv) {
         const int named = KeyOf(rest);
         const QString text = named || mods ? QString() : rest.left(1);
         QCoreApplication::postEvent(
-            target,
-            new QKeyEvent(QEvent::KeyPress, named ? named : int(rest.at(0).toUpper().unicode()), mods, text));
+            target, new QKeyEvent(QEvent::KeyPress, named ? named : int(rest.at(0).toUpper().unicode()), mods, text));
       } else {
         Log(QStringLiteral("unknown command %1").arg(Cmd));
       }

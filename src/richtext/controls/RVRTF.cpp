@@ -27,42 +27,34 @@ TRVRTFReader::~TRVRTFReader() = default;
 
 const TRVRTFListOverride97 *TRVRTFReader::GetListOverride(int Number) const {
   for (const auto &o : overrides_.Items())
-    if (o.Number == Number)
-      return &o;
+    if (o.Number == Number) return &o;
   return nullptr;
 }
 
 std::u16string TRVRTFReader::AnsiToUnicode(std::string_view s) const {
   std::u16string out;
-  if (s.empty())
-    return out;
-  if (tryToUtf16(int(codePage_), s, out) || tryToUtf16(CP_ACP, s, out))
-    return out;
+  if (s.empty()) return out;
+  if (tryToUtf16(int(codePage_), s, out) || tryToUtf16(CP_ACP, s, out)) return out;
   return std::u16string(s.size(), u'?');
 }
 
 std::string TRVRTFReader::UnicodeToAnsi(std::u16string_view s) const {
   std::string out;
-  if (s.empty())
-    return out;
-  if (tryFromUtf16(int(codePage_), s, out) || tryFromUtf16(CP_ACP, s, out))
-    return out;
+  if (s.empty()) return out;
+  if (tryFromUtf16(int(codePage_), s, out) || tryFromUtf16(CP_ACP, s, out)) return out;
   return std::string(s.size(), '?');
 }
 
 int TRVRTFReader::CodePageOfFont(int FontIndex) const {
   const TRVRTFFont *f = fonts_.Get(FontIndex);
-  if (!f || f->Charset == 1)
-    return int(codePage_);
+  if (!f || f->Charset == 1) return int(codePage_);
   return codePageOfCharset(f->Charset);
 }
 
 std::string TRVRTFReader::UnicodeToAnsiForFont(std::u16string_view s, int FontIndex) const {
   std::string out;
-  if (s.empty())
-    return out;
-  if (tryFromUtf16(CodePageOfFont(FontIndex), s, out) || tryFromUtf16(CP_ACP, s, out))
-    return out;
+  if (s.empty()) return out;
+  if (tryFromUtf16(CodePageOfFont(FontIndex), s, out) || tryFromUtf16(CP_ACP, s, out)) return out;
   return std::string(s.size(), '?');
 }
 
@@ -103,8 +95,7 @@ void TRVRTFReader::Reset() {
 void TRVRTFReader::Refill() {
   // once per block read; none when the input has been read to its end
   if (progress_ && OnProgress && size_ > 0 && consumed_ < size_)
-    OnProgress(*this, rvprtfprRunning,
-               uint8_t(std::clamp<int64_t>((consumed_ * 200 + size_) / (2 * size_), 0, 100)));
+    OnProgress(*this, rvprtfprRunning, uint8_t(std::clamp<int64_t>((consumed_ * 200 + size_) / (2 * size_), 0, 100)));
   bufPos_ = 0;
   bufLen_ = 0;
   if (stream_) {
@@ -126,8 +117,7 @@ inline int TRVRTFReader::GetByte() {
   }
   if (bufPos_ >= bufLen_) {
     Refill();
-    if (bufLen_ == 0)
-      return -1;
+    if (bufLen_ == 0) return -1;
   }
   return uint8_t(buffer_[bufPos_++]);
 }
@@ -142,14 +132,12 @@ int TRVRTFReader::ReadRTFData(std::string_view Data) {
   buffer_.assign(4096, '\0');
   bufPos_ = bufLen_ = 0;
   progress_ = bool(OnProgress) && size_ > 20480;
-  if (progress_)
-    OnProgress(*this, rvprtfprStarting, 0);
+  if (progress_) OnProgress(*this, rvprtfprStarting, 0);
   int code = ParseLoop();
   buffer_.clear();
   buffer_.shrink_to_fit();
   memory_ = {};
-  if (progress_)
-    OnProgress(*this, rvprtfprEnding, 0);
+  if (progress_) OnProgress(*this, rvprtfprEnding, 0);
   return code;
 }
 
@@ -174,14 +162,12 @@ int TRVRTFReader::ReadRTFStream(std::istream &Stream) {
   buffer_.assign(4096, '\0');
   bufPos_ = bufLen_ = 0;
   progress_ = bool(OnProgress) && size_ > 20480;
-  if (progress_)
-    OnProgress(*this, rvprtfprStarting, 0);
+  if (progress_) OnProgress(*this, rvprtfprStarting, 0);
   int code = ParseLoop();
   buffer_.clear();
   buffer_.shrink_to_fit();
   stream_ = nullptr;
-  if (progress_)
-    OnProgress(*this, rvprtfprEnding, 0);
+  if (progress_) OnProgress(*this, rvprtfprEnding, 0);
   return code;
 }
 
@@ -190,44 +176,35 @@ int TRVRTFReader::ReadRTFStream(std::istream &Stream) {
 int TRVRTFReader::ParseLoop() {
   for (;;) {
     int c = GetByte();
-    if (c < 0)
-      break;
-    if (depth_ < 0)
-      return rtf_ec_StackUnderflow;
+    if (c < 0) break;
+    if (depth_ < 0) return rtf_ec_StackUnderflow;
     if (cur_.InternalState == 1) {
       int code = CharHandler(c);
-      if (code)
-        return code;
+      if (code) return code;
       continue;
     }
     if (c == '{') {
       skipChars_ = 0;
       int code = PushGroup();
-      if (code)
-        return code;
+      if (code) return code;
       continue;
     }
     if (c == '}') {
       skipChars_ = 0;
       int code = PopGroup();
-      if (code)
-        return code;
-      if (depth_ == 0)
-        break;
+      if (code) return code;
+      if (depth_ == 0) break;
       continue;
     }
     if (c == '\\') {
       int code = ReadControlWord();
-      if (code)
-        return code;
+      if (code) return code;
       continue;
     }
-    if (c == 10 || c == 13)
-      continue;
+    if (c == 10 || c == 13) continue;
     if (cur_.InternalState == 2) {
       int v = hexValue(c);
-      if (v < 0)
-        return rtf_ec_InvalidHex;
+      if (v < 0) return rtf_ec_InvalidHex;
       hexAcc_ = hexAcc_ * 16 + v;
       if (++hexDigits_ == 2) {
         int ch = hexAcc_;
@@ -237,21 +214,18 @@ int TRVRTFReader::ParseLoop() {
           --skipChars_;
         } else {
           int code = CharHandler(ch);
-          if (code)
-            return code;
+          if (code) return code;
         }
       }
       continue;
     }
-    if (cur_.InternalState != 0)
-      return rtf_ec_Assertion;
+    if (cur_.InternalState != 0) return rtf_ec_Assertion;
     if (skipChars_ > 0) {
       --skipChars_;
       continue;
     }
     int code = CharHandler(c);
-    if (code)
-      return code;
+    if (code) return code;
   }
   FireMarkerUpdate();
   while (tableNesting_ > 0) {
@@ -263,37 +237,31 @@ int TRVRTFReader::ParseLoop() {
     colors_.Delete(colors_.Count() - 1);
     colorFromSemicolon_ = false;
   }
-  if (depth_ < 0)
-    return rtf_ec_StackUnderflow;
+  if (depth_ < 0) return rtf_ec_StackUnderflow;
   if (depth_ > 0) {
     // A cut-off file still hands over the text it got to.
     FlushBuffers();
     return rtf_ec_UnmatchedBrace;
   }
-  if (!ansiText_.empty() || !uniText_.empty())
-    return Flush(true);
+  if (!ansiText_.empty() || !uniText_.empty()) return Flush(true);
   return rtf_ec_OK;
 }
 
 int TRVRTFReader::PushGroup() {
-  if (depth_ >= kRTFMaxGroupDepth)
-    return rtf_ec_StackOverflow;
+  if (depth_ >= kRTFMaxGroupDepth) return rtf_ec_StackOverflow;
   stack_.push_back(cur_);
   cur_.InternalState = 0;
   ++depth_;
   if (cur_.Destination == dsStyleSheet) {
-    if (styles_.Count() < kRTFMaxTableEntries)
-      styles_.Add().CharProps = cur_.CharProps;
+    if (styles_.Count() < kRTFMaxTableEntries) styles_.Add().CharProps = cur_.CharProps;
     cur_.Destination = dsStyleEntry;
   }
   return rtf_ec_OK;
 }
 
 int TRVRTFReader::PopGroup() {
-  if (stack_.empty())
-    return rtf_ec_StackUnderflow;
-  if (depth_ == 1)
-    FireMarkerUpdate();
+  if (stack_.empty()) return rtf_ec_StackUnderflow;
+  if (depth_ == 1) FireMarkerUpdate();
   TRVRTFReaderState &saved = stack_.back();
   if (cur_.Destination == dsStyleEntry && saved.Destination == dsStyleSheet) {
     if (TRVRTFStyleSheetEntry *e = styles_.Last()) {
@@ -301,21 +269,18 @@ int TRVRTFReader::PopGroup() {
       e->ParaProps = cur_.ParaProps;
     }
   }
-  if (cur_.Destination == dsNormal)
-    Flush(false);
+  if (cur_.Destination == dsNormal) Flush(false);
   const uint8_t left = cur_.Destination;
   if (left != saved.Destination) {
     int code = FinishDestination(left, saved);
-    if (code)
-      return code;
+    if (code) return code;
   }
   if (cur_.HFType != saved.HFType && cur_.HFType != rtf_hf_MainText && OnHeaderFooter) {
     bool supported = false;
     OnHeaderFooter(*this, cur_.HFType, false, supported);
   }
   // What a section-level marker group said outlives the group.
-  if (left == dsSectionMarker ||
-      (sectionText_ && (left == dsMarkerTextAfter || left == dsMarkerTextBefore)))
+  if (left == dsSectionMarker || (sectionText_ && (left == dsMarkerTextAfter || left == dsMarkerTextBefore)))
     saved.SectProps.SectionMarkers = cur_.SectProps.SectionMarkers;
   cur_ = std::move(stack_.back());
   stack_.pop_back();
@@ -331,8 +296,7 @@ int TRVRTFReader::PopGroup() {
 
 int TRVRTFReader::ReadControlWord() {
   int c = GetByte();
-  if (c < 0)
-    return rtf_ec_EndOfFile;
+  if (c < 0) return rtf_ec_EndOfFile;
   if (!isLetter(c)) {
     char sym = char(c);
     if (skipChars_ > 0 && sym != '\'') {
@@ -346,10 +310,8 @@ int TRVRTFReader::ReadControlWord() {
   int len = 0;
   bool tooLong = false;
   while (c >= 0 && isLetter(c)) {
-    if (len < kRTFMaxControlWordLength)
-      word[len++] = char(c);
-    else
-      tooLong = true;
+    if (len < kRTFMaxControlWordLength) word[len++] = char(c);
+    else tooLong = true;
     c = GetByte();
   }
   bool neg = false, hasParam = false;
@@ -361,24 +323,20 @@ int TRVRTFReader::ReadControlWord() {
   if (c >= '0' && c <= '9') {
     hasParam = true;
     while (c >= '0' && c <= '9') {
-      if (value <= int64_t(INT32_MAX) + 1)
-        value = value * 10 + (c - '0');
+      if (value <= int64_t(INT32_MAX) + 1) value = value * 10 + (c - '0');
       c = GetByte();
     }
-    if (neg)
-      value = -value;
+    if (neg) value = -value;
     // over-long numbers saturate
     value = std::clamp<int64_t>(value, INT32_MIN, INT32_MAX);
   }
-  if (c >= 0 && c != ' ')
-    PushBack(c);
+  if (c >= 0 && c != ' ') PushBack(c);
   if (skipChars_ > 0) {
     --skipChars_;
     return rtf_ec_OK;
   }
   if (tooLong) { // no control word is that long: an unknown word
-    if (ignorable_)
-      cur_.Destination = dsSkip;
+    if (ignorable_) cur_.Destination = dsSkip;
     ignorable_ = false;
     return rtf_ec_OK;
   }
@@ -388,33 +346,28 @@ int TRVRTFReader::ReadControlWord() {
 int TRVRTFReader::LookupWord(std::string_view word, bool hasParam, int32_t param) {
   const Rec *r = FindWord(word);
   if (!r) {
-    if (ignorable_)
-      cur_.Destination = dsSkip;
+    if (ignorable_) cur_.Destination = dsSkip;
     ignorable_ = false;
     return rtf_ec_OK;
   }
   ignorable_ = false;
   switch (r->kind) {
-  case kChar:
-    return CharHandler(r->index);
+  case kChar: return CharHandler(r->index);
   case kTypo:
     if (cur_.Destination == dsNormal && OnNewUnicodeText) {
       AddUnicodeChar(char16_t(r->def));
       return rtf_ec_OK;
     }
     return CharHandler(r->index);
-  case kDest:
-    return EnterDestination(r->index, 0);
+  case kDest: return EnterDestination(r->index, 0);
   case kProp: {
     int32_t value = (r->useDef || !hasParam) ? r->def : param;
     int g = groupOf(*r);
-    if (cur_.Destination == dsNormal && (g == 1 || g == 2))
-      Flush(false);
+    if (cur_.Destination == dsNormal && (g == 1 || g == 2)) Flush(false);
     return ApplyProperty(r->index, value, hasParam, param);
   }
   case kSpecial:
-    if (cur_.Destination == dsSkip && r->index != spBin)
-      return rtf_ec_OK;
+    if (cur_.Destination == dsSkip && r->index != spBin) return rtf_ec_OK;
     switch (r->index) {
     case spBin:
       // \bin without a count, \bin0 and negative counts take no byte.
@@ -427,14 +380,10 @@ int TRVRTFReader::LookupWord(std::string_view word, bool hasParam, int32_t param
       cur_.InternalState = 2;
       hexAcc_ = hexDigits_ = 0;
       return rtf_ec_OK;
-    case spIgnorable:
-      ignorable_ = true;
-      return rtf_ec_OK;
-    default:
-      return rtf_ec_BadTable;
+    case spIgnorable: ignorable_ = true; return rtf_ec_OK;
+    default: return rtf_ec_BadTable;
     }
-  default:
-    return rtf_ec_BadTable;
+  default: return rtf_ec_BadTable;
   }
 }
 

@@ -28,12 +28,7 @@ constexpr TRVRTFColor rtf_clNone = clNone;
 constexpr TRVRTFColor rtf_clWindowText = clWindowText; // the automatic colour
 
 enum TRVRTFPosition : uint8_t { rtf_ts_ContinuePara, rtf_ts_NewLine, rtf_ts_NewPara };
-enum TRVRTFTableEventKind : uint8_t {
-  rvf_tbl_TableStart,
-  rvf_tbl_TableEnd,
-  rvf_tbl_RowEnd,
-  rvf_tbl_CellEnd
-};
+enum TRVRTFTableEventKind : uint8_t { rvf_tbl_TableStart, rvf_tbl_TableEnd, rvf_tbl_RowEnd, rvf_tbl_CellEnd };
 enum TRVRTFHeaderFooterType : uint8_t { rtf_hf_MainText, rtf_hf_Header, rtf_hf_Footer };
 enum TRVRTFProgressStage : uint8_t { rvprtfprStarting, rvprtfprRunning, rvprtfprEnding };
 enum TRVRTFHighlightConvert : uint8_t { rtf_hl_Ignore, rtf_hl_FixedColors, rtf_hl_ColorTable };
@@ -49,10 +44,10 @@ constexpr int kRTFMaxTableNesting = 32;
 constexpr int kRTFMaxCellsInRow = 256;
 constexpr int kRTFMaxControlWordLength = 32;
 constexpr int kRTFMaxFonts = 32768;
-constexpr int kRTFMaxTableEntries = 4096;   // style sheet entries
-constexpr int kRTFMaxLists = 1024;          // lists and list overrides
-constexpr int kRTFMaxListLevels = 64;       // levels of one list or override
-constexpr size_t kRTFMaxNameLength = 255;   // names, marker and level texts
+constexpr int kRTFMaxTableEntries = 4096; // style sheet entries
+constexpr int kRTFMaxLists = 1024;        // lists and list overrides
+constexpr int kRTFMaxListLevels = 64;     // levels of one list or override
+constexpr size_t kRTFMaxNameLength = 255; // names, marker and level texts
 constexpr size_t kRTFMaxFieldInstruction = 16384;
 // Character spacing (twips) and width scale (percent) within what word
 // processors offer: 1584 points either way, 1 to 600 percent. Anything
@@ -73,10 +68,8 @@ public:
   // states that held the old text keep it.
   void start() { p_ = std::make_shared<std::string>(); }
   void push_back(char c, size_t maxLength) {
-    if (!p_)
-      start();
-    if (p_->size() < maxLength)
-      p_->push_back(c);
+    if (!p_) start();
+    if (p_->size() < maxLength) p_->push_back(c);
   }
 
 private:
@@ -145,9 +138,9 @@ struct TRVRTFListLevel97 : TRVRTFCustomMarkerProperties {
   int32_t Indent = 0, Space = 0, Follow = 0;
   bool Legal = false, NoRestart = false;
   int32_t Tab = 0, LeftIndent = 0, FirstIndent = 0;
-  std::string Text;       // without its length prefix once the level text ended
-  std::u16string TextW;   // the same as Unicode
-  std::string Numbers;    // placeholder positions
+  std::string Text;     // without its length prefix once the level text ended
+  std::u16string TextW; // the same as Unicode
+  std::string Numbers;  // placeholder positions
   bool TextCut = false, NumbersCut = false;
 };
 
@@ -230,7 +223,7 @@ struct TRVRTFCellProperties {
 struct TRVRTFRowProperties {
   int32_t Gap = 0, Left = 0, Height = 0;
   bool Heading = false;
-  std::array<int32_t, 4> Padding{};       // left, top, right, bottom
+  std::array<int32_t, 4> Padding{}; // left, top, right, bottom
   std::array<bool, 4> PaddingTwips{};
   std::array<int32_t, 4> Spacing{};
   std::array<bool, 4> SpacingTwips{};
@@ -246,8 +239,7 @@ struct TRVRTFRowProperties {
   // The cell that takes the cell words; a row left without cells (its
   // definition had no \cellx) gets one again.
   TRVRTFCellProperties &LastCell() {
-    if (Cells.empty())
-      Cells.emplace_back();
+    if (Cells.empty()) Cells.emplace_back();
     return Cells.back();
   }
 };
@@ -353,25 +345,23 @@ using TRVRTFListTable97 = TRVRTFTable<TRVRTFList97>;
 using TRVRTFListOverrideTable97 = TRVRTFTable<TRVRTFListOverride97>;
 
 class TRVRTFReader;
-using TRVRTFNewTextEvent =
-    std::function<void(TRVRTFReader &Sender, const std::string &Text, TRVRTFPosition Position)>;
+using TRVRTFNewTextEvent = std::function<void(TRVRTFReader &Sender, const std::string &Text, TRVRTFPosition Position)>;
 using TRVRTFNewUnicodeTextEvent =
     std::function<void(TRVRTFReader &Sender, const std::u16string &Text, TRVRTFPosition Position)>;
 // The receiver takes the graphic by moving it out of Graphic. RTFPicture is
 // nullptr for a picture that an INCLUDEPICTURE or IMPORT field supplied.
 using TRVRTFNewPictureEvent =
-    std::function<void(TRVRTFReader &Sender, TRVRTFPicture *RTFPicture,
-                       std::unique_ptr<TGraphic> &Graphic, TRVRTFPosition Position, bool &Inserted)>;
-using TRVRTFNewObjectEvent = std::function<void(TRVRTFReader &Sender, TRVRTFObject &RTFObject,
-                                                TRVRTFPosition Position, bool &Inserted)>;
-using TRVRTFImportPictureEvent = std::function<void(TRVRTFReader &Sender, const std::string &Location,
-                                                    std::unique_ptr<TGraphic> &Graphic)>;
+    std::function<void(TRVRTFReader &Sender, TRVRTFPicture *RTFPicture, std::unique_ptr<TGraphic> &Graphic,
+                       TRVRTFPosition Position, bool &Inserted)>;
+using TRVRTFNewObjectEvent =
+    std::function<void(TRVRTFReader &Sender, TRVRTFObject &RTFObject, TRVRTFPosition Position, bool &Inserted)>;
+using TRVRTFImportPictureEvent =
+    std::function<void(TRVRTFReader &Sender, const std::string &Location, std::unique_ptr<TGraphic> &Graphic)>;
 using TRVRTFTableEvent = std::function<void(TRVRTFReader &Sender, TRVRTFTableEventKind WhatHappens)>;
 using TRVRTFNotifyEvent = std::function<void(TRVRTFReader &Sender)>;
-using TRVRTFHeaderFooterEvent = std::function<void(TRVRTFReader &Sender, TRVRTFHeaderFooterType HFType,
-                                                   bool Starting, bool &Supported)>;
-using TRVRTFProgressEvent =
-    std::function<void(TRVRTFReader &Sender, TRVRTFProgressStage Stage, uint8_t PercentDone)>;
+using TRVRTFHeaderFooterEvent =
+    std::function<void(TRVRTFReader &Sender, TRVRTFHeaderFooterType HFType, bool Starting, bool &Supported)>;
+using TRVRTFProgressEvent = std::function<void(TRVRTFReader &Sender, TRVRTFProgressStage Stage, uint8_t PercentDone)>;
 
 // Called for every picture graphic the reader creates, after loading and
 // before OnNewPicture. Does nothing by default.

@@ -41,16 +41,14 @@ void StripFontCharsetSuffixes(TRVRTFFontList &fonts) {
 
 int TRVRTFReader::EnterDestination(int num, int32_t param) {
   uint8_t &dest = cur_.Destination;
-  if (dest == dsSkip)
-    return rtf_ec_OK;
+  if (dest == dsSkip) return rtf_ec_OK;
   switch (num) {
   case idShpPict:
   case idNonShpPict:
   case idPict:
   case idObject:
   case idObjData:
-  case idResult:
-    return EnterPictureDestination(num);
+  case idResult: return EnterPictureDestination(num);
   case idFontTbl:
   case idStyleSheet:
   case idColorTbl:
@@ -62,9 +60,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
   case idLevelNumbers:
   case idListOverrideTable:
   case idListOverride:
-  case idLfoLevel:
-    dest = DocumentTableDestination(num);
-    return rtf_ec_OK;
+  case idLfoLevel: dest = DocumentTableDestination(num); return rtf_ec_OK;
   case idField:
     Flush(true);
     dest = dsField;
@@ -78,17 +74,13 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     }
     break;
   case idFldRslt:
-  case idNestTableProps:
-    dest = dsNormal;
-    break;
+  case idNestTableProps: dest = dsNormal; break;
   case idHeader:
   case idFooter: {
     cur_.HFType = num == idHeader ? rtf_hf_Header : rtf_hf_Footer;
     bool supported = false;
-    if (OnHeaderFooter)
-      OnHeaderFooter(*this, cur_.HFType, true, supported);
-    if (!supported)
-      dest = dsSkip;
+    if (OnHeaderFooter) OnHeaderFooter(*this, cur_.HFType, true, supported);
+    if (!supported) dest = dsSkip;
     break;
   }
   case idPnTxtA:
@@ -108,9 +100,7 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     sectionLevel_ = std::clamp<int32_t>(param, 1, 11);
     dest = dsSectionMarker;
     break;
-  default:
-    dest = dsSkip;
-    break;
+  default: dest = dsSkip; break;
   }
   return rtf_ec_OK;
 }
@@ -122,12 +112,9 @@ int TRVRTFReader::EnterPictureDestination(int num) {
     shppictInserted_ = false;
     dest = dsShpPict;
     break;
-  case idNonShpPict:
-    dest = shppictInserted_ ? dsSkip : dsNormal;
-    break;
+  case idNonShpPict: dest = shppictInserted_ ? dsSkip : dsNormal; break;
   case idPict:
-    if (picture_)
-      return rtf_ec_InvalidPicture;
+    if (picture_) return rtf_ec_InvalidPicture;
     if (OnNewPicture) {
       picture_ = std::make_unique<TRVRTFPicture>();
       picture_->FromShpPict = dest == dsShpPict;
@@ -155,12 +142,8 @@ int TRVRTFReader::EnterPictureDestination(int num) {
       dest = dsSkip;
     }
     break;
-  case idResult:
-    dest = objectInserted_ ? dsSkip : dsNormal;
-    break;
-  default:
-    dest = dsSkip;
-    break;
+  case idResult: dest = objectInserted_ ? dsSkip : dsNormal; break;
+  default: dest = dsSkip; break;
   }
   return rtf_ec_OK;
 }
@@ -170,42 +153,30 @@ int TRVRTFReader::EnterPictureDestination(int num) {
 uint8_t TRVRTFReader::DocumentTableDestination(int num) {
   const uint8_t dest = cur_.Destination;
   switch (num) {
-  case idFontTbl:
-    fonts_.Clear();
-    return dsFontTable;
-  case idStyleSheet:
-    styles_.Clear();
-    return dsStyleSheet;
+  case idFontTbl: fonts_.Clear(); return dsFontTable;
+  case idStyleSheet: styles_.Clear(); return dsStyleSheet;
   case idColorTbl:
     colors_.Clear();
     colors_.Add(rtf_clWindowText);
     colorFromSemicolon_ = false;
     return dsColorTable;
-  case idListTable:
-    lists_.Clear();
-    return dsListTable;
+  case idListTable: lists_.Clear(); return dsListTable;
   case idList:
     if (dest == dsListTable && lists_.Count() < kRTFMaxLists) {
       lists_.Add();
       return dsList;
     }
     return dsSkip;
-  case idListName:
-    return dest == dsList ? dsListName : dsSkip;
+  case idListName: return dest == dsList ? dsListName : dsSkip;
   case idListLevel:
     if (dest == dsList && lists_.Last() && lists_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
       lists_.Last()->Levels.emplace_back();
       return dsListLevel;
     }
     return dsSkip;
-  case idLevelText:
-    levelLead_ = -1;
-    return dest == dsListLevel ? dsLevelText : dsSkip;
-  case idLevelNumbers:
-    return dest == dsListLevel ? dsLevelNumbers : dsSkip;
-  case idListOverrideTable:
-    overrides_.Clear();
-    return dsOverrideTable;
+  case idLevelText: levelLead_ = -1; return dest == dsListLevel ? dsLevelText : dsSkip;
+  case idLevelNumbers: return dest == dsListLevel ? dsLevelNumbers : dsSkip;
+  case idListOverrideTable: overrides_.Clear(); return dsOverrideTable;
   case idListOverride:
     if (dest == dsOverrideTable && overrides_.Count() < kRTFMaxLists) {
       overrides_.Add();
@@ -213,27 +184,20 @@ uint8_t TRVRTFReader::DocumentTableDestination(int num) {
     }
     return dsSkip;
   case idLfoLevel:
-    if (dest == dsOverride && overrides_.Last() &&
-        overrides_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
+    if (dest == dsOverride && overrides_.Last() && overrides_.Last()->Levels.size() < size_t(kRTFMaxListLevels)) {
       overrides_.Last()->Levels.emplace_back();
       return dsOverrideLevel;
     }
     return dsSkip;
-  default:
-    return dsSkip;
+  default: return dsSkip;
   }
 }
 
 int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
   switch (dest) {
-  case dsFontTable:
-    StripFontCharsetSuffixes(fonts_);
-    return rtf_ec_OK;
-  case dsPicture:
-    return FinishPicture();
-  case dsObject:
-    object_.reset();
-    return rtf_ec_OK;
+  case dsFontTable: StripFontCharsetSuffixes(fonts_); return rtf_ec_OK;
+  case dsPicture: return FinishPicture();
+  case dsObject: object_.reset(); return rtf_ec_OK;
   case dsObjData: {
     Flush(false);
     if (object_ && OnNewObject) {
@@ -257,18 +221,15 @@ int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
     }
     return rtf_ec_OK;
   case dsLevelText:
-    if (TRVRTFListLevel97 *lv = LastLevel())
-      FinishLevelText(*lv);
+    if (TRVRTFListLevel97 *lv = LastLevel()) FinishLevelText(*lv);
     return rtf_ec_OK;
   case dsLevelNumbers:
     if (TRVRTFListLevel97 *lv = LastLevel(); lv && !lv->NumbersCut) {
       lv->NumbersCut = true;
-      if (!lv->Numbers.empty())
-        lv->Numbers = lv->Numbers.substr(1, uint8_t(lv->Numbers[0]));
+      if (!lv->Numbers.empty()) lv->Numbers = lv->Numbers.substr(1, uint8_t(lv->Numbers[0]));
     }
     return rtf_ec_OK;
-  default:
-    return rtf_ec_OK;
+  default: return rtf_ec_OK;
   }
 }
 
@@ -279,13 +240,10 @@ TRVRTFListLevel97 *TRVRTFReader::LastLevel() {
 
 void TRVRTFReader::FinishLevelText(TRVRTFListLevel97 &lv) {
   FlushLevelLead(lv);
-  if (lv.TextCut)
-    return;
+  if (lv.TextCut) return;
   lv.TextCut = true;
-  if (!lv.Text.empty())
-    lv.Text = lv.Text.substr(1, uint8_t(lv.Text[0]));
-  if (!lv.TextW.empty())
-    lv.TextW = lv.TextW.substr(1, lv.TextW[0]);
+  if (!lv.Text.empty()) lv.Text = lv.Text.substr(1, uint8_t(lv.Text[0]));
+  if (!lv.TextW.empty()) lv.TextW = lv.TextW.substr(1, lv.TextW[0]);
 }
 
 } // namespace kc

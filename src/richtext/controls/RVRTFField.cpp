@@ -20,8 +20,7 @@ bool startsWithNoCase(std::string_view s, std::string_view word) {
 // The character of a SYMBOL field: decimal, or hexadecimal after "0x";
 // -1 when it is not a number from 1 to 0xFFFF.
 int64_t symbolCode(std::string_view code) {
-  if (code.empty())
-    return -1;
+  if (code.empty()) return -1;
   int64_t v = 0;
   bool ok = true;
   if (code.size() > 2 && code[0] == '0' && (code[1] == 'x' || code[1] == 'X')) {
@@ -42,27 +41,22 @@ int64_t symbolCode(std::string_view code) {
 // The quoted font name after the \f switch; empty without one.
 std::string symbolFontName(std::string_view args) {
   size_t f = args.find("\\f");
-  if (f == std::string_view::npos)
-    return {};
+  if (f == std::string_view::npos) return {};
   size_t q1 = args.find('"', f);
-  if (q1 == std::string_view::npos)
-    return {};
+  if (q1 == std::string_view::npos) return {};
   size_t q2 = args.find('"', q1 + 1);
-  if (q2 == std::string_view::npos)
-    return {};
+  if (q2 == std::string_view::npos) return {};
   return std::string(args.substr(q1 + 1, std::min(q2 - q1 - 1, kRTFMaxNameLength)));
 }
 
 // The size in points after the \s switch; -1 without one.
 int32_t symbolSize(std::string_view args) {
   size_t s = args.find("\\s");
-  if (s == std::string_view::npos)
-    return -1;
+  if (s == std::string_view::npos) return -1;
   std::string_view rest = trimView(args.substr(s + 2));
   int64_t v = 0;
   size_t i = 0;
-  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && v < 100000)
-    v = v * 10 + (rest[i++] - '0');
+  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && v < 100000) v = v * 10 + (rest[i++] - '0');
   return i > 0 ? int32_t(v) : -1;
 }
 
@@ -74,21 +68,17 @@ std::string TRVRTFReader::GetFieldArgument(std::string_view s) {
   bool seenNonSpace = false;
   while (i < s.size()) {
     if (s[i] == ' ') {
-      if (seenNonSpace)
-        break;
+      if (seenNonSpace) break;
     } else {
       seenNonSpace = true;
     }
     ++i;
   }
-  while (i < s.size() && (s[i] == ' ' || s[i] == '\\'))
-    ++i;
-  if (i >= s.size())
-    return {};
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\\')) ++i;
+  if (i >= s.size()) return {};
   if (s[i] == '"') {
     size_t end = s.find('"', i + 1);
-    if (end == std::string_view::npos)
-      return std::string(s.substr(i + 1));
+    if (end == std::string_view::npos) return std::string(s.substr(i + 1));
     return std::string(s.substr(i + 1, end - i - 1));
   }
   size_t end = s.find(' ', i);
@@ -97,30 +87,24 @@ std::string TRVRTFReader::GetFieldArgument(std::string_view s) {
 
 void TRVRTFReader::FieldInstructionDone(TRVRTFReaderState &saved) {
   std::string_view instr = trimView(cur_.FieldInstruction.str());
-  if (!instr.empty() && instr.front() == '\\')
-    instr.remove_prefix(1);
+  if (!instr.empty() && instr.front() == '\\') instr.remove_prefix(1);
   if (OnNewPicture && (startsWithNoCase(instr, "INCLUDEPICTURE") || startsWithNoCase(instr, "IMPORT")))
     InsertFieldPicture(instr, saved);
-  if (startsWithNoCase(instr, "SYMBOL"))
-    InsertSymbol(instr);
+  if (startsWithNoCase(instr, "SYMBOL")) InsertSymbol(instr);
 }
 
 void TRVRTFReader::InsertFieldPicture(std::string_view instr, TRVRTFReaderState &saved) {
   std::string arg = GetFieldArgument(instr);
-  for (size_t p = arg.find("\\\\"); p != std::string::npos; p = arg.find("\\\\", p + 1))
-    arg.erase(p, 1);
+  for (size_t p = arg.find("\\\\"); p != std::string::npos; p = arg.find("\\\\", p + 1)) arg.erase(p, 1);
   if (!BasePath.empty() && (BasePath.back() == '\\' || BasePath.back() == '/') && !arg.empty() &&
       (arg.front() == '\\' || arg.front() == '/'))
     arg.erase(0, 1);
   std::unique_ptr<TGraphic> graphic;
   // The location goes to the receiver only: the reader opens no file an
   // RTF document names.
-  if (OnImportPicture)
-    OnImportPicture(*this, BasePath + arg, graphic);
-  if (!graphic)
-    return;
-  if (RVRTFAfterImportGraphic)
-    RVRTFAfterImportGraphic(*graphic);
+  if (OnImportPicture) OnImportPicture(*this, BasePath + arg, graphic);
+  if (!graphic) return;
+  if (RVRTFAfterImportGraphic) RVRTFAfterImportGraphic(*graphic);
   bool inserted = false;
   OnNewPicture(*this, nullptr, graphic, position_, inserted);
   position_ = rtf_ts_ContinuePara;
@@ -133,8 +117,7 @@ void TRVRTFReader::InsertSymbol(std::string_view instr) {
   const int64_t ch = symbolCode(trimView(args.substr(0, args.find(' '))));
   const std::string fontName = symbolFontName(args);
   const int32_t size = symbolSize(args);
-  if (ch <= 0 || fontName.empty() || size <= 0)
-    return;
+  if (ch <= 0 || fontName.empty() || size <= 0) return;
   const int32_t oldSize = cur_.CharProps.Size;
   cur_.CharProps.FontName = fontName;
   cur_.CharProps.Size = size;
@@ -143,8 +126,7 @@ void TRVRTFReader::InsertSymbol(std::string_view instr) {
   } else if (OnNewUnicodeText) {
     AddUnicodeChar(char16_t(ch));
   } else {
-    for (char b : UnicodeToAnsi(std::u16string(1, char16_t(ch))))
-      TextOutput(uint8_t(b), true, true);
+    for (char b : UnicodeToAnsi(std::u16string(1, char16_t(ch)))) TextOutput(uint8_t(b), true, true);
   }
   Flush(false);
   cur_.CharProps.Size = oldSize;

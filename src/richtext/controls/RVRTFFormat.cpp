@@ -56,18 +56,12 @@ struct PlainWord {
 // first use and copied before a group changes its parent's; the last cell
 // takes the cell words.
 template <class T> T &OwnerIn(TRVRTFReaderState &State) {
-  if constexpr (std::is_same_v<T, TRVRTFReaderState>)
-    return State;
-  else if constexpr (std::is_same_v<T, TRVRTFCharProperties>)
-    return State.CharProps;
-  else if constexpr (std::is_same_v<T, TRVRTFParaProperties>)
-    return State.ParaProps;
-  else if constexpr (std::is_same_v<T, TRVRTFSectionProperties>)
-    return State.SectProps;
-  else if constexpr (std::is_same_v<T, TRVRTFDocProperties>)
-    return State.DocProps;
-  else if constexpr (std::is_same_v<T, TRVRTFRowProperties>)
-    return State.RowForWrite();
+  if constexpr (std::is_same_v<T, TRVRTFReaderState>) return State;
+  else if constexpr (std::is_same_v<T, TRVRTFCharProperties>) return State.CharProps;
+  else if constexpr (std::is_same_v<T, TRVRTFParaProperties>) return State.ParaProps;
+  else if constexpr (std::is_same_v<T, TRVRTFSectionProperties>) return State.SectProps;
+  else if constexpr (std::is_same_v<T, TRVRTFDocProperties>) return State.DocProps;
+  else if constexpr (std::is_same_v<T, TRVRTFRowProperties>) return State.RowForWrite();
   else {
     static_assert(std::is_same_v<T, TRVRTFCellProperties>);
     return State.RowForWrite().LastCell();
@@ -81,10 +75,8 @@ template <class Owner_, class Field_> struct MemberOf<Field_ Owner_::*> {
 };
 
 template <class Field> void Store(Field &Target, const PlainWord &Word, int32_t Value) {
-  if constexpr (std::is_same_v<Field, bool>)
-    Target = Word.FlagOf(Value);
-  else if constexpr (std::is_same_v<Field, uint8_t>)
-    Target = uint8_t(Value);
+  if constexpr (std::is_same_v<Field, bool>) Target = Word.FlagOf(Value);
+  else if constexpr (std::is_same_v<Field, uint8_t>) Target = uint8_t(Value);
   else {
     static_assert(std::is_same_v<Field, int32_t>);
     Target = std::clamp(Value, Word.Min, Word.Max);
@@ -100,8 +92,7 @@ template <auto Member> constexpr FieldWriter Into = &WriteField<Member>;
 
 // One side (left 0, top 1, right 2, bottom 3) of a row's padding or
 // spacing, or of the flags that say their unit is twips.
-template <auto Member, int Side>
-void WriteRowSide(TRVRTFReaderState &State, const PlainWord &Word, int32_t Value) {
+template <auto Member, int Side> void WriteRowSide(TRVRTFReaderState &State, const PlainWord &Word, int32_t Value) {
   Store((State.RowForWrite().*Member)[Side], Word, Value);
 }
 template <auto Member, int Side> constexpr FieldWriter IntoSide = &WriteRowSide<Member, Side>;
@@ -174,8 +165,7 @@ constexpr PlainWord kPlainWords[] = {
 constexpr int kWordNumbers = ipRVTableW + 1;
 constexpr std::array<PlainWord, kWordNumbers> kPlainByNumber = [] {
   std::array<PlainWord, kWordNumbers> byNumber{};
-  for (const PlainWord &w : kPlainWords)
-    byNumber[size_t(w.Word)] = w;
+  for (const PlainWord &w : kPlainWords) byNumber[size_t(w.Word)] = w;
   return byNumber;
 }();
 
@@ -191,8 +181,7 @@ int TRVRTFReader::ApplyGeneral(int num, int32_t value, bool hasParam) {
       return rtf_ec_OK;
     }
   }
-  if (num >= ipRow)
-    return ApplyTableWord(num, value, hasParam);
+  if (num >= ipRow) return ApplyTableWord(num, value, hasParam);
   return ApplyTextWord(num, value);
 }
 
@@ -200,14 +189,11 @@ int TRVRTFReader::ApplyTextWord(int num, int32_t value) {
   TRVRTFCharProperties &cp = cur_.CharProps;
   TRVRTFParaProperties &pp = cur_.ParaProps;
   auto setStyle = [&](uint8_t bit) {
-    if (value)
-      cp.Style |= bit;
-    else
-      cp.Style &= uint8_t(~bit);
+    if (value) cp.Style |= bit;
+    else cp.Style &= uint8_t(~bit);
   };
   auto backColor = [&](int32_t index) {
-    if (!ValidColorIndex(index))
-      return;
+    if (!ValidColorIndex(index)) return;
     TRVRTFColor c = ColorAt(index);
     cp.BackColor = c == rtf_clWindowText ? rtf_clNone : c;
   };
@@ -217,22 +203,18 @@ int TRVRTFReader::ApplyTextWord(int num, int32_t value) {
   case ipUnderline: setStyle(rtf_fsUnderline); break;
   case ipStrike: setStyle(rtf_fsStrikeOut); break;
   case ipCaps:
-    if (value)
-      cp.StyleEx |= rtf_fsAllCaps;
-    else
-      cp.StyleEx &= uint8_t(~rtf_fsAllCaps);
+    if (value) cp.StyleEx |= rtf_fsAllCaps;
+    else cp.StyleEx &= uint8_t(~rtf_fsAllCaps);
     break;
   case ipFontSize: cp.Size = roundHalfEven(value, 2); break;
   case ipColor:
-    if (ValidColorIndex(value))
-      cp.Color = ColorAt(value);
+    if (ValidColorIndex(value)) cp.Color = ColorAt(value);
     break;
   case ipCharBack: backColor(value); break;
   case ipHighlight:
     if (ConvertHighlight == rtf_hl_FixedColors)
       cp.BackColor = (value >= 1 && value <= 16) ? TRVRTFColor(kHighlight[value]) : rtf_clNone;
-    else if (ConvertHighlight == rtf_hl_ColorTable)
-      backColor(value);
+    else if (ConvertHighlight == rtf_hl_ColorTable) backColor(value);
     break;
   case ipSL:
     pp.LineSpacing = value;
@@ -240,8 +222,7 @@ int TRVRTFReader::ApplyTextWord(int num, int32_t value) {
     break;
   case ipPard: pp.Reset(); break;
   case ipPlain:
-    if (cur_.DefFontIndex < 0)
-      cur_.DefFontIndex = fonts_.GetFontIndex(cur_.DefFontNumber, cur_.DefFontNumber);
+    if (cur_.DefFontIndex < 0) cur_.DefFontIndex = fonts_.GetFontIndex(cur_.DefFontNumber, cur_.DefFontNumber);
     cp.Reset(cur_.DefLanguage, cur_.DefFontIndex);
     break;
   case ipSectd: cur_.SectProps = TRVRTFSectionProperties(); break;
@@ -255,22 +236,17 @@ int TRVRTFReader::ApplyTextWord(int num, int32_t value) {
   case ipBrdrType:
   case ipBrdrW:
   case ipBrdrCF:
-  case ipBrSp:
-    ApplyBorderProperty(num, value);
-    break;
+  case ipBrSp: ApplyBorderProperty(num, value); break;
   case ipBrdrSide:
     cur_.BorderTarget = 0;
-    if (!pp.Border)
-      pp.Border.emplace();
+    if (!pp.Border) pp.Border.emplace();
     pp.Border->CurrentSide = uint8_t(value & 3);
     break;
   case ipCbPat:
-    if (ValidColorIndex(value))
-      pp.Color = ColorAt(value);
+    if (ValidColorIndex(value)) pp.Color = ColorAt(value);
     break;
   case ipCfPat:
-    if (ValidColorIndex(value))
-      pp.ForeColor = ColorAt(value);
+    if (ValidColorIndex(value)) pp.ForeColor = ColorAt(value);
     break;
   case ipPage:
     if (OnRequiredPageBreak) {
@@ -300,8 +276,7 @@ int TRVRTFReader::ApplyTextWord(int num, int32_t value) {
         break;
       }
     break;
-  default:
-    break;
+  default: break;
   }
   return rtf_ec_OK;
 }

@@ -19,14 +19,12 @@
 namespace kc {
 
 void TRVRTFReaderProperties::SetTextStyleNo(int32_t Value) {
-  if (Value < 0)
-    throw ERichVistaError("Value must not be negative");
+  if (Value < 0) throw ERichVistaError("Value must not be negative");
   FTextStyleNo = Value;
 }
 
 void TRVRTFReaderProperties::SetParaStyleNo(int32_t Value) {
-  if (Value < 0)
-    throw ERichVistaError("Value must not be negative");
+  if (Value < 0) throw ERichVistaError("Value must not be negative");
   FParaStyleNo = Value;
 }
 
@@ -75,14 +73,10 @@ struct StyleCounts {
     }
   }
   void restore(TRVStyle *st) const {
-    if (!st)
-      return;
-    while (st->TextStyles().Count() > text)
-      st->TextStyles().Delete(st->TextStyles().Count() - 1);
-    while (st->ParaStyles().Count() > para)
-      st->ParaStyles().Delete(st->ParaStyles().Count() - 1);
-    while (st->ListStyles().Count() > list)
-      st->ListStyles().Delete(st->ListStyles().Count() - 1);
+    if (!st) return;
+    while (st->TextStyles().Count() > text) st->TextStyles().Delete(st->TextStyles().Count() - 1);
+    while (st->ParaStyles().Count() > para) st->ParaStyles().Delete(st->ParaStyles().Count() - 1);
+    while (st->ListStyles().Count() > list) st->ListStyles().Delete(st->ListStyles().Count() - 1);
   }
 };
 
@@ -99,8 +93,7 @@ int TRVRTFReaderProperties::DoImport(const std::function<int(TRVRTFReader &)> &R
   int code = rtf_ec_OK;
   try {
     code = Read(reader);
-    if (code == rtf_ec_OK || isTruncation(code))
-      builder.Finish();
+    if (code == rtf_ec_OK || isTruncation(code)) builder.Finish();
   } catch (...) {
     before.restore(style);
     throw;
@@ -110,8 +103,7 @@ int TRVRTFReaderProperties::DoImport(const std::function<int(TRVRTFReader &)> &R
     Index = -1;
     return code;
   }
-  if (code != rtf_ec_OK)
-    FWarning = "The RTF data ends early; the text up to that point was imported.";
+  if (code != rtf_ec_OK) FWarning = "The RTF data ends early; the text up to that point was imported.";
   Index = builder.Splice();
   return code;
 }
@@ -119,8 +111,8 @@ int TRVRTFReaderProperties::DoImport(const std::function<int(TRVRTFReader &)> &R
 // ---------------------------------------------------------------------------
 // Builder
 
-TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFReader &Reader,
-                                         TCustomRVData &Target, int Index)
+TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFReader &Reader, TCustomRVData &Target,
+                                         int Index)
     : P(Props), R(Reader), Target(Target), Style(Target.GetRVStyle()), InsertIndex(Index) {
   R.ConvertHighlight = TRVRTFHighlightConvert(P.ConvertHighlight);
   R.ExtractMetafileBitmaps = P.ExtractMetafileBitmaps;
@@ -132,8 +124,8 @@ TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFRe
       NewUnicodeText(Text, Pos);
     };
   if (!P.IgnorePictures) {
-    R.OnNewPicture = [this](TRVRTFReader &, TRVRTFPicture *Pic, std::unique_ptr<TGraphic> &Graphic,
-                            TRVRTFPosition Pos, bool &Inserted) { Inserted = NewPicture(Pic, Graphic, Pos); };
+    R.OnNewPicture = [this](TRVRTFReader &, TRVRTFPicture *Pic, std::unique_ptr<TGraphic> &Graphic, TRVRTFPosition Pos,
+                            bool &Inserted) { Inserted = NewPicture(Pic, Graphic, Pos); };
     R.OnImportPicture = [this](TRVRTFReader &, const std::string &Location, std::unique_ptr<TGraphic> &Graphic) {
       Graphic = this->Target.DoImportPicture(Location);
     };
@@ -141,18 +133,15 @@ TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFRe
   R.OnRequiredPageBreak = [this](TRVRTFReader &) { PageBreakPending = true; };
   R.OnTable = [this](TRVRTFReader &, TRVRTFTableEventKind Kind) {
     // Cells arrive as paragraphs in reading order.
-    if (Kind == rvf_tbl_CellEnd || Kind == rvf_tbl_RowEnd || Kind == rvf_tbl_TableEnd)
-      ForceNewPara = true;
+    if (Kind == rvf_tbl_CellEnd || Kind == rvf_tbl_RowEnd || Kind == rvf_tbl_TableEnd) ForceNewPara = true;
   };
 }
 
 TRVRTFImportBuilder::~TRVRTFImportBuilder() = default;
 
 int TRVRTFImportBuilder::ParaOfPrevious() const {
-  if (!Built.empty())
-    return Built.back().Item->ParaNo;
-  if (InsertIndex > 0 && InsertIndex <= Target.GetItemCount())
-    return Target.GetItemPara(InsertIndex - 1);
+  if (!Built.empty()) return Built.back().Item->ParaNo;
+  if (InsertIndex > 0 && InsertIndex <= Target.GetItemCount()) return Target.GetItemPara(InsertIndex - 1);
   return 0;
 }
 
@@ -160,34 +149,27 @@ bool TRVRTFImportBuilder::InHyperlink(std::string &Target_, std::string &Hint) c
   return ParseHyperlink(R.RTFState().FieldInstruction.str(), P.LinkBasePath, Target_, Hint);
 }
 
-bool TRVRTFImportBuilder::ParseHyperlink(std::string_view Instr, const std::string &BasePath,
-                                         std::string &Target_, std::string &Hint) {
+bool TRVRTFImportBuilder::ParseHyperlink(std::string_view Instr, const std::string &BasePath, std::string &Target_,
+                                         std::string &Hint) {
   size_t b = 0, e = Instr.size();
-  while (b < e && std::isspace(uint8_t(Instr[b])))
-    ++b;
-  while (e > b && std::isspace(uint8_t(Instr[e - 1])))
-    --e;
+  while (b < e && std::isspace(uint8_t(Instr[b]))) ++b;
+  while (e > b && std::isspace(uint8_t(Instr[e - 1]))) --e;
   std::string_view s = Instr.substr(b, e - b);
-  if (!s.empty() && s[0] == '\\')
-    s.remove_prefix(1);
-  if (s.size() < 9)
-    return false;
+  if (!s.empty() && s[0] == '\\') s.remove_prefix(1);
+  if (s.size() < 9) return false;
   for (size_t i = 0; i < 9; ++i)
-    if (std::toupper(uint8_t(s[i])) != "HYPERLINK"[i])
-      return false;
+    if (std::toupper(uint8_t(s[i])) != "HYPERLINK"[i]) return false;
   std::string_view rest = s.substr(9);
   std::string arg = TRVRTFReader::GetFieldArgument(s);
   Target_.clear();
   for (size_t i = 0; i < arg.size(); ++i) {
     Target_ += arg[i];
-    if (arg[i] == '\\' && i + 1 < arg.size() && arg[i + 1] == '\\')
-      ++i;
+    if (arg[i] == '\\' && i + 1 < arg.size() && arg[i + 1] == '\\') ++i;
   }
   Hint.clear();
   if (size_t o = rest.find("\\o "); o != std::string_view::npos) {
     std::string_view h = rest.substr(o + 3);
-    while (!h.empty() && h[0] == ' ')
-      h.remove_prefix(1);
+    while (!h.empty() && h[0] == ' ') h.remove_prefix(1);
     if (!h.empty() && h[0] == '"') {
       size_t q = h.find('"', 1);
       Hint = std::string(h.substr(1, q == std::string_view::npos ? std::string_view::npos : q - 1));
@@ -195,8 +177,7 @@ bool TRVRTFImportBuilder::ParseHyperlink(std::string_view Instr, const std::stri
       Hint = std::string(h.substr(0, h.find(' ')));
     }
   }
-  if (!BasePath.empty() && Target_.find(':') == std::string::npos)
-    Target_ = BasePath + Target_;
+  if (!BasePath.empty() && Target_.find(':') == std::string::npos) Target_ = BasePath + Target_;
   return true;
 }
 
@@ -221,12 +202,10 @@ void TRVRTFImportBuilder::NewUnicodeText(const std::u16string &Text, TRVRTFPosit
 
 void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFPosition Pos) {
   const TRVRTFCharProperties &cp = R.CharProps();
-  if (P.SkipHiddenText && cp.Hidden)
-    return;
+  if (P.SkipHiddenText && cp.Hidden) return;
   // The reader ends a run at every formatting change; an empty one only
   // matters when it makes an empty paragraph or line.
-  if (Text.empty() && Pos == rtf_ts_ContinuePara && !ForceNewPara)
-    return;
+  if (Text.empty() && Pos == rtf_ts_ContinuePara && !ForceNewPara) return;
   std::string target, hint;
   const bool link = InHyperlink(target, hint);
   int styleNo = TextStyleFor(Unicode, link);
@@ -235,8 +214,7 @@ void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFP
   if (link) {
     int linkStyle = -1;
     Target.DoReadHyperlink(target, hint, rvlfRTF, linkStyle, tag, name);
-    if (linkStyle >= 0 && Style && linkStyle < Style->TextStyles().Count())
-      styleNo = linkStyle;
+    if (linkStyle >= 0 && Style && linkStyle < Style->TextStyles().Count()) styleNo = linkStyle;
   }
   const TFontInfo *fi = Style ? Style->TextStyles().GetTextStyleSafe(styleNo) : nullptr;
   const bool styleUnicode = fi && fi->Unicode;
@@ -247,15 +225,13 @@ void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFP
     s = AnsiToUnicode(R.CodePageOfFont(cp.FontIndex), Text);
   } else {
     std::u16string w;
-    for (size_t i = 0; i + 1 < Text.size(); i += 2)
-      w += char16_t(uint8_t(Text[i]) | (uint8_t(Text[i + 1]) << 8));
+    for (size_t i = 0; i + 1 < Text.size(); i += 2) w += char16_t(uint8_t(Text[i]) | (uint8_t(Text[i + 1]) << 8));
     s = R.UnicodeToAnsiForFont(w, cp.FontIndex);
   }
   Target.ExpandTabs(s, styleNo);
   std::unique_ptr<TCustomRVItemInfo> item = RichVistaTextItemClass(&Target);
   item->StyleNo = styleNo;
-  if (styleUnicode)
-    item->ItemOptions.Include(rvioUnicode);
+  if (styleUnicode) item->ItemOptions.Include(rvioUnicode);
   item->Tag = CopyTag(tag, Target.TagsArePChars());
   Place(std::move(s), std::move(item), Pos);
 }
@@ -266,29 +242,23 @@ void TRVRTFImportBuilder::Place(std::string Text, std::unique_ptr<TCustomRVItemI
     ForceNewPara = false;
   }
   // A page can only break before a paragraph.
-  if (PageBreakPending)
-    Pos = rtf_ts_NewPara;
-  if (Pos == rtf_ts_NewLine && P.LineBreaksAsParagraphs)
-    Pos = rtf_ts_NewPara;
+  if (PageBreakPending) Pos = rtf_ts_NewPara;
+  if (Pos == rtf_ts_NewLine && P.LineBreaksAsParagraphs) Pos = rtf_ts_NewPara;
   bool newPara = Pos == rtf_ts_NewPara;
   if (newPara) {
     Item->ParaNo = ParaStyleFor(R.ParaProps());
-    if (P.ParaStyleMode == rvrsAddIfNeeded)
-      AddListMarker(Item->ParaNo);
+    if (P.ParaStyleMode == rvrsAddIfNeeded) AddListMarker(Item->ParaNo);
   } else {
     Item->ParaNo = ParaOfPrevious();
   }
   // A marker begins its paragraph; the item after it continues that paragraph.
   const bool afterMarker = !Built.empty() && Built.back().Item->StyleNo == rvsListMarker && MarkerJustAdded;
   MarkerJustAdded = false;
-  if (afterMarker)
-    Item->SetContinuePara(true);
-  else if (Pos == rtf_ts_ContinuePara && (!Built.empty() || InsertIndex > 0))
-    Item->SetContinuePara(true);
+  if (afterMarker) Item->SetContinuePara(true);
+  else if (Pos == rtf_ts_ContinuePara && (!Built.empty() || InsertIndex > 0)) Item->SetContinuePara(true);
   else {
     Item->SetContinuePara(false);
-    if (Pos == rtf_ts_NewLine)
-      Item->ItemOptions.Include(rvioLineBreakBefore);
+    if (Pos == rtf_ts_NewLine) Item->ItemOptions.Include(rvioLineBreakBefore);
   }
   if (PageBreakPending) {
     Item->ItemOptions.Include(rvioPageBreakBefore);
@@ -300,8 +270,7 @@ void TRVRTFImportBuilder::Place(std::string Text, std::unique_ptr<TCustomRVItemI
 bool TRVRTFImportBuilder::NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphic> &Graphic, TRVRTFPosition Pos) {
   if (!Graphic || (Pic && Pic->Invalid)) {
     const TGraphic *inv = Style ? Style->GetInvalidPicture() : nullptr;
-    if (!inv)
-      return false;
+    if (!inv) return false;
     Graphic = inv->clone();
   }
   std::string target, hint;
@@ -350,8 +319,7 @@ int TRVRTFImportBuilder::Splice() {
   Built.clear();
   // Text of the target that continued a paragraph now continues the last
   // imported one and takes its paragraph style.
-  if (last >= 0 && index < Target.GetItemCount() && !Target.IsParaStart(index))
-    Target.UnifyParaNo(last);
+  if (last >= 0 && index < Target.GetItemCount() && !Target.IsParaStart(index)) Target.UnifyParaNo(last);
   return last;
 }
 

@@ -26,11 +26,9 @@ TRVListType listTypeOf(uint8_t numberType) {
 
 bool sameNoCase(const std::string &a, const char *b) {
   size_t n = std::char_traits<char>::length(b);
-  if (a.size() != n)
-    return false;
+  if (a.size() != n) return false;
   for (size_t i = 0; i < n; ++i)
-    if (std::tolower(uint8_t(a[i])) != std::tolower(uint8_t(b[i])))
-      return false;
+    if (std::tolower(uint8_t(a[i])) != std::tolower(uint8_t(b[i]))) return false;
   return true;
 }
 
@@ -55,8 +53,7 @@ std::string RTFLevelTextToFormat(const std::string &Text) {
 
 void TRVRTFImportBuilder::MapLists() {
   ListsMapped = true;
-  if (!Style)
-    return;
+  if (!Style) return;
   TRVListInfos &ls = Style->ListStyles();
   std::vector<bool> taken(size_t(ls.Count()), false);
   const TRVRTFListTable97 &lists = R.ListTable();
@@ -89,10 +86,8 @@ void TRVRTFImportBuilder::MapLists() {
       l->MarkerIndent = std::max(0, px(lv.LeftIndent + lv.FirstIndent));
       l->FirstIndent = 0;
       l->MarkerAlignment = TRVMarkerAlignment(lv.Alignment <= 2 ? lv.Alignment : 0);
-      if (lv.NoRestart)
-        l->Options.Exclude(rvloLevelReset);
-      if (lv.Legal)
-        l->Options.Include(rvloLegalStyleNumbering);
+      if (lv.NoRestart) l->Options.Exclude(rvloLevelReset);
+      if (lv.Legal) l->Options.Include(rvloLegalStyleNumbering);
       TRVMarkerFont f;
       if (font) {
         f.Name = font->FontName;
@@ -124,16 +119,12 @@ void TRVRTFImportBuilder::MapLists() {
 void TRVRTFImportBuilder::AddListMarker(int ParaNo) {
   const TRVRTFParaProperties &pp = R.ParaProps();
   const TRVRTFListOverride97 *ov = R.ListOverrideTable().Get(pp.ListOverrideIndex);
-  if (!ov)
-    return;
-  if (!ListsMapped)
-    MapLists();
-  if (ov->ListIndex < 0 || ov->ListIndex >= int(ListStyleOfList.size()))
-    return;
+  if (!ov) return;
+  if (!ListsMapped) MapLists();
+  if (ov->ListIndex < 0 || ov->ListIndex >= int(ListStyleOfList.size())) return;
   const int listNo = ListStyleOfList[size_t(ov->ListIndex)];
   const TRVListInfo *list = Style ? Style->ListStyles().Items(listNo) : nullptr;
-  if (!list || list->Levels.Count() == 0)
-    return;
+  if (!list || list->Levels.Count() == 0) return;
   const int level = std::clamp(pp.ListLevel, 0, list->Levels.Count() - 1);
   int start = list->Levels.Items(level)->StartFrom;
   bool reset = false;

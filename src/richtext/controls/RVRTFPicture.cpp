@@ -51,11 +51,9 @@ LoadedPicture loadPicture(const TRVRTFPicture &pic, int ppi, bool extractMetafil
     out.Loaded = m->loadWindowsMetafileBits(data, w, h);
     out.MetafileSize = {m->width(), m->height()};
     if (out.Loaded && extractMetafileBitmaps) {
-      if (auto bmp = m->singleBitmap())
-        out.Graphic = std::move(bmp);
+      if (auto bmp = m->singleBitmap()) out.Graphic = std::move(bmp);
     }
-    if (!out.Graphic)
-      out.Graphic = std::move(m);
+    if (!out.Graphic) out.Graphic = std::move(m);
     break;
   }
   case 6: {
@@ -70,8 +68,7 @@ LoadedPicture loadPicture(const TRVRTFPicture &pic, int ppi, bool extractMetafil
     out.Graphic = std::move(b);
     break;
   }
-  default:
-    break;
+  default: break;
   }
   return out;
 }
@@ -81,14 +78,11 @@ LoadedPicture loadPicture(const TRVRTFPicture &pic, int ppi, bool extractMetafil
 int TRVRTFReader::FinishPicture() {
   Flush(false);
   std::unique_ptr<TRVRTFPicture> pic = std::move(picture_);
-  if (cur_.FieldResultReplaced)
-    return rtf_ec_OK;
-  if (!pic)
-    return OnNewPicture ? rtf_ec_InvalidPicture : rtf_ec_OK;
+  if (cur_.FieldResultReplaced) return rtf_ec_OK;
+  if (!pic) return OnNewPicture ? rtf_ec_InvalidPicture : rtf_ec_OK;
   const int ppi = screenPixelsPerInch();
   LoadedPicture lp = loadPicture(*pic, ppi, ExtractMetafileBitmaps);
-  if (!lp.Graphic)
-    return rtf_ec_OK;
+  if (!lp.Graphic) return rtf_ec_OK;
   std::unique_ptr<TGraphic> graphic = std::move(lp.Graphic);
   const bool loaded = lp.Loaded;
   const auto &metafileSize = lp.MetafileSize;
@@ -104,13 +98,10 @@ int TRVRTFReader::FinishPicture() {
     pic->PixelWidth = roundHalfEven(int64_t(pic->PicWGoal) * ppi, 1440);
     pic->PixelHeight = roundHalfEven(int64_t(pic->PicHGoal) * ppi, 1440);
   }
-  if (RVRTFAfterImportGraphic)
-    RVRTFAfterImportGraphic(*graphic);
+  if (RVRTFAfterImportGraphic) RVRTFAfterImportGraphic(*graphic);
   bool inserted = false;
-  if (OnNewPicture)
-    OnNewPicture(*this, pic.get(), graphic, position_, inserted);
-  if (pic->FromShpPict)
-    shppictInserted_ = inserted;
+  if (OnNewPicture) OnNewPicture(*this, pic.get(), graphic, position_, inserted);
+  if (pic->FromShpPict) shppictInserted_ = inserted;
   position_ = rtf_ts_ContinuePara;
   return rtf_ec_OK;
 }
@@ -135,8 +126,7 @@ void TRVRTFReader::AddDataByte(std::string &data, int c, bool &high, uint8_t &ac
 }
 
 void TRVRTFReader::ApplyPictureWord(int num, int32_t value) {
-  if (!picture_)
-    return;
+  if (!picture_) return;
   TRVRTFPicture &p = *picture_;
   switch (num) {
   case ipPicW: p.PicW = value; break;
@@ -159,14 +149,10 @@ void TRVRTFReader::ApplyPictureWord(int num, int32_t value) {
 }
 
 void TRVRTFReader::ApplyObjectWord(int num, int32_t value) {
-  if (!object_)
-    return;
-  if (num == ipObjKind)
-    object_->Kind = uint8_t(value);
-  else if (num == ipObjW)
-    object_->Width = value;
-  else if (num == ipObjH)
-    object_->Height = value;
+  if (!object_) return;
+  if (num == ipObjKind) object_->Kind = uint8_t(value);
+  else if (num == ipObjW) object_->Width = value;
+  else if (num == ipObjH) object_->Height = value;
 }
 
 } // namespace kc

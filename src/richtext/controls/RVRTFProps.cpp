@@ -36,30 +36,25 @@ TRVRTFColor TRVRTFReader::ColorAt(int32_t index) const {
 }
 
 TRVRTFMarkerProperties *TRVRTFReader::TextMarker() {
-  if (sectionText_)
-    return &cur_.SectProps.SectionMarker(sectionLevel_);
+  if (sectionText_) return &cur_.SectProps.SectionMarker(sectionLevel_);
   return marker_.get();
 }
 
 TRVRTFMarkerProperties *TRVRTFReader::TargetMarker() {
-  if (cur_.Destination == dsSectionMarker)
-    return &cur_.SectProps.SectionMarker(sectionLevel_);
+  if (cur_.Destination == dsSectionMarker) return &cur_.SectProps.SectionMarker(sectionLevel_);
   return marker_.get();
 }
 
 void TRVRTFReader::ApplyMarkerProperty(TRVRTFMarkerProperties &m, int num, int32_t value) {
   auto setBit = [&](uint8_t bit) {
-    if (value)
-      m.FontStyle |= bit;
-    else
-      m.FontStyle &= uint8_t(~bit);
+    if (value) m.FontStyle |= bit;
+    else m.FontStyle &= uint8_t(~bit);
   };
   switch (num) {
   case ipPnLvl:
     // A numbered level starts from what the section said about that level.
     if (cur_.Destination == dsMarker && value >= 1 && value <= 11)
-      if (const TRVRTFMarkerProperties *s = cur_.SectProps.GetSectionMarker(value))
-        m = *s;
+      if (const TRVRTFMarkerProperties *s = cur_.SectProps.GetSectionMarker(value)) m = *s;
     m.Level = value;
     break;
   case ipPnHang: m.Hanging = value != 0; break;
@@ -92,10 +87,8 @@ void TRVRTFReader::ApplyMarkerProperty(TRVRTFMarkerProperties &m, int num, int32
 
 void TRVRTFReader::ApplyLevelProperty(TRVRTFListLevel97 &l, int num, int32_t value) {
   auto setBit = [&](uint8_t bit) {
-    if (value)
-      l.FontStyle |= bit;
-    else
-      l.FontStyle &= uint8_t(~bit);
+    if (value) l.FontStyle |= bit;
+    else l.FontStyle &= uint8_t(~bit);
   };
   switch (num) {
   case ipLevelStartAt: l.StartAt = value; break;
@@ -139,8 +132,7 @@ void TRVRTFReader::ApplyBorderProperty(int num, int32_t value) {
   } else if (cur_.BorderTarget == 2) {
     border = &cur_.RowForWrite().LastCell().Border;
   } else {
-    if (!cur_.ParaProps.Border)
-      cur_.ParaProps.Border.emplace();
+    if (!cur_.ParaProps.Border) cur_.ParaProps.Border.emplace();
     border = &*cur_.ParaProps.Border;
   }
   TRVRTFBorderSide &side = border->Side(border->CurrentSide);
@@ -153,8 +145,7 @@ void TRVRTFReader::ApplyBorderProperty(int num, int32_t value) {
     break;
   case ipBrdrW: side.Width = value; break;
   case ipBrdrCF:
-    if (ValidColorIndex(value))
-      side.Color = ColorAt(value);
+    if (ValidColorIndex(value)) side.Color = ColorAt(value);
     break;
   case ipBrSp: side.Space = value; break;
   default: break;
@@ -164,45 +155,30 @@ void TRVRTFReader::ApplyBorderProperty(int num, int32_t value) {
 int TRVRTFReader::ApplyProperty(int num, int32_t value, bool hasParam, int32_t param) {
   (void)param;
   const uint8_t dest = cur_.Destination;
-  if (dest == dsSkip)
-    return rtf_ec_OK;
+  if (dest == dsSkip) return rtf_ec_OK;
   // Code page and Unicode words act wherever the general rules do: not in
   // the colour table, pictures, objects, markers and list structure.
-  const bool ownRules = dest == dsColorTable || dest == dsPicture || dest == dsObject ||
-                        dest == dsMarker || dest == dsSectionMarker || dest == dsList ||
-                        dest == dsListLevel || dest == dsOverride || dest == dsOverrideLevel;
-  if (!ownRules && ApplyEncodingWord(num, value))
-    return rtf_ec_OK;
+  const bool ownRules = dest == dsColorTable || dest == dsPicture || dest == dsObject || dest == dsMarker ||
+                        dest == dsSectionMarker || dest == dsList || dest == dsListLevel || dest == dsOverride ||
+                        dest == dsOverrideLevel;
+  if (!ownRules && ApplyEncodingWord(num, value)) return rtf_ec_OK;
   switch (dest) {
-  case dsColorTable:
-    ApplyColorTableWord(num, value);
-    return rtf_ec_OK;
-  case dsFontTable:
-    ApplyFontTableWord(num, value);
-    return rtf_ec_OK;
+  case dsColorTable: ApplyColorTableWord(num, value); return rtf_ec_OK;
+  case dsFontTable: ApplyFontTableWord(num, value); return rtf_ec_OK;
   case dsStyleSheet:
-  case dsStyleEntry:
-    return ApplyStyleSheetWord(num, value, hasParam);
-  case dsPicture:
-    ApplyPictureWord(num, value);
-    return rtf_ec_OK;
-  case dsObject:
-    ApplyObjectWord(num, value);
-    return rtf_ec_OK;
+  case dsStyleEntry: return ApplyStyleSheetWord(num, value, hasParam);
+  case dsPicture: ApplyPictureWord(num, value); return rtf_ec_OK;
+  case dsObject: ApplyObjectWord(num, value); return rtf_ec_OK;
   case dsMarker:
   case dsSectionMarker:
     if (num >= ipPnLvl && num <= ipPnStart)
-      if (TRVRTFMarkerProperties *m = TargetMarker())
-        ApplyMarkerProperty(*m, num, value);
+      if (TRVRTFMarkerProperties *m = TargetMarker()) ApplyMarkerProperty(*m, num, value);
     return rtf_ec_OK;
   case dsList:
   case dsListLevel:
   case dsOverride:
-  case dsOverrideLevel:
-    ApplyListWord(num, value);
-    return rtf_ec_OK;
-  default:
-    return ApplyGeneral(num, value, hasParam);
+  case dsOverrideLevel: ApplyListWord(num, value); return rtf_ec_OK;
+  default: return ApplyGeneral(num, value, hasParam);
   }
 }
 
@@ -216,13 +192,10 @@ bool TRVRTFReader::ApplyEncodingWord(int num, int32_t value) {
 }
 
 void TRVRTFReader::ApplyColorTableWord(int num, int32_t value) {
-  if (num != ipRed && num != ipGreen && num != ipBlue)
-    return;
+  if (num != ipRed && num != ipGreen && num != ipBlue) return;
   TRVRTFColor *c = colors_.Last();
-  if (!c)
-    c = &colors_.Add(rtf_clWindowText);
-  if (*c == rtf_clWindowText)
-    *c = 0;
+  if (!c) c = &colors_.Add(rtf_clWindowText);
+  if (*c == rtf_clWindowText) *c = 0;
   const int shift = num == ipRed ? 0 : (num == ipGreen ? 8 : 16);
   *c = TRVRTFColor((uint32_t(*c) & ~(0xFFu << shift)) | (uint32_t(value & 0xFF) << shift));
   colorFromSemicolon_ = false;
@@ -230,13 +203,10 @@ void TRVRTFReader::ApplyColorTableWord(int num, int32_t value) {
 
 void TRVRTFReader::ApplyFontTableWord(int num, int32_t value) {
   if (num == ipFont) {
-    if (fonts_.Count() < kRTFMaxFonts)
-      fonts_.Add().FontNumber = value;
+    if (fonts_.Count() < kRTFMaxFonts) fonts_.Add().FontNumber = value;
   } else if (TRVRTFFont *f = fonts_.Last()) {
-    if (num == ipFontFamily)
-      f->Family = uint8_t(value);
-    else if (num == ipFCharset)
-      f->Charset = value >= 256 ? 77 : uint8_t(std::max<int32_t>(value, 0));
+    if (num == ipFontFamily) f->Family = uint8_t(value);
+    else if (num == ipFCharset) f->Charset = value >= 256 ? 77 : uint8_t(std::max<int32_t>(value, 0));
   }
 }
 
@@ -269,9 +239,8 @@ int TRVRTFReader::ApplyStyleSheetWord(int num, int32_t value, bool hasParam) {
   }
   // The entry's own formatting: character and paragraph words only, so
   // that nothing in a style sheet fires events.
-  if (num <= ipDefLang || (num >= ipSL && num <= ipFI) || num == ipAlign || num == ipPard ||
-      num == ipPlain || num == ipFont || (num >= ipSB && num <= ipShading) || num == ipHidden ||
-      num == ipKeep || num == ipKeepN)
+  if (num <= ipDefLang || (num >= ipSL && num <= ipFI) || num == ipAlign || num == ipPard || num == ipPlain ||
+      num == ipFont || (num >= ipSB && num <= ipShading) || num == ipHidden || num == ipKeep || num == ipKeepN)
     return ApplyGeneral(num, value, hasParam);
   return rtf_ec_OK;
 }
@@ -280,15 +249,12 @@ void TRVRTFReader::ApplyListWord(int num, int32_t value) {
   switch (cur_.Destination) {
   case dsList:
     if (TRVRTFList97 *l = lists_.Last()) {
-      if (num == ipListID)
-        l->ListID = value;
-      else if (num == ipListSimple)
-        l->Simple = value != 0;
+      if (num == ipListID) l->ListID = value;
+      else if (num == ipListSimple) l->Simple = value != 0;
     }
     break;
   case dsListLevel:
-    if (TRVRTFListLevel97 *lv = LastLevel())
-      ApplyLevelProperty(*lv, num, value);
+    if (TRVRTFListLevel97 *lv = LastLevel()) ApplyLevelProperty(*lv, num, value);
     break;
   case dsOverride:
     if (TRVRTFListOverride97 *o = overrides_.Last()) {
@@ -309,14 +275,11 @@ void TRVRTFReader::ApplyListWord(int num, int32_t value) {
   case dsOverrideLevel:
     if (TRVRTFListOverride97 *o = overrides_.Last())
       if (!o->Levels.empty()) {
-        if (num == ipLevelStartAt)
-          o->Levels.back().StartAt = value;
-        else if (num == ipListOverrideStartAt)
-          o->Levels.back().UseStartAt = value != 0;
+        if (num == ipLevelStartAt) o->Levels.back().StartAt = value;
+        else if (num == ipListOverrideStartAt) o->Levels.back().UseStartAt = value != 0;
       }
     break;
-  default:
-    break;
+  default: break;
   }
 }
 

@@ -52,8 +52,7 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
   case ipInTbl: pp.InTable = value != 0 || !hasParam; return rtf_ec_OK;
   case ipItap:
     pp.NestingLevel = std::clamp<int32_t>(value, 0, kRTFMaxTableNesting);
-    if (pp.NestingLevel > 0)
-      pp.InTable = true;
+    if (pp.NestingLevel > 0) pp.InTable = true;
     return rtf_ec_OK;
   case ipAbsNoOvrlp: pp.NoOverlap = value != 0 || !hasParam; return rtf_ec_OK;
   case ipClVMerge:
@@ -65,12 +64,8 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
   case ipCellX:
   case ipClBrdr:
   case ipRVCellW:
-  case ipRVCellH:
-    ApplyCellWord(num, value);
-    return rtf_ec_OK;
-  default:
-    ApplyRowWord(num, value);
-    return rtf_ec_OK;
+  case ipRVCellH: ApplyCellWord(num, value); return rtf_ec_OK;
+  default: ApplyRowWord(num, value); return rtf_ec_OK;
   }
 }
 
@@ -84,12 +79,9 @@ void TRVRTFReader::ApplyRowWord(int num, int32_t value) {
   case ipTrWWidth:
   case ipTrFtsWidth: {
     TRVRTFRowProperties &row = cur_.RowForWrite();
-    if (row.OwnWidths)
-      break;
-    if (num == ipTrWWidth)
-      row.RawWidth = value;
-    else
-      row.WidthUnit = value;
+    if (row.OwnWidths) break;
+    if (num == ipTrWWidth) row.RawWidth = value;
+    else row.WidthUnit = value;
     applyWidth(row.BestWidth, row.PercentWidth, row.RawWidth, row.WidthUnit);
     break;
   }
@@ -104,35 +96,28 @@ void TRVRTFReader::ApplyRowWord(int num, int32_t value) {
     row.PercentWidth = value < 0;
     break;
   }
-  default:
-    break;
+  default: break;
   }
 }
 
 // The last cell of the row takes the cell words. A colour outside the table
 // is no word at all: it makes no row and no cell.
 void TRVRTFReader::ApplyCellWord(int num, int32_t value) {
-  if ((num == ipClCbPat || num == ipClCfPat) && !ValidColorIndex(value))
-    return;
+  if ((num == ipClCbPat || num == ipClCfPat) && !ValidColorIndex(value)) return;
   TRVRTFRowProperties &row = cur_.RowForWrite();
   TRVRTFCellProperties &cell = row.LastCell();
   switch (num) {
   case ipClVMerge:
-    if (cell.VMerge != 1)
-      cell.VMerge = uint8_t(value);
+    if (cell.VMerge != 1) cell.VMerge = uint8_t(value);
     break;
   case ipClHMerge:
-    if (cell.HMerge != 1)
-      cell.HMerge = uint8_t(value);
+    if (cell.HMerge != 1) cell.HMerge = uint8_t(value);
     break;
   case ipClWWidth:
   case ipClFtsWidth:
-    if (row.OwnWidths)
-      break;
-    if (num == ipClWWidth)
-      cell.RawWidth = value;
-    else
-      cell.WidthUnit = value;
+    if (row.OwnWidths) break;
+    if (num == ipClWWidth) cell.RawWidth = value;
+    else cell.WidthUnit = value;
     applyWidth(cell.BestWidth, cell.PercentWidth, cell.RawWidth, cell.WidthUnit);
     break;
   case ipClCbPat: {
@@ -160,16 +145,14 @@ void TRVRTFReader::ApplyCellWord(int num, int32_t value) {
     row.OwnWidths = true;
     cell.BestHeight = value;
     break;
-  default:
-    break;
+  default: break;
   }
 }
 
 void TRVRTFReader::FinishRow() {
   TRVRTFRowProperties &row = cur_.RowForWrite();
   if (row.LastCellPlaceholder) {
-    if (!row.Cells.empty())
-      row.Cells.pop_back();
+    if (!row.Cells.empty()) row.Cells.pop_back();
     row.LastCellPlaceholder = false;
   }
   if (row.ShadingPending) {
@@ -185,8 +168,7 @@ void TRVRTFReader::FinishRow() {
 void TRVRTFReader::SyncNesting(bool closingAllowed) {
   const TRVRTFParaProperties &pp = cur_.ParaProps;
   int level = pp.InTable ? std::clamp<int32_t>(pp.NestingLevel, 0, kRTFMaxTableNesting) : 0;
-  if (pp.NoOverlap)
-    closingAllowed = false;
+  if (pp.NoOverlap) closingAllowed = false;
   while (level > tableNesting_) {
     ++tableNesting_;
     FireTable(rvf_tbl_TableStart);
@@ -201,10 +183,8 @@ void TRVRTFReader::SyncNesting(bool closingAllowed) {
 
 void TRVRTFReader::FireTable(TRVRTFTableEventKind kind) {
   FireMarkerUpdate();
-  if (kind == rvf_tbl_TableStart)
-    tableAlignGiven_ = false;
-  if (OnTable)
-    OnTable(*this, kind);
+  if (kind == rvf_tbl_TableStart) tableAlignGiven_ = false;
+  if (OnTable) OnTable(*this, kind);
 }
 
 } // namespace kc

@@ -45,8 +45,7 @@ void TRVRTFReader::HandleUnicode(int32_t value) {
   }
   if (cur_.UC > 0) {
     skipChars_ = cur_.UC;
-    for (char b : UnicodeToAnsi(std::u16string(1, ch)))
-      CharHandler(uint8_t(b));
+    for (char b : UnicodeToAnsi(std::u16string(1, ch))) CharHandler(uint8_t(b));
   }
 }
 
@@ -66,8 +65,7 @@ int TRVRTFReader::CharHandler(int c) {
     // Text before the first font has no entry to go to.
     if (c != ';')
       if (TRVRTFFont *f = fonts_.Last())
-        if (f->FontName.size() < kRTFMaxNameLength)
-          f->FontName.push_back(char(c));
+        if (f->FontName.size() < kRTFMaxNameLength) f->FontName.push_back(char(c));
     break;
   case dsColorTable:
     if (c == ';') {
@@ -78,74 +76,58 @@ int TRVRTFReader::CharHandler(int c) {
   case dsStyleEntry:
     if (c != ';')
       if (TRVRTFStyleSheetEntry *e = styles_.Last())
-        if (e->Name.size() < kRTFMaxNameLength)
-          e->Name.push_back(char(c));
+        if (e->Name.size() < kRTFMaxNameLength) e->Name.push_back(char(c));
     break;
   case dsPicture: {
-    if (picture_)
-      AddDataByte(picture_->Data, c, picHigh_, picAcc_, code);
-    else if (cur_.InternalState != 1 && hexValue(c) < 0)
-      code = rtf_ec_InvalidHex;
+    if (picture_) AddDataByte(picture_->Data, c, picHigh_, picAcc_, code);
+    else if (cur_.InternalState != 1 && hexValue(c) < 0) code = rtf_ec_InvalidHex;
     break;
   }
   case dsObjData:
-    if (object_)
-      AddDataByte(object_->Data, c, objHigh_, objAcc_, code);
+    if (object_) AddDataByte(object_->Data, c, objHigh_, objAcc_, code);
     break;
-  case dsFieldInst:
-    cur_.FieldInstruction.push_back(char(c), kRTFMaxFieldInstruction);
-    break;
+  case dsFieldInst: cur_.FieldInstruction.push_back(char(c), kRTFMaxFieldInstruction); break;
   case dsMarkerTextAfter:
   case dsMarkerTextBefore:
     if (TRVRTFMarkerProperties *m = TextMarker()) {
       std::string &t = cur_.Destination == dsMarkerTextAfter ? m->TextAfter : m->TextBefore;
-      if (t.size() < kRTFMaxNameLength)
-        t.push_back(char(c));
+      if (t.size() < kRTFMaxNameLength) t.push_back(char(c));
     }
     break;
   case dsListName:
     if (TRVRTFList97 *l = lists_.Last())
-      if (l->Name.size() < kRTFMaxNameLength)
-        l->Name.push_back(char(c));
+      if (l->Name.size() < kRTFMaxNameLength) l->Name.push_back(char(c));
     break;
   case dsLevelText:
-    if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->Text.size() < kRTFMaxNameLength)
-      AddLevelTextByte(*lv, char(c));
+    if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->Text.size() < kRTFMaxNameLength) AddLevelTextByte(*lv, char(c));
     break;
   case dsLevelNumbers:
     if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->Numbers.size() < kRTFMaxNameLength)
       lv->Numbers.push_back(char(c));
     break;
-  default:
-    break;
+  default: break;
   }
-  if (cur_.InternalState == 1 && --binLeft_ <= 0)
-    cur_.InternalState = 0;
+  if (cur_.InternalState == 1 && --binLeft_ <= 0) cur_.InternalState = 0;
   return code;
 }
 
 int TRVRTFReader::TextOutput(int c, bool closingAllowed, bool sync) {
-  if (sync)
-    SyncNesting(closingAllowed);
+  if (sync) SyncNesting(closingAllowed);
   if (c != 0 && c != 10 && c != 13) {
-    if (!uniText_.empty())
-      FlushBuffers();
+    if (!uniText_.empty()) FlushBuffers();
     ansiText_.push_back(char(c));
     return rtf_ec_OK;
   }
   FlushBuffers();
-  if (c == 10)
-    position_ = rtf_ts_NewPara;
-  else if (c == 13)
-    position_ = rtf_ts_NewLine;
+  if (c == 10) position_ = rtf_ts_NewPara;
+  else if (c == 13) position_ = rtf_ts_NewLine;
   return rtf_ec_OK;
 }
 
 int TRVRTFReader::Flush(bool sync) { return TextOutput(0, true, sync); }
 
 bool TRVRTFReader::FlushBuffers() {
-  if (ansiText_.empty() && uniText_.empty() && !forceFlush_)
-    return false;
+  if (ansiText_.empty() && uniText_.empty() && !forceFlush_) return false;
   FinishParaShading();
   if (!uniText_.empty() && OnNewUnicodeText) {
     std::u16string text;
@@ -156,8 +138,7 @@ bool TRVRTFReader::FlushBuffers() {
     std::string text;
     text.swap(ansiText_);
     uniText_.clear();
-    if (OnNewText)
-      OnNewText(*this, text, position_);
+    if (OnNewText) OnNewText(*this, text, position_);
   }
   position_ = rtf_ts_ContinuePara;
   return true;
@@ -180,8 +161,7 @@ void TRVRTFReader::AddLevelTextByte(TRVRTFListLevel97 &lv, char b) {
 
 // A lead byte that no second byte followed stands for itself.
 void TRVRTFReader::FlushLevelLead(TRVRTFListLevel97 &lv) {
-  if (levelLead_ < 0)
-    return;
+  if (levelLead_ < 0) return;
   const char b = char(levelLead_);
   levelLead_ = -1;
   lv.TextW += AnsiToUnicode(std::string_view(&b, 1));
@@ -189,10 +169,8 @@ void TRVRTFReader::FlushLevelLead(TRVRTFListLevel97 &lv) {
 
 void TRVRTFReader::AddUnicodeChar(char16_t ch) {
   SyncNesting(true);
-  if (!ansiText_.empty())
-    FlushBuffers();
-  if (ch != 0)
-    uniText_.push_back(ch);
+  if (!ansiText_.empty()) FlushBuffers();
+  if (ch != 0) uniText_.push_back(ch);
 }
 
 void TRVRTFReader::FinishParaShading() {
@@ -204,17 +182,13 @@ void TRVRTFReader::FinishParaShading() {
 }
 
 void TRVRTFReader::FireMarkerUpdate() {
-  if (!OnUpdateMarker)
-    return;
+  if (!OnUpdateMarker) return;
   TRVRTFParaProperties &pp = cur_.ParaProps;
   if (pp.Marker) {
     TRVRTFMarkerProperties &m = *pp.Marker;
-    if (!m.FontGiven)
-      m.FontIndex = cur_.CharProps.FontIndex;
-    if (!m.SizeGiven)
-      m.Size = cur_.CharProps.Size;
-    if (!m.ColorGiven)
-      m.Color = cur_.CharProps.Color;
+    if (!m.FontGiven) m.FontIndex = cur_.CharProps.FontIndex;
+    if (!m.SizeGiven) m.Size = cur_.CharProps.Size;
+    if (!m.ColorGiven) m.Color = cur_.CharProps.Color;
   }
   OnUpdateMarker(*this);
 }

@@ -9,8 +9,7 @@ namespace kc::rtf {
 namespace {
 
 uint32_t colorToRGB(TRVRTFColor c, uint32_t forNone) {
-  if (c == rtf_clNone)
-    return forNone;
+  if (c == rtf_clNone) return forNone;
   if (uint32_t(c) & 0xFF000000u) // system colours: window text is black
     return 0;
   return uint32_t(c) & 0xFFFFFF;
@@ -28,13 +27,11 @@ int32_t roundHalfEven(int64_t num, int64_t den) {
     q -= 1;
     r += den;
   }
-  if (2 * r > den || (2 * r == den && (q & 1)))
-    ++q;
+  if (2 * r > den || (2 * r == den && (q & 1))) ++q;
   return int32_t(std::clamp<int64_t>(q, INT32_MIN, INT32_MAX));
 }
 
 int hexValue(int c) { return hexDigitValue(c); }
-
 
 TRVRTFColor mixShading(TRVRTFColor back, TRVRTFColor fore, int32_t shading) {
   const int64_t s = std::clamp<int32_t>(shading, 0, 10000);
@@ -48,10 +45,8 @@ TRVRTFColor mixShading(TRVRTFColor back, TRVRTFColor fore, int32_t shading) {
 }
 
 std::string_view trimView(std::string_view s) {
-  while (!s.empty() && uint8_t(s.front()) <= ' ')
-    s.remove_prefix(1);
-  while (!s.empty() && uint8_t(s.back()) <= ' ')
-    s.remove_suffix(1);
+  while (!s.empty() && uint8_t(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && uint8_t(s.back()) <= ' ') s.remove_suffix(1);
   return s;
 }
 

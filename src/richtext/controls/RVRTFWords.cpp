@@ -361,19 +361,16 @@ void sortTableOnce() {
   std::call_once(once, [] {
     std::sort(std::begin(gTable), std::end(gTable),
               [](const Rec &a, const Rec &b) { return std::strcmp(a.word, b.word) < 0; });
-    for (size_t i = 0; i < std::size(gTable); ++i)
-      gWords[i] = gTable[i].word;
+    for (size_t i = 0; i < std::size(gTable); ++i) gWords[i] = gTable[i].word;
   });
 }
 
 int groupOf(const Rec &r) {
-  if (r.kind != kProp)
-    return 0;
+  if (r.kind != kProp) return 0;
   const int n = r.index;
-  if ((n >= 0 && n <= 12) || n == 37 || n == 39 || n == 58 || n == 65)
-    return 1;
-  if ((n >= 14 && n <= 18) || n == 35 || n == 36 || (n >= 41 && n <= 50) || n == 59 || n == 60 ||
-      n == 117 || n == 119 || (n >= 158 && n <= 160))
+  if ((n >= 0 && n <= 12) || n == 37 || n == 39 || n == 58 || n == 65) return 1;
+  if ((n >= 14 && n <= 18) || n == 35 || n == 36 || (n >= 41 && n <= 50) || n == 59 || n == 60 || n == 117 ||
+      n == 119 || (n >= 158 && n <= 160))
     return 2;
   return 0;
 }
@@ -392,15 +389,11 @@ const TRVRTFReader::Rec *TRVRTFReader::FindWord(std::string_view word) {
     if (c == 0) {
       const size_t n = std::min(w.size(), word.size());
       c = n > 1 ? std::memcmp(w.data() + 1, word.data() + 1, n - 1) : 0;
-      if (c == 0)
-        c = w.size() < word.size() ? -1 : (w.size() > word.size() ? 1 : 0);
+      if (c == 0) c = w.size() < word.size() ? -1 : (w.size() > word.size() ? 1 : 0);
     }
-    if (c == 0)
-      return &gTable[mid];
-    if (c < 0)
-      lo = mid + 1;
-    else
-      hi = mid - 1;
+    if (c == 0) return &gTable[mid];
+    if (c < 0) lo = mid + 1;
+    else hi = mid - 1;
   }
   return nullptr;
 }

@@ -128,7 +128,8 @@ void TRVScroller::SetVScrollPos(int Pos, bool Redraw) {
     const QSignalBlocker b(FVBar);
     FVBar->setValue(FVPos);
   }
-  ShiftChildControls(0, static_cast<int>(std::clamp<int64_t>((int64_t(old) - FVPos) * FVSmallStep, -RVMaxCoord, RVMaxCoord)));
+  ShiftChildControls(
+      0, static_cast<int>(std::clamp<int64_t>((int64_t(old) - FVPos) * FVSmallStep, -RVMaxCoord, RVMaxCoord)));
   if (Redraw) update();
   VScrolled();
 }

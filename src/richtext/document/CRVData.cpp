@@ -42,8 +42,7 @@ TRVMarkerItemInfo *LastMarkerInside(TCustomRVItemInfo *Item) {
 TRVMarkerItemInfo *LastMarkerInEarlierSubData(TCustomRVItemInfo *Item, const TCustomRVData *Sub) {
   int loc = -1;
   TCustomRVData *sub = Item->GetSubRVData(loc, rvdFirst);
-  while (sub && sub != Sub)
-    sub = Item->GetSubRVData(loc, rvdNext);
+  while (sub && sub != Sub) sub = Item->GetSubRVData(loc, rvdNext);
   if (!sub) return nullptr;
   for (sub = Item->GetSubRVData(loc, rvdPrev); sub; sub = Item->GetSubRVData(loc, rvdPrev))
     if (TRVMarkerItemInfo *m = LastMarkerInData(sub, sub->GetItemCount() - 1)) return m;
@@ -88,8 +87,7 @@ void TCustomRVData::TRVItemList::Delete(int i, int Count_) {
 }
 
 void TCustomRVData::TRVItemList::ReleaseAll() {
-  for (TRVItemEntry &e : FItems)
-    (void)e.Item.release();
+  for (TRVItemEntry &e : FItems) (void)e.Item.release();
   FItems.clear();
 }
 
@@ -115,15 +113,15 @@ TRVDataHost &TCustomRVData::RootHost() const {
 // ===========================================================================
 // Host questions: the root answers, from its host
 
-#define KC_AT_ROOT(call)                                                                                          \
-  do {                                                                                                             \
-    TCustomRVData *root_ = GetRootData();                                                                          \
-    if (root_ && root_ != this) return root_->call;                                                                \
+#define KC_AT_ROOT(call)                                                                                               \
+  do {                                                                                                                 \
+    TCustomRVData *root_ = GetRootData();                                                                              \
+    if (root_ && root_ != this) return root_->call;                                                                    \
   } while (0)
-#define KC_AT_ABSROOT(call)                                                                                       \
-  do {                                                                                                             \
-    TCustomRVData *root_ = GetAbsoluteRootData();                                                                  \
-    if (root_ && root_ != this) return root_->call;                                                                \
+#define KC_AT_ABSROOT(call)                                                                                            \
+  do {                                                                                                                 \
+    TCustomRVData *root_ = GetAbsoluteRootData();                                                                      \
+    if (root_ && root_ != this) return root_->call;                                                                    \
   } while (0)
 
 TRVOptions TCustomRVData::GetOptions() const {
@@ -260,8 +258,8 @@ TCustomImageList *TCustomRVData::DoRVFImageListNeeded(int ImageListTag) {
   return FHost ? FHost->DoRVFImageListNeeded(ImageListTag) : nullptr;
 }
 
-void TCustomRVData::DoHTMLSaveImage(int ItemNo, const std::string &Path, TColor BackgroundColor,
-                                    std::string &Location, bool &DoDefault) {
+void TCustomRVData::DoHTMLSaveImage(int ItemNo, const std::string &Path, TColor BackgroundColor, std::string &Location,
+                                    bool &DoDefault) {
   KC_AT_ABSROOT(DoHTMLSaveImage(ItemNo, Path, BackgroundColor, Location, DoDefault));
   if (FHost) FHost->DoHTMLSaveImage(this, ItemNo, Path, BackgroundColor, Location, DoDefault);
 }
@@ -339,8 +337,7 @@ std::unique_ptr<TBitmap> TCustomRVData::DoPrintComponent(TControl *Control) {
 #undef KC_AT_ROOT
 #undef KC_AT_ABSROOT
 
-void TCustomRVData::GetExportRange(int &First, int &FirstOffs, int &Last, int &LastOffs, int &Dummy1,
-                                   int &Dummy2) {
+void TCustomRVData::GetExportRange(int &First, int &FirstOffs, int &Last, int &LastOffs, int &Dummy1, int &Dummy2) {
   Dummy1 = 0;
   Dummy2 = 0;
   if (GetItemCount() == 0) return;
@@ -407,8 +404,7 @@ template <class T> T *TCustomRVData::CheckItemClass(int ItemNo) const {
   return item;
 }
 
-void TCustomRVData::GetBreakInfo(int ItemNo, uint8_t &AWidth, uint8_t &AStyle, TColor &AColor,
-                                 TRVTag &ATag) const {
+void TCustomRVData::GetBreakInfo(int ItemNo, uint8_t &AWidth, uint8_t &AStyle, TColor &AColor, TRVTag &ATag) const {
   const auto *b = CheckItemClass<TRVBreakItemInfo>(ItemNo);
   AWidth = b->LineWidth;
   AStyle = b->BreakStyle;
@@ -515,30 +511,26 @@ bool TCustomRVData::IsDelimiter(const std::string &s, int Index, TRVItemOptions 
 // Navigation
 
 int TCustomRVData::GetFirstParaItemNo(int ItemNo) const {
-  while (ItemNo > 0 && !IsParaStart(ItemNo))
-    --ItemNo;
+  while (ItemNo > 0 && !IsParaStart(ItemNo)) --ItemNo;
   return ItemNo;
 }
 
 int TCustomRVData::GetFirstLineItemNo(int ItemNo) const {
-  while (ItemNo > 0 && !IsFromNewLine(ItemNo))
-    --ItemNo;
+  while (ItemNo > 0 && !IsFromNewLine(ItemNo)) --ItemNo;
   return ItemNo;
 }
 
 void TCustomRVData::ExpandToPara(int FirstItemNo, int LastItemNo, int &NewFirstItemNo, int &NewLastItemNo) const {
   NewFirstItemNo = GetFirstParaItemNo(FirstItemNo);
   NewLastItemNo = LastItemNo + 1;
-  while (NewLastItemNo < GetItemCount() && !IsParaStart(NewLastItemNo))
-    ++NewLastItemNo;
+  while (NewLastItemNo < GetItemCount() && !IsParaStart(NewLastItemNo)) ++NewLastItemNo;
   --NewLastItemNo;
 }
 
 void TCustomRVData::ExpandToLine(int FirstItemNo, int LastItemNo, int &NewFirstItemNo, int &NewLastItemNo) const {
   NewFirstItemNo = GetFirstLineItemNo(FirstItemNo);
   NewLastItemNo = LastItemNo + 1;
-  while (NewLastItemNo < GetItemCount() && !IsFromNewLine(NewLastItemNo))
-    ++NewLastItemNo;
+  while (NewLastItemNo < GetItemCount() && !IsFromNewLine(NewLastItemNo)) ++NewLastItemNo;
   --NewLastItemNo;
 }
 
@@ -555,8 +547,7 @@ int TCustomRVData::GetPrevCharOffset(int ItemNo, int Offs) const {
   const std::string &s = Items.Strings(ItemNo);
   const int n = int(s.size() / 2);
   int o = Offs - 1;
-  while (o > 1 && o <= n && Joins(UnitAt(s, size_t(o - 1))))
-    --o;
+  while (o > 1 && o <= n && Joins(UnitAt(s, size_t(o - 1)))) --o;
   return o;
 }
 
@@ -566,8 +557,7 @@ int TCustomRVData::GetNextCharOffset(int ItemNo, int Offs) const {
   const std::string &s = Items.Strings(ItemNo);
   const int n = int(s.size() / 2);
   int o = Offs + 1;
-  while (o >= 1 && o <= n && Joins(UnitAt(s, size_t(o - 1))))
-    ++o;
+  while (o >= 1 && o <= n && Joins(UnitAt(s, size_t(o - 1)))) ++o;
   return o;
 }
 
@@ -637,8 +627,8 @@ void TCustomRVData::AddBreakExTag(uint8_t Width, uint8_t Style, TColor Color, co
   AddItem(std::string(), std::move(item));
 }
 
-void TCustomRVData::AddBulletExTag(const std::string &Name, int ImageIndex, TCustomImageList *ImageList,
-                                   int ParaNo, const TRVTag &Tag) {
+void TCustomRVData::AddBulletExTag(const std::string &Name, int ImageIndex, TCustomImageList *ImageList, int ParaNo,
+                                   const TRVTag &Tag) {
   auto item = std::make_unique<TRVBulletItemInfo>(this, ImageIndex, ImageList, rvvaBaseline);
   item->ParaNo = ParaNo;
   item->Tag = CopyTag(Tag, TagsArePChars());
@@ -724,8 +714,7 @@ void TCustomRVData::DeleteItems(int FirstItemNo, int Count) {
   if (SharesItems() || FirstItemNo < 0 || FirstItemNo >= GetItemCount()) return;
   Count = std::min(Count, GetItemCount() - FirstItemNo);
   if (Count <= 0) return;
-  for (int i = FirstItemNo; i < FirstItemNo + Count; ++i)
-    DestroyItem(i, false);
+  for (int i = FirstItemNo; i < FirstItemNo + Count; ++i) DestroyItem(i, false);
   Items.Delete(FirstItemNo, Count);
 }
 
@@ -734,8 +723,7 @@ void TCustomRVData::Clear() {
   State |= StateClearing;
   State &= ~StateClearedByClear;
   if (!SharesItems()) {
-    for (int i = 0; i < GetItemCount(); ++i)
-      DestroyItem(i, true);
+    for (int i = 0; i < GetItemCount(); ++i) DestroyItem(i, true);
     Items.Clear();
   }
   FreeCheckpoint(NotAddedCP, false, true);
@@ -761,8 +749,7 @@ void TCustomRVData::AssignItemsFrom(TCustomRVData *Source) {
     if (!NotAddedCP) {
       NotAddedCP = Source->NotAddedCP;
       ++CPCount;
-    } else
-      delete Source->NotAddedCP;
+    } else delete Source->NotAddedCP;
   }
   Source->Items.ReleaseAll();
   Source->FirstCP = Source->LastCP = Source->NotAddedCP = nullptr;
@@ -795,22 +782,19 @@ bool TCustomRVData::CanJoinTextItems(int ItemNo, const TCustomRVItemInfo *Left, 
 // Styles
 
 void TCustomRVData::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
-  for (int i = 0; i < GetItemCount(); ++i)
-    GetItem(i)->MarkUsedStyles(TextUsed, ParaUsed, ListUsed);
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->MarkUsedStyles(TextUsed, ParaUsed, ListUsed);
 }
 
 void TCustomRVData::RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
                                    const TRVIntegerList &ListShift) {
-  for (int i = 0; i < GetItemCount(); ++i)
-    GetItem(i)->RenumberStyles(TextShift, ParaShift, ListShift);
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->RenumberStyles(TextShift, ParaShift, ListShift);
 }
 
 void TCustomRVData::UpdateItemsPalette() {
   const TRVPaletteAction action = GetDoInPaletteMode();
   const HPALETTE palette = GetPalette();
   const TRVLogPalette *log = GetPaletteInfo();
-  for (int i = 0; i < GetItemCount(); ++i)
-    GetItem(i)->UpdatePaletteInfo(action, false, palette, log);
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->UpdatePaletteInfo(action, false, palette, log);
 }
 
 // ===========================================================================
@@ -919,8 +903,7 @@ void TCustomRVData::UnifyParaNo(int ItemNo) {
   ClampItemNo(ItemNo);
   const int first = GetFirstParaItemNo(ItemNo);
   const int para = GetItem(first)->ParaNo;
-  for (int i = first + 1; i < GetItemCount() && !IsParaStart(i); ++i)
-    GetItem(i)->ParaNo = para;
+  for (int i = first + 1; i < GetItemCount() && !IsParaStart(i); ++i) GetItem(i)->ParaNo = para;
 }
 
 void TCustomRVData::Beep() {

@@ -108,8 +108,7 @@ public:
   std::vector<std::string> DocProperties;
 
   // Events; the defaults do nothing.
-  virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text,
-                            TCustomRVData *RVData) {
+  virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text, TCustomRVData *RVData) {
     (void)Action, (void)Item, (void)Text, (void)RVData;
   }
   virtual void DoControlAction(TCustomRVData *RVData, TRVControlAction Action, int ItemNo, TControl *&Control) {
@@ -144,10 +143,8 @@ public:
     (void)RVData, (void)ItemNo, (void)Path, (void)BackgroundColor, (void)Location, (void)DoDefault;
   }
   virtual void DoSaveImage2(const TGraphic *Graphic, TRVSaveFormat SaveFormat, const std::string &Path,
-                            const std::string &ImagePrefix, int &ImageSaveNo, std::string &Location,
-                            bool &DoDefault) {
-    (void)Graphic, (void)SaveFormat, (void)Path, (void)ImagePrefix, (void)ImageSaveNo, (void)Location,
-        (void)DoDefault;
+                            const std::string &ImagePrefix, int &ImageSaveNo, std::string &Location, bool &DoDefault) {
+    (void)Graphic, (void)SaveFormat, (void)Path, (void)ImagePrefix, (void)ImageSaveNo, (void)Location, (void)DoDefault;
   }
   virtual void DoItemHint(TCustomRVData *RVData, int ItemNo, std::string &HintText) {
     (void)RVData, (void)ItemNo, (void)HintText;
@@ -276,10 +273,9 @@ public:
   // The picture file of HTML export (a BMP file, or JPEG when asked);
   // the host's image event may supply the location instead.
   virtual bool SaveImageFileEx(const std::string &Path, const TGraphic *Graphic, TRVSaveFormat SaveFormat,
-                               const std::string &ImagePrefix, int &ImageSaveNo, bool OverwriteFiles,
-                               TColor BackColor, std::string &Location, bool Jpeg = false);
-  virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text,
-                            TCustomRVData *RVData);
+                               const std::string &ImagePrefix, int &ImageSaveNo, bool OverwriteFiles, TColor BackColor,
+                               std::string &Location, bool Jpeg = false);
+  virtual void DoItemAction(TRVItemAction Action, TCustomRVItemInfo *Item, std::string &Text, TCustomRVData *RVData);
   virtual bool DoSaveComponentToFile(const std::string &Path, TControl *Control, TRVSaveFormat Format,
                                      std::string &Text);
 
@@ -316,8 +312,7 @@ public:
   virtual void DoSaveHTMLExtra(int Area, bool CSSVersion, std::string &HTMLCode);
   virtual void DoReadHyperlink(const std::string &Target, const std::string &Extras, TRVLoadFormat DocFormat,
                                int &StyleNo, TRVTag &ItemTag, std::string &ItemName);
-  virtual void DoWriteHyperlink(int ID, int ItemNo, TRVSaveFormat SaveFormat, std::string &Target,
-                                std::string &Extras);
+  virtual void DoWriteHyperlink(int ID, int ItemNo, TRVSaveFormat SaveFormat, std::string &Target, std::string &Extras);
   virtual std::unique_ptr<TGraphic> DoImportPicture(const std::string &Location);
   virtual void DoItemHint(int ItemNo, std::string &HintText);
   virtual std::unique_ptr<TGraphic> DoRVFPictureNeeded(const std::string &Name, const TRVTag &Tag);
@@ -326,18 +321,16 @@ public:
   void ControlAction(TRVControlAction Action, int ItemNo, TCustomRVItemInfo *Item);
   virtual TControl *DoRVFControlNeeded(const std::string &Name, const TRVTag &Tag);
   virtual TCustomImageList *DoRVFImageListNeeded(int ImageListTag);
-  virtual void DoHTMLSaveImage(int ItemNo, const std::string &Path, TColor BackgroundColor,
-                               std::string &Location, bool &DoDefault);
+  virtual void DoHTMLSaveImage(int ItemNo, const std::string &Path, TColor BackgroundColor, std::string &Location,
+                               bool &DoDefault);
   virtual void DoSaveImage2(const TGraphic *Graphic, TRVSaveFormat SaveFormat, const std::string &Path,
-                            const std::string &ImagePrefix, int &ImageSaveNo, std::string &Location,
-                            bool &DoDefault);
-  virtual void GetNextImageFileName(const std::string &ImagesPrefix, const std::string &Path,
-                                    std::string &FileName, bool OverwriteFiles, int &ImageSaveNo,
-                                    const std::string &Ext);
+                            const std::string &ImagePrefix, int &ImageSaveNo, std::string &Location, bool &DoDefault);
+  virtual void GetNextImageFileName(const std::string &ImagesPrefix, const std::string &Path, std::string &FileName,
+                                    bool OverwriteFiles, int &ImageSaveNo, const std::string &Ext);
   // Text may be changed by the item's Inserting hook. FullReformat and
   // NewListNo are outputs for the editor.
-  virtual bool InsertItemAt(int &Index, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
-                            bool &FullReformat, int &NewListNo);
+  virtual bool InsertItemAt(int &Index, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item, bool &FullReformat,
+                            int &NewListNo);
   virtual void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed);
   // The marker list of the absolute root; made on request when AllowCreate.
   virtual TRVMarkerList *GetMarkers(bool AllowCreate);
@@ -378,10 +371,8 @@ public:
                      TRVTag &ATag) const;
   void GetHotspotInfo(int ItemNo, std::string &AName, int &AImageIndex, int &AHotImageIndex,
                       TCustomImageList *&AImageList, TRVTag &ATag) const;
-  void GetPictureInfo(int ItemNo, std::string &AName, TGraphic *&AGraphic, TRVVAlign &AVAlign,
-                      TRVTag &ATag) const;
-  void GetControlInfo(int ItemNo, std::string &AName, TControl *&AControl, TRVVAlign &AVAlign,
-                      TRVTag &ATag) const;
+  void GetPictureInfo(int ItemNo, std::string &AName, TGraphic *&AGraphic, TRVVAlign &AVAlign, TRVTag &ATag) const;
+  void GetControlInfo(int ItemNo, std::string &AName, TControl *&AControl, TRVVAlign &AVAlign, TRVTag &ATag) const;
   bool GetItemExtraIntProperty(int ItemNo, int Prop, int &Value) const;
   int FindControlItemNo(const TControl *Control) const;
 
@@ -471,9 +462,8 @@ public:
   std::vector<std::string> &DocProperties() const { return RootHost().DocProperties; }
   // Writes the picture file of HTML export; Location gets its name, empty
   // when the file could not be written.
-  void SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo,
-                     bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic, std::string &Location,
-                     bool Jpeg);
+  void SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo, bool OverwriteFiles,
+                     TColor BackColor, const TGraphic &Graphic, std::string &Location, bool Jpeg);
 
 protected:
   // Checks that the item at ItemNo is a T (or derived); ERichVistaError

@@ -66,8 +66,7 @@ void TCustomRVData::InsertCheckpointSorted(TRVCPInfo *CP, int ItemNo) {
     LastCP = CP;
   } else {
     TRVCPInfo *p = FirstCP;
-    while (p->Next && p->Next->ItemNo <= ItemNo)
-      p = p->Next;
+    while (p->Next && p->Next->ItemNo <= ItemNo) p = p->Next;
     CP->Prev = p;
     CP->Next = p->Next;
     if (p->Next) p->Next->Prev = CP;
@@ -101,8 +100,7 @@ TRVCPInfo *TCustomRVData::GetCheckpointBefore(int ItemNo) {
   UpdateCPPos();
   if (!FirstCP || FirstCP->ItemNo >= ItemNo) return nullptr;
   TRVCPInfo *p = FirstCP;
-  while (p->Next && p->Next->ItemNo < ItemNo)
-    p = p->Next;
+  while (p->Next && p->Next->ItemNo < ItemNo) p = p->Next;
   return p;
 }
 

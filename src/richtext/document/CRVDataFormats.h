@@ -35,8 +35,8 @@ struct TRVFReadResult {
 
 // Clears the document and reads the whole stream into it. Layout and
 // Background receive what the stream carries when the options ask for it.
-TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream,
-                                 TRVLayoutInfo *Layout = nullptr, TRVFBackground *Background = nullptr);
+TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream, TRVLayoutInfo *Layout = nullptr,
+                                 TRVFBackground *Background = nullptr);
 // Appends the stream's items at the end of the document; style sections
 // are mapped or merged by the read modes.
 TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream);

@@ -111,9 +111,9 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
       if (!backPicture.empty()) {
         const bool moving = backStyle == bsTiledAndScrolled;
         const bool repeat = backStyle == bsTiled || moving;
-        out += "  background-image: url(\"" + EscapeAttr(backPicture) + "\");\r\n  background-repeat: " +
-               (repeat ? "repeat" : "no-repeat") + ";\r\n  background-attachment: " + (moving ? "scroll" : "fixed") +
-               ";\r\n";
+        out += "  background-image: url(\"" + EscapeAttr(backPicture) +
+               "\");\r\n  background-repeat: " + (repeat ? "repeat" : "no-repeat") +
+               ";\r\n  background-attachment: " + (moving ? "scroll" : "fixed") + ";\r\n";
         if (backStyle == bsStretched || backStyle == bsCentered) out += "  background-position: center center;\r\n";
       }
       out += "}\r\n";
@@ -132,8 +132,7 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     if (!extra.empty()) out += " " + extra;
     out += Css ? ">\r\n"
                : " leftmargin=" + std::to_string(m.Left) + " topmargin=" + std::to_string(m.Top) +
-                     " rightmargin=" + std::to_string(m.Right) + " bottommargin=" + std::to_string(m.Bottom) +
-                     ">\r\n";
+                     " rightmargin=" + std::to_string(m.Right) + " bottommargin=" + std::to_string(m.Bottom) + ">\r\n";
   }
   if (body) {
     const bool baseTags = !Css && !Options.Has(rvsoNoDefaultStyleTags);
@@ -149,10 +148,8 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     ctx.CurrentBackColor = BackgroundColor == clNone ? clWhite : BackgroundColor;
     int cpNo = 0;
     auto anchor = [&](const TRVCPInfo &cp) {
-      if (Options.Has(rvsoCheckpointNames) && !cp.Name.empty())
-        out += "<A name=\"" + EscapeAttr(cp.Name) + "\"></A>";
-      else
-        out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
+      if (Options.Has(rvsoCheckpointNames) && !cp.Name.empty()) out += "<A name=\"" + EscapeAttr(cp.Name) + "\"></A>";
+      else out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
     };
     auto WriteItem = [&](int i) {
       TCustomRVItemInfo *item = RVData.GetItem(i);
@@ -169,22 +166,17 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
       const TFontInfo &f = *st->TextStyles().GetTextStyleSafe(style);
       const std::string &t = RVData.GetItemTextRaw(i);
       std::string text;
-      if (f.Options.Has(rvteoHTMLCode))
-        text = item->IsUnicode() ? UnicodeToAnsi(RVData.GetStyleCodePage(style), t) : t;
-      else if (item->IsUnicode())
-        text = t.empty() ? "&nbsp;" : UnicodeToHtml(t);
-      else
-        text = MakeHtmlText(t, true);
+      if (f.Options.Has(rvteoHTMLCode)) text = item->IsUnicode() ? UnicodeToAnsi(RVData.GetStyleCodePage(style), t) : t;
+      else if (item->IsUnicode()) text = t.empty() ? "&nbsp;" : UnicodeToHtml(t);
+      else text = MakeHtmlText(t, true);
       if (Css) {
         const bool span = style != 0 || Options.Has(rvsoClassForStyle0);
         if (span && Options.Has(rvsoInlineStyles)) {
           std::string css;
           f.SaveCSSToStream(css, nullptr, false);
           out += "<SPAN style=\"" + EscapeAttr(css) + "\">" + text + "</SPAN>";
-        } else if (span)
-          out += "<SPAN class=RVTS" + std::to_string(style) + ">" + text + "</SPAN>";
-        else
-          out += text;
+        } else if (span) out += "<SPAN class=RVTS" + std::to_string(style) + ">" + text + "</SPAN>";
+        else out += text;
       } else {
         const THtmlFontDesc d = FontDesc(f);
         const THtmlFontDesc &rel = baseTags ? baseDesc : none;
@@ -211,8 +203,7 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
                  (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
           close = "</DIV>\r\n";
         }
-      } else if (!item->GetContinuePara())
-        out += "<BR>";
+      } else if (!item->GetContinuePara()) out += "<BR>";
       if (item->Checkpoint) anchor(*item->Checkpoint);
       std::string target, extras;
       if (item->GetStyleFlag(rvbsfJump, st))

@@ -21,7 +21,8 @@ bool TCustomRVData::SaveImageFileEx(const std::string &Path, const TGraphic *Gra
 void TCustomRVData::GetNextImageFileName(const std::string &ImagesPrefix, const std::string &Path,
                                          std::string &FileName, bool OverwriteFiles, int &ImageSaveNo,
                                          const std::string &Ext) {
-  const bool absolute = ImagesPrefix.find(':') != std::string::npos || (!ImagesPrefix.empty() && ImagesPrefix[0] == '/');
+  const bool absolute =
+      ImagesPrefix.find(':') != std::string::npos || (!ImagesPrefix.empty() && ImagesPrefix[0] == '/');
   const std::string base = absolute ? ImagesPrefix : Path + ImagesPrefix;
   for (;;) {
     ++ImageSaveNo;
@@ -32,18 +33,16 @@ void TCustomRVData::GetNextImageFileName(const std::string &ImagesPrefix, const 
 }
 
 void TCustomRVData::SaveImageFile(const std::string &ImagesPrefix, const std::string &Path, int &ImageSaveNo,
-                                  bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic,
-                                  std::string &Location, bool Jpeg) {
+                                  bool OverwriteFiles, TColor BackColor, const TGraphic &Graphic, std::string &Location,
+                                  bool Jpeg) {
   Location.clear();
   std::string fileName;
   GetNextImageFileName(ImagesPrefix, Path, fileName, OverwriteFiles, ImageSaveNo, Jpeg ? ".jpg" : ".bmp");
   std::string bytes;
-  if (Jpeg && std::string_view(Graphic.className()) == "TJPEGImage")
-    bytes = Graphic.saveToBytes();
+  if (Jpeg && std::string_view(Graphic.className()) == "TJPEGImage") bytes = Graphic.saveToBytes();
   else {
     QImage img;
-    if (auto *b = dynamic_cast<const TBitmap *>(&Graphic))
-      img = b->image().convertToFormat(QImage::Format_RGB32);
+    if (auto *b = dynamic_cast<const TBitmap *>(&Graphic)) img = b->image().convertToFormat(QImage::Format_RGB32);
     else {
       img = QImage(std::max(Graphic.width(), 1), std::max(Graphic.height(), 1), QImage::Format_RGB32);
       const TColor back = ColorToRGB(BackColor == clNone ? clWhite : BackColor);
@@ -55,8 +54,7 @@ void TCustomRVData::SaveImageFile(const std::string &ImagesPrefix, const std::st
       TJPEGImage jpg;
       if (!jpg.assignImage(img)) return;
       bytes = jpg.saveToBytes();
-    } else
-      bytes = TBitmap(img).saveToBytes();
+    } else bytes = TBitmap(img).saveToBytes();
   }
   if (!WriteFileAtomically(fileName, bytes)) return;
   const size_t slash = ImagesPrefix.find_last_of("/\\");

@@ -7,13 +7,12 @@ namespace {
 
 void Put32(std::string &s, int32_t v) {
   const uint32_t u = uint32_t(v);
-  for (int i = 0; i < 4; ++i)
-    s += char((u >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i) s += char((u >> (8 * i)) & 0xFF);
 }
 
 int32_t Get32(std::string_view s, size_t at) {
-  return int32_t(uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) |
-                 (uint32_t(uint8_t(s[at + 2])) << 16) | (uint32_t(uint8_t(s[at + 3])) << 24));
+  return int32_t(uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) | (uint32_t(uint8_t(s[at + 2])) << 16) |
+                 (uint32_t(uint8_t(s[at + 3])) << 24));
 }
 
 [[noreturn]] void InvalidRVF() { throw ERichVistaError("Invalid RVF format"); }

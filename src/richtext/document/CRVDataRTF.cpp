@@ -17,8 +17,8 @@ namespace kc {
 namespace {
 
 // The colours every table starts with, after the automatic entry.
-constexpr TColor kFixedColors[] = {clBlack, clBlue,  clAqua,   clLime, clFuchsia, clRed, clYellow, clWhite,
-                                   clNavy,  clTeal,  clGreen,  clPurple, clMaroon, clOlive, clGray, clSilver};
+constexpr TColor kFixedColors[] = {clBlack, clBlue, clAqua,  clLime,   clFuchsia, clRed,   clYellow, clWhite,
+                                   clNavy,  clTeal, clGreen, clPurple, clMaroon,  clOlive, clGray,   clSilver};
 
 // UTF-16 text: ASCII as escaped text, every other unit as \uN with its
 // one-byte ANSI stand-in (or "?") when duplicates are wanted. Readers differ
@@ -39,10 +39,8 @@ std::string UnicodeEscapes(const std::string &Bytes, int CodePage, bool Duplicat
     }
     std::string b;
     const bool isSurrogate = u >= 0xD800 && u <= 0xDFFF;
-    if (!isSurrogate && tryFromUtf16(CodePage, std::u16string(1, u), b) && b.size() == 1)
-      r += RtfEscapeText(b);
-    else
-      r += '?';
+    if (!isSurrogate && tryFromUtf16(CodePage, std::u16string(1, u), b) && b.size() == 1) r += RtfEscapeText(b);
+    else r += '?';
   }
   return r;
 }
@@ -71,8 +69,7 @@ void LevelText(const TRVListLevel &L, std::string &Text, std::string &Numbers) {
         ++i;
         continue;
       }
-      if (f[i] == '%' && i + 3 < f.size() && f[i + 1] >= '0' && f[i + 1] <= '8' && f[i + 2] == ':' &&
-          f[i + 3] == 's') {
+      if (f[i] == '%' && i + 3 < f.size() && f[i + 1] >= '0' && f[i + 1] <= '8' && f[i + 2] == ':' && f[i + 3] == 's') {
         body += hex(f[i + 1] - '0');
         ++length;
         Numbers += hex(length);
@@ -80,10 +77,8 @@ void LevelText(const TRVListLevel &L, std::string &Text, std::string &Numbers) {
         continue;
       }
       const auto b = uint8_t(f[i]);
-      if (b < 0x20 || b >= 0x80)
-        body += hex(b);
-      else
-        body += RtfEscapeText(std::string(1, f[i]));
+      if (b < 0x20 || b >= 0x80) body += hex(b);
+      else body += RtfEscapeText(std::string(1, f[i]));
       ++length;
     }
   }
@@ -148,8 +143,7 @@ private:
 void TRVRTFWriter::MakeTables() {
   Colors.Clear();
   Colors.Add(clWindowText);
-  for (TColor c : kFixedColors)
-    Colors.Add(c);
+  for (TColor c : kFixedColors) Colors.Add(c);
   if (St) {
     RVMakeRTFFontTable(*St, Fonts);
     for (int i = 0; i < St->TextStyles().Count(); ++i) {
@@ -212,11 +206,10 @@ void TRVRTFWriter::ParaStyleCodes(std::string &Out, const TParaInfo &P, const TR
     Out += "\\li" + std::to_string(Twips(Marker->LeftIndent)) + "\\fi" +
            std::to_string(Twips(Marker->MarkerIndent - Marker->LeftIndent)) + "\\jclisttab\\tx" +
            std::to_string(Twips(Marker->FirstIndent + Marker->LeftIndent));
-  else
-    Out += "\\fi" + std::to_string(Twips(P.FirstIndent)) + "\\li" + std::to_string(Twips(P.LeftIndent));
+  else Out += "\\fi" + std::to_string(Twips(P.FirstIndent)) + "\\li" + std::to_string(Twips(P.LeftIndent));
   static const char *const align[] = {"l", "r", "c", "j"};
-  Out += std::string("\\q") + align[int(P.Alignment) & 3] + "\\ri" + std::to_string(Twips(P.RightIndent)) +
-         "\\sb" + std::to_string(Twips(P.SpaceBefore)) + "\\sa" + std::to_string(Twips(P.SpaceAfter));
+  Out += std::string("\\q") + align[int(P.Alignment) & 3] + "\\ri" + std::to_string(Twips(P.RightIndent)) + "\\sb" +
+         std::to_string(Twips(P.SpaceBefore)) + "\\sa" + std::to_string(Twips(P.SpaceAfter));
   if (P.BiDiMode == rvbdLeftToRight) Out += "\\ltrpar";
   if (P.BiDiMode == rvbdRightToLeft) Out += "\\rtlpar";
   if (P.Background.Color != clNone) Out += "\\cbpat" + std::to_string(ColorNo(P.Background.Color));
@@ -388,8 +381,7 @@ bool TRVRTFWriter::Write(std::string &Out) {
     TCustomRVItemInfo *item = D.GetItem(i);
     if (i == first || !item->GetContinuePara()) {
       Out += "\r\n";
-      if (item->GetLineBreakBefore() && i != first)
-        Out += "\\line";
+      if (item->GetLineBreakBefore() && i != first) Out += "\\line";
       else {
         if (!firstPara) Out += std::string(prevMarker ? "\\plain" : "") + "\\par";
         if (item->GetPageBreakBefore()) Out += "\\page";
@@ -433,8 +425,7 @@ void TRVRTFWriter::WriteItem(std::string &Out, int i, int first, int firstOffs, 
       return;
     }
     Out += "\\plain ";
-    if (Ctx.Options.Has(rvrtfSaveStyleSheet) && St)
-      Out += "\\cs" + std::to_string(St->ParaStyles().Count() + style);
+    if (Ctx.Options.Has(rvrtfSaveStyleSheet) && St) Out += "\\cs" + std::to_string(St->ParaStyles().Count() + style);
     CharCodes(Out, style);
     const int w = item->IsUnicode() ? 2 : 1;
     const std::string &t = D.GetItemTextRaw(i);
@@ -457,8 +448,7 @@ bool ExportRtfToStream(TCustomRVData &RVData, std::string &Stream, TColor Backgr
   return w.Write(Stream);
 }
 
-bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor BackgroundColor,
-                     std::string *Error) {
+bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor BackgroundColor, std::string *Error) {
   std::string data;
   if (!ExportRtfToStream(RVData, data, BackgroundColor)) return false;
   return WriteFileAtomically(FileName, data, Error);

@@ -45,29 +45,23 @@ bool RVFHexToString(std::string_view Hex, std::string &Bytes) {
 
 std::string RVFEncodeLineBreaks(std::string s) {
   for (char &c : s)
-    if (c == '\r')
-      c = 1;
-    else if (c == '\n')
-      c = 2;
+    if (c == '\r') c = 1;
+    else if (c == '\n') c = 2;
   return s;
 }
 
 std::string RVFDecodeLineBreaks(std::string s) {
   for (char &c : s)
-    if (c == 1)
-      c = '\r';
-    else if (c == 2)
-      c = '\n';
+    if (c == 1) c = '\r';
+    else if (c == 2) c = '\n';
   return s;
 }
 
 namespace {
 
 void WriteBlock(std::string &Stream, const std::string &Bytes, bool Binary) {
-  if (Binary)
-    WriteBinaryBlock(Stream, Bytes);
-  else
-    WriteLine(Stream, RVFStringToHex(Bytes));
+  if (Binary) WriteBinaryBlock(Stream, Bytes);
+  else WriteLine(Stream, RVFStringToHex(Bytes));
 }
 
 std::string StyleRef(const TRVStyle *St, bool Names, int No, bool Para) {
@@ -99,10 +93,8 @@ void WriteTextLine(std::string &Stream, const std::string &Text, bool Unicode, b
     // A separator or zero unit inside would end the raw line early.
     for (size_t i = 0; i + 1 < Text.size(); i += 2) {
       const auto u = char16_t(uint8_t(Text[i]) | (uint8_t(Text[i + 1]) << 8));
-      if (u == 0x2029 || u == 0)
-        Stream += std::string_view(" \0", 2);
-      else
-        Stream.append(Text, i, 2);
+      if (u == 0x2029 || u == 0) Stream += std::string_view(" \0", 2);
+      else Stream.append(Text, i, 2);
     }
     Stream += "\x29\x20";
   } else {
@@ -193,8 +185,7 @@ bool SaveRvfToStream(TCustomRVData &RVData, std::string &Stream, bool SelectionO
       !RVData.DocProperties().empty()) {
     const auto &props = RVData.DocProperties();
     WriteLine(Stream, "-9 " + std::to_string(props.size()) + " 0 0 0 0 5");
-    for (const std::string &p : props)
-      WriteLine(Stream, RVFEncodeLineBreaks(p));
+    for (const std::string &p : props) WriteLine(Stream, RVFEncodeLineBreaks(p));
   }
   if (o.Has(rvfoSaveLayout) && root && Layout && !SelectionOnly) {
     WriteLine(Stream, "-9 2 0 0 " + std::string(binary ? "2" : "0") + " 0 3");

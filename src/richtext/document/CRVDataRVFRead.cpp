@@ -28,8 +28,7 @@ public:
   bool Line(std::string &Out) {
     if (AtEnd()) return false;
     size_t e = FPos;
-    while (e < FS.size() && FS[e] != '\r' && FS[e] != '\n' && FS[e] != '\0')
-      ++e;
+    while (e < FS.size() && FS[e] != '\r' && FS[e] != '\n' && FS[e] != '\0') ++e;
     Out.assign(FS.substr(FPos, e - FPos));
     FCRLF = e + 1 < FS.size() && FS[e] == '\r' && FS[e + 1] == '\n';
     FPos = FCRLF ? e + 2 : std::min(FS.size(), e + 1);
@@ -39,8 +38,7 @@ public:
   bool Block(std::string &Out) {
     if (Remaining() < 4) return false;
     uint32_t n = 0;
-    for (int i = 0; i < 4; ++i)
-      n |= uint32_t(uint8_t(FS[FPos + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i) n |= uint32_t(uint8_t(FS[FPos + i])) << (8 * i);
     if (n > Remaining() - 4) return false;
     Out.assign(FS.substr(FPos + 4, n));
     FPos += 4 + n;
@@ -99,8 +97,7 @@ struct TRVFTokens {
   }
   bool Word(std::string &Out) {
     size_t p = Pos;
-    while (p < S.size() && S[p] != ' ')
-      ++p;
+    while (p < S.size() && S[p] != ' ') ++p;
     if (p == Pos) return false;
     Out = S.substr(Pos, p - Pos);
     Pos = p;
@@ -215,8 +212,7 @@ bool TRVFReader::ReadHeader(const std::string &Line, TRVFHeader &H) {
           H.StyleNo = i;
           break;
         }
-  } else if (!t.Integer(H.StyleNo))
-    return Fail("a record header does not start with a number");
+  } else if (!t.Integer(H.StyleNo)) return Fail("a record header does not start with a number");
   if (H.StyleNo == -8) {
     int32_t a = 0, b = 0;
     if (!t.Integer(a) || !t.Integer(b)) return Fail("a version record is malformed");
@@ -235,8 +231,7 @@ bool TRVFReader::ReadHeader(const std::string &Line, TRVFHeader &H) {
           H.ParaNo = i;
           break;
         }
-  } else if (!t.Integer(H.ParaNo))
-    return Fail("a record header has no paragraph");
+  } else if (!t.Integer(H.ParaNo)) return Fail("a record header has no paragraph");
   if (H.ParaNo < -1) return Fail("a paragraph number is below -1");
   const bool special = H.StyleNo == -7 || H.StyleNo == -2 || H.StyleNo == -9;
   if (!special) {
@@ -259,8 +254,7 @@ bool TRVFReader::ReadHeader(const std::string &Line, TRVFHeader &H) {
       if (!n.Integer(v) || !n.AtEnd()) return Fail("a tag is not a number");
       H.Tag = v;
     }
-  } else
-    return Fail("a record header has no tag");
+  } else return Fail("a record header has no tag");
   if (H.StyleNo == -9) {
     if (!t.Integer(H.Kind)) return Fail("a style section has no kind");
     return true;
@@ -308,10 +302,8 @@ bool TRVFReader::ReadSection(TRVFHeader &H) {
   if (!DataLine(0, s)) return false;
   if (!DataLine(H.Mode == 2 ? 2 : 0, s)) return false;
   std::string bytes;
-  if (H.Mode == 2)
-    bytes = std::move(s);
-  else if (!RVFHexToString(s, bytes))
-    return Fail("a style section's hexadecimal data is malformed");
+  if (H.Mode == 2) bytes = std::move(s);
+  else if (!RVFHexToString(s, bytes)) return Fail("a style section's hexadecimal data is malformed");
   if (H.Kind == 3) {
     if (Layout && Whole && O.Has(rvfoLoadLayout)) {
       if (bytes.size() < 8 || (uint8_t(bytes[4]) | uint8_t(bytes[5]) << 8 | uint8_t(bytes[6]) << 16 |
@@ -327,17 +319,13 @@ bool TRVFReader::ReadSection(TRVFHeader &H) {
   } else if (St) {
     if (bytes.empty() || uint8_t(bytes[0]) != 14) return Fail("a style section is not a collection");
     std::unique_ptr<TCustomRVInfos> c;
-    if (H.Kind == 1)
-      c = std::make_unique<TFontInfos>(St);
-    else if (H.Kind == 2)
-      c = std::make_unique<TParaInfos>(St);
-    else
-      c = std::make_unique<TRVListInfos>(St);
+    if (H.Kind == 1) c = std::make_unique<TFontInfos>(St);
+    else if (H.Kind == 2) c = std::make_unique<TParaInfos>(St);
+    else c = std::make_unique<TRVListInfos>(St);
     bool unknown = false;
     if (!c->LoadFromStream(bytes, unknown)) return Fail("a style section is malformed");
     if (unknown) AddWarning(&D, rvfwUnknownStyleProperties);
-    const TRVFReaderStyleMode mode =
-        H.Kind == 1 ? D.GetRVFTextStylesReadMode() : D.GetRVFParaStylesReadMode();
+    const TRVFReaderStyleMode mode = H.Kind == 1 ? D.GetRVFTextStylesReadMode() : D.GetRVFParaStylesReadMode();
     TCustomRVInfos &target = H.Kind == 1   ? static_cast<TCustomRVInfos &>(St->TextStyles())
                              : H.Kind == 2 ? static_cast<TCustomRVInfos &>(St->ParaStyles())
                                            : static_cast<TCustomRVInfos &>(St->ListStyles());
@@ -347,8 +335,7 @@ bool TRVFReader::ReadSection(TRVFHeader &H) {
         // identities that RTF and later readings rely on.
         bool again = false;
         target.LoadFromStream(bytes, again);
-      }
-      else {
+      } else {
         auto map = std::make_unique<TRVIntegerList>();
         target.MergeWith(*c, mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, *map,
                          H.Kind == 2 ? TextMap.get() : nullptr);
@@ -438,8 +425,7 @@ bool TRVFReader::ReadItem(TRVFHeader &H) {
   if (H.StyleNo == rvsListMarker) {
     auto *m = static_cast<TRVMarkerItemInfo *>(H.Item.get());
     if (ListMap && m->ListNo >= 0) {
-      if (m->ListNo < ListMap->Count())
-        m->ListNo = (*ListMap)[m->ListNo];
+      if (m->ListNo < ListMap->Count()) m->ListNo = (*ListMap)[m->ListNo];
       else {
         AddWarning(&D, rvfwConvUnknownStyles);
         m->ListNo = 0;
@@ -457,12 +443,9 @@ bool TRVFReader::ReadItem(TRVFHeader &H) {
 
 bool TRVFReader::ReadRecord(TRVFHeader &H) {
   switch (H.StyleNo) {
-  case -8:
-    return true;
-  case -9:
-    return ReadSection(H);
-  case -7:
-    return ReadBackground(H);
+  case -8: return true;
+  case -9: return ReadSection(H);
+  case -7: return ReadBackground(H);
   case -2: {
     std::string s;
     if (H.LineCount < 1) return true;
@@ -473,8 +456,7 @@ bool TRVFReader::ReadRecord(TRVFHeader &H) {
     }
     return SkipLines(H, 1);
   }
-  default:
-    return H.StyleNo >= 0 ? ReadText(H) : ReadItem(H);
+  default: return H.StyleNo >= 0 ? ReadText(H) : ReadItem(H);
   }
 }
 

@@ -29,10 +29,8 @@ public:
         Out += hooked;
         return;
       }
-      if (item->IsUnicode() && !Unicode)
-        s = UnicodeToAnsi(D.GetDefCodePage(), s);
-      else if (!item->IsUnicode() && Unicode)
-        s = AnsiToUnicode(D.GetStyleCodePage(D.GetActualStyle(item)), s);
+      if (item->IsUnicode() && !Unicode) s = UnicodeToAnsi(D.GetDefCodePage(), s);
+      else if (!item->IsUnicode() && Unicode) s = AnsiToUnicode(D.GetStyleCodePage(D.GetActualStyle(item)), s);
       Out += s;
       return;
     }

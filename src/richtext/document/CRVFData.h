@@ -86,7 +86,9 @@ public:
   virtual void SetVSmallStep(int Value) { (void)Value; }
   // The horizontal scroll range (document width in pixels).
   virtual int AreaWidth() const { return ClientWidth(); }
-  virtual void UpdateScrollBars(int Width, int HeightUnits, bool Redraw) { (void)Width, (void)HeightUnits, (void)Redraw; }
+  virtual void UpdateScrollBars(int Width, int HeightUnits, bool Redraw) {
+    (void)Width, (void)HeightUnits, (void)Redraw;
+  }
   virtual void ScrollTo(int Y, bool Redraw) { (void)Y, (void)Redraw; }
   virtual void HScrollTo(int X) { (void)X; }
   virtual TCanvas *FormatCanvas() = 0;
@@ -182,7 +184,9 @@ public:
   virtual void InvalidateRectInControl(const TRect &R) { (void)R; }
   virtual TRVScroller *GetScroller() const { return nullptr; }
   virtual void GetFormatResolution(TCanvas &Canvas, TRVScreenAndDevice &sad) const;
-  virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) { (void)FirstItem, (void)LastItem, (void)Partial; }
+  virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) {
+    (void)FirstItem, (void)LastItem, (void)Partial;
+  }
   // Where a printable copy starts: none here.
   virtual void GetStartItemAndOffset(int &ItemNo, int &Offs, bool &Found) const {
     ItemNo = -1, Offs = -1, Found = false;

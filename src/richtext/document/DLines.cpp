@@ -85,8 +85,7 @@ void TRVDrawLines::MarkHole(int First, int Last) {
 }
 
 void TRVDrawLines::CloseHole() {
-  if (HoleCount > 0 && HoleStart >= 0)
-    FItems.erase(FItems.begin() + HoleStart, FItems.begin() + HoleStart + HoleCount);
+  if (HoleCount > 0 && HoleStart >= 0) FItems.erase(FItems.begin() + HoleStart, FItems.begin() + HoleStart + HoleCount);
   HoleStart = -1;
   HoleCount = 0;
 }
@@ -97,27 +96,25 @@ void TRVDrawLines::Clear() {
   HoleCount = 0;
 }
 
-std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText,
-                                          bool unicode) const {
+std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText, bool unicode) const {
   const TRVDrawLineInfo *d = Items(Index);
   if (!d) return {};
   return GetDrawItemText(Index, itemText, unicode, d->Offs, d->Length);
 }
 
-std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText, bool unicode,
-                                          int Start, int Len) const {
+std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText, bool unicode, int Start,
+                                          int Len) const {
   const TRVDrawLineInfo *d = Items(Index);
   if (!d || Len <= 0) return {};
   long long first = std::max<long long>(Start, d->Offs);
-  long long last = std::min<long long>(static_cast<long long>(Start) + Len,
-                                       static_cast<long long>(d->Offs) + d->Length);
+  long long last =
+      std::min<long long>(static_cast<long long>(Start) + Len, static_cast<long long>(d->Offs) + d->Length);
   long long unit = unicode ? 2 : 1;
   long long chars = static_cast<long long>(itemText.size()) / unit;
   first = std::max<long long>(first, 1);
   last = std::min<long long>(last, chars + 1);
   if (last <= first) return {};
-  return itemText.substr(static_cast<size_t>((first - 1) * unit),
-                         static_cast<size_t>((last - first) * unit));
+  return itemText.substr(static_cast<size_t>((first - 1) * unit), static_cast<size_t>((last - first) * unit));
 }
 
 } // namespace kc

@@ -13,10 +13,8 @@ namespace kc {
 class TRVDrawLineInfo {
 public:
   TRVDrawLineInfo() = default;
-  TRVDrawLineInfo(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight, int32_t AItemNo,
-                  bool AFromNewLine)
-      : Left(ALeft), Top(ATop), Width(AWidth), Height(AHeight), ItemNo(AItemNo),
-        FromNewLine(AFromNewLine) {}
+  TRVDrawLineInfo(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight, int32_t AItemNo, bool AFromNewLine)
+      : Left(ALeft), Top(ATop), Width(AWidth), Height(AHeight), ItemNo(AItemNo), FromNewLine(AFromNewLine) {}
   virtual ~TRVDrawLineInfo() = default;
 
   int32_t ExtraSpaceBefore = 0; // justification
@@ -73,8 +71,7 @@ public:
   std::string GetDrawItemText(int Index, const std::string &itemText, bool unicode) const;
   // The same for the characters Start .. Start + Len - 1 (1-based item
   // offsets), cut to the draw line.
-  std::string GetDrawItemText(int Index, const std::string &itemText, bool unicode, int Start,
-                              int Len) const;
+  std::string GetDrawItemText(int Index, const std::string &itemText, bool unicode, int Start, int Len) const;
 
 private:
   std::vector<std::unique_ptr<TRVDrawLineInfo>> FItems;

@@ -31,32 +31,20 @@ bool TRVBackground::ScrollNeedsRepaint() const {
 
 TRVItemBackgroundStyle TRVBackground::GetItemBackStyle() const {
   switch (Style) {
-  case bsStretched:
-    return rvbsStretched;
+  case bsStretched: return rvbsStretched;
   case bsTiled:
-  case bsTiledAndScrolled:
-    return rvbsTiled;
-  case bsCentered:
-    return rvbsCentered;
-  default:
-    return rvbsColor;
+  case bsTiledAndScrolled: return rvbsTiled;
+  case bsCentered: return rvbsCentered;
+  default: return rvbsColor;
   }
 }
 
 void TRVBackground::SetItemBackStyle(TRVItemBackgroundStyle Value) {
   switch (Value) {
-  case rvbsStretched:
-    Style = bsStretched;
-    break;
-  case rvbsTiled:
-    Style = bsTiled;
-    break;
-  case rvbsCentered:
-    Style = bsCentered;
-    break;
-  default:
-    Style = bsNoBitmap;
-    break;
+  case rvbsStretched: Style = bsStretched; break;
+  case rvbsTiled: Style = bsTiled; break;
+  case rvbsCentered: Style = bsCentered; break;
+  default: Style = bsNoBitmap; break;
   }
 }
 
@@ -111,11 +99,8 @@ void TRVBackground::Draw(TCanvas &Canvas, const TRect &Rect, int HOffs, int VOff
         for (int64_t i = FloorDiv(L + hs, bw); i <= FloorDiv(R + hs, bw); ++i) put(i * bw - hs, j * bh - vs);
       break;
     }
-    case bsCentered:
-      put((int64_t(Width) - bw) / 2, (int64_t(Height) - bh) / 2);
-      break;
-    default:
-      break;
+    case bsCentered: put((int64_t(Width) - bw) / 2, (int64_t(Height) - bh) / 2); break;
+    default: break;
     }
   }
   if (ClipToRect) {

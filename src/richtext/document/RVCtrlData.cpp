@@ -110,10 +110,8 @@ void TRVControlData::ScrollItemIntoView(int ItemNo) {
   if (first < 0 || first >= DrawLines.Count()) return;
   const TRVDrawLineInfo *d = DrawLines.Items(first);
   const int top = GetVOffs(), height = GetHeight();
-  if (d->Top < top)
-    ScrollTo(d->Top, true);
-  else if (d->Top + d->Height > top + height)
-    ScrollTo(d->Top + d->Height - height, true);
+  if (d->Top < top) ScrollTo(d->Top, true);
+  else if (d->Top + d->Height > top + height) ScrollTo(d->Top + d->Height - height, true);
 }
 
 void TRVControlData::ActivateFocusedItem() {
@@ -133,8 +131,8 @@ void TRVControlData::DrawFocusFrame(TCanvas &Canvas) {
   const int dx = origin.x - data->GetHOffs(), dy = origin.y - data->GetVOffs();
   for (int i = first; i < data->DrawLines.Count() && data->DrawLines.Items(i)->ItemNo == FocusedItemNo; ++i) {
     const TRVDrawLineInfo *d = data->DrawLines.Items(i);
-    Canvas.drawFocusRect(TRect{d->Left + dx - 1, d->Top + dy - 1, d->Left + d->Width + dx + 1,
-                               d->Top + d->Height + dy + 1});
+    Canvas.drawFocusRect(
+        TRect{d->Left + dx - 1, d->Top + dy - 1, d->Left + d->Width + dx + 1, d->Top + d->Height + dy + 1});
   }
 }
 

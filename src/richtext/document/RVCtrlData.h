@@ -41,10 +41,16 @@ public:
   virtual const TControl *ViewControl() const { return nullptr; }
   // Gives the focus to the next (previous) control of the window outside
   // the view; false when there is none.
-  virtual bool FocusNextTabControl(bool Backwards) { (void)Backwards; return false; }
+  virtual bool FocusNextTabControl(bool Backwards) {
+    (void)Backwards;
+    return false;
+  }
   // Whether Control belongs to the view's window (only those move the
   // focus in the document).
-  virtual bool IsInViewWindow(const TControl *Control) const { (void)Control; return true; }
+  virtual bool IsInViewWindow(const TControl *Control) const {
+    (void)Control;
+    return true;
+  }
   // Gives the keyboard focus to an inline control that Tab reached.
   virtual void GiveControlFocus(TControl *Control) { (void)Control; }
   // Gives the keyboard focus to the view itself.

@@ -37,8 +37,9 @@ void TCustomRVFormattedData::BuildRuler(const std::string &Text, bool Unicode, i
     for (int i = 0; i < Count; ++i) w[static_cast<size_t>(i)] = UnitAt(Text, static_cast<size_t>(Start + i));
     whole = FS.Canvas->textExtentExW(w, INT32_MAX, nullptr, &FRuler);
   } else {
-    whole = FS.Canvas->textExtentEx(std::string_view(Text).substr(static_cast<size_t>(Start), static_cast<size_t>(Count)),
-                                    INT32_MAX, nullptr, &FRuler);
+    whole =
+        FS.Canvas->textExtentEx(std::string_view(Text).substr(static_cast<size_t>(Start), static_cast<size_t>(Count)),
+                                INT32_MAX, nullptr, &FRuler);
   }
   // The canvas's widths add up, so a run's width is the difference of the
   // extents around it; a canvas that gives no extents is asked each time.
@@ -55,7 +56,8 @@ TSize TCustomRVFormattedData::MeasureChars(const std::string &Text, bool Unicode
   if (Count <= 0) return {0, FS.tm.tmHeight};
   if (FRulerText == &Text && Start >= FRulerStart && Start + Count <= FRulerStart + static_cast<int>(FRuler.size())) {
     const int a = Start - FRulerStart;
-    return {FRuler[static_cast<size_t>(a + Count - 1)] - (a > 0 ? FRuler[static_cast<size_t>(a - 1)] : 0), FRulerHeight};
+    return {FRuler[static_cast<size_t>(a + Count - 1)] - (a > 0 ? FRuler[static_cast<size_t>(a - 1)] : 0),
+            FRulerHeight};
   }
   if (Unicode) {
     std::u16string w(static_cast<size_t>(Count), u'\0');
@@ -111,7 +113,8 @@ void TCustomRVFormattedData::ApplyTextStyle(int StyleNo, int ItemNo) {
   TRVStyle *style = GetRVStyle();
   style->ApplyStyle(*FS.Canvas, StyleNo, GetItemBiDiMode(ItemNo));
   const TFontInfo *fi = style->TextStyles().GetTextStyleSafe(StyleNo);
-  if (fi && fi->CharSpacing != 0 && FS.sad.ppixScreen != FS.sad.ppixDevice && GetItemBiDiMode(ItemNo) == rvbdUnspecified)
+  if (fi && fi->CharSpacing != 0 && FS.sad.ppixScreen != FS.sad.ppixDevice &&
+      GetItemBiDiMode(ItemNo) == rvbdUnspecified)
     FS.Canvas->setTextCharacterExtra(HScale(fi->CharSpacing));
   FS.tm = FS.Canvas->textMetrics();
   FS.VShift = fi ? MulDiv(FS.tm.tmHeight, fi->VShift, 100) : 0;
@@ -178,10 +181,11 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
           const int styleNo = GetActualStyle(GetItem(prev->ItemNo));
           ApplyTextStyle(styleNo, prev->ItemNo);
           const bool uni = GetItem(prev->ItemNo)->IsUnicode();
-          const std::string shown = ApplyAllCaps(
-              t, GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo) &&
-                     GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo)->StyleEx.Has(rvfsAllCaps),
-              uni);
+          const std::string shown =
+              ApplyAllCaps(t,
+                           GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo) &&
+                               GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo)->StyleEx.Has(rvfsAllCaps),
+                           uni);
           prev->Width = MeasureChars(shown, uni, prev->Offs - 1, prev->Length).cx;
           if (saved >= 0 && saved != styleNo) ApplyTextStyle(saved, prev->ItemNo);
         }
@@ -528,7 +532,8 @@ void TCustomRVFormattedData::FormatFullLineItem(int ItemNo) {
     const int lineWidth = RVSatAdd(TextWidth, -int64_t(HScale(indent)));
     int left = RVSatAdd(HScale(p ? p->LeftIndent : 0), FS.LM);
     if (p && p->Alignment == rvaRight) left = RVSatAdd(left, int64_t(lineWidth) - dl->Width);
-    else if (p && p->Alignment == rvaCenter) left = RVSatAdd(left, std::max<int64_t>(0, (int64_t(lineWidth) - dl->Width) / 2));
+    else if (p && p->Alignment == rvaCenter)
+      left = RVSatAdd(left, std::max<int64_t>(0, (int64_t(lineWidth) - dl->Width) / 2));
     dl->Left = left;
     dl->Top = RVSatAdd(FS.Y, FS.LineDescent);
     FS.Y = RVSatAdd(dl->Top, dl->Height);
@@ -607,8 +612,8 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
       (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
   // Appending measures only the new paragraphs: the transcript grows by one
   // message at a time and must not be measured whole each time.
-  const bool appendable = Append && LastFormattedItem + 1 < GetItemCount() &&
-                          !GetItem(LastFormattedItem + 1)->GetContinuePara();
+  const bool appendable =
+      Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
   const int minWidth = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, *Canvas))
                                   : CalcDocumentMinWidth(ratio, *Canvas);
   int docWidth = std::max(minWidth, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));

@@ -27,10 +27,12 @@ std::string TCustomRVFormattedData::CheckDrawLines() const {
           const std::string &t = GetItemTextRaw(prev);
           const uint8_t opt = GetItemOptions(prev).Raw_();
           for (int c = nextOffs; c <= GetTextLength(t, opt); ++c)
-            if (!IsSpaceAt(t, c, opt)) return fault(i - 1, "character " + std::to_string(c) + " of the item is not shown");
+            if (!IsSpaceAt(t, c, opt))
+              return fault(i - 1, "character " + std::to_string(c) + " of the item is not shown");
         }
       }
-      if (d->ItemNo != expectItem) return fault(i, "item " + std::to_string(d->ItemNo) + " where " + std::to_string(expectItem) + " was due");
+      if (d->ItemNo != expectItem)
+        return fault(i, "item " + std::to_string(d->ItemNo) + " where " + std::to_string(expectItem) + " was due");
       if (GetItem(d->ItemNo)->DrawItemNo != i) return fault(i, "the item does not record its first draw line");
       ++expectItem;
       nextOffs = 1;
@@ -40,7 +42,8 @@ std::string TCustomRVFormattedData::CheckDrawLines() const {
       const uint8_t opt = GetItemOptions(d->ItemNo).Raw_();
       const int len = GetTextLength(t, opt);
       if (d->Length < 0 || d->Offs < nextOffs || d->Offs + d->Length - 1 > len)
-        return fault(i, "piece " + std::to_string(d->Offs) + "+" + std::to_string(d->Length) + " out of order or range");
+        return fault(i,
+                     "piece " + std::to_string(d->Offs) + "+" + std::to_string(d->Length) + " out of order or range");
       for (int c = nextOffs; c < d->Offs; ++c)
         if (!IsSpaceAt(t, c, opt)) return fault(i, "character " + std::to_string(c) + " is not shown");
       nextOffs = d->Offs + d->Length;

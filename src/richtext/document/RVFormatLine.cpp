@@ -15,13 +15,10 @@ namespace {
 // Direction of one character: 1 left-to-right, 2 right-to-left, 0 neutral.
 int CharDirection(char16_t c) {
   switch (QChar(c).direction()) {
-  case QChar::DirL:
-    return 1;
+  case QChar::DirL: return 1;
   case QChar::DirR:
-  case QChar::DirAL:
-    return 2;
-  default:
-    return 0;
+  case QChar::DirAL: return 2;
+  default: return 0;
   }
 }
 
@@ -131,7 +128,8 @@ void TCustomRVFormattedData::BiDiReorder(int First, int Last, TRVBiDiMode ParaBi
         const int len = GetTextLength(t, uni ? rvuniUnicodeBit : 0);
         if (d->Offs < 1 || d->Offs + d->Length - 1 > len) return;
         auto at = [&](int i1) -> char16_t {
-          return uni ? UnitAt(t, static_cast<size_t>(i1 - 1)) : static_cast<unsigned char>(t[static_cast<size_t>(i1 - 1)]);
+          return uni ? UnitAt(t, static_cast<size_t>(i1 - 1))
+                     : static_cast<unsigned char>(t[static_cast<size_t>(i1 - 1)]);
         };
         if (int c = CharDirection(at(d->Offs))) s = c;
         if (int c = CharDirection(at(d->Offs + d->Length - 1))) e = c;
@@ -146,10 +144,8 @@ void TCustomRVFormattedData::BiDiReorder(int First, int Last, TRVBiDiMode ParaBi
   std::vector<std::pair<int, int>> runs; // first and last piece index, relative
   const int n = Last - First + 1;
   for (int k = 0; k < n; ++k) {
-    if (k > 0 && startDir[static_cast<size_t>(k)] == startDir[static_cast<size_t>(k - 1)])
-      runs.back().second = k;
-    else
-      runs.emplace_back(k, k);
+    if (k > 0 && startDir[static_cast<size_t>(k)] == startDir[static_cast<size_t>(k - 1)]) runs.back().second = k;
+    else runs.emplace_back(k, k);
   }
   if (paraDir == 2) std::reverse(runs.begin(), runs.end());
   std::vector<int> order;
@@ -168,7 +164,8 @@ void TCustomRVFormattedData::BiDiReorder(int First, int Last, TRVBiDiMode ParaBi
     int64_t gap = 0;
     if (idx > First) {
       const TRVDrawLineInfo *pred = DrawLines.Items(idx - 1);
-      gap = int64_t(oldLeft[static_cast<size_t>(idx - First)]) - (int64_t(oldLeft[static_cast<size_t>(idx - 1 - First)]) + pred->Width);
+      gap = int64_t(oldLeft[static_cast<size_t>(idx - First)]) -
+            (int64_t(oldLeft[static_cast<size_t>(idx - 1 - First)]) + pred->Width);
     }
     d->Left = RVSatAdd(x, 0);
     x += int64_t(d->Width) + gap;

@@ -30,8 +30,7 @@ bool sameName(const std::string &a, const std::string &b) { return ansiCompareTe
 
 int64_t IntegerWeight(int32_t A, int32_t B, int32_t W) {
   if (A != 0) {
-    long double d = static_cast<long double>(absll(static_cast<long long>(A) - B)) /
-                    static_cast<long double>(absll(A));
+    long double d = static_cast<long double>(absll(static_cast<long long>(A) - B)) / static_cast<long double>(absll(A));
     return roundHalfEven((1.0L - d) * W);
   }
   return (1 - absll(B)) * static_cast<int64_t>(W);
@@ -69,12 +68,8 @@ TRVScreenAndDevice GetResolutionRatio(TCanvas &Canvas) {
 
 int ScaleX(int v, const TRVScreenAndDevice &sad) { return MulDiv(v, sad.ppixScreen, sad.ppixDevice); }
 int ScaleY(int v, const TRVScreenAndDevice &sad) { return MulDiv(v, sad.ppiyScreen, sad.ppiyDevice); }
-int ScaleXToDevice(int v, const TRVScreenAndDevice &sad) {
-  return MulDiv(v, sad.ppixDevice, sad.ppixScreen);
-}
-int ScaleYToDevice(int v, const TRVScreenAndDevice &sad) {
-  return MulDiv(v, sad.ppiyDevice, sad.ppiyScreen);
-}
+int ScaleXToDevice(int v, const TRVScreenAndDevice &sad) { return MulDiv(v, sad.ppixDevice, sad.ppixScreen); }
+int ScaleYToDevice(int v, const TRVScreenAndDevice &sad) { return MulDiv(v, sad.ppiyDevice, sad.ppiyScreen); }
 
 void ScaleRect(TRect &R, const TRVScreenAndDevice &sad) {
   R.Left = ScaleXToDevice(R.Left, sad);
@@ -231,12 +226,9 @@ std::vector<StyleTag> styleTags(const THtmlFontDesc &f, const THtmlFontDesc &b) 
   auto differs = [&](uint8_t bit) { return (f.Style & bit) && !(b.Style & bit); };
   bool sub = f.VShift < 0 && !(b.VShift < 0);
   bool sup = f.VShift > 0 && !(b.VShift > 0);
-  return {{differs(fsBold), "<B>", "</B>"},
-          {differs(fsItalic), "<I>", "</I>"},
-          {differs(fsUnderline), "<U>", "</U>"},
-          {differs(fsStrikeOut), "<S>", "</S>"},
-          {sub, "<SUB>", "</SUB>"},
-          {sup, "<SUP>", "</SUP>"}};
+  return {
+      {differs(fsBold), "<B>", "</B>"},      {differs(fsItalic), "<I>", "</I>"}, {differs(fsUnderline), "<U>", "</U>"},
+      {differs(fsStrikeOut), "<S>", "</S>"}, {sub, "<SUB>", "</SUB>"},           {sup, "<SUP>", "</SUP>"}};
 }
 
 bool fontTagNeeded(const THtmlFontDesc &f, const THtmlFontDesc &b) {
@@ -356,8 +348,7 @@ std::string RtfUnicodeText(const std::string &s, int CodePage) {
   std::string r = "\\uc1 ";
   size_t uc = 1;
   for (size_t i = 0; i + 1 < s.size(); i += 2) {
-    char16_t u = static_cast<char16_t>(static_cast<unsigned char>(s[i]) |
-                                       (static_cast<unsigned char>(s[i + 1]) << 8));
+    char16_t u = static_cast<char16_t>(static_cast<unsigned char>(s[i]) | (static_cast<unsigned char>(s[i + 1]) << 8));
     std::string repl = fromUtf16(std::u16string_view(&u, 1), CodePage);
     if (repl.size() != uc) {
       uc = repl.size();
@@ -383,9 +374,7 @@ std::string ClipboardFormatMime(std::string_view Name) {
 
 namespace {
 
-std::unique_ptr<TGraphic> defaultCreateGraphics(std::string_view ClassName) {
-  return createGraphic(ClassName);
-}
+std::unique_ptr<TGraphic> defaultCreateGraphics(std::string_view ClassName) { return createGraphic(ClassName); }
 
 void defaultAfterImportGraph(TGraphic &) {}
 
@@ -394,8 +383,7 @@ void defaultAfterImportGraph(TGraphic &) {}
 TRVCreateGraphicHook RV_CreateGraphics = defaultCreateGraphics;
 TRVAfterImportGraphicHook RV_AfterImportGraph = defaultAfterImportGraph;
 
-void StretchDrawGraphic(TCanvas &Canvas, const TRect &R, const TGraphic &Graphic, int Width,
-                        int Height) {
+void StretchDrawGraphic(TCanvas &Canvas, const TRect &R, const TGraphic &Graphic, int Width, int Height) {
   if (Width < 0) Width = Graphic.width();
   if (Height < 0) Height = Graphic.height();
   if (Width <= 0 || Height <= 0) return;

@@ -96,8 +96,8 @@ struct THtmlFontDesc {
   std::string Name;
   int Size = 10;
   TColor Color = clBlack;
-  uint8_t Style = 0;  // fsBold .. fsStrikeOut
-  int VShift = 0;     // > 0 superscript, < 0 subscript
+  uint8_t Style = 0; // fsBold .. fsStrikeOut
+  int VShift = 0;    // > 0 superscript, < 0 subscript
 };
 // <FONT size=n color="#RRGGBB" face="name"> as far as they differ, then <B>, <I>, <U>, <S>,
 // <SUB> or <SUP> for the styles that differ.
@@ -141,8 +141,7 @@ std::string ClipboardFormatMime(std::string_view Name);
 
 // Draws Graphic into R at Width x Height (its own size where negative),
 // from R's top-left corner.
-void StretchDrawGraphic(TCanvas &Canvas, const TRect &R, const TGraphic &Graphic, int Width,
-                        int Height);
+void StretchDrawGraphic(TCanvas &Canvas, const TRect &R, const TGraphic &Graphic, int Width, int Height);
 
 // Replaceable hooks for pictures that readers import: making a picture of a
 // named class (default: the registered picture classes) and a pass over it

@@ -12,9 +12,9 @@ using namespace rvitem;
 
 namespace {
 
-const char *const IntPropNames[] = {"",        "vshift",          "vshiftabs", "width",     "height",
-                                    "transparent", "tmode",       "tcolor",    "minheightonpage",
-                                    "spacing", "resizable",       "unremovable", "nohtmlsize"};
+const char *const IntPropNames[] = {"",          "vshift", "vshiftabs",       "width",   "height",    "transparent",
+                                    "tmode",     "tcolor", "minheightonpage", "spacing", "resizable", "unremovable",
+                                    "nohtmlsize"};
 const char *const StrPropNames[] = {"", "hint", "alt", "filename"};
 
 } // namespace
@@ -38,16 +38,14 @@ void TCustomRVItemInfo::SetContinuePara(bool Value) {
     ItemOptions.Include(rvioContinuePara);
     ItemOptions.Exclude(rvioPageBreakBefore);
     ItemOptions.Exclude(rvioLineBreakBefore);
-  } else
-    ItemOptions.Exclude(rvioContinuePara);
+  } else ItemOptions.Exclude(rvioContinuePara);
 }
 
 void TCustomRVItemInfo::SetLineBreakBefore(bool Value) {
   if (Value && !GetFlag(rvbpFullWidth)) {
     ItemOptions.Include(rvioLineBreakBefore);
     ItemOptions.Exclude(rvioContinuePara);
-  } else
-    ItemOptions.Exclude(rvioLineBreakBefore);
+  } else ItemOptions.Exclude(rvioLineBreakBefore);
 }
 
 void TCustomRVItemInfo::SetPageBreakBefore(bool Value) {
@@ -55,8 +53,7 @@ void TCustomRVItemInfo::SetPageBreakBefore(bool Value) {
     ItemOptions.Include(rvioPageBreakBefore);
     ItemOptions.Exclude(rvioContinuePara);
     ItemOptions.Exclude(rvioLineBreakBefore);
-  } else
-    ItemOptions.Exclude(rvioPageBreakBefore);
+  } else ItemOptions.Exclude(rvioPageBreakBefore);
 }
 
 int TCustomRVItemInfo::GetActualStyleNo(const TRVStyle *RVStyle) const {
@@ -74,10 +71,8 @@ int TCustomRVItemInfo::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canva
 bool TCustomRVItemInfo::GetFlag(int Property) const {
   switch (Property) {
   case rvbpValid:
-  case rvbpRequiresRVFLines:
-    return true;
-  default:
-    return Property >= 13;
+  case rvbpRequiresRVFLines: return true;
+  default: return Property >= 13;
   }
 }
 
@@ -95,8 +90,8 @@ bool TCustomRVItemInfo::PrintToBitmap(TBitmap &, bool, TCustomRVData *, TRVDrawL
   return false;
 }
 
-void TCustomRVItemInfo::Print(TCanvas &, int, int, int, bool, bool, const TRVScreenAndDevice &, TRVDrawLineInfo *,
-                              int, uint8_t, TCustomRVData *) {}
+void TCustomRVItemInfo::Print(TCanvas &, int, int, int, bool, bool, const TRVScreenAndDevice &, TRVDrawLineInfo *, int,
+                              uint8_t, TCustomRVData *) {}
 
 int TCustomRVItemInfo::GetImageWidth(const TRVStyle *) const { return 0; }
 int TCustomRVItemInfo::GetImageHeight(const TRVStyle *) const { return 0; }
@@ -140,8 +135,7 @@ void TCustomRVItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
   Hint = Source.Hint;
 }
 
-void TCustomRVItemInfo::SaveToHTML(std::string &, TCustomRVData *, int, const std::string &,
-                                   TRVHTMLSaveContext &) {}
+void TCustomRVItemInfo::SaveToHTML(std::string &, TCustomRVData *, int, const std::string &, TRVHTMLSaveContext &) {}
 
 std::string TCustomRVItemInfo::AsText(int, char, TCustomRVData *, const std::string &, const std::string &, bool,
                                       bool) {
@@ -180,8 +174,7 @@ void TCustomRVItemInfo::ShowItemHint(TCustomRVData *RVData, int ItemNo) {
   if (root->Host()) root->Host()->ShowHint(hint);
 }
 
-void TCustomRVItemInfo::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed,
-                                       TRVIntegerList &ListUsed) {
+void TCustomRVItemInfo::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
   (void)TextUsed, (void)ListUsed;
   if (ParaNo >= 0 && ParaNo < ParaUsed.Count()) ParaUsed.Put(ParaNo, 1);
 }
@@ -233,8 +226,7 @@ void TCustomRVItemInfo::WriteRvfHeader(std::string &Stream, TCustomRVData *RVDat
   TRVStyle *st = RVData ? RVData->GetRVStyle() : nullptr;
   if (p >= 0 && st && RVData->GetRVFOptions().Has(rvfoUseStyleNames) && p < st->ParaStyles().Count())
     para = Quoted(st->ParaStyles()[p]->StyleName);
-  else
-    para = std::to_string(p);
+  else para = std::to_string(p);
   int options = ItemOptions.Raw_() & 0x0F;
   if (ForceSameAsPrev) options = (options | 1) & ~(2 | 4);
   std::string h = std::to_string(StyleNo) + " " + std::to_string(LineCount) + " " + para + " " +
@@ -277,31 +269,15 @@ void RegisterItemType(int StyleNo, TRVItemClass ItemClass) {
 
 std::unique_ptr<TCustomRVItemInfo> CreateItemByStyleNo(int StyleNo, TCustomRVData *RVData) {
   std::unique_ptr<TCustomRVItemInfo> item;
-  if (StyleNo >= 0)
-    item = RichVistaTextItemClass(RVData);
-  else
-    switch (StyleNo) {
-    case rvsListMarker:
-      item = std::make_unique<TRVMarkerItemInfo>(RVData);
-      break;
-    case rvsHotPicture:
-      item = std::make_unique<TRVHotGraphicItemInfo>(RVData);
-      break;
-    case rvsBullet:
-      item = std::make_unique<TRVBulletItemInfo>(RVData);
-      break;
-    case rvsComponent:
-      item = std::make_unique<TRVControlItemInfo>(RVData);
-      break;
-    case rvsHotspot:
-      item = std::make_unique<TRVHotspotItemInfo>(RVData);
-      break;
-    case rvsPicture:
-      item = std::make_unique<TRVGraphicItemInfo>(RVData);
-      break;
-    case rvsBreak:
-      item = std::make_unique<TRVBreakItemInfo>(RVData);
-      break;
+  if (StyleNo >= 0) item = RichVistaTextItemClass(RVData);
+  else switch (StyleNo) {
+    case rvsListMarker: item = std::make_unique<TRVMarkerItemInfo>(RVData); break;
+    case rvsHotPicture: item = std::make_unique<TRVHotGraphicItemInfo>(RVData); break;
+    case rvsBullet: item = std::make_unique<TRVBulletItemInfo>(RVData); break;
+    case rvsComponent: item = std::make_unique<TRVControlItemInfo>(RVData); break;
+    case rvsHotspot: item = std::make_unique<TRVHotspotItemInfo>(RVData); break;
+    case rvsPicture: item = std::make_unique<TRVGraphicItemInfo>(RVData); break;
+    case rvsBreak: item = std::make_unique<TRVBreakItemInfo>(RVData); break;
     default:
       for (const TRichVistaItemTypeInfo &e : Registry())
         if (e.StyleNo == StyleNo) {

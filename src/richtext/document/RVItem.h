@@ -139,14 +139,14 @@ public:
   virtual TGraphic *GetPicture() { return nullptr; }
   virtual bool GetFlag(int Property) const;
   virtual bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const;
-  virtual void PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State,
-                              TRVStyle *Style, const TRect &ClipRect, uint8_t ColorMode);
+  virtual void PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+                              const TRect &ClipRect, uint8_t ColorMode);
   virtual void Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
                      TRVDrawLineInfo *DrawLine);
   // Part: the index of the piece among the parts of a split item's
   // DrawLine (-1 or no parts: the whole item).
-  virtual bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine,
-                             int Part, uint8_t ColorMode);
+  virtual bool PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine, int Part,
+                             uint8_t ColorMode);
   virtual void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction,
                      const TRVScreenAndDevice &sad, TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode,
                      TCustomRVData *RVData);
@@ -154,16 +154,14 @@ public:
   virtual int GetImageHeight(const TRVStyle *RVStyle) const;
   virtual int GetBorderWidth() const { return 0; }
   virtual int GetBorderHeight() const { return 0; }
-  virtual std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData,
-                                                                  const TRVScreenAndDevice &sad);
+  virtual std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData, const TRVScreenAndDevice &sad);
   // Hooks around insertion; Text may be changed.
   virtual void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe);
   virtual void Inserted(TCustomRVData *RVData, int ItemNo);
   virtual void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
-                                TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
-                                int &Height);
-  virtual void DrawBackgroundForPrinting(TCanvas &Canvas, const TRect &Rect, const TRect &FullRect,
-                                         uint8_t ColorMode, int ItemBackgroundLayer) {
+                                TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized, int &Height);
+  virtual void DrawBackgroundForPrinting(TCanvas &Canvas, const TRect &Rect, const TRect &FullRect, uint8_t ColorMode,
+                                         int ItemBackgroundLayer) {
     (void)Canvas, (void)Rect, (void)FullRect, (void)ColorMode, (void)ItemBackgroundLayer;
   }
 
@@ -172,9 +170,18 @@ public:
   virtual int GetRvfExtraPropertyCount() const;
   virtual void WriteRvfExtraProperties(std::string &Stream) const;
   virtual void AssignProperties(const TCustomRVItemInfo &Source);
-  virtual bool QueryYesNo(int Query) const { (void)Query; return false; }
-  virtual bool OwnsControl(const TControl *Control) const { (void)Control; return false; }
-  virtual bool OwnsInplaceEditor(const QWidget *Editor) const { (void)Editor; return false; }
+  virtual bool QueryYesNo(int Query) const {
+    (void)Query;
+    return false;
+  }
+  virtual bool OwnsControl(const TControl *Control) const {
+    (void)Control;
+    return false;
+  }
+  virtual bool OwnsInplaceEditor(const QWidget *Editor) const {
+    (void)Editor;
+    return false;
+  }
   virtual void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
                           TRVHTMLSaveContext &Context);
   // Text form: LineWidth/LineChar for breaks; Unicode asks for UTF-16.
@@ -211,7 +218,10 @@ public:
     return nullptr;
   }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
-  virtual bool QueryExtra(int Query) const { (void)Query; return false; }
+  virtual bool QueryExtra(int Query) const {
+    (void)Query;
+    return false;
+  }
   // Used lists hold 1 for every style number in use.
   virtual void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed);
   // Style n moves down by its shift entry minus 1.
@@ -221,9 +231,7 @@ public:
   virtual bool GetExtraIntProperty(int Prop, int &Value) const;
   virtual bool SetExtraStrProperty(int Prop, const std::string &Value);
   virtual bool GetExtraStrProperty(int Prop, std::string &Value) const;
-  virtual void ReadUnknownRvfProperty(const std::string &Name, const std::string &Value) {
-    (void)Name, (void)Value;
-  }
+  virtual void ReadUnknownRvfProperty(const std::string &Name, const std::string &Value) { (void)Name, (void)Value; }
   virtual int MapValue(int Value) const { return Value; }
 
   // Applies one "name=value" extra-property line.
@@ -232,8 +240,7 @@ public:
 protected:
   // The common part of the RVF header: kind, line count, paragraph, options,
   // mode, tag, then the tail.
-  void WriteRvfHeader(std::string &Stream, TCustomRVData *RVData, int LineCount, int Mode,
-                      bool ForceSameAsPrev) const;
+  void WriteRvfHeader(std::string &Stream, TCustomRVData *RVData, int LineCount, int Mode, bool ForceSameAsPrev) const;
   static void WriteRvfIntProperty(std::string &Stream, int Prop, int Value);
   static void WriteRvfStrProperty(std::string &Stream, int Prop, const std::string &Value);
 };
@@ -419,8 +426,8 @@ public:
   bool GetExtraStrProperty(int Prop, std::string &Value) const override;
   void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
                          const TRVLogPalette *LogPalette) override;
-  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
-               std::string &Name, int &LineState) override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount, std::string &Name,
+               int &LineState) override;
   void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                bool ForceSameAsPrev) override;
   void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
@@ -478,8 +485,8 @@ public:
   bool GetExtraIntProperty(int Prop, int &Value) const override;
   std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
   bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
-  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
-               std::string &Name, int &LineState) override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount, std::string &Name,
+               int &LineState) override;
   void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                bool ForceSameAsPrev) override;
   void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
@@ -490,7 +497,10 @@ public:
 protected:
   // Reads the fields of the header tail after the image list's tag and
   // index; true when they are well formed.
-  virtual bool ReadRvfHeaderTailRest(const std::string &Rest) { (void)Rest; return true; }
+  virtual bool ReadRvfHeaderTailRest(const std::string &Rest) {
+    (void)Rest;
+    return true;
+  }
   // Checks the index against the list once the list is known.
   void CheckImageIndex(int &Index, TCustomRVData *RVData) const;
 };
@@ -549,9 +559,8 @@ public:
   std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData,
                                                           const TRVScreenAndDevice &sad) override;
   void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe) override;
-  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
-                        TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
-                        int &Height) override;
+  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas, TCustomRVData *RVData,
+                        const TRVScreenAndDevice *sad, bool &Resized, int &Height) override;
   int GetHeight() const override;
   int GetWidth() const override;
   void AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *RVData) override;
@@ -563,8 +572,8 @@ public:
   void WriteRvfExtraProperties(std::string &Stream) const override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
-  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
-               std::string &Name, int &LineState) override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount, std::string &Name,
+               int &LineState) override;
   void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                bool ForceSameAsPrev) override;
   void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,

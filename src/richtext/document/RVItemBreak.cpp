@@ -67,8 +67,7 @@ void TRVBreakItemInfo::PaintFullWidth(int Left, int Right, int Top, TCanvas &Can
     Canvas.lineTo(l - 1, b);
     break;
   }
-  default:
-    break;
+  default: break;
   }
   if (State.Has(rvidsSelected)) {
     const TColor sc = SelectionColor(State, Style);
@@ -83,8 +82,7 @@ void TRVBreakItemInfo::PaintFullWidth(int Left, int Right, int Top, TCanvas &Can
 
 void TRVBreakItemInfo::Print(TCanvas &Canvas, int X, int Y, int X2, bool, bool, const TRVScreenAndDevice &,
                              TRVDrawLineInfo *, int, uint8_t ColorMode, TCustomRVData *RVData) {
-  PaintFullWidth(X, X2, Y, Canvas, TRVItemDrawStates{}, RVData ? RVData->GetRVStyle() : nullptr, TRect{},
-                 ColorMode);
+  PaintFullWidth(X, X2, Y, Canvas, TRVItemDrawStates{}, RVData ? RVData->GetRVStyle() : nullptr, TRect{}, ColorMode);
 }
 
 void TRVBreakItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
@@ -133,8 +131,7 @@ void TRVBreakItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *, int, con
     Stream += "<HR noshade size=" + size + " " + title + "style=\"{color : " + ColorToHtml(Color) + "}\">";
   else if (Color != clNone)
     Stream += "<HR noshade size=" + size + " color=" + ColorToHtml(Color, true) + " " + title + ">";
-  else
-    Stream += "<HR noshade size=" + size + " " + title + ">";
+  else Stream += "<HR noshade size=" + size + " " + title + ">";
 }
 
 namespace {

@@ -37,12 +37,9 @@ int TRVBulletItemInfo::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *, TCu
 
 bool TRVBulletItemInfo::GetFlag(int Property) const {
   switch (Property) {
-  case rvbpValid:
-    return ImageList != nullptr;
-  case rvbpDisplayActiveState:
-    return true;
-  default:
-    return TRVRectItemInfo::GetFlag(Property);
+  case rvbpValid: return ImageList != nullptr;
+  case rvbpDisplayActiveState: return true;
+  default: return TRVRectItemInfo::GetFlag(Property);
   }
 }
 
@@ -52,10 +49,8 @@ void TRVBulletItemInfo::Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates S
   if (ImageList) {
     const int index = GetImageIndex(State.Has(rvidsHover));
     const TColor sel = State.Has(rvidsSelected) ? SelectionColor(State, Style) : clNone;
-    if (sel != clNone)
-      ImageList->DrawBlended(Canvas, X + s, Y + s, index, sel);
-    else
-      ImageList->Draw(Canvas, X + s, Y + s, index);
+    if (sel != clNone) ImageList->DrawBlended(Canvas, X + s, Y + s, index, sel);
+    else ImageList->Draw(Canvas, X + s, Y + s, index);
   }
   PaintFrames(Canvas, X, Y, GetWidth(), GetHeight(), State - TRVItemDrawStates{rvidsSelected}, Style);
 }
@@ -122,12 +117,9 @@ bool TRVBulletItemInfo::ReadRvfHeaderTail(const std::string &Field, TCustomRVDat
   return true;
 }
 
-bool TRVBulletItemInfo::ReadRVF(const std::string &s, TCustomRVData *, int, int LineNo, int, std::string &Name,
-                                int &) {
-  if (LineNo == 0)
-    Name = s;
-  else
-    ReadRvfExtraProperty(s);
+bool TRVBulletItemInfo::ReadRVF(const std::string &s, TCustomRVData *, int, int LineNo, int, std::string &Name, int &) {
+  if (LineNo == 0) Name = s;
+  else ReadRvfExtraProperty(s);
   return true;
 }
 
@@ -165,10 +157,8 @@ void TRVBulletItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, i
   std::string vshift;
   if (Context.UseCSS && VAlign == rvvaBaseline && VShift != 0 && h != 0)
     vshift = "vertical-align : " + std::to_string(VShiftAbs ? VShift : MulDiv(VShift, h, 100));
-  if (Context.UseCSS && !vshift.empty())
-    second = " style=\"{" + vshift + "}\" ";
-  else
-    second = " ";
+  if (Context.UseCSS && !vshift.empty()) second = " style=\"{" + vshift + "}\" ";
+  else second = " ";
   second += "alt=\"\" ";
   if (!Hint.empty()) second += HtmlTitleBlank(Hint);
   Stream += "<IMG" + first + second + "src=\"" + location + "\">";
@@ -195,12 +185,9 @@ bool TRVHotspotItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) con
   switch (Property) {
   case rvbsfJump:
   case rvbsfAllowFocus:
-  case rvbsfXORFocus:
-    return true;
-  case rvbsfHotSpot:
-    return HotImageIndex != ImageIndex;
-  default:
-    return TRVBulletItemInfo::GetStyleFlag(Property, RVStyle);
+  case rvbsfXORFocus: return true;
+  case rvbsfHotSpot: return HotImageIndex != ImageIndex;
+  default: return TRVBulletItemInfo::GetStyleFlag(Property, RVStyle);
   }
 }
 
@@ -226,10 +213,8 @@ bool TRVHotspotItemInfo::ReadRvfHeaderTailRest(const std::string &Rest) {
 
 bool TRVHotspotItemInfo::ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) {
   if (!TRVBulletItemInfo::ReadRvfHeaderTail(Field, RVData)) return false;
-  if (!FHotRead)
-    HotImageIndex = ImageIndex;
-  else
-    CheckImageIndex(HotImageIndex, RVData);
+  if (!FHotRead) HotImageIndex = ImageIndex;
+  else CheckImageIndex(HotImageIndex, RVData);
   return true;
 }
 

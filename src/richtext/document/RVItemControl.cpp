@@ -55,16 +55,12 @@ int TRVControlItemInfo::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *, TC
 
 bool TRVControlItemInfo::GetFlag(int Property) const {
   switch (Property) {
-  case rvbpValid:
-    return FControl != nullptr;
+  case rvbpValid: return FControl != nullptr;
   case rvbpDisplayActiveState:
   case rvbpAllowsFocus:
-  case rvbpResizeHandlesOutside:
-    return true;
-  case rvbpResizable:
-    return Resizable && !(PercentWidth >= 1 && PercentWidth <= 100);
-  default:
-    return TRVRectItemInfo::GetFlag(Property);
+  case rvbpResizeHandlesOutside: return true;
+  case rvbpResizable: return Resizable && !(PercentWidth >= 1 && PercentWidth <= 100);
+  default: return TRVRectItemInfo::GetFlag(Property);
   }
 }
 
@@ -72,10 +68,8 @@ bool TRVControlItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) con
   switch (Property) {
   case rvbsfAllowFocus:
     return FControl && FControl->isVisible() && FControl->isEnabled() && FControl->focusPolicy() != Qt::NoFocus;
-  case rvbsfXORFocus:
-    return false;
-  default:
-    return TRVRectItemInfo::GetStyleFlag(Property, RVStyle);
+  case rvbsfXORFocus: return false;
+  default: return TRVRectItemInfo::GetStyleFlag(Property, RVStyle);
   }
 }
 
@@ -159,9 +153,7 @@ void TRVControlItemInfo::AdjustPosition(int X, int Y, bool Refresh, TCustomRVDat
   FControl->show();
 }
 
-bool TRVControlItemInfo::OwnsControl(const TControl *AControl) const {
-  return AControl && FControl.data() == AControl;
-}
+bool TRVControlItemInfo::OwnsControl(const TControl *AControl) const { return AControl && FControl.data() == AControl; }
 
 void TRVControlItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
   TRVRectItemInfo::AssignProperties(Source);
@@ -183,27 +175,17 @@ void TRVControlItemInfo::WriteRvfExtraProperties(std::string &Stream) const {
 
 bool TRVControlItemInfo::SetExtraIntProperty(int Prop, int Value) {
   switch (Prop) {
-  case rvepMinHeightOnPage:
-    MinHeightOnPage = Value;
-    return true;
-  case rvepResizable:
-    Resizable = Value != 0;
-    return true;
-  default:
-    return TRVRectItemInfo::SetExtraIntProperty(Prop, Value);
+  case rvepMinHeightOnPage: MinHeightOnPage = Value; return true;
+  case rvepResizable: Resizable = Value != 0; return true;
+  default: return TRVRectItemInfo::SetExtraIntProperty(Prop, Value);
   }
 }
 
 bool TRVControlItemInfo::GetExtraIntProperty(int Prop, int &Value) const {
   switch (Prop) {
-  case rvepMinHeightOnPage:
-    Value = MinHeightOnPage;
-    return true;
-  case rvepResizable:
-    Value = Resizable ? 1 : 0;
-    return true;
-  default:
-    return TRVRectItemInfo::GetExtraIntProperty(Prop, Value);
+  case rvepMinHeightOnPage: Value = MinHeightOnPage; return true;
+  case rvepResizable: Value = Resizable ? 1 : 0; return true;
+  default: return TRVRectItemInfo::GetExtraIntProperty(Prop, Value);
   }
 }
 
@@ -242,10 +224,8 @@ void TRVControlItemInfo::SaveRVF(std::string &Stream, TCustomRVData *RVData, int
     WriteRvfExtraProperties(Stream);
     TControl *c = FControl.data();
     if (RVData) RVData->DoControlAction(rvcaBeforeRVFSave, ItemNo, c);
-    if (binary)
-      WriteBinaryBlock(Stream, std::string());
-    else
-      WriteLine(Stream, std::string());
+    if (binary) WriteBinaryBlock(Stream, std::string());
+    else WriteLine(Stream, std::string());
     if (RVData) RVData->DoControlAction(rvcaAfterRVFSave, ItemNo, c);
   } else {
     WriteRvfHeader(Stream, RVData, extra + 1, 1, ForceSameAsPrev);
@@ -268,8 +248,8 @@ void TRVControlItemInfo::SaveRTF(std::string &Stream, TCustomRVData *RVData, int
     Stream += text;
 }
 
-std::string TRVControlItemInfo::AsText(int, char, TCustomRVData *RVData, const std::string &,
-                                       const std::string &Path, bool, bool) {
+std::string TRVControlItemInfo::AsText(int, char, TCustomRVData *RVData, const std::string &, const std::string &Path,
+                                       bool, bool) {
   std::string text;
   if (RVData && FControl && RVData->DoSaveComponentToFile(Path, FControl.data(), rvsfText, text)) return text;
   return std::string();

@@ -14,8 +14,7 @@ using namespace rvitem;
 
 TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData *RVData) : TRVRectItemInfo(RVData) { StyleNo = rvsPicture; }
 
-TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData *RVData, std::unique_ptr<TGraphic> AImage,
-                                       TRVVAlign AVAlign)
+TRVGraphicItemInfo::TRVGraphicItemInfo(TCustomRVData *RVData, std::unique_ptr<TGraphic> AImage, TRVVAlign AVAlign)
     : TRVRectItemInfo(RVData), Image(std::move(AImage)) {
   StyleNo = rvsPicture;
   VAlign = AVAlign;
@@ -47,15 +46,11 @@ int TRVGraphicItemInfo::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *, TC
 
 bool TRVGraphicItemInfo::GetFlag(int Property) const {
   switch (Property) {
-  case rvbpValid:
-    return Image != nullptr;
+  case rvbpValid: return Image != nullptr;
   case rvbpDisplayActiveState:
-  case rvbpDrawingChangesFont:
-    return true;
-  case rvbpResizable:
-    return Image != nullptr && !IsIcon(Image.get());
-  default:
-    return TRVRectItemInfo::GetFlag(Property);
+  case rvbpDrawingChangesFont: return true;
+  case rvbpResizable: return Image != nullptr && !IsIcon(Image.get());
+  default: return TRVRectItemInfo::GetFlag(Property);
   }
 }
 
@@ -77,8 +72,7 @@ void TRVGraphicItemInfo::Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates 
       Canvas.intersectClipRect(dest);
       Canvas.drawGraphic(dest, *Image);
       Canvas.restoreDC(level);
-    } else
-      Canvas.drawGraphic(dest, *Image);
+    } else Canvas.drawGraphic(dest, *Image);
   }
   PaintFrames(Canvas, X, Y, w + 2 * s, h + 2 * s, State, Style);
 }
@@ -91,10 +85,8 @@ bool TRVGraphicItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVD
   {
     QtCanvas canvas(&img);
     const int y = -PieceImageTop(DrawLine, Part);
-    if (ImageWidth > 0 || ImageHeight > 0)
-      canvas.drawGraphic(Bounds(0, y, img.width(), img.height()), *g);
-    else
-      canvas.drawGraphic(Bounds(0, y, g->width(), g->height()), *g);
+    if (ImageWidth > 0 || ImageHeight > 0) canvas.drawGraphic(Bounds(0, y, img.width(), img.height()), *g);
+    else canvas.drawGraphic(Bounds(0, y, g->width(), g->height()), *g);
   }
   Bitmap.setImage(std::move(img));
   return true;
@@ -180,93 +172,62 @@ void TRVGraphicItemInfo::WriteRvfExtraProperties(std::string &Stream) const {
 bool TRVGraphicItemInfo::SetExtraIntProperty(int Prop, int Value) {
   switch (Prop) {
   // Sizes come from files: no picture is shown larger than any picture can be.
-  case rvepImageWidth:
-    ImageWidth = std::min(Value, kMaxGraphicSide);
-    return true;
-  case rvepImageHeight:
-    ImageHeight = std::min(Value, kMaxGraphicSide);
-    return true;
-  case rvepMinHeightOnPage:
-    MinHeightOnPage = Value;
-    return true;
-  case rvepNoHTMLImageSize:
-    NoHTMLImageSize = Value != 0;
-    return true;
+  case rvepImageWidth: ImageWidth = std::min(Value, kMaxGraphicSide); return true;
+  case rvepImageHeight: ImageHeight = std::min(Value, kMaxGraphicSide); return true;
+  case rvepMinHeightOnPage: MinHeightOnPage = Value; return true;
+  case rvepNoHTMLImageSize: NoHTMLImageSize = Value != 0; return true;
   case rvepTransparent:
   case rvepTransparentMode:
   case rvepTransparentColor: {
     auto *b = dynamic_cast<TBitmap *>(Image.get());
     if (!b) return false;
-    if (Prop == rvepTransparent)
-      b->transparent = Value != 0;
-    else if (Prop == rvepTransparentMode)
-      b->transparentMode = Value;
-    else
-      b->transparentColor = uint32_t(Value);
+    if (Prop == rvepTransparent) b->transparent = Value != 0;
+    else if (Prop == rvepTransparentMode) b->transparentMode = Value;
+    else b->transparentColor = uint32_t(Value);
     return true;
   }
-  default:
-    return TRVRectItemInfo::SetExtraIntProperty(Prop, Value);
+  default: return TRVRectItemInfo::SetExtraIntProperty(Prop, Value);
   }
 }
 
 bool TRVGraphicItemInfo::GetExtraIntProperty(int Prop, int &Value) const {
   switch (Prop) {
-  case rvepImageWidth:
-    Value = ImageWidth;
-    return true;
-  case rvepImageHeight:
-    Value = ImageHeight;
-    return true;
-  case rvepMinHeightOnPage:
-    Value = MinHeightOnPage;
-    return true;
-  case rvepNoHTMLImageSize:
-    Value = NoHTMLImageSize ? 1 : 0;
-    return true;
+  case rvepImageWidth: Value = ImageWidth; return true;
+  case rvepImageHeight: Value = ImageHeight; return true;
+  case rvepMinHeightOnPage: Value = MinHeightOnPage; return true;
+  case rvepNoHTMLImageSize: Value = NoHTMLImageSize ? 1 : 0; return true;
   case rvepTransparent:
   case rvepTransparentMode:
   case rvepTransparentColor: {
     auto *b = dynamic_cast<const TBitmap *>(Image.get());
     if (!b) return false;
-    Value = Prop == rvepTransparent ? (b->transparent ? 1 : 0)
+    Value = Prop == rvepTransparent       ? (b->transparent ? 1 : 0)
             : Prop == rvepTransparentMode ? b->transparentMode
                                           : int(b->transparentColor);
     return true;
   }
-  default:
-    return TRVRectItemInfo::GetExtraIntProperty(Prop, Value);
+  default: return TRVRectItemInfo::GetExtraIntProperty(Prop, Value);
   }
 }
 
 bool TRVGraphicItemInfo::SetExtraStrProperty(int Prop, const std::string &Value) {
   switch (Prop) {
-  case rvespAlt:
-    Alt = Value;
-    return true;
-  case rvespImageFileName:
-    ImageFileName = Value;
-    return true;
-  default:
-    return TRVRectItemInfo::SetExtraStrProperty(Prop, Value);
+  case rvespAlt: Alt = Value; return true;
+  case rvespImageFileName: ImageFileName = Value; return true;
+  default: return TRVRectItemInfo::SetExtraStrProperty(Prop, Value);
   }
 }
 
 bool TRVGraphicItemInfo::GetExtraStrProperty(int Prop, std::string &Value) const {
   switch (Prop) {
-  case rvespAlt:
-    Value = Alt;
-    return true;
-  case rvespImageFileName:
-    Value = ImageFileName;
-    return true;
-  default:
-    return TRVRectItemInfo::GetExtraStrProperty(Prop, Value);
+  case rvespAlt: Value = Alt; return true;
+  case rvespImageFileName: Value = ImageFileName; return true;
+  default: return TRVRectItemInfo::GetExtraStrProperty(Prop, Value);
   }
 }
 
-void TRVGraphicItemInfo::UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy,
-                                           HPALETTE Palette, const TRVLogPalette *LogPalette) {
+void TRVGraphicItemInfo::UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
+                                           const TRVLogPalette *LogPalette) {
   const bool copies = PaletteAction == rvpaCreateCopies || PaletteAction == rvpaCreateCopiesEx;
   if (ForceRecreateCopy || !copies || Palette == 0) ImageCopy.reset();
   if (!Image || !LogPalette) return;
@@ -275,13 +236,12 @@ void TRVGraphicItemInfo::UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool 
   if (copies && !ImageCopy) {
     if (PaletteAction == rvpaCreateCopiesEx && IsJpeg(Image.get()))
       ImageCopy = std::make_unique<TBitmap>(Image->toImage());
-    else
-      ImageCopy = Image->clone();
+    else ImageCopy = Image->clone();
   }
 }
 
-bool TRVGraphicItemInfo::ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo,
-                                 int LineCount, std::string &Name, int &LineState) {
+bool TRVGraphicItemInfo::ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount,
+                                 std::string &Name, int &LineState) {
   // The binary block is the last line; the line before it says so.
   if (Mode == 2 && LineNo == LineCount - 2) LineState = 1;
   if (LineNo == 0) {
@@ -313,10 +273,8 @@ bool TRVGraphicItemInfo::ReadRVF(const std::string &s, TCustomRVData *RVData, in
   if (!ok) {
     AddWarning(RVData, rvfwInvalidPicture);
     TRVStyle *st = RVData ? RVData->GetRVStyle() : nullptr;
-    if (st)
-      Image = st->GetInvalidPicture()->clone();
-    else
-      Image = makeInvalidPicture();
+    if (st) Image = st->GetInvalidPicture()->clone();
+    else Image = makeInvalidPicture();
   }
   return true;
 }
@@ -331,10 +289,8 @@ void TRVGraphicItemInfo::SaveRVF(std::string &Stream, TCustomRVData *RVData, int
     WriteLine(Stream, Name);
     WriteLine(Stream, Image->className());
     WriteRvfExtraProperties(Stream);
-    if (binary)
-      WriteBinaryBlock(Stream, Image->saveToBytes());
-    else
-      WriteLine(Stream, RVBytesToHex(Image->saveToBytes()));
+    if (binary) WriteBinaryBlock(Stream, Image->saveToBytes());
+    else WriteLine(Stream, RVBytesToHex(Image->saveToBytes()));
   } else {
     WriteRvfHeader(Stream, RVData, extra + 1, 1, ForceSameAsPrev);
     WriteLine(Stream, Name);
@@ -392,8 +348,7 @@ TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData *RVData) : TRVGraphic
   StyleNo = rvsHotPicture;
 }
 
-TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData *RVData, std::unique_ptr<TGraphic> AImage,
-                                             TRVVAlign AVAlign)
+TRVHotGraphicItemInfo::TRVHotGraphicItemInfo(TCustomRVData *RVData, std::unique_ptr<TGraphic> AImage, TRVVAlign AVAlign)
     : TRVGraphicItemInfo(RVData, std::move(AImage), AVAlign) {
   StyleNo = rvsHotPicture;
 }
@@ -407,10 +362,8 @@ bool TRVHotGraphicItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) 
   case rvbsfJump:
   case rvbsfAllowFocus:
   case rvbsfHotSpot:
-  case rvbsfXORFocus:
-    return true;
-  default:
-    return TRVGraphicItemInfo::GetStyleFlag(Property, RVStyle);
+  case rvbsfXORFocus: return true;
+  default: return TRVGraphicItemInfo::GetStyleFlag(Property, RVStyle);
   }
 }
 

@@ -11,16 +11,14 @@ namespace kc::rvitem {
 void WriteLine(std::string &Stream, const std::string &s) {
   // A line end or zero byte inside would cut the record there: readers
   // would lose the rest or take it for records of its own.
-  for (char c : s)
-    Stream += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
+  for (char c : s) Stream += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
   Stream += "\r\n";
 }
 
 // A binary block: 4-byte little-endian count, the bytes, no line end.
 void WriteBinaryBlock(std::string &Stream, const std::string &Bytes) {
   const uint32_t n = uint32_t(Bytes.size());
-  for (int i = 0; i < 4; ++i)
-    Stream += char((n >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i) Stream += char((n >> (8 * i)) & 0xFF);
   Stream += Bytes;
 }
 
@@ -46,8 +44,7 @@ bool ReadInt(const std::string &s, size_t &Pos, int &Value) {
   size_t p = Pos;
   if (p < s.size() && s[p] == '-') ++p;
   if (p >= s.size() || s[p] < '0' || s[p] > '9') return false;
-  while (p < s.size() && s[p] >= '0' && s[p] <= '9')
-    ++p;
+  while (p < s.size() && s[p] >= '0' && s[p] <= '9') ++p;
   if (p < s.size() && s[p] != ' ' && s[p] != '\r' && s[p] != '\n') return false;
   long long v = 0;
   auto res = std::from_chars(s.data() + Pos, s.data() + p, v);
@@ -55,8 +52,7 @@ bool ReadInt(const std::string &s, size_t &Pos, int &Value) {
     // Out of the 32-bit range: keep the low 32 bits, as a typecast would.
     bool neg = s[Pos] == '-';
     unsigned long long u = 0;
-    for (size_t i = Pos + (neg ? 1 : 0); i < p; ++i)
-      u = u * 10 + unsigned(s[i] - '0');
+    for (size_t i = Pos + (neg ? 1 : 0); i < p; ++i) u = u * 10 + unsigned(s[i] - '0');
     v = neg ? -static_cast<long long>(u) : static_cast<long long>(u);
   }
   Value = static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
@@ -72,8 +68,7 @@ int StrToIntDef0(const std::string &s) {
   size_t pos = 0;
   int v = 0;
   std::string t = s;
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\r' || t.back() == '\n'))
-    t.pop_back();
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\r' || t.back() == '\n')) t.pop_back();
   if (!ReadInt(t, pos, v) || pos != t.size()) return 0;
   return v;
 }
@@ -109,8 +104,7 @@ std::string HtmlTitleBlank(const std::string &Hint) {
 std::string RelativeToPath(const std::string &FileName, const std::string &Path) {
   if (!Path.empty() && FileName.size() > Path.size() && FileName.compare(0, Path.size(), Path) == 0) {
     std::string r = FileName.substr(Path.size());
-    while (!r.empty() && (r[0] == '\\' || r[0] == '/'))
-      r.erase(0, 1);
+    while (!r.empty() && (r[0] == '\\' || r[0] == '/')) r.erase(0, 1);
     return r;
   }
   return FileName;

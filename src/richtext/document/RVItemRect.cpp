@@ -80,33 +80,19 @@ void TRVRectItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
 
 bool TRVRectItemInfo::SetExtraIntProperty(int Prop, int Value) {
   switch (Prop) {
-  case rvepVShift:
-    VShift = Value;
-    return true;
-  case rvepVShiftAbs:
-    VShiftAbs = Value != 0;
-    return true;
-  case rvepSpacing:
-    SetSpacing(Value);
-    return true;
-  default:
-    return TRVNonTextItemInfo::SetExtraIntProperty(Prop, Value);
+  case rvepVShift: VShift = Value; return true;
+  case rvepVShiftAbs: VShiftAbs = Value != 0; return true;
+  case rvepSpacing: SetSpacing(Value); return true;
+  default: return TRVNonTextItemInfo::SetExtraIntProperty(Prop, Value);
   }
 }
 
 bool TRVRectItemInfo::GetExtraIntProperty(int Prop, int &Value) const {
   switch (Prop) {
-  case rvepVShift:
-    Value = VShift;
-    return true;
-  case rvepVShiftAbs:
-    Value = VShiftAbs ? 1 : 0;
-    return true;
-  case rvepSpacing:
-    Value = Spacing;
-    return true;
-  default:
-    return TRVNonTextItemInfo::GetExtraIntProperty(Prop, Value);
+  case rvepVShift: Value = VShift; return true;
+  case rvepVShiftAbs: Value = VShiftAbs ? 1 : 0; return true;
+  case rvepSpacing: Value = Spacing; return true;
+  default: return TRVNonTextItemInfo::GetExtraIntProperty(Prop, Value);
   }
 }
 

@@ -17,12 +17,10 @@ using namespace rvitem;
 namespace {
 
 int32_t LE32(const std::string &s, size_t at) {
-  return int32_t(uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) |
-                 (uint32_t(uint8_t(s[at + 2])) << 16) | (uint32_t(uint8_t(s[at + 3])) << 24));
+  return int32_t(uint32_t(uint8_t(s[at])) | (uint32_t(uint8_t(s[at + 1])) << 8) | (uint32_t(uint8_t(s[at + 2])) << 16) |
+                 (uint32_t(uint8_t(s[at + 3])) << 24));
 }
-uint16_t LE16(const std::string &s, size_t at) {
-  return uint16_t(uint8_t(s[at]) | (uint8_t(s[at + 1]) << 8));
-}
+uint16_t LE16(const std::string &s, size_t at) { return uint16_t(uint8_t(s[at]) | (uint8_t(s[at + 1]) << 8)); }
 
 void Put16(std::string &s, uint32_t v) {
   s += char(v & 0xFF);
@@ -102,8 +100,7 @@ std::string WindowsMetafileOf(const std::string &Info, const std::string &Bits, 
 // An enhanced metafile that shows one bitmap stretched over W x H.
 std::string EnhancedMetafileOf(const std::string &Info, const std::string &Bits, int W, int H) {
   auto pad4 = [](std::string &b) {
-    while (b.size() % 4)
-      b += '\0';
+    while (b.size() % 4) b += '\0';
   };
   std::string info = Info, bits = Bits;
   pad4(info);
@@ -201,8 +198,7 @@ void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownW
         return;
       }
     }
-    if (mf.enhanced())
-      Stream += "\\emfblip\\picw" + std::to_string(natW) + "\\pich" + std::to_string(natH) + " ";
+    if (mf.enhanced()) Stream += "\\emfblip\\picw" + std::to_string(natW) + "\\pich" + std::to_string(natH) + " ";
     else {
       // The placeable header is not part of RTF's metafile data; the size
       // of an anisotropic metafile picture is in hundredths of a millimetre.

@@ -24,8 +24,7 @@ bool TRVTextItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) const 
     if (Property != rvbsfHotSpot) return true;
     return const_cast<TRVStyle *>(RVStyle)->StyleHoverSensitive(s);
   }
-  default:
-    return TCustomRVItemInfo::GetStyleFlag(Property, RVStyle);
+  default: return TCustomRVItemInfo::GetStyleFlag(Property, RVStyle);
   }
 }
 
@@ -53,8 +52,7 @@ void TRVTextItemInfo::ExecuteJump(TCustomRVData *RVData) {
   if (RVData && GetStyleFlag(rvbsfJump, RVData->GetRVStyle())) RVData->DoJump(RVData->FirstJumpNo + JumpID);
 }
 
-void TRVTextItemInfo::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed,
-                                     TRVIntegerList &ListUsed) {
+void TRVTextItemInfo::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
   TCustomRVItemInfo::MarkUsedStyles(TextUsed, ParaUsed, ListUsed);
   if (StyleNo != rvsDefStyle && StyleNo >= 0 && StyleNo < TextUsed.Count()) TextUsed.Put(StyleNo, 1);
 }

@@ -67,14 +67,14 @@ using TRVRTFOptions = TRVSet<TRVRTFOption, uint8_t>;
 
 // The RVF warning byte: what reading had to change or drop.
 enum TRVFWarning : uint8_t {
-  rvfwUnknownPicFmt,          // 1
-  rvfwUnknownCtrls,           // 2
-  rvfwConvUnknownStyles,      // 4
-  rvfwConvLargeImageIdx,      // 8
-  rvfwConvToUnicode,          // 16
-  rvfwConvFromUnicode,        // 32
-  rvfwInvalidPicture,         // 64
-  rvfwUnknownStyleProperties  // 128
+  rvfwUnknownPicFmt,         // 1
+  rvfwUnknownCtrls,          // 2
+  rvfwConvUnknownStyles,     // 4
+  rvfwConvLargeImageIdx,     // 8
+  rvfwConvToUnicode,         // 16
+  rvfwConvFromUnicode,       // 32
+  rvfwInvalidPicture,        // 64
+  rvfwUnknownStyleProperties // 128
 };
 using TRVFWarnings = TRVSet<TRVFWarning, uint8_t>;
 
@@ -97,13 +97,7 @@ using TRVSaveOptions = TRVSet<TRVSaveOption, uint32_t>;
 
 enum TRVSaveFormat : uint8_t { rvsfText, rvsfHTML, rvsfRTF, rvsfRVF };
 
-enum TRVItemAction : uint8_t {
-  rviaInserting,
-  rviaInserted,
-  rviaTextModifying,
-  rviaDestroying,
-  rviaMovingToUndoList
-};
+enum TRVItemAction : uint8_t { rviaInserting, rviaInserted, rviaTextModifying, rviaDestroying, rviaMovingToUndoList };
 
 enum TRVControlAction : uint8_t {
   rvcaAfterRVFLoad,
@@ -130,13 +124,13 @@ enum TRVSubRVDataPos : uint8_t { rvdFirst, rvdLast, rvdChosenUp, rvdChosenDown, 
 
 // Draw states of a non-text item.
 enum TRVItemDrawState : uint8_t {
-  rvidsSelected,      // 1
-  rvidsCurrent,       // 2
-  rvidsHover,         // 4
-  rvidsPrinting,      // 8
-  rvidsPreview,       // 16
+  rvidsSelected,          // 1
+  rvidsCurrent,           // 2
+  rvidsHover,             // 4
+  rvidsPrinting,          // 8
+  rvidsPreview,           // 16
   rvidsPreviewCorrection, // 32
-  rvidsControlFocused // 64
+  rvidsControlFocused     // 64
 };
 using TRVItemDrawStates = TRVSet<TRVItemDrawState, uint8_t>;
 

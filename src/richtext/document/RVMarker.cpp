@@ -65,8 +65,7 @@ void TRVMarkerItemInfo::CalcDisplayString(const TRVStyle *RVStyle, const TRVMark
 
 void TRVMarkerItemInfo::BuildDisplayString(const TRVStyle *RVStyle,
                                            const std::vector<const TRVMarkerItemInfo *> &Parents,
-                                           const TRVMarkerItemInfo *WalkFrom, const TRVMarkerList *List,
-                                           int Index) {
+                                           const TRVMarkerItemInfo *WalkFrom, const TRVMarkerList *List, int Index) {
   DisplayString.clear();
   const TRVListInfo *list = ListOf(RVStyle, ListNo);
   const TRVListLevel *L = LevelOf(list, Level);
@@ -157,8 +156,8 @@ TRVMarkerItemInfo::TRVMarkerSize TRVMarkerItemInfo::CalcSize(TCanvas *Canvas, co
   default:
     if (Canvas) {
       SetupFont(*Canvas, RVStyle, 0);
-      TSize ext = L->ListType == rvlstUnicodeBullet ? Canvas->textExtentW(L->FormatStringW)
-                                                     : Canvas->textExtent(DisplayString);
+      TSize ext =
+          L->ListType == rvlstUnicodeBullet ? Canvas->textExtentW(L->FormatStringW) : Canvas->textExtent(DisplayString);
       r.Width = ext.cx;
       r.Height = ext.cy;
       r.Descent = Canvas->textMetrics().tmDescent;
@@ -192,8 +191,7 @@ int TRVMarkerItemInfo::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canva
 }
 
 void TRVMarkerItemInfo::OnDocWidthChangeEx(TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
-                                           const TRVStyle *RVStyle, const TRVScreenAndDevice *sad,
-                                           bool RightToLeft) {
+                                           const TRVStyle *RVStyle, const TRVScreenAndDevice *sad, bool RightToLeft) {
   TRVMarkerSize s = CalcSize(Canvas, RVStyle, sad);
   int shift = RightToLeft ? s.Before : -s.Before;
   if (DrawLine) {
@@ -209,9 +207,9 @@ void TRVMarkerItemInfo::OnDocWidthChangeEx(TRVDrawLineInfo *DrawLine, bool Print
   }
 }
 
-void TRVMarkerItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing,
-                                         TCanvas *Canvas, TCustomRVData *RVData, const TRVScreenAndDevice *sad,
-                                         bool &Resized, int &AHeight) {
+void TRVMarkerItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
+                                         TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
+                                         int &AHeight) {
   (void)DocWidth;
   const TRVStyle *style = RVData ? RVData->GetRVStyle() : nullptr;
   bool rtl = RVData && RVData->GetParaBiDiMode(ParaNo) == rvbdRightToLeft;
@@ -236,8 +234,7 @@ int TRVMarkerItemInfo::GetImageHeight(const TRVStyle *RVStyle) const {
   return 0;
 }
 
-void TRVMarkerItemInfo::PaintMarker(int X, int Y, TCanvas &Canvas, const TRVStyle *RVStyle,
-                                    uint8_t ColorMode) const {
+void TRVMarkerItemInfo::PaintMarker(int X, int Y, TCanvas &Canvas, const TRVStyle *RVStyle, uint8_t ColorMode) const {
   const TRVListLevel *L = GetLevelInfo(RVStyle);
   if (!L) return;
   switch (L->ListType) {
@@ -252,8 +249,7 @@ void TRVMarkerItemInfo::PaintMarker(int X, int Y, TCanvas &Canvas, const TRVStyl
     if (!L->ImageList) break;
     int64_t index = L->ImageIndex;
     if (L->ListType == rvlstImageListCounter) index += int64_t(Counter) - 1;
-    if (index >= 0 && index < L->ImageList->Count())
-      L->ImageList->Draw(Canvas, X, Y, static_cast<int>(index));
+    if (index >= 0 && index < L->ImageList->Count()) L->ImageList->Draw(Canvas, X, Y, static_cast<int>(index));
     break;
   }
   case rvlstUnicodeBullet:
@@ -275,8 +271,8 @@ void TRVMarkerItemInfo::Paint(int X, int Y, TCanvas &Canvas, TRVItemDrawStates S
   PaintMarker(X, Y, Canvas, Style, 0);
 }
 
-bool TRVMarkerItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData,
-                                      TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode) {
+bool TRVMarkerItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVData *RVData, TRVDrawLineInfo *DrawLine,
+                                      int Part, uint8_t ColorMode) {
   (void)Preview, (void)DrawLine, (void)Part;
   QImage image = Bitmap.image();
   if (image.isNull()) return true;
@@ -289,8 +285,8 @@ bool TRVMarkerItemInfo::PrintToBitmap(TBitmap &Bitmap, bool Preview, TCustomRVDa
 }
 
 void TRVMarkerItemInfo::Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction,
-                              const TRVScreenAndDevice &sad, TRVDrawLineInfo *DrawLine, int Part,
-                              uint8_t ColorMode, TCustomRVData *RVData) {
+                              const TRVScreenAndDevice &sad, TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode,
+                              TCustomRVData *RVData) {
   (void)X2, (void)Preview, (void)Correction, (void)sad, (void)DrawLine, (void)Part;
   PaintMarker(X, Y, Canvas, RVData ? RVData->GetRVStyle() : nullptr, ColorMode);
 }
@@ -298,10 +294,8 @@ void TRVMarkerItemInfo::Print(TCanvas &Canvas, int X, int Y, int X2, bool Previe
 bool TRVMarkerItemInfo::GetFlag(int Property) const {
   switch (Property) {
   case rvbpDrawingChangesFont:
-  case rvbpCanSaveUnicode:
-    return true;
-  default:
-    return TRVRectItemInfo::GetFlag(Property);
+  case rvbpCanSaveUnicode: return true;
+  default: return TRVRectItemInfo::GetFlag(Property);
   }
 }
 
@@ -314,10 +308,8 @@ bool TRVMarkerItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) cons
       return L->HasPicture() && std::string_view(L->PictureIfAny()->className()) != "TMetafile";
     return IsImageListType(L->ListType);
   }
-  case rvbsfActualSize:
-    return true;
-  default:
-    return TRVRectItemInfo::GetStyleFlag(Property, RVStyle);
+  case rvbsfActualSize: return true;
+  default: return TRVRectItemInfo::GetStyleFlag(Property, RVStyle);
   }
 }
 
@@ -408,22 +400,14 @@ std::string MapSymbolBullets(const std::string &s) {
   std::string r;
   for (char ch : s) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if ((c >= 0xA7 && c <= 0xAA) || c == 0xB7 || c == 0xD7 || c == 0xE0)
-      r += '*';
-    else if (c == 0xDB)
-      r += "<=>";
-    else if (c == 0xDC)
-      r += "<=";
-    else if (c == 0xDE)
-      r += "=>";
-    else if (c == 0xAB)
-      r += "<->";
-    else if (c == 0xAC)
-      r += "<-";
-    else if (c == 0xAE)
-      r += "->";
-    else
-      r += ch;
+    if ((c >= 0xA7 && c <= 0xAA) || c == 0xB7 || c == 0xD7 || c == 0xE0) r += '*';
+    else if (c == 0xDB) r += "<=>";
+    else if (c == 0xDC) r += "<=";
+    else if (c == 0xDE) r += "=>";
+    else if (c == 0xAB) r += "<->";
+    else if (c == 0xAC) r += "<-";
+    else if (c == 0xAE) r += "->";
+    else r += ch;
   }
   return r;
 }
@@ -453,9 +437,7 @@ std::string TRVMarkerItemInfo::GetMarkerText(const TRVStyle *RVStyle, bool Unico
   switch (L->ListType) {
   case rvlstPicture:
   case rvlstImageList:
-  case rvlstImageListCounter:
-    ansi = "* ";
-    break;
+  case rvlstImageListCounter: ansi = "* "; break;
   case rvlstUnicodeBullet:
     if (Unicode) return WideStringToRaw(L->FormatStringW + u" ");
     ansi = WideBulletToAnsi(L->FormatStringW) + " ";
@@ -470,9 +452,8 @@ std::string TRVMarkerItemInfo::GetMarkerText(const TRVStyle *RVStyle, bool Unico
   return Unicode ? AnsiToUnicode(0, ansi) : ansi;
 }
 
-std::string TRVMarkerItemInfo::AsText(int LineWidth, char LineChar, TCustomRVData *RVData,
-                                      const std::string &Text, const std::string &Path, bool TextOnly,
-                                      bool Unicode) {
+std::string TRVMarkerItemInfo::AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
+                                      const std::string &Path, bool TextOnly, bool Unicode) {
   (void)LineWidth, (void)LineChar, (void)Text, (void)Path, (void)TextOnly;
   return GetMarkerText(RVData ? RVData->GetRVStyle() : nullptr, Unicode);
 }
@@ -489,8 +470,7 @@ void TRVMarkerItemInfo::MovingFromUndoList(int ItemNo, TCustomRVData *RVData) {
   if (RVData) RVData->AddMarkerToList(ItemNo);
 }
 
-void TRVMarkerItemInfo::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed,
-                                       TRVIntegerList &ListUsed) {
+void TRVMarkerItemInfo::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
   TRVRectItemInfo::MarkUsedStyles(TextUsed, ParaUsed, ListUsed);
   if (ListNo >= 0 && ListNo < ListUsed.Count()) ListUsed.Put(ListNo, 1);
 }

@@ -65,8 +65,7 @@ public:
   void RecalcCounters(int From, const TRVStyle *RVStyle);
   // The nearest marker before Index (looking on into PrevMarkerList) of the
   // same list style and a lower level; false, -1 and nullptr when none.
-  bool FindParentMarker(int Index, const TRVMarkerItemInfo *Marker, int &ParentIndex,
-                        TRVMarkerList *&ParentList) const;
+  bool FindParentMarker(int Index, const TRVMarkerItemInfo *Marker, int &ParentIndex, TRVMarkerList *&ParentList) const;
 
   // Binary form: [size = 17 x count + 8], 0, count, then per marker ListNo,
   // Level, Reset (1 byte), StartFrom, Counter, little-endian.
@@ -147,9 +146,8 @@ public:
   int GetImageWidth(const TRVStyle *RVStyle) const override;
   int GetImageHeight(const TRVStyle *RVStyle) const override;
   void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe) override;
-  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
-                        TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
-                        int &AHeight) override;
+  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas, TCustomRVData *RVData,
+                        const TRVScreenAndDevice *sad, bool &Resized, int &AHeight) override;
   // The same with the paragraph's direction given, for callers without a
   // document.
   void OnDocWidthChangeEx(TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas, const TRVStyle *RVStyle,
@@ -180,8 +178,8 @@ public:
                TRVRTFSaveContext &Context) override;
   // The RTF of the marker with the writer's font table and the number of
   // the list override the marker belongs to.
-  void SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, const TRVRTFFontTable *FontTable,
-                 int ListOverrideNo, TRVRTFSaveContext &Context) const;
+  void SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, const TRVRTFFontTable *FontTable, int ListOverrideNo,
+                 TRVRTFSaveContext &Context) const;
   void FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) override;
   // Whether the marker takes a list override of its own in RTF: it restarts
   // a numbered level (image counters excepted).

@@ -51,8 +51,7 @@ std::string SaveHtmlListImage(TCustomRVData *RVData, const TCustomImageList &Lis
   }
   TBitmap bmp(img);
   std::string location = SaveHtmlPicture(RVData, bmp, Context);
-  if (!location.empty())
-    Context.Bullets.push_back(TRVHTMLBulletInfo{&List, Index, Context.CurrentBackColor, location});
+  if (!location.empty()) Context.Bullets.push_back(TRVHTMLBulletInfo{&List, Index, Context.CurrentBackColor, location});
   return location;
 }
 
@@ -64,8 +63,8 @@ int64_t ListImageIndex(const TRVListLevel &L, int32_t Counter) {
 
 } // namespace
 
-void TRVMarkerItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo,
-                                   const std::string &Text, TRVHTMLSaveContext &Context) {
+void TRVMarkerItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                                   TRVHTMLSaveContext &Context) {
   (void)ItemNo, (void)Text;
   const TRVStyle *style = RVData ? RVData->GetRVStyle() : nullptr;
   const TRVListLevel *L = GetLevelInfo(style);
@@ -81,8 +80,7 @@ void TRVMarkerItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, i
     std::string location = SaveHtmlPicture(RVData, g, Context);
     if (location.empty()) return;
     std::string attrs = " ";
-    if (!NoHTMLImageSize)
-      attrs += "width=" + std::to_string(g.width()) + " height=" + std::to_string(g.height()) + " ";
+    if (!NoHTMLImageSize) attrs += "width=" + std::to_string(g.width()) + " height=" + std::to_string(g.height()) + " ";
     Stream += "<IMG" + attrs + "src=\"" + location + "\">";
     return;
   }
@@ -94,17 +92,15 @@ void TRVMarkerItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, i
     if (location.empty()) return;
     std::string attrs = " ";
     if (!NoHTMLImageSize)
-      attrs += "width=" + std::to_string(L->ImageList->Width()) + " height=" +
-               std::to_string(L->ImageList->Height()) + " ";
+      attrs +=
+          "width=" + std::to_string(L->ImageList->Width()) + " height=" + std::to_string(L->ImageList->Height()) + " ";
     std::string img = "<IMG" + attrs + "src=\"" + location + "\">";
     if (Context.UseCSS && widthNeeded)
       Stream += "<SPAN style=\"width:" + std::to_string(width) + "px\">" + img + "</SPAN>";
-    else
-      Stream += img;
+    else Stream += img;
     return;
   }
-  default:
-    break;
+  default: break;
   }
   TRVMarkerFont def;
   const TRVMarkerFont &font = L->FontIfAny() ? *L->FontIfAny() : def;
@@ -169,8 +165,7 @@ void TRVMarkerItemInfo::SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, 
     RVSaveGraphicToRTF(Stream, bmp, bmp.width(), bmp.height(), Context);
     return;
   }
-  default:
-    break;
+  default: break;
   }
   TRVMarkerFont def;
   const TRVMarkerFont &font = L->FontIfAny() ? *L->FontIfAny() : def;
@@ -188,10 +183,8 @@ void TRVMarkerItemInfo::SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, 
     if (c >= 0) Stream += "\\cf" + std::to_string(c);
   }
   Stream += " ";
-  if (L->ListType == rvlstUnicodeBullet)
-    Stream += RtfUnicodeText(WideStringToRaw(L->FormatStringW), 0);
-  else
-    Stream += RtfEscapeText(DisplayString);
+  if (L->ListType == rvlstUnicodeBullet) Stream += RtfUnicodeText(WideStringToRaw(L->FormatStringW), 0);
+  else Stream += RtfEscapeText(DisplayString);
   Stream += "\\tab}\\ls" + std::to_string(ListOverrideNo) + "\\ilvl" + std::to_string(Level);
 }
 

@@ -154,12 +154,9 @@ void TRVMarkerList::RecalcCounters(int From, const TRVStyle *RVStyle) {
       auto same = lastOfLevel.find(m->Level);
       const int samePos = same == lastOfLevel.end() ? -1 : same->second.Pos;
       const int lowerPos = top >= 0 ? ancestors[static_cast<size_t>(top)].Pos : -1;
-      if (L->Options.Has(rvloLevelReset) && lowerPos > samePos)
-        m->Counter = L->StartFrom;
-      else if (samePos >= 0)
-        m->Counter = SatInc(same->second.Counter);
-      else
-        m->Counter = maxLevel > m->Level ? SatInc(L->StartFrom) : L->StartFrom;
+      if (L->Options.Has(rvloLevelReset) && lowerPos > samePos) m->Counter = L->StartFrom;
+      else if (samePos >= 0) m->Counter = SatInc(same->second.Counter);
+      else m->Counter = maxLevel > m->Level ? SatInc(L->StartFrom) : L->StartFrom;
     }
     // Parents with a level that has an argument, nearest first.
     chain.clear();

@@ -43,18 +43,12 @@ std::string RVMarkerRoman(int32_t Value, bool Upper) {
 std::string RVMarkerNumberText(TRVListType ListType, int32_t Value) {
   switch (ListType) {
   case rvlstDecimal:
-  case rvlstImageListCounter:
-    return RVMarkerDecimal(Value);
-  case rvlstLowerAlpha:
-    return RVMarkerAlpha(Value, false);
-  case rvlstUpperAlpha:
-    return RVMarkerAlpha(Value, true);
-  case rvlstLowerRoman:
-    return RVMarkerRoman(Value, false);
-  case rvlstUpperRoman:
-    return RVMarkerRoman(Value, true);
-  default:
-    return std::string();
+  case rvlstImageListCounter: return RVMarkerDecimal(Value);
+  case rvlstLowerAlpha: return RVMarkerAlpha(Value, false);
+  case rvlstUpperAlpha: return RVMarkerAlpha(Value, true);
+  case rvlstLowerRoman: return RVMarkerRoman(Value, false);
+  case rvlstUpperRoman: return RVMarkerRoman(Value, true);
+  default: return std::string();
   }
 }
 

@@ -4,8 +4,7 @@ namespace kc {
 
 TRVMultiImagePrintInfo::TRVMultiImagePrintInfo(const TRVScreenAndDevice &asad, int32_t ImageHeight,
                                                int32_t AMinHeightOnPage)
-    : sad(asad), FullImageHeight(ImageHeight > 0 ? ImageHeight : 0),
-      MinHeightOnPage(AMinHeightOnPage) {}
+    : sad(asad), FullImageHeight(ImageHeight > 0 ? ImageHeight : 0), MinHeightOnPage(AMinHeightOnPage) {}
 
 TRVImagePrintPart *TRVMultiImagePrintInfo::LastPart() const {
   if (PartsList.Count() == 0) return nullptr;

@@ -153,7 +153,8 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
         int a = dl;
         while (a > 0 && !DrawLines.Items(a)->FromNewLine) --a;
         int top = DrawLines.Items(a)->Top;
-        for (int k = a + 1; k < n && !DrawLines.Items(k)->FromNewLine; ++k) top = std::min(top, DrawLines.Items(k)->Top);
+        for (int k = a + 1; k < n && !DrawLines.Items(k)->FromNewLine; ++k)
+          top = std::min(top, DrawLines.Items(k)->Top);
         return top;
       };
       const int firstItem = GetFirstItemVisible();
@@ -165,8 +166,7 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
         while (dl + 1 < n && DrawLines.Items(dl + 1)->ItemNo == pb.ItemNo && DrawLines.Items(dl + 1)->Offs <= pb.Offset)
           ++dl;
         if (dl > last) break;
-        style->DrawPageBreak(Canvas, cy(lineTop(dl)), hoffs + Clip.Left, rvpbSoftPageBreak, GetScroller(),
-                             GetWidth());
+        style->DrawPageBreak(Canvas, cy(lineTop(dl)), hoffs + Clip.Left, rvpbSoftPageBreak, GetScroller(), GetWidth());
       }
     }
 
@@ -239,8 +239,8 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
             Canvas.setBrush(CanvasBrush{style->SelColor, TBrushStyle::bsSolid});
             Canvas.fillRect(TRect{x, int(top), x + w, int(top + d->Height)});
           }
-          style->DrawStyleText(s, Canvas, d->ItemNo, offs, styleNo, this, spaceBefore, x, int(top), w, d->Height,
-                               s2, false, false, 0, paraBiDi);
+          style->DrawStyleText(s, Canvas, d->ItemNo, offs, styleNo, this, spaceBefore, x, int(top), w, d->Height, s2,
+                               false, false, 0, paraBiDi);
         };
         TRVTextDrawStates sel = st;
         sel.Include(rvtsSelected);
@@ -279,8 +279,8 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
     }
   }
   if (NotAddedCP && options.Has(rvoShowCheckpoints))
-    style->DrawCheckpoint(Canvas, hoffs - Clip.Left, cy(DocumentHeight), -1, hoffs + Clip.Left,
-                          NotAddedCP->RaiseEvent, GetScroller(), GetWidth());
+    style->DrawCheckpoint(Canvas, hoffs - Clip.Left, cy(DocumentHeight), -1, hoffs + Clip.Left, NotAddedCP->RaiseEvent,
+                          GetScroller(), GetWidth());
 }
 
 } // namespace kc

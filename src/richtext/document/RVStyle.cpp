@@ -38,18 +38,14 @@ void TRVStyle::SetListStyles(const TRVListInfos &Value) { FListStyles->Assign(Va
 void TRVStyle::SetSpacesInTab(int Value) { FSpacesInTab = static_cast<int16_t>(std::clamp(Value, 0, 32767)); }
 
 TGraphic *TRVStyle::GetInvalidPicture() {
-  if (!FInvalidPicture)
-    FInvalidPicture = makeInvalidPicture();
+  if (!FInvalidPicture) FInvalidPicture = makeInvalidPicture();
   return FInvalidPicture.get();
 }
 
 void TRVStyle::SetInvalidPicture(const TGraphic *Value) {
-  if (Value == FInvalidPicture.get())
-    return;
-  if (!Value)
-    FInvalidPicture.reset();
-  else
-    FInvalidPicture = Value->clone();
+  if (Value == FInvalidPicture.get()) return;
+  if (!Value) FInvalidPicture.reset();
+  else FInvalidPicture = Value->clone();
 }
 
 void TRVStyle::ResetTextStyles() {
@@ -92,26 +88,21 @@ TColor TRVStyle::GetHoverColorByColor(TColor AColor) const { return AColor != cl
 bool TRVStyle::StyleHoverSensitive(int StyleNo) {
   const TFontInfo *f = FTextStyles->GetTextStyleSafe(StyleNo);
   bool sensitive = GetHoverColor(StyleNo) != clNone || f->HoverBackColor != f->BackColor;
-  if (OnStyleHoverSensitive)
-    OnStyleHoverSensitive(this, StyleNo, sensitive);
+  if (OnStyleHoverSensitive) OnStyleHoverSensitive(this, StyleNo, sensitive);
   return sensitive;
 }
 
 void TRVStyle::ApplyStyle(TCanvas &ACanvas, int StyleNo, TRVBiDiMode DefBiDiMode) {
   bool doDefault = true;
-  if (OnApplyStyle)
-    OnApplyStyle(this, ACanvas, StyleNo, doDefault);
-  if (doDefault)
-    FTextStyles->GetTextStyleSafe(StyleNo)->Apply(ACanvas, DefBiDiMode);
+  if (OnApplyStyle) OnApplyStyle(this, ACanvas, StyleNo, doDefault);
+  if (doDefault) FTextStyles->GetTextStyleSafe(StyleNo)->Apply(ACanvas, DefBiDiMode);
 }
 
 void TRVStyle::ApplyStyleColor(TCanvas &ACanvas, int StyleNo, TRVTextDrawStates DrawState, bool Printing,
                                uint8_t ColorMode) {
   bool doDefault = true;
-  if (OnApplyStyleColor)
-    OnApplyStyleColor(this, ACanvas, StyleNo, DrawState, doDefault);
-  if (doDefault)
-    FTextStyles->GetTextStyleSafe(StyleNo)->ApplyColor(ACanvas, *this, DrawState, Printing, ColorMode);
+  if (OnApplyStyleColor) OnApplyStyleColor(this, ACanvas, StyleNo, DrawState, doDefault);
+  if (doDefault) FTextStyles->GetTextStyleSafe(StyleNo)->ApplyColor(ACanvas, *this, DrawState, Printing, ColorMode);
 }
 
 void TRVStyle::DrawStyleText(const std::string &s, TCanvas &ACanvas, int AItemNo, int AOffsetInItem, int StyleNo,
@@ -134,8 +125,7 @@ void TRVStyle::DrawStyleText(const std::string &s, TCanvas &ACanvas, int AItemNo
 
 void TRVStyle::DrawTextBack(TCanvas &ACanvas, int AItemNo, int StyleNo, TCustomRVData *ARVData, int Left, int Top,
                             int Width, int Height, TRVTextDrawStates DrawState) {
-  if (!OnDrawTextBack)
-    return;
+  if (!OnDrawTextBack) return;
   ItemNo = AItemNo;
   RVData = ARVData;
   bool doDefault = true;
@@ -145,8 +135,7 @@ void TRVStyle::DrawTextBack(TCanvas &ACanvas, int AItemNo, int StyleNo, TCustomR
 void TRVStyle::DrawCheckpoint(TCanvas &ACanvas, int X, int Y, int AItemNo, int XShift, bool RaiseEvent,
                               TRVScroller *Control, int ControlWidth) {
   bool doDefault = true;
-  if (OnDrawCheckpoint)
-    OnDrawCheckpoint(this, ACanvas, X, Y, AItemNo, XShift, RaiseEvent, Control, doDefault);
+  if (OnDrawCheckpoint) OnDrawCheckpoint(this, ACanvas, X, Y, AItemNo, XShift, RaiseEvent, Control, doDefault);
   CanvasPen pen = ACanvas.pen();
   CanvasBrush brush = ACanvas.brush();
   if (doDefault) {
@@ -172,11 +161,10 @@ void TRVStyle::DrawCheckpoint(TCanvas &ACanvas, int X, int Y, int AItemNo, int X
   ACanvas.setBrush(brush);
 }
 
-void TRVStyle::DrawPageBreak(TCanvas &ACanvas, int Y, int XShift, TRVPageBreakType PageBreakType,
-                             TRVScroller *Control, int ControlClientWidth) {
+void TRVStyle::DrawPageBreak(TCanvas &ACanvas, int Y, int XShift, TRVPageBreakType PageBreakType, TRVScroller *Control,
+                             int ControlClientWidth) {
   bool doDefault = true;
-  if (OnDrawPageBreak)
-    OnDrawPageBreak(this, ACanvas, Y, XShift, PageBreakType, Control, doDefault);
+  if (OnDrawPageBreak) OnDrawPageBreak(this, ACanvas, Y, XShift, PageBreakType, Control, doDefault);
   if (doDefault) {
     CanvasPen pen = ACanvas.pen();
     pen.Color = PageBreakType == rvpbPageBreak ? PageBreakColor : SoftPageBreakColor;
@@ -200,10 +188,8 @@ void TRVStyle::DrawPageBreak(TCanvas &ACanvas, int Y, int XShift, TRVPageBreakTy
 
 void TRVStyle::DrawParaBack(TCanvas &ACanvas, int ParaNo, TRect &ARect, bool Printing, uint8_t ColorMode) {
   bool doDefault = true;
-  if (OnDrawParaBack)
-    OnDrawParaBack(this, ACanvas, ParaNo, ARect, doDefault);
-  if (doDefault)
-    FParaStyles->GetParaStyleSafe(ParaNo)->Background.Draw(ARect, ACanvas, Printing, ColorMode);
+  if (OnDrawParaBack) OnDrawParaBack(this, ACanvas, ParaNo, ARect, doDefault);
+  if (doDefault) FParaStyles->GetParaStyleSafe(ParaNo)->Background.Draw(ARect, ACanvas, Printing, ColorMode);
 }
 
 void TRVStyle::ImageListRemoved(const TCustomImageList *ImageList) { FListStyles->RemoveImageList(ImageList); }

@@ -43,8 +43,7 @@ template <typename E, typename Raw = uint32_t> class TRVSet {
 public:
   constexpr TRVSet() = default;
   constexpr TRVSet(std::initializer_list<E> values) {
-    for (E v : values)
-      Bits |= Raw(Raw(1) << int(v));
+    for (E v : values) Bits |= Raw(Raw(1) << int(v));
   }
   static constexpr TRVSet FromRaw(Raw raw) {
     TRVSet s;
@@ -240,8 +239,7 @@ public:
   void InflateRect(TRect &R) const;
   void InflateRectSaD(TRect &R, const TRVScreenAndDevice &Ratio) const;
   bool IsEqual(const TRVRect &Value) const;
-  bool IsEqualEx(const TRVRect &Value, bool IgnoreLeft, bool IgnoreTop, bool IgnoreRight,
-                 bool IgnoreBottom) const;
+  bool IsEqualEx(const TRVRect &Value, bool IgnoreLeft, bool IgnoreTop, bool IgnoreRight, bool IgnoreBottom) const;
   int64_t SimilarityValue(const TRVRect &Value, int32_t Weight) const;
 
   void SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const;
@@ -392,8 +390,8 @@ public:
   void ApplyColor(TCanvas &ACanvas, const TRVStyle &Sheet, TRVTextDrawStates DrawState, bool Printing,
                   uint8_t ColorMode) const;
   void Draw(const std::string &s, TCanvas &ACanvas, int StyleNo, int SpaceBefore, int Left, int Top, int Width,
-            int Height, TRVStyle &Sheet, TRVTextDrawStates DrawState, bool Printing, bool FitToWidth,
-            uint8_t ColorMode, TRVBiDiMode DefBiDiMode) const;
+            int Height, TRVStyle &Sheet, TRVTextDrawStates DrawState, bool Printing, bool FitToWidth, uint8_t ColorMode,
+            TRVBiDiMode DefBiDiMode) const;
 
   bool IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) const override;
   bool IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList &Mapping) const override;
@@ -402,8 +400,8 @@ public:
 
   void SaveToINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) const override;
   void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) override;
-  void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat,
-                   bool JumpByDefault, TCursor DefJumpCursor);
+  void LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat, bool JumpByDefault,
+                   TCursor DefJumpCursor);
   // CSS declarations that differ from BaseStyle (all of them without one).
   void SaveCSSToStream(std::string &Stream, const TFontInfo *BaseStyle, bool Multiline) const;
   void WriteStoredProperties(TRVPropertyWriter &Writer, const TRVStyleStreamLinks *Links) const override;
@@ -414,8 +412,8 @@ protected:
   const char *DefaultStyleName() const override { return "Font Style"; }
 
 private:
-  bool DrawByChars(const std::string &s, TCanvas &ACanvas, int SpaceBefore, int Left, int Top, int Width,
-                   bool FitMode, int Extra) const;
+  bool DrawByChars(const std::string &s, TCanvas &ACanvas, int SpaceBefore, int Left, int Top, int Width, bool FitMode,
+                   int Extra) const;
   bool DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, int Top) const;
 };
 
@@ -644,8 +642,7 @@ public:
   TFontInfo *Items(int Index) const { return static_cast<TFontInfo *>(GetItem(Index)); }
   TFontInfo *operator[](int Index) const { return Items(Index); }
   TFontInfo *Add() { return static_cast<TFontInfo *>(AddEntry()); }
-  TFontInfo *AddTextStyle(const std::string &FontName, int32_t Size, TColor Color, TColor BackColor,
-                          TFontStyles Style);
+  TFontInfo *AddTextStyle(const std::string &FontName, int32_t Size, TColor Color, TColor BackColor, TFontStyles Style);
   // The form the chat windows use: a named style with a font.
   TFontInfo *AddTextStyle(const std::string &Name, const std::string &FontName, TFontStyles Style, int32_t Size,
                           TColor Color);
@@ -695,14 +692,13 @@ public:
                          int Left, int Top, int Width, int Height, TRVTextDrawStates DrawState, bool &DoDefault)>;
   using TRVStyleHoverSensitiveEvent = std::function<void(TRVStyle *Sender, int StyleNo, bool &Sensitive)>;
   using TRVDrawTextBackEvent = std::function<void(TRVStyle *Sender, TCanvas &ACanvas, int StyleNo, int Left, int Top,
-                                                  int Width, int Height, TRVTextDrawStates DrawState,
-                                                  bool &DoDefault)>;
-  using TRVDrawCheckpointEvent = std::function<void(TRVStyle *Sender, TCanvas &ACanvas, int X, int Y, int ItemNo,
-                                                    int XShift, bool RaiseEvent, TRVScroller *Control,
-                                                    bool &DoDefault)>;
-  using TRVDrawPageBreakEvent = std::function<void(TRVStyle *Sender, TCanvas &ACanvas, int Y, int XShift,
-                                                   TRVPageBreakType PageBreakType, TRVScroller *Control,
-                                                   bool &DoDefault)>;
+                                                  int Width, int Height, TRVTextDrawStates DrawState, bool &DoDefault)>;
+  using TRVDrawCheckpointEvent =
+      std::function<void(TRVStyle *Sender, TCanvas &ACanvas, int X, int Y, int ItemNo, int XShift, bool RaiseEvent,
+                         TRVScroller *Control, bool &DoDefault)>;
+  using TRVDrawPageBreakEvent =
+      std::function<void(TRVStyle *Sender, TCanvas &ACanvas, int Y, int XShift, TRVPageBreakType PageBreakType,
+                         TRVScroller *Control, bool &DoDefault)>;
   using TRVDrawParaRectEvent =
       std::function<void(TRVStyle *Sender, TCanvas &ACanvas, int ParaNo, TRect &ARect, bool &DoDefault)>;
 
@@ -771,8 +767,7 @@ public:
   bool StyleHoverSensitive(int StyleNo);
 
   void ApplyStyle(TCanvas &ACanvas, int StyleNo, TRVBiDiMode DefBiDiMode);
-  void ApplyStyleColor(TCanvas &ACanvas, int StyleNo, TRVTextDrawStates DrawState, bool Printing,
-                       uint8_t ColorMode);
+  void ApplyStyleColor(TCanvas &ACanvas, int StyleNo, TRVTextDrawStates DrawState, bool Printing, uint8_t ColorMode);
   void DrawStyleText(const std::string &s, TCanvas &ACanvas, int ItemNo, int OffsetInItem, int StyleNo,
                      TCustomRVData *RVData, int SpaceBefore, int Left, int Top, int Width, int Height,
                      TRVTextDrawStates DrawState, bool Printing, bool FitToWidth, uint8_t ColorMode,
@@ -781,8 +776,8 @@ public:
                     int Height, TRVTextDrawStates DrawState);
   // ControlWidth: the control's width (checkpoints) or client width (page
   // breaks), for the lines that run across the control.
-  void DrawCheckpoint(TCanvas &ACanvas, int X, int Y, int ItemNo, int XShift, bool RaiseEvent,
-                      TRVScroller *Control, int ControlWidth);
+  void DrawCheckpoint(TCanvas &ACanvas, int X, int Y, int ItemNo, int XShift, bool RaiseEvent, TRVScroller *Control,
+                      int ControlWidth);
   void DrawPageBreak(TCanvas &ACanvas, int Y, int XShift, TRVPageBreakType PageBreakType, TRVScroller *Control,
                      int ControlClientWidth);
   void DrawParaBack(TCanvas &ACanvas, int ParaNo, TRect &ARect, bool Printing, uint8_t ColorMode);

@@ -22,8 +22,7 @@ std::string CssQuotedText(const std::string &s) {
   for (unsigned char c : s) {
     if (c == '\'' || c == '"' || c == '\\' || c == '<' || c == '>' || c == '&' || c < 0x20 || c == 0x7F) {
       r += '\\';
-      if (c >= 16)
-        r += digits[c >> 4];
+      if (c >= 16) r += digits[c >> 4];
       r += digits[c & 15];
       r += ' ';
     } else {
@@ -37,8 +36,7 @@ void Decl(std::string &Stream, const std::string &Text, bool Multiline) {
   Stream += ' ';
   Stream += Text;
   Stream += ';';
-  if (Multiline)
-    Stream += "\r\n";
+  if (Multiline) Stream += "\r\n";
 }
 
 // A style name inside a CSS comment: nothing in it may end the comment or the
@@ -46,12 +44,9 @@ void Decl(std::string &Stream, const std::string &Text, bool Multiline) {
 std::string CommentText(const std::string &s) {
   std::string r;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '*' && i + 1 < s.size() && s[i + 1] == '/')
-      r += "* ";
-    else if (s[i] == '<' || s[i] == '>')
-      r += '_';
-    else
-      r += s[i];
+    if (s[i] == '*' && i + 1 < s.size() && s[i + 1] == '/') r += "* ";
+    else if (s[i] == '<' || s[i] == '>') r += '_';
+    else r += s[i];
   }
   return r;
 }
@@ -60,57 +55,45 @@ const char *VAlignText(int32_t VShift) { return VShift > 0 ? "super" : VShift < 
 
 std::string DecorationText(const TFontInfo &f) {
   std::string d;
-  if (f.Style & fsUnderline)
-    d = "underline";
-  else if (f.Style & fsStrikeOut)
-    d = "line-through";
-  if (f.Jump && !d.empty() && d != "underline")
-    d = "none " + d;
+  if (f.Style & fsUnderline) d = "underline";
+  else if (f.Style & fsStrikeOut) d = "line-through";
+  if (f.Jump && !d.empty() && d != "underline") d = "none " + d;
   if (f.StyleEx.Has(rvfsOverline)) {
-    if (!d.empty())
-      d += " overline";
-    else
-      d = f.Jump ? "none overline" : "overline";
+    if (!d.empty()) d += " overline";
+    else d = f.Jump ? "none overline" : "overline";
   }
-  if (d.empty())
-    d = "none";
+  if (d.empty()) d = "none";
   return d;
 }
 } // namespace
 
 void TFontInfo::SaveCSSToStream(std::string &Stream, const TFontInfo *B, bool Multiline) const {
-  if (!B || B->Size != Size)
-    Decl(Stream, "font-size: " + IntToStr(Size) + "pt", Multiline);
+  if (!B || B->Size != Size) Decl(Stream, "font-size: " + IntToStr(Size) + "pt", Multiline);
   if (!B || !asciiEqualNoCase(B->FontName, FontName))
     Decl(Stream, "font-family: '" + CssQuotedText(FontName) + "'", Multiline);
   if (!B || ((B->Style & fsItalic) != 0) != ((Style & fsItalic) != 0))
     Decl(Stream, std::string("font-style: ") + ((Style & fsItalic) ? "italic" : "normal"), Multiline);
   if (!B || ((B->Style & fsBold) != 0) != ((Style & fsBold) != 0))
     Decl(Stream, std::string("font-weight: ") + ((Style & fsBold) ? "bold" : "normal"), Multiline);
-  if (!B || B->Color != Color)
-    Decl(Stream, "color: " + ColorToHtml(Color, false), Multiline);
+  if (!B || B->Color != Color) Decl(Stream, "color: " + ColorToHtml(Color, false), Multiline);
   if (B ? B->CharSpacing != CharSpacing : CharSpacing != 0)
     Decl(Stream, "letter-spacing: " + IntToStr(CharSpacing) + "px", Multiline);
   bool caps = StyleEx.Has(rvfsAllCaps), baseCaps = B && B->StyleEx.Has(rvfsAllCaps);
-  if (caps && !baseCaps)
-    Decl(Stream, "text-transform: uppercase", Multiline);
-  else if (baseCaps && !caps)
-    Decl(Stream, "text-transform: none", Multiline);
+  if (caps && !baseCaps) Decl(Stream, "text-transform: uppercase", Multiline);
+  else if (baseCaps && !caps) Decl(Stream, "text-transform: none", Multiline);
   if (B ? B->BackColor != BackColor : !(BackColor == clNone && Multiline))
     Decl(Stream, "background-color: " + ColorToCss(BackColor), Multiline);
   std::string va = VAlignText(VShift);
   if (B) {
     std::string bva = VAlignText(B->VShift);
     // A style without shift over a shifted base goes back to the baseline.
-    if (va != bva)
-      Decl(Stream, "vertical-align: " + (va.empty() ? std::string("baseline") : va), Multiline);
+    if (va != bva) Decl(Stream, "vertical-align: " + (va.empty() ? std::string("baseline") : va), Multiline);
   } else if (!va.empty()) {
     Decl(Stream, "vertical-align: " + va, Multiline);
   }
   // The values are compared: a link over a plain base needs its own "none".
   std::string dec = DecorationText(*this);
-  if (!B || dec != DecorationText(*B) || (Jump && dec == "none"))
-    Decl(Stream, "text-decoration: " + dec, Multiline);
+  if (!B || dec != DecorationText(*B) || (Jump && dec == "none")) Decl(Stream, "text-decoration: " + dec, Multiline);
 }
 
 namespace {
@@ -121,8 +104,7 @@ std::string Px(int64_t v) { return IntToStr(v) + "px"; }
 std::string LineHeightText(int32_t ls) {
   int64_t v = ls;
   std::string sign = v < 0 ? "-" : "";
-  if (v < 0)
-    v = -v;
+  if (v < 0) v = -v;
   int64_t rem = v % 100;
   return sign + IntToStr(v / 100) + "." + (rem < 10 ? "0" : "") + IntToStr(rem);
 }
@@ -144,8 +126,7 @@ void ParaAlignmentAndSpacingCss(std::string &Stream, const TParaInfo &P, const T
     Decl(Stream, "text-indent: " + Px(P.FirstIndent), Multiline);
   if (P.LineSpacingType == rvlsPercent) {
     bool write = B ? (B->LineSpacingType == rvlsPercent && B->LineSpacing != P.LineSpacing) : P.LineSpacing != 100;
-    if (write)
-      Decl(Stream, "line-height: " + LineHeightText(P.LineSpacing), Multiline);
+    if (write) Decl(Stream, "line-height: " + LineHeightText(P.LineSpacing), Multiline);
   } else if (B && B->LineSpacingType == rvlsPercent && B->LineSpacing != 100) {
     Decl(Stream, "line-height: normal", Multiline);
   }
@@ -162,10 +143,8 @@ void ParaOptionsCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B,
       {rvpaoKeepWithNext, "page-break-after: avoid", "page-break-after: auto"},
   };
   for (const auto &o : options) {
-    if (P.Options.Has(o.Option))
-      Decl(Stream, o.On, Multiline);
-    else if (B && B->Options.Has(o.Option))
-      Decl(Stream, o.Off, Multiline);
+    if (P.Options.Has(o.Option)) Decl(Stream, o.On, Multiline);
+    else if (B && B->Options.Has(o.Option)) Decl(Stream, o.Off, Multiline);
   }
 }
 
@@ -173,36 +152,24 @@ void ParaOptionsCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B,
 Sides ParaBorderCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B, bool Multiline) {
   const TRVBorder &Border = P.Border;
   if (!BorderShown(Border)) {
-    if (B && BorderShown(B->Border))
-      Decl(Stream, "border: none", Multiline);
+    if (B && BorderShown(B->Border)) Decl(Stream, "border: none", Multiline);
     return {0, 0, 0, 0};
   }
   Decl(Stream, "border-color: " + ColorToHtml(Border.Color, false), Multiline);
   Decl(Stream, std::string("border-style: ") + (Border.Style == rvbSingle ? "solid" : "double"), Multiline);
   int64_t w = Border.Width, iw = Border.InternalWidth, bw = w;
   switch (Border.Style) {
-  case rvbDouble:
-    bw = w + iw;
-    break;
-  case rvbTriple:
-    bw = w + 2 * iw;
-    break;
+  case rvbDouble: bw = w + iw; break;
+  case rvbTriple: bw = w + 2 * iw; break;
   case rvbThickInside:
-  case rvbThickOutside:
-    bw = 3 * w / 2 + iw;
-    break;
-  default:
-    bw = w;
+  case rvbThickOutside: bw = 3 * w / 2 + iw; break;
+  default: bw = w;
   }
   Decl(Stream, "border-width: " + Px(bw), Multiline);
-  if (!Border.VisibleBorders.Top)
-    Decl(Stream, "border-top: none", Multiline);
-  if (!Border.VisibleBorders.Right)
-    Decl(Stream, "border-right: none", Multiline);
-  if (!Border.VisibleBorders.Bottom)
-    Decl(Stream, "border-bottom: none", Multiline);
-  if (!Border.VisibleBorders.Left)
-    Decl(Stream, "border-left: none", Multiline);
+  if (!Border.VisibleBorders.Top) Decl(Stream, "border-top: none", Multiline);
+  if (!Border.VisibleBorders.Right) Decl(Stream, "border-right: none", Multiline);
+  if (!Border.VisibleBorders.Bottom) Decl(Stream, "border-bottom: none", Multiline);
+  if (!Border.VisibleBorders.Left) Decl(Stream, "border-left: none", Multiline);
   return SidesOf(Border.BorderOffsets);
 }
 
@@ -213,8 +180,7 @@ void ParaBackgroundCss(std::string &Stream, const TParaInfo &P, const TParaInfo 
     Decl(Stream, "background: " + ColorToCss(P.Background.Color), Multiline);
   if (P.Background.Color != clNone) {
     const Sides o = SidesOf(P.Background.BorderOffsets);
-    for (size_t k = 0; k < 4; ++k)
-      Pad[k] = std::max(Pad[k], o[k]);
+    for (size_t k = 0; k < 4; ++k) Pad[k] = std::max(Pad[k], o[k]);
   }
 }
 
@@ -225,8 +191,7 @@ void ParaMarginsCss(std::string &Stream, const TParaInfo &P, const TParaInfo *B,
     return Sides{q.SpaceBefore - pad[0], q.RightIndent - pad[1], q.SpaceAfter - pad[2], q.LeftIndent - pad[3]};
   };
   const Sides m = margins(P, Pad);
-  if (B && m == margins(*B, BasePad))
-    return;
+  if (B && m == margins(*B, BasePad)) return;
   if (ForListItem) {
     Decl(Stream, "margin-top: " + Px(m[0]), Multiline);
     Decl(Stream, "margin-right: " + Px(m[1]), Multiline);
@@ -267,20 +232,11 @@ void TRVListLevel::HTMLOpenTag(std::string &Stream, bool UseStyle) const {
   if (HasNumbering()) {
     std::string type;
     switch (ListType) {
-    case rvlstLowerAlpha:
-      type = " type=a";
-      break;
-    case rvlstUpperAlpha:
-      type = " type=A";
-      break;
-    case rvlstLowerRoman:
-      type = " type=i";
-      break;
-    case rvlstUpperRoman:
-      type = " type=I";
-      break;
-    default:
-      break;
+    case rvlstLowerAlpha: type = " type=a"; break;
+    case rvlstUpperAlpha: type = " type=A"; break;
+    case rvlstLowerRoman: type = " type=i"; break;
+    case rvlstUpperRoman: type = " type=I"; break;
+    default: break;
     }
     Stream += "<OL" + type + style + ">";
   } else {
@@ -304,8 +260,7 @@ std::string Comment(const TCustomRVInfo &e) {
 // The hyperlink's colours under the mouse, where they differ from its base's.
 void HoverRule(std::string &Stream, const TRVStyle &Sheet, int Index, const TFontInfo &f, const TFontInfo *base) {
   TColor hover = Sheet.GetHoverColorByColor(f.HoverColor);
-  if (hover == clNone && f.HoverBackColor == clNone)
-    return;
+  if (hover == clNone && f.HoverBackColor == clNone) return;
   Stream += "A.RVTS" + IntToStr(Index) + ":hover {";
   const bool baseJump = base && base->Jump;
   if ((!baseJump && hover != clNone) || (base && Sheet.GetHoverColorByColor(base->HoverColor) != hover))
@@ -323,22 +278,16 @@ void TextStylesCss(std::string &Stream, const TRVStyle &Sheet, bool diffFromBase
   for (int i = 0; i < ts.Count(); ++i) {
     const TFontInfo &f = *ts.Items(i);
     const std::string n = IntToStr(i);
-    if (i == 0 && zeroIsDefault)
-      Line(Stream, "BODY, TABLE" + Comment(f));
-    else if (f.Jump)
-      Line(Stream, "A.RVTS" + n + ", SPAN.RVTS" + n + Comment(f));
-    else
-      Line(Stream, "SPAN.RVTS" + n + Comment(f));
+    if (i == 0 && zeroIsDefault) Line(Stream, "BODY, TABLE" + Comment(f));
+    else if (f.Jump) Line(Stream, "A.RVTS" + n + ", SPAN.RVTS" + n + Comment(f));
+    else Line(Stream, "SPAN.RVTS" + n + Comment(f));
     const TFontInfo *base = nullptr;
-    if (diffFromBase && f.BaseStyleNo >= 0 && f.BaseStyleNo < ts.Count())
-      base = ts.Items(f.BaseStyleNo);
-    else if (i > 0 && zeroIsDefault)
-      base = ts.Items(0);
+    if (diffFromBase && f.BaseStyleNo >= 0 && f.BaseStyleNo < ts.Count()) base = ts.Items(f.BaseStyleNo);
+    else if (i > 0 && zeroIsDefault) base = ts.Items(0);
     Line(Stream, "{");
     f.SaveCSSToStream(Stream, base, true);
     Line(Stream, "}");
-    if (f.Jump)
-      HoverRule(Stream, Sheet, i, f, base);
+    if (f.Jump) HoverRule(Stream, Sheet, i, f, base);
   }
 }
 
@@ -347,15 +296,11 @@ void ParaStylesCss(std::string &Stream, const TRVStyle &Sheet, bool diffFromBase
   Line(Stream, "/*----------Para Styles----------*/");
   for (int i = 0; i < ps.Count(); ++i) {
     const TParaInfo &p = *ps.Items(i);
-    if (i == 0 && !noDefault)
-      Line(Stream, "P,UL,OL" + Comment(p));
-    else
-      Line(Stream, ".RVPS" + IntToStr(i) + Comment(p));
+    if (i == 0 && !noDefault) Line(Stream, "P,UL,OL" + Comment(p));
+    else Line(Stream, ".RVPS" + IntToStr(i) + Comment(p));
     const TParaInfo *base = nullptr;
-    if (diffFromBase && p.BaseStyleNo >= 0 && p.BaseStyleNo < ps.Count())
-      base = ps.Items(p.BaseStyleNo);
-    else if (i > 0 && !noDefault)
-      base = ps.Items(0);
+    if (diffFromBase && p.BaseStyleNo >= 0 && p.BaseStyleNo < ps.Count()) base = ps.Items(p.BaseStyleNo);
+    else if (i > 0 && !noDefault) base = ps.Items(0);
     Line(Stream, "{");
     p.SaveCSSToStream(Stream, base, true, ignoreLeft, false);
     Line(Stream, "}");
@@ -369,6 +314,5 @@ void TRVStyle::WriteCssStyleSheet(std::string &Stream, int Options) const {
   TextStylesCss(Stream, *this, diffFromBase, noDefault);
   ParaStylesCss(Stream, *this, diffFromBase, ignoreLeft, noDefault);
 }
-
 
 } // namespace kc

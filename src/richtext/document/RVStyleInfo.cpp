@@ -16,8 +16,7 @@ TCustomRVInfo::~TCustomRVInfo() = default;
 int TCustomRVInfo::Index() const { return FCollection ? FCollection->IndexOf(this) : -1; }
 
 void TCustomRVInfo::Assign(const TCustomRVInfo &Source) {
-  if (&Source == this)
-    return;
+  if (&Source == this) return;
   BaseStyleNo = Source.BaseStyleNo;
   StyleName = Source.StyleName;
   Standard = Source.Standard;
@@ -50,13 +49,11 @@ void TCustomRVInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const
 
 void TCustomRVInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *) const {
   W.IntIfNot("BaseStyleNo", BaseStyleNo, -1);
-  if (!StyleName.empty())
-    W.Str("StyleName", StyleName);
+  if (!StyleName.empty()) W.Str("StyleName", StyleName);
   W.BoolIfNot("Standard", Standard, true);
 }
 
-bool TCustomRVInfo::ReadStoredProperty(const std::string &Name, const TRVStoredValue &v,
-                                       const TRVStyleStreamLinks *) {
+bool TCustomRVInfo::ReadStoredProperty(const std::string &Name, const TRVStoredValue &v, const TRVStyleStreamLinks *) {
   int32_t i;
   if (Name == "BaseStyleNo" && ValueInt(v, i)) {
     BaseStyleNo = StyleNoFromInt(i);

@@ -21,8 +21,7 @@ TCustomRVInfo *TCustomRVInfos::GetItem(int Index) const {
 
 int TCustomRVInfos::IndexOf(const TCustomRVInfo *Item) const {
   for (size_t i = 0; i < FItems.size(); ++i)
-    if (FItems[i].get() == Item)
-      return int(i);
+    if (FItems[i].get() == Item) return int(i);
   return -1;
 }
 
@@ -34,33 +33,27 @@ TCustomRVInfo *TCustomRVInfos::AddEntry() {
 }
 
 void TCustomRVInfos::Delete(int Index) {
-  if (Index >= 0 && Index < Count())
-    FItems.erase(FItems.begin() + Index);
+  if (Index >= 0 && Index < Count()) FItems.erase(FItems.begin() + Index);
 }
 
 void TCustomRVInfos::Clear() { FItems.clear(); }
 
 void TCustomRVInfos::Assign(const TCustomRVInfos &Source) {
-  if (&Source == this)
-    return;
+  if (&Source == this) return;
   Clear();
-  for (const auto &e : Source.FItems)
-    AddEntry()->Assign(*e);
+  for (const auto &e : Source.FItems) AddEntry()->Assign(*e);
 }
 
 void TCustomRVInfos::AssignTo(std::vector<std::string> &Strings) const {
   Strings.clear();
-  for (const auto &e : FItems)
-    Strings.push_back(e->StyleName);
+  for (const auto &e : FItems) Strings.push_back(e->StyleName);
 }
 
 namespace {
 // A style number taken through a mapping; one the mapping does not know is "none".
 int32_t MapStyleNo(int32_t No, const TRVIntegerList &Mapping) {
-  if (No < 0)
-    return No;
-  if (No >= Mapping.Count())
-    return -1;
+  if (No < 0) return No;
+  if (No >= Mapping.Count()) return -1;
   int32_t r = Mapping[No];
   return r < 0 ? -1 : r;
 }
@@ -81,8 +74,7 @@ template <class Accept> int MostSimilar(const TCustomRVInfos &T, const TCustomRV
   int best = -1;
   int64_t bestValue = 0;
   for (int j = 0; j < T.Count(); ++j) {
-    if (!accept(*T.GetItem(j)))
-      continue;
+    if (!accept(*T.GetItem(j))) continue;
     int64_t v = Src.SimilarityValue(*T.GetItem(j));
     if (best < 0 || v > bestValue) {
       best = j;
@@ -100,13 +92,10 @@ int MapToMostSimilar(const TCustomRVInfos &T, const TCustomRVInfo &Src) {
     auto sameJump = [&](const TCustomRVInfo &t) { return static_cast<const TFontInfo &>(t).Jump == s->Jump; };
     auto sameUni = [&](const TCustomRVInfo &t) { return static_cast<const TFontInfo &>(t).Unicode == s->Unicode; };
     best = MostSimilar(T, Src, [&](const TCustomRVInfo &t) { return sameJump(t) && sameUni(t); });
-    if (best < 0)
-      best = MostSimilar(T, Src, sameJump);
-    if (best < 0)
-      best = MostSimilar(T, Src, sameUni);
+    if (best < 0) best = MostSimilar(T, Src, sameJump);
+    if (best < 0) best = MostSimilar(T, Src, sameUni);
   }
-  if (best < 0)
-    best = MostSimilar(T, Src, [](const TCustomRVInfo &) { return true; });
+  if (best < 0) best = MostSimilar(T, Src, [](const TCustomRVInfo &) { return true; });
   return best;
 }
 
@@ -125,17 +114,13 @@ void SmartMerge(TCustomRVInfos &T, const TCustomRVInfos &Source, TRVIntegerList 
     // numbers up in a source-to-target mapping. Neither entry is changed.
     auto fits = [&](int j) { return !isUsed(j) && T.GetItem(j)->IsEqualToMapped(src, Mapping); };
     int chosen = -1;
-    if (i < T.Count() && fits(i))
-      chosen = i;
+    if (i < T.Count() && fits(i)) chosen = i;
     else
       for (int j = 0; j < T.Count() && chosen < 0; ++j)
-        if (fits(j))
-          chosen = j;
-    if (chosen < 0)
-      chosen = AppendCopy(T, src);
+        if (fits(j)) chosen = j;
+    if (chosen < 0) chosen = AppendCopy(T, src);
     if (isList && static_cast<const TRVListInfo &>(src).HasNumbering()) {
-      if (int(used.size()) <= chosen)
-        used.resize(size_t(chosen) + 1, false);
+      if (int(used.size()) <= chosen) used.resize(size_t(chosen) + 1, false);
       used[size_t(chosen)] = true;
     }
     Mapping.Add(chosen);
@@ -150,16 +135,12 @@ void TCustomRVInfos::MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode M
   const int oldCount = Count();
   switch (Mode) {
   case rvs_merge_Append:
-    for (int i = 0; i < Source.Count(); ++i)
-      Mapping.Add(AppendCopy(*this, *Source.GetItem(i)));
+    for (int i = 0; i < Source.Count(); ++i) Mapping.Add(AppendCopy(*this, *Source.GetItem(i)));
     break;
   case rvs_merge_Map:
-    for (int i = 0; i < Source.Count(); ++i)
-      Mapping.Add(MapToMostSimilar(*this, *Source.GetItem(i)));
+    for (int i = 0; i < Source.Count(); ++i) Mapping.Add(MapToMostSimilar(*this, *Source.GetItem(i)));
     break;
-  case rvs_merge_SmartMerge:
-    SmartMerge(*this, Source, Mapping);
-    break;
+  case rvs_merge_SmartMerge: SmartMerge(*this, Source, Mapping); break;
   }
   // The entries just added are the file's: their references become ours.
   for (int i = oldCount; i < Count(); ++i) {
@@ -170,8 +151,7 @@ void TCustomRVInfos::MergeWith(const TCustomRVInfos &Source, TRVStyleMergeMode M
       f->NextStyleNo = MapStyleNo(f->NextStyleNo, Mapping);
     } else if (auto *p = dynamic_cast<TParaInfo *>(e)) {
       p->NextParaNo = MapStyleNo(p->NextParaNo, Mapping);
-      if (TextStyleMapping)
-        p->DefStyleNo = MapStyleNo(p->DefStyleNo, *TextStyleMapping);
+      if (TextStyleMapping) p->DefStyleNo = MapStyleNo(p->DefStyleNo, *TextStyleMapping);
     }
   }
 }
@@ -184,8 +164,7 @@ template <class Entry, class Table, class MarkFn>
 Entry *StandIn(const Table &T, std::unique_ptr<Entry> &Slot, MarkFn Mark) {
   if (!Slot) {
     Slot.reset(static_cast<Entry *>(T.NewEntry().release()));
-    if (T.Count() > 0)
-      Slot->Assign(*T.Items(0));
+    if (T.Count() > 0) Slot->Assign(*T.Items(0));
     Mark(*Slot);
   }
   return Slot.get();
@@ -195,7 +174,8 @@ Entry *StandIn(const Table &T, std::unique_ptr<Entry> &Slot, MarkFn Mark) {
 // ================================================================== TFontInfos
 
 TFontInfos::TFontInfos(TRVStyle *Owner, EntryFactory Factory)
-    : TCustomRVInfos(Owner, Factory ? std::move(Factory) : EntryFactory([] { return std::make_unique<TFontInfo>(); })) {}
+    : TCustomRVInfos(Owner, Factory ? std::move(Factory) : EntryFactory([] { return std::make_unique<TFontInfo>(); })) {
+}
 
 TFontInfos::~TFontInfos() = default;
 
@@ -222,8 +202,7 @@ TFontInfo *TFontInfos::AddTextStyle(const std::string &Name, const std::string &
 }
 
 TFontInfo *TFontInfos::GetTextStyleSafe(int Index) const {
-  if (Index >= 0 && Index < Count())
-    return Items(Index);
+  if (Index >= 0 && Index < Count()) return Items(Index);
   return StandIn(*this, FInvalidItem, [](TFontInfo &f) {
     f.Color = 0xFFFFFF;
     f.BackColor = 0x0000FF;
@@ -232,15 +211,12 @@ TFontInfo *TFontInfos::GetTextStyleSafe(int Index) const {
 
 int TFontInfos::FindStyleWithCharset(int StyleNo, uint8_t Charset) const {
   const TFontInfo *s = Items(StyleNo);
-  if (!s)
-    return -1;
-  if (s->Charset == Charset && !s->Unicode)
-    return StyleNo;
+  if (!s) return -1;
+  if (s->Charset == Charset && !s->Unicode) return StyleNo;
   const TRVFontInfoProperties ignore{rvfiCharset, rvfiUnicode};
   for (int i = 0; i < Count(); ++i) {
     const TFontInfo *f = Items(i);
-    if (i != StyleNo && f->Charset == Charset && !f->Unicode && s->IsEqualEx(*f, ignore))
-      return i;
+    if (i != StyleNo && f->Charset == Charset && !f->Unicode && s->IsEqualEx(*f, ignore)) return i;
   }
   return -1;
 }
@@ -248,13 +224,13 @@ int TFontInfos::FindStyleWithCharset(int StyleNo, uint8_t Charset) const {
 // ================================================================== TParaInfos
 
 TParaInfos::TParaInfos(TRVStyle *Owner, EntryFactory Factory)
-    : TCustomRVInfos(Owner, Factory ? std::move(Factory) : EntryFactory([] { return std::make_unique<TParaInfo>(); })) {}
+    : TCustomRVInfos(Owner, Factory ? std::move(Factory) : EntryFactory([] { return std::make_unique<TParaInfo>(); })) {
+}
 
 TParaInfos::~TParaInfos() = default;
 
 TParaInfo *TParaInfos::GetParaStyleSafe(int Index) const {
-  if (Index >= 0 && Index < Count())
-    return Items(Index);
+  if (Index >= 0 && Index < Count()) return Items(Index);
   return StandIn(*this, FInvalidItem, [](TParaInfo &p) {
     p.LeftIndent = 1;
     p.RightIndent = 1;
@@ -269,11 +245,9 @@ TParaInfo *TParaInfos::GetParaStyleSafe(int Index) const {
 
 int TParaInfos::FindSuchStyle(int BaseStyle, const TParaInfo &Style, TRVParaInfoProperties Mask) const {
   const TRVParaInfoProperties ignore = RVAllParaInfoProperties() - Mask;
-  if (const TParaInfo *p = Items(BaseStyle); p && p->IsEqualEx(Style, ignore))
-    return BaseStyle;
+  if (const TParaInfo *p = Items(BaseStyle); p && p->IsEqualEx(Style, ignore)) return BaseStyle;
   for (int i = 0; i < Count(); ++i)
-    if (i != BaseStyle && Items(i)->IsEqualEx(Style, ignore))
-      return i;
+    if (i != BaseStyle && Items(i)->IsEqualEx(Style, ignore)) return i;
   return -1;
 }
 
@@ -287,8 +261,7 @@ void TRVListInfos::RemoveImageList(const TCustomImageList *ImageList) {
   for (int i = 0; i < Count(); ++i) {
     TRVListInfo *l = Items(i);
     for (int j = 0; j < l->Levels.Count(); ++j)
-      if (l->Levels.Items(j)->ImageList == ImageList)
-        l->Levels.Items(j)->ImageList = nullptr;
+      if (l->Levels.Items(j)->ImageList == ImageList) l->Levels.Items(j)->ImageList = nullptr;
   }
 }
 
@@ -310,15 +283,13 @@ bool TCustomRVInfos::LoadFromStream(std::string_view Data, bool &UnknownProperty
   Clear();
   TRVPropertyReader r(Data);
   uint8_t t;
-  if (!r.Byte(t) || t != vaCollection)
-    return false;
+  if (!r.Byte(t) || t != vaCollection) return false;
   std::vector<TRVStoredValue::TItem> items;
   bool complete = r.Items(items, 1);
   for (const auto &item : items) {
     TCustomRVInfo *e = AddEntry();
     for (size_t k = 0; k < item.Names.size(); ++k)
-      if (!e->ReadStoredProperty(item.Names[k], item.Values[k], Links))
-        UnknownProperty = true;
+      if (!e->ReadStoredProperty(item.Names[k], item.Values[k], Links)) UnknownProperty = true;
   }
   return complete;
 }

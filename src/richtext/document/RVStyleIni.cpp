@@ -11,8 +11,7 @@ namespace styleio {
 std::string UpperA(std::string s) { return asciiUppered(s); }
 
 void WriteIntIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, int Value, int Def) {
-  if (Value != Def)
-    Ini.writeInteger(Section, Key, Value);
+  if (Value != Def) Ini.writeInteger(Section, Key, Value);
 }
 
 int32_t ColorToStored(TColor c) {
@@ -27,10 +26,8 @@ TColor ColorFromStored(int32_t v) {
   return v;
 }
 
-void WriteColorIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Value,
-                        TColor Def) {
-  if (Value != Def)
-    Ini.writeInteger(Section, Key, ColorToStored(Value));
+void WriteColorIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Value, TColor Def) {
+  if (Value != Def) Ini.writeInteger(Section, Key, ColorToStored(Value));
 }
 
 TColor ReadColor(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Def) {
@@ -38,8 +35,7 @@ TColor ReadColor(IniStore &Ini, const std::string &Section, const std::string &K
 }
 
 void WriteBoolIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, bool Value, bool Def) {
-  if (Value != Def)
-    Ini.writeString(Section, Key, Value ? "Yes" : "No");
+  if (Value != Def) Ini.writeString(Section, Key, Value ? "Yes" : "No");
 }
 
 bool ReadBool(IniStore &Ini, const std::string &Section, const std::string &Key, bool Def) {
@@ -113,26 +109,22 @@ const ColorIdent ColorIdents[] = {
 
 const char *ColorIdentName(TColor c) {
   for (const auto &ci : ColorIdents)
-    if (ci.Color == c)
-      return ci.Name;
+    if (ci.Color == c) return ci.Name;
   return nullptr;
 }
 
 std::string ColorToString(TColor c) {
-  if (const char *name = ColorIdentName(c))
-    return name;
+  if (const char *name = ColorIdentName(c)) return name;
   static const char digits[] = "0123456789ABCDEF";
   std::string r = "$";
   uint32_t u = static_cast<uint32_t>(ColorToStored(c));
-  for (int sh = 28; sh >= 0; sh -= 4)
-    r += digits[(u >> sh) & 15];
+  for (int sh = 28; sh >= 0; sh -= 4) r += digits[(u >> sh) & 15];
   return r;
 }
 
 // Decimal or "$" hexadecimal within 32 bits; false for anything else.
 bool StrToInt32(const std::string &s, int32_t &v) {
-  if (s.empty())
-    return false;
+  if (s.empty()) return false;
   size_t i = 0;
   bool neg = false;
   if (s[0] == '-' || s[0] == '+') {
@@ -142,28 +134,22 @@ bool StrToInt32(const std::string &s, int32_t &v) {
   int64_t r = 0;
   if (i < s.size() && s[i] == '$') {
     ++i;
-    if (i >= s.size() || s.size() - i > 8)
-      return false;
+    if (i >= s.size() || s.size() - i > 8) return false;
     for (; i < s.size(); ++i) {
       const int d = hexDigitValue(static_cast<unsigned char>(s[i]));
-      if (d < 0)
-        return false;
+      if (d < 0) return false;
       r = r * 16 + d;
     }
     v = static_cast<int32_t>(static_cast<uint32_t>(neg ? -r : r));
     return true;
   }
-  if (i >= s.size() || s.size() - i > 10)
-    return false;
+  if (i >= s.size() || s.size() - i > 10) return false;
   for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9')
-      return false;
+    if (s[i] < '0' || s[i] > '9') return false;
     r = r * 10 + (s[i] - '0');
   }
-  if (neg)
-    r = -r;
-  if (r < INT32_MIN || r > INT32_MAX)
-    return false;
+  if (neg) r = -r;
+  if (r < INT32_MIN || r > INT32_MAX) return false;
   v = static_cast<int32_t>(r);
   return true;
 }
@@ -175,8 +161,7 @@ bool StringToColor(const std::string &s, TColor &c) {
       return true;
     }
   int32_t v = 0;
-  if (!StrToInt32(s, v))
-    return false;
+  if (!StrToInt32(s, v)) return false;
   c = ColorFromStored(v);
   return true;
 }
@@ -213,8 +198,7 @@ std::string ReadLongString(IniStore &Ini, const std::string &Section, const std:
   std::string r;
   for (long long n = 0;; ++n) {
     std::string piece = Ini.readString(Section, Key + "_" + IntToStr(n), "");
-    if (piece.empty())
-      break;
+    if (piece.empty()) break;
     r += piece;
   }
   return r;
@@ -233,15 +217,13 @@ std::string RVBytesToHex(const std::string &Bytes) {
 
 bool RVHexToBytes(const std::string &Hex, std::string &Result) {
   Result.clear();
-  if (Hex.size() % 2 != 0)
-    return false;
+  if (Hex.size() % 2 != 0) return false;
   auto val = [](char c) { return hexDigitValue(static_cast<unsigned char>(c)); };
   std::string r;
   r.reserve(Hex.size() / 2);
   for (size_t i = 0; i < Hex.size(); i += 2) {
     int h = val(Hex[i]), l = val(Hex[i + 1]);
-    if (h < 0 || l < 0)
-      return false;
+    if (h < 0 || l < 0) return false;
     r += static_cast<char>(h * 16 + l);
   }
   Result = std::move(r);

@@ -20,9 +20,7 @@ inline std::string IntToStr(long long v) { return std::to_string(v); }
 std::string UpperA(std::string s);
 
 // Stored enumerations outside their range read as the default.
-template <typename E> E EnumFromInt(int v, int count, E def) {
-  return (v >= 0 && v < count) ? static_cast<E>(v) : def;
-}
+template <typename E> E EnumFromInt(int v, int count, E def) { return (v >= 0 && v < count) ? static_cast<E>(v) : def; }
 
 // A style number read from a store: anything negative is "none".
 inline int32_t StyleNoFromInt(int64_t v) { return v < 0 ? -1 : static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); }
@@ -31,8 +29,7 @@ inline int32_t StyleNoFromInt(int64_t v) { return v < 0 ? -1 : static_cast<int32
 // far, is Ours. One the mapping does not reach yet counts as equal; neither
 // entry is touched.
 template <class Mapping> bool SameMappedStyleNo(int32_t Theirs, int32_t Ours, const Mapping &M) {
-  if (Theirs >= 0 && Theirs < M.Count())
-    return M[Theirs] == Ours;
+  if (Theirs >= 0 && Theirs < M.Count()) return M[Theirs] == Ours;
   return true;
 }
 
@@ -43,8 +40,7 @@ int32_t ColorToStored(TColor c);
 TColor ColorFromStored(int32_t v);
 
 void WriteIntIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, int Value, int Def);
-void WriteColorIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Value,
-                        TColor Def);
+void WriteColorIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Value, TColor Def);
 TColor ReadColor(IniStore &Ini, const std::string &Section, const std::string &Key, TColor Def);
 void WriteBoolIfNotDef(IniStore &Ini, const std::string &Section, const std::string &Key, bool Value, bool Def);
 bool ReadBool(IniStore &Ini, const std::string &Section, const std::string &Key, bool Def);

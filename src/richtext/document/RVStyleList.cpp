@@ -66,7 +66,6 @@ TRVParaInfoProperties RVAllParaInfoProperties() {
   return TRVParaInfoProperties::FromRaw((uint64_t(1) << RVParaInfoPropertyCount) - 1);
 }
 
-
 // =============================================================== TRVMarkerFont
 
 int32_t TRVMarkerFont::Height() const { return FontHeightOfSize(Size); }
@@ -74,7 +73,8 @@ int32_t TRVMarkerFont::Height() const { return FontHeightOfSize(Size); }
 void TRVMarkerFont::SetHeight(int32_t Value) { Size = FontSizeOfHeight(Value); }
 
 bool TRVMarkerFont::IsDefault() const {
-  return Size == 8 && Color == clWindowText && Charset == DEFAULT_CHARSET && Style == 0 && asciiEqualNoCase(Name, "Arial");
+  return Size == 8 && Color == clWindowText && Charset == DEFAULT_CHARSET && Style == 0 &&
+         asciiEqualNoCase(Name, "Arial");
 }
 
 bool TRVMarkerFont::IsEqual(const TRVMarkerFont &Value) const {
@@ -94,16 +94,12 @@ namespace {
 
 std::string FontToIniText(const TRVMarkerFont &f) {
   std::string st;
-  if (f.Style & fsBold)
-    st += 'B';
-  if (f.Style & fsItalic)
-    st += 'I';
-  if (f.Style & fsUnderline)
-    st += 'U';
-  if (f.Style & fsStrikeOut)
-    st += 'S';
-  return f.Name + "," + IntToStr(f.Height()) + "," + st + "," + IntToStr(f.Pitch) + "," + ColorToString(f.Color) +
-         "," + IntToStr(f.Charset);
+  if (f.Style & fsBold) st += 'B';
+  if (f.Style & fsItalic) st += 'I';
+  if (f.Style & fsUnderline) st += 'U';
+  if (f.Style & fsStrikeOut) st += 'S';
+  return f.Name + "," + IntToStr(f.Height()) + "," + st + "," + IntToStr(f.Pitch) + "," + ColorToString(f.Color) + "," +
+         IntToStr(f.Charset);
 }
 
 // The name comes first and may itself hold commas, so the five other fields
@@ -124,57 +120,39 @@ void FontFromIniText(const std::string &s, TRVMarkerFont &f) {
   if (parts.size() >= 6) {
     size_t nameParts = parts.size() - 5;
     std::string name = parts[0];
-    for (size_t i = 1; i < nameParts; ++i)
-      name += "," + parts[i];
+    for (size_t i = 1; i < nameParts; ++i) name += "," + parts[i];
     fields[0] = name;
-    for (size_t i = 0; i < 5; ++i)
-      fields[i + 1] = parts[nameParts + i];
+    for (size_t i = 0; i < 5; ++i) fields[i + 1] = parts[nameParts + i];
   } else {
-    for (size_t i = 0; i < parts.size(); ++i)
-      fields[i] = parts[i];
+    for (size_t i = 0; i < parts.size(); ++i) fields[i] = parts[i];
   }
   f.Name = fields[0];
   int32_t v = 0;
-  if (StrToInt32(fields[1], v))
-    f.SetHeight(v);
+  if (StrToInt32(fields[1], v)) f.SetHeight(v);
   int st = 0;
   for (char c : fields[2]) {
     switch (c) {
     case 'B':
-    case 'b':
-      st |= fsBold;
-      break;
+    case 'b': st |= fsBold; break;
     case 'I':
-    case 'i':
-      st |= fsItalic;
-      break;
+    case 'i': st |= fsItalic; break;
     case 'U':
-    case 'u':
-      st |= fsUnderline;
-      break;
+    case 'u': st |= fsUnderline; break;
     case 'S':
-    case 's':
-      st |= fsStrikeOut;
-      break;
-    default:
-      break;
+    case 's': st |= fsStrikeOut; break;
+    default: break;
     }
   }
   f.Style = TFontStyles(st);
-  if (StrToInt32(fields[3], v) && v >= 0 && v <= 2)
-    f.Pitch = uint8_t(v);
+  if (StrToInt32(fields[3], v) && v >= 0 && v <= 2) f.Pitch = uint8_t(v);
   TColor c;
-  if (StringToColor(fields[4], c))
-    f.Color = c;
-  if (StrToInt32(fields[5], v) && v >= 0 && v <= 255)
-    f.Charset = uint8_t(v);
+  if (StringToColor(fields[4], c)) f.Color = c;
+  if (StrToInt32(fields[5], v) && v >= 0 && v <= 255) f.Charset = uint8_t(v);
 }
 
 bool GraphicsEqual(const TGraphic *a, const TGraphic *b) {
-  if (!a && !b)
-    return true;
-  if (!a || !b)
-    return false;
+  if (!a && !b) return true;
+  if (!a || !b) return false;
   return std::string(a->className()) == b->className() && a->width() == b->width() && a->height() == b->height() &&
          a->saveToBytes() == b->saveToBytes();
 }
@@ -189,11 +167,9 @@ TRVListLevel::TRVListLevel() = default;
 TRVListLevel::~TRVListLevel() = default;
 
 int TRVListLevel::Index() const {
-  if (!FCollection)
-    return -1;
+  if (!FCollection) return -1;
   for (int i = 0; i < FCollection->Count(); ++i)
-    if (FCollection->Items(i) == this)
-      return i;
+    if (FCollection->Items(i) == this) return i;
   return -1;
 }
 
@@ -202,32 +178,26 @@ std::string TRVListLevel::DisplayName() const { return "List Level " + IntToStr(
 TGraphic *TRVListLevel::GetPicture() { return FPicture.get(); }
 
 void TRVListLevel::SetPicture(const TGraphic *Value) {
-  if (Value == FPicture.get())
-    return;
+  if (Value == FPicture.get()) return;
   if (!Value) {
     FPicture.reset();
     return;
   }
   FPicture = Value->clone();
-  if (auto *bmp = dynamic_cast<TBitmap *>(FPicture.get()))
-    bmp->transparent = true;
+  if (auto *bmp = dynamic_cast<TBitmap *>(FPicture.get())) bmp->transparent = true;
 }
 
 bool TRVListLevel::HasPicture() const { return FPicture != nullptr; }
 
 TRVMarkerFont *TRVListLevel::GetFont() {
-  if (!FFont)
-    FFont = std::make_unique<TRVMarkerFont>();
+  if (!FFont) FFont = std::make_unique<TRVMarkerFont>();
   return FFont.get();
 }
 
 void TRVListLevel::SetFont(const TRVMarkerFont *Value) {
-  if (Value == FFont.get())
-    return;
-  if (!Value)
-    FFont.reset();
-  else
-    FFont = std::make_unique<TRVMarkerFont>(*Value);
+  if (Value == FFont.get()) return;
+  if (!Value) FFont.reset();
+  else FFont = std::make_unique<TRVMarkerFont>(*Value);
 }
 
 bool TRVListLevel::HasNumbering() const { return ListType >= rvlstDecimal && ListType <= rvlstImageListCounter; }
@@ -239,8 +209,7 @@ bool TRVListLevel::UsesFont() const {
 }
 
 void TRVListLevel::Assign(const TRVListLevel &Source) {
-  if (&Source != this)
-    RVPropsAssign(RVListLevelProps(), this, &Source);
+  if (&Source != this) RVPropsAssign(RVListLevelProps(), this, &Source);
 }
 
 // ----------------------------------------------------------- property table
@@ -249,8 +218,7 @@ namespace {
 
 bool NonDefaultFont(const TRVMarkerFont *f) { return f && !f->IsDefault(); }
 bool FontsMatch(const TRVMarkerFont *a, const TRVMarkerFont *b) {
-  if (NonDefaultFont(a) || NonDefaultFont(b))
-    return a && b && a->IsEqual(*b);
+  if (NonDefaultFont(a) || NonDefaultFont(b)) return a && b && a->IsEqual(*b);
   return true;
 }
 
@@ -271,8 +239,7 @@ const TRVPropCustom PictureOps = {
     [](void *o, IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
       Lvl(o).SetPicture(nullptr);
       std::string cls = Ini.readString(Section, K(KeyFormat, "GraphicClass"), "");
-      if (cls.empty())
-        return;
+      if (cls.empty()) return;
       std::unique_ptr<TGraphic> g = createGraphic(cls);
       std::string bytes;
       if (g && RVHexToBytes(ReadLongString(Ini, Section, K(KeyFormat, "Picture")), bytes) && g->loadFromBytes(bytes))
@@ -287,13 +254,11 @@ const TRVPropCustom PictureOps = {
       }
     },
     [](void *o, const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *) {
-      if (N != "Picture.Data" || v.Kind != TRVStoredValue::Binary)
-        return false;
+      if (N != "Picture.Data" || v.Kind != TRVStoredValue::Binary) return false;
       TRVPropertyReader r(v.S);
       std::string cls;
       std::unique_ptr<TGraphic> g;
-      if (!r.ShortStr(cls) || !(g = createGraphic(cls)) || !g->loadFromBytes(v.S.substr(r.P)))
-        return false;
+      if (!r.ShortStr(cls) || !(g = createGraphic(cls)) || !g->loadFromBytes(v.S.substr(r.P))) return false;
       Lvl(o).SetPicture(g.get());
       return true;
     },
@@ -304,7 +269,10 @@ const TRVPropCustom PictureOps = {
 const TRVPropCustom ImageListOps = {
     [](void *d, const void *s) { Lvl(d).ImageList = Lvl(s).ImageList; },
     [](const void *a, const void *b) { return Lvl(a).ImageList == Lvl(b).ImageList; },
-    nullptr, nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 // The marker font, made on first need: a default font and none are equal. One
@@ -328,18 +296,13 @@ const TRVPropCustom FontOps = {
     },
     [](const void *o, TRVPropertyWriter &W, const TRVStyleStreamLinks *) {
       const TRVMarkerFont *f = Lvl(o).FontIfAny();
-      if (!f)
-        return;
+      if (!f) return;
       W.CharsetIfNot("Font.Charset", f->Charset, DEFAULT_CHARSET);
       W.ColorIfNot("Font.Color", f->Color, clWindowText);
-      if (f->Size != 8)
-        W.Int("Font.Height", f->Height());
-      if (f->Name != "Arial")
-        W.Str("Font.Name", f->Name);
-      if (f->Pitch != 0)
-        W.Ident("Font.Pitch", PitchNames[f->Pitch % 3]);
-      if (f->Style != 0)
-        W.SetOf("Font.Style", SetNames(f->Style, FontStyleNames));
+      if (f->Size != 8) W.Int("Font.Height", f->Height());
+      if (f->Name != "Arial") W.Str("Font.Name", f->Name);
+      if (f->Pitch != 0) W.Ident("Font.Pitch", PitchNames[f->Pitch % 3]);
+      if (f->Style != 0) W.SetOf("Font.Style", SetNames(f->Style, FontStyleNames));
     },
     [](void *o, const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *) {
       int32_t i = 0;
@@ -348,20 +311,13 @@ const TRVPropCustom FontOps = {
       TColor c;
       uint8_t cs = DEFAULT_CHARSET;
       TRVListLevel &l = Lvl(o);
-      if (N == "Font.Charset" && ValueCharset(v, cs))
-        l.GetFont()->Charset = cs;
-      else if (N == "Font.Color" && ValueColor(v, c))
-        l.GetFont()->Color = c;
-      else if (N == "Font.Height" && ValueInt(v, i))
-        l.GetFont()->SetHeight(i);
-      else if (N == "Font.Name" && v.Kind == TRVStoredValue::Str)
-        l.GetFont()->Name = v.S;
-      else if (N == "Font.Pitch" && ValueEnum(v, PitchNames, e))
-        l.GetFont()->Pitch = uint8_t(e);
-      else if (N == "Font.Style" && ValueSet(v, FontStyleNames, bits))
-        l.GetFont()->Style = TFontStyles(bits);
-      else
-        return false;
+      if (N == "Font.Charset" && ValueCharset(v, cs)) l.GetFont()->Charset = cs;
+      else if (N == "Font.Color" && ValueColor(v, c)) l.GetFont()->Color = c;
+      else if (N == "Font.Height" && ValueInt(v, i)) l.GetFont()->SetHeight(i);
+      else if (N == "Font.Name" && v.Kind == TRVStoredValue::Str) l.GetFont()->Name = v.S;
+      else if (N == "Font.Pitch" && ValueEnum(v, PitchNames, e)) l.GetFont()->Pitch = uint8_t(e);
+      else if (N == "Font.Style" && ValueSet(v, FontStyleNames, bits)) l.GetFont()->Style = TFontStyles(bits);
+      else return false;
       return true;
     },
 };
@@ -382,24 +338,119 @@ const TRVPropTable &RVListLevelProps() {
   using enum TRVPropKind;
   static const TRVProp rows[] = {
       // name            member                                  type                                        default      compare   weight               ini                                         stored                           css
-      {"ListType",        RVMember<&TRVListLevel::ListType>(),        RVEnum(ListTypeNames),                      rvlstBullet, {},       RVSameWeight(5000),  RVIni("ListType", 0),                       RVStored,                        nullptr},
-      {"Picture",         RVCustom(PictureOps),                       RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVIni("Picture", 7, TRVIniForm::Always),    RVStored,                        nullptr},
-      {"ImageList",       RVCustom(ImageListOps),                     RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVNoIni,                                    RVNotStored,                     nullptr},
-      {"ImageIndex",      RVMember<&TRVListLevel::ImageIndex>(),      RVKind(Int),                                0,           {},       RVSameWeight(100),   RVIni("ImageIndex", 1),                     RVStored,                        nullptr},
-      {"FormatString",    RVMember<&TRVListLevel::FormatString>(),    RVStr("\xB7"),                              0,           {},       RVSameWeight(100),   RVIni("FormatString", 2, TRVIniForm::Always), RVDefined("FormatStringCode"), nullptr},
-      {"FormatStringW",   RVMember<&TRVListLevel::FormatStringW>(),   RVKind(WStr),                               0,           {},       RVSameWeight(100),   RVIni("FormatStringW", 11, TRVIniForm::Hex), RVDefined("FormatStringWCode"), nullptr},
-      {"LeftIndent",      RVMember<&TRVListLevel::LeftIndent>(),      RVKind(Int),                                0,           {},       RVSameWeight(100),   RVIni("LeftIndent", 3),                     RVStored,                        "margin-left"},
-      {"FirstIndent",     RVMember<&TRVListLevel::FirstIndent>(),     RVKind(Int),                                10,          {},       RVSameWeight(200),   RVIni("FirstIndent", 4),                    RVStored,                        "text-indent"},
-      {"MarkerIndent",    RVMember<&TRVListLevel::MarkerIndent>(),    RVKind(Int),                                0,           {},       RVSameWeight(100),   RVIni("MarkerIndent", 5),                   RVStored,                        nullptr},
-      {"MarkerAlignment", RVMember<&TRVListLevel::MarkerAlignment>(), RVEnum(MarkerAlignmentNames),               rvmaLeft,    {},       RVSameWeight(100),   RVIni("MarkerAlignment", 6),                RVStored,                        nullptr},
-      {"Font",            RVCustom(FontOps),                          RVKind(Custom),                             0,           {},       RVSameWeight(100),   RVIni("Font", 8, TRVIniForm::Always),       RVStored,                        nullptr},
-      {"Options",         RVMember<&TRVListLevel::Options>(),         RVSet(LevelOptionNames, LevelOptionMembers), 3,          {},       RVSameWeight(100),   RVIni(nullptr, 10, TRVIniForm::Bits),       RVStored,                        nullptr},
-      {"StartFrom",       RVMember<&TRVListLevel::StartFrom>(),       RVKind(Int),                                1,           {},       RVSameWeight(100),   RVIni("StartFrom", 12),                     RVStored,                        nullptr},
+      {"ListType",
+       RVMember<&TRVListLevel::ListType>(),
+       RVEnum(ListTypeNames),
+       rvlstBullet,
+       {},
+       RVSameWeight(5000),
+       RVIni("ListType", 0),
+       RVStored,
+       nullptr},
+      {"Picture",
+       RVCustom(PictureOps),
+       RVKind(Custom),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("Picture", 7, TRVIniForm::Always),
+       RVStored,
+       nullptr},
+      {"ImageList", RVCustom(ImageListOps), RVKind(Custom), 0, {}, RVSameWeight(100), RVNoIni, RVNotStored, nullptr},
+      {"ImageIndex",
+       RVMember<&TRVListLevel::ImageIndex>(),
+       RVKind(Int),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("ImageIndex", 1),
+       RVStored,
+       nullptr},
+      {"FormatString",
+       RVMember<&TRVListLevel::FormatString>(),
+       RVStr("\xB7"),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("FormatString", 2, TRVIniForm::Always),
+       RVDefined("FormatStringCode"),
+       nullptr},
+      {"FormatStringW",
+       RVMember<&TRVListLevel::FormatStringW>(),
+       RVKind(WStr),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("FormatStringW", 11, TRVIniForm::Hex),
+       RVDefined("FormatStringWCode"),
+       nullptr},
+      {"LeftIndent",
+       RVMember<&TRVListLevel::LeftIndent>(),
+       RVKind(Int),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("LeftIndent", 3),
+       RVStored,
+       "margin-left"},
+      {"FirstIndent",
+       RVMember<&TRVListLevel::FirstIndent>(),
+       RVKind(Int),
+       10,
+       {},
+       RVSameWeight(200),
+       RVIni("FirstIndent", 4),
+       RVStored,
+       "text-indent"},
+      {"MarkerIndent",
+       RVMember<&TRVListLevel::MarkerIndent>(),
+       RVKind(Int),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("MarkerIndent", 5),
+       RVStored,
+       nullptr},
+      {"MarkerAlignment",
+       RVMember<&TRVListLevel::MarkerAlignment>(),
+       RVEnum(MarkerAlignmentNames),
+       rvmaLeft,
+       {},
+       RVSameWeight(100),
+       RVIni("MarkerAlignment", 6),
+       RVStored,
+       nullptr},
+      {"Font",
+       RVCustom(FontOps),
+       RVKind(Custom),
+       0,
+       {},
+       RVSameWeight(100),
+       RVIni("Font", 8, TRVIniForm::Always),
+       RVStored,
+       nullptr},
+      {"Options",
+       RVMember<&TRVListLevel::Options>(),
+       RVSet(LevelOptionNames, LevelOptionMembers),
+       3,
+       {},
+       RVSameWeight(100),
+       RVIni(nullptr, 10, TRVIniForm::Bits),
+       RVStored,
+       nullptr},
+      {"StartFrom",
+       RVMember<&TRVListLevel::StartFrom>(),
+       RVKind(Int),
+       1,
+       {},
+       RVSameWeight(100),
+       RVIni("StartFrom", 12),
+       RVStored,
+       nullptr},
   };
   static const TRVPropTable table{rows};
   return table;
 }
-
 
 bool TRVListLevel::IsEqual(const TRVListLevel &v) const { return RVPropsEqual(RVListLevelProps(), this, &v, false); }
 
@@ -428,24 +479,19 @@ TRVListLevel *TRVListLevelCollection::Add() {
 }
 
 void TRVListLevelCollection::Delete(int Index) {
-  if (Index >= 0 && Index < Count())
-    FItems.erase(FItems.begin() + Index);
+  if (Index >= 0 && Index < Count()) FItems.erase(FItems.begin() + Index);
 }
 
 void TRVListLevelCollection::Assign(const TRVListLevelCollection &Source) {
-  if (&Source == this)
-    return;
+  if (&Source == this) return;
   FItems.clear();
-  for (const auto &l : Source.FItems)
-    Add()->Assign(*l);
+  for (const auto &l : Source.FItems) Add()->Assign(*l);
 }
 
 bool TRVListLevelCollection::IsEqual(const TRVListLevelCollection &Value) const {
-  if (Count() != Value.Count())
-    return false;
+  if (Count() != Value.Count()) return false;
   for (int i = 0; i < Count(); ++i)
-    if (!FItems[size_t(i)]->IsEqual(*Value.FItems[size_t(i)]))
-      return false;
+    if (!FItems[size_t(i)]->IsEqual(*Value.FItems[size_t(i)])) return false;
   return true;
 }
 
@@ -457,29 +503,25 @@ int32_t TRVListInfo::GetListID() const {
   if (FListID == 0) {
     static std::mt19937 gen{std::random_device{}()};
     std::uniform_int_distribution<int32_t> dist(1, 2147483646);
-    while (FListID == 0)
-      FListID = dist(gen);
+    while (FListID == 0) FListID = dist(gen);
   }
   return FListID;
 }
 
 bool TRVListInfo::HasNumbering() const {
   for (int i = 0; i < Levels.Count(); ++i)
-    if (Levels.Items(i)->HasNumbering())
-      return true;
+    if (Levels.Items(i)->HasNumbering()) return true;
   return false;
 }
 
 bool TRVListInfo::HasTextNumbering() const {
   for (int i = 0; i < Levels.Count(); ++i)
-    if (Levels.Items(i)->HasTextNumbering())
-      return true;
+    if (Levels.Items(i)->HasTextNumbering()) return true;
   return false;
 }
 
 void TRVListInfo::Assign(const TCustomRVInfo &Source) {
-  if (&Source == this)
-    return;
+  if (&Source == this) return;
   if (auto *s = dynamic_cast<const TRVListInfo *>(&Source)) {
     Levels.Assign(s->Levels);
     OneLevelPreview = s->OneLevelPreview;
@@ -489,8 +531,7 @@ void TRVListInfo::Assign(const TCustomRVInfo &Source) {
 
 bool TRVListInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) const {
   auto *v = dynamic_cast<const TRVListInfo *>(&Value);
-  if (!v)
-    return false;
+  if (!v) return false;
   // The identifiers are compared as they stand: asking would draw new ones.
   return OneLevelPreview == v->OneLevelPreview && Levels.Count() == v->Levels.Count() &&
          (IgnoreReferences || FListID == v->FListID) && Levels.IsEqual(v->Levels);
@@ -502,17 +543,13 @@ bool TRVListInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerLi
 
 int64_t TRVListInfo::SimilarityValue(const TCustomRVInfo &Value) const {
   auto *v = dynamic_cast<const TRVListInfo *>(&Value);
-  if (!v)
-    return 0;
+  if (!v) return 0;
   int64_t r = 0;
-  if (OneLevelPreview == v->OneLevelPreview)
-    r += 100;
-  if (FListID == v->FListID)
-    r += 50;
+  if (OneLevelPreview == v->OneLevelPreview) r += 100;
+  if (FListID == v->FListID) r += 50;
   int common = std::min(Levels.Count(), v->Levels.Count());
   r -= 100 * int64_t(std::max(Levels.Count(), v->Levels.Count()) - common);
-  for (int i = 0; i < common; ++i)
-    r += Levels.Items(i)->SimilarityValue(*v->Levels.Items(i));
+  for (int i = 0; i < common; ++i) r += Levels.Items(i)->SimilarityValue(*v->Levels.Items(i));
   return r;
 }
 
@@ -521,8 +558,7 @@ void TRVListInfo::SaveToINI(IniStore &Ini, const std::string &Section, const std
   WriteIntIfNotDef(Ini, Section, K(KeyFormat, "LevelsCount"), Levels.Count(), 0);
   WriteBoolIfNotDef(Ini, Section, K(KeyFormat, "OneLevelPreview"), OneLevelPreview, false);
   const std::string prefix = RVApplyKeyFormat(KeyFormat, "");
-  for (int i = 0; i < Levels.Count(); ++i)
-    Levels.Items(i)->SaveToINI(Ini, Section, prefix + "Lvl%s" + IntToStr(i));
+  for (int i = 0; i < Levels.Count(); ++i) Levels.Items(i)->SaveToINI(Ini, Section, prefix + "Lvl%s" + IntToStr(i));
 }
 
 void TRVListInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
@@ -531,19 +567,16 @@ void TRVListInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const s
   OneLevelPreview = ReadBool(Ini, Section, K(KeyFormat, "OneLevelPreview"), false);
   Levels.Clear();
   const std::string prefix = RVApplyKeyFormat(KeyFormat, "");
-  for (int i = 0; i < n; ++i)
-    Levels.Add()->LoadFromINI(Ini, Section, prefix + "Lvl%s" + IntToStr(i));
+  for (int i = 0; i < n; ++i) Levels.Add()->LoadFromINI(Ini, Section, prefix + "Lvl%s" + IntToStr(i));
 }
 
 void TRVListLevel::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStreamLinks *Links) const {
   RVPropsWriteStored(RVListLevelProps(), this, W, Links);
   // The image list by the tag the document gives it.
-  if (ImageList && Links && Links->TagOf)
-    W.Int("ILTag", Links->TagOf(ImageList));
+  if (ImageList && Links && Links->TagOf) W.Int("ILTag", Links->TagOf(ImageList));
 }
 
-bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue &v,
-                                      const TRVStyleStreamLinks *Links) {
+bool TRVListLevel::ReadStoredProperty(const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *Links) {
   int32_t i = 0;
   if (N == "ILTag" && ValueInt(v, i)) {
     ImageList = Links && Links->ImageListOf ? Links->ImageListOf(i) : nullptr;
@@ -565,29 +598,23 @@ void TRVListInfo::WriteStoredProperties(TRVPropertyWriter &W, const TRVStyleStre
   W.Int("LstID", GetListID());
 }
 
-bool TRVListInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v,
-                                     const TRVStyleStreamLinks *Links) {
-  if (TCustomRVInfo::ReadStoredProperty(N, v, Links))
-    return true;
+bool TRVListInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v, const TRVStyleStreamLinks *Links) {
+  if (TCustomRVInfo::ReadStoredProperty(N, v, Links)) return true;
   int32_t i = 0;
   if (N == "Levels" && v.Kind == TRVStoredValue::Collection) {
     Levels.Clear();
     bool allKnown = true;
     for (const auto &item : v.Items) {
-      if (Levels.Count() >= MaxStoredLevels)
-        return false;
+      if (Levels.Count() >= MaxStoredLevels) return false;
       TRVListLevel *l = Levels.Add();
       for (size_t k = 0; k < item.Names.size(); ++k)
         allKnown = l->ReadStoredProperty(item.Names[k], item.Values[k], Links) && allKnown;
     }
     return allKnown;
   }
-  if (N == "OneLevelPreview" && v.Kind == TRVStoredValue::Bool)
-    OneLevelPreview = v.B;
-  else if (N == "LstID" && ValueInt(v, i))
-    FListID = i;
-  else
-    return false;
+  if (N == "OneLevelPreview" && v.Kind == TRVStoredValue::Bool) OneLevelPreview = v.B;
+  else if (N == "LstID" && ValueInt(v, i)) FListID = i;
+  else return false;
   return true;
 }
 

@@ -18,8 +18,7 @@ using namespace styleio;
 
 const TRVProp *TRVPropTable::Find(const char *Name) const {
   for (const TRVProp &p : Rows)
-    if (std::strcmp(p.Name, Name) == 0)
-      return &p;
+    if (std::strcmp(p.Name, Name) == 0) return &p;
   return nullptr;
 }
 
@@ -30,14 +29,10 @@ bool SameValue(const TRVProp &p, const void *A, const void *B) {
   case TRVPropKind::Str:
     return p.Compare.NoCase ? asciiEqualNoCase(p.Member.GetStr(A), p.Member.GetStr(B))
                             : p.Member.GetStr(A) == p.Member.GetStr(B);
-  case TRVPropKind::WStr:
-    return p.Member.GetWStr(A) == p.Member.GetWStr(B);
-  case TRVPropKind::Object:
-    return RVPropsEqual(*p.Type.Object, p.Member.CSub(A), p.Member.CSub(B), false);
-  case TRVPropKind::Custom:
-    return !p.Member.Custom->Equal || p.Member.Custom->Equal(A, B);
-  default:
-    return p.Member.Get(A) == p.Member.Get(B);
+  case TRVPropKind::WStr: return p.Member.GetWStr(A) == p.Member.GetWStr(B);
+  case TRVPropKind::Object: return RVPropsEqual(*p.Type.Object, p.Member.CSub(A), p.Member.CSub(B), false);
+  case TRVPropKind::Custom: return !p.Member.Custom->Equal || p.Member.Custom->Equal(A, B);
+  default: return p.Member.Get(A) == p.Member.Get(B);
   }
 }
 
@@ -50,21 +45,13 @@ bool IsLink(const TRVPropTable &T, const void *Obj) { return T.IsLink && T.IsLin
 void RVPropsAssign(const TRVPropTable &T, void *Dest, const void *Source) {
   for (const TRVProp &p : T.Rows) {
     switch (p.Kind()) {
-    case TRVPropKind::Str:
-      p.Member.SetStr(Dest, p.Member.GetStr(Source));
-      break;
-    case TRVPropKind::WStr:
-      p.Member.SetWStr(Dest, p.Member.GetWStr(Source));
-      break;
-    case TRVPropKind::Object:
-      RVPropsAssign(*p.Type.Object, p.Member.Sub(Dest), p.Member.CSub(Source));
-      break;
+    case TRVPropKind::Str: p.Member.SetStr(Dest, p.Member.GetStr(Source)); break;
+    case TRVPropKind::WStr: p.Member.SetWStr(Dest, p.Member.GetWStr(Source)); break;
+    case TRVPropKind::Object: RVPropsAssign(*p.Type.Object, p.Member.Sub(Dest), p.Member.CSub(Source)); break;
     case TRVPropKind::Custom:
-      if (p.Member.Custom->Assign)
-        p.Member.Custom->Assign(Dest, Source);
+      if (p.Member.Custom->Assign) p.Member.Custom->Assign(Dest, Source);
       break;
-    default:
-      p.Member.Set(Dest, p.Member.Get(Source));
+    default: p.Member.Set(Dest, p.Member.Get(Source));
     }
   }
 }
@@ -74,12 +61,9 @@ void RVPropsAssign(const TRVPropTable &T, void *Dest, const void *Source) {
 bool RVPropsEqual(const TRVPropTable &T, const void *A, const void *B, bool IgnoreReferences) {
   const bool link = IsLink(T, A);
   for (const TRVProp &p : T.Rows) {
-    if (p.Compare.When == TRVPropWhen::LinkOnly && !link)
-      continue;
-    if (p.Compare.When == TRVPropWhen::Reference && IgnoreReferences)
-      continue;
-    if (!SameValue(p, A, B))
-      return false;
+    if (p.Compare.When == TRVPropWhen::LinkOnly && !link) continue;
+    if (p.Compare.When == TRVPropWhen::Reference && IgnoreReferences) continue;
+    if (!SameValue(p, A, B)) return false;
   }
   return true;
 }
@@ -88,11 +72,9 @@ bool RVPropsEqualEx(const TRVPropTable &T, const void *A, const void *B, uint64_
   auto ignored = [&](int bit) { return bit >= 0 && ((Ignore >> (MaskBase + bit)) & 1) != 0; };
   const bool link = IsLink(T, A);
   for (const TRVProp &p : T.Rows) {
-    if (p.Compare.When == TRVPropWhen::LinkOnly && !link)
-      continue;
+    if (p.Compare.When == TRVPropWhen::LinkOnly && !link) continue;
     if (p.Kind() == TRVPropKind::Object) {
-      if (!RVPropsEqualEx(*p.Type.Object, p.Member.CSub(A), p.Member.CSub(B), Ignore,
-                          MaskBase + p.Compare.MaskBit))
+      if (!RVPropsEqualEx(*p.Type.Object, p.Member.CSub(A), p.Member.CSub(B), Ignore, MaskBase + p.Compare.MaskBit))
         return false;
       continue;
     }
@@ -100,12 +82,10 @@ bool RVPropsEqualEx(const TRVPropTable &T, const void *A, const void *B, uint64_
       // Each member is a property of its own in the mask.
       const int64_t a = p.Member.Get(A), b = p.Member.Get(B);
       for (const TRVSetMember &m : p.Type.Members)
-        if (!ignored(m.MaskBit) && ((a >> m.Bit) & 1) != ((b >> m.Bit) & 1))
-          return false;
+        if (!ignored(m.MaskBit) && ((a >> m.Bit) & 1) != ((b >> m.Bit) & 1)) return false;
       continue;
     }
-    if (!ignored(p.Compare.MaskBit) && !SameValue(p, A, B))
-      return false;
+    if (!ignored(p.Compare.MaskBit) && !SameValue(p, A, B)) return false;
   }
   return true;
 }
@@ -120,10 +100,8 @@ int64_t RVPropsSimilarity(const TRVPropTable &T, const void *A, const void *B, i
   int64_t r = 0;
   for (const TRVProp &p : T.Rows) {
     const TRVPropWeight &w = p.Weight;
-    if (w.Kind == TRVWeightKind::None)
-      continue;
-    if (p.Compare.When == TRVPropWhen::LinkOnly && !links)
-      continue;
+    if (w.Kind == TRVWeightKind::None) continue;
+    if (p.Compare.When == TRVPropWhen::LinkOnly && !links) continue;
     int64_t v = 0;
     switch (w.Kind) {
     case TRVWeightKind::Integer:
@@ -133,24 +111,16 @@ int64_t RVPropsSimilarity(const TRVPropTable &T, const void *A, const void *B, i
     case TRVWeightKind::Color:
       v = ColorWeight(static_cast<TColor>(p.Member.Get(Ref)), static_cast<TColor>(p.Member.Get(Other)), w.W, w.C);
       break;
-    case TRVWeightKind::Same:
-      v = SameValue(p, A, B) ? w.W : 0;
-      break;
-    case TRVWeightKind::Differ:
-      v = SameValue(p, A, B) ? 0 : -int64_t(w.W);
-      break;
+    case TRVWeightKind::Same: v = SameValue(p, A, B) ? w.W : 0; break;
+    case TRVWeightKind::Differ: v = SameValue(p, A, B) ? 0 : -int64_t(w.W); break;
     case TRVWeightKind::Members: {
       const int64_t a = p.Member.Get(A), b = p.Member.Get(B);
       for (const TRVSetMember &m : p.Type.Members)
-        if (((a >> m.Bit) & 1) == ((b >> m.Bit) & 1))
-          v += m.SameBonus;
+        if (((a >> m.Bit) & 1) == ((b >> m.Bit) & 1)) v += m.SameBonus;
       break;
     }
-    case TRVWeightKind::Object:
-      v = RVPropsSimilarity(*p.Type.Object, p.Member.CSub(A), p.Member.CSub(B), w.W);
-      break;
-    case TRVWeightKind::None:
-      break;
+    case TRVWeightKind::Object: v = RVPropsSimilarity(*p.Type.Object, p.Member.CSub(A), p.Member.CSub(B), w.W); break;
+    case TRVWeightKind::None: break;
     }
     r += v / w.Divisor;
   }
@@ -169,8 +139,7 @@ void WriteIniRow(const TRVProp &p, const void *Obj, IniStore &Ini, const std::st
     RVPropsWriteIni(*p.Type.Object, p.Member.CSub(Obj), Ini, Section, RVApplyKeyFormat(KeyFormat, p.Ini.Key));
     return;
   case TRVPropKind::Custom:
-    if (p.Member.Custom->WriteIni)
-      p.Member.Custom->WriteIni(Obj, Ini, Section, KeyFormat);
+    if (p.Member.Custom->WriteIni) p.Member.Custom->WriteIni(Obj, Ini, Section, KeyFormat);
     return;
   case TRVPropKind::Str:
     if (p.Ini.Form == TRVIniForm::Always || p.Member.GetStr(Obj) != p.Type.DefaultText)
@@ -181,10 +150,8 @@ void WriteIniRow(const TRVProp &p, const void *Obj, IniStore &Ini, const std::st
       Ini.writeString(Section, key, RVBytesToHex(WideStringToRaw(p.Member.GetWStr(Obj))));
     return;
   case TRVPropKind::Bool:
-    if (p.Ini.Form == TRVIniForm::Always)
-      Ini.writeString(Section, key, p.Member.Get(Obj) ? "Yes" : "No");
-    else
-      WriteBoolIfNotDef(Ini, Section, key, p.Member.Get(Obj) != 0, p.Default != 0);
+    if (p.Ini.Form == TRVIniForm::Always) Ini.writeString(Section, key, p.Member.Get(Obj) ? "Yes" : "No");
+    else WriteBoolIfNotDef(Ini, Section, key, p.Member.Get(Obj) != 0, p.Default != 0);
     return;
   case TRVPropKind::Color:
     WriteColorIfNotDef(Ini, Section, key, static_cast<TColor>(p.Member.Get(Obj)), static_cast<TColor>(p.Default));
@@ -198,13 +165,11 @@ void WriteIniRow(const TRVProp &p, const void *Obj, IniStore &Ini, const std::st
       return;
     }
     [[fallthrough]];
-  default:
-    WriteIntIfNotDef(Ini, Section, key, static_cast<int>(p.Member.Get(Obj)), static_cast<int>(p.Default));
+  default: WriteIntIfNotDef(Ini, Section, key, static_cast<int>(p.Member.Get(Obj)), static_cast<int>(p.Default));
   }
 }
 
-void ReadIniRow(const TRVProp &p, void *Obj, IniStore &Ini, const std::string &Section,
-                const std::string &KeyFormat) {
+void ReadIniRow(const TRVProp &p, void *Obj, IniStore &Ini, const std::string &Section, const std::string &KeyFormat) {
   const std::string key = p.Ini.Key ? K(KeyFormat, p.Ini.Key) : std::string();
   const int def = static_cast<int>(p.Default);
   switch (p.Kind()) {
@@ -212,30 +177,20 @@ void ReadIniRow(const TRVProp &p, void *Obj, IniStore &Ini, const std::string &S
     RVPropsReadIni(*p.Type.Object, p.Member.Sub(Obj), Ini, Section, RVApplyKeyFormat(KeyFormat, p.Ini.Key));
     return;
   case TRVPropKind::Custom:
-    if (p.Member.Custom->ReadIni)
-      p.Member.Custom->ReadIni(Obj, Ini, Section, KeyFormat);
+    if (p.Member.Custom->ReadIni) p.Member.Custom->ReadIni(Obj, Ini, Section, KeyFormat);
     return;
-  case TRVPropKind::Str:
-    p.Member.SetStr(Obj, Ini.readString(Section, key, p.Type.DefaultText));
-    return;
+  case TRVPropKind::Str: p.Member.SetStr(Obj, Ini.readString(Section, key, p.Type.DefaultText)); return;
   case TRVPropKind::WStr: {
     std::string bytes;
     std::u16string w;
     // Hex text of an odd length, or of an odd number of bytes, is not UTF-16.
-    if (RVHexToBytes(Ini.readString(Section, key, ""), bytes))
-      BytesToU16(bytes, w);
+    if (RVHexToBytes(Ini.readString(Section, key, ""), bytes)) BytesToU16(bytes, w);
     p.Member.SetWStr(Obj, w);
     return;
   }
-  case TRVPropKind::Bool:
-    p.Member.Set(Obj, ReadBool(Ini, Section, key, p.Default != 0));
-    return;
-  case TRVPropKind::Color:
-    p.Member.Set(Obj, ReadColor(Ini, Section, key, static_cast<TColor>(p.Default)));
-    return;
-  case TRVPropKind::StyleNo:
-    p.Member.Set(Obj, StyleNoFromInt(Ini.readInteger(Section, key, def)));
-    return;
+  case TRVPropKind::Bool: p.Member.Set(Obj, ReadBool(Ini, Section, key, p.Default != 0)); return;
+  case TRVPropKind::Color: p.Member.Set(Obj, ReadColor(Ini, Section, key, static_cast<TColor>(p.Default))); return;
+  case TRVPropKind::StyleNo: p.Member.Set(Obj, StyleNoFromInt(Ini.readInteger(Section, key, def))); return;
   case TRVPropKind::Enum:
     p.Member.Set(Obj, EnumFromInt(Ini.readInteger(Section, key, def), int(p.Type.Names.size()), def));
     return;
@@ -244,9 +199,7 @@ void ReadIniRow(const TRVProp &p, void *Obj, IniStore &Ini, const std::string &S
     p.Member.Set(Obj, (v >= 0 && v <= 255) ? v : def);
     return;
   }
-  case TRVPropKind::Cursor:
-    p.Member.Set(Obj, static_cast<TCursor>(Ini.readInteger(Section, key, def)));
-    return;
+  case TRVPropKind::Cursor: p.Member.Set(Obj, static_cast<TCursor>(Ini.readInteger(Section, key, def))); return;
   case TRVPropKind::Set: {
     const int64_t all = (int64_t(1) << p.Type.Names.size()) - 1;
     if (p.Ini.Form == TRVIniForm::Bits) {
@@ -273,18 +226,16 @@ void RVPropsWriteIni(const TRVPropTable &T, const void *Obj, IniStore &Ini, cons
                      const std::string &KeyFormat) {
   std::vector<const TRVProp *> rows;
   for (const TRVProp &p : T.Rows)
-    if (p.Ini.Form != TRVIniForm::None)
-      rows.push_back(&p);
-  std::stable_sort(rows.begin(), rows.end(), [](const TRVProp *a, const TRVProp *b) { return a->Ini.Order < b->Ini.Order; });
-  for (const TRVProp *p : rows)
-    WriteIniRow(*p, Obj, Ini, Section, KeyFormat);
+    if (p.Ini.Form != TRVIniForm::None) rows.push_back(&p);
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const TRVProp *a, const TRVProp *b) { return a->Ini.Order < b->Ini.Order; });
+  for (const TRVProp *p : rows) WriteIniRow(*p, Obj, Ini, Section, KeyFormat);
 }
 
 void RVPropsReadIni(const TRVPropTable &T, void *Obj, IniStore &Ini, const std::string &Section,
                     const std::string &KeyFormat) {
   for (const TRVProp &p : T.Rows)
-    if (p.Ini.Form != TRVIniForm::None)
-      ReadIniRow(p, Obj, Ini, Section, KeyFormat);
+    if (p.Ini.Form != TRVIniForm::None) ReadIniRow(p, Obj, Ini, Section, KeyFormat);
 }
 
 // ============================================================ stored form
@@ -294,33 +245,25 @@ namespace {
 void WriteStoredRows(const TRVPropTable &T, const void *Obj, TRVPropertyWriter &W, const std::string &Prefix,
                      TRVStoredForm Form, const TRVStyleStreamLinks *Links) {
   for (const TRVProp &p : T.Rows) {
-    if (p.Stored.Form != Form)
-      continue;
+    if (p.Stored.Form != Form) continue;
     const std::string name = Prefix + p.StoredName();
     const char *n = name.c_str();
     switch (p.Kind()) {
-    case TRVPropKind::Object:
-      WriteStoredRows(*p.Type.Object, p.Member.CSub(Obj), W, name + ".", Form, Links);
-      break;
+    case TRVPropKind::Object: WriteStoredRows(*p.Type.Object, p.Member.CSub(Obj), W, name + ".", Form, Links); break;
     case TRVPropKind::Custom:
-      if (p.Member.Custom->WriteStored)
-        p.Member.Custom->WriteStored(Obj, W, Links);
+      if (p.Member.Custom->WriteStored) p.Member.Custom->WriteStored(Obj, W, Links);
       break;
     case TRVPropKind::Str:
       if (Form == TRVStoredForm::Defined) {
-        if (p.Member.GetStr(Obj) != p.Type.DefaultText)
-          W.Str(n, RVBytesToHex(p.Member.GetStr(Obj)));
+        if (p.Member.GetStr(Obj) != p.Type.DefaultText) W.Str(n, RVBytesToHex(p.Member.GetStr(Obj)));
       } else if (!p.Member.GetStr(Obj).empty()) {
         W.Str(n, p.Member.GetStr(Obj));
       }
       break;
     case TRVPropKind::WStr:
-      if (!p.Member.GetWStr(Obj).empty())
-        W.Str(n, RVBytesToHex(WideStringToRaw(p.Member.GetWStr(Obj))));
+      if (!p.Member.GetWStr(Obj).empty()) W.Str(n, RVBytesToHex(WideStringToRaw(p.Member.GetWStr(Obj))));
       break;
-    case TRVPropKind::Bool:
-      W.BoolIfNot(n, p.Member.Get(Obj) != 0, p.Default != 0);
-      break;
+    case TRVPropKind::Bool: W.BoolIfNot(n, p.Member.Get(Obj) != 0, p.Default != 0); break;
     case TRVPropKind::Color:
       W.ColorIfNot(n, static_cast<TColor>(p.Member.Get(Obj)), static_cast<TColor>(p.Default));
       break;
@@ -332,20 +275,16 @@ void WriteStoredRows(const TRVPropTable &T, const void *Obj, TRVPropertyWriter &
       break;
     case TRVPropKind::Enum: {
       const int64_t v = p.Member.Get(Obj);
-      if (v != p.Default && v >= 0 && size_t(v) < p.Type.Names.size())
-        W.Ident(n, p.Type.Names[size_t(v)]);
+      if (v != p.Default && v >= 0 && size_t(v) < p.Type.Names.size()) W.Ident(n, p.Type.Names[size_t(v)]);
       break;
     }
     case TRVPropKind::Set: {
       const int64_t v = p.Member.Get(Obj);
-      if (v != p.Default)
-        W.SetOf(n, SetNames(static_cast<uint32_t>(v), p.Type.Names));
+      if (v != p.Default) W.SetOf(n, SetNames(static_cast<uint32_t>(v), p.Type.Names));
       break;
     }
     case TRVPropKind::Int:
-    case TRVPropKind::StyleNo:
-      W.IntIfNot(n, p.Member.Get(Obj), p.Default);
-      break;
+    case TRVPropKind::StyleNo: W.IntIfNot(n, p.Member.Get(Obj), p.Default); break;
     }
   }
 }
@@ -355,9 +294,7 @@ void WriteStoredRows(const TRVPropTable &T, const void *Obj, TRVPropertyWriter &
 bool StoredScalar(const TRVProp &p, const TRVStoredValue &v, int64_t &out) {
   int32_t i = 0;
   switch (p.Kind()) {
-  case TRVPropKind::Bool:
-    out = v.B;
-    return v.Kind == TRVStoredValue::Bool;
+  case TRVPropKind::Bool: out = v.B; return v.Kind == TRVStoredValue::Bool;
   case TRVPropKind::Color: {
     TColor c = 0;
     const bool ok = ValueColor(v, c);
@@ -398,8 +335,7 @@ bool StoredScalar(const TRVProp &p, const TRVStoredValue &v, int64_t &out) {
     out = std::clamp(i, p.Type.Min, p.Type.Max);
     return ok;
   }
-  default:
-    return false;
+  default: return false;
   }
 }
 
@@ -409,36 +345,30 @@ bool ReadStoredRow(const TRVProp &p, void *Obj, const std::string &Name, const T
     return p.Member.Custom->ReadStored && p.Member.Custom->ReadStored(Obj, Name, v, Links);
   const std::string own = p.StoredName();
   if (p.Kind() == TRVPropKind::Object) {
-    if (Name.size() <= own.size() || Name.compare(0, own.size(), own) != 0 || Name[own.size()] != '.')
-      return false;
+    if (Name.size() <= own.size() || Name.compare(0, own.size(), own) != 0 || Name[own.size()] != '.') return false;
     return RVPropsReadStored(*p.Type.Object, p.Member.Sub(Obj), Name.substr(own.size() + 1), v, Links);
   }
-  if (Name != own)
-    return false;
+  if (Name != own) return false;
   std::string bytes;
   switch (p.Kind()) {
   case TRVPropKind::Str:
-    if (v.Kind != TRVStoredValue::Str)
-      return false;
+    if (v.Kind != TRVStoredValue::Str) return false;
     if (p.Stored.Form != TRVStoredForm::Defined) {
       p.Member.SetStr(Obj, v.S);
       return true;
     }
-    if (!RVHexToBytes(v.S, bytes))
-      return false;
+    if (!RVHexToBytes(v.S, bytes)) return false;
     p.Member.SetStr(Obj, bytes);
     return true;
   case TRVPropKind::WStr: {
     std::u16string w;
-    if (v.Kind != TRVStoredValue::Str || !RVHexToBytes(v.S, bytes) || !BytesToU16(bytes, w))
-      return false;
+    if (v.Kind != TRVStoredValue::Str || !RVHexToBytes(v.S, bytes) || !BytesToU16(bytes, w)) return false;
     p.Member.SetWStr(Obj, w);
     return true;
   }
   default: {
     int64_t value = 0;
-    if (!StoredScalar(p, v, value))
-      return false;
+    if (!StoredScalar(p, v, value)) return false;
     p.Member.Set(Obj, value);
     return true;
   }
@@ -456,8 +386,7 @@ void RVPropsWriteStored(const TRVPropTable &T, const void *Obj, TRVPropertyWrite
 bool RVPropsReadStored(const TRVPropTable &T, void *Obj, const std::string &Name, const TRVStoredValue &Value,
                        const TRVStyleStreamLinks *Links) {
   for (const TRVProp &p : T.Rows)
-    if (p.Stored.Form != TRVStoredForm::None && ReadStoredRow(p, Obj, Name, Value, Links))
-      return true;
+    if (p.Stored.Form != TRVStoredForm::None && ReadStoredRow(p, Obj, Name, Value, Links)) return true;
   return false;
 }
 

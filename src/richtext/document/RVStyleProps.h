@@ -29,14 +29,14 @@ enum class TRVPropKind : uint8_t {
   StyleNo, // a style number; anything negative read is -1 (none)
   Color,
   Bool,
-  Enum,    // enumeration with identifier names
-  Set,     // set with member names; Get/Set pass its bits
+  Enum, // enumeration with identifier names
+  Set,  // set with member names; Get/Set pass its bits
   Cursor,
   Charset,
   Str,
-  WStr,    // UTF-16 text
-  Object,  // a nested object described by a table of its own
-  Custom,  // handled by the row's own operations
+  WStr,   // UTF-16 text
+  Object, // a nested object described by a table of its own
+  Custom, // handled by the row's own operations
 };
 
 // Operations of a property that does not fit the kinds (pictures, marker
@@ -49,8 +49,7 @@ struct TRVPropCustom {
   void (*ReadIni)(void *Obj, IniStore &Ini, const std::string &Section, const std::string &KeyFormat);
   void (*WriteStored)(const void *Obj, TRVPropertyWriter &W, const TRVStyleStreamLinks *Links);
   // False for a name that is not this property's (or a value it refuses).
-  bool (*ReadStored)(void *Obj, const std::string &Name, const TRVStoredValue &Value,
-                     const TRVStyleStreamLinks *Links);
+  bool (*ReadStored)(void *Obj, const std::string &Name, const TRVStoredValue &Value, const TRVStyleStreamLinks *Links);
 };
 
 // How a row reaches its member; made by RVMember<&Class::Field>().
@@ -70,17 +69,17 @@ struct TRVPropAccess {
 struct TRVSetMember {
   uint8_t Bit;
   const char *IniKey;
-  int8_t MaskBit;   // in the owner's "ignore" mask, -1 none
+  int8_t MaskBit;    // in the owner's "ignore" mask, -1 none
   int32_t SameBonus; // similarity when both have it or both lack it
 };
 
 struct TRVPropType {
   TRVPropKind Kind = TRVPropKind::Int;
-  std::span<const char *const> Names{};      // identifiers of enumerations and set members
-  std::span<const TRVSetMember> Members{};   // sets: ini keys, mask bits and weights per member
-  const TRVPropTable *Object = nullptr;      // nested objects
-  const char *DefaultText = nullptr;         // strings
-  int32_t Min = INT32_MIN, Max = INT32_MAX;  // integers: what reading keeps
+  std::span<const char *const> Names{};     // identifiers of enumerations and set members
+  std::span<const TRVSetMember> Members{};  // sets: ini keys, mask bits and weights per member
+  const TRVPropTable *Object = nullptr;     // nested objects
+  const char *DefaultText = nullptr;        // strings
+  int32_t Min = INT32_MIN, Max = INT32_MAX; // integers: what reading keeps
 };
 
 // When a property takes part in equality.
@@ -235,7 +234,9 @@ constexpr TRVPropCompare RVMask(int Bit, TRVPropWhen When = TRVPropWhen::Always)
 }
 
 // Strings compared without ASCII case.
-constexpr TRVPropCompare RVNoCase(int Bit) { return TRVPropCompare{static_cast<int8_t>(Bit), TRVPropWhen::Always, true}; }
+constexpr TRVPropCompare RVNoCase(int Bit) {
+  return TRVPropCompare{static_cast<int8_t>(Bit), TRVPropWhen::Always, true};
+}
 // Sets whose members carry their own mask bits.
 constexpr TRVPropCompare RVPerMember{};
 
@@ -271,8 +272,7 @@ void RVPropsWriteIni(const TRVPropTable &T, const void *Obj, IniStore &Ini, cons
                      const std::string &KeyFormat);
 void RVPropsReadIni(const TRVPropTable &T, void *Obj, IniStore &Ini, const std::string &Section,
                     const std::string &KeyFormat);
-void RVPropsWriteStored(const TRVPropTable &T, const void *Obj, TRVPropertyWriter &W,
-                        const TRVStyleStreamLinks *Links);
+void RVPropsWriteStored(const TRVPropTable &T, const void *Obj, TRVPropertyWriter &W, const TRVStyleStreamLinks *Links);
 // False for a name the table does not know, or a value of the wrong kind.
 bool RVPropsReadStored(const TRVPropTable &T, void *Obj, const std::string &Name, const TRVStoredValue &Value,
                        const TRVStyleStreamLinks *Links);

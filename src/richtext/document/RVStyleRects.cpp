@@ -30,10 +30,14 @@ enum : int8_t { MaskLeft, MaskTop, MaskRight, MaskBottom };
 const TRVPropTable &RVRectProps() {
   static const TRVProp rows[] = {
       // name    member                        type                       default compare             weight             ini                 stored    css
-      {"Top",    RVMember<&TRVRect::Top>(),    RVKind(TRVPropKind::Int), 0,      RVMask(MaskTop),    RVIntegerWeight(), RVIni("Top", 2),    RVStored, nullptr},
-      {"Left",   RVMember<&TRVRect::Left>(),   RVKind(TRVPropKind::Int), 0,      RVMask(MaskLeft),   RVIntegerWeight(), RVIni("Left", 0),   RVStored, nullptr},
-      {"Right",  RVMember<&TRVRect::Right>(),  RVKind(TRVPropKind::Int), 0,      RVMask(MaskRight),  RVIntegerWeight(), RVIni("Right", 1),  RVStored, nullptr},
-      {"Bottom", RVMember<&TRVRect::Bottom>(), RVKind(TRVPropKind::Int), 0,      RVMask(MaskBottom), RVIntegerWeight(), RVIni("Bottom", 3), RVStored, nullptr},
+      {"Top", RVMember<&TRVRect::Top>(), RVKind(TRVPropKind::Int), 0, RVMask(MaskTop), RVIntegerWeight(),
+       RVIni("Top", 2), RVStored, nullptr},
+      {"Left", RVMember<&TRVRect::Left>(), RVKind(TRVPropKind::Int), 0, RVMask(MaskLeft), RVIntegerWeight(),
+       RVIni("Left", 0), RVStored, nullptr},
+      {"Right", RVMember<&TRVRect::Right>(), RVKind(TRVPropKind::Int), 0, RVMask(MaskRight), RVIntegerWeight(),
+       RVIni("Right", 1), RVStored, nullptr},
+      {"Bottom", RVMember<&TRVRect::Bottom>(), RVKind(TRVPropKind::Int), 0, RVMask(MaskBottom), RVIntegerWeight(),
+       RVIni("Bottom", 3), RVStored, nullptr},
   };
   static const TRVPropTable table{rows};
   return table;
@@ -41,10 +45,14 @@ const TRVPropTable &RVRectProps() {
 
 const TRVPropTable &RVBooleanRectProps() {
   static const TRVProp rows[] = {
-      {"Top",    RVMember<&TRVBooleanRect::Top>(),    RVKind(TRVPropKind::Bool), 1, RVMask(MaskTop),    RVNoWeight, RVIni("Top", 2),    RVStored, nullptr},
-      {"Left",   RVMember<&TRVBooleanRect::Left>(),   RVKind(TRVPropKind::Bool), 1, RVMask(MaskLeft),   RVNoWeight, RVIni("Left", 0),   RVStored, nullptr},
-      {"Right",  RVMember<&TRVBooleanRect::Right>(),  RVKind(TRVPropKind::Bool), 1, RVMask(MaskRight),  RVNoWeight, RVIni("Right", 1),  RVStored, nullptr},
-      {"Bottom", RVMember<&TRVBooleanRect::Bottom>(), RVKind(TRVPropKind::Bool), 1, RVMask(MaskBottom), RVNoWeight, RVIni("Bottom", 3), RVStored, nullptr},
+      {"Top", RVMember<&TRVBooleanRect::Top>(), RVKind(TRVPropKind::Bool), 1, RVMask(MaskTop), RVNoWeight,
+       RVIni("Top", 2), RVStored, nullptr},
+      {"Left", RVMember<&TRVBooleanRect::Left>(), RVKind(TRVPropKind::Bool), 1, RVMask(MaskLeft), RVNoWeight,
+       RVIni("Left", 0), RVStored, nullptr},
+      {"Right", RVMember<&TRVBooleanRect::Right>(), RVKind(TRVPropKind::Bool), 1, RVMask(MaskRight), RVNoWeight,
+       RVIni("Right", 1), RVStored, nullptr},
+      {"Bottom", RVMember<&TRVBooleanRect::Bottom>(), RVKind(TRVPropKind::Bool), 1, RVMask(MaskBottom), RVNoWeight,
+       RVIni("Bottom", 3), RVStored, nullptr},
   };
   static const TRVPropTable table{rows};
   return table;
@@ -55,12 +63,18 @@ const TRVPropTable &RVBooleanRectProps() {
 const TRVPropTable &RVBorderProps() {
   constexpr int B = rvpiBorder_Color;
   static const TRVProp rows[] = {
-      {"Color",          RVMember<&TRVBorder::Color>(),          RVKind(TRVPropKind::Color),   clWindowText, RVMask(rvpiBorder_Color - B),         RVNoWeight, RVIni("Color", 2),                         RVStored, "border-color"},
-      {"Style",          RVMember<&TRVBorder::Style>(),          RVEnum(BorderStyleNames),     rvbNone,      RVMask(rvpiBorder_Style - B),         RVNoWeight, RVIni("Style", 1),                         RVStored, "border-style"},
-      {"Width",          RVMember<&TRVBorder::Width>(),          RVKind(TRVPropKind::Int),     1,            RVMask(rvpiBorder_Width - B),         RVNoWeight, RVIni("Width", 0),                         RVStored, "border-width"},
-      {"InternalWidth",  RVMember<&TRVBorder::InternalWidth>(),  RVKind(TRVPropKind::Int),     1,            RVMask(rvpiBorder_InternalWidth - B), RVNoWeight, RVIni("InternalWidth", 3),                 RVStored, nullptr},
-      {"VisibleBorders", RVMember<&TRVBorder::VisibleBorders>(), RVObject(RVBooleanRectProps()), 0,          RVMask(rvpiBorder_Vis_Left - B),      RVNoWeight, RVIni("Visible%s", 5, TRVIniForm::Prefix), RVStored, nullptr},
-      {"BorderOffsets",  RVMember<&TRVBorder::BorderOffsets>(),  RVObject(RVRectProps()),        0,          RVMask(rvpiBorder_BO_Left - B),       RVNoWeight, RVIni("Offsets%s", 4, TRVIniForm::Prefix), RVStored, "padding"},
+      {"Color", RVMember<&TRVBorder::Color>(), RVKind(TRVPropKind::Color), clWindowText, RVMask(rvpiBorder_Color - B),
+       RVNoWeight, RVIni("Color", 2), RVStored, "border-color"},
+      {"Style", RVMember<&TRVBorder::Style>(), RVEnum(BorderStyleNames), rvbNone, RVMask(rvpiBorder_Style - B),
+       RVNoWeight, RVIni("Style", 1), RVStored, "border-style"},
+      {"Width", RVMember<&TRVBorder::Width>(), RVKind(TRVPropKind::Int), 1, RVMask(rvpiBorder_Width - B), RVNoWeight,
+       RVIni("Width", 0), RVStored, "border-width"},
+      {"InternalWidth", RVMember<&TRVBorder::InternalWidth>(), RVKind(TRVPropKind::Int), 1,
+       RVMask(rvpiBorder_InternalWidth - B), RVNoWeight, RVIni("InternalWidth", 3), RVStored, nullptr},
+      {"VisibleBorders", RVMember<&TRVBorder::VisibleBorders>(), RVObject(RVBooleanRectProps()), 0,
+       RVMask(rvpiBorder_Vis_Left - B), RVNoWeight, RVIni("Visible%s", 5, TRVIniForm::Prefix), RVStored, nullptr},
+      {"BorderOffsets", RVMember<&TRVBorder::BorderOffsets>(), RVObject(RVRectProps()), 0,
+       RVMask(rvpiBorder_BO_Left - B), RVNoWeight, RVIni("Offsets%s", 4, TRVIniForm::Prefix), RVStored, "padding"},
   };
   static const TRVPropTable table{rows};
   return table;
@@ -70,8 +84,11 @@ const TRVPropTable &RVBorderProps() {
 const TRVPropTable &RVBackgroundProps() {
   constexpr int B = rvpiBackground_Color;
   static const TRVProp rows[] = {
-      {"BorderOffsets", RVMember<&TRVBackgroundRect::BorderOffsets>(), RVObject(RVRectProps()),    0,      RVMask(rvpiBackground_BO_Left - B), RVObjectWeight(100),         RVIni("Offsets%s", 1, TRVIniForm::Prefix), RVStored, nullptr},
-      {"Color",         RVMember<&TRVBackgroundRect::Color>(),         RVKind(TRVPropKind::Color), clNone, RVMask(rvpiBackground_Color - B),   RVColorWeight(10000, 50000), RVIni("Color", 0),                         RVStored, "background"},
+      {"BorderOffsets", RVMember<&TRVBackgroundRect::BorderOffsets>(), RVObject(RVRectProps()), 0,
+       RVMask(rvpiBackground_BO_Left - B), RVObjectWeight(100), RVIni("Offsets%s", 1, TRVIniForm::Prefix), RVStored,
+       nullptr},
+      {"Color", RVMember<&TRVBackgroundRect::Color>(), RVKind(TRVPropKind::Color), clNone,
+       RVMask(rvpiBackground_Color - B), RVColorWeight(10000, 50000), RVIni("Color", 0), RVStored, "background"},
   };
   static const TRVPropTable table{rows};
   return table;
@@ -175,37 +192,25 @@ int32_t TRVBorder::GetTotalWidth() const {
   // 64-bit so that stored widths near the limits cannot wrap.
   int64_t w = Width, iw = InternalWidth, r = 0;
   switch (Style) {
-  case rvbSingle:
-    r = w;
-    break;
-  case rvbDouble:
-    r = 2 * w + iw;
-    break;
-  case rvbTriple:
-    r = 3 * w + 2 * iw;
-    break;
+  case rvbSingle: r = w; break;
+  case rvbDouble: r = 2 * w + iw; break;
+  case rvbTriple: r = 3 * w + 2 * iw; break;
   case rvbThickInside:
-  case rvbThickOutside:
-    r = 3 * w + iw;
-    break;
-  case rvbNone:
-    r = 0;
-    break;
+  case rvbThickOutside: r = 3 * w + iw; break;
+  case rvbNone: r = 0; break;
   }
   return static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
 }
 
 void TRVBorder::DrawSimple(const TRect &Rect, TCanvas &ACanvas) const {
-  if (Style == rvbNone)
-    return;
+  if (Style == rvbNone) return;
   TRect R = Rect;
   BorderOffsets.InflateRect(R);
   DoDraw(R, ACanvas, 1, Width, InternalWidth, 0);
 }
 
 void TRVBorder::Draw(const TRect &Rect, TCanvas &ACanvas, uint8_t ColorMode, const TRVScreenAndDevice &Ratio) const {
-  if (Style == rvbNone)
-    return;
+  if (Style == rvbNone) return;
   TRect R = Rect;
   BorderOffsets.InflateRectSaD(R, Ratio);
   DoDraw(R, ACanvas, ScaleV(1, Ratio), ScaleV(Width, Ratio), ScaleV(InternalWidth, Ratio), ColorMode);
@@ -216,36 +221,22 @@ void TRVBorder::DoDraw(TRect R, TCanvas &ACanvas, int32_t OnePixel, int32_t W, i
   pen.Width = W;
   pen.Style = TPenStyle::psInsideFrame;
   switch (ColorMode) {
-  case 0:
-    pen.Color = Color;
-    break;
-  case 1:
-    pen.Color = SysColorToPrintColor(Color);
-    break;
-  case 2:
-    pen.Color = ColorToGray(SysColorToPrintColor(Color));
-    break;
-  default:
-    pen.Color = clBlack;
-    break;
+  case 0: pen.Color = Color; break;
+  case 1: pen.Color = SysColorToPrintColor(Color); break;
+  case 2: pen.Color = ColorToGray(SysColorToPrintColor(Color)); break;
+  default: pen.Color = clBlack; break;
   }
   int lines = 1;
   switch (Style) {
   case rvbDouble:
   case rvbThickInside:
-  case rvbThickOutside:
-    lines = 2;
-    break;
-  case rvbTriple:
-    lines = 3;
-    break;
-  default:
-    lines = 1;
+  case rvbThickOutside: lines = 2; break;
+  case rvbTriple: lines = 3; break;
+  default: lines = 1;
   }
   for (int k = lines; k >= 1; --k) {
     int pw = W;
-    if ((Style == rvbThickInside && k == 2) || (Style == rvbThickOutside && k == 1))
-      pw = Clamp32(2 * int64_t(W));
+    if ((Style == rvbThickInside && k == 2) || (Style == rvbThickOutside && k == 1)) pw = Clamp32(2 * int64_t(W));
     pen.Width = pw;
     ACanvas.setPen(pen);
     auto side = [&](int x1, int y1, int x2, int y2) {
@@ -254,14 +245,10 @@ void TRVBorder::DoDraw(TRect R, TCanvas &ACanvas, int32_t OnePixel, int32_t W, i
       ACanvas.moveTo(x2, y2);
       ACanvas.lineTo(x1, y1);
     };
-    if (VisibleBorders.Top)
-      side(R.Left, R.Top, R.Right, R.Top);
-    if (VisibleBorders.Right)
-      side(R.Right, R.Top, R.Right, R.Bottom);
-    if (VisibleBorders.Bottom)
-      side(R.Right, R.Bottom, R.Left, R.Bottom);
-    if (VisibleBorders.Left)
-      side(R.Left, R.Bottom, R.Left, R.Top);
+    if (VisibleBorders.Top) side(R.Left, R.Top, R.Right, R.Top);
+    if (VisibleBorders.Right) side(R.Right, R.Top, R.Right, R.Bottom);
+    if (VisibleBorders.Bottom) side(R.Right, R.Bottom, R.Left, R.Bottom);
+    if (VisibleBorders.Left) side(R.Left, R.Bottom, R.Left, R.Top);
     const int64_t grow = int64_t(IW) + OnePixel;
     R.Left = Clamp32(R.Left - grow);
     R.Top = Clamp32(R.Top - grow);
@@ -290,29 +277,23 @@ bool TRVBorder::IsEqual_Para(const TRVBorder &Value, TRVParaInfoProperties Ignor
 int64_t TRVBorder::SimilarityValue(const TRVBorder &Value) const {
   const bool mine[4] = {Style != rvbNone && VisibleBorders.Left, Style != rvbNone && VisibleBorders.Top,
                         Style != rvbNone && VisibleBorders.Right, Style != rvbNone && VisibleBorders.Bottom};
-  const bool theirs[4] = {Value.Style != rvbNone && Value.VisibleBorders.Left,
-                          Value.Style != rvbNone && Value.VisibleBorders.Top,
-                          Value.Style != rvbNone && Value.VisibleBorders.Right,
-                          Value.Style != rvbNone && Value.VisibleBorders.Bottom};
+  const bool theirs[4] = {
+      Value.Style != rvbNone && Value.VisibleBorders.Left, Value.Style != rvbNone && Value.VisibleBorders.Top,
+      Value.Style != rvbNone && Value.VisibleBorders.Right, Value.Style != rvbNone && Value.VisibleBorders.Bottom};
   const int32_t myOffs[4] = {BorderOffsets.Left, BorderOffsets.Top, BorderOffsets.Right, BorderOffsets.Bottom};
   const int32_t theirOffs[4] = {Value.BorderOffsets.Left, Value.BorderOffsets.Top, Value.BorderOffsets.Right,
                                 Value.BorderOffsets.Bottom};
   int64_t r = 0;
   int n = 0;
   for (int i = 0; i < 4; ++i)
-    if (mine[i] && theirs[i])
-      ++n;
+    if (mine[i] && theirs[i]) ++n;
   if (n > 0)
-    r += int64_t(n) * (int64_t(ColorWeight(Color, Value.Color, 3333, 3000)) +
-                       IntegerWeight(Width, Value.Width, 1000) +
+    r += int64_t(n) * (int64_t(ColorWeight(Color, Value.Color, 3333, 3000)) + IntegerWeight(Width, Value.Width, 1000) +
                        IntegerWeight(InternalWidth, Value.InternalWidth, 1000) + (Style == Value.Style ? 1000 : 0));
   for (int i = 0; i < 4; ++i) {
-    if (!mine[i] && !theirs[i])
-      r += 20000;
-    else if (mine[i] != theirs[i])
-      r -= 20000;
-    else
-      r += IntegerWeight(myOffs[i], theirOffs[i], 100);
+    if (!mine[i] && !theirs[i]) r += 20000;
+    else if (mine[i] != theirs[i]) r -= 20000;
+    else r += IntegerWeight(myOffs[i], theirOffs[i], 100);
   }
   return r;
 }
@@ -336,13 +317,10 @@ void TRVBackgroundRect::PrepareDrawSaD(TRect &Rect, const TRVScreenAndDevice &Ra
 }
 
 void TRVBackgroundRect::Draw(const TRect &Rect, TCanvas &ACanvas, bool Printing, uint8_t ColorMode) const {
-  if (Color == clNone)
-    return;
-  if (Printing && (ColorMode == 3 || ColorMode == 4))
-    return;
+  if (Color == clNone) return;
+  if (Printing && (ColorMode == 3 || ColorMode == 4)) return;
   TColor c = SysColorToPrintColor(Color);
-  if (ColorMode == 2)
-    c = ColorToGray(c);
+  if (ColorMode == 2) c = ColorToGray(c);
   CanvasPen pen = ACanvas.pen();
   pen.Style = TPenStyle::psClear;
   ACanvas.setPen(pen);

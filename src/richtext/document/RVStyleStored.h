@@ -56,9 +56,7 @@ class TRVPropertyWriter {
 public:
   std::string Out;
 
-  void Name(const std::string &n) {
-    ShortStr(n);
-  }
+  void Name(const std::string &n) { ShortStr(n); }
   void Int(const char *n, int64_t v) {
     Name(n);
     if (v >= -128 && v <= 127) {
@@ -76,16 +74,14 @@ public:
     }
   }
   void IntIfNot(const char *n, int64_t v, int64_t def) {
-    if (v != def)
-      Int(n, v);
+    if (v != def) Int(n, v);
   }
   void Bool(const char *n, bool v) {
     Name(n);
     Out += char(v ? styleio::vaTrue : styleio::vaFalse);
   }
   void BoolIfNot(const char *n, bool v, bool def) {
-    if (v != def)
-      Bool(n, v);
+    if (v != def) Bool(n, v);
   }
   void Str(const char *n, const std::string &v) {
     Name(n);
@@ -106,8 +102,7 @@ public:
   void SetOf(const char *n, const std::vector<std::string> &members) {
     Name(n);
     Out += char(styleio::vaSet);
-    for (const auto &m : members)
-      ShortStr(m);
+    for (const auto &m : members) ShortStr(m);
     Out += char(0);
   }
   void Binary(const char *n, const std::string &bytes) {
@@ -120,13 +115,10 @@ public:
   void CharsetIfNot(const char *n, uint8_t c, uint8_t def);
   // Built-in cursors by their names, as the class library writes them.
   void CursorIfNot(const char *n, TCursor c, TCursor def) {
-    if (c == def)
-      return;
+    if (c == def) return;
     std::string ident;
-    if (cursorToIdent(c, ident))
-      Ident(n, ident);
-    else
-      Int(n, c);
+    if (cursorToIdent(c, ident)) Ident(n, ident);
+    else Int(n, c);
   }
   void BeginCollection(const char *n) {
     Name(n);
@@ -141,8 +133,7 @@ public:
     Out.append(s, 0, n);
   }
   void LE(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-      Out += char((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < bytes; ++i) Out += char((v >> (8 * i)) & 0xFF);
   }
 };
 
@@ -155,23 +146,19 @@ public:
   size_t P = 0;
 
   bool Byte(uint8_t &b) {
-    if (P >= D.size())
-      return false;
+    if (P >= D.size()) return false;
     b = uint8_t(D[P++]);
     return true;
   }
   bool LE(int bytes, uint64_t &v) {
-    if (D.size() - P < size_t(bytes))
-      return false;
+    if (D.size() - P < size_t(bytes)) return false;
     v = 0;
-    for (int i = 0; i < bytes; ++i)
-      v |= uint64_t(uint8_t(D[P + size_t(i)])) << (8 * i);
+    for (int i = 0; i < bytes; ++i) v |= uint64_t(uint8_t(D[P + size_t(i)])) << (8 * i);
     P += size_t(bytes);
     return true;
   }
   bool Bytes(size_t n, std::string &s) {
-    if (D.size() - P < n)
-      return false;
+    if (D.size() - P < n) return false;
     s.assign(D.substr(P, n));
     P += n;
     return true;
@@ -183,8 +170,7 @@ public:
   // A signed little-endian integer of T's size.
   template <typename T> bool Int(TRVStoredValue &v) {
     uint64_t u;
-    if (!LE(int(sizeof(T)), u))
-      return false;
+    if (!LE(int(sizeof(T)), u)) return false;
     v.Kind = TRVStoredValue::Int;
     v.I = static_cast<T>(u);
     return true;
@@ -192,84 +178,56 @@ public:
   // One value of any kind; collections are read with their items.
   bool Value(TRVStoredValue &v, int depth) {
     uint8_t t;
-    if (!Byte(t))
-      return false;
+    if (!Byte(t)) return false;
     uint64_t u = 0;
     switch (t) {
-    case vaInt8:
-      return Int<int8_t>(v);
-    case vaInt16:
-      return Int<int16_t>(v);
-    case vaInt32:
-      return Int<int32_t>(v);
-    case vaInt64:
-      return Int<int64_t>(v);
+    case vaInt8: return Int<int8_t>(v);
+    case vaInt16: return Int<int16_t>(v);
+    case vaInt32: return Int<int32_t>(v);
+    case vaInt64: return Int<int64_t>(v);
     case vaFalse:
     case vaTrue:
       v.Kind = TRVStoredValue::Bool;
       v.B = t == vaTrue;
       return true;
-    case vaString:
-      v.Kind = TRVStoredValue::Str;
-      return ShortStr(v.S);
-    case vaLString:
-      v.Kind = TRVStoredValue::Str;
-      return LE(4, u) && Bytes(size_t(u), v.S);
-    case vaIdent:
-      v.Kind = TRVStoredValue::Ident;
-      return ShortStr(v.S);
+    case vaString: v.Kind = TRVStoredValue::Str; return ShortStr(v.S);
+    case vaLString: v.Kind = TRVStoredValue::Str; return LE(4, u) && Bytes(size_t(u), v.S);
+    case vaIdent: v.Kind = TRVStoredValue::Ident; return ShortStr(v.S);
     case vaNil:
-    case vaNull:
-      v.Kind = TRVStoredValue::Nil;
-      return true;
-    case vaBinary:
-      v.Kind = TRVStoredValue::Binary;
-      return LE(4, u) && Bytes(size_t(u), v.S);
+    case vaNull: v.Kind = TRVStoredValue::Nil; return true;
+    case vaBinary: v.Kind = TRVStoredValue::Binary; return LE(4, u) && Bytes(size_t(u), v.S);
     case vaSet:
       v.Kind = TRVStoredValue::Set;
       for (;;) {
         std::string m;
-        if (!ShortStr(m))
-          return false;
-        if (m.empty())
-          return true;
+        if (!ShortStr(m)) return false;
+        if (m.empty()) return true;
         v.Members.push_back(std::move(m));
       }
-    case vaCollection:
-      v.Kind = TRVStoredValue::Collection;
-      return Items(v.Items, depth + 1);
-    default:
-      return false;
+    case vaCollection: v.Kind = TRVStoredValue::Collection; return Items(v.Items, depth + 1);
+    default: return false;
     }
   }
   // The items of a collection after its type byte, up to the closing 0.
   bool Items(std::vector<TRVStoredValue::TItem> &items, int depth) {
-    if (depth > MaxStreamDepth)
-      return false;
+    if (depth > MaxStreamDepth) return false;
     for (;;) {
       uint8_t t;
-      if (!Byte(t))
-        return false;
-      if (t == vaNull)
-        return true;
+      if (!Byte(t)) return false;
+      if (t == vaNull) return true;
       // An item may be preceded by its order number.
       if (t == vaInt8 || t == vaInt16 || t == vaInt32) {
         uint64_t skip;
-        if (!LE(t == vaInt8 ? 1 : t == vaInt16 ? 2 : 4, skip) || !Byte(t))
-          return false;
+        if (!LE(t == vaInt8 ? 1 : t == vaInt16 ? 2 : 4, skip) || !Byte(t)) return false;
       }
-      if (t != vaList)
-        return false;
+      if (t != vaList) return false;
       TRVStoredValue::TItem item;
       for (;;) {
         std::string name;
-        if (!ShortStr(name))
-          return false;
-        if (name.empty())
-          break; // the 0 that ends the item
+        if (!ShortStr(name)) return false;
+        if (name.empty()) break; // the 0 that ends the item
         TRVStoredValue v;
-        if (!Value(v, depth))
-          return false;
+        if (!Value(v, depth)) return false;
         item.Names.push_back(std::move(name));
         item.Values.push_back(std::move(v));
       }
@@ -277,7 +235,6 @@ public:
     }
   }
 };
-
 
 bool ValueInt(const TRVStoredValue &v, int32_t &out);
 bool ValueColor(const TRVStoredValue &v, TColor &out);
@@ -294,24 +251,23 @@ bool BytesToU16(const std::string &bytes, std::u16string &w);
 inline constexpr const char *BiDiNames[] = {"rvbdUnspecified", "rvbdLeftToRight", "rvbdRightToLeft"};
 inline constexpr const char *FontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 inline constexpr const char *FontStyleExNames[] = {"rvfsOverline", "rvfsAllCaps"};
-inline constexpr const char *ProtectNames[] = {"rvprStyleProtect",     "rvprModifyProtect", "rvprDeleteProtect",
-                                    "rvprConcateProtect",   "rvprRVFInsertProtect", "rvprDoNotAutoSwitch",
-                                    "rvprParaStartProtect", "rvprSticking",      "rvprStickToTop",
-                                    "rvprStickToBottom"};
+inline constexpr const char *ProtectNames[] = {
+    "rvprStyleProtect",    "rvprModifyProtect",    "rvprDeleteProtect", "rvprConcateProtect", "rvprRVFInsertProtect",
+    "rvprDoNotAutoSwitch", "rvprParaStartProtect", "rvprSticking",      "rvprStickToTop",     "rvprStickToBottom"};
 inline constexpr const char *TextOptionNames[] = {"rvteoHTMLCode", "rvteoRTFCode"};
 inline constexpr const char *AlignmentNames[] = {"rvaLeft", "rvaRight", "rvaCenter", "rvaJustify"};
 inline constexpr const char *LineSpacingNames[] = {"rvlsPercent", "rvlsSpaceBetween"};
-inline constexpr const char *ParaOptionNames[] = {"rvpaoNoWrap",           "rvpaoReadOnly",          "rvpaoStyleProtect",
-                                       "rvpaoDoNotWantReturns", "rvpaoKeepLinesTogether", "rvpaoKeepWithNext"};
-inline constexpr const char *BorderStyleNames[] = {"rvbNone",  "rvbSingle",      "rvbDouble",
-                                        "rvbTriple", "rvbThickInside", "rvbThickOutside"};
-inline constexpr const char *ListTypeNames[] = {"rvlstBullet",     "rvlstPicture",     "rvlstImageList",       "rvlstDecimal",
-                                     "rvlstLowerAlpha", "rvlstUpperAlpha",  "rvlstLowerRoman",      "rvlstUpperRoman",
-                                     "rvlstImageListCounter", "rvlstUnicodeBullet"};
+inline constexpr const char *ParaOptionNames[] = {
+    "rvpaoNoWrap",           "rvpaoReadOnly",          "rvpaoStyleProtect",
+    "rvpaoDoNotWantReturns", "rvpaoKeepLinesTogether", "rvpaoKeepWithNext"};
+inline constexpr const char *BorderStyleNames[] = {"rvbNone",   "rvbSingle",      "rvbDouble",
+                                                   "rvbTriple", "rvbThickInside", "rvbThickOutside"};
+inline constexpr const char *ListTypeNames[] = {
+    "rvlstBullet",     "rvlstPicture",    "rvlstImageList",  "rvlstDecimal",          "rvlstLowerAlpha",
+    "rvlstUpperAlpha", "rvlstLowerRoman", "rvlstUpperRoman", "rvlstImageListCounter", "rvlstUnicodeBullet"};
 inline constexpr const char *MarkerAlignmentNames[] = {"rvmaLeft", "rvmaRight", "rvmaCenter"};
 inline constexpr const char *LevelOptionNames[] = {"rvloContinuous", "rvloLevelReset", "rvloLegalStyleNumbering"};
 inline constexpr const char *PitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
-
 
 } // namespace styleio
 } // namespace kc

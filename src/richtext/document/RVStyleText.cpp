@@ -38,25 +38,45 @@ const TRVPropTable &RVTextStyleProps() {
   using enum TRVPropWhen;
   static const TRVProp rows[] = {
       // name           member                                 type                                            default          compare                            weight                          ini                                    stored    css
-      {"BiDiMode",       RVMember<&TFontInfo::BiDiMode>(),       RVEnum(BiDiNames),                              rvbdUnspecified, RVMask(rvfiBiDiMode),              RVSameWeight(10000),            RVIni("BiDiMode", 11),                 RVStored, nullptr},
-      {"Jump",           RVMember<&TFontInfo::Jump>(),           RVKind(Bool),                                   0,               RVMask(rvfiJump),                  RVNoWeight,                     RVIni("Jump", 1, TRVIniForm::Always),  RVStored, nullptr},
-      {"JumpCursor",     RVMember<&TFontInfo::JumpCursor>(),     RVKind(Cursor),                                 crJump,          RVMask(rvfiJumpCursor, LinkOnly),  RVSameWeight(5000),             RVIni("JumpCursor", 7),                RVStored, nullptr},
-      {"FontName",       RVMember<&TFontInfo::FontName>(),       RVStr("Arial"),                                 0,               RVNoCase(rvfiFontName),            RVSameWeight(10000),            RVIni("Name", 0, TRVIniForm::Always),  RVStored, "font-family"},
-      {"Size",           RVMember<&TFontInfo::Size>(),           RVKind(Int),                                    10,              RVMask(rvfiSize),                  RVIntegerWeight(10000),         RVIni("Size", 2),                      RVStored, "font-size"},
-      {"Color",          RVMember<&TFontInfo::Color>(),          RVKind(Color),                                  clWindowText,    RVMask(rvfiColor),                 RVColorWeight(3333, 3000),      RVIni("Color", 3),                     RVStored, "color"},
-      {"BackColor",      RVMember<&TFontInfo::BackColor>(),      RVKind(Color),                                  clNone,          RVMask(rvfiBackColor),             RVColorWeight(10000, 50000),    RVIni("BackColor", 4),                 RVStored, "background-color"},
-      {"HoverColor",     RVMember<&TFontInfo::HoverColor>(),     RVKind(Color),                                  clNone,          RVMask(rvfiHoverColor, LinkOnly),  RVColorWeight(3333, 3000, 2),   RVIni("HoverColor", 6),                RVStored, nullptr},
-      {"HoverBackColor", RVMember<&TFontInfo::HoverBackColor>(), RVKind(Color),                                  clNone,          RVMask(rvfiHoverBackColor, LinkOnly), RVColorWeight(10000, 50000, 2), RVIni("HoverBackColor", 5),         RVStored, nullptr},
-      {"Style",          RVMember<&TFontInfo::Style>(),          RVSet(FontStyleNames, FontStyleMembers),        0,               RVPerMember,                       RVMembersWeight,                RVIni(nullptr, 12, TRVIniForm::Bits),  RVStored, nullptr},
-      {"StyleEx",        RVMember<&TFontInfo::StyleEx>(),        RVSet(FontStyleExNames, FontStyleExMembers),    0,               RVPerMember,                       RVMembersWeight,                RVIni(nullptr, 13, TRVIniForm::Bits),  RVStored, nullptr},
-      {"VShift",         RVMember<&TFontInfo::VShift>(),         RVKind(Int),                                    0,               RVMask(rvfiVShift),                RVIntegerWeight(1000),          RVIni("VShift", 16),                   RVStored, "vertical-align"},
-      {"NextStyleNo",    RVMember<&TFontInfo::NextStyleNo>(),    RVKind(StyleNo),                                -1,              RVMask(rvfiNextStyleNo, Reference), RVNoWeight,                    RVIni("NextStyleNo", 17),              RVStored, nullptr},
-      {"Charset",        RVMember<&TFontInfo::Charset>(),        RVKind(Charset),                                DEFAULT_CHARSET, RVMask(rvfiCharset),               RVNoWeight,                     RVIni("Charset", 8),                   RVStored, nullptr},
-      {"Unicode",        RVMember<&TFontInfo::Unicode>(),        RVKind(Bool),                                   0,               RVMask(rvfiUnicode),               RVNoWeight,                     RVIni("Unicode", 18),                  RVStored, nullptr},
-      {"Protection",     RVMember<&TFontInfo::Protection>(),     RVSet(ProtectNames),                            0,               RVMask(rvfiProtection),            RVDifferWeight(100000),         RVIni("Protection", 14),               RVStored, nullptr},
-      {"Options",        RVMember<&TFontInfo::Options>(),        RVSet(TextOptionNames, TextOptionMembers),      0,               RVPerMember,                       RVMembersWeight,                RVIni(nullptr, 15, TRVIniForm::Bits),  RVStored, nullptr},
-      {"CharScale",      RVMember<&TFontInfo::CharScale>(),      RVIntRange(0, RVMaxCharScale),                  100,             RVMask(rvfiCharScale),             RVIntegerWeight(300),           RVIni("CharScale", 9),                 RVStored, nullptr},
-      {"CharSpacing",    RVMember<&TFontInfo::CharSpacing>(),    RVIntRange(-RVMaxCharSpacing, RVMaxCharSpacing), 0,              RVMask(rvfiCharSpacing),           RVIntegerWeight(1000),          RVIni("CharSpacing", 10),              RVStored, "letter-spacing"},
+      {"BiDiMode", RVMember<&TFontInfo::BiDiMode>(), RVEnum(BiDiNames), rvbdUnspecified, RVMask(rvfiBiDiMode),
+       RVSameWeight(10000), RVIni("BiDiMode", 11), RVStored, nullptr},
+      {"Jump", RVMember<&TFontInfo::Jump>(), RVKind(Bool), 0, RVMask(rvfiJump), RVNoWeight,
+       RVIni("Jump", 1, TRVIniForm::Always), RVStored, nullptr},
+      {"JumpCursor", RVMember<&TFontInfo::JumpCursor>(), RVKind(Cursor), crJump, RVMask(rvfiJumpCursor, LinkOnly),
+       RVSameWeight(5000), RVIni("JumpCursor", 7), RVStored, nullptr},
+      {"FontName", RVMember<&TFontInfo::FontName>(), RVStr("Arial"), 0, RVNoCase(rvfiFontName), RVSameWeight(10000),
+       RVIni("Name", 0, TRVIniForm::Always), RVStored, "font-family"},
+      {"Size", RVMember<&TFontInfo::Size>(), RVKind(Int), 10, RVMask(rvfiSize), RVIntegerWeight(10000),
+       RVIni("Size", 2), RVStored, "font-size"},
+      {"Color", RVMember<&TFontInfo::Color>(), RVKind(Color), clWindowText, RVMask(rvfiColor),
+       RVColorWeight(3333, 3000), RVIni("Color", 3), RVStored, "color"},
+      {"BackColor", RVMember<&TFontInfo::BackColor>(), RVKind(Color), clNone, RVMask(rvfiBackColor),
+       RVColorWeight(10000, 50000), RVIni("BackColor", 4), RVStored, "background-color"},
+      {"HoverColor", RVMember<&TFontInfo::HoverColor>(), RVKind(Color), clNone, RVMask(rvfiHoverColor, LinkOnly),
+       RVColorWeight(3333, 3000, 2), RVIni("HoverColor", 6), RVStored, nullptr},
+      {"HoverBackColor", RVMember<&TFontInfo::HoverBackColor>(), RVKind(Color), clNone,
+       RVMask(rvfiHoverBackColor, LinkOnly), RVColorWeight(10000, 50000, 2), RVIni("HoverBackColor", 5), RVStored,
+       nullptr},
+      {"Style", RVMember<&TFontInfo::Style>(), RVSet(FontStyleNames, FontStyleMembers), 0, RVPerMember, RVMembersWeight,
+       RVIni(nullptr, 12, TRVIniForm::Bits), RVStored, nullptr},
+      {"StyleEx", RVMember<&TFontInfo::StyleEx>(), RVSet(FontStyleExNames, FontStyleExMembers), 0, RVPerMember,
+       RVMembersWeight, RVIni(nullptr, 13, TRVIniForm::Bits), RVStored, nullptr},
+      {"VShift", RVMember<&TFontInfo::VShift>(), RVKind(Int), 0, RVMask(rvfiVShift), RVIntegerWeight(1000),
+       RVIni("VShift", 16), RVStored, "vertical-align"},
+      {"NextStyleNo", RVMember<&TFontInfo::NextStyleNo>(), RVKind(StyleNo), -1, RVMask(rvfiNextStyleNo, Reference),
+       RVNoWeight, RVIni("NextStyleNo", 17), RVStored, nullptr},
+      {"Charset", RVMember<&TFontInfo::Charset>(), RVKind(Charset), DEFAULT_CHARSET, RVMask(rvfiCharset), RVNoWeight,
+       RVIni("Charset", 8), RVStored, nullptr},
+      {"Unicode", RVMember<&TFontInfo::Unicode>(), RVKind(Bool), 0, RVMask(rvfiUnicode), RVNoWeight,
+       RVIni("Unicode", 18), RVStored, nullptr},
+      {"Protection", RVMember<&TFontInfo::Protection>(), RVSet(ProtectNames), 0, RVMask(rvfiProtection),
+       RVDifferWeight(100000), RVIni("Protection", 14), RVStored, nullptr},
+      {"Options", RVMember<&TFontInfo::Options>(), RVSet(TextOptionNames, TextOptionMembers), 0, RVPerMember,
+       RVMembersWeight, RVIni(nullptr, 15, TRVIniForm::Bits), RVStored, nullptr},
+      {"CharScale", RVMember<&TFontInfo::CharScale>(), RVIntRange(0, RVMaxCharScale), 100, RVMask(rvfiCharScale),
+       RVIntegerWeight(300), RVIni("CharScale", 9), RVStored, nullptr},
+      {"CharSpacing", RVMember<&TFontInfo::CharSpacing>(), RVIntRange(-RVMaxCharSpacing, RVMaxCharSpacing), 0,
+       RVMask(rvfiCharSpacing), RVIntegerWeight(1000), RVIni("CharSpacing", 10), RVStored, "letter-spacing"},
   };
   static const TRVPropTable table{rows, [](const void *o) { return static_cast<const TFontInfo *>(o)->Jump; }, true};
   return table;
@@ -67,10 +87,8 @@ const TRVPropTable &RVTextStyleProps() {
 TFontInfo::TFontInfo() { StyleName = "Font Style"; }
 
 void TFontInfo::Assign(const TCustomRVInfo &Source) {
-  if (&Source == this)
-    return;
-  if (auto *s = dynamic_cast<const TFontInfo *>(&Source))
-    RVPropsAssign(RVTextStyleProps(), this, s);
+  if (&Source == this) return;
+  if (auto *s = dynamic_cast<const TFontInfo *>(&Source)) RVPropsAssign(RVTextStyleProps(), this, s);
   TCustomRVInfo::Assign(Source);
 }
 
@@ -87,8 +105,7 @@ void TFontInfo::AssignToFont(TLogFont &Dest, TColor &DestColor) const {
   Dest.lfHeight = FontHeightOfSize(Size);
   DestColor = Color;
   SetFontStyles(Dest, Style);
-  if (!Unicode)
-    Dest.lfCharSet = Charset;
+  if (!Unicode) Dest.lfCharSet = Charset;
 }
 
 bool TFontInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) const {
@@ -97,27 +114,23 @@ bool TFontInfo::IsEqualTo(const TCustomRVInfo &Value, bool IgnoreReferences) con
 }
 
 bool TFontInfo::IsEqualToMapped(const TCustomRVInfo &Value, const TRVIntegerList &Mapping) const {
-  if (!IsEqualTo(Value, true))
-    return false;
+  if (!IsEqualTo(Value, true)) return false;
   return SameMappedStyleNo(static_cast<const TFontInfo &>(Value).NextStyleNo, NextStyleNo, Mapping);
 }
 
 bool TFontInfo::IsEqualEx(const TFontInfo &v, TRVFontInfoProperties I) const {
-  return RVPropsEqualEx(RVTextStyleProps(), this, &v, I.Raw_()) && (I.Has(rvfiBaseStyleNo) || BaseStyleNo == v.BaseStyleNo);
+  return RVPropsEqualEx(RVTextStyleProps(), this, &v, I.Raw_()) &&
+         (I.Has(rvfiBaseStyleNo) || BaseStyleNo == v.BaseStyleNo);
 }
 
 int64_t TFontInfo::SimilarityValue(const TCustomRVInfo &Value) const {
   auto *v = dynamic_cast<const TFontInfo *>(&Value);
-  if (!v)
-    return 0;
+  if (!v) return 0;
   int64_t r = RVPropsSimilarity(RVTextStyleProps(), this, v);
   const bool plain = Style == 0 && StyleEx.Empty(), vplain = v->Style == 0 && v->StyleEx.Empty();
-  if (plain == vplain)
-    r += 50000;
-  if (Charset == v->Charset)
-    r += 50000;
-  else if (Charset == DEFAULT_CHARSET || v->Charset == DEFAULT_CHARSET)
-    r += 12500;
+  if (plain == vplain) r += 50000;
+  if (Charset == v->Charset) r += 50000;
+  else if (Charset == DEFAULT_CHARSET || v->Charset == DEFAULT_CHARSET) r += 12500;
   return r;
 }
 
@@ -130,8 +143,8 @@ void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std
   LoadFromINI(Ini, Section, KeyFormat, false, crJump);
 }
 
-void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat,
-                            bool JumpByDefault, TCursor DefJumpCursor) {
+void TFontInfo::LoadFromINI(IniStore &Ini, const std::string &Section, const std::string &KeyFormat, bool JumpByDefault,
+                            TCursor DefJumpCursor) {
   TCustomRVInfo::LoadFromINI(Ini, Section, KeyFormat);
   RVPropsReadIni(RVTextStyleProps(), this, Ini, Section, KeyFormat);
   // A section without the key is no hyperlink's own: the caller says.
@@ -152,8 +165,7 @@ bool TFontInfo::ReadStoredProperty(const std::string &N, const TRVStoredValue &v
   if (TCustomRVInfo::ReadStoredProperty(N, v, Links) || RVPropsReadStored(RVTextStyleProps(), this, N, v, Links))
     return true;
   if (N == "SingleSymbols" && v.Kind == TRVStoredValue::Bool) {
-    if (v.B)
-      Protection.Include(rvprStyleProtect).Include(rvprDoNotAutoSwitch);
+    if (v.B) Protection.Include(rvprStyleProtect).Include(rvprDoNotAutoSwitch);
     return true;
   }
   return false;

@@ -22,8 +22,7 @@ int TablePPI(const TCustomRVInfos *Collection) {
 void TFontInfo::GetLogFont(TLogFont &LogFont, TCanvas &ACanvas) const {
   LogFont = TLogFont{};
   int ppi = TablePPI(Collection());
-  if (ppi == 0)
-    ppi = ACanvas.pixelsPerInchY();
+  if (ppi == 0) ppi = ACanvas.pixelsPerInchY();
   LogFont.lfHeight = -MulDiv(Size, ppi, 72);
   LogFont.lfWidth = 0;
   LogFont.lfWeight = (Style & fsBold) ? 700 : 400;
@@ -40,8 +39,7 @@ void TFontInfo::Apply(TCanvas &ACanvas, TRVBiDiMode DefBiDiMode) const {
     GetLogFont(lf, ACanvas);
     ACanvas.setFont(lf);
     int base = ACanvas.textMetrics().tmAveCharWidth;
-    if (base <= 0)
-      base = ACanvas.textExtent("x").cx;
+    if (base <= 0) base = ACanvas.textExtent("x").cx;
     lf.lfWidth = static_cast<int>(std::clamp<int64_t>(int64_t(base) * CharScale / 100, INT32_MIN, INT32_MAX));
     ACanvas.setFont(lf);
   } else {
@@ -65,9 +63,7 @@ void TFontInfo::Apply(TCanvas &ACanvas, TRVBiDiMode DefBiDiMode) const {
     ACanvas.setTextCharacterExtra(0);
     ACanvas.setTextAlign(TA_RTLREADING);
     break;
-  default:
-    ACanvas.setTextCharacterExtra(CharSpacing);
-    break;
+  default: ACanvas.setTextCharacterExtra(CharSpacing); break;
   }
 }
 
@@ -86,12 +82,10 @@ void TFontInfo::ApplyColor(TCanvas &ACanvas, const TRVStyle &Sheet, TRVTextDrawS
     bool focused = DrawState.Has(rvtsControlFocused);
     brushColor = focused ? Sheet.SelColor : Sheet.InactiveSelColor;
     fontColor = focused ? Sheet.SelTextColor : Sheet.InactiveSelTextColor;
-    if (fontColor == clNone)
-      fontColor = Color;
+    if (fontColor == clNone) fontColor = Color;
   } else if (DrawState.Has(rvtsHover)) {
     fontColor = Sheet.GetHoverColorByColor(HoverColor);
-    if (fontColor == clNone)
-      fontColor = Color;
+    if (fontColor == clNone) fontColor = Color;
     brushColor = HoverBackColor;
   } else if (!Printing) {
     fontColor = Color;
@@ -140,49 +134,40 @@ void TFontInfo::ApplyColor(TCanvas &ACanvas, const TRVStyle &Sheet, TRVTextDrawS
 bool TFontInfo::DrawByChars(const std::string &s, TCanvas &ACanvas, int SpaceBefore, int Left, int Top, int Width,
                             bool FitMode, int Extra) const {
   const int n = static_cast<int>(Unicode ? s.size() / 2 : s.size());
-  if (n < 2)
-    return false;
+  if (n < 2) return false;
   const std::u16string w = Unicode ? RawToWideString(s) : std::u16string();
   std::vector<int> ext;
   int fit = 0;
   const int limit = static_cast<int>(std::clamp<int64_t>(int64_t(Width) * 2, 0, INT32_MAX));
-  if (Unicode)
-    ACanvas.textExtentExW(w, limit, &fit, &ext);
-  else
-    ACanvas.textExtentEx(s, limit, &fit, &ext);
+  if (Unicode) ACanvas.textExtentExW(w, limit, &fit, &ext);
+  else ACanvas.textExtentEx(s, limit, &fit, &ext);
   ext.resize(size_t(n), ext.empty() ? 0 : ext.back());
   // Advances in 64 bits: a style's spacing may be any number.
   std::vector<int64_t> adv(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i)
-    adv[size_t(i)] = int64_t(ext[size_t(i)]) - (i > 0 ? ext[size_t(i - 1)] : 0);
+  for (int i = 0; i < n; ++i) adv[size_t(i)] = int64_t(ext[size_t(i)]) - (i > 0 ? ext[size_t(i - 1)] : 0);
   if (FitMode) {
     int own = Unicode ? ACanvas.textExtentW(w).cx : ACanvas.textExtent(s).cx;
     int64_t diff = int64_t(Width) - SpaceBefore - own;
-    if (diff == 0)
-      return false;
+    if (diff == 0) return false;
     for (int i = 0; i < n && diff != 0; ++i) {
       int64_t add = diff / (n - i);
       adv[size_t(i)] += add;
       diff -= add;
     }
   } else {
-    for (int64_t &d : adv)
-      d += Extra;
+    for (int64_t &d : adv) d += Extra;
   }
   std::vector<int> dx(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i)
     dx[size_t(i)] = static_cast<int>(std::clamp<int64_t>(adv[size_t(i)], INT32_MIN, INT32_MAX));
-  if (Unicode)
-    ACanvas.extTextOutW(Left + SpaceBefore, Top, 0, nullptr, w, dx);
-  else
-    ACanvas.extTextOut(Left + SpaceBefore, Top, 0, nullptr, s, dx);
+  if (Unicode) ACanvas.extTextOutW(Left + SpaceBefore, Top, 0, nullptr, w, dx);
+  else ACanvas.extTextOut(Left + SpaceBefore, Top, 0, nullptr, s, dx);
   return true;
 }
 
 bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, int Top) const {
   const int n = static_cast<int>(Unicode ? s.size() / 2 : s.size());
-  if (n == 0)
-    return true;
+  if (n == 0) return true;
   auto isSpace = [&](int i) {
     return Unicode ? (s[size_t(2 * i)] == ' ' && s[size_t(2 * i + 1)] == 0) : s[size_t(i)] == ' ';
   };
@@ -192,10 +177,8 @@ bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, i
   clear.Style = TBrushStyle::bsClear;
   ACanvas.setBrush(clear);
   auto dot = [&](int x) {
-    if (Unicode)
-      ACanvas.textOutW(x, Top, u"\u00B7");
-    else
-      ACanvas.textOut(x, Top, "\xB7");
+    if (Unicode) ACanvas.textOutW(x, Top, u"\u00B7");
+    else ACanvas.textOut(x, Top, "\xB7");
   };
   CharacterPlacement cp;
   const unsigned flags = GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAPE | GCP_DIACRITIC;
@@ -203,25 +186,20 @@ bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, i
   if (ok && cp.order.size() == size_t(n) && cp.advances.size() == size_t(n)) {
     std::vector<int> logicalAt(size_t(n), -1);
     for (int l = 0; l < n; ++l)
-      if (cp.order[size_t(l)] >= 0 && cp.order[size_t(l)] < n)
-        logicalAt[size_t(cp.order[size_t(l)])] = l;
+      if (cp.order[size_t(l)] >= 0 && cp.order[size_t(l)] < n) logicalAt[size_t(cp.order[size_t(l)])] = l;
     int64_t x = X;
     for (int v = 0; v < n; ++v) {
       int l = logicalAt[size_t(v)];
-      if (l < 0)
-        continue;
-      if (isSpace(l))
-        dot(static_cast<int>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)));
+      if (l < 0) continue;
+      if (isSpace(l)) dot(static_cast<int>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)));
       // The placement's advances already hold the character extra.
       x += cp.advances[size_t(l)];
     }
   } else {
     std::vector<int> ext;
     int fit = 0;
-    if (Unicode)
-      ACanvas.textExtentExW(w, -1, &fit, &ext);
-    else
-      ACanvas.textExtentEx(s, -1, &fit, &ext);
+    if (Unicode) ACanvas.textExtentExW(w, -1, &fit, &ext);
+    else ACanvas.textExtentEx(s, -1, &fit, &ext);
     for (int i = 0; i < n; ++i)
       if (isSpace(i))
         dot(static_cast<int>(std::clamp<int64_t>(
@@ -231,9 +209,9 @@ bool TFontInfo::DrawSpecialDots(const std::string &s, TCanvas &ACanvas, int X, i
   return true;
 }
 
-void TFontInfo::Draw(const std::string &s, TCanvas &ACanvas, int StyleNo, int SpaceBefore, int Left, int Top,
-                     int Width, int Height, TRVStyle &Sheet, TRVTextDrawStates DrawState, bool Printing,
-                     bool FitToWidth, uint8_t ColorMode, TRVBiDiMode DefBiDiMode) const {
+void TFontInfo::Draw(const std::string &s, TCanvas &ACanvas, int StyleNo, int SpaceBefore, int Left, int Top, int Width,
+                     int Height, TRVStyle &Sheet, TRVTextDrawStates DrawState, bool Printing, bool FitToWidth,
+                     uint8_t ColorMode, TRVBiDiMode DefBiDiMode) const {
   const TRVBiDiMode dir = BiDiMode == rvbdUnspecified ? DefBiDiMode : BiDiMode;
   bool byChars = false;
   if (Printing && dir == rvbdUnspecified) {
@@ -260,19 +238,14 @@ void TFontInfo::Draw(const std::string &s, TCanvas &ACanvas, int StyleNo, int Sp
     }
   }
   if (!byChars) {
-    if (Unicode)
-      ACanvas.textOutW(Left + SpaceBefore, Top, RawToWideString(s));
-    else
-      ACanvas.textOut(Left + SpaceBefore, Top, s);
-    if (DrawState.Has(rvtsSpecialCharacters) && !Printing)
-      DrawSpecialDots(s, ACanvas, Left + SpaceBefore, Top);
+    if (Unicode) ACanvas.textOutW(Left + SpaceBefore, Top, RawToWideString(s));
+    else ACanvas.textOut(Left + SpaceBefore, Top, s);
+    if (DrawState.Has(rvtsSpecialCharacters) && !Printing) DrawSpecialDots(s, ACanvas, Left + SpaceBefore, Top);
   }
   if (SpaceBefore != 0 && !Printing) {
     if (DrawState.Has(rvtsSelected) && s.empty())
-      Sheet.ApplyStyleColor(ACanvas, StyleNo, TRVTextDrawStates(DrawState).Exclude(rvtsSelected), Printing,
-                            ColorMode);
-    if (ACanvas.brush().Style != TBrushStyle::bsClear)
-      ACanvas.fillRect(Bounds(Left, Top, SpaceBefore, Height));
+      Sheet.ApplyStyleColor(ACanvas, StyleNo, TRVTextDrawStates(DrawState).Exclude(rvtsSelected), Printing, ColorMode);
+    if (ACanvas.brush().Style != TBrushStyle::bsClear) ACanvas.fillRect(Bounds(Left, Top, SpaceBefore, Height));
   }
   CanvasBrush b = ACanvas.brush();
   b.Style = TBrushStyle::bsClear;

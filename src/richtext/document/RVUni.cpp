@@ -98,8 +98,8 @@ int GetTextWidth(const std::string &s, TCanvas &Canvas, uint8_t Options) {
   return Canvas.textExtent(s).cx;
 }
 
-void GetTextFit(TCanvas &Canvas, const char *P, int Count, int MaxWidth, uint8_t Options,
-                std::vector<int> *Extents, int &Fit) {
+void GetTextFit(TCanvas &Canvas, const char *P, int Count, int MaxWidth, uint8_t Options, std::vector<int> *Extents,
+                int &Fit) {
   Fit = 0;
   if (Extents) Extents->clear();
   if (!P || Count <= 0) return;
@@ -124,8 +124,8 @@ void GetTextFit(TCanvas &Canvas, const char *P, int Count, int MaxWidth, uint8_t
   }
 }
 
-void GetTextFit(TCanvas &Canvas, const std::string &s, int MaxWidth, uint8_t Options,
-                std::vector<int> *Extents, int &Fit) {
+void GetTextFit(TCanvas &Canvas, const std::string &s, int MaxWidth, uint8_t Options, std::vector<int> *Extents,
+                int &Fit) {
   GetTextFit(Canvas, s.data(), GetTextLength(s, Options), MaxWidth, Options, Extents, Fit);
 }
 
@@ -134,15 +134,13 @@ namespace {
 // The two-step placement shared by the positions and the reordered drawing:
 // visual order, advances and classes, used only when the width matches the
 // expected one within 2 pixels.
-bool placeText(TCanvas &Canvas, const std::string &s, int X, uint8_t Options,
-               CharacterPlacement &out) {
+bool placeText(TCanvas &Canvas, const std::string &s, int X, uint8_t Options, CharacterPlacement &out) {
   const unsigned base = GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAPE | GCP_DIACRITIC;
   bool unicode = IsUnicodeOptions(Options);
   int n = GetTextLength(s, Options);
   if (n <= 0) return false;
   auto place = [&](unsigned flags, CharacterPlacement &p) {
-    return unicode ? Canvas.characterPlacement(RawToWideString(s), flags, p)
-                   : Canvas.characterPlacementA(s, flags, p);
+    return unicode ? Canvas.characterPlacement(RawToWideString(s), flags, p) : Canvas.characterPlacementA(s, flags, p);
   };
   int width = -1;
   if (Canvas.fontLanguageInfo() & GCP_LIGATE) {
@@ -172,8 +170,7 @@ std::vector<int> visualToLogical(const CharacterPlacement &p) {
 
 } // namespace
 
-bool GetCharPlacement(TCanvas &Canvas, const std::string &s, std::vector<int> &Positions, int X,
-                      uint8_t Options) {
+bool GetCharPlacement(TCanvas &Canvas, const std::string &s, std::vector<int> &Positions, int X, uint8_t Options) {
   CharacterPlacement p;
   if (!placeText(Canvas, s, X, Options, p)) return false;
   size_t n = p.order.size();
@@ -195,8 +192,8 @@ bool GetCharPlacement(TCanvas &Canvas, const std::string &s, std::vector<int> &P
   return true;
 }
 
-bool DrawReorderedRange(int X, int Y, int Width, int Height, const std::string &s, TCanvas &Canvas,
-                        int First, int Last, uint8_t Options) {
+bool DrawReorderedRange(int X, int Y, int Width, int Height, const std::string &s, TCanvas &Canvas, int First, int Last,
+                        uint8_t Options) {
   CharacterPlacement p;
   if (!placeText(Canvas, s, Width, Options, p)) return false;
   std::vector<int> visual = visualToLogical(p);
@@ -268,8 +265,7 @@ std::string UnicodeToAnsi(int CodePage, const std::string &s) {
   if (s.empty()) return {};
   const std::u16string w = RawToWideString(s);
   std::string r;
-  if (tryFromUtf16Composed(CodePage, w, r) || (CodePage != 0 && tryFromUtf16Composed(0, w, r)))
-    return r;
+  if (tryFromUtf16Composed(CodePage, w, r) || (CodePage != 0 && tryFromUtf16Composed(0, w, r))) return r;
   return std::string(w.size(), '?');
 }
 
@@ -278,9 +274,7 @@ int GetKeyboardCodePage() {
   return ansiCodePage();
 }
 
-std::string KeyboardAnsiToUnicode(const std::string &s) {
-  return AnsiToUnicode(GetKeyboardCodePage(), s);
-}
+std::string KeyboardAnsiToUnicode(const std::string &s) { return AnsiToUnicode(GetKeyboardCodePage(), s); }
 
 int CharsetToCodePage(uint8_t Charset) {
   switch (Charset) {
@@ -321,8 +315,7 @@ std::string UnicodeToHtml(const std::string &s, bool NonEmpty, bool RawText) {
     if (c >= 128) {
       unsigned long cp = c;
       // One reference for the whole character, not one per surrogate half.
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 &&
-          w[i + 1] <= 0xDFFF) {
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
         cp = 0x10000 + ((static_cast<unsigned long>(c) - 0xD800) << 10) + (w[i + 1] - 0xDC00);
         ++i;
       }
@@ -335,9 +328,18 @@ std::string UnicodeToHtml(const std::string &s, bool NonEmpty, bool RawText) {
       continue;
     }
     switch (c) {
-    case u'&': r += "&amp;"; mark = false; break;
-    case u'<': r += "&lt;"; mark = false; break;
-    case u'>': r += "&gt;"; mark = false; break;
+    case u'&':
+      r += "&amp;";
+      mark = false;
+      break;
+    case u'<':
+      r += "&lt;";
+      mark = false;
+      break;
+    case u'>':
+      r += "&gt;";
+      mark = false;
+      break;
     case u' ':
       if (!mark && i + 1 < w.size()) {
         r.push_back(' ');
@@ -347,7 +349,10 @@ std::string UnicodeToHtml(const std::string &s, bool NonEmpty, bool RawText) {
         mark = false;
       }
       break;
-    default: r.push_back(static_cast<char>(c)); mark = false; break;
+    default:
+      r.push_back(static_cast<char>(c));
+      mark = false;
+      break;
     }
   }
   if (r.empty() && NonEmpty) r = "&nbsp;";
@@ -427,13 +432,11 @@ uint8_t LineBreakPairAction(uint8_t Before, uint8_t After) {
 }
 
 int FindLineBreak(std::u16string_view Text, int Index) {
-  return findBreak(static_cast<int>(Text.size()), Index,
-                   [&](int i) { return Text[static_cast<size_t>(i)]; });
+  return findBreak(static_cast<int>(Text.size()), Index, [&](int i) { return Text[static_cast<size_t>(i)]; });
 }
 
 int FindLineBreakRaw(std::string_view Raw, int Index) {
-  return findBreak(static_cast<int>(Raw.size() / 2), Index,
-                   [&](int i) { return UnitAt(Raw, static_cast<size_t>(i)); });
+  return findBreak(static_cast<int>(Raw.size() / 2), Index, [&](int i) { return UnitAt(Raw, static_cast<size_t>(i)); });
 }
 
 } // namespace kc

@@ -43,20 +43,19 @@ inline char16_t UnitAt(std::string_view raw, size_t i) {
 int GetTextWidth(const std::string &s, TCanvas &Canvas, uint8_t Options);
 // How many characters fit into MaxWidth and, when Extents is given, the
 // extent after each character.
-void GetTextFit(TCanvas &Canvas, const std::string &s, int MaxWidth, uint8_t Options,
-                std::vector<int> *Extents, int &Fit);
+void GetTextFit(TCanvas &Canvas, const std::string &s, int MaxWidth, uint8_t Options, std::vector<int> *Extents,
+                int &Fit);
 // The same for Count characters at P (bytes, two a character for UTF-16).
-void GetTextFit(TCanvas &Canvas, const char *P, int Count, int MaxWidth, uint8_t Options,
-                std::vector<int> *Extents, int &Fit);
+void GetTextFit(TCanvas &Canvas, const char *P, int Count, int MaxWidth, uint8_t Options, std::vector<int> *Extents,
+                int &Fit);
 // Character positions of a right-to-left or reordered piece whose expected
 // width is X: Positions gets count + 1 entries (pixels from the piece's left
 // edge). False when the placement is not used.
-bool GetCharPlacement(TCanvas &Canvas, const std::string &s, std::vector<int> &Positions, int X,
-                      uint8_t Options);
+bool GetCharPlacement(TCanvas &Canvas, const std::string &s, std::vector<int> &Positions, int X, uint8_t Options);
 // Draws the logical characters First..Last (1-based) of a reordered piece at
 // (X, Y) whose expected width is Width; false when the placement is not used.
-bool DrawReorderedRange(int X, int Y, int Width, int Height, const std::string &s, TCanvas &Canvas,
-                        int First, int Last, uint8_t Options);
+bool DrawReorderedRange(int X, int Y, int Width, int Height, const std::string &s, TCanvas &Canvas, int First, int Last,
+                        uint8_t Options);
 // s in capitals when AllCaps (ANSI upper case, or the UTF-16 one when Unicode).
 std::string ApplyAllCaps(const std::string &s, bool AllCaps, bool Unicode);
 
@@ -77,15 +76,9 @@ std::string KeyboardAnsiToUnicode(const std::string &s);
 std::string WideStringToRaw(std::u16string_view ws);
 std::u16string RawToWideString(std::string_view raw);
 
-constexpr uint16_t MakeLangID(uint16_t Primary, uint16_t Sub) {
-  return static_cast<uint16_t>(Primary | (Sub << 10));
-}
-constexpr uint32_t MakeLCID(uint16_t LangID, uint16_t SortID) {
-  return (static_cast<uint32_t>(SortID) << 16) | LangID;
-}
-constexpr uint32_t LocaleOfLanguage(uint16_t Primary) {
-  return MakeLCID(MakeLangID(Primary, 1), 0);
-}
+constexpr uint16_t MakeLangID(uint16_t Primary, uint16_t Sub) { return static_cast<uint16_t>(Primary | (Sub << 10)); }
+constexpr uint32_t MakeLCID(uint16_t LangID, uint16_t SortID) { return (static_cast<uint32_t>(SortID) << 16) | LangID; }
+constexpr uint32_t LocaleOfLanguage(uint16_t Primary) { return MakeLCID(MakeLangID(Primary, 1), 0); }
 int CharsetToCodePage(uint8_t Charset);
 int CharsetToLanguage(uint8_t Charset);
 
@@ -97,8 +90,26 @@ std::string UnicodeToHtml(const std::string &s, bool NonEmpty, bool RawText);
 // ------------------------------------------------------------ line breaks
 
 enum TRVLineBreakClass : uint8_t {
-  rvlbOP, rvlbCL, rvlbQU, rvlbGL, rvlbNS, rvlbEX, rvlbSY, rvlbIS, rvlbPR, rvlbPO,
-  rvlbNU, rvlbAL, rvlbID, rvlbIN, rvlbHY, rvlbBA, rvlbBB, rvlbB2, rvlbZW, rvlbCM
+  rvlbOP,
+  rvlbCL,
+  rvlbQU,
+  rvlbGL,
+  rvlbNS,
+  rvlbEX,
+  rvlbSY,
+  rvlbIS,
+  rvlbPR,
+  rvlbPO,
+  rvlbNU,
+  rvlbAL,
+  rvlbID,
+  rvlbIN,
+  rvlbHY,
+  rvlbBA,
+  rvlbBB,
+  rvlbB2,
+  rvlbZW,
+  rvlbCM
 };
 uint8_t CharClassOf(char16_t c);
 // 0 break allowed, 1 only with a space between, 2 no break.

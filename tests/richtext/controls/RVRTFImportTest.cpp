@@ -27,8 +27,7 @@ struct LinkHost : TRVDataHost {
                        int &StyleNo, TRVTag &, std::string &) override {
     targets.push_back(Target);
     hints.push_back(Extras);
-    if (styleToGive >= 0)
-      StyleNo = styleToGive;
+    if (styleToGive >= 0) StyleNo = styleToGive;
   }
 };
 
@@ -69,11 +68,9 @@ struct Doc {
   int import(const std::string &rtf) { return ImportRTFIntoDocument(rtf, d, p); }
   std::string text(int i) const {
     const std::string &raw = d.GetItemTextRaw(i);
-    if (!d.GetItem(i)->IsUnicode())
-      return ansiToUtf8(raw, 1252);
+    if (!d.GetItem(i)->IsUnicode()) return ansiToUtf8(raw, 1252);
     std::u16string w;
-    for (size_t k = 0; k + 1 < raw.size(); k += 2)
-      w += char16_t(uint8_t(raw[k]) | (uint8_t(raw[k + 1]) << 8));
+    for (size_t k = 0; k + 1 < raw.size(); k += 2) w += char16_t(uint8_t(raw[k]) | (uint8_t(raw[k + 1]) << 8));
     return utf16ToUtf8(w);
   }
   // "style/para:text" per item, with "|" before a paragraph start, "/" before
@@ -81,18 +78,14 @@ struct Doc {
   std::string items() const {
     std::string out;
     for (int i = 0; i < d.GetItemCount(); ++i) {
-      if (d.IsParaStart(i))
-        out += "|";
-      else if (d.IsFromNewLine(i))
-        out += "/";
+      if (d.IsParaStart(i)) out += "|";
+      else if (d.IsFromNewLine(i)) out += "/";
       const TCustomRVItemInfo *it = d.GetItem(i);
       if (it->StyleNo == rvsListMarker)
         out += "m" + std::to_string(static_cast<const TRVMarkerItemInfo *>(it)->ListNo) + "." +
                std::to_string(static_cast<const TRVMarkerItemInfo *>(it)->Level);
-      else if (it->StyleNo >= 0)
-        out += std::to_string(it->StyleNo) + "/" + std::to_string(it->ParaNo) + ":" + text(i);
-      else
-        out += "x" + std::to_string(it->StyleNo);
+      else if (it->StyleNo >= 0) out += std::to_string(it->StyleNo) + "/" + std::to_string(it->ParaNo) + ":" + text(i);
+      else out += "x" + std::to_string(it->StyleNo);
     }
     return out;
   }
@@ -128,7 +121,7 @@ TEST(RVRTFImportSettings, DefaultsNegativeNumbersAndAssign) {
   q.TextStyleMode = rvrsAddIfNeeded;
   q.IgnorePictures = true;
   q.SetTextStyleNo(4);
-  q.SkipHiddenText = false;      // not copied
+  q.SkipHiddenText = false;        // not copied
   q.LineBreaksAsParagraphs = true; // not copied
   p.Assign(q);
   EXPECT_EQ(p.UnicodeMode, rvruMixed);
@@ -160,18 +153,17 @@ TEST_P(RVRTFImportTextStyles, RunsGetTheirStyles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, RVRTFImportTextStyles,
-    testing::Values(
-        StyleCase{"ClosestPlain", rvrsUseClosest, "plain", "|0/0:plain", 6},
-        StyleCase{"ClosestBold", rvrsUseClosest, "{\\b bold}", "|1/0:bold", 6},
-        StyleCase{"ClosestRed", rvrsUseClosest, "{\\cf1 red}", "|2/0:red", 6},
-        StyleCase{"ClosestBig", rvrsUseClosest, "{\\fs40 big}", "|3/0:big", 6},
-        StyleCase{"ClosestSymbolCharset", rvrsUseClosest, "{\\f1 a}", "|4/0:a", 6},
-        // Italic matches nothing: the plain style scores highest.
-        StyleCase{"ClosestItalicFallsToPlain", rvrsUseClosest, "{\\i it}", "|0/0:it", 6},
-        StyleCase{"ExactReusesBold", rvrsAddIfNeeded, "{\\b a}{\\b b}", "|1/0:a1/0:b", 6},
-        StyleCase{"AddsItalicOnce", rvrsAddIfNeeded, "{\\i a} {\\i b}", "|6/0:a0/0: 6/0:b", 7},
-        StyleCase{"AllCapsAddsEachRun", rvrsAddIfNeeded, "{\\caps a} {\\caps b}", "|6/0:a0/0: 7/0:b", 8},
-        StyleCase{"SpecifiedIgnoresFormatting", rvrsUseSpecified, "{\\b\\cf1 x}", "|0/0:x", 6}),
+    testing::Values(StyleCase{"ClosestPlain", rvrsUseClosest, "plain", "|0/0:plain", 6},
+                    StyleCase{"ClosestBold", rvrsUseClosest, "{\\b bold}", "|1/0:bold", 6},
+                    StyleCase{"ClosestRed", rvrsUseClosest, "{\\cf1 red}", "|2/0:red", 6},
+                    StyleCase{"ClosestBig", rvrsUseClosest, "{\\fs40 big}", "|3/0:big", 6},
+                    StyleCase{"ClosestSymbolCharset", rvrsUseClosest, "{\\f1 a}", "|4/0:a", 6},
+                    // Italic matches nothing: the plain style scores highest.
+                    StyleCase{"ClosestItalicFallsToPlain", rvrsUseClosest, "{\\i it}", "|0/0:it", 6},
+                    StyleCase{"ExactReusesBold", rvrsAddIfNeeded, "{\\b a}{\\b b}", "|1/0:a1/0:b", 6},
+                    StyleCase{"AddsItalicOnce", rvrsAddIfNeeded, "{\\i a} {\\i b}", "|6/0:a0/0: 6/0:b", 7},
+                    StyleCase{"AllCapsAddsEachRun", rvrsAddIfNeeded, "{\\caps a} {\\caps b}", "|6/0:a0/0: 7/0:b", 8},
+                    StyleCase{"SpecifiedIgnoresFormatting", rvrsUseSpecified, "{\\b\\cf1 x}", "|0/0:x", 6}),
     [](const testing::TestParamInfo<StyleCase> &i) { return std::string(i.param.name); });
 
 TEST(RVRTFImport, AddedStyleCarriesTheRunsFormatting) {
@@ -191,8 +183,7 @@ TEST(RVRTFImport, AddedStyleCarriesTheRunsFormatting) {
 TEST(RVRTFImport, ClosestPassesOverStylesTheFilterRefuses) {
   Doc doc;
   doc.p.OnCanUseStyle = [](TRVRTFReaderProperties &, int no, bool text, bool &allow) {
-    if (text && no == 1)
-      allow = false;
+    if (text && no == 1) allow = false;
   };
   ASSERT_EQ(doc.import(rtf("{\\b bold}")), 0);
   EXPECT_NE(doc.d.GetItemStyle(0), 1);
@@ -220,8 +211,7 @@ TEST(RVRTFImport, HostsLinkStyleReplacesTheChosenOne) {
 
 TEST(RVRTFImport, PlainTextAvoidsLinkStylesEvenWhenOnlyThoseExist) {
   Doc doc;
-  for (int i = 0; i < doc.st.TextStyles().Count(); ++i)
-    doc.st.TextStyles().Items(i)->Jump = true;
+  for (int i = 0; i < doc.st.TextStyles().Count(); ++i) doc.st.TextStyles().Items(i)->Jump = true;
   ASSERT_EQ(doc.import(rtf("{\\b x}")), 0);
   EXPECT_EQ(doc.items(), "|0/0:x");
 }
@@ -275,23 +265,22 @@ TEST_P(RVRTFImportBorders, KindsBecomeBorderStyles) {
 }
 
 // 60 twips are 4 pixels.
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, RVRTFImportBorders,
-    testing::Values(BorderCase{"None", 0, 60, false, rvbNone, 0, 0},
-                    BorderCase{"Single", 1, 60, false, rvbSingle, 4, 0},
-                    BorderCase{"Dotted", 5, 60, false, rvbSingle, 4, 0},
-                    BorderCase{"Thick", 2, 60, false, rvbSingle, 8, 0},
-                    BorderCase{"Hairline", 7, 60, false, rvbSingle, 1, 0},
-                    BorderCase{"Double", 4, 60, false, rvbDouble, 4, 7},
-                    BorderCase{"Triple", 11, 60, false, rvbTriple, 4, 7},
-                    BorderCase{"ThinThickNear", 12, 60, false, rvbThickOutside, 2, 3},
-                    BorderCase{"ThinThickFar", 12, 60, true, rvbThickInside, 2, 3},
-                    BorderCase{"ThickThinNear", 13, 60, false, rvbThickInside, 2, 3},
-                    BorderCase{"ThickThinMediumFar", 16, 60, true, rvbThickOutside, 2, 5},
-                    BorderCase{"ThinThickThinSmall", 14, 60, false, rvbTriple, 1, 1},
-                    BorderCase{"ThinThickLarge", 18, 60, false, rvbThickOutside, 1, 5},
-                    BorderCase{"ThinThickThinLarge", 20, 60, false, rvbTriple, 1, 4}),
-    [](const testing::TestParamInfo<BorderCase> &i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, RVRTFImportBorders,
+                         testing::Values(BorderCase{"None", 0, 60, false, rvbNone, 0, 0},
+                                         BorderCase{"Single", 1, 60, false, rvbSingle, 4, 0},
+                                         BorderCase{"Dotted", 5, 60, false, rvbSingle, 4, 0},
+                                         BorderCase{"Thick", 2, 60, false, rvbSingle, 8, 0},
+                                         BorderCase{"Hairline", 7, 60, false, rvbSingle, 1, 0},
+                                         BorderCase{"Double", 4, 60, false, rvbDouble, 4, 7},
+                                         BorderCase{"Triple", 11, 60, false, rvbTriple, 4, 7},
+                                         BorderCase{"ThinThickNear", 12, 60, false, rvbThickOutside, 2, 3},
+                                         BorderCase{"ThinThickFar", 12, 60, true, rvbThickInside, 2, 3},
+                                         BorderCase{"ThickThinNear", 13, 60, false, rvbThickInside, 2, 3},
+                                         BorderCase{"ThickThinMediumFar", 16, 60, true, rvbThickOutside, 2, 5},
+                                         BorderCase{"ThinThickThinSmall", 14, 60, false, rvbTriple, 1, 1},
+                                         BorderCase{"ThinThickLarge", 18, 60, false, rvbThickOutside, 1, 5},
+                                         BorderCase{"ThinThickThinLarge", 20, 60, false, rvbTriple, 1, 4}),
+                         [](const testing::TestParamInfo<BorderCase> &i) { return std::string(i.param.name); });
 
 TEST(RVRTFImport, BorderedParagraphsPreferABorderedStyle) {
   Doc doc;
@@ -402,8 +391,7 @@ TEST(RVRTFImport, PicturesAreKeptOrIgnored) {
 
 TEST(RVRTFImport, PictureInsideAHyperlinkIsHot) {
   Doc doc;
-  ASSERT_EQ(doc.import(rtf("{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt " + kPict + "}}")),
-            0);
+  ASSERT_EQ(doc.import(rtf("{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt " + kPict + "}}")), 0);
   ASSERT_EQ(doc.d.GetItemCount(), 1);
   EXPECT_NE(dynamic_cast<TRVHotGraphicItemInfo *>(doc.d.GetItem(0)), nullptr);
 }
@@ -502,8 +490,7 @@ TEST_P(RVRTFImportCodePage, DocumentCharacterSetWordsChooseTheCodePage) {
   const CodePageCase &c = GetParam();
   Doc doc;
   doc.p.UnicodeMode = rvruOnlyUnicode;
-  for (int i = 0; i < doc.st.TextStyles().Count(); ++i)
-    doc.st.TextStyles().Items(i)->Unicode = true;
+  for (int i = 0; i < doc.st.TextStyles().Count(); ++i) doc.st.TextStyles().Items(i)->Unicode = true;
   ASSERT_EQ(doc.import(std::string("{\\rtf1") + c.word + "{\\fonttbl{\\f0 Courier;}}\\f0 \\'f1\\'f2\\'f3}"), 0);
   ASSERT_EQ(doc.d.GetItemCount(), 1);
   EXPECT_EQ(doc.text(0), c.utf8);
@@ -511,8 +498,7 @@ TEST_P(RVRTFImportCodePage, DocumentCharacterSetWordsChooseTheCodePage) {
 
 INSTANTIATE_TEST_SUITE_P(Words, RVRTFImportCodePage,
                          testing::Values(CodePageCase{"Ansi", "\\ansi", "ñòó"}, CodePageCase{"Pc", "\\pc", "±≥≤"},
-                                         CodePageCase{"Pca", "\\pca", "±‗¾"},
-                                         CodePageCase{"Mac", "\\mac", "ÒÚÛ"}),
+                                         CodePageCase{"Pca", "\\pca", "±‗¾"}, CodePageCase{"Mac", "\\mac", "ÒÚÛ"}),
                          [](const testing::TestParamInfo<CodePageCase> &i) { return std::string(i.param.name); });
 
 TEST(RVRTFImport, OutOfRangeTableIndexesFallBackToDefaults) {
@@ -540,21 +526,17 @@ TEST(RVRTFImport, UnicodeTextKeepsCharactersForUnicodeStyles) {
   const std::string body = "\\uc1 caf\\u233?\\u1046?";
   Doc mixed;
   mixed.p.UnicodeMode = rvruMixed;
-  for (int i = 0; i < mixed.st.TextStyles().Count(); ++i)
-    mixed.st.TextStyles().Items(i)->Unicode = true;
+  for (int i = 0; i < mixed.st.TextStyles().Count(); ++i) mixed.st.TextStyles().Items(i)->Unicode = true;
   ASSERT_EQ(mixed.import(rtf(body)), 0);
   std::string all;
-  for (int i = 0; i < mixed.d.GetItemCount(); ++i)
-    all += mixed.text(i);
+  for (int i = 0; i < mixed.d.GetItemCount(); ++i) all += mixed.text(i);
   EXPECT_EQ(all, "caféЖ");
 
   Doc noUnicode; // the reader's fallback characters
-  for (int i = 0; i < noUnicode.st.TextStyles().Count(); ++i)
-    noUnicode.st.TextStyles().Items(i)->Unicode = true;
+  for (int i = 0; i < noUnicode.st.TextStyles().Count(); ++i) noUnicode.st.TextStyles().Items(i)->Unicode = true;
   ASSERT_EQ(noUnicode.import(rtf(body)), 0);
   all.clear();
-  for (int i = 0; i < noUnicode.d.GetItemCount(); ++i)
-    all += noUnicode.text(i);
+  for (int i = 0; i < noUnicode.d.GetItemCount(); ++i) all += noUnicode.text(i);
   EXPECT_EQ(all, "caf??");
 }
 

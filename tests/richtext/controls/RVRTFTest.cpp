@@ -19,9 +19,7 @@ using namespace kc;
 
 namespace {
 
-const char *posName(TRVRTFPosition p) {
-  return p == rtf_ts_NewPara ? "P" : (p == rtf_ts_NewLine ? "L" : "C");
-}
+const char *posName(TRVRTFPosition p) { return p == rtf_ts_NewPara ? "P" : (p == rtf_ts_NewLine ? "L" : "C"); }
 
 // Records the reader's events as short strings: "P:text" (new paragraph),
 // "L:" (new line), "C:" (continued), "U" prefix for Unicode runs, "pic",
@@ -42,19 +40,16 @@ struct Recorder {
         props.push_back(r.CharProps());
       };
     if (pictures)
-      reader.OnNewPicture = [this](TRVRTFReader &, TRVRTFPicture *pic, std::unique_ptr<TGraphic> &g,
-                                   TRVRTFPosition, bool &) {
-        ev.push_back(std::string("pic:") + (g ? g->className() : "none") + ":" +
-                     std::to_string(g ? g->width() : 0) + "x" + std::to_string(g ? g->height() : 0) +
-                     (pic && pic->Invalid ? ":invalid" : ""));
-        if (pic)
-          lastPicture = *pic;
+      reader.OnNewPicture = [this](TRVRTFReader &, TRVRTFPicture *pic, std::unique_ptr<TGraphic> &g, TRVRTFPosition,
+                                   bool &) {
+        ev.push_back(std::string("pic:") + (g ? g->className() : "none") + ":" + std::to_string(g ? g->width() : 0) +
+                     "x" + std::to_string(g ? g->height() : 0) + (pic && pic->Invalid ? ":invalid" : ""));
+        if (pic) lastPicture = *pic;
       };
     reader.OnTable = [this](TRVRTFReader &r, TRVRTFTableEventKind k) {
       static const char *names[] = {"tbl:start", "tbl:end", "tbl:row", "tbl:cell"};
       ev.push_back(names[k]);
-      if (k == rvf_tbl_RowEnd && r.RowProps())
-        rows.push_back(*r.RowProps());
+      if (k == rvf_tbl_RowEnd && r.RowProps()) rows.push_back(*r.RowProps());
     };
   }
   int read(const std::string &rtf) { return reader.ReadRTFData(rtf); }
@@ -355,7 +350,7 @@ TEST(RVRTFReader, CharacterProperties) {
   EXPECT_EQ(p.CharSpacing, -20);
   EXPECT_EQ(p.Language, 1049);
   EXPECT_EQ(r.props[1].Style, 0);
-  EXPECT_EQ(r.props[1].Size, 10); // 10.5 rounds to even
+  EXPECT_EQ(r.props[1].Size, 10);            // 10.5 rounds to even
   EXPECT_EQ(r.props[2].BackColor, 0x0000FF); // highlight 6 is red
   EXPECT_EQ(r.props[3].BackColor, rtf_clNone);
 }
@@ -446,12 +441,12 @@ TEST(RVRTFReader, ParagraphPropertiesAndShading) {
 
 TEST(RVRTFReader, SimpleTable) {
   Recorder r;
-  ASSERT_EQ(r.read(R"({\rtf1{\colortbl;\red255\green0\blue0;})"
-                   R"(\trowd\trgaph108\trleft-108\trqc\clcbpat0\cellx1000\clcbpat1\clvmgf\cellx2000\clvertalc\cellx3000)"
-                   R"(\pard\intbl a\cell b\cell c\cell\row\pard after})"),
-            0);
-  Events want = {"tbl:start", "P:a", "tbl:cell", "P:b", "tbl:cell", "P:c", "tbl:cell",
-                 "tbl:row",   "tbl:end", "P:after"};
+  ASSERT_EQ(
+      r.read(R"({\rtf1{\colortbl;\red255\green0\blue0;})"
+             R"(\trowd\trgaph108\trleft-108\trqc\clcbpat0\cellx1000\clcbpat1\clvmgf\cellx2000\clvertalc\cellx3000)"
+             R"(\pard\intbl a\cell b\cell c\cell\row\pard after})"),
+      0);
+  Events want = {"tbl:start", "P:a", "tbl:cell", "P:b", "tbl:cell", "P:c", "tbl:cell", "tbl:row", "tbl:end", "P:after"};
   EXPECT_EQ(r.ev, want);
   ASSERT_EQ(r.rows.size(), 1u);
   const auto &row = r.rows[0];
@@ -499,9 +494,11 @@ TEST(RVRTFReader, BorderWordsKeepTheirTargetOverPardAndTrowd) {
 
 TEST(RVRTFReader, RowWidthsAndOwnWords) {
   Recorder r;
-  ASSERT_EQ(r.read(R"({\rtf1\trowd\trftsWidth2\trwWidth2500\clftsWidth3\clwWidth1440\cellx1440\intbl a\cell\row)"
-                   R"(\trowd\richvistatbw-50\trftsWidth3\trwWidth999\richvistacbw77\richvistacbh33\cellx10\intbl b\cell\row})"),
-            0);
+  ASSERT_EQ(
+      r.read(
+          R"({\rtf1\trowd\trftsWidth2\trwWidth2500\clftsWidth3\clwWidth1440\cellx1440\intbl a\cell\row)"
+          R"(\trowd\richvistatbw-50\trftsWidth3\trwWidth999\richvistacbw77\richvistacbh33\cellx10\intbl b\cell\row})"),
+      0);
   ASSERT_EQ(r.rows.size(), 2u);
   EXPECT_EQ(r.rows[0].BestWidth, -2500);
   EXPECT_TRUE(r.rows[0].PercentWidth);
@@ -513,8 +510,7 @@ TEST(RVRTFReader, RowWidthsAndOwnWords) {
 
 TEST(RVRTFReader, ColumnsAndNestingAreCapped) {
   std::string rtf = "{\\rtf1\\trowd";
-  for (int i = 1; i <= kRTFMaxCellsInRow + 50; ++i)
-    rtf += "\\cellx" + std::to_string(i * 10);
+  for (int i = 1; i <= kRTFMaxCellsInRow + 50; ++i) rtf += "\\cellx" + std::to_string(i * 10);
   rtf += "\\intbl\\itap100000 x\\nestcell\\nestrow}";
   Recorder r;
   ASSERT_EQ(r.read(rtf), 0);
@@ -543,8 +539,8 @@ TEST(RVRTFReader, NestedTable) {
                    R"(\itap2 i\nestcell{\*\nesttableprops\trowd\cellx1000\nestrow}{\nonesttables\par})"
                    R"(\pard\intbl\itap1 \cell\row\pard x})"),
             0);
-  Events want = {"tbl:start", "P:o", "tbl:start", "P:i", "tbl:cell", "tbl:row", "tbl:end",
-                 "tbl:cell",  "tbl:row", "tbl:end", "P:x"};
+  Events want = {"tbl:start", "P:o",      "tbl:start", "P:i",     "tbl:cell", "tbl:row",
+                 "tbl:end",   "tbl:cell", "tbl:row",   "tbl:end", "P:x"};
   EXPECT_EQ(r.ev, want);
 }
 
@@ -557,13 +553,10 @@ TEST(RVRTFReader, Pictures) {
   } cases[] = {
       {"{\\rtf1 {\\pict\\dibitmap0\\picw3\\pich2 " + hex(dib) + "}}", "pic:TBitmap:3x2"},
       // the pixel data lacks a row: the invalid-picture image, and reading goes on
-      {"{\\rtf1 {\\pict\\dibitmap0 " + hex(dib.substr(0, dib.size() - 8)) + "}}",
-       "pic:TBitmap:24x24:invalid"},
+      {"{\\rtf1 {\\pict\\dibitmap0 " + hex(dib.substr(0, dib.size() - 8)) + "}}", "pic:TBitmap:24x24:invalid"},
       {"{\\rtf1 {\\pict\\jpegblip 00112233}}", "pic:TBitmap:24x24:invalid"},
-      {"{\\rtf1 {\\pict\\wbitmap0\\picw8\\pich2\\wbmbitspixel1\\wbmwidthbytes2 ff00ff00}}",
-       "pic:TBitmap:8x2"},
-      {"{\\rtf1 {\\pict\\wbitmap0\\picw800\\pich600\\wbmbitspixel24 ff00ff00}}",
-       "pic:TBitmap:24x24:invalid"},
+      {"{\\rtf1 {\\pict\\wbitmap0\\picw8\\pich2\\wbmbitspixel1\\wbmwidthbytes2 ff00ff00}}", "pic:TBitmap:8x2"},
+      {"{\\rtf1 {\\pict\\wbitmap0\\picw800\\pich600\\wbmbitspixel24 ff00ff00}}", "pic:TBitmap:24x24:invalid"},
   };
   for (const auto &c : cases) {
     Recorder r(true, true);
@@ -595,8 +588,18 @@ TEST(RVRTFReader, WindowsMetafileSizeFromMapMode) {
     wmf.push_back(char(v & 0xFF));
     wmf.push_back(char((v >> 8) & 0xFF));
   };
-  put16(1); put16(9); put16(0x300); put16(12); put16(0); put16(0); put16(3); put16(0); put16(0);
-  put16(3); put16(0); put16(0);
+  put16(1);
+  put16(9);
+  put16(0x300);
+  put16(12);
+  put16(0);
+  put16(0);
+  put16(3);
+  put16(0);
+  put16(0);
+  put16(3);
+  put16(0);
+  put16(0);
   // one inch by half an inch in the screen's resolution; goals in twips win
   struct Case {
     int ppi;
@@ -611,8 +614,7 @@ TEST(RVRTFReader, WindowsMetafileSizeFromMapMode) {
   for (const auto &c : cases) {
     setScreenPixelsPerInch(c.ppi);
     Recorder r(true, true);
-    ASSERT_EQ(r.read(std::string("{\\rtf1 {\\pict\\wmetafile8\\picw2540\\pich1270") + c.goals + " " +
-                     hex(wmf) + "}}"),
+    ASSERT_EQ(r.read(std::string("{\\rtf1 {\\pict\\wmetafile8\\picw2540\\pich1270") + c.goals + " " + hex(wmf) + "}}"),
               0);
     EXPECT_EQ(r.ev, Events{c.want}) << c.ppi << c.goals;
     EXPECT_EQ(r.lastPicture.PixelWidth, c.pixelWidth) << c.ppi << c.goals;
@@ -632,17 +634,27 @@ TEST(RVRTFReader, MetafileHoldingOneBitmapBecomesTheBitmap) {
     put16(v & 0xFFFF);
     put16(v >> 16);
   };
-  put16(1); put16(9); put16(0x300); put32(0); put16(0); put32(0); put16(0);
-  put32(5); put16(0x020C); put16(3); put16(4); // SetWindowExt
+  put16(1);
+  put16(9);
+  put16(0x300);
+  put32(0);
+  put16(0);
+  put32(0);
+  put16(0);
+  put32(5);
+  put16(0x020C);
+  put16(3);
+  put16(4); // SetWindowExt
   const uint32_t words = uint32_t((28 + dib.size() + 1) / 2);
-  put32(words); put16(0x0F43); // StretchDIB
-  put32(0x00CC0020); put16(0);
-  for (int i = 0; i < 8; ++i)
-    put16(i < 2 ? 3 : 4);
+  put32(words);
+  put16(0x0F43); // StretchDIB
+  put32(0x00CC0020);
+  put16(0);
+  for (int i = 0; i < 8; ++i) put16(i < 2 ? 3 : 4);
   wmf += dib;
-  if (dib.size() % 2)
-    wmf.push_back('\0');
-  put32(3); put16(0);
+  if (dib.size() % 2) wmf.push_back('\0');
+  put32(3);
+  put16(0);
   Recorder r(true, true);
   ASSERT_EQ(r.read("{\\rtf1 {\\pict\\wmetafile8\\picw100\\pich100 " + hex(wmf) + "}}"), 0);
   EXPECT_EQ(r.ev, Events{"pic:TBitmap:4x3"});
@@ -665,8 +677,8 @@ TEST(RVRTFReader, ShpPictAndNonShpPict) {
   for (const auto &c : cases) {
     TRVRTFReader reader;
     size_t pictures = 0;
-    reader.OnNewPicture = [&](TRVRTFReader &, TRVRTFPicture *, std::unique_ptr<TGraphic> &,
-                              TRVRTFPosition, bool &inserted) {
+    reader.OnNewPicture = [&](TRVRTFReader &, TRVRTFPicture *, std::unique_ptr<TGraphic> &, TRVRTFPosition,
+                              bool &inserted) {
       ++pictures;
       inserted = c.accept;
     };
@@ -676,8 +688,8 @@ TEST(RVRTFReader, ShpPictAndNonShpPict) {
   // an earlier accepted picture does not hide the fallback of a later one
   TRVRTFReader reader;
   std::vector<int> kinds;
-  reader.OnNewPicture = [&](TRVRTFReader &, TRVRTFPicture *p, std::unique_ptr<TGraphic> &,
-                            TRVRTFPosition, bool &inserted) {
+  reader.OnNewPicture = [&](TRVRTFReader &, TRVRTFPicture *p, std::unique_ptr<TGraphic> &, TRVRTFPosition,
+                            bool &inserted) {
     kinds.push_back(p->Kind);
     inserted = true;
   };
@@ -691,16 +703,13 @@ TEST(RVRTFReader, IncludePictureNeverOpensAFile) {
   namespace fs = std::filesystem;
   kctest::TempDir tmp("kc-rtf");
   const fs::path dir = tmp.path();
-  {
-    std::ofstream(dir / "pic.bmp", std::ios::binary) << bmpBytes(5, 5);
-  }
+  { std::ofstream(dir / "pic.bmp", std::ios::binary) << bmpBytes(5, 5); }
   const std::string rtf = "{\\rtf1 {\\field{\\*\\fldinst INCLUDEPICTURE \"pic.bmp\" \\\\* MERGEFORMAT}"
                           "{\\fldrslt r}}x}";
   Recorder r(true, true);
   r.reader.BasePath = dir.string() + "/";
   ASSERT_EQ(r.read(rtf), 0);
-  for (const auto &e : r.ev)
-    EXPECT_NE(e.rfind("pic:", 0), 0u) << e;
+  for (const auto &e : r.ev) EXPECT_NE(e.rfind("pic:", 0), 0u) << e;
 
   std::string asked;
   r.reader.OnImportPicture = [&](TRVRTFReader &, const std::string &loc, std::unique_ptr<TGraphic> &g) {
@@ -727,20 +736,18 @@ TEST(RVRTFReader, FieldInstructionDuringResult) {
   EXPECT_EQ(instructions, (std::vector<std::string>{"HYPERLINK \"http://x/\"", ""}));
   // a field inside the result has its own, and the outer one comes back after it
   instructions.clear();
-  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1 {\field{\*\fldinst {A}}{\fldrslt x{\field{\*\fldinst {B}}{\fldrslt 1}}y}}})"), 0);
+  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1 {\field{\*\fldinst {A}}{\fldrslt x{\field{\*\fldinst {B}}{\fldrslt 1}}y}}})"),
+            0);
   EXPECT_EQ(instructions, (std::vector<std::string>{"A", "B", "A"}));
 }
 
 TEST(RVRTFReader, TablesAndTextsAreBounded) {
   std::string rtf = "{\\rtf1{\\fonttbl{\\f0 " + std::string(1000, 'N') + ";}}{\\stylesheet";
-  for (int i = 0; i < kRTFMaxTableEntries + 10; ++i)
-    rtf += "{\\s1 s;}";
+  for (int i = 0; i < kRTFMaxTableEntries + 10; ++i) rtf += "{\\s1 s;}";
   rtf += "}{\\*\\listtable";
-  for (int i = 0; i < kRTFMaxLists + 10; ++i)
-    rtf += "{\\list\\listid1}";
+  for (int i = 0; i < kRTFMaxLists + 10; ++i) rtf += "{\\list\\listid1}";
   rtf += "}{\\field{\\*\\fldinst HYPERLINK " + std::string(100000, 'u');
-  for (int i = 0; i < 500; ++i)
-    rtf += "{x";
+  for (int i = 0; i < 500; ++i) rtf += "{x";
   rtf += std::string(500, '}') + "}{\\fldrslt r}}}";
   size_t longest = 0;
   TRVRTFReader reader;
@@ -766,8 +773,7 @@ TEST(RVRTFReader, FieldArgument) {
       {"PAGE", ""},
       {"", ""},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(TRVRTFReader::GetFieldArgument(c.instr), c.want) << c.instr;
+  for (const auto &c : cases) EXPECT_EQ(TRVRTFReader::GetFieldArgument(c.instr), c.want) << c.instr;
 }
 
 TEST(RVRTFReader, SymbolField) {
@@ -789,16 +795,17 @@ TEST(RVRTFReader, ListTables) {
   reader.OnUpdateMarker = [&](TRVRTFReader &r) {
     markers.emplace_back(r.ParaProps().ListOverrideIndex, r.ParaProps().ListLevel);
   };
-  ASSERT_EQ(reader.ReadRTFData(
-                R"({\rtf1\ansicpg932{\*\listtable{\list\listtemplateid5{\listlevel\levelnfc23\leveljc1\levelstartat3\fi-360\li720)"
-                R"({\leveltext\'01\u-3913 ?;}{\levelnumbers;}\f0\fs20\b}{\listlevel\levelnfc4\levelnorestart)"
-                R"({\leveltext\leveltemplateid9\'03\'00.\'01;}{\levelnumbers\'01\'03;}}{\listname Bul;}\listid77})"
-                R"({\list\listid78{\listlevel{\leveltext\'05ab;}}})"
-                // double-byte level text: 3 characters in 5 bytes
-                R"({\list\listid79{\listlevel{\leveltext\'03\'91\'e6\'00\'8f\'cd;}}}})"
-                R"({\*\listoverridetable{\listoverride\listid77\listoverridecount1{\lfolevel\listoverridestartat\levelstartat4}\ls1})"
-                R"({\listoverride\listid999\ls2}}\pard\ls2\ilvl1 x\par\pard\ls9 y})"),
-            0);
+  ASSERT_EQ(
+      reader.ReadRTFData(
+          R"({\rtf1\ansicpg932{\*\listtable{\list\listtemplateid5{\listlevel\levelnfc23\leveljc1\levelstartat3\fi-360\li720)"
+          R"({\leveltext\'01\u-3913 ?;}{\levelnumbers;}\f0\fs20\b}{\listlevel\levelnfc4\levelnorestart)"
+          R"({\leveltext\leveltemplateid9\'03\'00.\'01;}{\levelnumbers\'01\'03;}}{\listname Bul;}\listid77})"
+          R"({\list\listid78{\listlevel{\leveltext\'05ab;}}})"
+          // double-byte level text: 3 characters in 5 bytes
+          R"({\list\listid79{\listlevel{\leveltext\'03\'91\'e6\'00\'8f\'cd;}}}})"
+          R"({\*\listoverridetable{\listoverride\listid77\listoverridecount1{\lfolevel\listoverridestartat\levelstartat4}\ls1})"
+          R"({\listoverride\listid999\ls2}}\pard\ls2\ilvl1 x\par\pard\ls9 y})"),
+      0);
   const auto &lists = reader.ListTable();
   ASSERT_EQ(lists.Count(), 3);
   const TRVRTFList97 &l = *lists.Get(0);
@@ -840,8 +847,7 @@ TEST(RVRTFReader, OldStyleMarkerTakesTextFormatting) {
   std::optional<TRVRTFMarkerProperties> marker;
   reader.OnNewText = [](TRVRTFReader &, const std::string &, TRVRTFPosition) {};
   reader.OnUpdateMarker = [&](TRVRTFReader &r) {
-    if (r.ParaProps().Marker)
-      marker = *r.ParaProps().Marker;
+    if (r.ParaProps().Marker) marker = *r.ParaProps().Marker;
   };
   ASSERT_EQ(reader.ReadRTFData(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Symbol;}}{\colortbl;\red0\green0\blue255;})"
                                R"({\*\pn\pnlvlblt\pnf1\pnindent360{\pntxtb\u-3913 ?}}\fs32\cf1 item\par})"),
@@ -882,8 +888,7 @@ TEST(RVRTFReader, PageBreakAndObjects) {
 
 TEST(RVRTFReader, StreamAndProgress) {
   std::string rtf = "{\\rtf1 ";
-  while (rtf.size() < 50000)
-    rtf += "word \\b bold\\b0 \\par ";
+  while (rtf.size() < 50000) rtf += "word \\b bold\\b0 \\par ";
   rtf += "}";
   TRVRTFReader reader;
   std::vector<int> stages, running;
@@ -891,8 +896,7 @@ TEST(RVRTFReader, StreamAndProgress) {
   reader.OnNewText = [&](TRVRTFReader &, const std::string &, TRVRTFPosition) { ++texts; };
   reader.OnProgress = [&](TRVRTFReader &, TRVRTFProgressStage s, uint8_t pct) {
     stages.push_back(s);
-    if (s == rvprtfprRunning)
-      running.push_back(pct);
+    if (s == rvprtfprRunning) running.push_back(pct);
   };
   std::istringstream in(rtf);
   ASSERT_EQ(reader.ReadRTFStream(in), 0);
@@ -903,8 +907,7 @@ TEST(RVRTFReader, StreamAndProgress) {
   // one report per block, before it is read, in rounded percent of the size
   const size_t blocks = (rtf.size() + 4095) / 4096;
   ASSERT_EQ(running.size(), blocks);
-  for (size_t i = 0; i < blocks; ++i)
-    EXPECT_EQ(running[i], (i * 4096 * 200 + rtf.size()) / (2 * rtf.size())) << i;
+  for (size_t i = 0; i < blocks; ++i) EXPECT_EQ(running[i], (i * 4096 * 200 + rtf.size()) / (2 * rtf.size())) << i;
   // a stream read from the middle reports its position in the whole stream
   const std::string head(30000, ' ');
   std::istringstream tail(head + rtf);
@@ -934,8 +937,7 @@ TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
   std::optional<TRVRTFMarkerProperties> marker;
   reader.OnNewText = [](TRVRTFReader &, const std::string &, TRVRTFPosition) {};
   reader.OnUpdateMarker = [&](TRVRTFReader &r) {
-    if (r.ParaProps().Marker)
-      marker = *r.ParaProps().Marker;
+    if (r.ParaProps().Marker) marker = *r.ParaProps().Marker;
   };
   ASSERT_EQ(reader.ReadRTFData(R"({\rtf1{\*\pnseclvl2\pnlcrm\pnstart4\pnindent720{\pntxta )}})"
                                R"({\*\pn\pnlvl2\pnhang}x\par})"),
@@ -951,8 +953,9 @@ TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
   int hooked = 0;
   RVRTFAfterImportGraphic = [&](TGraphic &g) { hooked += g.width(); };
   TRVRTFReader pics;
-  pics.OnNewPicture = [](TRVRTFReader &, TRVRTFPicture *, std::unique_ptr<TGraphic> &g, TRVRTFPosition,
-                         bool &) { g.reset(); };
+  pics.OnNewPicture = [](TRVRTFReader &, TRVRTFPicture *, std::unique_ptr<TGraphic> &g, TRVRTFPosition, bool &) {
+    g.reset();
+  };
   EXPECT_EQ(pics.ReadRTFData("{\\rtf1 {\\pict\\jpegblip 00}}"), 0);
   RVRTFAfterImportGraphic = nullptr;
   EXPECT_EQ(hooked, 24); // the invalid-picture image went through the hook
@@ -960,14 +963,11 @@ TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
 
 TEST(RVRTFReader, GroupsShareRowStateUntilTheyChangeIt) {
   std::string rtf = "{\\rtf1\\trowd";
-  for (int i = 1; i <= 200; ++i)
-    rtf += "\\cellx" + std::to_string(i * 10);
+  for (int i = 1; i <= 200; ++i) rtf += "\\cellx" + std::to_string(i * 10);
   rtf += "\\intbl a{\\i b{\\b c}}{\\cellx5000 d}e\\cell\\row}";
   TRVRTFReader reader;
   std::vector<const TRVRTFRowProperties *> rows;
-  reader.OnNewText = [&](TRVRTFReader &r, const std::string &, TRVRTFPosition) {
-    rows.push_back(r.RowProps());
-  };
+  reader.OnNewText = [&](TRVRTFReader &r, const std::string &, TRVRTFPosition) { rows.push_back(r.RowProps()); };
   ASSERT_EQ(reader.ReadRTFData(rtf), 0);
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0], rows[1]); // nested groups made no copy of the row

@@ -50,8 +50,7 @@ TEST(HtmlExport, CharacterOutsideTheBmpIsOneReference) {
   auto item = RichVistaTextItemClass(&d.doc);
   item->ItemOptions.Include(rvioUnicode);
   d.doc.AddItem(std::string("\x3D\xD8\x00\xDE<\x00\xE9\x00", 8), std::move(item));
-  for (bool css : {false, true})
-    EXPECT_NE(d.Html(css).find("&#128512;&lt;&#233;"), std::string::npos) << css;
+  for (bool css : {false, true}) EXPECT_NE(d.Html(css).find("&#128512;&lt;&#233;"), std::string::npos) << css;
 }
 
 TEST(HtmlExport, DefaultCharsetIsTheSystemsAnsiCodePage) {
@@ -98,8 +97,7 @@ namespace {
 class TLinkHost : public TRVDataHost {
 public:
   std::string Target, Extras;
-  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget,
-                        std::string &AExtras) override {
+  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget, std::string &AExtras) override {
     ATarget = Target;
     AExtras = Extras;
   }
@@ -167,13 +165,17 @@ TEST(HtmlExport, BackgroundPictureIsSavedBesideThePage) {
   struct Case {
     const char *name;
     int style;
-    const char *plain;         // empty: no background attribute
+    const char *plain; // empty: no background attribute
     std::vector<const char *> css;
   };
   const Case cases[] = {
-      {"tiled and scrolled moves with the text", bsTiledAndScrolled, " background=\"img1.bmp\" leftmargin",
+      {"tiled and scrolled moves with the text",
+       bsTiledAndScrolled,
+       " background=\"img1.bmp\" leftmargin",
        {"  background-image: url(\"img1.bmp\");", "  background-repeat: repeat;", "  background-attachment: scroll;"}},
-      {"centred stays fixed", bsCentered, " background=\"img1.bmp\" bgproperties=fixed leftmargin",
+      {"centred stays fixed",
+       bsCentered,
+       " background=\"img1.bmp\" bgproperties=fixed leftmargin",
        {"  background-repeat: no-repeat;", "  background-attachment: fixed;", "  background-position: center center;"}},
       {"no bitmap writes none", bsNoBitmap, "", {}},
   };

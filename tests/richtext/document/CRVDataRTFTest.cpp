@@ -65,22 +65,26 @@ TEST(RtfExport, TextAndStylesWriteTheseCodes) {
          d.doc.AddText("x", 0, 0);
        },
        "\\super\\fs40 x}"},
-      {"subscript", [](TDoc &d) {
+      {"subscript",
+       [](TDoc &d) {
          d.style.TextStyles()[0]->VShift = -30;
          d.doc.AddText("x", 0, 0);
        },
        "\\sub\\fs40 x}"},
-      {"unnamed checkpoint", [](TDoc &d) {
+      {"unnamed checkpoint",
+       [](TDoc &d) {
          d.doc.AddCheckpointTag("", false, 0);
          d.doc.AddText("x", 0, 0);
        },
        "{\\*\\bkmkstart RichVistaCheckpoint0}{\\*\\bkmkend RichVistaCheckpoint0}"},
-      {"second paragraph", [](TDoc &d) {
+      {"second paragraph",
+       [](TDoc &d) {
          d.doc.AddText("a", 0, 0);
          d.doc.AddText("b", 0, 0);
        },
        "a\r\n\\par\\pard"},
-      {"empty last paragraph survives", [](TDoc &d) {
+      {"empty last paragraph survives",
+       [](TDoc &d) {
          d.doc.AddText("a", 0, 0);
          d.doc.AddText("", 0, 0);
        },
@@ -180,8 +184,7 @@ namespace {
 class TLinkHost : public TRVDataHost {
 public:
   std::string Target, Extras;
-  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget,
-                        std::string &AExtras) override {
+  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget, std::string &AExtras) override {
     ATarget = Target;
     AExtras = Extras;
   }

@@ -62,13 +62,24 @@ TEST(RvfWriter, SmallDocumentsGiveTheseBytes) {
   using namespace std::string_literals;
   const Case cases[] = {
       {"empty document", [](TDoc &) {}, ""},
-      {"two paragraphs in one run", [](TDoc &d) { d.Text("a", 0, 0); d.Text("b", 0, 0); },
+      {"two paragraphs in one run",
+       [](TDoc &d) {
+         d.Text("a", 0, 0);
+         d.Text("b", 0, 0);
+       },
        "-8 1 3\r\n0 2 0 0 0 0\r\na\r\nb\r\n"},
       {"continuation gets its own record",
-       [](TDoc &d) { d.Text("a", 0, 0); d.Text("b", 0, 0); d.Text("c", 0, -1); },
+       [](TDoc &d) {
+         d.Text("a", 0, 0);
+         d.Text("b", 0, 0);
+         d.Text("c", 0, -1);
+       },
        "-8 1 3\r\n0 2 0 0 0 0\r\na\r\nb\r\n0 1 -1 1 0 0\r\nc\r\n"},
       {"hint and tag split runs",
-       [](TDoc &d) { d.Text("a", 1, 0, 0, 5, "say \"hi\""); d.Text("b", 1, 0); },
+       [](TDoc &d) {
+         d.Text("a", 1, 0, 0, 5, "say \"hi\"");
+         d.Text("b", 1, 0);
+       },
        "-8 1 3\r\n1 1 0 0 0 5 \"say \"\"hi\"\"\"\r\na\r\n1 1 0 0 0 0\r\nb\r\n"},
       {"UTF-16 text is hexadecimal bytes, low byte first", [](TDoc &d) { d.Text(U16(u"A\u0416"), 0, 0, 8); },
        "-8 1 3\r\n0 1 0 8 3 0\r\n41001604\r\n"},
@@ -246,7 +257,9 @@ TEST(RvfReader, DocumentPropertiesKeepTheirLineBreaks) {
   d.host.DocProperties = {"Title=a\r\nb", "Author=me"};
   d.Text("a", 0, 0);
   const std::string s = d.Rvf();
-  EXPECT_NE(s.find("-9 2 0 0 0 0 5\r\nTitle=a\x01\x02" "b\r\nAuthor=me\r\n"), std::string::npos);
+  EXPECT_NE(s.find("-9 2 0 0 0 0 5\r\nTitle=a\x01\x02"
+                   "b\r\nAuthor=me\r\n"),
+            std::string::npos);
   TDoc r;
   r.host.RVFOptions = d.host.RVFOptions;
   ASSERT_TRUE(LoadRvfFromStream(r.doc, s).Ok);
@@ -260,8 +273,8 @@ namespace {
 // A random document of every item kind the document layer has, with tags
 // and hints holding quotes, blanks and line ends.
 void RandomDocument(TDoc &d, std::mt19937 &rng, bool TextTags) {
-  static const char *const awkward[] = {"", "plain", "with \"quotes\"", "two  blanks", "line\r\nend", "0", "\"",
-                                        "tab\there"};
+  static const char *const awkward[] = {"",  "plain", "with \"quotes\"", "two  blanks", "line\r\nend",
+                                        "0", "\"",    "tab\there"};
   d.style.ListStyles().AddEntry();
   d.style.TextStyles()[1]->Unicode = true;
   auto pick = [&](int n) { return int(rng() % unsigned(n)); };
@@ -282,21 +295,15 @@ void RandomDocument(TDoc &d, std::mt19937 &rng, bool TextTags) {
       d.Text(s, pick(2) ? 0 : 2, para, uint8_t(newLine ? 4 : 0), tag(), pick(3) == 0 ? awkward[pick(8)] : "");
       break;
     }
-    case 2:
-      d.Text(U16(pick(2) ? u"\u0416\u2028" : u"\U0001F600 q"), 1, pick(2) ? -1 : 0, 8, tag());
-      break;
-    case 3:
-      d.doc.AddBreakExTag(uint8_t(1 + pick(3)), uint8_t(pick(3)), pick(2) ? clNone : clRed, tag());
-      break;
+    case 2: d.Text(U16(pick(2) ? u"\u0416\u2028" : u"\U0001F600 q"), 1, pick(2) ? -1 : 0, 8, tag()); break;
+    case 3: d.doc.AddBreakExTag(uint8_t(1 + pick(3)), uint8_t(pick(3)), pick(2) ? clNone : clRed, tag()); break;
     case 4: {
       auto m = std::make_unique<TRVMarkerItemInfo>(&d.doc, 0, pick(3), 1 + pick(4), pick(2) == 0);
       m->Tag = tag();
       d.doc.AddItem("", std::move(m));
       break;
     }
-    default:
-      d.Text("", 0, 0);
-      break;
+    default: d.Text("", 0, 0); break;
     }
   }
   // A marker at the end would get an empty text from the reader.
@@ -316,8 +323,7 @@ TEST(RvfRoundTrip, WriteReadWriteIsIdentityForRandomDocuments) {
       {"text form", TRVFOptions{}, false},
       {"binary form", TRVFOptions{rvfoSaveBinary}, false},
       {"text tags", TRVFOptions{}, true},
-      {"styles and layout", TRVFOptions{rvfoSaveTextStyles, rvfoSaveParaStyles, rvfoSaveLayout, rvfoLoadLayout},
-       false},
+      {"styles and layout", TRVFOptions{rvfoSaveTextStyles, rvfoSaveParaStyles, rvfoSaveLayout, rvfoLoadLayout}, false},
       {"binary styles", TRVFOptions{rvfoSaveBinary, rvfoSaveTextStyles, rvfoSaveParaStyles}, true},
   };
   for (const Case &c : cases)
@@ -365,7 +371,8 @@ TEST(RvfHostile, MalformedStreamsFailClearly) {
       {"paragraph number -5", "-8 1 3\r\n0 1 -5 0 0 0\r\nx\r\n"},
       {"CR inside text splits the record", "-8 1 3\r\n0 1 0 0 0 0\r\na\rb c\r\n"},
       {"ends inside a record", "-8 1 3\r\n0 3 0 0 0 0\r\na\r\n"},
-      {"binary block longer than the stream", "-8 1 3\r\n-9 2 0 0 2 0 1\r\nx\r\n\xff\xff\xff\x7f" "ab"},
+      {"binary block longer than the stream", "-8 1 3\r\n-9 2 0 0 2 0 1\r\nx\r\n\xff\xff\xff\x7f"
+                                              "ab"},
       {"style section without the collection mark", "-8 1 3\r\n-9 2 0 0 0 0 1\r\nx\r\n0102\r\n"},
       {"short layout block", "-8 1 3\r\n-9 2 0 0 0 0 3\r\n\r\n0000000018000000\r\n"},
       {"raw UTF-16 after a bare LF", "-8 1 3\r\n0 1 0 8 0 0\nA\0\x29\x20"},

@@ -126,14 +126,42 @@ TEST(DocParagraphs, SequencesOfAddsGiveTheParagraphStructure) {
     const char *shape;
   };
   const Case cases[] = {
-      {"continue after text", [](TCustomRVData &d) { d.AddText("a", 0, -1); d.AddText("b", 0, -1); }, "P0 C0"},
-      {"new paragraphs", [](TCustomRVData &d) { d.AddText("a", 0, 2); d.AddText("b", 0, 3); }, "P2 P3"},
+      {"continue after text",
+       [](TCustomRVData &d) {
+         d.AddText("a", 0, -1);
+         d.AddText("b", 0, -1);
+       },
+       "P0 C0"},
+      {"new paragraphs",
+       [](TCustomRVData &d) {
+         d.AddText("a", 0, 2);
+         d.AddText("b", 0, 3);
+       },
+       "P2 P3"},
       {"continue takes the paragraph",
-       [](TCustomRVData &d) { d.AddText("a", 0, 4); d.AddText("b", 0, -1); d.AddText("c", 0, -1); }, "P4 C4 C4"},
+       [](TCustomRVData &d) {
+         d.AddText("a", 0, 4);
+         d.AddText("b", 0, -1);
+         d.AddText("c", 0, -1);
+       },
+       "P4 C4 C4"},
       {"text after break starts a paragraph",
-       [](TCustomRVData &d) { d.AddBreakTag(0); d.AddText("a", 0, -1); }, "P0 P0"},
-      {"break never continues", [](TCustomRVData &d) { d.AddText("a", 0, 2); d.AddBreakTag(0); }, "P2 P0"},
-      {"line break kept", [](TCustomRVData &d) { d.AddText("a", 0, 1); d.AddItem("b", Text(&d, 1, true)); },
+       [](TCustomRVData &d) {
+         d.AddBreakTag(0);
+         d.AddText("a", 0, -1);
+       },
+       "P0 P0"},
+      {"break never continues",
+       [](TCustomRVData &d) {
+         d.AddText("a", 0, 2);
+         d.AddBreakTag(0);
+       },
+       "P2 P0"},
+      {"line break kept",
+       [](TCustomRVData &d) {
+         d.AddText("a", 0, 1);
+         d.AddItem("b", Text(&d, 1, true));
+       },
        "P1 L1"},
       {"line break refused for a full-line item",
        [](TCustomRVData &d) {
@@ -145,11 +173,23 @@ TEST(DocParagraphs, SequencesOfAddsGiveTheParagraphStructure) {
        },
        "P1 P1"},
       {"line break with ParaNo -1 continues instead",
-       [](TCustomRVData &d) { d.AddText("a", 0, 1); d.AddItem("b", Text(&d, -1, true)); }, "P1 C1"},
+       [](TCustomRVData &d) {
+         d.AddText("a", 0, 1);
+         d.AddItem("b", Text(&d, -1, true));
+       },
+       "P1 C1"},
       {"item after a marker with a paragraph gets an empty text first",
-       [](TCustomRVData &d) { d.AddItem("", Marker(&d)); d.AddText("a", 0, 3); }, "P0 C0 P3"},
+       [](TCustomRVData &d) {
+         d.AddItem("", Marker(&d));
+         d.AddText("a", 0, 3);
+       },
+       "P0 C0 P3"},
       {"item after a marker with -1 continues it",
-       [](TCustomRVData &d) { d.AddItem("", Marker(&d)); d.AddText("a", 0, -1); }, "P0 C0"},
+       [](TCustomRVData &d) {
+         d.AddItem("", Marker(&d));
+         d.AddText("a", 0, -1);
+       },
+       "P0 C0"},
       {"a marker with -1 still begins its paragraph",
        [](TCustomRVData &d) {
          d.AddText("a", 0, 2);
@@ -335,7 +375,10 @@ TEST(DocText, DelimitersAndCharacterSteps) {
   // A surrogate pair is one step.
   auto t = std::make_unique<TRVTextItemInfo>(&d);
   t->ItemOptions.Include(rvioUnicode);
-  d.AddItem(std::string("a\0\x3D\xD8\x00\xDE" "b\0", 8), std::move(t));
+  d.AddItem(std::string("a\0\x3D\xD8\x00\xDE"
+                        "b\0",
+                        8),
+            std::move(t));
   EXPECT_EQ(d.GetNextCharOffset(0, 2), 4);
   EXPECT_EQ(d.GetPrevCharOffset(0, 4), 2);
   EXPECT_EQ(d.GetNextCharOffset(0, 1), 2);
@@ -348,8 +391,7 @@ TEST(DocText, DelimitersAndCharacterSteps) {
 
 TEST(DocDelete, DeleteItemsCutsTheCountAndIgnoresBadStarts) {
   TCustomRVData d;
-  for (int i = 0; i < 5; ++i)
-    d.AddText(std::string(1, char('a' + i)), 0, 0);
+  for (int i = 0; i < 5; ++i) d.AddText(std::string(1, char('a' + i)), 0, 0);
   d.DeleteItems(2, 100);
   ASSERT_EQ(d.GetItemCount(), 2);
   EXPECT_EQ(d.GetItemTextRaw(1), "b");
@@ -429,8 +471,7 @@ TEST(DocCheckpoints, ChainFollowsItemsAndDeletionUnlinks) {
 
 TEST(DocCheckpoints, InsertSortedKeepsOrder) {
   TCustomRVData d;
-  for (int i = 0; i < 5; ++i)
-    d.AddText("x", 0, 0);
+  for (int i = 0; i < 5; ++i) d.AddText("x", 0, 0);
   std::vector<std::unique_ptr<TRVCPInfo>> cps;
   const int at[] = {3, 1, 4, 1};
   for (int n : at) {
@@ -440,11 +481,9 @@ TEST(DocCheckpoints, InsertSortedKeepsOrder) {
   }
   d.InsertCheckpointSorted(cps[0].get(), -1); // nothing
   std::string order;
-  for (TRVCPInfo *p = d.FirstCP; p; p = p->Next)
-    order += p->Name + " ";
+  for (TRVCPInfo *p = d.FirstCP; p; p = p->Next) order += p->Name + " ";
   EXPECT_EQ(order, "1/2 1/4 3/1 4/3 ");
-  for (auto &cp : cps)
-    d.UnlinkCheckpoint(cp.get(), false);
+  for (auto &cp : cps) d.UnlinkCheckpoint(cp.get(), false);
   EXPECT_EQ(d.FirstCP, nullptr);
   EXPECT_EQ(d.LastCP, nullptr);
 }
@@ -648,8 +687,7 @@ TEST(DocNested, MarkersOfEarlierCellsOfTheSameItemComeFirst) {
   const std::vector<const TCustomRVItemInfo *> order = {root.GetItem(0), cell1->GetItem(0), cell1->GetItem(2),
                                                         cell3->GetItem(0), root.GetItem(3)};
   ASSERT_EQ(list->Count(), int(order.size()));
-  for (size_t i = 0; i < order.size(); ++i)
-    EXPECT_EQ(list->Items(int(i)), order[i]) << i;
+  for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(list->Items(int(i)), order[i]) << i;
 }
 
 // ------------------------------------------------------------- layout record
@@ -688,8 +726,7 @@ TEST(DocLayout, RoundTripsInBothForms) {
 TEST(DocLayout, DamagedPayloadsAreRefused) {
   auto block = [](int32_t len, size_t bytes) {
     std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-      s += char((uint32_t(len) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) s += char((uint32_t(len) >> (8 * i)) & 0xFF);
     s += std::string(bytes, '\x01');
     return s;
   };
@@ -697,12 +734,12 @@ TEST(DocLayout, DamagedPayloadsAreRefused) {
     std::string data;
     bool ok;
   } cases[] = {
-      {block(24, 24), false},          // below the smallest payload
-      {block(25, 10), false},          // cut short
-      {block(1 << 30, 30), false},     // claims far more than is there
-      {block(-1, 30), false},          // negative size
-      {std::string(6, '\0'), false},   // not even a header
-      {block(30, 30), true},           // extra bytes passed over
+      {block(24, 24), false},        // below the smallest payload
+      {block(25, 10), false},        // cut short
+      {block(1 << 30, 30), false},   // claims far more than is there
+      {block(-1, 30), false},        // negative size
+      {std::string(6, '\0'), false}, // not even a header
+      {block(30, 30), true},         // extra bytes passed over
   };
   for (const Case &c : cases) {
     TRVLayoutInfo l;
@@ -813,8 +850,8 @@ TEST(DocHost, DefaultBeepIsTheDesktopsWhenTheStyleSheetWantsSound) {
 TEST(DocNested, EventsAndReaderMapsGoToTheRoot) {
   struct EventHost : TRVDataHost {
     std::vector<std::string> events;
-    void DoReadHyperlink(TCustomRVData *, const std::string &Target, const std::string &, TRVLoadFormat,
-                         int &StyleNo, TRVTag &ItemTag, std::string &) override {
+    void DoReadHyperlink(TCustomRVData *, const std::string &Target, const std::string &, TRVLoadFormat, int &StyleNo,
+                         TRVTag &ItemTag, std::string &) override {
       events.push_back("link:" + Target);
       StyleNo = 3;
       ItemTag = 9;

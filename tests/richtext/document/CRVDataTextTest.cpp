@@ -56,11 +56,31 @@ TEST(TextExport, ParagraphsAndLinesAreSeparatedByCRLF) {
   };
   const Case cases[] = {
       {"empty document writes nothing", [](TDoc &) {}, ""},
-      {"two paragraphs, no end after the last", [](TDoc &d) { d.Text("a", 0, 0); d.Text("b", 0, 0); }, "a\r\nb"},
-      {"line break inside a paragraph", [](TDoc &d) { d.Text("a", 0, 0); d.Text("b", 0, 0, 4); }, "a\r\nb"},
-      {"continuation joins", [](TDoc &d) { d.Text("a", 0, 0); d.Text("b", 0, -1); }, "ab"},
+      {"two paragraphs, no end after the last",
+       [](TDoc &d) {
+         d.Text("a", 0, 0);
+         d.Text("b", 0, 0);
+       },
+       "a\r\nb"},
+      {"line break inside a paragraph",
+       [](TDoc &d) {
+         d.Text("a", 0, 0);
+         d.Text("b", 0, 0, 4);
+       },
+       "a\r\nb"},
+      {"continuation joins",
+       [](TDoc &d) {
+         d.Text("a", 0, 0);
+         d.Text("b", 0, -1);
+       },
+       "ab"},
       {"UTF-16 item in the ANSI code page", [](TDoc &d) { d.Text(U16(u"x\u00e9"), 1, 0); }, "x\xe9"},
-      {"break fills the line width", [](TDoc &d) { d.Text("a", 0, 0); d.doc.AddBreakTag(0); d.Text("b", 0, 0); },
+      {"break fills the line width",
+       [](TDoc &d) {
+         d.Text("a", 0, 0);
+         d.doc.AddBreakTag(0);
+         d.Text("b", 0, 0);
+       },
        "a\r\n----------\r\nb"},
   };
   for (const Case &c : cases) {
@@ -93,7 +113,9 @@ TEST(TextExport, FileIsWrittenWholeWithTheMarkForUtf16) {
   ASSERT_TRUE(ExportTextToFile(d.doc, f, 300, true));
   std::string got;
   ASSERT_TRUE(ReadWholeFile(f, got));
-  EXPECT_EQ(got, std::string("\xFF\xFE" "a\0", 4));
+  EXPECT_EQ(got, std::string("\xFF\xFE"
+                             "a\0",
+                             4));
   // A folder that does not exist: a failure, reported.
   std::string error;
   EXPECT_FALSE(ExportTextToFile(d.doc, dir.file("none/out.txt"), 300, false, &error));

@@ -65,8 +65,8 @@ struct FormatDoc {
     std::ostringstream s;
     for (int i = 0; i < doc->DrawLines.Count(); ++i) {
       const kc::TRVDrawLineInfo *d = doc->DrawLines.Items(i);
-      s << d->ItemNo << ' ' << d->Offs << ' ' << d->Length << ' ' << d->Left << ' ' << d->Top << ' ' << d->Width
-        << ' ' << d->Height << ' ' << (d->FromNewLine ? 1 : 0) << '\n';
+      s << d->ItemNo << ' ' << d->Offs << ' ' << d->Length << ' ' << d->Left << ' ' << d->Top << ' ' << d->Width << ' '
+        << d->Height << ' ' << (d->FromNewLine ? 1 : 0) << '\n';
     }
     s << "height " << doc->DocumentHeight << '\n';
     return s.str();

@@ -63,8 +63,7 @@ ReadResult ReadRecord(const std::string &stream, TCustomRVItemInfo &item, TCusto
     if (binaryNext) {
       if (stream.size() - pos < 4) return r;
       uint32_t n = 0;
-      for (int k = 0; k < 4; ++k)
-        n |= uint32_t(uint8_t(stream[pos + size_t(k)])) << (8 * k);
+      for (int k = 0; k < 4; ++k) n |= uint32_t(uint8_t(stream[pos + size_t(k)])) << (8 * k);
       pos += 4;
       if (stream.size() - pos < n) return r;
       line = stream.substr(pos, n);
@@ -206,9 +205,10 @@ TEST(NonTextPaint, PictureWithFrames) {
   pic.Spacing = 2;
   RecordingCanvas c;
   pic.Paint(10, 5, c, TRVItemDrawStates{rvidsCurrent, rvidsSelected, rvidsControlFocused}, &st, nullptr);
-  EXPECT_EQ(Lines(c, {"drawGraphic", "rectangle", "setPen"}),
-            (std::vector<std::string>{"drawGraphic(12,7,42,27),TBitmap", "setPen(#FF0000,1,style0,mode0)",
-                                      "rectangle(9,4,45,30)", "setPen(#0000FF,1,style0,mode0)", "rectangle(10,5,44,29)"}));
+  EXPECT_EQ(
+      Lines(c, {"drawGraphic", "rectangle", "setPen"}),
+      (std::vector<std::string>{"drawGraphic(12,7,42,27),TBitmap", "setPen(#FF0000,1,style0,mode0)",
+                                "rectangle(9,4,45,30)", "setPen(#0000FF,1,style0,mode0)", "rectangle(10,5,44,29)"}));
   c.clearLog();
   pic.ImageWidth = 60;
   pic.Paint(0, 0, c, TRVItemDrawStates{rvidsSelected}, &st, nullptr);
@@ -242,11 +242,15 @@ TEST(NonTextPaint, BreakStyles) {
     TColor color;
     std::vector<std::string> lines;
   } cases[] = {
-      {0, clNone, {"setPen(#800000,3,style0,mode0)", "moveTo(15,25)", "lineTo(95,25)", "setPen(#800000,1,style0,mode0)"}},
+      {0,
+       clNone,
+       {"setPen(#800000,3,style0,mode0)", "moveTo(15,25)", "lineTo(95,25)", "setPen(#800000,1,style0,mode0)"}},
       {1, clRed, {"setPen(#FF0000,1,style0,mode0)", "rectangle(15,24,95,27)", "setPen(#FF0000,1,style0,mode0)"}},
-      {2, clRed,
-       {"setPen(sys16,1,style0,mode0)", "moveTo(15,26)", "lineTo(15,24)", "lineTo(94,24)", "setPen(sys15,1,style0,mode0)",
-        "moveTo(94,24)", "lineTo(94,26)", "lineTo(14,26)", "setPen(sys15,1,style0,mode0)"}},
+      {2,
+       clRed,
+       {"setPen(sys16,1,style0,mode0)", "moveTo(15,26)", "lineTo(15,24)", "lineTo(94,24)",
+        "setPen(sys15,1,style0,mode0)", "moveTo(94,24)", "lineTo(94,26)", "lineTo(14,26)",
+        "setPen(sys15,1,style0,mode0)"}},
       {7, clRed, {"setPen(#000000,1,style0,mode0)"}},
   };
   for (const Case &k : cases) {
@@ -317,8 +321,7 @@ TEST(ImageList, IndicesAndSizes) {
   EXPECT_TRUE(c.log.empty());
   // Saved pictures: the image over an opaque background of the list's size.
   QImage half = Filled(4, 4, Qt::transparent);
-  for (int y = 0; y < 4; ++y)
-    half.setPixel(0, y, qRgba(0, 0, 255, 255));
+  for (int y = 0; y < 4; ++y) half.setPixel(0, y, qRgba(0, 0, 255, 255));
   list.Add(half);
   const QImage onRed = list.ImageOnBackground(1, clRed);
   ASSERT_EQ(onRed.size(), QSize(4, 4));
@@ -386,7 +389,7 @@ TEST_F(Items, DamagedPictureDataGivesTheInvalidPicture) {
   bmp += std::string(12, '\0');
   std::string dib(40, '\0');
   dib[0] = 40;
-  dib[4] = dib[5] = dib[6] = char(0x7F); // width
+  dib[4] = dib[5] = dib[6] = char(0x7F);  // width
   dib[8] = dib[9] = dib[10] = char(0x7F); // height
   dib[12] = 1;
   dib[14] = 24;
@@ -472,8 +475,8 @@ TEST_F(Items, ImageIndicesOutOfRangeOnEitherSide) {
     int index, hot;
     bool warned;
   } cases[] = {
-      {"0 0 0", false, 0, 0, false},  {"0 5 0", false, 5, 0, true},  {"0 -1 0", false, -1, 0, true},
-      {"0 -1 0", true, 0, 0, true},   {"0 0 -2", true, 0, 0, true},  {"0 7 9", true, 0, 0, true},
+      {"0 0 0", false, 0, 0, false}, {"0 5 0", false, 5, 0, true}, {"0 -1 0", false, -1, 0, true},
+      {"0 -1 0", true, 0, 0, true},  {"0 0 -2", true, 0, 0, true}, {"0 7 9", true, 0, 0, true},
   };
   for (const Case &c : cases) {
     doc.SetRVFWarnings({});
@@ -494,9 +497,7 @@ TEST_F(Items, ImageIndicesOutOfRangeOnEitherSide) {
 
 TEST_F(Items, ControlIsOwnedAndNeverDangles) {
   QPointer<QWidget> w = new QWidget;
-  {
-    TRVControlItemInfo ctl(&doc, w, rvvaBaseline);
-  }
+  { TRVControlItemInfo ctl(&doc, w, rvvaBaseline); }
   EXPECT_TRUE(w.isNull()); // the item freed its control
 
   auto *parent = new QWidget;
@@ -693,15 +694,13 @@ TEST(NonTextRtf, PictureFormsByClassAndOptions) {
       {"emf kept", &emfPicture, {}, "\\emfblip\\picw4\\pich3 ", true},
       {"emf as wmf", &emfPicture, {rvrtfSaveEMFAsWMF}, "\\wmetafile8\\picw106\\pich80 ", true},
       {"image list as wmf", nullptr, TRVRTFOptions::FromRaw(14), "\\wmetafile1\\picw5\\pich2 ", true},
-      {"image list as bitmap", nullptr, {rvrtfSaveBitmapDefault}, "\\dibitmap0\\wbmwidthbytes16\\picw5\\pich2",
-       false},
+      {"image list as bitmap", nullptr, {rvrtfSaveBitmapDefault}, "\\dibitmap0\\wbmwidthbytes16\\picw5\\pich2", false},
   };
   for (const Case &c : cases) {
     TRVRTFSaveContext ctx;
     ctx.Options = c.Options;
     std::string g;
-    if (c.Graphic)
-      RVSaveGraphicToRTF(g, *c.Graphic, c.Graphic->width(), c.Graphic->height(), ctx);
+    if (c.Graphic) RVSaveGraphicToRTF(g, *c.Graphic, c.Graphic->width(), c.Graphic->height(), ctx);
     else {
       TRVBulletItemInfo bullet(nullptr, 0, &list, rvvaBaseline);
       bullet.SaveRTF(g, nullptr, 0, "", ctx);
@@ -750,8 +749,7 @@ TEST(NonTextPalette, CopiesForPaletteModeAreMadeAndDropped) {
 TEST(NonTextPrint, PictureOntoItsPrintingBitmap) {
   QImage src(4, 10, QImage::Format_RGB32);
   for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 4; ++x)
-      src.setPixelColor(x, y, y < 5 ? Qt::red : Qt::blue);
+    for (int x = 0; x < 4; ++x) src.setPixelColor(x, y, y < 5 ? Qt::red : Qt::blue);
   TRVGraphicItemInfo pic(nullptr, std::make_unique<TBitmap>(src), rvvaBaseline);
   TRVScreenAndDevice sad;
   TRVMultiImagePrintInfo rec(sad, 10, 2);

@@ -55,7 +55,8 @@ const LayoutCase kLayouts[] = {
      "0 1 4 0 0 40 10 1\n"
      "0 5 7 0 10 70 10 1\n"
      "height 20\n"},
-    {"SpaceRightAfterTheFittedPartIsTheWrapPoint", 30, [](FormatDoc &f) {
+    {"SpaceRightAfterTheFittedPartIsTheWrapPoint", 30,
+     [](FormatDoc &f) {
        f.host->Options.Include(rvoClientTextWidth);
        f.para({"abc defg"});
      },
@@ -63,7 +64,8 @@ const LayoutCase kLayouts[] = {
      "0 5 3 0 10 30 10 1\n"
      "0 8 1 0 20 10 10 1\n"
      "height 30\n"},
-    {"WordLongerThanTheLineIsCutWhereItStopsFitting", 50, [](FormatDoc &f) {
+    {"WordLongerThanTheLineIsCutWhereItStopsFitting", 50,
+     [](FormatDoc &f) {
        f.host->Options.Include(rvoClientTextWidth);
        f.para({"abcdefghijkl"});
      },
@@ -71,7 +73,10 @@ const LayoutCase kLayouts[] = {
      "0 6 5 0 10 50 10 1\n"
      "0 11 2 0 20 20 10 1\n"
      "height 30\n"},
-    {"AWordThatDoesNotFitAfterAnotherItemMovesWhole", 60, [](FormatDoc &f) { f.para({"abc", "defgh"}); },
+    {"AWordThatDoesNotFitAfterAnotherItemMovesWhole", 60,
+     [](FormatDoc &f) {
+       f.para({"abc", "defgh"});
+     },
      "0 1 3 0 0 30 10 1\n"
      "1 1 5 0 10 50 10 1\n"
      "height 20\n"},

@@ -87,8 +87,8 @@ TEST(HtmlRoutines, ColoursSizesAndCharsets) {
   EXPECT_EQ(ColorToCss(clNone), "transparent");
   struct {
     int pt, size;
-  } sizes[] = {{8, 1}, {9, 2}, {10, 2}, {11, 3}, {12, 3}, {13, 4}, {14, 4}, {15, 5},
-               {18, 5}, {19, 6}, {24, 6}, {25, 7}, {30, 7}, {-3, 1}};
+  } sizes[] = {{8, 1},  {9, 2},  {10, 2}, {11, 3}, {12, 3}, {13, 4}, {14, 4},
+               {15, 5}, {18, 5}, {19, 6}, {24, 6}, {25, 7}, {30, 7}, {-3, 1}};
   for (auto s : sizes) EXPECT_EQ(FontSizeToHtmlSize(s.pt), s.size) << s.pt;
   EXPECT_EQ(CharsetToHtmlName(204), "Windows-1251");
   EXPECT_EQ(CharsetToHtmlName(128), "shift_jis");
@@ -137,7 +137,10 @@ TEST(RtfRoutines, Escaping) {
   EXPECT_EQ(RtfEscapeName("my mark-1\xE9", 1252), "my_mark_1\\'e9");
   EXPECT_EQ(RtfEscapeName("x\xA7", 1252), "x_");
   // "Ж" (replacement "?" in 1252), "a", a unit above 0x7FFF.
-  std::string raw("\x16\x04" "a\x00" "\x00\xE0", 6);
+  std::string raw("\x16\x04"
+                  "a\x00"
+                  "\x00\xE0",
+                  6);
   EXPECT_EQ(RtfUnicodeText(raw, 1252), "\\uc1 \\u1046 ?\\u97 a\\u-8192 ?");
   // A double-byte replacement sets the count to 2.
   EXPECT_EQ(RtfUnicodeText(std::string("\xE5\x65", 2), 936), "\\uc1 \\uc2 \\u26085 \\'c8\\'d5");

@@ -35,9 +35,15 @@ TEST(ItemFactory, CreatesTheBuiltInKinds) {
   struct Case {
     int styleNo;
     const char *cls;
-  } cases[] = {{0, "text"},          {7, "text"},      {rvsBreak, "break"},  {rvsPicture, "picture"},
-               {rvsHotspot, "hotspot"}, {rvsComponent, "control"}, {rvsBullet, "bullet"},
-               {rvsHotPicture, "hotpicture"}, {rvsListMarker, "marker"}};
+  } cases[] = {{0, "text"},
+               {7, "text"},
+               {rvsBreak, "break"},
+               {rvsPicture, "picture"},
+               {rvsHotspot, "hotspot"},
+               {rvsComponent, "control"},
+               {rvsBullet, "bullet"},
+               {rvsHotPicture, "hotpicture"},
+               {rvsListMarker, "marker"}};
   for (const Case &c : cases) {
     std::unique_ptr<TCustomRVItemInfo> item = CreateItemByStyleNo(c.styleNo, nullptr);
     ASSERT_NE(item, nullptr) << c.styleNo;
@@ -49,8 +55,7 @@ TEST(ItemFactory, CreatesTheBuiltInKinds) {
     EXPECT_EQ(dynamic_cast<TRVHotspotItemInfo *>(item.get()) != nullptr, cls == "hotspot") << c.styleNo;
     EXPECT_EQ(dynamic_cast<TRVHotGraphicItemInfo *>(item.get()) != nullptr, cls == "hotpicture") << c.styleNo;
   }
-  for (int reserved : {-2, -7, -8, -9, -61})
-    EXPECT_EQ(CreateItemByStyleNo(reserved, nullptr), nullptr) << reserved;
+  for (int reserved : {-2, -7, -8, -9, -61}) EXPECT_EQ(CreateItemByStyleNo(reserved, nullptr), nullptr) << reserved;
   // The virtual constructor leaves the fields zero; rectangles space by 1.
   auto brk = CreateItemByStyleNo(rvsBreak, nullptr);
   auto *b = static_cast<TRVBreakItemInfo *>(brk.get());
@@ -187,11 +192,11 @@ TEST(ItemFlags, YesNoPropertiesByClass) {
     int prop;
     bool text, brk, pic, ctl, bul;
   } cases[] = {
-      {0, false, true, false, false, false},  {1, true, true, false, false, false},
-      {2, true, false, true, true, true},     {3, false, false, true, true, true},
-      {4, false, false, true, false, false},  {5, false, false, false, false, false},
-      {7, false, false, false, true, false},  {8, false, false, false, false, false},
-      {9, false, false, false, true, false},  {10, false, false, false, false, false},
+      {0, false, true, false, false, false},   {1, true, true, false, false, false},
+      {2, true, false, true, true, true},      {3, false, false, true, true, true},
+      {4, false, false, true, false, false},   {5, false, false, false, false, false},
+      {7, false, false, false, true, false},   {8, false, false, false, false, false},
+      {9, false, false, false, true, false},   {10, false, false, false, false, false},
       {11, false, false, false, false, false}, {13, true, true, true, true, true},
   };
   for (const Case &c : cases) {
@@ -219,8 +224,7 @@ TEST(ItemFlags, HyperlinksByStyle) {
   jump->Jump = true;
   TRVTextItemInfo text(nullptr);
   text.StyleNo = jump->Index();
-  for (int p : {rvbsfJump, rvbsfAllowFocus, rvbsfXORFocus})
-    EXPECT_TRUE(text.GetStyleFlag(p, &st)) << p;
+  for (int p : {rvbsfJump, rvbsfAllowFocus, rvbsfXORFocus}) EXPECT_TRUE(text.GetStyleFlag(p, &st)) << p;
   text.StyleNo = 0;
   EXPECT_FALSE(text.GetStyleFlag(rvbsfJump, &st));
   EXPECT_FALSE(text.GetStyleFlag(rvbsfJump, nullptr));
@@ -378,10 +382,8 @@ TEST(ItemStyles, MarkAndRenumber) {
   EXPECT_EQ(tu.Values(), (std::vector<int32_t>{0, 0, 0, 0}));
 
   TRVIntegerList ts, ps, ls;
-  for (int v : {1, 1, 2, 2})
-    ts.Add(v);
-  for (int v : {1, 2, 2})
-    ps.Add(v);
+  for (int v : {1, 1, 2, 2}) ts.Add(v);
+  for (int v : {1, 2, 2}) ps.Add(v);
   text.RenumberStyles(ts, ps, ls);
   EXPECT_EQ(text.StyleNo, 1);
   EXPECT_EQ(text.ParaNo, 0);

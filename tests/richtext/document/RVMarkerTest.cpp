@@ -2,7 +2,6 @@
 
 #include <climits>
 
-
 #include "platform/ImageList.h"
 #include "support/TempDir.h"
 #include "platform/RecordingCanvas.h"
@@ -48,8 +47,7 @@ TEST(MarkerNumberText, EveryListType) {
       {rvlstImageList, 3, ""},
       {rvlstUnicodeBullet, 3, ""},
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(RVMarkerNumberText(c.type, c.value), c.text) << int(c.type) << " " << c.value;
+  for (const Case &c : cases) EXPECT_EQ(RVMarkerNumberText(c.type, c.value), c.text) << int(c.type) << " " << c.value;
 }
 
 // ---------------------------------------------------------------- numbering
@@ -279,12 +277,10 @@ TEST(MarkerListStream, DamagedDataIsRefusedBeforeAnythingIsMade) {
     bool ok;
     int count;
   } cases[] = {
-      {block(2, 2), true, 2},
-      {block(0, 0), true, 0},
-      {block(3, 2), false, 0},           // one record short
-      {block(0x7FFFFFFF, 1), false, 0},  // a count no stream of this size holds
-      {block(-1, 1), false, 0},
-      {std::string("\0\0\0\0\x01", 5), false, 0}, // count cut short
+      {block(2, 2), true, 2},           {block(0, 0), true, 0},
+      {block(3, 2), false, 0},          // one record short
+      {block(0x7FFFFFFF, 1), false, 0}, // a count no stream of this size holds
+      {block(-1, 1), false, 0},         {std::string("\0\0\0\0\x01", 5), false, 0}, // count cut short
       {std::string(), false, 0},
   };
   for (const Case &c : cases) {
@@ -437,15 +433,9 @@ TEST_F(MarkerCanvas, AlignmentSplitsTheRoomAroundThePosition) {
     bool rtl;
     int width, shift, extra;
   } cases[] = {
-      {rvmaLeft, 0, false, 14, 0, 0},
-      {rvmaRight, 0, false, 14, -14, 0},
-      {rvmaCenter, 0, false, 14, -7, 0},
-      {rvmaLeft, 30, false, 30, 0, 0},
-      {rvmaRight, 30, false, 44, -14, 0},
-      {rvmaCenter, 30, false, 37, -7, 0},
-      {rvmaLeft, 30, true, 30, 0, 16},
-      {rvmaRight, 30, true, 44, 14, 30},
-      {rvmaCenter, 0, true, 14, 7, 0},
+      {rvmaLeft, 0, false, 14, 0, 0},  {rvmaRight, 0, false, 14, -14, 0},  {rvmaCenter, 0, false, 14, -7, 0},
+      {rvmaLeft, 30, false, 30, 0, 0}, {rvmaRight, 30, false, 44, -14, 0}, {rvmaCenter, 30, false, 37, -7, 0},
+      {rvmaLeft, 30, true, 30, 0, 16}, {rvmaRight, 30, true, 44, 14, 30},  {rvmaCenter, 0, true, 14, 7, 0},
   };
   for (const Case &c : cases) {
     L->MarkerAlignment = c.align;
@@ -471,7 +461,7 @@ TEST_F(MarkerCanvas, PrintingSizesOnlyTheDrawRecord) {
   TRVDrawLineInfo dl;
   Marker.Width = 77;
   Marker.OnDocWidthChangeEx(&dl, true, &Canvas, &Style, &sad, false);
-  EXPECT_EQ(dl.Width, 40);  // the picture and the indent, both doubled
+  EXPECT_EQ(dl.Width, 40); // the picture and the indent, both doubled
   EXPECT_EQ(dl.Height, 20);
   EXPECT_EQ(Marker.Width, 77);
   EXPECT_EQ(Marker.GetImageWidth(&Style), 20);
@@ -492,10 +482,9 @@ TEST_F(MarkerCanvas, PaintsTheTextInTheLevelFont) {
   L->SetFont(&f);
   Canvas.clearLog();
   Marker.PaintMarker(5, 6, Canvas, &Style, 0);
-  EXPECT_EQ(Canvas.logText(),
-            "setFont(Courier New," + std::to_string(FontHeightOfSize(8)) +
-                ",w0,700,cs1)\nsetFontColor(#FF0000)\nsetTextCharacterExtra(0)\nsetTextAlign(0)\n"
-                "setBrush(#FFFFFF,style1)\ntextOut(5,6,\"1.\")");
+  EXPECT_EQ(Canvas.logText(), "setFont(Courier New," + std::to_string(FontHeightOfSize(8)) +
+                                  ",w0,700,cs1)\nsetFontColor(#FF0000)\nsetTextCharacterExtra(0)\nsetTextAlign(0)\n"
+                                  "setBrush(#FFFFFF,style1)\ntextOut(5,6,\"1.\")");
   // Black and white printing turns the colour black.
   Canvas.clearLog();
   Marker.PaintMarker(0, 0, Canvas, &Style, 3);
@@ -584,7 +573,6 @@ TEST_F(MarkerCanvas, TextForms) {
   EXPECT_EQ(Marker.GetMarkerText(&Style, false), "\x95?*\xE9 ");
   EXPECT_EQ(Marker.GetMarkerText(&Style, true), WideStringToRaw(u"\u2022?\u25CF\u00E9 "));
 }
-
 
 // ------------------------------------------------------------ in documents
 

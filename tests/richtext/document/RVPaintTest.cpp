@@ -172,8 +172,7 @@ TEST(Paint, PageBreaksAndCheckpointsAreMarkedAtTheTopsOfTheirLines) {
       {"nothing shown", false, false, {{0, 4}}, 0, ""},
       {"hard break and checkpoint", true, true, {}, 0, "hard@20 cp1@0,20 "},
       {"soft breaks at their lines", true, false, {{0, 4}, {2, 1}}, 0, "soft@10 soft@30 hard@20 "},
-      {"soft break before the first visible item is left out", true, false, {{0, 1}, {2, 1}}, 20,
-       "soft@10 hard@0 "},
+      {"soft break before the first visible item is left out", true, false, {{0, 1}, {2, 1}}, 20, "soft@10 hard@0 "},
   };
   for (const auto &c : cases) {
     FormatDoc f(25);

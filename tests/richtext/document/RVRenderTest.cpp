@@ -47,8 +47,7 @@ QImage render() {
   host.Style = &style;
   TRichVistaRVData doc(&host);
   doc.AddText("[12:30] alice:", headerNo, 0);
-  doc.AddText("A message long enough to wrap over more than one line of the transcript, justified.", 0,
-              justifiedNo);
+  doc.AddText("A message long enough to wrap over more than one line of the transcript, justified.", 0, justifiedNo);
   doc.AddText("In a box with a border and a coloured background.", 0, boxedNo);
   doc.AddText("centred link", linkNo, centredNo);
   doc.AddBreakTag(0);

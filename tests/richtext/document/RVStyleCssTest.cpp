@@ -134,15 +134,32 @@ TEST(StyleCss, TextDeclarations) {
       {"super", [](TFontInfo &f) { f.VShift = 30; }, " vertical-align: super;"},
       {"sub", [](TFontInfo &f) { f.VShift = -30; }, " vertical-align: sub;"},
       {"strike", [](TFontInfo &f) { f.Style = fsStrikeOut; }, " text-decoration: line-through;"},
-      {"under and over", [](TFontInfo &f) { f.Style = fsUnderline | fsStrikeOut; f.StyleEx = TRVFontStyles{rvfsOverline}; },
+      {"under and over",
+       [](TFontInfo &f) {
+         f.Style = fsUnderline | fsStrikeOut;
+         f.StyleEx = TRVFontStyles{rvfsOverline};
+       },
        " text-decoration: underline overline;"},
       {"over", [](TFontInfo &f) { f.StyleEx = TRVFontStyles{rvfsOverline}; }, " text-decoration: overline;"},
       {"plain jump", [](TFontInfo &f) { f.Jump = true; }, " text-decoration: none;"},
-      {"struck jump", [](TFontInfo &f) { f.Jump = true; f.Style = fsStrikeOut; }, " text-decoration: none line-through;"},
-      {"overlined jump", [](TFontInfo &f) { f.Jump = true; f.StyleEx = TRVFontStyles{rvfsOverline}; },
+      {"struck jump",
+       [](TFontInfo &f) {
+         f.Jump = true;
+         f.Style = fsStrikeOut;
+       },
+       " text-decoration: none line-through;"},
+      {"overlined jump",
+       [](TFontInfo &f) {
+         f.Jump = true;
+         f.StyleEx = TRVFontStyles{rvfsOverline};
+       },
        " text-decoration: none overline;"},
       // The decorations are compared as written, not flag by flag.
-      {"struck jump over struck base", [](TFontInfo &f) { f.Jump = true; f.Style = fsStrikeOut; },
+      {"struck jump over struck base",
+       [](TFontInfo &f) {
+         f.Jump = true;
+         f.Style = fsStrikeOut;
+       },
        " text-decoration: none line-through;", [](TFontInfo &b) { b.Style = fsStrikeOut; }},
       {"underline wins over strike-out", [](TFontInfo &f) { f.Style = fsUnderline | fsStrikeOut; }, "",
        [](TFontInfo &b) { b.Style = fsUnderline; }},
@@ -152,8 +169,7 @@ TEST(StyleCss, TextDeclarations) {
   for (const auto &c : cases) {
     TFontInfo f, b;
     c.Change(f);
-    if (c.BaseChange)
-      c.BaseChange(b);
+    if (c.BaseChange) c.BaseChange(b);
     EXPECT_EQ(FontCss(f, &b), c.WithBase) << c.Name;
   }
   // Back to the baseline and back to no capitals over a base that has them.
@@ -165,8 +181,9 @@ TEST(StyleCss, TextDeclarations) {
 
 TEST(StyleCss, WholeTextStyleWithoutBase) {
   TFontInfo f;
-  EXPECT_EQ(FontCss(f, nullptr, false), " font-size: 10pt; font-family: 'Arial'; font-style: normal; font-weight: "
-                                        "normal; color: #000000; background-color: transparent; text-decoration: none;");
+  EXPECT_EQ(FontCss(f, nullptr, false),
+            " font-size: 10pt; font-family: 'Arial'; font-style: normal; font-weight: "
+            "normal; color: #000000; background-color: transparent; text-decoration: none;");
   std::string multi = FontCss(f, nullptr, true);
   EXPECT_EQ(multi.find("background-color"), std::string::npos);
   f.VShift = 1;
@@ -203,20 +220,20 @@ TEST(StyleCss, HoverRules) {
 
 TEST(StyleCss, ParagraphDeclarations) {
   TParaInfo p;
-  EXPECT_EQ(ParaCss(p, nullptr), " text-align: left; text-indent: 0px; padding: 0px 0px 0px 0px; margin: 0px 0px 0px 0px;");
+  EXPECT_EQ(ParaCss(p, nullptr),
+            " text-align: left; text-indent: 0px; padding: 0px 0px 0px 0px; margin: 0px 0px 0px 0px;");
   EXPECT_EQ(ParaCss(p, nullptr, true), " text-indent: 0px; padding: 0px 0px 0px 0px; margin: 0px 0px 0px 0px;");
   struct {
     int Spacing;
     const char *Text;
-  } const spacings[] = {{150, " line-height: 1.50;"}, {105, " line-height: 1.05;"}, {100, ""}, {200, " line-height: 2.00;"}};
+  } const spacings[] = {
+      {150, " line-height: 1.50;"}, {105, " line-height: 1.05;"}, {100, ""}, {200, " line-height: 2.00;"}};
   for (const auto &c : spacings) {
     TParaInfo q;
     q.LineSpacing = c.Spacing;
     std::string css = ParaCss(q, nullptr);
-    if (*c.Text)
-      EXPECT_NE(css.find(c.Text), std::string::npos) << c.Spacing;
-    else
-      EXPECT_EQ(css.find("line-height"), std::string::npos);
+    if (*c.Text) EXPECT_NE(css.find(c.Text), std::string::npos) << c.Spacing;
+    else EXPECT_EQ(css.find("line-height"), std::string::npos);
   }
   TParaInfo spaced;
   spaced.LineSpacingType = rvlsSpaceBetween;
@@ -275,10 +292,14 @@ TEST(StyleCss, ListLevelTags) {
   struct {
     TRVListType Type;
     const char *Open, *Close;
-  } const cases[] = {{rvlstBullet, "<UL>", "</UL>"},          {rvlstPicture, "<UL>", "</UL>"},
-                     {rvlstDecimal, "<OL>", "</OL>"},         {rvlstLowerAlpha, "<OL type=a>", "</OL>"},
-                     {rvlstUpperAlpha, "<OL type=A>", "</OL>"}, {rvlstLowerRoman, "<OL type=i>", "</OL>"},
-                     {rvlstUpperRoman, "<OL type=I>", "</OL>"}, {rvlstImageListCounter, "<OL>", "</OL>"},
+  } const cases[] = {{rvlstBullet, "<UL>", "</UL>"},
+                     {rvlstPicture, "<UL>", "</UL>"},
+                     {rvlstDecimal, "<OL>", "</OL>"},
+                     {rvlstLowerAlpha, "<OL type=a>", "</OL>"},
+                     {rvlstUpperAlpha, "<OL type=A>", "</OL>"},
+                     {rvlstLowerRoman, "<OL type=i>", "</OL>"},
+                     {rvlstUpperRoman, "<OL type=I>", "</OL>"},
+                     {rvlstImageListCounter, "<OL>", "</OL>"},
                      {rvlstUnicodeBullet, "<UL>", "</UL>"}};
   for (const auto &c : cases) {
     TRVListLevel l;
@@ -308,20 +329,11 @@ namespace {
 // Gives the property another value than its default.
 void ChangeProperty(const TRVProp &p, void *Obj) {
   switch (p.Kind()) {
-  case TRVPropKind::Str:
-    p.Member.SetStr(Obj, "Tahoma");
-    break;
-  case TRVPropKind::Color:
-    p.Member.Set(Obj, p.Default == clRed ? clBlue : clRed);
-    break;
-  case TRVPropKind::Enum:
-    p.Member.Set(Obj, (p.Default + 1) % int64_t(p.Type.Names.size()));
-    break;
-  case TRVPropKind::Bool:
-    p.Member.Set(Obj, p.Default == 0);
-    break;
-  default:
-    p.Member.Set(Obj, p.Default + 7);
+  case TRVPropKind::Str: p.Member.SetStr(Obj, "Tahoma"); break;
+  case TRVPropKind::Color: p.Member.Set(Obj, p.Default == clRed ? clBlue : clRed); break;
+  case TRVPropKind::Enum: p.Member.Set(Obj, (p.Default + 1) % int64_t(p.Type.Names.size())); break;
+  case TRVPropKind::Bool: p.Member.Set(Obj, p.Default == 0); break;
+  default: p.Member.Set(Obj, p.Default + 7);
   }
 }
 } // namespace
@@ -330,16 +342,14 @@ TEST(StyleCss, EveryPropertyWithACssNameShowsWhenItDiffersFromTheBase) {
   // The writers to come take the names from the tables: they must be the
   // ones this writer puts out.
   for (const TRVProp &p : RVTextStyleProps().Rows) {
-    if (!p.Css)
-      continue;
+    if (!p.Css) continue;
     SCOPED_TRACE(p.Name);
     TFontInfo base, f;
     ChangeProperty(p, &f);
     EXPECT_NE(FontCss(f, &base).find(std::string(" ") + p.Css + ":"), std::string::npos) << FontCss(f, &base);
   }
   for (const TRVProp &p : RVParaStyleProps().Rows) {
-    if (!p.Css || p.Kind() == TRVPropKind::Object)
-      continue;
+    if (!p.Css || p.Kind() == TRVPropKind::Object) continue;
     SCOPED_TRACE(p.Name);
     TParaInfo base, q;
     ChangeProperty(p, &q);

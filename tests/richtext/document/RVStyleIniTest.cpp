@@ -19,9 +19,7 @@ namespace {
 
 class StyleIni : public ::testing::Test {
 protected:
-  void SetUp() override {
-    ini_ = IniStore::open(tmp_.file("styles.ini"));
-  }
+  void SetUp() override { ini_ = IniStore::open(tmp_.file("styles.ini")); }
   void TearDown() override { ini_.reset(); }
   IniStore &Ini() { return *ini_; }
   std::vector<std::string> Idents() { return ini_->idents("S"); }
@@ -54,15 +52,28 @@ TEST_F(StyleIni, EveryTextStylePropertyRoundTrips) {
       {"BackColor", [](TFontInfo &f) { f.BackColor = clWindowText; }},
       {"HoverBackColor", [](TFontInfo &f) { f.HoverBackColor = clYellow; }},
       {"HoverColor", [](TFontInfo &f) { f.HoverColor = clBlue; }},
-      {"JumpCursor", [](TFontInfo &f) { f.Jump = true; f.JumpCursor = 7; }},
+      {"JumpCursor",
+       [](TFontInfo &f) {
+         f.Jump = true;
+         f.JumpCursor = 7;
+       }},
       {"Charset", [](TFontInfo &f) { f.Charset = 204; }},
       {"CharScale", [](TFontInfo &f) { f.CharScale = 150; }},
       {"CharSpacing", [](TFontInfo &f) { f.CharSpacing = -2; }},
       {"BiDiMode", [](TFontInfo &f) { f.BiDiMode = rvbdRightToLeft; }},
       {"Style", [](TFontInfo &f) { f.Style = fsBold | fsItalic | fsUnderline | fsStrikeOut; }},
-      {"StyleEx", [](TFontInfo &f) { f.StyleEx = TRVFontStyles{rvfsOverline, rvfsAllCaps}; }},
-      {"Protection", [](TFontInfo &f) { f.Protection = TRVProtectOptions{rvprModifyProtect, rvprStickToBottom}; }},
-      {"Options", [](TFontInfo &f) { f.Options = TRVTextOptions{rvteoHTMLCode, rvteoRTFCode}; }},
+      {"StyleEx",
+       [](TFontInfo &f) {
+         f.StyleEx = TRVFontStyles{rvfsOverline, rvfsAllCaps};
+       }},
+      {"Protection",
+       [](TFontInfo &f) {
+         f.Protection = TRVProtectOptions{rvprModifyProtect, rvprStickToBottom};
+       }},
+      {"Options",
+       [](TFontInfo &f) {
+         f.Options = TRVTextOptions{rvteoHTMLCode, rvteoRTFCode};
+       }},
       {"VShift", [](TFontInfo &f) { f.VShift = -33; }},
       {"NextStyleNo", [](TFontInfo &f) { f.NextStyleNo = 2; }},
       {"Unicode", [](TFontInfo &f) { f.Unicode = true; }},
@@ -234,7 +245,11 @@ TEST_F(StyleIni, EveryListLevelPropertyRoundTrips) {
   using LevelSetter = std::function<void(TRVListLevel &)>;
   const std::pair<const char *, LevelSetter> setters[] = {
       {"ListType", [](TRVListLevel &l) { l.ListType = rvlstUpperRoman; }},
-      {"Picture", [](TRVListLevel &l) { TBitmap bmp(SmallImage()); l.SetPicture(&bmp); }},
+      {"Picture",
+       [](TRVListLevel &l) {
+         TBitmap bmp(SmallImage());
+         l.SetPicture(&bmp);
+       }},
       {"ImageIndex", [](TRVListLevel &l) { l.ImageIndex = 4; }},
       {"FormatString", [](TRVListLevel &l) { l.FormatString = "%0:s.%1:s)"; }},
       {"FormatStringW", [](TRVListLevel &l) { l.FormatStringW = u"\u2192"; }},
@@ -293,8 +308,8 @@ TEST_F(StyleIni, MarkerFontColourIsTheClassLibrarysColourText) {
     TColor Color;
     const char *Text;
   } const cases[] = {
-      {clWindowText, "clWindowText"}, {TColor(0xC0DCC0), "clMoneyGreen"}, {TColor(0xF0FBFF), "clCream"},
-      {TColor(0xA4A0A0), "clMedGray"}, {clHotLight, "clHotLight"},        {clMenuBar, "clMenuBar"},
+      {clWindowText, "clWindowText"},       {TColor(0xC0DCC0), "clMoneyGreen"}, {TColor(0xF0FBFF), "clCream"},
+      {TColor(0xA4A0A0), "clMedGray"},      {clHotLight, "clHotLight"},         {clMenuBar, "clMenuBar"},
       {RGB(0x56, 0x34, 0x12), "$00123456"}, {sysColor(25), "$FF000019"},
   };
   for (const auto &c : cases) {
@@ -313,8 +328,7 @@ TEST_F(StyleIni, MiddleDotLevelStoresItsBulletAndDefaults) {
   TRVListInfo l;
   l.Levels.Add();
   l.SaveToINI(Ini(), "S", "List%s");
-  EXPECT_EQ(Ini().idents("S"),
-            (std::vector<std::string>{"ListStyleName", "ListLevelsCount", "ListLvlFormatString0"}));
+  EXPECT_EQ(Ini().idents("S"), (std::vector<std::string>{"ListStyleName", "ListLevelsCount", "ListLvlFormatString0"}));
 }
 
 TEST_F(StyleIni, LongStringsGoInPiecesOf500) {
@@ -326,8 +340,7 @@ TEST_F(StyleIni, LongStringsGoInPiecesOf500) {
   for (const auto &c : cases) {
     std::string section = "L" + std::to_string(n++);
     std::string value;
-    for (size_t i = 0; i < c.Length; ++i)
-      value += char('A' + i % 26);
+    for (size_t i = 0; i < c.Length; ++i) value += char('A' + i % 26);
     WriteLongString(Ini(), section, "K", value);
     std::vector<std::string> ids = Ini().idents(section);
     ASSERT_EQ(ids.size(), c.Pieces.size()) << c.Length;
@@ -344,12 +357,11 @@ TEST_F(StyleIni, HostileValuesAreRangeChecked) {
     const char *Key;
     const char *Value;
   } const values[] = {
-      {"BaseStyleNo", "-7"}, {"NextStyleNo", "-2147483648"}, {"Charset", "300"},
-      {"BiDiMode", "9"},     {"Protection", "-1"},           {"Size", "banana"},
+      {"BaseStyleNo", "-7"},       {"NextStyleNo", "-2147483648"}, {"Charset", "300"},
+      {"BiDiMode", "9"},           {"Protection", "-1"},           {"Size", "banana"},
       {"CharScale", "2147483647"}, {"CharSpacing", "-2147483648"},
   };
-  for (const auto &v : values)
-    Ini().writeString("T", v.Key, v.Value);
+  for (const auto &v : values) Ini().writeString("T", v.Key, v.Value);
   TFontInfo f;
   f.LoadFromINI(Ini(), "T", "%s");
   EXPECT_EQ(f.BaseStyleNo, -1);
@@ -383,22 +395,27 @@ TEST_F(StyleIni, HostileListValuesNeverAllocateOrCrash) {
   };
   const Case cases[] = {
       {"negative count", {{"LevelsCount", "-5"}}, [](const TRVListInfo &l) { EXPECT_EQ(l.Levels.Count(), 0); }},
-      {"huge count", {{"LevelsCount", "2000000000"}},
-       [](const TRVListInfo &l) { EXPECT_EQ(l.Levels.Count(), 256); }},
-      {"odd hex", {{"LevelsCount", "1"}, {"LvlFormatStringW0", "ABC"}},
+      {"huge count", {{"LevelsCount", "2000000000"}}, [](const TRVListInfo &l) { EXPECT_EQ(l.Levels.Count(), 256); }},
+      {"odd hex",
+       {{"LevelsCount", "1"}, {"LvlFormatStringW0", "ABC"}},
        [](const TRVListInfo &l) { EXPECT_TRUE(l.Levels.Items(0)->FormatStringW.empty()); }},
-      {"odd byte count", {{"LevelsCount", "1"}, {"LvlFormatStringW0", "ABCDEF"}},
+      {"odd byte count",
+       {{"LevelsCount", "1"}, {"LvlFormatStringW0", "ABCDEF"}},
        [](const TRVListInfo &l) { EXPECT_TRUE(l.Levels.Items(0)->FormatStringW.empty()); }},
-      {"not hex", {{"LevelsCount", "1"}, {"LvlFormatStringW0", "zz00"}},
+      {"not hex",
+       {{"LevelsCount", "1"}, {"LvlFormatStringW0", "zz00"}},
        [](const TRVListInfo &l) { EXPECT_TRUE(l.Levels.Items(0)->FormatStringW.empty()); }},
-      {"unknown graphic", {{"LevelsCount", "1"}, {"LvlGraphicClass0", "TNoSuch"}, {"LvlPicture0_0", "00"}},
+      {"unknown graphic",
+       {{"LevelsCount", "1"}, {"LvlGraphicClass0", "TNoSuch"}, {"LvlPicture0_0", "00"}},
        [](const TRVListInfo &l) { EXPECT_FALSE(l.Levels.Items(0)->HasPicture()); }},
-      {"damaged picture", {{"LevelsCount", "1"}, {"LvlGraphicClass0", "TBitmap"}, {"LvlPicture0_0", "424D0"}},
+      {"damaged picture",
+       {{"LevelsCount", "1"}, {"LvlGraphicClass0", "TBitmap"}, {"LvlPicture0_0", "424D0"}},
        [](const TRVListInfo &l) { EXPECT_FALSE(l.Levels.Items(0)->HasPicture()); }},
       {"bitmap header lying about its size",
        {{"LevelsCount", "1"}, {"LvlGraphicClass0", "TBitmap"}, {"LvlPicture0_0", "424DFFFFFFFF0000000036000000"}},
        [](const TRVListInfo &l) { EXPECT_FALSE(l.Levels.Items(0)->HasPicture()); }},
-      {"short font", {{"LevelsCount", "1"}, {"LvlFont0", "Symbol,-20"}},
+      {"short font",
+       {{"LevelsCount", "1"}, {"LvlFont0", "Symbol,-20"}},
        [](const TRVListInfo &l) {
          const TRVMarkerFont *f = l.Levels.Items(0)->FontIfAny();
          ASSERT_NE(f, nullptr);
@@ -406,7 +423,8 @@ TEST_F(StyleIni, HostileListValuesNeverAllocateOrCrash) {
          EXPECT_EQ(f->Height(), -20);
          EXPECT_EQ(f->Color, clWindowText);
        }},
-      {"font with junk", {{"LevelsCount", "1"}, {"LvlFont0", ",x,zz,99,$FFFFFFFFFF,-4"}},
+      {"font with junk",
+       {{"LevelsCount", "1"}, {"LvlFont0", ",x,zz,99,$FFFFFFFFFF,-4"}},
        [](const TRVListInfo &l) {
          const TRVMarkerFont *f = l.Levels.Items(0)->FontIfAny();
          ASSERT_NE(f, nullptr);
@@ -416,7 +434,8 @@ TEST_F(StyleIni, HostileListValuesNeverAllocateOrCrash) {
          EXPECT_EQ(f->Color, clWindowText);
          EXPECT_EQ(f->Charset, 1);
        }},
-      {"types out of range", {{"LevelsCount", "1"}, {"LvlListType0", "10"}, {"LvlMarkerAlignment0", "-1"}},
+      {"types out of range",
+       {{"LevelsCount", "1"}, {"LvlListType0", "10"}, {"LvlMarkerAlignment0", "-1"}},
        [](const TRVListInfo &l) {
          EXPECT_EQ(l.Levels.Items(0)->ListType, rvlstBullet);
          EXPECT_EQ(l.Levels.Items(0)->MarkerAlignment, rvmaLeft);
@@ -426,8 +445,7 @@ TEST_F(StyleIni, HostileListValuesNeverAllocateOrCrash) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.Name);
     std::string section = "C" + std::to_string(n++);
-    for (const auto &[k, v] : c.Values)
-      Ini().writeString(section, k, v);
+    for (const auto &[k, v] : c.Values) Ini().writeString(section, k, v);
     TRVListInfo l;
     l.LoadFromINI(Ini(), section, "%s");
     c.Check(l);

@@ -32,11 +32,11 @@ TEST(StylePaint, ApplySetsTheFontByPointsOrTablePixels) {
     int TablePPI, CanvasPPI, Size, CharScale;
     int Height, Width;
   } const cases[] = {
-      {0, 96, 10, 100, -13, 0},    // the canvas's resolution
-      {0, 120, 10, 100, -17, 0},   //
-      {96, 120, 10, 100, -13, 0},  // the table's resolution wins
-      {0, 96, 10, 150, -13, 10},   // 7 x 150 / 100
-      {72, 96, 12, 50, -12, 3},    // 7 x 50 / 100
+      {0, 96, 10, 100, -13, 0},                // the canvas's resolution
+      {0, 120, 10, 100, -17, 0},               //
+      {96, 120, 10, 100, -13, 0},              // the table's resolution wins
+      {0, 96, 10, 150, -13, 10},               // 7 x 150 / 100
+      {72, 96, 12, 50, -12, 3},                // 7 x 50 / 100
       {0, 96, 10, 2147483647, -13, 150323855}, // 7 x 2147483647 / 100 in 64 bits
   };
   for (const auto &c : cases) {
@@ -180,9 +180,9 @@ TEST(StylePaint, DrawPlainPieceAndLeadingSpace) {
   cv.setBrush(CanvasBrush{clYellow, TBrushStyle::bsSolid});
   cv.clearLog();
   s.DrawStyleText("ab", cv, 0, 1, 4, nullptr, 5, 10, 20, 19, 14, {}, false, false, 0, rvbdUnspecified);
-  EXPECT_EQ(Lines(cv, {"textOut", "fillRect", "moveTo", "lineTo"}),
-            (std::vector<std::string>{"textOut(15,20,\"ab\")", "fillRect(10,20,15,34)", "moveTo(10,33)",
-                                      "lineTo(16,33)"}));
+  EXPECT_EQ(
+      Lines(cv, {"textOut", "fillRect", "moveTo", "lineTo"}),
+      (std::vector<std::string>{"textOut(15,20,\"ab\")", "fillRect(10,20,15,34)", "moveTo(10,33)", "lineTo(16,33)"}));
   // The brush is left clear and the pen solid.
   EXPECT_EQ(cv.brush().Style, TBrushStyle::bsClear);
   EXPECT_EQ(cv.pen().Style, TPenStyle::psSolid);
@@ -253,9 +253,12 @@ TEST(StylePaint, ExtremeScaleAndSpacingPaintOnTheQtCanvas) {
     const char *Name;
     int32_t Scale, Spacing;
   } const cases[] = {
-      {"widest scale", INT32_MAX, 0},           {"negative scale", INT32_MIN, 0},
-      {"widest spacing", 100, INT32_MAX},       {"narrowest spacing", 100, INT32_MIN},
-      {"both at the top", INT32_MAX, INT32_MAX}, {"both at the bottom", INT32_MIN, INT32_MIN},
+      {"widest scale", INT32_MAX, 0},
+      {"negative scale", INT32_MIN, 0},
+      {"widest spacing", 100, INT32_MAX},
+      {"narrowest spacing", 100, INT32_MIN},
+      {"both at the top", INT32_MAX, INT32_MAX},
+      {"both at the bottom", INT32_MIN, INT32_MIN},
   };
   setScreenPixelsPerInch(96);
   for (const auto &c : cases) {
@@ -417,9 +420,12 @@ TEST(StylePaint, BackgroundByColourMode) {
     bool Printing;
     uint8_t Mode;
     const char *Brush; // nullptr: nothing painted
-  } const cases[] = {{false, 0, "setBrush(#C0C0C0,style0)"}, {false, 4, "setBrush(#C0C0C0,style0)"},
-                     {true, 1, "setBrush(#C0C0C0,style0)"},  {true, 2, "setBrush(#C0C0C0,style0)"},
-                     {true, 3, nullptr},                     {true, 4, nullptr}};
+  } const cases[] = {{false, 0, "setBrush(#C0C0C0,style0)"},
+                     {false, 4, "setBrush(#C0C0C0,style0)"},
+                     {true, 1, "setBrush(#C0C0C0,style0)"},
+                     {true, 2, "setBrush(#C0C0C0,style0)"},
+                     {true, 3, nullptr},
+                     {true, 4, nullptr}};
   for (const auto &c : cases) {
     RecordingCanvas cv;
     bg.Draw(TRect{0, 0, 10, 5}, cv, c.Printing, c.Mode);

@@ -322,15 +322,14 @@ TEST(StyleStream, DamagedDataFailsWithoutHarm) {
   ASSERT_TRUE(t.LoadFromStream(good, unknown));
   EXPECT_EQ(t.Count(), 6);
   const std::string bad[] = {
-      std::string("\x01\x00", 2),                                   // not a collection
-      std::string("\x0E\x01\x04Name\x0C\xFF\xFF\xFF\x7F", 12),     // a long string longer than the data
-      std::string("\x0E\x01\x04Name\x0A\xFF\xFF\xFF\xFF", 12),     // binary likewise
+      std::string("\x01\x00", 2),                                                  // not a collection
+      std::string("\x0E\x01\x04Name\x0C\xFF\xFF\xFF\x7F", 12),                     // a long string longer than the data
+      std::string("\x0E\x01\x04Name\x0A\xFF\xFF\xFF\xFF", 12),                     // binary likewise
       std::string("\x0E\x01\x01X\x0E\x01\x01X\x0E\x01\x01X\x0E\x01\x01X\x0E", 17), // too deep
-      std::string("\x0E\x05", 2),                                   // an item that is no list
-      std::string("\x0E\x01\x01X\x63", 5),                          // unknown value type
+      std::string("\x0E\x05", 2),                                                  // an item that is no list
+      std::string("\x0E\x01\x01X\x63", 5),                                         // unknown value type
   };
-  for (const auto &b : bad)
-    EXPECT_FALSE(t.LoadFromStream(b, unknown));
+  for (const auto &b : bad) EXPECT_FALSE(t.LoadFromStream(b, unknown));
 }
 
 TEST(StyleStream, ListLevelsAreCapped) {
@@ -339,8 +338,7 @@ TEST(StyleStream, ListLevelsAreCapped) {
   data += char(1);
   data += Short("Levels");
   data += char(14);
-  for (int i = 0; i < 300; ++i)
-    data += std::string("\x01\x00", 2);
+  for (int i = 0; i < 300; ++i) data += std::string("\x01\x00", 2);
   data += char(0);
   data += char(0);
   data += char(0);

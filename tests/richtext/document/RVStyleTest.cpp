@@ -155,8 +155,7 @@ TEST(RVStyle, HoverColorsAndSensitivity) {
   TS(s)[4]->HoverColor = clBlue;
   EXPECT_EQ(s.GetHoverColor(4), clBlue);
   s.OnStyleHoverSensitive = [](TRVStyle *, int StyleNo, bool &Sensitive) {
-    if (StyleNo == 4)
-      Sensitive = false;
+    if (StyleNo == 4) Sensitive = false;
   };
   EXPECT_FALSE(s.StyleHoverSensitive(4));
   s.HoverColor = clNone;
@@ -528,7 +527,8 @@ TEST(MergeWith, EqualSheetsAddNothing) {
     const char *Name;
     TRVStyleMergeMode Mode;
     std::vector<int> Text;
-  } const cases[] = {{"smart merge", rvs_merge_SmartMerge, {0, 1, 2, 3, 4, 5}}, {"map", rvs_merge_Map, {0, 1, 2, 3, 4, 4}}};
+  } const cases[] = {{"smart merge", rvs_merge_SmartMerge, {0, 1, 2, 3, 4, 5}},
+                     {"map", rvs_merge_Map, {0, 1, 2, 3, 4, 4}}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.Name);
     TRVStyle target, source;
@@ -557,8 +557,7 @@ TEST(MergeWith, AppendCopiesAndRenumbersReferences) {
   EXPECT_EQ(TS(target)[8]->NextStyleNo, 7);
   EXPECT_EQ(TS(target)[9]->BaseStyleNo, -1);
   EXPECT_EQ(TS(target)[10]->NextStyleNo, -1);
-  for (int i = 0; i < 12; ++i)
-    EXPECT_EQ(TS(target)[i]->Standard, i < 6) << i;
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(TS(target)[i]->Standard, i < 6) << i;
   EXPECT_EQ(TS(target)[7]->StyleName, "Heading");
 }
 
@@ -585,16 +584,15 @@ TEST(MergeWith, SmartMergeTakesTheReadStylesNextStyleThroughTheMapping) {
     const char *Name;
     int TargetNext;
     int Expected;
-  } const cases[] = {{"same next style: reused", 1, 3}, {"other next style: added", 2, 4}, {"no next style: added", -1, 4}};
+  } const cases[] = {
+      {"same next style: reused", 1, 3}, {"other next style: added", 2, 4}, {"no next style: added", -1, 4}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.Name);
     TRVStyle target, source;
     TS(target).Clear();
     TS(source).Clear();
-    for (int size : {11, 12, 13, 20})
-      TS(target).Add()->Size = size;
-    for (int size : {12, 13, 11, 20})
-      TS(source).Add()->Size = size;
+    for (int size : {11, 12, 13, 20}) TS(target).Add()->Size = size;
+    for (int size : {12, 13, 11, 20}) TS(source).Add()->Size = size;
     TS(target)[3]->NextStyleNo = c.TargetNext;
     TS(source)[3]->NextStyleNo = 0;
     TRVIntegerList mapping;
@@ -710,24 +708,18 @@ TEST(RVFormatMarkerString, OwnFormatterTakesOnlyTheMarkerForms) {
     const char *Format;
     const char *Result;
   } const cases[] = {
-      {"%s.", "1."},
-      {"%0:s.%1:s.%2:s", "1.b.iii"},
-      {"(%1:s)", "(b)"},
-      {"%s-%s-%s-%s", "1-b-iii-%s"},
-      {"%1:s%s", "biii"},
-      {"100%%", "100%"},
-      {"100%", "100%"},
-      {"%d %n %x %p %.999999s", "%d %n %x %p %.999999s"},
-      {"%3:s", "%3:s"},
-      {"%99999999999999:s", "%99999999999999:s"},
-      {"%-1:s", "%-1:s"},
-      {"%0:", "%0:"},
-      {"", ""},
-      {"\xB7", "\xB7"},
+      {"%s.", "1."},      {"%0:s.%1:s.%2:s", "1.b.iii"},
+      {"(%1:s)", "(b)"},  {"%s-%s-%s-%s", "1-b-iii-%s"},
+      {"%1:s%s", "biii"}, {"100%%", "100%"},
+      {"100%", "100%"},   {"%d %n %x %p %.999999s", "%d %n %x %p %.999999s"},
+      {"%3:s", "%3:s"},   {"%99999999999999:s", "%99999999999999:s"},
+      {"%-1:s", "%-1:s"}, {"%0:", "%0:"},
+      {"", ""},           {"\xB7", "\xB7"},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(RVFormatMarkerString(c.Format, args), c.Result) << c.Format;
-  EXPECT_EQ(RVFormatMarkerString(std::string("a\0%s", 4), args), std::string("a\0" "1", 3));
+  for (const auto &c : cases) EXPECT_EQ(RVFormatMarkerString(c.Format, args), c.Result) << c.Format;
+  EXPECT_EQ(RVFormatMarkerString(std::string("a\0%s", 4), args), std::string("a\0"
+                                                                             "1",
+                                                                             3));
 }
 
 TEST(TFontInfo, AssignFromAndToAFont) {
@@ -793,19 +785,11 @@ void ExpectTableDefaults(const TRVPropTable &T, const void *Fresh, const std::st
   for (const TRVProp &p : T.Rows) {
     SCOPED_TRACE(Path + p.Name);
     switch (p.Kind()) {
-    case TRVPropKind::Object:
-      ExpectTableDefaults(*p.Type.Object, p.Member.CSub(Fresh), Path + p.Name + ".");
-      break;
-    case TRVPropKind::Custom:
-      break; // pictures, fonts and image lists start absent
-    case TRVPropKind::Str:
-      EXPECT_EQ(p.Member.GetStr(Fresh), p.Type.DefaultText);
-      break;
-    case TRVPropKind::WStr:
-      EXPECT_TRUE(p.Member.GetWStr(Fresh).empty());
-      break;
-    default:
-      EXPECT_EQ(p.Member.Get(Fresh), p.Default);
+    case TRVPropKind::Object: ExpectTableDefaults(*p.Type.Object, p.Member.CSub(Fresh), Path + p.Name + "."); break;
+    case TRVPropKind::Custom: break; // pictures, fonts and image lists start absent
+    case TRVPropKind::Str: EXPECT_EQ(p.Member.GetStr(Fresh), p.Type.DefaultText); break;
+    case TRVPropKind::WStr: EXPECT_TRUE(p.Member.GetWStr(Fresh).empty()); break;
+    default: EXPECT_EQ(p.Member.Get(Fresh), p.Default);
     }
   }
 }
@@ -824,13 +808,12 @@ TEST(StyleDefaults, EveryTableDefaultIsTheClassesOwn) {
     const TRVPropTable &Table;
     const void *Fresh;
   } const cases[] = {
-      {"text style", RVTextStyleProps(), &text},     {"paragraph style", RVParaStyleProps(), &para},
-      {"list level", RVListLevelProps(), &level},    {"border", RVBorderProps(), &border},
+      {"text style", RVTextStyleProps(), &text},        {"paragraph style", RVParaStyleProps(), &para},
+      {"list level", RVListLevelProps(), &level},       {"border", RVBorderProps(), &border},
       {"background", RVBackgroundProps(), &background}, {"offsets", RVRectProps(), &rect},
       {"visible sides", RVBooleanRectProps(), &sides},
   };
-  for (const auto &c : cases)
-    ExpectTableDefaults(c.Table, c.Fresh, std::string(c.Name) + ": ");
+  for (const auto &c : cases) ExpectTableDefaults(c.Table, c.Fresh, std::string(c.Name) + ": ");
 }
 
 TEST(StyleDefaults, DefaultEntriesStoreOnlyTheirNamesAndReadBackEqual) {

@@ -89,10 +89,9 @@ TEST(CodePageRoutines, AnsiToUnicodeAndBack) {
 // without a "?" that was not read, and as the same text: the bytes may only
 // change where a letter and its mark become the page's precomposed letter.
 TEST(CodePageRoutines, SingleBytePagesRoundTripWithoutLoss) {
-  const int pages[] = {437,   737,   775,   850,   852,   855,   857,   862,   866,
-                       874,   1250,  1251,  1252,  1253,  1254,  1255,  1256,  1257,
-                       1258,  10000, 10007, 10029, 20127, 20866, 21866, 28591, 28592,
-                       28593, 28594, 28595, 28596, 28597, 28598, 28599, 28605};
+  const int pages[] = {437,   737,   775,   850,   852,   855,   857,   862,   866,   874,   1250,  1251,
+                       1252,  1253,  1254,  1255,  1256,  1257,  1258,  10000, 10007, 10029, 20127, 20866,
+                       21866, 28591, 28592, 28593, 28594, 28595, 28596, 28597, 28598, 28599, 28605};
   for (int cp : pages) {
     int gained = 0, changed = 0;
     std::string firstGained, firstChanged;
@@ -119,11 +118,10 @@ TEST(CodePageRoutines, CharsetsAndLanguages) {
   struct {
     uint8_t charset;
     int cp, lang;
-  } cases[] = {{0, 1252, 1033},   {1, 0, 0},        {2, 0, 1024},      {77, 2, 1024},
-               {128, 932, 1041},  {129, 949, 1042}, {130, 1361, 2066}, {134, 936, 2052},
-               {136, 950, 1028},  {161, 1253, 1032}, {162, 1254, 1055}, {163, 1258, 1066},
-               {177, 1255, 1037}, {178, 1256, 0},    {186, 1257, 0},    {204, 1251, 1049},
-               {222, 874, 1054},  {238, 1250, 1024}, {255, 1, 1024},    {99, 0, 1024}};
+  } cases[] = {{0, 1252, 1033},   {1, 0, 0},         {2, 0, 1024},      {77, 2, 1024},    {128, 932, 1041},
+               {129, 949, 1042},  {130, 1361, 2066}, {134, 936, 2052},  {136, 950, 1028}, {161, 1253, 1032},
+               {162, 1254, 1055}, {163, 1258, 1066}, {177, 1255, 1037}, {178, 1256, 0},   {186, 1257, 0},
+               {204, 1251, 1049}, {222, 874, 1054},  {238, 1250, 1024}, {255, 1, 1024},   {99, 0, 1024}};
   for (auto c : cases) {
     EXPECT_EQ(CharsetToCodePage(c.charset), c.cp) << int(c.charset);
     EXPECT_EQ(CharsetToLanguage(c.charset), c.lang) << int(c.charset);
@@ -165,25 +163,90 @@ TEST(LineBreakClasses, ListedCodePoints) {
     char16_t c;
     uint8_t cls;
   } cases[] = {
-      {0x0000, rvlbCM}, {0x0008, rvlbCM}, {0x0009, rvlbBA}, {0x000A, rvlbAL}, {0x000B, rvlbCM},
-      {0x000D, rvlbAL}, {0x000E, rvlbCM}, {0x001F, rvlbCM}, {0x0020, rvlbAL}, {u'!', rvlbEX},
-      {u'?', rvlbEX},   {u'"', rvlbQU},   {u'\'', rvlbQU},  {u'$', rvlbPR},   {u'+', rvlbPR},
-      {u'\\', rvlbPR},  {u'%', rvlbPO},   {u'(', rvlbOP},   {u'[', rvlbOP},   {u'{', rvlbOP},
-      {u')', rvlbCL},   {u']', rvlbCL},   {u'}', rvlbCL},   {u',', rvlbIS},   {u'.', rvlbIS},
-      {u':', rvlbIS},   {u';', rvlbIS},   {u'-', rvlbHY},   {u'/', rvlbSY},   {u'0', rvlbNU},
-      {u'9', rvlbNU},   {u'|', rvlbBA},   {u'a', rvlbAL},   {0x007F, rvlbCM}, {0x0085, rvlbCM},
-      {0x009F, rvlbCM}, {0x00A0, rvlbGL}, {0x00AD, rvlbBA}, {0x00B4, rvlbBB}, {0x2010, rvlbBA},
-      {0x2013, rvlbBA}, {0x2014, rvlbB2}, {0x2024, rvlbIN}, {0x2026, rvlbIN}, {0x200B, rvlbZW},
-      {0x200C, rvlbCM}, {0x200D, rvlbCM}, {0x2060, rvlbGL}, {0xFEFF, rvlbGL}, {0x3000, rvlbID},
-      {0x3001, rvlbCL}, {0x3002, rvlbCL}, {0x300C, rvlbOP}, {0x3041, rvlbNS}, {0x3042, rvlbID},
-      {0x30FC, rvlbID}, {0x4E00, rvlbID}, {0x9FA5, rvlbID}, {0xAC00, rvlbID}, {0xD7A3, rvlbID},
-      {0xF900, rvlbID}, {0x0E01, rvlbAL}, {0x0E31, rvlbCM}, {0xD800, rvlbAL}, {0xDFFF, rvlbAL},
-      {0xE000, rvlbAL}, {0xF8FF, rvlbAL}, {0xFF08, rvlbOP}, {0xFF09, rvlbCL}, {0xFF0C, rvlbCL},
-      {0xFF61, rvlbCL}, {0xFF65, rvlbNS}, {0xFFE0, rvlbPO}, {0x0416, rvlbAL}, {0xFFFF, rvlbAL},
+      {0x0000, rvlbCM},
+      {0x0008, rvlbCM},
+      {0x0009, rvlbBA},
+      {0x000A, rvlbAL},
+      {0x000B, rvlbCM},
+      {0x000D, rvlbAL},
+      {0x000E, rvlbCM},
+      {0x001F, rvlbCM},
+      {0x0020, rvlbAL},
+      {u'!', rvlbEX},
+      {u'?', rvlbEX},
+      {u'"', rvlbQU},
+      {u'\'', rvlbQU},
+      {u'$', rvlbPR},
+      {u'+', rvlbPR},
+      {u'\\', rvlbPR},
+      {u'%', rvlbPO},
+      {u'(', rvlbOP},
+      {u'[', rvlbOP},
+      {u'{', rvlbOP},
+      {u')', rvlbCL},
+      {u']', rvlbCL},
+      {u'}', rvlbCL},
+      {u',', rvlbIS},
+      {u'.', rvlbIS},
+      {u':', rvlbIS},
+      {u';', rvlbIS},
+      {u'-', rvlbHY},
+      {u'/', rvlbSY},
+      {u'0', rvlbNU},
+      {u'9', rvlbNU},
+      {u'|', rvlbBA},
+      {u'a', rvlbAL},
+      {0x007F, rvlbCM},
+      {0x0085, rvlbCM},
+      {0x009F, rvlbCM},
+      {0x00A0, rvlbGL},
+      {0x00AD, rvlbBA},
+      {0x00B4, rvlbBB},
+      {0x2010, rvlbBA},
+      {0x2013, rvlbBA},
+      {0x2014, rvlbB2},
+      {0x2024, rvlbIN},
+      {0x2026, rvlbIN},
+      {0x200B, rvlbZW},
+      {0x200C, rvlbCM},
+      {0x200D, rvlbCM},
+      {0x2060, rvlbGL},
+      {0xFEFF, rvlbGL},
+      {0x3000, rvlbID},
+      {0x3001, rvlbCL},
+      {0x3002, rvlbCL},
+      {0x300C, rvlbOP},
+      {0x3041, rvlbNS},
+      {0x3042, rvlbID},
+      {0x30FC, rvlbID},
+      {0x4E00, rvlbID},
+      {0x9FA5, rvlbID},
+      {0xAC00, rvlbID},
+      {0xD7A3, rvlbID},
+      {0xF900, rvlbID},
+      {0x0E01, rvlbAL},
+      {0x0E31, rvlbCM},
+      {0xD800, rvlbAL},
+      {0xDFFF, rvlbAL},
+      {0xE000, rvlbAL},
+      {0xF8FF, rvlbAL},
+      {0xFF08, rvlbOP},
+      {0xFF09, rvlbCL},
+      {0xFF0C, rvlbCL},
+      {0xFF61, rvlbCL},
+      {0xFF65, rvlbNS},
+      {0xFFE0, rvlbPO},
+      {0x0416, rvlbAL},
+      {0xFFFF, rvlbAL},
       // As the data of that time had them: three leaders only, pictographs
       // alphabetic, jamo vowels and finals combining.
-      {0x2025, rvlbIN}, {0x22EF, rvlbAL}, {0x2600, rvlbAL}, {0x261D, rvlbAL}, {0x1100, rvlbID},
-      {0x1161, rvlbCM}, {0x11A8, rvlbCM},
+      {0x2025, rvlbIN},
+      {0x22EF, rvlbAL},
+      {0x2600, rvlbAL},
+      {0x261D, rvlbAL},
+      {0x1100, rvlbID},
+      {0x1161, rvlbCM},
+      {0x11A8, rvlbCM},
   };
   for (auto c : cases) EXPECT_EQ(CharClassOf(c.c), c.cls) << std::hex << int(c.c);
   EXPECT_EQ(LineBreakPairAction(rvlbPR, rvlbNU), 1);
@@ -200,18 +263,18 @@ TEST(LineBreaks, FindLineBreak) {
     int index;
     int result;
   } cases[] = {
-      {u"abc def", 5, 3},     // at the space after "abc"
-      {u"abcdef", 4, -1},     // no opportunity
-      {u"a-b", 2, 1},         // after the hyphen
-      {u"$5", 1, -1},         // never between "$" and a digit
-      {u"x $5", 3, 1},        // the space before "$" instead
-      {u"    x", 2, 2},       // a space at Index breaks there
-      {u"ab   cd", 6, 4},     // trailing spaces stay on the line
+      {u"abc def", 5, 3},      // at the space after "abc"
+      {u"abcdef", 4, -1},      // no opportunity
+      {u"a-b", 2, 1},          // after the hyphen
+      {u"$5", 1, -1},          // never between "$" and a digit
+      {u"x $5", 3, 1},         // the space before "$" instead
+      {u"    x", 2, 2},        // a space at Index breaks there
+      {u"ab   cd", 6, 4},      // trailing spaces stay on the line
       {u"日本語", 2, 1},       // between ideographs
-      {u"(abc", 2, -1},       // nothing after an opening bracket
-      {u"abc)", 3, -1},       // nothing before a closing one
+      {u"(abc", 2, -1},        // nothing after an opening bracket
+      {u"abc)", 3, -1},        // nothing before a closing one
       {u"abc\u200Bdef", 5, 3}, // after a zero-width space
-      {u"abc", 3, -1},        // Index past the text
+      {u"abc", 3, -1},         // Index past the text
       {u"abc", -1, -1},
   };
   for (const auto &c : cases) {
@@ -256,10 +319,10 @@ TEST_F(Measuring, CharPlacementOfRightToLeftText) {
   ASSERT_TRUE(GetCharPlacement(canvas, s, pos, 21, U));
   // Visual order: alef-bet reversed (bet at x 0, alef at x 7), then x at 14.
   ASSERT_EQ(pos.size(), 4u);
-  EXPECT_EQ(pos[0], 14);  // start of alef's right edge
-  EXPECT_EQ(pos[1], 7);   // after alef (logical 0, at visual 1)
-  EXPECT_EQ(pos[2], 0);   // after bet
-  EXPECT_EQ(pos[3], 22);  // after x: x + advance + 1
+  EXPECT_EQ(pos[0], 14); // start of alef's right edge
+  EXPECT_EQ(pos[1], 7);  // after alef (logical 0, at visual 1)
+  EXPECT_EQ(pos[2], 0);  // after bet
+  EXPECT_EQ(pos[3], 22); // after x: x + advance + 1
   // A width that differs by 2 or more is not trusted.
   EXPECT_FALSE(GetCharPlacement(canvas, s, pos, 23, U));
   EXPECT_TRUE(GetCharPlacement(canvas, s, pos, 22, U));
@@ -271,10 +334,9 @@ TEST_F(Measuring, LigatureFontsArePlacedTwice) {
   canvas.logQueries = true;
   std::vector<int> pos;
   ASSERT_TRUE(GetCharPlacement(canvas, "ab", pos, 14, 0));
-  EXPECT_EQ(canvas.logText(),
-            "fontLanguageInfo()\n"
-            "characterPlacement(\"ab\",314)\n"
-            "characterPlacement(\"ab\",282)");
+  EXPECT_EQ(canvas.logText(), "fontLanguageInfo()\n"
+                              "characterPlacement(\"ab\",314)\n"
+                              "characterPlacement(\"ab\",282)");
 }
 
 TEST_F(Measuring, DrawReorderedRangeDrawsContiguousRuns) {
@@ -283,9 +345,8 @@ TEST_F(Measuring, DrawReorderedRangeDrawsContiguousRuns) {
   ASSERT_TRUE(DrawReorderedRange(100, 5, 28, 14, s, canvas, 2, 4, U));
   // b (visual 1) and bet, alef (visual 2, 3): b->bet is not logically adjacent
   // (1 then 3), bet->alef is; so two runs.
-  EXPECT_EQ(canvas.logText(),
-            "extTextOutW(100,5,6,(107,5,114,19),\"ab\xD7\x90\xD7\x91\")\n"
-            "extTextOutW(100,5,6,(114,5,128,19),\"ab\xD7\x90\xD7\x91\")");
+  EXPECT_EQ(canvas.logText(), "extTextOutW(100,5,6,(107,5,114,19),\"ab\xD7\x90\xD7\x91\")\n"
+                              "extTextOutW(100,5,6,(114,5,128,19),\"ab\xD7\x90\xD7\x91\")");
   canvas.clearLog();
   EXPECT_FALSE(DrawReorderedRange(100, 5, 40, 14, s, canvas, 1, 4, U));
   EXPECT_TRUE(canvas.log.empty());

@@ -27,8 +27,7 @@ inline std::string header(int w, int h, int bits, const char *version = "GIF89a"
   s.push_back(char(bits ? 0x80 | ((bits - 1) << 4) | (bits - 1) : 0));
   s.push_back(char(bg));
   s.push_back(0);
-  for (int i = 0; i < (bits ? (1 << bits) : 0); ++i)
-    s += std::string(3, char(i));
+  for (int i = 0; i < (bits ? (1 << bits) : 0); ++i) s += std::string(3, char(i));
   return s;
 }
 
@@ -66,8 +65,7 @@ inline std::string codes(int minSize, std::initializer_list<std::pair<int, int>>
       n -= 8;
     }
   }
-  if (n > 0)
-    bytes.push_back(char(acc & 0xFF));
+  if (n > 0) bytes.push_back(char(acc & 0xFF));
   std::string s;
   s.push_back(char(minSize));
   for (size_t i = 0; i < bytes.size(); i += 255) {
@@ -101,8 +99,7 @@ inline std::string errorOf(const std::function<void()> &f) {
 inline std::vector<int> indices(const QImage &img) {
   std::vector<int> v;
   for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      v.push_back(img.constScanLine(y)[x]);
+    for (int x = 0; x < img.width(); ++x) v.push_back(img.constScanLine(y)[x]);
   return v;
 }
 

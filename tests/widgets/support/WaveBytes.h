@@ -10,11 +10,11 @@ struct WaveLayout {
   std::uint16_t channels = 1;
   std::uint32_t sampleRate = 8000;
   std::uint16_t bitsPerSample = 16;
-  int blockAlign = -1;          // -1: channels * bytes per sample
-  std::uint32_t fmtSize = 16;   // size field of "fmt "
-  int dataBytes = 800;          // samples actually present
-  std::int64_t dataSize = -1;   // size field of "data"; -1: dataBytes
-  std::int64_t riffSize = -1;   // size field of "RIFF"; -1: what follows it
+  int blockAlign = -1;        // -1: channels * bytes per sample
+  std::uint32_t fmtSize = 16; // size field of "fmt "
+  int dataBytes = 800;        // samples actually present
+  std::int64_t dataSize = -1; // size field of "data"; -1: dataBytes
+  std::int64_t riffSize = -1; // size field of "RIFF"; -1: what follows it
   bool dataBeforeFmt = false;
   bool withFmt = true, withData = true;
   QByteArray extraChunkBeforeFmt; // a whole chunk, id and size included
