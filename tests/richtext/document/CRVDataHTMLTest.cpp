@@ -2,6 +2,8 @@
 // names), characters outside the BMP, the charset line, the page parts.
 #include "richtext/document/CRVDataFormats.h"
 
+#include "support/DocumentHosts.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
@@ -14,6 +16,7 @@
 #include <QImage>
 
 using namespace kc;
+using kctest::TLinkHost;
 
 namespace {
 
@@ -91,19 +94,6 @@ TEST(HtmlExport, PartsOfThePage) {
   std::string s;
   EXPECT_FALSE(ExportHtmlEx(noStyle.doc, s, "", "t", "img", {}, clNone, false));
 }
-
-namespace {
-
-class TLinkHost : public TRVDataHost {
-public:
-  std::string Target, Extras;
-  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget, std::string &AExtras) override {
-    ATarget = Target;
-    AExtras = Extras;
-  }
-};
-
-} // namespace
 
 // Link targets come from chat messages: a target must not end its attribute.
 TEST(HtmlExport, HyperlinksWrapTheirItemWithAnEscapedTarget) {

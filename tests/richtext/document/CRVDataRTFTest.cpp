@@ -2,12 +2,15 @@
 // system colours and the code page of the header.
 #include "richtext/document/CRVDataFormats.h"
 
+#include "support/DocumentHosts.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
 #include "richtext/document/RVMarker.h"
 
 using namespace kc;
+using kctest::TLinkHost;
 
 namespace {
 
@@ -177,20 +180,6 @@ TEST(RtfExport, DefaultCodePageIsTheSystemsAnsiCodePage) {
   fixed.doc.AddText("x", 0, 0);
   EXPECT_EQ(fixed.Rtf().rfind("{\\rtf1\\ansi\\ansicpg1250\\", 0), 0u);
 }
-
-namespace {
-
-// Targets and extras of hyperlinks come from the host, as in the viewer.
-class TLinkHost : public TRVDataHost {
-public:
-  std::string Target, Extras;
-  void DoWriteHyperlink(TCustomRVData *, int, int, TRVSaveFormat, std::string &ATarget, std::string &AExtras) override {
-    ATarget = Target;
-    AExtras = Extras;
-  }
-};
-
-} // namespace
 
 TEST(RtfExport, HyperlinksBecomeFieldsWhenTheyHaveATarget) {
   struct Case {

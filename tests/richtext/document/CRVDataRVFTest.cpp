@@ -3,6 +3,8 @@
 // tolerance, and hostile streams.
 #include "richtext/document/CRVDataFormats.h"
 
+#include "support/DocumentHosts.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -11,17 +13,9 @@
 #include "richtext/document/RVUni.h"
 
 using namespace kc;
+using kctest::U16;
 
 namespace {
-
-std::string U16(const std::u16string &s) {
-  std::string r;
-  for (char16_t c : s) {
-    r += char(c & 0xFF);
-    r += char(c >> 8);
-  }
-  return r;
-}
 
 struct TDoc {
   TDoc() {

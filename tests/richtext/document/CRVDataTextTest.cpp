@@ -1,6 +1,8 @@
 // Plain-text output: line ends between paragraphs and lines, 8-bit and
 // UTF-16 forms, the byte-order mark, files replaced whole.
 #include "richtext/document/CRVDataFormats.h"
+
+#include "support/DocumentHosts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +12,9 @@
 #include "richtext/document/RVMarker.h"
 
 using namespace kc;
+using kctest::U16;
 
 namespace {
-
-std::string U16(const std::u16string &s) {
-  std::string r;
-  for (char16_t c : s) {
-    r += char(c & 0xFF);
-    r += char(c >> 8);
-  }
-  return r;
-}
 
 struct TDoc {
   TDoc() {
