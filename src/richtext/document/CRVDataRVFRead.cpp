@@ -468,7 +468,13 @@ TRVFReadResult TRVFReader::Run() {
   while (ok && !Cut.AtEnd()) {
     if (!Cut.Line(line)) break;
     TRVFHeader h;
-    ok = ReadHeader(line, h) && ReadRecord(h);
+    try {
+      ok = ReadHeader(line, h) && ReadRecord(h);
+    } catch (const ERichVistaError &e) {
+      // Item, style and layout readers refuse a record whose own counts
+      // contradict it; the stream cannot be read on from there.
+      ok = Fail(e.what());
+    }
   }
   if (ok) {
     const int n = D.GetItemCount();

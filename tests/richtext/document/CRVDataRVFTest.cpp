@@ -369,6 +369,7 @@ TEST(RvfHostile, MalformedStreamsFailClearly) {
                                               "ab"},
       {"style section without the collection mark", "-8 1 3\r\n-9 2 0 0 0 0 1\r\nx\r\n0102\r\n"},
       {"short layout block", "-8 1 3\r\n-9 2 0 0 0 0 3\r\n\r\n0000000018000000\r\n"},
+      {"layout block shorter than its length says", "-8 1 3\r\n-9 2 0 0 0 0 3\r\n\r\n00000000FF000000\r\n"},
       {"raw UTF-16 after a bare LF", "-8 1 3\r\n0 1 0 8 0 0\nA\0\x29\x20"},
       {"tag not a number", "-8 1 3\r\n0 1 0 0 0 x\r\na\r\n"},
       {"version not numbers", "-8 a b\r\n"},
