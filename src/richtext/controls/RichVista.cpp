@@ -89,6 +89,7 @@ void TCustomRichVista::AssignEvents(const TCustomRichVista &Source) {
   OnContextPopup = Source.OnContextPopup;
   OnDragDrop = Source.OnDragDrop;
   OnEndDrag = Source.OnEndDrag;
+  OnCheckpointVisible = Source.OnCheckpointVisible;
 }
 
 // ------------------------------------------------------------ document
@@ -196,6 +197,21 @@ bool TCustomRichVista::SaveRTFToStream(std::string &Stream, bool SelectionOnly) 
   return ExportRtfToStream(*FRVData, Stream, FRVData->GetColor());
 }
 
+bool TCustomRichVista::SaveTextToStream(std::string &Stream, int LineWidth, bool SelectionOnly, bool TextOnly) {
+  TSelectionExport guard(*FRVData, SelectionOnly);
+  return ExportTextToStream(*FRVData, "", Stream, LineWidth, SelectionOnly, TextOnly, false, false);
+}
+
+bool TCustomRichVista::SaveTextToStreamW(std::string &Stream, int LineWidth, bool SelectionOnly, bool TextOnly) {
+  TSelectionExport guard(*FRVData, SelectionOnly);
+  return ExportTextToStream(*FRVData, "", Stream, LineWidth, SelectionOnly, TextOnly, true, false);
+}
+
+void TCustomRichVista::SetVSmallStep(int Value) {
+  if (Value <= 0 || (FRVData && FRVData->DocumentHeight / Value >= RVMaxScrollUnits + 1)) return;
+  TRVScroller::SetVSmallStep(Value);
+}
+
 // ----------------------------------------------------------- selection
 
 void TCustomRichVista::SelectAll() {
@@ -239,6 +255,9 @@ void TCustomRichVista::DoRVRightClick(const std::string &Word, int StyleNo, int 
 }
 void TCustomRichVista::DoCopy(Clipboard::Batch &Formats) {
   if (OnCopy) OnCopy(this, Formats);
+}
+void TCustomRichVista::DoCheckpointVisible(TRVCPInfo *CP) {
+  if (OnCheckpointVisible) OnCheckpointVisible(this, CP);
 }
 void TCustomRichVista::SetControlCursor(TCursor Cursor) {
   if (Cursor == crDefault) unsetCursor();

@@ -38,6 +38,9 @@ public:
   std::function<void(TCustomRichVista *, int X, int Y)> OnContextPopup;
   std::function<void(TCustomRichVista *, QObject *Source, int X, int Y)> OnDragDrop;
   std::function<void(TCustomRichVista *, QObject *Target, int X, int Y)> OnEndDrag;
+  // The checkpoint that scrolled into view, as CPEventKind says (null: none).
+  std::function<void(TCustomRichVista *, TRVCPInfo *CheckpointData)> OnCheckpointVisible;
+  TCPEventKind CPEventKind = cpeNone;
   // Copies these handlers from Source (a table-cell editor takes its
   // outer view's).
   void AssignEvents(const TCustomRichVista &Source);
@@ -67,6 +70,33 @@ public:
   int ItemEndOffset(int ItemNo) const { return FRVData->GetItemEndOffset(ItemNo); }
   TCustomRVItemInfo *GetItem(int ItemNo) const { return FRVData->GetItem(ItemNo); }
   int GetDocumentHeight() const { return FRVData->DocumentHeight; }
+  // Typed item information; ERichVistaError for an item of another kind.
+  void GetBreakItemInfo(int ItemNo, uint8_t &Width, uint8_t &Style, TColor &Color, TRVTag &Tag) const {
+    FRVData->GetBreakInfo(ItemNo, Width, Style, Color, Tag);
+  }
+  void GetBulletItemInfo(int ItemNo, std::string &Name, TCustomImageList *&ImageList, int &ImageIndex,
+                         TRVTag &Tag) const {
+    FRVData->GetBulletInfo(ItemNo, Name, ImageIndex, ImageList, Tag);
+  }
+  void GetHotspotItemInfo(int ItemNo, std::string &Name, int &ImageIndex, int &HotImageIndex,
+                          TCustomImageList *&ImageList, TRVTag &Tag) const {
+    FRVData->GetHotspotInfo(ItemNo, Name, ImageIndex, HotImageIndex, ImageList, Tag);
+  }
+  void GetPictureItemInfo(int ItemNo, std::string &Name, TGraphic *&Graphic, TRVVAlign &VAlign, TRVTag &Tag) const {
+    FRVData->GetPictureInfo(ItemNo, Name, Graphic, VAlign, Tag);
+  }
+  void GetControlItemInfo(int ItemNo, std::string &Name, TControl *&Control, TRVVAlign &VAlign, TRVTag &Tag) const {
+    FRVData->GetControlInfo(ItemNo, Name, Control, VAlign, Tag);
+  }
+  bool GetItemExtraIntProperty(int ItemNo, int Prop, int &Value) const {
+    return FRVData->GetItemExtraIntProperty(ItemNo, Prop, Value);
+  }
+  // Plain text, 8-bit or UTF-16.
+  bool SaveTextToStream(std::string &Stream, int LineWidth, bool SelectionOnly, bool TextOnly);
+  bool SaveTextToStreamW(std::string &Stream, int LineWidth, bool SelectionOnly, bool TextOnly);
+  // Taken only when positive and the document then needs fewer than 32001
+  // steps.
+  void SetVSmallStep(int Value) override;
   bool SaveToFileRTF(const std::string &FileName, std::string *Error = nullptr);
   bool SaveToFileText(const std::string &FileName, int LineWidth, std::string *Error = nullptr);
   bool SaveRVFToStream(std::string &Stream, bool SelectionOnly);
@@ -123,6 +153,8 @@ public:
   void SetControlCursor(TCursor Cursor) override;
   void FocusControl() override;
   bool PostDragStart() override;
+  bool HasCheckpointVisibleHandler() const override { return bool(OnCheckpointVisible); }
+  void DoCheckpointVisible(TRVCPInfo *CP) override;
 
 protected:
   // The editor makes its own document class.

@@ -187,6 +187,7 @@ void TCustomRichVista::GenerateMouseMove() {
 void TCustomRichVista::VScrolled() {
   TRVScroller::VScrolled();
   if (!FScrollTimer.active()) GenerateMouseMove();
+  RVData()->CheckCheckpointVisibility(CPEventKind);
   update();
 }
 

@@ -479,7 +479,8 @@ void TCustomRVFormattedData::SelectWholeDocument() {
 }
 
 void TCustomRVFormattedData::Clear() {
-  SoftPageBreaks.reset();
+  ClearSoftPageBreaks();
+  FLastReportedCP = nullptr;
   const uint32_t was = State & rvstClearing;
   State |= rvstClearing;
   ClearSelection(false);

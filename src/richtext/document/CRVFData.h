@@ -104,6 +104,9 @@ struct TRVMouseSelection {
   bool Dragging = false;         // a drag of the selection runs
 };
 
+// When a view reports the checkpoint that scrolled into view.
+enum TCPEventKind : uint8_t { cpeNone, cpeAsSectionStart, cpeWhenVisible };
+
 // What a view control gives its document: margins, sizes, scroll state and
 // the canvas. The scrolling control implements it; tools and tests use a
 // fixed-size host.
@@ -165,6 +168,9 @@ public:
   // Asks the control to start dragging the selection once the press has
   // been handled; false when the control cannot drag.
   virtual bool PostDragStart() { return false; }
+  virtual bool HasCheckpointVisibleHandler() const { return false; }
+  // CP is null when no checkpoint is to be reported any more.
+  virtual void DoCheckpointVisible(TRVCPInfo *CP) { (void)CP; }
 };
 
 // A host of a fixed client size without scroll bars: command-line tools,
@@ -391,6 +397,13 @@ public:
   virtual void DblClick(int X, int Y);
   // The mouse left the control.
   void ClearHoveredJump();
+  // After a vertical scroll: reports the checkpoint that the view now
+  // shows, as Kind asks, when it differs from the one reported last.
+  void CheckCheckpointVisibility(TCPEventKind Kind);
+  // Frees the soft page breaks; whether there were any.
+  bool ClearSoftPageBreaks();
+  // Drawn after painting; the editor draws its resizer handles here.
+  virtual void PaintResizerHandles(TCanvas &Canvas, int XOffs, int YOffs) { (void)Canvas, (void)XOffs, (void)YOffs; }
   // Hook after each step of the control's auto-scroll; nothing here.
   virtual void AutoScrollStep() {}
   // Hook after a mouse selection ended; the editor selects a clicked item
@@ -422,6 +435,8 @@ public:
   virtual void SetCursor(TCursor Cursor);
   virtual void FocusRootControl();
   virtual bool PostDragStart();
+  virtual bool HasCheckpointVisibleHandler() const;
+  virtual void NotifyCheckpointVisible(TRVCPInfo *CP);
 
   // ----------------------------------------------------------- copying
   // Puts the selection on the clipboard in the formats the options ask
@@ -520,6 +535,8 @@ protected:
 private:
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   TCustomRVItemInfo *FPartialSelectedItem = nullptr;
+  // Compared only, never followed: it may have been freed since.
+  const TRVCPInfo *FLastReportedCP = nullptr;
   void ExtendLineSelection(int HitLine);
   void SnapWordSelection(int Line, int Offs);
   // Moves the hovered jump to J (null: none), repainting both.
@@ -579,6 +596,8 @@ public:
   void SetCursor(TCursor Cursor) override { FFormatHost->SetControlCursor(Cursor); }
   void FocusRootControl() override { FFormatHost->FocusControl(); }
   bool PostDragStart() override { return FFormatHost->PostDragStart(); }
+  bool HasCheckpointVisibleHandler() const override { return FFormatHost->HasCheckpointVisibleHandler(); }
+  void NotifyCheckpointVisible(TRVCPInfo *CP) override { FFormatHost->DoCheckpointVisible(CP); }
   // The shift that centres or bottom-aligns a short document.
   int VCenterShift() const;
 

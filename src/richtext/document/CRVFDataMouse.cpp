@@ -56,6 +56,14 @@ bool TCustomRVFormattedData::PostDragStart() {
   return r && r->PostDragStart();
 }
 
+bool TCustomRVFormattedData::HasCheckpointVisibleHandler() const {
+  auto *r = FormattedRoot(this);
+  return r && r->HasCheckpointVisibleHandler();
+}
+void TCustomRVFormattedData::NotifyCheckpointVisible(TRVCPInfo *CP) {
+  if (auto *r = FormattedRoot(this)) r->NotifyCheckpointVisible(CP);
+}
+
 bool TCustomRVFormattedData::LinksReact() const {
   const TCustomRVData *root = GetRootData();
   return root && (root->GetFlags() & rvflBuildJumps);
