@@ -168,6 +168,8 @@ protected:
   void mouseReleaseEvent(QMouseEvent *Event) override;
   void mouseDoubleClickEvent(QMouseEvent *Event) override;
   void keyPressEvent(QKeyEvent *Event) override;
+  // Tab moves among the document's links and controls first.
+  bool focusNextPrevChild(bool Next) override;
   void focusInEvent(QFocusEvent *Event) override;
   void focusOutEvent(QFocusEvent *Event) override;
   void leaveEvent(QEvent *Event) override;

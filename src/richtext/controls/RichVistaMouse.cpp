@@ -121,6 +121,15 @@ void TCustomRichVista::keyPressEvent(QKeyEvent *Event) {
   }
 }
 
+bool TCustomRichVista::focusNextPrevChild(bool Next) {
+  // Qt offers Tab here before the key reaches keyPressEvent.
+  if (RVData()->TabNavigation != rvtnTab || !hasFocus()) return TRVScroller::focusNextPrevChild(Next);
+  RVData()->State &= ~rvstIgnoreNextTab;
+  RVData()->MoveItemFocus(!Next, this);
+  update();
+  return true;
+}
+
 // ------------------------------------------------------- mouse handling
 
 void TCustomRichVista::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDrag>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
 #include <QTest>
@@ -300,4 +301,28 @@ TEST(DeferredEvents, ADoubleClickRecordCarriesItsOwnWord) {
   word.assign("overwritten");
   kctest::pumpEvents();
   EXPECT_EQ(t.log.Events, (std::vector<std::string>{"dblclick transient 0"}));
+}
+
+TEST(View, TabMovesAmongTheLinksAndEnterFollowsOne) {
+  // Another control in the window would take the focus if Tab left the view.
+  QWidget window;
+  QLineEdit other(&window);
+  Transcript t;
+  t.view->setParent(&window);
+  t.view->move(0, 30);
+  t.view->AddTextRun(" more", t.link);
+  t.view->ReformatDocument();
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  t.view->setFocus(Qt::OtherFocusReason);
+  const int first = t.view->RVData()->FocusedItemNo;
+  QTest::keyClick(t.view.get(), Qt::Key_Tab);
+  const int second = t.view->RVData()->FocusedItemNo;
+  EXPECT_NE(second, first) << "Tab moves the item focus";
+  EXPECT_TRUE(second == 1 || second == 3) << second;
+  EXPECT_TRUE(t.view->hasFocus()) << "Tab stayed inside the view";
+  for (int i = 0; i < 4 && t.view->RVData()->FocusedItemNo != 3; ++i) QTest::keyClick(t.view.get(), Qt::Key_Tab);
+  QTest::keyClick(t.view.get(), Qt::Key_Return);
+  EXPECT_EQ(t.log.Count("jump 1"), 1) << "the second link";
 }
