@@ -79,6 +79,10 @@ bool TCustomRVFormattedData::GetCopyData(TRVCopyData &Data, TRVOptions Formats, 
     Data.Text = FromUtf16Bytes(AnsiToUnicode(GetDefCodePage(), GetSelectedText(false)));
     Data.HasText = true;
   }
+  // Lines on this desktop's clipboard end in LF alone; a CR would travel
+  // into terminals and editors as a character of its own.
+  for (size_t p = Data.Text.find(u"\r\n"); p != std::u16string::npos; p = Data.Text.find(u"\r\n", p))
+    Data.Text.erase(p, 1);
   if (Formats.Has(rvoAutoCopyImage))
     if (const TGraphic *g = GetSelectedImage()) Data.Image = g->toImage();
   if (Formats.Has(rvoAutoCopyRTF)) ExportRtfToStream(*this, Data.RTF, BackgroundColor);

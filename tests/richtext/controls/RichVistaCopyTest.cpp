@@ -101,6 +101,17 @@ TEST(Copy, FormatsFollowTheOptions) {
   }
 }
 
+TEST(Copy, TextLinesEndInLineFeedsAlone) {
+  TRVStyle sheet;
+  FixedPitchView view(sheet);
+  view.AddTextParagraph("first", 0, 0);
+  view.AddTextParagraph("second", 0, 0);
+  view.ReformatDocument();
+  view.SelectAll();
+  view.CopyDef();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "first\nsecond");
+}
+
 TEST(Copy, NothingSelectedLeavesTheClipboardAlone) {
   QGuiApplication::clipboard()->setText("before");
   Doc d;
