@@ -11,6 +11,7 @@
 
 #include "ViewFixture.h"
 #include "platform/DesktopMetrics.h"
+#include "platform/GuiTimer.h"
 #include "support/EventPump.h"
 
 using namespace kc;
@@ -155,6 +156,7 @@ TEST(View, DraggingBelowTheViewScrollsStepByStepAndExtendsTheSelection) {
   view.ReformatDocument();
   view.show();
   ASSERT_GT(view.VRange(), 10);
+  ManualTimerClock clock;
   QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(12, 5));
   EXPECT_TRUE(view.AutoScrollTimerRunning());
   const QPoint below(12, view.ClientHeight() + 5);
@@ -167,8 +169,9 @@ TEST(View, DraggingBelowTheViewScrollsStepByStepAndExtendsTheSelection) {
   at.cursorPosition = view.mapToGlobal(below);
   DesktopMetricsOverride pointer(at);
   const int pos = view.VScrollPos();
-  view.AutoScrollTick();
-  view.AutoScrollTick();
+  clock.advance(99);
+  EXPECT_EQ(view.VScrollPos(), pos) << "the timer ticks every 100 ms";
+  clock.advance(101);
   EXPECT_EQ(view.VScrollPos(), pos + 2) << "one vertical step a tick";
   view.GetSelectionBounds(si, so, ei, eo, true);
   EXPECT_GT(ei, endBefore) << "the selection follows the pointer into the scrolled text";
