@@ -99,6 +99,32 @@ void TCustomRichVista::SetStyle(TRVStyle *Value) {
   if (Options.Has(rvoFormatInvalidate)) update();
 }
 
+void TCustomRichVista::ApplyLayoutInfo(const TRVLayoutInfo &Info) {
+  LeftMargin = Info.LeftMargin;
+  RightMargin = Info.RightMargin;
+  TopMargin = Info.TopMargin;
+  BottomMargin = Info.BottomMargin;
+  MinTextWidth = Info.MinTextWidth;
+  MaxTextWidth = Info.MaxTextWidth;
+  SetBiDiMode(static_cast<TRVBiDiMode>(Info.BiDiMode));
+}
+
+void TCustomRichVista::SetBiDiMode(TRVBiDiMode Value) {
+  if (Value == BiDiMode) return;
+  SetBiDiModeValue(Value);
+  ReformatDocument();
+}
+
+void TCustomRichVista::SetBackgroundStyle(TBackgroundStyle Value) {
+  FBackground->Style = Value;
+  if (Options.Has(rvoFormatInvalidate)) update();
+}
+
+void TCustomRichVista::SetBackgroundBitmap(const TGraphic &Graphic) {
+  FBackground->AssignImageCopy(Graphic);
+  if (Options.Has(rvoFormatInvalidate)) update();
+}
+
 void TCustomRichVista::ClearDocument() {
   StopAutoScrollTimer();
   if (!FRVData) return;

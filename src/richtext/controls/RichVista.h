@@ -49,6 +49,13 @@ public:
   TRVControlData *RVData() const { return FRVData.get(); }
   TRVBackground &BackgroundPainter() { return *FBackground; }
   void SetStyle(TRVStyle *Value);
+  // The layout values RVF may carry: margins, text widths and direction.
+  void ApplyLayoutInfo(const TRVLayoutInfo &Info);
+  // A new direction lays the document out again.
+  void SetBiDiMode(TRVBiDiMode Value);
+  void SetBackgroundStyle(TBackgroundStyle Value);
+  // A copy of the picture becomes the background.
+  void SetBackgroundBitmap(const TGraphic &Graphic);
   void ClearDocument();
   // A full formatting pass (nothing while the vertical step is 0).
   void ReformatDocument();

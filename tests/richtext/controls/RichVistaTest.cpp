@@ -329,3 +329,17 @@ TEST(View, TabMovesAmongTheLinksAndEnterFollowsOne) {
   QTest::keyClick(t.view.get(), Qt::Key_Return);
   EXPECT_EQ(t.log.Count("jump 1"), 1) << "the second link";
 }
+
+TEST(View, WithoutAStyleSheetNothingIsLaidOutAndAHintIsPainted) {
+  TRichVista view;
+  view.resize(300, 100);
+  view.AddTextParagraph("text", 0, 0);
+  view.ReformatDocument();
+  EXPECT_EQ(view.RVData()->DrawLines.Count(), 0);
+  const QImage shot = view.grab().toImage();
+  const QRgb background = shot.pixel(shot.width() - 1, shot.height() - 1);
+  bool drawn = false;
+  for (int y = 0; y < shot.height() && !drawn; ++y)
+    for (int x = 0; x < shot.width() && !drawn; ++x) drawn = shot.pixel(x, y) != background;
+  EXPECT_TRUE(drawn) << "the hint text shows";
+}
