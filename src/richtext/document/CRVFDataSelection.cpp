@@ -227,7 +227,6 @@ bool TCustomRVFormattedData::IsInsideWord(int DrawLineNo, int DrawOffs, int &Fir
   if (DrawOffs <= 1 || DrawOffs >= d->Length + 1) return false;
   const std::string &s = GetItemTextRaw(d->ItemNo);
   const TRVItemOptions opt = GetItemOptions(d->ItemNo);
-  const std::string delimiters = GetDelimiters();
   auto delim = [&](int drawOffs) { return IsDelimiter(s, drawOffs + d->Offs - 1, opt); };
   if (delim(DrawOffs - 1) || delim(DrawOffs)) return false;
   First = DrawOffs;
