@@ -229,7 +229,9 @@ void TCustomRichVista::StartDragSelection() {
   const QPointer<TCustomRichVista> self(this);
   const QPointer<QDrag> drag(new QDrag(this));
   drag->setMimeData(MakeDragData(data));
-  const Qt::DropAction result = DragRunner ? DragRunner(*drag) : drag->exec(Qt::CopyAction, Qt::CopyAction);
+  // A copy: the view, and its runner with it, may be freed while it runs.
+  const std::function<Qt::DropAction(QDrag &)> runner = DragRunner;
+  const Qt::DropAction result = runner ? runner(*drag) : drag->exec(Qt::CopyAction, Qt::CopyAction);
   if (!self) return; // the talk was closed while the drag ran
   if (drag) drag->deleteLater();
   TRVMouseSelection &after = RVData()->MouseSel;
