@@ -79,7 +79,9 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
                   const TRVFBackground *Background) {
   TRVStyle *st = RVData.GetRVStyle();
   if (!st) return false;
-  std::string out;
+  // Written in place: a copy of a page of many megabytes would double the
+  // memory that has to be brought in.
+  std::string &out = Stream;
   const bool head = !Options.Has(rvsoBodyOnly) && !Options.Has(rvsoEndOnly);
   const bool body = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoEndOnly);
   const bool end = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoBodyOnly);
@@ -223,7 +225,6 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     if (Css) out += "\r\n";
     out += extra + "</BODY></HTML>\r\n";
   }
-  Stream += out;
   return true;
 }
 
