@@ -62,7 +62,7 @@ fi
 cat >"$work/list.rtf" <<'RTF'
 {\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fnil\fcharset0 Arial;}}
 {\*\listtable{\list\listtemplateid1{\listlevel\levelnfc0\leveljc0\li720\fi-360\levelstartat1{\leveltext\'02\'00.;}{\levelnumbers\'01;}}{\listlevel\levelnfc4\leveljc0\li1440\fi-360\levelstartat1{\leveltext\'02\'01);}{\levelnumbers\'01;}}\listid10}}
-{\*\listoverridetable{\listoverride\listid10\listoverridecount0\ls1}}
+{\*\listoverridetable{\listoverride\listid10\listoverridecount0\ls1}{\listoverride\listid10\listoverridecount1{\lfolevel\listoverridestartat\levelstartat5}\ls2}}
 \pard Before the list\par
 \pard\ls1\ilvl0 first item\par
 \pard\ls1\ilvl1 nested item\par
@@ -70,9 +70,18 @@ cat >"$work/list.rtf" <<'RTF'
 \pard\ls1\ilvl0 second item\par
 \pard After the list\par
 \pard\ls1\ilvl0 third item\par
+\pard\ls2\ilvl0 restarted at five\par
+\pard\ls1\ilvl0 six\par
+\pard\ls1\ilvl1 nested again\par
 }
 RTF
 "$rvtool" convert --to txt "$work/list.rtf" "$work/list.txt" || say "list txt"
+# Its numbering, restart and continuation included, comes through RVF and
+# through our RTF.
+"$rvtool" convert --to rvf "$work/list.rtf" "$work/list.rvf" || say "list rvf"
+"$rvtool" convert --to rtf "$work/list.rvf" "$work/list2.rtf" || say "list rtf"
+"$rvtool" convert --to txt "$work/list2.rtf" "$work/list2.txt" || say "list txt again"
+cmp -s "$work/list.txt" "$work/list2.txt" || { say "the list reads otherwise from our RTF"; diff "$work/list.txt" "$work/list2.txt"; }
 # Without their markers the list paragraphs read as the text export does
 # after the marker and its blank.
 nonblank "$work/list.txt" | sed -E 's/^([0-9]+\.|[a-z]\)) //' >"$work/list-nomarkers.txt"
@@ -85,6 +94,24 @@ body = re.sub(r"\r?\n", "", body)
 body = re.sub(r"</(P|DIV|LI)>|<BR>|<(UL|OL)[^>]*>", "\n", body)
 text = html.unescape(re.sub(r"<[^>]*>", "", body)).replace("\xa0", " ")
 sys.stdout.write("\n".join(l for l in text.split("\n") if l.strip()) + "\n")
+PY
+}
+listnumbers() { # the number of every list item, counted as browsers count
+  python3 - "$1" <<'PY'
+import re, sys
+page = open(sys.argv[1], encoding="cp1252").read()
+lists = []
+for close, tag, attrs in re.findall(r"<(/?)(OL|UL|LI)\b([^>]*)>", page):
+    if tag in ("OL", "UL"):
+        if close: lists.pop()
+        else:
+            t = re.search(r"type=(\w)", attrs)
+            lists.append([tag, t.group(1) if t else "1", 1])
+    elif tag == "LI" and not close and lists[-1][0] == "OL":
+        v = re.search(r"value=(\d+)", attrs)
+        n = int(v.group(1)) if v else lists[-1][2]
+        lists[-1][2] = n + 1
+        print(chr(96 + n) if lists[-1][1] == "a" else n)
 PY
 }
 checkpage() { # page, expected text, name
@@ -101,8 +128,10 @@ for form in html html-css; do
   checkpage "$work/$form.html" "$work/w8-lines.txt" "$form"
   "$rvtool" convert --to $form "$work/list.rtf" "$work/list-$form.html" || say "list $form"
   checkpage "$work/list-$form.html" "$work/list-nomarkers.txt" "the list in $form"
-  [ "$(grep -c "<LI" "$work/list-$form.html")" = 5 ] || say "the list in $form has not five items"
-  grep -q '<LI value=3>' "$work/list-$form.html" || say "the list in $form does not go on at 3"
+  [ "$(grep -c "<LI" "$work/list-$form.html")" = 8 ] || say "the list in $form has not eight items"
+  # The numbers a browser gives the list items are the document's.
+  diff <(listnumbers "$work/list-$form.html") <(nonblank "$work/list.txt" | sed -nE 's/^([0-9]+|[a-z])[.)] .*/\1/p') ||
+    say "the list in $form numbers its items otherwise"
   "$rvtool" convert --to $form --markers-as-text "$work/list.rtf" "$work/listm-$form.html" || say "list $form"
   grep -q '<LI\|<OL\|<UL' "$work/listm-$form.html" && say "markers as text still make list elements in $form"
   # The marker's own HTML has no blank after it.

@@ -378,6 +378,55 @@ TEST(RvfInsert, AStreamThatFailsChangesNothing) {
   }
 }
 
+// Restarts and continuations of numbering come back as the document
+// showed them, in both forms.
+TEST(RvfRoundTrip, ListNumberingSurvives) {
+  auto lists = [](TDoc &t) {
+    TRVListInfo *list = static_cast<TRVListInfo *>(t.style.ListStyles().AddEntry());
+    TRVListLevel *l0 = list->Levels.Add();
+    l0->ListType = rvlstDecimal;
+    l0->FormatString = "%0:s.";
+    TRVListLevel *l1 = list->Levels.Add();
+    l1->ListType = rvlstLowerAlpha;
+    l1->FormatString = "%0:s.%1:s";
+    TRVListInfo *other = static_cast<TRVListInfo *>(t.style.ListStyles().AddEntry());
+    TRVListLevel *roman = other->Levels.Add();
+    roman->ListType = rvlstUpperRoman;
+    roman->FormatString = "%s)";
+  };
+  TDoc d;
+  lists(d);
+  struct P {
+    int list, level, startFrom; // startFrom 0: counts on
+  };
+  const P paras[] = {{0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {-1, 0, 0},
+                     {0, 1, 0}, {0, 0, 9}, {0, 1, 4}, {1, 0, 0}, {0, 0, 0}};
+  for (const P &p : paras) {
+    if (p.list >= 0)
+      d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, p.list, p.level, p.startFrom, p.startFrom > 0));
+    d.Text("t", 0, p.list >= 0 ? -1 : 0);
+  }
+  auto numbers = [](const TCustomRVData &D) {
+    std::string r;
+    for (int i = 0; i < D.GetItemCount(); ++i)
+      if (D.GetItem(i)->StyleNo == rvsListMarker) r += static_cast<const TRVMarkerItemInfo *>(D.GetItem(i))->DisplayString + " ";
+    return r;
+  };
+  const std::string shown = numbers(d.doc);
+  ASSERT_EQ(shown, "1. 1.a 1.b I) 2. 2.a 9. 9.d II) 10. ");
+  for (bool binary : {false, true}) {
+    d.host.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions{};
+    const std::string s = d.Rvf();
+    TDoc r;
+    lists(r);
+    ASSERT_TRUE(LoadRvfFromStream(r.doc, s).Ok) << binary;
+    EXPECT_EQ(numbers(r.doc), shown) << binary;
+    // Inserted after a copy of itself, the second copy counts on.
+    ASSERT_TRUE(InsertRvfFromStream(r.doc, s).Ok) << binary;
+    EXPECT_EQ(numbers(r.doc), shown + "11. 11.a 11.b III) 12. 12.a 9. 9.d IV) 10. ") << binary;
+  }
+}
+
 // Found by fuzzing: the control read from an empty record was written back
 // as a record no reader takes.
 TEST(RvfReader, ControlRecordWithoutItsControlIsDroppedWithAWarning) {
