@@ -12,7 +12,6 @@
 #include "platform/Beep.h"
 #include "platform/DesktopMetrics.h"
 #include "platform/Screen.h"
-#include "platform/TbMonitors.h"
 #include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/GuiTimer.h"
@@ -502,7 +501,7 @@ TEST_F(MenuLoop, TheLongHintFollowsTheSelectionAndHelpGoesToTheProgram) {
 
 // Two monitors side by side; the right one is smaller and lower, and each
 // has a panel at its bottom.
-std::vector<TbMonitor> TwoMonitors() {
+std::vector<Monitor> TwoMonitors() {
   return {{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}, {QRect(1024, 0, 800, 600), QRect(1024, 0, 800, 570)}};
 }
 
@@ -517,7 +516,7 @@ struct PopupPlacement : MenuLoop, ::testing::WithParamInterface<PlacementCase> {
 
 TEST_P(PopupPlacement, StaysInsideTheWorkAreaOfTheMonitorItOpensOn) {
   const PlacementCase &c = GetParam();
-  TbMonitorsOverride monitors(TwoMonitors());
+  MonitorsOverride monitors(TwoMonitors());
   StartPopup(c.at);
   QWidget *w = wnd.get();
   if (c.submenu) {
