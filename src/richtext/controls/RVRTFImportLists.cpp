@@ -149,14 +149,17 @@ int TRVRTFImportBuilder::ListStyleOfOldMarker(const PendingMarker &M, int32_t Te
   // Marker text comes from the paragraph's own indents; without them the
   // marker's indent places the text.
   const bool paraIndents = M.ParaLeft > 0;
-  auto makeLevel = [&](TRVListLevel &l, const TRVRTFMarkerProperties &m) {
+  // Index: the level's place in the list; its number is that argument of
+  // the format.
+  auto makeLevel = [&](TRVListLevel &l, const TRVRTFMarkerProperties &m, int index) {
     const bool bullet = m.Level == kOldBullet;
     l.ListType = bullet ? rvlstBullet : listTypeOf(m.NumberType);
     if (bullet) {
       l.FormatString = m.TextBefore + m.TextAfter;
       if (l.FormatString.empty()) l.FormatString = "\x95";
     } else {
-      l.FormatString = percentsDoubled(m.TextBefore) + "%s" + percentsDoubled(m.TextAfter);
+      l.FormatString = percentsDoubled(m.TextBefore) + RTFLevelTextToFormat(std::string(1, char(index))) +
+                       percentsDoubled(m.TextAfter);
     }
     l.StartFrom = m.StartAt;
     l.LeftIndent = px(paraIndents ? M.ParaLeft : m.Indent);
@@ -181,10 +184,10 @@ int TRVRTFImportBuilder::ListStyleOfOldMarker(const PendingMarker &M, int32_t Te
         if (!m.SizeGiven) m.Size = own.Size;
         if (!m.ColorGiven) m.Color = own.Color;
       }
-      makeLevel(*wanted.Levels.Add(), m);
+      makeLevel(*wanted.Levels.Add(), m, level - 1);
     }
   } else {
-    makeLevel(*wanted.Levels.Add(), own);
+    makeLevel(*wanted.Levels.Add(), own, 0);
   }
   TRVListInfos &ls = Style->ListStyles();
   for (int no : OldStyleLists)

@@ -564,6 +564,14 @@ const TRVListLevel *onlyLevel(const Doc &doc, int level = 0) {
   return doc.st.ListStyles().Items(0)->Levels.Items(level);
 }
 
+// The texts the markers show, each followed by a space.
+std::string markerLabels(const Doc &doc) {
+  std::string labels;
+  for (int i = 0; i < doc.d.GetItemCount(); ++i)
+    if (auto *m = dynamic_cast<const TRVMarkerItemInfo *>(doc.d.GetItem(i))) labels += m->DisplayString + " ";
+  return labels;
+}
+
 struct OldNumberingCase {
   const char *name;
   std::string body;
@@ -626,10 +634,7 @@ TEST(RVRTFImport, OldNumberingCountsOnInOneListStyle) {
   const std::string num = "\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}";
   ASSERT_EQ(doc.import(rtf(num + "a\\par" + num + "b\\par" + num + "c")), 0);
   ASSERT_EQ(doc.st.ListStyles().Count(), 1);
-  std::string labels;
-  for (int i = 0; i < doc.d.GetItemCount(); ++i)
-    if (auto *m = dynamic_cast<const TRVMarkerItemInfo *>(doc.d.GetItem(i))) labels += m->DisplayString + " ";
-  EXPECT_EQ(labels, "1. 2. 3. ");
+  EXPECT_EQ(markerLabels(doc), "1. 2. 3. ");
 }
 
 TEST(RVRTFImport, OldOutlineLevelsShareTheSectionsListStyle) {
@@ -647,7 +652,8 @@ TEST(RVRTFImport, OldOutlineLevelsShareTheSectionsListStyle) {
   EXPECT_EQ(l->Levels.Items(0)->ListType, rvlstUpperRoman);
   EXPECT_EQ(l->Levels.Items(0)->FormatString, "%s.");
   EXPECT_EQ(l->Levels.Items(1)->ListType, rvlstUpperAlpha);
-  EXPECT_EQ(l->Levels.Items(1)->FormatString, "%s)");
+  EXPECT_EQ(l->Levels.Items(1)->FormatString, "%1:s)");
+  EXPECT_EQ(markerLabels(doc), "I. A) ");
 }
 
 TEST(RVRTFImport, OldNumberingStaysPlainTextInOtherModes) {
@@ -702,10 +708,7 @@ TEST(RVRTFImport, LineBreakParagraphsOfAListItemGetNoMarkerOfTheirOwn) {
   doc.p.LineBreaksAsParagraphs = true;
   ASSERT_EQ(doc.import(rtf(oneList("") + "\\pard\\ls1 first\\line more\\par\\pard\\ls1 second")), 0);
   EXPECT_EQ(doc.items(), "|m0.00/0:first|0/0:more|m0.00/0:second");
-  std::string labels;
-  for (int i = 0; i < doc.d.GetItemCount(); ++i)
-    if (auto *m = dynamic_cast<const TRVMarkerItemInfo *>(doc.d.GetItem(i))) labels += m->DisplayString + " ";
-  EXPECT_EQ(labels, "1. 2. ");
+  EXPECT_EQ(markerLabels(doc), "1. 2. ");
 }
 
 // ---------------------------------------------------------------------------
