@@ -295,3 +295,17 @@ TEST(HtmlExport, MarkersAsTextWriteOrdinaryParagraphsWithTheMarker) {
   EXPECT_NE(css.find("<P style=\"text-indent: -24px; margin-left: 24px;\"><SPAN style=\"{"), std::string::npos) << css;
   EXPECT_NE(css.find(">2.</SPAN>two</P>"), std::string::npos) << css;
 }
+
+TEST(HtmlExport, ListItemsCarryPageBreaksAndCheckpointsOfTheirMarker) {
+  TListDoc d({{0, 0, "one"}});
+  d.doc.AddCheckpointTag("", false, 0);
+  d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, 0, 0, 0, false));
+  d.doc.GetItem(2)->ItemOptions.Include(rvioPageBreakBefore);
+  d.doc.AddText("two", 0, -1);
+  for (bool css : {false, true}) {
+    const std::string s = d.Body(css);
+    EXPECT_NE(s.find("<LI style=\"page-break-before: always;\"><A name=RichVistaCheckpoint0></A>"), std::string::npos)
+        << css << "\n"
+        << s;
+  }
+}
