@@ -127,7 +127,8 @@ int main(int argc, char **argv) {
   measure("HTML write", [&](TTranscript &t) { kc::ExportHtmlEx(t.doc, sink, "", "t", "img", {}, kc::clNone, false); });
   measure("HTML+CSS write",
           [&](TTranscript &t) { kc::ExportHtmlEx(t.doc, sink, "", "t", "img", {}, kc::clNone, true); });
-  measure("text write", [&](TTranscript &t) { kc::ExportTextToStream(t.doc, "", sink, 80, false, false, false, false); });
+  measure("text write",
+          [&](TTranscript &t) { kc::ExportTextToStream(t.doc, "", sink, 80, false, false, false, false); });
   measure("QTextDocument::toHtml", [&](TTranscript &t) { sink = t.qt.toHtml().toStdString(); });
   measure("QTextDocumentWriter ODF", [&](TTranscript &t) {
     QBuffer buf;

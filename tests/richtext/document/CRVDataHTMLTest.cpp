@@ -243,7 +243,12 @@ struct TListDoc : TDoc {
 } // namespace
 
 TEST(HtmlExport, ListParagraphsBecomeNestedListItems) {
-  TListDoc d({{0, 0, "one"}, {1, 0, "sub"}, {0, 0, "two"}, {-1, 0, "between"}, {0, 0, "three"}, {0, 7, "seven"},
+  TListDoc d({{0, 0, "one"},
+              {1, 0, "sub"},
+              {0, 0, "two"},
+              {-1, 0, "between"},
+              {0, 0, "three"},
+              {0, 7, "seven"},
               {0, 0, "eight"}});
   const std::string plain = d.Body(false);
   // The numbering of a list that opens again, or that restarts, is given;

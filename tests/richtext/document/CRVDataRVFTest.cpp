@@ -245,7 +245,8 @@ std::string Shape(const TCustomRVData &D) {
   for (int i = 0; i < D.GetItemCount(); ++i) {
     const TCustomRVItemInfo *item = D.GetItem(i);
     if (i > 0) r += D.IsParaStart(i) ? "|" : item->GetContinuePara() ? "," : "/";
-    if (item->StyleNo == rvsListMarker) r += "#" + std::to_string(static_cast<const TRVMarkerItemInfo *>(item)->Counter);
+    if (item->StyleNo == rvsListMarker)
+      r += "#" + std::to_string(static_cast<const TRVMarkerItemInfo *>(item)->Counter);
     else if (item->StyleNo == rvsBreak) r += "-";
     else r += D.GetItemTextRaw(i);
     r += std::to_string(item->ParaNo);
@@ -409,7 +410,8 @@ TEST(RvfRoundTrip, ListNumberingSurvives) {
   auto numbers = [](const TCustomRVData &D) {
     std::string r;
     for (int i = 0; i < D.GetItemCount(); ++i)
-      if (D.GetItem(i)->StyleNo == rvsListMarker) r += static_cast<const TRVMarkerItemInfo *>(D.GetItem(i))->DisplayString + " ";
+      if (D.GetItem(i)->StyleNo == rvsListMarker)
+        r += static_cast<const TRVMarkerItemInfo *>(D.GetItem(i))->DisplayString + " ";
     return r;
   };
   const std::string shown = numbers(d.doc);
