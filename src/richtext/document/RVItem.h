@@ -211,6 +211,8 @@ public:
   virtual void ShowItemHint(TCustomRVData *RVData, int ItemNo);
   // Nested documents (only tables own them).
   virtual bool PartiallySelected() const { return false; }
+  // Drops the selection inside the item (a table's selected cell).
+  virtual void DeselectPartial() {}
   // The nested document at Position: rvdFirst/rvdLast start a walk and set
   // Location, rvdNext/rvdPrev move on from it; nullptr when there is none.
   virtual TCustomRVData *GetSubRVData(int &Location, TRVSubRVDataPos Position) {
