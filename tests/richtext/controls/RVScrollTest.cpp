@@ -244,19 +244,33 @@ TEST(Scroller, RightToLeftPutsTheBarOnTheLeft) {
   EXPECT_GT(t.s.VerticalBar()->x(), 100);
 }
 
+// Counts the wrapping passes: each ends by handing its size to the bars.
+class CountedDocument : public TRichVistaRVData {
+public:
+  using TRichVistaRVData::TRichVistaRVData;
+  int Passes = 0;
+  void SetDocumentAreaSize(int Width, int Height, bool Redraw) override {
+    ++Passes;
+    TRichVistaRVData::SetDocumentAreaSize(Width, Height, Redraw);
+  }
+};
+
 TEST(Scroller, ABarAppearingDuringFormattingWrapsAgainAtOnceAtTheNarrowerWidth) {
   TRVScroller s;
   s.resize(200, 100);
   TRVStyle style;
   s.Style = &style;
-  TRichVistaRVData doc(&s);
+  CountedDocument doc(&s);
   for (int i = 0; i < 3; ++i) doc.AddText("short", 0, 0);
   doc.ReformatAllForced(false);
   EXPECT_FALSE(s.VerticalBar()->isVisibleTo(&s));
+  EXPECT_EQ(doc.Passes, 1);
   const int wide = doc.TextWidth;
   for (int i = 0; i < 30; ++i) doc.AddText("many words that wrap across the lines of the view", 0, 0);
+  doc.Passes = 0;
   doc.ReformatAllForced(false);
   ASSERT_TRUE(s.VerticalBar()->isVisibleTo(&s));
+  EXPECT_EQ(doc.Passes, 2); // wrapped once more, at the narrower width
   EXPECT_EQ(doc.TextWidth, s.ClientWidth() - s.LeftMargin - s.RightMargin);
   EXPECT_LT(doc.TextWidth, wide);
   EXPECT_EQ(doc.CheckDrawLines(), "");
@@ -265,6 +279,13 @@ TEST(Scroller, ABarAppearingDuringFormattingWrapsAgainAtOnceAtTheNarrowerWidth) 
   QApplication::processEvents();
   doc.ReformatAll(true, false, false, 0, nullptr, false, false);
   EXPECT_EQ(doc.DrawLines.Count(), lines);
+  // And back: the bar goes, the text takes the whole width again.
+  doc.DeleteItems(3, 30);
+  doc.Passes = 0;
+  doc.ReformatAllForced(false);
+  EXPECT_FALSE(s.VerticalBar()->isVisibleTo(&s));
+  EXPECT_EQ(doc.Passes, 2);
+  EXPECT_EQ(doc.TextWidth, wide);
 }
 
 TEST(Scroller, HiddenBarsKeepThePositionInsideTheDocument) {
