@@ -176,8 +176,7 @@ void TRVScroller::ScrollClient(int DX, int DY, bool Redraw) {
   // the text (a fixed background).
   if (Redraw && !FullRedraw && std::abs(DX) < client.width() && std::abs(DY) < client.height())
     scroll(DX, DY, client); // children stay: they are moved below, clamped
-  else if (Redraw)
-    update();
+  else if (Redraw) update();
   ShiftChildControls(DX, DY);
 }
 
@@ -284,14 +283,15 @@ void TRVScroller::keyPressEvent(QKeyEvent *Event) {
 
 void TRVScroller::wheelEvent(QWheelEvent *Event) {
   QWidget::wheelEvent(Event);
-  if (WheelStep == 0) {
+  // Only the vertical wheel scrolls; a sideways turn is left to the parent.
+  if (WheelStep == 0 || (Event->angleDelta().y() == 0 && Event->angleDelta().x() != 0)) {
     Event->ignore();
     return;
   }
   // Fractions of a notch add up until they make a whole one, in either
   // direction; turning the other way starts afresh from the remainder.
-  FWheelAccumulator = static_cast<int>(
-      std::clamp<int64_t>(int64_t(FWheelAccumulator) + Event->angleDelta().y(), -kWheelDelta * 1000, kWheelDelta * 1000));
+  FWheelAccumulator = static_cast<int>(std::clamp<int64_t>(int64_t(FWheelAccumulator) + Event->angleDelta().y(),
+                                                           -kWheelDelta * 1000, kWheelDelta * 1000));
   const int notches = FWheelAccumulator / kWheelDelta;
   FWheelAccumulator -= notches * kWheelDelta;
   // Round half to even, as the class library's Round does; positions are

@@ -34,10 +34,11 @@ struct Scroller {
 };
 
 // Sends one wheel event of Delta eighths of a degree (120 a notch; wheel
-// down is negative); QTest has no wheel of its own.
-bool wheel(QWidget &w, int Delta) {
-  QWheelEvent e(QPointF(10, 10), w.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, Delta), Qt::NoButton,
-                Qt::NoModifier, Qt::NoScrollPhase, false);
+// down is negative), turned sideways on request; QTest has no wheel of its
+// own.
+bool wheel(QWidget &w, int Delta, bool Sideways = false) {
+  QWheelEvent e(QPointF(10, 10), w.mapToGlobal(QPointF(10, 10)), QPoint(),
+                Sideways ? QPoint(Delta, 0) : QPoint(0, Delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   e.setAccepted(false);
   QApplication::sendEvent(&w, &e);
   return e.isAccepted();
@@ -66,6 +67,7 @@ TEST(Scroller, WheelScrollsByTheStepScaledByTheSystemLines) {
     std::vector<int> deltas;
     int expected;
     bool handled;
+    bool sideways = false;
   } cases[] = {
       {"three lines, step 2: two units a notch", 2, 3, {-120}, 102, true},
       {"wheel up goes back", 2, 3, {120}, 98, true},
@@ -77,6 +79,7 @@ TEST(Scroller, WheelScrollsByTheStepScaledByTheSystemLines) {
       {"a part left over counts towards the next", 2, 3, {-160, -80}, 104, true},
       {"turning back cancels a part", 2, 3, {-60, 60, -60}, 100, true},
       {"a part alone scrolls nothing yet", 2, 3, {-119}, 100, true},
+      {"a sideways turn is passed on", 2, 3, {-120}, 100, false, true},
   };
   for (const auto &c : cases) {
     Scroller t;
@@ -84,7 +87,7 @@ TEST(Scroller, WheelScrollsByTheStepScaledByTheSystemLines) {
     t.s.WheelStep = c.wheelStep;
     t.s.WheelScrollLines = c.lines;
     bool accepted = false;
-    for (int d : c.deltas) accepted = wheel(t.s, d);
+    for (int d : c.deltas) accepted = wheel(t.s, d, c.sideways);
     EXPECT_EQ(t.s.VScrollPos(), c.expected) << c.name;
     EXPECT_EQ(accepted, c.handled) << c.name;
   }
