@@ -13,8 +13,6 @@ namespace kc {
 
 namespace {
 
-const char *const kTopProperty = "rvTop";
-
 bool IsBar(const QObject *o, const QScrollBar *a, const QScrollBar *b) { return o == a || o == b; }
 
 // Cell editors open inside cell editors; a longer chain is a cycle.
@@ -32,6 +30,8 @@ TRVScroller::TRVScroller(QWidget *Parent) : QWidget(Parent) {
   FHBar->hide();
   setFocusPolicy(Qt::StrongFocus);
   Flags = rvflBuildJumps | rvflTrim | rvflRoot;
+  // Controls embedded in the document are children of this window.
+  ParentControl = this;
   // The thumb moves the view while it is dragged only with Tracking; a
   // release always does.
   FVBar->setTracking(false);
@@ -241,8 +241,8 @@ void TRVScroller::SetHScrollVisible(bool Value) {
 }
 
 void TRVScroller::PlaceChildControl(QWidget *Control, int X, int Y) {
-  Control->setProperty(kTopProperty, Y);
-  Control->move(X, std::clamp(Y, -kMaxChildTop, kMaxChildTop));
+  SetControlTrueTop(Control, Y);
+  Control->move(X, GetClampedControlTop(Control));
 }
 
 void TRVScroller::ShiftChildControls(int DX, int DY) {
@@ -250,17 +250,9 @@ void TRVScroller::ShiftChildControls(int DX, int DY) {
     auto *w = qobject_cast<QWidget *>(o);
     if (!w || IsBar(o, FVBar, FHBar)) continue;
     int x = w->x();
-    int y = w->y();
-    if (DY != 0) {
-      bool ok = false;
-      int top = w->property(kTopProperty).toInt(&ok);
-      if (!ok) top = y;
-      top = static_cast<int>(std::clamp<int64_t>(int64_t(top) + DY, -RVMaxCoord, RVMaxCoord));
-      w->setProperty(kTopProperty, top);
-      y = std::clamp(top, -kMaxChildTop, kMaxChildTop);
-    }
-    if (DX != 0) x += DX;
-    w->move(x, y);
+    if (DY != 0) SetControlTrueTop(w, RVSatAdd(GetControlTrueTop(w), DY));
+    if (DX != 0) x = RVSatAdd(x, DX);
+    w->move(x, DY != 0 ? GetClampedControlTop(w) : w->y());
   }
 }
 
@@ -350,7 +342,7 @@ void TRVScroller::SetActiveSubData(TCustomRVFormattedData *Data, TCustomRVItemIn
   }
   // An editor placed for the cell takes its place among the embedded
   // controls from where it stands now.
-  if (TRVScroller *editor = GetSubEditor()) editor->setProperty(kTopProperty, editor->y());
+  if (TRVScroller *editor = GetSubEditor()) SetControlTrueTop(editor, editor->y());
 }
 
 void TRVScroller::ReleaseActiveSubData(TCustomRVFormattedData *Data) {

@@ -10,12 +10,11 @@
 #include <functional>
 
 #include "richtext/document/CRVFData.h"
+#include "richtext/document/RVItem.h"
 
 class QScrollBar;
 
 namespace kc {
-
-class TCustomRVItemInfo;
 
 class TRVScroller : public QWidget, public TRVFormatHost {
 public:
@@ -82,13 +81,13 @@ public:
   void SetShowVScrollBarAtOnce(bool Value) { FShowVBarAtOnce = Value; }
   // Right-to-left puts the vertical bar on the left.
   void SetBiDiModeValue(TRVBiDiMode Value);
-  // Moves every embedded control: its true top is kept in the property
-  // "rvTop" and its shown top is that value cut to -10000..10000, so that a
-  // control scrolled far away never overflows window coordinates.
+  // Moves every embedded control (and an open cell editor) with the
+  // contents; their true tops are kept apart from the shown ones, which
+  // are clamped (GetClampedControlTop).
   void ShiftChildControls(int DX, int DY);
   // Places an embedded control at a document-relative client position.
   static void PlaceChildControl(QWidget *Control, int X, int Y);
-  static constexpr int kMaxChildTop = 10000;
+  static constexpr int kMaxChildTop = RVMaxControlTop;
   QScrollBar *VerticalBar() const { return FVBar; }
   QScrollBar *HorizontalBar() const { return FHBar; }
 

@@ -238,6 +238,41 @@ TEST(Scroller, EmbeddedControlsFarAwayAreClampedAndComeBack) {
   EXPECT_EQ(child.x(), 5);
 }
 
+TEST(Scroller, ControlItemsLiveInTheViewAndFollowTheirLineThroughReformatting) {
+  TRVScroller s;
+  s.resize(200, 100);
+  TRVStyle style;
+  s.Style = &style;
+  TRichVistaRVData doc(&s);
+  for (int i = 0; i < 2000; ++i) doc.AddText("line", 0, 0);
+  auto *control = new QWidget;
+  control->resize(20, 10);
+  doc.AddControl("c", control, 0, rvvaBaseline, 0);
+  doc.AddText("after", 0, 0);
+  doc.ReformatAllForced(false);
+  EXPECT_EQ(control->parentWidget(), &s);
+  // Where the control's line puts it in the client now.
+  auto lineTop = [&] {
+    const auto *item = static_cast<const TRVControlItemInfo *>(doc.GetItem(2000));
+    return doc.DrawLines.Items(item->DrawItemNo)->Top - doc.GetVOffs() + item->GetSpacing();
+  };
+  ASSERT_GT(lineTop(), TRVScroller::kMaxChildTop);
+  EXPECT_EQ(control->y(), TRVScroller::kMaxChildTop);
+  EXPECT_EQ(GetControlTrueTop(control), lineTop());
+  QTest::keyClick(&s, Qt::Key_End);
+  EXPECT_EQ(control->y(), lineTop());
+  // A paragraph above grows by a few lines: the control moves down with its
+  // line, and scrolls on from there.
+  doc.SetItemTextRaw(0, std::string(60, 'w') + " " + std::string(60, 'w') + " " + std::string(60, 'w'));
+  const int before = lineTop();
+  doc.ReformatAllForced(false);
+  ASSERT_NE(lineTop(), before);
+  EXPECT_EQ(control->y(), std::clamp(lineTop(), -TRVScroller::kMaxChildTop, TRVScroller::kMaxChildTop));
+  QTest::keyClick(&s, Qt::Key_End);
+  QTest::keyClick(&s, Qt::Key_Up);
+  EXPECT_EQ(control->y(), lineTop());
+}
+
 TEST(Scroller, RightToLeftPutsTheBarOnTheLeft) {
   Scroller t;
   t.s.SetBiDiModeValue(rvbdRightToLeft);
