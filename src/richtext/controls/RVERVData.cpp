@@ -158,7 +158,7 @@ void TRVEditRVData::NoteWidthChange(int OldWidth, int NewWidth) {
 
 void TRVEditRVData::ReformatAfterEdit() {
   if (!FEdit.Active) return;
-  const TEditRange e = FEdit;
+  TEditRange e = FEdit;
   FEdit.Active = false;
   // The caret's draw line is gone with the old lines; the operation places
   // it again.
@@ -188,6 +188,14 @@ void TRVEditRVData::ReformatAfterEdit() {
   const int head = std::min(e.Head, e.CountBefore);
   const int firstDL = head == 0 ? 0 : FirstDrawLineOfItem(head - 1);
   int lastDL = n - 1;
+  // The lines of a paragraph move with any of its items (a line-break item
+  // keeps the list indent of the marker that opens its paragraph), so the
+  // touched range runs to the end of its last paragraph.
+  const int count = GetItemCount();
+  if (e.Tail != INT_MAX) {
+    const int lastTouched = std::clamp(count - 1 - e.Tail, 0, count - 1);
+    e.Tail = count - 1 - GetParaEndItemNo(lastTouched);
+  }
   if (e.Tail > 0 && e.Tail != INT_MAX) {
     // The first item of the untouched tail, in the new numbering.
     const int next = GetItemCount() - e.Tail;
@@ -215,6 +223,11 @@ bool TRVEditRVData::IsDeleteProtected(int ItemNo) const {
   if (IsTextItem(ItemNo)) return false;
   if (auto *nt = dynamic_cast<const TRVNonTextItemInfo *>(GetItem(ItemNo))) return nt->DeleteProtect;
   return false;
+}
+
+bool TRVEditRVData::CanShareLine(int ItemNo) const {
+  return ItemNo > 0 && ItemNo < GetItemCount() && !GetItem(ItemNo)->GetFlag(rvbpFullWidth) &&
+         !GetItem(ItemNo - 1)->GetFlag(rvbpFullWidth) && GetItemStyle(ItemNo) != rvsListMarker;
 }
 
 bool TRVEditRVData::HasPersistentCP(int ItemNo) const {

@@ -192,6 +192,12 @@ private:
   void BackspaceAtLineStart(int ItemNo, int &NewItemNo, int &NewOffs, bool &Refused);
   void JoinWithNextLine(int ItemNo, int &NewItemNo, int &NewOffs, bool &Refused);
   void ApplyParaStyleOfCaret();
+  // Before ItemNo goes: the item after it, when it continued ItemNo's line,
+  // takes over the line start (paragraph, line break, page break).
+  void GiveLineStartToNext(int ItemNo);
+  // Whether ItemNo may continue the line of the item before it: nothing
+  // shares a line with an item that fills its line.
+  bool CanShareLine(int ItemNo) const;
   void RemoveMarkerOfPara(int MarkerNo, int &NewItemNo, int &NewOffs);
   bool EnterAtBoundary(bool Shift, bool AtStart, int ItemNo, int &NewItemNo, int &NewOffs);
   void ScrollToCaretRect(int X, int Top, int Height);

@@ -108,7 +108,7 @@ bool TRVEditRVData::DeleteSelection() {
   int caretItem = si, caretOffs = so;
   if (!startWhole) {
     if (IsTextItem(si) && partEnd > so) Do_DeleteSubstring(si, so, partEnd - so);
-    if (join && si + 1 < GetItemCount()) Do_NewLine(si + 1, true, -1);
+    if (join && si + 1 < GetItemCount() && CanShareLine(si + 1)) Do_NewLine(si + 1, true, -1);
   } else {
     TCustomRVItemInfo *start = GetItem(si);
     const bool afterMarker = si > 0 && GetItemStyle(si - 1) == rvsListMarker;
@@ -127,17 +127,21 @@ bool TRVEditRVData::DeleteSelection() {
         else if (si > 0 && !IsParaStart(si)) Do_MoveCP(si, si - 1);
       }
       const bool started = !start->GetContinuePara();
-      const bool br = start->GetLineBreakBefore();
-      const int para = start->ParaNo;
+      if (started && si + 1 < GetItemCount() && GetItem(si + 1)->GetContinuePara()) {
+        // The next item starts the paragraph; given while the start item is
+        // still there, so that undoing never makes an item continue from
+        // the top of the document.
+        const TFontInfo *f = TextStyleOf(si + 1);
+        Do_NewLine(si + 1, false, start->ParaNo);
+        if (start->GetLineBreakBefore() && !(si != 0 && f && f->Protection.Has(rvprParaStartProtect)))
+          Do_BR(si + 1, true);
+      }
       Do_DeleteItem(si);
       if (!started || si >= GetItemCount()) {
         caretItem = si - 1;
         caretOffs = GetItemEndOffset(si - 1);
-        if (join && si < GetItemCount()) Do_NewLine(si, true, -1);
+        if (join && si < GetItemCount() && CanShareLine(si)) Do_NewLine(si, true, -1);
       } else {
-        const TFontInfo *f = TextStyleOf(si);
-        Do_NewLine(si, false, para);
-        if (br && !(si != 0 && f && f->Protection.Has(rvprParaStartProtect))) Do_BR(si, true);
         caretItem = si;
         caretOffs = GetOffsBeforeItem(si);
       }

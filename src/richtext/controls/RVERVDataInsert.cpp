@@ -63,7 +63,7 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
       if (c->GetPageBreakBefore()) item->SetPageBreakBefore(true);
       if (!ownPara) item->ParaNo = c->ParaNo;
       Do_InsertItem(At, std::move(Text), std::move(Item));
-      if (!fullLine) Do_NewLine(At + 1, true, -1);
+      if (!fullLine && !c->GetFlag(rvbpFullWidth)) Do_NewLine(At + 1, true, -1);
     } else {
       if (fullLine) Do_NewLine(At, false, -1);
       Do_InsertItem(At, std::move(Text), std::move(Item));
@@ -92,6 +92,7 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
       Do_InsertItem(at, std::move(Text), std::move(Item));
     } else {
       // The empty item gives way.
+      if (fullLine && n + 1 < GetItemCount() && GetItem(n + 1)->GetContinuePara()) Do_NewLine(n + 1, false, -1);
       if (StartsLine(c) || afterMarker) {
         if (afterMarker && !fullLine) {
           item->SetContinuePara(true);
@@ -133,8 +134,6 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
     if (fullLine) Do_NewLine(at, false, -1);
     Do_InsertItem(at, std::move(Text), std::move(Item));
   }
-  // An item that fills its line leaves the next one a line of its own.
-  if (fullLine && at + 1 < GetItemCount() && GetItem(at + 1)->GetContinuePara()) Do_NewLine(at + 1, false, -1);
   ItemNo = at;
   return true;
 }

@@ -204,14 +204,19 @@ bool TRVEditRVData::EnterAtBoundary(bool Shift, bool AtStart, int ItemNo, int &N
 
 // -------------------------------------------------------------- Backspace
 
+void TRVEditRVData::GiveLineStartToNext(int ItemNo) {
+  const TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (item->GetContinuePara() || ItemNo + 1 >= GetItemCount() || !GetItem(ItemNo + 1)->GetContinuePara()) return;
+  // Done while the item is still there, so that undoing never asks the
+  // next one to continue a paragraph from the top of the document.
+  Do_NewLine(ItemNo + 1, false, item->ParaNo);
+  if (item->GetLineBreakBefore()) Do_BR(ItemNo + 1, true);
+  if (item->GetPageBreakBefore()) SetPageBreakUndoable(ItemNo + 1, true);
+}
+
 void TRVEditRVData::RemoveMarkerOfPara(int MarkerNo, int &NewItemNo, int &NewOffs) {
-  const int para = GetItemPara(MarkerNo);
-  const bool pageBreak = GetItem(MarkerNo)->GetPageBreakBefore();
+  GiveLineStartToNext(MarkerNo);
   Do_DeleteItem(MarkerNo);
-  if (MarkerNo < GetItemCount() && GetItem(MarkerNo)->GetContinuePara()) {
-    Do_NewLine(MarkerNo, false, para);
-    if (pageBreak) SetPageBreakUndoable(MarkerNo, true);
-  }
   NewItemNo = MarkerNo < GetItemCount() ? MarkerNo : MarkerNo - 1;
   NewOffs = MarkerNo < GetItemCount() ? GetOffsBeforeItem(NewItemNo) : GetItemEndOffset(NewItemNo);
 }
@@ -258,18 +263,9 @@ void TRVEditRVData::BackspaceAtLineStart(int ItemNo, int &NewItemNo, int &NewOff
       Refused = true;
       return;
     }
-    const bool started = !GetItem(ItemNo - 1)->GetContinuePara();
-    const int para = GetItemPara(ItemNo - 1);
-    const bool br = GetItem(ItemNo - 1)->GetLineBreakBefore();
-    const bool pb = GetItem(ItemNo - 1)->GetPageBreakBefore();
-    const bool caretStarted = IsParaStart(ItemNo);
+    // The caret's line takes the empty one's place in its paragraph.
+    GiveLineStartToNext(ItemNo - 1);
     Do_DeleteItem(ItemNo - 1);
-    if (started && ItemNo - 1 > 0 && !caretStarted) {
-      // The caret's line took the empty one's place in its paragraph.
-      Do_NewLine(ItemNo - 1, false, para);
-      if (br) Do_BR(ItemNo - 1, true);
-      if (pb) SetPageBreakUndoable(ItemNo - 1, true);
-    }
     NewItemNo = ItemNo - 1;
     NewOffs = GetOffsBeforeItem(ItemNo - 1);
     return;
@@ -304,14 +300,9 @@ void TRVEditRVData::DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs) {
     return;
   }
   const bool started = item->IsFromNewLine();
-  const bool br = item->GetLineBreakBefore();
-  const bool pb = item->GetPageBreakBefore();
-  const int para = item->ParaNo;
+  GiveLineStartToNext(ItemNo);
   Do_DeleteItem(ItemNo);
   if (started) {
-    Do_NewLine(ItemNo, false, para);
-    if (br) Do_BR(ItemNo, true);
-    if (pb) SetPageBreakUndoable(ItemNo, true);
     NewItemNo = ItemNo;
     NewOffs = GetOffsBeforeItem(ItemNo);
     return;
@@ -415,16 +406,16 @@ void TRVEditRVData::JoinWithNextLine(int ItemNo, int &NewItemNo, int &NewOffs, b
       return;
     }
     const bool started = !GetItem(ItemNo)->GetContinuePara();
-    const int para = GetItemPara(ItemNo);
-    const bool br = GetItem(ItemNo)->GetLineBreakBefore();
-    const bool pb = GetItem(ItemNo)->GetPageBreakBefore();
     const bool nextIsMarker = IsMarkerAt(*this, next);
-    Do_DeleteItem(ItemNo);
     if (started && !nextIsMarker) {
       // The next line moves up into the empty line's place.
-      Do_NewLine(ItemNo, false, para);
-      Do_BR(ItemNo, br);
-      if (pb) SetPageBreakUndoable(ItemNo, true);
+      const TCustomRVItemInfo *item = GetItem(ItemNo);
+      Do_NewLine(next, false, item->ParaNo);
+      Do_BR(next, item->GetLineBreakBefore());
+      if (item->GetPageBreakBefore()) SetPageBreakUndoable(next, true);
+    }
+    Do_DeleteItem(ItemNo);
+    if (started && !nextIsMarker) {
       NewItemNo = ItemNo;
       NewOffs = GetOffsBeforeItem(ItemNo);
     } else if (started) {

@@ -428,13 +428,15 @@ void TRVEditRVData::Do_Concate(int ItemNo) {
     Do_DeleteItem(ItemNo);
     return;
   }
-  const bool firstEmpty = GetItemTextRaw(ItemNo).empty();
-  if (firstEmpty) Do_Tag(ItemNo, b->Tag, false);
+  // An empty first item takes the second's tag and style before the text,
+  // so that undoing gives the text back in the form it came in.
+  if (GetItemTextRaw(ItemNo).empty()) {
+    Do_Tag(ItemNo, b->Tag, false);
+    Do_StyleNo(ItemNo, b->StyleNo);
+  }
   Do_InsertSubstring(ItemNo, GetItemLength(ItemNo) + 1, GetItemTextRaw(ItemNo + 1));
   if (b->Checkpoint && !a->Checkpoint) Do_MoveCP(ItemNo + 1, ItemNo);
-  const int style = b->StyleNo;
   Do_DeleteItem(ItemNo + 1);
-  if (firstEmpty) Do_StyleNo(ItemNo, style);
 }
 
 std::unique_ptr<TCustomRVItemInfo> TRVEditRVData::CloneTextItem(const TCustomRVItemInfo &Source) {

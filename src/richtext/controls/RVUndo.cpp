@@ -210,8 +210,9 @@ void TRVRedoTypingInfo::Undo(TRVEditRVData &Data) {
 
 void TRVUndoDeleteItemInfo::Undo(TRVEditRVData &Data) {
   if (!Item) return;
-  Item->MovingFromUndoList(ItemNo, &Data);
+  TCustomRVItemInfo *item = Item.get();
   Data.Do_InsertItem(ItemNo, Text, std::move(Item));
+  item->MovingFromUndoList(ItemNo, &Data);
 }
 
 void TRVUndoDeleteItemsInfo::GetAffectedItems(int &First, int &Last) const {
