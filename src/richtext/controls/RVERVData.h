@@ -128,6 +128,8 @@ public:
   void Do_Para(int FirstItemNo, int LastItemNo, int ParaNo);
   void Do_ParaList(int FirstItemNo, const std::vector<int32_t> &List);
   void Do_NewLine(int ItemNo, bool SameLine, int NewParaNo);
+  // Only the flag that the item continues the paragraph before it.
+  void SetContinueUndoable(int ItemNo, bool Continue);
   void Do_BR(int ItemNo, bool LineBreak);
   void Do_PageBreak(int ItemNo, bool PageBreak);
   // The item's own page-break flag, never its list marker's.

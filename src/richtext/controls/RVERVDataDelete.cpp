@@ -148,6 +148,10 @@ bool TRVEditRVData::DeleteSelection() {
     }
   }
 
+  // What followed the selection may now stand behind an item that fills its
+  // line: it starts a line of its own there.
+  for (int x = si; x <= si + 1; ++x)
+    if (x > 0 && x < GetItemCount() && GetItem(x)->GetContinuePara() && !CanShareLine(x)) Do_NewLine(x, false, -1);
   // The two items that now meet are one when they can be.
   if (IsTextItem(caretItem)) {
     if (caretOffs >= GetItemEndOffset(caretItem) && caretItem + 1 < GetItemCount() &&

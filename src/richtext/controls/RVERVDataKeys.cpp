@@ -455,6 +455,7 @@ void TRVEditRVData::JoinWithNextLine(int ItemNo, int &NewItemNo, int &NewOffs, b
     Do_DeleteItem(next);
     if (next >= GetItemCount()) return;
   }
+  if (!CanShareLine(joinAt)) return;
   Do_NewLine(joinAt, true, -1);
   if (CanJoinTextItems(ItemNo, GetItem(ItemNo), false, GetItem(joinAt))) Do_Concate(ItemNo);
 }

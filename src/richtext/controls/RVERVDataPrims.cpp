@@ -249,28 +249,34 @@ void TRVEditRVData::Do_NewLine(int ItemNo, bool SameLine, int NewParaNo) {
     Do_BR(ItemNo, false);
     if (item->GetPageBreakBefore()) SetPageBreakUndoable(ItemNo, false);
   }
-  const bool wasContinue = item->GetContinuePara();
-  const int end = GetParaEndItemNo(ItemNo);
+  SetContinueUndoable(ItemNo, SameLine);
+  // The paragraph numbers are a change of their own, so that undoing gives
+  // back each item's number, also in a paragraph whose items disagreed.
   const int newPara = SameLine ? GetItemPara(ItemNo - 1) : NewParaNo;
-  bool paraSame = true;
-  for (int i = ItemNo; newPara >= 0 && i <= end && paraSame; ++i) paraSame = GetItemPara(i) == newPara;
-  if (wasContinue == SameLine && paraSame) return;
+  if (newPara >= 0) {
+    const int end = GetParaEndItemNo(ItemNo);
+    Do_ParaList(ItemNo, std::vector<int32_t>(size_t(end - ItemNo + 1), newPara));
+  }
+}
+
+void TRVEditRVData::SetContinueUndoable(int ItemNo, bool Continue) {
+  TCustomRVItemInfo *item = GetItem(ItemNo);
+  if (item->GetContinuePara() == Continue || (Continue && ItemNo == 0)) return;
+  const int end = GetParaEndItemNo(ItemNo);
   const int before = RangeMinWidth(ItemNo - 1, end);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoNewLineInfo>();
     rec->Action = 7;
     rec->ItemNo = ItemNo;
     rec->LastAffectedItemNo = end;
-    rec->WasContinue = wasContinue;
+    rec->WasContinue = item->GetContinuePara();
     rec->ParaNo = item->ParaNo;
     Record(dest, std::move(rec));
   }
-  if (SameLine) item->SetContinuePara(true);
+  if (Continue) item->SetContinuePara(true);
   else item->ItemOptions.Exclude(rvioContinuePara);
-  if (newPara >= 0)
-    for (int i = ItemNo; i <= end; ++i) GetItem(i)->ParaNo = newPara;
-  TouchItems(ItemNo, end);
-  NoteWidthChange(before, RangeMinWidth(ItemNo - 1, end));
+  TouchItems(ItemNo, GetParaEndItemNo(ItemNo));
+  NoteWidthChange(before, RangeMinWidth(ItemNo - 1, GetParaEndItemNo(ItemNo)));
 }
 
 void TRVEditRVData::Do_BR(int ItemNo, bool LineBreak) {

@@ -242,7 +242,7 @@ void TRVUndoInsertItemsInfo::GetAffectedItems(int &First, int &Last) const {
 
 void TRVUndoInsertItemsInfo::Undo(TRVEditRVData &Data) { Data.Do_DeleteItems(ItemNo, ItemNo + Count - 1); }
 
-void TRVUndoNewLineInfo::Undo(TRVEditRVData &Data) { Data.Do_NewLine(ItemNo, WasContinue, ParaNo); }
+void TRVUndoNewLineInfo::Undo(TRVEditRVData &Data) { Data.SetContinueUndoable(ItemNo, WasContinue); }
 
 void TRVUndoBRInfo::Undo(TRVEditRVData &Data) { Data.Do_BR(ItemNo, WasBR); }
 

@@ -133,7 +133,7 @@ public:
 };
 
 TEST(EditScripts, UndoAllGivesTheStartAndRedoAllTheEndWithLinesOfAWholePass) {
-  for (unsigned seed = 1; seed <= 120; ++seed) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
     std::mt19937 widths(seed);
     RandomEdits r(seed, 60 + int(widths() % 200));
     r.build(1 + r.pick(7));
