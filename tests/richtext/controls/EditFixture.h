@@ -18,10 +18,10 @@
 namespace kctest {
 
 struct EditDoc {
-  explicit EditDoc(int Width = 200, int W = 10) {
+  explicit EditDoc(int Width = 200, int W = 10, int A = 8) {
     kc::RecordingCanvas::Metrics m;
     m.charWidth = W;
-    m.ascent = 8;
+    m.ascent = A;
     m.descent = 2;
     canvas = std::make_unique<kc::RecordingCanvas>(m);
     host = std::make_unique<kc::TRVFixedHost>(canvas.get(), Width, 100);
