@@ -154,6 +154,16 @@ int TRVEditRVData::RangeMinWidth(int FirstItemNo, int LastItemNo) {
 
 void TRVEditRVData::NoteWidthChange(int OldWidth, int NewWidth) {
   if (OldWidth != NewWidth && !(OldWidth < MinWidth && NewWidth < MinWidth)) FEdit.Full = true;
+  FEdit.MaxNewWidth = std::max(FEdit.MaxNewWidth, NewWidth);
+}
+
+int TRVEditRVData::FixedDocumentWidth() const {
+  TCanvas *canvas = GetCanvas();
+  if (!canvas) return 0;
+  TRVScreenAndDevice sad;
+  GetFormatResolution(*canvas, sad);
+  auto hs = [&](int v) { return MulDiv(v, sad.ppixDevice, sad.ppixScreen); };
+  return std::max(RVSatAdd(GetWidth(), -int64_t(hs(GetLeftMargin())) - hs(GetRightMargin())), hs(GetMinTextWidth()));
 }
 
 void TRVEditRVData::ReformatAfterEdit() {
@@ -167,6 +177,10 @@ void TRVEditRVData::ReformatAfterEdit() {
   const int n = DrawLines.Count();
   if (e.Head == INT_MAX && !e.WholeDoc) return;
   bool whole = e.WholeDoc || n == 0 || e.CountBefore == 0 || GetItemCount() == 0;
+  // While every paragraph fits the width the document has anyway, its
+  // minimal width decides nothing: the lines stay as a whole pass makes
+  // them, and the document is not measured whole on every keystroke.
+  if (!whole && e.Full && MinWidth <= FixedDocumentWidth() && e.MaxNewWidth <= FixedDocumentWidth()) e.Full = false;
   if (!whole && e.Full) {
     TCanvas *canvas = GetCanvas();
     if (canvas && GetRVStyle()) {

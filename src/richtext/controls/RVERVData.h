@@ -181,9 +181,13 @@ protected:
     int32_t Head = 0;       // items before it were not touched
     int32_t Tail = 0;       // nor were this many at the end
     bool Full = false;      // the minimal width may have moved
+    int32_t MaxNewWidth = 0; // the widest paragraph minimum the edit left
     bool WholeDoc = false;  // a record asked for a whole pass
   } FEdit;
   void StartEdit();
+  // The width the document takes whatever its minimal width, as long as
+  // that stays within it: the client's text width or the smallest one set.
+  int FixedDocumentWidth() const;
 
 private:
   friend class TRVUndoList;

@@ -3,6 +3,7 @@
 // destination list (when there is one) before it changes anything, marks
 // the items it touched, and says whether the document's minimal width may
 // have moved, which decides between a partial and a whole reformat.
+#include <algorithm>
 #include <stdexcept>
 
 #include "richtext/controls/RVERVData.h"
@@ -143,8 +144,9 @@ void TRVEditRVData::Do_InsertItems(int ItemNo, int Count) {
       Do_AddCP(i, std::unique_ptr<TRVCPInfo>(c));
     }
   // What the items were before cannot be measured any more: the whole
-  // document's minimal width is checked.
+  // document's minimal width is checked unless they fit anyway.
   FEdit.Full = true;
+  FEdit.MaxNewWidth = std::max(FEdit.MaxNewWidth, RangeMinWidth(ItemNo - 1, last + 1));
 }
 
 void TRVEditRVData::Do_InsertSubstring(int ItemNo, int Index, const std::string &s) {
