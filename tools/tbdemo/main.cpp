@@ -16,6 +16,7 @@
 
 #include "DemoBar.h"
 #include "DemoScript.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBarMenuLoop.h"
@@ -208,7 +209,7 @@ QWidget *TargetAt(QPoint Global, QWidget *Fallback) {
 }
 
 void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget *Fallback) {
-  kc::setTbCursorPos(Global);
+  kc::setCursorPosition(Global);
   QWidget *target = TargetAt(Global, Fallback);
   const QPointF local = target->mapFromGlobal(QPointF(Global));
   Qt::MouseButtons buttons = Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::NoButton;
@@ -216,12 +217,12 @@ void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget
 }
 
 void Later(int Ms, std::function<void()> Fn) {
-  std::shared_ptr<kc::TbTimer> timer = kc::tbCreateTimer();
+  auto timer = std::make_shared<kc::GuiTimer>();
   timer->start(Ms, [timer, Fn]() mutable {
     timer->stop();
     Fn();
     // The timer lets go of itself once this tick is over.
-    kc::tbPostToGuiThread([keep = std::move(timer)] {});
+    kc::postToGuiThread([keep = std::move(timer)] {});
   });
 }
 
@@ -310,8 +311,8 @@ int main(int argc, char **argv) {
       } else if (Cmd == QLatin1String("popup")) {
         if (pointOf(g)) {
           TTBPopupMenu *menu = &d->context;
-          kc::setTbCursorPos(g);
-          kc::tbPostToGuiThread([menu, g] { menu->Popup(g); });
+          kc::setCursorPosition(g);
+          kc::postToGuiThread([menu, g] { menu->Popup(g); });
         }
       } else if (Cmd == QLatin1String("key")) {
         const QString name = W.value(0);

@@ -108,7 +108,6 @@ public:
   void MoveCaretRight(bool Select);
   void MoveCaretHome();
   void MoveCaretEnd();
-  bool SelectionExists() const;
 
   // Hooks the editor control fills; a headless document has no window.
   virtual bool CaretHasFocus() const { return false; }

@@ -227,17 +227,6 @@ bool StepForward(const TRVEditRVData &d, int &Item, int &Offs) {
 
 } // namespace
 
-bool TRVEditRVData::SelectionExists() const {
-  if (SelStartLine < 0 || SelEndLine < 0) return false;
-  int a, ao, b, bo;
-  GetSelectionItemBoundsRaw(true, a, ao, b, bo);
-  if (a < 0 || b < 0) return false;
-  if (a == b) return ao != bo;
-  // The end of one item and the start of the next continuing one are the
-  // same place.
-  return !(b == a + 1 && ao == GetItemEndOffset(a) && bo == GetOffsBeforeItem(b) && GetItem(b)->GetContinuePara());
-}
-
 void TRVEditRVData::MoveCaretLeft(bool Select) {
   int item, offs;
   if (!GetCaretItemPos(item, offs)) return;

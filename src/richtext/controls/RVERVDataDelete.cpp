@@ -62,6 +62,14 @@ bool TRVEditRVData::DeleteSelection() {
     --ei;
     eo = GetItemEndOffset(ei);
   }
+  if (si == ei && so >= eo) {
+    // Both ends name one place: nothing is selected after all.
+    FEdit.Active = false;
+    UndoList->RemoveEmptyLastGroup();
+    UndoDest = rvudNone;
+    ClearSelection(false);
+    return true;
+  }
 
   // One persistent checkpoint of what goes is rescued.
   {
