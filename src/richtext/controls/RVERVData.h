@@ -108,6 +108,11 @@ public:
   void MoveCaretRight(bool Select);
   void MoveCaretHome();
   void MoveCaretEnd();
+  // The caret follows the moving end of a selection set from outside.
+  void AfterSelectionSet() override;
+  // Where the caret stands when nothing is selected.
+  void GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
+                                 bool Ordered) const override;
 
   // Hooks the editor control fills; a headless document has no window.
   virtual bool CaretHasFocus() const { return false; }

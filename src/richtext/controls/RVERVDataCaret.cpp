@@ -227,6 +227,23 @@ bool StepForward(const TRVEditRVData &d, int &Item, int &Offs) {
 
 } // namespace
 
+void TRVEditRVData::AfterSelectionSet() {
+  if (SelEndLine < 0 || SelEndLine >= DrawLines.Count() || (State & rvstFormatting)) return;
+  CaretDrawItemNo = SelEndLine;
+  PrepareCaretLine(SelEndOffs - 1);
+  PlaceCaret(false, true, false, true);
+}
+
+void TRVEditRVData::GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
+                                              bool Ordered) const {
+  if (SelectionExists() || !GetCaretItemPos(StartItem, StartOffs)) {
+    GetSelectionBounds(StartItem, StartOffs, EndItem, EndOffs, Ordered);
+    return;
+  }
+  EndItem = StartItem;
+  EndOffs = StartOffs;
+}
+
 void TRVEditRVData::MoveCaretLeft(bool Select) {
   int item, offs;
   if (!GetCaretItemPos(item, offs)) return;
