@@ -32,6 +32,8 @@ const rvtool::Command kCommands[] = {
      rvtool::convert},
     {"hit", "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"",
      rvtool::hitTest},
+    {"edit", "edit [--width N] [--fake] [FILE]   commands on standard input edit the document (\"dump\" prints it)",
+     rvtool::editDocument},
 };
 
 int usage() {

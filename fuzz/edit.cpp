@@ -1,0 +1,150 @@
+// Bytes become a document (texts, styles, list markers, breaks, a width)
+// and a script of edits on it: typing, Enter, Backspace, Delete, moves,
+// selections, paragraph styles, item insertion, undo and redo. After every
+// step the draw lines must be those of a whole pass; undoing everything must
+// give back the starting document's RVF, and redoing everything the end's.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/RecordingCanvas.h"
+#include "richtext/controls/RVEditScript.h"
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/RVMarker.h"
+#include "richtext/document/RVUni.h"
+
+namespace {
+
+struct Bytes {
+  const uint8_t *p;
+  size_t n;
+  uint8_t next() {
+    if (n == 0) return 0;
+    --n;
+    return *p++;
+  }
+  int upTo(int k) { return k <= 0 ? 0 : next() % k; }
+};
+
+std::string lines(const kc::TCustomRVFormattedData &d) {
+  std::string s;
+  for (int i = 0; i < d.DrawLines.Count(); ++i) {
+    const kc::TRVDrawLineInfo *l = d.DrawLines.Items(i);
+    s += std::to_string(l->ItemNo) + ' ' + std::to_string(l->Offs) + ' ' + std::to_string(l->Length) + ' ' +
+         std::to_string(l->Left) + ' ' + std::to_string(l->Top) + ' ' + std::to_string(l->Width) + ' ' +
+         std::to_string(l->Height) + ' ' + std::to_string(l->FromNewLine) + '\n';
+  }
+  return s + "height " + std::to_string(d.DocumentHeight) + " width " + std::to_string(d.DocumentWidth);
+}
+
+std::string rvf(kc::TCustomRVData &d) {
+  std::string s;
+  kc::SaveRvfToStream(d, s, false);
+  return s;
+}
+
+[[noreturn]] void fail(const char *what, const std::string &a, const std::string &b) {
+  std::fprintf(stderr, "%s\n--- got\n%s\n--- wanted\n%s\n", what, a.c_str(), b.c_str());
+  std::abort();
+}
+
+void checkLines(kc::TRVEditRVData &d) {
+  const std::string fault = d.CheckDrawLines();
+  if (!fault.empty()) fail("draw lines broken", fault, lines(d));
+  const std::string partial = lines(d);
+  d.ReformatAllForced(true);
+  if (partial != lines(d)) fail("partial reformat differs from a whole pass", partial, lines(d));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  Bytes in{data, size};
+  kc::RecordingCanvas::Metrics m;
+  m.charWidth = 1 + in.upTo(12);
+  m.ascent = in.upTo(20);
+  m.descent = in.upTo(8);
+  kc::RecordingCanvas canvas(m);
+  canvas.widths[u'w'] = 3 * m.charWidth;
+  kc::TRVStyle style;
+  kc::TRVFixedHost host(&canvas, 20 + in.upTo(300), 200);
+  host.Style = &style;
+  style.UseSound = false;
+  for (int i = 0; i < 3; ++i) {
+    kc::TParaInfo *p = style.ParaStyles().Add();
+    p->Alignment = static_cast<kc::TRVAlignment>(in.upTo(4));
+    p->LeftIndent = in.upTo(30);
+    p->FirstIndent = in.upTo(40) - 10;
+    p->SpaceBefore = in.upTo(10);
+    p->SpaceAfter = in.upTo(10);
+    if (in.upTo(6) == 0) p->Options.Include(kc::rvpaoReadOnly);
+  }
+  const int paraCount = style.ParaStyles().Count();
+  const int plain = style.TextStyles().Count();
+  style.TextStyles().Add();
+  style.TextStyles().Add()->Unicode = true;
+  if (in.upTo(4) == 0) style.TextStyles().Items(plain)->Protection.Include(kc::rvprModifyProtect);
+  kc::TRVListLevel *level = style.ListStyles().Add()->Levels.Add();
+  level->ListType = kc::rvlstBullet;
+  level->FormatString = "*";
+  level->LeftIndent = in.upTo(20);
+
+  kc::TRVEditRVData doc(&host);
+  static const char *words[] = {"ab", "wiw", "iii", "abcdefgh", "w", "", "x y", "  "};
+  const int paragraphs = 1 + in.upTo(6);
+  for (int p = 0; p < paragraphs; ++p) {
+    const int para = in.upTo(paraCount);
+    const int kind = in.upTo(8);
+    if (kind == 0) {
+      doc.Items.Add("", std::make_unique<kc::TRVBreakItemInfo>(&doc, kc::clNone, 0, 1));
+      continue;
+    }
+    if (kind == 1) {
+      auto marker = std::make_unique<kc::TRVMarkerItemInfo>(&doc, 0, 0, 1, false);
+      marker->ParaNo = para;
+      doc.Items.Add("", std::move(marker));
+      doc.AddMarkerToList(doc.GetItemCount() - 1);
+    }
+    for (int i = 0, n = 1 + in.upTo(3); i < n; ++i) {
+      auto item = kc::RichVistaTextItemClass(&doc);
+      const int k = in.upTo(3);
+      item->StyleNo = k == 0 ? 0 : plain + k - 1;
+      item->ParaNo = para;
+      std::string t = std::string(words[in.upTo(8)]) + (in.upTo(2) ? " " : "") + words[in.upTo(8)];
+      if (k == 2) {
+        item->ItemOptions.Include(kc::rvioUnicode);
+        t = kc::WideStringToRaw(std::u16string(t.begin(), t.end()));
+      }
+      if (i > 0 || kind == 1) item->SetContinuePara(true);
+      if (i > 0 && in.upTo(5) == 0) item->SetLineBreakBefore(true);
+      doc.Items.Add(t, std::move(item));
+    }
+  }
+  doc.ReformatAllForced(true);
+  const std::string start = rvf(doc);
+  kc::TRVEditScript script(doc);
+  static const char *commands[] = {"type a", "type  ", "type w", "type x y", "enter",      "shift-enter",
+                                   "backspace", "ctrl-backspace", "delete", "left", "right 3", "select-left 4",
+                                   "select-right 9", "home", "end", "para 1", "break", "undo", "redo", "select-all"};
+  for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
+    std::string out, error;
+    const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);
+    if (c == int(sizeof(commands) / sizeof(commands[0]))) {
+      const int item = in.upTo(doc.GetItemCount());
+      doc.SetCaretItemPos(item, doc.GetOffsBeforeItem(item) + in.upTo(doc.GetItemEndOffset(item) + 1));
+    } else {
+      script.Run(commands[c], out, error);
+    }
+    checkLines(doc);
+  }
+  for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
+  const std::string end = rvf(doc);
+  for (int u = 0; doc.UndoList->Count() > 0 && u < 10000; ++u) doc.Undo();
+  if (rvf(doc) != start) fail("undoing everything does not give the start back", rvf(doc), start);
+  for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
+  if (rvf(doc) != end) fail("redoing everything does not give the end back", rvf(doc), end);
+  checkLines(doc);
+  return 0;
+}

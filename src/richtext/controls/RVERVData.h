@@ -1,0 +1,221 @@
+#pragma once
+// The document of the editor: the view's document plus the caret (a draw
+// line and a stop on its screen line), the undo and redo lists with the
+// switch that says where records go, the styles the editor applies, and
+// the editing operations built on a small set of undoable primitives.
+//
+// Every edit follows one pattern: open an undo group, change the document
+// only through the primitives (each records its reverse first), reformat
+// only the touched paragraphs unless the document's minimal width moved,
+// place the caret. A refused edit beeps and changes nothing. It runs on any
+// format host, so tools and tests edit without a window.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "richtext/controls/RVUndo.h"
+#include "richtext/document/RVCtrlData.h"
+
+namespace kc {
+
+// One caret stop on the caret's screen line.
+class TRVCharPos {
+public:
+  int32_t X = 0;
+  int32_t DrawItemNo = -1;
+  int32_t Offset = -1; // in the draw line: 1 .. length + 1; 0 and 1 for a non-text item
+  int32_t MoveRightTo = 0;
+  // X, DrawItemNo and Offset.
+  void Assign(const TRVCharPos &Source) {
+    X = Source.X;
+    DrawItemNo = Source.DrawItemNo;
+    Offset = Source.Offset;
+  }
+};
+using TRVCharPosCollection = std::vector<TRVCharPos>;
+
+// Document state bits of the editor.
+enum : uint32_t {
+  rvstFoldingNestedUndo = 0x8000,
+  rvstClearedDocument = 0x10000,
+  rvstApplyingParaStyle = 0x800000,
+};
+
+// Undo destinations.
+enum : uint8_t { rvudNone = 0, rvudUndo = 1, rvudRedo = 2 };
+
+class TRVEditRVData : public TRVControlData {
+public:
+  explicit TRVEditRVData(TRVFormatHost *Host);
+  ~TRVEditRVData() override;
+
+  // The text style last taken from the caret's item (not one marked
+  // rvprDoNotAutoSwitch).
+  int32_t RememberedTextStyleNo = 0;
+  // A copy of the tag of the item at the selection start, for text typed in
+  // its place.
+  TRVTag SavedTag;
+  int32_t CaretHeight = 0;
+  // Where the caret was drawn last, in document coordinates.
+  int32_t CaretX = 0, CaretTop = 0;
+  TRVCharPosCollection CharEnds;
+  // The text and paragraph style that the editor applies now.
+  int32_t CurTextStyleNo = 0, CurParaStyleNo = 0;
+  std::unique_ptr<TRVUndoList> UndoList, RedoList;
+  uint8_t UndoDest = rvudNone;
+  int32_t CaretDrawItemNo = -1;
+  int32_t CaretOffs = -1;
+
+  void ClearFormatting() override;
+  void Clear() override;
+  void ReformatAll(bool KeepView, bool Force, bool NoScroll, int Depth, TCanvas *Canvas, bool Append,
+                   bool ItemFlag) override;
+
+  // --------------------------------------------------------------- undo
+  TRVUndoList *GetUndoDest() const;
+  void BeginUndoSequence(uint8_t UndoType, bool FoldNested);
+  void BeginNamedUndoSequence(uint8_t UndoType, const std::string &Caption, bool FoldNested);
+  void BeginRedoSequence(uint8_t UndoType, const std::string &Caption);
+  // Nested editors (table cells) fold their history in here; nothing else
+  // has any.
+  void FoldNestedUndo();
+  void SetUndoGroupMode(bool GroupUndo);
+  // The editor's Undo and Redo: beep on an empty list. False when refused.
+  bool Undo();
+  bool Redo();
+  // Ends an editing operation: recording stops; a new edit (not an undo or
+  // redo) empties the redo list.
+  void FinishEditing(bool ClearRedo);
+
+  // -------------------------------------------------------------- caret
+  void PrepareCaretLine(int OffsetHint);
+  void PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResizer, bool NoStyleNotify);
+  // The caret as an item position; false without a caret.
+  bool GetCaretItemPos(int &ItemNo, int &Offs) const;
+  // Puts the caret at an item position (after a reformat) and places it.
+  void SetCaretItemPos(int ItemNo, int Offs, bool Scroll = true);
+  // False (and the caret put on its first stop, draw line 0) when the
+  // stored stop index is outside the stops: a caret kept across a reformat
+  // that went wrong is mended here instead of failing on every paint.
+  bool ClampCaret();
+  bool CaretAtLineStart() const { return CaretOffs == 0; }
+  bool CaretAtLineEnd() const { return CaretOffs == int(CharEnds.size()) - 1; }
+  // Moves the caret by one character, across paragraph ends; to the ends of
+  // the screen line.
+  void MoveCaretLeft(bool Select);
+  void MoveCaretRight(bool Select);
+  void MoveCaretHome();
+  void MoveCaretEnd();
+  // The caret follows the moving end of a selection set from outside.
+  void AfterSelectionSet() override;
+  // Where the caret stands when nothing is selected.
+  void GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
+                                 bool Ordered) const override;
+
+  // Hooks the editor control fills; a headless document has no window.
+  virtual bool CaretHasFocus() const { return false; }
+  virtual bool IsReadOnly() const { return false; }
+  virtual void DoCaretMove() {}
+  virtual void DoCurStyleChange() {}
+
+  // ---------------------------------------------------- undoable primitives
+  void Do_DeleteItem(int ItemNo);
+  void Do_DeleteItems(int StartItemNo, int EndItemNo);
+  void Do_DeleteSubstring(int ItemNo, int Index, int ACount);
+  void Do_InsertItem(int ItemNo, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item);
+  void Do_InsertItems(int ItemNo, int Count);
+  void Do_InsertSubstring(int ItemNo, int Index, const std::string &s);
+  void Do_ChangeText(int ItemNo, const std::string &NewText);
+  void Do_StyleNo(int ItemNo, int NewStyleNo);
+  void Do_Para(int FirstItemNo, int LastItemNo, int ParaNo);
+  void Do_ParaList(int FirstItemNo, const std::vector<int32_t> &List);
+  void Do_NewLine(int ItemNo, bool SameLine, int NewParaNo);
+  // Only the flag that the item continues the paragraph before it.
+  void SetContinueUndoable(int ItemNo, bool Continue);
+  void Do_BR(int ItemNo, bool LineBreak);
+  void Do_PageBreak(int ItemNo, bool PageBreak);
+  // The item's own page-break flag, never its list marker's.
+  void SetPageBreakUndoable(int ItemNo, bool PageBreak);
+  void Do_Tag(int ItemNo, const TRVTag &NewTag, bool AssignAsIs);
+  void Do_AddCP(int ItemNo, std::unique_ptr<TRVCPInfo> Checkpoint);
+  void Do_DeleteCP(int ItemNo);
+  void Do_MoveCP(int FromItemNo, int ToItemNo);
+  void Do_ExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value);
+  void Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole);
+  void Do_Concate(int ItemNo);
+  std::unique_ptr<TCustomRVItemInfo> CloneTextItem(const TCustomRVItemInfo &Source);
+  int GetParaEndItemNo(int ItemNo) const;
+  // An empty text item (or one with Text) inserted at ItemNo.
+  void InsertNewTextItem(int ItemNo, std::string Text, int StyleNo, int ParaNo, bool ContinuePara, bool LineBreak,
+                         const TRVTag &Tag);
+  // Formats what the primitives since the last call touched: the whole
+  // document when a primitive reported that its minimal width may have
+  // moved and it did, else only the touched paragraphs.
+  void ReformatAfterEdit();
+  // The minimal width of the paragraphs of items First .. Last.
+  int RangeMinWidth(int FirstItemNo, int LastItemNo);
+  // Marks items First .. Last (numbering after the change) as touched.
+  void TouchItems(int FirstItemNo, int LastItemNo);
+  // A primitive's width check: the document must be formatted whole unless
+  // both widths stay below the document's minimal width.
+  void NoteWidthChange(int OldWidth, int NewWidth);
+
+  // ---------------------------------------------------------- deletion
+  bool CanDeleteSelection();
+  bool DeleteSelection();
+
+  // ----------------------------------------------- keys, styles, insertion
+  bool OnEnterPress(bool Shift);
+  bool OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated);
+  bool OnDelPressed(bool Ctrl, bool Repeated);
+  void ApplyParaStyle(int ParaNo);
+  bool InsertItemAtCaret(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item, bool CaretBefore);
+  // Typing at the caret in the current text style, over the selection:
+  // one character extends the typing record of the characters typed just
+  // before it; several go in as one step.
+  bool InsertTypedText(std::u16string_view Text);
+
+protected:
+  // The touched range of the current edit.
+  struct TEditRange {
+    bool Active = false;
+    int32_t CountBefore = 0;
+    int32_t Head = 0;       // items before it were not touched
+    int32_t Tail = 0;       // nor were this many at the end
+    bool Full = false;      // the minimal width may have moved
+    int32_t MaxNewWidth = 0; // the widest paragraph minimum the edit left
+    bool WholeDoc = false;  // a record asked for a whole pass
+  } FEdit;
+  void StartEdit();
+  // The width the document takes whatever its minimal width, as long as
+  // that stays within it: the client's text width or the smallest one set.
+  int FixedDocumentWidth() const;
+
+private:
+  friend class TRVUndoList;
+  bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item);
+  bool CanJoinParas(int FirstParaItem, int SecondParaItem);
+  void DeleteCharsBefore(int ItemNo, int Offs, int Count, int &NewItemNo, int &NewOffs);
+  void DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs);
+  void BackspaceAtLineStart(int ItemNo, int &NewItemNo, int &NewOffs, bool &Refused);
+  void JoinWithNextLine(int ItemNo, int &NewItemNo, int &NewOffs, bool &Refused);
+  void ApplyParaStyleOfCaret();
+  // Before ItemNo goes: the item after it, when it continued ItemNo's line,
+  // takes over the line start (paragraph, line break, page break).
+  void GiveLineStartToNext(int ItemNo);
+  // Whether ItemNo may continue the line of the item before it: nothing
+  // shares a line with an item that fills its line.
+  bool CanShareLine(int ItemNo) const;
+  void RemoveMarkerOfPara(int MarkerNo, int &NewItemNo, int &NewOffs);
+  bool EnterAtBoundary(bool Shift, bool AtStart, int ItemNo, int &NewItemNo, int &NewOffs);
+  void ScrollToCaretRect(int X, int Top, int Height);
+  int TextStyleForNewItem() const;
+  bool IsDeleteProtected(int ItemNo) const;
+  bool HasPersistentCP(int ItemNo) const;
+  const TFontInfo *TextStyleOf(int ItemNo) const;
+  const TParaInfo *ParaStyleOf(int ItemNo) const;
+};
+
+} // namespace kc

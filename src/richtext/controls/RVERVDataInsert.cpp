@@ -1,0 +1,238 @@
+// Putting things in at the caret: one item by the placement rules of the
+// caret's item, and typed characters.
+#include "richtext/controls/RVERVData.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+namespace {
+
+bool HasProtection(const TRVEditRVData &d, int ItemNo, TRVProtectOption Option) {
+  if (ItemNo < 0 || ItemNo >= d.GetItemCount() || !d.IsTextItem(ItemNo)) return false;
+  const TRVStyle *st = d.GetRVStyle();
+  return st && st->TextStyles().GetTextStyleSafe(d.GetItemStyle(ItemNo))->Protection.Has(Option);
+}
+
+// Whether something may go between Left and Right (-1: the document start).
+bool Sticks(const TRVEditRVData &d, int Left, int Right) {
+  if (Left < 0) return HasProtection(d, Right, rvprStickToTop);
+  return HasProtection(d, Left, rvprSticking) && HasProtection(d, Right, rvprSticking);
+}
+
+bool StartsLine(const TCustomRVItemInfo *Item) { return !Item->GetContinuePara(); }
+
+} // namespace
+
+bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item) {
+  const TRVStyle *st = GetRVStyle();
+  const int n = ItemNo;
+  TCustomRVItemInfo *item = Item.get();
+  const bool fullLine = item->GetFlag(rvbpFullWidth);
+  const bool marker = item->StyleNo == rvsListMarker;
+  const bool ownPara = GetItemCount() == 0 || fullLine || marker ||
+                       (item->Checkpoint && item->Checkpoint->Persistent);
+  if (ownPara) {
+    item->ItemOptions.Exclude(rvioContinuePara);
+    item->ItemOptions.Exclude(rvioLineBreakBefore);
+    if (item->StyleNo != rvsBreak) item->ParaNo = CurParaStyleNo;
+  } else {
+    item->SetContinuePara(true);
+    item->ParaNo = GetItemPara(n);
+  }
+  if (item->StyleNo == rvsBreak) item->ParaNo = 0;
+  if (st && st->ParaStyles().GetParaStyleSafe(item->ParaNo)->Options.Has(rvpaoReadOnly)) return false;
+  if (GetItemCount() == 0) {
+    Do_InsertItem(0, std::move(Text), std::move(Item));
+    ItemNo = 0;
+    return true;
+  }
+  TCustomRVItemInfo *c = GetItem(n);
+  const bool cText = IsTextItem(n);
+  const bool cEmpty = cText && GetItemTextRaw(n).empty();
+  if (marker && !cEmpty) {
+    // A marker only takes the place of an empty line.
+    Item.reset();
+    ItemNo = -1;
+    return true;
+  }
+  // Takes over C's line start when C has one; C then continues the new item.
+  auto takeOverLineStart = [&](int At) {
+    if (StartsLine(c)) {
+      item->ItemOptions.Exclude(rvioContinuePara);
+      if (c->GetLineBreakBefore() && !fullLine) item->SetLineBreakBefore(true);
+      if (c->GetPageBreakBefore()) item->SetPageBreakBefore(true);
+      if (!ownPara) item->ParaNo = c->ParaNo;
+      Do_InsertItem(At, std::move(Text), std::move(Item));
+      if (!fullLine && !c->GetFlag(rvbpFullWidth)) Do_NewLine(At + 1, true, -1);
+    } else {
+      if (fullLine) Do_NewLine(At, false, -1);
+      Do_InsertItem(At, std::move(Text), std::move(Item));
+    }
+  };
+  int at;
+  if (!cText) {
+    if (Offs >= 1) {
+      at = n + 1;
+      if (c->GetFlag(rvbpFullWidth)) {
+        item->ItemOptions.Exclude(rvioContinuePara);
+        item->ParaNo = ownPara ? item->ParaNo : CurParaStyleNo;
+      }
+      if (fullLine && at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
+      Do_InsertItem(at, std::move(Text), std::move(Item));
+    } else {
+      at = n;
+      takeOverLineStart(at);
+    }
+  } else if (cEmpty) {
+    if (Sticks(*this, n - 1, n) || Sticks(*this, n, n + 1)) return false;
+    const bool afterMarker = n > 0 && GetItemStyle(n - 1) == rvsListMarker;
+    if (afterMarker && fullLine) {
+      at = n + 1;
+      if (at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
+      Do_InsertItem(at, std::move(Text), std::move(Item));
+    } else {
+      // The empty item gives way.
+      if (fullLine && n + 1 < GetItemCount() && GetItem(n + 1)->GetContinuePara()) Do_NewLine(n + 1, false, -1);
+      if (StartsLine(c) || afterMarker) {
+        if (afterMarker && !fullLine) {
+          item->SetContinuePara(true);
+        } else {
+          item->ItemOptions.Exclude(rvioContinuePara);
+          if (c->GetLineBreakBefore() && !marker && !fullLine) item->SetLineBreakBefore(true);
+          if (c->GetPageBreakBefore()) item->SetPageBreakBefore(true);
+        }
+        if (!fullLine || afterMarker) item->ParaNo = c->ParaNo;
+      }
+      at = n;
+      Do_InsertItem(n, std::move(Text), std::move(Item));
+      if (GetItem(n + 1)->Checkpoint && !GetItem(n)->Checkpoint) Do_MoveCP(n + 1, n);
+      Do_DeleteItem(n + 1);
+      if (marker && afterMarker) {
+        // A marker right after another replaces it.
+        Do_DeleteItem(n - 1);
+        at = n - 1;
+      }
+    }
+  } else if (Offs <= GetOffsBeforeItem(n)) {
+    if (Sticks(*this, n - 1, n)) return false;
+    at = n;
+    takeOverLineStart(at);
+  } else if (Offs >= GetItemEndOffset(n)) {
+    if (Sticks(*this, n, n + 1)) return false;
+    at = n + 1;
+    if (fullLine && at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
+    Do_InsertItem(at, std::move(Text), std::move(Item));
+  } else {
+    if (HasProtection(*this, n, rvprModifyProtect)) return false;
+    const uint8_t opt = c->IsUnicode() ? rvuniUnicodeBit : 0;
+    std::string tail = CopyChars(GetItemTextRaw(n), Offs, GetItemLength(n) - Offs + 1, opt);
+    Do_DeleteSubstring(n, Offs, -1);
+    std::unique_ptr<TCustomRVItemInfo> clone = CloneTextItem(*c);
+    clone->SetContinuePara(true);
+    Do_InsertItem(n + 1, std::move(tail), std::move(clone));
+    at = n + 1;
+    if (fullLine) Do_NewLine(at, false, -1);
+    Do_InsertItem(at, std::move(Text), std::move(Item));
+  }
+  ItemNo = at;
+  return true;
+}
+
+bool TRVEditRVData::InsertItemAtCaret(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item, bool CaretBefore) {
+  if (!Item) return false;
+  int item = 0, offs = 0;
+  if (GetItemCount() > 0 && !GetCaretItemPos(item, offs)) return false;
+  BeginUndoSequence(rvutInsert, true);
+  StartEdit();
+  if (!InsertItems(item, offs, Text, Item)) {
+    FEdit.Active = false;
+    UndoList->RemoveEmptyLastGroup();
+    UndoDest = rvudNone;
+    Beep();
+    return false;
+  }
+  ReformatAfterEdit();
+  if (item >= 0) {
+    if (CaretBefore) SetCaretItemPos(item, GetOffsBeforeItem(item));
+    else SetCaretItemPos(item, GetItemEndOffset(item));
+  } else {
+    SetCaretItemPos(0, 0);
+  }
+  FinishEditing(true);
+  return true;
+}
+
+bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
+  const TRVStyle *st = GetRVStyle();
+  if (!st || Text.empty()) return false;
+  if (!CanDeleteSelection()) {
+    Beep();
+    return false;
+  }
+  if (SelectionExists() && !DeleteSelection()) return false;
+  int item, offs;
+  if (!GetCaretItemPos(item, offs)) return false;
+  if (const TParaInfo *p = ParaStyleOf(item); p && p->Options.Has(rvpaoReadOnly)) {
+    Beep();
+    return false;
+  }
+  const TFontInfo *f = st->TextStyles().GetTextStyleSafe(CurTextStyleNo);
+  std::string chars = WideStringToRaw(Text);
+  if (!f->Unicode) chars = UnicodeToAnsi(GetStyleCodePage(CurTextStyleNo), chars);
+  const int count = f->Unicode ? int(chars.size() / 2) : int(chars.size());
+  bool intoItem = IsTextItem(item) && GetItemStyle(item) == CurTextStyleNo;
+  if (!intoItem && offs >= GetItemEndOffset(item) && item + 1 < GetItemCount() &&
+      GetItem(item + 1)->GetContinuePara() && IsTextItem(item + 1) && GetItemStyle(item + 1) == CurTextStyleNo) {
+    ++item;
+    offs = 1;
+    intoItem = true;
+  }
+  if (intoItem) {
+    const TRVProtectOptions prot = f->Protection;
+    if (prot.Has(rvprModifyProtect) && offs > 1 && offs < GetItemEndOffset(item)) {
+      Beep();
+      return false;
+    }
+    if (prot.Has(rvprConcateProtect) || prot.Has(rvprModifyProtect)) intoItem = false;
+  }
+  if (!intoItem) {
+    std::unique_ptr<TCustomRVItemInfo> t = RichVistaTextItemClass(this);
+    t->StyleNo = CurTextStyleNo;
+    t->ParaNo = GetItemPara(item);
+    if (f->Unicode) t->ItemOptions.Include(rvioUnicode);
+    if (GetItemStyle(item) == CurTextStyleNo) t->Tag = CopyTag(GetItemTag(item), TagsArePChars());
+    BeginUndoSequence(count == 1 ? rvutTyping : rvutInsert, true);
+    StartEdit();
+    int at = item, atOffs = offs;
+    if (!InsertItems(at, atOffs, chars, t)) {
+      FEdit.Active = false;
+      UndoList->RemoveEmptyLastGroup();
+      UndoDest = rvudNone;
+      Beep();
+      return false;
+    }
+    ReformatAfterEdit();
+    SetCaretItemPos(at, GetItemEndOffset(at));
+    FinishEditing(true);
+    return true;
+  }
+  StartEdit();
+  if (count == 1) {
+    const int before = RangeMinWidth(item, item);
+    UndoList->AddTypingUndo(item, offs, GetItem(item)->IsUnicode());
+    std::string text = GetItemTextRaw(item);
+    InsertChars(chars, text, offs, GetItem(item)->IsUnicode() ? rvuniUnicodeBit : 0);
+    SetItemTextRaw(item, std::move(text));
+    TouchItems(item, item);
+    NoteWidthChange(before, RangeMinWidth(item, item));
+  } else {
+    BeginUndoSequence(rvutMiscTyping, true);
+    Do_InsertSubstring(item, offs, chars);
+  }
+  ReformatAfterEdit();
+  SetCaretItemPos(item, offs + count);
+  FinishEditing(true);
+  return true;
+}
+
+} // namespace kc

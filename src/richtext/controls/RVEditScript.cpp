@@ -1,0 +1,146 @@
+// The command interpreter of the headless editor.
+#include "richtext/controls/RVEditScript.h"
+
+#include <QString>
+#include <cstdlib>
+
+#include "richtext/document/RVItem.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+namespace {
+
+// A count argument: 1 when absent; false for anything but a number from 0
+// to a million.
+bool ParseCount(const std::string &Arg, int &Count, bool Required) {
+  if (Arg.empty()) {
+    Count = 1;
+    return !Required;
+  }
+  char *end = nullptr;
+  const long v = std::strtol(Arg.c_str(), &end, 10);
+  if (*end != '\0' || v < 0 || v > 1000000) return false;
+  Count = int(v);
+  return true;
+}
+
+std::string ItemTextUtf8(const TRVEditRVData &d, int ItemNo) {
+  std::string raw = d.GetItemTextRaw(ItemNo);
+  if (!d.GetItem(ItemNo)->IsUnicode()) raw = AnsiToUnicode(d.GetStyleCodePage(d.GetItemStyle(ItemNo)), raw);
+  const std::u16string w = RawToWideString(raw);
+  return QString::fromUtf16(w.data(), qsizetype(w.size())).toStdString();
+}
+
+} // namespace
+
+void TRVEditScript::Backspace(bool Ctrl) {
+  if (FData.SelectionExists()) FData.DeleteSelection();
+  else FData.OnBackSpacePressed(Ctrl, false, false);
+}
+
+void TRVEditScript::Delete() {
+  if (FData.SelectionExists()) FData.DeleteSelection();
+  else FData.OnDelPressed(false, false);
+}
+
+void TRVEditScript::Enter(bool Shift) {
+  if (FData.SelectionExists() && !FData.DeleteSelection()) return;
+  FData.OnEnterPress(Shift);
+}
+
+bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::string &Error) {
+  std::string cmd = Line, arg;
+  if (!cmd.empty() && cmd.back() == '\r') cmd.pop_back();
+  if (const size_t sp = cmd.find(' '); sp != std::string::npos) {
+    arg = cmd.substr(sp + 1);
+    cmd.resize(sp);
+  }
+  int n = 1;
+  if (cmd == "type") {
+    const QString q = QString::fromUtf8(arg.data(), qsizetype(arg.size()));
+    const std::u16string w(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size()));
+    // One keystroke a character; a surrogate pair is one character.
+    for (size_t i = 0; i < w.size(); ++i) {
+      size_t len = 1;
+      if (w[i] >= 0xD800 && w[i] <= 0xDBFF && i + 1 < w.size()) len = 2;
+      FData.InsertTypedText(std::u16string_view(w).substr(i, len));
+      i += len - 1;
+    }
+  } else if (cmd == "enter" || cmd == "shift-enter") {
+    Enter(cmd == "shift-enter");
+  } else if (cmd == "backspace" || cmd == "ctrl-backspace") {
+    Backspace(cmd == "ctrl-backspace");
+  } else if (cmd == "delete") {
+    Delete();
+  } else if (cmd == "left" || cmd == "right" || cmd == "select-left" || cmd == "select-right") {
+    if (!ParseCount(arg, n, cmd.rfind("select", 0) == 0)) {
+      Error = "bad count \"" + arg + "\"";
+      return false;
+    }
+    const bool select = cmd.rfind("select", 0) == 0;
+    const bool left = cmd.find("left") != std::string::npos;
+    for (int i = 0; i < n; ++i) {
+      if (left) FData.MoveCaretLeft(select);
+      else FData.MoveCaretRight(select);
+    }
+  } else if (cmd == "home") {
+    FData.MoveCaretHome();
+  } else if (cmd == "end") {
+    FData.MoveCaretEnd();
+  } else if (cmd == "select-all") {
+    FData.SelectWholeDocument();
+  } else if (cmd == "para") {
+    const TRVStyle *st = FData.GetRVStyle();
+    if (!ParseCount(arg, n, true) || !st || n >= st->ParaStyles().Count()) {
+      Error = "bad paragraph style \"" + arg + "\"";
+      return false;
+    }
+    FData.ApplyParaStyle(n);
+  } else if (cmd == "break") {
+    FData.InsertItemAtCaret(std::string(), std::make_unique<TRVBreakItemInfo>(&FData, clNone, 0, 1), false);
+  } else if (cmd == "undo") {
+    FData.Undo();
+  } else if (cmd == "redo") {
+    FData.Redo();
+  } else if (cmd == "dump") {
+    Output += Dump();
+  } else if (cmd.empty()) {
+  } else {
+    Error = "unknown command \"" + cmd + "\"";
+    return false;
+  }
+  return true;
+}
+
+std::string TRVEditScript::Dump() const {
+  std::string out;
+  int caretItem = -1, caretOffs = 0;
+  FData.GetCaretItemPos(caretItem, caretOffs);
+  int line = -1, caretLine = 0, caretCol = 0, col = 0;
+  for (int i = 0; i < FData.GetItemCount(); ++i) {
+    const TCustomRVItemInfo *item = FData.GetItem(i);
+    if (i == 0 || item->IsFromNewLine()) {
+      if (line >= 0) out += '\n';
+      ++line;
+      col = 0;
+    }
+    const bool marker = FData.GetItemStyle(i) == rvsListMarker;
+    if (i == caretItem) {
+      caretLine = line;
+      caretCol = col + (FData.IsTextItem(i) ? caretOffs - 1 : marker ? 0 : caretOffs);
+    }
+    if (FData.IsTextItem(i)) {
+      out += ItemTextUtf8(FData, i);
+      col += FData.GetItemLength(i);
+    } else if (!marker) {
+      out += "\xEF\xBF\xBC";
+      ++col;
+    }
+  }
+  out += '\n';
+  out += "caret " + std::to_string(caretLine) + ' ' + std::to_string(caretCol) + '\n';
+  return out;
+}
+
+} // namespace kc

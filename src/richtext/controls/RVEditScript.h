@@ -1,0 +1,39 @@
+#pragma once
+// A headless editor driven by text commands, one a line, as the keys of the
+// editor control would drive its document: typing, Enter, Backspace,
+// Delete, caret moves and selections, undo and redo. The command-line tool,
+// the fuzzer, the benchmark and the tests script documents with it.
+#include <string>
+
+#include "richtext/controls/RVERVData.h"
+
+namespace kc {
+
+class TRVEditScript {
+public:
+  explicit TRVEditScript(TRVEditRVData &Data) : FData(Data) {}
+
+  // Runs one command; Output gets what "dump" prints. False, with Error,
+  // for an unknown command or a bad argument. Commands: type TEXT (UTF-8),
+  // enter, shift-enter, backspace, ctrl-backspace, delete, left [N],
+  // right [N], home, end, select-all, select-left N, select-right N,
+  // para N (paragraph style), break (a horizontal line at the caret),
+  // undo, redo, dump.
+  bool Run(const std::string &Line, std::string &Output, std::string &Error);
+
+  // The document's text as UTF-8, a line per paragraph (and per line
+  // break), then "caret P O": the caret's line from 0 and its offset in
+  // UTF-16 units from the line's start. A non-text item counts as one
+  // character, shown as U+FFFC; list markers are not shown.
+  std::string Dump() const;
+
+  // The keys: with a selection, Backspace, Delete and Enter first delete it.
+  void Backspace(bool Ctrl);
+  void Delete();
+  void Enter(bool Shift);
+
+private:
+  TRVEditRVData &FData;
+};
+
+} // namespace kc

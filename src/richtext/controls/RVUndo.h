@@ -1,0 +1,270 @@
+#pragma once
+// The undo and redo lists of an editor document. A group stands for one
+// user action; its records each reverse one primitive change by calling
+// that primitive again, which records the opposite change in whatever list
+// the document names as the destination at the time. Undo and redo are the
+// same mechanism run in two directions.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "richtext/document/CRVData.h"
+
+namespace kc {
+
+class TRVEditRVData;
+class TRVUndoList;
+
+// What a group stands for; 0 is what an empty list reports.
+enum TRVUndoType : uint8_t {
+  rvutNone = 0,
+  rvutDelete = 1,
+  rvutInsert = 2,
+  rvutPara = 3,
+  rvutMiscTyping = 4,
+  rvutTyping = 7,
+  rvutStyleNo = 9,
+  rvutModifyItem = 13
+};
+
+// Record kinds that the lists themselves look at.
+enum : uint8_t { rvuaTyping = 11, rvuaModifyTerminator = 15 };
+
+class TRVUndoInfo {
+public:
+  virtual ~TRVUndoInfo() = default;
+  uint8_t Action = 0;
+  TRVUndoList *List = nullptr;
+
+  // Asked before the record is performed: the document may get narrower.
+  virtual bool NeedsFullReformat(TRVEditRVData &Data) {
+    (void)Data;
+    return false;
+  }
+  // Asked after: the paragraph's minimal width moved past the document's.
+  virtual bool ParaMinWidthChanged(TRVEditRVData &Data) {
+    (void)Data;
+    return false;
+  }
+  virtual bool NeedsFormat() const { return true; }
+  virtual bool NeedsFullDocumentFormat() const { return false; }
+  virtual void Undo(TRVEditRVData &Data) { (void)Data; }
+  // The first and last item that performing the record touches; -1: none.
+  virtual void GetAffectedItems(int &First, int &Last) const { First = Last = -1; }
+  virtual int GetItemCountDelta() const { return 0; }
+};
+
+// One group of records: one user action.
+class TRVUndoInfos {
+public:
+  std::string Caption;
+  uint8_t UndoType = rvutNone;
+  int32_t CaretItemNo = -1;
+  int32_t CaretOffs = -1;
+  std::vector<std::unique_ptr<TRVUndoInfo>> Records;
+
+  int Count() const { return int(Records.size()); }
+  // A group is used up when performing it left nothing to perform again.
+  bool UsedUp() const;
+};
+
+class TRVUndoList {
+public:
+  explicit TRVUndoList(TRVEditRVData *Owner) : FOwner(Owner) {}
+  TRVUndoList(const TRVUndoList &) = delete;
+  TRVUndoList &operator=(const TRVUndoList &) = delete;
+
+  // Groups kept: -1 unlimited, 0 nothing recorded. Looked at only when a
+  // group is opened.
+  int32_t Limit = -1;
+  // While above 0, new edits join the last group.
+  int32_t GroupModeCount = 0;
+  // The list reformats after performing a group only while this is <= 0.
+  int32_t ReformatLock = 0;
+
+  TRVEditRVData *Owner() const { return FOwner; }
+  int Count() const { return int(FGroups.size()); }
+  TRVUndoInfos *Groups(int i) const { return FGroups[size_t(i)].get(); }
+  TRVUndoInfos *LastGroup() const { return FGroups.empty() ? nullptr : FGroups.back().get(); }
+
+  // Whether recording goes on (false when the limit is 0).
+  bool BeginUndoGroup(uint8_t UndoType, const std::string &Caption, int CaretItemNo, int CaretOffs);
+  // One typed character at Offset of item ItemNo (undo list only).
+  void AddTypingUndo(int ItemNo, int Offset, bool Unicode);
+  // Characters that undoing typing took out of item ItemNo at Offset.
+  void AddRedoTyping(const std::string &Chars, bool Unicode, int ItemNo, int Offset);
+  // Appends to the last group. ERichVistaError "Can't modify empty undo
+  // list" without a group, "Incorrect adding into undo list" for a typing
+  // group.
+  void AddUndoRecord(std::unique_ptr<TRVUndoInfo> Record);
+  void AppendGroup(std::unique_ptr<TRVUndoInfos> Group);
+  void RemoveEmptyLastGroup();
+  // Perform the last group; ERichVistaError "Undo buffer is empty" when
+  // there is none.
+  void PerformUndo(TRVEditRVData &Data);
+  void PerformRedo(TRVEditRVData &Data);
+  uint8_t CurrentAction() const { return FGroups.empty() ? uint8_t(rvutNone) : FGroups.back()->UndoType; }
+  void Clear() { FGroups.clear(); }
+
+private:
+  void Perform(TRVEditRVData &Data, bool Redo);
+  void PerformGroup(TRVEditRVData &Data, TRVUndoInfos &Group, bool Reformat);
+  TRVEditRVData *FOwner;
+  std::vector<std::unique_ptr<TRVUndoInfos>> FGroups;
+};
+
+// ---------------------------------------------------------------------------
+// Records
+
+class TRVUndoItemNoInfo : public TRVUndoInfo {
+public:
+  int32_t ItemNo = -1;
+  int32_t LastAffectedItemNo = -1;
+  void GetAffectedItems(int &First, int &Last) const override;
+};
+
+// Records whose primitive changes an item's text or size; the primitives
+// themselves tell whether the document's minimal width may have moved.
+using TRVUndoWidthInfo = TRVUndoItemNoInfo;
+
+class TRVUndoReformateRange : public TRVUndoItemNoInfo {
+public:
+  int32_t EndItemNo = -1;
+  bool Whole = false;
+  bool NeedsFullDocumentFormat() const override { return Whole; }
+  void GetAffectedItems(int &First, int &Last) const override;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoChangeTextInfo : public TRVUndoWidthInfo {
+public:
+  std::string Text;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoDeleteSubstringInfo : public TRVUndoWidthInfo {
+public:
+  std::string Text; // the deleted characters
+  int32_t Offset = 1;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoInsertSubstringInfo : public TRVUndoWidthInfo {
+public:
+  int32_t Offset = 1;
+  int32_t Length = 0;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+// A run of typed characters: Offset of the first, Length of them.
+class TRVUndoTypingInfo : public TRVUndoInsertSubstringInfo {
+public:
+  bool Unicode = false;
+  TRVUndoTypingInfo() { Action = rvuaTyping; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+// Characters that undoing typing removed; the last one goes back first.
+class TRVRedoTypingInfo : public TRVUndoWidthInfo {
+public:
+  std::string Text;
+  int32_t Offset = 1; // where the last stored character goes
+  bool Unicode = false;
+  TRVRedoTypingInfo() { Action = rvuaTyping; }
+  int CharCount() const { return int(Unicode ? Text.size() / 2 : Text.size()); }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoDeleteItemInfo : public TRVUndoWidthInfo {
+public:
+  std::string Text;
+  std::unique_ptr<TCustomRVItemInfo> Item;
+  int GetItemCountDelta() const override { return 1; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoDeleteItemsInfo : public TRVUndoItemNoInfo {
+public:
+  std::vector<TCustomRVData::TRVItemEntry> Items;
+  void GetAffectedItems(int &First, int &Last) const override;
+  int GetItemCountDelta() const override { return int(Items.size()); }
+  void Undo(TRVEditRVData &Data) override;
+
+private:
+  int32_t FCount = 0;
+};
+
+class TRVUndoInsertItemInfo : public TRVUndoItemNoInfo {
+public:
+  int GetItemCountDelta() const override { return -1; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoInsertItemsInfo : public TRVUndoItemNoInfo {
+public:
+  int32_t Count = 0;
+  void GetAffectedItems(int &First, int &Last) const override;
+  int GetItemCountDelta() const override { return -Count; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoNewLineInfo : public TRVUndoItemNoInfo {
+public:
+  bool WasContinue = false;
+  int32_t ParaNo = 0;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoBRInfo : public TRVUndoItemNoInfo {
+public:
+  bool WasBR = false;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoPageBreakInfo : public TRVUndoItemNoInfo {
+public:
+  bool WasPageBreak = false;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoParaListInfo : public TRVUndoInfo {
+public:
+  int32_t FirstItemNo = 0;
+  std::vector<int32_t> ParaNos;
+  void GetAffectedItems(int &First, int &Last) const override;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoStyleNoInfo : public TRVUndoWidthInfo {
+public:
+  int32_t StyleNo = 0;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoTagInfo : public TRVUndoItemNoInfo {
+public:
+  TRVTag Tag;
+  bool NeedsFormat() const override { return false; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoAddCPInfo : public TRVUndoItemNoInfo {
+public:
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoDeleteCPInfo : public TRVUndoItemNoInfo {
+public:
+  std::unique_ptr<TRVCPInfo> Checkpoint;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoExtraIntProperty : public TRVUndoWidthInfo {
+public:
+  int32_t Prop = 0;
+  int32_t Value = 0;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+} // namespace kc

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# rvtool edit: commands on standard input edit a document headless; "dump"
+# prints its paragraphs and "caret P O".
+set -euo pipefail
+tool="$KC_BINARY_DIR/tools/rvtool/rvtool"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+printf 'hello world\nsecond\n' > "$work/doc.txt"
+fail=0
+check() { # name, file ("" for none), commands (\n separated), wanted output
+  local got
+  if [ -n "$2" ]; then got=$(printf "$3" | "$tool" edit --width 200 --fake "$2"); else got=$(printf "$3" | "$tool" edit --width 200 --fake); fi
+  if [ "$got" != "$(printf "$4")" ]; then
+    echo "FAIL $1:"; echo "$got"; echo "--- wanted"; printf "$4\n"
+    fail=1
+  fi
+}
+check "empty document" "" 'dump\n' '\ncaret 0 0'
+check "typing" "" 'type Grüße\ndump\n' 'Grüße\ncaret 0 5'
+check "enter and backspace" "$work/doc.txt" 'right 5\nenter\ndump\nbackspace\ndump\n' \
+  'hello\n world\nsecond\ncaret 1 0\nhello world\nsecond\ncaret 0 5'
+check "across paragraph ends" "$work/doc.txt" 'end\nright\ndump\nleft 2\ndump\n' \
+  'hello world\nsecond\ncaret 1 0\nhello world\nsecond\ncaret 0 10'
+check "delete joins" "$work/doc.txt" 'end\ndelete\ndump\n' 'hello worldsecond\ncaret 0 11'
+check "selection" "$work/doc.txt" 'right 6\nselect-right 9\ndelete\ndump\nundo\ndump\nredo\ndump\n' \
+  'hello ond\ncaret 0 6\nhello world\nsecond\ncaret 1 3\nhello ond\ncaret 0 6'
+check "select all and type" "$work/doc.txt" 'select-all\ntype x\ndump\nundo\nundo\ndump\n' \
+  'x\ncaret 0 1\nhello world\nsecond\ncaret 1 6'
+check "home and end" "$work/doc.txt" 'right 3\nend\ndump\nhome\ndump\n' \
+  'hello world\nsecond\ncaret 0 11\nhello world\nsecond\ncaret 0 0'
+# The document is read as rvtool format reads it: RVF by its extension.
+"$tool" convert --to rvf "$work/doc.txt" "$work/doc.rvf"
+check "rvf file" "$work/doc.rvf" 'dump\n' 'hello world\nsecond\ncaret 0 0'
+# A bad command is reported with its line and the run goes on.
+if out=$(printf 'dump\nfly\nleft x\n' | "$tool" edit --fake 2>"$work/err"); then echo "FAIL bad command accepted"; fail=1; fi
+grep -q 'line 2: unknown command "fly"' "$work/err" || { echo "FAIL no report of line 2"; fail=1; }
+grep -q 'line 3: bad count "x"' "$work/err" || { echo "FAIL no report of line 3"; fail=1; }
+if "$tool" edit --width 200 "$work/missing.txt" </dev/null 2>/dev/null; then echo "FAIL missing file accepted"; fail=1; fi
+exit $fail
