@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QWidget>
 
 #include <memory>
@@ -435,6 +436,70 @@ TEST(DockableWindow, ClosingTheFloatingWindowClosesTheForm) {
   ASSERT_NE(f.b->FloatParent(), nullptr);
   f.b->FloatParent()->close();
   EXPECT_FALSE(f.form.isVisible());
+  kctest::pumpEvents();
+}
+
+TEST(DockableWindow, OutlineDragMovesTheWindowOnlyWhenAccepted) {
+  struct Row {
+    const char *name;
+    bool accept;
+    bool floatingAfter;
+  } rows[] = {
+      {"released: the window goes where the outline was", true, true},
+      {"Escape: the window stays where it was", false, false},
+  };
+  for (const Row &r : rows) {
+    DragForm f;
+    f.b->SetSmoothDrag(false);
+    f.b->StartDrag(QPoint(3, 10), false, false);
+    f.b->DragTo(QPoint(500, 400), false);
+    EXPECT_TRUE(f.b->Docked()) << r.name << ": only the outline moves";
+    f.b->EndMoving(r.accept);
+    EXPECT_EQ(f.b->Floating(), r.floatingAfter) << r.name;
+    if (r.floatingAfter) {
+      // The grab point keeps its proportional place in the floating frame.
+      const QSize outer = f.b->FloatParent()->size();
+      EXPECT_EQ(f.b->FloatingPosition(), QPoint(500 - ScaleGrab(3, 100, outer.width()),
+                                                400 - ScaleGrab(10, 24, outer.height())))
+          << r.name;
+    }
+    kctest::pumpEvents();
+  }
+}
+
+TEST(DockableWindow, DockedCloseButtonClosesOnlyWhenReleasedOverIt) {
+  DragForm f;
+  f.b->SetCloseButtonWhenDocked(true);
+  kctest::pumpEvents();
+  const QRect close = f.b->GetDockedCloseButtonRect(false);
+  ASSERT_EQ(close, QRect(3, 2, 11, 11));
+  EXPECT_EQ(f.b->NCHitTest(close.center()), htCloseButton);
+  QTest::mousePress(f.b, Qt::LeftButton, {}, close.center());
+  EXPECT_TRUE(f.b->CloseButtonDown());
+  QTest::mouseMove(f.b, QPoint(60, 12));
+  QTest::mouseRelease(f.b, Qt::LeftButton, {}, QPoint(60, 12));
+  EXPECT_TRUE(f.b->Visible()) << "released outside";
+  QTest::mousePress(f.b, Qt::LeftButton, {}, close.center());
+  QTest::mouseRelease(f.b, Qt::LeftButton, {}, close.center());
+  EXPECT_FALSE(f.b->Visible());
+}
+
+TEST(DockableWindow, WindowsAndDocksGoInAnyOrder) {
+  {
+    DragForm f;
+    f.b->SetFloating(true);
+    delete f.b; // the floating parent goes with it
+    kctest::pumpEvents();
+    EXPECT_EQ(f.top->DockList().size(), 1u);
+  }
+  {
+    DragForm f;
+    f.b->SetFloating(true);
+    delete f.top; // docked bars go with it; the floating one forgets it
+    EXPECT_EQ(f.b->LastDock(), nullptr);
+    f.b->DoubleClick(); // nowhere to go: stays floating
+    EXPECT_TRUE(f.b->Floating());
+  } // the form takes the floating parent and its bar along
   kctest::pumpEvents();
 }
 
