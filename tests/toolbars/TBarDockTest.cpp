@@ -211,6 +211,8 @@ TEST(DockableWindow, FloatsAndDocksBack) {
   FakeBar *b = f.Bar(100, 0, 0);
   b->SetCaption(QStringLiteral("Tools"));
   f.form.show();
+  f.form.activateWindow();
+  kctest::pumpEvents();
   int changed = 0;
   b->OnDockChanged = [&](TTBCustomDockableWindow *) { ++changed; };
   b->SetFloatingPosition(QPoint(200, 150));
@@ -224,6 +226,12 @@ TEST(DockableWindow, FloatsAndDocksBack) {
   EXPECT_EQ(b->FloatParent()->ClientRect().size(), b->size());
   EXPECT_EQ(b->FloatParent()->pos(), QPoint(200, 150));
   EXPECT_EQ(b->FloatParent()->ParentForm(), &f.form);
+  EXPECT_TRUE(b->FloatParent()->isVisible());
+  f.form.hide();
+  EXPECT_FALSE(b->FloatParent()->isVisible()) << "hidden with its form";
+  f.form.show();
+  kctest::pumpEvents();
+  EXPECT_TRUE(b->FloatParent()->isVisible());
   EXPECT_EQ(f.dock->height(), 0);
   EXPECT_EQ(changed, 1);
 
