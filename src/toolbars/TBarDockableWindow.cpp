@@ -261,7 +261,8 @@ void TTBCustomDockableWindow::SetFloating(bool Value) {
     if (FParentForm) ChangeParent(FParentForm);
     return;
   }
-  QWidget *Form = FParentForm ? FParentForm.data() : window();
+  // A window without a form floats on its own.
+  QWidget *Form = FParentForm ? FParentForm.data() : parentWidget() ? window() : nullptr;
   if (!FFloatParent || FFloatParent->ParentForm() != Form) {
     if (FFloatParent && FFloatParent != parentWidget()) {
       FFloatParent->FDockableWindow = nullptr;

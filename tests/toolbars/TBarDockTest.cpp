@@ -438,6 +438,30 @@ TEST(DockableWindow, FloatingParentFrameAndSizing) {
   kctest::pumpEvents();
 }
 
+TEST(DockableWindow, FloatingWindowLeavesTheFormActive) {
+  DragForm f;
+  f.form.activateWindow();
+  kctest::pumpEvents();
+  ASSERT_EQ(QApplication::activeWindow(), &f.form);
+  f.b->SetFloating(true);
+  kctest::pumpEvents();
+  ASSERT_TRUE(f.b->FloatParent()->isVisible());
+  EXPECT_TRUE(f.b->FloatParent()->testAttribute(Qt::WA_ShowWithoutActivating));
+  f.b->FloatParent()->activateWindow();
+  kctest::pumpEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &f.form);
+}
+
+TEST(DockableWindow, WindowWithoutAFormFloatsOnItsOwn) {
+  auto *bar = new FakeBar(nullptr, 50);
+  bar->SetFloating(true);
+  ASSERT_NE(bar->FloatParent(), nullptr);
+  EXPECT_EQ(bar->FloatParent()->parentWidget(), nullptr);
+  EXPECT_EQ(bar->parentWidget(), bar->FloatParent());
+  delete bar; // takes its floating parent along
+  kctest::pumpEvents();
+}
+
 TEST(DockableWindow, ClosingTheFloatingWindowClosesTheForm) {
   DragForm f;
   f.b->SetFloating(true);
