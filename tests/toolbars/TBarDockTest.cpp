@@ -32,9 +32,7 @@ public:
   int Layouts = 0;
 
 private:
-  QSize SizeFor(TTBDockKind Kind) const {
-    return Kind == dkVertical ? QSize(FThick, FLength) : QSize(FLength, FThick);
-  }
+  QSize SizeFor(TTBDockKind Kind) const { return Kind == dkVertical ? QSize(FThick, FLength) : QSize(FLength, FThick); }
   int FLength, FThick;
   TTBShrinkMode FMode;
   int FMin;
@@ -48,10 +46,8 @@ struct Form {
   explicit Form(TTBDockPosition P = dpTop, int Length = 400) {
     form.resize(600, 500);
     dock = new TTBDock(&form, P);
-    if (P == dpLeft || P == dpRight)
-      dock->setGeometry(P == dpLeft ? 0 : 590, 0, 10, Length);
-    else
-      dock->setGeometry(0, P == dpTop ? 0 : 500, Length, 10);
+    if (P == dpLeft || P == dpRight) dock->setGeometry(P == dpLeft ? 0 : 590, 0, 10, Length);
+    else dock->setGeometry(0, P == dpTop ? 0 : 500, Length, 10);
   }
   FakeBar *Bar(int Length, int Row, int Pos, TTBShrinkMode Mode = tbsmNone, int Min = 0) {
     dock->BeginUpdate();
@@ -491,8 +487,8 @@ TEST(DockableWindow, OutlineDragMovesTheWindowOnlyWhenAccepted) {
     if (r.floatingAfter) {
       // The grab point keeps its proportional place in the floating frame.
       const QSize outer = f.b->FloatParent()->size();
-      EXPECT_EQ(f.b->FloatingPosition(), QPoint(500 - ScaleGrab(3, 100, outer.width()),
-                                                400 - ScaleGrab(10, 24, outer.height())))
+      EXPECT_EQ(f.b->FloatingPosition(),
+                QPoint(500 - ScaleGrab(3, 100, outer.width()), 400 - ScaleGrab(10, 24, outer.height())))
           << r.name;
     }
     kctest::pumpEvents();
