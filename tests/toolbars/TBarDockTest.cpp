@@ -512,6 +512,19 @@ TEST(DockableWindow, DockedCloseButtonClosesOnlyWhenReleasedOverIt) {
   EXPECT_FALSE(f.b->Visible());
 }
 
+TEST(DockableWindow, DockWithoutDragsKeepsItsBars) {
+  DragForm f;
+  f.top->SetAllowDrag(false);
+  kctest::pumpEvents();
+  EXPECT_EQ(f.b->ClientRect(), QRect(2, 2, f.b->width() - 4, f.b->height() - 4)) << "a plain 2-pixel frame";
+  EXPECT_EQ(f.b->width(), 94);
+  QTest::mousePress(f.b, Qt::LeftButton, {}, QPoint(1, 10));
+  EXPECT_FALSE(f.b->DragInProgress());
+  QTest::mouseRelease(f.b, Qt::LeftButton, {}, QPoint(1, 10));
+  f.top->SetAllowDrag(true);
+  EXPECT_EQ(f.b->width(), 100) << "the handle is back";
+}
+
 TEST(DockableWindow, WindowsAndDocksGoInAnyOrder) {
   {
     DragForm f;
