@@ -85,7 +85,7 @@ void TTBView::CloseSubmenus() {
 void TTBView::StartTimer(TTBViewTimer Kind, int DelayMs) {
   if (!qobject_cast<TTBPopupWindow *>(Window())) return;
   auto &t = timers_[size_t(Kind)];
-  if (!t) t = tbCreateTimer();
+  if (!t) t = std::make_unique<GuiTimer>();
   t->stop();
   t->start(DelayMs, [this, Kind] { TimerTick(Kind); });
 }

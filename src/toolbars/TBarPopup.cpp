@@ -63,7 +63,7 @@ void TTBPopupWindow::HoverAt(QPoint Global) {
   hintViewer_ = v;
   if (!v) return;
   hintPointer_ = Global;
-  if (!hintTimer_) hintTimer_ = kc::tbCreateTimer();
+  if (!hintTimer_) hintTimer_ = std::make_unique<kc::GuiTimer>();
   hintTimer_->start(std::max(1, tbSystemSettings().hintPause), [this] {
     hintTimer_->stop();
     ShowHint();

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarAnim.h"
 
 using namespace kc;
@@ -13,7 +13,7 @@ using namespace kc::tb;
 namespace {
 
 struct Anim : ::testing::Test {
-  TbManualClock clock;
+  ManualTimerClock clock;
   QWidget a{nullptr, Qt::Tool | Qt::FramelessWindowHint};
   QWidget b{nullptr, Qt::Tool | Qt::FramelessWindowHint};
   int finishedA = 0, finishedB = 0;

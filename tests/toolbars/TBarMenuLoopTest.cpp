@@ -13,7 +13,7 @@
 #include "platform/TbMonitors.h"
 #include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarAnim.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
@@ -40,7 +40,7 @@ TbSystemSettings Settings() {
 }
 
 struct MenuLoop : ::testing::Test {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettingsOverride settings{Settings()};
   ScreenOverride screen{ScreenRect{0, 0, 1024, 768}, ScreenRect{0, 0, 1024, 768}};
   TTBRootItem root;
@@ -346,7 +346,7 @@ TEST(PopupMenus, NoSkinMeansTheDefaultSkinAndAFreedSkinFallsBackToIt) {
 }
 
 TEST(PopupMenus, WithoutMenuAnimationAPopupShowsAtOnce) {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettings s;
   s.menuAnimation = false;
   TbSystemSettingsOverride o(s);
@@ -358,7 +358,7 @@ TEST(PopupMenus, WithoutMenuAnimationAPopupShowsAtOnce) {
 }
 
 TEST(PopupMenus, AlignmentPlacesThePopupAroundThePoint) {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettings s;
   s.menuAnimation = false;
   TbSystemSettingsOverride o(s);
@@ -391,7 +391,7 @@ TEST_F(MenuBar, ASpaceOnTheBarAsksForTheWindowMenu) {
 namespace {
 
 TEST(PopupShadows, SkinnedPopupsCastThemAlongTheRightAndBottomEdges) {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettings s;
   s.menuAnimation = false;
   TbSystemSettingsOverride o(s);

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarMenuLoop.h"
 
@@ -71,7 +71,7 @@ void DemoBar::OpenMenu(int Index) {
     if (n++ == Index) {
       view_->SetSelection(v);
       QPointer<DemoBar> self(this);
-      kc::tbPostToGuiThread([self] {
+      kc::postToGuiThread([self] {
         if (self) RunBarMenu(self->View(), rbmKeyboardOpen | rbmSelectFirst, kc::tbCursorPos());
       });
       return;

@@ -216,12 +216,12 @@ void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget
 }
 
 void Later(int Ms, std::function<void()> Fn) {
-  std::shared_ptr<kc::TbTimer> timer = kc::tbCreateTimer();
+  auto timer = std::make_shared<kc::GuiTimer>();
   timer->start(Ms, [timer, Fn]() mutable {
     timer->stop();
     Fn();
     // The timer lets go of itself once this tick is over.
-    kc::tbPostToGuiThread([keep = std::move(timer)] {});
+    kc::postToGuiThread([keep = std::move(timer)] {});
   });
 }
 
@@ -311,7 +311,7 @@ int main(int argc, char **argv) {
         if (pointOf(g)) {
           TTBPopupMenu *menu = &d->context;
           kc::setTbCursorPos(g);
-          kc::tbPostToGuiThread([menu, g] { menu->Popup(g); });
+          kc::postToGuiThread([menu, g] { menu->Popup(g); });
         }
       } else if (Cmd == QLatin1String("key")) {
         const QString name = W.value(0);
