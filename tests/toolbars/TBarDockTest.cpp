@@ -228,6 +228,9 @@ TEST(DockableWindow, FloatsAndDocksBack) {
   f.form.show();
   kctest::pumpEvents();
   EXPECT_TRUE(b->FloatParent()->isVisible());
+  b->SetFloatingMode(fmOnTopOfAllForms);
+  EXPECT_TRUE(b->FloatParent()->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(b->FloatParent()->isVisible()) << "a new window flag does not hide it";
   EXPECT_EQ(f.dock->height(), 0);
   EXPECT_EQ(changed, 1);
 
