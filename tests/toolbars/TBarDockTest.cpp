@@ -162,8 +162,13 @@ TEST(Dock, ThicknessOfAnEmptyDockAndTheEdgeThatStays) {
   EXPECT_EQ(bottom.dock->VisibleBarCount(), 0);
 
   Form left(dpLeft);
-  left.Bar(100, 0, 0);
-  EXPECT_EQ(left.dock->width(), 24);
+  FakeBar *l1 = left.Bar(100, 0, 0);
+  FakeBar *l2 = left.Bar(100, 0, 150);
+  FakeBar *l3 = left.Bar(100, 1, 0);
+  EXPECT_EQ(left.dock->width(), 48);
+  EXPECT_EQ(l1->geometry(), QRect(0, 0, 24, 100)) << "a left dock lays rows across and bars down";
+  EXPECT_EQ(l2->geometry(), QRect(0, 150, 24, 100));
+  EXPECT_EQ(l3->geometry(), QRect(24, 0, 24, 100));
 
   Form lines;
   lines.dock->SetBoundLines(blTop | blBottom | blLeft);
