@@ -549,6 +549,17 @@ TEST(DockableWindow, WindowsAndDocksGoInAnyOrder) {
     f.b->DoubleClick(); // nowhere to go: stays floating
     EXPECT_TRUE(f.b->Floating());
   } // the form takes the floating parent and its bar along
+  {
+    DragForm f;
+    f.b->StartDrag(QPoint(3, 10), false, false);
+    f.b->DragTo(f.Global(f.left, QPoint(1, 50)), false);
+    ASSERT_EQ(f.b->CurrentDock(), f.left);
+    delete f.b; // in the middle of its drag
+    EXPECT_EQ(f.left->DraggingBar(), nullptr);
+    EXPECT_EQ(f.top->DraggingBar(), nullptr);
+    EXPECT_EQ(f.top->DockList().size(), 1u);
+    EXPECT_EQ(f.left->DockList().size(), 0u);
+  }
   kctest::pumpEvents();
 }
 
