@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/GuiTimer.h"
 
@@ -81,7 +82,7 @@ void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directi
   g_anim.elapsed = 0;
   g_anim.start = monotonicMs();
   g_anim.onFinished = std::move(OnFinished);
-  g_anim.startCursor = tbCursorPos();
+  g_anim.startCursor = cursorPosition();
   g_anim.running = true;
   // Steps come in multiples of 16 on the 0..255 scale.
   g_anim.period = std::max(1, g_anim.duration * 16 / 255);
@@ -101,7 +102,7 @@ void PopupAnimationStep(int Generation) {
   const int raw = int(255 * g_anim.elapsed / g_anim.duration);
   const int step = raw / 16 * 16;
   QWidget *w = g_anim.wnd;
-  const QPoint cursor = tbCursorPos();
+  const QPoint cursor = cursorPosition();
   bool done = step >= 255 || g_anim.elapsed >= g_anim.duration;
   if (cursor != g_anim.startCursor) {
     // The user moved into the popup: show it whole at once.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/Cursors.h"
 #include "platform/TbDragTracker.h"
 #include "platform/TbSystemSettings.h"
@@ -292,7 +293,7 @@ void TTBCustomDockableWindow::BeginSizing(int Edge) {
   S->Edge = Edge;
   S->Start = FFloatParent->geometry();
   S->Last = S->Start;
-  S->StartCursor = tbCursorPos();
+  S->StartCursor = cursorPosition();
   S->Smooth = FSmoothDrag;
   const QMargins M = FFloatParent->NCMargins();
   TTBSizeLimits L = GetFloatingSizeLimits();

@@ -8,8 +8,9 @@
 
 #include <algorithm>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbDragTracker.h"
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarDock.h"
@@ -292,7 +293,7 @@ TTBFloatingWindowParent *TTBCustomDockableWindow::CreateFloatingParent(QWidget *
 
 void TTBCustomDockableWindow::SetFloatingPosition(QPoint Value) {
   FFloatingPosition = Value;
-  if (FFloating && FFloatParent && TbDragTracker::canPlaceWindows()) FFloatParent->move(Value);
+  if (FFloating && FFloatParent && windowsCanBePlaced()) FFloatParent->move(Value);
 }
 
 // ---- the change of dock ----
@@ -366,7 +367,7 @@ void TTBCustomDockableWindow::ChangeParent(QWidget *NewParent) {
     FloatingWatch::Get().Add(this);
     move(FFloatParent->ClientRect().topLeft());
     FFloatParent->SetClientSize(size());
-    if (TbDragTracker::canPlaceWindows()) FFloatParent->move(FFloatingPosition);
+    if (windowsCanBePlaced()) FFloatParent->move(FFloatingPosition);
   } else {
     FloatingWatch::Forget(this);
   }
@@ -482,7 +483,7 @@ void TTBCustomDockableWindow::Close() {
 void TTBCustomDockableWindow::MoveOnScreen(bool OnlyIfFullyOffscreen) {
   if (!FFloating || !FFloatParent) return;
   const QRect R(FFloatingPosition, FFloatParent->size());
-  const QRect Area = tbWorkAreaOf(R);
+  const QRect Area = monitorWorkAreaOf(R);
   if (OnlyIfFullyOffscreen && R.intersects(Area)) return;
   SetFloatingPosition(MoveRectOnScreen(R, Area).topLeft());
 }

@@ -237,7 +237,7 @@ TEST_F(TrayFixture, MouseLeavingTheIconIsNoticedByPolling) {
   EXPECT_EQ(enters, 1);
   timers.advance(100);
   EXPECT_EQ(exits, 0) << "the pointer has not moved";
-  metrics.setCursorPosition(QPoint(400, 300));
+  setCursorPosition(QPoint(400, 300));
   timers.advance(20);
   EXPECT_EQ(exits, 1);
   timers.advance(100);

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/GuiTimer.h"
 #include "toolbars/TBSkinShared.h"
@@ -44,7 +45,7 @@ void DemoBar::paintEvent(QPaintEvent *e) {
 void DemoBar::mousePressEvent(QMouseEvent *e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint g = e->globalPosition().toPoint();
-  kc::setTbCursorPos(g);
+  kc::setCursorPosition(g);
   TTBItemViewer *v = view_->ViewerAt(e->position().toPoint());
   if (!v || !v->Item()->Has(ikSelectable)) return;
   view_->SetSelection(v);
@@ -54,7 +55,7 @@ void DemoBar::mousePressEvent(QMouseEvent *e) {
 
 void DemoBar::mouseMoveEvent(QMouseEvent *e) {
   if (view_->Has(vsInModalLoop)) return;
-  kc::setTbCursorPos(e->globalPosition().toPoint());
+  kc::setCursorPosition(e->globalPosition().toPoint());
   TTBItemViewer *v = view_->ViewerAt(e->position().toPoint());
   view_->SetSelection(v && v->Item()->Has(ikSelectable) ? v : nullptr);
 }
@@ -72,7 +73,7 @@ void DemoBar::OpenMenu(int Index) {
       view_->SetSelection(v);
       QPointer<DemoBar> self(this);
       kc::postToGuiThread([self] {
-        if (self) RunBarMenu(self->View(), rbmKeyboardOpen | rbmSelectFirst, kc::tbCursorPos());
+        if (self) RunBarMenu(self->View(), rbmKeyboardOpen | rbmSelectFirst, kc::cursorPosition());
       });
       return;
     }

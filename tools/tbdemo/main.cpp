@@ -16,6 +16,7 @@
 
 #include "DemoBar.h"
 #include "DemoScript.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBarMenuLoop.h"
@@ -208,7 +209,7 @@ QWidget *TargetAt(QPoint Global, QWidget *Fallback) {
 }
 
 void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget *Fallback) {
-  kc::setTbCursorPos(Global);
+  kc::setCursorPosition(Global);
   QWidget *target = TargetAt(Global, Fallback);
   const QPointF local = target->mapFromGlobal(QPointF(Global));
   Qt::MouseButtons buttons = Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::NoButton;
@@ -310,7 +311,7 @@ int main(int argc, char **argv) {
       } else if (Cmd == QLatin1String("popup")) {
         if (pointOf(g)) {
           TTBPopupMenu *menu = &d->context;
-          kc::setTbCursorPos(g);
+          kc::setCursorPosition(g);
           kc::postToGuiThread([menu, g] { menu->Popup(g); });
         }
       } else if (Cmd == QLatin1String("key")) {
