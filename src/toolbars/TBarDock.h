@@ -239,7 +239,11 @@ public:
   int RowThickness() const { return FRowThickness; }
   bool RowAlone() const { return FRowAlone; }
   // The window's own visibility, whatever its parents show.
-  bool Visible() const { return !isHidden(); }
+  // Children not yet shown count as visible; only hiding makes a window
+  // invisible.
+  bool Visible() const {
+    return !(testAttribute(Qt::WA_WState_ExplicitShowHide) && testAttribute(Qt::WA_WState_Hidden));
+  }
   void setVisible(bool Visible) override;
   // What the window should show now (docked: Visible; floating: also its
   // form shown and, with HideWhenInactive, the program active).
@@ -340,13 +344,14 @@ private:
   friend class TTBDragSession;
   // Every change of dock goes through here.
   void ChangeParent(QWidget *NewParent);
-  void PlaceInDock(TTBDock *Dock, int Row, int Pos);
+  // The docked frame the window has, or would have, in Dock.
+  QSize FrameSizeFor(const TTBDock *Dock) const;
+  int HandleSizeFor(const TTBDock *Dock) const;
+  TTBDockedFrameState DockedFrameState() const;
   void Reframe();
   void RepaintFloatingCaption();
   void FireMove();
   void ApplyFloatingGeometry(const QRect &Outer);
-  void TrackDockedCloseButton(QPoint P, bool Pressed);
-  bool IsFloatingParentOwned() const;
 
   bool FActivateParent = true;
   bool FAutoResize = true;

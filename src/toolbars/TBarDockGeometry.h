@@ -4,6 +4,7 @@
 // frames, which dock and row a dragged window picks, where a floating drag
 // may go, and the limits of sizing a floating window. The widgets ask these
 // routines, so tests check them as tables.
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -77,6 +78,7 @@ struct TTBDockedFrameState {
   bool Vertical = false;
   bool AllowDrag = true;
   int HandleSize = 0;
+  TTBDragHandleStyle Style = dhSingle;
   bool CloseButtonWhenDocked = false;
   bool DockedCaption = false;
 };
@@ -121,8 +123,10 @@ inline constexpr int RowFullSizeFlag = 1 << 16;
 
 // The grab point keeps its place in proportion to the window's size:
 // the part of Extent before the point along an axis of Length pixels.
-// A window one pixel long takes the whole band before the point.
+// A window one pixel long (the floating minimum) splits the band evenly.
 int GrabShare(int Extent, int Grab, int Length);
+// Grab, a point along From pixels, at the same proportion along To pixels.
+int ScaleGrab(int Grab, int From, int To);
 // Whether the cursor hits the dock; Grab is the click point in the dragged
 // window's outer coordinates, Outer its present outer size. BarRect, when
 // given, takes the rectangle the window would occupy there.
