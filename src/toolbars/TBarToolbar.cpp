@@ -533,10 +533,10 @@ void TTBCustomToolbar::ReleaseControl(QObject *W) {
 void TTBCustomToolbar::childEvent(QChildEvent *e) {
   TTBCustomDockableWindow::childEvent(e);
   QObject *child = e->child();
-  if (!child->isWidgetType()) return;
-  auto *w = static_cast<QWidget *>(child);
-  if (e->type() == QEvent::ChildAdded && !w->isWindow()) HostControl(w);
-  else if (e->type() == QEvent::ChildRemoved) ReleaseControl(child);
+  // A widget being destroyed is no longer a widget by the time it leaves.
+  if (e->type() == QEvent::ChildRemoved) ReleaseControl(child);
+  else if (e->type() == QEvent::ChildAdded && child->isWidgetType() && !static_cast<QWidget *>(child)->isWindow())
+    HostControl(static_cast<QWidget *>(child));
 }
 
 bool TTBCustomToolbar::event(QEvent *e) {
