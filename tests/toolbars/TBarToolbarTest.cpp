@@ -131,7 +131,9 @@ TEST(Toolbar, ItemsThatDoNotFitGoBehindTheChevronAndItsListShowsThem) {
     for (const char *n : {"One", "Two", "Three", "Four"})
       if (!c.shown.contains(QString::fromLatin1(n))) pushed << QString::fromLatin1(n);
     EXPECT_EQ(ShownNames(*popup.View()), pushed);
-    if (!pushed.isEmpty()) EXPECT_TRUE(t->Chevron()->Enabled());
+    if (!pushed.isEmpty()) {
+      EXPECT_TRUE(t->Chevron()->Enabled());
+    }
   }
   EXPECT_EQ(t->ChevronHint(), "More Buttons|");
   EXPECT_FALSE(t->ChevronHintStored());
