@@ -486,12 +486,22 @@ void TTBCustomToolbar::SizingMoved(QRect &NewRect) {
     resize_->Sizer = std::make_unique<TTBFloatingSizer>(handle, start, std::move(sizes));
   }
   NewRect = resize_->Sizer->Track(tbCursorPos() - resize_->StartCursor, NewRect);
+  // The items wrap at the new width now, so that a window sized at once
+  // shows them as they will stand.
+  const int width = resize_->Sizer->Chosen().width() - resize_->Frame.width();
+  if (width != floatingWidth_) {
+    floatingWidth_ = width;
+    LayoutForDock(true, dkFloating, nullptr, true);
+  }
 }
 
 void TTBCustomToolbar::SizingEnded() {
-  if (resize_ && resize_->Sizer && FloatParent() && FloatParent()->size() == resize_->Sizer->Chosen())
-    SetFloatingWidth(resize_->Sizer->Chosen().width() - resize_->Frame.width());
+  if (!resize_) return;
+  const bool applied = resize_->Sizer && FloatParent() && FloatParent()->size() == resize_->Sizer->Chosen();
+  const int width = applied ? resize_->Sizer->Chosen().width() - resize_->Frame.width() : resize_->StartFloatingWidth;
   resize_.reset();
+  floatingWidth_ = -1; // forces the layout below
+  SetFloatingWidth(width);
 }
 
 void TTBCustomToolbar::WritePositionData(const TTBPositionWriteIntProc &WriteInt,

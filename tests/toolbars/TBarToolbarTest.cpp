@@ -11,6 +11,7 @@
 #include "platform/Beep.h"
 #include "platform/ProgramKey.h"
 #include "platform/TbMonitors.h"
+#include "platform/TbSystemSettings.h"
 #include "support/EventPump.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -349,6 +350,47 @@ TEST(Toolbar, AFloatingResizeSnapsBetweenTheSizes) {
   TTBFloatingSizer close(htRight, QRect(0, 0, 40, 30), {{40, 30}, {35, 50}, {20, 70}});
   EXPECT_EQ(close.SnapDistance(), 4);
   EXPECT_EQ(close.Track({-5, 0}, QRect(0, 0, 40, 30)), QRect(0, 0, 35, 50));
+}
+
+TEST(Toolbar, DraggingTheRightEdgeOfAFloatingToolbarWrapsItsItems) {
+  TbMonitorsOverride monitors{{TbMonitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
+  Form f;
+  Toolbar *t = f.bar("Bar", f.top, {"A", "B", "C"});
+  t->SetHideWhenInactive(false);
+  f.form.show();
+  t->SetFloatingPosition({300, 200});
+  t->SetFloating(true);
+  const std::vector<QSize> sizes = t->FloatingSizes();
+  ASSERT_EQ(sizes.size(), 3u);
+  const QSize frame = t->FloatParent()->OuterSizeFor(QSize(0, 0));
+  const QRect start = t->FloatParent()->geometry();
+  ASSERT_EQ(start.size(), sizes[0] + frame);
+  struct Case {
+    const char *name;
+    int dx;
+    bool accept;
+    int sizeIndex; // the size it ends at
+  };
+  const Case cases[] = {
+      {"a small pull holds", -5, true, 0},
+      {"in to the two-row width", sizes[1].width() - sizes[0].width(), true, 1},
+      {"far in: one column", -1000, true, 2},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    t->SetFloatingWidth(0);
+    ASSERT_EQ(t->FloatParent()->size(), sizes[0] + frame);
+    const QPoint grab(start.left() + start.width() - 1, start.top() + 10);
+    setTbCursorPos(grab);
+    t->BeginSizing(htRight);
+    setTbCursorPos(grab + QPoint(c.dx, 0));
+    t->SizingTo(grab + QPoint(c.dx, 0));
+    t->EndSizing(c.accept);
+    setTbCursorPos(std::nullopt);
+    EXPECT_EQ(t->FloatParent()->size(), sizes[size_t(c.sizeIndex)] + frame);
+    EXPECT_EQ(t->FloatParent()->geometry().topLeft(), start.topLeft());
+    EXPECT_EQ(t->View()->WrappedLines, c.sizeIndex);
+  }
 }
 
 class ToolbarPositions : public ::testing::Test {
