@@ -15,8 +15,7 @@ TTBDock::TTBDock(QWidget *Parent, TTBDockPosition Position) : QWidget(nullptr), 
   CheckParent(Parent);
   setParent(Parent);
   FColor = ToQColor(clBtnFace);
-  setAttribute(Qt::WA_OpaquePaintEvent, false);
-  SetDockSize(width(), height());
+  ArrangeBars();
 }
 
 TTBDock::~TTBDock() {

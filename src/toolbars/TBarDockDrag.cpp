@@ -57,6 +57,12 @@ TTBDragSession::TTBDragSession(TTBCustomDockableWindow *Window, QPoint Grab, boo
     FStartRow = Window->EffectiveDockRow();
   }
   CollectTargets();
+  // Where the drag began, for the distance that locks a row.
+  QWidget *Outer = Window->Floating() && Window->FloatParent() ? static_cast<QWidget *>(Window->FloatParent())
+                                                               : static_cast<QWidget *>(Window);
+  const QPoint GrabGlobal = Outer->mapToGlobal(Grab);
+  FStartAlong = Window->Docked() && Window->CurrentDock()->IsVertical() ? GrabGlobal.y() : GrabGlobal.x();
+  FStartSet = true;
   if (!FSmooth) FOutline = std::make_unique<TTBDragOutline>();
 }
 
@@ -231,7 +237,7 @@ void TTBDragSession::End(bool Accept) {
   if (Accept && !FSmooth) Apply(FLast);
   if (TTBDock *D = FWindow->CurrentDock()) {
     // What the drag showed becomes what the bars ask for.
-    D->FCommitNewPositions = true;
+    D->CommitPositions();
     D->FDraggingBar = nullptr;
     D->FDragRowLocked = false;
     D->ArrangeBars();

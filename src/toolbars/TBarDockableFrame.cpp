@@ -299,8 +299,9 @@ void TTBCustomDockableWindow::BeginSizing(int Edge) {
   const QMargins M = FFloatParent->NCMargins();
   TTBSizeLimits L = GetFloatingSizeLimits();
   const int Fw = M.left() + M.right(), Fh = M.top() + M.bottom();
-  L.MinWidth += Fw;
-  L.MinHeight += Fh;
+  // The window itself keeps at least one pixel each way.
+  L.MinWidth = std::max(L.MinWidth, 1) + Fw;
+  L.MinHeight = std::max(L.MinHeight, 1) + Fh;
   if (L.MaxWidth > 0) L.MaxWidth += Fw;
   if (L.MaxHeight > 0) L.MaxHeight += Fh;
   S->Limits = L;

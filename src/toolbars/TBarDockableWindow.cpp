@@ -82,7 +82,18 @@ TTBCustomDockableWindow::TTBCustomDockableWindow(QWidget *Parent) : QWidget(Pare
     FCurrentDock = Dock;
     FDocked = true;
     FLastDock = Dock;
-    Dock->ChangeDockList(true, this);
+    // The descendant is not built yet, so the dock cannot measure this
+    // window now: it arranges at its next update, or once events run.
+    Dock->FDockList.push_back(this);
+    Dock->FDockVisibleList.push_back(this);
+    Dock->FArrangeNeeded = true;
+    QPointer<TTBDock> D(Dock);
+    QMetaObject::invokeMethod(
+        Dock,
+        [D] {
+          if (D && D->FArrangeNeeded) D->ArrangeBars();
+        },
+        Qt::QueuedConnection);
   }
   setAttribute(Qt::WA_Hover);
   setMouseTracking(true);
@@ -392,6 +403,8 @@ void TTBCustomDockableWindow::Arrange() {
   ++FSetBoundsGuard;
   resize(Content + GetDockedFrameSize());
   --FSetBoundsGuard;
+  // A hidden floating parent hears of no resize: tell it now.
+  if (FFloating && FFloatParent) FFloatParent->SetClientSize(size());
 }
 
 void TTBCustomDockableWindow::BeginUpdate() { ++FUpdateCount; }
