@@ -467,4 +467,32 @@ TEST_F(ToolbarPositions, AFloatingToolbarOffEveryScreenComesOntoTheNearest) {
   EXPECT_EQ(r.top(), 300);
 }
 
+TEST_F(ToolbarPositions, HostileValuesOnRealDocksLoadWithoutHarm) {
+  // Rows far out would have the dock walk every row up to them; points far
+  // out would put the window where no screen is.
+  RegistryIni ini(key);
+  const std::pair<const char *, const char *> standard[] = {
+      {"Rev", "2000"}, {"DockedTo", "leftdock"}, {"DockRow", "2147483647"}, {"DockPos", "-2147483648"}};
+  for (auto [n, v] : standard) ini.writeString("Standard", n, v);
+  const std::pair<const char *, const char *> format[] = {{"Rev", "2000"},
+                                                          {"DockedTo", "+"},
+                                                          {"FloatLeft", "-2147483648"},
+                                                          {"FloatTop", "2147483647"},
+                                                          {"FloatRightX", "-5"},
+                                                          {"LastDock", "NoSuchDock"}};
+  for (auto [n, v] : format) ini.writeString("Format", n, v);
+  Form f;
+  Toolbar *a = f.bar("Standard", f.top, {"A", "B"});
+  Toolbar *b = f.bar("Format", f.top, {"C"});
+  LoadDockablePositions(&f.form, key);
+  EXPECT_EQ(a->CurrentDock(), f.left);
+  EXPECT_EQ(a->DockRow(), kMaxStoredDockRow);
+  EXPECT_EQ(a->EffectiveDockRow(), 0); // the only row there is
+  EXPECT_EQ(a->y(), 0);
+  ASSERT_TRUE(b->Floating());
+  EXPECT_TRUE(QRect(0, 0, 1024, 740).contains(QRect(b->FloatingPosition(), b->FloatParent()->size())));
+  EXPECT_EQ(b->FloatingWidth(), 0);
+  EXPECT_EQ(b->LastDock(), f.top);
+}
+
 } // namespace
