@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTest>
 #include <QStringList>
 
 #include <memory>
@@ -242,6 +243,43 @@ TEST(Toolbar, MenuBarKeysOfTheForm) {
   EXPECT_FALSE(ProcessMenuBarKey(&other, u'f')); // another form has no menu bar
   menu->SetMenuBar(false);
   EXPECT_FALSE(ProcessMenuBarKey(&f.form, u'f'));
+  SetBeepSink(nullptr);
+}
+
+TEST(Toolbar, KeysPressedInTheFormReachItsToolbars) {
+  Form f;
+  Toolbar *menu = f.bar("Menu", f.top, {"&File", "&Edit"});
+  Toolbar *tools = f.bar("Tools", f.top, {"&Send"});
+  tools->Items()->ItemAt(0)->SetShortCut(scCtrl | 'S');
+  tools->SetProcessShortCuts(true);
+  menu->SetMenuBar(true);
+  int beeps = 0;
+  SetBeepSink([&] { ++beeps; });
+  struct Case {
+    const char *name;
+    int key;
+    Qt::KeyboardModifiers mods;
+    QStringList menuClicks, toolClicks;
+    std::vector<int> loops;
+  };
+  const Case cases[] = {
+      {"Alt+E opens Edit", Qt::Key_E, Qt::AltModifier, {"Edit"}, {}, {}},
+      {"Ctrl+S runs Send", Qt::Key_S, Qt::ControlModifier, {}, {"Send"}, {}},
+      {"a plain key is not theirs", Qt::Key_E, Qt::NoModifier, {}, {}, {}},
+      {"Alt alone enters the menu bar", Qt::Key_Alt, Qt::NoModifier, {}, {}, {0}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    menu->clicks.clear();
+    tools->clicks.clear();
+    menu->loops.clear();
+    QTest::keyClick(&f.form, Qt::Key(c.key), c.mods);
+    RunPendingClicks();
+    EXPECT_EQ(menu->clicks, c.menuClicks);
+    EXPECT_EQ(tools->clicks, c.toolClicks);
+    EXPECT_EQ(menu->loops, c.loops);
+  }
+  EXPECT_EQ(beeps, 0);
   SetBeepSink(nullptr);
 }
 
