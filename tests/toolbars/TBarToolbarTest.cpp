@@ -7,7 +7,10 @@
 #include <QTest>
 #include <QStringList>
 
+#include <QPainter>
+
 #include <memory>
+#include <optional>
 
 #include "platform/Beep.h"
 #include "platform/ProgramKey.h"
@@ -16,6 +19,7 @@
 #include "support/EventPump.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarDockPositions.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
@@ -141,6 +145,62 @@ TEST(Toolbar, ItemsThatDoNotFitGoBehindTheChevronAndItsListShowsThem) {
   EXPECT_FALSE(t->ChevronHintStored());
   t->SetChevronHint("More|");
   EXPECT_TRUE(t->ChevronHintStored());
+}
+
+// The chevron's glyph stands where the look puts it: two right-pointing
+// chevrons near the top left on a horizontal bar, two down-pointing ones at
+// the right on a vertical bar; pressed moves it by one pixel; disabled
+// draws it embossed.
+TEST(Toolbar, TheChevronGlyphIsDrawnInPlace) {
+  DefaultSkin().SetSkinType(tbsDisabled);
+  struct Case {
+    const char *name;
+    bool vertical, pushed, enabled;
+    QPoint origin;             // of the glyph, in the 30 x 30 viewer
+    QColor colour;             // of its pixels
+    std::optional<QColor> emboss; // a copy one pixel down and right
+  };
+  const QColor text = ToQColor(clBtnText), shadow = ToQColor(clBtnShadow), light = ToQColor(clBtnHighlight);
+  const Case cases[] = {
+      {"horizontal", false, false, true, {2, 4}, text, {}},
+      {"horizontal pressed", false, true, true, {3, 5}, text, {}},
+      {"vertical", true, false, true, {30 - 9, 2}, text, {}},
+      {"disabled", false, false, false, {2, 4}, shadow, light},
+  };
+  Form f;
+  Toolbar *t = f.bar("Bar", f.top, {"A"});
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    t->View()->Orientation = c.vertical ? tbvoVertical : tbvoHorizontal;
+    t->Chevron()->SetEnabled(c.enabled);
+    TTBChevronItemViewer viewer(t->View(), t->Chevron());
+    QImage img(30, 30, QImage::Format_RGB32);
+    const QColor back(1, 2, 3);
+    img.fill(back);
+    {
+      QPainter p(&img);
+      viewer.Paint(p, QRect(0, 0, 30, 30), c.pushed, c.pushed, false);
+    }
+    const TTBChevronGlyph g = ChevronGlyph(c.vertical);
+    for (int y = 0; y < g.Height; ++y)
+      for (int x = 0; x < g.Width; ++x) {
+        const bool on = g.Rows[size_t(y)] & (0x80 >> x);
+        const QPoint at = c.origin + QPoint(x, y);
+        if (on) {
+          EXPECT_EQ(QColor(img.pixel(at)), c.colour) << x << "," << y;
+        } else if (!c.emboss) {
+          EXPECT_NE(QColor(img.pixel(at)), c.colour) << x << "," << y;
+        }
+      }
+    if (c.emboss) {
+      // The lowest row of the glyph lit one row further down.
+      for (int x = 0; x < g.Width; ++x)
+        if (g.Rows.back() & (0x80 >> x)) {
+          EXPECT_EQ(QColor(img.pixel(c.origin + QPoint(x + 1, g.Height))), *c.emboss);
+        }
+    }
+  }
+  t->Chevron()->SetEnabled(true);
 }
 
 TEST(Toolbar, MinimumLengthIsTheFirstButtonTheFrameAndTheChevron) {
