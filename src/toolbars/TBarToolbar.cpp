@@ -271,7 +271,7 @@ bool TTBCustomToolbar::KeyboardOpen(QChar Key, bool RequirePrimaryAccel) {
     TTBItemViewer *first = view_->FirstForKeyboard(true);
     if (!first) return false;
     view_->SetSelection(first);
-    StartMenuLoop(0);
+    StartMenuLoop(0, tbCursorPos());
     return true;
   }
   TTBItemViewer *found = nullptr;
@@ -289,27 +289,26 @@ bool TTBCustomToolbar::KeyboardOpen(QChar Key, bool RequirePrimaryAccel) {
       found->Item()->Click();
     } else {
       view_->SetSelection(found);
-      StartMenuLoop(rbmKeyboardOpen | rbmSelectFirst);
+      StartMenuLoop(rbmKeyboardOpen | rbmSelectFirst, tbCursorPos());
     }
   } else if (menuBar_) {
     view_->SetSelection(found);
-    StartMenuLoop(0);
+    StartMenuLoop(0, tbCursorPos());
   }
   return true;
 }
 
-void TTBCustomToolbar::StartMenuLoop(int Options) {
+void TTBCustomToolbar::StartMenuLoop(int Options, QPoint CursorPos) {
+  QPointer<TTBCustomToolbar> self(this);
   if (Options & rbmStartedByMouse) {
     // Modal, as a desktop menu: returns when the menu has closed.
-    QPointer<TTBCustomToolbar> self(this);
     menuLoopRunning_ = true;
-    RunBarMenu(view_.get(), Options, tbCursorPos());
+    RunBarMenu(view_.get(), Options, CursorPos);
     if (self) menuLoopRunning_ = false;
     return;
   }
-  QPointer<TTBCustomToolbar> self(this);
-  tbPostToGuiThread([self, Options] {
-    if (self && self->view_->Selected()) RunBarMenu(self->view_.get(), Options, tbCursorPos());
+  tbPostToGuiThread([self, Options, CursorPos] {
+    if (self && self->view_->Selected()) RunBarMenu(self->view_.get(), Options, CursorPos);
   });
 }
 
@@ -611,10 +610,8 @@ void TTBCustomToolbar::mousePressEvent(QMouseEvent *e) {
   if (e->button() == Qt::LeftButton && client.contains(at) && !view_->Has(vsInModalLoop)) {
     TTBItemViewer *v = view_->ViewerAt(at - client.topLeft());
     if (v && !dynamic_cast<TTBControlItem *>(v->Item()) && !v->Item()->Has(ikSeparator)) {
-      setTbCursorPos(e->globalPosition().toPoint());
       view_->SetSelection(v);
-      StartMenuLoop(rbmStartedByMouse);
-      setTbCursorPos(std::nullopt);
+      StartMenuLoop(rbmStartedByMouse, e->globalPosition().toPoint());
       return;
     }
   }

@@ -157,9 +157,9 @@ protected:
   void childEvent(QChildEvent *) override;
   bool event(QEvent *) override;
   bool eventFilter(QObject *Watched, QEvent *Event) override;
-  // Runs the view's menu loop (posted, so that the key or press that asked
-  // for it is over first); tests replace it.
-  virtual void StartMenuLoop(int Options);
+  // Runs the view's menu loop: at once for a press (CursorPos is where it
+  // was), posted for a key so that the key is over first. Tests replace it.
+  virtual void StartMenuLoop(int Options, QPoint CursorPos);
 
 private:
   friend class TTBToolbarView;

@@ -63,7 +63,7 @@ public:
   }
 
 protected:
-  void StartMenuLoop(int Options) override { loops.push_back(Options); }
+  void StartMenuLoop(int Options, QPoint) override { loops.push_back(Options); }
 };
 
 // A form with docks on its four edges.
