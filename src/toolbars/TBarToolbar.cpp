@@ -5,6 +5,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusTipEvent>
 #include <QToolTip>
 
 #include <algorithm>
@@ -623,12 +624,25 @@ void TTBCustomToolbar::mouseMoveEvent(QMouseEvent *e) {
     TTBItemViewer *v = view_->ViewerAt(e->position().toPoint() - ClientRect().topLeft());
     const bool hot = v && v->Item()->Has(ikSelectable) && !dynamic_cast<TTBControlItem *>(v->Item());
     view_->SetSelection(hot ? v : nullptr);
+    TTBCustomItem *item = v && v->Item() != chevron_.get() ? v->Item() : v ? chevron_.get() : nullptr;
+    SetHint(item && !(item->ResolvedOptions() & tboLongHintInMenuOnly) ? item->Hint() : QString());
   }
   TTBCustomDockableWindow::mouseMoveEvent(e);
 }
 
+void TTBCustomToolbar::SetHint(const QString &Value) {
+  if (Value == hint_) return;
+  hint_ = Value;
+  const int bar = int(hint_.indexOf(u'|'));
+  QStatusTipEvent tip(bar < 0 ? hint_ : hint_.mid(bar + 1));
+  QCoreApplication::sendEvent(this, &tip);
+}
+
 void TTBCustomToolbar::leaveEvent(QEvent *e) {
-  if (!view_->Has(vsInModalLoop) && !menuLoopRunning_ && !QWidget::mouseGrabber()) view_->SetSelection(nullptr);
+  if (!view_->Has(vsInModalLoop) && !menuLoopRunning_ && !QWidget::mouseGrabber()) {
+    view_->SetSelection(nullptr);
+    SetHint(QString());
+  }
   TTBCustomDockableWindow::leaveEvent(e);
 }
 

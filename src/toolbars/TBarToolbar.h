@@ -118,6 +118,10 @@ public:
   void SetUpdateActions(bool Value) { updateActions_ = Value; }
   int FloatingWidth() const { return floatingWidth_; }
   void SetFloatingWidth(int Value);
+  // The hint of the item under the pointer (empty over none, or over an
+  // item whose long hint is for menus only). A change is also sent up the
+  // window as a status tip, where a status bar shows its long part.
+  const QString &Hint() const { return hint_; }
   // Runs the action update of every item shown (the program's idle time).
   void UpdateItemActions();
 
@@ -183,6 +187,8 @@ private:
   bool menuLoopRunning_ = false;
   int layoutDepth_ = 0;
   QSize viewSize_;
+  QString hint_;
+  void SetHint(const QString &Value);
   struct HostedControl {
     QObject *Control;
     TTBItemRef Item;

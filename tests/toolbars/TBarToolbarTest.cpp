@@ -3,7 +3,9 @@
 // floating sizes a resize snaps to, and saved positions on real docks.
 #include <gtest/gtest.h>
 
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QStringList>
 
@@ -370,6 +372,40 @@ TEST(Toolbar, ShortCutsReachTheItemsOfRegisteredToolbars) {
     EXPECT_EQ(t->clicks, c.clicks);
     EXPECT_FALSE(ProcessToolbarShortCut(&f.form, scCtrl | 'Q'));
   }
+}
+
+TEST(Toolbar, TheHintFollowsTheItemUnderThePointer) {
+  Form f;
+  Toolbar *t = f.bar("Bar", f.top, {"Send", "Quiet", "Plain"});
+  t->Items()->ItemAt(0)->SetHint("Send|Sends the message");
+  t->Items()->ItemAt(1)->SetHint("Quiet|Only in menus");
+  t->Items()->ItemAt(1)->SetMaskOptions(tboLongHintInMenuOnly);
+  t->Items()->ItemAt(1)->SetOptions(tboLongHintInMenuOnly);
+  QStringList tips;
+  struct TipWatch : QObject {
+    QStringList *tips;
+    bool eventFilter(QObject *, QEvent *e) override {
+      if (e->type() == QEvent::StatusTip) *tips << static_cast<QStatusTipEvent *>(e)->tip();
+      return false;
+    }
+  } watch;
+  watch.tips = &tips;
+  f.form.installEventFilter(&watch);
+  auto moveTo = [&](int Index) {
+    t->View()->EnsurePositions();
+    QPoint at(1, 1);
+    if (Index >= 0) at = t->View()->Find(t->Items()->ItemAt(Index))->BoundsRect.center() + t->ClientRect().topLeft();
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(t->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(t, &move);
+    return t->Hint();
+  };
+  EXPECT_EQ(moveTo(0), "Send|Sends the message");
+  EXPECT_EQ(moveTo(1), ""); // long hint for menus only
+  EXPECT_EQ(moveTo(2), ""); // no hint
+  EXPECT_EQ(moveTo(0), "Send|Sends the message");
+  EXPECT_EQ(moveTo(-1), ""); // the drag handle
+  EXPECT_EQ(tips, (QStringList{"Sends the message", "", "Sends the message", ""}));
 }
 
 TEST(Toolbar, HostedWidgetsBecomeItemsAndLeaveWithoutTakingOthers) {
