@@ -21,8 +21,8 @@ namespace {
 class DragGrabber : public QWidget {
 public:
   DragGrabber()
-      : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
-                             Qt::WindowDoesNotAcceptFocus) {
+      : QWidget(nullptr,
+                Qt::ToolTip | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setGeometry(-10, -10, 1, 1);
@@ -55,10 +55,8 @@ public:
   }
   void setCursor(TCursor id) {
     const QCursor c = screenCursor(id);
-    if (cursorSet_)
-      QGuiApplication::changeOverrideCursor(c);
-    else
-      QGuiApplication::setOverrideCursor(c);
+    if (cursorSet_) QGuiApplication::changeOverrideCursor(c);
+    else QGuiApplication::setOverrideCursor(c);
     cursorSet_ = true;
   }
   bool ctrl = false;
@@ -98,10 +96,8 @@ protected:
     }
     case QEvent::Shortcut:
     case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-      return true;
-    default:
-      return false;
+    case QEvent::Wheel: return true;
+    default: return false;
     }
   }
 
@@ -167,8 +163,6 @@ bool TbDragTracker::ctrlHeld() {
   return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
 }
 
-bool TbDragTracker::canPlaceWindows() {
-  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
+bool TbDragTracker::canPlaceWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 } // namespace kc

@@ -146,15 +146,13 @@ void TTBDock::RemoveBar(TTBCustomDockableWindow *Bar) {
 }
 
 void TTBDock::BarVisibilityChanged(TTBCustomDockableWindow *Bar, bool ForceRemove) {
-  const bool Should = !ForceRemove && IsVisibleHere(Bar) &&
-                      std::find(FDockList.begin(), FDockList.end(), Bar) != FDockList.end();
+  const bool Should =
+      !ForceRemove && IsVisibleHere(Bar) && std::find(FDockList.begin(), FDockList.end(), Bar) != FDockList.end();
   auto It = std::find(FDockVisibleList.begin(), FDockVisibleList.end(), Bar);
   const bool Is = It != FDockVisibleList.end();
   if (Should == Is) return;
-  if (Should)
-    FDockVisibleList.push_back(Bar);
-  else
-    FDockVisibleList.erase(It);
+  if (Should) FDockVisibleList.push_back(Bar);
+  else FDockVisibleList.erase(It);
   ArrangeBars();
   if (OnInsertRemoveBar) OnInsertRemoveBar(this, Should, Bar);
 }
@@ -207,10 +205,8 @@ int TTBDock::RowAtOffset(int Offset) const {
 void TTBDock::SetDockSize(int Width, int Height) {
   QRect G = geometry();
   const int W = std::max(0, Width), H = std::max(0, Height);
-  if (FPosition == dpBottom)
-    G.setTop(G.top() + G.height() - H);
-  else if (FPosition == dpRight)
-    G.setLeft(G.left() + G.width() - W);
+  if (FPosition == dpBottom) G.setTop(G.top() + G.height() - H);
+  else if (FPosition == dpRight) G.setLeft(G.left() + G.width() - W);
   G.setSize(QSize(W, H));
   // Within a layout the thickness is what the layout must keep.
   if (IsVertical()) {

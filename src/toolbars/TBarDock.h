@@ -320,7 +320,8 @@ public:
   virtual void ContentResized() {}
   // Saved positions: a descendant adds its own values after the common
   // ones are written or read, and hears when the window was placed.
-  virtual void WritePositionData(const TTBPositionWriteIntProc &WriteInt, const TTBPositionWriteStringProc &WriteString);
+  virtual void WritePositionData(const TTBPositionWriteIntProc &WriteInt,
+                                 const TTBPositionWriteStringProc &WriteString);
   virtual void ReadPositionData(const TTBPositionReadIntProc &ReadInt, const TTBPositionReadStringProc &ReadString);
   virtual void DoneReadingPositionData() {}
 

@@ -61,10 +61,8 @@ void TTBDock::ArrangeBars() {
 
   if (FDockVisibleList.empty()) {
     const int Thickness = FFixAlign ? 1 : 0;
-    if (Vertical)
-      SetDockSize(Thickness, height());
-    else
-      SetDockSize(width(), Thickness);
+    if (Vertical) SetDockSize(Thickness, height());
+    else SetDockSize(width(), Thickness);
     return;
   }
   const int Avail = std::max(0, Vertical ? height() - FNonClientHeight : width() - FNonClientWidth);
@@ -286,10 +284,8 @@ void TTBDock::ArrangeBars() {
       }
       R.Bar->FCurrentSize = NewCurrent;
       QSize Content;
-      if (R.ShrinkMode == tbsmWrap && R.Length < R.FullLength)
-        Content = R.Bar->size() - R.Bar->FrameSizeFor(this);
-      else
-        Content = R.Bar->GetContentSize();
+      if (R.ShrinkMode == tbsmWrap && R.Length < R.FullLength) Content = R.Bar->size() - R.Bar->FrameSizeFor(this);
+      else Content = R.Bar->GetContentSize();
       R.Bar->FRowThickness = Across(Content);
       Thickness = std::max(Thickness, R.Bar->FRowThickness);
     }
@@ -304,10 +300,8 @@ void TTBDock::ArrangeBars() {
     }
     Offset += Thickness;
   }
-  if (Vertical)
-    SetDockSize(Offset + FNonClientWidth, height());
-  else
-    SetDockSize(width(), Offset + FNonClientHeight);
+  if (Vertical) SetDockSize(Offset + FNonClientWidth, height());
+  else SetDockSize(width(), Offset + FNonClientHeight);
 }
 
 } // namespace kc::tb

@@ -76,10 +76,8 @@ void CollectDocks(QWidget *W, const QWidget *Skip, std::vector<TTBDock *> &Out) 
   for (QObject *O : W->children()) {
     auto *C = qobject_cast<QWidget *>(O);
     if (!C || C == Skip || C->isWindow() || !C->isVisible()) continue;
-    if (auto *D = dynamic_cast<TTBDock *>(C))
-      Docks.push_back(D);
-    else
-      Others.push_back(C);
+    if (auto *D = dynamic_cast<TTBDock *>(C)) Docks.push_back(D);
+    else Others.push_back(C);
   }
   std::stable_sort(Docks.begin(), Docks.end(),
                    [](const TTBDock *A, const TTBDock *B) { return A->Position() < B->Position(); });
@@ -206,10 +204,8 @@ void TTBDragSession::Update(QPoint Cursor, bool CtrlHeld) {
     TbDragTracker::setCursor(RowLocked ? (S.Dock->IsVertical() ? crSizeNS : crSizeWE) : crDefault);
   }
   FLast = S;
-  if (FSmooth)
-    Apply(S);
-  else if (FOutline)
-    FOutline->ShowAt(S.Rect, S.Dock ? 1 : FWindow->GetFloatingBorderSize().width());
+  if (FSmooth) Apply(S);
+  else if (FOutline) FOutline->ShowAt(S.Rect, S.Dock ? 1 : FWindow->GetFloatingBorderSize().width());
 }
 
 void TTBDragSession::Apply(const Step &S) {

@@ -32,8 +32,8 @@ enum TTBDockTextAlign : std::uint8_t { dtaLeft, dtaRight, dtaCenter };
 
 using TTBSizingOptions = std::uint8_t;
 enum : TTBSizingOptions {
-  tbsoCornerSizing = 1,   // the floating frame's corners size in two directions
-  tbsoConfineCursor = 2,  // on one monitor the cursor stays on the screen while sizing
+  tbsoCornerSizing = 1,  // the floating frame's corners size in two directions
+  tbsoConfineCursor = 2, // on one monitor the cursor stays on the screen while sizing
 };
 
 // Hit codes of the frames. The sizing codes keep the system's numbers.
@@ -92,8 +92,8 @@ bool DockedMoveCursorAt(const TTBDockedFrameState &S, QPoint P);
 // ---- the floating frame ----
 
 struct TTBFloatingFrameState {
-  QSize Outer;         // the whole floating parent
-  QSize Border;        // fixed or sizing frame
+  QSize Outer;  // the whole floating parent
+  QSize Border; // fixed or sizing frame
   bool ShowCaption = true;
   bool CloseButton = true;
   bool Resizable = true;

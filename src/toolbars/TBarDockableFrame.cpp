@@ -75,8 +75,8 @@ TTBDockedFrameState TTBCustomDockableWindow::DockedFrameState() const {
   S.HandleSize = HandleSizeFor(FCurrentDock);
   S.Style = FDragHandleStyle;
   S.CloseButtonWhenDocked = FCloseButtonWhenDocked;
-  S.DockedCaption = S.Vertical && (EffectiveSkin().Options() & tboDockedCaptions) &&
-                    EffectiveSkin().SkinType() != tbsDisabled;
+  S.DockedCaption =
+      S.Vertical && (EffectiveSkin().Options() & tboDockedCaptions) && EffectiveSkin().SkinType() != tbsDisabled;
   return S;
 }
 
@@ -133,8 +133,7 @@ void TTBCustomDockableWindow::DrawDockedFrame(QPainter &P) {
   P.save();
   P.setClipRegion(QRegion(All).subtracted(QRegion(Client)));
   const QPoint DockOrigin = pos();
-  if (!(FCurrentDock->BackgroundOnToolbars() &&
-        FCurrentDock->PaintBackground(P, All, -DockOrigin)))
+  if (!(FCurrentDock->BackgroundOnToolbars() && FCurrentDock->PaintBackground(P, All, -DockOrigin)))
     P.fillRect(All, FColor);
 
   if (FBorderSingle) {
@@ -153,8 +152,8 @@ void TTBCustomDockableWindow::DrawDockedFrame(QPainter &P) {
   }
 
   if (S.AllowDrag && S.HandleSize > 0) {
-    const QRect Handle = S.Vertical ? QRect(2, 2, All.width() - 4, S.HandleSize)
-                                    : QRect(2, 2, S.HandleSize, All.height() - 4);
+    const QRect Handle =
+        S.Vertical ? QRect(2, 2, All.width() - 4, S.HandleSize) : QRect(2, 2, S.HandleSize, All.height() - 4);
     const bool HasClose = FCloseButtonWhenDocked;
     const QRect Close = HasClose ? GetDockedCloseButtonRect(S.Vertical) : QRect();
     if (S.DockedCaption && Skin) {
@@ -165,7 +164,7 @@ void TTBCustomDockableWindow::DrawDockedFrame(QPainter &P) {
       if (HasClose) Cap.setRight(Close.left() - 2);
       P.setPen(SkinColor(*Skin, tcCaptionText));
       P.setFont(Skin->CaptionFont());
-      const Qt::Alignment A = FDockTextAlign == dtaRight ? Qt::AlignRight
+      const Qt::Alignment A = FDockTextAlign == dtaRight    ? Qt::AlignRight
                               : FDockTextAlign == dtaCenter ? Qt::AlignHCenter
                                                             : Qt::AlignLeft;
       P.drawText(Cap, int(A | Qt::AlignVCenter),
@@ -173,17 +172,16 @@ void TTBCustomDockableWindow::DrawDockedFrame(QPainter &P) {
     } else if (FDragHandleStyle != dhNone) {
       if (Skin) {
         const bool MenuBarLike = false;
-        if (Skin->SkinType() == tbsWindowsXP || Skin->SkinType() == tbsNativeXP)
-          P.fillRect(Handle, FColor);
-        else
-          P.fillRect(Handle, SkinColor(*Skin, tcToolbar));
+        if (Skin->SkinType() == tbsWindowsXP || Skin->SkinType() == tbsNativeXP) P.fillRect(Handle, FColor);
+        else P.fillRect(Handle, SkinColor(*Skin, tcToolbar));
         const QColor Dot = SkinColor(*Skin, tcDragHandle);
         const bool Office = Skin->SkinType() == tbsOfficeXP;
         const int Step = Office ? 2 : 4, Dots = Office ? 1 : 2;
         const int Inset = 3 + (MenuBarLike ? 3 : 0);
         if (S.Vertical) {
           const int Y = Handle.top() + (Handle.height() - Dots) / 2;
-          for (int X = Handle.left() + Inset; X + Dots <= Handle.right() - 2 - (HasClose ? Close.width() : 0); X += Step)
+          for (int X = Handle.left() + Inset; X + Dots <= Handle.right() - 2 - (HasClose ? Close.width() : 0);
+               X += Step)
             P.fillRect(X, Y, Dots, Dots, Dot);
         } else {
           const int X = Handle.left() + (Handle.width() - Dots) / 2;
@@ -193,9 +191,10 @@ void TTBCustomDockableWindow::DrawDockedFrame(QPainter &P) {
       } else {
         const int Lines = FDragHandleStyle == dhDouble ? 2 : 1;
         for (int I = 0; I < Lines; ++I) {
-          const QRect G = S.Vertical ? QRect(Handle.left() + 1, Handle.top() + 1 + I * 3, Handle.width() - 2, 3)
-                                     : QRect(Handle.left() + 1 + I * 3, Handle.top() + 1 + (HasClose ? Close.bottom() : 0),
-                                             3, Handle.height() - 2 - (HasClose ? Close.bottom() : 0));
+          const QRect G = S.Vertical
+                              ? QRect(Handle.left() + 1, Handle.top() + 1 + I * 3, Handle.width() - 2, 3)
+                              : QRect(Handle.left() + 1 + I * 3, Handle.top() + 1 + (HasClose ? Close.bottom() : 0), 3,
+                                      Handle.height() - 2 - (HasClose ? Close.bottom() : 0));
           RaisedEdge(P, G, true);
         }
       }
@@ -236,8 +235,7 @@ void TTBCustomDockableWindow::mousePressEvent(QMouseEvent *E) {
     if (FFloating && FFloatParent) {
       const QPoint Q = mapTo(FFloatParent, P);
       BeginMoving(Q.x(), Q.y());
-    } else
-      BeginMoving(P.x(), P.y());
+    } else BeginMoving(P.x(), P.y());
   }
 }
 
@@ -262,10 +260,8 @@ void TTBCustomDockableWindow::mouseMoveEvent(QMouseEvent *E) {
     FCloseButtonHover = OnClose;
     update();
   }
-  if (FDocked && DockedMoveCursorAt(DockedFrameState(), P))
-    setCursor(screenCursor(crSizeAll));
-  else
-    unsetCursor();
+  if (FDocked && DockedMoveCursorAt(DockedFrameState(), P)) setCursor(screenCursor(crSizeAll));
+  else unsetCursor();
 }
 
 void TTBCustomDockableWindow::mouseReleaseEvent(QMouseEvent *E) {
@@ -325,10 +321,8 @@ void TTBCustomDockableWindow::SizingTo(QPoint CursorGlobal) {
   QRect R = SizeByEdge(FSizing->Start, FSizing->Edge, CursorGlobal - FSizing->StartCursor, FSizing->Limits);
   SizingMoved(R);
   FSizing->Last = R;
-  if (FSizing->Smooth)
-    ApplyFloatingGeometry(R);
-  else if (FSizing->Outline)
-    FSizing->Outline->ShowAt(R, GetFloatingBorderSize().width());
+  if (FSizing->Smooth) ApplyFloatingGeometry(R);
+  else if (FSizing->Outline) FSizing->Outline->ShowAt(R, GetFloatingBorderSize().width());
 }
 
 void TTBCustomDockableWindow::EndSizing(bool Accept) {

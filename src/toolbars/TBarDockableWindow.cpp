@@ -28,18 +28,24 @@ bool ApplicationActive() {
 class FloatingWatch : public QObject {
 public:
   std::vector<TTBCustomDockableWindow *> Windows;
+  // Made with the first floating window; it lives as long as the program.
   static FloatingWatch &Get() {
-    static FloatingWatch *W = [] {
-      auto *F = new FloatingWatch;
-      qApp->installEventFilter(F);
-      return F;
-    }();
-    return *W;
+    if (!Instance) {
+      Instance = new FloatingWatch;
+      qApp->installEventFilter(Instance);
+    }
+    return *Instance;
   }
+  static void Forget(TTBCustomDockableWindow *W) {
+    if (Instance) Instance->Remove(W);
+  }
+  static inline FloatingWatch *Instance = nullptr;
   void Add(TTBCustomDockableWindow *W) {
     if (std::find(Windows.begin(), Windows.end(), W) == Windows.end()) Windows.push_back(W);
   }
-  void Remove(TTBCustomDockableWindow *W) { Windows.erase(std::remove(Windows.begin(), Windows.end(), W), Windows.end()); }
+  void Remove(TTBCustomDockableWindow *W) {
+    Windows.erase(std::remove(Windows.begin(), Windows.end(), W), Windows.end());
+  }
 
 protected:
   bool eventFilter(QObject *O, QEvent *E) override {
@@ -47,16 +53,13 @@ protected:
     switch (E->type()) {
     case QEvent::ApplicationStateChange:
     case QEvent::ApplicationActivate:
-    case QEvent::ApplicationDeactivate:
-      Refresh(nullptr);
-      break;
+    case QEvent::ApplicationDeactivate: Refresh(nullptr); break;
     case QEvent::Show:
     case QEvent::Hide:
     case QEvent::WindowStateChange:
       if (O->isWidgetType() && static_cast<QWidget *>(O)->isWindow()) Refresh(static_cast<QWidget *>(O));
       break;
-    default:
-      break;
+    default: break;
     }
     return false;
   }
@@ -103,7 +106,7 @@ TTBCustomDockableWindow::~TTBCustomDockableWindow() {
   FDestroying = true;
   if (TbDragTracker::active() && FDrag) TbDragTracker::end();
   FDrag.reset();
-  FloatingWatch::Get().Remove(this);
+  FloatingWatch::Forget(this);
   if (FCurrentDock) FCurrentDock->RemoveBar(this);
   if (FLastDock && FLastDock != FCurrentDock) FLastDock->RemoveBar(this);
   if (FFloatParent) {
@@ -251,7 +254,8 @@ void TTBCustomDockableWindow::SetCurrentDock(TTBDock *Value) {
     ChangeParent(Value);
     return;
   }
-  if (!FParentForm) throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(objectName()).toStdString());
+  if (!FParentForm)
+    throw EInvalidOperation(QStringLiteral("Control '%1' has no parent window").arg(objectName()).toStdString());
   ChangeParent(FParentForm);
 }
 
@@ -261,7 +265,8 @@ void TTBCustomDockableWindow::SetFloating(bool Value) {
     if (FParentForm) ChangeParent(FParentForm);
     return;
   }
-  QWidget *Form = FParentForm ? FParentForm.data() : window();
+  // A window without a form floats on its own.
+  QWidget *Form = FParentForm ? FParentForm.data() : parentWidget() ? window() : nullptr;
   if (!FFloatParent || FFloatParent->ParentForm() != Form) {
     if (FFloatParent && FFloatParent != parentWidget()) {
       FFloatParent->FDockableWindow = nullptr;
@@ -358,7 +363,7 @@ void TTBCustomDockableWindow::ChangeParent(QWidget *NewParent) {
     FFloatParent->SetClientSize(size());
     if (TbDragTracker::canPlaceWindows()) FFloatParent->move(FFloatingPosition);
   } else {
-    FloatingWatch::Get().Remove(this);
+    FloatingWatch::Forget(this);
   }
 
   Arrange();

@@ -30,7 +30,7 @@ QColor SkinColor(const TTBBaseSkin &S, int Index) { return ToQColor(S.Colors.Col
 TTBFloatingWindowParent::TTBFloatingWindowParent(QWidget *ParentForm, TTBCustomDockableWindow *Window)
     : QWidget(ParentForm, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                               (Window && Window->FloatingMode() == fmOnTopOfAllForms ? Qt::WindowStaysOnTopHint
-                                                                                      : Qt::WindowFlags())),
+                                                                                     : Qt::WindowFlags())),
       FDockableWindow(Window), FParentForm(ParentForm) {
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_Hover);
@@ -74,8 +74,7 @@ QSize TTBFloatingWindowParent::OuterSizeFor(QSize ClientSize) const {
 void TTBFloatingWindowParent::SetClientSize(QSize Size) {
   const QSize Outer = OuterSizeFor(Size);
   if (Outer != size()) resize(Outer);
-  if (FDockableWindow && FDockableWindow->parentWidget() == this)
-    FDockableWindow->move(ClientRect().topLeft());
+  if (FDockableWindow && FDockableWindow->parentWidget() == this) FDockableWindow->move(ClientRect().topLeft());
 }
 
 void TTBFloatingWindowParent::UpdateShowing() {
@@ -249,12 +248,11 @@ void TTBFloatingWindowParent::mouseMoveEvent(QMouseEvent *E) {
     RedrawNCArea(4);
   }
   const int Hit = NCHitTest(E->position().toPoint());
-  static constexpr TCursor Shapes[] = {crSizeWE, crSizeWE, crSizeNS, crSizeNWSE, crSizeNESW, crSizeNS, crSizeNESW,
-                                       crSizeNWSE};
+  static constexpr TCursor Shapes[] = {crSizeWE,   crSizeWE, crSizeNS,   crSizeNWSE,
+                                       crSizeNESW, crSizeNS, crSizeNESW, crSizeNWSE};
   if (Hit >= htLeft && Hit <= htBottomRight && FDockableWindow && FDockableWindow->Resizable())
     setCursor(screenCursor(Shapes[Hit - htLeft]));
-  else
-    unsetCursor();
+  else unsetCursor();
 }
 
 void TTBFloatingWindowParent::mouseReleaseEvent(QMouseEvent *E) {

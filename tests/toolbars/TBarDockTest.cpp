@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QWidget>
 
 #include <memory>
@@ -31,9 +32,7 @@ public:
   int Layouts = 0;
 
 private:
-  QSize SizeFor(TTBDockKind Kind) const {
-    return Kind == dkVertical ? QSize(FThick, FLength) : QSize(FLength, FThick);
-  }
+  QSize SizeFor(TTBDockKind Kind) const { return Kind == dkVertical ? QSize(FThick, FLength) : QSize(FLength, FThick); }
   int FLength, FThick;
   TTBShrinkMode FMode;
   int FMin;
@@ -47,10 +46,8 @@ struct Form {
   explicit Form(TTBDockPosition P = dpTop, int Length = 400) {
     form.resize(600, 500);
     dock = new TTBDock(&form, P);
-    if (P == dpLeft || P == dpRight)
-      dock->setGeometry(P == dpLeft ? 0 : 590, 0, 10, Length);
-    else
-      dock->setGeometry(0, P == dpTop ? 0 : 500, Length, 10);
+    if (P == dpLeft || P == dpRight) dock->setGeometry(P == dpLeft ? 0 : 590, 0, 10, Length);
+    else dock->setGeometry(0, P == dpTop ? 0 : 500, Length, 10);
   }
   FakeBar *Bar(int Length, int Row, int Pos, TTBShrinkMode Mode = tbsmNone, int Min = 0) {
     dock->BeginUpdate();
@@ -210,6 +207,8 @@ TEST(DockableWindow, FloatsAndDocksBack) {
   FakeBar *b = f.Bar(100, 0, 0);
   b->SetCaption(QStringLiteral("Tools"));
   f.form.show();
+  f.form.activateWindow();
+  kctest::pumpEvents();
   int changed = 0;
   b->OnDockChanged = [&](TTBCustomDockableWindow *) { ++changed; };
   b->SetFloatingPosition(QPoint(200, 150));
@@ -223,6 +222,12 @@ TEST(DockableWindow, FloatsAndDocksBack) {
   EXPECT_EQ(b->FloatParent()->ClientRect().size(), b->size());
   EXPECT_EQ(b->FloatParent()->pos(), QPoint(200, 150));
   EXPECT_EQ(b->FloatParent()->ParentForm(), &f.form);
+  EXPECT_TRUE(b->FloatParent()->isVisible());
+  f.form.hide();
+  EXPECT_FALSE(b->FloatParent()->isVisible()) << "hidden with its form";
+  f.form.show();
+  kctest::pumpEvents();
+  EXPECT_TRUE(b->FloatParent()->isVisible());
   EXPECT_EQ(f.dock->height(), 0);
   EXPECT_EQ(changed, 1);
 
@@ -429,12 +434,100 @@ TEST(DockableWindow, FloatingParentFrameAndSizing) {
   kctest::pumpEvents();
 }
 
+TEST(DockableWindow, FloatingWindowLeavesTheFormActive) {
+  DragForm f;
+  f.form.activateWindow();
+  kctest::pumpEvents();
+  ASSERT_EQ(QApplication::activeWindow(), &f.form);
+  f.b->SetFloating(true);
+  kctest::pumpEvents();
+  ASSERT_TRUE(f.b->FloatParent()->isVisible());
+  EXPECT_TRUE(f.b->FloatParent()->testAttribute(Qt::WA_ShowWithoutActivating));
+  f.b->FloatParent()->activateWindow();
+  kctest::pumpEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &f.form);
+}
+
+TEST(DockableWindow, WindowWithoutAFormFloatsOnItsOwn) {
+  auto *bar = new FakeBar(nullptr, 50);
+  bar->SetFloating(true);
+  ASSERT_NE(bar->FloatParent(), nullptr);
+  EXPECT_EQ(bar->FloatParent()->parentWidget(), nullptr);
+  EXPECT_EQ(bar->parentWidget(), bar->FloatParent());
+  delete bar; // takes its floating parent along
+  kctest::pumpEvents();
+}
+
 TEST(DockableWindow, ClosingTheFloatingWindowClosesTheForm) {
   DragForm f;
   f.b->SetFloating(true);
   ASSERT_NE(f.b->FloatParent(), nullptr);
   f.b->FloatParent()->close();
   EXPECT_FALSE(f.form.isVisible());
+  kctest::pumpEvents();
+}
+
+TEST(DockableWindow, OutlineDragMovesTheWindowOnlyWhenAccepted) {
+  struct Row {
+    const char *name;
+    bool accept;
+    bool floatingAfter;
+  } rows[] = {
+      {"released: the window goes where the outline was", true, true},
+      {"Escape: the window stays where it was", false, false},
+  };
+  for (const Row &r : rows) {
+    DragForm f;
+    f.b->SetSmoothDrag(false);
+    f.b->StartDrag(QPoint(3, 10), false, false);
+    f.b->DragTo(QPoint(500, 400), false);
+    EXPECT_TRUE(f.b->Docked()) << r.name << ": only the outline moves";
+    f.b->EndMoving(r.accept);
+    EXPECT_EQ(f.b->Floating(), r.floatingAfter) << r.name;
+    if (r.floatingAfter) {
+      // The grab point keeps its proportional place in the floating frame.
+      const QSize outer = f.b->FloatParent()->size();
+      EXPECT_EQ(f.b->FloatingPosition(),
+                QPoint(500 - ScaleGrab(3, 100, outer.width()), 400 - ScaleGrab(10, 24, outer.height())))
+          << r.name;
+    }
+    kctest::pumpEvents();
+  }
+}
+
+TEST(DockableWindow, DockedCloseButtonClosesOnlyWhenReleasedOverIt) {
+  DragForm f;
+  f.b->SetCloseButtonWhenDocked(true);
+  kctest::pumpEvents();
+  const QRect close = f.b->GetDockedCloseButtonRect(false);
+  ASSERT_EQ(close, QRect(3, 2, 11, 11));
+  EXPECT_EQ(f.b->NCHitTest(close.center()), htCloseButton);
+  QTest::mousePress(f.b, Qt::LeftButton, {}, close.center());
+  EXPECT_TRUE(f.b->CloseButtonDown());
+  QTest::mouseMove(f.b, QPoint(60, 12));
+  QTest::mouseRelease(f.b, Qt::LeftButton, {}, QPoint(60, 12));
+  EXPECT_TRUE(f.b->Visible()) << "released outside";
+  QTest::mousePress(f.b, Qt::LeftButton, {}, close.center());
+  QTest::mouseRelease(f.b, Qt::LeftButton, {}, close.center());
+  EXPECT_FALSE(f.b->Visible());
+}
+
+TEST(DockableWindow, WindowsAndDocksGoInAnyOrder) {
+  {
+    DragForm f;
+    f.b->SetFloating(true);
+    delete f.b; // the floating parent goes with it
+    kctest::pumpEvents();
+    EXPECT_EQ(f.top->DockList().size(), 1u);
+  }
+  {
+    DragForm f;
+    f.b->SetFloating(true);
+    delete f.top; // docked bars go with it; the floating one forgets it
+    EXPECT_EQ(f.b->LastDock(), nullptr);
+    f.b->DoubleClick(); // nowhere to go: stays floating
+    EXPECT_TRUE(f.b->Floating());
+  } // the form takes the floating parent and its bar along
   kctest::pumpEvents();
 }
 
