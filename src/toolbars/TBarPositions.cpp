@@ -184,7 +184,8 @@ QPoint OnScreenPosition(const QRect &Window, const std::vector<QRect> &WorkAreas
   // Right and bottom edges first, then left and top, so that a window larger
   // than the area keeps its top-left corner inside it.
   QPoint p = Window.topLeft();
-  if (p.x() + Window.width() > nearest->left() + nearest->width()) p.setX(nearest->left() + nearest->width() - Window.width());
+  if (p.x() + Window.width() > nearest->left() + nearest->width())
+    p.setX(nearest->left() + nearest->width() - Window.width());
   if (p.y() + Window.height() > nearest->top() + nearest->height())
     p.setY(nearest->top() + nearest->height() - Window.height());
   p.setX(std::max(p.x(), nearest->left()));

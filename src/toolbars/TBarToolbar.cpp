@@ -116,8 +116,7 @@ bool TTBToolbarView::IsMenuBar() const { return toolbar_->MenuBar(); }
 
 TTBFloatingSizer::TTBFloatingSizer(int Handle, QRect StartBounds, std::vector<QSize> Candidates)
     : handle_(Handle), start_(StartBounds), candidates_(std::move(Candidates)), chosen_(StartBounds.size()) {
-  std::stable_sort(candidates_.begin(), candidates_.end(),
-                   [this](QSize A, QSize B) { return length(A) < length(B); });
+  std::stable_sort(candidates_.begin(), candidates_.end(), [this](QSize A, QSize B) { return length(A) < length(B); });
   // Never snap past a neighbouring size: the hold ends one pixel short.
   const int startLen = length(start_.size());
   for (QSize c : candidates_) {

@@ -46,9 +46,9 @@ struct Layout {
 };
 
 std::ostream &operator<<(std::ostream &os, const Layout &l) {
-  return os << (l.visible ? "visible " : "hidden ") << (l.floating ? "floating" : "dock=")
-            << l.dock.toStdString() << " last=" << l.lastDock.toStdString() << " row=" << l.row << " pos=" << l.pos
-            << " at=" << l.floatAt.x() << "," << l.floatAt.y() << " width=" << l.floatingWidth;
+  return os << (l.visible ? "visible " : "hidden ") << (l.floating ? "floating" : "dock=") << l.dock.toStdString()
+            << " last=" << l.lastDock.toStdString() << " row=" << l.row << " pos=" << l.pos << " at=" << l.floatAt.x()
+            << "," << l.floatAt.y() << " width=" << l.floatingWidth;
 }
 
 struct FakeOwner;
@@ -211,29 +211,28 @@ TEST(DockablePositions, StoredValuesInTheirOrder) {
   owner.bar(2).toolbar = false;
   MemoryStore store;
   WriteDockablePositions(owner, store.writer());
-  EXPECT_EQ(store.order, (QStringList{
-                             "Standard.Rev=2000",       "Standard.Visible=1",      "Standard.DockedTo=TopDock",
-                             "Standard.LastDock=TopDock", "Standard.DockRow=2",     "Standard.DockPos=40",
-                             "Standard.FloatLeft=0",     "Standard.FloatTop=0",     "Standard.FloatRightX=0",
-                             "Format.Rev=2000",         "Format.Visible=1",        "Format.DockedTo=+",
-                             "Format.LastDock=LeftDock", "Format.DockRow=0",        "Format.DockPos=-1",
-                             "Format.FloatLeft=-5",      "Format.FloatTop=7",       "Format.FloatRightX=0",
-                             // A dock the user may not drag out of saves no dock: the bar stays put.
-                             "Menu.Rev=2000", "Menu.Visible=0", "Menu.DockedTo=", "Menu.LastDock=FixedDock",
-                             "Menu.DockRow=0", "Menu.DockPos=0", "Menu.FloatLeft=0", "Menu.FloatTop=0"}));
+  EXPECT_EQ(store.order,
+            (QStringList{"Standard.Rev=2000", "Standard.Visible=1", "Standard.DockedTo=TopDock",
+                         "Standard.LastDock=TopDock", "Standard.DockRow=2", "Standard.DockPos=40",
+                         "Standard.FloatLeft=0", "Standard.FloatTop=0", "Standard.FloatRightX=0", "Format.Rev=2000",
+                         "Format.Visible=1", "Format.DockedTo=+", "Format.LastDock=LeftDock", "Format.DockRow=0",
+                         "Format.DockPos=-1", "Format.FloatLeft=-5", "Format.FloatTop=7", "Format.FloatRightX=0",
+                         // A dock the user may not drag out of saves no dock: the bar stays put.
+                         "Menu.Rev=2000", "Menu.Visible=0", "Menu.DockedTo=", "Menu.LastDock=FixedDock",
+                         "Menu.DockRow=0", "Menu.DockPos=0", "Menu.FloatLeft=0", "Menu.FloatTop=0"}));
 }
 
 TEST(DockablePositions, NamesMissingStopTheWalkWithTheirMessage) {
   struct Case {
     const char *name;
-    int nameless;       // bar whose name is empty, or -1
+    int nameless;         // bar whose name is empty, or -1
     const char *dockName; // new name of the top dock
     const char *message;
   };
   const Case cases[] = {
-      {"bar without a name", 1, "TopDock",
-       "Cannot save dockable window's position because Name property is not set"},
-      {"dock without a name", -1, "", "Cannot save dockable window's position because DockedTo's Name property not set"},
+      {"bar without a name", 1, "TopDock", "Cannot save dockable window's position because Name property is not set"},
+      {"dock without a name", -1, "",
+       "Cannot save dockable window's position because DockedTo's Name property not set"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -285,14 +284,18 @@ TEST(DockablePositions, HostileStoredValuesLoadWithoutHarm) {
       {"dock the bar may not be dragged into", {{"Rev", "2000"}, {"DockedTo", "FixedDock"}}, designed},
       {"dock on an edge the bar refuses", {{"Rev", "2000"}, {"DockedTo", "LeftDock"}}, designed, true, 0x3},
       {"floating a bar that may not float", {{"Rev", "2000"}, {"DockedTo", "+"}}, designed, false},
-      {"dock name in another case", {{"Rev", "2000"}, {"DockedTo", "leftDOCK"}, {"DockRow", "1"}},
+      {"dock name in another case",
+       {{"Rev", "2000"}, {"DockedTo", "leftDOCK"}, {"DockRow", "1"}},
        Docked("LeftDock", 1, 10)},
       {"negative row", {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockRow", "-7"}}, Docked("LeftDock", 0, 10)},
-      {"absurd row", {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockRow", "2000000000"}},
+      {"absurd row",
+       {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockRow", "2000000000"}},
        Docked("LeftDock", kMaxStoredDockRow, 10)},
-      {"row beyond 32 bits reads as missing", {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockRow", "99999999999"}},
+      {"row beyond 32 bits reads as missing",
+       {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockRow", "99999999999"}},
        Docked("LeftDock", 0, 10)},
-      {"absurd position", {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockPos", "-2147483648"}},
+      {"absurd position",
+       {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockPos", "-2147483648"}},
        Docked("LeftDock", 0, -kMaxStoredCoordinate)},
       {"texts where numbers belong",
        {{"Rev", "2000"}, {"DockedTo", "LeftDock"}, {"DockRow", "two"}, {"DockPos", ""}, {"Visible", "yes"}},
@@ -306,13 +309,15 @@ TEST(DockablePositions, HostileStoredValuesLoadWithoutHarm) {
       {"floating width below nothing or absurd is the natural width",
        {{"Rev", "2000"}, {"DockedTo", "+"}, {"FloatLeft", "10"}, {"FloatRightX", "-40"}},
        F({10, 0}, 0, "TopDock")},
-      {"floating width absurd", {{"Rev", "2000"}, {"DockedTo", "+"}, {"FloatRightX", "1000000"}},
+      {"floating width absurd",
+       {{"Rev", "2000"}, {"DockedTo", "+"}, {"FloatRightX", "1000000"}},
        F({0, 0}, 0, "TopDock")},
-      {"last dock that does not exist", {{"Rev", "2000"}, {"DockedTo", "+"}, {"LastDock", "Gone"}},
+      {"last dock that does not exist",
+       {{"Rev", "2000"}, {"DockedTo", "+"}, {"LastDock", "Gone"}},
        F({0, 0}, 0, "TopDock")},
-      {"last dock named", {{"Rev", "2000"}, {"DockedTo", "+"}, {"LastDock", "bottomdock"}},
-       F({0, 0}, 0, "BottomDock")},
-      {"last dock the bar may not go to", {{"Rev", "2000"}, {"DockedTo", "+"}, {"LastDock", "FixedDock"}},
+      {"last dock named", {{"Rev", "2000"}, {"DockedTo", "+"}, {"LastDock", "bottomdock"}}, F({0, 0}, 0, "BottomDock")},
+      {"last dock the bar may not go to",
+       {{"Rev", "2000"}, {"DockedTo", "+"}, {"LastDock", "FixedDock"}},
        F({0, 0}, 0, "TopDock")},
   };
   for (const Case &c : cases) {

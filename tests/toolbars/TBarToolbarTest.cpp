@@ -158,8 +158,8 @@ TEST(Toolbar, TheChevronGlyphIsDrawnInPlace) {
   struct Case {
     const char *name;
     bool vertical, pushed, enabled;
-    QPoint origin;             // of the glyph, in the 30 x 30 viewer
-    QColor colour;             // of its pixels
+    QPoint origin;                // of the glyph, in the 30 x 30 viewer
+    QColor colour;                // of its pixels
     std::optional<QColor> emboss; // a copy one pixel down and right
   };
   const QColor text = ToQColor(clBtnText), shadow = ToQColor(clBtnShadow), light = ToQColor(clBtnHighlight);
@@ -572,13 +572,13 @@ TEST_F(ToolbarPositions, SavedAndLoadedOnRealDocksToTheSameLayout) {
     c->SetCurrentDock(f.bottom);
     c->Close();
     for (Toolbar *t : {a, b, c}) saved.push_back(WhereIs(*t));
-    DockablePositionsSaver(&f.form)(key);
+    DockablePositionsSaver (&f.form)(key);
   }
   Form f;
   Toolbar *a = f.bar("Standard", f.top, {"A", "B"});
   Toolbar *b = f.bar("Format", f.top, {"C"});
   Toolbar *c = f.bar("Menu", f.top, {"D"});
-  DockablePositionsLoader(&f.form)(key);
+  DockablePositionsLoader (&f.form)(key);
   std::vector<Where> loaded;
   for (Toolbar *t : {a, b, c}) loaded.push_back(WhereIs(*t));
   EXPECT_EQ(loaded, saved);
@@ -608,12 +608,9 @@ TEST_F(ToolbarPositions, HostileValuesOnRealDocksLoadWithoutHarm) {
   const std::pair<const char *, const char *> standard[] = {
       {"Rev", "2000"}, {"DockedTo", "leftdock"}, {"DockRow", "2147483647"}, {"DockPos", "-2147483648"}};
   for (auto [n, v] : standard) ini.writeString("Standard", n, v);
-  const std::pair<const char *, const char *> format[] = {{"Rev", "2000"},
-                                                          {"DockedTo", "+"},
-                                                          {"FloatLeft", "-2147483648"},
-                                                          {"FloatTop", "2147483647"},
-                                                          {"FloatRightX", "-5"},
-                                                          {"LastDock", "NoSuchDock"}};
+  const std::pair<const char *, const char *> format[] = {
+      {"Rev", "2000"},       {"DockedTo", "+"},         {"FloatLeft", "-2147483648"}, {"FloatTop", "2147483647"},
+      {"FloatRightX", "-5"}, {"LastDock", "NoSuchDock"}};
   for (auto [n, v] : format) ini.writeString("Format", n, v);
   Form f;
   Toolbar *a = f.bar("Standard", f.top, {"A", "B"});

@@ -260,9 +260,9 @@ struct Demo {
     for (TTBToolbar *b : {menuBar, toolBar}) {
       const QWidget *outer = b->Floating() && b->FloatParent() ? static_cast<QWidget *>(b->FloatParent()) : b;
       const QRect g(outer->mapToGlobal(QPoint(0, 0)), outer->size());
-      const QString where = b->CurrentDock()  ? b->CurrentDock()->objectName()
-                            : b->Floating() ? QStringLiteral("floating")
-                                            : QStringLiteral("none");
+      const QString where = b->CurrentDock() ? b->CurrentDock()->objectName()
+                            : b->Floating()  ? QStringLiteral("floating")
+                                             : QStringLiteral("none");
       Log(QStringLiteral("bar %1 %2 %3 %4 %5 %6 %7 %8 %9")
               .arg(b->objectName(), where)
               .arg(b->DockRow())
@@ -433,7 +433,8 @@ int main(int argc, char **argv) {
           Demo::DragBar(bar, target, false);
         }
       } else if (Cmd == QLatin1String("float")) {
-        if (TTBToolbar *bar = d->BarNamed(W.value(0))) Demo::DragBar(bar, QPoint(W.value(1).toInt(), W.value(2).toInt()), true);
+        if (TTBToolbar *bar = d->BarNamed(W.value(0)))
+          Demo::DragBar(bar, QPoint(W.value(1).toInt(), W.value(2).toInt()), true);
       } else if (Cmd == QLatin1String("close")) {
         if (TTBToolbar *bar = d->BarNamed(W.value(0))) bar->Close();
       } else if (Cmd == QLatin1String("restore")) {
