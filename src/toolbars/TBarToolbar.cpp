@@ -160,6 +160,32 @@ TTBCustomToolbar::TTBCustomToolbar(QWidget *Parent)
   view_ = std::make_unique<TTBToolbarView>(this);
   setMouseTracking(true);
   resize(23, 22);
+  // Tab does not stop at a hosted widget that waits behind the chevron.
+  QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *Now) { SkipHiddenFocus(Now); });
+}
+
+QWidget *TTBCustomToolbar::PushedOffHostOf(QWidget *W) const {
+  for (const HostedControl &h : hosted_) {
+    auto *item = static_cast<TTBControlItem *>(h.Item.get());
+    QWidget *c = item ? item->Control() : nullptr;
+    if (!c || !(c == W || c->isAncestorOf(W))) continue;
+    TTBItemViewer *v = view_->Find(item);
+    if (v && v->PushedOff) return c;
+  }
+  return nullptr;
+}
+
+void TTBCustomToolbar::SkipHiddenFocus(QWidget *Now) {
+  if (!Now || !isAncestorOf(Now) || !PushedOffHostOf(Now)) return;
+  // On along the focus chain to the first widget Tab could stop at; a
+  // chain holds every widget of the window once, so the walk ends.
+  QWidget *w = Now->nextInFocusChain();
+  for (int guard = 0; w && w != Now && guard < 10000; ++guard, w = w->nextInFocusChain())
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() && !PushedOffHostOf(w)) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  Now->clearFocus();
 }
 
 TTBCustomToolbar::~TTBCustomToolbar() {
@@ -369,6 +395,14 @@ QSize TTBCustomToolbar::LayoutForDock(bool MoveControls, TTBDockKind Kind, TTBDo
 
 QSize TTBCustomToolbar::GetContentSize() {
   view_->EnsurePositions();
+  // Along a dock's rows a bar asks for the length of all its items, also
+  // while some of them wait behind the chevron or wrap, or the dock would
+  // never give them their room back; across, it is as thick as it is now.
+  switch (view_->Orientation) {
+  case tbvoHorizontal: return QSize(view_->ContentSize.width(), view_->TotalSize.height());
+  case tbvoVertical: return QSize(view_->TotalSize.width(), view_->ContentSize.height());
+  case tbvoFloating: break;
+  }
   return view_->TotalSize;
 }
 

@@ -168,6 +168,9 @@ protected:
 private:
   friend class TTBToolbarView;
   void HostControl(QWidget *W);
+  // The hosted widget holding W when the view pushed it off, else null.
+  QWidget *PushedOffHostOf(QWidget *W) const;
+  void SkipHiddenFocus(QWidget *Now);
   void ReleaseControl(QObject *W);
   void RearrangeAfterChange();
   void UpdateShortCutRegistration();

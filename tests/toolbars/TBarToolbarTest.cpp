@@ -3,6 +3,8 @@
 // floating sizes a resize snaps to, and saved positions on real docks.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusTipEvent>
@@ -436,6 +438,38 @@ TEST(Toolbar, HostedWidgetsBecomeItemsAndLeaveWithoutTakingOthers) {
   two->setParent(&f.form);
   EXPECT_EQ(t->Items()->Count(), 1);
   EXPECT_TRUE(keep);
+}
+
+TEST(Toolbar, TabSkipsHostedWidgetsBehindTheChevron) {
+  Form f;
+  auto *before = new QLineEdit(&f.form);
+  Toolbar *t = f.bar("Bar", f.top, {});
+  QLineEdit *edits[3];
+  for (QLineEdit *&e : edits) {
+    e = new QLineEdit(t);
+    e->setFixedSize(60, 20);
+  }
+  auto *after = new QLineEdit(&f.form);
+  before->setGeometry(10, 100, 50, 20);
+  after->setGeometry(10, 130, 50, 20);
+  f.form.show();
+  for (QLineEdit *e : edits) e->show();
+  QApplication::setActiveWindow(&f.form);
+  kctest::pumpEvents();
+  // Room for the first widget only: the other two wait behind the chevron.
+  f.top->setGeometry(0, 0, t->GetDockedFrameSize().width() + 60 + ChevronSize() + 2, f.top->height());
+  f.top->ArrangeBars();
+  t->View()->EnsurePositions();
+  ASSERT_FALSE(t->View()->Find(t->Items()->ItemAt(0))->PushedOff);
+  ASSERT_TRUE(t->View()->Find(t->Items()->ItemAt(1))->PushedOff);
+  edits[0]->setFocus(Qt::TabFocusReason);
+  kctest::pumpEvents();
+  ASSERT_EQ(QApplication::focusWidget(), edits[0]);
+  edits[1]->setFocus(Qt::TabFocusReason); // as Tab from the first would
+  kctest::pumpEvents();
+  EXPECT_NE(QApplication::focusWidget(), edits[1]);
+  EXPECT_NE(QApplication::focusWidget(), edits[2]);
+  EXPECT_EQ(QApplication::focusWidget(), after);
 }
 
 TEST(Toolbar, FloatingSizesAreTheWidthsAtWhichTheItemsWrap) {
