@@ -161,7 +161,8 @@ TTBCustomToolbar::TTBCustomToolbar(QWidget *Parent)
   setMouseTracking(true);
   resize(23, 22);
   // Tab does not stop at a hosted widget that waits behind the chevron.
-  QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *Now) { SkipHiddenFocus(Now); });
+  focusWatch_ = QObject::connect(qApp, &QApplication::focusChanged, this,
+                                 [this](QWidget *, QWidget *Now) { SkipHiddenFocus(Now); });
 }
 
 QWidget *TTBCustomToolbar::PushedOffHostOf(QWidget *W) const {
@@ -189,6 +190,7 @@ void TTBCustomToolbar::SkipHiddenFocus(QWidget *Now) {
 }
 
 TTBCustomToolbar::~TTBCustomToolbar() {
+  QObject::disconnect(focusWatch_);
   RegisterToolbarKeys(this, false, false);
   // Hosted widgets are children and go with the window; their items must
   // not outlive the view's reach, nor free the widgets twice.

@@ -191,6 +191,7 @@ private:
   int layoutDepth_ = 0;
   QSize viewSize_;
   QString hint_;
+  QMetaObject::Connection focusWatch_;
   void SetHint(const QString &Value);
   struct HostedControl {
     QObject *Control;
