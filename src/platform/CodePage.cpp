@@ -562,10 +562,12 @@ bool writeCluster(const CpTable &t, std::u16string c, bool strict, std::string &
   return complete;
 }
 
-} // namespace
-
-bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
-  int cp = resolveCodePage(codePage);
+// What the two conversions from UTF-16 share: UTF-8 is written directly,
+// any other page through its table. Convert writes the page's bytes and
+// says whether any character became the default "?".
+template <typename Convert>
+bool fromUtf16Through(int codePage, std::u16string_view text, std::string &out, bool *usedDefault, Convert convert) {
+  const int cp = resolveCodePage(codePage);
   if (usedDefault) *usedDefault = false;
   if (cp == CP_UTF8) {
     out = utf16ToUtf8(text);
@@ -575,53 +577,56 @@ bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool
   if (!t) return false;
   std::string r;
   r.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t u = text[i];
-    if (appendChar(*t, u, r)) continue;
-    if (isHigh(u) || isLow(u)) {
-      // One "?" per character: a surrogate pair is one character.
-      if (isHigh(u) && i + 1 < text.size() && isLow(text[i + 1])) ++i;
-    } else if (writeCluster(*t, std::u16string(1, u), true, r)) {
-      continue;
-    }
-    r.push_back('?');
-    if (usedDefault) *usedDefault = true;
-  }
+  const bool defaulted = convert(*t, r);
+  if (usedDefault) *usedDefault = defaulted;
   out = std::move(r);
   return true;
 }
 
-bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
-  int cp = resolveCodePage(codePage);
-  if (usedDefault) *usedDefault = false;
-  if (cp == CP_UTF8) {
-    out = utf16ToUtf8(text);
-    return true;
-  }
-  const CpTable *t = tableFor(cp);
-  if (!t) return false;
-  std::string r;
-  r.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const size_t start = i++;
-    const bool pair = isHigh(text[start]) && i < text.size() && isLow(text[i]);
-    if (pair) ++i;
-    const size_t marks = i;
-    while (i < text.size() && isNonSpacingMarkW(text[i])) ++i;
-    bool complete;
-    if (pair || isHigh(text[start]) || isLow(text[start])) {
-      // No page has a character outside the BMP or half of one; its marks
-      // still go in where the page has them.
+} // namespace
+
+bool tryFromUtf16(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
+  return fromUtf16Through(codePage, text, out, usedDefault, [text](const CpTable &t, std::string &r) {
+    bool defaulted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+      char16_t u = text[i];
+      if (appendChar(t, u, r)) continue;
+      if (isHigh(u) || isLow(u)) {
+        // One "?" per character: a surrogate pair is one character.
+        if (isHigh(u) && i + 1 < text.size() && isLow(text[i + 1])) ++i;
+      } else if (writeCluster(t, std::u16string(1, u), true, r)) {
+        continue;
+      }
       r.push_back('?');
-      complete = false;
-      for (size_t k = marks; k < i; ++k) appendChar(*t, text[k], r);
-    } else {
-      complete = writeCluster(*t, std::u16string(text.substr(start, i - start)), false, r);
+      defaulted = true;
     }
-    if (!complete && usedDefault) *usedDefault = true;
-  }
-  out = std::move(r);
-  return true;
+    return defaulted;
+  });
+}
+
+bool tryFromUtf16Composed(int codePage, std::u16string_view text, std::string &out, bool *usedDefault) {
+  return fromUtf16Through(codePage, text, out, usedDefault, [text](const CpTable &t, std::string &r) {
+    bool defaulted = false;
+    for (size_t i = 0; i < text.size();) {
+      const size_t start = i++;
+      const bool pair = isHigh(text[start]) && i < text.size() && isLow(text[i]);
+      if (pair) ++i;
+      const size_t marks = i;
+      while (i < text.size() && isNonSpacingMarkW(text[i])) ++i;
+      bool complete;
+      if (pair || isHigh(text[start]) || isLow(text[start])) {
+        // No page has a character outside the BMP or half of one; its marks
+        // still go in where the page has them.
+        r.push_back('?');
+        complete = false;
+        for (size_t k = marks; k < i; ++k) appendChar(t, text[k], r);
+      } else {
+        complete = writeCluster(t, std::u16string(text.substr(start, i - start)), false, r);
+      }
+      if (!complete) defaulted = true;
+    }
+    return defaulted;
+  });
 }
 
 char16_t controlGlyph(int codePage, std::uint8_t byte) { return glyphOfControl(resolveCodePage(codePage), byte); }

@@ -12,6 +12,7 @@ namespace kc {
 namespace {
 
 std::optional<DesktopMetricsValues> g_override;
+std::optional<QPoint> g_cursor;
 TColor g_hintColor = clInfoBk;
 bool g_showHint = true;
 
@@ -31,17 +32,15 @@ int doubleClickTime() {
 }
 
 QPoint cursorPosition() {
-  if (g_override && g_override->cursorPosition) return *g_override->cursorPosition;
+  if (g_cursor) return *g_cursor;
   return haveGui() ? QCursor::pos() : QPoint();
 }
+
+void setCursorPosition(std::optional<QPoint> pos) { g_cursor = pos; }
 
 bool windowsCanBePlaced() {
   if (g_override && g_override->windowsCanBePlaced) return *g_override->windowsCanBePlaced;
   return haveGui() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-void systemBeep() {
-  if (qobject_cast<QApplication *>(QCoreApplication::instance())) QApplication::beep();
 }
 
 TColor applicationHintColor() { return g_hintColor; }
@@ -57,10 +56,15 @@ void setApplicationHintColor(TColor c) {
 bool applicationShowHint() { return g_showHint; }
 void setApplicationShowHint(bool on) { g_showHint = on; }
 
-DesktopMetricsOverride::DesktopMetricsOverride(const DesktopMetricsValues &values) : previous_(g_override) {
+DesktopMetricsOverride::DesktopMetricsOverride(const DesktopMetricsValues &values)
+    : previous_(g_override), previousCursor_(g_cursor) {
   g_override = values;
+  if (values.cursorPosition) g_cursor = values.cursorPosition;
 }
-DesktopMetricsOverride::~DesktopMetricsOverride() { g_override = previous_; }
-void DesktopMetricsOverride::setCursorPosition(QPoint p) { g_override->cursorPosition = p; }
+
+DesktopMetricsOverride::~DesktopMetricsOverride() {
+  g_override = previous_;
+  g_cursor = previousCursor_;
+}
 
 } // namespace kc

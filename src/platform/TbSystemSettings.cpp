@@ -1,7 +1,6 @@
 #include "platform/TbSystemSettings.h"
 
 #include <QApplication>
-#include <QCursor>
 
 namespace kc {
 
@@ -39,21 +38,6 @@ void tbPlaySoundEvent(const std::string &eventName) {
   // The desktop offers no named system sounds; a sink in tests records them.
   if (g_soundSink) g_soundSink(eventName);
 }
-
-void tbMessageBeep() {
-  if (g_soundSink) {
-    g_soundSink("beep");
-    return;
-  }
-  if (qobject_cast<QApplication *>(QCoreApplication::instance())) QApplication::beep();
-}
-
-namespace {
-std::optional<QPoint> g_cursorPos;
-}
-
-QPoint tbCursorPos() { return g_cursorPos ? *g_cursorPos : QCursor::pos(); }
-void setTbCursorPos(std::optional<QPoint> pos) { g_cursorPos = pos; }
 
 Qt::MouseButtons tbMouseButtons() {
   if (!qobject_cast<QApplication *>(QCoreApplication::instance())) return Qt::NoButton;

@@ -1,7 +1,7 @@
 #pragma once
 // Desktop settings and services the toolbar and menu engine asks about: the
 // menu delays, keyboard cues, flat menus, menu animation, the menu check
-// glyph size, menu sounds and the error beep. The desktop is asked nothing:
+// glyph size and menu sounds. The desktop is asked nothing:
 // every value has a fixed default, and tests (or the program's options) set
 // their own for as long as an override lives.
 #include <functional>
@@ -57,22 +57,17 @@ QFont tbMenuFont();
 bool tbIsSoundEventAssigned(const std::string &eventName);
 // Plays the event's sound without waiting; nothing when none is assigned.
 void tbPlaySoundEvent(const std::string &eventName);
-// The beep for a key that cannot be used.
-void tbMessageBeep();
 
-// Tests see the sounds and beeps instead of hearing them.
+// Tests see the sounds instead of hearing them.
 using TbSoundSink = std::function<void(const std::string &what)>;
 void setTbSoundSink(TbSoundSink sink);
 
 } // namespace kc
 
 namespace kc {
-// Where the mouse pointer is on the screen; tests put it where they want.
-QPoint tbCursorPos();
 // The mouse buttons held down now.
 Qt::MouseButtons tbMouseButtons();
 // The program's widget at a screen point (windows of other programs are
 // not seen); null when none.
 QWidget *tbWidgetAt(QPoint global);
-void setTbCursorPos(std::optional<QPoint> pos); // none: the real pointer
 } // namespace kc

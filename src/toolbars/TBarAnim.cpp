@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 
 namespace kc::tb {
 
@@ -23,7 +24,7 @@ struct Animation {
   int period = 9;
   QPoint startCursor;
   std::function<void()> onFinished;
-  std::unique_ptr<TbTimer> timer;
+  std::unique_ptr<GuiTimer> timer;
   bool running = false;
 };
 Animation g_anim;
@@ -79,17 +80,17 @@ void StartPopupAnimation(QWidget *Window, int DurationMs, bool Fade, int Directi
   g_anim.fade = Fade;
   g_anim.directions = Directions;
   g_anim.elapsed = 0;
-  g_anim.start = tbNowMs();
+  g_anim.start = monotonicMs();
   g_anim.onFinished = std::move(OnFinished);
-  g_anim.startCursor = tbCursorPos();
+  g_anim.startCursor = cursorPosition();
   g_anim.running = true;
   // Steps come in multiples of 16 on the 0..255 scale.
   g_anim.period = std::max(1, g_anim.duration * 16 / 255);
   g_anim.progress = Fade ? 32 : 0;
   ApplyStep();
   const int gen = ++g_generation;
-  // A fresh timer each time, from the clock in force now.
-  g_anim.timer = tbCreateTimer();
+  // A fresh timer each time: no tick of an animation before is still due.
+  g_anim.timer = std::make_unique<GuiTimer>();
   g_anim.timer->start(g_anim.period, [gen] { PopupAnimationStep(gen); });
 }
 
@@ -97,11 +98,11 @@ void PopupAnimationStep(int Generation) {
   // A step of an animation that has ended or been replaced does nothing.
   if (!g_anim.running || Generation != g_generation || !g_anim.wnd) return;
   // Real time, so a late timer does not stretch the animation.
-  g_anim.elapsed = tbNowMs() - g_anim.start;
+  g_anim.elapsed = monotonicMs() - g_anim.start;
   const int raw = int(255 * g_anim.elapsed / g_anim.duration);
   const int step = raw / 16 * 16;
   QWidget *w = g_anim.wnd;
-  const QPoint cursor = tbCursorPos();
+  const QPoint cursor = cursorPosition();
   bool done = step >= 255 || g_anim.elapsed >= g_anim.duration;
   if (cursor != g_anim.startCursor) {
     // The user moved into the popup: show it whole at once.

@@ -7,8 +7,9 @@
 
 #include <algorithm>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbDragTracker.h"
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBarCommon.h"
 
@@ -197,7 +198,7 @@ void TTBDragSession::Update(QPoint Cursor, bool CtrlHeld) {
     F.ShowCaption = FWindow->ShowCaption();
     const int TopFrame = FloatingNCMargins(F).top();
     S.Valid = true;
-    S.Rect = FloatingDragRect(Cursor, Grab, Outer, tbWorkAreaAt(Cursor), F.Border.width(), TopFrame);
+    S.Rect = FloatingDragRect(Cursor, Grab, Outer, monitorWorkAreaAt(Cursor), F.Border.width(), TopFrame);
   }
   if (FInteractive) {
     const bool RowLocked = S.Dock && S.Dock->FDragRowLocked;
@@ -262,7 +263,7 @@ void TTBCustomDockableWindow::BeginMoving(int ClickX, int ClickY) {
     EndMoving(false);
     return;
   }
-  DragTo(tbCursorPos(), TbDragTracker::ctrlHeld());
+  DragTo(cursorPosition(), TbDragTracker::ctrlHeld());
 }
 
 void TTBCustomDockableWindow::StartDrag(QPoint GrabPoint, bool CtrlHeld, bool Interactive) {

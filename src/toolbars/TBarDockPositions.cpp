@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "toolbars/TBarDock.h"
 
 namespace kc::tb {
@@ -51,7 +51,7 @@ public:
     TTBFloatingWindowParent *fp = bar->FloatParent();
     if (!fp) return;
     std::vector<QRect> areas;
-    for (const TbMonitor &m : tbMonitors()) areas.push_back(m.workArea);
+    for (const Monitor &m : monitors()) areas.push_back(m.workArea);
     const QRect now(bar->FloatingPosition(), fp->size());
     const QPoint to = OnScreenPosition(now, areas);
     if (to != now.topLeft()) bar->SetFloatingPosition(to);

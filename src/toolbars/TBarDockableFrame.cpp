@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/Cursors.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/TbDragTracker.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinPlus.h"
@@ -290,7 +291,7 @@ void TTBCustomDockableWindow::BeginSizing(int Edge) {
   S->Edge = Edge;
   S->Start = FFloatParent->geometry();
   S->Last = S->Start;
-  S->StartCursor = tbCursorPos();
+  S->StartCursor = cursorPosition();
   S->Smooth = FSmoothDrag;
   const QMargins M = FFloatParent->NCMargins();
   TTBSizeLimits L = GetFloatingSizeLimits();

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "platform/TbDragTracker.h"
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarDock.h"
@@ -477,7 +477,7 @@ void TTBCustomDockableWindow::Close() {
 void TTBCustomDockableWindow::MoveOnScreen(bool OnlyIfFullyOffscreen) {
   if (!FFloating || !FFloatParent) return;
   const QRect R(FFloatingPosition, FFloatParent->size());
-  const QRect Area = tbWorkAreaOf(R);
+  const QRect Area = monitorWorkAreaOf(R);
   if (OnlyIfFullyOffscreen && R.intersects(Area)) return;
   SetFloatingPosition(MoveRectOnScreen(R, Area).topLeft());
 }

@@ -4,7 +4,7 @@
 #include <deque>
 
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarConsts.h"
 #include "toolbars/TBarItemViewer.h"
 
@@ -525,7 +525,7 @@ void PostItemClick(TTBCustomItem *Item, bool Sound) {
   g_pendingClicks.push_back({TTBItemRef(Item)});
   if (!g_clickRunPosted) {
     g_clickRunPosted = true;
-    tbPostToGuiThread(&RunPendingClicks);
+    postToGuiThread(&RunPendingClicks);
   }
 }
 

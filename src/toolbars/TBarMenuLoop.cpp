@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "platform/Beep.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Log.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBarPopup.h"
@@ -52,7 +54,7 @@ QPoint CurrentPointerPos() {
   // Inside a loop the last position it handled is where the pointer is, so
   // synthetic event sequences see the same state as real ones.
   if (g_current) return g_current->PressGlobal;
-  return tbCursorPos();
+  return cursorPosition();
 }
 
 // ------------------------------------------------------------- view menus
@@ -85,7 +87,7 @@ void TTBView::CloseSubmenus() {
 void TTBView::StartTimer(TTBViewTimer Kind, int DelayMs) {
   if (!qobject_cast<TTBPopupWindow *>(Window())) return;
   auto &t = timers_[size_t(Kind)];
-  if (!t) t = tbCreateTimer();
+  if (!t) t = std::make_unique<GuiTimer>();
   t->stop();
   t->start(DelayMs, [this, Kind] { TimerTick(Kind); });
 }
@@ -497,7 +499,7 @@ void TTBMenuLoop::Accelerator(QChar Ch) {
   view->EnsurePositions();
   const int n = view->ViewerCount();
   if (n == 0) {
-    tbMessageBeep();
+    Beep();
     return;
   }
   const QChar key = Ch.toUpper();
@@ -536,7 +538,7 @@ void TTBMenuLoop::Accelerator(QChar Ch) {
     Control.ExitLoop = true;
     return;
   }
-  tbMessageBeep();
+  Beep();
 }
 
 bool TTBMenuLoop::Char(QChar Ch) {
@@ -648,7 +650,7 @@ void PopupEx(TTBCustomItem *Item, bool SelectFirstItem, bool TrackRightButton, i
         CreatePopup(Item, nullptr, nullptr, false, SelectFirstItem, Point, Alignment, Skin);
     wnd->View()->Set(vsIgnoreButtonUp, true);
     TTBMenuLoop loop(wnd->View(), TrackRightButton);
-    if (loop.Begin(false, false, SelectFirstItem, tbCursorPos())) loop.Exec();
+    if (loop.Begin(false, false, SelectFirstItem, cursorPosition())) loop.Exec();
     loop.End();
     outcome = loop.Control.Outcome;
     target = loop.PressTarget;

@@ -7,7 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarAnim.h"
@@ -64,7 +64,7 @@ void TTBPopupWindow::HoverAt(QPoint Global) {
   hintViewer_ = v;
   if (!v) return;
   hintPointer_ = Global;
-  if (!hintTimer_) hintTimer_ = kc::tbCreateTimer();
+  if (!hintTimer_) hintTimer_ = std::make_unique<kc::GuiTimer>();
   hintTimer_->start(std::max(1, tbSystemSettings().hintPause), [this] {
     hintTimer_->stop();
     ShowHint();
@@ -89,7 +89,7 @@ void TTBPopupWindow::ShowHint() {
   hint_->adjustSize();
   // Under the item, starting at the pointer, kept on the pointer's monitor.
   const QRect item(view_->ClientToScreen(hintViewer_->BoundsRect.topLeft()), hintViewer_->BoundsRect.size());
-  const QRect work = kc::tbWorkAreaAt(hintPointer_);
+  const QRect work = kc::monitorWorkAreaAt(hintPointer_);
   QPoint at(hintPointer_.x(), item.bottom() + 1 + 2);
   if (at.y() + hint_->height() > work.bottom() + 1) at.setY(item.top() - 2 - hint_->height());
   at.setX(std::clamp(at.x(), work.left(), std::max(work.left(), work.right() + 1 - hint_->width())));
@@ -296,7 +296,7 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *Parent
   else ref = QRect(Point, QSize(0, 0));
   // The menu stays on the monitor it opens from: the one holding the item
   // (or the point), not the primary one.
-  const QRect work = ParentViewer ? kc::tbWorkAreaOf(ref) : kc::tbWorkAreaAt(Point);
+  const QRect work = ParentViewer ? kc::monitorWorkAreaOf(ref) : kc::monitorWorkAreaAt(Point);
   view->WorkArea = work;
   if (ParentViewer && !PositionAsSubmenu && wnd->skin_ && wnd->skin_->SkinType() == tbsOfficeXP) wnd->opener_ = ref;
   view->HeightLimit = work.height() - 2 * frameW;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarView.h"
 
 namespace kc::tb {
@@ -64,7 +64,7 @@ private:
                                                      int, const TTBBaseSkin *);
   TTBItemViewer *hintViewer_ = nullptr;
   QPoint hintPointer_;
-  std::unique_ptr<kc::TbTimer> hintTimer_;
+  std::unique_ptr<kc::GuiTimer> hintTimer_;
   std::unique_ptr<QLabel> hint_;
 };
 

@@ -11,7 +11,8 @@
 #include <algorithm>
 
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/DesktopMetrics.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarConsts.h"
@@ -299,7 +300,7 @@ bool TTBCustomToolbar::KeyboardOpen(QChar Key, bool RequirePrimaryAccel) {
     TTBItemViewer *first = view_->FirstForKeyboard(true);
     if (!first) return false;
     view_->SetSelection(first);
-    StartMenuLoop(0, tbCursorPos());
+    StartMenuLoop(0, cursorPosition());
     return true;
   }
   TTBItemViewer *found = nullptr;
@@ -317,11 +318,11 @@ bool TTBCustomToolbar::KeyboardOpen(QChar Key, bool RequirePrimaryAccel) {
       found->Item()->Click();
     } else {
       view_->SetSelection(found);
-      StartMenuLoop(rbmKeyboardOpen | rbmSelectFirst, tbCursorPos());
+      StartMenuLoop(rbmKeyboardOpen | rbmSelectFirst, cursorPosition());
     }
   } else if (menuBar_) {
     view_->SetSelection(found);
-    StartMenuLoop(0, tbCursorPos());
+    StartMenuLoop(0, cursorPosition());
   }
   return true;
 }
@@ -335,7 +336,7 @@ void TTBCustomToolbar::StartMenuLoop(int Options, QPoint CursorPos) {
     if (self) menuLoopRunning_ = false;
     return;
   }
-  tbPostToGuiThread([self, Options, CursorPos] {
+  postToGuiThread([self, Options, CursorPos] {
     if (self && self->view_->Selected()) RunBarMenu(self->view_.get(), Options, CursorPos);
   });
 }
@@ -503,7 +504,7 @@ int HandleFromEdges(bool Left, bool Right, bool Top, bool Bottom) {
 
 void TTBCustomToolbar::SizingStarted() {
   resize_ = std::make_unique<Resize>();
-  resize_->StartCursor = tbCursorPos();
+  resize_->StartCursor = cursorPosition();
   resize_->StartFloatingWidth = floatingWidth_;
   if (TTBFloatingWindowParent *fp = FloatParent()) resize_->Frame = fp->OuterSizeFor(QSize(0, 0));
 }
@@ -520,7 +521,7 @@ void TTBCustomToolbar::SizingMoved(QRect &NewRect) {
     for (QSize s : FloatingSizes()) sizes.push_back(s + resize_->Frame);
     resize_->Sizer = std::make_unique<TTBFloatingSizer>(handle, start, std::move(sizes));
   }
-  NewRect = resize_->Sizer->Track(tbCursorPos() - resize_->StartCursor, NewRect);
+  NewRect = resize_->Sizer->Track(cursorPosition() - resize_->StartCursor, NewRect);
   // The items wrap at the new width now, so that a window sized at once
   // shows them as they will stand.
   const int width = resize_->Sizer->Chosen().width() - resize_->Frame.width();

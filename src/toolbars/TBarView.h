@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBarItem.h"
 #include "toolbars/TBarItemViewer.h"
@@ -196,7 +196,7 @@ private:
   std::vector<TTBItemViewer *> giveWayOrder_;
   TTBItemViewer *selected_ = nullptr;
   std::shared_ptr<const TBTextMetrics> metrics_, boldMetrics_;
-  std::array<std::unique_ptr<TbTimer>, 4> timers_;
+  std::array<std::unique_ptr<GuiTimer>, 4> timers_;
   std::unique_ptr<ShownListener> sourceListener_;
 };
 

@@ -17,15 +17,14 @@ namespace kc {
 
 TSimpleTimer::TSimpleTimer(int interval, THandler onTimer) : FInterval(interval), FOnTimer(std::move(onTimer)) {}
 
-TSimpleTimer::~TSimpleTimer() { timerService().stop(FTimerId); }
+TSimpleTimer::~TSimpleTimer() = default;
 
 void TSimpleTimer::rearm() {
-  timerService().stop(FTimerId);
-  FTimerId = 0;
+  FTimer.stop();
   if (!FEnabled || FInterval <= 0 || !FOnTimer) return;
-  // The tick reaches this object only while it is armed: the destructor
-  // stops the timer before the object goes.
-  FTimerId = timerService().start(FInterval, [this] {
+  // The tick reaches this object only while it is armed: the timer stops
+  // when the object goes.
+  FTimer.start(FInterval, [this] {
     const THandler h = FOnTimer;
     if (h) h(this);
   });
@@ -39,7 +38,7 @@ void TSimpleTimer::SetEnabled(bool on) {
 void TSimpleTimer::SetInterval(int ms) {
   if (ms == FInterval) return;
   FInterval = ms;
-  if (FTimerId || ms <= 0) rearm();
+  if (FTimer.active() || ms <= 0) rearm();
 }
 
 void TSimpleTimer::SetOnTimer(THandler handler) {

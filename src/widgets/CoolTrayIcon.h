@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "platform/ImageList.h"
-#include "platform/TimerService.h"
+#include "platform/GuiTimer.h"
 #include "platform/TrayIcon.h"
 
 class QWidget;
@@ -39,14 +39,14 @@ public:
   const THandler &OnTimer() const { return FOnTimer; }
   void SetOnTimer(THandler handler);
   // Whether ticks are coming (enabled, an interval and a handler).
-  bool Running() const { return FTimerId != 0; }
+  bool Running() const { return FTimer.active(); }
 
 private:
   void rearm();
   bool FEnabled = false;
   int FInterval = 1000;
   THandler FOnTimer;
-  TimerService::Id FTimerId = 0;
+  GuiTimer FTimer;
 };
 
 enum TShiftStateBits : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };

@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 
+#include "platform/Beep.h"
 #include "platform/DesktopMetrics.h"
 #include "platform/ProgramKey.h"
 #include "widgets/KcDraw.h"
@@ -123,7 +124,7 @@ void TKcCustomComboBox::TextChanged(const QString &typed) {
   if (FMaxPixel.Length > 0) {
     const QFontMetrics fm(FMaxPixel.UseControlFont ? font() : FMaxPixel.Font);
     if (fm.horizontalAdvance(typed) > FMaxPixel.Length) {
-      systemBeep();
+      Beep();
       QString cut = typed;
       while (!cut.isEmpty() && fm.horizontalAdvance(cut) > FMaxPixel.Length) cut.chop(1);
       FAutoCompleting = true;

@@ -3,8 +3,9 @@
 
 #include <QWidget>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarAnim.h"
 
 using namespace kc;
@@ -13,18 +14,18 @@ using namespace kc::tb;
 namespace {
 
 struct Anim : ::testing::Test {
-  TbManualClock clock;
+  ManualTimerClock clock;
   QWidget a{nullptr, Qt::Tool | Qt::FramelessWindowHint};
   QWidget b{nullptr, Qt::Tool | Qt::FramelessWindowHint};
   int finishedA = 0, finishedB = 0;
   void SetUp() override {
-    setTbCursorPos(QPoint(-500, -500));
+    setCursorPosition(QPoint(-500, -500));
     a.setGeometry(100, 100, 160, 200);
     b.setGeometry(400, 100, 160, 200);
   }
   void TearDown() override {
     StopPopupAnimation(nullptr);
-    setTbCursorPos(std::nullopt);
+    setCursorPosition(std::nullopt);
   }
 };
 
@@ -75,7 +76,7 @@ TEST_F(Anim, MovingIntoThePopupShowsItWholeAtOnce) {
   StartPopupAnimation(&a, 150, false, 4, [&] { ++finishedA; });
   clock.advance(20);
   ASSERT_TRUE(PopupAnimationRunning());
-  setTbCursorPos(QPoint(150, 150));
+  setCursorPosition(QPoint(150, 150));
   clock.advance(9);
   EXPECT_FALSE(PopupAnimationRunning());
   EXPECT_EQ(finishedA, 1);

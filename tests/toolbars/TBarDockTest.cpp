@@ -9,7 +9,8 @@
 
 #include <memory>
 
-#include "platform/TbMonitors.h"
+#include "platform/DesktopMetrics.h"
+#include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
 #include "support/EventPump.h"
 #include "toolbars/TBarDock.h"
@@ -273,7 +274,7 @@ struct DragForm {
   QWidget form;
   TTBDock *top, *left;
   FakeBar *a, *b;
-  TbMonitorsOverride monitors{{{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 768)}}};
+  MonitorsOverride monitors{{{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 768)}}};
   DragForm() {
     form.setGeometry(0, 0, 800, 600);
     top = new TTBDock(&form, dpTop);
@@ -381,7 +382,7 @@ TEST(DockableWindow, DroppingInRowsJoinsOrInserts) {
 TEST(DockableWindow, SqueezedWindowLocksToItsRowAfterTenPixels) {
   QWidget form;
   form.setGeometry(0, 0, 300, 300);
-  TbMonitorsOverride monitors{{{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 768)}}};
+  MonitorsOverride monitors{{{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 768)}}};
   auto *dock = new TTBDock(&form, dpTop);
   dock->setGeometry(0, 0, 200, 10);
   dock->SetLimitToOneRow(true);
@@ -424,11 +425,11 @@ TEST(DockableWindow, FloatingParentFrameAndSizing) {
 
   // Dragging the left edge far right stops at the minimum: one pixel of
   // client plus the frame.
-  setTbCursorPos(p->geometry().topLeft());
+  setCursorPosition(p->geometry().topLeft());
   f.b->BeginSizing(htLeft);
   f.b->SizingTo(p->geometry().topLeft() + QPoint(1000, 0));
   f.b->EndSizing(true);
-  setTbCursorPos(std::nullopt);
+  setCursorPosition(std::nullopt);
   EXPECT_EQ(f.b->width(), 1);
   EXPECT_EQ(p->width(), 1 + m.left() + m.right());
   kctest::pumpEvents();

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarConsts.h"
 #include "toolbars/TBarExtItems.h"
 #include "toolbars/TBarItem.h"
@@ -411,7 +411,7 @@ TEST(ItemActions, FreeingTheActionUnlinksItems) {
 }
 
 TEST(QueuedClicks, EveryClickRunsOnceAfterTheLoopInOrder) {
-  kc::TbManualClock clock;
+  kc::ManualTimerClock clock;
   TTBItem a, b;
   QStringList ran;
   a.OnClick = [&](TTBCustomItem *) { ran << "a"; };
@@ -426,7 +426,7 @@ TEST(QueuedClicks, EveryClickRunsOnceAfterTheLoopInOrder) {
 }
 
 TEST(QueuedClicks, AnItemFreedBeforeItsTurnIsPassedOver) {
-  kc::TbManualClock clock;
+  kc::ManualTimerClock clock;
   auto *doomed = new TTBItem;
   TTBItem survivor;
   int ran = 0;

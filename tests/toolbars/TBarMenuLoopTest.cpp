@@ -9,11 +9,12 @@
 
 #include <memory>
 
+#include "platform/Beep.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Screen.h"
-#include "platform/TbMonitors.h"
 #include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 #include "toolbars/TBarAnim.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
@@ -40,7 +41,7 @@ TbSystemSettings Settings() {
 }
 
 struct MenuLoop : ::testing::Test {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettingsOverride settings{Settings()};
   ScreenOverride screen{ScreenRect{0, 0, 1024, 768}, ScreenRect{0, 0, 1024, 768}};
   TTBRootItem root;
@@ -51,6 +52,7 @@ struct MenuLoop : ::testing::Test {
 
   void SetUp() override {
     setTbSoundSink([this](const std::string &s) { sounds << QString::fromStdString(s); });
+    SetBeepSink([this] { sounds << "beep"; });
     open = Add(root, "&Open");
     save = Add(root, "&Save");
     save->SetEnabled(false);
@@ -65,6 +67,7 @@ struct MenuLoop : ::testing::Test {
     loop.reset();
     wnd.reset();
     setTbSoundSink(nullptr);
+    SetBeepSink(nullptr);
   }
   void StartPopup(QPoint At = QPoint(100, 100)) {
     wnd = CreatePopup(&root, nullptr, nullptr, false, false, At, 0);
@@ -346,7 +349,7 @@ TEST(PopupMenus, NoSkinMeansTheDefaultSkinAndAFreedSkinFallsBackToIt) {
 }
 
 TEST(PopupMenus, WithoutMenuAnimationAPopupShowsAtOnce) {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettings s;
   s.menuAnimation = false;
   TbSystemSettingsOverride o(s);
@@ -358,7 +361,7 @@ TEST(PopupMenus, WithoutMenuAnimationAPopupShowsAtOnce) {
 }
 
 TEST(PopupMenus, AlignmentPlacesThePopupAroundThePoint) {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettings s;
   s.menuAnimation = false;
   TbSystemSettingsOverride o(s);
@@ -391,7 +394,7 @@ TEST_F(MenuBar, ASpaceOnTheBarAsksForTheWindowMenu) {
 namespace {
 
 TEST(PopupShadows, SkinnedPopupsCastThemAlongTheRightAndBottomEdges) {
-  TbManualClock clock;
+  ManualTimerClock clock;
   TbSystemSettings s;
   s.menuAnimation = false;
   TbSystemSettingsOverride o(s);
@@ -440,7 +443,7 @@ struct ToolbarButtons : MenuBar {
   }
   void Press() {
     const QPoint p = Centre(tools.get(), bold);
-    setTbCursorPos(p);
+    setCursorPosition(p);
     tools->SetSelection(tools->Find(bold));
     loop = std::make_unique<TTBMenuLoop>(tools.get(), false);
     ASSERT_TRUE(loop->Begin(true, false, false, p));
@@ -457,7 +460,7 @@ TEST_F(ToolbarButtons, PressedAndReleasedOnTheButtonClicksWithoutTheMenuSound) {
   clock.runPosted();
   EXPECT_EQ(clicks, QStringList{"Bold"});
   EXPECT_TRUE(sounds.isEmpty());
-  setTbCursorPos(std::nullopt);
+  setCursorPosition(std::nullopt);
 }
 
 TEST_F(ToolbarButtons, PressedDraggedOffAndReleasedDoesNotClick) {
@@ -467,7 +470,7 @@ TEST_F(ToolbarButtons, PressedDraggedOffAndReleasedDoesNotClick) {
   EXPECT_FALSE(tools->MouseOverSelected);
   EXPECT_FALSE(loop->MouseUp(off, Qt::LeftButton));
   EXPECT_EQ(loop->Control.Outcome.Kind, moNone);
-  setTbCursorPos(std::nullopt);
+  setCursorPosition(std::nullopt);
 }
 
 } // namespace
@@ -498,7 +501,7 @@ TEST_F(MenuLoop, TheLongHintFollowsTheSelectionAndHelpGoesToTheProgram) {
 
 // Two monitors side by side; the right one is smaller and lower, and each
 // has a panel at its bottom.
-std::vector<TbMonitor> TwoMonitors() {
+std::vector<Monitor> TwoMonitors() {
   return {{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}, {QRect(1024, 0, 800, 600), QRect(1024, 0, 800, 570)}};
 }
 
@@ -513,7 +516,7 @@ struct PopupPlacement : MenuLoop, ::testing::WithParamInterface<PlacementCase> {
 
 TEST_P(PopupPlacement, StaysInsideTheWorkAreaOfTheMonitorItOpensOn) {
   const PlacementCase &c = GetParam();
-  TbMonitorsOverride monitors(TwoMonitors());
+  MonitorsOverride monitors(TwoMonitors());
   StartPopup(c.at);
   QWidget *w = wnd.get();
   if (c.submenu) {

@@ -11,7 +11,7 @@
 #include "core/iniFileUn.h"
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "toolbars/TBarPositions.h"
@@ -80,7 +80,7 @@ struct FakeBar : TTBPositionsBar {
   }
   void SetBarLastDock(TTBPositionsDock *d) override { s.lastDock = d->DockName(); }
   void KeepBarOnScreen() override {
-    s.floatAt = OnScreenPosition(QRect(s.floatAt, QSize(80, 40)), {tbWorkAreaOf(QRect(s.floatAt, QSize(80, 40)))});
+    s.floatAt = OnScreenPosition(QRect(s.floatAt, QSize(80, 40)), {monitorWorkAreaOf(QRect(s.floatAt, QSize(80, 40)))});
   }
   void ArrangeBar() override { events << QStringLiteral("arrange"); }
   void WriteOwnPositions(const TTBPositionWriter &w, const QString &sec) override {
@@ -182,7 +182,7 @@ Layout Floating(QPoint at, int width, const char *last, bool visible = true) {
 
 // One 1024 x 768 monitor.
 struct OneMonitor {
-  TbMonitorsOverride monitors{{TbMonitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
+  MonitorsOverride monitors{{Monitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
 };
 
 TEST(DockablePositions, WrittenAndReadBackToTheSameLayout) {

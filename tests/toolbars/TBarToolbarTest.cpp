@@ -17,8 +17,9 @@
 #include <optional>
 
 #include "platform/Beep.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/ProgramKey.h"
-#include "platform/TbMonitors.h"
+#include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
 #include "support/EventPump.h"
 #include "support/ScopedEnv.h"
@@ -521,7 +522,7 @@ TEST(Toolbar, AFloatingResizeSnapsBetweenTheSizes) {
 }
 
 TEST(Toolbar, DraggingTheRightEdgeOfAFloatingToolbarWrapsItsItems) {
-  TbMonitorsOverride monitors{{TbMonitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
+  MonitorsOverride monitors{{Monitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
   Form f;
   Toolbar *t = f.bar("Bar", f.top, {"A", "B", "C"});
   t->SetHideWhenInactive(false);
@@ -549,12 +550,12 @@ TEST(Toolbar, DraggingTheRightEdgeOfAFloatingToolbarWrapsItsItems) {
     t->SetFloatingWidth(0);
     ASSERT_EQ(t->FloatParent()->size(), sizes[0] + frame);
     const QPoint grab(start.left() + start.width() - 1, start.top() + 10);
-    setTbCursorPos(grab);
+    setCursorPosition(grab);
     t->BeginSizing(htRight);
-    setTbCursorPos(grab + QPoint(c.dx, 0));
+    setCursorPosition(grab + QPoint(c.dx, 0));
     t->SizingTo(grab + QPoint(c.dx, 0));
     t->EndSizing(c.accept);
-    setTbCursorPos(std::nullopt);
+    setCursorPosition(std::nullopt);
     EXPECT_EQ(t->FloatParent()->size(), sizes[size_t(c.sizeIndex)] + frame);
     EXPECT_EQ(t->FloatParent()->geometry().topLeft(), start.topLeft());
     EXPECT_EQ(t->View()->WrappedLines, c.sizeIndex);
@@ -565,7 +566,7 @@ class ToolbarPositions : public ::testing::Test {
 protected:
   kctest::TempDir tmp{"kc-tbpositions"};
   kctest::ScopedEnv config{"XDG_CONFIG_HOME", tmp.path().string()};
-  TbMonitorsOverride monitors{{TbMonitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
+  MonitorsOverride monitors{{Monitor{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}}};
   static constexpr std::string_view key = "Software\\Dornick\\Kavet Chat\\TBPAP";
 };
 

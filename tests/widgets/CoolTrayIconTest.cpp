@@ -44,8 +44,7 @@ struct FakeTray : TrayIcon {
 
 class TrayFixture : public ::testing::Test {
 protected:
-  ManualTimerService timers;
-  TimerServiceOverride timersInPlace{timers};
+  ManualTimerClock timers;
   DesktopMetricsOverride metrics{DesktopMetricsValues{500, QPoint(10, 10), true}};
   FakeTray *tray = nullptr;
   TrayIconFactoryOverride factory{[this] {
@@ -238,7 +237,7 @@ TEST_F(TrayFixture, MouseLeavingTheIconIsNoticedByPolling) {
   EXPECT_EQ(enters, 1);
   timers.advance(100);
   EXPECT_EQ(exits, 0) << "the pointer has not moved";
-  metrics.setCursorPosition(QPoint(400, 300));
+  setCursorPosition(QPoint(400, 300));
   timers.advance(20);
   EXPECT_EQ(exits, 1);
   timers.advance(100);
@@ -254,8 +253,7 @@ TEST(CoolTrayIcon, WithoutANotificationAreaTheIconSaysSo) {
 }
 
 TEST(SimpleTimer, IntervalZeroOrNoHandlerMeansStopped) {
-  ManualTimerService timers;
-  TimerServiceOverride inPlace(timers);
+  ManualTimerClock timers;
   int ticks = 0;
   TSimpleTimer t(100, [&](TSimpleTimer *) { ++ticks; });
   t.SetEnabled(true);

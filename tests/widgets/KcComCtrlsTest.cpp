@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DesktopMetrics.h"
-#include "platform/TimerService.h"
+#include "platform/GuiTimer.h"
 #include "widgets/KcDraw.h"
 
 namespace kc {
@@ -189,8 +189,7 @@ TEST(KcTreeView, SelectingANodeOpensThePageOfTheSameCaption) {
 }
 
 struct DragFixture : ::testing::Test {
-  ManualTimerService timers;
-  TimerServiceOverride inPlace{timers};
+  ManualTimerClock timers;
   std::unique_ptr<Tree> t = std::make_unique<Tree>(200);
   QMimeData data;
   void SetUp() override {

@@ -9,7 +9,7 @@
 DemoScript::DemoScript(QWidget *Main, QStringList Lines, QString ShotDir, std::function<void(const QString &)> Log,
                        std::function<void(const QString &, const QStringList &)> Command)
     : main_(Main), lines_(std::move(Lines)), shotDir_(std::move(ShotDir)), log_(std::move(Log)),
-      command_(std::move(Command)), timer_(kc::tbCreateTimer()) {}
+      command_(std::move(Command)), timer_(std::make_unique<kc::GuiTimer>()) {}
 
 void DemoScript::Start() {
   timer_->start(120, [this] { Tick(); });

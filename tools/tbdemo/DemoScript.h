@@ -25,7 +25,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/TbTimers.h"
+#include "platform/GuiTimer.h"
 
 class DemoScript {
 public:
@@ -41,7 +41,7 @@ private:
   QString shotDir_;
   std::function<void(const QString &)> log_;
   std::function<void(const QString &, const QStringList &)> command_;
-  std::unique_ptr<kc::TbTimer> timer_;
+  std::unique_ptr<kc::GuiTimer> timer_;
   int next_ = 0;
   int step_ = 0;
   int waitTicks_ = 0;

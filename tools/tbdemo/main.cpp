@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "DemoScript.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
 #include "platform/ProgramKey.h"
 #include "platform/TbSystemSettings.h"
@@ -229,8 +230,8 @@ struct Demo {
       if (n++ == Index) {
         view->SetSelection(v);
         QPointer<TTBToolbar> bar(menuBar);
-        kc::tbPostToGuiThread([bar] {
-          if (bar) RunBarMenu(bar->View(), rbmKeyboardOpen | rbmSelectFirst, kc::tbCursorPos());
+        kc::postToGuiThread([bar] {
+          if (bar) RunBarMenu(bar->View(), rbmKeyboardOpen | rbmSelectFirst, kc::cursorPosition());
         });
         return;
       }
@@ -247,11 +248,11 @@ struct Demo {
     const int steps = 6;
     for (int i = 1; i <= steps; ++i) {
       const QPoint at = from + (Target - from) * i / steps;
-      kc::setTbCursorPos(at);
+      kc::setCursorPosition(at);
       Bar->DragTo(at, Ctrl);
     }
     Bar->EndMoving(true);
-    kc::setTbCursorPos(std::nullopt);
+    kc::setCursorPosition(std::nullopt);
   }
 
   // "bar NAME DOCK|floating|none ROW POS X Y W H visible|hidden": where a
@@ -329,7 +330,7 @@ QWidget *TargetAt(QPoint Global, QWidget *Fallback) {
 }
 
 void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget *Fallback) {
-  kc::setTbCursorPos(Global);
+  kc::setCursorPosition(Global);
   QWidget *target = TargetAt(Global, Fallback);
   const QPointF local = target->mapFromGlobal(QPointF(Global));
   Qt::MouseButtons buttons = Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::NoButton;
@@ -337,12 +338,12 @@ void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget
 }
 
 void Later(int Ms, std::function<void()> Fn) {
-  std::shared_ptr<kc::TbTimer> timer = kc::tbCreateTimer();
+  auto timer = std::make_shared<kc::GuiTimer>();
   timer->start(Ms, [timer, Fn]() mutable {
     timer->stop();
     Fn();
     // The timer lets go of itself once this tick is over.
-    kc::tbPostToGuiThread([keep = std::move(timer)] {});
+    kc::postToGuiThread([keep = std::move(timer)] {});
   });
 }
 
@@ -462,8 +463,8 @@ int main(int argc, char **argv) {
       } else if (Cmd == QLatin1String("popup")) {
         if (pointOf(g)) {
           TTBPopupMenu *menu = &d->context;
-          kc::setTbCursorPos(g);
-          kc::tbPostToGuiThread([menu, g] { menu->Popup(g); });
+          kc::setCursorPosition(g);
+          kc::postToGuiThread([menu, g] { menu->Popup(g); });
         }
       } else if (Cmd == QLatin1String("key")) {
         const QString name = W.value(0);
