@@ -67,7 +67,14 @@ TTBDragSession::TTBDragSession(TTBCustomDockableWindow *Window, QPoint Grab, boo
   if (!FSmooth) FOutline = std::make_unique<TTBDragOutline>();
 }
 
-TTBDragSession::~TTBDragSession() = default;
+TTBDragSession::~TTBDragSession() {
+  // The docks forget the window even when the drag ends with it.
+  for (const Target &T : FTargets)
+    if (T.Dock && T.Dock->FDraggingBar == FWindow) {
+      T.Dock->FDraggingBar = nullptr;
+      T.Dock->FDragRowLocked = false;
+    }
+}
 
 namespace {
 

@@ -232,6 +232,8 @@ void TTBCustomDockableWindow::mousePressEvent(QMouseEvent *E) {
     update();
     return;
   }
+  // A dock that forbids drags keeps its bars.
+  if (FDocked && !FCurrentDock->AllowDrag()) return;
   if (Hit == htDragArea || (Hit == htClient && !HitTestChildAt(P))) {
     if (FFloating && FFloatParent) {
       const QPoint Q = mapTo(FFloatParent, P);

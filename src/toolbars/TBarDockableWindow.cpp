@@ -191,6 +191,11 @@ void TTBCustomDockableWindow::SetDockTextAlign(TTBDockTextAlign Value) {
 void TTBCustomDockableWindow::SetFloatingMode(TTBFloatingMode Value) {
   if (FFloatingMode == Value) return;
   FFloatingMode = Value;
+  if (FFloatParent) {
+    // Above every window, or only above its form; a new flag hides the
+    // window, so showing is decided again.
+    FFloatParent->setWindowFlag(Qt::WindowStaysOnTopHint, Value == fmOnTopOfAllForms);
+  }
   UpdateVisibility();
 }
 

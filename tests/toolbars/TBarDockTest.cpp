@@ -163,8 +163,13 @@ TEST(Dock, ThicknessOfAnEmptyDockAndTheEdgeThatStays) {
   EXPECT_EQ(bottom.dock->VisibleBarCount(), 0);
 
   Form left(dpLeft);
-  left.Bar(100, 0, 0);
-  EXPECT_EQ(left.dock->width(), 24);
+  FakeBar *l1 = left.Bar(100, 0, 0);
+  FakeBar *l2 = left.Bar(100, 0, 150);
+  FakeBar *l3 = left.Bar(100, 1, 0);
+  EXPECT_EQ(left.dock->width(), 48);
+  EXPECT_EQ(l1->geometry(), QRect(0, 0, 24, 100)) << "a left dock lays rows across and bars down";
+  EXPECT_EQ(l2->geometry(), QRect(0, 150, 24, 100));
+  EXPECT_EQ(l3->geometry(), QRect(24, 0, 24, 100));
 
   Form lines;
   lines.dock->SetBoundLines(blTop | blBottom | blLeft);
@@ -229,6 +234,9 @@ TEST(DockableWindow, FloatsAndDocksBack) {
   f.form.show();
   kctest::pumpEvents();
   EXPECT_TRUE(b->FloatParent()->isVisible());
+  b->SetFloatingMode(fmOnTopOfAllForms);
+  EXPECT_TRUE(b->FloatParent()->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(b->FloatParent()->isVisible()) << "a new window flag does not hide it";
   EXPECT_EQ(f.dock->height(), 0);
   EXPECT_EQ(changed, 1);
 
@@ -513,6 +521,19 @@ TEST(DockableWindow, DockedCloseButtonClosesOnlyWhenReleasedOverIt) {
   EXPECT_FALSE(f.b->Visible());
 }
 
+TEST(DockableWindow, DockWithoutDragsKeepsItsBars) {
+  DragForm f;
+  f.top->SetAllowDrag(false);
+  kctest::pumpEvents();
+  EXPECT_EQ(f.b->ClientRect(), QRect(2, 2, f.b->width() - 4, f.b->height() - 4)) << "a plain 2-pixel frame";
+  EXPECT_EQ(f.b->width(), 94);
+  QTest::mousePress(f.b, Qt::LeftButton, {}, QPoint(1, 10));
+  EXPECT_FALSE(f.b->DragInProgress());
+  QTest::mouseRelease(f.b, Qt::LeftButton, {}, QPoint(1, 10));
+  f.top->SetAllowDrag(true);
+  EXPECT_EQ(f.b->width(), 100) << "the handle is back";
+}
+
 TEST(DockableWindow, WindowsAndDocksGoInAnyOrder) {
   {
     DragForm f;
@@ -529,6 +550,17 @@ TEST(DockableWindow, WindowsAndDocksGoInAnyOrder) {
     f.b->DoubleClick(); // nowhere to go: stays floating
     EXPECT_TRUE(f.b->Floating());
   } // the form takes the floating parent and its bar along
+  {
+    DragForm f;
+    f.b->StartDrag(QPoint(3, 10), false, false);
+    f.b->DragTo(f.Global(f.left, QPoint(1, 50)), false);
+    ASSERT_EQ(f.b->CurrentDock(), f.left);
+    delete f.b; // in the middle of its drag
+    EXPECT_EQ(f.left->DraggingBar(), nullptr);
+    EXPECT_EQ(f.top->DraggingBar(), nullptr);
+    EXPECT_EQ(f.top->DockList().size(), 1u);
+    EXPECT_EQ(f.left->DockList().size(), 0u);
+  }
   kctest::pumpEvents();
 }
 
