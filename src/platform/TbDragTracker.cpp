@@ -163,6 +163,4 @@ bool TbDragTracker::ctrlHeld() {
   return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
 }
 
-bool TbDragTracker::canPlaceWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
-
 } // namespace kc

@@ -30,9 +30,6 @@ public:
   static void setCursor(TCursor id);
   // Whether Ctrl is held now.
   static bool ctrlHeld();
-  // Whether the window system lets a program place its windows (X11 does;
-  // Wayland puts them where it likes).
-  static bool canPlaceWindows();
 };
 
 } // namespace kc

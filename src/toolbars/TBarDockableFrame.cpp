@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "platform/Cursors.h"
 #include "platform/DesktopMetrics.h"
+#include "platform/Cursors.h"
 #include "platform/TbDragTracker.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinPlus.h"

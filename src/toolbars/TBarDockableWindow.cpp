@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "platform/DesktopMetrics.h"
 #include "platform/TbDragTracker.h"
 #include "platform/Screen.h"
 #include "toolbars/TBSkinPlus.h"
@@ -292,7 +293,7 @@ TTBFloatingWindowParent *TTBCustomDockableWindow::CreateFloatingParent(QWidget *
 
 void TTBCustomDockableWindow::SetFloatingPosition(QPoint Value) {
   FFloatingPosition = Value;
-  if (FFloating && FFloatParent && TbDragTracker::canPlaceWindows()) FFloatParent->move(Value);
+  if (FFloating && FFloatParent && windowsCanBePlaced()) FFloatParent->move(Value);
 }
 
 // ---- the change of dock ----
@@ -366,7 +367,7 @@ void TTBCustomDockableWindow::ChangeParent(QWidget *NewParent) {
     FloatingWatch::Get().Add(this);
     move(FFloatParent->ClientRect().topLeft());
     FFloatParent->SetClientSize(size());
-    if (TbDragTracker::canPlaceWindows()) FFloatParent->move(FFloatingPosition);
+    if (windowsCanBePlaced()) FFloatParent->move(FFloatingPosition);
   } else {
     FloatingWatch::Forget(this);
   }
