@@ -93,7 +93,7 @@ void SaveHeightNewMessagePanel(std::string_view Key, std::int32_t Height);
 
 // Dock positions of a form's toolbars live under Key + "\TBPAP". The window
 // passes the toolbar library's reader or writer bound to its form
-// (`LoadDockablePositions` / `SaveDockablePositions`), so that the settings
+// (`DockablePositionsLoader` / `DockablePositionsSaver`), so that the settings
 // never see a widget; it gets the key text. An empty routine does nothing.
 // A routine that fails is reported and leaves the toolbars as they stand.
 using TDockablePositionsProc = std::function<void(std::string_view KeyText)>;

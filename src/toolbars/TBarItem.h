@@ -259,6 +259,9 @@ public:
   virtual void DoPopup(TTBCustomItem *Sender, bool FromLink);
   virtual void InitiateAction();
   virtual std::unique_ptr<TTBItemViewer> CreateViewer(TTBView *View);
+  // The toolbar view whose pushed-off items this item's popup lists (a
+  // toolbar's chevron); null for ordinary items.
+  virtual TTBView *ChevronParentView() const { return nullptr; }
 
   std::function<void(TTBCustomItem *Sender)> OnClick;
   std::function<void(TTBCustomItem *Sender, bool FromLink)> OnPopup;

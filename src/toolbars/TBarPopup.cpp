@@ -43,6 +43,7 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
   setFont(ParentView && ParentView->Window() ? ParentView->Window()->font() : MenuFont());
   view_ = std::make_unique<TTBPopupView>(ParentView, Item, this, false);
   view_->Skin = skin;
+  view_->ChevronOwnerView = Item ? Item->ChevronParentView() : nullptr;
   if (ParentView) parentWindow_ = ParentView->Window();
 }
 

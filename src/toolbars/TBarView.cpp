@@ -627,8 +627,11 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
     for (int i = 0; i < n; ++i)
       if (auto *ci = dynamic_cast<TTBControlItem *>(viewers_[size_t(i)]->Item()))
         if (QWidget *c = ci->Control()) {
+          // Widgets sit in the window, whose client area may start inside a
+          // frame.
+          const QRect at = w[size_t(i)].r.translated(ClientOrigin());
           if (!w[size_t(i)].show && (w[size_t(i)].pushedOff || w[size_t(i)].scrolledOut)) c->move(-10000, -10000);
-          else if (w[size_t(i)].show && c->geometry() != w[size_t(i)].r) c->setGeometry(w[size_t(i)].r);
+          else if (w[size_t(i)].show && c->geometry() != at) c->setGeometry(at);
         }
 
   // 9. Row dividers span the whole toolbar.

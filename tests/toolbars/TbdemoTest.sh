@@ -2,7 +2,9 @@
 # Under a real X server: tbdemo opens the File menu from the keyboard, walks
 # into a submenu, chooses an item (its click runs once, after the menu has
 # closed), and the step pictures show the popups where the log says they are.
-# Done for every look.
+# Done for every look. Then a toolbar goes from the top dock to the left
+# dock, floats, closes and comes back, its position is saved, and a second
+# start finds it in the same place.
 set -euo pipefail
 
 if ! command -v xvfb-run >/dev/null 2>&1; then
@@ -121,3 +123,78 @@ echo "ok: press outside"
 # Ctrl+N on the main window runs File > New through its shortcut.
 grep -q '^click New inloop=0$' "$log" || fail outside "the shortcut Ctrl+N did not run New" "$out"
 echo "ok: shortcut"
+
+# Docking, floating, closing and restoring a toolbar; the saved position
+# brings it back to the same place at the next start.
+cfg="$work/config"
+mkdir -p "$cfg"
+cat >"$work/dock.script" <<'SCRIPT'
+drag Standard LeftDock
+float Standard 600 420
+close Standard
+restore Standard
+save
+SCRIPT
+cat >"$work/reload.script" <<'SCRIPT'
+load
+save
+SCRIPT
+run_demo() { # run_demo NAME SCRIPT
+  local out="$work/$1"
+  mkdir -p "$out"
+  env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$cfg" timeout 120 \
+    xvfb-run -a -s "-screen 0 1024x768x24" "$demo" --script "$2" --shot "$out" >"$out/stdout.txt" \
+    2>"$out/stderr.txt" || fail "$1" "tbdemo exited with $?" "$out"
+  grep -q '^done$' "$out/log.txt" || fail "$1" "the script did not run to its end" "$out"
+}
+bar_after() { # bar_after LOG STEP NAME: the "bar NAME ..." line logged with shot STEP
+  awk -v step="$2" -v name="$3" '$1 == "shot" { cur = $2 } $1 == "bar" && $2 == name && cur == step { print; exit }' "$1"
+}
+run_demo docking "$work/dock.script"
+log="$work/docking/log.txt"
+read -r _ _ dock0 _ _ lx _ lw lh _ < <(bar_after "$log" 1 Standard)
+[[ $dock0 == LeftDock ]] || fail docking "the drag did not dock the toolbar on the left ($dock0)" "$work/docking"
+((lx == 40 && lh > lw)) || fail docking "the toolbar does not stand upright at the window's left edge ($lx $lw x $lh)" \
+  "$work/docking"
+read -r _ _ where2 _ _ fx fy fw fh vis2 < <(bar_after "$log" 2 Standard)
+[[ $where2 == floating && $vis2 == visible ]] || fail docking "the toolbar did not float ($where2 $vis2)" "$work/docking"
+((fx <= 600 && 600 < fx + fw && fy <= 420 && 420 < fy + fh)) ||
+  fail docking "the floating toolbar is not under the pointer ($fx,$fy ${fw}x$fh)" "$work/docking"
+[[ $(bar_after "$log" 3 Standard | awk '{print $10}') == hidden ]] || fail docking "close left it shown" "$work/docking"
+saved_bar=$(bar_after "$log" 4 Standard)
+[[ $(echo "$saved_bar" | awk '{print $3, $10}') == "floating visible" ]] ||
+  fail docking "restore did not bring it back floating: $saved_bar" "$work/docking"
+ini="$cfg/Dornick/Kavet Chat.ini"
+[[ -s $ini ]] || fail docking "no settings written" "$work/docking"
+cp "$ini" "$work/saved-first.ini"
+grep -q '^DockedTo=+$' "$ini" || fail docking "the floating toolbar was not saved as floating" "$work/docking"
+grep -q "^FloatLeft=$fx$" "$ini" || fail docking "the saved floating point is not where it stood" "$work/docking"
+
+run_demo reload "$work/reload.script"
+log2="$work/reload/log.txt"
+loaded_bar=$(bar_after "$log2" 1 Standard)
+[[ $loaded_bar == "$saved_bar" ]] ||
+  fail reload "after a restart the toolbar stands elsewhere: '$loaded_bar' instead of '$saved_bar'" "$work/reload"
+[[ $(bar_after "$log2" 1 Menu) == "$(bar_after "$log" 4 Menu)" ]] || fail reload "the menu bar moved" "$work/reload"
+# Saving again writes the same values.
+cmp -s "$ini" "$work/saved-first.ini" || fail reload "the values saved after loading differ" "$work/reload"
+if ((have_magick)); then
+  # The floating toolbar is drawn in the same place in both pictures.
+  crop="${fw}x${fh}+${fx}+${fy}"
+  convert "$work/docking/step004.png" -crop "$crop" +repage "$work/first.png"
+  convert "$work/reload/step001.png" -crop "$crop" +repage "$work/second.png"
+  n=$(compare -metric AE "$work/first.png" "$work/second.png" null: 2>&1 || true)
+  n=${n%% *}
+  [[ $n =~ ^[0-9]+$ ]] || n=$((fw * fh))
+  ((n <= fw * fh / 50)) || fail reload "the toolbar's picture differs after the restart ($n pixels)" "$work/reload"
+  # And it is really there: the same spot of the desktop before it floated
+  # looks different.
+  convert "$work/docking/step001.png" -crop "$crop" +repage "$work/before.png"
+  n=$(compare -metric AE "$work/before.png" "$work/second.png" null: 2>&1 || true)
+  n=${n%% *}
+  [[ $n =~ ^[0-9]+$ ]] || n=0
+  ((n > fw * fh / 4)) || fail reload "no toolbar in the picture where the log puts it ($n)" "$work/reload"
+else
+  echo "note: ImageMagick missing, pictures not compared"
+fi
+echo "ok: toolbar docked, floated, closed, restored and found again after a restart"

@@ -11,6 +11,11 @@
 //                       End, F10, or one character (typed); Ctrl+X for a
 //                       shortcut
 //   popup X Y           open the context menu at window coordinates
+//   drag BAR DOCK       drag a toolbar by its handle into a dock (TopDock,
+//                       BottomDock, LeftDock, RightDock)
+//   float BAR X Y       drag a toolbar (Ctrl held) to float at a screen point
+//   close BAR | restore BAR
+//   save | load         write or read the toolbar positions in the settings
 //   wait MS
 // Lines starting with # are comments.
 #include <QString>

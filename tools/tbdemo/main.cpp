@@ -1,5 +1,7 @@
-// tbdemo: a window with a menu bar, a toolbar and a context menu built from
-// a small item tree, drawn and run by the toolbar engine.
+// tbdemo: a window with docks on its four edges holding a menu bar and a
+// toolbar, and a context menu, built from small item trees and drawn and run
+// by the toolbar engine. Toolbars can be dragged between the docks, floated,
+// closed and restored, and their positions saved in the settings.
 //   tbdemo [--skin classic|officexp|windowsxp|native] [--script FILE --shot DIR]
 // With a script the demo runs it (see DemoScript.h), writes a picture after
 // each step and a log to DIR/log.txt (also on standard output), and quits.
@@ -14,13 +16,15 @@
 #include <cstdio>
 #include <memory>
 
-#include "DemoBar.h"
 #include "DemoScript.h"
 #include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
+#include "platform/ProgramKey.h"
 #include "platform/TbSystemSettings.h"
+#include "toolbars/TBarDockPositions.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
+#include "toolbars/TBarToolbar.h"
 
 using namespace kc::tb;
 
@@ -70,28 +74,71 @@ protected:
   }
 };
 
-// The main window: key presses that are shortcuts of menu items run them.
+// The main window: docks on the four edges around the content; a dock that
+// grows or shrinks with its bars gives the content its room back. Key
+// presses that are shortcuts of menu items run them.
 class MainWindow : public QWidget {
 public:
   TTBCustomItem *Menus = nullptr;
+  TTBDock *Docks[4] = {};
+  QWidget *Middle = nullptr;
+
+  void LayOut() {
+    if (laying_ || !Docks[0]) return;
+    laying_ = true;
+    // Twice: a dock's new length may change its thickness once more.
+    for (int pass = 0; pass < 2; ++pass) {
+      const int W = width(), H = height();
+      const int top = Docks[dpTop]->height(), bottom = Docks[dpBottom]->height();
+      const int left = Docks[dpLeft]->width(), right = Docks[dpRight]->width();
+      Docks[dpTop]->setGeometry(0, 0, W, top);
+      Docks[dpBottom]->setGeometry(0, H - bottom, W, bottom);
+      Docks[dpLeft]->setGeometry(0, top, left, H - top - bottom);
+      Docks[dpRight]->setGeometry(W - right, top, right, H - top - bottom);
+      if (Middle) Middle->setGeometry(left, top, W - left - right, H - top - bottom);
+    }
+    laying_ = false;
+  }
 
 protected:
   void keyPressEvent(QKeyEvent *e) override {
     const TShortCut sc = ShortCutFromKey(e->key(), e->modifiers());
     if (!Menus || !DispatchShortCut(Menus, sc)) QWidget::keyPressEvent(e);
   }
+  void resizeEvent(QResizeEvent *) override { LayOut(); }
+  bool eventFilter(QObject *Watched, QEvent *Event) override {
+    if (Event->type() == QEvent::Resize) LayOut();
+    return QWidget::eventFilter(Watched, Event);
+  }
+
+private:
+  bool laying_ = false;
 };
 
+const char *const kDockNames[4] = {"TopDock", "BottomDock", "LeftDock", "RightDock"};
+constexpr std::string_view kLayoutKey = "Software\\Dornick\\Kavet Chat\\TBPAP";
+
 struct Demo {
-  TTBRootItem menuRoot, toolRoot;
   TTBPopupMenu context;
   TTBSkin skin;
   MainWindow main;
-  DemoBar *menuBar = nullptr;
-  DemoBar *toolBar = nullptr;
+  TTBToolbar *menuBar = nullptr;
+  TTBToolbar *toolBar = nullptr;
   Content *content = nullptr;
 
   Demo() {
+    main.setWindowTitle(QStringLiteral("tbdemo"));
+    main.setFont(MenuFont());
+    for (int i = 0; i < 4; ++i) {
+      main.Docks[i] = new TTBDock(&main, TTBDockPosition(i));
+      main.Docks[i]->setObjectName(QString::fromLatin1(kDockNames[i]));
+    }
+    menuBar = new TTBToolbar(&main);
+    toolBar = new TTBToolbar(&main);
+    menuBar->setObjectName(QStringLiteral("Menu"));
+    toolBar->setObjectName(QStringLiteral("Standard"));
+    TTBCustomItem &menuRoot = *menuBar->Items();
+    TTBCustomItem &toolRoot = *toolBar->Items();
     TTBCustomItem *file = Add(menuRoot, "&File", new TTBSubmenuItem);
     Add(*file, "&New")->SetShortCut(scCtrl | 'N');
     Add(*file, "&Open...");
@@ -127,38 +174,112 @@ struct Demo {
     Add(*move, "&Work");
 
     main.Menus = &menuRoot;
-    main.setWindowTitle(QStringLiteral("tbdemo"));
-    main.setFont(MenuFont());
-    auto *layout = new QVBoxLayout(&main);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    menuBar = new DemoBar(&menuRoot, true, &main);
-    toolBar = new DemoBar(&toolRoot, false, &main);
     content = new Content(&main);
     content->Menu = &context;
-    layout->addWidget(menuBar);
-    layout->addWidget(toolBar);
-    layout->addWidget(content, 1);
+    main.Middle = content;
+    for (TTBDock *d : main.Docks) d->installEventFilter(&main);
+    menuBar->SetCaption(QStringLiteral("Menu"));
+    toolBar->SetCaption(QStringLiteral("Standard"));
+    for (TTBToolbar *t : {menuBar, toolBar}) {
+      // A floating toolbar stays up while the demo runs without a window
+      // manager to make it active.
+      t->SetHideWhenInactive(false);
+      t->setFont(MenuFont());
+    }
+    menuBar->SetMenuBar(true);
+    menuBar->SetCurrentDock(main.Docks[dpTop]);
+    toolBar->SetDockRow(1);
+    toolBar->SetCurrentDock(main.Docks[dpTop]);
     main.setGeometry(40, 40, 480, 320);
+    main.LayOut();
   }
 
   void SetSkin(const QString &Name) {
     skin.SetSkinType(SkinOf(Name));
     skin.SetOptions(skin.Options() | tboShadow);
-    menuBar->View()->Skin = &skin;
-    toolBar->View()->Skin = &skin;
     context.SetSkin(&skin);
-    for (DemoBar *b : {menuBar, toolBar}) {
-      b->View()->DropPositions();
-      b->View()->Relayout();
-      b->update();
+    for (TTBToolbar *b : {menuBar, toolBar}) {
+      b->SetSkin(&skin);
+      b->Arrange();
+    }
+  }
+
+  TTBToolbar *BarNamed(const QString &Name) const {
+    for (TTBToolbar *b : {menuBar, toolBar})
+      if (b->objectName().compare(Name, Qt::CaseInsensitive) == 0) return b;
+    Log(QStringLiteral("no toolbar %1").arg(Name));
+    return nullptr;
+  }
+
+  TTBDock *DockNamed(const QString &Name) const {
+    for (TTBDock *d : main.Docks)
+      if (d->objectName().compare(Name, Qt::CaseInsensitive) == 0) return d;
+    Log(QStringLiteral("no dock %1").arg(Name));
+    return nullptr;
+  }
+
+  // Opens menu Index of the menu bar from the keyboard (as Alt and arrows
+  // would).
+  void OpenMenu(int Index) {
+    TTBView *view = menuBar->View();
+    view->EnsurePositions();
+    int n = 0;
+    for (int i = 0; i < view->ViewerCount(); ++i) {
+      TTBItemViewer *v = view->Viewer(i);
+      if (!v->Show || !v->Item()->Has(ikSelectable)) continue;
+      if (n++ == Index) {
+        view->SetSelection(v);
+        QPointer<TTBToolbar> bar(menuBar);
+        kc::postToGuiThread([bar] {
+          if (bar) RunBarMenu(bar->View(), rbmKeyboardOpen | rbmSelectFirst, kc::cursorPosition());
+        });
+        return;
+      }
+    }
+  }
+
+  // Drags a toolbar by its handle (or its caption while floating) along a
+  // few steps to Target, as a hand would; Ctrl held keeps it from docking.
+  static void DragBar(TTBToolbar *Bar, QPoint Target, bool Ctrl) {
+    QWidget *outer = Bar->Floating() && Bar->FloatParent() ? static_cast<QWidget *>(Bar->FloatParent()) : Bar;
+    const QPoint grab = Bar->Floating() ? QPoint(outer->width() / 2, 4) : QPoint(3, Bar->height() / 2);
+    const QPoint from = outer->mapToGlobal(grab);
+    Bar->StartDrag(grab, Ctrl, false);
+    const int steps = 6;
+    for (int i = 1; i <= steps; ++i) {
+      const QPoint at = from + (Target - from) * i / steps;
+      kc::setCursorPosition(at);
+      Bar->DragTo(at, Ctrl);
+    }
+    Bar->EndMoving(true);
+    kc::setCursorPosition(std::nullopt);
+  }
+
+  // "bar NAME DOCK|floating|none ROW POS X Y W H visible|hidden": where a
+  // toolbar stands, its outer rectangle on the screen.
+  void LogBars() const {
+    for (TTBToolbar *b : {menuBar, toolBar}) {
+      const QWidget *outer = b->Floating() && b->FloatParent() ? static_cast<QWidget *>(b->FloatParent()) : b;
+      const QRect g(outer->mapToGlobal(QPoint(0, 0)), outer->size());
+      const QString where = b->CurrentDock() ? b->CurrentDock()->objectName()
+                            : b->Floating()  ? QStringLiteral("floating")
+                                             : QStringLiteral("none");
+      Log(QStringLiteral("bar %1 %2 %3 %4 %5 %6 %7 %8 %9")
+              .arg(b->objectName(), where)
+              .arg(b->DockRow())
+              .arg(b->DockPos())
+              .arg(g.x())
+              .arg(g.y())
+              .arg(g.width())
+              .arg(g.height())
+              .arg(b->Visible() && outer->isVisible() ? QStringLiteral("visible") : QStringLiteral("hidden")));
     }
   }
 
   // The views shown now, deepest menu level first, then the bars.
   std::vector<TTBView *> Views() const {
     std::vector<TTBView *> out;
-    for (DemoBar *b : {menuBar, toolBar}) {
+    for (TTBToolbar *b : {menuBar, toolBar}) {
       std::vector<TTBView *> chain;
       for (TTBView *v = b->View(); v; v = v->OpenedView) chain.push_back(v);
       out.insert(out.begin(), chain.rbegin(), chain.rend());
@@ -272,8 +393,14 @@ int main(int argc, char **argv) {
     }
     const QStringList lines = QString::fromUtf8(text.data(), int(text.size())).split(u'\n');
     g_logPath = shotDir + QStringLiteral("/log.txt");
-    const QRect bar(demo.menuBar->mapToGlobal(QPoint(0, 0)), demo.menuBar->size());
-    Log(QStringLiteral("menubar %1 %2 %3 %4").arg(bar.x()).arg(bar.y()).arg(bar.width()).arg(bar.height()));
+    // The menu bar's first item, on the screen: menus drop from under it.
+    {
+      TTBView *v = demo.menuBar->View();
+      v->EnsurePositions();
+      const QRect first = v->Viewer(0)->BoundsRect;
+      const QPoint at = v->ClientToScreen(first.topLeft());
+      Log(QStringLiteral("menubar %1 %2 %3 %4").arg(at.x()).arg(at.y()).arg(first.width()).arg(first.height()));
+    }
     QWidget *main = &demo.main;
     Demo *d = &demo;
     auto command = [d, main](const QString &Cmd, const QStringList &W) {
@@ -292,7 +419,32 @@ int main(int argc, char **argv) {
       if (Cmd == QLatin1String("skin")) {
         d->SetSkin(W.value(0));
       } else if (Cmd == QLatin1String("open")) {
-        d->menuBar->OpenMenu(W.value(0).toInt());
+        d->OpenMenu(W.value(0).toInt());
+      } else if (Cmd == QLatin1String("drag")) {
+        TTBToolbar *bar = d->BarNamed(W.value(0));
+        TTBDock *dock = d->DockNamed(W.value(1));
+        if (bar && dock) {
+          // Into the dock, a little way in from its outer edge.
+          const QRect r(dock->mapToGlobal(QPoint(0, 0)), dock->size());
+          QPoint target = r.center();
+          if (dock->Position() == dpLeft) target.setX(r.left() + 2);
+          else if (dock->Position() == dpRight) target.setX(r.left() + r.width() - 3);
+          else if (dock->Position() == dpTop) target.setY(r.top() + 2);
+          else target.setY(r.top() + r.height() - 3);
+          Demo::DragBar(bar, target, false);
+        }
+      } else if (Cmd == QLatin1String("float")) {
+        if (TTBToolbar *bar = d->BarNamed(W.value(0)))
+          Demo::DragBar(bar, QPoint(W.value(1).toInt(), W.value(2).toInt()), true);
+      } else if (Cmd == QLatin1String("close")) {
+        if (TTBToolbar *bar = d->BarNamed(W.value(0))) bar->Close();
+      } else if (Cmd == QLatin1String("restore")) {
+        if (TTBToolbar *bar = d->BarNamed(W.value(0))) bar->setVisible(true);
+      } else if (Cmd == QLatin1String("save")) {
+        kc::tb::SaveDockablePositions(main, kLayoutKey);
+        if (!kc::RegistryIni(kLayoutKey).flush()) Log(QStringLiteral("cannot write the settings"));
+      } else if (Cmd == QLatin1String("load")) {
+        kc::tb::LoadDockablePositions(main, kLayoutKey);
       } else if (Cmd == QLatin1String("hover") || Cmd == QLatin1String("move")) {
         if (pointOf(g)) SendMouse(QEvent::MouseMove, g, Qt::NoButton, main);
       } else if (Cmd == QLatin1String("click")) {
@@ -334,7 +486,10 @@ int main(int argc, char **argv) {
     };
     auto log = [d](const QString &Line) {
       Log(Line);
-      if (Line.startsWith(QLatin1String("shot"))) d->LogPopups();
+      if (Line.startsWith(QLatin1String("shot"))) {
+        d->LogPopups();
+        d->LogBars();
+      }
     };
     runner = std::make_unique<DemoScript>(main, lines, shotDir, log, command);
     runner->Start();
