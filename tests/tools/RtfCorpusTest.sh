@@ -5,20 +5,8 @@
 # least 99 % of the words, and exactly on small files.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-rvtool=${KC_BINARY_DIR:-$here/../../build}/tools/rvtool/rvtool
-for tool in soffice pandoc python3; do
-  if ! command -v $tool >/dev/null; then echo "SKIP: $tool missing"; exit 0; fi
-done
-[ -x "$rvtool" ] || { echo "rvtool not built at $rvtool"; exit 1; }
 . "$here/rtf_corpus.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kc-rtfcorpus-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-names=$(make_rtf_corpus "$work")
-count=$(echo "$names" | grep -c .)
-if [ "$count" -lt 8 ]; then
-  echo "corpus too small ($count files):"; echo "$names"; cat "$work/soffice.log"; exit 1
-fi
+rtf_corpus_test_setup kc-rtfcorpus python3
 
 fail=0
 for b in $names; do

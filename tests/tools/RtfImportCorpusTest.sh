@@ -7,20 +7,8 @@
 # small files; the RVF of each import must read back to the same text.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-rvtool=${KC_BINARY_DIR:-$here/../../build}/tools/rvtool/rvtool
-for tool in soffice pandoc python3 iconv; do
-  if ! command -v $tool >/dev/null; then echo "SKIP: $tool missing"; exit 0; fi
-done
-[ -x "$rvtool" ] || { echo "rvtool not built at $rvtool"; exit 1; }
 . "$here/rtf_corpus.sh"
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kc-rtfimport-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-names=$(make_rtf_corpus "$work")
-count=$(echo "$names" | grep -c .)
-if [ "$count" -lt 8 ]; then
-  echo "corpus too small ($count files):"; echo "$names"; cat "$work/soffice.log"; exit 1
-fi
+rtf_corpus_test_setup kc-rtfimport python3 iconv
 
 fail=0
 for b in $names; do

@@ -1,6 +1,7 @@
 # Makes a corpus of real RTF that nobody here wrote: LibreOffice converts
 # HTML documentation and its own templates, pandoc converts Markdown READMEs.
-# Sourced by the corpus test and the benchmark; defines make_rtf_corpus DIR.
+# Sourced by the corpus tests and the benchmark; defines make_rtf_corpus DIR
+# and, for the tests, rtf_corpus_test_setup.
 #
 # Nothing may reach the network: HTML files are copied with every tag that
 # could load a resource removed, and pandoc runs in its sandbox.
@@ -82,4 +83,26 @@ make_rtf_corpus() {
     [ -f "$dir/txt/$b.txt" ] && mv "$dir/txt/$b.txt" "$dir/$b.ref.txt"
     echo "$b"
   done
+}
+
+# rtf_corpus_test_setup TAG TOOL...: the start every corpus test shares. Ends
+# the script with SKIP when a TOOL is missing and with a failure when rvtool
+# is not built or the corpus is too small; otherwise sets rvtool, work (a
+# fresh folder removed on exit), names (the corpus files made there, without
+# .rtf) and count.
+rtf_corpus_test_setup() {
+  local tag=$1; shift
+  local tool
+  for tool in soffice pandoc "$@"; do
+    if ! command -v "$tool" >/dev/null; then echo "SKIP: $tool missing"; exit 0; fi
+  done
+  rvtool=${KC_BINARY_DIR:-$here/../../build}/tools/rvtool/rvtool
+  [ -x "$rvtool" ] || { echo "rvtool not built at $rvtool"; exit 1; }
+  work=$(mktemp -d "${TMPDIR:-/tmp}/$tag-XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  names=$(make_rtf_corpus "$work")
+  count=$(echo "$names" | grep -c .)
+  if [ "$count" -lt 8 ]; then
+    echo "corpus too small ($count files):"; echo "$names"; cat "$work/soffice.log"; exit 1
+  fi
 }

@@ -20,6 +20,7 @@ int rtfImport(int argc, char **argv);
 int formatText(int argc, char **argv);
 int renderPng(int argc, char **argv);
 int convert(int argc, char **argv);
+int hitTest(int argc, char **argv);
 
 // Whole file as bytes; false, with a line on standard error, when it cannot
 // be read.

@@ -30,6 +30,8 @@ const rvtool::Command kCommands[] = {
     {"convert",
      "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
      rvtool::convert},
+    {"hit", "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"",
+     rvtool::hitTest},
 };
 
 int usage() {

@@ -79,7 +79,11 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
   case idFooter: {
     cur_.HFType = num == idHeader ? rtf_hf_Header : rtf_hf_Footer;
     bool supported = false;
-    if (OnHeaderFooter) OnHeaderFooter(*this, cur_.HFType, true, supported);
+    if (OnHeaderFooter) {
+      // Text read before the header belongs to the text around it.
+      Flush(true);
+      OnHeaderFooter(*this, cur_.HFType, true, supported);
+    }
     if (!supported) dest = dsSkip;
     break;
   }
@@ -88,6 +92,9 @@ int TRVRTFReader::EnterDestination(int num, int32_t param) {
     if ((dest == dsMarker && marker_) || dest == dsSectionMarker) {
       sectionText_ = dest == dsSectionMarker;
       dest = num == idPnTxtA ? dsMarkerTextAfter : dsMarkerTextBefore;
+      // The group gives the whole text: a paragraph's marker that repeats
+      // its section level's text must not show it twice.
+      if (TRVRTFMarkerProperties *m = TextMarker()) (num == idPnTxtA ? m->TextAfter : m->TextBefore).clear();
     } else {
       dest = dsSkip;
     }

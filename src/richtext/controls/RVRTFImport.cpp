@@ -3,6 +3,7 @@
 #include "richtext/controls/RVRTFImport.h"
 
 #include <algorithm>
+#include <climits>
 #include <cctype>
 #include <istream>
 #include <sstream>
@@ -114,6 +115,9 @@ int TRVRTFReaderProperties::DoImport(const std::function<int(TRVRTFReader &)> &R
 TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFReader &Reader, TCustomRVData &Target,
                                          int Index)
     : P(Props), R(Reader), Target(Target), Style(Target.GetRVStyle()), InsertIndex(Index) {
+  Main.Data = &Target;
+  Header.Data = P.HeaderRVData();
+  Footer.Data = P.FooterRVData();
   R.ConvertHighlight = TRVRTFHighlightConvert(P.ConvertHighlight);
   R.ExtractMetafileBitmaps = P.ExtractMetafileBitmaps;
   R.BasePath = P.LinkBasePath;
@@ -130,7 +134,16 @@ TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFRe
       Graphic = this->Target.DoImportPicture(Location);
     };
   }
-  R.OnRequiredPageBreak = [this](TRVRTFReader &) { PageBreakPending = true; };
+  R.OnRequiredPageBreak = [this](TRVRTFReader &) { Cur->PageBreakPending = true; };
+  R.OnUpdateMarker = [this](TRVRTFReader &) { SettleMarker(true); };
+  if (Header.Data || Footer.Data)
+    R.OnHeaderFooter = [this](TRVRTFReader &, TRVRTFHeaderFooterType Type, bool Starting, bool &Supported) {
+      HeaderFooter(Type, Starting, Supported);
+    };
+  if (Target.HasProgressHandler())
+    R.OnProgress = [this](TRVRTFReader &, TRVRTFProgressStage Stage, uint8_t PercentDone) {
+      this->Target.DoProgress(rvloLoading, int(Stage), PercentDone);
+    };
   R.OnTable = [this](TRVRTFReader &, TRVRTFTableEventKind Kind) {
     // Cells arrive as paragraphs in reading order.
     if (Kind == rvf_tbl_CellEnd || Kind == rvf_tbl_RowEnd || Kind == rvf_tbl_TableEnd) ForceNewPara = true;
@@ -140,9 +153,31 @@ TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFRe
 TRVRTFImportBuilder::~TRVRTFImportBuilder() = default;
 
 int TRVRTFImportBuilder::ParaOfPrevious() const {
-  if (!Built.empty()) return Built.back().Item->ParaNo;
-  if (InsertIndex > 0 && InsertIndex <= Target.GetItemCount()) return Target.GetItemPara(InsertIndex - 1);
+  if (!Cur->Items.empty()) return Cur->Items.back().Item->ParaNo;
+  if (Cur == &Main && InsertIndex > 0 && InsertIndex <= Target.GetItemCount())
+    return Target.GetItemPara(InsertIndex - 1);
   return 0;
+}
+
+void TRVRTFImportBuilder::HeaderFooter(TRVRTFHeaderFooterType Type, bool Starting, bool &Supported) {
+  // A marker left open belongs to the text before the switch.
+  SettleMarker();
+  if (!Starting) {
+    Cur = &Main;
+    return;
+  }
+  Sink &s = Type == rtf_hf_Header ? Header : Footer;
+  // Style numbers are chosen from the target's sheet; another sheet would
+  // read them as other styles.
+  if (!s.Data || s.Data == &Target || s.Data->GetRVStyle() != Style) return;
+  Supported = true;
+  s.Items.clear();
+  s.PageBreakPending = false;
+  s.Met = true;
+  Cur = &s;
+  const TRVRTFSectionProperties &sp = R.RTFState().SectProps;
+  const int64_t twips = Type == rtf_hf_Header ? sp.HeaderY : sp.FooterY;
+  (Type == rtf_hf_Header ? HeaderY : FooterY) = int32_t(std::clamp<int64_t>(twips * 127 / 7200, 0, INT32_MAX));
 }
 
 bool TRVRTFImportBuilder::InHyperlink(std::string &Target_, std::string &Hint) const {
@@ -213,7 +248,7 @@ void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFP
   std::string name;
   if (link) {
     int linkStyle = -1;
-    Target.DoReadHyperlink(target, hint, rvlfRTF, linkStyle, tag, name);
+    Cur->Data->DoReadHyperlink(target, hint, rvlfRTF, linkStyle, tag, name);
     if (linkStyle >= 0 && Style && linkStyle < Style->TextStyles().Count()) styleNo = linkStyle;
   }
   const TFontInfo *fi = Style ? Style->TextStyles().GetTextStyleSafe(styleNo) : nullptr;
@@ -229,45 +264,62 @@ void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFP
     s = R.UnicodeToAnsiForFont(w, cp.FontIndex);
   }
   Target.ExpandTabs(s, styleNo);
-  std::unique_ptr<TCustomRVItemInfo> item = RichVistaTextItemClass(&Target);
+  std::unique_ptr<TCustomRVItemInfo> item = RichVistaTextItemClass(Cur->Data);
   item->StyleNo = styleNo;
   if (styleUnicode) item->ItemOptions.Include(rvioUnicode);
-  item->Tag = CopyTag(tag, Target.TagsArePChars());
+  item->Tag = CopyTag(tag, Cur->Data->TagsArePChars());
   Place(std::move(s), std::move(item), Pos);
 }
 
 void TRVRTFImportBuilder::Place(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item, TRVRTFPosition Pos) {
+  Sink &sink = *Cur;
   if (ForceNewPara) {
     Pos = rtf_ts_NewPara;
     ForceNewPara = false;
   }
   // A page can only break before a paragraph.
-  if (PageBreakPending) Pos = rtf_ts_NewPara;
-  if (Pos == rtf_ts_NewLine && P.LineBreaksAsParagraphs) Pos = rtf_ts_NewPara;
+  if (sink.PageBreakPending) Pos = rtf_ts_NewPara;
+  // A line break made a paragraph stays inside the RTF paragraph: no marker
+  // of its own, so a list item does not count twice.
+  const bool lineAsPara = Pos == rtf_ts_NewLine && P.LineBreaksAsParagraphs;
+  if (lineAsPara) Pos = rtf_ts_NewPara;
   bool newPara = Pos == rtf_ts_NewPara;
   if (newPara) {
     Item->ParaNo = ParaStyleFor(R.ParaProps());
-    if (P.ParaStyleMode == rvrsAddIfNeeded) AddListMarker(Item->ParaNo);
+    if (P.ParaStyleMode == rvrsAddIfNeeded && !lineAsPara) AddListMarker(Item->ParaNo);
   } else {
     Item->ParaNo = ParaOfPrevious();
   }
   // A marker begins its paragraph; the item after it continues that paragraph.
-  const bool afterMarker = !Built.empty() && Built.back().Item->StyleNo == rvsListMarker && MarkerJustAdded;
+  const bool afterMarker = !sink.Items.empty() && sink.Items.back().Item->StyleNo == rvsListMarker && MarkerJustAdded;
   MarkerJustAdded = false;
   if (afterMarker) Item->SetContinuePara(true);
-  else if (Pos == rtf_ts_ContinuePara && (!Built.empty() || InsertIndex > 0)) Item->SetContinuePara(true);
+  else if (Pos == rtf_ts_ContinuePara && (!sink.Items.empty() || (&sink == &Main && InsertIndex > 0)))
+    Item->SetContinuePara(true);
   else {
     Item->SetContinuePara(false);
     if (Pos == rtf_ts_NewLine) Item->ItemOptions.Include(rvioLineBreakBefore);
   }
-  if (PageBreakPending) {
+  if (sink.PageBreakPending) {
     Item->ItemOptions.Include(rvioPageBreakBefore);
-    PageBreakPending = false;
+    sink.PageBreakPending = false;
   }
-  Built.push_back({std::move(Text), std::move(Item)});
+  sink.Items.push_back({std::move(Text), std::move(Item)});
 }
 
 bool TRVRTFImportBuilder::NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphic> &Graphic, TRVRTFPosition Pos) {
+  if (P.OnNewPictureItem) {
+    std::unique_ptr<TCustomRVItemInfo> made;
+    std::string text;
+    P.OnNewPictureItem(P, *Cur->Data, Pic, Graphic, made, text);
+    if (!made) return false;
+    if (made->StyleNo >= 0 && (!Style || made->StyleNo >= Style->TextStyles().Count()))
+      throw ERichVistaError("The picture handler made a text item of a style that does not exist");
+    if (made->StyleNo == rvsListMarker)
+      throw ERichVistaError("The picture handler made a list marker, which only lists may make");
+    Place(std::move(text), std::move(made), Pos);
+    return true;
+  }
   if (!Graphic || (Pic && Pic->Invalid)) {
     const TGraphic *inv = Style ? Style->GetInvalidPicture() : nullptr;
     if (!inv) return false;
@@ -279,11 +331,11 @@ bool TRVRTFImportBuilder::NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphi
     int styleNo = -1;
     TRVTag tag = 0;
     std::string name;
-    Target.DoReadHyperlink(target, hint, rvlfRTF, styleNo, tag, name);
-    item = std::make_unique<TRVHotGraphicItemInfo>(&Target, std::move(Graphic), rvvaBaseline);
-    item->Tag = CopyTag(tag, Target.TagsArePChars());
+    Cur->Data->DoReadHyperlink(target, hint, rvlfRTF, styleNo, tag, name);
+    item = std::make_unique<TRVHotGraphicItemInfo>(Cur->Data, std::move(Graphic), rvvaBaseline);
+    item->Tag = CopyTag(tag, Cur->Data->TagsArePChars());
   } else {
-    item = std::make_unique<TRVGraphicItemInfo>(&Target, std::move(Graphic), rvvaBaseline);
+    item = std::make_unique<TRVGraphicItemInfo>(Cur->Data, std::move(Graphic), rvvaBaseline);
   }
   if (Pic && (Pic->ScaleX != 100 || Pic->ScaleY != 100)) {
     auto *g = static_cast<TRVGraphicItemInfo *>(item.get());
@@ -298,12 +350,15 @@ bool TRVRTFImportBuilder::NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphi
   return true;
 }
 
-void TRVRTFImportBuilder::Finish() {}
+void TRVRTFImportBuilder::Finish() {
+  SettleMarker();
+  Cur = &Main;
+}
 
 int TRVRTFImportBuilder::Splice() {
   int index = InsertIndex;
   int last = -1;
-  for (BuiltItem &b : Built) {
+  for (BuiltItem &b : Main.Items) {
     bool full = false;
     int newList = -1;
     // The first item continues what stands before the insertion point only
@@ -316,10 +371,28 @@ int TRVRTFImportBuilder::Splice() {
     last = index;
     ++index;
   }
-  Built.clear();
+  Main.Items.clear();
   // Text of the target that continued a paragraph now continues the last
   // imported one and takes its paragraph style.
   if (last >= 0 && index < Target.GetItemCount() && !Target.IsParaStart(index)) Target.UnifyParaNo(last);
+  for (Sink *s : {&Header, &Footer}) {
+    if (!s->Met) continue;
+    s->Data->Clear();
+    int i = 0;
+    for (BuiltItem &b : s->Items) {
+      bool full = false;
+      int newList = -1;
+      if (i == 0) {
+        b.Item->SetContinuePara(false);
+        b.Item->ItemOptions.Exclude(rvioLineBreakBefore);
+      }
+      s->Data->InsertItemAt(i, b.Text, b.Item, full, newList);
+      ++i;
+    }
+    s->Items.clear();
+  }
+  if (HeaderY >= 0) P.FHeaderY = HeaderY;
+  if (FooterY >= 0) P.FFooterY = FooterY;
   return last;
 }
 

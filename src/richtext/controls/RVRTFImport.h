@@ -7,6 +7,7 @@
 // leaves the target and its style sheet as they were.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 namespace kc {
 
 class TCustomRVData;
+class TCustomRVItemInfo;
 class TRVStyle;
 
 enum TRVReaderUnicode : uint8_t { rvruMixed, rvruNoUnicode, rvruOnlyUnicode };
@@ -23,6 +25,24 @@ enum TRVRTFHighlight : uint8_t { rtfhlIgnore, rtfhlFixedColors, rtfhlColorTable 
 
 using TRVRTFCanUseStyleEvent =
     std::function<void(class TRVRTFReaderProperties &Sender, int StyleNo, bool IsTextStyle, bool &Allow)>;
+
+// Makes the item of an imported picture in place of the builder. RVData is
+// the document the item goes into (the target, a header or a footer);
+// RTFPicture is nullptr for a picture that a field named; Graphic is what
+// the reader made of the data (take it by moving it out). When the reader
+// could not read the data, RTFPicture->Invalid is set and Graphic is the
+// reader's stand-in: the style sheet's invalid-picture image is not put in
+// here. Leaving Item empty drops the picture. ItemText is the item's name,
+// or the text of a text item (of an existing style).
+using TRVRTFNewPictureItemEvent =
+    std::function<void(class TRVRTFReaderProperties &Sender, TCustomRVData &RVData, TRVRTFPicture *RTFPicture,
+                       std::unique_ptr<TGraphic> &Graphic, std::unique_ptr<TCustomRVItemInfo> &Item,
+                       std::string &ItemText)>;
+
+// The operation an import reports to its document's progress handler
+// (TCustomRVData::DoProgress); the stage is the reader's
+// TRVRTFProgressStage, and the percentage how much of the input was read.
+enum TRVLongOperation : uint8_t { rvloLoading };
 
 class TRVRTFReaderProperties {
 public:
@@ -38,6 +58,22 @@ public:
   TRVRTFHighlight ConvertHighlight = rtfhlColorTable;
   std::string LinkBasePath;
   TRVRTFCanUseStyleEvent OnCanUseStyle;
+  TRVRTFNewPictureItemEvent OnNewPictureItem;
+
+  // Documents that receive the RTF header and footer (none by default: they
+  // are skipped). A successful import that reads a header replaces the
+  // header document's content with it; the same for the footer. They must
+  // use the target's style sheet; one that does not is not filled.
+  void SetHeaderFooterRVData(TCustomRVData *Header, TCustomRVData *Footer) {
+    FHeaderRVData = Header;
+    FFooterRVData = Footer;
+  }
+  TCustomRVData *HeaderRVData() const { return FHeaderRVData; }
+  TCustomRVData *FooterRVData() const { return FFooterRVData; }
+  // The distance of the header (footer) from the top (bottom) edge of the
+  // page in millimetres, as the last import that read one gave it; -1 before.
+  int32_t HeaderY() const { return FHeaderY; }
+  int32_t FooterY() const { return FFooterY; }
 
   int32_t TextStyleNo() const { return FTextStyleNo; }
   int32_t ParaStyleNo() const { return FParaStyleNo; }
@@ -69,6 +105,9 @@ private:
   int DoImport(const std::function<int(TRVRTFReader &)> &Read, TCustomRVData &RVData, int &Index);
   int32_t FTextStyleNo = 0;
   int32_t FParaStyleNo = 0;
+  TCustomRVData *FHeaderRVData = nullptr;
+  TCustomRVData *FFooterRVData = nullptr;
+  int32_t FHeaderY = -1, FFooterY = -1;
   std::string FWarning;
 };
 

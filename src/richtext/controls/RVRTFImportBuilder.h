@@ -2,6 +2,7 @@
 // The state of one RTF import: the reader's events become items kept aside
 // until the reader is done, and styles chosen or added on the way.
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -35,8 +36,9 @@ public:
 
   // Settles what the last events left pending.
   void Finish();
-  // Moves the built items into the target at the insertion index; the
-  // index of the last one, -1 when there were none.
+  // Moves the built items into the target at the insertion index (and the
+  // header and footer into theirs); the index of the last one inserted into
+  // the target, -1 when there were none.
   int Splice();
 
   // A HYPERLINK field instruction's target and hint; false for other fields.
@@ -56,32 +58,63 @@ private:
     std::string Text;
     std::unique_ptr<TCustomRVItemInfo> Item;
   };
+  // Where items go: the main target at the insertion index, or the header or
+  // footer target, which the import replaces.
+  struct Sink {
+    TCustomRVData *Data = nullptr;
+    std::vector<BuiltItem> Items;
+    bool PageBreakPending = false;
+    bool Met = false; // a header or footer was read for this target
+  };
+  // A marker whose list style is chosen once the text after it is known.
+  struct PendingMarker {
+    Sink *Where = nullptr;
+    size_t Index = 0;
+    int RTFList = -1; // the RTF list, or -1 for old-style numbering
+    TRVRTFMarkerProperties Old;
+    int32_t ParaLeft = 0, ParaFirst = 0; // twips
+  };
 
   void NewText(const std::string &Text, TRVRTFPosition Pos);
   void NewUnicodeText(const std::u16string &Text, TRVRTFPosition Pos);
   void AddText(const std::string &Text, bool Unicode, TRVRTFPosition Pos);
   bool NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphic> &Graphic, TRVRTFPosition Pos);
+  void HeaderFooter(TRVRTFHeaderFooterType Type, bool Starting, bool &Supported);
   void Place(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item, TRVRTFPosition Pos);
   bool InHyperlink(std::string &Target, std::string &Hint) const;
   int ParaOfPrevious() const;
   int TextStyleFor(bool Unicode, bool Hyperlink);
   int ParaStyleFor(const TRVRTFParaProperties &Para);
   bool CanUse(int StyleNo, bool Text) const;
-  // Lists: the list style of each RTF list, made once per import.
-  void MapLists();
+  // Lists: the list style of each RTF list, found or made once per import
+  // when its first marker settles (levels without a size of their own take
+  // the size of the text after that marker).
+  int ListStyleOfRTFList(int RTFList, int32_t TextSize);
+  int ListStyleOfOldMarker(const PendingMarker &M, int32_t TextSize);
+  // The first list style equal to Wanted that no other list of this import
+  // took, or a new one.
+  int FindOrAddListStyle(const TRVListInfo &Wanted);
   void AddListMarker(int ParaNo);
+  // AtReaderUpdate: called from the reader's marker update, when the
+  // reader's paragraph is still the marker's.
+  void SettleMarker(bool AtReaderUpdate = false);
+  // The size of the text item right after Index in S; 0 when there is none.
+  int32_t SizeOfTextAfter(const Sink &S, size_t Index) const;
 
   TRVRTFReaderProperties &P;
   TRVRTFReader &R;
   TCustomRVData &Target;
   TRVStyle *Style;
   int InsertIndex;
-  std::vector<BuiltItem> Built;
-  bool PageBreakPending = false;
+  Sink Main, Header, Footer;
+  Sink *Cur = &Main;
+  int32_t HeaderY = -1, FooterY = -1; // millimetres, -1 when not met
   bool ForceNewPara = false;
   bool MarkerJustAdded = false;
-  bool ListsMapped = false;
-  std::vector<int> ListStyleOfList;
+  std::optional<PendingMarker> Pending;
+  std::vector<int> ListStyleOfList; // by RTF list; -1 until mapped
+  std::vector<bool> Taken;          // list styles taken by a list of this import
+  std::vector<int> OldStyleLists;   // list styles made for old-style numbering
   // Closest styles already found, by the wanted values: runs repeat the same
   // few formats, and the score goes over the whole sheet.
   std::unordered_map<std::string, int> ClosestText, ClosestPara;

@@ -421,6 +421,21 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
 void TCustomRVFormattedData::GetSelectionDrawBounds(bool Ordered, int &StartLine, int &StartOffs, int &EndLine,
                                                     int &EndOffs) const {
   StartLine = SelStartLine, StartOffs = SelStartOffs, EndLine = SelEndLine, EndOffs = SelEndOffs;
+  // Draw positions kept across a reformat or a deletion may name lines or
+  // offsets that are gone: they are read as the nearest that exist.
+  const int n = DrawLines.Count();
+  auto clamp = [&](int &Line, int &Offs) {
+    if (Line < 0) return;
+    if (n == 0) {
+      Line = -1, Offs = 0;
+      return;
+    }
+    if (Line >= n) Line = n - 1, Offs = DrawLineEndOffset(n - 1);
+    Offs = std::clamp(Offs, DrawLineStartOffset(Line), DrawLineEndOffset(Line));
+  };
+  clamp(StartLine, StartOffs);
+  clamp(EndLine, EndOffs);
+  if (StartLine < 0 || EndLine < 0) StartLine = EndLine = -1, StartOffs = EndOffs = 0;
   if (Ordered && (StartLine > EndLine || (StartLine == EndLine && StartOffs > EndOffs))) {
     std::swap(StartLine, EndLine);
     std::swap(StartOffs, EndOffs);
@@ -443,25 +458,29 @@ void TCustomRVFormattedData::SetSelectionFromItems(int StartItem, int StartOffs,
 void TCustomRVFormattedData::ClearSelection(bool FireEvent) {
   if (State & rvstClearingSelection) return;
   State |= rvstClearingSelection;
-  State &= ~3u;
+  EndMouseSelection();
   SelStartLine = SelEndLine = -1;
   SelStartOffs = SelEndOffs = 0;
   FocusedControlItem = -1;
+  FPartialSelectedItem = nullptr;
   if (FireEvent) DoSelect();
   State &= ~rvstClearingSelection;
 }
 
 void TCustomRVFormattedData::SelectWholeDocument() {
   if (GetItemCount() == 0 || DrawLines.Count() == 0) return;
+  ReleasePartialSelection(nullptr);
   SelStartLine = 0;
   SelStartOffs = DrawLineStartOffset(0);
   SelEndLine = DrawLines.Count() - 1;
   SelEndOffs = DrawLineEndOffset(SelEndLine);
+  AfterSelectionSet();
   DoSelect();
 }
 
 void TCustomRVFormattedData::Clear() {
-  SoftPageBreaks.reset();
+  ClearSoftPageBreaks();
+  FLastReportedCP = nullptr;
   const uint32_t was = State & rvstClearing;
   State |= rvstClearing;
   ClearSelection(false);

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <QImage>
+
+#include "platform/Clipboard.h"
 #include "richtext/document/CRVData.h"
 #include "richtext/document/DLines.h"
 #include "richtext/document/RVFuncs.h"
@@ -66,6 +69,44 @@ enum : uint16_t {
   rvflRoot = 0x100
 };
 
+// Mouse buttons and the shift state of a mouse event, as the control hands
+// them to its document.
+enum TRVMouseButton : uint8_t { rvmbLeft, rvmbRight, rvmbMiddle };
+struct TRVShift {
+  enum : uint8_t { Shift = 1, Alt = 2, Ctrl = 4, Left = 8, Right = 16, Middle = 32, Double = 64 };
+};
+using TRVShiftState = uint8_t;
+
+// The word or paragraph snapping of one mouse selection, from the press to
+// the release. Offsets are draw offsets; a word lies inside one piece.
+struct TRVSelectingInfo {
+  int32_t StartLine = -1, StartOffs = 0;         // the place pressed
+  int32_t StartWordFirst = -1, StartWordLast = -1; // the word pressed on, on StartLine
+  int32_t EndLine = -1, EndWordFirst = -1, EndWordLast = -1; // the word under the moving end
+  int32_t LastEndOffs = -1;
+  // 0 inside the first word, 1 left it, 2 came back into it (or pressed
+  // outside a word), 3 paragraph snapping.
+  uint8_t StartState = 0;
+  // 0 the moving end snaps to its word, 2 it no longer does in that word.
+  uint8_t EndState = 0;
+};
+
+// The mouse-selection and dragging state of a document. It lives beside the
+// host's flag word and the document's State, never in them: clearing a
+// selection must leave the host's options alone, and a nested document that
+// answers its row's flags must not seem to be selecting.
+struct TRVMouseSelection {
+  bool Selecting = false;      // a mouse selection runs (button held)
+  bool LineSelecting = false;  // begun in the left margin: whole screen lines
+  bool DblClickedWord = false; // the last double click selected a word
+  int32_t LineAnchor = -1;     // the screen line pressed in line selection
+  bool DragStartPending = false; // a press inside the selection asked for a drag
+  bool Dragging = false;         // a drag of the selection runs
+};
+
+// When a view reports the checkpoint that scrolled into view.
+enum TCPEventKind : uint8_t { cpeNone, cpeAsSectionStart, cpeWhenVisible };
+
 // What a view control gives its document: margins, sizes, scroll state and
 // the canvas. The scrolling control implements it; tools and tests use a
 // fixed-size host.
@@ -96,6 +137,40 @@ public:
   virtual bool HasWindow() const { return false; }
   virtual bool IsFocusedDeep() const { return false; }
   virtual TRVScroller *ScrollerControl() { return nullptr; }
+
+  // What the document tells its control about the mouse and the selection.
+  // The view fires its events from these; the defaults do nothing.
+  virtual void DoSelect() {}
+  virtual void DoJump(int Id) { (void)Id; }
+  virtual void DoRVMouseMove(int Id) { (void)Id; }
+  virtual bool HasRVMouseDownHandler() const { return false; }
+  virtual void DoRVMouseDown(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) {
+    (void)Button, (void)Shift, (void)ItemNo, (void)X, (void)Y;
+  }
+  virtual bool HasRVMouseUpHandler() const { return false; }
+  virtual void DoRVMouseUp(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) {
+    (void)Button, (void)Shift, (void)ItemNo, (void)X, (void)Y;
+  }
+  virtual bool HasRVDblClickHandler() const { return false; }
+  // Word is 8-bit text in the item's code page.
+  virtual void DoRVDblClick(const std::string &Word, int StyleNo) { (void)Word, (void)StyleNo; }
+  virtual bool HasRVRightClickHandler() const { return false; }
+  virtual void DoRVRightClick(const std::string &Word, int StyleNo, int X, int Y) {
+    (void)Word, (void)StyleNo, (void)X, (void)Y;
+  }
+  virtual bool HasCopyHandler() const { return false; }
+  // The application may add its own formats to the copy being made.
+  virtual void DoCopy(Clipboard::Batch &Formats) { (void)Formats; }
+  // The control's cursor; crDefault gives the control's normal one.
+  virtual void SetControlCursor(TCursor Cursor) { (void)Cursor; }
+  // The root control takes the keyboard focus.
+  virtual void FocusControl() {}
+  // Asks the control to start dragging the selection once the press has
+  // been handled; false when the control cannot drag.
+  virtual bool PostDragStart() { return false; }
+  virtual bool HasCheckpointVisibleHandler() const { return false; }
+  // CP is null when no checkpoint is to be reported any more.
+  virtual void DoCheckpointVisible(TRVCPInfo *CP) { (void)CP; }
 };
 
 // A host of a fixed client size without scroll bars: command-line tools,
@@ -235,6 +310,163 @@ public:
   void Clear() override;
   virtual void DoSelect() {}
 
+  // ------------------------------------------------------ the selection
+  // Item positions of the selection, earlier place first when Ordered.
+  void GetSelectionBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs, bool Ordered) const;
+  // The selection, or where the caret stands when nothing is selected (the
+  // editor's answer); here the selection.
+  virtual void GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
+                                         bool Ordered) const {
+    GetSelectionBounds(StartItem, StartOffs, EndItem, EndOffs, Ordered);
+  }
+  // Stores both ends (an end on a list marker moves to the item after it),
+  // then runs the selection notifications.
+  void SetSelectionBounds(int StartItem, int StartOffs, int EndItem, int EndOffs);
+  // Start and end set and different. An empty selection is dropped when
+  // ResetEmpty; with CheckPartial a table with selected cells counts.
+  bool HasSelection(bool ResetEmpty, bool CheckPartial = false);
+  // Start and end set and different; changes nothing.
+  bool SelectionExists() const;
+  // Where the selection began; the editor answers with its caret.
+  virtual void GetAnchorDrawPos(int &Line, int &Offs) const;
+  // Whether the place lies in the ordered selection, both ends included.
+  bool IsPosInSelection(int ItemNo, int Offs) const;
+  // The picture when the selection is exactly one whole non-text item that
+  // shows one.
+  TGraphic *GetSelectedImage() const;
+  // Widens a non-empty selection to whole paragraphs, keeping its direction;
+  // with OnlyIfMultiple only when it already spans two paragraphs.
+  bool ExpandSelectionToParagraphs(bool OnlyIfMultiple);
+  bool SelectionSpansParagraphs() const;
+  bool IsParagraphStartLine(int DrawLineNo) const;
+  // The 1-based screen line of the place; 0 when it has no draw line.
+  int GetLineNumber(int ItemNo, int Offs) const;
+  TCustomRVItemInfo *GetPartialSelectedItem() const { return FPartialSelectedItem; }
+  virtual void SetPartialSelectionItem(TCustomRVItemInfo *Item);
+  void ReleasePartialSelection(TCustomRVItemInfo *Except);
+  // Selects Length characters from a draw position (the anchor at the far
+  // end when Backwards) and scrolls them into view.
+  void SelectDrawRange(int DrawLineNo, int DrawOffs, int Length, bool Backwards);
+  // Runs after every operation that sets the selection; the editor moves
+  // its caret here.
+  virtual void AfterSelectionSet() {}
+  // The item's first piece in document (client) coordinates; false when it
+  // has no draw line.
+  bool GetItemCoords(int ItemNo, int &Left, int &Top) const;
+  bool GetItemClientCoords(int ItemNo, int &Left, int &Top) const;
+  // Scrolls the view so that a rectangle of document coordinates shows.
+  void ScrollRectIntoView(int Left, int Top, int Height, int Width);
+  // Repaint and the selection event, after the selection changed.
+  void SelectionChanged();
+  void FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clearing) override;
+
+  // Whether the place is inside a word: a text piece, strictly between its
+  // first and last offsets, with no delimiter before or at it. First and
+  // Last receive the word's draw offsets on that piece.
+  bool IsInsideWord(int DrawLineNo, int DrawOffs, int &First, int &Last) const;
+  // The item and word under a client point (exact hit only). Offs is the
+  // character under the point, -1 for a non-text item; Word is the item's
+  // raw text of the word (empty on a delimiter or a non-text item).
+  struct TRVWordHit {
+    TCustomRVFormattedData *RVData = nullptr;
+    int ItemNo = -1, StyleNo = 0, Offs = -1, WordStart = 0;
+    std::string Word;
+  };
+  bool FindWordAt(int X, int Y, TRVWordHit &Hit);
+  // Word as 8-bit text in its item's code page, as events carry it.
+  std::string WordForEvent(const TRVWordHit &Hit) const;
+  // Selects the word (or the non-text item) under a client point; false
+  // when nothing is there.
+  bool SelectWordAt(int X, int Y);
+
+  // Mouse selection, in document coordinates. Start begins a selection at
+  // the point (extending the present one with Shift); Extend moves its end
+  // and answers whether any of the four selection fields changed.
+  void StartMouseSelection(int X, int Y, TRVShiftState Shift);
+  bool ExtendMouseSelection(int X, int Y);
+  void EndMouseSelection();
+  const TRVSelectingInfo *SelectingInfo() const { return FSelectingInfo.get(); }
+  TRVMouseSelection MouseSel;
+
+  // ------------------------------------------------------------- mouse
+  // Client coordinates, as the control passes them on.
+  virtual void MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  virtual void MouseMove(TRVShiftState Shift, int X, int Y);
+  virtual void MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  // A double click at the given client point.
+  virtual void DblClick(int X, int Y);
+  // The mouse left the control.
+  void ClearHoveredJump();
+  // After a vertical scroll: reports the checkpoint that the view now
+  // shows, as Kind asks, when it differs from the one reported last.
+  void CheckCheckpointVisibility(TCPEventKind Kind);
+  // Frees the soft page breaks; whether there were any.
+  bool ClearSoftPageBreaks();
+  // Drawn after painting; the editor draws its resizer handles here.
+  virtual void PaintResizerHandles(TCanvas &Canvas, int XOffs, int YOffs) { (void)Canvas, (void)XOffs, (void)YOffs; }
+  // Hook after each step of the control's auto-scroll; nothing here.
+  virtual void AutoScrollStep() {}
+  // Hook after a mouse selection ended; the editor selects a clicked item
+  // whole there.
+  virtual void AfterMouseSelection() {}
+  // A click on an item that takes the keyboard focus moves the focus frame
+  // to it; a control's document does that, nothing here.
+  virtual void FocusClickedItem(int ItemNo) { (void)ItemNo; }
+  // Hyperlinks react to the mouse (always in a view; in the editor only in
+  // jump mode): bit 0 of the root's flag word.
+  bool LinksReact() const;
+  // The hyperlink area under a point of document coordinates, or null.
+  TRVJumpInfo *FindJumpAt(int X, int Y) const;
+  int32_t PressedJump = -1;
+  int32_t HoveredLine = -1, PressedLine = -1;
+  TCustomRVFormattedData *HoveredData = nullptr;
+
+  // Notifications of the mouse handling; the view's document turns them
+  // into the control's events. A nested document hands them to its root.
+  virtual bool HasMouseDownHandler() const;
+  virtual void NotifyMouseDown(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y);
+  virtual bool HasMouseUpHandler() const;
+  virtual void NotifyMouseUp(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y);
+  virtual bool HasDblClickHandler() const;
+  virtual void NotifyDblClick(const std::string &Word, int StyleNo);
+  virtual bool HasRightClickHandler() const;
+  virtual void NotifyRightClick(const std::string &Word, int StyleNo, int X, int Y);
+  virtual void NotifyJumpHover(int Id);
+  virtual void SetCursor(TCursor Cursor);
+  virtual void FocusRootControl();
+  virtual bool PostDragStart();
+  virtual bool HasCheckpointVisibleHandler() const;
+  virtual void NotifyCheckpointVisible(TRVCPInfo *CP);
+
+  // ----------------------------------------------------------- copying
+  // Puts the selection on the clipboard in the formats the options ask
+  // for; false when no format is asked for and no copy handler exists.
+  bool CopySelectionToClipboard(TColor BackgroundColor = clNone);
+  // The formats a copy of the selection gives, as one clipboard content:
+  // the RVF block (its length first), text, a picture, RTF. Empty when
+  // nothing is selected.
+  struct TRVCopyData {
+    std::string RVF;           // with its 4-byte little-endian length first
+    std::u16string Text;       // the text of the selection
+    bool HasText = false;
+    QImage Image;              // the one selected picture
+    std::string RTF;
+  };
+  bool GetCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
+  // The selection as plain text (80-character lines): 8-bit, or UTF-16 code
+  // units packed two bytes each when Unicode. Empty without a selection.
+  std::string GetSelectedText(bool Unicode);
+  void GetExportRange(int &First, int &FirstOffs, int &Last, int &LastOffs, int &Dummy1, int &Dummy2) override;
+  // Selection-only saving: the export range becomes the selection.
+  bool ExportingSelection = false;
+
+  // Protection questions of the editor.
+  bool IsItemProtected(int ItemNo, TRVProtectOption Option) const;
+  bool IsParaStyleOption(int ParaNo, TRVParaOption Option) const;
+  bool IsItemParaReadOnly(int ItemNo) const;
+  bool IsStickingAt(int ItemNo, bool Silent) const;
+  bool CanDropAt(int ItemNo, int Offs) const;
+
   // ------------------------------------------------------------ painting
   // Paints the part of the client area in Clip onto Canvas, whose origin is
   // Clip's top-left corner.
@@ -299,6 +531,18 @@ protected:
   // Text widths measured ahead by CalcItemsMinWidth, from item FMinWidthsStart.
   const std::vector<int> *FMinWidths = nullptr;
   int FMinWidthsStart = 0;
+
+private:
+  std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
+  TCustomRVItemInfo *FPartialSelectedItem = nullptr;
+  // Compared only, never followed: it may have been freed since.
+  const TRVCPInfo *FLastReportedCP = nullptr;
+  void ExtendLineSelection(int HitLine);
+  void SnapWordSelection(int Line, int Offs);
+  // Moves the hovered jump to J (null: none), repainting both.
+  void SetHoveredJump(TRVJumpInfo *J);
+  void InvalidateJump(const TRVJumpInfo &J);
+  void UpdateHoveredLine(int X, int Y);
 };
 
 // The document of a view control: every host query answered by the host.
@@ -332,6 +576,28 @@ public:
   void InvalidateRectInControl(const TRect &R) override { FFormatHost->InvalidateRect(R); }
   TRVScroller *GetScroller() const override { return FFormatHost->ScrollerControl(); }
   bool IsViewData() const override { return true; }
+  void DoSelect() override { FFormatHost->DoSelect(); }
+  void DoJump(int ID) override { FFormatHost->DoJump(ID); }
+  bool HasMouseDownHandler() const override { return FFormatHost->HasRVMouseDownHandler(); }
+  void NotifyMouseDown(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) override {
+    FFormatHost->DoRVMouseDown(Button, Shift, ItemNo, X, Y);
+  }
+  bool HasMouseUpHandler() const override { return FFormatHost->HasRVMouseUpHandler(); }
+  void NotifyMouseUp(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) override {
+    FFormatHost->DoRVMouseUp(Button, Shift, ItemNo, X, Y);
+  }
+  bool HasDblClickHandler() const override { return FFormatHost->HasRVDblClickHandler(); }
+  void NotifyDblClick(const std::string &Word, int StyleNo) override { FFormatHost->DoRVDblClick(Word, StyleNo); }
+  bool HasRightClickHandler() const override { return FFormatHost->HasRVRightClickHandler(); }
+  void NotifyRightClick(const std::string &Word, int StyleNo, int X, int Y) override {
+    FFormatHost->DoRVRightClick(Word, StyleNo, X, Y);
+  }
+  void NotifyJumpHover(int Id) override { FFormatHost->DoRVMouseMove(Id); }
+  void SetCursor(TCursor Cursor) override { FFormatHost->SetControlCursor(Cursor); }
+  void FocusRootControl() override { FFormatHost->FocusControl(); }
+  bool PostDragStart() override { return FFormatHost->PostDragStart(); }
+  bool HasCheckpointVisibleHandler() const override { return FFormatHost->HasCheckpointVisibleHandler(); }
+  void NotifyCheckpointVisible(TRVCPInfo *CP) override { FFormatHost->DoCheckpointVisible(CP); }
   // The shift that centres or bottom-aligns a short document.
   int VCenterShift() const;
 

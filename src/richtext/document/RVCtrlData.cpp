@@ -114,6 +114,14 @@ void TRVControlData::ScrollItemIntoView(int ItemNo) {
   else if (d->Top + d->Height > top + height) ScrollTo(d->Top + d->Height - height, true);
 }
 
+void TRVControlData::FocusClickedItem(int ItemNo) {
+  if (TabNavigation == rvtnNone || ItemNo < 0 || ItemNo >= GetItemCount()) return;
+  InvalidateItem(*(FocusedItemData ? FocusedItemData : this), FocusedItemNo);
+  FocusedItemNo = ItemNo;
+  FocusedItemData = this;
+  InvalidateItem(*this, ItemNo);
+}
+
 void TRVControlData::ActivateFocusedItem() {
   TCustomRVFormattedData *data = FocusedItemData ? FocusedItemData : this;
   if (FocusedItemNo < 0 || FocusedItemNo >= data->GetItemCount()) return;

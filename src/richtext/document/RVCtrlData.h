@@ -23,6 +23,8 @@ public:
 
   void ClearFormatting() override;
   void ClearSelection(bool FireEvent) override;
+  // A clicked link or control item takes the focus frame.
+  void FocusClickedItem(int ItemNo) override;
 
   // Tab navigation among the items that take the keyboard focus (links,
   // inline controls). Control is the widget that had the focus before (the

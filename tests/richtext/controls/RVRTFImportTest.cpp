@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -551,6 +552,350 @@ TEST(RVRTFImport, TableCellsArriveAsParagraphs) {
   Doc doc;
   ASSERT_EQ(doc.import(rtf("\\trowd\\cellx1000\\cellx2000 \\intbl a\\cell b\\cell\\row after")), 0);
   EXPECT_EQ(doc.items(), "|0/0:a|0/0:b|0/0:after");
+}
+
+
+// ---------------------------------------------------------------------------
+// Old-style numbering, marker sizes, line breaks inside list items
+
+// The single list style the import made, with its first level.
+const TRVListLevel *onlyLevel(const Doc &doc, int level = 0) {
+  if (doc.st.ListStyles().Count() != 1) return nullptr;
+  return doc.st.ListStyles().Items(0)->Levels.Items(level);
+}
+
+// The texts the markers show, each followed by a space.
+std::string markerLabels(const Doc &doc) {
+  std::string labels;
+  for (int i = 0; i < doc.d.GetItemCount(); ++i)
+    if (auto *m = dynamic_cast<const TRVMarkerItemInfo *>(doc.d.GetItem(i))) labels += m->DisplayString + " ";
+  return labels;
+}
+
+struct OldNumberingCase {
+  const char *name;
+  std::string body;
+  std::string items;
+  TRVListType type;
+  std::string format;
+  int32_t start;
+  int32_t left, marker; // indents in pixels
+  const char *font;
+};
+
+class RVRTFImportOldNumbering : public testing::TestWithParam<OldNumberingCase> {};
+
+TEST_P(RVRTFImportOldNumbering, ParagraphNumberingBecomesMarkers) {
+  const OldNumberingCase &c = GetParam();
+  Doc doc;
+  doc.p.ParaStyleMode = rvrsAddIfNeeded;
+  ASSERT_EQ(doc.import(rtf(c.body)), 0);
+  EXPECT_EQ(doc.items(), c.items);
+  const TRVListLevel *l = onlyLevel(doc);
+  ASSERT_NE(l, nullptr) << doc.st.ListStyles().Count() << " list styles";
+  EXPECT_EQ(l->ListType, c.type);
+  EXPECT_EQ(l->FormatString, c.format);
+  EXPECT_EQ(l->StartFrom, c.start);
+  EXPECT_EQ(l->LeftIndent, c.left);
+  EXPECT_EQ(l->MarkerIndent, c.marker);
+  ASSERT_NE(l->FontIfAny(), nullptr);
+  EXPECT_EQ(l->FontIfAny()->Name, c.font);
+}
+
+// The marker text of \pntext is the reader's to skip; the \pn group is what
+// the marker is made of.
+const std::string kBullet = "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
+                            "\\fi-360\\li720 ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, RVRTFImportOldNumbering,
+    testing::Values(
+        OldNumberingCase{"Bullets", kBullet + "one\\par " + kBullet + "two\\par\\pard after",
+                         "|m0.00/3:one|m0.00/3:two|0/0:after", rvlstBullet, "\xB7", 1, 48, 24, "Symbol"},
+        OldNumberingCase{"NumberedBody",
+                         "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}x\\par\\pard y",
+                         "|m0.00/0:x|0/0:y", rvlstDecimal, "%s.", 3, 24, 0, "Arial"},
+        OldNumberingCase{"RomanInParentheses",
+                         "{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxtb (}{\\pntxta %)}}\\li300\\fi-300 x",
+                         "|m0.00/3:x", rvlstUpperRoman, "(%s%%)", 1, 20, 0, "Arial"},
+        OldNumberingCase{"BulletWithoutText", "{\\*\\pn\\pnlvlblt}x", "|m0.00/0:x", rvlstBullet, "\x95", 1, 0,
+                         0, "Arial"},
+        // A paragraph in a list of the list table takes that list only.
+        OldNumberingCase{"ListTableWins",
+                         std::string("{\\*\\listtable{\\list{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}"
+                                     "\\li720}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}") +
+                             "\\pard\\ls1{\\*\\pn\\pnlvlblt{\\pntxtb x}}a",
+                         "|m0.00/0:a", rvlstLowerAlpha, "%s)", 1, 48, 48, "Arial"}),
+    [](const testing::TestParamInfo<OldNumberingCase> &i) { return std::string(i.param.name); });
+
+TEST(RVRTFImport, OldNumberingCountsOnInOneListStyle) {
+  Doc doc;
+  doc.p.ParaStyleMode = rvrsAddIfNeeded;
+  const std::string num = "\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}";
+  ASSERT_EQ(doc.import(rtf(num + "a\\par" + num + "b\\par" + num + "c")), 0);
+  ASSERT_EQ(doc.st.ListStyles().Count(), 1);
+  EXPECT_EQ(markerLabels(doc), "1. 2. 3. ");
+}
+
+TEST(RVRTFImport, OldOutlineLevelsShareTheSectionsListStyle) {
+  Doc doc;
+  doc.p.ParaStyleMode = rvrsAddIfNeeded;
+  const std::string sections = "{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}"
+                               "{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta )}}";
+  ASSERT_EQ(doc.import(rtf(sections + "\\pard{\\*\\pn\\pnlvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang"
+                                      "{\\pntxta .}}top\\par\\pard{\\*\\pn\\pnlvl2}sub\\par")),
+            0);
+  EXPECT_EQ(doc.items(), "|m0.00/0:top|m0.10/0:sub");
+  ASSERT_EQ(doc.st.ListStyles().Count(), 1);
+  const TRVListInfo *l = doc.st.ListStyles().Items(0);
+  ASSERT_EQ(l->Levels.Count(), 9);
+  EXPECT_EQ(l->Levels.Items(0)->ListType, rvlstUpperRoman);
+  EXPECT_EQ(l->Levels.Items(0)->FormatString, "%s.");
+  EXPECT_EQ(l->Levels.Items(1)->ListType, rvlstUpperAlpha);
+  EXPECT_EQ(l->Levels.Items(1)->FormatString, "%1:s)");
+  EXPECT_EQ(markerLabels(doc), "I. A) ");
+}
+
+TEST(RVRTFImport, OldNumberingStaysPlainTextInOtherModes) {
+  Doc doc;
+  ASSERT_EQ(doc.import(rtf(kBullet + "one")), 0);
+  EXPECT_EQ(doc.st.ListStyles().Count(), 0);
+  EXPECT_EQ(doc.items(), "|0/2:one");
+}
+
+struct MarkerSizeCase {
+  const char *name;
+  std::string body;
+  int32_t size;
+};
+
+class RVRTFImportMarkerSize : public testing::TestWithParam<MarkerSizeCase> {};
+
+TEST_P(RVRTFImportMarkerSize, MarkerFontSizeFollowsTheTextUnlessGiven) {
+  Doc doc;
+  doc.p.ParaStyleMode = rvrsAddIfNeeded;
+  doc.p.TextStyleMode = rvrsAddIfNeeded; // text of exactly the size asked
+  ASSERT_EQ(doc.import(rtf(GetParam().body)), 0);
+  const TRVListLevel *l = onlyLevel(doc);
+  ASSERT_NE(l, nullptr);
+  ASSERT_NE(l->FontIfAny(), nullptr);
+  EXPECT_EQ(l->FontIfAny()->Size, GetParam().size);
+}
+
+const std::string kOneList = "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}%s}"
+                             "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}";
+
+std::string oneList(const std::string &levelWords) {
+  std::string s = kOneList;
+  s.replace(s.find("%s"), 2, levelWords);
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, RVRTFImportMarkerSize,
+    testing::Values(MarkerSizeCase{"ListLevelWithoutSize", oneList("") + "\\pard\\ls1\\fs40 big", 20},
+                    MarkerSizeCase{"ListLevelWithSize", oneList("\\fs16") + "\\pard\\ls1\\fs40 big", 8},
+                    MarkerSizeCase{"OldWithoutSize", "\\pard{\\*\\pn\\pnlvlbody\\pndec}\\fs28 x\\par", 14},
+                    MarkerSizeCase{"OldWithSize", "\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnfs18}\\fs28 x\\par", 9},
+                    // The first run after the marker counts, not the last one.
+                    MarkerSizeCase{"FirstRunCounts", "\\pard{\\*\\pn\\pnlvlblt}{\\fs36 big}{\\fs16 small}\\par",
+                                   18}),
+    [](const testing::TestParamInfo<MarkerSizeCase> &i) { return std::string(i.param.name); });
+
+TEST(RVRTFImport, LineBreakParagraphsOfAListItemGetNoMarkerOfTheirOwn) {
+  Doc doc;
+  doc.p.ParaStyleMode = rvrsAddIfNeeded;
+  doc.p.LineBreaksAsParagraphs = true;
+  ASSERT_EQ(doc.import(rtf(oneList("") + "\\pard\\ls1 first\\line more\\par\\pard\\ls1 second")), 0);
+  EXPECT_EQ(doc.items(), "|m0.00/0:first|0/0:more|m0.00/0:second");
+  EXPECT_EQ(markerLabels(doc), "1. 2. ");
+}
+
+// ---------------------------------------------------------------------------
+// Header and footer
+
+struct HeaderFooterCase {
+  const char *name;
+  bool header, footer; // targets given
+  std::string body;
+  std::string main, head, foot;
+  int32_t headerY, footerY;
+};
+
+class RVRTFImportHeaderFooter : public testing::TestWithParam<HeaderFooterCase> {};
+
+TEST_P(RVRTFImportHeaderFooter, HeaderAndFooterGoToTheirTargets) {
+  const HeaderFooterCase &c = GetParam();
+  Doc doc;
+  TCustomRVData head, foot;
+  head.SetHost(&doc.host);
+  foot.SetHost(&doc.host);
+  head.AddText("old header", 0, 0);
+  foot.AddText("old footer", 0, 0);
+  doc.p.SetHeaderFooterRVData(c.header ? &head : nullptr, c.footer ? &foot : nullptr);
+  ASSERT_EQ(doc.import(rtf(c.body)), 0);
+  EXPECT_EQ(doc.items(), c.main);
+  auto itemsOf = [](const TCustomRVData &d) {
+    std::string out;
+    for (int i = 0; i < d.GetItemCount(); ++i) {
+      if (d.IsParaStart(i)) out += "|";
+      out += std::to_string(d.GetItemStyle(i)) + ":" + d.GetItemTextRaw(i);
+    }
+    return out;
+  };
+  EXPECT_EQ(itemsOf(head), c.head);
+  EXPECT_EQ(itemsOf(foot), c.foot);
+  EXPECT_EQ(doc.p.HeaderY(), c.headerY);
+  EXPECT_EQ(doc.p.FooterY(), c.footerY);
+}
+
+const std::string kHeaderFooter = "\\headery1080{\\header\\pard\\qc{\\b Title}\\par\\pard page}"
+                                  "{\\footer\\pard foot\\par}\\pard body\\par more";
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, RVRTFImportHeaderFooter,
+    testing::Values(
+        // 1080 twips are 19.05 mm, the default 720 are 12.7.
+        HeaderFooterCase{"Both", true, true, kHeaderFooter, "|0/0:body|0/0:more", "|1:Title|0:page", "|0:foot", 19, 12},
+        HeaderFooterCase{"HeaderOnly", true, false, kHeaderFooter, "|0/0:body|0/0:more", "|1:Title|0:page",
+                         "|0:old footer", 19, -1},
+        HeaderFooterCase{"None", false, false, kHeaderFooter, "|0/0:body|0/0:more", "|0:old header", "|0:old footer",
+                         -1, -1},
+        HeaderFooterCase{"NoHeaderInTheRTF", true, true, "body", "|0/0:body", "|0:old header", "|0:old footer", -1,
+                         -1},
+        // The last header of the document is the one kept.
+        HeaderFooterCase{"LastHeaderWins", true, false, "{\\header one}x{\\header two}", "|0/0:x", "|0:two",
+                         "|0:old footer", 12, -1}),
+    [](const testing::TestParamInfo<HeaderFooterCase> &i) { return std::string(i.param.name); });
+
+TEST(RVRTFImport, HeaderOfAnotherStyleSheetIsNotFilled) {
+  Doc doc;
+  TRVStyle other;
+  TRVDataHost otherHost;
+  otherHost.Style = &other;
+  TCustomRVData head;
+  head.SetHost(&otherHost);
+  head.AddText("kept", 0, 0);
+  doc.p.SetHeaderFooterRVData(&head, nullptr);
+  ASSERT_EQ(doc.import(rtf("{\\header skipped}body")), 0);
+  EXPECT_EQ(doc.items(), "|0/0:body");
+  ASSERT_EQ(head.GetItemCount(), 1);
+  EXPECT_EQ(head.GetItemTextRaw(0), "kept");
+}
+
+TEST(RVRTFImport, FailedImportLeavesHeaderAndFooterAlone) {
+  Doc doc;
+  TCustomRVData head;
+  head.SetHost(&doc.host);
+  head.AddText("kept", 0, 0);
+  doc.p.SetHeaderFooterRVData(&head, nullptr);
+  int index = 0;
+  EXPECT_NE(doc.p.ImportRTF(rtf("{\\header new}x{\\pict\\pngblip 8zz}"), doc.d, index), 0);
+  ASSERT_EQ(head.GetItemCount(), 1);
+  EXPECT_EQ(head.GetItemTextRaw(0), "kept");
+  EXPECT_EQ(doc.p.HeaderY(), -1);
+}
+
+// ---------------------------------------------------------------------------
+// The picture-item handler
+
+TEST(RVRTFImport, PictureItemHandlerMakesOrDropsEachPicture) {
+  const std::string body = "a" + kPict + "b" + kPict + "c";
+  Doc doc;
+  int asked = 0;
+  doc.p.OnNewPictureItem = [&](TRVRTFReaderProperties &, TCustomRVData &rvData, TRVRTFPicture *pic,
+                               std::unique_ptr<TGraphic> &graphic, std::unique_ptr<TCustomRVItemInfo> &item,
+                               std::string &text) {
+    ++asked;
+    ASSERT_NE(pic, nullptr);
+    ASSERT_NE(graphic, nullptr);
+    EXPECT_EQ(&rvData, &doc.d);
+    if (asked == 1) return; // the first is refused
+    EXPECT_EQ(pic->PicW, 2);
+    item = std::make_unique<TRVGraphicItemInfo>(&rvData, std::move(graphic), rvvaMiddle);
+    text = "second";
+  };
+  ASSERT_EQ(doc.import(rtf(body)), 0);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(doc.items(), "|0/0:a0/0:bx-30/0:c");
+  auto *g = dynamic_cast<TRVGraphicItemInfo *>(doc.d.GetItem(2));
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->VAlign, rvvaMiddle);
+  EXPECT_EQ(doc.d.GetItemTextRaw(2), "second");
+}
+
+TEST(RVRTFImport, PictureItemHandlerSeesUnreadablePicturesAsTheyAre) {
+  Doc doc;
+  bool invalid = false;
+  doc.p.OnNewPictureItem = [&](TRVRTFReaderProperties &, TCustomRVData &, TRVRTFPicture *pic,
+                               std::unique_ptr<TGraphic> &, std::unique_ptr<TCustomRVItemInfo> &, std::string &) {
+    invalid = pic && pic->Invalid;
+  };
+  ASSERT_EQ(doc.import(rtf("a{\\pict\\jpegblip 0102030405}b")), 0);
+  EXPECT_TRUE(invalid);
+  EXPECT_EQ(doc.items(), "|0/0:a0/0:b");
+}
+
+TEST(RVRTFImport, PictureItemHandlerMakingAnItemOfNoStyleFailsTheImport) {
+  Doc doc;
+  doc.d.AddText("keep", 0, 0);
+  doc.p.OnNewPictureItem = [&](TRVRTFReaderProperties &, TCustomRVData &rvData, TRVRTFPicture *,
+                               std::unique_ptr<TGraphic> &, std::unique_ptr<TCustomRVItemInfo> &item, std::string &text) {
+    item = RichVistaTextItemClass(&rvData);
+    item->StyleNo = 99;
+    text = "bad";
+  };
+  int index = 1;
+  EXPECT_THROW(doc.p.ImportRTF(rtf("a" + kPict), doc.d, index), ERichVistaError);
+  EXPECT_EQ(doc.items(), "|0/0:keep");
+}
+
+// ---------------------------------------------------------------------------
+// Progress
+
+struct ProgressHost : TRVDataHost {
+  bool wants = true;
+  std::vector<std::array<int, 3>> calls; // operation, stage, percent
+  bool HasProgressHandler() const override { return wants; }
+  void DoProgress(int Operation, int Stage, uint8_t PercentDone) override {
+    calls.push_back({Operation, Stage, PercentDone});
+  }
+};
+
+TEST(RVRTFImport, ProgressIsReportedForLongInputWhenTheDocumentAsks) {
+  std::string big;
+  while (big.size() < 100000) big += "Some words of a long document.\\par ";
+  TRVStyle st;
+  ProgressHost host;
+  host.Style = &st;
+  TCustomRVData d;
+  d.SetHost(&host);
+  TRVRTFReaderProperties p;
+  ASSERT_EQ(ImportRTFIntoDocument(rtf(big), d, p), 0);
+  ASSERT_GE(host.calls.size(), 3u);
+  EXPECT_EQ(host.calls.front(), (std::array<int, 3>{rvloLoading, rvprtfprStarting, 0}));
+  EXPECT_EQ(host.calls.back(), (std::array<int, 3>{rvloLoading, rvprtfprEnding, 0}));
+  int last = 0;
+  for (size_t i = 1; i + 1 < host.calls.size(); ++i) {
+    EXPECT_EQ(host.calls[i][0], rvloLoading);
+    EXPECT_EQ(host.calls[i][1], rvprtfprRunning);
+    EXPECT_GE(host.calls[i][2], last);
+    last = host.calls[i][2];
+  }
+  EXPECT_GE(last, 90);
+  EXPECT_LE(last, 100);
+
+  // Short input, or a document that does not ask: no reports.
+  host.calls.clear();
+  TCustomRVData small;
+  small.SetHost(&host);
+  ASSERT_EQ(ImportRTFIntoDocument(rtf("short"), small, p), 0);
+  EXPECT_TRUE(host.calls.empty());
+  host.wants = false;
+  TCustomRVData quiet;
+  quiet.SetHost(&host);
+  ASSERT_EQ(ImportRTFIntoDocument(rtf(big), quiet, p), 0);
+  EXPECT_TRUE(host.calls.empty());
 }
 
 } // namespace

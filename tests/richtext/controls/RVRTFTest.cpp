@@ -863,8 +863,9 @@ TEST(RVRTFReader, HeaderWithReceiver) {
     ev.push_back(std::string(t == rtf_hf_Header ? "header" : "footer") + (starting ? "+" : "-"));
     supported = true;
   };
-  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1{\header H}{\footer F}body})"), 0);
-  EXPECT_EQ(ev, (std::vector<std::string>{"header+", "H", "header-", "footer+", "F", "footer-", "body"}));
+  // Text before a header is handed over before the header starts.
+  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1 before{\header H}{\footer F}body})"), 0);
+  EXPECT_EQ(ev, (std::vector<std::string>{"before", "header+", "H", "header-", "footer+", "F", "footer-", "body"}));
 }
 
 TEST(RVRTFReader, PageBreakAndObjects) {
@@ -929,14 +930,14 @@ TEST(RVRTFReader, CodePageConversions) {
 TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
   const std::optional<TRVRTFMarkerProperties> marker =
       ReadLastMarker(R"({\rtf1{\*\pnseclvl2\pnlcrm\pnstart4\pnindent720{\pntxta )}})"
-                     R"({\*\pn\pnlvl2\pnhang}x\par})");
+                     R"({\*\pn\pnlvl2\pnhang{\pntxta )}}x\par})");
   ASSERT_TRUE(marker);
   EXPECT_EQ(marker->Level, 2);
   EXPECT_EQ(marker->NumberType, 4);
   EXPECT_EQ(marker->StartAt, 4);
   EXPECT_EQ(marker->Indent, 720);
   EXPECT_TRUE(marker->Hanging);
-  EXPECT_EQ(marker->TextAfter, ")");
+  EXPECT_EQ(marker->TextAfter, ")"); // given again by the paragraph, not doubled
 
   int hooked = 0;
   RVRTFAfterImportGraphic = [&](TGraphic &g) { hooked += g.width(); };

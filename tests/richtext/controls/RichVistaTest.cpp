@@ -1,0 +1,328 @@
+// The view under the offscreen platform, driven by QTest press, move and
+// release sequences: selecting by dragging and by double click, links,
+// right clicks, auto-scroll, dragging out, and the deferred events.
+#include <gtest/gtest.h>
+
+#include <QDrag>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPointer>
+#include <QTest>
+
+#include "ViewFixture.h"
+#include "platform/DesktopMetrics.h"
+#include "support/EventPump.h"
+
+using namespace kc;
+using kctest::EventLog;
+using kctest::FixedPitchView;
+
+namespace {
+
+struct SelBounds {
+  int si, so, ei, eo;
+  bool operator==(const SelBounds &) const = default;
+};
+std::ostream &operator<<(std::ostream &o, const SelBounds &b) {
+  return o << "(" << b.si << "," << b.so << ")-(" << b.ei << "," << b.eo << ")";
+}
+SelBounds Sel(const TCustomRichVista &v, bool Ordered = true) {
+  SelBounds b{};
+  v.GetSelectionBounds(b.si, b.so, b.ei, b.eo, Ordered);
+  return b;
+}
+
+// Two paragraphs, "alpha beta" and "gamma delta", with a link "link" after
+// the first (items: 0 "alpha beta", 1 "link", 2 "gamma delta").
+struct Transcript {
+  Transcript() {
+    link = kctest::AddLinkStyle(sheet);
+    view = std::make_unique<FixedPitchView>(sheet);
+    view->AddTextParagraph("alpha beta ", 0, 0);
+    view->AddTextRun("link", link);
+    view->AddTextParagraph("gamma delta", 0, 0);
+    view->ReformatDocument();
+    log.Attach(*view);
+  }
+  TRVStyle sheet;
+  int link = 0;
+  std::unique_ptr<FixedPitchView> view;
+  EventLog log;
+};
+
+// The link "link" lies at x 110..150 on the first line.
+const QPoint kOnLink(125, 5), kOffLink(125, 15);
+
+} // namespace
+
+TEST(View, DragSelectsAcrossLinesSnappingToWords) {
+  Transcript t;
+  QTest::mousePress(t.view.get(), Qt::LeftButton, {}, QPoint(22, 5));
+  QTest::mouseMove(t.view.get(), QPoint(32, 15));
+  QTest::mouseRelease(t.view.get(), Qt::LeftButton, {}, QPoint(32, 15));
+  EXPECT_EQ(Sel(*t.view), (SelBounds{0, 1, 2, 6})) << "from alpha's start to gamma's end";
+  EXPECT_GE(t.log.Count("select"), 1);
+  EXPECT_EQ(t.view->GetSelText(), "alpha beta link\r\ngamma");
+}
+
+TEST(View, DoubleClickSelectsTheWordAndTheReleaseKeepsIt) {
+  Transcript t;
+  QTest::mouseDClick(t.view.get(), Qt::LeftButton, {}, QPoint(72, 5));
+  EXPECT_EQ(Sel(*t.view), (SelBounds{0, 7, 0, 11}));
+  EXPECT_EQ(t.view->GetSelText(), "beta");
+  EXPECT_FALSE(t.view->RVData()->MouseSel.Selecting);
+}
+
+TEST(View, LinksFireOnlyOnAClickThatStaysOnThem) {
+  struct Case {
+    const char *name;
+    std::vector<QPoint> moves;
+    QPoint release;
+    int jumps;
+  } cases[] = {
+      {"click on the link fires once", {}, kOnLink, 1},
+      {"press on the link, move off, release off: nothing", {kOffLink}, kOffLink, 0},
+      {"press, move off and back onto the same place: fires", {kOffLink, kOnLink}, kOnLink, 1},
+  };
+  for (const auto &c : cases) {
+    Transcript t;
+    QTest::mousePress(t.view.get(), Qt::LeftButton, {}, kOnLink);
+    for (const QPoint &p : c.moves) QTest::mouseMove(t.view.get(), p);
+    QTest::mouseRelease(t.view.get(), Qt::LeftButton, {}, c.release);
+    EXPECT_EQ(t.log.Count("jump"), c.jumps) << c.name;
+    if (c.jumps) {
+      EXPECT_EQ(t.log.Count("jump 0"), 1) << c.name;
+    }
+  }
+}
+
+TEST(View, AReleaseOnALinkWhileTextIsSelectedDoesNotFollowIt) {
+  Transcript t;
+  t.view->SetSelectionBounds(0, 1, 0, 6);
+  // Shift keeps the selection while the press moves its end onto the link.
+  QTest::mousePress(t.view.get(), Qt::LeftButton, Qt::ShiftModifier, kOnLink);
+  QTest::mouseRelease(t.view.get(), Qt::LeftButton, Qt::ShiftModifier, kOnLink);
+  EXPECT_EQ(t.log.Count("jump"), 0);
+}
+
+TEST(View, HoveringALinkSetsItsCursorAndReportsItOnce) {
+  Transcript t;
+  t.view->show();
+  int hovers = 0;
+  t.view->OnRVMouseMove = [&](TCustomRichVista *, int) { ++hovers; };
+  QTest::mouseMove(t.view.get(), kOnLink);
+  QTest::mouseMove(t.view.get(), kOnLink + QPoint(5, 0));
+  EXPECT_EQ(hovers, 1);
+  EXPECT_EQ(t.view->RVData()->HoveredJump, 0);
+  EXPECT_EQ(t.view->cursor().shape(), screenCursor(crJump).shape());
+  QTest::mouseMove(t.view.get(), QPoint(20, 15));
+  EXPECT_EQ(t.view->RVData()->HoveredJump, -1);
+}
+
+TEST(View, RightClickKeepsTheSelectionInsideItAndCollapsesItOutside) {
+  struct Case {
+    const char *name;
+    QPoint at;
+    SelBounds after;
+  } cases[] = {
+      {"inside the selection: kept", QPoint(72, 5), {0, 7, 0, 11}},
+      {"outside: collapsed there", QPoint(22, 15), {2, 3, 2, 3}},
+  };
+  for (const auto &c : cases) {
+    Transcript t;
+    t.view->SetSelectionBounds(0, 7, 0, 11);
+    QTest::mouseClick(t.view.get(), Qt::RightButton, {}, c.at);
+    EXPECT_EQ(Sel(*t.view), c.after) << c.name;
+    EXPECT_EQ(t.log.Count("rightclick"), 1) << c.name;
+  }
+}
+
+TEST(View, AutoScrollDirectionFollowsTheDistanceOutsideTheClient) {
+  struct Case {
+    const char *name;
+    int coord, direction;
+  } cases[] = {
+      {"21 above", -21, -10}, {"20 above", -20, -1}, {"1 above", -1, -1}, {"top edge", 0, 0},
+      {"bottom edge", 100, 0}, {"1 below", 101, 1}, {"20 below", 120, 1}, {"21 below", 121, 10},
+  };
+  for (const auto &c : cases) EXPECT_EQ(TCustomRichVista::AutoScrollDirection(c.coord, 100), c.direction) << c.name;
+}
+
+TEST(View, DraggingBelowTheViewScrollsStepByStepAndExtendsTheSelection) {
+  TRVStyle sheet;
+  FixedPitchView view(sheet, 300, 100);
+  for (int i = 0; i < 40; ++i) view.AddTextParagraph("line " + std::to_string(i), 0, 0);
+  view.ReformatDocument();
+  view.show();
+  ASSERT_GT(view.VRange(), 10);
+  QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(12, 5));
+  EXPECT_TRUE(view.AutoScrollTimerRunning());
+  const QPoint below(12, view.ClientHeight() + 5);
+  QTest::mouseMove(&view, below);
+  EXPECT_EQ(view.VAutoScrollDirection(), 1);
+  int si, so, ei, eo;
+  view.GetSelectionBounds(si, so, ei, eo, true);
+  const int endBefore = ei;
+  DesktopMetricsValues at;
+  at.cursorPosition = view.mapToGlobal(below);
+  DesktopMetricsOverride pointer(at);
+  const int pos = view.VScrollPos();
+  view.AutoScrollTick();
+  view.AutoScrollTick();
+  EXPECT_EQ(view.VScrollPos(), pos + 2) << "one vertical step a tick";
+  view.GetSelectionBounds(si, so, ei, eo, true);
+  EXPECT_GT(ei, endBefore) << "the selection follows the pointer into the scrolled text";
+  QTest::mouseRelease(&view, Qt::LeftButton, {}, below);
+  EXPECT_FALSE(view.AutoScrollTimerRunning());
+}
+
+TEST(View, PressInsideTheSelectionDragsItWithItsDataFilledFirst) {
+  Transcript t;
+  t.view->SetSelectionBounds(0, 7, 0, 11);
+  QStringList formats;
+  QString text;
+  t.view->DragRunner = [&](QDrag &d) {
+    formats = d.mimeData()->formats();
+    text = d.mimeData()->text();
+    return Qt::CopyAction;
+  };
+  QTest::mousePress(t.view.get(), Qt::LeftButton, {}, QPoint(82, 5));
+  EXPECT_TRUE(t.view->RVData()->MouseSel.DragStartPending) << "the drag starts after the press is handled";
+  kctest::pumpEvents();
+  EXPECT_TRUE(formats.contains("application/x-richvista")) << formats.join(",").toStdString();
+  EXPECT_TRUE(formats.contains("text/rtf"));
+  EXPECT_EQ(text, "beta");
+  EXPECT_EQ(Sel(*t.view), (SelBounds{0, 7, 0, 11})) << "a drop elsewhere keeps the selection";
+  EXPECT_FALSE(t.view->RVData()->MouseSel.Dragging);
+}
+
+TEST(View, ADragThatDropsNothingIsAClickThatCollapsesTheSelection) {
+  Transcript t;
+  t.view->show();
+  t.view->SetSelectionBounds(0, 7, 0, 11);
+  t.view->DragRunner = [](QDrag &) { return Qt::IgnoreAction; };
+  DesktopMetricsValues at;
+  at.cursorPosition = t.view->mapToGlobal(QPoint(82, 5));
+  DesktopMetricsOverride pointer(at);
+  QTest::mousePress(t.view.get(), Qt::LeftButton, {}, QPoint(82, 5));
+  kctest::pumpEvents();
+  EXPECT_EQ(Sel(*t.view), (SelBounds{0, 9, 0, 9}));
+}
+
+TEST(View, ATalkClosedWhileItsSelectionIsDraggedIsNotTouchedAfterwards) {
+  auto *t = new Transcript;
+  t->view->SetSelectionBounds(0, 7, 0, 11);
+  bool ran = false;
+  t->view->DragRunner = [&](QDrag &) {
+    // The drag keeps the event loop turning; the talk closes meanwhile.
+    delete t;
+    ran = true;
+    return Qt::IgnoreAction;
+  };
+  QTest::mousePress(t->view.get(), Qt::LeftButton, {}, QPoint(82, 5));
+  kctest::pumpEvents();
+  EXPECT_TRUE(ran);
+}
+
+TEST(View, DeletingItemsDropsTheSelectionAndLaysTheRestOutAgain) {
+  Transcript t;
+  t.view->SetSelectionBounds(2, 1, 2, 6);
+  t.view->DeleteItems(0, 2);
+  EXPECT_FALSE(t.view->SelectionExists());
+  EXPECT_EQ(t.view->RVData()->CheckDrawLines(), "");
+  EXPECT_EQ(t.view->RVData()->DrawLines.Count(), 1);
+  t.view->grab(); // paints without touching the items that are gone
+}
+
+// ------------------------------------------------------------ deferred events
+
+TEST(DeferredEvents, FireOnTheRootViewInTheOrderPosted) {
+  Transcript t;
+  auto jump = std::make_unique<TRVJumpMessageData>();
+  jump->Kind = 1;
+  jump->id = 7;
+  auto dbl = std::make_unique<TRVDblClickMessageData>();
+  dbl->Kind = 0;
+  dbl->ClickedWord = "word";
+  dbl->Style = 3;
+  auto down = std::make_unique<TRVMouseUpDownMessageData>();
+  down->Kind = 3;
+  down->Button = rvmbRight;
+  down->ItemNo = 2;
+  auto click = std::make_unique<TRVClickMessageData>();
+  click->Kind = 4;
+  auto unknown = std::make_unique<TRVClickMessageData>();
+  unknown->Kind = 9;
+  PostDeferredEvent(t.view.get(), std::move(jump));
+  PostDeferredEvent(t.view.get(), std::move(dbl));
+  PostDeferredEvent(t.view.get(), std::move(unknown));
+  PostDeferredEvent(t.view.get(), std::move(down));
+  PostDeferredEvent(t.view.get(), std::move(click));
+  EXPECT_TRUE(t.log.Events.empty()) << "nothing fires before the event loop delivers";
+  kctest::pumpEvents();
+  EXPECT_EQ(t.log.Events, (std::vector<std::string>{"jump 7", "dblclick word 3", "down 1 2", "click"}));
+}
+
+namespace {
+
+int gFreed = 0;
+struct CountedJump : TRVJumpMessageData {
+  CountedJump() { Kind = 1; }
+  ~CountedJump() override { ++gFreed; }
+};
+
+} // namespace
+
+TEST(DeferredEvents, RecordsPostedToAViewThatIsDestroyedAreFreedWithoutFiring) {
+  gFreed = 0;
+  int fired = 0;
+  {
+    Transcript t;
+    t.view->OnJump = [&](TCustomRichVista *, int) { ++fired; };
+    for (int i = 0; i < 3; ++i) PostDeferredEvent(t.view.get(), std::make_unique<CountedJump>());
+  }
+  kctest::pumpEvents();
+  EXPECT_EQ(fired, 0);
+  EXPECT_EQ(gFreed, 3);
+  // A record that fires is freed too.
+  Transcript t;
+  PostDeferredEvent(t.view.get(), std::make_unique<CountedJump>());
+  kctest::pumpEvents();
+  EXPECT_EQ(gFreed, 4);
+  EXPECT_EQ(t.log.Count("jump"), 1);
+}
+
+TEST(DeferredEvents, ADoubleClickRecordCarriesItsOwnWord) {
+  Transcript t;
+  std::string word = "transient";
+  auto dbl = std::make_unique<TRVDblClickMessageData>();
+  dbl->ClickedWord = word;
+  PostDeferredEvent(t.view.get(), std::move(dbl));
+  word.assign("overwritten");
+  kctest::pumpEvents();
+  EXPECT_EQ(t.log.Events, (std::vector<std::string>{"dblclick transient 0"}));
+}
+
+TEST(View, TabMovesAmongTheLinksAndEnterFollowsOne) {
+  // Another control in the window would take the focus if Tab left the view.
+  QWidget window;
+  QLineEdit other(&window);
+  Transcript t;
+  t.view->setParent(&window);
+  t.view->move(0, 30);
+  t.view->AddTextRun(" more", t.link);
+  t.view->ReformatDocument();
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  t.view->setFocus(Qt::OtherFocusReason);
+  const int first = t.view->RVData()->FocusedItemNo;
+  QTest::keyClick(t.view.get(), Qt::Key_Tab);
+  const int second = t.view->RVData()->FocusedItemNo;
+  EXPECT_NE(second, first) << "Tab moves the item focus";
+  EXPECT_TRUE(second == 1 || second == 3) << second;
+  EXPECT_TRUE(t.view->hasFocus()) << "Tab stayed inside the view";
+  for (int i = 0; i < 4 && t.view->RVData()->FocusedItemNo != 3; ++i) QTest::keyClick(t.view.get(), Qt::Key_Tab);
+  QTest::keyClick(t.view.get(), Qt::Key_Return);
+  EXPECT_EQ(t.log.Count("jump 1"), 1) << "the second link";
+}
