@@ -55,9 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (third != second) std::abort();
   }
   {
+    // Inserted at the end and between two paragraphs: a stream that fails
+    // must leave the document as it was.
     TFuzzDoc d(o);
     d.doc.AddText("x", 0, 0);
+    d.doc.AddText("y", 0, 0);
     (void)kc::InsertRvfFromStream(d.doc, in);
+    TFuzzDoc e(o);
+    e.doc.AddText("x", 0, 0);
+    e.doc.AddText("y", 0, 0);
+    if (!kc::InsertRvfFromStream(e.doc, in, 1).Ok && e.doc.GetItemCount() != 2) std::abort();
   }
   return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # "rvtool convert": RVF written by us comes back byte for byte; the RTF we
 # write reads back to the same text in our own reader, in LibreOffice, and
-# without error in unrtf and pandoc; the two text exports agree.
+# without error in unrtf and pandoc; the two text exports agree; the HTML
+# pages, lists among them, pass tidy and hold the text.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 rvtool=${KC_BINARY_DIR:-$here/../../build}/tools/rvtool/rvtool
@@ -56,24 +57,86 @@ if command -v soffice >/dev/null; then
   fi
 fi
 # HTML, both flavours: tidy finds no errors (warnings are the old tags'),
-# and the page's text is our text export.
-for form in html html-css; do
-  "$rvtool" convert --to $form "$work/a-rvf.rvf" "$work/$form.html" || say "$form"
-  if command -v tidy >/dev/null; then
-    tidy -q -e "$work/$form.html" 2>"$work/tidy.log"
-    [ $? -lt 2 ] || { say "tidy reports errors in $form"; cat "$work/tidy.log"; }
-  fi
-  python3 - "$work/$form.html" >"$work/$form.txt" <<'PY' || say "$form text"
+# and the page's text is our text export. A list document from RTF checks
+# the list elements, and its markers written as text.
+cat >"$work/list.rtf" <<'RTF'
+{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fnil\fcharset0 Arial;}}
+{\*\listtable{\list\listtemplateid1{\listlevel\levelnfc0\leveljc0\li720\fi-360\levelstartat1{\leveltext\'02\'00.;}{\levelnumbers\'01;}}{\listlevel\levelnfc4\leveljc0\li1440\fi-360\levelstartat1{\leveltext\'02\'01);}{\levelnumbers\'01;}}\listid10}}
+{\*\listoverridetable{\listoverride\listid10\listoverridecount0\ls1}{\listoverride\listid10\listoverridecount1{\lfolevel\listoverridestartat\levelstartat5}\ls2}}
+\pard Before the list\par
+\pard\ls1\ilvl0 first item\par
+\pard\ls1\ilvl1 nested item\par
+\pard\ls1\ilvl1 second nested\par
+\pard\ls1\ilvl0 second item\par
+\pard After the list\par
+\pard\ls1\ilvl0 third item\par
+\pard\ls2\ilvl0 restarted at five\par
+\pard\ls1\ilvl0 six\par
+\pard\ls1\ilvl1 nested again\par
+}
+RTF
+"$rvtool" convert --to txt "$work/list.rtf" "$work/list.txt" || say "list txt"
+# Its numbering, restart and continuation included, comes through RVF and
+# through our RTF.
+"$rvtool" convert --to rvf "$work/list.rtf" "$work/list.rvf" || say "list rvf"
+"$rvtool" convert --to rtf "$work/list.rvf" "$work/list2.rtf" || say "list rtf"
+"$rvtool" convert --to txt "$work/list2.rtf" "$work/list2.txt" || say "list txt again"
+cmp -s "$work/list.txt" "$work/list2.txt" || { say "the list reads otherwise from our RTF"; diff "$work/list.txt" "$work/list2.txt"; }
+# Without their markers the list paragraphs read as the text export does
+# after the marker and its blank.
+nonblank "$work/list.txt" | sed -E 's/^([0-9]+\.|[a-z]\)) //' >"$work/list-nomarkers.txt"
+pagetext() {
+  python3 - "$1" <<'PY'
 import html, re, sys
 page = open(sys.argv[1], encoding="cp1252").read()
 body = page[page.index("<BODY"):]
 body = re.sub(r"\r?\n", "", body)
-body = re.sub(r"</(P|DIV)>", "\n", body)
-body = re.sub(r"<BR>", "\n", body)
+body = re.sub(r"</(P|DIV|LI)>|<BR>|<(UL|OL)[^>]*>", "\n", body)
 text = html.unescape(re.sub(r"<[^>]*>", "", body)).replace("\xa0", " ")
 sys.stdout.write("\n".join(l for l in text.split("\n") if l.strip()) + "\n")
 PY
-  diff <(nonblank "$work/w8.txt") "$work/$form.txt" || say "the text of $form differs"
+}
+listnumbers() { # the number of every list item, counted as browsers count
+  python3 - "$1" <<'PY'
+import re, sys
+page = open(sys.argv[1], encoding="cp1252").read()
+lists = []
+for close, tag, attrs in re.findall(r"<(/?)(OL|UL|LI)\b([^>]*)>", page):
+    if tag in ("OL", "UL"):
+        if close: lists.pop()
+        else:
+            t = re.search(r"type=(\w)", attrs)
+            lists.append([tag, t.group(1) if t else "1", 1])
+    elif tag == "LI" and not close and lists[-1][0] == "OL":
+        v = re.search(r"value=(\d+)", attrs)
+        n = int(v.group(1)) if v else lists[-1][2]
+        lists[-1][2] = n + 1
+        print(chr(96 + n) if lists[-1][1] == "a" else n)
+PY
+}
+checkpage() { # page, expected text, name
+  if command -v tidy >/dev/null; then
+    tidy -q -e "$1" 2>"$work/tidy.log"
+    [ $? -lt 2 ] || { say "tidy reports errors in $3"; cat "$work/tidy.log"; }
+  fi
+  pagetext "$1" >"$work/page.txt" || say "$3 text"
+  diff "$2" "$work/page.txt" || say "the text of $3 differs"
+}
+nonblank "$work/w8.txt" >"$work/w8-lines.txt"
+for form in html html-css; do
+  "$rvtool" convert --to $form "$work/a-rvf.rvf" "$work/$form.html" || say "$form"
+  checkpage "$work/$form.html" "$work/w8-lines.txt" "$form"
+  "$rvtool" convert --to $form "$work/list.rtf" "$work/list-$form.html" || say "list $form"
+  checkpage "$work/list-$form.html" "$work/list-nomarkers.txt" "the list in $form"
+  [ "$(grep -c "<LI" "$work/list-$form.html")" = 8 ] || say "the list in $form has not eight items"
+  # The numbers a browser gives the list items are the document's.
+  diff <(listnumbers "$work/list-$form.html") <(nonblank "$work/list.txt" | sed -nE 's/^([0-9]+|[a-z])[.)] .*/\1/p') ||
+    say "the list in $form numbers its items otherwise"
+  "$rvtool" convert --to $form --markers-as-text "$work/list.rtf" "$work/listm-$form.html" || say "list $form"
+  grep -q '<LI\|<OL\|<UL' "$work/listm-$form.html" && say "markers as text still make list elements in $form"
+  # The marker's own HTML has no blank after it.
+  checkpage "$work/listm-$form.html" <(nonblank "$work/list.txt" | sed -E 's/^([0-9]+\.|[a-z]\)) /\1/') \
+    "the list with markers as text in $form"
 done
 
 [ $fail -eq 0 ] && echo "convert checks pass"

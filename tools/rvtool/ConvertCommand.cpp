@@ -65,18 +65,17 @@ void addPlainText(kc::TCustomRVData &doc, const std::string &utf8) {
 
 int convert(int argc, char **argv) {
   std::string to;
+  bool markersAsText = false, usage = false;
   int i = 0;
-  if (argc >= 1 && std::strncmp(argv[0], "--to", 4) == 0) {
-    if (std::strcmp(argv[0], "--to") == 0 && argc >= 2) {
-      to = argv[1];
-      i = 2;
-    } else if (std::strncmp(argv[0], "--to=", 5) == 0) {
-      to = argv[0] + 5;
-      i = 1;
-    }
+  for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+    if (std::strcmp(argv[i], "--to") == 0 && i + 1 < argc) to = argv[++i];
+    else if (std::strncmp(argv[i], "--to=", 5) == 0) to = argv[i] + 5;
+    else if (std::strcmp(argv[i], "--markers-as-text") == 0) markersAsText = true;
+    else usage = true;
   }
-  if (argc - i != 2) {
-    std::fputs("usage: rvtool convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT\n", stderr);
+  if (usage || argc - i != 2) {
+    std::fputs("usage: rvtool convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] [--markers-as-text] IN OUT\n",
+               stderr);
     return 2;
   }
   const std::string in = argv[i], out = argv[i + 1];
@@ -135,7 +134,10 @@ int convert(int argc, char **argv) {
   } else if (to == "html" || to == "html-css") {
     const size_t slash = out.find_last_of('/');
     const std::string folder = slash == std::string::npos ? std::string() : out.substr(0, slash + 1);
-    kc::ExportHtmlEx(doc, result, folder, in, "img", kc::TRVSaveOptions{}, kc::clNone, to == "html-css");
+    // Lists are UL and OL elements unless their markers are to be kept as
+    // the document shows them.
+    const kc::TRVSaveOptions options = markersAsText ? kc::TRVSaveOptions{kc::rvsoMarkersAsText} : kc::TRVSaveOptions{};
+    kc::ExportHtmlEx(doc, result, folder, in, "img", options, kc::clNone, to == "html-css");
   } else if (to == "rtf") {
     kc::ExportRtfToStream(doc, result);
   } else {

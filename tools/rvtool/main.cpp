@@ -28,7 +28,7 @@ const rvtool::Command kCommands[] = {
      rvtool::formatText},
     {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
     {"convert",
-     "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
+     "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] [--markers-as-text] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
      rvtool::convert},
     {"hit", "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"",
      rvtool::hitTest},

@@ -7,14 +7,19 @@
 #include <cmath>
 
 #include "platform/QtCanvas.h"
+#include "richtext/document/RVItem.h"
 
 namespace kc {
 
 namespace {
 
-const char *const kTopProperty = "rvTop";
-
 bool IsBar(const QObject *o, const QScrollBar *a, const QScrollBar *b) { return o == a || o == b; }
+
+// Cell editors open inside cell editors; a longer chain is a cycle.
+constexpr int kMaxEditorDepth = 64;
+
+// One notch of a wheel, in eighths of a degree.
+constexpr int kWheelDelta = 120;
 
 } // namespace
 
@@ -25,6 +30,8 @@ TRVScroller::TRVScroller(QWidget *Parent) : QWidget(Parent) {
   FHBar->hide();
   setFocusPolicy(Qt::StrongFocus);
   Flags = rvflBuildJumps | rvflTrim | rvflRoot;
+  // Controls embedded in the document are children of this window.
+  ParentControl = this;
   // The thumb moves the view while it is dragged only with Tracking; a
   // release always does.
   FVBar->setTracking(false);
@@ -43,7 +50,17 @@ TRVScroller::TRVScroller(QWidget *Parent) : QWidget(Parent) {
   });
 }
 
-TRVScroller::~TRVScroller() = default;
+TRVScroller::~TRVScroller() {
+  FDestroying = true;
+  FActiveSubData = nullptr;
+  FActiveItem = nullptr;
+}
+
+void TRVScroller::PrepareDestroy() {
+  FDestroying = true;
+  FreeSubEditor();
+  ReleaseActiveSubData(FActiveSubData);
+}
 
 int TRVScroller::ClientWidth() const {
   return std::max(0, width() - (FVBar->isVisibleTo(this) ? FVBar->sizeHint().width() : 0));
@@ -69,8 +86,19 @@ void TRVScroller::PlaceBars() {
 }
 
 void TRVScroller::SetBiDiModeValue(TRVBiDiMode Value) {
+  if (Value == BiDiMode) return;
   BiDiMode = Value;
+  RecreateWindow();
+}
+
+void TRVScroller::RecreateWindow() {
+  FShowVBarAtOnce = false;
   PlaceBars();
+}
+
+QRect TRVScroller::ClientRect() const {
+  const bool left = BiDiMode == rvbdRightToLeft && FVBar->isVisibleTo(this);
+  return QRect(left ? FVBar->sizeHint().width() : 0, 0, ClientWidth(), ClientHeight());
 }
 
 void TRVScroller::resizeEvent(QResizeEvent *Event) {
@@ -78,37 +106,45 @@ void TRVScroller::resizeEvent(QResizeEvent *Event) {
   PlaceBars();
 }
 
-void TRVScroller::UpdateScrollBars(int Width, int HeightUnits, bool Redraw) {
+void TRVScroller::UpdateScrollBars(int Width, int HeightUnits, bool Redraw, bool UpdateHorizontal) {
   (void)Redraw;
   if (FUpdating) return;
   FUpdating = true;
-  FHRange = std::max(0, Width);
+  if (UpdateHorizontal) FHRange = std::max(0, Width);
   FVRange = std::clamp(HeightUnits, 0, RVMaxScrollUnits);
   // A bar shows when its range exceeds its page; showing one narrows the
   // client, which may show the other.
   for (int pass = 0; pass < 2; ++pass) {
     FVPage = FVSmallStep > 0 ? ClientHeight() / FVSmallStep : 0;
-    FHPage = ClientWidth();
     FVBar->setVisible(FVScrollVisible && FVRange > FVPage);
-    FHBar->setVisible(FHScrollVisible && FHRange > FHPage);
+    if (UpdateHorizontal) {
+      FHPage = ClientWidth();
+      FHBar->setVisible(FHScrollVisible && FHRange > FHPage);
+    }
   }
   FVPage = FVSmallStep > 0 ? ClientHeight() / FVSmallStep : 0;
-  FHPage = ClientWidth();
   PlaceBars();
-  const int vmax = std::max(0, FVRange - 1 - (FVPage - 1));
-  const int hmax = std::max(0, FHRange - 1 - (FHPage - 1));
-  FVPos = std::clamp(FVPos, 0, vmax);
-  FHPos = std::clamp(FHPos, 0, hmax);
   const QSignalBlocker bv(FVBar), bh(FHBar);
+  const int vmax = std::max(0, FVRange - 1 - (FVPage - 1));
+  FVPos = std::clamp(FVPos, 0, vmax);
   FVBar->setRange(0, vmax);
   FVBar->setPageStep(std::max(1, FVPage));
   FVBar->setSingleStep(LineAmount);
   FVBar->setValue(FVPos);
-  FHBar->setRange(0, hmax);
-  FHBar->setPageStep(std::max(1, FHPage));
-  FHBar->setSingleStep(std::max(1, FVSmallStep * LineAmount));
-  FHBar->setValue(FHPos);
+  if (UpdateHorizontal) {
+    FHPage = ClientWidth();
+    const int hmax = std::max(0, FHRange - 1 - (FHPage - 1));
+    FHPos = std::clamp(FHPos, 0, hmax);
+    FHBar->setRange(0, hmax);
+    FHBar->setPageStep(std::max(1, FHPage));
+    FHBar->setSingleStep(std::max(1, FVSmallStep * LineAmount));
+    FHBar->setValue(FHPos);
+  }
   FUpdating = false;
+}
+
+void TRVScroller::AdjustScrollBars() {
+  UpdateScrollBars(ClientWidth(), FVSmallStep > 0 ? ClientHeight() / FVSmallStep : 0, true, true);
 }
 
 void TRVScroller::SetVSmallStep(int Value) {
@@ -128,10 +164,20 @@ void TRVScroller::SetVScrollPos(int Pos, bool Redraw) {
     const QSignalBlocker b(FVBar);
     FVBar->setValue(FVPos);
   }
-  ShiftChildControls(
-      0, static_cast<int>(std::clamp<int64_t>((int64_t(old) - FVPos) * FVSmallStep, -RVMaxCoord, RVMaxCoord)));
-  if (Redraw) update();
+  ScrollClient(0, static_cast<int>(std::clamp<int64_t>((int64_t(old) - FVPos) * FVSmallStep, -RVMaxCoord, RVMaxCoord)),
+               Redraw);
   VScrolled();
+}
+
+void TRVScroller::ScrollClient(int DX, int DY, bool Redraw) {
+  const QRect client = ClientRect();
+  // Moving the pixels is only worth it when some of them stay in view;
+  // the view asks for a full redraw when its picture does not move with
+  // the text (a fixed background).
+  if (Redraw && !FullRedraw && std::abs(DX) < client.width() && std::abs(DY) < client.height())
+    scroll(DX, DY, client); // children stay: they are moved below, clamped
+  else if (Redraw) update();
+  ShiftChildControls(DX, DY);
 }
 
 void TRVScroller::SetHScrollPos(int Pos) {
@@ -143,8 +189,7 @@ void TRVScroller::SetHScrollPos(int Pos) {
     const QSignalBlocker b(FHBar);
     FHBar->setValue(FHPos);
   }
-  ShiftChildControls(old - FHPos, 0);
-  update();
+  ScrollClient(old - FHPos, 0, true);
   HScrolled();
 }
 
@@ -180,8 +225,14 @@ void TRVScroller::HScroll(TScrollCode Code, int Pos) {
 }
 
 void TRVScroller::SetVScrollVisible(bool Value) {
+  const bool was = FVScrollVisible;
   FVScrollVisible = Value;
   UpdateScrollBars(FHRange, FVRange, true);
+  if (Value && !was && FShowVBarAtOnce) {
+    UpdateScrollBars(FHRange, FVRange, true);
+    FVBar->setVisible(true);
+    PlaceBars();
+  }
 }
 
 void TRVScroller::SetHScrollVisible(bool Value) {
@@ -190,8 +241,8 @@ void TRVScroller::SetHScrollVisible(bool Value) {
 }
 
 void TRVScroller::PlaceChildControl(QWidget *Control, int X, int Y) {
-  Control->setProperty(kTopProperty, Y);
-  Control->move(X, std::clamp(Y, -kMaxChildTop, kMaxChildTop));
+  SetControlTrueTop(Control, Y);
+  Control->move(X, GetClampedControlTop(Control));
 }
 
 void TRVScroller::ShiftChildControls(int DX, int DY) {
@@ -199,17 +250,9 @@ void TRVScroller::ShiftChildControls(int DX, int DY) {
     auto *w = qobject_cast<QWidget *>(o);
     if (!w || IsBar(o, FVBar, FHBar)) continue;
     int x = w->x();
-    int y = w->y();
-    if (DY != 0) {
-      bool ok = false;
-      int top = w->property(kTopProperty).toInt(&ok);
-      if (!ok) top = y;
-      top = static_cast<int>(std::clamp<int64_t>(int64_t(top) + DY, -RVMaxCoord, RVMaxCoord));
-      w->setProperty(kTopProperty, top);
-      y = std::clamp(top, -kMaxChildTop, kMaxChildTop);
-    }
-    if (DX != 0) x += DX;
-    w->move(x, y);
+    if (DY != 0) SetControlTrueTop(w, RVSatAdd(GetControlTrueTop(w), DY));
+    if (DX != 0) x = RVSatAdd(x, DX);
+    w->move(x, DY != 0 ? GetClampedControlTop(w) : w->y());
   }
 }
 
@@ -231,15 +274,85 @@ void TRVScroller::keyPressEvent(QKeyEvent *Event) {
 }
 
 void TRVScroller::wheelEvent(QWheelEvent *Event) {
-  if (WheelStep == 0) {
+  QWidget::wheelEvent(Event);
+  // Only the vertical wheel scrolls; a sideways turn is left to the parent.
+  if (WheelStep == 0 || (Event->angleDelta().y() == 0 && Event->angleDelta().x() != 0)) {
     Event->ignore();
     return;
   }
-  const int notches = Event->angleDelta().y() / 120;
-  // Round half to even, as the class library's Round does.
-  const int amount = static_cast<int>(std::nearbyint(double(WheelStep) * WheelScrollLines / 3.0));
-  if (notches != 0) SetVScrollPos(FVPos - notches * amount);
+  // Fractions of a notch add up until they make a whole one, in either
+  // direction; turning the other way starts afresh from the remainder.
+  FWheelAccumulator = static_cast<int>(std::clamp<int64_t>(int64_t(FWheelAccumulator) + Event->angleDelta().y(),
+                                                           -kWheelDelta * 1000, kWheelDelta * 1000));
+  const int notches = FWheelAccumulator / kWheelDelta;
+  FWheelAccumulator -= notches * kWheelDelta;
+  // Round half to even, as the class library's Round does; positions are
+  // at most 32000 units, so a larger amount only needs to reach the end.
+  const double amount =
+      std::clamp(std::nearbyint(double(WheelStep) * WheelScrollLines / 3.0), -1e6, 1e6) * double(notches);
+  if (notches != 0) SetVScrollPos(static_cast<int>(std::clamp(double(FVPos) - amount, -1e6, 1e6)));
   Event->accept();
+}
+
+void TRVScroller::focusInEvent(QFocusEvent *Event) {
+  QWidget::focusInEvent(Event);
+  if (InsideDestroyingScroller()) return;
+  if (TRVScroller *editor = GetSubEditor()) editor->setFocus(Event->reason());
+}
+
+bool TRVScroller::InsideDestroyingScroller() const {
+  for (const QWidget *w = this; w; w = w->parentWidget())
+    if (auto *s = dynamic_cast<const TRVScroller *>(w); s && s->FDestroying) return true;
+  return false;
+}
+
+bool TRVScroller::IsFocusedDeep() const {
+  const TRVScroller *s = this;
+  for (int depth = 0; s && depth < kMaxEditorDepth; ++depth, s = s->GetSubEditor())
+    if (s->hasFocus()) return true;
+  return false;
+}
+
+void TRVScroller::FocusIfCanFocus() {
+  if (isVisible() && isEnabled() && focusPolicy() != Qt::NoFocus) setFocus(Qt::OtherFocusReason);
+}
+
+// ------------------------------------------------ the active nested document
+
+TRVScroller *TRVScroller::GetSubEditor() const {
+  return FActiveSubData ? FActiveSubData->GetEditingCellEditor() : nullptr;
+}
+
+TCustomRVFormattedData *TRVScroller::GetActiveSubDataEdited() const {
+  return FActiveSubData ? FActiveSubData->GetEditingRVData() : nullptr;
+}
+
+void TRVScroller::FreeSubEditor() {
+  // The editor's destruction tells its table, which may release the cell
+  // from here again.
+  delete GetSubEditor();
+}
+
+void TRVScroller::SetActiveSubData(TCustomRVFormattedData *Data, TCustomRVItemInfo *Item) {
+  if (Data != FActiveSubData) {
+    FreeSubEditor();
+    ReleaseActiveSubData(FActiveSubData);
+    FActiveSubData = Data;
+    FActiveItem = Item;
+  }
+  // An editor placed for the cell takes its place among the embedded
+  // controls from where it stands now.
+  if (TRVScroller *editor = GetSubEditor()) SetControlTrueTop(editor, editor->y());
+}
+
+void TRVScroller::ReleaseActiveSubData(TCustomRVFormattedData *Data) {
+  if (!Data || !FActiveSubData || (Data != FActiveSubData && Data != GetActiveSubDataEdited())) return;
+  TCustomRVFormattedData *cell = FActiveSubData;
+  TCustomRVItemInfo *item = FActiveItem;
+  FActiveSubData = nullptr;
+  FActiveItem = nullptr;
+  if (!FDestroying) cell->ClearSelection(false);
+  if (item) item->DeselectPartial();
 }
 
 } // namespace kc

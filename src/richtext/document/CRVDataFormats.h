@@ -3,6 +3,7 @@
 // stream of records, written and read), plain text, RTF and HTML output.
 // Every writer appends to a byte string; files are written whole through
 // the platform's atomic replacement, so a failure leaves the old file.
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,9 +38,14 @@ struct TRVFReadResult {
 // Background receive what the stream carries when the options ask for it.
 TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream, TRVLayoutInfo *Layout = nullptr,
                                  TRVFBackground *Background = nullptr);
-// Appends the stream's items at the end of the document; style sections
-// are mapped or merged by the read modes.
-TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream);
+// Inserts the stream's items before item Index (clamped to the items; the
+// end by default); style sections are mapped or merged by the read modes.
+// A first item that continued its paragraph joins the paragraph at the
+// insertion point, and items there that continued it join the inserted
+// items' last paragraph. A stream that cannot be read whole changes
+// nothing (style entries it brought go again).
+TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream,
+                                   int Index = std::numeric_limits<int>::max());
 
 // Hexadecimal forms: two upper-case digits a byte.
 std::string RVFStringToHex(std::string_view Bytes);

@@ -1,11 +1,13 @@
 // HTML output in two flavours: plain HTML 4 whose formatting stands in
 // FONT and emphasis tags, and HTML with a CSS style sheet whose styles are
-// the classes RVTSn and RVPSn.
+// the classes RVTSn and RVPSn. Paragraphs that begin with a list marker
+// become list items of UL and OL elements.
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
+#include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
@@ -79,7 +81,9 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
                   const TRVFBackground *Background) {
   TRVStyle *st = RVData.GetRVStyle();
   if (!st) return false;
-  std::string out;
+  // Written in place: a copy of a page of many megabytes would double the
+  // memory that has to be brought in.
+  std::string &out = Stream;
   const bool head = !Options.Has(rvsoBodyOnly) && !Options.Has(rvsoEndOnly);
   const bool body = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoEndOnly);
   const bool end = !Options.Has(rvsoHeadOnly) && !Options.Has(rvsoBodyOnly);
@@ -183,20 +187,75 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
         out += HtmlOpenFontTags(d, rel) + text + HtmlCloseFontTags(d, rel);
       }
     };
+    // The list elements open around the paragraphs that begin with a
+    // marker: one element per list and level, a deeper level nested inside
+    // the item of the level above it. Each entry has its list item open.
+    struct TOpenList {
+      int ListNo, Level;
+      const TRVListLevel *Info;
+      int32_t Next; // the number a list item gets without a value
+    };
+    std::vector<TOpenList> lists;
+    auto lineEnd = [&] {
+      if (!out.empty() && out.back() != '\n') out += "\r\n";
+    };
+    auto closeList = [&] {
+      out += "</LI>";
+      lists.back().Info->HTMLCloseTag(out);
+      out += "\r\n";
+      lists.pop_back();
+    };
+    const bool markersAsText = Options.Has(rvsoMarkersAsText);
     const int n = RVData.GetItemCount();
     std::string close;
     for (int i = 0; i < n; ++i) {
       TCustomRVItemInfo *item = RVData.GetItem(i);
+      auto *marker = item->StyleNo == rvsListMarker ? static_cast<TRVMarkerItemInfo *>(item) : nullptr;
+      const TRVListLevel *level = marker ? marker->GetLevelInfo(st) : nullptr;
       if (RVData.IsParaStart(i)) {
         out += close;
+        close.clear();
         const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
         const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
+        if (level && !markersAsText) {
+          while (!lists.empty() && (lists.back().ListNo != marker->ListNo || lists.back().Level > marker->Level))
+            closeList();
+          if (!lists.empty() && lists.back().Level == marker->Level) {
+            out += "</LI>\r\n";
+          } else {
+            lineEnd();
+            level->HTMLOpenTag(out, Css);
+            out += "\r\n";
+            lists.push_back({marker->ListNo, marker->Level, level, 1});
+          }
+          TOpenList &l = lists.back();
+          std::string style = Css ? marker->GetHTMLListItemStyle(&RVData, ctx) : std::string();
+          if (!pageBreak.empty()) {
+            if (style.empty()) style = " style=\"" + pageBreak + "\"";
+            else style.insert(style.size() - 1, " " + pageBreak);
+          }
+          if (level->HasNumbering() && marker->Counter != l.Next)
+            out += "<LI value=" + std::to_string(marker->Counter) + style + ">";
+          else out += "<LI" + style + ">";
+          l.Next = marker->Counter + 1;
+          if (item->Checkpoint) anchor(*item->Checkpoint);
+          continue;
+        }
+        while (!lists.empty()) closeList();
         if (Css) {
           std::string attr;
           if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
-          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
-          out += attr.empty() ? "<P>" : "<P " + attr + ">";
-          close = "</P>\r\n";
+          if (level) {
+            // A marker written as text: the paragraph takes the level's
+            // indents, since no list element gives them.
+            const std::string indent = level->GetIndentCSSForTextVersion() + (pageBreak.empty() ? "" : " " + pageBreak);
+            out += attr.empty() ? "<P style=\"" + indent + "\">" : "<P " + attr + " style=\"" + indent + "\">";
+            close = "</P>\r\n";
+          } else {
+            if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
+            out += attr.empty() ? "<P>" : "<P " + attr + ">";
+            close = "</P>\r\n";
+          }
         } else {
           static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
           out += std::string("<DIV") + align[int(p.Alignment) & 3] +
@@ -215,6 +274,7 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     }
     if (RVData.NotAddedCP) anchor(*RVData.NotAddedCP);
     out += close;
+    while (!lists.empty()) closeList();
     if (baseTags) out += HtmlCloseFontTags(baseDesc, none) + "\r\n";
   }
   if (end) {
@@ -223,7 +283,6 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     if (Css) out += "\r\n";
     out += extra + "</BODY></HTML>\r\n";
   }
-  Stream += out;
   return true;
 }
 

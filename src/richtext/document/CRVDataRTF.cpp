@@ -61,7 +61,16 @@ void LevelText(const TRVListLevel &L, std::string &Text, std::string &Numbers) {
       ++length;
     }
   } else {
+    // The placeholders as marker texts read them: "%s" takes the level
+    // after the one named last, "%n:s" names level n + 1.
     const std::string &f = L.FormatString;
+    size_t next = 0;
+    auto placeholder = [&](size_t Level) {
+      body += hex(int(Level));
+      ++length;
+      Numbers += hex(length);
+      next = Level + 1;
+    };
     for (size_t i = 0; i < f.size(); ++i) {
       if (f[i] == '%' && i + 1 < f.size() && f[i + 1] == '%') {
         body += '%';
@@ -69,11 +78,16 @@ void LevelText(const TRVListLevel &L, std::string &Text, std::string &Numbers) {
         ++i;
         continue;
       }
-      if (f[i] == '%' && i + 3 < f.size() && f[i + 1] >= '0' && f[i + 1] <= '8' && f[i + 2] == ':' && f[i + 3] == 's') {
-        body += hex(f[i + 1] - '0');
-        ++length;
-        Numbers += hex(length);
-        i += 3;
+      if (f[i] == '%' && i + 1 < f.size() && f[i + 1] == 's' && next <= 8) {
+        placeholder(next);
+        ++i;
+        continue;
+      }
+      size_t j = i + 1, n = 0;
+      while (f[i] == '%' && j < f.size() && j - i <= 3 && f[j] >= '0' && f[j] <= '9') n = n * 10 + size_t(f[j++] - '0');
+      if (j > i + 1 && j + 1 < f.size() && f[j] == ':' && f[j + 1] == 's' && n <= 8) {
+        placeholder(n);
+        i = j + 1;
         continue;
       }
       const auto b = uint8_t(f[i]);

@@ -2,6 +2,8 @@
 // items, style sections, layout values and document properties. Streams
 // come from files and from other copies on the network, so every count is
 // checked against the bytes that remain before it is used.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -145,7 +147,11 @@ public:
   TRVFReader(TCustomRVData &D, std::string_view S, bool Whole, TRVLayoutInfo *Layout, TRVFBackground *Back)
       : D(D), Cut(S), Whole(Whole), Layout(Layout), Back(Back), St(D.GetRVStyle()), O(D.GetRVFOptions()) {}
 
-  TRVFReadResult Run();
+  // Finish: complete a trailing marker's paragraph and unify the last
+  // paragraph; an insertion does that where the items end up instead.
+  TRVFReadResult Run(bool Finish = true);
+  // The first item read was written as continuing a paragraph.
+  bool FirstContinues() const { return FFirstContinues; }
 
 private:
   bool Fail(std::string Why) {
@@ -166,6 +172,7 @@ private:
     return Cut.Line(Out) || Fail("the stream ends inside a record");
   }
   void Insert(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
+    if (Read == 0) FFirstContinues = Item->ParaNo == -1;
     D.AddItem(std::move(Text), std::move(Item));
     ++Read;
   }
@@ -181,6 +188,7 @@ private:
   std::unique_ptr<TRVIntegerList> TextMap, ParaMap, ListMap;
   std::string Error;
   int Read = 0;
+  bool FFirstContinues = false;
 };
 
 bool TRVFReader::MapStyle(int32_t &No, const TRVIntegerList *Map, int Count) {
@@ -460,7 +468,7 @@ bool TRVFReader::ReadRecord(TRVFHeader &H) {
   }
 }
 
-TRVFReadResult TRVFReader::Run() {
+TRVFReadResult TRVFReader::Run(bool Finish) {
   D.SetRVFWarnings(TRVFWarnings{});
   if (Whole) D.DocProperties().clear();
   bool ok = true;
@@ -476,7 +484,7 @@ TRVFReadResult TRVFReader::Run() {
       ok = Fail(e.what());
     }
   }
-  if (ok) {
+  if (ok && Finish) {
     const int n = D.GetItemCount();
     if (n > 0 && D.GetItem(n - 1)->StyleNo == rvsListMarker) D.AddTextItem(std::string(), 0, -1, 0);
     if (n > 0) D.UnifyParaNo(D.GetItemCount() - 1);
@@ -497,9 +505,176 @@ TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream,
   return r.Run();
 }
 
-TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream) {
-  TRVFReader r(RVData, Stream, false, nullptr, nullptr);
-  return r.Run();
+namespace {
+
+// The document an insertion is read into first: it answers every question
+// of the reader as the target would (style sheet, options, warnings, the
+// host's picture and control events) but keeps items, checkpoints and
+// markers of its own, so that a stream that fails leaves the target as it
+// was.
+class TRVFScratchData : public TCustomRVData {
+public:
+  explicit TRVFScratchData(TCustomRVData &Target) : T(Target) {}
+  ~TRVFScratchData() override { Clear(); }
+
+  TRVOptions GetOptions() const override { return T.GetOptions(); }
+  TRVFOptions GetRVFOptions() const override { return T.GetRVFOptions(); }
+  TRVRTFOptions GetRTFOptions() const override { return T.GetRTFOptions(); }
+  TRVFWarnings GetRVFWarnings() const override { return T.GetRVFWarnings(); }
+  void SetRVFWarnings(TRVFWarnings Value) override { T.SetRVFWarnings(Value); }
+  TRVFReaderStyleMode GetRVFTextStylesReadMode() const override { return T.GetRVFTextStylesReadMode(); }
+  TRVFReaderStyleMode GetRVFParaStylesReadMode() const override { return T.GetRVFParaStylesReadMode(); }
+  uint16_t GetFlags() const override { return T.GetFlags(); }
+  TRVStyle *GetRVStyle() const override { return T.GetRVStyle(); }
+  HPALETTE GetPalette() const override { return T.GetPalette(); }
+  const TRVLogPalette *GetPaletteInfo() const override { return T.GetPaletteInfo(); }
+  TRVPaletteAction GetDoInPaletteMode() const override { return T.GetDoInPaletteMode(); }
+  TRVBiDiMode GetBiDiMode() const override { return T.GetBiDiMode(); }
+  QWidget *GetParentControl() const override { return T.GetParentControl(); }
+  std::unique_ptr<TGraphic> DoImportPicture(const std::string &Location) override {
+    return T.DoImportPicture(Location);
+  }
+  std::unique_ptr<TGraphic> DoRVFPictureNeeded(const std::string &Name, const TRVTag &Tag) override {
+    return T.DoRVFPictureNeeded(Name, Tag);
+  }
+  TControl *DoRVFControlNeeded(const std::string &Name, const TRVTag &Tag) override {
+    return T.DoRVFControlNeeded(Name, Tag);
+  }
+  TCustomImageList *DoRVFImageListNeeded(int ImageListTag) override { return T.DoRVFImageListNeeded(ImageListTag); }
+
+private:
+  TCustomRVData &T;
+};
+
+// Entries that a failed insertion added to the style sheet go again.
+class TRVStyleCounts {
+public:
+  explicit TRVStyleCounts(TRVStyle *St) : St(St) {
+    if (St) Counts = {St->TextStyles().Count(), St->ParaStyles().Count(), St->ListStyles().Count()};
+  }
+  void Restore() const {
+    if (!St) return;
+    TCustomRVInfos *infos[] = {&St->TextStyles(), &St->ParaStyles(), &St->ListStyles()};
+    for (size_t k = 0; k < 3; ++k)
+      while (infos[k]->Count() > Counts[k]) infos[k]->Delete(infos[k]->Count() - 1);
+  }
+
+private:
+  TRVStyle *St;
+  std::array<int, 3> Counts{};
+};
+
+// Whether Item may continue the paragraph of Prev.
+bool MayContinue(const TCustomRVItemInfo *Prev, const TCustomRVItemInfo *Item) {
+  return Prev && !Prev->GetFlag(rvbpFullWidth) && Item->StyleNo != rvsListMarker && !Item->GetFlag(rvbpFullWidth);
+}
+
+// A marker needs an item after it in its own paragraph; true when one was
+// inserted.
+bool CompleteMarker(TCustomRVData &D, int ItemNo) {
+  if (ItemNo < 0 || ItemNo >= D.GetItemCount() || D.GetItem(ItemNo)->StyleNo != rvsListMarker) return false;
+  if (ItemNo + 1 < D.GetItemCount() && !D.IsParaStart(ItemNo + 1)) return false;
+  auto item = RichVistaTextItemClass(&D);
+  item->StyleNo = 0;
+  item->ParaNo = D.GetItem(ItemNo)->ParaNo;
+  item->SetContinuePara(true);
+  const TRVStyle *st = D.GetRVStyle();
+  if (st && st->TextStyles().GetTextStyleSafe(0)->Unicode) item->ItemOptions.Include(rvioUnicode);
+  std::string text;
+  bool full = false;
+  int list = -1;
+  int at = ItemNo + 1;
+  D.InsertItemAt(at, text, item, full, list);
+  return true;
+}
+
+} // namespace
+
+TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream, int Index) {
+  const int count = RVData.GetItemCount();
+  Index = std::clamp(Index, 0, count);
+  const bool atEnd = Index == count;
+  const bool tagsText = RVData.TagsArePChars();
+  const TRVStyleCounts styles(RVData.GetRVStyle());
+  TRVFScratchData scratch(RVData);
+  // Appended items take the document's checkpoint after its last item
+  // along to the first of them (a copy, until the reading has succeeded).
+  if (atEnd && RVData.NotAddedCP) {
+    scratch.NotAddedCP = RVData.NotAddedCP->CreateCopy(tagsText).release();
+    scratch.CPCount = 1;
+  }
+  TRVFReader r(scratch, Stream, false, nullptr, nullptr);
+  TRVFReadResult result = r.Run(false);
+  if (!result.Ok) {
+    styles.Restore();
+    return result;
+  }
+  const int n = scratch.GetItemCount();
+  // The markers leave the scratch list; each joins the document's list
+  // where it is inserted.
+  scratch.DestroyMarkers();
+  if (atEnd && n > 0 && RVData.NotAddedCP) RVData.FreeCheckpoint(RVData.NotAddedCP, false, true);
+  int at = Index;
+  for (int k = 0; k < n; ++k) {
+    std::string text = scratch.Items.Strings(k);
+    std::unique_ptr<TCustomRVItemInfo> item = scratch.Items.Detach(k);
+    TRVCPInfo *cp = item->Checkpoint;
+    if (cp) cp->Prev = cp->Next = nullptr;
+    const bool continues = k == 0 ? r.FirstContinues() : item->GetContinuePara();
+    if (atEnd) {
+      // Appending gives continuation, checkpoints and markers their usual
+      // treatment at the end of a document.
+      if (continues) item->ParaNo = -1;
+      if (cp) cp->ItemInfo = nullptr;
+      RVData.AddItem(std::move(text), std::move(item));
+      continue;
+    }
+    item->Checkpoint = nullptr;
+    if (k == 0) {
+      if (continues && at > 0 && MayContinue(RVData.GetItem(at - 1), item.get())) {
+        item->SetContinuePara(true);
+        item->ParaNo = RVData.GetItem(at - 1)->ParaNo;
+      } else {
+        item->SetContinuePara(false);
+        if (item->ParaNo < 0) item->ParaNo = 0;
+      }
+    }
+    TCustomRVItemInfo *placed = item.get();
+    bool full = false;
+    int list = -1;
+    RVData.InsertItemAt(at, text, item, full, list);
+    if (cp) {
+      RVData.InsertCheckpointSorted(cp, at);
+      cp->ItemInfo = placed;
+      placed->Checkpoint = cp;
+      ++RVData.CPCount;
+    }
+    ++at;
+  }
+  scratch.Items.ReleaseAll();
+  scratch.FirstCP = scratch.LastCP = nullptr;
+  scratch.CPCount = scratch.NotAddedCP ? 1 : 0;
+  if (atEnd) at = RVData.GetItemCount();
+  // The paragraph the inserted items end in takes the items after them
+  // that continued the paragraph of the insertion point.
+  if (!atEnd && at < RVData.GetItemCount() && RVData.GetItem(at)->GetContinuePara() &&
+      !MayContinue(RVData.GetItem(at - 1), RVData.GetItem(at)))
+    RVData.GetItem(at)->SetContinuePara(false);
+  if (n > 0) {
+    CompleteMarker(RVData, at - 1);
+    if (Index > 0 && CompleteMarker(RVData, Index - 1)) ++at;
+    if (Index < RVData.GetItemCount()) RVData.UnifyParaNo(Index);
+    RVData.UnifyParaNo(std::min(at, RVData.GetItemCount() - 1));
+  }
+  // A checkpoint that stands after the stream's last item stays only at
+  // the end of a document that has none.
+  if (atEnd && scratch.NotAddedCP && !RVData.NotAddedCP) {
+    RVData.NotAddedCP = scratch.NotAddedCP;
+    ++RVData.CPCount;
+    scratch.NotAddedCP = nullptr;
+    scratch.CPCount = 0;
+  }
+  return result;
 }
 
 } // namespace kc

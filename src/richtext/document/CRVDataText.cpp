@@ -60,7 +60,7 @@ bool ExportTextToStream(TCustomRVData &RVData, const std::string &Path, std::str
   RVData.GetExportRange(first, firstOffs, last, lastOffs, d1, d2);
   if (first < 0 || first > last) return true;
   const TRVTextWriter w(RVData, Path, LineWidth, TextOnly, Unicode);
-  std::string out;
+  std::string &out = Stream;
   if (Unicode && UnicodeBOM) out += "\xFF\xFE";
   if (SelectionOnly) {
     const int p = RVData.GetFirstParaItemNo(first);
@@ -72,7 +72,6 @@ bool ExportTextToStream(TCustomRVData &RVData, const std::string &Path, std::str
     w.Item(out, i, i == first ? firstOffs : RVData.GetOffsBeforeItem(i),
            i == last ? lastOffs : RVData.GetItemEndOffset(i));
   }
-  Stream += out;
   return true;
 }
 

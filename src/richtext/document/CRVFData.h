@@ -258,6 +258,12 @@ public:
   virtual bool HasHostWindow() const { return false; }
   virtual void InvalidateRectInControl(const TRect &R) { (void)R; }
   virtual TRVScroller *GetScroller() const { return nullptr; }
+  // The cell editor that edits this very document: none here (a table cell
+  // answers the one its table has open on it).
+  virtual TRVScroller *GetEditingCellEditor() const { return nullptr; }
+  // The document that edits of this one go to: the open cell editor's
+  // while one edits it, else this one.
+  virtual TCustomRVFormattedData *GetEditingRVData() { return this; }
   virtual void GetFormatResolution(TCanvas &Canvas, TRVScreenAndDevice &sad) const;
   virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) {
     (void)FirstItem, (void)LastItem, (void)Partial;

@@ -211,6 +211,8 @@ public:
   virtual void ShowItemHint(TCustomRVData *RVData, int ItemNo);
   // Nested documents (only tables own them).
   virtual bool PartiallySelected() const { return false; }
+  // Drops the selection inside the item (a table's selected cell).
+  virtual void DeselectPartial() {}
   // The nested document at Position: rvdFirst/rvdLast start a walk and set
   // Location, rvdNext/rvdPrev move on from it; nullptr when there is none.
   virtual TCustomRVData *GetSubRVData(int &Location, TRVSubRVDataPos Position) {
@@ -588,6 +590,19 @@ public:
 private:
   QPointer<TControl> FControl;
 };
+
+// Embedded controls keep their true top (client coordinates) apart from the
+// top they are shown at, which stays within -RVMaxControlTop ..
+// RVMaxControlTop so that a control scrolled far away never overflows
+// window coordinates. Whoever places a control stores its true top; the
+// scroller moves controls by the stored value.
+constexpr int32_t RVMaxControlTop = 10000;
+// The stored true top; the shown top when none was stored.
+int GetControlTrueTop(const TControl *Control);
+void SetControlTrueTop(TControl *Control, int Top);
+int GetClampedControlTop(const TControl *Control);
+// Shows the control at its stored top, clamped.
+void ApplyClampedControlTop(TControl *Control);
 
 // An RTF picture group of a picture shown at ShownWidth x ShownHeight.
 void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownWidth, int ShownHeight,

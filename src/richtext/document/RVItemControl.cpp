@@ -2,9 +2,11 @@
 #include "richtext/document/RVItem.h"
 
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/QtCanvas.h"
 #include "richtext/document/CRVData.h"
+#include "richtext/document/CRVFData.h"
 #include "richtext/document/RVItemParts.h"
 #include "richtext/document/RVMultiDrawItem.h"
 
@@ -146,9 +148,30 @@ void TRVControlItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLin
   TRVRectItemInfo::OnDocWidthChange(DocWidth, DrawLine, Printing, Canvas, RVData, sad, Resized, Height);
 }
 
+namespace {
+const char *const kTrueTopProperty = "rvTop";
+} // namespace
+
+int GetControlTrueTop(const TControl *Control) {
+  bool ok = false;
+  const int top = Control->property(kTrueTopProperty).toInt(&ok);
+  return ok ? top : Control->y();
+}
+
+void SetControlTrueTop(TControl *Control, int Top) { Control->setProperty(kTrueTopProperty, Top); }
+
+int GetClampedControlTop(const TControl *Control) {
+  return std::clamp(GetControlTrueTop(Control), -RVMaxControlTop, RVMaxControlTop);
+}
+
+void ApplyClampedControlTop(TControl *Control) { Control->move(Control->x(), GetClampedControlTop(Control)); }
+
 void TRVControlItemInfo::AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *) {
   if (!FControl) return;
-  FControl->move(X + Spacing, Y + Spacing);
+  // The scroller moves the control from its stored top later: a top left
+  // over from before this layout would put it in the wrong place.
+  SetControlTrueTop(FControl, RVSatAdd(Y, Spacing));
+  FControl->move(RVSatAdd(X, Spacing), GetClampedControlTop(FControl));
   if (Refresh) FControl->update();
   FControl->show();
 }

@@ -11,7 +11,10 @@ namespace kc::rvitem {
 void WriteLine(std::string &Stream, const std::string &s) {
   // A line end or zero byte inside would cut the record there: readers
   // would lose the rest or take it for records of its own.
-  for (char c : s) Stream += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
+  const size_t at = Stream.size();
+  Stream.append(s);
+  for (char *p = Stream.data() + at, *e = Stream.data() + Stream.size(); p != e; ++p)
+    if (*p == '\r' || *p == '\n' || *p == '\0') *p = ' ';
   Stream += "\r\n";
 }
 

@@ -10,6 +10,7 @@
 #include "platform/QtCanvas.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
+#include "richtext/document/RVMarker.h"
 #include "platform/Files.h"
 #include "support/TempDir.h"
 
@@ -184,5 +185,117 @@ TEST(HtmlExport, BackgroundPictureIsSavedBesideThePage) {
       }
     }
     EXPECT_EQ(FileExists(folder + "img1.bmp"), c.style != bsNoBitmap) << c.name;
+  }
+}
+
+// ------------------------------------------------------------------ lists
+
+namespace {
+
+// A numbered list with a bulleted second level; Items gives each
+// paragraph as (level, start-from or 0 to continue, text), level -1 for a
+// paragraph outside the list.
+struct TListDoc : TDoc {
+  struct P {
+    int level, startFrom;
+    const char *text;
+  };
+  explicit TListDoc(const std::vector<P> &Paras) {
+    TRVListInfo *list = style.ListStyles().Add();
+    TRVListLevel *l0 = list->Levels.Add();
+    l0->ListType = rvlstDecimal;
+    l0->FormatString = "%0:s.";
+    l0->LeftIndent = 24;
+    l0->MarkerIndent = 0;
+    TRVListLevel *l1 = list->Levels.Add();
+    l1->ListType = rvlstBullet;
+    l1->FormatString = "*";
+    for (const P &p : Paras) {
+      if (p.level >= 0) {
+        doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&doc, 0, p.level, p.startFrom, p.startFrom > 0));
+        doc.AddText(p.text, 0, -1);
+      } else {
+        doc.AddText(p.text, 0, 0);
+      }
+    }
+  }
+  std::string Body(bool Css, TRVSaveOptions Options = {}) {
+    const std::string s = Html(Css, "t", Options + TRVSaveOptions{rvsoBodyOnly});
+    return s;
+  }
+};
+
+} // namespace
+
+TEST(HtmlExport, ListParagraphsBecomeNestedListItems) {
+  TListDoc d({{0, 0, "one"},
+              {1, 0, "sub"},
+              {0, 0, "two"},
+              {-1, 0, "between"},
+              {0, 0, "three"},
+              {0, 7, "seven"},
+              {0, 0, "eight"}});
+  const std::string plain = d.Body(false);
+  // The numbering of a list that opens again, or that restarts, is given;
+  // one that simply counts on is left to the browser.
+  EXPECT_NE(plain.find("<OL>\r\n<LI>one\r\n<UL>\r\n<LI>sub</LI></UL>\r\n</LI>\r\n<LI>two</LI></OL>\r\n"
+                       "<DIV>between</DIV>\r\n<OL>\r\n<LI value=3>three</LI>\r\n<LI value=7>seven</LI>\r\n"
+                       "<LI>eight</LI></OL>\r\n"),
+            std::string::npos)
+      << plain;
+  // The CSS flavour gives each list element its level's indents.
+  const std::string css = d.Body(true);
+  EXPECT_NE(css.find("<OL style=\"text-indent: 10px; margin-left: 24px; list-style:outside;\">\r\n<LI>one\r\n"
+                     "<UL style=\"text-indent: 0px; margin-left: 0px; list-style:inside;\">\r\n<LI>sub</LI></UL>"),
+            std::string::npos)
+      << css;
+  EXPECT_NE(css.find("<P>between</P>\r\n<OL"), std::string::npos) << css;
+}
+
+TEST(HtmlExport, ListElementsCloseWhereTheListEnds) {
+  struct Case {
+    const char *name;
+    std::vector<TListDoc::P> paras;
+    const char *expect;
+  };
+  const Case cases[] = {
+      {"last paragraph in a nested level closes both",
+       {{0, 0, "a"}, {1, 0, "b"}},
+       "<OL>\r\n<LI>a\r\n<UL>\r\n<LI>b</LI></UL>\r\n</LI></OL>\r\n"},
+      {"a deeper level first opens only its own element",
+       {{1, 0, "deep"}, {0, 0, "top"}},
+       "<UL>\r\n<LI>deep</LI></UL>\r\n<OL>\r\n<LI"},
+  };
+  for (const Case &c : cases) {
+    TListDoc d(c.paras);
+    const std::string s = d.Body(false);
+    EXPECT_NE(s.find(c.expect), std::string::npos) << c.name << "\n" << s;
+    EXPECT_EQ(s.find("</LI></LI>"), std::string::npos) << c.name << "\n" << s;
+  }
+}
+
+TEST(HtmlExport, MarkersAsTextWriteOrdinaryParagraphsWithTheMarker) {
+  TListDoc d({{0, 0, "one"}, {0, 0, "two"}});
+  const std::string plain = d.Body(false, TRVSaveOptions{rvsoMarkersAsText});
+  EXPECT_EQ(plain.find("<LI"), std::string::npos) << plain;
+  EXPECT_EQ(plain.find("<OL"), std::string::npos) << plain;
+  EXPECT_NE(plain.find("<DIV>"), std::string::npos) << plain;
+  EXPECT_NE(plain.find("2.</FONT>two</DIV>"), std::string::npos) << plain;
+  const std::string css = d.Body(true, TRVSaveOptions{rvsoMarkersAsText});
+  EXPECT_NE(css.find("<P style=\"text-indent: -24px; margin-left: 24px;\"><SPAN style=\"{"), std::string::npos) << css;
+  EXPECT_NE(css.find(">2.</SPAN>two</P>"), std::string::npos) << css;
+}
+
+TEST(HtmlExport, ListItemsCarryPageBreaksAndCheckpointsOfTheirMarker) {
+  TListDoc d({{0, 0, "one"}});
+  d.doc.AddCheckpointTag("", false, 0);
+  d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, 0, 0, 0, false));
+  d.doc.GetItem(2)->ItemOptions.Include(rvioPageBreakBefore);
+  d.doc.AddText("two", 0, -1);
+  for (bool css : {false, true}) {
+    const std::string s = d.Body(css);
+    EXPECT_NE(s.find("<LI style=\"page-break-before: always;\"><A name=RichVistaCheckpoint0></A>"), std::string::npos)
+        << css << "\n"
+        << s;
   }
 }

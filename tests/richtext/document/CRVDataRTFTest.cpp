@@ -240,3 +240,27 @@ TEST(RtfExport, ListsWriteTheListTableAndOverrides) {
   EXPECT_NE(s.find("\\tab}\\ls1\\ilvl0"), std::string::npos) << s;
   EXPECT_NE(s.find("\\tab}\\ls2\\ilvl1"), std::string::npos) << s;
 }
+
+// Marker texts take "%s" as the level after the last one named (as the RTF
+// reader makes them); written as text it would lose the numbers.
+TEST(RtfExport, LevelTextPlaceholdersAsMarkerTextsReadThem) {
+  struct Case {
+    const char *name, *format;
+    const char *text;
+  };
+  const Case cases[] = {
+      {"plain placeholder", "%s.", "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}"},
+      {"numbered, then plain", "%0:s.%s)", "{\\leveltext\\'04\\'00.\\'01);}{\\levelnumbers\\'01\\'03;}"},
+      {"two-digit level beyond RTF's nine stays text", "%12:s", "{\\leveltext\\'05%12:s;}{\\levelnumbers;}"},
+      {"a doubled percent is one", "%%%0:s", "{\\leveltext\\'02%\\'00;}{\\levelnumbers\\'02;}"},
+  };
+  for (const Case &c : cases) {
+    TDoc d;
+    TRVListLevel *l = d.style.ListStyles().Add()->Levels.Add();
+    l->ListType = rvlstDecimal;
+    l->FormatString = c.format;
+    d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, 0, 0, 1, false));
+    const std::string s = d.Rtf();
+    EXPECT_NE(s.find(c.text), std::string::npos) << c.name << "\n" << s;
+  }
+}

@@ -229,6 +229,201 @@ TEST(RvfReader, StyleSectionsReplaceOrMergeTheStyleSheet) {
   EXPECT_GT(ins.style.TextStyles().Count(), before - 1);
 }
 
+// ---------------------------------------------------------- insertion
+
+namespace {
+
+// Items as "text+ParaNo", "," inside a paragraph, "|" between paragraphs,
+// "/" before a new line; a marker is "#" and its counter, a break "-".
+std::string Shape(const TCustomRVData &D) {
+  std::string r;
+  for (int i = 0; i < D.GetItemCount(); ++i) {
+    const TCustomRVItemInfo *item = D.GetItem(i);
+    if (i > 0) r += D.IsParaStart(i) ? "|" : item->GetContinuePara() ? "," : "/";
+    if (item->StyleNo == rvsListMarker)
+      r += "#" + std::to_string(static_cast<const TRVMarkerItemInfo *>(item)->Counter);
+    else if (item->StyleNo == rvsBreak) r += "-";
+    else r += D.GetItemTextRaw(i);
+    r += std::to_string(item->ParaNo);
+  }
+  return r;
+}
+
+// The paragraphs "a","b" (paragraph style 1, b continuing) and "c".
+struct TInsDoc : TDoc {
+  TInsDoc() {
+    style.ParaStyles().AddEntry();
+    style.ParaStyles().AddEntry();
+    Text("a", 0, 1);
+    Text("b", 0, -1);
+    Text("c", 0, 0);
+  }
+};
+
+} // namespace
+
+TEST(RvfInsert, ItemsGoWhereAskedAndParagraphsJoinAtTheEdges) {
+  const std::string continuing = "-8 1 3\r\n0 1 -1 1 0 0\r\nx\r\n";
+  const std::string paragraphs = "-8 1 3\r\n0 2 2 0 0 0\r\nx\r\ny\r\n";
+  const std::string brk = "-8 1 3\r\n-1 0 2 0 0 0 536870911 0 1\r\n";
+  struct Case {
+    const char *name;
+    const std::string &stream;
+    int index;
+    const char *shape;
+  };
+  const Case cases[] = {
+      {"a continuing item joins the paragraph it is put in", continuing, 1, "a1,x1,b1|c0"},
+      {"paragraphs split it, and its rest joins the last one", paragraphs, 1, "a1|x2|y2,b2|c0"},
+      {"before the first item nothing is there to continue", continuing, 0, "x0|a1,b1|c0"},
+      {"between paragraphs", paragraphs, 2, "a1,b1|x2|y2|c0"},
+      {"at the end", continuing, 3, "a1,b1|c0,x0"},
+      {"an index beyond the items is the end", paragraphs, 99, "a1,b1|c0|x2|y2"},
+      {"an index below zero is the start", paragraphs, -4, "x2|y2|a1,b1|c0"},
+      {"nothing continues a break", brk, 1, "a1|-2|b1|c0"},
+  };
+  for (const Case &c : cases) {
+    TInsDoc d;
+    const TRVFReadResult r = InsertRvfFromStream(d.doc, c.stream, c.index);
+    EXPECT_TRUE(r.Ok) << c.name << ": " << r.Error;
+    EXPECT_EQ(Shape(d.doc), c.shape) << c.name;
+  }
+}
+
+TEST(RvfInsert, CheckpointsKeepTheirOrder) {
+  const std::string stream = "-8 1 3\r\n-2 1 0 0 0 0 0 1\r\nnew\r\n0 1 0 0 0 0\r\nx\r\n-2 1 0 0 0 0 0 0\r\ntail\r\n";
+  // Inside the document the stream's checkpoint goes on its item between
+  // those around it, and one after the stream's last item is dropped.
+  TDoc withC;
+  withC.style.ParaStyles().AddEntry();
+  withC.Text("a", 0, 1);
+  withC.doc.AddCheckpointTag("on b", false, 0);
+  withC.Text("b", 0, -1);
+  withC.doc.AddCheckpointTag("on c", false, 0);
+  withC.Text("c", 0, 0);
+  ASSERT_TRUE(InsertRvfFromStream(withC.doc, stream, 2).Ok);
+  EXPECT_EQ(Shape(withC.doc), "a1,b1|x0|c0");
+  std::vector<std::string> chain;
+  for (const TRVCPInfo *cp = withC.doc.FirstCP; cp; cp = cp->Next) chain.push_back(cp->Name);
+  EXPECT_EQ(chain, (std::vector<std::string>{"on b", "new", "on c"}));
+  ASSERT_NE(withC.doc.GetItem(2)->Checkpoint, nullptr);
+  EXPECT_EQ(withC.doc.GetItem(2)->Checkpoint->Name, "new");
+  EXPECT_TRUE(withC.doc.GetItem(2)->Checkpoint->Persistent);
+  EXPECT_EQ(withC.doc.NotAddedCP, nullptr);
+  EXPECT_EQ(withC.doc.CPCount, 3);
+  // Appended, the document's own checkpoint after its last item goes on
+  // the first appended item and the stream's last one takes its place.
+  TInsDoc d;
+  d.doc.AddCheckpointTag("end", false, 0);
+  ASSERT_TRUE(InsertRvfFromStream(d.doc, stream).Ok);
+  ASSERT_NE(d.doc.GetItem(3)->Checkpoint, nullptr);
+  EXPECT_EQ(d.doc.GetItem(3)->Checkpoint->Name, "end");
+  ASSERT_NE(d.doc.NotAddedCP, nullptr);
+  EXPECT_EQ(d.doc.NotAddedCP->Name, "tail");
+}
+
+TEST(RvfInsert, MarkersAreNumberedWhereTheyLand) {
+  TDoc d;
+  static_cast<TRVListInfo *>(d.style.ListStyles().AddEntry())->Levels.Add()->ListType = rvlstDecimal;
+  auto para = [](TDoc &t, const char *text) {
+    t.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&t.doc, 0, 0, 1, false));
+    t.Text(text, 0, -1);
+  };
+  para(d, "one");
+  para(d, "two");
+  TDoc src;
+  static_cast<TRVListInfo *>(src.style.ListStyles().AddEntry())->Levels.Add()->ListType = rvlstDecimal;
+  para(src, "new");
+  const std::string s = src.Rvf();
+  ASSERT_TRUE(InsertRvfFromStream(d.doc, s, 2).Ok);
+  EXPECT_EQ(Shape(d.doc), "#10,one0|#20,new0|#30,two0");
+  // A paragraph put right after a marker leaves the marker a text of its own.
+  ASSERT_TRUE(InsertRvfFromStream(d.doc, "-8 1 3\r\n0 1 0 0 0 0\r\nx\r\n", 1).Ok);
+  EXPECT_EQ(Shape(d.doc), "#10,0|x0,one0|#20,new0|#30,two0");
+}
+
+TEST(RvfInsert, AStreamThatFailsChangesNothing) {
+  TDoc src;
+  src.host.RVFOptions = TRVFOptions{rvfoSaveTextStyles};
+  TFontInfo *loud = static_cast<TFontInfo *>(src.style.TextStyles().AddEntry());
+  loud->StyleName = "Shout";
+  loud->Size = 40;
+  src.Text("new", src.style.TextStyles().Count() - 1, 0);
+  src.Text("more", 0, 0);
+  const std::string whole = src.Rvf();
+  struct Case {
+    const char *name;
+    std::string stream;
+  };
+  const Case cases[] = {
+      {"cut inside its last record", whole.substr(0, whole.rfind("more"))},
+      {"a record that counts more lines than come", "-8 1 3\r\n0 1 0 0 0 0\r\nx\r\n0 3 0 0 0 0\r\ny\r\n"},
+      {"an unknown style", "-8 1 3\r\n0 1 0 0 0 0\r\nx\r\n77 1 0 0 0 0\r\ny\r\n"},
+  };
+  for (const Case &c : cases) {
+    TInsDoc d;
+    d.doc.AddCheckpointTag("end", false, 0);
+    const int styles = d.style.TextStyles().Count();
+    const TRVFReadResult r = InsertRvfFromStream(d.doc, c.stream, 1);
+    EXPECT_FALSE(r.Ok) << c.name;
+    EXPECT_FALSE(r.Error.empty()) << c.name;
+    EXPECT_EQ(Shape(d.doc), "a1,b1|c0") << c.name;
+    EXPECT_EQ(d.style.TextStyles().Count(), styles) << c.name;
+    ASSERT_NE(d.doc.NotAddedCP, nullptr) << c.name;
+    EXPECT_EQ(d.doc.CPCount, 1) << c.name;
+  }
+}
+
+// Restarts and continuations of numbering come back as the document
+// showed them, in both forms.
+TEST(RvfRoundTrip, ListNumberingSurvives) {
+  auto lists = [](TDoc &t) {
+    TRVListInfo *list = static_cast<TRVListInfo *>(t.style.ListStyles().AddEntry());
+    TRVListLevel *l0 = list->Levels.Add();
+    l0->ListType = rvlstDecimal;
+    l0->FormatString = "%0:s.";
+    TRVListLevel *l1 = list->Levels.Add();
+    l1->ListType = rvlstLowerAlpha;
+    l1->FormatString = "%0:s.%1:s";
+    TRVListInfo *other = static_cast<TRVListInfo *>(t.style.ListStyles().AddEntry());
+    TRVListLevel *roman = other->Levels.Add();
+    roman->ListType = rvlstUpperRoman;
+    roman->FormatString = "%s)";
+  };
+  TDoc d;
+  lists(d);
+  struct P {
+    int list, level, startFrom; // startFrom 0: counts on
+  };
+  const P paras[] = {{0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {-1, 0, 0},
+                     {0, 1, 0}, {0, 0, 9}, {0, 1, 4}, {1, 0, 0}, {0, 0, 0}};
+  for (const P &p : paras) {
+    if (p.list >= 0)
+      d.doc.AddItem("", std::make_unique<TRVMarkerItemInfo>(&d.doc, p.list, p.level, p.startFrom, p.startFrom > 0));
+    d.Text("t", 0, p.list >= 0 ? -1 : 0);
+  }
+  auto numbers = [](const TCustomRVData &D) {
+    std::string r;
+    for (int i = 0; i < D.GetItemCount(); ++i)
+      if (D.GetItem(i)->StyleNo == rvsListMarker)
+        r += static_cast<const TRVMarkerItemInfo *>(D.GetItem(i))->DisplayString + " ";
+    return r;
+  };
+  const std::string shown = numbers(d.doc);
+  ASSERT_EQ(shown, "1. 1.a 1.b I) 2. 2.a 9. 9.d II) 10. ");
+  for (bool binary : {false, true}) {
+    d.host.RVFOptions = binary ? TRVFOptions{rvfoSaveBinary} : TRVFOptions{};
+    const std::string s = d.Rvf();
+    TDoc r;
+    lists(r);
+    ASSERT_TRUE(LoadRvfFromStream(r.doc, s).Ok) << binary;
+    EXPECT_EQ(numbers(r.doc), shown) << binary;
+    // Inserted after a copy of itself, the second copy counts on.
+    ASSERT_TRUE(InsertRvfFromStream(r.doc, s).Ok) << binary;
+    EXPECT_EQ(numbers(r.doc), shown + "11. 11.a 11.b III) 12. 12.a 9. 9.d IV) 10. ") << binary;
+  }
+}
+
 // Found by fuzzing: the control read from an empty record was written back
 // as a record no reader takes.
 TEST(RvfReader, ControlRecordWithoutItsControlIsDroppedWithAWarning) {

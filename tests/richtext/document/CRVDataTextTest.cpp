@@ -69,6 +69,10 @@ TEST(TextExport, ParagraphsAndLinesAreSeparatedByCRLF) {
          d.Text("b", 0, 0);
        },
        "a\r\n----------\r\nb"},
+      // The line width is for whole-line items only: a history file keeps a
+      // paragraph on one line however long it is.
+      {"a paragraph longer than the line width stays one line",
+       [](TDoc &d) { d.Text("twenty-five characters in", 0, 0); }, "twenty-five characters in"},
   };
   for (const Case &c : cases) {
     TDoc d;
