@@ -42,31 +42,6 @@ std::int32_t TMyUserData::GetColor() const { return ReadInt("COLOR_", 0); }
 std::int32_t TMyUserData::GetSex() const { return ReadInt("SEX_", 0); }
 std::int32_t TMyUserData::GetOld() const { return ReadInt("OLD_", 0); }
 
-#define KC_PROFILE_GETTER(Fn, Ident)                                                                                   \
-  std::string TMyUserData::Fn() const { return ReadField(Ident); }
-
-KC_PROFILE_GETTER(GetAlias, "ALIAS_")
-KC_PROFILE_GETTER(GetMAC, "MAC_")
-KC_PROFILE_GETTER(GetICQ, "ICQ_")
-KC_PROFILE_GETTER(GetName, "NAME_")
-KC_PROFILE_GETTER(GetName2, "NAME2_")
-KC_PROFILE_GETTER(GetEMail, "EMAIL_")
-KC_PROFILE_GETTER(GetInterest, "Interest_")
-KC_PROFILE_GETTER(GetStreet, "STREET_")
-KC_PROFILE_GETTER(GetTown, "TOWN_")
-KC_PROFILE_GETTER(GetHouse, "HOUSE_")
-KC_PROFILE_GETTER(GetHomeField, "FIELD_")
-KC_PROFILE_GETTER(GetWStreet, "WSTREET_")
-KC_PROFILE_GETTER(GetWTown, "WTOWN_")
-KC_PROFILE_GETTER(GetWHouse, "WHOUSE_")
-KC_PROFILE_GETTER(GetWField, "WFIELD_")
-KC_PROFILE_GETTER(GetWName, "WNAME_")
-KC_PROFILE_GETTER(GetWDepartment, "WDEPARTMENT_")
-KC_PROFILE_GETTER(GetWTypeWork, "WTYPEWORK_")
-KC_PROFILE_GETTER(GetWPost, "WPOST_")
-
-#undef KC_PROFILE_GETTER
-
 // TSetUserData
 
 TSetUserData::TSetUserData(RUserID *Record, std::string_view Key) : FRecord(Record), FKey(Key) {}

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/ProtocolUn.h"
+
 namespace kc {
 
 // One known user. Record 0 of the user list is the local user.
@@ -53,39 +55,23 @@ void CutReceivedRecord(RUserID &Record);
 std::string NewGUIDText();
 
 // Reader of the stored own profile.
-class TMyUserData {
+class TMyUserData : public TProfileTexts<TMyUserData> {
 public:
   explicit TMyUserData(std::string_view Key);
 
   std::string ReadField(std::string_view Ident) const;
 
-  std::string GetAlias() const;
   // The stored ID; a blank one is replaced by a new ID that is stored first.
   std::string GetID() const;
   std::int32_t GetImageIndex() const; // -1 when absent, blank or not a number
   std::int32_t GetColor() const;      // 0 likewise
   std::int32_t GetSex() const;
   std::int32_t GetOld() const;
-  std::string GetMAC() const;
-  std::string GetICQ() const;
-  std::string GetName() const;
-  std::string GetName2() const;
-  std::string GetEMail() const;
-  std::string GetInterest() const;
-  std::string GetStreet() const;
-  std::string GetTown() const;
-  std::string GetHouse() const;
-  std::string GetHomeField() const;
-  std::string GetWStreet() const;
-  std::string GetWTown() const;
-  std::string GetWHouse() const;
-  std::string GetWField() const;
-  std::string GetWName() const;
-  std::string GetWDepartment() const;
-  std::string GetWTypeWork() const;
-  std::string GetWPost() const;
 
 private:
+  friend class TProfileTexts<TMyUserData>;
+  // Stored under the tag name with "_" after it.
+  std::string ProfileText(std::string_view Tag) const { return ReadField(std::string(Tag) + "_"); }
   std::int32_t ReadInt(std::string_view Ident, std::int32_t Fallback) const;
 
   std::string FKey;

@@ -48,6 +48,35 @@ inline constexpr std::string_view ALIAS = "ALIAS", ICQ = "ICQ", NAME = "NAME", N
                                   CLIENTIP = "CLIENTIP";
 } // namespace tag
 
+// The text fields of a user's profile, which his announcements and the
+// stored own profile both carry under the tag names: Source gives
+// ProfileText(tag) for each.
+template <typename Source> class TProfileTexts {
+public:
+  std::string GetAlias() const { return Text(tag::ALIAS); }
+  std::string GetMAC() const { return Text(tag::MAC); }
+  std::string GetICQ() const { return Text(tag::ICQ); }
+  std::string GetName() const { return Text(tag::NAME); }
+  std::string GetName2() const { return Text(tag::NAME2); }
+  std::string GetEMail() const { return Text(tag::EMAIL); }
+  std::string GetInterest() const { return Text(tag::Interest); }
+  std::string GetStreet() const { return Text(tag::STREET); }
+  std::string GetTown() const { return Text(tag::TOWN); }
+  std::string GetHouse() const { return Text(tag::HOUSE); }
+  std::string GetHomeField() const { return Text(tag::FIELD); }
+  std::string GetWStreet() const { return Text(tag::WSTREET); }
+  std::string GetWTown() const { return Text(tag::WTOWN); }
+  std::string GetWHouse() const { return Text(tag::WHOUSE); }
+  std::string GetWField() const { return Text(tag::WFIELD); }
+  std::string GetWName() const { return Text(tag::WNAME); }
+  std::string GetWDepartment() const { return Text(tag::WDEPARTMENT); }
+  std::string GetWTypeWork() const { return Text(tag::WTYPEWORK); }
+  std::string GetWPost() const { return Text(tag::WPOST); }
+
+private:
+  std::string Text(std::string_view Tag) const { return static_cast<const Source &>(*this).ProfileText(Tag); }
+};
+
 // "<" + Name + ">" and "</" + Name + ">".
 std::string OpenTag(std::string_view Name);
 std::string CloseTag(std::string_view Name);
@@ -65,33 +94,14 @@ std::string ExtractTagValue(std::string_view Text, std::string_view Name);
 std::int32_t ExtractIntTag(std::string_view Text, std::string_view Name);
 
 // Reader of one received message (every kind except FILETO).
-class TDataNewMessage {
+class TDataNewMessage : public TProfileTexts<TDataNewMessage> {
 public:
   explicit TDataNewMessage(std::string Text);
 
   const std::string &GetText() const { return FText; }
   std::string ExtractTag(std::string_view Open, std::string_view Close) const;
 
-  std::string GetAlias() const;
-  std::string GetICQ() const;
-  std::string GetName() const;
-  std::string GetName2() const;
-  std::string GetEMail() const;
-  std::string GetInterest() const;
-  std::string GetStreet() const;
-  std::string GetTown() const;
-  std::string GetHouse() const;
-  std::string GetHomeField() const;
-  std::string GetWStreet() const;
-  std::string GetWTown() const;
-  std::string GetWHouse() const;
-  std::string GetWField() const;
-  std::string GetWName() const;
-  std::string GetWDepartment() const;
-  std::string GetWTypeWork() const;
-  std::string GetWPost() const;
   std::string GetIP() const;
-  std::string GetMAC() const;
   std::string GetID() const;
   std::string GetMessageStr() const;
   std::string GetFromUserID() const;
@@ -114,6 +124,9 @@ public:
   bool HasAutoReplyFlag() const;
 
 private:
+  friend class TProfileTexts<TDataNewMessage>;
+  std::string ProfileText(std::string_view Tag) const { return ExtractTagValue(FText, Tag); }
+
   std::string FText;
 };
 

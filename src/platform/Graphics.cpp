@@ -213,6 +213,10 @@ std::string TBitmap::saveToBytes() const {
 
 std::unique_ptr<TGraphic> TBitmap::clone() const { return std::make_unique<TBitmap>(*this); }
 
+// ---------------------------------------------------------------- TDecodedGraphic
+
+void TDecodedGraphic::draw(QPainter &painter, const QRect &dest) const { drawImage(painter, dest, image_); }
+
 // ---------------------------------------------------------------- TJPEGImage
 
 namespace {
@@ -328,8 +332,6 @@ bool encodeJpeg(const QImage &image, int quality, std::string &out) {
 
 } // namespace
 
-void TJPEGImage::draw(QPainter &painter, const QRect &dest) const { drawImage(painter, dest, image_); }
-
 bool TJPEGImage::loadFromBytes(std::string_view data) {
   image_ = QImage();
   data_.clear();
@@ -349,8 +351,6 @@ bool TJPEGImage::assignImage(const QImage &image, int quality) {
 std::unique_ptr<TGraphic> TJPEGImage::clone() const { return std::make_unique<TJPEGImage>(*this); }
 
 // ---------------------------------------------------------------- TIcon
-
-void TIcon::draw(QPainter &painter, const QRect &dest) const { drawImage(painter, dest, image_); }
 
 bool TIcon::loadFromBytes(std::string_view data) {
   image_ = QImage();

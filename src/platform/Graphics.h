@@ -84,41 +84,38 @@ private:
   QImage image_;
 };
 
-// A JPEG picture decoded with libjpeg; the original bytes are kept so that
-// saving writes them back unchanged.
-class TJPEGImage : public TGraphic {
+// A picture shown from the image decoded from its bytes; the bytes are kept
+// so that saving writes them back unchanged.
+class TDecodedGraphic : public TGraphic {
 public:
-  const char *className() const override { return "TJPEGImage"; }
   int width() const override { return image_.width(); }
   int height() const override { return image_.height(); }
   void draw(QPainter &painter, const QRect &dest) const override;
-  bool loadFromBytes(std::string_view data) override;
   std::string saveToBytes() const override { return data_; }
+
+protected:
+  QImage image_;
+  std::string data_;
+};
+
+// A JPEG picture decoded with libjpeg.
+class TJPEGImage : public TDecodedGraphic {
+public:
+  const char *className() const override { return "TJPEGImage"; }
+  bool loadFromBytes(std::string_view data) override;
   std::unique_ptr<TGraphic> clone() const override;
 
   const QImage &image() const { return image_; }
   // Encodes an image as JPEG (quality 0..100) and takes it as this picture.
   bool assignImage(const QImage &image, int quality = 90);
-
-private:
-  QImage image_;
-  std::string data_;
 };
 
 // A Windows icon file; the first (largest) image is shown.
-class TIcon : public TGraphic {
+class TIcon : public TDecodedGraphic {
 public:
   const char *className() const override { return "TIcon"; }
-  int width() const override { return image_.width(); }
-  int height() const override { return image_.height(); }
-  void draw(QPainter &painter, const QRect &dest) const override;
   bool loadFromBytes(std::string_view data) override;
-  std::string saveToBytes() const override { return data_; }
   std::unique_ptr<TGraphic> clone() const override;
-
-private:
-  QImage image_;
-  std::string data_;
 };
 
 // A Windows or enhanced metafile. We do not play metafile records; the bytes

@@ -120,8 +120,7 @@ void ManualTimerClock::advance(int ms) {
   for (;;) {
     GuiTimer::Impl *next = nullptr;
     for (GuiTimer::Impl *t : d->timers)
-      if (t->due <= end &&
-          (!next || t->due < next->due || (t->due == next->due && t->startOrder < next->startOrder)))
+      if (t->due <= end && (!next || t->due < next->due || (t->due == next->due && t->startOrder < next->startOrder)))
         next = t;
     if (!next) break;
     d->now = next->due;

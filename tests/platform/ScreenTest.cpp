@@ -45,8 +45,8 @@ TEST(ScreenTest, OneMonitorIsTheOverriddenScreen) {
 
 TEST(ScreenTest, WorkAreasComeFromTheMonitorHoldingOrNearestThePlace) {
   // Side by side; the right one is smaller and lower.
-  kc::MonitorsOverride two({{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)},
-                            {QRect(1024, 0, 800, 600), QRect(1024, 0, 800, 570)}});
+  kc::MonitorsOverride two(
+      {{QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)}, {QRect(1024, 0, 800, 600), QRect(1024, 0, 800, 570)}});
   const QRect left(0, 0, 1024, 740), right(1024, 0, 800, 570);
   EXPECT_EQ(kc::monitorWorkAreaAt(QPoint(1023, 10)), left);
   EXPECT_EQ(kc::monitorWorkAreaAt(QPoint(1024, 10)), right);

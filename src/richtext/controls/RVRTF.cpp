@@ -128,17 +128,7 @@ int TRVRTFReader::ReadRTFData(std::string_view Data) {
   memoryPos_ = 0;
   size_ = int64_t(Data.size());
   consumed_ = 0;
-  Reset();
-  buffer_.assign(4096, '\0');
-  bufPos_ = bufLen_ = 0;
-  progress_ = bool(OnProgress) && size_ > 20480;
-  if (progress_) OnProgress(*this, rvprtfprStarting, 0);
-  int code = ParseLoop();
-  buffer_.clear();
-  buffer_.shrink_to_fit();
-  memory_ = {};
-  if (progress_) OnProgress(*this, rvprtfprEnding, 0);
-  return code;
+  return ReadFromSource();
 }
 
 int TRVRTFReader::ReadRTFStream(std::istream &Stream) {
@@ -158,6 +148,10 @@ int TRVRTFReader::ReadRTFStream(std::istream &Stream) {
     }
   }
   Stream.clear();
+  return ReadFromSource();
+}
+
+int TRVRTFReader::ReadFromSource() {
   Reset();
   buffer_.assign(4096, '\0');
   bufPos_ = bufLen_ = 0;
@@ -167,6 +161,7 @@ int TRVRTFReader::ReadRTFStream(std::istream &Stream) {
   buffer_.clear();
   buffer_.shrink_to_fit();
   stream_ = nullptr;
+  memory_ = {};
   if (progress_) OnProgress(*this, rvprtfprEnding, 0);
   return code;
 }

@@ -433,6 +433,9 @@ private:
   static const Rec *FindWord(std::string_view word);
 
   void Reset();
+  // Reads the source set up (stream or memory) from the start, with the
+  // progress reports, and lets go of it.
+  int ReadFromSource();
   int ParseLoop();
   int GetByte();
   void PushBack(int c) { pushedBack_ = c; }

@@ -80,73 +80,64 @@ std::string bmpBytes(int w, int h) {
 
 using Events = std::vector<std::string>;
 
-} // namespace
+// A document and the events the reader gives for it, with or without a
+// receiver of Unicode text.
+struct EventCase {
+  const char *rtf;
+  Events want;
+  bool unicode = true;
+};
 
-TEST(RVRTFReader, ParagraphsLinesAndRuns) {
-  struct Case {
-    const char *rtf;
-    Events want;
-  } cases[] = {
-      {R"({\rtf1 a\par b})", {"P:a", "P:b"}},
-      {R"({\rtf1 a\line b})", {"P:a", "L:b"}},
-      {R"({\rtf1 a\b b\b0 c})", {"P:a", "C:b", "C:c"}},
-      {"{\\rtf1 a\\\nb}", {"P:a", "P:b"}},
-      {R"({\rtf1 {\b a}b\par\par c})", {"P:a", "C:b", "P:c"}},
-      {R"({\rtf1 x\tab y\~z\{\}\\})", {"P:x\ty\xA0z{}\\"}},
-  };
-  for (const auto &c : cases) {
-    Recorder r;
-    EXPECT_EQ(r.read(c.rtf), rtf_ec_OK) << c.rtf;
-    EXPECT_EQ(r.ev, c.want) << c.rtf;
-  }
-}
-
-TEST(RVRTFReader, UnicodeAndFallbacks) {
-  struct Case {
-    const char *rtf;
-    bool unicode;
-    Events want;
-  } cases[] = {
-      {R"({\rtf1 a\u8364?b})", true, {"P:a", "UC:\u20ac", "C:b"}},
-      {R"({\rtf1 a\u8364?b})", false, {"P:a?b"}},
-      {R"({\rtf1 \uc2\u8364xyb})", true, {"UP:\u20ac", "C:b"}},
-      // a brace ends the dropping early
-      {R"({\rtf1 \uc2\u8364x{b}})", true, {"UP:\u20ac", "C:b"}},
-      // \'hh is one fallback character, its digits included
-      {R"({\rtf1 \u233\'e9x})", true, {"UP:\u00e9", "C:x"}},
-      // a control word is one fallback character too
-      {R"({\rtf1 \u233\par x})", true, {"UP:\u00e9", "C:x"}},
-      // \uc is scoped to its group
-      {R"({\rtf1 {\uc0\u233}\u233?x})", true, {"UP:\u00e9", "UC:\u00e9", "C:x"}},
-      {R"({\rtf1 \ldblquote q\rdblquote})", false, {"P:\"q\""}},
-      {R"({\rtf1 \ldblquote q\rdblquote})", true, {"UP:\u201c", "C:q", "UC:\u201d"}},
-      // negative parameters are UTF-16 units
-      {R"({\rtf1 \u-3913?})", true, {"UP:\uf0b7"}},
-  };
-  for (const auto &c : cases) {
+void ExpectEvents(std::initializer_list<EventCase> Cases) {
+  for (const EventCase &c : Cases) {
     Recorder r(c.unicode);
     EXPECT_EQ(r.read(c.rtf), rtf_ec_OK) << c.rtf;
     EXPECT_EQ(r.ev, c.want) << c.rtf;
   }
 }
 
+} // namespace
+
+TEST(RVRTFReader, ParagraphsLinesAndRuns) {
+  ExpectEvents({
+      {R"({\rtf1 a\par b})", {"P:a", "P:b"}},
+      {R"({\rtf1 a\line b})", {"P:a", "L:b"}},
+      {R"({\rtf1 a\b b\b0 c})", {"P:a", "C:b", "C:c"}},
+      {"{\\rtf1 a\\\nb}", {"P:a", "P:b"}},
+      {R"({\rtf1 {\b a}b\par\par c})", {"P:a", "C:b", "P:c"}},
+      {R"({\rtf1 x\tab y\~z\{\}\\})", {"P:x\ty\xA0z{}\\"}},
+  });
+}
+
+TEST(RVRTFReader, UnicodeAndFallbacks) {
+  ExpectEvents({
+      {R"({\rtf1 a\u8364?b})", {"P:a", "UC:\u20ac", "C:b"}},
+      {R"({\rtf1 a\u8364?b})", {"P:a?b"}, false},
+      {R"({\rtf1 \uc2\u8364xyb})", {"UP:\u20ac", "C:b"}},
+      // a brace ends the dropping early
+      {R"({\rtf1 \uc2\u8364x{b}})", {"UP:\u20ac", "C:b"}},
+      // \'hh is one fallback character, its digits included
+      {R"({\rtf1 \u233\'e9x})", {"UP:\u00e9", "C:x"}},
+      // a control word is one fallback character too
+      {R"({\rtf1 \u233\par x})", {"UP:\u00e9", "C:x"}},
+      // \uc is scoped to its group
+      {R"({\rtf1 {\uc0\u233}\u233?x})", {"UP:\u00e9", "UC:\u00e9", "C:x"}},
+      {R"({\rtf1 \ldblquote q\rdblquote})", {"P:\"q\""}, false},
+      {R"({\rtf1 \ldblquote q\rdblquote})", {"UP:\u201c", "C:q", "UC:\u201d"}},
+      // negative parameters are UTF-16 units
+      {R"({\rtf1 \u-3913?})", {"UP:\uf0b7"}},
+  });
+}
+
 TEST(RVRTFReader, DestinationsSkippedAndRead) {
-  struct Case {
-    const char *rtf;
-    Events want;
-  } cases[] = {
+  ExpectEvents({
       {R"({\rtf1 a{\*\unknown b{c}d}e})", {"P:ae"}},
       {R"({\rtf1 a{\unknown b}e})", {"P:ab", "C:e"}},
       {R"({\rtf1 a{\info{\title T}}b})", {"P:ab"}},
       {R"({\rtf1 {\*\listtext 1.}x})", {"P:x"}},
       {R"({\rtf1 a\page b})", {"P:ab"}},
       {R"({\rtf1 {\header H}x})", {"P:x"}},
-  };
-  for (const auto &c : cases) {
-    Recorder r;
-    EXPECT_EQ(r.read(c.rtf), rtf_ec_OK) << c.rtf;
-    EXPECT_EQ(r.ev, c.want) << c.rtf;
-  }
+  });
 }
 
 TEST(RVRTFReader, ResultCodes) {
@@ -392,20 +383,12 @@ TEST(RVRTFReader, HiddenTextIsItsOwnRun) {
   EXPECT_TRUE(r.props[2].Hidden);
   EXPECT_FALSE(r.props[3].Hidden);
 
-  struct Case {
-    const char *rtf;
-    Events want;
-  } cases[] = {
+  ExpectEvents({
       // the forced run comes in a field instruction too, with the position pending
       {R"({\rtf1 {\field{\*\fldinst {\v X}}{\fldrslt r}}})", {"P:", "C:r"}},
       // a style sheet entry only records the attribute
       {R"({\rtf1{\stylesheet{\s1\v Hid;}}x})", {"P:x"}},
-  };
-  for (const auto &c : cases) {
-    Recorder h;
-    EXPECT_EQ(h.read(c.rtf), 0) << c.rtf;
-    EXPECT_EQ(h.ev, c.want) << c.rtf;
-  }
+  });
 }
 
 TEST(RVRTFReader, ParagraphPropertiesAndShading) {
@@ -842,16 +825,27 @@ TEST(RVRTFReader, ListTables) {
   EXPECT_EQ(reader.ParaProps().ListOverrideIndex, -1); // \ls9 has no override
 }
 
-TEST(RVRTFReader, OldStyleMarkerTakesTextFormatting) {
+namespace {
+
+// Reads Rtf, which must read cleanly, and gives the old-style marker of the
+// last paragraph that had one.
+std::optional<TRVRTFMarkerProperties> ReadLastMarker(const std::string &Rtf) {
   TRVRTFReader reader;
   std::optional<TRVRTFMarkerProperties> marker;
   reader.OnNewText = [](TRVRTFReader &, const std::string &, TRVRTFPosition) {};
   reader.OnUpdateMarker = [&](TRVRTFReader &r) {
     if (r.ParaProps().Marker) marker = *r.ParaProps().Marker;
   };
-  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Symbol;}}{\colortbl;\red0\green0\blue255;})"
-                               R"({\*\pn\pnlvlblt\pnf1\pnindent360{\pntxtb\u-3913 ?}}\fs32\cf1 item\par})"),
-            0);
+  EXPECT_EQ(reader.ReadRTFData(Rtf), 0);
+  return marker;
+}
+
+} // namespace
+
+TEST(RVRTFReader, OldStyleMarkerTakesTextFormatting) {
+  const std::optional<TRVRTFMarkerProperties> marker =
+      ReadLastMarker(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1 Symbol;}}{\colortbl;\red0\green0\blue255;})"
+                     R"({\*\pn\pnlvlblt\pnf1\pnindent360{\pntxtb\u-3913 ?}}\fs32\cf1 item\par})");
   ASSERT_TRUE(marker);
   EXPECT_EQ(marker->Level, 11);
   EXPECT_EQ(marker->FontIndex, 1);
@@ -934,15 +928,9 @@ TEST(RVRTFReader, CodePageConversions) {
 }
 
 TEST(RVRTFReader, SectionLevelMarkersAndImportHook) {
-  TRVRTFReader reader;
-  std::optional<TRVRTFMarkerProperties> marker;
-  reader.OnNewText = [](TRVRTFReader &, const std::string &, TRVRTFPosition) {};
-  reader.OnUpdateMarker = [&](TRVRTFReader &r) {
-    if (r.ParaProps().Marker) marker = *r.ParaProps().Marker;
-  };
-  ASSERT_EQ(reader.ReadRTFData(R"({\rtf1{\*\pnseclvl2\pnlcrm\pnstart4\pnindent720{\pntxta )}})"
-                               R"({\*\pn\pnlvl2\pnhang{\pntxta )}}x\par})"),
-            0);
+  const std::optional<TRVRTFMarkerProperties> marker =
+      ReadLastMarker(R"({\rtf1{\*\pnseclvl2\pnlcrm\pnstart4\pnindent720{\pntxta )}})"
+                     R"({\*\pn\pnlvl2\pnhang{\pntxta )}}x\par})");
   ASSERT_TRUE(marker);
   EXPECT_EQ(marker->Level, 2);
   EXPECT_EQ(marker->NumberType, 4);

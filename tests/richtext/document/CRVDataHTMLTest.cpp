@@ -17,23 +17,15 @@
 #include <QImage>
 
 using namespace kc;
-using kctest::TLinkHost;
 
 namespace {
 
-struct TDoc {
-  TDoc() {
-    host.Style = &style;
-    doc.SetHost(&host);
-  }
+struct TDoc : kctest::TStyledDoc<> {
   std::string Html(bool Css, const std::string &Title = "t", TRVSaveOptions Options = {}) {
     std::string s;
     EXPECT_TRUE(ExportHtmlEx(doc, s, "", Title, "img", Options, clNone, Css));
     return s;
   }
-  TRVStyle style;
-  TRVDataHost host;
-  TCustomRVData doc;
 };
 
 } // namespace
@@ -112,15 +104,8 @@ TEST(HtmlExport, HyperlinksWrapTheirItemWithAnEscapedTarget) {
       {"not a jump", false, "t", "", ""},
   };
   for (const Case &c : cases) {
-    TRVStyle style;
-    TLinkHost host;
-    host.Style = &style;
-    host.Target = c.target;
-    host.Extras = c.extras;
-    TCustomRVData doc;
-    doc.SetHost(&host);
-    style.TextStyles()[1]->Jump = c.jump;
-    doc.AddText("link", 1, 0);
+    kctest::TLinkDoc link(c.jump, c.target, c.extras);
+    TCustomRVData &doc = link.doc;
     for (bool css : {false, true}) {
       std::string s;
       ASSERT_TRUE(ExportHtmlEx(doc, s, "", "t", "img", {}, clNone, css));

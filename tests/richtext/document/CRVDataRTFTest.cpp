@@ -10,24 +10,16 @@
 #include "richtext/document/RVMarker.h"
 
 using namespace kc;
-using kctest::TLinkHost;
 
 namespace {
 
-struct TDoc {
-  TDoc() {
-    host.Style = &style;
-    doc.SetHost(&host);
-    setScreenPixelsPerInch(96);
-  }
+struct TDoc : kctest::TStyledDoc<> {
+  TDoc() { setScreenPixelsPerInch(96); }
   std::string Rtf() {
     std::string s;
     EXPECT_TRUE(ExportRtfToStream(doc, s));
     return s;
   }
-  TRVStyle style;
-  TRVDataHost host;
-  TCustomRVData doc;
 };
 
 const char kFixedColors[] =
@@ -196,15 +188,8 @@ TEST(RtfExport, HyperlinksBecomeFieldsWhenTheyHaveATarget) {
       {"not a jump", false, "t", "", ""},
   };
   for (const Case &c : cases) {
-    TRVStyle style;
-    TLinkHost host;
-    host.Style = &style;
-    host.Target = c.target;
-    host.Extras = c.extras;
-    TCustomRVData doc;
-    doc.SetHost(&host);
-    style.TextStyles()[1]->Jump = c.jump;
-    doc.AddText("link", 1, 0);
+    kctest::TLinkDoc link(c.jump, c.target, c.extras);
+    TCustomRVData &doc = link.doc;
     std::string s;
     ASSERT_TRUE(ExportRtfToStream(doc, s));
     if (*c.expect == 0) {

@@ -17,11 +17,9 @@ using kctest::U16;
 
 namespace {
 
-struct TDoc {
+struct TDoc : kctest::TStyledDoc<> {
   TDoc() {
-    host.Style = &style;
     host.Flags = 0x100;
-    doc.SetHost(&host);
     host.RVFOptions = TRVFOptions{};
   }
   void Text(const std::string &s, int Style, int Para, uint8_t Options = 0, TRVTag Tag = 0, std::string Hint = {}) {
@@ -38,9 +36,6 @@ struct TDoc {
     EXPECT_TRUE(SaveRvfToStream(doc, s, SelectionOnly, Layout));
     return s;
   }
-  TRVStyle style;
-  TRVDataHost host;
-  TCustomRVData doc;
 };
 
 } // namespace

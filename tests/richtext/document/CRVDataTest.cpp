@@ -2,6 +2,7 @@
 // checkpoints, moving items between documents, host questions, nested
 // documents and the layout record.
 #include "richtext/document/CRVData.h"
+#include "support/DocumentHosts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -104,16 +105,7 @@ std::unique_ptr<TCustomRVItemInfo> Marker(TCustomRVData *d, int ListNo = 0) {
   return m;
 }
 
-class Doc : public ::testing::Test {
-protected:
-  void SetUp() override {
-    host.Style = &style;
-    doc.SetHost(&host);
-  }
-  TRVStyle style;
-  TRVDataHost host;
-  TCustomRVData doc;
-};
+class Doc : public ::testing::Test, protected kctest::TStyledDoc<> {};
 
 } // namespace
 

@@ -16,12 +16,8 @@ using kctest::U16;
 
 namespace {
 
-struct TDoc {
-  TDoc() {
-    host.Style = &style;
-    doc.SetHost(&host);
-    style.TextStyles()[1]->Unicode = true;
-  }
+struct TDoc : kctest::TStyledDoc<> {
+  TDoc() { style.TextStyles()[1]->Unicode = true; }
   void Text(const std::string &s, int Style, int Para, uint8_t Options = 0) {
     auto item = RichVistaTextItemClass(&doc);
     item->StyleNo = Style;
@@ -35,9 +31,6 @@ struct TDoc {
     EXPECT_TRUE(ExportTextToStream(doc, "", s, Width, false, false, Unicode, BOM));
     return s;
   }
-  TRVStyle style;
-  TRVDataHost host;
-  TCustomRVData doc;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // back the way the reader cuts lines, their HTML, RTF and text pieces, the
 // ownership of embedded controls, and the image list they draw from.
 #include "richtext/document/RVItem.h"
+#include "support/DocumentHosts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -104,16 +105,7 @@ struct Host : TRVDataHost {
   }
 };
 
-class Items : public ::testing::Test {
-protected:
-  void SetUp() override {
-    host.Style = &style;
-    doc.SetHost(&host);
-  }
-  TRVStyle style;
-  Host host;
-  TCustomRVData doc;
-};
+class Items : public ::testing::Test, protected kctest::TStyledDoc<Host> {};
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <climits>
 
 #include "platform/RecordingCanvas.h"
@@ -271,66 +273,61 @@ TEST(DrawLines, HoleIsFilledAndClosed) {
   EXPECT_EQ(lines.HoleCount, 2);
 }
 
+// An edit at Index of records 0..8 with an open hole, and what it gives.
+struct HoleCase {
+  int index;
+  int holeStart, holeCount;
+  std::vector<int> items; // -1 for a hole slot
+};
+
+// Lays records 0..8 out with a hole over HoleFrom..HoleTo, lets Edit change
+// them at the case's index, and checks the hole and the records; the record
+// behind them all must not move unless the edit took it.
+void ExpectHoleEdit(int HoleFrom, int HoleTo, const HoleCase &C, const std::function<void(TRVDrawLines &)> &Edit,
+                    bool LastStays) {
+  TRVDrawLines lines;
+  for (int i = 0; i < 9; ++i) lines.Add(line(i));
+  lines.MarkHole(HoleFrom, HoleTo);
+  TRVDrawLineInfo *last = lines.Items(8);
+  Edit(lines);
+  EXPECT_EQ(lines.HoleStart, C.holeStart) << C.index;
+  EXPECT_EQ(lines.HoleCount, C.holeCount) << C.index;
+  ASSERT_EQ(lines.Count(), 9) << C.index;
+  for (int i = 0; i < 9; ++i) {
+    TRVDrawLineInfo *d = lines.Items(i);
+    EXPECT_EQ(d ? d->ItemNo : -1, C.items[i]) << C.index << " at " << i;
+  }
+  if (LastStays) {
+    EXPECT_EQ(lines.Items(8), last) << C.index;
+  }
+}
+
 TEST(DrawLines, DeletingWithAnOpenHoleNeverMovesTheRecordsBehindIt) {
   // Records 0..8, hole over 3..4; each case deletes one slot.
-  struct {
-    int index;
-    int holeStart, holeCount;
-    std::vector<int> items; // -1 for a hole slot
-  } cases[] = {
+  const HoleCase cases[] = {
       {2, 2, 3, {0, 1, -1, -1, -1, 5, 6, 7, 8}}, // just before the hole
       {0, 2, 3, {1, 2, -1, -1, -1, 5, 6, 7, 8}}, // further before it
       {5, 3, 3, {0, 1, 2, -1, -1, -1, 6, 7, 8}}, // just behind it
       {7, 3, 3, {0, 1, 2, -1, -1, -1, 5, 6, 8}}, // further behind it
       {4, 3, 2, {0, 1, 2, -1, -1, 5, 6, 7, 8}},  // a hole slot stays one
   };
-  for (const auto &c : cases) {
-    TRVDrawLines lines;
-    for (int i = 0; i < 9; ++i) lines.Add(line(i));
-    lines.MarkHole(3, 4);
-    TRVDrawLineInfo *last = lines.Items(8);
-    lines.Delete(c.index);
-    EXPECT_EQ(lines.HoleStart, c.holeStart) << c.index;
-    EXPECT_EQ(lines.HoleCount, c.holeCount) << c.index;
-    ASSERT_EQ(lines.Count(), 9) << c.index;
-    for (int i = 0; i < 9; ++i) {
-      TRVDrawLineInfo *d = lines.Items(i);
-      EXPECT_EQ(d ? d->ItemNo : -1, c.items[i]) << c.index << " at " << i;
-    }
-    if (c.index != 8) {
-      EXPECT_EQ(lines.Items(8), last);
-    }
-  }
+  for (const HoleCase &c : cases)
+    ExpectHoleEdit(
+        3, 4, c, [&](TRVDrawLines &l) { l.Delete(c.index); }, c.index != 8);
 }
 
 TEST(DrawLines, InsertingWithAnOpenHoleFillsItsSlots) {
   // Records 0..8, hole over 3..5; the new record is 99.
-  struct {
-    int index;
-    int holeStart, holeCount;
-    std::vector<int> items; // -1 for a hole slot
-  } cases[] = {
+  const HoleCase cases[] = {
       {3, 4, 2, {0, 1, 2, 99, -1, -1, 6, 7, 8}}, // at the hole's start
       {1, 4, 2, {0, 99, 1, 2, -1, -1, 6, 7, 8}}, // before it
       {5, 4, 2, {0, 1, 2, 99, -1, -1, 6, 7, 8}}, // inside it
       {6, 4, 2, {0, 1, 2, 99, -1, -1, 6, 7, 8}}, // at its end
       {8, 3, 2, {0, 1, 2, -1, -1, 6, 7, 99, 8}}, // behind it
   };
-  for (const auto &c : cases) {
-    TRVDrawLines lines;
-    for (int i = 0; i < 9; ++i) lines.Add(line(i));
-    lines.MarkHole(3, 5);
-    TRVDrawLineInfo *last = lines.Items(8);
-    lines.Insert(c.index, line(99));
-    EXPECT_EQ(lines.HoleStart, c.holeStart) << c.index;
-    EXPECT_EQ(lines.HoleCount, c.holeCount) << c.index;
-    ASSERT_EQ(lines.Count(), 9) << c.index;
-    for (int i = 0; i < 9; ++i) {
-      TRVDrawLineInfo *d = lines.Items(i);
-      EXPECT_EQ(d ? d->ItemNo : -1, c.items[i]) << c.index << " at " << i;
-    }
-    EXPECT_EQ(lines.Items(8), last);
-  }
+  for (const HoleCase &c : cases)
+    ExpectHoleEdit(
+        3, 5, c, [&](TRVDrawLines &l) { l.Insert(c.index, line(99)); }, true);
 }
 
 TEST(DrawLines, TextOfAPiece) {
