@@ -18,29 +18,6 @@
 
 namespace rvtool {
 
-namespace {
-
-// UTF-8 text: a paragraph a line, in a Unicode text style 0.
-void loadText(kc::TCustomRVData &doc, const std::string &bytes) {
-  std::string text = bytes;
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  size_t start = 0;
-  while (true) {
-    const size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const QString q = QString::fromUtf8(line.data(), qsizetype(line.size()));
-    auto item = kc::RichVistaTextItemClass(&doc);
-    item->ItemOptions.Include(kc::rvioUnicode);
-    doc.AddItem(kc::WideStringToRaw(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size()))),
-                std::move(item));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-}
-
-} // namespace
-
 int editDocument(int argc, char **argv) {
   int width = 600;
   bool fake = false;
@@ -56,13 +33,7 @@ int editDocument(int argc, char **argv) {
     std::fputs("usage: rvtool edit [--width N] [--fake] [FILE] < COMMANDS\n", stderr);
     return 2;
   }
-  std::unique_ptr<QGuiApplication> app;
-  if (!fake && !QGuiApplication::instance()) {
-    static int qargc = 1;
-    static char name[] = "rvtool";
-    static char *qargv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(qargc, qargv);
-  }
+  const auto app = guiApplicationUnless(fake);
   std::unique_ptr<kc::TCanvas> canvas;
   if (fake) canvas = std::make_unique<kc::RecordingCanvas>(kc::RecordingCanvas::Metrics{});
   else canvas = std::make_unique<kc::QtCanvas>();
@@ -75,18 +46,18 @@ int editDocument(int argc, char **argv) {
     std::string bytes;
     if (!readFile(file, bytes)) return 1;
     if (file.size() >= 4 && file.compare(file.size() - 4, 4, ".rvf") == 0) {
-      host.RVFOptions = kc::TRVFOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody, kc::rvfoSaveTextStyles,
-                                        kc::rvfoSaveParaStyles, kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties};
+      host.RVFOptions = kc::TRVFOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody,  kc::rvfoSaveTextStyles,
+                                        kc::rvfoSaveParaStyles,   kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties};
       const kc::TRVFReadResult r = kc::LoadRvfFromStream(doc, bytes, nullptr);
       if (!r.Ok) {
         std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", file.c_str(), r.Error.c_str());
         return 1;
       }
     } else {
-      loadText(doc, bytes);
+      loadPlainText(doc, bytes);
     }
   }
-  if (doc.GetItemCount() == 0) loadText(doc, std::string());
+  if (doc.GetItemCount() == 0) loadPlainText(doc, std::string());
   doc.ReformatAllForced(true);
   kc::TRVEditScript script(doc);
   std::string line;

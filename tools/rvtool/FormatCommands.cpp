@@ -22,30 +22,6 @@ namespace rvtool {
 
 namespace {
 
-// A document from UTF-8 text: one paragraph a line, blank lines kept as
-// empty paragraphs, everything in text style 0 and paragraph style 0.
-void loadPlainText(kc::TCustomRVData &doc, kc::TRVStyle &style, const std::string &bytes) {
-  style.TextStyles().Items(0)->Unicode = true;
-  std::string text = bytes;
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  size_t start = 0;
-  while (true) {
-    size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const QString q = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    auto item = kc::RichVistaTextItemClass(&doc);
-    item->StyleNo = 0;
-    item->ParaNo = 0;
-    item->ItemOptions.Include(kc::rvioUnicode);
-    doc.AddItem(kc::WideStringToRaw(
-                    std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), static_cast<size_t>(q.size()))),
-                std::move(item));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-}
-
 struct Options {
   int width = -1;
   bool fake = false;
@@ -106,7 +82,8 @@ bool formatFile(const Options &o, Formatted &f) {
       return false;
     }
   } else {
-    loadPlainText(*f.doc, f.style, bytes);
+    f.style.TextStyles().Items(0)->Unicode = true;
+    loadPlainText(*f.doc, bytes);
   }
   f.doc->ReformatAllForced(true);
   return true;
@@ -120,13 +97,7 @@ int formatText(int argc, char **argv) {
     std::fputs("usage: rvtool format --width N [--fake W,A,D] FILE\n", stderr);
     return 2;
   }
-  std::unique_ptr<QGuiApplication> app;
-  if (!o.fake && !QGuiApplication::instance()) {
-    static int qargc = 1;
-    static char name[] = "rvtool";
-    static char *qargv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(qargc, qargv);
-  }
+  const auto app = guiApplicationUnless(o.fake);
   Formatted f;
   if (!formatFile(o, f)) return 1;
   const kc::TRVDrawLines &dl = f.doc->DrawLines;
@@ -145,13 +116,7 @@ int renderPng(int argc, char **argv) {
     std::fputs("usage: rvtool render --width N FILE OUT.png\n", stderr);
     return 2;
   }
-  std::unique_ptr<QGuiApplication> app;
-  if (!QGuiApplication::instance()) {
-    static int qargc = 1;
-    static char name[] = "rvtool";
-    static char *qargv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(qargc, qargv);
-  }
+  const auto app = guiApplicationUnless(false);
   Formatted f;
   if (!formatFile(o, f)) return 1;
   const int h = std::max(1, std::min(f.doc->DocumentHeight, 1 << 15));

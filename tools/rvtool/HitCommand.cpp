@@ -19,27 +19,6 @@ namespace rvtool {
 
 namespace {
 
-// UTF-8 text, one paragraph a line, in text and paragraph style 0, as
-// rvtool format reads it.
-void loadText(kc::TCustomRVData &Doc, kc::TRVStyle &Style, std::string Text) {
-  Style.TextStyles().Items(0)->Unicode = true;
-  if (!Text.empty() && Text.back() == '\n') Text.pop_back();
-  size_t start = 0;
-  while (true) {
-    const size_t end = Text.find('\n', start);
-    std::string line = Text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::u16string u = QString::fromUtf8(line.data(), qsizetype(line.size())).toStdU16String();
-    auto item = kc::RichVistaTextItemClass(&Doc);
-    item->StyleNo = 0;
-    item->ParaNo = 0;
-    item->ItemOptions.Include(kc::rvioUnicode);
-    Doc.AddItem(kc::WideStringToRaw(u), std::move(item));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-}
-
 int hitUsage() {
   std::fputs("usage: rvtool hit --width N [--fake W,A,D] FILE X Y\n", stderr);
   return 2;
@@ -71,13 +50,7 @@ int hitTest(int argc, char **argv) {
     }
   }
   if (width < 0 || rest.size() != 3 || !parseInt(rest[1], x) || !parseInt(rest[2], y)) return hitUsage();
-  std::unique_ptr<QGuiApplication> app;
-  if (!fake && !QGuiApplication::instance()) {
-    static int qargc = 1;
-    static char name[] = "rvtool";
-    static char *qargv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(qargc, qargv);
-  }
+  const auto app = guiApplicationUnless(fake);
   std::string bytes;
   if (!readFile(rest[0], bytes)) return 1;
   std::unique_ptr<kc::TCanvas> canvas;
@@ -104,7 +77,8 @@ int hitTest(int argc, char **argv) {
       return 1;
     }
   } else {
-    loadText(doc, style, bytes);
+    style.TextStyles().Items(0)->Unicode = true;
+    loadPlainText(doc, bytes);
   }
   doc.ReformatAllForced(true);
   int line = -1, offs = -1;

@@ -1,7 +1,13 @@
 #pragma once
 // rvtool: a command-line front end to the rich-text engine for checks and
 // scripts. Each subcommand is one function; main() dispatches by name.
+#include <memory>
 #include <string>
+
+class QGuiApplication;
+namespace kc {
+class TCustomRVData;
+}
 
 namespace rvtool {
 
@@ -26,5 +32,14 @@ int hitTest(int argc, char **argv);
 // Whole file as bytes; false, with a line on standard error, when it cannot
 // be read.
 bool readFile(const std::string &path, std::string &out);
+
+// UTF-8 text as a document: one paragraph a line (blank lines kept as empty
+// paragraphs), every item in text style 0, which the caller makes Unicode,
+// and paragraph style 0.
+void loadPlainText(kc::TCustomRVData &doc, const std::string &bytes);
+
+// Real fonts need a GUI application; fake metrics do not. Keep the result
+// alive while the document is measured.
+std::unique_ptr<QGuiApplication> guiApplicationUnless(bool fake);
 
 } // namespace rvtool
