@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "FuzzDocument.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/controls/RVEditScript.h"
 #include "richtext/document/CRVDataFormats.h"
@@ -17,26 +18,10 @@
 
 namespace {
 
-struct Bytes {
-  const uint8_t *p;
-  size_t n;
-  uint8_t next() {
-    if (n == 0) return 0;
-    --n;
-    return *p++;
-  }
-  int upTo(int k) { return k <= 0 ? 0 : next() % k; }
-};
+using kcfuzz::Bytes;
 
 std::string lines(const kc::TCustomRVFormattedData &d) {
-  std::string s;
-  for (int i = 0; i < d.DrawLines.Count(); ++i) {
-    const kc::TRVDrawLineInfo *l = d.DrawLines.Items(i);
-    s += std::to_string(l->ItemNo) + ' ' + std::to_string(l->Offs) + ' ' + std::to_string(l->Length) + ' ' +
-         std::to_string(l->Left) + ' ' + std::to_string(l->Top) + ' ' + std::to_string(l->Width) + ' ' +
-         std::to_string(l->Height) + ' ' + std::to_string(l->FromNewLine) + '\n';
-  }
-  return s + "height " + std::to_string(d.DocumentHeight) + " width " + std::to_string(d.DocumentWidth);
+  return kcfuzz::DrawLinesText(d) + " width " + std::to_string(d.DocumentWidth);
 }
 
 std::string rvf(kc::TCustomRVData &d) {
@@ -125,9 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   doc.ReformatAllForced(true);
   const std::string start = rvf(doc);
   kc::TRVEditScript script(doc);
-  static const char *commands[] = {"type a", "type  ", "type w", "type x y", "enter",      "shift-enter",
-                                   "backspace", "ctrl-backspace", "delete", "left", "right 3", "select-left 4",
-                                   "select-right 9", "home", "end", "para 1", "break", "undo", "redo", "select-all"};
+  static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y", "enter",
+                                   "shift-enter", "backspace",     "ctrl-backspace", "delete",   "left",
+                                   "right 3",     "select-left 4", "select-right 9", "home",     "end",
+                                   "para 1",      "break",         "undo",           "redo",     "select-all"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
     const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);

@@ -8,33 +8,16 @@
 #include <memory>
 #include <string>
 
+#include "FuzzDocument.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVMarker.h"
 
 namespace {
 
-struct Bytes {
-  const uint8_t *p;
-  size_t n;
-  uint8_t next() {
-    if (n == 0) return 0;
-    --n;
-    return *p++;
-  }
-  int upTo(int k) { return k <= 0 ? 0 : next() % k; }
-};
+using kcfuzz::Bytes;
 
-std::string dump(const kc::TCustomRVFormattedData &d) {
-  std::string s;
-  for (int i = 0; i < d.DrawLines.Count(); ++i) {
-    const kc::TRVDrawLineInfo *l = d.DrawLines.Items(i);
-    s += std::to_string(l->ItemNo) + ' ' + std::to_string(l->Offs) + ' ' + std::to_string(l->Length) + ' ' +
-         std::to_string(l->Left) + ' ' + std::to_string(l->Top) + ' ' + std::to_string(l->Width) + ' ' +
-         std::to_string(l->Height) + ' ' + std::to_string(l->FromNewLine) + '\n';
-  }
-  return s + "height " + std::to_string(d.DocumentHeight);
-}
+std::string dump(const kc::TCustomRVFormattedData &d) { return kcfuzz::DrawLinesText(d); }
 
 void check(const kc::TCustomRVFormattedData &d) {
   const std::string fault = d.CheckDrawLines();

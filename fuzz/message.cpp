@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,35 +21,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   const TDataNewMessage m(text);
   size_t total = 0;
-  for (auto getter : {&TDataNewMessage::GetAlias,
-                      &TDataNewMessage::GetID,
-                      &TDataNewMessage::GetIP,
-                      &TDataNewMessage::GetMAC,
-                      &TDataNewMessage::GetICQ,
-                      &TDataNewMessage::GetName,
-                      &TDataNewMessage::GetName2,
-                      &TDataNewMessage::GetEMail,
-                      &TDataNewMessage::GetInterest,
-                      &TDataNewMessage::GetStreet,
-                      &TDataNewMessage::GetTown,
-                      &TDataNewMessage::GetHouse,
-                      &TDataNewMessage::GetHomeField,
-                      &TDataNewMessage::GetWStreet,
-                      &TDataNewMessage::GetWTown,
-                      &TDataNewMessage::GetWHouse,
-                      &TDataNewMessage::GetWField,
-                      &TDataNewMessage::GetWName,
-                      &TDataNewMessage::GetWDepartment,
-                      &TDataNewMessage::GetWTypeWork,
-                      &TDataNewMessage::GetWPost,
-                      &TDataNewMessage::GetMessageStr,
-                      &TDataNewMessage::GetFromUserID,
-                      &TDataNewMessage::GetGroupID,
-                      &TDataNewMessage::GetAutorGroupID,
-                      &TDataNewMessage::GetAutorGroupIP,
-                      &TDataNewMessage::GetAutorGroupMAC,
-                      &TDataNewMessage::GetAutorGroupAliase,
-                      &TDataNewMessage::GetGroupName}) {
+  // Most getters come from the profile base; the list converts them all to
+  // getters of the message.
+  using Getter = std::string (TDataNewMessage::*)() const;
+  for (Getter getter : std::initializer_list<Getter>{&TDataNewMessage::GetAlias,
+                                                     &TDataNewMessage::GetID,
+                                                     &TDataNewMessage::GetIP,
+                                                     &TDataNewMessage::GetMAC,
+                                                     &TDataNewMessage::GetICQ,
+                                                     &TDataNewMessage::GetName,
+                                                     &TDataNewMessage::GetName2,
+                                                     &TDataNewMessage::GetEMail,
+                                                     &TDataNewMessage::GetInterest,
+                                                     &TDataNewMessage::GetStreet,
+                                                     &TDataNewMessage::GetTown,
+                                                     &TDataNewMessage::GetHouse,
+                                                     &TDataNewMessage::GetHomeField,
+                                                     &TDataNewMessage::GetWStreet,
+                                                     &TDataNewMessage::GetWTown,
+                                                     &TDataNewMessage::GetWHouse,
+                                                     &TDataNewMessage::GetWField,
+                                                     &TDataNewMessage::GetWName,
+                                                     &TDataNewMessage::GetWDepartment,
+                                                     &TDataNewMessage::GetWTypeWork,
+                                                     &TDataNewMessage::GetWPost,
+                                                     &TDataNewMessage::GetMessageStr,
+                                                     &TDataNewMessage::GetFromUserID,
+                                                     &TDataNewMessage::GetGroupID,
+                                                     &TDataNewMessage::GetAutorGroupID,
+                                                     &TDataNewMessage::GetAutorGroupIP,
+                                                     &TDataNewMessage::GetAutorGroupMAC,
+                                                     &TDataNewMessage::GetAutorGroupAliase,
+                                                     &TDataNewMessage::GetGroupName}) {
     const std::string v = (m.*getter)();
     if (v.size() > text.size()) std::abort();
     total += v.size();

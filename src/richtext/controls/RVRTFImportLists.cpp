@@ -77,8 +77,8 @@ std::string percentsDoubled(const std::string &s) {
 }
 
 // Old-style numbering levels: 1..9 outline levels, 10 a numbered body
-// paragraph, 11 a bulleted one.
-constexpr int32_t kOldBody = 10, kOldBullet = 11;
+// paragraph (any level that is not a bullet numbers), 11 a bulleted one.
+constexpr int32_t kOldBullet = 11;
 
 } // namespace
 
