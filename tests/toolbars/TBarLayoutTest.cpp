@@ -8,24 +8,14 @@
 
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBarView.h"
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os) { *os << s.toStdString(); }
-QT_END_NAMESPACE
+#include "FixedTextMetrics.h"
 
 using namespace kc;
 using namespace kc::tb;
 
 namespace {
 
-// Text 13 high without leading, 6 pixels per character.
-struct FixedMetrics : TBTextMetrics {
-  int Height() const override { return 13; }
-  int ExternalLeading() const override { return 0; }
-  int TextWidth(const QString &Text, bool Prefix) const override {
-    return 6 * int((Prefix ? StripAccelChars(Text) : Text).size());
-  }
-};
+using kctest::FixedMetrics;
 
 void Pin(TTBView &v) {
   auto m = std::make_shared<FixedMetrics>();

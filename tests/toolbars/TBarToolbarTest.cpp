@@ -29,24 +29,14 @@
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
 #include "toolbars/TBarToolbar.h"
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os) { *os << s.toStdString(); }
-QT_END_NAMESPACE
+#include "FixedTextMetrics.h"
 
 using namespace kc;
 using namespace kc::tb;
 
 namespace {
 
-// Text 13 high without leading, 6 pixels per character.
-struct FixedMetrics : TBTextMetrics {
-  int Height() const override { return 13; }
-  int ExternalLeading() const override { return 0; }
-  int TextWidth(const QString &Text, bool Prefix) const override {
-    return 6 * int((Prefix ? StripAccelChars(Text) : Text).size());
-  }
-};
+using kctest::FixedMetrics;
 
 // Records the menu loops it is asked to run instead of running them.
 class Toolbar : public TTBToolbar {

@@ -166,6 +166,12 @@ int TRVEditRVData::FixedDocumentWidth() const {
   return std::max(RVSatAdd(GetWidth(), -int64_t(hs(GetLeftMargin())) - hs(GetRightMargin())), hs(GetMinTextWidth()));
 }
 
+void TRVEditRVData::AbandonEdit() {
+  FEdit.Active = false;
+  UndoList->RemoveEmptyLastGroup();
+  UndoDest = rvudNone;
+}
+
 void TRVEditRVData::ReformatAfterEdit() {
   if (!FEdit.Active) return;
   TEditRange e = FEdit;

@@ -182,19 +182,23 @@ protected:
   struct TEditRange {
     bool Active = false;
     int32_t CountBefore = 0;
-    int32_t Head = 0;       // items before it were not touched
-    int32_t Tail = 0;       // nor were this many at the end
-    bool Full = false;      // the minimal width may have moved
+    int32_t Head = 0;        // items before it were not touched
+    int32_t Tail = 0;        // nor were this many at the end
+    bool Full = false;       // the minimal width may have moved
     int32_t MaxNewWidth = 0; // the widest paragraph minimum the edit left
-    bool WholeDoc = false;  // a record asked for a whole pass
+    bool WholeDoc = false;   // a record asked for a whole pass
   } FEdit;
   void StartEdit();
+  // An operation that changed nothing after all: no pending reformat, no
+  // empty undo group left behind.
+  void AbandonEdit();
   // The width the document takes whatever its minimal width, as long as
   // that stays within it: the client's text width or the smallest one set.
   int FixedDocumentWidth() const;
 
 private:
   friend class TRVUndoList;
+  void MoveCaretByChar(bool Forward, bool Select);
   bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item);
   bool CanJoinParas(int FirstParaItem, int SecondParaItem);
   void DeleteCharsBefore(int ItemNo, int Offs, int Count, int &NewItemNo, int &NewOffs);

@@ -121,8 +121,7 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
     if (!NoStyleNotify && IsTextItem(item)) {
       const int style = GetItemStyle(item);
       const TRVStyle *st = GetRVStyle();
-      const bool noSwitch =
-          st && st->TextStyles().GetTextStyleSafe(style)->Protection.Has(rvprDoNotAutoSwitch);
+      const bool noSwitch = st && st->TextStyles().GetTextStyleSafe(style)->Protection.Has(rvprDoNotAutoSwitch);
       const bool rememberedNoSwitch =
           st && st->TextStyles().GetTextStyleSafe(RememberedTextStyleNo)->Protection.Has(rvprDoNotAutoSwitch);
       if (noSwitch && !rememberedNoSwitch) {
@@ -244,37 +243,26 @@ void TRVEditRVData::GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, in
   EndOffs = StartOffs;
 }
 
-void TRVEditRVData::MoveCaretLeft(bool Select) {
-  int item, offs;
-  if (!GetCaretItemPos(item, offs)) return;
-  int ai = item, ao = offs;
-  if (Select && SelStartLine >= 0) DrawPosToItemPos(SelStartLine, SelStartOffs, ai, ao);
-  if (!Select && SelectionExists()) {
-    int a, aOffs, b, bOffs;
-    GetSelectionItemBoundsRaw(true, a, aOffs, b, bOffs);
-    ClearSelection(false);
-    SetCaretItemPos(a, aOffs);
-    return;
-  }
-  StepBack(*this, item, offs);
-  SetCaretItemPos(item, offs);
-  if (Select) SetSelectionFromItems(ai, ao, item, offs);
-  else ClearSelection(false);
-}
+void TRVEditRVData::MoveCaretLeft(bool Select) { MoveCaretByChar(false, Select); }
 
-void TRVEditRVData::MoveCaretRight(bool Select) {
+void TRVEditRVData::MoveCaretRight(bool Select) { MoveCaretByChar(true, Select); }
+
+void TRVEditRVData::MoveCaretByChar(bool Forward, bool Select) {
   int item, offs;
   if (!GetCaretItemPos(item, offs)) return;
   int ai = item, ao = offs;
   if (Select && SelStartLine >= 0) DrawPosToItemPos(SelStartLine, SelStartOffs, ai, ao);
   if (!Select && SelectionExists()) {
+    // A plain move out of a selection lands on its end in that direction.
     int a, aOffs, b, bOffs;
     GetSelectionItemBoundsRaw(true, a, aOffs, b, bOffs);
     ClearSelection(false);
-    SetCaretItemPos(b, bOffs);
+    if (Forward) SetCaretItemPos(b, bOffs);
+    else SetCaretItemPos(a, aOffs);
     return;
   }
-  StepForward(*this, item, offs);
+  if (Forward) StepForward(*this, item, offs);
+  else StepBack(*this, item, offs);
   SetCaretItemPos(item, offs);
   if (Select) SetSelectionFromItems(ai, ao, item, offs);
   else ClearSelection(false);

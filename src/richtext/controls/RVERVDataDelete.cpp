@@ -30,7 +30,8 @@ bool TRVEditRVData::CanDeleteSelection() {
   };
   if (readOnly(si) && !(IsParaStart(si) && so <= GetOffsBeforeItem(si))) return false;
   if (readOnly(ei) && !(eo >= GetItemEndOffset(ei) && (ei + 1 >= GetItemCount() || IsParaStart(ei + 1)))) return false;
-  if (const TRVStyle *st = GetRVStyle(); st && st->ParaStyles().GetParaStyleSafe(CurParaStyleNo)->Options.Has(rvpaoReadOnly))
+  if (const TRVStyle *st = GetRVStyle();
+      st && st->ParaStyles().GetParaStyleSafe(CurParaStyleNo)->Options.Has(rvpaoReadOnly))
     return false;
   // A paragraph start that goes takes its paragraph into the one before:
   // no persistent checkpoint may be in what joins.
@@ -64,9 +65,7 @@ bool TRVEditRVData::DeleteSelection() {
   }
   if (si == ei && so >= eo) {
     // Both ends name one place: nothing is selected after all.
-    FEdit.Active = false;
-    UndoList->RemoveEmptyLastGroup();
-    UndoDest = rvudNone;
+    AbandonEdit();
     ClearSelection(false);
     return true;
   }

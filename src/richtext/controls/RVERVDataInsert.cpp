@@ -29,8 +29,7 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
   TCustomRVItemInfo *item = Item.get();
   const bool fullLine = item->GetFlag(rvbpFullWidth);
   const bool marker = item->StyleNo == rvsListMarker;
-  const bool ownPara = GetItemCount() == 0 || fullLine || marker ||
-                       (item->Checkpoint && item->Checkpoint->Persistent);
+  const bool ownPara = GetItemCount() == 0 || fullLine || marker || (item->Checkpoint && item->Checkpoint->Persistent);
   if (ownPara) {
     item->ItemOptions.Exclude(rvioContinuePara);
     item->ItemOptions.Exclude(rvioLineBreakBefore);
@@ -145,9 +144,7 @@ bool TRVEditRVData::InsertItemAtCaret(std::string Text, std::unique_ptr<TCustomR
   BeginUndoSequence(rvutInsert, true);
   StartEdit();
   if (!InsertItems(item, offs, Text, Item)) {
-    FEdit.Active = false;
-    UndoList->RemoveEmptyLastGroup();
-    UndoDest = rvudNone;
+    AbandonEdit();
     Beep();
     return false;
   }
@@ -205,9 +202,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     StartEdit();
     int at = item, atOffs = offs;
     if (!InsertItems(at, atOffs, chars, t)) {
-      FEdit.Active = false;
-      UndoList->RemoveEmptyLastGroup();
-      UndoDest = rvudNone;
+      AbandonEdit();
       Beep();
       return false;
     }

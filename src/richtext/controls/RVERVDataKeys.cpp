@@ -58,10 +58,10 @@ bool TRVEditRVData::OnEnterPress(bool Shift) {
     Beep();
     return false;
   }
-  const bool atParaStart = CaretAtLineStart() && offs <= GetOffsBeforeItem(item) &&
-                           (IsParaStart(item) || IsMarkerAt(*this, item - 1));
-  const bool atParaEnd = CaretAtLineEnd() && offs >= GetItemEndOffset(item) &&
-                         (item + 1 >= GetItemCount() || IsParaStart(item + 1));
+  const bool atParaStart =
+      CaretAtLineStart() && offs <= GetOffsBeforeItem(item) && (IsParaStart(item) || IsMarkerAt(*this, item - 1));
+  const bool atParaEnd =
+      CaretAtLineEnd() && offs >= GetItemEndOffset(item) && (item + 1 >= GetItemCount() || IsParaStart(item + 1));
   int newItem = item, newOffs = offs;
   if (atParaStart || atParaEnd) {
     if (!Shift && IsEmptyText(*this, item) && IsMarkerAt(*this, item - 1)) {
@@ -80,9 +80,7 @@ bool TRVEditRVData::OnEnterPress(bool Shift) {
     BeginUndoSequence(rvutMiscTyping, true);
     StartEdit();
     if (!EnterAtBoundary(Shift, atParaStart, item, newItem, newOffs)) {
-      FEdit.Active = false;
-      UndoList->RemoveEmptyLastGroup();
-      UndoDest = rvudNone;
+      AbandonEdit();
       Beep();
       return false;
     }
@@ -381,9 +379,7 @@ bool TRVEditRVData::OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated)
   }
   (void)Repeated;
   if (refused) {
-    FEdit.Active = false;
-    UndoList->RemoveEmptyLastGroup();
-    UndoDest = rvudNone;
+    AbandonEdit();
     Beep();
     return false;
   }
@@ -493,9 +489,7 @@ bool TRVEditRVData::OnDelPressed(bool Ctrl, bool Repeated) {
     bool refused = false;
     JoinWithNextLine(item, newItem, newOffs, refused);
     if (refused) {
-      FEdit.Active = false;
-      UndoList->RemoveEmptyLastGroup();
-      UndoDest = rvudNone;
+      AbandonEdit();
       Beep();
       return false;
     }
