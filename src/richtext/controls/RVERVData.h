@@ -20,6 +20,8 @@
 
 namespace kc {
 
+class TRVRTFReaderProperties;
+
 // One caret stop on the caret's screen line.
 class TRVCharPos {
 public:
@@ -176,6 +178,51 @@ public:
   // one character extends the typing record of the characters typed just
   // before it; several go in as one step.
   bool InsertTypedText(std::u16string_view Text);
+
+  // ------------------------------------------- caret moves and jump mode
+  // Each gives true when the caret stood at an edge of the document, so
+  // that the owner can tell its outer document (a cell editor its table).
+  bool MoveCaretLeft(bool Shift, bool Ctrl);
+  bool MoveCaretRight(bool Shift, bool Ctrl);
+  bool MoveCaretUp(bool Shift, bool Ctrl);
+  bool MoveCaretDown(bool Shift, bool Ctrl);
+  bool MoveCaretHome(bool Shift, bool Ctrl);
+  bool MoveCaretEnd(bool Shift, bool Ctrl);
+  void MoveCaretPageUp();
+  void MoveCaretPageDown();
+  // Shift before a caret move: both selection ends at the caret when
+  // nothing is selected yet. After it: the selection end follows the caret.
+  void StartShiftSelection();
+  void ExtendShiftSelection();
+  // Hyperlinks react to the mouse as in a view while jump mode is on.
+  void EnterJumpMode(bool Forced);
+  void LeaveJumpMode();
+  bool InJumpMode() const;
+  // An empty document gets one empty text item to hold the caret.
+  void EnsureNotEmpty();
+
+  // -------------------------------------------------- typing and insertion
+  // One character typed on the keyboard, in the ANSI code page.
+  void KeyPress(char Key);
+  // Text with CR LF line breaks; the caret goes after it unless CaretBefore.
+  void InsertTextA(std::string_view Text, bool CaretBefore);
+  void InsertTextW(std::u16string_view Text, bool CaretBefore);
+  bool InsertTextFromFile(const std::string &FileName);
+  // False (the document, its lines and its undo list as they were) when the
+  // data cannot be read.
+  bool InsertRVFFromStreamAtCaret(std::string_view Stream);
+  bool InsertRTFFromStreamAtCaret(std::string_view Stream, TRVRTFReaderProperties &Properties);
+  // Converts the selected text (or only the current text style) through
+  // ConvertTextStyle.
+  void ApplyStyleConversion(int UserData);
+  // Hooks the editor control fills: the conversion handler, and the change
+  // report (modified flag, OnChange).
+  virtual int ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
+    (void)UserData, (void)AppliedToText;
+    return StyleNo;
+  }
+  virtual void DoChange(bool ClearRedo) { (void)ClearRedo; }
+  void NotifyChange();
 
 protected:
   // The touched range of the current edit.
