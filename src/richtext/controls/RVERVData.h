@@ -224,6 +224,21 @@ public:
   virtual void DoChange(bool ClearRedo) { (void)ClearRedo; }
   void NotifyChange();
 
+  // ------------------------------------------------------- item resizer
+  // Rebuilt after every change, caret move and selection change: handles
+  // around the picture or control at the caret.
+  void UpdateResizer();
+  // Mouse events in document coordinates; true when the resizer took them
+  // (a press on a handle, and everything until the release).
+  bool ResizerMouseDown(int X, int Y);
+  bool ResizerMouseMove(int X, int Y, bool Shift, bool Ctrl);
+  bool ResizerMouseUp(int X, int Y, bool Shift, bool Ctrl);
+  // Escape during a drag; true when there was one.
+  bool CancelResize();
+  // The handles and, while dragging, the dotted frame, over the painted
+  // document; the canvas's origin is the client's.
+  void PaintResizer(TCanvas &Canvas);
+
 protected:
   // The touched range of the current edit.
   struct TEditRange {
