@@ -83,12 +83,31 @@ void TCustomRVData::TRVItemList::Delete(int i, int Count_) {
   if (Count_ <= 0) return;
   Check(i);
   Check(i + Count_ - 1);
+  if (FShared)
+    for (int k = i; k < i + Count_; ++k) (void)FItems[size_t(k)].Item.release();
   FItems.erase(FItems.begin() + i, FItems.begin() + i + Count_);
 }
 
 void TCustomRVData::TRVItemList::ReleaseAll() {
   for (TRVItemEntry &e : FItems) (void)e.Item.release();
   FItems.clear();
+}
+
+void TCustomRVData::TRVItemList::Clear() {
+  if (FShared) ReleaseAll();
+  else FItems.clear();
+}
+
+void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
+  Clear();
+  FShared = true;
+  FItems.reserve(Source.FItems.size());
+  for (const TRVItemEntry &e : Source.FItems)
+    FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get())});
+}
+
+TCustomRVData::TRVItemList::~TRVItemList() {
+  if (FShared) ReleaseAll();
 }
 
 // ===========================================================================
@@ -920,8 +939,9 @@ void TCustomRVData::NotifyItemsInserting(TCustomRVData *RVData, bool Safe) {
 }
 
 void TCustomRVData::ShareItemsFrom(TCustomRVData *Source) {
-  // No document of this program shares another's items.
-  (void)Source;
+  if (!Source || Source == this) return;
+  Clear();
+  Items.ShareFrom(Source->Items);
 }
 
 void TCustomRVData::ReplaceNullChars(std::string &s) { std::replace(s.begin(), s.end(), '\0', '?'); }

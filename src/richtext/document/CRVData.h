@@ -211,11 +211,21 @@ public:
     std::unique_ptr<TCustomRVItemInfo> Detach(int i) { return std::move(FItems[Check(i)].Item); }
     // Removes Count entries from i, freeing objects still in them.
     void Delete(int i, int Count = 1);
-    // Removes every entry, freeing objects still in them.
-    void Clear() { FItems.clear(); }
+    // Removes every entry, freeing objects still in them (unless shared).
+    void Clear();
     // Removes every entry without freeing: the objects have been given to
     // another document.
     void ReleaseAll();
+    // Makes this list show Source's entries without owning their objects: a
+    // snapshot that must not outlive the source's items, which clearing,
+    // deleting and freeing this list leave alone.
+    void ShareFrom(const TRVItemList &Source);
+    bool Shared() const { return FShared; }
+
+    TRVItemList() = default;
+    TRVItemList(const TRVItemList &) = delete;
+    TRVItemList &operator=(const TRVItemList &) = delete;
+    ~TRVItemList();
 
   private:
     int Check(int i) const {
@@ -223,6 +233,7 @@ public:
       return i;
     }
     std::vector<TRVItemEntry> FItems;
+    bool FShared = false;
   };
 
   TCustomRVData();
@@ -279,7 +290,9 @@ public:
   virtual bool DoSaveComponentToFile(const std::string &Path, TControl *Control, TRVSaveFormat Format,
                                      std::string &Text);
 
-  virtual bool SharesItems() const { return false; }
+  // A document that shows another's items (a printable copy) neither
+  // creates, clears nor frees them.
+  virtual bool SharesItems() const { return Items.Shared(); }
   virtual bool IsViewData() const { return false; }
   virtual std::string GetDelimiters() const;
   // The whole document: first item and its start offset, last item and its

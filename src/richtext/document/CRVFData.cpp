@@ -43,7 +43,9 @@ void TCustomRVFormattedData::ClearFormatting() {
   TextWidth = -1;
   DocumentHeight = 0;
   LastFormattedItem = -1;
-  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DrawItemNo = -1;
+  // Shown items keep the draw lines of the document that owns them.
+  if (!SharesItems())
+    for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DrawItemNo = -1;
 }
 
 void TCustomRVFormattedData::UpdateJumpRects() {

@@ -511,6 +511,8 @@ protected:
   void FormatItem(int ItemNo);
   void WrapTextItem(int ItemNo, const std::string &Text, int Offset, int Count);
   void FormatJustifiedText(int ItemNo, const std::string &Text);
+  // The draw record of a rect or full-line item.
+  std::unique_ptr<TRVDrawLineInfo> NewDrawRecord(TCustomRVItemInfo *Item);
   void FormatRectItem(int ItemNo);
   void FormatFullLineItem(int ItemNo);
   void StartNewLine(int ItemNo, bool ItemStartsLine);

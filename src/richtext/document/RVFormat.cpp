@@ -420,6 +420,14 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
   if (jump && Offset == 0) item->JumpID = JumpCounter++;
 }
 
+std::unique_ptr<TRVDrawLineInfo> TCustomRVFormattedData::NewDrawRecord(TCustomRVItemInfo *Item) {
+  // A copy laid out for printing lets items that may be split over pages
+  // make their own records.
+  if (GetFlags() & rvflPrintingRecords)
+    if (std::unique_ptr<TRVDrawLineInfo> r = Item->CreatePrintingDrawItem(this, FS.sad)) return r;
+  return std::make_unique<TRVDrawLineInfo>();
+}
+
 void TCustomRVFormattedData::FormatRectItem(int ItemNo) {
   TCustomRVItemInfo *item = GetItem(ItemNo);
   auto *rect = dynamic_cast<TRVRectItemInfo *>(item);
@@ -427,7 +435,7 @@ void TCustomRVFormattedData::FormatRectItem(int ItemNo) {
   const TRVStyle *style = GetRVStyle();
   const TParaInfo *p = style->ParaStyles().GetParaStyleSafe(item->ParaNo);
   const uint16_t flags = GetFlags();
-  auto dl = std::make_unique<TRVDrawLineInfo>();
+  std::unique_ptr<TRVDrawLineInfo> dl = NewDrawRecord(item);
   bool resized = false;
   int h = 0;
   const int indent = p ? RVSatAdd(RVSatAdd(p->LeftIndent, p->RightIndent), p->FirstIndent) : 0;
@@ -500,7 +508,8 @@ void TCustomRVFormattedData::FormatFullLineItem(int ItemNo) {
   int64_t gap = 0;
   if (ItemNo > 0) gap += VScale(ParaSpaceAfter(ItemNo - 1));
   gap += VScale(ParaSpaceBefore(ItemNo));
-  auto dl = std::make_unique<TRVDrawLineInfo>();
+  std::unique_ptr<TRVDrawLineInfo> dl =
+      item->StyleNo == rvsBreak ? std::make_unique<TRVDrawLineInfo>() : NewDrawRecord(item);
   dl->ItemNo = ItemNo;
   dl->FromNewLine = true;
   if (item->StyleNo == rvsBreak) {
