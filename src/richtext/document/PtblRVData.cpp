@@ -65,7 +65,9 @@ void TCustomPrintableRVData::GetDrawItemsRange(int PageNo, int &StartNo, int &St
 // The main printable copy
 
 TCustomMainPtblRVData::TCustomMainPtblRVData(TRVPrintHost *Host, TCustomRVData *Source)
-    : TCustomPrintableRVData(Host, Source), FPrintHost(Host) {}
+    : TCustomPrintableRVData(Host, Source), FPrintHost(Host) {
+  PrepareMargins();
+}
 
 TCustomMainPtblRVData::~TCustomMainPtblRVData() = default;
 

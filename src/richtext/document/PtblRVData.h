@@ -167,7 +167,8 @@ public:
   // 0 colours as they are, 1 system colours as printing colours, 2 those
   // turned grey.
   uint8_t ColorMode = 1;
-  // The page margins in printer units, set by PrepareMargins.
+  // The page margins in printer units, set by PrepareMargins (at creation
+  // and whenever the host's margins or canvas change).
   int32_t TmpLM = 0, TmpTM = 0, TmpRM = 0, TmpBM = 0;
   int32_t CurrentPage = 0;
   // The selection printed when only the selection is printed; -1 when none.

@@ -96,15 +96,17 @@ void TRVGraphicItemInfo::Print(TCanvas &Canvas, int X, int Y, int X2, bool, bool
                                TRVDrawLineInfo *DrawLine, int, uint8_t, TCustomRVData *) {
   (void)X2;
   if (!Image) return;
+  // The draw line holds the spacing around the picture, as on screen.
+  const int sx = ScaleXToDevice(Spacing, sad), sy = ScaleYToDevice(Spacing, sad);
   int w, h;
   if (DrawLine) {
-    w = DrawLine->Width;
-    h = DrawLine->Height;
+    w = std::max(0, DrawLine->Width - 2 * sx);
+    h = std::max(0, DrawLine->Height - 2 * sy);
   } else {
     w = ScaleXToDevice(GetImageWidth(nullptr), sad);
     h = ScaleYToDevice(GetImageHeight(nullptr), sad);
   }
-  const TRect r = Bounds(X, Y, w, h);
+  const TRect r = Bounds(X + sx, Y + sy, w, h);
   const int level = Canvas.saveDC();
   Canvas.intersectClipRect(r);
   Canvas.drawGraphic(r, *Image);

@@ -372,6 +372,24 @@ TEST(PrintDraw, PictureIsDrawnViaABitmapScaledByTheResolution) {
             (std::vector<std::string>{"stretchDraw" + LogRect(Bounds(x, y, 80, 40)) + ",40,20"}));
 }
 
+// A metafile prints itself: inside the spacing around it, as on screen,
+// at twice the screen's resolution.
+TEST(PrintDraw, MetafilePrintsItselfInsideItsSpacing) {
+  PrintFixture f(192, 400, 400);
+  auto mf = std::make_unique<TMetafile>();
+  mf->setSize(40, 30);
+  auto pic = std::make_unique<TRVGraphicItemInfo>(f.source.get(), std::move(mf), rvvaBaseline);
+  pic->Spacing = 3;
+  f.source->AddItem("", std::move(pic));
+  TCustomMainPtblRVData &copy = f.print();
+  copy.Pages.Add();
+  const TRVDrawLineInfo *d = copy.DrawLines[0];
+  f.printer.clearLog();
+  copy.DrawPage(1, f.printer, false, false);
+  EXPECT_EQ(Lines(f.printer, {"drawGraphic", "stretchDraw"}),
+            (std::vector<std::string>{"drawGraphic" + LogRect(Bounds(d->Left + 6, d->Top + 6, 80, 60)) + ",TMetafile"}));
+}
+
 // A picture split over two pages: the second page starts with its second
 // part, drawn from the page's top with that part's height.
 TEST(PrintDraw, SplitPictureDrawsThePartOfEachPage) {
