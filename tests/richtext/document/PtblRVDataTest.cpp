@@ -11,6 +11,7 @@
 #include "platform/QtCanvas.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/document/PtblRVData.h"
+#include "richtext/document/RVBack.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVMultiDrawItem.h"
 #include "support/CanvasLines.h"
@@ -485,6 +486,66 @@ INSTANTIATE_TEST_SUITE_P(
                       FillCase{"CellParagraphColourFirst", clLime, clRed, true, clBlue, 0x00FF00},
                       FillCase{"CellWithoutColourIsWhite", clNone, clRed, true, clNone, 0xFFFFFF}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// An item that prints a cell's copy in its place, as a table does.
+class CellItem : public TRVRectItemInfo {
+public:
+  explicit CellItem(TCustomRVData *RVData) : TRVRectItemInfo(RVData) { StyleNo = -71; }
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override {
+    return std::make_unique<CellItem>(RVData);
+  }
+  int GetWidth() const override { return 20; }
+  int GetHeight() const override { return 20; }
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override {
+    return Property == rvbsfPrintToBMP ? false : TRVRectItemInfo::GetStyleFlag(Property, RVStyle);
+  }
+  void Print(TCanvas &Canvas, int X, int Y, int, bool Preview, bool Correction, const TRVScreenAndDevice &,
+             TRVDrawLineInfo *, int, uint8_t, TCustomRVData *) override {
+    Cell->DX = X;
+    Cell->DY = Y;
+    Cell->DrawPage(1, Canvas, Preview, Correction);
+  }
+  TRectPtblRVData *Cell = nullptr;
+};
+
+// A green background picture that moves with the text on screen prints
+// tiled over the paper at its screen size; an item without a paragraph
+// colour shows it under itself, in the main copy and in a cell without a
+// colour of its own.
+TEST(PrintDraw, BackgroundPictureUnderThePageAndItsItems) {
+  PrintFixture f(192, 200, 100);
+  QImage green(4, 4, QImage::Format_RGB32);
+  green.fill(QColor(0, 255, 0));
+  TRVBackground background(false);
+  background.Style = bsTiledAndScrolled;
+  background.AssignImage(std::make_unique<TBitmap>(green));
+  f.host.Background = &background;
+  f.host.Color = clRed;
+  auto probe = std::make_unique<ProbeItem>(f.source.get());
+  ProbeItem *mainProbe = probe.get();
+  f.source->AddItem("", std::move(probe));
+  auto cellItem = std::make_unique<CellItem>(f.source.get());
+  CellItem *cell = cellItem.get();
+  f.source->AddItem("", std::move(cellItem));
+  TRichVistaRVData cellSource(&f.sourceHost);
+  probe = std::make_unique<ProbeItem>(&cellSource);
+  ProbeItem *cellProbe = probe.get();
+  cellSource.AddItem("", std::move(probe));
+
+  TCustomMainPtblRVData &copy = f.print();
+  TRectPtblRVData rect(nullptr, &cellSource, &copy);
+  rect.Width = rect.Height = 40;
+  rect.ReformatAllForced(true);
+  cell->Cell = &rect;
+  copy.Pages.Add();
+  f.printer.clearLog();
+  copy.DrawPage(1, f.printer, false, false);
+  const std::vector<std::string> drawn = Lines(f.printer, {"stretchDraw", "fillRect"});
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn[0], "stretchDraw(0,0,200,100),100,50");
+  EXPECT_EQ(mainProbe->filled, 0x00FF00u);
+  EXPECT_EQ(cellProbe->filled, 0x00FF00u);
+}
 
 // A copy that reports what it was told while drawing.
 class HookedCopy : public TCustomMainPtblRVData {
