@@ -139,7 +139,9 @@ void TRVControlItemInfo::Inserting(TCustomRVData *RVData, std::string &Text, boo
 void TRVControlItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas,
                                           TCustomRVData *RVData, const TRVScreenAndDevice *sad, bool &Resized,
                                           int &Height) {
-  if (PercentWidth >= 1 && PercentWidth <= 100 && FControl) {
+  // A layout for printing measures in printer units and must not resize
+  // the control that a view shows: it prints at its present size.
+  if (PercentWidth >= 1 && PercentWidth <= 100 && FControl && !Printing) {
     FControl->resize(DocWidth * PercentWidth / 100 - 2, FControl->height());
     Resized = true;
     Height = FControl->height();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
@@ -258,6 +259,21 @@ TEST(PrintCopy, PicturesThatMaySplitGetPrintingRecords) {
   auto *multi = dynamic_cast<TRVMultiImagePrintInfo *>(copy.DrawLines[0]);
   ASSERT_NE(multi, nullptr);
   EXPECT_EQ(multi->Height, 2 * 102);
+}
+
+TEST(PrintCopy, LayingOutLeavesTheSourcesControlsAlone) {
+  PrintFixture f(300, 2000, 2000);
+  auto *widget = new QWidget;
+  widget->resize(60, 20);
+  auto control = std::make_unique<TRVControlItemInfo>(f.source.get(), widget, rvvaBaseline);
+  control->PercentWidth = 50;
+  f.source->AddItem("", std::move(control));
+  const QPoint at = widget->pos();
+  f.print();
+  // A view's layout would make it half the printer page wide and move it.
+  EXPECT_EQ(widget->width(), 60);
+  EXPECT_EQ(widget->pos(), at);
+  EXPECT_EQ(f.copy->DrawLines.Count(), 1);
 }
 
 // ------------------------------------------------------------ drawing
