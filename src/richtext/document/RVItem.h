@@ -381,6 +381,10 @@ public:
   void FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) override;
   std::string AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
                      const std::string &Path, bool TextOnly, bool Unicode) override;
+
+private:
+  // Color, or text style 0's for clNone, in the colour mode.
+  TColor RuleColor(const TRVStyle *Style, uint8_t ColorMode) const;
 };
 
 // ---------------------------------------------------------------------------

@@ -35,54 +35,78 @@ bool TRVBreakItemInfo::GetStyleFlag(int Property, const TRVStyle *RVStyle) const
   return TRVFullLineItemInfo::GetStyleFlag(Property, RVStyle);
 }
 
-void TRVBreakItemInfo::PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State,
-                                      TRVStyle *Style, const TRect &ClipRect, uint8_t ColorMode) {
-  (void)ClipRect;
-  const int y = Top + 5;
-  const int l = Left + 5, r = Right - 5;
-  TColor c = Color;
-  if (c == clNone) c = Style ? Style->TextStyles().GetTextStyleSafe(0)->Color : clWindowText;
-  c = ColorForColorMode(c, ColorMode);
-  const int lw = LineWidth;
+namespace {
+
+// The rule between Left and Right below Top. Inset is its distance from the
+// three edges and One a screen pixel, both in the canvas's units; Width is
+// the line's thickness there.
+void DrawRule(TCanvas &Canvas, int Left, int Right, int Top, int Inset, int One, int Width, uint8_t BreakStyle,
+              TColor Color, uint8_t ColorMode) {
+  const int y = Top + Inset;
+  const int l = Left + Inset, r = Right - Inset;
+  const int lw = Width;
   switch (BreakStyle) {
   case 0:
-    Canvas.setPen(CanvasPen{c, lw, TPenStyle::psSolid, TPenMode::pmCopy});
+    Canvas.setPen(CanvasPen{Color, lw, TPenStyle::psSolid, TPenMode::pmCopy});
     Canvas.moveTo(l, y);
     Canvas.lineTo(r, y);
     break;
   case 1:
-    FramePen(Canvas, c);
+    FramePen(Canvas, Color);
+    if (One != 1) Canvas.setPen(CanvasPen{Color, One, TPenStyle::psSolid, TPenMode::pmCopy});
     Canvas.rectangle(Rect(l, y - lw / 2, r, y - lw / 2 + lw));
     break;
   case 2: {
     // Sunken: shadow on the top and left, face on the bottom and right.
-    const int t = y - lw / 2, b = t + lw - 1, rr = r - 1;
-    Canvas.setPen(CanvasPen{ColorForColorMode(clBtnShadow, ColorMode), 1, TPenStyle::psSolid, TPenMode::pmCopy});
+    const int t = y - lw / 2, b = t + lw - One, rr = r - One;
+    Canvas.setPen(CanvasPen{ColorForColorMode(clBtnShadow, ColorMode), One, TPenStyle::psSolid, TPenMode::pmCopy});
     Canvas.moveTo(l, b);
     Canvas.lineTo(l, t);
     Canvas.lineTo(rr, t);
-    Canvas.setPen(CanvasPen{ColorForColorMode(clBtnFace, ColorMode), 1, TPenStyle::psSolid, TPenMode::pmCopy});
+    Canvas.setPen(CanvasPen{ColorForColorMode(clBtnFace, ColorMode), One, TPenStyle::psSolid, TPenMode::pmCopy});
     Canvas.moveTo(rr, t);
     Canvas.lineTo(rr, b);
-    Canvas.lineTo(l - 1, b);
+    Canvas.lineTo(l - One, b);
     break;
   }
   default: break;
   }
+}
+
+} // namespace
+
+TColor TRVBreakItemInfo::RuleColor(const TRVStyle *Style, uint8_t ColorMode) const {
+  TColor c = Color;
+  if (c == clNone) c = Style ? Style->TextStyles().GetTextStyleSafe(0)->Color : clWindowText;
+  return ColorForColorMode(c, ColorMode);
+}
+
+void TRVBreakItemInfo::PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State,
+                                      TRVStyle *Style, const TRect &ClipRect, uint8_t ColorMode) {
+  (void)ClipRect;
+  const int lw = LineWidth;
+  DrawRule(Canvas, Left, Right, Top, 5, 1, lw, BreakStyle, RuleColor(Style, ColorMode), ColorMode);
   if (State.Has(rvidsSelected)) {
     const TColor sc = SelectionColor(State, Style);
     if (sc != clNone) {
       Canvas.setPen(CanvasPen{sc, lw, TPenStyle::psSolid, TPenMode::pmCopy});
-      Canvas.moveTo(l, y);
-      Canvas.lineTo(r, y);
+      Canvas.moveTo(Left + 5, Top + 5);
+      Canvas.lineTo(Right - 5, Top + 5);
     }
   }
   Canvas.setPen(CanvasPen{Canvas.pen().Color, 1, TPenStyle::psSolid, TPenMode::pmCopy});
 }
 
-void TRVBreakItemInfo::Print(TCanvas &Canvas, int X, int Y, int X2, bool, bool, const TRVScreenAndDevice &,
+void TRVBreakItemInfo::Print(TCanvas &Canvas, int X, int Y, int X2, bool, bool, const TRVScreenAndDevice &sad,
                              TRVDrawLineInfo *, int, uint8_t ColorMode, TCustomRVData *RVData) {
-  PaintFullWidth(X, X2, Y, Canvas, TRVItemDrawStates{}, RVData ? RVData->GetRVStyle() : nullptr, TRect{}, ColorMode);
+  // The rule's distances are screen pixels: on a printer they grow with its
+  // resolution, so that the rule lies in the middle of its line and keeps
+  // its thickness on paper.
+  const int one = std::max(1, ScaleYToDevice(1, sad));
+  const int lw = std::max(1, ScaleYToDevice(LineWidth, sad));
+  DrawRule(Canvas, X, X2, Y, ScaleYToDevice(5, sad), one, lw, BreakStyle,
+           RuleColor(RVData ? RVData->GetRVStyle() : nullptr, ColorMode), ColorMode);
+  Canvas.setPen(CanvasPen{Canvas.pen().Color, 1, TPenStyle::psSolid, TPenMode::pmCopy});
 }
 
 void TRVBreakItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {

@@ -407,6 +407,25 @@ TEST(PrintDraw, MetafilePrintsItselfInsideItsSpacing) {
             (std::vector<std::string>{"drawGraphic" + LogRect(Bounds(d->Left + 6, d->Top + 6, 80, 60)) + ",TMetafile"}));
 }
 
+// A rule 2 screen pixels thick printed at twice the screen's resolution: 4
+// thick, in the middle of its line, 10 in from each end.
+TEST(PrintDraw, RuleKeepsItsPlaceAndThicknessOnPaper) {
+  PrintFixture f(192, 400, 400);
+  f.source->AddBreakExTag(2, 0, clRed, 0);
+  TCustomMainPtblRVData &copy = f.print();
+  copy.Pages.Add();
+  const TRVDrawLineInfo *d = copy.DrawLines[0];
+  EXPECT_EQ(d->Height, 21);
+  f.printer.clearLog();
+  copy.DrawPage(1, f.printer, false, false);
+  const int y = d->Top + 10;
+  EXPECT_EQ(Lines(f.printer, {"setPen(#FF0000,4", "moveTo", "lineTo"}),
+            (std::vector<std::string>{"setPen(#FF0000,4,style0,mode0)", "moveTo(" + std::to_string(d->Left + 10) +
+                                          "," + std::to_string(y) + ")",
+                                      "lineTo(" + std::to_string(d->Left + d->Width - 10) + "," + std::to_string(y) +
+                                          ")"}));
+}
+
 // A picture split over two pages: the second page starts with its second
 // part, drawn from the page's top with that part's height.
 TEST(PrintDraw, SplitPictureDrawsThePartOfEachPage) {
