@@ -81,9 +81,7 @@ void TCustomMainPtblRVData::PrepareMargins() {
   TmpBM = ScaleYToDevice(FPrintHost->BottomMargin, sad);
 }
 
-int TCustomMainPtblRVData::GetWidth() const {
-  return RVSatAdd(FPrintHost->PageWidth(), -(int64_t(TmpLM) + TmpRM));
-}
+int TCustomMainPtblRVData::GetWidth() const { return RVSatAdd(FPrintHost->PageWidth(), -(int64_t(TmpLM) + TmpRM)); }
 
 int TCustomMainPtblRVData::GetPageTop(int PageNo) const {
   int64_t top = int64_t(Pages.Items(PageNo)->StartY) - TmpTM - FPrintHost->PrintableAreaTop;
@@ -150,6 +148,8 @@ uint8_t TRectPtblRVData::GetColorMode() const {
   return TCustomPrintableRVData::GetColorMode();
 }
 
-bool TRectPtblRVData::DrawBackgroundPart(QImage &Bitmap, const TRect &R) { return FParent->DrawBackgroundPart(Bitmap, R); }
+bool TRectPtblRVData::DrawBackgroundPart(QImage &Bitmap, const TRect &R) {
+  return FParent->DrawBackgroundPart(Bitmap, R);
+}
 
 } // namespace kc

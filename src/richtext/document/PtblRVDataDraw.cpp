@@ -186,10 +186,8 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview,
                            d->Height, TRVTextDrawStates{}, true, false, mode, paraBiDi);
       continue;
     }
-    if (item->GetStyleFlag(rvbsfPrintToBMP, style))
-      DrawItemViaBitmap(Canvas, x, y, d->ItemNo, d, part, Preview, sad);
-    else
-      item->Print(Canvas, x, y, RVSatAdd(x, d->Width), Preview, Correction, sad, d, part, mode, this);
+    if (item->GetStyleFlag(rvbsfPrintToBMP, style)) DrawItemViaBitmap(Canvas, x, y, d->ItemNo, d, part, Preview, sad);
+    else item->Print(Canvas, x, y, RVSatAdd(x, d->Width), Preview, Correction, sad, d, part, mode, this);
     if (item->GetFlag(rvbpDrawingChangesFont)) lastStyle = -1;
   }
 }

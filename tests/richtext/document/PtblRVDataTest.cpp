@@ -374,9 +374,9 @@ TEST(PrintDraw, PictureIsDrawnViaABitmapScaledByTheResolution) {
   PrintFixture f(192, 400, 400);
   f.host.TopMargin = 5;
   f.paragraphs({"x"});
-  f.source->AddItem("", std::make_unique<TRVGraphicItemInfo>(
-                            f.source.get(), std::make_unique<TBitmap>(QImage(40, 20, QImage::Format_RGB32)),
-                            rvvaBaseline));
+  f.source->AddItem("",
+                    std::make_unique<TRVGraphicItemInfo>(
+                        f.source.get(), std::make_unique<TBitmap>(QImage(40, 20, QImage::Format_RGB32)), rvvaBaseline));
   TCustomMainPtblRVData &copy = f.print();
   copy.Pages.Add();
   const TRVDrawLineInfo *d = copy.DrawLines[1];
@@ -403,8 +403,9 @@ TEST(PrintDraw, MetafilePrintsItselfInsideItsSpacing) {
   const TRVDrawLineInfo *d = copy.DrawLines[0];
   f.printer.clearLog();
   copy.DrawPage(1, f.printer, false, false);
-  EXPECT_EQ(Lines(f.printer, {"drawGraphic", "stretchDraw"}),
-            (std::vector<std::string>{"drawGraphic" + LogRect(Bounds(d->Left + 6, d->Top + 6, 80, 60)) + ",TMetafile"}));
+  EXPECT_EQ(
+      Lines(f.printer, {"drawGraphic", "stretchDraw"}),
+      (std::vector<std::string>{"drawGraphic" + LogRect(Bounds(d->Left + 6, d->Top + 6, 80, 60)) + ",TMetafile"}));
 }
 
 // A rule 2 screen pixels thick printed at twice the screen's resolution: 4
@@ -419,11 +420,11 @@ TEST(PrintDraw, RuleKeepsItsPlaceAndThicknessOnPaper) {
   f.printer.clearLog();
   copy.DrawPage(1, f.printer, false, false);
   const int y = d->Top + 10;
-  EXPECT_EQ(Lines(f.printer, {"setPen(#FF0000,4", "moveTo", "lineTo"}),
-            (std::vector<std::string>{"setPen(#FF0000,4,style0,mode0)", "moveTo(" + std::to_string(d->Left + 10) +
-                                          "," + std::to_string(y) + ")",
-                                      "lineTo(" + std::to_string(d->Left + d->Width - 10) + "," + std::to_string(y) +
-                                          ")"}));
+  EXPECT_EQ(
+      Lines(f.printer, {"setPen(#FF0000,4", "moveTo", "lineTo"}),
+      (std::vector<std::string>{"setPen(#FF0000,4,style0,mode0)",
+                                "moveTo(" + std::to_string(d->Left + 10) + "," + std::to_string(y) + ")",
+                                "lineTo(" + std::to_string(d->Left + d->Width - 10) + "," + std::to_string(y) + ")"}));
 }
 
 // A picture split over two pages: the second page starts with its second
@@ -449,8 +450,7 @@ TEST(PrintDraw, SplitPictureDrawsThePartOfEachPage) {
   p2->StartPart = 2;
   f.printer.clearLog();
   copy.DrawPage(1, f.printer, false, false);
-  EXPECT_EQ(Lines(f.printer, {"stretchDraw", "textOut"}),
-            (std::vector<std::string>{"stretchDraw(0,0,30,60),30,60"}));
+  EXPECT_EQ(Lines(f.printer, {"stretchDraw", "textOut"}), (std::vector<std::string>{"stretchDraw(0,0,30,60),30,60"}));
   f.printer.clearLog();
   copy.DrawPage(2, f.printer, false, false);
   EXPECT_EQ(Lines(f.printer, {"stretchDraw", "textOut"}),
@@ -511,16 +511,16 @@ TEST_P(ItemBitmapFill, UnderTheItem) {
   EXPECT_EQ(item->filled, c.want);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Colours, ItemBitmapFill,
-    ::testing::Values(FillCase{"ParagraphColour", clLime, clRed, false, clNone, 0x00FF00},
-                      FillCase{"DocumentColour", clNone, clRed, false, clNone, 0xFF0000},
-                      FillCase{"DocumentSystemColourPrints", clNone, clBtnFace, false, clNone, 0xC0C0C0},
-                      FillCase{"WhiteWithoutColours", clNone, clNone, false, clNone, 0xFFFFFF},
-                      FillCase{"CellColour", clNone, clRed, true, clBlue, 0x0000FF},
-                      FillCase{"CellParagraphColourFirst", clLime, clRed, true, clBlue, 0x00FF00},
-                      FillCase{"CellWithoutColourIsWhite", clNone, clRed, true, clNone, 0xFFFFFF}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Colours, ItemBitmapFill,
+                         ::testing::Values(FillCase{"ParagraphColour", clLime, clRed, false, clNone, 0x00FF00},
+                                           FillCase{"DocumentColour", clNone, clRed, false, clNone, 0xFF0000},
+                                           FillCase{"DocumentSystemColourPrints", clNone, clBtnFace, false, clNone,
+                                                    0xC0C0C0},
+                                           FillCase{"WhiteWithoutColours", clNone, clNone, false, clNone, 0xFFFFFF},
+                                           FillCase{"CellColour", clNone, clRed, true, clBlue, 0x0000FF},
+                                           FillCase{"CellParagraphColourFirst", clLime, clRed, true, clBlue, 0x00FF00},
+                                           FillCase{"CellWithoutColourIsWhite", clNone, clRed, true, clNone, 0xFFFFFF}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // An item that prints a cell's copy in its place, as a table does.
 class CellItem : public TRVRectItemInfo {
