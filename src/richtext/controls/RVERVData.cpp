@@ -152,6 +152,32 @@ void TRVEditRVData::FinishEditing(bool ClearRedo) {
   if (ClearRedo) RedoList->Clear();
 }
 
+bool TRVEditRVData::ModifyItemIntProperties(int ItemNo, const std::vector<std::string> &PropNames,
+                                            const std::vector<int32_t> &Values) {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) return false;
+  int caretItem = -1, caretOffs = -1;
+  const bool hadCaret = GetCaretItemPos(caretItem, caretOffs);
+  BeginUndoSequence(rvutModifyItem, true);
+  StartEdit();
+  // The run is bracketed so that undoing it is judged as one change.
+  AddModifyItemTerminator(ItemNo, true);
+  if (!SetItemIntPropertiesUndoable(ItemNo, nullptr, PropNames, Values)) {
+    // Nothing changed: the bracket that was opened goes again.
+    if (TRVUndoList *dest = GetUndoDest()) {
+      auto &records = dest->LastGroup()->Records;
+      if (!records.empty() && records.back()->Action == rvuaModifyTerminator) records.pop_back();
+    }
+    AbandonEdit();
+    if (hadCaret) SetCaretItemPos(caretItem, caretOffs);
+    return false;
+  }
+  AddModifyItemTerminator(ItemNo, false);
+  ReformatAfterEdit();
+  if (hadCaret) SetCaretItemPos(caretItem, caretOffs);
+  FinishEditing(true);
+  return true;
+}
+
 // ------------------------------------------------------------ reformatting
 
 void TRVEditRVData::StartEdit() {

@@ -190,6 +190,11 @@ public:
   // both widths stay below the document's minimal width.
   void NoteWidthChange(int OldWidth, int NewWidth);
 
+  // Sets integer properties of item ItemNo by name as one undoable step
+  // (the editor's item property setters); false when nothing changed.
+  bool ModifyItemIntProperties(int ItemNo, const std::vector<std::string> &PropNames,
+                               const std::vector<int32_t> &Values);
+
   // ---------------------------------------------------------- deletion
   bool CanDeleteSelection();
   bool DeleteSelection();

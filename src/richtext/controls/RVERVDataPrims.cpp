@@ -444,45 +444,51 @@ bool TRVEditRVData::SetItemIntPropertiesUndoable(int ItemNo, TRVIntPropertyHolde
   if (ItemNo < 0 || ItemNo >= GetItemCount()) RVRaiseItemIndexError();
   TCustomRVItemInfo *item = GetItem(ItemNo);
   TRVIntPropertyHolder *target = SubObject ? SubObject : item;
-  // The old values of what will change; a value the property cannot hold
-  // is stored as the nearest one it can, so the change is judged by what
-  // would be stored.
+  // The properties the object has, each once (the first value given wins),
+  // with their old values.
   std::vector<std::string> names;
-  std::vector<int32_t> olds;
-  const size_t n = std::min(PropNames.size(), Values.size());
-  for (size_t i = 0; i < n; ++i) {
+  std::vector<int32_t> olds, news;
+  for (size_t i = 0; i < std::min(PropNames.size(), Values.size()); ++i) {
     int old = 0;
-    if (!target->GetIntPropertyByName(PropNames[i], old) || old == Values[i]) continue;
     if (std::find(names.begin(), names.end(), PropNames[i]) != names.end()) continue;
+    if (!target->GetIntPropertyByName(PropNames[i], old) || old == Values[i]) continue;
     names.push_back(PropNames[i]);
     olds.push_back(old);
+    news.push_back(Values[i]);
   }
   if (names.empty()) return false;
   const int before = RangeMinWidth(ItemNo, ItemNo);
-  if (TRVUndoList *dest = GetUndoDest()) {
-    if (names.size() == 1) {
-      auto rec = std::make_unique<TRVUndoModifyItemIntProperty>();
-      rec->PropName = names[0];
-      rec->Value = olds[0];
-      rec->Action = 15;
-      rec->ItemNo = ItemNo;
-      rec->SubObject = SubObject;
-      Record(dest, std::move(rec));
-    } else {
-      auto rec = std::make_unique<TRVUndoModifyItemIntProperties>();
-      rec->PropNames = names;
-      rec->Values = olds;
-      rec->Action = 15;
-      rec->ItemNo = ItemNo;
-      rec->SubObject = SubObject;
-      Record(dest, std::move(rec));
-    }
-  }
   item->BeforeUndoChangeProperty();
-  for (size_t i = 0; i < n; ++i)
-    if (std::find(names.begin(), names.end(), PropNames[i]) != names.end())
-      target->SetIntPropertyByName(PropNames[i], Values[i]);
+  for (size_t k = 0; k < names.size(); ++k) target->SetIntPropertyByName(names[k], news[k]);
   item->AfterUndoChangeProperty();
+  // A value the property cannot hold was stored as the nearest one it can:
+  // what came out the same is no change.
+  for (size_t k = names.size(); k-- > 0;) {
+    int now = 0;
+    target->GetIntPropertyByName(names[k], now);
+    if (now != olds[k]) continue;
+    names.erase(names.begin() + ptrdiff_t(k));
+    olds.erase(olds.begin() + ptrdiff_t(k));
+  }
+  if (names.empty()) return false;
+  if (TRVUndoList *dest = GetUndoDest()) {
+    std::unique_ptr<TRVUndoModifyItemProps> rec;
+    if (names.size() == 1) {
+      auto one = std::make_unique<TRVUndoModifyItemIntProperty>();
+      one->PropName = names[0];
+      one->Value = olds[0];
+      rec = std::move(one);
+    } else {
+      auto several = std::make_unique<TRVUndoModifyItemIntProperties>();
+      several->PropNames = std::move(names);
+      several->Values = std::move(olds);
+      rec = std::move(several);
+    }
+    rec->Action = 15;
+    rec->ItemNo = ItemNo;
+    rec->SubObject = SubObject;
+    dest->AddUndoRecord(std::move(rec));
+  }
   TouchItems(ItemNo, ItemNo);
   NoteWidthChange(before, RangeMinWidth(ItemNo, ItemNo));
   return true;

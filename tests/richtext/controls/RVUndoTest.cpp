@@ -317,25 +317,14 @@ TEST(PropertyRecords, TerminatorsComeBackReversed) {
 
 // ------------------------------------------------------ nested editors
 
-// An editor document with another one open inside it, as a table has the
-// editor of one of its cells.
-class TOuterEditData : public TRVEditRVData {
-public:
-  using TRVEditRVData::TRVEditRVData;
-  TRVEditRVData *Nested = nullptr;
-  TRVEditRVData *GetNestedEditData(int &ItemNo) const override {
-    ItemNo = 0;
-    return Nested;
-  }
-};
-
 struct NestedDocs {
   EditDoc inner, outer;
-  TOuterEditData *doc;
+  kctest::TNestingEditData *doc;
   NestedDocs() {
-    outer.doc = std::make_unique<TOuterEditData>(outer.host.get());
-    doc = static_cast<TOuterEditData *>(outer.doc.get());
+    outer.doc = std::make_unique<kctest::TNestingEditData>(outer.host.get());
+    doc = static_cast<kctest::TNestingEditData *>(outer.doc.get());
     doc->Nested = inner.doc.get();
+    doc->NestedOwner = 0;
     inner.para({"in"});
     inner.format();
     outer.para({"out"});
