@@ -1,13 +1,16 @@
 // Bytes become a document (texts, styles, list markers, breaks, a width)
 // and a script of edits on it: typing, Enter, Backspace, Delete, moves,
-// selections, paragraph styles, item insertion, undo and redo. After every
-// step the draw lines must be those of a whole pass; undoing everything must
-// give back the starting document's RVF, and redoing everything the end's.
+// selections, paragraph styles, item insertion, item properties set by
+// name, edits in a second editor open inside it (whose history folds into
+// the first), undo and redo. After every step the draw lines of both must be
+// those of a whole pass; undoing everything must give back the starting
+// documents' RVF, and redoing everything the end's.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FuzzDocument.h"
 #include "platform/RecordingCanvas.h"
@@ -43,6 +46,17 @@ void checkLines(kc::TRVEditRVData &d) {
   if (partial != lines(d)) fail("partial reformat differs from a whole pass", partial, lines(d));
 }
 
+// An editor with another one open inside it, as a table has its cell's.
+class NestingEditData : public kc::TRVEditRVData {
+public:
+  using kc::TRVEditRVData::TRVEditRVData;
+  kc::TRVEditRVData *Nested = nullptr;
+  kc::TRVEditRVData *GetNestedEditData(int &ItemNo) const override {
+    ItemNo = -1;
+    return Nested;
+  }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -76,7 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   level->FormatString = "*";
   level->LeftIndent = in.upTo(20);
 
-  kc::TRVEditRVData doc(&host);
+  // The nested editor first: the outer one's records may hold its items.
+  kc::TRVFixedHost innerHost(&canvas, 20 + in.upTo(100), 100);
+  innerHost.Style = &style;
+  kc::TRVEditRVData inner(&innerHost);
+  for (const char *t : {"in ab", "cd"}) {
+    auto item = kc::RichVistaTextItemClass(&inner);
+    inner.Items.Add(t, std::move(item));
+  }
+  inner.ReformatAllForced(true);
+  NestingEditData doc(&host);
+  doc.Nested = &inner;
   static const char *words[] = {"ab", "wiw", "iii", "abcdefgh", "w", "", "x y", "  "};
   const int paragraphs = 1 + in.upTo(6);
   for (int p = 0; p < paragraphs; ++p) {
@@ -108,29 +132,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
   }
   doc.ReformatAllForced(true);
-  const std::string start = rvf(doc);
+  const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
+  const std::string start = both();
   kc::TRVEditScript script(doc);
+  kc::TRVEditScript innerScript(inner);
   static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y", "enter",
                                    "shift-enter", "backspace",     "ctrl-backspace", "delete",   "left",
                                    "right 3",     "select-left 4", "select-right 9", "home",     "end",
                                    "para 1",      "break",         "undo",           "redo",     "select-all"};
+  static const char *props[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect", "VShift", "Spacing", "VAlign"};
+  const int commandCount = int(sizeof(commands) / sizeof(commands[0]));
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
-    const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);
-    if (c == int(sizeof(commands) / sizeof(commands[0]))) {
+    const int c = in.upTo(commandCount + 3);
+    if (c == commandCount) {
       const int item = in.upTo(doc.GetItemCount());
       doc.SetCaretItemPos(item, doc.GetOffsBeforeItem(item) + in.upTo(doc.GetItemEndOffset(item) + 1));
+    } else if (c == commandCount + 1) {
+      const int item = in.upTo(doc.GetItemCount());
+      std::vector<std::string> names;
+      std::vector<int32_t> values;
+      for (int k = 0, n = 1 + in.upTo(3); k < n; ++k) {
+        names.push_back(props[in.upTo(7)]);
+        values.push_back(in.upTo(300) - 100);
+      }
+      doc.ModifyItemIntProperties(item, names, values);
+    } else if (c == commandCount + 2) {
+      // An edit in the nested editor is a new edit of the outer one too.
+      innerScript.Run(commands[in.upTo(commandCount - 3)], out, error);
+      doc.RedoList->Clear();
+      doc.FoldNestedUndo();
     } else {
       script.Run(commands[c], out, error);
     }
     checkLines(doc);
+    checkLines(inner);
   }
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
-  const std::string end = rvf(doc);
+  const std::string end = both();
   for (int u = 0; doc.UndoList->Count() > 0 && u < 10000; ++u) doc.Undo();
-  if (rvf(doc) != start) fail("undoing everything does not give the start back", rvf(doc), start);
+  if (both() != start) fail("undoing everything does not give the start back", both(), start);
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
-  if (rvf(doc) != end) fail("redoing everything does not give the end back", rvf(doc), end);
+  if (both() != end) fail("redoing everything does not give the end back", both(), end);
   checkLines(doc);
+  checkLines(inner);
   return 0;
 }

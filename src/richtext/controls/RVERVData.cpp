@@ -111,7 +111,6 @@ void TRVEditRVData::FoldUndoFrom(TRVEditRVData &Nested, int ItemNo) {
     std::unique_ptr<TRVUndoList> history = std::exchange(From, std::move(fresh));
     if (!open) return; // nothing is recorded here: the nested history goes
     auto rec = std::make_unique<TRVCompositeUndo>();
-    rec->Action = 15;
     rec->ItemNo = ItemNo;
     rec->IsRedo = Redo;
     rec->UndoList = std::move(history);
@@ -165,7 +164,7 @@ bool TRVEditRVData::ModifyItemIntProperties(int ItemNo, const std::vector<std::s
     // Nothing changed: the bracket that was opened goes again.
     if (TRVUndoList *dest = GetUndoDest()) {
       auto &records = dest->LastGroup()->Records;
-      if (!records.empty() && records.back()->Action == rvuaModifyTerminator) records.pop_back();
+      if (!records.empty() && dynamic_cast<TRVUndoModifyItemTerminator *>(records.back().get())) records.pop_back();
     }
     AbandonEdit();
     if (hadCaret) SetCaretItemPos(caretItem, caretOffs);

@@ -32,6 +32,11 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
   const bool marker = item->StyleNo == rvsListMarker;
   const bool persistentCP = item->Checkpoint && item->Checkpoint->Persistent;
   const bool ownPara = GetItemCount() == 0 || fullLine || marker || persistentCP;
+  // The paragraph style the item brings, which its paragraph takes on.
+  const int broughtPara = !item->GetContinuePara() && item->StyleNo != rvsBreak && st &&
+                                  item->ParaNo >= 0 && item->ParaNo < st->ParaStyles().Count()
+                              ? item->ParaNo
+                              : -1;
   if (InheritTag && item->IsText() && GetItemCount() > 0) {
     // Text put in place of other text keeps that text's tag.
     const bool noTag = AreTagsEqual(item->Tag, TRVTag(), TagsArePChars());
@@ -152,6 +157,8 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
     if (fullLine) Do_NewLine(at, false, -1);
     Do_InsertItem(at, std::move(Text), std::move(Item));
   }
+  if (broughtPara >= 0 && GetItemPara(at) != broughtPara)
+    Do_Para(GetFirstParaItemNo(at), GetParaEndItemNo(at), broughtPara);
   // A persistent checkpoint marks the start of its paragraph.
   if (at + 1 < GetItemCount() && HasPersistentCP(at + 1) && GetItem(at + 1)->GetContinuePara() &&
       GetItemStyle(at) != rvsListMarker)
@@ -164,6 +171,7 @@ bool TRVEditRVData::InsertItemAtCaret(std::string Text, std::unique_ptr<TCustomR
   if (!Item) return false;
   int item = 0, offs = 0;
   if (GetItemCount() > 0 && !GetCaretItemPos(item, offs)) return false;
+  if (Item->StyleNo != rvsBreak && !(Item->Checkpoint && Item->Checkpoint->Persistent)) Item->ParaNo = CurParaStyleNo;
   BeginUndoSequence(rvutInsert, true);
   StartEdit();
   if (!InsertItems(item, offs, Text, Item)) {

@@ -171,8 +171,9 @@ void TRVUndoList::PerformGroup(TRVEditRVData &Data, TRVUndoInfos &Group, bool Re
   int level = 0;
   for (int i = Group.Count() - 1; i >= 0; --i) {
     TRVUndoInfo *r = Group.Records[size_t(i)].get();
-    if (r->Action == rvuaModifyTerminator) {
-      const bool opening = static_cast<TRVUndoModifyItemTerminator *>(r)->Opening;
+    // Told apart by class: the property records carry the same kind.
+    if (auto *t = dynamic_cast<TRVUndoModifyItemTerminator *>(r)) {
+      const bool opening = t->Opening;
       if (!opening) ++level;
       r->Undo(Data);
       if (opening && level > 0) --level;

@@ -495,6 +495,26 @@ TEST(Placement, AFullLineItemAfterAMarkerKeepsTheListItemsText) {
   EXPECT_EQ(e.rvf(), before);
 }
 
+// An item goes in with the paragraph style the editor applies, and the
+// paragraph it joins takes that style as a whole.
+TEST(Placement, TheParagraphTakesTheCurrentParagraphStyleOfTheItem) {
+  EditDoc e;
+  e.style.ParaStyles().Add();
+  const int para = e.style.ParaStyles().Count() - 1;
+  e.para({"ab", "cd"});
+  e.para({"ef"});
+  e.format();
+  const std::string before = e.rvf();
+  e.caret(0, 2);
+  e.doc->CurParaStyleNo = para;
+  ASSERT_TRUE(e.doc->InsertItemAtCaret("", std::make_unique<TRVBulletItemInfo>(e.doc.get()), false));
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(e.doc->GetItemPara(i), para) << i;
+  EXPECT_EQ(e.doc->GetItemPara(4), 0);
+  EXPECT_EQ(e.doc->CheckDrawLines(), "");
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 // ------------------------------------------------- persistent checkpoints
 
 void AddPersistentCP(TRVEditRVData &d, int ItemNo) {
