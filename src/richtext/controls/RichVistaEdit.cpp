@@ -49,6 +49,9 @@ bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
 bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }
 void TRVEditControlData::DoCaretMove() { FEditor->DoCaretMoveEvent(); }
 void TRVEditControlData::DoCurStyleChange() { FEditor->DoCurStyleChangeEvent(); }
+bool TRVEditControlData::CaretHighlightsJumps() const {
+  return !FEditor->EditorOptions.Has(rvoNoCaretHighlightJumps);
+}
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
   return FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText);
 }
