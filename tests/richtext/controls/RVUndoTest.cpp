@@ -235,6 +235,42 @@ TEST(UndoList, MisuseRaisesTheListErrors) {
   EXPECT_EQ(list.Count(), 1);
 }
 
+TEST(UndoList, AReadyGroupIsAppendedWithItsRecordsPointedAtTheList) {
+  EditDoc e;
+  e.para({"ab"});
+  e.format();
+  auto g = std::make_unique<TRVUndoInfos>();
+  g->UndoType = rvutModifyItem;
+  g->CaretItemNo = 0;
+  g->CaretOffs = 1;
+  auto rec = std::make_unique<TRVUndoChangeTextInfo>();
+  rec->ItemNo = 0;
+  rec->Text = "old";
+  g->Records.push_back(std::move(rec));
+  e.doc->UndoList->AppendGroup(std::move(g));
+  EXPECT_EQ(e.doc->UndoList->LastGroup()->Records[0]->List, e.doc->UndoList.get());
+  EXPECT_TRUE(e.doc->Undo());
+  EXPECT_EQ(e.text(), "old");
+  EXPECT_TRUE(e.doc->Redo());
+  EXPECT_EQ(e.text(), "ab");
+}
+
+// A paragraph style given to a range whose items all had one style is
+// recorded as that one number, whatever the range's length.
+TEST(UndoList, AUniformParagraphRangeIsOneNumber) {
+  EditDoc e;
+  e.style.ParaStyles().Add();
+  e.para(std::vector<std::string>(200, "ab"));
+  e.format();
+  e.caret(0, 1);
+  e.doc->ApplyParaStyle(e.style.ParaStyles().Count() - 1);
+  auto *rec = dynamic_cast<TRVUndoParaInfo *>(e.doc->UndoList->LastGroup()->Records[0].get());
+  ASSERT_NE(rec, nullptr);
+  EXPECT_EQ(rec->Count, 200);
+  e.doc->Undo();
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(e.doc->GetItemPara(i), 0) << i;
+}
+
 // --------------------------------------------------------- item properties
 
 struct PropDoc : EditDoc {
