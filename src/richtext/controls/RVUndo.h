@@ -342,7 +342,9 @@ public:
 // such as a table cell's editor) as one record of this one. Each
 // performance takes back or redoes that history's last group there; the
 // record is used up when the history is empty. Its reverse, recorded in
-// this document's other list, is again such a record.
+// this document's other list, is again such a record. The nested document
+// must outlive the record (a table keeps its cell editor's document, or
+// gives a record of its own that opens the editor first).
 class TRVCompositeUndo : public TRVUndoItemNoInfo {
 public:
   // The history; its owner is the document the groups act on.
