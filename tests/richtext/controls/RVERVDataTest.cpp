@@ -556,6 +556,25 @@ TEST(Checkpoints, ADeletedItemsPersistentOneStaysInItsParagraph) {
   EXPECT_EQ(e.rvf(), before);
 }
 
+TEST(Checkpoints, AnItemBackspacedAwayLeavesItsPersistentOneToItsNeighbour) {
+  EditDoc e;
+  e.style.TextStyles().Add();
+  e.para({"a"});
+  e.doc->Items.Add("bc", RichVistaTextItemClass(e.doc.get()));
+  e.doc->GetItem(1)->StyleNo = e.style.TextStyles().Count() - 1;
+  e.doc->GetItem(1)->SetContinuePara(true);
+  AddPersistentCP(*e.doc, 0);
+  e.format();
+  const std::string before = e.rvf();
+  e.caret(0, 2);
+  e.run("backspace");
+  ASSERT_EQ(e.text(), "bc");
+  ASSERT_EQ(e.doc->GetItemCount(), 1);
+  EXPECT_TRUE(e.doc->GetItemCheckpoint(0) && e.doc->GetItemCheckpoint(0)->Persistent);
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 TEST(Checkpoints, MovingOneThatCannotStayInTheParagraphFails) {
   EditDoc e;
   e.para({"ab"});
