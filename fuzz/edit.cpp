@@ -131,6 +131,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       doc.Items.Add(t, std::move(item));
     }
   }
+  // Checkpoints, some persistent, at most one of those in a paragraph.
+  for (int i = 0; i < doc.GetItemCount(); ++i) {
+    if (in.upTo(6) != 0 || doc.GetItemStyle(i) == kc::rvsListMarker) continue;
+    auto cp = std::make_unique<kc::TRVCPInfo>();
+    cp->Persistent = in.upTo(2) == 0 && !doc.ParaHasPersistentCheckpoint(i);
+    doc.Do_AddCP(i, std::move(cp));
+  }
   doc.ReformatAllForced(true);
   const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
   const std::string start = both();

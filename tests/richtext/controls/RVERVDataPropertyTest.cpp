@@ -96,6 +96,13 @@ public:
       }
       for (int i = 0, n = pick(3); i < n; ++i) addText(para, true);
     }
+    // Checkpoints, some persistent, at most one of those in a paragraph.
+    for (int i = 0; i < e.doc->GetItemCount(); ++i) {
+      if (pick(6) != 0 || e.doc->GetItemStyle(i) == rvsListMarker) continue;
+      auto cp = std::make_unique<TRVCPInfo>();
+      cp->Persistent = pick(2) == 0 && !e.doc->ParaHasPersistentCheckpoint(i);
+      e.doc->Do_AddCP(i, std::move(cp));
+    }
   }
 
   std::string step() {
