@@ -324,6 +324,18 @@ TEST(PropertyRecords, SeveralPropertiesAreOneRecordOfThoseThatChanged) {
   EXPECT_EQ(e.prop("BreakStyle"), 0);
 }
 
+TEST(PropertyRecords, AStepThatChangesNothingLeavesNoGroup) {
+  PropDoc e;
+  EXPECT_FALSE(e.doc->ModifyItemIntProperties(1, {"LineWidth", "Bogus"}, {1, 3}));
+  EXPECT_EQ(e.doc->UndoList->Count(), 0);
+  EXPECT_FALSE(e.doc->ModifyItemIntProperties(1, {"BreakStyle"}, {-4})) << "stored as 0, which it is";
+  EXPECT_EQ(e.doc->UndoList->Count(), 0);
+  EXPECT_TRUE(e.doc->ModifyItemIntProperties(1, {"BreakStyle"}, {1}));
+  ASSERT_EQ(e.doc->UndoList->Count(), 1);
+  EXPECT_EQ(e.doc->UndoList->CurrentAction(), rvutModifyItem);
+  EXPECT_EQ(e.doc->UndoList->LastGroup()->Count(), 3) << "the change between its two terminators";
+}
+
 // Terminators bracket a run of property records; undoing the run records
 // its reverse bracketed the same way, so that redo sees a well-formed run.
 TEST(PropertyRecords, TerminatorsComeBackReversed) {
