@@ -210,8 +210,18 @@ int TRVEditRVData::RangeMinWidth(int FirstItemNo, int LastItemNo) {
   return best;
 }
 
+int TRVEditRVData::WidthBefore(int FirstItemNo, int LastItemNo) {
+  if (MinWidth <= FixedDocumentWidth()) return kWidthNotMeasured;
+  return RangeMinWidth(FirstItemNo, LastItemNo);
+}
+
 void TRVEditRVData::NoteWidthChange(int OldWidth, int NewWidth) {
-  if (OldWidth != NewWidth && !(OldWidth < MinWidth && NewWidth < MinWidth)) FEdit.Full = true;
+  if (OldWidth == kWidthNotMeasured) {
+    // Every paragraph fitted: only one that no longer fits moves anything.
+    if (NewWidth > FixedDocumentWidth()) FEdit.Full = true;
+  } else if (OldWidth != NewWidth && !(OldWidth < MinWidth && NewWidth < MinWidth)) {
+    FEdit.Full = true;
+  }
   FEdit.MaxNewWidth = std::max(FEdit.MaxNewWidth, NewWidth);
 }
 

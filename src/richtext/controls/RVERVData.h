@@ -186,6 +186,12 @@ public:
   int RangeMinWidth(int FirstItemNo, int LastItemNo);
   // Marks items First .. Last (numbering after the change) as touched.
   void TouchItems(int FirstItemNo, int LastItemNo);
+  // The minimal width of items First .. Last before a change, for
+  // NoteWidthChange; not measured (kWidthNotMeasured) while every paragraph
+  // fits the width the document has anyway, where only the width after the
+  // change can decide anything.
+  static constexpr int kWidthNotMeasured = -1;
+  int WidthBefore(int FirstItemNo, int LastItemNo);
   // A primitive's width check: the document must be formatted whole unless
   // both widths stay below the document's minimal width.
   void NoteWidthChange(int OldWidth, int NewWidth);

@@ -265,7 +265,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     Do_Para(paraFirst, paraLast, CurParaStyleNo);
     Do_InsertSubstring(item, offs, chars);
   } else if (count == 1) {
-    const int before = RangeMinWidth(item, item);
+    const int before = WidthBefore(item, item);
     UndoList->AddTypingUndo(item, offs, GetItem(item)->IsUnicode());
     std::string text = GetItemTextRaw(item);
     InsertChars(chars, text, offs, GetItem(item)->IsUnicode() ? rvuniUnicodeBit : 0);

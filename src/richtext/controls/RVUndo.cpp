@@ -225,7 +225,7 @@ void TRVUndoTypingInfo::Undo(TRVEditRVData &Data) {
   std::string text = Data.GetItemTextRaw(ItemNo);
   const int at = Offset + Length - 1;
   const std::string ch = CopyChars(text, at, 1, opt);
-  const int before = Data.RangeMinWidth(ItemNo, ItemNo);
+  const int before = Data.WidthBefore(ItemNo, ItemNo);
   DeleteChars(text, at, 1, opt);
   Data.SetItemTextRaw(ItemNo, std::move(text));
   --Length;
@@ -253,7 +253,7 @@ void TRVRedoTypingInfo::Undo(TRVEditRVData &Data) {
   Text.resize(Text.size() - unit);
   const int at = Offset - CharCount();
   std::string text = Data.GetItemTextRaw(ItemNo);
-  const int before = Data.RangeMinWidth(ItemNo, ItemNo);
+  const int before = Data.WidthBefore(ItemNo, ItemNo);
   InsertChars(ch, text, at, opt);
   Data.SetItemTextRaw(ItemNo, std::move(text));
   Data.TouchItems(ItemNo, ItemNo);
