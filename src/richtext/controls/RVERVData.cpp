@@ -293,24 +293,6 @@ void TRVEditRVData::ReformatAfterEdit() {
   FormatParagraphs(std::max(0, firstDL), std::max(firstDL, lastDL), delta);
 }
 
-// ------------------------------------------------------------ the caret
-
-void TRVEditRVData::UpdateCaretJumpHover(int ItemNo) {
-  const TCustomRVItemInfo *item = ItemNo >= 0 && ItemNo < GetItemCount() ? GetItem(ItemNo) : nullptr;
-  const bool hover = item && CaretHighlightsJumps() && item->GetStyleFlag(rvbsfHotSpot, GetRVStyle());
-  if (hover) {
-    if ((State & rvstHoverActive) && HoveredJump == item->JumpID) return;
-    HoveredJump = item->JumpID;
-    State |= rvstHoverActive;
-  } else if (State & rvstHoverActive) {
-    HoveredJump = -1;
-    State &= ~rvstHoverActive;
-  } else {
-    return;
-  }
-  InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
-}
-
 // --------------------------------------------------------------- queries
 
 const TFontInfo *TRVEditRVData::TextStyleOf(int ItemNo) const {

@@ -132,11 +132,8 @@ public:
   virtual bool IsReadOnly() const { return false; }
   virtual void DoCaretMove() {}
   virtual void DoCurStyleChange() {}
-  // False when the editor's options ask hyperlinks not to light up under
-  // the caret.
+  // Whether a link at the caret shows as hovered (the control's option).
   virtual bool CaretHighlightsJumps() const { return true; }
-  // A hyperlink at the caret (item ItemNo) looks as under the mouse.
-  void UpdateCaretJumpHover(int ItemNo);
 
   // ---------------------------------------------------- undoable primitives
   void Do_DeleteItem(int ItemNo);

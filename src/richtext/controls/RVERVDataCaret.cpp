@@ -132,7 +132,6 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
       }
       DoCurStyleChange();
     }
-    UpdateCaretJumpHover(item);
   }
   if (ScrollToCaret && h != 0 && !(State & rvstNoScroll)) ScrollToCaretRect(CaretX, CaretTop, h);
   DoCaretMove();

@@ -626,35 +626,4 @@ TEST(Typing, AnEmptyParagraphTypedIntoTakesTheCurrentParagraphStyle) {
   EXPECT_EQ(e.rvf(), before);
 }
 
-// ------------------------------------------------------------- hyperlinks
-
-class TNoJumpHighlight : public TRVEditRVData {
-public:
-  using TRVEditRVData::TRVEditRVData;
-  bool CaretHighlightsJumps() const override { return false; }
-};
-
-TEST(Caret, AHyperlinkAtTheCaretLooksHoveredUnlessTheEditorSaysNo) {
-  for (bool highlight : {true, false}) {
-    EditDoc e;
-    if (!highlight) e.doc = std::make_unique<TNoJumpHighlight>(e.host.get());
-    TFontInfo *link = e.style.TextStyles().Add();
-    link->Jump = true;
-    link->HoverColor = clRed;
-    e.para({"ab"});
-    e.doc->Items.Add("link", RichVistaTextItemClass(e.doc.get()));
-    e.doc->GetItem(1)->StyleNo = e.style.TextStyles().Count() - 1;
-    e.doc->GetItem(1)->SetContinuePara(true);
-    e.format();
-    e.caret(1, 3);
-    EXPECT_EQ((e.doc->State & rvstHoverActive) != 0, highlight) << highlight;
-    if (highlight) {
-      EXPECT_EQ(e.doc->HoveredJump, e.doc->GetItem(1)->JumpID);
-    }
-    e.caret(0, 2);
-    EXPECT_EQ(e.doc->State & rvstHoverActive, 0u);
-    EXPECT_EQ(e.doc->HoveredJump, -1);
-  }
-}
-
 } // namespace
