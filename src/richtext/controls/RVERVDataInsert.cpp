@@ -238,6 +238,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     t->StyleNo = CurTextStyleNo;
     t->ParaNo = GetItemPara(item);
     if (f->Unicode) t->ItemOptions.Include(rvioUnicode);
+    if (GetItemStyle(item) == CurTextStyleNo) t->Tag = CopyTag(GetItemTag(item), TagsArePChars());
     BeginUndoSequence(count == 1 ? rvutTyping : rvutInsert, true);
     StartEdit();
     int at = item, atOffs = offs;
