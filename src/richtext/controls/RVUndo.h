@@ -124,6 +124,10 @@ public:
   void GetAffectedItems(int &First, int &Last) const override;
 };
 
+// Records whose primitive changes an item's text or size; the primitives
+// themselves tell whether the document's minimal width may have moved.
+using TRVUndoWidthInfo = TRVUndoItemNoInfo;
+
 class TRVUndoReformateRange : public TRVUndoItemNoInfo {
 public:
   int32_t EndItemNo = -1;
@@ -293,13 +297,6 @@ public:
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoExtraIntProperty : public TRVUndoItemNoInfo {
-public:
-  int32_t Prop = 0;
-  int32_t Value = 0;
-  void Undo(TRVEditRVData &Data) override;
-};
-
 // Base of the records that set properties of an item, or of an object that
 // belongs to it (SubObject; nullptr: the item itself).
 class TRVUndoModifyItemProps : public TRVUndoItemNoInfo {
@@ -353,6 +350,13 @@ public:
   bool IsRedo = false;
   bool NeedsFormat() const override { return false; }
   void GetAffectedItems(int &First, int &Last) const override { First = Last = ItemNo; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoExtraIntProperty : public TRVUndoWidthInfo {
+public:
+  int32_t Prop = 0;
+  int32_t Value = 0;
   void Undo(TRVEditRVData &Data) override;
 };
 

@@ -44,14 +44,14 @@ struct TFlagScope {
 // =========================================================== the document
 
 TRVEditControlData::TRVEditControlData(TCustomRichVistaEdit *Editor) : TRVEditRVData(Editor), FEditor(Editor) {}
+bool TRVEditControlData::CaretHighlightsJumps() const {
+  return !FEditor || !FEditor->EditorOptions.Has(rvoNoCaretHighlightJumps);
+}
 
 bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
 bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }
 void TRVEditControlData::DoCaretMove() { FEditor->DoCaretMoveEvent(); }
 void TRVEditControlData::DoCurStyleChange() { FEditor->DoCurStyleChangeEvent(); }
-bool TRVEditControlData::CaretHighlightsJumps() const {
-  return !FEditor->EditorOptions.Has(rvoNoCaretHighlightJumps);
-}
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
   return FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText);
 }
