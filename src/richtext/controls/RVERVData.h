@@ -295,10 +295,7 @@ protected:
 private:
   friend class TRVUndoList;
   void MoveCaretByChar(bool Forward, bool Select);
-  // With InheritTag, a text item without a tag takes the saved tag (in the
-  // current text style) or the tag of the text item it is put next to.
-  bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
-                   bool InheritTag = false);
+  bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item);
   bool CanJoinParas(int FirstParaItem, int SecondParaItem);
   void DeleteCharsBefore(int ItemNo, int Offs, int Count, int &NewItemNo, int &NewOffs);
   void DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs);
@@ -317,6 +314,10 @@ private:
   int TextStyleForNewItem() const;
   bool IsDeleteProtected(int ItemNo) const;
   bool HasPersistentCP(int ItemNo) const;
+  // With InheritTag, a text item without a tag takes the saved tag (in the
+  // current text style) or the tag of the text item it is put next to.
+  bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
+                   bool InheritTag);
 
 public:
   // Whether an item of ItemNo's paragraph holds a persistent checkpoint.

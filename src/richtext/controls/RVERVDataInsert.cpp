@@ -23,6 +23,10 @@ bool StartsLine(const TCustomRVItemInfo *Item) { return !Item->GetContinuePara()
 
 } // namespace
 
+bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item) {
+  return InsertItems(ItemNo, Offs, Text, Item, false);
+}
+
 bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
                                 bool InheritTag) {
   const TRVStyle *st = GetRVStyle();
