@@ -1,10 +1,8 @@
 // Bytes become a document (texts, styles, list markers, breaks, a width)
 // and a script of edits on it: typing, Enter, Backspace, Delete, moves,
-// selections, paragraph styles, item insertion, item properties set by
-// name, edits in a second editor open inside it (whose history folds into
-// the first), undo and redo. After every step the draw lines of both must be
-// those of a whole pass; undoing everything must give back the starting
-// documents' RVF, and redoing everything the end's.
+// selections, paragraph styles, item insertion, undo and redo. After every
+// step the draw lines must be those of a whole pass; undoing everything must
+// give back the starting document's RVF, and redoing everything the end's.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -46,17 +44,6 @@ void checkLines(kc::TRVEditRVData &d) {
   if (partial != lines(d)) fail("partial reformat differs from a whole pass", partial, lines(d));
 }
 
-// An editor with another one open inside it, as a table has its cell's.
-class NestingEditData : public kc::TRVEditRVData {
-public:
-  using kc::TRVEditRVData::TRVEditRVData;
-  kc::TRVEditRVData *Nested = nullptr;
-  kc::TRVEditRVData *GetNestedEditData(int &ItemNo) const override {
-    ItemNo = -1;
-    return Nested;
-  }
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -71,6 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   kc::TRVFixedHost host(&canvas, 20 + in.upTo(300), 200);
   host.Style = &style;
   style.UseSound = false;
+  // A second editor stands open inside the first, as a table cell's would:
+  // edits there fold into the first one's history as one record each, and
+  // undo and redo of the first must take them back and forth too. It comes
+  // first: the outer document's records may hold its items.
+  kc::TRVFixedHost innerHost(&canvas, 20 + in.upTo(100), 100);
+  innerHost.Style = &style;
+  kc::TRVEditRVData inner(&innerHost);
+  for (const char *t : {"in ab", "cd"}) inner.Items.Add(t, kc::RichVistaTextItemClass(&inner));
+  inner.ReformatAllForced(true);
+  kc::TRVEditScript innerScript(inner);
   for (int i = 0; i < 3; ++i) {
     kc::TParaInfo *p = style.ParaStyles().Add();
     p->Alignment = static_cast<kc::TRVAlignment>(in.upTo(4));
@@ -90,17 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   level->FormatString = "*";
   level->LeftIndent = in.upTo(20);
 
-  // The nested editor first: the outer one's records may hold its items.
-  kc::TRVFixedHost innerHost(&canvas, 20 + in.upTo(100), 100);
-  innerHost.Style = &style;
-  kc::TRVEditRVData inner(&innerHost);
-  for (const char *t : {"in ab", "cd"}) {
-    auto item = kc::RichVistaTextItemClass(&inner);
-    inner.Items.Add(t, std::move(item));
-  }
-  inner.ReformatAllForced(true);
-  NestingEditData doc(&host);
-  doc.Nested = &inner;
+  kc::TRVEditRVData doc(&host);
   static const char *words[] = {"ab", "wiw", "iii", "abcdefgh", "w", "", "x y", "  "};
   const int paragraphs = 1 + in.upTo(6);
   for (int p = 0; p < paragraphs; ++p) {
@@ -142,20 +129,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
   const std::string start = both();
   kc::TRVEditScript script(doc);
-  kc::TRVEditScript innerScript(inner);
   static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y", "enter",
                                    "shift-enter", "backspace",     "ctrl-backspace", "delete",   "left",
                                    "right 3",     "select-left 4", "select-right 9", "home",     "end",
                                    "para 1",      "break",         "undo",           "redo",     "select-all"};
-  static const char *props[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect", "VShift", "Spacing", "VAlign"};
-  const int commandCount = int(sizeof(commands) / sizeof(commands[0]));
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
-    const int c = in.upTo(commandCount + 3);
-    if (c == commandCount) {
-      const int item = in.upTo(doc.GetItemCount());
-      doc.SetCaretItemPos(item, doc.GetOffsBeforeItem(item) + in.upTo(doc.GetItemEndOffset(item) + 1));
-    } else if (c == commandCount + 1) {
+    // Now and then item properties set by name, or an edit in the nested
+    // editor (a new edit of the outer one too, whose history takes it in).
+    if (const int extra = in.upTo(8); extra == 0) {
+      static const char *props[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect",
+                                    "VShift",    "Spacing",    "VAlign"};
       const int item = in.upTo(doc.GetItemCount());
       std::vector<std::string> names;
       std::vector<int32_t> values;
@@ -164,11 +148,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         values.push_back(in.upTo(300) - 100);
       }
       doc.ModifyItemIntProperties(item, names, values);
-    } else if (c == commandCount + 2) {
-      // An edit in the nested editor is a new edit of the outer one too.
-      innerScript.Run(commands[in.upTo(commandCount - 3)], out, error);
+    } else if (extra == 1) {
+      static const char *nested[] = {"type x", "enter", "backspace", "delete", "left 2", "right 3", "select-left 3"};
+      innerScript.Run(nested[in.upTo(7)], out, error);
       doc.RedoList->Clear();
-      doc.FoldNestedUndo();
+      doc.FoldUndoFrom(inner, -1);
+    }
+    const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);
+    if (c == int(sizeof(commands) / sizeof(commands[0]))) {
+      const int item = in.upTo(doc.GetItemCount());
+      doc.SetCaretItemPos(item, doc.GetOffsBeforeItem(item) + in.upTo(doc.GetItemEndOffset(item) + 1));
     } else {
       script.Run(commands[c], out, error);
     }
