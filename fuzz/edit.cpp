@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FuzzDocument.h"
 #include "platform/RecordingCanvas.h"
@@ -57,6 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   kc::TRVFixedHost host(&canvas, 20 + in.upTo(300), 200);
   host.Style = &style;
   style.UseSound = false;
+  // A second editor stands open inside the first, as a table cell's would:
+  // edits there fold into the first one's history as one record each, and
+  // undo and redo of the first must take them back and forth too. It comes
+  // first: the outer document's records may hold its items.
+  kc::TRVFixedHost innerHost(&canvas, 20 + in.upTo(100), 100);
+  innerHost.Style = &style;
+  kc::TRVEditRVData inner(&innerHost);
+  for (const char *t : {"in ab", "cd"}) inner.Items.Add(t, kc::RichVistaTextItemClass(&inner));
+  inner.ReformatAllForced(true);
+  kc::TRVEditScript innerScript(inner);
   for (int i = 0; i < 3; ++i) {
     kc::TParaInfo *p = style.ParaStyles().Add();
     p->Alignment = static_cast<kc::TRVAlignment>(in.upTo(4));
@@ -107,8 +118,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       doc.Items.Add(t, std::move(item));
     }
   }
+  // Checkpoints, some persistent, at most one of those in a paragraph.
+  for (int i = 0; i < doc.GetItemCount(); ++i) {
+    if (in.upTo(6) != 0 || doc.GetItemStyle(i) == kc::rvsListMarker) continue;
+    auto cp = std::make_unique<kc::TRVCPInfo>();
+    cp->Persistent = in.upTo(2) == 0 && !doc.ParaHasPersistentCheckpoint(i);
+    doc.Do_AddCP(i, std::move(cp));
+  }
   doc.ReformatAllForced(true);
-  const std::string start = rvf(doc);
+  const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
+  const std::string start = both();
   kc::TRVEditScript script(doc);
   static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y", "enter",
                                    "shift-enter", "backspace",     "ctrl-backspace", "delete",   "left",
@@ -116,6 +135,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                                    "para 1",      "break",         "undo",           "redo",     "select-all"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
+    // Now and then item properties set by name, or an edit in the nested
+    // editor (a new edit of the outer one too, whose history takes it in).
+    if (const int extra = in.upTo(8); extra == 0) {
+      static const char *props[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect",
+                                    "VShift",    "Spacing",    "VAlign"};
+      const int item = in.upTo(doc.GetItemCount());
+      std::vector<std::string> names;
+      std::vector<int32_t> values;
+      for (int k = 0, n = 1 + in.upTo(3); k < n; ++k) {
+        names.push_back(props[in.upTo(7)]);
+        values.push_back(in.upTo(300) - 100);
+      }
+      doc.ModifyItemIntProperties(item, names, values);
+    } else if (extra == 1) {
+      static const char *nested[] = {"type x", "enter", "backspace", "delete", "left 2", "right 3", "select-left 3"};
+      innerScript.Run(nested[in.upTo(7)], out, error);
+      doc.RedoList->Clear();
+      doc.FoldUndoFrom(inner, -1);
+    }
     const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);
     if (c == int(sizeof(commands) / sizeof(commands[0]))) {
       const int item = in.upTo(doc.GetItemCount());
@@ -124,13 +162,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       script.Run(commands[c], out, error);
     }
     checkLines(doc);
+    checkLines(inner);
   }
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
-  const std::string end = rvf(doc);
+  const std::string end = both();
   for (int u = 0; doc.UndoList->Count() > 0 && u < 10000; ++u) doc.Undo();
-  if (rvf(doc) != start) fail("undoing everything does not give the start back", rvf(doc), start);
+  if (both() != start) fail("undoing everything does not give the start back", both(), start);
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
-  if (rvf(doc) != end) fail("redoing everything does not give the end back", rvf(doc), end);
+  if (both() != end) fail("redoing everything does not give the end back", both(), end);
   checkLines(doc);
+  checkLines(inner);
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace kc {
 
@@ -84,8 +85,39 @@ void TRVEditRVData::FoldNestedUndo() {
     TRVEditRVData *D;
     ~Done() { D->State &= ~rvstFoldingNestedUndo; }
   } done{this};
-  // Only table cells have editors of their own, and tables are not
-  // editable here yet: there is no nested history to fold.
+  int item = -1;
+  if (TRVEditRVData *nested = GetNestedEditData(item); nested && nested != this) FoldUndoFrom(*nested, item);
+}
+
+void TRVEditRVData::FoldUndoFrom(TRVEditRVData &Nested, int ItemNo) {
+  // Undoing the folded history puts this document's caret on the item
+  // that owns the nested editor; positions inside that editor mean nothing
+  // here.
+  int caretItem = ItemNo, caretOffs = ItemNo >= 0 && ItemNo < GetItemCount() ? GetOffsBeforeItem(ItemNo) : -1;
+  if (ItemNo < 0) GetCaretItemPos(caretItem, caretOffs);
+  auto fold = [&](std::unique_ptr<TRVUndoList> &From, TRVUndoList &To, bool Redo) {
+    if (From->Count() == 0) {
+      To.RemoveEmptyLastGroup();
+      return;
+    }
+    // A group of its own even in group mode: the record is performed
+    // alone, one nested group at a time.
+    const int32_t groupMode = To.GroupModeCount;
+    To.GroupModeCount = 0;
+    const bool open = To.BeginUndoGroup(rvutModifyItem, std::string(), caretItem, caretOffs);
+    To.GroupModeCount = groupMode;
+    auto fresh = std::make_unique<TRVUndoList>(&Nested);
+    fresh->Limit = From->Limit;
+    std::unique_ptr<TRVUndoList> history = std::exchange(From, std::move(fresh));
+    if (!open) return; // nothing is recorded here: the nested history goes
+    auto rec = std::make_unique<TRVCompositeUndo>();
+    rec->ItemNo = ItemNo;
+    rec->IsRedo = Redo;
+    rec->UndoList = std::move(history);
+    To.AddUndoRecord(std::move(rec));
+  };
+  fold(Nested.UndoList, *UndoList, false);
+  fold(Nested.RedoList, *RedoList, true);
 }
 
 void TRVEditRVData::SetUndoGroupMode(bool GroupUndo) {
@@ -117,6 +149,32 @@ bool TRVEditRVData::Redo() {
 void TRVEditRVData::FinishEditing(bool ClearRedo) {
   UndoDest = rvudNone;
   if (ClearRedo) RedoList->Clear();
+}
+
+bool TRVEditRVData::ModifyItemIntProperties(int ItemNo, const std::vector<std::string> &PropNames,
+                                            const std::vector<int32_t> &Values) {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) return false;
+  int caretItem = -1, caretOffs = -1;
+  const bool hadCaret = GetCaretItemPos(caretItem, caretOffs);
+  BeginUndoSequence(rvutModifyItem, true);
+  StartEdit();
+  // The run is bracketed so that undoing it is judged as one change.
+  AddModifyItemTerminator(ItemNo, true);
+  if (!SetItemIntPropertiesUndoable(ItemNo, nullptr, PropNames, Values)) {
+    // Nothing changed: the bracket that was opened goes again.
+    if (TRVUndoList *dest = GetUndoDest()) {
+      auto &records = dest->LastGroup()->Records;
+      if (!records.empty() && dynamic_cast<TRVUndoModifyItemTerminator *>(records.back().get())) records.pop_back();
+    }
+    AbandonEdit();
+    if (hadCaret) SetCaretItemPos(caretItem, caretOffs);
+    return false;
+  }
+  AddModifyItemTerminator(ItemNo, false);
+  ReformatAfterEdit();
+  if (hadCaret) SetCaretItemPos(caretItem, caretOffs);
+  FinishEditing(true);
+  return true;
 }
 
 // ------------------------------------------------------------ reformatting
@@ -152,8 +210,18 @@ int TRVEditRVData::RangeMinWidth(int FirstItemNo, int LastItemNo) {
   return best;
 }
 
+int TRVEditRVData::WidthBefore(int FirstItemNo, int LastItemNo) {
+  if (MinWidth <= FixedDocumentWidth()) return kWidthNotMeasured;
+  return RangeMinWidth(FirstItemNo, LastItemNo);
+}
+
 void TRVEditRVData::NoteWidthChange(int OldWidth, int NewWidth) {
-  if (OldWidth != NewWidth && !(OldWidth < MinWidth && NewWidth < MinWidth)) FEdit.Full = true;
+  if (OldWidth == kWidthNotMeasured) {
+    // Every paragraph fitted: only one that no longer fits moves anything.
+    if (NewWidth > FixedDocumentWidth()) FEdit.Full = true;
+  } else if (OldWidth != NewWidth && !(OldWidth < MinWidth && NewWidth < MinWidth)) {
+    FEdit.Full = true;
+  }
   FEdit.MaxNewWidth = std::max(FEdit.MaxNewWidth, NewWidth);
 }
 
@@ -251,8 +319,32 @@ bool TRVEditRVData::CanShareLine(int ItemNo) const {
 }
 
 bool TRVEditRVData::HasPersistentCP(int ItemNo) const {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) return false;
   const TRVCPInfo *cp = GetItemCheckpoint(ItemNo);
   return cp && cp->Persistent;
+}
+
+bool TRVEditRVData::ParaHasPersistentCheckpoint(int ItemNo) const {
+  for (int i = ItemNo; i >= 0; --i) {
+    if (HasPersistentCP(i)) return true;
+    if (IsParaStart(i)) break;
+  }
+  for (int i = ItemNo + 1; i < GetItemCount() && !IsParaStart(i); ++i)
+    if (HasPersistentCP(i)) return true;
+  return false;
+}
+
+bool TRVEditRVData::MovePersistentCheckpoint(int ItemNo, bool PreferPrev) {
+  if (!HasPersistentCP(ItemNo)) return true;
+  if (!PreferPrev && ItemNo + 1 < GetItemCount() && !IsParaStart(ItemNo + 1) && !HasPersistentCP(ItemNo + 1)) {
+    Do_MoveCP(ItemNo, ItemNo + 1);
+    return true;
+  }
+  if (ItemNo > 0 && !IsParaStart(ItemNo) && !HasPersistentCP(ItemNo - 1)) {
+    Do_MoveCP(ItemNo, ItemNo - 1);
+    return true;
+  }
+  return false;
 }
 
 int TRVEditRVData::TextStyleForNewItem() const {

@@ -298,6 +298,8 @@ void TRVEditRVData::DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs) {
     return;
   }
   const bool started = item->IsFromNewLine();
+  // A persistent checkpoint stays in its paragraph when it can.
+  MovePersistentCheckpoint(ItemNo, false);
   GiveLineStartToNext(ItemNo);
   Do_DeleteItem(ItemNo);
   if (started) {

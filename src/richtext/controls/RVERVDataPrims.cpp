@@ -25,7 +25,7 @@ template <class T> T *Record(TRVUndoList *Dest, std::unique_ptr<T> R) {
 
 void TRVEditRVData::Do_DeleteItem(int ItemNo) {
   if (ItemNo < 0 || ItemNo >= GetItemCount()) RVRaiseItemIndexError();
-  const int before = RangeMinWidth(ItemNo, ItemNo);
+  const int before = WidthBefore(ItemNo, ItemNo);
   if (GetItem(ItemNo)->Checkpoint) Do_DeleteCP(ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoDeleteItemInfo>();
@@ -47,7 +47,7 @@ void TRVEditRVData::Do_DeleteItem(int ItemNo) {
 void TRVEditRVData::Do_DeleteItems(int StartItemNo, int EndItemNo) {
   if (EndItemNo < StartItemNo) return;
   if (StartItemNo < 0 || EndItemNo >= GetItemCount()) RVRaiseItemIndexError();
-  const int before = RangeMinWidth(StartItemNo, EndItemNo);
+  const int before = WidthBefore(StartItemNo, EndItemNo);
   for (int i = StartItemNo; i <= EndItemNo; ++i)
     if (GetItem(i)->Checkpoint) Do_DeleteCP(i);
   const int n = EndItemNo - StartItemNo + 1;
@@ -79,7 +79,7 @@ void TRVEditRVData::Do_DeleteSubstring(int ItemNo, int Index, int ACount) {
   if (ACount < 0) ACount = len - Index + 1;
   const std::string deleted = CopyChars(text, Index, ACount, opt);
   if (deleted.empty()) return;
-  const int before = RangeMinWidth(ItemNo, ItemNo);
+  const int before = WidthBefore(ItemNo, ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoDeleteSubstringInfo>();
     rec->Action = 3;
@@ -102,7 +102,7 @@ void TRVEditRVData::Do_InsertItem(int ItemNo, std::string Text, std::unique_ptr<
   std::unique_ptr<TRVCPInfo> cp(Item->Checkpoint);
   Item->Checkpoint = nullptr;
   if (cp) cp->ItemInfo = nullptr;
-  const int before = GetItemCount() > 0 ? RangeMinWidth(ItemNo - 1, ItemNo) : 0;
+  const int before = GetItemCount() > 0 ? WidthBefore(ItemNo - 1, ItemNo) : 0;
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoInsertItemInfo>();
     rec->Action = 4;
@@ -153,7 +153,7 @@ void TRVEditRVData::Do_InsertSubstring(int ItemNo, int Index, const std::string 
   if (s.empty()) return;
   if (ItemNo < 0 || ItemNo >= GetItemCount() || !GetItem(ItemNo)->IsText()) throw std::runtime_error("Undo error");
   const uint8_t opt = TextOptions(GetItem(ItemNo));
-  const int before = RangeMinWidth(ItemNo, ItemNo);
+  const int before = WidthBefore(ItemNo, ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoInsertSubstringInfo>();
     rec->Action = 6;
@@ -171,7 +171,7 @@ void TRVEditRVData::Do_InsertSubstring(int ItemNo, int Index, const std::string 
 
 void TRVEditRVData::Do_ChangeText(int ItemNo, const std::string &NewText) {
   if (GetItemTextRaw(ItemNo) == NewText) return;
-  const int before = RangeMinWidth(ItemNo, ItemNo);
+  const int before = WidthBefore(ItemNo, ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoChangeTextInfo>();
     rec->Action = 16;
@@ -187,7 +187,7 @@ void TRVEditRVData::Do_ChangeText(int ItemNo, const std::string &NewText) {
 void TRVEditRVData::Do_StyleNo(int ItemNo, int NewStyleNo) {
   TCustomRVItemInfo *item = GetItem(ItemNo);
   if (!item->IsText() || item->StyleNo == NewStyleNo) return;
-  const int before = RangeMinWidth(ItemNo, ItemNo);
+  const int before = WidthBefore(ItemNo, ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoStyleNoInfo>();
     rec->Action = 13;
@@ -231,13 +231,25 @@ void TRVEditRVData::Do_ParaList(int FirstItemNo, const std::vector<int32_t> &Lis
   bool same = true;
   for (int i = FirstItemNo; i <= last && same; ++i) same = GetItemPara(i) == List[size_t(i - FirstItemNo)];
   if (same) return;
-  const int before = RangeMinWidth(FirstItemNo, last);
+  const int before = WidthBefore(FirstItemNo, last);
   if (TRVUndoList *dest = GetUndoDest()) {
-    auto rec = std::make_unique<TRVUndoParaListInfo>();
-    rec->Action = 9;
-    rec->FirstItemNo = FirstItemNo;
-    for (int i = FirstItemNo; i <= last; ++i) rec->ParaNos.push_back(GetItemPara(i));
-    Record(dest, std::move(rec));
+    bool uniform = true;
+    for (int i = FirstItemNo + 1; i <= last && uniform; ++i) uniform = GetItemPara(i) == GetItemPara(FirstItemNo);
+    if (uniform) {
+      auto rec = std::make_unique<TRVUndoParaInfo>();
+      rec->Action = 9;
+      rec->ItemNo = FirstItemNo;
+      rec->ParaNo = GetItemPara(FirstItemNo);
+      rec->Count = last - FirstItemNo + 1;
+      Record(dest, std::move(rec));
+    } else {
+      auto rec = std::make_unique<TRVUndoParaListInfo>();
+      rec->Action = 9;
+      rec->FirstItemNo = FirstItemNo;
+      rec->List.reserve(size_t(last - FirstItemNo + 1));
+      for (int i = FirstItemNo; i <= last; ++i) rec->List.push_back(GetItemPara(i));
+      Record(dest, std::move(rec));
+    }
   }
   for (int i = FirstItemNo; i <= last; ++i) GetItem(i)->ParaNo = List[size_t(i - FirstItemNo)];
   TouchItems(FirstItemNo, last);
@@ -265,7 +277,7 @@ void TRVEditRVData::SetContinueUndoable(int ItemNo, bool Continue) {
   TCustomRVItemInfo *item = GetItem(ItemNo);
   if (item->GetContinuePara() == Continue || (Continue && ItemNo == 0)) return;
   const int end = GetParaEndItemNo(ItemNo);
-  const int before = RangeMinWidth(ItemNo - 1, end);
+  const int before = WidthBefore(ItemNo - 1, end);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoNewLineInfo>();
     rec->Action = 7;
@@ -288,7 +300,7 @@ void TRVEditRVData::Do_BR(int ItemNo, bool LineBreak) {
   // Setting the flag takes the item off its paragraph's line; that is a
   // change of its own.
   if (LineBreak && item->GetContinuePara()) Do_NewLine(ItemNo, false, -1);
-  const int before = RangeMinWidth(ItemNo - 1, ItemNo);
+  const int before = WidthBefore(ItemNo - 1, ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoBRInfo>();
     rec->Action = 8;
@@ -395,7 +407,7 @@ void TRVEditRVData::Do_ExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, i
   TCustomRVItemInfo *item = GetItem(ItemNo);
   int old = 0;
   if (!item->GetExtraIntProperty(Prop, old) || old == Value) return;
-  const int before = RangeMinWidth(ItemNo, ItemNo);
+  const int before = WidthBefore(ItemNo, ItemNo);
   if (TRVUndoList *dest = GetUndoDest()) {
     auto rec = std::make_unique<TRVUndoExtraIntProperty>();
     rec->Action = 15;
@@ -419,6 +431,76 @@ void TRVEditRVData::Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole
   }
   TouchItems(StartItemNo, EndItemNo);
   if (Whole) FEdit.WholeDoc = true;
+}
+
+bool TRVEditRVData::SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
+                                               const std::string &PropName, int Value) {
+  return SetItemIntPropertiesUndoable(ItemNo, SubObject, {PropName}, {Value});
+}
+
+bool TRVEditRVData::SetItemIntPropertiesUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
+                                                 const std::vector<std::string> &PropNames,
+                                                 const std::vector<int32_t> &Values) {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) RVRaiseItemIndexError();
+  TCustomRVItemInfo *item = GetItem(ItemNo);
+  TRVIntPropertyHolder *target = SubObject ? SubObject : item;
+  // The properties the object has, each once (the first value given wins),
+  // with their old values.
+  std::vector<std::string> names;
+  std::vector<int32_t> olds, news;
+  for (size_t i = 0; i < std::min(PropNames.size(), Values.size()); ++i) {
+    int old = 0;
+    if (std::find(names.begin(), names.end(), PropNames[i]) != names.end()) continue;
+    if (!target->GetIntPropertyByName(PropNames[i], old) || old == Values[i]) continue;
+    names.push_back(PropNames[i]);
+    olds.push_back(old);
+    news.push_back(Values[i]);
+  }
+  if (names.empty()) return false;
+  const int before = WidthBefore(ItemNo, ItemNo);
+  item->BeforeUndoChangeProperty();
+  for (size_t k = 0; k < names.size(); ++k) target->SetIntPropertyByName(names[k], news[k]);
+  item->AfterUndoChangeProperty();
+  // A value the property cannot hold was stored as the nearest one it can:
+  // what came out the same is no change.
+  for (size_t k = names.size(); k-- > 0;) {
+    int now = 0;
+    target->GetIntPropertyByName(names[k], now);
+    if (now != olds[k]) continue;
+    names.erase(names.begin() + ptrdiff_t(k));
+    olds.erase(olds.begin() + ptrdiff_t(k));
+  }
+  if (names.empty()) return false;
+  if (TRVUndoList *dest = GetUndoDest()) {
+    std::unique_ptr<TRVUndoModifyItemProps> rec;
+    if (names.size() == 1) {
+      auto one = std::make_unique<TRVUndoModifyItemIntProperty>();
+      one->PropName = names[0];
+      one->Value = olds[0];
+      rec = std::move(one);
+    } else {
+      auto several = std::make_unique<TRVUndoModifyItemIntProperties>();
+      several->PropNames = std::move(names);
+      several->Values = std::move(olds);
+      rec = std::move(several);
+    }
+    rec->Action = 15;
+    rec->ItemNo = ItemNo;
+    rec->SubObject = SubObject;
+    dest->AddUndoRecord(std::move(rec));
+  }
+  TouchItems(ItemNo, ItemNo);
+  NoteWidthChange(before, RangeMinWidth(ItemNo, ItemNo));
+  return true;
+}
+
+void TRVEditRVData::AddModifyItemTerminator(int ItemNo, bool Opening) {
+  if (TRVUndoList *dest = GetUndoDest()) {
+    auto rec = std::make_unique<TRVUndoModifyItemTerminator>();
+    rec->ItemNo = ItemNo;
+    rec->Opening = Opening;
+    Record(dest, std::move(rec));
+  }
 }
 
 void TRVEditRVData::Do_Concate(int ItemNo) {

@@ -44,6 +44,9 @@ struct TFlagScope {
 // =========================================================== the document
 
 TRVEditControlData::TRVEditControlData(TCustomRichVistaEdit *Editor) : TRVEditRVData(Editor), FEditor(Editor) {}
+bool TRVEditControlData::CaretHighlightsJumps() const {
+  return !FEditor || !FEditor->EditorOptions.Has(rvoNoCaretHighlightJumps);
+}
 
 bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
 bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }

@@ -76,6 +76,7 @@ public:
   bool IsReadOnly() const override;
   void DoCaretMove() override;
   void DoCurStyleChange() override;
+  bool CaretHighlightsJumps() const override;
   int ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) override;
   void DoChange(bool ClearRedo) override;
 

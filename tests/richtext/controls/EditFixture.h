@@ -122,4 +122,17 @@ struct EditDoc {
   }
 };
 
+// An editor document with another one open inside it, as a table has the
+// editor of one of its cells open.
+class TNestingEditData : public kc::TRVEditRVData {
+public:
+  using kc::TRVEditRVData::TRVEditRVData;
+  kc::TRVEditRVData *Nested = nullptr;
+  int NestedOwner = -1;
+  kc::TRVEditRVData *GetNestedEditData(int &ItemNo) const override {
+    ItemNo = NestedOwner;
+    return Nested;
+  }
+};
+
 } // namespace kctest

@@ -1,7 +1,8 @@
 // Random edit scripts on documents with several text and paragraph styles,
-// list markers and breaks: after every step the draw lines are those of a
-// whole pass; undoing everything gives back the starting document's RVF
-// exactly, and redoing everything the end document's.
+// list markers and breaks, item properties set by name, and a second editor
+// open inside the first whose history folds into it: after every step the
+// draw lines are those of a whole pass; undoing everything gives back the
+// starting documents' RVF exactly, and redoing everything the end's.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -16,7 +17,15 @@ namespace {
 
 class RandomEdits {
 public:
-  RandomEdits(unsigned Seed, int Width) : rng(Seed), e(Width) {
+  RandomEdits(unsigned Seed, int Width) : rng(Seed), inner(Width / 2 + 20), e(Width) {
+    // A second editor stands open inside this one, as a table cell's would:
+    // its history folds into this document's.
+    auto *outer = new kctest::TNestingEditData(e.host.get());
+    e.doc.reset(outer);
+    outer->Nested = inner.doc.get();
+    inner.para({"in ab"});
+    inner.para({"cd"});
+    inner.format();
     e.canvas->widths[u'w'] = 17;
     e.canvas->widths[u'i'] = 4;
     TParaInfo *right = e.style.ParaStyles().Add();
@@ -41,7 +50,11 @@ public:
   int styleOf(int k) const { return k == 0 ? 0 : plainStyle + k - 1; }
 
   std::mt19937 rng;
+  // Declared first: the outer document's records may hold its items.
+  EditDoc inner;
   EditDoc e;
+
+  std::string both() const { return e.rvf() + "/" + inner.rvf(); }
 
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
 
@@ -83,12 +96,19 @@ public:
       }
       for (int i = 0, n = pick(3); i < n; ++i) addText(para, true);
     }
+    // Checkpoints, some persistent, at most one of those in a paragraph.
+    for (int i = 0; i < e.doc->GetItemCount(); ++i) {
+      if (pick(6) != 0 || e.doc->GetItemStyle(i) == rvsListMarker) continue;
+      auto cp = std::make_unique<TRVCPInfo>();
+      cp->Persistent = pick(2) == 0 && !e.doc->ParaHasPersistentCheckpoint(i);
+      e.doc->Do_AddCP(i, std::move(cp));
+    }
   }
 
   std::string step() {
     TRVEditScript script(*e.doc);
     std::string out, error;
-    switch (pick(17)) {
+    switch (pick(19)) {
     case 0:
     case 1:
     case 2: {
@@ -127,7 +147,28 @@ public:
     }
     case 14: script.Run("break", out, error); return "break";
     case 15: script.Run(pick(3) ? "undo" : "redo", out, error); return "undo/redo";
-    default: script.Run(pick(2) ? "home" : "end", out, error); return "home/end";
+    case 16: script.Run(pick(2) ? "home" : "end", out, error); return "home/end";
+    case 17: {
+      static const char *names[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect", "VShift", "Spacing", "VAlign"};
+      const int item = pick(e.doc->GetItemCount());
+      std::vector<std::string> n;
+      std::vector<int32_t> v;
+      for (int k = 0, count = 1 + pick(3); k < count; ++k) {
+        n.push_back(names[pick(7)]);
+        v.push_back(pick(7) - 1);
+      }
+      e.doc->ModifyItemIntProperties(item, n, v);
+      return "props of " + std::to_string(item);
+    }
+    default: {
+      static const char *commands[] = {"type x", "enter", "backspace", "delete", "left 2", "right 3", "select-left 3"};
+      const std::string c = commands[pick(7)];
+      inner.run(c);
+      // An edit there is a new edit here too: nothing is left to redo.
+      e.doc->RedoList->Clear();
+      e.doc->FoldNestedUndo();
+      return "nested " + c;
+    }
     }
   }
 };
@@ -138,32 +179,36 @@ TEST(EditScripts, UndoAllGivesTheStartAndRedoAllTheEndWithLinesOfAWholePass) {
     RandomEdits r(seed, 60 + int(widths() % 200));
     r.build(1 + r.pick(7));
     r.e.format();
-    const std::string start = r.e.rvf();
+    const std::string start = r.both();
     std::string log;
     for (int s = 0; s < 40; ++s) {
       log += r.step() + "; ";
-      ASSERT_EQ(r.e.doc->CheckDrawLines(), "") << "seed " << seed << ": " << log;
-      const auto [partial, whole] = r.e.partialAndWhole();
-      ASSERT_EQ(partial, whole) << "seed " << seed << ": " << log;
+      for (EditDoc *d : {&r.e, &r.inner}) {
+        ASSERT_EQ(d->doc->CheckDrawLines(), "") << "seed " << seed << ": " << log;
+        const auto [partial, whole] = d->partialAndWhole();
+        ASSERT_EQ(partial, whole) << "seed " << seed << ": " << log;
+      }
     }
     // Undos in the script leave groups to redo: the end is where redoing
     // them leads.
     for (int redos = 0; r.e.doc->RedoList->Count() > 0 && redos < 100000; ++redos) r.e.doc->Redo();
-    const std::string end = r.e.rvf();
+    const std::string end = r.both();
     int undos = 0;
     while (r.e.doc->UndoList->Count() > 0 && undos < 100000) {
       r.e.doc->Undo();
       ++undos;
-      const auto [partial, whole] = r.e.partialAndWhole();
-      ASSERT_EQ(partial, whole) << "seed " << seed << " undo " << undos << ": " << log;
+      for (EditDoc *d : {&r.e, &r.inner}) {
+        const auto [partial, whole] = d->partialAndWhole();
+        ASSERT_EQ(partial, whole) << "seed " << seed << " undo " << undos << ": " << log;
+      }
     }
-    ASSERT_EQ(r.e.rvf(), start) << "seed " << seed << ": " << log;
+    ASSERT_EQ(r.both(), start) << "seed " << seed << ": " << log;
     int redos = 0;
     while (r.e.doc->RedoList->Count() > 0 && redos < 100000) {
       r.e.doc->Redo();
       ++redos;
     }
-    ASSERT_EQ(r.e.rvf(), end) << "seed " << seed << ": " << log;
+    ASSERT_EQ(r.both(), end) << "seed " << seed << ": " << log;
     ASSERT_EQ(r.e.doc->CheckDrawLines(), "") << "seed " << seed;
   }
 }

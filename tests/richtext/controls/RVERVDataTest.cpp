@@ -470,4 +470,160 @@ TEST(Placement, TwoStickingItemsRefuseAnItemBetweenThem) {
   EXPECT_EQ(e.doc->UndoList->Count(), 0);
 }
 
+// A full-line item put before the text of a list item leaves that list
+// item an empty text of its own instead of a bare marker.
+TEST(Placement, AFullLineItemAfterAMarkerKeepsTheListItemsText) {
+  EditDoc e;
+  e.listPara("ab");
+  e.para({"x"});
+  e.doc->Items.Insert(1, "", std::make_unique<TRVBulletItemInfo>(e.doc.get()));
+  e.doc->GetItem(1)->SetContinuePara(true);
+  e.doc->GetItem(2)->SetContinuePara(true);
+  e.format();
+  const std::string before = e.rvf();
+  e.caret(1, 0);
+  ASSERT_TRUE(
+      e.doc->InsertItemAtCaret("", std::make_unique<TRVBreakItemInfo>(e.doc.get(), clNone, 0, 1), false));
+  ASSERT_EQ(e.doc->GetItemStyle(0), rvsListMarker);
+  EXPECT_TRUE(e.doc->IsTextItem(1));
+  EXPECT_TRUE(e.doc->GetItemTextRaw(1).empty());
+  EXPECT_TRUE(e.doc->GetItem(1)->GetContinuePara());
+  EXPECT_EQ(e.doc->GetItemStyle(2), rvsBreak);
+  EXPECT_TRUE(e.doc->IsParaStart(3)) << "what followed starts a line below the rule";
+  EXPECT_EQ(e.doc->CheckDrawLines(), "");
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
+// An item goes in with the paragraph style the editor applies, and the
+// paragraph it joins takes that style as a whole.
+TEST(Placement, TheParagraphTakesTheCurrentParagraphStyleOfTheItem) {
+  EditDoc e;
+  e.style.ParaStyles().Add();
+  const int para = e.style.ParaStyles().Count() - 1;
+  e.para({"ab", "cd"});
+  e.para({"ef"});
+  e.format();
+  const std::string before = e.rvf();
+  e.caret(0, 2);
+  e.doc->CurParaStyleNo = para;
+  ASSERT_TRUE(e.doc->InsertItemAtCaret("", std::make_unique<TRVBulletItemInfo>(e.doc.get()), false));
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(e.doc->GetItemPara(i), para) << i;
+  EXPECT_EQ(e.doc->GetItemPara(4), 0);
+  EXPECT_EQ(e.doc->CheckDrawLines(), "");
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
+// ------------------------------------------------- persistent checkpoints
+
+void AddPersistentCP(TRVEditRVData &d, int ItemNo) {
+  auto cp = std::make_unique<TRVCPInfo>();
+  cp->Persistent = true;
+  d.Do_AddCP(ItemNo, std::move(cp));
+}
+
+TEST(Checkpoints, APersistentOneIsFoundInItsParagraphOnly) {
+  EditDoc e;
+  e.para({"ab", "cd", "ef"});
+  e.para({"gh"});
+  AddPersistentCP(*e.doc, 1);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(e.doc->ParaHasPersistentCheckpoint(i)) << i;
+  EXPECT_FALSE(e.doc->ParaHasPersistentCheckpoint(3));
+}
+
+// The whole item that carried one goes: its checkpoint moves to a
+// neighbour in the paragraph that holds none, never over another one.
+TEST(Checkpoints, ADeletedItemsPersistentOneStaysInItsParagraph) {
+  EditDoc e;
+  e.style.TextStyles().Add();
+  e.para({"ab"});
+  e.doc->Items.Add("cd", RichVistaTextItemClass(e.doc.get()));
+  e.doc->GetItem(1)->StyleNo = e.style.TextStyles().Count() - 1;
+  e.doc->GetItem(1)->SetContinuePara(true);
+  e.doc->Items.Add("ef", RichVistaTextItemClass(e.doc.get()));
+  e.doc->GetItem(2)->SetContinuePara(true);
+  AddPersistentCP(*e.doc, 1);
+  AddPersistentCP(*e.doc, 2);
+  e.format();
+  const std::string before = e.rvf();
+  e.select(1, 1, 1, 3);
+  ASSERT_TRUE(e.doc->DeleteSelection());
+  ASSERT_EQ(e.text(), "abef");
+  EXPECT_EQ(e.doc->CPCount, 2);
+  EXPECT_TRUE(e.doc->GetItemCheckpoint(0) && e.doc->GetItemCheckpoint(0)->Persistent);
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
+TEST(Checkpoints, AnItemBackspacedAwayLeavesItsPersistentOneToItsNeighbour) {
+  EditDoc e;
+  e.style.TextStyles().Add();
+  e.para({"a"});
+  e.doc->Items.Add("bc", RichVistaTextItemClass(e.doc.get()));
+  e.doc->GetItem(1)->StyleNo = e.style.TextStyles().Count() - 1;
+  e.doc->GetItem(1)->SetContinuePara(true);
+  AddPersistentCP(*e.doc, 0);
+  e.format();
+  const std::string before = e.rvf();
+  e.caret(0, 2);
+  e.run("backspace");
+  ASSERT_EQ(e.text(), "bc");
+  ASSERT_EQ(e.doc->GetItemCount(), 1);
+  EXPECT_TRUE(e.doc->GetItemCheckpoint(0) && e.doc->GetItemCheckpoint(0)->Persistent);
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
+TEST(Checkpoints, MovingOneThatCannotStayInTheParagraphFails) {
+  EditDoc e;
+  e.para({"ab"});
+  e.para({"cd", "ef"});
+  AddPersistentCP(*e.doc, 1);
+  AddPersistentCP(*e.doc, 2);
+  e.format();
+  EXPECT_TRUE(e.doc->MovePersistentCheckpoint(0, false)) << "nothing to move";
+  EXPECT_FALSE(e.doc->MovePersistentCheckpoint(1, false)) << "the next holds one, there is no previous";
+  EXPECT_FALSE(e.doc->MovePersistentCheckpoint(2, true)) << "the previous holds one";
+  EXPECT_EQ(e.doc->CPCount, 2);
+}
+
+// ------------------------------------------------------ typing specifics
+
+// Text that cannot join the tagged item it is typed next to gets an item
+// of its own with that item's tag.
+TEST(Typing, ANewItemTakesTheTagOfTheTextItReplacesOrJoins) {
+  EditDoc e;
+  TFontInfo *f = e.style.TextStyles().Add();
+  f->Protection.Include(rvprConcateProtect);
+  const int prot = e.style.TextStyles().Count() - 1;
+  e.para({"ab"}, 0, prot);
+  e.doc->GetItem(0)->Tag = TRVTag(7);
+  e.format();
+  e.caret(0, 3);
+  ASSERT_EQ(e.doc->CurTextStyleNo, prot);
+  e.run("type x");
+  ASSERT_EQ(e.doc->GetItemCount(), 2);
+  EXPECT_EQ(e.doc->GetItemTextRaw(1), "x");
+  EXPECT_EQ(e.doc->GetItemTag(1).AsInt(), 7);
+}
+
+TEST(Typing, AnEmptyParagraphTypedIntoTakesTheCurrentParagraphStyle) {
+  EditDoc e;
+  e.style.ParaStyles().Add();
+  const int para = e.style.ParaStyles().Count() - 1;
+  e.para({"ab"});
+  e.para({""});
+  e.format();
+  const std::string before = e.rvf();
+  e.caret(1, 1);
+  e.doc->CurParaStyleNo = para;
+  e.run("type x");
+  EXPECT_EQ(e.text(), "ab|x");
+  EXPECT_EQ(e.doc->GetItemPara(1), para);
+  EXPECT_EQ(e.doc->GetItemPara(0), 0);
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 } // namespace
