@@ -112,6 +112,7 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
         InsertNewTextItem(i + 1, std::move(tailText), now, para, true, false, tag);
         s = {i + 1, 1};
         if (e.Item > i) ++e.Item;
+        else e = {i + 1, GetItemEndOffset(i + 1)};
       } else {
         // Both ends inside: the unselected head and tail become copies of
         // the item around it, and the item itself, with the selected

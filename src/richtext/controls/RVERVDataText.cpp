@@ -372,12 +372,20 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
     ++at;
     prev = GetItem(at - 1);
   }
+  // A piece of a paragraph put at the start of one takes over that
+  // paragraph's start; the paragraph's text continues the piece.
+  const bool takesParaStart = FirstContinues && !continues && at < GetItemCount() && IsParaStart(at) &&
+                              !head->GetFlag(rvbpFullWidth) && head->StyleNo != rvsListMarker &&
+                              !GetItem(at)->GetFlag(rvbpFullWidth) && GetItemStyle(at) != rvsListMarker;
+  const int headPara = continues ? prev->ParaNo : takesParaStart ? GetItemPara(at) : -1;
+  if (headPara >= 0)
+    for (int j = 0; j < n && (j == 0 || !Scratch.IsParaStart(j)); ++j) Scratch.GetItem(j)->ParaNo = headPara;
   if (continues) {
     head->SetContinuePara(true);
-    for (int j = 0; j < n && (j == 0 || !Scratch.IsParaStart(j)); ++j) Scratch.GetItem(j)->ParaNo = prev->ParaNo;
   } else {
     head->ItemOptions.Exclude(rvioContinuePara);
     if (at == 0) head->ItemOptions.Exclude(rvioLineBreakBefore);
+    if (takesParaStart && GetItem(at)->GetPageBreakBefore()) head->SetPageBreakBefore(true);
   }
   // A marker at the end needs an item of its own paragraph after it.
   if (Scratch.GetItemStyle(n - 1) == rvsListMarker && (at >= GetItemCount() || IsParaStart(at)))
@@ -406,6 +414,7 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   // Joins with the surroundings and inside the range; the caret stays
   // after the inserted text.
   TTrackedPos caret{last, GetItemEndOffset(last)};
+  if (takesParaStart && CanShareLine(last + 1)) Do_NewLine(last + 1, true, -1);
   if (last + 1 < GetItemCount()) {
     if (CanJoinTextItems(last, GetItem(last), false, GetItem(last + 1))) Do_Concate(last);
     else if (GetItem(last)->GetFlag(rvbpFullWidth) && GetItem(last + 1)->GetContinuePara())
@@ -459,7 +468,9 @@ bool TRVEditRVData::InsertRTFFromStreamAtCaret(std::string_view Stream, TRVRTFRe
     Beep();
     return false;
   }
-  return InsertScratchItems(scratch, scratch.FirstContinues());
+  // RTF has no way to say that its first paragraph continues one: the text
+  // joins the caret's paragraph, as pasted text does.
+  return InsertScratchItems(scratch, true);
 }
 
 // ---------------------------------------------------------- reformatting
