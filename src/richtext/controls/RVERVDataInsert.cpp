@@ -198,7 +198,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     t->ParaNo = GetItemPara(item);
     if (f->Unicode) t->ItemOptions.Include(rvioUnicode);
     if (GetItemStyle(item) == CurTextStyleNo) t->Tag = CopyTag(GetItemTag(item), TagsArePChars());
-    BeginUndoSequence(count == 1 ? rvutTyping : rvutInsert, true);
+    BeginUndoSequence(rvutInsert, true);
     StartEdit();
     int at = item, atOffs = offs;
     if (!InsertItems(at, atOffs, chars, t)) {
@@ -209,6 +209,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     ReformatAfterEdit();
     SetCaretItemPos(at, GetItemEndOffset(at));
     FinishEditing(true);
+    NotifyChange();
     return true;
   }
   StartEdit();
@@ -227,6 +228,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
   ReformatAfterEdit();
   SetCaretItemPos(item, offs + count);
   FinishEditing(true);
+  NotifyChange();
   return true;
 }
 

@@ -19,7 +19,7 @@ namespace {
 
 // Text styles 0 (plain), 1 (another plain one), 2 (UTF-16).
 struct TextDoc : EditDoc {
-  TextDoc() {
+  explicit TextDoc(int Width = 200) : EditDoc(Width) {
     TFontInfos &fonts = style.TextStyles();
     while (fonts.Count() > 1) fonts.Delete(fonts.Count() - 1);
     fonts.Add();
@@ -89,6 +89,7 @@ TEST(Typing, OnAPictureMakesATextItemAfterIt) {
   e.doc->CurTextStyleNo = 1;
   ASSERT_TRUE(e.doc->InsertTypedText(u"x"));
   EXPECT_EQ(e.items(), "ab:0 @ x:1");
+  EXPECT_EQ(e.doc->UndoList->CurrentAction(), rvutInsert);
   e.expectWholePassLines();
 }
 
@@ -546,6 +547,46 @@ TEST_F(StyleConversion, ParagraphStylesAreOneUndoableStep) {
   e.expectWholePassLines();
   e.doc->Undo();
   EXPECT_EQ(e.rvf(), before);
+}
+
+// ----------------------------------------------------------- style sheet
+
+TEST(StyleSheet, CurrentStylesCountAsUsedAndFollowACleanUp) {
+  TextDoc e;
+  e.add("ab");
+  e.format();
+  e.run("type x");
+  e.doc->CurTextStyleNo = 2;
+  e.doc->RememberedTextStyleNo = 1;
+  TRVIntegerList textUsed, paraUsed, listUsed;
+  textUsed.Fill(3, 0);
+  paraUsed.Fill(e.style.ParaStyles().Count(), 0);
+  e.doc->MarkUsedStyles(textUsed, paraUsed, listUsed);
+  EXPECT_EQ(textUsed.Values(), (std::vector<int32_t>{1, 1, 1}));
+  // Style 1 goes after all; 2 becomes 1.
+  textUsed.Put(1, 0);
+  TRVIntegerList textShift, paraShift;
+  for (int32_t v : {1, 1, 2}) textShift.Add(v);
+  paraShift.Fill(paraUsed.Count(), 1);
+  e.doc->StylesCleanedUp(textUsed, textShift, paraUsed, paraShift);
+  EXPECT_EQ(e.doc->CurTextStyleNo, 1);
+  EXPECT_EQ(e.doc->RememberedTextStyleNo, 0);
+  EXPECT_EQ(e.doc->UndoList->Count(), 0);
+}
+
+TEST(Reformat, AnItemChangedInPlaceKeepsCaretAndSelection) {
+  TextDoc e(60);
+  e.add("ab cd");
+  e.add("ef");
+  e.format();
+  e.select(1, 1, 1, 2);
+  const int old = e.doc->RangeMinWidth(0, 0);
+  e.doc->SetItemTextRaw(0, "abcdefghij kl");
+  e.doc->ReformatItemAfterChange(0, old);
+  int si, so, ei, eo;
+  e.doc->GetSelectionItemBoundsRaw(false, si, so, ei, eo);
+  EXPECT_EQ(std::vector<int>({si, so, ei, eo}), std::vector<int>({1, 1, 1, 2}));
+  e.expectWholePassLines();
 }
 
 // ------------------------------------------------------ list renumbering
