@@ -303,6 +303,10 @@ protected:
     bool Full = false;       // the minimal width may have moved
     int32_t MaxNewWidth = 0; // the widest paragraph minimum the edit left
     bool WholeDoc = false;   // a record asked for a whole pass
+    // A reformat-range record: the touched paragraphs' widths moved in ways
+    // no primitive measured (list markers renumbered) and are measured
+    // when the edit is formatted.
+    bool MeasureTouched = false;
   } FEdit;
   void StartEdit();
   // An operation that changed nothing after all: no pending reformat, no
@@ -338,7 +342,8 @@ private:
   const TParaInfo *ParaStyleOf(int ItemNo) const;
   // Typing and insertion.
   bool TakesTextAt(int &ItemNo, int &Offs, bool &Refused) const;
-  bool InsertLines(std::vector<std::string> Lines, bool CaretBefore);
+  // Lines are UTF-16 or 8-bit text; each goes in in the current style's form.
+  bool InsertLines(std::vector<std::string> Lines, bool LinesUnicode, bool CaretBefore);
   bool InsertScratchItems(class TCustomRVData &Scratch, bool FirstContinues);
   void SplitTextItemAt(int ItemNo, int Offs);
   // Style conversion.

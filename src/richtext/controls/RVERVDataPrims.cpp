@@ -419,6 +419,7 @@ void TRVEditRVData::Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole
   }
   TouchItems(StartItemNo, EndItemNo);
   if (Whole) FEdit.WholeDoc = true;
+  else FEdit.MeasureTouched = true;
 }
 
 void TRVEditRVData::Do_Concate(int ItemNo) {

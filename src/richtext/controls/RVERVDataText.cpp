@@ -173,26 +173,18 @@ void TRVEditRVData::SplitTextItemAt(int ItemNo, int Offs) {
 void TRVEditRVData::InsertTextA(std::string_view Text, bool CaretBefore) {
   const TRVStyle *st = GetRVStyle();
   if (Text.empty() || !st) return;
-  const bool unicode = st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Unicode;
   std::vector<std::string> lines = CutLines<char>(Text);
-  for (auto &l : lines) {
-    l = ExpandTabsA(l, st->SpacesInTab());
-    if (unicode) l = AnsiToUnicode(GetStyleCodePage(CurTextStyleNo), l);
-  }
-  InsertLines(std::move(lines), CaretBefore);
+  for (auto &l : lines) l = ExpandTabsA(l, st->SpacesInTab());
+  InsertLines(std::move(lines), false, CaretBefore);
 }
 
 void TRVEditRVData::InsertTextW(std::u16string_view Text, bool CaretBefore) {
   const TRVStyle *st = GetRVStyle();
   if (Text.empty() || !st) return;
-  const bool unicode = st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Unicode;
   std::vector<std::string> lines;
-  for (const std::u16string &w : CutLines<char16_t>(Text)) {
-    std::string raw = ExpandTabsW(WideStringToRaw(w), st->SpacesInTab());
-    if (!unicode) raw = UnicodeToAnsi(GetStyleCodePage(CurTextStyleNo), raw);
-    lines.push_back(std::move(raw));
-  }
-  InsertLines(std::move(lines), CaretBefore);
+  for (const std::u16string &w : CutLines<char16_t>(Text))
+    lines.push_back(ExpandTabsW(WideStringToRaw(w), st->SpacesInTab()));
+  InsertLines(std::move(lines), true, CaretBefore);
 }
 
 bool TRVEditRVData::InsertTextFromFile(const std::string &FileName) {
@@ -215,16 +207,12 @@ bool TRVEditRVData::InsertTextFromFile(const std::string &FileName) {
     }
   }
   if (!line.empty()) lines.push_back(std::move(line));
-  const bool unicode = st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Unicode;
-  for (auto &l : lines) {
-    l = ExpandTabsA(l, st->SpacesInTab());
-    if (unicode) l = AnsiToUnicode(GetStyleCodePage(CurTextStyleNo), l);
-  }
-  if (!lines.empty()) InsertLines(std::move(lines), false);
+  for (auto &l : lines) l = ExpandTabsA(l, st->SpacesInTab());
+  if (!lines.empty()) InsertLines(std::move(lines), false, false);
   return true;
 }
 
-bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool CaretBefore) {
+bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool LinesUnicode, bool CaretBefore) {
   const TRVStyle *st = GetRVStyle();
   if (!st || Lines.empty()) return false;
   if (!CanDeleteSelection()) {
@@ -239,8 +227,14 @@ bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool CaretBefore
     Beep();
     return false;
   }
+  // The current style is known only now: deleting the selection may have
+  // taken it from the caret's new place.
   const bool unicode = st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Unicode;
   const uint8_t opt = unicode ? rvuniUnicodeBit : 0;
+  for (auto &l : Lines) {
+    if (LinesUnicode && !unicode) l = UnicodeToAnsi(GetStyleCodePage(CurTextStyleNo), l);
+    else if (!LinesUnicode && unicode) l = AnsiToUnicode(GetStyleCodePage(CurTextStyleNo), l);
+  }
   bool refused = false;
   const bool into = !empty && TakesTextAt(item, offs, refused);
   if (refused) {

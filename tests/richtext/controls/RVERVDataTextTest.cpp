@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <random>
 
 #include "EditFixture.h"
 #include "support/TempDir.h"
@@ -239,6 +240,21 @@ TEST(InsertText, ConvertsToTheCurrentStylesForm) {
   e.doc->CurTextStyleNo = 0;
   e.doc->InsertTextW(u"\u00E9\u0436", false);
   EXPECT_EQ(e.items(), "ab\xC3\xA9:2 \xC3\xA9?:0");
+}
+
+// Deleting the selection puts the caret, and may so change the current
+// style, before the text is converted to that style's form.
+TEST(InsertText, OverASelectionTakesTheFormOfTheStyleLeftAtTheCaret) {
+  TextDoc e;
+  e.add("ab", 2);
+  e.add("cd", 1, true);
+  e.format();
+  e.select(1, 1, 1, 3);
+  e.doc->CurTextStyleNo = 1;
+  e.doc->InsertTextA("x\xE9", false);
+  EXPECT_EQ(e.text(), "abx\xC3\xA9");
+  for (int i = 0; i < e.doc->GetItemCount(); ++i)
+    EXPECT_EQ(e.doc->GetItem(i)->IsUnicode(), e.doc->GetItemStyle(i) == 2) << i;
 }
 
 TEST(InsertText, GivesTheSavedTagToNewTextOfTheCurrentStyle) {
@@ -658,6 +674,130 @@ TEST(Renumbering, InsertedRvfWithAMarkerRenumbersTheList) {
   e.expectWholePassLines();
   e.run("undo\nundo");
   EXPECT_EQ(e.numbers(), numbers);
+}
+
+
+// ------------------------------------------------------- random scripts
+
+// Styles cycle 0 -> 1 -> 2 (UTF-16) -> 0; paragraph styles 0 <-> 1.
+class CyclingDoc : public TRVEditRVData {
+public:
+  using TRVEditRVData::TRVEditRVData;
+  int ConvertTextStyle(int StyleNo, int, bool) override { return StyleNo < 3 ? (StyleNo + 1) % 3 : StyleNo; }
+  int ConvertParaStyle(int ParaNo, int, bool) override { return ParaNo < 2 ? 1 - ParaNo : ParaNo; }
+};
+
+class RandomInsertions {
+public:
+  RandomInsertions(unsigned Seed, int Width) : rng(Seed), e(Width) {
+    e.doc = std::make_unique<CyclingDoc>(e.host.get());
+    e.style.UseSound = false;
+    TRVListLevel *level = e.style.ListStyles().Add()->Levels.Add();
+    level->ListType = rvlstDecimal;
+    level->FormatString = "%0:s.";
+    level->LeftIndent = 12;
+    e.style.ParaStyles().Items(1)->LeftIndent = 7;
+  }
+  std::mt19937 rng;
+  TextDoc e;
+  int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
+
+  void build() {
+    static const char *words[] = {"ab", "cd ef", "", "ghijk", "x"};
+    for (int p = 0, n = 2 + pick(10); p < n; ++p) {
+      if (pick(2)) e.listPara(words[pick(5)], pick(2));
+      else e.add(words[pick(5)], pick(3), false, pick(2));
+      for (int i = 0, k = pick(3); i < k; ++i) e.add(words[pick(5)], pick(3), true, e.doc->GetItemPara(e.doc->GetItemCount() - 1));
+    }
+  }
+
+  std::string step() {
+    switch (pick(12)) {
+    case 0: {
+      static const char *texts[] = {"a", "b\\r\\nc", "\\r\\n", "d\\te\\r\\n\\r\\nf", "\\0"};
+      const std::string c = std::string("insert ") + texts[pick(5)];
+      e.run(c);
+      return c;
+    }
+    case 1: {
+      // A copy of part of the document goes in at another place.
+      const int a = pick(e.doc->GetItemCount()), b = pick(e.doc->GetItemCount());
+      const int from = std::min(a, b), to = std::max(a, b);
+      e.select(from, e.doc->GetOffsBeforeItem(from), to, e.doc->GetItemEndOffset(to));
+      std::string rvf;
+      e.doc->ExportingSelection = true;
+      SaveRvfToStream(*e.doc, rvf, true);
+      e.doc->ExportingSelection = false;
+      e.caret(pick(e.doc->GetItemCount()), 1);
+      const bool ok = e.doc->InsertRVFFromStreamAtCaret(rvf);
+      return "rvf " + std::to_string(from) + "-" + std::to_string(to) + (ok ? "" : " refused");
+    }
+    case 2: {
+      const int a = pick(e.doc->GetItemCount()), b = pick(e.doc->GetItemCount());
+      const int ao = e.doc->GetOffsBeforeItem(a) + pick(e.doc->GetItemEndOffset(a));
+      const int bo = e.doc->GetOffsBeforeItem(b) + pick(e.doc->GetItemEndOffset(b));
+      e.select(a, ao, b, bo);
+      e.doc->ApplyStyleConversion(0);
+      return "convert " + std::to_string(a) + ":" + std::to_string(ao) + "-" + std::to_string(b) + ":" +
+             std::to_string(bo);
+    }
+    case 3: e.doc->ApplyParaStyleConversion(0); return "para conversion";
+    case 4: e.run("enter"); return "enter";
+    case 5: e.run("backspace"); return "backspace";
+    case 6: e.run("delete"); return "delete";
+    case 7: {
+      const std::string c = "select-right " + std::to_string(1 + pick(12));
+      e.run(c);
+      return c;
+    }
+    case 8: e.run("type z"); return "type z";
+    case 9: e.run(pick(3) ? "undo" : "redo"); return "undo/redo";
+    default: {
+      const int item = pick(e.doc->GetItemCount());
+      const int offs = e.doc->GetOffsBeforeItem(item) + pick(e.doc->GetItemEndOffset(item) + 1);
+      e.caret(item, offs);
+      return "caret " + std::to_string(item) + " " + std::to_string(offs);
+    }
+    }
+  }
+};
+
+TEST(InsertionScripts, UndoAllGivesTheStartAndRedoAllTheEndWithLinesOfAWholePass) {
+  for (unsigned seed = 1; seed <= 150; ++seed) {
+    RandomInsertions r(seed, 60 + int(seed * 37 % 200));
+    r.build();
+    r.e.format();
+    const std::string start = r.e.rvf();
+    std::string log;
+    for (int s = 0; s < 30; ++s) {
+      try {
+        log += r.step() + "; ";
+      } catch (const std::exception &x) {
+        FAIL() << "seed " << seed << ": " << log << " threw " << x.what();
+      }
+      ASSERT_EQ(r.e.doc->CheckDrawLines(), "") << "seed " << seed << ": " << log;
+      // Every text item holds its text in its style's form.
+      for (int i = 0; i < r.e.doc->GetItemCount(); ++i) {
+        if (!r.e.doc->IsTextItem(i)) continue;
+        ASSERT_EQ(r.e.doc->GetItem(i)->IsUnicode(), r.e.doc->GetItemStyle(i) == 2)
+            << "seed " << seed << " item " << i << ": " << log;
+        ASSERT_TRUE(!r.e.doc->GetItem(i)->IsUnicode() || r.e.doc->GetItemTextRaw(i).size() % 2 == 0)
+            << "seed " << seed << " item " << i << ": " << log;
+      }
+      const auto [partial, whole] = r.e.partialAndWhole();
+      ASSERT_EQ(partial, whole) << "seed " << seed << ": " << log;
+    }
+    for (int i = 0; r.e.doc->RedoList->Count() > 0 && i < 100000; ++i) r.e.doc->Redo();
+    const std::string end = r.e.rvf();
+    for (int i = 0; r.e.doc->UndoList->Count() > 0 && i < 100000; ++i) {
+      r.e.doc->Undo();
+      const auto [partial, whole] = r.e.partialAndWhole();
+      ASSERT_EQ(partial, whole) << "seed " << seed << " undo " << i << ": " << log;
+    }
+    ASSERT_EQ(r.e.rvf(), start) << "seed " << seed << ": " << log;
+    for (int i = 0; r.e.doc->RedoList->Count() > 0 && i < 100000; ++i) r.e.doc->Redo();
+    ASSERT_EQ(r.e.rvf(), end) << "seed " << seed << ": " << log;
+  }
 }
 
 } // namespace
