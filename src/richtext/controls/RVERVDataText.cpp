@@ -346,9 +346,14 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   }
   BeginUndoSequence(rvutInsert, true);
   StartEdit();
+  // An empty paragraph at the caret gives way to what comes in.
+  const bool replaceEmpty = !empty && IsTextItem(item) && GetItemTextRaw(item).empty() && IsParaStart(item) &&
+                            (item + 1 >= GetItemCount() || IsParaStart(item + 1)) && !GetItemCheckpoint(item);
   int at;
   if (empty) {
     at = 0;
+  } else if (replaceEmpty) {
+    at = item;
   } else if (inside) {
     SplitTextItemAt(item, offs);
     at = item + 1;
@@ -360,7 +365,7 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   TCustomRVItemInfo *head = Scratch.GetItem(0);
   const TCustomRVItemInfo *prev = at > 0 ? GetItem(at - 1) : nullptr;
   const bool afterMarker = prev && prev->StyleNo == rvsListMarker;
-  const bool continues = (FirstContinues || afterMarker) && MayContinue(prev, head);
+  const bool continues = !replaceEmpty && (FirstContinues || afterMarker) && MayContinue(prev, head);
   if (afterMarker && !continues) {
     InsertNewTextItem(at, std::string(), TextStyleForNewItem(), prev->ParaNo, true, false, TRVTag());
     ++at;
@@ -368,10 +373,10 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   }
   // A piece of a paragraph put at the start of one takes over that
   // paragraph's start; the paragraph's text continues the piece.
-  const bool takesParaStart = FirstContinues && !continues && at < GetItemCount() && IsParaStart(at) &&
+  const bool takesParaStart = (FirstContinues || replaceEmpty) && !continues && at < GetItemCount() && IsParaStart(at) &&
                               !head->GetFlag(rvbpFullWidth) && head->StyleNo != rvsListMarker &&
                               !GetItem(at)->GetFlag(rvbpFullWidth) && GetItemStyle(at) != rvsListMarker;
-  const int headPara = continues ? prev->ParaNo : takesParaStart ? GetItemPara(at) : -1;
+  const int headPara = continues ? prev->ParaNo : takesParaStart && FirstContinues ? GetItemPara(at) : -1;
   if (headPara >= 0)
     for (int j = 0; j < n && (j == 0 || !Scratch.IsParaStart(j)); ++j) Scratch.GetItem(j)->ParaNo = headPara;
   if (continues) {
@@ -404,11 +409,12 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   Scratch.CPCount = Scratch.NotAddedCP ? 1 : 0;
   const int first = at, last = at + count - 1;
   Do_InsertItems(first, count);
+  if (replaceEmpty) Do_DeleteItem(last + 1);
 
   // Joins with the surroundings and inside the range; the caret stays
   // after the inserted text.
   TTrackedPos caret{last, GetItemEndOffset(last)};
-  if (takesParaStart && CanShareLine(last + 1)) Do_NewLine(last + 1, true, -1);
+  if (takesParaStart && !replaceEmpty && CanShareLine(last + 1)) Do_NewLine(last + 1, true, -1);
   if (last + 1 < GetItemCount()) {
     if (CanJoinTextItems(last, GetItem(last), false, GetItem(last + 1))) Do_Concate(last);
     else if (GetItem(last)->GetFlag(rvbpFullWidth) && GetItem(last + 1)->GetContinuePara())

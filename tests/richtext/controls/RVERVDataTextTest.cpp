@@ -349,6 +349,26 @@ INSTANTIATE_TEST_SUITE_P(
                       DocCase{"atTheStart", {{"x"}}, 0, 1, "xad:0 |ef:0", "0 1"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(InsertDocument, AWholeDocumentTakesThePlaceOfAnEmptyParagraph) {
+  TextDoc src;
+  src.add("one");
+  src.add("two", 1);
+  const std::string rvf = src.rvf();
+  TextDoc e;
+  e.add("ab");
+  e.add("");
+  e.add("cd");
+  e.format();
+  e.caret(1, 1);
+  const std::string before = e.rvf();
+  ASSERT_TRUE(e.doc->InsertRVFFromStreamAtCaret(rvf));
+  EXPECT_EQ(e.items(), "ab:0 |one:0 |two:1 |cd:0");
+  EXPECT_EQ(e.caretPos(), "2 3");
+  e.expectWholePassLines();
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 // A stream that cannot be read leaves the document, its lines and its undo
 // history exactly as they were.
 TEST(InsertDocument, BadDataChangesNothing) {
@@ -724,18 +744,25 @@ public:
       const int a = pick(e.doc->GetItemCount()), b = pick(e.doc->GetItemCount());
       const int from = std::min(a, b), to = std::max(a, b);
       e.select(from, e.doc->GetOffsBeforeItem(from), to, e.doc->GetItemEndOffset(to));
-      std::string rvf;
-      e.doc->ExportingSelection = true;
-      SaveRvfToStream(*e.doc, rvf, true);
+      // The selection as RVF, the whole document as RVF, or the selection
+      // as RTF.
+      const int form = pick(3);
+      std::string data;
+      e.doc->ExportingSelection = form != 1;
+      if (form == 2) ExportRtfToStream(*e.doc, data);
+      else SaveRvfToStream(*e.doc, data, form == 0);
       e.doc->ExportingSelection = false;
       e.caret(pick(e.doc->GetItemCount()), 1);
-      const bool ok = e.doc->InsertRVFFromStreamAtCaret(rvf);
-      return "rvf " + std::to_string(from) + "-" + std::to_string(to) + (ok ? "" : " refused");
+      TRVRTFReaderProperties props;
+      props.TextStyleMode = rvrsUseClosest;
+      const bool ok =
+          form == 2 ? e.doc->InsertRTFFromStreamAtCaret(data, props) : e.doc->InsertRVFFromStreamAtCaret(data);
+      return "doc " + std::to_string(form) + " " + std::to_string(from) + "-" + std::to_string(to) +
+             (ok ? "" : " refused");
     }
     case 2: {
-      const int a = pick(e.doc->GetItemCount()), b = pick(e.doc->GetItemCount());
-      const int ao = e.doc->GetOffsBeforeItem(a) + pick(e.doc->GetItemEndOffset(a));
-      const int bo = e.doc->GetOffsBeforeItem(b) + pick(e.doc->GetItemEndOffset(b));
+      const int a = textPlace(), b = textPlace();
+      const int ao = offsetIn(a), bo = offsetIn(b);
       e.select(a, ao, b, bo);
       e.doc->ApplyStyleConversion(0);
       return "convert " + std::to_string(a) + ":" + std::to_string(ao) + "-" + std::to_string(b) + ":" +
@@ -753,17 +780,26 @@ public:
     case 8: e.run("type z"); return "type z";
     case 9: e.run(pick(3) ? "undo" : "redo"); return "undo/redo";
     default: {
-      const int item = pick(e.doc->GetItemCount());
-      const int offs = e.doc->GetOffsBeforeItem(item) + pick(e.doc->GetItemEndOffset(item) + 1);
+      const int item = textPlace();
+      const int offs = offsetIn(item);
       e.caret(item, offs);
       return "caret " + std::to_string(item) + " " + std::to_string(offs);
     }
     }
   }
+  // An item the caret or a selection end may stand in: never a list marker.
+  int textPlace() {
+    const int item = pick(e.doc->GetItemCount());
+    return e.doc->GetItemStyle(item) == rvsListMarker ? item + 1 : item;
+  }
+  int offsetIn(int ItemNo) {
+    const int before = e.doc->GetOffsBeforeItem(ItemNo);
+    return before + pick(e.doc->GetItemEndOffset(ItemNo) - before + 1);
+  }
 };
 
 TEST(InsertionScripts, UndoAllGivesTheStartAndRedoAllTheEndWithLinesOfAWholePass) {
-  for (unsigned seed = 1; seed <= 150; ++seed) {
+  for (unsigned seed = 1; seed <= 200; ++seed) {
     RandomInsertions r(seed, 60 + int(seed * 37 % 200));
     r.build();
     r.e.format();
