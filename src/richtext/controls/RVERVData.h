@@ -10,6 +10,7 @@
 // place the caret. A refused edit beeps and changes nothing. It runs on any
 // format host, so tools and tests edit without a window.
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -341,6 +342,14 @@ private:
   const TFontInfo *TextStyleOf(int ItemNo) const;
   const TParaInfo *ParaStyleOf(int ItemNo) const;
   // Typing and insertion.
+  struct TItemPos {
+    int Item, Offs;
+  };
+  // Do_Concate(ItemNo), with item positions following the joined text.
+  void ConcateKeeping(int ItemNo, std::initializer_list<TItemPos *> Positions);
+  // Whether text of the current style goes into the item (the next one when
+  // the caret is at the item's end and the next continues in that style);
+  // Refused when protection forbids typing there at all.
   bool TakesTextAt(int &ItemNo, int &Offs, bool &Refused) const;
   // Lines are UTF-16 or 8-bit text; each goes in in the current style's form.
   bool InsertLines(std::vector<std::string> Lines, bool LinesUnicode, bool CaretBefore);

@@ -177,20 +177,11 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
   std::string chars = WideStringToRaw(Text);
   if (!f->Unicode) chars = UnicodeToAnsi(GetStyleCodePage(CurTextStyleNo), chars);
   const int count = f->Unicode ? int(chars.size() / 2) : int(chars.size());
-  bool intoItem = IsTextItem(item) && GetItemStyle(item) == CurTextStyleNo;
-  if (!intoItem && offs >= GetItemEndOffset(item) && item + 1 < GetItemCount() &&
-      GetItem(item + 1)->GetContinuePara() && IsTextItem(item + 1) && GetItemStyle(item + 1) == CurTextStyleNo) {
-    ++item;
-    offs = 1;
-    intoItem = true;
-  }
-  if (intoItem) {
-    const TRVProtectOptions prot = f->Protection;
-    if (prot.Has(rvprModifyProtect) && offs > 1 && offs < GetItemEndOffset(item)) {
-      Beep();
-      return false;
-    }
-    if (prot.Has(rvprConcateProtect) || prot.Has(rvprModifyProtect)) intoItem = false;
+  bool refused = false;
+  const bool intoItem = TakesTextAt(item, offs, refused);
+  if (refused) {
+    Beep();
+    return false;
   }
   if (!intoItem) {
     std::unique_ptr<TCustomRVItemInfo> t = RichVistaTextItemClass(this);

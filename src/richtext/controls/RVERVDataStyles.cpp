@@ -8,23 +8,6 @@
 
 namespace kc {
 
-namespace {
-
-struct TTrackedPos {
-  int Item, Offs;
-};
-
-void FollowJoin(TTrackedPos &P, int JoinedAt, int LeftLength) {
-  if (P.Item == JoinedAt + 1) {
-    P.Item = JoinedAt;
-    P.Offs += LeftLength;
-  } else if (P.Item > JoinedAt + 1) {
-    --P.Item;
-  }
-}
-
-} // namespace
-
 void TRVEditRVData::ConvertItemStyle(int ItemNo, int UserData) {
   const TRVStyle *st = GetRVStyle();
   if (!st || !IsTextItem(ItemNo)) return;
@@ -59,7 +42,7 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     GetSelectionItemBoundsRaw(true, si, so, ei, eo);
     GetSelectionItemBoundsRaw(false, ai, ao, bi, bo);
     const bool backwards = !(ai == si && ao == so);
-    TTrackedPos s{si, so}, e{ei, eo};
+    TItemPos s{si, so}, e{ei, eo};
     BeginUndoSequence(rvutStyleNo, true);
     StartEdit();
     // From the end back, so that splitting an item moves only what was
@@ -142,15 +125,10 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     }
     // Pieces that now have the style of their neighbours join them.
     const int lo = std::max(0, s.Item - 1);
-    for (int k = std::min(e.Item, GetItemCount() - 2); k >= lo; --k) {
-      if (!CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) continue;
-      const int len = GetItemLength(k);
-      Do_Concate(k);
-      FollowJoin(s, k, len);
-      FollowJoin(e, k, len);
-    }
+    for (int k = std::min(e.Item, GetItemCount() - 2); k >= lo; --k)
+      if (CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) ConcateKeeping(k, {&s, &e});
     ReformatAfterEdit();
-    const TTrackedPos a = backwards ? e : s, b = backwards ? s : e;
+    const TItemPos a = backwards ? e : s, b = backwards ? s : e;
     SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);
     SetCaretItemPos(b.Item, b.Offs);
     SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);

@@ -67,20 +67,6 @@ bool MayContinue(const TCustomRVItemInfo *Prev, const TCustomRVItemInfo *Item) {
   return Prev && !Prev->GetFlag(rvbpFullWidth) && Item->StyleNo != rvsListMarker && !Item->GetFlag(rvbpFullWidth);
 }
 
-// Item positions that follow the joins of an operation.
-struct TTrackedPos {
-  int Item, Offs;
-};
-
-void FollowJoin(TTrackedPos &P, int JoinedAt, int LeftLength) {
-  if (P.Item == JoinedAt + 1) {
-    P.Item = JoinedAt;
-    P.Offs += LeftLength;
-  } else if (P.Item > JoinedAt + 1) {
-    --P.Item;
-  }
-}
-
 // Text of the current style's form: lines cut at CR LF, NUL as "?", tabs
 // as spaces.
 template <class Char> std::vector<std::basic_string<Char>> CutLines(std::basic_string_view<Char> Text) {
@@ -137,6 +123,19 @@ void TRVEditRVData::SaveTagForInsertion() {
   }
   if (item >= 0 && item < GetItemCount() && IsTextItem(item) && GetItemStyle(item) == CurTextStyleNo)
     SavedTag = CopyTag(GetItemTag(item), TagsArePChars());
+}
+
+void TRVEditRVData::ConcateKeeping(int ItemNo, std::initializer_list<TItemPos *> Positions) {
+  const int len = GetItemLength(ItemNo);
+  Do_Concate(ItemNo);
+  for (TItemPos *p : Positions) {
+    if (p->Item == ItemNo + 1) {
+      p->Item = ItemNo;
+      p->Offs += len;
+    } else if (p->Item > ItemNo + 1) {
+      --p->Item;
+    }
+  }
 }
 
 bool TRVEditRVData::TakesTextAt(int &ItemNo, int &Offs, bool &Refused) const {
@@ -243,7 +242,7 @@ bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool LinesUnicod
   }
   BeginUndoSequence(rvutInsert, true);
   StartEdit();
-  TTrackedPos start{item, offs}, end{item, offs};
+  TItemPos start{item, offs}, end{item, offs};
   if (into) {
     Do_InsertSubstring(item, offs, Lines[0]);
     end.Offs = offs + GetTextLength(Lines[0], opt);
@@ -307,16 +306,12 @@ bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool LinesUnicod
     }
   }
   // Text items of one style that now meet are one.
-  for (int k = end.Item; k >= std::max(0, firstChanged - 1); --k) {
-    if (k + 1 >= GetItemCount() || !CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) continue;
-    const int len = GetItemLength(k);
-    Do_Concate(k);
-    FollowJoin(start, k, len);
-    FollowJoin(end, k, len);
-  }
+  for (int k = end.Item; k >= std::max(0, firstChanged - 1); --k)
+    if (k + 1 < GetItemCount() && CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1)))
+      ConcateKeeping(k, {&start, &end});
   RenumberListsInRange(std::max(0, firstChanged), end.Item);
   ReformatAfterEdit();
-  const TTrackedPos caret = CaretBefore ? start : end;
+  const TItemPos caret = CaretBefore ? start : end;
   SetCaretItemPos(caret.Item, caret.Offs);
   FinishEditing(true);
   NotifyChange();
@@ -331,6 +326,12 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   Scratch.Items.Delete(0);
   const int n = Scratch.GetItemCount();
   if (n == 0) return true;
+  // What was read replaces the selection.
+  if (!CanDeleteSelection()) {
+    Beep();
+    return false;
+  }
+  if (SelectionExists() && !DeleteSelection()) return false;
   int item = 0, offs = 0;
   const bool empty = GetItemCount() == 0;
   if (!empty && !GetCaretItemPos(item, offs)) return false;
@@ -413,24 +414,18 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
 
   // Joins with the surroundings and inside the range; the caret stays
   // after the inserted text.
-  TTrackedPos caret{last, GetItemEndOffset(last)};
+  TItemPos caret{last, GetItemEndOffset(last)};
   if (takesParaStart && !replaceEmpty && CanShareLine(last + 1)) Do_NewLine(last + 1, true, -1);
   if (last + 1 < GetItemCount()) {
     if (CanJoinTextItems(last, GetItem(last), false, GetItem(last + 1))) Do_Concate(last);
     else if (GetItem(last)->GetFlag(rvbpFullWidth) && GetItem(last + 1)->GetContinuePara())
       Do_NewLine(last + 1, false, -1);
   }
-  for (int k = last - 1; k >= first; --k) {
-    if (!CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) continue;
-    const int len = GetItemLength(k);
-    Do_Concate(k);
-    FollowJoin(caret, k, len);
-  }
+  for (int k = last - 1; k >= first; --k)
+    if (CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) ConcateKeeping(k, {&caret});
   if (first > 0) {
     if (CanJoinTextItems(first - 1, GetItem(first - 1), false, GetItem(first))) {
-      const int len = GetItemLength(first - 1);
-      Do_Concate(first - 1);
-      FollowJoin(caret, first - 1, len);
+      ConcateKeeping(first - 1, {&caret});
     } else if (IsTextItem(first) && GetItemTextRaw(first).empty() && GetItem(first)->GetContinuePara() &&
                GetItemStyle(first - 1) != rvsListMarker) {
       Do_DeleteItem(first);

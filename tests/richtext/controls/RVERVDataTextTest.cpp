@@ -369,6 +369,21 @@ TEST(InsertDocument, AWholeDocumentTakesThePlaceOfAnEmptyParagraph) {
   EXPECT_EQ(e.rvf(), before);
 }
 
+TEST(InsertDocument, ReplacesTheSelection) {
+  const std::string rvf = RvfOf({{"x"}});
+  TextDoc e;
+  e.add("abcd");
+  e.format();
+  const std::string before = e.rvf();
+  e.select(0, 2, 0, 4);
+  ASSERT_TRUE(e.doc->InsertRVFFromStreamAtCaret(rvf));
+  EXPECT_EQ(e.items(), "axd:0");
+  EXPECT_EQ(e.caretPos(), "0 2");
+  e.doc->Undo();
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 // A stream that cannot be read leaves the document, its lines and its undo
 // history exactly as they were.
 TEST(InsertDocument, BadDataChangesNothing) {
