@@ -267,6 +267,11 @@ bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool LinesUnicod
     // text, and what followed it there continues the last line.
     int cut;
     if (IsTextItem(end.Item) && end.Offs > GetOffsBeforeItem(end.Item) && end.Offs < GetItemEndOffset(end.Item)) {
+      if (const TFontInfo *f = TextStyleOf(end.Item); f && f->Protection.Has(rvprModifyProtect)) {
+        AbandonEdit();
+        Beep();
+        return false;
+      }
       SplitTextItemAt(end.Item, end.Offs);
       cut = end.Item + 1;
     } else if (end.Offs >= GetItemEndOffset(end.Item)) {

@@ -219,6 +219,21 @@ TEST(InsertText, AListLineCopiesTheMarker) {
   EXPECT_EQ(e.items(), "# abx:0 |# ycd:0");
 }
 
+TEST(InsertText, NeverSplitsAProtectedItem) {
+  TextDoc e;
+  e.style.TextStyles().Items(1)->Protection.Include(rvprModifyProtect);
+  e.add("abcd", 1);
+  e.format();
+  e.caret(0, 3);
+  e.doc->CurTextStyleNo = 0;
+  const std::string before = e.rvf();
+  e.run("insert \\r\\nx");
+  e.run("insert y");
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_EQ(e.beeps, 2);
+  EXPECT_EQ(e.doc->UndoList->Count(), 0);
+}
+
 TEST(InsertText, CanLeaveTheCaretBeforeTheText) {
   TextDoc e;
   e.add("ab");
