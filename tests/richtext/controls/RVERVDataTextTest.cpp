@@ -160,6 +160,21 @@ TEST(Typing, AKeyOfTheKeyboardCodePageBecomesUtf16InAUnicodeStyle) {
   setAnsiCodePage(saved);
 }
 
+TEST(Typing, AKeyOverASelectionThatMayNotGoIsRefused) {
+  TextDoc e;
+  e.style.TextStyles().Items(1)->Protection.Include(rvprDeleteProtect);
+  e.add("ab");
+  e.add("cd", 1, true);
+  e.add("ef", 0, true);
+  e.format();
+  const std::string before = e.rvf();
+  e.select(0, 2, 2, 2);
+  e.doc->KeyPress('x');
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_EQ(e.beeps, 1);
+  EXPECT_EQ(e.doc->UndoList->Count(), 0);
+}
+
 // ------------------------------------------------------------------ text
 
 struct TextCase {
