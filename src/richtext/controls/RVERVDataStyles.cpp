@@ -128,6 +128,8 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     for (int k = std::min(e.Item, GetItemCount() - 2); k >= lo; --k)
       if (CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) ConcateKeeping(k, {&s, &e});
     ReformatAfterEdit();
+    // A conversion that changed nothing leaves nothing to undo.
+    UndoList->RemoveEmptyLastGroup();
     const TItemPos a = backwards ? e : s, b = backwards ? s : e;
     SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);
     SetCaretItemPos(b.Item, b.Offs);
@@ -167,6 +169,7 @@ void TRVEditRVData::ApplyParaStyleConversion(int UserData) {
   }
   ReformatAfterEdit();
   State &= ~rvstApplyingParaStyle;
+  UndoList->RemoveEmptyLastGroup();
   SetCaretItemPos(caretItem, caretOffs);
   if (hadSelection) SetSelectionFromItems(sa, sao, sb, sbo);
   FinishEditing(true);

@@ -538,6 +538,17 @@ TEST_F(StyleConversion, WithoutASelectionChangesOnlyTheCurrentStyle) {
   EXPECT_EQ(e.doc->UndoList->Count(), 0);
 }
 
+TEST_F(StyleConversion, ThatChangesNothingLeavesNothingToUndo) {
+  conv->From = 2;
+  e.add("abcd");
+  e.format();
+  e.select(0, 2, 0, 4);
+  e.doc->ApplyStyleConversion(0);
+  EXPECT_EQ(e.items(), "abcd:0");
+  EXPECT_EQ(e.doc->UndoList->Count(), 0);
+  EXPECT_TRUE(e.doc->SelectionExists());
+}
+
 TEST_F(StyleConversion, ClearsTagsOnlyWhenAsked) {
   e.add("abcd");
   e.doc->GetItem(0)->Tag = 9;
