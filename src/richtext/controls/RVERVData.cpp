@@ -251,6 +251,11 @@ void TRVEditRVData::ReformatAfterEdit() {
   const int n = DrawLines.Count();
   if (e.Head == INT_MAX && !e.WholeDoc) return;
   bool whole = e.WholeDoc || n == 0 || e.CountBefore == 0 || GetItemCount() == 0;
+  if (!whole && e.MeasureTouched && e.Tail != INT_MAX) {
+    const int count = GetItemCount();
+    e.Full = true;
+    e.MaxNewWidth = std::max(e.MaxNewWidth, RangeMinWidth(std::min(e.Head, count - 1), count - 1 - e.Tail));
+  }
   // While every paragraph fits the width the document has anyway, its
   // minimal width decides nothing: the lines stay as a whole pass makes
   // them, and the document is not measured whole on every keystroke.

@@ -222,20 +222,11 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
   std::string chars = WideStringToRaw(Text);
   if (!f->Unicode) chars = UnicodeToAnsi(GetStyleCodePage(CurTextStyleNo), chars);
   const int count = f->Unicode ? int(chars.size() / 2) : int(chars.size());
-  bool intoItem = IsTextItem(item) && GetItemStyle(item) == CurTextStyleNo;
-  if (!intoItem && offs >= GetItemEndOffset(item) && item + 1 < GetItemCount() &&
-      GetItem(item + 1)->GetContinuePara() && IsTextItem(item + 1) && GetItemStyle(item + 1) == CurTextStyleNo) {
-    ++item;
-    offs = 1;
-    intoItem = true;
-  }
-  if (intoItem) {
-    const TRVProtectOptions prot = f->Protection;
-    if (prot.Has(rvprModifyProtect) && offs > 1 && offs < GetItemEndOffset(item)) {
-      Beep();
-      return false;
-    }
-    if (prot.Has(rvprConcateProtect) || prot.Has(rvprModifyProtect)) intoItem = false;
+  bool refused = false;
+  const bool intoItem = TakesTextAt(item, offs, refused);
+  if (refused) {
+    Beep();
+    return false;
   }
   if (!intoItem) {
     std::unique_ptr<TCustomRVItemInfo> t = RichVistaTextItemClass(this);
@@ -243,7 +234,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     t->ParaNo = GetItemPara(item);
     if (f->Unicode) t->ItemOptions.Include(rvioUnicode);
     if (GetItemStyle(item) == CurTextStyleNo) t->Tag = CopyTag(GetItemTag(item), TagsArePChars());
-    BeginUndoSequence(count == 1 ? rvutTyping : rvutInsert, true);
+    BeginUndoSequence(rvutInsert, true);
     StartEdit();
     int at = item, atOffs = offs;
     if (!InsertItems(at, atOffs, chars, t, true)) {
@@ -254,6 +245,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     ReformatAfterEdit();
     SetCaretItemPos(at, GetItemEndOffset(at));
     FinishEditing(true);
+    NotifyChange();
     return true;
   }
   StartEdit();
@@ -284,6 +276,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
   ReformatAfterEdit();
   SetCaretItemPos(item, offs + count);
   FinishEditing(true);
+  NotifyChange();
   return true;
 }
 

@@ -431,6 +431,7 @@ void TRVEditRVData::Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole
   }
   TouchItems(StartItemNo, EndItemNo);
   if (Whole) FEdit.WholeDoc = true;
+  else FEdit.MeasureTouched = true;
 }
 
 bool TRVEditRVData::SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,

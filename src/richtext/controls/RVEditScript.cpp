@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdlib>
 
+#include "platform/Files.h"
+#include "richtext/controls/RVRTFImport.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVUni.h"
 
@@ -105,6 +107,41 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
     FData.Redo();
   } else if (cmd == "dump") {
     Output += Dump();
+  } else if (cmd == "insert") {
+    // Escapes: \t, \r, \n, \0 and \\.
+    std::string text;
+    for (size_t i = 0; i < arg.size(); ++i) {
+      if (arg[i] != '\\' || i + 1 >= arg.size()) {
+        text += arg[i];
+        continue;
+      }
+      switch (arg[++i]) {
+      case 't': text += '\t'; break;
+      case 'r': text += '\r'; break;
+      case 'n': text += '\n'; break;
+      case '0': text += '\0'; break;
+      case '\\': text += '\\'; break;
+      default:
+        Error = "bad escape \"\\" + std::string(1, arg[i]) + "\"";
+        return false;
+      }
+    }
+    const QString q = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    FData.InsertTextW(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size())), false);
+  } else if (cmd == "insert-rvf" || cmd == "insert-rtf") {
+    std::string data, why;
+    if (!ReadWholeFile(arg, data, &why)) {
+      Error = "cannot read \"" + arg + "\": " + why;
+      return false;
+    }
+    if (cmd == "insert-rvf") {
+      FData.InsertRVFFromStreamAtCaret(data);
+    } else {
+      TRVRTFReaderProperties props = ChatInputRTFReadProperties();
+      props.TextStyleMode = rvrsAddIfNeeded;
+      props.ParaStyleMode = rvrsAddIfNeeded;
+      FData.InsertRTFFromStreamAtCaret(data, props);
+    }
   } else if (cmd.empty()) {
   } else {
     Error = "unknown command \"" + cmd + "\"";

@@ -18,7 +18,9 @@ public:
   // enter, shift-enter, backspace, ctrl-backspace, delete, left [N],
   // right [N], home, end, select-all, select-left N, select-right N,
   // para N (paragraph style), break (a horizontal line at the caret),
-  // undo, redo, dump.
+  // undo, redo, dump; insert TEXT (UTF-8 with the escapes \t, \r, \n,
+  // \0 and a doubled backslash; CR LF ends a paragraph), insert-rvf FILE,
+  // insert-rtf FILE.
   bool Run(const std::string &Line, std::string &Output, std::string &Error);
 
   // The document's text as UTF-8, a line per paragraph (and per line
