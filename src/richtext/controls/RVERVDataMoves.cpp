@@ -203,12 +203,17 @@ bool TRVEditRVData::MoveCaretRight(bool Shift, bool Ctrl) {
     return false;
   }
   if (Ctrl) {
+    const bool atLineEnd = CaretOffs + 1 == int(CharEnds.size());
     if (!StepStopForward()) {
       PlaceMovedCaret();
       return true;
     }
+    // A paragraph's start is a word's start too: the first word of the
+    // next paragraph is not jumped over.
+    int first, last;
+    GetScreenLineRange(CharEnds.front().DrawItemNo, first, last);
     int item, offs;
-    if (GetCaretItemPos(item, offs) && IsTextItem(item)) {
+    if (!(atLineEnd && IsParagraphStartLine(first)) && GetCaretItemPos(item, offs) && IsTextItem(item)) {
       const int to = WordStartFrom(*this, item, offs);
       if (to != offs) SetCaretItemPosNear(item, to);
     }
