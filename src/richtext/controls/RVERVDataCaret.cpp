@@ -24,8 +24,31 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
   CaretOffs = 100000;
   int first = 0, last = 0;
   GetScreenLineRange(CaretDrawItemNo, first, last);
+  auto isMarker = [&](int DrawLineNo) { return GetItemStyle(DrawLines.Items(DrawLineNo)->ItemNo) == rvsListMarker; };
+  if (first == last && isMarker(first)) {
+    // A marker alone on its line (what follows it wrapped below) holds no
+    // caret either: the caret goes on to the next line that has a place,
+    // or back to the end of the line before when markers end the document.
+    const int n = DrawLines.Count();
+    int to = first + 1;
+    for (int f, l; to < n; to = l + 1) {
+      GetScreenLineRange(to, f, l);
+      if (!(f == l && isMarker(f))) break;
+    }
+    int back = first - 1;
+    while (back >= 0 && isMarker(back)) --back;
+    if (to < n) {
+      CaretDrawItemNo = to;
+      OffsetHint = DrawLineStartOffset(to) - 2;
+      GetScreenLineRange(to, first, last);
+    } else if (back >= 0) {
+      CaretDrawItemNo = back;
+      OffsetHint = DrawLineEndOffset(back) - 1;
+      GetScreenLineRange(back, first, last);
+    }
+  }
   // A list marker at the line start is no caret place.
-  if (GetItemStyle(DrawLines.Items(first)->ItemNo) == rvsListMarker && first < last) {
+  if (isMarker(first) && first < last) {
     if (CaretDrawItemNo == first) {
       CaretDrawItemNo = first + 1;
       OffsetHint = DrawLineStartOffset(first + 1) - 2;

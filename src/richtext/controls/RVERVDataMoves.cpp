@@ -183,10 +183,9 @@ bool TRVEditRVData::MoveCaretLeft(bool Shift, bool Ctrl) {
     return false;
   }
   int prev = CharEnds.front().DrawItemNo - 1;
-  // A marker is passed backwards, except the document's first: passing
+  // Markers are passed backwards, except the document's first: passing
   // that one forwards leaves the caret where it is, at the edge.
-  if (prev > 0 && IsMarkerLine(*this, prev)) --prev;
-  else if (prev == 0 && IsMarkerLine(*this, prev)) prev = -1;
+  while (prev >= 0 && IsMarkerLine(*this, prev)) --prev;
   if (prev < 0) {
     PlaceMovedCaret();
     return true;
@@ -249,7 +248,7 @@ bool TRVEditRVData::MoveCaretUp(bool Shift, bool Ctrl) {
     return false;
   }
   int target = first - 1;
-  if (target > 0 && IsMarkerLine(*this, target)) --target;
+  while (target > 0 && IsMarkerLine(*this, target)) --target;
   MoveToLineAt(target, Shift || Ctrl, rvdUp);
   return false;
 }

@@ -113,6 +113,35 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"ctrlRightIntoAListParagraph", {{"ab"}, {"* cd ef"}}, 200, 0, 3, "ctrl-right", "1 0 @2"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A marker whose paragraph goes on with an item that fills a line of its
+// own stands alone on its line: the caret passes that line too.
+TEST(Moves, PassALineHoldingOnlyAMarker) {
+  EditDoc e(200);
+  e.para({"ab"});
+  e.listPara("");
+  e.doc->Items.Delete(2);
+  auto hr = std::make_unique<TRVBreakItemInfo>(e.doc.get(), clNone, 0, 1);
+  hr->SetContinuePara(true);
+  e.doc->Items.Add("", std::move(hr));
+  e.para({"cd"});
+  e.format();
+  ASSERT_TRUE(e.doc->DrawLines.Items(2)->FromNewLine);
+  EXPECT_EQ(e.doc->DrawLines.Items(1)->ItemNo, 1);
+  // Screen lines: ab, the marker, the line item, cd.
+  e.caret(0, 3);
+  e.run("right");
+  EXPECT_EQ(where(e), "1 0 @3");
+  e.run("left");
+  EXPECT_EQ(where(e), "0 2 @1");
+  e.caret(3, 2);
+  e.run("up\nup");
+  EXPECT_EQ(where(e), "0 0 @1");
+  e.caret(1, 0);
+  EXPECT_EQ(where(e), "1 0 @3");
+  e.run("doc-end\nup\nup");
+  EXPECT_EQ(where(e), "0 0 @1");
+}
+
 // -------------------------------------------------------------- edges
 
 // What the moves report to the owner (a cell editor hands the caret to
