@@ -545,6 +545,25 @@ INSTANTIATE_TEST_SUITE_P(
                                 {50, 40, 30, 31, 11, 21}, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Up and Down find the place under the caret where the characters are
+// drawn: in a right-to-left line the second stop is left of the first.
+TEST(RightToLeftStops, UpAndDownKeepTheCaretOverTheSameCharacters) {
+  EditDoc e(200);
+  e.style.TextStyles()[0]->Unicode = true;
+  e.style.ParaStyles()[0]->BiDiMode = rvbdRightToLeft;
+  for (const char16_t *t : {u"\u05D0\u05D1\u05D2\u05D3", u"\u05D4\u05D5\u05D6\u05D7"}) {
+    auto item = RichVistaTextItemClass(e.doc.get());
+    item->ItemOptions.Include(rvioUnicode);
+    e.doc->Items.Add(WideStringToRaw(t), std::move(item));
+  }
+  e.format();
+  e.caret(0, 2);
+  e.run("down");
+  EXPECT_EQ(where(e), "1 1 @2");
+  e.run("right\nup");
+  EXPECT_EQ(where(e), "0 2 @1");
+}
+
 TEST(RightToLeftStops, AnItemInARightToLeftParagraphIsEnteredFromItsRight) {
   EditDoc e(200);
   e.style.ParaStyles()[0]->BiDiMode = rvbdRightToLeft;
