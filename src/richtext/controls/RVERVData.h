@@ -120,6 +120,8 @@ public:
   virtual bool IsReadOnly() const { return false; }
   virtual void DoCaretMove() {}
   virtual void DoCurStyleChange() {}
+  // Whether a link at the caret shows as hovered (the control's option).
+  virtual bool CaretHighlightsJumps() const { return true; }
 
   // ---------------------------------------------------- undoable primitives
   void Do_DeleteItem(int ItemNo);
@@ -215,7 +217,9 @@ private:
   // The caret at an item position: on a stop of its present line when one
   // stands there, else on the line the position belongs to.
   void SetCaretItemPosNear(int ItemNo, int Offs);
-  void PlaceMovedCaret() { PlaceCaret(false, true, false, false); }
+  // After a move: the resizer follows the caret, the caret is placed and
+  // scrolled into view.
+  void PlaceMovedCaret(bool Scroll = true);
   // Offers the caret to the non-text item of a draw line.
   bool OfferCaretTo(int DrawLineNo, TRVGetOutDirection Direction);
   // One stop on, onto the start of the next line at a line's end; false at

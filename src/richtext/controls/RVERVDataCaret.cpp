@@ -169,9 +169,20 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
     } else if (CurrentItem >= 0) {
       CurrentItem = -1;
     }
-    if (!NoStyleNotify && IsTextItem(item)) {
-      const int style = GetItemStyle(item);
-      const TRVStyle *st = GetRVStyle();
+    // The text style is the caret item's, unless the selection starts at
+    // the very end of a line and a paragraph starts after it: typing
+    // replaces the selection in that paragraph's style.
+    int styleItem = item;
+    if (SelectionExists()) {
+      int sl, so, el, eo;
+      GetSelectionDrawBounds(true, sl, so, el, eo);
+      if (sl >= 0 && sl + 1 < DrawLines.Count() && so >= DrawLineEndOffset(sl) &&
+          IsParaStart(DrawLines.Items(sl + 1)->ItemNo))
+        styleItem = DrawLines.Items(sl + 1)->ItemNo;
+    }
+    const TRVStyle *st = GetRVStyle();
+    if (!NoStyleNotify && IsTextItem(styleItem)) {
+      const int style = GetItemStyle(styleItem);
       const bool noSwitch = st && st->TextStyles().GetTextStyleSafe(style)->Protection.Has(rvprDoNotAutoSwitch);
       const bool rememberedNoSwitch =
           st && st->TextStyles().GetTextStyleSafe(RememberedTextStyleNo)->Protection.Has(rvprDoNotAutoSwitch);
@@ -182,6 +193,19 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
         RememberedTextStyleNo = style;
       }
       DoCurStyleChange();
+    }
+    // A link under the caret shows as hovered, as under the mouse.
+    const TCustomRVItemInfo *si = GetItem(styleItem);
+    if (CaretHighlightsJumps() && si->GetStyleFlag(rvbsfHotSpot, st)) {
+      if (!(State & rvstHoverActive) || HoveredJump != si->JumpID) {
+        HoveredJump = si->JumpID;
+        State |= rvstHoverActive;
+        InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
+      }
+    } else if (State & rvstHoverActive) {
+      HoveredJump = -1;
+      State &= ~rvstHoverActive;
+      InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
     }
   }
   if (ScrollToCaret && h != 0 && !(State & rvstNoScroll)) ScrollToCaretRect(CaretX, CaretTop, h);

@@ -68,6 +68,11 @@ void TRVEditRVData::SetCaretItemPosNear(int ItemNo, int Offs) {
   if (line >= 0) SetCaretDrawPos(line, offs);
 }
 
+void TRVEditRVData::PlaceMovedCaret(bool Scroll) {
+  UpdateResizer();
+  PlaceCaret(false, Scroll, false, false);
+}
+
 bool TRVEditRVData::OfferCaretTo(int DrawLineNo, TRVGetOutDirection Direction) {
   const int item = DrawLines.Items(DrawLineNo)->ItemNo;
   if (IsTextItem(item) || GetItemStyle(item) == rvsListMarker) return false;
@@ -322,7 +327,7 @@ void TRVEditRVData::MoveCaretPageDown() {
     if (line < 0) break;
     if (line > last) {
       SetCaretDrawPos(line, offs);
-      PlaceCaret(false, false, false, false);
+      PlaceMovedCaret(false);
       ScrollTo(DrawLines.Items(CaretDrawItemNo)->Top, true);
       return;
     }
@@ -360,8 +365,9 @@ void TRVEditRVData::ExtendShiftSelection() {
     // The caret goes with the widened end, so that the next move goes on
     // from the paragraph's edge.
     SetCaretDrawPos(SelEndLine, SelEndOffs);
-    PlaceMovedCaret();
+    PlaceCaret(false, true, false, false);
   }
+  UpdateResizer();
   SelectionChanged();
 }
 

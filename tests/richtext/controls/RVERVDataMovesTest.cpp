@@ -366,8 +366,9 @@ TEST(ItemsTakingTheCaret, AreOfferedItByPlainMovesOnly) {
 class ReadOnlyEditData : public TRVEditRVData {
 public:
   using TRVEditRVData::TRVEditRVData;
-  bool ReadOnly = false;
+  bool ReadOnly = false, Highlight = true;
   bool IsReadOnly() const override { return ReadOnly; }
+  bool CaretHighlightsJumps() const override { return Highlight; }
 };
 
 struct JumpDoc {
@@ -378,7 +379,9 @@ struct JumpDoc {
     e.host->Flags &= uint16_t(~rvflBuildJumps);
     e.doc = std::make_unique<ReadOnlyEditData>(e.host.get());
     doc = static_cast<ReadOnlyEditData *>(e.doc.get());
-    e.style.TextStyles().Add()->Jump = true;
+    TFontInfo *f = e.style.TextStyles().Add();
+    f->Jump = true;
+    f->HoverColor = clRed;
     const int link = e.style.TextStyles().Count() - 1;
     e.para({"go ", "here"});
     e.doc->GetItem(1)->StyleNo = link;
@@ -431,6 +434,26 @@ TEST(JumpMode, ARunningMouseSelectionOrAReadOnlyEditorKeepsItAsItIs) {
   EXPECT_FALSE(j.doc->InJumpMode());
 }
 
+TEST(JumpMode, ALinkAtTheCaretShowsAsHovered) {
+  JumpDoc j;
+  j.e.caret(1, 2);
+  EXPECT_TRUE(j.doc->State & rvstHoverActive);
+  EXPECT_EQ(j.doc->HoveredJump, j.doc->GetItem(1)->JumpID);
+  j.e.caret(3, 2);
+  EXPECT_EQ(j.doc->HoveredJump, j.doc->GetItem(3)->JumpID);
+  // Jump mode drops it: the mouse decides there.
+  j.doc->EnterJumpMode(false);
+  EXPECT_FALSE(j.doc->State & rvstHoverActive);
+  j.doc->LeaveJumpMode();
+  EXPECT_TRUE(j.doc->State & rvstHoverActive);
+  j.e.caret(2, 2);
+  EXPECT_FALSE(j.doc->State & rvstHoverActive);
+  EXPECT_EQ(j.doc->HoveredJump, -1);
+  j.doc->Highlight = false;
+  j.e.caret(1, 2);
+  EXPECT_FALSE(j.doc->State & rvstHoverActive);
+}
+
 // ------------------------------------------------- empty document, clicks
 
 TEST(EnsureNotEmpty, GivesAnEmptyDocumentAnItemInTheCurrentStylesWithTheCaret) {
@@ -468,6 +491,22 @@ TEST(Click, PutsTheCaretAtTheSelectionEndNeverOnAMarker) {
   e.doc->MouseUp(rvmbLeft, 0, 38, 5);
   EXPECT_EQ(selection(e), "0 2 0 5");
   EXPECT_EQ(where(e), "0 4 @1");
+}
+
+// Typing over a selection that starts at the end of a paragraph goes into
+// the next paragraph, so its style is the one the editor applies.
+TEST(CurrentStyle, ComesFromTheParagraphAfterASelectionStartingAtALineEnd) {
+  EditDoc e(200);
+  e.style.TextStyles().Add();
+  const int second = e.style.TextStyles().Count() - 1;
+  e.para({"ab"});
+  e.para({"cd"}, 0, second);
+  e.format();
+  e.select(1, 2, 0, 3);
+  EXPECT_EQ(e.caretPos(), "0 2");
+  EXPECT_EQ(e.doc->CurTextStyleNo, second);
+  e.select(1, 2, 0, 2);
+  EXPECT_EQ(e.doc->CurTextStyleNo, 0);
 }
 
 TEST(SelectionQueries, AnswerWithTheCaretWhenNothingIsSelected) {
