@@ -128,12 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   doc.ReformatAllForced(true);
   const std::string start = rvf(doc);
   kc::TRVEditScript script(doc);
-  static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y", "enter",
-                                   "shift-enter", "backspace",     "ctrl-backspace", "delete",   "left",
-                                   "right 3",     "select-left 4", "select-right 9", "home",     "end",
-                                   "para 1",      "break",         "undo",           "redo",     "select-all",
+  static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y",     "enter",
+                                   "shift-enter", "backspace",     "ctrl-backspace", "delete",       "left",
+                                   "right 3",     "select-left 4", "select-right 9", "home",         "end",
+                                   "para 1",      "break",         "undo",           "redo",         "select-all",
                                    "up",          "down 2",        "ctrl-left",      "ctrl-right 2", "pageup",
-                                   "pagedown",    "doc-home",      "doc-end",        "select-up", "select-down 2"};
+                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
     const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);

@@ -111,8 +111,7 @@ public:
   // lines; the anchor of no selection is the caret.
   void GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
                                  bool Ordered) const override;
-  void GetSelectionOrCaretDrawBounds(int &StartLine, int &StartOffs, int &EndLine, int &EndOffs,
-                                     bool Ordered) const;
+  void GetSelectionOrCaretDrawBounds(int &StartLine, int &StartOffs, int &EndLine, int &EndOffs, bool Ordered) const;
   void GetAnchorDrawPos(int &Line, int &Offs) const override;
 
   // Hooks the editor control fills; a headless document has no window.
@@ -238,7 +237,6 @@ private:
   void RebuildJumps();
 
 public:
-
   // -------------------------------------------------- typing and insertion
   // One character typed on the keyboard, in the ANSI code page.
   void KeyPress(char Key);

@@ -62,7 +62,8 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
     if (!IsTextItem(d->ItemNo)) {
       // In a right-to-left paragraph an item is entered from its right edge.
       const bool rtl = GetParaBiDiMode(GetItemPara(d->ItemNo)) == rvbdRightToLeft;
-      if (dl == first) CharEnds.push_back(rtl ? TRVCharPos{d->Left + d->Width, dl, 0, 2} : TRVCharPos{d->Left, dl, 0, 1});
+      if (dl == first)
+        CharEnds.push_back(rtl ? TRVCharPos{d->Left + d->Width, dl, 0, 2} : TRVCharPos{d->Left, dl, 0, 1});
       CharEnds.push_back(rtl ? TRVCharPos{d->Left, dl, 1, 1} : TRVCharPos{d->Left + d->Width, dl, 1, 2});
       continue;
     }
@@ -119,8 +120,7 @@ bool TRVEditRVData::AddPlacedStops(int DrawLineNo, bool FirstOfLine) {
   // a stop stands where its characters meet on the screen.
   style->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), GetItemBiDiMode(d->ItemNo));
   std::vector<int> pos;
-  if (!GetCharPlacement(*canvas, piece, pos, d->Width - d->ExtraSpaceBefore, opt) ||
-      int(pos.size()) != d->Length + 1)
+  if (!GetCharPlacement(*canvas, piece, pos, d->Width - d->ExtraSpaceBefore, opt) || int(pos.size()) != d->Length + 1)
     return false;
   const int x0 = d->Left + d->ExtraSpaceBefore;
   // As with measured stops, a piece that follows another on the line

@@ -402,7 +402,8 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
       // Right-to-left and reordered text: the boundary drawn nearest the
       // point, wherever it lies in the text.
       std::vector<int> placed;
-      if (itemBiDi != rvbdUnspecified && GetCharPlacement(*canvas, piece, placed, d->Width - d->ExtraSpaceBefore, opt) &&
+      if (itemBiDi != rvbdUnspecified &&
+          GetCharPlacement(*canvas, piece, placed, d->Width - d->ExtraSpaceBefore, opt) &&
           static_cast<int>(placed.size()) == d->Length + 1) {
         int64_t bestDist = INT64_MAX;
         for (int i = 0; i <= d->Length; ++i) {

@@ -237,28 +237,27 @@ TEST_P(Pages, MoveByTheClientHeight) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Pages,
-    ::testing::Values(
-        // Down: two thirds of 100 below the view's top; the line found goes
-        // to the top of the view.
-        PageCase{"downFromTheTop", 100, 0, 0, true, "6 2 @7", 60},
-        PageCase{"downFromTheMiddle", 100, 60, 8, true, "12 2 @13", 120},
-        PageCase{"downNearTheEndGoesToTheEnd", 100, 240, 27, true, "29 4 @30", -1},
-        // Up: two thirds above the view's top, then half a page at a time
-        // until a line above the caret's is found.
-        PageCase{"upFromTheMiddle", 100, 150, 20, false, "8 2 @9", -1},
-        PageCase{"upSearchesOnWhileTheLineIsNotAboveTheCaret", 100, 150, 5, false, "3 2 @4", -1},
-        PageCase{"upNearTheTopGoesToTheStart", 100, 50, 7, false, "0 0 @1", -1},
-        // A client of no height or one pixel: the search still moves (one
-        // line at a time) and ends.
-        PageCase{"downWithNoClientHeight", 0, 0, 0, true, "1 2 @2", 10},
-        PageCase{"downWithOnePixel", 1, 0, 0, true, "1 2 @2", 10},
-        PageCase{"upWithNoClientHeight", 0, 50, 5, false, "4 2 @5", -1},
-        PageCase{"upWithOnePixel", 1, 50, 5, false, "4 2 @5", -1},
-        PageCase{"upWithNoClientHeightFarBelow", 0, 250, 2, false, "1 2 @2", -1},
-        PageCase{"downWithNoClientHeightFromTheLastLine", 0, 290, 29, true, "29 4 @30", -1}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, Pages,
+                         ::testing::Values(
+                             // Down: two thirds of 100 below the view's top; the line found goes
+                             // to the top of the view.
+                             PageCase{"downFromTheTop", 100, 0, 0, true, "6 2 @7", 60},
+                             PageCase{"downFromTheMiddle", 100, 60, 8, true, "12 2 @13", 120},
+                             PageCase{"downNearTheEndGoesToTheEnd", 100, 240, 27, true, "29 4 @30", -1},
+                             // Up: two thirds above the view's top, then half a page at a time
+                             // until a line above the caret's is found.
+                             PageCase{"upFromTheMiddle", 100, 150, 20, false, "8 2 @9", -1},
+                             PageCase{"upSearchesOnWhileTheLineIsNotAboveTheCaret", 100, 150, 5, false, "3 2 @4", -1},
+                             PageCase{"upNearTheTopGoesToTheStart", 100, 50, 7, false, "0 0 @1", -1},
+                             // A client of no height or one pixel: the search still moves (one
+                             // line at a time) and ends.
+                             PageCase{"downWithNoClientHeight", 0, 0, 0, true, "1 2 @2", 10},
+                             PageCase{"downWithOnePixel", 1, 0, 0, true, "1 2 @2", 10},
+                             PageCase{"upWithNoClientHeight", 0, 50, 5, false, "4 2 @5", -1},
+                             PageCase{"upWithOnePixel", 1, 50, 5, false, "4 2 @5", -1},
+                             PageCase{"upWithNoClientHeightFarBelow", 0, 250, 2, false, "1 2 @2", -1},
+                             PageCase{"downWithNoClientHeightFromTheLastLine", 0, 290, 29, true, "29 4 @30", -1}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ----------------------------------------------------- paragraph selection
 
@@ -289,7 +288,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, ParagraphSelection,
     ::testing::Values(ParaSelCase{"oneStepSelectsBothParagraphs", 1, 2, "select-down", "1 1 3 3", "2 4 @3"},
                       ParaSelCase{"thenWholeParagraphsDown", 1, 2, "select-down\nselect-down", "1 1 4 3", "3 2 @4"},
-                      ParaSelCase{"rightAddsTheNextParagraph", 1, 2, "select-down\nselect-right 1", "1 1 4 3", "3 2 @4"},
+                      ParaSelCase{"rightAddsTheNextParagraph", 1, 2, "select-down\nselect-right 1", "1 1 4 3",
+                                  "3 2 @4"},
                       ParaSelCase{"upTakesOneBack", 1, 2, "select-down 3\nselect-up", "1 1 4 3", "3 2 @4"},
                       ParaSelCase{"backwards", 5, 2, "select-up\nselect-left 1", "5 3 2 1", "2 0 @3"},
                       ParaSelCase{"backwardsAcrossAnItemBoundary", 4, 2, "select-up\nselect-up", "4 3 1 1", "1 0 @2"},
@@ -317,7 +317,8 @@ TEST(ShiftSelection, StartsAtTheCaretAndFollowsIt) {
 // plain move reaches it; it reports the direction.
 class CaretTaker : public TRVBulletItemInfo {
 public:
-  explicit CaretTaker(TCustomRVData *RVData, std::vector<TRVGetOutDirection> *Log) : TRVBulletItemInfo(RVData), FLog(Log) {}
+  explicit CaretTaker(TCustomRVData *RVData, std::vector<TRVGetOutDirection> *Log)
+      : TRVBulletItemInfo(RVData), FLog(Log) {}
   int GetWidth() const override { return 20; }
   int GetHeight() const override { return 10; }
   bool TakeCaret(TCustomRVData *, int, TRVGetOutDirection Direction) override {
@@ -535,7 +536,7 @@ struct StopsCase {
   const char *name;
   TRVBiDiMode paraBiDi, textBiDi;
   std::u16string text;
-  std::vector<int> xs;   // the stops' X from the piece's left edge
+  std::vector<int> xs; // the stops' X from the piece's left edge
   int moveRightTo;
 };
 
@@ -570,18 +571,15 @@ TEST_P(RightToLeftStops, StandWhereTheCharactersMeet) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RightToLeftStops,
-    ::testing::Values(StopsCase{"leftToRight", rvbdUnspecified, rvbdUnspecified, u"abc", {0, 10, 20, 30}, 1},
-                      StopsCase{"hebrewParagraph", rvbdRightToLeft, rvbdUnspecified, u"\u05D0\u05D1\u05D2",
-                                {30, 20, 10, 0}, 0},
-                      StopsCase{"hebrewTextStyle", rvbdUnspecified, rvbdRightToLeft, u"\u05D0\u05D1\u05D2",
-                                {30, 20, 10, 0}, 0},
-                      // Latin letters keep their order inside a right-to-left
-                      // paragraph; the placement puts a boundary after its
-                      // character, the caret being drawn a pixel before.
-                      StopsCase{"latinInARightToLeftParagraph", rvbdRightToLeft, rvbdUnspecified, u"ab",
-                                {0, 11, 21}, 0},
-                      StopsCase{"mixed", rvbdRightToLeft, rvbdUnspecified, u"\u05D0\u05D1 cd",
-                                {50, 40, 30, 31, 11, 21}, 0}),
+    ::testing::Values(
+        StopsCase{"leftToRight", rvbdUnspecified, rvbdUnspecified, u"abc", {0, 10, 20, 30}, 1},
+        StopsCase{"hebrewParagraph", rvbdRightToLeft, rvbdUnspecified, u"\u05D0\u05D1\u05D2", {30, 20, 10, 0}, 0},
+        StopsCase{"hebrewTextStyle", rvbdUnspecified, rvbdRightToLeft, u"\u05D0\u05D1\u05D2", {30, 20, 10, 0}, 0},
+        // Latin letters keep their order inside a right-to-left
+        // paragraph; the placement puts a boundary after its
+        // character, the caret being drawn a pixel before.
+        StopsCase{"latinInARightToLeftParagraph", rvbdRightToLeft, rvbdUnspecified, u"ab", {0, 11, 21}, 0},
+        StopsCase{"mixed", rvbdRightToLeft, rvbdUnspecified, u"\u05D0\u05D1 cd", {50, 40, 30, 31, 11, 21}, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Up and Down find the place under the caret where the characters are
