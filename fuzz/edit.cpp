@@ -1,7 +1,8 @@
 // Bytes become a document (texts, styles, list markers, breaks, a width)
 // and a script of edits on it: typing, Enter, Backspace, Delete, moves,
 // selections, paragraph styles, item insertion, undo and redo. After every
-// step the draw lines must be those of a whole pass; undoing everything must
+// step the draw lines must be those of a whole pass and the caret must stand
+// on a stop of its line, never on a list marker; undoing everything must
 // give back the starting document's RVF, and redoing everything the end's.
 #include <cstdint>
 #include <cstdio>
@@ -42,6 +43,19 @@ void checkLines(kc::TRVEditRVData &d) {
   const std::string partial = lines(d);
   d.ReformatAllForced(true);
   if (partial != lines(d)) fail("partial reformat differs from a whole pass", partial, lines(d));
+}
+
+// Whatever the moves did, the caret stands on a stop of its line and never
+// on a list marker.
+void checkCaret(const kc::TRVEditRVData &d) {
+  if (d.CaretDrawItemNo < 0) return;
+  if (d.CaretOffs < 0 || d.CaretOffs >= int(d.CharEnds.size()))
+    fail("caret stop outside its line", std::to_string(d.CaretOffs), std::to_string(d.CharEnds.size()));
+  const kc::TRVCharPos &c = d.CharEnds[size_t(d.CaretOffs)];
+  if (c.DrawItemNo < 0 || c.DrawItemNo >= d.DrawLines.Count())
+    fail("caret stop on no draw line", std::to_string(c.DrawItemNo), lines(d));
+  if (d.GetItemStyle(d.DrawLines.Items(c.DrawItemNo)->ItemNo) == kc::rvsListMarker)
+    fail("caret on a list marker", std::to_string(c.DrawItemNo), lines(d));
 }
 
 } // namespace
@@ -87,6 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   level->FormatString = "*";
   level->LeftIndent = in.upTo(20);
 
+  // Pages are searched by steps of half the client's height, which may be
+  // nothing at all.
+  if (in.upTo(4) == 0) host.SetClientSize(host.ClientWidth(), in.upTo(3));
+  if (in.upTo(3) == 0) style.SelectionMode = kc::rvsmParagraph;
   kc::TRVEditRVData doc(&host);
   static const char *words[] = {"ab", "wiw", "iii", "abcdefgh", "w", "", "x y", "  "};
   const int paragraphs = 1 + in.upTo(6);
@@ -129,10 +147,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
   const std::string start = both();
   kc::TRVEditScript script(doc);
-  static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y", "enter",
-                                   "shift-enter", "backspace",     "ctrl-backspace", "delete",   "left",
-                                   "right 3",     "select-left 4", "select-right 9", "home",     "end",
-                                   "para 1",      "break",         "undo",           "redo",     "select-all"};
+  static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y",     "enter",
+                                   "shift-enter", "backspace",     "ctrl-backspace", "delete",       "left",
+                                   "right 3",     "select-left 4", "select-right 9", "home",         "end",
+                                   "para 1",      "break",         "undo",           "redo",         "select-all",
+                                   "up",          "down 2",        "ctrl-left",      "ctrl-right 2", "pageup",
+                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
     // Now and then item properties set by name, or an edit in the nested
@@ -160,6 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       doc.SetCaretItemPos(item, doc.GetOffsBeforeItem(item) + in.upTo(doc.GetItemEndOffset(item) + 1));
     } else {
       script.Run(commands[c], out, error);
+      checkCaret(doc);
     }
     checkLines(doc);
     checkLines(inner);

@@ -29,6 +29,19 @@ check "select all and type" "$work/doc.txt" 'select-all\ntype x\ndump\nundo\nund
   'x\ncaret 0 1\nhello world\nsecond\ncaret 1 6'
 check "home and end" "$work/doc.txt" 'right 3\nend\ndump\nhome\ndump\n' \
   'hello world\nsecond\ncaret 0 11\nhello world\nsecond\ncaret 0 0'
+check "words" "$work/doc.txt" 'ctrl-right 2\ndump\nctrl-left\ndump\n' \
+  'hello world\nsecond\ncaret 0 11\nhello world\nsecond\ncaret 0 6'
+check "lines" "$work/doc.txt" 'right 3\ndown\ndump\nup\ndump\n' \
+  'hello world\nsecond\ncaret 1 3\nhello world\nsecond\ncaret 0 3'
+check "document ends" "$work/doc.txt" 'doc-end\ndump\ndoc-home\ndump\n' \
+  'hello world\nsecond\ncaret 1 6\nhello world\nsecond\ncaret 0 0'
+check "select down and type" "$work/doc.txt" 'right 3\nselect-down\ntype X\ndump\nundo\nundo\nselect-down 2\nselect-up\ndelete\ndump\n' \
+  'helXond\ncaret 0 4\nhello ond\ncaret 0 6'
+# Pages: sixty lines of 14 pixels in a client 400 high, so a page is
+# about 18 lines.
+for i in $(seq 1 60); do echo "line $i"; done > "$work/long.txt"
+got=$(printf 'pagedown\ndump\npagedown\ndump\npageup\ndump\npageup\ndump\n' | "$tool" edit --width 200 --fake "$work/long.txt" | grep caret | tr '\n' ' ')
+[ "$got" = "caret 18 0 caret 36 0 caret 16 0 caret 0 0 " ] || { echo "FAIL pages: $got"; fail=1; }
 # The document is read as rvtool format reads it: RVF by its extension.
 "$tool" convert --to rvf "$work/doc.txt" "$work/doc.rvf"
 check "rvf file" "$work/doc.rvf" 'dump\n' 'hello world\nsecond\ncaret 0 0'

@@ -116,17 +116,15 @@ public:
   bool ClampCaret();
   bool CaretAtLineStart() const { return CaretOffs == 0; }
   bool CaretAtLineEnd() const { return CaretOffs == int(CharEnds.size()) - 1; }
-  // Moves the caret by one character, across paragraph ends; to the ends of
-  // the screen line.
-  void MoveCaretLeft(bool Select);
-  void MoveCaretRight(bool Select);
-  void MoveCaretHome();
-  void MoveCaretEnd();
-  // The caret follows the moving end of a selection set from outside.
+  // The caret follows the moving end of a selection set from outside (a
+  // click, select-all), never standing on a list marker.
   void AfterSelectionSet() override;
-  // Where the caret stands when nothing is selected.
+  // Where the caret stands when nothing is selected, as items and as draw
+  // lines; the anchor of no selection is the caret.
   void GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
                                  bool Ordered) const override;
+  void GetSelectionOrCaretDrawBounds(int &StartLine, int &StartOffs, int &EndLine, int &EndOffs, bool Ordered) const;
+  void GetAnchorDrawPos(int &Line, int &Offs) const override;
 
   // Hooks the editor control fills; a headless document has no window.
   virtual bool CaretHasFocus() const { return false; }
@@ -216,7 +214,14 @@ public:
 
   // ------------------------------------------- caret moves and jump mode
   // Each gives true when the caret stood at an edge of the document, so
-  // that the owner can tell its outer document (a cell editor its table).
+  // that the owner can tell its outer document (a cell editor its table);
+  // Ctrl+Home and Ctrl+End always do. Left and Right step by caret stops
+  // (the end of a line and the start of the next are two stops), with Ctrl
+  // by words; Up and Down take the line above or below at the caret's x.
+  // With Shift in paragraph selection mode a selection that already spans
+  // paragraphs grows by whole paragraphs. The selection itself is the
+  // caller's: StartShiftSelection before a move with Shift,
+  // ExtendShiftSelection after it, a deselect before one without.
   bool MoveCaretLeft(bool Shift, bool Ctrl);
   bool MoveCaretRight(bool Shift, bool Ctrl);
   bool MoveCaretUp(bool Shift, bool Ctrl);
@@ -236,6 +241,35 @@ public:
   // An empty document gets one empty text item to hold the caret.
   void EnsureNotEmpty();
 
+private:
+  // False when there is no caret to move (a bad stop index is mended).
+  bool CaretReady();
+  // The caret at a draw position, its line's stops rebuilt.
+  void SetCaretDrawPos(int DrawLineNo, int DrawOffs);
+  // The caret at an item position: on a stop of its present line when one
+  // stands there, else on the line the position belongs to.
+  void SetCaretItemPosNear(int ItemNo, int Offs);
+  // After a move: the resizer follows the caret, the caret is placed and
+  // scrolled into view.
+  void PlaceMovedCaret(bool Scroll = true);
+  // Offers the caret to the non-text item of a draw line.
+  bool OfferCaretTo(int DrawLineNo, TRVGetOutDirection Direction);
+  // One stop on, onto the start of the next line at a line's end; false at
+  // the end of the document.
+  bool StepStopForward();
+  bool ParagraphSelecting() const;
+  void MoveToPrevParagraphStart();
+  void MoveToNextParagraphEnd();
+  // Up and Down: the caret goes to the point of its x on draw line Target.
+  void MoveToLineAt(int Target, bool NoOffer, TRVGetOutDirection Direction);
+  // The screen line of a draw line, as a vertical extent.
+  void ScreenLineExtent(int DrawLineNo, int &Top, int &Bottom) const;
+  // Stops of a right-to-left or reordered text piece from where its
+  // characters are drawn; false when the placement cannot be had.
+  bool AddPlacedStops(int DrawLineNo, bool FirstOfLine);
+  void RebuildJumps();
+
+public:
   // -------------------------------------------------- typing and insertion
   // One character typed on the keyboard, in the ANSI code page.
   void KeyPress(char Key);
@@ -353,7 +387,6 @@ protected:
 
 private:
   friend class TRVUndoList;
-  void MoveCaretByChar(bool Forward, bool Select);
   bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item);
   bool CanJoinParas(int FirstParaItem, int SecondParaItem);
   void DeleteCharsBefore(int ItemNo, int Offs, int Count, int &NewItemNo, int &NewOffs);

@@ -1,5 +1,5 @@
-// The caret: the stops of its screen line, its placement and size, and the
-// moves a headless editor needs (by character, to the line's ends).
+// The caret: the stops of its screen line, its placement and size, and
+// where it goes when the selection is set from outside.
 #include <algorithm>
 #include <cassert>
 
@@ -24,8 +24,31 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
   CaretOffs = 100000;
   int first = 0, last = 0;
   GetScreenLineRange(CaretDrawItemNo, first, last);
+  auto isMarker = [&](int DrawLineNo) { return GetItemStyle(DrawLines.Items(DrawLineNo)->ItemNo) == rvsListMarker; };
+  if (first == last && isMarker(first)) {
+    // A marker alone on its line (what follows it wrapped below) holds no
+    // caret either: the caret goes on to the next line that has a place,
+    // or back to the end of the line before when markers end the document.
+    const int n = DrawLines.Count();
+    int to = first + 1;
+    for (int f, l; to < n; to = l + 1) {
+      GetScreenLineRange(to, f, l);
+      if (!(f == l && isMarker(f))) break;
+    }
+    int back = first - 1;
+    while (back >= 0 && isMarker(back)) --back;
+    if (to < n) {
+      CaretDrawItemNo = to;
+      OffsetHint = DrawLineStartOffset(to) - 2;
+      GetScreenLineRange(to, first, last);
+    } else if (back >= 0) {
+      CaretDrawItemNo = back;
+      OffsetHint = DrawLineEndOffset(back) - 1;
+      GetScreenLineRange(back, first, last);
+    }
+  }
   // A list marker at the line start is no caret place.
-  if (GetItemStyle(DrawLines.Items(first)->ItemNo) == rvsListMarker && first < last) {
+  if (isMarker(first) && first < last) {
     if (CaretDrawItemNo == first) {
       CaretDrawItemNo = first + 1;
       OffsetHint = DrawLineStartOffset(first + 1) - 2;
@@ -36,30 +59,34 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
   TRVStyle *style = GetRVStyle();
   for (int dl = first; dl <= last; ++dl) {
     const TRVDrawLineInfo *d = DrawLines.Items(dl);
-    if (IsTextItem(d->ItemNo)) {
-      if (dl == first && d->Length > 0) CharEnds.push_back({d->Left, dl, 1, 1});
-      if (d->Length > 1) {
-        const bool uni = GetItem(d->ItemNo)->IsUnicode();
-        const uint8_t opt = uni ? rvuniUnicodeBit : 0;
-        const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
-        std::vector<int> ext;
-        if (canvas && style) {
-          style->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), GetItemBiDiMode(d->ItemNo));
-          int fit = 0;
-          GetTextFit(*canvas, piece, INT32_MAX / 4, opt, &ext, fit);
-        }
-        for (int b = 1; b < d->Length; ++b) {
-          // No stop between the halves of a surrogate pair.
-          if (uni && IsHighSurrogate(UnitAt(piece, size_t(b - 1)))) continue;
-          const int w = size_t(b - 1) < ext.size() ? ext[size_t(b - 1)] : 0;
-          CharEnds.push_back({d->Left + d->ExtraSpaceBefore + w, dl, b + 1, 1});
-        }
-      }
-      CharEnds.push_back({d->Left + d->Width, dl, d->Length + 1, 1});
-    } else {
-      if (dl == first) CharEnds.push_back({d->Left, dl, 0, 1});
-      CharEnds.push_back({d->Left + d->Width, dl, 1, 2});
+    if (!IsTextItem(d->ItemNo)) {
+      // In a right-to-left paragraph an item is entered from its right edge.
+      const bool rtl = GetParaBiDiMode(GetItemPara(d->ItemNo)) == rvbdRightToLeft;
+      if (dl == first)
+        CharEnds.push_back(rtl ? TRVCharPos{d->Left + d->Width, dl, 0, 2} : TRVCharPos{d->Left, dl, 0, 1});
+      CharEnds.push_back(rtl ? TRVCharPos{d->Left, dl, 1, 1} : TRVCharPos{d->Left + d->Width, dl, 1, 2});
+      continue;
     }
+    if (GetItemBiDiMode(d->ItemNo) != rvbdUnspecified && AddPlacedStops(dl, dl == first)) continue;
+    if (dl == first && d->Length > 0) CharEnds.push_back({d->Left, dl, 1, 1});
+    if (d->Length > 1) {
+      const bool uni = GetItem(d->ItemNo)->IsUnicode();
+      const uint8_t opt = uni ? rvuniUnicodeBit : 0;
+      const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
+      std::vector<int> ext;
+      if (canvas && style) {
+        style->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), GetItemBiDiMode(d->ItemNo));
+        int fit = 0;
+        GetTextFit(*canvas, piece, INT32_MAX / 4, opt, &ext, fit);
+      }
+      for (int b = 1; b < d->Length; ++b) {
+        // No stop between the halves of a surrogate pair.
+        if (uni && IsHighSurrogate(UnitAt(piece, size_t(b - 1)))) continue;
+        const int w = size_t(b - 1) < ext.size() ? ext[size_t(b - 1)] : 0;
+        CharEnds.push_back({d->Left + d->ExtraSpaceBefore + w, dl, b + 1, 1});
+      }
+    }
+    CharEnds.push_back({d->Left + d->Width, dl, d->Length + 1, 1});
   }
   // The stop of the hint: exact when it exists; before the draw line's
   // first stop it is the end of the draw line before; beyond, its end.
@@ -79,6 +106,30 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
   if (OffsetHint < 0 || want <= start) CaretOffs = before >= 0 ? before : 0;
   else CaretOffs = end >= 0 ? end : int(CharEnds.size()) - 1;
   if (CharEnds.empty()) CaretOffs = -1;
+}
+
+bool TRVEditRVData::AddPlacedStops(int DrawLineNo, bool FirstOfLine) {
+  const TRVDrawLineInfo *d = DrawLines.Items(DrawLineNo);
+  TCanvas *canvas = GetCanvas();
+  TRVStyle *style = GetRVStyle();
+  if (!canvas || !style || d->Length <= 0) return false;
+  const bool uni = GetItem(d->ItemNo)->IsUnicode();
+  const uint8_t opt = uni ? rvuniUnicodeBit : 0;
+  const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
+  // The same style and direction the painter draws the piece with, so that
+  // a stop stands where its characters meet on the screen.
+  style->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), GetItemBiDiMode(d->ItemNo));
+  std::vector<int> pos;
+  if (!GetCharPlacement(*canvas, piece, pos, d->Width - d->ExtraSpaceBefore, opt) || int(pos.size()) != d->Length + 1)
+    return false;
+  const int x0 = d->Left + d->ExtraSpaceBefore;
+  // As with measured stops, a piece that follows another on the line
+  // shares its start with the end of that one.
+  for (int b = FirstOfLine ? 0 : 1; b <= d->Length; ++b) {
+    if (uni && b > 0 && b < d->Length && IsHighSurrogate(UnitAt(piece, size_t(b - 1)))) continue;
+    CharEnds.push_back({x0 + pos[size_t(b)], DrawLineNo, b + 1, 0});
+  }
+  return true;
 }
 
 bool TRVEditRVData::ClampCaret() {
@@ -118,9 +169,20 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
     } else if (CurrentItem >= 0) {
       CurrentItem = -1;
     }
-    if (!NoStyleNotify && IsTextItem(item)) {
-      const int style = GetItemStyle(item);
-      const TRVStyle *st = GetRVStyle();
+    // The text style is the caret item's, unless the selection starts at
+    // the very end of a line and a paragraph starts after it: typing
+    // replaces the selection in that paragraph's style.
+    int styleItem = item;
+    if (SelectionExists()) {
+      int sl, so, el, eo;
+      GetSelectionDrawBounds(true, sl, so, el, eo);
+      if (sl >= 0 && sl + 1 < DrawLines.Count() && so >= DrawLineEndOffset(sl) &&
+          IsParaStart(DrawLines.Items(sl + 1)->ItemNo))
+        styleItem = DrawLines.Items(sl + 1)->ItemNo;
+    }
+    const TRVStyle *st = GetRVStyle();
+    if (!NoStyleNotify && IsTextItem(styleItem)) {
+      const int style = GetItemStyle(styleItem);
       const bool noSwitch = st && st->TextStyles().GetTextStyleSafe(style)->Protection.Has(rvprDoNotAutoSwitch);
       const bool rememberedNoSwitch =
           st && st->TextStyles().GetTextStyleSafe(RememberedTextStyleNo)->Protection.Has(rvprDoNotAutoSwitch);
@@ -131,6 +193,19 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
         RememberedTextStyleNo = style;
       }
       DoCurStyleChange();
+    }
+    // A link under the caret shows as hovered, as under the mouse.
+    const TCustomRVItemInfo *si = GetItem(styleItem);
+    if (CaretHighlightsJumps() && si->GetStyleFlag(rvbsfHotSpot, st)) {
+      if (!(State & rvstHoverActive) || HoveredJump != si->JumpID) {
+        HoveredJump = si->JumpID;
+        State |= rvstHoverActive;
+        InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
+      }
+    } else if (State & rvstHoverActive) {
+      HoveredJump = -1;
+      State &= ~rvstHoverActive;
+      InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
     }
   }
   if (ScrollToCaret && h != 0 && !(State & rvstNoScroll)) ScrollToCaretRect(CaretX, CaretTop, h);
@@ -175,62 +250,21 @@ void TRVEditRVData::SetCaretItemPos(int ItemNo, int Offs, bool Scroll) {
   PlaceCaret(false, Scroll, false, false);
 }
 
-// ------------------------------------------------------------ moves
-
-namespace {
-
-// One character back from (Item, Offs); false at the document start. The
-// end of an item that a continuing item follows is the same place as that
-// item's start, and a list marker is no place at all.
-bool StepBack(const TRVEditRVData &d, int &Item, int &Offs) {
-  if (Offs > d.GetOffsBeforeItem(Item)) {
-    Offs = d.IsTextItem(Item) ? d.GetPrevCharOffset(Item, Offs) : 0;
-    if (Offs < d.GetOffsBeforeItem(Item)) Offs = d.GetOffsBeforeItem(Item);
-    return true;
-  }
-  int k = Item;
-  bool crossedBreak = !d.GetItem(k)->GetContinuePara();
-  while (k > 0) {
-    --k;
-    if (d.GetItemStyle(k) == rvsListMarker) {
-      crossedBreak = true;
-      continue;
-    }
-    Item = k;
-    Offs = d.GetItemEndOffset(k);
-    if (crossedBreak) return true;
-    return StepBack(d, Item, Offs);
-  }
-  return false;
-}
-
-bool StepForward(const TRVEditRVData &d, int &Item, int &Offs) {
-  if (Offs < d.GetItemEndOffset(Item)) {
-    Offs = d.IsTextItem(Item) ? d.GetNextCharOffset(Item, Offs) : 1;
-    Offs = std::min(Offs, d.GetItemEndOffset(Item));
-    return true;
-  }
-  int k = Item;
-  bool crossedBreak = false;
-  while (k + 1 < d.GetItemCount()) {
-    ++k;
-    if (!d.GetItem(k)->GetContinuePara()) crossedBreak = true;
-    if (d.GetItemStyle(k) == rvsListMarker) continue;
-    Item = k;
-    Offs = d.GetOffsBeforeItem(k);
-    if (crossedBreak) return true;
-    return StepForward(d, Item, Offs);
-  }
-  return false;
-}
-
-} // namespace
+// --------------------------------------------------------- selection
 
 void TRVEditRVData::AfterSelectionSet() {
   if (SelEndLine < 0 || SelEndLine >= DrawLines.Count() || (State & rvstFormatting)) return;
-  CaretDrawItemNo = SelEndLine;
-  PrepareCaretLine(SelEndOffs - 1);
-  PlaceCaret(false, true, false, true);
+  int line = SelEndLine, offs = SelEndOffs;
+  // The caret never stands on a list marker: it goes to the start of what
+  // follows it.
+  if (GetItemStyle(DrawLines.Items(line)->ItemNo) == rvsListMarker && line + 1 < DrawLines.Count()) {
+    ++line;
+    offs = DrawLineStartOffset(line);
+  }
+  CaretDrawItemNo = line;
+  PrepareCaretLine(offs - 1);
+  UpdateResizer();
+  PlaceCaret(false, true, false, false);
 }
 
 void TRVEditRVData::GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, int &EndItem, int &EndOffs,
@@ -243,43 +277,20 @@ void TRVEditRVData::GetSelectionOrCaretBounds(int &StartItem, int &StartOffs, in
   EndOffs = StartOffs;
 }
 
-void TRVEditRVData::MoveCaretLeft(bool Select) { MoveCaretByChar(false, Select); }
-
-void TRVEditRVData::MoveCaretRight(bool Select) { MoveCaretByChar(true, Select); }
-
-void TRVEditRVData::MoveCaretByChar(bool Forward, bool Select) {
-  int item, offs;
-  if (!GetCaretItemPos(item, offs)) return;
-  int ai = item, ao = offs;
-  if (Select && SelStartLine >= 0) DrawPosToItemPos(SelStartLine, SelStartOffs, ai, ao);
-  if (!Select && SelectionExists()) {
-    // A plain move out of a selection lands on its end in that direction.
-    int a, aOffs, b, bOffs;
-    GetSelectionItemBoundsRaw(true, a, aOffs, b, bOffs);
-    ClearSelection(false);
-    if (Forward) SetCaretItemPos(b, bOffs);
-    else SetCaretItemPos(a, aOffs);
+void TRVEditRVData::GetSelectionOrCaretDrawBounds(int &StartLine, int &StartOffs, int &EndLine, int &EndOffs,
+                                                  bool Ordered) const {
+  const bool caret = CaretDrawItemNo >= 0 && CaretOffs >= 0 && CaretOffs < int(CharEnds.size());
+  if (SelectionExists() || !caret) {
+    GetSelectionDrawBounds(Ordered, StartLine, StartOffs, EndLine, EndOffs);
     return;
   }
-  if (Forward) StepForward(*this, item, offs);
-  else StepBack(*this, item, offs);
-  SetCaretItemPos(item, offs);
-  if (Select) SetSelectionFromItems(ai, ao, item, offs);
-  else ClearSelection(false);
+  StartLine = EndLine = CharEnds[size_t(CaretOffs)].DrawItemNo;
+  StartOffs = EndOffs = CharEnds[size_t(CaretOffs)].Offset;
 }
 
-void TRVEditRVData::MoveCaretHome() {
-  if (CharEnds.empty()) return;
-  ClearSelection(false);
-  CaretOffs = 0;
-  PlaceCaret(false, true, false, false);
-}
-
-void TRVEditRVData::MoveCaretEnd() {
-  if (CharEnds.empty()) return;
-  ClearSelection(false);
-  CaretOffs = int(CharEnds.size()) - 1;
-  PlaceCaret(false, true, false, false);
+void TRVEditRVData::GetAnchorDrawPos(int &Line, int &Offs) const {
+  int endLine, endOffs;
+  GetSelectionOrCaretDrawBounds(Line, Offs, endLine, endOffs, false);
 }
 
 } // namespace kc

@@ -329,7 +329,7 @@ bool TRVEditRVData::OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated)
   if (lineStart) {
     if (item == 0) return false;
     if (GetItem(item)->GetFlag(rvbpFullWidth) || GetItem(item - 1)->GetFlag(rvbpFullWidth)) {
-      MoveCaretLeft(false);
+      MoveCaretLeft(false, false);
       return true;
     }
     if (GetItem(item)->GetContinuePara() && !IsMarkerAt(*this, item - 1)) {
@@ -475,7 +475,7 @@ bool TRVEditRVData::OnDelPressed(bool Ctrl, bool Repeated) {
   if (CaretAtLineEnd() && atItemEnd) {
     if (GetItem(item)->GetFlag(rvbpFullWidth) ||
         (item + 1 < GetItemCount() && GetItem(item + 1)->GetFlag(rvbpFullWidth) && !IsEmptyText(*this, item))) {
-      MoveCaretRight(false);
+      MoveCaretRight(false, false);
       return true;
     }
     if (item == GetItemCount() - 1) {

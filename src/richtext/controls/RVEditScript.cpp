@@ -27,6 +27,38 @@ bool ParseCount(const std::string &Arg, int &Count, bool Required) {
   return true;
 }
 
+// The caret keys as commands: the key, Shift and Ctrl held, and whether a
+// count must be given.
+struct TMoveCommand {
+  const char *Name;
+  TRVEditScript::TCaretKey Key;
+  bool Shift, Ctrl, CountRequired;
+};
+constexpr TMoveCommand kMoveCommands[] = {
+    {"left", TRVEditScript::ckLeft, false, false, false},
+    {"right", TRVEditScript::ckRight, false, false, false},
+    {"up", TRVEditScript::ckUp, false, false, false},
+    {"down", TRVEditScript::ckDown, false, false, false},
+    {"home", TRVEditScript::ckHome, false, false, false},
+    {"end", TRVEditScript::ckEnd, false, false, false},
+    {"ctrl-left", TRVEditScript::ckLeft, false, true, false},
+    {"ctrl-right", TRVEditScript::ckRight, false, true, false},
+    {"doc-home", TRVEditScript::ckHome, false, true, false},
+    {"doc-end", TRVEditScript::ckEnd, false, true, false},
+    {"pageup", TRVEditScript::ckPageUp, false, false, false},
+    {"pagedown", TRVEditScript::ckPageDown, false, false, false},
+    {"select-left", TRVEditScript::ckLeft, true, false, true},
+    {"select-right", TRVEditScript::ckRight, true, false, true},
+    {"select-up", TRVEditScript::ckUp, true, false, false},
+    {"select-down", TRVEditScript::ckDown, true, false, false},
+};
+
+const TMoveCommand *FindMove(const std::string &Name) {
+  for (const TMoveCommand &m : kMoveCommands)
+    if (Name == m.Name) return &m;
+  return nullptr;
+}
+
 std::string ItemTextUtf8(const TRVEditRVData &d, int ItemNo) {
   std::string raw = d.GetItemTextRaw(ItemNo);
   if (!d.GetItem(ItemNo)->IsUnicode()) raw = AnsiToUnicode(d.GetStyleCodePage(d.GetItemStyle(ItemNo)), raw);
@@ -49,6 +81,26 @@ void TRVEditScript::Delete() {
 void TRVEditScript::Enter(bool Shift) {
   if (FData.SelectionExists() && !FData.DeleteSelection()) return;
   FData.OnEnterPress(Shift);
+}
+
+bool TRVEditScript::Move(TCaretKey Key, bool Shift, bool Ctrl) {
+  // As the editor control's keys do: Shift grows the selection from the
+  // caret, a move without it drops the selection first.
+  if (Shift) FData.StartShiftSelection();
+  else if (FData.SelectionExists()) FData.ClearSelection(false);
+  bool edge = false;
+  switch (Key) {
+  case ckLeft: edge = FData.MoveCaretLeft(Shift, Ctrl); break;
+  case ckRight: edge = FData.MoveCaretRight(Shift, Ctrl); break;
+  case ckUp: edge = FData.MoveCaretUp(Shift, Ctrl); break;
+  case ckDown: edge = FData.MoveCaretDown(Shift, Ctrl); break;
+  case ckHome: edge = FData.MoveCaretHome(Shift, Ctrl); break;
+  case ckEnd: edge = FData.MoveCaretEnd(Shift, Ctrl); break;
+  case ckPageUp: FData.MoveCaretPageUp(); break;
+  case ckPageDown: FData.MoveCaretPageDown(); break;
+  }
+  if (Shift) FData.ExtendShiftSelection();
+  return edge;
 }
 
 bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::string &Error) {
@@ -75,21 +127,12 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
     Backspace(cmd == "ctrl-backspace");
   } else if (cmd == "delete") {
     Delete();
-  } else if (cmd == "left" || cmd == "right" || cmd == "select-left" || cmd == "select-right") {
-    if (!ParseCount(arg, n, cmd.rfind("select", 0) == 0)) {
+  } else if (const TMoveCommand *move = FindMove(cmd)) {
+    if (!ParseCount(arg, n, move->CountRequired)) {
       Error = "bad count \"" + arg + "\"";
       return false;
     }
-    const bool select = cmd.rfind("select", 0) == 0;
-    const bool left = cmd.find("left") != std::string::npos;
-    for (int i = 0; i < n; ++i) {
-      if (left) FData.MoveCaretLeft(select);
-      else FData.MoveCaretRight(select);
-    }
-  } else if (cmd == "home") {
-    FData.MoveCaretHome();
-  } else if (cmd == "end") {
-    FData.MoveCaretEnd();
+    for (int i = 0; i < n; ++i) Move(move->Key, move->Shift, move->Ctrl);
   } else if (cmd == "select-all") {
     FData.SelectWholeDocument();
   } else if (cmd == "para") {

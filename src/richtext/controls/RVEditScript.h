@@ -3,6 +3,7 @@
 // editor control would drive its document: typing, Enter, Backspace,
 // Delete, caret moves and selections, undo and redo. The command-line tool,
 // the fuzzer, the benchmark and the tests script documents with it.
+#include <cstdint>
 #include <string>
 
 #include "richtext/controls/RVERVData.h"
@@ -15,12 +16,14 @@ public:
 
   // Runs one command; Output gets what "dump" prints. False, with Error,
   // for an unknown command or a bad argument. Commands: type TEXT (UTF-8),
-  // enter, shift-enter, backspace, ctrl-backspace, delete, left [N],
-  // right [N], home, end, select-all, select-left N, select-right N,
-  // para N (paragraph style), break (a horizontal line at the caret),
-  // undo, redo, dump; insert TEXT (UTF-8 with the escapes \t, \r, \n,
-  // \0 and a doubled backslash; CR LF ends a paragraph), insert-rvf FILE,
-  // insert-rtf FILE.
+  // enter, shift-enter, backspace, ctrl-backspace, delete, the caret keys
+  // left, right, up, down, home, end (of the screen line), ctrl-left,
+  // ctrl-right (by words), doc-home, doc-end, pageup, pagedown, select-up,
+  // select-down, each with an optional count, select-left N,
+  // select-right N, select-all, para N (paragraph style), break (a
+  // horizontal line at the caret), undo, redo, dump; insert TEXT (UTF-8 with
+  // the escapes \t, \r, \n, \0 and a doubled backslash; CR LF ends a
+  // paragraph), insert-rvf FILE, insert-rtf FILE.
   bool Run(const std::string &Line, std::string &Output, std::string &Error);
 
   // The document's text as UTF-8, a line per paragraph (and per line
@@ -28,6 +31,11 @@ public:
   // UTF-16 units from the line's start. A non-text item counts as one
   // character, shown as U+FFFC; list markers are not shown.
   std::string Dump() const;
+
+  // A caret key as the editor control handles it, Shift and Ctrl held or
+  // not; true when the caret stood at an edge of the document.
+  enum TCaretKey : uint8_t { ckLeft, ckRight, ckUp, ckDown, ckHome, ckEnd, ckPageUp, ckPageDown };
+  bool Move(TCaretKey Key, bool Shift, bool Ctrl);
 
   // The keys: with a selection, Backspace, Delete and Enter first delete it.
   void Backspace(bool Ctrl);

@@ -55,7 +55,8 @@ using TRVDragDropFormats = TRVSet<TRVDragDropFormat, uint8_t>;
 
 enum TRVDropFileAction : uint8_t { rvdfNone, rvdfInsert, rvdfLink };
 
-enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
+// TRVGetOutDirection comes with the items (RVItemTypes.h): an item that
+// takes the caret is told the direction of the move too.
 
 // Document flag bits: jump mode is entered around RTF and HTML exports;
 // a read-only editor takes drops.

@@ -398,15 +398,29 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
     const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
     int best = 1;
     if (canvas) {
-      GetRVStyle()->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), GetItemBiDiMode(d->ItemNo));
-      std::vector<int> ext;
-      int fit = 0;
-      GetTextFit(*canvas, piece, INT_MAX / 2, opt, &ext, fit);
+      const TRVBiDiMode itemBiDi = GetItemBiDiMode(d->ItemNo);
+      GetRVStyle()->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), itemBiDi);
       const int64_t x = int64_t(X) - d->Left - d->ExtraSpaceBefore;
-      int64_t bestDist = x < 0 ? -x : x;
-      for (int i = 1; i <= d->Length && static_cast<size_t>(i - 1) < ext.size(); ++i) {
-        const int64_t dist = std::abs(x - ext[static_cast<size_t>(i - 1)]);
-        if (dist < bestDist) bestDist = dist, best = i + 1;
+      // Right-to-left and reordered text: the boundary drawn nearest the
+      // point, wherever it lies in the text.
+      std::vector<int> placed;
+      if (itemBiDi != rvbdUnspecified &&
+          GetCharPlacement(*canvas, piece, placed, d->Width - d->ExtraSpaceBefore, opt) &&
+          static_cast<int>(placed.size()) == d->Length + 1) {
+        int64_t bestDist = INT64_MAX;
+        for (int i = 0; i <= d->Length; ++i) {
+          const int64_t dist = std::abs(x - placed[static_cast<size_t>(i)]);
+          if (dist < bestDist) bestDist = dist, best = i + 1;
+        }
+      } else {
+        std::vector<int> ext;
+        int fit = 0;
+        GetTextFit(*canvas, piece, INT_MAX / 2, opt, &ext, fit);
+        int64_t bestDist = x < 0 ? -x : x;
+        for (int i = 1; i <= d->Length && static_cast<size_t>(i - 1) < ext.size(); ++i) {
+          const int64_t dist = std::abs(x - ext[static_cast<size_t>(i - 1)]);
+          if (dist < bestDist) bestDist = dist, best = i + 1;
+        }
       }
       if (uni && best > 1 && best <= d->Length && UnitAt(piece, static_cast<size_t>(best - 2)) >= 0xD800 &&
           UnitAt(piece, static_cast<size_t>(best - 2)) <= 0xDBFF)

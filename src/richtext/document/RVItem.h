@@ -244,6 +244,13 @@ public:
     (void)Location, (void)Position;
     return nullptr;
   }
+  // A caret move in Direction reached this item in RVData: an item with
+  // documents of its own (a table) may take the caret into them and answer
+  // true; the move then ends there. Nothing else takes it.
+  virtual bool TakeCaret(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction) {
+    (void)RVData, (void)ItemNo, (void)Direction;
+    return false;
+  }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
   virtual bool QueryExtra(int Query) const {
     (void)Query;

@@ -121,6 +121,9 @@ enum TRVVAlign : uint8_t { rvvaBaseline, rvvaMiddle };
 
 // Walking the nested documents of an item.
 enum TRVSubRVDataPos : uint8_t { rvdFirst, rvdLast, rvdChosenUp, rvdChosenDown, rvdNext, rvdPrev };
+// The direction of a caret move that left a document at its edge, or that
+// reached an item able to take the caret.
+enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
 
 // Draw states of a non-text item.
 enum TRVItemDrawState : uint8_t {
