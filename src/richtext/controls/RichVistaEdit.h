@@ -220,6 +220,10 @@ public:
   int DropVScrollDirection() const { return FDropVScroll; }
   // ---- end of clipboard and drops
 
+  // The caret's place, the current text style's font, the caret's
+  // paragraph and whether typing is possible.
+  QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
+
   // -------------------------------------- answers of the document hooks
   void SetControlCursor(TCursor Cursor) override;
   void DoCaretMoveEvent();
@@ -238,7 +242,6 @@ protected:
   // The menu key asks for the context menu at the caret; a right click
   // has asked through the view already.
   void contextMenuEvent(QContextMenuEvent *Event) override;
-  QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
   void VScrolled() override;
   void HScrolled() override;
 

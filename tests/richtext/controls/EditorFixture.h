@@ -14,6 +14,7 @@
 #include "richtext/controls/RichVistaEdit.h"
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVMarker.h"
+#include "richtext/document/RVUni.h"
 
 namespace kctest {
 
@@ -50,8 +51,8 @@ struct Editor {
   int beeps = 0;
 
   kc::TRVEditRVData &doc() const { return *ed->EditData(); }
-  // Text items of style StyleNo: the first starts a paragraph of ParaNo,
-  // the others continue it.
+  // Text items of style StyleNo (ANSI text, made UTF-16 for a Unicode
+  // style): the first starts a paragraph of ParaNo, the others continue it.
   void para(const std::vector<std::string> &Texts, int ParaNo = 0, int StyleNo = 0) {
     bool first = true;
     for (const auto &t : Texts) {
@@ -59,7 +60,12 @@ struct Editor {
       item->StyleNo = StyleNo;
       item->ParaNo = ParaNo;
       if (!first) item->SetContinuePara(true);
-      doc().Items.Add(t, std::move(item));
+      std::string text = t;
+      if (sheet.TextStyles().Items(StyleNo)->Unicode) {
+        item->ItemOptions.Include(kc::rvioUnicode);
+        text = kc::AnsiToUnicode(doc().GetStyleCodePage(StyleNo), t);
+      }
+      doc().Items.Add(text, std::move(item));
       first = false;
     }
   }
