@@ -208,6 +208,12 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
       Key = 0;
       return;
     }
+    // Ctrl+A selects everything, as in the desktop's other editors.
+    if (ctrl && !alt && !shift && Key == 'A') {
+      SelectAll();
+      Key = 0;
+      return;
+    }
     if (!ctrl && !alt && Key != VK_INSERT && d->SelectionExists()) {
       if (!CanChange()) {
         Key = 0;

@@ -4,6 +4,7 @@
 // vetoing editor.
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -221,6 +222,8 @@ const KeyRow kEditingRows[] = {
     {"EnterTwiceInAListEndsTheList", kListPara, 1, 6, "Enter Enter", "first||", "2 0", "", "", kNone},
     {"CtrlTabTypesATab", kTwoParas, 0, 1, "C-Tab", "        one two|three four", "0 8", "", "", kText},
     {"EscapeChangesNothing", kTwoParas, 0, 2, "Esc", "one two|three four", "0 1", "", "", kNone},
+    {"CtrlASelectsEverything", kTwoParas, 0, 2, "C-a", "one two|three four", "1 10", "0-1 1-11", "", kNone},
+    {"CtrlAThenTypingReplacesEverything", kTwoParas, 0, 2, "C-a 'x'", "x", "0 1", "", "", kNone},
     {"CtrlWithALetterTypesNothing", kTwoParas, 0, 2, "C-q", "one two|three four", "0 1", "", "", kNone},
 };
 
@@ -657,6 +660,17 @@ TEST(EditorCaret, HiddenWhenReadOnlyWithTheOption) {
   EXPECT_FALSE(e.ed->CaretRect().isEmpty());
   e.ed->EditorOptions.Include(rvoHideReadOnlyCaret);
   EXPECT_TRUE(e.ed->CaretRect().isEmpty());
+}
+
+TEST(EditorCaret, TheMenuKeyAsksForTheContextMenuAtTheCaret) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 3);
+  QPoint asked(-1, -1);
+  e.ed->OnContextPopup = [&](TCustomRichVista *, int X, int Y) { asked = QPoint(X, Y); };
+  QContextMenuEvent ev(QContextMenuEvent::Keyboard, QPoint(0, 0), e.ed->mapToGlobal(QPoint(0, 0)));
+  QApplication::sendEvent(e.ed.get(), &ev);
+  EXPECT_EQ(asked, e.ed->CaretRect().bottomLeft());
 }
 
 TEST(EditorCaret, CaretItemAndOffset) {
