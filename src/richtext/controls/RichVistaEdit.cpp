@@ -5,13 +5,12 @@
 
 #include <QCoreApplication>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyleHints>
 
 #include "platform/Beep.h"
 #include "platform/Cursors.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "richtext/controls/RVRTFImport.h"
@@ -625,7 +624,7 @@ QRect TCustomRichVistaEdit::CaretRect() const {
 void TCustomRichVistaEdit::RestartCaretBlink() {
   FCaretShown = hasFocus();
   FCaretOn = FCaretShown;
-  const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  const int flash = caretFlashTime();
   // A flash time of 0 (or less) means a steady caret.
   if (FCaretShown && flash > 0) {
     FCaretTimer.start(flash / 2, [this] {

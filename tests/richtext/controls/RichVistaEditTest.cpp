@@ -8,12 +8,12 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QStyleHints>
 #include <functional>
 #include <map>
 #include <sstream>
 
 #include "EditorFixture.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/GuiTimer.h"
 #include "support/EventPump.h"
 
@@ -615,6 +615,10 @@ TEST(EditorPages, PageKeysMoveWhateverTheClientHeight) {
 
 TEST(EditorCaret, IsDrawnAtTheCaretWhileFocusedAndBlinks) {
   ManualTimerClock clock;
+  setCaretFlashTime(600);
+  struct Restore {
+    ~Restore() { setCaretFlashTime(std::nullopt); }
+  } restore;
   Editor e;
   e.para({"one two"});
   e.open(0, 3);
@@ -626,21 +630,34 @@ TEST(EditorCaret, IsDrawnAtTheCaretWhileFocusedAndBlinks) {
   EXPECT_EQ(r.height(), e.doc().CaretHeight);
   EXPECT_EQ(e.doc().CaretX, 20) << "after the second character";
   EXPECT_TRUE(e.ed->CaretBlinkOn());
-  const int flash = QGuiApplication::styleHints()->cursorFlashTime();
-  if (flash > 0) {
-    clock.advance(flash / 2);
-    EXPECT_FALSE(e.ed->CaretBlinkOn());
-    clock.advance(flash / 2);
-    EXPECT_TRUE(e.ed->CaretBlinkOn());
-  }
+  clock.advance(300);
+  EXPECT_FALSE(e.ed->CaretBlinkOn());
+  clock.advance(300);
+  EXPECT_TRUE(e.ed->CaretBlinkOn());
   // A move shows it at once at its new place.
-  if (flash > 0) clock.advance(flash / 2);
+  clock.advance(300);
+  ASSERT_FALSE(e.ed->CaretBlinkOn());
   Press(e.ed.get(), "Right");
   EXPECT_TRUE(e.ed->CaretBlinkOn());
   EXPECT_EQ(e.ed->CaretRect().left(), 30);
   e.ed->clearFocus();
   EXPECT_TRUE(e.ed->CaretRect().isEmpty());
   EXPECT_EQ(clock.runningCount(), 0u) << "no blinking without the focus";
+}
+
+TEST(EditorCaret, ANonPositiveFlashTimeGivesASteadyCaret) {
+  ManualTimerClock clock;
+  setCaretFlashTime(0);
+  struct Restore {
+    ~Restore() { setCaretFlashTime(std::nullopt); }
+  } restore;
+  Editor e;
+  e.para({"one"});
+  e.open(0, 2);
+  EXPECT_TRUE(e.ed->CaretBlinkOn());
+  EXPECT_EQ(clock.runningCount(), 0u);
+  clock.advance(5000);
+  EXPECT_TRUE(e.ed->CaretBlinkOn());
 }
 
 TEST(EditorCaret, FollowsScrolling) {
@@ -671,6 +688,18 @@ TEST(EditorCaret, TheMenuKeyAsksForTheContextMenuAtTheCaret) {
   QContextMenuEvent ev(QContextMenuEvent::Keyboard, QPoint(0, 0), e.ed->mapToGlobal(QPoint(0, 0)));
   QApplication::sendEvent(e.ed.get(), &ev);
   EXPECT_EQ(asked, e.ed->CaretRect().bottomLeft());
+}
+
+TEST(EditorCaret, AClickPlacesTheCaretAndFocuses) {
+  Fixture f(kTwoParas);
+  f.e.open(0, 1);
+  f.e.ed->clearFocus();
+  QTest::mouseClick(f.e.ed.get(), Qt::LeftButton, {}, QPoint(31, 15));
+  EXPECT_TRUE(f.e.ed->hasFocus());
+  EXPECT_EQ(f.e.caretPos(), "1 3");
+  EXPECT_EQ(f.e.selection(), "");
+  Press(f.e.ed.get(), "'X'");
+  EXPECT_EQ(f.e.text(), "one two|thrXee four");
 }
 
 TEST(EditorCaret, CaretItemAndOffset) {
