@@ -31,6 +31,16 @@ int doubleClickTime() {
   return QGuiApplication::styleHints()->mouseDoubleClickInterval();
 }
 
+std::optional<int> g_caretFlash;
+
+void setCaretFlashTime(std::optional<int> ms) { g_caretFlash = ms; }
+
+int caretFlashTime() {
+  if (g_caretFlash) return *g_caretFlash;
+  if (!haveGui()) return 1000;
+  return QGuiApplication::styleHints()->cursorFlashTime();
+}
+
 QPoint cursorPosition() {
   if (g_cursor) return *g_cursor;
   return haveGui() ? QCursor::pos() : QPoint();

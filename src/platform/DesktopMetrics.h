@@ -28,6 +28,11 @@ TColor applicationHintColor();
 void setApplicationHintColor(TColor c);
 bool applicationShowHint();
 void setApplicationShowHint(bool on);
+// A text caret's whole blink period, on and off, in ms (the desktop's cursor
+// flash time; 0 or less: a steady caret; 1000 without a GUI).
+int caretFlashTime();
+// A fixed flash time for tests; none gives the desktop's again.
+void setCaretFlashTime(std::optional<int> ms);
 
 struct DesktopMetricsValues {
   std::optional<int> doubleClickTime;

@@ -5,13 +5,12 @@
 
 #include <QCoreApplication>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyleHints>
 
 #include "platform/Beep.h"
 #include "platform/Cursors.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "richtext/controls/RVRTFImport.h"
@@ -48,14 +47,19 @@ bool TRVEditControlData::CaretHighlightsJumps() const {
   return !FEditor || !FEditor->EditorOptions.Has(rvoNoCaretHighlightJumps);
 }
 
-bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
-bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }
-void TRVEditControlData::DoCaretMove() { FEditor->DoCaretMoveEvent(); }
-void TRVEditControlData::DoCurStyleChange() { FEditor->DoCurStyleChangeEvent(); }
+bool TRVEditControlData::CaretHasFocus() const { return FEditor && FEditor->hasFocus(); }
+bool TRVEditControlData::IsReadOnly() const { return FEditor && FEditor->GetReadOnly(); }
+void TRVEditControlData::DoCaretMove() {
+  if (FEditor) FEditor->DoCaretMoveEvent();
+}
+void TRVEditControlData::DoCurStyleChange() {
+  if (FEditor) FEditor->DoCurStyleChangeEvent();
+}
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
-  return FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText);
+  return FEditor ? FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText) : StyleNo;
 }
 void TRVEditControlData::DoChange(bool ClearRedo) {
+  if (!FEditor) return;
   // An insertion reports its change once, when its frame ends.
   if (FEditor->FInserting) {
     FEditor->Modified = true;
@@ -65,10 +69,12 @@ void TRVEditControlData::DoChange(bool ClearRedo) {
 }
 const TControl *TRVEditControlData::ViewControl() const { return FEditor; }
 bool TRVEditControlData::IsInViewWindow(const TControl *Control) const {
-  return Control && Control->window() == FEditor->window();
+  return FEditor && Control && Control->window() == FEditor->window();
 }
 void TRVEditControlData::GiveControlFocus(TControl *Control) { Control->setFocus(Qt::TabFocusReason); }
-void TRVEditControlData::FocusView() { FEditor->setFocus(Qt::TabFocusReason); }
+void TRVEditControlData::FocusView() {
+  if (FEditor) FEditor->setFocus(Qt::TabFocusReason);
+}
 
 void TRVEditControlData::SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value) {
   int caretItem = -1, caretOffs = -1;
@@ -106,7 +112,13 @@ TCustomRichVistaEdit::TCustomRichVistaEdit(QWidget *Parent)
   SetControlCursor(crDefault);
 }
 
-TCustomRichVistaEdit::~TCustomRichVistaEdit() { FCaretTimer.stop(); }
+TCustomRichVistaEdit::~TCustomRichVistaEdit() {
+  FCaretTimer.stop();
+  // The document goes with the view; what clearing it reports is nobody's
+  // business any more (no caret or style events from a closing editor).
+  Data()->Detach();
+  ClearDocument();
+}
 
 void TCustomRichVistaEdit::AssignEvents(const TCustomRichVista &Source) {
   TCustomRichVista::AssignEvents(Source);
@@ -260,10 +272,11 @@ void TCustomRichVistaEdit::BeginUndoGroup(uint8_t UndoType) {
 
 bool TCustomRichVistaEdit::BeforeInserting() {
   TRVEditRVData *d = EditData();
-  if (d->MouseSel.Selecting || !d->CanDeleteSelection() || !CanChange()) {
-    if (!GetReadOnly() && Style) d->Beep();
+  if (d->MouseSel.Selecting || !d->CanDeleteSelection()) {
+    d->Beep();
     return false;
   }
+  if (!CanChange()) return false; // it has beeped
   d->BeginUndoSequence(rvutInsert, true);
   d->SetUndoGroupMode(true);
   const int style = d->CurTextStyleNo;
@@ -458,6 +471,19 @@ void TCustomRichVistaEdit::SetCurParaStyleNo(int Value) {
   if (OnCurParaStyleChanged) OnCurParaStyleChanged(GetOutermostEditor());
 }
 
+void TCustomRichVistaEdit::SwitchToDefUnicodeStyle() {
+  // The desktop's keyboards and input methods give Unicode text: typing
+  // goes on in the style sheet's Unicode style where the current one is not
+  // Unicode, so that no character is lost to a code page.
+  TCustomRichVistaEdit *e = InnermostEditor();
+  const TRVStyle *st = e->Style;
+  if (!st) return;
+  const int def = st->DefUnicodeStyle;
+  if (def < 0 || def >= st->TextStyles().Count() || !st->TextStyles().Items(def)->Unicode) return;
+  if (st->TextStyles().GetTextStyleSafe(e->EditData()->CurTextStyleNo)->Unicode) return;
+  SetCurTextStyleNo(def);
+}
+
 int TCustomRichVistaEdit::ActualCurTextStyleNo() {
   TRVEditRVData *d = InnermostEditor()->EditData();
   return d->GetActualStyleEx(d->CurTextStyleNo, d->CurParaStyleNo);
@@ -601,7 +627,7 @@ QRect TCustomRichVistaEdit::CaretRect() const {
 void TCustomRichVistaEdit::RestartCaretBlink() {
   FCaretShown = hasFocus();
   FCaretOn = FCaretShown;
-  const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  const int flash = caretFlashTime();
   // A flash time of 0 (or less) means a steady caret.
   if (FCaretShown && flash > 0) {
     FCaretTimer.start(flash / 2, [this] {
