@@ -3,6 +3,8 @@
 // and focus.
 #include "richtext/controls/RichVistaEdit.h"
 
+#include "platform/QtCanvas.h"
+
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -639,6 +641,11 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
   TCustomRichVista::paintEvent(Event);
   if (!Style) return;
   try {
+    {
+      // The resizer's handles and frame are overlay state over the document.
+      QtCanvas canvas(this);
+      EditData()->PaintResizer(canvas);
+    }
     QPainter p(this);
     const QRect caret = CaretRect();
     if (!FPreedit.isEmpty() && !caret.isEmpty()) PaintPreedit(p, caret);
