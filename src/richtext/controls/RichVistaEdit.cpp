@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleHints>
@@ -654,6 +655,54 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
   } catch (...) {
     LogCaughtException("painting the caret");
   }
+}
+
+// ---------------------------------------------------------- item resizer
+
+void TCustomRichVistaEdit::mousePressEvent(QMouseEvent *Event) {
+  if (Style && Event->button() == Qt::LeftButton) {
+    TRVEditRVData *d = EditData();
+    const QPoint p = Event->position().toPoint();
+    try {
+      if (d->ResizerMouseDown(RVSatAdd(p.x(), d->GetHOffs()), RVSatAdd(p.y(), d->GetVOffs()))) return;
+    } catch (...) {
+      LogCaughtException("resizer press");
+      return;
+    }
+  }
+  TCustomRichVista::mousePressEvent(Event);
+}
+
+void TCustomRichVistaEdit::mouseMoveEvent(QMouseEvent *Event) {
+  if (!Style) return TCustomRichVista::mouseMoveEvent(Event);
+  TRVEditRVData *d = EditData();
+  const QPoint p = Event->position().toPoint();
+  const int x = RVSatAdd(p.x(), d->GetHOffs()), y = RVSatAdd(p.y(), d->GetVOffs());
+  const bool shift = Event->modifiers() & Qt::ShiftModifier, ctrl = Event->modifiers() & Qt::ControlModifier;
+  try {
+    if (d->ResizerMouseMove(x, y, shift, ctrl)) return;
+  } catch (...) {
+    LogCaughtException("resizer move");
+    return;
+  }
+  TCustomRichVista::mouseMoveEvent(Event);
+  TCursor cursor = crDefault;
+  if (d->ResizerCursorAt(x, y, cursor)) SetControlCursor(cursor);
+}
+
+void TCustomRichVistaEdit::mouseReleaseEvent(QMouseEvent *Event) {
+  if (Style && Event->button() == Qt::LeftButton) {
+    TRVEditRVData *d = EditData();
+    const QPoint p = Event->position().toPoint();
+    const bool shift = Event->modifiers() & Qt::ShiftModifier, ctrl = Event->modifiers() & Qt::ControlModifier;
+    try {
+      if (d->ResizerMouseUp(RVSatAdd(p.x(), d->GetHOffs()), RVSatAdd(p.y(), d->GetVOffs()), shift, ctrl)) return;
+    } catch (...) {
+      LogCaughtException("resizer release");
+      return;
+    }
+  }
+  TCustomRichVista::mouseReleaseEvent(Event);
 }
 
 } // namespace kc
