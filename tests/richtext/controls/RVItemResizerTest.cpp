@@ -9,6 +9,8 @@
 #include "platform/Graphics.h"
 #include "platform/QtCanvas.h"
 #include "richtext/controls/RVItemResizer.h"
+#include "richtext/controls/RichVistaEdit.h"
+#include <QTest>
 
 using namespace kc;
 using kctest::EditDoc;
@@ -577,6 +579,39 @@ TEST(ResizeControl, DoResizeRecordsOnlyAChange) {
   EXPECT_EQ(ctl->Control()->size(), QSize(50, 35));
   ASSERT_TRUE(e.doc->Undo());
   EXPECT_EQ(ctl->Control()->size(), QSize(40, 30));
+}
+
+} // namespace
+
+// ------------------------------------------------------------ the widget
+
+namespace {
+
+TEST(ResizeInEditor, MouseDragOnACornerResizesThePicture) {
+  TRVStyle style;
+  TRichVistaEdit edit;
+  edit.SetStyle(&style);
+  edit.resize(400, 300);
+  TRVEditRVData *d = edit.EditData();
+  auto pic = std::make_unique<TRVGraphicItemInfo>(d, std::make_unique<TBitmap>(QImage(100, 50, QImage::Format_RGB32)),
+                                                  rvvaBaseline);
+  pic->Spacing = 0;
+  TRVGraphicItemInfo *p = pic.get();
+  d->Items.Add("", std::move(pic));
+  d->ReformatAllForced(true);
+  edit.show();
+  d->SetCaretItemPos(0, 1);
+  d->UpdateResizer();
+  TRVItemResizer *r = d->LiveResizer();
+  ASSERT_NE(r, nullptr);
+  const TRVDrawLineInfo *dl = d->DrawLines.Items(r->DrawItemNo());
+  const QPoint handle(dl->Left + r->HandlePos(2).x - d->GetHOffs(), dl->Top + r->HandlePos(2).y - d->GetVOffs());
+  QTest::mousePress(&edit, Qt::LeftButton, Qt::NoModifier, handle);
+  QTest::mouseMove(&edit, handle + QPoint(100, 10));
+  QTest::mouseRelease(&edit, Qt::LeftButton, Qt::NoModifier, handle + QPoint(100, 10));
+  EXPECT_EQ(p->ImageWidth, 200);
+  EXPECT_EQ(p->ImageHeight, 100);
+  EXPECT_EQ(d->UndoList->CurrentAction(), rvutModifyItem);
 }
 
 } // namespace
