@@ -50,6 +50,8 @@ TRVEditControlData::TRVEditControlData(TCustomRichVistaEdit *Editor) : TRVEditRV
 
 bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
 bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }
+bool TRVEditControlData::NoImageResize() const { return FEditor->EditorOptions.Has(rvoNoImageResize); }
+bool TRVEditControlData::CanChange() { return FEditor->CanChange(); }
 void TRVEditControlData::DoCaretMove() { FEditor->DoCaretMoveEvent(); }
 void TRVEditControlData::DoCurStyleChange() { FEditor->DoCurStyleChangeEvent(); }
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {

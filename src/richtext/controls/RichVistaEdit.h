@@ -74,6 +74,8 @@ public:
 
   bool CaretHasFocus() const override;
   bool IsReadOnly() const override;
+  bool NoImageResize() const override;
+  bool CanChange() override;
   void DoCaretMove() override;
   void DoCurStyleChange() override;
   int ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) override;
