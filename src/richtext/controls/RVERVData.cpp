@@ -26,6 +26,7 @@ void TRVEditRVData::ClearFormatting() {
   CharEnds.clear();
   CaretDrawItemNo = -1;
   CaretOffs = -1;
+  Resizer.reset();
   SavedTag.Clear();
   TRVControlData::ClearFormatting();
 }

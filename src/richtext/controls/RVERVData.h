@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "richtext/controls/RVItemResizer.h"
 #include "richtext/controls/RVUndo.h"
 #include "richtext/document/RVCtrlData.h"
 
@@ -361,6 +362,31 @@ public:
   // The handles and, while dragging, the dotted frame, over the painted
   // document; the canvas's origin is the client's.
   void PaintResizer(TCanvas &Canvas);
+  // The handles shown now; null when none. Use LiveResizer: a reformat may
+  // have moved the item away from the draw line the handles were made on.
+  std::unique_ptr<TRVItemResizer> Resizer;
+  // The resizer when it still fits its item and draw line (one made again
+  // for a new size of the same item), else null (and freed).
+  TRVItemResizer *LiveResizer();
+  // The handle's cursor when the point (document coordinates) lies on one.
+  bool ResizerCursorAt(int X, int Y, TCursor &Cursor);
+  // Resizes item ItemNo to a frame of Width x Height (border spacing
+  // included) as one undoable action; false when nothing changed.
+  bool ApplyResize(int ItemNo, int Width, int Height);
+  // The undoable primitive: a picture's stored size or a control's size.
+  void Do_Resize(int ItemNo, int Width, int Height);
+  // Hooks the editor control fills: its option that turns resizing off,
+  // whether a read-only editor still resizes, whether this document shows
+  // no handles at all, and its veto on changes.
+  virtual bool NoImageResize() const { return false; }
+  virtual bool ResizesWhenReadOnly() const { return false; }
+  virtual bool SuppressesResizer() const { return false; }
+  virtual bool CanChange() { return true; }
+
+private:
+  // Repaints the part of the client that the handles and the frame cover.
+  void InvalidateResizer(const TRVItemResizer &R);
+  int ResizableItemAtCaret() const;
 
 protected:
   // The touched range of the current edit.

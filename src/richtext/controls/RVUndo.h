@@ -360,4 +360,14 @@ public:
   void Undo(TRVEditRVData &Data) override;
 };
 
+// ------------------------------------------------------------- resizing
+
+// The size a picture (its stored size, 0 for its own) or a control had
+// before Do_Resize changed it.
+class TRVUndoResizeInfo : public TRVUndoWidthInfo {
+public:
+  int32_t Width = 0, Height = 0;
+  void Undo(TRVEditRVData &Data) override;
+};
+
 } // namespace kc

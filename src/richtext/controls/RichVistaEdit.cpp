@@ -3,8 +3,12 @@
 // and focus.
 #include "richtext/controls/RichVistaEdit.h"
 
+#include "platform/QtCanvas.h"
+
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -55,6 +59,8 @@ void TRVEditControlData::DoCaretMove() {
 void TRVEditControlData::DoCurStyleChange() {
   if (FEditor) FEditor->DoCurStyleChangeEvent();
 }
+bool TRVEditControlData::NoImageResize() const { return FEditor && FEditor->EditorOptions.Has(rvoNoImageResize); }
+bool TRVEditControlData::CanChange() { return FEditor && FEditor->CanChange(); }
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
   return FEditor ? FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText) : StyleNo;
 }
@@ -668,6 +674,11 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
   TCustomRichVista::paintEvent(Event);
   if (!Style) return;
   try {
+    {
+      // The resizer's handles and frame are overlay state over the document.
+      QtCanvas canvas(this);
+      EditData()->PaintResizer(canvas);
+    }
     QPainter p(this);
     const QRect caret = CaretRect();
     if (!FPreedit.isEmpty() && !caret.isEmpty()) PaintPreedit(p, caret);
@@ -676,6 +687,54 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
   } catch (...) {
     LogCaughtException("painting the caret");
   }
+}
+
+// ---------------------------------------------------------- item resizer
+
+void TCustomRichVistaEdit::mousePressEvent(QMouseEvent *Event) {
+  if (Style && Event->button() == Qt::LeftButton) {
+    TRVEditRVData *d = EditData();
+    const QPoint p = Event->position().toPoint();
+    try {
+      if (d->ResizerMouseDown(RVSatAdd(p.x(), d->GetHOffs()), RVSatAdd(p.y(), d->GetVOffs()))) return;
+    } catch (...) {
+      LogCaughtException("resizer press");
+      return;
+    }
+  }
+  TCustomRichVista::mousePressEvent(Event);
+}
+
+void TCustomRichVistaEdit::mouseMoveEvent(QMouseEvent *Event) {
+  if (!Style) return TCustomRichVista::mouseMoveEvent(Event);
+  TRVEditRVData *d = EditData();
+  const QPoint p = Event->position().toPoint();
+  const int x = RVSatAdd(p.x(), d->GetHOffs()), y = RVSatAdd(p.y(), d->GetVOffs());
+  const bool shift = Event->modifiers() & Qt::ShiftModifier, ctrl = Event->modifiers() & Qt::ControlModifier;
+  try {
+    if (d->ResizerMouseMove(x, y, shift, ctrl)) return;
+  } catch (...) {
+    LogCaughtException("resizer move");
+    return;
+  }
+  TCustomRichVista::mouseMoveEvent(Event);
+  TCursor cursor = crDefault;
+  if (d->ResizerCursorAt(x, y, cursor)) SetControlCursor(cursor);
+}
+
+void TCustomRichVistaEdit::mouseReleaseEvent(QMouseEvent *Event) {
+  if (Style && Event->button() == Qt::LeftButton) {
+    TRVEditRVData *d = EditData();
+    const QPoint p = Event->position().toPoint();
+    const bool shift = Event->modifiers() & Qt::ShiftModifier, ctrl = Event->modifiers() & Qt::ControlModifier;
+    try {
+      if (d->ResizerMouseUp(RVSatAdd(p.x(), d->GetHOffs()), RVSatAdd(p.y(), d->GetVOffs()), shift, ctrl)) return;
+    } catch (...) {
+      LogCaughtException("resizer release");
+      return;
+    }
+  }
+  TCustomRichVista::mouseReleaseEvent(Event);
 }
 
 } // namespace kc

@@ -78,6 +78,8 @@ public:
 
   bool CaretHasFocus() const override;
   bool IsReadOnly() const override;
+  bool NoImageResize() const override;
+  bool CanChange() override;
   void DoCaretMove() override;
   void DoCurStyleChange() override;
   bool CaretHighlightsJumps() const override;
@@ -235,6 +237,10 @@ public:
 protected:
   bool event(QEvent *Event) override;
   void paintEvent(QPaintEvent *Event) override;
+  // The item resizer takes the mouse first while it is on a handle.
+  void mousePressEvent(QMouseEvent *Event) override;
+  void mouseMoveEvent(QMouseEvent *Event) override;
+  void mouseReleaseEvent(QMouseEvent *Event) override;
   void keyPressEvent(QKeyEvent *Event) override;
   void keyReleaseEvent(QKeyEvent *Event) override;
   bool focusNextPrevChild(bool Next) override;
