@@ -1,0 +1,652 @@
+// The editor control: construction, the change guard and report, undo,
+// the insertion frame and the public editing operations, the caret overlay
+// and focus.
+#include "richtext/controls/RichVistaEdit.h"
+
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyleHints>
+
+#include "platform/Beep.h"
+#include "platform/Cursors.h"
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "richtext/controls/RVRTFImport.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+namespace {
+
+// The posted requests to undo or redo after the open cell editor is freed.
+class TRVUndoRedoEvent : public QEvent {
+public:
+  explicit TRVUndoRedoEvent(bool Redo) : QEvent(EventType()), Redo(Redo) {}
+  static QEvent::Type EventType() {
+    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  bool Redo;
+};
+
+// Clears a flag however the scope ends.
+struct TFlagScope {
+  explicit TFlagScope(bool &Flag) : F(Flag) { F = true; }
+  ~TFlagScope() { F = false; }
+  bool &F;
+};
+
+} // namespace
+
+// =========================================================== the document
+
+TRVEditControlData::TRVEditControlData(TCustomRichVistaEdit *Editor) : TRVEditRVData(Editor), FEditor(Editor) {}
+
+bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
+bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }
+void TRVEditControlData::DoCaretMove() { FEditor->DoCaretMoveEvent(); }
+void TRVEditControlData::DoCurStyleChange() { FEditor->DoCurStyleChangeEvent(); }
+int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
+  return FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText);
+}
+void TRVEditControlData::DoChange(bool ClearRedo) {
+  // An insertion reports its change once, when its frame ends.
+  if (FEditor->FInserting) {
+    FEditor->Modified = true;
+    return;
+  }
+  FEditor->Change(ClearRedo);
+}
+const TControl *TRVEditControlData::ViewControl() const { return FEditor; }
+bool TRVEditControlData::IsInViewWindow(const TControl *Control) const {
+  return Control && Control->window() == FEditor->window();
+}
+void TRVEditControlData::GiveControlFocus(TControl *Control) { Control->setFocus(Qt::TabFocusReason); }
+void TRVEditControlData::FocusView() { FEditor->setFocus(Qt::TabFocusReason); }
+
+void TRVEditControlData::SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value) {
+  int caretItem = -1, caretOffs = -1;
+  GetCaretItemPos(caretItem, caretOffs);
+  BeginUndoSequence(rvutModifyItem, true);
+  StartEdit();
+  Do_ExtraIntProperty(ItemNo, Prop, Value);
+  if (Reformat) {
+    ReformatAfterEdit();
+    if (caretItem >= 0) SetCaretItemPos(caretItem, caretOffs, false);
+  } else {
+    FEdit.Active = false;
+  }
+  FinishEditing(true);
+}
+
+void TRVEditControlData::ApplyParaList(int FirstItemNo, const std::vector<int32_t> &ParaNos) {
+  StartEdit();
+  State |= rvstApplyingParaStyle;
+  Do_ParaList(FirstItemNo, ParaNos);
+  ReformatAfterEdit();
+  State &= ~rvstApplyingParaStyle;
+}
+
+// ============================================================ the control
+
+TCustomRichVistaEdit::TCustomRichVistaEdit(QWidget *Parent)
+    : TCustomRichVista(Parent, [this](TCustomRichVista *) { return std::make_unique<TRVEditControlData>(this); }) {
+  KeyboardScrolling = false;
+  Flags = uint16_t((Flags | rvflJumpsForExport) & ~(rvflBuildJumps | rvflExternalLeading));
+  Data()->TabNavigation = rvtnNone;
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
+  setAcceptDrops(true);
+  SetControlCursor(crDefault);
+}
+
+TCustomRichVistaEdit::~TCustomRichVistaEdit() { FCaretTimer.stop(); }
+
+void TCustomRichVistaEdit::AssignEvents(const TCustomRichVista &Source) {
+  TCustomRichVista::AssignEvents(Source);
+  if (auto *e = dynamic_cast<const TCustomRichVistaEdit *>(&Source)) {
+    OnStyleConversion = e->OnStyleConversion;
+    OnParaStyleConversion = e->OnParaStyleConversion;
+    OnPaste = e->OnPaste;
+    OnCurParaStyleChanged = e->OnCurParaStyleChanged;
+    OnCurTextStyleChanged = e->OnCurTextStyleChanged;
+    OnCaretMove = e->OnCaretMove;
+    OnDropFiles = e->OnDropFiles;
+  }
+}
+
+void TCustomRichVistaEdit::SetControlCursor(TCursor Cursor) {
+  // Text is the editor's ground: what is not a link shows the I-beam.
+  TCustomRichVista::SetControlCursor(Cursor == crDefault ? crIBeam : Cursor);
+}
+
+// ----------------------------------------------------------- properties
+
+void TCustomRichVistaEdit::SetReadOnly(bool Value) {
+  FReadOnly = Value;
+  if (Value) EditData()->EnterJumpMode(true);
+  else EditData()->LeaveJumpMode();
+  TCustomRichVistaEdit *inner = InnermostEditor();
+  if (inner->Style && inner->EditData()->DrawLines.Count() > 0)
+    inner->EditData()->PlaceCaret(false, false, false, true);
+  UpdateCaret();
+  update();
+}
+
+int TCustomRichVistaEdit::UndoLimit() const { return EditData()->UndoList->Limit; }
+void TCustomRichVistaEdit::SetUndoLimit(int Value) { EditData()->UndoList->Limit = Value; }
+
+void TCustomRichVistaEdit::SetTabNavigation(TRVTabNavigationType Value) {
+  if (Value != rvtnNone) throw ERichVistaError("Not supported in editor");
+}
+
+TCustomRichVistaEdit *TCustomRichVistaEdit::InnermostEditor() {
+  TCustomRichVistaEdit *e = this;
+  while (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(e->GetSubEditor())) e = sub;
+  return e;
+}
+
+TCustomRichVistaEdit *TCustomRichVistaEdit::GetOutermostEditor() {
+  TCustomRichVistaEdit *top = this;
+  for (QWidget *w = parentWidget(); w; w = w->parentWidget())
+    if (auto *e = dynamic_cast<TCustomRichVistaEdit *>(w); e && e->GetSubEditor() == top) top = e;
+  return top;
+}
+
+TRVRTFReaderProperties &TCustomRichVistaEdit::RTFReadProperties() {
+  if (!FRTFReadProperties) {
+    FRTFReadProperties = std::make_unique<TRVRTFReaderProperties>();
+    TRVFormatHost::RTFReadProperties = FRTFReadProperties.get();
+  }
+  return *FRTFReadProperties;
+}
+
+// -------------------------------------------------------------- changes
+
+bool TCustomRichVistaEdit::CanChange(bool Forced) {
+  if (GetReadOnly() || !Style) {
+    EditData()->Beep();
+    return false;
+  }
+  if (!Forced && EditData()->MouseSel.Selecting) return true;
+  bool can = true;
+  if (OnChanging) OnChanging(GetOutermostEditor(), can);
+  if (!can) {
+    EditData()->Beep();
+    return false;
+  }
+  EditData()->EnsureNotEmpty();
+  if (EditData()->ClearSoftPageBreaks()) update();
+  return true;
+}
+
+void TCustomRichVistaEdit::Change(bool ClearRedo) {
+  TRVEditRVData *d = EditData();
+  d->UpdateResizer();
+  Modified = true;
+  if (d->ClearSoftPageBreaks()) update();
+  d->LeaveJumpMode();
+  if (ClearRedo) d->RedoList->Clear();
+  UpdateCaret();
+  if (OnChange) OnChange(GetOutermostEditor());
+}
+
+// ----------------------------------------------------------------- undo
+
+void TCustomRichVistaEdit::DoUndoRedo(bool Redo) {
+  if (GetReadOnly()) {
+    Beep();
+    return;
+  }
+  if (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(GetSubEditor())) {
+    const uint8_t subAction = Redo ? sub->RedoAction() : sub->UndoAction();
+    TRVUndoList &own = Redo ? *EditData()->RedoList : *EditData()->UndoList;
+    if (subAction != rvutNone) {
+      if (Redo) sub->Redo();
+      else sub->Undo();
+    } else if (own.Count() > 0) {
+      QCoreApplication::postEvent(this, new TRVUndoRedoEvent(Redo));
+    }
+    return;
+  }
+  TRVEditRVData *d = EditData();
+  const bool done = Redo ? d->Redo() : d->Undo();
+  if (done) {
+    Change(false);
+    update();
+  }
+  FocusIfCanFocus();
+}
+
+void TCustomRichVistaEdit::Undo() { DoUndoRedo(false); }
+void TCustomRichVistaEdit::Redo() { DoUndoRedo(true); }
+
+void TCustomRichVistaEdit::DeferredUndoRedo(bool Redo) {
+  FreeSubEditor();
+  DoUndoRedo(Redo);
+}
+
+uint8_t TCustomRichVistaEdit::UndoAction() {
+  if (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(GetSubEditor()))
+    if (const uint8_t a = sub->UndoAction(); a != rvutNone) return a;
+  return EditData()->UndoList->CurrentAction();
+}
+
+uint8_t TCustomRichVistaEdit::RedoAction() {
+  if (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(GetSubEditor()))
+    if (const uint8_t a = sub->RedoAction(); a != rvutNone) return a;
+  return EditData()->RedoList->CurrentAction();
+}
+
+void TCustomRichVistaEdit::ClearUndo() {
+  if (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(GetSubEditor())) sub->ClearUndo();
+  EditData()->UndoList->Clear();
+  EditData()->RedoList->Clear();
+}
+
+void TCustomRichVistaEdit::SetUndoGroupMode(bool On) { InnermostEditor()->EditData()->SetUndoGroupMode(On); }
+
+void TCustomRichVistaEdit::BeginUndoGroup(uint8_t UndoType) {
+  InnermostEditor()->EditData()->BeginUndoSequence(UndoType, true);
+}
+
+// ------------------------------------------------------------ insertion
+
+bool TCustomRichVistaEdit::BeforeInserting() {
+  TRVEditRVData *d = EditData();
+  if (d->MouseSel.Selecting || !d->CanDeleteSelection() || !CanChange()) {
+    if (!GetReadOnly() && Style) d->Beep();
+    return false;
+  }
+  d->BeginUndoSequence(rvutInsert, true);
+  d->SetUndoGroupMode(true);
+  const int style = d->CurTextStyleNo;
+  if (d->SelectionExists()) d->DeleteSelection();
+  d->ClearSelection(false);
+  d->CurTextStyleNo = style;
+  return true;
+}
+
+void TCustomRichVistaEdit::AfterInserting() {
+  EditData()->SetUndoGroupMode(false);
+  update();
+  Change(true);
+}
+
+bool TCustomRichVistaEdit::RunInsertion(const std::function<bool(TRVEditRVData &)> &Insert) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  bool result = false;
+  {
+    TFlagScope inserting(e->FInserting);
+    if (!e->BeforeInserting()) return false;
+    struct TGroupEnd {
+      TRVEditRVData *D;
+      ~TGroupEnd() { D->SetUndoGroupMode(false); }
+    } groupEnd{e->EditData()};
+    result = Insert(*e->EditData());
+  }
+  e->AfterInserting();
+  return result;
+}
+
+void TCustomRichVistaEdit::DeleteSelection() {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  if (!e->EditData()->SelectionExists() || !e->CanChange()) return;
+  {
+    TFlagScope inserting(e->FInserting);
+    e->EditData()->DeleteSelection();
+  }
+  e->Change(true);
+  e->update();
+}
+
+void TCustomRichVistaEdit::InsertText(std::string_view Text, bool CaretBefore) {
+  RunInsertion([&](TRVEditRVData &d) {
+    d.InsertTextA(Text, CaretBefore);
+    return true;
+  });
+}
+
+void TCustomRichVistaEdit::InsertTextW(std::u16string_view Text, bool CaretBefore) {
+  RunInsertion([&](TRVEditRVData &d) {
+    d.InsertTextW(Text, CaretBefore);
+    return true;
+  });
+}
+
+bool TCustomRichVistaEdit::InsertTextFromFile(const std::string &FileName) {
+  return RunInsertion([&](TRVEditRVData &d) { return d.InsertTextFromFile(FileName); });
+}
+
+bool TCustomRichVistaEdit::InsertStringTag(const std::string &Text, const TRVTag &Tag) {
+  return RunInsertion([&](TRVEditRVData &d) {
+    std::unique_ptr<TCustomRVItemInfo> item = RichVistaTextItemClass(&d);
+    item->StyleNo = d.CurTextStyleNo;
+    item->ParaNo = d.CurParaStyleNo;
+    std::string text = Text;
+    if (const TRVStyle *st = d.GetRVStyle(); st && st->TextStyles().GetTextStyleSafe(d.CurTextStyleNo)->Unicode) {
+      item->ItemOptions.Include(rvioUnicode);
+      text = AnsiToUnicode(d.GetStyleCodePage(d.CurTextStyleNo), text);
+    }
+    item->Tag = CopyTag(Tag, d.TagsArePChars());
+    return d.InsertItemAtCaret(std::move(text), std::move(item), false);
+  });
+}
+
+bool TCustomRichVistaEdit::InsertPicture(const std::string &Name, std::unique_ptr<TGraphic> Graphic,
+                                         TRVVAlign VAlign) {
+  if (!Graphic) return false;
+  return RunInsertion([&](TRVEditRVData &d) {
+    auto item = std::make_unique<TRVGraphicItemInfo>(&d, std::move(Graphic), VAlign);
+    item->ParaNo = d.CurParaStyleNo;
+    return d.InsertItemAtCaret(Name, std::move(item), false);
+  });
+}
+
+bool TCustomRichVistaEdit::InsertRVFFromStreamEd(std::string_view Stream) {
+  return RunInsertion([&](TRVEditRVData &d) { return d.InsertRVFFromStreamAtCaret(Stream); });
+}
+
+bool TCustomRichVistaEdit::InsertRTFFromStreamEd(std::string_view Stream) {
+  TRVRTFReaderProperties &props = RTFReadProperties();
+  return RunInsertion([&](TRVEditRVData &d) { return d.InsertRTFFromStreamAtCaret(Stream, props); });
+}
+
+bool TCustomRichVistaEdit::InsertRVFFromFileEd(const std::string &FileName) {
+  std::string bytes;
+  if (!ReadWholeFile(FileName, bytes)) return false;
+  return InsertRVFFromStreamEd(bytes);
+}
+
+bool TCustomRichVistaEdit::InsertRTFFromFileEd(const std::string &FileName) {
+  std::string bytes;
+  if (!ReadWholeFile(FileName, bytes)) return false;
+  return InsertRTFFromStreamEd(bytes);
+}
+
+// --------------------------------------------------------------- styles
+
+void TCustomRichVistaEdit::ApplyParaStyle(int ParaStyleNo) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  if (!e->CanChange()) return;
+  {
+    TFlagScope inserting(e->FInserting);
+    e->EditData()->ApplyParaStyle(ParaStyleNo);
+  }
+  e->Change(true);
+  e->update();
+}
+
+void TCustomRichVistaEdit::ApplyStyleConversion(int UserData) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  if (!OnStyleConversion || !e->CanChange()) return;
+  {
+    TFlagScope inserting(e->FInserting);
+    e->FConversionHandler = &OnStyleConversion;
+    struct TReset {
+      const TRVStyleConversionEvent *&H;
+      ~TReset() { H = nullptr; }
+    } reset{e->FConversionHandler};
+    e->EditData()->ApplyStyleConversion(UserData);
+  }
+  e->Change(true);
+  e->update();
+}
+
+void TCustomRichVistaEdit::ApplyParaStyleConversion(int UserData) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  if (!OnParaStyleConversion || !e->CanChange()) return;
+  TRVEditRVData *d = e->EditData();
+  // Each paragraph of the selection gets the style the handler gives for
+  // its own; paragraphs that keep theirs are left alone.
+  int a, ao, b, bo;
+  d->GetSelectionOrCaretBounds(a, ao, b, bo, true);
+  if (a < 0 || b < 0) return;
+  int first = 0, last = 0;
+  d->ExpandToPara(a, b, first, last);
+  std::vector<int32_t> paras;
+  bool changed = false;
+  for (int i = first; i <= last; ++i) {
+    int now = d->GetItemPara(i);
+    if (i == first || d->IsParaStart(i)) {
+      int next = now;
+      OnParaStyleConversion(GetOutermostEditor(), now, UserData, true, next);
+      changed = changed || next != now;
+      now = next;
+    } else {
+      now = paras.back();
+    }
+    paras.push_back(now);
+  }
+  if (!changed) return;
+  int caretItem = -1, caretOffs = -1;
+  d->GetCaretItemPos(caretItem, caretOffs);
+  {
+    TFlagScope inserting(e->FInserting);
+    d->BeginUndoSequence(rvutPara, true);
+    e->Data()->ApplyParaList(first, paras);
+    if (caretItem >= 0) d->SetCaretItemPos(caretItem, caretOffs, false);
+    d->FinishEditing(true);
+  }
+  e->Change(true);
+  e->update();
+}
+
+int TCustomRichVistaEdit::CurTextStyleNo() { return GetOutermostEditor()->EditData()->CurTextStyleNo; }
+int TCustomRichVistaEdit::CurParaStyleNo() { return GetOutermostEditor()->EditData()->CurParaStyleNo; }
+
+void TCustomRichVistaEdit::SetCurTextStyleNo(int Value) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  TRVEditRVData *d = e->EditData();
+  if (Value == d->CurTextStyleNo) return;
+  d->CurTextStyleNo = Value;
+  d->RememberedTextStyleNo = Value;
+  if (OnCurTextStyleChanged) OnCurTextStyleChanged(GetOutermostEditor());
+}
+
+void TCustomRichVistaEdit::SetCurParaStyleNo(int Value) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  TRVEditRVData *d = e->EditData();
+  if (Value == d->CurParaStyleNo) return;
+  d->CurParaStyleNo = Value;
+  if (OnCurParaStyleChanged) OnCurParaStyleChanged(GetOutermostEditor());
+}
+
+int TCustomRichVistaEdit::ActualCurTextStyleNo() {
+  TRVEditRVData *d = InnermostEditor()->EditData();
+  return d->GetActualStyleEx(d->CurTextStyleNo, d->CurParaStyleNo);
+}
+
+// ---------------------------------------------------------------- caret
+
+int TCustomRichVistaEdit::GetCaretItemNo() {
+  TRVEditRVData *d = InnermostEditor()->EditData();
+  int item = -1, offs = -1;
+  d->GetCaretItemPos(item, offs);
+  return item;
+}
+
+int TCustomRichVistaEdit::GetCaretOffset() {
+  TRVEditRVData *d = InnermostEditor()->EditData();
+  int item = -1, offs = -1;
+  d->GetCaretItemPos(item, offs);
+  return offs;
+}
+
+TCustomRVItemInfo *TCustomRichVistaEdit::GetCurrentItem() {
+  TRVEditRVData *d = InnermostEditor()->EditData();
+  const int item = GetCaretItemNo();
+  return item >= 0 && item < d->GetItemCount() ? d->GetItem(item) : nullptr;
+}
+
+bool TCustomRichVistaEdit::SetItemExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat,
+                                                     int Value) {
+  TCustomRichVistaEdit *e = InnermostEditor();
+  TRVEditRVData *d = e->EditData();
+  if (ItemNo < 0 || ItemNo >= d->GetItemCount()) return false;
+  int old = 0;
+  if (!d->GetItem(ItemNo)->GetExtraIntProperty(Prop, old) || old == Value || !e->CanChange()) return false;
+  {
+    TFlagScope inserting(e->FInserting);
+    e->Data()->SetExtraIntPropertyEd(ItemNo, Prop, Reformat, Value);
+  }
+  if (Reformat) {
+    e->Change(true);
+    e->update();
+  }
+  return true;
+}
+
+// ------------------------------------------------------- document hooks
+
+void TCustomRichVistaEdit::DoCaretMoveEvent() {
+  UpdateCaret();
+  if (Destroying()) return;
+  if (OnCaretMove) OnCaretMove(GetOutermostEditor());
+}
+
+void TCustomRichVistaEdit::DoCurStyleChangeEvent() {
+  TRVEditRVData *d = EditData();
+  if (d->CurTextStyleNo != FReportedTextStyle) {
+    FReportedTextStyle = d->CurTextStyleNo;
+    if (OnCurTextStyleChanged) OnCurTextStyleChanged(GetOutermostEditor());
+  }
+  if (d->CurParaStyleNo != FReportedParaStyle) {
+    FReportedParaStyle = d->CurParaStyleNo;
+    if (OnCurParaStyleChanged) OnCurParaStyleChanged(GetOutermostEditor());
+  }
+}
+
+int TCustomRichVistaEdit::DoConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
+  int result = StyleNo;
+  if (FConversionHandler && *FConversionHandler)
+    (*FConversionHandler)(GetOutermostEditor(), StyleNo, UserData, AppliedToText, result);
+  return result;
+}
+
+// -------------------------------------------------------------- events
+
+bool TCustomRichVistaEdit::event(QEvent *Event) {
+  if (Event->type() == TRVUndoRedoEvent::EventType()) {
+    try {
+      DeferredUndoRedo(static_cast<TRVUndoRedoEvent *>(Event)->Redo);
+    } catch (...) {
+      LogCaughtException("deferred undo");
+    }
+    return true;
+  }
+  return TCustomRichVista::event(Event);
+}
+
+void TCustomRichVistaEdit::VScrolled() {
+  TCustomRichVista::VScrolled();
+  UpdateCaret();
+  update();
+}
+
+void TCustomRichVistaEdit::HScrolled() {
+  TCustomRichVista::HScrolled();
+  UpdateCaret();
+  update();
+}
+
+void TCustomRichVistaEdit::focusInEvent(QFocusEvent *Event) {
+  TCustomRichVista::focusInEvent(Event);
+  if (Destroying()) return;
+  TRVEditRVData *d = EditData();
+  d->EnsureNotEmpty();
+  if (Style && d->DrawLines.Count() > 0) {
+    if (d->CaretDrawItemNo < 0) d->SetCaretItemPos(0, d->GetOffsBeforeItem(0), false);
+    else d->PlaceCaret(false, false, false, true);
+  }
+  RestartCaretBlink();
+  update();
+}
+
+void TCustomRichVistaEdit::focusOutEvent(QFocusEvent *Event) {
+  TCustomRichVista::focusOutEvent(Event);
+  if (Destroying()) return;
+  TRVEditRVData *d = EditData();
+  if (!(d->GetAbsoluteRootData()->State & rvstMovingFocusToCell)) {
+    if (!GetReadOnly()) d->LeaveJumpMode();
+    update();
+  }
+  HideCaret();
+}
+
+bool TCustomRichVistaEdit::focusNextPrevChild(bool Next) {
+  // Tab belongs to the editor when it wants tabs; else it leaves as from
+  // any other widget.
+  if (EditorOptions.Has(rvoWantTabs)) return false;
+  return QWidget::focusNextPrevChild(Next);
+}
+
+// ---------------------------------------------------------- the caret
+
+QRect TCustomRichVistaEdit::CaretRect() const {
+  const TRVEditRVData *d = EditData();
+  if (!FCaretShown || !Style || d->CaretDrawItemNo < 0 || d->CaretHeight <= 0) return QRect();
+  if (GetReadOnly() && EditorOptions.Has(rvoHideReadOnlyCaret)) return QRect();
+  const int x = d->CaretX - d->GetHOffs();
+  const int y = d->CaretTop - d->GetVOffs();
+  return QRect(x, y, 2, d->CaretHeight);
+}
+
+void TCustomRichVistaEdit::RestartCaretBlink() {
+  FCaretShown = hasFocus();
+  FCaretOn = FCaretShown;
+  const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  // A flash time of 0 (or less) means a steady caret.
+  if (FCaretShown && flash > 0) {
+    FCaretTimer.start(flash / 2, [this] {
+      FCaretOn = !FCaretOn;
+      const QRect r = CaretRect();
+      if (!r.isEmpty()) update(r.adjusted(-1, -1, 1, 1));
+    });
+  } else {
+    FCaretTimer.stop();
+  }
+  const QRect r = CaretRect();
+  if (!r.isEmpty()) update(r.adjusted(-1, -1, 1, 1));
+}
+
+void TCustomRichVistaEdit::UpdateCaret() {
+  // The old place and the new one both repaint; the caret shows at once
+  // after a move, as a typing person expects.
+  if (FLastCaret.isValid()) update(FLastCaret.adjusted(-1, -1, 1, 1));
+  if (!hasFocus()) return;
+  FCaretShown = true;
+  FCaretOn = true;
+  if (FCaretTimer.active()) RestartCaretBlink();
+  const QRect r = CaretRect();
+  if (!r.isEmpty()) update(r.adjusted(-1, -1, 1, 1));
+  FLastCaret = r;
+  updateMicroFocus();
+}
+
+void TCustomRichVistaEdit::HideCaret() {
+  FCaretTimer.stop();
+  FCaretShown = false;
+  FCaretOn = false;
+  if (FLastCaret.isValid()) update(FLastCaret.adjusted(-1, -1, 1, 1));
+  FLastCaret = QRect();
+}
+
+void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
+  TCustomRichVista::paintEvent(Event);
+  if (!Style) return;
+  try {
+    QPainter p(this);
+    const QRect caret = CaretRect();
+    if (!FPreedit.isEmpty() && !caret.isEmpty()) PaintPreedit(p, caret);
+    else if (FCaretOn && !caret.isEmpty()) p.fillRect(QRect(caret.left(), caret.top(), 1, caret.height()), Qt::black);
+    FLastCaret = caret;
+  } catch (...) {
+    LogCaughtException("painting the caret");
+  }
+}
+
+} // namespace kc

@@ -1,0 +1,301 @@
+#pragma once
+// The editor: the view with an editable document, the caret drawn by the
+// widget itself, keys and input methods turned into editing operations, and
+// a read-only test and a veto event guarding every change. Most public
+// operations act in the innermost open cell editor first.
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/GuiTimer.h"
+#include "richtext/controls/RVERVData.h"
+#include "richtext/controls/RichVista.h"
+
+class QMimeData;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDragLeaveEvent;
+class QDropEvent;
+class QInputMethodEvent;
+class QKeyEvent;
+class QPainter;
+
+namespace kc {
+
+class TCustomRichVistaEdit;
+class TRVRTFReaderProperties;
+
+enum TRVEditorOption : uint8_t {
+  rvoClearTagOnStyleApp,
+  rvoCtrlJumps,
+  rvoDoNotWantReturns,
+  rvoDoNotWantShiftReturns,
+  rvoWantTabs,
+  rvoAutoSwitchLang,
+  rvoHideReadOnlyCaret,
+  rvoNoImageResize,
+  rvoNoCaretHighlightJumps
+};
+using TRVEditorOptions = TRVSet<TRVEditorOption, uint16_t>;
+
+enum TRVDragDropFormat : uint8_t {
+  rvddRVF,
+  rvddRTF,
+  rvddText,
+  rvddUnicodeText,
+  rvddBitmap,
+  rvddMetafile,
+  rvddURL,
+  rvddFiles
+};
+using TRVDragDropFormats = TRVSet<TRVDragDropFormat, uint8_t>;
+
+enum TRVDropFileAction : uint8_t { rvdfNone, rvdfInsert, rvdfLink };
+
+enum TRVGetOutDirection : uint8_t { rvdLeft, rvdUp, rvdRight, rvdDown, rvdTop, rvdBottom };
+
+// Document flag bits: jump mode is entered around RTF and HTML exports;
+// a read-only editor takes drops.
+enum : uint16_t { rvflJumpsForExport = 0x80, rvflDropIntoReadOnly = 0x200 };
+// Document state bit: the focus is moving into a cell editor just opened,
+// so the outer editor's loss of focus keeps jump mode.
+enum : uint32_t { rvstMovingFocusToCell = 0x40000 };
+
+// The editor's document: what it asks of its control (focus, read-only,
+// caret and style reports, the conversion handler, the change report) is
+// answered from the control.
+class TRVEditControlData : public TRVEditRVData {
+public:
+  explicit TRVEditControlData(TCustomRichVistaEdit *Editor);
+  TCustomRichVistaEdit *Editor() const { return FEditor; }
+
+  bool CaretHasFocus() const override;
+  bool IsReadOnly() const override;
+  void DoCaretMove() override;
+  void DoCurStyleChange() override;
+  int ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) override;
+  void DoChange(bool ClearRedo) override;
+
+  const TControl *ViewControl() const override;
+  bool IsInViewWindow(const TControl *Control) const override;
+  void GiveControlFocus(TControl *Control) override;
+  void FocusView() override;
+
+  // One undoable step each, inside the undo group the control opened.
+  void SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value);
+  // Paragraph styles of items First .. First + size - 1.
+  void ApplyParaList(int FirstItemNo, const std::vector<int32_t> &ParaNos);
+
+private:
+  TCustomRichVistaEdit *FEditor;
+};
+
+class TCustomRichVistaEdit : public TCustomRichVista {
+public:
+  explicit TCustomRichVistaEdit(QWidget *Parent = nullptr);
+  ~TCustomRichVistaEdit() override;
+
+  // ------------------------------------------------------------ events
+  // The sender is the outermost editor, also for a change in a cell editor.
+  using TEditEvent = std::function<void(TCustomRichVistaEdit *)>;
+  TEditEvent OnChange, OnCaretMove, OnCurTextStyleChanged, OnCurParaStyleChanged;
+  std::function<void(TCustomRichVistaEdit *, bool &CanEdit)> OnChanging;
+  std::function<void(TCustomRichVistaEdit *, TRVGetOutDirection Direction)> OnCaretGetOut;
+  std::function<void(TCustomRichVistaEdit *, bool &DoDefault)> OnPaste;
+  using TRVStyleConversionEvent =
+      std::function<void(TCustomRichVistaEdit *, int StyleNo, int UserData, bool AppliedToText, int &NewStyleNo)>;
+  TRVStyleConversionEvent OnStyleConversion, OnParaStyleConversion;
+  std::function<void(TCustomRichVistaEdit *, const std::vector<std::string> &Files, TRVDropFileAction &FileAction,
+                     bool &DoDefault)>
+      OnDropFiles;
+  // The view's handlers and, from an editor, its style, paste, caret and
+  // drop handlers (not OnChange, OnChanging, OnCaretGetOut).
+  void AssignEvents(const TCustomRichVista &Source);
+
+  // -------------------------------------------------------- properties
+  TRVDragDropFormats AcceptDragDropFormats = TRVDragDropFormats::FromRaw(191);
+  TRVEditorOptions EditorOptions{rvoClearTagOnStyleApp};
+  // Set by every change; cleared only by the owner.
+  bool Modified = false;
+  virtual void SetReadOnly(bool Value);
+  virtual bool GetReadOnly() const { return FReadOnly; }
+  bool ReadOnly() const { return GetReadOnly(); }
+  // The flag alone, without entering or leaving jump mode (cell editors).
+  void StoreReadOnly(bool Value) { FReadOnly = Value; }
+  int UndoLimit() const;
+  void SetUndoLimit(int Value);
+  // ERichVistaError "Not supported in editor" for anything but rvtnNone.
+  void SetTabNavigation(TRVTabNavigationType Value);
+  TRVEditRVData *EditData() const { return static_cast<TRVEditRVData *>(RVData()); }
+  // The innermost open cell editor, or this editor.
+  TCustomRichVistaEdit *InnermostEditor();
+  // The editor whose cell editor this is, up to the top; this editor when
+  // it is no cell editor.
+  TCustomRichVistaEdit *GetOutermostEditor();
+  // Reads (and the first time makes) the settings of RTF insertion.
+  TRVRTFReaderProperties &RTFReadProperties();
+
+  // ----------------------------------------------------------- changes
+  // False (with the data's beep when refused by the veto) when the control
+  // is read-only, has no style sheet or OnChanging says no.
+  virtual bool CanChange(bool Forced = false);
+  // After every completed change: resizer, modified flag, jump mode off,
+  // redo list emptied when asked, OnChange.
+  void Change(bool ClearRedo = true);
+
+  // -------------------------------------------------------------- undo
+  void Undo();
+  void Redo();
+  uint8_t UndoAction();
+  uint8_t RedoAction();
+  void ClearUndo();
+  void SetUndoGroupMode(bool On);
+  void BeginUndoGroup(uint8_t UndoType);
+  static bool IsUndoShortcut(Qt::KeyboardModifiers Shift, int Key);
+  static bool IsRedoShortcut(Qt::KeyboardModifiers Shift, int Key);
+
+  // --------------------------------------------------------- insertion
+  void DeleteSelection();
+  void InsertText(std::string_view Text, bool CaretBefore = false);
+  void InsertTextW(std::u16string_view Text, bool CaretBefore = false);
+  bool InsertTextFromFile(const std::string &FileName);
+  bool InsertStringTag(const std::string &Text, const TRVTag &Tag);
+  bool InsertPicture(const std::string &Name, std::unique_ptr<TGraphic> Graphic, TRVVAlign VAlign);
+  bool InsertRVFFromStreamEd(std::string_view Stream);
+  bool InsertRVFFromFileEd(const std::string &FileName);
+  bool InsertRTFFromStreamEd(std::string_view Stream);
+  bool InsertRTFFromFileEd(const std::string &FileName);
+
+  // ------------------------------------------------------------ styles
+  void ApplyParaStyle(int ParaStyleNo);
+  void ApplyStyleConversion(int UserData);
+  void ApplyParaStyleConversion(int UserData);
+  int CurTextStyleNo();
+  void SetCurTextStyleNo(int Value);
+  int CurParaStyleNo();
+  void SetCurParaStyleNo(int Value);
+  // The stored text style resolved against the current paragraph.
+  int ActualCurTextStyleNo();
+
+  // ------------------------------------------------------------- caret
+  int GetCaretItemNo();
+  int GetCaretOffset();
+  // The item at the caret (in the innermost editor), or nullptr.
+  TCustomRVItemInfo *GetCurrentItem();
+  bool SetItemExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value);
+  // The caret as the widget draws it, in client coordinates; empty while
+  // it is hidden (no focus, no caret, read-only with rvoHideReadOnlyCaret).
+  QRect CaretRect() const;
+  // Whether the blink phase shows the caret now.
+  bool CaretBlinkOn() const { return FCaretOn; }
+  // The composition the input method shows at the caret (never in the
+  // document).
+  const QString &PreeditText() const { return FPreedit; }
+
+  // ---- clipboard and drops
+  bool CanPaste() const;
+  void Paste();
+  bool PasteRVF();
+  bool PasteRTF();
+  bool PasteText();
+  bool PasteTextW();
+  bool PasteBitmap(bool TextAsName);
+  // A drop of Data at the drop caret (Move: the source will delete its
+  // copy); the effect: 0 none, 1 copy, 2 move.
+  int OleDrop(const QMimeData &Data, bool Move);
+  // Inserts the dropped data in one format (0: the first one that works).
+  bool InsertDroppedData(const QMimeData &Data, unsigned Format);
+  // The format this editor asks of its own drag when it drops on itself.
+  unsigned PreferredDropFormat() const;
+  // Vertical auto-scroll direction during a drag over the editor.
+  int DropVScrollDirection() const { return FDropVScroll; }
+  // ---- end of clipboard and drops
+
+  // -------------------------------------- answers of the document hooks
+  void SetControlCursor(TCursor Cursor) override;
+  void DoCaretMoveEvent();
+  void DoCurStyleChangeEvent();
+  int DoConvertTextStyle(int StyleNo, int UserData, bool AppliedToText);
+
+protected:
+  bool event(QEvent *Event) override;
+  void paintEvent(QPaintEvent *Event) override;
+  void keyPressEvent(QKeyEvent *Event) override;
+  void keyReleaseEvent(QKeyEvent *Event) override;
+  bool focusNextPrevChild(bool Next) override;
+  void focusInEvent(QFocusEvent *Event) override;
+  void focusOutEvent(QFocusEvent *Event) override;
+  void inputMethodEvent(QInputMethodEvent *Event) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
+  void VScrolled() override;
+  void HScrolled() override;
+
+  // ---- clipboard and drops
+  void dragEnterEvent(QDragEnterEvent *Event) override;
+  void dragMoveEvent(QDragMoveEvent *Event) override;
+  void dragLeaveEvent(QDragLeaveEvent *Event) override;
+  void dropEvent(QDropEvent *Event) override;
+  // ---- end of clipboard and drops
+
+  // Key handling with Windows-like key codes (RichVistaEditKeys.cpp). Key
+  // is cleared (0) when the key has been taken.
+  virtual void KeyDown(int &Key, Qt::KeyboardModifiers Shift);
+  virtual void KeyUp(int &Key, Qt::KeyboardModifiers Shift);
+  // One typed character (UTF-16 unit or surrogate pair).
+  virtual void KeyPress(std::u16string_view Text);
+
+  // The insertion frame around every insertion and paste: true when the
+  // insertion may go on (the selection is then deleted).
+  bool BeforeInserting();
+  void AfterInserting();
+  // The frame around a data operation; false when refused.
+  bool RunInsertion(const std::function<bool(TRVEditRVData &)> &Insert);
+
+  // The caret overlay.
+  void UpdateCaret();
+  void HideCaret();
+  void RestartCaretBlink();
+  // The input method's composition in place of the caret.
+  void PaintPreedit(QPainter &Painter, const QRect &Caret);
+
+  // Cut and copy of the selection (the view's copy).
+  void CutToClipboard();
+  void CopyToClipboard();
+
+private:
+  friend class TRVEditControlData;
+  TRVEditControlData *Data() const { return static_cast<TRVEditControlData *>(RVData()); }
+  void DoUndoRedo(bool Redo);
+  // Frees the open cell editor, then undoes (redoes) here.
+  void DeferredUndoRedo(bool Redo);
+  bool FReadOnly = false;
+  bool FInserting = false;
+  // The caret overlay: shown while focused; blinks with the desktop's period.
+  GuiTimer FCaretTimer;
+  bool FCaretOn = false;
+  bool FCaretShown = false;
+  // Where the caret was last painted, to be repainted when it moves.
+  QRect FLastCaret;
+  int FReportedTextStyle = -1, FReportedParaStyle = -1;
+  QString FPreedit;
+  int FPreeditCursor = 0;
+  // The active style conversion handler (OnStyleConversion or
+  // OnParaStyleConversion) while a conversion runs.
+  const TRVStyleConversionEvent *FConversionHandler = nullptr;
+  std::unique_ptr<TRVRTFReaderProperties> FRTFReadProperties;
+
+  // ---- clipboard and drops
+  int FDropVScroll = 0;
+  // ---- end of clipboard and drops
+};
+
+// The editor with every property open to the program; it adds nothing.
+class TRichVistaEdit : public TCustomRichVistaEdit {
+public:
+  using TCustomRichVistaEdit::TCustomRichVistaEdit;
+};
+
+} // namespace kc
