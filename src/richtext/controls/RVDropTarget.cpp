@@ -144,6 +144,23 @@ std::string DroppedUrlTitle(const std::string &Url, const std::string *Descripto
 
 namespace {
 
+template <typename S> S withCrLf(std::basic_string_view<typename S::value_type> Text) {
+  S out;
+  out.reserve(Text.size());
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] == '\n' && (i == 0 || Text[i - 1] != '\r')) out += typename S::value_type('\r');
+    out += Text[i];
+  }
+  return out;
+}
+
+} // namespace
+
+std::u16string TextWithCrLf(std::u16string_view Text) { return withCrLf<std::u16string>(Text); }
+std::string TextWithCrLf(std::string_view Text) { return withCrLf<std::string>(Text); }
+
+namespace {
+
 std::string lowerExtension(const std::string &Path) {
   const size_t slash = Path.find_last_of('/');
   const size_t dot = Path.find_last_of('.');
@@ -189,6 +206,12 @@ std::unique_ptr<TGraphic> LoadPictureFile(const std::string &Path) {
   QImage image = reader.read();
   if (image.isNull()) return nullptr;
   return std::make_unique<TBitmap>(std::move(image));
+}
+
+bool IsCurrentStyleUnicode(TCustomRichVistaEdit &Editor) {
+  TCustomRichVistaEdit *e = Editor.InnermostEditor();
+  const TFontInfo *f = e->Style ? e->Style->TextStyles().GetTextStyleSafe(e->ActualCurTextStyleNo()) : nullptr;
+  return f && f->Unicode;
 }
 
 } // namespace kc

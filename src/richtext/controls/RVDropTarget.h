@@ -11,21 +11,10 @@
 #include <vector>
 
 #include "platform/DataObject.h"
-#include "richtext/document/RVStyle.h"
+#include "richtext/controls/RichVistaEdit.h"
 
 namespace kc {
 
-enum TRVDragDropFormat : uint8_t {
-  rvddRVF,
-  rvddRTF,
-  rvddText,
-  rvddUnicodeText,
-  rvddBitmap,
-  rvddMetafile,
-  rvddURL,
-  rvddFiles
-};
-using TRVDragDropFormats = TRVSet<TRVDragDropFormat, uint8_t>;
 // Everything but URLs.
 inline constexpr TRVDragDropFormats rvddDefaultFormats = TRVDragDropFormats::FromRaw(191);
 
@@ -35,6 +24,9 @@ unsigned CF_RTF();                 // "Rich Text Format"
 unsigned CF_HTML();                // "HTML Format"
 unsigned CF_URL();                 // "UniformResourceLocator"
 unsigned CF_FILEGROUPDESCRIPTOR(); // "FileGroupDescriptor"
+
+// Whether text typed into the editor now goes into a Unicode style.
+bool IsCurrentStyleUnicode(TCustomRichVistaEdit &Editor);
 
 // Whether a content offers a format.
 using TRVHasFormat = std::function<bool(unsigned Format)>;
@@ -72,6 +64,11 @@ std::string BasePathOfHtmlBlock(std::string_view Html);
 // its 4-character extension when the name is longer than that, else the
 // URL itself. DescriptorName is null when the drop carries no descriptor.
 std::string DroppedUrlTitle(const std::string &Url, const std::string *DescriptorName);
+
+// Text of this desktop ends its lines in LF alone; the insertions cut lines
+// at CR LF. Lone LFs become CR LF, CR LF pairs stay.
+std::u16string TextWithCrLf(std::u16string_view Text);
+std::string TextWithCrLf(std::string_view Text);
 
 // What a dropped file that is not a picture is read as, by its extension.
 enum class TRVDroppedFileKind { None, RTF, RVF, Text };
