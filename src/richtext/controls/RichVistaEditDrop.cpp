@@ -306,15 +306,7 @@ bool TCustomRichVistaEdit::InsertDroppedUrl(const DataObject &Data) {
   OnReadHyperlink(GetOutermostEditor(), url, 4, style, tag, text);
   if (style < 0 || !Style || style >= Style->TextStyles().Count()) style = d->CurTextStyleNo;
   if (text.empty()) return false;
-  // The link goes in in its own style; typing after it goes on in the
-  // style chosen before.
-  const int was = d->CurTextStyleNo;
   d->CurTextStyleNo = style;
-  struct TRestore {
-    TRVEditRVData *D;
-    int Style;
-    ~TRestore() { D->CurTextStyleNo = Style; }
-  } restore{d, was};
   return InsertStringTag(utf8ToAnsi(text, d->GetStyleCodePage(style)), tag);
 }
 

@@ -68,12 +68,15 @@ bool TCustomRichVistaEdit::InsertKeepingSelection(const std::function<bool()> &I
   // deleted the selection to make room: that deletion is its own undo group
   // now, and undoing it gives back exactly what was there.
   const TRVUndoInfos *after = d->UndoList->LastGroup();
-  if (!result && selected && after && after != before && after->UndoType == rvutInsert && !after->Records.empty()) {
+  if (result || !after || after == before || after->UndoType != rvutInsert) return result;
+  if (selected && !after->Records.empty()) {
     d->Undo();
     d->RedoList->Clear();
     d->SetSelectionBounds(a, ao, b, bo);
     e->update();
   }
+  // Nor does the attempt stay in the undo list as an empty step.
+  d->UndoList->RemoveEmptyLastGroup();
   return result;
 }
 
