@@ -222,7 +222,61 @@ public:
     return StyleNo;
   }
   virtual void DoChange(bool ClearRedo) { (void)ClearRedo; }
+  // The modified flag and OnChange; the saved tag goes unless an insertion
+  // is in progress.
   void NotifyChange();
+  // Paragraph styles of the selected paragraphs (or the caret's) through
+  // ConvertParaStyle, one undoable step.
+  void ApplyParaStyleConversion(int UserData);
+  virtual int ConvertParaStyle(int ParaNo, int UserData, bool AppliedToText) {
+    (void)UserData, (void)AppliedToText;
+    return ParaNo;
+  }
+  // The editor's rvoClearTagOnStyleApp: text given another style by a
+  // conversion loses its tag.
+  bool ClearTagOnStyleApp = false;
+  // Set by the editor around an insertion, so that the change report keeps
+  // the saved tag for the inserted text.
+  bool InsertionInProgress = false;
+  // Before an insertion: a copy of the tag of the item at the caret (or at
+  // the selection start) when that item has the current text style.
+  void SaveTagForInsertion();
+  // After an item changed its size: the item's paragraphs, or the whole
+  // document when its minimal width moved past the document's (OldWidth is
+  // RangeMinWidth of the item before the change). Caret and selection stay.
+  void ReformatItemAfterChange(int ItemNo, int OldWidth);
+  void ReformatKeepingCaret(bool Full, int ItemNo);
+
+  // ------------------------------------------------------ list numbering
+  // Numbers of list markers are worked out when their paragraphs are
+  // formatted, so renumbering reformats the paragraphs from an edit to the
+  // last marker of each numbered list it touched (recorded, so that undo
+  // and redo reformat them again).
+  // The numbered lists with markers in the paragraphs of items First ..
+  // Last (nullptr when the document has no markers). MarkerIndex: the
+  // position in the marker list of the last of those markers, or with
+  // Before (taken before the range goes) of the one before the first.
+  // LastItemNo gets the range's last item widened to its paragraph.
+  std::unique_ptr<TRVIntegerList> CollectMarkerLists(int FirstItemNo, int &LastItemNo, bool Before, int &MarkerIndex);
+  // Reformats items AfterItemNo + 1 up to the last marker after MarkerIndex
+  // of Lists (or of list ListNo when Lists is null).
+  void ReformatListsAfter(int AfterItemNo, int MarkerIndex, int ListNo, const TRVIntegerList *Lists);
+  void RenumberListsInRange(int FirstItemNo, int LastItemNo);
+
+  // ----------------------------------------------------- style sheet
+  // The current and the remembered styles count as used.
+  void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) override;
+  // After a clean-up deleted the styles nothing used (Used[i] 0) and
+  // renumbered the rest by Shift (new = old - (Shift[old] - 1)): the undo
+  // history refers to old numbers and goes; the current styles follow, a
+  // deleted one becomes 0.
+  void StylesCleanedUp(const TRVIntegerList &TextUsed, const TRVIntegerList &TextShift,
+                       const TRVIntegerList &ParaUsed, const TRVIntegerList &ParaShift);
+  // RTF and HTML of the editor's document: the editor builds its hyperlink
+  // list only in jump mode, which these enter (flag 0x80) around the writer.
+  bool ExportRtf(std::string &Stream, TColor BackgroundColor);
+  bool ExportHtml(std::string &Stream, const std::string &Path, const std::string &Title,
+                  const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css);
 
   // ------------------------------------------------------- item resizer
   // Rebuilt after every change, caret move and selection change: handles
@@ -282,6 +336,22 @@ private:
   bool HasPersistentCP(int ItemNo) const;
   const TFontInfo *TextStyleOf(int ItemNo) const;
   const TParaInfo *ParaStyleOf(int ItemNo) const;
+  // Typing and insertion.
+  bool TakesTextAt(int &ItemNo, int &Offs, bool &Refused) const;
+  bool InsertLines(std::vector<std::string> Lines, bool CaretBefore);
+  bool InsertScratchItems(class TCustomRVData &Scratch, bool FirstContinues);
+  void SplitTextItemAt(int ItemNo, int Offs);
+  // Style conversion.
+  void ConvertItemStyle(int ItemNo, int UserData);
+  // The numbered lists around a key's edit, taken before it; after it the
+  // lists are renumbered when markers came or went.
+  struct TListsBefore {
+    std::unique_ptr<TRVIntegerList> Lists;
+    int MarkerIndex = -1;
+    int Markers = 0;
+  };
+  TListsBefore ListsBeforeEdit(int FirstItemNo, int LastItemNo);
+  void RenumberAfterEdit(const TListsBefore &Before, int AfterItemNo);
 };
 
 } // namespace kc

@@ -54,6 +54,7 @@ bool TRVEditRVData::DeleteSelection() {
   }
   int si, so, ei, eo;
   GetSelectionItemBoundsRaw(true, si, so, ei, eo);
+  const TListsBefore lists = ListsBeforeEdit(si, ei);
   BeginUndoSequence(rvutDelete, true);
   StartEdit();
   if (IsTextItem(si) && GetItemStyle(si) == CurTextStyleNo) SavedTag = CopyTag(GetItemTag(si), TagsArePChars());
@@ -172,6 +173,7 @@ bool TRVEditRVData::DeleteSelection() {
       caretOffs += len;
     }
   }
+  RenumberAfterEdit(lists, caretItem);
   ReformatAfterEdit();
   SetCaretItemPos(caretItem, caretOffs);
   FinishEditing(true);

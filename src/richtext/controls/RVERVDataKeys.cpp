@@ -53,6 +53,7 @@ bool TRVEditRVData::CanJoinParas(int FirstParaItem, int SecondParaItem) {
 bool TRVEditRVData::OnEnterPress(bool Shift) {
   int item, offs;
   if (!GetCaretItemPos(item, offs)) return false;
+  const TListsBefore lists = ListsBeforeEdit(item, item);
   const TParaInfo *para = ParaStyleOf(item);
   if (para && para->Options.Has(rvpaoDoNotWantReturns)) {
     Beep();
@@ -73,6 +74,7 @@ bool TRVEditRVData::OnEnterPress(bool Shift) {
       BeginUndoSequence(rvutMiscTyping, true);
       StartEdit();
       RemoveMarkerOfPara(item - 1, newItem, newOffs);
+      RenumberAfterEdit(lists, newItem);
       ReformatAfterEdit();
       SetCaretItemPos(newItem, newOffs);
       return OnEnterPress(Shift);
@@ -124,6 +126,7 @@ bool TRVEditRVData::OnEnterPress(bool Shift) {
     newItem = k;
     newOffs = GetOffsBeforeItem(k);
   }
+  RenumberAfterEdit(lists, newItem);
   ReformatAfterEdit();
   SetCaretItemPos(newItem, newOffs);
   FinishEditing(true);
@@ -314,6 +317,7 @@ void TRVEditRVData::DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs) {
 bool TRVEditRVData::OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated) {
   int item, offs;
   if (!GetCaretItemPos(item, offs)) return false;
+  const TListsBefore lists = ListsBeforeEdit(item, item);
   const TParaInfo *para = ParaStyleOf(item);
   if (para && para->Options.Has(rvpaoReadOnly)) {
     Beep();
@@ -383,6 +387,7 @@ bool TRVEditRVData::OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated)
     Beep();
     return false;
   }
+  RenumberAfterEdit(lists, newItem);
   ReformatAfterEdit();
   SetCaretItemPos(newItem, newOffs);
   FinishEditing(true);
@@ -483,6 +488,7 @@ bool TRVEditRVData::OnDelPressed(bool Ctrl, bool Repeated) {
       PrepareCaretLine(-1);
       return OnDelPressed(Ctrl, true);
     }
+    const TListsBefore lists = ListsBeforeEdit(item, item + 1);
     BeginUndoSequence(rvutDelete, true);
     StartEdit();
     int newItem = item, newOffs = offs;
@@ -493,6 +499,7 @@ bool TRVEditRVData::OnDelPressed(bool Ctrl, bool Repeated) {
       Beep();
       return false;
     }
+    RenumberAfterEdit(lists, newItem);
     ReformatAfterEdit();
     SetCaretItemPos(newItem, newOffs);
     FinishEditing(true);

@@ -1,0 +1,256 @@
+// Text and paragraph style conversions over the selection, the editor's
+// styles after a style-sheet clean-up, and exports that need jump mode.
+#include <algorithm>
+
+#include "richtext/controls/RVERVData.h"
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/RVUni.h"
+
+namespace kc {
+
+namespace {
+
+struct TTrackedPos {
+  int Item, Offs;
+};
+
+void FollowJoin(TTrackedPos &P, int JoinedAt, int LeftLength) {
+  if (P.Item == JoinedAt + 1) {
+    P.Item = JoinedAt;
+    P.Offs += LeftLength;
+  } else if (P.Item > JoinedAt + 1) {
+    --P.Item;
+  }
+}
+
+} // namespace
+
+void TRVEditRVData::ConvertItemStyle(int ItemNo, int UserData) {
+  const TRVStyle *st = GetRVStyle();
+  if (!st || !IsTextItem(ItemNo)) return;
+  const int old = GetItemStyle(ItemNo);
+  const int now = ConvertTextStyle(old, UserData, true);
+  if (now == old || now < 0 || now >= st->TextStyles().Count()) return;
+  if (ClearTagOnStyleApp) Do_Tag(ItemNo, TRVTag(), true);
+  const bool oldUni = GetItem(ItemNo)->IsUnicode();
+  const bool newUni = st->TextStyles().GetTextStyleSafe(now)->Unicode;
+  // Text and form change in two steps; each order keeps the text readable
+  // in between (an even byte count while the item is still marked UTF-16).
+  if (!oldUni && newUni) {
+    Do_ChangeText(ItemNo, AnsiToUnicode(GetStyleCodePage(old), GetItemTextRaw(ItemNo)));
+    Do_StyleNo(ItemNo, now);
+  } else if (oldUni && !newUni) {
+    Do_StyleNo(ItemNo, now);
+    Do_ChangeText(ItemNo, UnicodeToAnsi(GetStyleCodePage(now), GetItemTextRaw(ItemNo)));
+  } else {
+    Do_StyleNo(ItemNo, now);
+  }
+}
+
+void TRVEditRVData::ApplyStyleConversion(int UserData) {
+  const TRVStyle *st = GetRVStyle();
+  if (!st) return;
+  if (!st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Protection.Has(rvprDoNotAutoSwitch))
+    RememberedTextStyleNo = CurTextStyleNo;
+  int newCur = ConvertTextStyle(CurTextStyleNo, UserData, false);
+  if (newCur < 0 || newCur >= st->TextStyles().Count()) newCur = CurTextStyleNo;
+  if (SelectionExists()) {
+    int si, so, ei, eo, ai, ao, bi, bo;
+    GetSelectionItemBoundsRaw(true, si, so, ei, eo);
+    GetSelectionItemBoundsRaw(false, ai, ao, bi, bo);
+    const bool backwards = !(ai == si && ao == so);
+    TTrackedPos s{si, so}, e{ei, eo};
+    BeginUndoSequence(rvutStyleNo, true);
+    StartEdit();
+    // From the end back, so that splitting an item moves only what was
+    // already done.
+    for (int i = ei; i >= si; --i) {
+      const bool text = IsTextItem(i);
+      const int before = GetOffsBeforeItem(i), end = GetItemEndOffset(i);
+      const int from = i == si ? std::max(so, before) : before;
+      const int to = i == ei ? std::min(eo, end) : end;
+      if (!text || from >= to) continue;
+      if (from <= before && to >= end) {
+        ConvertItemStyle(i, UserData);
+        continue;
+      }
+      const int old = GetItemStyle(i);
+      const int now = ConvertTextStyle(old, UserData, true);
+      if (now == old || now < 0 || now >= st->TextStyles().Count()) continue;
+      const TCustomRVItemInfo *item = GetItem(i);
+      const uint8_t opt = item->IsUnicode() ? rvuniUnicodeBit : 0;
+      const std::string whole = GetItemTextRaw(i);
+      if (from <= before) {
+        // The selected head goes before the item in the new style and
+        // takes over the item's line start and checkpoint.
+        std::string headText = CopyChars(whole, 1, to - 1, opt);
+        const bool cont = item->GetContinuePara(), br = item->GetLineBreakBefore();
+        const bool pageBreak = item->GetPageBreakBefore();
+        const int para = item->ParaNo;
+        const TRVTag tag = ClearTagOnStyleApp ? TRVTag() : CopyTag(item->Tag, TagsArePChars());
+        Do_DeleteSubstring(i, 1, to - 1);
+        const bool newUni = st->TextStyles().GetTextStyleSafe(now)->Unicode;
+        if (!opt && newUni) headText = AnsiToUnicode(GetStyleCodePage(old), headText);
+        else if (opt && !newUni) headText = UnicodeToAnsi(GetStyleCodePage(now), headText);
+        InsertNewTextItem(i, std::move(headText), now, para, cont, br, tag);
+        if (const TRVCPInfo *cp = GetItemCheckpoint(i + 1)) {
+          Do_AddCP(i, cp->CreateCopy(TagsArePChars()));
+          Do_DeleteCP(i + 1);
+        }
+        if (pageBreak) SetPageBreakUndoable(i, true);
+        Do_NewLine(i + 1, true, -1);
+        e = {i, GetItemEndOffset(i)};
+      } else if (to >= end) {
+        // The selected tail goes after the item in the new style.
+        std::string tailText = CopyChars(whole, from, end - from, opt);
+        const TRVTag tag = ClearTagOnStyleApp ? TRVTag() : CopyTag(item->Tag, TagsArePChars());
+        const int para = item->ParaNo;
+        Do_DeleteSubstring(i, from, -1);
+        const bool newUni = st->TextStyles().GetTextStyleSafe(now)->Unicode;
+        if (!opt && newUni) tailText = AnsiToUnicode(GetStyleCodePage(old), tailText);
+        else if (opt && !newUni) tailText = UnicodeToAnsi(GetStyleCodePage(now), tailText);
+        InsertNewTextItem(i + 1, std::move(tailText), now, para, true, false, tag);
+        s = {i + 1, 1};
+        if (e.Item > i) ++e.Item;
+      } else {
+        // Both ends inside: the unselected head and tail become copies of
+        // the item around it, and the item itself, with the selected
+        // middle, is converted.
+        std::string tailText = CopyChars(whole, to, end - to, opt);
+        std::string headText = CopyChars(whole, 1, from - 1, opt);
+        Do_DeleteSubstring(i, to, -1);
+        std::unique_ptr<TCustomRVItemInfo> tail = CloneTextItem(*item);
+        tail->SetContinuePara(true);
+        Do_InsertItem(i + 1, std::move(tailText), std::move(tail));
+        Do_DeleteSubstring(i, 1, from - 1);
+        std::unique_ptr<TCustomRVItemInfo> head = CloneTextItem(*GetItem(i));
+        if (GetItem(i)->GetContinuePara()) head->SetContinuePara(true);
+        else if (GetItem(i)->GetLineBreakBefore()) head->SetLineBreakBefore(true);
+        const bool pageBreak = GetItem(i)->GetPageBreakBefore();
+        Do_InsertItem(i, std::move(headText), std::move(head));
+        if (const TRVCPInfo *cp = GetItemCheckpoint(i + 1)) {
+          Do_AddCP(i, cp->CreateCopy(TagsArePChars()));
+          Do_DeleteCP(i + 1);
+        }
+        if (pageBreak) SetPageBreakUndoable(i, true);
+        Do_NewLine(i + 1, true, -1);
+        ConvertItemStyle(i + 1, UserData);
+        s = {i + 1, 1};
+        e = {i + 1, GetItemEndOffset(i + 1)};
+      }
+    }
+    // Pieces that now have the style of their neighbours join them.
+    const int lo = std::max(0, s.Item - 1);
+    for (int k = std::min(e.Item, GetItemCount() - 2); k >= lo; --k) {
+      if (!CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) continue;
+      const int len = GetItemLength(k);
+      Do_Concate(k);
+      FollowJoin(s, k, len);
+      FollowJoin(e, k, len);
+    }
+    ReformatAfterEdit();
+    const TTrackedPos a = backwards ? e : s, b = backwards ? s : e;
+    SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);
+    SetCaretItemPos(b.Item, b.Offs);
+    SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);
+    FinishEditing(true);
+    NotifyChange();
+  }
+  CurTextStyleNo = newCur;
+  DoCurStyleChange();
+}
+
+void TRVEditRVData::ApplyParaStyleConversion(int UserData) {
+  const TRVStyle *st = GetRVStyle();
+  if (!st || GetItemCount() == 0) return;
+  int a, ao, b, bo;
+  if (SelectionExists()) {
+    GetSelectionItemBoundsRaw(true, a, ao, b, bo);
+  } else {
+    if (!GetCaretItemPos(a, ao)) return;
+    b = a;
+  }
+  int caretItem = a, caretOffs = ao;
+  GetCaretItemPos(caretItem, caretOffs);
+  const bool hadSelection = SelectionExists();
+  int sa = 0, sao = 0, sb = 0, sbo = 0;
+  if (hadSelection) GetSelectionItemBoundsRaw(false, sa, sao, sb, sbo);
+  int first, last;
+  ExpandToPara(a, b, first, last);
+  BeginUndoSequence(rvutPara, true);
+  StartEdit();
+  State |= rvstApplyingParaStyle;
+  for (int p = first; p <= last;) {
+    const int end = GetParaEndItemNo(p);
+    const int now = ConvertParaStyle(GetItemPara(p), UserData, true);
+    if (now >= 0 && now < st->ParaStyles().Count()) Do_Para(p, end, now);
+    p = end + 1;
+  }
+  ReformatAfterEdit();
+  State &= ~rvstApplyingParaStyle;
+  SetCaretItemPos(caretItem, caretOffs);
+  if (hadSelection) SetSelectionFromItems(sa, sao, sb, sbo);
+  FinishEditing(true);
+  NotifyChange();
+}
+
+// ----------------------------------------------------------- style sheet
+
+void TRVEditRVData::MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) {
+  TRVControlData::MarkUsedStyles(TextUsed, ParaUsed, ListUsed);
+  for (int s : {CurTextStyleNo, RememberedTextStyleNo})
+    if (s >= 0 && s < TextUsed.Count()) TextUsed.Put(s, 1);
+  if (CurParaStyleNo >= 0 && CurParaStyleNo < ParaUsed.Count()) ParaUsed.Put(CurParaStyleNo, 1);
+}
+
+void TRVEditRVData::StylesCleanedUp(const TRVIntegerList &TextUsed, const TRVIntegerList &TextShift,
+                                    const TRVIntegerList &ParaUsed, const TRVIntegerList &ParaShift) {
+  UndoList->Clear();
+  RedoList->Clear();
+  auto renumber = [](int32_t &No, const TRVIntegerList &Used, const TRVIntegerList &Shift) {
+    if (No < 0 || No >= Used.Count() || No >= Shift.Count() || Used[No] == 0) No = 0;
+    else No -= Shift[No] - 1;
+  };
+  renumber(CurTextStyleNo, TextUsed, TextShift);
+  renumber(RememberedTextStyleNo, TextUsed, TextShift);
+  renumber(CurParaStyleNo, ParaUsed, ParaShift);
+  DoCurStyleChange();
+}
+
+// ---------------------------------------------------------------- export
+
+namespace {
+
+// Jump mode (not forced) for the time of an export, when the document
+// asks for it.
+class TExportJumpMode {
+public:
+  explicit TExportJumpMode(TRVEditRVData &Data) : D(Data), On((Data.GetFlags() & 0x80) != 0) {
+    if (On) D.EnterJumpMode(false);
+  }
+  ~TExportJumpMode() {
+    if (On) D.LeaveJumpMode();
+  }
+  TExportJumpMode(const TExportJumpMode &) = delete;
+  TExportJumpMode &operator=(const TExportJumpMode &) = delete;
+
+private:
+  TRVEditRVData &D;
+  bool On;
+};
+
+} // namespace
+
+bool TRVEditRVData::ExportRtf(std::string &Stream, TColor BackgroundColor) {
+  TExportJumpMode jump(*this);
+  return ExportRtfToStream(*this, Stream, BackgroundColor);
+}
+
+bool TRVEditRVData::ExportHtml(std::string &Stream, const std::string &Path, const std::string &Title,
+                               const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor,
+                               bool Css) {
+  TExportJumpMode jump(*this);
+  return ExportHtmlEx(*this, Stream, Path, Title, ImagesPrefix, Options, BackgroundColor, Css);
+}
+
+} // namespace kc
