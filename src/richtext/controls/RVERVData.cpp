@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace kc {
 
@@ -84,8 +85,40 @@ void TRVEditRVData::FoldNestedUndo() {
     TRVEditRVData *D;
     ~Done() { D->State &= ~rvstFoldingNestedUndo; }
   } done{this};
-  // Only table cells have editors of their own, and tables are not
-  // editable here yet: there is no nested history to fold.
+  int item = -1;
+  if (TRVEditRVData *nested = GetNestedEditData(item); nested && nested != this) FoldUndoFrom(*nested, item);
+}
+
+void TRVEditRVData::FoldUndoFrom(TRVEditRVData &Nested, int ItemNo) {
+  // Undoing the folded history puts this document's caret on the item
+  // that owns the nested editor; positions inside that editor mean nothing
+  // here.
+  int caretItem = ItemNo, caretOffs = ItemNo >= 0 && ItemNo < GetItemCount() ? GetOffsBeforeItem(ItemNo) : -1;
+  if (ItemNo < 0) GetCaretItemPos(caretItem, caretOffs);
+  auto fold = [&](std::unique_ptr<TRVUndoList> &From, TRVUndoList &To, bool Redo) {
+    if (From->Count() == 0) {
+      To.RemoveEmptyLastGroup();
+      return;
+    }
+    // A group of its own even in group mode: the record is performed
+    // alone, one nested group at a time.
+    const int32_t groupMode = To.GroupModeCount;
+    To.GroupModeCount = 0;
+    const bool open = To.BeginUndoGroup(rvutModifyItem, std::string(), caretItem, caretOffs);
+    To.GroupModeCount = groupMode;
+    auto fresh = std::make_unique<TRVUndoList>(&Nested);
+    fresh->Limit = From->Limit;
+    std::unique_ptr<TRVUndoList> history = std::exchange(From, std::move(fresh));
+    if (!open) return; // nothing is recorded here: the nested history goes
+    auto rec = std::make_unique<TRVCompositeUndo>();
+    rec->Action = 15;
+    rec->ItemNo = ItemNo;
+    rec->IsRedo = Redo;
+    rec->UndoList = std::move(history);
+    To.AddUndoRecord(std::move(rec));
+  };
+  fold(Nested.UndoList, *UndoList, false);
+  fold(Nested.RedoList, *RedoList, true);
 }
 
 void TRVEditRVData::SetUndoGroupMode(bool GroupUndo) {
@@ -225,6 +258,24 @@ void TRVEditRVData::ReformatAfterEdit() {
   FormatParagraphs(std::max(0, firstDL), std::max(firstDL, lastDL), delta);
 }
 
+// ------------------------------------------------------------ the caret
+
+void TRVEditRVData::UpdateCaretJumpHover(int ItemNo) {
+  const TCustomRVItemInfo *item = ItemNo >= 0 && ItemNo < GetItemCount() ? GetItem(ItemNo) : nullptr;
+  const bool hover = item && CaretHighlightsJumps() && item->GetStyleFlag(rvbsfHotSpot, GetRVStyle());
+  if (hover) {
+    if ((State & rvstHoverActive) && HoveredJump == item->JumpID) return;
+    HoveredJump = item->JumpID;
+    State |= rvstHoverActive;
+  } else if (State & rvstHoverActive) {
+    HoveredJump = -1;
+    State &= ~rvstHoverActive;
+  } else {
+    return;
+  }
+  InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
+}
+
 // --------------------------------------------------------------- queries
 
 const TFontInfo *TRVEditRVData::TextStyleOf(int ItemNo) const {
@@ -251,8 +302,32 @@ bool TRVEditRVData::CanShareLine(int ItemNo) const {
 }
 
 bool TRVEditRVData::HasPersistentCP(int ItemNo) const {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) return false;
   const TRVCPInfo *cp = GetItemCheckpoint(ItemNo);
   return cp && cp->Persistent;
+}
+
+bool TRVEditRVData::ParaHasPersistentCheckpoint(int ItemNo) const {
+  for (int i = ItemNo; i >= 0; --i) {
+    if (HasPersistentCP(i)) return true;
+    if (IsParaStart(i)) break;
+  }
+  for (int i = ItemNo + 1; i < GetItemCount() && !IsParaStart(i); ++i)
+    if (HasPersistentCP(i)) return true;
+  return false;
+}
+
+bool TRVEditRVData::MovePersistentCheckpoint(int ItemNo, bool PreferPrev) {
+  if (!HasPersistentCP(ItemNo)) return true;
+  if (!PreferPrev && ItemNo + 1 < GetItemCount() && !IsParaStart(ItemNo + 1) && !HasPersistentCP(ItemNo + 1)) {
+    Do_MoveCP(ItemNo, ItemNo + 1);
+    return true;
+  }
+  if (ItemNo > 0 && !IsParaStart(ItemNo) && !HasPersistentCP(ItemNo - 1)) {
+    Do_MoveCP(ItemNo, ItemNo - 1);
+    return true;
+  }
+  return false;
 }
 
 int TRVEditRVData::TextStyleForNewItem() const {

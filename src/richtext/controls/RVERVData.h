@@ -80,9 +80,20 @@ public:
   void BeginUndoSequence(uint8_t UndoType, bool FoldNested);
   void BeginNamedUndoSequence(uint8_t UndoType, const std::string &Caption, bool FoldNested);
   void BeginRedoSequence(uint8_t UndoType, const std::string &Caption);
-  // Nested editors (table cells) fold their history in here; nothing else
-  // has any.
+  // Folds the history of an open nested editor (a table cell's) into this
+  // document's lists, so that undo here reaches what was done there.
   void FoldNestedUndo();
+  // The fold itself: each of Nested's lists that holds groups becomes one
+  // record in a new group of this document's list of the same side
+  // (ItemNo: the item that owns Nested, -1 for none); Nested gets fresh
+  // empty lists with the same limit.
+  void FoldUndoFrom(TRVEditRVData &Nested, int ItemNo);
+  // The editor open inside one of this document's items, and that item;
+  // nullptr when there is none. Tables answer it.
+  virtual TRVEditRVData *GetNestedEditData(int &ItemNo) const {
+    ItemNo = -1;
+    return nullptr;
+  }
   void SetUndoGroupMode(bool GroupUndo);
   // The editor's Undo and Redo: beep on an empty list. False when refused.
   bool Undo();
@@ -121,6 +132,11 @@ public:
   virtual bool IsReadOnly() const { return false; }
   virtual void DoCaretMove() {}
   virtual void DoCurStyleChange() {}
+  // False when the editor's options ask hyperlinks not to light up under
+  // the caret.
+  virtual bool CaretHighlightsJumps() const { return true; }
+  // A hyperlink at the caret (item ItemNo) looks as under the mouse.
+  void UpdateCaretJumpHover(int ItemNo);
 
   // ---------------------------------------------------- undoable primitives
   void Do_DeleteItem(int ItemNo);
@@ -146,6 +162,16 @@ public:
   void Do_MoveCP(int FromItemNo, int ToItemNo);
   void Do_ExtraIntProperty(int ItemNo, TRVExtraItemProperty Prop, int Value);
   void Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole);
+  // Integer properties of item ItemNo (or of SubObject, a part of it) set
+  // by name; a property the object does not have is passed over. False
+  // when nothing changed.
+  bool SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject, const std::string &PropName,
+                                  int Value);
+  bool SetItemIntPropertiesUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
+                                    const std::vector<std::string> &PropNames, const std::vector<int32_t> &Values);
+  // Brackets a run of property records of one item: Opening before the
+  // run, not Opening after it.
+  void AddModifyItemTerminator(int ItemNo, bool Opening);
   void Do_Concate(int ItemNo);
   std::unique_ptr<TCustomRVItemInfo> CloneTextItem(const TCustomRVItemInfo &Source);
   int GetParaEndItemNo(int ItemNo) const;
@@ -315,7 +341,10 @@ protected:
 private:
   friend class TRVUndoList;
   void MoveCaretByChar(bool Forward, bool Select);
-  bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item);
+  // With InheritTag, a text item without a tag takes the saved tag (in the
+  // current text style) or the tag of the text item it is put next to.
+  bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
+                   bool InheritTag = false);
   bool CanJoinParas(int FirstParaItem, int SecondParaItem);
   void DeleteCharsBefore(int ItemNo, int Offs, int Count, int &NewItemNo, int &NewOffs);
   void DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs);
@@ -334,6 +363,17 @@ private:
   int TextStyleForNewItem() const;
   bool IsDeleteProtected(int ItemNo) const;
   bool HasPersistentCP(int ItemNo) const;
+
+public:
+  // Whether an item of ItemNo's paragraph holds a persistent checkpoint.
+  bool ParaHasPersistentCheckpoint(int ItemNo) const;
+  // Before ItemNo goes: its persistent checkpoint moves to the next item of
+  // its paragraph, else to the previous one (only to that one with
+  // PreferPrev), one that holds none. False when it cannot stay in the
+  // paragraph.
+  bool MovePersistentCheckpoint(int ItemNo, bool PreferPrev);
+
+private:
   const TFontInfo *TextStyleOf(int ItemNo) const;
   const TParaInfo *ParaStyleOf(int ItemNo) const;
   // Typing and insertion.

@@ -132,6 +132,7 @@ void TRVEditRVData::PlaceCaret(bool Redraw, bool ScrollToCaret, bool CheckResize
       }
       DoCurStyleChange();
     }
+    UpdateCaretJumpHover(item);
   }
   if (ScrollToCaret && h != 0 && !(State & rvstNoScroll)) ScrollToCaretRect(CaretX, CaretTop, h);
   DoCaretMove();

@@ -130,10 +130,7 @@ bool TRVEditRVData::DeleteSelection() {
       caretItem = si;
       caretOffs = 1;
     } else {
-      if (HasPersistentCP(si)) {
-        if (si + 1 < GetItemCount() && !IsParaStart(si + 1)) Do_MoveCP(si, si + 1);
-        else if (si > 0 && !IsParaStart(si)) Do_MoveCP(si, si - 1);
-      }
+      MovePersistentCheckpoint(si, false);
       const bool started = !start->GetContinuePara();
       if (started && si + 1 < GetItemCount() && GetItem(si + 1)->GetContinuePara()) {
         // The next item starts the paragraph; given while the start item is

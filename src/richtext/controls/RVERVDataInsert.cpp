@@ -23,13 +23,23 @@ bool StartsLine(const TCustomRVItemInfo *Item) { return !Item->GetContinuePara()
 
 } // namespace
 
-bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item) {
+bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
+                                bool InheritTag) {
   const TRVStyle *st = GetRVStyle();
   const int n = ItemNo;
   TCustomRVItemInfo *item = Item.get();
   const bool fullLine = item->GetFlag(rvbpFullWidth);
   const bool marker = item->StyleNo == rvsListMarker;
-  const bool ownPara = GetItemCount() == 0 || fullLine || marker || (item->Checkpoint && item->Checkpoint->Persistent);
+  const bool persistentCP = item->Checkpoint && item->Checkpoint->Persistent;
+  const bool ownPara = GetItemCount() == 0 || fullLine || marker || persistentCP;
+  if (InheritTag && item->IsText() && GetItemCount() > 0) {
+    // Text put in place of other text keeps that text's tag.
+    const bool noTag = AreTagsEqual(item->Tag, TRVTag(), TagsArePChars());
+    if (noTag && item->StyleNo == CurTextStyleNo) item->Tag = CopyTag(SavedTag, TagsArePChars());
+    if (AreTagsEqual(item->Tag, TRVTag(), TagsArePChars()) && IsTextItem(n) && !GetItemTextRaw(n).empty() &&
+        GetItemStyle(n) == item->StyleNo)
+      item->Tag = CopyTag(GetItemTag(n), TagsArePChars());
+  }
   if (ownPara) {
     item->ItemOptions.Exclude(rvioContinuePara);
     item->ItemOptions.Exclude(rvioLineBreakBefore);
@@ -78,6 +88,13 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
       }
       if (fullLine && at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
       Do_InsertItem(at, std::move(Text), std::move(Item));
+    } else if (n > 0 && GetItemStyle(n - 1) == rvsListMarker && c->GetContinuePara() &&
+               (fullLine || (persistentCP && HasPersistentCP(n - 1)))) {
+      // The list item keeps a text of its own (empty), which the new item
+      // follows.
+      InsertNewTextItem(n, std::string(), TextStyleForNewItem(), c->ParaNo, true, false, TRVTag());
+      at = n + 1;
+      takeOverLineStart(at);
     } else {
       at = n;
       takeOverLineStart(at);
@@ -85,7 +102,9 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
   } else if (cEmpty) {
     if (Sticks(*this, n - 1, n) || Sticks(*this, n, n + 1)) return false;
     const bool afterMarker = n > 0 && GetItemStyle(n - 1) == rvsListMarker;
-    if (afterMarker && fullLine) {
+    // A paragraph keeps at most one persistent checkpoint: a new one goes
+    // after the empty item into a paragraph of its own.
+    if ((afterMarker && fullLine) || (persistentCP && ParaHasPersistentCheckpoint(n))) {
       at = n + 1;
       if (at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
       Do_InsertItem(at, std::move(Text), std::move(Item));
@@ -133,6 +152,10 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
     if (fullLine) Do_NewLine(at, false, -1);
     Do_InsertItem(at, std::move(Text), std::move(Item));
   }
+  // A persistent checkpoint marks the start of its paragraph.
+  if (at + 1 < GetItemCount() && HasPersistentCP(at + 1) && GetItem(at + 1)->GetContinuePara() &&
+      GetItemStyle(at) != rvsListMarker)
+    Do_NewLine(at + 1, false, -1);
   ItemNo = at;
   return true;
 }
@@ -166,6 +189,16 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     Beep();
     return false;
   }
+  // The text taking the place of the selection (or going in at the caret)
+  // keeps the tag of the text it replaces or joins.
+  {
+    int a, ao, b, bo;
+    GetSelectionOrCaretBounds(a, ao, b, bo, true);
+    if (a >= 0 && a < GetItemCount() && IsTextItem(a) && GetItemStyle(a) == CurTextStyleNo)
+      SavedTag = CopyTag(GetItemTag(a), TagsArePChars());
+    else
+      SavedTag.Clear();
+  }
   if (SelectionExists() && !DeleteSelection()) return false;
   int item, offs;
   if (!GetCaretItemPos(item, offs)) return false;
@@ -197,11 +230,10 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     t->StyleNo = CurTextStyleNo;
     t->ParaNo = GetItemPara(item);
     if (f->Unicode) t->ItemOptions.Include(rvioUnicode);
-    if (GetItemStyle(item) == CurTextStyleNo) t->Tag = CopyTag(GetItemTag(item), TagsArePChars());
     BeginUndoSequence(count == 1 ? rvutTyping : rvutInsert, true);
     StartEdit();
     int at = item, atOffs = offs;
-    if (!InsertItems(at, atOffs, chars, t)) {
+    if (!InsertItems(at, atOffs, chars, t, true)) {
       AbandonEdit();
       Beep();
       return false;
@@ -212,7 +244,19 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     return true;
   }
   StartEdit();
-  if (count == 1) {
+  // An empty paragraph that is typed into takes the paragraph style the
+  // editor applies now.
+  int paraFirst = GetFirstParaItemNo(item), paraLast = GetParaEndItemNo(item);
+  bool newPara = GetItemTextRaw(item).empty() && GetItemPara(item) != CurParaStyleNo &&
+                 CurParaStyleNo >= 0 && CurParaStyleNo < st->ParaStyles().Count() &&
+                 !st->ParaStyles().Items(CurParaStyleNo)->Options.Has(rvpaoReadOnly);
+  for (int i = paraFirst; i <= paraLast && newPara; ++i)
+    newPara = i == item || GetItemStyle(i) == rvsListMarker;
+  if (newPara) {
+    BeginUndoSequence(rvutMiscTyping, true);
+    Do_Para(paraFirst, paraLast, CurParaStyleNo);
+    Do_InsertSubstring(item, offs, chars);
+  } else if (count == 1) {
     const int before = RangeMinWidth(item, item);
     UndoList->AddTypingUndo(item, offs, GetItem(item)->IsUnicode());
     std::string text = GetItemTextRaw(item);

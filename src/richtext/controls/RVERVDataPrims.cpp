@@ -233,11 +233,23 @@ void TRVEditRVData::Do_ParaList(int FirstItemNo, const std::vector<int32_t> &Lis
   if (same) return;
   const int before = RangeMinWidth(FirstItemNo, last);
   if (TRVUndoList *dest = GetUndoDest()) {
-    auto rec = std::make_unique<TRVUndoParaListInfo>();
-    rec->Action = 9;
-    rec->FirstItemNo = FirstItemNo;
-    for (int i = FirstItemNo; i <= last; ++i) rec->ParaNos.push_back(GetItemPara(i));
-    Record(dest, std::move(rec));
+    bool uniform = true;
+    for (int i = FirstItemNo + 1; i <= last && uniform; ++i) uniform = GetItemPara(i) == GetItemPara(FirstItemNo);
+    if (uniform) {
+      auto rec = std::make_unique<TRVUndoParaInfo>();
+      rec->Action = 9;
+      rec->ItemNo = FirstItemNo;
+      rec->ParaNo = GetItemPara(FirstItemNo);
+      rec->Count = last - FirstItemNo + 1;
+      Record(dest, std::move(rec));
+    } else {
+      auto rec = std::make_unique<TRVUndoParaListInfo>();
+      rec->Action = 9;
+      rec->FirstItemNo = FirstItemNo;
+      rec->List.reserve(size_t(last - FirstItemNo + 1));
+      for (int i = FirstItemNo; i <= last; ++i) rec->List.push_back(GetItemPara(i));
+      Record(dest, std::move(rec));
+    }
   }
   for (int i = FirstItemNo; i <= last; ++i) GetItem(i)->ParaNo = List[size_t(i - FirstItemNo)];
   TouchItems(FirstItemNo, last);
@@ -419,6 +431,70 @@ void TRVEditRVData::Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole
   }
   TouchItems(StartItemNo, EndItemNo);
   if (Whole) FEdit.WholeDoc = true;
+}
+
+bool TRVEditRVData::SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
+                                               const std::string &PropName, int Value) {
+  return SetItemIntPropertiesUndoable(ItemNo, SubObject, {PropName}, {Value});
+}
+
+bool TRVEditRVData::SetItemIntPropertiesUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
+                                                 const std::vector<std::string> &PropNames,
+                                                 const std::vector<int32_t> &Values) {
+  if (ItemNo < 0 || ItemNo >= GetItemCount()) RVRaiseItemIndexError();
+  TCustomRVItemInfo *item = GetItem(ItemNo);
+  TRVIntPropertyHolder *target = SubObject ? SubObject : item;
+  // The old values of what will change; a value the property cannot hold
+  // is stored as the nearest one it can, so the change is judged by what
+  // would be stored.
+  std::vector<std::string> names;
+  std::vector<int32_t> olds;
+  const size_t n = std::min(PropNames.size(), Values.size());
+  for (size_t i = 0; i < n; ++i) {
+    int old = 0;
+    if (!target->GetIntPropertyByName(PropNames[i], old) || old == Values[i]) continue;
+    if (std::find(names.begin(), names.end(), PropNames[i]) != names.end()) continue;
+    names.push_back(PropNames[i]);
+    olds.push_back(old);
+  }
+  if (names.empty()) return false;
+  const int before = RangeMinWidth(ItemNo, ItemNo);
+  if (TRVUndoList *dest = GetUndoDest()) {
+    if (names.size() == 1) {
+      auto rec = std::make_unique<TRVUndoModifyItemIntProperty>();
+      rec->PropName = names[0];
+      rec->Value = olds[0];
+      rec->Action = 15;
+      rec->ItemNo = ItemNo;
+      rec->SubObject = SubObject;
+      Record(dest, std::move(rec));
+    } else {
+      auto rec = std::make_unique<TRVUndoModifyItemIntProperties>();
+      rec->PropNames = names;
+      rec->Values = olds;
+      rec->Action = 15;
+      rec->ItemNo = ItemNo;
+      rec->SubObject = SubObject;
+      Record(dest, std::move(rec));
+    }
+  }
+  item->BeforeUndoChangeProperty();
+  for (size_t i = 0; i < n; ++i)
+    if (std::find(names.begin(), names.end(), PropNames[i]) != names.end())
+      target->SetIntPropertyByName(PropNames[i], Values[i]);
+  item->AfterUndoChangeProperty();
+  TouchItems(ItemNo, ItemNo);
+  NoteWidthChange(before, RangeMinWidth(ItemNo, ItemNo));
+  return true;
+}
+
+void TRVEditRVData::AddModifyItemTerminator(int ItemNo, bool Opening) {
+  if (TRVUndoList *dest = GetUndoDest()) {
+    auto rec = std::make_unique<TRVUndoModifyItemTerminator>();
+    rec->ItemNo = ItemNo;
+    rec->Opening = Opening;
+    Record(dest, std::move(rec));
+  }
 }
 
 void TRVEditRVData::Do_Concate(int ItemNo) {

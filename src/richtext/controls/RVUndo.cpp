@@ -1,6 +1,9 @@
 // The undo and redo lists and what each record does when it is performed.
 #include "richtext/controls/RVUndo.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "richtext/controls/RVERVData.h"
 #include "richtext/document/RVUni.h"
 
@@ -12,6 +15,19 @@ bool IsTypingRecord(const TRVUndoInfo *r) { return r && r->Action == rvuaTyping;
 
 bool IsLoneTypingGroup(const TRVUndoInfos *g) { return g && g->Count() == 1 && IsTypingRecord(g->Records[0].get()); }
 
+// Whether R is performed as the only record of the group its list performs
+// now: a typing record then gives back one character at a time.
+bool PerformedAlone(const TRVUndoInfo *R) {
+  const TRVUndoInfos *g = R->List ? R->List->LastGroup() : nullptr;
+  return g && g->Count() == 1 && g->Records[0].get() == R;
+}
+
+// A group whose only record is a whole history of another document: each
+// performance takes one group of that history.
+bool IsCompositeGroup(const TRVUndoInfos *g) {
+  return g && g->Count() == 1 && dynamic_cast<const TRVCompositeUndo *>(g->Records[0].get());
+}
+
 } // namespace
 
 bool TRVUndoInfos::UsedUp() const {
@@ -19,6 +35,7 @@ bool TRVUndoInfos::UsedUp() const {
   const TRVUndoInfo *first = Records.front().get();
   if (auto *t = dynamic_cast<const TRVUndoTypingInfo *>(first)) return t->Length <= 0;
   if (auto *t = dynamic_cast<const TRVRedoTypingInfo *>(first)) return t->Text.empty();
+  if (auto *c = dynamic_cast<const TRVCompositeUndo *>(first)) return !c->UndoList || c->UndoList->Count() == 0;
   return false;
 }
 
@@ -35,7 +52,9 @@ bool TRVUndoList::BeginUndoGroup(uint8_t UndoType, const std::string &Caption, i
     CaretOffs = FGroups.back()->CaretOffs;
     FGroups.pop_back();
   }
-  if (Limit > 0 && Count() >= Limit) FGroups.erase(FGroups.begin());
+  // Only a full list drops its oldest group: after the limit was lowered
+  // the list stays longer than it.
+  if (Limit > 0 && Count() == Limit) FGroups.erase(FGroups.begin());
   auto g = std::make_unique<TRVUndoInfos>();
   g->UndoType = UndoType;
   g->Caption = caption;
@@ -138,17 +157,33 @@ void TRVUndoList::PerformGroup(TRVEditRVData &Data, TRVUndoInfos &Group, bool Re
   Data.ClearSelection(false);
   Data.StartEdit();
   bool needsFormat = false, wholeDoc = false;
-  // Typing records give back one character and stay while they hold more;
-  // every other record is consumed, so that the next undo goes further
-  // back instead of repeating this one.
-  const bool typing = IsTypingRecord(Group.Records.front().get());
-  for (int i = Group.Count() - 1; i >= 0; --i) {
-    TRVUndoInfo *r = Group.Records[size_t(i)].get();
+  for (const auto &r : Group.Records) {
     needsFormat = needsFormat || r->NeedsFormat();
     wholeDoc = wholeDoc || r->NeedsFullDocumentFormat();
-    r->Undo(Data);
   }
-  if (!typing) Group.Records.clear();
+  // Typing groups give back one character and stay while they hold more,
+  // and a history of another document one of its groups; every other group
+  // is consumed, so that the next undo goes further back instead of
+  // repeating it.
+  const bool repeatable = IsLoneTypingGroup(&Group) || IsCompositeGroup(&Group);
+  // Records between a closing and an opening terminator are one change of
+  // one item: only the run as a whole is asked about the document's width.
+  int level = 0;
+  for (int i = Group.Count() - 1; i >= 0; --i) {
+    TRVUndoInfo *r = Group.Records[size_t(i)].get();
+    if (r->Action == rvuaModifyTerminator) {
+      const bool opening = static_cast<TRVUndoModifyItemTerminator *>(r)->Opening;
+      if (!opening) ++level;
+      r->Undo(Data);
+      if (opening && level > 0) --level;
+      continue;
+    }
+    const bool ask = level == 0 && needsFormat && !Data.FEdit.Full;
+    if (ask && r->NeedsFullReformat(Data)) Data.FEdit.Full = true;
+    r->Undo(Data);
+    if (ask && r->ParaMinWidthChanged(Data)) Data.FEdit.Full = true;
+  }
+  if (!repeatable) Group.Records.clear();
   if (wholeDoc) Data.FEdit.WholeDoc = true;
   if (Reformat && needsFormat) Data.ReformatAfterEdit();
   else Data.FEdit.Active = false;
@@ -177,6 +212,14 @@ void TRVUndoInsertSubstringInfo::Undo(TRVEditRVData &Data) { Data.Do_DeleteSubst
 
 void TRVUndoTypingInfo::Undo(TRVEditRVData &Data) {
   if (Length <= 0) return;
+  if (!PerformedAlone(this)) {
+    // Typed into a group of other records (group mode): the characters go
+    // together with the rest of that group, and their reverse joins the
+    // reverse of the group instead of a typing group of its own.
+    Data.Do_DeleteSubstring(ItemNo, Offset, Length);
+    Length = 0;
+    return;
+  }
   const uint8_t opt = Unicode ? rvuniUnicodeBit : 0;
   std::string text = Data.GetItemTextRaw(ItemNo);
   const int at = Offset + Length - 1;
@@ -195,6 +238,16 @@ void TRVRedoTypingInfo::Undo(TRVEditRVData &Data) {
   if (Text.empty()) return;
   const uint8_t opt = Unicode ? rvuniUnicodeBit : 0;
   const size_t unit = Unicode ? 2 : 1;
+  if (!PerformedAlone(this)) {
+    // The characters are held last first.
+    std::string chars;
+    chars.reserve(Text.size());
+    for (size_t k = Text.size(); k >= unit; k -= unit) chars += Text.substr(k - unit, unit);
+    const int at = Offset - CharCount() + 1;
+    Text.clear();
+    Data.Do_InsertSubstring(ItemNo, at, chars);
+    return;
+  }
   const std::string ch = Text.substr(Text.size() - unit);
   Text.resize(Text.size() - unit);
   const int at = Offset - CharCount();
@@ -215,15 +268,15 @@ void TRVUndoDeleteItemInfo::Undo(TRVEditRVData &Data) {
   item->MovingFromUndoList(ItemNo, &Data);
 }
 
-void TRVUndoDeleteItemsInfo::GetAffectedItems(int &First, int &Last) const {
+void TRVUndoItemRangeInfo::GetAffectedItems(int &First, int &Last) const {
   First = ItemNo;
-  Last = ItemNo + (Items.empty() ? FCount : int(Items.size())) - 1;
+  Last = LastItemNo >= 0 ? LastItemNo : ItemNo + int(Items.size()) - 1;
 }
 
 void TRVUndoDeleteItemsInfo::Undo(TRVEditRVData &Data) {
   const int n = int(Items.size());
   if (n == 0) return;
-  FCount = n;
+  LastItemNo = ItemNo + n - 1;
   for (int i = 0; i < n; ++i) {
     TCustomRVItemInfo *item = Items[size_t(i)].Item.get();
     Data.Items.Insert(ItemNo + i, std::move(Items[size_t(i)].Text), std::move(Items[size_t(i)].Item));
@@ -250,10 +303,19 @@ void TRVUndoPageBreakInfo::Undo(TRVEditRVData &Data) { Data.SetPageBreakUndoable
 
 void TRVUndoParaListInfo::GetAffectedItems(int &First, int &Last) const {
   First = FirstItemNo;
-  Last = FirstItemNo + int(ParaNos.size()) - 1;
+  Last = FirstItemNo + int(List.size()) - 1;
 }
 
-void TRVUndoParaListInfo::Undo(TRVEditRVData &Data) { Data.Do_ParaList(FirstItemNo, ParaNos); }
+void TRVUndoParaListInfo::Undo(TRVEditRVData &Data) { Data.Do_ParaList(FirstItemNo, List); }
+
+void TRVUndoParaInfo::GetAffectedItems(int &First, int &Last) const {
+  First = ItemNo;
+  Last = ItemNo + Count - 1;
+}
+
+void TRVUndoParaInfo::Undo(TRVEditRVData &Data) {
+  Data.Do_ParaList(ItemNo, std::vector<int32_t>(size_t(std::max(0, Count)), ParaNo));
+}
 
 void TRVUndoStyleNoInfo::Undo(TRVEditRVData &Data) { Data.Do_StyleNo(ItemNo, StyleNo); }
 
@@ -267,6 +329,48 @@ void TRVUndoDeleteCPInfo::Undo(TRVEditRVData &Data) {
 
 void TRVUndoExtraIntProperty::Undo(TRVEditRVData &Data) {
   Data.Do_ExtraIntProperty(ItemNo, static_cast<TRVExtraItemProperty>(Prop), Value);
+}
+
+void TRVUndoModifyItemTerminator::Undo(TRVEditRVData &Data) { Data.AddModifyItemTerminator(ItemNo, !Opening); }
+
+void TRVUndoModifyItemIntProperty::Undo(TRVEditRVData &Data) {
+  Data.SetItemIntPropertyUndoable(ItemNo, SubObject, PropName, Value);
+  AssignPropsTo(GetSubObject());
+}
+
+void TRVUndoModifyItemIntProperties::Undo(TRVEditRVData &Data) {
+  Data.SetItemIntPropertiesUndoable(ItemNo, SubObject, PropNames, Values);
+  AssignPropsTo(GetSubObject());
+}
+
+void TRVCompositeUndo::Undo(TRVEditRVData &Data) {
+  TRVEditRVData *nested = UndoList ? UndoList->Owner() : nullptr;
+  if (!nested || UndoList->Count() == 0) return;
+  // The reverse is collected in a fresh list of the nested document, so
+  // that it comes back here whole instead of joining what that document
+  // holds (a typing group there would take it in).
+  std::unique_ptr<TRVUndoList> &slot = IsRedo ? nested->UndoList : nested->RedoList;
+  std::unique_ptr<TRVUndoList> kept = std::exchange(slot, std::make_unique<TRVUndoList>(nested));
+  const uint8_t dest = nested->UndoDest;
+  try {
+    if (IsRedo) UndoList->PerformRedo(*nested);
+    else UndoList->PerformUndo(*nested);
+  } catch (...) {
+    slot = std::move(kept);
+    nested->UndoDest = dest;
+    throw;
+  }
+  std::unique_ptr<TRVUndoList> reverse = std::exchange(slot, std::move(kept));
+  nested->UndoDest = dest;
+  if (reverse->Count() == 0) return;
+  if (TRVUndoList *d = Data.GetUndoDest()) {
+    auto rec = std::make_unique<TRVCompositeUndo>();
+    rec->Action = Action;
+    rec->ItemNo = ItemNo;
+    rec->UndoList = std::move(reverse);
+    rec->IsRedo = !IsRedo;
+    d->AddUndoRecord(std::move(rec));
+  }
 }
 
 } // namespace kc

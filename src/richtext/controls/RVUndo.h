@@ -124,10 +124,6 @@ public:
   void GetAffectedItems(int &First, int &Last) const override;
 };
 
-// Records whose primitive changes an item's text or size; the primitives
-// themselves tell whether the document's minimal width may have moved.
-using TRVUndoWidthInfo = TRVUndoItemNoInfo;
-
 class TRVUndoReformateRange : public TRVUndoItemNoInfo {
 public:
   int32_t EndItemNo = -1;
@@ -137,20 +133,55 @@ public:
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoChangeTextInfo : public TRVUndoWidthInfo {
+// Records that keep a piece of an item's text (raw: bytes of the item's
+// form, two a character in a UTF-16 item).
+class TRVUndoStringInfo : public TRVUndoItemNoInfo {
 public:
   std::string Text;
-  void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoDeleteSubstringInfo : public TRVUndoWidthInfo {
+class TRVUndoChangeTextInfo : public TRVUndoStringInfo {
 public:
-  std::string Text; // the deleted characters
-  int32_t Offset = 1;
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoInsertSubstringInfo : public TRVUndoWidthInfo {
+// ... and where in the text it was.
+class TRVUndoSubStringInfo : public TRVUndoStringInfo {
+public:
+  int32_t Offset = 1;
+};
+
+// ... and a whole item with its text, owned until given back.
+class TRVUndoItemInfo : public TRVUndoStringInfo {
+public:
+  std::unique_ptr<TCustomRVItemInfo> Item;
+};
+
+// Whole items with their texts, owned until given back.
+class TRVUndoStringItemListInfo : public TRVUndoInfo {
+public:
+  std::vector<TCustomRVData::TRVItemEntry> Items;
+};
+
+// ... that stood from ItemNo on.
+class TRVUndoItemRangeInfo : public TRVUndoStringItemListInfo {
+public:
+  int32_t ItemNo = -1;
+  int32_t LastItemNo = -1; // -1: ItemNo + the number of stored items - 1
+  void GetAffectedItems(int &First, int &Last) const override;
+};
+
+class TRVUndoListInfo : public TRVUndoInfo {
+public:
+  std::vector<int32_t> List;
+};
+
+class TRVUndoDeleteSubstringInfo : public TRVUndoSubStringInfo {
+public:
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoInsertSubstringInfo : public TRVUndoItemNoInfo {
 public:
   int32_t Offset = 1;
   int32_t Length = 0;
@@ -165,34 +196,26 @@ public:
   void Undo(TRVEditRVData &Data) override;
 };
 
-// Characters that undoing typing removed; the last one goes back first.
-class TRVRedoTypingInfo : public TRVUndoWidthInfo {
+// Characters that undoing typing removed; the last one goes back first, at
+// Offset minus the number of characters still held.
+class TRVRedoTypingInfo : public TRVUndoSubStringInfo {
 public:
-  std::string Text;
-  int32_t Offset = 1; // where the last stored character goes
   bool Unicode = false;
   TRVRedoTypingInfo() { Action = rvuaTyping; }
   int CharCount() const { return int(Unicode ? Text.size() / 2 : Text.size()); }
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoDeleteItemInfo : public TRVUndoWidthInfo {
+class TRVUndoDeleteItemInfo : public TRVUndoItemInfo {
 public:
-  std::string Text;
-  std::unique_ptr<TCustomRVItemInfo> Item;
   int GetItemCountDelta() const override { return 1; }
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoDeleteItemsInfo : public TRVUndoItemNoInfo {
+class TRVUndoDeleteItemsInfo : public TRVUndoItemRangeInfo {
 public:
-  std::vector<TCustomRVData::TRVItemEntry> Items;
-  void GetAffectedItems(int &First, int &Last) const override;
   int GetItemCountDelta() const override { return int(Items.size()); }
   void Undo(TRVEditRVData &Data) override;
-
-private:
-  int32_t FCount = 0;
 };
 
 class TRVUndoInsertItemInfo : public TRVUndoItemNoInfo {
@@ -228,15 +251,25 @@ public:
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoParaListInfo : public TRVUndoInfo {
+// The paragraph numbers that items from FirstItemNo on had, one each.
+class TRVUndoParaListInfo : public TRVUndoListInfo {
 public:
   int32_t FirstItemNo = 0;
-  std::vector<int32_t> ParaNos;
   void GetAffectedItems(int &First, int &Last) const override;
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoStyleNoInfo : public TRVUndoWidthInfo {
+// Count items from ItemNo on that all had paragraph number ParaNo: a long
+// range changed at once costs one number, not one for each item.
+class TRVUndoParaInfo : public TRVUndoItemNoInfo {
+public:
+  int32_t ParaNo = 0;
+  int32_t Count = 0;
+  void GetAffectedItems(int &First, int &Last) const override;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoStyleNoInfo : public TRVUndoItemNoInfo {
 public:
   int32_t StyleNo = 0;
   void Undo(TRVEditRVData &Data) override;
@@ -260,10 +293,64 @@ public:
   void Undo(TRVEditRVData &Data) override;
 };
 
-class TRVUndoExtraIntProperty : public TRVUndoWidthInfo {
+class TRVUndoExtraIntProperty : public TRVUndoItemNoInfo {
 public:
   int32_t Prop = 0;
   int32_t Value = 0;
+  void Undo(TRVEditRVData &Data) override;
+};
+
+// Base of the records that set properties of an item, or of an object that
+// belongs to it (SubObject; nullptr: the item itself).
+class TRVUndoModifyItemProps : public TRVUndoItemNoInfo {
+public:
+  bool AffectSize = true;
+  bool FormatNeeded = true;
+  TRVIntPropertyHolder *SubObject = nullptr;
+  bool NeedsFormat() const override { return FormatNeeded; }
+  // The object that receives the properties after they are set back; the
+  // item's owner may copy them on from there.
+  virtual TRVIntPropertyHolder *GetSubObject() const { return SubObject; }
+  virtual void AssignPropsTo(TRVIntPropertyHolder *Target) { (void)Target; }
+};
+
+// Brackets a run of property records of one item: performing a group, the
+// records between a closing (Opening false, met first) and an opening
+// terminator are performed as one change.
+class TRVUndoModifyItemTerminator : public TRVUndoModifyItemProps {
+public:
+  bool Opening = false;
+  TRVUndoModifyItemTerminator() { Action = rvuaModifyTerminator; }
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoModifyItemIntProperty : public TRVUndoModifyItemProps {
+public:
+  std::string PropName;
+  int32_t Value = 0; // the old value
+  void Undo(TRVEditRVData &Data) override;
+};
+
+class TRVUndoModifyItemIntProperties : public TRVUndoModifyItemProps {
+public:
+  std::vector<std::string> PropNames;
+  std::vector<int32_t> Values; // the old values
+  void Undo(TRVEditRVData &Data) override;
+};
+
+// A whole undo or redo history of another editor document (a nested one,
+// such as a table cell's editor) as one record of this one. Each
+// performance takes back or redoes that history's last group there; the
+// record is used up when the history is empty. Its reverse, recorded in
+// this document's other list, is again such a record.
+class TRVCompositeUndo : public TRVUndoItemNoInfo {
+public:
+  // The history; its owner is the document the groups act on.
+  std::unique_ptr<TRVUndoList> UndoList;
+  // The history was the nested document's redo list: performing it redoes.
+  bool IsRedo = false;
+  bool NeedsFormat() const override { return false; }
+  void GetAffectedItems(int &First, int &Last) const override { First = Last = ItemNo; }
   void Undo(TRVEditRVData &Data) override;
 };
 

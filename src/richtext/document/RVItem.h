@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QPointer>
@@ -97,9 +98,30 @@ struct TRVRTFSaveContext {
 };
 
 // ---------------------------------------------------------------------------
+// Integer properties by name
+
+// An object whose integer (ordinal) properties the editor reads and sets by
+// name, so that one undo record serves every property of every class. The
+// items are such objects; so may be parts of an item (a table's cells).
+class TRVIntPropertyHolder {
+public:
+  virtual ~TRVIntPropertyHolder() = default;
+  // False when the object has no property of that name. A value outside
+  // what the property can hold is stored as the nearest one it can.
+  virtual bool GetIntPropertyByName(std::string_view Name, int &Value) const {
+    (void)Name, (void)Value;
+    return false;
+  }
+  virtual bool SetIntPropertyByName(std::string_view Name, int Value) {
+    (void)Name, (void)Value;
+    return false;
+  }
+};
+
+// ---------------------------------------------------------------------------
 // Item base class
 
-class TCustomRVItemInfo {
+class TCustomRVItemInfo : public TRVIntPropertyHolder {
 public:
   // The virtual constructor: every class is created from a document this way.
   explicit TCustomRVItemInfo(TCustomRVData *RVData);
@@ -208,6 +230,9 @@ public:
   }
   virtual void MovingToUndoList(int ItemNo, TCustomRVData *RVData);
   virtual void MovingFromUndoList(int ItemNo, TCustomRVData *RVData);
+  // Around an undoable change of a property set by name.
+  virtual void BeforeUndoChangeProperty() {}
+  virtual void AfterUndoChangeProperty() {}
   virtual void ShowItemHint(TCustomRVData *RVData, int ItemNo);
   // Nested documents (only tables own them).
   virtual bool PartiallySelected() const { return false; }
@@ -308,6 +333,8 @@ public:
   void AssignProperties(const TCustomRVItemInfo &Source) override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
 };
 
 class TRVFullLineItemInfo : public TRVNonTextItemInfo {
@@ -340,6 +367,8 @@ public:
   void AssignProperties(const TCustomRVItemInfo &Source) override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
 
 protected:
   // The frames of the current and the selected item around the rectangle
@@ -370,6 +399,8 @@ public:
   void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction, const TRVScreenAndDevice &sad,
              TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode, TCustomRVData *RVData) override;
   void AssignProperties(const TCustomRVItemInfo &Source) override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
   std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
   bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
   void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
@@ -424,6 +455,8 @@ public:
   void WriteRvfExtraProperties(std::string &Stream) const override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
   bool SetExtraStrProperty(int Prop, const std::string &Value) override;
   bool GetExtraStrProperty(int Prop, std::string &Value) const override;
   void UpdatePaletteInfo(TRVPaletteAction PaletteAction, bool ForceRecreateCopy, HPALETTE Palette,
@@ -485,6 +518,8 @@ public:
   void WriteRvfExtraProperties(std::string &Stream) const override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
   std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
   bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
   bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount, std::string &Name,
@@ -517,6 +552,8 @@ public:
   int GetImageIndex(bool Hot) const override;
   bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
   void AssignProperties(const TCustomRVItemInfo &Source) override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
   std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
   bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
   void ExecuteJump(TCustomRVData *RVData) override;
@@ -574,6 +611,8 @@ public:
   void WriteRvfExtraProperties(std::string &Stream) const override;
   bool SetExtraIntProperty(int Prop, int Value) override;
   bool GetExtraIntProperty(int Prop, int &Value) const override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
   bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount, std::string &Name,
                int &LineState) override;
   void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
