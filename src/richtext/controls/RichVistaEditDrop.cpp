@@ -173,6 +173,7 @@ void TCustomRichVistaEdit::DropScrollTick() {
 int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
   TCustomRichVistaEdit *outer = GetOutermostEditor();
   bool locked = false;
+  int32_t groupModeBefore = 0;
   int effect = 0;
   FDroppedFormat = 0;
   try {
@@ -202,6 +203,7 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
           moveOwn = true;
           outer->setUpdatesEnabled(false);
           locked = true;
+          groupModeBefore = d->UndoList->GroupModeCount;
           BeginUndoGroup(rvutInsert);
           SetUndoGroupMode(true);
           // Whatever happens now, the end of the drag deletes nothing: the
@@ -214,6 +216,9 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
       if (InsertDroppedData(Data, format)) {
         effect = Move ? 2 : 1;
         if (moveOwn) {
+          // The deletion joins the insertion's undo step, however the
+          // insertion left the group mode.
+          d->UndoList->GroupModeCount = groupModeBefore + 1;
           // The data is in; now the dragged selection goes. Counted from the
           // side the insertion did not touch, both places are still good.
           const bool sourceFirst = Before(sb, sbo, item, offs);
@@ -245,7 +250,7 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
   }
   ReleaseDropCaret();
   if (locked) {
-    SetUndoGroupMode(false);
+    EditData()->UndoList->GroupModeCount = groupModeBefore;
     outer->setUpdatesEnabled(true);
   }
   TRVEditRVData *od = outer->EditData();

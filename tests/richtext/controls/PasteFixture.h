@@ -75,6 +75,20 @@ struct PasteDoc {
     kc::SaveRvfToStream(doc(), s, false);
     return s;
   }
+  // The text alone, "*" before bold runs: what went in, wherever the
+  // insertion put its paragraph breaks.
+  std::string plain() const {
+    std::string s = items(), out;
+    for (size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == '|') continue;
+      if (s.compare(i, 3, " / ") == 0) {
+        i += 2;
+        continue;
+      }
+      out += s[i];
+    }
+    return out;
+  }
   // Items as "text" (UTF-8), "<pic>" for pictures, "|" between items of a
   // paragraph and " / " before a new paragraph; "*" marks a bold style.
   std::string items() const {
@@ -104,17 +118,21 @@ struct PasteDoc {
 // Puts a content on the clipboard (the clipboard takes it).
 inline void OfferOnClipboard(QMimeData *Data) { QGuiApplication::clipboard()->setMimeData(Data); }
 
-// RVF of one text run of style StyleNo, as a copy puts it on the
-// clipboard: 4 bytes of length, then the RVF.
+// RVF of one text run of style StyleNo copied from the middle of a
+// paragraph, as a copy puts it on the clipboard: 4 bytes of length, then
+// the RVF.
 inline std::string RvfBlockOf(const std::string &Text, int StyleNo) {
   kc::TRVStyle sheet;
   PasteEditor source(sheet);
-  auto item = kc::RichVistaTextItemClass(source.RVData());
-  item->StyleNo = StyleNo;
-  item->ParaNo = 0;
-  source.RVData()->Items.Add(Text, std::move(item));
+  for (int i = 0; i < 3; ++i) {
+    auto item = kc::RichVistaTextItemClass(source.RVData());
+    item->StyleNo = i == 1 ? StyleNo : 0;
+    item->ParaNo = 0;
+    if (i > 0) item->SetContinuePara(true);
+    source.RVData()->Items.Add(i == 1 ? Text : std::string("<>").substr(i / 2, 1), std::move(item));
+  }
   source.ReformatDocument();
-  source.SelectAll();
+  source.SetSelectionBounds(1, 1, 1, int(Text.size()) + 1);
   kc::TCustomRVFormattedData::TRVCopyData data;
   source.RVData()->GetCopyData(data, kc::TRVOptions{kc::rvoAutoCopyRVF}, kc::clNone);
   return data.RVF;
