@@ -200,6 +200,9 @@ public:
   // ---- clipboard and drops
   // Whether the clipboard holds text, a bitmap, RTF or RVF.
   bool CanPaste() const;
+  // The question of a program that asks about one format (0: any of them);
+  // false while read-only.
+  bool CanPasteFormat(unsigned Format) const;
   // OnPaste, then the first format the clipboard holds: RVF, RTF, Unicode
   // text, ANSI text, a bitmap. A format that fails is not followed by the
   // next one.

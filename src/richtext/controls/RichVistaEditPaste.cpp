@@ -20,6 +20,19 @@ bool TCustomRichVistaEdit::CanPaste() const {
   return false;
 }
 
+bool TCustomRichVistaEdit::CanPasteFormat(unsigned Format) const {
+  if (GetReadOnly()) return false;
+  if (Format == 0) return CanPaste();
+  switch (Format) {
+  case DataObject::cfText:
+  case DataObject::cfBitmap:
+  case DataObject::cfMetafilePict:
+  case DataObject::cfUnicodeText: return DataObject::clipboard().hasFormat(Format);
+  default: break;
+  }
+  return (Format == CF_RTF() || Format == CF_RVF()) && DataObject::clipboard().hasFormat(Format);
+}
+
 void TCustomRichVistaEdit::Paste() {
   try {
     if (!CanChange()) return;

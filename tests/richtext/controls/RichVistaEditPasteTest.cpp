@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "PasteFixture.h"
+#include "richtext/controls/RVDropTarget.h"
 #include "richtext/controls/RVRTFImport.h"
 
 using namespace kc;
@@ -159,6 +160,14 @@ TEST(Paste, CanPaste) {
     kctest::OfferOnClipboard(Content({{type, "x"}}));
     EXPECT_TRUE(d.ed->CanPaste()) << type;
   }
+  kctest::OfferOnClipboard(Content({{"text/rtf", "x"}}));
+  EXPECT_TRUE(d.ed->CanPasteFormat(0));
+  EXPECT_TRUE(d.ed->CanPasteFormat(CF_RTF()));
+  EXPECT_FALSE(d.ed->CanPasteFormat(CF_RVF()));
+  EXPECT_FALSE(d.ed->CanPasteFormat(DataObject::cfText));
+  EXPECT_FALSE(d.ed->CanPasteFormat(CF_HTML())) << "only the formats a paste takes";
+  d.ed->SetReadOnly(true);
+  EXPECT_FALSE(d.ed->CanPasteFormat(0)) << "read-only";
 }
 
 // Pastes what another program holds on a real X server's clipboard as
