@@ -5,7 +5,9 @@
 // dropped links and dropped files.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDrag>
+#include <QDragEnterEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -327,5 +329,53 @@ TEST(Drop, FilesTakenByTheHandler) {
     };
     EXPECT_EQ(DropAt(*d.ed, *md, XBefore(1), kLineY), action == rvdfNone ? 0 : 1);
     EXPECT_EQ(d.items(), "abc def");
+  }
+}
+
+// The widget's own drag events: what Qt hears back from a drop.
+TEST(Drop, QtEvents) {
+  kctest::TempDir dir;
+  ASSERT_TRUE(WriteFileAtomically(dir.file("t.txt"), "file"));
+  struct Case {
+    const char *Name;
+    std::function<void(QMimeData &)> Fill;
+    Qt::KeyboardModifiers Modifiers; // Shift asks for a move
+    bool Accepted;
+    Qt::DropAction Result;
+    std::string Expected;
+  };
+  const std::vector<Case> cases = {
+      {"text copied", [](QMimeData &M) { M.setText("T"); }, Qt::NoModifier, true, Qt::CopyAction, "aTbc def"},
+      {"text moved", [](QMimeData &M) { M.setText("T"); }, Qt::ShiftModifier, true, Qt::MoveAction, "aTbc def"},
+      {"files are copied even when moved",
+       [&](QMimeData &M) { M.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.file("t.txt")))}); },
+       Qt::ShiftModifier, true, Qt::CopyAction, "afilebc def"},
+      {"nothing the editor takes", [](QMimeData &M) { M.setData("application/x-other", "x"); }, Qt::NoModifier,
+       false, Qt::IgnoreAction, "abc def"},
+  };
+  for (const Case &c : cases) {
+    PasteDoc d;
+    QMimeData md;
+    c.Fill(md);
+    const QPointF at(XBefore(1), kLineY);
+    const Qt::DropActions possible = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at.toPoint(), possible, &md, Qt::LeftButton, c.Modifiers);
+    QCoreApplication::sendEvent(d.ed.get(), &enter);
+    EXPECT_EQ(enter.isAccepted(), c.Accepted) << c.Name;
+    if (!c.Accepted) {
+      EXPECT_EQ(d.items(), "abc def") << c.Name;
+      continue;
+    }
+    QDragMoveEvent move(at.toPoint(), possible, &md, Qt::LeftButton, c.Modifiers);
+    QCoreApplication::sendEvent(d.ed.get(), &move);
+    EXPECT_TRUE(move.isAccepted()) << c.Name;
+    QDropEvent drop(at, possible, &md, Qt::LeftButton, c.Modifiers);
+    drop.setDropAction(move.dropAction());
+    QCoreApplication::sendEvent(d.ed.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted()) << c.Name;
+    EXPECT_EQ(drop.dropAction(), c.Result) << c.Name;
+    EXPECT_EQ(d.plain(), c.Expected) << c.Name;
+    int item = -1, offs = -1;
+    EXPECT_FALSE(d.ed->GetDropCaret(item, offs)) << c.Name << ": the drop caret is gone";
   }
 }
