@@ -13,6 +13,7 @@
 
 #include "PasteFixture.h"
 #include "platform/Files.h"
+#include "platform/GuiTimer.h"
 #include "support/TempDir.h"
 
 using namespace kc;
@@ -378,4 +379,45 @@ TEST(Drop, QtEvents) {
     int item = -1, offs = -1;
     EXPECT_FALSE(d.ed->GetDropCaret(item, offs)) << c.Name << ": the drop caret is gone";
   }
+}
+
+TEST(Drop, AutoScrollWhileDraggingNearAnEdge) {
+  ManualTimerClock clock;
+  std::vector<std::string> paras;
+  for (int i = 0; i < 30; ++i) paras.push_back("line " + std::to_string(i));
+  PasteDoc d(paras, 300, 100);
+  auto md = Mime({{"text/plain", "T"}});
+  ASSERT_TRUE(d.ed->OleDragEnter(*md));
+  d.ed->OleDragOver(XBefore(1), 95);
+  int item = -1, offs = -1;
+  ASSERT_TRUE(d.ed->GetDropCaret(item, offs));
+  const int firstItem = item;
+  EXPECT_EQ(d.ed->VScrollPos(), 0);
+  clock.advance(300);
+  clock.advance(300);
+  EXPECT_GT(d.ed->VScrollPos(), 0) << "scrolled down";
+  ASSERT_TRUE(d.ed->GetDropCaret(item, offs));
+  EXPECT_GT(item, firstItem) << "the drop caret follows the still pointer";
+  d.ed->OleDragOver(XBefore(1), 50);
+  const int pos = d.ed->VScrollPos();
+  clock.advance(600);
+  EXPECT_EQ(d.ed->VScrollPos(), pos) << "away from the edges nothing scrolls";
+  d.ed->OleDragLeave();
+  EXPECT_EQ(clock.runningCount(), 0u) << "the scroll timer stops with the drag";
+}
+
+TEST(Drop, DropCaretIsPaintedWhereItStands) {
+  PasteDoc d;
+  auto md = Mime({{"text/plain", "T"}});
+  const QImage before = d.ed->grab().toImage();
+  ASSERT_TRUE(d.ed->OleDragEnter(*md));
+  d.ed->OleDragOver(XBefore(5), kLineY + 40);
+  const QRect r = d.ed->DropCaretRect();
+  ASSERT_FALSE(r.isEmpty());
+  const QImage during = d.ed->grab().toImage();
+  const QPoint in = r.center(), beside(r.right() + 15, r.center().y());
+  EXPECT_NE(during.pixel(in), before.pixel(in)) << "the bar shows";
+  EXPECT_EQ(during.pixel(beside), before.pixel(beside)) << "and nothing beside it";
+  d.ed->OleDragLeave();
+  EXPECT_EQ(d.ed->grab().toImage().pixel(in), before.pixel(in)) << "gone with the drag";
 }
