@@ -45,14 +45,19 @@ struct TFlagScope {
 
 TRVEditControlData::TRVEditControlData(TCustomRichVistaEdit *Editor) : TRVEditRVData(Editor), FEditor(Editor) {}
 
-bool TRVEditControlData::CaretHasFocus() const { return FEditor->hasFocus(); }
-bool TRVEditControlData::IsReadOnly() const { return FEditor->GetReadOnly(); }
-void TRVEditControlData::DoCaretMove() { FEditor->DoCaretMoveEvent(); }
-void TRVEditControlData::DoCurStyleChange() { FEditor->DoCurStyleChangeEvent(); }
+bool TRVEditControlData::CaretHasFocus() const { return FEditor && FEditor->hasFocus(); }
+bool TRVEditControlData::IsReadOnly() const { return FEditor && FEditor->GetReadOnly(); }
+void TRVEditControlData::DoCaretMove() {
+  if (FEditor) FEditor->DoCaretMoveEvent();
+}
+void TRVEditControlData::DoCurStyleChange() {
+  if (FEditor) FEditor->DoCurStyleChangeEvent();
+}
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
-  return FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText);
+  return FEditor ? FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText) : StyleNo;
 }
 void TRVEditControlData::DoChange(bool ClearRedo) {
+  if (!FEditor) return;
   // An insertion reports its change once, when its frame ends.
   if (FEditor->FInserting) {
     FEditor->Modified = true;
@@ -62,10 +67,12 @@ void TRVEditControlData::DoChange(bool ClearRedo) {
 }
 const TControl *TRVEditControlData::ViewControl() const { return FEditor; }
 bool TRVEditControlData::IsInViewWindow(const TControl *Control) const {
-  return Control && Control->window() == FEditor->window();
+  return FEditor && Control && Control->window() == FEditor->window();
 }
 void TRVEditControlData::GiveControlFocus(TControl *Control) { Control->setFocus(Qt::TabFocusReason); }
-void TRVEditControlData::FocusView() { FEditor->setFocus(Qt::TabFocusReason); }
+void TRVEditControlData::FocusView() {
+  if (FEditor) FEditor->setFocus(Qt::TabFocusReason);
+}
 
 void TRVEditControlData::SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value) {
   int caretItem = -1, caretOffs = -1;
@@ -103,7 +110,13 @@ TCustomRichVistaEdit::TCustomRichVistaEdit(QWidget *Parent)
   SetControlCursor(crDefault);
 }
 
-TCustomRichVistaEdit::~TCustomRichVistaEdit() { FCaretTimer.stop(); }
+TCustomRichVistaEdit::~TCustomRichVistaEdit() {
+  FCaretTimer.stop();
+  // The document goes with the view; what clearing it reports is nobody's
+  // business any more (no caret or style events from a closing editor).
+  Data()->Detach();
+  ClearDocument();
+}
 
 void TCustomRichVistaEdit::AssignEvents(const TCustomRichVista &Source) {
   TCustomRichVista::AssignEvents(Source);
@@ -257,10 +270,11 @@ void TCustomRichVistaEdit::BeginUndoGroup(uint8_t UndoType) {
 
 bool TCustomRichVistaEdit::BeforeInserting() {
   TRVEditRVData *d = EditData();
-  if (d->MouseSel.Selecting || !d->CanDeleteSelection() || !CanChange()) {
-    if (!GetReadOnly() && Style) d->Beep();
+  if (d->MouseSel.Selecting || !d->CanDeleteSelection()) {
+    d->Beep();
     return false;
   }
+  if (!CanChange()) return false; // it has beeped
   d->BeginUndoSequence(rvutInsert, true);
   d->SetUndoGroupMode(true);
   const int style = d->CurTextStyleNo;
@@ -453,6 +467,19 @@ void TCustomRichVistaEdit::SetCurParaStyleNo(int Value) {
   if (Value == d->CurParaStyleNo) return;
   d->CurParaStyleNo = Value;
   if (OnCurParaStyleChanged) OnCurParaStyleChanged(GetOutermostEditor());
+}
+
+void TCustomRichVistaEdit::SwitchToDefUnicodeStyle() {
+  // The desktop's keyboards and input methods give Unicode text: typing
+  // goes on in the style sheet's Unicode style where the current one is not
+  // Unicode, so that no character is lost to a code page.
+  TCustomRichVistaEdit *e = InnermostEditor();
+  const TRVStyle *st = e->Style;
+  if (!st) return;
+  const int def = st->DefUnicodeStyle;
+  if (def < 0 || def >= st->TextStyles().Count() || !st->TextStyles().Items(def)->Unicode) return;
+  if (st->TextStyles().GetTextStyleSafe(e->EditData()->CurTextStyleNo)->Unicode) return;
+  SetCurTextStyleNo(def);
 }
 
 int TCustomRichVistaEdit::ActualCurTextStyleNo() {

@@ -23,6 +23,7 @@ class QDropEvent;
 class QInputMethodEvent;
 class QKeyEvent;
 class QPainter;
+class QContextMenuEvent;
 
 namespace kc {
 
@@ -73,6 +74,8 @@ class TRVEditControlData : public TRVEditRVData {
 public:
   explicit TRVEditControlData(TCustomRichVistaEdit *Editor);
   TCustomRichVistaEdit *Editor() const { return FEditor; }
+  // The control is going: the hooks answer as a headless document's.
+  void Detach() { FEditor = nullptr; }
 
   bool CaretHasFocus() const override;
   bool IsReadOnly() const override;
@@ -179,6 +182,9 @@ public:
   void SetCurTextStyleNo(int Value);
   int CurParaStyleNo();
   void SetCurParaStyleNo(int Value);
+  // Typing switches to the style sheet's DefUnicodeStyle when the current
+  // text style is not Unicode and that style is a valid Unicode one.
+  void SwitchToDefUnicodeStyle();
   // The stored text style resolved against the current paragraph.
   int ActualCurTextStyleNo();
 
@@ -237,6 +243,10 @@ public:
   bool GetDropCaret(int &ItemNo, int &Offs) const;
   // ---- end of clipboard and drops
 
+  // The caret's place, the current text style's font, the caret's
+  // paragraph and whether typing is possible.
+  QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
+
   // -------------------------------------- answers of the document hooks
   void SetControlCursor(TCursor Cursor) override;
   void DoCaretMoveEvent();
@@ -252,7 +262,9 @@ protected:
   void focusInEvent(QFocusEvent *Event) override;
   void focusOutEvent(QFocusEvent *Event) override;
   void inputMethodEvent(QInputMethodEvent *Event) override;
-  QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
+  // The menu key asks for the context menu at the caret; a right click
+  // has asked through the view already.
+  void contextMenuEvent(QContextMenuEvent *Event) override;
   void VScrolled() override;
   void HScrolled() override;
 

@@ -51,7 +51,8 @@ void TCustomRichVistaEdit::inputMethodEvent(QInputMethodEvent *Event) {
     if (!commit.isEmpty()) {
       FPreedit.clear();
       const std::u16string text(reinterpret_cast<const char16_t *>(commit.utf16()), size_t(commit.size()));
-      if (CanChange()) InsertTextW(text);
+      SwitchToDefUnicodeStyle();
+      InsertTextW(text);
     }
     FPreedit = Event->preeditString();
     FPreeditCursor = int(FPreedit.size());

@@ -2,6 +2,7 @@
 // keyboard (the dispatch below speaks them), then caret moves, Shift
 // selection, editing keys, shortcuts and jump mode. Typed text comes with
 // the key as UTF-16 and goes in as typing.
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 
 #include "platform/Log.h"
@@ -127,6 +128,8 @@ bool TCustomRichVistaEdit::IsUndoShortcut(Qt::KeyboardModifiers Shift, int Key) 
 }
 
 bool TCustomRichVistaEdit::IsRedoShortcut(Qt::KeyboardModifiers Shift, int Key) {
+  // Ctrl+Y as well, as the desktop's other editors have it.
+  if (Key == 'Y' && Shift == Qt::ControlModifier) return true;
   if (!(Shift & Qt::ShiftModifier)) return false;
   return (Key == 'Z' && (Shift & Qt::ControlModifier) && !(Shift & Qt::AltModifier)) ||
          (Key == VK_BACK && (Shift & Qt::AltModifier));
@@ -202,6 +205,12 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
     }
     if ((ctrl && !alt && Key == 'V') || (shift && !ctrl && Key == VK_INSERT)) {
       Paste();
+      Key = 0;
+      return;
+    }
+    // Ctrl+A selects everything, as in the desktop's other editors.
+    if (ctrl && !alt && !shift && Key == 'A') {
+      SelectAll();
       Key = 0;
       return;
     }
@@ -362,17 +371,25 @@ void TCustomRichVistaEdit::keyPressEvent(QKeyEvent *Event) {
       return;
     }
     const std::u16string typed(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
+    if (typed.front() >= 0x20 && typed.front() != 0x7F) SwitchToDefUnicodeStyle();
     // Several units at once (a surrogate pair, a composed sequence) go in
     // as one step; control characters are sorted out by KeyPress.
     if (typed.size() == 1 || (typed.size() == 2 && QChar::isHighSurrogate(typed[0]))) {
       KeyPress(typed);
     } else if (typed.front() >= 0x20) {
-      if (!CanChange()) return;
       InsertTextW(typed);
     }
   } catch (...) {
     LogCaughtException("key");
   }
+}
+
+void TCustomRichVistaEdit::contextMenuEvent(QContextMenuEvent *Event) {
+  Event->accept();
+  if (Event->reason() == QContextMenuEvent::Mouse || !OnContextPopup) return;
+  const QRect caret = CaretRect();
+  const QPoint p = caret.isEmpty() ? QPoint(0, 0) : caret.bottomLeft();
+  OnContextPopup(this, p.x(), p.y());
 }
 
 void TCustomRichVistaEdit::keyReleaseEvent(QKeyEvent *Event) {

@@ -1,0 +1,707 @@
+// The editor widget under the offscreen platform, driven by QTest key
+// sequences: moves, Shift selections, editing keys, undo and redo
+// shortcuts, jump mode, the caret overlay, and refusals of a read-only or
+// vetoing editor.
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QStyleHints>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "EditorFixture.h"
+#include "platform/GuiTimer.h"
+#include "support/EventPump.h"
+
+using namespace kc;
+using kctest::Editor;
+
+namespace {
+
+// ------------------------------------------------- what the rows wait for
+
+enum Needs : unsigned { kNone = 0, kMoves = 1, kText = 2, kJump = 4 };
+
+// Whether the editor document's line, word and page moves, Shift
+// selection and jump mode are built (they arrive separately from the
+// control).
+bool MovesBuilt() {
+  static const bool built = [] {
+    Editor e;
+    e.para({"ab"});
+    e.para({"cd"});
+    e.open(0, 2);
+    e.doc().MoveCaretDown(false, false);
+    return e.caretPos() == "1 1";
+  }();
+  return built;
+}
+
+bool TextInsertionBuilt() {
+  static const bool built = [] {
+    Editor e;
+    e.para({"ab"});
+    e.open(0, 2);
+    e.doc().InsertTextA("x\r\ny", false);
+    return e.text() == "ax|yb";
+  }();
+  return built;
+}
+
+bool JumpModeBuilt() {
+  static const bool built = [] {
+    Editor e;
+    e.para({"ab"});
+    e.open(0, 2);
+    e.doc().EnterJumpMode(true);
+    return e.doc().InJumpMode();
+  }();
+  return built;
+}
+
+// Skips the current test when what it needs is not built yet.
+#define SKIP_UNLESS_BUILT(N)                                                                                           \
+  do {                                                                                                                 \
+    if (((N) & kMoves) && !MovesBuilt()) GTEST_SKIP() << "waits for the editor document's caret moves";               \
+    if (((N) & kText) && !TextInsertionBuilt()) GTEST_SKIP() << "waits for the editor document's text insertion";    \
+    if (((N) & kJump) && !JumpModeBuilt()) GTEST_SKIP() << "waits for the editor document's jump mode";              \
+  } while (0)
+
+// ------------------------------------------------------------ key strings
+
+// Presses keys given as words: "Left", "S-Left" (Shift), "C-Home" (Ctrl),
+// "CS-Right", "A-BS" (Alt), letters ("C-z"), and 'text' typed as it is.
+void Press(QWidget *W, const std::string &Keys) {
+  std::istringstream in(Keys);
+  std::string word;
+  while (in >> word) {
+    if (word.front() == '\'') {
+      QTest::keyClicks(W, QString::fromStdString(word.substr(1, word.size() - 2)));
+      continue;
+    }
+    Qt::KeyboardModifiers mods;
+    std::string name = word;
+    if (const size_t dash = word.find('-'); dash != std::string::npos && dash + 1 < word.size()) {
+      for (char c : word.substr(0, dash)) {
+        if (c == 'S') mods |= Qt::ShiftModifier;
+        if (c == 'C') mods |= Qt::ControlModifier;
+        if (c == 'A') mods |= Qt::AltModifier;
+      }
+      name = word.substr(dash + 1);
+    }
+    static const std::map<std::string, Qt::Key> keys = {
+        {"Left", Qt::Key_Left},     {"Right", Qt::Key_Right},   {"Up", Qt::Key_Up},          {"Down", Qt::Key_Down},
+        {"Home", Qt::Key_Home},     {"End", Qt::Key_End},       {"PgUp", Qt::Key_PageUp},    {"PgDn", Qt::Key_PageDown},
+        {"BS", Qt::Key_Backspace},  {"Del", Qt::Key_Delete},    {"Enter", Qt::Key_Return},   {"Tab", Qt::Key_Tab},
+        {"Esc", Qt::Key_Escape},    {"Ins", Qt::Key_Insert},
+    };
+    if (auto k = keys.find(name); k != keys.end()) {
+      QTest::keyClick(W, k->second, mods);
+    } else if (name.size() == 1) {
+      const char c = name[0];
+      const Qt::Key key = std::isalpha(uint8_t(c)) ? Qt::Key(Qt::Key_A + (std::toupper(c) - 'A')) : Qt::Key(c);
+      // A shortcut's key carries no text, as the desktop sends it.
+      const bool typing = !(mods & (Qt::ControlModifier | Qt::AltModifier));
+      if (typing) QTest::keyClick(W, key, mods);
+      else QTest::sendKeyEvent(QTest::Click, W, key, QString(), mods);
+    } else {
+      ADD_FAILURE() << "unknown key " << word;
+    }
+  }
+}
+
+// The document a row starts from.
+enum Doc { kTwoParas, kWrapped, kListPara, kLong };
+
+struct KeyRow {
+  const char *name;
+  Doc doc;
+  int item, offs; // the caret, as item and offset
+  const char *keys;
+  const char *text;      // paragraphs joined by "|"
+  const char *caret;     // "line column"
+  const char *selection; // "item-offs item-offs" ordered, "" without
+  const char *getOuts;   // directions reported, in order
+  unsigned needs;
+};
+
+std::ostream &operator<<(std::ostream &o, const KeyRow &r) { return o << r.name; }
+
+struct Fixture {
+  explicit Fixture(Doc D) : e(D == kWrapped ? 90 : 300, 100) {
+    switch (D) {
+    case kTwoParas:
+      e.para({"one two"});
+      e.para({"three four"});
+      break;
+    case kWrapped:
+      // Three screen lines: "aaaa ", "bbbb ", "cccc".
+      e.para({"aaaa bbbb cccc"});
+      break;
+    case kListPara:
+      e.listPara("first");
+      break;
+    case kLong:
+      for (int i = 0; i < 40; ++i) e.para({"line " + std::to_string(i)});
+      break;
+    }
+    e.ed->OnCaretGetOut = [this](TCustomRichVistaEdit *, TRVGetOutDirection d) {
+      static const char *names[] = {"left", "up", "right", "down", "top", "bottom"};
+      if (!getOuts.empty()) getOuts += ' ';
+      getOuts += names[d];
+    };
+  }
+  Editor e;
+  std::string getOuts;
+};
+
+class EditorKeys : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(EditorKeys, Row) {
+  const KeyRow &r = GetParam();
+  SKIP_UNLESS_BUILT(r.needs);
+  Fixture f(r.doc);
+  f.e.open(r.item, r.offs);
+  Press(f.e.ed.get(), r.keys);
+  EXPECT_EQ(f.e.text(), r.text);
+  EXPECT_EQ(f.e.caretPos(), r.caret);
+  EXPECT_EQ(f.e.selection(), r.selection);
+  EXPECT_EQ(f.getOuts, r.getOuts);
+}
+
+const KeyRow kMovesRows[] = {
+    {"RightTwice", kTwoParas, 0, 1, "Right Right", "one two|three four", "0 2", "", "", kNone},
+    {"RightCrossesTheParagraphEnd", kTwoParas, 0, 8, "Right", "one two|three four", "1 0", "", "", kNone},
+    {"LeftCrossesBack", kTwoParas, 1, 1, "Left", "one two|three four", "0 7", "", "", kNone},
+    {"LeftAtTheStartGetsOut", kTwoParas, 0, 1, "Left", "one two|three four", "0 0", "", "left", kMoves},
+    {"RightAtTheEndGetsOut", kTwoParas, 1, 11, "Right", "one two|three four", "1 10", "", "right", kMoves},
+    {"DownKeepsTheColumn", kTwoParas, 0, 3, "Down", "one two|three four", "1 2", "", "", kMoves},
+    {"UpKeepsTheColumn", kTwoParas, 1, 6, "Up", "one two|three four", "0 5", "", "", kMoves},
+    {"UpOnTheFirstLineGetsOut", kTwoParas, 0, 3, "Up", "one two|three four", "0 2", "", "up", kMoves},
+    {"DownOnTheLastLineGetsOut", kTwoParas, 1, 3, "Down", "one two|three four", "1 2", "", "down", kMoves},
+    {"CtrlHomeReportsTop", kTwoParas, 1, 5, "C-Home", "one two|three four", "0 0", "", "top", kMoves},
+    {"CtrlEndReportsBottom", kTwoParas, 0, 2, "C-End", "one two|three four", "1 10", "", "bottom", kMoves},
+    {"CtrlRightGoesToTheNextWord", kTwoParas, 0, 2, "C-Right", "one two|three four", "0 4", "", "", kMoves},
+    {"CtrlLeftFromInsideAWord", kTwoParas, 0, 7, "C-Left", "one two|three four", "0 4", "", "", kMoves},
+    {"CtrlLeftFromAWordStart", kTwoParas, 0, 5, "C-Left", "one two|three four", "0 0", "", "", kMoves},
+    {"HomeOnAWrappedLine", kWrapped, 0, 13, "Home", "aaaa bbbb cccc", "0 10", "", "", kNone},
+    {"EndOnAWrappedLineStopsBeforeTheWrapSpace", kWrapped, 0, 7, "End", "aaaa bbbb cccc", "0 9", "", "", kNone},
+    {"HomeOnTheFirstLine", kWrapped, 0, 3, "Home", "aaaa bbbb cccc", "0 0", "", "", kNone},
+    {"DownOnAWrappedLine", kWrapped, 0, 2, "Down", "aaaa bbbb cccc", "0 6", "", "", kMoves},
+};
+
+const KeyRow kSelectionRows[] = {
+    {"ShiftRightTwice", kTwoParas, 0, 1, "S-Right S-Right", "one two|three four", "0 2", "0-1 0-3", "", kMoves},
+    {"ShiftLeftBackOverTheParagraphEnd", kTwoParas, 1, 2, "S-Left S-Left", "one two|three four", "0 7", "0-8 1-2", "",
+     kMoves},
+    {"ShiftEnd", kTwoParas, 0, 2, "S-End", "one two|three four", "0 7", "0-2 0-8", "", kMoves},
+    {"ShiftDown", kTwoParas, 0, 2, "S-Down", "one two|three four", "1 1", "0-2 1-2", "", kMoves},
+    {"CtrlShiftRightSelectsAWord", kTwoParas, 0, 1, "CS-Right", "one two|three four", "0 4", "0-1 0-5", "", kMoves},
+    {"ShiftUpOnTheFirstLineGoesToItsStart", kTwoParas, 0, 4, "S-Up", "one two|three four", "0 0", "0-1 0-4", "up",
+     kMoves},
+    {"APlainMoveDropsTheSelection", kTwoParas, 0, 1, "S-Right S-Right Right", "one two|three four", "0 3", "", "",
+     kMoves},
+};
+
+const KeyRow kEditingRows[] = {
+    {"Typing", kTwoParas, 0, 4, "'ab'", "oneab two|three four", "0 5", "", "", kNone},
+    {"TypingReplacesTheSelection", kTwoParas, 0, 1, "S-Right S-Right S-Right 'X'", "X two|three four", "0 1", "", "",
+     kMoves},
+    {"Backspace", kTwoParas, 0, 8, "BS", "one tw|three four", "0 6", "", "", kNone},
+    {"BackspaceJoinsParagraphs", kTwoParas, 1, 1, "BS", "one twothree four", "0 7", "", "", kNone},
+    {"CtrlBackspaceDeletesAWord", kTwoParas, 0, 8, "C-BS", "one |three four", "0 4", "", "", kNone},
+    {"CtrlBackspaceInsideAWord", kTwoParas, 1, 9, "C-BS", "one two|three ur", "1 6", "", "", kNone},
+    {"Delete", kTwoParas, 0, 1, "Del", "ne two|three four", "0 0", "", "", kNone},
+    {"ShiftDeleteWithoutSelectionDeletes", kTwoParas, 0, 1, "S-Del", "ne two|three four", "0 0", "", "", kNone},
+    {"EnterSplitsTheParagraph", kTwoParas, 0, 5, "Enter", "one |two|three four", "1 0", "", "", kNone},
+    {"EnterInAListParagraphStartsAListItem", kListPara, 1, 6, "Enter 'x'", "first|x", "1 1", "", "", kNone},
+    {"EnterTwiceInAListEndsTheList", kListPara, 1, 6, "Enter Enter", "first||", "2 0", "", "", kNone},
+    {"CtrlTabTypesATab", kTwoParas, 0, 1, "C-Tab", "        one two|three four", "0 8", "", "", kText},
+    {"EscapeChangesNothing", kTwoParas, 0, 2, "Esc", "one two|three four", "0 1", "", "", kNone},
+    {"CtrlASelectsEverything", kTwoParas, 0, 2, "C-a", "one two|three four", "1 10", "0-1 1-11", "", kNone},
+    {"CtrlAThenTypingReplacesEverything", kTwoParas, 0, 2, "C-a 'x'", "x", "0 1", "", "", kNone},
+    {"CtrlWithALetterTypesNothing", kTwoParas, 0, 2, "C-q", "one two|three four", "0 1", "", "", kNone},
+};
+
+const KeyRow kUndoRows[] = {
+    {"CtrlZTakesBackOneTypedCharacter", kTwoParas, 0, 1, "'ab' C-z", "aone two|three four", "0 1", "", "", kNone},
+    {"CtrlZTwiceTakesBackBoth", kTwoParas, 0, 1, "'ab' C-z C-z", "one two|three four", "0 0", "", "", kNone},
+    {"CtrlShiftZRedoes", kTwoParas, 0, 1, "'ab' C-z CS-z", "abone two|three four", "0 2", "", "", kNone},
+    {"CtrlYRedoes", kTwoParas, 0, 1, "'ab' C-z C-y", "abone two|three four", "0 2", "", "", kNone},
+    {"AltBackspaceUndoes", kTwoParas, 0, 8, "BS A-BS", "one two|three four", "0 7", "", "", kNone},
+    {"AltShiftBackspaceRedoes", kTwoParas, 0, 8, "BS A-BS AS-BS", "one tw|three four", "0 6", "", "", kNone},
+    {"UndoEnter", kTwoParas, 0, 4, "Enter C-z", "one two|three four", "0 3", "", "", kNone},
+    {"TypingAfterUndoEmptiesRedo", kTwoParas, 0, 1, "'a' C-z 'b' CS-z", "bone two|three four", "0 1", "", "", kNone},
+};
+
+std::string RowName(const ::testing::TestParamInfo<KeyRow> &I) { return I.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Moves, EditorKeys, ::testing::ValuesIn(kMovesRows), RowName);
+INSTANTIATE_TEST_SUITE_P(Selections, EditorKeys, ::testing::ValuesIn(kSelectionRows), RowName);
+INSTANTIATE_TEST_SUITE_P(Editing, EditorKeys, ::testing::ValuesIn(kEditingRows), RowName);
+INSTANTIATE_TEST_SUITE_P(Undo, EditorKeys, ::testing::ValuesIn(kUndoRows), RowName);
+
+int MarkerCount(const Editor &E) {
+  int n = 0;
+  for (int i = 0; i < E.doc().GetItemCount(); ++i) n += E.doc().GetItemStyle(i) == rvsListMarker;
+  return n;
+}
+
+TEST(EditorLists, EnterInAListParagraphGivesTheNewParagraphItsMarker) {
+  Fixture f(kListPara);
+  f.e.open(1, 6);
+  Press(f.e.ed.get(), "Enter");
+  EXPECT_EQ(MarkerCount(f.e), 2);
+  Press(f.e.ed.get(), "Enter");
+  EXPECT_EQ(MarkerCount(f.e), 1) << "Enter on an empty list item ends the list";
+}
+
+// ------------------------------------------------------ refused changes
+
+// Each row is one way of changing the document; neither a read-only editor
+// nor one whose OnChanging says no may change anything, and both beep.
+struct RefusalRow {
+  const char *name;
+  std::function<void(Editor &)> act;
+  bool underVeto; // undo is guarded by read-only alone
+};
+std::ostream &operator<<(std::ostream &o, const RefusalRow &r) { return o << r.name; }
+
+const RefusalRow kRefusals[] = {
+    {"Typing", [](Editor &e) { Press(e.ed.get(), "'x'"); }, true},
+    {"Backspace", [](Editor &e) { Press(e.ed.get(), "BS"); }, true},
+    {"Delete", [](Editor &e) { Press(e.ed.get(), "Del"); }, true},
+    {"Enter", [](Editor &e) { Press(e.ed.get(), "Enter"); }, true},
+    {"CtrlBackspace", [](Editor &e) { Press(e.ed.get(), "C-BS"); }, true},
+    {"DeleteOverASelection",
+     [](Editor &e) {
+       e.select(0, 1, 0, 3);
+       Press(e.ed.get(), "Del");
+     },
+     true},
+    {"TypingOverASelection",
+     [](Editor &e) {
+       e.select(0, 1, 0, 3);
+       Press(e.ed.get(), "'x'");
+     },
+     true},
+    {"Cut",
+     [](Editor &e) {
+       e.select(0, 1, 0, 3);
+       Press(e.ed.get(), "C-x");
+     },
+     true},
+    {"InsertStringTag", [](Editor &e) { e.ed->InsertStringTag("tag", 7); }, true},
+    {"InsertTextW", [](Editor &e) { e.ed->InsertTextW(u"text"); }, true},
+    {"DeleteSelection",
+     [](Editor &e) {
+       e.select(0, 1, 0, 3);
+       e.ed->DeleteSelection();
+     },
+     true},
+    {"ApplyParaStyle", [](Editor &e) { e.ed->ApplyParaStyle(1); }, true},
+    {"InputMethodCommit",
+     [](Editor &e) {
+       QInputMethodEvent ev;
+       ev.setCommitString(QStringLiteral("ж"));
+       QApplication::sendEvent(e.ed.get(), &ev);
+     },
+     true},
+    {"Undo", [](Editor &e) { Press(e.ed.get(), "C-z"); }, false},
+};
+
+class EditorRefusals : public ::testing::TestWithParam<RefusalRow> {};
+
+// A document with something to undo: "one two", then "ab" typed in front.
+void OpenRefusalDoc(Editor &E) {
+  E.sheet.ParaStyles().Add();
+  E.para({"one two"});
+  E.open(0, 1);
+  Press(E.ed.get(), "'ab'");
+  E.ed->Modified = false;
+  E.beeps = 0;
+}
+
+TEST_P(EditorRefusals, ReadOnlyChangesNothingAndBeeps) {
+  Editor e;
+  OpenRefusalDoc(e);
+  e.ed->SetReadOnly(true);
+  int changes = 0;
+  e.ed->OnChange = [&](TCustomRichVistaEdit *) { ++changes; };
+  const std::string before = e.rvf();
+  GetParam().act(e);
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_GE(e.beeps, 1);
+  EXPECT_EQ(changes, 0);
+  EXPECT_FALSE(e.ed->Modified);
+}
+
+TEST_P(EditorRefusals, AVetoChangesNothingAndBeeps) {
+  if (!GetParam().underVeto) GTEST_SKIP() << "not guarded by the veto";
+  Editor e;
+  OpenRefusalDoc(e);
+  int asked = 0, changes = 0;
+  e.ed->OnChanging = [&](TCustomRichVistaEdit *Sender, bool &CanEdit) {
+    EXPECT_EQ(Sender, e.ed.get());
+    ++asked;
+    CanEdit = false;
+  };
+  e.ed->OnChange = [&](TCustomRichVistaEdit *) { ++changes; };
+  const std::string before = e.rvf();
+  const int undoGroups = e.doc().UndoList->Count();
+  GetParam().act(e);
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_EQ(e.doc().UndoList->Count(), undoGroups);
+  EXPECT_GE(asked, 1);
+  EXPECT_GE(e.beeps, 1);
+  EXPECT_EQ(changes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, EditorRefusals, ::testing::ValuesIn(kRefusals),
+                         [](const ::testing::TestParamInfo<RefusalRow> &I) { return std::string(I.param.name); });
+
+// ------------------------------------------------------------- changes
+
+TEST(EditorChange, EachEditFiresOnChangeOnceAndSetsModified) {
+  Editor e;
+  e.para({"one two"});
+  e.open(0, 1);
+  int changes = 0;
+  e.ed->OnChange = [&](TCustomRichVistaEdit *Sender) {
+    EXPECT_EQ(Sender, e.ed.get());
+    ++changes;
+  };
+  Press(e.ed.get(), "'a'");
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(e.ed->Modified);
+  e.ed->InsertStringTag("x", 0);
+  EXPECT_EQ(changes, 2) << "an insertion reports once, when its frame ends";
+  Press(e.ed.get(), "Right Left");
+  EXPECT_EQ(changes, 2) << "moves are no changes";
+}
+
+TEST(EditorChange, AnInsertionAndTheSelectionItReplacesAreOneUndoStep) {
+  Editor e;
+  e.para({"one two"});
+  e.open(0, 1);
+  const std::string before = e.rvf();
+  e.select(0, 1, 0, 4);
+  ASSERT_TRUE(e.ed->InsertStringTag("ONE", 3));
+  EXPECT_EQ(e.text(), "ONE two");
+  EXPECT_EQ(e.ed->UndoAction(), rvutInsert);
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_EQ(e.ed->RedoAction(), rvutInsert);
+  e.ed->Redo();
+  EXPECT_EQ(e.text(), "ONE two");
+}
+
+TEST(EditorChange, AnEmptyUndoListBeepsAndChangesNothing) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 1);
+  const std::string before = e.rvf();
+  Press(e.ed.get(), "C-z");
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_EQ(e.beeps, 1);
+}
+
+TEST(EditorChange, AltBackspaceUndoesWithoutABeep) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 4);
+  Press(e.ed.get(), "BS");
+  e.beeps = 0;
+  Press(e.ed.get(), "A-BS");
+  EXPECT_EQ(e.text(), "one");
+  EXPECT_EQ(e.beeps, 0);
+}
+
+TEST(EditorChange, ClearUndoEmptiesBothLists) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 4);
+  Press(e.ed.get(), "'ab' C-z");
+  ASSERT_NE(e.ed->UndoAction(), rvutNone);
+  ASSERT_NE(e.ed->RedoAction(), rvutNone);
+  e.ed->ClearUndo();
+  EXPECT_EQ(e.ed->UndoAction(), rvutNone);
+  EXPECT_EQ(e.ed->RedoAction(), rvutNone);
+}
+
+TEST(EditorChange, AnUndoLimitOfZeroRecordsNothing) {
+  Editor e;
+  e.para({"one"});
+  e.ed->SetUndoLimit(0);
+  e.open(0, 4);
+  Press(e.ed.get(), "'ab'");
+  EXPECT_EQ(e.ed->UndoAction(), rvutNone);
+  EXPECT_EQ(e.text(), "oneab");
+}
+
+TEST(EditorChange, ExtraIntegerPropertiesChangeAsOneUndoableStep) {
+  Editor e;
+  e.para({"ab"});
+  e.open(0, 2);
+  QImage img(20, 10, QImage::Format_RGB32);
+  img.fill(Qt::red);
+  ASSERT_TRUE(e.ed->InsertPicture("pic", std::make_unique<TBitmap>(img), rvvaBaseline));
+  int pic = -1;
+  for (int i = 0; i < e.doc().GetItemCount(); ++i)
+    if (e.doc().GetItemStyle(i) == rvsPicture) pic = i;
+  ASSERT_GE(pic, 0);
+  int changes = 0;
+  e.ed->OnChange = [&](TCustomRichVistaEdit *) { ++changes; };
+  const std::string before = e.rvf();
+  ASSERT_TRUE(e.ed->SetItemExtraIntPropertyEd(pic, rvepImageWidth, true, 40));
+  int w = 0;
+  ASSERT_TRUE(e.ed->GetItemExtraIntProperty(pic, rvepImageWidth, w));
+  EXPECT_EQ(w, 40);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(e.ed->UndoAction(), rvutModifyItem);
+  EXPECT_FALSE(e.ed->SetItemExtraIntPropertyEd(pic, rvepImageWidth, true, 40)) << "the same value is no change";
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
+// ------------------------------------------------------------ settings
+
+TEST(EditorSettings, CreationDefaults) {
+  Editor e;
+  EXPECT_EQ(e.ed->AcceptDragDropFormats.Raw_(), 191);
+  EXPECT_TRUE(e.ed->AcceptDragDropFormats.Has(rvddRVF));
+  EXPECT_FALSE(e.ed->AcceptDragDropFormats.Has(rvddURL));
+  EXPECT_EQ(e.ed->EditorOptions, TRVEditorOptions{rvoClearTagOnStyleApp});
+  EXPECT_EQ(e.ed->UndoLimit(), -1);
+  EXPECT_FALSE(e.ed->ReadOnly());
+  // Trim at wrap points, jump mode around exports, the root document; no
+  // hyperlink list outside jump mode, no external leading.
+  EXPECT_EQ(e.ed->Flags, int(rvflTrim) | int(rvflJumpsForExport) | int(rvflRoot));
+  EXPECT_FALSE(e.ed->KeyboardScrolling);
+  EXPECT_EQ(e.doc().TabNavigation, rvtnNone);
+}
+
+TEST(EditorSettings, TabNavigationIsNotSupported) {
+  Editor e;
+  EXPECT_NO_THROW(e.ed->SetTabNavigation(rvtnNone));
+  try {
+    e.ed->SetTabNavigation(rvtnTab);
+    ADD_FAILURE() << "no error";
+  } catch (const ERichVistaError &x) {
+    EXPECT_STREQ(x.what(), "Not supported in editor");
+  }
+}
+
+TEST(EditorSettings, TabTypesSpacesOnlyWhenTheEditorWantsTabs) {
+  SKIP_UNLESS_BUILT(kText);
+  Editor e;
+  e.sheet.SetSpacesInTab(3);
+  e.para({"ab"});
+  e.open(0, 1);
+  Press(e.ed.get(), "Tab");
+  EXPECT_EQ(e.text(), "ab");
+  e.ed->EditorOptions.Include(rvoWantTabs);
+  e.open(0, 1);
+  Press(e.ed.get(), "Tab");
+  EXPECT_EQ(e.text(), "   ab");
+}
+
+TEST(EditorSettings, EnterIsLeftToTheWindowWithoutReturns) {
+  Editor e;
+  e.para({"ab"});
+  e.ed->EditorOptions.Include(rvoDoNotWantReturns);
+  e.open(0, 2);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+  QApplication::sendEvent(e.ed.get(), &press);
+  EXPECT_FALSE(press.isAccepted()) << "the window's default button takes it";
+  EXPECT_EQ(e.text(), "ab");
+  e.ed->EditorOptions.Include(rvoDoNotWantShiftReturns);
+  e.ed->EditorOptions.Exclude(rvoDoNotWantReturns);
+  Press(e.ed.get(), "S-Enter");
+  EXPECT_EQ(e.text(), "ab");
+  Press(e.ed.get(), "Enter");
+  EXPECT_EQ(e.text(), "a|b");
+}
+
+TEST(EditorSettings, RightToLeftSwapsLeftAndRight) {
+  Fixture f(kTwoParas);
+  f.e.ed->SetBiDiMode(rvbdRightToLeft);
+  f.e.open(0, 2);
+  Press(f.e.ed.get(), "Left");
+  EXPECT_EQ(f.e.caretPos(), "0 2");
+  Press(f.e.ed.get(), "Right Right");
+  EXPECT_EQ(f.e.caretPos(), "0 0");
+}
+
+TEST(EditorSettings, RightToLeftReportsTheKeysDirection) {
+  SKIP_UNLESS_BUILT(kMoves);
+  Fixture f(kTwoParas);
+  f.e.ed->SetBiDiMode(rvbdRightToLeft);
+  f.e.open(1, 11);
+  Press(f.e.ed.get(), "Left");
+  EXPECT_EQ(f.getOuts, "left") << "Left moved forward and could not";
+}
+
+// ------------------------------------------------------------ jump mode
+
+TEST(EditorJumpMode, HeldCtrlWithCtrlJumps) {
+  SKIP_UNLESS_BUILT(kJump);
+  Editor e;
+  e.para({"one"});
+  e.open(0, 1);
+  QTest::keyPress(e.ed.get(), Qt::Key_Control, Qt::ControlModifier);
+  EXPECT_FALSE(e.doc().InJumpMode()) << "only with rvoCtrlJumps";
+  QTest::keyRelease(e.ed.get(), Qt::Key_Control);
+  e.ed->EditorOptions.Include(rvoCtrlJumps);
+  QTest::keyPress(e.ed.get(), Qt::Key_Control, Qt::ControlModifier);
+  EXPECT_TRUE(e.doc().InJumpMode());
+  EXPECT_TRUE(e.ed->Flags & rvflBuildJumps);
+  QTest::keyRelease(e.ed.get(), Qt::Key_Control);
+  EXPECT_FALSE(e.doc().InJumpMode());
+}
+
+TEST(EditorJumpMode, LeftOnAnyChangeAndOnFocusLoss) {
+  SKIP_UNLESS_BUILT(kJump);
+  Editor e;
+  e.para({"one"});
+  e.ed->EditorOptions.Include(rvoCtrlJumps);
+  e.open(0, 1);
+  QTest::keyPress(e.ed.get(), Qt::Key_Control, Qt::ControlModifier);
+  ASSERT_TRUE(e.doc().InJumpMode());
+  e.ed->InsertStringTag("x", 0);
+  EXPECT_FALSE(e.doc().InJumpMode());
+  QTest::keyPress(e.ed.get(), Qt::Key_Control, Qt::ControlModifier);
+  ASSERT_TRUE(e.doc().InJumpMode());
+  e.ed->clearFocus();
+  EXPECT_FALSE(e.doc().InJumpMode());
+}
+
+TEST(EditorJumpMode, ReadOnlyIsJumpMode) {
+  SKIP_UNLESS_BUILT(kJump);
+  Editor e;
+  e.para({"one"});
+  e.open(0, 1);
+  e.ed->SetReadOnly(true);
+  EXPECT_TRUE(e.doc().InJumpMode());
+  e.ed->clearFocus();
+  EXPECT_TRUE(e.doc().InJumpMode()) << "a read-only editor keeps it without the focus";
+  e.ed->SetReadOnly(false);
+  EXPECT_FALSE(e.doc().InJumpMode());
+}
+
+// ---------------------------------------------------------------- pages
+
+// However small the window, a page key moves the caret.
+TEST(EditorPages, PageKeysMoveWhateverTheClientHeight) {
+  SKIP_UNLESS_BUILT(kMoves);
+  for (const int height : {0, 1, 2, 100}) {
+    SCOPED_TRACE(height);
+    Fixture f(kLong);
+    f.e.open(0, 1);
+    f.e.ed->resize(300, height);
+    Press(f.e.ed.get(), "PgDn");
+    const std::string afterDown = f.e.caretPos();
+    EXPECT_NE(afterDown, "0 0");
+    Press(f.e.ed.get(), "PgUp");
+    EXPECT_EQ(f.e.caretPos(), "0 0");
+  }
+}
+
+// ---------------------------------------------------------------- caret
+
+TEST(EditorCaret, IsDrawnAtTheCaretWhileFocusedAndBlinks) {
+  ManualTimerClock clock;
+  Editor e;
+  e.para({"one two"});
+  e.open(0, 3);
+  ASSERT_TRUE(e.ed->hasFocus());
+  const QRect r = e.ed->CaretRect();
+  ASSERT_FALSE(r.isEmpty());
+  EXPECT_EQ(r.left(), e.doc().CaretX);
+  EXPECT_EQ(r.top(), e.doc().CaretTop);
+  EXPECT_EQ(r.height(), e.doc().CaretHeight);
+  EXPECT_EQ(e.doc().CaretX, 20) << "after the second character";
+  EXPECT_TRUE(e.ed->CaretBlinkOn());
+  const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+  if (flash > 0) {
+    clock.advance(flash / 2);
+    EXPECT_FALSE(e.ed->CaretBlinkOn());
+    clock.advance(flash / 2);
+    EXPECT_TRUE(e.ed->CaretBlinkOn());
+  }
+  // A move shows it at once at its new place.
+  if (flash > 0) clock.advance(flash / 2);
+  Press(e.ed.get(), "Right");
+  EXPECT_TRUE(e.ed->CaretBlinkOn());
+  EXPECT_EQ(e.ed->CaretRect().left(), 30);
+  e.ed->clearFocus();
+  EXPECT_TRUE(e.ed->CaretRect().isEmpty());
+  EXPECT_EQ(clock.runningCount(), 0u) << "no blinking without the focus";
+}
+
+TEST(EditorCaret, FollowsScrolling) {
+  Fixture f(kLong);
+  f.e.open(0, 1);
+  const int top = f.e.ed->CaretRect().top();
+  f.e.ed->VScroll(TRVScroller::sbPageDown);
+  ASSERT_GT(f.e.ed->VScrollPos(), 0);
+  EXPECT_EQ(f.e.ed->CaretRect().top(), top - f.e.doc().GetVOffs());
+}
+
+TEST(EditorCaret, HiddenWhenReadOnlyWithTheOption) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 2);
+  e.ed->SetReadOnly(true);
+  EXPECT_FALSE(e.ed->CaretRect().isEmpty());
+  e.ed->EditorOptions.Include(rvoHideReadOnlyCaret);
+  EXPECT_TRUE(e.ed->CaretRect().isEmpty());
+}
+
+TEST(EditorCaret, TheMenuKeyAsksForTheContextMenuAtTheCaret) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 3);
+  QPoint asked(-1, -1);
+  e.ed->OnContextPopup = [&](TCustomRichVista *, int X, int Y) { asked = QPoint(X, Y); };
+  QContextMenuEvent ev(QContextMenuEvent::Keyboard, QPoint(0, 0), e.ed->mapToGlobal(QPoint(0, 0)));
+  QApplication::sendEvent(e.ed.get(), &ev);
+  EXPECT_EQ(asked, e.ed->CaretRect().bottomLeft());
+}
+
+TEST(EditorCaret, CaretItemAndOffset) {
+  Fixture f(kTwoParas);
+  f.e.open(1, 3);
+  EXPECT_EQ(f.e.ed->GetCaretItemNo(), 1);
+  EXPECT_EQ(f.e.ed->GetCaretOffset(), 3);
+  EXPECT_EQ(f.e.ed->GetCurrentItem(), f.e.doc().GetItem(1));
+}
+
+TEST(EditorCaret, StyleEventsFollowTheCaret) {
+  Editor e;
+  e.sheet.TextStyles().Add()->Style = fsBold;
+  e.sheet.ParaStyles().Add();
+  const int bold = e.sheet.TextStyles().Count() - 1, para = e.sheet.ParaStyles().Count() - 1;
+  e.para({"plain"});
+  e.para({"bold"}, para, bold);
+  e.open(0, 2);
+  std::vector<std::string> events;
+  e.ed->OnCurTextStyleChanged = [&](TCustomRichVistaEdit *) { events.push_back("text"); };
+  e.ed->OnCurParaStyleChanged = [&](TCustomRichVistaEdit *) { events.push_back("para"); };
+  e.caret(1, 2);
+  EXPECT_EQ(e.ed->CurTextStyleNo(), bold);
+  EXPECT_EQ(e.ed->CurParaStyleNo(), para);
+  EXPECT_EQ(events, (std::vector<std::string>{"text", "para"}));
+  events.clear();
+  e.caret(1, 3);
+  EXPECT_TRUE(events.empty()) << "nothing changed";
+  e.ed->SetCurTextStyleNo(0);
+  EXPECT_EQ(events, (std::vector<std::string>{"text"}));
+  EXPECT_EQ(e.ed->CurTextStyleNo(), 0);
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+// rvedit: a window with the rich-text editor, for trying the editor by
+// hand and for scripted checks under a real X server.
+//   rvedit [--title TITLE] [FILE]
+// FILE is read as RVF when its name ends in ".rvf", else as UTF-8 text (one
+// paragraph a line); without it the editor starts empty. Nothing is saved.
+#include <QApplication>
+#include <QMainWindow>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "richtext/controls/RichVistaEdit.h"
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/RVItem.h"
+#include "richtext/document/RVStyle.h"
+#include "richtext/document/RVUni.h"
+
+using namespace kc;
+
+namespace {
+
+void AddTextLine(TCustomRVData &Doc, std::string_view Line) {
+  const QString q = QString::fromUtf8(Line.data(), qsizetype(Line.size()));
+  auto item = RichVistaTextItemClass(&Doc);
+  item->StyleNo = 0;
+  item->ParaNo = 0;
+  item->ItemOptions.Include(rvioUnicode);
+  Doc.AddItem(WideStringToRaw(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size()))),
+              std::move(item));
+}
+
+// One paragraph a line; an empty text is one empty paragraph, so that the
+// caret has a place from the start.
+void LoadPlainText(TCustomRVData &Doc, std::string Text) {
+  if (!Text.empty() && Text.back() == '\n') Text.pop_back();
+  size_t start = 0;
+  while (true) {
+    const size_t end = Text.find('\n', start);
+    std::string line = Text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    AddTextLine(Doc, line);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+}
+
+bool EndsWith(const std::string &s, std::string_view tail) {
+  if (s.size() < tail.size()) return false;
+  std::string end = s.substr(s.size() - tail.size());
+  for (char &c : end) c = char(std::tolower(uint8_t(c)));
+  return end == tail;
+}
+
+class Window : public QMainWindow {
+public:
+  Window() {
+    Sheet.TextStyles().Items(0)->Unicode = true;
+    Sheet.TextStyles().Items(0)->FontName = "Liberation Sans";
+    Sheet.DefUnicodeStyle = 0;
+    Editor = new TRichVistaEdit(this);
+    Editor->Style = &Sheet;
+    setCentralWidget(Editor);
+    resize(480, 320);
+  }
+  TRVStyle Sheet;
+  TRichVistaEdit *Editor;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  std::string title = "rvedit", file;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--title" && i + 1 < argc) {
+      title = argv[++i];
+    } else if (a == "--help" || a == "-h") {
+      std::printf("usage: rvedit [--title TITLE] [FILE]\n");
+      return 0;
+    } else if (!a.empty() && a[0] == '-') {
+      std::fprintf(stderr, "rvedit: unknown option %s\n", a.c_str());
+      return 2;
+    } else {
+      file = a;
+    }
+  }
+  Window w;
+  w.setWindowTitle(QString::fromStdString(title));
+  TRVEditRVData &doc = *w.Editor->EditData();
+  if (!file.empty()) {
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes)) {
+      std::fprintf(stderr, "rvedit: cannot read %s\n", file.c_str());
+      return 1;
+    }
+    if (EndsWith(file, ".rvf")) {
+      const TRVFReadResult r = LoadRvfFromStream(doc, bytes);
+      if (!r.Ok) {
+        std::fprintf(stderr, "rvedit: %s is no readable RVF: %s\n", file.c_str(), r.Error.c_str());
+        return 1;
+      }
+    } else {
+      LoadPlainText(doc, bytes);
+    }
+  }
+  if (doc.GetItemCount() == 0) LoadPlainText(doc, std::string());
+  w.show();
+  w.Editor->ReformatDocument();
+  w.Editor->setFocus();
+  return app.exec();
+}
