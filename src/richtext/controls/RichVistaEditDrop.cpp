@@ -117,6 +117,11 @@ bool TCustomRichVistaEdit::OleDragEnter(const QMimeData &Data) {
   if (!Style || (GetReadOnly() && !(Flags & rvflDropIntoReadOnly))) return false;
   const DataObject data(&Data);
   if (ChooseDropFormat(HasFormatOf(data), AcceptDragDropFormats, 0, IsCurrentStyleUnicode(*this)) == 0) return false;
+  // An editor that was never focused may hold nothing yet, not even the
+  // empty line a drop can go into.
+  TRVEditRVData *d = EditData();
+  d->EnsureNotEmpty();
+  if (d->GetItemCount() > 0 && d->DrawLines.Count() == 0) ReformatDocument();
   if (!FDropCaret) FDropCaret = std::make_unique<TRVDropCaret>();
   ++FDropCaret->UseCount;
   FDropScrollTimer.start(kDropScrollFirstDelayMs, [this] { DropScrollTick(); });

@@ -50,7 +50,7 @@ struct PasteDoc {
       doc().Items.Add(p, std::move(item));
     }
     ed->ReformatDocument();
-    caret(0, 2);
+    if (doc().GetItemCount() > 0) caret(0, 2);
   }
   ~PasteDoc() {
     ed.reset();
