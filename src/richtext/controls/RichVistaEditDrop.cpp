@@ -256,6 +256,8 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
   ReleaseDropCaret();
   if (locked) {
     EditData()->UndoList->GroupModeCount = groupModeBefore;
+    // When nothing went in, no step is left for an undo to find.
+    if (effect == 0) EditData()->UndoList->RemoveEmptyLastGroup();
     outer->setUpdatesEnabled(true);
   }
   TRVEditRVData *od = outer->EditData();

@@ -218,12 +218,14 @@ TEST(Drop, MoveThatIsRefusedKeepsTheSource) {
       source.select(0, 1, 0, 4); // "abc"
       if (c.Set) c.Set(target);
       const std::string before = source.rvf(), targetBefore = target.rvf();
+      const int sourceSteps = source.doc().UndoList->Count();
       const Qt::DropAction result = DragSelection(*source.ed, *target.ed, XBefore(sameEditor ? 7 : 3), kLineY, true,
                                                   c.Tamper);
       const std::string where = std::string(c.Name) + (sameEditor ? ", same editor" : ", other editor");
       EXPECT_EQ(result, Qt::IgnoreAction) << where;
       EXPECT_EQ(source.rvf(), before) << where;
       EXPECT_EQ(target.rvf(), targetBefore) << where;
+      EXPECT_EQ(source.doc().UndoList->Count(), sourceSteps) << where << ": no step left behind";
     }
   }
 }
