@@ -139,6 +139,13 @@ public:
   // drop did. Tests put their own runner in place of QDrag::exec.
   std::function<Qt::DropAction(QDrag &)> DragRunner;
   void StartDragSelection();
+  // What a drag of the selection may do, asked as it starts (a view only
+  // copies), and what it did, told when it has ended.
+  virtual Qt::DropActions StartingDrag(QDrag &Drag) {
+    (void)Drag;
+    return Qt::CopyAction;
+  }
+  virtual void DragEnded(Qt::DropAction Result) { (void)Result; }
 
   // Fires a deferred record at once (the receiving side of posted records).
   void DispatchDeferredEvent(TRVMessageData &Data);

@@ -684,6 +684,7 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
     if (!FPreedit.isEmpty() && !caret.isEmpty()) PaintPreedit(p, caret);
     else if (FCaretOn && !caret.isEmpty()) p.fillRect(QRect(caret.left(), caret.top(), 1, caret.height()), Qt::black);
     FLastCaret = caret;
+    PaintDropCaret(p);
   } catch (...) {
     LogCaughtException("painting the caret");
   }

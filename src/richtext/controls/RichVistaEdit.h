@@ -15,6 +15,7 @@
 #include "richtext/controls/RichVista.h"
 
 class QMimeData;
+class QDrag;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDragLeaveEvent;
@@ -28,6 +29,7 @@ namespace kc {
 
 class TCustomRichVistaEdit;
 class TRVRTFReaderProperties;
+class DataObject;
 
 enum TRVEditorOption : uint8_t {
   rvoClearTagOnStyleApp,
@@ -206,13 +208,30 @@ public:
   const QString &PreeditText() const { return FPreedit; }
 
   // ---- clipboard and drops
+  // Whether the clipboard holds text, a bitmap, RTF or RVF.
   bool CanPaste() const;
+  // The question of a program that asks about one format (0: any of them);
+  // false while read-only.
+  bool CanPasteFormat(unsigned Format) const;
+  // OnPaste, then the first format the clipboard holds: RVF, RTF, Unicode
+  // text, ANSI text, a bitmap. A format that fails is not followed by the
+  // next one.
   void Paste();
   bool PasteRVF();
   bool PasteRTF();
   bool PasteText();
   bool PasteTextW();
   bool PasteBitmap(bool TextAsName);
+  // Asked for the item of a dropped URL (DocFormat 4): its text style (the
+  // current one on entry), tag and text (the title on entry).
+  std::function<void(TCustomRichVistaEdit *, const std::string &Url, int DocFormat, int &StyleNo, TRVTag &Tag,
+                     std::string &Text)>
+      OnReadHyperlink;
+  // The target side of a drag, in client coordinates; each answers whether
+  // a drop would be taken (enter: at all; over: at that point).
+  bool OleDragEnter(const QMimeData &Data);
+  bool OleDragOver(int X, int Y);
+  void OleDragLeave();
   // A drop of Data at the drop caret (Move: the source will delete its
   // copy); the effect: 0 none, 1 copy, 2 move.
   int OleDrop(const QMimeData &Data, bool Move);
@@ -222,6 +241,10 @@ public:
   unsigned PreferredDropFormat() const;
   // Vertical auto-scroll direction during a drag over the editor.
   int DropVScrollDirection() const { return FDropVScroll; }
+  // Where a drop would go, in client coordinates (empty when none).
+  QRect DropCaretRect() const;
+  // The drop place as an item position; false when there is none.
+  bool GetDropCaret(int &ItemNo, int &Offs) const;
   // ---- end of clipboard and drops
 
   // The caret's place, the current text style's font, the caret's
@@ -258,6 +281,11 @@ protected:
   void dragMoveEvent(QDragMoveEvent *Event) override;
   void dragLeaveEvent(QDragLeaveEvent *Event) override;
   void dropEvent(QDropEvent *Event) override;
+  // A drag of this editor's selection may also move it; a move that ended
+  // elsewhere deletes the selection here.
+  Qt::DropActions StartingDrag(QDrag &Drag) override;
+  void DragEnded(Qt::DropAction Result) override;
+  void PaintDropCaret(QPainter &Painter);
   // ---- end of clipboard and drops
 
   // Key handling with Windows-like key codes (RichVistaEditKeys.cpp). Key
@@ -309,6 +337,37 @@ private:
 
   // ---- clipboard and drops
   int FDropVScroll = 0;
+  // The place a drop goes to while something is dragged over the editor;
+  // several drag sessions may share it.
+  struct TRVDropCaret {
+    TCustomRVFormattedData *RVData = nullptr;
+    int ItemNo = -1, Offs = -1;
+    int UseCount = 0;
+    QRect Rect; // document coordinates
+  };
+  std::unique_ptr<TRVDropCaret> FDropCaret;
+  GuiTimer FDropScrollTimer;
+  QPoint FDropPoint;
+  // A drag of this editor's selection is running; its data; whether a move
+  // that ends elsewhere still has to delete the selection here.
+  bool FDragFromHere = false, FDeleteDraggedOnMove = false;
+  QPointer<QMimeData> FDraggedData;
+  // The format the last drop inserted (0: none).
+  unsigned FDroppedFormat = 0;
+  void ReleaseDropCaret();
+  void HideDropCaret();
+  void DropScrollTick();
+  bool InsertDroppedFormat(const DataObject &Data, unsigned Format);
+  bool InsertDroppedUrl(const DataObject &Data);
+  bool InsertDroppedFiles(const DataObject &Data);
+  bool PasteFormat(const DataObject &Data, unsigned Format);
+  bool InsertTextOf(const DataObject &Data, bool Unicode);
+  bool InsertBitmapOf(const DataObject &Data, bool TextAsName);
+  bool InsertRVFBlock(std::string_view Block);
+  bool InsertRTFWithBase(std::string_view Rtf, const std::string &BasePath);
+  // Runs an insertion of data that may turn out unreadable: the selection
+  // that the insertion deleted first comes back when nothing went in.
+  bool InsertKeepingSelection(const std::function<bool()> &Insert);
   // ---- end of clipboard and drops
 };
 

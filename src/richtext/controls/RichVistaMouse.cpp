@@ -231,9 +231,12 @@ void TCustomRichVista::StartDragSelection() {
   drag->setMimeData(MakeDragData(data));
   // A copy: the view, and its runner with it, may be freed while it runs.
   const std::function<Qt::DropAction(QDrag &)> runner = DragRunner;
-  const Qt::DropAction result = runner ? runner(*drag) : drag->exec(Qt::CopyAction, Qt::CopyAction);
+  const Qt::DropActions actions = StartingDrag(*drag);
+  const Qt::DropAction result =
+      runner ? runner(*drag) : drag->exec(actions, actions & Qt::MoveAction ? Qt::MoveAction : Qt::CopyAction);
   if (!self) return; // the talk was closed while the drag ran
   if (drag) drag->deleteLater();
+  DragEnded(result);
   TRVMouseSelection &after = RVData()->MouseSel;
   if (result == Qt::IgnoreAction && after.Dragging) {
     // Nothing was dropped: the press was a click inside the selection.
