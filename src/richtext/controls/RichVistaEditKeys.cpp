@@ -330,7 +330,8 @@ void TCustomRichVistaEdit::KeyPress(std::u16string_view Text) {
     InsertText(std::string(size_t(n), ' '));
     return;
   }
-  if (d->InsertTypedText(Text)) Change(true);
+  // Typing reports its own change.
+  d->InsertTypedText(Text);
   update();
 }
 

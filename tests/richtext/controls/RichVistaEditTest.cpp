@@ -191,7 +191,7 @@ const KeyRow kMovesRows[] = {
     {"HomeOnAWrappedLine", kWrapped, 0, 13, "Home", "aaaa bbbb cccc", "0 10", "", "", kNone},
     {"EndOnAWrappedLineStopsBeforeTheWrapSpace", kWrapped, 0, 7, "End", "aaaa bbbb cccc", "0 9", "", "", kNone},
     {"HomeOnTheFirstLine", kWrapped, 0, 3, "Home", "aaaa bbbb cccc", "0 0", "", "", kNone},
-    {"DownOnAWrappedLine", kWrapped, 0, 2, "Down", "aaaa bbbb cccc", "0 6", "", "", kMoves},
+    {"DownOnAWrappedLine", kWrapped, 0, 2, "Down", "aaaa bbbb cccc", "0 11", "", "", kMoves},
 };
 
 const KeyRow kSelectionRows[] = {
