@@ -11,6 +11,7 @@
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVFuncs.h"
 #include "richtext/document/RVMarker.h"
+#include "richtext/document/RVScratchData.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
@@ -21,46 +22,17 @@ namespace {
 // questions as the editor's document would, with items of its own. One
 // empty text item stands in front of what is read, so that whether the
 // first item read continues a paragraph shows in its flags.
-class TRVInsertScratch : public TCustomRVData {
+class TRVInsertScratch : public TRVFScratchData {
 public:
-  explicit TRVInsertScratch(TCustomRVData &Target) : T(Target) {
+  explicit TRVInsertScratch(TCustomRVData &Target) : TRVFScratchData(Target) {
     auto seed = RichVistaTextItemClass(this);
     seed->StyleNo = 0;
     seed->ParaNo = 0;
     Items.Add(std::string(), std::move(seed));
   }
-  ~TRVInsertScratch() override { Clear(); }
-
-  TRVOptions GetOptions() const override { return T.GetOptions(); }
-  TRVFOptions GetRVFOptions() const override { return T.GetRVFOptions(); }
-  TRVRTFOptions GetRTFOptions() const override { return T.GetRTFOptions(); }
-  TRVFWarnings GetRVFWarnings() const override { return T.GetRVFWarnings(); }
-  void SetRVFWarnings(TRVFWarnings Value) override { T.SetRVFWarnings(Value); }
-  TRVFReaderStyleMode GetRVFTextStylesReadMode() const override { return T.GetRVFTextStylesReadMode(); }
-  TRVFReaderStyleMode GetRVFParaStylesReadMode() const override { return T.GetRVFParaStylesReadMode(); }
-  uint16_t GetFlags() const override { return T.GetFlags(); }
-  TRVStyle *GetRVStyle() const override { return T.GetRVStyle(); }
-  HPALETTE GetPalette() const override { return T.GetPalette(); }
-  const TRVLogPalette *GetPaletteInfo() const override { return T.GetPaletteInfo(); }
-  TRVPaletteAction GetDoInPaletteMode() const override { return T.GetDoInPaletteMode(); }
-  TRVBiDiMode GetBiDiMode() const override { return T.GetBiDiMode(); }
-  QWidget *GetParentControl() const override { return T.GetParentControl(); }
-  std::unique_ptr<TGraphic> DoImportPicture(const std::string &Location) override {
-    return T.DoImportPicture(Location);
-  }
-  std::unique_ptr<TGraphic> DoRVFPictureNeeded(const std::string &Name, const TRVTag &Tag) override {
-    return T.DoRVFPictureNeeded(Name, Tag);
-  }
-  TControl *DoRVFControlNeeded(const std::string &Name, const TRVTag &Tag) override {
-    return T.DoRVFControlNeeded(Name, Tag);
-  }
-  TCustomImageList *DoRVFImageListNeeded(int ImageListTag) override { return T.DoRVFImageListNeeded(ImageListTag); }
 
   // Whether the first item read continues the paragraph before it.
   bool FirstContinues() const { return GetItemCount() > 1 && GetItem(1)->GetContinuePara(); }
-
-private:
-  TCustomRVData &T;
 };
 
 bool MayContinue(const TCustomRVItemInfo *Prev, const TCustomRVItemInfo *Item) {
