@@ -279,7 +279,7 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
     // Right-to-left text runs the other way: Left moves forward.
     const bool forward = (Key == VK_RIGHT) != (BiDiMode == rvbdRightToLeft);
     if (forward ? d->MoveCaretRight(shift, ctrl) : d->MoveCaretLeft(shift, ctrl))
-      getOut((Key == VK_RIGHT) ? rvdRight : rvdLeft);
+      getOut(forward ? rvdRight : rvdLeft);
     caretKey = true;
     break;
   }

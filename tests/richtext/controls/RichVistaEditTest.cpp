@@ -537,13 +537,13 @@ TEST(EditorSettings, RightToLeftSwapsLeftAndRight) {
   EXPECT_EQ(f.e.caretPos(), "0 0");
 }
 
-TEST(EditorSettings, RightToLeftReportsTheKeysDirection) {
+TEST(EditorSettings, RightToLeftSwapsTheMoveAndTheDirectionReported) {
   SKIP_UNLESS_BUILT(kMoves);
   Fixture f(kTwoParas);
   f.e.ed->SetBiDiMode(rvbdRightToLeft);
   f.e.open(1, 11);
   Press(f.e.ed.get(), "Left");
-  EXPECT_EQ(f.getOuts, "left") << "Left moved forward and could not";
+  EXPECT_EQ(f.getOuts, "right") << "Left moved forward, to the end, and could not go on";
 }
 
 // ------------------------------------------------------------ jump mode
