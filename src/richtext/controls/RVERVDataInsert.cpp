@@ -191,6 +191,7 @@ bool TRVEditRVData::InsertItemAtCaret(std::string Text, std::unique_ptr<TCustomR
     SetCaretItemPos(0, 0);
   }
   FinishEditing(true);
+  NotifyChange();
   return true;
 }
 

@@ -100,6 +100,8 @@ public:
   void AddUndoRecord(std::unique_ptr<TRVUndoInfo> Record);
   void AppendGroup(std::unique_ptr<TRVUndoInfos> Group);
   void RemoveEmptyLastGroup();
+  // Trades all groups with Other's, to set them aside and bring them back.
+  void SwapGroups(std::vector<std::unique_ptr<TRVUndoInfos>> &Other) { FGroups.swap(Other); }
   // Perform the last group; ERichVistaError "Undo buffer is empty" when
   // there is none.
   void PerformUndo(TRVEditRVData &Data);

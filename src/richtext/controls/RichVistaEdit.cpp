@@ -69,6 +69,7 @@ void TRVEditControlData::DoChange(bool ClearRedo) {
   // An insertion reports its change once, when its frame ends.
   if (FEditor->FInserting) {
     FEditor->Modified = true;
+    FEditor->FChangedInFrame = true;
     return;
   }
   FEditor->Change(ClearRedo);
@@ -286,31 +287,61 @@ bool TCustomRichVistaEdit::BeforeInserting() {
   d->BeginUndoSequence(rvutInsert, true);
   d->SetUndoGroupMode(true);
   const int style = d->CurTextStyleNo;
-  if (d->SelectionExists()) d->DeleteSelection();
+  if (d->SelectionExists() && d->DeleteSelection()) FChangedInFrame = true;
   d->ClearSelection(false);
   d->CurTextStyleNo = style;
   return true;
 }
 
-void TCustomRichVistaEdit::AfterInserting() {
+void TCustomRichVistaEdit::AfterInserting(bool Changed) {
   EditData()->SetUndoGroupMode(false);
   update();
-  Change(true);
+  // An insertion that put nothing in reports no change: the redo list and
+  // the modified flag stay as they were.
+  if (Changed) Change(true);
 }
 
 bool TCustomRichVistaEdit::RunInsertion(const std::function<bool(TRVEditRVData &)> &Insert) {
   TCustomRichVistaEdit *e = InnermostEditor();
+  TRVEditRVData *d = e->EditData();
+  int a = -1, ao = -1, b = -1, bo = -1;
+  const bool selected = d->SelectionExists();
+  if (selected) d->GetSelectionBounds(a, ao, b, bo, false);
+  const TRVUndoInfos *before = d->UndoList->LastGroup();
+  // Deleting the selection empties the redo list; it is set aside so that a
+  // failed insertion can give it back with the selection.
+  std::vector<std::unique_ptr<TRVUndoInfos>> redo;
+  if (selected) d->RedoList->SwapGroups(redo);
   bool result = false;
   {
     TFlagScope inserting(e->FInserting);
-    if (!e->BeforeInserting()) return false;
+    e->FChangedInFrame = false;
+    if (!e->BeforeInserting()) {
+      d->RedoList->SwapGroups(redo);
+      return false;
+    }
     struct TGroupEnd {
       TRVEditRVData *D;
       ~TGroupEnd() { D->SetUndoGroupMode(false); }
     } groupEnd{e->EditData()};
-    result = Insert(*e->EditData());
+    result = Insert(*d);
   }
-  e->AfterInserting();
+  bool changed = e->FChangedInFrame;
+  const TRVUndoInfos *after = d->UndoList->LastGroup();
+  if (!result && after && after != before && after->UndoType == rvutInsert) {
+    // Nothing went in (data that could not be read, a file that is not
+    // there), but the selection had been deleted to make room: undoing that
+    // deletion gives back exactly what was there, and the selection.
+    if (selected && !after->Records.empty()) {
+      d->Undo();
+      d->RedoList->SwapGroups(redo);
+      d->SetSelectionBounds(a, ao, b, bo);
+      changed = false;
+    }
+    // Nor does the attempt stay in the undo list as an empty step.
+    d->UndoList->RemoveEmptyLastGroup();
+  }
+  e->AfterInserting(changed);
   return result;
 }
 

@@ -298,7 +298,7 @@ protected:
   // The insertion frame around every insertion and paste: true when the
   // insertion may go on (the selection is then deleted).
   bool BeforeInserting();
-  void AfterInserting();
+  void AfterInserting(bool Changed);
   // The frame around a data operation; false when refused.
   bool RunInsertion(const std::function<bool(TRVEditRVData &)> &Insert);
 
@@ -321,6 +321,8 @@ private:
   void DeferredUndoRedo(bool Redo);
   bool FReadOnly = false;
   bool FInserting = false;
+  // Whether the insertion frame now running has changed the document.
+  bool FChangedInFrame = false;
   // The caret overlay: shown while focused; blinks with the desktop's period.
   GuiTimer FCaretTimer;
   bool FCaretOn = false;
@@ -365,9 +367,6 @@ private:
   bool InsertBitmapOf(const DataObject &Data, bool TextAsName);
   bool InsertRVFBlock(std::string_view Block);
   bool InsertRTFWithBase(std::string_view Rtf, const std::string &BasePath);
-  // Runs an insertion of data that may turn out unreadable: the selection
-  // that the insertion deleted first comes back when nothing went in.
-  bool InsertKeepingSelection(const std::function<bool()> &Insert);
   // ---- end of clipboard and drops
 };
 

@@ -69,30 +69,6 @@ bool TCustomRichVistaEdit::PasteBitmap(bool TextAsName) { return InsertBitmapOf(
 
 // ------------------------------------------------------------- readers
 
-bool TCustomRichVistaEdit::InsertKeepingSelection(const std::function<bool()> &Insert) {
-  TCustomRichVistaEdit *e = InnermostEditor();
-  TRVEditRVData *d = e->EditData();
-  int a = -1, ao = -1, b = -1, bo = -1;
-  const bool selected = d->SelectionExists();
-  if (selected) d->GetSelectionBounds(a, ao, b, bo, false);
-  const TRVUndoInfos *before = d->UndoList->LastGroup();
-  const bool result = Insert();
-  // Data that could not be read inserted nothing, but the insertion had
-  // deleted the selection to make room: that deletion is its own undo group
-  // now, and undoing it gives back exactly what was there.
-  const TRVUndoInfos *after = d->UndoList->LastGroup();
-  if (result || !after || after == before || after->UndoType != rvutInsert) return result;
-  if (selected && !after->Records.empty()) {
-    d->Undo();
-    d->RedoList->Clear();
-    d->SetSelectionBounds(a, ao, b, bo);
-    e->update();
-  }
-  // Nor does the attempt stay in the undo list as an empty step.
-  d->UndoList->RemoveEmptyLastGroup();
-  return result;
-}
-
 bool TCustomRichVistaEdit::InsertRVFBlock(std::string_view Block) {
   std::string_view rvf;
   if (!RVFOfClipboardBlock(Block, rvf)) {
@@ -101,7 +77,7 @@ bool TCustomRichVistaEdit::InsertRVFBlock(std::string_view Block) {
     return false;
   }
   if (rvf.empty()) return false;
-  return InsertKeepingSelection([&] { return InsertRVFFromStreamEd(rvf); });
+  return InsertRVFFromStreamEd(rvf);
 }
 
 bool TCustomRichVistaEdit::InsertRTFWithBase(std::string_view Rtf, const std::string &BasePath) {
@@ -112,7 +88,7 @@ bool TCustomRichVistaEdit::InsertRTFWithBase(std::string_view Rtf, const std::st
     std::string &Path;
     ~TEmptyBase() { Path.clear(); }
   } emptyBase{props.LinkBasePath};
-  return InsertKeepingSelection([&] { return InsertRTFFromStreamEd(Rtf); });
+  return InsertRTFFromStreamEd(Rtf);
 }
 
 bool TCustomRichVistaEdit::InsertTextOf(const DataObject &Data, bool Unicode) {

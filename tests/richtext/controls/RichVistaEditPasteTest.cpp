@@ -100,7 +100,13 @@ TEST(Paste, UnreadableDataChangesNothing) {
   for (const Case &c : cases) {
     for (bool selected : {false, true}) {
       PasteDoc d({"abc def", "second"});
+      // Something to redo, which a paste that put nothing in must not take.
+      d.ed->InsertText("z");
+      d.ed->Undo();
       if (selected) d.select(0, 2, 1, 3);
+      d.ed->Modified = false;
+      int changes = 0;
+      d.ed->OnChange = [&](TCustomRichVistaEdit *) { ++changes; };
       const std::string before = d.rvf();
       const int groups = d.doc().UndoList->Count();
       // Offered with text, which must not be taken instead.
@@ -109,6 +115,11 @@ TEST(Paste, UnreadableDataChangesNothing) {
       EXPECT_EQ(d.rvf(), before) << c.Name << (selected ? ", over a selection" : "");
       EXPECT_EQ(d.doc().UndoList->Count(), groups) << c.Name;
       EXPECT_EQ(d.doc().SelectionExists(), selected) << c.Name;
+      EXPECT_EQ(changes, 0) << c.Name;
+      EXPECT_FALSE(d.ed->Modified) << c.Name;
+      EXPECT_EQ(d.doc().RedoList->Count(), 1) << c.Name;
+      d.ed->Redo();
+      EXPECT_NE(d.rvf(), before) << c.Name << ": the earlier redo is still there";
     }
   }
 }
