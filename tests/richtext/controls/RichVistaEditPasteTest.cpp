@@ -195,3 +195,32 @@ TEST(PasteX11, FromAnotherProgram) {
   EXPECT_NE(d.items().find("plain"), std::string::npos) << d.items();
   EXPECT_EQ(d.items().find("*plain"), std::string::npos) << d.items();
 }
+
+// The talk input box's common pastes: RTF into an empty box, an empty
+// paragraph, and the end and middle of a line. Pasted text joins the line
+// at the caret, with no empty paragraph left before or after it.
+TEST(Paste, RtfJoinsTheLineAtTheCaret) {
+  const std::string oneLine = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\plain\\f0 x {\\b B} y\\par}";
+  const std::string twoParas = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 one {\\b B}\\par two\\par}";
+  struct Case {
+    const char *Name;
+    std::vector<std::string> Doc;
+    int CaretOffs;
+    std::string Rtf, Expected;
+  };
+  const std::vector<Case> cases = {
+      {"empty box", {}, -1, oneLine, "x |*B| y"},
+      {"empty paragraph", {""}, -1, oneLine, "x |*B| y"},
+      {"end of a line", {"abcd"}, 5, oneLine, "abcdx |*B| y"},
+      {"middle of a line", {"abcd"}, 3, oneLine, "abx |*B| ycd"},
+      {"two paragraphs into an empty box", {}, -1, twoParas, "one |*B / two"},
+      {"two paragraphs into a line", {"abcd"}, 3, twoParas, "abone |*B / twocd"},
+  };
+  for (const Case &c : cases) {
+    PasteDoc d(c.Doc);
+    if (c.CaretOffs >= 0) d.caret(0, c.CaretOffs);
+    kctest::OfferOnClipboard(Content({{"text/rtf", c.Rtf}}));
+    d.ed->Paste();
+    EXPECT_EQ(d.items(), c.Expected) << c.Name;
+  }
+}
