@@ -83,9 +83,13 @@ void TCustomRVData::TRVItemList::Delete(int i, int Count_) {
   if (Count_ <= 0) return;
   Check(i);
   Check(i + Count_ - 1);
-  if (FShared)
-    for (int k = i; k < i + Count_; ++k) (void)FItems[size_t(k)].Item.release();
+  ReleaseBorrowed(size_t(i), size_t(i + Count_));
   FItems.erase(FItems.begin() + i, FItems.begin() + i + Count_);
+}
+
+void TCustomRVData::TRVItemList::ReleaseBorrowed(size_t From, size_t To) {
+  for (size_t k = From; k < To; ++k)
+    if (FItems[k].Borrowed) (void)FItems[k].Item.release();
 }
 
 void TCustomRVData::TRVItemList::ReleaseAll() {
@@ -94,8 +98,8 @@ void TCustomRVData::TRVItemList::ReleaseAll() {
 }
 
 void TCustomRVData::TRVItemList::Clear() {
-  if (FShared) ReleaseAll();
-  else FItems.clear();
+  ReleaseBorrowed(0, FItems.size());
+  FItems.clear();
 }
 
 void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
@@ -103,12 +107,10 @@ void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
   FShared = true;
   FItems.reserve(Source.FItems.size());
   for (const TRVItemEntry &e : Source.FItems)
-    FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get())});
+    FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get()), true});
 }
 
-TCustomRVData::TRVItemList::~TRVItemList() {
-  if (FShared) ReleaseAll();
-}
+TCustomRVData::TRVItemList::~TRVItemList() { ReleaseBorrowed(0, FItems.size()); }
 
 // ===========================================================================
 // Construction

@@ -195,6 +195,8 @@ public:
   struct TRVItemEntry {
     std::string Text;
     std::unique_ptr<TCustomRVItemInfo> Item;
+    // Shown from another list, which owns the object.
+    bool Borrowed = false;
   };
   // The item list: the string list of the items with their objects. Bad
   // indices raise the list's own EListError.
@@ -209,16 +211,19 @@ public:
     int Add(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item);
     // Takes the object out of entry i (the entry stays, empty).
     std::unique_ptr<TCustomRVItemInfo> Detach(int i) { return std::move(FItems[Check(i)].Item); }
-    // Removes Count entries from i, freeing objects still in them.
+    // Removes Count entries from i, freeing objects still in them that are
+    // not borrowed.
     void Delete(int i, int Count = 1);
-    // Removes every entry, freeing objects still in them (unless shared).
+    // Removes every entry, freeing objects still in them that are not
+    // borrowed.
     void Clear();
     // Removes every entry without freeing: the objects have been given to
     // another document.
     void ReleaseAll();
     // Makes this list show Source's entries without owning their objects: a
     // snapshot that must not outlive the source's items, which clearing,
-    // deleting and freeing this list leave alone.
+    // deleting and freeing this list leave alone. Items added to it later
+    // are its own.
     void ShareFrom(const TRVItemList &Source);
     bool Shared() const { return FShared; }
 
@@ -232,6 +237,9 @@ public:
       if (i < 0 || i >= Count()) throw EListError(i);
       return i;
     }
+    // Lets go of the borrowed objects of entries [From, To) before the
+    // entries go.
+    void ReleaseBorrowed(size_t From, size_t To);
     std::vector<TRVItemEntry> FItems;
     bool FShared = false;
   };

@@ -207,7 +207,7 @@ TEST(Drop, MoveThatIsRefusedKeepsTheSource) {
       {"bad data", nullptr,
        [](QMimeData &M) {
          M.clear();
-         M.setData("application/x-richvista", QByteArray("\x40\0\0\0-1 junk", 13));
+         M.setData("application/x-richvista", QByteArray("\x40\0\0\0-1 junk", 11));
        }},
   };
   for (bool sameEditor : {true, false}) {

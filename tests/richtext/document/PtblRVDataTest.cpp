@@ -234,6 +234,32 @@ TEST(PrintCopy, ShowsTheSourceItemsAndLeavesThemAlone) {
   EXPECT_EQ(f.source->GetItemTextRaw(1), "two");
 }
 
+// A break item that counts its freeing.
+class CountedBreak : public TRVBreakItemInfo {
+public:
+  CountedBreak(TCustomRVData *Data, int &Freed) : TRVBreakItemInfo(Data, clNone, 0, 1), FFreed(Freed) {}
+  ~CountedBreak() override { ++FFreed; }
+
+private:
+  int &FFreed;
+};
+
+TEST(PrintCopy, FreesTheItemsItWasGivenAndNoneOfTheSources) {
+  PrintFixture f;
+  int freed = 0;
+  f.source->AddItem("", std::make_unique<CountedBreak>(f.source.get(), freed));
+  TCustomMainPtblRVData &copy = f.print();
+  copy.Items.Add("", std::make_unique<CountedBreak>(&copy, freed));
+  copy.Items.Insert(0, "", std::make_unique<CountedBreak>(&copy, freed));
+  copy.Items.Delete(0);
+  EXPECT_EQ(freed, 1) << "the copy's own item, deleted";
+  f.copy.reset();
+  EXPECT_EQ(freed, 2) << "and the other one with the copy";
+  EXPECT_EQ(f.source->GetItemCount(), 1);
+  f.source.reset();
+  EXPECT_EQ(freed, 3);
+}
+
 TEST(PrintCopy, ClearingDropsTheSelectionBoundsAndTheMarkers) {
   PrintFixture f;
   f.paragraphs({"a"});
