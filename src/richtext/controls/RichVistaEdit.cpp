@@ -294,7 +294,8 @@ bool TCustomRichVistaEdit::BeforeInserting() {
 }
 
 void TCustomRichVistaEdit::AfterInserting(bool Changed) {
-  EditData()->SetUndoGroupMode(false);
+  // The frame has already turned its group mode off, once: a second time
+  // would end the group mode of a caller grouping several insertions.
   update();
   // An insertion that put nothing in reports no change: the redo list and
   // the modified flag stay as they were.

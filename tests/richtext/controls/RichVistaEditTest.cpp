@@ -400,6 +400,25 @@ TEST(EditorChange, AnInsertionAndTheSelectionItReplacesAreOneUndoStep) {
   EXPECT_EQ(e.text(), "ONE two");
 }
 
+// A caller's own group takes every insertion made while its group mode is
+// on: each insertion's frame gives back exactly the group mode it took.
+TEST(EditorChange, InsertionsInsideTheCallersGroupAreOneUndoStep) {
+  Editor e;
+  e.para({"one"});
+  e.open(0, 4);
+  const std::string before = e.rvf();
+  e.ed->BeginUndoGroup(rvutInsert);
+  e.ed->SetUndoGroupMode(true);
+  e.ed->InsertText("a");
+  e.ed->InsertText("b");
+  e.ed->InsertStringTag("c", 0);
+  e.ed->SetUndoGroupMode(false);
+  EXPECT_EQ(e.text(), "oneabc");
+  EXPECT_EQ(e.doc().UndoList->GroupModeCount, 0);
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 TEST(EditorChange, AnEmptyUndoListBeepsAndChangesNothing) {
   Editor e;
   e.para({"one"});
