@@ -160,10 +160,10 @@ TEST(HtmlBlock, BasePath) {
       {"scheme in capitals, spaces around", "SourceURL:  HTTP://Example.org/a/b.htm  \n", "http://Example.org/a/"},
       {"secure web page", "SourceURL:https://example.org/x/y\r\n", "https://example.org/x/"},
       {"local file", "SourceURL:file:///home/u/My%20Docs/a.html\r\n", "/home/u/My Docs/"},
-      {"ends at NUL", std::string("SourceURL:http://h/d/p\0/more/x", 31), "http://h/d/"},
+      {"ends at NUL", std::string("SourceURL:http://h/d/p\0/more/x", 30), "http://h/d/"},
       {"no source", "<html><body>x</body></html>", ""},
       {"a bare host", "SourceURL:http://host\r\n", ""},
-      {"utf-16 block", std::string("\xFF\xFES\0o\0u\0r\0c\0e\0U\0R\0L\0:\0h\0t\0t\0p\0:\0/\0/\0h\0/\0d\0/\0p\0", 52),
+      {"utf-16 block", std::string("\xFF\xFES\0o\0u\0r\0c\0e\0U\0R\0L\0:\0h\0t\0t\0p\0:\0/\0/\0h\0/\0d\0/\0p\0", 46),
        "http://h/d/"},
   };
   for (const Case &c : cases) EXPECT_EQ(BasePathOfHtmlBlock(c.Html), c.Expected) << c.Name;
