@@ -464,7 +464,8 @@ private:
   bool InsertScratchItems(class TCustomRVData &Scratch, bool FirstContinues);
   void SplitTextItemAt(int ItemNo, int Offs);
   // Style conversion.
-  void ConvertItemStyle(int ItemNo, int UserData);
+  // True when the item took another style.
+  bool ConvertItemStyle(int ItemNo, int UserData);
   // The numbered lists around a key's edit, taken before it; after it the
   // lists are renumbered when markers came or went.
   struct TListsBefore {

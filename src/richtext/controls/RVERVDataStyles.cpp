@@ -8,12 +8,12 @@
 
 namespace kc {
 
-void TRVEditRVData::ConvertItemStyle(int ItemNo, int UserData) {
+bool TRVEditRVData::ConvertItemStyle(int ItemNo, int UserData) {
   const TRVStyle *st = GetRVStyle();
-  if (!st || !IsTextItem(ItemNo)) return;
+  if (!st || !IsTextItem(ItemNo)) return false;
   const int old = GetItemStyle(ItemNo);
   const int now = ConvertTextStyle(old, UserData, true);
-  if (now == old || now < 0 || now >= st->TextStyles().Count()) return;
+  if (now == old || now < 0 || now >= st->TextStyles().Count()) return false;
   if (ClearTagOnStyleApp) Do_Tag(ItemNo, TRVTag(), true);
   const bool oldUni = GetItem(ItemNo)->IsUnicode();
   const bool newUni = st->TextStyles().GetTextStyleSafe(now)->Unicode;
@@ -28,6 +28,7 @@ void TRVEditRVData::ConvertItemStyle(int ItemNo, int UserData) {
   } else {
     Do_StyleNo(ItemNo, now);
   }
+  return true;
 }
 
 void TRVEditRVData::ApplyStyleConversion(int UserData) {
@@ -45,6 +46,7 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     TItemPos s{si, so}, e{ei, eo};
     BeginUndoSequence(rvutStyleNo, true);
     StartEdit();
+    bool changed = false;
     // From the end back, so that splitting an item moves only what was
     // already done.
     for (int i = ei; i >= si; --i) {
@@ -54,12 +56,13 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
       const int to = i == ei ? std::min(eo, end) : end;
       if (!text || from >= to) continue;
       if (from <= before && to >= end) {
-        ConvertItemStyle(i, UserData);
+        changed = ConvertItemStyle(i, UserData) || changed;
         continue;
       }
       const int old = GetItemStyle(i);
       const int now = ConvertTextStyle(old, UserData, true);
       if (now == old || now < 0 || now >= st->TextStyles().Count()) continue;
+      changed = true;
       const TCustomRVItemInfo *item = GetItem(i);
       const uint8_t opt = item->IsUnicode() ? rvuniUnicodeBit : 0;
       const std::string whole = GetItemTextRaw(i);
@@ -134,8 +137,10 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
     SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);
     SetCaretItemPos(b.Item, b.Offs);
     SetSelectionFromItems(a.Item, a.Offs, b.Item, b.Offs);
-    FinishEditing(true);
-    NotifyChange();
+    // Nothing converted: what could be redone still can, and no change is
+    // reported.
+    FinishEditing(changed);
+    if (changed) NotifyChange();
   }
   CurTextStyleNo = newCur;
   DoCurStyleChange();

@@ -439,6 +439,7 @@ void TCustomRichVistaEdit::ApplyStyleConversion(int UserData) {
   if (!OnStyleConversion || !e->CanChange()) return;
   {
     TFlagScope inserting(e->FInserting);
+    e->FChangedInFrame = false;
     e->FConversionHandler = &OnStyleConversion;
     struct TReset {
       const TRVStyleConversionEvent *&H;
@@ -446,7 +447,8 @@ void TCustomRichVistaEdit::ApplyStyleConversion(int UserData) {
     } reset{e->FConversionHandler};
     e->EditData()->ApplyStyleConversion(UserData);
   }
-  e->Change(true);
+  // Only the current style may have changed: that is no change of the text.
+  if (e->FChangedInFrame) e->Change(true);
   e->update();
 }
 

@@ -419,6 +419,34 @@ TEST(EditorChange, InsertionsInsideTheCallersGroupAreOneUndoStep) {
   EXPECT_EQ(e.rvf(), before);
 }
 
+// Converting text that already has the wanted style, or only the style
+// typing goes on in, changes no text: no OnChange, and what could be
+// redone still can.
+TEST(EditorChange, AStyleConversionReportsAChangeOnlyWhenTextTookAnotherStyle) {
+  Editor e;
+  e.sheet.TextStyles().Add();
+  e.para({"one two"});
+  e.open(0, 4);
+  e.ed->InsertText("x");
+  e.ed->Undo();
+  int changes = 0;
+  e.ed->OnChange = [&](TCustomRichVistaEdit *) { ++changes; };
+  e.ed->OnStyleConversion = [](TCustomRichVistaEdit *, int StyleNo, int UserData, bool, int &NewStyleNo) {
+    NewStyleNo = StyleNo == 0 ? UserData : StyleNo;
+  };
+  e.ed->ApplyStyleConversion(1);
+  EXPECT_EQ(changes, 0) << "no selection: only the current style";
+  EXPECT_EQ(e.ed->CurTextStyleNo(), 1);
+  e.select(0, 1, 0, 4);
+  e.ed->ApplyStyleConversion(0);
+  EXPECT_EQ(changes, 0) << "the selected text keeps its style";
+  EXPECT_EQ(e.ed->RedoAction(), rvutInsert);
+  e.ed->ApplyStyleConversion(1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(e.doc().GetItemStyle(0), 1);
+  EXPECT_EQ(e.ed->RedoAction(), rvutNone);
+}
+
 TEST(EditorChange, AnEmptyUndoListBeepsAndChangesNothing) {
   Editor e;
   e.para({"one"});
