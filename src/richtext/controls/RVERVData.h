@@ -10,6 +10,7 @@
 // place the caret. A refused edit beeps and changes nothing. It runs on any
 // format host, so tools and tests edit without a window.
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -207,6 +208,11 @@ public:
   bool OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated);
   bool OnDelPressed(bool Ctrl, bool Repeated);
   void ApplyParaStyle(int ParaNo);
+  // The frame of every paragraph style change: Apply sets the styles of
+  // the selected paragraphs (or the caret's), items First .. Last, as one
+  // undoable step and says whether anything changed; caret and selection
+  // stay where they were.
+  bool ApplyToSelectedParas(const std::function<bool(int First, int Last)> &Apply);
   bool InsertItemAtCaret(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item, bool CaretBefore);
   // Typing at the caret in the current text style, over the selection:
   // one character extends the typing record of the characters typed just

@@ -530,13 +530,19 @@ bool TRVEditRVData::OnDelPressed(bool Ctrl, bool Repeated) {
 // -------------------------------------------------------- paragraph style
 
 void TRVEditRVData::ApplyParaStyle(int ParaNo) {
+  ApplyToSelectedParas([&](int First, int Last) {
+    Do_Para(First, Last, ParaNo);
+    return true;
+  });
+}
+
+bool TRVEditRVData::ApplyToSelectedParas(const std::function<bool(int First, int Last)> &Apply) {
   int a, ao, b, bo;
   if (SelectionExists()) {
     GetSelectionItemBoundsRaw(true, a, ao, b, bo);
   } else {
-    if (!GetCaretItemPos(a, ao)) return;
+    if (!GetCaretItemPos(a, ao)) return false;
     b = a;
-    bo = ao;
   }
   int caretItem = a, caretOffs = ao;
   GetCaretItemPos(caretItem, caretOffs);
@@ -548,12 +554,15 @@ void TRVEditRVData::ApplyParaStyle(int ParaNo) {
   BeginUndoSequence(rvutPara, true);
   StartEdit();
   State |= rvstApplyingParaStyle;
-  Do_Para(first, last, ParaNo);
+  const bool changed = Apply(first, last);
   ReformatAfterEdit();
   State &= ~rvstApplyingParaStyle;
+  UndoList->RemoveEmptyLastGroup();
   SetCaretItemPos(caretItem, caretOffs);
   if (hadSelection) SetSelectionFromItems(sa, sao, sb, sbo);
-  FinishEditing(true);
+  // Nothing changed: what could be redone still can.
+  FinishEditing(changed);
+  return changed;
 }
 
 } // namespace kc

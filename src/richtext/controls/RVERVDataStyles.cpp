@@ -149,36 +149,21 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
 void TRVEditRVData::ApplyParaStyleConversion(int UserData) {
   const TRVStyle *st = GetRVStyle();
   if (!st || GetItemCount() == 0) return;
-  int a, ao, b, bo;
-  if (SelectionExists()) {
-    GetSelectionItemBoundsRaw(true, a, ao, b, bo);
-  } else {
-    if (!GetCaretItemPos(a, ao)) return;
-    b = a;
-  }
-  int caretItem = a, caretOffs = ao;
-  GetCaretItemPos(caretItem, caretOffs);
-  const bool hadSelection = SelectionExists();
-  int sa = 0, sao = 0, sb = 0, sbo = 0;
-  if (hadSelection) GetSelectionItemBoundsRaw(false, sa, sao, sb, sbo);
-  int first, last;
-  ExpandToPara(a, b, first, last);
-  BeginUndoSequence(rvutPara, true);
-  StartEdit();
-  State |= rvstApplyingParaStyle;
-  for (int p = first; p <= last;) {
-    const int end = GetParaEndItemNo(p);
-    const int now = ConvertParaStyle(GetItemPara(p), UserData, true);
-    if (now >= 0 && now < st->ParaStyles().Count()) Do_Para(p, end, now);
-    p = end + 1;
-  }
-  ReformatAfterEdit();
-  State &= ~rvstApplyingParaStyle;
-  UndoList->RemoveEmptyLastGroup();
-  SetCaretItemPos(caretItem, caretOffs);
-  if (hadSelection) SetSelectionFromItems(sa, sao, sb, sbo);
-  FinishEditing(true);
-  NotifyChange();
+  const bool changed = ApplyToSelectedParas([&](int First, int Last) {
+    bool any = false;
+    for (int p = First; p <= Last;) {
+      const int end = GetParaEndItemNo(p);
+      const int old = GetItemPara(p);
+      const int now = ConvertParaStyle(old, UserData, true);
+      if (now != old && now >= 0 && now < st->ParaStyles().Count()) {
+        Do_Para(p, end, now);
+        any = true;
+      }
+      p = end + 1;
+    }
+    return any;
+  });
+  if (changed) NotifyChange();
 }
 
 // ----------------------------------------------------------- style sheet

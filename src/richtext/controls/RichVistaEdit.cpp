@@ -62,7 +62,10 @@ void TRVEditControlData::DoCurStyleChange() {
 bool TRVEditControlData::NoImageResize() const { return FEditor && FEditor->EditorOptions.Has(rvoNoImageResize); }
 bool TRVEditControlData::CanChange() { return FEditor && FEditor->CanChange(); }
 int TRVEditControlData::ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
-  return FEditor ? FEditor->DoConvertTextStyle(StyleNo, UserData, AppliedToText) : StyleNo;
+  return FEditor ? FEditor->DoConvertStyle(StyleNo, UserData, AppliedToText) : StyleNo;
+}
+int TRVEditControlData::ConvertParaStyle(int ParaNo, int UserData, bool AppliedToText) {
+  return FEditor ? FEditor->DoConvertStyle(ParaNo, UserData, AppliedToText) : ParaNo;
 }
 void TRVEditControlData::DoChange(bool ClearRedo) {
   if (!FEditor) return;
@@ -96,14 +99,6 @@ void TRVEditControlData::SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty 
     FEdit.Active = false;
   }
   FinishEditing(true);
-}
-
-void TRVEditControlData::ApplyParaList(int FirstItemNo, const std::vector<int32_t> &ParaNos) {
-  StartEdit();
-  State |= rvstApplyingParaStyle;
-  Do_ParaList(FirstItemNo, ParaNos);
-  ReformatAfterEdit();
-  State &= ~rvstApplyingParaStyle;
 }
 
 // ============================================================ the control
@@ -435,59 +430,29 @@ void TCustomRichVistaEdit::ApplyParaStyle(int ParaStyleNo) {
 }
 
 void TCustomRichVistaEdit::ApplyStyleConversion(int UserData) {
+  RunConversion(OnStyleConversion, [UserData](TRVEditRVData &d) { d.ApplyStyleConversion(UserData); });
+}
+
+void TCustomRichVistaEdit::ApplyParaStyleConversion(int UserData) {
+  RunConversion(OnParaStyleConversion, [UserData](TRVEditRVData &d) { d.ApplyParaStyleConversion(UserData); });
+}
+
+void TCustomRichVistaEdit::RunConversion(const TRVStyleConversionEvent &Handler,
+                                         const std::function<void(TRVEditRVData &)> &Convert) {
   TCustomRichVistaEdit *e = InnermostEditor();
-  if (!OnStyleConversion || !e->CanChange()) return;
+  if (!Handler || !e->CanChange()) return;
   {
     TFlagScope inserting(e->FInserting);
     e->FChangedInFrame = false;
-    e->FConversionHandler = &OnStyleConversion;
+    e->FConversionHandler = &Handler;
     struct TReset {
       const TRVStyleConversionEvent *&H;
       ~TReset() { H = nullptr; }
     } reset{e->FConversionHandler};
-    e->EditData()->ApplyStyleConversion(UserData);
+    Convert(*e->EditData());
   }
   // Only the current style may have changed: that is no change of the text.
   if (e->FChangedInFrame) e->Change(true);
-  e->update();
-}
-
-void TCustomRichVistaEdit::ApplyParaStyleConversion(int UserData) {
-  TCustomRichVistaEdit *e = InnermostEditor();
-  if (!OnParaStyleConversion || !e->CanChange()) return;
-  TRVEditRVData *d = e->EditData();
-  // Each paragraph of the selection gets the style the handler gives for
-  // its own; paragraphs that keep theirs are left alone.
-  int a, ao, b, bo;
-  d->GetSelectionOrCaretBounds(a, ao, b, bo, true);
-  if (a < 0 || b < 0) return;
-  int first = 0, last = 0;
-  d->ExpandToPara(a, b, first, last);
-  std::vector<int32_t> paras;
-  bool changed = false;
-  for (int i = first; i <= last; ++i) {
-    int now = d->GetItemPara(i);
-    if (i == first || d->IsParaStart(i)) {
-      int next = now;
-      OnParaStyleConversion(GetOutermostEditor(), now, UserData, true, next);
-      changed = changed || next != now;
-      now = next;
-    } else {
-      now = paras.back();
-    }
-    paras.push_back(now);
-  }
-  if (!changed) return;
-  int caretItem = -1, caretOffs = -1;
-  d->GetCaretItemPos(caretItem, caretOffs);
-  {
-    TFlagScope inserting(e->FInserting);
-    d->BeginUndoSequence(rvutPara, true);
-    e->Data()->ApplyParaList(first, paras);
-    if (caretItem >= 0) d->SetCaretItemPos(caretItem, caretOffs, false);
-    d->FinishEditing(true);
-  }
-  e->Change(true);
   e->update();
 }
 
@@ -589,7 +554,7 @@ void TCustomRichVistaEdit::DoCurStyleChangeEvent() {
   }
 }
 
-int TCustomRichVistaEdit::DoConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) {
+int TCustomRichVistaEdit::DoConvertStyle(int StyleNo, int UserData, bool AppliedToText) {
   int result = StyleNo;
   if (FConversionHandler && *FConversionHandler)
     (*FConversionHandler)(GetOutermostEditor(), StyleNo, UserData, AppliedToText, result);

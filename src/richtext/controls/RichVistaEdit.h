@@ -86,6 +86,7 @@ public:
   void DoCurStyleChange() override;
   bool CaretHighlightsJumps() const override;
   int ConvertTextStyle(int StyleNo, int UserData, bool AppliedToText) override;
+  int ConvertParaStyle(int ParaNo, int UserData, bool AppliedToText) override;
   void DoChange(bool ClearRedo) override;
 
   const TControl *ViewControl() const override;
@@ -95,8 +96,6 @@ public:
 
   // One undoable step each, inside the undo group the control opened.
   void SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value);
-  // Paragraph styles of items First .. First + size - 1.
-  void ApplyParaList(int FirstItemNo, const std::vector<int32_t> &ParaNos);
 
 private:
   TCustomRichVistaEdit *FEditor;
@@ -255,7 +254,8 @@ public:
   void SetControlCursor(TCursor Cursor) override;
   void DoCaretMoveEvent();
   void DoCurStyleChangeEvent();
-  int DoConvertTextStyle(int StyleNo, int UserData, bool AppliedToText);
+  // The style the active conversion handler gives (text or paragraph).
+  int DoConvertStyle(int StyleNo, int UserData, bool AppliedToText);
 
 protected:
   bool event(QEvent *Event) override;
@@ -317,6 +317,9 @@ private:
   friend class TRVEditControlData;
   TRVEditControlData *Data() const { return static_cast<TRVEditControlData *>(RVData()); }
   void DoUndoRedo(bool Redo);
+  // A style conversion with Handler active, reporting a change only when
+  // text or paragraphs took another style.
+  void RunConversion(const TRVStyleConversionEvent &Handler, const std::function<void(TRVEditRVData &)> &Convert);
   // Frees the open cell editor, then undoes (redoes) here.
   void DeferredUndoRedo(bool Redo);
   bool FReadOnly = false;

@@ -447,6 +447,38 @@ TEST(EditorChange, AStyleConversionReportsAChangeOnlyWhenTextTookAnotherStyle) {
   EXPECT_EQ(e.ed->RedoAction(), rvutNone);
 }
 
+// The paragraph conversion asks the handler once per paragraph; a style
+// that is not in the sheet is left alone, and the change is one step.
+TEST(EditorChange, AParagraphConversionIsOneStepAndSkipsStylesNotInTheSheet) {
+  Editor e;
+  e.sheet.ParaStyles().Add();
+  e.para({"one"});
+  e.para({"two"});
+  e.para({"three"});
+  e.open(0, 1);
+  const std::string before = e.rvf();
+  int changes = 0;
+  std::vector<int> asked;
+  e.ed->OnChange = [&](TCustomRichVistaEdit *) { ++changes; };
+  e.ed->OnParaStyleConversion = [&](TCustomRichVistaEdit *, int StyleNo, int UserData, bool, int &NewStyleNo) {
+    asked.push_back(StyleNo);
+    NewStyleNo = UserData;
+  };
+  e.select(0, 2, 1, 2);
+  e.ed->ApplyParaStyleConversion(99);
+  EXPECT_EQ(changes, 0) << "no such style";
+  EXPECT_EQ(e.rvf(), before);
+  EXPECT_EQ(asked, (std::vector<int>{0, 0}));
+  e.ed->ApplyParaStyleConversion(1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(e.doc().GetItemPara(0), 1);
+  EXPECT_EQ(e.doc().GetItemPara(1), 1);
+  EXPECT_EQ(e.doc().GetItemPara(2), 0);
+  EXPECT_TRUE(e.doc().SelectionExists());
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
 TEST(EditorChange, AnEmptyUndoListBeepsAndChangesNothing) {
   Editor e;
   e.para({"one"});
