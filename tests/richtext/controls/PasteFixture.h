@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorFixture.h"
 #include "platform/Beep.h"
 #include "platform/CodePage.h"
 #include "platform/RecordingCanvas.h"
@@ -19,23 +20,8 @@
 
 namespace kctest {
 
-class PasteEditor : public kc::TRichVistaEdit {
-public:
-  explicit PasteEditor(kc::TRVStyle &Sheet, int Width = 300, int Height = 100) {
-    kc::RecordingCanvas::Metrics m;
-    m.charWidth = 10;
-    m.ascent = 8;
-    m.descent = 2;
-    FCanvas = std::make_unique<kc::RecordingCanvas>(m);
-    LeftMargin = RightMargin = TopMargin = BottomMargin = 0;
-    Style = &Sheet;
-    resize(Width, Height);
-  }
-  kc::TCanvas *FormatCanvas() override { return FCanvas.get(); }
-
-private:
-  std::unique_ptr<kc::RecordingCanvas> FCanvas;
-};
+// The fixed-pitch editor of the key tests.
+using PasteEditor = FixedPitchEditor;
 
 struct PasteDoc {
   static constexpr int kUnicodeStyle = 6;
