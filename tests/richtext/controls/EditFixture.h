@@ -17,6 +17,24 @@
 
 namespace kctest {
 
+// The paragraphs' text joined by "|", the way a reader sees the document.
+inline std::string TextOf(kc::TRVEditRVData &Doc) {
+  std::string s = kc::TRVEditScript(Doc).Dump();
+  s = s.substr(0, s.rfind("caret"));
+  if (!s.empty()) s.pop_back();
+  for (char &c : s)
+    if (c == '\n') c = '|';
+  return s;
+}
+
+// "item offset" of the caret.
+inline std::string CaretOf(kc::TRVEditRVData &Doc) {
+  const std::string s = kc::TRVEditScript(Doc).Dump();
+  std::string c = s.substr(s.rfind("caret") + 6);
+  if (!c.empty() && c.back() == '\n') c.pop_back();
+  return c;
+}
+
 struct EditDoc {
   explicit EditDoc(int Width = 200, int W = 10, int A = 8) {
     kc::RecordingCanvas::Metrics m;
@@ -84,21 +102,8 @@ struct EditDoc {
       if (!script.Run(line, out, error)) return "error: " + error;
     return out;
   }
-  // The paragraphs' text joined by "|", the way a reader sees the document.
-  std::string text() const {
-    std::string s = kc::TRVEditScript(*doc).Dump();
-    s = s.substr(0, s.rfind("caret"));
-    if (!s.empty()) s.pop_back();
-    for (char &c : s)
-      if (c == '\n') c = '|';
-    return s;
-  }
-  std::string caretPos() const {
-    const std::string s = kc::TRVEditScript(*doc).Dump();
-    std::string c = s.substr(s.rfind("caret") + 6);
-    if (!c.empty() && c.back() == '\n') c.pop_back();
-    return c;
-  }
+  std::string text() const { return TextOf(*doc); }
+  std::string caretPos() const { return CaretOf(*doc); }
   std::string rvf() const {
     std::string s;
     kc::SaveRvfToStream(*doc, s, false);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "EditFixture.h"
 #include "platform/Beep.h"
 #include "platform/RecordingCanvas.h"
 #include "richtext/controls/RVEditScript.h"
@@ -99,22 +100,8 @@ struct Editor {
     doc().SetCaretItemPos(B, BO);
     doc().SetSelectionFromItems(A, AO, B, BO);
   }
-  // The paragraphs' text joined by "|".
-  std::string text() const {
-    std::string s = kc::TRVEditScript(doc()).Dump();
-    s = s.substr(0, s.rfind("caret"));
-    if (!s.empty()) s.pop_back();
-    for (char &c : s)
-      if (c == '\n') c = '|';
-    return s;
-  }
-  // "item offset" of the caret.
-  std::string caretPos() const {
-    const std::string s = kc::TRVEditScript(doc()).Dump();
-    std::string c = s.substr(s.rfind("caret") + 6);
-    if (!c.empty() && c.back() == '\n') c.pop_back();
-    return c;
-  }
+  std::string text() const { return TextOf(doc()); }
+  std::string caretPos() const { return CaretOf(doc()); }
   // "a-ao b-bo" of the ordered selection, "" without one.
   std::string selection() const {
     if (!doc().SelectionExists()) return "";
