@@ -10,42 +10,16 @@
 #include <string>
 #include <string_view>
 
+#include "RvTool.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "richtext/document/CRVDataFormats.h"
-#include "richtext/document/RVItem.h"
 #include "richtext/document/RVStyle.h"
-#include "richtext/document/RVUni.h"
 
 using namespace kc;
 
 namespace {
-
-void AddTextLine(TCustomRVData &Doc, std::string_view Line) {
-  const QString q = QString::fromUtf8(Line.data(), qsizetype(Line.size()));
-  auto item = RichVistaTextItemClass(&Doc);
-  item->StyleNo = 0;
-  item->ParaNo = 0;
-  item->ItemOptions.Include(rvioUnicode);
-  Doc.AddItem(WideStringToRaw(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size()))),
-              std::move(item));
-}
-
-// One paragraph a line; an empty text is one empty paragraph, so that the
-// caret has a place from the start.
-void LoadPlainText(TCustomRVData &Doc, std::string Text) {
-  if (!Text.empty() && Text.back() == '\n') Text.pop_back();
-  size_t start = 0;
-  while (true) {
-    const size_t end = Text.find('\n', start);
-    std::string line = Text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    AddTextLine(Doc, line);
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-}
 
 bool EndsWith(const std::string &s, std::string_view tail) {
   if (s.size() < tail.size()) return false;
@@ -104,10 +78,10 @@ int main(int argc, char **argv) {
         return 1;
       }
     } else {
-      LoadPlainText(doc, bytes);
+      rvtool::loadPlainText(doc, bytes);
     }
   }
-  if (doc.GetItemCount() == 0) LoadPlainText(doc, std::string());
+  if (doc.GetItemCount() == 0) rvtool::loadPlainText(doc, std::string());
   w.show();
   w.Editor->ReformatDocument();
   w.Editor->setFocus();
