@@ -255,6 +255,13 @@ public:
 struct ResizeDoc : EditDoc {
   ResizeDoc() : EditDoc(400) { doc = std::make_unique<HookedDoc>(host.get()); }
   HookedDoc &hooked() { return static_cast<HookedDoc &>(*doc); }
+  // Lays the document out with the caret on item ItemNo, whose handles
+  // then show.
+  void showHandles(int ItemNo = 1) {
+    format();
+    caret(ItemNo, 1);
+    doc->UpdateResizer();
+  }
 
   TRVGraphicItemInfo *picture(int W, int H, int Spacing = 1, bool Continue = true) {
     auto pic =
@@ -344,9 +351,7 @@ TEST(HandlesShown, ControlsOnlyWhenResizableAndWithHandlesOutside) {
     ResizeDoc e;
     e.para({"ab"});
     e.control(40, 30, resizable);
-    e.format();
-    e.caret(1, 1);
-    e.doc->UpdateResizer();
+    e.showHandles();
     TRVItemResizer *r = e.doc->LiveResizer();
     ASSERT_EQ(r != nullptr, resizable);
     if (r) {
@@ -360,9 +365,7 @@ TEST(HandlesShown, GoneWhenTheCaretLeavesAndWhenFormattingIsCleared) {
   ResizeDoc e;
   e.para({"ab"});
   e.picture(30, 20);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   ASSERT_NE(e.doc->LiveResizer(), nullptr);
   e.caret(0, 1);
   e.doc->UpdateResizer();
@@ -377,9 +380,7 @@ TEST(ResizePicture, CornerDragIsProportionalAndOneUndoRestoresBothSides) {
   ResizeDoc e;
   e.para({"ab"});
   TRVGraphicItemInfo *pic = e.picture(100, 50);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   const std::string rvfBefore = e.rvf(), linesBefore = e.lines();
   // The box is 102 x 52 with the spacing; the picture goes to 200 x 60 and
   // keeps its proportions.
@@ -417,9 +418,7 @@ TEST(ResizePicture, SideHandleChangesOneSideUnlessShift) {
     ResizeDoc e;
     e.para({"ab"});
     TRVGraphicItemInfo *pic = e.picture(100, 50, 0);
-    e.format();
-    e.caret(1, 1);
-    e.doc->UpdateResizer();
+    e.showHandles();
     ASSERT_TRUE(e.drag(1, 5, 50, 7, shift));
     EXPECT_EQ(pic->ImageWidth, 150) << shift;
     EXPECT_EQ(pic->ImageHeight, shift ? 75 : 50) << shift;
@@ -430,9 +429,7 @@ TEST(ResizePicture, RightHandlePastTheLeftGivesTwoPixels) {
   ResizeDoc e;
   e.para({"ab"});
   TRVGraphicItemInfo *pic = e.picture(100, 50, 0);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   ASSERT_TRUE(e.drag(1, 5, -150, 0));
   EXPECT_EQ(pic->ImageWidth, 2);
   EXPECT_EQ(pic->ImageHeight, 50);
@@ -442,9 +439,7 @@ TEST(ResizePicture, EscapeLeavesTheItemAndTheNextReleaseDoesNothing) {
   ResizeDoc e;
   e.para({"ab"});
   TRVGraphicItemInfo *pic = e.picture(100, 50);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   const std::string rvfBefore = e.rvf();
   const TPoint p = e.doc->LiveResizer()->HandlePos(2);
   const int x = e.line(1).Left + p.x, y = e.line(1).Top + p.y;
@@ -467,9 +462,7 @@ TEST(ResizePicture, PressOffTheHandlesAndReleaseInPlaceChangeNothing) {
   ResizeDoc e;
   e.para({"ab"});
   TRVGraphicItemInfo *pic = e.picture(100, 50);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   EXPECT_FALSE(e.doc->ResizerMouseDown(e.line(1).Left + 50, e.line(1).Top + 25)) << "the middle of the picture";
   EXPECT_FALSE(e.doc->ResizerMouseUp(e.line(1).Left + 50, e.line(1).Top + 25, false, false));
   ASSERT_TRUE(e.drag(1, 2, 0, 0));
@@ -482,9 +475,7 @@ TEST(ResizePicture, RefusedChangeLeavesEverything) {
   ResizeDoc e;
   e.para({"ab"});
   TRVGraphicItemInfo *pic = e.picture(100, 50);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   e.hooked().canChange = false;
   ASSERT_TRUE(e.drag(1, 5, 30, 0));
   EXPECT_EQ(pic->ImageWidth, 0);
@@ -499,9 +490,7 @@ TEST(ResizePicture, ResizerMouseUsesTheItemsPlaceAndPaintsShiftedByTheScroll) {
   e.para({"cd"});
   e.para({"ef"});
   e.picture(30, 20);
-  e.format();
-  e.caret(3, 1);
-  e.doc->UpdateResizer();
+  e.showHandles(3);
   e.host->ScrollTo(10, false);
   e.host->HScrollTo(4);
   const TRVDrawLineInfo &d = e.line(3);
@@ -543,9 +532,7 @@ TEST(ResizeControl, DragResizesTheWidgetAndUndoRedoFollow) {
   ResizeDoc e;
   e.para({"ab"});
   TRVControlItemInfo *ctl = e.control(40, 30, true);
-  e.format();
-  e.caret(1, 1);
-  e.doc->UpdateResizer();
+  e.showHandles();
   const std::string linesBefore = e.lines();
   // The right handle, outside a control: 30 pixels wider.
   ASSERT_TRUE(e.drag(1, 5, 30, 0));
