@@ -22,55 +22,6 @@ using kctest::Editor;
 
 namespace {
 
-// ------------------------------------------------- what the rows wait for
-
-enum Needs : unsigned { kNone = 0, kMoves = 1, kText = 2, kJump = 4 };
-
-// Whether the editor document's line, word and page moves, Shift
-// selection and jump mode are built (they arrive separately from the
-// control).
-bool MovesBuilt() {
-  static const bool built = [] {
-    Editor e;
-    e.para({"ab"});
-    e.para({"cd"});
-    e.open(0, 2);
-    e.doc().MoveCaretDown(false, false);
-    return e.caretPos() == "1 1";
-  }();
-  return built;
-}
-
-bool TextInsertionBuilt() {
-  static const bool built = [] {
-    Editor e;
-    e.para({"ab"});
-    e.open(0, 2);
-    e.doc().InsertTextA("x\r\ny", false);
-    return e.text() == "ax|yb";
-  }();
-  return built;
-}
-
-bool JumpModeBuilt() {
-  static const bool built = [] {
-    Editor e;
-    e.para({"ab"});
-    e.open(0, 2);
-    e.doc().EnterJumpMode(true);
-    return e.doc().InJumpMode();
-  }();
-  return built;
-}
-
-// Skips the current test when what it needs is not built yet.
-#define SKIP_UNLESS_BUILT(N)                                                                                           \
-  do {                                                                                                                 \
-    if (((N) & kMoves) && !MovesBuilt()) GTEST_SKIP() << "waits for the editor document's caret moves";               \
-    if (((N) & kText) && !TextInsertionBuilt()) GTEST_SKIP() << "waits for the editor document's text insertion";    \
-    if (((N) & kJump) && !JumpModeBuilt()) GTEST_SKIP() << "waits for the editor document's jump mode";              \
-  } while (0)
-
 // ------------------------------------------------------------ key strings
 
 // Presses keys given as words: "Left", "S-Left" (Shift), "C-Home" (Ctrl),
@@ -126,7 +77,6 @@ struct KeyRow {
   const char *caret;     // "line column"
   const char *selection; // "item-offs item-offs" ordered, "" without
   const char *getOuts;   // directions reported, in order
-  unsigned needs;
 };
 
 std::ostream &operator<<(std::ostream &o, const KeyRow &r) { return o << r.name; }
@@ -163,7 +113,6 @@ class EditorKeys : public ::testing::TestWithParam<KeyRow> {};
 
 TEST_P(EditorKeys, Row) {
   const KeyRow &r = GetParam();
-  SKIP_UNLESS_BUILT(r.needs);
   Fixture f(r.doc);
   f.e.open(r.item, r.offs);
   Press(f.e.ed.get(), r.keys);
@@ -174,68 +123,64 @@ TEST_P(EditorKeys, Row) {
 }
 
 const KeyRow kMovesRows[] = {
-    {"RightTwice", kTwoParas, 0, 1, "Right Right", "one two|three four", "0 2", "", "", kNone},
-    {"RightCrossesTheParagraphEnd", kTwoParas, 0, 8, "Right", "one two|three four", "1 0", "", "", kNone},
-    {"LeftCrossesBack", kTwoParas, 1, 1, "Left", "one two|three four", "0 7", "", "", kNone},
-    {"LeftAtTheStartGetsOut", kTwoParas, 0, 1, "Left", "one two|three four", "0 0", "", "left", kMoves},
-    {"RightAtTheEndGetsOut", kTwoParas, 1, 11, "Right", "one two|three four", "1 10", "", "right", kMoves},
-    {"DownKeepsTheColumn", kTwoParas, 0, 3, "Down", "one two|three four", "1 2", "", "", kMoves},
-    {"UpKeepsTheColumn", kTwoParas, 1, 6, "Up", "one two|three four", "0 5", "", "", kMoves},
-    {"UpOnTheFirstLineGetsOut", kTwoParas, 0, 3, "Up", "one two|three four", "0 2", "", "up", kMoves},
-    {"DownOnTheLastLineGetsOut", kTwoParas, 1, 3, "Down", "one two|three four", "1 2", "", "down", kMoves},
-    {"CtrlHomeReportsTop", kTwoParas, 1, 5, "C-Home", "one two|three four", "0 0", "", "top", kMoves},
-    {"CtrlEndReportsBottom", kTwoParas, 0, 2, "C-End", "one two|three four", "1 10", "", "bottom", kMoves},
-    {"CtrlRightGoesToTheNextWord", kTwoParas, 0, 2, "C-Right", "one two|three four", "0 4", "", "", kMoves},
-    {"CtrlLeftFromInsideAWord", kTwoParas, 0, 7, "C-Left", "one two|three four", "0 4", "", "", kMoves},
-    {"CtrlLeftFromAWordStart", kTwoParas, 0, 5, "C-Left", "one two|three four", "0 0", "", "", kMoves},
-    {"HomeOnAWrappedLine", kWrapped, 0, 13, "Home", "aaaa bbbb cccc", "0 10", "", "", kNone},
-    {"EndOnAWrappedLineStopsBeforeTheWrapSpace", kWrapped, 0, 7, "End", "aaaa bbbb cccc", "0 9", "", "", kNone},
-    {"HomeOnTheFirstLine", kWrapped, 0, 3, "Home", "aaaa bbbb cccc", "0 0", "", "", kNone},
-    {"DownOnAWrappedLine", kWrapped, 0, 2, "Down", "aaaa bbbb cccc", "0 11", "", "", kMoves},
+    {"RightTwice", kTwoParas, 0, 1, "Right Right", "one two|three four", "0 2", "", ""},
+    {"RightCrossesTheParagraphEnd", kTwoParas, 0, 8, "Right", "one two|three four", "1 0", "", ""},
+    {"LeftCrossesBack", kTwoParas, 1, 1, "Left", "one two|three four", "0 7", "", ""},
+    {"LeftAtTheStartGetsOut", kTwoParas, 0, 1, "Left", "one two|three four", "0 0", "", "left"},
+    {"RightAtTheEndGetsOut", kTwoParas, 1, 11, "Right", "one two|three four", "1 10", "", "right"},
+    {"DownKeepsTheColumn", kTwoParas, 0, 3, "Down", "one two|three four", "1 2", "", ""},
+    {"UpKeepsTheColumn", kTwoParas, 1, 6, "Up", "one two|three four", "0 5", "", ""},
+    {"UpOnTheFirstLineGetsOut", kTwoParas, 0, 3, "Up", "one two|three four", "0 2", "", "up"},
+    {"DownOnTheLastLineGetsOut", kTwoParas, 1, 3, "Down", "one two|three four", "1 2", "", "down"},
+    {"CtrlHomeReportsTop", kTwoParas, 1, 5, "C-Home", "one two|three four", "0 0", "", "top"},
+    {"CtrlEndReportsBottom", kTwoParas, 0, 2, "C-End", "one two|three four", "1 10", "", "bottom"},
+    {"CtrlRightGoesToTheNextWord", kTwoParas, 0, 2, "C-Right", "one two|three four", "0 4", "", ""},
+    {"CtrlLeftFromInsideAWord", kTwoParas, 0, 7, "C-Left", "one two|three four", "0 4", "", ""},
+    {"CtrlLeftFromAWordStart", kTwoParas, 0, 5, "C-Left", "one two|three four", "0 0", "", ""},
+    {"HomeOnAWrappedLine", kWrapped, 0, 13, "Home", "aaaa bbbb cccc", "0 10", "", ""},
+    {"EndOnAWrappedLineStopsBeforeTheWrapSpace", kWrapped, 0, 7, "End", "aaaa bbbb cccc", "0 9", "", ""},
+    {"HomeOnTheFirstLine", kWrapped, 0, 3, "Home", "aaaa bbbb cccc", "0 0", "", ""},
+    {"DownOnAWrappedLine", kWrapped, 0, 2, "Down", "aaaa bbbb cccc", "0 11", "", ""},
 };
 
 const KeyRow kSelectionRows[] = {
-    {"ShiftRightTwice", kTwoParas, 0, 1, "S-Right S-Right", "one two|three four", "0 2", "0-1 0-3", "", kMoves},
-    {"ShiftLeftBackOverTheParagraphEnd", kTwoParas, 1, 2, "S-Left S-Left", "one two|three four", "0 7", "0-8 1-2", "",
-     kMoves},
-    {"ShiftEnd", kTwoParas, 0, 2, "S-End", "one two|three four", "0 7", "0-2 0-8", "", kMoves},
-    {"ShiftDown", kTwoParas, 0, 2, "S-Down", "one two|three four", "1 1", "0-2 1-2", "", kMoves},
-    {"CtrlShiftRightSelectsAWord", kTwoParas, 0, 1, "CS-Right", "one two|three four", "0 4", "0-1 0-5", "", kMoves},
-    {"ShiftUpOnTheFirstLineGoesToItsStart", kTwoParas, 0, 4, "S-Up", "one two|three four", "0 0", "0-1 0-4", "up",
-     kMoves},
-    {"APlainMoveDropsTheSelection", kTwoParas, 0, 1, "S-Right S-Right Right", "one two|three four", "0 3", "", "",
-     kMoves},
+    {"ShiftRightTwice", kTwoParas, 0, 1, "S-Right S-Right", "one two|three four", "0 2", "0-1 0-3", ""},
+    {"ShiftLeftBackOverTheParagraphEnd", kTwoParas, 1, 2, "S-Left S-Left", "one two|three four", "0 7", "0-8 1-2", ""},
+    {"ShiftEnd", kTwoParas, 0, 2, "S-End", "one two|three four", "0 7", "0-2 0-8", ""},
+    {"ShiftDown", kTwoParas, 0, 2, "S-Down", "one two|three four", "1 1", "0-2 1-2", ""},
+    {"CtrlShiftRightSelectsAWord", kTwoParas, 0, 1, "CS-Right", "one two|three four", "0 4", "0-1 0-5", ""},
+    {"ShiftUpOnTheFirstLineGoesToItsStart", kTwoParas, 0, 4, "S-Up", "one two|three four", "0 0", "0-1 0-4", "up"},
+    {"APlainMoveDropsTheSelection", kTwoParas, 0, 1, "S-Right S-Right Right", "one two|three four", "0 3", "", ""},
 };
 
 const KeyRow kEditingRows[] = {
-    {"Typing", kTwoParas, 0, 4, "'ab'", "oneab two|three four", "0 5", "", "", kNone},
-    {"TypingReplacesTheSelection", kTwoParas, 0, 1, "S-Right S-Right S-Right 'X'", "X two|three four", "0 1", "", "",
-     kMoves},
-    {"Backspace", kTwoParas, 0, 8, "BS", "one tw|three four", "0 6", "", "", kNone},
-    {"BackspaceJoinsParagraphs", kTwoParas, 1, 1, "BS", "one twothree four", "0 7", "", "", kNone},
-    {"CtrlBackspaceDeletesAWord", kTwoParas, 0, 8, "C-BS", "one |three four", "0 4", "", "", kNone},
-    {"CtrlBackspaceInsideAWord", kTwoParas, 1, 9, "C-BS", "one two|three ur", "1 6", "", "", kNone},
-    {"Delete", kTwoParas, 0, 1, "Del", "ne two|three four", "0 0", "", "", kNone},
-    {"ShiftDeleteWithoutSelectionDeletes", kTwoParas, 0, 1, "S-Del", "ne two|three four", "0 0", "", "", kNone},
-    {"EnterSplitsTheParagraph", kTwoParas, 0, 5, "Enter", "one |two|three four", "1 0", "", "", kNone},
-    {"EnterInAListParagraphStartsAListItem", kListPara, 1, 6, "Enter 'x'", "first|x", "1 1", "", "", kNone},
-    {"EnterTwiceInAListEndsTheList", kListPara, 1, 6, "Enter Enter", "first||", "2 0", "", "", kNone},
-    {"CtrlTabTypesATab", kTwoParas, 0, 1, "C-Tab", "        one two|three four", "0 8", "", "", kText},
-    {"EscapeChangesNothing", kTwoParas, 0, 2, "Esc", "one two|three four", "0 1", "", "", kNone},
-    {"CtrlASelectsEverything", kTwoParas, 0, 2, "C-a", "one two|three four", "1 10", "0-1 1-11", "", kNone},
-    {"CtrlAThenTypingReplacesEverything", kTwoParas, 0, 2, "C-a 'x'", "x", "0 1", "", "", kNone},
-    {"CtrlWithALetterTypesNothing", kTwoParas, 0, 2, "C-q", "one two|three four", "0 1", "", "", kNone},
+    {"Typing", kTwoParas, 0, 4, "'ab'", "oneab two|three four", "0 5", "", ""},
+    {"TypingReplacesTheSelection", kTwoParas, 0, 1, "S-Right S-Right S-Right 'X'", "X two|three four", "0 1", "", ""},
+    {"Backspace", kTwoParas, 0, 8, "BS", "one tw|three four", "0 6", "", ""},
+    {"BackspaceJoinsParagraphs", kTwoParas, 1, 1, "BS", "one twothree four", "0 7", "", ""},
+    {"CtrlBackspaceDeletesAWord", kTwoParas, 0, 8, "C-BS", "one |three four", "0 4", "", ""},
+    {"CtrlBackspaceInsideAWord", kTwoParas, 1, 9, "C-BS", "one two|three ur", "1 6", "", ""},
+    {"Delete", kTwoParas, 0, 1, "Del", "ne two|three four", "0 0", "", ""},
+    {"ShiftDeleteWithoutSelectionDeletes", kTwoParas, 0, 1, "S-Del", "ne two|three four", "0 0", "", ""},
+    {"EnterSplitsTheParagraph", kTwoParas, 0, 5, "Enter", "one |two|three four", "1 0", "", ""},
+    {"EnterInAListParagraphStartsAListItem", kListPara, 1, 6, "Enter 'x'", "first|x", "1 1", "", ""},
+    {"EnterTwiceInAListEndsTheList", kListPara, 1, 6, "Enter Enter", "first||", "2 0", "", ""},
+    {"CtrlTabTypesATab", kTwoParas, 0, 1, "C-Tab", "        one two|three four", "0 8", "", ""},
+    {"EscapeChangesNothing", kTwoParas, 0, 2, "Esc", "one two|three four", "0 1", "", ""},
+    {"CtrlASelectsEverything", kTwoParas, 0, 2, "C-a", "one two|three four", "1 10", "0-1 1-11", ""},
+    {"CtrlAThenTypingReplacesEverything", kTwoParas, 0, 2, "C-a 'x'", "x", "0 1", "", ""},
+    {"CtrlWithALetterTypesNothing", kTwoParas, 0, 2, "C-q", "one two|three four", "0 1", "", ""},
 };
 
 const KeyRow kUndoRows[] = {
-    {"CtrlZTakesBackOneTypedCharacter", kTwoParas, 0, 1, "'ab' C-z", "aone two|three four", "0 1", "", "", kNone},
-    {"CtrlZTwiceTakesBackBoth", kTwoParas, 0, 1, "'ab' C-z C-z", "one two|three four", "0 0", "", "", kNone},
-    {"CtrlShiftZRedoes", kTwoParas, 0, 1, "'ab' C-z CS-z", "abone two|three four", "0 2", "", "", kNone},
-    {"CtrlYRedoes", kTwoParas, 0, 1, "'ab' C-z C-y", "abone two|three four", "0 2", "", "", kNone},
-    {"AltBackspaceUndoes", kTwoParas, 0, 8, "BS A-BS", "one two|three four", "0 7", "", "", kNone},
-    {"AltShiftBackspaceRedoes", kTwoParas, 0, 8, "BS A-BS AS-BS", "one tw|three four", "0 6", "", "", kNone},
-    {"UndoEnter", kTwoParas, 0, 4, "Enter C-z", "one two|three four", "0 3", "", "", kNone},
-    {"TypingAfterUndoEmptiesRedo", kTwoParas, 0, 1, "'a' C-z 'b' CS-z", "bone two|three four", "0 1", "", "", kNone},
+    {"CtrlZTakesBackOneTypedCharacter", kTwoParas, 0, 1, "'ab' C-z", "aone two|three four", "0 1", "", ""},
+    {"CtrlZTwiceTakesBackBoth", kTwoParas, 0, 1, "'ab' C-z C-z", "one two|three four", "0 0", "", ""},
+    {"CtrlShiftZRedoes", kTwoParas, 0, 1, "'ab' C-z CS-z", "abone two|three four", "0 2", "", ""},
+    {"CtrlYRedoes", kTwoParas, 0, 1, "'ab' C-z C-y", "abone two|three four", "0 2", "", ""},
+    {"AltBackspaceUndoes", kTwoParas, 0, 8, "BS A-BS", "one two|three four", "0 7", "", ""},
+    {"AltShiftBackspaceRedoes", kTwoParas, 0, 8, "BS A-BS AS-BS", "one tw|three four", "0 6", "", ""},
+    {"UndoEnter", kTwoParas, 0, 4, "Enter C-z", "one two|three four", "0 3", "", ""},
+    {"TypingAfterUndoEmptiesRedo", kTwoParas, 0, 1, "'a' C-z 'b' CS-z", "bone two|three four", "0 1", "", ""},
 };
 
 std::string RowName(const ::testing::TestParamInfo<KeyRow> &I) { return I.param.name; }
@@ -576,7 +521,6 @@ TEST(EditorSettings, TabNavigationIsNotSupported) {
 }
 
 TEST(EditorSettings, TabTypesSpacesOnlyWhenTheEditorWantsTabs) {
-  SKIP_UNLESS_BUILT(kText);
   Editor e;
   e.sheet.SetSpacesInTab(3);
   e.para({"ab"});
@@ -617,7 +561,6 @@ TEST(EditorSettings, RightToLeftSwapsLeftAndRight) {
 }
 
 TEST(EditorSettings, RightToLeftSwapsTheMoveAndTheDirectionReported) {
-  SKIP_UNLESS_BUILT(kMoves);
   Fixture f(kTwoParas);
   f.e.ed->SetBiDiMode(rvbdRightToLeft);
   f.e.open(1, 11);
@@ -628,7 +571,6 @@ TEST(EditorSettings, RightToLeftSwapsTheMoveAndTheDirectionReported) {
 // ------------------------------------------------------------ jump mode
 
 TEST(EditorJumpMode, HeldCtrlWithCtrlJumps) {
-  SKIP_UNLESS_BUILT(kJump);
   Editor e;
   e.para({"one"});
   e.open(0, 1);
@@ -644,7 +586,6 @@ TEST(EditorJumpMode, HeldCtrlWithCtrlJumps) {
 }
 
 TEST(EditorJumpMode, LeftOnAnyChangeAndOnFocusLoss) {
-  SKIP_UNLESS_BUILT(kJump);
   Editor e;
   e.para({"one"});
   e.ed->EditorOptions.Include(rvoCtrlJumps);
@@ -660,7 +601,6 @@ TEST(EditorJumpMode, LeftOnAnyChangeAndOnFocusLoss) {
 }
 
 TEST(EditorJumpMode, ReadOnlyIsJumpMode) {
-  SKIP_UNLESS_BUILT(kJump);
   Editor e;
   e.para({"one"});
   e.open(0, 1);
@@ -676,7 +616,6 @@ TEST(EditorJumpMode, ReadOnlyIsJumpMode) {
 
 // However small the window, a page key moves the caret.
 TEST(EditorPages, PageKeysMoveWhateverTheClientHeight) {
-  SKIP_UNLESS_BUILT(kMoves);
   for (const int height : {0, 1, 2, 100}) {
     SCOPED_TRACE(height);
     Fixture f(kLong);
