@@ -221,9 +221,6 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
       if (InsertDroppedData(Data, format)) {
         effect = Move ? 2 : 1;
         if (moveOwn) {
-          // The deletion joins the insertion's undo step, however the
-          // insertion left the group mode.
-          d->UndoList->GroupModeCount = groupModeBefore + 1;
           // The data is in; now the dragged selection goes. Counted from the
           // side the insertion did not touch, both places are still good.
           const bool sourceFirst = Before(sb, sbo, item, offs);
