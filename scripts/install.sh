@@ -11,7 +11,8 @@ PKGS=(
   iproute2 util-linux python3
   imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope
   libreoffice-writer-nogui pandoc unrtf tidy
-  qt6-multimedia-dev xvfb xauth xclip xdotool x11-utils
+  qt6-multimedia-dev xvfb xauth xclip xdotool x11-utils wmctrl openbox
+  fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 )
 missing=()
 for p in "${PKGS[@]}"; do
