@@ -95,6 +95,18 @@ void SetFontStyles(TLogFont &lf, std::uint8_t styles) {
   lf.lfStrikeOut = (styles & fsStrikeOut) ? 1 : 0;
 }
 
+void TCanvas::textVerticalExtent(std::string_view, int &ascent, int &descent) {
+  const TextMetrics tm = textMetrics();
+  ascent = tm.tmAscent;
+  descent = tm.tmDescent;
+}
+
+void TCanvas::textVerticalExtentW(std::u16string_view, int &ascent, int &descent) {
+  const TextMetrics tm = textMetrics();
+  ascent = tm.tmAscent;
+  descent = tm.tmDescent;
+}
+
 void SimpleBidiOrder(std::u16string_view text, bool rtlParagraph, std::vector<int> &order,
                      std::vector<std::uint8_t> &classes) {
   enum Kind { kL, kR, kNum, kNeutral };

@@ -6,10 +6,11 @@
 // outside it, and a line leaves out its end pixel.
 //
 // 8-bit text is in the code page of the current font's charset (the ANSI code
-// page for the ANSI and default charsets); wide text is UTF-16. Widths are
-// sums of whole-pixel character advances, so the width of a text equals the
-// sum of the widths of its parts, and every character also gets the
-// character extra spacing.
+// page for the ANSI and default charsets); wide text is UTF-16. Text in
+// scripts without contextual forms has whole-pixel advances, so the width of
+// such a text equals the sum of the widths of its parts; shaped scripts
+// (joining, reordering, marks, right to left) are measured as drawn, to the
+// pixel. Every cluster also gets the character extra spacing.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -257,7 +258,15 @@ public:
   // GetFontLanguageInfo: GCP_* flags of the font (GCP_LIGATE, GCP_REORDER, ...).
   virtual unsigned fontLanguageInfo() = 0;
 
-  // Measuring.
+  // The ascent and descent of the fonts the text is drawn with, fallback
+  // fonts included, and at least the current font's. The text's cell (its
+  // extent's height, where TA_TOP and TA_BOTTOM put it) stays the font's.
+  virtual void textVerticalExtent(std::string_view text, int &ascent, int &descent);
+  virtual void textVerticalExtentW(std::u16string_view text, int &ascent, int &descent);
+
+  // Measuring. Texts are shaped as a whole: the units of a cluster (a
+  // character with its marks, a surrogate pair, an emoji sequence) share
+  // the cluster's extent, and the first of them carries its advance.
   virtual TSize textExtent(std::string_view text) = 0;
   virtual TSize textExtentW(std::u16string_view text) = 0;
   // GetTextExtentExPoint: fit, when given, receives how many characters fit

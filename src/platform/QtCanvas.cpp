@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "platform/CodePage.h"
 #include "platform/Graphics.h"
+#include "platform/TextShaper.h"
 
 namespace kc {
 
@@ -19,33 +21,6 @@ namespace {
 
 QRect qrect(const TRect &r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 
-QString qstr(std::u16string_view s) {
-  return QString(reinterpret_cast<const QChar *>(s.data()), static_cast<qsizetype>(s.size()));
-}
-
-bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Text that needs shaping by the layout engine (joining scripts, Indic,
-// Thai marks) is drawn whole; everything else glyph by glyph at our
-// integer positions.
-bool needsShaping(std::u16string_view s) {
-  for (char16_t c : s) {
-    if ((c >= 0x0600 && c <= 0x08FF) || (c >= 0x0900 && c <= 0x0DFF) || (c >= 0x0E00 && c <= 0x0EFF) ||
-        (c >= 0x1000 && c <= 0x109F) || (c >= 0x1780 && c <= 0x18AF) || (c >= 0xFB50 && c <= 0xFDFF) ||
-        (c >= 0xFE70 && c <= 0xFEFF))
-      return true;
-  }
-  return false;
-}
-
-bool hasRtl(std::u16string_view s) {
-  for (char16_t c : s) {
-    auto d = QChar(c).direction();
-    if (d == QChar::DirR || d == QChar::DirAL) return true;
-  }
-  return false;
-}
 
 } // namespace
 
@@ -83,7 +58,7 @@ void QtCanvas::setFont(const TLogFont &f) {
   font_ = f;
   QFont q(QString::fromStdString(ansiToUtf8(f.lfFaceName, codePageOfCharset(f.lfCharSet))));
   q.setStyleStrategy(QFont::StyleStrategy(QFont::PreferDefault | QFont::NoSubpixelAntialias));
-  q.setHintingPreference(QFont::PreferFullHinting);
+  q.setHintingPreference(QFont::PreferDefaultHinting);
   q.setKerning(false);
   int px = f.lfHeight < 0 ? -f.lfHeight : f.lfHeight;
   if (px == 0) px = 13;
@@ -106,7 +81,7 @@ void QtCanvas::setFont(const TLogFont &f) {
   }
   qfont_ = q;
   fm_ = std::make_unique<QFontMetrics>(qfont_);
-  advCache_.clear();
+  fontId_ = TextShaper::fontId(qfont_);
 }
 
 TextMetrics QtCanvas::textMetrics() {
@@ -168,28 +143,62 @@ QtCanvas::Decoded QtCanvas::decode(std::string_view bytes) const {
   return d;
 }
 
-int QtCanvas::advanceOf(std::u16string_view text, size_t i) {
-  char16_t c = text[i];
-  if (isLow(c) && i > 0 && isHigh(text[i - 1])) return 0; // counted with its pair
-  if (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1])) return fm_->horizontalAdvance(qstr(text.substr(i, 2)));
-  auto it = advCache_.find(c);
-  if (it != advCache_.end()) return it->second;
-  int a = fm_->horizontalAdvance(QChar(c));
-  advCache_.emplace(c, a);
+std::shared_ptr<const ShapedText> QtCanvas::shaped(std::u16string_view text) const {
+  return TextShaper::shape(fontId_, text, (align_ & TA_RTLREADING) != 0);
+}
+
+namespace {
+
+int clampInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+
+} // namespace
+
+// Each unit's advance with the character extra, in logical order: a
+// cluster's whole width on its first unit, 0 on the others. Fractional
+// widths are rounded as running sums, so the whole text is as wide as
+// drawn.
+std::vector<int> QtCanvas::logicalAdvances(const ShapedText &s, size_t n) const {
+  std::vector<int> a(n, 0);
+  if (s.advance.size() != n) return a;
+  double cum = 0;
+  long long prev = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!s.clusterStart[i]) continue;
+    if (s.simple) {
+      a[i] = clampInt(static_cast<long long>(s.advance[i]) + extra_);
+    } else {
+      cum += static_cast<double>(s.advance[i]) + extra_;
+      const long long r = std::llround(std::clamp(cum, -9e18, 9e18));
+      a[i] = clampInt(r - prev);
+      prev = r;
+    }
+  }
   return a;
 }
 
-// A glyph's advance with the character extra, which a style may set to any
-// value: summed in 64 bits and kept within int.
-int QtCanvas::advanceWithExtra(std::u16string_view text, size_t i) {
-  long long a = static_cast<long long>(advanceOf(text, i)) + extra_;
-  return static_cast<int>(std::clamp<long long>(a, INT_MIN, INT_MAX));
+// The units in visual order: clusters from left to right, the units of a
+// right-to-left cluster reversed.
+std::vector<int> QtCanvas::visualUnits(const ShapedText &s, size_t n) {
+  std::vector<int> v(n);
+  std::iota(v.begin(), v.end(), 0);
+  if (s.left.size() != n) return v;
+  std::stable_sort(v.begin(), v.end(), [&](int a, int b) {
+    const float la = s.left[static_cast<size_t>(a)], lb = s.left[static_cast<size_t>(b)];
+    if (la != lb) return la < lb;
+    if (s.rtl[static_cast<size_t>(a)] && s.rtl[static_cast<size_t>(b)]) return a > b;
+    return a < b;
+  });
+  return v;
 }
 
-std::vector<int> QtCanvas::advances(std::u16string_view text, bool withExtra) {
-  std::vector<int> a(text.size());
-  for (size_t i = 0; i < text.size(); ++i) a[i] = withExtra ? advanceWithExtra(text, i) : advanceOf(text, i);
-  return a;
+void QtCanvas::textVerticalExtentW(std::u16string_view text, int &ascent, int &descent) {
+  auto s = shaped(text);
+  ascent = std::max(s->ascent, fm_->ascent());
+  descent = std::max(s->descent, fm_->descent());
+}
+
+void QtCanvas::textVerticalExtent(std::string_view text, int &ascent, int &descent) {
+  textVerticalExtentW(decode(text).text, ascent, descent);
 }
 
 TSize QtCanvas::textExtent(std::string_view text) { return textExtentEx(text, -1, nullptr, nullptr); }
@@ -197,8 +206,11 @@ TSize QtCanvas::textExtent(std::string_view text) { return textExtentEx(text, -1
 TSize QtCanvas::textExtentW(std::u16string_view text) { return textExtentExW(text, -1, nullptr, nullptr); }
 
 TSize QtCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
-  auto advance = [&](size_t i) { return advanceWithExtra(text, i); };
-  return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), fm_->ascent() + fm_->descent()};
+  auto s = shaped(text);
+  const std::vector<int> adv = logicalAdvances(*s, text.size());
+  auto advance = [&](size_t i) { return adv[i]; };
+  const int height = fm_->ascent() + fm_->descent();
+  return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), height};
 }
 
 TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
@@ -221,13 +233,30 @@ TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit, std
 }
 
 bool QtCanvas::characterPlacement(std::u16string_view text, unsigned flags, CharacterPlacement &out) {
-  SimpleBidiOrder(text, (align_ & TA_RTLREADING) != 0, out.order, out.classes);
+  auto s = shaped(text);
+  const size_t n = text.size();
+  out.advances = logicalAdvances(*s, n);
+  out.order.assign(n, 0);
+  out.classes.assign(n, GCPCLASS_NEUTRAL);
+  const std::vector<int> visual = visualUnits(*s, n);
+  for (size_t v = 0; v < n; ++v) out.order[static_cast<size_t>(visual[v])] = static_cast<int>(v);
   if (!(flags & GCP_REORDER))
-    for (size_t i = 0; i < out.order.size(); ++i) out.order[i] = static_cast<int>(i);
-  out.advances = advances(text, true);
+    for (size_t i = 0; i < n; ++i) out.order[i] = static_cast<int>(i);
+  for (size_t i = 0; i < n; ++i) {
+    if (i < s->rtl.size() && s->rtl[i]) {
+      out.classes[i] = GCPCLASS_RTL;
+      continue;
+    }
+    switch (QChar(text[i]).direction()) {
+    case QChar::DirL: out.classes[i] = GCPCLASS_LATIN; break;
+    case QChar::DirEN:
+    case QChar::DirAN: out.classes[i] = GCPCLASS_LOCALNUMBER; break;
+    default: break;
+    }
+  }
   long long w = 0;
   for (int a : out.advances) w += a;
-  out.width = static_cast<int>(std::min<long long>(w, 0x7FFFFFFF));
+  out.width = clampInt(w);
   out.height = fm_->ascent() + fm_->descent();
   return true;
 }
@@ -274,12 +303,19 @@ bool QtCanvas::characterPlacementA(std::string_view text, unsigned flags, Charac
 
 // ---------------------------------------------------------------- text out
 
-void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv, unsigned options,
+void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vector<int> *dx, unsigned options,
                         const TRect *rect) {
+  auto shapedText = shaped(text);
+  const ShapedText &s = *shapedText;
+  const size_t n = text.size();
+  const std::vector<int> natural = dx ? std::vector<int>{} : logicalAdvances(s, n);
+  const std::vector<int> &adv = dx ? *dx : natural;
   long long total = 0;
   for (int a : adv) total += a;
   int width = static_cast<int>(std::clamp<long long>(total, -0x7FFFFFFF, 0x7FFFFFFF));
-  int ascent = fm_->ascent(), descent = fm_->descent();
+  // The text's cell is the font's, as in GDI: a text whose glyphs come
+  // from taller fallback fonts keeps its baseline where the font puts it.
+  const int ascent = fm_->ascent(), descent = fm_->descent();
   int left = x;
   if ((align_ & TA_CENTER) == TA_CENTER) left = x - width / 2;
   else if (align_ & TA_RIGHT) left = x - width;
@@ -287,86 +323,69 @@ void QtCanvas::drawText(int x, int y, std::u16string_view text, const std::vecto
   if ((align_ & TA_BASELINE) == TA_BASELINE) top = y - ascent;
   else if (align_ & TA_BOTTOM) top = y - ascent - descent;
 
-  painter_.save();
-  if (rect && (options & ETO_CLIPPED)) painter_.setClipRect(qrect(*rect), Qt::IntersectClip);
+  const bool clip = rect && (options & ETO_CLIPPED);
+  if (clip) {
+    painter_.save();
+    painter_.setClipRect(qrect(*rect), Qt::IntersectClip);
+  }
   if (rect && (options & ETO_OPAQUE) && brush_.Color != clNone) painter_.fillRect(qrect(*rect), qcolor(brush_.Color));
   if (brush_.Style == TBrushStyle::bsSolid && brush_.Color != clNone)
     painter_.fillRect(QRect(left, top, width, ascent + descent), qcolor(brush_.Color));
+  const QColor color = qcolor(fontColor_);
   // Underline and strike-out are drawn once across the whole text, spaces
   // included, as GDI does; the glyphs are drawn without them.
-  QFont glyphFont = qfont_;
-  glyphFont.setUnderline(false);
-  glyphFont.setStrikeOut(false);
-  painter_.setFont(glyphFont);
-  painter_.setPen(qcolor(fontColor_));
   const int baseline = top + ascent;
   const int lineW = std::max(1, fm_->lineWidth());
   if (font_.lfUnderline)
-    painter_.fillRect(QRect(left, baseline + std::max(1, fm_->underlinePos()) - lineW / 2, width, lineW),
-                      qcolor(fontColor_));
+    painter_.fillRect(QRect(left, baseline + std::max(1, fm_->underlinePos()) - lineW / 2, width, lineW), color);
   if (font_.lfStrikeOut)
-    painter_.fillRect(QRect(left, baseline - fm_->strikeOutPos() - lineW / 2, width, lineW), qcolor(fontColor_));
-  if (needsShaping(text)) {
-    painter_.setLayoutDirection((align_ & TA_RTLREADING) ? Qt::RightToLeft : Qt::LeftToRight);
-    QString s = qstr(text);
-    QRect box(left, top, std::max(width, 1), ascent + descent);
-    painter_.drawText(box,
-                      Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine |
-                          ((align_ & TA_RTLREADING) ? Qt::AlignRight : Qt::AlignLeft),
-                      s);
+    painter_.fillRect(QRect(left, baseline - fm_->strikeOutPos() - lineW / 2, width, lineW), color);
+  if (painter_.pen().color() != color || painter_.pen().style() != Qt::SolidLine) painter_.setPen(color);
+  const QPointF origin(left, baseline);
+  if (!dx && extra_ == 0) {
+    for (const QGlyphRun &r : s.runs) painter_.drawGlyphRun(origin, r);
   } else {
-    // Glyph by glyph at the positions the advances give, so that what is
-    // drawn is where the formatter measured it.
-    std::vector<int> order(text.size());
-    std::vector<std::uint8_t> classes;
-    bool reorder = (align_ & TA_RTLREADING) || hasRtl(text);
-    if (reorder) SimpleBidiOrder(text, (align_ & TA_RTLREADING) != 0, order, classes);
-    std::vector<int> visual(text.size());
-    for (size_t i = 0; i < text.size(); ++i) visual[reorder ? static_cast<size_t>(order[i]) : i] = static_cast<int>(i);
-    long long px = left;
-    for (size_t v = 0; v < text.size(); ++v) {
-      size_t i = static_cast<size_t>(visual[v]);
-      char16_t c = text[i];
-      if (isLow(c) && i > 0 && isHigh(text[i - 1])) {
-        px += adv[i];
-        continue;
-      }
-      if (c != u' ' && c >= 0x20) {
-        size_t n = (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1])) ? 2 : 1;
-        painter_.drawText(QPoint(static_cast<int>(px), baseline), qstr(text.substr(i, n)));
-      }
-      px += adv[i];
+    // Justification or character spacing moved the clusters: each starts
+    // where the advances before it in visual order end.
+    std::vector<double> clusterLeft(n, 0);
+    long long px = 0;
+    for (int u : visualUnits(s, n)) {
+      clusterLeft[static_cast<size_t>(u)] = static_cast<double>(px);
+      px += adv[static_cast<size_t>(u)];
     }
+    for (const QGlyphRun &r : TextShaper::positioned(s, clusterLeft)) painter_.drawGlyphRun(origin, r);
   }
-  painter_.restore();
+  if (clip) painter_.restore();
 }
 
 void QtCanvas::textOut(int x, int y, std::string_view text) {
   Decoded d = decode(text);
-  drawText(x, y, d.text, advances(d.text, true), 0, nullptr);
+  drawText(x, y, d.text, nullptr, 0, nullptr);
 }
 
-void QtCanvas::textOutW(int x, int y, std::u16string_view text) {
-  drawText(x, y, text, advances(text, true), 0, nullptr);
-}
+void QtCanvas::textOutW(int x, int y, std::u16string_view text) { drawText(x, y, text, nullptr, 0, nullptr); }
 
 void QtCanvas::extTextOut(int x, int y, unsigned options, const TRect *rect, std::string_view text,
                           std::span<const int> dx) {
   Decoded d = decode(text);
-  std::vector<int> adv = advances(d.text, true);
-  if (!dx.empty()) {
-    std::fill(adv.begin(), adv.end(), 0);
-    for (size_t b = 0; b < text.size() && b < dx.size(); ++b) adv[static_cast<size_t>(d.unitOfByte[b])] += dx[b];
+  if (dx.empty()) {
+    drawText(x, y, d.text, nullptr, options, rect);
+    return;
   }
-  drawText(x, y, d.text, adv, options, rect);
+  std::vector<int> adv(d.text.size(), 0);
+  for (size_t b = 0; b < text.size() && b < dx.size(); ++b) adv[static_cast<size_t>(d.unitOfByte[b])] += dx[b];
+  drawText(x, y, d.text, &adv, options, rect);
 }
 
 void QtCanvas::extTextOutW(int x, int y, unsigned options, const TRect *rect, std::u16string_view text,
                            std::span<const int> dx) {
-  std::vector<int> adv = advances(text, true);
-  if (!dx.empty())
-    for (size_t i = 0; i < adv.size(); ++i) adv[i] = i < dx.size() ? dx[i] : 0;
-  drawText(x, y, text, adv, options, rect);
+  if (dx.empty()) {
+    drawText(x, y, text, nullptr, options, rect);
+    return;
+  }
+  std::vector<int> adv(text.size(), 0);
+  for (size_t i = 0; i < adv.size() && i < dx.size(); ++i) adv[i] = dx[i];
+  drawText(x, y, text, &adv, options, rect);
 }
 
 // ------------------------------------------------------------------ shapes

@@ -2,7 +2,6 @@
 // The canvas over a QPainter: on an image, on a widget being painted, or on
 // an image of its own for measuring only.
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include <QFont>
@@ -15,6 +14,8 @@
 class QPaintDevice;
 
 namespace kc {
+
+struct ShapedText;
 
 class QtCanvas : public TCanvas {
 public:
@@ -53,6 +54,8 @@ public:
   bool outlineMetrics(OutlineMetrics &om) override;
   unsigned fontLanguageInfo() override;
 
+  void textVerticalExtent(std::string_view text, int &ascent, int &descent) override;
+  void textVerticalExtentW(std::u16string_view text, int &ascent, int &descent) override;
   TSize textExtent(std::string_view text) override;
   TSize textExtentW(std::u16string_view text) override;
   TSize textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) override;
@@ -113,10 +116,11 @@ private:
     std::vector<int> bytesOfUnit;
   };
   Decoded decode(std::string_view bytes) const;
-  int advanceOf(std::u16string_view text, size_t i);
-  std::vector<int> advances(std::u16string_view text, bool withExtra);
-  int advanceWithExtra(std::u16string_view text, size_t i);
-  void drawText(int x, int y, std::u16string_view text, const std::vector<int> &adv, unsigned options,
+  std::shared_ptr<const ShapedText> shaped(std::u16string_view text) const;
+  std::vector<int> logicalAdvances(const ShapedText &s, size_t n) const;
+  static std::vector<int> visualUnits(const ShapedText &s, size_t n);
+  // dx, when given, holds each unit's advance.
+  void drawText(int x, int y, std::u16string_view text, const std::vector<int> *dx, unsigned options,
                 const TRect *rect);
   void solidLine(int x0, int y0, int x1, int y1);
   void applyPenMode();
@@ -134,7 +138,7 @@ private:
   TLogFont font_;
   QFont qfont_;
   std::unique_ptr<QFontMetrics> fm_;
-  std::unordered_map<char16_t, int> advCache_;
+  int fontId_ = 0;
   TColor fontColor_ = clWindowText;
   CanvasPen pen_;
   CanvasBrush brush_;

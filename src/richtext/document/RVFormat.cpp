@@ -23,6 +23,24 @@ char16_t CharAt(const std::string &Text, bool Unicode, int i) {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
+// How far the glyphs of the characters Start..Start+Count-1 reach above and
+// below the baseline beyond the current font's cell: fallback fonts (other
+// scripts, emoji) may be taller than the style's font.
+void FallbackOverhang(TCanvas &Canvas, const TextMetrics &tm, const std::string &Text, bool Unicode, int Start,
+                      int Count, int &Above, int &Below) {
+  int ascent = tm.tmAscent, descent = tm.tmDescent;
+  if (Unicode) {
+    std::u16string w(static_cast<size_t>(Count), u'\0');
+    for (int i = 0; i < Count; ++i) w[static_cast<size_t>(i)] = UnitAt(Text, static_cast<size_t>(Start + i));
+    Canvas.textVerticalExtentW(w, ascent, descent);
+  } else {
+    Canvas.textVerticalExtent(std::string_view(Text).substr(static_cast<size_t>(Start), static_cast<size_t>(Count)),
+                              ascent, descent);
+  }
+  Above = std::max(0, ascent - tm.tmAscent);
+  Below = std::max(0, descent - tm.tmDescent);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- measuring
@@ -296,19 +314,21 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
   const bool noWrap = p && p->Options.Has(rvpaoNoWrap);
   const bool startsLine = !item->GetContinuePara() && Offset == 0;
 
-  auto place = [&](std::unique_ptr<TRVDrawLineInfo> dl, bool newLine) {
+  // above and below: room the line makes for glyphs of fallback fonts; the
+  // piece's top stays at its font's cell, its height takes the room below.
+  auto place = [&](std::unique_ptr<TRVDrawLineInfo> dl, bool newLine, int above = 0, int below = 0) {
     if (newLine) {
       dl->FromNewLine = true;
       FS.X = 0;
-      dl->Top = RVSatAdd(FS.Y, FS.LineDescent);
-      FS.Y = RVSatAdd(dl->Top, ascent);
-      FS.LineAscent = ascent;
-      FS.LineDescent = descent;
+      FS.Y = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), int64_t(ascent) + above);
+      dl->Top = RVSatAdd(FS.Y, -int64_t(ascent));
+      FS.LineAscent = ascent + above;
+      FS.LineDescent = descent + below;
     } else {
       dl->FromNewLine = false;
-      RaiseLineBaseline(ascent);
+      RaiseLineBaseline(ascent + above);
       dl->Top = RVSatAdd(FS.Y, -int64_t(ascent));
-      FS.LineDescent = std::max(FS.LineDescent, descent);
+      FS.LineDescent = std::max(FS.LineDescent, descent + below);
     }
     dl->Left = RVSatAdd(FS.LineStartX, FS.X);
     FS.X = RVSatAdd(FS.X, dl->Width);
@@ -330,6 +350,8 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
   }
 
   BuildRuler(Text, uni, Offset, Count);
+  int segAbove = 0, segBelow = 0;
+  FallbackOverhang(*FS.Canvas, FS.tm, Text, uni, Offset, Count, segAbove, segBelow);
   struct RulerDone {
     TCustomRVFormattedData *D;
     ~RulerDone() { D->FRulerText = nullptr; }
@@ -405,9 +427,11 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     dl->Length = len;
     const TSize ext = MeasureChars(Text, uni, pos, len);
     dl->Width = ext.cx;
-    dl->Height = ext.cy + leading;
+    int above = 0, below = 0;
+    if (segAbove > 0 || segBelow > 0) FallbackOverhang(*FS.Canvas, FS.tm, Text, uni, pos, len, above, below);
+    dl->Height = ext.cy + leading + below;
     const int dlNo = FS.DrawIndex;
-    place(std::move(dl), newLine);
+    place(std::move(dl), newLine, above, below);
     if ((flags & rvflBuildJumps) && jump)
       AddJump(ItemNo, dlNo, firstPiece ? JumpCounter : JumpCounter, DrawLines.Items(dlNo)->Width,
               DrawLines.Items(dlNo)->Height, fi->JumpCursor);
