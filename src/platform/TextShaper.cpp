@@ -72,7 +72,7 @@ ShaperState &state() {
   return s;
 }
 
-constexpr std::size_t kGenerationUnits = 1u << 20; // units of text kept in one generation
+constexpr std::size_t kGenerationUnits = 1u << 18; // units of text kept in one generation
 
 // A unit that is a cluster of its own with one glyph and no contextual
 // form in any font: letters and signs of the Latin, Greek and Cyrillic
