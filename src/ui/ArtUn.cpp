@@ -1,0 +1,64 @@
+#include "ui/ArtUn.h"
+
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+// The resources live in a static library: a call keeps them linked in.
+static void InitArtResources() { Q_INIT_RESOURCE(art); }
+
+namespace kc {
+
+namespace {
+
+void EnsureResources() {
+  static const bool done = (InitArtResources(), true);
+  (void)done;
+}
+
+QImage Load(const QString &Path) {
+  QImage img(Path);
+  return img;
+}
+
+// Fills List with Count pictures of folder Name at Size, each with its twin.
+void Fill(TCustomImageList &List, const char *Name, int Size, int Count) {
+  EnsureResources();
+  List.SetSize(Size, Size);
+  List.Clear();
+  for (int i = 0; i < Count; ++i) {
+    const QString base = QStringLiteral(":/art/%1/%2/%3").arg(QLatin1String(Name)).arg(Size).arg(i);
+    List.Add(Load(base + QStringLiteral(".png")), Load(base + QStringLiteral("@2x.png")));
+  }
+}
+
+int ListSize(int Size) { return Size == 16 ? 16 : 32; }
+
+} // namespace
+
+void FillHotImages(TCustomImageList &List, int Size) { Fill(List, "hot", ListSize(Size), hiCount); }
+
+void FillProfileImages(TCustomImageList &List, int Size) { Fill(List, "profiles", ListSize(Size), piCount); }
+
+void FillTreyAnimation(TCustomImageList &List) { Fill(List, "trey", 16, kTreyFrames); }
+
+void FillStoryImages(TCustomImageList &List) {
+  Fill(List, "story", List.Width() == 32 && List.Height() == 32 ? 32 : 16, siCount);
+}
+
+QByteArray CatalogueGif(int Number) {
+  if (Number < 0 || Number >= kCatalogueGifs) return QByteArray();
+  EnsureResources();
+  QFile f(QStringLiteral(":/art/gif/%1.gif").arg(Number));
+  if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+  return f.readAll();
+}
+
+QIcon ProgramIcon() {
+  EnsureResources();
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/art/icon/%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
+} // namespace kc
