@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <utility>
 
 // The resources live in a static library: a call keeps them linked in.
 static void InitArtResources() { Q_INIT_RESOURCE(art); }
@@ -16,11 +17,6 @@ void EnsureResources() {
   (void)done;
 }
 
-QImage Load(const QString &Path) {
-  QImage img(Path);
-  return img;
-}
-
 // Fills List with Count pictures of folder Name at Size, each with its twin.
 void Fill(TCustomImageList &List, const char *Name, int Size, int Count) {
   EnsureResources();
@@ -28,7 +24,7 @@ void Fill(TCustomImageList &List, const char *Name, int Size, int Count) {
   List.Clear();
   for (int i = 0; i < Count; ++i) {
     const QString base = QStringLiteral(":/art/%1/%2/%3").arg(QLatin1String(Name)).arg(Size).arg(i);
-    List.Add(Load(base + QStringLiteral(".png")), Load(base + QStringLiteral("@2x.png")));
+    List.Add(QImage(base + QStringLiteral(".png")), QImage(base + QStringLiteral("@2x.png")));
   }
 }
 
@@ -52,6 +48,76 @@ QByteArray CatalogueGif(int Number) {
   QFile f(QStringLiteral(":/art/gif/%1.gif").arg(Number));
   if (!f.open(QIODevice::ReadOnly)) return QByteArray();
   return f.readAll();
+}
+
+int ActionImageIndex(std::string_view ActionName) {
+  static constexpr std::pair<std::string_view, int> kActions[] = {
+      {"actHelp", hiHelp},
+      {"actAbout", hiAbout},
+      {"actUserNetProfile", hiUserProfile},
+      {"actUserMyProfile", hiMyProfile},
+      {"actOpen", hiOpen},
+      {"actClose", hiClose},
+      {"actMailUser", hiMailUser},
+      {"actMailAll", hiMailAll},
+      {"actMailEmpty", hiMailEmpty},
+      {"actMailGroup", hiMailGroup},
+      {"actStayOnTop", hiStayOnTop},
+      {"actStayOnTopUserList", hiStayOnTopUserList},
+      {"actShowUserList", hiUserList},
+      {"actMessageToUser", hiTalk},
+      {"actMessageToGroup", hiTalkGroup},
+      {"actKavetChatOnTheWeb", hiWeb},
+      {"actSiteOurCompany", hiSite},
+      {"actTechnicalSupport", hiSupport},
+      {"actShowHint", hiShowHint},
+      {"actAnsweringMachine", hiAutoReply},
+      {"actAnsweringmachineOptions", hiAutoReplyOptions},
+      {"actShowHistoryMessage", hiHistory},
+      {"actCopy", hiCopy},
+      {"actDelete", hiDelete},
+      {"actCut", hiCut},
+      {"actPaste", hiPaste},
+      {"actSelectAll", hiSelectAll},
+      {"actUndo", hiUndo},
+      {"actHideProgramm", hiHideInTray},
+      {"actNotTalkGroup", hiNotTalkGroup},
+      {"actNotTalkPrivate", hiNotTalkPrivate},
+      {"actOpenFileOrFolder", hiOpenFile},
+      {"actSaveAsFileOrFolder", hiSaveAs},
+      {"actGetFileOrFolder", hiGetFile},
+      {"actClearDialogParametr", hiResetDialogs},
+      // The send toolbar's, from ilProfilesImage.
+      {"actSendMessage", piSend},
+      {"actSelectImageMood", piStillEmoticon},
+      {"actSelectGifMood", piAnimatedEmoticon},
+      {"actInsertFile", piFile},
+      {"actInsertFolder", piFolder},
+      {"actClearTextMessage", piClearText},
+      {"actCloseTalk", piCloseTalk},
+  };
+  for (const auto &[name, index] : kActions)
+    if (name == ActionName) return index;
+  return -1;
+}
+
+int ItemImageIndex(std::string_view ItemName) {
+  static constexpr std::pair<std::string_view, int> kItems[] = {
+      {"tbOptions", hiOptions},
+      {"tbsiLanguage", hiLanguage},
+      {"tbPanelsOfTools", hiPanels},
+      {"miOther", hiOptions},
+      {"miAnimationGIF", hiGifAnimation},
+      {"miMessageFormat", hiMessageFormat},
+      {"miPlaySound", hiSounds},
+      {"miButtonOptions", hiButtons},
+      {"miAnsweringMachine", hiAutoReply},
+      {"miAnsweringMachineTrey", hiAutoReply},
+      {"miVariants", hiAutoReplyOptions},
+  };
+  for (const auto &[name, index] : kItems)
+    if (name == ItemName) return index;
+  return -1;
 }
 
 QIcon ProgramIcon() {

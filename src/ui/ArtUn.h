@@ -6,6 +6,7 @@
 // messages store.
 #include <QByteArray>
 #include <QIcon>
+#include <string_view>
 
 #include "platform/ImageList.h"
 
@@ -120,6 +121,20 @@ void FillStoryImages(TCustomImageList &List);
 // The GIF file of animated emoticon Number; empty for a number outside
 // 0 .. 22.
 QByteArray CatalogueGif(int Number);
+
+// The picture of an action of the main window's action list, by the
+// action's name: an index into ilProfilesImage for the actions of a talk's
+// send toolbar, which takes its pictures from there (actSendMessage,
+// actSelectImageMood, actSelectGifMood, actInsertFile, actInsertFolder,
+// actClearTextMessage, actCloseTalk), else into ilHotImage; -1 for an
+// action shown without a picture (the switches inside the options' "Other
+// options" submenus) and for unknown names.
+int ActionImageIndex(std::string_view ActionName);
+// The ilHotImage picture of a submenu or split button that has no action
+// of its own, by the item's name (tbOptions, tbsiLanguage, tbPanelsOfTools,
+// miOther, miAnimationGIF, miMessageFormat, miPlaySound, miButtonOptions,
+// miAnsweringMachine, miAnsweringMachineTrey, miVariants); -1 for others.
+int ItemImageIndex(std::string_view ItemName);
 
 // The program icon at every size it is drawn in.
 QIcon ProgramIcon();

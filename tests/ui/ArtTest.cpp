@@ -186,6 +186,29 @@ TEST(Art, ListPicturesDrawnAtRatioTwoAreTheTwinAtRatioOneTheImage) {
   }
 }
 
+TEST(Art, ActionsAndMenusFindTheirPictures) {
+  // Send toolbar actions index ilProfilesImage; the rest ilHotImage.
+  struct Case {
+    const char *name;
+    int index;
+  } cases[] = {
+      {"actSendMessage", piSend},          {"actSelectImageMood", piStillEmoticon},
+      {"actSelectGifMood", piAnimatedEmoticon}, {"actInsertFile", piFile},
+      {"actInsertFolder", piFolder},       {"actClearTextMessage", piClearText},
+      {"actCloseTalk", piCloseTalk},       {"actMessageToUser", hiTalk},
+      {"actShowUserList", hiUserList},     {"actUserMyProfile", hiMyProfile},
+      {"actHelp", hiHelp},                 {"actMailUser", hiMailUser},
+      {"actNotTalkPrivate", hiNotTalkPrivate}, {"actNotTalkGroup", hiNotTalkGroup},
+      {"actAnsweringMachine", hiAutoReply}, {"actOpen", hiOpen},
+      {"actClose", hiClose},               {"actSoundNewMessage", -1},
+      {"actBtnBigIcon", -1},               {"no such action", -1},
+  };
+  for (const Case &c : cases) EXPECT_EQ(ActionImageIndex(c.name), c.index) << c.name;
+  EXPECT_EQ(ItemImageIndex("tbOptions"), hiOptions);
+  EXPECT_EQ(ItemImageIndex("miPlaySound"), hiSounds);
+  EXPECT_EQ(ItemImageIndex("miMessage"), -1) << "a split button shows its action's picture";
+}
+
 TEST(Art, ProgramIconHasEverySize) {
   const QIcon icon = ProgramIcon();
   ASSERT_FALSE(icon.isNull());
