@@ -87,7 +87,7 @@ void Person(const TArt &A, QPointF H, double S, const QColor &Shirt, const QColo
   hair.cubicTo(H.x() - 5.4 * S, H.y() - 6.6 * S, H.x() + 5.4 * S, H.y() - 6.6 * S, H.x() + 5 * S, H.y() - 0.2 * S);
   hair.cubicTo(H.x() + 3 * S, H.y() - 2.8 * S, H.x() - 2 * S, H.y() - 3 * S, H.x() - 5 * S, H.y() - 0.2 * S);
   hair.closeSubpath();
-  A.Shape(hair.intersected(Circle(H, 5 * S).united(hair)), Hair);
+  A.Shape(hair, Hair);
 }
 
 void Group(const TArt &A, QRectF Box, const QColor &Shirt) {

@@ -230,12 +230,13 @@ void Face(const TArt &A, QPointF C, double R, const TFace &F, double Lw) {
   }
   MouthPath(A, C, R, F, Lw);
   if (F.Tear) {
-    const QPointF t = C + QPointF(R * 0.4, R * (0.02 + 0.7 * F.TearFall));
+    const QPointF t = C + QPointF(R * 0.4, R * (0.06 + 0.7 * F.TearFall));
+    const double k = R * 0.2;
     QPainterPath drop;
-    drop.moveTo(t + QPointF(0, -R * 0.2));
-    drop.cubicTo(t + QPointF(R * 0.14, -R * 0.02), t + QPointF(R * 0.14, R * 0.14), t + QPointF(0, R * 0.14));
-    drop.cubicTo(t + QPointF(-R * 0.14, R * 0.14), t + QPointF(-R * 0.14, -R * 0.02), t + QPointF(0, -R * 0.2));
-    A.Flat(drop, QColor(0x5A, 0xB4, 0xF5));
+    drop.moveTo(t + QPointF(0, -k * 1.5));
+    drop.cubicTo(t + QPointF(k, -k * 0.2), t + QPointF(k, k), t + QPointF(0, k));
+    drop.cubicTo(t + QPointF(-k, k), t + QPointF(-k, -k * 0.2), t + QPointF(0, -k * 1.5));
+    A.Flat(drop, QColor(0x3A, 0x9C, 0xF0));
   }
   if (F.Sweat) {
     const QPointF t = C + QPointF(R * 0.72, -R * 0.55);

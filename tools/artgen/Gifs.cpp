@@ -139,8 +139,10 @@ const std::vector<TSpec> &Specs() {
          Hand(A, QPointF(36, 13), 11, ang[f], false);
        }},
       {"surprised", 4, {200, 120, 120, 600}, [](const TArt &A, int W, int H, int f) {
-         TFace fc = F(TFace::Wide, TFace::O);
+         TFace fc = F(TFace::Dots, TFace::O);
          fc.MouthOpen = f / 3.0;
+         fc.Brows = f >= 1;
+         fc.LookY = -0.5;
          const double r = W / 2.0 - 0.5;
          DrawFace(A, QPointF(W / 2.0, H - r - 0.5), r, fc);
          if (f >= 2) {
@@ -222,9 +224,9 @@ const std::vector<TSpec> &Specs() {
        }},
       {"in love", 4, {180}, [](const TArt &A, int, int H, int f) {
          DrawFace(A, QPointF(10, H / 2.0), 9.3, F(TFace::Hearts, TFace::Grin));
-         for (int i = 0; i < 3; ++i) {
-           const int k = (f + i) % 4;
-           A.Shape(Heart(QPointF(23 + k * 4.5, H / 2.0 + 3 - k * 2.5), 4 + (i == 1 ? 1.5 : 0)), i == 1 ? pal::Pink : pal::Red);
+         for (int i = 0; i < 2; ++i) {
+           const int k = (f + 2 * i) % 4;
+           A.Shape(Heart(QPointF(24 + k * 3.8, H / 2.0 + 4 - k * 2.6), 6.5 + k * 0.6), i ? pal::Pink : pal::Red);
          }
        }},
       {"dancing to music", 4, {200}, [](const TArt &A, int, int H, int f) {
@@ -277,7 +279,7 @@ QImage Binary(const QImage &In) {
   QImage img = In.convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < img.height(); ++y) {
     QRgb *row = reinterpret_cast<QRgb *>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x) row[x] = qAlpha(row[x]) >= 110 ? (row[x] | 0xFF000000u) : 0u;
+    for (int x = 0; x < img.width(); ++x) row[x] = qAlpha(row[x]) >= 128 ? (row[x] | 0xFF000000u) : 0u;
   }
   return img;
 }

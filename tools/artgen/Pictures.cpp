@@ -1,6 +1,7 @@
 // Toolbar, tab, history and tray pictures.
 #include "Pictures.h"
 
+#include <QPainterPathStroker>
 #include <cmath>
 
 namespace artgen {
@@ -121,6 +122,7 @@ void MailEmptyPicture(const TArt &A) {
 
 void NotTalkPrivatePicture(const TArt &A) {
   Bubble(A, QRectF(1, 2, 24, 17), true, pal::Blue);
+  Person(A, QPointF(13, 8), 0.5, pal::Paper, QColor(0xF6, 0xC8, 0x9F));
   Badge(A, TBadge::NoEntry, QPointF(24.5, 24.5), 7);
 }
 
@@ -251,9 +253,9 @@ void AnimatedEmoticonPicture(const TArt &A) {
   TFace f;
   f.EyesKind = TFace::Wink;
   f.MouthKind = TFace::Tongue;
-  Face(A, QPointF(18, 17), 12.5, f, 1.5 * A.Lp);
-  A.Arc(QRectF(1, 4, 10, 24), 110, 140, pal::Orange, 1.5);
-  A.Arc(QRectF(-3, 8, 9, 16), 120, 120, pal::Orange, 1.5);
+  Face(A, QPointF(18, 18), 12.5, f, 1.5 * A.Lp);
+  A.Shape(Star(QPointF(5.5, 6), 5.5, 2.2, 4), pal::Orange);
+  A.Shape(Star(QPointF(4.5, 19), 3.5, 1.4, 4), pal::Orange);
 }
 
 void InsertFilePicture(const TArt &A) {
@@ -309,8 +311,17 @@ void SelectAllPicture(const TArt &A) {
 }
 
 void UndoPicture(const TArt &A) {
-  A.Arc(QRectF(6, 8, 22, 20), 90, -200, pal::Blue, 3.2 / A.Lp * (A.Lp > 1 ? 0.9 : 0.75));
-  A.Shape(Polygon({QPointF(1, 12.5), QPointF(11, 4), QPointF(11, 21)}), pal::Blue);
+  // A hook bending back to the left, its head at the left end.
+  QPainterPath hook;
+  hook.moveTo(11, 9);
+  hook.lineTo(19, 9);
+  hook.cubicTo(32, 9, 32, 28, 19, 28);
+  hook.lineTo(12, 28);
+  QPainterPathStroker st;
+  st.setWidth(5);
+  st.setCapStyle(Qt::FlatCap);
+  st.setJoinStyle(Qt::RoundJoin);
+  A.Shape(st.createStroke(hook).united(Polygon({QPointF(2, 9), QPointF(12, 1.5), QPointF(12, 16.5)})).simplified(), pal::Blue);
 }
 
 void OpenFilePicture(const TArt &A) {

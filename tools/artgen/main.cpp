@@ -122,27 +122,43 @@ QImage ListSheet(const std::vector<TListPicture> &Pics, int Size, int Columns) {
 
 QImage GifSheet() {
   // Each emoticon's frames in a row, composed as the animator shows them,
-  // at 1x and 2x on both backgrounds.
-  const int rowH = 2 * 30 + 10;
-  QImage sheet(2 * (8 * 68 * 2) / 2 + 40, kc::kCatalogueGifs * rowH, QImage::Format_RGB32);
-  sheet.fill(Qt::white);
-  QPainter p(&sheet);
+  // at 1x and 2x, on both backgrounds.
+  struct TRow {
+    std::vector<QImage> Frames;
+  };
+  std::vector<TRow> rows;
+  int width = 0, height = 0;
   for (int n = 0; n < kc::kCatalogueGifs; ++n) {
     const std::string bytes = EncodeGif(CatalogueFrames(n));
     kc::TKcGIFImage gif;
     gif.LoadFromBytes(bytes);
     kc::TGIFComposer comp;
-    int x = 20;
-    for (const QColor &back : {kLight, kDark}) {
-      p.fillRect(QRect(x - 4, n * rowH, gif.Count() * 70 + 4, rowH), back);
-      Label(p, QRect(x - 20, n * rowH + 2, 18, 12), QString::number(n), Qt::white);
-      for (int i = 0; i < gif.Count(); ++i) {
-        const QImage &frame = comp.Compose(gif, i, 0, true);
-        p.drawImage(QPoint(x + i * 70, n * rowH + 4), frame);
-        p.drawImage(QRect(x + i * 70, n * rowH + 4 + 32, frame.width() * 2, frame.height() * 2), frame);
+    TRow r;
+    for (int i = 0; i < gif.Count(); ++i) r.Frames.push_back(comp.Compose(gif, i, 0, true).copy());
+    const int w = kc::kCatalogueGifSizes[n][0], h = kc::kCatalogueGifSizes[n][1];
+    width = std::max(width, int(r.Frames.size()) * (3 * w + 12));
+    height += 2 * h + 8;
+    rows.push_back(std::move(r));
+  }
+  QImage sheet(2 * width + 40, height, QImage::Format_RGB32);
+  sheet.fill(Qt::white);
+  QPainter p(&sheet);
+  int y = 0;
+  for (int n = 0; n < kc::kCatalogueGifs; ++n) {
+    const int w = kc::kCatalogueGifSizes[n][0], h = kc::kCatalogueGifSizes[n][1];
+    for (int half = 0; half < 2; ++half) {
+      const QColor back = half ? kDark : kLight;
+      const int x0 = 20 + half * (width + 10);
+      p.fillRect(QRect(x0 - 4, y, width, 2 * h + 8), back);
+      Label(p, QRect(x0 - 20, y + 2, 16, 12), QString::number(n), back);
+      for (size_t i = 0; i < rows[size_t(n)].Frames.size(); ++i) {
+        const QImage &f = rows[size_t(n)].Frames[i];
+        const int x = x0 + int(i) * (3 * w + 12);
+        p.drawImage(QPoint(x, y + 4 + h / 2), f);
+        p.drawImage(QRect(x + w + 4, y + 4, 2 * w, 2 * h), f);
       }
-      x += gif.Count() * 70 + 16;
     }
+    y += 2 * h + 8;
   }
   return sheet;
 }
