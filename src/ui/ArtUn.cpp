@@ -1,7 +1,7 @@
 #include "ui/ArtUn.h"
 
-#include <QFile>
 #include <QImage>
+#include <QResource>
 #include <QString>
 #include <utility>
 
@@ -45,9 +45,8 @@ void FillStoryImages(TCustomImageList &List) {
 QByteArray CatalogueGif(int Number) {
   if (Number < 0 || Number >= kCatalogueGifs) return QByteArray();
   EnsureResources();
-  QFile f(QStringLiteral(":/art/gif/%1.gif").arg(Number));
-  if (!f.open(QIODevice::ReadOnly)) return QByteArray();
-  return f.readAll();
+  const QResource gif(QStringLiteral(":/art/gif/%1.gif").arg(Number));
+  return gif.isValid() ? gif.uncompressedData() : QByteArray();
 }
 
 int ActionImageIndex(std::string_view ActionName) {

@@ -183,7 +183,7 @@ void ShowHintPicture(const TArt &A) {
 
 void SoundsPicture(const TArt &A) {
   A.Shape(Polygon({QPointF(3, 12), QPointF(9, 12), QPointF(16, 5), QPointF(16, 27), QPointF(9, 20), QPointF(3, 20)}),
-          pal::DarkGrey);
+          pal::Grey);
   A.Arc(QRectF(12, 10, 10, 12), -50, 100, pal::Blue, 1.8);
   A.Arc(QRectF(12, 5, 17, 22), -55, 110, pal::Blue, 1.8);
 }
