@@ -55,7 +55,6 @@ std::string baseName(const std::string &Path) {
 
 TOfferedFileIcon::TOfferedFileIcon(QWidget *Parent) : TKcImageControl(Parent) {
   setCursor(Qt::PointingHandCursor);
-  setAttribute(Qt::WA_TranslucentBackground);
   OnClick = [](TOfferedFileIcon *Icon) { FileIconClick(Icon); };
 }
 
