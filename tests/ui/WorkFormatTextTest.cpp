@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "MarkupFixture.h"
+#include "core/ChatServicesUn.h"
 #include "platform/FileIcons.h"
 
 using namespace kc;
@@ -306,4 +307,34 @@ TEST(Markup, NumbersAreDecimalInThirtyTwoBits) {
               {"-", std::nullopt}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"2147483648", std::nullopt},
               {"1a", std::nullopt}, {" 1", std::nullopt}, {"99999999999999999999", std::nullopt}};
   for (const auto &row : rows) EXPECT_EQ(ParseMarkupNumber(row.text), row.value) << row.text;
+}
+
+TEST(Markup, MixturesOfMarkerPiecesNeverBreakATranscript) {
+  // Bodies glued from pieces of markers, numbers and separators, as a peer
+  // could send them: rendered, laid out and written back without a fault,
+  // and never more than five animations alive.
+  const std::vector<std::string> pieces = {
+      "{[!BULLET!]}", "{[/!BULLET!]}", "{[!CONTROL!]}", "{[/!CONTROL!]}", "{[!CONTROLFILE!]}", "{[!/CONTROLFILE!]}",
+      kSep,           P,               "\x0A",          "\x0D",           "27",                "3",
+      "-1",           "99999",         "abc ",          "{",              "{[!",               "\t",
+      "/etc/passwd",  ChatDesk::kLocalID};
+  ChatDesk desk;
+  TRichVistaEdit &t = desk.NewBox(200, 100);
+  t.show();
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  for (int round = 0; round < 300; ++round) {
+    std::string body;
+    const int n = 1 + int(next() % 40);
+    for (int i = 0; i < n; ++i) body += pieces[next() % pieces.size()];
+    TTalkMessage m;
+    m.SenderID = "{peer-" + std::to_string(next() % 5) + "}";
+    m.Body = body;
+    m.Color = int(next() & 0xFFFFFF);
+    desk.renderer->RenderTalkMessage(t, m);
+    ASSERT_LE(TTranscriptRenderer::CountGifs(t), markup::kMaxGifsPerMessage) << round;
+    (void)DocumentToText(t, ChatDesk::kLocalID, ChatDesk::kLocalIP, &desk.files);
+  }
+  t.ReformatDocument();
+  EXPECT_GT(t.ItemCountOf(), 300);
 }
