@@ -58,7 +58,13 @@ double ours(const std::vector<std::string> &text, long &ink) {
   host.Style = &style;
   style.TextStyles().Items(0)->Unicode = true;
   kc::TRichVistaRVData doc(&host);
-  for (const auto &p : text) doc.AddText(kc::WideStringToRaw(QString::fromStdString(p).toStdU16String()), 0, 0);
+  for (const auto &p : text) {
+    auto item = kc::RichVistaTextItemClass(&doc);
+    item->StyleNo = 0;
+    item->ParaNo = 0;
+    item->ItemOptions.Include(kc::rvioUnicode);
+    doc.AddItem(kc::WideStringToRaw(QString::fromStdString(p).toStdU16String()), std::move(item));
+  }
   doc.ReformatAllForced(true);
   host.ScrollTo(doc.DocumentHeight / 2, false);
   QImage img(kWidth, kHeight, QImage::Format_RGB32);
