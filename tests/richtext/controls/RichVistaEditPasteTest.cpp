@@ -224,3 +224,32 @@ TEST(Paste, RtfJoinsTheLineAtTheCaret) {
     EXPECT_EQ(d.items(), c.Expected) << c.Name;
   }
 }
+
+// RTF as LibreOffice and other programs write it: characters outside the
+// code page as \u escapes with a "?" fallback, or as bytes of a font's
+// charset. Every character arrives as it was, into an 8-bit style as well,
+// and plain text stays plain (never the sheet's nearest 8-bit style).
+TEST(Paste, RtfKeepsEveryCharacterWhateverTheStylesCodePage) {
+  const std::string head = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+                           "{\\f1\\fcharset204 Arial;}{\\f2\\fcharset134 SimSun;}}\\pard\\plain\\f0\\fs24 ";
+  struct Case {
+    const char *Name;
+    std::string Body, Expected;
+  };
+  const std::vector<Case> cases = {
+      {"cyrillic and chinese as unicode escapes",
+       "\\uc1\\u1055\\'3f\\u1088\\'3f\\u1080\\'3f \\u20013\\'3f\\u25991\\'3f", "a\u041F\u0440\u0438 \u4E2D\u6587bc def"},
+      {"fallback of two bytes", "\\uc2\\u20013\\'d6\\'d0!", "a\u4E2D!bc def"},
+      {"emoji as a surrogate pair", "\\u-10179\\'3f\\u-8704\\'3f", "a\U0001F600bc def"},
+      {"cyrillic as bytes of its charset", "{\\f1 \\'cf\\'f0\\'e8}", "a\u041F\u0440\u0438bc def"},
+      {"chinese as bytes of its charset", "{\\f2 \\'d6\\'d0\\'ce\\'c4}", "a\u4E2D\u6587bc def"},
+      {"latin with accents", "caf\\'e9 na\\u239\\'3fve", "acaf\u00E9 na\u00EFvebc def"},
+  };
+  for (const Case &c : cases) {
+    PasteDoc d;
+    kctest::OfferOnClipboard(Content({{"text/rtf", head + c.Body + "}"}}));
+    d.ed->Paste();
+    EXPECT_EQ(d.plain(), c.Expected) << c.Name << ": " << d.items();
+    EXPECT_EQ(d.plain().find('*'), std::string::npos) << c.Name << ": plain text stays plain";
+  }
+}
