@@ -152,6 +152,8 @@ TEST(Paste, OnPasteAndReadOnly) {
 TEST(Paste, RtfTakesTheBasePathOfTheHtmlBesideIt) {
   PasteDoc d;
   std::vector<std::string> seen;
+  // The closest-style search asks the filter, which sees the settings.
+  d.ed->RTFReadProperties().TextStyleMode = rvrsUseClosest;
   d.ed->RTFReadProperties().OnCanUseStyle = [&](TRVRTFReaderProperties &P, int, bool, bool &) {
     seen.push_back(P.LinkBasePath);
   };
@@ -211,10 +213,11 @@ TEST(Paste, RtfJoinsTheLineAtTheCaret) {
   const std::vector<Case> cases = {
       {"empty box", {}, -1, oneLine, "x |*B| y"},
       {"empty paragraph", {""}, -1, oneLine, "x |*B| y"},
-      {"end of a line", {"abcd"}, 5, oneLine, "abcdx |*B| y"},
-      {"middle of a line", {"abcd"}, 3, oneLine, "abx |*B| ycd"},
+      // The pasted runs keep their own look (a style of their own).
+      {"end of a line", {"abcd"}, 5, oneLine, "abcd|x |*B| y"},
+      {"middle of a line", {"abcd"}, 3, oneLine, "ab|x |*B| y|cd"},
       {"two paragraphs into an empty box", {}, -1, twoParas, "one |*B / two"},
-      {"two paragraphs into a line", {"abcd"}, 3, twoParas, "abone |*B / twocd"},
+      {"two paragraphs into a line", {"abcd"}, 3, twoParas, "ab|one |*B / two|cd"},
   };
   for (const Case &c : cases) {
     PasteDoc d(c.Doc);
