@@ -58,9 +58,10 @@ void checkCaret(const kc::TRVEditRVData &d) {
     fail("caret stop on no draw line", std::to_string(c.DrawItemNo), lines(d));
   if (d.GetItemStyle(d.DrawLines.Items(c.DrawItemNo)->ItemNo) == kc::rvsListMarker)
     fail("caret on a list marker", std::to_string(c.DrawItemNo), lines(d));
+  // Inside a piece; where a line breaks is the formatting's to choose.
   int item = -1, offs = -1;
   d.GetCaretItemPos(item, offs);
-  if (item >= 0 && d.IsTextItem(item) && d.GetItem(item)->IsUnicode() &&
+  if (c.Offset > d.DrawLineStartOffset(c.DrawItemNo) && c.Offset < d.DrawLineEndOffset(c.DrawItemNo) && item >= 0 && d.IsTextItem(item) && d.GetItem(item)->IsUnicode() &&
       !kcfuzz::AtClusterBoundary(d.GetItemTextRaw(item), offs))
     fail("caret inside a character", std::to_string(item) + " " + std::to_string(offs), lines(d));
 }

@@ -1,8 +1,8 @@
 // A document built from bytes (texts, also from all of Unicode, styles,
 // markers, breaks, widths) is formatted, edited and reformatted in part,
 // painted and hit-tested. The draw lines must keep their invariants, the
-// partial pass must give the lines of a whole pass, a point must land
-// between two characters, and nothing may crash or hang.
+// partial pass must give the lines of a whole pass, a point inside a piece
+// must land between two characters, and nothing may crash or hang.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -131,7 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   doc.PaintVisibleLines(kc::TRect{0, 0, 400, 300}, canvas);
   int line = 0, offs = 0;
   doc.HitTestDrawLine(in.upTo(400), in.upTo(300), in.next() & 1, line, offs);
-  if (line >= 0 && line < doc.DrawLines.Count()) {
+  // Inside a piece; where a line breaks is the formatting's to choose.
+  if (line >= 0 && line < doc.DrawLines.Count() && offs > doc.DrawLineStartOffset(line) &&
+      offs < doc.DrawLineEndOffset(line)) {
     int item = -1, itemOffs = -1;
     doc.DrawPosToItemPos(line, offs, item, itemOffs);
     if (item >= 0 && doc.IsTextItem(item) && doc.GetItem(item)->IsUnicode() &&
