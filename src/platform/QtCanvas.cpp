@@ -144,7 +144,14 @@ QtCanvas::Decoded QtCanvas::decode(std::string_view bytes) const {
 }
 
 std::shared_ptr<const ShapedText> QtCanvas::shaped(std::u16string_view text) const {
-  return TextShaper::shape(fontId_, text, (align_ & TA_RTLREADING) != 0);
+  // The formatter asks about one text several times in a row.
+  const bool rtl = (align_ & TA_RTLREADING) != 0;
+  if (last_ && lastFont_ == fontId_ && lastRtl_ == rtl && std::u16string_view(lastText_) == text) return last_;
+  last_ = TextShaper::shape(fontId_, text, rtl);
+  lastText_.assign(text);
+  lastFont_ = fontId_;
+  lastRtl_ = rtl;
+  return last_;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // The canvas over a QPainter: on an image, on a widget being painted, or on
 // an image of its own for measuring only.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QFont>
@@ -139,6 +140,10 @@ private:
   QFont qfont_;
   std::unique_ptr<QFontMetrics> fm_;
   int fontId_ = 0;
+  mutable std::shared_ptr<const ShapedText> last_;
+  mutable std::u16string lastText_;
+  mutable int lastFont_ = -1;
+  mutable bool lastRtl_ = false;
   TColor fontColor_ = clWindowText;
   CanvasPen pen_;
   CanvasBrush brush_;
