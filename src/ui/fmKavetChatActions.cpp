@@ -285,9 +285,19 @@ TTBAction *TMainActionList::FindAction(std::string_view Name) const {
 
 bool TMainActionList::RunShortCut(TShortCut ShortCut) {
   if (ShortCut == 0) return false;
-  for (const TNamedAction &a : FActions)
-    if (a.Action->ShortCut() == ShortCut && a.Action->Enabled() && a.Action->OnExecute)
-      return a.Action->Execute(nullptr);
+  for (const TNamedAction &a : FActions) {
+    if (a.Action->ShortCut() != ShortCut) continue;
+    // Editing keys belong to the focused input box, whatever the editing
+    // actions do when chosen from a menu.
+    if (IsEditingAction(*a.Action)) return false;
+    if (a.Action->Enabled() && a.Action->OnExecute) return a.Action->Execute(nullptr);
+  }
+  return false;
+}
+
+bool TMainActionList::IsEditingAction(const TTBAction &Action) const {
+  for (const TTBAction *a : {&actCopy, &actDelete, &actCut, &actPaste, &actSelectAll, &actUndo})
+    if (a == &Action) return true;
   return false;
 }
 

@@ -215,6 +215,9 @@ public:
   // Runs the action that Shortcut names, when it is enabled and has a
   // handler; false leaves the key to the focused widget.
   bool RunShortCut(tb::TShortCut ShortCut);
+  // Copy, cut, paste, delete, select all and undo: their keys are never
+  // taken from the focused widget.
+  bool IsEditingAction(const tb::TTBAction &Action) const;
 
 private:
   void MakeActions();
