@@ -403,6 +403,7 @@ void TMainActionList::BuildMainForm(TTBCustomItem &Root) {
   AddAction(*miMyProfile, actUserNetProfile);
 
   tbOptions = AddSubmenu(Root, "tbOptions", "Options");
+  tbOptions->SetOptions(tbOptions->Options() | tboDropdownArrow);
   tbOptions->SetHint(Text("Please press for adjustment of the program"));
   AddAction(*tbOptions, actHideProgramm);
   AddAction(*tbOptions, actShowHistoryMessage);
@@ -454,6 +455,7 @@ void TMainActionList::BuildMainForm(TTBCustomItem &Root) {
 
 void TMainActionList::BuildAdditional(TTBCustomItem &Root) {
   miAnsweringMachine = AddSubmenu(Root, "miAnsweringMachine", "Auto-Reply");
+  miAnsweringMachine->SetOptions(miAnsweringMachine->Options() | tboDropdownArrow);
   miAnsweringMachine->SetHint(Text("Please press for inclusion/deenergizing of a mode of an Auto-Reply"));
   miDisconnectAnsweringMachine = Add(*miAnsweringMachine, new TTBItem);
   miDisconnectAnsweringMachine->SetName(QStringLiteral("miDisconnectAnsweringMachine"));
