@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/ShellOpen.h"
 #include "toolbars/TBarDock.h"
+#include "ui/fmErrorUn.h"
 #include "ui/fmKavetChatSettings.h"
 
 namespace kc {
@@ -172,7 +173,8 @@ void TMainActionList::MakeActions() {
   Define("actStayOnTop", actStayOnTop, "Stay on top main window");
   Define("actStayOnTopUserList", actStayOnTopUserList, "Stay on top user list", 0, true);
   Define("actShowUserList", actShowUserList, "Show user list", scCtrl | 'L', true);
-  Define("actMessageToUser", actMessageToUser, "Create talk with user", scCtrl | 'U');
+  Define("actMessageToUser", actMessageToUser, "Create talk with user", scCtrl | 'U')
+      .SetHint(Text("Create talk with user"));
   Define("actMessageToGroup", actMessageToGroup, "Create talk with group");
   Define("actKavetChatOnTheWeb", actKavetChatOnTheWeb, "Kavet Chat on the Web");
   Define("actSiteOurCompany", actSiteOurCompany, "Site Dornick software");
@@ -275,6 +277,19 @@ void TMainActionList::MakeHandlers() {
   actClearDialogParametr.OnExecute = [this](TTBCustomItem *) { ClearDialogParametr(); };
   // The editing actions have no handler here: their keys belong to the
   // focused input box, which does the editing itself.
+
+  // Each handler is the boundary of its user action: a failure is shown
+  // in the error dialog and the program goes on.
+  for (const TNamedAction &a : FActions) {
+    if (!a.Action->OnExecute) continue;
+    a.Action->OnExecute = [this, handler = std::move(a.Action->OnExecute)](TTBCustomItem *Sender) {
+      try {
+        handler(Sender);
+      } catch (...) {
+        ApplicationEventsException(FWindow.MainForm(), ExceptionMessage(std::current_exception()));
+      }
+    };
+  }
 }
 
 TTBAction *TMainActionList::FindAction(std::string_view Name) const {
@@ -391,7 +406,7 @@ void TMainActionList::MakeMenus() {
 
 void TMainActionList::BuildMainForm(TTBCustomItem &Root) {
   miMessage = AddSplitButton(Root, "miMessage", Text("Talk"), actMessageToUser);
-  miMessage->SetHint(actMessageToUser.Caption() + QStringLiteral(" (") + ShortCutToText(actMessageToUser.ShortCut()) +
+  miMessage->SetHint(actMessageToUser.Hint() + QStringLiteral(" (") + ShortCutToText(actMessageToUser.ShortCut()) +
                      QStringLiteral(")"));
   AddDefault(*miMessage, actMessageToUser);
   AddAction(*miMessage, actMessageToGroup);

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,11 @@ public:
   void ShowMainWindow() override { calls.push_back("ShowMainWindow"); }
   void CloseMainWindow() override { calls.push_back("CloseMainWindow"); }
   int ActiveTab() const override { return activeTab; }
-  void SendTalkMessage() override { calls.push_back("SendTalkMessage"); }
+  bool failSend = false; // the send throws, as a failing window would
+  void SendTalkMessage() override {
+    calls.push_back("SendTalkMessage");
+    if (failSend) throw std::runtime_error("send failed");
+  }
   void CloseTalk(int Tab) override { calls.push_back("CloseTalk " + std::to_string(Tab)); }
   void SaveTalkHistory(int Tab) override { calls.push_back("SaveTalkHistory " + std::to_string(Tab)); }
   void ClearTranscript(int Tab) override { calls.push_back("ClearTranscript " + std::to_string(Tab)); }

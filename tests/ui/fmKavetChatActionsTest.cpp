@@ -3,6 +3,7 @@
 // does to the window (seen through a double) and to the shell.
 #include <QApplication>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -14,7 +15,9 @@
 #include "platform/ShellOpen.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "platform/Log.h"
 #include "toolbars/TBarCommon.h"
+#include "ui/fmErrorUn.h"
 #include "ui/fmKavetChatSettings.h"
 
 using namespace kc;
@@ -461,6 +464,18 @@ TEST(ActionHandlers, ShowHintSwitchesTooltipsOfTheWholeApplication) {
   f.actions.actShowHint.Execute(nullptr);
   hint();
   EXPECT_EQ(target.hints, 2);
+}
+
+TEST(ActionHandlers, AFailingHandlerShowsTheErrorDialogAndGoesOn) {
+  Fixture f;
+  std::vector<QString> shown;
+  SetErrorDialogRunner([&](TfmError &D) { shown.push_back(D.lbMessage->text()); });
+  SetLogSink([](const std::string &) {});
+  f.window.failSend = true;
+  EXPECT_NO_THROW(f.actions.actSendMessage.Execute(nullptr));
+  EXPECT_EQ(shown, std::vector<QString>{QStringLiteral("send failed")});
+  SetErrorDialogRunner({});
+  SetLogSink({});
 }
 
 // ------------------------------------------------------------ shell targets
