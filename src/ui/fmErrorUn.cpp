@@ -4,13 +4,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include "core/LngUn.h"
 #include "platform/CodePage.h"
 #include "platform/Log.h"
+#include "platform/Screen.h"
 #include "platform/ShellOpen.h"
 #include "ui/fmKavetChatActions.h"
 
@@ -79,10 +79,8 @@ TfmError::TfmError(QWidget *Parent) : QDialog(Parent) {
   all->addLayout(top, 1);
   all->addLayout(buttons);
 
-  if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  const ScreenRect area = screenWorkArea();
+  move(area.left + (area.width() - width()) / 2, area.top + (area.height() - height()) / 2);
 }
 
 void TfmError::SetLanguageTexts() {

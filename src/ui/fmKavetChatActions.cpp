@@ -3,10 +3,9 @@
 #include <QApplication>
 #include <QWidget>
 
-#include <filesystem>
-
 #include "core/iniFileUn.h"
 #include "platform/CodePage.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/ShellOpen.h"
 #include "toolbars/TBarDock.h"
@@ -67,10 +66,7 @@ TTBItem *AddDefault(TTBCustomItem &Parent, TTBAction &Action) {
   return item;
 }
 
-bool IsFile(const std::string &Path) {
-  std::error_code ec;
-  return !Path.empty() && std::filesystem::is_regular_file(Path, ec);
-}
+bool IsFile(const std::string &Path) { return !Path.empty() && FileExists(Path); }
 
 } // namespace
 

@@ -202,7 +202,8 @@ public:
   // folder, clear (Tag 3245) and close (Tag 1245), each on its action.
   void FillSendToolbar(tb::TTBCustomItem &Root);
 
-  // The language submenu's store view.
+  // The language submenu as the language store fills it (made with the
+  // toolbars).
   TLanguageSubmenu &LanguageMenu() { return *FLanguageMenu; }
 
   // ---- what the options apply
