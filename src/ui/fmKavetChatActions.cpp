@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <utility>
+
 #include "core/iniFileUn.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/ShellOpen.h"
 #include "toolbars/TBarDock.h"
+#include "ui/ArtUn.h"
 #include "ui/fmErrorUn.h"
 #include "ui/fmKavetChatSettings.h"
 
@@ -41,10 +44,11 @@ TTBItem *AddAction(TTBCustomItem &Parent, TTBAction &Action, const char *Name = 
 
 void AddSeparator(TTBCustomItem &Parent) { Parent.Add(new TTBSeparatorItem); }
 
-TTBSubmenuItem *AddSubmenu(TTBCustomItem &Parent, const char *Name, const char *Caption) {
+TTBSubmenuItem *AddSubmenu(TTBCustomItem &Parent, const char *Name, const char *Caption, int Picture = -1) {
   auto *item = Add(Parent, new TTBSubmenuItem);
   item->SetName(Text(Name));
   item->SetCaption(Text(Caption));
+  item->SetImageIndex(Picture);
   return item;
 }
 
@@ -55,6 +59,7 @@ TTBSubmenuItem *AddSplitButton(TTBCustomItem &Parent, const char *Name, const QS
   item->SetName(Text(Name));
   item->SetCaption(Caption);
   item->SetDropdownCombo(true);
+  item->SetImageIndex(Default.ImageIndex());
   TTBAction *action = &Default;
   item->OnClick = [action](TTBCustomItem *Sender) { Run(*action, Sender); };
   return item;
@@ -211,6 +216,24 @@ void TMainActionList::MakeActions() {
   Define("actGetFileOrFolder", actGetFileOrFolder, "Get file or folder");
   Define("actClearTextMessage", actClearTextMessage, "Clear text message").SetHint(Text("Clear text message"));
   Define("actClearDialogParametr", actClearDialogParametr, "To reset parameters of dialogues");
+
+  // Pictures in ilHotImage / ilHotImage16x16.
+  const std::pair<TTBAction *, THotImage> pictures[] = {
+      {&actHelp, hiHelp}, {&actAbout, hiAbout}, {&actUserNetProfile, hiUserProfile},
+      {&actUserMyProfile, hiMyProfile}, {&actOpen, hiOpen}, {&actClose, hiClose}, {&actMailUser, hiMailUser},
+      {&actMailAll, hiMailAll}, {&actMailEmpty, hiMailEmpty}, {&actMailGroup, hiMailGroup},
+      {&actStayOnTop, hiStayOnTop}, {&actStayOnTopUserList, hiStayOnTopUserList}, {&actShowUserList, hiUserList},
+      {&actMessageToUser, hiTalk}, {&actMessageToGroup, hiTalkGroup}, {&actKavetChatOnTheWeb, hiWeb},
+      {&actSiteOurCompany, hiSite}, {&actTechnicalSupport, hiSupport}, {&actShowHint, hiShowHint},
+      {&actAnsweringMachine, hiAutoReply}, {&actAnsweringmachineOptions, hiAutoReplyOptions},
+      {&actShowHistoryMessage, hiHistory}, {&actSendMessage, hiSend}, {&actCopy, hiCopy}, {&actDelete, hiDelete},
+      {&actCut, hiCut}, {&actPaste, hiPaste}, {&actSelectAll, hiSelectAll}, {&actUndo, hiUndo},
+      {&actSelectImageMood, hiStillEmoticon}, {&actSelectGifMood, hiAnimatedEmoticon},
+      {&actHideProgramm, hiHideInTray}, {&actInsertFile, hiInsertFile}, {&actInsertFolder, hiInsertFolder},
+      {&actCloseTalk, hiCloseTalk}, {&actNotTalkGroup, hiNotTalkGroup}, {&actNotTalkPrivate, hiNotTalkPrivate},
+      {&actOpenFileOrFolder, hiOpenFile}, {&actSaveAsFileOrFolder, hiSaveAs}, {&actGetFileOrFolder, hiGetFile},
+      {&actClearTextMessage, hiClearText}, {&actClearDialogParametr, hiResetDialogs}};
+  for (const auto &[action, picture] : pictures) action->SetImageIndex(picture);
 
   actInsertFile.SetVisible(false);
   actInsertFolder.SetVisible(false);
@@ -382,7 +405,7 @@ void TMainActionList::MakeMenus() {
   TTBCustomItem &trey = *FTrey->Items();
   AddDefault(trey, actOpen);
   AddSeparator(trey);
-  TTBSubmenuItem *autoReply = AddSubmenu(trey, "miAnsweringMachineTrey", "Auto-Reply");
+  TTBSubmenuItem *autoReply = AddSubmenu(trey, "miAnsweringMachineTrey", "Auto-Reply", hiAutoReply);
   autoReply->SetEnabled(false);
   AddAction(trey, actNotTalkPrivate);
   AddAction(trey, actNotTalkGroup);
@@ -413,14 +436,14 @@ void TMainActionList::BuildMainForm(TTBCustomItem &Root) {
   AddDefault(*miMyProfile, actUserMyProfile);
   AddAction(*miMyProfile, actUserNetProfile);
 
-  tbOptions = AddSubmenu(Root, "tbOptions", "Options");
+  tbOptions = AddSubmenu(Root, "tbOptions", "Options", hiOptions);
   tbOptions->SetOptions(tbOptions->Options() | tboDropdownArrow);
   tbOptions->SetHint(Text("Please press for adjustment of the program"));
   AddAction(*tbOptions, actHideProgramm);
   AddAction(*tbOptions, actShowHistoryMessage);
   AddSeparator(*tbOptions);
-  tbsiLanguage = AddSubmenu(*tbOptions, "tbsiLanguage", "Language");
-  tbPanelsOfTools = AddSubmenu(*tbOptions, "tbPanelsOfTools", "Panels of tools");
+  tbsiLanguage = AddSubmenu(*tbOptions, "tbsiLanguage", "Language", hiLanguage);
+  tbPanelsOfTools = AddSubmenu(*tbOptions, "tbPanelsOfTools", "Panels of tools", hiPanels);
   tbAdditionalToggle = Add(*tbPanelsOfTools, new TTBVisibilityToggleItem);
   tbAdditionalToggle->SetName(QStringLiteral("tbAdditionalToggle"));
   AddSeparator(*tbOptions);
@@ -428,19 +451,19 @@ void TMainActionList::BuildMainForm(TTBCustomItem &Root) {
   AddAction(*tbOptions, actStayOnTopUserList);
   AddSeparator(*tbOptions);
   miOther = AddSubmenu(*tbOptions, "miOther", "Other options");
-  miAnimationGIF = AddSubmenu(*miOther, "miAnimationGIF", "Gif animation");
+  miAnimationGIF = AddSubmenu(*miOther, "miAnimationGIF", "Gif animation", hiGifAnimation);
   AddAction(*miAnimationGIF, actStopAnimation);
   AddAction(*miAnimationGIF, actShowAnimation);
-  miMessageFormat = AddSubmenu(*miOther, "miMessageFormat", "Message format");
+  miMessageFormat = AddSubmenu(*miOther, "miMessageFormat", "Message format", hiMessageFormat);
   AddAction(*miMessageFormat, actShowUserIPWhenMessage);
   AddAction(*miMessageFormat, actShowDataTimewhenMessage);
   AddAction(*miMessageFormat, actShowPictureWhenMessage);
-  miPlaySound = AddSubmenu(*miOther, "miPlaySound", "Sounds");
+  miPlaySound = AddSubmenu(*miOther, "miPlaySound", "Sounds", hiSounds);
   AddAction(*miPlaySound, actSoundKavetChat);
   AddAction(*miPlaySound, actSoundUserConnect);
   AddAction(*miPlaySound, actSoundUserDisconnect);
   AddAction(*miPlaySound, actSoundNewMessage);
-  miButtonOptions = AddSubmenu(*miOther, "miButtonOptions", "Buttons");
+  miButtonOptions = AddSubmenu(*miOther, "miButtonOptions", "Buttons", hiButtons);
   AddAction(*miButtonOptions, actBtnBigIcon);
   AddAction(*miButtonOptions, actBtnLitleIcon);
   AddSeparator(*miButtonOptions);
@@ -465,7 +488,7 @@ void TMainActionList::BuildMainForm(TTBCustomItem &Root) {
 }
 
 void TMainActionList::BuildAdditional(TTBCustomItem &Root) {
-  miAnsweringMachine = AddSubmenu(Root, "miAnsweringMachine", "Auto-Reply");
+  miAnsweringMachine = AddSubmenu(Root, "miAnsweringMachine", "Auto-Reply", hiAutoReply);
   miAnsweringMachine->SetOptions(miAnsweringMachine->Options() | tboDropdownArrow);
   miAnsweringMachine->SetHint(Text("Please press for inclusion/deenergizing of a mode of an Auto-Reply"));
   miDisconnectAnsweringMachine = Add(*miAnsweringMachine, new TTBItem);
@@ -527,16 +550,21 @@ void TMainActionList::TBDockMainTopRequestDock(TTBDock *, TTBCustomDockableWindo
 }
 
 void TMainActionList::FillSendToolbar(TTBCustomItem &Root) {
-  AddAction(Root, actSendMessage, "tbiSendMessage");
+  // The send toolbar's pictures are in ilProfilesImage.
+  AddAction(Root, actSendMessage, "tbiSendMessage")->SetImageIndex(piSend);
   AddSeparator(Root);
-  AddAction(Root, actSelectImageMood, "tbiSelectImageMood");
-  AddAction(Root, actSelectGifMood, "tbiSelectGifMood");
+  AddAction(Root, actSelectImageMood, "tbiSelectImageMood")->SetImageIndex(piStillEmoticon);
+  AddAction(Root, actSelectGifMood, "tbiSelectGifMood")->SetImageIndex(piAnimatedEmoticon);
   AddSeparator(Root);
-  AddAction(Root, actInsertFile, "tbiInsertFile");
-  AddAction(Root, actInsertFolder, "tbiInsertFolder");
+  AddAction(Root, actInsertFile, "tbiInsertFile")->SetImageIndex(piFile);
+  AddAction(Root, actInsertFolder, "tbiInsertFolder")->SetImageIndex(piFolder);
   AddSeparator(Root);
-  AddAction(Root, actClearTextMessage, "tbiClearMessage")->Tag = kClearMessageTag;
-  AddAction(Root, actCloseTalk, "tbiCloseTalk")->Tag = kCloseTalkTag;
+  TTBItem *clear = AddAction(Root, actClearTextMessage, "tbiClearMessage");
+  clear->Tag = kClearMessageTag;
+  clear->SetImageIndex(piClearText);
+  TTBItem *close = AddAction(Root, actCloseTalk, "tbiCloseTalk");
+  close->Tag = kCloseTalkTag;
+  close->SetImageIndex(piCloseTalk);
 }
 
 } // namespace kc

@@ -7,6 +7,7 @@
 
 #include "fmKavetChatActionsDouble.h"
 #include "toolbars/TBSkinPlus.h"
+#include "ui/ArtUn.h"
 
 using namespace kc;
 using namespace kc::tb;
@@ -27,6 +28,8 @@ int Colours(const QImage &Image, const QRect &R) {
 
 TEST(ActionToolbarsPicture, BothToolbarsShowOnOneRow) {
   kctest::MainWindowDouble window;
+  FillHotImages(window.hot32, 32);
+  FillHotImages(window.hot16, 16);
   TMainActionList actions(window);
   actions.CreateToolbars(window.form.get(), window.top, window.bottom);
   actions.ApplyShowText(true);
