@@ -30,12 +30,25 @@ int SafeWindowStart(std::u16string_view Text, int From) {
   return lo;
 }
 
+// Below U+0300 nothing combines, joins or prepends: every place between two
+// such characters is a boundary, but for CR LF. Most text is that, and
+// needs no finder.
+bool Plain(char16_t c) { return c < 0x300; }
+bool PlainPair(char16_t Before, char16_t After) {
+  return Plain(Before) && Plain(After) && !(Before == u'\r' && After == u'\n');
+}
+
 } // namespace
 
 std::vector<int> WrapClusterBoundaries(std::u16string_view Text) {
   std::vector<int> out;
   out.push_back(0);
   if (Text.empty()) return out;
+  if (std::all_of(Text.begin(), Text.end(), Plain)) {
+    for (size_t i = 1; i <= Text.size(); ++i)
+      if (i == Text.size() || PlainPair(Text[i - 1], Text[i])) out.push_back(static_cast<int>(i));
+    return out;
+  }
   const QString s = ToQString(Text);
   QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, s);
   f.setPosition(0);
@@ -48,6 +61,7 @@ int WrapClusterStartAtOrBefore(std::u16string_view Text, int Pos) {
   const int len = static_cast<int>(Text.size());
   Pos = std::clamp(Pos, 0, len);
   if (Pos == 0 || Pos == len) return Pos;
+  if (PlainPair(Text[static_cast<size_t>(Pos - 1)], Text[static_cast<size_t>(Pos)])) return Pos;
   const int from = SafeWindowStart(Text, Pos);
   const int to = std::min(len, Pos + 2);
   const QString s = ToQString(Text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
@@ -62,6 +76,8 @@ int WrapClusterEndAfter(std::u16string_view Text, int Pos) {
   const int len = static_cast<int>(Text.size());
   Pos = std::clamp(Pos, 0, len);
   if (Pos >= len) return len;
+  if (Pos + 1 == len || PlainPair(Text[static_cast<size_t>(Pos)], Text[static_cast<size_t>(Pos + 1)]))
+    return Pos + 1;
   const int from = SafeWindowStart(Text, Pos);
   const int to = std::min(len, Pos + kWindow);
   const QString s = ToQString(Text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
