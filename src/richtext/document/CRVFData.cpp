@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/WrapClusters.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
 #include "richtext/document/RVUniClusters.h"
@@ -87,18 +88,23 @@ int TCustomRVFormattedData::TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVS
   const uint8_t opt = uni ? rvuniUnicodeBit : 0;
   const int len = GetTextLength(t, opt);
   if (len == 0) return 0;
-  // One measurement of the whole text; a word's width is the difference of
+  // A word wider than the line is cut between clusters, so the narrowest a
+  // wrapping paragraph can be is its widest cluster (a character of 8-bit
+  // text): text never makes the document wider than its view. One
+  // measurement of the whole text; a cluster's width is the difference of
   // the extents around it.
   std::vector<int> ext;
   int fit = 0;
   GetTextFit(Canvas, t, INT_MAX / 2, opt, &ext, fit);
   if (static_cast<int>(ext.size()) < len) return GetTextWidth(t, Canvas, opt);
-  int best = 0, start = 0;
-  for (int i = 0; i <= len; ++i) {
-    if (i == len || IsSpaceAt(t, i + 1, opt)) {
-      if (i > start) best = std::max(best, ext[size_t(i - 1)] - (start > 0 ? ext[size_t(start - 1)] : 0));
-      start = i + 1;
-    }
+  auto width = [&](int from, int to) { return ext[size_t(to - 1)] - (from > 0 ? ext[size_t(from - 1)] : 0); };
+  int best = 0;
+  if (uni) {
+    const std::vector<int> bounds = WrapClusterBoundaries(RawToWideString(t));
+    for (size_t k = 1; k < bounds.size(); ++k)
+      if (bounds[k] <= len) best = std::max(best, width(bounds[k - 1], bounds[k]));
+  } else {
+    for (int i = 1; i <= len; ++i) best = std::max(best, width(i - 1, i));
   }
   return best;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/WrapClusters.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVMultiDrawItem.h"
@@ -21,7 +22,18 @@ char16_t CharAt(const std::string &Text, bool Unicode, int i) {
   return Unicode ? UnitAt(Text, static_cast<size_t>(i)) : static_cast<unsigned char>(Text[static_cast<size_t>(i)]);
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+// Count UTF-16 units of raw UTF-16 text from Start.
+std::u16string Units(const std::string &Text, int Start, int Count) {
+  std::u16string w(static_cast<size_t>(Count), u'\0');
+  for (int i = 0; i < Count; ++i) w[static_cast<size_t>(i)] = UnitAt(Text, static_cast<size_t>(Start + i));
+  return w;
+}
+
+// The length of the cluster at Start, of at most Count units.
+int FirstClusterLength(const std::string &Text, int Start, int Count) {
+  const std::u16string w = Units(Text, Start, std::min(Count, 64));
+  return std::max(1, WrapClusterEndAfter(w, 0));
+}
 
 } // namespace
 
@@ -95,12 +107,12 @@ int TCustomRVFormattedData::CountFittingChars(const std::string &Text, bool Unic
   }
   int n = lo;
   FitExtent = loExt;
-  // Never end inside a surrogate pair: take the pair when it fits, else
-  // leave it out.
-  if (Unicode && n > 0 && n < Count && IsHighSurrogate(CharAt(Text, true, Start + n - 1))) {
-    const int ext = MeasureChars(Text, true, Start, n + 1).cx;
-    if (ext <= Available) ++n, FitExtent = ext;
-    else --n, FitExtent = -1;
+  // Never end inside a cluster (a surrogate pair, a letter and its marks, an
+  // emoji sequence): what fits is the clusters that fit whole.
+  if (Unicode && n > 0 && n < Count) {
+    const std::u16string w = Units(Text, Start, n + 1);
+    const int b = WrapClusterStartAtOrBefore(w, n);
+    if (b != n) n = b, FitExtent = -1;
   }
   return n;
 }
@@ -348,11 +360,13 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     const int avail = std::max(0, FS.LineWidth - FS.X);
     int fitExt = -1;
     int n = CountFittingChars(Text, uni, pos, remaining, avail, noWrap, fitExt);
-    const bool markerCase = firstPiece && afterMarker && pos == Offset;
+    // Only the item's very first piece: the later words of a justified item
+    // are pieces of their own and wrap as any other.
+    const bool markerCase = firstPiece && afterMarker && Offset == 0 && pos == Offset;
     if (n == 0) {
       if (newLine || markerCase) {
-        n = 1;
-        if (uni && remaining > 1 && IsHighSurrogate(CharAt(Text, true, pos))) n = 2;
+        // Nothing fits: the line still takes the first cluster whole.
+        n = uni ? FirstClusterLength(Text, pos, remaining) : 1;
         fitExt = -1;
       } else {
         FS.NewPara = false;
@@ -365,10 +379,19 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     if (n < remaining) {
       int wrap = -1; // index (from pos) of the character the line breaks at
       if (uni) {
-        std::u16string w(static_cast<size_t>(remaining), u'\0');
-        for (int i = 0; i < remaining; ++i) w[static_cast<size_t>(i)] = CharAt(Text, true, pos + i);
-        const int b = FindLineBreak(w, n);
-        if (b >= 0 && b < n - 1) wrap = b;
+        // The opportunity search reads only the fitted part and the
+        // character after it. A break right after the fitted part leaves
+        // the line full; one inside a cluster (jamo of one syllable, say)
+        // is passed over for an earlier one.
+        const std::u16string w = Units(Text, pos, n + 1);
+        const std::vector<int> bounds = WrapClusterBoundaries(w);
+        auto atBoundary = [&](int i) { return std::binary_search(bounds.begin(), bounds.end(), i); };
+        int b = FindLineBreak(w, n);
+        while (b >= 0 && b < n && !atBoundary(b + 1)) {
+          const int earlier = FindLineBreak(w, b);
+          b = earlier < b ? earlier : -1;
+        }
+        if (b >= 0 && b < n) wrap = b;
       } else {
         // The character right after the fitted part counts: a space there
         // is a wrap point that leaves the line full. Without trimming it

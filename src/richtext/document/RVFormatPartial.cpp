@@ -195,9 +195,20 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
     DocumentHeight = newHeight;
     AdjustVScrollUnits();
     const int voffs = GetVOffs();
+    const int clientWidth = GetWidth();
     SkipNextFormat = true;
     SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
     SkipNextFormat = false;
+    if (clientWidth != GetWidth()) {
+      // The vertical bar came or went and the client's width with it: the
+      // whole document wraps again at the new width now, as a whole pass
+      // does, rather than running under the bar (or short of the edge)
+      // until the next one. The selection is kept in item positions.
+      State &= ~rvstFormatting;
+      TCustomRVFormattedData::ReformatAll(true, true, true, 0, canvas, false, false);
+      InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
+      return;
+    }
     if (voffs != GetVOffs()) repaint = TRect{0, 0, GetWidth(), GetHeight()};
   }
   UpdateJumpRects();
