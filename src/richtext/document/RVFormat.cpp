@@ -586,7 +586,10 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   if (Depth > 1 || !GetRVStyle() || (State & rvstFormatting)) return;
   if (!Canvas) Canvas = GetCanvas();
   if (!Canvas) return;
-  if (Depth == 0) State |= rvstFormatting;
+  if (Depth == 0) {
+    State |= rvstFormatting;
+    AppendedTop = -1;
+  }
   int anchorItem = -1, anchorOffs = 0;
   int selA = -1, selAO = 0, selB = -1, selBO = 0;
   struct Finally {
@@ -616,6 +619,11 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     }
   }
   const int oldTextWidth = TextWidth, oldDocWidth = DocumentWidth;
+  // An appending pass leaves the lines above, their hyperlink areas and
+  // their controls where they are, unless the view moved under them.
+  const int oldHOffs = GetHOffs(), oldVOffs = GetVOffs();
+  int placeFrom = 0;
+  size_t jumpsFrom = 0;
   StartFormatState(*Canvas);
   const TRVScreenAndDevice *ratio =
       (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
@@ -666,6 +674,9 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
         bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
       }
       FS.Y = bottom;
+      AppendedTop = bottom;
+      placeFrom = DrawLines.Count();
+      jumpsFrom = Jumps.size();
       FS.DrawIndex = DrawLines.Count();
       FS.LineFirst = first;
       FS.LineTrimmed = true;
@@ -679,13 +690,16 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     DocumentHeight = RVSatAdd(h, 0);
     FixFirstDrawLines(fromDL);
     AdjustVScrollUnits();
-    UpdateJumpRects();
+    if (GetOrigin() != FJumpsOrigin) jumpsFrom = 0;
+    UpdateJumpRects(jumpsFrom);
   }
   const int cw = GetWidth(), ch = GetHeight();
   SkipNextFormat = true;
   SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
   SkipNextFormat = false;
   if (cw != GetWidth() || ch != GetHeight()) {
+    AppendedTop = -1;
+    placeFrom = 0;
     State &= ~rvstFormatting;
     ReformatAll(KeepView, Force, false, Depth + 1, Canvas, false, ItemFlag);
     if (Depth == 0) State |= rvstFormatting;
@@ -695,7 +709,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
       const int dl = FirstDrawLineOfItem(anchorItem);
       ScrollTo(dl >= 0 && dl < DrawLines.Count() ? RVSatAdd(DrawLines.Items(dl)->Top, anchorOffs) : 0, false);
     }
-    PlaceInlineControls();
+    PlaceInlineControls(GetHOffs() == oldHOffs && GetVOffs() == oldVOffs ? placeFrom : 0);
     if (Append && !NoScroll) {
       if (GetOptions().Has(rvoScrollToEnd)) ScrollTo(DocumentHeight, false);
       else ScrollTo(anchorOffs, false);
