@@ -172,9 +172,15 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
       const std::string &t = GetItemTextRaw(prev->ItemNo);
       const uint8_t opt = GetItemOptions(prev->ItemNo).Raw_();
       if (IsSpaceAt(t, prev->Offs + prev->Length - 1, opt)) {
+        // The piece's link area, the last one added, goes or narrows with it.
+        TRVJumpInfo *jump =
+            !Jumps.empty() && Jumps.back()->RVData == this && Jumps.back()->DrawLineNo == FS.DrawIndex - 1
+                ? Jumps.back().get()
+                : nullptr;
         if (prev->Length == 1 && prev->ItemNo == ItemNo) {
           DrawLines.Delete(FS.DrawIndex - 1);
           --FS.DrawIndex;
+          if (jump) Jumps.pop_back();
         } else {
           --prev->Length;
           const int saved = FS.LastStyle;
@@ -187,6 +193,7 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
                                GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo)->StyleEx.Has(rvfsAllCaps),
                            uni);
           prev->Width = MeasureChars(shown, uni, prev->Offs - 1, prev->Length).cx;
+          if (jump) jump->Width = prev->Width;
           if (saved >= 0 && saved != styleNo) ApplyTextStyle(saved, prev->ItemNo);
         }
       }
@@ -409,7 +416,9 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     const int dlNo = FS.DrawIndex;
     place(std::move(dl), newLine);
     if ((flags & rvflBuildJumps) && jump)
-      AddJump(ItemNo, dlNo, firstPiece ? JumpCounter : JumpCounter, DrawLines.Items(dlNo)->Width,
+      // The words of justified text come one call each: the item's counter
+      // was taken by its first word.
+      AddJump(ItemNo, dlNo, Offset == 0 ? JumpCounter : JumpCounter - 1, DrawLines.Items(dlNo)->Width,
               DrawLines.Items(dlNo)->Height, fi->JumpCursor);
     pos += len + (swallow ? 1 : 0);
     remaining -= len + (swallow ? 1 : 0);
