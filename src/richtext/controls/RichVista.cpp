@@ -152,13 +152,14 @@ void TCustomRichVista::FormatTail() {
   }
   // The lines above the new ones are as they were: their pixels move with
   // the view, which the pass scrolled without them, and only the strip
-  // from the old end down is painted anew (10 pixels above it for the
-  // descenders of the line there).
+  // from the old end to the new one is painted anew (10 pixels above it
+  // for the descenders of the line there).
   const int voffs = FRVData->GetVOffs();
   if (voffs != oldVOffs) ScrollClientPixels(0, oldVOffs - voffs);
   const QRect client = ClientRect();
   const int y = std::max(0, RVSatAdd(top, -10 - int64_t(voffs)));
-  if (y < client.height()) update(QRect(client.left(), client.top() + y, client.width(), client.height() - y));
+  const int end = std::min(client.height(), RVSatAdd(FRVData->DocumentHeight, -int64_t(voffs)));
+  if (y < end) update(QRect(client.left(), client.top() + y, client.width(), end - y));
 }
 
 void TCustomRichVista::AddTextParagraph(const std::string &Text, int TextStyleNo, int ParaNo) {

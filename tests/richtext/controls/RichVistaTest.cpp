@@ -3,10 +3,14 @@
 // right clicks, auto-scroll, dragging out, and the deferred events.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDrag>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include "ViewFixture.h"
@@ -143,8 +147,8 @@ TEST(View, AutoScrollDirectionFollowsTheDistanceOutsideTheClient) {
     const char *name;
     int coord, direction;
   } cases[] = {
-      {"21 above", -21, -10}, {"20 above", -20, -1}, {"1 above", -1, -1}, {"top edge", 0, 0},
-      {"bottom edge", 100, 0}, {"1 below", 101, 1}, {"20 below", 120, 1}, {"21 below", 121, 10},
+      {"21 above", -21, -10},  {"20 above", -20, -1}, {"1 above", -1, -1},  {"top edge", 0, 0},
+      {"bottom edge", 100, 0}, {"1 below", 101, 1},   {"20 below", 120, 1}, {"21 below", 121, 10},
   };
   for (const auto &c : cases) EXPECT_EQ(TCustomRichVista::AutoScrollDirection(c.coord, 100), c.direction) << c.name;
 }
@@ -342,4 +346,89 @@ TEST(View, WithoutAStyleSheetNothingIsLaidOutAndAHintIsPainted) {
   for (int y = 0; y < shot.height() && !drawn; ++y)
     for (int x = 0; x < shot.width() && !drawn; ++x) drawn = shot.pixel(x, y) != background;
   EXPECT_TRUE(drawn) << "the hint text shows";
+}
+
+namespace {
+
+// A view that notes the region of every paint it is asked for.
+class PaintedView : public TRichVista {
+public:
+  QRegion Painted;
+
+protected:
+  void paintEvent(QPaintEvent *e) override {
+    Painted += e->region();
+    TRichVista::paintEvent(e);
+  }
+};
+
+} // namespace
+
+// Appending to a shown transcript repaints the strip of the new lines (the
+// rest moves with the view's pixels) unless the layout around it changed;
+// either way the window then shows what a whole repaint shows.
+TEST(View, AppendingRepaintsTheNewStripAndShowsWhatAWholeRepaintShows) {
+  struct Case {
+    const char *name;
+    int before; // messages shown before
+    TTextLayout align;
+    bool whole; // the whole client is repainted
+  };
+  const Case cases[] = {
+      {"a long transcript scrolled to its end", 60, tlTop, false},
+      {"a short one, still without a bar", 1, tlTop, false},
+      {"the message that brings the bar", -1, tlTop, true},
+      {"a centred short one, which moves", 1, tlCenter, true},
+  };
+  for (const Case &c : cases) {
+    TRVStyle style;
+    style.TextStyles()[1]->Style = fsBold;
+    PaintedView view;
+    view.Style = &style;
+    view.VAlign = c.align;
+    view.resize(300, 150);
+    int n = 0;
+    auto add = [&] {
+      view.AddTextParagraph("user" + std::to_string(n % 3), 1, 0);
+      view.AddTextRun(" (12:00):", 0);
+      view.AddTextParagraph("message number " + std::to_string(n) + " with a few words to wrap", 0, 0);
+      ++n;
+    };
+    // The bar comes with the message after as many as fill the view.
+    int before = c.before;
+    if (before < 0) {
+      int k = 0;
+      while (!view.VerticalBar()->isVisibleTo(&view) && k < 100) {
+        add();
+        view.FormatTail();
+        ++k;
+      }
+      view.ClearDocument();
+      n = 0;
+      before = k - 1;
+    }
+    for (int i = 0; i < before; ++i) add();
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.ReformatDocument();
+    view.VScroll(TRVScroller::sbBottom); // where a transcript that grows stands
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    view.Painted = QRegion();
+    const int oldHeight = view.GetDocumentHeight();
+    add();
+    view.FormatTail();
+    QApplication::processEvents();
+    const QRect client(0, 0, view.ClientWidth(), view.ClientHeight());
+    const QRect painted = (view.Painted & client).boundingRect();
+    if (c.whole) {
+      EXPECT_EQ(painted, client) << c.name;
+    } else {
+      const int grown = view.GetDocumentHeight() - oldHeight;
+      EXPECT_GT(painted.height(), 0) << c.name;
+      EXPECT_LE(painted.height(), grown + view.BottomMargin + 10) << c.name;
+    }
+    const QImage shown = view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage whole = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.copy(client), whole.copy(client)) << c.name;
+  }
 }
