@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "ViewFixture.h"
+#include "richtext/controls/RichVistaEdit.h"
 #include "platform/DesktopMetrics.h"
 #include "platform/GuiTimer.h"
 #include "support/EventPump.h"
@@ -350,15 +351,16 @@ TEST(View, WithoutAStyleSheetNothingIsLaidOutAndAHintIsPainted) {
 
 namespace {
 
-// A view that notes the region of every paint it is asked for.
-class PaintedView : public TRichVista {
+// A view (or a read-only editor, as transcripts may be) that notes the
+// region of every paint it is asked for.
+template <class TView> class Painted : public TView {
 public:
-  QRegion Painted;
+  QRegion Region;
 
 protected:
   void paintEvent(QPaintEvent *e) override {
-    Painted += e->region();
-    TRichVista::paintEvent(e);
+    Region += e->region();
+    TView::paintEvent(e);
   }
 };
 
@@ -372,18 +374,24 @@ TEST(View, AppendingRepaintsTheNewStripAndShowsWhatAWholeRepaintShows) {
     const char *name;
     int before; // messages shown before
     TTextLayout align;
-    bool whole; // the whole client is repainted
+    bool whole;  // the whole client is repainted
+    bool editor; // a read-only editor without the focus
   };
   const Case cases[] = {
-      {"a long transcript scrolled to its end", 60, tlTop, false},
-      {"a short one, still without a bar", 1, tlTop, false},
-      {"the message that brings the bar", -1, tlTop, true},
-      {"a centred short one, which moves", 1, tlCenter, true},
+      {"a long transcript scrolled to its end", 60, tlTop, false, false},
+      {"a short one, still without a bar", 1, tlTop, false, false},
+      {"the message that brings the bar", -1, tlTop, true, false},
+      {"a centred short one, which moves", 1, tlCenter, true, false},
+      {"a long transcript in an editor", 60, tlTop, false, true},
   };
   for (const Case &c : cases) {
     TRVStyle style;
     style.TextStyles()[1]->Style = fsBold;
-    PaintedView view;
+    Painted<TRichVista> plainView;
+    Painted<TRichVistaEdit> editView;
+    TCustomRichVista &view = c.editor ? static_cast<TCustomRichVista &>(editView) : plainView;
+    QRegion &region = c.editor ? editView.Region : plainView.Region;
+    if (c.editor) editView.SetReadOnly(true), editView.setFocusPolicy(Qt::NoFocus);
     view.Style = &style;
     view.VAlign = c.align;
     view.resize(300, 150);
@@ -413,13 +421,13 @@ TEST(View, AppendingRepaintsTheNewStripAndShowsWhatAWholeRepaintShows) {
     view.ReformatDocument();
     view.VScroll(TRVScroller::sbBottom); // where a transcript that grows stands
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    view.Painted = QRegion();
+    region = QRegion();
     const int oldHeight = view.GetDocumentHeight();
     add();
     view.FormatTail();
     QApplication::processEvents();
     const QRect client(0, 0, view.ClientWidth(), view.ClientHeight());
-    const QRect painted = (view.Painted & client).boundingRect();
+    const QRect painted = (region & client).boundingRect();
     if (c.whole) {
       EXPECT_EQ(painted, client) << c.name;
     } else {
