@@ -50,8 +50,10 @@ void TCustomRVFormattedData::ClearFormatting() {
     for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DrawItemNo = -1;
 }
 
-void TCustomRVFormattedData::UpdateJumpRects() {
-  for (auto &j : Jumps) {
+void TCustomRVFormattedData::UpdateJumpRects(size_t From) {
+  if (From == 0) FJumpsOrigin = GetOrigin();
+  for (size_t k = From; k < Jumps.size(); ++k) {
+    TRVJumpInfo *j = Jumps[k].get();
     const TRVDrawLineInfo *d = j->DrawLineNo >= 0 && j->DrawLineNo < j->RVData->DrawLines.Count()
                                    ? j->RVData->DrawLines.Items(j->DrawLineNo)
                                    : nullptr;
@@ -62,13 +64,32 @@ void TCustomRVFormattedData::UpdateJumpRects() {
   }
 }
 
-void TCustomRVFormattedData::PlaceInlineControls() {
+void TCustomRVFormattedData::PlaceInlineControls(int FromDrawLine) {
   if ((GetFlags() & rvflNoControlPlacing) || !HasHostWindow() || (State & rvstNoControlPlacing)) return;
-  for (int i = 0; i < DrawLines.Count(); ++i) {
-    const TRVDrawLineInfo *d = DrawLines.Items(i);
-    if (GetItemStyle(d->ItemNo) >= 0) continue;
-    if (auto *nt = dynamic_cast<TRVNonTextItemInfo *>(GetItem(d->ItemNo)))
-      nt->AdjustPosition(d->Left - GetHOffs(), d->Top - GetVOffs(), false, this);
+  // Only the items that keep a window are visited: a transcript of text
+  // and pictures costs nothing here however long it grows.
+  const std::vector<TCustomRVItemInfo *> &windowed = Items.WindowedItems();
+  if (windowed.empty()) return;
+  const int hoffs = GetHOffs(), voffs = GetVOffs();
+  auto place = [&](TCustomRVItemInfo *Item, const TRVDrawLineInfo *d) {
+    if (auto *nt = dynamic_cast<TRVNonTextItemInfo *>(Item))
+      nt->AdjustPosition(d->Left - hoffs, d->Top - voffs, false, this);
+  };
+  if (SharesItems()) {
+    // The items' first draw lines are those of the document that owns them.
+    for (int i = std::max(0, FromDrawLine); i < DrawLines.Count(); ++i) {
+      const TRVDrawLineInfo *d = DrawLines.Items(i);
+      if (GetItemStyle(d->ItemNo) < 0 && GetItem(d->ItemNo)->PlacesWindow()) place(GetItem(d->ItemNo), d);
+    }
+    return;
+  }
+  for (TCustomRVItemInfo *item : windowed) {
+    const int dl = item->DrawItemNo;
+    if (dl < std::max(0, FromDrawLine) || dl >= DrawLines.Count()) continue;
+    const TRVDrawLineInfo *d = DrawLines.Items(dl);
+    // An item not laid out yet keeps a stale first line.
+    if (!d || d->ItemNo < 0 || d->ItemNo >= GetItemCount() || GetItem(d->ItemNo) != item) continue;
+    place(item, d);
   }
 }
 

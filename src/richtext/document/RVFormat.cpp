@@ -184,9 +184,15 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
       const std::string &t = GetItemTextRaw(prev->ItemNo);
       const uint8_t opt = GetItemOptions(prev->ItemNo).Raw_();
       if (IsSpaceAt(t, prev->Offs + prev->Length - 1, opt)) {
+        // The piece's link area, the last one added, goes or narrows with it.
+        TRVJumpInfo *jump =
+            !Jumps.empty() && Jumps.back()->RVData == this && Jumps.back()->DrawLineNo == FS.DrawIndex - 1
+                ? Jumps.back().get()
+                : nullptr;
         if (prev->Length == 1 && prev->ItemNo == ItemNo) {
           DrawLines.Delete(FS.DrawIndex - 1);
           --FS.DrawIndex;
+          if (jump) Jumps.pop_back();
         } else {
           --prev->Length;
           const int saved = FS.LastStyle;
@@ -199,6 +205,7 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
                                GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo)->StyleEx.Has(rvfsAllCaps),
                            uni);
           prev->Width = MeasureChars(shown, uni, prev->Offs - 1, prev->Length).cx;
+          if (jump) jump->Width = prev->Width;
           if (saved >= 0 && saved != styleNo) ApplyTextStyle(saved, prev->ItemNo);
         }
       }
@@ -432,7 +439,9 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     const int dlNo = FS.DrawIndex;
     place(std::move(dl), newLine);
     if ((flags & rvflBuildJumps) && jump)
-      AddJump(ItemNo, dlNo, firstPiece ? JumpCounter : JumpCounter, DrawLines.Items(dlNo)->Width,
+      // The words of justified text come one call each: the item's counter
+      // was taken by its first word.
+      AddJump(ItemNo, dlNo, Offset == 0 ? JumpCounter : JumpCounter - 1, DrawLines.Items(dlNo)->Width,
               DrawLines.Items(dlNo)->Height, fi->JumpCursor);
     pos += len + (swallow ? 1 : 0);
     remaining -= len + (swallow ? 1 : 0);
@@ -609,7 +618,10 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   if (Depth > 1 || !GetRVStyle() || (State & rvstFormatting)) return;
   if (!Canvas) Canvas = GetCanvas();
   if (!Canvas) return;
-  if (Depth == 0) State |= rvstFormatting;
+  if (Depth == 0) {
+    State |= rvstFormatting;
+    AppendedTop = -1;
+  }
   int anchorItem = -1, anchorOffs = 0;
   int selA = -1, selAO = 0, selB = -1, selBO = 0;
   struct Finally {
@@ -639,6 +651,11 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     }
   }
   const int oldTextWidth = TextWidth, oldDocWidth = DocumentWidth;
+  // An appending pass leaves the lines above, their hyperlink areas and
+  // their controls where they are, unless the view moved under them.
+  const int oldHOffs = GetHOffs(), oldVOffs = GetVOffs();
+  int placeFrom = 0;
+  size_t jumpsFrom = 0;
   StartFormatState(*Canvas);
   const TRVScreenAndDevice *ratio =
       (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
@@ -689,6 +706,9 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
         bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
       }
       FS.Y = bottom;
+      AppendedTop = bottom;
+      placeFrom = DrawLines.Count();
+      jumpsFrom = Jumps.size();
       FS.DrawIndex = DrawLines.Count();
       FS.LineFirst = first;
       FS.LineTrimmed = true;
@@ -702,13 +722,16 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     DocumentHeight = RVSatAdd(h, 0);
     FixFirstDrawLines(fromDL);
     AdjustVScrollUnits();
-    UpdateJumpRects();
+    if (GetOrigin() != FJumpsOrigin) jumpsFrom = 0;
+    UpdateJumpRects(jumpsFrom);
   }
   const int cw = GetWidth(), ch = GetHeight();
   SkipNextFormat = true;
   SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
   SkipNextFormat = false;
   if (cw != GetWidth() || ch != GetHeight()) {
+    AppendedTop = -1;
+    placeFrom = 0;
     State &= ~rvstFormatting;
     ReformatAll(KeepView, Force, false, Depth + 1, Canvas, false, ItemFlag);
     if (Depth == 0) State |= rvstFormatting;
@@ -718,7 +741,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
       const int dl = FirstDrawLineOfItem(anchorItem);
       ScrollTo(dl >= 0 && dl < DrawLines.Count() ? RVSatAdd(DrawLines.Items(dl)->Top, anchorOffs) : 0, false);
     }
-    PlaceInlineControls();
+    PlaceInlineControls(GetHOffs() == oldHOffs && GetVOffs() == oldVOffs ? placeFrom : 0);
     if (Append && !NoScroll) {
       if (GetOptions().Has(rvoScrollToEnd)) ScrollTo(DocumentHeight, false);
       else ScrollTo(anchorOffs, false);

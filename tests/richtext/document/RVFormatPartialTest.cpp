@@ -1,7 +1,7 @@
-// Partial reformatting gives exactly the draw lines of a whole pass: random
-// documents, random edits, each followed by the partial pass and compared
-// with a whole pass of the same document; the draw-line invariants hold
-// after both.
+// Partial reformatting gives exactly the draw lines and hyperlink areas of
+// a whole pass: random documents, random edits, each followed by the
+// partial pass and compared with a whole pass of the same document; the
+// draw-line invariants hold after both.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -39,6 +39,9 @@ public:
     between.LineSpacing = 4;
     between.SpaceAfter = 2;
     f.style.TextStyles().Add();
+    // Style 1 is a hyperlink: its pieces have link areas, which the
+    // partial pass splices into the list.
+    f.style.TextStyles()[1]->Jump = true;
     // Style 2 holds UTF-16 text: ideographs that break between each other,
     // and runs without any opportunity (a URL, Thai, emoji sequences) that
     // are cut between clusters.
@@ -198,6 +201,22 @@ public:
   }
 };
 
+// Every link area stands on one piece of a hyperlink item, and no piece
+// has two.
+std::string checkJumps(const TCustomRVFormattedData &d) {
+  int prevLine = -1;
+  for (const auto &j : d.Jumps) {
+    const std::string at = "link area on line " + std::to_string(j->DrawLineNo);
+    if (j->DrawLineNo <= prevLine) return at + ": out of order or a second one";
+    prevLine = j->DrawLineNo;
+    if (j->DrawLineNo >= d.DrawLines.Count()) return at + ": no such line";
+    const TRVDrawLineInfo *l = d.DrawLines.Items(j->DrawLineNo);
+    if (d.GetItem(l->ItemNo)->StyleNo != 1) return at + ": the piece is no hyperlink";
+    if (j->Left != l->Left || j->Top != l->Top) return at + ": not at the piece";
+  }
+  return "";
+}
+
 void compareWithWholePasses(int Ppi, int &compared) {
   for (unsigned seed = 1; seed <= 150; ++seed) {
     std::mt19937 widths(seed);
@@ -218,9 +237,11 @@ void compareWithWholePasses(int Ppi, int &compared) {
         continue;
       }
       ASSERT_EQ(r.f.doc->CheckDrawLines(), "") << "seed " << seed << " step " << step << " " << what;
-      const std::string partial = r.f.dump();
+      const std::string partial = r.f.dump(), partialJumps = r.f.jumps();
       r.f.format();
       ASSERT_EQ(partial, r.f.dump()) << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
+      ASSERT_EQ(partialJumps, r.f.jumps()) << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
+      ASSERT_EQ(checkJumps(*r.f.doc), "") << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
       ++compared;
     }
   }
