@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -112,17 +111,17 @@ std::string toolbarJson(const tb::TTBToolbar &Bar) {
 
 void TfmKavetChat::SetDumpFile(const std::string &Path) {
   FDumpPath = Path;
-  if (!FDumpTimer) {
-    FDumpTimer = new QTimer(this);
-    FDumpTimer->setSingleShot(true);
-    FDumpTimer->setInterval(kDumpIntervalMs);
-    QObject::connect(FDumpTimer, &QTimer::timeout, this, [this] { WriteDump(); });
-  }
   Changed();
 }
 
 void TfmKavetChat::Changed() {
-  if (FDumpTimer && !FDumpTimer->isActive()) FDumpTimer->start();
+  // One write at the end of each 200 ms after a change, however many
+  // changes came in it.
+  if (FDumpPath.empty() || FDumpTimer.active()) return;
+  FDumpTimer.start(kDumpIntervalMs, [this] {
+    FDumpTimer.stop();
+    WriteDump();
+  });
 }
 
 void TfmKavetChat::WriteDump() {

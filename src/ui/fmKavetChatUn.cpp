@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -106,10 +105,6 @@ void TfmKavetChat::BuildComponents() {
   MyImage->setScaledContents(true);
   MyImage->setGeometry(1, 2, 16, 16);
 
-  FTimer = new QTimer(this);
-  FTimer->setSingleShot(true);
-  FTimer->setInterval(500);
-  QObject::connect(FTimer, &QTimer::timeout, this, [this] { TimerTimer(); });
   LayOut();
 }
 
@@ -183,7 +178,8 @@ void TfmKavetChat::CloseMainWindow() {
   FHost->BeginClose();
   SaveWindowSettings();
   FHost->EndClose();
-  FTimer->stop();
+  FTimer.stop();
+  FDumpTimer.stop();
   hide();
 }
 
@@ -198,7 +194,10 @@ void TfmKavetChat::showEvent(QShowEvent *Event) {
   QWidget::showEvent(Event);
   if (FFirstShow) {
     FFirstShow = false;
-    FTimer->start();
+    FTimer.start(500, [this] {
+      FTimer.stop();
+      TimerTimer();
+    });
   }
   Changed();
 }

@@ -14,11 +14,11 @@
 
 #include "core/ChatWindowsUn.h"
 #include "core/HeadlessChatUn.h"
+#include "platform/GuiTimer.h"
 #include "platform/ImageList.h"
 #include "richtext/document/RVStyle.h"
 
 class QLabel;
-class QTimer;
 
 namespace kc {
 
@@ -149,7 +149,8 @@ private:
 
   std::string FKey;
   std::unique_ptr<THeadlessChatHost> FHost;
-  QTimer *FTimer = nullptr;
+  // The one-shot start-up timer, 500 ms after the first showing.
+  GuiTimer FTimer;
   bool FFirstShow = true;
   bool FClosing = false;
   bool FLayingOut = false;
@@ -158,7 +159,7 @@ private:
   std::map<std::int32_t, int> FColorStyles;
 
   std::string FDumpPath;
-  QTimer *FDumpTimer = nullptr;
+  GuiTimer FDumpTimer;
   std::string FLastDump;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <filesystem>
 #include <set>
@@ -173,6 +174,26 @@ TEST_F(MainWindowTest, InputBoxTextIsItsParagraphs) {
   EXPECT_EQ(w->DocumentToText(0), "first\x0A\x0Dsecond");
   w->ClearInput(0);
   EXPECT_EQ(w->DocumentToText(0), "");
+}
+
+} // namespace
+
+namespace {
+
+using namespace kc;
+
+TEST_F(MainWindowTest, ErrorsFromTheNetworkOpenNoNestedEventLoop) {
+  // A modal dialog here would run an event loop inside the datagram's
+  // handler; the call must come back with the dialog still open.
+  w->ShowErrorDialog("Excuse. A mistake at sending the message");
+  QMessageBox *box = nullptr;
+  for (QWidget *t : QApplication::topLevelWidgets())
+    if (auto *b = qobject_cast<QMessageBox *>(t); b && b->isVisible()) box = b;
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(box->isModal());
+  EXPECT_EQ(box->text().toStdString(), "Excuse. A mistake at sending the message");
+  EXPECT_NE(w->DumpJson().find("\"dialogs\":[{\"name\":\"fmError\""), std::string::npos) << w->DumpJson();
+  box->close();
 }
 
 } // namespace
