@@ -130,6 +130,18 @@ void TfmKavetChat::resizeEvent(QResizeEvent *Event) {
   Changed();
 }
 
+void TfmKavetChat::moveEvent(QMoveEvent *Event) {
+  QWidget::moveEvent(Event);
+  Changed();
+}
+
+void TfmKavetChat::changeEvent(QEvent *Event) {
+  QWidget::changeEvent(Event);
+  if (Event->type() == QEvent::WindowStateChange || Event->type() == QEvent::ActivationChange ||
+      Event->type() == QEvent::WindowTitleChange)
+    Changed();
+}
+
 bool TfmKavetChat::eventFilter(QObject *Watched, QEvent *Event) {
   if (Event->type() == QEvent::Resize && (Watched == TBDockMainTop || Watched == TBDockMainBotton)) LayOut();
   if (Event->type() == QEvent::KeyPress) {

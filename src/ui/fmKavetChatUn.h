@@ -122,6 +122,8 @@ protected:
   void closeEvent(QCloseEvent *Event) override;
   void showEvent(QShowEvent *Event) override;
   void resizeEvent(QResizeEvent *Event) override;
+  void moveEvent(QMoveEvent *Event) override;
+  void changeEvent(QEvent *Event) override;
   bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 public:

@@ -136,6 +136,33 @@ class Window:
         self.focus()
         subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
 
+    def type_checked(self, text):
+        """Types text a character at a time, each checked in the dump: a
+        character typed while the server's keymap is being changed for the
+        one before can arrive as another (xdotool maps each character
+        outside the keymap onto a spare key)."""
+        self.focus()
+        def active_input():
+            s = self.state() or {}
+            t = [t for t in s.get("tabs", []) if t.get("active")]
+            return t[0].get("input") if t else None
+        start = active_input() or ""
+        for i, ch in enumerate(text):
+            want = start + text[:i + 1]
+            for attempt in range(5):
+                subprocess.run(["xdotool", "type", "--delay", "40", ch], check=True)
+                got = wait_until(lambda: active_input() if (active_input() or "").startswith(want[:-1])
+                                 and len(active_input() or "") >= len(want) else None, 5)
+                if got == want:
+                    break
+                # Whatever came instead goes again.
+                extra = len(got or "") - len(want) + 1
+                for _ in range(max(extra, 0)):
+                    subprocess.run(["xdotool", "key", "BackSpace"], check=True)
+                wait_until(lambda: active_input() == want[:-1], 5)
+            else:
+                raise AssertionError("cannot type %r: the input box holds %r" % (ch, active_input()))
+
     def key(self, *keys):
         self.focus()
         subprocess.run(["xdotool", "key", "--delay", "40"] + list(keys), check=True)
@@ -248,7 +275,7 @@ def main():
                  ("keypad enter", "sent with the keypad", "KP_Enter")]
         for name, text, key in cases:
             mark = len(node.events)
-            a.type(text)
+            a.type_checked(text)
             a.key("ctrl+" + key)
             got = chatnet.Node.wait(node, lambda e, t=text: e["event"] == "message" and e["body"] == t, 10, mark) \
                 if wait_until(lambda t=text: message_from(node, a_id, t, 0, mark), 10) else None
@@ -348,12 +375,17 @@ def main():
         check(s is not None and [d["toolbars"] for d in s["docks"]] == [d["toolbars"] for d in before["docks"]]
               and s["window"]["geometry"]["width"] == before["window"]["geometry"]["width"],
               "a restart brings window and toolbars back")
-        # A second start ends at once and leaves the first running.
+        # A second start ends at once and leaves the first running, brought
+        # back from the minimised state.
+        subprocess.run(["xdotool", "windowminimize", str(int(a.focus(), 16))], check=True)
+        a.wait_state(lambda s: s["window"]["minimized"], 10)
         t0 = time.monotonic()
         second = subprocess.run(a.command(), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=a.env,
                                 timeout=30, text=True)
         check(second.returncode == 0 and "another copy is running" in second.stderr
               and a.proc.poll() is None, "a second start ends at once (%.1f s)" % (time.monotonic() - t0))
+        check(a.wait_state(lambda s: s["window"]["visible"] and not s["window"]["minimized"], 10) is not None,
+              "the second start brings the running window back")
     finally:
         if FAILURES:
             for w in windows:
