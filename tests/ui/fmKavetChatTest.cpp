@@ -197,3 +197,32 @@ TEST_F(MainWindowTest, ErrorsFromTheNetworkOpenNoNestedEventLoop) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace kc;
+
+TEST_F(MainWindowTest, AFullTranscriptHandsItsOldestMessageToTheHistoryAndTheViewFollows) {
+  const int tab = open("Boris", tkPrivate, "{B}");
+  const std::size_t cap = TTalkListModel::kMaxTranscript;
+  for (std::size_t i = 0; i <= cap; ++i)
+    w->RenderTalkMessage(tab, {"{B}", "127.0.0.2", "message " + std::to_string(i), 0, 11, "Boris", false});
+  const TTalkTab *t = w->Talks().Tab(tab);
+  ASSERT_EQ(t->Transcript.size(), cap);
+  // The first message went to the talk's plain-text history; the view shows
+  // the messages the model keeps, each as header and body.
+  std::string dropped;
+  ASSERT_FALSE(t->HistoryPath.empty());
+  ASSERT_TRUE(ReadWholeFile(t->HistoryPath, dropped));
+  EXPECT_EQ(dropped, "[Boris]\r\nmessage 0\r\n");
+  TCustomRichVistaEdit *view = w->GetTranscriptView(tab);
+  ASSERT_EQ(view->ItemCountOf(), int(2 * cap));
+  EXPECT_EQ(view->ItemTextOf(1), "message 1");
+  // Closing the talk adds the rest to the same file.
+  w->SaveTalkHistory(tab);
+  ASSERT_TRUE(ReadWholeFile(t->HistoryPath, dropped));
+  EXPECT_NE(dropped.find("message 10000"), std::string::npos);
+  EXPECT_EQ(files().size(), 1u);
+}
+
+} // namespace
