@@ -267,13 +267,17 @@ void TfmKavetChat::Error(const std::string &Text) { ShowNotice(qs(Text)); }
 void TfmKavetChat::ShowErrorDialog(const std::string &Text) {
   // Never modal: this comes from inside a datagram's or a timer's handler,
   // which must return before anything else runs.
-  auto *box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Kavet Chat"), qs(Text), QMessageBox::Ok, this);
-  box->setObjectName(QStringLiteral("fmError"));
-  box->setAccessibleName(QStringLiteral("Error"));
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setModal(false);
-  QObject::connect(box, &QObject::destroyed, this, [this] { Changed(); });
-  box->show();
+  if (!FErrorBox) {
+    FErrorBox = new QMessageBox(QMessageBox::Critical, QStringLiteral("Kavet Chat"), QString(), QMessageBox::Ok, this);
+    FErrorBox->setObjectName(QStringLiteral("fmError"));
+    FErrorBox->setAccessibleName(QStringLiteral("Error"));
+    FErrorBox->setAttribute(Qt::WA_DeleteOnClose);
+    FErrorBox->setModal(false);
+    QObject::connect(FErrorBox, &QObject::destroyed, this, [this] { Changed(); });
+  }
+  FErrorBox->setText(qs(Text));
+  FErrorBox->show();
+  FErrorBox->raise();
   ShowNotice(qs(Text));
 }
 

@@ -4,6 +4,7 @@
 // the messaging core talks to: it derives from the headless windows, whose
 // models (users, talks, transcripts handing old messages to the history)
 // stay the one place of their rules, and shows what they hold.
+#include <QPointer>
 #include <QWidget>
 
 #include <deque>
@@ -19,6 +20,7 @@
 #include "richtext/document/RVStyle.h"
 
 class QLabel;
+class QMessageBox;
 
 namespace kc {
 
@@ -159,6 +161,10 @@ private:
   // Per tab page: the number of items each shown message took, oldest first.
   std::map<const QWidget *, std::deque<int>> FMessageItems;
   std::map<std::int32_t, int> FColorStyles;
+
+  // The one error dialog: a later error replaces its text, so that errors
+  // from the network cannot pile up windows.
+  QPointer<QMessageBox> FErrorBox;
 
   std::string FDumpPath;
   GuiTimer FDumpTimer;
