@@ -50,6 +50,9 @@ struct TTalkMessage {
   std::int32_t ImageIndex = 0;
   std::string Alias;
   bool AutoReply = false; // the message carried the auto-reply flag
+  // A line the program wrote (a user came or went): its body is plain text,
+  // never markup, since it quotes an alias a peer chose.
+  bool Presence = false;
 };
 
 // A button of a group talk's member toolbar.

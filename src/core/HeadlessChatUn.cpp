@@ -313,7 +313,7 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
   ShowNotification(MessageText(msgtext::ConnectUser), r.ALIAS, 0, r.IMAGEINDEX, r.IP);
   if (FNet) {
     FNet->ShowTalkMessage(
-        {r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR, r.IMAGEINDEX, r.ALIAS, false}, 0);
+        {r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR, r.IMAGEINDEX, r.ALIAS, false, true}, 0);
     FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
   }
   PlayEventSound(0);
@@ -370,7 +370,7 @@ void THeadlessChatWindows::HandleDisconnect(const std::string &Text) {
   ShowNotification(MessageText(msgtext::DisconnectUser), alias, 0, image, ip);
   if (FNet)
     FNet->ShowTalkMessage(
-        {id, ip, FormatText(MessageText(msgtext::DisconnectUser), {name}), color, image, alias, false}, 0);
+        {id, ip, FormatText(MessageText(msgtext::DisconnectUser), {name}), color, image, alias, false, true}, 0);
   PlayEventSound(1);
   ClosePartnerTalks(name, id);
 }

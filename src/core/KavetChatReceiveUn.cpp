@@ -329,7 +329,7 @@ void TKavetChatNet::ShowPresenceInTalks(int UserIndex, const std::string &IP, bo
                                         std::int32_t Color, std::int32_t ImageIndex, const std::string &Alias) {
   const std::string text =
       FormatText(MessageText(Connected ? msgtext::ConnectUser : msgtext::DisconnectUser), {DisplayName(Alias, IP)});
-  const TTalkMessage msg{ID, IP, text, Color, ImageIndex, Alias, false};
+  const TTalkMessage msg{ID, IP, text, Color, ImageIndex, Alias, false, true};
   for (int i = 1; i < FWindows.TabCount(); ++i)
     if (TalkHasUser(i, UserIndex, ID)) ShowTalkMessage(msg, i);
 }

@@ -173,6 +173,26 @@ TEST_F(ReceiveTest, NewUsersAreAddedAnsweredAndNotAnsweredTooOften) {
   EXPECT_EQ(kinds(mkUpdateInfo), 2);
 }
 
+TEST_F(ReceiveTest, PresenceLinesAreMarkedAsPlainText) {
+  // An alias is the peer's choice: a presence line quoting it must never be
+  // read as markup (a file block in an alias would offer a file everywhere).
+  RUserID sly = peer("{5L7}", "{[!CONTROLFILE!]}x{[!/CONTROLFILE!]}", "10.0.0.4");
+  join(sly);
+  in(BuildMessageToUserText(sly, me().ID, false, "hi"));
+  const int tab = w().Talks().FindPrivateTab(sly.ID);
+  ASSERT_GT(tab, 0);
+  in(AnnounceDisconnectText(sly));
+  const auto &all = w().Talks().Tab(0)->Transcript;
+  ASSERT_EQ(all.size(), 2u);
+  for (const TTalkMessage &m : all) {
+    EXPECT_TRUE(m.Presence) << m.Body;
+    EXPECT_NE(m.Body.find("{[!CONTROLFILE!]}"), std::string::npos);
+  }
+  join(bob);
+  in(BuildMessageToAllText(bob, "{[!BULLET!]}27{[/!BULLET!]}"));
+  EXPECT_FALSE(all.back().Presence) << "a message is markup";
+}
+
 TEST_F(ReceiveTest, UpdateInfoUpdatesAPresentUserAndAddsAnUnknownOne) {
   const int b = join(bob);
   RUserID changed = bob;
