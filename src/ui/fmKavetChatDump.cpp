@@ -17,7 +17,10 @@
 #include "toolbars/TBarDock.h"
 #include "toolbars/TBarItem.h"
 #include "toolbars/TBarToolbar.h"
+#include "ui/OfferedFileIconUn.h"
+#include "ui/fmSelectPictureGIFMoodUn.h"
 #include "ui/frConnectUserUn.h"
+#include "widgets/KcGIFCtrl.h"
 #include "widgets/KcComCtrls.h"
 #include "widgets/KcStatusBar.h"
 
@@ -61,9 +64,9 @@ std::string geometryJson(const QWidget &W) {
          std::to_string(g.width()) + ",\"height\":" + std::to_string(g.height()) + "}";
 }
 
-// A document as text: paragraphs on lines, emoticons as "[:n:]", other
-// items by name.
-std::string documentText(const TCustomRichVista &View) {
+// A document as text: paragraphs on lines, emoticons as "[:n:]", offered
+// files as "[file NAME]", other items by name.
+std::string documentText(const TCustomRichVista &View, const TfmSelectPictureGIFMood *Catalogue) {
   std::string out;
   for (int i = 0; i < View.ItemCountOf(); ++i) {
     const TCustomRVItemInfo *item = View.GetItem(i);
@@ -77,6 +80,22 @@ std::string documentText(const TCustomRichVista &View) {
       TRVTag tag;
       View.GetBulletItemInfo(i, name, list, image, tag);
       out += "[:" + std::to_string(image) + ":]";
+    } else if (item->StyleNo == rvsComponent) {
+      std::string name;
+      TControl *control = nullptr;
+      TRVVAlign align{};
+      TRVTag tag;
+      View.GetControlItemInfo(i, name, control, align, tag);
+      if (auto *gif = qobject_cast<TKcGIFAnimator *>(control)) {
+        const int number = Catalogue ? Catalogue->TagOf(gif) : -1;
+        out += "[:" + std::to_string(number >= 0 ? number : gif->property("Tag").toInt()) + ":]";
+      } else if (auto *file = qobject_cast<TOfferedFileIcon *>(control)) {
+        const std::string &path = file->Path();
+        out += "[file " + path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1) +
+               "]";
+      } else {
+        out += "[" + ansiToUtf8(name) + "]";
+      }
     } else {
       out += "[" + ansiToUtf8(View.ItemTextOf(i)) + "]";
     }
@@ -166,8 +185,8 @@ std::string TfmKavetChat::DumpJson() const {
            ",\"active\":" + jsonBool(i == pcMain->currentIndex());
     if (f) {
       out += ",\"kind\":" + jsonString(kindName(f->Fields.TalkKind)) +
-             ",\"transcript\":" + jsonString(documentText(*f->reAllMessage)) +
-             ",\"input\":" + jsonString(documentText(*f->reMessage)) +
+             ",\"transcript\":" + jsonString(documentText(*f->reAllMessage, fmSelectPictureGIFMood.get())) +
+             ",\"input\":" + jsonString(documentText(*f->reMessage, fmSelectPictureGIFMood.get())) +
              ",\"inputReadOnly\":" + jsonBool(f->reMessage->ReadOnly()) +
              ",\"inputHeight\":" + std::to_string(f->InputHeight()) +
              ",\"inputFocused\":" + jsonBool(f->reMessage->hasFocus()) +

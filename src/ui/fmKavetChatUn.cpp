@@ -19,6 +19,8 @@
 #include "toolbars/TBarItem.h"
 #include "toolbars/TBarToolbar.h"
 #include "ui/StorySaveUn.h"
+#include "ui/fmKavetChatRender.h"
+#include "ui/fmSelectPictureGIFMoodUn.h"
 #include "ui/frConnectUserUn.h"
 #include "widgets/KcAlign.h"
 #include "widgets/KcComCtrls.h"
@@ -32,13 +34,15 @@ namespace {
 
 QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(Ansi)); }
 
-// Text styles of the shared style sheet; user styles follow.
+// The normal text style of the shared style sheet.
 constexpr int kNormalTextStyle = 0;
-constexpr int kHeaderStyle = 1;
-// User colours get their own text style up to this many; further colours
-// share the normal text style, so that made-up senders cannot grow the
-// style sheet without end.
-constexpr std::size_t kMaxColorStyles = 64;
+
+// The bytes of an animated emoticon's GIF; none until the program's
+// pictures are compiled in.
+QByteArray catalogueGif(int Number) {
+  (void)Number;
+  return {};
+}
 
 } // namespace
 
@@ -51,9 +55,11 @@ TfmKavetChat::TfmKavetChat(TNetOptions Options)
 
 TfmKavetChat::~TfmKavetChat() {
   // The network goes before the widgets it would show into, and the widgets
-  // before the style sheet and image lists they use.
+  // before the renderer, style sheet and image lists they use.
   FHost.reset();
   for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) delete w;
+  FRenderer.reset();
+  fmSelectPictureGIFMood.reset();
 }
 
 void TfmKavetChat::BuildComponents() {
@@ -63,16 +69,10 @@ void TfmKavetChat::BuildComponents() {
   resize(475, 309);
   setMinimumSize(380, 270);
 
-  TFontInfos &ts = RVStyle.TextStyles();
-  ts.Clear();
-  ts.AddTextStyle("Arial", 10, clWindowText, clNone, 0)->StyleName = "Normal text";
-  ts.AddTextStyle("Arial", 10, clWindowText, clNone, fsBold)->StyleName = "Header message";
-  TParaInfos &ps = RVStyle.ParaStyles();
-  ps.Clear();
-  ps.Add()->StyleName = "Paragraph Style";
-  TParaInfo *centred = ps.Add();
-  centred->StyleName = "Centered";
-  centred->Alignment = rvaCenter;
+  MakeChatStyleSheet(RVStyle);
+  FRenderer = std::make_unique<TTranscriptRenderer>(RVStyle, ilProfilesImage, nullptr, nullptr, &OfferedFiles);
+  // Senders the user list does not hold share colour-keyed styles.
+  FRenderer->IsKnownUser = [this](const std::string &ID) { return Users().IndexOfID(ID) > 0; };
 
   TBDockMainTop = new TTBDock(this, dpTop);
   TBDockMainTop->setObjectName(QStringLiteral("TBDockMainTop"));
@@ -173,7 +173,10 @@ void TfmKavetChat::CreateUserList() {
   ShowOwnIdentity();
 }
 
-void TfmKavetChat::CreateGifCatalogue() {}
+void TfmKavetChat::CreateGifCatalogue() {
+  fmSelectPictureGIFMood = std::make_unique<TfmSelectPictureGIFMood>(catalogueGif);
+  FRenderer->SetCatalogue(fmSelectPictureGIFMood.get());
+}
 
 void TfmKavetChat::WakeMainWindow() {
   show();
@@ -242,6 +245,7 @@ void TfmKavetChat::SaveWindowSettings() {
 void TfmKavetChat::ShowOwnIdentity() {
   const RUserID *me = GetUserRecord(0);
   if (!me) return;
+  FRenderer->SetLocalUser(me->ID, me->IP);
   const int image = me->IMAGEINDEX < 0 ? 0 : me->IMAGEINDEX;
   if (ilProfilesImage16x16.ValidIndex(image)) MyImage->setPixmap(QPixmap::fromImage(ilProfilesImage16x16.GetImage(image)));
   KcStatusBar->SetPanelText(1, qs(me->ALIAS));
@@ -458,48 +462,21 @@ void TfmKavetChat::ShowInTranscript(int Tab, const TTalkMessage &Message) {
   if (!f || !t) return;
   TCustomRichVistaEdit &view = *f->reAllMessage;
   std::deque<int> &counts = FMessageItems[pcMain->widget(Tab)];
-  const int before = view.ItemCountOf();
-  RenderMessageItems(view, Message);
-  counts.push_back(view.ItemCountOf() - before);
-  // The model let its oldest messages go to the history: so does the view.
+  // The model let its oldest messages go to the history: so does the view,
+  // before the new one comes (the model already holds it).
   int drop = 0;
-  while (counts.size() > t->Transcript.size()) {
+  while (!counts.empty() && counts.size() + 1 > t->Transcript.size()) {
     drop += counts.front();
     counts.pop_front();
   }
   if (drop > 0) {
     view.DeleteItems(0, std::min(drop, view.ItemCountOf()));
     view.ReformatDocument();
-  } else {
-    view.FormatTail();
   }
-  // One scroll per message, to its end.
-  view.ScrollTo(view.GetDocumentHeight(), true);
-}
-
-int TfmKavetChat::UserTextStyle(std::int32_t Color) {
-  if (auto it = FColorStyles.find(Color); it != FColorStyles.end()) return it->second;
-  if (FColorStyles.size() >= kMaxColorStyles) return kNormalTextStyle;
-  RVStyle.TextStyles().AddTextStyle("Arial", 10, Color, clNone, 0)->StyleName = "User text";
-  const int style = RVStyle.TextStyles().Count() - 1;
-  FColorStyles[Color] = style;
-  return style;
-}
-
-void TfmKavetChat::RenderMessageItems(TCustomRichVistaEdit &View, const TTalkMessage &M) {
-  // A plain rendering: the bold header, then the body's paragraphs as text
-  // in the sender's colour.
-  const std::string name(TrimText(M.Alias).empty() ? M.IP : M.Alias);
-  View.AddTextParagraph("[" + name + "]", kHeaderStyle, 0);
-  const int style = UserTextStyle(M.Color);
-  static constexpr std::string_view kParagraph = "\x0A\x0D";
-  std::string_view body = M.Body;
-  for (;;) {
-    const std::size_t p = body.find(kParagraph);
-    View.AddTextParagraph(std::string(body.substr(0, p)), style, 0);
-    if (p == std::string_view::npos) break;
-    body.remove_prefix(p + kParagraph.size());
-  }
+  const int before = view.ItemCountOf();
+  // Appends, formats what it appended and scrolls once.
+  FRenderer->RenderTalkMessage(view, Message);
+  counts.push_back(view.ItemCountOf() - before);
 }
 
 // --- input boxes ----------------------------------------------------------
@@ -508,15 +485,9 @@ bool TfmKavetChat::HasInputBox(int Tab) const { return GetInputBox(Tab) != nullp
 
 std::string TfmKavetChat::DocumentToText(int Tab) const {
   const TCustomRichVistaEdit *box = GetInputBox(Tab);
-  if (!box) return {};
-  // Text items with a paragraph separator before each paragraph but the
-  // first.
-  std::string out;
-  for (int i = 0; i < box->ItemCountOf(); ++i) {
-    if (i > 0 && box->GetItem(i)->IsFromNewLine()) out += "\x0A\x0D";
-    if (box->IsItemText(i)) out += box->ItemTextOf(i);
-  }
-  return out;
+  const RUserID *me = GetUserRecord(0);
+  if (!box || !me) return {};
+  return TrimLineBreaks(kc::DocumentToText(*box, *me, &OfferedFiles));
 }
 
 bool TfmKavetChat::IsInputReadOnly(int Tab) const {
@@ -538,7 +509,7 @@ void TfmKavetChat::FillAutoReplyInput(int Tab, const std::string &Caption, const
   TCustomRichVistaEdit *box = GetInputBox(Tab);
   if (!box) return;
   box->ClearDocument();
-  box->AddPictureItem("", 3, &ilProfilesImage16x16, 0);
+  box->AddPictureItem("", 3, &ilProfilesImage, 0);
   box->AddTextRun(Caption, kNormalTextStyle);
   box->AddTextParagraph(Text, kNormalTextStyle, 0);
   box->ReformatDocument();

@@ -18,6 +18,7 @@
 #include "platform/GuiTimer.h"
 #include "platform/ImageList.h"
 #include "richtext/document/RVStyle.h"
+#include "ui/WorkFormatTextRichVistaEditUn.h"
 
 class QLabel;
 class QMessageBox;
@@ -25,6 +26,8 @@ class QMessageBox;
 namespace kc {
 
 class TfrConnectUser;
+class TfmSelectPictureGIFMood;
+class TTranscriptRenderer;
 class TKcPageControl;
 class TKcStatusBar;
 class TCustomRichVistaEdit;
@@ -76,6 +79,11 @@ public:
   TRVStyle RVStyle;
   TCustomImageList ilProfilesImage{32, 32};
   TCustomImageList ilProfilesImage16x16{16, 16};
+  // Files and folders messages offered, named by index for good.
+  TOfferedFiles OfferedFiles;
+  // The hidden catalogue of animated emoticons.
+  std::unique_ptr<TfmSelectPictureGIFMood> fmSelectPictureGIFMood;
+  TTranscriptRenderer &Renderer() { return *FRenderer; }
 
   // The tab's frame, or none.
   TfrConnectUser *Frame(int Tab) const;
@@ -143,8 +151,6 @@ private:
   // The message into the transcript widget; the transcript keeps as many
   // messages as the talk's model.
   void ShowInTranscript(int Tab, const TTalkMessage &Message);
-  void RenderMessageItems(TCustomRichVistaEdit &Transcript, const TTalkMessage &Message);
-  int UserTextStyle(std::int32_t Color);
   void TimerTimer();
   void Changed();
   void WriteDump();
@@ -160,7 +166,7 @@ private:
   bool FLayingOut = false;
   // Per tab page: the number of items each shown message took, oldest first.
   std::map<const QWidget *, std::deque<int>> FMessageItems;
-  std::map<std::int32_t, int> FColorStyles;
+  std::unique_ptr<TTranscriptRenderer> FRenderer;
 
   // The one error dialog: a later error replaces its text, so that errors
   // from the network cannot pile up windows.
