@@ -1,9 +1,11 @@
 // Bytes become a document (texts, styles, list markers, breaks, a width)
-// and a script of edits on it: typing, Enter, Backspace, Delete, moves,
-// selections, paragraph styles, item insertion, undo and redo. After every
-// step the draw lines must be those of a whole pass and the caret must stand
-// on a stop of its line, never on a list marker; undoing everything must
-// give back the starting document's RVF, and redoing everything the end's.
+// and a script of edits on it: typing (text from all of Unicode too),
+// Enter, Backspace, Delete, moves, selections, paragraph styles, item
+// insertion, undo and redo. After every step the draw lines must be those
+// of a whole pass and the caret must stand on a stop of its line, between
+// two characters (grapheme clusters), never on a list marker; undoing
+// everything must give back the starting document's RVF, and redoing
+// everything the end's.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +58,12 @@ void checkCaret(const kc::TRVEditRVData &d) {
     fail("caret stop on no draw line", std::to_string(c.DrawItemNo), lines(d));
   if (d.GetItemStyle(d.DrawLines.Items(c.DrawItemNo)->ItemNo) == kc::rvsListMarker)
     fail("caret on a list marker", std::to_string(c.DrawItemNo), lines(d));
+  // Inside a piece; where a line breaks is the formatting's to choose.
+  int item = -1, offs = -1;
+  d.GetCaretItemPos(item, offs);
+  if (c.Offset > d.DrawLineStartOffset(c.DrawItemNo) && c.Offset < d.DrawLineEndOffset(c.DrawItemNo) && item >= 0 && d.IsTextItem(item) && d.GetItem(item)->IsUnicode() &&
+      !kcfuzz::AtClusterBoundary(d.GetItemTextRaw(item), offs))
+    fail("caret inside a character", std::to_string(item) + " " + std::to_string(offs), lines(d));
 }
 
 } // namespace
@@ -129,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       std::string t = std::string(words[in.upTo(8)]) + (in.upTo(2) ? " " : "") + words[in.upTo(8)];
       if (k == 2) {
         item->ItemOptions.Include(kc::rvioUnicode);
-        t = kc::WideStringToRaw(std::u16string(t.begin(), t.end()));
+        t = in.upTo(2) ? kc::WideStringToRaw(kcfuzz::UnicodeText(in, 16))
+                       : kc::WideStringToRaw(std::u16string(t.begin(), t.end()));
       }
       if (i > 0 || kind == 1) item->SetContinuePara(true);
       if (i > 0 && in.upTo(5) == 0) item->SetLineBreakBefore(true);
@@ -174,10 +183,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       doc.RedoList->Clear();
       doc.FoldUndoFrom(inner, -1);
     }
-    const int c = in.upTo(int(sizeof(commands) / sizeof(commands[0])) + 1);
-    if (c == int(sizeof(commands) / sizeof(commands[0]))) {
+    const int n = int(sizeof(commands) / sizeof(commands[0]));
+    const int c = in.upTo(n + 2);
+    if (c == n) {
       const int item = in.upTo(doc.GetItemCount());
       doc.SetCaretItemPos(item, doc.GetOffsBeforeItem(item) + in.upTo(doc.GetItemEndOffset(item) + 1));
+    } else if (c == n + 1) {
+      // Typing or pasting text of any script at once.
+      const std::u16string t = kcfuzz::UnicodeText(in, 8);
+      if (!t.empty()) doc.InsertTextW(t, false);
+      checkCaret(doc);
     } else {
       script.Run(commands[c], out, error);
       checkCaret(doc);

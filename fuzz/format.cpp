@@ -1,7 +1,8 @@
-// A document built from bytes (texts, styles, markers, breaks, widths) is
-// formatted, edited and reformatted in part, and painted. The draw lines
-// must keep their invariants, the partial pass must give the lines of a
-// whole pass, and nothing may crash or hang.
+// A document built from bytes (texts, also from all of Unicode, styles,
+// markers, breaks, widths) is formatted, edited and reformatted in part,
+// painted and hit-tested. The draw lines must keep their invariants, the
+// partial pass must give the lines of a whole pass, a point inside a piece
+// must land between two characters, and nothing may crash or hang.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   level->ListType = kc::rvlstBullet;
   level->FormatString = "*";
   level->LeftIndent = in.upTo(40);
+  style.TextStyles().Add()->Unicode = true;
+  const int unicodeStyle = style.TextStyles().Count() - 1;
   kc::TRichVistaRVData doc(&host);
   static const char kChars[] = "ab wi  xyz.-";
   const int items = 1 + in.upTo(40);
@@ -73,9 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       doc.AddItem("", std::make_unique<kc::TRVMarkerItemInfo>(&doc, 0, 0, 1, false));
     } else {
       std::string t;
-      const int len = in.upTo(24);
-      for (int k = 0; k < len; ++k) t += kChars[in.upTo(int(sizeof kChars) - 1)];
       auto item = kc::RichVistaTextItemClass(&doc);
+      if (kind == 2) {
+        item->StyleNo = unicodeStyle;
+        item->ItemOptions.Include(kc::rvioUnicode);
+        t = kc::WideStringToRaw(kcfuzz::UnicodeText(in, 24));
+      } else {
+        const int len = in.upTo(24);
+        for (int k = 0; k < len; ++k) t += kChars[in.upTo(int(sizeof kChars) - 1)];
+      }
       const int how = in.upTo(4);
       item->ParaNo = how == 0 ? in.upTo(4) : -1;
       doc.AddItem(t, std::move(item));
@@ -91,7 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!doc.IsTextItem(k)) continue;
     const int before = doc.CalcDocumentMinWidth(nullptr, canvas);
     std::string t = doc.GetItemTextRaw(k);
-    t.insert(static_cast<size_t>(in.upTo(int(t.size()) + 1)), 1, kChars[in.upTo(int(sizeof kChars) - 1)]);
+    if (doc.GetItem(k)->IsUnicode()) {
+      // Inserted between any two units: a pair may be split, as damaged
+      // text arrives.
+      const std::string piece = kc::WideStringToRaw(kcfuzz::UnicodeText(in, 4));
+      t.insert(2 * static_cast<size_t>(in.upTo(int(t.size() / 2) + 1)), piece);
+    } else {
+      t.insert(static_cast<size_t>(in.upTo(int(t.size()) + 1)), 1, kChars[in.upTo(int(sizeof kChars) - 1)]);
+    }
     int first = doc.FirstDrawLineOfItem(k), last = first;
     while (last + 1 < doc.DrawLines.Count() && doc.DrawLines.Items(last + 1)->ItemNo == k) ++last;
     doc.SetItemTextRaw(k, t);
@@ -115,5 +131,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   doc.PaintVisibleLines(kc::TRect{0, 0, 400, 300}, canvas);
   int line = 0, offs = 0;
   doc.HitTestDrawLine(in.upTo(400), in.upTo(300), in.next() & 1, line, offs);
+  // Inside a piece; where a line breaks is the formatting's to choose.
+  if (line >= 0 && line < doc.DrawLines.Count() && offs > doc.DrawLineStartOffset(line) &&
+      offs < doc.DrawLineEndOffset(line)) {
+    int item = -1, itemOffs = -1;
+    doc.DrawPosToItemPos(line, offs, item, itemOffs);
+    if (item >= 0 && doc.IsTextItem(item) && doc.GetItem(item)->IsUnicode() &&
+        !kcfuzz::AtClusterBoundary(doc.GetItemTextRaw(item), itemOffs)) {
+      std::fprintf(stderr, "a point lands inside a character: item %d offset %d\n%s\n", item, itemOffs,
+                   dump(doc).c_str());
+      std::abort();
+    }
+  }
   return 0;
 }

@@ -9,7 +9,7 @@ PKGS=(
   clang-14 libclang-rt-14-dev libfuzzer-14-dev llvm-14
   fonts-liberation2 fontconfig
   iproute2 util-linux python3
-  imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope
+  imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope desktop-file-utils
   libreoffice-writer-nogui pandoc unrtf tidy
   qt6-multimedia-dev xvfb xauth xclip xdotool x11-utils wmctrl openbox
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji

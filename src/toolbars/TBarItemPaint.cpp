@@ -86,7 +86,7 @@ void Triangle(QPainter &P, const QPolygon &Poly, bool Enabled, const QColor &Fg)
 
 void DrawImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, bool Enabled) {
   if (!Il || !Il->ValidIndex(Index)) return;
-  QImage img = Il->GetImage(Index);
+  QImage img = Il->GetImage(Index, P.device()->devicePixelRatioF());
   if (!Enabled) {
     // Greyed: every opaque pixel in the shadow colour with a highlight below.
     QImage mask = img.convertToFormat(QImage::Format_ARGB32);
@@ -115,7 +115,7 @@ bool HoverIconShadow(const TTBBaseSkin *Skin, bool Enabled, bool IsSelected, boo
 // skin's image shadow colour one pixel down and right.
 void DrawLiftedImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, const QColor &Shadow) {
   if (!Il || !Il->ValidIndex(Index)) return;
-  const QImage img = Il->GetImage(Index).convertToFormat(QImage::Format_ARGB32);
+  const QImage img = Il->GetImage(Index, P.device()->devicePixelRatioF()).convertToFormat(QImage::Format_ARGB32);
   QImage sil = img;
   for (int y = 0; y < sil.height(); ++y)
     for (int x = 0; x < sil.width(); ++x)

@@ -21,8 +21,8 @@ void TKcImageSquare::paintEvent(QPaintEvent *) {
   const QColor back = QColorOf(FCurrent);
   p.fillRect(rect(), back);
   if (FImageList && FImageList->ValidIndex(FImageIndex)) {
-    const QImage img = FImageList->GetImage(FImageIndex);
-    p.drawImage((width() - img.width()) / 2, (height() - img.height()) / 2, img);
+    const QImage img = FImageList->GetImage(FImageIndex, devicePixelRatioF());
+    p.drawImage((width() - FImageList->Width()) / 2, (height() - FImageList->Height()) / 2, img);
   }
   QRect r = rect();
   if (FShowClick && FMouseDown) {

@@ -37,6 +37,10 @@ check "document ends" "$work/doc.txt" 'doc-end\ndump\ndoc-home\ndump\n' \
   'hello world\nsecond\ncaret 1 6\nhello world\nsecond\ncaret 0 0'
 check "select down and type" "$work/doc.txt" 'right 3\nselect-down\ntype X\ndump\nundo\nundo\nselect-down 2\nselect-up\ndelete\ndump\n' \
   'helXond\ncaret 0 4\nhello ond\ncaret 0 6'
+# RTF goes in as the editor control takes a paste: every character kept.
+printf '%s' '{\rtf1\ansi{\fonttbl{\f0 Arial;}{\f1\fcharset204 Arial;}}\f0 \u1055\'"'"'3f\u20013\'"'"'3f{\f1 \'"'"'f0}}' >"$work/u.rtf"
+check "insert-rtf keeps every character" "$work/doc.txt" "insert-rtf $work/u.rtf\ndump\n" \
+  'П中рhello world\nsecond\ncaret 0 3'
 # Pages: sixty lines of 14 pixels in a client 400 high, so a page is
 # about 18 lines.
 for i in $(seq 1 60); do echo "line $i"; done > "$work/long.txt"

@@ -1,8 +1,10 @@
 // rvedit: a window with the rich-text editor, for trying the editor by
 // hand and for scripted checks under a real X server.
-//   rvedit [--title TITLE] [FILE]
+//   rvedit [--title TITLE] [--ansi] [FILE]
 // FILE is read as RVF when its name ends in ".rvf", else as UTF-8 text (one
 // paragraph a line); without it the editor starts empty. Nothing is saved.
+// With --ansi the style sheet's text style is an 8-bit one, as in a sheet
+// made without Unicode styles.
 #include <QApplication>
 #include <QMainWindow>
 #include <cstdio>
@@ -30,10 +32,10 @@ bool EndsWith(const std::string &s, std::string_view tail) {
 
 class Window : public QMainWindow {
 public:
-  Window() {
-    Sheet.TextStyles().Items(0)->Unicode = true;
+  explicit Window(bool Ansi) {
+    Sheet.TextStyles().Items(0)->Unicode = !Ansi;
     Sheet.TextStyles().Items(0)->FontName = "Liberation Sans";
-    Sheet.DefUnicodeStyle = 0;
+    if (!Ansi) Sheet.DefUnicodeStyle = 0;
     Editor = new TRichVistaEdit(this);
     Editor->Style = &Sheet;
     setCentralWidget(Editor);
@@ -48,12 +50,15 @@ public:
 int main(int argc, char **argv) {
   QApplication app(argc, argv);
   std::string title = "rvedit", file;
+  bool ansi = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--title" && i + 1 < argc) {
       title = argv[++i];
+    } else if (a == "--ansi") {
+      ansi = true;
     } else if (a == "--help" || a == "-h") {
-      std::printf("usage: rvedit [--title TITLE] [FILE]\n");
+      std::printf("usage: rvedit [--title TITLE] [--ansi] [FILE]\n");
       return 0;
     } else if (!a.empty() && a[0] == '-') {
       std::fprintf(stderr, "rvedit: unknown option %s\n", a.c_str());
@@ -62,7 +67,7 @@ int main(int argc, char **argv) {
       file = a;
     }
   }
-  Window w;
+  Window w(ansi);
   w.setWindowTitle(QString::fromStdString(title));
   TRVEditRVData &doc = *w.Editor->EditData();
   if (!file.empty()) {

@@ -5,13 +5,13 @@
 
 #include "richtext/controls/RVERVData.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/RVUniClusters.h"
 
 namespace kc {
 
 namespace {
 constexpr int kCaretMaxHeight = 1000;
 constexpr int kCaretScrollMargin = 5;
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 } // namespace
 
 void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
@@ -79,9 +79,11 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
         int fit = 0;
         GetTextFit(*canvas, piece, INT32_MAX / 4, opt, &ext, fit);
       }
+      // No stop inside a character: a surrogate pair, a letter with its
+      // marks, an emoji sequence, a flag, a Hangul syllable.
+      const std::vector<bool> stop = ItemCharBoundaries(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
       for (int b = 1; b < d->Length; ++b) {
-        // No stop between the halves of a surrogate pair.
-        if (uni && IsHighSurrogate(UnitAt(piece, size_t(b - 1)))) continue;
+        if (!stop[size_t(b)]) continue;
         const int w = size_t(b - 1) < ext.size() ? ext[size_t(b - 1)] : 0;
         CharEnds.push_back({d->Left + d->ExtraSpaceBefore + w, dl, b + 1, 1});
       }
@@ -90,8 +92,10 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
   }
   // The stop of the hint: exact when it exists; before the draw line's
   // first stop it is the end of the draw line before; beyond, its end.
+  // A hint inside a character (no stop there) stands at the character's
+  // start.
   const int want = OffsetHint + 1;
-  int before = -1, end = -1;
+  int before = -1, end = -1, inside = -1, insideOffs = -1;
   for (int i = 0; i < int(CharEnds.size()); ++i) {
     const TRVCharPos &c = CharEnds[size_t(i)];
     if (c.DrawItemNo < CaretDrawItemNo) before = i;
@@ -101,9 +105,11 @@ void TRVEditRVData::PrepareCaretLine(int OffsetHint) {
       CaretOffs = i;
       return;
     }
+    if (c.Offset < want && c.Offset > insideOffs) inside = i, insideOffs = c.Offset;
   }
   const int start = DrawLineStartOffset(CaretDrawItemNo);
   if (OffsetHint < 0 || want <= start) CaretOffs = before >= 0 ? before : 0;
+  else if (inside >= 0 && want < DrawLineEndOffset(CaretDrawItemNo)) CaretOffs = inside;
   else CaretOffs = end >= 0 ? end : int(CharEnds.size()) - 1;
   if (CharEnds.empty()) CaretOffs = -1;
 }
@@ -125,8 +131,9 @@ bool TRVEditRVData::AddPlacedStops(int DrawLineNo, bool FirstOfLine) {
   const int x0 = d->Left + d->ExtraSpaceBefore;
   // As with measured stops, a piece that follows another on the line
   // shares its start with the end of that one.
+  const std::vector<bool> stop = ItemCharBoundaries(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
   for (int b = FirstOfLine ? 0 : 1; b <= d->Length; ++b) {
-    if (uni && b > 0 && b < d->Length && IsHighSurrogate(UnitAt(piece, size_t(b - 1)))) continue;
+    if (!stop[size_t(b)]) continue;
     CharEnds.push_back({x0 + pos[size_t(b)], DrawLineNo, b + 1, 0});
   }
   return true;

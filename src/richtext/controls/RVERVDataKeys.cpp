@@ -7,6 +7,7 @@
 #include "richtext/controls/RVERVData.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/RVUniClusters.h"
 
 namespace kc {
 
@@ -362,13 +363,16 @@ bool TRVEditRVData::OnBackSpacePressed(bool Ctrl, bool WholeChar, bool Repeated)
   if (lineStart) {
     BackspaceAtLineStart(item, newItem, newOffs, refused);
   } else if (inText) {
-    int count = 1;
     const uint8_t opt = GetItem(item)->IsUnicode() ? rvuniUnicodeBit : 0;
     const std::string &text = GetItemTextRaw(item);
+    // Never a part of a character: the cluster before the caret (or just
+    // its last combining mark), and a word starts at a character's start.
+    int count = offs - BackspaceStartOffs(text, offs, opt);
     if (Ctrl) {
       int i = offs - 2;
       while (i >= 1 && !(IsSpaceAt(text, i, opt) && !IsSpaceAt(text, i + 1, opt))) --i;
-      count = offs - (i + 1);
+      const int cluster = offs - GetPrevCharOffset(item, offs);
+      count = std::max(cluster, offs - CharBoundaryAtOrBefore(text, i + 1, opt));
     } else if (WholeChar) {
       count = offs - GetPrevCharOffset(item, offs);
     }

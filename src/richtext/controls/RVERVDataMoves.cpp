@@ -6,6 +6,7 @@
 #include "richtext/controls/RVERVData.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/RVUniClusters.h"
 
 namespace kc {
 
@@ -15,9 +16,11 @@ bool IsMarkerLine(const TRVEditRVData &d, int DrawLineNo) {
   return d.GetItemStyle(d.DrawLines.Items(DrawLineNo)->ItemNo) == rvsListMarker;
 }
 
-// A word starts where a space is followed by something else.
+// A word starts where a space is followed by something else that is not a
+// mark on that space.
 bool WordStartsAt(const std::string &s, int Offs, uint8_t Opt) {
-  return Offs > 1 && IsSpaceAt(s, Offs - 1, Opt) && !IsSpaceAt(s, Offs, Opt);
+  return Offs > 1 && IsSpaceAt(s, Offs - 1, Opt) && !IsSpaceAt(s, Offs, Opt) &&
+         CharBoundaryAtOrBefore(s, Offs, Opt) == Offs;
 }
 
 // Back from Offs (after the first character of a text item) to the start

@@ -180,9 +180,8 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
     if (cmd == "insert-rvf") {
       FData.InsertRVFFromStreamAtCaret(data);
     } else {
-      TRVRTFReaderProperties props = ChatInputRTFReadProperties();
-      props.TextStyleMode = rvrsAddIfNeeded;
-      props.ParaStyleMode = rvrsAddIfNeeded;
+      // As the editor control takes pasted and dropped RTF.
+      TRVRTFReaderProperties props = EditorRTFReadProperties();
       FData.InsertRTFFromStreamAtCaret(data, props);
     }
   } else if (cmd.empty()) {

@@ -39,10 +39,17 @@ void TRVRTFReaderProperties::Assign(const TRVRTFReaderProperties &Source) {
   FTextStyleNo = Source.FTextStyleNo;
 }
 
-TRVRTFReaderProperties ChatInputRTFReadProperties() {
+TRVRTFReaderProperties EditorRTFReadProperties() {
   TRVRTFReaderProperties p;
+  p.UnicodeMode = rvruOnlyUnicode;
+  p.TextStyleMode = rvrsAddIfNeeded;
+  p.ParaStyleMode = rvrsAddIfNeeded;
+  return p;
+}
+
+TRVRTFReaderProperties ChatInputRTFReadProperties() {
+  TRVRTFReaderProperties p = EditorRTFReadProperties();
   p.IgnorePictures = true;
-  p.UnicodeMode = rvruMixed;
   return p;
 }
 

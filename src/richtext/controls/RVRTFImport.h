@@ -111,9 +111,13 @@ private:
   std::string FWarning;
 };
 
-// The settings of the talk input boxes: pictures are left out, and Unicode
-// text arrives as Unicode so that characters outside the code page of the
-// RTF survive when the style sheet has Unicode styles.
+// How an editor takes RTF in (pasted, dropped, or inserted by a script):
+// every run arrives as Unicode text, so that no character is lost to the
+// code page of a style, and in a style of its own look found or added, so
+// that plain text stays plain rather than taking the nearest style the
+// sheet happens to have.
+TRVRTFReaderProperties EditorRTFReadProperties();
+// The same for the talk input boxes, which leave pictures out.
 TRVRTFReaderProperties ChatInputRTFReadProperties();
 
 // Imports a whole RTF byte string into the end of RVData with the given

@@ -175,7 +175,7 @@ TCustomRichVistaEdit *TCustomRichVistaEdit::GetOutermostEditor() {
 
 TRVRTFReaderProperties &TCustomRichVistaEdit::RTFReadProperties() {
   if (!FRTFReadProperties) {
-    FRTFReadProperties = std::make_unique<TRVRTFReaderProperties>();
+    FRTFReadProperties = std::make_unique<TRVRTFReaderProperties>(EditorRTFReadProperties());
     TRVFormatHost::RTFReadProperties = FRTFReadProperties.get();
   }
   return *FRTFReadProperties;

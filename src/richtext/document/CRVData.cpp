@@ -7,6 +7,7 @@
 #include "platform/Beep.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/RVUniClusters.h"
 
 namespace kc {
 
@@ -555,21 +556,15 @@ void TCustomRVData::ExpandToLine(int FirstItemNo, int LastItemNo, int &NewFirstI
   --NewLastItemNo;
 }
 
-namespace {
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsCombining(char16_t c) { return (c >= 0x300 && c <= 0x36F) || (c >= 0x20D0 && c <= 0x20FF); }
-// A unit that belongs to the character before it.
-bool Joins(char16_t c) { return IsLowSurrogate(c) || IsCombining(c); }
-} // namespace
-
+// A character is a grapheme cluster: a letter with its marks, a surrogate
+// pair, an emoji sequence, a flag or a Hangul syllable goes as one.
 int TCustomRVData::GetPrevCharOffset(int ItemNo, int Offs) const {
   const TCustomRVItemInfo *item = GetItem(ItemNo);
   if (!RVNT || !item->IsUnicode()) return Offs - 1;
   const std::string &s = Items.Strings(ItemNo);
   const int n = int(s.size() / 2);
-  int o = Offs - 1;
-  while (o > 1 && o <= n && Joins(UnitAt(s, size_t(o - 1)))) --o;
-  return o;
+  if (Offs <= 2 || Offs > n + 1) return Offs - 1;
+  return PrevCharBoundary(s, Offs, rvuniUnicodeBit);
 }
 
 int TCustomRVData::GetNextCharOffset(int ItemNo, int Offs) const {
@@ -577,9 +572,8 @@ int TCustomRVData::GetNextCharOffset(int ItemNo, int Offs) const {
   if (!RVNT || !item->IsUnicode()) return Offs + 1;
   const std::string &s = Items.Strings(ItemNo);
   const int n = int(s.size() / 2);
-  int o = Offs + 1;
-  while (o >= 1 && o <= n && Joins(UnitAt(s, size_t(o - 1)))) ++o;
-  return o;
+  if (Offs < 1 || Offs > n) return Offs + 1;
+  return NextCharBoundary(s, Offs, rvuniUnicodeBit);
 }
 
 // ===========================================================================

@@ -8,6 +8,7 @@
 
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/RVUniClusters.h"
 
 namespace kc {
 
@@ -397,6 +398,9 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
     const uint8_t opt = uni ? rvuniUnicodeBit : 0;
     const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
     int best = 1;
+    // Only boundaries between characters are candidates: never inside a
+    // surrogate pair, a letter with its marks or an emoji sequence.
+    const std::vector<bool> stop = ItemCharBoundaries(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
     if (canvas) {
       const TRVBiDiMode itemBiDi = GetItemBiDiMode(d->ItemNo);
       GetRVStyle()->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), itemBiDi);
@@ -409,6 +413,7 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
           static_cast<int>(placed.size()) == d->Length + 1) {
         int64_t bestDist = INT64_MAX;
         for (int i = 0; i <= d->Length; ++i) {
+          if (!stop[static_cast<size_t>(i)]) continue;
           const int64_t dist = std::abs(x - placed[static_cast<size_t>(i)]);
           if (dist < bestDist) bestDist = dist, best = i + 1;
         }
@@ -418,13 +423,11 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
         GetTextFit(*canvas, piece, INT_MAX / 2, opt, &ext, fit);
         int64_t bestDist = x < 0 ? -x : x;
         for (int i = 1; i <= d->Length && static_cast<size_t>(i - 1) < ext.size(); ++i) {
+          if (!stop[static_cast<size_t>(i)]) continue;
           const int64_t dist = std::abs(x - ext[static_cast<size_t>(i - 1)]);
           if (dist < bestDist) bestDist = dist, best = i + 1;
         }
       }
-      if (uni && best > 1 && best <= d->Length && UnitAt(piece, static_cast<size_t>(best - 2)) >= 0xD800 &&
-          UnitAt(piece, static_cast<size_t>(best - 2)) <= 0xDBFF)
-        ++best;
     }
     DrawOffs = std::clamp(best, 1, d->Length + 1);
   }

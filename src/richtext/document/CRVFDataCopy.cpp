@@ -70,13 +70,11 @@ bool TCustomRVFormattedData::GetCopyData(TRVCopyData &Data, TRVOptions Formats, 
     for (int i = 0; i < 4; ++i) Data.RVF += char((n >> (8 * i)) & 0xFF);
     Data.RVF += rvf;
   }
-  if (Formats.Has(rvoAutoCopyUnicodeText)) {
+  if (Formats.Has(rvoAutoCopyUnicodeText) || Formats.Has(rvoAutoCopyText)) {
+    // The desktop keeps one text, in Unicode, which programs read as UTF-8:
+    // it is always the Unicode text, never one made from the 8-bit text,
+    // which would lose every character outside the code page.
     Data.Text = FromUtf16Bytes(GetSelectedText(true));
-    Data.HasText = true;
-  } else if (Formats.Has(rvoAutoCopyText)) {
-    // The desktop keeps text as Unicode: the 8-bit text is converted from
-    // the document's code page, as the system would derive it.
-    Data.Text = FromUtf16Bytes(AnsiToUnicode(GetDefCodePage(), GetSelectedText(false)));
     Data.HasText = true;
   }
   // Lines on this desktop's clipboard end in LF alone; a CR would travel

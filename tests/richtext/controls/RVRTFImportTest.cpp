@@ -544,8 +544,9 @@ TEST(RVRTFImport, UnicodeTextKeepsCharactersForUnicodeStyles) {
 TEST(RVRTFImport, ChatInputSettingsIgnorePicturesAndTakeUnicode) {
   TRVRTFReaderProperties p = ChatInputRTFReadProperties();
   EXPECT_TRUE(p.IgnorePictures);
-  EXPECT_EQ(p.UnicodeMode, rvruMixed);
-  EXPECT_EQ(p.TextStyleMode, rvrsUseClosest);
+  EXPECT_EQ(p.UnicodeMode, rvruOnlyUnicode);
+  EXPECT_EQ(p.TextStyleMode, rvrsAddIfNeeded);
+  EXPECT_FALSE(EditorRTFReadProperties().IgnorePictures) << "the editor control keeps them";
 }
 
 TEST(RVRTFImport, TableCellsArriveAsParagraphs) {

@@ -15,6 +15,8 @@
 #include "ViewFixture.h"
 #include "platform/Files.h"
 #include "richtext/document/CRVDataFormats.h"
+#include "richtext/document/RVItem.h"
+#include "richtext/document/RVUni.h"
 
 using namespace kc;
 using kctest::FixedPitchView;
@@ -110,6 +112,40 @@ TEST(Copy, TextLinesEndInLineFeedsAlone) {
   view.SelectAll();
   view.CopyDef();
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "first\nsecond");
+}
+
+TEST(Copy, PlainTextIsTheUnicodeTextWhateverTextOptionAsksForIt) {
+  // Characters outside every 8-bit code page, and one from the ANSI one in
+  // an 8-bit item beside them.
+  const std::u16string world = u"\u041F\u0440\u0438\u0432\u0435\u0442 \u4E2D\u6587 \U0001F600";
+  const std::string want = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE4\xB8\xAD\xE6\x96\x87 "
+                           "\xF0\x9F\x98\x80 caf\xC3\xA9";
+  struct Case {
+    const char *name;
+    TRVOptions options;
+  } cases[] = {
+      {"8-bit text option", {rvoAutoCopyText}},
+      {"Unicode text option", {rvoAutoCopyUnicodeText}},
+      {"both", {rvoAutoCopyText, rvoAutoCopyUnicodeText}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    TRVStyle sheet;
+    sheet.TextStyles().Add();
+    sheet.TextStyles().Items(1)->Unicode = true;
+    FixedPitchView view(sheet);
+    auto item = RichVistaTextItemClass(view.RVData());
+    item->StyleNo = 1;
+    item->ParaNo = 0;
+    item->ItemOptions.Include(rvioUnicode);
+    view.RVData()->AddItem(WideStringToRaw(world), std::move(item));
+    view.AddTextRun(" caf\xE9", 0);
+    view.ReformatDocument();
+    view.Options = c.options;
+    view.SelectAll();
+    view.CopyDef();
+    EXPECT_EQ(Bytes("text/plain"), want);
+  }
 }
 
 TEST(Copy, NothingSelectedLeavesTheClipboardAlone) {

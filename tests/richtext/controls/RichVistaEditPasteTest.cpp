@@ -152,6 +152,8 @@ TEST(Paste, OnPasteAndReadOnly) {
 TEST(Paste, RtfTakesTheBasePathOfTheHtmlBesideIt) {
   PasteDoc d;
   std::vector<std::string> seen;
+  // The closest-style search asks the filter, which sees the settings.
+  d.ed->RTFReadProperties().TextStyleMode = rvrsUseClosest;
   d.ed->RTFReadProperties().OnCanUseStyle = [&](TRVRTFReaderProperties &P, int, bool, bool &) {
     seen.push_back(P.LinkBasePath);
   };
@@ -211,10 +213,11 @@ TEST(Paste, RtfJoinsTheLineAtTheCaret) {
   const std::vector<Case> cases = {
       {"empty box", {}, -1, oneLine, "x |*B| y"},
       {"empty paragraph", {""}, -1, oneLine, "x |*B| y"},
-      {"end of a line", {"abcd"}, 5, oneLine, "abcdx |*B| y"},
-      {"middle of a line", {"abcd"}, 3, oneLine, "abx |*B| ycd"},
+      // The pasted runs keep their own look (a style of their own).
+      {"end of a line", {"abcd"}, 5, oneLine, "abcd|x |*B| y"},
+      {"middle of a line", {"abcd"}, 3, oneLine, "ab|x |*B| y|cd"},
       {"two paragraphs into an empty box", {}, -1, twoParas, "one |*B / two"},
-      {"two paragraphs into a line", {"abcd"}, 3, twoParas, "abone |*B / twocd"},
+      {"two paragraphs into a line", {"abcd"}, 3, twoParas, "ab|one |*B / two|cd"},
   };
   for (const Case &c : cases) {
     PasteDoc d(c.Doc);
@@ -222,5 +225,34 @@ TEST(Paste, RtfJoinsTheLineAtTheCaret) {
     kctest::OfferOnClipboard(Content({{"text/rtf", c.Rtf}}));
     d.ed->Paste();
     EXPECT_EQ(d.items(), c.Expected) << c.Name;
+  }
+}
+
+// RTF as LibreOffice and other programs write it: characters outside the
+// code page as \u escapes with a "?" fallback, or as bytes of a font's
+// charset. Every character arrives as it was, into an 8-bit style as well,
+// and plain text stays plain (never the sheet's nearest 8-bit style).
+TEST(Paste, RtfKeepsEveryCharacterWhateverTheStylesCodePage) {
+  const std::string head = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+                           "{\\f1\\fcharset204 Arial;}{\\f2\\fcharset134 SimSun;}}\\pard\\plain\\f0\\fs24 ";
+  struct Case {
+    const char *Name;
+    std::string Body, Expected;
+  };
+  const std::vector<Case> cases = {
+      {"cyrillic and chinese as unicode escapes",
+       "\\uc1\\u1055\\'3f\\u1088\\'3f\\u1080\\'3f \\u20013\\'3f\\u25991\\'3f", "a\u041F\u0440\u0438 \u4E2D\u6587bc def"},
+      {"fallback of two bytes", "\\uc2\\u20013\\'d6\\'d0!", "a\u4E2D!bc def"},
+      {"emoji as a surrogate pair", "\\u-10179\\'3f\\u-8704\\'3f", "a\U0001F600bc def"},
+      {"cyrillic as bytes of its charset", "{\\f1 \\'cf\\'f0\\'e8}", "a\u041F\u0440\u0438bc def"},
+      {"chinese as bytes of its charset", "{\\f2 \\'d6\\'d0\\'ce\\'c4}", "a\u4E2D\u6587bc def"},
+      {"latin with accents", "caf\\'e9 na\\u239\\'3fve", "acaf\u00E9 na\u00EFvebc def"},
+  };
+  for (const Case &c : cases) {
+    PasteDoc d;
+    kctest::OfferOnClipboard(Content({{"text/rtf", head + c.Body + "}"}}));
+    d.ed->Paste();
+    EXPECT_EQ(d.plain(), c.Expected) << c.Name << ": " << d.items();
+    EXPECT_EQ(d.plain().find('*'), std::string::npos) << c.Name << ": plain text stays plain";
   }
 }

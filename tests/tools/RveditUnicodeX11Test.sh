@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# rvedit under a real X server with the world's text: Cyrillic, Chinese and
+# emoji typed with xdotool come back byte for byte from the clipboard as
+# UTF-8 (and one Backspace takes the last emoji with its skin tone whole);
+# RTF that LibreOffice makes of a page in Cyrillic and Chinese, pasted with
+# Ctrl+V, copies back out with the same characters, into a sheet of Unicode
+# styles and into one of 8-bit styles alike. Skipped (77) where xvfb-run,
+# xdotool, xclip or soffice is missing; scripts/install.sh installs them.
+# Every wait is bounded.
+set -u
+for t in xvfb-run xdotool xclip soffice; do
+  if ! command -v "$t" >/dev/null; then
+    echo "SKIP $t is not installed"
+    exit 77
+  fi
+done
+tool=${KC_BINARY_DIR:?}/tools/rvedit/rvedit
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The RTF, made by LibreOffice from a small page; soffice runs without a
+# network, with a profile of its own.
+mkdir -p "$work/in"
+cat >"$work/in/page.html" <<'END'
+<html><head><meta charset="utf-8"></head><body>
+<p>Привет, мир</p>
+<p>中文 测试 <b>жирный</b> 😀</p>
+</body></html>
+END
+if unshare -n true 2>/dev/null; then offline=(unshare -n); else offline=(); fi
+HOME="$work/home" "${offline[@]}" timeout 300 soffice -env:UserInstallation="file://$work/lo-profile" --headless \
+  --norestore --nolockcheck --infilter="HTML (StarWriter)" --convert-to rtf --outdir "$work" "$work/in/page.html" \
+  >"$work/soffice.log" 2>&1
+if [ ! -s "$work/page.rtf" ]; then
+  echo "FAIL LibreOffice made no RTF"; cat "$work/soffice.log"; exit 1
+fi
+if grep -q 'Привет' "$work/page.rtf"; then
+  echo "FAIL the RTF holds the text as UTF-8 bytes, not as RTF escapes"; exit 1
+fi
+
+cat >"$work/inside.sh" <<'END'
+set -u
+work=$1 tool=$2
+fail=0
+pid=
+stop() { [ -n "$pid" ] && { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }; pid=; }
+start() { # title, options...
+  local title=$1; shift
+  QT_QPA_PLATFORM=xcb timeout 90 "$tool" --title "$title" "$@" >"$work/rvedit.log" 2>&1 &
+  pid=$!
+  wid=$(timeout 15 xdotool search --sync --name "^$title\$" | head -n1)
+  if [ -z "$wid" ]; then
+    echo "FAIL no $title window"; cat "$work/rvedit.log"; stop; exit 1
+  fi
+  timeout 5 xdotool windowfocus --sync "$wid" || timeout 5 xdotool windowfocus "$wid"
+  sleep 0.3
+}
+# Copies all and waits until the clipboard holds WANT; prints what it holds.
+copied() {
+  local want=$1 got=
+  timeout 5 xdotool key ctrl+a ctrl+c
+  for _ in $(seq 1 50); do
+    got=$(timeout 5 xclip -selection clipboard -o 2>/dev/null)
+    [ "$got" = "$want" ] && break
+    sleep 0.1
+  done
+  printf '%s' "$got"
+}
+check() { # name, got, wanted
+  if [ "$2" != "$3" ]; then
+    echo "FAIL $1:"
+    printf '%s' "$2" | od -c | head -n 8
+    echo "--- wanted"
+    printf '%s' "$3" | od -c | head -n 8
+    fail=1
+  else
+    echo "ok $1"
+  fi
+}
+
+start rvedit-unicode-typing
+typed='Привет, 中文 😀👍🏽'
+timeout 30 xdotool type --delay 60 "$typed"
+check "typed text comes back as UTF-8" "$(copied "$typed")" "$typed"
+timeout 5 xdotool key End BackSpace
+check "Backspace takes the emoji with its skin tone" "$(copied 'Привет, 中文 😀')" 'Привет, 中文 😀'
+stop
+
+want=$(printf 'Привет, мир\n中文 测试 жирный 😀')
+for sheet in unicode ansi; do
+  opts=()
+  [ $sheet = ansi ] && opts=(--ansi)
+  start "rvedit-rtf-$sheet" "${opts[@]}"
+  # xclip serves the RTF until the editor takes the clipboard over.
+  timeout 60 xclip -selection clipboard -t text/rtf -i "$work/page.rtf" &
+  for _ in $(seq 1 50); do
+    timeout 5 xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q '^text/rtf$' && break
+    sleep 0.1
+  done
+  timeout 5 xdotool key ctrl+v
+  sleep 0.5
+  check "RTF pasted into a sheet of $sheet styles copies back out" "$(copied "$want")" "$want"
+  stop
+done
+exit $fail
+END
+timeout 300 xvfb-run -a bash "$work/inside.sh" "$work" "$tool"

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# rvtool edit over text of every script: the caret moves, Backspace and
+# Delete take whole characters (grapheme clusters), never half an emoji or
+# a letter without its marks (Backspace after an accent or a Thai mark takes
+# that mark alone), and undo gives back what was there. Caret columns are
+# UTF-16 units.
+set -uo pipefail
+tool="$KC_BINARY_DIR/tools/rvtool/rvtool"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+fail=0
+# name | text (printf escapes) | commands | wanted dumps, "~" for a new line
+while IFS='|' read -r name text commands wanted; do
+  [ -z "$name" ] && continue
+  printf "$text\n" >"$work/doc.txt"
+  got=$(printf "$commands" | "$tool" edit --width 200 --fake "$work/doc.txt" | tr '\n' '~')
+  want=$(printf "$wanted~")
+  if [ "$got" != "$want" ]; then
+    echo "FAIL $name:"; echo "  got    $got"; echo "  wanted $want"; fail=1
+  fi
+done <<'END'
+emoji between letters|a\xf0\x9f\x98\x80b|right 2\ndump\nbackspace\ndump\nundo\ndump\nleft\ndelete\ndump\n|a\xf0\x9f\x98\x80b~caret 0 3~ab~caret 0 1~a\xf0\x9f\x98\x80b~caret 0 3~ab~caret 0 1
+two flags|\xf0\x9f\x87\xba\xf0\x9f\x87\xa6\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa|right\ndump\nbackspace\ndump\nundo\ndump\ndelete\ndump\n|\xf0\x9f\x87\xba\xf0\x9f\x87\xa6\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa~caret 0 4~\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa~caret 0 0~\xf0\x9f\x87\xba\xf0\x9f\x87\xa6\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa~caret 0 4~\xf0\x9f\x87\xba\xf0\x9f\x87\xa6~caret 0 4
+family joined by ZWJ|x\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7y|right 2\ndump\nbackspace\ndump\nundo\ndump\nleft\ndelete\ndump\n|x\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7y~caret 0 9~xy~caret 0 1~x\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7y~caret 0 9~xy~caret 0 1
+skin tone|\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd!|right\ndump\nbackspace\ndump\nundo\ndump\nleft\ndelete\ndump\n|\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd!~caret 0 4~!~caret 0 0~\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd!~caret 0 4~!~caret 0 0
+e and a combining acute|cafe\xcc\x81x|right 4\ndump\nbackspace\ndump\nbackspace\ndump\nundo\nundo\ndump\nleft\ndelete\ndump\n|cafe\xcc\x81x~caret 0 5~cafex~caret 0 4~cafx~caret 0 3~cafe\xcc\x81x~caret 0 5~cafx~caret 0 3
+hangul syllables as jamo|\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8|right\ndump\nbackspace\ndump\nundo\ndump\ndelete\ndump\n|\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8~caret 0 3~\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8~caret 0 0~\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8~caret 0 3~\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8~caret 0 3
+thai with tone marks|\xe0\xb8\x97\xe0\xb8\xb5\xe0\xb9\x88\xe0\xb8\x99\xe0\xb8\xb5\xe0\xb9\x88|right\ndump\nbackspace\ndump\nbackspace\ndump\nbackspace\ndump\nundo\nundo\nundo\ndump\ndelete\ndump\n|\xe0\xb8\x97\xe0\xb8\xb5\xe0\xb9\x88\xe0\xb8\x99\xe0\xb8\xb5\xe0\xb9\x88~caret 0 3~\xe0\xb8\x97\xe0\xb8\xb5\xe0\xb8\x99\xe0\xb8\xb5\xe0\xb9\x88~caret 0 2~\xe0\xb8\x97\xe0\xb8\x99\xe0\xb8\xb5\xe0\xb9\x88~caret 0 1~\xe0\xb8\x99\xe0\xb8\xb5\xe0\xb9\x88~caret 0 0~\xe0\xb8\x97\xe0\xb8\xb5\xe0\xb9\x88\xe0\xb8\x99\xe0\xb8\xb5\xe0\xb9\x88~caret 0 3~\xe0\xb8\x97\xe0\xb8\xb5\xe0\xb9\x88~caret 0 3
+END
+exit $fail
