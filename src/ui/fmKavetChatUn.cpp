@@ -18,6 +18,7 @@
 #include "toolbars/TBarDock.h"
 #include "toolbars/TBarItem.h"
 #include "toolbars/TBarToolbar.h"
+#include "ui/ArtUn.h"
 #include "ui/StorySaveUn.h"
 #include "ui/fmKavetChatRender.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
@@ -37,12 +38,6 @@ QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(A
 // The normal text style of the shared style sheet.
 constexpr int kNormalTextStyle = 0;
 
-// The bytes of an animated emoticon's GIF; none until the program's
-// pictures are compiled in.
-QByteArray catalogueGif(int Number) {
-  (void)Number;
-  return {};
-}
 
 } // namespace
 
@@ -69,8 +64,13 @@ void TfmKavetChat::BuildComponents() {
   resize(475, 309);
   setMinimumSize(380, 270);
 
+  setWindowIcon(ProgramIcon());
+  FillProfileImages(ilProfilesImage, 32);
+  FillProfileImages(ilProfilesImage16x16, 16);
+  FillHotImages(ilHotImage, 32);
+  FillHotImages(ilHotImage16x16, 16);
   MakeChatStyleSheet(RVStyle);
-  FRenderer = std::make_unique<TTranscriptRenderer>(RVStyle, ilProfilesImage, nullptr, nullptr, &OfferedFiles);
+  FRenderer = std::make_unique<TTranscriptRenderer>(RVStyle, ilProfilesImage, &ilHotImage, nullptr, &OfferedFiles);
   // Senders the user list does not hold share colour-keyed styles.
   FRenderer->IsKnownUser = [this](const std::string &ID) { return Users().IndexOfID(ID) > 0; };
 
@@ -174,7 +174,7 @@ void TfmKavetChat::CreateUserList() {
 }
 
 void TfmKavetChat::CreateGifCatalogue() {
-  fmSelectPictureGIFMood = std::make_unique<TfmSelectPictureGIFMood>(catalogueGif);
+  fmSelectPictureGIFMood = std::make_unique<TfmSelectPictureGIFMood>(CatalogueGif);
   FRenderer->SetCatalogue(fmSelectPictureGIFMood.get());
 }
 

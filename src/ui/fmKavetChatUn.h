@@ -79,6 +79,8 @@ public:
   TRVStyle RVStyle;
   TCustomImageList ilProfilesImage{32, 32};
   TCustomImageList ilProfilesImage16x16{16, 16};
+  TCustomImageList ilHotImage{32, 32};
+  TCustomImageList ilHotImage16x16{16, 16};
   // Files and folders messages offered, named by index for good.
   TOfferedFiles OfferedFiles;
   // The hidden catalogue of animated emoticons.
