@@ -107,6 +107,8 @@ int formatText(int argc, char **argv) {
                 d->FromNewLine ? 1 : 0);
   }
   std::printf("height %d\n", f.doc->DocumentHeight);
+  // The width the document asks of its view, margins included.
+  std::printf("width %d\n", f.host->AreaWidth());
   return 0;
 }
 

@@ -24,7 +24,7 @@ const rvtool::Command kCommands[] = {
     {"rtf-text", "rtf-text FILE     the text of an RTF file as UTF-8, a paragraph a line", rvtool::rtfText},
     {"rtf-import", "rtf-import [--text] FILE   styles and items an RTF import makes (--text: its text)",
      rvtool::rtfImport},
-    {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline",
+    {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline, then the height and width",
      rvtool::formatText},
     {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
     {"convert",

@@ -170,14 +170,18 @@ void TRVScroller::SetVScrollPos(int Pos, bool Redraw) {
 }
 
 void TRVScroller::ScrollClient(int DX, int DY, bool Redraw) {
+  if (Redraw) ScrollClientPixels(DX, DY);
+  ShiftChildControls(DX, DY);
+}
+
+void TRVScroller::ScrollClientPixels(int DX, int DY) {
   const QRect client = ClientRect();
   // Moving the pixels is only worth it when some of them stay in view;
   // the view asks for a full redraw when its picture does not move with
   // the text (a fixed background).
-  if (Redraw && !FullRedraw && std::abs(DX) < client.width() && std::abs(DY) < client.height())
-    scroll(DX, DY, client); // children stay: they are moved below, clamped
-  else if (Redraw) update();
-  ShiftChildControls(DX, DY);
+  if (!FullRedraw && std::abs(DX) < client.width() && std::abs(DY) < client.height())
+    scroll(DX, DY, client); // children stay: the caller moves them, clamped
+  else update();
 }
 
 void TRVScroller::SetHScrollPos(int Pos) {

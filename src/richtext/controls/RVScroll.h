@@ -143,11 +143,14 @@ protected:
   // Marks the control as going away and releases the active cell; a
   // derived view calls it while its documents still live.
   void PrepareDestroy();
+  // The client area without the bars, where window pixels may be moved.
+  QRect ClientRect() const;
+  // Moves the client's pixels with contents that moved by DX, DY (or
+  // repaints the client when they cannot move); embedded controls stay.
+  void ScrollClientPixels(int DX, int DY);
 
 private:
   void PlaceBars();
-  // The client area without the bars, where window pixels may be moved.
-  QRect ClientRect() const;
   void ScrollClient(int DX, int DY, bool Redraw);
   bool InsideDestroyingScroller() const;
   TCustomRVFormattedData *FActiveSubData = nullptr;

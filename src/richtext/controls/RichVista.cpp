@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/Cursors.h"
 #include "platform/DesktopMetrics.h"
@@ -35,8 +36,8 @@ public:
   void FocusView() override { FView->setFocus(Qt::TabFocusReason); }
   bool FocusNextTabControl(bool Backwards) override {
     QWidget *w = Backwards ? FView->previousInFocusChain() : FView->nextInFocusChain();
-    while (w && w != FView && (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled() ||
-                               FView->isAncestorOf(w)))
+    while (w && w != FView &&
+           (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled() || FView->isAncestorOf(w)))
       w = Backwards ? w->previousInFocusChain() : w->nextInFocusChain();
     if (!w || w == FView) return false;
     w->setFocus(Backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
@@ -140,8 +141,25 @@ void TCustomRichVista::ReformatDocument() {
 
 void TCustomRichVista::FormatTail() {
   if (!Style) return;
+  const int oldVOffs = FRVData->GetVOffs(), oldHOffs = FRVData->GetHOffs();
+  const TPoint oldOrigin = FRVData->GetOrigin();
   FRVData->FormatAppended();
-  if (Options.Has(rvoFormatInvalidate)) update();
+  if (!Options.Has(rvoFormatInvalidate)) return;
+  const int top = FRVData->AppendedTop;
+  if (top < 0 || FRVData->GetOrigin() != oldOrigin || FRVData->GetHOffs() != oldHOffs) {
+    update();
+    return;
+  }
+  // The lines above the new ones are as they were: their pixels move with
+  // the view, which the pass scrolled without them, and only the strip
+  // from the old end to the new one is painted anew (10 pixels above it
+  // for the descenders of the line there).
+  const int voffs = FRVData->GetVOffs();
+  if (voffs != oldVOffs) ScrollClientPixels(0, oldVOffs - voffs);
+  const QRect client = ClientRect();
+  const int y = std::max(0, RVSatAdd(top, -10 - int64_t(voffs)));
+  const int end = std::min(client.height(), RVSatAdd(FRVData->DocumentHeight, -int64_t(voffs)));
+  if (y < end) update(QRect(client.left(), client.top() + y, client.width(), end - y));
 }
 
 void TCustomRichVista::AddTextParagraph(const std::string &Text, int TextStyleNo, int ParaNo) {
@@ -191,9 +209,7 @@ bool TCustomRichVista::SaveToFileText(const std::string &FileName, int LineWidth
 namespace {
 
 struct TSelectionExport {
-  TSelectionExport(TCustomRVFormattedData &D, bool On) : D(D), Was(D.ExportingSelection) {
-    D.ExportingSelection = On;
-  }
+  TSelectionExport(TCustomRVFormattedData &D, bool On) : D(D), Was(D.ExportingSelection) { D.ExportingSelection = On; }
   ~TSelectionExport() { D.ExportingSelection = Was; }
   TCustomRVFormattedData &D;
   bool Was;

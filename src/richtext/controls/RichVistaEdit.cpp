@@ -385,8 +385,7 @@ bool TCustomRichVistaEdit::InsertStringTag(const std::string &Text, const TRVTag
   });
 }
 
-bool TCustomRichVistaEdit::InsertPicture(const std::string &Name, std::unique_ptr<TGraphic> Graphic,
-                                         TRVVAlign VAlign) {
+bool TCustomRichVistaEdit::InsertPicture(const std::string &Name, std::unique_ptr<TGraphic> Graphic, TRVVAlign VAlign) {
   if (!Graphic) return false;
   return RunInsertion([&](TRVEditRVData &d) {
     auto item = std::make_unique<TRVGraphicItemInfo>(&d, std::move(Graphic), VAlign);
@@ -516,8 +515,7 @@ TCustomRVItemInfo *TCustomRichVistaEdit::GetCurrentItem() {
   return item >= 0 && item < d->GetItemCount() ? d->GetItem(item) : nullptr;
 }
 
-bool TCustomRichVistaEdit::SetItemExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat,
-                                                     int Value) {
+bool TCustomRichVistaEdit::SetItemExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value) {
   TCustomRichVistaEdit *e = InnermostEditor();
   TRVEditRVData *d = e->EditData();
   if (ItemNo < 0 || ItemNo >= d->GetItemCount()) return false;
@@ -578,13 +576,21 @@ bool TCustomRichVistaEdit::event(QEvent *Event) {
 void TCustomRichVistaEdit::VScrolled() {
   TCustomRichVista::VScrolled();
   UpdateCaret();
-  update();
+  if (DrawsOverDocument()) update();
 }
 
 void TCustomRichVistaEdit::HScrolled() {
   TCustomRichVista::HScrolled();
   UpdateCaret();
-  update();
+  if (DrawsOverDocument()) update();
+}
+
+// The caret, input method text, resizer and drop caret are drawn over the
+// document and do not move with its pixels: a scroll repaints the whole
+// client while one shows. Without them (a transcript without the focus)
+// the scrolled pixels stand as they are.
+bool TCustomRichVistaEdit::DrawsOverDocument() const {
+  return FLastCaret.isValid() || !FPreedit.isEmpty() || FDropCaret || EditData()->Resizer;
 }
 
 void TCustomRichVistaEdit::focusInEvent(QFocusEvent *Event) {

@@ -304,6 +304,7 @@ protected:
 
   // The caret overlay.
   void UpdateCaret();
+  bool DrawsOverDocument() const;
   void HideCaret();
   void RestartCaretBlink();
   // The input method's composition in place of the caret.

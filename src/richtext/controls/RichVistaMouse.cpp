@@ -193,17 +193,17 @@ void TCustomRichVista::GenerateMouseMove() {
   if (inside || RVData()->MouseSel.Selecting) MouseMove(shift, p.x(), p.y());
 }
 
+// The scroller has moved the pixels already (or repainted, or left the
+// repaint to the pass that scrolled without redrawing).
 void TCustomRichVista::VScrolled() {
   TRVScroller::VScrolled();
   if (!FScrollTimer.active()) GenerateMouseMove();
   RVData()->CheckCheckpointVisibility(CPEventKind);
-  update();
 }
 
 void TCustomRichVista::HScrolled() {
   TRVScroller::HScrolled();
   if (!FScrollTimer.active()) GenerateMouseMove();
-  update();
 }
 
 // -------------------------------------------------------------- dragging

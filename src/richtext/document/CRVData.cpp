@@ -70,20 +70,43 @@ int TCustomRVData::TRVItemList::IndexOfObject(const TCustomRVItemInfo *Item) con
   return -1;
 }
 
+void TCustomRVData::TRVItemList::Noting(const TCustomRVItemInfo *Item) {
+  if (Item && Item->PlacesWindow()) FWindowed.push_back(const_cast<TCustomRVItemInfo *>(Item));
+}
+
+void TCustomRVData::TRVItemList::Forgetting(const TCustomRVItemInfo *Item) {
+  if (FWindowed.empty() || !Item) return;
+  const auto it = std::find(FWindowed.begin(), FWindowed.end(), Item);
+  if (it == FWindowed.end()) return;
+  *it = FWindowed.back();
+  FWindowed.pop_back();
+}
+
 void TCustomRVData::TRVItemList::Insert(int i, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
   if (i < 0 || i > Count()) throw EListError(i);
+  const TCustomRVItemInfo *item = Item.get();
   FItems.insert(FItems.begin() + i, TRVItemEntry{std::move(Text), std::move(Item)});
+  Noting(item);
 }
 
 int TCustomRVData::TRVItemList::Add(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item) {
+  const TCustomRVItemInfo *item = Item.get();
   FItems.push_back(TRVItemEntry{std::move(Text), std::move(Item)});
+  Noting(item);
   return Count() - 1;
+}
+
+std::unique_ptr<TCustomRVItemInfo> TCustomRVData::TRVItemList::Detach(int i) {
+  Forgetting(FItems[Check(i)].Item.get());
+  return std::move(FItems[size_t(i)].Item);
 }
 
 void TCustomRVData::TRVItemList::Delete(int i, int Count_) {
   if (Count_ <= 0) return;
   Check(i);
   Check(i + Count_ - 1);
+  if (!FWindowed.empty())
+    for (int k = i; k < i + Count_; ++k) Forgetting(FItems[size_t(k)].Item.get());
   ReleaseBorrowed(size_t(i), size_t(i + Count_));
   FItems.erase(FItems.begin() + i, FItems.begin() + i + Count_);
 }
@@ -96,11 +119,13 @@ void TCustomRVData::TRVItemList::ReleaseBorrowed(size_t From, size_t To) {
 void TCustomRVData::TRVItemList::ReleaseAll() {
   for (TRVItemEntry &e : FItems) (void)e.Item.release();
   FItems.clear();
+  FWindowed.clear();
 }
 
 void TCustomRVData::TRVItemList::Clear() {
   ReleaseBorrowed(0, FItems.size());
   FItems.clear();
+  FWindowed.clear();
 }
 
 void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
@@ -109,6 +134,7 @@ void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
   FItems.reserve(Source.FItems.size());
   for (const TRVItemEntry &e : Source.FItems)
     FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get()), true});
+  FWindowed = Source.FWindowed;
 }
 
 TCustomRVData::TRVItemList::~TRVItemList() { ReleaseBorrowed(0, FItems.size()); }

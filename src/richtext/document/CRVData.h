@@ -210,7 +210,7 @@ public:
     void Insert(int i, std::string Text, std::unique_ptr<TCustomRVItemInfo> Item);
     int Add(std::string Text, std::unique_ptr<TCustomRVItemInfo> Item);
     // Takes the object out of entry i (the entry stays, empty).
-    std::unique_ptr<TCustomRVItemInfo> Detach(int i) { return std::move(FItems[Check(i)].Item); }
+    std::unique_ptr<TCustomRVItemInfo> Detach(int i);
     // Removes Count entries from i, freeing objects still in them that are
     // not borrowed.
     void Delete(int i, int Count = 1);
@@ -226,6 +226,9 @@ public:
     // are its own.
     void ShareFrom(const TRVItemList &Source);
     bool Shared() const { return FShared; }
+    // The objects in the list that place a window of their own
+    // (PlacesWindow), in no particular order.
+    const std::vector<TCustomRVItemInfo *> &WindowedItems() const { return FWindowed; }
 
     TRVItemList() = default;
     TRVItemList(const TRVItemList &) = delete;
@@ -240,7 +243,10 @@ public:
     // Lets go of the borrowed objects of entries [From, To) before the
     // entries go.
     void ReleaseBorrowed(size_t From, size_t To);
+    void Noting(const TCustomRVItemInfo *Item);
+    void Forgetting(const TCustomRVItemInfo *Item);
     std::vector<TRVItemEntry> FItems;
+    std::vector<TCustomRVItemInfo *> FWindowed;
     bool FShared = false;
   };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/WrapClusters.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
 #include "richtext/document/RVUniClusters.h"
@@ -49,8 +50,10 @@ void TCustomRVFormattedData::ClearFormatting() {
     for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DrawItemNo = -1;
 }
 
-void TCustomRVFormattedData::UpdateJumpRects() {
-  for (auto &j : Jumps) {
+void TCustomRVFormattedData::UpdateJumpRects(size_t From) {
+  if (From == 0) FJumpsOrigin = GetOrigin();
+  for (size_t k = From; k < Jumps.size(); ++k) {
+    TRVJumpInfo *j = Jumps[k].get();
     const TRVDrawLineInfo *d = j->DrawLineNo >= 0 && j->DrawLineNo < j->RVData->DrawLines.Count()
                                    ? j->RVData->DrawLines.Items(j->DrawLineNo)
                                    : nullptr;
@@ -61,13 +64,32 @@ void TCustomRVFormattedData::UpdateJumpRects() {
   }
 }
 
-void TCustomRVFormattedData::PlaceInlineControls() {
+void TCustomRVFormattedData::PlaceInlineControls(int FromDrawLine) {
   if ((GetFlags() & rvflNoControlPlacing) || !HasHostWindow() || (State & rvstNoControlPlacing)) return;
-  for (int i = 0; i < DrawLines.Count(); ++i) {
-    const TRVDrawLineInfo *d = DrawLines.Items(i);
-    if (GetItemStyle(d->ItemNo) >= 0) continue;
-    if (auto *nt = dynamic_cast<TRVNonTextItemInfo *>(GetItem(d->ItemNo)))
-      nt->AdjustPosition(d->Left - GetHOffs(), d->Top - GetVOffs(), false, this);
+  // Only the items that keep a window are visited: a transcript of text
+  // and pictures costs nothing here however long it grows.
+  const std::vector<TCustomRVItemInfo *> &windowed = Items.WindowedItems();
+  if (windowed.empty()) return;
+  const int hoffs = GetHOffs(), voffs = GetVOffs();
+  auto place = [&](TCustomRVItemInfo *Item, const TRVDrawLineInfo *d) {
+    if (auto *nt = dynamic_cast<TRVNonTextItemInfo *>(Item))
+      nt->AdjustPosition(d->Left - hoffs, d->Top - voffs, false, this);
+  };
+  if (SharesItems()) {
+    // The items' first draw lines are those of the document that owns them.
+    for (int i = std::max(0, FromDrawLine); i < DrawLines.Count(); ++i) {
+      const TRVDrawLineInfo *d = DrawLines.Items(i);
+      if (GetItemStyle(d->ItemNo) < 0 && GetItem(d->ItemNo)->PlacesWindow()) place(GetItem(d->ItemNo), d);
+    }
+    return;
+  }
+  for (TCustomRVItemInfo *item : windowed) {
+    const int dl = item->DrawItemNo;
+    if (dl < std::max(0, FromDrawLine) || dl >= DrawLines.Count()) continue;
+    const TRVDrawLineInfo *d = DrawLines.Items(dl);
+    // An item not laid out yet keeps a stale first line.
+    if (!d || d->ItemNo < 0 || d->ItemNo >= GetItemCount() || GetItem(d->ItemNo) != item) continue;
+    place(item, d);
   }
 }
 
@@ -87,18 +109,23 @@ int TCustomRVFormattedData::TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVS
   const uint8_t opt = uni ? rvuniUnicodeBit : 0;
   const int len = GetTextLength(t, opt);
   if (len == 0) return 0;
-  // One measurement of the whole text; a word's width is the difference of
+  // A word wider than the line is cut between clusters, so the narrowest a
+  // wrapping paragraph can be is its widest cluster (a character of 8-bit
+  // text): text never makes the document wider than its view. One
+  // measurement of the whole text; a cluster's width is the difference of
   // the extents around it.
   std::vector<int> ext;
   int fit = 0;
   GetTextFit(Canvas, t, INT_MAX / 2, opt, &ext, fit);
   if (static_cast<int>(ext.size()) < len) return GetTextWidth(t, Canvas, opt);
-  int best = 0, start = 0;
-  for (int i = 0; i <= len; ++i) {
-    if (i == len || IsSpaceAt(t, i + 1, opt)) {
-      if (i > start) best = std::max(best, ext[size_t(i - 1)] - (start > 0 ? ext[size_t(start - 1)] : 0));
-      start = i + 1;
-    }
+  auto width = [&](int from, int to) { return ext[size_t(to - 1)] - (from > 0 ? ext[size_t(from - 1)] : 0); };
+  int best = 0;
+  if (uni) {
+    const std::vector<int> bounds = WrapClusterBoundaries(RawToWideString(t));
+    for (size_t k = 1; k < bounds.size(); ++k)
+      if (bounds[k] <= len) best = std::max(best, width(bounds[k - 1], bounds[k]));
+  } else {
+    for (int i = 1; i <= len; ++i) best = std::max(best, width(i - 1, i));
   }
   return best;
 }

@@ -219,6 +219,9 @@ public:
   std::vector<std::unique_ptr<TRVJumpInfo>> Jumps;
   int32_t JumpCounter = 0;
   int32_t LastFormattedItem = -1;
+  // Where the lines the last pass appended begin (document y), below lines
+  // it left as they were; -1 when it laid out other lines too.
+  int32_t AppendedTop = -1;
   int32_t HoveredJump = -1;
   bool SkipNextFormat = false;
   int32_t DocumentWidth = -1;
@@ -293,8 +296,12 @@ public:
   void FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta);
   void ExpandToParagraphs(int FirstDrawLine, int LastDrawLine, int &NewFirst, int &NewLast) const;
   void FormatDrawLineRange(int FirstDrawLine, int LastDrawLine, int ItemDelta);
-  void UpdateJumpRects();
-  void PlaceInlineControls();
+  // Places the hyperlink areas from From on (an index in Jumps).
+  void UpdateJumpRects(size_t From = 0);
+  // Moves the windows of embedded controls to their draw lines; only those
+  // from the draw line FromDrawLine on, when an appending pass left the
+  // others and the view where they were.
+  void PlaceInlineControls(int FromDrawLine = 0);
 
   // -------------------------------------------------- positions (draw lines)
   int DrawLineStartOffset(int DrawLineNo) const;
@@ -539,6 +546,9 @@ protected:
   // Text widths measured ahead by CalcItemsMinWidth, from item FMinWidthsStart.
   const std::vector<int> *FMinWidths = nullptr;
   int FMinWidthsStart = 0;
+  // The origin every hyperlink area was last placed from: appending places
+  // only the new areas while it stays.
+  TPoint FJumpsOrigin;
 
 private:
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;

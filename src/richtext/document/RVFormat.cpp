@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/WrapClusters.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVMultiDrawItem.h"
@@ -21,7 +22,18 @@ char16_t CharAt(const std::string &Text, bool Unicode, int i) {
   return Unicode ? UnitAt(Text, static_cast<size_t>(i)) : static_cast<unsigned char>(Text[static_cast<size_t>(i)]);
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+// Count UTF-16 units of raw UTF-16 text from Start.
+std::u16string Units(const std::string &Text, int Start, int Count) {
+  std::u16string w(static_cast<size_t>(Count), u'\0');
+  for (int i = 0; i < Count; ++i) w[static_cast<size_t>(i)] = UnitAt(Text, static_cast<size_t>(Start + i));
+  return w;
+}
+
+// The length of the cluster at Start, of at most Count units.
+int FirstClusterLength(const std::string &Text, int Start, int Count) {
+  const std::u16string w = Units(Text, Start, std::min(Count, 64));
+  return std::max(1, WrapClusterEndAfter(w, 0));
+}
 
 } // namespace
 
@@ -95,12 +107,12 @@ int TCustomRVFormattedData::CountFittingChars(const std::string &Text, bool Unic
   }
   int n = lo;
   FitExtent = loExt;
-  // Never end inside a surrogate pair: take the pair when it fits, else
-  // leave it out.
-  if (Unicode && n > 0 && n < Count && IsHighSurrogate(CharAt(Text, true, Start + n - 1))) {
-    const int ext = MeasureChars(Text, true, Start, n + 1).cx;
-    if (ext <= Available) ++n, FitExtent = ext;
-    else --n, FitExtent = -1;
+  // Never end inside a cluster (a surrogate pair, a letter and its marks, an
+  // emoji sequence): what fits is the clusters that fit whole.
+  if (Unicode && n > 0 && n < Count) {
+    const std::u16string w = Units(Text, Start, n + 1);
+    const int b = WrapClusterStartAtOrBefore(w, n);
+    if (b != n) n = b, FitExtent = -1;
   }
   return n;
 }
@@ -172,9 +184,15 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
       const std::string &t = GetItemTextRaw(prev->ItemNo);
       const uint8_t opt = GetItemOptions(prev->ItemNo).Raw_();
       if (IsSpaceAt(t, prev->Offs + prev->Length - 1, opt)) {
+        // The piece's link area, the last one added, goes or narrows with it.
+        TRVJumpInfo *jump =
+            !Jumps.empty() && Jumps.back()->RVData == this && Jumps.back()->DrawLineNo == FS.DrawIndex - 1
+                ? Jumps.back().get()
+                : nullptr;
         if (prev->Length == 1 && prev->ItemNo == ItemNo) {
           DrawLines.Delete(FS.DrawIndex - 1);
           --FS.DrawIndex;
+          if (jump) Jumps.pop_back();
         } else {
           --prev->Length;
           const int saved = FS.LastStyle;
@@ -187,6 +205,7 @@ void TCustomRVFormattedData::StartNewLine(int ItemNo, bool ItemStartsLine) {
                                GetRVStyle()->TextStyles().GetTextStyleSafe(styleNo)->StyleEx.Has(rvfsAllCaps),
                            uni);
           prev->Width = MeasureChars(shown, uni, prev->Offs - 1, prev->Length).cx;
+          if (jump) jump->Width = prev->Width;
           if (saved >= 0 && saved != styleNo) ApplyTextStyle(saved, prev->ItemNo);
         }
       }
@@ -348,11 +367,13 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     const int avail = std::max(0, FS.LineWidth - FS.X);
     int fitExt = -1;
     int n = CountFittingChars(Text, uni, pos, remaining, avail, noWrap, fitExt);
-    const bool markerCase = firstPiece && afterMarker && pos == Offset;
+    // Only the item's very first piece: the later words of a justified item
+    // are pieces of their own and wrap as any other.
+    const bool markerCase = firstPiece && afterMarker && Offset == 0 && pos == Offset;
     if (n == 0) {
       if (newLine || markerCase) {
-        n = 1;
-        if (uni && remaining > 1 && IsHighSurrogate(CharAt(Text, true, pos))) n = 2;
+        // Nothing fits: the line still takes the first cluster whole.
+        n = uni ? FirstClusterLength(Text, pos, remaining) : 1;
         fitExt = -1;
       } else {
         FS.NewPara = false;
@@ -365,10 +386,19 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     if (n < remaining) {
       int wrap = -1; // index (from pos) of the character the line breaks at
       if (uni) {
-        std::u16string w(static_cast<size_t>(remaining), u'\0');
-        for (int i = 0; i < remaining; ++i) w[static_cast<size_t>(i)] = CharAt(Text, true, pos + i);
-        const int b = FindLineBreak(w, n);
-        if (b >= 0 && b < n - 1) wrap = b;
+        // The opportunity search reads only the fitted part and the
+        // character after it. A break right after the fitted part leaves
+        // the line full; one inside a cluster (jamo of one syllable, say)
+        // is passed over for an earlier one.
+        const std::u16string w = Units(Text, pos, n + 1);
+        const std::vector<int> bounds = WrapClusterBoundaries(w);
+        auto atBoundary = [&](int i) { return std::binary_search(bounds.begin(), bounds.end(), i); };
+        int b = FindLineBreak(w, n);
+        while (b >= 0 && b < n && !atBoundary(b + 1)) {
+          const int earlier = FindLineBreak(w, b);
+          b = earlier < b ? earlier : -1;
+        }
+        if (b >= 0 && b < n) wrap = b;
       } else {
         // The character right after the fitted part counts: a space there
         // is a wrap point that leaves the line full. Without trimming it
@@ -409,7 +439,9 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     const int dlNo = FS.DrawIndex;
     place(std::move(dl), newLine);
     if ((flags & rvflBuildJumps) && jump)
-      AddJump(ItemNo, dlNo, firstPiece ? JumpCounter : JumpCounter, DrawLines.Items(dlNo)->Width,
+      // The words of justified text come one call each: the item's counter
+      // was taken by its first word.
+      AddJump(ItemNo, dlNo, Offset == 0 ? JumpCounter : JumpCounter - 1, DrawLines.Items(dlNo)->Width,
               DrawLines.Items(dlNo)->Height, fi->JumpCursor);
     pos += len + (swallow ? 1 : 0);
     remaining -= len + (swallow ? 1 : 0);
@@ -586,7 +618,10 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   if (Depth > 1 || !GetRVStyle() || (State & rvstFormatting)) return;
   if (!Canvas) Canvas = GetCanvas();
   if (!Canvas) return;
-  if (Depth == 0) State |= rvstFormatting;
+  if (Depth == 0) {
+    State |= rvstFormatting;
+    AppendedTop = -1;
+  }
   int anchorItem = -1, anchorOffs = 0;
   int selA = -1, selAO = 0, selB = -1, selBO = 0;
   struct Finally {
@@ -616,6 +651,11 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     }
   }
   const int oldTextWidth = TextWidth, oldDocWidth = DocumentWidth;
+  // An appending pass leaves the lines above, their hyperlink areas and
+  // their controls where they are, unless the view moved under them.
+  const int oldHOffs = GetHOffs(), oldVOffs = GetVOffs();
+  int placeFrom = 0;
+  size_t jumpsFrom = 0;
   StartFormatState(*Canvas);
   const TRVScreenAndDevice *ratio =
       (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
@@ -666,6 +706,9 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
         bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
       }
       FS.Y = bottom;
+      AppendedTop = bottom;
+      placeFrom = DrawLines.Count();
+      jumpsFrom = Jumps.size();
       FS.DrawIndex = DrawLines.Count();
       FS.LineFirst = first;
       FS.LineTrimmed = true;
@@ -679,13 +722,16 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
     DocumentHeight = RVSatAdd(h, 0);
     FixFirstDrawLines(fromDL);
     AdjustVScrollUnits();
-    UpdateJumpRects();
+    if (GetOrigin() != FJumpsOrigin) jumpsFrom = 0;
+    UpdateJumpRects(jumpsFrom);
   }
   const int cw = GetWidth(), ch = GetHeight();
   SkipNextFormat = true;
   SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
   SkipNextFormat = false;
   if (cw != GetWidth() || ch != GetHeight()) {
+    AppendedTop = -1;
+    placeFrom = 0;
     State &= ~rvstFormatting;
     ReformatAll(KeepView, Force, false, Depth + 1, Canvas, false, ItemFlag);
     if (Depth == 0) State |= rvstFormatting;
@@ -695,7 +741,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
       const int dl = FirstDrawLineOfItem(anchorItem);
       ScrollTo(dl >= 0 && dl < DrawLines.Count() ? RVSatAdd(DrawLines.Items(dl)->Top, anchorOffs) : 0, false);
     }
-    PlaceInlineControls();
+    PlaceInlineControls(GetHOffs() == oldHOffs && GetVOffs() == oldVOffs ? placeFrom : 0);
     if (Append && !NoScroll) {
       if (GetOptions().Has(rvoScrollToEnd)) ScrollTo(DocumentHeight, false);
       else ScrollTo(anchorOffs, false);

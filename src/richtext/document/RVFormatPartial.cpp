@@ -3,6 +3,8 @@
 // change in height. The result is the one a whole pass would give.
 #include <algorithm>
 #include <climits>
+#include <iterator>
+#include <vector>
 
 #include "richtext/document/CRVFData.h"
 
@@ -113,15 +115,19 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
     for (int i = f; i <= l; ++i) oldNextTop = std::min(oldNextTop, DrawLines.Items(i)->Top);
   }
   const int oldDocHeight = DocumentHeight;
-  const int repaintStart = y0 - 10 - GetVOffs();
+  const int oldHOffs = GetHOffs(), oldVOffs = GetVOffs();
+  const int repaintStart = y0 - 10 - oldVOffs;
 
-  // Hyperlink areas of the old lines go; those after them shift with them.
-  Jumps.erase(std::remove_if(Jumps.begin(), Jumps.end(),
-                             [&](const std::unique_ptr<TRVJumpInfo> &j) {
-                               return j->DrawLineNo >= FirstDrawLine && j->DrawLineNo <= LastDrawLine;
-                             }),
-              Jumps.end());
-  const size_t oldJumps = Jumps.size();
+  // Hyperlink areas are kept in draw order: those of the old lines go, the
+  // new lines add theirs in the same place, and those after them are put
+  // back behind, shifted with their lines.
+  auto before = [](const std::unique_ptr<TRVJumpInfo> &j, int Line) { return j->DrawLineNo < Line; };
+  const auto rangeJumps = std::lower_bound(Jumps.begin(), Jumps.end(), FirstDrawLine, before);
+  const auto laterJumps = std::lower_bound(rangeJumps, Jumps.end(), LastDrawLine + 1, before);
+  std::vector<std::unique_ptr<TRVJumpInfo>> later(std::make_move_iterator(laterJumps),
+                                                  std::make_move_iterator(Jumps.end()));
+  size_t jumpsFrom = size_t(rangeJumps - Jumps.begin());
+  Jumps.erase(rangeJumps, Jumps.end());
 
   StartFormatState(*canvas);
   DrawLines.MarkHole(FirstDrawLine, LastDrawLine);
@@ -158,12 +164,10 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
       d->ItemNo += ItemDelta;
     }
   }
-  for (size_t k = 0; k < oldJumps; ++k)
-    if (Jumps[k]->DrawLineNo > LastDrawLine) Jumps[k]->DrawLineNo += countDelta;
-  std::stable_sort(Jumps.begin(), Jumps.end(),
-                   [](const std::unique_ptr<TRVJumpInfo> &a, const std::unique_ptr<TRVJumpInfo> &b) {
-                     return a->DrawLineNo < b->DrawLineNo;
-                   });
+  for (std::unique_ptr<TRVJumpInfo> &j : later) {
+    j->DrawLineNo += countDelta;
+    Jumps.push_back(std::move(j));
+  }
   // Later lines keep their indices and items unless lines or items were
   // added or removed: then only the range's items need their first lines.
   if (countDelta == 0 && ItemDelta == 0) {
@@ -195,13 +199,26 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
     DocumentHeight = newHeight;
     AdjustVScrollUnits();
     const int voffs = GetVOffs();
+    const int clientWidth = GetWidth();
     SkipNextFormat = true;
     SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
     SkipNextFormat = false;
+    if (clientWidth != GetWidth()) {
+      // The vertical bar came or went and the client's width with it: the
+      // whole document wraps again at the new width now, as a whole pass
+      // does, rather than running under the bar (or short of the edge)
+      // until the next one. The selection is kept in item positions.
+      State &= ~rvstFormatting;
+      TCustomRVFormattedData::ReformatAll(true, true, true, 0, canvas, false, false);
+      InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
+      return;
+    }
     if (voffs != GetVOffs()) repaint = TRect{0, 0, GetWidth(), GetHeight()};
   }
-  UpdateJumpRects();
-  PlaceInlineControls();
+  if (GetOrigin() != FJumpsOrigin) jumpsFrom = 0;
+  UpdateJumpRects(jumpsFrom);
+  // Controls above the range stay where they are unless the view moved.
+  PlaceInlineControls(GetHOffs() == oldHOffs && GetVOffs() == oldVOffs ? FirstDrawLine : 0);
   LastFormattedItem = GetItemCount() - 1;
   InvalidateRectInControl(repaint);
   State &= ~rvstFormatting;

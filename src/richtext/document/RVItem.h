@@ -200,6 +200,10 @@ public:
     (void)Control;
     return false;
   }
+  // Keeps a window of its own that AdjustPosition places after formatting
+  // (an embedded control). The item list keeps such items apart, so that
+  // placing them after a pass visits nothing else.
+  virtual bool PlacesWindow() const { return false; }
   virtual bool OwnsInplaceEditor(const QWidget *Editor) const {
     (void)Editor;
     return false;
@@ -616,6 +620,7 @@ public:
   void AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *RVData) override;
 
   bool OwnsControl(const TControl *AControl) const override;
+  bool PlacesWindow() const override { return true; }
   bool IsFocusableControl() const;
   void AssignProperties(const TCustomRVItemInfo &Source) override;
   int GetRvfExtraPropertyCount() const override;

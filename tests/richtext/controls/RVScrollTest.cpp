@@ -13,6 +13,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
 #include <vector>
 
 #include "richtext/controls/RVScroll.h"
@@ -271,6 +272,90 @@ TEST(Scroller, ControlItemsLiveInTheViewAndFollowTheirLineThroughReformatting) {
   QTest::keyClick(&s, Qt::Key_End);
   QTest::keyClick(&s, Qt::Key_Up);
   EXPECT_EQ(control->y(), lineTop());
+}
+
+// Every embedded control stands at its line, at the view's place, after
+// whatever brought controls in or took them out and the pass that followed
+// (appending, a partial pass, a whole one); the view scrolls to the end as
+// it appends.
+TEST(Scroller, ControlsAddedOrRemovedStandAtTheirLines) {
+  struct Case {
+    const char *name;
+    std::function<void(TRichVistaRVData &, std::function<QWidget *()>)> change;
+  };
+  const Case cases[] = {
+      {"appended below the end",
+       [](TRichVistaRVData &d, auto make) {
+         d.AddText("more", 0, 0);
+         d.AddControl("new", make(), 0, rvvaBaseline, 0);
+         d.AddText("after", 0, 0);
+         d.FormatAppended();
+       }},
+      {"appended on the last paragraph's line",
+       [](TRichVistaRVData &d, auto make) {
+         d.AddControl("new", make(), -1, rvvaBaseline, 0);
+         d.FormatAppended();
+       }},
+      {"text appended only",
+       [](TRichVistaRVData &d, auto) {
+         for (int i = 0; i < 30; ++i) d.AddText("more", 0, 0);
+         d.FormatAppended();
+       }},
+      {"one deleted in the middle",
+       [](TRichVistaRVData &d, auto) {
+         d.DeleteItems(41, 1);
+         d.ReformatAllForced(false);
+       }},
+      {"inserted in the middle, partial pass",
+       [](TRichVistaRVData &d, auto make) {
+         QWidget *w = make();
+         w->setParent(d.GetScroller());
+         auto item = std::make_unique<TRVControlItemInfo>(&d, w, rvvaBaseline);
+         item->StyleNo = rvsComponent;
+         item->ParaNo = 0;
+         const int first = d.FirstDrawLineOfItem(10);
+         d.Items.Insert(11, "mid", std::move(item));
+         d.FormatParagraphs(first, first, 1);
+       }},
+      {"the text above grows, partial pass",
+       [](TRichVistaRVData &d, auto) {
+         d.SetItemTextRaw(5, std::string(60, 'w') + " " + std::string(60, 'w'));
+         const int line = d.FirstDrawLineOfItem(5);
+         d.FormatParagraphs(line, line, 0);
+       }},
+  };
+  for (const Case &c : cases) {
+    TRVScroller s;
+    s.resize(200, 100);
+    TRVStyle style;
+    s.Style = &style;
+    TRichVistaRVData doc(&s);
+    auto make = [&] {
+      auto *w = new QWidget;
+      w->resize(20, 10);
+      return w;
+    };
+    doc.AddControl("first", make(), 0, rvvaBaseline, 0);
+    for (int i = 0; i < 40; ++i) doc.AddText("line " + std::to_string(i), 0, 0);
+    doc.AddControl("old", make(), 0, rvvaBaseline, 0);
+    doc.AddText("tail", 0, 0);
+    doc.ReformatAllForced(false);
+    s.SetVScrollPos(3); // somewhere in the middle
+    c.change(doc, make);
+    ASSERT_EQ(doc.CheckDrawLines(), "") << c.name;
+    int controls = 0;
+    for (int i = 0; i < doc.GetItemCount(); ++i) {
+      const auto *item = dynamic_cast<const TRVControlItemInfo *>(doc.GetItem(i));
+      if (!item || !item->Control()) continue;
+      ++controls;
+      const TRVDrawLineInfo *d = doc.DrawLines.Items(item->DrawItemNo);
+      EXPECT_EQ(item->Control()->x(), d->Left - doc.GetHOffs() + item->GetSpacing()) << c.name << " item " << i;
+      EXPECT_EQ(GetControlTrueTop(item->Control()), d->Top - doc.GetVOffs() + item->GetSpacing())
+          << c.name << " item " << i;
+      EXPECT_TRUE(item->Control()->isVisibleTo(&s)) << c.name << " item " << i;
+    }
+    EXPECT_GT(controls, 0) << c.name;
+  }
 }
 
 TEST(Scroller, RightToLeftPutsTheBarOnTheLeft) {

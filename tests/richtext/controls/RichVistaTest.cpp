@@ -3,13 +3,18 @@
 // right clicks, auto-scroll, dragging out, and the deferred events.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDrag>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include "ViewFixture.h"
+#include "richtext/controls/RichVistaEdit.h"
 #include "platform/DesktopMetrics.h"
 #include "platform/GuiTimer.h"
 #include "support/EventPump.h"
@@ -143,8 +148,8 @@ TEST(View, AutoScrollDirectionFollowsTheDistanceOutsideTheClient) {
     const char *name;
     int coord, direction;
   } cases[] = {
-      {"21 above", -21, -10}, {"20 above", -20, -1}, {"1 above", -1, -1}, {"top edge", 0, 0},
-      {"bottom edge", 100, 0}, {"1 below", 101, 1}, {"20 below", 120, 1}, {"21 below", 121, 10},
+      {"21 above", -21, -10},  {"20 above", -20, -1}, {"1 above", -1, -1},  {"top edge", 0, 0},
+      {"bottom edge", 100, 0}, {"1 below", 101, 1},   {"20 below", 120, 1}, {"21 below", 121, 10},
   };
   for (const auto &c : cases) EXPECT_EQ(TCustomRichVista::AutoScrollDirection(c.coord, 100), c.direction) << c.name;
 }
@@ -342,4 +347,96 @@ TEST(View, WithoutAStyleSheetNothingIsLaidOutAndAHintIsPainted) {
   for (int y = 0; y < shot.height() && !drawn; ++y)
     for (int x = 0; x < shot.width() && !drawn; ++x) drawn = shot.pixel(x, y) != background;
   EXPECT_TRUE(drawn) << "the hint text shows";
+}
+
+namespace {
+
+// A view (or a read-only editor, as transcripts may be) that notes the
+// region of every paint it is asked for.
+template <class TView> class Painted : public TView {
+public:
+  QRegion Region;
+
+protected:
+  void paintEvent(QPaintEvent *e) override {
+    Region += e->region();
+    TView::paintEvent(e);
+  }
+};
+
+} // namespace
+
+// Appending to a shown transcript repaints the strip of the new lines (the
+// rest moves with the view's pixels) unless the layout around it changed;
+// either way the window then shows what a whole repaint shows.
+TEST(View, AppendingRepaintsTheNewStripAndShowsWhatAWholeRepaintShows) {
+  struct Case {
+    const char *name;
+    int before; // messages shown before
+    TTextLayout align;
+    bool whole;  // the whole client is repainted
+    bool editor; // a read-only editor without the focus
+  };
+  const Case cases[] = {
+      {"a long transcript scrolled to its end", 60, tlTop, false, false},
+      {"a short one, still without a bar", 1, tlTop, false, false},
+      {"the message that brings the bar", -1, tlTop, true, false},
+      {"a centred short one, which moves", 1, tlCenter, true, false},
+      {"a long transcript in an editor", 60, tlTop, false, true},
+  };
+  for (const Case &c : cases) {
+    TRVStyle style;
+    style.TextStyles()[1]->Style = fsBold;
+    Painted<TRichVista> plainView;
+    Painted<TRichVistaEdit> editView;
+    TCustomRichVista &view = c.editor ? static_cast<TCustomRichVista &>(editView) : plainView;
+    QRegion &region = c.editor ? editView.Region : plainView.Region;
+    if (c.editor) editView.SetReadOnly(true), editView.setFocusPolicy(Qt::NoFocus);
+    view.Style = &style;
+    view.VAlign = c.align;
+    view.resize(300, 150);
+    int n = 0;
+    auto add = [&] {
+      view.AddTextParagraph("user" + std::to_string(n % 3), 1, 0);
+      view.AddTextRun(" (12:00):", 0);
+      view.AddTextParagraph("message number " + std::to_string(n) + " with a few words to wrap", 0, 0);
+      ++n;
+    };
+    // The bar comes with the message after as many as fill the view.
+    int before = c.before;
+    if (before < 0) {
+      int k = 0;
+      while (!view.VerticalBar()->isVisibleTo(&view) && k < 100) {
+        add();
+        view.FormatTail();
+        ++k;
+      }
+      view.ClearDocument();
+      n = 0;
+      before = k - 1;
+    }
+    for (int i = 0; i < before; ++i) add();
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.ReformatDocument();
+    view.VScroll(TRVScroller::sbBottom); // where a transcript that grows stands
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    region = QRegion();
+    const int oldHeight = view.GetDocumentHeight();
+    add();
+    view.FormatTail();
+    QApplication::processEvents();
+    const QRect client(0, 0, view.ClientWidth(), view.ClientHeight());
+    const QRect painted = (region & client).boundingRect();
+    if (c.whole) {
+      EXPECT_EQ(painted, client) << c.name;
+    } else {
+      const int grown = view.GetDocumentHeight() - oldHeight;
+      EXPECT_GT(painted.height(), 0) << c.name;
+      EXPECT_LE(painted.height(), grown + view.BottomMargin + 10) << c.name;
+    }
+    const QImage shown = view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage whole = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.copy(client), whole.copy(client)) << c.name;
+  }
 }

@@ -9,7 +9,9 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "platform/Beep.h"
@@ -425,6 +427,70 @@ TEST(DocDelete, ClearFiresDestroyingAndResetsCheckpoints) {
   EXPECT_EQ(d.FirstCP, nullptr);
   EXPECT_EQ(d.NotAddedCP, nullptr);
   EXPECT_EQ(d.State, 1u); // bits 21 and 22 cleared, bit 7 not left set
+}
+
+// The item list keeps apart the items that place a window of their own
+// (embedded controls), whatever puts items in or takes them out.
+TEST(DocItemList, KnowsTheItemsThatPlaceAWindowThroughEveryChange) {
+  struct Case {
+    const char *name;
+    std::function<void(TCustomRVData::TRVItemList &, TCustomRVData &)> change;
+    std::string windowed; // the controls' texts, sorted
+  };
+  auto control = [](TCustomRVData &d) { return std::make_unique<TRVControlItemInfo>(&d); };
+  std::vector<std::unique_ptr<TCustomRVItemInfo>> kept;
+  const Case cases[] = {
+      {"as built", [](auto &, auto &) {}, "X Y"},
+      {"one added", [&](auto &l, auto &d) { l.Add("Z", control(d)); }, "X Y Z"},
+      {"one inserted", [&](auto &l, auto &d) { l.Insert(0, "Z", control(d)); }, "X Y Z"},
+      {"text deleted", [](auto &l, auto &) { l.Delete(0); }, "X Y"},
+      {"a control deleted", [](auto &l, auto &) { l.Delete(1); }, "Y"},
+      {"a range deleted", [](auto &l, auto &) { l.Delete(1, 3); }, ""},
+      {"a control detached", [&](auto &l, auto &) { kept.push_back(l.Detach(3)); }, "X"},
+      {"detached, then its entry deleted",
+       [&](auto &l, auto &) {
+         kept.push_back(l.Detach(1));
+         l.Delete(0, 2);
+       },
+       "Y"},
+      {"cleared", [](auto &l, auto &) { l.Clear(); }, ""},
+      {"cleared and filled again",
+       [&](auto &l, auto &d) {
+         l.Clear();
+         l.Add("Z", control(d));
+       },
+       "Z"},
+  };
+  for (const Case &c : cases) {
+    TCustomRVData d;
+    d.Items.Add("a", std::make_unique<TRVTextItemInfo>(&d));
+    d.Items.Add("X", control(d));
+    d.Items.Add("b", std::make_unique<TRVTextItemInfo>(&d));
+    d.Items.Add("Y", control(d));
+    c.change(d.Items, d);
+    std::vector<std::string> names;
+    for (const TCustomRVItemInfo *w : d.Items.WindowedItems()) {
+      const int i = d.Items.IndexOfObject(w);
+      ASSERT_GE(i, 0) << c.name << ": an item no longer in the list";
+      names.push_back(d.Items.Strings(i));
+    }
+    std::sort(names.begin(), names.end());
+    std::string got;
+    for (const auto &n : names) got += (got.empty() ? "" : " ") + n;
+    EXPECT_EQ(got, c.windowed) << c.name;
+    // A copy that shows the items knows the same ones.
+    TCustomRVData copy;
+    copy.Items.ShareFrom(d.Items);
+    EXPECT_EQ(copy.Items.WindowedItems().size(), d.Items.WindowedItems().size()) << c.name;
+    // A list that lets its objects go knows none.
+    if (!c.windowed.empty()) {
+      for (int i = 0; i < d.Items.Count(); ++i)
+        if (TCustomRVItemInfo *o = d.Items.Objects(i)) kept.emplace_back(o);
+      d.Items.ReleaseAll();
+      EXPECT_TRUE(d.Items.WindowedItems().empty()) << c.name;
+    }
+    kept.clear(); // before the document they were made for
+  }
 }
 
 // ------------------------------------------------------------ checkpoints

@@ -71,6 +71,21 @@ struct FormatDoc {
     s << "height " << doc->DocumentHeight << '\n';
     return s.str();
   }
+  // "line left top width height cursor link" per hyperlink area, in list
+  // order; links are numbered by first appearance, so that two lists
+  // agree when they group the same pieces into the same links.
+  std::string jumps() const {
+    std::ostringstream s;
+    std::vector<int> ids;
+    for (const auto &j : doc->Jumps) {
+      size_t link = 0;
+      while (link < ids.size() && ids[link] != j->Id) ++link;
+      if (link == ids.size()) ids.push_back(j->Id);
+      s << j->DrawLineNo << ' ' << j->Left << ' ' << j->Top << ' ' << j->Width << ' ' << j->Height << ' '
+        << int(j->Cursor) << ' ' << link << '\n';
+    }
+    return s.str();
+  }
 };
 
 } // namespace kctest

@@ -1,7 +1,7 @@
-// Partial reformatting gives exactly the draw lines of a whole pass: random
-// documents, random edits, each followed by the partial pass and compared
-// with a whole pass of the same document; the draw-line invariants hold
-// after both.
+// Partial reformatting gives exactly the draw lines and hyperlink areas of
+// a whole pass: random documents, random edits, each followed by the
+// partial pass and compared with a whole pass of the same document; the
+// draw-line invariants hold after both.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -39,6 +39,13 @@ public:
     between.LineSpacing = 4;
     between.SpaceAfter = 2;
     f.style.TextStyles().Add();
+    // Style 1 is a hyperlink: its pieces have link areas, which the
+    // partial pass splices into the list.
+    f.style.TextStyles()[1]->Jump = true;
+    // Style 2 holds UTF-16 text: ideographs that break between each other,
+    // and runs without any opportunity (a URL, Thai, emoji sequences) that
+    // are cut between clusters.
+    f.style.TextStyles().Add()->Unicode = true;
     TRVListLevel *level = f.style.ListStyles().Add()->Levels.Add();
     level->ListType = rvlstBullet;
     level->FormatString = "*";
@@ -61,12 +68,35 @@ public:
     return s;
   }
 
-  std::unique_ptr<TCustomRVItemInfo> textItem(int ParaNo, bool Continue) {
+  std::string wideText() {
+    static const char16_t *words[] = {u"中文字",
+                                      u"日本語のテキスト。",
+                                      u"https://example.com/path/to/page?id=42",
+                                      u"ภาษาไทย",
+                                      u"e\u0301e\u0301",
+                                      u"\U0001F468\u200D\U0001F469\u200D\U0001F467\U0001F1FA\U0001F1E6",
+                                      u"wi",
+                                      u""};
+    std::u16string s;
+    const int n = pick(5);
+    for (int i = 0; i < n; ++i) {
+      if (i && pick(2)) s += u' ';
+      s += words[pick(8)];
+    }
+    return WideStringToRaw(s);
+  }
+
+  // The item's text goes with it: UTF-16 for the wide style.
+  std::pair<std::string, std::unique_ptr<TCustomRVItemInfo>> textItem(int ParaNo, bool Continue) {
     auto item = RichVistaTextItemClass(f.doc.get());
-    item->StyleNo = pick(2);
+    item->StyleNo = pick(3);
     item->ParaNo = ParaNo;
     if (Continue) item->SetContinuePara(true);
-    return item;
+    if (item->StyleNo == 2) {
+      item->ItemOptions.Include(rvioUnicode);
+      return {wideText(), std::move(item)};
+    }
+    return {text(), std::move(item)};
   }
 
   // A paragraph's items: a text item starting it, then some continuing it
@@ -82,15 +112,15 @@ public:
       auto marker = std::make_unique<TRVMarkerItemInfo>(f.doc.get(), 0, 0, 1, false);
       marker->ParaNo = para;
       items.emplace_back("", std::move(marker));
-      items.emplace_back(text(), textItem(para, true));
+      items.push_back(textItem(para, true));
     } else {
-      items.emplace_back(text(), textItem(para, false));
+      items.push_back(textItem(para, false));
     }
     const int more = pick(3);
     for (int i = 0; i < more; ++i) {
       auto item = textItem(para, true);
-      if (pick(4) == 0) item->SetLineBreakBefore(true);
-      items.emplace_back(text(), std::move(item));
+      if (pick(4) == 0) item.second->SetLineBreakBefore(true);
+      items.push_back(std::move(item));
     }
     return items;
   }
@@ -123,7 +153,10 @@ public:
       const int k = pick(count);
       if (!d.IsTextItem(k)) return "none";
       std::string t = d.GetItemTextRaw(k);
-      t.insert(static_cast<size_t>(pick(int(t.size()) + 1)), pick(2) ? " wi" : "ab");
+      if (d.GetItem(k)->IsUnicode())
+        t.insert(2 * static_cast<size_t>(pick(int(t.size() / 2) + 1)), WideStringToRaw(pick(2) ? u" wi" : u"字ab"));
+      else
+        t.insert(static_cast<size_t>(pick(int(t.size()) + 1)), pick(2) ? " wi" : "ab");
       const int first = d.FirstDrawLineOfItem(k), last = lastDrawLineOf(k);
       d.SetItemTextRaw(k, t);
       d.FormatParagraphs(first, last, 0);
@@ -168,6 +201,22 @@ public:
   }
 };
 
+// Every link area stands on one piece of a hyperlink item, and no piece
+// has two.
+std::string checkJumps(const TCustomRVFormattedData &d) {
+  int prevLine = -1;
+  for (const auto &j : d.Jumps) {
+    const std::string at = "link area on line " + std::to_string(j->DrawLineNo);
+    if (j->DrawLineNo <= prevLine) return at + ": out of order or a second one";
+    prevLine = j->DrawLineNo;
+    if (j->DrawLineNo >= d.DrawLines.Count()) return at + ": no such line";
+    const TRVDrawLineInfo *l = d.DrawLines.Items(j->DrawLineNo);
+    if (d.GetItem(l->ItemNo)->StyleNo != 1) return at + ": the piece is no hyperlink";
+    if (j->Left != l->Left || j->Top != l->Top) return at + ": not at the piece";
+  }
+  return "";
+}
+
 void compareWithWholePasses(int Ppi, int &compared) {
   for (unsigned seed = 1; seed <= 150; ++seed) {
     std::mt19937 widths(seed);
@@ -188,9 +237,11 @@ void compareWithWholePasses(int Ppi, int &compared) {
         continue;
       }
       ASSERT_EQ(r.f.doc->CheckDrawLines(), "") << "seed " << seed << " step " << step << " " << what;
-      const std::string partial = r.f.dump();
+      const std::string partial = r.f.dump(), partialJumps = r.f.jumps();
       r.f.format();
       ASSERT_EQ(partial, r.f.dump()) << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
+      ASSERT_EQ(partialJumps, r.f.jumps()) << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
+      ASSERT_EQ(checkJumps(*r.f.doc), "") << "ppi " << Ppi << " seed " << seed << " step " << step << " " << what;
       ++compared;
     }
   }

@@ -1,7 +1,6 @@
 // Layouts computed by hand on a fixed-pitch canvas (10 px a character,
 // ascent 8, descent 2, no margins), and the positions and hit tests that
-// read them. A document is never narrower than its longest word, so the rows
-// that cut words let the wrap width follow the client's.
+// read them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
