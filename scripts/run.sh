@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds and starts Kavet Chat.
+# Installs what is needed, builds the program (and only what it links) and
+# starts Kavet Chat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install.sh
-bash scripts/build.sh release
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+cmake -S . -B build/release -G Ninja >/dev/null
+cmake --build build/release --target kavetchat
 exec build/release/src/app/kavetchat "$@"

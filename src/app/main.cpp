@@ -1,39 +1,113 @@
 // kavetchat: the Kavet Chat program.
 #include "HeadlessChatWindows.h"
+#include "ui/fmKavetChatUn.h"
 
 #include "core/IPUn.h"
 #include "core/StartupUn.h"
 #include "platform/Log.h"
 #include "platform/TerminationSignals.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
 namespace {
 
-const char kUsage[] = "Usage: kavetchat [--interface IFACE]\n"
+const char kUsage[] = "Usage: kavetchat [--interface IFACE] [--headless] [--dump FILE]\n"
                       "Serverless chat for the people of one local network.\n"
                       "\n"
                       "  --interface IFACE  announce and broadcast on the IPv4 address of network\n"
                       "                     interface IFACE (default: $KAVET_INTERFACE, else the\n"
                       "                     interface of the default route)\n"
+                      "  --headless         run without windows: what they would show goes to\n"
+                      "                     standard error\n"
+                      "  --dump FILE        keep FILE rewritten with what the windows show, as\n"
+                      "                     UTF-8 JSON (at most every 200 ms after a change)\n"
                       "  --help             show this text and end\n"
                       "\n"
                       "Only one copy runs per user: a second start brings the running copy to\n"
                       "the front and ends. SIGTERM or SIGINT close the program in order.\n";
 
+// Whether Qt can open windows here: a platform named for it, or an X or
+// Wayland display to connect to.
+bool HaveDisplay() {
+  for (const char *v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char *value = std::getenv(v);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+// The program's run with its windows.
+int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_ptr<kc::TKcInstanceChecker> &Guard) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Kavet Chat"));
+  // The close runs the program's close sequence; closing the last window
+  // alone does not end the program.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  kc::TfmKavetChat window;
+  if (!DumpFile.empty()) window.SetDumpFile(DumpFile);
+  kc::TKavetChatStartup startup(window);
+  auto close = [&] {
+    try {
+      startup.CloseMainWindow();
+    } catch (...) {
+      kc::LogCaughtException("shut-down");
+      QCoreApplication::exit(1);
+      return;
+    }
+    QCoreApplication::exit(0);
+  };
+  window.OnCloseRequested = close;
+  kc::TerminationSignals termination([&](int) { close(); });
+  try {
+    startup.CreateWindows();
+  } catch (...) {
+    kc::LogCaughtException("start-up");
+    return 1;
+  }
+  std::fprintf(stderr, "kavetchat: running\n");
+  std::fflush(stderr);
+  int code = QApplication::exec();
+  try {
+    startup.CloseMainWindow();
+  } catch (...) {
+    kc::LogCaughtException("shut-down");
+    code = 1;
+  }
+  // The claim goes while the event loop's objects still exist.
+  Guard.reset();
+  return code;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+  bool headless = false;
+  std::string dumpFile;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (arg == "--headless") {
+      headless = true;
+      continue;
+    }
+    if (arg == "--dump" && i + 1 < argc) {
+      dumpFile = argv[++i];
+      continue;
+    }
+    if (arg.rfind("--dump=", 0) == 0) {
+      dumpFile = arg.substr(std::strlen("--dump="));
+      continue;
     }
     std::string iface;
     if (arg == "--interface" && i + 1 < argc) {
@@ -56,6 +130,16 @@ int main(int argc, char **argv) {
   if (kc::WakeRunningCopy(*guard)) {
     std::fputs("kavetchat: another copy is running; it was asked to come to the front\n", stderr);
     return 0;
+  }
+
+  if (!headless) {
+    if (!HaveDisplay()) {
+      std::fputs("kavetchat: no display to show the windows on (DISPLAY and WAYLAND_DISPLAY are not set);\n"
+                 "start it with --headless to run without windows\n",
+                 stderr);
+      return 1;
+    }
+    return RunWindows(argc, argv, dumpFile, guard);
   }
 
   QCoreApplication app(argc, argv);

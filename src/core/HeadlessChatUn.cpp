@@ -454,8 +454,16 @@ void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std:
 }
 
 THeadlessChatHost::THeadlessChatHost(TNetOptions Options, TChatEventSink *Sink)
-    : FSink(Sink), FWindows(std::make_unique<THeadlessChatWindows>(Options.Key.empty() ? std::string(kProgramKeyText)
-                                                                                       : Options.Key)) {
+    : FSink(Sink), FOwnWindows(std::make_unique<THeadlessChatWindows>(
+                       Options.Key.empty() ? std::string(kProgramKeyText) : Options.Key)),
+      FWindows(FOwnWindows.get()) {
+  FNet = std::make_unique<TKavetChatNet>(*FWindows, std::move(Options));
+  FWindows->SetNet(FNet.get());
+  FWindows->SetSink(Sink);
+}
+
+THeadlessChatHost::THeadlessChatHost(THeadlessChatWindows &Windows, TNetOptions Options, TChatEventSink *Sink)
+    : FSink(Sink), FWindows(&Windows) {
   FNet = std::make_unique<TKavetChatNet>(*FWindows, std::move(Options));
   FWindows->SetNet(FNet.get());
   FWindows->SetSink(Sink);

@@ -135,6 +135,10 @@ private:
 class THeadlessChatHost : public TChatWindows {
 public:
   explicit THeadlessChatHost(TNetOptions Options = {}, TChatEventSink *Sink = nullptr);
+  // The same on windows of the caller's (the chat windows derive from the
+  // headless ones, so that the models' rules stay one implementation); they
+  // must outlive the host.
+  THeadlessChatHost(THeadlessChatWindows &Windows, TNetOptions Options, TChatEventSink *Sink);
   ~THeadlessChatHost() override;
 
   THeadlessChatWindows &Windows() { return *FWindows; }
@@ -174,7 +178,8 @@ private:
   void Report(const std::string &Text);
 
   TChatEventSink *FSink;
-  std::unique_ptr<THeadlessChatWindows> FWindows;
+  std::unique_ptr<THeadlessChatWindows> FOwnWindows;
+  THeadlessChatWindows *FWindows;
   std::unique_ptr<TKavetChatNet> FNet;
   bool FClosed = false;
 };

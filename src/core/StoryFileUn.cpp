@@ -154,19 +154,20 @@ std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::s
 }
 
 std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, std::string_view Ext,
-                             std::string_view Data) {
+                             std::string_view Data, std::string *Error) {
   std::string base = Folder;
   if (!base.empty() && base.back() != '/') base += '/';
   for (int n = 1; n <= kMaxNumberedNames; ++n) {
     std::string path = base + std::string(Stem);
     if (n > 1) path += " (" + std::to_string(n) + ")";
     path += Ext;
-    switch (CreateNewFile(path, Data)) {
+    switch (CreateNewFile(path, Data, Error)) {
     case CreateResult::Created: return path;
     case CreateResult::Exists: continue;
     case CreateResult::Failed: return {};
     }
   }
+  if (Error) *Error = "Every numbered name is taken: " + base + std::string(Stem) + std::string(Ext);
   return {};
 }
 

@@ -47,9 +47,10 @@ std::string SafeFileNamePart(std::string_view Text);
 std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::string_view Time);
 
 // Writes Data to Folder + Stem + Ext without overwriting: when that name is
-// taken, " (2)", " (3)", ... go before the extension. Returns the path
-// written, empty on failure.
+// taken, " (2)", " (3)", ... go before the extension. The file appears
+// whole or not at all. Returns the path written, empty on failure (Error,
+// when given, then holds the reason).
 std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, std::string_view Ext,
-                             std::string_view Data);
+                             std::string_view Data, std::string *Error = nullptr);
 
 } // namespace kc

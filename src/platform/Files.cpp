@@ -115,22 +115,45 @@ bool WriteFileAtomically(const std::string &Path, std::string_view Data, std::st
 }
 
 CreateResult CreateNewFile(const std::string &Path, std::string_view Data, std::string *Error) {
-  const int fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  // Written whole under a temporary name first and then linked to its own
+  // name, which fails when that is taken: a crash never leaves half a file
+  // under the name, and nothing existing is replaced or followed.
+  namespace fs = std::filesystem;
+  const fs::path target(Path);
+  const fs::path dir = target.parent_path();
+  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
   if (fd < 0) {
-    if (errno == EEXIST) return CreateResult::Exists;
     setError(Error, "Cannot create file", Path, errno);
     return CreateResult::Failed;
   }
-  bool ok = writeAll(fd, Data);
+  const std::string tmp(name.data());
+  ::fchmod(fd, 0644);
+  bool ok = writeAll(fd, Data) && ::fsync(fd) == 0;
   int err = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
     err = errno;
   }
   if (!ok) {
-    ::unlink(Path.c_str());
+    ::unlink(tmp.c_str());
     setError(Error, "Cannot write file", Path, err);
     return CreateResult::Failed;
+  }
+  const bool linked = ::link(tmp.c_str(), Path.c_str()) == 0;
+  err = errno;
+  ::unlink(tmp.c_str());
+  if (!linked) {
+    if (err == EEXIST) return CreateResult::Exists;
+    setError(Error, "Cannot create file", Path, err);
+    return CreateResult::Failed;
+  }
+  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
   }
   return CreateResult::Created;
 }

@@ -26,7 +26,8 @@ bool ReadWholeFile(const std::string &Path, std::string &Out, std::string *Error
 bool WriteFileAtomically(const std::string &Path, std::string_view Data, std::string *Error = nullptr);
 
 // Creates a new file that must not exist yet (symbolic links are not
-// followed) and writes Data into it; a short write removes the file again.
+// followed) holding Data: the file appears whole under its name or not at
+// all.
 // Answers false with EEXIST-like reason "exists" when the name is taken.
 enum class CreateResult { Created, Exists, Failed };
 CreateResult CreateNewFile(const std::string &Path, std::string_view Data, std::string *Error = nullptr);

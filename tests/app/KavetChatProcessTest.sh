@@ -57,7 +57,7 @@ wait_for() {
 start() {
   local name=$1
   shift
-  "$BIN" "$@" 2>"$WORK/$name.log" >/dev/null &
+  "$BIN" --headless "$@" 2>"$WORK/$name.log" >/dev/null &
   PID=$!
   PIDS+=("$PID")
 }
@@ -78,6 +78,12 @@ out=$("$BIN" --help); rc=$?
 [ $rc = 2 ] && ok "unknown option refused" || fail "unknown option: rc $rc"
 "$BIN" --interface >/dev/null 2>&1; rc=$?
 [ $rc = 2 ] && ok "--interface without a name refused" || fail "--interface alone: rc $rc"
+
+# --- with windows (the default) but no display: says so and ends
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$BIN" >/dev/null 2>"$WORK/nodisplay.log"; rc=$?
+[ $rc != 0 ] && grep -q "no display" "$WORK/nodisplay.log" && ok "no display: said so, rc $rc" ||
+  fail "no display: rc $rc: $(cat "$WORK/nodisplay.log")"
+[ -e "$CHANNEL" ] && fail "channel left by the copy without a display"
 
 # --- stored settings that differ from the defaults
 mkdir -p "$(dirname "$INI")"

@@ -1,0 +1,221 @@
+// What the main window shows, written as JSON for scripts and tests: read
+// from the widgets themselves, never from the models behind them.
+#include "ui/fmKavetChatUn.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+
+#include <cstdio>
+
+#include "platform/CodePage.h"
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "richtext/controls/RichVistaEdit.h"
+#include "richtext/document/RVItem.h"
+#include "richtext/document/RVItemTypes.h"
+#include "toolbars/TBarDock.h"
+#include "toolbars/TBarItem.h"
+#include "toolbars/TBarToolbar.h"
+#include "ui/OfferedFileIconUn.h"
+#include "ui/fmSelectPictureGIFMoodUn.h"
+#include "ui/frConnectUserUn.h"
+#include "widgets/KcGIFCtrl.h"
+#include "widgets/KcComCtrls.h"
+#include "widgets/KcStatusBar.h"
+
+namespace kc {
+
+namespace {
+
+// The dump is rewritten at most this often.
+constexpr int kDumpIntervalMs = 200;
+
+std::string jsonString(const QString &Text) {
+  const QByteArray utf8 = Text.toUtf8();
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default:
+      if (c < 0x20) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\u%04x", c);
+        out += buf;
+      } else {
+        out += static_cast<char>(c);
+      }
+    }
+  }
+  return out + "\"";
+}
+
+std::string jsonString(const std::string &Utf8) { return jsonString(QString::fromStdString(Utf8)); }
+
+std::string jsonBool(bool v) { return v ? "true" : "false"; }
+
+std::string geometryJson(const QWidget &W) {
+  const QRect g = W.geometry();
+  return "{\"x\":" + std::to_string(g.x()) + ",\"y\":" + std::to_string(g.y()) + ",\"width\":" +
+         std::to_string(g.width()) + ",\"height\":" + std::to_string(g.height()) + "}";
+}
+
+// A document as text: paragraphs on lines, emoticons as "[:n:]", offered
+// files as "[file NAME]", other items by name.
+std::string documentText(const TCustomRichVista &View, const TfmSelectPictureGIFMood *Catalogue) {
+  std::string out;
+  for (int i = 0; i < View.ItemCountOf(); ++i) {
+    const TCustomRVItemInfo *item = View.GetItem(i);
+    if (i > 0 && item->IsFromNewLine()) out += "\n";
+    if (View.IsItemText(i)) {
+      out += ansiToUtf8(View.ItemTextOf(i));
+    } else if (item->StyleNo == rvsBullet || item->StyleNo == rvsHotspot) {
+      std::string name;
+      TCustomImageList *list = nullptr;
+      int image = 0;
+      TRVTag tag;
+      View.GetBulletItemInfo(i, name, list, image, tag);
+      out += "[:" + std::to_string(image) + ":]";
+    } else if (item->StyleNo == rvsComponent) {
+      std::string name;
+      TControl *control = nullptr;
+      TRVVAlign align{};
+      TRVTag tag;
+      View.GetControlItemInfo(i, name, control, align, tag);
+      if (auto *gif = qobject_cast<TKcGIFAnimator *>(control)) {
+        const int number = Catalogue ? Catalogue->TagOf(gif) : -1;
+        out += "[:" + std::to_string(number >= 0 ? number : gif->property("Tag").toInt()) + ":]";
+      } else if (auto *file = qobject_cast<TOfferedFileIcon *>(control)) {
+        const std::string &path = file->Path();
+        out += "[file " + path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1) +
+               "]";
+      } else {
+        out += "[" + ansiToUtf8(name) + "]";
+      }
+    } else {
+      out += "[" + ansiToUtf8(View.ItemTextOf(i)) + "]";
+    }
+  }
+  return out;
+}
+
+std::string kindName(std::uint8_t Kind) {
+  switch (Kind) {
+  case tkAllUsers: return "all users";
+  case tkOwnGroup: return "own group";
+  case tkPrivate: return "private";
+  case tkOtherGroup: return "other group";
+  default: return "unknown";
+  }
+}
+
+std::string toolbarJson(const tb::TTBToolbar &Bar) {
+  std::string out = "{\"name\":" + jsonString(Bar.objectName()) + ",\"visible\":" + jsonBool(Bar.isVisible()) +
+                    ",\"items\":[";
+  const tb::TTBRootItem &root = *Bar.Items();
+  for (int i = 0; i < root.Count(); ++i) {
+    const tb::TTBCustomItem *item = root.ItemAt(i);
+    if (i) out += ",";
+    out += "{\"caption\":" + jsonString(item->Caption()) + ",\"tag\":" + std::to_string(item->Tag) +
+           ",\"checked\":" + jsonBool(item->Checked()) + ",\"enabled\":" + jsonBool(item->Enabled()) + "}";
+  }
+  return out + "]}";
+}
+
+} // namespace
+
+void TfmKavetChat::SetDumpFile(const std::string &Path) {
+  FDumpPath = Path;
+  Changed();
+}
+
+void TfmKavetChat::Changed() {
+  // One write at the end of each 200 ms after a change, however many
+  // changes came in it.
+  if (FDumpPath.empty() || FDumpTimer.active()) return;
+  FDumpTimer.start(kDumpIntervalMs, [this] {
+    FDumpTimer.stop();
+    WriteDump();
+  });
+}
+
+void TfmKavetChat::WriteDump() {
+  try {
+    std::string json = DumpJson();
+    if (json == FLastDump) return;
+    std::string error;
+    if (WriteFileAtomically(FDumpPath, json, &error)) FLastDump = std::move(json);
+    else LogFailure("dump", error);
+  } catch (...) {
+    LogCaughtException("dump");
+  }
+}
+
+std::string TfmKavetChat::DumpJson() const {
+  std::string out = "{\"window\":{\"title\":" + jsonString(windowTitle()) +
+                    ",\"accessibleName\":" + jsonString(accessibleName()) + ",\"visible\":" + jsonBool(isVisible()) +
+                    ",\"minimized\":" + jsonBool(isMinimized()) + ",\"active\":" + jsonBool(isActiveWindow()) +
+                    ",\"geometry\":" + geometryJson(*this) + "}";
+  out += ",\"docks\":[";
+  bool firstDock = true;
+  for (const tb::TTBDock *dock : {TBDockMainTop, TBDockMainBotton}) {
+    if (!firstDock) out += ",";
+    firstDock = false;
+    out += "{\"name\":" + jsonString(dock->objectName()) + ",\"geometry\":" + geometryJson(*dock) + ",\"toolbars\":[";
+    bool first = true;
+    for (const tb::TTBToolbar *bar : findChildren<tb::TTBToolbar *>()) {
+      if (bar->CurrentDock() != dock) continue;
+      if (!first) out += ",";
+      first = false;
+      out += toolbarJson(*bar);
+    }
+    out += "]}";
+  }
+  out += "],\"tabs\":[";
+  for (int i = 0; i < pcMain->count(); ++i) {
+    const TfrConnectUser *f = Frame(i);
+    const TKcTabSheet *page = pcMain->Pages(i);
+    if (i) out += ",";
+    out += "{\"caption\":" + jsonString(page ? page->Caption() : pcMain->tabText(i)) +
+           ",\"image\":" + std::to_string(page ? page->ImageIndex() : -1) +
+           ",\"active\":" + jsonBool(i == pcMain->currentIndex());
+    if (f) {
+      out += ",\"kind\":" + jsonString(kindName(f->Fields.TalkKind)) +
+             ",\"transcript\":" + jsonString(documentText(*f->reAllMessage, fmSelectPictureGIFMood.get())) +
+             ",\"input\":" + jsonString(documentText(*f->reMessage, fmSelectPictureGIFMood.get())) +
+             ",\"inputReadOnly\":" + jsonBool(f->reMessage->ReadOnly()) +
+             ",\"inputHeight\":" + std::to_string(f->InputHeight()) +
+             ",\"inputFocused\":" + jsonBool(f->reMessage->hasFocus()) +
+             ",\"members\":" + toolbarJson(*f->tbGroupUser) + ",\"sendToolbar\":" + toolbarJson(*f->tbSendMessage);
+    }
+    out += "}";
+  }
+  out += "],\"status\":[";
+  for (int i = 0; i < int(KcStatusBar->Panels().size()); ++i) {
+    if (i) out += ",";
+    out += jsonString(KcStatusBar->Panels()[i].Text);
+  }
+  out += "],\"userList\":[]";
+  out += ",\"dialogs\":[";
+  bool first = true;
+  for (QWidget *w : QApplication::topLevelWidgets()) {
+    if (w == this || !w->isVisible() || !w->isWindow()) continue;
+    if (w->inherits("QMenu") || w->windowType() == Qt::ToolTip) continue;
+    if (!first) out += ",";
+    first = false;
+    QString text;
+    if (auto *box = qobject_cast<QMessageBox *>(w)) text = box->text();
+    else
+      for (const QLabel *l : w->findChildren<QLabel *>()) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + l->text();
+    out += "{\"name\":" + jsonString(w->objectName()) + ",\"title\":" + jsonString(w->windowTitle()) +
+           ",\"text\":" + jsonString(text) + "}";
+  }
+  out += "]}\n";
+  return out;
+}
+
+} // namespace kc

@@ -1,0 +1,182 @@
+#pragma once
+// The program's main window: the talk tabs with their frames, the toolbar
+// docks, the status bar and the shared style sheet. It is the chat windows
+// the messaging core talks to: it derives from the headless windows, whose
+// models (users, talks, transcripts handing old messages to the history)
+// stay the one place of their rules, and shows what they hold.
+#include <QPointer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/ChatWindowsUn.h"
+#include "core/HeadlessChatUn.h"
+#include "platform/GuiTimer.h"
+#include "platform/ImageList.h"
+#include "richtext/document/RVStyle.h"
+#include "ui/WorkFormatTextRichVistaEditUn.h"
+
+class QLabel;
+class QMessageBox;
+
+namespace kc {
+
+class TfrConnectUser;
+class TfmSelectPictureGIFMood;
+class TTranscriptRenderer;
+class TKcPageControl;
+class TKcStatusBar;
+class TCustomRichVistaEdit;
+namespace tb {
+class TTBDock;
+}
+
+class TfmKavetChat : public QWidget,
+                     public THeadlessChatWindows,
+                     public TChatWindows,
+                     public TChatEventSink {
+public:
+  // Panels of the status bar: the own picture, alias, IP, ..., the notice.
+  static constexpr int kStatusPanels = 6;
+  static constexpr int kNoticePanel = kStatusPanels - 1;
+
+  explicit TfmKavetChat(TNetOptions Options = {});
+  ~TfmKavetChat() override;
+
+  THeadlessChatHost &Host() { return *FHost; }
+
+  // The close button and the tray's close end here: the program's close
+  // sequence runs once (the program sets this; without it the window
+  // closes itself).
+  std::function<void()> OnCloseRequested;
+  // A file that gets what the window shows as JSON after every change.
+  void SetDumpFile(const std::string &Path);
+  // What the window shows, read from its widgets, as UTF-8 JSON.
+  std::string DumpJson() const;
+
+  // TChatWindows
+  void CreateMainWindow() override;
+  void CreateUserList() override;
+  void CreateGifCatalogue() override;
+  void WakeMainWindow() override;
+  void CloseMainWindow() override;
+
+  // The title and status panels 0-2 from the local user's record.
+  void ShowOwnIdentity();
+  // Shows Text in the last status panel.
+  void ShowNotice(const QString &Text);
+
+  // Widgets.
+  tb::TTBDock *TBDockMainTop = nullptr;
+  tb::TTBDock *TBDockMainBotton = nullptr;
+  TKcPageControl *pcMain = nullptr;
+  TKcStatusBar *KcStatusBar = nullptr;
+  QLabel *MyImage = nullptr;
+  TRVStyle RVStyle;
+  TCustomImageList ilProfilesImage{32, 32};
+  TCustomImageList ilProfilesImage16x16{16, 16};
+  TCustomImageList ilHotImage{32, 32};
+  TCustomImageList ilHotImage16x16{16, 16};
+  // Files and folders messages offered, named by index for good.
+  TOfferedFiles OfferedFiles;
+  // The hidden catalogue of animated emoticons.
+  std::unique_ptr<TfmSelectPictureGIFMood> fmSelectPictureGIFMood;
+  TTranscriptRenderer &Renderer() { return *FRenderer; }
+
+  // The tab's frame, or none.
+  TfrConnectUser *Frame(int Tab) const;
+  TCustomRichVistaEdit *GetTranscriptView(int Tab) const;
+  TCustomRichVistaEdit *GetInputBox(int Tab) const;
+
+  // What the user does.
+  // Sends the active tab's input box (Ctrl+Return); an empty box sends
+  // nothing.
+  void SendMessage();
+  // Closes the tab through the core (history, close notices); tab 0 stays.
+  void CloseTalk(int Tab);
+  // Saves the active tab's transcript to the history and empties it.
+  void ClearTextMessage();
+  // Whether a tab opened now takes the page and focus (false: the active
+  // input box holds text, so the new talk opens behind).
+  bool NewTabTakesFocus() const;
+
+  // History options (history folder and on/off are the headless windows').
+  bool SaveAsRTF = false;
+  // The stored input area height, read at each frame's creation.
+  int StoredInputHeight() const;
+
+  // TChatWindowServices, shown in the widgets.
+  int ActiveTab() const override;
+  void SetTabCaption(int Tab, const std::string &Caption) override;
+  void SetTabImage(int Tab, std::int32_t ImageIndex) override;
+  int OpenTalkTab(const std::string &Caption, std::int32_t ImageIndex, const TTalkFrame &Frame) override;
+  void SaveTalkHistory(int Tab) override;
+  void FreeTab(int Tab) override;
+  void RenderTalkMessage(int Tab, const TTalkMessage &Message) override;
+  bool HasMemberToolbar(int Tab) const override;
+  void AddMemberButton(int Tab, std::int32_t UserIndex) override;
+  void RemoveMemberButtons(int Tab, std::int32_t UserIndex) override;
+  void SetMemberButtonChecked(int Tab, std::int32_t UserIndex, bool Checked) override;
+  bool HasInputBox(int Tab) const override;
+  std::string DocumentToText(int Tab) const override;
+  bool IsInputReadOnly(int Tab) const override;
+  void ClearInput(int Tab) override;
+  void FillAutoReplyInput(int Tab, const std::string &Caption, const std::string &Text) override;
+  void SetPrivateInputsReadOnly(bool ReadOnly) override;
+  void ShowErrorDialog(const std::string &Text) override;
+  void NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) override;
+
+protected:
+  void closeEvent(QCloseEvent *Event) override;
+  void showEvent(QShowEvent *Event) override;
+  void resizeEvent(QResizeEvent *Event) override;
+  void moveEvent(QMoveEvent *Event) override;
+  void changeEvent(QEvent *Event) override;
+  bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+public:
+  // TChatEventSink: the core's notices and errors.
+  void Notice(const std::string &Text) override;
+  void Error(const std::string &Text) override;
+
+private:
+
+  void BuildComponents();
+  void LayOut();
+  TfrConnectUser *CreateTalkFrame(QWidget *Page, const TTalkFrame &Fields);
+  void RebuildMemberToolbar(int Tab);
+  void FillSendToolbar(TfrConnectUser &Frame);
+  // The message into the transcript widget; the transcript keeps as many
+  // messages as the talk's model.
+  void ShowInTranscript(int Tab, const TTalkMessage &Message);
+  void TimerTimer();
+  void Changed();
+  void WriteDump();
+  void LoadWindowSettings();
+  void SaveWindowSettings();
+
+  std::string FKey;
+  std::unique_ptr<THeadlessChatHost> FHost;
+  // The one-shot start-up timer, 500 ms after the first showing.
+  GuiTimer FTimer;
+  bool FFirstShow = true;
+  bool FClosing = false;
+  bool FLayingOut = false;
+  // Per tab page: the number of items each shown message took, oldest first.
+  std::map<const QWidget *, std::deque<int>> FMessageItems;
+  std::unique_ptr<TTranscriptRenderer> FRenderer;
+
+  // The one error dialog: a later error replaces its text, so that errors
+  // from the network cannot pile up windows.
+  QPointer<QMessageBox> FErrorBox;
+
+  std::string FDumpPath;
+  GuiTimer FDumpTimer;
+  std::string FLastDump;
+};
+
+} // namespace kc
