@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace kc {
 namespace {
@@ -79,6 +82,94 @@ TEST(GraphemeClusters, EmptyTextAndPositionsOutside) {
   EXPECT_EQ(PrevGraphemeBoundary(u"ab", 0), 0u);
   EXPECT_EQ(BackspaceDeleteStart(u"", 0), 0u);
   EXPECT_EQ(BackspaceDeleteStart(u"a\U0001F600", 9), 1u);
+}
+
+std::u16string W(const char *Utf8) {
+  const QString q = QString::fromUtf8(Utf8);
+  return std::u16string(reinterpret_cast<const char16_t *>(q.utf16()), static_cast<size_t>(q.size()));
+}
+
+// The whole-text list the line breaker reads, on named texts.
+struct BoundaryCase {
+  const char *name;
+  const char *text;
+  std::vector<int> bounds;
+};
+
+const BoundaryCase kCases[] = {
+    {"Empty", "", {0}},
+    {"PlainLatin", "ab c", {0, 1, 2, 3, 4}},
+    {"CarriageReturnLineFeedIsOne", "a\r\nb", {0, 1, 3, 4}},
+    {"CombiningAccentStaysWithItsLetter", "e\xcc\x81x", {0, 2, 3}},
+    {"SurrogatePair", "a😀b", {0, 1, 3, 4}},
+    {"TwoFlags", "🇺🇦🇩🇪", {0, 4, 8}},
+    {"SkinTone", "👍🏽.", {0, 4, 5}},
+    {"FamilyIsOneCluster", "👨‍👩‍👧x", {0, 8, 9}},
+    {"HangulJamoMakeOneSyllable", "\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8\xe1\x84\x80", {0, 3, 4}},
+    {"ThaiToneMarkAndVowel", "น้ำก", {0, 3, 4}},
+};
+
+class Boundaries : public ::testing::TestWithParam<BoundaryCase> {};
+
+TEST_P(Boundaries, AreTheDesktopsClusterEdges) {
+  EXPECT_EQ(GraphemeBoundaryList(W(GetParam().text)), GetParam().bounds);
+}
+
+INSTANTIATE_TEST_SUITE_P(GraphemeBoundaryList, Boundaries, ::testing::ValuesIn(kCases),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
+// The largest boundary at or before P, and the smallest one after it.
+int atOrBefore(const std::vector<int> &All, int P) { return *std::prev(std::upper_bound(All.begin(), All.end(), P)); }
+int after(const std::vector<int> &All, int P, int Len) {
+  const auto next = std::upper_bound(All.begin(), All.end(), P);
+  return next == All.end() ? Len : *next;
+}
+
+TEST(GraphemeClusters, SearchesAroundAPlaceAgreeWithTheWholeList) {
+  std::u16string text;
+  // Plain runs, marks, emoji sequences, a run of marks longer than the
+  // window the searches read is not among them: those are cut.
+  const char *pieces[] = {"abc ", "e\xcc\x81", "👨‍👩‍👧", "🇺🇦🇩🇪🇺", "中文", "น้ำ", "\r\n", "👍🏽", "x"};
+  for (int i = 0; i < 40; ++i) text += W(pieces[i % 9]);
+  const std::vector<int> all = GraphemeBoundaryList(text);
+  const int len = static_cast<int>(text.size());
+  std::vector<bool> flags(text.size() + 1, false);
+  for (const int b : all) flags[size_t(b)] = true;
+  EXPECT_EQ(GraphemeBoundaries(text), flags);
+  for (int p = 0; p <= len; ++p) {
+    EXPECT_EQ(GraphemeStartAtOrBefore(text, p), atOrBefore(all, p)) << p;
+    EXPECT_EQ(GraphemeEndAfter(text, p), after(all, p, len)) << p;
+    EXPECT_EQ(IsGraphemeBoundary(text, size_t(p)), bool(flags[size_t(p)])) << p;
+    EXPECT_EQ(NextGraphemeBoundary(text, size_t(p)), size_t(after(all, p, len))) << p;
+    EXPECT_EQ(PrevGraphemeBoundary(text, size_t(p)), size_t(p == 0 ? 0 : atOrBefore(all, p - 1))) << p;
+  }
+  // Places outside the text are cut to it.
+  EXPECT_EQ(GraphemeStartAtOrBefore(text, -5), 0);
+  EXPECT_EQ(GraphemeStartAtOrBefore(text, len + 5), len);
+  EXPECT_EQ(GraphemeEndAfter(text, len), len);
+}
+
+// A letter carrying 200 marks is one cluster. The editor's searches still
+// see it whole, from anywhere inside; the line breaker's cut it near the
+// place asked about rather than read all of it.
+TEST(GraphemeClusters, ClustersLongerThanTheWindow) {
+  const std::u16string cluster = u"a" + std::u16string(200, u'\u0301');
+  const std::u16string text = u"xy " + cluster + u" z";
+  const size_t start = 3, end = start + cluster.size();
+  for (size_t p = start + 1; p < end; ++p) {
+    SCOPED_TRACE(p);
+    EXPECT_FALSE(IsGraphemeBoundary(text, p));
+    EXPECT_EQ(PrevGraphemeBoundary(text, p), start);
+    EXPECT_EQ(NextGraphemeBoundary(text, p), end);
+  }
+  EXPECT_EQ(NextGraphemeBoundary(text, start), end);
+  EXPECT_EQ(PrevGraphemeBoundary(text, end), start);
+  EXPECT_EQ(BackspaceDeleteStart(text, end), end - 1);
+  const int mid = int(start) + 150;
+  EXPECT_GT(GraphemeStartAtOrBefore(text, mid), int(start));
+  EXPECT_LE(GraphemeStartAtOrBefore(text, mid), mid);
+  EXPECT_GT(GraphemeEndAfter(text, int(start)), int(start));
+  EXPECT_LT(GraphemeEndAfter(text, int(start)), int(end));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/WrapClusters.h"
+#include "platform/GraphemeClusters.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
 #include "richtext/document/RVUniClusters.h"
@@ -121,7 +121,7 @@ int TCustomRVFormattedData::TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVS
   auto width = [&](int from, int to) { return ext[size_t(to - 1)] - (from > 0 ? ext[size_t(from - 1)] : 0); };
   int best = 0;
   if (uni) {
-    const std::vector<int> bounds = WrapClusterBoundaries(RawToWideString(t));
+    const std::vector<int> bounds = GraphemeBoundaryList(RawToWideString(t));
     for (size_t k = 1; k < bounds.size(); ++k)
       if (bounds[k] <= len) best = std::max(best, width(bounds[k - 1], bounds[k]));
   } else {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/WrapClusters.h"
+#include "platform/GraphemeClusters.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVMultiDrawItem.h"
@@ -32,7 +32,7 @@ std::u16string Units(const std::string &Text, int Start, int Count) {
 // The length of the cluster at Start, of at most Count units.
 int FirstClusterLength(const std::string &Text, int Start, int Count) {
   const std::u16string w = Units(Text, Start, std::min(Count, 64));
-  return std::max(1, WrapClusterEndAfter(w, 0));
+  return std::max(1, GraphemeEndAfter(w, 0));
 }
 
 // How far the glyphs of the characters Start..Start+Count-1 reach above and
@@ -129,7 +129,7 @@ int TCustomRVFormattedData::CountFittingChars(const std::string &Text, bool Unic
   // emoji sequence): what fits is the clusters that fit whole.
   if (Unicode && n > 0 && n < Count) {
     const std::u16string w = Units(Text, Start, n + 1);
-    const int b = WrapClusterStartAtOrBefore(w, n);
+    const int b = GraphemeStartAtOrBefore(w, n);
     if (b != n) n = b, FitExtent = -1;
   }
   return n;
@@ -413,7 +413,7 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
         // the line full; one inside a cluster (jamo of one syllable, say)
         // is passed over for an earlier one.
         const std::u16string w = Units(Text, pos, n + 1);
-        const std::vector<int> bounds = WrapClusterBoundaries(w);
+        const std::vector<int> bounds = GraphemeBoundaryList(w);
         auto atBoundary = [&](int i) { return std::binary_search(bounds.begin(), bounds.end(), i); };
         int b = FindLineBreak(w, n);
         while (b >= 0 && b < n && !atBoundary(b + 1)) {
