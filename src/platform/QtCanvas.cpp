@@ -81,7 +81,9 @@ void QtCanvas::setFont(const TLogFont &f) {
   }
   qfont_ = q;
   fm_ = std::make_unique<QFontMetrics>(qfont_);
-  fontId_ = TextShaper::fontId(qfont_);
+  // The shaper's raw font needs the font database of a GUI application; a
+  // canvas that only draws pictures (and may run without one) never asks.
+  fontId_ = -1;
 }
 
 TextMetrics QtCanvas::textMetrics() {
@@ -146,6 +148,7 @@ QtCanvas::Decoded QtCanvas::decode(std::string_view bytes) const {
 std::shared_ptr<const ShapedText> QtCanvas::shaped(std::u16string_view text) const {
   // The formatter asks about one text several times in a row.
   const bool rtl = (align_ & TA_RTLREADING) != 0;
+  if (fontId_ < 0) fontId_ = TextShaper::fontId(qfont_);
   if (last_ && lastFont_ == fontId_ && lastRtl_ == rtl && std::u16string_view(lastText_) == text) return last_;
   last_ = TextShaper::shape(fontId_, text, rtl);
   lastText_.assign(text);

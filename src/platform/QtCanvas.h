@@ -139,7 +139,7 @@ private:
   TLogFont font_;
   QFont qfont_;
   std::unique_ptr<QFontMetrics> fm_;
-  int fontId_ = 0;
+  mutable int fontId_ = -1; // the shaper's font, made on first use
   mutable std::shared_ptr<const ShapedText> last_;
   mutable std::u16string lastText_;
   mutable int lastFont_ = -1;
