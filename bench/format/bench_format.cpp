@@ -2,13 +2,16 @@
 // a whole pass over 10,000 messages at 600 px beside QTextDocument laying
 // out the same text at the same width; appending one message to
 // transcripts of 1k, 10k and 100k messages; one typed character in the
-// middle of a 10k-paragraph document followed by the partial pass.
+// middle of a 10k-paragraph document followed by the partial pass; the
+// heap one paragraph costs at 100k paragraphs, document and layout, beside
+// QTextDocument and its layout at the same width.
 #include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <chrono>
+#include <malloc.h>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -130,6 +133,69 @@ double keystroke(int paragraphs, double &wholeMs) {
   return each;
 }
 
+// Bytes held by the heap right now: small blocks of every arena plus the
+// blocks malloc gave their own mappings. Memory freed but kept by malloc
+// does not count, so a delta is what the built objects hold.
+size_t heapInUse() {
+  const struct mallinfo2 mi = mallinfo2();
+  return mi.uordblks + mi.hblkhd;
+}
+
+// The transcript cut at exactly `paragraphs` paragraphs (a header or a
+// body line each), so both sides hold the same text.
+std::vector<Message> transcriptOfParagraphs(int paragraphs, unsigned seed) {
+  auto msgs = transcript(paragraphs, seed);
+  std::vector<Message> out;
+  int n = 0;
+  for (auto &m : msgs) {
+    if (n >= paragraphs) break;
+    ++n;
+    if (int(m.body.size()) > paragraphs - n) m.body.resize(size_t(paragraphs - n));
+    n += int(m.body.size());
+    out.push_back(std::move(m));
+  }
+  return out;
+}
+
+// Heap held by our document items and its formatted layout after a whole
+// pass, measured from a fresh state (nothing of a previous run alive).
+size_t oursMemory(const std::vector<Message> &msgs) {
+  malloc_trim(0);
+  const size_t before = heapInUse();
+  auto v = std::make_unique<View>();
+  for (size_t i = 0; i < msgs.size(); ++i) v->add(msgs[i], int(i));
+  v->doc->ReformatAllForced(true);
+  const size_t after = heapInUse();
+  if (v->doc->DrawLines.Count() == 0) std::puts("our pass laid out nothing");
+  return after > before ? after - before : 0;
+}
+
+// The same for a QTextDocument holding the same blocks, laid out at the
+// width our pass wraps to.
+size_t qtMemory(const std::vector<Message> &msgs) {
+  malloc_trim(0);
+  const size_t before = heapInUse();
+  auto d = std::make_unique<QTextDocument>();
+  {
+    QTextCursor c(d.get());
+    QTextCharFormat plain, bold;
+    bold.setFontWeight(QFont::Bold);
+    for (size_t i = 0; i < msgs.size(); ++i) {
+      if (i) c.insertBlock();
+      c.insertText(QString::fromStdString(msgs[i].header), bold);
+      for (const auto &l : msgs[i].body) {
+        c.insertBlock();
+        c.insertText(QString::fromStdString(l), plain);
+      }
+    }
+  }
+  d->setTextWidth(590);
+  const double h = d->documentLayout()->documentSize().height();
+  const size_t after = heapInUse();
+  if (h <= 0) std::puts("QTextDocument laid out nothing");
+  return after > before ? after - before : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -161,5 +227,13 @@ int main(int argc, char **argv) {
   const double k1 = keystroke(1000, w1), k10 = keystroke(10000, w10);
   std::printf("keystroke in the middle: 1k paragraphs %.3f ms, 10k %.3f ms (whole pass %.1f ms); ratio 10k/1k %.2f\n",
               k1, k10, w10, k10 / k1);
+  // Memory last, each side built alone and freed before the other.
+  const int paragraphs = 100000;
+  const auto paras = transcriptOfParagraphs(paragraphs, 5);
+  const size_t om = oursMemory(paras), qm = qtMemory(paras);
+  std::printf("memory at %d paragraphs (malloc heap in use, mallinfo2 delta around building and laying out each): "
+              "ours %.1f MB, %.0f bytes/paragraph; QTextDocument %.1f MB, %.0f bytes/paragraph; ratio %.2f\n",
+              paragraphs, om / 1e6, double(om) / paragraphs, qm / 1e6, double(qm) / paragraphs,
+              qm ? double(om) / double(qm) : 0.0);
   return 0;
 }
