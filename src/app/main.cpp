@@ -1,5 +1,6 @@
 // kavetchat: the Kavet Chat program.
 #include "HeadlessChatWindows.h"
+#include "KcApplication.h"
 #include "ui/fmKavetChatUn.h"
 
 #include "core/IPUn.h"
@@ -45,13 +46,14 @@ bool HaveDisplay() {
 
 // The program's run with its windows.
 int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_ptr<kc::TKcInstanceChecker> &Guard) {
-  QApplication app(argc, argv);
+  kc::TKcApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kavet Chat"));
   // The close runs the program's close sequence; closing the last window
   // alone does not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
 
   kc::TfmKavetChat window;
+  app.SetMainForm(&window);
   if (!DumpFile.empty()) window.SetDumpFile(DumpFile);
   kc::TKavetChatStartup startup(window);
   auto close = [&] {

@@ -31,6 +31,20 @@ namespace {
 // The dump is rewritten at most this often.
 constexpr int kDumpIntervalMs = 200;
 
+// A caption as it shows: "&&" is an ampersand, a lone "&" marks the
+// accelerator and is not drawn.
+QString shownCaption(const QString &Caption) {
+  QString out;
+  for (qsizetype i = 0; i < Caption.size(); ++i) {
+    if (Caption[i] == QLatin1Char('&')) {
+      if (i + 1 < Caption.size() && Caption[i + 1] == QLatin1Char('&')) out += QLatin1Char('&'), ++i;
+      continue;
+    }
+    out += Caption[i];
+  }
+  return out;
+}
+
 std::string jsonString(const QString &Text) {
   const QByteArray utf8 = Text.toUtf8();
   std::string out = "\"";
@@ -120,7 +134,7 @@ std::string toolbarJson(const tb::TTBToolbar &Bar) {
   for (int i = 0; i < root.Count(); ++i) {
     const tb::TTBCustomItem *item = root.ItemAt(i);
     if (i) out += ",";
-    out += "{\"caption\":" + jsonString(item->Caption()) + ",\"tag\":" + std::to_string(item->Tag) +
+    out += "{\"caption\":" + jsonString(shownCaption(item->Caption())) + ",\"tag\":" + std::to_string(item->Tag) +
            ",\"checked\":" + jsonBool(item->Checked()) + ",\"enabled\":" + jsonBool(item->Enabled()) + "}";
   }
   return out + "]}";
@@ -180,7 +194,7 @@ std::string TfmKavetChat::DumpJson() const {
     const TfrConnectUser *f = Frame(i);
     const TKcTabSheet *page = pcMain->Pages(i);
     if (i) out += ",";
-    out += "{\"caption\":" + jsonString(page ? page->Caption() : pcMain->tabText(i)) +
+    out += "{\"caption\":" + jsonString(shownCaption(page ? page->Caption() : pcMain->tabText(i))) +
            ",\"image\":" + std::to_string(page ? page->ImageIndex() : -1) +
            ",\"active\":" + jsonBool(i == pcMain->currentIndex());
     if (f) {

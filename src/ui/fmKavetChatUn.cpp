@@ -21,6 +21,7 @@
 #include "ui/ArtUn.h"
 #include "ui/StorySaveUn.h"
 #include "ui/fmKavetChatRender.h"
+#include "ui/fmKavetChatSettings.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
 #include "ui/frConnectUserUn.h"
 #include "widgets/KcAlign.h"
@@ -53,6 +54,7 @@ TfmKavetChat::~TfmKavetChat() {
   // before the renderer, style sheet and image lists they use.
   FHost.reset();
   for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) delete w;
+  FActions.reset();
   FRenderer.reset();
   fmSelectPictureGIFMood.reset();
 }
@@ -93,6 +95,11 @@ void TfmKavetChat::BuildComponents() {
     if (TCustomRichVistaEdit *box = GetInputBox(tab)) box->setFocus();
     Changed();
   };
+
+  // The actions before any talk frame: every send toolbar is filled from
+  // them. The toolbars go into the top dock.
+  FActions = std::make_unique<TMainActionList>(*this, FKey);
+  FActions->CreateToolbars(this, TBDockMainTop, TBDockMainBotton);
 
   KcStatusBar = new TKcStatusBar(this);
   KcStatusBar->setObjectName(QStringLiteral("KcStatusBar"));
@@ -164,7 +171,10 @@ void TfmKavetChat::CreateMainWindow() {
   // The network, languages, history folder and its purge, and the all-users
   // talk, as the core's creation does them.
   FHost->CreateMainWindow();
-  LoadWindowSettings();
+  SaveAsRTF = LoadStorySaveAsRTF(FKey);
+  // Position, toolbar layout and options, now that the toolbars exist.
+  LoadMainSettings(FKey, *FActions, *this);
+  setMinimumSize(380, 270);
   show();
 }
 
@@ -191,7 +201,7 @@ void TfmKavetChat::CloseMainWindow() {
   // DISCONNECT, every tab's history, the groups; then the settings; then
   // the network off.
   FHost->BeginClose();
-  SaveWindowSettings();
+  SaveMainSettings(FKey, *FActions, *this);
   FHost->EndClose();
   FTimer.stop();
   FDumpTimer.stop();
@@ -218,28 +228,8 @@ void TfmKavetChat::showEvent(QShowEvent *Event) {
 }
 
 void TfmKavetChat::TimerTimer() {
-  bool onTop = false, onTopUserList = true;
-  LoadStayOnTop(FKey, onTop);
-  LoadStayOnTopUserList(FKey, onTopUserList);
-  if (onTop != bool(windowFlags() & Qt::WindowStaysOnTopHint)) {
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    show();
-  }
-}
-
-void TfmKavetChat::LoadWindowSettings() {
-  if (std::optional<TFormBounds> b = LoadFormPosition(FKey, kMainFormClass))
-    setGeometry(b->Left, b->Top, std::max(b->Width, 380), std::max(b->Height, 270));
-  SaveAsRTF = LoadStorySaveAsRTF(FKey);
-}
-
-void TfmKavetChat::SaveWindowSettings() {
-  TFormBounds b;
-  b.Left = geometry().x();
-  b.Top = geometry().y();
-  b.Width = width();
-  b.Height = height();
-  SaveFormPosition(FKey, kMainFormClass, b);
+  // Stay-on-top waits until the window has shown once.
+  ApplyStoredStayOnTop(FKey, *FActions, *this);
 }
 
 void TfmKavetChat::ShowOwnIdentity() {
@@ -314,35 +304,18 @@ TCustomRichVistaEdit *TfmKavetChat::GetInputBox(int Tab) const {
 TfrConnectUser *TfmKavetChat::CreateTalkFrame(QWidget *Page, const TTalkFrame &Fields) {
   auto *f = new TfrConnectUser(Page, RVStyle, Fields);
   SetAlign(f, TAlign::alClient);
-  FillSendToolbar(*f);
+  FActions->FillSendToolbar(*f->tbSendMessage->Items());
+  if (Fields.TalkKind == tkAllUsers)
+    // The all-users talk is never closed.
+    for (int i = 0; i < f->tbSendMessage->Items()->Count(); ++i)
+      if (TTBCustomItem *item = f->tbSendMessage->Items()->ItemAt(i); item->Tag == kCloseTalkTag) item->SetVisible(false);
+  f->tbSendMessage->SetImages(FBigButtons ? &ilProfilesImage : &ilProfilesImage16x16);
+  f->tbGroupUser->SetImages(FBigButtons ? &ilProfilesImage : &ilProfilesImage16x16);
   f->SetInputHeight(TfrConnectUser::InputAreaHeight(StoredInputHeight(), f->height()));
   f->OnInputHeightChanged = [this](int h) { SaveHeightNewMessagePanel(FKey, h); };
   f->reMessage->installEventFilter(this);
   f->reMessage->OnChange = [this](TCustomRichVistaEdit *) { Changed(); };
   return f;
-}
-
-void TfmKavetChat::FillSendToolbar(TfrConnectUser &F) {
-  TTBRootItem &root = *F.tbSendMessage->Items();
-  auto *send = new TTBItem;
-  send->SetCaption(QStringLiteral("Send"));
-  send->SetHint(QStringLiteral("Send the message (Ctrl+Enter)"));
-  send->OnClick = [this](TTBCustomItem *) { SendMessage(); };
-  root.Add(send);
-  auto *clear = new TTBItem;
-  clear->SetCaption(QStringLiteral("Clear"));
-  clear->Tag = 3245;
-  clear->OnClick = [this](TTBCustomItem *) { ClearTextMessage(); };
-  root.Add(clear);
-  if (F.Fields.TalkKind != tkAllUsers) {
-    // The all-users talk is never closed.
-    auto *close = new TTBItem;
-    close->SetCaption(QStringLiteral("Close talk"));
-    close->Tag = 1245;
-    QWidget *page = F.parentWidget();
-    close->OnClick = [this, page](TTBCustomItem *) { CloseTalk(pcMain->indexOf(page)); };
-    root.Add(close);
-  }
 }
 
 bool TfmKavetChat::NewTabTakesFocus() const {
@@ -356,7 +329,7 @@ int TfmKavetChat::OpenTalkTab(const std::string &Caption, std::int32_t ImageInde
   const int before = pcMain->currentIndex();
   const bool focus = NewTabTakesFocus();
   const int tab = THeadlessChatWindows::OpenTalkTab(Caption, ImageIndex, Fields);
-  TKcTabSheet *page = pcMain->AddPage(qs(Caption));
+  TKcTabSheet *page = pcMain->AddPage(PlainCaption(qs(Caption)));
   page->setObjectName(QStringLiteral("tsTalk%1").arg(tab));
   page->SetImageIndex(ImageIndex);
   CreateTalkFrame(page, Fields);
@@ -375,7 +348,7 @@ int TfmKavetChat::ActiveTab() const { return pcMain->currentIndex(); }
 
 void TfmKavetChat::SetTabCaption(int Tab, const std::string &Caption) {
   THeadlessChatWindows::SetTabCaption(Tab, Caption);
-  if (auto *page = pcMain->Pages(Tab)) page->SetCaption(qs(Caption));
+  if (auto *page = pcMain->Pages(Tab)) page->SetCaption(PlainCaption(qs(Caption)));
   Changed();
 }
 
@@ -422,17 +395,58 @@ void TfmKavetChat::SaveTalkHistory(int Tab) {
 
 void TfmKavetChat::ClearTextMessage() {
   const int tab = ActiveTab();
-  TfrConnectUser *f = Frame(tab);
-  if (!f) return;
+  if (!Frame(tab)) return;
   SaveTalkHistory(tab);
+  ClearTranscript(tab);
+}
+
+void TfmKavetChat::ClearTranscript(int Tab) {
+  TfrConnectUser *f = Frame(Tab);
+  if (!f) return;
   f->reAllMessage->ClearDocument();
   f->reAllMessage->ReformatDocument();
-  FMessageItems.erase(pcMain->widget(tab));
-  if (TTalkTab *t = Talks().Tab(tab)) {
+  FMessageItems.erase(pcMain->widget(Tab));
+  if (TTalkTab *t = Talks().Tab(Tab)) {
     t->Transcript.clear();
     t->HistoryPath.clear();
   }
   Changed();
+}
+
+// --- options the actions apply ----------------------------------------------
+
+void TfmKavetChat::ApplyTalkButtonSize(bool Big) {
+  FBigButtons = Big;
+  TCustomImageList *images = Big ? &ilProfilesImage : &ilProfilesImage16x16;
+  pcMain->SetImages(images);
+  for (int i = 0; i < pcMain->count(); ++i)
+    if (TfrConnectUser *f = Frame(i)) {
+      f->tbSendMessage->SetImages(images);
+      f->tbGroupUser->SetImages(images);
+    }
+  Changed();
+}
+
+void TfmKavetChat::SetGifAnimationFlags(bool Stop, bool Hide) {
+  FRenderer->SetStopGifAnimation(Stop);
+  FRenderer->SetHideGifAnimation(Hide);
+}
+
+void TfmKavetChat::AnimateTranscriptGifs(bool Animate) {
+  for (int i = 0; i < pcMain->count(); ++i)
+    if (TfrConnectUser *f = Frame(i)) TTranscriptRenderer::SetGifState(*f->reAllMessage, Animate, true);
+}
+
+void TfmKavetChat::ShowTranscriptGifs(bool Show) {
+  for (int i = 0; i < pcMain->count(); ++i)
+    if (TfrConnectUser *f = Frame(i)) TTranscriptRenderer::SetGifState(*f->reAllMessage, Show, false);
+}
+
+void TfmKavetChat::ApplyMessageFormat(bool ShowUserIP, bool ShowTime, bool ShowPicture) {
+  // The sender's picture always leads a message's header here.
+  (void)ShowPicture;
+  FRenderer->SetShowUserIP(ShowUserIP);
+  FRenderer->SetShowTime(ShowTime);
 }
 
 void TfmKavetChat::CloseTalk(int Tab) {
@@ -538,7 +552,7 @@ void TfmKavetChat::RebuildMemberToolbar(int Tab) {
   for (const TMemberButton &b : t->Members) {
     const RUserID *r = GetUserRecord(b.UserIndex);
     auto *item = new TTBItem;
-    item->SetCaption(qs(r ? TKavetChatNet::DisplayName(r->ALIAS, r->IP) : std::string()));
+    item->SetCaption(PlainCaption(qs(r ? TKavetChatNet::DisplayName(r->ALIAS, r->IP) : std::string())));
     item->Tag = b.UserIndex;
     item->SetChecked(b.Checked);
     if (r) item->SetImageIndex(r->IMAGEINDEX);

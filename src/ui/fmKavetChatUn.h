@@ -18,6 +18,7 @@
 #include "platform/GuiTimer.h"
 #include "platform/ImageList.h"
 #include "richtext/document/RVStyle.h"
+#include "ui/fmKavetChatActions.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
 
 class QLabel;
@@ -38,7 +39,8 @@ class TTBDock;
 class TfmKavetChat : public QWidget,
                      public THeadlessChatWindows,
                      public TChatWindows,
-                     public TChatEventSink {
+                     public TChatEventSink,
+                     public IMainWindowActions {
 public:
   // Panels of the status bar: the own picture, alias, IP, ..., the notice.
   static constexpr int kStatusPanels = 6;
@@ -97,9 +99,30 @@ public:
   // nothing.
   void SendMessage();
   // Closes the tab through the core (history, close notices); tab 0 stays.
-  void CloseTalk(int Tab);
+  void CloseTalk(int Tab) override;
   // Saves the active tab's transcript to the history and empties it.
   void ClearTextMessage();
+  // Empties the tab's transcript and reformats it; the input box stays.
+  void ClearTranscript(int Tab) override;
+  // The window's actions, toolbars and menus.
+  TMainActionList &ActionList() { return *FActions; }
+
+  // IMainWindowActions
+  QWidget *MainForm() override { return this; }
+  QWidget *UserListForm() override { return nullptr; }
+  void ShowMainWindow() override { WakeMainWindow(); }
+  void SendTalkMessage() override { SendMessage(); }
+  TCustomImageList *HotImages(bool Big) override { return Big ? &ilHotImage : &ilHotImage16x16; }
+  void ApplyTalkButtonSize(bool Big) override;
+  void SetGifAnimationFlags(bool Stop, bool Hide) override;
+  void AnimateTranscriptGifs(bool Animate) override;
+  void ShowTranscriptGifs(bool Show) override;
+  void ApplyMessageFormat(bool ShowUserIP, bool ShowTime, bool ShowPicture) override;
+  void ApplyMinimizeToTray(bool On) override { (void)On; }
+  void ApplyLanguage(const std::string &Path) override { (void)Path; }
+  int UserCount() const override { return THeadlessChatWindows::UserCount(); }
+  const RUserID *UserRecord(int Index) const override { return GetUserRecord(Index); }
+
   // Whether a tab opened now takes the page and focus (false: the active
   // input box holds text, so the new talk opens behind).
   bool NewTabTakesFocus() const;
@@ -149,15 +172,12 @@ private:
   void LayOut();
   TfrConnectUser *CreateTalkFrame(QWidget *Page, const TTalkFrame &Fields);
   void RebuildMemberToolbar(int Tab);
-  void FillSendToolbar(TfrConnectUser &Frame);
   // The message into the transcript widget; the transcript keeps as many
   // messages as the talk's model.
   void ShowInTranscript(int Tab, const TTalkMessage &Message);
   void TimerTimer();
   void Changed();
   void WriteDump();
-  void LoadWindowSettings();
-  void SaveWindowSettings();
 
   std::string FKey;
   std::unique_ptr<THeadlessChatHost> FHost;
@@ -169,6 +189,8 @@ private:
   // Per tab page: the number of items each shown message took, oldest first.
   std::map<const QWidget *, std::deque<int>> FMessageItems;
   std::unique_ptr<TTranscriptRenderer> FRenderer;
+  std::unique_ptr<TMainActionList> FActions;
+  bool FBigButtons = true;
 
   // The one error dialog: a later error replaces its text, so that errors
   // from the network cannot pile up windows.

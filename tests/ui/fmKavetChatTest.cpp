@@ -233,4 +233,30 @@ TEST_F(MainWindowTest, AFullTranscriptHandsItsOldestMessageToTheHistoryAndTheVie
   EXPECT_EQ(files().size(), 1u);
 }
 
+// The window's toolbars sit in its top dock, and each talk's send toolbar
+// comes from the window's actions; only the all-users talk has no close.
+TEST_F(MainWindowTest, ToolbarsAreDockedAndSendToolbarsComeFromTheActions) {
+  EXPECT_EQ(w->ActionList().tbMainForm()->CurrentDock(), w->TBDockMainTop);
+  EXPECT_EQ(w->ActionList().tbAdditional()->CurrentDock(), w->TBDockMainTop);
+  const int privateTab = open("Boris & Co", tkPrivate, "{BORIS}");
+  struct Row {
+    const char *name;
+    int tab;
+    bool closeShown;
+  } rows[] = {{"all users", 0, false}, {"private talk", privateTab, true}};
+  for (const Row &r : rows) {
+    tb::TTBCustomItem &root = *w->Frame(r.tab)->tbSendMessage->Items();
+    tb::TTBCustomItem *send = nullptr, *close = nullptr;
+    for (int i = 0; i < root.Count(); ++i) {
+      if (root.ItemAt(i)->Action() == &w->ActionList().actSendMessage) send = root.ItemAt(i);
+      if (root.ItemAt(i)->Tag == kCloseTalkTag) close = root.ItemAt(i);
+    }
+    ASSERT_NE(send, nullptr) << r.name;
+    ASSERT_NE(close, nullptr) << r.name;
+    EXPECT_EQ(close->Visible(), r.closeShown) << r.name;
+  }
+  // A name with "&" is shown as it is, not as an accelerator.
+  EXPECT_EQ(w->pcMain->Pages(privateTab)->Caption(), QStringLiteral("Boris && Co"));
+}
+
 } // namespace
