@@ -33,24 +33,6 @@ std::string trimLineBreaks(std::string s) {
   return s;
 }
 
-std::string twoDigits(int v) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02d", v % 100);
-  return buf;
-}
-
-// The date in the locale's short form, as the history names carry it.
-std::string shortDateText(const DateTime &Now) {
-  std::tm tm{};
-  tm.tm_year = Now.year - 1900;
-  tm.tm_mon = Now.month - 1;
-  tm.tm_mday = Now.day;
-  tm.tm_wday = Now.dayOfWeek;
-  char buf[64];
-  const std::size_t n = std::strftime(buf, sizeof buf, "%x", &tm);
-  return std::string(buf, n);
-}
-
 } // namespace
 
 THeadlessChatWindows::THeadlessChatWindows(std::string Key) : FKey(std::move(Key)) {
@@ -113,9 +95,8 @@ void THeadlessChatWindows::AppendHistory(TTalkTab &Tab, const std::string &Text)
     const std::string base =
         FormatText(MessageText(msgtext::FileNameStoryPrefix), {Tab.Caption, me ? me->ALIAS : std::string()});
     const DateTime now = nowLocal();
-    const std::string time = twoDigits(now.hour) + "." + twoDigits(now.minute) + "." + twoDigits(now.second);
     // Without a rich-text transcript the history is always plain text.
-    Tab.HistoryPath = WriteHistoryFile(HistoryFolder, HistoryFileStem(base, shortDateText(now), time), ".txt", Text);
+    Tab.HistoryPath = WriteHistoryFile(HistoryFolder, HistoryFileStem(base, HistoryDateText(now), HistoryTimeText(now)), ".txt", Text);
   } catch (const std::exception &) {
     LogCaughtException("history");
   }

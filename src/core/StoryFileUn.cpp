@@ -1,5 +1,6 @@
 #include "core/StoryFileUn.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "core/ConstUnit.h"
@@ -169,6 +170,23 @@ std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, s
   }
   if (Error) *Error = "Every numbered name is taken: " + base + std::string(Stem) + std::string(Ext);
   return {};
+}
+
+std::string HistoryDateText(const DateTime &Now) {
+  std::tm tm{};
+  tm.tm_year = Now.year - 1900;
+  tm.tm_mon = Now.month - 1;
+  tm.tm_mday = Now.day;
+  tm.tm_wday = Now.dayOfWeek;
+  char buf[64];
+  const std::size_t n = std::strftime(buf, sizeof buf, "%x", &tm);
+  return std::string(buf, n);
+}
+
+std::string HistoryTimeText(const DateTime &Now) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", Now.hour % 100, Now.minute % 100, Now.second % 100);
+  return buf;
 }
 
 } // namespace kc

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Clock.h"
+
 namespace kc {
 
 // Creates the folder with all missing parents; failures are ignored.
@@ -40,6 +42,11 @@ std::time_t HistoryFileTime(const std::string &Path);
 // result is bounded in length and never empty. Text is 8-bit (ANSI code
 // page); the result is UTF-8, as file names are here.
 std::string SafeFileNamePart(std::string_view Text);
+
+// The date in the locale's short form and the time as "hh.nn.ss", as
+// history file names carry them.
+std::string HistoryDateText(const DateTime &Now);
+std::string HistoryTimeText(const DateTime &Now);
 
 // The base of a history file name: "<base> <date> <time>", each part made
 // safe; Base is FileNameStoryPrefix formatted with the tab's caption and the

@@ -16,23 +16,6 @@ constexpr int kHistoryLineWidth = 300;
 
 } // namespace
 
-std::string HistoryDateText(const DateTime &Now) {
-  std::tm tm{};
-  tm.tm_year = Now.year - 1900;
-  tm.tm_mon = Now.month - 1;
-  tm.tm_mday = Now.day;
-  tm.tm_wday = Now.dayOfWeek;
-  char buf[64];
-  const std::size_t n = std::strftime(buf, sizeof buf, "%x", &tm);
-  return std::string(buf, n);
-}
-
-std::string HistoryTimeText(const DateTime &Now) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", Now.hour % 100, Now.minute % 100, Now.second % 100);
-  return buf;
-}
-
 TStorySaveResult SaveTranscriptFile(TCustomRichVista &Transcript, std::string_view Base, const std::string &Folder,
                                     bool AsRTF, const std::string &AppendTo, const DateTime &Now) {
   TStorySaveResult r;

@@ -10,11 +10,6 @@ namespace kc {
 
 class TCustomRichVista;
 
-// The name parts of a history file for the present moment: the short date
-// of the locale and the time as "hh.nn.ss".
-std::string HistoryDateText(const DateTime &Now);
-std::string HistoryTimeText(const DateTime &Now);
-
 struct TStorySaveResult {
   std::string Path;  // the file written; empty when nothing was written
   std::string Error; // why the write failed; empty when it did not fail
