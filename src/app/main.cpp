@@ -44,6 +44,31 @@ bool HaveDisplay() {
   return false;
 }
 
+// Creates the windows, runs the event loop (Exec: the GUI application's
+// also makes it the accessibility root) and closes: both modes end so.
+int RunStarted(kc::TKavetChatStartup &Startup, std::unique_ptr<kc::TKcInstanceChecker> &Guard, int (*Exec)()) {
+  try {
+    Startup.CreateWindows();
+  } catch (...) {
+    // Start-up is an entry point of its own: without its windows the
+    // program cannot run.
+    kc::LogCaughtException("start-up");
+    return 1;
+  }
+  std::fprintf(stderr, "kavetchat: running\n");
+  std::fflush(stderr);
+  int code = Exec();
+  try {
+    Startup.CloseMainWindow();
+  } catch (...) {
+    kc::LogCaughtException("shut-down");
+    code = 1;
+  }
+  // The claim goes while the event loop's objects still exist.
+  Guard.reset();
+  return code;
+}
+
 // The program's run with its windows.
 int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_ptr<kc::TKcInstanceChecker> &Guard) {
   kc::TKcApplication app(argc, argv);
@@ -68,24 +93,7 @@ int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_p
   };
   window.OnCloseRequested = close;
   kc::TerminationSignals termination([&](int) { close(); });
-  try {
-    startup.CreateWindows();
-  } catch (...) {
-    kc::LogCaughtException("start-up");
-    return 1;
-  }
-  std::fprintf(stderr, "kavetchat: running\n");
-  std::fflush(stderr);
-  int code = QApplication::exec();
-  try {
-    startup.CloseMainWindow();
-  } catch (...) {
-    kc::LogCaughtException("shut-down");
-    code = 1;
-  }
-  // The claim goes while the event loop's objects still exist.
-  Guard.reset();
-  return code;
+  return RunStarted(startup, Guard, &QApplication::exec);
 }
 
 } // namespace
@@ -160,25 +168,5 @@ int main(int argc, char **argv) {
     }
     QCoreApplication::exit(0);
   });
-  try {
-    startup.CreateWindows();
-  } catch (...) {
-    // Start-up is an entry point of its own: without its windows the
-    // program cannot run.
-    kc::LogCaughtException("start-up");
-    return 1;
-  }
-  std::fprintf(stderr, "kavetchat: running\n");
-  std::fflush(stderr);
-
-  int code = QCoreApplication::exec();
-  try {
-    startup.CloseMainWindow();
-  } catch (...) {
-    kc::LogCaughtException("shut-down");
-    code = 1;
-  }
-  // The claim goes while the event loop's objects still exist.
-  guard.reset();
-  return code;
+  return RunStarted(startup, guard, &QCoreApplication::exec);
 }
