@@ -74,43 +74,61 @@ bool ReadWholeFile(const std::string &Path, std::string &Out, std::string *Error
   return true;
 }
 
-bool WriteFileAtomically(const std::string &Path, std::string_view Data, std::string *Error) {
+namespace {
+
+// Writes Data whole and durably into a new temporary file beside Path, with
+// Mode; its name, empty on failure (Error then says why).
+std::string writeTempBeside(const std::string &Path, std::string_view Data, mode_t Mode, std::string *Error) {
   namespace fs = std::filesystem;
   const fs::path target(Path);
-  const fs::path dir = target.parent_path();
-  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   const int fd = ::mkstemp(name.data());
   if (fd < 0) {
     setError(Error, "Cannot create file", Path, errno);
-    return false;
+    return {};
   }
   const std::string tmp(name.data());
-  struct stat st {};
-  if (::stat(Path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  else ::fchmod(fd, 0644);
+  ::fchmod(fd, Mode);
   bool ok = writeAll(fd, Data) && ::fsync(fd) == 0;
   int err = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
     err = errno;
   }
-  if (ok && ::rename(tmp.c_str(), Path.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
   if (!ok) {
     ::unlink(tmp.c_str());
     setError(Error, "Cannot write file", Path, err);
-    return false;
+    return {};
   }
-  // Make the rename itself durable.
+  return tmp;
+}
+
+// Makes a new name in Path's folder durable.
+void syncFolderOf(const std::string &Path) {
+  const std::filesystem::path dir = std::filesystem::path(Path).parent_path();
   const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string &Path, std::string_view Data, std::string *Error) {
+  struct stat st {};
+  const mode_t mode = ::stat(Path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  const std::string tmp = writeTempBeside(Path, Data, mode, Error);
+  if (tmp.empty()) return false;
+  if (::rename(tmp.c_str(), Path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp.c_str());
+    setError(Error, "Cannot write file", Path, err);
+    return false;
+  }
+  syncFolderOf(Path);
   return true;
 }
 
@@ -118,43 +136,17 @@ CreateResult CreateNewFile(const std::string &Path, std::string_view Data, std::
   // Written whole under a temporary name first and then linked to its own
   // name, which fails when that is taken: a crash never leaves half a file
   // under the name, and nothing existing is replaced or followed.
-  namespace fs = std::filesystem;
-  const fs::path target(Path);
-  const fs::path dir = target.parent_path();
-  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    setError(Error, "Cannot create file", Path, errno);
-    return CreateResult::Failed;
-  }
-  const std::string tmp(name.data());
-  ::fchmod(fd, 0644);
-  bool ok = writeAll(fd, Data) && ::fsync(fd) == 0;
-  int err = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    setError(Error, "Cannot write file", Path, err);
-    return CreateResult::Failed;
-  }
+  const std::string tmp = writeTempBeside(Path, Data, 0644, Error);
+  if (tmp.empty()) return CreateResult::Failed;
   const bool linked = ::link(tmp.c_str(), Path.c_str()) == 0;
-  err = errno;
+  const int err = errno;
   ::unlink(tmp.c_str());
   if (!linked) {
     if (err == EEXIST) return CreateResult::Exists;
     setError(Error, "Cannot create file", Path, err);
     return CreateResult::Failed;
   }
-  const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
+  syncFolderOf(Path);
   return CreateResult::Created;
 }
 

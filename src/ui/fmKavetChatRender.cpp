@@ -210,8 +210,11 @@ int TTranscriptRenderer::EnsureUserTextStyle(const std::string &UserID, TColor C
 // ---------------------------------------------------------------------------
 // Animated emoticons
 
-int TTranscriptRenderer::CountGifs(const TCustomRichVista &Editor) {
-  int n = 0;
+namespace {
+
+// Calls Fn for every GIF animator the editor's control items hold, in item
+// order.
+template <class F> void forEachGif(const TCustomRichVista &Editor, F Fn) {
   for (int i = 0; i < Editor.ItemCountOf(); ++i) {
     if (Editor.ItemStyleOf(i) != rvsComponent) continue;
     std::string name;
@@ -219,24 +222,23 @@ int TTranscriptRenderer::CountGifs(const TCustomRichVista &Editor) {
     TRVVAlign valign = rvvaBaseline;
     TRVTag tag;
     Editor.GetControlItemInfo(i, name, control, valign, tag);
-    if (qobject_cast<TKcGIFAnimator *>(control)) ++n;
+    if (auto *gif = qobject_cast<TKcGIFAnimator *>(control)) Fn(*gif);
   }
+}
+
+} // namespace
+
+int TTranscriptRenderer::CountGifs(const TCustomRichVista &Editor) {
+  int n = 0;
+  forEachGif(Editor, [&](TKcGIFAnimator &) { ++n; });
   return n;
 }
 
 void TTranscriptRenderer::SetGifState(TCustomRichVista &Editor, bool Value, bool AnimateMode) {
-  for (int i = 0; i < Editor.ItemCountOf(); ++i) {
-    if (Editor.ItemStyleOf(i) != rvsComponent) continue;
-    std::string name;
-    TControl *control = nullptr;
-    TRVVAlign valign = rvvaBaseline;
-    TRVTag tag;
-    Editor.GetControlItemInfo(i, name, control, valign, tag);
-    auto *gif = qobject_cast<TKcGIFAnimator *>(control);
-    if (!gif) continue;
-    if (AnimateMode) gif->SetKcxAnimate(Value);
-    else gif->setVisible(Value);
-  }
+  forEachGif(Editor, [&](TKcGIFAnimator &Gif) {
+    if (AnimateMode) Gif.SetKcxAnimate(Value);
+    else Gif.setVisible(Value);
+  });
 }
 
 std::vector<TKcGIFAnimator *> TTranscriptRenderer::TranscriptGifs(const TCustomRichVista &Transcript) const {
