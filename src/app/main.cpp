@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,8 +56,7 @@ int RunStarted(kc::TKavetChatStartup &Startup, std::unique_ptr<kc::TKcInstanceCh
     kc::LogCaughtException("start-up");
     return 1;
   }
-  std::fprintf(stderr, "kavetchat: running\n");
-  std::fflush(stderr);
+  kc::WriteStderrLine("kavetchat: running");
   int code = Exec();
   try {
     Startup.CloseMainWindow();
@@ -96,9 +96,22 @@ int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_p
   return RunStarted(startup, Guard, &QApplication::exec);
 }
 
+int Run(int argc, char **argv);
+
 } // namespace
 
 int main(int argc, char **argv) {
+  kc::RouteQtMessagesToStderrQueue();
+  const int code = Run(argc, argv);
+  // What standard error has not taken by now is given up: a pipe nobody
+  // reads must not keep the program from ending.
+  kc::FlushStderr(std::chrono::seconds(2));
+  return code;
+}
+
+namespace {
+
+int Run(int argc, char **argv) {
   bool headless = false;
   std::string dumpFile;
   for (int i = 1; i < argc; ++i) {
@@ -170,3 +183,5 @@ int main(int argc, char **argv) {
   });
   return RunStarted(startup, guard, &QCoreApplication::exec);
 }
+
+} // namespace

@@ -38,7 +38,8 @@ bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime
 std::time_t HistoryFileTime(const std::string &Path);
 
 // Makes any text a safe part of a file name in the history folder: "/",
-// "\" and control characters become "_", leading dots and blanks go, the
+// "\" and control characters become "_", C1 controls and the marks that
+// reorder text (LRM, RLM, embeddings, overrides, isolates) go, leading dots and blanks go, the
 // result is bounded in length and never empty. Text is 8-bit (ANSI code
 // page); the result is UTF-8, as file names are here.
 std::string SafeFileNamePart(std::string_view Text);
