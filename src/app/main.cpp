@@ -5,7 +5,9 @@
 
 #include "core/IPUn.h"
 #include "core/StartupUn.h"
+#include "platform/IniStore.h"
 #include "platform/Log.h"
+#include "platform/ProgramKey.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -155,6 +157,10 @@ int Run(int argc, char **argv) {
     return 0;
   }
 
+  // Under the guard no other copy can be saving the settings now: what a
+  // save that was killed left beside the file can go.
+  kc::IniStore::removeStaleTemporaries(kc::programKeyFile());
+
   if (!headless) {
     if (!HaveDisplay()) {
       std::fputs("kavetchat: no display to show the windows on (DISPLAY and WAYLAND_DISPLAY are not set);\n"
@@ -181,7 +187,10 @@ int Run(int argc, char **argv) {
     }
     QCoreApplication::exit(0);
   });
-  return RunStarted(startup, guard, &QCoreApplication::exec);
+  const int code = RunStarted(startup, guard, &QCoreApplication::exec);
+  // A save that failed was reported on standard error; the exit code says
+  // it too, so that scripts notice.
+  return code == 0 && windows.SaveFailed() ? 1 : code;
 }
 
 } // namespace

@@ -80,6 +80,12 @@ struct TTalkTab {
   // The history file that already holds the messages this transcript let go
   // (empty while it let none go); the rest joins it when the talk is saved.
   std::string HistoryPath;
+  // Bytes this talk wrote to HistoryPath; past the per-talk bound no more
+  // is written (HistoryCapped), and the user was told once.
+  std::uint64_t HistoryBytes = 0;
+  bool HistoryCapped = false;
+  // A write failed and the user was told; cleared by the next one that works.
+  bool HistoryFailed = false;
 };
 
 class TTalkListModel {

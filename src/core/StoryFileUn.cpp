@@ -1,5 +1,7 @@
 #include "core/StoryFileUn.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <vector>
 
@@ -189,6 +191,41 @@ std::string SafeFileNamePart(std::string_view Text) {
 
 std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::string_view Time) {
   return SafeFileNamePart(Base) + " " + SafeFileNamePart(Date) + " " + SafeFileNamePart(Time);
+}
+
+std::vector<THistoryFileInfo> ListHistoryFiles(const std::string &Folder) {
+  std::string base = Folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  std::vector<THistoryFileInfo> files;
+  for (const FolderEntry &e : ListFolder(Folder)) {
+    if (e.IsLink || e.Kind != PathKind::File || !IsHistoryFileName(e.Name)) continue;
+    THistoryFileInfo f;
+    f.Path = base + e.Name;
+    const auto size = RegularFileSize(f.Path);
+    if (!size) continue;
+    f.Bytes = *size;
+    f.Time = HistoryFileTime(f.Path);
+    files.push_back(std::move(f));
+  }
+  std::stable_sort(files.begin(), files.end(),
+                   [](const THistoryFileInfo &a, const THistoryFileInfo &b) { return a.Time < b.Time; });
+  return files;
+}
+
+std::uint64_t TrimHistoryFolder(const std::string &Folder, std::uint64_t Target, const std::vector<std::string> &Keep,
+                                int &Deleted) {
+  Deleted = 0;
+  const std::vector<THistoryFileInfo> files = ListHistoryFiles(Folder);
+  std::uint64_t total = 0;
+  for (const THistoryFileInfo &f : files) total += f.Bytes;
+  for (const THistoryFileInfo &f : files) {
+    if (total <= Target) break;
+    if (std::find(Keep.begin(), Keep.end(), f.Path) != Keep.end()) continue;
+    if (!RemoveRegularFile(f.Path)) continue;
+    total -= f.Bytes;
+    ++Deleted;
+  }
+  return total;
 }
 
 std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, std::string_view Ext,
