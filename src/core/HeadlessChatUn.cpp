@@ -1,6 +1,7 @@
 #include "core/HeadlessChatUn.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cstdio>
 #include <ctime>
 
@@ -353,10 +354,27 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
   int index = FUsers.IndexOfID(id);
   if (index <= 0) index = FUsers.Append(record);
   if (index < 0) {
-    // A full list: the newcomer takes the record of the user gone longest.
-    index = FUsers.Reusable();
-    if (index <= 0) return;
+    // A full list: the newcomer takes a record nobody misses; users in a
+    // talk or a group are never made room for.
+    std::unordered_set<int> busyIndices;
+    std::unordered_set<std::string> busyIDs;
+    for (int i = 0; i < FTalks.Count(); ++i) {
+      const TTalkTab &t = *FTalks.Tab(i);
+      for (const TMemberButton &b : t.Members) busyIndices.insert(b.UserIndex);
+      if (t.Frame.TalkKind == tkPrivate || t.Frame.TalkKind == tkOtherGroup) busyIDs.insert(t.Frame.AutorGroupID);
+    }
+    index = FUsers.Reusable(
+        [&](int i) {
+          const RUserID *r = FUsers.Record(i);
+          return !r || r->GroupTag >= kBadListTag || busyIndices.count(i) > 0 || busyIDs.count(r->ID) > 0;
+        },
+        clock().now());
+    if (index <= 0) {
+      LogFailure("user list", "the user list is full; a newcomer is not listed");
+      return;
+    }
     ReleaseRecord(index);
+    FUsers.Renew(index);
   }
   *FUsers.Record(index) = record;
   FUsers.Touch(index);
@@ -381,6 +399,11 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
     FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
   }
   PlayEventSound(0);
+}
+
+void THeadlessChatWindows::NoteUserSpoke(std::string_view ID) {
+  const int index = FUsers.FindPresent(ID);
+  if (index > 0) FUsers.NoteSpoke(index, clock().now());
 }
 
 void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {

@@ -92,6 +92,7 @@ public:
   void HandleNewUser(const std::string &Text) override;
   void HandleUpdateInfo(const std::string &Text) override;
   void HandleDisconnect(const std::string &Text) override;
+  void NoteUserSpoke(std::string_view ID) override;
   void ShowNotification(const std::string &Format, const std::string &Alias, int Tab, std::int32_t ImageIndex,
                         const std::string &IP) override;
   void PlayEventSound(int N) override;

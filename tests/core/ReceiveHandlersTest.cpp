@@ -603,9 +603,11 @@ TEST_F(ReceiveTest, AFullUserListTakesNewcomersInTheRecordOfTheUserGoneLongest) 
     ASSERT_GE(w().Users().Append(r), 1);
   }
   ASSERT_EQ(w().UserCount(), static_cast<int>(TUserListModel::kMaxUsers + 1));
-  // Everybody present: the one heard of longest ago makes room.
-  EXPECT_EQ(join(bob), 1);
-  EXPECT_EQ(w().FindUserNode("{FAKE-1}"), -1);
+  // Everybody present and silent: the newest makes room.
+  const int newest = static_cast<int>(TUserListModel::kMaxUsers);
+  EXPECT_EQ(join(bob), newest);
+  EXPECT_EQ(w().FindUserNode("{FAKE-" + std::to_string(newest) + "}"), -1);
+  EXPECT_NE(w().FindUserNode("{FAKE-1}"), -1);
   // One gone: his record goes first, though he was heard of later.
   in(AnnounceDisconnectText(peer("{FAKE-500}", "fake", "10.0.2.2")));
   EXPECT_EQ(join(ann), 500);
