@@ -421,7 +421,7 @@ void TKavetChatNet::ResolveClaims() {
       continue;
     }
     auto tie = FSourceTies.find(it->first);
-    if (tie == FSourceTies.end() || tie->second.LastHeard < c.Since) {
+    if (tie == FSourceTies.end() || tie->second.LastHeard <= c.Since) {
       // The old address said nothing since: the user is there now.
       LogFailure("sender moved", "the user " + it->first + " speaks from " + c.IP + " now");
       FSourceTies[it->first] = TSourceTie{c.IP, now};

@@ -207,8 +207,11 @@ std::vector<THistoryFileInfo> ListHistoryFiles(const std::string &Folder) {
     f.Time = HistoryFileTime(f.Path);
     files.push_back(std::move(f));
   }
-  std::stable_sort(files.begin(), files.end(),
-                   [](const THistoryFileInfo &a, const THistoryFileInfo &b) { return a.Time < b.Time; });
+  std::sort(files.begin(), files.end(),
+                   [](const THistoryFileInfo &a, const THistoryFileInfo &b) {
+                     // Files of one second: their names carry the time too.
+                     return a.Time != b.Time ? a.Time < b.Time : a.Path < b.Path;
+                   });
   return files;
 }
 
