@@ -631,6 +631,92 @@ def scenario_talker_survives_new_flood(nodes):
     b.wait(lambda e: e["event"] == "message" and e["body"] == "answered", 10)
 
 
+def start_kavetchat(net, stderr):
+    home = tempfile.mkdtemp(prefix="kckavetchat-")
+    env = dict(os.environ)
+    for var, sub in (("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"),
+                     ("XDG_RUNTIME_DIR", "run"), ("HOME", "home")):
+        path = os.path.join(home, sub)
+        os.makedirs(path, mode=0o700, exist_ok=True)
+        env[var] = path
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    return home, env
+
+
+HOSTILE = [
+    ("clear screen", b"\x1b[2J\x1b[H"),
+    ("window title", b"\x1b]0;owned\x07"),
+    ("clipboard write", b"\x1b]52;c;aGk=\x1b\\"),
+    ("bell", b"ding\x07\x07"),
+    ("C1 controls", b"\x81\x8d\x9d\x9f"),
+    ("LRM and RLM", b"gpj.\xfeexe\xfd"),
+    ("DEL", b"x\x7fy"),
+]
+
+
+def scenario_hostile_text(nodes, net, kavetchat):
+    """Aliases and bodies with terminal escapes, C1 controls and the marks
+    that turn text round: kavetchat prints none of them raw, and the
+    history file names it writes hold none of them."""
+    a = nodes[0]
+    home, env = start_kavetchat(net, None)
+    # Hebrew code page: it has LRM and RLM; its undefined bytes are C1.
+    env["KAVET_CODEPAGE"] = "1255"
+    log = os.path.join(home, "stderr.log")
+    wire = wire_socket()
+    with open(log, "wb") as err:
+        proc = subprocess.Popen(["ip", "netns", "exec", net.names[-1], kavetchat, "--headless",
+                                 "--interface", "eth0"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err, env=env)
+    try:
+        kc_id = None
+        end = time.monotonic() + 20
+        while kc_id is None and time.monotonic() < end:
+            for d, addr in drain(wire, 0.3):
+                if d.startswith(b"NEW!^:^$") and addr[0] != a.ip:
+                    kc_id = field_of(d, b"ID")
+        assert kc_id, "kavetchat's announcement was not seen"
+        sender = raw_socket()
+        bcast = (SUBNET + ".255", PORT)
+        for i, (name, evil) in enumerate(HOSTILE):
+            uid = b"{EVIL-%d}" % i
+            fields = (b"<ALIAS>" + evil + b"</ALIAS><IP>198.18.0.254</IP><ID>" + uid
+                      + b"</ID><MAC></MAC><IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>")
+            sender.sendto(b"NEW!^:^$" + fields, bcast)
+            sender.sendto(b"MESSAGE!^:^$" + fields + b"<MESSAGESTR>" + evil + b"</MESSAGESTR>", bcast)
+            sender.sendto(b"MESSAGETOUSER!^:^$<FROMUSERID>" + kc_id + b"</FROMUSERID>" + fields
+                          + b"<MESSAGESTR>" + evil + b"</MESSAGESTR>", bcast)
+        settle(1.5)
+        proc.send_signal(15)
+        try:
+            proc.wait(30)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("kavetchat did not end after SIGTERM")
+        with open(log, "rb") as f:
+            out = f.read()
+        assert b"EVIL" in out or b"talk" in out, out[:2000]
+        for raw in (b"\x1b", b"\x07", b"\x7f"):
+            assert raw not in out, (raw, out[:3000])
+        text = out.decode("utf-8")
+        bad = [c for c in text if (ord(c) < 0x20 and c != "\n") or 0x80 <= ord(c) <= 0x9f
+               or c in "\u200e\u200f\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069\u061c"]
+        assert bad == [], [hex(ord(c)) for c in bad]
+        assert "\\u200F" in text and "\\x1B]0;owned\\x07" in text, text[:3000]
+        folder = os.path.join(home, "data", "kavet-chat", "History")
+        names = os.listdir(folder)
+        assert len(names) >= 2, names
+        for n in names:
+            bad = [c for c in n if ord(c) < 0x20 or 0x7f <= ord(c) <= 0x9f
+                   or c in "\u200e\u200f\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069\u061c"]
+            assert bad == [], (n, bad)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        shutil.rmtree(home, ignore_errors=True)
+
+
 def scenario_stderr_unread(nodes, net, kavetchat):
     """kavetchat with standard error a pipe nobody reads, under a flood of
     messages it prints: SIGTERM still ends it in order, and it saves."""
@@ -698,6 +784,7 @@ SCENARIOS = {
     "history_bound": (2, scenario_history_bound, {"args": ["--history-limits", "200000", "400000"]}),
     "talker_survives_new_flood": (2, scenario_talker_survives_new_flood),
     "stderr_unread": (1, scenario_stderr_unread, {"kavetchat": True}),
+    "hostile_text": (1, scenario_hostile_text, {"kavetchat": True}),
 }
 
 
