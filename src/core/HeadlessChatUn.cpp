@@ -142,6 +142,9 @@ bool THeadlessChatWindows::HistoryRoomFor(const TTalkTab &Tab, std::uint64_t Byt
 void THeadlessChatWindows::AppendHistory(TTalkTab &Tab, const std::string &Text) {
   try {
     if (Tab.HistoryCapped) return;
+    // A file the windows wrote whole counts with what it holds already.
+    if (!Tab.HistoryPath.empty() && Tab.HistoryBytes == 0)
+      Tab.HistoryBytes = RegularFileSize(Tab.HistoryPath).value_or(0);
     if (Tab.HistoryBytes + Text.size() > HistoryLimits.TalkFileBytes) {
       // One notice; the talk goes on, its file stays as it is.
       Tab.HistoryCapped = true;
