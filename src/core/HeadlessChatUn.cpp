@@ -38,7 +38,18 @@ std::string trimLineBreaks(std::string s) {
 
 } // namespace
 
-THeadlessChatWindows::~THeadlessChatWindows() { IniStore::setSaveFailureHandler(nullptr); }
+namespace {
+
+// The windows that tell the user of failed settings saves: the last made.
+THeadlessChatWindows *gSaveReporter = nullptr;
+
+} // namespace
+
+THeadlessChatWindows::~THeadlessChatWindows() {
+  if (gSaveReporter != this) return;
+  gSaveReporter = nullptr;
+  IniStore::setSaveFailureHandler(nullptr);
+}
 
 void THeadlessChatWindows::ReportSaveFailure(const std::string &Text) {
   FSaveFailed = true;
@@ -49,9 +60,11 @@ void THeadlessChatWindows::ReportSaveFailure(const std::string &Text) {
 THeadlessChatWindows::THeadlessChatWindows(std::string Key) : FKey(std::move(Key)) {
   // A settings file that cannot be written keeps its old contents; the
   // changes wait in memory for the next save, and the user hears of it.
-  IniStore::setSaveFailureHandler([this](const std::string &Path, const std::string &Reason) {
+  gSaveReporter = this;
+  IniStore::setSaveFailureHandler([](const std::string &Path, const std::string &Reason) {
     (void)Path;
-    ReportSaveFailure("The settings could not be saved (" + Reason + "); the next save tries again.");
+    if (gSaveReporter)
+      gSaveReporter->ReportSaveFailure("The settings could not be saved (" + Reason + "); the next save tries again.");
   });
   // What leaves a full transcript goes to the talk's history first, so that
   // the history of a talk holds every message however long it ran.
