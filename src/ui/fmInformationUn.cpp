@@ -1,5 +1,6 @@
 #include "ui/fmInformationUn.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include "core/LngUn.h"
 #include "core/iniFileUn.h"
 #include "platform/CodePage.h"
+#include "platform/GuiTimer.h"
 #include "platform/ImageList.h"
 #include "platform/SpecialFolders.h"
 #include "toolbars/TBSkinPlus.h"
@@ -334,7 +336,21 @@ QString TfmInformation::HeaderText() const { return lbHeaderText1->text(); }
 void TfmInformation::ShowQuietly() {
   setModal(false);
   setAttribute(Qt::WA_ShowWithoutActivating, true);
+  FReturnFocusTo = QApplication::focusWidget();
+  FQuietUntil = FReturnFocusTo ? monotonicMs() + kQuietMs : 0;
   show();
+}
+
+void TfmInformation::changeEvent(QEvent *Event) {
+  QDialog::changeEvent(Event);
+  if (Event->type() != QEvent::ActivationChange || !isActiveWindow() || FQuietUntil == 0) return;
+  const bool caused = monotonicMs() <= FQuietUntil;
+  FQuietUntil = 0;
+  // The keys stay with what the user was typing into.
+  if (caused && FReturnFocusTo) {
+    FReturnFocusTo->activateWindow();
+    FReturnFocusTo->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void TfmInformation::showEvent(QShowEvent *Event) {

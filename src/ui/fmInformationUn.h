@@ -10,6 +10,7 @@
 // text. The dialog can be shown without taking the focus (ShowQuietly), so
 // that a notice from the network never takes the keys the user is typing.
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -90,7 +91,11 @@ public:
   // The header text of the shown page, as SetLanguage set it.
   QString HeaderText() const;
 
-  // Shows the dialog without modality and without taking the focus.
+  // Shows the dialog without modality and without taking the focus: where
+  // the window system activates it all the same, the activation that comes
+  // within kQuietMs of showing goes back to the window and widget that had
+  // it. Later activations (the user clicking it) stay.
+  static constexpr int kQuietMs = 500;
   void ShowQuietly();
 
   // ---- the widgets, as the window description names them
@@ -124,6 +129,7 @@ public:
 
 protected:
   void showEvent(QShowEvent *Event) override;
+  void changeEvent(QEvent *Event) override;
 
 private:
   void BuildSendFilePage();
@@ -134,6 +140,8 @@ private:
 
   std::string FKey;
   int FPage = kPageSendFile;
+  QPointer<QWidget> FReturnFocusTo;
+  long long FQuietUntil = 0;
 };
 
 } // namespace kc

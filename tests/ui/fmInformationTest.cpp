@@ -3,6 +3,7 @@
 // a language file, shown as plain text whatever a peer put into them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <fstream>
 
 #include "core/iniFileUn.h"
+#include "platform/GuiTimer.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "ui/OfferedFileIconUn.h"
@@ -231,6 +233,29 @@ TEST_F(InformationTest, ShownQuietlyItIsNotModalAndTakesNoFocus) {
   EXPECT_TRUE(d.isVisible());
   // Showing reads the texts.
   EXPECT_EQ(d.HeaderText(), QStringLiteral("\u0421onfirmation of reception of files"));
+}
+
+TEST_F(InformationTest, TheActivationShowingCausesGoesBackButTheUsersStays) {
+  ManualTimerClock clock;
+  QWidget typing;
+  auto *edit = new QLineEdit(&typing);
+  typing.show();
+  QApplication::setActiveWindow(&typing);
+  edit->setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), edit);
+  TfmInformation d(key);
+  d.ShowQuietly();
+  // However the window system treats a window shown without activation.
+  d.activateWindow();
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &typing);
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+  // Later the user turns to the dialog himself.
+  clock.advance(TfmInformation::kQuietMs + 100);
+  d.activateWindow();
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &d);
 }
 
 } // namespace

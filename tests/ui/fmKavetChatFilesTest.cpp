@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMimeData>
+#include <QTest>
 #include <QUrl>
 
 #include <fstream>
@@ -161,8 +162,12 @@ TEST_F(FilesWindowTest, FilesDroppedFromTheFileManagerBecomeIcons) {
 }
 
 TEST_F(FilesWindowTest, TwoOfferedFilesOneConfirmationAndTheFirstCanBeRequested) {
-  QWidget *focus = &input();
+  // The user is typing in the input box of the active window.
+  w->show();
+  QApplication::setActiveWindow(w.get());
   input().setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), &input());
   w->RenderTalkMessage(0, from("{BORIS}", "take" + fileBlock("{BORIS}", "198.18.0.2", "C:\\dir\\a.txt") +
                                               fileBlock("{BORIS}", "198.18.0.2", "/home/boris/a.txt")));
   EXPECT_EQ(w->FileOfferConfirmationCount(), 1);
@@ -175,9 +180,9 @@ TEST_F(FilesWindowTest, TwoOfferedFilesOneConfirmationAndTheFirstCanBeRequested)
   EXPECT_EQ(d->lbUserName->text(), QStringLiteral("Boris"));
   EXPECT_EQ(d->lbUserIP->text(), QStringLiteral("198.18.0.2"));
   EXPECT_TRUE(sent.empty()) << "nothing is requested before OK";
-  if (QApplication::focusWidget()) {
-    EXPECT_EQ(QApplication::focusWidget(), focus);
-  }
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), &input()) << "the confirmation took the keys";
+  EXPECT_EQ(QApplication::activeWindow(), w.get());
 
   d->tvFiles->SetNodeChecked(d->tvFiles->Node(1), false);
   d->edFolder->setText("/home/anna");
@@ -253,6 +258,15 @@ TEST_F(FilesWindowTest, AClickOnAnOfferedFileInTheTranscriptOpensItsMenu) {
   EXPECT_EQ(menus, 0);
   view.OnRVMouseUp(&view, rvmbLeft, {}, fileItem, 1, 1);
   EXPECT_EQ(menus, 1);
+  EXPECT_EQ(w->SelectedOfferedFile, OfferedFileIndexOfItem(view, fileItem));
+  // The same with the mouse on the icon.
+  w->show();
+  view.ReformatDocument();
+  int left = 0, top = 0;
+  ASSERT_TRUE(view.RVData()->GetItemClientCoords(fileItem, left, top));
+  w->SelectedOfferedFile = -1;
+  QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(left + 4, top + 4));
+  EXPECT_EQ(menus, 2);
   EXPECT_EQ(w->SelectedOfferedFile, OfferedFileIndexOfItem(view, fileItem));
 
   // Another user's file: only "Get file or folder", which opens his
