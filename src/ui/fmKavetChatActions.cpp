@@ -242,7 +242,7 @@ void TMainActionList::MakeActions() {
   for (TTBAction *a : {&actAbout, &actUserNetProfile, &actUserMyProfile, &actMailUser, &actMailGroup,
                        &actStayOnTopUserList, &actShowUserList, &actMessageToUser, &actMessageToGroup,
                        &actAnsweringMachine, &actAnsweringmachineOptions, &actShowHistoryMessage, &actSelectImageMood,
-                       &actSelectGifMood, &actHideProgramm, &actInsertFile, &actInsertFolder, &actOpenFileOrFolder,
+                       &actSelectGifMood, &actInsertFile, &actInsertFolder, &actOpenFileOrFolder,
                        &actSaveAsFileOrFolder, &actGetFileOrFolder})
     a->SetEnabled(false);
 }

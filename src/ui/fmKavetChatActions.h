@@ -6,7 +6,7 @@
 //
 // Actions whose target is not built yet (user list, profiles, history
 // dialog, auto-reply, emoticon pickers, offered-file commands, about box,
-// tray minimising, languages) are disabled; their checked states are still
+// languages) are disabled; their checked states are still
 // settings and make the round trip through the store.
 #include <QPointer>
 #include <QString>

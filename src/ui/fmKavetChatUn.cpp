@@ -111,6 +111,7 @@ void TfmKavetChat::BuildComponents() {
   MyImage->setAccessibleName(QStringLiteral("Own picture"));
   MyImage->setScaledContents(true);
   MyImage->setGeometry(1, 2, 16, 16);
+  BuildNotices();
 
   LayOut();
 }
@@ -205,6 +206,7 @@ void TfmKavetChat::CloseMainWindow() {
   FHost->EndClose();
   FTimer.stop();
   FDumpTimer.stop();
+  CloseNotices();
   hide();
 }
 
@@ -218,6 +220,7 @@ void TfmKavetChat::closeEvent(QCloseEvent *Event) {
 void TfmKavetChat::showEvent(QShowEvent *Event) {
   QWidget::showEvent(Event);
   if (FFirstShow) {
+    PlayEventSound(3);
     FFirstShow = false;
     FTimer.start(500, [this] {
       FTimer.stop();
@@ -250,7 +253,7 @@ void TfmKavetChat::ShowOwnIdentity() {
 }
 
 void TfmKavetChat::ShowNotice(const QString &Text) {
-  KcStatusBar->SetPanelText(kNoticePanel, Text);
+  SetStatusPanel(kNoticePanel, Text);
   Changed();
 }
 

@@ -120,7 +120,7 @@ const ActionRow kActions[] = {
     {"actSelectGifMood", "Insert animation", 0, false, false},
     {"actStopAnimation", "Stop gif animation", 0, false, true},
     {"actShowAnimation", "Hide gif animation", 0, false, true},
-    {"actHideProgramm", "Hide Programm in Trey when minimize", 0, false, false},
+    {"actHideProgramm", "Hide Programm in Trey when minimize", 0, false, true},
     {"actInsertFile", "actInsertFile", 0, false, false},
     {"actInsertFolder", "actInsertFolder", 0, false, false},
     {"actCloseTalk", "Close talk", 0, false, true},
