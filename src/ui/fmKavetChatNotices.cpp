@@ -144,7 +144,9 @@ void TfmKavetChat::ShowNotification(const std::string &Format, const std::string
   const QString text = qs(FormatText(Format, {bracket}));
   SetStatusPanel(kNoticePanel, QStringLiteral("       ") + text);
 
-  if (CoolTrayIcon) CoolTrayIcon->SetCycleIcons(true);
+  // Started once: restarting it with every message of a flood would hold
+  // the icon on its first frame.
+  if (CoolTrayIcon && !CoolTrayIcon->CycleIcons()) CoolTrayIcon->SetCycleIcons(true);
 
   imUserImage->clear();
   if (ilProfilesImage16x16.ValidIndex(ImageIndex))

@@ -10,6 +10,7 @@
 #include <QLabel>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,17 @@ TEST_F(NoticesTest, ThreeNoticesWithinFiveSecondsKeepTheLastAndClearFiveSecondsA
   EXPECT_FALSE(w->CoolTrayIcon->CycleIcons());
   EXPECT_EQ(w->CoolTrayIcon->IconIndex(), 0);
   EXPECT_FALSE(w->TimerHintInformation.active());
+}
+
+TEST_F(NoticesTest, TheTrayIconAnimatesThroughAFloodOfNotices) {
+  ASSERT_GT(w->ilTreyAnimation.Count(), 1);
+  std::set<int> frames;
+  for (int i = 0; i < 30; ++i) {
+    notice("Boris");
+    timers.advance(100);
+    frames.insert(w->CoolTrayIcon->IconIndex());
+  }
+  EXPECT_GT(frames.size(), 1u);
 }
 
 TEST_F(NoticesTest, PanelWidthFollowsTheTextBetween30And200AndThePictureFollowsThePanels) {
