@@ -1,7 +1,6 @@
 // The main window's notices: the last status panel with the sender's small
 // picture, the tray icon with its animation and menu, the desktop's
 // notification (or the tray's own message), and the event sounds.
-#include <QCursor>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
@@ -11,6 +10,7 @@
 
 #include "core/ConstUnit.h"
 #include "platform/CodePage.h"
+#include "platform/DesktopMetrics.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "ui/ArtUn.h"
@@ -90,7 +90,7 @@ void TfmKavetChat::BuildNotices() {
   CoolTrayIcon->OnClick = [this](TCoolTrayIcon *) { CoolTrayIconClick(); };
   CoolTrayIcon->OnMouseDown = [this](TCoolTrayIcon *, TMouseButton Button, unsigned, QPoint) {
     if (Button != TMouseButton::mbRight) return;
-    if (FActions) FActions->pmTrey().Popup(QCursor::pos());
+    if (FActions) FActions->pmTrey().Popup(cursorPosition());
   };
 
   kcWaveAction = new TKcWavePlayer(this);
