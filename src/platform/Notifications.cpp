@@ -10,6 +10,8 @@
 
 #include <utility>
 
+#include "platform/GuiTimer.h"
+
 namespace kc {
 
 namespace {
@@ -19,6 +21,8 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 // A daemon that has not answered by then is taken as gone.
 constexpr int kCallTimeoutMs = 2000;
+// How long "no daemon" holds before the bus is asked again.
+constexpr long long kRecheckMs = 30000;
 
 NotificationBusFactory &factory() {
   static NotificationBusFactory f;
@@ -142,7 +146,9 @@ DesktopNotifier::~DesktopNotifier() {
 }
 
 bool DesktopNotifier::available() {
+  if (FAvailable == false && monotonicMs() - FAskedMs >= kRecheckMs) FAvailable.reset();
   if (!FAvailable) {
+    FAskedMs = monotonicMs();
     FAvailable = FBus && FBus->available();
     if (*FAvailable) FMarkup = FBus->capabilities().contains(QStringLiteral("body-markup"));
   }
@@ -185,6 +191,7 @@ void DesktopNotifier::answered(std::optional<std::uint32_t> Id) {
   if (!Id) {
     // No daemon any more: the caller shows its notices another way.
     FAvailable = false;
+    FAskedMs = monotonicMs();
     FWaiting.reset();
     FId = 0;
     return;

@@ -78,8 +78,9 @@ public:
   DesktopNotifier(const DesktopNotifier &) = delete;
   DesktopNotifier &operator=(const DesktopNotifier &) = delete;
 
-  // Whether notifications can be shown (asked of the bus once; a failed
-  // call makes it false for good, so callers fall back at once).
+  // Whether notifications can be shown. The bus is asked once; a "no" (or
+  // a failed call) holds for 30 s, so callers fall back at once, and a
+  // daemon that starts or comes back later is found again.
   bool available();
   // Shows Summary and Body (plain text) for TimeoutMs, replacing the one
   // shown before. False when there is no daemon.
@@ -99,6 +100,7 @@ private:
   std::unique_ptr<NotificationBus> FBus;
   QString FAppName, FAppIcon, FDesktopEntry;
   std::optional<bool> FAvailable;
+  long long FAskedMs = 0;
   bool FMarkup = false;
   std::uint32_t FId = 0;
   bool FInFlight = false;

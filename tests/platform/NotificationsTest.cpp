@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/GuiTimer.h"
 #include "support/RecordingNotificationBus.h"
 
 using namespace kc;
@@ -84,6 +85,7 @@ TEST(DesktopNotifier, AFloodWaitsForTheDaemonAndSendsOnlyTheNewest) {
 }
 
 TEST(DesktopNotifier, NoDaemonOrAFailedCallTellsTheCallerToFallBack) {
+  ManualTimerClock clock;
   Fixture none;
   none.log->available = false;
   none.make();
@@ -97,6 +99,19 @@ TEST(DesktopNotifier, NoDaemonOrAFailedCallTellsTheCallerToFallBack) {
   EXPECT_FALSE(failing.notifier->available());
   EXPECT_FALSE(failing.notifier->show(QStringLiteral("a"), QStringLiteral("b"), 1000));
   EXPECT_EQ(failing.log->calls.size(), 1u);
+
+  // A daemon that comes (back) is found again after a while.
+  none.log->available = true;
+  failing.log->fail = false;
+  clock.advance(29999);
+  EXPECT_FALSE(none.notifier->show(QStringLiteral("a"), QStringLiteral("b"), 1000));
+  EXPECT_FALSE(failing.notifier->show(QStringLiteral("a"), QStringLiteral("b"), 1000));
+  clock.advance(1);
+  EXPECT_TRUE(none.notifier->show(QStringLiteral("a"), QStringLiteral("b"), 1000));
+  EXPECT_TRUE(failing.notifier->show(QStringLiteral("a"), QStringLiteral("b"), 1000));
+  EXPECT_EQ(none.log->calls.size(), 1u);
+  EXPECT_EQ(failing.log->calls.size(), 2u);
+  EXPECT_EQ(failing.log->calls.back().replacesId, 0u);
 }
 
 TEST(DesktopNotifier, ClickOnTheShownOneOnlyAndClosedOnesStartAfresh) {
