@@ -161,7 +161,9 @@ void TfmKavetChat::ShowNotification(const std::string &Format, const std::string
   TimerHintInformation.start(kNoticeMs, [this] { TimerHintInformationTimer(); });
 
   // The desktop's notification where there is a daemon, else the tray's.
-  if (!FNotifier || !FNotifier->show(title, text, kBalloonSeconds * 1000))
+  // A notification's summary is never empty: the program's name stands in.
+  const QString summary = title.isEmpty() ? QStringLiteral("Kavet Chat") : title;
+  if (!FNotifier || !FNotifier->show(summary, text, kBalloonSeconds * 1000))
     if (CoolTrayIcon) CoolTrayIcon->ShowBalloonHint(title, text, kBalloonSeconds, TBalloonHintIcon::bitInfo);
   Changed();
 }

@@ -131,7 +131,9 @@ def main():
         node.send("profile ALIAS_ <b>Nora&Co</b>")
         node.sync()
         node.wait(lambda e: e["event"] == "user" and e["change"] == "new", 15)
-        window.wait_state(lambda s: "Nora" in s["status"][5], 15)
+        arrival = wait_until(lambda: [c for c in monitor.calls() if c["id"] is not None], 15)
+        check(arrival and "connect" in arrival[0]["args"][4], "an arrival raises a notification: %s"
+              % (arrival and arrival[0]["args"][4]))
         time.sleep(1.0)
 
         # A message: one Notify; the next one replaces it.

@@ -177,6 +177,9 @@ TEST_F(NoticesTest, TheNameInBracketsFallsBackToTheAddress) {
     notice(r.alias, 0, r.ip);
     EXPECT_EQ(panel(TfmKavetChat::kNoticePanel), QStringLiteral("       ") + QString::fromUtf8(r.text)) << r.name;
   }
+  // A notification's summary is never empty.
+  EXPECT_EQ(log->calls.back().summary, QStringLiteral("Kavet Chat"));
+  EXPECT_EQ(log->calls[1].summary, QStringLiteral("[198.18.0.2]"));
 }
 
 TEST_F(NoticesTest, AClickOpensTheNoticesTalkAndNothingOnceItsTabClosed) {
