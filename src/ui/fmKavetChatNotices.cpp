@@ -226,11 +226,13 @@ void TfmKavetChat::ApplyMinimizeToTray(bool On) {
 void TfmKavetChat::CoolTrayIconClick() {
   if (CoolTrayIcon) CoolTrayIcon->ShowMainForm();
   WakeMainWindow();
-  if (CoolTrayIcon) {
-    CoolTrayIcon->SetCycleIcons(false);
-    CoolTrayIcon->SetIconIndex(0);
-    CoolTrayIcon->SetIconVisible(false);
-  }
+}
+
+void TfmKavetChat::HideTrayIcon() {
+  if (!CoolTrayIcon) return;
+  CoolTrayIcon->SetCycleIcons(false);
+  CoolTrayIcon->SetIconIndex(0);
+  CoolTrayIcon->SetIconVisible(false);
 }
 
 } // namespace kc

@@ -194,6 +194,7 @@ void TfmKavetChat::WakeMainWindow() {
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   raise();
   activateWindow();
+  HideTrayIcon();
 }
 
 void TfmKavetChat::CloseMainWindow() {

@@ -185,6 +185,8 @@ public:
   void imUserImageClick();
   void KcStatusBarResize();
   void CoolTrayIconClick();
+  // The window is back: the tray icon stops and goes.
+  void HideTrayIcon();
   QLabel *imUserImage = nullptr;
   TCustomImageList ilTreyAnimation{16, 16};
   QPointer<TCoolTrayIcon> CoolTrayIcon;

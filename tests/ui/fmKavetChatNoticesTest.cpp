@@ -379,6 +379,19 @@ TEST_P(MinimiseToTray, HidesOnlyIntoATrayThatIsThereAndAClickBringsItBack) {
 INSTANTIATE_TEST_SUITE_P(Table, MinimiseToTray, ::testing::ValuesIn(kTrayRows),
                          [](const auto &Info) { return std::string(Info.param.name); });
 
+TEST_F(NoticesTest, ASecondStartBringsTheWindowOutOfTheTray) {
+  w->ApplyMinimizeToTray(true);
+  w->show();
+  QApplication::processEvents();
+  w->setWindowState(Qt::WindowMinimized);
+  QApplication::processEvents();
+  ASSERT_FALSE(w->isVisible());
+  ASSERT_TRUE(tray->shown);
+  w->WakeMainWindow();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(tray->shown);
+}
+
 TEST_F(NoticesTest, TrayMenuOpenAndCloseReachTheWindow) {
   bool closed = false;
   w->OnCloseRequested = [&] { closed = true; };
