@@ -172,10 +172,20 @@ def main():
         trayer = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                                    "--height", "24", "--SetDockType", "true"],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1.5)
-        wid = window.focus()
-        subprocess.run(["xdotool", "windowminimize", str(int(wid, 16))], check=True)
-        s = window.wait_state(lambda s: not s["window"]["visible"], 10)
+        check(wait_until(lambda: subprocess.run(["xdotool", "search", "--classname", "trayer"],
+                                                stdout=subprocess.DEVNULL).returncode == 0, 10), "trayer started")
+        # The tray host announces itself to running programs shortly after
+        # its window appears: a minimise before that stays on the desktop.
+        s = None
+        for _ in range(3):
+            time.sleep(1.0)
+            wid = window.focus()
+            subprocess.run(["xdotool", "windowminimize", str(int(wid, 16))], check=True)
+            s = window.wait_state(lambda s: not s["window"]["visible"], 5)
+            if s is not None:
+                break
+            subprocess.run(["wmctrl", "-i", "-a", wid], check=True)
+            window.wait_state(lambda s: s["window"]["visible"] and not s["window"]["minimized"], 10)
         check(s is not None, "with a tray minimising hides the window")
         icon = wait_until(lambda: tray_icon_window(window.proc.pid), 10)
         check(icon is not None, "the tray icon is there")
