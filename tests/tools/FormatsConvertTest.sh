@@ -56,6 +56,22 @@ if command -v soffice >/dev/null; then
     say "LibreOffice made no text of our RTF"; cat "$work/soffice.log"
   fi
 fi
+# Raised and lowered runs: LibreOffice reads all the text after them, and
+# the paragraph break, from what we write.
+cat >"$work/shift.rtf" <<'RTF'
+{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fnil\fcharset0 Arial;}}
+\pard Water is H{\sub 2}O and energy is mc{\super 2} in the text after them.\par
+\pard The second paragraph follows x{\super n} and y{\sub k} to its end.\par
+}
+RTF
+"$rvtool" convert --to rtf "$work/shift.rtf" "$work/shift2.rtf" || say "shift rtf"
+"$rvtool" convert --to txt "$work/shift.rtf" "$work/shift.txt" || say "shift txt"
+if command -v soffice >/dev/null; then
+  mkdir -p "$work/los"
+  rtf_soffice "$work" --convert-to "txt:Text (encoded):UTF8" --outdir "$work/los" "$work/shift2.rtf"
+  diff <(nonblank "$work/shift.txt") <(nonblank "$work/los/shift2.txt" | sed 's/^\xef\xbb\xbf//') ||
+    say "LibreOffice reads other text around raised and lowered runs"
+fi
 # HTML, both flavours: tidy finds no errors (warnings are the old tags'),
 # and the page's text is our text export. A list document from RTF checks
 # the list elements, and its markers written as text.
@@ -132,6 +148,9 @@ for form in html html-css; do
   # The numbers a browser gives the list items are the document's.
   diff <(listnumbers "$work/list-$form.html") <(nonblank "$work/list.txt" | sed -nE 's/^([0-9]+|[a-z])[.)] .*/\1/p') ||
     say "the list in $form numbers its items otherwise"
+  # The shorthand "list-style" resets the numbering type: browsers would
+  # show numbered lists with bullets.
+  grep -q 'list-style:' "$work/list-$form.html" && say "the list in $form uses the list-style shorthand"
   "$rvtool" convert --to $form --markers-as-text "$work/list.rtf" "$work/listm-$form.html" || say "list $form"
   grep -q '<LI\|<OL\|<UL' "$work/listm-$form.html" && say "markers as text still make list elements in $form"
   # The marker's own HTML has no blank after it.
