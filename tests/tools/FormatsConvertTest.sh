@@ -72,6 +72,17 @@ if command -v soffice >/dev/null; then
   diff <(nonblank "$work/shift.txt") <(nonblank "$work/los/shift2.txt" | sed 's/^\xef\xbb\xbf//') ||
     say "LibreOffice reads other text around raised and lowered runs"
 fi
+# A metafile picture from RTF keeps its size through RVF, read again and
+# again (a plain metafile carries no size of its own).
+# A header of 9 words (records of 12 words in all) and the end record.
+printf '{\\rtf1\\ansi{\\pict\\wmetafile8\\picw2540\\pich1270 %s%s%s}\\par}\n' \
+  010009000003 0c0000000000030000000000 030000000000 >"$work/wmf.rtf"
+"$rvtool" convert --to rvf "$work/wmf.rtf" "$work/wmf1.rvf" || say "metafile to rvf"
+"$rvtool" convert --to rvf "$work/wmf1.rvf" "$work/wmf2.rvf" || say "metafile rvf again"
+"$rvtool" format --width 400 --fake 8,10,2 "$work/wmf1.rvf" >"$work/wmf1.fmt" || say "format metafile"
+"$rvtool" format --width 400 --fake 8,10,2 "$work/wmf2.rvf" >"$work/wmf2.fmt" || say "format metafile again"
+grep -q '^0 0 0 [0-9-]* [0-9-]* 98 50' "$work/wmf1.fmt" || { say "the metafile is not 96 x 48 (98 x 50 with its spacing)"; cat "$work/wmf1.fmt"; }
+diff "$work/wmf1.fmt" "$work/wmf2.fmt" || say "the metafile changed through RVF"
 # HTML, both flavours: tidy finds no errors (warnings are the old tags'),
 # and the page's text is our text export. A list document from RTF checks
 # the list elements, and its markers written as text.
