@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the RVF reader, as a whole-document load and as
-// an insertion. What reads is written again, and what that gives must read
-// back to the same bytes when written once more.
+// an insertion. What reads is written again, and must read back, whole;
+// and what that gives must read back to the same bytes when written once
+// more.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string first;
     kc::SaveRvfToStream(a.doc, first, false, &layout);
     TFuzzDoc b(o);
-    if (!kc::LoadRvfFromStream(b.doc, first, &layout).Ok) std::abort();
+    const kc::TRVFReadResult back = kc::LoadRvfFromStream(b.doc, first, &layout);
+    if (!back.Ok || back.CutShort) std::abort();
     if (b.doc.GetItemCount() != a.doc.GetItemCount()) std::abort();
     std::string second;
     kc::SaveRvfToStream(b.doc, second, false, &layout);

@@ -499,6 +499,26 @@ std::unique_ptr<TBitmap> TMetafile::singleBitmap() const {
   return bmp;
 }
 
+std::string TMetafile::saveToBytes() const {
+  if (enhanced_ || width_ <= 0 || height_ <= 0 || !plainWmfHeader(data_, 0)) return data_;
+  std::string out;
+  auto put16 = [&out](uint16_t v) {
+    out += char(v & 0xFF);
+    out += char(v >> 8);
+  };
+  put16(uint16_t(kPlaceableKey & 0xFFFF));
+  put16(uint16_t(kPlaceableKey >> 16));
+  put16(0);                                                    // handle
+  for (int v : {0, 0, width_, height_}) put16(uint16_t(v));    // bounds
+  put16(96);                                                   // units an inch: pixels
+  put16(0);                                                    // reserved
+  put16(0);
+  uint16_t sum = 0;
+  for (size_t i = 0; i < 20; i += 2) sum ^= le16(out, i);
+  put16(sum);
+  return out + data_;
+}
+
 std::unique_ptr<TGraphic> TMetafile::clone() const { return std::make_unique<TMetafile>(*this); }
 
 // ---------------------------------------------------------------- invalid picture

@@ -130,7 +130,9 @@ public:
   // An enhanced metafile (EMR_HEADER first), a placeable Windows metafile
   // (0x9AC6CDD7 header) or a plain Windows metafile.
   bool loadFromBytes(std::string_view data) override;
-  std::string saveToBytes() const override { return data_; }
+  // A plain Windows metafile whose size came from outside is saved with a
+  // placeable header holding that size, so that it reads back as it was.
+  std::string saveToBytes() const override;
   std::unique_ptr<TGraphic> clone() const override;
 
   // A plain Windows metafile (records only, no placeable header) with its

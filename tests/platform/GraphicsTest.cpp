@@ -209,6 +209,21 @@ TEST(Graphics, Metafiles) {
   EXPECT_EQ(m.width(), 48);
   EXPECT_EQ(m.height(), 96);
 
+  // A plain metafile sized from outside (as RTF gives it) is saved with
+  // that size and reads back with it; the records stay as they were.
+  const std::string plain = wmf.substr(22);
+  ASSERT_TRUE(m.loadWindowsMetafileBits(plain, 120, 30));
+  const std::string saved = m.saveToBytes();
+  TMetafile back;
+  ASSERT_TRUE(back.loadFromBytes(saved));
+  EXPECT_EQ(back.width(), 120);
+  EXPECT_EQ(back.height(), 30);
+  EXPECT_EQ(back.data().substr(22), plain);
+  EXPECT_EQ(back.saveToBytes(), saved);
+  uint16_t sum = 0;
+  for (size_t i = 0; i < 20; i += 2) sum ^= uint16_t(uint8_t(saved[i]) | uint8_t(saved[i + 1]) << 8);
+  EXPECT_EQ(uint16_t(uint8_t(saved[20]) | uint8_t(saved[21]) << 8), sum);
+
   EXPECT_FALSE(m.loadFromBytes("garbage"));
   std::string cut = emf;
   put32(cut, 4, 4000); // header record longer than the data

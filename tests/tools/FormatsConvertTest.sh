@@ -56,6 +56,33 @@ if command -v soffice >/dev/null; then
     say "LibreOffice made no text of our RTF"; cat "$work/soffice.log"
   fi
 fi
+# Raised and lowered runs: LibreOffice reads all the text after them, and
+# the paragraph break, from what we write.
+cat >"$work/shift.rtf" <<'RTF'
+{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fnil\fcharset0 Arial;}}
+\pard Water is H{\sub 2}O and energy is mc{\super 2} in the text after them.\par
+\pard The second paragraph follows x{\super n} and y{\sub k} to its end.\par
+}
+RTF
+"$rvtool" convert --to rtf "$work/shift.rtf" "$work/shift2.rtf" || say "shift rtf"
+"$rvtool" convert --to txt "$work/shift.rtf" "$work/shift.txt" || say "shift txt"
+if command -v soffice >/dev/null; then
+  mkdir -p "$work/los"
+  rtf_soffice "$work" --convert-to "txt:Text (encoded):UTF8" --outdir "$work/los" "$work/shift2.rtf"
+  diff <(nonblank "$work/shift.txt") <(nonblank "$work/los/shift2.txt" | sed 's/^\xef\xbb\xbf//') ||
+    say "LibreOffice reads other text around raised and lowered runs"
+fi
+# A metafile picture from RTF keeps its size through RVF, read again and
+# again (a plain metafile carries no size of its own).
+# A header of 9 words (records of 12 words in all) and the end record.
+printf '{\\rtf1\\ansi{\\pict\\wmetafile8\\picw2540\\pich1270 %s%s%s}\\par}\n' \
+  010009000003 0c0000000000030000000000 030000000000 >"$work/wmf.rtf"
+"$rvtool" convert --to rvf "$work/wmf.rtf" "$work/wmf1.rvf" || say "metafile to rvf"
+"$rvtool" convert --to rvf "$work/wmf1.rvf" "$work/wmf2.rvf" || say "metafile rvf again"
+"$rvtool" format --width 400 --fake 8,10,2 "$work/wmf1.rvf" >"$work/wmf1.fmt" || say "format metafile"
+"$rvtool" format --width 400 --fake 8,10,2 "$work/wmf2.rvf" >"$work/wmf2.fmt" || say "format metafile again"
+grep -q '^0 0 0 [0-9-]* [0-9-]* 98 50' "$work/wmf1.fmt" || { say "the metafile is not 96 x 48 (98 x 50 with its spacing)"; cat "$work/wmf1.fmt"; }
+diff "$work/wmf1.fmt" "$work/wmf2.fmt" || say "the metafile changed through RVF"
 # HTML, both flavours: tidy finds no errors (warnings are the old tags'),
 # and the page's text is our text export. A list document from RTF checks
 # the list elements, and its markers written as text.
@@ -132,6 +159,9 @@ for form in html html-css; do
   # The numbers a browser gives the list items are the document's.
   diff <(listnumbers "$work/list-$form.html") <(nonblank "$work/list.txt" | sed -nE 's/^([0-9]+|[a-z])[.)] .*/\1/p') ||
     say "the list in $form numbers its items otherwise"
+  # The shorthand "list-style" resets the numbering type: browsers would
+  # show numbered lists with bullets.
+  grep -q 'list-style:' "$work/list-$form.html" && say "the list in $form uses the list-style shorthand"
   "$rvtool" convert --to $form --markers-as-text "$work/list.rtf" "$work/listm-$form.html" || say "list $form"
   grep -q '<LI\|<OL\|<UL' "$work/listm-$form.html" && say "markers as text still make list elements in $form"
   # The marker's own HTML has no blank after it.

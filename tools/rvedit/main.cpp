@@ -133,11 +133,7 @@ int main(int argc, char **argv) {
       return 1;
     }
     if (EndsWith(file, ".rvf")) {
-      const TRVFReadResult r = LoadRvfFromStream(doc, bytes);
-      if (!r.Ok) {
-        std::fprintf(stderr, "rvedit: %s is no readable RVF: %s\n", file.c_str(), r.Error.c_str());
-        return 1;
-      }
+      if (!rvtool::loadRvf(doc, bytes, file, "rvedit")) return 1;
     } else {
       rvtool::loadPlainText(doc, bytes);
     }

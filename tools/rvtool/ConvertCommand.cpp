@@ -94,11 +94,7 @@ int convert(int argc, char **argv) {
   kc::TRVLayoutInfo layout;
   const bool rvfIn = formatOfName(in) == "rvf";
   if (rvfIn) {
-    const kc::TRVFReadResult r = kc::LoadRvfFromStream(doc, data, &layout);
-    if (!r.Ok) {
-      std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", in.c_str(), r.Error.c_str());
-      return 1;
-    }
+    if (!rvtool::loadRvf(doc, data, in, "rvtool", &layout)) return 1;
   } else if (formatOfName(in) == "rtf") {
     // Every run as Unicode with a style of its own format, so that nothing
     // of the text or its formatting is lost on the way.

@@ -2,16 +2,31 @@
 // GUI application for the real fonts when no fake metrics are asked for.
 #include <QGuiApplication>
 #include <QString>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "RvTool.h"
 #include "richtext/document/CRVData.h"
+#include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVUni.h"
 
 namespace rvtool {
+
+bool loadRvf(kc::TCustomRVData &doc, const std::string &bytes, const std::string &file, const char *program,
+             kc::TRVLayoutInfo *layout) {
+  const kc::TRVFReadResult r = kc::LoadRvfFromStream(doc, bytes, layout);
+  if (!r.Ok) {
+    std::fprintf(stderr, "%s: %s is not a readable RVF file: %s\n", program, file.c_str(), r.Error.c_str());
+    return false;
+  }
+  if (r.CutShort)
+    std::fprintf(stderr, "%s: warning: %s ends inside its last line: it may be only a part of the document\n",
+                 program, file.c_str());
+  return true;
+}
 
 void loadPlainText(kc::TCustomRVData &doc, const std::string &bytes) {
   std::string text = bytes;

@@ -76,11 +76,7 @@ bool formatFile(const Options &o, Formatted &f) {
     f.host->RVFOptions =
         kc::TRVFOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody,  kc::rvfoSaveTextStyles,
                         kc::rvfoSaveParaStyles,   kc::rvfoSaveDocProperties, kc::rvfoLoadDocProperties};
-    const kc::TRVFReadResult r = kc::LoadRvfFromStream(*f.doc, bytes, nullptr);
-    if (!r.Ok) {
-      std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", o.file.c_str(), r.Error.c_str());
-      return false;
-    }
+    if (!rvtool::loadRvf(*f.doc, bytes, o.file, "rvtool")) return false;
   } else {
     f.style.TextStyles().Items(0)->Unicode = true;
     loadPlainText(*f.doc, bytes);

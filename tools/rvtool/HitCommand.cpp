@@ -71,11 +71,7 @@ int hitTest(int argc, char **argv) {
   if (file.size() >= 4 && file.compare(file.size() - 4, 4, ".rvf") == 0) {
     host.RVFOptions = kc::TRVFOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody, kc::rvfoSaveTextStyles,
                                       kc::rvfoSaveParaStyles};
-    const kc::TRVFReadResult r = kc::LoadRvfFromStream(doc, bytes, nullptr);
-    if (!r.Ok) {
-      std::fprintf(stderr, "rvtool: %s is not a readable RVF file: %s\n", file.c_str(), r.Error.c_str());
-      return 1;
-    }
+    if (!rvtool::loadRvf(doc, bytes, file, "rvtool")) return 1;
   } else {
     style.TextStyles().Items(0)->Unicode = true;
     loadPlainText(doc, bytes);

@@ -7,6 +7,7 @@
 class QGuiApplication;
 namespace kc {
 class TCustomRVData;
+class TRVLayoutInfo;
 }
 
 namespace rvtool {
@@ -32,6 +33,10 @@ int hitTest(int argc, char **argv);
 // Whole file as bytes; false, with a line on standard error, when it cannot
 // be read.
 bool readFile(const std::string &path, std::string &out);
+// Reads an RVF file into doc; says on standard error, as Program, why it
+// cannot, or that it seems cut short. False when it cannot.
+bool loadRvf(kc::TCustomRVData &doc, const std::string &bytes, const std::string &file, const char *program,
+             kc::TRVLayoutInfo *layout = nullptr);
 
 // UTF-8 text as a document: one paragraph a line (blank lines kept as empty
 // paragraphs), every item in text style 0, which the caller makes Unicode,

@@ -142,6 +142,10 @@ struct TRVRTFListLevel97 : TRVRTFCustomMarkerProperties {
   std::u16string TextW; // the same as Unicode
   std::string Numbers;  // placeholder positions
   bool TextCut = false, NumbersCut = false;
+  // The level text's bytes as they came, length first: the level's font,
+  // often named after the text, decides their code page.
+  std::string RawText;
+  bool TextHasUnicode = false;
 };
 
 struct TRVRTFList97 {
@@ -472,6 +476,7 @@ private:
   // A level text (and a level numbers) group holds a length, its first
   // character, and then the text: cut to that length once the group ends.
   void FinishLevelText(TRVRTFListLevel97 &lv);
+  void ReadLevelTextInFontCodePage(TRVRTFListLevel97 &lv);
   int CharHandler(int c);
   int TextOutput(int c, bool closingAllowed, bool sync);
   bool FlushBuffers();

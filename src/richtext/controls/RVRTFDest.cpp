@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/AsciiCase.h"
+#include "platform/CodePage.h"
 #include "richtext/controls/RVRTFWords.h"
 
 namespace kc {
@@ -202,6 +203,9 @@ uint8_t TRVRTFReader::DocumentTableDestination(int num) {
 
 int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
   switch (dest) {
+  case dsListLevel:
+    if (TRVRTFListLevel97 *lv = LastLevel()) ReadLevelTextInFontCodePage(*lv);
+    return rtf_ec_OK;
   case dsFontTable: StripFontCharsetSuffixes(fonts_); return rtf_ec_OK;
   case dsPicture: return FinishPicture();
   case dsObject: object_.reset(); return rtf_ec_OK;
@@ -243,6 +247,24 @@ int TRVRTFReader::FinishDestination(uint8_t dest, TRVRTFReaderState &saved) {
 TRVRTFListLevel97 *TRVRTFReader::LastLevel() {
   TRVRTFList97 *l = lists_.Last();
   return l && !l->Levels.empty() ? &l->Levels.back() : nullptr;
+}
+
+// Level text written as bytes is in the code page of the level's font, as
+// paragraph text is in its run's; the font is known only when the level
+// ends. The length counts characters, so a double-byte text is cut again.
+void TRVRTFReader::ReadLevelTextInFontCodePage(TRVRTFListLevel97 &lv) {
+  if (lv.TextHasUnicode || lv.RawText.size() < 2) return;
+  const int cp = CodePageOfFont(lv.FontIndex);
+  if (cp == int(codePage_) || !isCodePageSupported(cp)) return;
+  const size_t chars = uint8_t(lv.RawText[0]);
+  size_t end = 1;
+  for (size_t n = 0; end < lv.RawText.size() && n < chars; ++n)
+    end += end + 1 < lv.RawText.size() && isLeadByte(cp, uint8_t(lv.RawText[end])) ? 2 : 1;
+  std::string bytes = lv.RawText.substr(1, end - 1);
+  std::u16string text;
+  if (!tryToUtf16(cp, bytes, text)) return;
+  lv.Text = std::move(bytes);
+  lv.TextW = std::move(text);
 }
 
 void TRVRTFReader::FinishLevelText(TRVRTFListLevel97 &lv) {

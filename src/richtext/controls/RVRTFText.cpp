@@ -39,6 +39,7 @@ void TRVRTFReader::HandleUnicode(int32_t value) {
     if (TRVRTFListLevel97 *lv = LastLevel(); lv && lv->TextW.size() < kRTFMaxNameLength) {
       FlushLevelLead(*lv);
       lv->TextW.push_back(ch);
+      lv->TextHasUnicode = true;
       lv->Text += UnicodeToAnsi(std::u16string(1, ch));
     }
     return;
@@ -148,6 +149,7 @@ bool TRVRTFReader::FlushBuffers() {
 // is converted once both its bytes are in.
 void TRVRTFReader::AddLevelTextByte(TRVRTFListLevel97 &lv, char b) {
   lv.Text.push_back(b);
+  lv.RawText.push_back(b);
   if (levelLead_ >= 0) {
     const char pair[2] = {char(levelLead_), b};
     levelLead_ = -1;

@@ -32,6 +32,9 @@ struct TRVFReadResult {
   bool Ok = false;
   std::string Error;
   int ItemsRead = 0;
+  // Read, but the stream ended inside its last line: the document is
+  // probably a part of what was written.
+  bool CutShort = false;
 };
 
 // Clears the document and reads the whole stream into it. Layout and

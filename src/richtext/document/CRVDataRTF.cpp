@@ -438,6 +438,10 @@ void TRVRTFWriter::WriteItem(std::string &Out, int i, int first, int firstOffs, 
       item->SaveRTF(Out, &D, i, D.GetItemTextRaw(i), Ctx);
       return;
     }
+    // A raised or lowered run keeps its shift inside a group of its own:
+    // LibreOffice loses the text after an ungrouped one.
+    const bool shifted = f && f->VShift != 0;
+    if (shifted) Out += "{";
     Out += "\\plain ";
     if (Ctx.Options.Has(rvrtfSaveStyleSheet) && St) Out += "\\cs" + std::to_string(St->ParaStyles().Count() + style);
     CharCodes(Out, style);
@@ -452,6 +456,7 @@ void TRVRTFWriter::WriteItem(std::string &Out, int i, int first, int firstOffs, 
     } else {
       Out += RtfEscapeText(item->IsUnicode() ? UnicodeToAnsi(D.GetStyleCodePage(style), part) : part, rtfCode);
     }
+    if (shifted) Out += "}";
   }
 }
 

@@ -26,6 +26,9 @@ public:
   bool AtEnd() const { return FPos >= FS.size(); }
   size_t Remaining() const { return FS.size() - FPos; }
   bool LastEndedWithCRLF() const { return FCRLF; }
+  // A line ran into the end of the stream without its terminator: what
+  // was read of it may be only a part.
+  bool Unterminated() const { return FUnterminated; }
 
   // An ordinary line: up to CR, LF or a zero byte.
   bool Line(std::string &Out) {
@@ -33,6 +36,7 @@ public:
     size_t e = FPos;
     while (e < FS.size() && FS[e] != '\r' && FS[e] != '\n' && FS[e] != '\0') ++e;
     Out.assign(FS.substr(FPos, e - FPos));
+    FUnterminated = FUnterminated || e >= FS.size();
     FCRLF = e + 1 < FS.size() && FS[e] == '\r' && FS[e + 1] == '\n';
     FPos = FCRLF ? e + 2 : std::min(FS.size(), e + 1);
     return true;
@@ -57,6 +61,7 @@ public:
       e += 2;
     }
     if (e + 1 >= FS.size() && e < FS.size()) return false; // an odd byte at the end
+    FUnterminated = FUnterminated || e >= FS.size();
     Out.assign(FS.substr(FPos, e - FPos));
     FPos = std::min(FS.size(), e + 2);
     return true;
@@ -66,6 +71,7 @@ private:
   std::string_view FS;
   size_t FPos = 0;
   bool FCRLF = false;
+  bool FUnterminated = false;
 };
 
 // Token readers over one header line.
@@ -161,6 +167,7 @@ private:
   }
   bool ReadHeader(const std::string &Line, TRVFHeader &H);
   bool MapStyle(int32_t &No, const TRVIntegerList *Map, int Count);
+  bool RecheckItemStyles();
   bool ReadRecord(TRVFHeader &H);
   bool ReadSection(TRVFHeader &H);
   bool ReadBackground(TRVFHeader &H);
@@ -206,6 +213,27 @@ bool TRVFReader::MapStyle(int32_t &No, const TRVIntegerList *Map, int Count) {
     AddWarning(&D, rvfwConvUnknownStyles);
     if (!O.Has(rvfoConvUnknownStylesToZero)) return Fail("a style number is beyond the style sheet");
     No = 0;
+  }
+  return true;
+}
+
+// A style sheet may come after items that were read against the one before
+// it: they must name styles of the new one, by the rule items are read by,
+// or the document would be saved into a stream no reader takes.
+bool TRVFReader::RecheckItemStyles() {
+  if (!St) return true;
+  const int texts = St->TextStyles().Count(), paras = St->ParaStyles().Count(), lists = St->ListStyles().Count();
+  for (int i = 0; i < D.GetItemCount(); ++i) {
+    TCustomRVItemInfo *item = D.GetItem(i);
+    if (item->StyleNo >= 0 && item->StyleNo != rvsDefStyle && !MapStyle(item->StyleNo, nullptr, texts)) return false;
+    if (item->ParaNo >= 0 && !MapStyle(item->ParaNo, nullptr, paras)) return false;
+    if (item->StyleNo == rvsListMarker) {
+      auto *m = static_cast<TRVMarkerItemInfo *>(item);
+      if (m->ListNo >= lists) {
+        AddWarning(&D, rvfwConvUnknownStyles);
+        m->ListNo = lists > 0 ? 0 : -1;
+      }
+    }
   }
   return true;
 }
@@ -344,6 +372,7 @@ bool TRVFReader::ReadSection(TRVFHeader &H) {
         // identities that RTF and later readings rely on.
         bool again = false;
         target.LoadFromStream(bytes, again);
+        if (!RecheckItemStyles()) return false;
       } else {
         auto map = std::make_unique<TRVIntegerList>();
         target.MergeWith(*c, mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, *map,
@@ -494,6 +523,7 @@ TRVFReadResult TRVFReader::Run(bool Finish) {
   r.Ok = ok;
   r.Error = ok ? std::string() : Error;
   r.ItemsRead = Read;
+  r.CutShort = ok && Cut.Unterminated();
   return r;
 }
 

@@ -137,7 +137,8 @@ std::string TRVMarkerItemInfo::GetHTMLListItemStyle(TCustomRVData *RVData, TRVHT
       location = SaveHtmlListImage(RVData, *L->ImageList, static_cast<int>(index), Context);
   }
   if (location.empty()) return std::string();
-  return " style=\"{ list-style: url('" + location + "') }\"";
+  // Only the picture: the shorthand would reset the list's numbering type.
+  return " style=\"list-style-image: url('" + location + "')\"";
 }
 
 void TRVMarkerItemInfo::SaveRTFEx(std::string &Stream, const TRVStyle *RVStyle, const TRVRTFFontTable *FontTable,

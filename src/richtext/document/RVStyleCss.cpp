@@ -222,9 +222,9 @@ std::string TRVListLevel::GetIndentCSSForTextVersion() const {
 
 std::string TRVListLevel::GetHTMLOpenTagForCSS() const {
   if (LeftIndent > MarkerIndent)
-    return "text-indent: " + Px(FirstIndent) + "; margin-left: " + Px(LeftIndent) + "; list-style:outside;";
+    return "text-indent: " + Px(FirstIndent) + "; margin-left: " + Px(LeftIndent) + "; list-style-position:outside;";
   return "text-indent: " + Px(int64_t(MarkerIndent) - LeftIndent) + "; margin-left: " + Px(LeftIndent) +
-         "; list-style:inside;";
+         "; list-style-position:inside;";
 }
 
 void TRVListLevel::HTMLOpenTag(std::string &Stream, bool UseStyle) const {

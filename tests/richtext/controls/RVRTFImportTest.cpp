@@ -479,6 +479,25 @@ TEST(RVRTFImport, LevelTextIsCutOnlyOnce) {
   EXPECT_EQ(doc.st.ListStyles().Items(0)->Levels.Items(0)->FormatString, "(%s)");
 }
 
+// A level whose font is Big5 (the font named after the text, as word
+// processors write it): its bytes are Big5 characters, and its length counts
+// characters, not bytes.
+TEST(RVRTFImport, LevelTextReadsInTheCodePageOfTheLevelsFont) {
+  Doc doc;
+  doc.p.ParaStyleMode = rvrsAddIfNeeded;
+  ASSERT_EQ(doc.import(rtf("{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset136 PMingLiU;}}"
+                           "{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                           "{\\leveltext\\'0b\\'ab\\'65a\\'b8\\'6db\\'00\\'a1\\'42c\\'ab\\'e1d\\'b8\\'6de;}"
+                           "{\\levelnumbers\\'05;}\\f1}\\listid1}}"
+                           "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 x")),
+            0);
+  ASSERT_EQ(doc.st.ListStyles().Count(), 1);
+  const TRVListLevel &level = *doc.st.ListStyles().Items(0)->Levels.Items(0);
+  EXPECT_EQ(level.FormatString, "\xab\x65" "a\xb8\x6d" "b%s\xa1\x42" "c\xab\xe1" "d\xb8\x6d" "e");
+  ASSERT_NE(level.FontIfAny(), nullptr);
+  EXPECT_EQ(level.FontIfAny()->Charset, 136);
+}
+
 struct CodePageCase {
   const char *name;
   const char *word;

@@ -54,18 +54,18 @@ TEST(RtfExport, TextAndStylesWriteTheseCodes) {
   const Case cases[] = {
       {"braces and backslash escaped", [](TDoc &d) { d.doc.AddText("a{b}\\", 0, 0); }, "a\\{b\\}\\\\}"},
       {"high byte as hex", [](TDoc &d) { d.doc.AddText("\xe9", 0, 0); }, "\\'e9}"},
-      {"shifted text keeps the doubled size",
+      {"shifted text keeps the doubled size in a group of its own",
        [](TDoc &d) {
          d.style.TextStyles()[0]->VShift = 30;
          d.doc.AddText("x", 0, 0);
        },
-       "\\super\\fs40 x}"},
+       "{\\plain \\f0\\super\\fs40 x}}"},
       {"subscript",
        [](TDoc &d) {
          d.style.TextStyles()[0]->VShift = -30;
          d.doc.AddText("x", 0, 0);
        },
-       "\\sub\\fs40 x}"},
+       "{\\plain \\f0\\sub\\fs40 x}}"},
       {"unnamed checkpoint",
        [](TDoc &d) {
          d.doc.AddCheckpointTag("", false, 0);

@@ -915,7 +915,7 @@ TEST_F(MarkerDoc, HtmlOfPictureAndImageMarkers) {
   out.clear();
   m->SaveToHTML(out, &Doc, 0, "", css);
   EXPECT_EQ(out, "<IMG src=\"img2.bmp\">");
-  EXPECT_EQ(m->GetHTMLListItemStyle(&Doc, css), " style=\"{ list-style: url('img3.bmp') }\"");
+  EXPECT_EQ(m->GetHTMLListItemStyle(&Doc, css), " style=\"list-style-image: url('img3.bmp')\"");
 
   // Image-list images are written once per image and background.
   TCustomImageList images(8, 8);

@@ -317,11 +317,11 @@ TEST(StyleCss, ListLevelTags) {
   l.FirstIndent = -20;
   std::string open;
   l.HTMLOpenTag(open, true);
-  EXPECT_EQ(open, "<OL type=A style=\"text-indent: -20px; margin-left: 30px; list-style:outside;\">");
+  EXPECT_EQ(open, "<OL type=A style=\"text-indent: -20px; margin-left: 30px; list-style-position:outside;\">");
   l.LeftIndent = 5;
   open.clear();
   l.HTMLOpenTag(open, true);
-  EXPECT_EQ(open, "<OL type=A style=\"text-indent: 5px; margin-left: 5px; list-style:inside;\">");
+  EXPECT_EQ(open, "<OL type=A style=\"text-indent: 5px; margin-left: 5px; list-style-position:inside;\">");
   EXPECT_EQ(l.GetIndentCSSForTextVersion(), "text-indent: 5px; margin-left: 5px;");
 }
 
