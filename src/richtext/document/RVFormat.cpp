@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "platform/CodePage.h"
+#include "platform/DictionaryBreaks.h"
 #include "platform/GraphemeClusters.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVMarker.h"
@@ -455,6 +456,20 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
           b = earlier < b ? earlier : -1;
         }
         if (b >= 0 && b < n) wrap = b;
+        // Thai and its neighbours break between words, which the table
+        // cannot tell: the dictionary reads the fitted part and a little
+        // more, so that the word the line ends in is seen whole.
+        if (NeedsDictionaryBreaks(w)) {
+          const int more = std::min(remaining, n + 32);
+          const std::vector<int> words = DictionaryLineBreaks(Units(Text, pos, more));
+          for (auto it = words.rbegin(); it != words.rend(); ++it) {
+            if (*it > n || *it - 1 <= wrap) continue;
+            if (atBoundary(*it)) {
+              wrap = *it - 1;
+              break;
+            }
+          }
+        }
       } else {
         // The character right after the fitted part counts: a space there
         // is a wrap point that leaves the line full. Without trimming it

@@ -114,6 +114,15 @@ const WrapCase kWrapCases[] = {
      false,
      60,
      {"https:", "//a.", "exampl", "e/x"}},
+    // "Thai is a beautiful language": the line ends between words, as a
+    // Thai reader's dictionary cuts them.
+    {"ThaiBreaksBetweenWords",
+     80,
+     {{"ภาษาไทยเป็นภาษาที่สวยงามมาก"}},
+     false,
+     false,
+     80,
+     {"ภาษาไทย", "เป็นภาษา", "ที่สวย", "งามมาก"}},
     {"ThaiIsCutBetweenClustersNotBeforeItsMarks", 50, {{"น้ำน้ำน้ำ"}}, false, false, 50, {"น้ำ", "น้ำ", "น้ำ"}},
     {"CombiningMarksStayWithTheirLetters",
      30,
