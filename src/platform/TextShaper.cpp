@@ -344,6 +344,19 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
     lastRight = c.rtl ? left : left + widthOf[i];
   }
   fontsUsed(s, f);
+  // Marks stacked on a letter (a Thai vowel and tone mark, several accents)
+  // may reach beyond the font's ascent or descent: the text is as tall as
+  // its ink, so that the line above or below stays clear of it.
+  for (const auto &g : s.glyphs) {
+    if (!g.font.isValid()) continue;
+    for (qsizetype k = 0; k < g.index.size(); ++k) {
+      const QRectF ink = g.font.boundingRect(g.index[k]);
+      if (ink.isEmpty()) continue;
+      const double y = g.pos[k].y();
+      s.ascent = std::max(s.ascent, static_cast<int>(std::ceil(-(y + ink.top()))));
+      s.descent = std::max(s.descent, static_cast<int>(std::ceil(y + ink.bottom())));
+    }
+  }
 }
 
 } // namespace
