@@ -57,28 +57,6 @@ inline std::u16string UnicodeText(Bytes &in, int MaxUnits) {
 }
 
 // Whether the 1-based Offs of a UTF-16 item text stands between clusters.
-// The caret still stops inside a long cluster in some texts (a lone
-// surrogate beside a pair; a supplementary character with many combining
-// marks after it: the seeds caret-beside-* of the edit corpus). Until that is
-// mended the check runs only when KC_FUZZ_STRICT_CLUSTERS is set.
-inline bool StrictClusters() {
-  static const bool on = std::getenv("KC_FUZZ_STRICT_CLUSTERS") != nullptr;
-  return on;
-}
-
-// Whether Raw (UTF-16) holds a surrogate without its partner: text only a
-// broken peer or file gives, where the caret may still stop inside a pair
-// next to the lone half (a known fault, left for now).
-inline bool HasLoneSurrogate(const std::string &Raw) {
-  const std::u16string t = kc::RawToWideString(Raw);
-  for (size_t i = 0; i < t.size(); ++i) {
-    const bool high = t[i] >= 0xD800 && t[i] <= 0xDBFF, low = t[i] >= 0xDC00 && t[i] <= 0xDFFF;
-    if (high && (i + 1 >= t.size() || t[i + 1] < 0xDC00 || t[i + 1] > 0xDFFF)) return true;
-    if (low && (i == 0 || t[i - 1] < 0xD800 || t[i - 1] > 0xDBFF)) return true;
-  }
-  return false;
-}
-
 inline bool AtClusterBoundary(const std::string &Raw, int Offs) {
   const std::u16string t = kc::RawToWideString(Raw);
   return Offs < 1 || Offs > int(t.size()) + 1 || kc::IsGraphemeBoundary(t, size_t(Offs - 1));

@@ -1,30 +1,61 @@
 #include "platform/GraphemeClusters.h"
 
+#include <unicode/ubrk.h>
+
 #include <QChar>
-#include <QTextBoundaryFinder>
 #include <algorithm>
+#include <memory>
 
 namespace kc {
 
 namespace {
 
-// How far the searches around one place read; the longest ZWJ family
-// sequences are about 20 units.
+// How far the line breaker's searches around one place read; the longest
+// ZWJ family sequences are about 20 units.
 constexpr size_t kWindow = 64;
 
-QTextBoundaryFinder finderOf(std::u16string_view Text) {
-  return QTextBoundaryFinder(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar *>(Text.data()),
-                             qsizetype(Text.size()));
+// ICU's character break iterator: the extended grapheme clusters of the
+// Unicode text segmentation rules, the same for every script. Qt's own
+// finder tailors clusters to syllables in Indic and South-East Asian script
+// runs, and such a run takes in the spaces, emoji and marks that follow
+// its letters: there it splits surrogate pairs and marks from their
+// letters, and whether it does depends on how much text before it was read.
+// One iterator per thread, opened once; setting its text copies nothing.
+struct Iterator {
+  UBreakIterator *it = nullptr;
+  Iterator() {
+    UErrorCode status = U_ZERO_ERROR;
+    it = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    if (U_FAILURE(status)) it = nullptr;
+  }
+  ~Iterator() {
+    if (it) ubrk_close(it);
+  }
+  Iterator(const Iterator &) = delete;
+  Iterator &operator=(const Iterator &) = delete;
+};
+
+// The iterator over Text, or null when ICU has none (every code point is a
+// cluster then).
+UBreakIterator *iteratorOn(std::u16string_view Text) {
+  thread_local Iterator one;
+  if (!one.it) return nullptr;
+  UErrorCode status = U_ZERO_ERROR;
+  ubrk_setText(one.it, reinterpret_cast<const UChar *>(Text.data()), int32_t(Text.size()), &status);
+  return U_FAILURE(status) ? nullptr : one.it;
 }
 
 bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool insidePair(std::u16string_view Text, size_t Pos) {
+  return Pos > 0 && Pos < Text.size() && isHigh(Text[Pos - 1]) && isLow(Text[Pos]);
+}
 
 bool isVariationSelector(char32_t c) { return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF); }
 
 // Below U+0300 nothing combines, joins or prepends: every place between two
 // such characters is a boundary, but for CR LF. Most text is that, and
-// needs no finder.
+// needs no iterator.
 bool plain(char16_t c) { return c < 0x300; }
 bool plainPair(char16_t Before, char16_t After) {
   return plain(Before) && plain(After) && !(Before == u'\r' && After == u'\n');
@@ -33,54 +64,56 @@ bool plainPair(char16_t Before, char16_t After) {
 // Where a window of the text around From starts: before a plain ASCII
 // character that follows a plain character other than a carriage return
 // (nothing combines with or attaches to those), so a cluster surely starts
-// there. *Sure is false when none lies within kWindow units and the window
-// starts inside the text at an arbitrary place.
-size_t windowStart(std::u16string_view Text, size_t From, bool *Sure) {
+// there. Otherwise kWindow units before From, inside the text at an
+// arbitrary place.
+size_t windowStart(std::u16string_view Text, size_t From) {
   const size_t lo = From > kWindow ? From - kWindow : 0;
   for (size_t i = From; i > lo; --i) {
     const char16_t c = Text[i];
-    if (c >= 0x20 && c < 0x7F && Text[i - 1] != u'\r' && plain(Text[i - 1])) {
-      *Sure = true;
-      return i;
-    }
+    if (c >= 0x20 && c < 0x7F && Text[i - 1] != u'\r' && plain(Text[i - 1])) return i;
   }
-  *Sure = lo == 0;
-  return lo;
+  // Not between the halves of a pair.
+  return lo + (insidePair(Text, lo) ? 1 : 0);
 }
 
-// The largest boundary at or before Pos (0 < Pos < size). With Exact false a
-// cluster longer than the window is cut where the window starts.
-size_t startAtOrBefore(std::u16string_view Text, size_t Pos, bool Exact) {
+// The largest boundary at or before Pos (0 < Pos < size), the whole text read.
+size_t exactStartAtOrBefore(std::u16string_view Text, size_t Pos) {
   if (plainPair(Text[Pos - 1], Text[Pos])) return Pos;
-  bool sure = false;
-  size_t from = windowStart(Text, Pos, &sure);
-  // The boundary at Pos depends on the code point at Pos, a pair at most.
-  size_t to = std::min(Text.size(), Pos + 2);
-  if (Exact && !sure) from = 0, to = Text.size();
-  QTextBoundaryFinder f = finderOf(Text.substr(from, to - from));
-  f.setPosition(qsizetype(Pos - from));
-  if (f.isAtBoundary()) return Pos;
-  const qsizetype p = f.toPreviousBoundary();
-  return p < 0 ? from : from + size_t(p);
+  // ICU takes a place inside a pair for the pair's start.
+  if (insidePair(Text, Pos) && --Pos == 0) return 0;
+  UBreakIterator *it = iteratorOn(Text);
+  if (!it) return Pos;
+  if (ubrk_isBoundary(it, int32_t(Pos))) return Pos;
+  const int32_t p = ubrk_preceding(it, int32_t(Pos));
+  return p == UBRK_DONE ? 0 : size_t(p);
 }
 
-// The smallest boundary after Pos (Pos < size). With Exact false a cluster
-// longer than the window is cut where the window ends.
-size_t endAfter(std::u16string_view Text, size_t Pos, bool Exact) {
+// The smallest boundary after Pos (Pos < size), the whole text read.
+size_t exactEndAfter(std::u16string_view Text, size_t Pos) {
   if (Pos + 1 == Text.size() || plainPair(Text[Pos], Text[Pos + 1])) return Pos + 1;
-  bool sure = false;
-  size_t from = windowStart(Text, Pos, &sure);
+  UBreakIterator *it = iteratorOn(Text);
+  if (!it) return Pos + (insidePair(Text, Pos + 1) ? 2 : 1);
+  const int32_t p = ubrk_following(it, int32_t(Pos));
+  return p == UBRK_DONE ? Text.size() : size_t(p);
+}
+
+// The same within a window of about kWindow units around Pos: a cluster
+// longer than that is cut where the window starts or ends.
+size_t windowStartAtOrBefore(std::u16string_view Text, size_t Pos) {
+  if (plainPair(Text[Pos - 1], Text[Pos])) return Pos;
+  const size_t from = windowStart(Text, Pos);
+  if (from == Pos) return Pos;
+  // The boundary at Pos depends on the code point at Pos, a pair at most.
+  const size_t to = std::min(Text.size(), Pos + 2);
+  return from + exactStartAtOrBefore(Text.substr(from, to - from), Pos - from);
+}
+
+size_t windowEndAfter(std::u16string_view Text, size_t Pos) {
+  if (Pos + 1 == Text.size() || plainPair(Text[Pos], Text[Pos + 1])) return Pos + 1;
+  const size_t from = windowStart(Text, Pos);
   size_t to = std::min(Text.size(), Pos + kWindow);
-  for (;;) {
-    if (Exact && !sure) from = 0, to = Text.size();
-    QTextBoundaryFinder f = finderOf(Text.substr(from, to - from));
-    f.setPosition(qsizetype(Pos - from));
-    const qsizetype p = f.toNextBoundary();
-    const size_t r = p < 0 ? to : from + size_t(p);
-    // The window's end is a boundary of the window only.
-    if (!Exact || r < to || to == Text.size()) return r;
-    sure = false;
-  }
+  if (insidePair(Text, to)) ++to;
+  return from + exactEndAfter(Text.substr(from, to - from), Pos - from);
 }
 
 } // namespace
@@ -93,8 +126,14 @@ std::vector<int> GraphemeBoundaryList(std::u16string_view Text) {
       if (i == Text.size() || plainPair(Text[i - 1], Text[i])) out.push_back(int(i));
     return out;
   }
-  QTextBoundaryFinder f = finderOf(Text);
-  for (qsizetype p = f.toNextBoundary(); p > 0 && size_t(p) <= Text.size(); p = f.toNextBoundary())
+  UBreakIterator *it = iteratorOn(Text);
+  if (!it) {
+    for (size_t i = 1; i <= Text.size(); ++i)
+      if (!insidePair(Text, i)) out.push_back(int(i));
+    return out;
+  }
+  ubrk_first(it);
+  for (int32_t p = ubrk_next(it); p != UBRK_DONE && size_t(p) <= Text.size(); p = ubrk_next(it))
     out.push_back(int(p));
   if (out.back() != int(Text.size())) out.push_back(int(Text.size()));
   return out;
@@ -108,32 +147,76 @@ std::vector<bool> GraphemeBoundaries(std::u16string_view Text) {
 
 bool IsGraphemeBoundary(std::u16string_view Text, size_t Pos) {
   if (Pos == 0 || Pos >= Text.size()) return true;
-  return startAtOrBefore(Text, Pos, true) == Pos;
+  return exactStartAtOrBefore(Text, Pos) == Pos;
 }
 
 size_t NextGraphemeBoundary(std::u16string_view Text, size_t Pos) {
   if (Pos >= Text.size()) return Text.size();
-  return endAfter(Text, Pos, true);
+  return exactEndAfter(Text, Pos);
 }
 
 size_t PrevGraphemeBoundary(std::u16string_view Text, size_t Pos) {
   if (Pos > Text.size()) return Text.size();
   if (Pos <= 1) return 0;
-  return startAtOrBefore(Text, Pos - 1, true);
+  return exactStartAtOrBefore(Text, Pos - 1);
 }
 
 int GraphemeStartAtOrBefore(std::u16string_view Text, int Pos) {
   const int len = int(Text.size());
   Pos = std::clamp(Pos, 0, len);
   if (Pos == 0 || Pos == len) return Pos;
-  return int(startAtOrBefore(Text, size_t(Pos), false));
+  return int(windowStartAtOrBefore(Text, size_t(Pos)));
 }
 
 int GraphemeEndAfter(std::u16string_view Text, int Pos) {
   const int len = int(Text.size());
   Pos = std::clamp(Pos, 0, len);
   if (Pos >= len) return len;
-  return int(endAfter(Text, size_t(Pos), false));
+  return int(windowEndAfter(Text, size_t(Pos)));
+}
+
+bool SurelyStartsCluster(char16_t Before, char16_t At) {
+  if (plain(Before) && plain(At)) return Before != u'\r';
+  const auto hangul = [](char16_t c) {
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) || (c >= 0xAC00 && c <= 0xD7FF);
+  };
+  if (hangul(Before) || hangul(At) || Before == 0x0D4E || Before == u'\r') return false;
+  switch (QChar::category(Before)) {
+  case QChar::Other_Format:
+  case QChar::Other_Surrogate:
+  case QChar::Other_NotAssigned:
+  case QChar::Other_PrivateUse:
+  // A virama joins the consonant after it in newer rules.
+  case QChar::Mark_NonSpacing:
+  case QChar::Mark_SpacingCombining:
+    return false;
+  default:
+    break;
+  }
+  // The spacing vowels of Thai and Lao and the halfwidth sound marks are
+  // letters that join the cluster before them.
+  if (At == 0x0E33 || At == 0x0EB3 || At == 0xFF9E || At == 0xFF9F) return false;
+  switch (QChar::category(At)) {
+  case QChar::Letter_Uppercase:
+  case QChar::Letter_Lowercase:
+  case QChar::Letter_Titlecase:
+  case QChar::Letter_Other:
+  case QChar::Letter_Modifier:
+  case QChar::Number_DecimalDigit:
+  case QChar::Number_Letter:
+  case QChar::Number_Other:
+  case QChar::Punctuation_Connector:
+  case QChar::Punctuation_Dash:
+  case QChar::Punctuation_Open:
+  case QChar::Punctuation_Close:
+  case QChar::Punctuation_InitialQuote:
+  case QChar::Punctuation_FinalQuote:
+  case QChar::Punctuation_Other:
+  case QChar::Separator_Space:
+    return true;
+  default:
+    return false;
+  }
 }
 
 size_t BackspaceDeleteStart(std::u16string_view Text, size_t Pos) {

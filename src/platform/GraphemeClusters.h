@@ -34,6 +34,13 @@ size_t PrevGraphemeBoundary(std::u16string_view Text, size_t Pos);
 // linear time.
 int GraphemeStartAtOrBefore(std::u16string_view Text, int Pos);
 int GraphemeEndAfter(std::u16string_view Text, int Pos);
+// Whether a cluster surely starts between the units Before and At,
+// whatever text comes before Before: At is a letter, digit, punctuation or
+// space that joins nothing before it, and Before is none of the characters
+// that attach to what follows (prefixed marks, joiners, Hangul jamo,
+// surrogates). Clusters on either side of such a place are found from the
+// text on that side alone.
+bool SurelyStartsCluster(char16_t Before, char16_t At);
 // Where Backspace at the boundary Pos starts deleting: the start of the
 // cluster before Pos, except that a cluster ending in a combining mark
 // loses only that mark (a writer takes back an accent or a Thai tone mark

@@ -201,7 +201,19 @@ std::vector<int> QtCanvas::visualUnits(const ShapedText &s, size_t n) {
   return v;
 }
 
+bool QtCanvas::measureSimple(std::u16string_view text) {
+  if (align_ & TA_RTLREADING) return false;
+  if (fontId_ < 0) fontId_ = TextShaper::fontId(qfont_);
+  return TextShaper::simpleAdvances(fontId_, text, simple_);
+}
+
 void QtCanvas::textVerticalExtentW(std::u16string_view text, int &ascent, int &descent) {
+  if (measureSimple(text)) {
+    TextShaper::simpleVerticalExtent(fontId_, ascent, descent);
+    ascent = std::max(ascent, fm_->ascent());
+    descent = std::max(descent, fm_->descent());
+    return;
+  }
   auto s = shaped(text);
   ascent = std::max(s->ascent, fm_->ascent());
   descent = std::max(s->descent, fm_->descent());
@@ -216,14 +228,23 @@ TSize QtCanvas::textExtent(std::string_view text) { return textExtentEx(text, -1
 TSize QtCanvas::textExtentW(std::u16string_view text) { return textExtentExW(text, -1, nullptr, nullptr); }
 
 TSize QtCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
+  const int height = fm_->ascent() + fm_->descent();
+  if (measureSimple(text)) {
+    auto advance = [&](size_t i) { return clampInt(static_cast<long long>(simple_[i]) + extra_); };
+    return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), height};
+  }
   auto s = shaped(text);
   const std::vector<int> adv = logicalAdvances(*s, text.size());
   auto advance = [&](size_t i) { return adv[i]; };
-  const int height = fm_->ascent() + fm_->descent();
   return {RunningTextExtent(text.size(), advance, maxExtent, fit, extents), height};
 }
 
 TSize QtCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
+  {
+    // One unit a byte: the units' figures are the bytes'.
+    const std::u16string whole = toUtf16(text, codePageOfCharset(font_.lfCharSet));
+    if (whole.size() == text.size()) return textExtentExW(whole, maxExtent, fit, extents);
+  }
   Decoded d = decode(text);
   std::vector<int> unitExt;
   TSize sz = textExtentExW(d.text, maxExtent, nullptr, &unitExt);

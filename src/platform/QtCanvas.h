@@ -118,6 +118,8 @@ private:
   };
   Decoded decode(std::string_view bytes) const;
   std::shared_ptr<const ShapedText> shaped(std::u16string_view text) const;
+  // Whether text measures without shaping (simple_ then holds its advances).
+  bool measureSimple(std::u16string_view text);
   std::vector<int> logicalAdvances(const ShapedText &s, size_t n) const;
   static std::vector<int> visualUnits(const ShapedText &s, size_t n);
   // dx, when given, holds each unit's advance.
@@ -144,6 +146,7 @@ private:
   mutable std::u16string lastText_;
   mutable int lastFont_ = -1;
   mutable bool lastRtl_ = false;
+  std::vector<int> simple_; // per-unit advances of simple text being measured
   TColor fontColor_ = clWindowText;
   CanvasPen pen_;
   CanvasBrush brush_;

@@ -140,7 +140,27 @@ TSize RecordingCanvas::textExtentW(std::u16string_view text) {
 }
 
 TSize RecordingCanvas::textExtentEx(std::string_view text, int maxExtent, int *fit, std::vector<int> *extents) {
-  return textExtentExW(wideOf(text), maxExtent, fit, extents);
+  const std::u16string w = wideOf(text);
+  if (w.size() == text.size()) return textExtentExW(w, maxExtent, fit, extents);
+  // Double-byte text: figures per byte, as the screen canvas gives them, a
+  // trail byte with its lead byte's.
+  std::vector<int> unitExt;
+  const TSize sz = textExtentExW(w, maxExtent, nullptr, &unitExt);
+  const int cp = codePageOfCharset(font_.lfCharSet);
+  std::vector<int> byteExt;
+  for (size_t b = 0, u = 0; b < text.size(); ++u) {
+    const size_t n = b + 1 < text.size() && isLeadByte(cp, static_cast<std::uint8_t>(text[b])) ? 2 : 1;
+    const int e = unitExt.empty() ? 0 : unitExt[std::min(u, unitExt.size() - 1)];
+    for (size_t k = 0; k < n; ++k) byteExt.push_back(e);
+    b += n;
+  }
+  if (fit) {
+    int f = 0;
+    while (f < int(byteExt.size()) && byteExt[size_t(f)] <= maxExtent) ++f;
+    *fit = f;
+  }
+  if (extents) *extents = std::move(byteExt);
+  return sz;
 }
 
 TSize RecordingCanvas::textExtentExW(std::u16string_view text, int maxExtent, int *fit, std::vector<int> *extents) {

@@ -29,6 +29,9 @@ struct ShaperFont {
   std::unique_ptr<QFontMetrics> fm;
   int ascent = 0;
   int descent = 0;
+  // With the raw font's own rounded to whole pixels, as fontsUsed takes them.
+  int simpleAscent = 0;
+  int simpleDescent = 0;
   struct Glyph {
     quint32 index = 0;
     int advance = 0;
@@ -341,6 +344,19 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
     lastRight = c.rtl ? left : left + widthOf[i];
   }
   fontsUsed(s, f);
+  // Marks stacked on a letter (a Thai vowel and tone mark, several accents)
+  // may reach beyond the font's ascent or descent: the text is as tall as
+  // its ink, so that the line above or below stays clear of it.
+  for (const auto &g : s.glyphs) {
+    if (!g.font.isValid()) continue;
+    for (qsizetype k = 0; k < g.index.size(); ++k) {
+      const QRectF ink = g.font.boundingRect(g.index[k]);
+      if (ink.isEmpty()) continue;
+      const double y = g.pos[k].y();
+      s.ascent = std::max(s.ascent, static_cast<int>(std::ceil(-(y + ink.top()))));
+      s.descent = std::max(s.descent, static_cast<int>(std::ceil(y + ink.bottom())));
+    }
+  }
 }
 
 } // namespace
@@ -358,6 +374,12 @@ int TextShaper::fontId(const QFont &font) {
   f->fm = std::make_unique<QFontMetrics>(f->font);
   f->ascent = f->fm->ascent();
   f->descent = f->fm->descent();
+  f->simpleAscent = f->ascent;
+  f->simpleDescent = f->descent;
+  if (f->raw.isValid()) {
+    f->simpleAscent = std::max(f->ascent, static_cast<int>(std::lround(f->raw.ascent())));
+    f->simpleDescent = std::max(f->descent, static_cast<int>(std::lround(f->raw.descent())));
+  }
   const int id = static_cast<int>(st.fonts.size());
   st.fonts.push_back(std::move(f));
   st.ids.emplace(key, id);
@@ -397,6 +419,30 @@ std::shared_ptr<const ShapedText> TextShaper::shape(int fontId, std::u16string_v
   st.currentUnits += key.size();
   st.current.emplace(std::move(key), found);
   return found;
+}
+
+bool TextShaper::simpleAdvances(int fontId, std::u16string_view text, std::vector<int> &advances) {
+  ShaperState &st = state();
+  if (fontId < 0 || fontId >= static_cast<int>(st.fonts.size()) || text.empty()) return false;
+  ShaperFont &f = *st.fonts[static_cast<size_t>(fontId)];
+  advances.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (!simpleUnit(c)) return false;
+    const auto &g = f.glyph(c);
+    if (g.index == 0) return false;
+    advances[i] = g.advance;
+  }
+  return true;
+}
+
+void TextShaper::simpleVerticalExtent(int fontId, int &ascent, int &descent) {
+  ShaperState &st = state();
+  ascent = descent = 0;
+  if (fontId < 0 || fontId >= static_cast<int>(st.fonts.size())) return;
+  const ShaperFont &f = *st.fonts[static_cast<size_t>(fontId)];
+  ascent = f.simpleAscent;
+  descent = f.simpleDescent;
 }
 
 QList<QGlyphRun> TextShaper::positioned(const ShapedText &s, const std::vector<double> &clusterLeft) {

@@ -49,6 +49,13 @@ public:
   static int fontId(const QFont &font);
   // The text shaped in the font numbered id, right-to-left paragraph or not.
   static std::shared_ptr<const ShapedText> shape(int fontId, std::u16string_view text, bool rtlParagraph);
+  // Measuring without shaping: when every unit of text is a simple
+  // character the font itself has (see ShapedText::simple), the whole-pixel
+  // advance of each unit, as shape() would give, and true; else false.
+  // The formatter measures mostly such text, and needs no glyphs of it.
+  static bool simpleAdvances(int fontId, std::u16string_view text, std::vector<int> &advances);
+  // The ascent and descent shape() gives simple text of the font.
+  static void simpleVerticalExtent(int fontId, int &ascent, int &descent);
   // The glyphs moved so that each cluster's left edge is clusterLeft of its
   // units (from the text's left edge).
   static QList<QGlyphRun> positioned(const ShapedText &s, const std::vector<double> &clusterLeft);

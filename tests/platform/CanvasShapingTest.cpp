@@ -115,6 +115,29 @@ TEST_F(CanvasShaping, ThaiToneMarksShow) {
   EXPECT_LT(marked.top, base.top);
 }
 
+// A line is as tall as the ink of its text: marks stacked above a letter
+// (Thai vowel and tone mark, a pile of accents) do not reach into the line
+// above.
+TEST_F(CanvasShaping, StackedMarksStayWithinTheTextsAscent) {
+  for (std::u16string text : {std::u16string(u"\u0E1B\u0E34\u0E4A\u0E1D\u0E35\u0E49"),
+                              std::u16string(u"e\u0301\u0301\u0301\u0301\u0301"),
+                              std::u16string(u"a\u0323\u0323\u0323\u0323\u0323\u0323"),
+                              std::u16string(u"\u0E0D\u0E39\u0E1A\u0E38")}) {
+    SCOPED_TRACE(QString::fromStdU16String(text).toStdString());
+    QImage img = white(200, 160);
+    QtCanvas c(&img);
+    c.setBrush({clWhite, TBrushStyle::bsClear});
+    c.setFontColor(clBlack);
+    int ascent = 0, descent = 0;
+    c.textVerticalExtentW(text, ascent, descent);
+    const int baseline = 60 + c.textMetrics().tmAscent;
+    c.textOutW(4, 60, text);
+    const Ink k = inkOf(img);
+    EXPECT_GE(k.top, baseline - ascent);
+    EXPECT_LE(k.bottom, baseline + descent);
+  }
+}
+
 // Mixed directions, numbers and brackets as a Qt label shows them.
 TEST_F(CanvasShaping, MixedDirectionsAsQtShowsThem) {
   for (std::u16string text : {std::u16string(u"abc (\u05D0\u05D1\u05D2) 12-34"),

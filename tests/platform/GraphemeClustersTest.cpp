@@ -43,6 +43,19 @@ const ClusterCase kClusters[] = {
     {"lone high surrogate", {u"a", u"\xD800", u"b"}, u"a\xD800"},
     {"lone low surrogate at the end", {u"a", u"\xDC00"}, u"a"},
     {"hebrew with points", {u"\u05E9\u05C1", u"\u05DC"}, u"\u05E9\u05C1"},
+    // Spaces, emoji and marks after a letter of an Indic script stay in
+    // clusters of their own, as anywhere else.
+    {"emoji with marks after a bengali letter",
+     {u"\u09AC", u" ", u" ", u"\U0001F600\u0301\u0301\u0301"},
+     u"\u09AC  \U0001F600\u0301\u0301"},
+    {"pair and many marks after a devanagari letter",
+     {u"\u0915", u"\U0004F419\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301"
+                 u"\u0301\u0301\u0301\u0301\u0301",
+      u"\uFFFF"},
+     u"\u0915\U0004F419\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301\u0301"
+     u"\u0301\u0301\u0301\u0301"},
+    {"flag after a thai letter", {u"\u0E01", u"\U0001F1FA\U0001F1E6"}, u"\u0E01"},
+    {"lone high surrogate before a pair", {u"\xD800", u"\U0001F600", u"\xDC00"}, u"\xD800\U0001F600"},
 };
 
 TEST(GraphemeClusters, BoundariesAreTheJoinsOfTheClusters) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/CodePage.h"
+#include "platform/DictionaryBreaks.h"
 #include "platform/GraphemeClusters.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVMarker.h"
@@ -33,6 +35,31 @@ std::u16string Units(const std::string &Text, int Start, int Count) {
 int FirstClusterLength(const std::string &Text, int Start, int Count) {
   const std::u16string w = Units(Text, Start, std::min(Count, 64));
   return std::max(1, GraphemeEndAfter(w, 0));
+}
+
+// The double-byte code page (Japanese, Chinese, Korean) of 8-bit text in a
+// font of this charset, or 0 for a single-byte one.
+int DoubleByteCodePage(uint8_t Charset) {
+  const int cp = codePageOfCharset(Charset);
+  return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361 ? cp : 0;
+}
+
+// The length of the 8-bit character at Start: a lead byte and its trail
+// are one character, never cut apart.
+int CharLength(const std::string &Text, int Start, int Count, int CodePage) {
+  return CodePage && Count > 1 && isLeadByte(CodePage, static_cast<uint8_t>(Text[static_cast<size_t>(Start)])) ? 2
+                                                                                                                : 1;
+}
+
+// The largest place at or before N (from Start) where an 8-bit character
+// starts.
+int CharStartAtOrBefore(const std::string &Text, int Start, int Count, int N, int CodePage) {
+  int i = 0, last = 0;
+  while (i < N) {
+    last = i;
+    i += CharLength(Text, Start + i, Count - i, CodePage);
+  }
+  return i == N ? N : last;
 }
 
 // How far the glyphs of the characters Start..Start+Count-1 reach above and
@@ -131,6 +158,13 @@ int TCustomRVFormattedData::CountFittingChars(const std::string &Text, bool Unic
     const std::u16string w = Units(Text, Start, n + 1);
     const int b = GraphemeStartAtOrBefore(w, n);
     if (b != n) n = b, FitExtent = -1;
+  }
+  if (!Unicode && n > 0 && n < Count) {
+    const TFontInfo *fi = GetRVStyle()->TextStyles().GetTextStyleSafe(FS.LastStyle);
+    if (const int cp = DoubleByteCodePage(fi ? fi->Charset : 1)) {
+      const int b = CharStartAtOrBefore(Text, Start, Count, n, cp);
+      if (b != n) n = b, FitExtent = -1;
+    }
   }
   return n;
 }
@@ -395,7 +429,8 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     if (n == 0) {
       if (newLine || markerCase) {
         // Nothing fits: the line still takes the first cluster whole.
-        n = uni ? FirstClusterLength(Text, pos, remaining) : 1;
+        n = uni ? FirstClusterLength(Text, pos, remaining)
+                : CharLength(Text, pos, remaining, DoubleByteCodePage(fi ? fi->Charset : 1));
         fitExt = -1;
       } else {
         FS.NewPara = false;
@@ -421,6 +456,20 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
           b = earlier < b ? earlier : -1;
         }
         if (b >= 0 && b < n) wrap = b;
+        // Thai and its neighbours break between words, which the table
+        // cannot tell: the dictionary reads the fitted part and a little
+        // more, so that the word the line ends in is seen whole.
+        if (NeedsDictionaryBreaks(w)) {
+          const int more = std::min(remaining, n + 32);
+          const std::vector<int> words = DictionaryLineBreaks(Units(Text, pos, more));
+          for (auto it = words.rbegin(); it != words.rend(); ++it) {
+            if (*it > n || *it - 1 <= wrap) continue;
+            if (atBoundary(*it)) {
+              wrap = *it - 1;
+              break;
+            }
+          }
+        }
       } else {
         // The character right after the fitted part counts: a space there
         // is a wrap point that leaves the line full. Without trimming it

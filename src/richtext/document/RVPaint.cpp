@@ -248,7 +248,35 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
           draw(text, int(left), d->Width, d->ExtraSpaceBefore, sel, d->Offs);
         } else {
           draw(text, int(left), d->Width, d->ExtraSpaceBefore, st, d->Offs);
-          if (a <= b) {
+          std::vector<int> placed;
+          if (a <= b && GetItemBiDiMode(d->ItemNo) != rvbdUnspecified &&
+              GetCharPlacement(Canvas, text, placed, d->Width - d->ExtraSpaceBefore, opt) &&
+              int(placed.size()) == d->Length + 1) {
+            // Right-to-left and reordered text: the selected characters are
+            // the whole piece drawn again, clipped to where they stand.
+            // Shaped alone, joined letters (Arabic) would take other forms,
+            // and a part stands elsewhere than its logical place.
+            const int x0 = int(left) + d->ExtraSpaceBefore;
+            std::vector<std::pair<int, int>> spans;
+            for (int u = a - 1; u < b; ++u) {
+              const int p = placed[size_t(u)], q = placed[size_t(u) + 1];
+              if (p != q) spans.push_back({x0 + std::min(p, q), x0 + std::max(p, q)});
+            }
+            std::sort(spans.begin(), spans.end());
+            std::vector<std::pair<int, int>> merged;
+            for (const auto &sp : spans) {
+              if (!merged.empty() && sp.first <= merged.back().second)
+                merged.back().second = std::max(merged.back().second, sp.second);
+              else
+                merged.push_back(sp);
+            }
+            for (const auto &sp : merged) {
+              const int level = Canvas.saveDC();
+              Canvas.intersectClipRect(TRect{sp.first, int(top), sp.second, int(top + d->Height)});
+              draw(text, int(left), d->Width, d->ExtraSpaceBefore, sel, d->Offs);
+              Canvas.restoreDC(level);
+            }
+          } else if (a <= b) {
             const std::string part = CopyChars(text, a, b - a + 1, opt);
             const int before = a > 1 ? GetTextWidth(CopyChars(text, 1, a - 1, opt), Canvas, opt) : 0;
             const int w = GetTextWidth(part, Canvas, opt);

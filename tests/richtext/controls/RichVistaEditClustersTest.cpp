@@ -25,7 +25,27 @@ struct ClusterText {
   std::vector<std::u16string> backspaces;
 };
 
-const ClusterText kTexts[] = {
+std::u16string joined(const std::vector<std::u16string> &Parts) {
+  std::u16string s;
+  for (const auto &p : Parts) s += p;
+  return s;
+}
+
+// A character outside the BMP carrying twenty combining marks, after a
+// Bengali letter and a space: Backspace takes the marks one at a time, then
+// the character.
+ClusterText manyMarks() {
+  ClusterText t{"a pair with twenty marks after a bengali letter", {u"\u09AC", u" ", u"\U0001F600"}, {}};
+  for (int i = 0; i < 20; ++i) t.clusters.back() += u'\u0301';
+  for (std::u16string s = joined(t.clusters); s.size() > 4; s.pop_back())
+    t.backspaces.push_back(s.substr(0, s.size() - 1));
+  t.backspaces.push_back(u"\u09AC ");
+  t.backspaces.push_back(u"\u09AC");
+  t.backspaces.push_back(u"");
+  return t;
+}
+
+const std::vector<ClusterText> kTexts = {
     {"emoji between letters", {u"a", u"\U0001F600", u"b"}, {u"a\U0001F600", u"a", u""}},
     {"two flags", {u"\U0001F1FA\U0001F1E6", u"\U0001F1E9\U0001F1EA"}, {u"\U0001F1FA\U0001F1E6", u""}},
     {"family joined by ZWJ", {u"x", u"\U0001F468\u200D\U0001F469\u200D\U0001F467"}, {u"x", u""}},
@@ -35,13 +55,9 @@ const ClusterText kTexts[] = {
     {"thai with a vowel and a tone mark",
      {u"\u0E17\u0E35\u0E48", u"\u0E19"},
      {u"\u0E17\u0E35\u0E48", u"\u0E17\u0E35", u"\u0E17", u""}},
+    {"a lone surrogate beside a pair", {u"\xD800", u"\U0001F600", u"b"}, {u"\xD800\U0001F600", u"\xD800", u""}},
+    manyMarks(),
 };
-
-std::u16string joined(const std::vector<std::u16string> &Parts) {
-  std::u16string s;
-  for (const auto &p : Parts) s += p;
-  return s;
-}
 
 // The 1-based offsets between the clusters.
 std::vector<int> stopsOf(const std::vector<std::u16string> &Clusters) {

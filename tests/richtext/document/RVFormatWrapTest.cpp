@@ -26,6 +26,7 @@ struct WrapCase {
   bool noWrap;
   int docWidth; // the document's width
   std::vector<std::string> lines;
+  uint8_t charset = 1; // of the 8-bit items
 };
 
 std::u16string Wide(const std::string &Utf8) {
@@ -51,6 +52,7 @@ TEST_P(Wrap, LinesStayInTheViewAndClustersWhole) {
   const WrapCase &c = GetParam();
   FormatDoc f(c.width);
   f.style.TextStyles().Add()->Unicode = true;
+  f.style.TextStyles().Items(0)->Charset = c.charset;
   int para = 0;
   if (c.noWrap) f.newPara(para).Options.Include(rvpaoNoWrap);
   for (const auto &items : c.paras) {
@@ -112,6 +114,15 @@ const WrapCase kWrapCases[] = {
      false,
      60,
      {"https:", "//a.", "exampl", "e/x"}},
+    // "Thai is a beautiful language": the line ends between words, as a
+    // Thai reader's dictionary cuts them.
+    {"ThaiBreaksBetweenWords",
+     80,
+     {{"ภาษาไทยเป็นภาษาที่สวยงามมาก"}},
+     false,
+     false,
+     80,
+     {"ภาษาไทย", "เป็นภาษา", "ที่สวย", "งามมาก"}},
     {"ThaiIsCutBetweenClustersNotBeforeItsMarks", 50, {{"น้ำน้ำน้ำ"}}, false, false, 50, {"น้ำ", "น้ำ", "น้ำ"}},
     {"CombiningMarksStayWithTheirLetters",
      30,
@@ -153,6 +164,17 @@ const WrapCase kWrapCases[] = {
      false,
      50,
      {"abcde", "fghij", "kl", "ab cd", "ef"}},
+    // Shift-JIS: the first five bytes (two characters and the lead byte of
+    // the third) measure exactly the line's width, but the third character
+    // goes whole to the next line.
+    {"DoubleByteCharactersAreNeverCutInTwo",
+     30,
+     {{"\x93\xFA\x96\x7B\x8C\xEA" "a"}},
+     true,
+     false,
+     30,
+     {"\x93\xFA\x96\x7B", "\x8C\xEA" "a"},
+     128},
     {"ANoWrapParagraphStillWidensTheDocument", 30, {{"中文字中文字"}}, false, true, 60, {"中文字中文字"}},
 };
 

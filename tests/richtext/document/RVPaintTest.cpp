@@ -66,6 +66,49 @@ TEST(Paint, SelectionEdgesDrawTheWholePieceThenItsSelectedPart) {
   }
 }
 
+// A partly selected Arabic word is shaped whole: its selected letters are
+// those of the unselected and the wholly selected word, column for column,
+// never letters shaped alone in other forms or places.
+TEST(Paint, APartlySelectedArabicWordKeepsItsJoinedForms) {
+  setScreenPixelsPerInch(96);
+  QImage image(200, 40, QImage::Format_RGB32);
+  QtCanvas canvas(&image);
+  TRVStyle style;
+  style.TextStyles().Items(0)->Unicode = true;
+  style.TextStyles().Items(0)->Size = 20;
+  style.ParaStyles().Items(0)->BiDiMode = rvbdRightToLeft;
+  TRVFixedHost host(&canvas, 200, 40);
+  host.LeftMargin = host.RightMargin = host.TopMargin = host.BottomMargin = 0;
+  host.Style = &style;
+  TRichVistaRVData doc(&host);
+  auto item = RichVistaTextItemClass(&doc);
+  item->ItemOptions.Include(rvioUnicode);
+  doc.AddItem(WideStringToRaw(u"\u0645\u0631\u062D\u0628\u0627\u0628\u0643\u0645"), std::move(item));
+  doc.ReformatAllForced(true);
+  ASSERT_EQ(doc.DrawLines.Count(), 1);
+  const auto paint = [&](int From, int To) {
+    image.fill(Qt::white);
+    doc.SelStartLine = doc.SelEndLine = From < 0 ? -1 : 0;
+    doc.SelStartOffs = From;
+    doc.SelEndOffs = To;
+    doc.PaintVisibleLines(TRect{0, 0, 200, 40}, canvas);
+    return image.copy();
+  };
+  const QImage none = paint(-1, -1), all = paint(1, 9), part = paint(3, 6);
+  int selectedColumns = 0;
+  for (int x = 0; x < image.width(); ++x) {
+    bool likeNone = true, likeAll = true;
+    for (int y = 0; y < image.height(); ++y) {
+      likeNone = likeNone && part.pixel(x, y) == none.pixel(x, y);
+      likeAll = likeAll && part.pixel(x, y) == all.pixel(x, y);
+    }
+    EXPECT_TRUE(likeNone || likeAll) << "column " << x;
+    if (likeAll && !likeNone) ++selectedColumns;
+  }
+  EXPECT_GT(selectedColumns, 10);
+  setScreenPixelsPerInch(0);
+}
+
 // Stored indents of two thousand million pixels: painting draws only what
 // falls near the image, at once.
 TEST(Paint, ExtremeIndentsAndBordersAreCutToThePaintedArea) {
