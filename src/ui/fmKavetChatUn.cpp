@@ -75,6 +75,9 @@ void TfmKavetChat::BuildComponents() {
   FRenderer = std::make_unique<TTranscriptRenderer>(RVStyle, ilProfilesImage, &ilHotImage, nullptr, &OfferedFiles);
   // Senders the user list does not hold share colour-keyed styles.
   FRenderer->IsKnownUser = [this](const std::string &ID) { return Users().IndexOfID(ID) > 0; };
+  FRenderer->OnItemDeleted = [this](TCustomRichVista &Transcript, int ItemNo) {
+    ForgetTranscriptItem(Transcript, ItemNo);
+  };
 
   TBDockMainTop = new TTBDock(this, dpTop);
   TBDockMainTop->setObjectName(QStringLiteral("TBDockMainTop"));
@@ -483,10 +486,8 @@ void TfmKavetChat::ShowInTranscript(int Tab, const TTalkMessage &Message) {
     drop += counts.front();
     counts.pop_front();
   }
-  if (drop > 0) {
-    view.DeleteItems(0, std::min(drop, view.ItemCountOf()));
-    view.ReformatDocument();
-  }
+  // The view lays out only what follows the gap.
+  if (drop > 0) view.DeleteItems(0, std::min(drop, view.ItemCountOf()));
   const int before = view.ItemCountOf();
   // Appends, formats what it appended and scrolls once.
   FRenderer->RenderTalkMessage(view, Message);

@@ -32,6 +32,7 @@ class TTranscriptRenderer;
 class TKcPageControl;
 class TKcStatusBar;
 class TCustomRichVistaEdit;
+class TCustomRichVista;
 namespace tb {
 class TTBDock;
 }
@@ -199,6 +200,12 @@ private:
   std::string FDumpPath;
   GuiTimer FDumpTimer;
   std::string FLastDump;
+
+  // Speed (fmKavetChatTranscripts.cpp)
+  // An item the renderer deleted from a transcript (an old animation) no
+  // longer counts for its message, so that the messages let go later take
+  // exactly their own items.
+  void ForgetTranscriptItem(TCustomRichVista &Transcript, int ItemNo);
 };
 
 } // namespace kc
