@@ -161,6 +161,7 @@ bool TfmKavetChat::eventFilter(QObject *Watched, QEvent *Event) {
       SendMessage();
       return true;
     }
+    if (ShowKeyAtOnce(Watched, key)) return true;
   }
   if (Event->type() == QEvent::KeyRelease || Event->type() == QEvent::InputMethod) Changed();
   return QWidget::eventFilter(Watched, Event);

@@ -21,6 +21,7 @@
 #include "ui/fmKavetChatActions.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
 
+class QKeyEvent;
 class QLabel;
 class QMessageBox;
 
@@ -201,11 +202,16 @@ private:
   GuiTimer FDumpTimer;
   std::string FLastDump;
 
-  // Speed (fmKavetChatTranscripts.cpp)
+  // Speed (fmKavetChatSpeed.cpp)
   // An item the renderer deleted from a transcript (an old animation) no
   // longer counts for its message, so that the messages let go later take
   // exactly their own items.
   void ForgetTranscriptItem(TCustomRichVista &Transcript, int ItemNo);
+  // A key for an input box: handled and painted now, so that what the user
+  // types shows at once even while a flood of datagrams keeps the event
+  // loop busy. False when the key is no plain typing for the active box.
+  bool ShowKeyAtOnce(QObject *Watched, QKeyEvent *Key);
+  bool FKeyInHand = false;
 };
 
 } // namespace kc
