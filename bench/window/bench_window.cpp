@@ -211,6 +211,8 @@ double typing(kc::TfmKavetChat &W, int Keys) {
     settle();
     v.push_back(since(t0));
   }
+  if (W.DocumentToText(W.ActiveTab()).size() < std::size_t(Keys)) std::printf("the keys did not reach the input box\n");
+  W.ClearInput(W.ActiveTab());
   return median(v);
 }
 
