@@ -45,7 +45,7 @@ double heapMB() {
 }
 
 constexpr int kSenders = 7;
-constexpr int kSamples = 31;
+int kSamples = 31;
 
 kc::RUserID sender(int i) {
   kc::RUserID r;
@@ -184,6 +184,12 @@ int main(int argc, char **argv) {
   int code = 0;
   {
     QApplication app(argc, argv);
+    if (argc == 2 && std::string(argv[1]) == "--profile") {
+      // For a profiler: the window at the cap, many messages.
+      kSamples = 2000;
+      window(int(kc::TTalkListModel::kMaxTranscript));
+      return 0;
+    }
     // Warm the font and picture caches of both.
     window(200);
     textEdit(200);

@@ -20,6 +20,7 @@ void TfmKavetChat::ForgetTranscriptItem(TCustomRichVista &Transcript, int ItemNo
     for (int &count : found->second) {
       if (ItemNo < first + count) {
         --count;
+        ++FItemsForgotten;
         return;
       }
       first += count;

@@ -490,9 +490,11 @@ void TfmKavetChat::ShowInTranscript(int Tab, const TTalkMessage &Message) {
   // The view lays out only what follows the gap.
   if (drop > 0) view.DeleteItems(0, std::min(drop, view.ItemCountOf()));
   const int before = view.ItemCountOf();
-  // Appends, formats what it appended and scrolls once.
+  FItemsForgotten = 0;
+  // Appends, formats what it appended and scrolls once (older animations
+  // it trims meanwhile were taken off their messages' counts).
   FRenderer->RenderTalkMessage(view, Message);
-  counts.push_back(view.ItemCountOf() - before);
+  counts.push_back(view.ItemCountOf() - before + FItemsForgotten);
 }
 
 // --- input boxes ----------------------------------------------------------

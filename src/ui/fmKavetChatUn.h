@@ -207,6 +207,7 @@ private:
   // longer counts for its message, so that the messages let go later take
   // exactly their own items.
   void ForgetTranscriptItem(TCustomRichVista &Transcript, int ItemNo);
+  int FItemsForgotten = 0; // while one message is rendered
   // A key for an input box: handled and painted now, so that what the user
   // types shows at once even while a flood of datagrams keeps the event
   // loop busy. False when the key is no plain typing for the active box.
