@@ -103,6 +103,8 @@ void TfmKavetChat::BuildComponents() {
   // them. The toolbars go into the top dock.
   FActions = std::make_unique<TMainActionList>(*this, FKey);
   FActions->CreateToolbars(this, TBDockMainTop, TBDockMainBotton);
+  WireOfferedFiles();
+  WirePickers();
 
   KcStatusBar = new TKcStatusBar(this);
   KcStatusBar->setObjectName(QStringLiteral("KcStatusBar"));
@@ -114,6 +116,7 @@ void TfmKavetChat::BuildComponents() {
   MyImage->setAccessibleName(QStringLiteral("Own picture"));
   MyImage->setScaledContents(true);
   MyImage->setGeometry(1, 2, 16, 16);
+  BuildNotices();
 
   LayOut();
 }
@@ -197,6 +200,7 @@ void TfmKavetChat::WakeMainWindow() {
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   raise();
   activateWindow();
+  HideTrayIcon();
 }
 
 void TfmKavetChat::CloseMainWindow() {
@@ -209,6 +213,7 @@ void TfmKavetChat::CloseMainWindow() {
   FHost->EndClose();
   FTimer.stop();
   FDumpTimer.stop();
+  CloseNotices();
   hide();
 }
 
@@ -222,6 +227,7 @@ void TfmKavetChat::closeEvent(QCloseEvent *Event) {
 void TfmKavetChat::showEvent(QShowEvent *Event) {
   QWidget::showEvent(Event);
   if (FFirstShow) {
+    PlayEventSound(3);
     FFirstShow = false;
     FTimer.start(500, [this] {
       FTimer.stop();
@@ -254,7 +260,7 @@ void TfmKavetChat::ShowOwnIdentity() {
 }
 
 void TfmKavetChat::ShowNotice(const QString &Text) {
-  KcStatusBar->SetPanelText(kNoticePanel, Text);
+  SetStatusPanel(kNoticePanel, Text);
   Changed();
 }
 
@@ -319,6 +325,7 @@ TfrConnectUser *TfmKavetChat::CreateTalkFrame(QWidget *Page, const TTalkFrame &F
   f->OnInputHeightChanged = [this](int h) { SaveHeightNewMessagePanel(FKey, h); };
   f->reMessage->installEventFilter(this);
   f->reMessage->OnChange = [this](TCustomRichVistaEdit *) { Changed(); };
+  WireTalkFrameFiles(*f);
   return f;
 }
 

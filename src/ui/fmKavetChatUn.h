@@ -11,12 +11,15 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/ChatWindowsUn.h"
 #include "core/HeadlessChatUn.h"
 #include "platform/GuiTimer.h"
 #include "platform/ImageList.h"
+#include "platform/Notifications.h"
 #include "richtext/document/RVStyle.h"
 #include "ui/fmKavetChatActions.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
@@ -32,8 +35,13 @@ class TfmSelectPictureGIFMood;
 class TTranscriptRenderer;
 class TKcPageControl;
 class TKcStatusBar;
+class TCoolTrayIcon;
+class TKcWavePlayer;
 class TCustomRichVistaEdit;
 class TCustomRichVista;
+class TfmInformation;
+class TfmSelectPictureMood;
+class TKcDragDrop;
 namespace tb {
 class TTBDock;
 }
@@ -112,7 +120,7 @@ public:
   // IMainWindowActions
   QWidget *MainForm() override { return this; }
   QWidget *UserListForm() override { return nullptr; }
-  void ShowMainWindow() override { WakeMainWindow(); }
+  void ShowMainWindow() override { CoolTrayIconClick(); }
   void SendTalkMessage() override { SendMessage(); }
   TCustomImageList *HotImages(bool Big) override { return Big ? &ilHotImage : &ilHotImage16x16; }
   void ApplyTalkButtonSize(bool Big) override;
@@ -120,7 +128,7 @@ public:
   void AnimateTranscriptGifs(bool Animate) override;
   void ShowTranscriptGifs(bool Show) override;
   void ApplyMessageFormat(bool ShowUserIP, bool ShowTime, bool ShowPicture) override;
-  void ApplyMinimizeToTray(bool On) override { (void)On; }
+  void ApplyMinimizeToTray(bool On) override;
   void ApplyLanguage(const std::string &Path) override { (void)Path; }
   int UserCount() const override { return THeadlessChatWindows::UserCount(); }
   const RUserID *UserRecord(int Index) const override { return GetUserRecord(Index); }
@@ -155,6 +163,36 @@ public:
   void ShowErrorDialog(const std::string &Text) override;
   void NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) override;
 
+  // Offered files and emoticon pickers (fmKavetChatFiles.cpp,
+  // fmKavetChatPickers.cpp).
+  // Each path becomes a file icon in the active input box (none: nothing).
+  void InsertFiles(const std::vector<std::string> &Paths);
+  // The confirmation of files another user offered: shown after the
+  // message, never modal and without taking the focus; offers of one sender
+  // join his open confirmation. At most kMaxFileConfirmations are open.
+  static constexpr int kMaxFileConfirmations = 8;
+  void ShowFileOfferConfirmation(const std::vector<int> &Indices, const TTalkMessage &Message);
+  TfmInformation *FileOfferConfirmation(const std::string &SenderID) const;
+  int FileOfferConfirmationCount() const;
+  // FILETO for each offered file, in order; false when the index names no
+  // record or the datagram could not go.
+  void SendFileRequests(const std::vector<int> &Indices);
+  bool SendFileRequest(int Index);
+  // A click on an item of a tab's transcript: an offered file selects it and
+  // opens pmFileOrFolder at Global.
+  void TranscriptItemClick(int Tab, int ItemNo, QPoint Global);
+  int SelectedOfferedFile = -1;
+  // The desktop's dialogs and the datagram sender; tests put their own here.
+  std::function<std::vector<std::string>()> OpenDialogForSend;
+  std::function<std::optional<std::string>()> KcSelectDirectoryForSend;
+  std::function<std::optional<std::string>(const std::string &Suggested)> SaveDialog;
+  std::function<bool(const std::string &Datagram)> SendDatagram;
+  std::function<void(QPoint Global)> PopupFileMenu;
+  // The language file checked in the language menu; empty: none.
+  std::string CurrentLanguagePath() const;
+  // The still-emoticon palette while it is open.
+  TfmSelectPictureMood *StillPicker() const;
+
 protected:
   void closeEvent(QCloseEvent *Event) override;
   void showEvent(QShowEvent *Event) override;
@@ -167,6 +205,45 @@ public:
   // TChatEventSink: the core's notices and errors.
   void Notice(const std::string &Text) override;
   void Error(const std::string &Text) override;
+
+  // Notices, tray and sounds (fmKavetChatNotices.cpp).
+  // A status panel's text; its width follows the text (30 to 200 pixels).
+  void SetStatusPanel(int Index, const QString &Text);
+  // The notice of an arrival, departure or message: panel 5 with the
+  // sender's picture (a click opens Tab), the tray's animation, a desktop
+  // notification (the tray's own message without one); it clears 5 s after
+  // the last notice.
+  void ShowNotification(const std::string &Format, const std::string &Alias, int Tab, std::int32_t ImageIndex,
+                        const std::string &IP) override;
+  void PlayEventSound(int N) override;
+  // Panel 4: the auto-reply action's caption while it is on.
+  void ShowAutoReplyState();
+  void TimerHintInformationTimer();
+  void imUserImageClick();
+  void KcStatusBarResize();
+  void CoolTrayIconClick();
+  // The window is back: the tray icon stops and goes.
+  void HideTrayIcon();
+  QLabel *imUserImage = nullptr;
+  TCustomImageList ilTreyAnimation{16, 16};
+  QPointer<TCoolTrayIcon> CoolTrayIcon;
+  QPointer<TKcWavePlayer> kcWaveAction;
+  GuiTimer TimerHintInformation;
+  // The event sounds' folder (ending in "/").
+  std::string SoundFolder;
+  // The talk the last notice opens; gone when its tab closed.
+  QPointer<QWidget> NoticeTab() const { return FNoticeTab; }
+  DesktopNotifier *Notifier() { return FNotifier.get(); }
+
+private:
+  void BuildNotices();
+  void CloseNotices();
+  // Opens the talk of the last notice and brings the window up.
+  void OpenNoticeTab();
+  QPointer<QWidget> FNoticeTab;
+  std::unique_ptr<DesktopNotifier> FNotifier;
+  QObject *FNoticeFilter = nullptr;
+  long long FLastSoundMs = -1000000;
 
 private:
 
@@ -201,6 +278,15 @@ private:
   std::string FDumpPath;
   GuiTimer FDumpTimer;
   std::string FLastDump;
+
+  // Offered files and emoticon pickers.
+  void WireOfferedFiles();
+  void WireTalkFrameFiles(TfrConnectUser &Frame);
+  void WirePickers();
+  void OpenPicker(bool Animated);
+  std::map<std::string, QPointer<TfmInformation>> FFileConfirmations;
+  TKcDragDrop *FDragDrop = nullptr;
+  QPointer<TfmSelectPictureMood> FStillPicker;
 
   // Speed (fmKavetChatSpeed.cpp)
   // An item the renderer deleted from a transcript (an old animation) no
