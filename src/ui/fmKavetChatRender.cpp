@@ -250,11 +250,15 @@ std::vector<TKcGIFAnimator *> TTranscriptRenderer::TranscriptGifs(const TCustomR
 }
 
 void TTranscriptRenderer::LimitTranscriptGifs(TCustomRichVista &Transcript) {
+  TrimTranscriptGifs(Transcript, kKeptGifs);
+}
+
+void TTranscriptRenderer::TrimTranscriptGifs(TCustomRichVista &Transcript, int Keep) {
   const TGifRoster *found = FindRoster(Transcript);
   if (!found) return;
   TGifRoster &roster = const_cast<TGifRoster &>(*found);
   roster.prune();
-  while (int(roster.Gifs.size()) > kKeptGifs) {
+  while (int(roster.Gifs.size()) > Keep) {
     const TGifRoster::Entry oldest = roster.Gifs.front();
     roster.Gifs.pop_front();
     // Items are only ever removed before it, so it sits at or before the
@@ -268,8 +272,12 @@ void TTranscriptRenderer::LimitTranscriptGifs(TCustomRichVista &Transcript) {
         break;
       }
     if (itemNo < 0) itemNo = Transcript.RVData()->FindControlItemNo(oldest.Gif.data());
-    if (itemNo >= 0) Transcript.DeleteItems(itemNo, 1);
-    else delete oldest.Gif.data();
+    if (itemNo >= 0) {
+      Transcript.DeleteItems(itemNo, 1);
+      if (OnItemDeleted) OnItemDeleted(Transcript, itemNo);
+    } else {
+      delete oldest.Gif.data();
+    }
   }
 }
 
@@ -331,7 +339,6 @@ void TTranscriptRenderer::RenderTalkMessage(TCustomRichVista &Transcript, const 
       reader.OfferedFiles = FOfferedFiles;
       reader.LocalID = FLocalID;
       reader.StopGifAnimation = FStopGif;
-      reader.BeforeGif = [this](TCustomRichVista &Doc) { LimitTranscriptGifs(Doc); };
       reader.GifAdded = [this](TCustomRichVista &Doc, TKcGIFAnimator &Gif) {
         RosterOf(Doc).Gifs.push_back({QPointer<TKcGIFAnimator>(&Gif), Doc.ItemCountOf() - 1});
       };
@@ -345,6 +352,10 @@ void TTranscriptRenderer::RenderTalkMessage(TCustomRichVista &Transcript, const 
     // Only what was appended is laid out: a long transcript costs no more
     // per message than a short one.
     Transcript.FormatTail();
+    // The oldest animations go once the message is laid out: each leaves a
+    // gap that only its paragraph closes, where a document still appending
+    // would be laid out whole. The message's own (five at most) stay.
+    TrimTranscriptGifs(Transcript, kKeptGifs + 1);
     for (TKcGIFAnimator *gif : TranscriptGifs(Transcript)) gif->setVisible(!FHideGif);
     if (!failed) Transcript.VScroll(TRVScroller::sbBottom);
   } catch (const std::exception &) {

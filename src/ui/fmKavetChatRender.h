@@ -76,6 +76,9 @@ public:
   // Whether an ID is a user of the user list; unknown IDs share the
   // colour-keyed styles. Unset: every ID counts as known.
   std::function<bool(const std::string &UserID)> IsKnownUser;
+  // An item of a transcript was deleted to trim its animations (its number
+  // before the deletion).
+  std::function<void(TCustomRichVista &Transcript, int ItemNo)> OnItemDeleted;
   // A message from someone else offered files (indices into OfferedFiles):
   // the reception confirmation.
   std::function<void(const std::vector<int> &Indices, const TTalkMessage &Message)> OnFilesOffered;
@@ -110,6 +113,8 @@ public:
 private:
   struct TGifRoster;
   TGifRoster &RosterOf(TCustomRichVista &Transcript);
+  // Deletes the oldest animations until Keep are left.
+  void TrimTranscriptGifs(TCustomRichVista &Transcript, int Keep);
   const TGifRoster *FindRoster(const TCustomRichVista &Transcript) const;
   int SharedStyle(TColor Colour);
   int AddStyle(const std::string &Name, TColor Colour);

@@ -75,6 +75,9 @@ void TfmKavetChat::BuildComponents() {
   FRenderer = std::make_unique<TTranscriptRenderer>(RVStyle, ilProfilesImage, &ilHotImage, nullptr, &OfferedFiles);
   // Senders the user list does not hold share colour-keyed styles.
   FRenderer->IsKnownUser = [this](const std::string &ID) { return Users().IndexOfID(ID) > 0; };
+  FRenderer->OnItemDeleted = [this](TCustomRichVista &Transcript, int ItemNo) {
+    ForgetTranscriptItem(Transcript, ItemNo);
+  };
 
   TBDockMainTop = new TTBDock(this, dpTop);
   TBDockMainTop->setObjectName(QStringLiteral("TBDockMainTop"));
@@ -161,6 +164,7 @@ bool TfmKavetChat::eventFilter(QObject *Watched, QEvent *Event) {
       SendMessage();
       return true;
     }
+    if (ShowKeyAtOnce(Watched, key)) return true;
   }
   if (Event->type() == QEvent::KeyRelease || Event->type() == QEvent::InputMethod) Changed();
   return QWidget::eventFilter(Watched, Event);
@@ -490,14 +494,14 @@ void TfmKavetChat::ShowInTranscript(int Tab, const TTalkMessage &Message) {
     drop += counts.front();
     counts.pop_front();
   }
-  if (drop > 0) {
-    view.DeleteItems(0, std::min(drop, view.ItemCountOf()));
-    view.ReformatDocument();
-  }
+  // The view lays out only what follows the gap.
+  if (drop > 0) view.DeleteItems(0, std::min(drop, view.ItemCountOf()));
   const int before = view.ItemCountOf();
-  // Appends, formats what it appended and scrolls once.
+  FItemsForgotten = 0;
+  // Appends, formats what it appended and scrolls once (older animations
+  // it trims meanwhile were taken off their messages' counts).
   FRenderer->RenderTalkMessage(view, Message);
-  counts.push_back(view.ItemCountOf() - before);
+  counts.push_back(view.ItemCountOf() - before + FItemsForgotten);
 }
 
 // --- input boxes ----------------------------------------------------------

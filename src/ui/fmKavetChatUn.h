@@ -24,6 +24,7 @@
 #include "ui/fmKavetChatActions.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
 
+class QKeyEvent;
 class QLabel;
 class QMessageBox;
 
@@ -37,6 +38,7 @@ class TKcStatusBar;
 class TCoolTrayIcon;
 class TKcWavePlayer;
 class TCustomRichVistaEdit;
+class TCustomRichVista;
 class TfmInformation;
 class TfmSelectPictureMood;
 class TKcDragDrop;
@@ -285,6 +287,18 @@ private:
   std::map<std::string, QPointer<TfmInformation>> FFileConfirmations;
   TKcDragDrop *FDragDrop = nullptr;
   QPointer<TfmSelectPictureMood> FStillPicker;
+
+  // Speed (fmKavetChatSpeed.cpp)
+  // An item the renderer deleted from a transcript (an old animation) no
+  // longer counts for its message, so that the messages let go later take
+  // exactly their own items.
+  void ForgetTranscriptItem(TCustomRichVista &Transcript, int ItemNo);
+  int FItemsForgotten = 0; // while one message is rendered
+  // A key for an input box: handled and painted now, so that what the user
+  // types shows at once even while a flood of datagrams keeps the event
+  // loop busy. False when the key is no plain typing for the active box.
+  bool ShowKeyAtOnce(QObject *Watched, QKeyEvent *Key);
+  bool FKeyInHand = false;
 };
 
 } // namespace kc

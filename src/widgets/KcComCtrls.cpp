@@ -413,8 +413,9 @@ TKcTabSheet *TKcPageControl::AddPage(const QString &caption) {
 void TKcPageControl::pageChanged(TKcTabSheet *page) {
   const int i = indexOf(page);
   if (i < 0) return;
-  setTabText(i, page->Caption());
-  setTabVisible(i, page->TabVisible());
+  // Each of these lays the whole tab bar out again: only what changed.
+  if (tabText(i) != page->Caption()) setTabText(i, page->Caption());
+  if (isTabVisible(i) != page->TabVisible()) setTabVisible(i, page->TabVisible());
   tabBar()->update();
 }
 

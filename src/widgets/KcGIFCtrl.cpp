@@ -115,6 +115,7 @@ void TKcGIFAnimator::SetAsyncDrawing(bool on) {
 
 void TKcGIFAnimator::SetKcxAnimate(bool on) {
   if (FAnimating == on) return;
+  FParked = false;
   if (on) {
     FTimer.SetOnTimer([this](TKcTimer *) { frameStep(); });
     FTimer.SetEnabled(true);
@@ -131,6 +132,13 @@ void TKcGIFAnimator::SetKcxAnimate(bool on) {
 
 void TKcGIFAnimator::frameStep() {
   QWidget *parent = parentWidget();
+  if (parent && parent->testAttribute(Qt::WA_WState_Created) && !isVisible()) {
+    // Out of sight (a talk on a tab in the background): no ticks until it
+    // shows again.
+    FTimer.SetEnabled(false);
+    FParked = true;
+    return;
+  }
   if (!isVisibleTo(parent) || FImage.Count() < 2 || !parent || !parent->testAttribute(Qt::WA_WState_Created)) return;
   Lock();
   FFrameIndex = FFrameIndex + 1 < FImage.Count() ? FFrameIndex + 1 : 0;
@@ -167,6 +175,14 @@ void TKcGIFAnimator::Start() {
 
 void TKcGIFAnimator::Stop() {
   if (OnStop) OnStop(this);
+}
+
+void TKcGIFAnimator::showEvent(QShowEvent *Event) {
+  TKcImageControl::showEvent(Event);
+  if (FAnimating && FParked) {
+    FParked = false;
+    FTimer.SetEnabled(true);
+  }
 }
 
 } // namespace kc

@@ -61,6 +61,9 @@ protected:
   virtual void FrameChanged();
   virtual void Start();
   virtual void Stop();
+  // An animation out of sight (hidden, or on a page not shown) stops its
+  // timer at the next tick and starts it again when it shows.
+  void showEvent(QShowEvent *Event) override;
 
 private:
   void imageChanged();
@@ -71,6 +74,7 @@ private:
   void setDrawOption(bool &option, bool on, bool recompose);
 
   bool FAnimating = false;
+  bool FParked = false; // animating, but the timer waits for a show
   TKcGIFImage FImage;
   TKcTimer FTimer;
   int FFrameIndex = 0;

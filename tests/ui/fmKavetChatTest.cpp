@@ -17,8 +17,10 @@
 #include "platform/Files.h"
 #include "richtext/controls/RVRTFImport.h"
 #include "richtext/controls/RichVistaEdit.h"
+#include "richtext/document/RVItem.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/fmKavetChatRender.h"
 #include "ui/fmKavetChatUn.h"
 #include "ui/frConnectUserUn.h"
 #include "widgets/KcComCtrls.h"
@@ -231,6 +233,30 @@ TEST_F(MainWindowTest, AFullTranscriptHandsItsOldestMessageToTheHistoryAndTheVie
   ASSERT_TRUE(ReadWholeFile(t->HistoryPath, dropped));
   EXPECT_NE(dropped.find("message 10000"), std::string::npos);
   EXPECT_EQ(files().size(), 1u);
+}
+
+// Animations trimmed from old messages leave each message its own items:
+// the messages the full transcript lets go later take exactly theirs.
+TEST_F(MainWindowTest, TrimmedAnimationsKeepTheViewInStepWithTheModel) {
+  w->CreateGifCatalogue();
+  const int tab = open("Boris", tkPrivate, "{B}");
+  TCustomRichVistaEdit *view = w->GetTranscriptView(tab);
+  const std::size_t cap = TTalkListModel::kMaxTranscript;
+  // Eight with an animation: the two oldest animations are trimmed; then
+  // the transcript lets go of all eight and one more.
+  for (std::size_t i = 0; i < cap + 9; ++i) {
+    std::string body = "message " + std::to_string(i);
+    if (i < 8) body += "{[!CONTROL!]}" + std::to_string(i) + "{[/!CONTROL!]}";
+    w->RenderTalkMessage(tab, {"{B}", "127.0.0.2", body, 0, 11, "Boris", false});
+  }
+  ASSERT_EQ(w->Talks().Tab(tab)->Transcript.front().Body, "message 9");
+  // The view starts with message 9: picture, header, line, body.
+  EXPECT_EQ(view->ItemTextOf(1), "[Boris]");
+  EXPECT_EQ(view->ItemTextOf(3), "message 9");
+  EXPECT_EQ(view->ItemCountOf(), int(4 * cap));
+  EXPECT_TRUE(view->GetItem(0)->IsParaStart());
+  EXPECT_EQ(view->RVData()->CheckDrawLines(), "");
+  EXPECT_EQ(TTranscriptRenderer::CountGifs(*view), 0);
 }
 
 // The window's toolbars sit in its top dock, and each talk's send toolbar

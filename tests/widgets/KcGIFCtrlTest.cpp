@@ -416,3 +416,32 @@ TEST(KcTimer, FailingTickIsReportedAndTheTimerGoesOn) {
   EXPECT_NE(lines[0].find("timer tick"), std::string::npos) << lines[0];
   EXPECT_NE(lines[0].find("first tick fails"), std::string::npos) << lines[0];
 }
+
+// An animation on a page that is not shown (a talk on a tab in the
+// background) stops its timer at the next tick and plays on when the page
+// shows.
+TEST(KcGIFAnimator, OutOfSightStopsTickingUntilShown) {
+  QWidget window;
+  window.resize(200, 200);
+  auto *page = new QWidget(&window);
+  auto *anim = new TKcGIFAnimator(page);
+  window.show();
+  load(*anim, threeFrames());
+  anim->SetKcxAnimate(true);
+  ASSERT_TRUE(anim->FrameTimer().Armed());
+  page->hide();
+  anim->FrameTimer().Timer();
+  EXPECT_EQ(anim->FrameIndex(), 0);
+  EXPECT_FALSE(anim->FrameTimer().Armed());
+  EXPECT_TRUE(anim->KcxAnimate());
+  page->show();
+  EXPECT_TRUE(anim->FrameTimer().Armed());
+  anim->FrameTimer().Timer();
+  EXPECT_EQ(anim->FrameIndex(), 1);
+  // Switched off while out of sight, it stays off when shown.
+  page->hide();
+  anim->FrameTimer().Timer();
+  anim->SetKcxAnimate(false);
+  page->show();
+  EXPECT_FALSE(anim->FrameTimer().Armed());
+}

@@ -188,11 +188,29 @@ void TCustomRichVista::DeleteItems(int FirstItemNo, int Count) {
   // The selection and the draw lines name items by number: both go before
   // the items do, and the rest is laid out again at once so that nothing
   // paints lines of items that are gone.
-  const bool formatted = FRVData->DrawLines.Count() > 0;
-  FRVData->ClearSelection(true);
-  FRVData->ClearHoveredJump();
-  FRVData->ClearFormatting();
-  FRVData->DeleteItems(FirstItemNo, Count);
+  TRVControlData &d = *FRVData;
+  const bool formatted = d.DrawLines.Count() > 0;
+  d.ClearSelection(true);
+  d.ClearHoveredJump();
+  // A laid-out document (a transcript losing its oldest messages or an
+  // emoticon): only the paragraphs around the gap are laid out again and the
+  // lines below move up, so a long document costs no more than a short one.
+  const int count = d.GetItemCount();
+  Count = std::min(Count, count - FirstItemNo);
+  const int next = FirstItemNo + Count;
+  if (formatted && Style && VSmallStep() > 0 && d.GetCanvas() && !(d.State & rvstFormatting) &&
+      d.LastFormattedItem == count - 1 && next < count && (FirstItemNo > 0 || d.IsParaStart(next)) &&
+      d.MinWidth <= d.GetWidth()) {
+    const int firstDL = FirstItemNo == 0 ? 0 : d.FirstDrawLineOfItem(FirstItemNo - 1);
+    const int lastDL = d.FirstDrawLineOfItem(next);
+    if (firstDL >= 0 && lastDL > firstDL && lastDL < d.DrawLines.Count()) {
+      d.DeleteItems(FirstItemNo, Count);
+      d.FormatParagraphs(firstDL, lastDL, -Count);
+      return;
+    }
+  }
+  d.ClearFormatting();
+  d.DeleteItems(FirstItemNo, Count);
   if (formatted) ReformatDocument();
 }
 

@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <sstream>
+
 #include "ViewFixture.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "platform/DesktopMetrics.h"
@@ -240,6 +242,62 @@ TEST(View, DeletingItemsDropsTheSelectionAndLaysTheRestOutAgain) {
   EXPECT_EQ(t.view->RVData()->CheckDrawLines(), "");
   EXPECT_EQ(t.view->RVData()->DrawLines.Count(), 1);
   t.view->grab(); // paints without touching the items that are gone
+}
+
+// Items deleted from a laid-out view that scrolled to its end (a transcript
+// letting its oldest messages go) leave the lines, links and height a whole
+// pass gives.
+TEST(View, DeletingItemsGivesTheLinesOfAWholePass) {
+  struct Row {
+    const char *name;
+    int first, count;
+  } rows[] = {
+      {"the oldest messages", 0, 7},
+      {"the oldest message with its link", 0, 3},
+      {"a link ending a paragraph", 4, 1},
+      {"a paragraph's first item", 3, 1},
+      {"a line break", 6, 1},
+      {"a message in the middle", 20, 3},
+      {"all but the last message", 0, 63},
+      {"the last message", 63, 4},
+      {"the last item", 66, 1},
+  };
+  auto lines = [](const TCustomRichVista &v) {
+    std::ostringstream s;
+    const TRVControlData &d = *v.RVData();
+    for (int i = 0; i < d.DrawLines.Count(); ++i) {
+      const TRVDrawLineInfo *l = d.DrawLines.Items(i);
+      s << l->ItemNo << ' ' << l->Offs << ' ' << l->Length << ' ' << l->Left << ' ' << l->Top << ' ' << l->Width
+        << ' ' << l->Height << ' ' << l->FromNewLine << '\n';
+    }
+    // Link numbers are handed out as links are laid out: only their places
+    // must agree.
+    for (const auto &j : d.Jumps) s << "jump " << j->DrawLineNo << ' ' << j->Left << ' ' << j->Top << '\n';
+    s << "height " << d.DocumentHeight << " width " << d.DocumentWidth << " scroll " << v.VScrollPos() << '\n';
+    return s.str();
+  };
+  for (const Row &r : rows) {
+    TRVStyle sheet;
+    const int link = kctest::AddLinkStyle(sheet);
+    FixedPitchView view(sheet, 300, 100);
+    // Twenty messages of three items: a header with a link, a body that
+    // wraps, and every third one a second line inside the paragraph.
+    for (int m = 0; m < 20; ++m) {
+      view.AddTextParagraph("user " + std::to_string(m) + " ", 0, 0);
+      view.AddTextRun("link", link);
+      view.AddTextParagraph("the meeting is moved to three o'clock, please bring notes " + std::to_string(m), 0, 0);
+      if (m % 3 == 1) view.AddLineBreak();
+    }
+    view.show();
+    view.ReformatDocument();
+    view.VScroll(TRVScroller::sbBottom);
+    view.DeleteItems(r.first, r.count);
+    EXPECT_EQ(view.RVData()->CheckDrawLines(), "") << r.name;
+    const std::string partial = lines(view);
+    view.ReformatDocument();
+    EXPECT_EQ(partial, lines(view)) << r.name;
+    view.grab();
+  }
 }
 
 // ------------------------------------------------------------ deferred events
