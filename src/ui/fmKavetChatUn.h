@@ -19,8 +19,11 @@
 #include "platform/ImageList.h"
 #include "richtext/document/RVStyle.h"
 #include "ui/fmKavetChatActions.h"
+#include "ui/fmKavetChatAutoReply.h"
+#include "ui/fmStoryUn.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
 
+class QDialog;
 class QLabel;
 class QMessageBox;
 
@@ -152,6 +155,23 @@ public:
   void SetPrivateInputsReadOnly(bool ReadOnly) override;
   void ShowErrorDialog(const std::string &Text) override;
   void NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) override;
+
+  // Profile, history and auto-reply dialogs (fmKavetChatDialogs.cpp,
+  // fmKavetChatAutoReply.cpp).
+  void WireDialogs();
+  // The profile of user record N in view mode (the user list's "User
+  // profile..."); an index without a record does nothing.
+  void ShowUserProfile(int N);
+  // The own profile in edit mode (actUserMyProfile, a double click on
+  // MyImage).
+  void ShowMyProfile();
+  void ShowHistoryDialog();
+  // The file of the checked language item, empty for English.
+  std::string CurrentLanguageFile() const;
+  std::unique_ptr<TAutoReplyMenu> AutoReply;
+  // The modal run of a dialog; tests put their own in place.
+  std::function<void(QDialog &)> RunDialog;
+  TStoryFileServices StoryFileServices = DesktopStoryFileServices();
 
 protected:
   void closeEvent(QCloseEvent *Event) override;
