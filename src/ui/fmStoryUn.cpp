@@ -310,10 +310,8 @@ bool TfmStory::HandleKey(QKeyEvent *Event) {
   case Qt::Key_Return:
   case Qt::Key_Enter: return true;
   case Qt::Key_F1: ShowDialogHelp(kHelpContext); return true;
-  default: break;
+  default: return false;
   }
-  if (Event->text().size() == 1 && Event->text().at(0).isDigit() && udDays->hasFocus()) Changed();
-  return false;
 }
 
 void TfmStory::keyPressEvent(QKeyEvent *Event) {
@@ -321,7 +319,11 @@ void TfmStory::keyPressEvent(QKeyEvent *Event) {
 }
 
 bool TfmStory::eventFilter(QObject *Watched, QEvent *Event) {
-  if (Event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(Event))) return true;
+  if (Event->type() == QEvent::KeyPress) {
+    if (HandleKey(static_cast<QKeyEvent *>(Event))) return true;
+    // A key typed into the days enables Apply.
+    if (Watched == udDays) Changed();
+  }
   return QDialog::eventFilter(Watched, Event);
 }
 
