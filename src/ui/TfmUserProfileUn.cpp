@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +19,7 @@
 #include "platform/ShellOpen.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "ui/DialogTextsUn.h"
+#include "ui/fmKavetChatActions.h"
 #include "widgets/KcColorComboBox.h"
 #include "widgets/KcComCtrls.h"
 #include "widgets/KcTransparentButton.h"
@@ -58,6 +59,18 @@ QString EditorText(const QWidget *W) {
 std::string Ansi(const QWidget *W) { return ToAnsi(EditorText(W)); }
 
 bool Blank(const QString &Text) { return Text.trimmed().isEmpty(); }
+
+// Digits of a number the record's byte holds: 0..255, or nothing yet.
+class TAgeValidator : public QValidator {
+public:
+  using QValidator::QValidator;
+  State validate(QString &Input, int &) const override {
+    if (Input.isEmpty()) return Acceptable;
+    for (const QChar c : Input)
+      if (c < u'0' || c > u'9') return Invalid;
+    return Input.size() <= 3 && Input.toInt() <= kMaxAge ? Acceptable : Invalid;
+  }
+};
 
 } // namespace
 
@@ -285,7 +298,7 @@ void TfmUserProfile::BuildPages() {
   cbSex = new QComboBox(gbPersonal);
   cbSex->setObjectName(QStringLiteral("cbSex"));
   edAge = Line(gbPersonal, "edAge", 3);
-  edAge->setValidator(new QIntValidator(0, kMaxAge, edAge));
+  edAge->setValidator(new TAgeValidator(edAge));
   mmInterest = Memo(gbPersonal, "mmInterest", 255);
   form(gbPersonal, {{"lbSex", cbSex}, {"lbAge", edAge}, {"lbInterest", mmInterest}});
   (new QVBoxLayout(personal))->addWidget(gbPersonal);
@@ -410,7 +423,8 @@ void TfmUserProfile::SetPicture(int Index) {
 
 void TfmUserProfile::UpdatePictureButton() {
   const QString caption = Blank(edAlias->text()) && FPicture < 0 ? FPictureWord : edAlias->text();
-  btnSelectImage->SetCaption(caption);
+  // A name is plain text: its '&' marks no accelerator.
+  btnSelectImage->SetCaption(PlainCaption(caption));
   const int glyph = btnSelectImage->Glyph().isNull() ? 0 : btnSelectImage->Glyph().width();
   btnSelectImage->setFixedWidth(std::max(34, btnSelectImage->fontMetrics().horizontalAdvance(caption) + glyph + 8));
 }
@@ -427,8 +441,7 @@ void TfmUserProfile::ShowPage(int K) {
 
 void TfmUserProfile::AddSummaryLine(const QString &LabelText, const QString &Value) {
   if (Blank(LabelText) || Blank(Value)) return;
-  mmDataMemo->AddTextParagraph("", 0, 0);
-  mmDataMemo->AddTextRun(ToAnsi(LabelText + QLatin1Char(' ')), 0);
+  mmDataMemo->AddTextParagraph(ToAnsi(LabelText + QLatin1Char(' ')), 0, 0);
   mmDataMemo->AddTextRun(ToAnsi(Value), 1);
 }
 
