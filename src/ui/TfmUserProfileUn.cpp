@@ -18,7 +18,9 @@
 #include "platform/ImageList.h"
 #include "platform/ShellOpen.h"
 #include "richtext/controls/RichVistaEdit.h"
+#include "platform/Screen.h"
 #include "ui/DialogTextsUn.h"
+#include "ui/fmSelectPictureUn.h"
 #include "ui/fmKavetChatActions.h"
 #include "widgets/KcColorComboBox.h"
 #include "widgets/KcComCtrls.h"
@@ -129,7 +131,9 @@ TfmUserProfile::TfmUserProfile(const std::string &LanguageFile, TCustomImageList
   edColor->OnChange = [this](TKcCustomComboBox *) { Changed(true); };
   connect(cbSex, &QComboBox::currentIndexChanged, this, [this] { Changed(true); });
   btnSelectImage->OnClick = [this](TKcTransparentButton *) {
-    if (FEditMode && OnChoosePicture) OnChoosePicture(*this);
+    if (!FEditMode) return;
+    if (OnChoosePicture) OnChoosePicture(*this);
+    else ChoosePicture();
   };
   connect(bntGoMail, &QPushButton::clicked, this, [this] { SendMail(); });
   for (QWidget *w : FEditors) {
@@ -419,6 +423,18 @@ void TfmUserProfile::SetPicture(int Index) {
   HeaderImage[0]->setPixmap(QPixmap::fromImage(image));
   FPicture = Index;
   UpdatePictureButton();
+}
+
+void TfmUserProfile::ChoosePicture() {
+  // The palette frees itself when it closes; its top-left corner sits at the
+  // button's centre, turned to stay on the button's screen.
+  auto *palette = new TfmSelectPicture(FPictures, this);
+  palette->OnPick = [this](int Index) {
+    SetPicture(Index);
+    Changed(false);
+  };
+  const QRect button(btnSelectImage->mapToGlobal(QPoint(0, 0)), btnSelectImage->size());
+  palette->Popup(btnSelectImage, button.center(), monitorWorkAreaOf(button));
 }
 
 void TfmUserProfile::UpdatePictureButton() {

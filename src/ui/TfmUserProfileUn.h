@@ -51,7 +51,9 @@ public:
   void SetPicture(int Index);
   int Picture() const { return FPicture; }
   void UpdatePictureButton();
-  // The picture palette (edit mode); the window sets it.
+  // The click on the picture button in edit mode: the user-picture palette
+  // (tests put their own in place).
+  void ChoosePicture();
   std::function<void(TfmUserProfile &)> OnChoosePicture;
 
   // Shows page K as the tree's node K chooses it.

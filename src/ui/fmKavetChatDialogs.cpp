@@ -49,7 +49,7 @@ void TfmKavetChat::WireDialogs() {
     Changed();
   });
   AutoReply->DialogParent = this;
-  AutoReply->LanguageFile = [this] { return CurrentLanguageFile(); };
+  AutoReply->LanguageFile = [this] { return CurrentLanguagePath(); };
   AutoReply->RunDialog = [this](TfmAnsweringmachine &Dialog) {
     if (RunDialog) RunDialog(Dialog);
     else Dialog.exec();
@@ -63,19 +63,10 @@ void TfmKavetChat::WireDialogs() {
   MyImage->installEventFilter(new TDoubleClickFilter(MyImage, [this] { ShowMyProfile(); }));
 }
 
-std::string TfmKavetChat::CurrentLanguageFile() const {
-  const TLanguageSubmenu &menu = FActions->LanguageMenu();
-  for (int i = 0; i < menu.Count(); ++i) {
-    const TLanguageMenuItem item = menu.ItemAt(i);
-    if (item.Checked) return item.Hint;
-  }
-  return {};
-}
-
 void TfmKavetChat::ShowUserProfile(int N) {
   const RUserID *user = GetUserRecord(N);
   if (!user) return;
-  TfmUserProfile dialog(CurrentLanguageFile(), &ilProfilesImage, this);
+  TfmUserProfile dialog(CurrentLanguagePath(), &ilProfilesImage, this);
   dialog.SetEditMode(false);
   dialog.LoadUserData(*user);
   if (RunDialog) RunDialog(dialog);
@@ -85,7 +76,7 @@ void TfmKavetChat::ShowUserProfile(int N) {
 void TfmKavetChat::ShowMyProfile() {
   RUserID *me = Users().Record(0);
   if (!me) return;
-  TfmUserProfile dialog(CurrentLanguageFile(), &ilProfilesImage, this);
+  TfmUserProfile dialog(CurrentLanguagePath(), &ilProfilesImage, this);
   dialog.Key = FKey;
   dialog.Record = me;
   dialog.SetEditMode(true);
@@ -103,7 +94,7 @@ void TfmKavetChat::ShowMyProfile() {
 }
 
 void TfmKavetChat::ShowHistoryDialog() {
-  TfmStory dialog(FKey, HistoryFolder, CurrentLanguageFile(), StoryFileServices, this);
+  TfmStory dialog(FKey, HistoryFolder, CurrentLanguagePath(), StoryFileServices, this);
   if (RunDialog) RunDialog(dialog);
   else dialog.exec();
   // The talks are saved as the options now say.

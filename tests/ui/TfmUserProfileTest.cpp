@@ -17,7 +17,9 @@
 #include "core/ProtocolClassUn.h"
 #include "platform/ProgramKey.h"
 #include "richtext/controls/RichVistaEdit.h"
+#include "ui/ArtUn.h"
 #include "ui/TfmUserProfileUn.h"
+#include "ui/fmSelectPictureUn.h"
 #include "widgets/KcColorComboBox.h"
 #include "widgets/KcComCtrls.h"
 #include "widgets/KcTransparentButton.h"
@@ -96,6 +98,33 @@ TEST_F(ProfileDialogTest, ThePictureButtonAsksForAPictureUntilThereIsANameOrPict
   EXPECT_EQ(d.btnSelectImage->Caption(), "Ann");
   EXPECT_TRUE(d.btnApply->isEnabled());
   d.edAlias->clear();
+  EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
+}
+
+TEST_F(ProfileDialogTest, ThePaletteChoosesThePictureAndItsEmptyCellTakesItAway) {
+  TCustomImageList pictures(32, 32);
+  FillProfileImages(pictures, 32);
+  RUserID me;
+  TfmUserProfile d("", &pictures);
+  d.Key = key;
+  d.Record = &me;
+  d.SetEditMode(true);
+  d.LoadUserData(me);
+  d.ChoosePicture();
+  auto *palette = d.findChild<TfmSelectPicture *>();
+  ASSERT_TRUE(palette);
+  palette->PickImage(13);
+  EXPECT_EQ(d.Picture(), 13);
+  EXPECT_TRUE(d.btnApply->isEnabled());
+  EXPECT_FALSE(d.btnSelectImage->Glyph().isNull());
+  d.SaveUserData();
+  EXPECT_EQ(me.IMAGEINDEX, 13);
+  d.ChoosePicture();
+  palette = d.findChild<TfmSelectPicture *>();
+  ASSERT_TRUE(palette);
+  palette->PickImage(-1);
+  EXPECT_EQ(d.Picture(), -1);
+  EXPECT_TRUE(d.btnSelectImage->Glyph().isNull());
   EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
 }
 
