@@ -16,7 +16,7 @@
 #include <algorithm>
 
 #include "platform/ImageList.h"
-#include "platform/ShellOpen.h"
+#include "platform/MailTo.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "platform/Screen.h"
 #include "ui/DialogTextsUn.h"
@@ -511,12 +511,8 @@ void TfmUserProfile::Changed(bool AnyMode) {
 
 void TfmUserProfile::SendMail() {
   const QString address = edEMail->text().trimmed();
-  if (address.isEmpty()) return;
-  // An address is one address: anything a mail program would read as more
-  // (headers, attachments, escapes) is not opened.
-  for (const QChar c : address)
-    if (c == u'?' || c == u'&' || c == u'%' || c.isSpace() || c.category() == QChar::Other_Control) return;
-  ShellOpen("MailTo:" + address.toStdString());
+  // A peer's address that could carry more than an address opens nothing.
+  if (!address.isEmpty() && IsSafeMailAddress(address.toStdString())) OpenMailTo({address.toStdString()});
 }
 
 bool TfmUserProfile::HandleKey(QKeyEvent *Event) {

@@ -19,8 +19,6 @@ using namespace kc::tb;
 
 namespace {
 
-constexpr int kAutoReplyPanel = 4;
-
 // A double click on the own picture in the status bar opens the profile.
 class TDoubleClickFilter : public QObject {
 public:
@@ -45,7 +43,7 @@ void TfmKavetChat::WireDialogs() {
     AnsweringMachine = On;
     CheckedVariant = On ? Variant : std::string();
     SetPrivateInputsReadOnly(On);
-    KcStatusBar->SetPanelText(kAutoReplyPanel, On ? PlainCaption(FActions->actAnsweringMachine.Caption()) : QString());
+    ShowAutoReplyState();
     Changed();
   });
   AutoReply->DialogParent = this;

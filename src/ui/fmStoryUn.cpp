@@ -17,6 +17,7 @@
 
 #include "core/StoryFileUn.h"
 #include "core/iniFileUn.h"
+#include "platform/FileCopy.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
 #include "platform/ShellOpen.h"
@@ -36,23 +37,17 @@ constexpr int kHelpContext = 7000;
 constexpr int kNameData = Qt::UserRole + 1;
 constexpr int kMinDays = 1, kMaxDays = 365;
 
-// Until the platform copies files itself: the whole file read and written
-// under the new name at once.
-bool CopyWhole(const std::string &Source, const std::string &Target) {
-  if (KindOfPath(Source) != PathKind::File) return false;
-  std::string data;
-  return ReadWholeFile(Source, data) && WriteFileAtomically(Target, data);
-}
 
 } // namespace
 
 TStoryFileServices DesktopStoryFileServices() {
   TStoryFileServices s;
   s.Open = [](const std::string &Path) { return ShellOpen(Path); };
-  s.Copy = CopyWhole;
+  s.Copy = [](const std::string &Source, const std::string &Target) {
+    return CopyFileTo(Source, Target, true) == FileCopyResult::Done;
+  };
   s.Move = [](const std::string &Source, const std::string &Target) {
-    if (Source == Target) return true;
-    return CopyWhole(Source, Target) && RemoveRegularFile(Source);
+    return MoveFileTo(Source, Target, true) == FileCopyResult::Done;
   };
   s.Delete = [](const std::string &Path) { return RemoveRegularFile(Path); };
   s.AskFileName = [](QWidget *Parent, const QString &Name, std::string &Chosen) {

@@ -16,6 +16,7 @@
 #include "ChatWindowOnLoopback.h"
 #include "core/ProtocolClassUn.h"
 #include "platform/ProgramKey.h"
+#include "platform/ShellOpen.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "ui/ArtUn.h"
 #include "ui/TfmUserProfileUn.h"
@@ -126,6 +127,32 @@ TEST_F(ProfileDialogTest, ThePaletteChoosesThePictureAndItsEmptyCellTakesItAway)
   EXPECT_EQ(d.Picture(), -1);
   EXPECT_TRUE(d.btnSelectImage->Glyph().isNull());
   EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
+}
+
+TEST_F(ProfileDialogTest, TheMailButtonOpensOnlyAPlainAddress) {
+  std::vector<std::string> opened;
+  SetShellOpenSink([&opened](const std::string &T) { return opened.push_back(T), true; });
+  struct Row {
+    const char *name, *address;
+    bool opens;
+  } rows[] = {
+      {"plain", " tom@example.org ", true},
+      {"attachment", "tom@example.org?attach=/etc/passwd", false},
+      {"second recipient", "tom@example.org&to=eve@example.org", false},
+      {"encoded", "tom%40example.org", false},
+      {"empty", "  ", false},
+  };
+  for (const Row &r : rows) {
+    opened.clear();
+    TfmUserProfile d("", nullptr);
+    RUserID u;
+    u.EMAIL = r.address;
+    d.LoadUserData(u);
+    d.bntGoMail->click();
+    EXPECT_EQ(opened.size(), r.opens ? 1u : 0u) << r.name;
+    if (r.opens && !opened.empty()) EXPECT_NE(opened[0].find("tom@example.org"), std::string::npos) << opened[0];
+  }
+  SetShellOpenSink({});
 }
 
 TEST_F(ProfileDialogTest, TheAgeTakesZeroToTwoHundredFiftyFiveAndTheRecordAgreesWithTheStore) {
