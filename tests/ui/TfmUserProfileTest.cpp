@@ -150,7 +150,9 @@ TEST_F(ProfileDialogTest, TheMailButtonOpensOnlyAPlainAddress) {
     d.LoadUserData(u);
     d.bntGoMail->click();
     EXPECT_EQ(opened.size(), r.opens ? 1u : 0u) << r.name;
-    if (r.opens && !opened.empty()) EXPECT_NE(opened[0].find("tom@example.org"), std::string::npos) << opened[0];
+    if (r.opens && !opened.empty()) {
+      EXPECT_NE(opened[0].find("tom@example.org"), std::string::npos) << opened[0];
+    }
   }
   SetShellOpenSink({});
 }
