@@ -80,4 +80,25 @@ void EraseAllAMTexts(std::string_view Key) {
   for (const std::string &s : amSections(ini)) ini.eraseSection(s);
 }
 
+std::string AMSectionName(int N) { return std::string(kAMSectionMark) + std::to_string(N); }
+
+int AMSectionNumber(std::string_view Section) {
+  if (Section.substr(0, kAMSectionMark.size()) != kAMSectionMark) return 0;
+  const long long n = sectionNumber(std::string(Section));
+  return n > 0 && n <= INT_MAX ? static_cast<int>(n) : 0;
+}
+
+void SaveAMVariants(std::string_view Key, const std::vector<TAMVariant> &Variants) {
+  RegistryIni ini(Key);
+  for (const std::string &s : amSections(ini)) ini.eraseSection(s);
+  std::vector<int> written;
+  for (const TAMVariant &v : Variants) {
+    if (v.Number <= 0 || std::find(written.begin(), written.end(), v.Number) != written.end()) continue;
+    written.push_back(v.Number);
+    const std::string section = AMSectionName(v.Number);
+    ini.writeString(section, "Caption", v.Caption);
+    ini.writeString(section, "Text", v.Text);
+  }
+}
+
 } // namespace kc

@@ -1,7 +1,8 @@
 #pragma once
-// Stored auto-reply texts: one section "AMText!_" + N per text (N counts from
-// 1 in the order the auto-reply dialog lists them), values "Caption" and
-// "Text". Every routine opens its own store; a missing text reads as empty,
+// Stored auto-reply texts: one section "AMText!_" + N per text, values
+// "Caption" and "Text". N is the variant's number for good: the main window
+// keeps the chosen variant by its section name, so a variant keeps its
+// number through deletes of others, and a new one takes the next free. Every routine opens its own store; a missing text reads as empty,
 // and only a fault (out of memory) raises.
 #include <string>
 #include <string_view>
@@ -25,5 +26,20 @@ int ListAMSections(std::string_view Key, std::vector<std::string> &List);
 int LoadAllAMTexts(std::string_view Key, std::vector<std::string> &Captions, std::vector<std::string> &Sections);
 // Erases every auto-reply section.
 void EraseAllAMTexts(std::string_view Key);
+
+// "AMText!_" + N.
+std::string AMSectionName(int N);
+// The number of a section "AMText!_" + N (N > 0), else 0.
+int AMSectionNumber(std::string_view Section);
+
+// One variant as the auto-reply editor stores it.
+struct TAMVariant {
+  int Number = 0; // > 0
+  std::string Caption;
+  std::string Text;
+};
+// Replaces the stored variants with Variants, each under its own number;
+// variants without a valid number, or repeating one, are left out.
+void SaveAMVariants(std::string_view Key, const std::vector<TAMVariant> &Variants);
 
 } // namespace kc

@@ -47,6 +47,7 @@ TfmKavetChat::TfmKavetChat(TNetOptions Options)
   FKey = Options.Key.empty() ? std::string(kProgramKeyText) : Options.Key;
   FHost = std::make_unique<THeadlessChatHost>(*this, std::move(Options), this);
   BuildComponents();
+  WireDialogs();
 }
 
 TfmKavetChat::~TfmKavetChat() {

@@ -22,8 +22,11 @@
 #include "platform/Notifications.h"
 #include "richtext/document/RVStyle.h"
 #include "ui/fmKavetChatActions.h"
+#include "ui/fmKavetChatAutoReply.h"
+#include "ui/fmStoryUn.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
 
+class QDialog;
 class QKeyEvent;
 class QLabel;
 class QMessageBox;
@@ -192,6 +195,21 @@ public:
   std::string CurrentLanguagePath() const;
   // The still-emoticon palette while it is open.
   TfmSelectPictureMood *StillPicker() const;
+
+  // Profile, history and auto-reply dialogs (fmKavetChatDialogs.cpp,
+  // fmKavetChatAutoReply.cpp).
+  void WireDialogs();
+  // The profile of user record N in view mode (the user list's "User
+  // profile..."); an index without a record does nothing.
+  void ShowUserProfile(int N);
+  // The own profile in edit mode (actUserMyProfile, a double click on
+  // MyImage).
+  void ShowMyProfile();
+  void ShowHistoryDialog();
+  std::unique_ptr<TAutoReplyMenu> AutoReply;
+  // The modal run of a dialog; tests put their own in place.
+  std::function<void(QDialog &)> RunDialog;
+  TStoryFileServices StoryFileServices = DesktopStoryFileServices();
 
 protected:
   void closeEvent(QCloseEvent *Event) override;

@@ -87,6 +87,42 @@ TEST_F(StoresTest, AutoReplyTextsComeBackInNumericOrderAndExact) {
   EXPECT_EQ(caption + text, "");
 }
 
+TEST_F(StoresTest, AutoReplyVariantsKeepTheirNumbersThroughDeletesAndSaves) {
+  for (int n : {1, 2, 3}) WriteAMText(key, n, "cap" + std::to_string(n), "text" + std::to_string(n));
+  // The first of three deleted, saved twice: the others keep sections 2 and 3.
+  const std::vector<TAMVariant> kept{{2, "cap2", "text2"}, {3, "cap3", "text3"}};
+  SaveAMVariants(key, kept);
+  SaveAMVariants(key, kept);
+  std::vector<std::string> sections;
+  ASSERT_EQ(ListAMSections(key, sections), 2);
+  EXPECT_EQ(sections, (std::vector<std::string>{"AMText!_2", "AMText!_3"}));
+  std::string caption, text;
+  ReadAMText(key, caption, text, "AMText!_3");
+  EXPECT_EQ(caption + "/" + text, "cap3/text3");
+  ReadAMText(key, caption, text, "AMText!_1");
+  EXPECT_EQ(caption + text, "");
+
+  // Numbers that are not numbers, or repeat one, are not written.
+  SaveAMVariants(key, {{0, "none", ""}, {4, "four", "a"}, {4, "again", "b"}, {-1, "neg", ""}});
+  sections.clear();
+  ASSERT_EQ(ListAMSections(key, sections), 1);
+  EXPECT_EQ(ReadAMCaption(key, "AMText!_4"), "four");
+}
+
+TEST(AutoReplySectionTest, NumbersOfSectionNames) {
+  struct Row {
+    const char *name, *section;
+    int number;
+  } rows[] = {
+      {"plain", "AMText!_7", 7},       {"large", "AMText!_2147483647", 2147483647},
+      {"zero", "AMText!_0", 0},        {"no number", "AMText!_", 0},
+      {"letters", "AMText!_1a", 0},    {"other section", "Other_1", 0},
+      {"too large", "AMText!_99999999999", 0}, {"mark inside", "xAMText!_1", 0},
+  };
+  for (const Row &r : rows) EXPECT_EQ(AMSectionNumber(r.section), r.number) << r.name;
+  EXPECT_EQ(AMSectionName(12), "AMText!_12");
+}
+
 TEST_F(StoresTest, GroupBoxesLoadWithAbsoluteTagsAndFreshIDsWhenMissing) {
   WriteGroupBox(key, 5, true, "Friends", "{G5}");
   RegistryIni(key).writeInteger("7_GROUPBOX!>!", "TagNumber_Value", -7);

@@ -1,0 +1,119 @@
+#pragma once
+// The profile dialog: one user's profile on five pages chosen from a tree.
+// Edit mode shows the local user (record 0) and stores the own profile;
+// view mode shows another user, every field read-only, and never writes.
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ProtocolClassUn.h"
+#include "richtext/document/RVStyle.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace kc {
+
+class TCustomImageList;
+class TKcColorComboBox;
+class TKcPageControl;
+class TKcTransparentButton;
+class TKcTreeView;
+class TRichVistaEdit;
+
+class TfmUserProfile : public QDialog {
+public:
+  static constexpr int kPages = 5;
+
+  // Pictures: the 32 x 32 user pictures (ilProfilesImage), or none.
+  TfmUserProfile(const std::string &LanguageFile, TCustomImageList *Pictures, QWidget *Parent = nullptr);
+  ~TfmUserProfile() override;
+
+  void SetEditMode(bool Editable);
+  bool EditMode() const { return FEditMode; }
+  void LoadUserData(const RUserID &User);
+  // Edit mode only: writes the own profile under Key into Record (record 0)
+  // through the profile store, then OnSaved (the window's text style,
+  // UPDATEINFO and own identity). View mode: nothing.
+  void SaveUserData();
+  std::string Key;
+  RUserID *Record = nullptr;
+  std::function<void()> OnSaved;
+
+  void SetPicture(int Index);
+  int Picture() const { return FPicture; }
+  void UpdatePictureButton();
+  // The click on the picture button in edit mode: the user-picture palette
+  // (tests put their own in place).
+  void ChoosePicture();
+  std::function<void(TfmUserProfile &)> OnChoosePicture;
+
+  // Shows page K as the tree's node K chooses it.
+  void ShowPage(int K);
+  void FillSummary();
+
+  // Widgets, by their component names.
+  TKcTreeView *tvProfile = nullptr;
+  TKcPageControl *pcProfile = nullptr;
+  QLabel *HeaderImage[kPages] = {};
+  QLabel *HeaderLabel[kPages] = {};
+  TRVStyle RVStyle;
+  TRichVistaEdit *mmDataMemo = nullptr;
+  QLineEdit *edAlias = nullptr, *edName1 = nullptr, *edName2 = nullptr, *edEMail = nullptr, *edICQ = nullptr;
+  TKcColorComboBox *edColor = nullptr;
+  QPushButton *bntGoMail = nullptr;
+  TKcTransparentButton *btnSelectImage = nullptr;
+  QLabel *lbPicture = nullptr;
+  QPlainTextEdit *mmStreet = nullptr;
+  QLineEdit *edTown = nullptr, *edField = nullptr, *edHome = nullptr;
+  QLineEdit *edWName = nullptr, *edDepartment = nullptr, *edWPost = nullptr;
+  QPlainTextEdit *edWorkType = nullptr, *mmWStreet = nullptr;
+  QLineEdit *edWTown = nullptr, *edWField = nullptr, *edWHome = nullptr;
+  QComboBox *cbSex = nullptr;
+  QLineEdit *edAge = nullptr;
+  QPlainTextEdit *mmInterest = nullptr;
+  QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnApply = nullptr;
+
+  // The label and group captions by component name (for the summary and
+  // the language file).
+  QString LabelText(const char *Name) const;
+
+protected:
+  void keyPressEvent(QKeyEvent *Event) override;
+  bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+  struct TEditor;
+  void BuildPages();
+  QWidget *AddPage(int K);
+  QLineEdit *Line(QWidget *Parent, const char *Name, int MaxLength);
+  QPlainTextEdit *Memo(QWidget *Parent, const char *Name, int MaxLength);
+  QLabel *Label(QWidget *Parent, const char *Name, const char *Default, QWidget *Buddy);
+  QGroupBox *Group(QWidget *Parent, const char *Name, const char *Default);
+  void SetLanguage(const std::string &LanguageFile);
+  void AddSummaryLine(const QString &Label, const QString &Value);
+  void AddSummaryHeader(const QString &Caption, const QString &Test);
+  bool HandleKey(QKeyEvent *Event);
+  void Changed(bool AnyMode);
+  void SendMail();
+
+  bool FEditMode = false;
+  bool FLoading = false;
+  int FPicture = -1;
+  std::string FIP, FMAC;
+  QString FPictureWord, FForWord;
+  TCustomImageList *FPictures = nullptr;
+  // Captions read from the language file, by component name.
+  std::vector<std::pair<std::string, QString>> FTexts;
+  std::vector<QWidget *> FEditors;
+};
+
+} // namespace kc
