@@ -1,0 +1,321 @@
+// The main window's part in the user list: the talks opened from it with
+// chosen users and groups, the member buttons of group talks and their
+// menus, mail and the questions when a partner leaves.
+#include <QCheckBox>
+#include <QMessageBox>
+
+#include "core/ConstUnit.h"
+#include "core/KavetChatNetUn.h"
+#include "core/UserGroupsUn.h"
+#include "core/GroupBoxStorageUn.h"
+#include "core/iniFileUn.h"
+#include "platform/CodePage.h"
+#include "platform/ShellOpen.h"
+#include "richtext/controls/RichVistaEdit.h"
+#include "toolbars/TBarToolbar.h"
+#include "ui/fmAboutUn.h"
+#include "ui/fmErrorUn.h"
+#include "ui/fmKavetChatSettings.h"
+#include "ui/fmKavetChatUn.h"
+#include "ui/fmUserListUn.h"
+#include "ui/frConnectUserUn.h"
+#include "widgets/KcComCtrls.h"
+#include "widgets/glGrBox.h"
+
+namespace kc {
+
+using namespace kc::tb;
+
+namespace {
+
+QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(Ansi)); }
+
+// Image of an own group talk's tab.
+constexpr std::int32_t kGroupTalkImage = 2;
+
+// A single address for a mail link: letters, digits and the few marks
+// addresses use; anything else (blanks, '?', '&', quotes, control
+// characters) could add headers or other recipients to the link.
+bool SafeAddress(std::string_view Address) {
+  if (Address.empty() || Address.size() > 254 || Address.find('@') == std::string_view::npos) return false;
+  for (const char c : Address) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    std::string_view("@._+-").find(c) != std::string_view::npos;
+    if (!ok) return false;
+  }
+  return true;
+}
+
+} // namespace
+
+QWidget *TfmKavetChat::UserListForm() { return fmUserList.get(); }
+
+void TfmKavetChat::UserChanged(std::string_view Change, int UserIndex) {
+  if (fmUserList) fmUserList->UserChanged(Change, UserIndex);
+  Changed();
+}
+
+void TfmKavetChat::CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                                  std::string_view SourceSection) {
+  // The model numbers and stores the box; the list shows it.
+  THeadlessChatWindows::CreateGroupBox(Caption, GroupID, Tag, SourceSection);
+  if (fmUserList) fmUserList->ShowGroupBox(Users().Groups().back());
+}
+
+void TfmKavetChat::WireMemberActions() {
+  TMainActionList &a = *FActions;
+  const auto guarded = [this](std::function<void()> Work) {
+    return [this, Work = std::move(Work)](TTBCustomItem *) {
+      try {
+        Work();
+      } catch (...) {
+        ApplicationEventsException(this, ExceptionMessage(std::current_exception()));
+      }
+    };
+  };
+  a.actMessageToUser.OnExecute = guarded([this] { actMessageToUserExecute(); });
+  a.actMessageToGroup.OnExecute = guarded([this] { actMessageToGroupExecute(); });
+  a.actShowUserList.OnExecute = guarded([this] {
+    FActions->actShowUserList.SetChecked(!FActions->actShowUserList.Checked());
+    ShowUserList(FActions->actShowUserList.Checked());
+  });
+  a.actMailUser.OnExecute = guarded([this] {
+    const RUserID *r = GetUserRecord(TargetUser());
+    if (!r || TargetUser() <= 0) return;
+    ShellOpen("MailTo:" + (SafeAddress(r->EMAIL) ? r->EMAIL : std::string()));
+  });
+  a.actMailGroup.OnExecute = guarded([this] {
+    TglGroupBox *box = fmUserList ? fmUserList->GetSelectedGroupBox() : nullptr;
+    if (!box) return;
+    const std::int32_t tag = box->Tag();
+    ShellOpen(MailToUsers(*this, &tag));
+  });
+  a.actAbout.OnExecute = guarded([this] { ShowAbout(); });
+  for (TTBAction *x : {&a.actMessageToUser, &a.actMessageToGroup, &a.actShowUserList, &a.actStayOnTopUserList,
+                       &a.actMailUser, &a.actMailGroup, &a.actAbout})
+    x->SetEnabled(true);
+  if (a.miMessage) {
+    a.miMessage->SetEnabled(true);
+    a.miMessage->OnPopup = [this](TTBCustomItem *, bool) {
+      const bool user = fmUserList && fmUserList->GetSelectedUserIndex() > 0;
+      const bool group = fmUserList && fmUserList->GetSelectedGroupBox();
+      FActions->actMessageToUser.SetEnabled(user || FLastMemberUser > 0);
+      FActions->actMessageToGroup.SetEnabled(group);
+    };
+  }
+  if (a.miMailVariant)
+    a.miMailVariant->OnPopup = [this](TTBCustomItem *, bool) {
+      FActions->actMailUser.SetEnabled(fmUserList && fmUserList->GetSelectedUserIndex() > 0);
+      FActions->actMailGroup.SetEnabled(fmUserList && fmUserList->GetSelectedGroupBox());
+    };
+}
+
+void TfmKavetChat::PrepareUserList() {
+  // The fixed boxes' identifiers came from the store with the model.
+  for (const std::int32_t tag : {kMainGroupTag, kBadListTag})
+    if (const TGroupBoxInfo *g = Users().FindGroup(tag); g && fmUserList->FindGroupBox(tag))
+      fmUserList->FindGroupBox(tag)->SetHint(QString::fromStdString(g->GroupID));
+  bool main = false, bad = false;
+  ReadFixedGroupCollapse(FKey, main, bad);
+  const TFormBounds me{x(), y(), width(), height()};
+  const TFormBounds b = LoadUserListPosition(FKey, me);
+  if (b.Width > 0 && b.Height > 0) fmUserList->setGeometry(b.Left, b.Top, b.Width, b.Height);
+  fmUserList->ApplyButtonSize(FBigButtons);
+  fmUserList->ApplyUserListTexts();
+  if (FActions->actShowUserList.Checked()) ShowUserList(true);
+  else fmUserList->ApplyStoredCollapse();
+}
+
+void TfmKavetChat::ShowUserList(bool Show) {
+  if (!fmUserList) return;
+  if (Show) {
+    fmUserList->show();
+    fmUserList->ApplyStoredCollapse();
+    ApplyStayOnTop(fmUserList.get(), FActions->actStayOnTopUserList.Checked());
+  } else {
+    fmUserList->hide();
+  }
+  Changed();
+}
+
+// ------------------------------------------------------------------ talks
+
+int TfmKavetChat::TargetUser() {
+  SelectMemberUser();
+  return fmUserList ? fmUserList->GetSelectedUserIndex() : -1;
+}
+
+void TfmKavetChat::actMessageToUserExecute() {
+  const int index = TargetUser();
+  const RUserID *r = GetUserRecord(index);
+  if (index <= 0 || !r || !r->Active) return;
+  int tab = Talks().FindPrivateTab(r->ID);
+  if (tab < 0) tab = FHost->Net().OpenPrivateTalk(r->ID);
+  if (tab < 0) return;
+  pcMain->setCurrentIndex(tab);
+  Talks().SetActive(tab);
+  WakeMainWindow();
+  if (TCustomRichVistaEdit *box = GetInputBox(tab)) box->setFocus();
+  Changed();
+}
+
+void TfmKavetChat::actMessageToGroupExecute() {
+  TglGroupBox *box = fmUserList ? fmUserList->GetSelectedGroupBox() : nullptr;
+  const RUserID *me = GetUserRecord(0);
+  if (!box || !me) return;
+  const std::int32_t tag = box->Tag();
+  int tab = Talks().FindOwnGroupTab(tag);
+  if (tab < 0) {
+    const TGroupBoxInfo *g = Users().FindGroup(tag);
+    const std::string caption = g ? g->Caption : utf8ToAnsi(box->Caption().toStdString());
+    TTalkFrame frame;
+    frame.TalkKind = tkOwnGroup;
+    frame.GroupBoxTag = tag;
+    frame.GroupName = caption;
+    frame.AutorGroupAliase = me->ALIAS;
+    frame.GroupID = g ? g->GroupID : box->Hint().toStdString();
+    frame.AutorGroupMAC = me->MAC;
+    frame.AutorGroupID = me->ID;
+    frame.AutorGroupIP = me->IP;
+    tab = OpenTalkTab(caption, kGroupTalkImage, frame);
+    if (tab < 0) return;
+    FillMemberToolbar(tab, box);
+  }
+  pcMain->setCurrentIndex(tab);
+  Talks().SetActive(tab);
+  WakeMainWindow();
+  Changed();
+}
+
+void TfmKavetChat::FillMemberToolbar(int Tab, TglGroupBox *Box) {
+  TUserTree *tree = TfmUserList::TreeOf(Box);
+  if (!tree) return;
+  for (int i = 0; i < tree->topLevelItemCount(); ++i)
+    if (const TKcTreeNode *n = tree->Node(i); n->Data > 0) AddMemberButton(Tab, n->Data);
+}
+
+TTBCustomItem *TfmKavetChat::MakeMemberButton(int Tab, const TMemberButton &Button) {
+  const RUserID *r = GetUserRecord(Button.UserIndex);
+  auto *item = new TTBSubmenuItem;
+  item->SetCaption(PlainCaption(qs(r ? TKavetChatNet::DisplayName(r->ALIAS, r->IP) : std::string())));
+  item->Tag = Button.UserIndex;
+  item->SetChecked(Button.Checked);
+  item->SetDisplayMode(nbdmImageAndText);
+  item->SetOptions(item->Options() | tboDropdownArrow);
+  if (r) item->SetImageIndex(r->IMAGEINDEX);
+  if (fmUserList) item->SetLinkSubitems(fmUserList->pmUserList().Items());
+  const std::int32_t user = Button.UserIndex;
+  item->OnPopup = [this, Tab, user](TTBCustomItem *, bool FromLink) {
+    if (!FromLink) MemberButtonPopup(Tab, user);
+  };
+  return item;
+}
+
+void TfmKavetChat::MemberButtonPopup(int Tab, std::int32_t UserIndex) {
+  if (!fmUserList) return;
+  const TTalkFrame *f = FindTalkFrame(ActiveTab());
+  const RUserID *r = GetUserRecord(UserIndex);
+  fmUserList->PrepareMemberPopup(r && r->Deactivated, f && f->TalkKind == tkOtherGroup);
+  (void)Tab;
+  FLastMemberUser = UserIndex;
+}
+
+void TfmKavetChat::SelectMemberUser() {
+  // The member may have left since his menu opened: then he is nobody's.
+  if (FLastMemberUser <= 0 || !fmUserList || !fmUserList->MemberMenu()) return;
+  const RUserID *r = GetUserRecord(FLastMemberUser);
+  if (!r || !r->Active || !fmUserList->FindUserNode(FLastMemberUser)) {
+    FLastMemberUser = -1;
+    return;
+  }
+  fmUserList->SelectUser(FLastMemberUser);
+}
+
+// ------------------------------------------------------------------ leaving
+
+void TfmKavetChat::HandleDisconnect(const std::string &Text) {
+  // The questions below name the partner by ID, found again when answered.
+  const TDataNewMessage m(Text);
+  FDisconnectingID = CutReceived(m.GetID(), kMaxReceivedID);
+  THeadlessChatWindows::HandleDisconnect(Text);
+  FDisconnectingID.clear();
+}
+
+bool TfmKavetChat::AskClosePrivateTalk(int Page, const std::string &PartnerName) {
+  (void)Page;
+  bool notShow = false, closeAll = true, leaveAll = false;
+  LoadCloseTalkGroupPrivateValue(FKey, notShow, closeAll, leaveAll);
+  if (notShow) return closeAll || !leaveAll;
+  const std::string id = FDisconnectingID;
+  if (id.empty()) return false;
+  // One question per partner; the tab stays until it is answered, and the
+  // answer finds the tab again by the partner's ID.
+  if (auto it = FCloseQuestions.find(id); it != FCloseQuestions.end() && it->second) return false;
+  auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Closing of private talk"),
+                              QStringLiteral("The user \"%1\" has closed private conversation with you to close also "
+                                             "private conversation at you?")
+                                  .arg(qs(PartnerName)),
+                              QMessageBox::Ok | QMessageBox::Cancel, this);
+  box->setObjectName(QStringLiteral("fmInformation"));
+  box->setModal(false);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  auto *notAgain = new QCheckBox(QStringLiteral("To not show more this window."), box);
+  box->setCheckBox(notAgain);
+  QObject::connect(box, &QMessageBox::finished, this, [this, id, box, notAgain](int Result) {
+    const bool ok = Result == QMessageBox::Ok;
+    if (ok) SaveCloseTalkGroupPrivateValue(FKey, notAgain->isChecked(), true, false);
+    (void)box;
+    AnswerClosePrivateTalk(id, ok);
+  });
+  FCloseQuestions[id] = box;
+  box->show();
+  Changed();
+  return false;
+}
+
+void TfmKavetChat::AnswerClosePrivateTalk(const std::string &PartnerID, bool Close) {
+  const auto it = FCloseQuestions.find(PartnerID);
+  if (it != FCloseQuestions.end()) {
+    QPointer<QWidget> box = it->second;
+    FCloseQuestions.erase(it);
+    if (box && box->isVisible()) box->close();
+  }
+  if (Close) {
+    // The tab as it is now: others may have come and gone meanwhile.
+    const int tab = Talks().FindPrivateTab(PartnerID);
+    if (tab > 0) {
+      SaveTalkHistory(tab);
+      FreeTab(tab);
+    }
+  }
+  Changed();
+}
+
+void TfmKavetChat::NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) {
+  (void)Page;
+  ShowNotice(qs(GroupCaption) + QStringLiteral(": ") + qs(AuthorName));
+  if (LoadCloseTalkGroupValue(FKey)) return;
+  // Told, never asked: the tab closes either way, so nothing waits on it.
+  auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Closing of group of dialogue."),
+                              QStringLiteral("The author of group of dialogue \"%1\" has closed group \"%2\" and has "
+                                             "stopped conversation. For renewal of dialogue create please own group.")
+                                  .arg(qs(AuthorName), qs(GroupCaption)),
+                              QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("fmInformation"));
+  box->setModal(false);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  auto *notAgain = new QCheckBox(QStringLiteral("To not show more this window."), box);
+  box->setCheckBox(notAgain);
+  const std::string key = FKey;
+  QObject::connect(box, &QMessageBox::finished, this, [key, notAgain](int Result) {
+    if (Result == QMessageBox::Ok) SaveCloseTalkGroupValue(key, notAgain->isChecked());
+  });
+  box->show();
+}
+
+void TfmKavetChat::ShowAbout() {
+  auto *about = new TfmAbout(this);
+  about->show();
+}
+
+} // namespace kc
