@@ -419,7 +419,9 @@ void TfmUserList::DeleteGroup(TglGroupBox *Box) {
   for (int i = 0; tree && i < tree->topLevelItemCount(); ++i) order.push_back(tree->Node(i)->Data);
   const std::int32_t tag = Box->Tag();
   if (!Groups().DeleteGroup(tag, order)) return;
-  for (int index : order) AddUserNode(index);
+  // Moved from the last node to the first, so they land in that order.
+  for (auto it = order.rbegin(); it != order.rend(); ++it)
+    if (const RUserID *r = FMain.Users().Record(*it); r && r->Active) AddUserNode(*it);
   FBoxes.erase(std::remove_if(FBoxes.begin(), FBoxes.end(), [&](const TBoxView &v) { return v.Box == Box; }),
                FBoxes.end());
   if (FPopupComponent == Box || (tree && FPopupComponent == tree)) FPopupComponent = nullptr;
