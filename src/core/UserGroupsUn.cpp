@@ -98,7 +98,7 @@ bool TUserGroups::SetDeactivated(int UserIndex, bool On) {
   RUserID *r = FWindows.Users().Record(UserIndex);
   if (UserIndex <= 0 || !r || !r->Active) return false;
   r->Deactivated = On ? 1 : 0;
-  if (FNet) FNet->MarkMemberButtons(UserIndex, On);
+  for (int i = 0; i < FWindows.TabCount(); ++i) FWindows.SetMemberButtonChecked(i, UserIndex, On);
   return true;
 }
 
