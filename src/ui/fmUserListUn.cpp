@@ -205,7 +205,10 @@ TfmUserList::TBoxView TfmUserList::MakeBox(const QString &Caption, std::int32_t 
   tree->setAccessibleName(box->Caption());
   tree->OnCustomDrawItem = [this](TKcTreeView *t, TKcTreeNode *n, TKcCustomDrawItem &d) { DrawNode(t, n, d); };
   tree->OnUserDropped = [this](TUserTree *Source, TUserTree *Target) {
-    if (Source->Selected()) MoveUserToGroup(Target, Source->Selected());
+    if (!Source->Selected()) return;
+    MoveUserToGroup(Target, Source->Selected());
+    // The user goes on with the one he dragged, where it went.
+    Target->setFocus();
   };
   QObject::connect(tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *, int) {
     FMain.ActionList().actMessageToUser.Execute(nullptr);
@@ -410,6 +413,7 @@ void TfmUserList::CommitRename(TglGroupBox *Box, const QString &Text) {
   Box->SetCaption(qs(name));
   Box->setAccessibleName(Box->Caption());
   if (TUserTree *t = TreeOf(Box)) t->setAccessibleName(Box->Caption());
+  FMain.UserListChanged();
 }
 
 void TfmUserList::DeleteGroup(TglGroupBox *Box) {
@@ -444,6 +448,7 @@ void TfmUserList::ToggleDeactivated(TUserTree *Tree) {
   const bool on = !node->Cut();
   if (!Groups().SetDeactivated(node->Data, on)) return;
   node->SetCut(on);
+  FMain.UserListChanged();
 }
 
 // ------------------------------------------------------------------ selection
@@ -712,6 +717,8 @@ void TfmUserList::MakeShortcuts() {
       {QKeySequence(Qt::Key_Return), [&main] { main.actMessageToUser.Execute(nullptr); }},
       {QKeySequence(Qt::Key_Enter), [&main] { main.actMessageToUser.Execute(nullptr); }},
       {QKeySequence(Qt::CTRL | Qt::Key_L), [&main] { main.actShowUserList.Execute(nullptr); }},
+      // A talk with the focused group, from the keyboard.
+      {QKeySequence(Qt::CTRL | Qt::Key_G), [&main] { main.actMessageToGroup.Execute(nullptr); }},
       {QKeySequence(Qt::CTRL | Qt::Key_D), [this] { actDeactiveUser.Execute(nullptr); }},
       {QKeySequence(Qt::CTRL | Qt::Key_B), [this] { actAddToBadList.Execute(nullptr); }},
       {QKeySequence(Qt::ALT | Qt::Key_Return), [this] { actOtherProfils.Execute(nullptr); }},
@@ -874,13 +881,19 @@ std::string TfmUserList::DumpJson() const {
   for (const TBoxView &v : FBoxes) {
     if (!firstBox) out += ",";
     firstBox = false;
+    const QRect g(v.Box->mapToGlobal(QPoint(0, 0)), v.Box->size());
     out += "{\"tag\":" + std::to_string(v.Box->Tag()) + ",\"caption\":" + jsonString(v.Box->Caption()) +
+           ",\"rect\":[" + std::to_string(g.x()) + "," + std::to_string(g.y()) + "," + std::to_string(g.width()) + "," +
+           std::to_string(g.height()) + "]" +
            ",\"collapsed\":" + (v.Box->Collapsed() ? "true" : "false") +
            ",\"height\":" + std::to_string(v.Box->height()) + ",\"users\":[";
     for (int i = 0; i < v.Tree->topLevelItemCount(); ++i) {
       const TKcTreeNode *n = v.Tree->Node(i);
       if (i) out += ",";
+      const QRect r = v.Tree->visualItemRect(n);
+      const QPoint c = v.Tree->viewport()->mapToGlobal(r.center());
       out += "{\"text\":" + jsonString(n->Text()) + ",\"index\":" + std::to_string(n->Data) +
+             ",\"center\":[" + std::to_string(c.x()) + "," + std::to_string(c.y()) + "]" +
              ",\"selected\":" + (n->isSelected() ? "true" : "false") + ",\"cut\":" + (n->Cut() ? "true" : "false") +
              "}";
     }
