@@ -624,16 +624,8 @@ void TfmUserList::MoveToGroupClick(TTBCustomItem *Sender) {
   EndAction();
 }
 
-void TfmUserList::PreparePopup(QWidget *Component) {
-  FMain.ForgetMemberButton();
-  FPopupComponent = Component;
-  FMemberMenu = false;
-  TTBCustomItem &root = *FPopup->Items();
-  for (int i = 0; i < root.Count(); ++i) {
-    root.ItemAt(i)->SetVisible(true);
-    root.ItemAt(i)->SetEnabled(true);
-  }
-  // The move entries: one per box, the last box first.
+void TfmUserList::FillMoveEntries() {
+  // One entry per box, the last box first.
   for (int i = tbMoveToGroup->Count(); i-- > 0;) {
     TTBCustomItem *item = tbMoveToGroup->ItemAt(i);
     if (item->Tag >= 0) {
@@ -648,6 +640,18 @@ void TfmUserList::PreparePopup(QWidget *Component) {
     item->OnClick = [this](TTBCustomItem *Sender) { MoveToGroupClick(Sender); };
     tbMoveToGroup->Insert(0, item);
   }
+}
+
+void TfmUserList::PreparePopup(QWidget *Component) {
+  FMain.ForgetMemberButton();
+  FPopupComponent = Component;
+  FMemberMenu = false;
+  TTBCustomItem &root = *FPopup->Items();
+  for (int i = 0; i < root.Count(); ++i) {
+    root.ItemAt(i)->SetVisible(true);
+    root.ItemAt(i)->SetEnabled(true);
+  }
+  FillMoveEntries();
   const auto userItems = {static_cast<TTBCustomItem *>(miSendMessageToUser), static_cast<TTBCustomItem *>(miDeactive),
                           static_cast<TTBCustomItem *>(tbMoveToGroup), static_cast<TTBCustomItem *>(miUIMailUser),
                           static_cast<TTBCustomItem *>(miUserProfil)};
@@ -681,6 +685,7 @@ void TfmUserList::PreparePopup(QWidget *Component) {
 
 void TfmUserList::PrepareMemberPopup(bool Deactivated, bool OtherGroupTalk) {
   FMemberMenu = true;
+  FillMoveEntries();
   for (TTBCustomItem *i : {static_cast<TTBCustomItem *>(miSendMessageToUser), static_cast<TTBCustomItem *>(miDeactive),
                            static_cast<TTBCustomItem *>(miUIMailUser), static_cast<TTBCustomItem *>(miUserProfil)}) {
     i->SetVisible(true);

@@ -166,6 +166,7 @@ private:
   void EndAction();
   void PopupAt(QWidget *Component, QPoint Global);
   void MoveToGroupClick(tb::TTBCustomItem *Sender);
+  void FillMoveEntries();
   TUserGroups Groups();
 
   TfmKavetChat &FMain;
