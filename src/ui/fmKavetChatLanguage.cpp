@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "toolbars/TBarExtItems.h"
 #include "toolbars/TBarToolbar.h"
+#include "ui/fmAboutUn.h"
 #include "ui/fmKavetChatUn.h"
 #include "ui/fmUserListUn.h"
 #include "widgets/glGrBox.h"
@@ -106,6 +107,7 @@ void TfmKavetChat::ApplyLanguage(const std::string &Path) {
 
 void TfmKavetChat::ApplyLanguageFile(const std::string &Path) {
   const TLanguageFile file(Path);
+  FLanguageFile = Path;
   ApplyLanguageTexts(file);
   TMainActionList &A = *FActions;
   for (const TLanguageText &t : kTexts) {
@@ -153,6 +155,7 @@ void TfmKavetChat::ApplyLanguageFile(const std::string &Path) {
       if (TglGroupBox *box = fmUserList->FindGroupBox(tag); tab > 0 && box) SetTabCaption(tab, ansi(box->Caption()));
     }
   }
+  for (QDialog *d : findChildren<QDialog *>(QStringLiteral("fmAbout"))) static_cast<TfmAbout *>(d)->SetLanguage();
   Changed();
 }
 

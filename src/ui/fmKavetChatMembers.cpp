@@ -8,6 +8,7 @@
 #include "core/KavetChatNetUn.h"
 #include "core/UserGroupsUn.h"
 #include "core/GroupBoxStorageUn.h"
+#include "core/LngUn.h"
 #include "core/iniFileUn.h"
 #include "platform/CodePage.h"
 #include "platform/ShellOpen.h"
@@ -29,6 +30,11 @@ using namespace kc::tb;
 namespace {
 
 QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(Ansi)); }
+
+// A text of the current language file, English by default.
+QString text(const TLanguageFile &File, const char *Section, const char *Default) {
+  return qs(File.ReadString(Section, "Caption", Default));
+}
 
 // Image of an own group talk's tab.
 constexpr std::int32_t kGroupTalkImage = 2;
@@ -251,15 +257,18 @@ bool TfmKavetChat::AskClosePrivateTalk(int Page, const std::string &PartnerName)
   // One question per partner; the tab stays until it is answered, and the
   // answer finds the tab again by the partner's ID.
   if (auto it = FCloseQuestions.find(id); it != FCloseQuestions.end() && it->second) return false;
-  auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Closing of private talk"),
-                              QStringLiteral("The user \"%1\" has closed private conversation with you to close also "
-                                             "private conversation at you?")
-                                  .arg(qs(PartnerName)),
-                              QMessageBox::Ok | QMessageBox::Cancel, this);
+  const TLanguageFile lng(FLanguageFile);
+  auto *box = new QMessageBox(
+      QMessageBox::Question, text(lng, "CloseTalkPrivateInformation", "Closing of private talk"),
+      qs(FormatText(lng.ReadString("lbCloseTalkPrivate", "Caption",
+                                   "The user \"%s\" has closed private conversation with you to close also private "
+                                   "conversation at you?"),
+                    {PartnerName})),
+      QMessageBox::Ok | QMessageBox::Cancel, this);
   box->setObjectName(QStringLiteral("fmInformation"));
   box->setModal(false);
   box->setAttribute(Qt::WA_DeleteOnClose);
-  auto *notAgain = new QCheckBox(QStringLiteral("To not show more this window."), box);
+  auto *notAgain = new QCheckBox(text(lng, "cbNotCloseTalkDialog", "To not show more this window."), box);
   box->setCheckBox(notAgain);
   QObject::connect(box, &QMessageBox::finished, this, [this, id, box, notAgain](int Result) {
     const bool ok = Result == QMessageBox::Ok;
@@ -296,15 +305,18 @@ void TfmKavetChat::NoticeGroupTalkClosed(int Page, const std::string &AuthorName
   ShowNotice(qs(GroupCaption) + QStringLiteral(": ") + qs(AuthorName));
   if (LoadCloseTalkGroupValue(FKey)) return;
   // Told, never asked: the tab closes either way, so nothing waits on it.
-  auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Closing of group of dialogue."),
-                              QStringLiteral("The author of group of dialogue \"%1\" has closed group \"%2\" and has "
-                                             "stopped conversation. For renewal of dialogue create please own group.")
-                                  .arg(qs(AuthorName), qs(GroupCaption)),
-                              QMessageBox::Ok, this);
+  const TLanguageFile lng(FLanguageFile);
+  auto *box = new QMessageBox(
+      QMessageBox::Information, text(lng, "CloseTalkInformation", "Closing of group of dialogue."),
+      qs(FormatText(lng.ReadString("lbCloseTalk", "Caption",
+                                   "The author of group of dialogue \"%s\" has closed group \"%s\" and has stopped "
+                                   "conversation. For renewal of dialogue create please own group."),
+                    {AuthorName, GroupCaption})),
+      QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("fmInformation"));
   box->setModal(false);
   box->setAttribute(Qt::WA_DeleteOnClose);
-  auto *notAgain = new QCheckBox(QStringLiteral("To not show more this window."), box);
+  auto *notAgain = new QCheckBox(text(lng, "cbNotCloseTalkDialog", "To not show more this window."), box);
   box->setCheckBox(notAgain);
   const std::string key = FKey;
   QObject::connect(box, &QMessageBox::finished, this, [key, notAgain](int Result) {

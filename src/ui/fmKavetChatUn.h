@@ -244,6 +244,7 @@ private:
   void PrepareUserList();
   int FLastMemberUser = -1;
   std::string FDisconnectingID;
+  std::string FLanguageFile;
   std::map<std::string, QPointer<QWidget>> FCloseQuestions;
   std::map<std::string, std::pair<QString, QString>> FDefaultTexts;
 };
