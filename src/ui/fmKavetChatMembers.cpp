@@ -1,8 +1,7 @@
 // The main window's part in the user list: the talks opened from it with
 // chosen users and groups, the member buttons of group talks and their
 // menus, mail and the questions when a partner leaves.
-#include <QCheckBox>
-#include <QMessageBox>
+#include <QRadioButton>
 
 #include "core/ConstUnit.h"
 #include "core/KavetChatNetUn.h"
@@ -16,6 +15,7 @@
 #include "toolbars/TBarToolbar.h"
 #include "ui/fmAboutUn.h"
 #include "ui/fmErrorUn.h"
+#include "ui/fmInformationUn.h"
 #include "ui/fmKavetChatSettings.h"
 #include "ui/fmKavetChatUn.h"
 #include "ui/fmUserListUn.h"
@@ -30,11 +30,6 @@ using namespace kc::tb;
 namespace {
 
 QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(Ansi)); }
-
-// A text of the current language file, English by default.
-QString text(const TLanguageFile &File, const char *Section, const char *Default) {
-  return qs(File.ReadString(Section, "Caption", Default));
-}
 
 // Image of an own group talk's tab.
 constexpr std::int32_t kGroupTalkImage = 2;
@@ -248,36 +243,30 @@ void TfmKavetChat::HandleDisconnect(const std::string &Text) {
 }
 
 bool TfmKavetChat::AskClosePrivateTalk(int Page, const std::string &PartnerName) {
-  (void)Page;
   bool notShow = false, closeAll = true, leaveAll = false;
   LoadCloseTalkGroupPrivateValue(FKey, notShow, closeAll, leaveAll);
   if (notShow) return closeAll || !leaveAll;
   const std::string id = FDisconnectingID;
   if (id.empty()) return false;
   // One question per partner; the tab stays until it is answered, and the
-  // answer finds the tab again by the partner's ID.
+  // answer finds the tab again by the partner's ID. Never modal: this runs
+  // inside a datagram's handler.
   if (auto it = FCloseQuestions.find(id); it != FCloseQuestions.end() && it->second) return false;
-  const TLanguageFile lng(FLanguageFile);
-  auto *box = new QMessageBox(
-      QMessageBox::Question, text(lng, "CloseTalkPrivateInformation", "Closing of private talk"),
-      qs(FormatText(lng.ReadString("lbCloseTalkPrivate", "Caption",
-                                   "The user \"%s\" has closed private conversation with you to close also private "
-                                   "conversation at you?"),
-                    {PartnerName})),
-      QMessageBox::Ok | QMessageBox::Cancel, this);
-  box->setObjectName(QStringLiteral("fmInformation"));
-  box->setModal(false);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  auto *notAgain = new QCheckBox(text(lng, "cbNotCloseTalkDialog", "To not show more this window."), box);
-  box->setCheckBox(notAgain);
-  QObject::connect(box, &QMessageBox::finished, this, [this, id, box, notAgain](int Result) {
-    const bool ok = Result == QMessageBox::Ok;
-    if (ok) SaveCloseTalkGroupPrivateValue(FKey, notAgain->isChecked(), true, false);
-    (void)box;
-    AnswerClosePrivateTalk(id, ok);
+  auto *dialog = new TfmInformation(FKey, this);
+  dialog->setWindowFlag(Qt::Dialog);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->LanguageFile = FLanguageFile.empty() ? CurrentLanguagePath() : FLanguageFile;
+  if (FActions->tbOptions) dialog->OptionsCaption = FActions->tbOptions->Caption();
+  dialog->SetPage(Page == TfmInformation::kPageGroupClosed ? Page : TfmInformation::kPagePrivateClosed);
+  dialog->AuthorAlias = PartnerName;
+  dialog->SetPicture(&ilHotImage, 8);
+  QPointer<TfmInformation> guard(dialog);
+  QObject::connect(dialog, &QDialog::finished, this, [this, id, guard](int Result) {
+    const bool close = Result == QDialog::Accepted && guard && guard->rbAlwaysClose->isChecked();
+    AnswerClosePrivateTalk(id, close);
   });
-  FCloseQuestions[id] = box;
-  box->show();
+  FCloseQuestions[id] = dialog;
+  dialog->ShowQuietly();
   Changed();
   return false;
 }
@@ -305,24 +294,16 @@ void TfmKavetChat::NoticeGroupTalkClosed(int Page, const std::string &AuthorName
   ShowNotice(qs(GroupCaption) + QStringLiteral(": ") + qs(AuthorName));
   if (LoadCloseTalkGroupValue(FKey)) return;
   // Told, never asked: the tab closes either way, so nothing waits on it.
-  const TLanguageFile lng(FLanguageFile);
-  auto *box = new QMessageBox(
-      QMessageBox::Information, text(lng, "CloseTalkInformation", "Closing of group of dialogue."),
-      qs(FormatText(lng.ReadString("lbCloseTalk", "Caption",
-                                   "The author of group of dialogue \"%s\" has closed group \"%s\" and has stopped "
-                                   "conversation. For renewal of dialogue create please own group."),
-                    {AuthorName, GroupCaption})),
-      QMessageBox::Ok, this);
-  box->setObjectName(QStringLiteral("fmInformation"));
-  box->setModal(false);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  auto *notAgain = new QCheckBox(text(lng, "cbNotCloseTalkDialog", "To not show more this window."), box);
-  box->setCheckBox(notAgain);
-  const std::string key = FKey;
-  QObject::connect(box, &QMessageBox::finished, this, [key, notAgain](int Result) {
-    if (Result == QMessageBox::Ok) SaveCloseTalkGroupValue(key, notAgain->isChecked());
-  });
-  box->show();
+  auto *dialog = new TfmInformation(FKey, this);
+  dialog->setWindowFlag(Qt::Dialog);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->LanguageFile = FLanguageFile.empty() ? CurrentLanguagePath() : FLanguageFile;
+  if (FActions->tbOptions) dialog->OptionsCaption = FActions->tbOptions->Caption();
+  dialog->SetPage(TfmInformation::kPageGroupClosed);
+  dialog->AuthorAlias = AuthorName;
+  dialog->GroupName = GroupCaption;
+  dialog->SetPicture(&ilHotImage, 7);
+  dialog->ShowQuietly();
 }
 
 void TfmKavetChat::ShowAbout() {
