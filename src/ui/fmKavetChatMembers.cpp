@@ -10,6 +10,7 @@
 #include "core/LngUn.h"
 #include "core/iniFileUn.h"
 #include "platform/CodePage.h"
+#include "platform/MailTo.h"
 #include "platform/ShellOpen.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "toolbars/TBarToolbar.h"
@@ -33,19 +34,6 @@ QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(A
 
 // Image of an own group talk's tab.
 constexpr std::int32_t kGroupTalkImage = 2;
-
-// A single address for a mail link: letters, digits and the few marks
-// addresses use; anything else (blanks, '?', '&', quotes, control
-// characters) could add headers or other recipients to the link.
-bool SafeAddress(std::string_view Address) {
-  if (Address.empty() || Address.size() > 254 || Address.find('@') == std::string_view::npos) return false;
-  for (const char c : Address) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    std::string_view("@._+-").find(c) != std::string_view::npos;
-    if (!ok) return false;
-  }
-  return true;
-}
 
 } // namespace
 
@@ -83,7 +71,8 @@ void TfmKavetChat::WireMemberActions() {
   a.actMailUser.OnExecute = guarded([this] {
     const RUserID *r = GetUserRecord(TargetUser());
     if (!r || TargetUser() <= 0) return;
-    ShellOpen("MailTo:" + (SafeAddress(r->EMAIL) ? r->EMAIL : std::string()));
+    // The shared link builder leaves out an address that could carry more.
+    ShellOpen(MailToSafeLink({ansiToUtf8(r->EMAIL)}));
   });
   a.actMailGroup.OnExecute = guarded([this] {
     TglGroupBox *box = fmUserList ? fmUserList->GetSelectedGroupBox() : nullptr;

@@ -296,9 +296,9 @@ TEST_F(UserListTest, MailSkipsUnsafeAddresses) {
   struct Row {
     const char *name, *email, *expected;
   } rows[] = {
-      {"a plain address", "anton@example.org", "MailTo:anton@example.org"},
-      {"an address with a header", "a@example.org?bcc=spy@example.org", "MailTo:"},
-      {"an address with a blank", "a b@example.org", "MailTo:"},
+      {"a plain address", "anton@example.org", "mailto:anton@example.org"},
+      {"an address with a header", "a@example.org?bcc=spy@example.org", "mailto:"},
+      {"an address with a blank", "a b@example.org", "mailto:"},
   };
   int n = 0;
   for (const Row &r : rows) {
