@@ -138,4 +138,14 @@ void WriteUserGroup(std::string_view Key, std::string_view UserID, std::int32_t 
   ini.writeInteger(userSection(UserID), "GroupNomber", Tag);
 }
 
+void MoveStoredGroupUsers(std::string_view Key, std::int32_t From, std::int32_t To) {
+  RegistryIni ini(Key);
+  constexpr std::string_view mark = "UserGroup_";
+  for (const std::string &s : ini.sections()) {
+    if (s.size() < mark.size() || s.compare(s.size() - mark.size(), mark.size(), mark) != 0) continue;
+    if (ini.valueExists(s, "GroupNomber") && ini.readInteger(s, "GroupNomber", -1) == From)
+      ini.writeInteger(s, "GroupNomber", To);
+  }
+}
+
 } // namespace kc

@@ -64,5 +64,9 @@ void ReadFixedGroupCollapse(std::string_view Key, bool &Main, bool &Bad);
 // Tag of the box the user sits in; -1 when missing.
 std::int32_t ReadUserGroup(std::string_view Key, std::string_view UserID);
 void WriteUserGroup(std::string_view Key, std::string_view UserID, std::int32_t Tag);
+// Every stored user assignment to group From names group To afterwards: the
+// members of a deleted group who are away come back into To, never into a
+// later group that is given From's number.
+void MoveStoredGroupUsers(std::string_view Key, std::int32_t From, std::int32_t To);
 
 } // namespace kc

@@ -114,8 +114,6 @@ void TLanguageSubmenu::Add(const TLanguageMenuItem &Item) {
   item->SetCaption(PlainCaption(QString::fromStdString(ansiToUtf8(Item.Caption))));
   item->SetHint(QString::fromStdString(Item.Hint));
   item->SetChecked(Item.Checked);
-  // Applying a language to the windows comes with the windows' texts.
-  item->SetEnabled(false);
   item->OnClick = [this](TTBCustomItem *Sender) { LanguageItemClick(Sender); };
   FSubmenu.Add(item);
 }

@@ -20,6 +20,7 @@
 #include "ui/OfferedFileIconUn.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
 #include "ui/frConnectUserUn.h"
+#include "ui/fmUserListUn.h"
 #include "widgets/KcGIFCtrl.h"
 #include "widgets/KcComCtrls.h"
 #include "widgets/KcStatusBar.h"
@@ -213,11 +214,11 @@ std::string TfmKavetChat::DumpJson() const {
     if (i) out += ",";
     out += jsonString(KcStatusBar->Panels()[i].Text);
   }
-  out += "],\"userList\":[]";
+  out += "],\"userList\":" + (fmUserList ? fmUserList->DumpJson() : std::string("null"));
   out += ",\"dialogs\":[";
   bool first = true;
   for (QWidget *w : QApplication::topLevelWidgets()) {
-    if (w == this || !w->isVisible() || !w->isWindow()) continue;
+    if (w == this || w == fmUserList.get() || !w->isVisible() || !w->isWindow()) continue;
     if (w->inherits("QMenu") || w->windowType() == Qt::ToolTip) continue;
     if (!first) out += ",";
     first = false;

@@ -24,6 +24,8 @@
 #include "ui/fmKavetChatSettings.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
 #include "ui/frConnectUserUn.h"
+#include "ui/fmUserListUn.h"
+#include "platform/Paths.h"
 #include "widgets/KcAlign.h"
 #include "widgets/KcComCtrls.h"
 #include "widgets/KcStatusBar.h"
@@ -54,6 +56,7 @@ TfmKavetChat::~TfmKavetChat() {
   // The network goes before the widgets it would show into, and the widgets
   // before the renderer, style sheet and image lists they use.
   FHost.reset();
+  fmUserList.reset();
   for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) delete w;
   FActions.reset();
   FRenderer.reset();
@@ -104,6 +107,7 @@ void TfmKavetChat::BuildComponents() {
   // them. The toolbars go into the top dock.
   FActions = std::make_unique<TMainActionList>(*this, FKey);
   FActions->CreateToolbars(this, TBDockMainTop, TBDockMainBotton);
+  WireMemberActions();
   WireOfferedFiles();
   WirePickers();
 
@@ -180,6 +184,7 @@ void TfmKavetChat::CreateMainWindow() {
   // talk, as the core's creation does them.
   FHost->CreateMainWindow();
   SaveAsRTF = LoadStorySaveAsRTF(FKey);
+  FillLanguageMenu(resourcePath("Lng"), FActions->LanguageMenu());
   // Position, toolbar layout and options, now that the toolbars exist.
   LoadMainSettings(FKey, *FActions, *this);
   setMinimumSize(380, 270);
@@ -187,8 +192,11 @@ void TfmKavetChat::CreateMainWindow() {
 }
 
 void TfmKavetChat::CreateUserList() {
+  // The list first: the stored groups it is made with come as boxes.
+  fmUserList = std::make_unique<TfmUserList>(*this);
   FHost->CreateUserList();
   ShowOwnIdentity();
+  PrepareUserList();
 }
 
 void TfmKavetChat::CreateGifCatalogue() {
@@ -209,6 +217,7 @@ void TfmKavetChat::CloseMainWindow() {
   FClosing = true;
   // DISCONNECT, every tab's history, the groups; then the settings; then
   // the network off.
+  if (fmUserList) fmUserList->ProgramClosing();
   FHost->BeginClose();
   SaveMainSettings(FKey, *FActions, *this);
   FHost->EndClose();
@@ -284,11 +293,6 @@ void TfmKavetChat::ShowErrorDialog(const std::string &Text) {
   FErrorBox->show();
   FErrorBox->raise();
   ShowNotice(qs(Text));
-}
-
-void TfmKavetChat::NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) {
-  (void)Page;
-  ShowNotice(qs(GroupCaption) + QStringLiteral(": ") + qs(AuthorName));
 }
 
 // --- tabs and frames ------------------------------------------------------
@@ -436,6 +440,7 @@ void TfmKavetChat::ApplyTalkButtonSize(bool Big) {
       f->tbSendMessage->SetImages(images);
       f->tbGroupUser->SetImages(images);
     }
+  if (fmUserList) fmUserList->ApplyButtonSize(Big);
   Changed();
 }
 
@@ -561,15 +566,7 @@ void TfmKavetChat::RebuildMemberToolbar(int Tab) {
   if (!f || !t) return;
   TTBRootItem &root = *f->tbGroupUser->Items();
   root.Clear();
-  for (const TMemberButton &b : t->Members) {
-    const RUserID *r = GetUserRecord(b.UserIndex);
-    auto *item = new TTBItem;
-    item->SetCaption(PlainCaption(qs(r ? TKavetChatNet::DisplayName(r->ALIAS, r->IP) : std::string())));
-    item->Tag = b.UserIndex;
-    item->SetChecked(b.Checked);
-    if (r) item->SetImageIndex(r->IMAGEINDEX);
-    root.Add(item);
-  }
+  for (const TMemberButton &b : t->Members) root.Add(MakeMemberButton(Tab, b));
   f->UpdateMemberToolbarVisibility();
   Changed();
 }

@@ -35,6 +35,8 @@ namespace kc {
 
 class TfrConnectUser;
 class TfmSelectPictureGIFMood;
+class TfmUserList;
+class TglGroupBox;
 class TTranscriptRenderer;
 class TKcPageControl;
 class TKcStatusBar;
@@ -122,7 +124,7 @@ public:
 
   // IMainWindowActions
   QWidget *MainForm() override { return this; }
-  QWidget *UserListForm() override { return nullptr; }
+  QWidget *UserListForm() override;
   void ShowMainWindow() override { CoolTrayIconClick(); }
   void SendTalkMessage() override { SendMessage(); }
   TCustomImageList *HotImages(bool Big) override { return Big ? &ilHotImage : &ilHotImage16x16; }
@@ -132,7 +134,7 @@ public:
   void ShowTranscriptGifs(bool Show) override;
   void ApplyMessageFormat(bool ShowUserIP, bool ShowTime, bool ShowPicture) override;
   void ApplyMinimizeToTray(bool On) override;
-  void ApplyLanguage(const std::string &Path) override { (void)Path; }
+  void ApplyLanguage(const std::string &Path) override;
   int UserCount() const override { return THeadlessChatWindows::UserCount(); }
   const RUserID *UserRecord(int Index) const override { return GetUserRecord(Index); }
 
@@ -223,6 +225,42 @@ public:
   // TChatEventSink: the core's notices and errors.
   void Notice(const std::string &Text) override;
   void Error(const std::string &Text) override;
+
+  // User list, groups, talks with chosen users, languages, about box
+  // (fmKavetChatMembers.cpp, fmKavetChatLanguage.cpp).
+  std::unique_ptr<TfmUserList> fmUserList;
+  void UserChanged(std::string_view Change, int UserIndex) override;
+  void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
+                      std::string_view SourceSection = {}) override;
+  void HandleDisconnect(const std::string &Text) override;
+  bool AskClosePrivateTalk(int Page, const std::string &PartnerName) override;
+  // A private talk with the user list's selected user (or the member whose
+  // menu is open); a talk of the selected group with its members.
+  void actMessageToUserExecute();
+  void actMessageToGroupExecute();
+  // One member button per node of the box's tree.
+  void FillMemberToolbar(int Tab, TglGroupBox *Box);
+  // The member button's menu is the user list's menu, made ready for him.
+  void MemberButtonPopup(int Tab, std::int32_t UserIndex);
+  // Selects in the user list the member whose menu was opened last.
+  void SelectMemberUser();
+  void ForgetMemberButton() { FLastMemberUser = -1; }
+  int LastMemberUser() const { return FLastMemberUser; }
+  // Shows or hides the user list (Ctrl+L).
+  void ShowUserList(bool Show);
+  // The user a mail or profile action means (member, then selection).
+  int TargetUser();
+  // The questions open now, one per partner.
+  int OpenCloseQuestions() const { return static_cast<int>(FCloseQuestions.size()); }
+  // Answers the open question about Partner's private talk as the user
+  // would (tests and the close of the question's window).
+  void AnswerClosePrivateTalk(const std::string &PartnerID, bool Close);
+  // The texts of the window and the user list from the language file at
+  // Path; an empty or missing file gives the English texts.
+  void ApplyLanguageFile(const std::string &Path);
+  void ShowAbout();
+  // The user list changed what it shows (the dump follows).
+  void UserListChanged() { Changed(); }
 
   // Notices, tray and sounds (fmKavetChatNotices.cpp).
   // A status panel's text; its width follows the text (30 to 200 pixels).
@@ -317,6 +355,15 @@ private:
   // loop busy. False when the key is no plain typing for the active box.
   bool ShowKeyAtOnce(QObject *Watched, QKeyEvent *Key);
   bool FKeyInHand = false;
+  // User list and talks with chosen users.
+  void WireMemberActions();
+  tb::TTBCustomItem *MakeMemberButton(int Tab, const TMemberButton &Button);
+  void PrepareUserList();
+  int FLastMemberUser = -1;
+  std::string FDisconnectingID;
+  std::string FLanguageFile;
+  std::map<std::string, QPointer<QWidget>> FCloseQuestions;
+  std::map<std::string, std::pair<QString, QString>> FDefaultTexts;
 };
 
 } // namespace kc
