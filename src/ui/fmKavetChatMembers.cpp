@@ -81,8 +81,12 @@ void TfmKavetChat::WireMemberActions() {
     ShellOpen(MailToUsers(*this, &tag));
   });
   a.actAbout.OnExecute = guarded([this] { ShowAbout(); });
+  // The selected user's (or the last member button's) profile, read only.
+  a.actUserNetProfile.OnExecute = guarded([this] {
+    if (TargetUser() > 0) ShowUserProfile(TargetUser());
+  });
   for (TTBAction *x : {&a.actMessageToUser, &a.actMessageToGroup, &a.actShowUserList, &a.actStayOnTopUserList,
-                       &a.actMailUser, &a.actMailGroup, &a.actAbout})
+                       &a.actMailUser, &a.actMailGroup, &a.actAbout, &a.actUserNetProfile})
     x->SetEnabled(true);
   if (a.miMessage) {
     a.miMessage->SetEnabled(true);

@@ -23,6 +23,7 @@
 #include "toolbars/TBarToolbar.h"
 #include "ui/fmEditorUn.h"
 #include "ui/fmKavetChatUn.h"
+#include "ui/TfmUserProfileUn.h"
 #include "ui/fmUserListUn.h"
 #include "ui/frConnectUserUn.h"
 #include "widgets/glGrBox.h"
@@ -310,6 +311,20 @@ TEST_F(UserListTest, MailSkipsUnsafeAddresses) {
     ASSERT_EQ(opened.size(), 1u) << r.name;
     EXPECT_EQ(opened[0], r.expected) << r.name;
   }
+}
+
+TEST_F(UserListTest, UserProfileShowsTheSelectedUsersProfileReadOnly) {
+  const int u = arrive("{PRF}", "Profiled", "p@example.org");
+  std::vector<std::string> shown;
+  w->RunDialog = [&shown](QDialog &D) {
+    auto &p = static_cast<TfmUserProfile &>(D);
+    EXPECT_FALSE(p.EditMode());
+    shown.push_back(p.edAlias->text().toStdString());
+  };
+  ASSERT_TRUE(w->ActionList().actUserNetProfile.Enabled());
+  list->SelectUser(u);
+  w->ActionList().actUserNetProfile.Execute(nullptr);
+  EXPECT_EQ(shown, std::vector<std::string>{"Profiled"});
 }
 
 TEST_F(UserListTest, ALanguageFileRenamesTheWindowsAtOnceAndAnEmptyOneBringsEnglishBack) {
