@@ -19,6 +19,8 @@
 #include "platform/MailTo.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "platform/Screen.h"
+#include "toolbars/TBSkinPlus.h"
+#include "ui/ArtUn.h"
 #include "ui/DialogTextsUn.h"
 #include "ui/fmSelectPictureUn.h"
 #include "ui/fmKavetChatActions.h"
@@ -51,6 +53,32 @@ constexpr TCaption kCaptions[] = {
     {"lbAge", "Age:"},           {"lbInterest", "Interest:"},   {"gbPersonal", "Personal"},
     {"gbPicture", "Picture"},    {"lbPicture", "Picture"},
 };
+
+constexpr int kImageRole = Qt::UserRole + 1, kSelectedImageRole = Qt::UserRole + 2;
+
+// The page pictures, by page: summary, basic data, home, work, personal.
+// They come from the program's own lists: a card, a person with a pencil, a
+// house, a group of people and a smiley.
+struct TPagePicture {
+  bool Hot; // ilHotImage, else ilProfilesImage
+  int Index;
+};
+constexpr TPagePicture kPagePictures[TfmUserProfile::kPages] = {
+    {true, hiUserProfile}, {true, hiMyProfile}, {true, hiSite}, {false, piOwnGroup}, {false, piStillEmoticon}};
+
+void FillPagePictures(TCustomImageList &List, int Size) {
+  TCustomImageList hot, profiles;
+  FillHotImages(hot, Size);
+  FillProfileImages(profiles, Size);
+  List.SetSize(Size, Size);
+  List.Clear();
+  for (const TPagePicture &p : kPagePictures) {
+    const TCustomImageList &from = p.Hot ? hot : profiles;
+    List.Add(from.GetImage(p.Index), from.HasImage2x(p.Index) ? from.GetImage(p.Index, 2.0) : QImage());
+  }
+}
+
+QPixmap PixmapOf(const TCustomImageList &List, int Index) { return QPixmap::fromImage(List.GetImage(Index)); }
 
 QString EditorText(const QWidget *W) {
   if (const auto *e = qobject_cast<const QLineEdit *>(W)) return e->text();
@@ -91,6 +119,16 @@ TfmUserProfile::TfmUserProfile(const std::string &LanguageFile, TCustomImageList
   tvProfile->setRootIsDecorated(false);
   tvProfile->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tvProfile->setFixedWidth(130);
+  FillPagePictures(ilTreeView, 16);
+  FillPagePictures(ilTreeView32, 32);
+  tvProfile->setIconSize(QSize(ilTreeView.Width(), ilTreeView.Height()));
+  // The chosen page: black on the skin's selection bar.
+  tvProfile->OnCustomDrawItem = [](TKcTreeView *, TKcTreeNode *, TKcCustomDrawItem &Item) {
+    if (!Item.Selected) return;
+    const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
+    if (bar != clNone) Item.Background = bar;
+    Item.Text = clBlack;
+  };
   pcProfile = new TKcPageControl(this);
   pcProfile->setObjectName(QStringLiteral("pcProfile"));
   pcProfile->tabBar()->hide();
@@ -112,11 +150,16 @@ TfmUserProfile::TfmUserProfile(const std::string &LanguageFile, TCustomImageList
   all->addLayout(body, 1);
   all->addLayout(buttons);
 
-  SetPicture(-1);
   SetLanguage(LanguageFile);
+  SetPicture(-1);
   setWindowTitle(FromAnsi(MessageText("UserProfileForm")));
-  for (int k = 0; k < kPages; ++k)
-    tvProfile->AddChild(nullptr, FromAnsi(MessageText("fmProfile" + std::to_string(k + 1))));
+  for (int k = 0; k < kPages; ++k) {
+    TKcTreeNode *node = tvProfile->AddChild(nullptr, FromAnsi(MessageText("fmProfile" + std::to_string(k + 1))));
+    node->setData(0, kImageRole, k);
+    node->setData(0, kSelectedImageRole, k);
+    node->setIcon(0, QIcon(PixmapOf(ilTreeView, k)));
+    if (k > 0) UpdateHeaderImage(k);
+  }
 
   connect(tvProfile, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *Node) {
     if (Node) ShowPage(tvProfile->indexOfTopLevelItem(Node));
@@ -413,16 +456,29 @@ void TfmUserProfile::SaveUserData() {
 void TfmUserProfile::SetPicture(int Index) {
   if (!FPictures || !FPictures->ValidIndex(Index)) {
     btnSelectImage->SetGlyph(QImage());
-    HeaderImage[0]->clear();
     FPicture = -1;
+    UpdateHeaderImage(0);
     UpdatePictureButton();
     return;
   }
   const QImage image = FPictures->GetImage(Index);
   btnSelectImage->SetGlyph(image);
-  HeaderImage[0]->setPixmap(QPixmap::fromImage(image));
   FPicture = Index;
+  UpdateHeaderImage(0);
   UpdatePictureButton();
+}
+
+int TfmUserProfile::NodeImageIndex(const TKcTreeNode *Node, bool Selected) {
+  if (!Node) return -1;
+  const QVariant v = Node->data(0, Selected ? kSelectedImageRole : kImageRole);
+  return v.isValid() ? v.toInt() : -1;
+}
+
+void TfmUserProfile::UpdateHeaderImage(int K) {
+  if (K < 0 || K >= kPages) return;
+  // Page 0 shows whose profile it is once a picture is chosen.
+  if (K == 0 && FPicture >= 0) HeaderImage[0]->setPixmap(PixmapOf(*FPictures, FPicture));
+  else HeaderImage[K]->setPixmap(PixmapOf(ilTreeView32, K));
 }
 
 void TfmUserProfile::ChoosePicture() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/ProtocolClassUn.h"
+#include "platform/ImageList.h"
 #include "richtext/document/RVStyle.h"
 
 class QComboBox;
@@ -22,10 +23,10 @@ class QWidget;
 
 namespace kc {
 
-class TCustomImageList;
 class TKcColorComboBox;
 class TKcPageControl;
 class TKcTransparentButton;
+class TKcTreeNode;
 class TKcTreeView;
 class TRichVistaEdit;
 
@@ -59,6 +60,13 @@ public:
   // Shows page K as the tree's node K chooses it.
   void ShowPage(int K);
   void FillSummary();
+
+  // The page pictures: node K of the tree and page K's header show picture
+  // K (page 0's header shows the user's picture once one is chosen).
+  TCustomImageList ilTreeView{16, 16};
+  TCustomImageList ilTreeView32{32, 32};
+  // The picture index node K carries, as drawn and when selected.
+  static int NodeImageIndex(const TKcTreeNode *Node, bool Selected);
 
   // Widgets, by their component names.
   TKcTreeView *tvProfile = nullptr;
@@ -104,6 +112,7 @@ private:
   bool HandleKey(QKeyEvent *Event);
   void Changed(bool AnyMode);
   void SendMail();
+  void UpdateHeaderImage(int K);
 
   bool FEditMode = false;
   bool FLoading = false;

@@ -13,7 +13,9 @@
 
 #include "core/AnsweringmachineTextUn.h"
 #include "toolbars/TBarDock.h"
+#include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBarToolbar.h"
+#include "ui/ArtUn.h"
 #include "ui/DialogTextsUn.h"
 #include "widgets/KcComCtrls.h"
 
@@ -25,6 +27,17 @@ namespace {
 
 constexpr int kHelpContext = 9500;
 constexpr int kVariantData = Qt::UserRole + 1;
+constexpr int kImageRole = Qt::UserRole + 2, kSelectedImageRole = Qt::UserRole + 3;
+
+// The pictures come from the program's own toolbar pictures: a sheet with a
+// plus, the delete cross and the auto-reply bubble with a clock.
+void FillVariantImages(TCustomImageList &List) {
+  TCustomImageList hot;
+  FillHotImages(hot, List.Width());
+  List.Clear();
+  for (const int i : {int(hiInsertFile), int(hiDelete), int(hiAutoReply)})
+    List.Add(hot.GetImage(i), hot.HasImage2x(i) ? hot.GetImage(i, 2.0) : QImage());
+}
 
 } // namespace
 
@@ -32,12 +45,16 @@ TfmAnsweringmachine::TfmAnsweringmachine(std::string Key, const std::string &Lan
     : QDialog(Parent), FKey(std::move(Key)) {
   setObjectName(QStringLiteral("TfmAnsweringmachine"));
   resize(392, 223);
+  FillVariantImages(ilVariants);
+  actAddNewTextAnswer.SetImageIndex(kNewImage);
+  actDeleteTextAnswer.SetImageIndex(kDeleteImage);
 
   gbAM1 = new QGroupBox(this);
   gbAM1->setObjectName(QStringLiteral("gbAM1"));
   dkVariants = new TTBDock(gbAM1, dpTop);
   tbBtnVariants = new TTBToolbar(gbAM1);
   tbBtnVariants->setObjectName(QStringLiteral("tbBtnVariants"));
+  tbBtnVariants->SetImages(&ilVariants);
   for (TTBAction *a : {&actAddNewTextAnswer, &actDeleteTextAnswer}) {
     auto *item = new TTBItem;
     item->SetAction(a);
@@ -52,6 +69,14 @@ TfmAnsweringmachine::TfmAnsweringmachine(std::string Key, const std::string &Lan
   QFont font = tvVariants->font();
   font.setPixelSize(13);
   tvVariants->setFont(font);
+  tvVariants->setIconSize(QSize(ilVariants.Width(), ilVariants.Height()));
+  // The selected variant: black on the skin's selection bar.
+  tvVariants->OnCustomDrawItem = [](TKcTreeView *, TKcTreeNode *, TKcCustomDrawItem &Item) {
+    if (!Item.Selected) return;
+    const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
+    if (bar != clNone) Item.Background = bar;
+    Item.Text = clBlack;
+  };
   auto *left = new QVBoxLayout(gbAM1);
   left->addWidget(dkVariants);
   left->addWidget(tvVariants, 1);
@@ -91,7 +116,10 @@ TfmAnsweringmachine::TfmAnsweringmachine(std::string Key, const std::string &Lan
 
   actAddNewTextAnswer.OnExecute = [this](TTBCustomItem *) { AddNewTextAnswer(); };
   actDeleteTextAnswer.OnExecute = [this](TTBCustomItem *) { DeleteTextAnswer(); };
-  connect(tvVariants, &QTreeWidget::currentItemChanged, this, [this] { NodeSelected(); });
+  connect(tvVariants, &QTreeWidget::currentItemChanged, this, [this] {
+    UpdateNodeImages();
+    NodeSelected();
+  });
   connect(edCaption, &QLineEdit::textEdited, this, [this] { CaptionEdited(); });
   connect(reText, &QPlainTextEdit::textChanged, this, [this] { TextEdited(); });
   connect(btnOk, &QPushButton::clicked, this, [this] {
@@ -109,7 +137,10 @@ TfmAnsweringmachine::TfmAnsweringmachine(std::string Key, const std::string &Lan
   UpdateState();
 }
 
-TfmAnsweringmachine::~TfmAnsweringmachine() = default;
+TfmAnsweringmachine::~TfmAnsweringmachine() {
+  // The toolbar outlives the list it draws from.
+  tbBtnVariants->SetImages(nullptr);
+}
 
 void TfmAnsweringmachine::SetLanguage(const std::string &LanguageFile) {
   const TLanguageFile file(LanguageFile);
@@ -143,11 +174,30 @@ TKcTreeNode *TfmAnsweringmachine::AddVariantNode(int Index) {
   FFilling = true;
   TKcTreeNode *node = tvVariants->AddChild(nullptr, FromAnsi(FVariants[Index].Caption));
   node->setData(0, kVariantData, Index);
+  node->setData(0, kImageRole, -1);
+  node->setData(0, kSelectedImageRole, int(kVariantImage));
   tvVariants->setCurrentItem(node);
   tvVariants->setFocus();
   FFilling = false;
   NodeSelected();
   return node;
+}
+
+int TfmAnsweringmachine::NodeImageIndex(const TKcTreeNode *Node, bool Selected) {
+  if (!Node) return -1;
+  const QVariant v = Node->data(0, Selected ? kSelectedImageRole : kImageRole);
+  return v.isValid() ? v.toInt() : -1;
+}
+
+void TfmAnsweringmachine::UpdateNodeImages() {
+  // Every node, not only the two of the change: a deleted node has no
+  // previous one to clear.
+  const QTreeWidgetItem *current = tvVariants->currentItem();
+  for (int i = 0; i < tvVariants->topLevelItemCount(); ++i) {
+    QTreeWidgetItem *node = tvVariants->topLevelItem(i);
+    const int index = node->data(0, node == current ? kSelectedImageRole : kImageRole).toInt();
+    node->setIcon(0, ilVariants.ValidIndex(index) ? QIcon(QPixmap::fromImage(ilVariants.GetImage(index))) : QIcon());
+  }
 }
 
 int TfmAnsweringmachine::SelectedVariant() const {

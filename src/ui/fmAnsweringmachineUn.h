@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ImageList.h"
 #include "toolbars/TBarItem.h"
 
 class QGroupBox;
@@ -56,6 +57,12 @@ public:
   // The variant of the selected node, or -1.
   int SelectedVariant() const;
 
+  // The toolbar and tree pictures: new, delete and the chosen variant's.
+  enum : int { kNewImage = 0, kDeleteImage = 1, kVariantImage = 2 };
+  TCustomImageList ilVariants{16, 16};
+  // The picture index a variant's node carries, as drawn and when selected.
+  static int NodeImageIndex(const TKcTreeNode *Node, bool Selected);
+
   tb::TTBAction actAddNewTextAnswer, actDeleteTextAnswer;
   QGroupBox *gbAM1 = nullptr, *gbAM2 = nullptr;
   tb::TTBDock *dkVariants = nullptr;
@@ -77,6 +84,8 @@ private:
   void AddNewTextAnswer();
   void DeleteTextAnswer();
   void NodeSelected();
+  // The selected node alone shows the variant picture.
+  void UpdateNodeImages();
   void CaptionEdited();
   void TextEdited();
   void SetDetailsEnabled(bool On);

@@ -23,7 +23,9 @@
 #include "platform/ShellOpen.h"
 #include "toolbars/TBarDock.h"
 #include "toolbars/TBarPopup.h"
+#include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBarToolbar.h"
+#include "ui/ArtUn.h"
 #include "ui/DialogTextsUn.h"
 #include "widgets/KcComCtrls.h"
 
@@ -36,6 +38,7 @@ namespace {
 constexpr int kHelpContext = 7000;
 constexpr int kNameData = Qt::UserRole + 1;
 constexpr int kMinDays = 1, kMaxDays = 365;
+constexpr int kImageRole = Qt::UserRole + 2, kSelectedImageRole = Qt::UserRole + 3;
 
 
 } // namespace
@@ -64,12 +67,18 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
     : QDialog(Parent), FKey(std::move(Key)), FFolder(std::move(HistoryFolder)), FServices(std::move(Services)) {
   setObjectName(QStringLiteral("TfmStory"));
   resize(432, 247);
+  FillStoryImages(ilStory);
+  actOpenFile.SetImageIndex(siOpen);
+  actSaveAs.SetImageIndex(siSaveAs);
+  actMoveFile.SetImageIndex(siMove);
+  actDeleteFile.SetImageIndex(siDelete);
 
   gbHistoryFile = new QGroupBox(this);
   gbHistoryFile->setObjectName(QStringLiteral("gbHistoryFile"));
   dkGroupUser = new TTBDock(gbHistoryFile, dpTop);
   tbGroupUser = new TTBToolbar(gbHistoryFile);
   tbGroupUser->setObjectName(QStringLiteral("tbGroupUser"));
+  tbGroupUser->SetImages(&ilStory);
   FillFileItems(*tbGroupUser->Items());
   tbGroupUser->SetCurrentDock(dkGroupUser);
   tvHitoryList = new TKcTreeView(gbHistoryFile);
@@ -79,7 +88,16 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   tvHitoryList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tvHitoryList->setUniformRowHeights(true);
   tvHitoryList->setContextMenuPolicy(Qt::CustomContextMenu);
+  tvHitoryList->setIconSize(QSize(ilStory.Width(), ilStory.Height()));
+  // The selected file: black on the skin's selection bar.
+  tvHitoryList->OnCustomDrawItem = [](TKcTreeView *, TKcTreeNode *, TKcCustomDrawItem &Item) {
+    if (!Item.Selected) return;
+    const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
+    if (bar != clNone) Item.Background = bar;
+    Item.Text = clBlack;
+  };
   pmStoryFile = std::make_unique<TTBPopupMenu>();
+  pmStoryFile->Items()->SetSubMenuImages(&ilStory);
   FillFileItems(*pmStoryFile->Items());
   pmStoryFile->Items()->ItemAt(0)->SetOptions(pmStoryFile->Items()->ItemAt(0)->Options() | tboDefault);
   auto *files = new QVBoxLayout(gbHistoryFile);
@@ -156,7 +174,10 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   UpdateFileActions();
 }
 
-TfmStory::~TfmStory() = default;
+TfmStory::~TfmStory() {
+  // The toolbar outlives the list it draws from.
+  tbGroupUser->SetImages(nullptr);
+}
 
 void TfmStory::FillFileItems(TTBCustomItem &Root) {
   const auto add = [&Root](TTBAction &Action) {
@@ -207,9 +228,14 @@ void TfmStory::FillHistoryList(const std::string &Folder) {
   });
   QList<QTreeWidgetItem *> nodes;
   nodes.reserve(static_cast<qsizetype>(entries.size()));
+  // One picture shared by every node.
+  const QIcon fileIcon(QPixmap::fromImage(ilStory.GetImage(siFile)));
   for (const TEntry &e : entries) {
     auto *node = new TKcTreeNode(e.Shown);
     node->setData(0, kNameData, QByteArray::fromStdString(e.Name));
+    node->setData(0, kImageRole, int(siFile));
+    node->setData(0, kSelectedImageRole, int(siFile));
+    node->setIcon(0, fileIcon);
     nodes.push_back(node);
   }
   tvHitoryList->addTopLevelItems(nodes);
@@ -225,6 +251,12 @@ void TfmStory::SelectLastHistoryFile() {
   }
   tvHitoryList->setCurrentItem(tvHitoryList->topLevelItem(count - 1));
   tvHitoryList->setFocus();
+}
+
+int TfmStory::NodeImageIndex(const TKcTreeNode *Node, bool Selected) {
+  if (!Node) return -1;
+  const QVariant v = Node->data(0, Selected ? kSelectedImageRole : kImageRole);
+  return v.isValid() ? v.toInt() : -1;
 }
 
 std::string TfmStory::FilePath(const TKcTreeNode *Node) const {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ImageList.h"
 #include "toolbars/TBarItem.h"
 
 class QCheckBox;
@@ -61,6 +62,11 @@ public:
 
   // The full path of a node's file.
   std::string FilePath(const TKcTreeNode *Node) const;
+
+  // The toolbar, menu and file pictures.
+  TCustomImageList ilStory{16, 16};
+  // The picture index a file's node carries, as drawn and when selected.
+  static int NodeImageIndex(const TKcTreeNode *Node, bool Selected);
 
   tb::TTBAction actOpenFile, actSaveAs, actMoveFile, actDeleteFile;
   QGroupBox *gbHistoryFile = nullptr, *gpOptions = nullptr;

@@ -18,11 +18,13 @@
 #include "platform/ProgramKey.h"
 #include "platform/ShellOpen.h"
 #include "richtext/controls/RichVistaEdit.h"
+#include "toolbars/TBSkinPlus.h"
 #include "ui/ArtUn.h"
 #include "ui/TfmUserProfileUn.h"
 #include "ui/fmSelectPictureUn.h"
 #include "widgets/KcColorComboBox.h"
 #include "widgets/KcComCtrls.h"
+#include "widgets/KcDraw.h"
 #include "widgets/KcTransparentButton.h"
 
 using namespace kc;
@@ -79,6 +81,50 @@ TEST_F(ProfileDialogTest, ViewModeShowsTheUserReadOnlyAndStoresNothing) {
   EXPECT_FALSE(saved);
   EXPECT_FALSE(RegistryIni(key).sectionExists(kProfileSection));
   EXPECT_EQ(me.ALIAS, "");
+}
+
+QImage Plain(const QImage &I) { return I.convertToFormat(QImage::Format_ARGB32); }
+
+// The colour the tree paints a node's row with, right of its text.
+QColor RowColour(TKcTreeView &Tree, QTreeWidgetItem *Node) {
+  const QRect r = Tree.visualItemRect(Node);
+  return Tree.viewport()->grab().toImage().pixelColor(r.right() - 2, r.center().y());
+}
+
+TEST_F(ProfileDialogTest, EveryPageHasItsPictureInTheTreeAndHeaderAndTheChosenPageShowsOnTheSkinBar) {
+  TCustomImageList pictures(32, 32);
+  FillProfileImages(pictures, 32);
+  TfmUserProfile d("", &pictures);
+  ASSERT_EQ(d.ilTreeView.Count(), TfmUserProfile::kPages);
+  ASSERT_EQ(d.ilTreeView32.Count(), TfmUserProfile::kPages);
+  for (int k = 0; k < TfmUserProfile::kPages; ++k) {
+    SCOPED_TRACE(k);
+    TKcTreeNode *node = d.tvProfile->Node(k);
+    EXPECT_EQ(TfmUserProfile::NodeImageIndex(node, false), k);
+    EXPECT_EQ(TfmUserProfile::NodeImageIndex(node, true), k);
+    EXPECT_FALSE(node->icon(0).isNull());
+    EXPECT_FALSE(d.ilTreeView.GetImage(k).isNull());
+    d.ShowPage(k);
+    EXPECT_EQ(Plain(d.HeaderImage[k]->pixmap().toImage()), Plain(d.ilTreeView32.GetImage(k)));
+  }
+  EXPECT_NE(Plain(d.ilTreeView32.GetImage(1)), Plain(d.ilTreeView32.GetImage(2))) << "pages tell apart";
+
+  // The summary's header shows the user's picture once there is one.
+  d.SetPicture(12);
+  EXPECT_EQ(Plain(d.HeaderImage[0]->pixmap().toImage()), Plain(pictures.GetImage(12)));
+  d.SetPicture(-1);
+  EXPECT_EQ(Plain(d.HeaderImage[0]->pixmap().toImage()), Plain(d.ilTreeView32.GetImage(0)));
+
+  const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
+  ASSERT_NE(bar, clNone);
+  d.show();
+  d.tvProfile->setCurrentItem(d.tvProfile->Node(2));
+  TKcCustomDrawItem item = d.tvProfile->DrawColours(d.tvProfile->Node(2));
+  d.tvProfile->OnCustomDrawItem(d.tvProfile, d.tvProfile->Node(2), item);
+  EXPECT_EQ(item.Background, bar);
+  EXPECT_EQ(item.Text, clBlack);
+  EXPECT_EQ(RowColour(*d.tvProfile, d.tvProfile->Node(2)), QColorOf(bar));
+  EXPECT_NE(RowColour(*d.tvProfile, d.tvProfile->Node(1)), QColorOf(bar)) << "only the chosen page";
 }
 
 TEST_F(ProfileDialogTest, TheSummaryListsFilledGroupsOnly) {

@@ -17,10 +17,13 @@
 #include "core/AnsweringmachineTextUn.h"
 #include "platform/ProgramKey.h"
 #include "toolbars/TBarCommon.h"
+#include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBarPopup.h"
+#include "toolbars/TBarToolbar.h"
 #include "ui/fmAnsweringmachineUn.h"
 #include "ui/fmKavetChatAutoReply.h"
 #include "widgets/KcComCtrls.h"
+#include "widgets/KcDraw.h"
 #include "widgets/KcStatusBar.h"
 
 using namespace kc;
@@ -81,6 +84,49 @@ TEST_F(AnsweringmachineDialogTest, DeletingTheFirstOfThreeKeepsTheNumbersOfTheOt
   d.SaveVariants();
   EXPECT_EQ(StoredSections(key), (std::vector<std::string>{"AMText!_2", "AMText!_3", "AMText!_4"}));
   EXPECT_EQ(Stored(key, "AMText!_4"), "/");
+}
+
+TEST_F(AnsweringmachineDialogTest, OnlyTheSelectedVariantShowsItsPictureOnTheSkinBar) {
+  StoreThree(key);
+  TfmAnsweringmachine d(key, "");
+  ASSERT_EQ(d.ilVariants.Count(), 3);
+  EXPECT_EQ(d.tbBtnVariants->Images(), &d.ilVariants);
+  EXPECT_EQ(d.actAddNewTextAnswer.ImageIndex(), TfmAnsweringmachine::kNewImage);
+  EXPECT_EQ(d.actDeleteTextAnswer.ImageIndex(), TfmAnsweringmachine::kDeleteImage);
+  // Which nodes show a picture: only the selected one, also after a delete
+  // moves the selection.
+  const auto shown = [&d] {
+    std::string s;
+    for (int i = 0; i < d.tvVariants->topLevelItemCount(); ++i) s += d.tvVariants->topLevelItem(i)->icon(0).isNull() ? '-' : 'x';
+    return s;
+  };
+  EXPECT_EQ(shown(), "--x");
+  select(d, 0);
+  EXPECT_EQ(shown(), "x--");
+  for (int i = 0; i < 3; ++i) {
+    const TKcTreeNode *node = d.tvVariants->Node(i);
+    EXPECT_EQ(TfmAnsweringmachine::NodeImageIndex(node, false), -1);
+    EXPECT_EQ(TfmAnsweringmachine::NodeImageIndex(node, true), TfmAnsweringmachine::kVariantImage);
+  }
+  d.actDeleteTextAnswer.Execute(nullptr);
+  ASSERT_NE(d.tvVariants->currentItem(), nullptr);
+  EXPECT_EQ(shown(), d.tvVariants->currentItem() == d.tvVariants->topLevelItem(0) ? "x-" : "-x");
+
+  const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
+  ASSERT_NE(bar, clNone);
+  d.show();
+  select(d, 1);
+  TKcTreeNode *chosen = d.tvVariants->Node(1);
+  TKcCustomDrawItem item = d.tvVariants->DrawColours(chosen);
+  d.tvVariants->OnCustomDrawItem(d.tvVariants, chosen, item);
+  EXPECT_EQ(item.Background, bar);
+  EXPECT_EQ(item.Text, clBlack);
+  const auto rowColour = [&d](QTreeWidgetItem *Node) {
+    const QRect r = d.tvVariants->visualItemRect(Node);
+    return d.tvVariants->viewport()->grab().toImage().pixelColor(r.right() - 2, r.center().y());
+  };
+  EXPECT_EQ(rowColour(chosen), QColorOf(bar));
+  EXPECT_NE(rowColour(d.tvVariants->Node(0)), QColorOf(bar));
 }
 
 TEST_F(AnsweringmachineDialogTest, ANewVariantNeverTakesTheNumberOfADeletedOne) {

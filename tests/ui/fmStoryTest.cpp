@@ -18,8 +18,13 @@
 #include "support/FileText.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "toolbars/TBSkinPlus.h"
+#include "toolbars/TBarPopup.h"
+#include "toolbars/TBarToolbar.h"
+#include "ui/ArtUn.h"
 #include "ui/fmStoryUn.h"
 #include "widgets/KcComCtrls.h"
+#include "widgets/KcDraw.h"
 
 using namespace kc;
 namespace fs = std::filesystem;
@@ -85,6 +90,46 @@ TEST_F(StoryDialogTest, TheListIsSortedByNameCaseAsideWithoutFoldersAndTheLastSe
   }
   TfmStory missing(key, tmp.file("no such folder"), "", recorder());
   EXPECT_EQ(missing.tvHitoryList->topLevelItemCount(), 0);
+}
+
+TEST_F(StoryDialogTest, FilesToolbarAndMenuShowTheirPicturesAndTheSelectedFileShowsOnTheSkinBar) {
+  for (const char *f : {"a.txt", "b.txt"}) put(f);
+  TfmStory d(key, folder + "/", "", recorder());
+  ASSERT_EQ(d.ilStory.Count(), siCount);
+  for (int i = 0; i < d.tvHitoryList->topLevelItemCount(); ++i) {
+    TKcTreeNode *node = d.tvHitoryList->Node(i);
+    EXPECT_EQ(TfmStory::NodeImageIndex(node, false), siFile);
+    EXPECT_EQ(TfmStory::NodeImageIndex(node, true), siFile);
+    EXPECT_FALSE(node->icon(0).isNull());
+  }
+  EXPECT_EQ(d.tbGroupUser->Images(), &d.ilStory);
+  EXPECT_EQ(d.pmStoryFile->Items()->SubMenuImages(), &d.ilStory);
+  struct Row {
+    const char *name;
+    tb::TTBCustomItem *root;
+  };
+  for (const Row &r : {Row{"toolbar", d.tbGroupUser->Items()}, Row{"menu", d.pmStoryFile->Items()}}) {
+    SCOPED_TRACE(r.name);
+    std::vector<int> images;
+    for (int i = 0; i < r.root->Count(); ++i) images.push_back(r.root->ItemAt(i)->ImageIndex());
+    EXPECT_EQ(images, (std::vector<int>{siOpen, -1, siSaveAs, siMove, -1, siDelete}));
+  }
+
+  const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
+  ASSERT_NE(bar, clNone);
+  d.show();
+  TKcTreeNode *last = d.tvHitoryList->Node(1);
+  ASSERT_EQ(d.tvHitoryList->Selected(), last);
+  TKcCustomDrawItem item = d.tvHitoryList->DrawColours(last);
+  d.tvHitoryList->OnCustomDrawItem(d.tvHitoryList, last, item);
+  EXPECT_EQ(item.Background, bar);
+  EXPECT_EQ(item.Text, clBlack);
+  const auto rowColour = [&d](QTreeWidgetItem *Node) {
+    const QRect r = d.tvHitoryList->visualItemRect(Node);
+    return d.tvHitoryList->viewport()->grab().toImage().pixelColor(r.right() - 2, r.center().y());
+  };
+  EXPECT_EQ(rowColour(last), QColorOf(bar));
+  EXPECT_NE(rowColour(d.tvHitoryList->Node(0)), QColorOf(bar));
 }
 
 TEST_F(StoryDialogTest, OptionsMakeTheRoundTripThroughTheStore) {
