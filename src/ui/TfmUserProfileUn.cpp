@@ -517,10 +517,16 @@ void TfmUserProfile::AddSummaryLine(const QString &LabelText, const QString &Val
   mmDataMemo->AddTextRun(ToAnsi(Value), 1);
 }
 
-void TfmUserProfile::AddSummaryHeader(const QString &Caption, const QString &Test) {
+void TfmUserProfile::AddSummaryHeader(const QString &Caption, int Image, const QString &Test) {
   if (Blank(Test) || Blank(Caption)) return;
   mmDataMemo->AddLineBreak();
-  mmDataMemo->AddTextParagraph(ToAnsi(Caption), 0, 0);
+  if (Image < 0) {
+    mmDataMemo->AddTextParagraph(ToAnsi(Caption), 0, 0);
+    return;
+  }
+  // The group's page picture leads its heading.
+  mmDataMemo->AddPictureItem("", Image, &ilTreeView, 0);
+  mmDataMemo->AddTextRun(ToAnsi(QStringLiteral("  ") + Caption), 0);
 }
 
 void TfmUserProfile::FillSummary() {
@@ -532,23 +538,23 @@ void TfmUserProfile::FillSummary() {
     const char *Label;
     QString Value;
   };
-  const auto group = [this](const QString &Caption, const std::vector<TLine> &Lines) {
+  // Each group is headed by its page's name and picture.
+  const auto group = [this](int Page, const std::vector<TLine> &Lines) {
     QString test;
     for (const TLine &l : Lines) test += l.Value;
-    AddSummaryHeader(Caption, test);
+    AddSummaryHeader(tvProfile->topLevelItem(Page)->text(0), Page, test);
     for (const TLine &l : Lines) AddSummaryLine(LabelText(l.Label), l.Value);
   };
-  const auto node = [this](int K) { return tvProfile->topLevelItem(K)->text(0); };
-  group(node(1), {{"lbAlias", edAlias->text()},
+  group(1, {{"lbAlias", edAlias->text()},
                   {"lbName1", edName1->text()},
                   {"lbName2", edName2->text()},
                   {"lbEMail", edEMail->text()},
                   {"lbICQ", edICQ->text()}});
-  group(node(2), {{"lbStreet", mmStreet->toPlainText()},
+  group(2, {{"lbStreet", mmStreet->toPlainText()},
                   {"lbTown", edTown->text()},
                   {"lbField", edField->text()},
                   {"lbHome", edHome->text()}});
-  group(node(3), {{"lbWStreet", mmWStreet->toPlainText()},
+  group(3, {{"lbWStreet", mmWStreet->toPlainText()},
                   {"lbWTown", edWTown->text()},
                   {"lbWHome", edWHome->text()},
                   {"lbWField", edWField->text()},
@@ -556,7 +562,7 @@ void TfmUserProfile::FillSummary() {
                   {"lbDepartment", edDepartment->text()},
                   {"lbWPost", edWPost->text()},
                   {"lbWorkType", edWorkType->toPlainText()}});
-  group(node(4), {{"lbSex", cbSex->currentText()}, {"lbAge", edAge->text()}, {"lbInterest", mmInterest->toPlainText()}});
+  group(4, {{"lbSex", cbSex->currentText()}, {"lbAge", edAge->text()}, {"lbInterest", mmInterest->toPlainText()}});
   mmDataMemo->ReformatDocument();
 }
 

@@ -108,7 +108,7 @@ private:
   QGroupBox *Group(QWidget *Parent, const char *Name, const char *Default);
   void SetLanguage(const std::string &LanguageFile);
   void AddSummaryLine(const QString &Label, const QString &Value);
-  void AddSummaryHeader(const QString &Caption, const QString &Test);
+  void AddSummaryHeader(const QString &Caption, int Image, const QString &Test);
   bool HandleKey(QKeyEvent *Event);
   void Changed(bool AnyMode);
   void SendMail();

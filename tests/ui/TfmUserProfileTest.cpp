@@ -18,6 +18,7 @@
 #include "platform/ProgramKey.h"
 #include "platform/ShellOpen.h"
 #include "richtext/controls/RichVistaEdit.h"
+#include "richtext/document/RVItemTypes.h"
 #include "toolbars/TBSkinPlus.h"
 #include "ui/ArtUn.h"
 #include "ui/TfmUserProfileUn.h"
@@ -132,9 +133,22 @@ TEST_F(ProfileDialogTest, TheSummaryListsFilledGroupsOnly) {
   d.LoadUserData(Full());
   d.ShowPage(0);
   EXPECT_EQ(d.HeaderLabel[0]->text(), "Summary data for Tom & Jerry");
-  EXPECT_EQ(SummaryText(d), "IP: |198.18.0.7|MAC: |00-11-22-33-44-55|Basic data|Alias: |Tom & Jerry|First name: |Tom|"
-                            "E-Mail: |tom@example.org|Home|Town: |Riga|Personal|Sex: |Women|Age: |42|Interest: |cheese|")
+  EXPECT_EQ(SummaryText(d), "IP: |198.18.0.7|MAC: |00-11-22-33-44-55|  Basic data|Alias: |Tom & Jerry|First name: |Tom|"
+                            "E-Mail: |tom@example.org|  Home|Town: |Riga|  Personal|Sex: |Women|Age: |42|Interest: |cheese|")
       << "no Work heading: all its fields are blank";
+  // Each heading starts with its page's picture.
+  std::vector<int> pictures;
+  for (int i = 0; i < d.mmDataMemo->ItemCountOf(); ++i) {
+    if (d.mmDataMemo->ItemStyleOf(i) != rvsBullet) continue;
+    std::string name;
+    TCustomImageList *list = nullptr;
+    int index = -1;
+    TRVTag tag;
+    d.mmDataMemo->GetBulletItemInfo(i, name, list, index, tag);
+    EXPECT_EQ(list, &d.ilTreeView);
+    pictures.push_back(index);
+  }
+  EXPECT_EQ(pictures, (std::vector<int>{1, 2, 4}));
 }
 
 TEST_F(ProfileDialogTest, ThePictureButtonAsksForAPictureUntilThereIsANameOrPicture) {
