@@ -78,6 +78,17 @@ void FillPagePictures(TCustomImageList &List, int Size) {
   }
 }
 
+// What the picture button shows while no picture is chosen: the program's
+// picture of a user without one.
+QImage SelectPictureGlyph() {
+  static const QImage glyph = [] {
+    TCustomImageList profiles;
+    FillProfileImages(profiles, 32);
+    return profiles.GetImage(piNoPicture);
+  }();
+  return glyph;
+}
+
 QPixmap PixmapOf(const TCustomImageList &List, int Index) { return QPixmap::fromImage(List.GetImage(Index)); }
 
 QString EditorText(const QWidget *W) {
@@ -455,7 +466,7 @@ void TfmUserProfile::SaveUserData() {
 
 void TfmUserProfile::SetPicture(int Index) {
   if (!FPictures || !FPictures->ValidIndex(Index)) {
-    btnSelectImage->SetGlyph(QImage());
+    btnSelectImage->SetGlyph(SelectPictureGlyph());
     FPicture = -1;
     UpdateHeaderImage(0);
     UpdatePictureButton();

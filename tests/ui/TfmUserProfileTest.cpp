@@ -185,7 +185,7 @@ TEST_F(ProfileDialogTest, ThePaletteChoosesThePictureAndItsEmptyCellTakesItAway)
   ASSERT_TRUE(palette);
   palette->PickImage(-1);
   EXPECT_EQ(d.Picture(), -1);
-  EXPECT_TRUE(d.btnSelectImage->Glyph().isNull());
+  EXPECT_TRUE(Plain(d.btnSelectImage->Glyph()) == Plain(pictures.GetImage(piNoPicture))) << "the choose-a-picture glyph";
   EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
 }
 
