@@ -20,6 +20,7 @@
 #include "toolbars/TBarToolbar.h"
 #include "ui/ArtUn.h"
 #include "ui/StorySaveUn.h"
+#include "ui/UnsendableTextUn.h"
 #include "ui/fmKavetChatRender.h"
 #include "ui/fmKavetChatSettings.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
@@ -105,7 +106,7 @@ void TfmKavetChat::BuildComponents() {
   KcStatusBar->setObjectName(QStringLiteral("KcStatusBar"));
   KcStatusBar->setAccessibleName(QStringLiteral("Status"));
   KcStatusBar->setMinimumHeight(20);
-  KcStatusBar->Panels() = {{"", 18}, {"", 50}, {"", 50}, {"", 50}, {"", 50}, {"", 50}};
+  KcStatusBar->Panels() = {{"", 18}, {"", 50, true}, {"", 50, true}, {"", 50, true}, {"", 50, true}, {"", 50}};
   MyImage = new QLabel(KcStatusBar);
   MyImage->setObjectName(QStringLiteral("MyImage"));
   MyImage->setAccessibleName(QStringLiteral("Own picture"));
@@ -333,6 +334,7 @@ int TfmKavetChat::OpenTalkTab(const std::string &Caption, std::int32_t ImageInde
   page->setObjectName(QStringLiteral("tsTalk%1").arg(tab));
   page->SetImageIndex(ImageIndex);
   CreateTalkFrame(page, Fields);
+  NameTalkWidgets(tab, qs(Caption));
   if (focus || before < 0) {
     pcMain->SetActivePage(page);
     if (TCustomRichVistaEdit *box = GetInputBox(tab)) box->setFocus();
@@ -349,6 +351,7 @@ int TfmKavetChat::ActiveTab() const { return pcMain->currentIndex(); }
 void TfmKavetChat::SetTabCaption(int Tab, const std::string &Caption) {
   THeadlessChatWindows::SetTabCaption(Tab, Caption);
   if (auto *page = pcMain->Pages(Tab)) page->SetCaption(PlainCaption(qs(Caption)));
+  NameTalkWidgets(Tab, qs(Caption));
   Changed();
 }
 
@@ -456,8 +459,12 @@ void TfmKavetChat::CloseTalk(int Tab) {
 
 void TfmKavetChat::SendMessage() {
   const int tab = ActiveTab();
-  if (!GetInputBox(tab) || DocumentToText(tab).empty()) return;
+  const TCustomRichVistaEdit *box = GetInputBox(tab);
+  if (!box || DocumentToText(tab).empty()) return;
+  // Characters the 8-bit message cannot carry go out as "?": say which.
+  const TUnsendableText lost = FindUnsendableText(*box);
   FHost->Net().actSendMessageExecute(false);
+  if (lost.Count > 0) ShowNotice(UnsendableNotice(lost));
   Changed();
 }
 

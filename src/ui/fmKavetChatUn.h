@@ -199,6 +199,10 @@ private:
   std::string FDumpPath;
   GuiTimer FDumpTimer;
   std::string FLastDump;
+
+  // Look and text (fmKavetChatAccessible.cpp): the names screen readers
+  // give a talk's tab, transcript and input box.
+  void NameTalkWidgets(int Tab, const QString &Caption);
 };
 
 } // namespace kc
