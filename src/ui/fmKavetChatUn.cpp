@@ -464,7 +464,8 @@ void TfmKavetChat::SendMessage() {
   // Characters the 8-bit message cannot carry go out as "?": say which.
   const TUnsendableText lost = FindUnsendableText(*box);
   FHost->Net().actSendMessageExecute(false);
-  if (lost.Count > 0) ShowNotice(UnsendableNotice(lost));
+  // Only for a message that went out (a failed send keeps the box's text).
+  if (lost.Count > 0 && DocumentToText(tab).empty()) ShowNotice(UnsendableNotice(lost));
   Changed();
 }
 
