@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QTabBar>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "richtext/controls/RichVistaEdit.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/fmKavetChatActions.h"
 #include "ui/fmKavetChatRender.h"
 #include "ui/fmKavetChatUn.h"
 #include "ui/frConnectUserUn.h"
@@ -176,6 +178,18 @@ TEST_F(MainWindowLook, ASendThatLosesCharactersSaysWhich) {
   EXPECT_EQ(w->DocumentToText(0), "");
   EXPECT_EQ(notice(), QString());
   w->Host().Net().SetNetworkActive(false);
+}
+
+TEST(HelpPages, TheHelpActionFindsThePagesBesideTheProgram) {
+  // The build tree keeps the pages beside kavetchat, as an installation
+  // keeps them under its share folder.
+  const char *bin = std::getenv("KC_BINARY_DIR");
+  if (!bin) GTEST_SKIP() << "KC_BINARY_DIR not set";
+  const std::filesystem::path app = std::filesystem::path(bin) / "src/app";
+  if (!std::filesystem::exists(app / "kavetchat")) GTEST_SKIP() << "kavetchat not built";
+  kctest::ScopedEnv dir{"KAVET_RESOURCE_DIR", app.string()};
+  EXPECT_EQ(std::filesystem::path(HelpPage(1000)), app / "help/index.html");
+  EXPECT_EQ(std::filesystem::path(HelpPage(2000)), app / "help/userlist.html");
 }
 
 } // namespace
