@@ -255,7 +255,10 @@ void TfmKavetChat::ShowNotice(const QString &Text) {
   Changed();
 }
 
-void TfmKavetChat::Notice(const std::string &Text) { ShowNotice(qs(Text)); }
+void TfmKavetChat::Notice(const std::string &Text) {
+  ShowNotice(qs(Text));
+  KeepUnsendableNotice();
+}
 
 void TfmKavetChat::Error(const std::string &Text) { ShowNotice(qs(Text)); }
 
@@ -464,8 +467,9 @@ void TfmKavetChat::SendMessage() {
   // Characters the 8-bit message cannot carry go out as "?": say which.
   const TUnsendableText lost = FindUnsendableText(*box);
   FHost->Net().actSendMessageExecute(false);
-  // Only for a message that went out (a failed send keeps the box's text).
-  if (lost.Count > 0 && DocumentToText(tab).empty()) ShowNotice(UnsendableNotice(lost));
+  // Only for a message that went out (a failed send keeps the box's text);
+  // one that carried everything ends the notice of the one before.
+  if (DocumentToText(tab).empty()) ShowUnsendableNotice(UnsendableNotice(lost));
   Changed();
 }
 

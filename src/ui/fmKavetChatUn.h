@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -200,9 +201,15 @@ private:
   GuiTimer FDumpTimer;
   std::string FLastDump;
 
-  // Look and text (fmKavetChatAccessible.cpp): the names screen readers
-  // give a talk's tab, transcript and input box.
+  // Look and text (fmKavetChatLook.cpp): the names screen readers give a
+  // talk's tab, transcript and input box; the notice of characters a send
+  // could not carry, kept a moment against the notices the send itself
+  // causes (the echo of the own message).
   void NameTalkWidgets(int Tab, const QString &Caption);
+  void ShowUnsendableNotice(const QString &Text);
+  void KeepUnsendableNotice();
+  QString FUnsendableNotice;
+  std::chrono::steady_clock::time_point FUnsendableUntil{};
 };
 
 } // namespace kc

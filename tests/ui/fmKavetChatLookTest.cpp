@@ -171,12 +171,17 @@ TEST_F(MainWindowLook, ASendThatLosesCharactersSaysWhich) {
   EXPECT_EQ(w->DocumentToText(0), "");
   EXPECT_TRUE(notice().contains("2 characters") && notice().contains(QString::fromUtf16(u"中文")))
       << notice().toStdString();
+  // The notices the send causes (its echo) do not hide it at once.
+  w->Notice("Message from \"[Anna]\"...");
+  EXPECT_TRUE(notice().contains("could not be sent")) << notice().toStdString();
   // A send that carries everything says nothing new.
   w->ShowNotice(QString());
   box->InsertTextW(u"plain");
   w->SendMessage();
   EXPECT_EQ(w->DocumentToText(0), "");
   EXPECT_EQ(notice(), QString());
+  w->Notice("Message from \"[Anna]\"...");
+  EXPECT_EQ(notice(), "Message from \"[Anna]\"...") << "the last send's notice is over";
   w->Host().Net().SetNetworkActive(false);
 }
 
