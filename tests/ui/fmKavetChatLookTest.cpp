@@ -16,6 +16,7 @@
 
 #include "core/ConstUnit.h"
 #include "richtext/controls/RichVistaEdit.h"
+#include "platform/SystemColors.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "ui/fmKavetChatActions.h"
@@ -195,6 +196,66 @@ TEST(HelpPages, TheHelpActionFindsThePagesBesideTheProgram) {
   kctest::ScopedEnv dir{"KAVET_RESOURCE_DIR", app.string()};
   EXPECT_EQ(std::filesystem::path(HelpPage(1000)), app / "help/index.html");
   EXPECT_EQ(std::filesystem::path(HelpPage(2000)), app / "help/userlist.html");
+}
+
+// The desktop's palette, light or dark, is what the window draws with; a
+// user colour too close to the transcript's background is drawn readable.
+// KC_LOOK_SHOTS=folder keeps the pictures for a person to look at.
+TEST(MainWindowPalette, LightAndDarkDesktopsDrawReadableTranscripts) {
+  const QPalette saved = QGuiApplication::palette();
+  QPalette dark(QColor(60, 60, 60), QColor(45, 45, 45));
+  dark.setColor(QPalette::Base, QColor(25, 25, 25));
+  dark.setColor(QPalette::Text, QColor(235, 235, 235));
+  dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+  dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
+  QPalette light(QColor(239, 239, 239), QColor(239, 239, 239));
+  light.setColor(QPalette::Base, Qt::white);
+  light.setColor(QPalette::Text, Qt::black);
+  const struct {
+    const char *name;
+    QPalette palette;
+    QColor base;
+  } rows[] = {{"light", light, Qt::white}, {"dark", dark, QColor(25, 25, 25)}};
+  kctest::TempDir dir{"kc-palette"};
+  kctest::ScopedEnv config("XDG_CONFIG_HOME", (dir.path() / "config").string());
+  kctest::ScopedEnv data("XDG_DATA_HOME", (dir.path() / "data").string());
+  FollowDesktopColors();
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.name);
+    QApplication::setPalette(row.palette);
+    TNetOptions o;
+    o.ListenAddress = o.LocalIP = o.SendHost = "127.0.0.1";
+    TfmKavetChat w(o);
+    RUserID me;
+    me.ALIAS = "Anna";
+    me.ID = "{ANNA}";
+    me.IP = "127.0.0.1";
+    w.Users().Append(me);
+    w.resize(475, 309);
+    w.OpenTalkTab("All Users", 1, TTalkFrame{});
+    // Navy text: readable on white, nearly invisible on a dark background.
+    w.RenderTalkMessage(0, {"{B}", "127.0.0.2", "navy navy navy navy", std::int32_t(clNavy), 11, "Boris", false});
+    w.show();
+    QApplication::processEvents();
+    const QImage shot = w.GetTranscriptView(0)->grab().toImage();
+    if (const char *keep = std::getenv("KC_LOOK_SHOTS"))
+      w.grab().save(QString::fromUtf8(keep) + "/window-" + row.name + ".png");
+    const QColor back = shot.pixelColor(shot.width() - 30, shot.height() - 8);
+    EXPECT_EQ(back, row.base) << "the transcript is the palette's base";
+    // The user's text: its most readable bluish pixel.
+    double best = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        if (c.blue() < c.red() + 40) continue;
+        best = std::max(best,
+                        ContrastRatio(RGB(c.red(), c.green(), c.blue()), RGB(back.red(), back.green(), back.blue())));
+      }
+    EXPECT_GE(best, kMinTextContrast) << "the user's colour reads on the background";
+    w.hide();
+  }
+  StopFollowingDesktopColors();
+  QApplication::setPalette(saved);
 }
 
 } // namespace
