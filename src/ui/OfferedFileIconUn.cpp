@@ -41,14 +41,14 @@ QImage fallbackPicture(const TCustomImageList *List, int Index) {
   return blank;
 }
 
-std::string baseName(const std::string &Path) {
-  std::string p = Path;
-  while (p.size() > 1 && p.back() == '/') p.pop_back();
-  const std::size_t slash = p.rfind('/');
-  return slash == std::string::npos ? p : p.substr(slash + 1);
-}
-
 } // namespace
+
+std::string OfferedFileName(const std::string &Path) {
+  std::string p = Path;
+  while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+  const std::size_t slash = p.find_last_of("/\\");
+  return slash == std::string::npos || slash + 1 == p.size() ? p : p.substr(slash + 1);
+}
 
 // ---------------------------------------------------------------------------
 // The icon control
@@ -67,7 +67,7 @@ void TOfferedFileIcon::SetPicture(const QImage &Picture) {
 void TOfferedFileIcon::SetPath(const std::string &Path) {
   FPath = Path;
   setToolTip(plainHint(Path));
-  setAccessibleName(fromUtf8(baseName(Path)));
+  setAccessibleName(fromUtf8(OfferedFileName(Path)));
 }
 
 void TOfferedFileIcon::PaintImage(QPainter &Painter) {
@@ -120,7 +120,7 @@ void InsertFileIcon(const std::string &Path, TCustomRichVista &InputBox, TOffere
   Files.RememberOwnPath(utf8ToAnsi(Path), Path);
   const int para = InputBox.ItemCountOf() == 1 ? -1 : 0;
   InputBox.AddControlItem(std::string(), icon, para, rvvaMiddle, 0);
-  InputBox.AddTextRun(" " + utf8ToAnsi(baseName(Path)), 0);
+  InputBox.AddTextRun(" " + utf8ToAnsi(OfferedFileName(Path)), 0);
 }
 
 void FileIconClick(QObject *Sender) {

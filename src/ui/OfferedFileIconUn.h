@@ -48,6 +48,11 @@ private:
   std::string FPath;
 };
 
+// The name of a file or folder without its folders: a path from a peer may
+// be a Windows one, so both backslash and slash end a folder ("C:\dir\a.txt" is
+// "a.txt"); separators at the end are passed over.
+std::string OfferedFileName(const std::string &Path);
+
 // The desktop's icon for a local path into Image; false when it has none.
 bool AssignShellIcon(const std::string &Path, TOfferedFileIcon &Image);
 

@@ -101,6 +101,8 @@ void TfmKavetChat::BuildComponents() {
   // them. The toolbars go into the top dock.
   FActions = std::make_unique<TMainActionList>(*this, FKey);
   FActions->CreateToolbars(this, TBDockMainTop, TBDockMainBotton);
+  WireOfferedFiles();
+  WirePickers();
 
   KcStatusBar = new TKcStatusBar(this);
   KcStatusBar->setObjectName(QStringLiteral("KcStatusBar"));
@@ -319,6 +321,7 @@ TfrConnectUser *TfmKavetChat::CreateTalkFrame(QWidget *Page, const TTalkFrame &F
   f->OnInputHeightChanged = [this](int h) { SaveHeightNewMessagePanel(FKey, h); };
   f->reMessage->installEventFilter(this);
   f->reMessage->OnChange = [this](TCustomRichVistaEdit *) { Changed(); };
+  WireTalkFrameFiles(*f);
   return f;
 }
 

@@ -12,7 +12,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/ChatWindowsUn.h"
 #include "core/HeadlessChatUn.h"
@@ -33,6 +35,9 @@ class TTranscriptRenderer;
 class TKcPageControl;
 class TKcStatusBar;
 class TCustomRichVistaEdit;
+class TfmInformation;
+class TfmSelectPictureMood;
+class TKcDragDrop;
 namespace tb {
 class TTBDock;
 }
@@ -154,6 +159,36 @@ public:
   void ShowErrorDialog(const std::string &Text) override;
   void NoticeGroupTalkClosed(int Page, const std::string &AuthorName, const std::string &GroupCaption) override;
 
+  // Offered files and emoticon pickers (fmKavetChatFiles.cpp,
+  // fmKavetChatPickers.cpp).
+  // Each path becomes a file icon in the active input box (none: nothing).
+  void InsertFiles(const std::vector<std::string> &Paths);
+  // The confirmation of files another user offered: shown after the
+  // message, never modal and without taking the focus; offers of one sender
+  // join his open confirmation. At most kMaxFileConfirmations are open.
+  static constexpr int kMaxFileConfirmations = 8;
+  void ShowFileOfferConfirmation(const std::vector<int> &Indices, const TTalkMessage &Message);
+  TfmInformation *FileOfferConfirmation(const std::string &SenderID) const;
+  int FileOfferConfirmationCount() const;
+  // FILETO for each offered file, in order; false when the index names no
+  // record or the datagram could not go.
+  void SendFileRequests(const std::vector<int> &Indices);
+  bool SendFileRequest(int Index);
+  // A click on an item of a tab's transcript: an offered file selects it and
+  // opens pmFileOrFolder at Global.
+  void TranscriptItemClick(int Tab, int ItemNo, QPoint Global);
+  int SelectedOfferedFile = -1;
+  // The desktop's dialogs and the datagram sender; tests put their own here.
+  std::function<std::vector<std::string>()> OpenDialogForSend;
+  std::function<std::optional<std::string>()> KcSelectDirectoryForSend;
+  std::function<std::optional<std::string>(const std::string &Suggested)> SaveDialog;
+  std::function<bool(const std::string &Datagram)> SendDatagram;
+  std::function<void(QPoint Global)> PopupFileMenu;
+  // The language file checked in the language menu; empty: none.
+  std::string CurrentLanguagePath() const;
+  // The still-emoticon palette while it is open.
+  TfmSelectPictureMood *StillPicker() const;
+
 protected:
   void closeEvent(QCloseEvent *Event) override;
   void showEvent(QShowEvent *Event) override;
@@ -200,6 +235,15 @@ private:
   std::string FDumpPath;
   GuiTimer FDumpTimer;
   std::string FLastDump;
+
+  // Offered files and emoticon pickers.
+  void WireOfferedFiles();
+  void WireTalkFrameFiles(TfrConnectUser &Frame);
+  void WirePickers();
+  void OpenPicker(bool Animated);
+  std::map<std::string, QPointer<TfmInformation>> FFileConfirmations;
+  TKcDragDrop *FDragDrop = nullptr;
+  QPointer<TfmSelectPictureMood> FStillPicker;
 
   // Look and text (fmKavetChatLook.cpp): the names screen readers give a
   // talk's tab, transcript and input box; the notice of characters a send

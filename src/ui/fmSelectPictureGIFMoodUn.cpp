@@ -4,6 +4,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 
+#include "core/ConstUnit.h"
+#include "core/LngUn.h"
+#include "platform/CodePage.h"
 #include "platform/Log.h"
 #include "richtext/document/RVItem.h"
 #include "ui/fmKavetChatRender.h"
@@ -47,7 +50,7 @@ TfmSelectPictureGIFMood::TfmSelectPictureGIFMood(const TGifLoader &Loader, QWidg
   setAccessibleName(QStringLiteral("Animated emoticons"));
   setFixedSize(211, 146);
   ShowInformation = [this](const std::string &Text) {
-    QMessageBox::information(parentWidget(), QString(), QString::fromLocal8Bit(Text.data(), qsizetype(Text.size())));
+    QMessageBox::information(parentWidget(), QString(), QString::fromStdString(ansiToUtf8(Text)));
   };
   Reformat = [](TCustomRichVista &Box) { Box.ReformatDocument(); };
   build(Loader);
@@ -155,8 +158,8 @@ void TfmSelectPictureGIFMood::PickEmoticon(int Number) {
     if (TTranscriptRenderer::CountGifs(*target) >= markup::kMaxGifsPerMessage) {
       ClosePalette();
       if (ShowInformation)
-        ShowInformation("In consequence of economy of resources it is not authorized to add more than " +
-                        std::to_string(markup::kMaxGifsPerMessage) + " animations in the text of the message.");
+        ShowInformation(
+            FormatText(MessageText("NotInsertManyAnimationText"), {std::to_string(markup::kMaxGifsPerMessage)}));
       return;
     }
     auto *gif = new TKcGIFAnimator(target);
