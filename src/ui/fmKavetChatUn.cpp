@@ -114,6 +114,7 @@ void TfmKavetChat::BuildComponents() {
   MyImage->setAccessibleName(QStringLiteral("Own picture"));
   MyImage->setScaledContents(true);
   MyImage->setGeometry(1, 2, 16, 16);
+  BuildNotices();
 
   LayOut();
 }
@@ -196,6 +197,7 @@ void TfmKavetChat::WakeMainWindow() {
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   raise();
   activateWindow();
+  HideTrayIcon();
 }
 
 void TfmKavetChat::CloseMainWindow() {
@@ -208,6 +210,7 @@ void TfmKavetChat::CloseMainWindow() {
   FHost->EndClose();
   FTimer.stop();
   FDumpTimer.stop();
+  CloseNotices();
   hide();
 }
 
@@ -221,6 +224,7 @@ void TfmKavetChat::closeEvent(QCloseEvent *Event) {
 void TfmKavetChat::showEvent(QShowEvent *Event) {
   QWidget::showEvent(Event);
   if (FFirstShow) {
+    PlayEventSound(3);
     FFirstShow = false;
     FTimer.start(500, [this] {
       FTimer.stop();
@@ -253,7 +257,7 @@ void TfmKavetChat::ShowOwnIdentity() {
 }
 
 void TfmKavetChat::ShowNotice(const QString &Text) {
-  KcStatusBar->SetPanelText(kNoticePanel, Text);
+  SetStatusPanel(kNoticePanel, Text);
   Changed();
 }
 
