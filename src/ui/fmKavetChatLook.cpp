@@ -42,7 +42,8 @@ void TfmKavetChat::KeepUnsendableNotice() {
     FUnsendableNotice.clear();
     return;
   }
-  ShowNotice(FUnsendableNotice);
+  // Room for the sender's picture a message notice puts at its start.
+  ShowNotice(QStringLiteral("       ") + FUnsendableNotice);
 }
 
 } // namespace kc
