@@ -432,7 +432,7 @@ bool TTBMenuLoop::MouseDown(QPoint Global, Qt::MouseButton Button, bool DoubleCl
   if (!IsLoopPopup(under)) {
     QWidget *rootWin = root_->Window();
     const bool outside = root_->IsPopup() || under != rootWin || !rootWin ||
-                         !QRect(root_->ClientToScreen(QPoint(0, 0)), root_->TotalSize).contains(Global);
+                         !root_->ClientContains(root_->ScreenToClient(Global));
     if (outside) {
       // The press is not ours: it goes on to the window under it.
       PressTarget = under;

@@ -18,6 +18,7 @@
 
 #include "platform/Beep.h"
 #include "platform/DesktopMetrics.h"
+#include "platform/GuiTimer.h"
 #include "platform/ProgramKey.h"
 #include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
@@ -649,6 +650,57 @@ TEST_F(ToolbarPositions, HostileValuesOnRealDocksLoadWithoutHarm) {
   EXPECT_TRUE(QRect(0, 0, 1024, 740).contains(QRect(b->FloatingPosition(), b->FloatParent()->size())));
   EXPECT_EQ(b->FloatingWidth(), 0);
   EXPECT_EQ(b->LastDock(), f.top);
+}
+
+} // namespace
+
+namespace {
+
+// A press and release on a button that drops a list (the chevron of a bar
+// too narrow for its buttons, a drop-down submenu) leaves the list open, so
+// what it holds can be reached with the next click.
+TEST(Toolbar, AClickOnADropDownButtonLeavesItsListOpen) {
+  ManualTimerClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride settings(s);
+  ScreenOverride screen{ScreenRect{0, 0, 1024, 768}, ScreenRect{0, 0, 1024, 768}};
+  struct Case {
+    const char *name;
+    bool chevron;
+  };
+  for (const Case c : {Case{"chevron of a narrow bar", true}, Case{"drop-down submenu", false}}) {
+    SCOPED_TRACE(c.name);
+    Form f;
+    Toolbar *t = f.bar("Standard", f.top, {"One", "Two", "Three"});
+    auto *smile = new TTBSubmenuItem;
+    smile->SetCaption("S&mile");
+    smile->SetName("Smile");
+    smile->Add(new TTBItem);
+    smile->ItemAt(0)->SetCaption("&Happy");
+    t->Items()->Insert(0, smile);
+    const int frame = t->GetDockedFrameSize().width();
+    f.top->setGeometry(0, 0, c.chevron ? frame + ItemWidth(*t, 0) + ChevronSize() + 4 : 600, f.top->height());
+    f.top->ArrangeBars();
+    f.form.show();
+    TTBView *view = t->View();
+    view->EnsurePositions();
+    TTBItemViewer *button = view->Find(c.chevron ? static_cast<TTBCustomItem *>(t->Chevron()) : smile);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->Show);
+    const QPoint p = view->ClientToScreen(button->BoundsRect.center());
+    setCursorPosition(p);
+    view->SetSelection(button);
+    TTBMenuLoop loop(view, false);
+    ASSERT_TRUE(loop.Begin(true, false, false, p));
+    ASSERT_NE(view->OpenedView, nullptr);
+    EXPECT_TRUE(loop.MouseUp(p, Qt::LeftButton));
+    EXPECT_NE(view->OpenedView, nullptr);
+    EXPECT_FALSE(loop.Finished());
+    loop.End();
+    view->CloseSubmenus();
+    setCursorPosition(std::nullopt);
+  }
 }
 
 } // namespace
