@@ -704,3 +704,38 @@ TEST(Toolbar, AClickOnADropDownButtonLeavesItsListOpen) {
 }
 
 } // namespace
+
+namespace {
+
+// A menu bar that wraps to a second row in a window made narrower makes
+// its dock two rows thick, so the bar below does not hide its last titles.
+TEST(Toolbar, AWrappingMenuBarMakesItsDockThickerAndTheBarBelowMovesDown) {
+  Form f;
+  Toolbar *menu = f.bar("Menu", f.top, {"&File", "&Edit", "&View", "&Help"});
+  menu->SetMenuBar(true);
+  Toolbar *tools = f.bar("Standard", f.top, {"Bold", "Send"});
+  tools->SetDockRow(1);
+  f.top->ArrangeBars();
+  f.form.show();
+  const int oneRow = menu->height();
+  const int w = ItemWidth(*menu, 0);
+  const int frame = menu->GetDockedFrameSize().width();
+  struct Case {
+    const char *name;
+    int width;
+    bool wraps;
+  };
+  for (const Case &c : {Case{"narrow: two rows", frame + 2 * w + 1, true}, Case{"wide again: one row", 600, false}}) {
+    SCOPED_TRACE(c.name);
+    // As a window's layout does: the dock takes the new width and keeps
+    // its thickness; it arranges its bars itself.
+    f.top->setGeometry(0, 0, c.width, f.top->height());
+    EXPECT_EQ(menu->View()->WrappedLines > 0, c.wraps);
+    if (c.wraps) EXPECT_GT(menu->height(), oneRow);
+    else EXPECT_EQ(menu->height(), oneRow);
+    EXPECT_GE(tools->y(), menu->y() + menu->height());
+    EXPECT_EQ(f.top->height(), tools->y() + tools->height() + (f.top->height() - f.top->ClientRect().bottom() - 1));
+  }
+}
+
+} // namespace
