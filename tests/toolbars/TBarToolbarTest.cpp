@@ -323,6 +323,8 @@ TEST(Toolbar, KeysPressedInTheFormReachItsToolbars) {
       {"Ctrl+S runs Send", Qt::Key_S, Qt::ControlModifier, {}, {"Send"}, {}},
       {"a plain key is not theirs", Qt::Key_E, Qt::NoModifier, {}, {}, {}},
       {"Alt alone enters the menu bar", Qt::Key_Alt, Qt::NoModifier, {}, {}, {0}},
+      {"F10 enters the menu bar as Alt does", Qt::Key_F10, Qt::NoModifier, {}, {}, {0}},
+      {"Shift+F10 is not the menu bar's", Qt::Key_F10, Qt::ShiftModifier, {}, {}, {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
