@@ -277,6 +277,9 @@ struct Demo {
               .arg(g.width())
               .arg(g.height())
               .arg(b->Visible() && outer->isVisible() ? QStringLiteral("visible") : QStringLiteral("hidden")));
+      // "hot NAME ITEM": the item under the pointer on a bar, or "-".
+      const TTBItemViewer *sel = b->View()->Selected();
+      Log(QStringLiteral("hot %1 %2").arg(b->objectName(), sel ? sel->Item()->Name() : QStringLiteral("-")));
     }
   }
 
