@@ -6,6 +6,7 @@
 #include "core/IPUn.h"
 #include "core/StartupUn.h"
 #include "platform/Log.h"
+#include "platform/TbSystemSettings.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -76,6 +77,8 @@ int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_p
   // The close runs the program's close sequence; closing the last window
   // alone does not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Menus and toolbars in the desktop's menu font.
+  kc::tbUseDesktopSettings();
 
   kc::TfmKavetChat window;
   app.SetMainForm(&window);

@@ -373,7 +373,10 @@ int main(int argc, char **argv) {
       return 2;
     }
   }
-  kc::TbSystemSettings settings;
+  // The desktop's menu font; a scripted run keeps the fixed one, so its
+  // pictures and positions are the same on every machine.
+  if (script.isEmpty()) kc::tbUseDesktopSettings();
+  kc::TbSystemSettings settings = kc::tbSystemSettings();
   settings.menuAnimation = true;
   kc::TbSystemSettingsOverride settingsOverride(settings);
 
