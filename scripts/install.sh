@@ -12,6 +12,7 @@ PKGS=(
   imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope desktop-file-utils
   libreoffice-writer-nogui pandoc unrtf tidy
   qt6-multimedia-dev xvfb xauth xclip xdotool x11-utils wmctrl openbox
+  dbus-bin dbus-daemon dbus-x11 dunst trayer
   fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji
 )
 missing=()

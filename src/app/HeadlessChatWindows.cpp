@@ -3,10 +3,10 @@
 #include "core/ConstUnit.h"
 #include "core/StoryFileUn.h"
 #include "platform/CodePage.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/ProgramKey.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,12 +14,10 @@ namespace kc {
 
 namespace {
 
-void report(const std::string &line) {
-  std::fputs("kavetchat: ", stderr);
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
-}
+// Lines quote what peers chose (aliases, bodies): escaped, so that no
+// host can write control sequences into the user's terminal; queued, so
+// that an unread standard error never stops the program.
+void report(const std::string &line) { WriteStderrLine("kavetchat: " + EscapeForTerminal(line)); }
 
 std::vector<TLanguageItem> languageItems(const ILanguageMenu &menu) {
   std::vector<TLanguageItem> items;

@@ -23,6 +23,8 @@ public:
   void CreateGifCatalogue() override;
   void WakeMainWindow() override;
   void CloseMainWindow() override;
+  // Whether a save (settings or history) failed in this run.
+  bool SaveFailed() const { return FHost.Windows().SaveFailed(); }
 
 private:
   void LoadMainSettings();

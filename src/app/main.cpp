@@ -5,13 +5,16 @@
 
 #include "core/IPUn.h"
 #include "core/StartupUn.h"
+#include "platform/IniStore.h"
 #include "platform/Log.h"
+#include "platform/ProgramKey.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -56,8 +59,7 @@ int RunStarted(kc::TKavetChatStartup &Startup, std::unique_ptr<kc::TKcInstanceCh
     kc::LogCaughtException("start-up");
     return 1;
   }
-  std::fprintf(stderr, "kavetchat: running\n");
-  std::fflush(stderr);
+  kc::WriteStderrLine("kavetchat: running");
   int code = Exec();
   try {
     Startup.CloseMainWindow();
@@ -99,9 +101,22 @@ int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_p
   return RunStarted(startup, Guard, &QApplication::exec);
 }
 
+int Run(int argc, char **argv);
+
 } // namespace
 
 int main(int argc, char **argv) {
+  kc::RouteQtMessagesToStderrQueue();
+  const int code = Run(argc, argv);
+  // What standard error has not taken by now is given up: a pipe nobody
+  // reads must not keep the program from ending.
+  kc::FlushStderr(std::chrono::seconds(2));
+  return code;
+}
+
+namespace {
+
+int Run(int argc, char **argv) {
   bool headless = false;
   std::string dumpFile;
   for (int i = 1; i < argc; ++i) {
@@ -145,6 +160,10 @@ int main(int argc, char **argv) {
     return 0;
   }
 
+  // Under the guard no other copy can be saving the settings now: what a
+  // save that was killed left beside the file can go.
+  kc::IniStore::removeStaleTemporaries(kc::programKeyFile());
+
   if (!headless) {
     if (!HaveDisplay()) {
       std::fputs("kavetchat: no display to show the windows on (DISPLAY and WAYLAND_DISPLAY are not set);\n"
@@ -171,5 +190,10 @@ int main(int argc, char **argv) {
     }
     QCoreApplication::exit(0);
   });
-  return RunStarted(startup, guard, &QCoreApplication::exec);
+  const int code = RunStarted(startup, guard, &QCoreApplication::exec);
+  // A save that failed was reported on standard error; the exit code says
+  // it too, so that scripts notice.
+  return code == 0 && windows.SaveFailed() ? 1 : code;
 }
+
+} // namespace

@@ -19,20 +19,42 @@ int TUserListModel::Append(const RUserID &Record) {
   if (!FRecords.empty() && FRecords.size() >= kMaxUsers + 1) return -1;
   FRecords.push_back(Record);
   FHeard.push_back(++FHeardClock);
+  FMade.push_back(FHeardClock);
+  FSpoke.emplace_back();
   return Count() - 1;
 }
 
-int TUserListModel::Reusable() const {
-  int gone = -1, quiet = -1;
+int TUserListModel::Reusable(const std::function<bool(int)> &Busy, TimePoint Now) const {
+  int gone = -1, silent = -1, quiet = -1;
   for (int i = 1; i < Count(); ++i) {
     const std::size_t k = static_cast<std::size_t>(i);
+    if (Busy && Busy(i)) continue;
     if (!FRecords[k].Active) {
       if (gone == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(gone)]) gone = i;
-    } else if (quiet == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(quiet)]) {
-      quiet = i;
+    } else if (!FSpoke[k]) {
+      // The newest of the silent: a flood of made-up newcomers takes its
+      // own records over and over, the ones who were there first stay.
+      if (silent == -1 || FMade[k] > FMade[static_cast<std::size_t>(silent)]) silent = i;
+    } else if (Now < *FSpoke[k] || Now - *FSpoke[k] >= kRecentSpeech) {
+      if (quiet == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(quiet)]) quiet = i;
     }
   }
-  return gone != -1 ? gone : quiet;
+  if (gone != -1) return gone;
+  return silent != -1 ? silent : quiet;
+}
+
+void TUserListModel::NoteSpoke(int Index, TimePoint Now) {
+  if (Index >= 0 && Index < Count()) FSpoke[static_cast<std::size_t>(Index)] = Now;
+}
+
+bool TUserListModel::HasSpoken(int Index) const {
+  return Index >= 0 && Index < Count() && FSpoke[static_cast<std::size_t>(Index)].has_value();
+}
+
+void TUserListModel::Renew(int Index) {
+  if (Index < 0 || Index >= Count()) return;
+  FMade[static_cast<std::size_t>(Index)] = ++FHeardClock;
+  FSpoke[static_cast<std::size_t>(Index)].reset();
 }
 
 void TUserListModel::Touch(int Index) {

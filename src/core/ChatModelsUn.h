@@ -10,6 +10,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <optional>
+#include <chrono>
+
+#include "platform/Clock.h"
 
 #include "core/ChatServicesUn.h"
 #include "core/GroupBoxStorageUn.h"
@@ -21,10 +25,11 @@ namespace kc {
 // Records are never removed or reordered; a departed user is only marked
 // inactive, and the same ID coming back takes its old record again. A user
 // is present (has a node in a group tree) while his record, other than
-// record 0, is active. Once the list is full a newcomer takes the record of
-// the user gone longest (or, when everybody is present, of the one not heard
-// of for the longest time), so that made-up announcements cannot lock real
-// users out.
+// record 0, is active. Once the list is full a newcomer takes a record that
+// nobody misses: that of the user gone longest, else the newest of those who
+// never said more than their announcement, else the one quiet longest of
+// those who spoke but not lately; never one that is busy (an open talk, a
+// group), so that made-up announcements cannot push real users out.
 class TUserListModel {
 public:
   // Peers can make at most this many records.
@@ -35,10 +40,17 @@ public:
   RUserID *Record(int Index);
   // Appends a record; its number, or -1 when the list is full.
   int Append(const RUserID &Record);
-  // The record a newcomer takes when the list is full: the inactive one that
-  // went longest ago, else the one heard of least recently; -1 when there is
-  // only record 0.
-  int Reusable() const;
+  // A user who spoke within this time is never made room for.
+  static constexpr std::chrono::minutes kRecentSpeech{10};
+  // The record a newcomer takes when the list is full (see above); Busy
+  // says which records are in use elsewhere. -1 when none may go.
+  int Reusable(const std::function<bool(int)> &Busy, TimePoint Now) const;
+  // Notes that the record's user said something (a message, not an
+  // announcement).
+  void NoteSpoke(int Index, TimePoint Now);
+  bool HasSpoken(int Index) const;
+  // A record given to a newcomer starts as new and silent.
+  void Renew(int Index);
   // Notes that the record's user was just heard of (made, announced, gone).
   void Touch(int Index);
   // The record number of the present user with that ID (never 0), or -1.
@@ -60,6 +72,9 @@ private:
   std::vector<RUserID> FRecords;
   std::vector<std::uint64_t> FHeard; // per record: when last heard of, in Touch order
   std::uint64_t FHeardClock = 0;
+  std::vector<std::uint64_t> FMade; // per record: when made (or renewed), in that order
+  std::vector<std::optional<TimePoint>> FSpoke; // per record: when last spoke
+
   std::vector<TGroupBoxInfo> FGroups{{kMainGroupTag, false, "Main group", {}}, {kBadListTag, false, "Bad list", {}}};
 };
 
@@ -80,6 +95,12 @@ struct TTalkTab {
   // The history file that already holds the messages this transcript let go
   // (empty while it let none go); the rest joins it when the talk is saved.
   std::string HistoryPath;
+  // Bytes this talk wrote to HistoryPath; past the per-talk bound no more
+  // is written (HistoryCapped), and the user was told once.
+  std::uint64_t HistoryBytes = 0;
+  bool HistoryCapped = false;
+  // A write failed and the user was told; cleared by the next one that works.
+  bool HistoryFailed = false;
 };
 
 class TTalkListModel {

@@ -122,6 +122,9 @@ public:
   virtual void HandleNewUser(const std::string &Text) = 0;
   virtual void HandleUpdateInfo(const std::string &Text) = 0;
   virtual void HandleDisconnect(const std::string &Text) = 0;
+  // The present user with that ID said something (not an announcement):
+  // the user list keeps those who speak when it has to make room.
+  virtual void NoteUserSpoke(std::string_view ID) { (void)ID; }
 
   // Notices, sounds, dialogs.
   // `ShowNotification`: Format holds one "%s" for the alias in brackets (the

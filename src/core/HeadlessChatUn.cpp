@@ -1,6 +1,7 @@
 #include "core/HeadlessChatUn.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cstdio>
 #include <ctime>
 
@@ -11,6 +12,8 @@
 #include "core/iniFileUn.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/Folders.h"
+#include "platform/IniStore.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/ProgramKey.h"
@@ -35,7 +38,34 @@ std::string trimLineBreaks(std::string s) {
 
 } // namespace
 
+namespace {
+
+// The windows that tell the user of failed settings saves: the last made.
+THeadlessChatWindows *gSaveReporter = nullptr;
+
+} // namespace
+
+THeadlessChatWindows::~THeadlessChatWindows() {
+  if (gSaveReporter != this) return;
+  gSaveReporter = nullptr;
+  IniStore::setSaveFailureHandler(nullptr);
+}
+
+void THeadlessChatWindows::ReportSaveFailure(const std::string &Text) {
+  FSaveFailed = true;
+  LogFailure("save", Text);
+  if (FSink) FSink->Error(Text);
+}
+
 THeadlessChatWindows::THeadlessChatWindows(std::string Key) : FKey(std::move(Key)) {
+  // A settings file that cannot be written keeps its old contents; the
+  // changes wait in memory for the next save, and the user hears of it.
+  gSaveReporter = this;
+  IniStore::setSaveFailureHandler([](const std::string &Path, const std::string &Reason) {
+    (void)Path;
+    if (gSaveReporter)
+      gSaveReporter->ReportSaveFailure("The settings could not be saved (" + Reason + "); the next save tries again.");
+  });
   // What leaves a full transcript goes to the talk's history first, so that
   // the history of a talk holds every message however long it ran.
   FTalks.SetDropHandler([this](TTalkTab &Tab, const TTalkMessage &Message) {
@@ -87,16 +117,86 @@ std::string THeadlessChatWindows::TranscriptText(int Tab) const {
   return out;
 }
 
+bool THeadlessChatWindows::HistoryRoomFor(const TTalkTab &Tab, std::uint64_t Bytes) {
+  const THistoryLimits &limits = HistoryLimits;
+  const auto free = FreeSpaceOf(HistoryFolder);
+  if (free && *free < limits.FreeMargin + Bytes) {
+    if (!FHistoryDiskNoticed) {
+      FHistoryDiskNoticed = true;
+      ReportSaveFailure("History is not written: the disk of " + HistoryFolder + " is nearly full.");
+    }
+    return false;
+  }
+  FHistoryDiskNoticed = false;
+  // Counted again every so many writes: the user may delete files meanwhile.
+  if (FHistoryWritesSinceCount < 0 || FHistoryWritesSinceCount >= 256) {
+    FHistoryFolderBytes = 0;
+    for (const THistoryFileInfo &f : ListHistoryFiles(HistoryFolder)) FHistoryFolderBytes += f.Bytes;
+    FHistoryWritesSinceCount = 0;
+  }
+  if (FHistoryFolderBytes + Bytes <= limits.FolderBytes) return true;
+  std::vector<std::string> keep;
+  for (int i = 0; i < FTalks.Count(); ++i)
+    if (!FTalks.Tab(i)->HistoryPath.empty()) keep.push_back(FTalks.Tab(i)->HistoryPath);
+  const std::uint64_t target = limits.FolderBytes > Bytes ? limits.FolderBytes - Bytes : 0;
+  int deleted = 0;
+  FHistoryFolderBytes = TrimHistoryFolder(HistoryFolder, target, keep, deleted);
+  FHistoryWritesSinceCount = 0;
+  if (deleted > 0 && !FHistoryTrimNoticed) {
+    FHistoryTrimNoticed = true;
+    if (FSink)
+      FSink->Notice("The history folder is full: its oldest files are deleted to make room (" +
+                    std::to_string(deleted) + " so far).");
+  }
+  (void)Tab;
+  return FHistoryFolderBytes + Bytes <= limits.FolderBytes;
+}
+
 void THeadlessChatWindows::AppendHistory(TTalkTab &Tab, const std::string &Text) {
   try {
-    if (!Tab.HistoryPath.empty() && AppendToFile(Tab.HistoryPath, Text)) return;
-    // The first words of this talk's history (or its file went away).
-    const RUserID *me = FUsers.Record(0);
-    const std::string base =
-        FormatText(MessageText(msgtext::FileNameStoryPrefix), {Tab.Caption, me ? me->ALIAS : std::string()});
-    const DateTime now = nowLocal();
-    // Without a rich-text transcript the history is always plain text.
-    Tab.HistoryPath = WriteHistoryFile(HistoryFolder, HistoryFileStem(base, HistoryDateText(now), HistoryTimeText(now)), ".txt", Text);
+    if (Tab.HistoryCapped) return;
+    // A file the windows wrote whole counts with what it holds already.
+    if (!Tab.HistoryPath.empty() && Tab.HistoryBytes == 0)
+      Tab.HistoryBytes = RegularFileSize(Tab.HistoryPath).value_or(0);
+    if (Tab.HistoryBytes + Text.size() > HistoryLimits.TalkFileBytes) {
+      // One notice; the talk goes on, its file stays as it is.
+      Tab.HistoryCapped = true;
+      if (FSink)
+        FSink->Notice("The history of \"" + Tab.Caption + "\" reached its size limit; later messages are not kept on disk.");
+      return;
+    }
+    if (!HistoryRoomFor(Tab, Text.size())) return;
+    std::string error;
+    bool written = false;
+    if (!Tab.HistoryPath.empty() && AppendToFile(Tab.HistoryPath, Text, &error)) {
+      written = true;
+    } else {
+      // The first words of this talk's history (or its file went away).
+      const RUserID *me = FUsers.Record(0);
+      const std::string base =
+          FormatText(MessageText(msgtext::FileNameStoryPrefix), {Tab.Caption, me ? me->ALIAS : std::string()});
+      const DateTime now = nowLocal();
+      // Without a rich-text transcript the history is always plain text.
+      const std::string path =
+          WriteHistoryFile(HistoryFolder, HistoryFileStem(base, HistoryDateText(now), HistoryTimeText(now)), ".txt", Text, &error);
+      if (!path.empty()) {
+        Tab.HistoryPath = path;
+        Tab.HistoryBytes = 0;
+        written = true;
+      }
+    }
+    if (!written) {
+      // Told once per talk until a write works again.
+      if (!Tab.HistoryFailed) {
+        Tab.HistoryFailed = true;
+        ReportSaveFailure("The history of \"" + Tab.Caption + "\" could not be saved: " + error);
+      }
+      return;
+    }
+    Tab.HistoryFailed = false;
+    Tab.HistoryBytes += Text.size();
+    FHistoryFolderBytes += Text.size();
+    ++FHistoryWritesSinceCount;
   } catch (const std::exception &) {
     LogCaughtException("history");
   }
@@ -270,10 +370,27 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
   int index = FUsers.IndexOfID(id);
   if (index <= 0) index = FUsers.Append(record);
   if (index < 0) {
-    // A full list: the newcomer takes the record of the user gone longest.
-    index = FUsers.Reusable();
-    if (index <= 0) return;
+    // A full list: the newcomer takes a record nobody misses; users in a
+    // talk or a group are never made room for.
+    std::unordered_set<int> busyIndices;
+    std::unordered_set<std::string> busyIDs;
+    for (int i = 0; i < FTalks.Count(); ++i) {
+      const TTalkTab &t = *FTalks.Tab(i);
+      for (const TMemberButton &b : t.Members) busyIndices.insert(b.UserIndex);
+      if (t.Frame.TalkKind == tkPrivate || t.Frame.TalkKind == tkOtherGroup) busyIDs.insert(t.Frame.AutorGroupID);
+    }
+    index = FUsers.Reusable(
+        [&](int i) {
+          const RUserID *r = FUsers.Record(i);
+          return !r || r->GroupTag >= kBadListTag || busyIndices.count(i) > 0 || busyIDs.count(r->ID) > 0;
+        },
+        clock().now());
+    if (index <= 0) {
+      LogFailure("user list", "the user list is full; a newcomer is not listed");
+      return;
+    }
     ReleaseRecord(index);
+    FUsers.Renew(index);
   }
   *FUsers.Record(index) = record;
   FUsers.Touch(index);
@@ -298,6 +415,11 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
     FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
   }
   PlayEventSound(0);
+}
+
+void THeadlessChatWindows::NoteUserSpoke(std::string_view ID) {
+  const int index = FUsers.FindPresent(ID);
+  if (index > 0) FUsers.NoteSpoke(index, clock().now());
 }
 
 void THeadlessChatWindows::HandleUpdateInfo(const std::string &Text) {

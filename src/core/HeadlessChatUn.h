@@ -16,6 +16,7 @@
 #include "core/GroupBoxStorageUn.h"
 #include "core/KavetChatNetUn.h"
 #include "core/LngUn.h"
+#include "core/StoryFileUn.h"
 
 namespace kc {
 
@@ -36,6 +37,9 @@ public:
 class THeadlessChatWindows : public TChatWindowServices, public IGroupBoxContainer {
 public:
   explicit THeadlessChatWindows(std::string Key);
+  ~THeadlessChatWindows() override;
+  THeadlessChatWindows(const THeadlessChatWindows &) = delete;
+  THeadlessChatWindows &operator=(const THeadlessChatWindows &) = delete;
 
   void SetNet(TKavetChatNet *Net) { FNet = Net; }
   void SetSink(TChatEventSink *Sink) { FSink = Sink; }
@@ -53,6 +57,10 @@ public:
   std::string CheckedVariant;
   bool SaveHistory = true;
   std::string HistoryFolder;
+  THistoryLimits HistoryLimits;
+  // Whether a save failed in this run (settings or history): the user was
+  // told, and a program without windows ends with a failure code.
+  bool SaveFailed() const { return FSaveFailed; }
 
   // TChatWindowServices
   int TabCount() const override { return FTalks.Count(); }
@@ -84,6 +92,7 @@ public:
   void HandleNewUser(const std::string &Text) override;
   void HandleUpdateInfo(const std::string &Text) override;
   void HandleDisconnect(const std::string &Text) override;
+  void NoteUserSpoke(std::string_view ID) override;
   void ShowNotification(const std::string &Format, const std::string &Alias, int Tab, std::int32_t ImageIndex,
                         const std::string &IP) override;
   void PlayEventSound(int N) override;
@@ -122,7 +131,20 @@ private:
   // when still present, the tree.
   void ReleaseRecord(int Index);
 
+  // A failed save, told to the user as an error.
+  void ReportSaveFailure(const std::string &Text);
+  // Room for Bytes more history (disk margin and folder bound) before
+  // Tab's file grows; false when nothing may be written now.
+  bool HistoryRoomFor(const TTalkTab &Tab, std::uint64_t Bytes);
+
   std::string FKey;
+  bool FSaveFailed = false;
+  // The history folder's bytes as last counted plus what was written since;
+  // counted again now and then, since the user may delete files meanwhile.
+  std::uint64_t FHistoryFolderBytes = 0;
+  int FHistoryWritesSinceCount = -1; // -1: not counted yet
+  bool FHistoryTrimNoticed = false;
+  bool FHistoryDiskNoticed = false;
   TKavetChatNet *FNet = nullptr;
   TChatEventSink *FSink = nullptr;
   TUserListModel FUsers;
@@ -142,6 +164,7 @@ public:
   ~THeadlessChatHost() override;
 
   THeadlessChatWindows &Windows() { return *FWindows; }
+  const THeadlessChatWindows &Windows() const { return *FWindows; }
   TKavetChatNet &Net() { return *FNet; }
   const std::string &Key() const { return FNet->Key(); }
 

@@ -91,24 +91,34 @@ void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::strin
   // is no single sender; and the datagram is dispatched either way.
   if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost) && MayEcho(FromIP))
     FServer->sendTo(Data, FromIP, FromPort);
-  ProcessIncoming(Data);
+  ProcessIncoming(Data, FromIP);
 }
 
-void TKavetChatNet::ProcessIncoming(const std::string &Text) {
+void TKavetChatNet::ProcessIncoming(const std::string &Text, std::string_view FromIP) {
   try {
     const TMessageKind kind = GetMessageKind(Text);
+    const bool announcement = kind == mkNew || kind == mkDisconnect || kind == mkUpdateInfo;
+    // Peers read announcements into a buffer of the send limit: a longer
+    // one counts with what fits.
+    const std::string read = announcement && Text.size() > kMaxSendSize ? Text.substr(0, kMaxSendSize) : Text;
+    if (!AcceptSource(kind, read, FromIP)) return;
     switch (kind) {
     case mkNew:
     case mkDisconnect:
     case mkUpdateInfo: {
-      // Peers read announcements into a buffer of the send limit: a longer
-      // one counts with what fits. Presence is keyed by the ID; without one
-      // there is nobody to track.
-      const std::string read = Text.size() > kMaxSendSize ? Text.substr(0, kMaxSendSize) : Text;
-      if (TrimText(TDataNewMessage(read).GetID()).empty()) return;
+      // Presence is keyed by the ID; without one there is nobody to track.
+      const std::string id(TrimText(CutReceived(TDataNewMessage(read).GetID(), kMaxReceivedID)));
+      if (id.empty()) return;
       if (kind == mkNew) FWindows.HandleNewUser(read);
-      else if (kind == mkDisconnect) FWindows.HandleDisconnect(read);
-      else FWindows.HandleUpdateInfo(read);
+      else if (kind == mkUpdateInfo) FWindows.HandleUpdateInfo(read);
+      else {
+        FWindows.HandleDisconnect(read);
+        // Said from its own address: the ID is free for whoever comes next.
+        if (!FromIP.empty()) {
+          FSourceTies.erase(id);
+          FClaims.erase(id);
+        }
+      }
       break;
     }
     case mkMessage: HandleMessageToAll(Text); break;
@@ -327,6 +337,101 @@ bool TKavetChatNet::MayEcho(const std::string &IP) {
   if (count >= kEchoesPerSecond) return false;
   ++count;
   return true;
+}
+
+std::string TKavetChatNet::SourceOf(std::string_view ID) const {
+  if (ID == OwnID() && !ID.empty()) return FLocalIP;
+  const auto it = FSourceTies.find(ID);
+  return it == FSourceTies.end() ? std::string() : it->second.IP;
+}
+
+bool TKavetChatNet::AcceptSource(TMessageKind Kind, const std::string &Text, std::string_view FromIP) {
+  if (FromIP.empty() || Kind == mkFileTo || Kind == mkUnknown) return true;
+  const TDataNewMessage m(Text);
+  const std::string id(TrimText(CutReceived(m.GetID(), kMaxReceivedID)));
+  // Kinds that only a group talk's author sends name him as the author.
+  const bool byAuthor =
+      Kind == mkUpdateInfoToGroup || Kind == mkMessageToGroupRename || Kind == mkMessageToGroupDelete;
+  const std::string author = byAuthor ? std::string(TrimText(CutReceived(m.GetAutorGroupID(), kMaxReceivedID))) : "";
+  const std::string own = OwnID();
+  const TimePoint now = clock().now();
+  for (const std::string *claimed : {&id, &author}) {
+    if (claimed->empty()) continue;
+    std::string tied;
+    if (*claimed == own) {
+      tied = FLocalIP;
+    } else if (auto it = FSourceTies.find(*claimed); it != FSourceTies.end()) {
+      tied = it->second.IP;
+      if (tied == FromIP) it->second.LastHeard = now;
+    }
+    if (tied.empty() || tied == FromIP) continue;
+    if (Kind == mkNew && claimed == &id && *claimed != own) NoteClaim(id, FromIP, Text);
+    LogFailure("forged sender", "a datagram from " + std::string(FromIP) + " names the user " + *claimed +
+                                    " of " + tied + "; dropped");
+    return false;
+  }
+  if ((Kind == mkNew || Kind == mkUpdateInfo) && !id.empty() && id != own && !FSourceTies.count(id))
+    TieSource(id, FromIP);
+  return true;
+}
+
+void TKavetChatNet::TieSource(const std::string &ID, std::string_view FromIP) {
+  if (FSourceTies.size() >= kMaxSourceTies) {
+    // Made-up newcomers fill this as they fill the user list: ties of IDs
+    // that no longer have a record go first.
+    std::vector<std::string> listed;
+    for (int i = 1; i < FWindows.UserCount(); ++i)
+      if (const RUserID *r = FWindows.GetUserRecord(i)) listed.push_back(r->ID);
+    std::sort(listed.begin(), listed.end());
+    for (auto it = FSourceTies.begin(); it != FSourceTies.end();) {
+      if (std::binary_search(listed.begin(), listed.end(), it->first)) ++it;
+      else it = FSourceTies.erase(it);
+    }
+    if (FSourceTies.size() >= kMaxSourceTies) return;
+  }
+  FSourceTies[ID] = TSourceTie{std::string(FromIP), clock().now()};
+}
+
+void TKavetChatNet::NoteClaim(const std::string &ID, std::string_view FromIP, const std::string &Text) {
+  const TimePoint now = clock().now();
+  auto it = FClaims.find(ID);
+  if (it != FClaims.end() && it->second.IP == FromIP) return; // waiting already
+  if (it == FClaims.end() && FClaims.size() >= kMaxClaims) return;
+  FClaims[ID] = TSourceClaim{std::string(FromIP), Text, now};
+  // One announcement of this copy asks every running copy to answer, the
+  // tied address among them if it still runs; at most one per wait.
+  if (!FProbed || now < FLastProbe || now - FLastProbe >= kClaimWait) {
+    FProbed = true;
+    FLastProbe = now;
+    AnnounceMyself(true);
+  }
+  if (!FClaimTimer.active()) {
+    const int ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(kClaimWait).count()) + 100;
+    FClaimTimer.start(ms, [this] { ResolveClaims(); });
+  }
+}
+
+void TKavetChatNet::ResolveClaims() {
+  const TimePoint now = clock().now();
+  std::vector<std::string> granted;
+  for (auto it = FClaims.begin(); it != FClaims.end();) {
+    const TSourceClaim &c = it->second;
+    if (now >= c.Since && now - c.Since < kClaimWait) {
+      ++it;
+      continue;
+    }
+    auto tie = FSourceTies.find(it->first);
+    if (tie == FSourceTies.end() || tie->second.LastHeard <= c.Since) {
+      // The old address said nothing since: the user is there now.
+      LogFailure("sender moved", "the user " + it->first + " speaks from " + c.IP + " now");
+      FSourceTies[it->first] = TSourceTie{c.IP, now};
+      granted.push_back(c.Text);
+    }
+    it = FClaims.erase(it);
+  }
+  if (FClaims.empty()) FClaimTimer.stop();
+  // Taken as an update: the record (present or not) gets the new address.
+  for (const std::string &text : granted) FWindows.HandleUpdateInfo(text);
 }
 
 } // namespace kc

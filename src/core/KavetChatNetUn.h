@@ -67,8 +67,11 @@ public:
   const std::string &SendHost() const { return FSendHost; }
   // The listener's read event: echo, then dispatch.
   void IdUDPServerUDPRead(const std::string &Data, const std::string &FromIP, std::uint16_t FromPort);
-  // Classifies a received text and calls the handler of its kind.
-  void ProcessIncoming(const std::string &Text);
+  // Classifies a received text and calls the handler of its kind. FromIP
+  // is the datagram's source address; with one, a datagram that claims a
+  // user ID tied to another address is dropped (see AcceptSource). Without
+  // one (the program's own calls, tests) nothing is checked.
+  void ProcessIncoming(const std::string &Text, std::string_view FromIP = {});
   // Sends one datagram to the send host; false when the client is off, the
   // text is longer than peers read, or the system refuses.
   bool SendText(std::string_view Text);
@@ -132,6 +135,22 @@ public:
   // Whether an echo may go to that address now (and counts it).
   bool MayEcho(const std::string &IP);
 
+  // Forged senders. An ID is tied to the source address of the
+  // announcement (NEW or UPDATEINFO) that first made it known; a datagram
+  // that claims that ID (as sender, or as author of a group talk) from
+  // another address is dropped and logged, until the tied address says
+  // DISCONNECT. The own ID is tied to the local address. A NEW from another
+  // address (a copy that came back elsewhere after a crash) is kept as a
+  // claim: this copy announces itself, which every running copy answers;
+  // when the tied address stays silent for kClaimWait, the claim wins.
+  static constexpr std::chrono::seconds kClaimWait{5};
+  static constexpr std::size_t kMaxClaims = 64;
+  static constexpr std::size_t kMaxSourceTies = 20000;
+  // Whether the datagram may be handled; ties and claims are noted.
+  bool AcceptSource(TMessageKind Kind, const std::string &Text, std::string_view FromIP);
+  // The address an ID is tied to, empty when none.
+  std::string SourceOf(std::string_view ID) const;
+
   // The local user's record (record 0), or none before the user list has it.
   const RUserID *Me() const;
   // Display name: the alias trimmed, or the IP when it is blank.
@@ -139,6 +158,24 @@ public:
 
 private:
   std::string OwnID() const;
+  void TieSource(const std::string &ID, std::string_view FromIP);
+  void NoteClaim(const std::string &ID, std::string_view FromIP, const std::string &Text);
+  void ResolveClaims();
+
+  struct TSourceTie {
+    std::string IP;
+    TimePoint LastHeard{};
+  };
+  struct TSourceClaim {
+    std::string IP;
+    std::string Text;
+    TimePoint Since{};
+  };
+  std::map<std::string, TSourceTie, std::less<>> FSourceTies;
+  std::map<std::string, TSourceClaim, std::less<>> FClaims;
+  GuiTimer FClaimTimer;
+  bool FProbed = false;
+  TimePoint FLastProbe{};
 
   TChatWindowServices &FWindows;
   TNetOptions FOptions;

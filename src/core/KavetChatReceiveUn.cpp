@@ -44,6 +44,7 @@ void TKavetChatNet::HandleMessageToAll(const std::string &Text) {
   const TDataNewMessage m(Text);
   if (IsSenderDeactivated(m)) return;
   const TTalkMessage msg = messageOf(m);
+  FWindows.NoteUserSpoke(msg.SenderID);
   ShowTalkMessage(msg, 0);
   FWindows.ShowNotification(MessageText(msgtext::MessageFromUser), msg.Alias, 0, msg.ImageIndex, msg.IP);
   FWindows.PlayEventSound(4);
@@ -54,6 +55,7 @@ void TKavetChatNet::HandleMessageToUser(const std::string &Text) {
   const std::string own = OwnID();
   if (own.empty() || m.GetFromUserID() != own) return;
   const TTalkMessage msg = messageOf(m);
+  FWindows.NoteUserSpoke(msg.SenderID);
   int tab = -1;
   for (int i = 1; i < FWindows.TabCount(); ++i) {
     const TTalkFrame *f = FWindows.FindTalkFrame(i);
@@ -124,6 +126,7 @@ void TKavetChatNet::HandleMessageToGroup(const std::string &Text) {
   const std::string own = OwnID();
   if (own.empty() || !m.IsIDInFromUserIDs(own)) return;
   const TTalkMessage msg = messageOf(m);
+  FWindows.NoteUserSpoke(msg.SenderID);
   const std::string groupID = CutReceived(m.GetGroupID(), kMaxReceivedID);
   int tab = -1;
   for (int i = 1; i < FWindows.TabCount(); ++i) {

@@ -1,5 +1,7 @@
 #include "core/StoryFileUn.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <vector>
 
@@ -132,6 +134,43 @@ std::time_t HistoryFileTime(const std::string &Path) {
   return made ? std::chrono::system_clock::to_time_t(*made) : -1;
 }
 
+namespace {
+
+// A code page may bring C1 controls (undefined bytes map to them) or the
+// marks that reorder text (Hebrew and Arabic code pages hold LRM, RLM):
+// in a file name they would hide or turn round what a listing shows.
+std::string withoutHiddenControls(const std::string &Utf8) {
+  std::string out;
+  out.reserve(Utf8.size());
+  for (std::size_t i = 0; i < Utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(Utf8[i]);
+    if (c == 0xC2 && i + 1 < Utf8.size()) {
+      const unsigned char n = static_cast<unsigned char>(Utf8[i + 1]);
+      if (n >= 0x80 && n <= 0x9F) { // U+0080..U+009F
+        ++i;
+        continue;
+      }
+    }
+    if (c == 0xD8 && i + 1 < Utf8.size() && static_cast<unsigned char>(Utf8[i + 1]) == 0x9C) { // U+061C
+      ++i;
+      continue;
+    }
+    if (c == 0xE2 && i + 2 < Utf8.size()) {
+      const unsigned char n1 = static_cast<unsigned char>(Utf8[i + 1]), n2 = static_cast<unsigned char>(Utf8[i + 2]);
+      const bool marks = n1 == 0x80 && (n2 == 0x8E || n2 == 0x8F || (n2 >= 0xAA && n2 <= 0xAE)); // U+200E/F, U+202A..E
+      const bool isolates = n1 == 0x81 && n2 >= 0xA6 && n2 <= 0xA9;                              // U+2066..U+2069
+      if (marks || isolates) {
+        i += 2;
+        continue;
+      }
+    }
+    out += Utf8[i];
+  }
+  return out;
+}
+
+} // namespace
+
 std::string SafeFileNamePart(std::string_view Text) {
   std::string ansi;
   ansi.reserve(Text.size());
@@ -142,7 +181,7 @@ std::string SafeFileNamePart(std::string_view Text) {
   std::size_t lead = 0;
   while (lead < ansi.size() && (ansi[lead] == '.' || ansi[lead] == ' ')) ++lead;
   ansi.erase(0, lead);
-  std::string utf8 = cutUtf8(ansiToUtf8(ansi), kMaxNamePart);
+  std::string utf8 = cutUtf8(withoutHiddenControls(ansiToUtf8(ansi)), kMaxNamePart);
   // The conversion may bring back nothing unsafe; trailing blanks are cut so
   // that the parts join with exactly one blank.
   while (!utf8.empty() && utf8.back() == ' ') utf8.pop_back();
@@ -152,6 +191,44 @@ std::string SafeFileNamePart(std::string_view Text) {
 
 std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::string_view Time) {
   return SafeFileNamePart(Base) + " " + SafeFileNamePart(Date) + " " + SafeFileNamePart(Time);
+}
+
+std::vector<THistoryFileInfo> ListHistoryFiles(const std::string &Folder) {
+  std::string base = Folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  std::vector<THistoryFileInfo> files;
+  for (const FolderEntry &e : ListFolder(Folder)) {
+    if (e.IsLink || e.Kind != PathKind::File || !IsHistoryFileName(e.Name)) continue;
+    THistoryFileInfo f;
+    f.Path = base + e.Name;
+    const auto size = RegularFileSize(f.Path);
+    if (!size) continue;
+    f.Bytes = *size;
+    f.Time = HistoryFileTime(f.Path);
+    files.push_back(std::move(f));
+  }
+  std::sort(files.begin(), files.end(),
+                   [](const THistoryFileInfo &a, const THistoryFileInfo &b) {
+                     // Files of one second: their names carry the time too.
+                     return a.Time != b.Time ? a.Time < b.Time : a.Path < b.Path;
+                   });
+  return files;
+}
+
+std::uint64_t TrimHistoryFolder(const std::string &Folder, std::uint64_t Target, const std::vector<std::string> &Keep,
+                                int &Deleted) {
+  Deleted = 0;
+  const std::vector<THistoryFileInfo> files = ListHistoryFiles(Folder);
+  std::uint64_t total = 0;
+  for (const THistoryFileInfo &f : files) total += f.Bytes;
+  for (const THistoryFileInfo &f : files) {
+    if (total <= Target) break;
+    if (std::find(Keep.begin(), Keep.end(), f.Path) != Keep.end()) continue;
+    if (!RemoveRegularFile(f.Path)) continue;
+    total -= f.Bytes;
+    ++Deleted;
+  }
+  return total;
 }
 
 std::string WriteHistoryFile(const std::string &Folder, std::string_view Stem, std::string_view Ext,

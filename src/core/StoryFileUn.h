@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -38,7 +39,8 @@ bool DeleteIfOlderThanAt(const std::string &Path, int Days, std::time_t FileTime
 std::time_t HistoryFileTime(const std::string &Path);
 
 // Makes any text a safe part of a file name in the history folder: "/",
-// "\" and control characters become "_", leading dots and blanks go, the
+// "\" and control characters become "_", C1 controls and the marks that
+// reorder text (LRM, RLM, embeddings, overrides, isolates) go, leading dots and blanks go, the
 // result is bounded in length and never empty. Text is 8-bit (ANSI code
 // page); the result is UTF-8, as file names are here.
 std::string SafeFileNamePart(std::string_view Text);
@@ -52,6 +54,34 @@ std::string HistoryTimeText(const DateTime &Now);
 // safe; Base is FileNameStoryPrefix formatted with the tab's caption and the
 // local alias, Date the short date, Time "hh.nn.ss".
 std::string HistoryFileStem(std::string_view Base, std::string_view Date, std::string_view Time);
+
+// How much history the disk may hold. A flood of messages to all leaves the
+// transcripts as fast as it comes, and each leaving message goes to the
+// history file: without bounds it fills the disk.
+struct THistoryLimits {
+  // One talk's file: past it, appending stops (the talk goes on).
+  std::uint64_t TalkFileBytes = std::uint64_t(64) << 20;
+  // The history files of the folder together: past it, whole oldest files
+  // go first (a file is never cut at its front).
+  std::uint64_t FolderBytes = std::uint64_t(1) << 30;
+  // Nothing is written once the file system has less free than this.
+  std::uint64_t FreeMargin = std::uint64_t(64) << 20;
+};
+
+// The history files directly in Folder (names IsHistoryFileName takes, no
+// links) with their sizes and times, oldest first.
+struct THistoryFileInfo {
+  std::string Path;
+  std::uint64_t Bytes = 0;
+  std::time_t Time = 0;
+};
+std::vector<THistoryFileInfo> ListHistoryFiles(const std::string &Folder);
+
+// Deletes whole history files of Folder, oldest first, but none of Keep,
+// until the files left hold at most Target bytes. Returns the bytes the
+// files left hold and (in Deleted) how many went.
+std::uint64_t TrimHistoryFolder(const std::string &Folder, std::uint64_t Target, const std::vector<std::string> &Keep,
+                                int &Deleted);
 
 // Writes Data to Folder + Stem + Ext without overwriting: when that name is
 // taken, " (2)", " (3)", ... go before the extension. The file appears

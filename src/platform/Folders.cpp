@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 namespace kc {
 
@@ -44,6 +45,32 @@ std::vector<FolderEntry> ListFolder(const std::string &Folder) {
     entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+namespace {
+
+std::function<std::optional<std::uint64_t>(const std::string &)> &freeSpaceOverride() {
+  static std::function<std::optional<std::uint64_t>(const std::string &)> f;
+  return f;
+}
+
+} // namespace
+
+std::optional<std::uint64_t> RegularFileSize(const std::string &Path) {
+  struct stat st {};
+  if (Path.empty() || ::lstat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<std::uint64_t> FreeSpaceOf(const std::string &Path) {
+  if (freeSpaceOverride()) return freeSpaceOverride()(Path);
+  struct statvfs st {};
+  if (Path.empty() || ::statvfs(Path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.f_bavail) * static_cast<std::uint64_t>(st.f_frsize);
+}
+
+void SetFreeSpaceOverride(std::function<std::optional<std::uint64_t>(const std::string &)> Override) {
+  freeSpaceOverride() = std::move(Override);
 }
 
 } // namespace kc

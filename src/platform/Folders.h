@@ -4,6 +4,9 @@
 // The history purge and the language menu walk folders; they do it through
 // here so that the rest of the system never touches the file system itself.
 // Nothing here raises for a missing or unreadable folder: it lists nothing.
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,5 +27,15 @@ struct FolderEntry {
 // The entries directly in Folder, without "." and "..", in the order the
 // file system lists them; empty when Folder is empty or cannot be read.
 std::vector<FolderEntry> ListFolder(const std::string &Folder);
+
+// The size of a regular file (links not followed); none when Path is no
+// regular file.
+std::optional<std::uint64_t> RegularFileSize(const std::string &Path);
+
+// Bytes an unprivileged writer may still put on the file system that holds
+// Path; none when it cannot be asked. Tests replace the answer (an empty
+// function restores the system's).
+std::optional<std::uint64_t> FreeSpaceOf(const std::string &Path);
+void SetFreeSpaceOverride(std::function<std::optional<std::uint64_t>(const std::string &)> Override);
 
 } // namespace kc

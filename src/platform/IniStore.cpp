@@ -1,6 +1,7 @@
 #include "platform/IniStore.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -33,10 +34,16 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-// Escapes shared by values, idents and section names.
-void appendEscaped(std::string &out, std::string_view s, bool ident) {
+// Escapes shared by values, idents and section names. The reader trims
+// blanks around names, so a name's first and last blank or tab is written
+// "\s" or "\t" (a peer's ID with blanks reaches section names).
+void appendEscaped(std::string &out, std::string_view s, bool ident, bool name = false) {
   for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
+    if (name && isBlank(c) && (i == 0 || i + 1 == s.size())) {
+      out += c == ' ' ? "\\s" : "\\t";
+      continue;
+    }
     switch (c) {
     case '\\': out += "\\\\"; break;
     case '\r': out += "\\r"; break;
@@ -56,7 +63,7 @@ void appendEscaped(std::string &out, std::string_view s, bool ident) {
   }
 }
 
-std::string unescaped(std::string_view s) {
+std::string unescaped(std::string_view s, bool name = false) {
   std::string r;
   r.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
@@ -74,6 +81,13 @@ std::string unescaped(std::string_view s) {
     case '=':
     case ';':
     case '[': r += n; break;
+    case 's':
+    case 't':
+      if (name) {
+        r += n == 's' ? ' ' : '\t';
+        break;
+      }
+      [[fallthrough]];
     default: // not one of ours: keep it as it stands
       r += '\\';
       r += n;
@@ -139,6 +153,12 @@ struct Registry {
   std::mutex mutex;
   std::condition_variable closed;
   std::map<std::string, std::pair<std::weak_ptr<IniStore>, IniStore *>> open;
+  // The contents of stores whose last save failed, by path: the next open
+  // of that path takes them over, so that the next save tries again.
+  std::map<std::string, IniStore *> unsaved;
+  // Failures of saves at a store's close, reported once the lock is gone.
+  std::vector<std::pair<std::string, std::string>> failures;
+  IniStore::SaveFailureHandler onFailure;
 };
 
 Registry &registry() {
@@ -182,6 +202,7 @@ struct IniStore::Impl {
   std::vector<Section> sections;
   std::unordered_map<std::string, size_t> index; // lowered name -> sections
   bool dirty = false;
+  std::string lastError; // why the last save failed
 
   void reindex() {
     index.clear();
@@ -231,7 +252,7 @@ void IniStore::Impl::load() {
     if (line.front() == '[') {
       size_t close = line.rfind(']');
       std::string name;
-      if (close != std::string_view::npos) name = unescaped(trimmed(line.substr(1, close - 1)));
+      if (close != std::string_view::npos) name = unescaped(trimmed(line.substr(1, close - 1)), true);
       // The idents under a damaged header belong to no known section; they
       // must not be filed under the section before it.
       current = (close == std::string_view::npos || name.empty()) ? nullptr : &obtain(name);
@@ -242,7 +263,7 @@ void IniStore::Impl::load() {
     if (eq == std::string_view::npos) continue;
     if (unnamed && !current) current = &obtain("");
     if (!current) continue;
-    std::string ident = unescaped(trimmed(line.substr(0, eq)));
+    std::string ident = unescaped(trimmed(line.substr(0, eq)), true);
     if (ident.empty() || current->find(ident)) continue; // the first one wins
     current->entries.push_back(Entry{ident, decodedValue(line.substr(eq + 1))});
     current->index.emplace(asciiLowered(ident), current->entries.size() - 1);
@@ -253,7 +274,7 @@ std::string IniStore::Impl::text() const {
   std::string out;
   auto put = [&out](const Section &s) {
     for (const Entry &e : s.entries) {
-      appendEscaped(out, e.ident, true);
+      appendEscaped(out, e.ident, true, true);
       out += '=';
       out += encodedValue(e.value);
       out += '\n';
@@ -264,7 +285,7 @@ std::string IniStore::Impl::text() const {
     if (s.name.empty()) continue;
     if (!out.empty()) out += '\n';
     out += '[';
-    appendEscaped(out, s.name, false);
+    appendEscaped(out, s.name, false, true);
     out += "]\n";
     put(s);
   }
@@ -286,16 +307,21 @@ bool IniStore::Impl::save() {
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
+  if (fd < 0) {
+    lastError = std::string("cannot create a file in ") + (dir.empty() ? "." : dir.string()) + ": " + std::strerror(errno);
+    return false;
+  }
   std::string tmp(name.data());
 
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
 
   bool ok = writeAll(fd, text()) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+  int err = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) ok = false, err = errno;
+  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false, err = errno;
   if (!ok) {
+    lastError = "cannot write " + path + ": " + std::strerror(err ? err : EIO);
     ::unlink(tmp.c_str());
     return false;
   }
@@ -321,17 +347,37 @@ std::shared_ptr<IniStore> IniStore::open(const std::string &path) {
     // wait for it, then read what it wrote.
     reg.closed.wait(lock);
   }
-  IniStore *raw = new IniStore(key);
+  IniStore *raw = nullptr;
+  if (auto kept = reg.unsaved.find(key); kept != reg.unsaved.end()) {
+    raw = kept->second;
+    reg.unsaved.erase(kept);
+  } else {
+    raw = new IniStore(key);
+  }
   std::shared_ptr<IniStore> store(raw, [](IniStore *s) {
     Registry &r = registry();
-    std::lock_guard g(r.mutex);
-    delete s; // flushes
-    for (auto it = r.open.begin(); it != r.open.end(); ++it)
-      if (it->second.second == s) {
-        r.open.erase(it);
-        break;
+    std::vector<std::pair<std::string, std::string>> failures;
+    SaveFailureHandler handler;
+    {
+      std::lock_guard g(r.mutex);
+      if (!s->d->dirty || s->d->save()) {
+        delete s;
+      } else {
+        // Kept with its changes: the next open of the path takes it over.
+        r.failures.emplace_back(s->d->path, s->d->lastError);
+        r.unsaved[s->d->path] = s;
       }
-    r.closed.notify_all();
+      for (auto it = r.open.begin(); it != r.open.end(); ++it)
+        if (it->second.second == s) {
+          r.open.erase(it);
+          break;
+        }
+      failures.swap(r.failures);
+      handler = r.onFailure;
+      r.closed.notify_all();
+    }
+    if (handler)
+      for (const auto &[path, reason] : failures) handler(path, reason);
   });
   reg.open[key] = {store, raw};
   return store;
@@ -499,11 +545,52 @@ void IniStore::clear() {
 }
 
 bool IniStore::flush() {
-  std::lock_guard g(d->mutex);
-  if (!d->dirty) return true;
-  if (!d->save()) return false;
-  d->dirty = false;
-  return true;
+  std::string reason;
+  {
+    std::lock_guard g(d->mutex);
+    if (!d->dirty) return true;
+    if (d->save()) {
+      d->dirty = false;
+      return true;
+    }
+    if (d->path.empty()) return false;
+    reason = d->lastError;
+  }
+  SaveFailureHandler handler;
+  {
+    Registry &r = registry();
+    std::lock_guard g(r.mutex);
+    handler = r.onFailure;
+  }
+  if (handler) handler(d->path, reason);
+  return false;
+}
+
+void IniStore::setSaveFailureHandler(SaveFailureHandler handler) {
+  Registry &r = registry();
+  std::lock_guard g(r.mutex);
+  r.onFailure = std::move(handler);
+}
+
+int IniStore::removeStaleTemporaries(const std::string &path) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  const std::string prefix = "." + target.filename().string() + ".";
+  const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  std::error_code ec;
+  int removed = 0;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // mkstemp's six letters or digits, nothing else.
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+      continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 void IniStore::reload() {

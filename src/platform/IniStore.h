@@ -14,13 +14,14 @@
 // Values of the unnamed section "" (the key itself, in registry terms) stand
 // before the first section line; sections() does not list it. Idents and
 // section names take the same escapes as values, and an ident also escapes
-// "=" and a leading ";" or "[" with a backslash; blanks around them are not
-// kept.
+// "=" and a leading ";" or "[" with a backslash; a blank or tab at either end
+// of a name is written "\s" or "\t", since blanks around names are not read.
 // Reading is tolerant: a missing or unreadable file (or one above 256 MiB)
 // reads as empty and a damaged line is skipped; so are the lines under a
 // damaged section line, which must not land in the section before it. Of two
 // equal idents in one section the first counts. An empty ident is never
 // written.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,19 @@ public:
   bool flush();
   // Drops unsaved changes and reads the file again.
   void reload();
+
+  // Removes the temporary files a save interrupted by a kill left beside
+  // path (".<name>.XXXXXX": regular files of this user, links not
+  // followed). Only while no other copy can be saving, i.e. under the
+  // program's single-instance guard. Returns how many went.
+  static int removeStaleTemporaries(const std::string &path);
+
+  // Every failed save (a full or read-only folder) is handed here, on the
+  // thread that saved, outside the store's locks: the path and a one-line
+  // reason. The changes stay in memory, and the next save of that file (a
+  // flush, or the store's close after it is opened again) tries again.
+  using SaveFailureHandler = std::function<void(const std::string &path, const std::string &reason)>;
+  static void setSaveFailureHandler(SaveFailureHandler handler);
 
 private:
   explicit IniStore(std::string path);

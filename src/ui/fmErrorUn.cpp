@@ -11,7 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/Log.h"
 #include "platform/Screen.h"
-#include "platform/ShellOpen.h"
+#include "platform/MailTo.h"
 #include "ui/fmKavetChatActions.h"
 
 namespace kc {
@@ -62,7 +62,7 @@ TfmError::TfmError(QWidget *Parent) : QDialog(Parent) {
   btnMail = new QPushButton(QStringLiteral("Mail"), this);
   btnMail->setAutoDefault(false);
   connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnMail, &QPushButton::clicked, this, [] { ShellOpen(std::string(kSupportMail)); });
+  connect(btnMail, &QPushButton::clicked, this, [] { OpenMailTo({std::string(kSupportMailAddress)}); });
 
   auto *text = new QVBoxLayout;
   text->addWidget(lbDexcription);

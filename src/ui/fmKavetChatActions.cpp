@@ -9,6 +9,7 @@
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/MailTo.h"
 #include "platform/ShellOpen.h"
 #include "toolbars/TBarDock.h"
 #include "ui/ArtUn.h"
@@ -91,16 +92,14 @@ QString PlainCaption(const QString &Text) {
 }
 
 std::string MailToUsers(const IMainWindowActions &Window, const std::int32_t *GroupTag) {
-  std::string list;
+  std::vector<std::string> addresses;
   for (int i = 1; i < Window.UserCount(); ++i) {
     const RUserID *user = Window.UserRecord(i);
     if (!user || !user->Active || user->EMAIL.empty()) continue;
     if (GroupTag && user->GroupTag != *GroupTag) continue;
-    list += user->EMAIL;
-    list += ';';
+    addresses.push_back(ansiToUtf8(user->EMAIL));
   }
-  if (!list.empty()) list.pop_back();
-  return "MailTo:" + ansiToUtf8(list);
+  return MailToSafeLink(addresses);
 }
 
 // ------------------------------------------------------------ language menu
@@ -243,7 +242,7 @@ void TMainActionList::MakeActions() {
   for (TTBAction *a : {&actAbout, &actUserNetProfile, &actUserMyProfile, &actMailUser, &actMailGroup,
                        &actStayOnTopUserList, &actShowUserList, &actMessageToUser, &actMessageToGroup,
                        &actAnsweringMachine, &actAnsweringmachineOptions, &actShowHistoryMessage, &actSelectImageMood,
-                       &actSelectGifMood, &actHideProgramm, &actInsertFile, &actInsertFolder, &actOpenFileOrFolder,
+                       &actSelectGifMood, &actInsertFile, &actInsertFolder, &actOpenFileOrFolder,
                        &actSaveAsFileOrFolder, &actGetFileOrFolder})
     a->SetEnabled(false);
 }
@@ -262,10 +261,10 @@ void TMainActionList::MakeHandlers() {
   actClose.OnExecute = [this](TTBCustomItem *) { FWindow.CloseMainWindow(); };
 
   actMailAll.OnExecute = [this](TTBCustomItem *) { ShellOpen(MailToUsers(FWindow)); };
-  actMailEmpty.OnExecute = [](TTBCustomItem *) { ShellOpen("MailTo: "); };
+  actMailEmpty.OnExecute = [](TTBCustomItem *) { OpenMailTo({}); };
   actKavetChatOnTheWeb.OnExecute = [](TTBCustomItem *) { ShellOpen(std::string(kProductWebPage)); };
   actSiteOurCompany.OnExecute = [](TTBCustomItem *) { ShellOpen(std::string(kCompanySite)); };
-  actTechnicalSupport.OnExecute = [](TTBCustomItem *) { ShellOpen(std::string(kSupportMail)); };
+  actTechnicalSupport.OnExecute = [](TTBCustomItem *) { OpenMailTo({std::string(kSupportMailAddress)}); };
 
   Toggle(actStayOnTop, [this](bool On) { ApplyStayOnTop(FWindow.MainForm(), On); });
   Toggle(actStayOnTopUserList, [this](bool On) { ApplyStayOnTop(FWindow.UserListForm(), On); });

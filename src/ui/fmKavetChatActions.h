@@ -6,7 +6,7 @@
 //
 // Actions whose target is not built yet (user list, profiles, history
 // dialog, auto-reply, emoticon pickers, offered-file commands, about box,
-// tray minimising, languages) are disabled; their checked states are still
+// languages) are disabled; their checked states are still
 // settings and make the round trip through the store.
 #include <QPointer>
 #include <QString>
@@ -89,7 +89,9 @@ inline constexpr int kCloseTalkTag = 1245;
 // The shell targets of the web and support actions (the product owner's).
 inline constexpr std::string_view kProductWebPage = "https://www.example.org/kavet-chat/";
 inline constexpr std::string_view kCompanySite = "https://www.example.org/";
-inline constexpr std::string_view kSupportMail = "MailTo:support@example.org";
+inline constexpr std::string_view kSupportMailAddress = "support@example.org";
+// The support address as a mail link (what the mail builder makes of it).
+inline constexpr std::string_view kSupportMail = "mailto:support@example.org";
 
 // The help pages: <resources>/help/index.html for the main window,
 // help/userlist.html for the user list (context 1000 and 2000).
@@ -99,9 +101,9 @@ std::string HelpPage(int Context);
 // marks an accelerator.
 QString PlainCaption(const QString &Text);
 
-// "MailTo:" followed by the EMAIL of every active user from index 1 on
-// whose address is not empty (and, with GroupTag, who sits in that group),
-// joined by ";".
+// The mail link to the EMAIL of every active user from index 1 on whose
+// address is not empty (and, with GroupTag, who sits in that group); an
+// address that could carry more than a recipient is left out.
 std::string MailToUsers(const IMainWindowActions &Window, const std::int32_t *GroupTag = nullptr);
 
 // The language submenu as the language store fills it: one item per file,

@@ -113,6 +113,7 @@ void TfmKavetChat::BuildComponents() {
   MyImage->setAccessibleName(QStringLiteral("Own picture"));
   MyImage->setScaledContents(true);
   MyImage->setGeometry(1, 2, 16, 16);
+  BuildNotices();
 
   LayOut();
 }
@@ -195,6 +196,7 @@ void TfmKavetChat::WakeMainWindow() {
   setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   raise();
   activateWindow();
+  HideTrayIcon();
 }
 
 void TfmKavetChat::CloseMainWindow() {
@@ -207,6 +209,7 @@ void TfmKavetChat::CloseMainWindow() {
   FHost->EndClose();
   FTimer.stop();
   FDumpTimer.stop();
+  CloseNotices();
   hide();
 }
 
@@ -220,6 +223,7 @@ void TfmKavetChat::closeEvent(QCloseEvent *Event) {
 void TfmKavetChat::showEvent(QShowEvent *Event) {
   QWidget::showEvent(Event);
   if (FFirstShow) {
+    PlayEventSound(3);
     FFirstShow = false;
     FTimer.start(500, [this] {
       FTimer.stop();
@@ -252,7 +256,7 @@ void TfmKavetChat::ShowOwnIdentity() {
 }
 
 void TfmKavetChat::ShowNotice(const QString &Text) {
-  KcStatusBar->SetPanelText(kNoticePanel, Text);
+  SetStatusPanel(kNoticePanel, Text);
   Changed();
 }
 

@@ -19,6 +19,7 @@
 #include "core/HeadlessChatUn.h"
 #include "platform/GuiTimer.h"
 #include "platform/ImageList.h"
+#include "platform/Notifications.h"
 #include "richtext/document/RVStyle.h"
 #include "ui/fmKavetChatActions.h"
 #include "ui/WorkFormatTextRichVistaEditUn.h"
@@ -33,6 +34,8 @@ class TfmSelectPictureGIFMood;
 class TTranscriptRenderer;
 class TKcPageControl;
 class TKcStatusBar;
+class TCoolTrayIcon;
+class TKcWavePlayer;
 class TCustomRichVistaEdit;
 class TfmInformation;
 class TfmSelectPictureMood;
@@ -115,7 +118,7 @@ public:
   // IMainWindowActions
   QWidget *MainForm() override { return this; }
   QWidget *UserListForm() override { return nullptr; }
-  void ShowMainWindow() override { WakeMainWindow(); }
+  void ShowMainWindow() override { CoolTrayIconClick(); }
   void SendTalkMessage() override { SendMessage(); }
   TCustomImageList *HotImages(bool Big) override { return Big ? &ilHotImage : &ilHotImage16x16; }
   void ApplyTalkButtonSize(bool Big) override;
@@ -123,7 +126,7 @@ public:
   void AnimateTranscriptGifs(bool Animate) override;
   void ShowTranscriptGifs(bool Show) override;
   void ApplyMessageFormat(bool ShowUserIP, bool ShowTime, bool ShowPicture) override;
-  void ApplyMinimizeToTray(bool On) override { (void)On; }
+  void ApplyMinimizeToTray(bool On) override;
   void ApplyLanguage(const std::string &Path) override { (void)Path; }
   int UserCount() const override { return THeadlessChatWindows::UserCount(); }
   const RUserID *UserRecord(int Index) const override { return GetUserRecord(Index); }
@@ -200,6 +203,45 @@ public:
   // TChatEventSink: the core's notices and errors.
   void Notice(const std::string &Text) override;
   void Error(const std::string &Text) override;
+
+  // Notices, tray and sounds (fmKavetChatNotices.cpp).
+  // A status panel's text; its width follows the text (30 to 200 pixels).
+  void SetStatusPanel(int Index, const QString &Text);
+  // The notice of an arrival, departure or message: panel 5 with the
+  // sender's picture (a click opens Tab), the tray's animation, a desktop
+  // notification (the tray's own message without one); it clears 5 s after
+  // the last notice.
+  void ShowNotification(const std::string &Format, const std::string &Alias, int Tab, std::int32_t ImageIndex,
+                        const std::string &IP) override;
+  void PlayEventSound(int N) override;
+  // Panel 4: the auto-reply action's caption while it is on.
+  void ShowAutoReplyState();
+  void TimerHintInformationTimer();
+  void imUserImageClick();
+  void KcStatusBarResize();
+  void CoolTrayIconClick();
+  // The window is back: the tray icon stops and goes.
+  void HideTrayIcon();
+  QLabel *imUserImage = nullptr;
+  TCustomImageList ilTreyAnimation{16, 16};
+  QPointer<TCoolTrayIcon> CoolTrayIcon;
+  QPointer<TKcWavePlayer> kcWaveAction;
+  GuiTimer TimerHintInformation;
+  // The event sounds' folder (ending in "/").
+  std::string SoundFolder;
+  // The talk the last notice opens; gone when its tab closed.
+  QPointer<QWidget> NoticeTab() const { return FNoticeTab; }
+  DesktopNotifier *Notifier() { return FNotifier.get(); }
+
+private:
+  void BuildNotices();
+  void CloseNotices();
+  // Opens the talk of the last notice and brings the window up.
+  void OpenNoticeTab();
+  QPointer<QWidget> FNoticeTab;
+  std::unique_ptr<DesktopNotifier> FNotifier;
+  QObject *FNoticeFilter = nullptr;
+  long long FLastSoundMs = -1000000;
 
 private:
 

@@ -7,6 +7,9 @@
 #include "core/HeadlessChatUn.h"
 #include "core/LngUn.h"
 #include "core/SendMessageUn.h"
+#include "core/StoryFileUn.h"
+#include "platform/Folders.h"
+#include "platform/GuiTimer.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
@@ -16,7 +19,9 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -603,9 +608,11 @@ TEST_F(ReceiveTest, AFullUserListTakesNewcomersInTheRecordOfTheUserGoneLongest) 
     ASSERT_GE(w().Users().Append(r), 1);
   }
   ASSERT_EQ(w().UserCount(), static_cast<int>(TUserListModel::kMaxUsers + 1));
-  // Everybody present: the one heard of longest ago makes room.
-  EXPECT_EQ(join(bob), 1);
-  EXPECT_EQ(w().FindUserNode("{FAKE-1}"), -1);
+  // Everybody present and silent: the newest makes room.
+  const int newest = static_cast<int>(TUserListModel::kMaxUsers);
+  EXPECT_EQ(join(bob), newest);
+  EXPECT_EQ(w().FindUserNode("{FAKE-" + std::to_string(newest) + "}"), -1);
+  EXPECT_NE(w().FindUserNode("{FAKE-1}"), -1);
   // One gone: his record goes first, though he was heard of later.
   in(AnnounceDisconnectText(peer("{FAKE-500}", "fake", "10.0.2.2")));
   EXPECT_EQ(join(ann), 500);
@@ -807,3 +814,222 @@ TEST(TalkListModel, TranscriptsKeepTheNewestWithinTheirBudget) {
 }
 
 } // namespace
+
+namespace {
+
+// Datagrams handed over with their source address, as the listener does
+// (without its echo, which would go out to these addresses).
+struct Wire {
+  THeadlessChatHost &host;
+  void from(const std::string &ip, const std::string &text) { host.Net().ProcessIncoming(text, ip); }
+};
+
+} // namespace
+
+TEST_F(ReceiveTest, AHostForgingAnotherUsersIDChangesNothing) {
+  std::vector<std::string> log;
+  SetLogSink([&](const std::string &l) { log.push_back(l); });
+  Wire wire{*host};
+  const std::string bobIP = "10.0.0.2", evil = "10.0.0.66";
+  wire.from(bobIP, AnnounceMyselfText(bob, true));
+  const int b = w().FindUserNode(bob.ID);
+  ASSERT_GT(b, 0);
+  EXPECT_EQ(host->Net().SourceOf(bob.ID), bobIP);
+  // Bob's group talk with me, and a private talk, both real.
+  TGroupTalkFields g{"{GRP}", bob.ID, bob.IP, "", "Bob", "Team"};
+  const std::string members = "<USERIDSEPARATOR>" + bob.ID + "<USERIDSEPARATOR><USERIDSEPARATOR>" + me().ID + "<USERIDSEPARATOR>";
+  wire.from(bobIP, BuildMessageToGroupText(bob, g, members, "team talk"));
+  wire.from(bobIP, BuildMessageToUserText(bob, me().ID, false, "psst"));
+  ASSERT_EQ(w().TabCount(), 3);
+  const int groupTab = host->Net().FindGroupTalk("{GRP}");
+  const int privateTab = w().Talks().FindPrivateTab(bob.ID);
+  ASSERT_GT(groupTab, 0);
+  ASSERT_GT(privateTab, 0);
+  auto shown = [&] {
+    std::size_t n = 0;
+    for (int i = 0; i < w().TabCount(); ++i) n += w().Talks().Tab(i)->Transcript.size();
+    return n;
+  };
+  const std::size_t before = shown();
+  const std::string groupCaption = w().TabCaption(groupTab);
+
+  RUserID renamed = bob;
+  renamed.ALIAS = "Evil";
+  RUserID meForged = me();
+  const struct {
+    const char *name;
+    std::string text;
+  } forged[] = {
+      {"message to all", BuildMessageToAllText(bob, "I resign")},
+      {"private message", BuildMessageToUserText(bob, me().ID, false, "send me your password")},
+      {"group message", BuildMessageToGroupText(bob, g, members, "forged team talk")},
+      {"rename", AnnounceMyselfText(renamed, false)},
+      {"group rename", SendGroupRenameText(bob, "{GRP}", "Hijacked")},
+      {"group members", SendGroupMembersText(bob, g, "<USERIDSEPARATOR>" + bob.ID)},
+      {"group delete", SendGroupDeleteText(bob, "{GRP}", "Team")},
+      {"group closed", SendGroupTalkClosedText(g)},
+      {"private talk closed", SendPrivateTalkClosedText(bob, me().ID)},
+      {"disconnect", AnnounceDisconnectText(bob)},
+      {"a new copy elsewhere", AnnounceMyselfText(renamed, true)},
+      {"in my own name", BuildMessageToAllText(meForged, "forged as me")},
+  };
+  for (const auto &f : forged) {
+    wire.from(evil, f.text);
+    SCOPED_TRACE(f.name);
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(w().FindUserNode(bob.ID), b);
+    EXPECT_EQ(w().GetUserRecord(b)->ALIAS, "Bob");
+    EXPECT_EQ(w().TabCount(), 3);
+    EXPECT_EQ(w().TabCaption(groupTab), groupCaption);
+    EXPECT_EQ(w().MemberButtons(groupTab).size(), 1u);
+  }
+  EXPECT_EQ(host->Net().SourceOf(bob.ID), bobIP);
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log[0].find("forged sender: a datagram from 10.0.0.66 names the user {B0B} of 10.0.0.2"),
+            std::string::npos)
+      << log[0];
+  EXPECT_LE(log.size(), std::size_t(kLogLinesPerMinute)) << "rate-limited";
+  // Bob himself is still heard, and can still be written to.
+  wire.from(bobIP, BuildMessageToAllText(bob, "still me"));
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript.back().Body, "still me");
+  clearSent();
+  ASSERT_TRUE(host->SendPrivate(bob.ID, "hello Bob"));
+  EXPECT_EQ(kinds(mkMessageToUser), 1);
+  // Once Bob says goodbye from his own address, the ID is free again.
+  wire.from(bobIP, AnnounceDisconnectText(bob));
+  EXPECT_EQ(w().FindUserNode(bob.ID), -1);
+  EXPECT_EQ(host->Net().SourceOf(bob.ID), "");
+  wire.from("10.0.0.7", AnnounceMyselfText(bob, true));
+  EXPECT_GT(w().FindUserNode(bob.ID), 0);
+  EXPECT_EQ(host->Net().SourceOf(bob.ID), "10.0.0.7");
+  SetLogSink(nullptr);
+}
+
+TEST_F(ReceiveTest, AUserBackFromAnotherAddressIsListedOnceTheOldOneStaysSilent) {
+  FixedClock clk(std::chrono::system_clock::from_time_t(1765378800));
+  ClockOverride over(clk);
+  ManualTimerClock timers;
+  SetLogSink([](const std::string &) {});
+  Wire wire{*host};
+  wire.from("10.0.0.2", AnnounceMyselfText(bob, true));
+  wire.from("10.0.0.3", AnnounceMyselfText(ann, true));
+  clearSent();
+
+  // Bob's copy crashed and starts again from another address: this copy
+  // asks everybody to answer (one NEW of its own) and waits.
+  RUserID moved = bob;
+  moved.IP = "10.0.0.20";
+  wire.from("10.0.0.20", AnnounceMyselfText(moved, true));
+  EXPECT_EQ(kinds(mkNew), 1);
+  EXPECT_EQ(w().GetUserRecord(w().FindUserNode(bob.ID))->IP, "10.0.0.2");
+  // Ann pretends to be Ann from elsewhere, but Ann's copy answers.
+  RUserID annElsewhere = ann;
+  annElsewhere.IP = "10.0.0.30";
+  wire.from("10.0.0.30", AnnounceMyselfText(annElsewhere, true));
+  clk.advance(std::chrono::seconds(1));
+  wire.from("10.0.0.3", AnnounceMyselfText(ann, false));
+  clk.advance(TKavetChatNet::kClaimWait);
+  timers.advance(static_cast<int>(TKavetChatNet::kClaimWait.count()) * 1000 + 200);
+  EXPECT_EQ(host->Net().SourceOf(bob.ID), "10.0.0.20");
+  EXPECT_EQ(w().GetUserRecord(w().FindUserNode(bob.ID))->IP, "10.0.0.20");
+  EXPECT_EQ(host->Net().SourceOf(ann.ID), "10.0.0.3");
+  wire.from("10.0.0.20", BuildMessageToAllText(moved, "back again"));
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript.back().Body, "back again");
+  wire.from("10.0.0.2", BuildMessageToAllText(bob, "the old address"));
+  EXPECT_EQ(w().Talks().Tab(0)->Transcript.back().Body, "back again");
+  EXPECT_EQ(kinds(mkNew), 1) << "one question served both claims";
+  SetLogSink(nullptr);
+}
+
+TEST_F(ReceiveTest, AFullUserListNeverTakesTheRecordOfAUserInATalk) {
+  SetLogSink([](const std::string &) {});
+  Wire wire{*host};
+  // Bob, Ann and Cid came first. Bob talks privately with me, Ann spoke to
+  // all just now, Cid sits in a group box of mine.
+  const RUserID cid = peer("{C1D}", "Cid", "10.0.0.4");
+  for (const RUserID *p : {&bob, &ann, &cid}) wire.from(p->IP, AnnounceMyselfText(*p, true));
+  wire.from(bob.IP, BuildMessageToUserText(bob, me().ID, false, "psst"));
+  wire.from(ann.IP, BuildMessageToAllText(ann, "hi all"));
+  w().Users().Record(w().FindUserNode(cid.ID))->GroupTag = 3;
+  // Then made-up newcomers fill the list and go on coming.
+  for (std::size_t i = 4; i <= TUserListModel::kMaxUsers; ++i)
+    ASSERT_GE(w().Users().Append(peer("{FAKE-" + std::to_string(i) + "}", "fake", "10.0.2.2")), 1);
+  for (int i = 0; i < 50; ++i)
+    wire.from("10.0.2.2", AnnounceMyselfText(peer("{NEWFAKE-" + std::to_string(i) + "}", "fake", "10.0.2.2"), true));
+  for (const RUserID *p : {&bob, &ann, &cid}) EXPECT_GT(w().FindUserNode(p->ID), 0) << p->ID;
+  EXPECT_GT(w().FindUserNode("{FAKE-4}"), 0) << "the newest silent record went each time";
+  EXPECT_GT(w().FindUserNode("{NEWFAKE-49}"), 0);
+  // A private message from Bob still reaches his talk.
+  const int tab = w().Talks().FindPrivateTab(bob.ID);
+  wire.from(bob.IP, BuildMessageToUserText(bob, me().ID, false, "still there?"));
+  EXPECT_EQ(w().Talks().Tab(tab)->Transcript.back().Body, "still there?");
+  SetLogSink(nullptr);
+}
+
+TEST_F(ReceiveTest, HistoryOnDiskStaysWithinItsBounds) {
+  std::vector<std::string> log;
+  SetLogSink([&](const std::string &l) { log.push_back(l); });
+  THistoryLimits &limits = w().HistoryLimits;
+  limits.TalkFileBytes = 4000;
+  limits.FolderBytes = 10000;
+  limits.FreeMargin = 0;
+  const std::string folder = w().HistoryFolder;
+  // Old history files of earlier runs, oldest first by name and time.
+  for (int i = 0; i < 4; ++i) {
+    std::ofstream(folder + "/Old" + std::to_string(i) + " and me 01.01.26 10.00.0" + std::to_string(i) + ".txt")
+        << std::string(2000, 'o');
+  }
+  std::ofstream(folder + "/my notes.txt") << std::string(5000, 'n');
+  join(bob);
+  // The all-users talk's history gets what its transcript lets go, and a
+  // talk closed writes the rest.
+  const std::string body(200, 'm');
+  TTalkTab &all = *w().Talks().Tab(0);
+  for (int i = 0; i < 100; ++i) w().SaveTalkHistory(0), all.Transcript.clear(), in(BuildMessageToAllText(bob, body));
+  ASSERT_FALSE(all.HistoryPath.empty());
+  EXPECT_LE(fs::file_size(all.HistoryPath), limits.TalkFileBytes);
+  EXPECT_TRUE(all.HistoryCapped);
+  std::uintmax_t total = 0;
+  for (const auto &e : fs::directory_iterator(folder))
+    if (IsHistoryFileName(e.path().filename().string())) total += fs::file_size(e.path());
+  EXPECT_LE(total, limits.FolderBytes);
+  EXPECT_TRUE(fs::exists(folder + "/my notes.txt")) << "only history files are deleted";
+  EXPECT_FALSE(fs::exists(folder + "/Old0 and me 01.01.26 10.00.00.txt")) << "the oldest went first";
+  std::size_t capped = 0, trimmed = 0;
+  for (const std::string &n : rec.notices) {
+    capped += n.find("reached its size limit") != std::string::npos;
+    trimmed += n.find("oldest files are deleted") != std::string::npos;
+  }
+  EXPECT_EQ(capped, 1u);
+  EXPECT_EQ(trimmed, 1u);
+
+  // Too little free space: nothing is written, the user is told once.
+  SetFreeSpaceOverride([](const std::string &) { return std::optional<std::uint64_t>(1000); });
+  limits.FreeMargin = 64 << 20;
+  limits.TalkFileBytes = 1 << 20;
+  w().Talks().Tab(0)->HistoryCapped = false;
+  const auto size = fs::file_size(all.HistoryPath);
+  in(BuildMessageToAllText(bob, "more"));
+  w().SaveTalkHistory(0);
+  w().SaveTalkHistory(0);
+  EXPECT_EQ(fs::file_size(all.HistoryPath), size);
+  EXPECT_EQ(std::count_if(rec.errors.begin(), rec.errors.end(),
+                          [](const std::string &e) { return e.find("nearly full") != std::string::npos; }),
+            1);
+  EXPECT_TRUE(w().SaveFailed());
+  SetFreeSpaceOverride(nullptr);
+  SetLogSink(nullptr);
+}
+
+TEST_F(ReceiveTest, AHistoryThatCannotBeWrittenIsReported) {
+  SetLogSink([](const std::string &) {});
+  join(bob);
+  in(BuildMessageToAllText(bob, "keep me"));
+  w().HistoryFolder = dir + "/no such folder";
+  w().SaveTalkHistory(0);
+  w().SaveTalkHistory(0);
+  ASSERT_EQ(rec.errors.size(), 1u) << "told once while it keeps failing";
+  EXPECT_NE(rec.errors[0].find("could not be saved"), std::string::npos) << rec.errors[0];
+  EXPECT_TRUE(w().SaveFailed());
+  SetLogSink(nullptr);
+}

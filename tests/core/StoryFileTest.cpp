@@ -1,5 +1,6 @@
 // The history folder: purge by age and safe, non-overwriting file names.
 #include "core/StoryFileUn.h"
+#include "platform/CodePage.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,26 @@ TEST(StoryFileNames, AnyTextBecomesASafeNamePart) {
   EXPECT_LE(longName.size(), 96u);
   EXPECT_EQ(longName.size() % 2, 0u) << "no character is cut in half";
   EXPECT_EQ(HistoryFileStem("a/b and c", "12/10/26", "15.04.05"), "a_b and c 12_10_26 15.04.05");
+}
+
+TEST(StoryFileNames, HiddenControlsAndReorderingMarksGo) {
+  // Code pages whose bytes become C1 controls or the marks that turn text
+  // round: a listing of the folder must show the name as it is.
+  struct Case {
+    const char *name;
+    int codePage;
+    std::string in, out;
+  } cases[] = {
+      {"undefined byte of 1252 is a C1 control", 1252, "a\x81" "b\x8D" "c", "abc"},
+      {"LRM and RLM of 1255", 1255, "gpj.\xFE" "exe\xFD", "gpj.exe"},
+      {"LRM and RLM of 1256", 1256, "\xFDx\xFE", "x"},
+      {"letters of 1255 stay", 1255, "\xF9\xEC\xE5\xED", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D"},
+  };
+  for (const Case &c : cases) {
+    ASSERT_TRUE(setAnsiCodePage(c.codePage)) << c.name;
+    EXPECT_EQ(SafeFileNamePart(c.in), c.out) << c.name;
+  }
+  setAnsiCodePage(1252);
 }
 
 TEST_F(StoryFileTest, ASecondSaveInTheSameSecondGetsANumber) {

@@ -123,8 +123,9 @@ class Network:
 class Node:
     """One chatnode in its namespace, with its own XDG folders."""
 
-    def __init__(self, chatnode, ns, n):
+    def __init__(self, chatnode, ns, n, args=()):
         self.n = n
+        self.ns = ns
         self.home = tempfile.mkdtemp(prefix="kcnode%d-" % n)
         env = dict(os.environ)
         for var, sub in (("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"),
@@ -136,7 +137,7 @@ class Node:
         env["QT_QPA_PLATFORM"] = "offscreen"
         self.events = []
         self.cond = threading.Condition()
-        self.proc = subprocess.Popen(["ip", "netns", "exec", ns, chatnode, "--interface", "eth0"],
+        self.proc = subprocess.Popen(["ip", "netns", "exec", ns, chatnode, "--interface", "eth0"] + list(args),
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, env=env, text=True, encoding="utf-8")
         self.reader = threading.Thread(target=self._read, daemon=True)
@@ -220,8 +221,9 @@ def messages(node, body=None, talk=None):
                          and (talk is None or e["talk"] == talk))
 
 
-def start_all(chatnode, net):
-    nodes = [Node(chatnode, ns, i + 1) for i, ns in enumerate(net.names)]
+def start_all(chatnode, net, count=None, args=()):
+    names = net.names if count is None else net.names[:count]
+    nodes = [Node(chatnode, ns, i + 1, args) for i, ns in enumerate(names)]
     for node in nodes:
         for other in nodes:
             if other is not node:
@@ -293,10 +295,11 @@ def scenario_autoreply(nodes):
     a.send("autoreply on Out|Gone")
     a.sync()
     mark_a, mark_b = len(a.events), len(b.events)
-    raw = raw_socket()
-    raw.sendto(("MESSAGETOUSER!^:^$<FROMUSERID>%s</FROMUSERID><ALIAS>a</ALIAS><IP>%s</IP>"
-                "<ID>%s</ID><MAC></MAC><IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>"
-                "<MESSAGESTR>ping</MESSAGESTR>" % (b.id, a.ip, a.id)).encode(), (SUBNET + ".255", PORT))
+    # From a's own address: a datagram naming a from anywhere else is
+    # dropped as forged.
+    send_from(a, ("MESSAGETOUSER!^:^$<FROMUSERID>%s</FROMUSERID><ALIAS>a</ALIAS><IP>%s</IP>"
+                  "<ID>%s</ID><MAC></MAC><IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>"
+                  "<MESSAGESTR>ping</MESSAGESTR>" % (b.id, a.ip, a.id)).encode(), (SUBNET + ".255", PORT))
     a.wait(lambda e: e["event"] == "message" and e["from"] == b.id, start=mark_a)
     settle(2.0)
     from_b = [e for e in a.events[mark_a:] if e["event"] == "message" and e["from"] == b.id]
@@ -317,6 +320,15 @@ def scenario_quit_disconnect(nodes):
         ev = node.wait(lambda e: e["event"] == "users")
         gone = [u for u in ev["list"] if u["id"] == c.id]
         assert len(gone) == 1 and not gone[0]["active"], ev
+
+
+def send_from(node, data, dest):
+    """Sends one datagram from inside a copy's namespace, so from its address."""
+    code = ("import socket,sys; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); "
+            "s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1); "
+            "s.sendto(sys.stdin.buffer.read(), (sys.argv[1], int(sys.argv[2])))")
+    subprocess.run(["ip", "netns", "exec", node.ns, sys.executable, "-c", code, dest[0], str(dest[1])],
+                   input=data, check=True, timeout=10)
 
 
 def raw_socket(port=0):
@@ -490,6 +502,267 @@ def scenario_newcomer_flood(nodes):
         assert node.alive(), node.errors
 
 
+def wire_socket():
+    """Hears every broadcast on the chat port, as any host of the LAN can."""
+    wire = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    wire.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    wire.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16 << 20)
+    wire.bind(("", PORT))
+    wire.settimeout(0.2)
+    return wire
+
+
+def user_entry(node, uid):
+    mark = len(node.events)
+    node.send("users")
+    ev = node.wait(lambda e: e["event"] == "users", 10, start=mark)
+    found = [u for u in ev["list"] if u["id"] == uid]
+    return found[0] if found else None
+
+
+def scenario_forged_sender(nodes):
+    """A host of the LAN (the harness at .254) sends datagrams in b's name:
+    a message to all, a private message, a rename, a rename of b's group
+    talk and a disconnect. Nothing changes, and b still talks and is
+    talked to."""
+    a, b, c = nodes
+    bcast = (SUBNET + ".255", PORT)
+    wire = wire_socket()
+    b.send("group Team %s hello team" % a.id)
+    a.wait(lambda e: e["event"] == "message" and e["body"] == "hello team" and e["group"] == "Team")
+    group_id = None
+    end = time.monotonic() + 5
+    while group_id is None and time.monotonic() < end:
+        for d, addr in drain(wire, 0.3):
+            if addr[0] == b.ip and d.startswith(b"MESSAGETOGROUP!^:^$"):
+                group_id = field_of(d, b"GROUPID").decode("latin-1")
+    assert group_id, "b's group datagram was not seen on the wire"
+    alias_before = user_entry(a, b.id)["alias"]
+    sender = ("<ALIAS>%s</ALIAS><IP>" + b.ip + "</IP><ID>" + b.id + "</ID><MAC></MAC>"
+              "<IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>")
+    forged = [
+        "MESSAGE!^:^$" + sender % "b" + "<MESSAGESTR>forged to all</MESSAGESTR>",
+        "MESSAGETOUSER!^:^$<FROMUSERID>" + a.id + "</FROMUSERID>" + sender % "b"
+        + "<MESSAGESTR>forged private</MESSAGESTR>",
+        "UPDATEINFO!^:^$" + sender % "Evil",
+        "MESSAGETOGROUPRENAME!^:^$<GROUPID>" + group_id + "</GROUPID><AUTORGROUPID>" + b.id
+        + "</AUTORGROUPID><AUTORGROUPIP>" + b.ip + "</AUTORGROUPIP><AUTORGROUPALIASE>b</AUTORGROUPALIASE>"
+        "<GROUPNAME>Hijacked</GROUPNAME>",
+        "DISCONNECT!^:^$" + sender % "b",
+    ]
+    marks = [len(n.events) for n in nodes]
+    forger = raw_socket()
+    for text in forged:
+        forger.sendto(text.encode("latin-1"), bcast)
+    settle(1.5)
+    for node, m in zip(nodes, marks):
+        bad = [e for e in node.events[m:] if (e["event"] == "message" and e["body"].startswith("forged"))
+               or (e["event"] == "user" and e["id"] == b.id)]
+        assert bad == [], (node.n, bad)
+    for node in (a, c):
+        entry = user_entry(node, b.id)
+        assert entry and entry["active"] and entry["alias"] == alias_before, (node.n, entry)
+    # b still speaks in his group talk, under its own name, and is reached.
+    mark = len(a.events)
+    b.send("group Team %s after the forgery" % a.id)
+    got = a.wait(lambda e: e["event"] == "message" and e["body"] == "after the forgery", start=mark)
+    assert got["group"] == "Team" and got["from"] == b.id, got
+    a.send("private %s still yours" % b.id)
+    got = b.wait(lambda e: e["event"] == "message" and e["body"] == "still yours")
+    assert got["from"] == a.id, got
+
+
+def scenario_history_bound(nodes):
+    """A flood of messages to all: what leaves the transcript goes to the
+    history file, which stops at its bound (one notice), and the folder
+    stays within its own."""
+    talk_bound, folder_bound = 200000, 400000
+    a, b = nodes
+    count, body = 10800, "h" * 300
+    a.proc.stdin.write("".join("say %s %d\n" % (body, i) for i in range(count)))
+    a.proc.stdin.flush()
+    last = "%s %d" % (body, count - 1)
+    for node in nodes:
+        node.wait(lambda e: e["event"] == "message" and e["body"] == last, 90)
+    notices = {}
+    for node in nodes:
+        notices[node.n] = [e for e in node.matching(lambda e: e["event"] == "notice")
+                           if "reached its size limit" in e["text"]]
+    homes = [(node, os.path.join(node.home, "data", "kavet-chat", "History")) for node in nodes]
+    for node in nodes:
+        node.stop(keep=True)
+    try:
+        for node, folder in homes:
+            files = os.listdir(folder)
+            sizes = [os.path.getsize(os.path.join(folder, f)) for f in files]
+            assert files, "node %d wrote no history" % node.n
+            assert max(sizes) <= talk_bound, (node.n, sizes)
+            assert sum(sizes) <= folder_bound, (node.n, sizes)
+            assert len(notices[node.n]) == 1, (node.n, notices[node.n])
+    finally:
+        for node, _ in homes:
+            shutil.rmtree(node.home, ignore_errors=True)
+
+
+def scenario_talker_survives_new_flood(nodes):
+    """A flood of made-up newcomers fills the user list: a user who is in a
+    private talk stays listed, and his next private message arrives."""
+    a, b = nodes
+    b.send("private %s hello before" % a.id)
+    a.wait(lambda e: e["event"] == "message" and e["body"] == "hello before")
+    bcast = (SUBNET + ".255", PORT)
+    sender = raw_socket()
+    t0 = time.monotonic()
+    for i in range(12000):
+        sender.sendto(("NEW!^:^$<ALIAS>fake</ALIAS><IP>198.18.0.%d</IP><ID>{FAKE-%05d}</ID>"
+                       % (100 + i % 100, i)).encode(), bcast)
+        if i % 200 == 199:
+            time.sleep(0.01)
+        if time.monotonic() - t0 > 60:
+            raise AssertionError("flood took too long to send")
+    a.wait(lambda e: e["event"] == "user" and e["id"] == "{FAKE-11999}", 60)
+    entry = user_entry(a, b.id)
+    assert entry and entry["active"], entry
+    mark = len(a.events)
+    b.send("private %s after the flood" % a.id)
+    got = a.wait(lambda e: e["event"] == "message" and e["body"] == "after the flood", 10, start=mark)
+    assert got["from"] == b.id and got["talk"] == 2, got
+    a.send("private %s answered" % b.id)
+    b.wait(lambda e: e["event"] == "message" and e["body"] == "answered", 10)
+
+
+def start_kavetchat(net, stderr):
+    home = tempfile.mkdtemp(prefix="kckavetchat-")
+    env = dict(os.environ)
+    for var, sub in (("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"),
+                     ("XDG_RUNTIME_DIR", "run"), ("HOME", "home")):
+        path = os.path.join(home, sub)
+        os.makedirs(path, mode=0o700, exist_ok=True)
+        env[var] = path
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    return home, env
+
+
+HOSTILE = [
+    ("clear screen", b"\x1b[2J\x1b[H"),
+    ("window title", b"\x1b]0;owned\x07"),
+    ("clipboard write", b"\x1b]52;c;aGk=\x1b\\"),
+    ("bell", b"ding\x07\x07"),
+    ("C1 controls", b"\x81\x8d\x9d\x9f"),
+    ("LRM and RLM", b"gpj.\xfeexe\xfd"),
+    ("DEL", b"x\x7fy"),
+]
+
+
+def scenario_hostile_text(nodes, net, kavetchat):
+    """Aliases and bodies with terminal escapes, C1 controls and the marks
+    that turn text round: kavetchat prints none of them raw, and the
+    history file names it writes hold none of them."""
+    a = nodes[0]
+    home, env = start_kavetchat(net, None)
+    # Hebrew code page: it has LRM and RLM; its undefined bytes are C1.
+    env["KAVET_CODEPAGE"] = "1255"
+    log = os.path.join(home, "stderr.log")
+    wire = wire_socket()
+    with open(log, "wb") as err:
+        proc = subprocess.Popen(["ip", "netns", "exec", net.names[-1], kavetchat, "--headless",
+                                 "--interface", "eth0"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err, env=env)
+    try:
+        kc_id = None
+        end = time.monotonic() + 20
+        while kc_id is None and time.monotonic() < end:
+            for d, addr in drain(wire, 0.3):
+                if d.startswith(b"NEW!^:^$") and addr[0] != a.ip:
+                    kc_id = field_of(d, b"ID")
+        assert kc_id, "kavetchat's announcement was not seen"
+        sender = raw_socket()
+        bcast = (SUBNET + ".255", PORT)
+        for i, (name, evil) in enumerate(HOSTILE):
+            uid = b"{EVIL-%d}" % i
+            fields = (b"<ALIAS>" + evil + b"</ALIAS><IP>198.18.0.254</IP><ID>" + uid
+                      + b"</ID><MAC></MAC><IMAGEINDEX>-1</IMAGEINDEX><COLOR>0</COLOR>")
+            sender.sendto(b"NEW!^:^$" + fields, bcast)
+            sender.sendto(b"MESSAGE!^:^$" + fields + b"<MESSAGESTR>" + evil + b"</MESSAGESTR>", bcast)
+            sender.sendto(b"MESSAGETOUSER!^:^$<FROMUSERID>" + kc_id + b"</FROMUSERID>" + fields
+                          + b"<MESSAGESTR>" + evil + b"</MESSAGESTR>", bcast)
+        settle(1.5)
+        proc.send_signal(15)
+        try:
+            proc.wait(30)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("kavetchat did not end after SIGTERM")
+        with open(log, "rb") as f:
+            out = f.read()
+        assert b"EVIL" in out or b"talk" in out, out[:2000]
+        for raw in (b"\x1b", b"\x07", b"\x7f"):
+            assert raw not in out, (raw, out[:3000])
+        text = out.decode("utf-8")
+        bad = [c for c in text if (ord(c) < 0x20 and c != "\n") or 0x80 <= ord(c) <= 0x9f
+               or c in "\u200e\u200f\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069\u061c"]
+        assert bad == [], [hex(ord(c)) for c in bad]
+        assert "\\u200F" in text and "\\x1B]0;owned\\x07" in text, text[:3000]
+        folder = os.path.join(home, "data", "kavet-chat", "History")
+        names = os.listdir(folder)
+        assert len(names) >= 2, names
+        for n in names:
+            bad = [c for c in n if ord(c) < 0x20 or 0x7f <= ord(c) <= 0x9f
+                   or c in "\u200e\u200f\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069\u061c"]
+            assert bad == [], (n, bad)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        shutil.rmtree(home, ignore_errors=True)
+
+
+def scenario_stderr_unread(nodes, net, kavetchat):
+    """kavetchat with standard error a pipe nobody reads, under a flood of
+    messages it prints: SIGTERM still ends it in order, and it saves."""
+    a = nodes[0]
+    home = tempfile.mkdtemp(prefix="kcunread-")
+    env = dict(os.environ)
+    for var, sub in (("XDG_CONFIG_HOME", "config"), ("XDG_DATA_HOME", "data"),
+                     ("XDG_RUNTIME_DIR", "run"), ("HOME", "home")):
+        path = os.path.join(home, sub)
+        os.makedirs(path, mode=0o700, exist_ok=True)
+        env[var] = path
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    r, w = os.pipe()  # never read
+    proc = subprocess.Popen(["ip", "netns", "exec", net.names[-1], kavetchat, "--headless", "--interface", "eth0"],
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=w, env=env)
+    os.close(w)
+    try:
+        seen = a.wait(lambda e: e["event"] == "user" and e["change"] == "new", 20)
+        count, body = 3000, "u" * 1000
+        a.proc.stdin.write("".join("say %s %d\n" % (body, i) for i in range(count)))
+        a.proc.stdin.flush()
+        a.wait(lambda e: e["event"] == "message" and e["body"] == "%s %d" % (body, count - 1), 60)
+        settle(1.0)
+        assert proc.poll() is None, "kavetchat ended early with %s" % proc.returncode
+        mark = len(a.events)
+        proc.send_signal(15)
+        try:
+            code = proc.wait(30)  # against a hang, not a timing
+        except subprocess.TimeoutExpired:
+            raise AssertionError("kavetchat did not end after SIGTERM with standard error unread")
+        assert code == 0, code
+        a.wait(lambda e: e["event"] == "user" and e["change"] == "disconnect" and e["id"] == seen["id"], 10,
+               start=mark)
+        ini = os.path.join(home, "config", "Dornick", "Kavet Chat.ini")
+        with open(ini, encoding="latin-1") as f:
+            text = f.read()
+        assert "ShowHint" in text, text[:500]
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        os.close(r)
+        shutil.rmtree(home, ignore_errors=True)
+
+
 def field_of(data, name):
     start = data.index(b"<" + name + b">") + len(name) + 2
     return data[start:data.index(b"</" + name + b">", start)]
@@ -507,16 +780,27 @@ SCENARIOS = {
     "burst_2000": (2, scenario_burst_2000),
     "codepage_1252": (2, scenario_codepage_1252),
     "newcomer_flood": (2, scenario_newcomer_flood),
+    "forged_sender": (3, scenario_forged_sender),
+    "history_bound": (2, scenario_history_bound, {"args": ["--history-limits", "200000", "400000"]}),
+    "talker_survives_new_flood": (2, scenario_talker_survives_new_flood),
+    "stderr_unread": (1, scenario_stderr_unread, {"kavetchat": True}),
+    "hostile_text": (1, scenario_hostile_text, {"kavetchat": True}),
 }
 
 
-def run_scenario(chatnode, name):
-    count, body = SCENARIOS[name]
-    net = Network(count)
+def run_scenario(chatnode, name, kavetchat=None):
+    count, body, extra = (SCENARIOS[name] + ({},))[:3]
+    if extra.get("kavetchat") and not kavetchat:
+        raise AssertionError("needs --kavetchat")
+    # A scenario with kavetchat has one more namespace for it.
+    net = Network(count + (1 if extra.get("kavetchat") else 0))
     nodes = []
     try:
-        nodes = start_all(chatnode, net)
-        body(nodes)
+        nodes = start_all(chatnode, net, count, extra.get("args", ()))
+        if extra.get("kavetchat"):
+            body(nodes, net, kavetchat)
+        else:
+            body(nodes)
         for node in nodes:
             if node.alive():
                 assert not node.matching(lambda e: e["event"] == "bad-output")
@@ -529,6 +813,7 @@ def run_scenario(chatnode, name):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--chatnode", required=True)
+    ap.add_argument("--kavetchat")
     ap.add_argument("--scenario", action="append")
     ap.add_argument("--list", action="store_true")
     args = ap.parse_args()
@@ -548,7 +833,7 @@ def main():
     for n in names:
         t0 = time.monotonic()
         try:
-            run_scenario(chatnode, n)
+            run_scenario(chatnode, n, os.path.abspath(args.kavetchat) if args.kavetchat else None)
             print("PASS %s (%.1fs)" % (n, time.monotonic() - t0), flush=True)
         except Exception as e:  # a failed scenario must not keep the others from running
             failed += 1

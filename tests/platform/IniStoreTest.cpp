@@ -9,8 +9,10 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using kc::IniStore;
@@ -75,6 +77,12 @@ TEST_F(IniStoreTest, NastyIdentsAndSectionNamesRoundTrip) {
       {"[bracket", "\\"},
       {"s", "id\r\nent"},
       {"", "\xEF\xBB\xBFlooks like a byte-order mark"},
+      // A peer's ID with blanks reaches section names ("<ID>UserGroup_").
+      {" {ID} UserGroup_", "Tag_Value"},
+      {"{ID}UserGroup_ ", "\tTag\t"},
+      {"\t", " "},
+      {"  two  ", "  two  "},
+      {"in side", "in side"},
   };
   {
     auto ini = IniStore::open(path);
@@ -338,3 +346,74 @@ TEST_F(IniStoreTest, UnnamedSectionIsWrittenFirstWithoutHeader) {
 }
 
 } // namespace
+
+TEST_F(IniStoreTest, StaleTemporariesOfAKilledSaveAreRemoved) {
+  const std::string path = file("Kavet Chat.ini");
+  put(path, "[S]\nA=1\n");
+  // What a save killed between the temporary file and the rename leaves.
+  const std::string stale[] = {".Kavet Chat.ini.a1B2c3", ".Kavet Chat.ini.XXXXXX"};
+  for (const auto &n : stale) put(file(n), "half");
+  // Not ours: other names, a folder, a link.
+  const std::string kept[] = {"Kavet Chat.ini.a1B2c3", ".Kavet Chat.ini.a1B2c", ".Kavet Chat.ini.a1B2c3d",
+                              ".Other.ini.a1B2c3", ".Kavet Chat.ini.a-B2c3"};
+  for (const auto &n : kept) put(file(n), "mine");
+  fs::create_directory(file(".Kavet Chat.ini.folder"));
+  fs::create_symlink(file("Kavet Chat.ini.a1B2c3"), file(".Kavet Chat.ini.link00"));
+  EXPECT_EQ(IniStore::removeStaleTemporaries(path), 2);
+  for (const auto &n : stale) EXPECT_FALSE(fs::exists(file(n))) << n;
+  for (const auto &n : kept) EXPECT_TRUE(fs::exists(file(n))) << n;
+  EXPECT_TRUE(fs::is_directory(file(".Kavet Chat.ini.folder")));
+  EXPECT_TRUE(fs::is_symlink(file(".Kavet Chat.ini.link00")));
+  EXPECT_EQ(slurp(path), "[S]\nA=1\n");
+}
+
+TEST_F(IniStoreTest, ASaveWithoutRoomForItsTemporaryIsReportedAndKeepsTheOldFile) {
+  // A name so long that the temporary beside it cannot be made (this works
+  // for every user, root too).
+  const std::string path = file(std::string(250, 'n') + ".ini");
+  put(path, "[S]\nA=old\n");
+  std::vector<std::string> failures;
+  IniStore::setSaveFailureHandler([&](const std::string &, const std::string &why) { failures.push_back(why); });
+  {
+    auto ini = IniStore::open(path);
+    ini->writeString("S", "A", "new");
+    EXPECT_FALSE(ini->flush());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("cannot create a file in"), std::string::npos) << failures[0];
+  }
+  EXPECT_EQ(failures.size(), 2u) << "the close tried again";
+  EXPECT_EQ(slurp(path), "[S]\nA=old\n");
+  EXPECT_EQ(IniStore::open(path)->readString("S", "A"), "new") << "the change waits for the next save";
+  IniStore::setSaveFailureHandler(nullptr);
+}
+
+TEST_F(IniStoreTest, AFailedSaveIsReportedKeepsTheOldFileAndIsTriedAgain) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  const fs::path folder = dir / "ro";
+  fs::create_directory(folder);
+  const std::string path = (folder / "s.ini").string();
+  put(path, "[S]\nA=old\n");
+  std::vector<std::string> failures;
+  IniStore::setSaveFailureHandler([&](const std::string &p, const std::string &why) { failures.push_back(p + ": " + why); });
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  {
+    auto ini = IniStore::open(path);
+    ini->writeString("S", "A", "new");
+    EXPECT_FALSE(ini->flush());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("Permission denied"), std::string::npos) << failures[0];
+  } // the close fails too, and is reported
+  EXPECT_EQ(failures.size(), 2u);
+  EXPECT_EQ(slurp(path), "[S]\nA=old\n");
+  // The change waits in memory: the next open still has it, and once the
+  // folder is writable again the next save writes it.
+  fs::permissions(folder, fs::perms::owner_all);
+  {
+    auto ini = IniStore::open(path);
+    EXPECT_EQ(ini->readString("S", "A"), "new");
+    EXPECT_TRUE(ini->flush());
+  }
+  EXPECT_EQ(slurp(path), "[S]\nA=new\n");
+  EXPECT_EQ(failures.size(), 2u);
+  IniStore::setSaveFailureHandler(nullptr);
+}

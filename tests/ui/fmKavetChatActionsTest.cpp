@@ -120,7 +120,7 @@ const ActionRow kActions[] = {
     {"actSelectGifMood", "Insert animation", 0, false, false},
     {"actStopAnimation", "Stop gif animation", 0, false, true},
     {"actShowAnimation", "Hide gif animation", 0, false, true},
-    {"actHideProgramm", "Hide Programm in Trey when minimize", 0, false, false},
+    {"actHideProgramm", "Hide Programm in Trey when minimize", 0, false, true},
     {"actInsertFile", "actInsertFile", 0, false, false},
     {"actInsertFolder", "actInsertFolder", 0, false, false},
     {"actCloseTalk", "Close talk", 0, false, true},
@@ -495,14 +495,18 @@ struct MailRow {
 };
 
 const MailRow kMail[] = {
-    {"NobodyGivesMailToAlone", {User("me@x", true), User("", true)}, "MailTo:"},
+    {"NobodyGivesMailToAlone", {User("me@x", true), User("", true)}, "mailto:"},
     {"TwoJoinedWithoutTrailingSeparator",
      {User("me@x", true), User("a@x", true), User("b@y", true)},
-     "MailTo:a@x;b@y"},
+     "mailto:a@x,b@y"},
     {"LocalUserInactiveAndBlankLeftOut",
      {User("me@x", true), User("gone@x", false), User("", true), User("c@z", true)},
-     "MailTo:c@z"},
-    {"OnlyTheLocalUser", {User("me@x", true)}, "MailTo:"},
+     "mailto:c@z"},
+    {"OnlyTheLocalUser", {User("me@x", true)}, "mailto:"},
+    // A peer's address must not bring headers or attachments along.
+    {"AttachmentSmugglerLeftOut",
+     {User("me@x", true), User("a@x?attach=/etc/passwd", true), User("b@y", true)},
+     "mailto:b@y"},
 };
 
 class MailAll : public ::testing::TestWithParam<MailRow> {};
@@ -522,7 +526,7 @@ TEST(ActionShell, MailToAGroupJoinsItsMembersOnly) {
   Fixture f;
   f.window.users = {User("me@x", true, 5), User("a@x", true, 5), User("b@y", true, 6), User("c@z", true, 5)};
   const std::int32_t group = 5;
-  EXPECT_EQ(MailToUsers(f.window, &group), "MailTo:a@x;c@z");
+  EXPECT_EQ(MailToUsers(f.window, &group), "mailto:a@x,c@z");
 }
 
 TEST(ActionShell, EmptyMailAndTheWebActions) {
@@ -532,7 +536,7 @@ TEST(ActionShell, EmptyMailAndTheWebActions) {
   f.actions.actKavetChatOnTheWeb.Execute(nullptr);
   f.actions.actSiteOurCompany.Execute(nullptr);
   f.actions.actTechnicalSupport.Execute(nullptr);
-  EXPECT_EQ(shell.opened, (std::vector<std::string>{"MailTo: ", std::string(kProductWebPage),
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{"mailto:", std::string(kProductWebPage),
                                                     std::string(kCompanySite), std::string(kSupportMail)}));
 }
 

@@ -12,6 +12,7 @@
 #include <QMetaObject>
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -224,14 +225,19 @@ bool runCommand(kc::THeadlessChatHost &host, JsonSink &sink, const std::string &
 } // namespace
 
 int main(int argc, char **argv) {
+  // Smaller history bounds let a test flood past them quickly.
+  std::uint64_t talkHistoryBytes = 0, folderHistoryBytes = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--interface" && i + 1 < argc) {
+    if (arg == "--history-limits" && i + 2 < argc) {
+      talkHistoryBytes = std::stoull(argv[++i]);
+      folderHistoryBytes = std::stoull(argv[++i]);
+    } else if (arg == "--interface" && i + 1 < argc) {
       kc::SetLocalInterface(argv[++i]);
     } else if (arg.rfind("--interface=", 0) == 0) {
       kc::SetLocalInterface(arg.substr(12));
     } else {
-      std::fprintf(stderr, "usage: chatnode [--interface IFACE]\n");
+      std::fprintf(stderr, "usage: chatnode [--interface IFACE] [--history-limits TALKBYTES FOLDERBYTES]\n");
       return 2;
     }
   }
@@ -244,6 +250,8 @@ int main(int argc, char **argv) {
   host.CreateMainWindow();
   // The node keeps its talks as the program does with "Save history" on.
   host.Windows().SaveHistory = true;
+  if (talkHistoryBytes > 0) host.Windows().HistoryLimits.TalkFileBytes = talkHistoryBytes;
+  if (folderHistoryBytes > 0) host.Windows().HistoryLimits.FolderBytes = folderHistoryBytes;
   host.CreateUserList();
   host.CreateGifCatalogue();
   const kc::RUserID *me = host.Windows().GetUserRecord(0);
