@@ -377,9 +377,9 @@ protected:
       f.setBold(active && !FOwner->DrawTabShadow());
       p.setFont(f);
       const TColor c = !isTabEnabled(i) ? clGrayText : shadow ? clInactiveCaptionText : clBtnText;
-      // A disabled tab's grey can be the shadowed tab's own fill: it moves
-      // off it far enough to be read.
-      p.setPen(ReadableOn(QColorOf(c), QColorOf(shadow ? clInactiveCaption : clBtnFace)));
+      // A disabled tab's grey can be the shadowed tab's own fill: there it
+      // moves off it far enough to be read.
+      p.setPen(shadow ? ReadableOn(QColorOf(c), QColorOf(clInactiveCaption)) : QColorOf(c));
       p.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, tabText(i));
       if (active) {
         QRect frame = r;
