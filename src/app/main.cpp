@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
 #include "platform/SystemColors.h"
+#include "platform/TbSystemSettings.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -81,6 +82,8 @@ int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_p
   QApplication::setQuitOnLastWindowClosed(false);
   // Light or dark, as the desktop is, and again when it switches.
   kc::FollowDesktopColors();
+  // Menus and toolbars in the desktop's menu font.
+  kc::tbUseDesktopSettings();
 
   kc::TfmKavetChat window;
   app.SetMainForm(&window);
