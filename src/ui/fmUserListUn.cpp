@@ -125,11 +125,11 @@ TfmUserList::TfmUserList(TfmKavetChat &Main) : QWidget(nullptr, Qt::Tool), FMain
   setMinimumSize(120, 150);
   // Caption colours from the skin.
   const TTBColors &colors = DefaultSkin().Colors;
-  FFocusedCaption = colors.ColorByIndex(tcSelBar + 1);
-  FUnfocusedCaption = colors.ColorByIndex(tcPopup + 1);
-  FUnfocusedBadCaption = colors.ColorByIndex(tcGradStart + 1);
-  FSelBar = colors.ColorByIndex(tcSelBar + 1);
-  FSelBarBorder = colors.ColorByIndex(tcSelBarBorder + 1);
+  FFocusedCaption = colors.ColorByIndex(tcSelBar);
+  FUnfocusedCaption = colors.ColorByIndex(tcPopup);
+  FUnfocusedBadCaption = colors.ColorByIndex(tcGradStart);
+  FSelBar = colors.ColorByIndex(tcSelBar);
+  FSelBarBorder = colors.ColorByIndex(tcSelBarBorder);
 
   sbUserList = new QScrollArea(this);
   sbUserList->setObjectName(QStringLiteral("sbUserList"));
