@@ -20,6 +20,7 @@
 #include "support/EventPump.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBarToolbar.h"
 #include "ui/fmEditorUn.h"
 #include "ui/fmKavetChatUn.h"
@@ -311,6 +312,23 @@ TEST_F(UserListTest, MailSkipsUnsafeAddresses) {
     ASSERT_EQ(opened.size(), 1u) << r.name;
     EXPECT_EQ(opened[0], r.expected) << r.name;
   }
+}
+
+TEST_F(UserListTest, ASelectedNodeIsDrawnOnTheSkinsSelectionBar) {
+  const int u = arrive("{SEL}", "Selected", "s@example.org");
+  list->SelectUser(u);
+  TKcTreeView *tree = list->tvMainGroup;
+  TKcTreeNode *node = nullptr;
+  for (int i = 0; i < tree->topLevelItemCount() && !node; ++i) {
+    auto *n = static_cast<TKcTreeNode *>(tree->topLevelItem(i));
+    if (n->Data == u) node = n;
+  }
+  ASSERT_NE(node, nullptr);
+  ASSERT_TRUE(tree->OnCustomDrawItem);
+  TKcCustomDrawItem draw;
+  draw.Selected = true;
+  tree->OnCustomDrawItem(tree, node, draw);
+  EXPECT_EQ(draw.Background, kc::tb::DefaultSkin().Colors.ColorByIndex(kc::tb::tcSelBar));
 }
 
 TEST_F(UserListTest, UserProfileShowsTheSelectedUsersProfileReadOnly) {
