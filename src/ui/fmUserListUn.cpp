@@ -211,6 +211,8 @@ TUserTree *TfmUserList::MakeTree(TBoxView &View) {
   tree->setFrameShape(QFrame::NoFrame);
   tree->setRootIsDecorated(false);
   tree->setIndentation(0);
+  // Every row has the same picture and font: the view need not measure each.
+  tree->setUniformRowHeights(true);
   tree->setIconSize(FBigImages ? QSize(32, 32) : QSize(16, 16));
   tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree->setDragEnabled(true);
