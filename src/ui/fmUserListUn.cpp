@@ -458,7 +458,8 @@ void TfmUserList::CommitRename(TglGroupBox *Box, const QString &Text) {
 
 void TfmUserList::DeleteGroup(TglGroupBox *Box) {
   if (!Box || Box == gbMain || Box == gbBadList) return;
-  TUserTree *tree = TreeOf(Box);
+  // A box that never had a tree has no members shown: no tree is made for it.
+  TUserTree *tree = Box->findChild<TUserTree *>(QString(), Qt::FindDirectChildrenOnly);
   std::vector<int> order;
   for (int i = 0; tree && i < tree->topLevelItemCount(); ++i) order.push_back(tree->Node(i)->Data);
   const std::int32_t tag = Box->Tag();
