@@ -8,6 +8,8 @@
 #include "platform/IniStore.h"
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
+#include "platform/SystemColors.h"
+#include "platform/TbSystemSettings.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -78,6 +80,10 @@ int RunWindows(int argc, char **argv, const std::string &DumpFile, std::unique_p
   // The close runs the program's close sequence; closing the last window
   // alone does not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Light or dark, as the desktop is, and again when it switches.
+  kc::FollowDesktopColors();
+  // Menus and toolbars in the desktop's menu font.
+  kc::tbUseDesktopSettings();
 
   kc::TfmKavetChat window;
   app.SetMainForm(&window);

@@ -5,14 +5,16 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 
 namespace kc {
 
 namespace {
 
-// The classic Windows scheme.
-constexpr TColor kSysColors[31] = {
+// The classic Windows scheme: the colours until the desktop's palette
+// replaces them.
+constexpr TColor kSysColors[kSysColorCount] = {
     RGB(212, 208, 200), // scroll bar
     RGB(58, 110, 165),  // desktop
     RGB(10, 36, 106),   // active caption
@@ -48,10 +50,37 @@ constexpr TColor kSysColors[31] = {
 
 std::atomic<int> g_screenPpi{0};
 
+// The colours in force; painting may read them from any thread.
+struct SysColorTable {
+  std::array<std::atomic<TColor>, kSysColorCount> Colors;
+  SysColorTable() {
+    for (int i = 0; i < kSysColorCount; ++i) Colors[i] = kSysColors[i];
+  }
+};
+// Made on first use, so static tables of other files may read it.
+std::array<std::atomic<TColor>, kSysColorCount> &sysColors() {
+  static SysColorTable table;
+  return table.Colors;
+}
+
 } // namespace
 
 TColor GetSysColor(int index) {
-  if (index < 0 || index >= static_cast<int>(std::size(kSysColors))) return clBlack;
+  if (index < 0 || index >= kSysColorCount) return clBlack;
+  return sysColors()[index].load(std::memory_order_relaxed);
+}
+
+void SetSysColor(int index, TColor value) {
+  if (index < 0 || index >= kSysColorCount || isSysColor(value)) return;
+  sysColors()[index].store(value & 0xFFFFFF, std::memory_order_relaxed);
+}
+
+void ResetSysColors() {
+  for (int i = 0; i < kSysColorCount; ++i) sysColors()[i].store(kSysColors[i], std::memory_order_relaxed);
+}
+
+TColor ClassicSysColor(int index) {
+  if (index < 0 || index >= kSysColorCount) return clBlack;
   return kSysColors[index];
 }
 

@@ -77,10 +77,19 @@ constexpr TColor clScrollBar = sysColor(0), clBackground = sysColor(1), clActive
                  clGradientInactiveCaption = sysColor(28), clMenuHighlight = sysColor(29), clMenuBar = sysColor(30);
 
 constexpr bool isSysColor(TColor c) { return c < 0; }
-// The value of a system colour from one fixed table (the classic Windows
-// scheme), so that nothing the program draws or writes depends on the
-// desktop theme. Index out of range gives black.
+constexpr int kSysColorCount = 31;
+// The value of a system colour. It is the classic Windows scheme until the
+// program takes the desktop's palette (platform/SystemColors: the window
+// does at start and whenever the desktop switches between light and dark);
+// tests and tools that compare pixels keep the fixed scheme. Index out of
+// range gives black.
 TColor GetSysColor(int index);
+// Replaces one system colour (a plain RGB value; others are ignored), and
+// puts the classic scheme back.
+void SetSysColor(int index, TColor value);
+void ResetSysColors();
+// The classic scheme's value, whatever is in force.
+TColor ClassicSysColor(int index);
 // System colours resolved; clNone and clDefault give black, as the class
 // library does.
 TColor ColorToRGB(TColor c);

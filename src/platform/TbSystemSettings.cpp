@@ -1,6 +1,8 @@
 #include "platform/TbSystemSettings.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 
 namespace kc {
 
@@ -10,7 +12,30 @@ TbSoundSink g_soundSink;
 const TbSystemSettings kDefaults{};
 } // namespace
 
-const TbSystemSettings &tbSystemSettings() { return g_override ? *g_override : kDefaults; }
+std::optional<TbSystemSettings> g_desktop;
+
+const TbSystemSettings &tbSystemSettings() {
+  if (g_override) return *g_override;
+  return g_desktop ? *g_desktop : kDefaults;
+}
+
+TbSystemSettings tbDesktopSettings() {
+  TbSystemSettings s;
+  if (!qobject_cast<QApplication *>(QCoreApplication::instance())) return s;
+  // Qt's platform theme puts the desktop's menu font under QMenu; a desktop
+  // without one has its general font.
+  QFont f = QApplication::font("QMenu");
+  if (f.family().isEmpty()) f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  const QFontInfo info(f);
+  s.menuFontFamily = f.family();
+  if (info.pixelSize() > 0) s.menuFontPixelSize = info.pixelSize();
+  s.menuFontBold = f.bold();
+  return s;
+}
+
+void tbUseDesktopSettings() { g_desktop = tbDesktopSettings(); }
+
+void tbUseFixedSettings() { g_desktop.reset(); }
 
 QFont tbMenuFont() {
   const TbSystemSettings &s = tbSystemSettings();

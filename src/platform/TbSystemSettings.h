@@ -35,8 +35,19 @@ struct TbSystemSettings {
   bool menuFontBold = false;
 };
 
-// The settings in force: the innermost override, else the defaults.
+// The settings in force: the innermost override, else the desktop's when
+// the program took them at its start, else the fixed defaults.
 const TbSystemSettings &tbSystemSettings();
+
+// The fixed defaults with the menu font of the desktop (the font the
+// desktop gives menus, else its general font, measured in pixels on the
+// primary screen). Needs the application object.
+TbSystemSettings tbDesktopSettings();
+// A program calls this once at its start, after creating its application:
+// menus and toolbars then follow the desktop. Tests do not, and keep the
+// fixed values. tbUseFixedSettings() goes back to them.
+void tbUseDesktopSettings();
+void tbUseFixedSettings();
 
 class TbSystemSettingsOverride {
 public:

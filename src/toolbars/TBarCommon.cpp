@@ -89,6 +89,14 @@ void SetMenuFont(const QFont &Font) { g_menuFont = Font; }
 void ResetMenuFont() { g_menuFont.reset(); }
 
 namespace {
+bool g_menuHints = true;
+} // namespace
+
+bool MenuHintsShown() { return g_menuHints; }
+
+void SetMenuHintsShown(bool On) { g_menuHints = On; }
+
+namespace {
 
 QRegion Outline(const QRect &R, QSize Size) {
   if (R.isEmpty()) return {};

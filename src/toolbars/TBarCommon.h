@@ -51,6 +51,11 @@ void SetMenuFont(const QFont &Font);
 // Back to the desktop's menu font.
 void ResetMenuFont();
 
+// The program's "show hints" switch: popup menus show the hints of their
+// items only while it is on (on by default).
+bool MenuHintsShown();
+void SetMenuHintsShown(bool On);
+
 // The drag outline: the frame of a rectangle, Size wide (across) and high
 // (down), inverted by XOR with a brush so that drawing it twice leaves the
 // screen as it was. Moving it inverts the old and the new frame in one go,

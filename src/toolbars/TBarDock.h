@@ -140,6 +140,9 @@ private:
   bool FDragRowLocked = false;
   TTBCustomDockableWindow *FDraggingBar = nullptr;
   bool FCommitNewPositions = false;
+  // One arrangement; true when a wrapping bar took another thickness with
+  // the length it was given.
+  bool ArrangeBarsOnce();
   int FArrangeDisableCount = 0;
   bool FArrangeNeeded = false;
   int FNonClientWidth = 0;

@@ -48,7 +48,14 @@ void TTBDock::ArrangeBars() {
       D->FCommitNewPositions = false;
     }
   } DoneGuard{this};
+  // A wrapping bar knows how many rows its items take only once it has its
+  // new length; when that changes its thickness, the rows are arranged again
+  // with it (a few times at most: the rows settle at once in practice).
+  for (int Pass = 0; Pass < 3 && ArrangeBarsOnce(); ++Pass) {
+  }
+}
 
+bool TTBDock::ArrangeBarsOnce() {
   const bool Vertical = IsVertical();
   const auto Along = [Vertical](QSize S) { return Vertical ? S.height() : S.width(); };
   const auto Across = [Vertical](QSize S) { return Vertical ? S.width() : S.height(); };
@@ -63,7 +70,7 @@ void TTBDock::ArrangeBars() {
     const int Thickness = FFixAlign ? 1 : 0;
     if (Vertical) SetDockSize(Thickness, height());
     else SetDockSize(width(), Thickness);
-    return;
+    return false;
   }
   const int Avail = std::max(0, Vertical ? height() - FNonClientHeight : width() - FNonClientWidth);
 
@@ -283,10 +290,9 @@ void TTBDock::ArrangeBars() {
         R.NeedsRelayout = true;
       }
       R.Bar->FCurrentSize = NewCurrent;
-      QSize Content;
-      if (R.ShrinkMode == tbsmWrap && R.Length < R.FullLength) Content = R.Bar->size() - R.Bar->FrameSizeFor(this);
-      else Content = R.Bar->GetContentSize();
-      R.Bar->FRowThickness = Across(Content);
+      // A bar that wraps is as thick as its items' rows at the length it
+      // has just been laid out for.
+      R.Bar->FRowThickness = Across(R.Bar->GetContentSize());
       Thickness = std::max(Thickness, R.Bar->FRowThickness);
     }
     if (Thickness != 0) Thickness += 4;
@@ -294,14 +300,21 @@ void TTBDock::ArrangeBars() {
       ++R->Bar->FSetBoundsGuard;
       const QRect G = Vertical ? QRect(Client.left() + Offset, Client.top() + R->Pos, Thickness, R->Length)
                                : QRect(Client.left() + R->Pos, Client.top() + Offset, R->Length, Thickness);
+      const QSize Was = R->Bar->size();
       R->Bar->setGeometry(G);
       --R->Bar->FSetBoundsGuard;
-      if (R->NeedsRelayout) R->Bar->ContentResized();
+      if (R->NeedsRelayout || (R->ShrinkMode == tbsmWrap && Was != G.size())) R->Bar->ContentResized();
     }
     Offset += Thickness;
   }
   if (Vertical) SetDockSize(Offset + FNonClientWidth, height());
   else SetDockSize(width(), Offset + FNonClientHeight);
+
+  bool ThicknessChanged = false;
+  for (BarRecord &R : Recs)
+    if (R.Row >= 0 && R.ShrinkMode == tbsmWrap && Across(R.Bar->GetContentSize()) != R.Bar->FRowThickness)
+      ThicknessChanged = true;
+  return ThicknessChanged;
 }
 
 } // namespace kc::tb

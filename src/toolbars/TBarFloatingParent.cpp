@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/Cursors.h"
+#include "platform/ReadableColour.h"
 #include "platform/TbDragTracker.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinPlus.h"
@@ -183,11 +184,18 @@ void TTBFloatingWindowParent::PaintNC(QPainter &P) {
 
     if (!Close.isEmpty()) {
       if (Skin) {
-        if (FCloseButtonHover && !FCloseButtonDown) P.fillRect(Close, SkinColor(*Skin, tcSelBar));
+        // The cross keeps the caption's colour where it can be read on the
+        // hover fill, and otherwise one that can.
+        QColor Cross = TextColor;
+        if (FCloseButtonHover && !FCloseButtonDown) {
+          const QColor Hover = SkinColor(*Skin, tcSelBar);
+          P.fillRect(Close, Hover);
+          Cross = ReadableOn(TextColor, Hover);
+        }
         const int X0 = Close.left() + (Close.width() - 8) / 2, Y0 = Close.top() + (Close.height() - 7) / 2;
         for (int Y = 0; Y < 7; ++Y)
           for (int X = 0; X < 8; ++X)
-            if (SkinCloseGlyph[Y] & (0x80 >> X)) P.fillRect(X0 + X, Y0 + Y, 1, 1, TextColor);
+            if (SkinCloseGlyph[Y] & (0x80 >> X)) P.fillRect(X0 + X, Y0 + Y, 1, 1, Cross);
       } else {
         // The caption's close control: a small raised button with a cross,
         // pushed while pressed.

@@ -4,6 +4,9 @@
 #include <QPainterPath>
 #include <QPolygon>
 
+#include <vector>
+
+#include "platform/ReadableColour.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarItemViewer.h"
@@ -158,7 +161,12 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
   const int column = il ? MulDiv(il->Width() + 3, R.height(), il->Height() + 3) : R.height();
   auto el = [&](int e) { return ToQColor(skin->ElementColor(e)); };
 
-  // Highlight.
+  // Highlight. Fills holds what the caption of a selected entry sits on.
+  std::vector<QColor> fills;
+  auto gradientFills = [&] {
+    fills.push_back(ToQColor(skin->Colors.ColorByIndex(tcGradStart)));
+    fills.push_back(ToQColor(skin->Colors.ColorByIndex(tcGradEnd)));
+  };
   if (IsSelected) {
     QRect hr = R;
     if (!skin && (imageShown || item->Checked())) hr.setLeft(R.left() + column + 3);
@@ -166,24 +174,34 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
     if (type == tbsOfficeXP) {
       if (enabled) {
         hr.adjust(1, 0, -1, 0);
-        if (skin->Options() & tboGradSelItem)
+        if (skin->Options() & tboGradSelItem) {
           GradientFillRect(P, hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
                            skin->Colors.ColorByIndex(tcGradEnd));
-        else P.fillRect(hr, el(9));
+          gradientFills();
+        } else {
+          P.fillRect(hr, el(9));
+          fills.push_back(el(9));
+        }
         FrameRect(P, hr, el(10));
         if (item->Has(ikCombo)) FrameRect(P, QRect(hr.right(), R.top(), checkW + 1, R.height()), el(12));
       } else if (!View()->MouseOverSelected) {
         P.fillRect(hr, el(1));
         FrameRect(P, hr, el(8));
+        fills.push_back(el(1));
       }
     } else if (skin) {
-      if (skin->Options() & tboGradSelItem)
+      if (skin->Options() & tboGradSelItem) {
         GradientFillRect(P, hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
                          skin->Colors.ColorByIndex(tcGradEnd));
-      else P.fillRect(hr, el(9));
+        gradientFills();
+      } else {
+        P.fillRect(hr, el(9));
+        fills.push_back(el(9));
+      }
       FrameRect(P, hr, el(10));
     } else {
       P.fillRect(hr, Sys(clHighlight));
+      fills.push_back(Sys(clHighlight));
     }
   }
 
@@ -221,14 +239,24 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
   // Caption and shortcut.
   QColor fg;
   if (type == tbsOfficeXP) fg = IsSelected && !View()->OpenedViewer ? el(26) : el(25);
-  else if (skin) fg = Sys(clMenuText);
+  else if (skin) fg = IsSelected ? el(26) : Sys(clMenuText);
   else fg = IsSelected ? Sys(clHighlightText) : Sys(clMenuText);
+  // On a selection's fill the caption is drawn flat (a disabled one in its
+  // grey) in a colour that can be read on every colour of that fill.
+  const bool onFill = !fills.empty();
+  QColor disabledFg = Sys(clBtnShadow);
+  for (int pass = 0; pass < 2; ++pass)
+    for (const QColor &back : fills) {
+      fg = ReadableOn(fg, back);
+      disabledFg = ReadableOn(disabledFg, back);
+    }
   QFont f = P.font();
   if (item->ResolvedOptions() & tboDefault) f.setBold(true);
   P.setFont(f);
   const QRect textR(R.left() + column + 2, R.top(), R.width() - column - 2, R.height());
   const bool accel = ShowAccelerator();
   if (enabled) DrawCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, fg);
+  else if (onFill) DrawCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, disabledFg);
   else
     DrawDisabledCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, skin != nullptr,
                         UseDisabledShadow);
@@ -236,6 +264,7 @@ void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected,
   if (!sc.isEmpty()) {
     const QRect scR(R.left(), R.top(), R.width() - R.height(), R.height());
     if (enabled) DrawCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, fg);
+    else if (onFill) DrawCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, disabledFg);
     else DrawDisabledCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, skin != nullptr, UseDisabledShadow);
   }
 
@@ -318,7 +347,7 @@ void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bo
 
   QColor fg = Sys(clBtnText);
   if (type == tbsOfficeXP) fg = IsSelected && !view->OpenedViewer ? el(26) : el(25);
-  else if (skin && enabled && IsSelected && view->IsMenuBar()) fg = el(26);
+  else if (skin && enabled && IsSelected && view->IsMenuBar()) fg = ReadableOn(el(26), el(9));
   QRect content = button;
   if (shift) content.translate(1, 1);
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <unordered_set>
@@ -432,7 +433,7 @@ bool TTBMenuLoop::MouseDown(QPoint Global, Qt::MouseButton Button, bool DoubleCl
   if (!IsLoopPopup(under)) {
     QWidget *rootWin = root_->Window();
     const bool outside = root_->IsPopup() || under != rootWin || !rootWin ||
-                         !QRect(root_->ClientToScreen(QPoint(0, 0)), root_->TotalSize).contains(Global);
+                         !root_->ClientContains(root_->ScreenToClient(Global));
     if (outside) {
       // The press is not ours: it goes on to the window under it.
       PressTarget = under;
@@ -637,6 +638,19 @@ void ReplayPress(QWidget *Target, QPoint Global, Qt::MouseButton Button) {
   auto *press = new QMouseEvent(QEvent::MouseButtonPress, local, QPointF(Global), Button, Button, Qt::NoModifier);
   QCoreApplication::postEvent(Target, press);
 }
+// The press that opened a menu from a bar made the bar the window's
+// receiver of every mouse event until that press's release; the release
+// went to the menu instead, so the window hears it now, and the pointer's
+// moves reach whatever lies under them again (hover on the other toolbars).
+void EndPressGrab(QWidget *Bar) {
+  QWidget *top = Bar ? Bar->window() : nullptr;
+  QWindow *handle = top ? top->windowHandle() : nullptr;
+  if (!handle) return;
+  const QPoint global = cursorPosition();
+  QMouseEvent release(QEvent::MouseButtonRelease, handle->mapFromGlobal(QPointF(global)), QPointF(global),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(handle, &release);
+}
 } // namespace
 
 void PopupEx(TTBCustomItem *Item, bool SelectFirstItem, bool TrackRightButton, int Alignment, QPoint Point,
@@ -682,6 +696,7 @@ void RunBarMenu(TTBView *View, int Options, QPoint CursorPos) {
   View->CloseSubmenus();
   if (View->Style & vsUseKeyboardCues) View->UpdateAccelerators(false);
   View->SetSelection(nullptr);
+  if ((Options & rbmStartedByMouse) && !(tbMouseButtons() & Qt::LeftButton)) EndPressGrab(View->Window());
   ReplayPress(target, pressAt, button);
   DoneActionExecute(outcome);
 }

@@ -58,7 +58,7 @@ void TTBPopupWindow::HoverAt(QPoint Global) {
   TTBItemViewer *v = nullptr;
   if (view_ && QRect(view_->ClientToScreen(QPoint(0, 0)), view_->TotalSize).contains(Global))
     v = view_->ViewerAt(view_->ScreenToClient(Global));
-  if (v && v->Item()->ShortHint().isEmpty()) v = nullptr;
+  if (v && (v->Item()->ShortHint().isEmpty() || !MenuHintsShown())) v = nullptr;
   if (v == hintViewer_) return;
   HideHint();
   hintViewer_ = v;

@@ -15,6 +15,7 @@
 #include "platform/GuiTimer.h"
 #include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBSkinShared.h"
+#include "toolbars/TBarAccessible.h"
 #include "toolbars/TBarConsts.h"
 #include "toolbars/TBarMenuLoop.h"
 
@@ -158,6 +159,7 @@ TTBCustomToolbar::TTBCustomToolbar(QWidget *Parent)
     : TTBCustomDockableWindow(Parent), items_(std::make_unique<TTBRootItem>()),
       chevron_(std::make_unique<TTBChevronItem>(this)) {
   chevron_->SetLinkSubitems(items_.get());
+  InstallToolbarAccessibility();
   view_ = std::make_unique<TTBToolbarView>(this);
   setMouseTracking(true);
   resize(23, 22);

@@ -212,6 +212,14 @@ TTBItemViewer *TTBView::Find(const TTBCustomItem *Item) const {
   return nullptr;
 }
 
+bool TTBView::ClientContains(QPoint P) {
+  if (QRect(QPoint(0, 0), TotalSize).contains(P)) return true;
+  TTBCustomItem *chevron = ChevronItem();
+  if (!chevron) return false;
+  const TTBItemViewer *v = Find(chevron);
+  return v && v->Show && v->BoundsRect.contains(P);
+}
+
 TTBItemViewer *TTBView::ViewerAt(QPoint P) {
   EnsurePositions();
   for (auto &v : viewers_)
@@ -730,7 +738,7 @@ void TTBView::SetSelection(TTBItemViewer *V) {
   bool over = false;
   if (V && window_ && window_->isVisible()) {
     const QPoint p = ScreenToClient(CurrentPointerPos());
-    if (QRect(QPoint(0, 0), TotalSize).contains(p) && ViewerAt(p) == V)
+    if (ClientContains(p) && ViewerAt(p) == V)
       over = !MouseTracking || V->IsPtInButtonPart(p.x() - V->BoundsRect.left(), p.y() - V->BoundsRect.top());
   }
   if (changed) {

@@ -82,6 +82,10 @@ public:
   QRect WorkArea;
   TTBView *ChevronOwnerView = nullptr;
   bool PositionsValid() const { return positionsValid_; }
+  // Whether a client point is on the view: its laid-out items, and the
+  // chevron, which stands at the end of the room the bar was given and so
+  // may lie beyond the items' own extent.
+  bool ClientContains(QPoint P);
   bool UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrientation, int AWrapLength, int AChevronStart,
                            int AChevronLength, QSize &ATotalSize, QSize &AContentSize, int &AWrappedLines);
   void Relayout();

@@ -14,6 +14,7 @@
 #include "richtext/controls/RichVistaEdit.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVItemTypes.h"
+#include "richtext/document/RVUni.h"
 #include "toolbars/TBarDock.h"
 #include "toolbars/TBarItem.h"
 #include "toolbars/TBarToolbar.h"
@@ -87,7 +88,9 @@ std::string documentText(const TCustomRichVista &View, const TfmSelectPictureGIF
     const TCustomRVItemInfo *item = View.GetItem(i);
     if (i > 0 && item->IsFromNewLine()) out += "\n";
     if (View.IsItemText(i)) {
-      out += ansiToUtf8(View.ItemTextOf(i));
+      // Unicode text as it shows, 8-bit text through the ANSI code page.
+      if (item->IsUnicode()) out += utf16ToUtf8(RawToWideString(View.RVData()->Items.Strings(i)));
+      else out += ansiToUtf8(View.ItemTextOf(i));
     } else if (item->StyleNo == rvsBullet || item->StyleNo == rvsHotspot) {
       std::string name;
       TCustomImageList *list = nullptr;

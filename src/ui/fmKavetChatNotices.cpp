@@ -143,6 +143,8 @@ void TfmKavetChat::ShowNotification(const std::string &Format, const std::string
   const QString title = qs(bracket);
   const QString text = qs(FormatText(Format, {bracket}));
   SetStatusPanel(kNoticePanel, QStringLiteral("       ") + text);
+  // The echo of a send that lost characters leaves their notice showing.
+  KeepUnsendableNotice();
 
   // Started once: restarting it with every message of a flood would hold
   // the icon on its first frame.

@@ -25,8 +25,10 @@ namespace kc {
 void MakeChatStyleSheet(TRVStyle &Sheet) {
   TFontInfos &text = Sheet.TextStyles();
   text.Clear();
-  text.AddTextStyle("Normal text", "Arial", 0, 10, clWindowText);
-  text.AddTextStyle("Header message", "Arial", fsBold, 10, clWindowText);
+  // Unicode, so an input box keeps every character typed into it; what is
+  // sent is still 8-bit text of the ANSI code page.
+  text.AddTextStyle("Normal text", "Arial", 0, 10, clWindowText)->Unicode = true;
+  text.AddTextStyle("Header message", "Arial", fsBold, 10, clWindowText)->Unicode = true;
   TParaInfos &para = Sheet.ParaStyles();
   para.Clear();
   para.Add()->StyleName = "Paragraph Style";
@@ -144,6 +146,7 @@ int TTranscriptRenderer::AddStyle(const std::string &Name, TColor Colour) {
   TFontInfos &styles = FStyles.TextStyles();
   const TFontInfo *normal = styles.GetTextStyleSafe(0);
   TFontInfo *f = styles.AddTextStyle(Name, normal->FontName, normal->Style, normal->Size, normal->Color);
+  f->Unicode = normal->Unicode;
   if (isUserColour(Colour)) f->Color = Colour;
   return styles.Count() - 1;
 }
@@ -237,7 +240,7 @@ int TTranscriptRenderer::CountGifs(const TCustomRichVista &Editor) {
 void TTranscriptRenderer::SetGifState(TCustomRichVista &Editor, bool Value, bool AnimateMode) {
   forEachGif(Editor, [&](TKcGIFAnimator &Gif) {
     if (AnimateMode) Gif.SetKcxAnimate(Value);
-    else Gif.setVisible(Value);
+    else SetControlKeptHidden(&Gif, !Value); // a later layout leaves it so
   });
 }
 
@@ -356,7 +359,7 @@ void TTranscriptRenderer::RenderTalkMessage(TCustomRichVista &Transcript, const 
     // gap that only its paragraph closes, where a document still appending
     // would be laid out whole. The message's own (five at most) stay.
     TrimTranscriptGifs(Transcript, kKeptGifs + 1);
-    for (TKcGIFAnimator *gif : TranscriptGifs(Transcript)) gif->setVisible(!FHideGif);
+    for (TKcGIFAnimator *gif : TranscriptGifs(Transcript)) SetControlKeptHidden(gif, FHideGif);
     if (!failed) Transcript.VScroll(TRVScroller::sbBottom);
   } catch (const std::exception &) {
     LogCaughtException("message rendering");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/iniFileUn.h"
+#include "toolbars/TBarCommon.h"
 #include "toolbars/TBarDockPositions.h"
 #include "ui/fmKavetChatActions.h"
 
@@ -168,6 +169,7 @@ void SetApplicationShowHint(bool On) {
     qApp->installEventFilter(g_hints);
   }
   g_hints->On = On;
+  tb::SetMenuHintsShown(On);
   if (!On) QToolTip::hideText();
 }
 

@@ -20,6 +20,7 @@
 #include "toolbars/TBarToolbar.h"
 #include "ui/ArtUn.h"
 #include "ui/StorySaveUn.h"
+#include "ui/UnsendableTextUn.h"
 #include "ui/fmKavetChatRender.h"
 #include "ui/fmKavetChatSettings.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
@@ -115,7 +116,7 @@ void TfmKavetChat::BuildComponents() {
   KcStatusBar->setObjectName(QStringLiteral("KcStatusBar"));
   KcStatusBar->setAccessibleName(QStringLiteral("Status"));
   KcStatusBar->setMinimumHeight(20);
-  KcStatusBar->Panels() = {{"", 18}, {"", 50}, {"", 50}, {"", 50}, {"", 50}, {"", 50}};
+  KcStatusBar->Panels() = {{"", 18}, {"", 50, true}, {"", 50, true}, {"", 50, true}, {"", 50, true}, {"", 50}};
   MyImage = new QLabel(KcStatusBar);
   MyImage->setObjectName(QStringLiteral("MyImage"));
   MyImage->setAccessibleName(QStringLiteral("Own picture"));
@@ -274,7 +275,10 @@ void TfmKavetChat::ShowNotice(const QString &Text) {
   Changed();
 }
 
-void TfmKavetChat::Notice(const std::string &Text) { ShowNotice(qs(Text)); }
+void TfmKavetChat::Notice(const std::string &Text) {
+  ShowNotice(qs(Text));
+  KeepUnsendableNotice();
+}
 
 void TfmKavetChat::Error(const std::string &Text) { ShowNotice(qs(Text)); }
 
@@ -349,6 +353,7 @@ int TfmKavetChat::OpenTalkTab(const std::string &Caption, std::int32_t ImageInde
   page->setObjectName(QStringLiteral("tsTalk%1").arg(tab));
   page->SetImageIndex(ImageIndex);
   CreateTalkFrame(page, Fields);
+  NameTalkWidgets(tab, qs(Caption));
   if (focus || before < 0) {
     pcMain->SetActivePage(page);
     if (TCustomRichVistaEdit *box = GetInputBox(tab)) box->setFocus();
@@ -365,6 +370,7 @@ int TfmKavetChat::ActiveTab() const { return pcMain->currentIndex(); }
 void TfmKavetChat::SetTabCaption(int Tab, const std::string &Caption) {
   THeadlessChatWindows::SetTabCaption(Tab, Caption);
   if (auto *page = pcMain->Pages(Tab)) page->SetCaption(PlainCaption(qs(Caption)));
+  NameTalkWidgets(Tab, qs(Caption));
   Changed();
 }
 
@@ -473,8 +479,14 @@ void TfmKavetChat::CloseTalk(int Tab) {
 
 void TfmKavetChat::SendMessage() {
   const int tab = ActiveTab();
-  if (!GetInputBox(tab) || DocumentToText(tab).empty()) return;
+  const TCustomRichVistaEdit *box = GetInputBox(tab);
+  if (!box || DocumentToText(tab).empty()) return;
+  // Characters the 8-bit message cannot carry go out as "?": say which.
+  const TUnsendableText lost = FindUnsendableText(*box);
   FHost->Net().actSendMessageExecute(false);
+  // Only for a message that went out (a failed send keeps the box's text);
+  // one that carried everything ends the notice of the one before.
+  if (DocumentToText(tab).empty()) ShowUnsendableNotice(UnsendableNotice(lost));
   Changed();
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -364,6 +365,15 @@ private:
   std::string FLanguageFile;
   std::map<std::string, QPointer<QWidget>> FCloseQuestions;
   std::map<std::string, std::pair<QString, QString>> FDefaultTexts;
+  // Look and text (fmKavetChatLook.cpp): the names screen readers give a
+  // talk's tab, transcript and input box; the notice of characters a send
+  // could not carry, kept a moment against the notices the send itself
+  // causes (the echo of the own message).
+  void NameTalkWidgets(int Tab, const QString &Caption);
+  void ShowUnsendableNotice(const QString &Text);
+  void KeepUnsendableNotice();
+  QString FUnsendableNotice;
+  std::chrono::steady_clock::time_point FUnsendableUntil{};
 };
 
 } // namespace kc

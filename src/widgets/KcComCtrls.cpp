@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include "platform/DesktopMetrics.h"
+#include "platform/ReadableColour.h"
 #include "widgets/KcDraw.h"
 
 namespace kc {
@@ -376,7 +377,9 @@ protected:
       f.setBold(active && !FOwner->DrawTabShadow());
       p.setFont(f);
       const TColor c = !isTabEnabled(i) ? clGrayText : shadow ? clInactiveCaptionText : clBtnText;
-      p.setPen(QColorOf(c));
+      // A disabled tab's grey can be the shadowed tab's own fill: there it
+      // moves off it far enough to be read.
+      p.setPen(shadow ? ReadableOn(QColorOf(c), QColorOf(clInactiveCaption)) : QColorOf(c));
       p.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, tabText(i));
       if (active) {
         QRect frame = r;

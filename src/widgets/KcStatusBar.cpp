@@ -27,12 +27,22 @@ void TKcStatusBar::SetSimpleText(const QString &t) {
   update();
 }
 
+int TKcStatusBar::PanelWidth(int i) const {
+  if (i < 0 || i >= static_cast<int>(FPanels.size())) return 0;
+  const TStatusPanel &panel = FPanels[i];
+  int w = std::max(0, panel.Width);
+  // The text's width at the bar's font, with the room the frame and the
+  // text's margins take.
+  if (panel.FitText && !panel.Text.isEmpty()) w = std::max(w, fontMetrics().horizontalAdvance(panel.Text) + 8);
+  return w;
+}
+
 QRect TKcStatusBar::PanelRect(int i) const {
   if (FHintShown || FSimplePanel || i < 0 || i >= static_cast<int>(FPanels.size())) return {};
   int left = 0;
-  for (int k = 0; k < i; ++k) left += std::max(0, FPanels[k].Width);
+  for (int k = 0; k < i; ++k) left += PanelWidth(k);
   const bool last = i + 1 == static_cast<int>(FPanels.size());
-  const int w = last ? std::max(0, width() - left) : std::max(0, FPanels[i].Width);
+  const int w = last ? std::max(0, width() - left) : PanelWidth(i);
   return QRect(left, 0, w, height()).adjusted(0, 2, -2, 0);
 }
 

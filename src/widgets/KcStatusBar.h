@@ -15,6 +15,8 @@ namespace kc {
 struct TStatusPanel {
   QString Text;
   int Width = 50; // the last panel reaches to the bar's end
+  // Wider than Width where the text needs it at the bar's font.
+  bool FitText = false;
 };
 
 class TKcStatusBar : public QWidget {
@@ -44,6 +46,8 @@ public:
   QString ShownHint() const { return FHintShown ? FHintText : QString(); }
   // The rectangle of panel i (none while a hint or the simple panel shows).
   QRect PanelRect(int i) const;
+  // The width panel i takes (the last one's is what is left of the bar).
+  int PanelWidth(int i) const;
 
 protected:
   void paintEvent(QPaintEvent *) override;

@@ -286,6 +286,20 @@ def main():
                   "%s: Boris's window shows it" % name)
             check(a.wait_state(lambda s: tab(s, 0).get("input") == "") is not None, "%s: input box emptied" % name)
 
+        # Chinese shows in the input box as typed (not as "?"); the message
+        # goes out in the code page, with "?" for what it lacks, and the
+        # notice panel names the characters that could not be sent.
+        mark = len(node.events)
+        a.type_checked("中文 ok")
+        check(tab(a.state(), 0).get("input") == "中文 ok", "Chinese shows in the input box: %r"
+              % tab(a.state(), 0).get("input"))
+        a.key("ctrl+Return")
+        got = node.wait(lambda e: e["event"] == "message" and e["from"] == a_id and e["body"] == "?? ok", 10, mark)
+        check(got is not None, "Chinese goes out as \"?\" in cp%s" % CODEPAGE)
+        s = a.wait_state(lambda s: "中文" in s["status"][-1])
+        check(s is not None and "2 characters" in s["status"][-1],
+              "the notice names what could not be sent: %r" % (a.state() or {}).get("status", [""])[-1:])
+
         # An empty input box sends nothing.
         wire.drain()
         wire.seen.clear()

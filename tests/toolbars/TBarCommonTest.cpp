@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -128,3 +129,29 @@ TEST(MenuFontFromDesktop, FollowsTheSettingsUnlessTheProgramSetsOne) {
   EXPECT_EQ(MenuFont().pixelSize(), TbSystemSettings{}.menuFontPixelSize);
   EXPECT_EQ(MenuFont().family(), TbSystemSettings{}.menuFontFamily);
 }
+
+namespace {
+
+// A program that takes the desktop's settings at its start draws menus in
+// the desktop's font; until then, and again after, the fixed one.
+TEST(MenuFontFromDesktop, TheProgramTakesTheDesktopsFontAtItsStart) {
+  ResetMenuFont();
+  // As the desktop's theme gives it: the font of menus.
+  const QFont saved = QApplication::font("QMenu");
+  QFont desktop(QStringLiteral("DejaVu Serif"));
+  desktop.setPixelSize(15);
+  QApplication::setFont(desktop, "QMenu");
+  EXPECT_EQ(MenuFont().family(), TbSystemSettings{}.menuFontFamily); // not yet
+  tbUseDesktopSettings();
+  EXPECT_EQ(MenuFont().family(), QStringLiteral("DejaVu Serif"));
+  EXPECT_EQ(MenuFont().pixelSize(), 15);
+  {
+    TbSystemSettingsOverride fixed{TbSystemSettings{}}; // a test's own values win
+    EXPECT_EQ(MenuFont().pixelSize(), TbSystemSettings{}.menuFontPixelSize);
+  }
+  tbUseFixedSettings();
+  QApplication::setFont(saved, "QMenu");
+  EXPECT_EQ(MenuFont().pixelSize(), TbSystemSettings{}.menuFontPixelSize);
+}
+
+} // namespace

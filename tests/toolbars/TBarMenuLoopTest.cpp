@@ -569,6 +569,20 @@ TEST_F(MenuLoop, AHoveredItemShowsItsShortHintAfterThePauseBelowItselfAndLeaving
   EXPECT_EQ(wnd->ShownHint(), nullptr);
 }
 
+TEST_F(MenuLoop, WithHintsSwitchedOffAHoveredItemShowsNoHint) {
+  open->SetHint(QStringLiteral("Opens a file"));
+  SetMenuHintsShown(false);
+  StartPopup();
+  loop->MouseMove(Centre(View(), open));
+  clock.advance(5000);
+  EXPECT_EQ(wnd->ShownHint(), nullptr);
+  SetMenuHintsShown(true);
+  loop->MouseMove(Centre(View(), recent));
+  loop->MouseMove(Centre(View(), open));
+  clock.advance(5000);
+  EXPECT_NE(wnd->ShownHint(), nullptr) << "switched on again, hints show";
+}
+
 TEST_F(MenuLoop, LeavingTheItemBeforeThePauseShowsNoHint) {
   open->SetHint(QStringLiteral("Opens a file"));
   StartPopup();

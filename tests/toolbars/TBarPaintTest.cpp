@@ -8,9 +8,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 
 #include "platform/ImageList.h"
+#include "platform/ReadableColour.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarView.h"
@@ -115,6 +118,34 @@ TEST_P(Looks, ToolbarButtonsInEveryState) {
   view.Skin = &skin;
   view.SetSelection(view.Find(hot));
   Compare(Render(view, ToQColor(clBtnFace)), QStringLiteral("toolbar_%1").arg(QString::fromLatin1(GetParam().name)));
+}
+
+// Within a selected entry (inside its frame): the fill is its commonest
+// colour, and the caption's strongest pixel must read on it.
+double CaptionContrast(const QImage &Img, const QRect &Entry) {
+  const QRect inner = Entry.adjusted(2, 2, -2, -2);
+  std::map<QRgb, int> count;
+  for (int y = inner.top(); y <= inner.bottom(); ++y)
+    for (int x = inner.left(); x <= inner.right(); ++x) ++count[Img.pixel(x, y)];
+  const QRgb fill = std::max_element(count.begin(), count.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
+  double best = 1;
+  for (const auto &[rgb, n] : count) best = std::max(best, ContrastRatio(QColor(rgb), QColor(fill)));
+  return best;
+}
+
+TEST_P(Looks, SelectedEntryTextReadsOnItsFill) {
+  MenuFixture m;
+  TTBSkin skin;
+  skin.SetSkinType(GetParam().skin);
+  TTBView view(nullptr, &m.root, nullptr, false);
+  view.Skin = &skin;
+  const QColor bg = skin.SkinType() == tbsDisabled ? ToQColor(clMenu) : ToQColor(skin.ElementColor(1));
+  for (TTBCustomItem *item : {m.plain, m.disabled, m.shortcut}) {
+    SCOPED_TRACE(item->Caption().toStdString());
+    view.SetSelection(view.Find(item));
+    const QImage img = Render(view, bg);
+    EXPECT_GE(CaptionContrast(img, view.Find(item)->BoundsRect), 4.5);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Looks,

@@ -18,6 +18,7 @@
 
 #include "platform/Beep.h"
 #include "platform/DesktopMetrics.h"
+#include "platform/GuiTimer.h"
 #include "platform/ProgramKey.h"
 #include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
@@ -322,6 +323,8 @@ TEST(Toolbar, KeysPressedInTheFormReachItsToolbars) {
       {"Ctrl+S runs Send", Qt::Key_S, Qt::ControlModifier, {}, {"Send"}, {}},
       {"a plain key is not theirs", Qt::Key_E, Qt::NoModifier, {}, {}, {}},
       {"Alt alone enters the menu bar", Qt::Key_Alt, Qt::NoModifier, {}, {}, {0}},
+      {"F10 enters the menu bar as Alt does", Qt::Key_F10, Qt::NoModifier, {}, {}, {0}},
+      {"Shift+F10 is not the menu bar's", Qt::Key_F10, Qt::ShiftModifier, {}, {}, {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -649,6 +652,92 @@ TEST_F(ToolbarPositions, HostileValuesOnRealDocksLoadWithoutHarm) {
   EXPECT_TRUE(QRect(0, 0, 1024, 740).contains(QRect(b->FloatingPosition(), b->FloatParent()->size())));
   EXPECT_EQ(b->FloatingWidth(), 0);
   EXPECT_EQ(b->LastDock(), f.top);
+}
+
+} // namespace
+
+namespace {
+
+// A press and release on a button that drops a list (the chevron of a bar
+// too narrow for its buttons, a drop-down submenu) leaves the list open, so
+// what it holds can be reached with the next click.
+TEST(Toolbar, AClickOnADropDownButtonLeavesItsListOpen) {
+  ManualTimerClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride settings(s);
+  ScreenOverride screen{ScreenRect{0, 0, 1024, 768}, ScreenRect{0, 0, 1024, 768}};
+  struct Case {
+    const char *name;
+    bool chevron;
+  };
+  for (const Case c : {Case{"chevron of a narrow bar", true}, Case{"drop-down submenu", false}}) {
+    SCOPED_TRACE(c.name);
+    Form f;
+    Toolbar *t = f.bar("Standard", f.top, {"One", "Two", "Three"});
+    auto *smile = new TTBSubmenuItem;
+    smile->SetCaption("S&mile");
+    smile->SetName("Smile");
+    smile->Add(new TTBItem);
+    smile->ItemAt(0)->SetCaption("&Happy");
+    t->Items()->Insert(0, smile);
+    const int frame = t->GetDockedFrameSize().width();
+    f.top->setGeometry(0, 0, c.chevron ? frame + ItemWidth(*t, 0) + ChevronSize() + 4 : 600, f.top->height());
+    f.top->ArrangeBars();
+    f.form.show();
+    TTBView *view = t->View();
+    view->EnsurePositions();
+    TTBItemViewer *button = view->Find(c.chevron ? static_cast<TTBCustomItem *>(t->Chevron()) : smile);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->Show);
+    const QPoint p = view->ClientToScreen(button->BoundsRect.center());
+    setCursorPosition(p);
+    view->SetSelection(button);
+    TTBMenuLoop loop(view, false);
+    ASSERT_TRUE(loop.Begin(true, false, false, p));
+    ASSERT_NE(view->OpenedView, nullptr);
+    EXPECT_TRUE(loop.MouseUp(p, Qt::LeftButton));
+    EXPECT_NE(view->OpenedView, nullptr);
+    EXPECT_FALSE(loop.Finished());
+    loop.End();
+    view->CloseSubmenus();
+    setCursorPosition(std::nullopt);
+  }
+}
+
+} // namespace
+
+namespace {
+
+// A menu bar that wraps to a second row in a window made narrower makes
+// its dock two rows thick, so the bar below does not hide its last titles.
+TEST(Toolbar, AWrappingMenuBarMakesItsDockThickerAndTheBarBelowMovesDown) {
+  Form f;
+  Toolbar *menu = f.bar("Menu", f.top, {"&File", "&Edit", "&View", "&Help"});
+  menu->SetMenuBar(true);
+  Toolbar *tools = f.bar("Standard", f.top, {"Bold", "Send"});
+  tools->SetDockRow(1);
+  f.top->ArrangeBars();
+  f.form.show();
+  const int oneRow = menu->height();
+  const int w = ItemWidth(*menu, 0);
+  const int frame = menu->GetDockedFrameSize().width();
+  struct Case {
+    const char *name;
+    int width;
+    bool wraps;
+  };
+  for (const Case &c : {Case{"narrow: two rows", frame + 2 * w + 1, true}, Case{"wide again: one row", 600, false}}) {
+    SCOPED_TRACE(c.name);
+    // As a window's layout does: the dock takes the new width and keeps
+    // its thickness; it arranges its bars itself.
+    f.top->setGeometry(0, 0, c.width, f.top->height());
+    EXPECT_EQ(menu->View()->WrappedLines > 0, c.wraps);
+    if (c.wraps) EXPECT_GT(menu->height(), oneRow);
+    else EXPECT_EQ(menu->height(), oneRow);
+    EXPECT_GE(tools->y(), menu->y() + menu->height());
+    EXPECT_EQ(f.top->height(), tools->y() + tools->height() + (f.top->height() - f.top->ClientRect().bottom() - 1));
+  }
 }
 
 } // namespace

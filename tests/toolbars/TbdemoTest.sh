@@ -99,6 +99,10 @@ for skin in classic officexp windowsxp native; do
   echo "ok: $skin"
 done
 
+bar_after_last() { # bar_after_last LOG NAME: the last "bar NAME ..." line
+  awk -v name="$2" '$1 == "bar" && $2 == name { line = $0 } END { print line }' "$1"
+}
+
 # A press outside a context menu closes it and reaches the window under the
 # pointer: here a toolbar button, which is then clicked; the menu's own item
 # is not.
@@ -108,6 +112,9 @@ hover Profile...
 click Bold
 wait 400
 key Ctrl+N
+open 2
+key Return
+wait 300
 SCRIPT
 out="$work/outside"
 mkdir -p "$out"
@@ -116,13 +123,17 @@ env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb timeout 120 xvfb-run -a -s "-screen 0
   fail outside "tbdemo exited with $?" "$out"
 log="$out/log.txt"
 grep -A1 '^shot 2 ' "$log" | grep -q 'selected=Profile...' || fail outside "the context menu did not open" "$out"
-[[ $(grep -c '^click ' "$log") == 2 ]] || fail outside "expected exactly two clicks" "$out"
+[[ $(grep '^click ' "$log" | grep -vc '^click Toolbar ') == 2 ]] || fail outside "expected exactly two clicks" "$out"
 grep -q '^click Bold inloop=0$' "$log" || fail outside "the press outside did not reach the toolbar button" "$out"
 grep -A3 '^shot 4 ' "$log" | grep -q '^popup' && fail outside "the context menu is still open" "$out"
 echo "ok: press outside"
 # Ctrl+N on the main window runs File > New through its shortcut.
 grep -q '^click New inloop=0$' "$log" || fail outside "the shortcut Ctrl+N did not run New" "$out"
 echo "ok: shortcut"
+# View > Toolbar hides the Standard toolbar.
+[[ $(bar_after_last "$log" Standard | awk '{print $10}') == hidden ]] ||
+  fail outside "View > Toolbar did not hide the toolbar" "$out"
+echo "ok: View > Toolbar"
 
 # Docking, floating, closing and restoring a toolbar; the saved position
 # brings it back to the same place at the next start.
@@ -198,3 +209,35 @@ else
   echo "note: ImageMagick missing, pictures not compared"
 fi
 echo "ok: toolbar docked, floated, closed, restored and found again after a restart"
+
+# With a real pointer: a click opens the File menu, a second click on its
+# title closes it, and the pointer moved onto a toolbar button lights it at
+# once (the press that opened the menu holds the pointer no longer).
+if command -v xdotool >/dev/null 2>&1; then
+  printf 'wait 8000\n' >"$work/hover.script"
+  out="$work/hover"
+  mkdir -p "$out"
+  cat >"$work/hover.sh" <<EOF
+#!/usr/bin/env bash
+"$demo" --skin officexp --script "$work/hover.script" --shot "$out" >"$out/stdout.txt" 2>"$out/stderr.txt" &
+xdotool search --sync --onlyvisible --name '^tbdemo\$' >/dev/null
+sleep 1
+read -r _ mx my mw mh < <(grep '^menubar ' "$out/stdout.txt")
+xdotool mousemove \$((mx + mw / 2)) \$((my + mh / 2)) click 1
+sleep 0.8
+xdotool click 1
+sleep 0.8
+# The toolbar's first button, one row below the menu bar.
+xdotool mousemove \$((mx + 12)) \$((my + mh + 12))
+sleep 0.2
+xdotool mousemove \$((mx + 14)) \$((my + mh + 13))
+wait
+EOF
+  env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/hover.sh" ||
+    fail hover "tbdemo exited with $?" "$out"
+  grep -q '^hot Standard Bold$' "$out/log.txt" || fail hover "hovering Bold after the menu closed did not light it" "$out"
+  grep -q '^click ' "$out/log.txt" && fail hover "a click ran" "$out"
+  echo "ok: hover after a menu opened by the mouse"
+else
+  echo "note: xdotool missing, hover after a menu not tried"
+fi

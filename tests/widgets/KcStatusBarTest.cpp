@@ -90,5 +90,39 @@ TEST_F(MainBar, PanelTextIsDrawn) {
   EXPECT_TRUE(ink);
 }
 
+TEST(KcStatusBar, PanelsThatFitTheirTextWidenToItAtTheBarsFont) {
+  const struct {
+    const char *name;
+    QString text;
+    bool fit;
+    int pointSize;
+  } rows[] = {
+      {"address at the usual font", "IP: 127.0.0.1", true, 9},
+      {"address at a large font", "IP: 127.0.0.1", true, 16},
+      {"short text keeps the least width", "a", true, 9},
+      {"empty text keeps the least width", "", true, 9},
+      {"a fixed panel cuts its text", "IP: 127.0.0.1", false, 9},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.name);
+    TKcStatusBar bar;
+    QFont font = bar.font();
+    font.setPointSize(row.pointSize);
+    bar.setFont(font);
+    bar.resize(600, 24);
+    bar.Panels() = {{"", 18}, {row.text, 50, row.fit}, {"notice", 50}};
+    const int need = bar.fontMetrics().horizontalAdvance(row.text);
+    const QRect r = bar.PanelRect(1);
+    if (row.fit) {
+      EXPECT_GE(r.width() - 4, need) << "the text and its margins fit";
+    }
+    EXPECT_GE(r.width(), 50 - 2);
+    if (!row.fit || need + 8 <= 50) {
+      EXPECT_EQ(bar.PanelWidth(1), 50);
+    }
+    EXPECT_EQ(bar.PanelRect(2).left(), 18 + bar.PanelWidth(1)) << "the next panel starts after it";
+  }
+}
+
 } // namespace
 } // namespace kc

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextStream>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "platform/ProgramKey.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBarDockPositions.h"
+#include "toolbars/TBarExtItems.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarPopup.h"
 #include "toolbars/TBarToolbar.h"
@@ -151,9 +153,11 @@ struct Demo {
     Add(*edit, "&Copy\tCtrl+C");
     Add(*edit, "&Paste\tCtrl+V")->SetEnabled(false);
     TTBCustomItem *view = Add(menuRoot, "&View", new TTBSubmenuItem);
-    TTBCustomItem *tools = Add(*view, "&Toolbar");
-    tools->SetAutoCheck(true);
-    tools->SetChecked(true);
+    // Shows and hides the Standard toolbar, checked while it is shown (also
+    // after its own close button hid it).
+    auto *tools = new TTBVisibilityToggleItem;
+    Add(*view, "&Toolbar", tools);
+    tools->SetControl(toolBar);
     Add(menuRoot, "&Help", new TTBSubmenuItem);
     Add(*menuRoot.ItemAt(3), "&About");
 
@@ -273,6 +277,9 @@ struct Demo {
               .arg(g.width())
               .arg(g.height())
               .arg(b->Visible() && outer->isVisible() ? QStringLiteral("visible") : QStringLiteral("hidden")));
+      // "hot NAME ITEM": the item under the pointer on a bar, or "-".
+      const TTBItemViewer *sel = b->View()->Selected();
+      Log(QStringLiteral("hot %1 %2").arg(b->objectName(), sel ? sel->Item()->Name() : QStringLiteral("-")));
     }
   }
 
@@ -337,15 +344,9 @@ void SendMouse(QEvent::Type Type, QPoint Global, Qt::MouseButton Button, QWidget
   QCoreApplication::postEvent(target, new QMouseEvent(Type, local, QPointF(Global), Button, buttons, Qt::NoModifier));
 }
 
-void Later(int Ms, std::function<void()> Fn) {
-  auto timer = std::make_shared<kc::GuiTimer>();
-  timer->start(Ms, [timer, Fn]() mutable {
-    timer->stop();
-    Fn();
-    // The timer lets go of itself once this tick is over.
-    kc::postToGuiThread([keep = std::move(timer)] {});
-  });
-}
+// Runs Fn once after Ms; a run that ends first drops it with the
+// application, so nothing outlives the demo.
+void Later(int Ms, std::function<void()> Fn) { QTimer::singleShot(Ms, qApp, std::move(Fn)); }
 
 int KeyOf(const QString &Name) {
   static const std::pair<const char *, int> keys[] = {
@@ -372,7 +373,10 @@ int main(int argc, char **argv) {
       return 2;
     }
   }
-  kc::TbSystemSettings settings;
+  // The desktop's menu font; a scripted run keeps the fixed one, so its
+  // pictures and positions are the same on every machine.
+  if (script.isEmpty()) kc::tbUseDesktopSettings();
+  kc::TbSystemSettings settings = kc::tbSystemSettings();
   settings.menuAnimation = true;
   kc::TbSystemSettingsOverride settingsOverride(settings);
 

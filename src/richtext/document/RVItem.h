@@ -658,6 +658,10 @@ void SetControlTrueTop(TControl *Control, int Top);
 int GetClampedControlTop(const TControl *Control);
 // Shows the control at its stored top, clamped.
 void ApplyClampedControlTop(TControl *Control);
+// A control its owner hides (a hidden animation) stays hidden when a layout
+// places it; placing shows every other control.
+void SetControlKeptHidden(TControl *Control, bool Hidden);
+bool IsControlKeptHidden(const TControl *Control);
 
 // An RTF picture group of a picture shown at ShownWidth x ShownHeight.
 void RVSaveGraphicToRTF(std::string &Stream, const TGraphic &Graphic, int ShownWidth, int ShownHeight,

@@ -168,6 +168,17 @@ int GetClampedControlTop(const TControl *Control) {
 
 void ApplyClampedControlTop(TControl *Control) { Control->move(Control->x(), GetClampedControlTop(Control)); }
 
+namespace {
+const char *const kKeptHiddenProperty = "rvKeptHidden";
+} // namespace
+
+void SetControlKeptHidden(TControl *Control, bool Hidden) {
+  Control->setProperty(kKeptHiddenProperty, Hidden);
+  Control->setVisible(!Hidden);
+}
+
+bool IsControlKeptHidden(const TControl *Control) { return Control->property(kKeptHiddenProperty).toBool(); }
+
 void TRVControlItemInfo::AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *) {
   if (!FControl) return;
   // The scroller moves the control from its stored top later: a top left
@@ -175,7 +186,7 @@ void TRVControlItemInfo::AdjustPosition(int X, int Y, bool Refresh, TCustomRVDat
   SetControlTrueTop(FControl, RVSatAdd(Y, Spacing));
   FControl->move(RVSatAdd(X, Spacing), GetClampedControlTop(FControl));
   if (Refresh) FControl->update();
-  FControl->show();
+  if (!IsControlKeptHidden(FControl)) FControl->show();
 }
 
 bool TRVControlItemInfo::OwnsControl(const TControl *AControl) const { return AControl && FControl.data() == AControl; }
