@@ -140,13 +140,19 @@ TfmUserList::TfmUserList(TfmKavetChat &Main) : QWidget(nullptr, Qt::Tool), FMain
   FContent->setObjectName(QStringLiteral("pnUserList"));
   sbUserList->setWidget(FContent);
   sbUserList->viewport()->installEventFilter(this);
+  // Trees of boxes scrolled into view are made as they come.
+  QObject::connect(sbUserList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { MakeTreesInView(); });
 
   TBoxView main = MakeBox(QStringLiteral("Main group"), kMainGroupTag, {});
+  MakeTree(FBoxes.back());
+  main.Tree = FBoxes.back().Tree;
   gbMain = main.Box;
   tvMainGroup = main.Tree;
   gbMain->setObjectName(QStringLiteral("gbMain"));
   tvMainGroup->setObjectName(QStringLiteral("tvMainGroup"));
   TBoxView bad = MakeBox(QStringLiteral("Bad list"), kBadListTag, {});
+  MakeTree(FBoxes.back());
+  bad.Tree = FBoxes.back().Tree;
   gbBadList = bad.Box;
   tvBadList = bad.Tree;
   gbBadList->setObjectName(QStringLiteral("gbBadList"));
@@ -192,10 +198,21 @@ TfmUserList::TBoxView TfmUserList::MakeBox(const QString &Caption, std::int32_t 
     ScheduleFit();
   };
   box->installEventFilter(this);
+  box->show();
+  FBoxes.push_back({box, nullptr});
+  return FBoxes.back();
+}
+
+TUserTree *TfmUserList::MakeTree(TBoxView &View) {
+  if (View.Tree) return View.Tree;
+  TglGroupBox *box = View.Box;
   auto *tree = new TUserTree(box);
+  if (box->Tag() > kBadListTag) tree->setObjectName(QStringLiteral("tvGroup%1").arg(box->Tag()));
   tree->setFrameShape(QFrame::NoFrame);
   tree->setRootIsDecorated(false);
   tree->setIndentation(0);
+  // Every row has the same picture and font: the view need not measure each.
+  tree->setUniformRowHeights(true);
   tree->setIconSize(FBigImages ? QSize(32, 32) : QSize(16, 16));
   tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree->setDragEnabled(true);
@@ -216,17 +233,37 @@ TfmUserList::TBoxView TfmUserList::MakeBox(const QString &Caption, std::int32_t 
   tree->OnSelectionChange = [this](TKcTreeView *) { FMain.UserListChanged(); };
   QObject::connect(tree, &QTreeWidget::currentItemChanged, this, [this] { FMain.UserListChanged(); });
   tree->installEventFilter(this);
-  box->show();
-  tree->show();
-  FBoxes.push_back({box, tree});
-  return FBoxes.back();
+  View.Tree = tree;
+  PlaceTree(View);
+  return tree;
+}
+
+void TfmUserList::PlaceTree(const TBoxView &View) {
+  if (!View.Tree) return;
+  const int top = View.Box->BodyTop();
+  View.Tree->setGeometry(2, top, std::max(0, View.Box->width() - 4), std::max(0, View.Box->height() - top - 2));
+  View.Tree->setVisible(!View.Box->Collapsed());
+}
+
+TUserTree *TfmUserList::MakeTree(TglGroupBox *Box) {
+  for (TBoxView &v : FBoxes)
+    if (v.Box == Box) return MakeTree(v);
+  return nullptr;
+}
+
+void TfmUserList::MakeTreesInView() {
+  // A box in view, or beside it, shows its tree (drops, clicks and the
+  // keyboard need it); the others make it when they get a member.
+  const QWidget *port = sbUserList->viewport();
+  const int top = -FContent->y() - port->height(), bottom = -FContent->y() + 2 * port->height();
+  for (TBoxView &v : FBoxes)
+    if (!v.Tree && !v.Box->Collapsed() && v.Box->y() < bottom && v.Box->y() + v.Box->height() > top) MakeTree(v);
 }
 
 TglGroupBox *TfmUserList::ShowGroupBox(const TGroupBoxInfo &Group) {
   if (TglGroupBox *box = FindGroupBox(Group.Tag)) return box;
   TBoxView v = MakeBox(qs(Group.Caption), Group.Tag, QString::fromStdString(Group.GroupID));
   v.Box->setObjectName(QStringLiteral("gbGroup%1").arg(Group.Tag));
-  v.Tree->setObjectName(QStringLiteral("tvGroup%1").arg(Group.Tag));
   if (Group.Collapsed) v.Box->SetCollapsed(true);
   ScheduleFit();
   return v.Box;
@@ -239,7 +276,11 @@ TglGroupBox *TfmUserList::FindGroupBox(std::int32_t Tag) const {
 }
 
 TUserTree *TfmUserList::TreeOf(const TglGroupBox *Box) {
-  return Box ? Box->findChild<TUserTree *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+  if (!Box) return nullptr;
+  if (auto *tree = Box->findChild<TUserTree *>(QString(), Qt::FindDirectChildrenOnly)) return tree;
+  // Asked for, the tree is needed now.
+  auto *list = dynamic_cast<TfmUserList *>(Box->window());
+  return list ? list->MakeTree(const_cast<TglGroupBox *>(Box)) : nullptr;
 }
 
 TUserTree *TfmUserList::FindGroupTree(std::int32_t Tag) const {
@@ -341,7 +382,7 @@ void TfmUserList::FitAllGroupBoxHeights() {
   for (const TBoxView &v : FBoxes) {
     // A collapsed box keeps its height; the next ones are still fitted.
     if (v.Box->Collapsed()) continue;
-    const int rows = v.Tree->topLevelItemCount();
+    const int rows = v.Tree ? v.Tree->topLevelItemCount() : 0;
     const int rowHeight = rows > 0 ? std::max(v.Tree->sizeHintForRow(0), v.Tree->iconSize().height() + 2) : 0;
     const int h = GroupBoxHeight(rows, rowHeight);
     v.Box->resize(v.Box->width(), h + v.Box->BodyTop());
@@ -355,12 +396,11 @@ void TfmUserList::LayOutBoxes() {
   int y = 0;
   for (const TBoxView &v : FBoxes) {
     v.Box->setGeometry(0, y, w, v.Box->height());
-    const int top = v.Box->BodyTop();
-    v.Tree->setGeometry(2, top, std::max(0, w - 4), std::max(0, v.Box->height() - top - 2));
-    v.Tree->setVisible(!v.Box->Collapsed());
+    PlaceTree(v);
     y += v.Box->height();
   }
   FContent->resize(w, std::max(y, 1));
+  MakeTreesInView();
   FMain.UserListChanged();
 }
 
@@ -418,7 +458,8 @@ void TfmUserList::CommitRename(TglGroupBox *Box, const QString &Text) {
 
 void TfmUserList::DeleteGroup(TglGroupBox *Box) {
   if (!Box || Box == gbMain || Box == gbBadList) return;
-  TUserTree *tree = TreeOf(Box);
+  // A box that never had a tree has no members shown: no tree is made for it.
+  TUserTree *tree = Box->findChild<TUserTree *>(QString(), Qt::FindDirectChildrenOnly);
   std::vector<int> order;
   for (int i = 0; tree && i < tree->topLevelItemCount(); ++i) order.push_back(tree->Node(i)->Data);
   const std::int32_t tag = Box->Tag();
@@ -483,7 +524,7 @@ bool TfmUserList::SelectUser(int UserIndex) {
 
 bool TfmUserList::SelectByText(const QString &Text) {
   for (const TBoxView &v : FBoxes)
-    for (int i = 0; i < v.Tree->topLevelItemCount(); ++i)
+    for (int i = 0; v.Tree && i < v.Tree->topLevelItemCount(); ++i)
       if (v.Tree->Node(i)->Text().startsWith(Text, Qt::CaseInsensitive)) return SelectUser(v.Tree->Node(i)->Data);
   return false;
 }
@@ -846,7 +887,8 @@ void TfmUserList::ApplyStoredCollapse() {
 void TfmUserList::ApplyButtonSize(bool Big) {
   if (Big == FBigImages) return;
   FBigImages = Big;
-  for (const TBoxView &v : FBoxes) v.Tree->setIconSize(Big ? QSize(32, 32) : QSize(16, 16));
+  for (const TBoxView &v : FBoxes)
+    if (v.Tree) v.Tree->setIconSize(Big ? QSize(32, 32) : QSize(16, 16));
   for (const auto &[index, node] : FNodes)
     if (const RUserID *r = FMain.Users().Record(index)) node->setIcon(0, UserIcon(r->IMAGEINDEX));
   ScheduleFit();
@@ -892,7 +934,7 @@ std::string TfmUserList::DumpJson() const {
            std::to_string(g.height()) + "]" +
            ",\"collapsed\":" + (v.Box->Collapsed() ? "true" : "false") +
            ",\"height\":" + std::to_string(v.Box->height()) + ",\"users\":[";
-    for (int i = 0; i < v.Tree->topLevelItemCount(); ++i) {
+    for (int i = 0; v.Tree && i < v.Tree->topLevelItemCount(); ++i) {
       const TKcTreeNode *n = v.Tree->Node(i);
       if (i) out += ",";
       const QRect r = v.Tree->visualItemRect(n);

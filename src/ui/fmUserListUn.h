@@ -92,6 +92,8 @@ public:
   TKcTreeNode *FindUserNode(int UserIndex) const;
   // Every box in the order shown.
   std::vector<TglGroupBox *> GroupBoxes() const;
+  // The box's tree, made now if the box had none yet (a group's tree is
+  // made when its box comes into view, gets a member or is asked for).
   static TUserTree *TreeOf(const TglGroupBox *Box);
   // Fits every box to its tree now (normally once per event-loop turn).
   void FitAllGroupBoxHeights();
@@ -145,9 +147,13 @@ protected:
 private:
   struct TBoxView {
     TglGroupBox *Box;
-    TUserTree *Tree;
+    TUserTree *Tree; // null until needed
   };
   TBoxView MakeBox(const QString &Caption, std::int32_t Tag, const QString &GroupID);
+  TUserTree *MakeTree(TBoxView &View);
+  TUserTree *MakeTree(TglGroupBox *Box);
+  void PlaceTree(const TBoxView &View);
+  void MakeTreesInView();
   void MakeActions();
   void MakeMenu();
   void MakeShortcuts();

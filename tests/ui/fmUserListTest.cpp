@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScrollArea>
 
 #include <filesystem>
 #include <fstream>
@@ -388,6 +389,33 @@ TEST_F(UserListTest, TheUserListsVisibilityIsKeptForTheNextStart) {
   bool shown = true;
   LoadShowUserList(w->Host().Key(), shown);
   EXPECT_FALSE(shown);
+}
+
+TEST_F(UserListTest, GroupsOutOfViewGetTheirTreeWhenNeeded) {
+  // Many stored groups: a box far below the view waits for its tree, and
+  // each way of needing it makes it.
+  for (std::int32_t tag = 3; tag < 63; ++tag)
+    WriteGroupBox(w->Host().Key(), tag, false, "Group " + std::to_string(tag), NewGUIDText());
+  WriteUserGroup(w->Host().Key(), "{B}", 40);
+  crashAndRestart();
+  w->ShowUserList(true);
+  QApplication::processEvents();
+  const auto treeMade = [](const TglGroupBox *b) {
+    return b && b->findChild<TUserTree *>(QString(), Qt::FindDirectChildrenOnly) != nullptr;
+  };
+  EXPECT_TRUE(treeMade(list->FindGroupBox(3))) << "a box in view";
+  EXPECT_FALSE(treeMade(list->FindGroupBox(62))) << "a box far out of view";
+  EXPECT_FALSE(treeMade(list->FindGroupBox(40)));
+
+  arrive("{B}", "Boris");
+  EXPECT_EQ(nodes(TfmUserList::TreeOf(list->FindGroupBox(40))), std::vector<std::string>{"Boris"})
+      << "a member arriving in a group out of view";
+  list->sbUserList->ensureWidgetVisible(list->FindGroupBox(62));
+  EXPECT_TRUE(treeMade(list->FindGroupBox(62))) << "scrolled into view: a drop target at once";
+  list->SelectUser(w->FindUserNode("{B}"));
+  EXPECT_TRUE(TUserTree::AcceptsDrag(TfmUserList::TreeOf(list->FindGroupBox(40)),
+                                     TfmUserList::TreeOf(list->FindGroupBox(62))));
+  EXPECT_TRUE(list->SelectByText(QStringLiteral("bor")));
 }
 
 } // namespace
