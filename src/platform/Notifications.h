@@ -20,8 +20,8 @@
 
 namespace kc {
 
-// One Notify call, as the specification of the desktop's notifications
-// names its arguments.
+// One Notify call, its arguments named as the freedesktop.org notification
+// interface names them.
 struct NotifyCall {
   QString appName;
   std::uint32_t replacesId = 0;
