@@ -50,6 +50,12 @@ TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream,
 TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Stream,
                                    int Index = std::numeric_limits<int>::max());
 
+// Clears a document nested in an item (a table cell) and reads its items
+// from Stream, which that item's record carries: within a reading, as that
+// reading reads (its style mappings, its warnings); outside one, as a whole
+// load of items.
+TRVFReadResult LoadRvfNested(TCustomRVData &RVData, std::string_view Stream);
+
 // Hexadecimal forms: two upper-case digits a byte.
 std::string RVFStringToHex(std::string_view Bytes);
 // False on an odd length or a character that is not a digit (either case).

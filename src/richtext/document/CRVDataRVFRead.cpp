@@ -153,6 +153,11 @@ class TRVFReader {
 public:
   TRVFReader(TCustomRVData &D, std::string_view S, bool Whole, TRVLayoutInfo *Layout, TRVFBackground *Back)
       : D(D), Cut(S), Whole(Whole), Layout(Layout), Back(Back), St(D.GetRVStyle()), O(D.GetRVFOptions()) {}
+  // The items of a document nested in an item that Outer is reading (a
+  // table cell): read as Outer reads, through its style mappings.
+  TRVFReader(TCustomRVData &D, std::string_view S, const TRVFReader &Outer)
+      : D(D), Cut(S), Whole(Outer.Whole), Layout(nullptr), Back(nullptr), St(D.GetRVStyle()), O(D.GetRVFOptions()),
+        Outer(&Outer) {}
 
   // Finish: complete a trailing marker's paragraph and unify the last
   // paragraph; an insertion does that where the items end up instead.
@@ -167,7 +172,11 @@ private:
   }
   bool ReadHeader(const std::string &Line, TRVFHeader &H);
   bool MapStyle(int32_t &No, const TRVIntegerList *Map, int Count);
-  bool RecheckItemStyles();
+  bool RecheckItemStyles(TCustomRVData &Data);
+  // The mappings of the stream's styles: an outer reading's for a nested one.
+  const TRVIntegerList *TextMapping() const { return Outer ? Outer->TextMapping() : TextMap.get(); }
+  const TRVIntegerList *ParaMapping() const { return Outer ? Outer->ParaMapping() : ParaMap.get(); }
+  const TRVIntegerList *ListMapping() const { return Outer ? Outer->ListMapping() : ListMap.get(); }
   bool ReadRecord(TRVFHeader &H);
   bool ReadSection(TRVFHeader &H);
   bool ReadBackground(TRVFHeader &H);
@@ -194,10 +203,17 @@ private:
   TRVFOptions O;
   TVersion Version;
   std::unique_ptr<TRVIntegerList> TextMap, ParaMap, ListMap;
+  const TRVFReader *Outer = nullptr;
   std::string Error;
   int Read = 0;
   bool FFirstContinues = false;
+
+public:
+  // The reading running on this thread, whose items may read nested ones.
+  static thread_local TRVFReader *Current;
 };
+
+thread_local TRVFReader *TRVFReader::Current = nullptr;
 
 bool TRVFReader::MapStyle(int32_t &No, const TRVIntegerList *Map, int Count) {
   if (Map) {
@@ -219,12 +235,17 @@ bool TRVFReader::MapStyle(int32_t &No, const TRVIntegerList *Map, int Count) {
 
 // A style sheet may come after items that were read against the one before
 // it: they must name styles of the new one, by the rule items are read by,
-// or the document would be saved into a stream no reader takes.
-bool TRVFReader::RecheckItemStyles() {
+// or the document would be saved into a stream no reader takes. Items in
+// the documents nested in items (table cells) too.
+bool TRVFReader::RecheckItemStyles(TCustomRVData &Data) {
   if (!St) return true;
   const int texts = St->TextStyles().Count(), paras = St->ParaStyles().Count(), lists = St->ListStyles().Count();
-  for (int i = 0; i < D.GetItemCount(); ++i) {
-    TCustomRVItemInfo *item = D.GetItem(i);
+  for (int i = 0; i < Data.GetItemCount(); ++i) {
+    TCustomRVItemInfo *item = Data.GetItem(i);
+    int location = 0;
+    for (TCustomRVData *sub = item->GetSubRVData(location, rvdFirst); sub;
+         sub = item->GetSubRVData(location, rvdNext))
+      if (!RecheckItemStyles(*sub)) return false;
     if (item->StyleNo >= 0 && item->StyleNo != rvsDefStyle && !MapStyle(item->StyleNo, nullptr, texts)) return false;
     if (item->ParaNo >= 0 && !MapStyle(item->ParaNo, nullptr, paras)) return false;
     if (item->StyleNo == rvsListMarker) {
@@ -306,9 +327,9 @@ bool TRVFReader::ReadHeader(const std::string &Line, TRVFHeader &H) {
     return true;
   }
   if (H.StyleNo >= 0 && H.StyleNo != rvsDefStyle &&
-      !MapStyle(H.StyleNo, TextMap.get(), St ? St->TextStyles().Count() : 1))
+      !MapStyle(H.StyleNo, TextMapping(), St ? St->TextStyles().Count() : 1))
     return false;
-  if (H.ParaNo >= 0 && !MapStyle(H.ParaNo, ParaMap.get(), St ? St->ParaStyles().Count() : 1)) return false;
+  if (H.ParaNo >= 0 && !MapStyle(H.ParaNo, ParaMapping(), St ? St->ParaStyles().Count() : 1)) return false;
   if (H.Item) {
     H.Item->StyleNo = H.StyleNo;
     H.Item->ParaNo = H.ParaNo;
@@ -327,6 +348,9 @@ bool TRVFReader::SkipLines(const TRVFHeader &H, int From) {
 }
 
 bool TRVFReader::ReadSection(TRVFHeader &H) {
+  // Style sheets, layout and document properties belong to the document
+  // being read, never to one nested in its items.
+  if (Outer) return SkipLines(H, 0);
   std::string s;
   if (H.Kind == 5) {
     for (int i = 0; i < H.LineCount; ++i) {
@@ -372,7 +396,7 @@ bool TRVFReader::ReadSection(TRVFHeader &H) {
         // identities that RTF and later readings rely on.
         bool again = false;
         target.LoadFromStream(bytes, again);
-        if (!RecheckItemStyles()) return false;
+        if (!RecheckItemStyles(D)) return false;
       } else {
         auto map = std::make_unique<TRVIntegerList>();
         target.MergeWith(*c, mode == rvf_sInsertMap ? rvs_merge_Map : rvs_merge_SmartMerge, *map,
@@ -462,8 +486,8 @@ bool TRVFReader::ReadItem(TRVFHeader &H) {
   }
   if (H.StyleNo == rvsListMarker) {
     auto *m = static_cast<TRVMarkerItemInfo *>(H.Item.get());
-    if (ListMap && m->ListNo >= 0) {
-      if (m->ListNo < ListMap->Count()) m->ListNo = (*ListMap)[m->ListNo];
+    if (const TRVIntegerList *lists = ListMapping(); lists && m->ListNo >= 0) {
+      if (m->ListNo < lists->Count()) m->ListNo = (*lists)[m->ListNo];
       else {
         AddWarning(&D, rvfwConvUnknownStyles);
         m->ListNo = 0;
@@ -499,8 +523,15 @@ bool TRVFReader::ReadRecord(TRVFHeader &H) {
 }
 
 TRVFReadResult TRVFReader::Run(bool Finish) {
-  D.SetRVFWarnings(TRVFWarnings{});
-  if (Whole) D.DocProperties().clear();
+  // The warnings are the whole reading's: a nested one adds to them.
+  if (!Outer) D.SetRVFWarnings(TRVFWarnings{});
+  if (Whole && !Outer) D.DocProperties().clear();
+  TRVFReader *const outer = Current;
+  Current = this;
+  struct Restore {
+    TRVFReader *Was;
+    ~Restore() { Current = Was; }
+  } restore{outer};
   bool ok = true;
   std::string line;
   while (ok && !Cut.AtEnd()) {
@@ -533,6 +564,16 @@ TRVFReadResult LoadRvfFromStream(TCustomRVData &RVData, std::string_view Stream,
                                  TRVFBackground *Background) {
   RVData.Clear();
   TRVFReader r(RVData, Stream, true, Layout, Background);
+  return r.Run();
+}
+
+TRVFReadResult LoadRvfNested(TCustomRVData &RVData, std::string_view Stream) {
+  RVData.Clear();
+  if (!TRVFReader::Current) {
+    TRVFReader r(RVData, Stream, true, nullptr, nullptr);
+    return r.Run();
+  }
+  TRVFReader r(RVData, Stream, *TRVFReader::Current);
   return r.Run();
 }
 

@@ -55,10 +55,16 @@ class TRVPropertyWriter {
 
 public:
   std::string Out;
+  // Put before every name: the path of a nested object's properties ("T.").
+  std::string Prefix;
 
-  void Name(const std::string &n) { ShortStr(n); }
+  void Name(const std::string &n) { ShortStr(Prefix + n); }
   void Int(const char *n, int64_t v) {
     Name(n);
+    IntValue(v);
+  }
+  // A value without a name (inside a list).
+  void IntValue(int64_t v) {
     if (v >= -128 && v <= 127) {
       Out += char(styleio::vaInt8);
       Out += char(static_cast<int8_t>(v));
