@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "richtext/document/CRVDataFormats.h"
+#include "richtext/tables/RVTable.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ struct TFuzzDoc {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  kc::RegisterTableItemType();
   if (size < 1) return 0;
   std::string_view in(reinterpret_cast<const char *>(data) + 1, size - 1);
   // The first byte picks the options; the style sheets always travel, or
