@@ -46,6 +46,15 @@ void SetText(TRVTableCellData *Cell, const std::string &Text, int Style = 0) {
   Cell->AddText(Text, Style, 0);
 }
 
+// UTF-16 text (its little-endian bytes) in the Unicode text style 1.
+void SetUnicodeText(TRVTableCellData *Cell, const std::u16string &Text) {
+  Cell->Clear();
+  auto item = RichVistaTextItemClass(Cell);
+  item->StyleNo = 1;
+  item->ItemOptions.Include(rvioUnicode);
+  Cell->AddItem(kctest::U16(Text), std::move(item));
+}
+
 std::string Hex(std::string_view s) { return RVFStringToHex(s); }
 
 // The head of a table's component stream, with the text separators that
@@ -168,10 +177,7 @@ void RandomTable(TCustomRVData &Doc, std::mt19937 &rng, int Depth) {
         SetText(cell, "pic");
         cell->AddItem("p", std::make_unique<TRVGraphicItemInfo>(cell, Picture(pick(5)), rvvaBaseline));
         break;
-      case 3:
-        SetText(cell, kctest::U16(u"\u0416 w"), 1);
-        cell->GetItem(0)->ItemOptions.Include(rvioUnicode);
-        break;
+      case 3: SetUnicodeText(cell, u"\u0416 w"); break;
       default:
         if (Depth < 2) {
           SetText(cell, "outer");
