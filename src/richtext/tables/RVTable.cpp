@@ -114,11 +114,6 @@ void TRVTableItemInfo::AfterGridChange() {
   InvalidateLayout();
 }
 
-bool TRVTableItemInfo::IsCellSelected(int Row, int Col) const {
-  (void)Row, (void)Col;
-  return false;
-}
-
 // ------------------------------------------------------------------ flags
 
 bool TRVTableItemInfo::GetFlag(int Property) const {

@@ -47,6 +47,8 @@ public:
   int32_t RowSpan = 1;
   int32_t ColSpan = 1;
   int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  // Inside the table's cell selection (kept by UpdateCellSelection).
+  bool Selected = false;
   // The content width the cell's document was last formatted to (-1
   // never): a layout that keeps it does not wrap the cell again.
   int32_t FormattedWidth = -1;
