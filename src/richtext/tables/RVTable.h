@@ -141,6 +141,13 @@ public:
   bool MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
   bool MouseMove(TRVShiftState Shift, int X, int Y);
   bool MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  // The document's mouse events: the table's own handling above, and the
+  // event passed to the document of the cell under the point (or of the
+  // cell a text selection started in), so that text is selected and links
+  // followed inside cells.
+  bool HandleMouseDown(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  bool HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  bool HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
   // The cell whose content holds the point, with the point made relative
   // to that cell's document; nullptr when none.
   TRVTableCellData *CellAtContent(int X, int Y, int &CellX, int &CellY) const;
@@ -227,6 +234,7 @@ public:
 private:
   void Init(int RowCount, int ColCount);
   mutable int32_t FHitRow = -1, FHitCol = -1; // the last cell hit
+  TRVTableCellData *FPressedCell = nullptr;   // the cell a press went to
   bool SelectionAllowed() const;
   TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;

@@ -76,6 +76,8 @@ public:
   // The table's item number, and a TRVTableStoreSubRVData of this cell that
   // stays valid until the next call on this cell.
   void GetParentInfo(int &ParentItemNo, void *&Location) const override;
+  // A link followed in a cell is the root's to report.
+  void DoJump(int ID) override;
 
   // ------------------------------------------------------------ queries
   // VAlign, else the row's, else middle.

@@ -276,6 +276,60 @@ bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X
   return true;
 }
 
+// --------------------------------------------- the document's mouse events
+
+namespace {
+
+// A cell's links were placed when the cell was wrapped, before the table
+// found its place: they are placed again before the mouse meets them.
+TRVTableCellData *Ready(TRVTableCellData *Cell) {
+  if (Cell) Cell->UpdateJumpRects(0);
+  return Cell;
+}
+
+} // namespace
+
+bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX,
+                                       int ItemY) {
+  (void)RVData;
+  if (Rows().IsEmpty()) return false;
+  const auto button = static_cast<TRVMouseButton>(Button);
+  MouseDown(button, Shift, ItemX, ItemY);
+  int cx = 0, cy = 0;
+  FPressedCell = Ready(CellAtContent(ItemX, ItemY, cx, cy));
+  if (FPressedCell) FPressedCell->MouseDown(button, Shift, X, Y);
+  return true;
+}
+
+bool TRVTableItemInfo::HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+  (void)RVData;
+  if (Rows().IsEmpty()) return false;
+  MouseMove(Shift, ItemX, ItemY);
+  // A text selection inside the pressed cell goes on while no other cell
+  // is reached; then the table selects cells.
+  if (FPressedCell && (Shift & TRVShift::Left)) {
+    if (!HasCellSelection()) FPressedCell->MouseMove(Shift, X, Y);
+    return true;
+  }
+  int cx = 0, cy = 0;
+  if (TRVTableCellData *cell = Ready(CellAtContent(ItemX, ItemY, cx, cy))) cell->MouseMove(Shift, X, Y);
+  return true;
+}
+
+bool TRVTableItemInfo::HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX,
+                                     int ItemY) {
+  (void)RVData;
+  if (Rows().IsEmpty()) return false;
+  const auto button = static_cast<TRVMouseButton>(Button);
+  TRVTableCellData *pressed = FPressedCell;
+  FPressedCell = nullptr;
+  MouseUp(button, Shift, ItemX, ItemY);
+  int cx = 0, cy = 0;
+  TRVTableCellData *under = CellAtContent(ItemX, ItemY, cx, cy);
+  if (pressed && (under == pressed || pressed->MouseSel.Selecting)) pressed->MouseUp(button, Shift, X, Y);
+  return true;
+}
+
 // ----------------------------------------------------------- navigation
 
 bool TRVTableItemInfo::GetCellTo(int Row, int Col, bool Quiet, int &NewCol, int &NewRow, int Direction) const {

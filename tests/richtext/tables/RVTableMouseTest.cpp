@@ -201,3 +201,61 @@ TEST(TableHit, APointInACellNamesTheCellThenThePlaceInIt) {
 }
 
 } // namespace
+
+namespace {
+
+struct LinkHost : kc::TRVFixedHost {
+  using TRVFixedHost::TRVFixedHost;
+  std::vector<int> jumps;
+  kc::TCursor cursor = 0;
+  void DoJump(int Id) override { jumps.push_back(Id); }
+  void SetControlCursor(kc::TCursor Cursor) override { cursor = Cursor; }
+};
+
+// The document passes the mouse to the table, the table to the cell under
+// it: a link in a cell shows its cursor and is followed; text in a cell is
+// selected by dragging inside it.
+TEST(TableMouseInDocument, LinksInCellsReactAndTextInCellsIsSelected) {
+  RecordingCanvas::Metrics m;
+  m.charWidth = 10, m.ascent = 8, m.descent = 2;
+  RecordingCanvas canvas(m);
+  TRVStyle style;
+  LinkHost host(&canvas, 100, 300);
+  host.LeftMargin = host.RightMargin = host.TopMargin = host.BottomMargin = 0;
+  host.Style = &style;
+  TFontInfo *link = style.TextStyles().Add();
+  link->Jump = true;
+  const int linkStyle = style.TextStyles().Count() - 1;
+  TRichVistaRVData doc(&host);
+  doc.AddText("before", linkStyle, 0);
+  auto table = TableDoc::make(&doc, {{"plain text", ""}});
+  table->Cells(0, 1)->Items.Clear();
+  table->Cells(0, 1)->AddText("go", linkStyle, 0);
+  TRVTableItemInfo *t = table.get();
+  doc.AddItem(std::string(), std::move(table));
+  doc.ReformatAllForced(true);
+  const TRVTableCellData *cell = t->Cells(0, 1);
+  // The link's first character, in client coordinates (the table is below
+  // the line "before").
+  const int lx = cell->Left + 1 + 5, ly = 10 + cell->Top + 1 + 5;
+  doc.MouseMove(0, lx, ly);
+  EXPECT_EQ(host.cursor, crJump);
+  doc.MouseDown(rvmbLeft, TRVShift::Left, lx, ly);
+  doc.MouseUp(rvmbLeft, 0, lx, ly);
+  // The link before the table is 0; the cell's is numbered after it.
+  EXPECT_EQ(host.jumps, std::vector<int>{1});
+  // A drag inside the first cell selects its text, not cells.
+  TRVTableCellData *first = t->Cells(0, 0);
+  const int y = 10 + first->Top + 1 + 5;
+  doc.MouseDown(rvmbLeft, TRVShift::Left, first->Left + 1 + 1, y);
+  doc.MouseMove(TRVShift::Left, first->Left + 1 + 38, y);
+  doc.MouseUp(rvmbLeft, 0, first->Left + 1 + 38, y);
+  EXPECT_FALSE(t->HasCellSelection());
+  EXPECT_TRUE(first->SelectionExists());
+  int si = 0, so = 0, ei = 0, eo = 0;
+  first->GetSelectionBounds(si, so, ei, eo, true);
+  EXPECT_EQ((std::vector<int>{so, eo}), (std::vector<int>{1, 5}));
+  EXPECT_EQ(host.jumps.size(), 1u);
+}
+
+} // namespace
