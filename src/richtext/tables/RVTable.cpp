@@ -9,16 +9,19 @@
 
 namespace kc {
 
-TRVTableItemInfo::TRVTableItemInfo(TCustomRVData *RVData) : TRVFullLineItemInfo(RVData) { Init(1, 1); }
+TRVTableItemInfo::TRVTableItemInfo(TCustomRVData *RVData) : TRVFullLineItemInfo(RVData), FCreatedIn(RVData) {
+  Init(1, 1);
+}
 
-TRVTableItemInfo::TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData *RVData) : TRVFullLineItemInfo(RVData) {
+TRVTableItemInfo::TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData *RVData)
+    : TRVFullLineItemInfo(RVData), FCreatedIn(RVData) {
   Init(RowCount, ColCount);
 }
 
 void TRVTableItemInfo::Init(int RowCount, int ColCount) {
   FFormattingInfo = std::make_unique<TRVTableItemFormattingInfo>(false);
   StyleNo = rvsTable;
-  FRows = std::make_unique<TRVTableRows>(RowCount, ColCount, nullptr, this);
+  FRows = std::make_unique<TRVTableRows>(RowCount, ColCount, FCreatedIn, this);
   State = rvtsJustCreated;
 }
 
@@ -108,6 +111,8 @@ void TRVTableItemInfo::AfterGridChange() {
   }
   FFormattingInfo->Clear();
   FFormattingInfo->TableWidth = 0;
+  FPressedCell = nullptr;
+  FHitRow = FHitCol = -1;
   InvalidateLayout();
 }
 
@@ -172,21 +177,36 @@ void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine,
                                         int &Height) {
   Resized = false;
   Height = 0;
-  if (RVData) FRows->MainRVData = RVData;
   std::unique_ptr<TCanvas> own;
   if (!Canvas) {
     own = CreateMeasuringCanvas();
     Canvas = own.get();
   }
   if (Printing) {
+    // RVData is then the printable copy; the cells keep their document.
     FormatForPrinting(DocWidth, DrawLine, *Canvas, sad);
     return;
   }
+  if (RVData) FRows->MainRVData = RVData;
+  bool force = false;
   if (State & rvtsFormatInvalid) {
     State &= ~rvtsFormatInvalid;
     FFormattingInfo->TableWidth = 0;
+    force = true;
   }
-  TRVTableLayout(*this, *FFormattingInfo, *Canvas).FormatTable(DocWidth, false);
+  TRVTableLayout(*this, *FFormattingInfo, *Canvas).FormatTable(DocWidth, force);
+  // The cells' links are numbered after the links before the table, and
+  // the links after it after theirs, so that no two share a number.
+  if (auto *parent = dynamic_cast<TCustomRVFormattedData *>(RVData)) {
+    int64_t next = int64_t(parent->FirstJumpNo) + parent->JumpCounter;
+    for (int r = 0; r < RowCount(); ++r)
+      for (int c = 0; c < ColCount(); ++c)
+        if (TRVTableCellData *cell = Cells(r, c)) {
+          cell->FirstJumpNo = static_cast<int32_t>(next);
+          next += cell->JumpCounter;
+        }
+    parent->JumpCounter = static_cast<int32_t>(std::min<int64_t>(next - parent->FirstJumpNo, INT32_MAX));
+  }
   if (DrawLine) {
     DrawLine->Width = FFormattingInfo->TableWidth;
     DrawLine->Height = FFormattingInfo->TableHeight;

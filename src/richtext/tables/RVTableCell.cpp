@@ -83,7 +83,13 @@ void TRVTableCellData::FreeEmptyBackground() {
 
 TCustomRVData *TRVTableCellData::GetParentData() const { return FRow ? FRow->GetParentRVData() : nullptr; }
 
-uint16_t TRVTableCellData::GetFlags() const { return FRow ? FRow->Flags : 0; }
+uint16_t TRVTableCellData::GetFlags() const {
+  uint16_t f = FRow ? FRow->Flags : 0;
+  // Links in cells react where the root's do.
+  const TCustomRVData *root = GetRootData();
+  if (root && root != this && (root->GetFlags() & rvflBuildJumps)) f |= rvflBuildJumps;
+  return f;
+}
 
 TRVOptions TRVTableCellData::GetOptions() const {
   TRVOptions o = TCustomRVData::GetOptions();
@@ -133,6 +139,11 @@ void TRVTableCellData::GetParentInfo(int &ParentItemNo, void *&Location) const {
   Location = &FStore;
 }
 
+void TRVTableCellData::DoJump(int ID) {
+  TCustomRVData *root = GetRootData();
+  if (root && root != this) root->DoJump(ID);
+}
+
 // ---------------------------------------------------------------- queries
 
 TRVCellVAlign TRVTableCellData::GetRealVAlign() const {
@@ -168,16 +179,21 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas
     if (sad && sad->ppixScreen > 0) w = w * sad->ppixDevice / sad->ppixScreen;
     return std::max(0, static_cast<int>(w));
   }
+  const int w = PassMinWidth(sad, Canvas);
+  return w <= 0 ? 10 : w;
+}
+
+int TRVTableCellData::PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {
+  const int n = GetItemCount();
   const bool sameSad = sad ? FMinWidthSad.ppixDevice == sad->ppixDevice && FMinWidthSad.ppixScreen == sad->ppixScreen
                            : FMinWidthSad.ppixDevice == FMinWidthSad.ppixScreen;
-  if (FMinWidthValid && FMinWidthItems == n && sameSad) return FMinWidth;
-  int w = CalcDocumentMinWidth(sad, Canvas);
-  if (w <= 0) w = 10;
-  FMinWidth = w;
+  if (FMinWidthValid && FMinWidthItems == n && sameSad && &Canvas == FMinWidthCanvas) return FMinWidth;
+  FMinWidth = CalcDocumentMinWidth(sad, Canvas);
   FMinWidthItems = n;
   FMinWidthSad = sad ? *sad : TRVScreenAndDevice{};
+  FMinWidthCanvas = &Canvas;
   FMinWidthValid = true;
-  return w;
+  return FMinWidth;
 }
 
 bool TRVTableCellData::HasData(bool Strict) const {

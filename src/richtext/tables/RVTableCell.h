@@ -47,6 +47,11 @@ public:
   int32_t RowSpan = 1;
   int32_t ColSpan = 1;
   int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  // Inside the table's cell selection (kept by UpdateCellSelection).
+  bool Selected = false;
+  // The content width the cell's document was last formatted to (-1
+  // never): a layout that keeps it does not wrap the cell again.
+  int32_t FormattedWidth = -1;
 
   TRVTableRow *Row() const { return FRow; }
   void SetRow(TRVTableRow *Row) { FRow = Row; }
@@ -71,6 +76,8 @@ public:
   // The table's item number, and a TRVTableStoreSubRVData of this cell that
   // stays valid until the next call on this cell.
   void GetParentInfo(int &ParentItemNo, void *&Location) const override;
+  // A link followed in a cell is the root's to report.
+  void DoJump(int ID) override;
 
   // ------------------------------------------------------------ queries
   // VAlign, else the row's, else middle.
@@ -81,6 +88,8 @@ public:
   int GetContentHeight() const;
   // The narrowest the content can be (scaled by the ratio when given).
   int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The document's own minimum, measured once until the items change.
+  int PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) override;
   // Whether the cell holds anything; Strict: an empty text item of another
   // style or paragraph than 0 counts as something.
   bool HasData(bool Strict) const;
@@ -103,9 +112,12 @@ public:
   bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
   bool SetIntPropertyByName(std::string_view Name, int Value) override;
 
-  // The layout caches the content's minimum width; a change of the items
-  // (or their styles) must drop it.
-  void InvalidateMinWidth() { FMinWidthValid = false; }
+  // The layout keeps the content's minimum width and the wrap of the last
+  // pass; a change of the items (or their styles) must drop both.
+  void InvalidateMinWidth() {
+    FMinWidthValid = false;
+    FormattedWidth = -1;
+  }
 
 private:
   TRVTableRow *FRow;
@@ -116,6 +128,7 @@ private:
   int32_t FMinWidth = 0;
   int32_t FMinWidthItems = -1;
   TRVScreenAndDevice FMinWidthSad;
+  const TCanvas *FMinWidthCanvas = nullptr;
   void FreeEmptyBackground();
 };
 
