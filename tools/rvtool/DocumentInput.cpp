@@ -12,14 +12,11 @@
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVUni.h"
-#include "richtext/tables/RVTable.h"
 
 namespace rvtool {
 
 bool loadRvf(kc::TCustomRVData &doc, const std::string &bytes, const std::string &file, const char *program,
              kc::TRVLayoutInfo *layout) {
-  // Files may hold tables.
-  kc::RegisterTableItemType();
   const kc::TRVFReadResult r = kc::LoadRvfFromStream(doc, bytes, layout);
   if (!r.Ok) {
     std::fprintf(stderr, "%s: %s is not a readable RVF file: %s\n", program, file.c_str(), r.Error.c_str());

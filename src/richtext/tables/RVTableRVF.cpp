@@ -73,7 +73,7 @@ void TRVTableItemInfo::SaveRVF(std::string &Stream, TCustomRVData *RVData, int I
   WriteLine(Stream, Name);
   WriteRvfExtraProperties(Stream);
   WriteLine(Stream, "1");
-  const std::string data = SaveTableToComponentStream(*this, TRVTableSavingRange{});
+  const std::string data = SaveTableToComponentStream(*this, SavingRange);
   if (binary) WriteBinaryBlock(Stream, data);
   else WriteLine(Stream, RVFStringToHex(data));
 }

@@ -188,6 +188,8 @@ public:
       else Unknown();
     }
     if (!R.EndHere()) Fail("A table's data holds components of its own");
+    std::string why;
+    if (!T.Rows().Check(&why)) throw ERichVistaError("A table's grid is broken: " + why);
   }
 
 private:

@@ -263,6 +263,13 @@ TEST(TableRvf, APagePartRepeatsTheHeadingRowsAndCutsSpansAtItsEdges) {
     }
     EXPECT_EQ(texts, c.texts) << c.name;
   }
+  // The record of the item holds the range the table is given.
+  t->SavingRange = {2, 2, true};
+  TDoc back;
+  ASSERT_TRUE(LoadRvfFromStream(back.doc, d.Rvf()).Ok);
+  const auto *read = dynamic_cast<const TRVTableItemInfo *>(back.doc.GetItem(0));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->RowCount(), 3);
 }
 
 // ---------------------------------------------------------------- hostile
