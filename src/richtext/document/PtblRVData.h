@@ -195,6 +195,12 @@ public:
   // Checks the page number first.
   void DrawPage(int PageNo, TCanvas &Canvas, bool Preview, bool Correction) override;
   void Clear() override;
+  // Fills Pages from the formatted copy: each page takes whole lines while
+  // they fit into the paper less its margins; an item that can be split
+  // over pages (a picture, a table between its rows) is cut to the room
+  // left, else it starts the next page. A page break before an item starts
+  // a page; a line taller than a page gets a page of its own.
+  void FormatPages();
 
 private:
   TRVPrintHost *FPrintHost;

@@ -161,13 +161,20 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview,
   DrawParaBackgrounds(Canvas, startNo, startPart, endNo, pageTop, left, sad);
 
   int lastStyle = -1;
+  // How much lower than their place the lines after a split item's last
+  // part are drawn: the parts may together be taller than the item (a
+  // table repeats its heading rows in each).
+  int64_t extra = 0;
   for (int i = startNo; i <= endNo; ++i) {
     TRVDrawLineInfo *d = DrawLines.Items(i);
     TCustomRVItemInfo *item = GetItem(d->ItemNo);
     const int part = PartOnPage(d, i == startNo, startPart);
     int top = 0, height = 0;
     PartExtent(d, part, top, height);
-    const int x = RVSatAdd(d->Left, left), y = RVSatAdd(top, -int64_t(pageTop));
+    const int x = RVSatAdd(d->Left, left), y = RVSatAdd(int64_t(top) + extra, -int64_t(pageTop));
+    if (const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(d);
+        multi && part >= 0 && part == multi->PartsList.Count() - 1)
+      extra += int64_t(top) + height - (int64_t(d->Top) + d->Height);
     const bool firstOfItem = i == 0 || DrawLines.Items(i - 1)->ItemNo != d->ItemNo;
     if (item->Checkpoint && firstOfItem && part <= 0) DoOnCheckpoint(this, d->ItemNo, x, y);
     if (item->GetStyleFlag(rvbsfJump, style)) DoOnHyperlink(this, d->ItemNo, Bounds(x, y, d->Width, height));
