@@ -248,7 +248,7 @@ void TRVTablePainter::Pass::PaintCell(int Row, int Col, TRVTableCellData &Cell, 
 
   // Colour.
   TColor color;
-  if (X.State.Has(rvidsSelected)) color = SelColor;
+  if (X.State.Has(rvidsSelected) || (!X.Printing && T.IsCellSelected(Row, Col))) color = SelColor;
   else {
     color = Cell.Color != clNone ? Cell.Color : T.Color;
     if (X.Printing && T.PrintOptions.Has(rvtoWhiteBackground)) color = clWhite;
