@@ -132,6 +132,40 @@ TEST(TablePaint, CellWithoutColourShowsTheTableColour) {
   EXPECT_EQ(At(p.image, b->Left + b->Width - 3, y), own);
 }
 
+// Rules run down the middle of the gaps between columns and across the
+// gaps between rows, and outside the outer columns when asked.
+TEST(TablePaint, RulesBetweenColumnsAndRows) {
+  Painted p(3, 3, 300, [&](TRVTableItemInfo &t) {
+    t.Color = clWhite;
+    t.CellHSpacing = 6;
+    t.CellVSpacing = 6;
+    t.VRuleWidth = 2;
+    t.VRuleColor = clRed;
+    t.HRuleWidth = 3;
+    t.HRuleColor = clBlue;
+    t.VOutermostRule = true;
+  });
+  // Cells' places are inside the table, which starts at the margin (5).
+  const TRVTableCellData *c00 = p.table->Cells(0, 0), *c01 = p.table->Cells(0, 1), *c10 = p.table->Cells(1, 0);
+  // Across the middle of row 0: two rules between the columns and two
+  // outermost ones, two pixels each.
+  const int y = 5 + c00->Top + c00->Height / 2;
+  int red = 0;
+  for (int x = 0; x < p.image.width(); ++x) red += At(p.image, x, y) == clRed;
+  EXPECT_EQ(red, 8);
+  // Between columns 0 and 1, in the middle of their gap.
+  const int gapMid = 5 + c01->Left - (6 + 1) / 2;
+  EXPECT_EQ(At(p.image, gapMid, y), clRed);
+  EXPECT_EQ(At(p.image, gapMid - 1, y), clRed);
+  // Down the middle of column 0: the two rules between the rows, three
+  // pixels each.
+  const int x = 5 + c00->Left + c00->Width / 2;
+  int blue = 0;
+  for (int yy = 0; yy < p.image.height(); ++yy) blue += At(p.image, x, yy) == clBlue;
+  EXPECT_EQ(blue, 6);
+  EXPECT_EQ(At(p.image, x, 5 + c10->Top - (6 + 1) / 2), clBlue);
+}
+
 // Border widths from a damaged file: the frame fills the table once, and
 // painting ends.
 TEST(TablePaint, BordersWiderThanTheTable) {
