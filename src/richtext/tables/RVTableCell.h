@@ -84,6 +84,8 @@ public:
   int GetContentHeight() const;
   // The narrowest the content can be (scaled by the ratio when given).
   int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The document's own minimum, measured once until the items change.
+  int PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) override;
   // Whether the cell holds anything; Strict: an empty text item of another
   // style or paragraph than 0 counts as something.
   bool HasData(bool Strict) const;
@@ -122,6 +124,7 @@ private:
   int32_t FMinWidth = 0;
   int32_t FMinWidthItems = -1;
   TRVScreenAndDevice FMinWidthSad;
+  const TCanvas *FMinWidthCanvas = nullptr;
   void FreeEmptyBackground();
 };
 
