@@ -59,6 +59,7 @@ private:
   std::vector<std::unique_ptr<QWidget>> shadows_;
   void ShowHint();
   void HideHint();
+  bool announced_ = false; // assistive technology was told the menu opened
   QRect opener_; // the toolbar item this popup drops from, when it joins its shadow
   friend std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint,
                                                      int, const TTBBaseSkin *);
