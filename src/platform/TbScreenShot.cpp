@@ -61,10 +61,12 @@ QImage tbGrabScreenArea(const QRect &LogicalRect) {
   if (!HaveGui() || LogicalRect.isEmpty()) return {};
   QScreen *screen = QGuiApplication::screenAt(LogicalRect.center());
   if (!screen || !screen->geometry().contains(LogicalRect)) return {};
-  // Our own windows beneath draw what they owe, and the window system has
-  // every request before the picture is taken.
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+  // The window system first tells us what it uncovered (a menu level that
+  // has just closed), then our own windows beneath draw what they owe. It
+  // answers one program's requests in order, so the picture, asked for
+  // after those paints, shows them.
   QGuiApplication::sync();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
   const QRect r = LogicalRect.translated(-screen->geometry().topLeft());
   const QPixmap strip = screen->grabWindow(0, r.x(), r.y(), r.width(), r.height());
   if (strip.isNull()) return {};
