@@ -36,8 +36,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char *const kCaptions[] = {"&New",   "&Open...", "&Save",    "Save &as...", "&Print...", "Print pre&view",
-                                 "&Undo",  "&Redo",    "Cu&t",     "&Copy",       "&Paste",    "E&xit"};
+const char *const kCaptions[] = {"&New",  "&Open...", "&Save", "Save &as...", "&Print...", "Print pre&view",
+                                 "&Undo", "&Redo",    "Cu&t",  "&Copy",       "&Paste",    "E&xit"};
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());

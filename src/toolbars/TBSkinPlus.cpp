@@ -387,7 +387,7 @@ struct ShadowTouch {
 ShadowTouch TouchAt(const TShadowStrip &S, int T, int L, int j, int d) {
   ShadowTouch t;
   const bool endCorner = !S.Vertical && S.EndCorner && j >= L - T;
-  const int i = L - 1 - j; // distance from the far end
+  const int i = L - 1 - j;                   // distance from the far end
   const int pos = endCorner ? j - L + T : j; // the span is shifted for the end corner
   if (S.ExclStart >= 1 && S.ExclEnd >= 1 && S.ExclStart <= pos && pos <= S.ExclEnd) return t;
   // Amounts are worked out in full integers and clamped: thick strips

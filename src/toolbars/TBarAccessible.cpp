@@ -73,9 +73,7 @@ public:
     return popup ? QAccessible::queryAccessibleInterface(popup) : nullptr;
   }
   int childCount() const override { return OpenPopup() ? 1 : 0; }
-  int indexOfChild(const QAccessibleInterface *Child) const override {
-    return Child && Child == child(0) ? 0 : -1;
-  }
+  int indexOfChild(const QAccessibleInterface *Child) const override { return Child && Child == child(0) ? 0 : -1; }
   QAccessibleInterface *childAt(int, int) const override { return nullptr; }
   QAccessibleInterface *focusChild() const override { return nullptr; }
 
@@ -101,8 +99,7 @@ public:
   }
   QAccessible::Role role() const override {
     const TTBCustomItem *item = Item();
-    if (dynamic_cast<const TTBSeparatorItem *>(item) || (item && item->Has(ikSeparator)))
-      return QAccessible::Separator;
+    if (dynamic_cast<const TTBSeparatorItem *>(item) || (item && item->Has(ikSeparator))) return QAccessible::Separator;
     return IsMenuLike(View()) ? QAccessible::MenuItem : QAccessible::Button;
   }
   QAccessible::State state() const override {
@@ -164,9 +161,7 @@ public:
     TTBView *view = FOwner ? ViewOf(FOwner.data()) : nullptr;
     return view && view->IsMenuBar() ? QAccessible::MenuBar : QAccessible::ToolBar;
   }
-  int childCount() const override {
-    return FOwner ? int(ShownViewers(ViewOf(FOwner.data())).size()) : 0;
-  }
+  int childCount() const override { return FOwner ? int(ShownViewers(ViewOf(FOwner.data())).size()) : 0; }
   QAccessibleInterface *child(int Index) const override {
     if (Index < 0 || Index >= childCount()) return nullptr;
     auto it = FChildren.find(Index);
@@ -209,6 +204,17 @@ private:
   mutable std::map<int, QAccessible::Id> FChildren;
 };
 
+// The item the focus was last given to, so it is not given twice; a menu
+// that ends forgets it, and the next menu starts afresh.
+struct LastFocus {
+  QPointer<QWidget> owner;
+  const TTBItemViewer *viewer = nullptr;
+};
+LastFocus &LastFocused() {
+  static LastFocus last;
+  return last;
+}
+
 AccessibleEventSink &EventSink() {
   static AccessibleEventSink sink;
   return sink;
@@ -244,11 +250,10 @@ void AnnounceSelection(TTBView &View) {
   if (!item || item == iface) return;
   // Showing a menu and starting its loop both reach here for one item;
   // a screen reader hears it once.
-  static QPointer<QWidget> lastOwner;
-  static const TTBItemViewer *lastViewer = nullptr;
-  if (lastOwner == owner && lastViewer == View.Selected()) return;
-  lastOwner = owner;
-  lastViewer = View.Selected();
+  LastFocus &last = LastFocused();
+  if (last.owner == owner && last.viewer == View.Selected()) return;
+  last.owner = owner;
+  last.viewer = View.Selected();
   QAccessibleEvent focus(item, QAccessible::Focus);
   Send(focus);
 }
@@ -258,6 +263,7 @@ void AnnounceMenu(QWidget *Window, bool Opened) {
   if (!view) return;
   const QAccessible::Event kind = view->IsPopup() ? (Opened ? QAccessible::PopupMenuStart : QAccessible::PopupMenuEnd)
                                                   : (Opened ? QAccessible::MenuStart : QAccessible::MenuEnd);
+  if (!Opened) LastFocused() = {};
   QAccessibleEvent event(Window, kind);
   Send(event);
 }

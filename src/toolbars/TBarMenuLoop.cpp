@@ -304,7 +304,8 @@ bool TTBMenuLoop::Begin(bool StartedByMouse, bool KeyboardOpen, bool SelectFirst
   lastPos_ = CursorPos;
   lastPosKnown_ = true;
   PressGlobal = CursorPos;
-  AnnounceMenu(root_->Window(), true);
+  // A popup menu says so itself when it shows; a bar's menu starts here.
+  if (root_->IsToolbar()) AnnounceMenu(root_->Window(), true);
   AnnounceSelection(*root_);
   if (StartedByMouse) {
     if (TTBItemViewer *sel = root_->Selected()) {
@@ -325,7 +326,7 @@ void TTBMenuLoop::End() {
     v->Loop = nullptr;
   }
   root_->Set(vsInModalLoop, false);
-  AnnounceMenu(root_->Window(), false);
+  if (root_->IsToolbar()) AnnounceMenu(root_->Window(), false);
   if (!hint_.isEmpty()) {
     hint_.clear();
     if (g_handlers.Hint) g_handlers.Hint(hint_);

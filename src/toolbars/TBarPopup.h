@@ -63,7 +63,7 @@ private:
   void ShowHint();
   void HideHint();
   bool announced_ = false; // assistive technology was told the menu opened
-  QRect opener_; // the toolbar item this popup drops from, when it joins its shadow
+  QRect opener_;           // the toolbar item this popup drops from, when it joins its shadow
   friend std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint,
                                                      int, const TTBBaseSkin *);
   TTBItemViewer *hintViewer_ = nullptr;

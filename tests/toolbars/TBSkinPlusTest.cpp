@@ -265,7 +265,8 @@ namespace {
 TEST(Shadows, EveryScaleAndTheTranslucentStripMatchTheCopiedOne) {
   for (const TShadowStyle style : {sOfficeXP, sWindowsXP})
     for (const bool vertical : {false, true}) {
-      SCOPED_TRACE(std::string(style == sOfficeXP ? "OfficeXP" : "WindowsXP") + (vertical ? " vertical" : " horizontal"));
+      SCOPED_TRACE(std::string(style == sOfficeXP ? "OfficeXP" : "WindowsXP") +
+                   (vertical ? " vertical" : " horizontal"));
       TShadowStrip s;
       s.Vertical = vertical;
       s.StartCorner = s.EndCorner = true;

@@ -271,4 +271,10 @@ TEST(MenuAccessibility, AMenuBarsTitlesAreMenuItemsFocusedOnlyInItsLoop) {
   EXPECT_EQ(bar->focusChild(), bar->child(1));
   loop.End();
   EXPECT_FALSE(bar->child(1)->state().focused);
+
+  // The next time the bar is entered, its title takes the focus again.
+  TTBMenuLoop again(view, false);
+  ASSERT_TRUE(again.Begin(false, false, false, QPoint(0, 0)));
+  EXPECT_EQ(focus.names, (QStringList{"File", "Edit", "Edit"}));
+  again.End();
 }

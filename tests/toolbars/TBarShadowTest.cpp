@@ -65,8 +65,7 @@ QImage Picture(TShadow &Shadow) {
 }
 
 bool Near(QRgb A, QRgb B) {
-  return std::abs(qRed(A) - qRed(B)) <= 1 && std::abs(qGreen(A) - qGreen(B)) <= 1 &&
-         std::abs(qBlue(A) - qBlue(B)) <= 1;
+  return std::abs(qRed(A) - qRed(B)) <= 1 && std::abs(qGreen(A) - qGreen(B)) <= 1 && std::abs(qBlue(A) - qBlue(B)) <= 1;
 }
 
 // The backdrop darkened by one of the style's steps (0 leaves it as it is).
