@@ -151,10 +151,7 @@ TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFRe
     R.OnProgress = [this](TRVRTFReader &, TRVRTFProgressStage Stage, uint8_t PercentDone) {
       this->Target.DoProgress(rvloLoading, int(Stage), PercentDone);
     };
-  R.OnTable = [this](TRVRTFReader &, TRVRTFTableEventKind Kind) {
-    // Cells arrive as paragraphs in reading order.
-    if (Kind == rvf_tbl_CellEnd || Kind == rvf_tbl_RowEnd || Kind == rvf_tbl_TableEnd) ForceNewPara = true;
-  };
+  R.OnTable = [this](TRVRTFReader &, TRVRTFTableEventKind Kind) { TableEvent(Kind); };
 }
 
 TRVRTFImportBuilder::~TRVRTFImportBuilder() = default;
@@ -359,6 +356,8 @@ bool TRVRTFImportBuilder::NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphi
 
 void TRVRTFImportBuilder::Finish() {
   SettleMarker();
+  // Tables the text left open end with it, innermost first.
+  while (!Tables.empty()) FinishTable();
   Cur = &Main;
 }
 
