@@ -96,14 +96,17 @@ private:
     bool SetAside = false;
     size_t SetAsideAt = 0; // where in the parent the table goes
     int HeadingRows = 0;
+    // The row definition at the last cell end, for a row left open.
+    TRVRTFRowProperties Props;
+    const TRVRTFRowProperties *PropsSeen = nullptr;
   };
   void TableEvent(TRVRTFTableEventKind Kind);
   void StartTable();
   void EndCell();
   void EndRow();
   void SetTableAside();
-  // Ends the open row of T, if it has cells.
-  void CloseRow(TableBuild &T);
+  // Ends the open row of T, if it has cells, with the row definition Props.
+  void CloseRow(TableBuild &T, const TRVRTFRowProperties *Props);
   // Ends the innermost table and puts it into its parent.
   void FinishTable();
   std::unique_ptr<TCustomRVItemInfo> MakeTable(TableBuild &T);

@@ -155,17 +155,24 @@ void TRVRTFImportBuilder::EndCell() {
   t.Ended.push_back({std::move(t.Cell)});
   t.Cell = NewCellSink();
   Cur = t.Cell.get();
+  // A row that the end of the text leaves open ends with the definition in
+  // force at its last cell end (the reader's is gone by then). Copied only
+  // when it changed: a group shares its parent's until it writes.
+  if (const TRVRTFRowProperties *rp = R.RowProps(); rp && rp != t.PropsSeen) {
+    t.Props = *rp;
+    t.PropsSeen = rp;
+  }
 }
 
 void TRVRTFImportBuilder::EndRow() {
   if (!Tables.empty() && Tables.back()->SetAside) FinishTable();
   if (Tables.empty()) StartTable();
   SettleMarker();
-  CloseRow(*Tables.back());
+  CloseRow(*Tables.back(), R.RowProps());
   Cur = Tables.back()->Cell.get();
 }
 
-void TRVRTFImportBuilder::CloseRow(TableBuild &T) {
+void TRVRTFImportBuilder::CloseRow(TableBuild &T, const TRVRTFRowProperties *Props) {
   // Text after the last cell end is a cell of its own.
   if (!T.Cell->Items.empty()) {
     T.Ended.push_back({std::move(T.Cell)});
@@ -175,7 +182,7 @@ void TRVRTFImportBuilder::CloseRow(TableBuild &T) {
   TableRow row;
   row.Cells = std::move(T.Ended);
   T.Ended.clear();
-  if (const TRVRTFRowProperties *rp = R.RowProps()) row.Props = *rp;
+  if (Props) row.Props = *Props;
   else row.Props.Cells.clear();
   row.Alignment = R.TableAlignment();
   if (row.Props.Heading && T.HeadingRows == int(T.Rows.size())) T.HeadingRows = int(T.Rows.size()) + 1;
@@ -195,8 +202,8 @@ void TRVRTFImportBuilder::FinishTable() {
     MoveItems(*t->Cell, 0, parent);
     MoveItems(tail, 0, parent);
   } else {
-    // A row left open ends here, with the definition in force.
-    CloseRow(*t);
+    // A row left open ends here.
+    CloseRow(*t, t->PropsSeen ? &t->Props : nullptr);
     BuiltItem b{std::string(), MakeTable(*t)};
     b.Item->SetContinuePara(false);
     parent.Items.insert(parent.Items.begin() + std::ptrdiff_t(at), std::move(b));
@@ -344,7 +351,13 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T)
     if (!cell) continue;
     cell->Clear();
     int index = 0;
-    for (Sink *s : content[size_t(g.Row)][size_t(g.Col)]) {
+    const std::vector<Sink *> &parts = content[size_t(g.Row)][size_t(g.Col)];
+    for (Sink *s : parts) {
+      // A cell merged into this one adds its text, if it has any.
+      if (s != parts.front() && std::all_of(s->Items.begin(), s->Items.end(), [](const BuiltItem &b) {
+            return b.Item->StyleNo >= 0 && b.Text.empty();
+          }))
+        continue;
       bool firstOfCell = true;
       for (BuiltItem &b : s->Items) {
         if (firstOfCell) {

@@ -134,7 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "\\trowd\\cellx3000\\intbl x\\par\\pard in\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}"
                    "\\pard\\intbl y\\cell\\row",
                    "[x^[in]^y]"},
-        ImportCase{"NestedLeftOpen", "\\trowd\\cellx3000\\intbl x\\par\\intbl\\itap2 in\\nestcell", "[x^[in]]"}),
+        // The nested row ends with the text; the outer table never had a
+        // cell end, so its text stays paragraphs.
+        ImportCase{"NestedLeftOpen", "\\trowd\\cellx3000\\intbl x\\par\\intbl\\itap2 in\\nestcell", "x^[in]"}),
     [](const ::testing::TestParamInfo<ImportCase> &i) { return std::string(i.param.name); });
 
 TEST(RTFTableImportAttributes, WidthsHeadingsPaddingAndBorders) {
