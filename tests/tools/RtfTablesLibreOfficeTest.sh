@@ -41,8 +41,8 @@ n=0
 for f in "$work"/tables/*.rtf; do
   b=$(basename "$f" .rtf)
   n=$((n + 1))
-  if ! "$rvtool" convert --to html "$f" "$work/$b.ours.html" >/dev/null; then
-    echo "FAIL $b: rvtool convert --to html"; fail=1; continue
+  if ! "$rvtool" convert --to html-css "$f" "$work/$b.ours.html" >/dev/null; then
+    echo "FAIL $b: rvtool convert --to html-css"; fail=1; continue
   fi
   if [ -n "${ours_expected[$b]:-}" ]; then
     got=$(python3 "$compare" --show "$work/$b.ours.html")
@@ -62,7 +62,7 @@ for f in "$work"/tables/*.rtf; do
   case "$b" in corpus-*|lo-*|fields-*) continue ;; esac
   # Our RTF of the file: our import and LibreOffice read the same tables.
   "$rvtool" convert --to rtf "$f" "$work/back-$b.rtf" >/dev/null || { echo "FAIL $b: convert --to rtf"; fail=1; continue; }
-  "$rvtool" convert --to html "$work/back-$b.rtf" "$work/back-$b.ours.html" >/dev/null || { echo "FAIL $b: re-import"; fail=1; continue; }
+  "$rvtool" convert --to html-css "$work/back-$b.rtf" "$work/back-$b.ours.html" >/dev/null || { echo "FAIL $b: re-import"; fail=1; continue; }
   echo -n "$b (our RTF, our import): "
   python3 "$compare" "$work/$b.ours.html" "$work/back-$b.ours.html" || { echo "FAIL $b"; fail=1; }
 done

@@ -18,14 +18,30 @@ import sys
 WORD = re.compile(r"\w+", re.UNICODE)
 
 
+# Elements that end a word; inline ones (spans, fonts, links) do not.
+BLOCKS = {"p", "div", "br", "li", "ul", "ol", "td", "th", "tr", "table", "h1", "h2", "h3", "h4", "h5", "h6",
+          "pre", "blockquote", "hr"}
+
+
 class Tables(html.parser.HTMLParser):
     def __init__(self):
         super().__init__(convert_charrefs=True)
         self.tables = []  # each: list of rows, each row a list of cells (word lists)
         self.stack = []  # open tables: [table, row or None, cell or None]
+        self.text = ""  # text of the open cell since the last block edge
+
+    def edge(self):
+        if self.stack and self.stack[-1][2] is not None:
+            self.stack[-1][2].extend(WORD.findall(self.text))
+        self.text = ""
+
+    def handle_startendtag(self, tag, attrs):
+        self.handle_starttag(tag, attrs)
 
     def handle_starttag(self, tag, attrs):
         tag = tag.lower()
+        if tag in BLOCKS:
+            self.edge()
         if tag == "table":
             t = []
             self.tables.append(t)
@@ -47,6 +63,8 @@ class Tables(html.parser.HTMLParser):
 
     def handle_endtag(self, tag):
         tag = tag.lower()
+        if tag in BLOCKS:
+            self.edge()
         if tag == "table" and self.stack:
             self.stack.pop()
         elif tag in ("td", "th") and self.stack:
@@ -54,7 +72,7 @@ class Tables(html.parser.HTMLParser):
 
     def handle_data(self, data):
         if self.stack and self.stack[-1][2] is not None:
-            self.stack[-1][2].extend(WORD.findall(data))
+            self.text += data
 
 
 def read(path):

@@ -245,6 +245,9 @@ void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFP
   // The reader ends a run at every formatting change; an empty one only
   // matters when it makes an empty paragraph or line.
   if (Text.empty() && Pos == rtf_ts_ContinuePara && !ForceNewPara) return;
+  // Nor in a cell not yet begun: a cell end gives an empty cell its
+  // paragraph, and a row end after it would make a row of nothing.
+  if (Text.empty() && !Tables.empty() && Cur == Tables.back()->Cell.get() && Cur->Items.empty()) return;
   std::string target, hint;
   const bool link = InHyperlink(target, hint);
   int styleNo = TextStyleFor(Unicode, link);

@@ -118,9 +118,10 @@ void TRVRTFImportBuilder::StartTable() {
   auto t = std::make_unique<TableBuild>();
   t->Parent = Cur;
   t->Cell = NewCellSink();
-  // A cell end in a paragraph that never said it was in a table: the
-  // paragraph so far (its text may have gone out already) is the cell's.
-  if (atCellEnd && R.NextTextPosition() != rtf_ts_NewPara && !Cur->Items.empty()) {
+  // The paragraph that opens the table may have given out text already
+  // (a run before a formatting change, or a cell end in a paragraph that
+  // never said it was in a table): that text is the cell's.
+  if (R.NextTextPosition() != rtf_ts_NewPara && !Cur->Items.empty()) {
     size_t start = Cur->Items.size() - 1;
     while (start > 0 && Cur->Items[start].Item->GetContinuePara()) --start;
     // Never a table, nor a paragraph that began before the insertion point.

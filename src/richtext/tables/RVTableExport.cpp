@@ -258,7 +258,9 @@ void TRVTableItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, in
       style += " background-position: center center; background-repeat: no-repeat;";
   }
   while (!style.empty() && style.front() == ' ') style.erase(0, 1);
-  out += "<TABLE" + attr("width", lengthValue(BestWidth)) + attr("bgcolor", colourValue(Color)) + borderAttr +
+  // An empty summary: HTML 4 wants one on every table for readers that do
+  // not see it, and the document has nothing to say there.
+  out += "<TABLE summary=\"\"" + attr("width", lengthValue(BestWidth)) + attr("bgcolor", colourValue(Color)) + borderAttr +
          attr("cellpadding", std::to_string(std::max(0, CellPadding))) +
          attr("cellspacing", std::to_string(std::max(0, CellHSpacing))) + attr("background", back) +
          attr("style", style) + ">\r\n";
