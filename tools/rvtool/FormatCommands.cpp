@@ -17,6 +17,7 @@
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/tables/RVTableDump.h"
 
 namespace rvtool {
 
@@ -96,12 +97,7 @@ int formatText(int argc, char **argv) {
   const auto app = guiApplicationUnless(o.fake);
   Formatted f;
   if (!formatFile(o, f)) return 1;
-  const kc::TRVDrawLines &dl = f.doc->DrawLines;
-  for (int i = 0; i < dl.Count(); ++i) {
-    const kc::TRVDrawLineInfo *d = dl.Items(i);
-    std::printf("%d %d %d %d %d %d %d %d\n", d->ItemNo, d->Offs, d->Length, d->Left, d->Top, d->Width, d->Height,
-                d->FromNewLine ? 1 : 0);
-  }
+  std::fputs(kc::RVDumpDrawLines(*f.doc).c_str(), stdout);
   std::printf("height %d\n", f.doc->DocumentHeight);
   // The width the document asks of its view, margins included.
   std::printf("width %d\n", f.host->AreaWidth());

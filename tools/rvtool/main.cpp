@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "richtext/tables/RVTable.h"
 
 namespace rvtool {
 
@@ -46,6 +47,7 @@ int usage() {
 
 int main(int argc, char **argv) {
   if (argc < 2) return usage();
+  kc::RegisterTableItemType();
   for (const auto &c : kCommands)
     if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
   std::fprintf(stderr, "rvtool: unknown command \"%s\"\n", argv[1]);

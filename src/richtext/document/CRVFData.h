@@ -287,6 +287,10 @@ public:
   // Formats the items added since the last pass.
   void FormatAppended() { ReformatAll(false, false, false, 0, nullptr, true, false); }
   int CalcDocumentMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The minimum width a whole pass starts from; a document that already
+  // knows it (a table cell measured by its table's layout) answers it
+  // without measuring again.
+  virtual int PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) { return CalcDocumentMinWidth(sad, Canvas); }
   int CalcParaMinWidth(int ItemNo, const TRVScreenAndDevice *sad, TCanvas &Canvas);
   // The largest paragraph minimum from the paragraph of item From to the end.
   int CalcItemsMinWidth(int From, const TRVScreenAndDevice *sad, TCanvas &Canvas);

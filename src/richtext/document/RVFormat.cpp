@@ -737,7 +737,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   const bool appendable =
       Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
   const int minWidth = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, *Canvas))
-                                  : CalcDocumentMinWidth(ratio, *Canvas);
+                                  : PassMinWidth(ratio, *Canvas);
   int docWidth = std::max(minWidth, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
   const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
   if (m > docWidth) docWidth = m;

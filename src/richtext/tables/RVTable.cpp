@@ -9,16 +9,19 @@
 
 namespace kc {
 
-TRVTableItemInfo::TRVTableItemInfo(TCustomRVData *RVData) : TRVFullLineItemInfo(RVData) { Init(1, 1); }
+TRVTableItemInfo::TRVTableItemInfo(TCustomRVData *RVData) : TRVFullLineItemInfo(RVData), FCreatedIn(RVData) {
+  Init(1, 1);
+}
 
-TRVTableItemInfo::TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData *RVData) : TRVFullLineItemInfo(RVData) {
+TRVTableItemInfo::TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData *RVData)
+    : TRVFullLineItemInfo(RVData), FCreatedIn(RVData) {
   Init(RowCount, ColCount);
 }
 
 void TRVTableItemInfo::Init(int RowCount, int ColCount) {
   FFormattingInfo = std::make_unique<TRVTableItemFormattingInfo>(false);
   StyleNo = rvsTable;
-  FRows = std::make_unique<TRVTableRows>(RowCount, ColCount, nullptr, this);
+  FRows = std::make_unique<TRVTableRows>(RowCount, ColCount, FCreatedIn, this);
   State = rvtsJustCreated;
 }
 
@@ -111,6 +114,11 @@ void TRVTableItemInfo::AfterGridChange() {
   InvalidateLayout();
 }
 
+bool TRVTableItemInfo::IsCellSelected(int Row, int Col) const {
+  (void)Row, (void)Col;
+  return false;
+}
+
 // ------------------------------------------------------------------ flags
 
 bool TRVTableItemInfo::GetFlag(int Property) const {
@@ -172,21 +180,24 @@ void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine,
                                         int &Height) {
   Resized = false;
   Height = 0;
-  if (RVData) FRows->MainRVData = RVData;
   std::unique_ptr<TCanvas> own;
   if (!Canvas) {
     own = CreateMeasuringCanvas();
     Canvas = own.get();
   }
   if (Printing) {
+    // RVData is then the printable copy; the cells keep their document.
     FormatForPrinting(DocWidth, DrawLine, *Canvas, sad);
     return;
   }
+  if (RVData) FRows->MainRVData = RVData;
+  bool force = false;
   if (State & rvtsFormatInvalid) {
     State &= ~rvtsFormatInvalid;
     FFormattingInfo->TableWidth = 0;
+    force = true;
   }
-  TRVTableLayout(*this, *FFormattingInfo, *Canvas).FormatTable(DocWidth, false);
+  TRVTableLayout(*this, *FFormattingInfo, *Canvas).FormatTable(DocWidth, force);
   if (DrawLine) {
     DrawLine->Width = FFormattingInfo->TableWidth;
     DrawLine->Height = FFormattingInfo->TableHeight;

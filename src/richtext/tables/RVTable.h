@@ -93,6 +93,11 @@ public:
   const TRVScreenAndDevice *PrintSad = nullptr;
   // Where the table was last placed in its document (document coordinates).
   int32_t DocLeft = 0, DocTop = 0;
+  // The rows the next record written holds.
+  TRVTableSavingRange SavingRange;
+
+  // Whether cell (Row, Col) is inside the cell selection.
+  bool IsCellSelected(int Row, int Col) const;
 
   // The table's index in its document, -1 when in none.
   int GetMyItemNo() const;
@@ -169,6 +174,7 @@ public:
 
 private:
   void Init(int RowCount, int ColCount);
+  TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;
   std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;
   std::unique_ptr<TRVBackground> FBackground;

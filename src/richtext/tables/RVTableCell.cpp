@@ -168,16 +168,21 @@ int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas
     if (sad && sad->ppixScreen > 0) w = w * sad->ppixDevice / sad->ppixScreen;
     return std::max(0, static_cast<int>(w));
   }
+  const int w = PassMinWidth(sad, Canvas);
+  return w <= 0 ? 10 : w;
+}
+
+int TRVTableCellData::PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {
+  const int n = GetItemCount();
   const bool sameSad = sad ? FMinWidthSad.ppixDevice == sad->ppixDevice && FMinWidthSad.ppixScreen == sad->ppixScreen
                            : FMinWidthSad.ppixDevice == FMinWidthSad.ppixScreen;
-  if (FMinWidthValid && FMinWidthItems == n && sameSad) return FMinWidth;
-  int w = CalcDocumentMinWidth(sad, Canvas);
-  if (w <= 0) w = 10;
-  FMinWidth = w;
+  if (FMinWidthValid && FMinWidthItems == n && sameSad && &Canvas == FMinWidthCanvas) return FMinWidth;
+  FMinWidth = CalcDocumentMinWidth(sad, Canvas);
   FMinWidthItems = n;
   FMinWidthSad = sad ? *sad : TRVScreenAndDevice{};
+  FMinWidthCanvas = &Canvas;
   FMinWidthValid = true;
-  return w;
+  return FMinWidth;
 }
 
 bool TRVTableCellData::HasData(bool Strict) const {

@@ -47,6 +47,9 @@ public:
   int32_t RowSpan = 1;
   int32_t ColSpan = 1;
   int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  // The content width the cell's document was last formatted to (-1
+  // never): a layout that keeps it does not wrap the cell again.
+  int32_t FormattedWidth = -1;
 
   TRVTableRow *Row() const { return FRow; }
   void SetRow(TRVTableRow *Row) { FRow = Row; }
@@ -81,6 +84,8 @@ public:
   int GetContentHeight() const;
   // The narrowest the content can be (scaled by the ratio when given).
   int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The document's own minimum, measured once until the items change.
+  int PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) override;
   // Whether the cell holds anything; Strict: an empty text item of another
   // style or paragraph than 0 counts as something.
   bool HasData(bool Strict) const;
@@ -103,9 +108,12 @@ public:
   bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
   bool SetIntPropertyByName(std::string_view Name, int Value) override;
 
-  // The layout caches the content's minimum width; a change of the items
-  // (or their styles) must drop it.
-  void InvalidateMinWidth() { FMinWidthValid = false; }
+  // The layout keeps the content's minimum width and the wrap of the last
+  // pass; a change of the items (or their styles) must drop both.
+  void InvalidateMinWidth() {
+    FMinWidthValid = false;
+    FormattedWidth = -1;
+  }
 
 private:
   TRVTableRow *FRow;
@@ -116,6 +124,7 @@ private:
   int32_t FMinWidth = 0;
   int32_t FMinWidthItems = -1;
   TRVScreenAndDevice FMinWidthSad;
+  const TCanvas *FMinWidthCanvas = nullptr;
   void FreeEmptyBackground();
 };
 

@@ -68,6 +68,11 @@ public:
 
 private:
   struct Work;
+  // Column starts, the cells' left and width, and each cell's document
+  // wrapped to its width (only when that width changed, unless forced).
+  void AssignColumnPositions(Work &W, bool Force);
+  // Row starts, the cells' top and height.
+  void AssignRowPositions(Work &W);
   TRVTableItemInfo &FTable;
   TRVTableItemFormattingInfo &FInfo;
   TCanvas &FCanvas;

@@ -54,4 +54,12 @@ struct TRVTableStoreSubRVData {
   int32_t Col = 0;
 };
 
+// The rows a table record holds when only a part of the table is written
+// (a page part of a printed table).
+struct TRVTableSavingRange {
+  int32_t FirstRow = 0;
+  int32_t RowCount = -1; // -1: to the end
+  bool HeadingRowsFirst = false;
+};
+
 } // namespace kc
