@@ -145,7 +145,7 @@ TRVRTFGrid BuildRTFGrid(const std::vector<TRVRTFGridRowIn> &Rows) {
       }
       const TRVRTFGridCell &m = g.Cells[size_t(main)];
       for (int k = s.First; k <= s.Last; ++k) owner[r][size_t(k)] = main;
-      for (size_t in : s.Inputs) g.Places[r][in] = TRVRTFGridPlace{m.Row, m.Col, in == first && m.Row == int(r)};
+      for (size_t in : s.Inputs) g.Places[r][in] = TRVRTFGridPlace{m.Row, m.Col, in == first && m.Row == int(r), main};
     }
   }
   return g;

@@ -24,6 +24,7 @@ using TRVRTFGridRowIn = std::vector<TRVRTFGridCellIn>;
 struct TRVRTFGridPlace {
   int Row = 0, Col = 0;
   bool Main = true;
+  int Cell = 0; // index of the cell at (Row, Col) in TRVRTFGrid::Cells
 };
 
 // A cell of the grid at its main position.

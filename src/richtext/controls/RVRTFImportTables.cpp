@@ -323,9 +323,7 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T)
       } else {
         if (def.PercentWidth && def.BestWidth < 0) cell->BestWidth = std::clamp(def.BestWidth / 50, -100, -1);
         else {
-          int w = 0;
-          for (const TRVRTFGridCell &g : grid.Cells)
-            if (g.Row == pl.Row && g.Col == pl.Col) w = g.Width;
+          const int w = grid.Cells[size_t(pl.Cell)].Width;
           cell->BestWidth = w > 2 * tb.CellPadding ? w - 2 * tb.CellPadding : w;
         }
         cell->BestHeight = rp.Height != 0 ? px(std::abs(int64_t(rp.Height))) : 0;
