@@ -278,10 +278,17 @@ void TRVTableItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, in
         if (cell->BorderColor != clNone || cell->BorderLightColor != clNone) {
           const TColor bc = cell->BorderColor != clNone ? cell->BorderColor : CellBorderColor;
           const TColor bl = cell->BorderLightColor != clNone ? cell->BorderLightColor : CellBorderLightColor;
+          // The width only where the table's own does not already give it.
+          const bool sameWidth = (BorderWidth == CellBorderWidth && BorderWidth < 2) ||
+                                 (CellBorderWidth == 1 && BorderWidth > 1);
+          if (!sameWidth) cs += "border-width: " + std::to_string(CellBorderWidth) + "px; ";
           if (CellBorderWidth > 0) {
-            cs += "border-width: " + std::to_string(CellBorderWidth) + "px; ";
-            if (CellBorderStyle == rvtbColor) cs += "border-color: " + ColorToHtml(bc) + "; border-style: solid; ";
-            if (CellBorderStyle == rvtbRaisedColor || CellBorderStyle == rvtbLoweredColor) {
+            if (CellBorderStyle == rvtbRaised) cs += "border-style: outset; ";
+            if (CellBorderStyle == rvtbColor && !(BorderStyle == rvtbColor && BorderColor == bc))
+              cs += "border-color: " + ColorToHtml(bc) + "; border-style: solid; ";
+            const bool tableSame = (BorderStyle == rvtbRaisedColor || BorderStyle == rvtbLoweredColor) &&
+                                   BorderColor == bc && BorderLightColor == bl;
+            if ((CellBorderStyle == rvtbRaisedColor || CellBorderStyle == rvtbLoweredColor) && !tableSame) {
               const bool raised = CellBorderStyle == rvtbRaisedColor;
               const TColor a = raised ? bl : bc, b = raised ? bc : bl;
               cs += "border-color: " + ColorToHtml(a) + " " + ColorToHtml(b) + " " + ColorToHtml(b) + " " +
