@@ -31,7 +31,9 @@ const rvtool::Command kCommands[] = {
     {"convert",
      "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] [--markers-as-text] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
      rvtool::convert},
-    {"hit", "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"",
+    {"hit",
+     "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"; in a "
+     "table's cell \"ITEM cell R C\", then the place inside the cell",
      rvtool::hitTest},
     {"edit", "edit [--width N] [--fake] [FILE]   commands on standard input edit the document (\"dump\" prints it)",
      rvtool::editDocument},

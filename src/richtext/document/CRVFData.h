@@ -436,6 +436,9 @@ public:
   TRVJumpInfo *FindJumpAt(int X, int Y) const;
   int32_t PressedJump = -1;
   int32_t HoveredLine = -1, PressedLine = -1;
+  // The item that took the last press (HandleMouseDown), -1 none: it gets
+  // the moves and the release.
+  int32_t MouseItem = -1;
   TCustomRVFormattedData *HoveredData = nullptr;
 
   // Notifications of the mouse handling; the view's document turns them
@@ -565,6 +568,11 @@ private:
   void SetHoveredJump(TRVJumpInfo *J);
   void InvalidateJump(const TRVJumpInfo &J);
   void UpdateHoveredLine(int X, int Y);
+  // The item under a point of the document that takes the mouse itself,
+  // with the point relative to it; nullptr when none.
+  TCustomRVItemInfo *MouseItemAt(int X, int Y, int &ItemX, int &ItemY);
+  // The item that took the press, with the point relative to it.
+  TCustomRVItemInfo *CapturedMouseItem(int X, int Y, int &ItemX, int &ItemY);
 };
 
 // The document of a view control: every host query answered by the host.

@@ -257,6 +257,24 @@ public:
     return false;
   }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
+  // The mouse over an item that handles it itself (a table, which passes
+  // it on to its cells). X, Y: client coordinates as the document got them;
+  // ItemX, ItemY: the point relative to the item's top-left. Button and
+  // Shift as the formatted document's mouse events take them. True when
+  // the item took the event; after a press it took, the document gives it
+  // the moves and the release until the release.
+  virtual bool HandleMouseDown(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+    (void)RVData, (void)Button, (void)Shift, (void)X, (void)Y, (void)ItemX, (void)ItemY;
+    return false;
+  }
+  virtual bool HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+    (void)RVData, (void)Shift, (void)X, (void)Y, (void)ItemX, (void)ItemY;
+    return false;
+  }
+  virtual bool HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+    (void)RVData, (void)Button, (void)Shift, (void)X, (void)Y, (void)ItemX, (void)ItemY;
+    return false;
+  }
   virtual bool QueryExtra(int Query) const {
     (void)Query;
     return false;

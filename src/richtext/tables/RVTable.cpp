@@ -111,12 +111,9 @@ void TRVTableItemInfo::AfterGridChange() {
   }
   FFormattingInfo->Clear();
   FFormattingInfo->TableWidth = 0;
+  FPressedCell = nullptr;
+  FHitRow = FHitCol = -1;
   InvalidateLayout();
-}
-
-bool TRVTableItemInfo::IsCellSelected(int Row, int Col) const {
-  (void)Row, (void)Col;
-  return false;
 }
 
 // ------------------------------------------------------------------ flags
@@ -198,6 +195,18 @@ void TRVTableItemInfo::OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine,
     force = true;
   }
   TRVTableLayout(*this, *FFormattingInfo, *Canvas).FormatTable(DocWidth, force);
+  // The cells' links are numbered after the links before the table, and
+  // the links after it after theirs, so that no two share a number.
+  if (auto *parent = dynamic_cast<TCustomRVFormattedData *>(RVData)) {
+    int64_t next = int64_t(parent->FirstJumpNo) + parent->JumpCounter;
+    for (int r = 0; r < RowCount(); ++r)
+      for (int c = 0; c < ColCount(); ++c)
+        if (TRVTableCellData *cell = Cells(r, c)) {
+          cell->FirstJumpNo = static_cast<int32_t>(next);
+          next += cell->JumpCounter;
+        }
+    parent->JumpCounter = static_cast<int32_t>(std::min<int64_t>(next - parent->FirstJumpNo, INT32_MAX));
+  }
   if (DrawLine) {
     DrawLine->Width = FFormattingInfo->TableWidth;
     DrawLine->Height = FFormattingInfo->TableHeight;

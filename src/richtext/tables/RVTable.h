@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Cursors.h"
+#include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/tables/RVTableCell.h"
@@ -96,8 +98,65 @@ public:
   // The rows the next record written holds.
   TRVTableSavingRange SavingRange;
 
+  // ------------------------------------------- hit tests (table-relative)
+  // The border under X: 0 the left edge, the column count the right edge,
+  // k the border before column k; -1 none. Start: where the column left of
+  // it starts (-1 for the left edge); Pos: where the border is drawn.
+  int GetColumnBorderAt(int X, int &Start, int &Pos) const;
+  int GetRowBorderAt(int Y, int &Start, int &Pos) const;
+  // The column (row) whose content spans X (Y); -1 none.
+  int GetColAt(int X) const;
+  int GetRowAt(int Y) const;
+  // The cell under a point (its main position); false between cells.
+  bool GetCellAt(int X, int Y, int &Row, int &Col) const;
+
+  // ----------------------------------------------------- cell selection
+  // The anchor cell (-1 none) and the offsets to the other corner.
+  int32_t SelAnchorRow = -1, SelAnchorCol = -1;
+  int32_t SelRowOffs = 0, SelColOffs = 0;
+  bool MouseSelecting = false; // a drag selection started in this table
+  // Selects the rectangle from (Row, Col) to (Row + RowOffs, Col + ColOffs).
+  void Select(int Row, int Col, int ColOffs, int RowOffs);
+  void SelectRows(int Start, int Count);
+  void SelectCols(int Start, int Count);
+  void Deselect();
+  bool HasCellSelection() const { return (State & rvtsSelExists) != 0; }
+  // The selected rectangle grown to whole merged cells; false without one.
+  bool GetNormalizedSelectionBounds(int &TopRow, int &LeftCol, int &RowCount, int &ColCount) const;
   // Whether cell (Row, Col) is inside the cell selection.
   bool IsCellSelected(int Row, int Col) const;
+  // Each cell's Selected flag made equal to IsCellSelected.
+  void UpdateCellSelection();
+  // A drag selection begins at a cell (false when the document allows none).
+  bool StartSelecting(int Row, int Col);
+
+  // ------------------------------------------------ mouse (table-relative)
+  // The cursor over a point of the table's frame (the edges select rows
+  // and columns, borders resize).
+  TCursor GetFrameCursor(int X, int Y) const;
+  // What a press, move or release does to the table: rows and columns
+  // selected from the edges, cells selected by dragging. True when the
+  // table took it; a point inside a cell's content is passed to the cell's
+  // document by the caller (CellAtContent says which).
+  bool MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  bool MouseMove(TRVShiftState Shift, int X, int Y);
+  bool MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  // The document's mouse events: the table's own handling above, and the
+  // event passed to the document of the cell under the point (or of the
+  // cell a text selection started in), so that text is selected and links
+  // followed inside cells.
+  bool HandleMouseDown(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  bool HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  bool HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  // The cell whose content holds the point, with the point made relative
+  // to that cell's document; nullptr when none.
+  TRVTableCellData *CellAtContent(int X, int Y, int &CellX, int &CellY) const;
+
+  // ------------------------------------------------------ navigation
+  enum : int { rvcdLeft = 0, rvcdUp = 1, rvcdRight = 2, rvcdDown = 3, rvcdNext = 6, rvcdPrev = 7 };
+  // The neighbouring cell in a direction (its main position); false when
+  // there is none (Next and Previous beep unless Quiet).
+  bool GetCellTo(int Row, int Col, bool Quiet, int &NewCol, int &NewRow, int Direction) const;
 
   // The table's index in its document, -1 when in none.
   int GetMyItemNo() const;
@@ -174,6 +233,9 @@ public:
 
 private:
   void Init(int RowCount, int ColCount);
+  mutable int32_t FHitRow = -1, FHitCol = -1; // the last cell hit
+  TRVTableCellData *FPressedCell = nullptr;   // the cell a press went to
+  bool SelectionAllowed() const;
   TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;
   std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;

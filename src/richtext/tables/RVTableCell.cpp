@@ -83,7 +83,13 @@ void TRVTableCellData::FreeEmptyBackground() {
 
 TCustomRVData *TRVTableCellData::GetParentData() const { return FRow ? FRow->GetParentRVData() : nullptr; }
 
-uint16_t TRVTableCellData::GetFlags() const { return FRow ? FRow->Flags : 0; }
+uint16_t TRVTableCellData::GetFlags() const {
+  uint16_t f = FRow ? FRow->Flags : 0;
+  // Links in cells react where the root's do.
+  const TCustomRVData *root = GetRootData();
+  if (root && root != this && (root->GetFlags() & rvflBuildJumps)) f |= rvflBuildJumps;
+  return f;
+}
 
 TRVOptions TRVTableCellData::GetOptions() const {
   TRVOptions o = TCustomRVData::GetOptions();
@@ -131,6 +137,11 @@ void TRVTableCellData::GetParentInfo(int &ParentItemNo, void *&Location) const {
   FStore = TRVTableStoreSubRVData{};
   if (t) t->GetCellPosition(this, FStore.Row, FStore.Col);
   Location = &FStore;
+}
+
+void TRVTableCellData::DoJump(int ID) {
+  TCustomRVData *root = GetRootData();
+  if (root && root != this) root->DoJump(ID);
 }
 
 // ---------------------------------------------------------------- queries

@@ -47,6 +47,8 @@ public:
   int32_t RowSpan = 1;
   int32_t ColSpan = 1;
   int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  // Inside the table's cell selection (kept by UpdateCellSelection).
+  bool Selected = false;
   // The content width the cell's document was last formatted to (-1
   // never): a layout that keeps it does not wrap the cell again.
   int32_t FormattedWidth = -1;
@@ -74,6 +76,8 @@ public:
   // The table's item number, and a TRVTableStoreSubRVData of this cell that
   // stays valid until the next call on this cell.
   void GetParentInfo(int &ParentItemNo, void *&Location) const override;
+  // A link followed in a cell is the root's to report.
+  void DoJump(int ID) override;
 
   // ------------------------------------------------------------ queries
   // VAlign, else the row's, else middle.

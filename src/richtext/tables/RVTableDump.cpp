@@ -33,4 +33,33 @@ std::string RVDumpDrawLines(const TCustomRVFormattedData &Doc, const std::string
   return out;
 }
 
+std::string RVDescribeHit(TCustomRVFormattedData &Doc, int X, int Y) {
+  int line = -1, offs = -1;
+  Doc.HitTestDrawLine(X, Y, false, line, offs);
+  if (line < 0) return "none\n";
+  const TRVDrawLineInfo *d = Doc.DrawLines.Items(line);
+  char buf[96];
+  if (d && d->ItemNo >= 0 && d->ItemNo < Doc.GetItemCount()) {
+    if (auto *table = dynamic_cast<TRVTableItemInfo *>(Doc.GetItem(d->ItemNo))) {
+      int r = 0, c = 0, cx = 0, cy = 0;
+      const int tx = RVSatAdd(X, -int64_t(d->Left)), ty = RVSatAdd(Y, -int64_t(d->Top));
+      if (table->GetCellAt(tx, ty, r, c)) {
+        std::snprintf(buf, sizeof buf, "%d cell %d %d\n", d->ItemNo, r, c);
+        TRVTableCellData *cell = table->CellAtContent(tx, ty, cx, cy);
+        if (!cell) {
+          // On the cell's padding: the nearest place of its document.
+          cell = table->Cells(r, c);
+          cx = RVSatAdd(int64_t(tx) - cell->Left, -int64_t(table->CellPadding));
+          cy = RVSatAdd(int64_t(ty) - cell->Top - table->CellPadding, -int64_t(cell->GetVAlignOffset()));
+        }
+        return buf + RVDescribeHit(*cell, cx, cy);
+      }
+    }
+  }
+  int item = -1, itemOffs = 0;
+  Doc.DrawPosToItemPos(line, offs, item, itemOffs);
+  std::snprintf(buf, sizeof buf, "%d %d\n", item, itemOffs);
+  return buf;
+}
+
 } // namespace kc

@@ -12,4 +12,10 @@ class TCustomRVFormattedData;
 
 std::string RVDumpDrawLines(const TCustomRVFormattedData &Doc, const std::string &Indent = std::string());
 
+// The place a point (document coordinates) lands on, as a mouse selection
+// takes it: "item offs", or "none". A point on a table's cell gives
+// "item cell R C" and then the place inside that cell's document, in the
+// same form, on the next line.
+std::string RVDescribeHit(TCustomRVFormattedData &Doc, int X, int Y);
+
 } // namespace kc

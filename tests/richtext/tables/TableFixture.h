@@ -69,6 +69,14 @@ struct TableDoc {
     doc->AddItem(std::string(), std::move(Table));
     return t;
   }
+  // A paragraph of text items in text style 0.
+  void para(const std::vector<std::string> &Texts) {
+    bool first = true;
+    for (const auto &t : Texts) {
+      doc->AddText(t, 0, first ? 0 : -1);
+      first = false;
+    }
+  }
   void format() { doc->ReformatAllForced(true); }
   std::string dump() const { return kc::RVDumpDrawLines(*doc); }
 };
