@@ -95,6 +95,7 @@ struct TRVRTFSaveContext {
   double TwipsFactor = 15.0; // twips per screen pixel
   int Level = 0;             // table nesting depth
   TRVColorList *ColorList = nullptr;
+  TRVRTFFontTable *FontTable = nullptr;
 };
 
 // ---------------------------------------------------------------------------
