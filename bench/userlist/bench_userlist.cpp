@@ -111,6 +111,15 @@ int main(int argc, char **argv) {
   ::setenv("KAVET_RESOURCE_DIR", tmpl, 1);
   QApplication app(argc, argv);
 
+  // "window N": only N users arriving at the window, for a profiler.
+  if (argc == 3 && std::string(argv[1]) == "window") {
+    freshStore(root, "profile");
+    const TArrival win = windowArrivals(std::atoi(argv[2]));
+    std::printf("window %.1f ms %.0f B per user\n", win.ms, win.bytesPerUser);
+    std::filesystem::remove_all(root);
+    return 0;
+  }
+
   std::printf("users arriving (ms in all, us per user, bytes per user)\n");
   for (const int n : {1000, 9999}) {
     freshStore(root, ("w" + std::to_string(n)).c_str());
