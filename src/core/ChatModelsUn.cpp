@@ -18,8 +18,7 @@ int TUserListModel::Append(const RUserID &Record) {
   // Record 0 (the local user) always fits; peers share the rest.
   if (!FRecords.empty() && FRecords.size() >= kMaxUsers + 1) return -1;
   FRecords.push_back(Record);
-  // An earlier record keeps a shared ID.
-  if (Count() > 1 && !FByID.emplace(Record.ID, Count() - 1).second) FSharedIDs = true;
+  if (Count() > 1) FByID.emplace(HashOf(Record.ID), Count() - 1);
   FHeard.push_back(++FHeardClock);
   FMade.push_back(FHeardClock);
   FSpoke.emplace_back();
@@ -29,37 +28,28 @@ int TUserListModel::Append(const RUserID &Record) {
 void TUserListModel::Assign(int Index, const RUserID &Record) {
   RUserID *r = this->Record(Index);
   if (!r) return;
-  const bool moved = Index > 0 && r->ID != Record.ID;
-  const std::string old = moved ? r->ID : std::string();
-  *r = Record;
-  if (!moved) return;
-  if (const auto it = FByID.find(old); it != FByID.end() && it->second == Index) {
-    FByID.erase(it);
-    // Another record may share the old ID (only ever appended so): the
-    // lowest of them stands for it now.
-    for (int i = Index + 1; i < Count(); ++i)
-      if (FRecords[static_cast<std::size_t>(i)].ID == old) {
-        FByID.emplace(old, i);
+  if (Index > 0 && r->ID != Record.ID) {
+    auto [it, end] = FByID.equal_range(HashOf(r->ID));
+    for (; it != end; ++it)
+      if (it->second == Index) {
+        FByID.erase(it);
         break;
       }
+    FByID.emplace(HashOf(Record.ID), Index);
   }
-  const auto [it, made] = FByID.emplace(Record.ID, Index);
-  if (!made) FSharedIDs = true;
-  if (!made && it->second > Index) it->second = Index;
+  *r = Record;
 }
 
-void TUserListModel::Reindex() const {
-  FByID.clear();
-  for (int i = 1; i < Count(); ++i) FByID.emplace(FRecords[static_cast<std::size_t>(i)].ID, i);
-}
-
-int TUserListModel::Indexed(std::string_view ID) const {
-  auto it = FByID.find(ID);
-  if (it != FByID.end() && (it->second >= Count() || FRecords[static_cast<std::size_t>(it->second)].ID != ID)) {
-    Reindex();
-    it = FByID.find(ID);
+int TUserListModel::Lookup(std::string_view ID, bool Present) const {
+  int found = -1;
+  auto [it, end] = FByID.equal_range(HashOf(ID));
+  for (; it != end; ++it) {
+    const int i = it->second;
+    const RUserID &r = FRecords[static_cast<std::size_t>(i)];
+    // Two records share an ID only when appended so by hand: the first wins.
+    if ((found == -1 || i < found) && r.ID == ID && (!Present || r.Active)) found = i;
   }
-  return it == FByID.end() ? -1 : it->second;
+  return found;
 }
 
 int TUserListModel::Reusable(const std::function<bool(int)> &Busy, TimePoint Now) const {
@@ -99,20 +89,9 @@ void TUserListModel::Touch(int Index) {
   if (Index >= 0 && Index < Count()) FHeard[static_cast<std::size_t>(Index)] = ++FHeardClock;
 }
 
-int TUserListModel::FindPresent(std::string_view ID) const {
-  const int i = Indexed(ID);
-  if (i > 0 && FRecords[static_cast<std::size_t>(i)].Active) return i;
-  // IDs are one record each as the core makes them; a later record with
-  // the same ID (appended by hand) is still found when it alone is present.
-  if (i > 0 && FSharedIDs)
-    for (int k = i + 1; k < Count(); ++k) {
-      const RUserID &r = FRecords[static_cast<std::size_t>(k)];
-      if (r.Active && r.ID == ID) return k;
-    }
-  return -1;
-}
+int TUserListModel::FindPresent(std::string_view ID) const { return Lookup(ID, true); }
 
-int TUserListModel::IndexOfID(std::string_view ID) const { return Indexed(ID); }
+int TUserListModel::IndexOfID(std::string_view ID) const { return Lookup(ID, false); }
 
 TGroupBoxInfo *TUserListModel::FindGroup(std::int32_t Tag) {
   for (TGroupBoxInfo &g : FGroups)

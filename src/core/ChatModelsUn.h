@@ -75,19 +75,16 @@ public:
   std::int32_t NextGroupTag(std::int32_t Requested, const std::function<bool(std::int32_t)> &Stored) const;
 
 private:
-  // The lowest record number from 1 on that has the ID.
-  int Indexed(std::string_view ID) const;
-  void Reindex() const;
+  // The lowest record number from 1 on that has the ID and, when Present,
+  // is present; -1 for none.
+  int Lookup(std::string_view ID, bool Present) const;
+  static std::size_t HashOf(std::string_view ID) { return std::hash<std::string_view>()(ID); }
 
-  std::vector<RUserID> FRecords;
-  // ID -> lowest record number from 1 on with it. Rebuilt when a hit turns
-  // out stale (an ID changed behind the model's back).
-  struct TIDHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view S) const { return std::hash<std::string_view>()(S); }
-  };
-  mutable std::unordered_map<std::string, int, TIDHash, std::equal_to<>> FByID;
-  bool FSharedIDs = false; // two records were given one ID
+  // A deque: records never move, and a full list costs no copy of them all.
+  std::deque<RUserID> FRecords;
+  // Hash of the ID -> record number, for every record from 1 on; only the
+  // hash is kept, the records hold the IDs.
+  std::unordered_multimap<std::size_t, int> FByID;
   std::vector<std::uint64_t> FHeard; // per record: when last heard of, in Touch order
   std::uint64_t FHeardClock = 0;
   std::vector<std::uint64_t> FMade; // per record: when made (or renewed), in that order
