@@ -160,7 +160,7 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
       const int firstItem = GetFirstItemVisible();
       for (const TRVSoftPageBreakInfo &pb : *SoftPageBreaks) {
         if (pb.ItemNo < firstItem || pb.ItemNo >= GetItemCount()) continue;
-        int dl = GetItem(pb.ItemNo)->DrawItemNo;
+        int dl = FirstDrawLineOfItem(pb.ItemNo);
         if (dl < 0 || dl >= n || DrawLines.Items(dl)->ItemNo != pb.ItemNo) continue;
         // The piece holding the character the break stands before.
         while (dl + 1 < n && DrawLines.Items(dl + 1)->ItemNo == pb.ItemNo && DrawLines.Items(dl + 1)->Offs <= pb.Offset)

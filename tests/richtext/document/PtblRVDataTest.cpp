@@ -215,7 +215,7 @@ TEST(PrintCopy, ShowsTheSourceItemsAndLeavesThemAlone) {
   PrintFixture f;
   f.paragraphs({"one", "two"});
   f.source->ReformatAllForced(true);
-  const int firstDrawLine = f.source->GetItem(1)->DrawItemNo;
+  const int firstDrawLine = f.source->FirstDrawLineOfItem(1);
   TCustomRVItemInfo *item = f.source->GetItem(1);
   {
     TCustomMainPtblRVData &copy = f.print();
@@ -230,7 +230,7 @@ TEST(PrintCopy, ShowsTheSourceItemsAndLeavesThemAlone) {
   // Neither laying out, clearing nor freeing the copy touched the items.
   ASSERT_EQ(f.source->GetItemCount(), 2);
   EXPECT_EQ(f.source->GetItem(1), item);
-  EXPECT_EQ(item->DrawItemNo, firstDrawLine);
+  EXPECT_EQ(f.source->FirstDrawLineOf(item), firstDrawLine);
   EXPECT_EQ(f.source->GetItemTextRaw(1), "two");
 }
 
