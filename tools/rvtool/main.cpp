@@ -27,7 +27,7 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfImport},
     {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline, then the height and width",
      rvtool::formatText},
-    {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
+    {"render", "render --width N FILE OUT.png   the document (RVF, RTF or UTF-8 text) painted at that width", rvtool::renderPng},
     {"convert",
      "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] [--markers-as-text] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
      rvtool::convert},

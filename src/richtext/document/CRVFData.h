@@ -4,6 +4,7 @@
 // pass. It knows nothing of windows; margins, client size, scroll position
 // and canvas come from virtual queries that the document of a control (or of
 // a table cell) answers.
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -313,6 +314,7 @@ public:
   void DrawPosToItemPos(int DrawLineNo, int DrawOffs, int &ItemNo, int &ItemOffs) const;
   void ItemPosToDrawPos(int ItemNo, int ItemOffs, int &DrawLineNo, int &DrawOffs) const;
   int FirstDrawLineOfItem(int ItemNo) const;
+  int FirstDrawLineOf(const TCustomRVItemInfo *Item) const { return DrawLines.IndexOfMark(Item->DrawLineMark); }
   void GetScreenLineRange(int DrawLineNo, int &First, int &Last) const;
   int GetPieceOffsetInLine(int A, int B) const;
   enum TFindMode { fdlPrevLine, fdlLast, fdlNext };
@@ -545,7 +547,9 @@ protected:
   int FRulerStart = 0, FRulerHeight = 0;
   void InsertDrawLine(std::unique_ptr<TRVDrawLineInfo> DL);
   void AddJump(int ItemNo, int DrawLineNo, int Id, int Width, int Height, TCursor Cursor);
-  void FixFirstDrawLines(int FromDrawLine);
+  // Records the first draw line of each item whose first line lies in
+  // FromDrawLine .. ToDrawLine - 1.
+  void FixFirstDrawLines(int FromDrawLine, int ToDrawLine = INT_MAX);
   void BiDiReorder(int FirstDL, int LastDL, TRVBiDiMode ParaBiDi);
   int ParaSpaceAfter(int ItemNo) const;
   int ParaSpaceBefore(int ItemNo) const;

@@ -142,7 +142,7 @@ TCustomRVItemInfo *TCustomRVFormattedData::MouseItemAt(int X, int Y, int &ItemX,
 TCustomRVItemInfo *TCustomRVFormattedData::CapturedMouseItem(int X, int Y, int &ItemX, int &ItemY) {
   if (MouseItem < 0 || MouseItem >= GetItemCount()) return nullptr;
   TCustomRVItemInfo *item = GetItem(MouseItem);
-  const int line = item->DrawItemNo;
+  const int line = FirstDrawLineOf(item);
   if (line < 0 || line >= DrawLines.Count() || !DrawLines.Items(line)) return nullptr;
   ItemX = RVSatAdd(X, -int64_t(DrawLines.Items(line)->Left));
   ItemY = RVSatAdd(Y, -int64_t(DrawLines.Items(line)->Top));

@@ -672,12 +672,12 @@ void TCustomRVFormattedData::StartFormatState(TCanvas &Canvas) {
   FS.RM = HScale(GetRightMargin());
 }
 
-void TCustomRVFormattedData::FixFirstDrawLines(int FromDrawLine) {
-  int prev = FromDrawLine > 0 && DrawLines.Items(FromDrawLine - 1) ? DrawLines.Items(FromDrawLine - 1)->ItemNo : -1;
+void TCustomRVFormattedData::FixFirstDrawLines(int FromDrawLine, int ToDrawLine) {
   if (SharesItems()) return;
-  for (int i = std::max(0, FromDrawLine); i < DrawLines.Count(); ++i) {
+  int prev = FromDrawLine > 0 && DrawLines.Items(FromDrawLine - 1) ? DrawLines.Items(FromDrawLine - 1)->ItemNo : -1;
+  for (int i = std::max(0, FromDrawLine), n = std::min(ToDrawLine, DrawLines.Count()); i < n; ++i) {
     const int it = DrawLines.Items(i)->ItemNo;
-    if (it != prev && it >= 0 && it < GetItemCount()) GetItem(it)->DrawItemNo = i;
+    if (it != prev && it >= 0 && it < GetItemCount()) GetItem(it)->DrawLineMark = DrawLines.MarkOfIndex(i);
     prev = it;
   }
 }

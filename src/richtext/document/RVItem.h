@@ -95,6 +95,7 @@ struct TRVRTFSaveContext {
   double TwipsFactor = 15.0; // twips per screen pixel
   int Level = 0;             // table nesting depth
   TRVColorList *ColorList = nullptr;
+  TRVRTFFontTable *FontTable = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -137,7 +138,10 @@ public:
   TRVCPInfo *Checkpoint = nullptr; // owned by the document's checkpoint list
   int32_t JumpID = 0;
   TRVTag Tag;
-  int32_t DrawItemNo = -1;
+  // Names the item's first draw line for its document's TRVDrawLines
+  // (MarkOfIndex), -1 before layout; read it through the document's
+  // FirstDrawLineOfItem.
+  int32_t DrawLineMark = -1;
   std::string Hint;
 
   // Option bits with their rules.

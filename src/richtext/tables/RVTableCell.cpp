@@ -13,8 +13,9 @@ namespace {
 // The table's draw line in its document, nullptr before it is formatted.
 const TRVDrawLineInfo *TableDrawLine(const TRVTableItemInfo *Table) {
   auto *doc = dynamic_cast<const TCustomRVFormattedData *>(Table ? Table->Rows().MainRVData : nullptr);
-  if (!doc || Table->DrawItemNo < 0 || Table->DrawItemNo >= doc->DrawLines.Count()) return nullptr;
-  const TRVDrawLineInfo *dl = doc->DrawLines.Items(Table->DrawItemNo);
+  const int line = doc ? doc->FirstDrawLineOf(Table) : -1;
+  if (line < 0 || line >= doc->DrawLines.Count()) return nullptr;
+  const TRVDrawLineInfo *dl = doc->DrawLines.Items(line);
   return dl && dl->ItemNo >= 0 && dl->ItemNo < doc->GetItemCount() && doc->GetItem(dl->ItemNo) == Table ? dl
                                                                                                           : nullptr;
 }
