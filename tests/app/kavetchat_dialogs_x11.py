@@ -242,7 +242,7 @@ class DragSource:
                                      text=True, env=dict(os.environ, QT_QPA_PLATFORM="xcb"))
         if self.line(20) != "shown":
             raise AssertionError("dragsource did not show its window")
-        wid = wait_until(lambda: subprocess.run(["xdotool", "search", "--pid", str(self.proc.pid),
+        wid = wait_until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid),
                                                  "--name", "dragsource"], stdout=subprocess.PIPE,
                                                 text=True).stdout.split(), 10)
         self.wid = wid[0]
@@ -309,13 +309,14 @@ def scenario_drop(desk, args):
               "dropped on %s (%s): the input box holds %r" % (what, done, tab(anna.state(), 0).get("input")))
     # The icons go out as file blocks, the paths as dropped.
     node = desk.node(args.chatnode, 1)
-    node.wait(lambda e: e["event"] == "user" and e["change"] == "new", 30)
+    anna_id = node.wait(lambda e: e["event"] == "user" and e["change"] == "new", 30)["id"]
     mark = len(node.events)
     anna.key("ctrl+Return")
-    got = node.wait(lambda e: e["event"] == "message" and e["talk"] == 0, 15, mark)
+    got = node.wait(lambda e: e["event"] == "message" and e["talk"] == 0 and "CONTROLFILE" in e["body"], 15, mark)
     blocks = re.findall(r"\{\[!CONTROLFILE!\]\}(.*?)\{\[!/CONTROLFILE!\]\}", got["body"])
-    check([b.split("|")[-1] for b in blocks] == paths * 2,
-          "four file blocks with the dropped paths: %s" % blocks)
+    check([b.split("<[FILEINFOSEPARATOR]>") for b in blocks] == [["", anna_id, SUBNET + ".1", "0", p]
+                                                               for p in paths * 2],
+          "four file blocks with own ID, IP, \"0\" and the dropped paths: %r" % got["body"][:400])
 
 
 SCENARIOS = {"profile": (2, scenario_profile), "autoreply": (2, scenario_autoreply),
