@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QEvent>
 
 #include <cstdio>
@@ -171,6 +173,19 @@ void viewTargets(const QWidget &Window, const tb::TTBView &View, std::string &Ou
   }
 }
 
+// The rows of a tree that show now, by their texts, named after the tree.
+void treeTargets(const QWidget &Window, const QTreeWidget &Tree, std::string &Out) {
+  const QRect shown = Tree.viewport()->rect();
+  for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&Tree)); *it; ++it) {
+    const QRect r = Tree.visualItemRect(*it);
+    if (r.isEmpty() || !shown.intersects(r)) continue;
+    std::string row = targetJson(Window, Tree.objectName(), (*it)->text(0),
+                                 rectJson(Tree.viewport()->mapToGlobal(r.topLeft()), r.size()));
+    row.insert(row.size() - 1, ",\"selected\":" + jsonBool((*it)->isSelected()));
+    Out += "," + row;
+  }
+}
+
 // The toolbar classes carry no meta-object of their own, so findChildren
 // would take every widget for one.
 std::vector<const tb::TTBCustomToolbar *> toolbarsOf(const QWidget &W) {
@@ -200,6 +215,7 @@ std::string targetsJson() {
       if (c->objectName().isEmpty() && caption.isEmpty()) continue;
       if (!out.empty()) out += ",";
       out += targetJson(*w, c->objectName(), caption, rectJson(c->mapToGlobal(QPoint(0, 0)), c->size()));
+      if (const auto *tree = qobject_cast<const QTreeWidget *>(c)) treeTargets(*w, *tree, out);
     }
   }
   return "[" + out + "]";
@@ -211,8 +227,9 @@ std::string focusJson() {
   return "{\"window\":" + jsonString(f->window()->objectName()) + ",\"name\":" + jsonString(f->objectName()) + "}";
 }
 
-// While a dump is written, windows and popups that open or close and focus
-// that moves change it too, though the main window hears of none of them.
+// While a dump is written, windows and popups that open or close, focus
+// that moves and the user's clicks and keys anywhere change it too, though
+// the main window hears of none of them.
 class TDumpWatcher : public QObject {
 public:
   explicit TDumpWatcher(std::function<void()> Then) : FThen(std::move(Then)) {
@@ -224,6 +241,8 @@ public:
     if ((t == QEvent::Show || t == QEvent::Hide || t == QEvent::Move) && Watched->isWidgetType() &&
         static_cast<QWidget *>(Watched)->isWindow())
       FThen();
+    // What a click or a key did in a dialog (a row chosen, a page shown).
+    if (t == QEvent::MouseButtonRelease || t == QEvent::KeyRelease) FThen();
     return false;
   }
 

@@ -58,17 +58,36 @@ def click(point, button="1"):
     subprocess.run(["xdotool", "click", button], check=True)
 
 
-def click_target(w, what, dx=None, timeout=15, **match):
-    """Clicks what the dump lists as matching, once it is there."""
-    s = w.wait_state(lambda s: targets(s, **match), timeout)
-    found = targets(s, **match)
-    if not found:
-        shown = [(t["window"], t["name"], t["caption"]) for t in (w.state() or {}).get("targets", [])
-                 if t["window"] != "fmKavetChat"]
-        raise AssertionError("%s: no %s on screen; focus %s; other windows show %s"
-                             % (w.alias, what, (w.state() or {}).get("focus"), shown))
-    click(centre(found[0]["rect"], dx))
-    return found[0]
+def click_target(w, what, dx=None, timeout=15, then=None, **match):
+    """Clicks what the dump lists as matching, once it is there and stays
+    where it is (a window the window manager is still placing moves). With
+    then, clicks again until then(state) holds, a few times."""
+    for attempt in range(3):
+        found = stable_target(w, timeout, match)
+        if not found:
+            break
+        click(centre(found["rect"], dx))
+        if then is None or w.wait_state(then, 5) is not None:
+            return found
+    s = w.state() or {}
+    shown = [(t["window"], t["name"], t["caption"], t["rect"]) for t in s.get("targets", [])
+             if t["window"] != "fmKavetChat"]
+    raise AssertionError("%s: %s; focus %s; other windows show %s"
+                         % (w.alias, ("a click on %s does nothing" if found else "no %s on screen") % what,
+                            s.get("focus"), shown))
+
+
+def stable_target(w, timeout, match):
+    last = None
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = targets(w.state(), **match)
+        now = found[0] if found else None
+        if now is not None and last is not None and now["rect"] == last["rect"]:
+            return now
+        last = now
+        time.sleep(0.3)
+    return None
 
 
 def activate(w, title):
@@ -146,19 +165,10 @@ def scenario_profile(desk, args):
     wire.drain()
     wire.seen.clear()
     anna.focus()
-    click_target(anna, "My profile", dx=8, name="miMyProfile")
-    s = anna.wait_state(lambda s: dialog(s, "User profile"), 15)
-    check(s is not None, "the toolbar's \"My profile\" opens the profile dialog")
+    click_target(anna, "My profile", dx=8, name="miMyProfile", then=lambda s: dialog(s, "User profile"))
     activate(anna, "User profile")
-    # The page "Basic data" from the tree, by keys once the tree has the
-    # focus (a click can come while the dialog is still being mapped).
-    for attempt in range(3):
-        click_target(anna, "the tree", name="tvProfile")
-        if anna.wait_state(lambda s: (s.get("focus") or {}).get("name") == "tvProfile", 5) is None:
-            continue
-        keys("Home", "Down")
-        if anna.wait_state(lambda s: targets(s, name="edAlias"), 5) is not None:
-            break
+    click_target(anna, "\"Basic data\" in the tree", name="tvProfile", caption="Basic data",
+                 then=lambda s: targets(s, name="edAlias"))
     click_target(anna, "the alias box", name="edAlias")
     s = anna.wait_state(lambda s: (s.get("focus") or {}).get("name") == "edAlias", 10)
     check(s is not None, "the alias box takes the focus")
@@ -210,9 +220,9 @@ def scenario_autoreply(desk, args):
         check(s is not None, "round %d: the menu opens the editor" % round)
         activate(anna, "Auto-Reply options")
         if round == 1:
-            click_target(anna, "the variants", name="tvVariants")
-            keys("Home")
-            time.sleep(0.3)
+            click_target(anna, "the first variant", name="tvVariants", caption="Away 1",
+                         then=lambda s: [t for t in targets(s, name="tvVariants", caption="Away 1")
+                                         if t.get("selected")])
             click_target(anna, "Delete", caption="Delete", window="TfmAnsweringmachine")
             click_target(anna, "Apply", caption="Apply", window="TfmAnsweringmachine")
         click_target(anna, "OK", caption="OK", window="TfmAnsweringmachine")
