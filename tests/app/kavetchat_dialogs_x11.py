@@ -212,14 +212,14 @@ def scenario_autoreply(desk, args):
 
     # The editor from the same menu: the first deleted, Apply, OK; then
     # opened again and stored once more with OK.
-    for round in (1, 2):
+    for turn in (1, 2):
         anna.focus()
         click_target(anna, "Auto-Reply", dx=-5, name="miAnsweringMachine")
         click_target(anna, "Auto-Reply options", caption="Auto-Reply options")
         s = anna.wait_state(lambda s: dialog(s, "Auto-Reply options"), 15)
-        check(s is not None, "round %d: the menu opens the editor" % round)
+        check(s is not None, "round %d: the menu opens the editor" % turn)
         activate(anna, "Auto-Reply options")
-        if round == 1:
+        if turn == 1:
             click_target(anna, "the first variant", name="tvVariants", caption="Away 1",
                          then=lambda s: [t for t in targets(s, name="tvVariants", caption="Away 1")
                                          if t.get("selected")])
@@ -227,10 +227,10 @@ def scenario_autoreply(desk, args):
             click_target(anna, "Apply", caption="Apply", window="TfmAnsweringmachine")
         click_target(anna, "OK", caption="OK", window="TfmAnsweringmachine")
         s = anna.wait_state(lambda s: not dialog(s, "Auto-Reply options"), 10)
-        check(s is not None, "round %d: OK closes the editor" % round)
+        check(s is not None, "round %d: OK closes the editor" % turn)
         sections = [x for x in ini_sections(ini_text(anna)) if x.startswith("AMText!_")]
         check(sections == ["AMText!_2", "AMText!_3"], "round %d: the others keep their numbers: %s"
-              % (round, sections))
+              % (turn, sections))
 
     check(anna.state()["status"][4] == "Auto-Reply", "auto-reply is still on")
     mark = len(node.events)
