@@ -10,7 +10,8 @@ program, driven with xdotool on a network of the harness's own.
   and stores twice: a chatnode's private message is still answered with the
   third variant's own text, marked as an automatic reply.
 - drop: a file and a folder dragged from another program (XDND) onto the
-  input box and onto the transcript become file icons in the input box.
+  input box, the transcript and the status bar become file icons in the
+  input box, sent as file blocks with the paths as dropped.
 
 Run by KavetChatDialogsX11Test.sh under xvfb-run. The namespaces, the bridge
 and the addresses are those of tests/net/chatnet.py; this harness refuses to
@@ -306,7 +307,7 @@ def scenario_drop(desk, args):
     anna.wait_state(lambda s: s["window"]["geometry"]["x"] < 100 and s["window"]["geometry"]["width"] <= 760, 10)
     source = DragSource(args.dragsource, paths)
     desk.cleanup.append(source.stop)
-    rows = [("the input box", "reMessage"), ("the transcript", "reAllMessage")]
+    rows = [("the input box", "reMessage"), ("the transcript", "reAllMessage"), ("the status bar", "KcStatusBar")]
     for what, name in rows:
         anna.focus()
         s = anna.wait_state(lambda s: targets(s, name=name, window="fmKavetChat"), 10)
@@ -325,8 +326,8 @@ def scenario_drop(desk, args):
     got = node.wait(lambda e: e["event"] == "message" and e["talk"] == 0 and "CONTROLFILE" in e["body"], 15, mark)
     blocks = re.findall(r"\{\[!CONTROLFILE!\]\}(.*?)\{\[!/CONTROLFILE!\]\}", got["body"])
     check([b.split("<[FILEINFOSEPARATOR]>") for b in blocks] == [["", anna_id, SUBNET + ".1", "0", p]
-                                                               for p in paths * 2],
-          "four file blocks with own ID, IP, \"0\" and the dropped paths: %r" % got["body"][:400])
+                                                               for p in paths * len(rows)],
+          "six file blocks with own ID, IP, \"0\" and the dropped paths: %r" % got["body"][:400])
 
 
 SCENARIOS = {"profile": (2, scenario_profile), "autoreply": (2, scenario_autoreply),
