@@ -2,9 +2,11 @@
 """kavetchat's own profile, its auto-reply and files dropped from another
 program, driven with xdotool on a network of the harness's own.
 
-- profile: two kavetchat windows talk privately; one opens "My profile" from
-  its toolbar and stores a new alias with Enter: the store holds it, exactly
-  one UPDATEINFO goes out, and the other window's tab shows the new alias.
+- profile: two kavetchat windows talk privately; one shows the other's
+  profile, where typing and Enter store and send nothing; it opens "My
+  profile" from its toolbar and stores a new alias with Enter: the store
+  holds it, exactly one UPDATEINFO goes out, and the other window's tab
+  shows the new alias.
 - autoreply: three stored variants; the third is chosen from the toolbar's
   Auto-Reply menu; the editor, opened from the same menu, deletes the first
   and stores twice: a chatnode's private message is still answered with the
@@ -161,6 +163,30 @@ def scenario_profile(desk, args):
     s = boris.wait_state(lambda s: tab(s, 1).get("kind") == "private" and "hello Boris" in tab(s, 1)["transcript"])
     check(s is not None and tab(s, 1)["caption"] == "Anna", "Boris's window shows the talk with Anna: %s"
           % (s and [t["caption"] for t in s["tabs"]]))
+
+    # Boris's profile (Alt+Enter in the talk with him) only shows: what is
+    # typed into it and Enter store and send nothing.
+    wire.drain()
+    wire.seen.clear()
+    stored = ini_text(anna)
+    anna.key("alt+Return")
+    s = anna.wait_state(lambda s: dialog(s, "User profile"), 15)
+    check(s is not None and "Summary data for Boris" in dialog(s, "User profile")[0]["text"],
+          "Alt+Enter shows Boris's profile: %s" % (s and s["dialogs"]))
+    activate(anna, "User profile")
+    click_target(anna, "\"Basic data\" in the tree", name="tvProfile", caption="Basic data",
+                 then=lambda s: targets(s, name="edAlias"))
+    click_target(anna, "the alias box", name="edAlias")
+    subprocess.run(["xdotool", "type", "--delay", "60", "Mallory"], check=True)
+    time.sleep(0.3)
+    keys("Return")
+    s = anna.wait_state(lambda s: not dialog(s, "User profile"), 10)
+    check(s is not None, "Enter closes it")
+    time.sleep(1.0)
+    wire.drain()
+    check(ini_text(anna) == stored and not [d for d, a in wire.seen if a == SUBNET + ".1"
+                                            and d.startswith(b"UPDATEINFO!")],
+          "nothing stored, nothing sent")
 
     # "My profile" on the toolbar; the page "Basic data"; a new alias; Enter.
     wire.drain()
