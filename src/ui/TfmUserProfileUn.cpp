@@ -116,7 +116,7 @@ public:
 } // namespace
 
 TfmUserProfile::TfmUserProfile(const std::string &LanguageFile, TCustomImageList *Pictures, QWidget *Parent)
-    : QDialog(Parent), FPictures(Pictures) {
+    : TSettingsDialog(Parent), FPictures(Pictures) {
   setObjectName(QStringLiteral("TfmUserProfile"));
   resize(509, 293);
   RVStyle.TextStyles().Clear();
@@ -145,15 +145,7 @@ TfmUserProfile::TfmUserProfile(const std::string &LanguageFile, TCustomImageList
   pcProfile->tabBar()->hide();
   BuildPages();
 
-  btnOk = new QPushButton(this);
-  btnCancel = new QPushButton(this);
-  btnApply = new QPushButton(this);
-  for (QPushButton *b : {btnOk, btnCancel, btnApply}) b->setAutoDefault(false);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  buttons->addWidget(btnApply);
+  QHBoxLayout *buttons = MakeButtonRow();
   auto *body = new QHBoxLayout;
   body->addWidget(tvProfile);
   body->addWidget(pcProfile, 1);
@@ -601,15 +593,6 @@ bool TfmUserProfile::HandleKey(QKeyEvent *Event) {
   case Qt::Key_F1: ShowDialogHelp(kHelpContext); return true;
   default: return false;
   }
-}
-
-void TfmUserProfile::keyPressEvent(QKeyEvent *Event) {
-  if (!HandleKey(Event)) QDialog::keyPressEvent(Event);
-}
-
-bool TfmUserProfile::eventFilter(QObject *Watched, QEvent *Event) {
-  if (Event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(Event))) return true;
-  return QDialog::eventFilter(Watched, Event);
 }
 
 } // namespace kc

@@ -2,7 +2,6 @@
 // The profile dialog: one user's profile on five pages chosen from a tree.
 // Edit mode shows the local user (record 0) and stores the own profile;
 // view mode shows another user, every field read-only, and never writes.
-#include <QDialog>
 
 #include <functional>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "core/ProtocolClassUn.h"
 #include "platform/ImageList.h"
 #include "richtext/document/RVStyle.h"
+#include "ui/SettingsDialogUn.h"
 
 class QComboBox;
 class QGroupBox;
@@ -30,7 +30,7 @@ class TKcTreeNode;
 class TKcTreeView;
 class TRichVistaEdit;
 
-class TfmUserProfile : public QDialog {
+class TfmUserProfile : public TSettingsDialog {
 public:
   static constexpr int kPages = 5;
 
@@ -88,15 +88,12 @@ public:
   QComboBox *cbSex = nullptr;
   QLineEdit *edAge = nullptr;
   QPlainTextEdit *mmInterest = nullptr;
-  QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnApply = nullptr;
 
   // The label and group captions by component name (for the summary and
   // the language file).
   QString LabelText(const char *Name) const;
 
 protected:
-  void keyPressEvent(QKeyEvent *Event) override;
-  bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
   struct TEditor;
@@ -109,7 +106,7 @@ private:
   void SetLanguage(const std::string &LanguageFile);
   void AddSummaryLine(const QString &Label, const QString &Value);
   void AddSummaryHeader(const QString &Caption, int Image, const QString &Test);
-  bool HandleKey(QKeyEvent *Event);
+  bool HandleKey(QKeyEvent *Event) override;
   void Changed(bool AnyMode);
   void SendMail();
   void UpdateHeaderImage(int K);

@@ -42,7 +42,7 @@ void FillVariantImages(TCustomImageList &List) {
 } // namespace
 
 TfmAnsweringmachine::TfmAnsweringmachine(std::string Key, const std::string &LanguageFile, QWidget *Parent)
-    : QDialog(Parent), FKey(std::move(Key)) {
+    : TSettingsDialog(Parent), FKey(std::move(Key)) {
   setObjectName(QStringLiteral("TfmAnsweringmachine"));
   resize(392, 223);
   FillVariantImages(ilVariants);
@@ -97,16 +97,8 @@ TfmAnsweringmachine::TfmAnsweringmachine(std::string Key, const std::string &Lan
   right->addWidget(lbTextAnswer);
   right->addWidget(reText, 1);
 
-  btnOk = new QPushButton(this);
-  btnCancel = new QPushButton(this);
-  btnApply = new QPushButton(this);
+  QHBoxLayout *buttons = MakeButtonRow();
   btnApply->setEnabled(false);
-  for (QPushButton *b : {btnOk, btnCancel, btnApply}) b->setAutoDefault(false);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  buttons->addWidget(btnApply);
   auto *groups = new QHBoxLayout;
   groups->addWidget(gbAM1, 1);
   groups->addWidget(gbAM2, 1);
@@ -310,15 +302,6 @@ bool TfmAnsweringmachine::HandleKey(QKeyEvent *Event) {
     return true;
   default: return false;
   }
-}
-
-void TfmAnsweringmachine::keyPressEvent(QKeyEvent *Event) {
-  if (!HandleKey(Event)) QDialog::keyPressEvent(Event);
-}
-
-bool TfmAnsweringmachine::eventFilter(QObject *Watched, QEvent *Event) {
-  if (Event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(Event))) return true;
-  return QDialog::eventFilter(Watched, Event);
 }
 
 } // namespace kc

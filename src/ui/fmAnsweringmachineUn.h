@@ -6,7 +6,6 @@
 // Every variant keeps the number of its stored section for good (the main
 // window keeps the chosen variant by that section name); a new variant takes
 // the next number no variant has had.
-#include <QDialog>
 
 #include <functional>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "platform/ImageList.h"
 #include "toolbars/TBarItem.h"
+#include "ui/SettingsDialogUn.h"
 
 class QGroupBox;
 class QLabel;
@@ -30,7 +30,7 @@ class TTBToolbar;
 class TTBDock;
 } // namespace tb
 
-class TfmAnsweringmachine : public QDialog {
+class TfmAnsweringmachine : public TSettingsDialog {
 public:
   // Key: the program key of the store; LanguageFile: the chosen language
   // file (empty: English).
@@ -71,11 +71,8 @@ public:
   QLabel *lbAnswerCaption = nullptr, *lbTextAnswer = nullptr;
   QLineEdit *edCaption = nullptr;
   QPlainTextEdit *reText = nullptr;
-  QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnApply = nullptr;
 
 protected:
-  void keyPressEvent(QKeyEvent *Event) override;
-  bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
   void SetLanguage(const std::string &LanguageFile);
@@ -94,7 +91,7 @@ private:
   void UpdateState();
   void Store();
   // Escape, Enter and F1 wherever the focus is; true when taken.
-  bool HandleKey(QKeyEvent *Event);
+  bool HandleKey(QKeyEvent *Event) override;
 
   std::string FKey;
   std::vector<TVariant> FVariants;

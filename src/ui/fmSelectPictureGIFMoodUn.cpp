@@ -1,6 +1,5 @@
 #include "ui/fmSelectPictureGIFMoodUn.h"
 
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 
@@ -45,7 +44,7 @@ const char *const kTagProperty = "Tag";
 } // namespace
 
 TfmSelectPictureGIFMood::TfmSelectPictureGIFMood(const TGifLoader &Loader, QWidget *Parent)
-    : QWidget(Parent, Qt::Popup | Qt::FramelessWindowHint) {
+    : TPopupPalette(Parent) {
   setObjectName(QStringLiteral("fmSelectPictureGIFMood"));
   setAccessibleName(QStringLiteral("Animated emoticons"));
   setFixedSize(211, 146);
@@ -133,21 +132,13 @@ void TfmSelectPictureGIFMood::hoverCell(TKcPanel *Cell, bool Inside) {
 
 void TfmSelectPictureGIFMood::Popup(TCustomRichVista *Target, const QPoint &At) {
   FTarget = Target;
-  FClosing = false;
-  FOpen = true;
-  move(At);
-  if (OnOpenChanged) OnOpenChanged(true);
-  show();
-  activateWindow();
+  ShowAt(At);
 }
 
 void TfmSelectPictureGIFMood::ClosePalette() {
-  const bool wasOpen = FOpen;
-  FOpen = false;
   FTarget = nullptr;
-  hide();
+  TPopupPalette::ClosePalette();
   StopAllAnimations();
-  if (wasOpen && OnOpenChanged) OnOpenChanged(false);
 }
 
 void TfmSelectPictureGIFMood::PickEmoticon(int Number) {
@@ -188,33 +179,9 @@ bool TfmSelectPictureGIFMood::eventFilter(QObject *Watched, QEvent *Event) {
   return QWidget::eventFilter(Watched, Event);
 }
 
-void TfmSelectPictureGIFMood::keyPressEvent(QKeyEvent *Event) {
-  // While closing every key is swallowed.
-  if (FClosing) return;
-  if (Event->key() == Qt::Key_Escape || Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) {
-    FClosing = true;
-    ClosePalette();
-    return;
-  }
-  QWidget::keyPressEvent(Event);
-}
-
-void TfmSelectPictureGIFMood::mousePressEvent(QMouseEvent *Event) {
-  // A press on the background (outside every cell's animator) closes.
-  ClosePalette();
-  Event->accept();
-}
-
-void TfmSelectPictureGIFMood::changeEvent(QEvent *Event) {
-  if (Event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible()) ClosePalette();
-  QWidget::changeEvent(Event);
-}
-
 void TfmSelectPictureGIFMood::hideEvent(QHideEvent *Event) {
-  // Hidden by the window system (a click elsewhere) counts as closed.
-  if (FOpen) ClosePalette();
+  TPopupPalette::hideEvent(Event);
   StopAllAnimations();
-  QWidget::hideEvent(Event);
 }
 
 } // namespace kc

@@ -5,19 +5,19 @@
 // number from here. It animates only under the mouse.
 #include <QByteArray>
 #include <QPointer>
-#include <QWidget>
 #include <array>
 #include <functional>
 #include <string>
 
 #include "richtext/controls/RichVista.h"
+#include "ui/PopupPaletteUn.h"
 
 namespace kc {
 
 class TKcGIFAnimator;
 class TKcPanel;
 
-class TfmSelectPictureGIFMood : public QWidget {
+class TfmSelectPictureGIFMood : public TPopupPalette {
   Q_OBJECT
 public:
   static constexpr int kCount = 23;
@@ -45,10 +45,8 @@ public:
   // target's end unless it holds 5 already, then hides.
   void PickEmoticon(int Number);
   // Hides with all animations stopped and the opener fields cleared.
-  void ClosePalette();
+  void ClosePalette() override;
 
-  // The opening action's checked state follows the palette.
-  std::function<void(bool Open)> OnOpenChanged;
   // The information box of a refused sixth animation (default: a message
   // box).
   std::function<void(const std::string &Text)> ShowInformation;
@@ -57,9 +55,6 @@ public:
 
 protected:
   bool eventFilter(QObject *Watched, QEvent *Event) override;
-  void keyPressEvent(QKeyEvent *Event) override;
-  void mousePressEvent(QMouseEvent *Event) override;
-  void changeEvent(QEvent *Event) override;
   void hideEvent(QHideEvent *Event) override;
 
 private:
@@ -70,8 +65,6 @@ private:
   std::array<TKcPanel *, kCount> FCells{};
   std::array<TKcGIFAnimator *, kCount> FAnimators{};
   QPointer<TCustomRichVista> FTarget;
-  bool FClosing = false;
-  bool FOpen = false;
 };
 
 } // namespace kc

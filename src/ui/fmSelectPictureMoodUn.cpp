@@ -1,8 +1,5 @@
 #include "ui/fmSelectPictureMoodUn.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
-
 #include "platform/ImageList.h"
 #include "platform/Log.h"
 #include "richtext/controls/RichVista.h"
@@ -22,7 +19,7 @@ QPoint PlaceAtButton(QPoint At, QSize Size, const QRect &WorkArea) {
 
 TPicturePalette::TPicturePalette(const char *Name, QSize Client, TCustomImageList *Images,
                                  const std::vector<int> &Pictures, int Columns, QWidget *Parent)
-    : QWidget(Parent, Qt::Popup | Qt::FramelessWindowHint), FImages(Images) {
+    : TPopupPalette(Parent), FImages(Images) {
   setObjectName(QString::fromLatin1(Name));
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(Client);
@@ -67,52 +64,15 @@ std::vector<int> TPicturePalette::Pictures() const {
   return out;
 }
 
-void TPicturePalette::PopupAt(QPoint At, const QRect &WorkArea) {
-  FOpen = true;
-  FClosing = false;
-  move(PlaceAtButton(At, size(), WorkArea));
-  if (OnOpenChanged) OnOpenChanged(true);
-  show();
-  activateWindow();
-}
+void TPicturePalette::PopupAt(QPoint At, const QRect &WorkArea) { ShowAt(PlaceAtButton(At, size(), WorkArea)); }
 
 void TPicturePalette::ClosePalette() {
-  const bool wasOpen = FOpen;
-  FOpen = false;
-  if (wasOpen && OnOpenChanged) OnOpenChanged(false);
-  hide();
+  TPopupPalette::ClosePalette();
   // Made for one use: freed once closed.
   if (!FFreed) {
     FFreed = true;
     deleteLater();
   }
-}
-
-void TPicturePalette::keyPressEvent(QKeyEvent *Event) {
-  if (FClosing) return;
-  if (Event->key() == Qt::Key_Escape || Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) {
-    FClosing = true;
-    ClosePalette();
-    return;
-  }
-  QWidget::keyPressEvent(Event);
-}
-
-void TPicturePalette::mousePressEvent(QMouseEvent *Event) {
-  // A press on the background, or outside the pop-up, closes.
-  ClosePalette();
-  Event->accept();
-}
-
-void TPicturePalette::changeEvent(QEvent *Event) {
-  if (Event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible()) ClosePalette();
-  QWidget::changeEvent(Event);
-}
-
-void TPicturePalette::hideEvent(QHideEvent *Event) {
-  // Hidden by the window system (a click elsewhere) counts as closed.
-  if (FOpen) ClosePalette();
-  QWidget::hideEvent(Event);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,7 +5,6 @@
 // when it closes. Also the placing of every palette at its button, and the
 // palette behaviour the user-picture palette shares.
 #include <QPointer>
-#include <QWidget>
 
 #include <array>
 #include <functional>
@@ -13,6 +12,7 @@
 
 #include "platform/Canvas.h"
 #include "richtext/controls/RichVista.h"
+#include "ui/PopupPaletteUn.h"
 
 namespace kc {
 
@@ -24,10 +24,8 @@ class TKcImageSquare;
 // left by its width when it would pass the right edge.
 QPoint PlaceAtButton(QPoint At, QSize Size, const QRect &WorkArea);
 
-// A borderless pop-up of picture cells on a 37-pixel grid. Escape or Enter
-// closes it (later keys are swallowed), as do a press on its background and
-// the loss of activation; it is freed once closed.
-class TPicturePalette : public QWidget {
+// A pop-up of picture cells on a 37-pixel grid, freed once closed.
+class TPicturePalette : public TPopupPalette {
   Q_OBJECT
 public:
   static constexpr int kGrid = 37;
@@ -44,28 +42,17 @@ public:
   // Shows the palette at a screen point (PlaceAtButton on its screen's work
   // area as given).
   void PopupAt(QPoint At, const QRect &WorkArea);
-  void ClosePalette();
-  bool Open() const { return FOpen; }
-
-  // The opener's state follows the palette (the action's checked state, the
-  // picture button's pressed look).
-  std::function<void(bool Open)> OnOpenChanged;
+  void ClosePalette() override;
 
 protected:
   // A cell was clicked.
   virtual void CellClick(TKcImageSquare *Cell) = 0;
-  void keyPressEvent(QKeyEvent *Event) override;
-  void mousePressEvent(QMouseEvent *Event) override;
-  void changeEvent(QEvent *Event) override;
-  void hideEvent(QHideEvent *Event) override;
 
   QWidget *FPanel = nullptr;
   TCustomImageList *FImages = nullptr;
 
 private:
   std::vector<TKcImageSquare *> FCells;
-  bool FClosing = false;
-  bool FOpen = false;
   bool FFreed = false;
 };
 

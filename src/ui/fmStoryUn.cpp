@@ -64,7 +64,7 @@ TStoryFileServices DesktopStoryFileServices() {
 
 TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string &LanguageFile,
                    TStoryFileServices Services, QWidget *Parent)
-    : QDialog(Parent), FKey(std::move(Key)), FFolder(std::move(HistoryFolder)), FServices(std::move(Services)) {
+    : TSettingsDialog(Parent), FKey(std::move(Key)), FFolder(std::move(HistoryFolder)), FServices(std::move(Services)) {
   setObjectName(QStringLiteral("TfmStory"));
   resize(432, 247);
   FillStoryImages(ilStory);
@@ -127,15 +127,7 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   options->addWidget(rbSaveAsRTF);
   options->addLayout(period);
 
-  btnOk = new QPushButton(this);
-  btnCancel = new QPushButton(this);
-  btnApply = new QPushButton(this);
-  for (QPushButton *b : {btnOk, btnCancel, btnApply}) b->setAutoDefault(false);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  buttons->addWidget(btnApply);
+  QHBoxLayout *buttons = MakeButtonRow();
   auto *all = new QVBoxLayout(this);
   all->addWidget(gbHistoryFile, 1);
   all->addWidget(gpOptions);
@@ -341,17 +333,11 @@ bool TfmStory::HandleKey(QKeyEvent *Event) {
   }
 }
 
-void TfmStory::keyPressEvent(QKeyEvent *Event) {
-  if (!HandleKey(Event)) QDialog::keyPressEvent(Event);
-}
-
 bool TfmStory::eventFilter(QObject *Watched, QEvent *Event) {
-  if (Event->type() == QEvent::KeyPress) {
-    if (HandleKey(static_cast<QKeyEvent *>(Event))) return true;
-    // A key typed into the days enables Apply.
-    if (Watched == udDays) Changed();
-  }
-  return QDialog::eventFilter(Watched, Event);
+  if (TSettingsDialog::eventFilter(Watched, Event)) return true;
+  // A key typed into the days enables Apply.
+  if (Event->type() == QEvent::KeyPress && Watched == udDays) Changed();
+  return false;
 }
 
 } // namespace kc

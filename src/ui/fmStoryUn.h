@@ -4,7 +4,6 @@
 // the start-up purge use (save on or off, text or rich text, storage days).
 // The list is sorted by name, case aside; with two files or more the last is
 // selected.
-#include <QDialog>
 
 #include <functional>
 #include <memory>
@@ -12,6 +11,7 @@
 
 #include "platform/ImageList.h"
 #include "toolbars/TBarItem.h"
+#include "ui/SettingsDialogUn.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -43,7 +43,7 @@ struct TStoryFileServices {
 // The desktop's open, the file system and the desktop's save dialog.
 TStoryFileServices DesktopStoryFileServices();
 
-class TfmStory : public QDialog {
+class TfmStory : public TSettingsDialog {
 public:
   TfmStory(std::string Key, std::string HistoryFolder, const std::string &LanguageFile,
            TStoryFileServices Services = DesktopStoryFileServices(), QWidget *Parent = nullptr);
@@ -79,10 +79,8 @@ public:
   // The days: the edit and its up-down in one, 1..365.
   QSpinBox *udDays = nullptr;
   QLabel *lbDay = nullptr;
-  QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnApply = nullptr;
 
 protected:
-  void keyPressEvent(QKeyEvent *Event) override;
   bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
@@ -90,7 +88,7 @@ private:
   void SelectLastHistoryFile();
   void UpdateFileActions();
   void Changed();
-  bool HandleKey(QKeyEvent *Event);
+  bool HandleKey(QKeyEvent *Event) override;
   void FillFileItems(tb::TTBCustomItem &Root);
 
   std::string FKey;
