@@ -205,10 +205,12 @@ std::string targetsJson() {
       viewTargets(*w, *popup->View(), out);
       continue;
     }
+    // Each control once, under its own window: dialogs are children of the
+    // main window too.
     for (const tb::TTBCustomToolbar *bar : toolbarsOf(*w))
-      if (bar->isVisible() && bar->View()) viewTargets(*w, *bar->View(), out);
+      if (bar->window() == w && bar->isVisible() && bar->View()) viewTargets(*w, *bar->View(), out);
     for (const QWidget *c : w->findChildren<QWidget *>()) {
-      if (!c->isVisible() || c->objectName().startsWith(QLatin1String("qt_"))) continue;
+      if (c->window() != w || !c->isVisible() || c->objectName().startsWith(QLatin1String("qt_"))) continue;
       // Buttons are found by their captions, other controls by name.
       const auto *button = qobject_cast<const QAbstractButton *>(c);
       const QString caption = button ? shownCaption(button->text()) : QString();

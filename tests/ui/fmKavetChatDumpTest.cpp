@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTreeWidget>
 
@@ -68,7 +69,10 @@ TEST_F(DumpTest, ToolbarItemsTreeRowsAndButtonsAreListedWhereTheyShow) {
   d.LoadUserData(me());
   d.show();
   d.tvProfile->setCurrentItem(d.tvProfile->topLevelItem(1));
-  pump(100);
+  // The page shows once the event loop has laid it out (slowly on a busy
+  // machine); the deadline is only against a hang.
+  for (int i = 0; i < 250 && !d.edAlias->isVisible(); ++i) pump(20);
+  ASSERT_TRUE(d.edAlias->isVisible());
   const QJsonObject dump = parse(w->DumpJson());
   const QJsonObject row = target(dump, "tvProfile", "Basic data");
   ASSERT_FALSE(row.isEmpty()) << w->DumpJson();
