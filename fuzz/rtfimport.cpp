@@ -3,7 +3,7 @@
 // paragraph rules of the splice are exercised too), with header and footer
 // targets in one mode and a picture-item handler in another; what was built
 // (header and footer too) is written as RVF and must read back with as many
-// items.
+// items, and the document (tables and all) writes as RTF and HTML.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -63,6 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     p.ImportRTF(in, doc, index);
     if (index >= doc.GetItemCount()) __builtin_trap();
     roundTrip(doc, host);
+    // What was built, tables too, writes as RTF and HTML.
+    std::string out;
+    kc::ExportRtfToStream(doc, out);
+    kc::ExportHtmlEx(doc, out, "", "", "img", kc::TRVSaveOptions{}, kc::clNone, mode == 1);
     roundTrip(header, host);
     roundTrip(footer, host);
   }

@@ -1,7 +1,7 @@
 // The user list window beside the headless windows' model it shows, in the
 // same run:
 // - users arriving (a bounded flood of NEW announcements, handled in
-//   process): time and memory per user, for 1,000 and 10,000 users, so that
+//   process): time and heap bytes per user, for 1,000 and 10,000 users, so that
 //   the per-node cost shows whether it grows with the list;
 // - start-up with 4,000 stored groups up to the shown windows;
 // - a language switch with every window open.
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "core/GroupBoxStorageUn.h"
@@ -29,11 +30,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
-long rssKiB() {
-  std::ifstream f("/proc/self/statm");
-  long size = 0, resident = 0;
-  f >> size >> resident;
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+// Bytes the heap hands out now: unlike the resident size, memory freed by
+// an earlier run and taken again is not missed.
+double heapBytes() {
+  const struct mallinfo2 m = ::mallinfo2();
+  return double(m.uordblks) + double(m.hblkhd);
 }
 
 std::string announce(int i) {
@@ -67,7 +68,7 @@ TArrival windowArrivals(int Users) {
   w.CreateUserList();
   w.ShowUserList(true);
   QApplication::processEvents();
-  const long before = rssKiB();
+  const double before = heapBytes();
   const auto t0 = Clock::now();
   for (int i = 1; i <= Users; ++i) {
     w.HandleNewUser(announce(i));
@@ -75,18 +76,18 @@ TArrival windowArrivals(int Users) {
   }
   QApplication::processEvents();
   const double ms = msSince(t0);
-  return {ms, 1024.0 * double(rssKiB() - before) / Users};
+  return {ms, (heapBytes() - before) / Users};
 }
 
 TArrival headlessArrivals(int Users) {
   kc::THeadlessChatHost host; // network off
   host.CreateUserList();
   host.Windows().OpenTalkTab("All Users", 1, {});
-  const long before = rssKiB();
+  const double before = heapBytes();
   const auto t0 = Clock::now();
   for (int i = 1; i <= Users; ++i) host.Windows().HandleNewUser(announce(i));
   const double ms = msSince(t0);
-  return {ms, 1024.0 * double(rssKiB() - before) / Users};
+  return {ms, (heapBytes() - before) / Users};
 }
 
 void storeGroups(int Groups) {
@@ -110,6 +111,15 @@ int main(int argc, char **argv) {
   ::setenv("XDG_DATA_HOME", tmpl, 1);
   ::setenv("KAVET_RESOURCE_DIR", tmpl, 1);
   QApplication app(argc, argv);
+
+  // "window N": only N users arriving at the window, for a profiler.
+  if (argc == 3 && std::string(argv[1]) == "window") {
+    freshStore(root, "profile");
+    const TArrival win = windowArrivals(std::atoi(argv[2]));
+    std::printf("window %.1f ms %.0f B per user\n", win.ms, win.bytesPerUser);
+    std::filesystem::remove_all(root);
+    return 0;
+  }
 
   std::printf("users arriving (ms in all, us per user, bytes per user)\n");
   for (const int n : {1000, 9999}) {

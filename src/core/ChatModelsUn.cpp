@@ -18,10 +18,38 @@ int TUserListModel::Append(const RUserID &Record) {
   // Record 0 (the local user) always fits; peers share the rest.
   if (!FRecords.empty() && FRecords.size() >= kMaxUsers + 1) return -1;
   FRecords.push_back(Record);
+  if (Count() > 1) FByID.emplace(HashOf(Record.ID), Count() - 1);
   FHeard.push_back(++FHeardClock);
   FMade.push_back(FHeardClock);
   FSpoke.emplace_back();
   return Count() - 1;
+}
+
+void TUserListModel::Assign(int Index, const RUserID &Record) {
+  RUserID *r = this->Record(Index);
+  if (!r) return;
+  if (Index > 0 && r->ID != Record.ID) {
+    auto [it, end] = FByID.equal_range(HashOf(r->ID));
+    for (; it != end; ++it)
+      if (it->second == Index) {
+        FByID.erase(it);
+        break;
+      }
+    FByID.emplace(HashOf(Record.ID), Index);
+  }
+  *r = Record;
+}
+
+int TUserListModel::Lookup(std::string_view ID, bool Present) const {
+  int found = -1;
+  auto [it, end] = FByID.equal_range(HashOf(ID));
+  for (; it != end; ++it) {
+    const int i = it->second;
+    const RUserID &r = FRecords[static_cast<std::size_t>(i)];
+    // Two records share an ID only when appended so by hand: the first wins.
+    if ((found == -1 || i < found) && r.ID == ID && (!Present || r.Active)) found = i;
+  }
+  return found;
 }
 
 int TUserListModel::Reusable(const std::function<bool(int)> &Busy, TimePoint Now) const {
@@ -61,19 +89,9 @@ void TUserListModel::Touch(int Index) {
   if (Index >= 0 && Index < Count()) FHeard[static_cast<std::size_t>(Index)] = ++FHeardClock;
 }
 
-int TUserListModel::FindPresent(std::string_view ID) const {
-  for (int i = 1; i < Count(); ++i) {
-    const RUserID &r = FRecords[static_cast<std::size_t>(i)];
-    if (r.Active && r.ID == ID) return i;
-  }
-  return -1;
-}
+int TUserListModel::FindPresent(std::string_view ID) const { return Lookup(ID, true); }
 
-int TUserListModel::IndexOfID(std::string_view ID) const {
-  for (int i = 1; i < Count(); ++i)
-    if (FRecords[static_cast<std::size_t>(i)].ID == ID) return i;
-  return -1;
-}
+int TUserListModel::IndexOfID(std::string_view ID) const { return Lookup(ID, false); }
 
 TGroupBoxInfo *TUserListModel::FindGroup(std::int32_t Tag) {
   for (TGroupBoxInfo &g : FGroups)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 #include <optional>
 #include <chrono>
@@ -30,6 +31,9 @@ namespace kc {
 // never said more than their announcement, else the one quiet longest of
 // those who spoke but not lately; never one that is busy (an open talk, a
 // group), so that made-up announcements cannot push real users out.
+// Records from 1 on are found by ID through a hash index, so that a flood of
+// newcomers costs each the same however long the list is: their IDs change
+// only through Append and Assign (Record() is for the other fields).
 class TUserListModel {
 public:
   // Peers can make at most this many records.
@@ -40,6 +44,8 @@ public:
   RUserID *Record(int Index);
   // Appends a record; its number, or -1 when the list is full.
   int Append(const RUserID &Record);
+  // Overwrites a record (ID included) in place.
+  void Assign(int Index, const RUserID &Record);
   // A user who spoke within this time is never made room for.
   static constexpr std::chrono::minutes kRecentSpeech{10};
   // The record a newcomer takes when the list is full (see above); Busy
@@ -69,7 +75,16 @@ public:
   std::int32_t NextGroupTag(std::int32_t Requested, const std::function<bool(std::int32_t)> &Stored) const;
 
 private:
-  std::vector<RUserID> FRecords;
+  // The lowest record number from 1 on that has the ID and, when Present,
+  // is present; -1 for none.
+  int Lookup(std::string_view ID, bool Present) const;
+  static std::size_t HashOf(std::string_view ID) { return std::hash<std::string_view>()(ID); }
+
+  // A deque: records never move, and a full list costs no copy of them all.
+  std::deque<RUserID> FRecords;
+  // Hash of the ID -> record number, for every record from 1 on; only the
+  // hash is kept, the records hold the IDs.
+  std::unordered_multimap<std::size_t, int> FByID;
   std::vector<std::uint64_t> FHeard; // per record: when last heard of, in Touch order
   std::uint64_t FHeardClock = 0;
   std::vector<std::uint64_t> FMade; // per record: when made (or renewed), in that order

@@ -2,9 +2,12 @@
 
 #include <climits>
 #include <exception>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/ConstUnit.h"
 #include "core/ProtocolClassUn.h"
+#include "platform/AsciiCase.h"
 #include "platform/ProgramKey.h"
 
 namespace kc {
@@ -16,7 +19,57 @@ constexpr std::string_view kCollapseIdent = "Collapse_Value";
 constexpr std::string_view kCaptionIdent = "Caption_Value";
 constexpr std::string_view kGroupIDIdent = "GroupID";
 
-std::string userSection(std::string_view UserID) { return std::string(UserID) + "UserGroup_"; }
+constexpr std::string_view kUserMark = "UserGroup_";
+constexpr std::string_view kUserGroupIdent = "GroupNomber";
+
+std::string userSection(std::string_view UserID) { return std::string(UserID) + std::string(kUserMark); }
+
+// Every user's stored group, read from the store once and again only after
+// the store changed: each newcomer looks his up, and a flood of them must
+// not read the whole settings file once each.
+class TUserGroupCache {
+public:
+  std::int32_t Find(std::string_view Key, std::string_view UserID) {
+    std::lock_guard lock(FMutex);
+    const std::string file = programKeyFile();
+    const IniStore::Version version = IniStore::versionOf(file);
+    if (!FRead || file != FFile || !(version == FVersion)) {
+      Read();
+      // The version from before the reading: a change meanwhile reads again.
+      FFile = file;
+      FVersion = version;
+      FRead = true;
+    }
+    const auto it = FTags.find(asciiLowered(keySection(Key, userSection(UserID))));
+    return it == FTags.end() ? -1 : it->second;
+  }
+
+private:
+  // Keyed by the store's own section names (lowered, as the store matches
+  // them), so one reading serves every key.
+  void Read() {
+    FTags.clear();
+    const RegistryIni ini(kProgramKey);
+    const IniStore &store = ini.store();
+    for (const std::string &s : store.sections()) {
+      if (s.size() < kUserMark.size() ||
+          !asciiEqualNoCase(std::string_view(s).substr(s.size() - kUserMark.size()), kUserMark))
+        continue;
+      FTags.emplace(asciiLowered(s), store.readInteger(s, kUserGroupIdent, -1));
+    }
+  }
+
+  std::mutex FMutex;
+  bool FRead = false;
+  std::string FFile;
+  IniStore::Version FVersion;
+  std::unordered_map<std::string, std::int32_t> FTags;
+};
+
+TUserGroupCache &userGroupCache() {
+  static TUserGroupCache *cache = new TUserGroupCache;
+  return *cache;
+}
 
 void writeBox(RegistryIni &Ini, std::int32_t Tag, bool Collapse, std::string_view Caption, std::string_view GroupID) {
   const std::string section = GroupBoxSection(Tag);
@@ -129,22 +182,21 @@ void ReadFixedGroupCollapse(std::string_view Key, bool &Main, bool &Bad) {
 }
 
 std::int32_t ReadUserGroup(std::string_view Key, std::string_view UserID) {
-  RegistryIni ini(Key);
-  return ini.readInteger(userSection(UserID), "GroupNomber", -1);
+  return userGroupCache().Find(Key, UserID);
 }
 
 void WriteUserGroup(std::string_view Key, std::string_view UserID, std::int32_t Tag) {
   RegistryIni ini(Key);
-  ini.writeInteger(userSection(UserID), "GroupNomber", Tag);
+  ini.writeInteger(userSection(UserID), kUserGroupIdent, Tag);
 }
 
 void MoveStoredGroupUsers(std::string_view Key, std::int32_t From, std::int32_t To) {
   RegistryIni ini(Key);
-  constexpr std::string_view mark = "UserGroup_";
   for (const std::string &s : ini.sections()) {
-    if (s.size() < mark.size() || s.compare(s.size() - mark.size(), mark.size(), mark) != 0) continue;
-    if (ini.valueExists(s, "GroupNomber") && ini.readInteger(s, "GroupNomber", -1) == From)
-      ini.writeInteger(s, "GroupNomber", To);
+    if (s.size() < kUserMark.size() || s.compare(s.size() - kUserMark.size(), kUserMark.size(), kUserMark) != 0)
+      continue;
+    if (ini.valueExists(s, kUserGroupIdent) && ini.readInteger(s, kUserGroupIdent, -1) == From)
+      ini.writeInteger(s, kUserGroupIdent, To);
   }
 }
 

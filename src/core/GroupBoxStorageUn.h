@@ -6,8 +6,10 @@
 // fixed boxes (main group, Tag 1, and bad list, Tag 2) keep only their GroupID
 // ("MainGoupID", "BadGoupID") and collapsed state ("MainCollapse",
 // "BadCollapse"); one section per user, ID + "UserGroup_", value
-// "GroupNomber". Every routine opens its own store; missing values read as
-// their defaults, and only a fault (out of memory) raises.
+// "GroupNomber". Every routine opens its own store (the users' groups are
+// read once and kept until a store of the file changes or the file is
+// written); missing values read as their defaults, and only a fault (out of
+// memory) raises.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -350,14 +350,11 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
   const std::string id = CutReceived(m.GetID(), kMaxReceivedID);
   const RUserID *me = FUsers.Record(0);
   if (!me || id.empty() || id == me->ID) return;
-  for (int i = 0; i < FUsers.Count(); ++i) {
-    const RUserID *r = FUsers.Record(i);
-    if (r->Active && r->ID == id) {
-      // A present user only learns of this one again.
-      FUsers.Touch(i);
-      if (FNet) FNet->AnswerNewcomer();
-      return;
-    }
+  if (const int present = FUsers.FindPresent(id); present > 0) {
+    // A present user only learns of this one again.
+    FUsers.Touch(present);
+    if (FNet) FNet->AnswerNewcomer();
+    return;
   }
   RUserID record;
   FillFromMessage(record, m);
@@ -392,7 +389,7 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
     ReleaseRecord(index);
     FUsers.Renew(index);
   }
-  *FUsers.Record(index) = record;
+  FUsers.Assign(index, record);
   FUsers.Touch(index);
   if (FNet) FNet->AnswerNewcomer();
 

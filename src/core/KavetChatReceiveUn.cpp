@@ -29,11 +29,8 @@ TTalkMessage messageOf(const TDataNewMessage &M) {
 bool TKavetChatNet::IsSenderDeactivated(const TDataNewMessage &Message) const {
   const std::string id(TrimText(CutReceived(Message.GetID(), kMaxReceivedID)));
   if (id.empty()) return false;
-  for (int i = 1; i < FWindows.UserCount(); ++i) {
-    const RUserID *r = FWindows.GetUserRecord(i);
-    if (r && r->Active && r->ID == id && r->Deactivated) return true;
-  }
-  return false;
+  const RUserID *r = FWindows.GetUserRecord(FWindows.FindUserNode(id));
+  return r && r->Deactivated;
 }
 
 void TKavetChatNet::ShowTalkMessage(const TTalkMessage &Message, int Tab) {

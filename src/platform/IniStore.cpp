@@ -1,6 +1,7 @@
 #include "platform/IniStore.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <condition_variable>
@@ -25,6 +26,9 @@ namespace {
 // A settings file larger than this is not ours; reading it would only waste
 // memory, so it reads as empty.
 constexpr std::uintmax_t kMaxFileSize = 256u * 1024u * 1024u;
+
+// Changes made to any store of the process, for IniStore::Version.
+std::atomic<std::uint64_t> gChanges{0};
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -470,6 +474,7 @@ void IniStore::writeString(std::string_view section, std::string_view ident, std
     s.index.emplace(asciiLowered(ident), s.entries.size() - 1);
   }
   d->dirty = true;
+  ++gChanges;
 }
 
 void IniStore::writeInteger(std::string_view section, std::string_view ident, int value) {
@@ -523,6 +528,7 @@ void IniStore::eraseSection(std::string_view section) {
   d->sections.erase(d->sections.begin() + static_cast<std::ptrdiff_t>(it->second));
   d->reindex();
   d->dirty = true;
+  ++gChanges;
 }
 
 void IniStore::deleteKey(std::string_view section, std::string_view ident) {
@@ -534,6 +540,7 @@ void IniStore::deleteKey(std::string_view section, std::string_view ident) {
   s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(it->second));
   s->reindex();
   d->dirty = true;
+  ++gChanges;
 }
 
 void IniStore::clear() {
@@ -542,6 +549,7 @@ void IniStore::clear() {
   d->sections.clear();
   d->index.clear();
   d->dirty = true;
+  ++gChanges;
 }
 
 bool IniStore::flush() {
@@ -596,6 +604,21 @@ int IniStore::removeStaleTemporaries(const std::string &path) {
 void IniStore::reload() {
   std::lock_guard g(d->mutex);
   d->load();
+  ++gChanges;
+}
+
+IniStore::Version IniStore::versionOf(const std::string &path) {
+  Version v;
+  v.changes = gChanges.load();
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return v;
+  v.exists = true;
+  v.device = static_cast<std::uint64_t>(st.st_dev);
+  v.inode = static_cast<std::uint64_t>(st.st_ino);
+  v.size = static_cast<std::uint64_t>(st.st_size);
+  v.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  v.changedNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return v;
 }
 
 } // namespace kc

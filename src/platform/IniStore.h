@@ -21,6 +21,7 @@
 // damaged section line, which must not land in the section before it. Of two
 // equal idents in one section the first counts. An empty ident is never
 // written.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -75,6 +76,19 @@ public:
   // followed). Only while no other copy can be saving, i.e. under the
   // program's single-instance guard. Returns how many went.
   static int removeStaleTemporaries(const std::string &path);
+
+  // What a reader that keeps something derived from the file at path holds
+  // on to, to learn whether that is still what a store of it would read: it
+  // differs after any change made to a store of this process (written,
+  // erased, cleared, reloaded) and after the file was replaced or written.
+  struct Version {
+    std::uint64_t changes = 0;
+    bool exists = false;
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedNs = 0, changedNs = 0;
+    bool operator==(const Version &) const = default;
+  };
+  static Version versionOf(const std::string &path);
 
   // Every failed save (a full or read-only folder) is handed here, on the
   // thread that saved, outside the store's locks: the path and a one-line

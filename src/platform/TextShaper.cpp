@@ -63,6 +63,10 @@ struct ShaperFont {
 struct ShaperState {
   std::vector<std::unique_ptr<ShaperFont>> fonts;
   std::unordered_map<QString, int> ids;
+  // The fonts asked for lately, newest first: comparing a font is far
+  // cheaper than building its key, and a canvas asks again at every change
+  // of font (each style of a formatted line).
+  std::vector<std::pair<QFont, int>> recent;
   // Two generations: a piece used in the current one stays; when the
   // current one is full it becomes the old one and the old one goes.
   using Cache = std::unordered_map<std::u16string, std::shared_ptr<const ShapedText>>;
@@ -361,11 +365,27 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
 
 } // namespace
 
+namespace {
+constexpr std::size_t kRecentFonts = 16;
+
+int rememberFont(ShaperState &St, const QFont &Font, int Id) {
+  if (St.recent.size() >= kRecentFonts) St.recent.pop_back();
+  St.recent.insert(St.recent.begin(), {Font, Id});
+  return Id;
+}
+} // namespace
+
 int TextShaper::fontId(const QFont &font) {
   ShaperState &st = state();
+  // Equal fonts have equal keys: a font seen lately needs no key.
+  for (std::size_t i = 0; i < st.recent.size(); ++i)
+    if (st.recent[i].first == font) {
+      if (i > 0) std::swap(st.recent[i], st.recent[i - 1]);
+      return st.recent[i > 0 ? i - 1 : 0].second;
+    }
   const QString key = font.key();
   auto it = st.ids.find(key);
-  if (it != st.ids.end()) return it->second;
+  if (it != st.ids.end()) return rememberFont(st, font, it->second);
   auto f = std::make_unique<ShaperFont>();
   f->font = font;
   f->font.setUnderline(false);
@@ -383,7 +403,7 @@ int TextShaper::fontId(const QFont &font) {
   const int id = static_cast<int>(st.fonts.size());
   st.fonts.push_back(std::move(f));
   st.ids.emplace(key, id);
-  return id;
+  return rememberFont(st, font, id);
 }
 
 std::shared_ptr<const ShapedText> TextShaper::shape(int fontId, std::u16string_view text, bool rtlParagraph) {

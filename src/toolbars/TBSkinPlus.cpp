@@ -1,6 +1,7 @@
 #include "toolbars/TBSkinPlus.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
@@ -358,6 +359,8 @@ const TTBBaseSkin *ActiveSkin(const TTBBaseSkin *Own) {
 }
 
 namespace {
+constexpr QRgb kXPShadowColour = qRgb(30, 30, 30);
+
 QRgb BlendTowardsShadow(QRgb p, double w) {
   w = std::clamp(w, 0.0, 1.0);
   const TColor c = BlendColors(RGB(qRed(p), qGreen(p), qBlue(p)), RGB(30, 30, 30), w);
@@ -365,51 +368,91 @@ QRgb BlendTowardsShadow(QRgb p, double w) {
 }
 
 QRgb DarkenBy(QRgb p, int amount) {
-  amount = std::clamp(amount, 0, 255);
   return qRgb(std::max(qRed(p) - amount, 0), std::max(qGreen(p) - amount, 0), std::max(qBlue(p) - amount, 0));
 }
 
 constexpr double kXPVerticalCorner[4][4] = {
     {0.1, 0.031, 0, 0}, {0.175, 0.1, 0.031, 0}, {0.245, 0.175, 0.1, 0.01}, {0.315, 0.245, 0.175, 0.031}};
 constexpr double kXPEndCorner[4] = {0.5, 0.35, 0.2, 0.05};
+
+// What the shadow does to one pixel of a strip T thick and L long, J along
+// it and D away from the casting window: darken every channel by Amount
+// (OfficeXP) or blend it towards dark grey by Weight (WindowsXP).
+struct ShadowTouch {
+  bool Touched = false;
+  int Amount = 0;
+  double Weight = 0;
+};
+
+ShadowTouch TouchAt(const TShadowStrip &S, int T, int L, int j, int d) {
+  ShadowTouch t;
+  const bool endCorner = !S.Vertical && S.EndCorner && j >= L - T;
+  const int i = L - 1 - j;                   // distance from the far end
+  const int pos = endCorner ? j - L + T : j; // the span is shifted for the end corner
+  if (S.ExclStart >= 1 && S.ExclEnd >= 1 && S.ExclStart <= pos && pos <= S.ExclEnd) return t;
+  // Amounts are worked out in full integers and clamped: thick strips
+  // would otherwise give negative amounts that wrap to near-black.
+  if (S.Style == sOfficeXP) {
+    if (S.StartCorner && !S.Vertical && j < T) t.Amount = 60 - 5 * (2 * T - 1 - j + d);
+    else if (S.StartCorner && S.Vertical && j < T) return t;
+    else if (S.StartCorner && S.Vertical && j < 2 * T) t.Amount = 40 - 5 * (2 * T - 1 - j + d);
+    else if (endCorner) t.Amount = 5 * (2 * T - 1 - d + i) - 15;
+    else t.Amount = 60 - 15 * d;
+    t.Amount = std::clamp(t.Amount, 0, 255);
+  } else {
+    if (!S.Vertical && S.StartCorner && j < T) t.Weight = (60 - 7.1 * (2 * T - 1 - j + d)) / 100;
+    else if (endCorner) t.Weight = kXPEndCorner[std::clamp(i + d, 0, 3)];
+    else if (S.Vertical && S.StartCorner && j < T) return t;
+    else if (S.Vertical && S.StartCorner && j < 2 * T) t.Weight = kXPVerticalCorner[std::min(j - T, 3)][std::min(d, 3)];
+    else t.Weight = (50 - 15 * d) / 100.0;
+    t.Weight = std::clamp(t.Weight, 0.0, 1.0);
+  }
+  t.Touched = true;
+  return t;
+}
 } // namespace
 
 void DarkenShadowStrip(QImage &Strip, const TShadowStrip &S) {
   if (Strip.isNull()) return;
   if (Strip.format() != QImage::Format_RGB32) Strip = Strip.convertToFormat(QImage::Format_RGB32);
-  const int T = S.Vertical ? Strip.width() : Strip.height();
-  const int L = S.Vertical ? Strip.height() : Strip.width();
-  const bool hasExcl = S.ExclStart >= 1 && S.ExclEnd >= 1;
-  for (int j = 0; j < L; ++j) {
-    for (int d = 0; d < T; ++d) {
-      const int x = S.Vertical ? d : j, y = S.Vertical ? j : d;
-      const QRgb p = Strip.pixel(x, y);
-      const bool endCorner = !S.Vertical && S.EndCorner && j >= L - T;
-      const int i = L - 1 - j; // distance from the far end
-      int pos = j;
-      if (endCorner) pos = j - Strip.width() + T; // the span is shifted for the end corner
-      if (hasExcl && S.ExclStart <= pos && pos <= S.ExclEnd) continue;
-      // Amounts are worked out in full integers and clamped: thick strips
-      // would otherwise give negative amounts that wrap to near-black.
-      if (S.Style == sOfficeXP) {
-        int amount;
-        if (S.StartCorner && !S.Vertical && j < T) amount = 60 - 5 * (2 * T - 1 - j + d);
-        else if (S.StartCorner && S.Vertical && j < T) continue;
-        else if (S.StartCorner && S.Vertical && j < 2 * T) amount = 40 - 5 * (2 * T - 1 - j + d);
-        else if (endCorner) amount = 5 * (2 * T - 1 - d + i) - 15;
-        else amount = 60 - 15 * d;
-        Strip.setPixel(x, y, DarkenBy(p, amount));
-      } else {
-        double w;
-        if (!S.Vertical && S.StartCorner && j < T) w = (60 - 7.1 * (2 * T - 1 - j + d)) / 100;
-        else if (endCorner) w = kXPEndCorner[std::clamp(i + d, 0, 3)];
-        else if (S.Vertical && S.StartCorner && j < T) continue;
-        else if (S.Vertical && S.StartCorner && j < 2 * T) w = kXPVerticalCorner[std::min(j - T, 3)][std::min(d, 3)];
-        else w = (50 - 15 * d) / 100.0;
-        Strip.setPixel(x, y, BlendTowardsShadow(p, w));
-      }
+  // A picture taken at a scale of 2 has two device pixels to a logical one
+  // each way; the amounts follow the logical pixel, so the shadow keeps its
+  // look at any scale.
+  const double scale = std::max(1.0, Strip.devicePixelRatio());
+  const int W = std::max(1, int(std::lround(Strip.width() / scale)));
+  const int H = std::max(1, int(std::lround(Strip.height() / scale)));
+  const int T = S.Vertical ? W : H;
+  const int L = S.Vertical ? H : W;
+  for (int y = 0; y < Strip.height(); ++y) {
+    auto *line = reinterpret_cast<QRgb *>(Strip.scanLine(y));
+    const int ly = std::min(int(y / scale), H - 1);
+    for (int x = 0; x < Strip.width(); ++x) {
+      const int lx = std::min(int(x / scale), W - 1);
+      const ShadowTouch t = TouchAt(S, T, L, S.Vertical ? ly : lx, S.Vertical ? lx : ly);
+      if (!t.Touched) continue;
+      line[x] = S.Style == sOfficeXP ? DarkenBy(line[x], t.Amount) : BlendTowardsShadow(line[x], t.Weight);
     }
   }
+}
+
+QImage TranslucentShadowStrip(QSize Size, const TShadowStrip &S) {
+  QImage out(Size, QImage::Format_ARGB32_Premultiplied);
+  out.fill(Qt::transparent);
+  const int T = S.Vertical ? Size.width() : Size.height();
+  const int L = S.Vertical ? Size.height() : Size.width();
+  for (int y = 0; y < Size.height(); ++y) {
+    auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+    for (int x = 0; x < Size.width(); ++x) {
+      const ShadowTouch t = TouchAt(S, T, L, S.Vertical ? y : x, S.Vertical ? x : y);
+      if (!t.Touched) continue;
+      // Black at the amount's strength darkens white by the amount itself;
+      // the WindowsXP blend is the grey it blends to at the weight's.
+      line[x] = S.Style == sOfficeXP ? qPremultiply(qRgba(0, 0, 0, t.Amount))
+                                     : qPremultiply(qRgba(qRed(kXPShadowColour), qGreen(kXPShadowColour),
+                                                          qBlue(kXPShadowColour), int(std::lround(t.Weight * 255))));
+    }
+  }
+  return out;
 }
 
 } // namespace kc::tb

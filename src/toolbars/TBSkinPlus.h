@@ -211,7 +211,11 @@ struct TShadowStrip {
   TShadowStyle Style = sOfficeXP;
 };
 // Darkens a captured strip in place; every channel stays in 0..255 for
-// any thickness.
+// any thickness. A picture with a device pixel ratio above 1 is darkened
+// by logical pixels, each covering that many device pixels.
 void DarkenShadowStrip(QImage &Strip, const TShadowStrip &S);
+// The same shadow as a translucent picture of the strip's logical size, for
+// a compositor to lay over whatever lies beneath.
+QImage TranslucentShadowStrip(QSize Size, const TShadowStrip &S);
 
 } // namespace kc::tb

@@ -87,6 +87,29 @@ void Triangle(QPainter &P, const QPolygon &Poly, bool Enabled, const QColor &Fg)
   FillTriangle(P, Poly, Sys(clBtnShadow));
 }
 
+// Pictures are drawn for light faces: on a face where their dark outlines
+// cannot be read (a dark desktop palette), a light rim follows every dark
+// pixel so the shape stands out; colours and light parts stay as they are.
+bool DarkFace() { return ContrastRatio(Sys(clBtnFace), Qt::black) < 3.0; }
+
+void DrawRim(QPainter &P, const QImage &Img, QPoint At) {
+  const QImage src = Img.convertToFormat(QImage::Format_ARGB32);
+  QImage rim(src.size(), QImage::Format_ARGB32);
+  rim.setDevicePixelRatio(Img.devicePixelRatio());
+  rim.fill(Qt::transparent);
+  bool any = false;
+  for (int y = 0; y < src.height(); ++y)
+    for (int x = 0; x < src.width(); ++x) {
+      const QRgb c = src.pixel(x, y);
+      if (qAlpha(c) > 127 && qGray(c) < 112) {
+        rim.setPixel(x, y, qRgba(224, 224, 224, 200));
+        any = true;
+      }
+    }
+  if (!any) return;
+  for (const QPoint d : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) P.drawImage(At + d, rim);
+}
+
 void DrawImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, bool Enabled) {
   if (!Il || !Il->ValidIndex(Index)) return;
   QImage img = Il->GetImage(Index, P.device()->devicePixelRatioF());
@@ -104,6 +127,7 @@ void DrawImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, bool Ena
     P.drawImage(At, sh);
     return;
   }
+  if (DarkFace()) DrawRim(P, img, At);
   P.drawImage(At, img);
 }
 
@@ -124,6 +148,7 @@ void DrawLiftedImage(QPainter &P, TCustomImageList *Il, int Index, QPoint At, co
     for (int x = 0; x < sil.width(); ++x)
       sil.setPixel(x, y, qAlpha(img.pixel(x, y)) > 127 ? (Shadow.rgb() | 0xFF000000u) : 0u);
   P.drawImage(At + QPoint(1, 1), sil);
+  if (DarkFace()) DrawRim(P, img, At - QPoint(1, 1));
   P.drawImage(At - QPoint(1, 1), img);
 }
 

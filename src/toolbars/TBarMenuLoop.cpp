@@ -12,6 +12,7 @@
 #include "platform/DesktopMetrics.h"
 #include "platform/Log.h"
 #include "platform/TbSystemSettings.h"
+#include "toolbars/TBarAccessible.h"
 #include "toolbars/TBarPopup.h"
 
 namespace kc::tb {
@@ -83,6 +84,8 @@ void TTBView::CloseSubmenus() {
   std::unique_ptr<TTBPopupWindow> wnd = std::move(OpenedWindow);
   wnd.reset();
   if (was && IndexOf(was) >= 0) RepaintViewer(was);
+  // Back from a submenu, the keyboard is on the item that opened it.
+  if (was && Loop && !Loop->ExitLoop) AnnounceSelection(*this);
 }
 
 void TTBView::StartTimer(TTBViewTimer Kind, int DelayMs) {
@@ -301,6 +304,9 @@ bool TTBMenuLoop::Begin(bool StartedByMouse, bool KeyboardOpen, bool SelectFirst
   lastPos_ = CursorPos;
   lastPosKnown_ = true;
   PressGlobal = CursorPos;
+  // A popup menu says so itself when it shows; a bar's menu starts here.
+  if (root_->IsToolbar()) AnnounceMenu(root_->Window(), true);
+  AnnounceSelection(*root_);
   if (StartedByMouse) {
     if (TTBItemViewer *sel = root_->Selected()) {
       const QPoint local = root_->ScreenToClient(CursorPos) - sel->BoundsRect.topLeft();
@@ -320,6 +326,7 @@ void TTBMenuLoop::End() {
     v->Loop = nullptr;
   }
   root_->Set(vsInModalLoop, false);
+  if (root_->IsToolbar()) AnnounceMenu(root_->Window(), false);
   if (!hint_.isEmpty()) {
     hint_.clear();
     if (g_handlers.Hint) g_handlers.Hint(hint_);

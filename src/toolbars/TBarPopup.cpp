@@ -10,6 +10,7 @@
 #include "platform/Screen.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
+#include "toolbars/TBarAccessible.h"
 #include "toolbars/TBarAnim.h"
 #include "toolbars/TBarMenuLoop.h"
 #include "toolbars/TBarShadow.h"
@@ -26,6 +27,7 @@ QPoint TTBPopupView::ClientOrigin() const {
 TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin)
     : QWidget(nullptr,
               Qt::Popup | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint) {
+  InstallToolbarAccessibility();
   setAttribute(Qt::WA_ShowWithoutActivating);
   // The menu loop hands a press outside to the window under it itself.
   setAttribute(Qt::WA_NoMouseReplay);
@@ -48,6 +50,7 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
 }
 
 TTBPopupWindow::~TTBPopupWindow() {
+  if (announced_) AnnounceMenu(this, false);
   HideHint();
   StopPopupAnimation(this);
   if (view_) view_->CloseSubmenus();
@@ -210,6 +213,10 @@ void TTBPopupWindow::paintEvent(QPaintEvent *) {
 }
 
 void TTBPopupWindow::ShowPopup() {
+  // A screen reader hears the menu open, then the item the keyboard is on.
+  announced_ = true;
+  AnnounceMenu(this, true);
+  AnnounceSelection(*view_);
   const TbSystemSettings &s = tbSystemSettings();
   TTBView *owner = view_->OwnerView();
   const bool noAnim = (owner && owner->Has(vsNoAnimation)) || view_->Has(vsNoAnimation);

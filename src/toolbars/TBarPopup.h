@@ -14,6 +14,8 @@
 
 namespace kc::tb {
 
+class TShadow;
+
 class TTBPopupView : public TTBView {
 public:
   using TTBView::TTBView;
@@ -39,6 +41,7 @@ public:
   // The drop shadows shown now (skins with the shadow option only).
   int ShadowCount() const { return int(shadows_.size()); }
   QRect ShadowGeometry(int i) const;
+  TShadow *Shadow(int i) const { return shadows_[size_t(i)].get(); }
   // The pointer moved (screen point): the item it rests on shows its short
   // hint after the hint pause, near the item; leaving the item hides it.
   void HoverAt(QPoint Global);
@@ -56,10 +59,11 @@ private:
   const TTBBaseSkin *skin_;
   int border_ = 3;
   QPointer<QWidget> parentWindow_;
-  std::vector<std::unique_ptr<QWidget>> shadows_;
+  std::vector<std::unique_ptr<TShadow>> shadows_;
   void ShowHint();
   void HideHint();
-  QRect opener_; // the toolbar item this popup drops from, when it joins its shadow
+  bool announced_ = false; // assistive technology was told the menu opened
+  QRect opener_;           // the toolbar item this popup drops from, when it joins its shadow
   friend std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint,
                                                      int, const TTBBaseSkin *);
   TTBItemViewer *hintViewer_ = nullptr;

@@ -9,19 +9,23 @@ namespace kc::tb {
 TShadow::TShadow(const QRect &ScreenRect, const TShadowStrip &Strip)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                            Qt::WindowTransparentForInput | Qt::NoDropShadowWindowHint),
-      strip_(Strip) {
+      strip_(Strip), translucent_(tbDesktopComposited()) {
   setAttribute(Qt::WA_ShowWithoutActivating);
-  setAttribute(Qt::WA_NoSystemBackground);
+  // Translucency has to be asked for before the window exists.
+  if (translucent_) setAttribute(Qt::WA_TranslucentBackground);
+  else setAttribute(Qt::WA_NoSystemBackground);
   setGeometry(ScreenRect);
 }
 
 bool TShadow::CaptureAndShow() {
   if (!captured_) {
     captured_ = true;
-    const QImage screen = tbGrabScreen();
-    if (screen.isNull() || !screen.rect().contains(geometry())) return false;
-    picture_ = screen.copy(geometry()).convertToFormat(QImage::Format_RGB32);
-    DarkenShadowStrip(picture_, strip_);
+    if (translucent_) {
+      picture_ = TranslucentShadowStrip(size(), strip_);
+    } else {
+      picture_ = tbGrabScreenArea(geometry());
+      DarkenShadowStrip(picture_, strip_);
+    }
   }
   if (picture_.isNull()) return false;
   show();
@@ -30,7 +34,14 @@ bool TShadow::CaptureAndShow() {
 
 void TShadow::paintEvent(QPaintEvent *) {
   QPainter p(this);
-  p.drawImage(0, 0, picture_);
+  if (translucent_) {
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(rect(), picture_);
+    return;
+  }
+  // The copy carries its device pixel ratio, so it covers the window one
+  // device pixel to one.
+  p.drawImage(QPoint(0, 0), picture_);
 }
 
 } // namespace kc::tb

@@ -1,7 +1,10 @@
 #pragma once
-// A drop shadow of a skinned popup: a small top-level window along one edge
-// showing a darkened copy of the screen under it. Where the window system
-// gives no picture of the screen, no shadow is shown.
+// A drop shadow of a skinned popup: a small top-level window along one edge.
+// Where a compositor draws the desktop it is a translucent dark strip laid
+// over whatever lies beneath; otherwise it shows a darkened copy of the
+// screen strip under it, taken in device pixels once the windows there have
+// drawn. Where the window system gives no picture of the screen, no shadow
+// is shown.
 #include <QImage>
 #include <QWidget>
 
@@ -12,10 +15,12 @@ namespace kc::tb {
 class TShadow : public QWidget {
 public:
   TShadow(const QRect &ScreenRect, const TShadowStrip &Strip);
-  // Captures the screen under the window, darkens it and shows it; false
-  // when there is nothing to show.
+  // Prepares the picture (once) and shows the window; false when there is
+  // nothing to show.
   bool CaptureAndShow();
   const TShadowStrip &Strip() const { return strip_; }
+  // Drawn translucent over the desktop rather than from a copy of it.
+  bool Translucent() const { return translucent_; }
 
 protected:
   void paintEvent(QPaintEvent *) override;
@@ -24,6 +29,7 @@ private:
   TShadowStrip strip_;
   QImage picture_;
   bool captured_ = false;
+  bool translucent_ = false;
 };
 
 } // namespace kc::tb

@@ -5,6 +5,7 @@
 
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
+#include "toolbars/TBarAccessible.h"
 #include "toolbars/TBarPopup.h"
 
 namespace kc::tb {
@@ -746,6 +747,7 @@ void TTBView::SetSelection(TTBItemViewer *V) {
     if (old && IndexOf(old) >= 0 && old->Item()->Has(ikRedrawOnSelChange)) RepaintViewer(old);
     if (V && V->Item()->Has(ikRedrawOnSelChange)) RepaintViewer(V);
     if (V) V->SelectionGained();
+    if (V) AnnounceSelection(*this);
   } else if (over != MouseOverSelected) {
     MouseOverSelected = over;
     if (MouseTracking && V && V->Item()->Has(ikRedrawOnHotChange)) RepaintViewer(V);

@@ -142,7 +142,14 @@ void TfmKavetChat::ShowNotification(const std::string &Format, const std::string
   else if (!TrimText(IP).empty()) bracket = "[" + IP + "]";
   const QString title = qs(bracket);
   const QString text = qs(FormatText(Format, {bracket}));
-  SetStatusPanel(kNoticePanel, QStringLiteral("       ") + text);
+  // A flood of notices shows only the last one: the text changes at once,
+  // its width (the text shaped) follows once per turn of the event loop.
+  KcStatusBar->SetPanelText(kNoticePanel, QStringLiteral("       ") + text);
+  if (!FNoticeFit.active())
+    FNoticeFit.start(0, [this] {
+      FNoticeFit.stop();
+      SetStatusPanel(kNoticePanel, KcStatusBar->Panels()[std::size_t(kNoticePanel)].Text);
+    });
   // The echo of a send that lost characters leaves their notice showing.
   KeepUnsendableNotice();
 

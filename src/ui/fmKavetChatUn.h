@@ -319,6 +319,8 @@ private:
   std::unique_ptr<THeadlessChatHost> FHost;
   // The one-shot start-up timer, 500 ms after the first showing.
   GuiTimer FTimer;
+  // Fits the notice panel to its text once per turn of the event loop.
+  GuiTimer FNoticeFit;
   bool FFirstShow = true;
   bool FClosing = false;
   bool FLayingOut = false;

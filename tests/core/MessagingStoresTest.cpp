@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -193,6 +194,42 @@ TEST_F(StoresTest, FixedGroupsAndUserGroups) {
   WriteUserGroup(key, odd, 6);
   EXPECT_EQ(ReadUserGroup(key, odd), 6);
   EXPECT_EQ(ReadUserGroup(key, "{U}"), 4);
+}
+
+// Newcomers' groups are looked up in what one reading of the store gave;
+// every later change, by this program or from outside, is seen. Each row is
+// a step and what the lookup of "{U}" says after it.
+TEST_F(StoresTest, StoredUserGroupsFollowEveryChangeOfTheStore) {
+  const std::string section = "{U}UserGroup_";
+  std::shared_ptr<IniStore> held;
+  kctest::TempDir other{"kc-stores-other"};
+  struct Row {
+    const char *name;
+    std::function<void()> step;
+    std::int32_t tag;
+  } rows[] = {
+      {"NothingStored", [] {}, -1},
+      {"Written", [&] { WriteUserGroup(key, "{U}", 4); }, 4},
+      {"WrittenByOtherCode", [&] { RegistryIni(key).writeInteger(section, "GroupNomber", 5); }, 5},
+      {"WrittenToAStoreHeldOpenAndNotSaved", [&] {
+         held = programKeyStore();
+         held->writeInteger(section, "GroupNomber", 6);
+       }, 6},
+      {"SavedAndLetGo", [&] { held.reset(); }, 6},
+      {"FileReplacedFromOutside", [&] {
+         writeFile("Dornick/Kavet Chat.ini", "[other]\nx=1\n[" + section + "]\nGroupNomber=7\n");
+       }, 7},
+      {"MembersOfADeletedGroupMoved", [&] { MoveStoredGroupUsers(key, 7, kMainGroupTag); }, kMainGroupTag},
+      {"AnotherSettingsFolder", [&] { config.set(other.path().string()); }, -1},
+      {"BackToTheFirst", [&] { config.set(dir); }, kMainGroupTag},
+      {"SectionErased", [&] { RegistryIni(key).eraseSection(section); }, -1},
+  };
+  for (const Row &r : rows) {
+    r.step();
+    EXPECT_EQ(ReadUserGroup(key, "{U}"), r.tag) << r.name;
+    // Sections match without regard to case, as the store matches them.
+    EXPECT_EQ(ReadUserGroup(key, "{u}"), r.tag) << r.name;
+  }
 }
 
 TEST_F(StoresTest, LanguageMenuListsFilesByNameWithTheirLanguageNames) {

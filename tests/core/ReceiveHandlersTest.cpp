@@ -19,6 +19,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -776,6 +778,46 @@ TEST(UserListModel, RecordsAreCapped) {
   for (std::size_t i = 0; i <= TUserListModel::kMaxUsers; ++i) ASSERT_GE(users.Append(r), 0);
   EXPECT_EQ(users.Append(r), -1);
   EXPECT_EQ(users.Count(), static_cast<int>(TUserListModel::kMaxUsers + 1));
+}
+
+// Records are found by ID through an index that follows every way a
+// record gets or loses an ID; each row is a step and what the lookups say
+// after it.
+TEST(UserListModel, LookupsByIDFollowAppendsAndReusedRecords) {
+  TUserListModel users;
+  auto rec = [](const char *ID, bool Active) {
+    RUserID r;
+    r.ID = ID;
+    r.Active = Active ? 1 : 0;
+    return r;
+  };
+  users.Append(rec("{ME}", true));
+  struct Row {
+    const char *name;
+    std::function<void()> step;
+    const char *id;
+    int index, present;
+  } rows[] = {
+      {"OwnRecordIsNeverFound", [] {}, "{ME}", -1, -1},
+      {"Appended", [&] { users.Append(rec("{A}", true)); }, "{A}", 1, 1},
+      {"AppendedAway", [&] { users.Append(rec("{B}", false)); }, "{B}", 2, -1},
+      {"Unknown", [] {}, "{C}", -1, -1},
+      {"ReusedRecordLosesItsOldID", [&] { users.Assign(2, rec("{C}", true)); }, "{B}", -1, -1},
+      {"ReusedRecordHasItsNewID", [] {}, "{C}", 2, 2},
+      {"SecondRecordOfAnIDStaysBehindTheFirst", [&] { users.Append(rec("{A}", false)); }, "{A}", 1, 1},
+      {"FirstGoneTheSecondPresentOneIsFound", [&] {
+         users.Record(1)->Active = 0;
+         users.Record(3)->Active = 1;
+       }, "{A}", 1, 3},
+      {"FirstRenamedTheSecondStandsForTheID", [&] { users.Assign(1, rec("{D}", true)); }, "{A}", 3, 3},
+      {"RenamedOneUnderItsNewID", [] {}, "{D}", 1, 1},
+      {"OutOfRangeAssignIsIgnored", [&] { users.Assign(99, rec("{E}", true)); }, "{E}", -1, -1},
+  };
+  for (const Row &r : rows) {
+    r.step();
+    EXPECT_EQ(users.IndexOfID(r.id), r.index) << r.name;
+    EXPECT_EQ(users.FindPresent(r.id), r.present) << r.name;
+  }
 }
 
 TEST(TalkListModel, TranscriptsKeepTheNewestWithinTheirBudget) {

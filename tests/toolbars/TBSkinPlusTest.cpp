@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <string>
+
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinPlus.h"
 #include "toolbars/TBSkinShared.h"
@@ -256,6 +258,43 @@ TEST(SharedServices, SettingsHaveFixedDefaultsTestsCanReplace) {
 } // namespace
 
 namespace {
+
+// The same strip three ways: copied at 100 %, copied at 200 % (each
+// logical pixel a 2 x 2 block with the same value), and drawn translucent
+// over white (what OfficeXP's darkening gives on white, within rounding).
+TEST(Shadows, EveryScaleAndTheTranslucentStripMatchTheCopiedOne) {
+  for (const TShadowStyle style : {sOfficeXP, sWindowsXP})
+    for (const bool vertical : {false, true}) {
+      SCOPED_TRACE(std::string(style == sOfficeXP ? "OfficeXP" : "WindowsXP") +
+                   (vertical ? " vertical" : " horizontal"));
+      TShadowStrip s;
+      s.Vertical = vertical;
+      s.StartCorner = s.EndCorner = true;
+      s.ExclStart = 9;
+      s.ExclEnd = 12;
+      s.Style = style;
+      const QSize size = vertical ? QSize(4, 30) : QSize(30, 4);
+      QImage plain(size, QImage::Format_RGB32);
+      plain.fill(qRgb(255, 255, 255));
+      DarkenShadowStrip(plain, s);
+      QImage twice(size * 2, QImage::Format_RGB32);
+      twice.setDevicePixelRatio(2);
+      twice.fill(qRgb(255, 255, 255));
+      DarkenShadowStrip(twice, s);
+      ASSERT_EQ(twice.size(), size * 2);
+      QImage over(size, QImage::Format_RGB32);
+      over.fill(qRgb(255, 255, 255));
+      QPainter(&over).drawImage(0, 0, TranslucentShadowStrip(size, s));
+      for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+          const QRgb want = plain.pixel(x, y);
+          for (const QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+            ASSERT_EQ(twice.pixel(2 * x + d.x(), 2 * y + d.y()), want) << x << "," << y;
+          ASSERT_NEAR(qRed(over.pixel(x, y)), qRed(want), 1) << x << "," << y;
+          ASSERT_NEAR(qBlue(over.pixel(x, y)), qBlue(want), 1) << x << "," << y;
+        }
+    }
+}
 
 TEST(ImageBlending, BlendedAndShadowedImagesTouchOnlyTheImagesPixels) {
   QImage bg(4, 1, QImage::Format_RGB32);

@@ -402,11 +402,9 @@ TEST(PopupShadows, SkinnedPopupsCastThemAlongTheRightAndBottomEdges) {
   Add(root, "&One");
   TTBSkin skin; // OfficeXP
   skin.SetOptions(tboShadow);
+  // Drawn translucent, so no picture of the screen is needed.
+  TbCompositingOverride composited(true);
   auto wnd = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(100, 100), 0, &skin);
-  if (kc::tbGrabScreen().isNull()) {
-    EXPECT_EQ(wnd->ShadowCount(), 0); // no picture of the screen: no shadow
-    return;
-  }
   ASSERT_EQ(wnd->ShadowCount(), 2);
   const QRect me = wnd->geometry();
   EXPECT_EQ(wnd->ShadowGeometry(0), QRect(me.right() + 1, me.top() + 4, 4, me.height() - 4));

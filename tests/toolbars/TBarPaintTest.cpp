@@ -14,6 +14,7 @@
 
 #include "platform/ImageList.h"
 #include "platform/ReadableColour.h"
+#include "platform/SystemColors.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarView.h"
@@ -176,6 +177,57 @@ TEST(PaintRules, ACheckedClassicButtonShowsTheDitherAndShiftsItsContent) {
     }
   ASSERT_GT(total, 0);
   EXPECT_EQ(same, total);
+}
+
+// A picture of dark lines stays readable on a dark desktop face: a light
+// rim beside its dark pixels; on the classic light face it is drawn as is.
+TEST(PaintRules, ADarkPictureReadsOnTheFaceItIsDrawnOn) {
+  SetMenuFont(PinnedFont());
+  TCustomImageList images(16, 16);
+  QImage pic(16, 16, QImage::Format_ARGB32);
+  pic.fill(Qt::transparent);
+  for (int y = 4; y < 12; ++y)
+    for (int x = 4; x < 12; ++x) pic.setPixel(x, y, qRgb(0, 0, 0));
+  images.Add(pic);
+  TTBRootItem root;
+  root.SetSubMenuImages(&images);
+  TTBCustomItem *item = Add(root, "&Open");
+  item->SetImageIndex(0);
+  const struct {
+    const char *name;
+    bool dark;
+    TTBSkins skin;
+    bool toolbar;
+  } rows[] = {{"classic_light_toolbar", false, tbsDisabled, true},
+              {"classic_dark_toolbar", true, tbsDisabled, true},
+              {"officexp_dark_toolbar", true, tbsOfficeXP, true},
+              {"officexp_dark_menu", true, tbsOfficeXP, false}};
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.dark) ApplyPaletteSysColors(QPalette(QColor(53, 53, 53), QColor(45, 45, 45)));
+    TTBSkin skin;
+    skin.SetSkinType(row.skin);
+    TTBView view(nullptr, &root, nullptr, row.toolbar);
+    view.Skin = &skin;
+    const QRect r = [&] {
+      view.EnsurePositions();
+      return view.Find(item)->BoundsRect;
+    }();
+    const QColor face = ToQColor(row.toolbar || row.skin == tbsDisabled ? clBtnFace : clMenu);
+    const QImage img = Render(view, face);
+    StopFollowingDesktopColors();
+    QRect box;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x)
+        if (img.pixel(x, y) == qRgb(0, 0, 0)) box |= QRect(x, y, 1, 1);
+    ASSERT_EQ(box.size(), QSize(8, 8));
+    const QRgb fill = img.pixel(box.left() - 3, box.center().y());
+    for (const QPoint beside : {QPoint(box.left() - 1, box.center().y()), QPoint(box.center().x(), box.top() - 1)}) {
+      const QRgb got = img.pixel(beside);
+      if (row.dark) EXPECT_GE(ContrastRatio(QColor(got), QColor(fill)), 3.0) << beside.x() << "," << beside.y();
+      else EXPECT_EQ(got, fill);
+    }
+  }
 }
 
 TEST(PaintRules, ADisabledOfficeXPEntryIsOneFlatColourWithoutHighlight) {

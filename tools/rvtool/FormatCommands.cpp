@@ -14,9 +14,11 @@
 #include "platform/Files.h"
 #include "platform/QtCanvas.h"
 #include "platform/RecordingCanvas.h"
+#include "richtext/controls/RVRTFImport.h"
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/tables/RVTableDump.h"
 
 namespace rvtool {
 
@@ -71,7 +73,21 @@ bool formatFile(const Options &o, Formatted &f) {
   f.host->Style = &f.style;
   f.doc = std::make_unique<kc::TRichVistaRVData>(f.host.get());
   const bool rvf = o.file.size() >= 4 && o.file.compare(o.file.size() - 4, 4, ".rvf") == 0;
-  if (rvf) {
+  const bool rtf = o.file.size() >= 4 && o.file.compare(o.file.size() - 4, 4, ".rtf") == 0;
+  if (rtf) {
+    // The file's fonts and paragraphs become styles of their own, as a paste
+    // of the file would make them.
+    f.style.TextStyles().Items(0)->Unicode = true;
+    kc::TRVRTFReaderProperties settings;
+    settings.UnicodeMode = kc::rvruOnlyUnicode;
+    settings.TextStyleMode = kc::rvrsAddIfNeeded;
+    settings.ParaStyleMode = kc::rvrsAddIfNeeded;
+    const int code = kc::ImportRTFIntoDocument(bytes, *f.doc, settings);
+    if (code != 0 && settings.Warning().empty()) {
+      std::fprintf(stderr, "rvtool: %s is not a readable RTF file (code %d)\n", o.file.c_str(), code);
+      return false;
+    }
+  } else if (rvf) {
     // The file's own styles and document properties replace the defaults.
     f.host->RVFOptions =
         kc::TRVFOptions{kc::rvfoSavePicturesBody, kc::rvfoSaveControlsBody,  kc::rvfoSaveTextStyles,
@@ -96,12 +112,7 @@ int formatText(int argc, char **argv) {
   const auto app = guiApplicationUnless(o.fake);
   Formatted f;
   if (!formatFile(o, f)) return 1;
-  const kc::TRVDrawLines &dl = f.doc->DrawLines;
-  for (int i = 0; i < dl.Count(); ++i) {
-    const kc::TRVDrawLineInfo *d = dl.Items(i);
-    std::printf("%d %d %d %d %d %d %d %d\n", d->ItemNo, d->Offs, d->Length, d->Left, d->Top, d->Width, d->Height,
-                d->FromNewLine ? 1 : 0);
-  }
+  std::fputs(kc::RVDumpDrawLines(*f.doc).c_str(), stdout);
   std::printf("height %d\n", f.doc->DocumentHeight);
   // The width the document asks of its view, margins included.
   std::printf("width %d\n", f.host->AreaWidth());

@@ -14,6 +14,7 @@
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/tables/RVTableDump.h"
 
 namespace rvtool {
 
@@ -77,15 +78,7 @@ int hitTest(int argc, char **argv) {
     loadPlainText(doc, bytes);
   }
   doc.ReformatAllForced(true);
-  int line = -1, offs = -1;
-  doc.HitTestDrawLine(x, y, false, line, offs);
-  if (line < 0) {
-    std::puts("none");
-    return 0;
-  }
-  int item = -1, itemOffs = 0;
-  doc.DrawPosToItemPos(line, offs, item, itemOffs);
-  std::printf("%d %d\n", item, itemOffs);
+  std::fputs(kc::RVDescribeHit(doc, x, y).c_str(), stdout);
   return 0;
 }
 

@@ -1,6 +1,6 @@
 // rtf-import: imports an RTF file into an empty document with the default
 // style sheet and the talk input boxes' settings (pictures kept) and prints the styles and items it made, or with --text
-// only the document's text, a paragraph a line.
+// only the document's text, a paragraph a line (a table's cells in row order).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -29,7 +29,16 @@ std::string documentText(const kc::TCustomRVData &d) {
   std::string out;
   for (int i = 0; i < d.GetItemCount(); ++i) {
     if (i > 0 && d.IsFromNewLine(i)) out += '\n';
-    if (d.IsTextItem(i)) out += itemTextUtf8(d, i);
+    if (d.IsTextItem(i)) {
+      out += itemTextUtf8(d, i);
+      continue;
+    }
+    // Nested documents (a table's cells, row by row) end their lines.
+    auto *item = const_cast<kc::TCustomRVItemInfo *>(d.GetItem(i));
+    int loc = -1;
+    for (kc::TCustomRVData *sub = item->GetSubRVData(loc, kc::rvdFirst); sub;
+         sub = item->GetSubRVData(loc, kc::rvdNext))
+      out += documentText(*sub);
   }
   if (d.GetItemCount() > 0) out += '\n';
   return out;

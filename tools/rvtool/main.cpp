@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "richtext/tables/RVTable.h"
 
 namespace rvtool {
 
@@ -26,11 +27,13 @@ const rvtool::Command kCommands[] = {
      rvtool::rtfImport},
     {"format", "format --width N [--fake W,A,D] FILE   draw lines: item offs len left top width height newline, then the height and width",
      rvtool::formatText},
-    {"render", "render --width N FILE OUT.png   the document painted at that width", rvtool::renderPng},
+    {"render", "render --width N FILE OUT.png   the document (RVF, RTF or UTF-8 text) painted at that width", rvtool::renderPng},
     {"convert",
      "convert [--to rvf|rvf-text|txt|txtw|rtf|html|html-css] [--markers-as-text] IN OUT   IN: RVF (.rvf), RTF (.rtf) or UTF-8 text",
      rvtool::convert},
-    {"hit", "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"",
+    {"hit",
+     "hit --width N [--fake W,A,D] FILE X Y   \"item offs\" of the place nearest the point, or \"none\"; in a "
+     "table's cell \"ITEM cell R C\", then the place inside the cell",
      rvtool::hitTest},
     {"edit", "edit [--width N] [--fake] [FILE]   commands on standard input edit the document (\"dump\" prints it)",
      rvtool::editDocument},
@@ -46,6 +49,7 @@ int usage() {
 
 int main(int argc, char **argv) {
   if (argc < 2) return usage();
+  kc::RegisterTableItemType();
   for (const auto &c : kCommands)
     if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
   std::fprintf(stderr, "rvtool: unknown command \"%s\"\n", argv[1]);

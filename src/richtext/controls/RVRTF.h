@@ -417,6 +417,12 @@ public:
   uint8_t TableAlignment() const { return tableAlign_; }
   bool TableAlignmentGiven() const { return tableAlignGiven_; }
   int TableNesting() const { return tableNesting_; }
+  // Where the next run of text goes: a run already given to the receiver
+  // leaves its paragraph open (continue) until a paragraph end.
+  TRVRTFPosition NextTextPosition() const { return position_; }
+  // True while a cell or row end opens the table its paragraph did not say
+  // it was in (no \intbl).
+  bool OpeningAtCellEnd() const { return openingAtCellEnd_; }
 
   // Conversions in the reader's code page, falling back to the system code
   // page, then to one "?" per unit.
@@ -484,7 +490,8 @@ private:
   void AddUnicodeChar(char16_t ch);
   void FlushLevelLead(TRVRTFListLevel97 &lv);
   void AddLevelTextByte(TRVRTFListLevel97 &lv, char b);
-  void SyncNesting(bool closingAllowed);
+  // minLevel 1: a cell or row end of the outermost table; 2: of a nested one.
+  void SyncNesting(bool closingAllowed, int minLevel = 0);
   void FireTable(TRVRTFTableEventKind kind);
   void FireMarkerUpdate();
   void HandleUnicode(int32_t value);
@@ -522,6 +529,7 @@ private:
   int64_t binLeft_ = 0;
   bool ignorable_ = false;
   int tableNesting_ = 0;
+  bool openingAtCellEnd_ = false;
   uint8_t tableAlign_ = 0;
   bool tableAlignGiven_ = false;
   std::unique_ptr<TRVRTFPicture> picture_;

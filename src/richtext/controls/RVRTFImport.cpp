@@ -151,10 +151,7 @@ TRVRTFImportBuilder::TRVRTFImportBuilder(TRVRTFReaderProperties &Props, TRVRTFRe
     R.OnProgress = [this](TRVRTFReader &, TRVRTFProgressStage Stage, uint8_t PercentDone) {
       this->Target.DoProgress(rvloLoading, int(Stage), PercentDone);
     };
-  R.OnTable = [this](TRVRTFReader &, TRVRTFTableEventKind Kind) {
-    // Cells arrive as paragraphs in reading order.
-    if (Kind == rvf_tbl_CellEnd || Kind == rvf_tbl_RowEnd || Kind == rvf_tbl_TableEnd) ForceNewPara = true;
-  };
+  R.OnTable = [this](TRVRTFReader &, TRVRTFTableEventKind Kind) { TableEvent(Kind); };
 }
 
 TRVRTFImportBuilder::~TRVRTFImportBuilder() = default;
@@ -248,6 +245,9 @@ void TRVRTFImportBuilder::AddText(const std::string &Text, bool Unicode, TRVRTFP
   // The reader ends a run at every formatting change; an empty one only
   // matters when it makes an empty paragraph or line.
   if (Text.empty() && Pos == rtf_ts_ContinuePara && !ForceNewPara) return;
+  // Nor in a cell not yet begun: a cell end gives an empty cell its
+  // paragraph, and a row end after it would make a row of nothing.
+  if (Text.empty() && !Tables.empty() && Cur == Tables.back()->Cell.get() && Cur->Items.empty()) return;
   std::string target, hint;
   const bool link = InHyperlink(target, hint);
   int styleNo = TextStyleFor(Unicode, link);
@@ -359,6 +359,8 @@ bool TRVRTFImportBuilder::NewPicture(TRVRTFPicture *Pic, std::unique_ptr<TGraphi
 
 void TRVRTFImportBuilder::Finish() {
   SettleMarker();
+  // Tables the text left open end with it, innermost first.
+  while (!Tables.empty()) FinishTable();
   Cur = &Main;
 }
 

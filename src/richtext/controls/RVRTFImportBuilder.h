@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "richtext/controls/RVRTF.h"
 #include "richtext/controls/RVRTFImport.h"
 #include "richtext/document/RVStyle.h"
 
@@ -74,6 +75,47 @@ private:
     TRVRTFMarkerProperties Old;
     int32_t ParaLeft = 0, ParaFirst = 0; // twips
   };
+
+  // Tables under construction (RVRTFImportTables.cpp). A cell collects its
+  // items like any other target; the table item is made when the table
+  // ends. A table that a paragraph without \intbl closed is only set aside:
+  // the next cell or row end takes that paragraph back into it.
+  struct TableCell {
+    std::unique_ptr<Sink> Content;
+  };
+  struct TableRow {
+    std::vector<TableCell> Cells;
+    TRVRTFRowProperties Props; // the definition in force at the row end
+    uint8_t Alignment = 0;     // 0 left, 1 right, 2 centred
+  };
+  struct TableBuild {
+    Sink *Parent = nullptr;
+    std::vector<TableRow> Rows;
+    std::vector<TableCell> Ended; // cells of the open row
+    std::unique_ptr<Sink> Cell;   // the cell being filled
+    bool SetAside = false;
+    size_t SetAsideAt = 0; // where in the parent the table goes
+    int HeadingRows = 0;
+    // The row definition at the last cell end, for a row left open.
+    TRVRTFRowProperties Props;
+    const TRVRTFRowProperties *PropsSeen = nullptr;
+  };
+  void TableEvent(TRVRTFTableEventKind Kind);
+  void StartTable();
+  void EndCell();
+  void EndRow();
+  void SetTableAside();
+  // Ends the open row of T, if it has cells, with the row definition Props.
+  void CloseRow(TableBuild &T, const TRVRTFRowProperties *Props);
+  // Ends the innermost table and puts it into its parent.
+  void FinishTable();
+  std::unique_ptr<TCustomRVItemInfo> MakeTable(TableBuild &T);
+  // Moves From's items from Index on to the end of To.
+  static void MoveItems(Sink &From, size_t Index, Sink &To);
+  std::unique_ptr<Sink> NewCellSink() const;
+  int TableParaStyle(uint8_t Alignment);
+  std::vector<std::unique_ptr<TableBuild>> Tables;
+  int LeftTableParaStyle = -1;
 
   void NewText(const std::string &Text, TRVRTFPosition Pos);
   void NewUnicodeText(const std::u16string &Text, TRVRTFPosition Pos);

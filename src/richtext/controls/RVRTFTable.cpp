@@ -39,11 +39,16 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
   switch (num) {
   case ipRow:
     FinishRow();
-    SyncNesting(true);
+    // A row or cell end belongs to a table even in a paragraph that did not
+    // say so (real files end cells in paragraphs without \intbl).
+    SyncNesting(true, value == 1 ? 2 : 1);
+    // Text right before the row end is the row's last cell.
+    if (int code = Flush(false); code != rtf_ec_OK) return code;
+    position_ = rtf_ts_NewPara;
     FireTable(rvf_tbl_RowEnd);
     return rtf_ec_OK;
   case ipCell: {
-    SyncNesting(true);
+    SyncNesting(true, value == 1 ? 2 : 1);
     int code = Flush(false);
     position_ = rtf_ts_NewPara;
     FireTable(rvf_tbl_CellEnd);
@@ -165,13 +170,21 @@ void TRVRTFReader::FinishRow() {
   }
 }
 
-void TRVRTFReader::SyncNesting(bool closingAllowed) {
+void TRVRTFReader::SyncNesting(bool closingAllowed, int minLevel) {
   const TRVRTFParaProperties &pp = cur_.ParaProps;
   int level = pp.InTable ? std::clamp<int32_t>(pp.NestingLevel, 0, kRTFMaxTableNesting) : 0;
   if (pp.NoOverlap) closingAllowed = false;
+  // \cell and \row end a cell or row of the outermost table, whatever the
+  // paragraph says (a nested table may just have ended without a paragraph
+  // of the outer cell after it); \nestcell and \nestrow one of a nested
+  // table, as deep as the paragraph says or as deep as tables are open.
+  if (minLevel == 1) level = 1;
+  else if (minLevel == 2 && level < 2) level = std::max(2, tableNesting_);
   while (level > tableNesting_) {
     ++tableNesting_;
+    openingAtCellEnd_ = !pp.InTable || pp.NestingLevel < level;
     FireTable(rvf_tbl_TableStart);
+    openingAtCellEnd_ = false;
   }
   if (closingAllowed) {
     while (level < tableNesting_) {

@@ -13,6 +13,7 @@
 #include "platform/Log.h"
 #include "platform/QtCanvas.h"
 #include "richtext/document/CRVDataFormats.h"
+#include "richtext/tables/RVTable.h"
 
 namespace kc {
 
@@ -59,6 +60,8 @@ TCustomRichVista::TCustomRichVista(QWidget *Parent, const TDataFactory &Factory)
 }
 
 void TCustomRichVista::Init(const TDataFactory &Factory) {
+  // Documents shown here may bring tables (pasted, dropped, loaded).
+  RegisterTableItemType();
   FBackground = std::make_unique<TRVBackground>(true);
   TRVFormatHost::Background = FBackground.get();
   ParentControl = this;

@@ -131,7 +131,6 @@ void TCustomRVData::TRVItemList::Clear() {
 void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
   Clear();
   FShared = true;
-  FItems.reserve(Source.FItems.size());
   for (const TRVItemEntry &e : Source.FItems)
     FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get()), true});
   FWindowed = Source.FWindowed;

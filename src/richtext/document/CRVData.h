@@ -5,6 +5,7 @@
 // hosts it. Nested documents (table cells) find their parents and roots
 // through virtual operations; everything about the host goes to the root.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -245,7 +246,8 @@ public:
     void ReleaseBorrowed(size_t From, size_t To);
     void Noting(const TCustomRVItemInfo *Item);
     void Forgetting(const TCustomRVItemInfo *Item);
-    std::vector<TRVItemEntry> FItems;
+    // A deque, so that a transcript's oldest items leave without moving the rest.
+    std::deque<TRVItemEntry> FItems;
     std::vector<TCustomRVItemInfo *> FWindowed;
     bool FShared = false;
   };

@@ -74,6 +74,11 @@ bool ExportTextToFile(TCustomRVData &RVData, const std::string &FileName, int Li
 // Writes the document as RTF 1. System colours go into the colour table as
 // the classic scheme has them, whatever the desktop's theme.
 bool ExportRtfToStream(TCustomRVData &RVData, std::string &Stream, TColor BackgroundColor = clNone);
+// The paragraphs of a nested document (a table cell) inside an RTF being
+// written through Context: no header, the colour and font tables and
+// options of the whole, paragraphs marked as in a table of depth
+// Context.Level.
+void ExportRtfBody(TCustomRVData &RVData, std::string &Stream, TRVRTFSaveContext &Context);
 bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor BackgroundColor = clNone,
                      std::string *Error = nullptr);
 
@@ -85,6 +90,10 @@ bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor 
 bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
                   const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css,
                   const TRVFBackground *Background = nullptr);
+// The body of a nested document (a table cell) inside a page being written
+// through Context: its paragraphs and items, pictures numbered on from
+// Context's counter.
+void ExportHtmlBody(TCustomRVData &RVData, std::string &Stream, TRVHTMLSaveContext &Context);
 bool ExportHtmlToFile(TCustomRVData &RVData, const std::string &FileName, const std::string &Title, bool Css,
                       std::string *Error = nullptr);
 

@@ -76,6 +76,157 @@ THtmlFontDesc FontDesc(const TFontInfo &f) {
 
 } // namespace
 
+// The paragraphs and items of a document, list elements around the
+// paragraphs that begin with a marker.
+static void WriteHtmlBody(TCustomRVData &RVData, std::string &out, TRVHTMLSaveContext &ctx) {
+  TRVStyle *st = RVData.GetRVStyle();
+  if (!st) return;
+  const bool Css = ctx.UseCSS;
+  const TRVSaveOptions Options = ctx.SaveOptions;
+  const std::string &Path = ctx.Path;
+  const TFontInfo &base = *st->TextStyles().GetTextStyleSafe(0);
+  const bool baseTags = !Css && !Options.Has(rvsoNoDefaultStyleTags);
+  const THtmlFontDesc baseDesc = FontDesc(base);
+  const THtmlFontDesc none{};
+  if (baseTags) out += HtmlOpenFontTags(baseDesc, none) + "\r\n";
+  int cpNo = 0;
+  auto anchor = [&](const TRVCPInfo &cp) {
+    if (Options.Has(rvsoCheckpointNames) && !cp.Name.empty()) out += "<A name=\"" + EscapeAttr(cp.Name) + "\"></A>";
+    else out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
+  };
+  auto WriteItem = [&](int i) {
+    TCustomRVItemInfo *item = RVData.GetItem(i);
+    std::string hooked;
+    if (RVData.DoSaveItemToFile(Path, i, rvsfHTML, false, hooked)) {
+      out += hooked;
+      return;
+    }
+    if (!item->IsText()) {
+      item->SaveToHTML(out, &RVData, i, RVData.GetItemTextRaw(i), ctx);
+      return;
+    }
+    const int style = RVData.GetActualStyle(item);
+    const TFontInfo &f = *st->TextStyles().GetTextStyleSafe(style);
+    const std::string &t = RVData.GetItemTextRaw(i);
+    std::string text;
+    if (f.Options.Has(rvteoHTMLCode)) text = item->IsUnicode() ? UnicodeToAnsi(RVData.GetStyleCodePage(style), t) : t;
+    else if (item->IsUnicode()) text = t.empty() ? "&nbsp;" : UnicodeToHtml(t);
+    else text = MakeHtmlText(t, true);
+    if (Css) {
+      const bool span = style != 0 || Options.Has(rvsoClassForStyle0);
+      if (span && Options.Has(rvsoInlineStyles)) {
+        std::string css;
+        f.SaveCSSToStream(css, nullptr, false);
+        out += "<SPAN style=\"" + EscapeAttr(css) + "\">" + text + "</SPAN>";
+      } else if (span) out += "<SPAN class=RVTS" + std::to_string(style) + ">" + text + "</SPAN>";
+      else out += text;
+    } else {
+      const THtmlFontDesc d = FontDesc(f);
+      const THtmlFontDesc &rel = baseTags ? baseDesc : none;
+      out += HtmlOpenFontTags(d, rel) + text + HtmlCloseFontTags(d, rel);
+    }
+  };
+  // The list elements open around the paragraphs that begin with a
+  // marker: one element per list and level, a deeper level nested inside
+  // the item of the level above it. Each entry has its list item open.
+  struct TOpenList {
+    int ListNo, Level;
+    const TRVListLevel *Info;
+    int32_t Next; // the number a list item gets without a value
+  };
+  std::vector<TOpenList> lists;
+  auto lineEnd = [&] {
+    if (!out.empty() && out.back() != '\n') out += "\r\n";
+  };
+  auto closeList = [&] {
+    out += "</LI>";
+    lists.back().Info->HTMLCloseTag(out);
+    out += "\r\n";
+    lists.pop_back();
+  };
+  const bool markersAsText = Options.Has(rvsoMarkersAsText);
+  const int n = RVData.GetItemCount();
+  std::string close;
+  for (int i = 0; i < n; ++i) {
+    TCustomRVItemInfo *item = RVData.GetItem(i);
+    auto *marker = item->StyleNo == rvsListMarker ? static_cast<TRVMarkerItemInfo *>(item) : nullptr;
+    const TRVListLevel *level = marker ? marker->GetLevelInfo(st) : nullptr;
+    if (item->StyleNo == rvsTable) {
+      // A table is a block of its own, never inside a paragraph.
+      out += close;
+      close.clear();
+      while (!lists.empty()) closeList();
+      lineEnd();
+      if (item->Checkpoint) anchor(*item->Checkpoint);
+      WriteItem(i);
+      continue;
+    }
+    if (RVData.IsParaStart(i)) {
+      out += close;
+      close.clear();
+      const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
+      const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
+      if (level && !markersAsText) {
+        while (!lists.empty() && (lists.back().ListNo != marker->ListNo || lists.back().Level > marker->Level))
+          closeList();
+        if (!lists.empty() && lists.back().Level == marker->Level) {
+          out += "</LI>\r\n";
+        } else {
+          lineEnd();
+          level->HTMLOpenTag(out, Css);
+          out += "\r\n";
+          lists.push_back({marker->ListNo, marker->Level, level, 1});
+        }
+        TOpenList &l = lists.back();
+        std::string style = Css ? marker->GetHTMLListItemStyle(&RVData, ctx) : std::string();
+        if (!pageBreak.empty()) {
+          if (style.empty()) style = " style=\"" + pageBreak + "\"";
+          else style.insert(style.size() - 1, " " + pageBreak);
+        }
+        if (level->HasNumbering() && marker->Counter != l.Next)
+          out += "<LI value=" + std::to_string(marker->Counter) + style + ">";
+        else out += "<LI" + style + ">";
+        l.Next = marker->Counter + 1;
+        if (item->Checkpoint) anchor(*item->Checkpoint);
+        continue;
+      }
+      while (!lists.empty()) closeList();
+      if (Css) {
+        std::string attr;
+        if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
+        if (level) {
+          // A marker written as text: the paragraph takes the level's
+          // indents, since no list element gives them.
+          const std::string indent = level->GetIndentCSSForTextVersion() + (pageBreak.empty() ? "" : " " + pageBreak);
+          out += attr.empty() ? "<P style=\"" + indent + "\">" : "<P " + attr + " style=\"" + indent + "\">";
+          close = "</P>\r\n";
+        } else {
+          if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
+          out += attr.empty() ? "<P>" : "<P " + attr + ">";
+          close = "</P>\r\n";
+        }
+      } else {
+        static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
+        out += std::string("<DIV") + align[int(p.Alignment) & 3] +
+               (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
+        close = "</DIV>\r\n";
+      }
+    } else if (!item->GetContinuePara()) out += "<BR>";
+    if (item->Checkpoint) anchor(*item->Checkpoint);
+    std::string target, extras;
+    if (item->GetStyleFlag(rvbsfJump, st))
+      RVData.DoWriteHyperlink(RVData.FirstJumpNo + item->JumpID, i, rvsfHTML, target, extras);
+    const bool link = !target.empty() || !extras.empty();
+    if (link) out += "<A href=\"" + EscapeAttr(target) + "\"" + (extras.empty() ? "" : " " + extras) + ">";
+    WriteItem(i);
+    if (link) out += "</A>";
+  }
+  if (RVData.NotAddedCP) anchor(*RVData.NotAddedCP);
+  out += close;
+  while (!lists.empty()) closeList();
+  if (baseTags) out += HtmlCloseFontTags(baseDesc, none) + "\r\n";
+}
+
 bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string &Path, const std::string &Title,
                   const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css,
                   const TRVFBackground *Background) {
@@ -139,10 +290,6 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
                      " rightmargin=" + std::to_string(m.Right) + " bottommargin=" + std::to_string(m.Bottom) + ">\r\n";
   }
   if (body) {
-    const bool baseTags = !Css && !Options.Has(rvsoNoDefaultStyleTags);
-    const THtmlFontDesc baseDesc = FontDesc(base);
-    const THtmlFontDesc none{};
-    if (baseTags) out += HtmlOpenFontTags(baseDesc, none) + "\r\n";
     TRVHTMLSaveContext ctx;
     ctx.Path = Path;
     ctx.ImagesPrefix = ImagesPrefix;
@@ -150,132 +297,7 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     ctx.UseCSS = Css;
     ctx.ImageCounter = imageNo;
     ctx.CurrentBackColor = BackgroundColor == clNone ? clWhite : BackgroundColor;
-    int cpNo = 0;
-    auto anchor = [&](const TRVCPInfo &cp) {
-      if (Options.Has(rvsoCheckpointNames) && !cp.Name.empty()) out += "<A name=\"" + EscapeAttr(cp.Name) + "\"></A>";
-      else out += "<A name=RichVistaCheckpoint" + std::to_string(cpNo++) + "></A>";
-    };
-    auto WriteItem = [&](int i) {
-      TCustomRVItemInfo *item = RVData.GetItem(i);
-      std::string hooked;
-      if (RVData.DoSaveItemToFile(Path, i, rvsfHTML, false, hooked)) {
-        out += hooked;
-        return;
-      }
-      if (!item->IsText()) {
-        item->SaveToHTML(out, &RVData, i, RVData.GetItemTextRaw(i), ctx);
-        return;
-      }
-      const int style = RVData.GetActualStyle(item);
-      const TFontInfo &f = *st->TextStyles().GetTextStyleSafe(style);
-      const std::string &t = RVData.GetItemTextRaw(i);
-      std::string text;
-      if (f.Options.Has(rvteoHTMLCode)) text = item->IsUnicode() ? UnicodeToAnsi(RVData.GetStyleCodePage(style), t) : t;
-      else if (item->IsUnicode()) text = t.empty() ? "&nbsp;" : UnicodeToHtml(t);
-      else text = MakeHtmlText(t, true);
-      if (Css) {
-        const bool span = style != 0 || Options.Has(rvsoClassForStyle0);
-        if (span && Options.Has(rvsoInlineStyles)) {
-          std::string css;
-          f.SaveCSSToStream(css, nullptr, false);
-          out += "<SPAN style=\"" + EscapeAttr(css) + "\">" + text + "</SPAN>";
-        } else if (span) out += "<SPAN class=RVTS" + std::to_string(style) + ">" + text + "</SPAN>";
-        else out += text;
-      } else {
-        const THtmlFontDesc d = FontDesc(f);
-        const THtmlFontDesc &rel = baseTags ? baseDesc : none;
-        out += HtmlOpenFontTags(d, rel) + text + HtmlCloseFontTags(d, rel);
-      }
-    };
-    // The list elements open around the paragraphs that begin with a
-    // marker: one element per list and level, a deeper level nested inside
-    // the item of the level above it. Each entry has its list item open.
-    struct TOpenList {
-      int ListNo, Level;
-      const TRVListLevel *Info;
-      int32_t Next; // the number a list item gets without a value
-    };
-    std::vector<TOpenList> lists;
-    auto lineEnd = [&] {
-      if (!out.empty() && out.back() != '\n') out += "\r\n";
-    };
-    auto closeList = [&] {
-      out += "</LI>";
-      lists.back().Info->HTMLCloseTag(out);
-      out += "\r\n";
-      lists.pop_back();
-    };
-    const bool markersAsText = Options.Has(rvsoMarkersAsText);
-    const int n = RVData.GetItemCount();
-    std::string close;
-    for (int i = 0; i < n; ++i) {
-      TCustomRVItemInfo *item = RVData.GetItem(i);
-      auto *marker = item->StyleNo == rvsListMarker ? static_cast<TRVMarkerItemInfo *>(item) : nullptr;
-      const TRVListLevel *level = marker ? marker->GetLevelInfo(st) : nullptr;
-      if (RVData.IsParaStart(i)) {
-        out += close;
-        close.clear();
-        const TParaInfo &p = *st->ParaStyles().GetParaStyleSafe(item->ParaNo);
-        const std::string pageBreak = item->GetPageBreakBefore() ? "page-break-before: always;" : "";
-        if (level && !markersAsText) {
-          while (!lists.empty() && (lists.back().ListNo != marker->ListNo || lists.back().Level > marker->Level))
-            closeList();
-          if (!lists.empty() && lists.back().Level == marker->Level) {
-            out += "</LI>\r\n";
-          } else {
-            lineEnd();
-            level->HTMLOpenTag(out, Css);
-            out += "\r\n";
-            lists.push_back({marker->ListNo, marker->Level, level, 1});
-          }
-          TOpenList &l = lists.back();
-          std::string style = Css ? marker->GetHTMLListItemStyle(&RVData, ctx) : std::string();
-          if (!pageBreak.empty()) {
-            if (style.empty()) style = " style=\"" + pageBreak + "\"";
-            else style.insert(style.size() - 1, " " + pageBreak);
-          }
-          if (level->HasNumbering() && marker->Counter != l.Next)
-            out += "<LI value=" + std::to_string(marker->Counter) + style + ">";
-          else out += "<LI" + style + ">";
-          l.Next = marker->Counter + 1;
-          if (item->Checkpoint) anchor(*item->Checkpoint);
-          continue;
-        }
-        while (!lists.empty()) closeList();
-        if (Css) {
-          std::string attr;
-          if (item->ParaNo != 0 || Options.Has(rvsoClassForStyle0)) attr = "class=RVPS" + std::to_string(item->ParaNo);
-          if (level) {
-            // A marker written as text: the paragraph takes the level's
-            // indents, since no list element gives them.
-            const std::string indent = level->GetIndentCSSForTextVersion() + (pageBreak.empty() ? "" : " " + pageBreak);
-            out += attr.empty() ? "<P style=\"" + indent + "\">" : "<P " + attr + " style=\"" + indent + "\">";
-            close = "</P>\r\n";
-          } else {
-            if (!pageBreak.empty()) attr += std::string(attr.empty() ? "" : " ") + "style=\"" + pageBreak + "\"";
-            out += attr.empty() ? "<P>" : "<P " + attr + ">";
-            close = "</P>\r\n";
-          }
-        } else {
-          static const char *const align[] = {"", " align=right", " align=center", " align=justify"};
-          out += std::string("<DIV") + align[int(p.Alignment) & 3] +
-                 (pageBreak.empty() ? "" : " style=\"" + pageBreak + "\"") + ">";
-          close = "</DIV>\r\n";
-        }
-      } else if (!item->GetContinuePara()) out += "<BR>";
-      if (item->Checkpoint) anchor(*item->Checkpoint);
-      std::string target, extras;
-      if (item->GetStyleFlag(rvbsfJump, st))
-        RVData.DoWriteHyperlink(RVData.FirstJumpNo + item->JumpID, i, rvsfHTML, target, extras);
-      const bool link = !target.empty() || !extras.empty();
-      if (link) out += "<A href=\"" + EscapeAttr(target) + "\"" + (extras.empty() ? "" : " " + extras) + ">";
-      WriteItem(i);
-      if (link) out += "</A>";
-    }
-    if (RVData.NotAddedCP) anchor(*RVData.NotAddedCP);
-    out += close;
-    while (!lists.empty()) closeList();
-    if (baseTags) out += HtmlCloseFontTags(baseDesc, none) + "\r\n";
+    WriteHtmlBody(RVData, out, ctx);
   }
   if (end) {
     std::string extra;
@@ -284,6 +306,10 @@ bool ExportHtmlEx(TCustomRVData &RVData, std::string &Stream, const std::string 
     out += extra + "</BODY></HTML>\r\n";
   }
   return true;
+}
+
+void ExportHtmlBody(TCustomRVData &RVData, std::string &Stream, TRVHTMLSaveContext &Context) {
+  WriteHtmlBody(RVData, Stream, Context);
 }
 
 bool ExportHtmlToFile(TCustomRVData &RVData, const std::string &FileName, const std::string &Title, bool Css,

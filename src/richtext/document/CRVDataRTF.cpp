@@ -113,12 +113,19 @@ int LevelNfc(TRVListType t) {
 
 class TRVRTFWriter {
 public:
-  TRVRTFWriter(TCustomRVData &D, TColor Back) : D(D), St(D.GetRVStyle()), Back(Back) {
+  TRVRTFWriter(TCustomRVData &D, TColor Back)
+      : D(D), St(D.GetRVStyle()), Back(Back), Colors(OwnColors), Fonts(OwnFonts) {
     Ctx.Options = D.GetRTFOptions();
     Ctx.TwipsFactor = 1440.0 / screenPixelsPerInch();
     Ctx.ColorList = &Colors;
+    Ctx.FontTable = &Fonts;
   }
+  // A writer of a nested document inside the RTF that Outer writes: its
+  // tables, options and factor, the nesting level Outer.Level.
+  TRVRTFWriter(TCustomRVData &D, TRVRTFSaveContext &Outer)
+      : D(D), St(D.GetRVStyle()), Back(clNone), Ctx(Outer), Colors(*Outer.ColorList), Fonts(*Outer.FontTable) {}
   bool Write(std::string &Out);
+  void WriteBody(std::string &Out);
 
 private:
   int Twips(int Pixels) const { return int(std::lround(Pixels * Ctx.TwipsFactor)); }
@@ -137,6 +144,7 @@ private:
   void FontCodes(std::string &Out, const TFontInfo &F);
   void StyleSheet(std::string &Out);
   void WriteItem(std::string &Out, int i, int first, int firstOffs, int last, int lastOffs);
+  void WriteParagraphs(std::string &Out, int first, int firstOffs, int last, int lastOffs);
   void ListTables(std::string &Out);
   int UnusedNumber() {
     for (;;) {
@@ -148,9 +156,11 @@ private:
   TCustomRVData &D;
   TRVStyle *St;
   TColor Back;
-  TRVColorList Colors;
-  TRVRTFFontTable Fonts;
   TRVRTFSaveContext Ctx;
+  TRVColorList OwnColors;
+  TRVRTFFontTable OwnFonts;
+  TRVColorList &Colors;
+  TRVRTFFontTable &Fonts;
   std::set<int> Used;
 };
 
@@ -385,21 +395,46 @@ bool TRVRTFWriter::Write(std::string &Out) {
   if (first < 0 || first > last) return true;
   MakeTables();
   Header(Out);
+  WriteParagraphs(Out, first, firstOffs, last, lastOffs);
+  Out += "}";
+  return true;
+}
+
+void TRVRTFWriter::WriteBody(std::string &Out) {
+  const int n = D.GetItemCount();
+  if (n == 0) return;
+  WriteParagraphs(Out, 0, D.GetOffsBeforeItem(0), n - 1, D.GetItemEndOffset(n - 1));
+}
+
+void TRVRTFWriter::WriteParagraphs(std::string &Out, int first, int firstOffs, int last, int lastOffs) {
+  // Paragraphs of a table cell say so after every reset of the paragraph.
+  const std::string inTable = Ctx.Level > 0 ? "\\intbl\\itap" + std::to_string(Ctx.Level) : std::string();
   int cpNo = 0;
-  bool firstPara = true, prevMarker = false;
+  bool firstPara = true, prevMarker = false, prevTable = false;
   auto bookmark = [&](const TRVCPInfo &cp) {
     std::string name = cp.Name.empty() ? "RichVistaCheckpoint" + std::to_string(cpNo++) : RtfEscapeName(cp.Name);
     Out += "{\\*\\bkmkstart " + name + "}{\\*\\bkmkend " + name + "}";
   };
   for (int i = first; i <= last; ++i) {
     TCustomRVItemInfo *item = D.GetItem(i);
+    if (item->StyleNo == rvsTable) {
+      // A table's rows are paragraphs of their own: the one before ends,
+      // nothing follows the last row.
+      Out += "\r\n";
+      if (!firstPara && !prevTable) Out += std::string(prevMarker ? "\\plain" : "") + "\\par";
+      firstPara = prevMarker = false;
+      prevTable = true;
+      WriteItem(Out, i, first, firstOffs, last, lastOffs);
+      continue;
+    }
     if (i == first || !item->GetContinuePara()) {
       Out += "\r\n";
-      if (item->GetLineBreakBefore() && i != first) Out += "\\line";
+      if (item->GetLineBreakBefore() && i != first && !prevTable) Out += "\\line";
       else {
-        if (!firstPara) Out += std::string(prevMarker ? "\\plain" : "") + "\\par";
+        if (!firstPara && !prevTable) Out += std::string(prevMarker ? "\\plain" : "") + "\\par";
+        prevTable = false;
         if (item->GetPageBreakBefore()) Out += "\\page";
-        Out += "\\pard";
+        Out += "\\pard" + inTable;
         if (Ctx.Options.Has(rvrtfSaveStyleSheet)) Out += "\\s" + std::to_string(item->ParaNo);
         ParaCodes(Out, item->ParaNo, item);
         firstPara = false;
@@ -419,8 +454,6 @@ bool TRVRTFWriter::Write(std::string &Out) {
   if (last == D.GetItemCount() - 1 && D.NotAddedCP) bookmark(*D.NotAddedCP);
   if (last > first && D.GetItem(last)->IsText() && D.GetItemTextRaw(last).empty() && D.IsParaStart(last))
     Out += "\\par";
-  Out += "}";
-  return true;
 }
 
 void TRVRTFWriter::WriteItem(std::string &Out, int i, int first, int firstOffs, int last, int lastOffs) {
@@ -465,6 +498,11 @@ void TRVRTFWriter::WriteItem(std::string &Out, int i, int first, int firstOffs, 
 bool ExportRtfToStream(TCustomRVData &RVData, std::string &Stream, TColor BackgroundColor) {
   TRVRTFWriter w(RVData, BackgroundColor);
   return w.Write(Stream);
+}
+
+void ExportRtfBody(TCustomRVData &RVData, std::string &Stream, TRVRTFSaveContext &Context) {
+  TRVRTFWriter w(RVData, Context);
+  w.WriteBody(Stream);
 }
 
 bool ExportRtfToFile(TCustomRVData &RVData, const std::string &FileName, TColor BackgroundColor, std::string *Error) {

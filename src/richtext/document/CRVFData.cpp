@@ -47,7 +47,7 @@ void TCustomRVFormattedData::ClearFormatting() {
   LastFormattedItem = -1;
   // Shown items keep the draw lines of the document that owns them.
   if (!SharesItems())
-    for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DrawItemNo = -1;
+    for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->DrawLineMark = -1;
 }
 
 void TCustomRVFormattedData::UpdateJumpRects(size_t From) {
@@ -84,7 +84,7 @@ void TCustomRVFormattedData::PlaceInlineControls(int FromDrawLine) {
     return;
   }
   for (TCustomRVItemInfo *item : windowed) {
-    const int dl = item->DrawItemNo;
+    const int dl = FirstDrawLineOf(item);
     if (dl < std::max(0, FromDrawLine) || dl >= DrawLines.Count()) continue;
     const TRVDrawLineInfo *d = DrawLines.Items(dl);
     // An item not laid out yet keeps a stale first line.
@@ -243,7 +243,7 @@ void TCustomRVFormattedData::ItemPosToDrawPos(int ItemNo, int ItemOffs, int &Dra
     DrawOffs = DrawLineEndOffset(DrawLineNo);
     return;
   }
-  int dl = GetItem(ItemNo)->DrawItemNo;
+  int dl = FirstDrawLineOfItem(ItemNo);
   if (dl < 0 || dl >= DrawLines.Count() || DrawLines.Items(dl)->ItemNo != ItemNo) {
     DrawLineNo = DrawLines.Count() - 1;
     DrawOffs = DrawLineEndOffset(DrawLineNo);
@@ -282,7 +282,7 @@ void TCustomRVFormattedData::ItemPosToDrawPos(int ItemNo, int ItemOffs, int &Dra
 
 int TCustomRVFormattedData::FirstDrawLineOfItem(int ItemNo) const {
   if (ItemNo < 0 || ItemNo >= GetItemCount()) return -1;
-  return GetItem(ItemNo)->DrawItemNo;
+  return FirstDrawLineOf(GetItem(ItemNo));
 }
 
 void TCustomRVFormattedData::GetScreenLineRange(int DrawLineNo, int &First, int &Last) const {

@@ -4,6 +4,7 @@
 // pass. It knows nothing of windows; margins, client size, scroll position
 // and canvas come from virtual queries that the document of a control (or of
 // a table cell) answers.
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -287,6 +288,10 @@ public:
   // Formats the items added since the last pass.
   void FormatAppended() { ReformatAll(false, false, false, 0, nullptr, true, false); }
   int CalcDocumentMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // The minimum width a whole pass starts from; a document that already
+  // knows it (a table cell measured by its table's layout) answers it
+  // without measuring again.
+  virtual int PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) { return CalcDocumentMinWidth(sad, Canvas); }
   int CalcParaMinWidth(int ItemNo, const TRVScreenAndDevice *sad, TCanvas &Canvas);
   // The largest paragraph minimum from the paragraph of item From to the end.
   int CalcItemsMinWidth(int From, const TRVScreenAndDevice *sad, TCanvas &Canvas);
@@ -309,6 +314,7 @@ public:
   void DrawPosToItemPos(int DrawLineNo, int DrawOffs, int &ItemNo, int &ItemOffs) const;
   void ItemPosToDrawPos(int ItemNo, int ItemOffs, int &DrawLineNo, int &DrawOffs) const;
   int FirstDrawLineOfItem(int ItemNo) const;
+  int FirstDrawLineOf(const TCustomRVItemInfo *Item) const { return DrawLines.IndexOfMark(Item->DrawLineMark); }
   void GetScreenLineRange(int DrawLineNo, int &First, int &Last) const;
   int GetPieceOffsetInLine(int A, int B) const;
   enum TFindMode { fdlPrevLine, fdlLast, fdlNext };
@@ -432,6 +438,9 @@ public:
   TRVJumpInfo *FindJumpAt(int X, int Y) const;
   int32_t PressedJump = -1;
   int32_t HoveredLine = -1, PressedLine = -1;
+  // The item that took the last press (HandleMouseDown), -1 none: it gets
+  // the moves and the release.
+  int32_t MouseItem = -1;
   TCustomRVFormattedData *HoveredData = nullptr;
 
   // Notifications of the mouse handling; the view's document turns them
@@ -538,7 +547,9 @@ protected:
   int FRulerStart = 0, FRulerHeight = 0;
   void InsertDrawLine(std::unique_ptr<TRVDrawLineInfo> DL);
   void AddJump(int ItemNo, int DrawLineNo, int Id, int Width, int Height, TCursor Cursor);
-  void FixFirstDrawLines(int FromDrawLine);
+  // Records the first draw line of each item whose first line lies in
+  // FromDrawLine .. ToDrawLine - 1.
+  void FixFirstDrawLines(int FromDrawLine, int ToDrawLine = INT_MAX);
   void BiDiReorder(int FirstDL, int LastDL, TRVBiDiMode ParaBiDi);
   int ParaSpaceAfter(int ItemNo) const;
   int ParaSpaceBefore(int ItemNo) const;
@@ -561,6 +572,11 @@ private:
   void SetHoveredJump(TRVJumpInfo *J);
   void InvalidateJump(const TRVJumpInfo &J);
   void UpdateHoveredLine(int X, int Y);
+  // The item under a point of the document that takes the mouse itself,
+  // with the point relative to it; nullptr when none.
+  TCustomRVItemInfo *MouseItemAt(int X, int Y, int &ItemX, int &ItemY);
+  // The item that took the press, with the point relative to it.
+  TCustomRVItemInfo *CapturedMouseItem(int X, int Y, int &ItemX, int &ItemY);
 };
 
 // The document of a view control: every host query answered by the host.

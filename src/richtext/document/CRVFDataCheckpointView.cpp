@@ -21,7 +21,7 @@ void TCustomRVFormattedData::CheckCheckpointVisibility(TCPEventKind Kind) {
   int64_t foundTop = 0;
   for (TRVCPInfo *cp = FirstCP; cp; cp = cp->Next) {
     if (!counts(cp)) continue;
-    const int dl = cp->ItemInfo ? cp->ItemInfo->DrawItemNo : -1;
+    const int dl = cp->ItemInfo ? FirstDrawLineOf(cp->ItemInfo) : -1;
     // Not laid out yet: nothing can be said about the rest.
     if (dl < 0 || dl >= DrawLines.Count()) return;
     const int64_t t = DrawLines.Items(dl)->Top;

@@ -129,8 +129,41 @@ void TCustomRVFormattedData::UpdateHoveredLine(int X, int Y) {
 
 // ------------------------------------------------------------------ mouse
 
+TCustomRVItemInfo *TCustomRVFormattedData::MouseItemAt(int X, int Y, int &ItemX, int &ItemY) {
+  const int line = FindDrawLineAtPoint(X, Y);
+  if (line < 0 || line >= DrawLines.Count()) return nullptr;
+  const TRVDrawLineInfo *d = DrawLines.Items(line);
+  if (!d || d->ItemNo < 0 || d->ItemNo >= GetItemCount() || GetItemStyle(d->ItemNo) >= 0) return nullptr;
+  ItemX = RVSatAdd(X, -int64_t(d->Left));
+  ItemY = RVSatAdd(Y, -int64_t(d->Top));
+  return GetItem(d->ItemNo);
+}
+
+TCustomRVItemInfo *TCustomRVFormattedData::CapturedMouseItem(int X, int Y, int &ItemX, int &ItemY) {
+  if (MouseItem < 0 || MouseItem >= GetItemCount()) return nullptr;
+  TCustomRVItemInfo *item = GetItem(MouseItem);
+  const int line = FirstDrawLineOf(item);
+  if (line < 0 || line >= DrawLines.Count() || !DrawLines.Items(line)) return nullptr;
+  ItemX = RVSatAdd(X, -int64_t(DrawLines.Items(line)->Left));
+  ItemY = RVSatAdd(Y, -int64_t(DrawLines.Items(line)->Top));
+  return item;
+}
+
 void TCustomRVFormattedData::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
   const int x = RVSatAdd(X, GetHOffs()), y = RVSatAdd(Y, GetVOffs());
+  MouseItem = -1;
+  if (!MouseSel.Selecting) {
+    int ix = 0, iy = 0;
+    if (TCustomRVItemInfo *it = MouseItemAt(x, y, ix, iy)) {
+      if (!(Shift & TRVShift::Double)) FocusRootControl();
+      const int itemNo = GetItemNo(it);
+      if (HasMouseDownHandler()) NotifyMouseDown(Button, Shift, itemNo, X, Y);
+      if (it->HandleMouseDown(this, Button, Shift, X, Y, ix, iy)) {
+        MouseItem = itemNo;
+        return;
+      }
+    }
+  }
   UpdateHoveredLine(x, y);
   PressedLine = HoveredLine;
   const int item = HoveredLine >= 0 ? DrawLines.Items(HoveredLine)->ItemNo : -1;
@@ -171,6 +204,16 @@ void TCustomRVFormattedData::MouseDown(TRVMouseButton Button, TRVShiftState Shif
 
 void TCustomRVFormattedData::MouseMove(TRVShiftState Shift, int X, int Y) {
   const int x = RVSatAdd(X, GetHOffs()), y = RVSatAdd(Y, GetVOffs());
+  int ix = 0, iy = 0;
+  if (TCustomRVItemInfo *it = CapturedMouseItem(x, y, ix, iy)) {
+    it->HandleMouseMove(this, Shift, X, Y, ix, iy);
+    return;
+  }
+  if (!MouseSel.Selecting)
+    if (TCustomRVItemInfo *it = MouseItemAt(x, y, ix, iy); it && it->HandleMouseMove(this, Shift, X, Y, ix, iy)) {
+      SetHoveredJump(nullptr);
+      return;
+    }
   if (MouseSel.Selecting) {
     if (ExtendMouseSelection(x, y)) {
       AfterSelectionSet();
@@ -204,6 +247,15 @@ void TCustomRVFormattedData::MouseMove(TRVShiftState Shift, int X, int Y) {
 
 void TCustomRVFormattedData::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
   const int x = RVSatAdd(X, GetHOffs()), y = RVSatAdd(Y, GetVOffs());
+  int ix = 0, iy = 0;
+  if (TCustomRVItemInfo *it = CapturedMouseItem(x, y, ix, iy)) {
+    const int itemNo = MouseItem;
+    MouseItem = -1;
+    it->HandleMouseUp(this, Button, Shift, X, Y, ix, iy);
+    if (HasMouseUpHandler()) NotifyMouseUp(Button, Shift, itemNo, X, Y);
+    PressedJump = PressedLine = -1;
+    return;
+  }
   const bool hadSelection = SelectionExists();
   MouseSel.DblClickedWord = false;
   if (MouseSel.Selecting && Button == rvmbLeft) {

@@ -117,7 +117,7 @@ bool TCustomRVFormattedData::IsParagraphStartLine(int DrawLineNo) const {
   if (DrawLineNo == 0) return true;
   if (DrawLineNo < 0 || DrawLineNo >= DrawLines.Count()) return false;
   const int item = DrawLines.Items(DrawLineNo)->ItemNo;
-  return GetItem(item)->DrawItemNo == DrawLineNo && IsParaStart(item);
+  return FirstDrawLineOfItem(item) == DrawLineNo && IsParaStart(item);
 }
 
 bool TCustomRVFormattedData::SelectionSpansParagraphs() const {

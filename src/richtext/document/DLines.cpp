@@ -1,6 +1,7 @@
 #include "richtext/document/DLines.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace kc {
 
@@ -16,18 +17,70 @@ void TRVDrawLineInfo::SetSize(int32_t AWidth, int32_t AHeight) {
   Height = AHeight;
 }
 
+namespace {
+// The document's coordinate bound: a shifted line stays inside it.
+constexpr int64_t kMaxTop = int64_t(1) << 30;
+int32_t ClampTop(int64_t Top) { return int32_t(std::clamp(Top, -kMaxTop, kMaxTop)); }
+} // namespace
+
 TRVDrawLineInfo *TRVDrawLines::Items(int Index) const {
   if (Index < 0 || Index >= Count()) throw EListError(Index);
-  return FItems[Index].get();
+  TRVDrawLineInfo *d = FItems[size_t(Index)].get();
+  if (d && (d->FTopMark != FTopShift || d->FItemMark != FItemShift)) Settle(*d);
+  return d;
+}
+
+void TRVDrawLines::Settle(TRVDrawLineInfo &D) const {
+  // The differences are true shifts: Top and ItemNo stay inside 32 bits.
+  D.Top = ClampTop(int64_t(D.Top) + int32_t(FTopShift - D.FTopMark));
+  D.ItemNo += int32_t(FItemShift - D.FItemMark);
+  Mark(D);
+}
+
+void TRVDrawLines::Shift(int From, int Dy, int DItem) {
+  const int n = Count();
+  From = std::clamp(From, 0, n);
+  if (From == n || (Dy == 0 && DItem == 0)) return;
+  if (FPending + std::abs(int64_t(Dy)) > kMaxTop) {
+    // Far-travelled lines settle before the totals could wrap past them.
+    for (int i = 0; i < n; ++i) (void)Items(i);
+    FPending = 0;
+  }
+  if (From > n - From || std::abs(int64_t(Dy)) > kMaxTop) {
+    for (int i = From; i < n; ++i)
+      if (TRVDrawLineInfo *d = Items(i)) {
+        d->Top = ClampTop(int64_t(d->Top) + Dy);
+        d->ItemNo += DItem;
+      }
+    return;
+  }
+  for (int i = 0; i < From; ++i) (void)Items(i);
+  FTopShift += uint32_t(Dy);
+  FItemShift += uint32_t(DItem);
+  FPending += std::abs(int64_t(Dy));
+  for (int i = 0; i < From; ++i)
+    if (TRVDrawLineInfo *d = FItems[size_t(i)].get()) Mark(*d);
+}
+
+bool TRVDrawLines::RenumberFrom(int From, int Delta) {
+  const int n = Count();
+  if (Delta == 0) return false;
+  if (From > n - From) return false;
+  const int64_t base = int64_t(FIndexBase) - Delta;
+  if (base < 0 || base > kMaxTop) return false;
+  FIndexBase = int(base);
+  return true;
 }
 
 int TRVDrawLines::Add(std::unique_ptr<TRVDrawLineInfo> Rec) {
+  if (Rec) Mark(*Rec);
   FItems.push_back(std::move(Rec));
   return Count() - 1;
 }
 
 void TRVDrawLines::Insert(int Index, std::unique_ptr<TRVDrawLineInfo> Rec) {
   if (Index < 0 || Index > Count()) throw EListError(Index);
+  if (Rec) Mark(*Rec);
   if (HoleCount <= 0) {
     FItems.insert(FItems.begin() + Index, std::move(Rec));
     return;
@@ -94,6 +147,9 @@ void TRVDrawLines::Clear() {
   FItems.clear();
   HoleStart = -1;
   HoleCount = 0;
+  FTopShift = FItemShift = 0;
+  FPending = 0;
+  FIndexBase = 0;
 }
 
 std::string TRVDrawLines::GetDrawItemText(int Index, const std::string &itemText, bool unicode) const {

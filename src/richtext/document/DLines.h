@@ -2,9 +2,9 @@
 // Draw lines: the placed pieces of items that formatting makes, kept in
 // document order, with a hole that partial reformatting fills again.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "richtext/document/RVClasses.h"
 
@@ -34,6 +34,12 @@ public:
   virtual bool InitSplit() { return false; }
   virtual bool CanSplitFirst(int32_t /*Y*/) { return false; }
   virtual bool SplitAt(int32_t /*Y*/) { return false; }
+
+private:
+  friend class TRVDrawLines;
+  // The list's shift totals when Top and ItemNo were last brought up to
+  // date (see TRVDrawLines::Shift).
+  uint32_t FTopMark = 0, FItemMark = 0;
 };
 
 // The draw lines of a formatted document. Slots of an open hole hold no
@@ -65,6 +71,22 @@ public:
   // Removes the remaining hole slots.
   void CloseHole();
   void Clear();
+  // Moves the lines from From on by Dy pixels down and DItem item numbers
+  // up. It costs what the smaller side costs: when the lines before From
+  // are fewer (a transcript losing its oldest lines), the shift is noted
+  // for every line, each line takes it when it is next looked at, and only
+  // the lines before From are exempted.
+  void Shift(int From, int Dy, int DItem);
+
+  // An item keeps the number of its first draw line as a mark that stays
+  // true while lines before it come and go: RenumberFrom moves every mark
+  // at once when the lines before From are fewer than those after.
+  int MarkOfIndex(int Index) const { return Index < 0 ? -1 : Index + FIndexBase; }
+  int IndexOfMark(int Mark) const { return Mark < FIndexBase ? -1 : Mark - FIndexBase; }
+  // The marks of lines from From on now name lines Delta further on. True
+  // when all marks moved and the callers must write the marks of the
+  // lines before From again; false when they must write those from From.
+  bool RenumberFrom(int From, int Delta);
 
   // The characters of the item text that the draw line shows; itemText is
   // UTF-16 (two bytes a character) when unicode is set.
@@ -74,7 +96,16 @@ public:
   std::string GetDrawItemText(int Index, const std::string &itemText, bool unicode, int Start, int Len) const;
 
 private:
-  std::vector<std::unique_ptr<TRVDrawLineInfo>> FItems;
+  // Brings a line's Top and ItemNo up to the shift totals.
+  void Settle(TRVDrawLineInfo &D) const;
+  void Mark(TRVDrawLineInfo &D) const { D.FTopMark = FTopShift, D.FItemMark = FItemShift; }
+  // A deque, so that lines leave the front without moving the rest.
+  std::deque<std::unique_ptr<TRVDrawLineInfo>> FItems;
+  // Totals of the shifts given to every line (modulo 2^32), and how far
+  // they moved since each line last settled at most.
+  uint32_t FTopShift = 0, FItemShift = 0;
+  int64_t FPending = 0;
+  int FIndexBase = 0;
 };
 
 } // namespace kc

@@ -8,6 +8,7 @@
 // resolution (a QImage page through QtCanvas in tests and previews).
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <QImage>
 
@@ -143,8 +144,9 @@ protected:
 
 private:
   void DrawPageBackground(TCanvas &Canvas, const TRect &Page, const TRVScreenAndDevice &sad);
+  // Extras: how much lower than its place each line of the range is drawn.
   void DrawParaBackgrounds(TCanvas &Canvas, int StartNo, int StartPart, int EndNo, int PageTop, int Left,
-                           const TRVScreenAndDevice &sad);
+                           const TRVScreenAndDevice &sad, const std::vector<int64_t> &Extras);
   // The document top and height of a draw line's part (the whole line when
   // Part is -1 or the line has no parts).
   static void PartExtent(const TRVDrawLineInfo *DrawLine, int Part, int &Top, int &Height);
@@ -195,6 +197,12 @@ public:
   // Checks the page number first.
   void DrawPage(int PageNo, TCanvas &Canvas, bool Preview, bool Correction) override;
   void Clear() override;
+  // Fills Pages from the formatted copy: each page takes whole lines while
+  // they fit into the paper less its margins; an item that can be split
+  // over pages (a picture, a table between its rows) is cut to the room
+  // left, else it starts the next page. A page break before an item starts
+  // a page; a line taller than a page gets a page of its own.
+  void FormatPages();
 
 private:
   TRVPrintHost *FPrintHost;

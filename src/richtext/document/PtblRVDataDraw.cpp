@@ -2,6 +2,7 @@
 // backgrounds and borders of the page's lines, text through the style sheet,
 // items through their print operation or through a bitmap.
 #include <algorithm>
+#include <vector>
 
 #include <QColor>
 #include <QPainter>
@@ -90,7 +91,8 @@ void TCustomPrintableRVData::DrawPageBackground(TCanvas &Canvas, const TRect &Pa
 }
 
 void TCustomPrintableRVData::DrawParaBackgrounds(TCanvas &Canvas, int StartNo, int StartPart, int EndNo, int PageTop,
-                                                 int Left, const TRVScreenAndDevice &sad) {
+                                                 int Left, const TRVScreenAndDevice &sad,
+                                                 const std::vector<int64_t> &Extras) {
   TRVStyle *style = GetRVStyle();
   const uint8_t mode = GetColorMode();
   auto startsPara = [&](int dl) {
@@ -115,9 +117,10 @@ void TCustomPrintableRVData::DrawParaBackgrounds(TCanvas &Canvas, int StartNo, i
         const int part = PartOnPage(d, k == StartNo, StartPart);
         int top = 0, height = 0;
         PartExtent(d, part, top, height);
+        const int64_t y = top + Extras[size_t(k - StartNo)];
         r = std::max<int64_t>(r, int64_t(d->Left) + d->Width);
-        t = std::min<int64_t>(t, top);
-        b = std::max<int64_t>(b, int64_t(top) + height + (part < 0 ? d->ExtraSpaceBelow : 0));
+        t = std::min<int64_t>(t, y);
+        b = std::max<int64_t>(b, y + height + (part < 0 ? d->ExtraSpaceBelow : 0));
       }
       TRect rc{RVSatAdd(l, Left), RVSatAdd(t, -int64_t(PageTop)), RVSatAdd(r, Left), RVSatAdd(b, -int64_t(PageTop))};
       TRect back = rc;
@@ -158,7 +161,21 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview,
 
   DrawPageBackground(Canvas, GetPageArea(PageNo), sad);
   if (startNo > endNo) return;
-  DrawParaBackgrounds(Canvas, startNo, startPart, endNo, pageTop, left, sad);
+  // How much lower than their place the lines after a split item's last
+  // part are drawn: the parts may together be taller than the item (a
+  // table repeats its heading rows in each).
+  std::vector<int64_t> extras(size_t(endNo - startNo + 1), 0);
+  for (int i = startNo, extra = 0; i <= endNo; ++i) {
+    extras[size_t(i - startNo)] = extra;
+    const TRVDrawLineInfo *d = DrawLines.Items(i);
+    const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(d);
+    const int part = PartOnPage(d, i == startNo, startPart);
+    if (!multi || part < 0 || part != multi->PartsList.Count() - 1) continue;
+    int top = 0, height = 0;
+    PartExtent(d, part, top, height);
+    extra = RVSatAdd(int64_t(extra) + top + height, -(int64_t(d->Top) + d->Height));
+  }
+  DrawParaBackgrounds(Canvas, startNo, startPart, endNo, pageTop, left, sad, extras);
 
   int lastStyle = -1;
   for (int i = startNo; i <= endNo; ++i) {
@@ -167,7 +184,7 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview,
     const int part = PartOnPage(d, i == startNo, startPart);
     int top = 0, height = 0;
     PartExtent(d, part, top, height);
-    const int x = RVSatAdd(d->Left, left), y = RVSatAdd(top, -int64_t(pageTop));
+    const int x = RVSatAdd(d->Left, left), y = RVSatAdd(top + extras[size_t(i - startNo)], -int64_t(pageTop));
     const bool firstOfItem = i == 0 || DrawLines.Items(i - 1)->ItemNo != d->ItemNo;
     if (item->Checkpoint && firstOfItem && part <= 0) DoOnCheckpoint(this, d->ItemNo, x, y);
     if (item->GetStyleFlag(rvbsfJump, style)) DoOnHyperlink(this, d->ItemNo, Bounds(x, y, d->Width, height));

@@ -51,7 +51,7 @@ int TRVControlData::FindFocusableItem(int From, bool Backwards) const {
 // Repaints the pieces of an item (its focus frame lies one pixel outside).
 static void InvalidateItem(TCustomRVFormattedData &Data, int ItemNo) {
   if (ItemNo < 0 || ItemNo >= Data.GetItemCount()) return;
-  const int first = Data.GetItem(ItemNo)->DrawItemNo;
+  const int first = Data.FirstDrawLineOfItem(ItemNo);
   if (first < 0) return;
   const TPoint origin = Data.GetOrigin();
   for (int i = first; i < Data.DrawLines.Count() && Data.DrawLines.Items(i)->ItemNo == ItemNo; ++i) {
@@ -106,7 +106,7 @@ bool TRVControlData::MoveItemFocus(bool Backwards, const TControl *Control) {
 }
 
 void TRVControlData::ScrollItemIntoView(int ItemNo) {
-  const int first = GetItem(ItemNo)->DrawItemNo;
+  const int first = FirstDrawLineOfItem(ItemNo);
   if (first < 0 || first >= DrawLines.Count()) return;
   const TRVDrawLineInfo *d = DrawLines.Items(first);
   const int top = GetVOffs(), height = GetHeight();
@@ -133,7 +133,7 @@ void TRVControlData::DrawFocusFrame(TCanvas &Canvas) {
   if (FocusedItemNo < 0 || FocusedItemNo >= data->GetItemCount()) return;
   TCustomRVItemInfo *item = data->GetItem(FocusedItemNo);
   if (!item->GetStyleFlag(rvbsfXORFocus, data->GetRVStyle())) return;
-  const int first = item->DrawItemNo;
+  const int first = data->FirstDrawLineOf(item);
   if (first < 0) return;
   const TPoint origin = data->GetOrigin();
   const int dx = origin.x - data->GetHOffs(), dy = origin.y - data->GetVOffs();

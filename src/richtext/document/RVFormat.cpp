@@ -672,12 +672,12 @@ void TCustomRVFormattedData::StartFormatState(TCanvas &Canvas) {
   FS.RM = HScale(GetRightMargin());
 }
 
-void TCustomRVFormattedData::FixFirstDrawLines(int FromDrawLine) {
-  int prev = FromDrawLine > 0 && DrawLines.Items(FromDrawLine - 1) ? DrawLines.Items(FromDrawLine - 1)->ItemNo : -1;
+void TCustomRVFormattedData::FixFirstDrawLines(int FromDrawLine, int ToDrawLine) {
   if (SharesItems()) return;
-  for (int i = std::max(0, FromDrawLine); i < DrawLines.Count(); ++i) {
+  int prev = FromDrawLine > 0 && DrawLines.Items(FromDrawLine - 1) ? DrawLines.Items(FromDrawLine - 1)->ItemNo : -1;
+  for (int i = std::max(0, FromDrawLine), n = std::min(ToDrawLine, DrawLines.Count()); i < n; ++i) {
     const int it = DrawLines.Items(i)->ItemNo;
-    if (it != prev && it >= 0 && it < GetItemCount()) GetItem(it)->DrawItemNo = i;
+    if (it != prev && it >= 0 && it < GetItemCount()) GetItem(it)->DrawLineMark = DrawLines.MarkOfIndex(i);
     prev = it;
   }
 }
@@ -737,7 +737,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   const bool appendable =
       Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
   const int minWidth = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, *Canvas))
-                                  : CalcDocumentMinWidth(ratio, *Canvas);
+                                  : PassMinWidth(ratio, *Canvas);
   int docWidth = std::max(minWidth, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
   const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
   if (m > docWidth) docWidth = m;

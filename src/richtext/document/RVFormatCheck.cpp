@@ -33,7 +33,7 @@ std::string TCustomRVFormattedData::CheckDrawLines() const {
       }
       if (d->ItemNo != expectItem)
         return fault(i, "item " + std::to_string(d->ItemNo) + " where " + std::to_string(expectItem) + " was due");
-      if (GetItem(d->ItemNo)->DrawItemNo != i) return fault(i, "the item does not record its first draw line");
+      if (FirstDrawLineOfItem(d->ItemNo) != i) return fault(i, "the item does not record its first draw line");
       ++expectItem;
       nextOffs = 1;
     }

@@ -158,26 +158,18 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
 
   if (!endsDoc && (ItemDelta != 0 || countDelta != 0 || newBottom != oldNextTop)) {
     const int64_t dy = int64_t(newBottom) - oldNextTop;
-    for (int i = newEnd; i < DrawLines.Count(); ++i) {
-      TRVDrawLineInfo *d = DrawLines.Items(i);
-      d->Top = RVSatAdd(d->Top, dy);
-      d->ItemNo += ItemDelta;
-    }
+    DrawLines.Shift(newEnd, int(std::clamp<int64_t>(dy, -RVMaxCoord, RVMaxCoord)), ItemDelta);
   }
   for (std::unique_ptr<TRVJumpInfo> &j : later) {
     j->DrawLineNo += countDelta;
     Jumps.push_back(std::move(j));
   }
-  // Later lines keep their indices and items unless lines or items were
-  // added or removed: then only the range's items need their first lines.
-  if (countDelta == 0 && ItemDelta == 0) {
-    for (int i = FirstDrawLine; i < newEnd; ++i) {
-      const int it = DrawLines.Items(i)->ItemNo;
-      if (!SharesItems() && (i == 0 || DrawLines.Items(i - 1)->ItemNo != it)) GetItem(it)->DrawItemNo = i;
-    }
-  } else {
-    FixFirstDrawLines(FirstDrawLine);
-  }
+  // The items after the range keep their first lines unless lines were
+  // added or removed; then all their marks move at once when that costs
+  // less than writing them, and the lines before them get theirs again.
+  if (countDelta == 0) FixFirstDrawLines(FirstDrawLine, newEnd);
+  else if (DrawLines.RenumberFrom(newEnd, countDelta)) FixFirstDrawLines(0, newEnd);
+  else FixFirstDrawLines(FirstDrawLine);
 
   int bottom;
   if (endsDoc || newEnd >= DrawLines.Count()) {

@@ -95,6 +95,7 @@ struct TRVRTFSaveContext {
   double TwipsFactor = 15.0; // twips per screen pixel
   int Level = 0;             // table nesting depth
   TRVColorList *ColorList = nullptr;
+  TRVRTFFontTable *FontTable = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -137,7 +138,10 @@ public:
   TRVCPInfo *Checkpoint = nullptr; // owned by the document's checkpoint list
   int32_t JumpID = 0;
   TRVTag Tag;
-  int32_t DrawItemNo = -1;
+  // Names the item's first draw line for its document's TRVDrawLines
+  // (MarkOfIndex), -1 before layout; read it through the document's
+  // FirstDrawLineOfItem.
+  int32_t DrawLineMark = -1;
   std::string Hint;
 
   // Option bits with their rules.
@@ -256,6 +260,24 @@ public:
     return false;
   }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
+  // The mouse over an item that handles it itself (a table, which passes
+  // it on to its cells). X, Y: client coordinates as the document got them;
+  // ItemX, ItemY: the point relative to the item's top-left. Button and
+  // Shift as the formatted document's mouse events take them. True when
+  // the item took the event; after a press it took, the document gives it
+  // the moves and the release until the release.
+  virtual bool HandleMouseDown(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+    (void)RVData, (void)Button, (void)Shift, (void)X, (void)Y, (void)ItemX, (void)ItemY;
+    return false;
+  }
+  virtual bool HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+    (void)RVData, (void)Shift, (void)X, (void)Y, (void)ItemX, (void)ItemY;
+    return false;
+  }
+  virtual bool HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
+    (void)RVData, (void)Button, (void)Shift, (void)X, (void)Y, (void)ItemX, (void)ItemY;
+    return false;
+  }
   virtual bool QueryExtra(int Query) const {
     (void)Query;
     return false;

@@ -160,7 +160,7 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
       const int firstItem = GetFirstItemVisible();
       for (const TRVSoftPageBreakInfo &pb : *SoftPageBreaks) {
         if (pb.ItemNo < firstItem || pb.ItemNo >= GetItemCount()) continue;
-        int dl = GetItem(pb.ItemNo)->DrawItemNo;
+        int dl = FirstDrawLineOfItem(pb.ItemNo);
         if (dl < 0 || dl >= n || DrawLines.Items(dl)->ItemNo != pb.ItemNo) continue;
         // The piece holding the character the break stands before.
         while (dl + 1 < n && DrawLines.Items(dl + 1)->ItemNo == pb.ItemNo && DrawLines.Items(dl + 1)->Offs <= pb.Offset)
@@ -194,7 +194,11 @@ void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canva
           if (GetMaxTextWidth() > 0)
             w = std::min<int64_t>(w, int64_t(GetLeftMargin()) + GetMaxTextWidth() + GetRightMargin());
           const TRect c = ClipToArea(cx(d->Left), cy(d->Top), w + dx, cy(int64_t(d->Top) + d->Height), area);
-          item->PaintFullWidth(c.Left, c.Right, cy(d->Top), Canvas, st, style, area, 0);
+          // A rule is drawn from edge to edge and is cut here; anything else
+          // (a table) places its content from its real left edge, which
+          // lies further left when the view is scrolled sideways.
+          item->PaintFullWidth(styleNo == rvsBreak ? c.Left : cx(d->Left), c.Right, cy(d->Top), Canvas, st, style,
+                               area, 0);
         } else {
           const int64_t top = int64_t(d->Top) + dy, left = int64_t(d->Left) + dx;
           if (top < area.Bottom + kPaintSlack && top + d->Height > -kPaintSlack && left < area.Right + kPaintSlack &&

@@ -568,10 +568,10 @@ TEST(RVRTFImport, ChatInputSettingsIgnorePicturesAndTakeUnicode) {
   EXPECT_FALSE(EditorRTFReadProperties().IgnorePictures) << "the editor control keeps them";
 }
 
-TEST(RVRTFImport, TableCellsArriveAsParagraphs) {
+TEST(RVRTFImport, TableIsOneItemOfItsOwnParagraph) {
   Doc doc;
-  ASSERT_EQ(doc.import(rtf("\\trowd\\cellx1000\\cellx2000 \\intbl a\\cell b\\cell\\row after")), 0);
-  EXPECT_EQ(doc.items(), "|0/0:a|0/0:b|0/0:after");
+  ASSERT_EQ(doc.import(rtf("before\\par\\trowd\\cellx1000\\cellx2000 \\intbl a\\cell b\\cell\\row\\pard after")), 0);
+  EXPECT_EQ(doc.items(), "|0/0:before|x-60|0/0:after");
 }
 
 

@@ -255,7 +255,7 @@ TEST(Scroller, ControlItemsLiveInTheViewAndFollowTheirLineThroughReformatting) {
   // Where the control's line puts it in the client now.
   auto lineTop = [&] {
     const auto *item = static_cast<const TRVControlItemInfo *>(doc.GetItem(2000));
-    return doc.DrawLines.Items(item->DrawItemNo)->Top - doc.GetVOffs() + item->GetSpacing();
+    return doc.DrawLines.Items(doc.FirstDrawLineOf(item))->Top - doc.GetVOffs() + item->GetSpacing();
   };
   ASSERT_GT(lineTop(), TRVScroller::kMaxChildTop);
   EXPECT_EQ(control->y(), TRVScroller::kMaxChildTop);
@@ -348,7 +348,7 @@ TEST(Scroller, ControlsAddedOrRemovedStandAtTheirLines) {
       const auto *item = dynamic_cast<const TRVControlItemInfo *>(doc.GetItem(i));
       if (!item || !item->Control()) continue;
       ++controls;
-      const TRVDrawLineInfo *d = doc.DrawLines.Items(item->DrawItemNo);
+      const TRVDrawLineInfo *d = doc.DrawLines.Items(doc.FirstDrawLineOf(item));
       EXPECT_EQ(item->Control()->x(), d->Left - doc.GetHOffs() + item->GetSpacing()) << c.name << " item " << i;
       EXPECT_EQ(GetControlTrueTop(item->Control()), d->Top - doc.GetVOffs() + item->GetSpacing())
           << c.name << " item " << i;

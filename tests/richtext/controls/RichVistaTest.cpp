@@ -3,6 +3,8 @@
 // right clicks, auto-scroll, dragging out, and the deferred events.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <QApplication>
 #include <QDrag>
 #include <QLineEdit>
@@ -244,6 +246,24 @@ TEST(View, DeletingItemsDropsTheSelectionAndLaysTheRestOutAgain) {
   t.view->grab(); // paints without touching the items that are gone
 }
 
+// The layout of a view as text: every draw line, the link areas, the
+// items' first lines and the document's size.
+std::string LayoutText(const TCustomRichVista &v) {
+  std::ostringstream s;
+  const TRVControlData &d = *v.RVData();
+  for (int i = 0; i < d.DrawLines.Count(); ++i) {
+    const TRVDrawLineInfo *l = d.DrawLines.Items(i);
+    s << l->ItemNo << ' ' << l->Offs << ' ' << l->Length << ' ' << l->Left << ' ' << l->Top << ' ' << l->Width << ' '
+      << l->Height << ' ' << l->FromNewLine << '\n';
+  }
+  for (int i = 0; i < d.GetItemCount(); ++i) s << "item " << i << " from " << d.FirstDrawLineOfItem(i) << '\n';
+  // Link numbers are handed out as links are laid out: only their places
+  // must agree.
+  for (const auto &j : d.Jumps) s << "jump " << j->DrawLineNo << ' ' << j->Left << ' ' << j->Top << '\n';
+  s << "height " << d.DocumentHeight << " width " << d.DocumentWidth << " scroll " << v.VScrollPos() << '\n';
+  return s.str();
+}
+
 // Items deleted from a laid-out view that scrolled to its end (a transcript
 // letting its oldest messages go) leave the lines, links and height a whole
 // pass gives.
@@ -262,20 +282,6 @@ TEST(View, DeletingItemsGivesTheLinesOfAWholePass) {
       {"the last message", 63, 4},
       {"the last item", 66, 1},
   };
-  auto lines = [](const TCustomRichVista &v) {
-    std::ostringstream s;
-    const TRVControlData &d = *v.RVData();
-    for (int i = 0; i < d.DrawLines.Count(); ++i) {
-      const TRVDrawLineInfo *l = d.DrawLines.Items(i);
-      s << l->ItemNo << ' ' << l->Offs << ' ' << l->Length << ' ' << l->Left << ' ' << l->Top << ' ' << l->Width
-        << ' ' << l->Height << ' ' << l->FromNewLine << '\n';
-    }
-    // Link numbers are handed out as links are laid out: only their places
-    // must agree.
-    for (const auto &j : d.Jumps) s << "jump " << j->DrawLineNo << ' ' << j->Left << ' ' << j->Top << '\n';
-    s << "height " << d.DocumentHeight << " width " << d.DocumentWidth << " scroll " << v.VScrollPos() << '\n';
-    return s.str();
-  };
   for (const Row &r : rows) {
     TRVStyle sheet;
     const int link = kctest::AddLinkStyle(sheet);
@@ -293,11 +299,53 @@ TEST(View, DeletingItemsGivesTheLinesOfAWholePass) {
     view.VScroll(TRVScroller::sbBottom);
     view.DeleteItems(r.first, r.count);
     EXPECT_EQ(view.RVData()->CheckDrawLines(), "") << r.name;
-    const std::string partial = lines(view);
+    const std::string partial = LayoutText(view);
     view.ReformatDocument();
-    EXPECT_EQ(partial, lines(view)) << r.name;
+    EXPECT_EQ(partial, LayoutText(view)) << r.name;
     view.grab();
   }
+}
+
+// A transcript at its cap for many messages: each new message appended at
+// the end, the oldest let go, now and then an item in the middle removed.
+// The layout stays the one a whole pass gives, round after round.
+TEST(View, ATranscriptRollingAtItsCapKeepsTheLinesOfAWholePass) {
+  TRVStyle sheet;
+  const int link = kctest::AddLinkStyle(sheet);
+  FixedPitchView view(sheet, 300, 100);
+  std::deque<int> sizes; // items of each message shown
+  auto message = [&](int m) {
+    const int before = view.ItemCountOf();
+    view.AddTextParagraph("user " + std::to_string(m) + " ", 0, 0);
+    if (m % 4 == 0) view.AddTextRun("link", link);
+    view.AddTextParagraph("the meeting is moved to three o'clock, please bring notes " + std::to_string(m), 0, 0);
+    if (m % 3 == 1) view.AddLineBreak();
+    sizes.push_back(view.ItemCountOf() - before);
+  };
+  for (int m = 0; m < 30; ++m) message(m);
+  view.show();
+  view.ReformatDocument();
+  view.VScroll(TRVScroller::sbBottom);
+  for (int m = 30; m < 90; ++m) {
+    SCOPED_TRACE(m);
+    message(m);
+    view.FormatTail();
+    view.VScroll(TRVScroller::sbBottom);
+    view.DeleteItems(0, sizes.front());
+    sizes.pop_front();
+    if (m % 11 == 0) {
+      // The header of a message in the middle goes.
+      int item = 0;
+      for (size_t k = 0; k < sizes.size() / 2; ++k) item += sizes[k];
+      view.DeleteItems(item, 1);
+      --sizes[sizes.size() / 2];
+    }
+    ASSERT_EQ(view.RVData()->CheckDrawLines(), "");
+  }
+  const std::string rolled = LayoutText(view);
+  view.ReformatDocument();
+  EXPECT_EQ(rolled, LayoutText(view));
+  view.grab();
 }
 
 // ------------------------------------------------------------ deferred events

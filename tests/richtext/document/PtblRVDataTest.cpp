@@ -178,6 +178,40 @@ TEST(PrintPages, PageTopAndBottomWithMarginsAndFirstPageShift) {
   EXPECT_EQ(copy.GetPageBottom(3), 800 - 20 + 5 - 7);
 }
 
+struct FormatPagesCase {
+  const char *name;
+  int pageHeight;
+  int breakBeforeItem; // -1: none
+  std::vector<int> startLines;
+};
+
+class FormatPages : public ::testing::TestWithParam<FormatPagesCase> {};
+
+// Six one-line paragraphs of 14 units: whole lines while they fit, a page
+// break before an item starts a page, a line taller than the page gets one
+// of its own.
+TEST_P(FormatPages, WholeLinesPerPage) {
+  const FormatPagesCase &c = GetParam();
+  PrintFixture f(96, 400, c.pageHeight);
+  f.paragraphs({"a", "b", "c", "d", "e", "f"});
+  if (c.breakBeforeItem >= 0) f.source->GetItem(c.breakBeforeItem)->SetPageBreakBefore(true);
+  TCustomMainPtblRVData &copy = f.print();
+  copy.FormatPages();
+  std::vector<int> starts;
+  for (int p = 1; p <= copy.Pages.Count(); ++p) {
+    starts.push_back(copy.Pages.Items(p)->StartDrawItemNo);
+    EXPECT_EQ(copy.Pages.Items(p)->StartY, copy.DrawLines[copy.Pages.Items(p)->StartDrawItemNo]->Top);
+  }
+  EXPECT_EQ(starts, c.startLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, FormatPages,
+                         ::testing::Values(FormatPagesCase{"TwoLinesAPage", 28, -1, {0, 2, 4}},
+                                           FormatPagesCase{"ThreeLinesAPage", 45, -1, {0, 3}},
+                                           FormatPagesCase{"PageBreakBefore", 28, 3, {0, 2, 3, 5}},
+                                           FormatPagesCase{"LinesTallerThanThePage", 10, -1, {0, 1, 2, 3, 4, 5}}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST(PrintPages, CheckPageNo) {
   PrintFixture f;
   f.paragraphs({"a"});
@@ -215,7 +249,7 @@ TEST(PrintCopy, ShowsTheSourceItemsAndLeavesThemAlone) {
   PrintFixture f;
   f.paragraphs({"one", "two"});
   f.source->ReformatAllForced(true);
-  const int firstDrawLine = f.source->GetItem(1)->DrawItemNo;
+  const int firstDrawLine = f.source->FirstDrawLineOfItem(1);
   TCustomRVItemInfo *item = f.source->GetItem(1);
   {
     TCustomMainPtblRVData &copy = f.print();
@@ -230,7 +264,7 @@ TEST(PrintCopy, ShowsTheSourceItemsAndLeavesThemAlone) {
   // Neither laying out, clearing nor freeing the copy touched the items.
   ASSERT_EQ(f.source->GetItemCount(), 2);
   EXPECT_EQ(f.source->GetItem(1), item);
-  EXPECT_EQ(item->DrawItemNo, firstDrawLine);
+  EXPECT_EQ(f.source->FirstDrawLineOf(item), firstDrawLine);
   EXPECT_EQ(f.source->GetItemTextRaw(1), "two");
 }
 

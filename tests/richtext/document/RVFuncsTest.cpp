@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include <climits>
@@ -328,6 +329,56 @@ TEST(DrawLines, InsertingWithAnOpenHoleFillsItsSlots) {
   for (const HoleCase &c : cases)
     ExpectHoleEdit(
         3, 5, c, [&](TRVDrawLines &l) { l.Insert(c.index, line(99)); }, true);
+}
+
+// Shifts of the lines from a place on read back as if every line had been
+// moved, whichever side the list moves at once, across lines leaving the
+// front and new lines added between the shifts.
+TEST(DrawLines, ShiftedLinesReadBackAsIfEachHadMoved) {
+  struct Step {
+    const char *name;
+    int dropFront, from, dy, di, add;
+  };
+  const Step steps[] = {
+      {"oldest lines go, the rest move up", 2, 1, -30, -2, 0},
+      {"only the last lines move", 0, 6, 12, 1, 0},
+      {"lines appended", 0, 0, 0, 0, 3},
+      {"one line goes, all move", 1, 0, -10, -1, 0},
+      {"a shift past the end", 0, 100, 5, 5, 0},
+      {"a middle shift after both kinds", 0, 4, 7, 3, 0},
+      {"a shift beyond the coordinate bound stays inside it", 0, 1, 2000000000, 0, 0},
+      {"and back", 0, 1, -2000000000, 0, 0},
+  };
+  TRVDrawLines lines;
+  std::vector<std::pair<int, int>> want; // top, item
+  int next = 0;
+  auto add = [&] {
+    auto d = line(next);
+    d->Top = 10 * next;
+    want.push_back({d->Top, next});
+    lines.Add(std::move(d));
+    ++next;
+  };
+  for (int i = 0; i < 10; ++i) add();
+  for (const Step &s : steps) {
+    SCOPED_TRACE(s.name);
+    if (s.dropFront > 0) {
+      lines.MarkHole(0, s.dropFront - 1);
+      lines.CloseHole();
+      want.erase(want.begin(), want.begin() + s.dropFront);
+    }
+    lines.Shift(s.from, s.dy, s.di);
+    for (size_t i = size_t(std::max(0, s.from)); i < want.size(); ++i) {
+      want[i].first = int(std::clamp<int64_t>(int64_t(want[i].first) + s.dy, -(1 << 30), 1 << 30));
+      want[i].second += s.di;
+    }
+    for (int k = 0; k < s.add; ++k) add();
+    ASSERT_EQ(lines.Count(), int(want.size()));
+    for (int i = 0; i < lines.Count(); ++i) {
+      EXPECT_EQ(lines.Items(i)->Top, want[size_t(i)].first) << "line " << i;
+      EXPECT_EQ(lines.Items(i)->ItemNo, want[size_t(i)].second) << "line " << i;
+    }
+  }
 }
 
 TEST(DrawLines, TextOfAPiece) {

@@ -48,7 +48,7 @@ TEST(ItemFactory, CreatesTheBuiltInKinds) {
     std::unique_ptr<TCustomRVItemInfo> item = CreateItemByStyleNo(c.styleNo, nullptr);
     ASSERT_NE(item, nullptr) << c.styleNo;
     EXPECT_EQ(item->StyleNo, c.styleNo);
-    EXPECT_EQ(item->DrawItemNo, -1);
+    EXPECT_EQ(item->DrawLineMark, -1);
     const std::string cls = c.cls;
     EXPECT_EQ(dynamic_cast<TRVTextItemInfo *>(item.get()) != nullptr, cls == "text") << c.styleNo;
     EXPECT_EQ(dynamic_cast<TRVMarkerItemInfo *>(item.get()) != nullptr, cls == "marker") << c.styleNo;

@@ -1,0 +1,250 @@
+#pragma once
+// The table item (kind -60): a grid of cells, each a nested document, that
+// occupies a whole line of its document. The item holds the grid, its
+// formatting record and its attributes; layout (TRVTableLayout) and
+// painting (TRVTablePainter) are classes of their own that it calls.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Cursors.h"
+#include "richtext/document/CRVFData.h"
+#include "richtext/document/RVBack.h"
+#include "richtext/document/RVItem.h"
+#include "richtext/tables/RVTableCell.h"
+#include "richtext/tables/RVTableLayout.h"
+#include "richtext/tables/RVTableRows.h"
+#include "richtext/tables/RVTableTypes.h"
+
+namespace kc {
+
+class TRVTableItemInfo;
+
+using TRVCellEditingEvent =
+    std::function<void(TRVTableItemInfo *Sender, int Row, int Col, bool Automatic, bool &AllowEdit)>;
+using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo *Sender, int Row, int Col, bool Clearing)>;
+using TRVTableDrawBorderEvent = std::function<void(
+    TRVTableItemInfo *Sender, TCanvas &Canvas, int Left, int Top, int Right, int Bottom, int Width,
+    TColor LightColor, TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style, bool Printing,
+    const TRVBooleanRect *VisibleBorders, int Row, int Col, bool &DoDefault)>;
+
+class TRVTableItemInfo : public TRVFullLineItemInfo {
+public:
+  // One row of one cell.
+  explicit TRVTableItemInfo(TCustomRVData *RVData);
+  TRVTableItemInfo(int RowCount, int ColCount, TCustomRVData *RVData);
+  ~TRVTableItemInfo() override;
+  std::unique_ptr<TCustomRVItemInfo> NewInstance(TCustomRVData *RVData) const override;
+
+  // Published attributes, in the order of the table's property table
+  // (also the order they are stored in).
+  TRVTableOptions Options = TRVTableOptions::FromRaw(RVTableDefaultOptions);
+  TRVTablePrintOptions PrintOptions = TRVTablePrintOptions::FromRaw(RVTableDefaultPrintOptions);
+  TRVHTMLLength BestWidth = 0;
+  TColor Color = clWindow;
+  int32_t HeadingRowCount = 0;
+  std::string TextRowSeparator = "\r\n";
+  std::string TextColSeparator = "\r\n";
+  int32_t BorderWidth = 0;
+  TColor BorderColor = clWindowText;
+  TColor BorderLightColor = clBtnHighlight;
+  TRVTableBorderStyle BorderStyle = rvtbRaised;
+  int32_t BorderVSpacing = 2;
+  int32_t BorderHSpacing = 2;
+  int32_t CellBorderWidth = 0;
+  TColor CellBorderColor = clWindowText;
+  TColor CellBorderLightColor = clBtnHighlight;
+  int32_t CellPadding = 1;
+  TRVTableBorderStyle CellBorderStyle = rvtbLowered;
+  int32_t VRuleWidth = 0;
+  TColor VRuleColor = clWindowText;
+  int32_t HRuleWidth = 0;
+  TColor HRuleColor = clWindowText;
+  int32_t CellVSpacing = 2;
+  int32_t CellHSpacing = 2;
+  bool VOutermostRule = false;
+  bool HOutermostRule = false;
+
+  TRVCellEditingEvent OnCellEditing;
+  TRVCellEndEditEvent OnCellEndEdit;
+  TRVTableDrawBorderEvent OnDrawBorder;
+
+  // The background picture of the whole table and how it is laid.
+  TGraphic *GetBackgroundImage() const;
+  void SetBackgroundImage(const TGraphic *Image); // copies; nullptr removes
+  void TakeBackgroundImage(std::unique_ptr<TGraphic> Image);
+  TRVItemBackgroundStyle GetBackgroundStyle() const;
+  void SetBackgroundStyle(TRVItemBackgroundStyle Value);
+  TRVBackground *GetBackground() const { return FBackground.get(); }
+  std::string BackgroundImageFileName; // the "filename" extra property
+
+  // ------------------------------------------------------------- model
+  TRVTableRows &Rows() { return *FRows; }
+  const TRVTableRows &Rows() const { return *FRows; }
+  int RowCount() const { return FRows->Count(); }
+  int ColCount() const { return FRows->GetColCount(); }
+  TRVTableCellData *Cells(int Row, int Col) const { return FRows->Cell(Row, Col); }
+  // The screen layout.
+  TRVTableItemFormattingInfo &FormattingInfo() { return *FFormattingInfo; }
+  const TRVTableItemFormattingInfo &FormattingInfo() const { return *FFormattingInfo; }
+
+  uint16_t State = rvtsJustCreated;
+  // The resolution ratio of the running printing pass, nullptr on screen.
+  const TRVScreenAndDevice *PrintSad = nullptr;
+  // Where the table was last placed in its document (document coordinates).
+  int32_t DocLeft = 0, DocTop = 0;
+  // The rows the next record written holds.
+  TRVTableSavingRange SavingRange;
+
+  // ------------------------------------------- hit tests (table-relative)
+  // The border under X: 0 the left edge, the column count the right edge,
+  // k the border before column k; -1 none. Start: where the column left of
+  // it starts (-1 for the left edge); Pos: where the border is drawn.
+  int GetColumnBorderAt(int X, int &Start, int &Pos) const;
+  int GetRowBorderAt(int Y, int &Start, int &Pos) const;
+  // The column (row) whose content spans X (Y); -1 none.
+  int GetColAt(int X) const;
+  int GetRowAt(int Y) const;
+  // The cell under a point (its main position); false between cells.
+  bool GetCellAt(int X, int Y, int &Row, int &Col) const;
+
+  // ----------------------------------------------------- cell selection
+  // The anchor cell (-1 none) and the offsets to the other corner.
+  int32_t SelAnchorRow = -1, SelAnchorCol = -1;
+  int32_t SelRowOffs = 0, SelColOffs = 0;
+  bool MouseSelecting = false; // a drag selection started in this table
+  // Selects the rectangle from (Row, Col) to (Row + RowOffs, Col + ColOffs).
+  void Select(int Row, int Col, int ColOffs, int RowOffs);
+  void SelectRows(int Start, int Count);
+  void SelectCols(int Start, int Count);
+  void Deselect();
+  bool HasCellSelection() const { return (State & rvtsSelExists) != 0; }
+  // The selected rectangle grown to whole merged cells; false without one.
+  bool GetNormalizedSelectionBounds(int &TopRow, int &LeftCol, int &RowCount, int &ColCount) const;
+  // Whether cell (Row, Col) is inside the cell selection.
+  bool IsCellSelected(int Row, int Col) const;
+  // Each cell's Selected flag made equal to IsCellSelected.
+  void UpdateCellSelection();
+  // A drag selection begins at a cell (false when the document allows none).
+  bool StartSelecting(int Row, int Col);
+
+  // ------------------------------------------------ mouse (table-relative)
+  // The cursor over a point of the table's frame (the edges select rows
+  // and columns, borders resize).
+  TCursor GetFrameCursor(int X, int Y) const;
+  // What a press, move or release does to the table: rows and columns
+  // selected from the edges, cells selected by dragging. True when the
+  // table took it; a point inside a cell's content is passed to the cell's
+  // document by the caller (CellAtContent says which).
+  bool MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  bool MouseMove(TRVShiftState Shift, int X, int Y);
+  bool MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  // The document's mouse events: the table's own handling above, and the
+  // event passed to the document of the cell under the point (or of the
+  // cell a text selection started in), so that text is selected and links
+  // followed inside cells.
+  bool HandleMouseDown(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  bool HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  bool HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t Shift, int X, int Y, int ItemX, int ItemY) override;
+  // The cell whose content holds the point, with the point made relative
+  // to that cell's document; nullptr when none.
+  TRVTableCellData *CellAtContent(int X, int Y, int &CellX, int &CellY) const;
+
+  // ------------------------------------------------------ navigation
+  enum : int { rvcdLeft = 0, rvcdUp = 1, rvcdRight = 2, rvcdDown = 3, rvcdNext = 6, rvcdPrev = 7 };
+  // The neighbouring cell in a direction (its main position); false when
+  // there is none (Next and Previous beep unless Quiet).
+  bool GetCellTo(int Row, int Col, bool Quiet, int &NewCol, int &NewRow, int Direction) const;
+
+  // The table's index in its document, -1 when in none.
+  int GetMyItemNo() const;
+  // Makes the next screen format compute the layout again.
+  void InvalidateLayout() { State |= rvtsFormatInvalid; }
+  // Lays the table out when it has none yet (a document converted without
+  // a view, whose cell edges are wanted): on Canvas when given, else the
+  // holding document's canvas, else a measuring canvas of the platform.
+  // DocWidth: the width the table may take, device pixels.
+  void EnsureLayout(int DocWidth, TCanvas *Canvas = nullptr);
+
+  // A printing pass's layout: the print object (DrawLine) keeps its own
+  // record; the draw line gets the table's device size.
+  void FormatForPrinting(int DocWidth, TRVDrawLineInfo *DrawLine, TCanvas &Canvas, const TRVScreenAndDevice *sad);
+
+  // ----------------------------------------------------- item slots
+  int GetMinWidth(const TRVScreenAndDevice *sad, TCanvas *Canvas, TCustomRVData *RVData) override;
+  bool GetFlag(int Property) const override;
+  bool GetStyleFlag(int Property, const TRVStyle *RVStyle) const override;
+  void PaintFullWidth(int Left, int Right, int Top, TCanvas &Canvas, TRVItemDrawStates State, TRVStyle *Style,
+                      const TRect &ClipRect, uint8_t ColorMode) override;
+  void Print(TCanvas &Canvas, int X, int Y, int X2, bool Preview, bool Correction, const TRVScreenAndDevice &sad,
+             TRVDrawLineInfo *DrawLine, int Part, uint8_t ColorMode, TCustomRVData *RVData) override;
+  std::unique_ptr<TRVDrawLineInfo> CreatePrintingDrawItem(TCustomRVData *RVData,
+                                                          const TRVScreenAndDevice &sad) override;
+  void Inserting(TCustomRVData *RVData, std::string &Text, bool Safe) override;
+  void Inserted(TCustomRVData *RVData, int ItemNo) override;
+  void OnDocWidthChange(int DocWidth, TRVDrawLineInfo *DrawLine, bool Printing, TCanvas *Canvas, TCustomRVData *RVData,
+                        const TRVScreenAndDevice *sad, bool &Resized, int &Height) override;
+  void DrawBackgroundForPrinting(TCanvas &Canvas, const TRect &Rect, const TRect &FullRect, uint8_t ColorMode,
+                                 int ItemBackgroundLayer) override;
+  int GetHeight() const override { return FFormattingInfo->TableHeight; }
+  int GetWidth() const override { return FFormattingInfo->TableWidth; }
+  void AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *RVData) override;
+
+  // Copying: attributes and a copy of every cell with its items.
+  void AssignProperties(const TCustomRVItemInfo &Source) override;
+  bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
+  bool SetIntPropertyByName(std::string_view Name, int Value) override;
+
+  // Stored forms.
+  std::string WriteRvfHeaderTail(TCustomRVData *RVData) const override;
+  bool ReadRvfHeaderTail(const std::string &Field, TCustomRVData *RVData) override;
+  int GetRvfExtraPropertyCount() const override;
+  void WriteRvfExtraProperties(std::string &Stream) const override;
+  void ReadUnknownRvfProperty(const std::string &Name, const std::string &Value) override;
+  bool ReadRVF(const std::string &s, TCustomRVData *RVData, int Mode, int LineNo, int LineCount, std::string &Name,
+               int &LineState) override;
+  void SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               bool ForceSameAsPrev) override;
+  void SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
+                  TRVHTMLSaveContext &Context) override;
+  void SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
+               TRVRTFSaveContext &Context) override;
+  void FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &FontTable, TCustomRVData *RVData) override;
+  // The cells' text: cells of a row joined by TextColSeparator, rows by
+  // TextRowSeparator, cells covered by a merge left out.
+  std::string AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
+                     const std::string &Path, bool TextOnly, bool Unicode) override;
+
+  void MovingToUndoList(int ItemNo, TCustomRVData *RVData) override;
+  void MovingFromUndoList(int ItemNo, TCustomRVData *RVData) override;
+  TCustomRVData *GetSubRVData(int &Location, TRVSubRVDataPos Position) override;
+  void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) override;
+  void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
+                      const TRVIntegerList &ListShift) override;
+
+  // The cell that holds Data (a cell of this table, or a document nested in
+  // one) and its position; false when none does.
+  bool GetCellPosition(const TCustomRVData *Data, int &Row, int &Col) const;
+  // The grid was rebuilt by a reader: cells are told their rows, the
+  // layout is invalid.
+  void AfterGridChange();
+
+private:
+  void Init(int RowCount, int ColCount);
+  mutable int32_t FHitRow = -1, FHitCol = -1; // the last cell hit
+  TRVTableCellData *FPressedCell = nullptr;   // the cell a press went to
+  bool SelectionAllowed() const;
+  TCustomRVData *FCreatedIn;
+  std::unique_ptr<TRVTableRows> FRows;
+  std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;
+  std::unique_ptr<TRVBackground> FBackground;
+  void FreeEmptyBackground();
+};
+
+// Makes kind -60 known to CreateItemByStyleNo (readers of files call it
+// once; calling again does nothing).
+void RegisterTableItemType();
+
+} // namespace kc
