@@ -2,11 +2,16 @@
 // from the widgets themselves, never from the models behind them.
 #include "ui/fmKavetChatUn.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QEvent>
 
 #include <cstdio>
+#include <functional>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
@@ -17,7 +22,10 @@
 #include "richtext/document/RVUni.h"
 #include "toolbars/TBarDock.h"
 #include "toolbars/TBarItem.h"
+#include "toolbars/TBarItemViewer.h"
+#include "toolbars/TBarPopup.h"
 #include "toolbars/TBarToolbar.h"
+#include "toolbars/TBarView.h"
 #include "ui/OfferedFileIconUn.h"
 #include "ui/fmSelectPictureGIFMoodUn.h"
 #include "ui/frConnectUserUn.h"
@@ -131,7 +139,7 @@ std::string kindName(std::uint8_t Kind) {
   }
 }
 
-std::string toolbarJson(const tb::TTBToolbar &Bar) {
+std::string toolbarJson(const tb::TTBCustomToolbar &Bar) {
   std::string out = "{\"name\":" + jsonString(Bar.objectName()) + ",\"visible\":" + jsonBool(Bar.isVisible()) +
                     ",\"items\":[";
   const tb::TTBRootItem &root = *Bar.Items();
@@ -144,10 +152,111 @@ std::string toolbarJson(const tb::TTBToolbar &Bar) {
   return out + "]}";
 }
 
+std::string rectJson(QPoint TopLeft, QSize Size) {
+  return "[" + std::to_string(TopLeft.x()) + "," + std::to_string(TopLeft.y()) + "," + std::to_string(Size.width()) +
+         "," + std::to_string(Size.height()) + "]";
+}
+
+std::string targetJson(const QWidget &Window, const QString &Name, const QString &Caption, const std::string &Rect) {
+  return "{\"window\":" + jsonString(Window.objectName()) + ",\"name\":" + jsonString(Name) +
+         ",\"caption\":" + jsonString(Caption) + ",\"rect\":" + Rect + "}";
+}
+
+// The items a view shows now, in screen coordinates.
+void viewTargets(const QWidget &Window, const tb::TTBView &View, std::string &Out) {
+  for (int i = 0; i < View.ViewerCount(); ++i) {
+    const tb::TTBItemViewer *v = View.Viewer(i);
+    if (!v->Show || v->ScrolledOut || v->BoundsRect.isEmpty()) continue;
+    if (!Out.empty()) Out += ",";
+    Out += targetJson(Window, v->Item()->Name(), shownCaption(v->Item()->Caption()),
+                      rectJson(View.ClientToScreen(v->BoundsRect.topLeft()), v->BoundsRect.size()));
+  }
+}
+
+// The rows of a tree that show now, by their texts, named after the tree.
+void treeTargets(const QWidget &Window, const QTreeWidget &Tree, std::string &Out) {
+  const QRect shown = Tree.viewport()->rect();
+  for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&Tree)); *it; ++it) {
+    const QRect r = Tree.visualItemRect(*it);
+    if (r.isEmpty() || !shown.intersects(r)) continue;
+    std::string row = targetJson(Window, Tree.objectName(), (*it)->text(0),
+                                 rectJson(Tree.viewport()->mapToGlobal(r.topLeft()), r.size()));
+    row.insert(row.size() - 1, ",\"selected\":" + jsonBool((*it)->isSelected()));
+    Out += "," + row;
+  }
+}
+
+// The toolbar classes carry no meta-object of their own, so findChildren
+// would take every widget for one.
+std::vector<const tb::TTBCustomToolbar *> toolbarsOf(const QWidget &W) {
+  std::vector<const tb::TTBCustomToolbar *> out;
+  for (const QWidget *c : W.findChildren<QWidget *>())
+    if (const auto *bar = dynamic_cast<const tb::TTBCustomToolbar *>(c)) out.push_back(bar);
+  return out;
+}
+
+// Where a script finds what to click: every shown toolbar and menu item and
+// every named control of every shown window, in screen coordinates.
+std::string targetsJson() {
+  std::string out;
+  for (QWidget *w : QApplication::topLevelWidgets()) {
+    if (!w->isVisible()) continue;
+    if (auto *popup = qobject_cast<tb::TTBPopupWindow *>(w)) {
+      viewTargets(*w, *popup->View(), out);
+      continue;
+    }
+    // Each control once, under its own window: dialogs are children of the
+    // main window too.
+    for (const tb::TTBCustomToolbar *bar : toolbarsOf(*w))
+      if (bar->window() == w && bar->isVisible() && bar->View()) viewTargets(*w, *bar->View(), out);
+    for (const QWidget *c : w->findChildren<QWidget *>()) {
+      if (c->window() != w || !c->isVisible() || c->objectName().startsWith(QLatin1String("qt_"))) continue;
+      // Buttons are found by their captions, other controls by name.
+      const auto *button = qobject_cast<const QAbstractButton *>(c);
+      const QString caption = button ? shownCaption(button->text()) : QString();
+      if (c->objectName().isEmpty() && caption.isEmpty()) continue;
+      if (!out.empty()) out += ",";
+      out += targetJson(*w, c->objectName(), caption, rectJson(c->mapToGlobal(QPoint(0, 0)), c->size()));
+      if (const auto *tree = qobject_cast<const QTreeWidget *>(c)) treeTargets(*w, *tree, out);
+    }
+  }
+  return "[" + out + "]";
+}
+
+std::string focusJson() {
+  const QWidget *f = QApplication::focusWidget();
+  if (!f) return "null";
+  return "{\"window\":" + jsonString(f->window()->objectName()) + ",\"name\":" + jsonString(f->objectName()) + "}";
+}
+
+// While a dump is written, windows and popups that open or close, focus
+// that moves and the user's clicks and keys anywhere change it too, though
+// the main window hears of none of them.
+class TDumpWatcher : public QObject {
+public:
+  explicit TDumpWatcher(std::function<void()> Then) : FThen(std::move(Then)) {
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, [this] { FThen(); });
+  }
+  bool eventFilter(QObject *Watched, QEvent *Event) override {
+    const QEvent::Type t = Event->type();
+    if ((t == QEvent::Show || t == QEvent::Hide || t == QEvent::Move) && Watched->isWidgetType() &&
+        static_cast<QWidget *>(Watched)->isWindow())
+      FThen();
+    // What a click or a key did in a dialog (a row chosen, a page shown).
+    if (t == QEvent::MouseButtonRelease || t == QEvent::KeyRelease) FThen();
+    return false;
+  }
+
+private:
+  std::function<void()> FThen;
+};
+
 } // namespace
 
 void TfmKavetChat::SetDumpFile(const std::string &Path) {
   FDumpPath = Path;
+  if (!Path.empty() && !FDumpWatcher) FDumpWatcher = std::make_unique<TDumpWatcher>([this] { Changed(); });
   Changed();
 }
 
@@ -185,7 +294,7 @@ std::string TfmKavetChat::DumpJson() const {
     firstDock = false;
     out += "{\"name\":" + jsonString(dock->objectName()) + ",\"geometry\":" + geometryJson(*dock) + ",\"toolbars\":[";
     bool first = true;
-    for (const tb::TTBToolbar *bar : findChildren<tb::TTBToolbar *>()) {
+    for (const tb::TTBCustomToolbar *bar : toolbarsOf(*this)) {
       if (bar->CurrentDock() != dock) continue;
       if (!first) out += ",";
       first = false;
@@ -232,7 +341,8 @@ std::string TfmKavetChat::DumpJson() const {
     out += "{\"name\":" + jsonString(w->objectName()) + ",\"title\":" + jsonString(w->windowTitle()) +
            ",\"text\":" + jsonString(text) + "}";
   }
-  out += "]}\n";
+  out += "],\"focus\":" + focusJson() + ",\"targets\":" + targetsJson();
+  out += "}\n";
   return out;
 }
 

@@ -337,6 +337,9 @@ private:
   std::string FDumpPath;
   GuiTimer FDumpTimer;
   std::string FLastDump;
+  // Hears windows, popups and focus change for the dump; gone before the
+  // timer it starts.
+  std::unique_ptr<QObject> FDumpWatcher;
 
   // Offered files and emoticon pickers.
   void WireOfferedFiles();

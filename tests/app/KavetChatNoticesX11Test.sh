@@ -7,21 +7,10 @@
 # window is never hidden.
 set -u
 cd "$(dirname "$0")"
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: needs root to make its own network namespaces"
-  exit 77
-fi
-for tool in xvfb-run Xvfb openbox xdotool wmctrl unshare ip python3 dbus-run-session dbus-monitor dunst dunstctl trayer; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (scripts/install.sh installs it)"
-    exit 77
-  fi
-done
-BIN=${KC_BINARY_DIR:?}/src/app/kavetchat
-NODE=$KC_BINARY_DIR/tools/chatnode/chatnode
-for b in "$BIN" "$NODE"; do
-  [ -x "$b" ] || { echo "FAIL: $b not built"; exit 1; }
-done
+. ./x11harness.sh
+kc_x11_require dbus-run-session dbus-monitor dunst dunstctl trayer
+kc_x11_binary BIN src/app/kavetchat
+kc_x11_binary NODE tools/chatnode/chatnode
 BUSDIR=$(mktemp -d /tmp/kc-bus-XXXXXX)
 trap 'rm -rf "$BUSDIR"' EXIT
 # The bus listens on a socket file, not an abstract one: the windows run in
@@ -40,6 +29,5 @@ cat > "$BUSDIR/session.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-  dbus-run-session --config-file="$BUSDIR/session.conf" -- \
+kc_x11_run dbus-run-session --config-file="$BUSDIR/session.conf" -- \
   python3 "$PWD/kavetchat_notices_x11.py" --kavetchat "$BIN" --chatnode "$NODE"

@@ -8,20 +8,8 @@
 # made itself.
 set -u
 cd "$(dirname "$0")"
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: needs root to make its own network namespaces"
-  exit 77
-fi
-for tool in xvfb-run Xvfb openbox xdotool wmctrl unshare ip python3; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (scripts/install.sh installs it)"
-    exit 77
-  fi
-done
-BIN=${KC_BINARY_DIR:?}/src/app/kavetchat
-NODE=$KC_BINARY_DIR/tools/chatnode/chatnode
-for b in "$BIN" "$NODE"; do
-  [ -x "$b" ] || { echo "FAIL: $b not built"; exit 1; }
-done
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-  python3 "$PWD/kavetchat_windows_x11.py" --kavetchat "$BIN" --chatnode "$NODE"
+. ./x11harness.sh
+kc_x11_require
+kc_x11_binary BIN src/app/kavetchat
+kc_x11_binary NODE tools/chatnode/chatnode
+kc_x11_run python3 "$PWD/kavetchat_windows_x11.py" --kavetchat "$BIN" --chatnode "$NODE"

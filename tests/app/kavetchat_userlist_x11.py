@@ -12,7 +12,6 @@ refuses to run outside namespaces of its own.
 """
 import argparse
 import os
-import shutil
 import signal
 import subprocess
 import sys
@@ -89,20 +88,11 @@ def main():
     ap.add_argument("--kavetchat", required=True)
     args = ap.parse_args()
     chatnet.enter_private_namespaces()
-    chatnet.check_isolated()
-    if not os.environ.get("DISPLAY"):
-        chatnet.fail("no DISPLAY: run under xvfb-run")
-
-    net = chatnet.Network(3)
-    wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    windows = []
+    desk = kw.Desktop(3)
     try:
-        if not wait_until(lambda: subprocess.run(["wmctrl", "-m"], stdout=subprocess.DEVNULL,
-                                                 stderr=subprocess.DEVNULL).returncode == 0, 10):
-            chatnet.fail("openbox did not start")
-        alice = kw.Window(args.kavetchat, net.names[0], "alice")
-        bob = kw.Window(args.kavetchat, net.names[1], "bob")
-        carol = kw.Window(args.kavetchat, net.names[2], "carol")
+        alice = desk.window(args.kavetchat, 0, "alice")
+        bob = desk.window(args.kavetchat, 1, "bob")
+        carol = desk.window(args.kavetchat, 2, "carol")
         windows = [alice, bob, carol]
         for w in windows:
             w.start()
@@ -197,23 +187,7 @@ def main():
         check(s is not None and not s["userList"]["visible"], "after kill -9 and a restart the list stays hidden")
         check(group(s, "Crew") is not None, "and the group Crew is back")
     finally:
-        if FAILURES:
-            for w in windows:
-                print("--- %s: stderr" % w.alias)
-                try:
-                    with open(w.log, errors="replace") as f:
-                        print(f.read()[-3000:])
-                except OSError:
-                    pass
-                print("--- %s: last dump" % w.alias)
-                print(str(w.state())[:3000])
-        for w in windows:
-            w.stop()
-        wm.terminate()
-        wm.wait()
-        net.close()
-        for w in windows:
-            shutil.rmtree(w.home, ignore_errors=True)
+        desk.close()
     if FAILURES:
         print("%d failure(s)" % len(FAILURES))
         sys.exit(1)

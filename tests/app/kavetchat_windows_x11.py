@@ -186,6 +186,63 @@ class Window:
                 self.proc.wait()
 
 
+class Desktop:
+    """What a scenario on X sets up: a network of count namespaces of its
+    own, openbox, and the windows and chatnodes it starts there. close()
+    ends them all and, after a failure, shows what the windows wrote."""
+
+    def __init__(self, count):
+        chatnet.check_isolated()
+        if not os.environ.get("DISPLAY"):
+            chatnet.fail("no DISPLAY: run under xvfb-run")
+        self.windows, self.nodes, self.cleanup = [], [], []
+        self.net = chatnet.Network(count)
+        self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_until(lambda: subprocess.run(["wmctrl", "-m"], stdout=subprocess.DEVNULL,
+                                                 stderr=subprocess.DEVNULL).returncode == 0, 10):
+            self.close()
+            chatnet.fail("openbox did not start")
+
+    def window(self, binary, n, alias):
+        """A window in the n-th namespace (from 0)."""
+        w = Window(binary, self.net.names[n], alias)
+        self.windows.append(w)
+        return w
+
+    def node(self, chatnode, n):
+        node = ChatNode(chatnode, self.net.names[n], n + 1)
+        self.nodes.append(node)
+        return node
+
+    def close(self):
+        if FAILURES:
+            for w in self.windows:
+                print("--- %s: stderr" % w.alias)
+                try:
+                    with open(w.log, errors="replace") as f:
+                        print(f.read()[-3000:])
+                except OSError:
+                    pass
+                print("--- %s: last dump" % w.alias)
+                state = w.state()
+                if state is None and os.path.exists(w.dump):
+                    with open(w.dump, errors="replace") as f:
+                        print("unreadable: " + f.read()[:3000])
+                else:
+                    print(json.dumps(state, ensure_ascii=False)[:3000])
+        for step in reversed(self.cleanup):
+            step()
+        for w in self.windows:
+            w.stop()
+        for node in self.nodes:
+            node.stop()
+        self.wm.terminate()
+        self.wm.wait()
+        self.net.close()
+        for w in self.windows:
+            shutil.rmtree(w.home, ignore_errors=True)
+
+
 def tab(state, index):
     tabs = state.get("tabs", [])
     return tabs[index] if 0 <= index < len(tabs) else {}
@@ -236,24 +293,15 @@ def main():
     ap.add_argument("--chatnode", required=True)
     args = ap.parse_args()
     chatnet.enter_private_namespaces()
-    chatnet.check_isolated()
-    if not os.environ.get("DISPLAY"):
-        chatnet.fail("no DISPLAY: run under xvfb-run")
-
-    net = chatnet.Network(3)
-    wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    windows, node = [], None
+    desk = Desktop(3)
     try:
-        if not wait_until(lambda: subprocess.run(["wmctrl", "-m"], stdout=subprocess.DEVNULL,
-                                                 stderr=subprocess.DEVNULL).returncode == 0, 10):
-            chatnet.fail("openbox did not start")
         wire = Wire()
-        node = ChatNode(args.chatnode, net.names[2], 3)
+        node = desk.node(args.chatnode, 2)
         # A file block in the alias: every presence line shows it as text.
         node.send("profile ALIAS_ {[!CONTROLFILE!]}|{X}|198.18.0.3|0|/etc/passwd{[!/CONTROLFILE!]}")
         node.sync()
-        a = Window(args.kavetchat, net.names[0], "Anna")
-        b = Window(args.kavetchat, net.names[1], "Boris")
+        a = desk.window(args.kavetchat, 0, "Anna")
+        b = desk.window(args.kavetchat, 1, "Boris")
         windows = [a, b]
         for w in windows:
             w.start()
@@ -401,22 +449,7 @@ def main():
         check(a.wait_state(lambda s: s["window"]["visible"] and not s["window"]["minimized"], 10) is not None,
               "the second start brings the running window back")
     finally:
-        if FAILURES:
-            for w in windows:
-                print("--- %s: stderr" % w.alias)
-                with open(w.log, errors="replace") as f:
-                    print(f.read()[-3000:])
-                print("--- %s: last dump" % w.alias)
-                print(json.dumps(w.state(), ensure_ascii=False)[:3000])
-        for w in windows:
-            w.stop()
-        if node:
-            node.stop()
-        wm.terminate()
-        wm.wait()
-        net.close()
-        for w in windows:
-            shutil.rmtree(w.home, ignore_errors=True)
+        desk.close()
     if FAILURES:
         print("%d failure(s)" % len(FAILURES))
         sys.exit(1)
