@@ -40,7 +40,8 @@ enum TRVRTFFontStyleEx : uint8_t { rtf_fsAllCaps = 1 };
 
 // Limits that keep hostile input from costing unbounded memory or time.
 constexpr int kRTFMaxGroupDepth = 1000;
-constexpr int kRTFMaxTableNesting = 32;
+// Tables nest no deeper than a saved document may hold them.
+constexpr int kRTFMaxTableNesting = 16;
 constexpr int kRTFMaxCellsInRow = 256;
 constexpr int kRTFMaxControlWordLength = 32;
 constexpr int kRTFMaxFonts = 32768;

@@ -5,6 +5,7 @@
 #include "platform/MeasuringCanvas.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/tables/RVTableLayout.h"
+#include "richtext/tables/RVTableBackground.h"
 #include "richtext/tables/RVTableProps.h"
 
 namespace kc {
@@ -39,39 +40,17 @@ void RegisterTableItemType() { RegisterItemType(rvsTable, &RVItemClassOf<TRVTabl
 
 TGraphic *TRVTableItemInfo::GetBackgroundImage() const { return FBackground ? FBackground->GetBitmap() : nullptr; }
 
-void TRVTableItemInfo::SetBackgroundImage(const TGraphic *Image) {
-  if (Image && !Image->empty()) {
-    if (!FBackground) FBackground = std::make_unique<TRVBackground>(false);
-    FBackground->AssignImageCopy(*Image);
-  } else if (FBackground) {
-    FBackground->FreeBitmap();
-  }
-  FreeEmptyBackground();
-}
+void TRVTableItemInfo::SetBackgroundImage(const TGraphic *Image) { SetOwnedBackgroundImage(FBackground, Image); }
 
 void TRVTableItemInfo::TakeBackgroundImage(std::unique_ptr<TGraphic> Image) {
-  if (Image && !Image->empty()) {
-    if (!FBackground) FBackground = std::make_unique<TRVBackground>(false);
-    FBackground->AssignImage(std::move(Image));
-  } else if (FBackground) {
-    FBackground->FreeBitmap();
-  }
-  FreeEmptyBackground();
+  TakeOwnedBackgroundImage(FBackground, std::move(Image));
 }
 
 TRVItemBackgroundStyle TRVTableItemInfo::GetBackgroundStyle() const {
   return FBackground ? FBackground->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
-  if (Value != rvbsColor && !FBackground) FBackground = std::make_unique<TRVBackground>(false);
-  if (FBackground) FBackground->SetItemBackStyle(Value);
-  FreeEmptyBackground();
-}
-
-void TRVTableItemInfo::FreeEmptyBackground() {
-  if (FBackground && FBackground->GetItemBackStyle() == rvbsColor && !FBackground->GetBitmap()) FBackground.reset();
-}
+void TRVTableItemInfo::SetBackgroundStyle(TRVItemBackgroundStyle Value) { SetOwnedBackgroundStyle(FBackground, Value); }
 
 // ------------------------------------------------------------------ model
 

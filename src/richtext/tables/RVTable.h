@@ -240,7 +240,6 @@ private:
   std::unique_ptr<TRVTableRows> FRows;
   std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;
   std::unique_ptr<TRVBackground> FBackground;
-  void FreeEmptyBackground();
 };
 
 // Makes kind -60 known to CreateItemByStyleNo (readers of files call it

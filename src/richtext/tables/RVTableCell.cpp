@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "richtext/tables/RVTable.h"
+#include "richtext/tables/RVTableBackground.h"
 #include "richtext/tables/RVTableProps.h"
 #include "richtext/tables/RVTableRows.h"
 
@@ -46,39 +47,17 @@ TRVTableItemInfo *TRVTableCellData::GetTable() const {
 
 TGraphic *TRVTableCellData::GetBackgroundImage() const { return FBackground ? FBackground->GetBitmap() : nullptr; }
 
-void TRVTableCellData::SetBackgroundImage(const TGraphic *Image) {
-  if (Image && !Image->empty()) {
-    if (!FBackground) FBackground = std::make_unique<TRVBackground>(false);
-    FBackground->AssignImageCopy(*Image);
-  } else if (FBackground) {
-    FBackground->FreeBitmap();
-  }
-  FreeEmptyBackground();
-}
+void TRVTableCellData::SetBackgroundImage(const TGraphic *Image) { SetOwnedBackgroundImage(FBackground, Image); }
 
 void TRVTableCellData::TakeBackgroundImage(std::unique_ptr<TGraphic> Image) {
-  if (Image && !Image->empty()) {
-    if (!FBackground) FBackground = std::make_unique<TRVBackground>(false);
-    FBackground->AssignImage(std::move(Image));
-  } else if (FBackground) {
-    FBackground->FreeBitmap();
-  }
-  FreeEmptyBackground();
+  TakeOwnedBackgroundImage(FBackground, std::move(Image));
 }
 
 TRVItemBackgroundStyle TRVTableCellData::GetBackgroundStyle() const {
   return FBackground ? FBackground->GetItemBackStyle() : rvbsColor;
 }
 
-void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) {
-  if (Value != rvbsColor && !FBackground) FBackground = std::make_unique<TRVBackground>(false);
-  if (FBackground) FBackground->SetItemBackStyle(Value);
-  FreeEmptyBackground();
-}
-
-void TRVTableCellData::FreeEmptyBackground() {
-  if (FBackground && FBackground->GetItemBackStyle() == rvbsColor && !FBackground->GetBitmap()) FBackground.reset();
-}
+void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) { SetOwnedBackgroundStyle(FBackground, Value); }
 
 // ------------------------------------------------------- nested document
 

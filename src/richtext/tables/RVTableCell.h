@@ -129,7 +129,6 @@ private:
   int32_t FMinWidthItems = -1;
   TRVScreenAndDevice FMinWidthSad;
   const TCanvas *FMinWidthCanvas = nullptr;
-  void FreeEmptyBackground();
 };
 
 } // namespace kc
