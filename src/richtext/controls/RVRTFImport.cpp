@@ -16,6 +16,7 @@
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVStyle.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/tables/RVTable.h"
 
 namespace kc {
 
@@ -92,6 +93,9 @@ struct StyleCounts {
 
 int TRVRTFReaderProperties::DoImport(const std::function<int(TRVRTFReader &)> &Read, TCustomRVData &RVData,
                                      int &Index) {
+  // What is imported may hold tables, and a document holding them must read
+  // back from RVF in whatever program made it.
+  RegisterTableItemType();
   FWarning.clear();
   Index = std::clamp(Index, 0, RVData.GetItemCount());
   TRVStyle *style = RVData.GetRVStyle();
