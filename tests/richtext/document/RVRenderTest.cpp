@@ -4,12 +4,12 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QBuffer>
 #include <cstdlib>
 
 #include "platform/Files.h"
 #include "platform/QtCanvas.h"
 #include "richtext/document/CRVFData.h"
+#include "support/StoredPicture.h"
 
 using namespace kc;
 
@@ -62,30 +62,7 @@ QImage render() {
 }
 
 TEST(Render, SmallStyledDocumentMatchesTheStoredPicture) {
-  const std::string path = qgetenv("KC_SOURCE_DIR").toStdString() + "/tests/richtext/document/data/render-small.png";
-  const QImage got = render();
-  if (qgetenv("KC_UPDATE_RENDER") == "1") {
-    QByteArray png;
-    QBuffer buf(&png);
-    buf.open(QIODevice::WriteOnly);
-    got.save(&buf, "PNG");
-    ASSERT_TRUE(WriteFileAtomically(path, std::string(png.constData(), size_t(png.size()))));
-  }
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(path, bytes)) << path;
-  QImage want;
-  ASSERT_TRUE(want.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), int(bytes.size()), "PNG"));
-  ASSERT_EQ(got.size(), want.size());
-  // Anti-aliasing may differ between FreeType builds: a few pixels may
-  // differ a little, no shape may move.
-  int differing = 0;
-  for (int y = 0; y < got.height(); ++y)
-    for (int x = 0; x < got.width(); ++x) {
-      const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
-      const int d = std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
-      if (d > 96) ++differing;
-    }
-  EXPECT_LE(differing, got.width() * got.height() / 200);
+  kctest::ExpectMatchesStoredPicture(render(), "tests/richtext/document/data/render-small.png");
 }
 
 } // namespace

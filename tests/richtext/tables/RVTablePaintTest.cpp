@@ -4,7 +4,6 @@
 // with the stored picture (KC_UPDATE_RENDER=1 writes it anew).
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "richtext/document/CRVFData.h"
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/RVTableBorders.h"
+#include "support/StoredPicture.h"
 
 using namespace kc;
 
@@ -235,30 +235,7 @@ QImage RenderMergedTable() {
 
 TEST(TablePaint, MergedCellsAndBordersMatchTheStoredPicture) {
   ResetSysColors();
-  const std::string path = qgetenv("KC_SOURCE_DIR").toStdString() + "/tests/richtext/tables/data/table-merged.png";
-  const QImage got = RenderMergedTable();
-  if (qgetenv("KC_UPDATE_RENDER") == "1") {
-    QByteArray png;
-    QBuffer buf(&png);
-    buf.open(QIODevice::WriteOnly);
-    got.save(&buf, "PNG");
-    ASSERT_TRUE(WriteFileAtomically(path, std::string(png.constData(), size_t(png.size()))));
-  }
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(path, bytes)) << path;
-  QImage want;
-  ASSERT_TRUE(want.loadFromData(reinterpret_cast<const uchar *>(bytes.data()), int(bytes.size()), "PNG"));
-  ASSERT_EQ(got.size(), want.size());
-  // Anti-aliasing may differ between FreeType builds: a few pixels may
-  // differ a little, no shape may move.
-  int differing = 0;
-  for (int y = 0; y < got.height(); ++y)
-    for (int x = 0; x < got.width(); ++x) {
-      const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
-      const int d = std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
-      if (d > 96) ++differing;
-    }
-  EXPECT_LE(differing, got.width() * got.height() / 200);
+  kctest::ExpectMatchesStoredPicture(RenderMergedTable(), "tests/richtext/tables/data/table-merged.png");
 }
 
 } // namespace
