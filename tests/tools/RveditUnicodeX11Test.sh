@@ -81,11 +81,13 @@ check() { # name, got, wanted
 
 # Types Text a character at a time, each checked through the clipboard: a
 # busy X server may drop the key that xdotool maps for a character outside
-# the keyboard map, and such a key is typed again (at most three times).
+# the keyboard map, and such a key is typed again (at most six times, each
+# a little later, so the server has handled the previous remapping).
 type_checked() {
   local text=$1 sofar= ch got n
   while IFS= read -r ch; do
-    for n in 1 2 3; do
+    for n in 1 2 3 4 5 6; do
+      [ "$n" -gt 1 ] && sleep "0.$n"
       timeout 5 xdotool type --delay 40 "$ch"
       got=$(copied "$sofar$ch")
       timeout 5 xdotool key End
