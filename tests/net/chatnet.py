@@ -83,6 +83,7 @@ class Network:
         self.count = count
         self.bridge = "kcbr" + self.run_id
         self.names = []
+        self.host_ends = []
         os.makedirs("/run/netns", exist_ok=True)
         run("mount", "-t", "tmpfs", "kcnetns", "/run/netns")
         run("ip", "link", "set", "lo", "up")
@@ -96,6 +97,7 @@ class Network:
             host_end, node_end = "kh%d%s" % (n, self.run_id), "kn%d%s" % (n, self.run_id)
             run("ip", "netns", "add", ns)
             run("ip", "link", "add", host_end, "type", "veth", "peer", "name", node_end)
+            self.host_ends.append(host_end)
             run("ip", "link", "set", host_end, "master", self.bridge)
             run("ip", "link", "set", host_end, "up")
             run("ip", "link", "set", node_end, "netns", ns)
@@ -114,6 +116,11 @@ class Network:
                 time.sleep(0.02)
 
     def close(self):
+        # A deleted namespace frees its veth end later, on the kernel's own
+        # time; deleting our end takes the pair down now, so the next
+        # scenario in this namespace finds it fresh.
+        for link in self.host_ends:
+            run("ip", "link", "del", link, check=False)
         for ns in self.names:
             run("ip", "netns", "del", ns, check=False)
         run("ip", "link", "del", self.bridge, check=False)
