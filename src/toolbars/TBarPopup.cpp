@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "platform/Screen.h"
+#include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarAccessible.h"
@@ -236,8 +237,9 @@ QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->
 void TTBPopupWindow::ShowShadows() {
   if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
   const QRect me(mapToGlobal(QPoint(0, 0)), size());
+  const bool translucent = tbDesktopComposited();
   for (const TPopupShadow &p : PopupShadowPlan(me, opener_, skin_->ShadowStyle())) {
-    auto shadow = std::make_unique<TShadow>(p.Rect, p.Strip);
+    TShadowPtr shadow = TakeShadow(p.Rect, p.Strip, translucent);
     if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
   }
 }

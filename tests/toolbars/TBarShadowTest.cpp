@@ -155,6 +155,52 @@ TEST(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
   EXPECT_EQ(wnd->ShadowCount(), 0);
 }
 
+// A closed popup's shadow windows wait hidden for the next popup, which
+// moves them into place instead of making new ones; a change of compositor
+// lets the kept ones of the old kind go.
+TEST(ShadowPictures, WindowsAreKeptForTheNextPopup) {
+  ManualTimerClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride settings(s);
+  ScreenOverride screen{ScreenRect{0, 0, 380, 380}, ScreenRect{0, 0, 380, 380}};
+  Backdrop backdrop;
+  TTBRootItem root;
+  root.Add(new TTBItem);
+  TTBSkin skin;
+  skin.SetOptions(tboShadow);
+  auto open = [&](QPoint At) { return CreatePopup(&root, nullptr, nullptr, false, false, At, 0, &skin); };
+
+  TbCompositingOverride copied(false);
+  auto first = open(QPoint(40, 40));
+  ASSERT_EQ(first->ShadowCount(), 2);
+  const TShadow *made[] = {first->Shadow(0), first->Shadow(1)};
+  const int keptBefore = KeptShadowCount(); // from the tests before
+  first.reset();
+  EXPECT_EQ(KeptShadowCount(), keptBefore + 2);
+  EXPECT_FALSE(made[0]->isVisible());
+  EXPECT_FALSE(made[1]->isVisible());
+
+  auto second = open(QPoint(150, 120));
+  ASSERT_EQ(second->ShadowCount(), 2);
+  EXPECT_EQ(KeptShadowCount(), keptBefore);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(second->Shadow(i) == made[0] || second->Shadow(i) == made[1]) << "shadow " << i;
+    EXPECT_TRUE(second->Shadow(i)->isVisible());
+  }
+  const QRect me = second->geometry();
+  EXPECT_EQ(second->ShadowGeometry(0), QRect(me.right() + 1, me.top() + 4, 4, me.height() - 4));
+  EXPECT_EQ(second->ShadowGeometry(1), QRect(me.left() + 4, me.bottom() + 1, me.width(), 4));
+  second.reset();
+  EXPECT_EQ(KeptShadowCount(), keptBefore + 2);
+
+  TbCompositingOverride composited(true);
+  auto third = open(QPoint(40, 40));
+  ASSERT_EQ(third->ShadowCount(), 2);
+  EXPECT_TRUE(third->Shadow(0)->Translucent());
+  EXPECT_EQ(KeptShadowCount(), 0) << "copied shadows are no use under a compositor";
+}
+
 // This program draws on a screen of twice the density, which has to be
 // asked for before the application starts.
 int main(int argc, char **argv) {
