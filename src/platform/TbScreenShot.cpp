@@ -35,12 +35,21 @@ bool X11CompositorRuns() {
     if (dot != std::string::npos && colon != std::string::npos && dot > colon) screen = std::atoi(d.c_str() + dot + 1);
   }
   const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
-  xcb_intern_atom_reply_t *atom =
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(name.size()), name.c_str()), nullptr);
-  if (!atom) return false;
-  const xcb_atom_t a = atom->atom;
-  free(atom);
-  if (a == XCB_ATOM_NONE) return false; // nobody ever made it, so nobody owns it
+  // An atom, once made, lasts as long as the server: asked for once, it
+  // saves a round trip each time a menu casts its shadows.
+  static std::string knownName;
+  static xcb_atom_t known = XCB_ATOM_NONE;
+  if (known == XCB_ATOM_NONE || knownName != name) {
+    xcb_intern_atom_reply_t *atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(name.size()), name.c_str()), nullptr);
+    if (!atom) return false;
+    const xcb_atom_t a = atom->atom;
+    free(atom);
+    if (a == XCB_ATOM_NONE) return false; // nobody ever made it, so nobody owns it
+    known = a;
+    knownName = name;
+  }
+  const xcb_atom_t a = known;
   xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, a), nullptr);
   const bool owned = owner && owner->owner != XCB_NONE;
   free(owner);
