@@ -66,22 +66,47 @@ QImage tbGrabScreen() {
   return screen->grabWindow(0).toImage();
 }
 
-QImage tbGrabScreenArea(const QRect &LogicalRect) {
-  if (!HaveGui() || LogicalRect.isEmpty()) return {};
+namespace {
+
+// Where a rectangle lies on its screen, or null when it leaves it.
+QScreen *ScreenHolding(const QRect &LogicalRect) {
+  if (LogicalRect.isEmpty()) return nullptr;
   QScreen *screen = QGuiApplication::screenAt(LogicalRect.center());
-  if (!screen || !screen->geometry().contains(LogicalRect)) return {};
-  // The window system first tells us what it uncovered (a menu level that
-  // has just closed), then our own windows beneath draw what they owe. It
-  // answers one program's requests in order, so the picture, asked for
-  // after those paints, shows them.
-  QGuiApplication::sync();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-  const QRect r = LogicalRect.translated(-screen->geometry().topLeft());
-  const QPixmap strip = screen->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+  return screen && screen->geometry().contains(LogicalRect) ? screen : nullptr;
+}
+
+QImage GrabUpToDate(QScreen &Screen, const QRect &LogicalRect) {
+  const QRect r = LogicalRect.translated(-Screen.geometry().topLeft());
+  const QPixmap strip = Screen.grabWindow(0, r.x(), r.y(), r.width(), r.height());
   if (strip.isNull()) return {};
   QImage image = strip.toImage();
   image.setDevicePixelRatio(strip.devicePixelRatio());
   return image;
+}
+
+// The window system first tells us what it uncovered (a menu level that has
+// just closed), then our own windows beneath draw what they owe. It answers
+// one program's requests in order, so a picture asked for after those
+// paints shows them.
+void BringUpToDate() {
+  QGuiApplication::sync();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}
+
+} // namespace
+
+std::vector<QImage> tbGrabScreenAreas(const std::vector<QRect> &LogicalRects) {
+  std::vector<QImage> out(LogicalRects.size());
+  if (!HaveGui()) return out;
+  bool upToDate = false;
+  for (size_t i = 0; i < LogicalRects.size(); ++i) {
+    QScreen *screen = ScreenHolding(LogicalRects[i]);
+    if (!screen) continue;
+    if (!upToDate) BringUpToDate();
+    upToDate = true;
+    out[i] = GrabUpToDate(*screen, LogicalRects[i]);
+  }
+  return out;
 }
 
 bool tbDesktopComposited() {

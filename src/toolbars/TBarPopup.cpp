@@ -237,10 +237,19 @@ QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->
 void TTBPopupWindow::ShowShadows() {
   if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
   const QRect me(mapToGlobal(QPoint(0, 0)), size());
+  const std::vector<TPopupShadow> plan = PopupShadowPlan(me, opener_, skin_->ShadowStyle());
   const bool translucent = tbDesktopComposited();
-  for (const TPopupShadow &p : PopupShadowPlan(me, opener_, skin_->ShadowStyle())) {
-    TShadowPtr shadow = TakeShadow(p.Rect, p.Strip, translucent);
-    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+  // Copied shadows take the screen under all of them before any shows, so
+  // none darkens another where they meet.
+  std::vector<QImage> beneath(plan.size());
+  if (!translucent) {
+    std::vector<QRect> rects;
+    for (const TPopupShadow &p : plan) rects.push_back(p.Rect);
+    beneath = tbGrabScreenAreas(rects);
+  }
+  for (size_t i = 0; i < plan.size(); ++i) {
+    TShadowPtr shadow = TakeShadow(plan[i].Rect, plan[i].Strip, translucent);
+    if (shadow->ShowOver(beneath[i])) shadows_.push_back(std::move(shadow));
   }
 }
 

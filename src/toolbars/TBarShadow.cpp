@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/TbScreenShot.h"
-
 namespace kc::tb {
 
 namespace {
@@ -50,20 +48,12 @@ void TShadow::Place(const QRect &ScreenRect, const TShadowStrip &Strip) {
   setGeometry(ScreenRect);
 }
 
-void TShadow::Forget() {
-  captured_ = false;
-  picture_ = QImage();
-}
-
-bool TShadow::CaptureAndShow() {
-  if (!captured_) {
-    captured_ = true;
-    if (translucent_) {
-      picture_ = TranslucentShadowStrip(place_.size(), strip_);
-    } else {
-      picture_ = tbGrabScreenArea(place_);
-      DarkenShadowStrip(picture_, strip_);
-    }
+bool TShadow::ShowOver(const QImage &Beneath) {
+  if (translucent_) {
+    picture_ = TranslucentShadowStrip(place_.size(), strip_);
+  } else {
+    picture_ = Beneath;
+    DarkenShadowStrip(picture_, strip_);
   }
   if (picture_.isNull()) return false;
   // The window system may still have been reporting where the window stood

@@ -24,11 +24,11 @@ public:
   // Moves the window over ScreenRect (logical screen coordinates) for Strip
   // and forgets any picture it had.
   void Place(const QRect &ScreenRect, const TShadowStrip &Strip);
-  // Prepares the picture (once per place) and shows the window; false when
-  // there is nothing to show.
-  bool CaptureAndShow();
+  // Shows the window: a copied shadow darkens Beneath, the picture of the
+  // screen under it; false when there is nothing to show.
+  bool ShowOver(const QImage &Beneath);
   // Lets the picture go (a window kept hidden for later).
-  void Forget();
+  void Forget() { picture_ = QImage(); }
   const TShadowStrip &Strip() const { return strip_; }
   // Drawn translucent over the desktop rather than from a copy of it.
   bool Translucent() const { return translucent_; }
@@ -40,7 +40,6 @@ private:
   TShadowStrip strip_;
   QRect place_; // where the window goes, in logical screen coordinates
   QImage picture_;
-  bool captured_ = false;
   const bool translucent_;
 };
 
@@ -50,7 +49,7 @@ struct TShadowRelease {
 };
 using TShadowPtr = std::unique_ptr<TShadow, TShadowRelease>;
 
-// A shadow window over ScreenRect for Strip, hidden until CaptureAndShow:
+// A shadow window over ScreenRect for Strip, hidden until ShowOver:
 // a kept one of the same kind when there is one.
 TShadowPtr TakeShadow(const QRect &ScreenRect, const TShadowStrip &Strip, bool Translucent);
 
