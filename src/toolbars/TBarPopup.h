@@ -53,6 +53,9 @@ protected:
 
 private:
   void PaintFrame(QPainter &P);
+  struct ShadowPictures;
+  ShadowPictures TakeShadowPictures() const;
+  void CastShadows(const ShadowPictures &Pictures);
   void ShowShadows();
   std::unique_ptr<TTBPopupView> view_;
   const TTBBaseSkin *skin_;
