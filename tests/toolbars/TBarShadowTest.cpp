@@ -81,12 +81,23 @@ int Mix(int C, int To, int K) { return (C * (255 - K) + To * K + 127) / 255; }
 
 } // namespace
 
-TEST(ShadowPictures, HoldOnlyTheBackdropDarkenedAtTwiceTheScale) {
+// Menus open at once, on a clock of their own.
+class ShadowPictures : public ::testing::Test {
+protected:
+  ShadowPictures() : settings_(NoAnimation()) {}
+
+private:
+  static TbSystemSettings NoAnimation() {
+    TbSystemSettings s;
+    s.menuAnimation = false;
+    return s;
+  }
+  ManualTimerClock clock_;
+  TbSystemSettingsOverride settings_;
+};
+
+TEST_F(ShadowPictures, HoldOnlyTheBackdropDarkenedAtTwiceTheScale) {
   ASSERT_DOUBLE_EQ(qApp->devicePixelRatio(), 2.0);
-  ManualTimerClock clock;
-  TbSystemSettings s;
-  s.menuAnimation = false;
-  TbSystemSettingsOverride settings(s);
   ScreenOverride screen{ScreenRect{0, 0, 380, 380}, ScreenRect{0, 0, 380, 380}};
   Backdrop backdrop;
   const int r = qRed(kBackdrop), g = qGreen(kBackdrop), b = qBlue(kBackdrop);
@@ -139,11 +150,7 @@ TEST(ShadowPictures, HoldOnlyTheBackdropDarkenedAtTwiceTheScale) {
   }
 }
 
-TEST(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
-  ManualTimerClock clock;
-  TbSystemSettings s;
-  s.menuAnimation = false;
-  TbSystemSettingsOverride settings(s);
+TEST_F(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
   TbCompositingOverride composited(false);
   TTBRootItem root;
   root.Add(new TTBItem);
@@ -158,11 +165,7 @@ TEST(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
 // A closed popup's shadow windows wait hidden for the next popup, which
 // moves them into place instead of making new ones; a change of compositor
 // lets the kept ones of the old kind go.
-TEST(ShadowPictures, WindowsAreKeptForTheNextPopup) {
-  ManualTimerClock clock;
-  TbSystemSettings s;
-  s.menuAnimation = false;
-  TbSystemSettingsOverride settings(s);
+TEST_F(ShadowPictures, WindowsAreKeptForTheNextPopup) {
   ScreenOverride screen{ScreenRect{0, 0, 380, 380}, ScreenRect{0, 0, 380, 380}};
   Backdrop backdrop;
   TTBRootItem root;
