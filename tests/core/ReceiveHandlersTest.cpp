@@ -157,6 +157,7 @@ TEST_F(ReceiveTest, NewUsersAreAddedAnsweredAndNotAnsweredTooOften) {
   EXPECT_EQ(kinds(mkUpdateInfo), 1);
   EXPECT_EQ(w().GetUserRecord(1)->ALIAS, "Bob");
   EXPECT_EQ(w().GetUserRecord(1)->GroupTag, 1);
+  EXPECT_FALSE(w().GetUserRecord(1)->Profile.Held()) << "no profile texts sent, none kept";
   EXPECT_EQ(rec.notices.back(), "User \"[Bob]\" is connect...");
   EXPECT_EQ(rec.sounds.back(), 0);
   ASSERT_EQ(w().Talks().Tab(0)->Transcript.size(), 1u);
@@ -649,16 +650,16 @@ TEST_F(ReceiveTest, ALongOwnProfileIsAnnouncedShortenedAndTheUserToldOnce) {
 
 TEST_F(ReceiveTest, ReceivedFieldsAreCutAndAnOverlongAnnouncementReadsItsFirstPart) {
   RUserID chatty = peer("{CHATTY}", std::string(1000, 'a'), "10.0.0.7");
-  chatty.EMAIL.assign(3000, 'e');
-  chatty.Interest.assign(9000, 'i'); // a Windows peer sends it: over 8,192 bytes
+  chatty.Profile.Set(&RUserProfile::EMAIL, std::string(3000, 'e'));
+  chatty.Profile.Set(&RUserProfile::Interest, std::string(9000, 'i')); // a Windows peer sends it: over 8,192 bytes
   const std::string announce = AnnounceMyselfText(chatty, true);
   ASSERT_GT(announce.size(), kMaxSendSize);
   const int index = join(chatty);
   ASSERT_GT(index, 0) << "the ID within the first 8,192 bytes counts";
   const RUserID &r = *w().GetUserRecord(index);
   EXPECT_EQ(r.ALIAS.size(), kMaxReceivedAlias);
-  EXPECT_EQ(r.EMAIL.size(), kMaxReceivedField);
-  EXPECT_EQ(r.Interest, "") << "cut off before its end";
+  EXPECT_EQ(r.Profile->EMAIL.size(), kMaxReceivedField);
+  EXPECT_EQ(r.Profile->Interest, "") << "cut off before its end";
 
   RUserID loud = bob;
   loud.ALIAS.assign(60000, 'L');
