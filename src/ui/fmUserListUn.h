@@ -145,6 +145,7 @@ protected:
   bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
+  class TUserNode;
   struct TBoxView {
     TglGroupBox *Box;
     TUserTree *Tree; // null until needed
@@ -178,7 +179,7 @@ private:
   TfmKavetChat &FMain;
   QWidget *FContent = nullptr;
   std::vector<TBoxView> FBoxes;
-  std::unordered_map<int, TKcTreeNode *> FNodes;
+  std::unordered_map<int, TUserNode *> FNodes;
   QHash<int, QIcon> FIcons;
   bool FBigImages = true;
   std::unique_ptr<tb::TTBPopupMenu> FPopup;
