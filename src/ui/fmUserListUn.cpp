@@ -313,9 +313,10 @@ private:
   TfmUserList &FList;
 };
 
-TKcTreeNode *TfmUserList::FindUserNode(int UserIndex) const {
-  const auto it = FNodes.find(UserIndex);
-  return it == FNodes.end() ? nullptr : it->second;
+TKcTreeNode *TfmUserList::FindUserNode(int UserIndex) const { return NodeOf(UserIndex); }
+
+TfmUserList::TUserNode *TfmUserList::NodeOf(int UserIndex) const {
+  return UserIndex >= 0 && std::size_t(UserIndex) < FNodes.size() ? FNodes[std::size_t(UserIndex)] : nullptr;
 }
 
 QIcon TfmUserList::UserIcon(std::int32_t ImageIndex) {
@@ -344,22 +345,22 @@ void TfmUserList::AddUserNode(int UserIndex) {
   TUserTree *tree = FindGroupTree(r->GroupTag);
   auto node = std::make_unique<TUserNode>(*this, UserIndex);
   node->SetCut(r->Deactivated != 0);
-  FNodes[UserIndex] = node.get();
+  if (FNodes.size() <= std::size_t(UserIndex)) FNodes.resize(std::size_t(UserIndex) + 1);
+  FNodes[std::size_t(UserIndex)] = node.get();
   tree->AddNode(nullptr, std::move(node));
   ScheduleFit();
 }
 
 void TfmUserList::RemoveUserNode(int UserIndex) {
-  const auto it = FNodes.find(UserIndex);
-  if (it == FNodes.end()) return;
-  TUserNode *node = it->second;
-  FNodes.erase(it);
+  TUserNode *node = NodeOf(UserIndex);
+  if (!node) return;
+  FNodes[std::size_t(UserIndex)] = nullptr;
   delete node;
   ScheduleFit();
 }
 
 void TfmUserList::UpdateUserNode(int UserIndex) {
-  if (const auto it = FNodes.find(UserIndex); it != FNodes.end()) it->second->RecordChanged();
+  if (TUserNode *node = NodeOf(UserIndex)) node->RecordChanged();
 }
 
 void TfmUserList::DrawNode(TKcTreeView *Tree, TKcTreeNode *Node, TKcCustomDrawItem &Draw) {
@@ -903,7 +904,8 @@ void TfmUserList::ApplyButtonSize(bool Big) {
   FBigImages = Big;
   for (const TBoxView &v : FBoxes)
     if (v.Tree) v.Tree->setIconSize(Big ? QSize(32, 32) : QSize(16, 16));
-  for (const auto &[index, node] : FNodes) node->RecordChanged();
+  for (TUserNode *node : FNodes)
+    if (node) node->RecordChanged();
   ScheduleFit();
 }
 

@@ -19,11 +19,14 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <functional>
 
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -818,6 +821,35 @@ TEST(UserListModel, LookupsByIDFollowAppendsAndReusedRecords) {
     r.step();
     EXPECT_EQ(users.IndexOfID(r.id), r.index) << r.name;
     EXPECT_EQ(users.FindPresent(r.id), r.present) << r.name;
+  }
+}
+
+// Many records taking, giving up and sharing IDs: the index answers as a
+// walk over every record would.
+TEST(UserListModel, LookupsByIDMatchAWalkOverAllRecords) {
+  TUserListModel users;
+  RUserID me;
+  me.ID = "{ME}";
+  users.Append(me);
+  std::mt19937 random(29);
+  auto id = [&] { return "{" + std::to_string(random() % 400) + "}"; };
+  auto walk = [&](const std::string &ID, bool Present) {
+    for (int i = 1; i < users.Count(); ++i)
+      if (users.Record(i)->ID == ID && (!Present || users.Record(i)->Active)) return i;
+    return -1;
+  };
+  for (int step = 0; step < 3000; ++step) {
+    RUserID r;
+    r.ID = id();
+    r.Active = random() % 2;
+    if (users.Count() < 300 || random() % 3 == 0) users.Append(r);
+    else users.Assign(1 + int(random() % unsigned(users.Count() - 1)), r);
+    if (step % 100 != 99) continue;
+    for (int n = 0; n < 400; ++n) {
+      const std::string probe = "{" + std::to_string(n) + "}";
+      ASSERT_EQ(users.IndexOfID(probe), walk(probe, false)) << probe << " after step " << step;
+      ASSERT_EQ(users.FindPresent(probe), walk(probe, true)) << probe << " after step " << step;
+    }
   }
 }
 
