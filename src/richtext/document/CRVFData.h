@@ -301,6 +301,14 @@ public:
   void FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta);
   void ExpandToParagraphs(int FirstDrawLine, int LastDrawLine, int &NewFirst, int &NewLast) const;
   void FormatDrawLineRange(int FirstDrawLine, int LastDrawLine, int ItemDelta);
+  // Takes the hyperlink areas of the draw lines from First on out of Jumps
+  // and answers those of the lines after Last; Start: where the areas of
+  // First..Last stood.
+  std::vector<std::unique_ptr<TRVJumpInfo>> TakeJumpsFrom(int First, int Last, size_t &Start);
+  // After a partial pass: the document takes its new height, Repaint grows
+  // to the whole view when the view moved. True when the client's width
+  // changed with it and a whole pass ran instead.
+  bool ResizeAfterPartialPass(int NewHeight, TCanvas &Canvas, TRect &Repaint);
   // Places the hyperlink areas from From on (an index in Jumps).
   void UpdateJumpRects(size_t From = 0);
   // Moves the windows of embedded controls to their draw lines; only those
@@ -316,11 +324,21 @@ public:
   int FirstDrawLineOfItem(int ItemNo) const;
   int FirstDrawLineOf(const TCustomRVItemInfo *Item) const { return DrawLines.IndexOfMark(Item->DrawLineMark); }
   void GetScreenLineRange(int DrawLineNo, int &First, int &Last) const;
+  // The smallest Top of the screen line holding a draw line, and the
+  // largest bottom (with the space below the pieces when asked).
+  int ScreenLineTop(int DrawLineNo) const;
+  int ScreenLineBottom(int DrawLineNo, bool WithSpaceBelow) const;
   int GetPieceOffsetInLine(int A, int B) const;
   enum TFindMode { fdlPrevLine, fdlLast, fdlNext };
   int FindDrawLineAtY(int Y, TFindMode Mode) const;
   int FindDrawLineAtPoint(int X, int Y) const;
   void HitTestDrawLine(int X, int Y, bool Strict, int &DrawLineNo, int &DrawOffs);
+  // The screen line at document height Y (the first or last when Y lies
+  // outside); there must be lines.
+  void ScreenLineAtY(int Y, int &First, int &Last) const;
+  // The draw offset of the character boundary nearest X in a text piece
+  // that has characters.
+  int TextOffsetAtX(int DrawLineNo, int X) const;
   void GetSelectionDrawBounds(bool Ordered, int &StartLine, int &StartOffs, int &EndLine, int &EndOffs) const;
   void GetSelectionItemBoundsRaw(bool Ordered, int &StartItem, int &StartOffs, int &EndItem, int &EndOffs) const;
   void SetSelectionFromItems(int StartItem, int StartOffs, int EndItem, int EndOffs);
@@ -534,6 +552,15 @@ protected:
   void StartNewLine(int ItemNo, bool ItemStartsLine);
   int FinishLine(int LastDrawLine, int RightEdge, bool LastLineOfPara);
   void RaiseLineBaseline(int Ascent);
+  // The draw record of the characters Pos..Pos+Length-1 (0-based) of a
+  // text item.
+  static std::unique_ptr<TRVDrawLineInfo> NewTextPiece(int ItemNo, int Pos, int Length, int Width, int Height);
+  // Places a text piece on a new line or after the pieces of the current
+  // one, its baseline Ascent below its top. Above and Below: room the line
+  // makes for glyphs of fallback fonts; the piece's top stays at its font's
+  // cell, its height takes the room below.
+  void PlacePiece(std::unique_ptr<TRVDrawLineInfo> DL, bool NewLine, int Ascent, int Descent, int Above = 0,
+                  int Below = 0);
   void GetLineIndents(int ItemNo, bool FirstLine, int &Left, int &Right) const;
   void ApplyTextStyle(int StyleNo, int ItemNo);
   int CountFittingChars(const std::string &Text, bool Unicode, int Start, int Count, int Available, bool NoWrap,
@@ -552,6 +579,9 @@ protected:
   void FixFirstDrawLines(int FromDrawLine, int ToDrawLine = INT_MAX);
   void BiDiReorder(int FirstDL, int LastDL, TRVBiDiMode ParaBiDi);
   int ParaSpaceAfter(int ItemNo) const;
+  // The paragraph spacing between an item and the next: none inside a
+  // paragraph; the space after the last item.
+  int64_t SpacingAfterItem(int ItemNo) const;
   int ParaSpaceBefore(int ItemNo) const;
   int TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad, bool Apply = true);
   // Text widths measured ahead by CalcItemsMinWidth, from item FMinWidthsStart.
