@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -510,8 +511,8 @@ public:
   // ------------------------------------------------------------ painting
   // Paints the part of the client area in Clip onto Canvas, whose origin is
   // Clip's top-left corner.
-  void PaintVisibleLines(const TRect &Clip, TCanvas &Canvas);
-  virtual void PaintBackground(const TRect &Clip, TCanvas &Canvas);
+  void PaintVisibleLines(const TRect &Clip, TCanvas &Canvas) const;
+  virtual void PaintBackground(const TRect &Clip, TCanvas &Canvas) const;
   int GetFirstItemVisible() const;
   // What must hold after every formatting pass, whole or partial: every
   // item has its pieces in order with its first draw line recorded, no
@@ -522,6 +523,51 @@ public:
   int GetLastItemVisible() const;
 
 protected:
+  // A run of draw lines drawn onto a canvas: the lines the screen shows, or
+  // the lines of one printed page. Document point (x, y) lands at
+  // (x + Dx, y + Dy).
+  struct TPaintedLines {
+    int First = 0, Last = -1;
+    // A paragraph's extent takes in lines up to here: the screen looks past
+    // its last line, so that a paragraph going on below keeps its bottom
+    // border out of sight; a page stops at its own last line.
+    int ParaEnd = -1;
+    int64_t Dx = 0, Dy = 0;
+    // The edges paragraph indents are measured from (document x).
+    int64_t TextLeft = 0, TextRight = 0;
+    // Indents, border offsets and border widths are scaled by it (1:1 on
+    // the screen).
+    TRVScreenAndDevice sad;
+    bool Printing = false;
+    uint8_t ColorMode = 0;
+    // The screen cuts what it draws to its area (canvas coordinates), so
+    // that nothing costs in proportion to geometry outside it; a page
+    // draws whole.
+    std::optional<TRect> Area;
+    // A page shows, of a line split over pages, only its part (StartPart
+    // for its first line, else the first), and draws the lines after a
+    // split item lower by what the item's parts add (Extras, one a line
+    // from First on).
+    bool Paged = false;
+    int StartPart = -1;
+    std::vector<int64_t> Extras;
+  };
+  // Where a draw line of the run stands: the part of it shown (-1: the
+  // whole line), and that part's document top (Extras included) and height.
+  struct TLineOnPage {
+    int Part = -1;
+    int64_t Top = 0;
+    int Height = 0;
+  };
+  TLineOnPage LineOnPage(const TPaintedLines &Lines, int DrawLineNo) const;
+  // The part a page shows of a split line: -1 for a line that is not split.
+  int PartOnPage(const TPaintedLines &Lines, int DrawLineNo) const;
+  // The document top and height of a draw line's part (the whole line when
+  // Part is -1 or the line has no parts).
+  static void PartExtent(const TRVDrawLineInfo *DrawLine, int Part, int &Top, int &Height);
+  // The backgrounds and borders of the paragraphs of the run's lines.
+  void DrawParaBackgrounds(TCanvas &Canvas, const TPaintedLines &Lines) const;
+
   // The state of one formatting pass.
   struct TFormatState {
     TCanvas *Canvas = nullptr;
@@ -592,6 +638,22 @@ protected:
   TPoint FJumpsOrigin;
 
 private:
+  // One paint of the screen and the text piece it is at, shared by the
+  // steps of PaintVisibleLines.
+  struct TScreenPaint;
+  struct TPaintedPiece;
+  void FindPaintedLines(TScreenPaint &P) const;
+  void PaintTextBacks(const TScreenPaint &P) const;
+  void PaintSoftPageBreaks(const TScreenPaint &P) const;
+  void PaintLineMarks(const TScreenPaint &P, int DrawLineNo) const;
+  void PaintItemLine(TScreenPaint &P, int DrawLineNo) const;
+  void PaintTextLine(TScreenPaint &P, int DrawLineNo) const;
+  void DrawPiece(const TScreenPaint &P, const TPaintedPiece &T, const std::string &S, int X, int W, int SpaceBefore,
+                 TRVTextDrawStates States, int Offs) const;
+  void PaintSelectedChars(const TScreenPaint &P, const TPaintedPiece &T, int A, int B, TRVTextDrawStates Sel) const;
+  void PaintSpecialMark(TScreenPaint &P, int DrawLineNo) const;
+  void ApplyPaintStyle(TScreenPaint &P, int StyleNo, TRVBiDiMode ParaBiDi) const;
+
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   TCustomRVItemInfo *FPartialSelectedItem = nullptr;
   // Compared only, never followed: it may have been freed since.
