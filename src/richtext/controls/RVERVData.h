@@ -448,6 +448,10 @@ private:
   // current text style) or the tag of the text item it is put next to.
   bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
                    bool InheritTag);
+  // Steps of InsertItems.
+  void PrepareInsertedItem(TCustomRVItemInfo &Item, int n, bool OwnPara, bool InheritTag);
+  int InsertAtEmptyItem(int n, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item, bool FullLine, bool Marker,
+                        bool PersistentCP);
 
 public:
   // Whether an item of ItemNo's paragraph holds a persistent checkpoint.

@@ -588,6 +588,15 @@ protected:
   int HScale(int v) const { return MulDiv(v, FS.sad.ppixDevice, FS.sad.ppixScreen); }
   int VScale(int v) const { return MulDiv(v, FS.sad.ppiyDevice, FS.sad.ppiyScreen); }
   void StartFormatState(TCanvas &Canvas);
+  // What the view shows at its top, to show again after a pass: the item of
+  // the top line and how far below that line's top the view starts; an
+  // appending pass keeps the scroll position itself (Offs).
+  void FindViewAnchor(bool Append, bool KeepView, int &Item, int &Offs) const;
+  // The widths a whole or appending pass lays out to: the minimal width,
+  // the document's width and the wrap width.
+  void PassWidths(bool Append, TCanvas &Canvas, int &MinW, int &DocWidth, int &Wrap);
+  // Sets an appending pass to go on below the last line.
+  void ContinueBelowLastLine();
   void FormatItem(int ItemNo);
   void WrapTextItem(int ItemNo, const std::string &Text, int Offset, int Count);
   void FormatJustifiedText(int ItemNo, const std::string &Text);

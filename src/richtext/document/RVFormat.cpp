@@ -687,6 +687,51 @@ void TCustomRVFormattedData::FixFirstDrawLines(int FromDrawLine, int ToDrawLine)
   }
 }
 
+void TCustomRVFormattedData::FindViewAnchor(bool Append, bool KeepView, int &Item, int &Offs) const {
+  if (Append) {
+    Offs = GetVOffs();
+  } else if (KeepView) {
+    int dl = FindDrawLineAtY(GetVOffs(), fdlPrevLine);
+    if (dl >= DrawLines.Count()) dl = DrawLines.Count() - 1;
+    if (dl >= 0) {
+      Offs = GetVOffs() - DrawLines.Items(dl)->Top;
+      Item = DrawLines.Items(dl)->ItemNo;
+    }
+  }
+}
+
+void TCustomRVFormattedData::PassWidths(bool Append, TCanvas &Canvas, int &MinW, int &DocWidth, int &Wrap) {
+  const TRVScreenAndDevice *ratio =
+      (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
+  // Appending measures only the new paragraphs: the transcript grows by one
+  // message at a time and must not be measured whole each time.
+  const bool appendable =
+      Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
+  MinW = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, Canvas))
+                    : PassMinWidth(ratio, Canvas);
+  DocWidth = std::max(MinW, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
+  const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
+  if (m > DocWidth) DocWidth = m;
+  if (GetOptions().Has(rvoClientTextWidth)) Wrap = std::max(RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM), m);
+  else if (DocWidth > M && GetMaxTextWidth() > 0) Wrap = M;
+  else Wrap = DocWidth;
+}
+
+// The last line is finished; the new items start below it, as the next
+// line of a whole pass would.
+void TCustomRVFormattedData::ContinueBelowLastLine() {
+  int first = 0, last = 0;
+  GetScreenLineRange(DrawLines.Count() - 1, first, last);
+  const int bottom = ScreenLineBottom(DrawLines.Count() - 1, true);
+  FS.Y = bottom;
+  AppendedTop = bottom;
+  FS.DrawIndex = DrawLines.Count();
+  FS.LineFirst = first;
+  FS.LineTrimmed = true;
+  FS.SkipFinish = true;
+  FS.NewPara = false;
+}
+
 void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScroll, int Depth, TCanvas *Canvas,
                                          bool Append, bool ItemFlag) {
   if (SkipNextFormat) {
@@ -716,18 +761,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   if (Append && LastFormattedItem < 0) Append = false;
   if (Append && (DrawLines.Count() == 0 || LastFormattedItem >= GetItemCount())) Append = false;
   if (Depth == 0 && KeepView) GetSelectionItemBoundsRaw(false, selA, selAO, selB, selBO);
-  if (Depth == 0 && !NoScroll) {
-    if (Append) {
-      anchorOffs = GetVOffs();
-    } else if (KeepView) {
-      int dl = FindDrawLineAtY(GetVOffs(), fdlPrevLine);
-      if (dl >= DrawLines.Count()) dl = DrawLines.Count() - 1;
-      if (dl >= 0) {
-        anchorOffs = GetVOffs() - DrawLines.Items(dl)->Top;
-        anchorItem = DrawLines.Items(dl)->ItemNo;
-      }
-    }
-  }
+  if (Depth == 0 && !NoScroll) FindViewAnchor(Append, KeepView, anchorItem, anchorOffs);
   const int oldTextWidth = TextWidth, oldDocWidth = DocumentWidth;
   // An appending pass leaves the lines above, their hyperlink areas and
   // their controls where they are, unless the view moved under them.
@@ -735,21 +769,8 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   int placeFrom = 0;
   size_t jumpsFrom = 0;
   StartFormatState(*Canvas);
-  const TRVScreenAndDevice *ratio =
-      (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
-  // Appending measures only the new paragraphs: the transcript grows by one
-  // message at a time and must not be measured whole each time.
-  const bool appendable =
-      Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
-  const int minWidth = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, *Canvas))
-                                  : PassMinWidth(ratio, *Canvas);
-  int docWidth = std::max(minWidth, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
-  const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
-  if (m > docWidth) docWidth = m;
-  int wrap;
-  if (GetOptions().Has(rvoClientTextWidth)) wrap = std::max(RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM), m);
-  else if (docWidth > M && GetMaxTextWidth() > 0) wrap = M;
-  else wrap = docWidth;
+  int minWidth = 0, docWidth = 0, wrap = 0;
+  PassWidths(Append, *Canvas, minWidth, docWidth, wrap);
   if (Append && (wrap != oldTextWidth || docWidth != oldDocWidth)) Append = false;
   if (Force || !KeepView || Append || wrap != oldTextWidth || docWidth != oldDocWidth) {
     const int fromDL = Append ? DrawLines.Count() : 0;
@@ -774,24 +795,9 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
         if (GetOptions().Has(rvoScrollToEnd) && !NoScroll) ScrollTo(DocumentHeight, false);
         return;
       }
-      // The last line is finished; the new items start below it, as the
-      // next line of a whole pass would.
-      int first = 0, last = 0;
-      GetScreenLineRange(DrawLines.Count() - 1, first, last);
-      int bottom = INT_MIN;
-      for (int i = first; i <= last; ++i) {
-        const TRVDrawLineInfo *d = DrawLines.Items(i);
-        bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
-      }
-      FS.Y = bottom;
-      AppendedTop = bottom;
+      ContinueBelowLastLine();
       placeFrom = DrawLines.Count();
       jumpsFrom = Jumps.size();
-      FS.DrawIndex = DrawLines.Count();
-      FS.LineFirst = first;
-      FS.LineTrimmed = true;
-      FS.SkipFinish = true;
-      FS.NewPara = false;
     }
     for (int i = start; i < GetItemCount(); ++i) FormatItem(i);
     const int extra = FinishLine(FS.DrawIndex - 1, FS.LineStartX + FS.LineWidth, !(State & rvstLastLineAsInner));
