@@ -146,7 +146,7 @@ void TfmKavetChat::ShowNotification(const std::string &Format, const std::string
   // its width (the text shaped) follows once per turn of the event loop.
   KcStatusBar->SetPanelText(kNoticePanel, QStringLiteral("       ") + text);
   if (!FNoticeFit.active())
-    FNoticeFit.start(0, [this] {
+    FNoticeFit.start(1, [this] {
       FNoticeFit.stop();
       SetStatusPanel(kNoticePanel, KcStatusBar->Panels()[std::size_t(kNoticePanel)].Text);
     });

@@ -64,6 +64,16 @@ double Luminance(TColor c) {
   return 0.299 * GetRValue(rgb) + 0.587 * GetGValue(rgb) + 0.114 * GetBValue(rgb);
 }
 
+// The caption band in a skin colour, its text kept readable on it: the
+// skin's light popup colour would leave white text all but invisible.
+void SetCaptionColour(TglGroupBox *Box, TColor Caption) {
+  Box->Colors().SetCaption(Caption);
+  Box->Colors().SetCaptionActive(Caption);
+  const TColor text = TfmUserList::ReadableUserColor(clHighlightText, Caption);
+  Box->Colors().SetText(text);
+  Box->Colors().SetTextActive(text);
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ trees
@@ -157,8 +167,7 @@ TfmUserList::TfmUserList(TfmKavetChat &Main) : QWidget(nullptr, Qt::Tool), FMain
   tvBadList = bad.Tree;
   gbBadList->setObjectName(QStringLiteral("gbBadList"));
   tvBadList->setObjectName(QStringLiteral("tvBadList"));
-  gbBadList->Colors().SetCaption(FUnfocusedBadCaption);
-  gbBadList->Colors().SetCaptionActive(FUnfocusedBadCaption);
+  SetCaptionColour(gbBadList, FUnfocusedBadCaption);
 
   MakeActions();
   MakeMenu();
@@ -190,8 +199,7 @@ TfmUserList::TBoxView TfmUserList::MakeBox(const QString &Caption, std::int32_t 
   box->SetCaptionAlignment(TCaptionAlignment::fcaWidth);
   box->SetOptions(fgoCanCollapse | fgoFilledCaption | fgoBufferedDraw | fgoSaveChildFocus);
   box->CaptionShift().SetY(-18);
-  box->Colors().SetCaption(FUnfocusedCaption);
-  box->Colors().SetCaptionActive(FUnfocusedCaption);
+  SetCaptionColour(box, FUnfocusedCaption);
   box->OnExpanded = [this](TglGroupBox *) { ScheduleFit(); };
   box->OnCollapsed = [this](TglGroupBox *b) {
     Groups().SetCollapsed(b->Tag(), true);
@@ -386,7 +394,8 @@ void TfmUserList::DrawNode(TKcTreeView *Tree, TKcTreeNode *Node, TKcCustomDrawIt
 void TfmUserList::ScheduleFit() {
   // One fit for every change of this turn of the event loop.
   if (FFitTimer.active()) return;
-  FFitTimer.start(0, [this] {
+  // A period of 0 would not start the timer at all.
+  FFitTimer.start(1, [this] {
     FFitTimer.stop();
     FitAllGroupBoxHeights();
   });
@@ -807,8 +816,7 @@ void TfmUserList::MakeShortcuts() {
 void TfmUserList::FocusColours(TglGroupBox *Box, bool Focused) {
   if (!Box) return;
   const TColor c = Focused ? FFocusedCaption : Box == gbBadList ? FUnfocusedBadCaption : FUnfocusedCaption;
-  Box->Colors().SetCaption(c);
-  Box->Colors().SetCaptionActive(c);
+  SetCaptionColour(Box, c);
   Box->update();
 }
 

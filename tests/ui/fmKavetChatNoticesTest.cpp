@@ -117,7 +117,12 @@ TEST_F(NoticesTest, ThreeNoticesWithinFiveSecondsKeepTheLastAndClearFiveSecondsA
   notice("Dora");
   EXPECT_EQ(panel(TfmKavetChat::kNoticePanel), QStringLiteral("       Message from \"[Dora]\"..."));
   EXPECT_TRUE(w->CoolTrayIcon->CycleIcons());
-  timers.advance(4999);
+  // The panel takes the width of the last notice once the turn is over.
+  timers.advance(1);
+  const QFontMetrics fm(w->KcStatusBar->font());
+  EXPECT_EQ(w->KcStatusBar->Panels()[std::size_t(TfmKavetChat::kNoticePanel)].Width,
+            std::clamp(fm.horizontalAdvance(panel(TfmKavetChat::kNoticePanel)) + 8, 30, 200));
+  timers.advance(4998);
   EXPECT_EQ(panel(TfmKavetChat::kNoticePanel), QStringLiteral("       Message from \"[Dora]\"..."));
   EXPECT_FALSE(w->imUserImage->isHidden());
   EXPECT_EQ(w->imUserImage->toolTip(), QStringLiteral("[Dora]"));

@@ -17,6 +17,7 @@
 #include "core/GroupBoxStorageUn.h"
 #include "core/LngUn.h"
 #include "core/iniFileUn.h"
+#include "platform/GuiTimer.h"
 #include "platform/ShellOpen.h"
 #include "support/EventPump.h"
 #include "support/ScopedEnv.h"
@@ -437,6 +438,35 @@ TEST_F(UserListTest, GroupsOutOfViewGetTheirTreeWhenNeeded) {
   EXPECT_TRUE(TUserTree::AcceptsDrag(TfmUserList::TreeOf(list->FindGroupBox(40)),
                                      TfmUserList::TreeOf(list->FindGroupBox(62))));
   EXPECT_TRUE(list->SelectByText(QStringLiteral("bor")));
+}
+
+TEST_F(UserListTest, BoxesGrowToShowTheirUsersOnceTheTurnEnds) {
+  ManualTimerClock clock;
+  arrive("{B}", "Boris");
+  arrive("{C}", "Clara");
+  arrive("{D}", "Dora");
+  clock.advance(1);
+  const TUserTree *tree = list->tvMainGroup;
+  ASSERT_EQ(tree->topLevelItemCount(), 3);
+  EXPECT_GE(tree->height(), 3 * tree->sizeHintForRow(0)) << "every user shows without scrolling";
+  EXPECT_GT(list->gbMain->height(), list->gbBadList->height()) << "the empty bad list stays small";
+}
+
+TEST_F(UserListTest, GroupCaptionsStayReadableFocusedOrNot) {
+  const auto contrast = [](TglGroupBox *b) {
+    const auto lum = [](TColor c) {
+      const TColor rgb = ColorToRGB(c);
+      return 0.299 * GetRValue(rgb) + 0.587 * GetGValue(rgb) + 0.114 * GetBValue(rgb);
+    };
+    return std::abs(lum(b->Colors().Text()) - lum(b->Colors().Caption()));
+  };
+  TglGroupBox *team = makeGroup(QStringLiteral("Team"));
+  for (TglGroupBox *b : {list->gbMain, list->gbBadList, team}) {
+    EXPECT_GE(contrast(b), 60) << b->Caption().toStdString();
+    b->setFocus();
+    QApplication::processEvents();
+    EXPECT_GE(contrast(b), 60) << b->Caption().toStdString() << " focused";
+  }
 }
 
 } // namespace
