@@ -303,6 +303,12 @@ void TfmUserProfile::BuildPages() {
   btnSelectImage = new TKcTransparentButton(gbPicture);
   btnSelectImage->setObjectName(QStringLiteral("btnSelectImage"));
   btnSelectImage->setMinimumHeight(38);
+  // The picture on the left, the name beside it on the right: both
+  // centred would write the name across the picture.
+  btnSelectImage->SetTextAlign(TKcTextAlign::ttaRight);
+  btnSelectImage->SetFrameStyle(TKcFrameStyle::fsNone);
+  btnSelectImage->SetShowPressed(false);
+  btnSelectImage->SetOffset(2);
   auto *picture = new QHBoxLayout(gbPicture);
   picture->addWidget(lbPicture);
   picture->addSpacing(30);

@@ -157,6 +157,8 @@ TEST_F(ProfileDialogTest, ThePictureButtonAsksForAPictureUntilThereIsANameOrPict
   EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
   QTest::keyClicks(d.edAlias, "Ann");
   EXPECT_EQ(d.btnSelectImage->Caption(), "Ann");
+  EXPECT_FALSE(d.btnSelectImage->GlyphRect().intersects(d.btnSelectImage->TextRect()))
+      << "the name beside the picture, not across it";
   EXPECT_TRUE(d.btnApply->isEnabled());
   d.edAlias->clear();
   EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
