@@ -234,6 +234,9 @@ public:
   void CreateGroupBox(const std::string &Caption, const std::string &GroupID, std::int32_t Tag,
                       std::string_view SourceSection = {}) override;
   void HandleDisconnect(const std::string &Text) override;
+  // The status bar names characters a text lost to the code page (empty:
+  // nothing); kept a moment against the notices that follow.
+  void ShowUnsendableNotice(const QString &Text);
   bool AskClosePrivateTalk(int Page, const std::string &PartnerName) override;
   // A private talk with the user list's selected user (or the member whose
   // menu is open); a talk of the selected group with its members.
@@ -375,7 +378,6 @@ private:
   // could not carry, kept a moment against the notices the send itself
   // causes (the echo of the own message).
   void NameTalkWidgets(int Tab, const QString &Caption);
-  void ShowUnsendableNotice(const QString &Text);
   void KeepUnsendableNotice();
   QString FUnsendableNotice;
   std::chrono::steady_clock::time_point FUnsendableUntil{};

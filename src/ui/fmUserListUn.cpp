@@ -23,6 +23,7 @@
 #include "ui/fmEditorUn.h"
 #include "ui/fmKavetChatActions.h"
 #include "ui/fmKavetChatUn.h"
+#include "ui/UnsendableTextUn.h"
 #include "widgets/KcDraw.h"
 #include "widgets/glGrBox.h"
 
@@ -474,6 +475,9 @@ void TfmUserList::CommitRename(TglGroupBox *Box, const QString &Text) {
   if (!Box || Box == gbMain || Box == gbBadList) return;
   const std::string name = TUserGroups::GroupName(ansi(Text));
   if (!Groups().RenameGroup(Box->Tag(), name)) return;
+  // The name is kept and sent in the code page: say which characters
+  // became "?" rather than let them go unnoticed.
+  FMain.ShowUnsendableNotice(UnsendableNotice(FindUnsendableText(Text.toStdU16String(), ansiCodePage())));
   Box->SetCaption(qs(name));
   Box->setAccessibleName(Box->Caption());
   if (TUserTree *t = TreeOf(Box)) t->setAccessibleName(Box->Caption());

@@ -29,6 +29,7 @@
 #include "ui/TfmUserProfileUn.h"
 #include "ui/fmUserListUn.h"
 #include "ui/frConnectUserUn.h"
+#include "widgets/KcStatusBar.h"
 #include "widgets/glGrBox.h"
 
 #include <QLineEdit>
@@ -221,6 +222,16 @@ TEST_F(UserListTest, RenamingToBlanksStoresOneBlank) {
   list->DeleteGroup(list->gbBadList);
   EXPECT_EQ(list->gbMain->Caption().toStdString(), "Main group");
   EXPECT_EQ(list->GroupBoxes().size(), 3u);
+}
+
+TEST_F(UserListTest, ANameTheCodePageCannotHoldSaysWhatItLost) {
+  const auto notice = [this] { return w->KcStatusBar->Panels()[std::size_t(TfmKavetChat::kNoticePanel)].Text; };
+  TglGroupBox *box = makeGroup(QStringLiteral("Team"));
+  EXPECT_FALSE(notice().contains(QStringLiteral("could not be sent")));
+  list->CommitRename(box, QString::fromUtf8("团队 Team"));
+  EXPECT_EQ(box->Caption().toStdString(), "?? Team");
+  EXPECT_TRUE(notice().contains(QString::fromUtf8("2 characters could not be sent"))) << notice().toStdString();
+  EXPECT_TRUE(notice().contains(QString::fromUtf8("团队"))) << notice().toStdString();
 }
 
 TEST_F(UserListTest, DeletingAGroupMovesItsPeopleBackAndClosesItsTalk) {
