@@ -363,7 +363,10 @@ protected:
         QFontMetrics(bold).horizontalAdvance(tabText(index)) - QFontMetrics(font()).horizontalAdvance(tabText(index));
     const TKcTabSheet *page = FOwner->Pages(index);
     const bool image = FOwner->Images() && page && page->ImageIndex() >= 0;
-    return s + QSize(std::max(0, extra) + (image ? FOwner->Images()->Width() + 4 : 0), 0);
+    // The picture is drawn 2 pixels below the tab's top: the tab is at
+    // least that much taller than the picture.
+    const int height = FOwner->Images() ? std::max(s.height(), FOwner->Images()->Height() + 4) : s.height();
+    return QSize(s.width() + std::max(0, extra) + (image ? FOwner->Images()->Width() + 4 : 0), height);
   }
   void paintEvent(QPaintEvent *) override {
     QPainter p(this);
@@ -445,6 +448,8 @@ void TKcPageControl::SetDrawTabShadow(bool on) {
 
 void TKcPageControl::SetImages(TCustomImageList *l) {
   FImages = l;
+  // A new picture size lays the tabs out again (their height follows it).
+  tabBar()->setIconSize(l ? QSize(l->Width(), l->Height()) : QSize());
   tabBar()->update();
 }
 

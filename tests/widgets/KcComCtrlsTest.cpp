@@ -338,6 +338,18 @@ TEST(KcPageControl, ActiveTabIsBoldAndDisabledTextGrey) {
       << "room for the bold caption";
 }
 
+TEST(KcPageControl, TabsAreTallEnoughForTheirPictures) {
+  Pages f;
+  TCustomImageList images(32, 32);
+  QImage picture(32, 32, QImage::Format_ARGB32);
+  picture.fill(Qt::red);
+  images.Add(picture);
+  f.pc->SetImages(&images);
+  f.p[1]->SetImageIndex(0);
+  EXPECT_GE(f.pc->tabBar()->tabRect(1).height(), 32 + 4) << "the picture drawn whole, 2 pixels below the top";
+  f.pc->SetImages(nullptr);
+}
+
 TEST(KcPageControl, TabShadowPaintsInactiveTabsInTheInactiveCaptionColour) {
   Pages f;
   f.pc->SetDrawTabShadow(true);
