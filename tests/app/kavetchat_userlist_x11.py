@@ -101,6 +101,16 @@ def main():
             s = w.wait_state(lambda s, o=others: s["window"]["visible"] and sorted(users(s)) == o, 30)
             check(s is not None and s["userList"]["visible"],
                   "%s's user list shows %s" % (w.alias, others))
+        # The main group's box grows to show both rows whole, no scrolling.
+        def rows_whole(s):
+            for g in s["userList"]["groups"]:
+                ys = sorted(u["center"][1] for u in g["users"])
+                if g["tag"] == 1 and len(ys) >= 2:
+                    return ys[-1] + (ys[1] - ys[0]) // 2 <= g["rect"][1] + g["rect"][3]
+            return False
+        main_box = alice.wait_state(rows_whole, 10)
+        check(main_box is not None, "the main group's box shows every user: %s"
+              % [(g["caption"], g["rect"]) for g in ((alice.state() or {}).get("userList") or {}).get("groups", [])])
 
         # Typing "bob" in alice's list selects him; Ctrl+U opens the talk.
         list_type(alice, "bob")
