@@ -28,7 +28,7 @@ struct TableEdit : EditDoc {
     t->Cells(0, 1)->BestWidth = 60;
     EXPECT_TRUE(t->Rows().ApplySpan(0, 0, 2, 1));
     table = t.get();
-    doc->Items.Add("", std::move(t));
+    doc->AddItem("", std::move(t));
     para({"y"});
     format();
   }
