@@ -28,7 +28,7 @@ constexpr int Repeats = 5;
 
 std::vector<std::vector<std::string>> makeText(int rows) {
   static const char *words[] = {"table", "cell", "layout", "column", "width", "merged", "the", "of", "rows", "text"};
-  std::mt19937 rng(unsigned(rows));
+  std::mt19937 rng{static_cast<unsigned>(rows)};
   std::vector<std::vector<std::string>> t;
   for (int r = 0; r < rows; ++r) {
     std::vector<std::string> row;
