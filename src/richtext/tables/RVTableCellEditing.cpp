@@ -45,7 +45,7 @@ bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Fla
   if (d.GetItemCount() > 0) {
     if (Flags & rvceCaretAtEnd) {
       const int last = d.GetItemCount() - 1;
-      d.SetSelectionBounds(last, d.GetOffsAfterItem(last), last, d.GetOffsAfterItem(last));
+      d.SetSelectionBounds(last, d.GetItemEndOffset(last), last, d.GetItemEndOffset(last));
     } else {
       d.SetSelectionBounds(0, d.GetOffsBeforeItem(0), 0, d.GetOffsBeforeItem(0));
     }
@@ -151,7 +151,7 @@ bool TRVTableItemInfo::PressOpensEditor(TRVMouseButton Button, TRVShiftState Shi
   if (Button == rvmbRight && (HasCellSelection() || Cells(row, col)->Selected)) return false;
   const bool open = FCellEditor && FCellEditor->Row == row && FCellEditor->Col == col;
   if (!open) {
-    unsigned flags = Button == rvmbLeft ? rvceRememberClick : 0;
+    unsigned flags = Button == rvmbLeft ? unsigned(rvceRememberClick) : 0u;
     if (Shift & TRVShift::Ctrl) flags |= rvceJumpMode;
     if (!OpenCellEditor(-1, row, col, flags)) return false;
   }

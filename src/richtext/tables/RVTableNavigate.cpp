@@ -20,7 +20,7 @@ void TRVTableItemInfo::CellEditorCaretGetOut(int Direction) {
   }
   if (Direction == rvdBottom) {
     const int last = doc->GetItemCount() - 1;
-    if (last >= 0) caretTo(last, doc->GetOffsAfterItem(last));
+    if (last >= 0) caretTo(last, doc->GetItemEndOffset(last));
     return;
   }
   int newRow = -1, newCol = -1;
