@@ -307,6 +307,15 @@ protected:
   // is cleared (0) when the key has been taken.
   virtual void KeyDown(int &Key, Qt::KeyboardModifiers Shift);
   virtual void KeyUp(int &Key, Qt::KeyboardModifiers Shift);
+  // The steps of KeyDown, each true (or, for SelectionBeforeKey, false)
+  // when the key is dealt with: the shortcuts (undo, redo, copy, Escape of
+  // a resize); what the selection does before the key (deleted before
+  // typing, cut, pasted over, grown by Shift); the editing keys (Backspace,
+  // Delete, Enter, Ctrl+Tab); the caret keys.
+  bool ShortcutKey(int &Key, Qt::KeyboardModifiers Shift);
+  bool SelectionBeforeKey(int &Key, Qt::KeyboardModifiers Shift, bool &Refresh);
+  bool EditingKey(int &Key, Qt::KeyboardModifiers Shift);
+  void CaretKey(int &Key, Qt::KeyboardModifiers Shift, bool Refresh);
   // One typed character (UTF-16 unit or surrogate pair).
   virtual void KeyPress(std::u16string_view Text);
 
