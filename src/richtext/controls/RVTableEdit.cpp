@@ -84,7 +84,7 @@ public:
     TRVEditRVData *d = Edit(Data);
     return d ? RVMakeTableRecorder(*d, ItemNo) : nullptr;
   }
-  void CloseCellEditor(TRVTableItemInfo &Table) override { (void)Table; }
+  void CloseCellEditor(TRVTableItemInfo &Table) override { Table.CloseCellEditor(true); }
   bool IsEditor(TCustomRVData *Data) override { return Edit(Data) != nullptr; }
   bool CanRecord(TCustomRVData *Data) override {
     TRVEditRVData *d = Edit(Data);

@@ -28,6 +28,7 @@ void TRVTableItemInfo::Init(int RowCount, int ColCount) {
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
+  CloseCellEditor(false);
   if (FFormattingInfo) FFormattingInfo->Clear();
 }
 
@@ -329,6 +330,7 @@ void TRVTableItemInfo::RenumberStyles(const TRVIntegerList &TextShift, const TRV
 }
 
 void TRVTableItemInfo::MovingToUndoList(int ItemNo, TCustomRVData *RVData) {
+  CloseCellEditor(false);
   TRVFullLineItemInfo::MovingToUndoList(ItemNo, RVData);
 }
 

@@ -294,6 +294,8 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   const auto button = static_cast<TRVMouseButton>(Button);
+  FEditorPressed = false;
+  if (PressOpensEditor(button, Shift, X, Y, ItemX, ItemY)) return true;
   MouseDown(button, Shift, ItemX, ItemY);
   int cx = 0, cy = 0;
   FPressedCell = Ready(CellAtContent(ItemX, ItemY, cx, cy));
@@ -304,6 +306,11 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
 bool TRVTableItemInfo::HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
   (void)RVData;
   if (Rows().IsEmpty()) return false;
+  if (FEditorPressed && FCellEditor && (Shift & TRVShift::Left)) {
+    const TRect r = EditedCellRect();
+    FCellEditor->MouseMove(Shift, X - r.Left, Y - r.Top);
+    return true;
+  }
   MouseMove(Shift, ItemX, ItemY);
   // A text selection inside the pressed cell goes on while no other cell
   // is reached; then the table selects cells.
@@ -321,6 +328,14 @@ bool TRVTableItemInfo::HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t 
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   const auto button = static_cast<TRVMouseButton>(Button);
+  if (FEditorPressed) {
+    FEditorPressed = false;
+    if (FCellEditor) {
+      const TRect r = EditedCellRect();
+      FCellEditor->MouseUp(button, Shift, X - r.Left, Y - r.Top);
+    }
+    return true;
+  }
   TRVTableCellData *pressed = FPressedCell;
   FPressedCell = nullptr;
   MouseUp(button, Shift, ItemX, ItemY);
