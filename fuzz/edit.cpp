@@ -1,14 +1,13 @@
 // Bytes become a document (texts, styles, list markers, breaks, a width)
 // and a script of edits on it: typing (text from all of Unicode too),
 // Enter, Backspace, Delete, moves, selections, paragraph styles, item
-// insertion, undo and redo, and tables: grid operations, merges, cleared
-// cells, attribute changes and styles applied to cells on random grids.
-// After every step the draw lines must be those
-// of a whole pass, every table's grid must hold together, and the caret
-// must stand on a stop of its line, between two characters (grapheme
-// clusters), never on a list marker; undoing
-// everything must give back the starting document's RVF, and redoing
-// everything the end's.
+// insertion, undo and redo, and tables: typing in cells, grid operations,
+// merges, cleared cells, attribute changes and styles applied to cells on
+// random grids. After every step the draw lines must be those of a whole
+// pass, every table's grid must hold together, and the caret must stand on
+// a stop of its line, between two characters (grapheme clusters), never on
+// a list marker; undoing everything must give back the starting document's
+// RVF, and redoing everything the end's.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -247,7 +246,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                                    "right 3",     "select-left 4", "select-right 9", "home",         "end",
                                    "para 1",      "break",         "undo",           "redo",         "select-all",
                                    "up",          "down 2",        "ctrl-left",      "ctrl-right 2", "pageup",
-                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2"};
+                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2",
+                                   // Typing in cells: the cell editor opens on a cell of the
+                                   // current table and keys go to it.
+                                   "cell 0 0",    "cell 1 1",      "cell 0 2",       "tab",          "shift-tab"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
     // Now and then item properties set by name, or an edit in the nested
