@@ -39,6 +39,8 @@ struct TableEdit : EditDoc {
 struct Step {
   const char *Name;
   std::function<void(kc::TRVTableItemInfo &)> Op;
+  // Done first, as a step of its own.
+  std::function<void(kc::TRVTableItemInfo &)> Prepare = nullptr;
 };
 
 TEST(RVTableUndo, EveryOperationIsOneStepUndoneAndRedoneExactly) {
@@ -60,6 +62,9 @@ TEST(RVTableUndo, EveryOperationIsOneStepUndoneAndRedoneExactly) {
       {"cell colour", [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellPropertyUndoable(2, 0, "Color", 255)); }},
       {"visible borders",
        [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellVisibleBorders(1, 1, false, true, false, true)); }},
+      {"delete the left part of a horizontal merge", [](kc::TRVTableItemInfo &t) { t.DeleteCols(0, 2, true); },
+       [](kc::TRVTableItemInfo &t) { t.MergeCells(2, 0, 3, 1, true); }},
+      {"delete the top of a merge reaching below", [](kc::TRVTableItemInfo &t) { t.DeleteRows(0, 1, false); }},
       {"two operations in one group",
        [](kc::TRVTableItemInfo &t) {
          t.BeginTableUndoGroup();
@@ -71,6 +76,7 @@ TEST(RVTableUndo, EveryOperationIsOneStepUndoneAndRedoneExactly) {
   for (const Step &s : steps) {
     SCOPED_TRACE(s.Name);
     TableEdit e;
+    if (s.Prepare) s.Prepare(*e.table);
     const std::string before = e.rvf();
     const int groups = e.doc->UndoList->Count();
     s.Op(*e.table);
