@@ -64,7 +64,6 @@ TEST(RVTableUndo, EveryOperationIsOneStepUndoneAndRedoneExactly) {
        [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellVisibleBorders(1, 1, false, true, false, true)); }},
       {"delete the left part of a horizontal merge", [](kc::TRVTableItemInfo &t) { t.DeleteCols(0, 2, true); },
        [](kc::TRVTableItemInfo &t) { t.MergeCells(2, 0, 3, 1, true); }},
-      {"delete the top of a merge reaching below", [](kc::TRVTableItemInfo &t) { t.DeleteRows(0, 1, false); }},
       {"two operations in one group",
        [](kc::TRVTableItemInfo &t) {
          t.BeginTableUndoGroup();
