@@ -149,20 +149,7 @@ public:
   bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top, bool Right,
                              bool Bottom) override {
     TRVEditRVData *d = Edit(Data);
-    TRVTableItemInfo *table = d ? RVTableAt(*d, ItemNo) : nullptr;
-    TRVTableCellData *cell = table ? table->Cells(Row, Col) : nullptr;
-    if (!cell || cell->VisibleBorders.IsEqualValues(Left, Top, Right, Bottom)) return false;
-    if (auto *r = AddTableUndoRecord<TRVUndoModifyCellVisibleBorders>(*d, ItemNo, false, false)) {
-      r->Row = Row;
-      r->Col = Col;
-      r->Left = cell->VisibleBorders.Left;
-      r->Top = cell->VisibleBorders.Top;
-      r->Right = cell->VisibleBorders.Right;
-      r->Bottom = cell->VisibleBorders.Bottom;
-    }
-    cell->VisibleBorders.SetValues(Left, Top, Right, Bottom);
-    d->TouchItems(ItemNo, ItemNo);
-    return true;
+    return d && RVSetCellVisibleBordersUndoable(*d, ItemNo, Row, Col, Left, Top, Right, Bottom);
   }
   bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue,
                     bool SelectedOnly) override {
