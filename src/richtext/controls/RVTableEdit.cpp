@@ -97,7 +97,8 @@ public:
   void BeginGroup(TCustomRVData *Data) override {
     TRVEditRVData *d = Edit(Data);
     if (!d) return;
-    if (d->UndoList->GroupModeCount == 0) d->BeginUndoSequence(rvutModifyItem, true);
+    // Inside an open group (group mode) this joins it.
+    d->BeginUndoSequence(rvutModifyItem, true);
     d->SetUndoGroupMode(true);
   }
   void EndGroup(TCustomRVData *Data) override {
