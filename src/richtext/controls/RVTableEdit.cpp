@@ -159,11 +159,14 @@ public:
     if (!d || itemNo < 0) return false;
     TRVUndoMultiCellsModify *rec = AddTableUndoRecord<TRVUndoMultiCellsModify>(*d, itemNo, true, true);
     TRVCellOpEditor ed(*d);
-    bool changed = false;
+    bool touched = false;
     for (int r = 0; r < Table.RowCount(); ++r)
       for (int c = 0; c < Table.ColCount(); ++c) {
         TRVTableCellData *cell = Table.Cells(r, c);
         if (!cell || (SelectedOnly && !Table.IsCellSelected(r, c))) continue;
+        // A cell taken out and put back is formatted again even when
+        // nothing in it changed.
+        touched = true;
         ed.Load(*cell);
         switch (Mode) {
         case 0: ed.Data->ApplyStyleConversion(UserValue); break;
@@ -172,7 +175,6 @@ public:
         }
         ed.Data->UndoList->RemoveEmptyLastGroup();
         if (const int n = ed.Data->UndoList->Count(); n > 0) {
-          changed = true;
           if (rec) {
             rec->Rows.push_back(r);
             rec->Cols.push_back(c);
@@ -187,7 +189,7 @@ public:
       if (TRVUndoList *dest = d->GetUndoDest(); dest && dest->LastGroup() && !dest->LastGroup()->Records.empty())
         dest->LastGroup()->Records.pop_back();
     }
-    return changed;
+    return touched;
   }
 };
 
