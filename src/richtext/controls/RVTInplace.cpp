@@ -249,6 +249,8 @@ void TRVTableInplaceEdit::mousePressEvent(QMouseEvent *Event) {
   TRichVistaEdit::mousePressEvent(Event);
 }
 
+TCanvas *TRVTableInplaceEdit::FormatCanvas() { return FHolder->FormatCanvas(); }
+
 void TRVTableInplaceEdit::SetReadOnly(bool Value) { FHolder->SetReadOnly(Value); }
 bool TRVTableInplaceEdit::GetReadOnly() const { return FHolder->GetReadOnly(); }
 
@@ -313,6 +315,12 @@ void TRVEditRVData::CellEditorOpening(TCustomRVItemInfo *Table) {
   int itemNo = -1;
   if (TRVTableItemInfo *open = GetEditedTable(itemNo); open && open != Table) open->CloseCellEditor(true);
   FCellEditorTable = Table;
+}
+
+void TRVEditRVData::CloseCellEditorForUndo() {
+  FoldNestedUndo();
+  int itemNo = -1;
+  if (TRVTableItemInfo *t = GetEditedTable(itemNo)) t->CloseCellEditor(true);
 }
 
 TRVTableItemInfo *TRVEditRVData::GetEditedTable(int &ItemNo) const {

@@ -7,6 +7,24 @@
 
 namespace kc {
 
+namespace {
+
+// A new cell's empty text item was made before any style sheet was known:
+// its 8-bit or UTF-16 form is made that of its style before text is typed
+// into it.
+void MatchEmptyItemsToStyles(TCustomRVData &Doc) {
+  const TRVStyle *st = Doc.GetRVStyle();
+  if (!st) return;
+  for (int i = 0; i < Doc.GetItemCount(); ++i) {
+    TCustomRVItemInfo *item = Doc.GetItem(i);
+    if (item->StyleNo < 0 || !Doc.GetItemTextRaw(i).empty()) continue;
+    if (st->TextStyles().GetTextStyleSafe(Doc.GetActualStyle(item))->Unicode) item->ItemOptions.Include(rvioUnicode);
+    else item->ItemOptions.Exclude(rvioUnicode);
+  }
+}
+
+} // namespace
+
 TCustomRVFormattedData *TRVTableItemInfo::HoldingDocument() const {
   return dynamic_cast<TCustomRVFormattedData *>(FRows->MainRVData);
 }
@@ -36,6 +54,7 @@ bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Fla
   FCellEditor = editor;
   TCustomRVFormattedData &d = editor->Data();
   d.AssignItemsFrom(cell);
+  MatchEmptyItemsToStyles(d);
   cell->EditorData = &d;
   editor->Place(EditedCellRect());
   if (TCanvas *canvas = d.GetCanvas()) cell->EditorMinWidth = TRVTableCellData::ContentMinWidth(d, nullptr, *canvas);
