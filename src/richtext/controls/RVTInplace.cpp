@@ -168,6 +168,11 @@ TRVTableInplaceEdit::TRVTableInplaceEdit(TCustomRichVistaEdit &Holder, TRVEditRV
   EditorOptions = Holder.EditorOptions;
   EditorOptions.Include(rvoWantTabs);
   OnCaretGetOut = [this](TCustomRichVistaEdit *, TRVGetOutDirection Direction) { PostGetOut(Direction); };
+  // A change in the cell is a change of the holder's document.
+  OnChange = [this](TCustomRichVistaEdit *Sender) {
+    FHolder->Modified = true;
+    if (FHolder->OnChange) FHolder->OnChange(Sender);
+  };
 }
 
 TRVTableInplaceEdit::~TRVTableInplaceEdit() {

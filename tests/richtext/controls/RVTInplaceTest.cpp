@@ -207,6 +207,9 @@ struct TableEditor : kctest::Editor {
 
 TEST(CellEditorControl, AClickOpensTheEditorAndTypingGoesIntoTheCell) {
   TableEditor t;
+  int changes = 0;
+  t.ed->OnChange = [&](TCustomRichVistaEdit *Sender) { changes += Sender == t.ed.get(); };
+  t.ed->Modified = false;
   QTest::mouseClick(t.ed.get(), Qt::LeftButton, {}, t.in(1, 0));
   QApplication::processEvents();
   ASSERT_NE(t.inner(), t.ed.get());
@@ -215,6 +218,9 @@ TEST(CellEditorControl, AClickOpensTheEditorAndTypingGoesIntoTheCell) {
   EXPECT_TRUE(t.inner()->hasFocus());
   t.keys("abc");
   EXPECT_EQ(t.cellText(1, 0), "abc");
+  // Reported as changes of the editor that holds the table.
+  EXPECT_EQ(changes, 3);
+  EXPECT_TRUE(t.ed->Modified);
   EXPECT_EQ(t.table->Cells(1, 0)->GetItemCount(), 0) << "the editor holds the items while open";
 }
 
