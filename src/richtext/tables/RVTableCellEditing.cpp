@@ -1,6 +1,7 @@
 // The table's side of its cell editor: opening it over a cell (the cell's
 // items move into the editor's document), following it as its text grows
 // or shrinks, and closing it (the items move back).
+#include <QWidget>
 #include <algorithm>
 
 #include "richtext/tables/RVTable.h"
@@ -21,6 +22,16 @@ void MatchEmptyItemsToStyles(TCustomRVData &Doc) {
     if (st->TextStyles().GetTextStyleSafe(Doc.GetActualStyle(item))->Unicode) item->ItemOptions.Include(rvioUnicode);
     else item->ItemOptions.Exclude(rvioUnicode);
   }
+}
+
+// Controls of items that moved to another document become windows of that
+// document's control; its next pass places and shows them.
+void ReparentControls(TCustomRVData &Doc) {
+  for (TCustomRVItemInfo *item : Doc.Items.WindowedItems())
+    if (auto *c = dynamic_cast<TRVControlItemInfo *>(item); c && c->Control()) {
+      c->Control()->hide();
+      c->Control()->setParent(Doc.GetParentControl());
+    }
 }
 
 } // namespace
@@ -55,6 +66,7 @@ bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Fla
   TCustomRVFormattedData &d = editor->Data();
   d.AssignItemsFrom(cell);
   MatchEmptyItemsToStyles(d);
+  ReparentControls(d);
   cell->EditorData = &d;
   editor->Place(EditedCellRect());
   if (TCanvas *canvas = d.GetCanvas()) cell->EditorMinWidth = TRVTableCellData::ContentMinWidth(d, nullptr, *canvas);
@@ -98,6 +110,7 @@ void TRVTableItemInfo::FinishCellEditing(TRVCellEditor &Editor, bool Clearing) {
   TCustomRVFormattedData &d = Editor.Data();
   cell->EditorData = nullptr;
   cell->AssignItemsFrom(&d);
+  if (!Clearing) ReparentControls(*cell);
   cell->InvalidateMinWidth();
   FEditorMinWidth = FEditorDocHeight = -1;
   if (!Clearing) {
