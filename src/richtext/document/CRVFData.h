@@ -423,6 +423,11 @@ public:
   bool ClearSoftPageBreaks();
   // Drawn after painting; the editor draws its resizer handles here.
   virtual void PaintResizerHandles(TCanvas &Canvas, int XOffs, int YOffs) { (void)Canvas, (void)XOffs, (void)YOffs; }
+  // The line of a border an item's drag moves (a table's column or row
+  // border), in this document's coordinates: vertical at Pos, or
+  // horizontal. The editor draws it over the document; nothing here.
+  virtual void ShowDragLine(bool Vertical, int Pos) { (void)Vertical, (void)Pos; }
+  virtual void HideDragLine() {}
   // Hook after each step of the control's auto-scroll; nothing here.
   virtual void AutoScrollStep() {}
   // Hook after a mouse selection ended; the editor selects a clicked item

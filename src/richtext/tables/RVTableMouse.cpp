@@ -229,6 +229,13 @@ TCursor TRVTableItemInfo::GetFrameCursor(int X, int Y) const {
 
 bool TRVTableItemInfo::MouseMove(TRVShiftState Shift, int X, int Y) {
   if (Rows().IsEmpty()) return false;
+  if (IsResizing()) {
+    const bool column = (State & rvtsResizingColumn) != 0;
+    DragResizeTo(column ? X : Y);
+    if (auto *doc = dynamic_cast<TCustomRVFormattedData *>(Rows().MainRVData))
+      doc->SetCursor(column ? crHSplit : crVSplit);
+    return true;
+  }
   int row = 0, col = 0;
   if (!GetCellAt(X, Y, row, col)) {
     if (auto *doc = dynamic_cast<TCustomRVFormattedData *>(Rows().MainRVData)) doc->SetCursor(GetFrameCursor(X, Y));
@@ -249,15 +256,20 @@ bool TRVTableItemInfo::MouseMove(TRVShiftState Shift, int X, int Y) {
 }
 
 bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
-  (void)Shift;
   if (Rows().IsEmpty()) return false;
   int row = 0, col = 0;
   if (!GetCellAt(X, Y, row, col)) {
     if (Button != rvmbLeft) return false;
+    EndResize();
     int start = 0, pos = 0;
+    const bool editable = (State & rvtsEditMode) != 0;
     const int b = GetColumnBorderAt(X, start, pos);
     const int r = GetRowBorderAt(Y, start, pos);
-    if (r == 0 && Options.Has(rvtoColSelect)) {
+    if (b > 0 && editable && Options.Has(rvtoColSizing)) {
+      StartResize(true, b, X, (Shift & TRVShift::Shift) != 0);
+    } else if (r > 0 && editable && Options.Has(rvtoRowSizing)) {
+      StartResize(false, r, Y, (Shift & TRVShift::Shift) != 0);
+    } else if (r == 0 && Options.Has(rvtoColSelect)) {
       if (const int c = GetColAt(X); c >= 0) SelectCols(c, 1);
     } else if (b == 0 && Options.Has(rvtoRowSelect)) {
       if (const int rr = GetRowAt(Y); rr >= 0) SelectRows(rr, 1);
@@ -272,7 +284,14 @@ bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int
 bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
   (void)Shift, (void)X, (void)Y;
   if (Rows().IsEmpty()) return false;
-  if (Button == rvmbLeft) MouseSelecting = false;
+  if (Button != rvmbLeft) return true;
+  MouseSelecting = false;
+  if (IsResizing()) {
+    std::vector<TRVCellSizeChange> changes;
+    const bool sized = GetResizeChanges(changes);
+    EndResize();
+    if (sized) ApplyResizeChanges(changes);
+  }
   return true;
 }
 
@@ -294,7 +313,17 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   const auto button = static_cast<TRVMouseButton>(Button);
+  // The line of a border drag is drawn in the root document, where the
+  // point is X, Y plus the root's scroll offsets.
+  const TCustomRVData *root = RVData ? RVData->GetRootData() : nullptr;
+  if (auto *r = dynamic_cast<const TCustomRVFormattedData *>(root))
+    FResizeOrigin = {RVSatAdd(RVSatAdd(X, r->GetHOffs()), -int64_t(ItemX)),
+                     RVSatAdd(RVSatAdd(Y, r->GetVOffs()), -int64_t(ItemY))};
   MouseDown(button, Shift, ItemX, ItemY);
+  if (IsResizing()) {
+    FPressedCell = nullptr;
+    return true;
+  }
   int cx = 0, cy = 0;
   FPressedCell = Ready(CellAtContent(ItemX, ItemY, cx, cy));
   if (FPressedCell) FPressedCell->MouseDown(button, Shift, X, Y);
@@ -305,6 +334,7 @@ bool TRVTableItemInfo::HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   MouseMove(Shift, ItemX, ItemY);
+  if (IsResizing()) return true;
   // A text selection inside the pressed cell goes on while no other cell
   // is reached; then the table selects cells.
   if (FPressedCell && (Shift & TRVShift::Left)) {
@@ -323,7 +353,9 @@ bool TRVTableItemInfo::HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t 
   const auto button = static_cast<TRVMouseButton>(Button);
   TRVTableCellData *pressed = FPressedCell;
   FPressedCell = nullptr;
+  const bool resized = IsResizing();
   MouseUp(button, Shift, ItemX, ItemY);
+  if (resized) return true;
   int cx = 0, cy = 0;
   TRVTableCellData *under = CellAtContent(ItemX, ItemY, cx, cy);
   if (pressed && (under == pressed || pressed->MouseSel.Selecting)) pressed->MouseUp(button, Shift, X, Y);
