@@ -262,7 +262,58 @@ public:
   // layout is invalid.
   void AfterGridChange();
 
+  // ============================ editing the grid and the attributes
+  // Inside an editor each public operation is one undo group of kind 13
+  // and lays the table out again; in a plain view it changes the table
+  // directly. Bad indices raise ERichVistaError "Invalid row or column
+  // index" before anything changes.
+  // Whether a change made now is recorded for undo; the table's index in
+  // its document when it is, else -1.
+  bool CanRecordUndo() const;
+  int GetItemNoForUndo() const;
+  // The root editor's permission (true outside editors).
+  bool CanChange() const;
+  // Brackets several operations into one undo step.
+  void BeginTableUndoGroup();
+  void EndTableUndoGroup();
+  void InsertRows(int Index, int Count, int CopyIndex, bool Select = true);
+  void InsertCols(int Index, int Count, int CopyIndex, bool Select = true);
+  // Deleting every row or column deletes the table item itself.
+  void DeleteRows(int Index, int Count, bool DecreaseHeight);
+  void DeleteCols(int Index, int Count, bool DecreaseWidth);
+  void DeleteSelectedRows();
+  void DeleteSelectedCols();
+  // Every row that holds no cell of its own, last first.
+  void DeleteEmptyRows();
+  // Refused merges (a row or column left without a cell of its own unless
+  // AllowDegenerateMerge) beep and change nothing.
+  void MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowDegenerateMerge = false);
+  void MergeSelectedCells(bool AllowDegenerateMerge = false);
+  bool CanDeleteSelectedCellsContents() const;
+  void DeleteSelectedCellsContents();
+  // Mode 0 text style conversion, 1 paragraph style, 2 paragraph style
+  // conversion, with the user value, in every selected cell; one step.
+  void ApplyToSelectedCells(int Mode, int UserValue);
+  // Published attributes by name (the names of the property tables), with
+  // undo inside an editor; false for an unknown name or no change.
+  bool SetTablePropertyUndoable(std::string_view Name, int Value);
+  bool SetCellPropertyUndoable(int Row, int Col, std::string_view Name, int Value);
+  bool SetCellBestWidth(int Value, int Row, int Col);
+  bool SetCellBestHeight(int Value, int Row, int Col);
+  bool SetCellVisibleBorders(int Row, int Col, bool Left, bool Top, bool Right, bool Bottom);
+  // The flags a property's undo record carries (may change the table's
+  // minimum width, needs formatting); false for a name without undo.
+  static bool TablePropertyFlags(std::string_view Name, bool &AffectWidth, bool &AffectSize);
+  static bool CellPropertyFlags(std::string_view Name, bool &AffectWidth, bool &AffectSize);
+  // A structural change was made (layout invalid, hit cache dropped).
+  void Changed();
+
 private:
+  // Runs Op between the undo brackets with a recorder (or none), then lays
+  // the table out again and tells the editor.
+  template <class F> void RunGridOp(F &&Op);
+  // ============================ end of grid editing
+
   void Init(int RowCount, int ColCount);
   mutable int32_t FHitRow = -1, FHitCol = -1; // the last cell hit
   TRVTableCellData *FPressedCell = nullptr;   // the cell a press went to

@@ -53,6 +53,12 @@ public:
   // never): a layout that keeps it does not wrap the cell again.
   int32_t FormattedWidth = -1;
 
+  // An undo record takes the cell out of the grid: it answers through the
+  // record's document meanwhile; back in the grid it answers through its row.
+  void MovingToUndoList(TCustomRVData *UndoData);
+  void MovingFromUndoList();
+  TCustomRVData *DetachedTo() const { return FUndoData; }
+
   TRVTableRow *Row() const { return FRow; }
   void SetRow(TRVTableRow *Row) { FRow = Row; }
   // nullptr while the cell is in no row.
@@ -121,6 +127,7 @@ public:
 
 private:
   TRVTableRow *FRow;
+  TCustomRVData *FUndoData = nullptr;
   std::unique_ptr<TRVBackground> FBackground;
   mutable TRVTableStoreSubRVData FStore;
   // Minimum width of the last measure, and what it was measured with.
