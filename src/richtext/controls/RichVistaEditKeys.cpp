@@ -166,6 +166,11 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
   }
   bool refresh = false;
   if (Key == VK_DELETE || Key == VK_BACK) {
+    if (!shift && d->DeleteSelectedCells()) {
+      Key = 0;
+      update();
+      return;
+    }
     if (d->SelectionExists()) {
       if (!CanChange()) return;
       if (Key == VK_DELETE && shift) {

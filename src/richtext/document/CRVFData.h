@@ -479,7 +479,11 @@ public:
     QImage Image;              // the one selected picture
     std::string RTF;
   };
+  // The selection's formats; without a selection, those of the selected
+  // part of the partially selected item (a table's selected cells).
   bool GetCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
+  // A selection or a selected part of an item that a copy or drag takes.
+  bool HasCopyableSelection();
   // The selection as plain text (80-character lines): 8-bit, or UTF-16 code
   // units packed two bytes each when Unicode. Empty without a selection.
   std::string GetSelectedText(bool Unicode);
@@ -569,6 +573,7 @@ protected:
 private:
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   TCustomRVItemInfo *FPartialSelectedItem = nullptr;
+  bool GetPartCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
   // Compared only, never followed: it may have been freed since.
   const TRVCPInfo *FLastReportedCP = nullptr;
   void ExtendLineSelection(int HitLine);

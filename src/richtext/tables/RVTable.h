@@ -186,6 +186,10 @@ public:
   bool GetResizeChanges(std::vector<TRVCellSizeChange> &Changes) const;
   // Ends the drag; the line goes.
   void EndResize();
+  // The selected cells as a table of their own (the selected rectangle
+  // grown to whole merged cells), for a copy or a drag; nullptr without a
+  // cell selection.
+  std::unique_ptr<TCustomRVItemInfo> CopySelectedPart(TCustomRVData *RVData) override;
   // Gives the cells the sizes of a drag released; false when refused.
   bool ApplyResizeChanges(const std::vector<TRVCellSizeChange> &Changes);
 
@@ -325,6 +329,10 @@ private:
   int32_t FResizeMin = -1, FResizeMax = -1;
   TPoint FResizeOrigin{0, 0};
   void ShowResizeLine(bool Show) const;
+  // A press on the selected cells asks the control to drag them; false
+  // when it cannot.
+  bool PostCellsDrag();
+  bool FCellsDragPosted = false;
   bool SelectionAllowed() const;
   TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;

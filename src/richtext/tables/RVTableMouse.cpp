@@ -256,6 +256,7 @@ bool TRVTableItemInfo::MouseMove(TRVShiftState Shift, int X, int Y) {
 }
 
 bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
+  FCellsDragPosted = false;
   if (Rows().IsEmpty()) return false;
   int row = 0, col = 0;
   if (!GetCellAt(X, Y, row, col)) {
@@ -276,9 +277,25 @@ bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int
     }
     return true;
   }
+  if (Button == rvmbLeft && !(Shift & (TRVShift::Shift | TRVShift::Double)) && HasCellSelection() &&
+      IsCellSelected(row, col) && PostCellsDrag())
+    return true;
   if (HasCellSelection()) Deselect();
   if (Button == rvmbLeft) StartSelecting(row, col);
   return true;
+}
+
+bool TRVTableItemInfo::PostCellsDrag() {
+  // As a press inside a document's selection: the control decides, once
+  // the press is handled, whether the selected cells are dragged.
+  TCustomRVData *main = Rows().MainRVData;
+  auto *root = main ? dynamic_cast<TCustomRVFormattedData *>(main->GetRootData()) : nullptr;
+  if (!root || root->GetOptions().Has(rvoDisallowDrag) || root->MouseSel.Dragging || root->MouseSel.DragStartPending)
+    return false;
+  root->MouseSel.DragStartPending = true;
+  FCellsDragPosted = root->PostDragStart();
+  if (!FCellsDragPosted) root->MouseSel.DragStartPending = false;
+  return FCellsDragPosted;
 }
 
 bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
@@ -320,7 +337,7 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
     FResizeOrigin = {RVSatAdd(RVSatAdd(X, r->GetHOffs()), -int64_t(ItemX)),
                      RVSatAdd(RVSatAdd(Y, r->GetVOffs()), -int64_t(ItemY))};
   MouseDown(button, Shift, ItemX, ItemY);
-  if (IsResizing()) {
+  if (IsResizing() || FCellsDragPosted) {
     FPressedCell = nullptr;
     return true;
   }

@@ -160,10 +160,14 @@ bool TRVTableItemInfo::GetResizeChanges(std::vector<TRVCellSizeChange> &Changes)
 }
 
 bool TRVTableItemInfo::ApplyResizeChanges(const std::vector<TRVCellSizeChange> &Changes) {
-  if (Changes.empty()) return false;
-  for (const TRVCellSizeChange &c : Changes)
-    if (TRVTableCellData *cell = Cells(c.Row, c.Col)) (c.Height ? cell->BestHeight : cell->BestWidth) = c.Value;
-  InvalidateLayout();
+  // A release where the press was changes nothing and leaves no step.
+  if (Changes.empty() || !CanChange()) return false;
+  BeginTableUndoGroup();
+  for (const TRVCellSizeChange &c : Changes) {
+    if (c.Height) SetCellBestHeight(c.Value, c.Row, c.Col);
+    else SetCellBestWidth(c.Value, c.Row, c.Col);
+  }
+  EndTableUndoGroup();
   return true;
 }
 
