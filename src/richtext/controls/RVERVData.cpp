@@ -2,6 +2,8 @@
 // bookkeeping that lets an edit reformat only what it touched.
 #include "richtext/controls/RVERVData.h"
 
+#include "richtext/controls/RVTableUndo.h"
+
 #include <algorithm>
 #include <climits>
 #include <utility>
@@ -12,6 +14,8 @@ TRVEditRVData::TRVEditRVData(TRVFormatHost *Host)
     : TRVControlData(Host), UndoList(std::make_unique<TRVUndoList>(this)),
       RedoList(std::make_unique<TRVUndoList>(this)) {
   TabNavigation = rvtnNone;
+  // Tables in this document reach the editor through its host.
+  RVRegisterEditTableHost();
 }
 
 TRVEditRVData::~TRVEditRVData() {

@@ -8,6 +8,8 @@
 #include "richtext/controls/RVRTFImport.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/tables/RVTable.h"
 
 namespace kc {
 
@@ -59,14 +61,178 @@ const TMoveCommand *FindMove(const std::string &Name) {
   return nullptr;
 }
 
-std::string ItemTextUtf8(const TRVEditRVData &d, int ItemNo) {
+std::string ItemTextUtf8(const TCustomRVData &d, int ItemNo) {
   std::string raw = d.GetItemTextRaw(ItemNo);
   if (!d.GetItem(ItemNo)->IsUnicode()) raw = AnsiToUnicode(d.GetStyleCodePage(d.GetItemStyle(ItemNo)), raw);
   const std::u16string w = RawToWideString(raw);
   return QString::fromUtf16(w.data(), qsizetype(w.size())).toStdString();
 }
 
+// The words of an argument: integers where numbers are wanted.
+std::vector<std::string> Words(const std::string &Arg) {
+  std::vector<std::string> w;
+  size_t i = 0;
+  while (i < Arg.size()) {
+    while (i < Arg.size() && Arg[i] == ' ') ++i;
+    const size_t start = i;
+    while (i < Arg.size() && Arg[i] != ' ') ++i;
+    if (i > start) w.push_back(Arg.substr(start, i - start));
+  }
+  return w;
+}
+
+bool ParseInt(const std::string &S, int &V) {
+  if (S.empty()) return false;
+  char *end = nullptr;
+  const long long v = std::strtoll(S.c_str(), &end, 0);
+  if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+  V = int(v);
+  return true;
+}
+
+// A cell's text: its paragraphs joined by \n, a non-text item as U+FFFC.
+std::string CellText(const TCustomRVData &Cell) {
+  std::string out;
+  for (int i = 0; i < Cell.GetItemCount(); ++i) {
+    if (i > 0 && Cell.GetItem(i)->IsFromNewLine()) out += "\\n";
+    if (Cell.IsTextItem(i)) out += ItemTextUtf8(Cell, i);
+    else if (Cell.GetItemStyle(i) != rvsListMarker) out += "\xEF\xBF\xBC";
+  }
+  return out;
+}
+
+std::string TableLines(const TRVTableItemInfo &T) {
+  std::string out = "table " + std::to_string(T.RowCount()) + "x" + std::to_string(T.ColCount());
+  for (int r = 0; r < T.RowCount(); ++r)
+    for (int c = 0; c < T.ColCount(); ++c)
+      if (const TRVTableCellData *cell = T.Cells(r, c))
+        out += "\n  cell " + std::to_string(r) + ' ' + std::to_string(c) + ' ' + std::to_string(cell->ColSpan) + ' ' +
+               std::to_string(cell->RowSpan) + ": " + CellText(*cell);
+  return out;
+}
+
 } // namespace
+
+TRVTableItemInfo *TRVEditScript::CurrentTable() const {
+  int item = -1, offs = 0;
+  if (!FData.GetCaretItemPos(item, offs)) item = 0;
+  const int n = FData.GetItemCount();
+  for (int i = std::max(0, item); i < n; ++i)
+    if (auto *t = dynamic_cast<TRVTableItemInfo *>(FData.GetItem(i))) return t;
+  for (int i = std::min(item, n) - 1; i >= 0; --i)
+    if (auto *t = dynamic_cast<TRVTableItemInfo *>(FData.GetItem(i))) return t;
+  return nullptr;
+}
+
+bool TRVEditScript::RunTableCommand(const std::string &Cmd, const std::string &Arg, bool &Ok, std::string &Error) {
+  // Commands and the number of integer arguments they take (-1: other).
+  static const struct {
+    const char *Name;
+    int Ints;
+  } kCommands[] = {{"table", 2},       {"select-cells", 4}, {"insert-rows", 2}, {"insert-cols", 2},
+                   {"delete-rows", 2}, {"delete-cols", 2},  {"merge", 4},       {"clear-cells", 0},
+                   {"table-prop", -1}, {"cell-prop", -1},   {"save", -1}};
+  int ints = -2;
+  for (const auto &c : kCommands)
+    if (Cmd == c.Name) ints = c.Ints;
+  if (ints == -2) return false;
+  Ok = false;
+  const std::vector<std::string> w = Words(Arg);
+  std::vector<int> v;
+  if (ints >= 0) {
+    if (int(w.size()) != ints) {
+      Error = Cmd + ": " + std::to_string(ints) + " numbers wanted";
+      return true;
+    }
+    for (const std::string &s : w) {
+      int x = 0;
+      if (!ParseInt(s, x)) {
+        Error = "bad number \"" + s + "\"";
+        return true;
+      }
+      v.push_back(x);
+    }
+  }
+  if (Cmd == "save") {
+    std::string stream;
+    const TRVFOptions kept = FData.GetRVFOptions();
+    TRVFOptions o = kept;
+    o.Include(rvfoSaveBinary);
+    FData.SetRVFOptions(o);
+    SaveRvfToStream(FData, stream, false);
+    FData.SetRVFOptions(kept);
+    std::string why;
+    if (Arg.empty() || !WriteFileAtomically(Arg, stream, &why)) {
+      Error = "cannot write \"" + Arg + "\": " + why;
+      return true;
+    }
+    Ok = true;
+    return true;
+  }
+  if (Cmd == "table") {
+    if (v[0] < 1 || v[1] < 1 || int64_t(v[0]) * v[1] > 100000) {
+      Error = "bad table size";
+      return true;
+    }
+    FData.InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &FData), false);
+    Ok = true;
+    return true;
+  }
+  TRVTableItemInfo *t = CurrentTable();
+  if (!t) {
+    Error = "no table";
+    return true;
+  }
+  try {
+    if (Cmd == "select-cells") {
+      int mr = 0, mc = 0;
+      if (!t->Rows().GetMainCell(v[0], v[1], mr, mc) || !t->Rows().GetMainCell(v[2], v[3], mr, mc)) {
+        Error = "bad cell";
+        return true;
+      }
+      t->Select(v[0], v[1], v[3] - v[1], v[2] - v[0]);
+    } else if (Cmd == "insert-rows") {
+      t->InsertRows(v[0], v[1], -1, false);
+    } else if (Cmd == "insert-cols") {
+      t->InsertCols(v[0], v[1], -1, false);
+    } else if (Cmd == "delete-rows") {
+      t->DeleteRows(v[0], v[1], true);
+    } else if (Cmd == "delete-cols") {
+      t->DeleteCols(v[0], v[1], true);
+    } else if (Cmd == "merge") {
+      t->MergeCells(v[0], v[1], v[2], v[3], false);
+    } else if (Cmd == "clear-cells") {
+      t->DeleteSelectedCellsContents();
+    } else {
+      // table-prop NAME VALUE, cell-prop R C NAME VALUE
+      const bool cell = Cmd == "cell-prop";
+      int r = 0, c = 0, value = 0;
+      if (w.size() != (cell ? 4u : 2u) || (cell && (!ParseInt(w[0], r) || !ParseInt(w[1], c))) ||
+          !ParseInt(w.back(), value)) {
+        Error = Cmd + (cell ? ": R C NAME VALUE wanted" : ": NAME VALUE wanted");
+        return true;
+      }
+      const std::string &name = w[w.size() - 2];
+      int old = 0;
+      if (cell && !t->Cells(r, c)) {
+        Error = "bad cell";
+        return true;
+      }
+      const bool known = cell ? t->Cells(r, c)->GetIntPropertyByName(name, old) : t->GetIntPropertyByName(name, old);
+      if (!known) {
+        Error = "unknown property \"" + name + "\"";
+        return true;
+      }
+      if (cell) t->SetCellPropertyUndoable(r, c, name, value);
+      else t->SetTablePropertyUndoable(name, value);
+    }
+  } catch (const ERichVistaError &e) {
+    Error = e.what();
+    return true;
+  }
+  Ok = true;
+  return true;
+}
 
 void TRVEditScript::Backspace(bool Ctrl) {
   if (FData.SelectionExists()) FData.DeleteSelection();
@@ -184,6 +350,8 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
       TRVRTFReaderProperties props = EditorRTFReadProperties();
       FData.InsertRTFFromStreamAtCaret(data, props);
     }
+  } else if (bool ok = true; RunTableCommand(cmd, arg, ok, Error)) {
+    if (!ok) return false;
   } else if (cmd.empty()) {
   } else {
     Error = "unknown command \"" + cmd + "\"";
@@ -212,6 +380,9 @@ std::string TRVEditScript::Dump() const {
     if (FData.IsTextItem(i)) {
       out += ItemTextUtf8(FData, i);
       col += FData.GetItemLength(i);
+    } else if (auto *table = dynamic_cast<const TRVTableItemInfo *>(item)) {
+      out += TableLines(*table);
+      ++col;
     } else if (!marker) {
       out += "\xEF\xBF\xBC";
       ++col;

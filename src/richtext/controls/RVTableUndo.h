@@ -33,6 +33,14 @@ template <class T> T *AddTableUndoRecord(TRVEditRVData &Data, int ItemNo, bool A
   return static_cast<T *>(AddTableUndoRecord(Data, std::make_unique<T>(), ItemNo, AffectWidth, AffectSize));
 }
 
+// A record of the same class as Self for the opposite step (direction
+// flag inverted, same flags); nullptr when nothing is recorded.
+template <class T> T *RVOppositeRecord(TRVEditRVData &Data, const T &Self) {
+  T *r = AddTableUndoRecord<T>(Data, Self.ItemNo, Self.AffectWidth, Self.AffectSize);
+  if (r) r->Flag = !Self.Flag;
+  return r;
+}
+
 // Common part of the table records: performing checks the table, and
 // marks it changed and the document touched afterwards.
 class TRVTableUndoInfo : public TRVUndoModifyItemProps {
@@ -203,6 +211,10 @@ public:
 protected:
   void Perform(TRVEditRVData &Data, TRVTableItemInfo &Table) override;
 };
+
+// Makes the editor's table host known to the tables (the editor document
+// does it when it is made).
+void RVRegisterEditTableHost();
 
 // The grid recorder of a table at ItemNo of Data (the editor's side of
 // TRVTableGridRecorder); RVTableEdit.cpp registers the editor host.

@@ -256,10 +256,19 @@ void TRVTableItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
 }
 
 bool TRVTableItemInfo::GetIntPropertyByName(std::string_view Name, int &Value) const {
+  if (Name == "BackgroundStyle") {
+    Value = GetBackgroundStyle();
+    return true;
+  }
   return RVPropsGetInt(RVTableProps(), this, Name, Value) || TRVFullLineItemInfo::GetIntPropertyByName(Name, Value);
 }
 
 bool TRVTableItemInfo::SetIntPropertyByName(std::string_view Name, int Value) {
+  if (Name == "BackgroundStyle") {
+    SetBackgroundStyle(static_cast<TRVItemBackgroundStyle>(std::clamp(Value, 0, 3)));
+    InvalidateLayout();
+    return true;
+  }
   if (RVPropsSetInt(RVTableProps(), this, Name, Value)) {
     InvalidateLayout();
     return true;

@@ -39,6 +39,19 @@ TRVTableCellData::TRVTableCellData(TRVTableRow *Row) : TRVItemFormattedData(Row)
 
 TRVTableCellData::~TRVTableCellData() = default;
 
+void TRVTableCellData::MovingToUndoList(TCustomRVData *UndoData) {
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->MovingToUndoList(i, this);
+  Selected = false;
+  FUndoData = UndoData;
+  FRow = nullptr;
+}
+
+void TRVTableCellData::MovingFromUndoList() {
+  FUndoData = nullptr;
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->MovingFromUndoList(i, this);
+  InvalidateMinWidth();
+}
+
 TRVTableItemInfo *TRVTableCellData::GetTable() const {
   return FRow && FRow->Rows() ? FRow->Rows()->Table : nullptr;
 }
@@ -61,7 +74,7 @@ void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) { SetOwn
 
 // ------------------------------------------------------- nested document
 
-TCustomRVData *TRVTableCellData::GetParentData() const { return FRow ? FRow->GetParentRVData() : nullptr; }
+TCustomRVData *TRVTableCellData::GetParentData() const { return FRow ? FRow->GetParentRVData() : FUndoData; }
 
 uint16_t TRVTableCellData::GetFlags() const {
   uint16_t f = FRow ? FRow->Flags : 0;
@@ -257,10 +270,18 @@ void TRVTableCellData::AppendItemCopiesFrom(const TRVTableCellData &Source) {
 }
 
 bool TRVTableCellData::GetIntPropertyByName(std::string_view Name, int &Value) const {
+  if (Name == "BackgroundStyle") {
+    Value = GetBackgroundStyle();
+    return true;
+  }
   return RVPropsGetInt(RVTableCellProps(), this, Name, Value);
 }
 
 bool TRVTableCellData::SetIntPropertyByName(std::string_view Name, int Value) {
+  if (Name == "BackgroundStyle") {
+    SetBackgroundStyle(static_cast<TRVItemBackgroundStyle>(std::clamp(Value, 0, 3)));
+    return true;
+  }
   return RVPropsSetInt(RVTableCellProps(), this, Name, Value);
 }
 

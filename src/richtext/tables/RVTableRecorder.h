@@ -31,6 +31,7 @@ struct TRVMergeStep {
   int OldColSpan = 1, OldRowSpan = 1;   // its spans before
   int ColSpan = 1, RowSpan = 1;         // the merged rectangle
   int OldBestWidth = 0;                 // its BestWidth before
+  int MergedBestWidth = 0;              // and after
   std::vector<TRVMergedCell> Cells;     // row by row
 };
 
@@ -80,6 +81,7 @@ public:
   // Closes the table's cell editor, keeping its edit (folded into the
   // root's undo), before the grid changes under it.
   virtual void CloseCellEditor(TRVTableItemInfo &Table) = 0;
+  virtual bool IsEditor(TCustomRVData *Data) = 0;
   // Whether Data is editor data whose root editor records undo.
   virtual bool CanRecord(TCustomRVData *Data) = 0;
   // The root editor's permission (false: the operation does not start).
@@ -87,9 +89,12 @@ public:
   // One user action, one undo group of kind 13.
   virtual void BeginGroup(TCustomRVData *Data) = 0;
   virtual void EndGroup(TCustomRVData *Data) = 0;
-  // After a change of the table at ItemNo: lay it out again, keep the
-  // caret, tell the editor (modified, OnChange).
-  virtual void AfterChange(TCustomRVData *Data, int ItemNo) = 0;
+  // The minimum width of the table at ItemNo's paragraph, taken before a
+  // change; after it the table is laid out again (the whole document when
+  // that width moved past the document's), the caret kept and the editor
+  // told (modified, OnChange).
+  virtual int WidthBefore(TCustomRVData *Data, int ItemNo) = 0;
+  virtual void AfterChange(TCustomRVData *Data, int ItemNo, int OldWidth) = 0;
   // The table at ItemNo leaves the document as part of the open group.
   virtual void DeleteTableItem(TCustomRVData *Data, int ItemNo) = 0;
   // An integer property of Object (the table at ItemNo or a cell of it) set
@@ -97,6 +102,8 @@ public:
   // Row and Col: the cell's position (-1 for the table itself).
   virtual bool SetIntProperty(TCustomRVData *Data, int ItemNo, TRVIntPropertyHolder *Object, int Row, int Col,
                               std::string_view Name, int Value, bool AffectWidth, bool AffectSize) = 0;
+  virtual bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top,
+                                     bool Right, bool Bottom) = 0;
   // Mode 0 text style conversion, 1 paragraph style, 2 paragraph style
   // conversion, applied to every (selected) cell in a document of its own.
   virtual bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue,
