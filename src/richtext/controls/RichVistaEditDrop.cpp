@@ -232,10 +232,13 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
         effect = Move ? 2 : 1;
         if (movedCells) {
           if (movedCells->GetMyItemNo() >= 0 && movedCells->HasCellSelection() &&
-              movedCells->CanDeleteSelectedCellsContents())
+              movedCells->CanDeleteSelectedCellsContents()) {
+            // Recording goes on in the group the drop opened.
+            d->BeginUndoSequence(rvutInsert, false);
             movedCells->DeleteSelectedCellsContents();
-          else
+          } else {
             effect = 1;
+          }
         }
         if (moveOwn) {
           // The data is in; now the dragged selection goes. Counted from the
@@ -425,7 +428,11 @@ void TCustomRichVistaEdit::dropEvent(QDropEvent *Event) {
 }
 
 Qt::DropAction TCustomRichVistaEdit::DropEffectFor(const QDropEvent &Event) const {
-  const bool own = FDragFromHere && FDraggedData.data() == Event.mimeData();
+  // A cell's editor belongs to the box around it: a drag from the box into
+  // a cell moves too.
+  const TCustomRichVistaEdit *outer = const_cast<TCustomRichVistaEdit *>(this)->GetOutermostEditor();
+  const bool own = (FDragFromHere && FDraggedData.data() == Event.mimeData()) ||
+                   (outer && outer->FDragFromHere && outer->FDraggedData.data() == Event.mimeData());
   return ChooseDropEffect(Event.modifiers() & Qt::ControlModifier, Event.possibleActions(), own);
 }
 

@@ -13,6 +13,17 @@ namespace {
 
 using Change = TRVTableItemInfo::TRVCellSizeChange;
 
+} // namespace
+
+namespace kc {
+// Readable failures.
+void PrintTo(const TRVTableItemInfo::TRVCellSizeChange &C, std::ostream *Os) {
+  *Os << "(" << C.Row << "," << C.Col << (C.Height ? " height " : " width ") << C.Value << ")";
+}
+} // namespace kc
+
+namespace {
+
 // 3 x 3 at 100 px: columns start at 2, 34, 67 with content 28, 29, 29 wide;
 // rows at 2, 16, 30 with content 10 high. Column border 1 is drawn at 33,
 // row border 1 at 15, the right edge at 99.
@@ -61,7 +72,8 @@ TEST_F(Drag3, ColumnAndRowBorders) {
       {"the neighbour keeps a pixel", 33, 5, 250, 5, 0, join(column(0, 56), column(1, 1))},
       {"the column keeps a pixel", 33, 5, -50, 5, 0, join(column(0, 1), column(1, 56))},
       {"a row takes the height it is dragged to", 20, 15, 20, 25, 0, column(0, 20, true)},
-      {"a row shrinks to nothing, no further", 20, 15, 20, -40, 0, column(0, 0, true)},
+      {"a row lower than its text", 20, 15, 20, 10, 0, column(0, 5, true)},
+      {"a row dragged above its top asks for no height", 20, 15, 20, -40, 0, {}},
   };
   for (const Case &c : cases) EXPECT_EQ(drag(c.X, c.Y, c.X2, c.Y2, c.Shift), c.Want) << c.Name;
 }
