@@ -40,6 +40,19 @@ public:
   // caret, else the last before it; nullptr when the document has none.
   TRVTableItemInfo *CurrentTable() const;
 
+  // ------------------------------------------------------- cell editing
+  // Commands: cell R C (the caret to the start of the cell covering R, C
+  // of the current table, its editor opened), tab, shift-tab (the next and
+  // the previous cell). The caret keys leave a cell at its edges as the
+  // editor's do; editing commands act in the innermost open cell editor;
+  // undo and redo there take back its own steps, then the outer ones. The
+  // dump's caret line reads "caret P O in R C" while a cell is edited.
+  bool RunCellCommand(const std::string &Cmd, const std::string &Arg, bool &Ok, std::string &Error);
+  // The document edits go to: the innermost open cell editor's, or the
+  // document itself.
+  TRVEditRVData &Doc() const;
+  void UndoRedo(bool Redo);
+
   // The document's text as UTF-8, a line per paragraph (and per line
   // break), then "caret P O": the caret's line from 0 and its offset in
   // UTF-16 units from the line's start. A non-text item counts as one

@@ -30,9 +30,9 @@ private:
 };
 
 // A headless editor document for the cells of a table in Root.
-class TRVCellEditor {
+class TRVCellOpEditor {
 public:
-  explicit TRVCellEditor(TRVEditRVData &Root) {
+  explicit TRVCellOpEditor(TRVEditRVData &Root) {
     TCanvas *canvas = Root.GetCanvas();
     if (!canvas) {
       FCanvas = CreateMeasuringCanvas();
@@ -44,7 +44,7 @@ public:
     Data = std::make_unique<TRVCellOpData>(FHost.get(), Root);
     Data->UndoList->Limit = -1;
   }
-  ~TRVCellEditor() {
+  ~TRVCellOpEditor() {
     // The document goes before the host it asks.
     Data.reset();
   }
@@ -84,7 +84,7 @@ public:
     TRVEditRVData *d = Edit(Data);
     return d ? RVMakeTableRecorder(*d, ItemNo) : nullptr;
   }
-  void CloseCellEditor(TRVTableItemInfo &Table) override { (void)Table; }
+  void CloseCellEditor(TRVTableItemInfo &Table) override { Table.CloseCellEditor(true); }
   bool IsEditor(TCustomRVData *Data) override { return Edit(Data) != nullptr; }
   bool CanRecord(TCustomRVData *Data) override {
     TRVEditRVData *d = Edit(Data);
@@ -170,7 +170,7 @@ public:
     const int itemNo = Table.GetMyItemNo();
     if (!d || itemNo < 0) return false;
     TRVUndoMultiCellsModify *rec = AddTableUndoRecord<TRVUndoMultiCellsModify>(*d, itemNo, true, true);
-    TRVCellEditor ed(*d);
+    TRVCellOpEditor ed(*d);
     bool changed = false;
     for (int r = 0; r < Table.RowCount(); ++r)
       for (int c = 0; c < Table.ColCount(); ++c) {
@@ -212,7 +212,7 @@ void RVRegisterEditTableHost() { RVRegisterTableEditHost(&GEditTableHost); }
 void TRVUndoMultiCellsModify::Perform(TRVEditRVData &Data, TRVTableItemInfo &Table) {
   TRVUndoMultiCellsModify *o = RVOppositeRecord(Data, *this);
   if (o) o->IsRedo = !IsRedo;
-  TRVCellEditor ed(Data);
+  TRVCellOpEditor ed(Data);
   size_t next = 0;
   for (size_t k = 0; k < Rows.size() && k < Cols.size() && k < GroupCounts.size(); ++k) {
     TRVTableCellData *cell = Table.Cells(Rows[k], Cols[k]);

@@ -208,26 +208,19 @@ void TRVUndoInsertEmptyCell::Perform(TRVEditRVData &Data, TRVTableItemInfo &Tabl
 void TRVUndoCellSpitHorz::Perform(TRVEditRVData &Data, TRVTableItemInfo &Table) {
   TRVTableCellData *cell = Table.Cells(Row, Col);
   if (!cell) return;
-  const int best = Vertical() ? cell->BestWidth : cell->BestHeight;
-  if (!Flag) {
-    if (auto *o = RVOppositeRecord(Data, *this)) {
-      o->Decrease = Decrease;
-      o->Row = Row;
-      o->Col = Col;
-      o->SplitAt = SplitAt;
-      o->OldBest = best;
-    }
-    Table.Rows().JoinCell(Vertical(), Row, Col, SplitAt, OldBest);
-  } else {
-    if (auto *o = RVOppositeRecord(Data, *this)) {
-      o->Decrease = Decrease;
-      o->Row = Row;
-      o->Col = Col;
-      o->SplitAt = SplitAt;
-      o->OldBest = best;
-    }
-    Table.Rows().SplitCell(Vertical(), Row, Col, SplitAt, Decrease);
+  // The opposite is of this record's own class (a vertical cut stays one).
+  TRVUndoCellSpitHorz *o = Vertical() ? AddTableUndoRecord<TRVUndoCellSpitVert>(Data, ItemNo, AffectWidth, AffectSize)
+                                      : AddTableUndoRecord<TRVUndoCellSpitHorz>(Data, ItemNo, AffectWidth, AffectSize);
+  if (o) {
+    o->Flag = !Flag;
+    o->Decrease = Decrease;
+    o->Row = Row;
+    o->Col = Col;
+    o->SplitAt = SplitAt;
+    o->OldBest = Vertical() ? cell->BestWidth : cell->BestHeight;
   }
+  if (!Flag) Table.Rows().JoinCell(Vertical(), Row, Col, SplitAt, OldBest);
+  else Table.Rows().SplitCell(Vertical(), Row, Col, SplitAt, Decrease);
 }
 
 TRVUndoDeleteRows::~TRVUndoDeleteRows() = default;

@@ -14,6 +14,7 @@
 
 #include "platform/Clipboard.h"
 #include "richtext/document/CRVData.h"
+#include "richtext/document/RVCellEditor.h"
 #include "richtext/document/DLines.h"
 #include "richtext/document/RVFuncs.h"
 
@@ -268,6 +269,17 @@ public:
   // The document that edits of this one go to: the open cell editor's
   // while one edits it, else this one.
   virtual TCustomRVFormattedData *GetEditingRVData() { return this; }
+  // An editor over Cell, a nested document of item Table of this document,
+  // that the caller owns; nullptr where nothing can be edited (a view). An
+  // editing document makes one and knows it as its open cell editor.
+  virtual TRVCellEditor *CreateCellEditor(TCustomRVItemInfo *Table, TCustomRVFormattedData *Cell) {
+    (void)Table, (void)Cell;
+    return nullptr;
+  }
+  // Item ItemNo changed its size (a cell editor's text grew its row): its
+  // paragraph is formatted again, the caret and selection kept; Full: the
+  // whole document, as the item's minimum width moved.
+  virtual void ReformatItemKeepingCaret(int ItemNo, bool Full);
   virtual void GetFormatResolution(TCanvas &Canvas, TRVScreenAndDevice &sad) const;
   virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) {
     (void)FirstItem, (void)LastItem, (void)Partial;

@@ -259,6 +259,12 @@ public:
     (void)RVData, (void)ItemNo, (void)Direction;
     return false;
   }
+  // The same from above or below, with the caret's X in RVData's
+  // coordinates, so that the column under it is entered.
+  virtual bool TakeCaretAt(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction, int X) {
+    (void)X;
+    return TakeCaret(RVData, ItemNo, Direction);
+  }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
   // The mouse over an item that handles it itself (a table, which passes
   // it on to its cells). X, Y: client coordinates as the document got them;

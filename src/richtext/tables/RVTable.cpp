@@ -7,6 +7,7 @@
 #include "richtext/tables/RVTableLayout.h"
 #include "richtext/tables/RVTableBackground.h"
 #include "richtext/tables/RVTableProps.h"
+#include "richtext/tables/RVTableRecorder.h"
 
 namespace kc {
 
@@ -27,6 +28,7 @@ void TRVTableItemInfo::Init(int RowCount, int ColCount) {
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
+  CloseCellEditor(false);
   if (FFormattingInfo) FFormattingInfo->Clear();
 }
 
@@ -124,6 +126,10 @@ void TRVTableItemInfo::Inserting(TCustomRVData *RVData, std::string &Text, bool 
   FRows->MainRVData = RVData;
   if (RVData) State |= rvtsInserted;
   else State &= ~rvtsInserted;
+  // Inside an editor the table records its changes and may be resized.
+  TRVTableEditHost *host = RVTableEditHost();
+  if (RVData && host && host->IsEditor(RVData->GetRootData())) State |= rvtsEditMode;
+  else State &= ~rvtsEditMode;
   for (int r = 0; r < RowCount(); ++r) {
     TRVTableRow *row = FRows->Items(r);
     row->SetRows(FRows.get());
@@ -324,6 +330,7 @@ void TRVTableItemInfo::RenumberStyles(const TRVIntegerList &TextShift, const TRV
 }
 
 void TRVTableItemInfo::MovingToUndoList(int ItemNo, TCustomRVData *RVData) {
+  CloseCellEditor(false);
   TRVFullLineItemInfo::MovingToUndoList(ItemNo, RVData);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/Cursors.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
+#include "richtext/document/RVCellEditor.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/tables/RVTableCell.h"
 #include "richtext/tables/RVTableLayout.h"
@@ -259,6 +260,55 @@ public:
   void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
                       const TRVIntegerList &ListShift) override;
 
+  // ------------------------------------------------------ the cell editor
+  // (RVTableCellEditing.cpp, RVTableNavigate.cpp) One cell at a time is
+  // edited in an editor that the holding document makes; its document
+  // holds the cell's items while it is open.
+  enum : unsigned {
+    rvceNoEvent = 1,       // OnCellEditing is not asked
+    rvceRememberClick = 2, // a second click soon after arrives as a double click
+    rvceCaretAtEnd = 4,
+    rvceCaretAtStart = 8,
+    rvceJumpMode = 16
+  };
+  // Opens the editor on the cell covering (Row, Col) (ItemNo -1: looked up);
+  // false when the table is in no editable document, the cell does not
+  // exist or OnCellEditing refused.
+  bool OpenCellEditor(int ItemNo, int Row, int Col, unsigned Flags);
+  // The public form: the editor on the cell, the caret at its start.
+  bool EditCell(int Row, int Col) { return OpenCellEditor(-1, Row, Col, rvceCaretAtStart); }
+  // Closes the open editor: its items go back to the cell and, when Normal,
+  // its history becomes one step of the holding document's undo. Not
+  // normal: the table itself is going, being read or moved away.
+  void CloseCellEditor(bool Normal);
+  TRVCellEditor *GetCellEditor() const { return FCellEditor; }
+  // The edited cell's position, -1 -1 without an editor.
+  int GetEditedRow() const { return FCellEditor ? FCellEditor->Row : -1; }
+  int GetEditedCol() const { return FCellEditor ? FCellEditor->Col : -1; }
+  // The editor is being freed by someone else (its window's parent): the
+  // table takes the items back and forgets it.
+  void CellEditorDestroyed(TRVCellEditor *Editor);
+  // After every change in the editor's document: when its height or its
+  // minimum width moved, the table is laid out again around it (no other
+  // cell wraps again) and its document reformats the table's paragraph.
+  void CellEditorChanged();
+  // Where the edited cell's content stands, in client coordinates of the
+  // holding document's control.
+  TRect EditedCellRect() const;
+  // The editor is put over its cell again (after the holding document was
+  // formatted); a new width wraps its text.
+  void PlaceCellEditor();
+  // The caret left the editor's document: Direction 0 left, 1 up, 2 right,
+  // 3 down, 4 top, 5 bottom of the holding document, 6 next cell (Tab), 7
+  // previous cell (Shift+Tab). Opens the neighbouring cell or puts the
+  // caret before or after the table; Tab in the last cell does nothing.
+  void CellEditorCaretGetOut(int Direction);
+  // The caret comes in from the holding document: mode 0 the first cell,
+  // 1 the last, 2 (3) the first (last) row's cell under X (table-relative).
+  bool EnterTable(int Mode, int X);
+  bool TakeCaret(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction) override;
+  bool TakeCaretAt(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction, int X) override;
+
   // The cell that holds Data (a cell of this table, or a document nested in
   // one) and its position; false when none does.
   bool GetCellPosition(const TCustomRVData *Data, int &Row, int &Col) const;
@@ -313,6 +363,18 @@ public:
   void Changed();
 
 private:
+  // ---- the cell editor
+  TRVCellEditor *FCellEditor = nullptr;
+  // What the editor's document measured when the table last followed it.
+  int32_t FEditorMinWidth = -1, FEditorDocHeight = -1;
+  // The items go back to the cell; reformatted unless Clearing.
+  void FinishCellEditing(TRVCellEditor &Editor, bool Clearing);
+  TCustomRVFormattedData *HoldingDocument() const;
+  // A press into a cell of an editable table opens the cell's editor and
+  // goes on to it; the moves and the release of that press follow it.
+  bool PressOpensEditor(TRVMouseButton Button, TRVShiftState Shift, int X, int Y, int ItemX, int ItemY);
+  bool FEditorPressed = false;
+  // ---- end of the cell editor
   // Runs Op between the undo brackets with a recorder (or none), then lays
   // the table out again and tells the editor.
   template <class F> void RunGridOp(F &&Op);
@@ -338,6 +400,20 @@ private:
   std::unique_ptr<TRVTableRows> FRows;
   std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;
   std::unique_ptr<TRVBackground> FBackground;
+};
+
+// While it lives, the cell that the table's editor edits shows the
+// editor's items, so that a writer reading the cells (RVF, RTF, HTML, text)
+// finds the content being edited; nothing when no editor is open.
+class TRVEditedCellView {
+public:
+  explicit TRVEditedCellView(const TRVTableItemInfo &Table);
+  ~TRVEditedCellView();
+  TRVEditedCellView(const TRVEditedCellView &) = delete;
+  TRVEditedCellView &operator=(const TRVEditedCellView &) = delete;
+
+private:
+  TCustomRVData *FCell = nullptr;
 };
 
 // Makes kind -60 known to CreateItemByStyleNo (readers of files call it

@@ -161,19 +161,34 @@ int TRVTableCellData::GetVAlignOffset() const {
 int TRVTableCellData::GetContentHeight() const { return std::max(DocumentHeight, BestHeight); }
 
 int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {
-  const int n = GetItemCount();
+  if (EditorData && !sad) return EditorMinWidth;
+  return ContentMinWidth(*this, sad, Canvas);
+}
+
+int TRVTableCellData::ContentMinWidth(TCustomRVFormattedData &Doc, const TRVScreenAndDevice *sad, TCanvas &Canvas) {
+  const int n = Doc.GetItemCount();
   if (n == 0) return 0;
-  if (n == 1 && GetItemStyle(0) >= 0 && GetItemTextRaw(0).empty()) {
-    const TRVStyle *style = GetRVStyle();
-    const TParaInfo *p = style ? style->ParaStyles().GetParaStyleSafe(GetItemPara(0)) : nullptr;
+  if (n == 1 && Doc.GetItemStyle(0) >= 0 && Doc.GetItemTextRaw(0).empty()) {
+    const TRVStyle *style = Doc.GetRVStyle();
+    const TParaInfo *p = style ? style->ParaStyles().GetParaStyleSafe(Doc.GetItemPara(0)) : nullptr;
     if (!p) return 0;
     int64_t w = int64_t(p->FirstIndent) + p->LeftIndent + p->RightIndent;
     w = std::clamp<int64_t>(w, -RVMaxCoord / 4, RVMaxCoord / 4);
     if (sad && sad->ppixScreen > 0) w = w * sad->ppixDevice / sad->ppixScreen;
     return std::max(0, static_cast<int>(w));
   }
-  const int w = PassMinWidth(sad, Canvas);
+  const int w = Doc.PassMinWidth(sad, Canvas);
   return w <= 0 ? 10 : w;
+}
+
+TCustomRVData *TRVTableCellData::GetEditorRVData() { return EditorData ? EditorData : this; }
+
+TCustomRVFormattedData *TRVTableCellData::GetEditingRVData() { return EditorData ? EditorData : this; }
+
+TRVScroller *TRVTableCellData::GetEditingCellEditor() const {
+  const TRVTableItemInfo *t = EditorData ? GetTable() : nullptr;
+  const TRVCellEditor *e = t ? t->GetCellEditor() : nullptr;
+  return e && e->Cell == this ? e->Control() : nullptr;
 }
 
 int TRVTableCellData::PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {

@@ -365,6 +365,7 @@ void TRVTableRows::Unmerge(TRVMergeStep &Step) {
       for (int i = n - take; i < n; ++i) {
         std::unique_ptr<TCustomRVItemInfo> item = main->Items.Detach(i);
         if (item->Checkpoint) item->Checkpoint->ItemInfo = nullptr;
+        if (item->GetContinuePara()) item->ParaNo = -1;
         cell->AddItem(main->Items.Strings(i), std::move(item));
       }
       main->Items.Delete(n - take, take);

@@ -336,6 +336,17 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
   if (auto *r = dynamic_cast<const TCustomRVFormattedData *>(root))
     FResizeOrigin = {RVSatAdd(RVSatAdd(X, r->GetHOffs()), -int64_t(ItemX)),
                      RVSatAdd(RVSatAdd(Y, r->GetVOffs()), -int64_t(ItemY))};
+  FEditorPressed = false;
+  // A press on selected cells may drag them; it opens no editor.
+  int row = 0, col = 0;
+  const bool onSelectedCell = button == rvmbLeft && HasCellSelection() && GetCellAt(ItemX, ItemY, row, col) &&
+                              IsCellSelected(row, col) && !(Shift & (TRVShift::Shift | TRVShift::Double));
+  if (!onSelectedCell && PressOpensEditor(button, Shift, X, Y, ItemX, ItemY)) {
+    // Dragged on into other cells, the press selects cells (the editor
+    // then closes).
+    if (button == rvmbLeft && FCellEditor && !(Shift & TRVShift::Double)) StartSelecting(FCellEditor->Row, FCellEditor->Col);
+    return true;
+  }
   MouseDown(button, Shift, ItemX, ItemY);
   if (IsResizing() || FCellsDragPosted) {
     FPressedCell = nullptr;
@@ -350,6 +361,21 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
 bool TRVTableItemInfo::HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
   (void)RVData;
   if (Rows().IsEmpty()) return false;
+  if (FEditorPressed && FCellEditor && (Shift & TRVShift::Left)) {
+    MouseMove(Shift, ItemX, ItemY);
+    if (!HasCellSelection()) {
+      const TRect r = EditedCellRect();
+      FCellEditor->MouseMove(Shift, X - r.Left, Y - r.Top);
+      return true;
+    }
+    // Another cell is reached: cells are selected from here on, without
+    // the editor.
+    FEditorPressed = false;
+    FPressedCell = nullptr;
+    CloseCellEditor(true);
+    UpdateCellSelection();
+    return true;
+  }
   MouseMove(Shift, ItemX, ItemY);
   if (IsResizing()) return true;
   // A text selection inside the pressed cell goes on while no other cell
@@ -368,6 +394,15 @@ bool TRVTableItemInfo::HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t 
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   const auto button = static_cast<TRVMouseButton>(Button);
+  if (FEditorPressed) {
+    FEditorPressed = false;
+    if (button == rvmbLeft) MouseSelecting = false;
+    if (FCellEditor) {
+      const TRect r = EditedCellRect();
+      FCellEditor->MouseUp(button, Shift, X - r.Left, Y - r.Top);
+    }
+    return true;
+  }
   TRVTableCellData *pressed = FPressedCell;
   FPressedCell = nullptr;
   const bool resized = IsResizing();
