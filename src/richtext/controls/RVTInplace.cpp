@@ -202,7 +202,9 @@ void TRVTableInplaceEdit::Opened(unsigned Flags) {
   TRVTableInplaceRVData *d = InplaceData();
   if (d->Cell) Color = d->Cell->GetEffectiveColor();
   if (Flags & TRVTableItemInfo::rvceRememberClick) LastClickTime = monotonicMs();
-  if (Flags & TRVTableItemInfo::rvceJumpMode) d->EnterJumpMode(false);
+  // Links in a read-only editor's cells are followed as in a view.
+  if (GetReadOnly()) d->EnterJumpMode(true);
+  else if (Flags & TRVTableItemInfo::rvceJumpMode) d->EnterJumpMode(false);
   show();
   FHolder->SetActiveSubData(d->Cell, d->Table);
   // The holder loses the focus to its own cell: it stays in jump mode.
