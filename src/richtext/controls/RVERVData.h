@@ -123,6 +123,10 @@ public:
   void AfterFormat(int FirstItem, int LastItem, bool Partial) override;
   // Remembers the table whose editor opens, closing another table's.
   void CellEditorOpening(TCustomRVItemInfo *Table);
+  // Before a step of this document's history is performed: what the open
+  // cell editor holds becomes one step here and the editor closes, so that
+  // no step changes a grid under it (a step of a cell opens it again).
+  void CloseCellEditorForUndo();
 
   // -------------------------------------------------------------- caret
   void PrepareCaretLine(int OffsetHint);
@@ -395,6 +399,23 @@ public:
   TRVItemResizer *LiveResizer();
   // The handle's cursor when the point (document coordinates) lies on one.
   bool ResizerCursorAt(int X, int Y, TCursor &Cursor);
+  // The line of a table border being dragged, overlay state like the
+  // resizer's frame: shown at a document coordinate, drawn inverted across
+  // the whole client area until hidden.
+  void ShowDragLine(bool Vertical, int Pos) override;
+  void HideDragLine() override;
+  void PaintDragLine(TCanvas &Canvas);
+  // Escape during a drag of a table border: the drag ends and changes
+  // nothing; false when none runs.
+  bool CancelTableBorderDrag();
+  // Delete or Backspace on a table's selected cells: their contents go as
+  // one undoable step (a beep when a cell's content is protected); false
+  // when no table has cells selected.
+  bool DeleteSelectedCells();
+  struct TRVDragLine {
+    bool Shown = false, Vertical = false;
+    int32_t Pos = 0;
+  } DragLine;
   // Resizes item ItemNo to a frame of Width x Height (border spacing
   // included) as one undoable action; false when nothing changed.
   bool ApplyResize(int ItemNo, int Width, int Height);

@@ -665,9 +665,11 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
   if (!Style) return;
   try {
     {
-      // The resizer's handles and frame are overlay state over the document.
+      // The resizer's handles and frame, and the line of a table border
+      // being dragged, are overlay state over the document.
       QtCanvas canvas(this);
       EditData()->PaintResizer(canvas);
+      EditData()->PaintDragLine(canvas);
     }
     QPainter p(this);
     const QRect caret = CaretRect();

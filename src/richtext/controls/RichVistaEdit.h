@@ -290,6 +290,9 @@ protected:
   void dragMoveEvent(QDragMoveEvent *Event) override;
   void dragLeaveEvent(QDragLeaveEvent *Event) override;
   void dropEvent(QDropEvent *Event) override;
+  // The effect offered for a drag event (Ctrl, the source's effects and
+  // whether the drag started here decide).
+  Qt::DropAction DropEffectFor(const QDropEvent &Event) const;
   // A drag of this editor's selection may also move it; a move that ended
   // elsewhere deletes the selection here.
   Qt::DropActions StartingDrag(QDrag &Drag) override;

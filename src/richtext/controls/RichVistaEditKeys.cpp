@@ -170,6 +170,11 @@ bool TCustomRichVistaEdit::SelectionBeforeKey(int &Key, Qt::KeyboardModifiers Sh
   TRVEditRVData *d = EditData();
   const bool shift = Shift & Qt::ShiftModifier, ctrl = Shift & Qt::ControlModifier, alt = Shift & Qt::AltModifier;
   if (Key == VK_DELETE || Key == VK_BACK) {
+    if (!shift && d->DeleteSelectedCells()) {
+      Key = 0;
+      update();
+      return false;
+    }
     if (d->SelectionExists()) {
       if (!CanChange()) return false;
       if (Key == VK_DELETE && shift) {

@@ -435,6 +435,11 @@ public:
   bool ClearSoftPageBreaks();
   // Drawn after painting; the editor draws its resizer handles here.
   virtual void PaintResizerHandles(TCanvas &Canvas, int XOffs, int YOffs) { (void)Canvas, (void)XOffs, (void)YOffs; }
+  // The line of a border an item's drag moves (a table's column or row
+  // border), in this document's coordinates: vertical at Pos, or
+  // horizontal. The editor draws it over the document; nothing here.
+  virtual void ShowDragLine(bool Vertical, int Pos) { (void)Vertical, (void)Pos; }
+  virtual void HideDragLine() {}
   // Hook after each step of the control's auto-scroll; nothing here.
   virtual void AutoScrollStep() {}
   // Hook after a mouse selection ended; the editor selects a clicked item
@@ -486,7 +491,11 @@ public:
     QImage Image;              // the one selected picture
     std::string RTF;
   };
+  // The selection's formats; without a selection, those of the selected
+  // part of the partially selected item (a table's selected cells).
   bool GetCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
+  // A selection or a selected part of an item that a copy or drag takes.
+  bool HasCopyableSelection();
   // The selection as plain text (80-character lines): 8-bit, or UTF-16 code
   // units packed two bytes each when Unicode. Empty without a selection.
   std::string GetSelectedText(bool Unicode);
@@ -576,6 +585,7 @@ protected:
 private:
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   TCustomRVItemInfo *FPartialSelectedItem = nullptr;
+  bool GetPartCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
   // Compared only, never followed: it may have been freed since.
   const TRVCPInfo *FLastReportedCP = nullptr;
   void ExtendLineSelection(int HitLine);

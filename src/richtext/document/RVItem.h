@@ -288,6 +288,13 @@ public:
     (void)Query;
     return false;
   }
+  // An item with a selection inside it that is not the document's (a
+  // table's selected cells): a new item holding only that part, which a
+  // copy or a drag carries; nullptr when nothing of it is selected.
+  virtual std::unique_ptr<TCustomRVItemInfo> CopySelectedPart(TCustomRVData *RVData) {
+    (void)RVData;
+    return nullptr;
+  }
   // Used lists hold 1 for every style number in use.
   virtual void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed);
   // Style n moves down by its shift entry minus 1.

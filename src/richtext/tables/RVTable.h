@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Cursors.h"
 #include "richtext/document/CRVFData.h"
@@ -158,6 +159,40 @@ public:
   // The neighbouring cell in a direction (its main position); false when
   // there is none (Next and Previous beep unless Quiet).
   bool GetCellTo(int Row, int Col, bool Quiet, int &NewCol, int &NewRow, int Direction) const;
+
+  // ------------------------------------------ border drags (resizing)
+  // A change of one cell's BestWidth (Height false) or BestHeight.
+  struct TRVCellSizeChange {
+    int32_t Row = 0, Col = 0;
+    bool Height = false;
+    int32_t Value = 0;
+    bool operator==(const TRVCellSizeChange &) const = default;
+  };
+  // A column or row border is being dragged: rvtsResizingColumn says
+  // which kind, rvtsResizingShift whether Shift was held at the start.
+  bool IsResizing() const { return FResizeBorder >= 0; }
+  int ResizeBorder() const { return FResizeBorder; }
+  // Where the dragged line stands (table coordinates, kept within the
+  // drag limits).
+  int ResizeLinePos() const { return FResizeLine; }
+  // Starts dragging column border (Column) or row border Border (> 0) with
+  // the pointer at PointerPos (table coordinates across the border); false
+  // when there is no such border.
+  bool StartResize(bool Column, int Border, int PointerPos, bool Shift);
+  // The pointer moved to PointerPos.
+  void DragResizeTo(int PointerPos);
+  // The cell sizes the line where it stands gives, as the release applies
+  // them; false (nothing to apply) when the drag cannot give a size: a
+  // percent column in a table with no width left for its columns.
+  bool GetResizeChanges(std::vector<TRVCellSizeChange> &Changes) const;
+  // Ends the drag; the line goes.
+  void EndResize();
+  // The selected cells as a table of their own (the selected rectangle
+  // grown to whole merged cells), for a copy or a drag; nullptr without a
+  // cell selection.
+  std::unique_ptr<TCustomRVItemInfo> CopySelectedPart(TCustomRVData *RVData) override;
+  // Gives the cells the sizes of a drag released; false when refused.
+  bool ApplyResizeChanges(const std::vector<TRVCellSizeChange> &Changes);
 
   // The table's index in its document, -1 when in none.
   int GetMyItemNo() const;
@@ -348,6 +383,18 @@ private:
   void Init(int RowCount, int ColCount);
   mutable int32_t FHitRow = -1, FHitCol = -1; // the last cell hit
   TRVTableCellData *FPressedCell = nullptr;   // the cell a press went to
+  // The border drag: the border (-1 none), where the column or row left
+  // of (above) it starts, the pointer's distance from the line, the line
+  // and its limits (-1 none), and the table's top-left corner in the root
+  // document when the drag started (the line is drawn there).
+  int32_t FResizeBorder = -1, FResizeStart = 0, FResizeGrab = 0, FResizeLine = 0;
+  int32_t FResizeMin = -1, FResizeMax = -1;
+  TPoint FResizeOrigin{0, 0};
+  void ShowResizeLine(bool Show) const;
+  // A press on the selected cells asks the control to drag them; false
+  // when it cannot.
+  bool PostCellsDrag();
+  bool FCellsDragPosted = false;
   bool SelectionAllowed() const;
   TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;
