@@ -173,7 +173,7 @@ bool TCustomRichVistaEdit::SelectionBeforeKey(int &Key, Qt::KeyboardModifiers Sh
     if (!shift && d->DeleteSelectedCells()) {
       Key = 0;
       update();
-      return;
+      return false;
     }
     if (d->SelectionExists()) {
       if (!CanChange()) return false;

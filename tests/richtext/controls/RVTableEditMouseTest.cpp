@@ -140,7 +140,11 @@ TEST(TableBorders, EscapeEndsTheDragWithoutAChange) {
 
 TEST(TableCells, DragSelectDeleteAndUndo) {
   TableEditor e;
-  e.drag(e.cell(0, 0), e.cell(1, 1));
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(0, 0));
+  EXPECT_NE(e.t->GetCellEditor(), nullptr) << "the press opens the cell's editor";
+  QTest::mouseMove(e.ed.get(), e.cell(1, 1));
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr) << "reaching another cell, cells are selected instead";
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
   ASSERT_TRUE(e.t->HasCellSelection());
   int top = 0, left = 0, rows = 0, cols = 0;
   ASSERT_TRUE(e.t->GetNormalizedSelectionBounds(top, left, rows, cols));
@@ -227,6 +231,13 @@ TEST(TableDrop, SelectedCellsCopyAndDragAsATableOfTheirOwn) {
   EXPECT_EQ(CellText(*copy->Cells(0, 0)) + CellText(*copy->Cells(0, 1)) + CellText(*copy->Cells(1, 0)) +
                 CellText(*copy->Cells(1, 1)),
             "bcef");
+
+  // A press on them asks for a drag and opens no editor.
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 2));
+  EXPECT_TRUE(e.doc().MouseSel.DragStartPending);
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr);
+  EXPECT_TRUE(e.t->HasCellSelection());
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 2));
 
   // Moved to the end of the box: a table of the cells arrives there, the
   // cells they came from are emptied, and one undo step takes both back.
