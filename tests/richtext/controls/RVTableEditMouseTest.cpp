@@ -1,7 +1,8 @@
 // A table in the editor widget under the mouse: column and row borders
 // dragged (with and without Shift; the line shown meanwhile; one undo step
 // each), cells selected by dragging across them and emptied with Delete,
-// and the table dragged to another place in the box.
+// the table and selected cells dragged to another place in the box, and a
+// drop into the open cell editor.
 #include <gtest/gtest.h>
 
 #include <QDrag>
@@ -10,6 +11,7 @@
 
 #include "EditorFixture.h"
 #include "richtext/controls/RVDropTarget.h"
+#include "richtext/controls/RVTInplace.h"
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/TableFixture.h"
 
@@ -117,7 +119,11 @@ TEST(TableBorders, RowDragSetsTheRowHeight) {
   const int h0 = e.f().RowHeights[0];
   const int line = e.f().RowStarts[1] - 1;
   const int below = e.f().RowStarts[2];
+  // An open cell editor closes for the drag.
+  QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(2, 2));
+  ASSERT_NE(e.t->GetCellEditor(), nullptr);
   e.drag(e.at(20, line), e.at(20, line + 15));
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr);
   EXPECT_EQ(e.f().RowHeights[0], h0 + 15);
   EXPECT_EQ(e.f().RowStarts[2], below + 15) << "the rows below move down";
   for (int c = 0; c < 3; ++c) EXPECT_EQ(e.t->Cells(0, c)->BestHeight, h0 + 15);
@@ -248,4 +254,20 @@ TEST(TableDrop, SelectedCellsCopyAndDragAsATableOfTheirOwn) {
   EXPECT_EQ(e.grid(), "a||/d||/g|h|i");
   e.ed->Undo();
   EXPECT_EQ(e.rvf(), e.before);
+}
+
+TEST(TableDrop, IntoTheOpenCellEditor) {
+  TableEditor e;
+  QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+  auto *cellEditor = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+  ASSERT_NE(cellEditor, nullptr);
+  QMimeData md;
+  md.setText("T");
+  ASSERT_TRUE(cellEditor->OleDragEnter(md));
+  cellEditor->OleDragOver(0, 3);
+  EXPECT_EQ(cellEditor->OleDrop(md, false), 1);
+  e.t->CloseCellEditor(true);
+  EXPECT_EQ(e.grid(), "a|b|c/d|Te|f/g|h|i");
+  e.ed->Undo();
+  EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << "undone from the box";
 }
