@@ -292,6 +292,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     checkLines(doc);
     checkLines(inner);
   }
+  // An open cell editor keeps its own history until it closes; closed, its
+  // history is the document's, so that "everything" takes it in.
+  for (int i = 0; i < doc.GetItemCount(); ++i)
+    if (auto *t = dynamic_cast<kc::TRVTableItemInfo *>(doc.GetItem(i)); t && t->GetCellEditor()) t->CloseCellEditor(true);
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
   const std::string end = both();
   for (int u = 0; doc.UndoList->Count() > 0 && u < 10000; ++u) doc.Undo();
