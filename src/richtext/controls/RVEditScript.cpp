@@ -223,7 +223,7 @@ bool TRVEditScript::RunTableCommand(const std::string &Cmd, const std::string &A
       Error = "bad table size";
       return true;
     }
-    FData.InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &FData), false);
+    Doc().InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &Doc()), false);
     Ok = true;
     return true;
   }
