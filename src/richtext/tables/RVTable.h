@@ -391,6 +391,9 @@ private:
   int32_t FResizeMin = -1, FResizeMax = -1;
   TPoint FResizeOrigin{0, 0};
   void ShowResizeLine(bool Show) const;
+  // The cell whose editor a border drag closed (-1 none).
+  int32_t FResizeEditRow = -1, FResizeEditCol = -1;
+  void SaveCellEditorForResize();
   // A press on the selected cells asks the control to drag them; false
   // when it cannot.
   bool PostCellsDrag();

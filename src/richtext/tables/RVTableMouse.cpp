@@ -267,9 +267,9 @@ bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int
     const int b = GetColumnBorderAt(X, start, pos);
     const int r = GetRowBorderAt(Y, start, pos);
     if (b > 0 && editable && Options.Has(rvtoColSizing)) {
-      StartResize(true, b, X, (Shift & TRVShift::Shift) != 0);
+      if (StartResize(true, b, X, (Shift & TRVShift::Shift) != 0)) SaveCellEditorForResize();
     } else if (r > 0 && editable && Options.Has(rvtoRowSizing)) {
-      StartResize(false, r, Y, (Shift & TRVShift::Shift) != 0);
+      if (StartResize(false, r, Y, (Shift & TRVShift::Shift) != 0)) SaveCellEditorForResize();
     } else if (r == 0 && Options.Has(rvtoColSelect)) {
       if (const int c = GetColAt(X); c >= 0) SelectCols(c, 1);
     } else if (b == 0 && Options.Has(rvtoRowSelect)) {
@@ -307,7 +307,10 @@ bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X
     std::vector<TRVCellSizeChange> changes;
     const bool sized = GetResizeChanges(changes);
     EndResize();
-    if (sized) ApplyResizeChanges(changes);
+    const bool applied = sized && ApplyResizeChanges(changes);
+    // Refused, the editor the drag closed opens again where it was.
+    if (!applied && FResizeEditRow >= 0) OpenCellEditor(-1, FResizeEditRow, FResizeEditCol, rvceCaretAtStart | rvceNoEvent);
+    FResizeEditRow = FResizeEditCol = -1;
   }
   return true;
 }

@@ -1,7 +1,8 @@
 // A table in the editor widget under the mouse: column and row borders
 // dragged (with and without Shift; the line shown meanwhile; one undo step
 // each), cells selected by dragging across them and emptied with Delete,
-// and the table dragged to another place in the box.
+// the table and selected cells dragged to another place in the box, and a
+// drop into the open cell editor.
 #include <gtest/gtest.h>
 
 #include <QDrag>
@@ -10,6 +11,7 @@
 
 #include "EditorFixture.h"
 #include "richtext/controls/RVDropTarget.h"
+#include "richtext/controls/RVTInplace.h"
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/TableFixture.h"
 
@@ -117,7 +119,11 @@ TEST(TableBorders, RowDragSetsTheRowHeight) {
   const int h0 = e.f().RowHeights[0];
   const int line = e.f().RowStarts[1] - 1;
   const int below = e.f().RowStarts[2];
+  // An open cell editor closes for the drag.
+  QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(2, 2));
+  ASSERT_NE(e.t->GetCellEditor(), nullptr);
   e.drag(e.at(20, line), e.at(20, line + 15));
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr);
   EXPECT_EQ(e.f().RowHeights[0], h0 + 15);
   EXPECT_EQ(e.f().RowStarts[2], below + 15) << "the rows below move down";
   for (int c = 0; c < 3; ++c) EXPECT_EQ(e.t->Cells(0, c)->BestHeight, h0 + 15);
@@ -140,7 +146,11 @@ TEST(TableBorders, EscapeEndsTheDragWithoutAChange) {
 
 TEST(TableCells, DragSelectDeleteAndUndo) {
   TableEditor e;
-  e.drag(e.cell(0, 0), e.cell(1, 1));
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(0, 0));
+  EXPECT_NE(e.t->GetCellEditor(), nullptr) << "the press opens the cell's editor";
+  QTest::mouseMove(e.ed.get(), e.cell(1, 1));
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr) << "reaching another cell, cells are selected instead";
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
   ASSERT_TRUE(e.t->HasCellSelection());
   int top = 0, left = 0, rows = 0, cols = 0;
   ASSERT_TRUE(e.t->GetNormalizedSelectionBounds(top, left, rows, cols));
@@ -228,6 +238,13 @@ TEST(TableDrop, SelectedCellsCopyAndDragAsATableOfTheirOwn) {
                 CellText(*copy->Cells(1, 1)),
             "bcef");
 
+  // A press on them asks for a drag and opens no editor.
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 2));
+  EXPECT_TRUE(e.doc().MouseSel.DragStartPending);
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr);
+  EXPECT_TRUE(e.t->HasCellSelection());
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 2));
+
   // Moved to the end of the box: a table of the cells arrives there, the
   // cells they came from are emptied, and one undo step takes both back.
   int l = 0, top = 0;
@@ -237,4 +254,20 @@ TEST(TableDrop, SelectedCellsCopyAndDragAsATableOfTheirOwn) {
   EXPECT_EQ(e.grid(), "a||/d||/g|h|i");
   e.ed->Undo();
   EXPECT_EQ(e.rvf(), e.before);
+}
+
+TEST(TableDrop, IntoTheOpenCellEditor) {
+  TableEditor e;
+  QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+  auto *cellEditor = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+  ASSERT_NE(cellEditor, nullptr);
+  QMimeData md;
+  md.setText("T");
+  ASSERT_TRUE(cellEditor->OleDragEnter(md));
+  cellEditor->OleDragOver(0, 3);
+  EXPECT_EQ(cellEditor->OleDrop(md, false), 1);
+  e.t->CloseCellEditor(true);
+  EXPECT_EQ(e.grid(), "a|b|c/d|Te|f/g|h|i");
+  e.ed->Undo();
+  EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << "undone from the box";
 }
