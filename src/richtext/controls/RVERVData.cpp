@@ -132,9 +132,7 @@ void TRVEditRVData::SetUndoGroupMode(bool GroupUndo) {
 }
 
 bool TRVEditRVData::Undo() {
-  // What an open cell editor holds is folded in first: performing a step
-  // may open or close that editor.
-  FoldNestedUndo();
+  CloseCellEditorForUndo();
   // An action that was refused after it opened its group left it empty.
   UndoList->RemoveEmptyLastGroup();
   if (UndoList->Count() == 0 || UndoList->CurrentAction() == rvutNone) {
@@ -147,7 +145,7 @@ bool TRVEditRVData::Undo() {
 }
 
 bool TRVEditRVData::Redo() {
-  FoldNestedUndo();
+  CloseCellEditorForUndo();
   RedoList->RemoveEmptyLastGroup();
   if (RedoList->Count() == 0 || RedoList->CurrentAction() == rvutNone) {
     Beep();

@@ -123,6 +123,10 @@ public:
   void AfterFormat(int FirstItem, int LastItem, bool Partial) override;
   // Remembers the table whose editor opens, closing another table's.
   void CellEditorOpening(TCustomRVItemInfo *Table);
+  // Before a step of this document's history is performed: what the open
+  // cell editor holds becomes one step here and the editor closes, so that
+  // no step changes a grid under it (a step of a cell opens it again).
+  void CloseCellEditorForUndo();
 
   // -------------------------------------------------------------- caret
   void PrepareCaretLine(int OffsetHint);

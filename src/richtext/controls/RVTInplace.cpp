@@ -168,6 +168,11 @@ TRVTableInplaceEdit::TRVTableInplaceEdit(TCustomRichVistaEdit &Holder, TRVEditRV
   EditorOptions = Holder.EditorOptions;
   EditorOptions.Include(rvoWantTabs);
   OnCaretGetOut = [this](TCustomRichVistaEdit *, TRVGetOutDirection Direction) { PostGetOut(Direction); };
+  // A change in the cell is a change of the holder's document.
+  OnChange = [this](TCustomRichVistaEdit *Sender) {
+    FHolder->Modified = true;
+    if (FHolder->OnChange) FHolder->OnChange(Sender);
+  };
 }
 
 TRVTableInplaceEdit::~TRVTableInplaceEdit() {
@@ -197,7 +202,9 @@ void TRVTableInplaceEdit::Opened(unsigned Flags) {
   TRVTableInplaceRVData *d = InplaceData();
   if (d->Cell) Color = d->Cell->GetEffectiveColor();
   if (Flags & TRVTableItemInfo::rvceRememberClick) LastClickTime = monotonicMs();
-  if (Flags & TRVTableItemInfo::rvceJumpMode) d->EnterJumpMode(false);
+  // Links in a read-only editor's cells are followed as in a view.
+  if (GetReadOnly()) d->EnterJumpMode(true);
+  else if (Flags & TRVTableItemInfo::rvceJumpMode) d->EnterJumpMode(false);
   show();
   FHolder->SetActiveSubData(d->Cell, d->Table);
   // The holder loses the focus to its own cell: it stays in jump mode.
@@ -248,6 +255,8 @@ void TRVTableInplaceEdit::mousePressEvent(QMouseEvent *Event) {
   }
   TRichVistaEdit::mousePressEvent(Event);
 }
+
+TCanvas *TRVTableInplaceEdit::FormatCanvas() { return FHolder->FormatCanvas(); }
 
 void TRVTableInplaceEdit::SetReadOnly(bool Value) { FHolder->SetReadOnly(Value); }
 bool TRVTableInplaceEdit::GetReadOnly() const { return FHolder->GetReadOnly(); }
@@ -313,6 +322,12 @@ void TRVEditRVData::CellEditorOpening(TCustomRVItemInfo *Table) {
   int itemNo = -1;
   if (TRVTableItemInfo *open = GetEditedTable(itemNo); open && open != Table) open->CloseCellEditor(true);
   FCellEditorTable = Table;
+}
+
+void TRVEditRVData::CloseCellEditorForUndo() {
+  FoldNestedUndo();
+  int itemNo = -1;
+  if (TRVTableItemInfo *t = GetEditedTable(itemNo)) t->CloseCellEditor(true);
 }
 
 TRVTableItemInfo *TRVEditRVData::GetEditedTable(int &ItemNo) const {

@@ -69,6 +69,8 @@ public:
   void MouseMove(uint8_t Shift, int X, int Y) override;
   void MouseUp(int Button, uint8_t Shift, int X, int Y) override;
 
+  // Measured as the holder measures, so that the cell keeps its layout.
+  TCanvas *FormatCanvas() override;
   void SetReadOnly(bool Value) override;
   bool GetReadOnly() const override;
   bool CanChange(bool Forced = false) override;

@@ -97,7 +97,8 @@ public:
   void BeginGroup(TCustomRVData *Data) override {
     TRVEditRVData *d = Edit(Data);
     if (!d) return;
-    if (d->UndoList->GroupModeCount == 0) d->BeginUndoSequence(rvutModifyItem, true);
+    // Inside an open group (group mode) this joins it.
+    d->BeginUndoSequence(rvutModifyItem, true);
     d->SetUndoGroupMode(true);
   }
   void EndGroup(TCustomRVData *Data) override {
@@ -149,20 +150,7 @@ public:
   bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top, bool Right,
                              bool Bottom) override {
     TRVEditRVData *d = Edit(Data);
-    TRVTableItemInfo *table = d ? RVTableAt(*d, ItemNo) : nullptr;
-    TRVTableCellData *cell = table ? table->Cells(Row, Col) : nullptr;
-    if (!cell || cell->VisibleBorders.IsEqualValues(Left, Top, Right, Bottom)) return false;
-    if (auto *r = AddTableUndoRecord<TRVUndoModifyCellVisibleBorders>(*d, ItemNo, false, false)) {
-      r->Row = Row;
-      r->Col = Col;
-      r->Left = cell->VisibleBorders.Left;
-      r->Top = cell->VisibleBorders.Top;
-      r->Right = cell->VisibleBorders.Right;
-      r->Bottom = cell->VisibleBorders.Bottom;
-    }
-    cell->VisibleBorders.SetValues(Left, Top, Right, Bottom);
-    d->TouchItems(ItemNo, ItemNo);
-    return true;
+    return d && RVSetCellVisibleBordersUndoable(*d, ItemNo, Row, Col, Left, Top, Right, Bottom);
   }
   bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue,
                     bool SelectedOnly) override {
@@ -171,11 +159,14 @@ public:
     if (!d || itemNo < 0) return false;
     TRVUndoMultiCellsModify *rec = AddTableUndoRecord<TRVUndoMultiCellsModify>(*d, itemNo, true, true);
     TRVCellOpEditor ed(*d);
-    bool changed = false;
+    bool touched = false;
     for (int r = 0; r < Table.RowCount(); ++r)
       for (int c = 0; c < Table.ColCount(); ++c) {
         TRVTableCellData *cell = Table.Cells(r, c);
         if (!cell || (SelectedOnly && !Table.IsCellSelected(r, c))) continue;
+        // A cell taken out and put back is formatted again even when
+        // nothing in it changed.
+        touched = true;
         ed.Load(*cell);
         switch (Mode) {
         case 0: ed.Data->ApplyStyleConversion(UserValue); break;
@@ -184,7 +175,6 @@ public:
         }
         ed.Data->UndoList->RemoveEmptyLastGroup();
         if (const int n = ed.Data->UndoList->Count(); n > 0) {
-          changed = true;
           if (rec) {
             rec->Rows.push_back(r);
             rec->Cols.push_back(c);
@@ -199,7 +189,7 @@ public:
       if (TRVUndoList *dest = d->GetUndoDest(); dest && dest->LastGroup() && !dest->LastGroup()->Records.empty())
         dest->LastGroup()->Records.pop_back();
     }
-    return changed;
+    return touched;
   }
 };
 

@@ -110,18 +110,27 @@ void TRVUndoModifyCellIntProperties::Undo(TRVEditRVData &Data) {
   RVSetCellIntPropertiesUndoable(Data, ItemNo, Row, Col, PropNames, Values, AffectWidth, AffectSize);
 }
 
-void TRVUndoModifyCellVisibleBorders::Perform(TRVEditRVData &Data, TRVTableItemInfo &Table) {
-  TRVTableCellData *cell = Table.Cells(Row, Col);
-  if (!cell) return;
-  if (auto *o = RVOppositeRecord(Data, *this)) {
-    o->Row = Row;
-    o->Col = Col;
-    o->Left = cell->VisibleBorders.Left;
-    o->Top = cell->VisibleBorders.Top;
-    o->Right = cell->VisibleBorders.Right;
-    o->Bottom = cell->VisibleBorders.Bottom;
+bool RVSetCellVisibleBordersUndoable(TRVEditRVData &Data, int ItemNo, int Row, int Col, bool Left, bool Top,
+                                     bool Right, bool Bottom) {
+  TRVTableItemInfo *table = RVTableAt(Data, ItemNo);
+  TRVTableCellData *cell = table ? table->Cells(Row, Col) : nullptr;
+  if (!cell || cell->VisibleBorders.IsEqualValues(Left, Top, Right, Bottom)) return false;
+  if (auto *r = AddTableUndoRecord<TRVUndoModifyCellVisibleBorders>(Data, ItemNo, false, false)) {
+    r->Row = Row;
+    r->Col = Col;
+    r->Left = cell->VisibleBorders.Left;
+    r->Top = cell->VisibleBorders.Top;
+    r->Right = cell->VisibleBorders.Right;
+    r->Bottom = cell->VisibleBorders.Bottom;
   }
   cell->VisibleBorders.SetValues(Left, Top, Right, Bottom);
+  Data.TouchItems(ItemNo, ItemNo);
+  return true;
+}
+
+void TRVUndoModifyCellVisibleBorders::Perform(TRVEditRVData &Data, TRVTableItemInfo &Table) {
+  (void)Table;
+  RVSetCellVisibleBordersUndoable(Data, ItemNo, Row, Col, Left, Top, Right, Bottom);
 }
 
 TRVUndoModifyBackgroundImage::~TRVUndoModifyBackgroundImage() = default;
@@ -431,17 +440,7 @@ public:
     TRVTableCellData *cell = table ? table->Cells(Row, Col) : nullptr;
     if (!cell) return;
     const TRVBooleanRect &b = Source.VisibleBorders;
-    if (!cell->VisibleBorders.IsEqualValues(b.Left, b.Top, b.Right, b.Bottom)) {
-      if (auto *r = AddTableUndoRecord<TRVUndoModifyCellVisibleBorders>(D, N, false, false)) {
-        r->Row = Row;
-        r->Col = Col;
-        r->Left = cell->VisibleBorders.Left;
-        r->Top = cell->VisibleBorders.Top;
-        r->Right = cell->VisibleBorders.Right;
-        r->Bottom = cell->VisibleBorders.Bottom;
-      }
-      cell->VisibleBorders.Assign(b);
-    }
+    RVSetCellVisibleBordersUndoable(D, N, Row, Col, b.Left, b.Top, b.Right, b.Bottom);
     if (Source.GetBackgroundImage() != nullptr || cell->GetBackgroundImage() != nullptr) {
       if (auto *r = AddTableUndoRecord<TRVUndoModifyBackgroundImage>(D, N, false, false)) {
         r->Row = Row;

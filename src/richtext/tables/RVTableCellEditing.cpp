@@ -1,11 +1,40 @@
 // The table's side of its cell editor: opening it over a cell (the cell's
 // items move into the editor's document), following it as its text grows
 // or shrinks, and closing it (the items move back).
+#include <QWidget>
 #include <algorithm>
 
 #include "richtext/tables/RVTable.h"
 
 namespace kc {
+
+namespace {
+
+// A new cell's empty text item was made before any style sheet was known:
+// its 8-bit or UTF-16 form is made that of its style before text is typed
+// into it.
+void MatchEmptyItemsToStyles(TCustomRVData &Doc) {
+  const TRVStyle *st = Doc.GetRVStyle();
+  if (!st) return;
+  for (int i = 0; i < Doc.GetItemCount(); ++i) {
+    TCustomRVItemInfo *item = Doc.GetItem(i);
+    if (item->StyleNo < 0 || !Doc.GetItemTextRaw(i).empty()) continue;
+    if (st->TextStyles().GetTextStyleSafe(Doc.GetActualStyle(item))->Unicode) item->ItemOptions.Include(rvioUnicode);
+    else item->ItemOptions.Exclude(rvioUnicode);
+  }
+}
+
+// Controls of items that moved to another document become windows of that
+// document's control; its next pass places and shows them.
+void ReparentControls(TCustomRVData &Doc) {
+  for (TCustomRVItemInfo *item : Doc.Items.WindowedItems())
+    if (auto *c = dynamic_cast<TRVControlItemInfo *>(item); c && c->Control()) {
+      c->Control()->hide();
+      c->Control()->setParent(Doc.GetParentControl());
+    }
+}
+
+} // namespace
 
 TCustomRVFormattedData *TRVTableItemInfo::HoldingDocument() const {
   return dynamic_cast<TCustomRVFormattedData *>(FRows->MainRVData);
@@ -36,6 +65,8 @@ bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Fla
   FCellEditor = editor;
   TCustomRVFormattedData &d = editor->Data();
   d.AssignItemsFrom(cell);
+  MatchEmptyItemsToStyles(d);
+  ReparentControls(d);
   cell->EditorData = &d;
   editor->Place(EditedCellRect());
   if (TCanvas *canvas = d.GetCanvas()) cell->EditorMinWidth = TRVTableCellData::ContentMinWidth(d, nullptr, *canvas);
@@ -79,6 +110,7 @@ void TRVTableItemInfo::FinishCellEditing(TRVCellEditor &Editor, bool Clearing) {
   TCustomRVFormattedData &d = Editor.Data();
   cell->EditorData = nullptr;
   cell->AssignItemsFrom(&d);
+  if (!Clearing) ReparentControls(*cell);
   cell->InvalidateMinWidth();
   FEditorMinWidth = FEditorDocHeight = -1;
   if (!Clearing) {

@@ -105,7 +105,8 @@ public:
   virtual bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top,
                                      bool Right, bool Bottom) = 0;
   // Mode 0 text style conversion, 1 paragraph style, 2 paragraph style
-  // conversion, applied to every (selected) cell in a document of its own.
+  // conversion, applied to every (selected) cell in a document of its own;
+  // true when a cell was taken (the table is to be formatted again).
   virtual bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue,
                             bool SelectedOnly) = 0;
 };
