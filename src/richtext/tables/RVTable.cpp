@@ -126,10 +126,12 @@ void TRVTableItemInfo::Inserting(TCustomRVData *RVData, std::string &Text, bool 
   FRows->MainRVData = RVData;
   if (RVData) State |= rvtsInserted;
   else State &= ~rvtsInserted;
-  // Inside an editor the table records its changes and may be resized.
-  TRVTableEditHost *host = RVTableEditHost();
-  if (RVData && host && host->IsEditor(RVData->GetRootData())) State |= rvtsEditMode;
-  else State &= ~rvtsEditMode;
+  // Inside an editor the table records its changes and may be resized;
+  // without an editor layer linked in nothing can tell, and the bit stays.
+  if (TRVTableEditHost *host = RVTableEditHost()) {
+    if (RVData && host->IsEditor(RVData->GetRootData())) State |= rvtsEditMode;
+    else State &= ~rvtsEditMode;
+  }
   for (int r = 0; r < RowCount(); ++r) {
     TRVTableRow *row = FRows->Items(r);
     row->SetRows(FRows.get());
