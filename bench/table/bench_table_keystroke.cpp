@@ -62,10 +62,10 @@ void Run(int Rows) {
   const double tChar = Time([&] { cursor.insertText("x"), layout(); }, [&] { cursor.deletePreviousChar(), layout(); });
   const double tLine = Time([&] { cursor.insertBlock(), layout(); }, [&] { cursor.deletePreviousChar(), layout(); });
   std::printf("table %d x %d, a character typed in a middle cell (row height kept): %.3f ms; "
-              "QTextCursor::insertText %.3f ms; ratio %.3f\n",
+              "QTextCursor::insertText %.3f ms; ratio %.4f\n",
               Rows, Cols, oChar, tChar, oChar / tChar);
   std::printf("table %d x %d, Enter in a middle cell (a line added): %.3f ms; QTextCursor::insertBlock %.3f ms; "
-              "ratio %.3f\n",
+              "ratio %.4f\n",
               Rows, Cols, oLine, tLine, oLine / tLine);
 }
 

@@ -133,7 +133,9 @@ TRVEditRVData &TRVEditScript::Doc() const {
   int item = -1;
   // Nesting is bounded as tables in documents are.
   for (int depth = 0; depth < 64; ++depth) {
-    TRVEditRVData *inner = d->GetNestedEditData(item);
+    // Only a cell editor takes the commands (other nested documents are
+    // reached through their own scripts).
+    auto *inner = dynamic_cast<TRVTableInplaceRVData *>(d->GetNestedEditData(item));
     if (!inner || inner == d) break;
     d = inner;
   }
@@ -221,7 +223,7 @@ bool TRVEditScript::RunTableCommand(const std::string &Cmd, const std::string &A
       Error = "bad table size";
       return true;
     }
-    FData.InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &FData), false);
+    Doc().InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &Doc()), false);
     Ok = true;
     return true;
   }

@@ -233,8 +233,6 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
         if (movedCells) {
           if (movedCells->GetMyItemNo() >= 0 && movedCells->HasCellSelection() &&
               movedCells->CanDeleteSelectedCellsContents()) {
-            // Recording goes on in the group the drop opened.
-            d->BeginUndoSequence(rvutInsert, false);
             movedCells->DeleteSelectedCellsContents();
           } else {
             effect = 1;

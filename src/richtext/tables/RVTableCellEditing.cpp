@@ -1,9 +1,9 @@
 // The table's side of its cell editor: opening it over a cell (the cell's
 // items move into the editor's document), following it as its text grows
 // or shrinks, and closing it (the items move back).
-#include <QWidget>
 #include <algorithm>
 
+#include "richtext/document/RVAdoptControls.h"
 #include "richtext/tables/RVTable.h"
 
 namespace kc {
@@ -22,16 +22,6 @@ void MatchEmptyItemsToStyles(TCustomRVData &Doc) {
     if (st->TextStyles().GetTextStyleSafe(Doc.GetActualStyle(item))->Unicode) item->ItemOptions.Include(rvioUnicode);
     else item->ItemOptions.Exclude(rvioUnicode);
   }
-}
-
-// Controls of items that moved to another document become windows of that
-// document's control; its next pass places and shows them.
-void ReparentControls(TCustomRVData &Doc) {
-  for (TCustomRVItemInfo *item : Doc.Items.WindowedItems())
-    if (auto *c = dynamic_cast<TRVControlItemInfo *>(item); c && c->Control()) {
-      c->Control()->hide();
-      c->Control()->setParent(Doc.GetParentControl());
-    }
 }
 
 } // namespace
@@ -66,7 +56,7 @@ bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Fla
   TCustomRVFormattedData &d = editor->Data();
   d.AssignItemsFrom(cell);
   MatchEmptyItemsToStyles(d);
-  ReparentControls(d);
+  AdoptItemControls(d);
   cell->EditorData = &d;
   editor->Place(EditedCellRect());
   if (TCanvas *canvas = d.GetCanvas()) cell->EditorMinWidth = TRVTableCellData::ContentMinWidth(d, nullptr, *canvas);
@@ -110,7 +100,7 @@ void TRVTableItemInfo::FinishCellEditing(TRVCellEditor &Editor, bool Clearing) {
   TCustomRVFormattedData &d = Editor.Data();
   cell->EditorData = nullptr;
   cell->AssignItemsFrom(&d);
-  if (!Clearing) ReparentControls(*cell);
+  if (!Clearing) AdoptItemControls(*cell);
   cell->InvalidateMinWidth();
   FEditorMinWidth = FEditorDocHeight = -1;
   if (!Clearing) {

@@ -5,7 +5,6 @@
 // drop into the open cell editor.
 #include <gtest/gtest.h>
 
-#include <QDrag>
 #include <QMimeData>
 #include <QTest>
 
@@ -165,21 +164,6 @@ TEST(TableCells, DragSelectDeleteAndUndo) {
 
 namespace {
 
-// Drags the editor's selection and drops it at a point of the same editor.
-Qt::DropAction DragWithin(TableEditor &E, QPoint To, bool Move) {
-  Qt::DropAction reported = Qt::IgnoreAction;
-  E.ed->DragRunner = [&](QDrag &Drag) {
-    QMimeData &data = *Drag.mimeData();
-    if (!E.ed->OleDragEnter(data)) return reported;
-    E.ed->OleDragOver(To.x(), To.y());
-    const int effect = E.ed->OleDrop(data, Move);
-    return reported = effect == 2 ? Qt::MoveAction : effect == 1 ? Qt::CopyAction : Qt::IgnoreAction;
-  };
-  E.ed->StartDragSelection();
-  E.ed->DragRunner = nullptr;
-  return reported;
-}
-
 int TableCount(const TCustomRVData &D) {
   int n = 0;
   for (int i = 0; i < D.GetItemCount(); ++i) n += dynamic_cast<const TRVTableItemInfo *>(D.GetItem(i)) != nullptr;
@@ -202,7 +186,7 @@ TEST(TableDrop, ATableDraggedWithinTheBox) {
     int l = 0, top = 0;
     ASSERT_TRUE(e.doc().GetItemClientCoords(e.tableNo() + 1, l, top));
     // After "xyz".
-    EXPECT_EQ(DragWithin(e, QPoint(l + 35, top + 5), c.Move), c.Effect) << c.Name;
+    EXPECT_EQ(kctest::DragSelection(*e.ed, *e.ed, l + 35, top + 5, c.Move), c.Effect) << c.Name;
     EXPECT_EQ(TableCount(e.doc()), c.Tables) << c.Name;
     auto *last = dynamic_cast<TRVTableItemInfo *>(e.doc().GetItem(e.doc().GetItemCount() - 1));
     ASSERT_NE(last, nullptr) << c.Name << ": the table is at the end";
@@ -249,7 +233,7 @@ TEST(TableDrop, SelectedCellsCopyAndDragAsATableOfTheirOwn) {
   // cells they came from are emptied, and one undo step takes both back.
   int l = 0, top = 0;
   ASSERT_TRUE(e.doc().GetItemClientCoords(e.tableNo() + 1, l, top));
-  EXPECT_EQ(DragWithin(e, QPoint(l + 35, top + 5), true), Qt::MoveAction);
+  EXPECT_EQ(kctest::DragSelection(*e.ed, *e.ed, l + 35, top + 5, true), Qt::MoveAction);
   EXPECT_EQ(TableCount(e.doc()), 2);
   EXPECT_EQ(e.grid(), "a||/d||/g|h|i");
   e.ed->Undo();
@@ -269,5 +253,7 @@ TEST(TableDrop, IntoTheOpenCellEditor) {
   e.t->CloseCellEditor(true);
   EXPECT_EQ(e.grid(), "a|b|c/d|Te|f/g|h|i");
   e.ed->Undo();
+  // The undo works in the cell's editor, which holds the cell's items.
+  e.t->CloseCellEditor(true);
   EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << "undone from the box";
 }
