@@ -15,6 +15,7 @@
 
 #include "platform/Clipboard.h"
 #include "richtext/document/CRVData.h"
+#include "richtext/document/RVCellEditor.h"
 #include "richtext/document/DLines.h"
 #include "richtext/document/RVFuncs.h"
 
@@ -269,6 +270,17 @@ public:
   // The document that edits of this one go to: the open cell editor's
   // while one edits it, else this one.
   virtual TCustomRVFormattedData *GetEditingRVData() { return this; }
+  // An editor over Cell, a nested document of item Table of this document,
+  // that the caller owns; nullptr where nothing can be edited (a view). An
+  // editing document makes one and knows it as its open cell editor.
+  virtual TRVCellEditor *CreateCellEditor(TCustomRVItemInfo *Table, TCustomRVFormattedData *Cell) {
+    (void)Table, (void)Cell;
+    return nullptr;
+  }
+  // Item ItemNo changed its size (a cell editor's text grew its row): its
+  // paragraph is formatted again, the caret and selection kept; Full: the
+  // whole document, as the item's minimum width moved.
+  virtual void ReformatItemKeepingCaret(int ItemNo, bool Full);
   virtual void GetFormatResolution(TCanvas &Canvas, TRVScreenAndDevice &sad) const;
   virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) {
     (void)FirstItem, (void)LastItem, (void)Partial;
@@ -442,6 +454,11 @@ public:
   bool ClearSoftPageBreaks();
   // Drawn after painting; the editor draws its resizer handles here.
   virtual void PaintResizerHandles(TCanvas &Canvas, int XOffs, int YOffs) { (void)Canvas, (void)XOffs, (void)YOffs; }
+  // The line of a border an item's drag moves (a table's column or row
+  // border), in this document's coordinates: vertical at Pos, or
+  // horizontal. The editor draws it over the document; nothing here.
+  virtual void ShowDragLine(bool Vertical, int Pos) { (void)Vertical, (void)Pos; }
+  virtual void HideDragLine() {}
   // Hook after each step of the control's auto-scroll; nothing here.
   virtual void AutoScrollStep() {}
   // Hook after a mouse selection ended; the editor selects a clicked item
@@ -493,7 +510,11 @@ public:
     QImage Image;              // the one selected picture
     std::string RTF;
   };
+  // The selection's formats; without a selection, those of the selected
+  // part of the partially selected item (a table's selected cells).
   bool GetCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
+  // A selection or a selected part of an item that a copy or drag takes.
+  bool HasCopyableSelection();
   // The selection as plain text (80-character lines): 8-bit, or UTF-16 code
   // units packed two bytes each when Unicode. Empty without a selection.
   std::string GetSelectedText(bool Unicode);
@@ -665,6 +686,7 @@ private:
 
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   TCustomRVItemInfo *FPartialSelectedItem = nullptr;
+  bool GetPartCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
   // Compared only, never followed: it may have been freed since.
   const TRVCPInfo *FLastReportedCP = nullptr;
   void ExtendLineSelection(int HitLine);

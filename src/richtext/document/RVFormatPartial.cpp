@@ -10,6 +10,15 @@
 
 namespace kc {
 
+void TCustomRVFormattedData::ReformatItemKeepingCaret(int ItemNo, bool Full) {
+  const int line = ItemNo >= 0 && ItemNo < GetItemCount() ? FirstDrawLineOfItem(ItemNo) : -1;
+  if (Full || line < 0) {
+    ReformatAll(true, true, true, 0, nullptr, false, false);
+    return;
+  }
+  FormatParagraphs(line, line, 0);
+}
+
 void TCustomRVFormattedData::FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta) {
   const int n = DrawLines.Count();
   if (n == 0) {
