@@ -150,8 +150,11 @@ void TKcGIFAnimator::frameStep() {
 }
 
 void TKcGIFAnimator::PaintImage(QPainter &p) {
+  // The control's colour is its parent's: a child paints nothing under the
+  // picture, so the parent's own painting (a transcript's page colour or
+  // background picture) shows through, as on the parent itself.
   const bool seeThrough = FImage.Transparent() || FImage.Empty();
-  if (!seeThrough) p.fillRect(rect(), palette().color(backgroundRole()));
+  if (!seeThrough && !parentWidget()) p.fillRect(rect(), palette().color(backgroundRole()));
   if (FImage.Empty() || FImage.ScreenWidth() < 1 || FImage.ScreenHeight() < 1) return;
   const QImage *pic = &FCache.Compose(FImage, FFrameIndex, palette().color(QPalette::Base).rgba(), FTransparent);
   QRect target;

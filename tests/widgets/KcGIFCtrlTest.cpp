@@ -311,6 +311,24 @@ TEST(KcGIFAnimator, PaintsTheComposedFrame) {
   EXPECT_EQ(shot.pixel(1, 0), O(2));
 }
 
+// A transparent pixel shows the parent's own painting (a transcript's white
+// page), never the toolkit's grey window colour.
+TEST(KcGIFAnimator, TransparentPixelsShowTheParent) {
+  QWidget page;
+  page.resize(40, 40);
+  page.setAutoFillBackground(true);
+  QPalette pal = page.palette();
+  pal.setColor(QPalette::Window, QColor(250, 250, 255));
+  page.setPalette(pal);
+  auto *anim = new TKcGIFAnimator(&page);
+  load(*anim, makeGif(2, 1, {{0, 0, 2, 1, {1, 0}, 1, 0}}));
+  anim->setPalette(QPalette(QColor(128, 128, 128))); // a grey of its own must not show
+  page.show();
+  const QImage shot = page.grab().toImage();
+  EXPECT_EQ(shot.pixel(0, 0), O(1));
+  EXPECT_EQ(shot.pixel(1, 0), qRgb(250, 250, 255));
+}
+
 // Painting is where a picture's failures stop: reported, and the control
 // paints on the next time.
 TEST(KcGIFAnimator, PictureThatCannotBeDrawnIsReported) {
