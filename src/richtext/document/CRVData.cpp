@@ -98,6 +98,7 @@ int TCustomRVData::TRVItemList::Add(std::string Text, std::unique_ptr<TCustomRVI
 
 std::unique_ptr<TCustomRVItemInfo> TCustomRVData::TRVItemList::Detach(int i) {
   Forgetting(FItems[Check(i)].Item.get());
+  FBorrowed.erase(FItems[size_t(i)].Item.get());
   return std::move(FItems[size_t(i)].Item);
 }
 
@@ -112,27 +113,32 @@ void TCustomRVData::TRVItemList::Delete(int i, int Count_) {
 }
 
 void TCustomRVData::TRVItemList::ReleaseBorrowed(size_t From, size_t To) {
+  if (FBorrowed.empty()) return;
   for (size_t k = From; k < To; ++k)
-    if (FItems[k].Borrowed) (void)FItems[k].Item.release();
+    if (FItems[k].Item && FBorrowed.erase(FItems[k].Item.get()) > 0) (void)FItems[k].Item.release();
 }
 
 void TCustomRVData::TRVItemList::ReleaseAll() {
   for (TRVItemEntry &e : FItems) (void)e.Item.release();
   FItems.clear();
   FWindowed.clear();
+  FBorrowed.clear();
 }
 
 void TCustomRVData::TRVItemList::Clear() {
   ReleaseBorrowed(0, FItems.size());
   FItems.clear();
   FWindowed.clear();
+  FBorrowed.clear();
 }
 
 void TCustomRVData::TRVItemList::ShareFrom(const TRVItemList &Source) {
   Clear();
   FShared = true;
-  for (const TRVItemEntry &e : Source.FItems)
-    FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get()), true});
+  for (const TRVItemEntry &e : Source.FItems) {
+    FItems.push_back(TRVItemEntry{e.Text, std::unique_ptr<TCustomRVItemInfo>(e.Item.get())});
+    if (e.Item) FBorrowed.insert(e.Item.get());
+  }
   FWindowed = Source.FWindowed;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -196,8 +197,6 @@ public:
   struct TRVItemEntry {
     std::string Text;
     std::unique_ptr<TCustomRVItemInfo> Item;
-    // Shown from another list, which owns the object.
-    bool Borrowed = false;
   };
   // The item list: the string list of the items with their objects. Bad
   // indices raise the list's own EListError.
@@ -254,6 +253,10 @@ public:
     // A deque, so that a transcript's oldest items leave without moving the rest.
     std::deque<TRVItemEntry> FItems;
     std::vector<TCustomRVItemInfo *> FWindowed;
+    // The objects shown from another list, which owns them. Only snapshots
+    // have any, so the entries of every other list carry no flag of their
+    // own (a transcript keeps tens of thousands).
+    std::unordered_set<const TCustomRVItemInfo *> FBorrowed;
     bool FShared = false;
   };
 

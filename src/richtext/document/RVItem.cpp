@@ -196,7 +196,7 @@ bool TCustomRVItemInfo::SetExtraStrProperty(int Prop, const std::string &Value) 
 
 bool TCustomRVItemInfo::GetExtraStrProperty(int Prop, std::string &Value) const {
   if (Prop != rvespHint) return false;
-  Value = Hint;
+  Value = Hint.str();
   return true;
 }
 

@@ -62,6 +62,33 @@ private:
   std::unique_ptr<std::string> FText;
 };
 
+// An item's hint. Few items carry one, so the text lives apart and is only
+// allocated when there is one: an item without a hint pays a pointer, not a
+// whole string. Reads as the text (empty when there is none).
+class TRVItemHint {
+public:
+  TRVItemHint() = default;
+  TRVItemHint(const TRVItemHint &Other) { *this = Other.str(); }
+  TRVItemHint &operator=(const TRVItemHint &Other) {
+    if (this != &Other) *this = Other.str();
+    return *this;
+  }
+  TRVItemHint(TRVItemHint &&) noexcept = default;
+  TRVItemHint &operator=(TRVItemHint &&) noexcept = default;
+  TRVItemHint &operator=(std::string Text);
+  TRVItemHint &operator=(const char *Text) { return *this = std::string(Text ? Text : ""); }
+
+  const std::string &str() const;
+  operator const std::string &() const { return str(); } // NOLINT: reads as its text
+  bool empty() const { return !FText; }
+  void clear() { FText.reset(); }
+  friend bool operator==(const TRVItemHint &A, const TRVItemHint &B) { return A.str() == B.str(); }
+  friend bool operator==(const TRVItemHint &A, std::string_view B) { return A.str() == B; }
+
+private:
+  std::unique_ptr<std::string> FText; // never an empty text
+};
+
 // AreTagsEqual: under rvoTagsArePChars texts compared (two tags without a
 // text are equal, one without a text equals none), else the numbers.
 bool AreTagsEqual(const TRVTag &A, const TRVTag &B, bool TagsArePChars);
@@ -142,7 +169,7 @@ public:
   // (MarkOfIndex), -1 before layout; read it through the document's
   // FirstDrawLineOfItem.
   int32_t DrawLineMark = -1;
-  std::string Hint;
+  TRVItemHint Hint;
 
   // Option bits with their rules.
   bool GetContinuePara() const { return ItemOptions.Has(rvioContinuePara); }

@@ -1,4 +1,5 @@
-// Tags of items and checkpoints: an integer or an owned text.
+// Tags of items and checkpoints (an integer or an owned text) and the
+// hints of items.
 #include "richtext/document/RVItem.h"
 
 namespace kc {
@@ -40,6 +41,18 @@ bool AreTagsEqual(const TRVTag &A, const TRVTag &B, bool TagsArePChars) {
   // No text is not the same as an empty text.
   if (!A.IsText() || !B.IsText()) return A.IsText() == B.IsText();
   return A.AsText() == B.AsText();
+}
+
+TRVItemHint &TRVItemHint::operator=(std::string Text) {
+  if (Text.empty()) FText.reset();
+  else if (FText) *FText = std::move(Text);
+  else FText = std::make_unique<std::string>(std::move(Text));
+  return *this;
+}
+
+const std::string &TRVItemHint::str() const {
+  static const std::string empty;
+  return FText ? *FText : empty;
 }
 
 TRVTag CopyTag(const TRVTag &Tag, bool TagsArePChars) {

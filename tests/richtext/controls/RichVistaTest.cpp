@@ -348,6 +348,33 @@ TEST(View, ATranscriptRollingAtItsCapKeepsTheLinesOfAWholePass) {
   view.grab();
 }
 
+// A flood of one-line notices, each laid out as it comes: only the first
+// (nothing laid out yet) and the one that brings the bar (every line wraps
+// at the narrower width) are whole passes; every other one lays out just
+// itself below the lines that stay, and the result is a whole pass's.
+TEST(View, AFloodOfNoticesIsLaidOutATailAtATime) {
+  TRVStyle sheet;
+  FixedPitchView view(sheet, 300, 100);
+  view.show();
+  int whole = 0;
+  for (int m = 0; m < 300; ++m) {
+    SCOPED_TRACE(m);
+    view.AddTextParagraph("[user" + std::to_string(m) + "]", 0, 0);
+    view.AddTextParagraph(std::string(), 0, 0);
+    view.AddTextRun("user" + std::to_string(m) + " has joined the talk", 0);
+    const int width = view.ClientWidth();
+    view.FormatTail();
+    if (view.RVData()->AppendedTop < 0) {
+      ++whole;
+      EXPECT_TRUE(m == 0 || view.ClientWidth() != width) << "a whole pass with nothing to make it needed";
+    }
+  }
+  EXPECT_EQ(whole, 2);
+  const std::string appended = LayoutText(view);
+  view.ReformatDocument();
+  EXPECT_EQ(appended, LayoutText(view));
+}
+
 // ------------------------------------------------------------ deferred events
 
 TEST(DeferredEvents, FireOnTheRootViewInTheOrderPosted) {

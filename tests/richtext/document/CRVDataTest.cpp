@@ -493,6 +493,45 @@ TEST(DocItemList, KnowsTheItemsThatPlaceAWindowThroughEveryChange) {
   }
 }
 
+// A snapshot shows the source's objects without owning them: whatever it
+// does with its entries, and when it goes, the source keeps them (and frees
+// them once, with itself); objects added to the snapshot are its own.
+TEST(DocItems, SnapshotLeavesBorrowedObjectsToTheSource) {
+  struct Case {
+    const char *name;
+    std::function<void(TCustomRVData::TRVItemList &, TCustomRVData &)> change;
+  };
+  const Case cases[] = {
+      {"dropped as shared", [](auto &, auto &) {}},
+      {"one deleted", [](auto &l, auto &) { l.Delete(1); }},
+      {"a range deleted", [](auto &l, auto &) { l.Delete(0, 3); }},
+      {"cleared", [](auto &l, auto &) { l.Clear(); }},
+      {"one of its own added, then cleared",
+       [](auto &l, auto &d) {
+         l.Insert(1, "own", std::make_unique<TRVTextItemInfo>(&d));
+         l.Clear();
+       }},
+      {"one of its own added and kept", [](auto &l, auto &d) { l.Add("own", std::make_unique<TRVTextItemInfo>(&d)); }},
+  };
+  for (const Case &c : cases) {
+    TCustomRVData d;
+    for (const char *t : {"a", "b", "c"}) d.Items.Add(t, std::make_unique<TRVTextItemInfo>(&d));
+    std::vector<const TCustomRVItemInfo *> objects;
+    for (int i = 0; i < d.Items.Count(); ++i) objects.push_back(d.Items.Objects(i));
+    {
+      TCustomRVData snapshot;
+      snapshot.Items.ShareFrom(d.Items);
+      ASSERT_EQ(snapshot.Items.Objects(2), objects[2]) << c.name;
+      c.change(snapshot.Items, snapshot);
+    }
+    ASSERT_EQ(d.Items.Count(), 3) << c.name;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(d.Items.Objects(i), objects[size_t(i)]) << c.name;
+      EXPECT_EQ(d.Items.IndexOfObject(objects[size_t(i)]), i) << c.name;
+    }
+  }
+}
+
 // ------------------------------------------------------------ checkpoints
 
 TEST(DocCheckpoints, OnlyOnePendingCheckpoint) {

@@ -181,6 +181,30 @@ TEST(ItemTags, EqualityAndKinds) {
   EXPECT_EQ(c.AsText(), "");
 }
 
+// A hint set to an empty text is no hint (nothing written to RVF), and a
+// copied hint is the copy's own.
+TEST(ItemHints, EmptyIsNoneAndCopiesAreOwn) {
+  TRVBreakItemInfo a(nullptr), b(nullptr);
+  a.Hint = "tip";
+  b.AssignProperties(a);
+  a.Hint = "other";
+  EXPECT_EQ(b.Hint, "tip");
+  EXPECT_EQ(b.GetRvfExtraPropertyCount(), 1);
+  EXPECT_FALSE(a.Hint == b.Hint);
+  a.Hint = "";
+  EXPECT_TRUE(a.Hint.empty());
+  EXPECT_EQ(a.GetRvfExtraPropertyCount(), 0);
+  std::string none;
+  a.WriteRvfExtraProperties(none);
+  EXPECT_EQ(none, "");
+  b.AssignProperties(a);
+  EXPECT_TRUE(b.Hint.empty());
+  EXPECT_TRUE(a.SetExtraStrProperty(rvespHint, "x"));
+  std::string got;
+  EXPECT_TRUE(a.GetExtraStrProperty(rvespHint, got));
+  EXPECT_EQ(got, "x");
+}
+
 TEST(ItemFlags, YesNoPropertiesByClass) {
   auto pic = std::make_unique<TRVGraphicItemInfo>(nullptr);
   TRVBreakItemInfo brk(nullptr);
