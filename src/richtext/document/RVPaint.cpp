@@ -9,6 +9,7 @@
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
 #include "richtext/document/RVUni.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 
