@@ -438,10 +438,20 @@ private:
   int TextStyleForNewItem() const;
   bool IsDeleteProtected(int ItemNo) const;
   bool HasPersistentCP(int ItemNo) const;
+  // The steps of DeleteSelection, over the selection si:so .. ei:eo.
+  void RescueCheckpoint(int si, int so, int ei, int eo);
+  // The selection's start item goes whole (Join: the end item's rest joins
+  // its line; KeepEmpty: its paragraph stays); where the caret lands.
+  void DeleteWholeStartItem(int si, bool Join, bool KeepEmpty, int &CaretItem, int &CaretOffs);
+  void JoinAtCaret(int &CaretItem, int &CaretOffs);
   // With InheritTag, a text item without a tag takes the saved tag (in the
   // current text style) or the tag of the text item it is put next to.
   bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
                    bool InheritTag);
+  // Steps of InsertItems.
+  void PrepareInsertedItem(TCustomRVItemInfo &Item, int n, bool OwnPara, bool InheritTag);
+  int InsertAtEmptyItem(int n, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item, bool FullLine, bool Marker,
+                        bool PersistentCP);
 
 public:
   // Whether an item of ItemNo's paragraph holds a persistent checkpoint.
@@ -467,11 +477,24 @@ private:
   bool TakesTextAt(int &ItemNo, int &Offs, bool &Refused) const;
   // Lines are UTF-16 or 8-bit text; each goes in in the current style's form.
   bool InsertLines(std::vector<std::string> Lines, bool LinesUnicode, bool CaretBefore);
+  // Where the later lines of an insertion go: the first paragraph ends at
+  // the inserted text Start..End, and what followed it there continues the
+  // last line. -1 when protection forbids cutting the text there.
+  int CutForLaterLines(TItemPos &Start, TItemPos &End);
   bool InsertScratchItems(class TCustomRVData &Scratch, bool FirstContinues);
+  // After items First..Last came in: joins them with each other and their
+  // neighbours; where the caret goes.
+  TItemPos JoinInsertedItems(int First, int Last);
   void SplitTextItemAt(int ItemNo, int Offs);
   // Style conversion.
   // True when the item took another style.
   bool ConvertItemStyle(int ItemNo, int UserData);
+  // A partly selected text item whose selected part takes style Now: its
+  // selected head, tail or middle; Start and End follow the selection.
+  void ConvertSelectedHead(int ItemNo, int To, int Now, TItemPos &End);
+  void ConvertSelectedTail(int ItemNo, int From, int Now, TItemPos &Start, TItemPos &End);
+  void ConvertSelectedMiddle(int ItemNo, int From, int To, int UserData, TItemPos &Start, TItemPos &End);
+  std::string TextForStyle(std::string Text, bool Unicode, int Old, int Now) const;
   // The numbered lists around a key's edit, taken before it; after it the
   // lists are renumbered when markers came or went.
   struct TListsBefore {
