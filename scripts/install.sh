@@ -6,7 +6,7 @@ PKGS=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev libgl-dev libjpeg62-turbo-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang-14 libclang-rt-14-dev libfuzzer-14-dev llvm-14
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev llvm-14 clang-format-14 lld
   fonts-liberation2 fontconfig
   iproute2 util-linux python3
   imagemagick giflib-tools gifsicle libgif-dev libtk8.6 cscope desktop-file-utils

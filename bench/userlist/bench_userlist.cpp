@@ -188,7 +188,8 @@ int main(int argc, char **argv) {
     {
       std::ofstream f(de);
       f << "[LNG]\nLanguageName=Deutsch\n";
-      for (const std::string &n : kc::MessageTextNames()) f << "[" << n << "]\nCaption=de " << n << "\n";
+      for (const kc::TMessageTextEntry &e : kc::BuiltInMessageTexts())
+        f << "[" << e.Name << "]\nCaption=de " << e.Name << "\n";
       for (const char *n : {"tsAllUsers", "actHelp", "actAbout", "tbOptions", "actShowUserList", "actMailUser"})
         f << "[" << n << "]\nCaption=de " << n << "\nHint=de hint\n";
     }

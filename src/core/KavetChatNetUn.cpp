@@ -89,8 +89,9 @@ void TKavetChatNet::IdUDPServerUDPRead(const std::string &Data, const std::strin
   // The echo goes back to the sender's own port. Never to a chat port,
   // whose copy would echo it back for ever, and never to an address that
   // is no single sender; and the datagram is dispatched either way.
-  if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost) && MayEcho(FromIP))
-    FServer->sendTo(Data, FromIP, FromPort);
+  if (FromPort != FOptions.Port && FromPort != 0 && IsUnicastSource(FromIP, FSendHost) && MayEcho(FromIP) &&
+      FServer->sendTo(Data, FromIP, FromPort) && FSendTap)
+    FSendTap(Data, FromIP, FromPort);
   ProcessIncoming(Data, FromIP);
 }
 
@@ -143,6 +144,7 @@ bool TKavetChatNet::SendText(std::string_view Text) {
   if (!FClientActive || !FClient) return false;
   if (Text.size() > kMaxSendSize) return false;
   const bool sent = FClient->sendTo(Text, FSendHost, FOptions.Port);
+  if (sent && FSendTap) FSendTap(Text, FSendHost, FOptions.Port);
   // Every broadcast comes back to the own listener: a burst of sends must
   // not fill its buffer before the event loop reads it.
   if (FServer) FServer->fetchPending();

@@ -4,6 +4,7 @@
 // talk, the announcements, and the receive handlers of every message kind.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -75,6 +76,10 @@ public:
   // Sends one datagram to the send host; false when the client is off, the
   // text is longer than peers read, or the system refuses.
   bool SendText(std::string_view Text);
+  // Hears every datagram the system took, talk sends and echoes alike, with
+  // where it went: tests read what the copy said without a second socket.
+  using SendTap = std::function<void(std::string_view Data, std::string_view ToIP, std::uint16_t ToPort)>;
+  void SetSendTap(SendTap Tap) { FSendTap = std::move(Tap); }
 
   // Send path.
   // `actSendMessageExecute`: sends the active tab's input box; FromAutoReply
@@ -183,6 +188,7 @@ private:
   std::string FSendHost;
   std::unique_ptr<UdpSocket> FServer;
   std::unique_ptr<UdpSocket> FClient;
+  SendTap FSendTap;
   bool FServerActive = false;
   bool FClientActive = false;
   // Coalesced answers to newcomers.

@@ -25,11 +25,6 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-struct TMessageTextEntry {
-  const char *Name;
-  const char *Default;
-};
-
 // The table of built-in texts, in the order of the language sections.
 constexpr TMessageTextEntry kMessageTexts[] = {
     {"ErrorWhenSend", "Excuse. A mistake at sending the message, probably the text of the message is too great."},
@@ -176,14 +171,10 @@ void SetMessageText(std::string_view Name, std::string_view Text) {
   if (it != texts.end()) it->second.assign(Text);
 }
 
+std::span<const TMessageTextEntry> BuiltInMessageTexts() { return kMessageTexts; }
+
 void ResetMessageTexts() {
   for (const TMessageTextEntry &e : kMessageTexts) SetMessageText(e.Name, e.Default);
-}
-
-std::vector<std::string> MessageTextNames() {
-  std::vector<std::string> names;
-  for (const TMessageTextEntry &e : kMessageTexts) names.emplace_back(e.Name);
-  return names;
 }
 
 void ApplyLanguageTexts(const TLanguageFile &File) {

@@ -6,6 +6,7 @@
 // or message (idents "Caption", "Hint"). Texts are 8-bit, in the ANSI code
 // page, and are kept byte for byte.
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,12 +69,17 @@ void AddLanguageItem(const std::string &Path, ILanguageMenu &Submenu);
 
 // The built-in message texts: program-wide, replaced by ApplyLanguageTexts.
 // Name is the language section (ident "Caption"); an unknown name gives "".
+struct TMessageTextEntry {
+  const char *Name;
+  const char *Default;
+};
+// The table of built-in texts with their English defaults, in the order of
+// the language sections.
+std::span<const TMessageTextEntry> BuiltInMessageTexts();
 std::string MessageText(std::string_view Name);
 void SetMessageText(std::string_view Name, std::string_view Text);
 // Every text back to its English default.
 void ResetMessageTexts();
-// The names of the table, in table order.
-std::vector<std::string> MessageTextNames();
 // Sets every message text from the file, the English default where the file
 // has none (an empty file resets all of them).
 void ApplyLanguageTexts(const TLanguageFile &File);

@@ -7,7 +7,7 @@
 
 #include <QPoint>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

@@ -85,7 +85,7 @@ std::string resourcePath(std::string_view relative) {
       candidates.push_back(
           withSlash((fs::path(exe).parent_path().parent_path() / "share/kavet-chat").lexically_normal().string()));
     }
-    candidates.push_back(withSlash(std::string(KC_INSTALL_PREFIX) + "/share/kavet-chat"));
+    candidates.push_back(withSlash(KC_INSTALL_PREFIX "/share/kavet-chat"));
   }
   std::string chosen;
   std::error_code ec;

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QRect>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc::tb {
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/ChatServicesUn.h"
+#include "platform/Canvas.h"
 #include "platform/Clock.h"
 #include "platform/ImageList.h"
 #include "platform/Log.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "richtext/controls/RichVista.h"
 #include "ui/PopupPaletteUn.h"
 

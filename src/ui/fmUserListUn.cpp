@@ -18,6 +18,7 @@
 #include "core/KavetChatNetUn.h"
 #include "core/LngUn.h"
 #include "core/iniFileUn.h"
+#include "platform/Canvas.h"
 #include "platform/CodePage.h"
 #include "toolbars/TBSkinPlus.h"
 #include "ui/fmEditorUn.h"

@@ -19,7 +19,7 @@
 
 #include "core/ProtocolClassUn.h"
 #include "core/UserGroupsUn.h"
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/GuiTimer.h"
 #include "toolbars/TBarItem.h"
 #include "toolbars/TBarPopup.h"

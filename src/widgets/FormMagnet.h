@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "widgets/CoolTrayIcon.h"
 #include "widgets/KcWndProcHook.h"
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/ImageList.h"
 #include "widgets/CoolTrayIcon.h"
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/ImageList.h"
 
 namespace kc {

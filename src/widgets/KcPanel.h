@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "widgets/KcSplit.h"
 
 namespace kc {

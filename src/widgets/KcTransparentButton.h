@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

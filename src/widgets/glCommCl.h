@@ -5,7 +5,7 @@
 // changed, except where noted.
 #include <functional>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "widgets/glTypes.h"
 
 namespace kc {

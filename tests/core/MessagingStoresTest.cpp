@@ -282,54 +282,16 @@ TEST_F(StoresTest, LanguageFileReplacesMessageTextsAndAnEmptyOneResetsThem) {
   EXPECT_EQ(MessageText("NoSuchText"), "");
 
   // Every built-in text, as the program shows it without a language file.
-  const std::pair<const char *, const char *> defaults[] = {
-      {"ErrorWhenSend", "Excuse. A mistake at sending the message, probably the text of the message is too great."},
-      {"ErrorPortAbort",
-       "Excuse. A mistake at connection to port. Please address to the help information of program Kavet Chat."},
-      {"fmAboutCaption", "About Kavet Chat v. 1.1"},
-      {"fmUserListCaption", "User list"},
-      {"UserProfileForm", "User profile"},
-      {"fmProfile1", "Summary data"},
-      {"fmProfile2", "Basic data"},
-      {"fmProfile3", "Home"},
-      {"fmProfile4", "Work"},
-      {"fmProfile5", "Personal"},
-      {"btnOkCaption", "&OK"},
-      {"btnCancelCaption", "&Cancel"},
-      {"btnApplyCaption", "&Apply"},
-      {"fmErrorbtnOk", "&OK"},
-      {"fmErrorbtnMail", "&Mail>"},
-      {"Description", "Description:"},
-      {"fmErrorstText", "Excuse for the inconveniences, not documentary mistake of Kavet Chat. Please, write us "
-                        "the letter, with the detailed description of a mistake. We shall try to correct a "
-                        "mistake as soon as possible. Thank for your cooperation!"},
-      {"fmUserListGbMainCaption", "Main group"},
-      {"actDeactiveUserCaption", "Deactive"},
-      {"actActiveUserCaption", "Activate"},
-      {"actAddToBadListCaption", "Add to bad list"},
-      {"tbMoveToGroupCaption", "Move to group"},
-      {"gbBadListCaption", "Bad list"},
-      {"actCreateNewGroupCaption", "Create new group"},
-      {"actRenameGroupBoxCaption", "Rename group"},
-      {"actDeleteGroupBoxCaption", "Delete group"},
-      {"UnCollapsedCaption", "Uncollapse group"},
-      {"CollapsedCaption", "Collapse group"},
-      {"ConnectUser", "User \"%s\" is connect..."},
-      {"DisconnectUser", "User \"%s\" is disconnect..."},
-      {"MessageFromUser", "Message from \"%s\"..."},
-      {"fmInformationCaption", "Confirmation"},
-      {"FileNameStoryPrefix", "%s and %s"},
-      {"miDisconnectAnsweringMachine", "Disconnect Auto-Reply"},
-      {"NotInsertManyAnimationText", "In consequence of economy of resources it is not authorized to add more "
-                                     "than %s animations in the text of the message."},
-      {"ProfileShortened", "Your profile is too long to be announced whole; shortened: %s"},
-  };
-  std::vector<std::string> names;
-  for (const auto &[name, text] : defaults) {
-    EXPECT_EQ(MessageText(name), text) << name;
-    names.emplace_back(name);
-  }
-  EXPECT_EQ(MessageTextNames(), names);
+  ASSERT_FALSE(BuiltInMessageTexts().empty());
+  for (const TMessageTextEntry &e : BuiltInMessageTexts()) EXPECT_EQ(MessageText(e.Name), e.Default) << e.Name;
+  // A file that has them all replaces every one.
+  std::string all;
+  for (const TMessageTextEntry &e : BuiltInMessageTexts())
+    all += "[" + std::string(e.Name) + "]\nCaption=<" + e.Name + ">\n";
+  writeFile("all.lng", all);
+  ApplyLanguageTexts(TLanguageFile(dir + "/all.lng"));
+  for (const TMessageTextEntry &e : BuiltInMessageTexts())
+    EXPECT_EQ(MessageText(e.Name), "<" + std::string(e.Name) + ">") << e.Name;
 }
 
 TEST(IPUn, OctetsAndBroadcastAddress) {

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
+#include "platform/Canvas.h"
 #include "platform/DesktopMetrics.h"
 #include "platform/GuiTimer.h"
 #include "widgets/KcDraw.h"

@@ -51,6 +51,10 @@ void loadPlainText(kc::TCustomRVData &doc, const std::string &bytes) {
 
 std::unique_ptr<QGuiApplication> guiApplicationUnless(bool fake) {
   if (fake || QGuiApplication::instance()) return nullptr;
+  // The tool measures with the installed fonts and draws into pictures: it
+  // needs no display. Unless a platform is named it uses none, so that it
+  // runs anywhere and its figures do not depend on the desktop.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int qargc = 1;
   static char name[] = "rvtool";
   static char *qargv[] = {name, nullptr};

@@ -1,6 +1,7 @@
 // The editor document: construction, the undo destination switch, and the
 // bookkeeping that lets an edit reformat only what it touched.
 #include "richtext/controls/RVERVData.h"
+#include "platform/Canvas.h"
 
 #include "richtext/controls/RVTableUndo.h"
 

@@ -6,6 +6,7 @@
 #include "richtext/controls/RVERVData.h"
 #include "richtext/document/RVUni.h"
 #include "richtext/document/RVUniClusters.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

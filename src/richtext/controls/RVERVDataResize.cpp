@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "richtext/controls/RVERVData.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -1,5 +1,6 @@
 // Handles of a resizable item and the drag of one of them.
 #include "richtext/controls/RVItemResizer.h"
+#include "platform/Canvas.h"
 
 #include <algorithm>
 #include <cmath>

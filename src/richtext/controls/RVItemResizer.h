@@ -9,7 +9,7 @@
 // line's Left and Top, spacing included) unless a call says otherwise.
 #include <cstdint>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/Cursors.h"
 
 namespace kc {

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/Graphics.h"
 #include "richtext/controls/RVRTFErr.h"
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "platform/Canvas.h"
 #include "platform/CodePage.h"
 #include "platform/DataObject.h"
 #include "platform/Log.h"

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/Canvas.h"
 #include "platform/GraphemeClusters.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"

@@ -7,6 +7,7 @@
 
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVUni.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

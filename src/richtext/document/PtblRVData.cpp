@@ -3,6 +3,7 @@
 #include "richtext/document/PtblRVData.h"
 
 #include "richtext/document/RVFuncs.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -1,4 +1,5 @@
 #include "richtext/document/RVBack.h"
+#include "platform/Canvas.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/Graphics.h"
 
 namespace kc {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/Canvas.h"
 #include "platform/CodePage.h"
 #include "platform/DictionaryBreaks.h"
 #include "platform/GraphemeClusters.h"

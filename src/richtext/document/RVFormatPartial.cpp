@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "richtext/document/CRVFData.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

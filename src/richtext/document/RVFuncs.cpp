@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/Canvas.h"
 #include "platform/CodePage.h"
 #include "platform/Graphics.h"
 

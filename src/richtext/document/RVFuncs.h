@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

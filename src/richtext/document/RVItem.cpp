@@ -5,6 +5,7 @@
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVItemParts.h"
 #include "richtext/document/RVMarker.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -11,7 +11,7 @@
 
 #include <QPointer>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/Graphics.h"
 #include "richtext/document/DLines.h"
 #include "richtext/document/RVClasses.h"

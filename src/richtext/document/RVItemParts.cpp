@@ -5,6 +5,7 @@
 
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVMultiDrawItem.h"
+#include "platform/Canvas.h"
 
 namespace kc::rvitem {
 

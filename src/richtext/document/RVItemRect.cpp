@@ -3,6 +3,7 @@
 
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVItemParts.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "richtext/document/RVStyle.h"
 
 namespace kc {

@@ -10,6 +10,7 @@
 #include "richtext/document/RVBack.h"
 #include "richtext/document/RVMultiDrawItem.h"
 #include "richtext/document/RVUni.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "richtext/document/RVUni.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "platform/Cursors.h"
 #include "platform/Graphics.h"
 #include "platform/ImageList.h"

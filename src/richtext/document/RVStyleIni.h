@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

@@ -5,6 +5,7 @@
 #include "richtext/document/RVStyle.h"
 #include "richtext/document/RVStyleProps.h"
 #include "richtext/document/RVStyleStored.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -7,6 +7,7 @@
 #include "richtext/document/RVStyleIni.h"
 #include "richtext/document/RVStyleProps.h"
 #include "richtext/document/RVStyleStored.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

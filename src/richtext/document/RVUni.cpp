@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/Canvas.h"
 #include "platform/CodePage.h"
 #include "richtext/document/RVClasses.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 
 namespace kc {
 

@@ -1,6 +1,7 @@
 // Frames, dotted grid lines and the fills they are made of, all cut to the
 // clip rectangle first.
 #include "richtext/tables/RVTableBorders.h"
+#include "platform/Canvas.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // the work follows what is on screen, not the numbers a file stores.
 #include <cstdint>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "richtext/document/RVStyle.h"
 #include "richtext/tables/RVTableTypes.h"
 

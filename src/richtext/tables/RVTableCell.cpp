@@ -6,6 +6,7 @@
 #include "richtext/tables/RVTableBackground.h"
 #include "richtext/tables/RVTableProps.h"
 #include "richtext/tables/RVTableRows.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

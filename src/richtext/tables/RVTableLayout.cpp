@@ -5,6 +5,7 @@
 
 #include "richtext/document/PtblRVData.h"
 #include "richtext/tables/RVTable.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

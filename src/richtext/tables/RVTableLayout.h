@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "richtext/document/RVClasses.h"
 #include "richtext/document/RVFuncs.h"
 

@@ -7,6 +7,7 @@
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/RVTablePainter.h"
 #include "richtext/tables/RVTablePrint.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

@@ -10,6 +10,7 @@
 #include "richtext/document/RVBack.h"
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/RVTableBorders.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 

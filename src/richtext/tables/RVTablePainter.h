@@ -6,7 +6,7 @@
 // printed page part use the same painter with different records and rows.
 #include <cstdint>
 
-#include "platform/Canvas.h"
+#include "platform/CanvasTypes.h"
 #include "richtext/document/RVFuncs.h"
 #include "richtext/document/RVItemTypes.h"
 #include "richtext/document/RVStyle.h"

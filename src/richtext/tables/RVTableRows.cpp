@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "richtext/tables/RVTable.h"
+#include "platform/Canvas.h"
 
 namespace kc {
 
