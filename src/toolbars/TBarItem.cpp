@@ -5,6 +5,7 @@
 
 #include "platform/TbSystemSettings.h"
 #include "platform/GuiTimer.h"
+#include "platform/ScopeGuard.h"
 #include "toolbars/TBarConsts.h"
 #include "toolbars/TBarItemViewer.h"
 
@@ -170,14 +171,11 @@ void TTBCustomItem::Insert(int Index, TTBCustomItem *Item) {
   const std::weak_ptr<char> itemAlive = Item->alive_;
   Notify(ckBeginUpdate, 0, nullptr);
   if (alive.expired()) return;
-  try {
-    Notify(ckInserted, Index, Item);
-    if (!alive.expired() && !itemAlive.expired()) Item->RecalcOptions();
-  } catch (...) {
+  const ScopeGuard endUpdate([&] {
     if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
-    throw;
-  }
-  if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
+  });
+  Notify(ckInserted, Index, Item);
+  if (!alive.expired() && !itemAlive.expired()) Item->RecalcOptions();
 }
 
 void TTBCustomItem::Delete(int Index) {
@@ -214,14 +212,11 @@ void TTBCustomItem::Move(int CurIndex, int NewIndex) {
   const std::weak_ptr<char> alive = alive_;
   Notify(ckBeginUpdate, 0, nullptr);
   if (alive.expired()) return;
-  try {
-    Delete(CurIndex);
-    if (!alive.expired() && !item->parent_) Insert(NewIndex, item);
-  } catch (...) {
+  const ScopeGuard endUpdate([&] {
     if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
-    throw;
-  }
-  if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
+  });
+  Delete(CurIndex);
+  if (!alive.expired() && !item->parent_) Insert(NewIndex, item);
 }
 
 // ------------------------------------------------------------ notifications
