@@ -116,10 +116,10 @@ void TCustomRVData::TRVItemList::ReleaseBorrowed(size_t From, size_t To) {
     if (FItems[k].Borrowed) (void)FItems[k].Item.release();
 }
 
-void TCustomRVData::TRVItemList::ReleaseAll() {
-  for (TRVItemEntry &e : FItems) (void)e.Item.release();
-  FItems.clear();
+std::deque<TCustomRVData::TRVItemEntry> TCustomRVData::TRVItemList::TakeAll() {
+  ReleaseBorrowed(0, FItems.size());
   FWindowed.clear();
+  return std::exchange(FItems, {});
 }
 
 void TCustomRVData::TRVItemList::Clear() {
@@ -145,8 +145,6 @@ TCustomRVData::TCustomRVData() = default;
 
 TCustomRVData::~TCustomRVData() {
   TCustomRVData::Clear();
-  delete FMarkers;
-  FMarkers = nullptr;
 }
 
 TRVDataHost &TCustomRVData::RootHost() const {
@@ -777,13 +775,11 @@ void TCustomRVData::AssignItemsFrom(TCustomRVData *Source) {
   if (!Source || Source == this) return;
   if (Source->TagsArePChars() != TagsArePChars())
     throw ERichVistaError("Can't assign RichVista to RichVista - tags types mismatch");
-  const int n = Source->GetItemCount();
-  for (int i = 0; i < n; ++i) {
-    std::unique_ptr<TCustomRVItemInfo> item = Source->Items.Detach(i);
+  for (TRVItemEntry &e : Source->Items.TakeAll()) {
     // The checkpoints travel with their items; the source's chain is given up.
-    if (item->Checkpoint) item->Checkpoint->ItemInfo = nullptr;
-    if (item->GetContinuePara()) item->ParaNo = -1;
-    AddItem(Source->Items.Strings(i), std::move(item));
+    if (e.Item->Checkpoint) e.Item->Checkpoint->ItemInfo = nullptr;
+    if (e.Item->GetContinuePara()) e.Item->ParaNo = -1;
+    AddItem(std::move(e.Text), std::move(e.Item));
   }
   if (Source->NotAddedCP) {
     if (!NotAddedCP) {
@@ -791,7 +787,6 @@ void TCustomRVData::AssignItemsFrom(TCustomRVData *Source) {
       ++CPCount;
     } else delete Source->NotAddedCP;
   }
-  Source->Items.ReleaseAll();
   Source->FirstCP = Source->LastCP = Source->NotAddedCP = nullptr;
   Source->CPCount = 0;
   Source->Clear();
@@ -843,8 +838,8 @@ void TCustomRVData::UpdateItemsPalette() {
 TRVMarkerList *TCustomRVData::GetMarkers(bool AllowCreate) {
   TCustomRVData *root = GetAbsoluteRootData();
   if (root && root != this) return root->GetMarkers(AllowCreate);
-  if (!FMarkers && AllowCreate) FMarkers = new TRVMarkerList;
-  return FMarkers;
+  if (!FMarkers && AllowCreate) FMarkers = std::make_unique<TRVMarkerList>();
+  return FMarkers.get();
 }
 
 void TCustomRVData::DestroyMarkers() {
@@ -853,8 +848,7 @@ void TCustomRVData::DestroyMarkers() {
     root->DestroyMarkers();
     return;
   }
-  delete FMarkers;
-  FMarkers = nullptr;
+  FMarkers.reset();
 }
 
 void TCustomRVData::AddMarkerToList(int ItemNo) {

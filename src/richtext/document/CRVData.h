@@ -218,9 +218,9 @@ public:
     // Removes every entry, freeing objects still in them that are not
     // borrowed.
     void Clear();
-    // Removes every entry without freeing: the objects have been given to
-    // another document.
-    void ReleaseAll();
+    // Takes every entry out, leaving the list empty: the objects go to
+    // another document. Only for a list that owns its objects.
+    std::deque<TRVItemEntry> TakeAll();
     // Makes this list show Source's entries without owning their objects: a
     // snapshot that must not outlive the source's items, which clearing,
     // deleting and freeing this list leave alone. Items added to it later
@@ -504,7 +504,7 @@ protected:
 private:
   TRVDataHost *FHost = nullptr;
   mutable std::unique_ptr<TRVDataHost> FOwnHost; // values of a document without a host
-  TRVMarkerList *FMarkers = nullptr;             // owned, at the absolute root
+  std::unique_ptr<TRVMarkerList> FMarkers;       // at the absolute root
 };
 
 // "Item index is out of bounds".

@@ -648,12 +648,14 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
   scratch.DestroyMarkers();
   if (atEnd && n > 0 && RVData.NotAddedCP) RVData.FreeCheckpoint(RVData.NotAddedCP, false, true);
   int at = Index;
-  for (int k = 0; k < n; ++k) {
-    std::string text = scratch.Items.Strings(k);
-    std::unique_ptr<TCustomRVItemInfo> item = scratch.Items.Detach(k);
+  int k = 0;
+  for (TCustomRVData::TRVItemEntry &e : scratch.Items.TakeAll()) {
+    std::string &text = e.Text;
+    std::unique_ptr<TCustomRVItemInfo> &item = e.Item;
+    const bool first = k++ == 0;
     TRVCPInfo *cp = item->Checkpoint;
     if (cp) cp->Prev = cp->Next = nullptr;
-    const bool continues = k == 0 ? r.FirstContinues() : item->GetContinuePara();
+    const bool continues = first ? r.FirstContinues() : item->GetContinuePara();
     if (atEnd) {
       // Appending gives continuation, checkpoints and markers their usual
       // treatment at the end of a document.
@@ -663,7 +665,7 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
       continue;
     }
     item->Checkpoint = nullptr;
-    if (k == 0) {
+    if (first) {
       if (continues && at > 0 && MayContinue(RVData.GetItem(at - 1), item.get())) {
         item->SetContinuePara(true);
         item->ParaNo = RVData.GetItem(at - 1)->ParaNo;
@@ -684,7 +686,6 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
     }
     ++at;
   }
-  scratch.Items.ReleaseAll();
   scratch.FirstCP = scratch.LastCP = nullptr;
   scratch.CPCount = scratch.NotAddedCP ? 1 : 0;
   if (atEnd) at = RVData.GetItemCount();
