@@ -374,7 +374,7 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
     std::unique_ptr<TCustomRVItemInfo> &it = e.Item;
     // Checkpoints come in through their own primitive, as the recording of
     // the inserted range adds them.
-    if (TRVCPInfo *cp = it->Checkpoint) {
+    if (TRVCPInfo *cp = it->Checkpoint.get()) {
       cp->Prev = cp->Next = nullptr;
       cp->ItemInfo = nullptr;
     }
