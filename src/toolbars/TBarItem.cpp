@@ -130,7 +130,6 @@ bool TTBCustomItemActionLink::IsImageIndexLinked() const { return client_->Image
 bool TTBCustomItemActionLink::IsShortCutLinked() const { return client_->ShortCut() == action_->shortCut_; }
 bool TTBCustomItemActionLink::IsVisibleLinked() const { return client_->Visible() == action_->visible_; }
 bool TTBCustomItemActionLink::IsAutoCheckLinked() const { return client_->AutoCheck() == action_->autoCheck_; }
-bool TTBCustomItemActionLink::IsOnExecuteLinked() const { return client_->OnClickFromAction(); }
 
 // -------------------------------------------------------------------- items
 

@@ -360,7 +360,6 @@ public:
   bool IsParagraphStartLine(int DrawLineNo) const;
   // The 1-based screen line of the place; 0 when it has no draw line.
   int GetLineNumber(int ItemNo, int Offs) const;
-  TCustomRVItemInfo *GetPartialSelectedItem() const { return FPartialSelectedItem; }
   virtual void SetPartialSelectionItem(TCustomRVItemInfo *Item);
   void ReleasePartialSelection(TCustomRVItemInfo *Except);
   // Selects Length characters from a draw position (the anchor at the far
@@ -404,7 +403,6 @@ public:
   void StartMouseSelection(int X, int Y, TRVShiftState Shift);
   bool ExtendMouseSelection(int X, int Y);
   void EndMouseSelection();
-  const TRVSelectingInfo *SelectingInfo() const { return FSelectingInfo.get(); }
   TRVMouseSelection MouseSel;
 
   // ------------------------------------------------------------- mouse
