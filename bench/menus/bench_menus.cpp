@@ -2,8 +2,9 @@
 // its shadows, all on the GUI thread, beside a QMenu of the same items shown
 // and drawn in the same run (the median of many openings of each):
 // - shadows copied from the screen (no compositor): only their strips are
-//   taken, after our own windows have drawn;
+//   taken, all at once, after our own windows beneath have drawn;
 // - shadows drawn translucent (a compositor runs): nothing is taken;
+// in both, the shadow windows of the opening before are moved into place;
 // - for scale, one picture of the whole screen, which is what a shadow
 //   used to take.
 // Goal: 2 ms or less for the menu and its shadows.

@@ -5,17 +5,20 @@
 #include <QImage>
 #include <QRect>
 
+#include <vector>
+
 namespace kc {
 
 QImage tbGrabScreen();
 
-// The screen under a rectangle in logical (device-independent) screen
-// coordinates, in device pixels: the image's devicePixelRatio says how many
+// The screen under each rectangle in logical (device-independent) screen
+// coordinates, in device pixels: an image's devicePixelRatio says how many
 // there are to a logical one. Paints the program still owes are drawn and
-// the window system is brought up to date first, so the picture shows what
-// lies there now rather than a window that has just gone. Null when the
-// rectangle leaves its screen or no picture can be had.
-QImage tbGrabScreenArea(const QRect &LogicalRect);
+// the window system is brought up to date first (once for all), so the
+// pictures show what lies there now rather than a window that has just
+// gone. A null image where a rectangle leaves its screen or no picture can
+// be had.
+std::vector<QImage> tbGrabScreenAreas(const std::vector<QRect> &LogicalRects);
 
 // Whether a compositing manager draws the desktop, so a window can be
 // partly transparent over whatever lies beneath it: always under Wayland; on

@@ -198,88 +198,63 @@ bool shapeSimple(ShaperFont &f, std::u16string_view t, ShapedText &s) {
 
 // Everything else goes through the text engine: fallback fonts, joining
 // and reordering scripts, marks, emoji sequences, right to left.
-void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, ShapedText &s) {
+// Left to right, one glyph a code point: the glyphs in the order of their
+// places are the code points in order. False when the text is not so.
+bool shapeOneGlyphPerPoint(std::u16string_view t, const QList<QGlyphRun> &whole, double natural, ShapedText &s) {
   const size_t n = t.size();
-  const QString str = qstr(t);
-  QTextLayout layout(str, f.font);
-  QTextOption opt;
-  opt.setWrapMode(QTextOption::NoWrap);
-  opt.setTextDirection(rtlParagraph ? Qt::RightToLeft : Qt::LeftToRight);
-  opt.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-  layout.setTextOption(opt);
-  layout.setCacheEnabled(true);
-  layout.beginLayout();
-  QTextLine line = layout.createLine();
-  if (!line.isValid()) {
-    layout.endLayout();
-    return;
-  }
-  line.setLineWidth(1e7);
-  layout.endLayout();
-  const double baseY = line.ascent();
-  const double natural = line.naturalTextWidth();
-  s.advance.assign(n, 0);
-  s.left.assign(n, 0);
-  s.rtl.assign(n, 0);
-  s.clusterStart.assign(n, 0);
-  s.width = natural;
-
-  // Left to right, one glyph a code point: the glyphs in the order of their
-  // places are the code points in order.
-  const QList<QGlyphRun> whole = line.glyphRuns();
-  if (!rtlParagraph && leftToRightOnly(t)) {
-    size_t points = 0;
-    for (size_t i = 0; i < n; ++i, ++points)
-      if (QChar::isHighSurrogate(t[i]) && i + 1 < n && QChar::isLowSurrogate(t[i + 1])) ++i;
-    size_t count = 0;
-    bool anyRtl = false;
-    for (const auto &r : whole) count += static_cast<size_t>(r.glyphIndexes().size()), anyRtl |= r.isRightToLeft();
-    if (count == points && !anyRtl) {
-      struct Ref {
-        double x;
-        int run, k;
-      };
-      std::vector<Ref> refs;
-      refs.reserve(count);
-      for (int r = 0; r < whole.size(); ++r) {
-        const auto pos = whole[r].positions();
-        for (int k = 0; k < pos.size(); ++k) refs.push_back({pos[k].x(), r, k});
-      }
-      std::stable_sort(refs.begin(), refs.end(), [](const Ref &a, const Ref &b) { return a.x < b.x; });
-      s.simple = true;
-      s.glyphs.resize(static_cast<size_t>(whole.size()));
-      for (int r = 0; r < whole.size(); ++r) s.glyphs[static_cast<size_t>(r)].font = whole[r].rawFont();
-      long long x = 0;
-      size_t unit = 0;
-      for (size_t k = 0; k < refs.size(); ++k) {
-        const double next = k + 1 < refs.size() ? refs[k + 1].x : natural;
-        const int adv = static_cast<int>(std::lround(next - refs[k].x));
-        s.clusterStart[unit] = 1;
-        s.advance[unit] = static_cast<float>(adv);
-        s.left[unit] = static_cast<float>(x);
-        auto &g = s.glyphs[static_cast<size_t>(refs[k].run)];
-        g.index.push_back(whole[refs[k].run].glyphIndexes()[refs[k].k]);
-        g.pos.push_back(QPointF(static_cast<double>(x), 0));
-        g.unit.push_back(static_cast<int>(unit));
-        const bool pair = QChar::isHighSurrogate(t[unit]) && unit + 1 < n && QChar::isLowSurrogate(t[unit + 1]);
-        if (pair) s.left[unit + 1] = static_cast<float>(x);
-        unit += pair ? 2 : 1;
-        x += adv;
-      }
-      s.width = static_cast<double>(x);
-      fontsUsed(s, f);
-      return;
-    }
-  }
-
-  // The general case: each cluster's glyphs, where the engine placed them.
-  s.simple = false;
-  struct Cluster {
-    int from, to;
-    double left;
-    bool rtl, hasGlyphs;
+  size_t points = 0;
+  for (size_t i = 0; i < n; ++i, ++points)
+    if (QChar::isHighSurrogate(t[i]) && i + 1 < n && QChar::isLowSurrogate(t[i + 1])) ++i;
+  size_t count = 0;
+  bool anyRtl = false;
+  for (const auto &r : whole) count += static_cast<size_t>(r.glyphIndexes().size()), anyRtl |= r.isRightToLeft();
+  if (count != points || anyRtl) return false;
+  struct Ref {
+    double x;
+    int run, k;
   };
-  std::vector<Cluster> clusters;
+  std::vector<Ref> refs;
+  refs.reserve(count);
+  for (int r = 0; r < whole.size(); ++r) {
+    const auto pos = whole[r].positions();
+    for (int k = 0; k < pos.size(); ++k) refs.push_back({pos[k].x(), r, k});
+  }
+  std::stable_sort(refs.begin(), refs.end(), [](const Ref &a, const Ref &b) { return a.x < b.x; });
+  s.simple = true;
+  s.glyphs.resize(static_cast<size_t>(whole.size()));
+  for (int r = 0; r < whole.size(); ++r) s.glyphs[static_cast<size_t>(r)].font = whole[r].rawFont();
+  long long x = 0;
+  size_t unit = 0;
+  for (size_t k = 0; k < refs.size(); ++k) {
+    const double next = k + 1 < refs.size() ? refs[k + 1].x : natural;
+    const int adv = static_cast<int>(std::lround(next - refs[k].x));
+    s.clusterStart[unit] = 1;
+    s.advance[unit] = static_cast<float>(adv);
+    s.left[unit] = static_cast<float>(x);
+    auto &g = s.glyphs[static_cast<size_t>(refs[k].run)];
+    g.index.push_back(whole[refs[k].run].glyphIndexes()[refs[k].k]);
+    g.pos.push_back(QPointF(static_cast<double>(x), 0));
+    g.unit.push_back(static_cast<int>(unit));
+    const bool pair = QChar::isHighSurrogate(t[unit]) && unit + 1 < n && QChar::isLowSurrogate(t[unit + 1]);
+    if (pair) s.left[unit + 1] = static_cast<float>(x);
+    unit += pair ? 2 : 1;
+    x += adv;
+  }
+  s.width = static_cast<double>(x);
+  return true;
+}
+
+struct LaidOutCluster {
+  int from, to;
+  double left;
+  bool rtl, hasGlyphs;
+};
+
+// The general case: each cluster's glyphs, where the engine placed them,
+// gathered per font and direction into the runs drawing uses.
+std::vector<LaidOutCluster> collectClusters(const QTextLayout &layout, const QTextLine &line, size_t n, double baseY,
+                                            ShapedText &s) {
+  std::vector<LaidOutCluster> clusters;
   std::vector<std::tuple<qint64, quint32, double, double>> seen; // font, glyph and place already taken
   std::unordered_map<qint64, size_t> glyphsOfFont;
   auto fontKey = [](const QRawFont &rf) {
@@ -289,7 +264,7 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
   for (int a = 0; a < static_cast<int>(n);) {
     int b = a + 1;
     while (b < static_cast<int>(n) && !layout.isValidCursorPosition(b)) ++b;
-    Cluster c{a, b, 0, false, false};
+    LaidOutCluster c{a, b, 0, false, false};
     double minX = 1e300;
     for (const QGlyphRun &r : line.glyphRuns(a, b - a)) {
       const auto idx = r.glyphIndexes();
@@ -324,7 +299,12 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
     clusters.push_back(c);
     a = b;
   }
-  // A cluster ends where the next one to its right begins.
+  return clusters;
+}
+
+// A cluster ends where the next one to its right begins; its units share its
+// left edge and direction.
+void placeClusters(const std::vector<LaidOutCluster> &clusters, double natural, ShapedText &s) {
   std::vector<size_t> visual;
   for (size_t i = 0; i < clusters.size(); ++i)
     if (clusters[i].hasGlyphs) visual.push_back(i);
@@ -337,7 +317,7 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
   }
   double lastRight = 0;
   for (size_t i = 0; i < clusters.size(); ++i) {
-    const Cluster &c = clusters[i];
+    const LaidOutCluster &c = clusters[i];
     const double left = c.hasGlyphs ? c.left : lastRight;
     for (int u = c.from; u < c.to; ++u) {
       s.left[static_cast<size_t>(u)] = static_cast<float>(left);
@@ -347,10 +327,12 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
     s.advance[static_cast<size_t>(c.from)] = static_cast<float>(widthOf[i]);
     lastRight = c.rtl ? left : left + widthOf[i];
   }
-  fontsUsed(s, f);
-  // Marks stacked on a letter (a Thai vowel and tone mark, several accents)
-  // may reach beyond the font's ascent or descent: the text is as tall as
-  // its ink, so that the line above or below stays clear of it.
+}
+
+// Marks stacked on a letter (a Thai vowel and tone mark, several accents)
+// may reach beyond the font's ascent or descent: the text is as tall as
+// its ink, so that the line above or below stays clear of it.
+void measureInk(ShapedText &s) {
   for (const auto &g : s.glyphs) {
     if (!g.font.isValid()) continue;
     for (qsizetype k = 0; k < g.index.size(); ++k) {
@@ -361,6 +343,41 @@ void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, Shape
       s.descent = std::max(s.descent, static_cast<int>(std::ceil(y + ink.bottom())));
     }
   }
+}
+
+void shapeLaidOut(ShaperFont &f, std::u16string_view t, bool rtlParagraph, ShapedText &s) {
+  const size_t n = t.size();
+  const QString str = qstr(t);
+  QTextLayout layout(str, f.font);
+  QTextOption opt;
+  opt.setWrapMode(QTextOption::NoWrap);
+  opt.setTextDirection(rtlParagraph ? Qt::RightToLeft : Qt::LeftToRight);
+  opt.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+  layout.setTextOption(opt);
+  layout.setCacheEnabled(true);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (!line.isValid()) {
+    layout.endLayout();
+    return;
+  }
+  line.setLineWidth(1e7);
+  layout.endLayout();
+  const double natural = line.naturalTextWidth();
+  s.advance.assign(n, 0);
+  s.left.assign(n, 0);
+  s.rtl.assign(n, 0);
+  s.clusterStart.assign(n, 0);
+  s.width = natural;
+
+  if (!rtlParagraph && leftToRightOnly(t) && shapeOneGlyphPerPoint(t, line.glyphRuns(), natural, s)) {
+    fontsUsed(s, f);
+    return;
+  }
+  s.simple = false;
+  placeClusters(collectClusters(layout, line, n, line.ascent(), s), natural, s);
+  fontsUsed(s, f);
+  measureInk(s);
 }
 
 } // namespace

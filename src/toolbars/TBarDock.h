@@ -143,6 +143,7 @@ private:
   // One arrangement; true when a wrapping bar took another thickness with
   // the length it was given.
   bool ArrangeBarsOnce();
+  struct Arrangement;
   int FArrangeDisableCount = 0;
   bool FArrangeNeeded = false;
   int FNonClientWidth = 0;

@@ -1,5 +1,6 @@
 // The arrangement of a dock's bars in rows and along each row.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "toolbars/TBarDock.h"
@@ -32,6 +33,143 @@ void ShiftRowsDown(std::vector<BarRecord> &Recs, size_t From, int Row, const Bar
   }
 }
 
+// The bars of one row (indices into the records, in order) fitted into the
+// room there is: the gaps they ask for, then what they give up when the
+// row is too short.
+struct RowFit {
+  RowFit(std::vector<BarRecord> &Recs, std::vector<size_t> InRow, int Avail)
+      : recs(Recs), in(std::move(InRow)), avail(Avail) {
+    int total = 0;
+    for (size_t I : in) total += recs[I].FullLength;
+    excess = total - avail;
+  }
+  std::vector<BarRecord> &recs;
+  const std::vector<size_t> in;
+  const int avail;
+  int excess;         // the length the row's bars lack; negative when there is room left
+  int dragInRow = -1; // the dragged bar's place in the row
+  int dragStart = 0;  // where the dragged bar asks to start
+  BarRecord &At(int K) { return recs[in[size_t(K)]]; }
+  int LastK() const { return int(in.size()) - 1; }
+  void AskForGaps(int DragIndex);
+  void GiveUpGaps(int LastK, int Over);
+  int EndOf(int LastK);
+  void TrimGaps();
+  void ShrinkOverlapped();
+  void ShrinkFromTheEnd();
+  void Position();
+};
+
+// Gaps as the bars ask for them.
+void RowFit::AskForGaps(int DragIndex) {
+  int End = 0, Shift = 0, MinSum = 0, PrevEnd = 0;
+  for (int K = 0; K <= LastK(); ++K) {
+    BarRecord &R = At(K);
+    int Start = R.Pos + Shift;
+    if (End == 0 && (R.Bar->FullSize() || R.Bar->Stretch())) Start = 0;
+    if (int(in[size_t(K)]) == DragIndex) {
+      dragStart = Start;
+      dragInRow = K;
+    }
+    Start = std::max(Start, MinSum);
+    if (Start > End) {
+      if (excess > 0) {
+        // No room for gaps: the ones asked for are given up, and later
+        // bars keep their distance to this one.
+        Shift += End - Start;
+        Start = End;
+      } else {
+        R.Gap = Start - End;
+        End = Start;
+      }
+    } else if (Start < PrevEnd) {
+      R.Overlap = PrevEnd - Start;
+    }
+    PrevEnd = Start + R.Length;
+    End += R.Length;
+    MinSum += R.MinLength;
+  }
+}
+
+// The gaps up to bar LastK, nearest first, give up Over.
+void RowFit::GiveUpGaps(int LastK, int Over) {
+  for (int K = LastK; K >= 0 && Over > 0; --K) {
+    BarRecord &R = At(K);
+    const int Give = std::min(R.Gap, Over);
+    R.Gap -= Give;
+    Over -= Give;
+  }
+}
+
+int RowFit::EndOf(int LastK) {
+  int E = 0;
+  for (int K = 0; K <= LastK; ++K) E += At(K).Gap + At(K).Length;
+  return E;
+}
+
+// The bars before a dragged one close up to where it is dropped, and the
+// row ends within the room.
+void RowFit::TrimGaps() {
+  if (excess < 0 && dragInRow > 0) GiveUpGaps(dragInRow - 1, EndOf(dragInRow - 1) - dragStart);
+  GiveUpGaps(LastK(), EndOf(LastK()) - avail);
+}
+
+// A bar laid over its neighbours squeezes the chevron bars before it, back
+// to the dragged one.
+void RowFit::ShrinkOverlapped() {
+  if (excess <= 0) return;
+  int Acc = 0;
+  for (int K = 0; K <= LastK() && excess > 0; ++K) {
+    Acc = std::min(Acc + At(K).Overlap, excess);
+    for (int J = K - 1; J >= 0 && Acc > 0; --J) {
+      if (J == dragInRow) break;
+      BarRecord &R = At(J);
+      if (R.ShrinkMode != tbsmChevron) continue;
+      const int Give = std::min(R.Length - R.MinLength, Acc);
+      R.Length -= Give;
+      excess -= Give;
+      Acc -= Give;
+    }
+  }
+}
+
+// What is still lacking comes from the last bars that can shrink; a
+// wrapping bar wraps only alone in its row.
+void RowFit::ShrinkFromTheEnd() {
+  for (int K = LastK(); K >= 0 && excess > 0; --K) {
+    BarRecord &R = At(K);
+    if (R.ShrinkMode == tbsmNone || (R.ShrinkMode == tbsmWrap && in.size() > 1)) continue;
+    const int Give = std::min(R.Length - R.MinLength, excess);
+    R.Length -= Give;
+    excess -= Give;
+  }
+}
+
+// Positions along the row; stretching bars take the gap after them and
+// full-size ones the whole row.
+void RowFit::Position() {
+  int End = 0;
+  for (int K = 0; K <= LastK(); ++K) {
+    BarRecord &R = At(K);
+    if (R.Bar->FullSize() || R.Bar->Stretch()) {
+      R.Length += R.Gap;
+      R.Gap = 0;
+    }
+    R.Pos = End + R.Gap;
+    if (R.Bar->Stretch()) {
+      if (K < LastK()) {
+        BarRecord &Next = At(K + 1);
+        R.Length += Next.Gap;
+        Next.Gap = 0;
+      } else {
+        R.Length = std::max(R.Length, avail - R.Pos);
+      }
+    }
+    if (R.Bar->FullSize()) R.Length = std::max(R.Length, avail);
+    End = R.Pos + R.Length;
+  }
+}
+
 } // namespace
 
 void TTBDock::ArrangeBars() {
@@ -55,238 +193,174 @@ void TTBDock::ArrangeBars() {
   }
 }
 
-bool TTBDock::ArrangeBarsOnce() {
-  const bool Vertical = IsVertical();
-  const auto Along = [Vertical](QSize S) { return Vertical ? S.height() : S.width(); };
-  const auto Across = [Vertical](QSize S) { return Vertical ? S.width() : S.height(); };
+// One pass of arranging: the dock's bars as records in row and position
+// order, laid into rows and then onto the dock.
+struct TTBDock::Arrangement {
+  explicit Arrangement(TTBDock &Dock)
+      : dock(Dock), vertical(Dock.IsVertical()),
+        avail(std::max(0, vertical ? Dock.height() - Dock.FNonClientHeight : Dock.width() - Dock.FNonClientWidth)) {}
+  TTBDock &dock;
+  const bool vertical;
+  const int avail; // the room along a row
+  std::vector<TTBCustomDockableWindow *> sorted;
+  std::vector<BarRecord> recs;
+  int highest = -1;
+  int dragIndex = -1;
 
-  // Bars on their way out take no place.
-  const auto Gone = [](TTBCustomDockableWindow *B) { return B->FDestroying; };
-  FDockList.erase(std::remove_if(FDockList.begin(), FDockList.end(), Gone), FDockList.end());
-  FDockVisibleList.erase(std::remove_if(FDockVisibleList.begin(), FDockVisibleList.end(), Gone),
-                         FDockVisibleList.end());
+  int Along(QSize S) const { return vertical ? S.height() : S.width(); }
+  int Across(QSize S) const { return vertical ? S.width() : S.height(); }
+  void SortBars();
+  void MakeRecords();
+  void GiveRowsOfTheirOwn();
+  void DropUnusedRows();
+  std::vector<size_t> FillRow(int Row);
+  void FitRow(int Row);
+  void Commit();
+  void SetBounds();
+  bool ThicknessChanged() const;
+};
 
-  if (FDockVisibleList.empty()) {
-    const int Thickness = FFixAlign ? 1 : 0;
-    if (Vertical) SetDockSize(Thickness, height());
-    else SetDockSize(width(), Thickness);
-    return false;
-  }
-  const int Avail = std::max(0, Vertical ? height() - FNonClientHeight : width() - FNonClientWidth);
-
-  if (FLimitToOneRow)
-    for (TTBCustomDockableWindow *B : FDockList) B->FDockRow = 0;
-
+void TTBDock::Arrangement::SortBars() {
+  if (dock.FLimitToOneRow)
+    for (TTBCustomDockableWindow *B : dock.FDockList) B->FDockRow = 0;
   const auto ByRowPos = [](const TTBCustomDockableWindow *A, const TTBCustomDockableWindow *B) {
     if (A->FDockRow != B->FDockRow) return A->FDockRow < B->FDockRow;
     return A->FDockPos < B->FDockPos;
   };
-  std::vector<TTBCustomDockableWindow *> Sorted = FDockList;
-  std::stable_sort(Sorted.begin(), Sorted.end(), ByRowPos);
-  if (FDragRowLocked && FDraggingBar) {
+  sorted = dock.FDockList;
+  std::stable_sort(sorted.begin(), sorted.end(), ByRowPos);
+  if (dock.FDragRowLocked && dock.FDraggingBar) {
     // A bar locked to its row keeps its place in the order, so it pushes
     // its neighbours instead of passing them.
-    auto Was = std::find(FDockList.begin(), FDockList.end(), FDraggingBar);
-    auto Now = std::find(Sorted.begin(), Sorted.end(), FDraggingBar);
-    if (Was != FDockList.end() && Now != Sorted.end()) {
-      Sorted.erase(Now);
-      Sorted.insert(Sorted.begin() + (Was - FDockList.begin()), FDraggingBar);
+    auto Was = std::find(dock.FDockList.begin(), dock.FDockList.end(), dock.FDraggingBar);
+    auto Now = std::find(sorted.begin(), sorted.end(), dock.FDraggingBar);
+    if (Was != dock.FDockList.end() && Now != sorted.end()) {
+      sorted.erase(Now);
+      sorted.insert(sorted.begin() + (Was - dock.FDockList.begin()), dock.FDraggingBar);
     }
   }
-  std::stable_sort(FDockVisibleList.begin(), FDockVisibleList.end(), ByRowPos);
+  std::stable_sort(dock.FDockVisibleList.begin(), dock.FDockVisibleList.end(), ByRowPos);
+}
 
-  std::vector<BarRecord> Recs(Sorted.size());
-  for (size_t I = 0; I < Sorted.size(); ++I) {
-    BarRecord &R = Recs[I];
-    R.Bar = Sorted[I];
+// Hidden bars keep their requested row but take no row (-1).
+void TTBDock::Arrangement::MakeRecords() {
+  const auto &Visible = dock.FDockVisibleList;
+  recs.resize(sorted.size());
+  for (size_t I = 0; I < sorted.size(); ++I) {
+    BarRecord &R = recs[I];
+    R.Bar = sorted[I];
     R.RequestedRow = R.Bar->FDockRow;
-    R.Row = std::find(FDockVisibleList.begin(), FDockVisibleList.end(), R.Bar) != FDockVisibleList.end()
-                ? R.Bar->FDockRow
-                : -1;
+    R.Row = std::find(Visible.begin(), Visible.end(), R.Bar) != Visible.end() ? R.Bar->FDockRow : -1;
     R.Pos = R.Bar->FDockPos;
+    if (R.Bar == dock.FDraggingBar && dragIndex < 0) dragIndex = int(I);
   }
-  int Highest = -1;
-  for (const BarRecord &R : Recs) Highest = std::max(Highest, R.RequestedRow);
+  for (const BarRecord &R : recs) highest = std::max(highest, R.RequestedRow);
+}
 
-  // Rows of their own: first bars dropped between rows, then FullSize bars.
+// Rows of their own: first bars dropped between rows, then FullSize bars.
+void TTBDock::Arrangement::GiveRowsOfTheirOwn() {
   for (int Pass = 0; Pass < 2; ++Pass) {
-    if (Pass == 0 && FLimitToOneRow) continue;
-    for (int Row = 0; Row <= Highest; ++Row) {
-      for (BarRecord &R : Recs) {
+    if (Pass == 0 && dock.FLimitToOneRow) continue;
+    for (int Row = 0; Row <= highest; ++Row) {
+      for (BarRecord &R : recs) {
         if (R.Row != Row) continue;
         if (!(Pass == 0 ? R.Bar->FRowAlone : R.Bar->FFullSize)) continue;
-        const bool Shares = std::any_of(Recs.begin(), Recs.end(),
+        const bool Shares = std::any_of(recs.begin(), recs.end(),
                                         [&](const BarRecord &O) { return &O != &R && O.RequestedRow == Row; });
         if (!Shares) continue;
-        ShiftRowsDown(Recs, 0, Row, &R);
-        ++Highest;
+        ShiftRowsDown(recs, 0, Row, &R);
+        ++highest;
         break;
       }
     }
   }
+}
 
-  // Rows nobody asks for vanish.
-  for (int Row = 0; Row <= Highest;) {
+// Rows nobody asks for vanish.
+void TTBDock::Arrangement::DropUnusedRows() {
+  for (int Row = 0; Row <= highest;) {
     const bool Used =
-        std::any_of(Recs.begin(), Recs.end(), [Row](const BarRecord &R) { return R.RequestedRow == Row; });
+        std::any_of(recs.begin(), recs.end(), [Row](const BarRecord &R) { return R.RequestedRow == Row; });
     if (Used) {
       ++Row;
       continue;
     }
-    for (BarRecord &R : Recs)
+    for (BarRecord &R : recs)
       if (R.RequestedRow > Row) {
         --R.RequestedRow;
         if (R.Row >= 0) --R.Row;
       }
-    --Highest;
+    --highest;
   }
+}
 
-  const int DragIndex = [&] {
-    for (size_t I = 0; I < Recs.size(); ++I)
-      if (Recs[I].Bar == FDraggingBar) return int(I);
-    return -1;
-  }();
-
-  for (int Row = 0; Row <= Highest; ++Row) {
-    std::vector<size_t> InRow;
-    int Need = 0;
-    for (size_t I = 0; I < Recs.size(); ++I) {
-      BarRecord &R = Recs[I];
-      if (R.Row != Row) continue;
-      R.FullLength = Along(R.Bar->FrameSizeFor(this)) + Along(R.Bar->GetContentSize());
-      R.Length = R.FullLength;
-      R.ShrinkMode = R.Bar->GetShrinkMode();
-      R.MinLength = std::min(R.Bar->GetMinimumLength(), R.FullLength);
-      R.Gap = 0;
-      R.Overlap = 0;
-      Need += R.ShrinkMode == tbsmChevron ? R.MinLength : R.FullLength;
-      if (!InRow.empty() && Need > Avail && !FLimitToOneRow) {
-        ShiftRowsDown(Recs, I, Row, nullptr);
-        ++Highest;
-        break;
-      }
-      InRow.push_back(I);
+// The bars of the row that fit in it (at their shortest, for those that
+// shrink to a chevron); the first that does not, and all after it, move a
+// row down.
+std::vector<size_t> TTBDock::Arrangement::FillRow(int Row) {
+  std::vector<size_t> InRow;
+  int Need = 0;
+  for (size_t I = 0; I < recs.size(); ++I) {
+    BarRecord &R = recs[I];
+    if (R.Row != Row) continue;
+    R.FullLength = Along(R.Bar->FrameSizeFor(&dock)) + Along(R.Bar->GetContentSize());
+    R.Length = R.FullLength;
+    R.ShrinkMode = R.Bar->GetShrinkMode();
+    R.MinLength = std::min(R.Bar->GetMinimumLength(), R.FullLength);
+    R.Gap = 0;
+    R.Overlap = 0;
+    Need += R.ShrinkMode == tbsmChevron ? R.MinLength : R.FullLength;
+    if (!InRow.empty() && Need > avail && !dock.FLimitToOneRow) {
+      ShiftRowsDown(recs, I, Row, nullptr);
+      ++highest;
+      break;
     }
-    if (InRow.empty()) continue;
-    int Total = 0;
-    for (size_t I : InRow) Total += Recs[I].FullLength;
-    int Excess = Total - Avail;
-
-    // Gaps as the bars ask for them.
-    int End = 0, Shift = 0, MinSum = 0, PrevEnd = 0, DragStart = 0;
-    int DragInRow = -1;
-    for (size_t K = 0; K < InRow.size(); ++K) {
-      BarRecord &R = Recs[InRow[K]];
-      int Start = R.Pos + Shift;
-      if (End == 0 && (R.Bar->FFullSize || R.Bar->FStretch)) Start = 0;
-      if (int(InRow[K]) == DragIndex) {
-        DragStart = Start;
-        DragInRow = int(K);
-      }
-      Start = std::max(Start, MinSum);
-      if (Start > End) {
-        if (Excess > 0) {
-          // No room for gaps: the ones asked for are given up, and later
-          // bars keep their distance to this one.
-          Shift += End - Start;
-          Start = End;
-        } else {
-          R.Gap = Start - End;
-          End = Start;
-        }
-      } else if (Start < PrevEnd) {
-        R.Overlap = PrevEnd - Start;
-      }
-      PrevEnd = Start + R.Length;
-      End += R.Length;
-      MinSum += R.MinLength;
-    }
-
-    const auto TakeGaps = [&](int LastK, int Over) {
-      for (int K = LastK; K >= 0 && Over > 0; --K) {
-        BarRecord &R = Recs[InRow[size_t(K)]];
-        const int Give = std::min(R.Gap, Over);
-        R.Gap -= Give;
-        Over -= Give;
-      }
-    };
-    const auto EndOf = [&](int LastK) {
-      int E = 0;
-      for (int K = 0; K <= LastK; ++K) E += Recs[InRow[size_t(K)]].Gap + Recs[InRow[size_t(K)]].Length;
-      return E;
-    };
-    if (Excess < 0 && DragInRow > 0) TakeGaps(DragInRow - 1, EndOf(DragInRow - 1) - DragStart);
-    const int LastK = int(InRow.size()) - 1;
-    TakeGaps(LastK, EndOf(LastK) - Avail);
-
-    if (Excess > 0) {
-      if (DragInRow >= 0 && InRow.size() > 1) FDragBarSqueezed = true;
-      int Acc = 0;
-      for (int K = 0; K <= LastK && Excess > 0; ++K) {
-        Acc = std::min(Acc + Recs[InRow[size_t(K)]].Overlap, Excess);
-        for (int J = K - 1; J >= 0 && Acc > 0; --J) {
-          if (J == DragInRow) break;
-          BarRecord &R = Recs[InRow[size_t(J)]];
-          if (R.ShrinkMode != tbsmChevron) continue;
-          const int Give = std::min(R.Length - R.MinLength, Acc);
-          R.Length -= Give;
-          Excess -= Give;
-          Acc -= Give;
-        }
-      }
-    }
-    for (int K = LastK; K >= 0 && Excess > 0; --K) {
-      BarRecord &R = Recs[InRow[size_t(K)]];
-      if (R.ShrinkMode == tbsmNone || (R.ShrinkMode == tbsmWrap && InRow.size() > 1)) continue;
-      const int Give = std::min(R.Length - R.MinLength, Excess);
-      R.Length -= Give;
-      Excess -= Give;
-    }
-
-    End = 0;
-    for (int K = 0; K <= LastK; ++K) {
-      BarRecord &R = Recs[InRow[size_t(K)]];
-      if (R.Bar->FFullSize || R.Bar->FStretch) {
-        R.Length += R.Gap;
-        R.Gap = 0;
-      }
-      R.Pos = End + R.Gap;
-      if (R.Bar->FStretch) {
-        if (K < LastK) {
-          BarRecord &Next = Recs[InRow[size_t(K + 1)]];
-          R.Length += Next.Gap;
-          Next.Gap = 0;
-        } else {
-          R.Length = std::max(R.Length, Avail - R.Pos);
-        }
-      }
-      if (R.Bar->FFullSize) R.Length = std::max(R.Length, Avail);
-      End = R.Pos + R.Length;
-    }
+    InRow.push_back(I);
   }
+  return InRow;
+}
 
-  for (BarRecord &R : Recs) {
+void TTBDock::Arrangement::FitRow(int Row) {
+  std::vector<size_t> InRow = FillRow(Row);
+  if (InRow.empty()) return;
+  RowFit Fit(recs, std::move(InRow), avail);
+  Fit.AskForGaps(dragIndex);
+  Fit.TrimGaps();
+  if (Fit.excess > 0 && Fit.dragInRow >= 0 && Fit.in.size() > 1) dock.FDragBarSqueezed = true;
+  Fit.ShrinkOverlapped();
+  Fit.ShrinkFromTheEnd();
+  Fit.Position();
+}
+
+// The places found become the bars' effective ones, and their own while
+// a drag commits them.
+void TTBDock::Arrangement::Commit() {
+  for (BarRecord &R : recs) {
     R.Bar->FEffectiveDockRow = R.RequestedRow;
     R.Bar->FEffectiveDockPos = R.Pos;
-    if (FCommitNewPositions) {
+    if (dock.FCommitNewPositions) {
       R.Bar->FDockRow = R.RequestedRow;
       R.Bar->FDockPos = R.Pos;
     }
   }
-  if (FCommitNewPositions) FDockList = Sorted;
+  if (dock.FCommitNewPositions) dock.FDockList = sorted;
+}
 
-  const QRect Client = ClientRect();
+// Each row as thick as its thickest bar at its new length; the dock as
+// thick as its rows.
+void TTBDock::Arrangement::SetBounds() {
+  const QRect Client = dock.ClientRect();
   int Offset = 0;
-  for (int Row = 0; Row <= Highest; ++Row) {
+  for (int Row = 0; Row <= highest; ++Row) {
     int Thickness = 0;
     std::vector<BarRecord *> InRow;
-    for (BarRecord &R : Recs) {
+    for (BarRecord &R : recs) {
       if (R.Row != Row) continue;
       InRow.push_back(&R);
       const int NewCurrent = R.Length >= R.FullLength ? 0 : R.Length;
       if (R.ShrinkMode != tbsmNone && NewCurrent != R.Bar->FCurrentSize) {
         R.Bar->FCurrentSize = NewCurrent;
-        R.Bar->LayoutForDock(true, Kind(), this, false);
+        R.Bar->LayoutForDock(true, dock.Kind(), &dock, false);
         R.NeedsRelayout = true;
       }
       R.Bar->FCurrentSize = NewCurrent;
@@ -298,7 +372,7 @@ bool TTBDock::ArrangeBarsOnce() {
     if (Thickness != 0) Thickness += 4;
     for (BarRecord *R : InRow) {
       ++R->Bar->FSetBoundsGuard;
-      const QRect G = Vertical ? QRect(Client.left() + Offset, Client.top() + R->Pos, Thickness, R->Length)
+      const QRect G = vertical ? QRect(Client.left() + Offset, Client.top() + R->Pos, Thickness, R->Length)
                                : QRect(Client.left() + R->Pos, Client.top() + Offset, R->Length, Thickness);
       const QSize Was = R->Bar->size();
       R->Bar->setGeometry(G);
@@ -307,14 +381,39 @@ bool TTBDock::ArrangeBarsOnce() {
     }
     Offset += Thickness;
   }
-  if (Vertical) SetDockSize(Offset + FNonClientWidth, height());
-  else SetDockSize(width(), Offset + FNonClientHeight);
+  if (vertical) dock.SetDockSize(Offset + dock.FNonClientWidth, dock.height());
+  else dock.SetDockSize(dock.width(), Offset + dock.FNonClientHeight);
+}
 
-  bool ThicknessChanged = false;
-  for (BarRecord &R : Recs)
+bool TTBDock::Arrangement::ThicknessChanged() const {
+  for (const BarRecord &R : recs)
     if (R.Row >= 0 && R.ShrinkMode == tbsmWrap && Across(R.Bar->GetContentSize()) != R.Bar->FRowThickness)
-      ThicknessChanged = true;
-  return ThicknessChanged;
+      return true;
+  return false;
+}
+
+bool TTBDock::ArrangeBarsOnce() {
+  // Bars on their way out take no place.
+  const auto Gone = [](TTBCustomDockableWindow *B) { return B->FDestroying; };
+  FDockList.erase(std::remove_if(FDockList.begin(), FDockList.end(), Gone), FDockList.end());
+  FDockVisibleList.erase(std::remove_if(FDockVisibleList.begin(), FDockVisibleList.end(), Gone),
+                         FDockVisibleList.end());
+
+  if (FDockVisibleList.empty()) {
+    const int Thickness = FFixAlign ? 1 : 0;
+    if (IsVertical()) SetDockSize(Thickness, height());
+    else SetDockSize(width(), Thickness);
+    return false;
+  }
+  Arrangement A(*this);
+  A.SortBars();
+  A.MakeRecords();
+  A.GiveRowsOfTheirOwn();
+  A.DropUnusedRows();
+  for (int Row = 0; Row <= A.highest; ++Row) A.FitRow(Row);
+  A.Commit();
+  A.SetBounds();
+  return A.ThicknessChanged();
 }
 
 } // namespace kc::tb

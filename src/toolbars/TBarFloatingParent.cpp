@@ -26,6 +26,103 @@ constexpr unsigned char SkinCloseGlyph[7] = {0xC3, 0x66, 0x3C, 0x18, 0x3C, 0x66,
 
 QColor SkinColor(const TTBBaseSkin &S, int Index) { return ToQColor(S.Colors.ColorByIndex(Index)); }
 
+// The frame around the client area: the skin's border lines, or the
+// raised window edge of the classic look.
+void PaintFloatingBorder(QPainter &P, const QRect &All, const QColor &Face, const TTBBaseSkin *Skin,
+                         const TTBFloatingFrameState &S) {
+  if (Skin) {
+    P.setPen(SkinColor(*Skin, tcDockBorderOut));
+    P.drawRect(All.adjusted(0, 0, -1, -1));
+    P.setPen(SkinColor(*Skin, tcDockBorderIn));
+    for (int I = 1; I < S.Border.width(); ++I) P.drawRect(All.adjusted(I, I, -I - 1, -I - 1));
+    if (S.OfficeXPSkin) {
+      const QColor C = SkinColor(*Skin, tcDockBorderOut);
+      P.fillRect(All.left() + 1, All.top() + 1, 1, 1, C);
+      P.fillRect(All.right() - 1, All.top() + 1, 1, 1, C);
+      P.fillRect(All.left() + 1, All.bottom() - 1, 1, 1, C);
+      P.fillRect(All.right() - 1, All.bottom() - 1, 1, 1, C);
+    }
+    return;
+  }
+  // The raised window edge: light outside top-left, dark bottom-right.
+  const QColor Light = ToQColor(clBtnHighlight), Dark = ToQColor(clBtnShadow), Darker = ToQColor(cl3DDkShadow);
+  P.fillRect(QRect(All.left(), All.top(), All.width(), 1), Face);
+  P.fillRect(QRect(All.left(), All.top(), 1, All.height()), Face);
+  P.fillRect(QRect(All.left() + 1, All.top() + 1, All.width() - 2, 1), Light);
+  P.fillRect(QRect(All.left() + 1, All.top() + 1, 1, All.height() - 2), Light);
+  P.fillRect(QRect(All.left(), All.bottom(), All.width(), 1), Darker);
+  P.fillRect(QRect(All.right(), All.top(), 1, All.height()), Darker);
+  P.fillRect(QRect(All.left() + 1, All.bottom() - 1, All.width() - 2, 1), Dark);
+  P.fillRect(QRect(All.right() - 1, All.top() + 1, 1, All.height() - 2), Dark);
+}
+
+// The caption bar's fill; returns the colour its text is drawn in.
+QColor PaintCaptionBar(QPainter &P, const QRect &Caption, const QColor &Face, const TTBBaseSkin *Skin,
+                       const TTBFloatingFrameState &S, bool Inactive) {
+  if (Skin) {
+    if (S.OfficeXPSkin) {
+      P.fillRect(Caption, SkinColor(*Skin, tcDockBorderTitle));
+    } else {
+      P.fillRect(Caption, Face);
+      QPainterPath Path;
+      Path.addRoundedRect(QRectF(Caption).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+      P.setRenderHint(QPainter::Antialiasing, false);
+      P.fillPath(Path, SkinColor(*Skin, tcSelBar));
+      P.setPen(SkinColor(*Skin, tcSelBarBorder));
+      P.drawPath(Path);
+    }
+    return SkinColor(*Skin, tcCaptionText);
+  }
+  // Classic and themed looks: the system's small caption, active unless the
+  // caption is marked inactive, with the gradient when themed.
+  const QColor From = ToQColor(Inactive ? clInactiveCaption : clActiveCaption);
+  if (tbSystemSettings().themesActive) {
+    QLinearGradient G(Caption.topLeft(), Caption.topRight());
+    G.setColorAt(0, From);
+    G.setColorAt(1, ToQColor(Inactive ? clGradientInactiveCaption : clGradientActiveCaption));
+    P.fillRect(Caption, G);
+  } else {
+    P.fillRect(Caption, From);
+  }
+  return ToQColor(Inactive ? clInactiveCaptionText : clCaptionText);
+}
+
+// The close button in the caption, in the caption text's colour.
+void PaintCloseButton(QPainter &P, const QRect &Close, const QColor &Face, const TTBBaseSkin *Skin,
+                      const QColor &TextColor, bool Hover, bool Down) {
+  if (Skin) {
+    // The cross keeps the caption's colour where it can be read on the
+    // hover fill, and otherwise one that can.
+    QColor Cross = TextColor;
+    if (Hover && !Down) {
+      const QColor HoverFill = SkinColor(*Skin, tcSelBar);
+      P.fillRect(Close, HoverFill);
+      Cross = ReadableOn(TextColor, HoverFill);
+    }
+    const int X0 = Close.left() + (Close.width() - 8) / 2, Y0 = Close.top() + (Close.height() - 7) / 2;
+    for (int Y = 0; Y < 7; ++Y)
+      for (int X = 0; X < 8; ++X)
+        if (SkinCloseGlyph[Y] & (0x80 >> X)) P.fillRect(X0 + X, Y0 + Y, 1, 1, Cross);
+    return;
+  }
+  // The caption's close control: a small raised button with a cross, pushed
+  // while pressed.
+  const QRect B = Close.adjusted(1, 2, -1, -2);
+  P.fillRect(B, Face);
+  const QColor Light = ToQColor(clBtnHighlight), Dark = ToQColor(clBtnShadow);
+  const QColor TL = Down ? Dark : Light, BR = Down ? Light : Dark;
+  P.fillRect(QRect(B.left(), B.top(), B.width(), 1), TL);
+  P.fillRect(QRect(B.left(), B.top(), 1, B.height()), TL);
+  P.fillRect(QRect(B.left(), B.bottom(), B.width(), 1), BR);
+  P.fillRect(QRect(B.right(), B.top(), 1, B.height()), BR);
+  const QPoint C = B.center() + (Down ? QPoint(1, 1) : QPoint(0, 0));
+  const QColor Glyph = ToQColor(clBtnText);
+  for (int I = -3; I <= 3; ++I) {
+    P.fillRect(C.x() + I, C.y() + I, 2, 1, Glyph);
+    P.fillRect(C.x() + I, C.y() - I, 2, 1, Glyph);
+  }
+}
+
 } // namespace
 
 TTBFloatingWindowParent::TTBFloatingWindowParent(QWidget *ParentForm, TTBCustomDockableWindow *Window)
@@ -110,111 +207,24 @@ void TTBFloatingWindowParent::PaintNC(QPainter &P) {
   const QRect Close = FloatingCloseButtonRect(S);
   const TTBBaseSkin *Skin = FDockableWindow ? ActiveSkin(FDockableWindow->Skin()) : nullptr;
   const bool Inactive = FDockableWindow && FDockableWindow->InactiveCaption();
-  const QString Text = FCaptionText;
   const TTBDockTextAlign Align = FDockableWindow ? FDockableWindow->DockTextAlign() : dtaLeft;
   P.save();
   P.setClipRegion(QRegion(All).subtracted(QRegion(ClientRect())));
   const QColor Face = FDockableWindow ? FDockableWindow->Color() : ToQColor(clBtnFace);
   P.fillRect(All, Face);
-
-  const bool Themed = !Skin && tbSystemSettings().themesActive;
-  if (Skin) {
-    P.setPen(SkinColor(*Skin, tcDockBorderOut));
-    P.drawRect(All.adjusted(0, 0, -1, -1));
-    P.setPen(SkinColor(*Skin, tcDockBorderIn));
-    for (int I = 1; I < S.Border.width(); ++I) P.drawRect(All.adjusted(I, I, -I - 1, -I - 1));
-    if (S.OfficeXPSkin) {
-      const QColor C = SkinColor(*Skin, tcDockBorderOut);
-      P.fillRect(All.left() + 1, All.top() + 1, 1, 1, C);
-      P.fillRect(All.right() - 1, All.top() + 1, 1, 1, C);
-      P.fillRect(All.left() + 1, All.bottom() - 1, 1, 1, C);
-      P.fillRect(All.right() - 1, All.bottom() - 1, 1, 1, C);
-    }
-  } else {
-    // The raised window edge: light outside top-left, dark bottom-right.
-    const QColor Light = ToQColor(clBtnHighlight), Dark = ToQColor(clBtnShadow), Darker = ToQColor(cl3DDkShadow);
-    P.fillRect(QRect(All.left(), All.top(), All.width(), 1), Face);
-    P.fillRect(QRect(All.left(), All.top(), 1, All.height()), Face);
-    P.fillRect(QRect(All.left() + 1, All.top() + 1, All.width() - 2, 1), Light);
-    P.fillRect(QRect(All.left() + 1, All.top() + 1, 1, All.height() - 2), Light);
-    P.fillRect(QRect(All.left(), All.bottom(), All.width(), 1), Darker);
-    P.fillRect(QRect(All.right(), All.top(), 1, All.height()), Darker);
-    P.fillRect(QRect(All.left() + 1, All.bottom() - 1, All.width() - 2, 1), Dark);
-    P.fillRect(QRect(All.right() - 1, All.top() + 1, 1, All.height() - 2), Dark);
-  }
-
+  PaintFloatingBorder(P, All, Face, Skin, S);
   if (!Caption.isEmpty()) {
     QRect TextRect = Caption.adjusted(2, 0, -2, 0);
     if (!Close.isEmpty()) TextRect.setRight(Close.left() - 2);
-    QColor TextColor;
-    if (Skin) {
-      if (S.OfficeXPSkin) {
-        P.fillRect(Caption, SkinColor(*Skin, tcDockBorderTitle));
-      } else {
-        P.fillRect(Caption, Face);
-        QPainterPath Path;
-        Path.addRoundedRect(QRectF(Caption).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-        P.setRenderHint(QPainter::Antialiasing, false);
-        P.fillPath(Path, SkinColor(*Skin, tcSelBar));
-        P.setPen(SkinColor(*Skin, tcSelBarBorder));
-        P.drawPath(Path);
-      }
-      TextColor = SkinColor(*Skin, tcCaptionText);
-    } else {
-      // Classic and themed looks: the system's small caption, active unless
-      // the caption is marked inactive, with the gradient when themed.
-      const QColor From = ToQColor(Inactive ? clInactiveCaption : clActiveCaption);
-      if (Themed) {
-        QLinearGradient G(Caption.topLeft(), Caption.topRight());
-        G.setColorAt(0, From);
-        G.setColorAt(1, ToQColor(Inactive ? clGradientInactiveCaption : clGradientActiveCaption));
-        P.fillRect(Caption, G);
-      } else {
-        P.fillRect(Caption, From);
-      }
-      TextColor = ToQColor(Inactive ? clInactiveCaptionText : clCaptionText);
-    }
+    const QColor TextColor = PaintCaptionBar(P, Caption, Face, Skin, S, Inactive);
     QFont F = tbMenuFont();
     F.setBold(!Skin);
     P.setFont(F);
     P.setPen(TextColor);
     const Qt::Alignment A = Align == dtaRight ? Qt::AlignRight : Align == dtaCenter ? Qt::AlignHCenter : Qt::AlignLeft;
     P.drawText(TextRect, int(A | Qt::AlignVCenter),
-               P.fontMetrics().elidedText(Text, Qt::ElideRight, std::max(0, TextRect.width())));
-
-    if (!Close.isEmpty()) {
-      if (Skin) {
-        // The cross keeps the caption's colour where it can be read on the
-        // hover fill, and otherwise one that can.
-        QColor Cross = TextColor;
-        if (FCloseButtonHover && !FCloseButtonDown) {
-          const QColor Hover = SkinColor(*Skin, tcSelBar);
-          P.fillRect(Close, Hover);
-          Cross = ReadableOn(TextColor, Hover);
-        }
-        const int X0 = Close.left() + (Close.width() - 8) / 2, Y0 = Close.top() + (Close.height() - 7) / 2;
-        for (int Y = 0; Y < 7; ++Y)
-          for (int X = 0; X < 8; ++X)
-            if (SkinCloseGlyph[Y] & (0x80 >> X)) P.fillRect(X0 + X, Y0 + Y, 1, 1, Cross);
-      } else {
-        // The caption's close control: a small raised button with a cross,
-        // pushed while pressed.
-        const QRect B = Close.adjusted(1, 2, -1, -2);
-        P.fillRect(B, Face);
-        const QColor Light = ToQColor(clBtnHighlight), Dark = ToQColor(clBtnShadow);
-        const QColor TL = FCloseButtonDown ? Dark : Light, BR = FCloseButtonDown ? Light : Dark;
-        P.fillRect(QRect(B.left(), B.top(), B.width(), 1), TL);
-        P.fillRect(QRect(B.left(), B.top(), 1, B.height()), TL);
-        P.fillRect(QRect(B.left(), B.bottom(), B.width(), 1), BR);
-        P.fillRect(QRect(B.right(), B.top(), 1, B.height()), BR);
-        const QPoint C = B.center() + (FCloseButtonDown ? QPoint(1, 1) : QPoint(0, 0));
-        const QColor Glyph = ToQColor(clBtnText);
-        for (int I = -3; I <= 3; ++I) {
-          P.fillRect(C.x() + I, C.y() + I, 2, 1, Glyph);
-          P.fillRect(C.x() + I, C.y() - I, 2, 1, Glyph);
-        }
-      }
-    }
+               P.fontMetrics().elidedText(FCaptionText, Qt::ElideRight, std::max(0, TextRect.width())));
+    if (!Close.isEmpty()) PaintCloseButton(P, Close, Face, Skin, TextColor, FCloseButtonHover, FCloseButtonDown);
   }
   P.restore();
 }

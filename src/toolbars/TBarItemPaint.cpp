@@ -168,6 +168,259 @@ void CheckMark(QPainter &P, QPoint C, bool WithHighlight, const QColor &Fg) {
   P.restore();
 }
 
+// What the parts of a menu entry are drawn from.
+struct EntryLook {
+  EntryLook(const TTBItemViewer &V, const QRect &Rect, bool Selected)
+      : viewer(V), item(V.Item()), view(V.View()), skin(view->ActiveSkin()), type(skin ? skin->SkinType() : tbsDisabled),
+        enabled(item->Enabled()), il(V.GetImageList()),
+        imageShown(V.ImageShown() && il && il->ValidIndex(item->ImageIndex())),
+        checkW(tbSystemSettings().menuCheckWidth),
+        column(il ? MulDiv(il->Width() + 3, Rect.height(), il->Height() + 3) : Rect.height()), R(Rect),
+        selected(Selected) {}
+  const TTBItemViewer &viewer;
+  TTBCustomItem *item;
+  TTBView *view;
+  const TTBBaseSkin *skin;
+  TTBSkins type;
+  bool enabled;
+  TCustomImageList *il;
+  bool imageShown;
+  int checkW;
+  int column; // the check and image column
+  QRect R;
+  bool selected;
+  QColor El(int e) const { return ToQColor(skin->ElementColor(e)); }
+};
+
+// The highlight of a selected entry; returns what its caption sits on.
+std::vector<QColor> PaintEntryHighlight(QPainter &P, const EntryLook &L) {
+  std::vector<QColor> fills;
+  if (!L.selected) return fills;
+  const TTBBaseSkin *skin = L.skin;
+  const auto gradient = [&](const QRect &Hr) {
+    GradientFillRect(P, Hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
+                     skin->Colors.ColorByIndex(tcGradEnd));
+    fills.push_back(ToQColor(skin->Colors.ColorByIndex(tcGradStart)));
+    fills.push_back(ToQColor(skin->Colors.ColorByIndex(tcGradEnd)));
+  };
+  const auto flat = [&](const QRect &Hr, const QColor &C) {
+    P.fillRect(Hr, C);
+    fills.push_back(C);
+  };
+  QRect hr = L.R;
+  if (!skin && (L.imageShown || L.item->Checked())) hr.setLeft(L.R.left() + L.column + 3);
+  if (L.enabled && L.item->Has(ikCombo)) hr.setRight(L.R.right() - L.checkW);
+  if (L.type == tbsOfficeXP) {
+    if (L.enabled) {
+      hr.adjust(1, 0, -1, 0);
+      if (skin->Options() & tboGradSelItem) gradient(hr);
+      else flat(hr, L.El(9));
+      FrameRect(P, hr, L.El(10));
+      if (L.item->Has(ikCombo)) FrameRect(P, QRect(hr.right(), L.R.top(), L.checkW + 1, L.R.height()), L.El(12));
+    } else if (!L.view->MouseOverSelected) {
+      P.fillRect(hr, L.El(1));
+      FrameRect(P, hr, L.El(8));
+      fills.push_back(L.El(1));
+    }
+  } else if (skin) {
+    if (skin->Options() & tboGradSelItem) gradient(hr);
+    else flat(hr, L.El(9));
+    FrameRect(P, hr, L.El(10));
+  } else {
+    flat(hr, Sys(clHighlight));
+  }
+  return fills;
+}
+
+// The check box and the image, in the entry's first column.
+void PaintEntryCheckAndImage(QPainter &P, const EntryLook &L) {
+  const TTBBaseSkin *skin = L.skin;
+  const QRect col(L.R.left(), L.R.top(), L.column, L.R.height());
+  if (L.item->Checked()) {
+    if (!skin) {
+      P.fillRect(col, Sys(clBtnFace));
+      SunkenOuter(P, col);
+      if (!L.selected) Dither(P, col.adjusted(1, 1, -1, -1));
+    } else if (L.type == tbsOfficeXP || L.imageShown) {
+      QRect box = col.adjusted(1, 1, -1, -1);
+      if (L.type == tbsOfficeXP) box = col.adjusted(2, 1, -2, -1);
+      if (skin->Options() & tboGradSelItem) {
+        TColor a = skin->Colors.ColorByIndex(tcGradStart), b = skin->Colors.ColorByIndex(tcGradEnd);
+        if (L.selected) {
+          a = DarkenColor(a, 20);
+          b = DarkenColor(b, 20);
+        }
+        GradientFillRect(P, box, a, skin->Gradient() == tbgTopBottom, b);
+      } else {
+        P.fillRect(box, L.selected ? L.El(11) : L.El(9));
+      }
+      FrameRect(P, box, L.selected ? L.El(12) : L.El(10));
+    }
+  }
+  if (L.imageShown) {
+    const QPoint at(col.left() + (col.width() - L.il->Width()) / 2, col.top() + (col.height() - L.il->Height()) / 2);
+    if (HoverIconShadow(skin, L.enabled, L.selected, false)) DrawLiftedImage(P, L.il, L.item->ImageIndex(), at, L.El(6));
+    else DrawImage(P, L.il, L.item->ImageIndex(), at, L.enabled);
+  } else if (L.item->Checked()) {
+    CheckMark(P, col.center(), L.type != tbsOfficeXP, Sys(clBtnText));
+  }
+}
+
+// Caption and shortcut; returns the colour they were drawn in (enabled).
+QColor PaintEntryTexts(QPainter &P, const EntryLook &L, const std::vector<QColor> &Fills, bool UseDisabledShadow) {
+  QColor fg;
+  if (L.type == tbsOfficeXP) fg = L.selected && !L.view->OpenedViewer ? L.El(26) : L.El(25);
+  else if (L.skin) fg = L.selected ? L.El(26) : Sys(clMenuText);
+  else fg = L.selected ? Sys(clHighlightText) : Sys(clMenuText);
+  // On a selection's fill the caption is drawn flat (a disabled one in its
+  // grey) in a colour that can be read on every colour of that fill.
+  const bool onFill = !Fills.empty();
+  QColor disabledFg = Sys(clBtnShadow);
+  for (int pass = 0; pass < 2; ++pass)
+    for (const QColor &back : Fills) {
+      fg = ReadableOn(fg, back);
+      disabledFg = ReadableOn(disabledFg, back);
+    }
+  QFont f = P.font();
+  if (L.item->ResolvedOptions() & tboDefault) f.setBold(true);
+  P.setFont(f);
+  const auto text = [&](const QRect &At, const QString &Text, int Align, bool Accel) {
+    if (L.enabled) DrawCaption(P, At, Text, Align, Accel, fg);
+    else if (onFill) DrawCaption(P, At, Text, Align, Accel, disabledFg);
+    else DrawDisabledCaption(P, At, Text, Align, Accel, L.skin != nullptr, UseDisabledShadow);
+  };
+  const QRect &R = L.R;
+  text(QRect(R.left() + L.column + 2, R.top(), R.width() - L.column - 2, R.height()), L.viewer.GetCaptionText(),
+       Qt::AlignLeft | Qt::AlignVCenter, L.viewer.ShowAccelerator());
+  const QString sc = L.item->ShortCutText();
+  if (!sc.isEmpty())
+    text(QRect(R.left(), R.top(), R.width() - R.height(), R.height()), sc, Qt::AlignRight | Qt::AlignVCenter, false);
+  return fg;
+}
+
+// What the parts of a toolbar button are drawn from.
+struct ButtonLook {
+  ButtonLook(const TTBItemViewer &V, const QRect &Rect, bool Selected, bool Pushed)
+      : viewer(V), item(V.Item()), view(V.View()), skin(view->ActiveSkin()), type(skin ? skin->SkinType() : tbsDisabled),
+        enabled(item->Enabled()), checked(item->Checked()), rotated(V.IsRotated()),
+        hasArrow(item->Has(ikSubmenu) && (item->Has(ikCombo) || (item->ResolvedOptions() & tboDropdownArrow))),
+        R(Rect), button(Rect), selected(Selected), pushed(Pushed), popupOpenHere(Pushed && view->OpenedViewer == &V) {
+    if (!hasArrow) return;
+    // The drop-down arrow's part: at the end, or below on a vertical bar.
+    const int a = item->Has(ikCombo) ? 11 : 8;
+    if (view->Orientation == tbvoVertical && !item->Has(ikCombo)) {
+      arrow = QRect(R.left(), R.bottom() - a + 1, R.width(), a);
+      button.setBottom(R.bottom() - a);
+    } else {
+      arrow = QRect(R.right() - a + 1, R.top(), a, R.height());
+      button.setRight(R.right() - a);
+    }
+  }
+  const TTBItemViewer &viewer;
+  TTBCustomItem *item;
+  TTBView *view;
+  const TTBBaseSkin *skin;
+  TTBSkins type;
+  bool enabled, checked, rotated, hasArrow;
+  QRect R, button, arrow;
+  bool selected, pushed, popupOpenHere;
+  QColor El(int e) const { return ToQColor(skin->ElementColor(e)); }
+};
+
+// The button's face in its look; true when its content moves a pixel down
+// and right, as a pushed classic button's does.
+bool PaintButtonFace(QPainter &P, const ButtonLook &L) {
+  const QRect &R = L.R;
+  if (!L.skin) {
+    const QRect frame = L.item->Has(ikCombo) ? L.button : R;
+    bool shift = false;
+    if (L.pushed || L.checked) {
+      if (L.checked && !L.selected) Dither(P, frame.adjusted(1, 1, -1, -1));
+      SunkenOuter(P, frame);
+      shift = true;
+    } else if (L.selected) {
+      RaisedInner(P, frame);
+    }
+    if (L.item->Has(ikCombo) && (L.selected || L.pushed)) {
+      if (L.pushed && L.popupOpenHere) SunkenOuter(P, L.arrow);
+      else RaisedInner(P, L.arrow);
+    }
+    return shift;
+  }
+  if (L.type == tbsOfficeXP) {
+    const bool mouseOver = L.view->MouseOverSelected;
+    if ((L.selected && (L.enabled || !mouseOver)) || L.checked) {
+      QColor fill, border = L.El(8);
+      if (L.item->Has(ikSubmenu) && L.popupOpenHere) {
+        fill = (!L.enabled && !mouseOver) ? L.El(7) : L.El(5);
+        border = (!L.enabled && !mouseOver) ? L.El(8) : L.El(2);
+      } else if (L.pushed) fill = L.El(11);
+      else if (L.checked) fill = L.El(15);
+      else fill = L.El(7);
+      if (L.view->ChevronOwnerView && L.item->Has(ikSubmenu)) border = L.El(2);
+      P.fillRect(R, fill);
+      FrameRect(P, R, border);
+      if (L.checked && !(L.selected && L.enabled)) P.fillRect(R.adjusted(1, 1, -1, -1), L.El(14));
+    }
+    return false;
+  }
+  if (L.selected || L.checked) {
+    if (L.view->IsMenuBar()) {
+      P.fillRect(R, L.El(9));
+    } else {
+      P.save();
+      P.setRenderHint(QPainter::Antialiasing, true);
+      P.setPen(L.El(8));
+      P.setBrush(L.checked && !L.pushed ? L.El(14) : L.El(7));
+      P.drawRoundedRect(QRectF(R).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+      P.restore();
+    }
+  }
+  return false;
+}
+
+// The image in the content rectangle; returns what is left for the caption.
+QRect PaintButtonImage(QPainter &P, const ButtonLook &L, const QRect &Content) {
+  TCustomImageList *il = L.viewer.GetImageList();
+  if (!L.viewer.ImageShown() || !il || !il->ValidIndex(L.item->ImageIndex())) return Content;
+  QRect textR = Content;
+  QPoint at;
+  if (!L.viewer.CaptionShown()) {
+    at = QPoint(Content.left() + (Content.width() - il->Width()) / 2,
+                Content.top() + (Content.height() - il->Height()) / 2);
+  } else if ((L.item->ResolvedOptions() & tboImageAboveCaption) || L.rotated) {
+    at = QPoint(Content.left() + (Content.width() - il->Width()) / 2, Content.top() + 3);
+    textR.setTop(at.y() + il->Height());
+  } else {
+    at = QPoint(Content.left() + 3, Content.top() + (Content.height() - il->Height()) / 2);
+    textR.setLeft(at.x() + il->Width() + 1);
+  }
+  if (HoverIconShadow(L.skin, L.enabled, L.selected, L.pushed || L.checked))
+    DrawLiftedImage(P, il, L.item->ImageIndex(), at, L.El(6));
+  else DrawImage(P, il, L.item->ImageIndex(), at, L.enabled);
+  return textR;
+}
+
+// The caption, turned a quarter for a rotated button.
+void PaintButtonCaption(QPainter &P, const ButtonLook &L, const QRect &TextR, const QColor &Fg,
+                        bool UseDisabledShadow) {
+  const QString caption = L.viewer.GetCaptionText();
+  const bool accel = L.viewer.ShowAccelerator();
+  const auto text = [&](const QRect &At, int Align) {
+    if (L.enabled) DrawCaption(P, At, caption, Align, accel, Fg);
+    else DrawDisabledCaption(P, At, caption, Align, accel, L.skin != nullptr, UseDisabledShadow);
+  };
+  if (!L.rotated) {
+    text(TextR, Qt::AlignCenter);
+    return;
+  }
+  P.save();
+  P.translate(TextR.center().x() + 1, TextR.center().y() + 1);
+  P.rotate(90);
+  text(QRect(-TextR.height() / 2, -TextR.width() / 2, TextR.height(), TextR.width()), Qt::AlignCenter);
+  P.restore();
+}
+
 } // namespace
 
 void TTBItemViewer::Paint(QPainter &P, const QRect &R, bool IsSelected, bool IsPushed, bool UseDisabledShadow) {
@@ -176,249 +429,35 @@ void TTBItemViewer::Paint(QPainter &P, const QRect &R, bool IsSelected, bool IsP
 }
 
 void TTBItemViewer::PaintMenuEntry(QPainter &P, const QRect &R, bool IsSelected, bool, bool UseDisabledShadow) {
-  TTBCustomItem *item = Item();
-  const TTBBaseSkin *skin = View()->ActiveSkin();
-  const TTBSkins type = skin ? skin->SkinType() : tbsDisabled;
-  const bool enabled = item->Enabled();
-  TCustomImageList *il = GetImageList();
-  const bool imageShown = ImageShown() && il && il->ValidIndex(item->ImageIndex());
-  const int checkW = tbSystemSettings().menuCheckWidth, checkH = tbSystemSettings().menuCheckHeight;
-  const int column = il ? MulDiv(il->Width() + 3, R.height(), il->Height() + 3) : R.height();
-  auto el = [&](int e) { return ToQColor(skin->ElementColor(e)); };
-
-  // Highlight. Fills holds what the caption of a selected entry sits on.
-  std::vector<QColor> fills;
-  auto gradientFills = [&] {
-    fills.push_back(ToQColor(skin->Colors.ColorByIndex(tcGradStart)));
-    fills.push_back(ToQColor(skin->Colors.ColorByIndex(tcGradEnd)));
-  };
-  if (IsSelected) {
-    QRect hr = R;
-    if (!skin && (imageShown || item->Checked())) hr.setLeft(R.left() + column + 3);
-    if (enabled && item->Has(ikCombo)) hr.setRight(R.right() - checkW);
-    if (type == tbsOfficeXP) {
-      if (enabled) {
-        hr.adjust(1, 0, -1, 0);
-        if (skin->Options() & tboGradSelItem) {
-          GradientFillRect(P, hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
-                           skin->Colors.ColorByIndex(tcGradEnd));
-          gradientFills();
-        } else {
-          P.fillRect(hr, el(9));
-          fills.push_back(el(9));
-        }
-        FrameRect(P, hr, el(10));
-        if (item->Has(ikCombo)) FrameRect(P, QRect(hr.right(), R.top(), checkW + 1, R.height()), el(12));
-      } else if (!View()->MouseOverSelected) {
-        P.fillRect(hr, el(1));
-        FrameRect(P, hr, el(8));
-        fills.push_back(el(1));
-      }
-    } else if (skin) {
-      if (skin->Options() & tboGradSelItem) {
-        GradientFillRect(P, hr, skin->Colors.ColorByIndex(tcGradStart), skin->Gradient() == tbgTopBottom,
-                         skin->Colors.ColorByIndex(tcGradEnd));
-        gradientFills();
-      } else {
-        P.fillRect(hr, el(9));
-        fills.push_back(el(9));
-      }
-      FrameRect(P, hr, el(10));
-    } else {
-      P.fillRect(hr, Sys(clHighlight));
-      fills.push_back(Sys(clHighlight));
-    }
-  }
-
-  // Check box and image.
-  const QRect col(R.left(), R.top(), column, R.height());
-  if (item->Checked()) {
-    if (!skin) {
-      P.fillRect(col, Sys(clBtnFace));
-      SunkenOuter(P, col);
-      if (!IsSelected) Dither(P, col.adjusted(1, 1, -1, -1));
-    } else if (type == tbsOfficeXP || imageShown) {
-      QRect box = col.adjusted(1, 1, -1, -1);
-      if (type == tbsOfficeXP) box = col.adjusted(2, 1, -2, -1);
-      if (skin->Options() & tboGradSelItem) {
-        TColor a = skin->Colors.ColorByIndex(tcGradStart), b = skin->Colors.ColorByIndex(tcGradEnd);
-        if (IsSelected) {
-          a = DarkenColor(a, 20);
-          b = DarkenColor(b, 20);
-        }
-        GradientFillRect(P, box, a, skin->Gradient() == tbgTopBottom, b);
-      } else {
-        P.fillRect(box, IsSelected ? el(11) : el(9));
-      }
-      FrameRect(P, box, IsSelected ? el(12) : el(10));
-    }
-  }
-  if (imageShown) {
-    const QPoint at(col.left() + (col.width() - il->Width()) / 2, col.top() + (col.height() - il->Height()) / 2);
-    if (HoverIconShadow(skin, enabled, IsSelected, false)) DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
-    else DrawImage(P, il, item->ImageIndex(), at, enabled);
-  } else if (item->Checked()) {
-    CheckMark(P, col.center(), type != tbsOfficeXP, Sys(clBtnText));
-  }
-
-  // Caption and shortcut.
-  QColor fg;
-  if (type == tbsOfficeXP) fg = IsSelected && !View()->OpenedViewer ? el(26) : el(25);
-  else if (skin) fg = IsSelected ? el(26) : Sys(clMenuText);
-  else fg = IsSelected ? Sys(clHighlightText) : Sys(clMenuText);
-  // On a selection's fill the caption is drawn flat (a disabled one in its
-  // grey) in a colour that can be read on every colour of that fill.
-  const bool onFill = !fills.empty();
-  QColor disabledFg = Sys(clBtnShadow);
-  for (int pass = 0; pass < 2; ++pass)
-    for (const QColor &back : fills) {
-      fg = ReadableOn(fg, back);
-      disabledFg = ReadableOn(disabledFg, back);
-    }
-  QFont f = P.font();
-  if (item->ResolvedOptions() & tboDefault) f.setBold(true);
-  P.setFont(f);
-  const QRect textR(R.left() + column + 2, R.top(), R.width() - column - 2, R.height());
-  const bool accel = ShowAccelerator();
-  if (enabled) DrawCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, fg);
-  else if (onFill) DrawCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, disabledFg);
-  else
-    DrawDisabledCaption(P, textR, GetCaptionText(), Qt::AlignLeft | Qt::AlignVCenter, accel, skin != nullptr,
-                        UseDisabledShadow);
-  const QString sc = item->ShortCutText();
-  if (!sc.isEmpty()) {
-    const QRect scR(R.left(), R.top(), R.width() - R.height(), R.height());
-    if (enabled) DrawCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, fg);
-    else if (onFill) DrawCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, disabledFg);
-    else DrawDisabledCaption(P, scR, sc, Qt::AlignRight | Qt::AlignVCenter, false, skin != nullptr, UseDisabledShadow);
-  }
-
+  const EntryLook L(*this, R, IsSelected);
+  const std::vector<QColor> fills = PaintEntryHighlight(P, L);
+  PaintEntryCheckAndImage(P, L);
+  const QColor fg = PaintEntryTexts(P, L, fills, UseDisabledShadow);
   // Submenu arrow: a triangle pointing right in the check-size box.
-  if (item->Has(ikSubmenu)) {
-    const int cx = R.right() - checkW / 2 - 2, cy = R.top() + R.height() / 2;
-    Q_UNUSED(checkH);
+  if (L.item->Has(ikSubmenu)) {
+    const int cx = R.right() - L.checkW / 2 - 2, cy = R.top() + R.height() / 2;
     const QPolygon tri({QPoint(cx - 1, cy - 3), QPoint(cx - 1, cy + 3), QPoint(cx + 2, cy)});
-    Triangle(P, tri, enabled, fg);
+    Triangle(P, tri, L.enabled, fg);
   }
 }
 
 void TTBItemViewer::PaintButton(QPainter &P, const QRect &R, bool IsSelected, bool IsPushed, bool UseDisabledShadow) {
-  TTBCustomItem *item = Item();
-  TTBView *view = View();
-  const TTBBaseSkin *skin = view->ActiveSkin();
-  const TTBSkins type = skin ? skin->SkinType() : tbsDisabled;
-  const bool enabled = item->Enabled();
-  const bool vertical = view->Orientation == tbvoVertical;
-  const bool rotated = IsRotated();
-  const bool hasArrow = item->Has(ikSubmenu) && (item->Has(ikCombo) || (item->ResolvedOptions() & tboDropdownArrow));
-  const bool popupOpenHere = IsPushed && view->OpenedViewer == this;
-  const bool checked = item->Checked();
-  auto el = [&](int e) { return ToQColor(skin->ElementColor(e)); };
-
-  QRect button = R, arrow;
-  if (hasArrow) {
-    const int a = item->Has(ikCombo) ? 11 : 8;
-    if (vertical && !item->Has(ikCombo)) {
-      arrow = QRect(R.left(), R.bottom() - a + 1, R.width(), a);
-      button.setBottom(R.bottom() - a);
-    } else {
-      arrow = QRect(R.right() - a + 1, R.top(), a, R.height());
-      button.setRight(R.right() - a);
-    }
-  }
-  const QRect frame = item->Has(ikCombo) ? button : R;
-  bool shift = false;
-  if (!skin) {
-    if (IsPushed || checked) {
-      if (checked && !IsSelected) Dither(P, frame.adjusted(1, 1, -1, -1));
-      SunkenOuter(P, frame);
-      shift = true;
-    } else if (IsSelected) {
-      RaisedInner(P, frame);
-    }
-    if (item->Has(ikCombo) && (IsSelected || IsPushed)) {
-      if (IsPushed && popupOpenHere) SunkenOuter(P, arrow);
-      else RaisedInner(P, arrow);
-    }
-  } else if (type == tbsOfficeXP) {
-    const bool mouseOver = view->MouseOverSelected;
-    if ((IsSelected && (enabled || !mouseOver)) || checked) {
-      QColor fill, border = el(8);
-      if (item->Has(ikSubmenu) && popupOpenHere) {
-        fill = (!enabled && !mouseOver) ? el(7) : el(5);
-        border = (!enabled && !mouseOver) ? el(8) : el(2);
-      } else if (IsPushed) fill = el(11);
-      else if (checked) fill = el(15);
-      else fill = el(7);
-      if (view->ChevronOwnerView && item->Has(ikSubmenu)) border = el(2);
-      P.fillRect(R, fill);
-      FrameRect(P, R, border);
-      if (checked && !(IsSelected && enabled)) P.fillRect(R.adjusted(1, 1, -1, -1), el(14));
-    }
-  } else {
-    if (IsSelected || checked) {
-      if (view->IsMenuBar()) {
-        P.fillRect(R, el(9));
-      } else {
-        P.save();
-        P.setRenderHint(QPainter::Antialiasing, true);
-        P.setPen(el(8));
-        P.setBrush(checked && !IsPushed ? el(14) : el(7));
-        P.drawRoundedRect(QRectF(R).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-        P.restore();
-      }
-    }
-  }
-
+  const ButtonLook L(*this, R, IsSelected, IsPushed);
+  const bool shift = PaintButtonFace(P, L);
   QColor fg = Sys(clBtnText);
-  if (type == tbsOfficeXP) fg = IsSelected && !view->OpenedViewer ? el(26) : el(25);
-  else if (skin && enabled && IsSelected && view->IsMenuBar()) fg = ReadableOn(el(26), el(9));
-  QRect content = button;
+  if (L.type == tbsOfficeXP) fg = IsSelected && !L.view->OpenedViewer ? L.El(26) : L.El(25);
+  else if (L.skin && L.enabled && IsSelected && L.view->IsMenuBar()) fg = ReadableOn(L.El(26), L.El(9));
+  QRect content = L.button;
   if (shift) content.translate(1, 1);
-
-  TCustomImageList *il = GetImageList();
-  const bool imageShown = ImageShown() && il && il->ValidIndex(item->ImageIndex());
-  const bool captionShown = CaptionShown();
-  const bool accel = ShowAccelerator();
-  QRect textR = content;
-  if (imageShown) {
-    QPoint at;
-    if (!captionShown) {
-      at = QPoint(content.left() + (content.width() - il->Width()) / 2,
-                  content.top() + (content.height() - il->Height()) / 2);
-    } else if ((item->ResolvedOptions() & tboImageAboveCaption) || rotated) {
-      at = QPoint(content.left() + (content.width() - il->Width()) / 2, content.top() + 3);
-      textR.setTop(at.y() + il->Height());
-    } else {
-      at = QPoint(content.left() + 3, content.top() + (content.height() - il->Height()) / 2);
-      textR.setLeft(at.x() + il->Width() + 1);
-    }
-    if (HoverIconShadow(skin, enabled, IsSelected, IsPushed || checked))
-      DrawLiftedImage(P, il, item->ImageIndex(), at, el(6));
-    else DrawImage(P, il, item->ImageIndex(), at, enabled);
-  }
-  if (captionShown) {
-    if (rotated) {
-      P.save();
-      P.translate(textR.center().x() + 1, textR.center().y() + 1);
-      P.rotate(90);
-      const QRect rr(-textR.height() / 2, -textR.width() / 2, textR.height(), textR.width());
-      if (enabled) DrawCaption(P, rr, GetCaptionText(), Qt::AlignCenter, accel, fg);
-      else DrawDisabledCaption(P, rr, GetCaptionText(), Qt::AlignCenter, accel, skin != nullptr, UseDisabledShadow);
-      P.restore();
-    } else if (enabled) {
-      DrawCaption(P, textR, GetCaptionText(), Qt::AlignCenter, accel, fg);
-    } else {
-      DrawDisabledCaption(P, textR, GetCaptionText(), Qt::AlignCenter, accel, skin != nullptr, UseDisabledShadow);
-    }
-  }
-  if (hasArrow) {
-    QPoint c = arrow.center();
-    if (shift && !item->Has(ikCombo)) c += QPoint(1, 1);
+  const QRect textR = PaintButtonImage(P, L, content);
+  if (CaptionShown()) PaintButtonCaption(P, L, textR, fg, UseDisabledShadow);
+  if (L.hasArrow) {
+    QPoint c = L.arrow.center();
+    if (shift && !L.item->Has(ikCombo)) c += QPoint(1, 1);
     const QPolygon tri =
-        rotated ? QPolygon({QPoint(c.x() - 1, c.y() + 2), QPoint(c.x() - 1, c.y() - 2), QPoint(c.x() - 3, c.y())})
-                : QPolygon({QPoint(c.x() - 2, c.y() - 1), QPoint(c.x() + 2, c.y() - 1), QPoint(c.x(), c.y() + 1)});
-    Triangle(P, tri, enabled, fg);
+        L.rotated ? QPolygon({QPoint(c.x() - 1, c.y() + 2), QPoint(c.x() - 1, c.y() - 2), QPoint(c.x() - 3, c.y())})
+                  : QPolygon({QPoint(c.x() - 2, c.y() - 1), QPoint(c.x() + 2, c.y() - 1), QPoint(c.x(), c.y() + 1)});
+    Triangle(P, tri, L.enabled, fg);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "platform/Screen.h"
+#include "platform/TbScreenShot.h"
 #include "platform/TbSystemSettings.h"
 #include "toolbars/TBSkinShared.h"
 #include "toolbars/TBarAccessible.h"
@@ -212,6 +213,13 @@ void TTBPopupWindow::paintEvent(QPaintEvent *) {
   P.restore();
 }
 
+// Where the shadows go, of which kind, and the screen under copied ones.
+struct TTBPopupWindow::ShadowPictures {
+  std::vector<TPopupShadow> plan;
+  bool translucent = false;
+  std::vector<QImage> beneath;
+};
+
 void TTBPopupWindow::ShowPopup() {
   // A screen reader hears the menu open, then the item the keyboard is on.
   announced_ = true;
@@ -227,19 +235,40 @@ void TTBPopupWindow::ShowPopup() {
     });
     return;
   }
+  // The screen under the shadows is taken before the popup shows: the popup
+  // does not lie there, and it draws in the event loop's next pass rather
+  // than while the picture is awaited.
+  const ShadowPictures pictures = TakeShadowPictures();
   show();
-  ShowShadows();
+  CastShadows(pictures);
 }
 
 QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->geometry(); }
 
-void TTBPopupWindow::ShowShadows() {
-  if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow) || !isVisible()) return;
-  const QRect me(mapToGlobal(QPoint(0, 0)), size());
-  for (const TPopupShadow &p : PopupShadowPlan(me, opener_, skin_->ShadowStyle())) {
-    auto shadow = std::make_unique<TShadow>(p.Rect, p.Strip);
-    if (shadow->CaptureAndShow()) shadows_.push_back(std::move(shadow));
+TTBPopupWindow::ShadowPictures TTBPopupWindow::TakeShadowPictures() const {
+  ShadowPictures s;
+  if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow)) return s;
+  s.plan = PopupShadowPlan(QRect(mapToGlobal(QPoint(0, 0)), size()), opener_, skin_->ShadowStyle());
+  s.translucent = tbDesktopComposited();
+  s.beneath.resize(s.plan.size());
+  if (s.translucent) return s;
+  // All of them before any shows, so none darkens another where they meet.
+  std::vector<QRect> rects;
+  for (const TPopupShadow &p : s.plan) rects.push_back(p.Rect);
+  s.beneath = tbGrabScreenAreas(rects);
+  return s;
+}
+
+void TTBPopupWindow::CastShadows(const ShadowPictures &Pictures) {
+  if (!shadows_.empty() || !isVisible()) return;
+  for (size_t i = 0; i < Pictures.plan.size(); ++i) {
+    TShadowPtr shadow = TakeShadow(Pictures.plan[i].Rect, Pictures.plan[i].Strip, Pictures.translucent);
+    if (shadow->ShowOver(Pictures.beneath[i])) shadows_.push_back(std::move(shadow));
   }
+}
+
+void TTBPopupWindow::ShowShadows() {
+  if (isVisible()) CastShadows(TakeShadowPictures());
 }
 
 std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opener, TShadowStyle Style) {

@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "platform/GuiTimer.h"
+#include "toolbars/TBarShadow.h"
 #include "toolbars/TBarView.h"
 
 namespace kc::tb {
-
-class TShadow;
 
 class TTBPopupView : public TTBView {
 public:
@@ -54,12 +53,15 @@ protected:
 
 private:
   void PaintFrame(QPainter &P);
+  struct ShadowPictures;
+  ShadowPictures TakeShadowPictures() const;
+  void CastShadows(const ShadowPictures &Pictures);
   void ShowShadows();
   std::unique_ptr<TTBPopupView> view_;
   const TTBBaseSkin *skin_;
   int border_ = 3;
   QPointer<QWidget> parentWindow_;
-  std::vector<std::unique_ptr<TShadow>> shadows_;
+  std::vector<TShadowPtr> shadows_;
   void ShowHint();
   void HideHint();
   bool announced_ = false; // assistive technology was told the menu opened

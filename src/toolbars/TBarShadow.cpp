@@ -1,33 +1,64 @@
 #include "toolbars/TBarShadow.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
-#include "platform/TbScreenShot.h"
+#include <algorithm>
+#include <vector>
 
 namespace kc::tb {
 
-TShadow::TShadow(const QRect &ScreenRect, const TShadowStrip &Strip)
+namespace {
+
+// Enough for a few open menu levels, each with its own and its opener's
+// shadows.
+constexpr size_t kKeptShadows = 8;
+
+// The kept windows go before the application does: a widget may not
+// outlive it.
+std::vector<TShadow *> &Kept() {
+  static std::vector<TShadow *> kept;
+  return kept;
+}
+bool g_dropRegistered = false;
+
+void DropKept() {
+  std::vector<TShadow *> kept;
+  kept.swap(Kept());
+  for (TShadow *s : kept) delete s;
+  g_dropRegistered = false;
+}
+
+} // namespace
+
+TShadow::TShadow(bool Translucent)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                            Qt::WindowTransparentForInput | Qt::NoDropShadowWindowHint),
-      strip_(Strip), translucent_(tbDesktopComposited()) {
+      translucent_(Translucent) {
   setAttribute(Qt::WA_ShowWithoutActivating);
   // Translucency has to be asked for before the window exists.
   if (translucent_) setAttribute(Qt::WA_TranslucentBackground);
   else setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void TShadow::Place(const QRect &ScreenRect, const TShadowStrip &Strip) {
+  strip_ = Strip;
+  place_ = ScreenRect;
+  Forget();
   setGeometry(ScreenRect);
 }
 
-bool TShadow::CaptureAndShow() {
-  if (!captured_) {
-    captured_ = true;
-    if (translucent_) {
-      picture_ = TranslucentShadowStrip(size(), strip_);
-    } else {
-      picture_ = tbGrabScreenArea(geometry());
-      DarkenShadowStrip(picture_, strip_);
-    }
+bool TShadow::ShowOver(const QImage &Beneath) {
+  if (translucent_) {
+    picture_ = TranslucentShadowStrip(place_.size(), strip_);
+  } else {
+    picture_ = Beneath;
+    DarkenShadowStrip(picture_, strip_);
   }
   if (picture_.isNull()) return false;
+  // The window system may still have been reporting where the window stood
+  // for its last popup while the picture was taken.
+  if (geometry() != place_) setGeometry(place_);
   show();
   return true;
 }
@@ -43,5 +74,41 @@ void TShadow::paintEvent(QPaintEvent *) {
   // device pixel to one.
   p.drawImage(QPoint(0, 0), picture_);
 }
+
+void TShadowRelease::operator()(TShadow *Shadow) const {
+  if (!Shadow) return;
+  Shadow->hide();
+  Shadow->Forget();
+  if (!QCoreApplication::instance() || Kept().size() >= kKeptShadows) {
+    delete Shadow;
+    return;
+  }
+  if (!g_dropRegistered) {
+    qAddPostRoutine(DropKept);
+    g_dropRegistered = true;
+  }
+  Kept().push_back(Shadow);
+}
+
+TShadowPtr TakeShadow(const QRect &ScreenRect, const TShadowStrip &Strip, bool Translucent) {
+  std::vector<TShadow *> &kept = Kept();
+  // Kept windows of the other kind were made before a compositor came or
+  // went: they will not be asked for again.
+  const auto other = std::stable_partition(kept.begin(), kept.end(),
+                                           [&](const TShadow *s) { return s->Translucent() == Translucent; });
+  for (auto it = other; it != kept.end(); ++it) delete *it;
+  kept.erase(other, kept.end());
+  TShadowPtr shadow;
+  if (!kept.empty()) {
+    shadow.reset(kept.back());
+    kept.pop_back();
+  } else {
+    shadow.reset(new TShadow(Translucent));
+  }
+  shadow->Place(ScreenRect, Strip);
+  return shadow;
+}
+
+int KeptShadowCount() { return int(Kept().size()); }
 
 } // namespace kc::tb

@@ -311,6 +311,7 @@ void TTBView::RepaintViewer(TTBItemViewer *V) {
 }
 
 namespace {
+// One viewer's place while the view is laid out.
 struct Work {
   QRect r;
   bool show = false, pushedOff = false, rowDivider = false, scrolledOut = false;
@@ -320,64 +321,119 @@ struct Work {
 bool IsSep(const TTBItemViewer *v) { return v->Item()->Has(ikSeparator); }
 } // namespace
 
-bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrientation, int AWrapLength,
-                                  int AChevronStart, int AChevronLength, QSize &ATotalSize, QSize &AContentSize,
-                                  int &AWrappedLines) {
-  const TTBViewOrientation saved = Orientation;
-  Orientation = AOrientation;
-  const bool vertical = AOrientation == tbvoVertical;
-  const int n = int(viewers_.size());
-  std::vector<Work> w(size_t(n) + 0);
-  TTBCustomItem *chevItem = ChevronItem();
-  const int chev = (chevItem && n > 0 && viewers_.back()->Item() == chevItem) ? n - 1 : -1;
-  auto along = [&](int i) { return vertical ? w[size_t(i)].h : w[size_t(i)].w; };
+// One layout pass over the viewers of a view: each step of
+// UpdateItemPositions is one member, all over the same places.
+struct TTBView::ItemLayout {
+  ItemLayout(TTBView &View, TTBViewOrientation AOrientation, int AWrapLength, int AChevronStart, int AChevronLength);
 
-  // 1. Visibility.
+  TTBView &view;
+  const bool vertical;
+  const int n;
+  std::vector<Work> w;
+  TTBCustomItem *const chevItem;
+  const int chev; // the chevron's viewer, or -1
+  const int wrapLength, chevronStart, chevronLength;
+  int sum = 0;     // the length of the shown viewers along the view
+  int fullSum = 0; // the same before any gave way to the chevron
+  bool anyPushed = false;
+  int lines = 0;
+  QSize total;
+
+  // Where placing has got to.
+  TTBMargins m;
+  int wrap = 0;
+  int x = 0, y = 0, maxRight = 0, maxBottom = 0;
+  bool wrappedAny = false, brokeSinceSeparator = false;
+  std::vector<int> row; // indices of the current row
+  int rowCross = 0, rowThick = 0;
+  bool prevToolbarSize = false, havePrev = false;
+
+  TTBItemViewer *Viewer(int i) const { return view.viewers_[size_t(i)].get(); }
+  Work &At(int i) { return w[size_t(i)]; }
+  int Along(int i) const { return vertical ? w[size_t(i)].h : w[size_t(i)].w; }
+  bool Shown(int i) const { return i != chev && w[size_t(i)].show; }
+  bool ToolbarSize(int i) const {
+    return view.isToolbar_ || (Viewer(i)->Item()->ResolvedOptions() & tboToolbarSize);
+  }
+  bool FlowsHorizontally(int i) const { return ToolbarSize(i) && !vertical; }
+
+  void DecideVisibility();
+  void DropStraySeparators(int *LengthSum);
+  void Measure();
+  int ShownNonSeparators() const;
+  int NextToGiveWay(int Last) const;
+  void PushOffToChevron(bool MayMoveControls);
+  QSize ContentSize() const;
+  void Place();
+  bool WrapBefore(int i, bool AlongIsX);
+  void FinishRow(int RowLimit);
+  void EvenMenuEntries();
+  void Mirror();
+  void Scroll();
+  void MoveControls();
+  void SpanRowDividers();
+  void PlaceChevron();
+  bool IntoViewers();
+};
+
+TTBView::ItemLayout::ItemLayout(TTBView &View, TTBViewOrientation AOrientation, int AWrapLength, int AChevronStart,
+                                int AChevronLength)
+    : view(View), vertical(AOrientation == tbvoVertical), n(int(View.viewers_.size())), w(size_t(n)),
+      chevItem(View.ChevronItem()),
+      chev((chevItem && n > 0 && View.viewers_.back()->Item() == chevItem) ? n - 1 : -1), wrapLength(AWrapLength),
+      chevronStart(AChevronStart), chevronLength(AChevronLength), m(View.LayoutMargins(AOrientation)) {}
+
+// 1. Visibility.
+void TTBView::ItemLayout::DecideVisibility() {
   for (int i = 0; i < n; ++i) {
     if (i == chev) continue;
-    TTBCustomItem *item = viewers_[size_t(i)]->Item();
+    TTBCustomItem *item = Viewer(i)->Item();
     bool show;
     if (auto *ci = dynamic_cast<TTBControlItem *>(item)) {
       QWidget *c = ci->Control();
-      show = c && window_ && c->parentWidget() == window_ && !c->isHidden();
-      if (ChevronOwnerView) show = false;
+      show = c && view.window_ && c->parentWidget() == view.window_ && !c->isHidden();
+      if (view.ChevronOwnerView) show = false;
     } else {
-      show = item->Visible() && !(item->Has(ikEmbeddedGroup) && !keepGroupsWhole_);
-      if (show && ChevronOwnerView && !item->Has(ikSeparator)) {
-        TTBItemViewer *ov = ChevronOwnerView->Find(item);
+      show = item->Visible() && !(item->Has(ikEmbeddedGroup) && !view.keepGroupsWhole_);
+      if (show && view.ChevronOwnerView && !item->Has(ikSeparator)) {
+        TTBItemViewer *ov = view.ChevronOwnerView->Find(item);
         show = ov && ov->PushedOff;
       }
     }
-    w[size_t(i)].show = show;
+    At(i).show = show;
   }
-  auto cleanSeparators = [&](int *lengthSum) {
-    bool onlySepsBefore = true;
-    for (int i = 0; i < n; ++i) {
-      if (!w[size_t(i)].show || i == chev) continue;
-      if (IsSep(viewers_[size_t(i)].get())) {
-        if (onlySepsBefore) {
-          w[size_t(i)].show = false;
-          if (lengthSum) *lengthSum -= along(i);
-        }
-        onlySepsBefore = true;
-      } else {
-        onlySepsBefore = false;
-      }
-    }
-    for (int i = n - 1; i >= 0; --i) {
-      if (!w[size_t(i)].show || i == chev) continue;
-      if (!IsSep(viewers_[size_t(i)].get())) break;
-      w[size_t(i)].show = false;
-      if (lengthSum) *lengthSum -= along(i);
-    }
-  };
-  cleanSeparators(nullptr);
+  DropStraySeparators(nullptr);
+}
 
-  // 2. Measuring.
-  int sum = 0;
+// Separators at either end, or after another separator, are not shown;
+// what they took is taken off LengthSum when given.
+void TTBView::ItemLayout::DropStraySeparators(int *LengthSum) {
+  bool onlySepsBefore = true;
   for (int i = 0; i < n; ++i) {
-    if (!w[size_t(i)].show && i != chev) continue;
-    TTBItemViewer *v = viewers_[size_t(i)].get();
+    if (!Shown(i)) continue;
+    if (IsSep(Viewer(i))) {
+      if (onlySepsBefore) {
+        At(i).show = false;
+        if (LengthSum) *LengthSum -= Along(i);
+      }
+      onlySepsBefore = true;
+    } else {
+      onlySepsBefore = false;
+    }
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    if (!Shown(i)) continue;
+    if (!IsSep(Viewer(i))) break;
+    At(i).show = false;
+    if (LengthSum) *LengthSum -= Along(i);
+  }
+}
+
+// 2. Measuring.
+void TTBView::ItemLayout::Measure() {
+  for (int i = 0; i < n; ++i) {
+    if (!At(i).show && i != chev) continue;
+    TTBItemViewer *v = Viewer(i);
     int cw = 0, ch = 0;
     if (auto *ci = dynamic_cast<TTBControlItem *>(v->Item())) {
       if (QWidget *c = ci->Control()) {
@@ -385,288 +441,307 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
         ch = c->height();
       }
     } else {
-      v->MeasureSize(Metrics((v->Item()->ResolvedOptions() & tboDefault) != 0), cw, ch);
+      v->MeasureSize(view.Metrics((v->Item()->ResolvedOptions() & tboDefault) != 0), cw, ch);
     }
-    w[size_t(i)].w = cw;
-    w[size_t(i)].h = ch;
+    At(i).w = cw;
+    At(i).h = ch;
     if (i != chev) sum += vertical ? ch : cw;
   }
-  const int fullSum = sum;
+  fullSum = sum;
+}
 
-  // 3. The chevron.
-  bool anyPushed = false;
-  if (chev >= 0 && AChevronStart >= 1 && sum > AChevronStart) {
-    auto shownNonSeps = [&] {
-      int c = 0;
-      for (int i = 0; i < n; ++i)
-        if (i != chev && w[size_t(i)].show && !IsSep(viewers_[size_t(i)].get())) ++c;
-      return c;
-    };
-    while (sum > AChevronStart - AChevronLength && shownNonSeps() >= 2) {
-      int last = -1;
-      for (int i = n - 1; i >= 0; --i)
-        if (i != chev && w[size_t(i)].show) {
-          last = i;
-          break;
-        }
-      if (last >= 0 && IsSep(viewers_[size_t(last)].get())) {
-        w[size_t(last)].show = false;
-        sum -= along(last);
-      } else {
-        int victim = -1;
-        if (!giveWayOrder_.empty()) {
-          for (auto it = giveWayOrder_.rbegin(); it != giveWayOrder_.rend(); ++it) {
-            const int i = IndexOf(*it);
-            if (i >= 0 && i != chev && w[size_t(i)].show && !IsSep(*it)) {
-              victim = i;
-              break;
-            }
-          }
-        } else {
-          victim = last;
-        }
-        if (victim < 0) break;
-        w[size_t(victim)].show = false;
-        w[size_t(victim)].pushedOff = true;
-        anyPushed = true;
-        sum -= along(victim);
-      }
-      cleanSeparators(&sum);
-    }
-    cleanSeparators(&sum);
-    if (MayMoveControls && chevItem) {
-      bool enable = false;
-      for (int i = 0; i < n; ++i)
-        if (w[size_t(i)].pushedOff && !dynamic_cast<TTBControlItem *>(viewers_[size_t(i)]->Item())) enable = true;
-      chevItem->SetEnabled(enable);
-    }
-  }
-
-  // 4. Content size.
-  int thickest = 0;
+int TTBView::ItemLayout::ShownNonSeparators() const {
+  int c = 0;
   for (int i = 0; i < n; ++i)
-    if (i != chev && w[size_t(i)].show) thickest = std::max(thickest, vertical ? w[size_t(i)].w : w[size_t(i)].h);
-  AContentSize = vertical ? QSize(thickest, fullSum) : QSize(fullSum, thickest);
+    if (Shown(i) && !IsSep(Viewer(i))) ++c;
+  return c;
+}
 
-  // 5. Placing.
-  const TTBMargins m = LayoutMargins(AOrientation);
-  int wrap = AWrapLength;
-  if (wrap >= 1) wrap = std::max(1, wrap - m.Right);
-  int x = m.Left, y = m.Top;
-  int maxRight = 0, maxBottom = 0;
-  bool wrappedAny = false, brokeSinceSeparator = false;
-  int lines = 0;
-  std::vector<int> row; // indices of the current row
-  int rowCross = vertical ? x : y, rowThick = 0;
-  bool prevToolbarSize = false, havePrev = false;
-  auto flowH = [&](int i) {
-    const bool tbSize = isToolbar_ || (viewers_[size_t(i)]->Item()->ResolvedOptions() & tboToolbarSize);
-    return tbSize && !vertical;
-  };
-  auto finishRow = [&](int rowLimit) {
-    if (row.empty()) return;
-    if (isToolbar_) {
-      for (int i : row) {
-        Work &wk = w[size_t(i)];
-        if (wk.rowDivider) continue;
-        if (IsSep(viewers_[size_t(i)].get())) {
-          if (vertical) wk.r.setWidth(rowThick);
-          else wk.r.setHeight(rowThick);
-        } else if (vertical) {
-          wk.r.moveLeft(rowCross + (rowThick - wk.r.width()) / 2);
-        } else {
-          wk.r.moveTop(rowCross + (rowThick - wk.r.height()) / 2);
-        }
-      }
-    }
-    // Right-aligned items and the rest of the row move to the row's end.
-    int first = -1;
-    for (int i : row)
-      if (viewers_[size_t(i)]->Item()->Has(ikRightAlign)) {
-        first = i;
+// The viewer that gives way next: the last in the view's give-way order
+// still shown, else the last shown one (Last).
+int TTBView::ItemLayout::NextToGiveWay(int Last) const {
+  if (view.giveWayOrder_.empty()) return Last;
+  for (auto it = view.giveWayOrder_.rbegin(); it != view.giveWayOrder_.rend(); ++it) {
+    const int i = view.IndexOf(*it);
+    if (i >= 0 && Shown(i) && !IsSep(*it)) return i;
+  }
+  return -1;
+}
+
+// 3. The chevron.
+void TTBView::ItemLayout::PushOffToChevron(bool MayMoveControls) {
+  if (chev < 0 || chevronStart < 1 || sum <= chevronStart) return;
+  while (sum > chevronStart - chevronLength && ShownNonSeparators() >= 2) {
+    int last = -1;
+    for (int i = n - 1; i >= 0; --i)
+      if (Shown(i)) {
+        last = i;
         break;
       }
-    if (first >= 0) {
-      const int lastEnd = vertical ? w[size_t(row.back())].r.bottom() + 1 : w[size_t(row.back())].r.right() + 1;
-      const int target = std::max(rowLimit, vertical ? maxBottom : maxRight);
-      const int shift = target - lastEnd;
-      if (shift > 0)
-        for (int i : row)
-          if (i >= first) w[size_t(i)].r.translate(vertical ? 0 : shift, vertical ? shift : 0);
+    if (last >= 0 && IsSep(Viewer(last))) {
+      At(last).show = false;
+      sum -= Along(last);
+    } else {
+      const int victim = NextToGiveWay(last);
+      if (victim < 0) break;
+      At(victim).show = false;
+      At(victim).pushedOff = true;
+      anyPushed = true;
+      sum -= Along(victim);
     }
-    row.clear();
-  };
+    DropStraySeparators(&sum);
+  }
+  DropStraySeparators(&sum);
+  if (MayMoveControls && chevItem) {
+    bool enable = false;
+    for (int i = 0; i < n; ++i)
+      if (At(i).pushedOff && !dynamic_cast<TTBControlItem *>(Viewer(i)->Item())) enable = true;
+    chevItem->SetEnabled(enable);
+  }
+}
+
+// 4. Content size.
+QSize TTBView::ItemLayout::ContentSize() const {
+  int thickest = 0;
+  for (int i = 0; i < n; ++i)
+    if (Shown(i)) thickest = std::max(thickest, vertical ? w[size_t(i)].w : w[size_t(i)].h);
+  return vertical ? QSize(thickest, fullSum) : QSize(fullSum, thickest);
+}
+
+// A row is complete: a toolbar centres its items across the row and
+// stretches its separators over it.
+void TTBView::ItemLayout::FinishRow(int RowLimit) {
+  if (row.empty()) return;
+  if (view.isToolbar_) {
+    for (int i : row) {
+      Work &wk = At(i);
+      if (wk.rowDivider) continue;
+      if (IsSep(Viewer(i))) {
+        if (vertical) wk.r.setWidth(rowThick);
+        else wk.r.setHeight(rowThick);
+      } else if (vertical) {
+        wk.r.moveLeft(rowCross + (rowThick - wk.r.width()) / 2);
+      } else {
+        wk.r.moveTop(rowCross + (rowThick - wk.r.height()) / 2);
+      }
+    }
+  }
+  // Right-aligned items and the rest of the row move to the row's end.
+  int first = -1;
+  for (int i : row)
+    if (Viewer(i)->Item()->Has(ikRightAlign)) {
+      first = i;
+      break;
+    }
+  if (first >= 0) {
+    const int lastEnd = vertical ? At(row.back()).r.bottom() + 1 : At(row.back()).r.right() + 1;
+    const int target = std::max(RowLimit, vertical ? maxBottom : maxRight);
+    const int shift = target - lastEnd;
+    if (shift > 0)
+      for (int i : row)
+        if (i >= first) At(i).r.translate(vertical ? 0 : shift, vertical ? shift : 0);
+  }
+  row.clear();
+}
+
+// Wraps before viewer i when it does not fit. A separator whose group no
+// longer fits (or that follows a break) becomes a row divider: true, and
+// nothing more is placed for it.
+bool TTBView::ItemLayout::WrapBefore(int i, bool AlongIsX) {
+  Work &wk = At(i);
+  TTBItemViewer *v = Viewer(i);
+  const int pos = AlongIsX ? x : y;
+  const int start = AlongIsX ? m.Left : m.Top;
+  const int len = AlongIsX ? wk.w : wk.h;
+  if (wrap < 1 || pos <= start || !(view.isToolbar_ || AlongIsX)) return false;
+  if (IsSep(v)) {
+    int look = pos + len;
+    for (int j = i + 1; j < n; ++j) {
+      if (!Shown(j)) continue;
+      if (IsSep(Viewer(j))) break;
+      look += AlongIsX ? At(j).w : At(j).h;
+    }
+    if (look > wrap || (brokeSinceSeparator && !v->Item()->Has(ikNoLineBreak))) {
+      FinishRow(wrap);
+      const int cross = (AlongIsX ? y : x) + rowThick;
+      wk.rowDivider = true;
+      wk.r = AlongIsX ? QRect(start, cross, 0, 6) : QRect(cross, start, 6, 0);
+      if (AlongIsX) {
+        y = cross + 6;
+        x = start;
+      } else {
+        x = cross + 6;
+        y = start;
+      }
+      rowCross = AlongIsX ? y : x;
+      rowThick = 0;
+      ++lines;
+      wrappedAny = true;
+      brokeSinceSeparator = false;
+      return true;
+    }
+    brokeSinceSeparator = false;
+  } else if (pos + len > wrap) {
+    FinishRow(wrap);
+    if (AlongIsX) {
+      y += rowThick;
+      x = start;
+    } else {
+      x += rowThick;
+      y = start;
+    }
+    rowCross = AlongIsX ? y : x;
+    rowThick = 0;
+    ++lines;
+    wrappedAny = true;
+    brokeSinceSeparator = true;
+  }
+  return false;
+}
+
+// 5. Placing.
+void TTBView::ItemLayout::Place() {
+  wrap = wrapLength;
+  if (wrap >= 1) wrap = std::max(1, wrap - m.Right);
+  x = m.Left;
+  y = m.Top;
+  rowCross = vertical ? x : y;
   for (int i = 0; i < n; ++i) {
-    if (i == chev || !w[size_t(i)].show) continue;
-    Work &wk = w[size_t(i)];
-    TTBItemViewer *v = viewers_[size_t(i)].get();
-    const bool tbSize = isToolbar_ || (v->Item()->ResolvedOptions() & tboToolbarSize);
-    const bool horizontalFlow = flowH(i);
+    if (!Shown(i)) continue;
+    Work &wk = At(i);
+    const bool tbSize = ToolbarSize(i);
     if (havePrev && prevToolbarSize && !tbSize) {
-      finishRow(wrap);
+      FinishRow(wrap);
       x = m.Left;
       y = maxBottom;
     }
-    const bool alongIsX = horizontalFlow;
-    int &pos = alongIsX ? x : y;
-    const int start = alongIsX ? m.Left : m.Top;
-    const int len = alongIsX ? wk.w : wk.h;
-    if (wrap >= 1 && pos > start && (isToolbar_ || horizontalFlow)) {
-      if (IsSep(v)) {
-        int look = pos + len;
-        for (int j = i + 1; j < n; ++j) {
-          if (j == chev || !w[size_t(j)].show) continue;
-          if (IsSep(viewers_[size_t(j)].get())) break;
-          look += alongIsX ? w[size_t(j)].w : w[size_t(j)].h;
-        }
-        if (look > wrap || (brokeSinceSeparator && !v->Item()->Has(ikNoLineBreak))) {
-          finishRow(wrap);
-          const int cross = (alongIsX ? y : x) + rowThick;
-          wk.rowDivider = true;
-          wk.r = alongIsX ? QRect(start, cross, 0, 6) : QRect(cross, start, 6, 0);
-          if (alongIsX) {
-            y = cross + 6;
-            x = start;
-          } else {
-            x = cross + 6;
-            y = start;
-          }
-          rowCross = alongIsX ? y : x;
-          rowThick = 0;
-          ++lines;
-          wrappedAny = true;
-          brokeSinceSeparator = false;
-          prevToolbarSize = tbSize;
-          havePrev = true;
-          continue;
-        }
-        brokeSinceSeparator = false;
-      } else if (pos + len > wrap) {
-        finishRow(wrap);
-        if (alongIsX) {
-          y += rowThick;
-          x = start;
-        } else {
-          x += rowThick;
-          y = start;
-        }
-        rowCross = alongIsX ? y : x;
-        rowThick = 0;
-        ++lines;
-        wrappedAny = true;
-        brokeSinceSeparator = true;
-      }
+    const bool alongIsX = FlowsHorizontally(i);
+    if (!WrapBefore(i, alongIsX)) {
+      if (row.empty()) rowCross = alongIsX ? y : x;
+      wk.r = QRect(x, y, wk.w, wk.h);
+      if (alongIsX) x += wk.w;
+      else y += wk.h;
+      rowThick = std::max(rowThick, alongIsX ? wk.h : wk.w);
+      maxRight = std::max(maxRight, wk.r.left() + wk.r.width());
+      maxBottom = std::max(maxBottom, wk.r.top() + wk.r.height());
+      row.push_back(i);
     }
-    if (row.empty()) rowCross = alongIsX ? y : x;
-    wk.r = QRect(x, y, wk.w, wk.h);
-    if (alongIsX) x += wk.w;
-    else y += wk.h;
-    rowThick = std::max(rowThick, alongIsX ? wk.h : wk.w);
-    maxRight = std::max(maxRight, wk.r.left() + wk.r.width());
-    maxBottom = std::max(maxBottom, wk.r.top() + wk.r.height());
-    row.push_back(i);
     prevToolbarSize = tbSize;
     havePrev = true;
   }
-  finishRow(wrap);
+  FinishRow(wrap);
   for (int i = 0; i < n; ++i)
-    if (w[size_t(i)].rowDivider) {
-      maxRight = std::max(maxRight, w[size_t(i)].r.left() + w[size_t(i)].r.width());
-      maxBottom = std::max(maxBottom, w[size_t(i)].r.top() + w[size_t(i)].r.height());
+    if (At(i).rowDivider) {
+      maxRight = std::max(maxRight, At(i).r.left() + At(i).r.width());
+      maxBottom = std::max(maxBottom, At(i).r.top() + At(i).r.height());
     }
-  if (wrappedAny && !ChevronOwnerView) {
+  if (wrappedAny && !view.ChevronOwnerView) {
     if (vertical) maxBottom = std::max(maxBottom, wrap);
     else maxRight = std::max(maxRight, wrap);
   }
-  // Menu entries of a popup share the width of the widest in their run.
-  if (IsPopup()) {
-    int i = 0;
-    while (i < n) {
-      if (i == chev || !w[size_t(i)].show || flowH(i)) {
-        ++i;
-        continue;
-      }
-      int j = i, widest = 0;
-      std::vector<int> run;
-      for (; j < n; ++j) {
-        if (j == chev || !w[size_t(j)].show) continue;
-        if (flowH(j)) break;
-        run.push_back(j);
-        widest = std::max(widest, w[size_t(j)].r.width());
-      }
-      for (int k : run) w[size_t(k)].r.setWidth(widest);
-      for (int k : run) maxRight = std::max(maxRight, w[size_t(k)].r.left() + widest);
-      i = j;
+  if (view.IsPopup()) EvenMenuEntries();
+  total = QSize(maxRight + m.Right, maxBottom + m.Bottom);
+}
+
+// Menu entries of a popup share the width of the widest in their run.
+void TTBView::ItemLayout::EvenMenuEntries() {
+  int i = 0;
+  while (i < n) {
+    if (!Shown(i) || FlowsHorizontally(i)) {
+      ++i;
+      continue;
+    }
+    int j = i, widest = 0;
+    std::vector<int> run;
+    for (; j < n; ++j) {
+      if (!Shown(j)) continue;
+      if (FlowsHorizontally(j)) break;
+      run.push_back(j);
+      widest = std::max(widest, At(j).r.width());
+    }
+    for (int k : run) At(k).r.setWidth(widest);
+    for (int k : run) maxRight = std::max(maxRight, At(k).r.left() + widest);
+    i = j;
+  }
+}
+
+// 6. Vertical views mirror left to right.
+void TTBView::ItemLayout::Mirror() {
+  if (!vertical) return;
+  for (int i = 0; i < n; ++i)
+    if (At(i).show || At(i).rowDivider) {
+      QRect &r = At(i).r;
+      r.moveLeft(total.width() - r.left() - r.width());
+    }
+}
+
+// 7. Scrolling.
+void TTBView::ItemLayout::Scroll() {
+  view.UpArrowShown = view.DownArrowShown = false;
+  const int limit = view.HeightLimit;
+  if (limit < 1 || total.height() <= limit) {
+    view.ScrollPos = 0;
+    return;
+  }
+  const int overflow = total.height() - limit;
+  view.ScrollPos = std::clamp(view.ScrollPos, 0, overflow);
+  view.UpArrowShown = view.ScrollPos > 0;
+  view.DownArrowShown = overflow > view.ScrollPos;
+  for (int i = 0; i < n; ++i) {
+    Work &wk = At(i);
+    if (!wk.show) continue;
+    wk.r.translate(0, -view.ScrollPos);
+    if ((view.UpArrowShown && wk.r.top() < kScrollArrowHeight) ||
+        (view.DownArrowShown && wk.r.top() + wk.r.height() > limit - kScrollArrowHeight)) {
+      wk.show = false;
+      wk.scrolledOut = true;
     }
   }
-  QSize total(maxRight + m.Right, maxBottom + m.Bottom);
+  total.setHeight(limit);
+}
 
-  // 6. Vertical views mirror left to right.
-  if (vertical)
-    for (int i = 0; i < n; ++i)
-      if (w[size_t(i)].show || w[size_t(i)].rowDivider) {
-        QRect &r = w[size_t(i)].r;
-        r.moveLeft(total.width() - r.left() - r.width());
+// 8. Hosted controls.
+void TTBView::ItemLayout::MoveControls() {
+  for (int i = 0; i < n; ++i)
+    if (auto *ci = dynamic_cast<TTBControlItem *>(Viewer(i)->Item()))
+      if (QWidget *c = ci->Control()) {
+        // Widgets sit in the window, whose client area may start inside a
+        // frame.
+        const Work &wk = At(i);
+        const QRect at = wk.r.translated(view.ClientOrigin());
+        if (!wk.show && (wk.pushedOff || wk.scrolledOut)) c->move(-10000, -10000);
+        else if (wk.show && c->geometry() != at) c->setGeometry(at);
       }
+}
 
-  // 7. Scrolling.
-  UpArrowShown = DownArrowShown = false;
-  if (HeightLimit >= 1 && total.height() > HeightLimit) {
-    const int overflow = total.height() - HeightLimit;
-    ScrollPos = std::clamp(ScrollPos, 0, overflow);
-    UpArrowShown = ScrollPos > 0;
-    DownArrowShown = overflow > ScrollPos;
-    for (int i = 0; i < n; ++i) {
-      Work &wk = w[size_t(i)];
-      if (!wk.show) continue;
-      wk.r.translate(0, -ScrollPos);
-      if ((UpArrowShown && wk.r.top() < kScrollArrowHeight) ||
-          (DownArrowShown && wk.r.top() + wk.r.height() > HeightLimit - kScrollArrowHeight)) {
-        wk.show = false;
-        wk.scrolledOut = true;
-      }
+// 9. Row dividers span the whole toolbar.
+void TTBView::ItemLayout::SpanRowDividers() {
+  if (!view.isToolbar_) return;
+  for (int i = 0; i < n; ++i)
+    if (At(i).rowDivider) {
+      QRect &r = At(i).r;
+      if (vertical) r = QRect(r.left(), 0, r.width(), total.height());
+      else r = QRect(0, r.top(), total.width(), r.height());
+      At(i).show = true;
     }
-    total.setHeight(HeightLimit);
-  } else {
-    ScrollPos = 0;
-  }
+}
 
-  // 8. Hosted controls.
-  if (MayMoveControls)
-    for (int i = 0; i < n; ++i)
-      if (auto *ci = dynamic_cast<TTBControlItem *>(viewers_[size_t(i)]->Item()))
-        if (QWidget *c = ci->Control()) {
-          // Widgets sit in the window, whose client area may start inside a
-          // frame.
-          const QRect at = w[size_t(i)].r.translated(ClientOrigin());
-          if (!w[size_t(i)].show && (w[size_t(i)].pushedOff || w[size_t(i)].scrolledOut)) c->move(-10000, -10000);
-          else if (w[size_t(i)].show && c->geometry() != at) c->setGeometry(at);
-        }
+// 10. The chevron.
+void TTBView::ItemLayout::PlaceChevron() {
+  if (chev < 0 || !anyPushed) return;
+  Work &c = At(chev);
+  c.show = true;
+  const int end = std::max(chevronStart, vertical ? total.height() : total.width());
+  c.r = vertical ? QRect(0, end - chevronLength, total.width(), chevronLength)
+                 : QRect(end - chevronLength, 0, chevronLength, total.height());
+}
 
-  // 9. Row dividers span the whole toolbar.
-  if (isToolbar_)
-    for (int i = 0; i < n; ++i)
-      if (w[size_t(i)].rowDivider) {
-        QRect &r = w[size_t(i)].r;
-        if (vertical) r = QRect(r.left(), 0, r.width(), total.height());
-        else r = QRect(0, r.top(), total.width(), r.height());
-        w[size_t(i)].show = true;
-      }
-
-  // 10. The chevron.
-  if (chev >= 0 && anyPushed) {
-    Work &c = w[size_t(chev)];
-    c.show = true;
-    const int end = std::max(AChevronStart, vertical ? total.height() : total.width());
-    c.r = vertical ? QRect(0, end - AChevronLength, total.width(), AChevronLength)
-                   : QRect(end - AChevronLength, 0, AChevronLength, total.height());
-  }
-
-  // 11. Into the viewers.
+// 11. Into the viewers; whether any moved, showed or hid.
+bool TTBView::ItemLayout::IntoViewers() {
   bool changed = false;
   for (int i = 0; i < n; ++i) {
-    TTBItemViewer *v = viewers_[size_t(i)].get();
-    const Work &wk = w[size_t(i)];
+    TTBItemViewer *v = Viewer(i);
+    const Work &wk = At(i);
     const QRect r = (wk.show || wk.scrolledOut || wk.rowDivider) ? wk.r : QRect();
     if (v->BoundsRect != r || v->Show != wk.show || v->RowDivider != wk.rowDivider) changed = true;
     v->BoundsRect = r;
@@ -675,8 +750,28 @@ bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrie
     v->ScrolledOut = wk.scrolledOut;
     v->RowDivider = wk.rowDivider;
   }
-  ATotalSize = total;
-  AWrappedLines = lines;
+  return changed;
+}
+
+bool TTBView::UpdateItemPositions(bool MayMoveControls, TTBViewOrientation AOrientation, int AWrapLength,
+                                  int AChevronStart, int AChevronLength, QSize &ATotalSize, QSize &AContentSize,
+                                  int &AWrappedLines) {
+  const TTBViewOrientation saved = Orientation;
+  Orientation = AOrientation;
+  ItemLayout layout(*this, AOrientation, AWrapLength, AChevronStart, AChevronLength);
+  layout.DecideVisibility();
+  layout.Measure();
+  layout.PushOffToChevron(MayMoveControls);
+  AContentSize = layout.ContentSize();
+  layout.Place();
+  layout.Mirror();
+  layout.Scroll();
+  if (MayMoveControls) layout.MoveControls();
+  layout.SpanRowDividers();
+  layout.PlaceChevron();
+  const bool changed = layout.IntoViewers();
+  ATotalSize = layout.total;
+  AWrappedLines = layout.lines;
   Orientation = saved;
   return changed;
 }

@@ -179,6 +179,7 @@ public:
 
 private:
   struct ShownListener;
+  struct ItemLayout;
   void ResolveShownItem();
   void AddViewersFor(TTBCustomItem *Item, std::vector<TTBCustomItem *> &Groups,
                      std::vector<std::unique_ptr<TTBItemViewer>> &Out);

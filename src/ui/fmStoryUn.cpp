@@ -73,6 +73,24 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   actMoveFile.SetImageIndex(siMove);
   actDeleteFile.SetImageIndex(siDelete);
 
+  BuildFileGroup();
+  BuildOptionsGroup();
+  QHBoxLayout *buttons = MakeButtonRow();
+  auto *all = new QVBoxLayout(this);
+  all->addWidget(gbHistoryFile, 1);
+  all->addWidget(gpOptions);
+  all->addLayout(buttons);
+  ConnectControls();
+
+  FillHistoryList(FFolder);
+  SetLanguage(LanguageFile);
+  LoadHistoryOptions();
+  btnApply->setEnabled(false);
+  UpdateFileActions();
+}
+
+// The history files: their toolbar over their list, and their pop-up menu.
+void TfmStory::BuildFileGroup() {
   gbHistoryFile = new QGroupBox(this);
   gbHistoryFile->setObjectName(QStringLiteral("gbHistoryFile"));
   dkGroupUser = new TTBDock(gbHistoryFile, dpTop);
@@ -103,7 +121,10 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   auto *files = new QVBoxLayout(gbHistoryFile);
   files->addWidget(dkGroupUser);
   files->addWidget(tvHitoryList, 1);
+}
 
+// Whether and how long the history is kept.
+void TfmStory::BuildOptionsGroup() {
   gpOptions = new QGroupBox(this);
   gpOptions->setObjectName(QStringLiteral("gpOptions"));
   cbSaveHistory = new QCheckBox(gpOptions);
@@ -126,13 +147,10 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   options->addWidget(rbSaveAsTXT);
   options->addWidget(rbSaveAsRTF);
   options->addLayout(period);
+}
 
-  QHBoxLayout *buttons = MakeButtonRow();
-  auto *all = new QVBoxLayout(this);
-  all->addWidget(gbHistoryFile, 1);
-  all->addWidget(gpOptions);
-  all->addLayout(buttons);
-
+// What the actions, controls and buttons do.
+void TfmStory::ConnectControls() {
   actOpenFile.OnExecute = [this](TTBCustomItem *) { OpenHistoryFile(); };
   actSaveAs.OnExecute = [this](TTBCustomItem *) { CopyHistoryFile(); };
   actMoveFile.OnExecute = [this](TTBCustomItem *) { MoveHistoryFile(); };
@@ -158,12 +176,6 @@ TfmStory::TfmStory(std::string Key, std::string HistoryFolder, const std::string
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(btnApply, &QPushButton::clicked, this, [this] { SaveHistoryOptions(); });
   for (QWidget *w : std::initializer_list<QWidget *>{tvHitoryList, udDays}) w->installEventFilter(this);
-
-  FillHistoryList(FFolder);
-  SetLanguage(LanguageFile);
-  LoadHistoryOptions();
-  btnApply->setEnabled(false);
-  UpdateFileActions();
 }
 
 TfmStory::~TfmStory() {

@@ -86,6 +86,9 @@ protected:
 private:
   void SetLanguage(const std::string &LanguageFile);
   void SelectLastHistoryFile();
+  void BuildFileGroup();
+  void BuildOptionsGroup();
+  void ConnectControls();
   void UpdateFileActions();
   void Changed();
   bool HandleKey(QKeyEvent *Event) override;

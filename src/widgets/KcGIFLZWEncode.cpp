@@ -6,93 +6,163 @@
 
 namespace kc {
 
+namespace {
+
+// Codes packed least significant bit first into data sub-blocks of up to
+// 255 bytes, each after its length, ended by an empty one.
+class CodeWriter {
+public:
+  explicit CodeWriter(std::string &Out) : out_(Out) { block_.reserve(256); }
+  void Put(int Code, int Size) {
+    acc_ |= uint32_t(Code) << accBits_;
+    accBits_ += Size;
+    while (accBits_ >= 8) {
+      block_.push_back(char(acc_ & 0xFF));
+      acc_ >>= 8;
+      accBits_ -= 8;
+      if (block_.size() == 255) {
+        out_.push_back(char(255));
+        out_ += block_;
+        block_.clear();
+      }
+    }
+  }
+  void Finish() {
+    if (accBits_ > 0) block_.push_back(char(acc_ & 0xFF));
+    if (!block_.empty()) {
+      out_.push_back(char(block_.size()));
+      out_ += block_;
+    }
+    out_.push_back('\0');
+  }
+
+private:
+  std::string &out_;
+  std::string block_;
+  uint32_t acc_ = 0;
+  int accBits_ = 0;
+};
+
+// The string table as an open hash: each slot holds the node of one code,
+// its prefix and suffix as the key (-1: empty) and the code itself.
+class CodeTable {
+public:
+  static constexpr int kSlots = 17777;
+  CodeTable() : key_(kSlots, -1), code_(kSlots, 0) {}
+  // The slot holding Key, or the empty one where it would go, searched
+  // from Hash on.
+  int Find(int32_t Key, int Hash) const {
+    int slot = Hash;
+    int32_t k;
+    while ((k = key_[size_t(slot)]) >= 0 && k != Key)
+      if (++slot == kSlots) slot = 0;
+    return slot;
+  }
+  bool Holds(int Slot) const { return key_[size_t(Slot)] >= 0; }
+  int Code(int Slot) const { return code_[size_t(Slot)]; }
+  void Add(int Slot, int32_t Key, int Code) {
+    key_[size_t(Slot)] = Key;
+    code_[size_t(Slot)] = uint16_t(Code);
+  }
+  void Clear() { std::fill(key_.begin(), key_.end(), -1); }
+
+private:
+  std::vector<int32_t> key_;
+  std::vector<uint16_t> code_;
+};
+
+class Encoder {
+public:
+  Encoder(std::string &Out, int Bits, int Width)
+      : bits_(Bits), width_(Width), startSize_(Bits == 1 ? 3 : Bits + 1), clear_(1 << (startSize_ - 1)),
+        endCode_(clear_ + 1), codeSize_(startSize_), limit_(1 << startSize_), freeCode_(endCode_), writer_(Out),
+        unpacked_(size_t(std::max(Width, 0))) {
+    Out.push_back(char(startSize_ - 1));
+    writer_.Put(clear_, codeSize_);
+  }
+  void Row(const uint8_t *Row) {
+    Row = Unpacked(Row);
+    for (int x = 0; x < width_; ++x) Pixel(Row[x]);
+  }
+  void Finish() {
+    if (length_ > 0) {
+      writer_.Put(prefix_, codeSize_);
+      // Reading that code makes the decoder add one more entry; the end
+      // code must come in the width the decoder then expects.
+      if (freeCode_ + 1 == limit_ && codeSize_ < 12) ++codeSize_;
+    }
+    writer_.Put(endCode_, codeSize_);
+    writer_.Finish();
+  }
+
+private:
+  // Rows of 4 and 1 bits a pixel, one pixel a byte.
+  const uint8_t *Unpacked(const uint8_t *Row) {
+    if (bits_ == 4) {
+      for (int x = 0; x < width_; ++x) unpacked_[size_t(x)] = uint8_t((Row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+      return unpacked_.data();
+    }
+    if (bits_ == 1) {
+      for (int x = 0; x < width_; ++x) unpacked_[size_t(x)] = uint8_t((Row[x >> 3] >> (7 - (x & 7))) & 1);
+      return unpacked_.data();
+    }
+    return Row;
+  }
+  void StartString(int P) {
+    prefix_ = P;
+    hash_ = (P + 3) * 301;
+  }
+  void Pixel(int P) {
+    ++length_;
+    if (length_ == 1) {
+      StartString(P);
+      return;
+    }
+    hash_ = ((P + length_ + 4) * hash_) % CodeTable::kSlots;
+    const int32_t key = prefix_ << 8 | P;
+    const int slot = table_.Find(key, hash_);
+    if (table_.Holds(slot)) {
+      prefix_ = table_.Code(slot);
+      return;
+    }
+    writer_.Put(prefix_, codeSize_);
+    ++freeCode_;
+    table_.Add(slot, key, freeCode_);
+    StartString(P);
+    length_ = 1;
+    if (freeCode_ == limit_) {
+      limit_ <<= 1;
+      ++codeSize_;
+    } else if (freeCode_ == 4094) {
+      // The table is full: start again with a clear code.
+      writer_.Put(P, codeSize_);
+      writer_.Put(clear_, codeSize_);
+      length_ = 0;
+      freeCode_ = endCode_;
+      codeSize_ = startSize_;
+      limit_ = 1 << startSize_;
+      table_.Clear();
+    }
+  }
+
+  const int bits_, width_;
+  const int startSize_, clear_, endCode_;
+  int codeSize_, limit_, freeCode_;
+  int prefix_ = 0, length_ = 0;
+  int32_t hash_ = 0;
+  CodeWriter writer_;
+  CodeTable table_;
+  std::vector<uint8_t> unpacked_;
+};
+
+} // namespace
+
 void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int width, int height, bool interlace,
                std::string &out, const std::function<void(int)> &progress) {
-  constexpr int kSlots = 17777;
-  const int startSize = bits == 1 ? 3 : bits + 1;
-  out.push_back(char(startSize - 1));
-  const int clear = 1 << (startSize - 1), endCode = clear + 1;
-  int codeSize = startSize, limit = 1 << startSize, freeCode = endCode;
-
-  // Each slot holds the node of one code: its prefix and suffix as the key
-  // (-1: empty) and the code itself.
-  std::vector<int32_t> slotKey(kSlots, -1);
-  std::vector<uint16_t> slotCode(kSlots, 0);
-
-  std::string block;
-  block.reserve(256);
-  uint32_t acc = 0;
-  int accBits = 0;
-  auto putCode = [&](int code) {
-    acc |= uint32_t(code) << accBits;
-    accBits += codeSize;
-    while (accBits >= 8) {
-      block.push_back(char(acc & 0xFF));
-      acc >>= 8;
-      accBits -= 8;
-      if (block.size() == 255) {
-        out.push_back(char(255));
-        out += block;
-        block.clear();
-      }
-    }
-  };
-
-  putCode(clear);
-  int prefix = 0, length = 0;
-  int32_t hash = 0;
-  std::vector<uint8_t> unpacked(size_t(std::max(width, 0)));
-  auto encodeRow = [&](int y) {
-    const uint8_t *row = firstRow + std::ptrdiff_t(y) * stride;
-    if (bits == 4) {
-      for (int x = 0; x < width; ++x) unpacked[size_t(x)] = uint8_t((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
-      row = unpacked.data();
-    } else if (bits == 1) {
-      for (int x = 0; x < width; ++x) unpacked[size_t(x)] = uint8_t((row[x >> 3] >> (7 - (x & 7))) & 1);
-      row = unpacked.data();
-    }
-    for (int x = 0; x < width; ++x) {
-      const int p = row[x];
-      ++length;
-      if (length == 1) {
-        prefix = p;
-        hash = (p + 3) * 301;
-        continue;
-      }
-      hash = ((p + length + 4) * hash) % kSlots;
-      const int32_t key = prefix << 8 | p;
-      int slot = hash;
-      int32_t k;
-      while ((k = slotKey[size_t(slot)]) >= 0 && k != key)
-        if (++slot == kSlots) slot = 0;
-      if (k >= 0) {
-        prefix = slotCode[size_t(slot)];
-        continue;
-      }
-      putCode(prefix);
-      ++freeCode;
-      slotKey[size_t(slot)] = key;
-      slotCode[size_t(slot)] = uint16_t(freeCode);
-      prefix = p;
-      hash = (p + 3) * 301;
-      length = 1;
-      if (freeCode == limit) {
-        limit <<= 1;
-        ++codeSize;
-      } else if (freeCode == 4094) {
-        putCode(p);
-        putCode(clear);
-        length = 0;
-        freeCode = endCode;
-        codeSize = startSize;
-        limit = 1 << startSize;
-        std::fill(slotKey.begin(), slotKey.end(), -1);
-      }
-    }
-  };
+  Encoder encoder(out, bits, width);
   int rowsDone = 0, reported = -1;
   auto nextRow = [&](int y) {
-    encodeRow(y);
+    encoder.Row(firstRow + std::ptrdiff_t(y) * stride);
     if (progress) {
       const int percent = int(int64_t(++rowsDone) * 100 / height);
       if (percent != reported) progress(reported = percent);
@@ -105,19 +175,7 @@ void LZWEncode(const uint8_t *firstRow, std::ptrdiff_t stride, int bits, int wid
   } else {
     for (int y = 0; y < height; ++y) nextRow(y);
   }
-  if (length > 0) {
-    putCode(prefix);
-    // Reading that code makes the decoder add one more entry; the end code
-    // must come in the width the decoder then expects.
-    if (freeCode + 1 == limit && codeSize < 12) ++codeSize;
-  }
-  putCode(endCode);
-  if (accBits > 0) block.push_back(char(acc & 0xFF));
-  if (!block.empty()) {
-    out.push_back(char(block.size()));
-    out += block;
-  }
-  out.push_back('\0');
+  encoder.Finish();
 }
 
 } // namespace kc

@@ -81,12 +81,23 @@ int Mix(int C, int To, int K) { return (C * (255 - K) + To * K + 127) / 255; }
 
 } // namespace
 
-TEST(ShadowPictures, HoldOnlyTheBackdropDarkenedAtTwiceTheScale) {
+// Menus open at once, on a clock of their own.
+class ShadowPictures : public ::testing::Test {
+protected:
+  ShadowPictures() : settings_(NoAnimation()) {}
+
+private:
+  static TbSystemSettings NoAnimation() {
+    TbSystemSettings s;
+    s.menuAnimation = false;
+    return s;
+  }
+  ManualTimerClock clock_;
+  TbSystemSettingsOverride settings_;
+};
+
+TEST_F(ShadowPictures, HoldOnlyTheBackdropDarkenedAtTwiceTheScale) {
   ASSERT_DOUBLE_EQ(qApp->devicePixelRatio(), 2.0);
-  ManualTimerClock clock;
-  TbSystemSettings s;
-  s.menuAnimation = false;
-  TbSystemSettingsOverride settings(s);
   ScreenOverride screen{ScreenRect{0, 0, 380, 380}, ScreenRect{0, 0, 380, 380}};
   Backdrop backdrop;
   const int r = qRed(kBackdrop), g = qGreen(kBackdrop), b = qBlue(kBackdrop);
@@ -139,11 +150,7 @@ TEST(ShadowPictures, HoldOnlyTheBackdropDarkenedAtTwiceTheScale) {
   }
 }
 
-TEST(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
-  ManualTimerClock clock;
-  TbSystemSettings s;
-  s.menuAnimation = false;
-  TbSystemSettingsOverride settings(s);
+TEST_F(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
   TbCompositingOverride composited(false);
   TTBRootItem root;
   root.Add(new TTBItem);
@@ -155,10 +162,54 @@ TEST(ShadowPictures, NoPictureOfTheScreenMeansNoShadow) {
   EXPECT_EQ(wnd->ShadowCount(), 0);
 }
 
+// A closed popup's shadow windows wait hidden for the next popup, which
+// moves them into place instead of making new ones; a change of compositor
+// lets the kept ones of the old kind go.
+TEST_F(ShadowPictures, WindowsAreKeptForTheNextPopup) {
+  ScreenOverride screen{ScreenRect{0, 0, 380, 380}, ScreenRect{0, 0, 380, 380}};
+  Backdrop backdrop;
+  TTBRootItem root;
+  root.Add(new TTBItem);
+  TTBSkin skin;
+  skin.SetOptions(tboShadow);
+  auto open = [&](QPoint At) { return CreatePopup(&root, nullptr, nullptr, false, false, At, 0, &skin); };
+
+  TbCompositingOverride copied(false);
+  auto first = open(QPoint(40, 40));
+  ASSERT_EQ(first->ShadowCount(), 2);
+  const TShadow *made[] = {first->Shadow(0), first->Shadow(1)};
+  const int keptBefore = KeptShadowCount(); // from the tests before
+  first.reset();
+  EXPECT_EQ(KeptShadowCount(), keptBefore + 2);
+  EXPECT_FALSE(made[0]->isVisible());
+  EXPECT_FALSE(made[1]->isVisible());
+
+  auto second = open(QPoint(150, 120));
+  ASSERT_EQ(second->ShadowCount(), 2);
+  EXPECT_EQ(KeptShadowCount(), keptBefore);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(second->Shadow(i) == made[0] || second->Shadow(i) == made[1]) << "shadow " << i;
+    EXPECT_TRUE(second->Shadow(i)->isVisible());
+  }
+  const QRect me = second->geometry();
+  EXPECT_EQ(second->ShadowGeometry(0), QRect(me.right() + 1, me.top() + 4, 4, me.height() - 4));
+  EXPECT_EQ(second->ShadowGeometry(1), QRect(me.left() + 4, me.bottom() + 1, me.width(), 4));
+  second.reset();
+  EXPECT_EQ(KeptShadowCount(), keptBefore + 2);
+
+  TbCompositingOverride composited(true);
+  auto third = open(QPoint(40, 40));
+  ASSERT_EQ(third->ShadowCount(), 2);
+  EXPECT_TRUE(third->Shadow(0)->Translucent());
+  EXPECT_EQ(KeptShadowCount(), 0) << "copied shadows are no use under a compositor";
+}
+
 // This program draws on a screen of twice the density, which has to be
 // asked for before the application starts.
 int main(int argc, char **argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The headless screen, unless a script runs this under an X server to
+  // check the pictures the server gives.
+  if (qEnvironmentVariableIsEmpty("KC_SHADOWS_ON_X11")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QT_SCALE_FACTOR", "2");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
