@@ -1,11 +1,13 @@
 // Bytes become a document (texts, styles, list markers, breaks, a width)
 // and a script of edits on it: typing (text from all of Unicode too),
 // Enter, Backspace, Delete, moves, selections, paragraph styles, item
-// insertion, undo and redo. After every step the draw lines must be those
-// of a whole pass and the caret must stand on a stop of its line, between
-// two characters (grapheme clusters), never on a list marker; undoing
-// everything must give back the starting document's RVF, and redoing
-// everything the end's.
+// insertion, undo and redo, and tables: typing in cells, grid operations,
+// merges, cleared cells, attribute changes and styles applied to cells on
+// random grids. After every step the draw lines must be those of a whole
+// pass, every table's grid must hold together, and the caret must stand on
+// a stop of its line, between two characters (grapheme clusters), never on
+// a list marker; undoing everything must give back the starting document's
+// RVF, and redoing everything the end's.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVMarker.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/tables/RVTable.h"
 
 namespace {
 
@@ -64,6 +67,86 @@ void checkCaret(const kc::TRVEditRVData &d) {
   if (c.Offset > d.DrawLineStartOffset(c.DrawItemNo) && c.Offset < d.DrawLineEndOffset(c.DrawItemNo) && item >= 0 && d.IsTextItem(item) && d.GetItem(item)->IsUnicode() &&
       !kcfuzz::AtClusterBoundary(d.GetItemTextRaw(item), offs))
     fail("caret inside a character", std::to_string(item) + " " + std::to_string(offs), lines(d));
+}
+
+void checkTables(const kc::TRVEditRVData &d) {
+  for (int i = 0; i < d.GetItemCount(); ++i)
+    if (auto *t = dynamic_cast<const kc::TRVTableItemInfo *>(d.GetItem(i))) {
+      std::string why;
+      if (!t->Rows().Check(&why)) fail("table grid broken", why, std::to_string(i));
+    }
+}
+
+kc::TRVTableItemInfo *firstTable(kc::TRVEditRVData &d) {
+  for (int i = 0; i < d.GetItemCount(); ++i)
+    if (auto *t = dynamic_cast<kc::TRVTableItemInfo *>(d.GetItem(i))) return t;
+  return nullptr;
+}
+
+// A table of up to 4 x 4 cells with words in some and a few merges.
+std::unique_ptr<kc::TRVTableItemInfo> randomTable(Bytes &in, kc::TCustomRVData *Doc) {
+  const int rows = 1 + in.upTo(4), cols = 1 + in.upTo(4);
+  auto t = std::make_unique<kc::TRVTableItemInfo>(rows, cols, Doc);
+  static const char *words[] = {"", "ab", "w w", "abcdefgh"};
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      t->Cells(r, c)->SetItemTextRaw(0, words[in.upTo(4)]);
+      if (in.upTo(4) == 0) t->Cells(r, c)->BestWidth = in.upTo(120) - 40;
+    }
+  for (int k = 0, n = in.upTo(3); k < n; ++k)
+    t->Rows().ApplySpan(in.upTo(rows), in.upTo(cols), 1 + in.upTo(3), 1 + in.upTo(3));
+  return t;
+}
+
+// One random operation on the document's first table.
+void tableStep(Bytes &in, kc::TRVEditRVData &d, int ParaCount) {
+  kc::TRVTableItemInfo *t = firstTable(d);
+  if (!t) return;
+  const int rows = t->RowCount(), cols = t->ColCount();
+  auto idx = [&](int n) { return in.upTo(n + 2) - 1; }; // sometimes out of range
+  try {
+    switch (in.upTo(11)) {
+    case 0: t->InsertRows(idx(rows), in.upTo(3), idx(rows - 1), false); break;
+    case 1: t->InsertCols(idx(cols), in.upTo(3), idx(cols - 1), false); break;
+    case 2: t->DeleteRows(idx(rows), in.upTo(4), in.upTo(2) == 0); break;
+    case 3: t->DeleteCols(idx(cols), in.upTo(4), in.upTo(2) == 0); break;
+    case 4: t->MergeCells(idx(rows), idx(cols), in.upTo(4), in.upTo(4), in.upTo(2) == 0); break;
+    case 5:
+      t->Select(in.upTo(rows), in.upTo(cols), in.upTo(cols) - in.upTo(cols), in.upTo(rows) - in.upTo(rows));
+      if (in.upTo(2)) t->DeleteSelectedCellsContents();
+      else t->ApplyToSelectedCells(1, in.upTo(ParaCount));
+      break;
+    case 6: {
+      static const char *props[] = {"CellPadding", "BorderWidth", "CellHSpacing", "CellVSpacing", "BestWidth",
+                                    "Color",       "BorderStyle", "HRuleWidth",   "HeadingRowCount"};
+      t->SetTablePropertyUndoable(props[in.upTo(9)], in.upTo(40) - 10);
+      break;
+    }
+    case 7: {
+      static const char *props[] = {"BestWidth", "BestHeight", "Color", "VAlign", "BorderColor"};
+      const int r = in.upTo(rows), c = in.upTo(cols);
+      if (t->Cells(r, c)) t->SetCellPropertyUndoable(r, c, props[in.upTo(5)], in.upTo(200) - 60);
+      break;
+    }
+    case 8: {
+      const int r = in.upTo(rows), c = in.upTo(cols);
+      if (t->Cells(r, c)) t->SetCellVisibleBorders(r, c, in.upTo(2), in.upTo(2), in.upTo(2), in.upTo(2));
+      break;
+    }
+    case 9:
+      t->BeginTableUndoGroup();
+      t->InsertRows(in.upTo(rows + 1), 1, -1, false);
+      if (t->ColCount() > 0) t->InsertCols(in.upTo(t->ColCount() + 1), 1, -1, false);
+      t->EndTableUndoGroup();
+      break;
+    default:
+      // Another table at the caret (inside a paragraph it splits it).
+      d.InsertItemAtCaret(std::string(), randomTable(in, &d), false);
+      break;
+    }
+  } catch (const kc::ERichVistaError &) {
+    // Bad indices are refused before anything changes.
+  }
 }
 
 } // namespace
@@ -152,6 +235,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     cp->Persistent = in.upTo(2) == 0 && !doc.ParaHasPersistentCheckpoint(i);
     doc.Do_AddCP(i, std::move(cp));
   }
+  kc::RegisterTableItemType();
+  for (int k = 0, n = in.upTo(3); k < n; ++k) doc.AddItem("", randomTable(in, &doc));
   doc.ReformatAllForced(true);
   const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
   const std::string start = both();
@@ -161,7 +246,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                                    "right 3",     "select-left 4", "select-right 9", "home",         "end",
                                    "para 1",      "break",         "undo",           "redo",         "select-all",
                                    "up",          "down 2",        "ctrl-left",      "ctrl-right 2", "pageup",
-                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2"};
+                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2",
+                                   // Typing in cells: the cell editor opens on a cell of the
+                                   // current table and keys go to it.
+                                   "cell 0 0",    "cell 1 1",      "cell 0 2",       "tab",          "shift-tab"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
     // Now and then item properties set by name, or an edit in the nested
@@ -177,6 +265,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         values.push_back(in.upTo(300) - 100);
       }
       doc.ModifyItemIntProperties(item, names, values);
+    } else if (extra == 2 || extra == 3) {
+      tableStep(in, doc, paraCount);
+      checkTables(doc);
     } else if (extra == 1) {
       static const char *nested[] = {"type x", "enter", "backspace", "delete", "left 2", "right 3", "select-left 3"};
       innerScript.Run(nested[in.upTo(7)], out, error);
@@ -197,9 +288,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       script.Run(commands[c], out, error);
       checkCaret(doc);
     }
+    checkTables(doc);
     checkLines(doc);
     checkLines(inner);
   }
+  // An open cell editor keeps its own history until it closes; closed, its
+  // history is the document's, so that "everything" takes it in.
+  for (int i = 0; i < doc.GetItemCount(); ++i)
+    if (auto *t = dynamic_cast<kc::TRVTableItemInfo *>(doc.GetItem(i)); t && t->GetCellEditor()) t->CloseCellEditor(true);
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
   const std::string end = both();
   for (int u = 0; doc.UndoList->Count() > 0 && u < 10000; ++u) doc.Undo();

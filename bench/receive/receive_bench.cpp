@@ -29,8 +29,8 @@ kc::RUserID peer(int i) {
   r.IP = "10.0.0." + std::to_string(i % 250 + 2);
   r.IMAGEINDEX = 11 + i % 14;
   r.COLOR = i * 4099;
-  r.NAME = "Name";
-  r.EMAIL = "user@example.org";
+  r.Profile.Set(&kc::RUserProfile::NAME, "Name");
+  r.Profile.Set(&kc::RUserProfile::EMAIL, "user@example.org");
   return r;
 }
 

@@ -54,7 +54,7 @@ kc::RUserID sender(int i) {
   r.IP = "198.18.0." + std::to_string(2 + i % kSenders);
   r.IMAGEINDEX = 11 + i % 14;
   r.COLOR = int(kc::RGB((i % kSenders) * 40, 80, 160));
-  r.NAME = "Name";
+  r.Profile.Set(&kc::RUserProfile::NAME, "Name");
   return r;
 }
 

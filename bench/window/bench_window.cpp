@@ -112,7 +112,7 @@ kc::RUserID madeUp(unsigned I) {
   r.IP = "198.18." + std::to_string(I / 250 % 250) + "." + std::to_string(I % 250 + 2);
   r.IMAGEINDEX = int(11 + I % 14);
   r.COLOR = int(I * 2654435761u & 0xFFFFFF);
-  r.NAME = "Name";
+  r.Profile.Set(&kc::RUserProfile::NAME, "Name");
   return r;
 }
 

@@ -18,33 +18,67 @@ int TUserListModel::Append(const RUserID &Record) {
   // Record 0 (the local user) always fits; peers share the rest.
   if (!FRecords.empty() && FRecords.size() >= kMaxUsers + 1) return -1;
   FRecords.push_back(Record);
-  if (Count() > 1) FByID.emplace(HashOf(Record.ID), Count() - 1);
-  FHeard.push_back(++FHeardClock);
-  FMade.push_back(FHeardClock);
-  FSpoke.emplace_back();
+  ++FHeardClock;
+  FTimes.push_back({FHeardClock, FHeardClock, {}});
+  FSpoken.push_back(false);
+  if (Count() > 1) Index(Count() - 1);
   return Count() - 1;
 }
 
 void TUserListModel::Assign(int Index, const RUserID &Record) {
   RUserID *r = this->Record(Index);
   if (!r) return;
-  if (Index > 0 && r->ID != Record.ID) {
-    auto [it, end] = FByID.equal_range(HashOf(r->ID));
-    for (; it != end; ++it)
-      if (it->second == Index) {
-        FByID.erase(it);
-        break;
-      }
-    FByID.emplace(HashOf(Record.ID), Index);
-  }
+  const bool moved = Index > 0 && r->ID != Record.ID;
+  if (moved) Unindex(Index);
   *r = Record;
+  if (moved) this->Index(Index);
+}
+
+void TUserListModel::Index(int Record) {
+  if ((FIndexed + 1) * 2 > FByID.size()) GrowIndex();
+  const std::size_t mask = FByID.size() - 1;
+  std::size_t slot = HashOf(FRecords[static_cast<std::size_t>(Record)].ID) & mask;
+  while (FByID[slot] != 0) slot = (slot + 1) & mask;
+  FByID[slot] = Record;
+  ++FIndexed;
+}
+
+void TUserListModel::GrowIndex() {
+  std::vector<std::int32_t> old = std::move(FByID);
+  FByID.assign(std::max<std::size_t>(16, old.size() * 2), 0);
+  FIndexed = 0;
+  for (const std::int32_t i : old)
+    if (i != 0) Index(i);
+}
+
+void TUserListModel::Unindex(int Record) {
+  if (FByID.empty()) return;
+  const std::size_t mask = FByID.size() - 1;
+  std::size_t hole = HashOf(FRecords[static_cast<std::size_t>(Record)].ID) & mask;
+  while (FByID[hole] != Record) {
+    if (FByID[hole] == 0) return; // not indexed
+    hole = (hole + 1) & mask;
+  }
+  FByID[hole] = 0;
+  --FIndexed;
+  // Entries after the hole that probed past it move back into it, so that
+  // every entry stays reachable from its own slot without crossing a free one.
+  for (std::size_t next = (hole + 1) & mask; FByID[next] != 0; next = (next + 1) & mask) {
+    const std::size_t home = HashOf(FRecords[static_cast<std::size_t>(FByID[next])].ID) & mask;
+    const bool reachable = hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);
+    if (reachable) continue;
+    FByID[hole] = FByID[next];
+    FByID[next] = 0;
+    hole = next;
+  }
 }
 
 int TUserListModel::Lookup(std::string_view ID, bool Present) const {
+  if (FByID.empty()) return -1;
   int found = -1;
-  auto [it, end] = FByID.equal_range(HashOf(ID));
-  for (; it != end; ++it) {
-    const int i = it->second;
+  const std::size_t mask = FByID.size() - 1;
+  for (std::size_t slot = HashOf(ID) & mask; FByID[slot] != 0; slot = (slot + 1) & mask) {
+    const int i = FByID[slot];
     const RUserID &r = FRecords[static_cast<std::size_t>(i)];
     // Two records share an ID only when appended so by hand: the first wins.
     if ((found == -1 || i < found) && r.ID == ID && (!Present || r.Active)) found = i;
@@ -57,14 +91,15 @@ int TUserListModel::Reusable(const std::function<bool(int)> &Busy, TimePoint Now
   for (int i = 1; i < Count(); ++i) {
     const std::size_t k = static_cast<std::size_t>(i);
     if (Busy && Busy(i)) continue;
+    const TRecordTimes &t = FTimes[k];
     if (!FRecords[k].Active) {
-      if (gone == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(gone)]) gone = i;
-    } else if (!FSpoke[k]) {
+      if (gone == -1 || t.Heard < FTimes[static_cast<std::size_t>(gone)].Heard) gone = i;
+    } else if (!FSpoken[k]) {
       // The newest of the silent: a flood of made-up newcomers takes its
       // own records over and over, the ones who were there first stay.
-      if (silent == -1 || FMade[k] > FMade[static_cast<std::size_t>(silent)]) silent = i;
-    } else if (Now < *FSpoke[k] || Now - *FSpoke[k] >= kRecentSpeech) {
-      if (quiet == -1 || FHeard[k] < FHeard[static_cast<std::size_t>(quiet)]) quiet = i;
+      if (silent == -1 || t.Made > FTimes[static_cast<std::size_t>(silent)].Made) silent = i;
+    } else if (Now < t.Spoke || Now - t.Spoke >= kRecentSpeech) {
+      if (quiet == -1 || t.Heard < FTimes[static_cast<std::size_t>(quiet)].Heard) quiet = i;
     }
   }
   if (gone != -1) return gone;
@@ -72,21 +107,23 @@ int TUserListModel::Reusable(const std::function<bool(int)> &Busy, TimePoint Now
 }
 
 void TUserListModel::NoteSpoke(int Index, TimePoint Now) {
-  if (Index >= 0 && Index < Count()) FSpoke[static_cast<std::size_t>(Index)] = Now;
+  if (Index < 0 || Index >= Count()) return;
+  FTimes[static_cast<std::size_t>(Index)].Spoke = Now;
+  FSpoken[static_cast<std::size_t>(Index)] = true;
 }
 
 bool TUserListModel::HasSpoken(int Index) const {
-  return Index >= 0 && Index < Count() && FSpoke[static_cast<std::size_t>(Index)].has_value();
+  return Index >= 0 && Index < Count() && FSpoken[static_cast<std::size_t>(Index)];
 }
 
 void TUserListModel::Renew(int Index) {
   if (Index < 0 || Index >= Count()) return;
-  FMade[static_cast<std::size_t>(Index)] = ++FHeardClock;
-  FSpoke[static_cast<std::size_t>(Index)].reset();
+  FTimes[static_cast<std::size_t>(Index)].Made = ++FHeardClock;
+  FSpoken[static_cast<std::size_t>(Index)] = false;
 }
 
 void TUserListModel::Touch(int Index) {
-  if (Index >= 0 && Index < Count()) FHeard[static_cast<std::size_t>(Index)] = ++FHeardClock;
+  if (Index >= 0 && Index < Count()) FTimes[static_cast<std::size_t>(Index)].Heard = ++FHeardClock;
 }
 
 int TUserListModel::FindPresent(std::string_view ID) const { return Lookup(ID, true); }

@@ -79,16 +79,27 @@ private:
   // is present; -1 for none.
   int Lookup(std::string_view ID, bool Present) const;
   static std::size_t HashOf(std::string_view ID) { return std::hash<std::string_view>()(ID); }
+  // The ID index: a record enters under the ID it has now.
+  void Index(int Record);
+  void Unindex(int Record);
+  void GrowIndex();
 
   // A deque: records never move, and a full list costs no copy of them all.
   std::deque<RUserID> FRecords;
-  // Hash of the ID -> record number, for every record from 1 on; only the
-  // hash is kept, the records hold the IDs.
-  std::unordered_multimap<std::size_t, int> FByID;
-  std::vector<std::uint64_t> FHeard; // per record: when last heard of, in Touch order
+  // Record numbers from 1 on by the hash of their ID, found by probing on
+  // from the hash's slot (0: a free slot); the records hold the IDs. Kept
+  // at most half full.
+  std::vector<std::int32_t> FByID;
+  std::size_t FIndexed = 0;
+  // Per record, in record order.
+  struct TRecordTimes {
+    std::uint64_t Heard = 0; // when last heard of, in Touch order
+    std::uint64_t Made = 0;  // when made (or renewed), in that order
+    TimePoint Spoke{};       // when last spoke, if FSpoken says he did
+  };
+  std::vector<TRecordTimes> FTimes;
+  std::vector<bool> FSpoken;
   std::uint64_t FHeardClock = 0;
-  std::vector<std::uint64_t> FMade; // per record: when made (or renewed), in that order
-  std::vector<std::optional<TimePoint>> FSpoke; // per record: when last spoke
 
   std::vector<TGroupBoxInfo> FGroups{{kMainGroupTag, false, "Main group", {}}, {kBadListTag, false, "Bad list", {}}};
 };

@@ -305,26 +305,10 @@ void THeadlessChatWindows::FillFromMessage(RUserID &R, const TDataNewMessage &M)
   R.IMAGEINDEX = M.GetImageIndex();
   R.IP = M.GetIP();
   R.MAC = M.GetMAC();
-  R.ICQ = M.GetICQ();
   R.COLOR = M.GetColor();
-  R.NAME = M.GetName();
-  R.NAME2 = M.GetName2();
-  R.EMAIL = M.GetEMail();
-  R.STREET = M.GetStreet();
-  R.TOWN = M.GetTown();
-  R.HOUSE = M.GetHouse();
-  R.FIELD = M.GetHomeField();
-  R.WSTREET = M.GetWStreet();
-  R.WTOWN = M.GetWTown();
-  R.WHOUSE = M.GetWHouse();
-  R.WFIELD = M.GetWField();
-  R.WNAME = M.GetWName();
-  R.WDEPARTMENT = M.GetWDepartment();
-  R.WTYPEWORK = M.GetWTypeWork();
-  R.WPOST = M.GetWPost();
+  R.Profile.Assign(ReadProfileTexts(M));
   R.SEX = static_cast<std::uint8_t>(M.GetSex());
   R.OLD = static_cast<std::uint8_t>(M.GetOld());
-  R.Interest = M.GetInterest();
   CutReceivedRecord(R);
 }
 

@@ -12,6 +12,38 @@ namespace kc {
 
 std::string NewGUIDText() { return newGuidString(); }
 
+// RUserProfile, TUserProfileTexts
+
+bool RUserProfile::Blank() const { return *this == RUserProfile{}; }
+
+const RUserProfile &TUserProfileTexts::BlankProfile() {
+  static const RUserProfile blank;
+  return blank;
+}
+
+TUserProfileTexts::TUserProfileTexts(const TUserProfileTexts &Other)
+    : FTexts(Other.FTexts ? std::make_unique<RUserProfile>(*Other.FTexts) : nullptr) {}
+
+TUserProfileTexts &TUserProfileTexts::operator=(const TUserProfileTexts &Other) {
+  if (this != &Other) FTexts = Other.FTexts ? std::make_unique<RUserProfile>(*Other.FTexts) : nullptr;
+  return *this;
+}
+
+void TUserProfileTexts::Set(std::string RUserProfile::*Field, std::string_view Value) {
+  if (!FTexts) {
+    if (Value.empty()) return;
+    FTexts = std::make_unique<RUserProfile>();
+  }
+  ((*FTexts).*Field).assign(Value);
+  if (Value.empty() && FTexts->Blank()) FTexts.reset();
+}
+
+void TUserProfileTexts::Assign(RUserProfile Texts) {
+  if (Texts.Blank()) FTexts.reset();
+  else if (FTexts) *FTexts = std::move(Texts);
+  else FTexts = std::make_unique<RUserProfile>(std::move(Texts));
+}
+
 // TMyUserData
 
 TMyUserData::TMyUserData(std::string_view Key) : FKey(Key) {}
@@ -56,6 +88,11 @@ void TSetUserData::SetText(std::string_view Ident, std::string RUserID::*Field, 
   if (FRecord) (FRecord->*Field).assign(Value);
 }
 
+void TSetUserData::SetProfileText(std::string_view Ident, std::string RUserProfile::*Field, std::string_view Value) {
+  WriteField(Ident, Value);
+  if (FRecord) FRecord->Profile.Set(Field, Value);
+}
+
 void TSetUserData::SetImageIndex(std::string_view Value) {
   WriteField("IMAGEINDEX_", Value);
   std::int32_t v;
@@ -90,24 +127,29 @@ void TSetUserData::SetOld(std::string_view Value) {
 
 KC_PROFILE_SETTER(SetAlias, "ALIAS_", ALIAS)
 KC_PROFILE_SETTER(SetID, "ID_", ID)
-KC_PROFILE_SETTER(SetICQ, "ICQ_", ICQ)
-KC_PROFILE_SETTER(SetName, "NAME_", NAME)
-KC_PROFILE_SETTER(SetName2, "NAME2_", NAME2)
-KC_PROFILE_SETTER(SetEMail, "EMAIL_", EMAIL)
-KC_PROFILE_SETTER(SetInterest, "Interest_", Interest)
-KC_PROFILE_SETTER(SetStreet, "STREET_", STREET)
-KC_PROFILE_SETTER(SetTown, "TOWN_", TOWN)
-KC_PROFILE_SETTER(SetHouse, "HOUSE_", HOUSE)
-KC_PROFILE_SETTER(SetHomeField, "FIELD_", FIELD)
-KC_PROFILE_SETTER(SetWStreet, "WSTREET_", WSTREET)
-KC_PROFILE_SETTER(SetWTown, "WTOWN_", WTOWN)
-KC_PROFILE_SETTER(SetWHouse, "WHOUSE_", WHOUSE)
-KC_PROFILE_SETTER(SetWField, "WFIELD_", WFIELD)
-KC_PROFILE_SETTER(SetWName, "WNAME_", WNAME)
-KC_PROFILE_SETTER(SetWDepartment, "WDEPARTMENT_", WDEPARTMENT)
-KC_PROFILE_SETTER(SetWTypeWork, "WTYPEWORK_", WTYPEWORK)
-KC_PROFILE_SETTER(SetWPost, "WPOST_", WPOST)
 
+#define KC_PROFILE_TEXT_SETTER(Fn, Ident, Field)                                                                       \
+  void TSetUserData::Fn(std::string_view Value) { SetProfileText(Ident, &RUserProfile::Field, Value); }
+
+KC_PROFILE_TEXT_SETTER(SetICQ, "ICQ_", ICQ)
+KC_PROFILE_TEXT_SETTER(SetName, "NAME_", NAME)
+KC_PROFILE_TEXT_SETTER(SetName2, "NAME2_", NAME2)
+KC_PROFILE_TEXT_SETTER(SetEMail, "EMAIL_", EMAIL)
+KC_PROFILE_TEXT_SETTER(SetInterest, "Interest_", Interest)
+KC_PROFILE_TEXT_SETTER(SetStreet, "STREET_", STREET)
+KC_PROFILE_TEXT_SETTER(SetTown, "TOWN_", TOWN)
+KC_PROFILE_TEXT_SETTER(SetHouse, "HOUSE_", HOUSE)
+KC_PROFILE_TEXT_SETTER(SetHomeField, "FIELD_", FIELD)
+KC_PROFILE_TEXT_SETTER(SetWStreet, "WSTREET_", WSTREET)
+KC_PROFILE_TEXT_SETTER(SetWTown, "WTOWN_", WTOWN)
+KC_PROFILE_TEXT_SETTER(SetWHouse, "WHOUSE_", WHOUSE)
+KC_PROFILE_TEXT_SETTER(SetWField, "WFIELD_", WFIELD)
+KC_PROFILE_TEXT_SETTER(SetWName, "WNAME_", WNAME)
+KC_PROFILE_TEXT_SETTER(SetWDepartment, "WDEPARTMENT_", WDEPARTMENT)
+KC_PROFILE_TEXT_SETTER(SetWTypeWork, "WTYPEWORK_", WTYPEWORK)
+KC_PROFILE_TEXT_SETTER(SetWPost, "WPOST_", WPOST)
+
+#undef KC_PROFILE_TEXT_SETTER
 #undef KC_PROFILE_SETTER
 
 RUserID LoadOwnUserRecord(std::string_view Key, std::string_view IP) {
@@ -120,28 +162,12 @@ RUserID LoadOwnUserRecord(std::string_view Key, std::string_view IP) {
   r.IP.assign(IP);
   r.MAC = p.GetMAC();
   r.ID = p.GetID();
-  r.ICQ = p.GetICQ();
-  r.NAME = p.GetName();
-  r.NAME2 = p.GetName2();
-  r.EMAIL = p.GetEMail();
+  r.Profile.Assign(ReadProfileTexts(p));
   r.COLOR = p.GetColor();
-  r.STREET = p.GetStreet();
-  r.TOWN = p.GetTown();
-  r.HOUSE = p.GetHouse();
-  r.FIELD = p.GetHomeField();
-  r.WSTREET = p.GetWStreet();
-  r.WTOWN = p.GetWTown();
-  r.WHOUSE = p.GetWHouse();
-  r.WFIELD = p.GetWField();
-  r.WNAME = p.GetWName();
-  r.WDEPARTMENT = p.GetWDepartment();
-  r.WTYPEWORK = p.GetWTypeWork();
-  r.WPOST = p.GetWPost();
   // SEX and OLD are bytes in the record, as the setters store them.
   r.SEX = static_cast<std::uint8_t>(static_cast<std::uint32_t>(p.GetSex()) & 0xFF);
   const std::int64_t old = p.GetOld();
   r.OLD = static_cast<std::uint8_t>((old < 0 ? -old : old) & 0xFF);
-  r.Interest = p.GetInterest();
   r.Active = 1;
   r.TextStyle = 0;
   return r;
@@ -152,9 +178,13 @@ void CutReceivedRecord(RUserID &R) {
   R.IP = CutReceived(std::move(R.IP), kMaxReceivedIP);
   R.MAC = CutReceived(std::move(R.MAC), kMaxReceivedIP);
   R.ALIAS = CutReceived(std::move(R.ALIAS), kMaxReceivedAlias);
-  for (std::string *f : {&R.ICQ, &R.NAME, &R.NAME2, &R.EMAIL, &R.STREET, &R.TOWN, &R.HOUSE, &R.FIELD, &R.WSTREET,
-                         &R.WTOWN, &R.WHOUSE, &R.WFIELD, &R.WNAME, &R.WDEPARTMENT, &R.WTYPEWORK, &R.WPOST, &R.Interest})
+  if (!R.Profile.Held()) return;
+  RUserProfile texts = *R.Profile;
+  for (std::string *f : {&texts.ICQ, &texts.NAME, &texts.NAME2, &texts.EMAIL, &texts.STREET, &texts.TOWN, &texts.HOUSE,
+                         &texts.FIELD, &texts.WSTREET, &texts.WTOWN, &texts.WHOUSE, &texts.WFIELD, &texts.WNAME,
+                         &texts.WDEPARTMENT, &texts.WTYPEWORK, &texts.WPOST, &texts.Interest})
     *f = CutReceived(std::move(*f), kMaxReceivedField);
+  R.Profile.Assign(std::move(texts));
 }
 
 } // namespace kc

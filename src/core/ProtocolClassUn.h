@@ -2,6 +2,7 @@
 // The local user's identity and stored profile, and the record the user
 // list keeps for every known user.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -9,27 +10,88 @@
 
 namespace kc {
 
-// One known user. Record 0 of the user list is the local user.
-struct RUserID {
-  std::string ALIAS;
-  std::int32_t GroupTag = 0;    // Tag of the user-list group box he sits in
-  std::uint8_t Deactivated = 0; // switched off locally: his broadcasts are ignored
-  std::int32_t IMAGEINDEX = 0;  // picture 11..24, -1 none
-  std::string IP;
-  std::string MAC;
-  std::string ID;
+// The profile texts a user may fill in besides his alias: most peers leave
+// every one of them blank.
+struct RUserProfile {
   std::string ICQ;
   std::string NAME;
   std::string NAME2;
   std::string EMAIL;
-  std::int32_t COLOR = 0;
   std::string STREET, TOWN, HOUSE, FIELD;
   std::string WSTREET, WTOWN, WHOUSE, WFIELD, WNAME, WDEPARTMENT, WTYPEWORK, WPOST;
-  std::uint8_t SEX = 0; // 0 unknown, 1 man, 2 woman
-  std::uint8_t OLD = 0; // age
   std::string Interest;
-  std::uint8_t Active = 0;    // present on the network
-  std::int32_t TextStyle = 0; // his text style in the shared style sheet
+
+  bool operator==(const RUserProfile &) const = default;
+  bool Blank() const;
+};
+
+// A record's profile texts: nothing at all while every one is blank, else
+// one block, so that a list of users who sent only their alias stays small.
+// Copies are deep; blank texts compare equal however they are held.
+class TUserProfileTexts {
+public:
+  TUserProfileTexts() = default;
+  TUserProfileTexts(const TUserProfileTexts &Other);
+  TUserProfileTexts(TUserProfileTexts &&) noexcept = default;
+  TUserProfileTexts &operator=(const TUserProfileTexts &Other);
+  TUserProfileTexts &operator=(TUserProfileTexts &&) noexcept = default;
+  ~TUserProfileTexts() = default;
+
+  const RUserProfile &operator*() const { return FTexts ? *FTexts : BlankProfile(); }
+  const RUserProfile *operator->() const { return &**this; }
+  // Whether a block is held (only while some text is not blank).
+  bool Held() const { return FTexts != nullptr; }
+
+  // Sets one text; a blank one needs no block, and the block goes once
+  // every text is blank again.
+  void Set(std::string RUserProfile::*Field, std::string_view Value);
+  void Assign(RUserProfile Texts);
+
+  bool operator==(const TUserProfileTexts &Other) const { return **this == *Other; }
+
+private:
+  static const RUserProfile &BlankProfile();
+  std::unique_ptr<RUserProfile> FTexts;
+};
+
+// The profile texts an announcement or the stored own profile holds.
+template <typename Source> RUserProfile ReadProfileTexts(const TProfileTexts<Source> &P) {
+  RUserProfile t;
+  t.ICQ = P.GetICQ();
+  t.NAME = P.GetName();
+  t.NAME2 = P.GetName2();
+  t.EMAIL = P.GetEMail();
+  t.STREET = P.GetStreet();
+  t.TOWN = P.GetTown();
+  t.HOUSE = P.GetHouse();
+  t.FIELD = P.GetHomeField();
+  t.WSTREET = P.GetWStreet();
+  t.WTOWN = P.GetWTown();
+  t.WHOUSE = P.GetWHouse();
+  t.WFIELD = P.GetWField();
+  t.WNAME = P.GetWName();
+  t.WDEPARTMENT = P.GetWDepartment();
+  t.WTYPEWORK = P.GetWTypeWork();
+  t.WPOST = P.GetWPost();
+  t.Interest = P.GetInterest();
+  return t;
+}
+
+// One known user. Record 0 of the user list is the local user.
+struct RUserID {
+  std::string ALIAS;
+  std::string IP;
+  std::string MAC;
+  std::string ID;
+  TUserProfileTexts Profile;
+  std::int32_t GroupTag = 0;   // Tag of the user-list group box he sits in
+  std::int32_t IMAGEINDEX = 0; // picture 11..24, -1 none
+  std::int32_t COLOR = 0;
+  std::int32_t TextStyle = 0;   // his text style in the shared style sheet
+  std::uint8_t Deactivated = 0; // switched off locally: his broadcasts are ignored
+  std::uint8_t SEX = 0;         // 0 unknown, 1 man, 2 woman
+  std::uint8_t OLD = 0;         // age
+  std::uint8_t Active = 0;      // present on the network
 
   bool operator==(const RUserID &) const = default;
 };
@@ -112,6 +174,7 @@ public:
 
 private:
   void SetText(std::string_view Ident, std::string RUserID::*Field, std::string_view Value);
+  void SetProfileText(std::string_view Ident, std::string RUserProfile::*Field, std::string_view Value);
 
   RUserID *FRecord;
   std::string FKey;

@@ -123,26 +123,26 @@ std::string AnnounceMyselfText(const RUserID &Me, bool IsNew) {
   m.AddIP(Me.IP);
   m.AddMAC(Me.MAC);
   m.AddID(Me.ID);
-  m.AddICQ(Me.ICQ);
+  m.AddICQ(Me.Profile->ICQ);
   m.AddColor(Me.COLOR);
-  m.AddName(Me.NAME);
-  m.AddName2(Me.NAME2);
-  m.AddEMail(Me.EMAIL);
-  m.AddStreet(Me.STREET);
-  m.AddTown(Me.TOWN);
-  m.AddHouse(Me.HOUSE);
-  m.AddField(Me.FIELD);
-  m.AddWStreet(Me.WSTREET);
-  m.AddWTown(Me.WTOWN);
-  m.AddWHouse(Me.WHOUSE);
-  m.AddWField(Me.WFIELD);
-  m.AddWName(Me.WNAME);
-  m.AddWDepartment(Me.WDEPARTMENT);
-  m.AddWTypeWork(Me.WTYPEWORK);
-  m.AddWPost(Me.WPOST);
+  m.AddName(Me.Profile->NAME);
+  m.AddName2(Me.Profile->NAME2);
+  m.AddEMail(Me.Profile->EMAIL);
+  m.AddStreet(Me.Profile->STREET);
+  m.AddTown(Me.Profile->TOWN);
+  m.AddHouse(Me.Profile->HOUSE);
+  m.AddField(Me.Profile->FIELD);
+  m.AddWStreet(Me.Profile->WSTREET);
+  m.AddWTown(Me.Profile->WTOWN);
+  m.AddWHouse(Me.Profile->WHOUSE);
+  m.AddWField(Me.Profile->WFIELD);
+  m.AddWName(Me.Profile->WNAME);
+  m.AddWDepartment(Me.Profile->WDEPARTMENT);
+  m.AddWTypeWork(Me.Profile->WTYPEWORK);
+  m.AddWPost(Me.Profile->WPOST);
   m.AddSex(Me.SEX);
   m.AddOld(Me.OLD);
-  m.AddInterest(Me.Interest);
+  m.AddInterest(Me.Profile->Interest);
   return m.GetText();
 }
 
@@ -153,43 +153,47 @@ std::string AnnounceMyselfTextWithin(const RUserID &Me, bool IsNew, std::size_t 
   if (text.size() <= Limit) return text;
   // The fields a peer can do without; the picture, colour, sex and age are
   // short numbers.
-  static const std::pair<std::string_view, std::string RUserID::*> optional[] = {
-      {tag::MAC, &RUserID::MAC},
-      {tag::ICQ, &RUserID::ICQ},
-      {tag::NAME, &RUserID::NAME},
-      {tag::NAME2, &RUserID::NAME2},
-      {tag::EMAIL, &RUserID::EMAIL},
-      {tag::STREET, &RUserID::STREET},
-      {tag::TOWN, &RUserID::TOWN},
-      {tag::HOUSE, &RUserID::HOUSE},
-      {tag::FIELD, &RUserID::FIELD},
-      {tag::WSTREET, &RUserID::WSTREET},
-      {tag::WTOWN, &RUserID::WTOWN},
-      {tag::WHOUSE, &RUserID::WHOUSE},
-      {tag::WFIELD, &RUserID::WFIELD},
-      {tag::WNAME, &RUserID::WNAME},
-      {tag::WDEPARTMENT, &RUserID::WDEPARTMENT},
-      {tag::WTYPEWORK, &RUserID::WTYPEWORK},
-      {tag::WPOST, &RUserID::WPOST},
-      {tag::Interest, &RUserID::Interest},
+  // Each a profile text, or the MAC (no text).
+  static const std::pair<std::string_view, std::string RUserProfile::*> optional[] = {
+      {tag::MAC, nullptr},
+      {tag::ICQ, &RUserProfile::ICQ},
+      {tag::NAME, &RUserProfile::NAME},
+      {tag::NAME2, &RUserProfile::NAME2},
+      {tag::EMAIL, &RUserProfile::EMAIL},
+      {tag::STREET, &RUserProfile::STREET},
+      {tag::TOWN, &RUserProfile::TOWN},
+      {tag::HOUSE, &RUserProfile::HOUSE},
+      {tag::FIELD, &RUserProfile::FIELD},
+      {tag::WSTREET, &RUserProfile::WSTREET},
+      {tag::WTOWN, &RUserProfile::WTOWN},
+      {tag::WHOUSE, &RUserProfile::WHOUSE},
+      {tag::WFIELD, &RUserProfile::WFIELD},
+      {tag::WNAME, &RUserProfile::WNAME},
+      {tag::WDEPARTMENT, &RUserProfile::WDEPARTMENT},
+      {tag::WTYPEWORK, &RUserProfile::WTYPEWORK},
+      {tag::WPOST, &RUserProfile::WPOST},
+      {tag::Interest, &RUserProfile::Interest},
   };
+  auto sizeOf = [&](const auto &f) { return (f.second ? (*Me.Profile).*f.second : Me.MAC).size(); };
   auto cutTo = [&](std::size_t Cap) {
     RUserID r = Me;
+    RUserProfile texts = *Me.Profile;
     for (const auto &f : optional)
-      if ((r.*f.second).size() > Cap) (r.*f.second).resize(Cap);
+      if (std::string &t = f.second ? texts.*f.second : r.MAC; t.size() > Cap) t.resize(Cap);
+    r.Profile.Assign(std::move(texts));
     return AnnounceMyselfText(r, IsNew);
   };
   if (cutTo(0).size() > Limit) return {};
   // The longest common length that fits: the text only shrinks with it.
   std::size_t fits = 0, tooLong = 0;
-  for (const auto &f : optional) tooLong = std::max(tooLong, (Me.*f.second).size());
+  for (const auto &f : optional) tooLong = std::max(tooLong, sizeOf(f));
   while (tooLong - fits > 1) {
     const std::size_t mid = fits + (tooLong - fits) / 2;
     (cutTo(mid).size() <= Limit ? fits : tooLong) = mid;
   }
   if (Shortened)
     for (const auto &f : optional)
-      if ((Me.*f.second).size() > fits) Shortened->emplace_back(f.first);
+      if (sizeOf(f) > fits) Shortened->emplace_back(f.first);
   return cutTo(fits);
 }
 

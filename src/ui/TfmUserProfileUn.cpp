@@ -404,14 +404,15 @@ void TfmUserProfile::LoadUserData(const RUserID &User) {
   FLoading = true;
   FIP = User.IP;
   FMAC = User.MAC;
+  const RUserProfile &p = *User.Profile;
   const std::pair<QLineEdit *, const std::string *> lines[] = {
-      {edAlias, &User.ALIAS},  {edName1, &User.NAME},       {edName2, &User.NAME2},    {edEMail, &User.EMAIL},
-      {edICQ, &User.ICQ},      {edTown, &User.TOWN},        {edField, &User.FIELD},    {edHome, &User.HOUSE},
-      {edWName, &User.WNAME},  {edDepartment, &User.WDEPARTMENT}, {edWPost, &User.WPOST}, {edWTown, &User.WTOWN},
-      {edWField, &User.WFIELD}, {edWHome, &User.WHOUSE}};
+      {edAlias, &User.ALIAS},  {edName1, &p.NAME},       {edName2, &p.NAME2},    {edEMail, &p.EMAIL},
+      {edICQ, &p.ICQ},         {edTown, &p.TOWN},        {edField, &p.FIELD},    {edHome, &p.HOUSE},
+      {edWName, &p.WNAME},     {edDepartment, &p.WDEPARTMENT}, {edWPost, &p.WPOST}, {edWTown, &p.WTOWN},
+      {edWField, &p.WFIELD},   {edWHome, &p.WHOUSE}};
   for (const auto &[editor, value] : lines) editor->setText(FromAnsi(*value));
   const std::pair<QPlainTextEdit *, const std::string *> memos[] = {
-      {mmStreet, &User.STREET}, {edWorkType, &User.WTYPEWORK}, {mmWStreet, &User.WSTREET}, {mmInterest, &User.Interest}};
+      {mmStreet, &p.STREET}, {edWorkType, &p.WTYPEWORK}, {mmWStreet, &p.WSTREET}, {mmInterest, &p.Interest}};
   for (const auto &[memo, value] : memos) memo->setPlainText(FromAnsi(*value));
   edColor->SetColorValue(User.COLOR);
   edAge->setText(QString::number(User.OLD));

@@ -95,9 +95,9 @@ std::string MailToUsers(const IMainWindowActions &Window, const std::int32_t *Gr
   std::vector<std::string> addresses;
   for (int i = 1; i < Window.UserCount(); ++i) {
     const RUserID *user = Window.UserRecord(i);
-    if (!user || !user->Active || user->EMAIL.empty()) continue;
+    if (!user || !user->Active || user->Profile->EMAIL.empty()) continue;
     if (GroupTag && user->GroupTag != *GroupTag) continue;
-    addresses.push_back(ansiToUtf8(user->EMAIL));
+    addresses.push_back(ansiToUtf8(user->Profile->EMAIL));
   }
   return MailToSafeLink(addresses);
 }

@@ -72,7 +72,7 @@ void TfmKavetChat::WireMemberActions() {
     const RUserID *r = GetUserRecord(TargetUser());
     if (!r || TargetUser() <= 0) return;
     // The shared link builder leaves out an address that could carry more.
-    ShellOpen(MailToSafeLink({ansiToUtf8(r->EMAIL)}));
+    ShellOpen(MailToSafeLink({ansiToUtf8(r->Profile->EMAIL)}));
   });
   a.actMailGroup.OnExecute = guarded([this] {
     TglGroupBox *box = fmUserList ? fmUserList->GetSelectedGroupBox() : nullptr;

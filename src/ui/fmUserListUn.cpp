@@ -294,9 +294,29 @@ std::vector<TglGroupBox *> TfmUserList::GroupBoxes() const {
   return out;
 }
 
-TKcTreeNode *TfmUserList::FindUserNode(int UserIndex) const {
-  const auto it = FNodes.find(UserIndex);
-  return it == FNodes.end() ? nullptr : it->second;
+// A user's node stores nothing but his record number: its text and picture
+// are read from the record when shown, as a list of thousands of users
+// would otherwise hold each of them twice.
+class TfmUserList::TUserNode final : public TKcTreeNode {
+public:
+  TUserNode(TfmUserList &List, int UserIndex) : FList(List) { Data = UserIndex; }
+  QVariant data(int Column, int Role) const override {
+    if (Column == 0 && (Role == Qt::DisplayRole || Role == Qt::EditRole || Role == Qt::DecorationRole))
+      if (const RUserID *r = FList.FMain.Users().Record(Data))
+        return Role == Qt::DecorationRole ? QVariant(FList.UserIcon(r->IMAGEINDEX)) : QVariant(NodeText(*r));
+    return TKcTreeNode::data(Column, Role);
+  }
+  // The record changed: the tree shows it anew.
+  void RecordChanged() { emitDataChanged(); }
+
+private:
+  TfmUserList &FList;
+};
+
+TKcTreeNode *TfmUserList::FindUserNode(int UserIndex) const { return NodeOf(UserIndex); }
+
+TfmUserList::TUserNode *TfmUserList::NodeOf(int UserIndex) const {
+  return UserIndex >= 0 && std::size_t(UserIndex) < FNodes.size() ? FNodes[std::size_t(UserIndex)] : nullptr;
 }
 
 QIcon TfmUserList::UserIcon(std::int32_t ImageIndex) {
@@ -323,29 +343,24 @@ void TfmUserList::AddUserNode(int UserIndex) {
   if (!r || UserIndex <= 0) return;
   RemoveUserNode(UserIndex);
   TUserTree *tree = FindGroupTree(r->GroupTag);
-  TKcTreeNode *node = tree->AddChild(nullptr, NodeText(*r));
-  node->Data = UserIndex;
-  node->setIcon(0, UserIcon(r->IMAGEINDEX));
+  auto node = std::make_unique<TUserNode>(*this, UserIndex);
   node->SetCut(r->Deactivated != 0);
-  FNodes[UserIndex] = node;
+  if (FNodes.size() <= std::size_t(UserIndex)) FNodes.resize(std::size_t(UserIndex) + 1);
+  FNodes[std::size_t(UserIndex)] = node.get();
+  tree->AddNode(nullptr, std::move(node));
   ScheduleFit();
 }
 
 void TfmUserList::RemoveUserNode(int UserIndex) {
-  const auto it = FNodes.find(UserIndex);
-  if (it == FNodes.end()) return;
-  TKcTreeNode *node = it->second;
-  FNodes.erase(it);
+  TUserNode *node = NodeOf(UserIndex);
+  if (!node) return;
+  FNodes[std::size_t(UserIndex)] = nullptr;
   delete node;
   ScheduleFit();
 }
 
 void TfmUserList::UpdateUserNode(int UserIndex) {
-  const RUserID *r = FMain.Users().Record(UserIndex);
-  TKcTreeNode *node = FindUserNode(UserIndex);
-  if (!r || !node) return;
-  node->SetText(NodeText(*r));
-  node->setIcon(0, UserIcon(r->IMAGEINDEX));
+  if (TUserNode *node = NodeOf(UserIndex)) node->RecordChanged();
 }
 
 void TfmUserList::DrawNode(TKcTreeView *Tree, TKcTreeNode *Node, TKcCustomDrawItem &Draw) {
@@ -889,8 +904,8 @@ void TfmUserList::ApplyButtonSize(bool Big) {
   FBigImages = Big;
   for (const TBoxView &v : FBoxes)
     if (v.Tree) v.Tree->setIconSize(Big ? QSize(32, 32) : QSize(16, 16));
-  for (const auto &[index, node] : FNodes)
-    if (const RUserID *r = FMain.Users().Record(index)) node->setIcon(0, UserIcon(r->IMAGEINDEX));
+  for (TUserNode *node : FNodes)
+    if (node) node->RecordChanged();
   ScheduleFit();
 }
 

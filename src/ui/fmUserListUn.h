@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/ProtocolClassUn.h"
@@ -145,6 +144,7 @@ protected:
   bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
+  class TUserNode;
   struct TBoxView {
     TglGroupBox *Box;
     TUserTree *Tree; // null until needed
@@ -160,6 +160,7 @@ private:
   void AddUserNode(int UserIndex);
   void RemoveUserNode(int UserIndex);
   void UpdateUserNode(int UserIndex);
+  TUserNode *NodeOf(int UserIndex) const;
   QIcon UserIcon(std::int32_t ImageIndex);
   void ScheduleFit();
   void LayOutBoxes();
@@ -178,7 +179,8 @@ private:
   TfmKavetChat &FMain;
   QWidget *FContent = nullptr;
   std::vector<TBoxView> FBoxes;
-  std::unordered_map<int, TKcTreeNode *> FNodes;
+  // Per record number: the user's node, null while he has none.
+  std::vector<TUserNode *> FNodes;
   QHash<int, QIcon> FIcons;
   bool FBigImages = true;
   std::unique_ptr<tb::TTBPopupMenu> FPopup;

@@ -120,7 +120,11 @@ TKcTreeView::~TKcTreeView() {
 }
 
 TKcTreeNode *TKcTreeView::AddChild(TKcTreeNode *Parent, const QString &Text) {
-  auto *n = new TKcTreeNode(Text);
+  return AddNode(Parent, std::make_unique<TKcTreeNode>(Text));
+}
+
+TKcTreeNode *TKcTreeView::AddNode(TKcTreeNode *Parent, std::unique_ptr<TKcTreeNode> Node) {
+  TKcTreeNode *n = Node.release();
   if (Parent) Parent->addChild(n);
   else addTopLevelItem(n);
   applyCheckState(n);
@@ -134,7 +138,9 @@ void TKcTreeView::applyCheckState(TKcTreeNode *n) {
     n->setCheckState(0, n->FChecked ? Qt::Checked : Qt::Unchecked);
   } else {
     n->setFlags(n->flags() & ~Qt::ItemIsUserCheckable);
-    n->setData(0, Qt::CheckStateRole, QVariant());
+    // Only a node that has a tick loses it: clearing one that has none
+    // would store an empty value in every node.
+    if (n->data(0, Qt::CheckStateRole).isValid()) n->setData(0, Qt::CheckStateRole, QVariant());
   }
   FSyncingChecks = false;
 }

@@ -26,6 +26,8 @@ public:
   static constexpr int kType = QTreeWidgetItem::UserType + 0x4B43;
   explicit TKcTreeNode(const QString &text);
   ~TKcTreeNode() override;
+  // A node without stored text or picture: one whose data() gives them.
+  TKcTreeNode() : QTreeWidgetItem(kType) {}
   QString Text() const { return text(0); }
   void SetText(const QString &t) { setText(0, t); }
   // The node's own popup menu (made on first use, freed with the node).
@@ -67,6 +69,8 @@ public:
 
   // A new node under Parent (top level when none), at the end.
   TKcTreeNode *AddChild(TKcTreeNode *Parent, const QString &Text);
+  // Node (made by the caller, now the tree's) under Parent, at the end.
+  TKcTreeNode *AddNode(TKcTreeNode *Parent, std::unique_ptr<TKcTreeNode> Node);
   TKcTreeNode *Node(int topIndex) const { return static_cast<TKcTreeNode *>(topLevelItem(topIndex)); }
 
   TColor HintColor() const { return FHintColor; }

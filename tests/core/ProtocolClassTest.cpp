@@ -83,27 +83,27 @@ TEST_F(ProfileTest, TextFieldsUseTheirOwnIdents) {
     const char *ident;
     G get;
     S set;
-    std::string RUserID::*field;
+    std::string RUserProfile::*text; // null: the alias, a field of the record itself
   };
   const Field fields[] = {
-      {"ALIAS_", &TMyUserData::GetAlias, &TSetUserData::SetAlias, &RUserID::ALIAS},
-      {"ICQ_", &TMyUserData::GetICQ, &TSetUserData::SetICQ, &RUserID::ICQ},
-      {"NAME_", &TMyUserData::GetName, &TSetUserData::SetName, &RUserID::NAME},
-      {"NAME2_", &TMyUserData::GetName2, &TSetUserData::SetName2, &RUserID::NAME2},
-      {"EMAIL_", &TMyUserData::GetEMail, &TSetUserData::SetEMail, &RUserID::EMAIL},
-      {"Interest_", &TMyUserData::GetInterest, &TSetUserData::SetInterest, &RUserID::Interest},
-      {"STREET_", &TMyUserData::GetStreet, &TSetUserData::SetStreet, &RUserID::STREET},
-      {"TOWN_", &TMyUserData::GetTown, &TSetUserData::SetTown, &RUserID::TOWN},
-      {"HOUSE_", &TMyUserData::GetHouse, &TSetUserData::SetHouse, &RUserID::HOUSE},
-      {"FIELD_", &TMyUserData::GetHomeField, &TSetUserData::SetHomeField, &RUserID::FIELD},
-      {"WSTREET_", &TMyUserData::GetWStreet, &TSetUserData::SetWStreet, &RUserID::WSTREET},
-      {"WTOWN_", &TMyUserData::GetWTown, &TSetUserData::SetWTown, &RUserID::WTOWN},
-      {"WHOUSE_", &TMyUserData::GetWHouse, &TSetUserData::SetWHouse, &RUserID::WHOUSE},
-      {"WFIELD_", &TMyUserData::GetWField, &TSetUserData::SetWField, &RUserID::WFIELD},
-      {"WNAME_", &TMyUserData::GetWName, &TSetUserData::SetWName, &RUserID::WNAME},
-      {"WDEPARTMENT_", &TMyUserData::GetWDepartment, &TSetUserData::SetWDepartment, &RUserID::WDEPARTMENT},
-      {"WTYPEWORK_", &TMyUserData::GetWTypeWork, &TSetUserData::SetWTypeWork, &RUserID::WTYPEWORK},
-      {"WPOST_", &TMyUserData::GetWPost, &TSetUserData::SetWPost, &RUserID::WPOST},
+      {"ALIAS_", &TMyUserData::GetAlias, &TSetUserData::SetAlias, nullptr},
+      {"ICQ_", &TMyUserData::GetICQ, &TSetUserData::SetICQ, &RUserProfile::ICQ},
+      {"NAME_", &TMyUserData::GetName, &TSetUserData::SetName, &RUserProfile::NAME},
+      {"NAME2_", &TMyUserData::GetName2, &TSetUserData::SetName2, &RUserProfile::NAME2},
+      {"EMAIL_", &TMyUserData::GetEMail, &TSetUserData::SetEMail, &RUserProfile::EMAIL},
+      {"Interest_", &TMyUserData::GetInterest, &TSetUserData::SetInterest, &RUserProfile::Interest},
+      {"STREET_", &TMyUserData::GetStreet, &TSetUserData::SetStreet, &RUserProfile::STREET},
+      {"TOWN_", &TMyUserData::GetTown, &TSetUserData::SetTown, &RUserProfile::TOWN},
+      {"HOUSE_", &TMyUserData::GetHouse, &TSetUserData::SetHouse, &RUserProfile::HOUSE},
+      {"FIELD_", &TMyUserData::GetHomeField, &TSetUserData::SetHomeField, &RUserProfile::FIELD},
+      {"WSTREET_", &TMyUserData::GetWStreet, &TSetUserData::SetWStreet, &RUserProfile::WSTREET},
+      {"WTOWN_", &TMyUserData::GetWTown, &TSetUserData::SetWTown, &RUserProfile::WTOWN},
+      {"WHOUSE_", &TMyUserData::GetWHouse, &TSetUserData::SetWHouse, &RUserProfile::WHOUSE},
+      {"WFIELD_", &TMyUserData::GetWField, &TSetUserData::SetWField, &RUserProfile::WFIELD},
+      {"WNAME_", &TMyUserData::GetWName, &TSetUserData::SetWName, &RUserProfile::WNAME},
+      {"WDEPARTMENT_", &TMyUserData::GetWDepartment, &TSetUserData::SetWDepartment, &RUserProfile::WDEPARTMENT},
+      {"WTYPEWORK_", &TMyUserData::GetWTypeWork, &TSetUserData::SetWTypeWork, &RUserProfile::WTYPEWORK},
+      {"WPOST_", &TMyUserData::GetWPost, &TSetUserData::SetWPost, &RUserProfile::WPOST},
   };
   RUserID rec;
   TSetUserData setter(&rec, key);
@@ -112,7 +112,7 @@ TEST_F(ProfileTest, TextFieldsUseTheirOwnIdents) {
     const std::string value = std::string(" v\xe9-") + f.ident;
     (setter.*f.set)(value);
     EXPECT_EQ(stored(f.ident), value);
-    EXPECT_EQ(rec.*f.field, value) << f.ident;
+    EXPECT_EQ(f.text ? (*rec.Profile).*f.text : rec.ALIAS, value) << f.ident;
   }
   const TMyUserData p(key);
   for (const auto &f : fields) EXPECT_EQ((p.*f.get)(), std::string(" v\xe9-") + f.ident);
@@ -190,8 +190,33 @@ TEST_F(ProfileTest, OwnRecordCarriesTheStoredProfile) {
   EXPECT_EQ(r.IMAGEINDEX, 20);
   EXPECT_EQ(r.SEX, 2);
   EXPECT_EQ(r.OLD, 41);
-  EXPECT_EQ(r.WPOST, "Boss");
+  EXPECT_EQ(r.Profile->WPOST, "Boss");
   EXPECT_EQ(r.OLD, mirror.OLD);
+}
+
+// Most peers send no profile texts: their records hold none, and a block
+// comes and goes with the texts that need it.
+TEST(UserProfileTexts, BlockOnlyWhileSomeTextIsSet) {
+  RUserID r;
+  r.Profile.Set(&RUserProfile::EMAIL, "");
+  EXPECT_FALSE(r.Profile.Held()) << "a blank text needs no block";
+  EXPECT_EQ(r.Profile->EMAIL, "");
+  r.Profile.Assign(RUserProfile{});
+  EXPECT_FALSE(r.Profile.Held());
+
+  r.Profile.Set(&RUserProfile::EMAIL, "a@b.c");
+  r.Profile.Set(&RUserProfile::TOWN, "Riga");
+  EXPECT_TRUE(r.Profile.Held());
+  RUserID copy = r;
+  r.Profile.Set(&RUserProfile::EMAIL, "");
+  EXPECT_TRUE(r.Profile.Held()) << "the town is still set";
+  EXPECT_EQ(copy.Profile->EMAIL, "a@b.c") << "copies are deep";
+  r.Profile.Set(&RUserProfile::TOWN, "");
+  EXPECT_FALSE(r.Profile.Held()) << "the last text blanked frees the block";
+  EXPECT_EQ(r, RUserID{}) << "blank texts compare equal however held";
+  EXPECT_NE(copy, r);
+  copy = r;
+  EXPECT_FALSE(copy.Profile.Held());
 }
 
 } // namespace

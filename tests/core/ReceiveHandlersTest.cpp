@@ -19,11 +19,14 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <functional>
 
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -157,6 +160,7 @@ TEST_F(ReceiveTest, NewUsersAreAddedAnsweredAndNotAnsweredTooOften) {
   EXPECT_EQ(kinds(mkUpdateInfo), 1);
   EXPECT_EQ(w().GetUserRecord(1)->ALIAS, "Bob");
   EXPECT_EQ(w().GetUserRecord(1)->GroupTag, 1);
+  EXPECT_FALSE(w().GetUserRecord(1)->Profile.Held()) << "no profile texts sent, none kept";
   EXPECT_EQ(rec.notices.back(), "User \"[Bob]\" is connect...");
   EXPECT_EQ(rec.sounds.back(), 0);
   ASSERT_EQ(w().Talks().Tab(0)->Transcript.size(), 1u);
@@ -649,16 +653,16 @@ TEST_F(ReceiveTest, ALongOwnProfileIsAnnouncedShortenedAndTheUserToldOnce) {
 
 TEST_F(ReceiveTest, ReceivedFieldsAreCutAndAnOverlongAnnouncementReadsItsFirstPart) {
   RUserID chatty = peer("{CHATTY}", std::string(1000, 'a'), "10.0.0.7");
-  chatty.EMAIL.assign(3000, 'e');
-  chatty.Interest.assign(9000, 'i'); // a Windows peer sends it: over 8,192 bytes
+  chatty.Profile.Set(&RUserProfile::EMAIL, std::string(3000, 'e'));
+  chatty.Profile.Set(&RUserProfile::Interest, std::string(9000, 'i')); // a Windows peer sends it: over 8,192 bytes
   const std::string announce = AnnounceMyselfText(chatty, true);
   ASSERT_GT(announce.size(), kMaxSendSize);
   const int index = join(chatty);
   ASSERT_GT(index, 0) << "the ID within the first 8,192 bytes counts";
   const RUserID &r = *w().GetUserRecord(index);
   EXPECT_EQ(r.ALIAS.size(), kMaxReceivedAlias);
-  EXPECT_EQ(r.EMAIL.size(), kMaxReceivedField);
-  EXPECT_EQ(r.Interest, "") << "cut off before its end";
+  EXPECT_EQ(r.Profile->EMAIL.size(), kMaxReceivedField);
+  EXPECT_EQ(r.Profile->Interest, "") << "cut off before its end";
 
   RUserID loud = bob;
   loud.ALIAS.assign(60000, 'L');
@@ -817,6 +821,35 @@ TEST(UserListModel, LookupsByIDFollowAppendsAndReusedRecords) {
     r.step();
     EXPECT_EQ(users.IndexOfID(r.id), r.index) << r.name;
     EXPECT_EQ(users.FindPresent(r.id), r.present) << r.name;
+  }
+}
+
+// Many records taking, giving up and sharing IDs: the index answers as a
+// walk over every record would.
+TEST(UserListModel, LookupsByIDMatchAWalkOverAllRecords) {
+  TUserListModel users;
+  RUserID me;
+  me.ID = "{ME}";
+  users.Append(me);
+  std::mt19937 random(29);
+  auto id = [&] { return "{" + std::to_string(random() % 400) + "}"; };
+  auto walk = [&](const std::string &ID, bool Present) {
+    for (int i = 1; i < users.Count(); ++i)
+      if (users.Record(i)->ID == ID && (!Present || users.Record(i)->Active)) return i;
+    return -1;
+  };
+  for (int step = 0; step < 3000; ++step) {
+    RUserID r;
+    r.ID = id();
+    r.Active = random() % 2;
+    if (users.Count() < 300 || random() % 3 == 0) users.Append(r);
+    else users.Assign(1 + int(random() % unsigned(users.Count() - 1)), r);
+    if (step % 100 != 99) continue;
+    for (int n = 0; n < 400; ++n) {
+      const std::string probe = "{" + std::to_string(n) + "}";
+      ASSERT_EQ(users.IndexOfID(probe), walk(probe, false)) << probe << " after step " << step;
+      ASSERT_EQ(users.FindPresent(probe), walk(probe, true)) << probe << " after step " << step;
+    }
   }
 }
 

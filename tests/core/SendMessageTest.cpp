@@ -18,26 +18,28 @@ RUserID fullUser() {
   u.IP = "198.18.0.2";
   u.MAC = "";
   u.ID = "{11111111-2222-3333-4444-555555555555}";
-  u.ICQ = "12345";
   u.COLOR = 255;
-  u.NAME = "Robert";
-  u.NAME2 = "Smith";
-  u.EMAIL = "bob@example.org";
-  u.STREET = "Main St";
-  u.TOWN = "Town";
-  u.HOUSE = "7";
-  u.FIELD = "Field";
-  u.WSTREET = "Work St";
-  u.WTOWN = "WTown";
-  u.WHOUSE = "9";
-  u.WFIELD = "WField";
-  u.WNAME = "Acme";
-  u.WDEPARTMENT = "R&D";
-  u.WTYPEWORK = "Dev";
-  u.WPOST = "Lead";
   u.SEX = 1;
   u.OLD = 200; // an unsigned byte on the wire
-  u.Interest = "Chess";
+  RUserProfile p;
+  p.ICQ = "12345";
+  p.NAME = "Robert";
+  p.NAME2 = "Smith";
+  p.EMAIL = "bob@example.org";
+  p.STREET = "Main St";
+  p.TOWN = "Town";
+  p.HOUSE = "7";
+  p.FIELD = "Field";
+  p.WSTREET = "Work St";
+  p.WTOWN = "WTown";
+  p.WHOUSE = "9";
+  p.WFIELD = "WField";
+  p.WNAME = "Acme";
+  p.WDEPARTMENT = "R&D";
+  p.WTYPEWORK = "Dev";
+  p.WPOST = "Lead";
+  p.Interest = "Chess";
+  u.Profile.Assign(p);
   return u;
 }
 
@@ -99,9 +101,9 @@ TEST(Announce, KeptWithinTheLimitByCuttingOnlyTheLongestOptionalFields) {
   for (const auto &c : cases) {
     RUserID me = bareUser();
     me.ALIAS.assign(c.alias, 'a');
-    me.EMAIL.assign(c.email, 'e');
-    me.Interest.assign(c.interest, 'i');
-    me.TOWN.assign(c.town, 't');
+    me.Profile.Set(&RUserProfile::EMAIL, std::string(c.email, 'e'));
+    me.Profile.Set(&RUserProfile::Interest, std::string(c.interest, 'i'));
+    me.Profile.Set(&RUserProfile::TOWN, std::string(c.town, 't'));
     std::vector<std::string> shortened{"stale"};
     const std::string text = AnnounceMyselfTextWithin(me, false, 8192, &shortened);
     EXPECT_EQ(shortened, c.shortened) << c.name;
@@ -111,7 +113,7 @@ TEST(Announce, KeptWithinTheLimitByCuttingOnlyTheLongestOptionalFields) {
     EXPECT_EQ(m.GetAlias(), me.ALIAS) << c.name;
     EXPECT_EQ(m.GetID(), me.ID) << c.name;
     EXPECT_EQ(m.GetIP(), me.IP) << c.name;
-    EXPECT_EQ(m.GetTown(), me.TOWN) << c.name << ": short fields stay whole";
+    EXPECT_EQ(m.GetTown(), me.Profile->TOWN) << c.name << ": short fields stay whole";
     if (c.shortened.empty()) {
       EXPECT_EQ(text, AnnounceMyselfText(me, false)) << c.name;
     }

@@ -35,12 +35,12 @@ namespace {
 RUserID Full() {
   RUserID r = kctest::Peer("{TOM}", "Tom & Jerry", "198.18.0.7");
   r.MAC = "00-11-22-33-44-55";
-  r.NAME = "Tom";
-  r.EMAIL = "tom@example.org";
-  r.TOWN = "Riga";
+  r.Profile.Set(&RUserProfile::NAME, "Tom");
+  r.Profile.Set(&RUserProfile::EMAIL, "tom@example.org");
+  r.Profile.Set(&RUserProfile::TOWN, "Riga");
   r.SEX = 2;
   r.OLD = 42;
-  r.Interest = "cheese";
+  r.Profile.Set(&RUserProfile::Interest, "cheese");
   r.COLOR = 0x0000FF;
   return r;
 }
@@ -206,7 +206,7 @@ TEST_F(ProfileDialogTest, TheMailButtonOpensOnlyAPlainAddress) {
     opened.clear();
     TfmUserProfile d("", nullptr);
     RUserID u;
-    u.EMAIL = r.address;
+    u.Profile.Set(&RUserProfile::EMAIL, r.address);
     d.LoadUserData(u);
     d.bntGoMail->click();
     EXPECT_EQ(opened.size(), r.opens ? 1u : 0u) << r.name;

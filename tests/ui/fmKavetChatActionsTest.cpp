@@ -482,7 +482,7 @@ TEST(ActionHandlers, AFailingHandlerShowsTheErrorDialogAndGoesOn) {
 
 RUserID User(const char *Email, bool Active, std::int32_t Group = 0) {
   RUserID u;
-  u.EMAIL = Email;
+  u.Profile.Set(&RUserProfile::EMAIL, Email);
   u.Active = Active ? 1 : 0;
   u.GroupTag = Group;
   return u;

@@ -171,6 +171,27 @@ TEST_F(UserListTest, PresenceShowsAsNodes) {
   EXPECT_EQ(w->UserCount(), 2);
 }
 
+// A node shows its user's record as it is now: an update redraws it with
+// the new alias and picture.
+TEST_F(UserListTest, ANodeFollowsItsUsersRecord) {
+  const int b = arrive("{B}", "Boris");
+  const TKcTreeNode *node = list->FindUserNode(b);
+  ASSERT_TRUE(node);
+  EXPECT_FALSE(node->icon(0).isNull());
+  const QImage before = node->icon(0).pixmap(16, 16).toImage();
+  std::vector<QModelIndex> redrawn;
+  QObject::connect(list->tvMainGroup->model(), &QAbstractItemModel::dataChanged,
+                   [&](const QModelIndex &From, const QModelIndex &) { redrawn.push_back(From); });
+  std::string update = announce("UPDATEINFO", "{B}", "Bob");
+  update.replace(update.find("<IMAGEINDEX>12<"), 15, "<IMAGEINDEX>20<");
+  w->HandleUpdateInfo(update);
+  ASSERT_EQ(list->FindUserNode(b), node);
+  EXPECT_EQ(node->Text(), "Bob");
+  EXPECT_NE(node->icon(0).pixmap(16, 16).toImage(), before);
+  ASSERT_FALSE(redrawn.empty());
+  EXPECT_EQ(redrawn.back(), list->tvMainGroup->indexFromItem(node));
+}
+
 TEST_F(UserListTest, GroupsAndMovesSurviveACrash) {
   const int boris = arrive("{B}", "Boris");
   TglGroupBox *box = makeGroup(QStringLiteral("Team"));

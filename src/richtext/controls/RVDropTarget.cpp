@@ -74,6 +74,17 @@ unsigned PreferredDropFormat(TRVDragDropFormats Accepted, bool SelectedPicture) 
   return 0;
 }
 
+Qt::DropAction ChooseDropEffect(bool Ctrl, Qt::DropActions Allowed, bool FromHere) {
+  if (!Ctrl && (Allowed & Qt::MoveAction) && FromHere) return Qt::MoveAction;
+  if (Allowed & Qt::CopyAction) return Qt::CopyAction;
+  return Qt::LinkAction;
+}
+
+Qt::DropAction ReportedDropEffect(Qt::DropAction Performed, Qt::DropActions Allowed) {
+  if (Performed == Qt::CopyAction && !(Allowed & Qt::CopyAction)) return Qt::LinkAction;
+  return Performed;
+}
+
 bool RVFOfClipboardBlock(std::string_view Block, std::string_view &Rvf) {
   Rvf = {};
   if (Block.size() < 4) return true;

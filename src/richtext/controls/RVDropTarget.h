@@ -49,6 +49,14 @@ unsigned ChooseDropFormat(const TRVHasFormat &Has, TRVDragDropFormats Accepted, 
 // as it accepts them, the picture for a selected picture, else text.
 unsigned PreferredDropFormat(TRVDragDropFormats Accepted, bool SelectedPicture);
 
+// The effect a drag over the editor gets: a move when Ctrl is not held,
+// the source allows moving and the drag started in this editor; else a
+// copy when the source allows copying; else a link.
+Qt::DropAction ChooseDropEffect(bool Ctrl, Qt::DropActions Allowed, bool FromHere);
+// What a drop reports for the effect it performed: a copy into a source
+// that allows no copying is reported as the link it allowed.
+Qt::DropAction ReportedDropEffect(Qt::DropAction Performed, Qt::DropActions Allowed);
+
 // The RVF inside a "RichVista Format" block: the first 4 bytes are a
 // little-endian length of the RVF that follows; bytes after that length are
 // not part of it. False when the length runs past the block. A block shorter

@@ -2,6 +2,8 @@
 // bookkeeping that lets an edit reformat only what it touched.
 #include "richtext/controls/RVERVData.h"
 
+#include "richtext/controls/RVTableUndo.h"
+
 #include <algorithm>
 #include <climits>
 #include <utility>
@@ -12,6 +14,8 @@ TRVEditRVData::TRVEditRVData(TRVFormatHost *Host)
     : TRVControlData(Host), UndoList(std::make_unique<TRVUndoList>(this)),
       RedoList(std::make_unique<TRVUndoList>(this)) {
   TabNavigation = rvtnNone;
+  // Tables in this document reach the editor through its host.
+  RVRegisterEditTableHost();
 }
 
 TRVEditRVData::~TRVEditRVData() {
@@ -90,7 +94,8 @@ void TRVEditRVData::FoldNestedUndo() {
   if (TRVEditRVData *nested = GetNestedEditData(item); nested && nested != this) FoldUndoFrom(*nested, item);
 }
 
-void TRVEditRVData::FoldUndoFrom(TRVEditRVData &Nested, int ItemNo) {
+void TRVEditRVData::FoldUndoFrom(TRVEditRVData &Nested, int ItemNo,
+                                 const std::function<std::unique_ptr<TRVCompositeUndo>()> &MakeRecord) {
   // Undoing the folded history puts this document's caret on the item
   // that owns the nested editor; positions inside that editor mean nothing
   // here.
@@ -111,7 +116,7 @@ void TRVEditRVData::FoldUndoFrom(TRVEditRVData &Nested, int ItemNo) {
     fresh->Limit = From->Limit;
     std::unique_ptr<TRVUndoList> history = std::exchange(From, std::move(fresh));
     if (!open) return; // nothing is recorded here: the nested history goes
-    auto rec = std::make_unique<TRVCompositeUndo>();
+    std::unique_ptr<TRVCompositeUndo> rec = MakeRecord ? MakeRecord() : MakeNestedUndoRecord(Nested, ItemNo);
     rec->ItemNo = ItemNo;
     rec->IsRedo = Redo;
     rec->UndoList = std::move(history);
@@ -127,6 +132,7 @@ void TRVEditRVData::SetUndoGroupMode(bool GroupUndo) {
 }
 
 bool TRVEditRVData::Undo() {
+  CloseCellEditorForUndo();
   // An action that was refused after it opened its group left it empty.
   UndoList->RemoveEmptyLastGroup();
   if (UndoList->Count() == 0 || UndoList->CurrentAction() == rvutNone) {
@@ -134,22 +140,27 @@ bool TRVEditRVData::Undo() {
     return false;
   }
   UndoList->PerformUndo(*this);
+  EditFinished(false);
   return true;
 }
 
 bool TRVEditRVData::Redo() {
+  CloseCellEditorForUndo();
+  RedoList->RemoveEmptyLastGroup();
   if (RedoList->Count() == 0 || RedoList->CurrentAction() == rvutNone) {
     Beep();
     return false;
   }
   RedoList->PerformRedo(*this);
   UndoDest = rvudNone;
+  EditFinished(false);
   return true;
 }
 
 void TRVEditRVData::FinishEditing(bool ClearRedo) {
   UndoDest = rvudNone;
   if (ClearRedo) RedoList->Clear();
+  EditFinished(ClearRedo);
 }
 
 bool TRVEditRVData::ModifyItemIntProperties(int ItemNo, const std::vector<std::string> &PropNames,

@@ -24,6 +24,7 @@
 namespace kc {
 
 class TRVRTFReaderProperties;
+class TRVTableItemInfo;
 
 // One caret stop on the caret's screen line.
 class TRVCharPos {
@@ -90,13 +91,16 @@ public:
   // record in a new group of this document's list of the same side
   // (ItemNo: the item that owns Nested, -1 for none); Nested gets fresh
   // empty lists with the same limit.
-  void FoldUndoFrom(TRVEditRVData &Nested, int ItemNo);
+  // MakeRecord, when given, makes the records (a table cell's).
+  void FoldUndoFrom(TRVEditRVData &Nested, int ItemNo,
+                    const std::function<std::unique_ptr<TRVCompositeUndo>()> &MakeRecord = {});
   // The editor open inside one of this document's items, and that item;
   // nullptr when there is none. Tables answer it.
-  virtual TRVEditRVData *GetNestedEditData(int &ItemNo) const {
-    ItemNo = -1;
-    return nullptr;
-  }
+  virtual TRVEditRVData *GetNestedEditData(int &ItemNo) const;
+  // The record that carries a nested editor's history here: a table
+  // cell's when item ItemNo is a table editing a cell in Nested, else a
+  // plain composite record.
+  std::unique_ptr<TRVCompositeUndo> MakeNestedUndoRecord(TRVEditRVData &Nested, int ItemNo) const;
   void SetUndoGroupMode(bool GroupUndo);
   // The editor's Undo and Redo: beep on an empty list. False when refused.
   bool Undo();
@@ -104,6 +108,25 @@ public:
   // Ends an editing operation: recording stops; a new edit (not an undo or
   // redo) empties the redo list.
   void FinishEditing(bool ClearRedo);
+  // After every editing operation, undo and redo (a cell editor's document
+  // tells its table).
+  virtual void EditFinished(bool ClearRedo) { (void)ClearRedo; }
+
+  // ------------------------------------------------------ cell editors
+  // (RVTInplace.cpp) A table of this document opens its cell editor: a
+  // document of its own, in no control. The table made last keeps it.
+  TRVCellEditor *CreateCellEditor(TCustomRVItemInfo *Table, TCustomRVFormattedData *Cell) override;
+  // The table whose cell editor is open, and its item number; nullptr and
+  // -1 when none.
+  TRVTableItemInfo *GetEditedTable(int &ItemNo) const;
+  // The open cell editor follows its cell after every pass.
+  void AfterFormat(int FirstItem, int LastItem, bool Partial) override;
+  // Remembers the table whose editor opens, closing another table's.
+  void CellEditorOpening(TCustomRVItemInfo *Table);
+  // Before a step of this document's history is performed: what the open
+  // cell editor holds becomes one step here and the editor closes, so that
+  // no step changes a grid under it (a step of a cell opens it again).
+  void CloseCellEditorForUndo();
 
   // -------------------------------------------------------------- caret
   void PrepareCaretLine(int OffsetHint);
@@ -375,6 +398,23 @@ public:
   TRVItemResizer *LiveResizer();
   // The handle's cursor when the point (document coordinates) lies on one.
   bool ResizerCursorAt(int X, int Y, TCursor &Cursor);
+  // The line of a table border being dragged, overlay state like the
+  // resizer's frame: shown at a document coordinate, drawn inverted across
+  // the whole client area until hidden.
+  void ShowDragLine(bool Vertical, int Pos) override;
+  void HideDragLine() override;
+  void PaintDragLine(TCanvas &Canvas);
+  // Escape during a drag of a table border: the drag ends and changes
+  // nothing; false when none runs.
+  bool CancelTableBorderDrag();
+  // Delete or Backspace on a table's selected cells: their contents go as
+  // one undoable step (a beep when a cell's content is protected); false
+  // when no table has cells selected.
+  bool DeleteSelectedCells();
+  struct TRVDragLine {
+    bool Shown = false, Vertical = false;
+    int32_t Pos = 0;
+  } DragLine;
   // Resizes item ItemNo to a frame of Width x Height (border spacing
   // included) as one undoable action; false when nothing changed.
   bool ApplyResize(int ItemNo, int Width, int Height);
@@ -392,6 +432,11 @@ private:
   // Repaints the part of the client that the handles and the frame cover.
   void InvalidateResizer(const TRVItemResizer &R);
   int ResizableItemAtCaret() const;
+
+private:
+  // The table that made the last cell editor here (checked against the
+  // items before use: it may have gone since).
+  TCustomRVItemInfo *FCellEditorTable = nullptr;
 
 protected:
   // The touched range of the current edit.
@@ -435,10 +480,20 @@ private:
   int TextStyleForNewItem() const;
   bool IsDeleteProtected(int ItemNo) const;
   bool HasPersistentCP(int ItemNo) const;
+  // The steps of DeleteSelection, over the selection si:so .. ei:eo.
+  void RescueCheckpoint(int si, int so, int ei, int eo);
+  // The selection's start item goes whole (Join: the end item's rest joins
+  // its line; KeepEmpty: its paragraph stays); where the caret lands.
+  void DeleteWholeStartItem(int si, bool Join, bool KeepEmpty, int &CaretItem, int &CaretOffs);
+  void JoinAtCaret(int &CaretItem, int &CaretOffs);
   // With InheritTag, a text item without a tag takes the saved tag (in the
   // current text style) or the tag of the text item it is put next to.
   bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
                    bool InheritTag);
+  // Steps of InsertItems.
+  void PrepareInsertedItem(TCustomRVItemInfo &Item, int n, bool OwnPara, bool InheritTag);
+  int InsertAtEmptyItem(int n, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item, bool FullLine, bool Marker,
+                        bool PersistentCP);
 
 public:
   // Whether an item of ItemNo's paragraph holds a persistent checkpoint.
@@ -464,11 +519,24 @@ private:
   bool TakesTextAt(int &ItemNo, int &Offs, bool &Refused) const;
   // Lines are UTF-16 or 8-bit text; each goes in in the current style's form.
   bool InsertLines(std::vector<std::string> Lines, bool LinesUnicode, bool CaretBefore);
+  // Where the later lines of an insertion go: the first paragraph ends at
+  // the inserted text Start..End, and what followed it there continues the
+  // last line. -1 when protection forbids cutting the text there.
+  int CutForLaterLines(TItemPos &Start, TItemPos &End);
   bool InsertScratchItems(class TCustomRVData &Scratch, bool FirstContinues);
+  // After items First..Last came in: joins them with each other and their
+  // neighbours; where the caret goes.
+  TItemPos JoinInsertedItems(int First, int Last);
   void SplitTextItemAt(int ItemNo, int Offs);
   // Style conversion.
   // True when the item took another style.
   bool ConvertItemStyle(int ItemNo, int UserData);
+  // A partly selected text item whose selected part takes style Now: its
+  // selected head, tail or middle; Start and End follow the selection.
+  void ConvertSelectedHead(int ItemNo, int To, int Now, TItemPos &End);
+  void ConvertSelectedTail(int ItemNo, int From, int Now, TItemPos &Start, TItemPos &End);
+  void ConvertSelectedMiddle(int ItemNo, int From, int To, int UserData, TItemPos &Start, TItemPos &End);
+  std::string TextForStyle(std::string Text, bool Unicode, int Old, int Now) const;
   // The numbered lists around a key's edit, taken before it; after it the
   // lists are renumbered when markers came or went.
   struct TListsBefore {

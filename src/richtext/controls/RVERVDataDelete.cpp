@@ -46,6 +46,81 @@ bool TRVEditRVData::CanDeleteSelection() {
   return true;
 }
 
+// One persistent checkpoint of what goes is rescued.
+void TRVEditRVData::RescueCheckpoint(int si, int so, int ei, int eo) {
+  int rescued = -1;
+  if (so < GetItemEndOffset(si) && HasPersistentCP(si)) {
+    rescued = si;
+  } else {
+    bool paraStartBetween = false;
+    for (int k = si + 1; k < ei; ++k) {
+      if (IsParaStart(k)) {
+        paraStartBetween = true;
+        break;
+      }
+      if (HasPersistentCP(k)) {
+        rescued = k;
+        break;
+      }
+    }
+    if (ei > si && IsParaStart(ei)) paraStartBetween = true;
+    if (rescued < 0 && !paraStartBetween && ei > si && eo >= GetItemEndOffset(ei) && HasPersistentCP(ei)) rescued = ei;
+  }
+  int target = si;
+  if (so <= GetOffsBeforeItem(si) && GetItem(si)->GetContinuePara() && si > 0) target = si - 1;
+  if (rescued > target) Do_MoveCP(rescued, target);
+}
+
+void TRVEditRVData::DeleteWholeStartItem(int si, bool Join, bool KeepEmpty, int &CaretItem, int &CaretOffs) {
+  TCustomRVItemInfo *start = GetItem(si);
+  const bool afterMarker = si > 0 && GetItemStyle(si - 1) == rvsListMarker;
+  if (KeepEmpty && (!start->GetContinuePara() || afterMarker)) {
+    // A deletion never takes the last item of a paragraph that stays.
+    InsertNewTextItem(si, std::string(), TextStyleForNewItem(), start->ParaNo, start->GetContinuePara(),
+                      start->GetLineBreakBefore(), TRVTag());
+    if (start->GetPageBreakBefore()) SetPageBreakUndoable(si, true);
+    if (HasPersistentCP(si + 1)) Do_AddCP(si, GetItemCheckpoint(si + 1)->CreateCopy(TagsArePChars()));
+    Do_DeleteItem(si + 1);
+    CaretItem = si;
+    CaretOffs = 1;
+    return;
+  }
+  MovePersistentCheckpoint(si, false);
+  const bool started = !start->GetContinuePara();
+  if (started && si + 1 < GetItemCount() && GetItem(si + 1)->GetContinuePara()) {
+    // The next item starts the paragraph; given while the start item is
+    // still there, so that undoing never makes an item continue from the
+    // top of the document.
+    const TFontInfo *f = TextStyleOf(si + 1);
+    Do_NewLine(si + 1, false, start->ParaNo);
+    if (start->GetLineBreakBefore() && !(si != 0 && f && f->Protection.Has(rvprParaStartProtect))) Do_BR(si + 1, true);
+  }
+  Do_DeleteItem(si);
+  if (!started || si >= GetItemCount()) {
+    CaretItem = si - 1;
+    CaretOffs = GetItemEndOffset(si - 1);
+    if (Join && si < GetItemCount() && CanShareLine(si)) Do_NewLine(si, true, -1);
+  } else {
+    CaretItem = si;
+    CaretOffs = GetOffsBeforeItem(si);
+  }
+}
+
+// The two items that meet at the caret are one when they can be.
+void TRVEditRVData::JoinAtCaret(int &CaretItem, int &CaretOffs) {
+  if (!IsTextItem(CaretItem)) return;
+  if (CaretOffs >= GetItemEndOffset(CaretItem) && CaretItem + 1 < GetItemCount() &&
+      CanJoinTextItems(CaretItem, GetItem(CaretItem), false, GetItem(CaretItem + 1))) {
+    Do_Concate(CaretItem);
+  } else if (CaretOffs <= GetOffsBeforeItem(CaretItem) && CaretItem > 0 &&
+             CanJoinTextItems(CaretItem - 1, GetItem(CaretItem - 1), false, GetItem(CaretItem))) {
+    const int len = GetItemLength(CaretItem - 1);
+    Do_Concate(CaretItem - 1);
+    --CaretItem;
+    CaretOffs += len;
+  }
+}
+
 bool TRVEditRVData::DeleteSelection() {
   if (!SelectionExists()) return true;
   if (!CanDeleteSelection()) {
@@ -71,31 +146,7 @@ bool TRVEditRVData::DeleteSelection() {
     return true;
   }
 
-  // One persistent checkpoint of what goes is rescued.
-  {
-    int rescued = -1;
-    if (so < GetItemEndOffset(si) && HasPersistentCP(si)) {
-      rescued = si;
-    } else {
-      bool paraStartBetween = false;
-      for (int k = si + 1; k < ei; ++k) {
-        if (IsParaStart(k)) {
-          paraStartBetween = true;
-          break;
-        }
-        if (HasPersistentCP(k)) {
-          rescued = k;
-          break;
-        }
-      }
-      if (ei > si && IsParaStart(ei)) paraStartBetween = true;
-      if (rescued < 0 && !paraStartBetween && ei > si && eo >= GetItemEndOffset(ei) && HasPersistentCP(ei))
-        rescued = ei;
-    }
-    int target = si;
-    if (so <= GetOffsBeforeItem(si) && GetItem(si)->GetContinuePara() && si > 0) target = si - 1;
-    if (rescued > target) Do_MoveCP(rescued, target);
-  }
+  RescueCheckpoint(si, so, ei, eo);
 
   bool join = false, keepEmpty = false;
   if (si != ei) {
@@ -118,58 +169,14 @@ bool TRVEditRVData::DeleteSelection() {
     if (IsTextItem(si) && partEnd > so) Do_DeleteSubstring(si, so, partEnd - so);
     if (join && si + 1 < GetItemCount() && CanShareLine(si + 1)) Do_NewLine(si + 1, true, -1);
   } else {
-    TCustomRVItemInfo *start = GetItem(si);
-    const bool afterMarker = si > 0 && GetItemStyle(si - 1) == rvsListMarker;
-    if (keepEmpty && (!start->GetContinuePara() || afterMarker)) {
-      // A deletion never takes the last item of a paragraph that stays.
-      InsertNewTextItem(si, std::string(), TextStyleForNewItem(), start->ParaNo, start->GetContinuePara(),
-                        start->GetLineBreakBefore(), TRVTag());
-      if (start->GetPageBreakBefore()) SetPageBreakUndoable(si, true);
-      if (HasPersistentCP(si + 1)) Do_AddCP(si, GetItemCheckpoint(si + 1)->CreateCopy(TagsArePChars()));
-      Do_DeleteItem(si + 1);
-      caretItem = si;
-      caretOffs = 1;
-    } else {
-      MovePersistentCheckpoint(si, false);
-      const bool started = !start->GetContinuePara();
-      if (started && si + 1 < GetItemCount() && GetItem(si + 1)->GetContinuePara()) {
-        // The next item starts the paragraph; given while the start item is
-        // still there, so that undoing never makes an item continue from
-        // the top of the document.
-        const TFontInfo *f = TextStyleOf(si + 1);
-        Do_NewLine(si + 1, false, start->ParaNo);
-        if (start->GetLineBreakBefore() && !(si != 0 && f && f->Protection.Has(rvprParaStartProtect)))
-          Do_BR(si + 1, true);
-      }
-      Do_DeleteItem(si);
-      if (!started || si >= GetItemCount()) {
-        caretItem = si - 1;
-        caretOffs = GetItemEndOffset(si - 1);
-        if (join && si < GetItemCount() && CanShareLine(si)) Do_NewLine(si, true, -1);
-      } else {
-        caretItem = si;
-        caretOffs = GetOffsBeforeItem(si);
-      }
-    }
+    DeleteWholeStartItem(si, join, keepEmpty, caretItem, caretOffs);
   }
 
   // What followed the selection may now stand behind an item that fills its
   // line: it starts a line of its own there.
   for (int x = si; x <= si + 1; ++x)
     if (x > 0 && x < GetItemCount() && GetItem(x)->GetContinuePara() && !CanShareLine(x)) Do_NewLine(x, false, -1);
-  // The two items that now meet are one when they can be.
-  if (IsTextItem(caretItem)) {
-    if (caretOffs >= GetItemEndOffset(caretItem) && caretItem + 1 < GetItemCount() &&
-        CanJoinTextItems(caretItem, GetItem(caretItem), false, GetItem(caretItem + 1))) {
-      Do_Concate(caretItem);
-    } else if (caretOffs <= GetOffsBeforeItem(caretItem) && caretItem > 0 &&
-               CanJoinTextItems(caretItem - 1, GetItem(caretItem - 1), false, GetItem(caretItem))) {
-      const int len = GetItemLength(caretItem - 1);
-      Do_Concate(caretItem - 1);
-      --caretItem;
-      caretOffs += len;
-    }
-  }
+  JoinAtCaret(caretItem, caretOffs);
   RenumberAfterEdit(lists, caretItem);
   ReformatAfterEdit();
   SetCaretItemPos(caretItem, caretOffs);

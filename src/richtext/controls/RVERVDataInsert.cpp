@@ -27,6 +27,69 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
   return InsertItems(ItemNo, Offs, Text, Item, false);
 }
 
+// The tag, paragraph and line start of an item about to go in at item n.
+void TRVEditRVData::PrepareInsertedItem(TCustomRVItemInfo &Item, int n, bool OwnPara, bool InheritTag) {
+  if (InheritTag && Item.IsText() && GetItemCount() > 0) {
+    // Text put in place of other text keeps that text's tag.
+    const bool noTag = AreTagsEqual(Item.Tag, TRVTag(), TagsArePChars());
+    if (noTag && Item.StyleNo == CurTextStyleNo) Item.Tag = CopyTag(SavedTag, TagsArePChars());
+    if (AreTagsEqual(Item.Tag, TRVTag(), TagsArePChars()) && IsTextItem(n) && !GetItemTextRaw(n).empty() &&
+        GetItemStyle(n) == Item.StyleNo)
+      Item.Tag = CopyTag(GetItemTag(n), TagsArePChars());
+  }
+  if (OwnPara) {
+    Item.ItemOptions.Exclude(rvioContinuePara);
+    Item.ItemOptions.Exclude(rvioLineBreakBefore);
+    if (Item.StyleNo != rvsBreak) Item.ParaNo = CurParaStyleNo;
+  } else {
+    Item.SetContinuePara(true);
+    Item.ParaNo = GetItemPara(n);
+  }
+  if (Item.StyleNo == rvsBreak) Item.ParaNo = 0;
+}
+
+// The new item takes the place of the empty text item n, or, where its
+// paragraph cannot take it, goes after it into a paragraph of its own; the
+// item's index, -1 when it may not go there at all.
+int TRVEditRVData::InsertAtEmptyItem(int n, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item, bool FullLine,
+                                     bool Marker, bool PersistentCP) {
+  if (Sticks(*this, n - 1, n) || Sticks(*this, n, n + 1)) return -1;
+  TCustomRVItemInfo *item = Item.get();
+  const TCustomRVItemInfo *c = GetItem(n);
+  int at;
+  const bool afterMarker = n > 0 && GetItemStyle(n - 1) == rvsListMarker;
+  // A paragraph keeps at most one persistent checkpoint: a new one goes
+  // after the empty item into a paragraph of its own.
+  if ((afterMarker && FullLine) || (PersistentCP && ParaHasPersistentCheckpoint(n))) {
+    at = n + 1;
+    if (at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
+    Do_InsertItem(at, std::move(Text), std::move(Item));
+  } else {
+    // The empty item gives way.
+    if (FullLine && n + 1 < GetItemCount() && GetItem(n + 1)->GetContinuePara()) Do_NewLine(n + 1, false, -1);
+    if (StartsLine(c) || afterMarker) {
+      if (afterMarker && !FullLine) {
+        item->SetContinuePara(true);
+      } else {
+        item->ItemOptions.Exclude(rvioContinuePara);
+        if (c->GetLineBreakBefore() && !Marker && !FullLine) item->SetLineBreakBefore(true);
+        if (c->GetPageBreakBefore()) item->SetPageBreakBefore(true);
+      }
+      if (!FullLine || afterMarker) item->ParaNo = c->ParaNo;
+    }
+    at = n;
+    Do_InsertItem(n, std::move(Text), std::move(Item));
+    if (GetItem(n + 1)->Checkpoint && !GetItem(n)->Checkpoint) Do_MoveCP(n + 1, n);
+    Do_DeleteItem(n + 1);
+    if (Marker && afterMarker) {
+      // A marker right after another replaces it.
+      Do_DeleteItem(n - 1);
+      at = n - 1;
+    }
+  }
+  return at;
+}
+
 bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item,
                                 bool InheritTag) {
   const TRVStyle *st = GetRVStyle();
@@ -41,23 +104,7 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
                                   item->ParaNo >= 0 && item->ParaNo < st->ParaStyles().Count()
                               ? item->ParaNo
                               : -1;
-  if (InheritTag && item->IsText() && GetItemCount() > 0) {
-    // Text put in place of other text keeps that text's tag.
-    const bool noTag = AreTagsEqual(item->Tag, TRVTag(), TagsArePChars());
-    if (noTag && item->StyleNo == CurTextStyleNo) item->Tag = CopyTag(SavedTag, TagsArePChars());
-    if (AreTagsEqual(item->Tag, TRVTag(), TagsArePChars()) && IsTextItem(n) && !GetItemTextRaw(n).empty() &&
-        GetItemStyle(n) == item->StyleNo)
-      item->Tag = CopyTag(GetItemTag(n), TagsArePChars());
-  }
-  if (ownPara) {
-    item->ItemOptions.Exclude(rvioContinuePara);
-    item->ItemOptions.Exclude(rvioLineBreakBefore);
-    if (item->StyleNo != rvsBreak) item->ParaNo = CurParaStyleNo;
-  } else {
-    item->SetContinuePara(true);
-    item->ParaNo = GetItemPara(n);
-  }
-  if (item->StyleNo == rvsBreak) item->ParaNo = 0;
+  PrepareInsertedItem(*item, n, ownPara, InheritTag);
   if (st && st->ParaStyles().GetParaStyleSafe(item->ParaNo)->Options.Has(rvpaoReadOnly)) return false;
   if (GetItemCount() == 0) {
     Do_InsertItem(0, std::move(Text), std::move(Item));
@@ -109,37 +156,8 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
       takeOverLineStart(at);
     }
   } else if (cEmpty) {
-    if (Sticks(*this, n - 1, n) || Sticks(*this, n, n + 1)) return false;
-    const bool afterMarker = n > 0 && GetItemStyle(n - 1) == rvsListMarker;
-    // A paragraph keeps at most one persistent checkpoint: a new one goes
-    // after the empty item into a paragraph of its own.
-    if ((afterMarker && fullLine) || (persistentCP && ParaHasPersistentCheckpoint(n))) {
-      at = n + 1;
-      if (at < GetItemCount() && GetItem(at)->GetContinuePara()) Do_NewLine(at, false, -1);
-      Do_InsertItem(at, std::move(Text), std::move(Item));
-    } else {
-      // The empty item gives way.
-      if (fullLine && n + 1 < GetItemCount() && GetItem(n + 1)->GetContinuePara()) Do_NewLine(n + 1, false, -1);
-      if (StartsLine(c) || afterMarker) {
-        if (afterMarker && !fullLine) {
-          item->SetContinuePara(true);
-        } else {
-          item->ItemOptions.Exclude(rvioContinuePara);
-          if (c->GetLineBreakBefore() && !marker && !fullLine) item->SetLineBreakBefore(true);
-          if (c->GetPageBreakBefore()) item->SetPageBreakBefore(true);
-        }
-        if (!fullLine || afterMarker) item->ParaNo = c->ParaNo;
-      }
-      at = n;
-      Do_InsertItem(n, std::move(Text), std::move(Item));
-      if (GetItem(n + 1)->Checkpoint && !GetItem(n)->Checkpoint) Do_MoveCP(n + 1, n);
-      Do_DeleteItem(n + 1);
-      if (marker && afterMarker) {
-        // A marker right after another replaces it.
-        Do_DeleteItem(n - 1);
-        at = n - 1;
-      }
-    }
+    at = InsertAtEmptyItem(n, Text, Item, fullLine, marker, persistentCP);
+    if (at < 0) return false;
   } else if (Offs <= GetOffsBeforeItem(n)) {
     if (Sticks(*this, n - 1, n)) return false;
     at = n;

@@ -79,6 +79,8 @@ void TRVEditRVData::PlaceMovedCaret(bool Scroll) {
 bool TRVEditRVData::OfferCaretTo(int DrawLineNo, TRVGetOutDirection Direction) {
   const int item = DrawLines.Items(DrawLineNo)->ItemNo;
   if (IsTextItem(item) || GetItemStyle(item) == rvsListMarker) return false;
+  if ((Direction == rvdUp || Direction == rvdDown) && CaretReady())
+    return GetItem(item)->TakeCaretAt(this, item, Direction, CharEnds[size_t(CaretOffs)].X);
   return GetItem(item)->TakeCaret(this, item, Direction);
 }
 

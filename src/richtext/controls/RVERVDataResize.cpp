@@ -1,5 +1,6 @@
 // The editor document's side of the item resizer: when handles show, the
-// mouse on them, their painting, and the new size as one undoable action.
+// mouse on them, their painting, and the new size as one undoable action;
+// and the line of a table border being dragged.
 #include <algorithm>
 
 #include "richtext/controls/RVERVData.h"
@@ -121,6 +122,7 @@ bool TRVEditRVData::ResizerMouseUp(int X, int Y, bool Shift, bool Ctrl) {
 }
 
 bool TRVEditRVData::CancelResize() {
+  if (CancelTableBorderDrag()) return true;
   TRVItemResizer *r = LiveResizer();
   if (!r || !r->Dragging()) return false;
   InvalidateResizer(*r);
@@ -189,6 +191,46 @@ bool TRVEditRVData::ApplyResize(int ItemNo, int Width, int Height) {
   NotifyChange();
   UpdateResizer();
   return true;
+}
+
+// ------------------------------------------------- table border line
+
+namespace {
+
+// The client rectangle of a line at document coordinate Pos.
+TRect DragLineRect(const TRVEditRVData &D, bool Vertical, int Pos) {
+  if (Vertical) {
+    const int x = RVSatAdd(Pos, -int64_t(D.GetHOffs()));
+    return TRect{x, 0, RVSatAdd(x, 1), std::max(1, D.GetHeight())};
+  }
+  const int y = RVSatAdd(Pos, -int64_t(D.GetVOffs()));
+  return TRect{0, y, std::max(1, D.GetWidth()), RVSatAdd(y, 1)};
+}
+
+} // namespace
+
+void TRVEditRVData::ShowDragLine(bool Vertical, int Pos) {
+  if (DragLine.Shown) InvalidateRectInControl(DragLineRect(*this, DragLine.Vertical, DragLine.Pos));
+  DragLine = {true, Vertical, Pos};
+  InvalidateRectInControl(DragLineRect(*this, Vertical, Pos));
+}
+
+void TRVEditRVData::HideDragLine() {
+  if (!DragLine.Shown) return;
+  InvalidateRectInControl(DragLineRect(*this, DragLine.Vertical, DragLine.Pos));
+  DragLine.Shown = false;
+}
+
+void TRVEditRVData::PaintDragLine(TCanvas &Canvas) {
+  if (!DragLine.Shown) return;
+  const TRect r = DragLineRect(*this, DragLine.Vertical, DragLine.Pos);
+  const CanvasPen pen = Canvas.pen();
+  // Inverted, so that it shows on any colour.
+  Canvas.setPen(CanvasPen{clBlack, 1, TPenStyle::psSolid, TPenMode::pmNot});
+  Canvas.moveTo(r.Left, r.Top);
+  if (DragLine.Vertical) Canvas.lineTo(r.Left, r.Bottom);
+  else Canvas.lineTo(r.Right, r.Top);
+  Canvas.setPen(pen);
 }
 
 } // namespace kc

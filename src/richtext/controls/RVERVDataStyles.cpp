@@ -31,6 +31,84 @@ bool TRVEditRVData::ConvertItemStyle(int ItemNo, int UserData) {
   return true;
 }
 
+// Text cut from an item of style Old (UTF-16 when Unicode) for one of style
+// Now, in the form Now takes.
+std::string TRVEditRVData::TextForStyle(std::string Text, bool Unicode, int Old, int Now) const {
+  const bool newUni = GetRVStyle()->TextStyles().GetTextStyleSafe(Now)->Unicode;
+  if (!Unicode && newUni) return AnsiToUnicode(GetStyleCodePage(Old), Text);
+  if (Unicode && !newUni) return UnicodeToAnsi(GetStyleCodePage(Now), Text);
+  return Text;
+}
+
+// The selected head goes before the item in the new style and takes over
+// the item's line start and checkpoint.
+void TRVEditRVData::ConvertSelectedHead(int ItemNo, int To, int Now, TItemPos &End) {
+  const int i = ItemNo;
+  const TCustomRVItemInfo *item = GetItem(i);
+  const uint8_t opt = item->IsUnicode() ? rvuniUnicodeBit : 0;
+  const int old = GetItemStyle(i);
+  std::string headText = CopyChars(GetItemTextRaw(i), 1, To - 1, opt);
+  const bool cont = item->GetContinuePara(), br = item->GetLineBreakBefore();
+  const bool pageBreak = item->GetPageBreakBefore();
+  const int para = item->ParaNo;
+  const TRVTag tag = ClearTagOnStyleApp ? TRVTag() : CopyTag(item->Tag, TagsArePChars());
+  Do_DeleteSubstring(i, 1, To - 1);
+  InsertNewTextItem(i, TextForStyle(std::move(headText), opt, old, Now), Now, para, cont, br, tag);
+  if (const TRVCPInfo *cp = GetItemCheckpoint(i + 1)) {
+    Do_AddCP(i, cp->CreateCopy(TagsArePChars()));
+    Do_DeleteCP(i + 1);
+  }
+  if (pageBreak) SetPageBreakUndoable(i, true);
+  Do_NewLine(i + 1, true, -1);
+  End = {i, GetItemEndOffset(i)};
+}
+
+// The selected tail goes after the item in the new style.
+void TRVEditRVData::ConvertSelectedTail(int ItemNo, int From, int Now, TItemPos &Start, TItemPos &End) {
+  const int i = ItemNo;
+  const TCustomRVItemInfo *item = GetItem(i);
+  const uint8_t opt = item->IsUnicode() ? rvuniUnicodeBit : 0;
+  const int old = GetItemStyle(i);
+  std::string tailText = CopyChars(GetItemTextRaw(i), From, GetItemEndOffset(i) - From, opt);
+  const TRVTag tag = ClearTagOnStyleApp ? TRVTag() : CopyTag(item->Tag, TagsArePChars());
+  const int para = item->ParaNo;
+  Do_DeleteSubstring(i, From, -1);
+  InsertNewTextItem(i + 1, TextForStyle(std::move(tailText), opt, old, Now), Now, para, true, false, tag);
+  Start = {i + 1, 1};
+  if (End.Item > i) ++End.Item;
+  else End = {i + 1, GetItemEndOffset(i + 1)};
+}
+
+// Both ends inside: the unselected head and tail become copies of the item
+// around it, and the item itself, with the selected middle, is converted.
+void TRVEditRVData::ConvertSelectedMiddle(int ItemNo, int From, int To, int UserData, TItemPos &Start, TItemPos &End) {
+  const int i = ItemNo;
+  const TCustomRVItemInfo *item = GetItem(i);
+  const uint8_t opt = item->IsUnicode() ? rvuniUnicodeBit : 0;
+  const std::string whole = GetItemTextRaw(i);
+  std::string tailText = CopyChars(whole, To, GetItemEndOffset(i) - To, opt);
+  std::string headText = CopyChars(whole, 1, From - 1, opt);
+  Do_DeleteSubstring(i, To, -1);
+  std::unique_ptr<TCustomRVItemInfo> tail = CloneTextItem(*item);
+  tail->SetContinuePara(true);
+  Do_InsertItem(i + 1, std::move(tailText), std::move(tail));
+  Do_DeleteSubstring(i, 1, From - 1);
+  std::unique_ptr<TCustomRVItemInfo> head = CloneTextItem(*GetItem(i));
+  if (GetItem(i)->GetContinuePara()) head->SetContinuePara(true);
+  else if (GetItem(i)->GetLineBreakBefore()) head->SetLineBreakBefore(true);
+  const bool pageBreak = GetItem(i)->GetPageBreakBefore();
+  Do_InsertItem(i, std::move(headText), std::move(head));
+  if (const TRVCPInfo *cp = GetItemCheckpoint(i + 1)) {
+    Do_AddCP(i, cp->CreateCopy(TagsArePChars()));
+    Do_DeleteCP(i + 1);
+  }
+  if (pageBreak) SetPageBreakUndoable(i, true);
+  Do_NewLine(i + 1, true, -1);
+  ConvertItemStyle(i + 1, UserData);
+  Start = {i + 1, 1};
+  End = {i + 1, GetItemEndOffset(i + 1)};
+}
+
 void TRVEditRVData::ApplyStyleConversion(int UserData) {
   const TRVStyle *st = GetRVStyle();
   if (!st) return;
@@ -63,68 +141,9 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
       const int now = ConvertTextStyle(old, UserData, true);
       if (now == old || now < 0 || now >= st->TextStyles().Count()) continue;
       changed = true;
-      const TCustomRVItemInfo *item = GetItem(i);
-      const uint8_t opt = item->IsUnicode() ? rvuniUnicodeBit : 0;
-      const std::string whole = GetItemTextRaw(i);
-      if (from <= before) {
-        // The selected head goes before the item in the new style and
-        // takes over the item's line start and checkpoint.
-        std::string headText = CopyChars(whole, 1, to - 1, opt);
-        const bool cont = item->GetContinuePara(), br = item->GetLineBreakBefore();
-        const bool pageBreak = item->GetPageBreakBefore();
-        const int para = item->ParaNo;
-        const TRVTag tag = ClearTagOnStyleApp ? TRVTag() : CopyTag(item->Tag, TagsArePChars());
-        Do_DeleteSubstring(i, 1, to - 1);
-        const bool newUni = st->TextStyles().GetTextStyleSafe(now)->Unicode;
-        if (!opt && newUni) headText = AnsiToUnicode(GetStyleCodePage(old), headText);
-        else if (opt && !newUni) headText = UnicodeToAnsi(GetStyleCodePage(now), headText);
-        InsertNewTextItem(i, std::move(headText), now, para, cont, br, tag);
-        if (const TRVCPInfo *cp = GetItemCheckpoint(i + 1)) {
-          Do_AddCP(i, cp->CreateCopy(TagsArePChars()));
-          Do_DeleteCP(i + 1);
-        }
-        if (pageBreak) SetPageBreakUndoable(i, true);
-        Do_NewLine(i + 1, true, -1);
-        e = {i, GetItemEndOffset(i)};
-      } else if (to >= end) {
-        // The selected tail goes after the item in the new style.
-        std::string tailText = CopyChars(whole, from, end - from, opt);
-        const TRVTag tag = ClearTagOnStyleApp ? TRVTag() : CopyTag(item->Tag, TagsArePChars());
-        const int para = item->ParaNo;
-        Do_DeleteSubstring(i, from, -1);
-        const bool newUni = st->TextStyles().GetTextStyleSafe(now)->Unicode;
-        if (!opt && newUni) tailText = AnsiToUnicode(GetStyleCodePage(old), tailText);
-        else if (opt && !newUni) tailText = UnicodeToAnsi(GetStyleCodePage(now), tailText);
-        InsertNewTextItem(i + 1, std::move(tailText), now, para, true, false, tag);
-        s = {i + 1, 1};
-        if (e.Item > i) ++e.Item;
-        else e = {i + 1, GetItemEndOffset(i + 1)};
-      } else {
-        // Both ends inside: the unselected head and tail become copies of
-        // the item around it, and the item itself, with the selected
-        // middle, is converted.
-        std::string tailText = CopyChars(whole, to, end - to, opt);
-        std::string headText = CopyChars(whole, 1, from - 1, opt);
-        Do_DeleteSubstring(i, to, -1);
-        std::unique_ptr<TCustomRVItemInfo> tail = CloneTextItem(*item);
-        tail->SetContinuePara(true);
-        Do_InsertItem(i + 1, std::move(tailText), std::move(tail));
-        Do_DeleteSubstring(i, 1, from - 1);
-        std::unique_ptr<TCustomRVItemInfo> head = CloneTextItem(*GetItem(i));
-        if (GetItem(i)->GetContinuePara()) head->SetContinuePara(true);
-        else if (GetItem(i)->GetLineBreakBefore()) head->SetLineBreakBefore(true);
-        const bool pageBreak = GetItem(i)->GetPageBreakBefore();
-        Do_InsertItem(i, std::move(headText), std::move(head));
-        if (const TRVCPInfo *cp = GetItemCheckpoint(i + 1)) {
-          Do_AddCP(i, cp->CreateCopy(TagsArePChars()));
-          Do_DeleteCP(i + 1);
-        }
-        if (pageBreak) SetPageBreakUndoable(i, true);
-        Do_NewLine(i + 1, true, -1);
-        ConvertItemStyle(i + 1, UserData);
-        s = {i + 1, 1};
-        e = {i + 1, GetItemEndOffset(i + 1)};
-      }
+      if (from <= before) ConvertSelectedHead(i, to, now, e);
+      else if (to >= end) ConvertSelectedTail(i, from, now, s, e);
+      else ConvertSelectedMiddle(i, from, to, UserData, s, e);
     }
     // Pieces that now have the style of their neighbours join them.
     const int lo = std::max(0, s.Item - 1);

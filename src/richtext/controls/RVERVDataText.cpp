@@ -235,35 +235,11 @@ bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool LinesUnicod
   }
   int firstChanged = std::min(start.Item, end.Item);
   if (Lines.size() > 1) {
-    // Where the later lines go: the first paragraph ends at the inserted
-    // text, and what followed it there continues the last line.
-    int cut;
-    if (IsTextItem(end.Item) && end.Offs > GetOffsBeforeItem(end.Item) && end.Offs < GetItemEndOffset(end.Item)) {
-      if (const TFontInfo *f = TextStyleOf(end.Item); f && f->Protection.Has(rvprModifyProtect)) {
-        AbandonEdit();
-        Beep();
-        return false;
-      }
-      SplitTextItemAt(end.Item, end.Offs);
-      cut = end.Item + 1;
-    } else if (end.Offs >= GetItemEndOffset(end.Item)) {
-      cut = end.Item + 1;
-    } else {
-      cut = end.Item;
-      const bool afterMarker = cut > 0 && GetItemStyle(cut - 1) == rvsListMarker;
-      if (afterMarker || GetItem(cut)->IsFromNewLine()) {
-        // The first paragraph would have nothing in it: an empty item of
-        // the current style holds it.
-        TCustomRVItemInfo *x = GetItem(cut);
-        const bool pageBreak = !afterMarker && x->GetPageBreakBefore();
-        InsertNewTextItem(cut, std::string(), CurTextStyleNo, x->ParaNo, afterMarker || x->GetContinuePara(),
-                          !afterMarker && x->GetLineBreakBefore(), SavedTag);
-        if (pageBreak) SetPageBreakUndoable(cut, true);
-        if (!afterMarker && CanShareLine(cut + 1)) Do_NewLine(cut + 1, true, -1);
-        if (start.Item == cut) start = {cut, 1};
-        end = {cut, 1};
-        ++cut;
-      }
+    int cut = CutForLaterLines(start, end);
+    if (cut < 0) {
+      AbandonEdit();
+      Beep();
+      return false;
     }
     const int marker = GetFirstParaItemNo(cut - 1);
     const bool listItem = GetItemStyle(marker) == rvsListMarker;
@@ -293,6 +269,29 @@ bool TRVEditRVData::InsertLines(std::vector<std::string> Lines, bool LinesUnicod
   FinishEditing(true);
   NotifyChange();
   return true;
+}
+
+int TRVEditRVData::CutForLaterLines(TItemPos &Start, TItemPos &End) {
+  if (IsTextItem(End.Item) && End.Offs > GetOffsBeforeItem(End.Item) && End.Offs < GetItemEndOffset(End.Item)) {
+    if (const TFontInfo *f = TextStyleOf(End.Item); f && f->Protection.Has(rvprModifyProtect)) return -1;
+    SplitTextItemAt(End.Item, End.Offs);
+    return End.Item + 1;
+  }
+  if (End.Offs >= GetItemEndOffset(End.Item)) return End.Item + 1;
+  const int cut = End.Item;
+  const bool afterMarker = cut > 0 && GetItemStyle(cut - 1) == rvsListMarker;
+  if (!afterMarker && !GetItem(cut)->IsFromNewLine()) return cut;
+  // The first paragraph would have nothing in it: an empty item of the
+  // current style holds it.
+  TCustomRVItemInfo *x = GetItem(cut);
+  const bool pageBreak = !afterMarker && x->GetPageBreakBefore();
+  InsertNewTextItem(cut, std::string(), CurTextStyleNo, x->ParaNo, afterMarker || x->GetContinuePara(),
+                    !afterMarker && x->GetLineBreakBefore(), SavedTag);
+  if (pageBreak) SetPageBreakUndoable(cut, true);
+  if (!afterMarker && CanShareLine(cut + 1)) Do_NewLine(cut + 1, true, -1);
+  if (Start.Item == cut) Start = {cut, 1};
+  End = {cut, 1};
+  return cut + 1;
 }
 
 // ------------------------------------------------------------- documents
@@ -327,17 +326,9 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   // An empty paragraph at the caret gives way to what comes in.
   const bool replaceEmpty = !empty && IsTextItem(item) && GetItemTextRaw(item).empty() && IsParaStart(item) &&
                             (item + 1 >= GetItemCount() || IsParaStart(item + 1)) && !GetItemCheckpoint(item);
-  int at;
-  if (empty) {
-    at = 0;
-  } else if (replaceEmpty) {
-    at = item;
-  } else if (inside) {
-    SplitTextItemAt(item, offs);
-    at = item + 1;
-  } else {
-    at = offs >= GetItemEndOffset(item) ? item + 1 : item;
-  }
+  // Inside a text item the items go between its two halves.
+  if (inside) SplitTextItemAt(item, offs);
+  int at = empty ? 0 : replaceEmpty ? item : inside || offs >= GetItemEndOffset(item) ? item + 1 : item;
   // The first item continues the paragraph at the insertion point when it
   // was written so and may; a marker never stays alone in its paragraph.
   TCustomRVItemInfo *head = Scratch.GetItem(0);
@@ -388,33 +379,38 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   Do_InsertItems(first, count);
   if (replaceEmpty) Do_DeleteItem(last + 1);
 
-  // Joins with the surroundings and inside the range; the caret stays
-  // after the inserted text.
-  TItemPos caret{last, GetItemEndOffset(last)};
   if (takesParaStart && !replaceEmpty && CanShareLine(last + 1)) Do_NewLine(last + 1, true, -1);
-  if (last + 1 < GetItemCount()) {
-    if (CanJoinTextItems(last, GetItem(last), false, GetItem(last + 1))) Do_Concate(last);
-    else if (GetItem(last)->GetFlag(rvbpFullWidth) && GetItem(last + 1)->GetContinuePara())
-      Do_NewLine(last + 1, false, -1);
-  }
-  for (int k = last - 1; k >= first; --k)
-    if (CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) ConcateKeeping(k, {&caret});
-  if (first > 0) {
-    if (CanJoinTextItems(first - 1, GetItem(first - 1), false, GetItem(first))) {
-      ConcateKeeping(first - 1, {&caret});
-    } else if (IsTextItem(first) && GetItemTextRaw(first).empty() && GetItem(first)->GetContinuePara() &&
-               GetItemStyle(first - 1) != rvsListMarker) {
-      Do_DeleteItem(first);
-      if (caret.Item == first) caret = {first - 1, GetItemEndOffset(first - 1)};
-      else if (caret.Item > first) --caret.Item;
-    }
-  }
+  const TItemPos caret = JoinInsertedItems(first, last);
   RenumberListsInRange(std::max(0, first - 1), caret.Item);
   ReformatAfterEdit();
   SetCaretItemPos(caret.Item, caret.Offs);
   FinishEditing(true);
   NotifyChange();
   return true;
+}
+
+// Joins with the surroundings and inside the range; the caret stays after
+// the inserted text.
+TRVEditRVData::TItemPos TRVEditRVData::JoinInsertedItems(int First, int Last) {
+  TItemPos caret{Last, GetItemEndOffset(Last)};
+  if (Last + 1 < GetItemCount()) {
+    if (CanJoinTextItems(Last, GetItem(Last), false, GetItem(Last + 1))) Do_Concate(Last);
+    else if (GetItem(Last)->GetFlag(rvbpFullWidth) && GetItem(Last + 1)->GetContinuePara())
+      Do_NewLine(Last + 1, false, -1);
+  }
+  for (int k = Last - 1; k >= First; --k)
+    if (CanJoinTextItems(k, GetItem(k), false, GetItem(k + 1))) ConcateKeeping(k, {&caret});
+  if (First > 0) {
+    if (CanJoinTextItems(First - 1, GetItem(First - 1), false, GetItem(First))) {
+      ConcateKeeping(First - 1, {&caret});
+    } else if (IsTextItem(First) && GetItemTextRaw(First).empty() && GetItem(First)->GetContinuePara() &&
+               GetItemStyle(First - 1) != rvsListMarker) {
+      Do_DeleteItem(First);
+      if (caret.Item == First) caret = {First - 1, GetItemEndOffset(First - 1)};
+      else if (caret.Item > First) --caret.Item;
+    }
+  }
+  return caret;
 }
 
 bool TRVEditRVData::InsertRVFFromStreamAtCaret(std::string_view Stream) {

@@ -6,8 +6,11 @@
 
 #include "platform/Files.h"
 #include "richtext/controls/RVRTFImport.h"
+#include "richtext/controls/RVTInplace.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/document/CRVDataFormats.h"
+#include "richtext/tables/RVTable.h"
 
 namespace kc {
 
@@ -59,48 +62,283 @@ const TMoveCommand *FindMove(const std::string &Name) {
   return nullptr;
 }
 
-std::string ItemTextUtf8(const TRVEditRVData &d, int ItemNo) {
+std::string ItemTextUtf8(const TCustomRVData &d, int ItemNo) {
   std::string raw = d.GetItemTextRaw(ItemNo);
   if (!d.GetItem(ItemNo)->IsUnicode()) raw = AnsiToUnicode(d.GetStyleCodePage(d.GetItemStyle(ItemNo)), raw);
   const std::u16string w = RawToWideString(raw);
   return QString::fromUtf16(w.data(), qsizetype(w.size())).toStdString();
 }
 
+// The words of an argument: integers where numbers are wanted.
+std::vector<std::string> Words(const std::string &Arg) {
+  std::vector<std::string> w;
+  size_t i = 0;
+  while (i < Arg.size()) {
+    while (i < Arg.size() && Arg[i] == ' ') ++i;
+    const size_t start = i;
+    while (i < Arg.size() && Arg[i] != ' ') ++i;
+    if (i > start) w.push_back(Arg.substr(start, i - start));
+  }
+  return w;
+}
+
+bool ParseInt(const std::string &S, int &V) {
+  if (S.empty()) return false;
+  char *end = nullptr;
+  const long long v = std::strtoll(S.c_str(), &end, 0);
+  if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+  V = int(v);
+  return true;
+}
+
+// A cell's text: its paragraphs joined by \n, a non-text item as U+FFFC.
+std::string CellText(const TCustomRVData &Cell) {
+  std::string out;
+  for (int i = 0; i < Cell.GetItemCount(); ++i) {
+    if (i > 0 && Cell.GetItem(i)->IsFromNewLine()) out += "\\n";
+    if (Cell.IsTextItem(i)) out += ItemTextUtf8(Cell, i);
+    else if (Cell.GetItemStyle(i) != rvsListMarker) out += "\xEF\xBF\xBC";
+  }
+  return out;
+}
+
+std::string TableLines(const TRVTableItemInfo &T) {
+  std::string out = "table " + std::to_string(T.RowCount()) + "x" + std::to_string(T.ColCount());
+  for (int r = 0; r < T.RowCount(); ++r)
+    for (int c = 0; c < T.ColCount(); ++c)
+      if (const TRVTableCellData *cell = T.Cells(r, c))
+        out += "\n  cell " + std::to_string(r) + ' ' + std::to_string(c) + ' ' + std::to_string(cell->ColSpan) + ' ' +
+               std::to_string(cell->RowSpan) + ": " + CellText(*const_cast<TRVTableCellData *>(cell)->GetEditorRVData());
+  return out;
+}
+
 } // namespace
 
+TRVTableItemInfo *TRVEditScript::CurrentTable() const {
+  // The caret in a cell: that cell's table.
+  if (auto *cell = dynamic_cast<TRVTableInplaceRVData *>(&Doc()); cell && cell->Table) return cell->Table;
+  TRVEditRVData &d = Doc();
+  int item = -1, offs = 0;
+  if (!d.GetCaretItemPos(item, offs)) item = 0;
+  const int n = d.GetItemCount();
+  for (int i = std::max(0, item); i < n; ++i)
+    if (auto *t = dynamic_cast<TRVTableItemInfo *>(d.GetItem(i))) return t;
+  for (int i = std::min(item, n) - 1; i >= 0; --i)
+    if (auto *t = dynamic_cast<TRVTableItemInfo *>(d.GetItem(i))) return t;
+  return nullptr;
+}
+
+TRVEditRVData &TRVEditScript::Doc() const {
+  TRVEditRVData *d = &FData;
+  int item = -1;
+  // Nesting is bounded as tables in documents are.
+  for (int depth = 0; depth < 64; ++depth) {
+    // Only a cell editor takes the commands (other nested documents are
+    // reached through their own scripts).
+    auto *inner = dynamic_cast<TRVTableInplaceRVData *>(d->GetNestedEditData(item));
+    if (!inner || inner == d) break;
+    d = inner;
+  }
+  return *d;
+}
+
+bool TRVEditScript::RunCellCommand(const std::string &Cmd, const std::string &Arg, bool &Ok, std::string &Error) {
+  if (Cmd != "cell" && Cmd != "tab" && Cmd != "shift-tab") return false;
+  Ok = false;
+  if (Cmd == "cell") {
+    const std::vector<std::string> w = Words(Arg);
+    int r = 0, c = 0;
+    if (w.size() != 2 || !ParseInt(w[0], r) || !ParseInt(w[1], c)) {
+      Error = "cell: R C wanted";
+      return true;
+    }
+    TRVTableItemInfo *t = CurrentTable();
+    if (!t) {
+      Error = "no table";
+      return true;
+    }
+    if (r < 0 || c < 0 || r >= t->RowCount() || c >= t->ColCount()) {
+      Error = "bad cell";
+      return true;
+    }
+    if (!t->OpenCellEditor(-1, r, c, TRVTableItemInfo::rvceCaretAtStart)) {
+      Error = "cannot edit cell " + std::to_string(r) + ' ' + std::to_string(c);
+      return true;
+    }
+  } else if (auto *cell = dynamic_cast<TRVTableInplaceRVData *>(&Doc()); cell && cell->Table) {
+    // Outside a cell Tab is the window's (it moves the focus): nothing here.
+    cell->Table->CellEditorCaretGetOut(Cmd == "tab" ? TRVTableItemInfo::rvcdNext : TRVTableItemInfo::rvcdPrev);
+  }
+  Ok = true;
+  return true;
+}
+
+bool TRVEditScript::RunTableCommand(const std::string &Cmd, const std::string &Arg, bool &Ok, std::string &Error) {
+  // Commands and the number of integer arguments they take (-1: other).
+  static const struct {
+    const char *Name;
+    int Ints;
+  } kCommands[] = {{"table", 2},       {"select-cells", 4}, {"insert-rows", 2}, {"insert-cols", 2},
+                   {"delete-rows", 2}, {"delete-cols", 2},  {"merge", 4},       {"clear-cells", 0},
+                   {"table-prop", -1}, {"cell-prop", -1},   {"save", -1}};
+  int ints = -2;
+  for (const auto &c : kCommands)
+    if (Cmd == c.Name) ints = c.Ints;
+  if (ints == -2) return false;
+  Ok = false;
+  const std::vector<std::string> w = Words(Arg);
+  std::vector<int> v;
+  if (ints >= 0) {
+    if (int(w.size()) != ints) {
+      Error = Cmd + ": " + std::to_string(ints) + " numbers wanted";
+      return true;
+    }
+    for (const std::string &s : w) {
+      int x = 0;
+      if (!ParseInt(s, x)) {
+        Error = "bad number \"" + s + "\"";
+        return true;
+      }
+      v.push_back(x);
+    }
+  }
+  if (Cmd == "save") {
+    std::string stream;
+    const TRVFOptions kept = FData.GetRVFOptions();
+    TRVFOptions o = kept;
+    o.Include(rvfoSaveBinary);
+    FData.SetRVFOptions(o);
+    SaveRvfToStream(FData, stream, false);
+    FData.SetRVFOptions(kept);
+    std::string why;
+    if (Arg.empty() || !WriteFileAtomically(Arg, stream, &why)) {
+      Error = "cannot write \"" + Arg + "\": " + why;
+      return true;
+    }
+    Ok = true;
+    return true;
+  }
+  if (Cmd == "table") {
+    if (v[0] < 1 || v[1] < 1 || int64_t(v[0]) * v[1] > 100000) {
+      Error = "bad table size";
+      return true;
+    }
+    Doc().InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &Doc()), false);
+    Ok = true;
+    return true;
+  }
+  TRVTableItemInfo *t = CurrentTable();
+  if (!t) {
+    Error = "no table";
+    return true;
+  }
+  try {
+    if (Cmd == "select-cells") {
+      int mr = 0, mc = 0;
+      if (!t->Rows().GetMainCell(v[0], v[1], mr, mc) || !t->Rows().GetMainCell(v[2], v[3], mr, mc)) {
+        Error = "bad cell";
+        return true;
+      }
+      t->Select(v[0], v[1], v[3] - v[1], v[2] - v[0]);
+    } else if (Cmd == "insert-rows") {
+      t->InsertRows(v[0], v[1], -1, false);
+    } else if (Cmd == "insert-cols") {
+      t->InsertCols(v[0], v[1], -1, false);
+    } else if (Cmd == "delete-rows") {
+      t->DeleteRows(v[0], v[1], true);
+    } else if (Cmd == "delete-cols") {
+      t->DeleteCols(v[0], v[1], true);
+    } else if (Cmd == "merge") {
+      t->MergeCells(v[0], v[1], v[2], v[3], false);
+    } else if (Cmd == "clear-cells") {
+      t->DeleteSelectedCellsContents();
+    } else {
+      // table-prop NAME VALUE, cell-prop R C NAME VALUE
+      const bool cell = Cmd == "cell-prop";
+      int r = 0, c = 0, value = 0;
+      if (w.size() != (cell ? 4u : 2u) || (cell && (!ParseInt(w[0], r) || !ParseInt(w[1], c))) ||
+          !ParseInt(w.back(), value)) {
+        Error = Cmd + (cell ? ": R C NAME VALUE wanted" : ": NAME VALUE wanted");
+        return true;
+      }
+      const std::string &name = w[w.size() - 2];
+      int old = 0;
+      if (cell && !t->Cells(r, c)) {
+        Error = "bad cell";
+        return true;
+      }
+      const bool known = cell ? t->Cells(r, c)->GetIntPropertyByName(name, old) : t->GetIntPropertyByName(name, old);
+      if (!known) {
+        Error = "unknown property \"" + name + "\"";
+        return true;
+      }
+      if (cell) t->SetCellPropertyUndoable(r, c, name, value);
+      else t->SetTablePropertyUndoable(name, value);
+    }
+  } catch (const ERichVistaError &e) {
+    Error = e.what();
+    return true;
+  }
+  Ok = true;
+  return true;
+}
+
 void TRVEditScript::Backspace(bool Ctrl) {
-  if (FData.SelectionExists()) FData.DeleteSelection();
-  else FData.OnBackSpacePressed(Ctrl, false, false);
+  if (Doc().SelectionExists()) Doc().DeleteSelection();
+  else Doc().OnBackSpacePressed(Ctrl, false, false);
 }
 
 void TRVEditScript::Delete() {
-  if (FData.SelectionExists()) FData.DeleteSelection();
-  else FData.OnDelPressed(false, false);
+  if (Doc().SelectionExists()) Doc().DeleteSelection();
+  else Doc().OnDelPressed(false, false);
 }
 
 void TRVEditScript::Enter(bool Shift) {
-  if (FData.SelectionExists() && !FData.DeleteSelection()) return;
-  FData.OnEnterPress(Shift);
+  if (Doc().SelectionExists() && !Doc().DeleteSelection()) return;
+  Doc().OnEnterPress(Shift);
 }
 
 bool TRVEditScript::Move(TCaretKey Key, bool Shift, bool Ctrl) {
   // As the editor control's keys do: Shift grows the selection from the
   // caret, a move without it drops the selection first.
-  if (Shift) FData.StartShiftSelection();
-  else if (FData.SelectionExists()) FData.ClearSelection(false);
+  if (Shift) Doc().StartShiftSelection();
+  else if (Doc().SelectionExists()) Doc().ClearSelection(false);
   bool edge = false;
   switch (Key) {
-  case ckLeft: edge = FData.MoveCaretLeft(Shift, Ctrl); break;
-  case ckRight: edge = FData.MoveCaretRight(Shift, Ctrl); break;
-  case ckUp: edge = FData.MoveCaretUp(Shift, Ctrl); break;
-  case ckDown: edge = FData.MoveCaretDown(Shift, Ctrl); break;
-  case ckHome: edge = FData.MoveCaretHome(Shift, Ctrl); break;
-  case ckEnd: edge = FData.MoveCaretEnd(Shift, Ctrl); break;
-  case ckPageUp: FData.MoveCaretPageUp(); break;
-  case ckPageDown: FData.MoveCaretPageDown(); break;
+  case ckLeft: edge = Doc().MoveCaretLeft(Shift, Ctrl); break;
+  case ckRight: edge = Doc().MoveCaretRight(Shift, Ctrl); break;
+  case ckUp: edge = Doc().MoveCaretUp(Shift, Ctrl); break;
+  case ckDown: edge = Doc().MoveCaretDown(Shift, Ctrl); break;
+  case ckHome: edge = Doc().MoveCaretHome(Shift, Ctrl); break;
+  case ckEnd: edge = Doc().MoveCaretEnd(Shift, Ctrl); break;
+  case ckPageUp: Doc().MoveCaretPageUp(); break;
+  case ckPageDown: Doc().MoveCaretPageDown(); break;
   }
-  if (Shift) FData.ExtendShiftSelection();
+  if (Shift) Doc().ExtendShiftSelection();
+  // The caret leaving a cell goes on in the table (Ctrl+Home and Ctrl+End
+  // to the holding document's ends).
+  auto *cell = dynamic_cast<TRVTableInplaceRVData *>(&Doc());
+  if (edge && cell && cell->Table && !Shift) {
+    static constexpr TRVGetOutDirection kOut[] = {rvdLeft, rvdRight, rvdUp, rvdDown, rvdTop, rvdBottom};
+    if (Key <= ckEnd) cell->Table->CellEditorCaretGetOut(kOut[Key]);
+  }
   return edge;
+}
+
+void TRVEditScript::UndoRedo(bool Redo) {
+  // A cell editor takes back its own steps; with none left, the document
+  // around it takes its next one.
+  TRVEditRVData *d = &Doc();
+  while (d != &FData) {
+    TRVUndoList &list = Redo ? *d->RedoList : *d->UndoList;
+    list.RemoveEmptyLastGroup();
+    if (list.Count() > 0) break;
+    auto *cell = dynamic_cast<TRVTableInplaceRVData *>(d);
+    if (!cell || !cell->ParentData) break;
+    d = cell->ParentData;
+  }
+  if (Redo) d->Redo();
+  else d->Undo();
 }
 
 bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::string &Error) {
@@ -118,7 +356,7 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
     for (size_t i = 0; i < w.size(); ++i) {
       size_t len = 1;
       if (w[i] >= 0xD800 && w[i] <= 0xDBFF && i + 1 < w.size()) len = 2;
-      FData.InsertTypedText(std::u16string_view(w).substr(i, len));
+      Doc().InsertTypedText(std::u16string_view(w).substr(i, len));
       i += len - 1;
     }
   } else if (cmd == "enter" || cmd == "shift-enter") {
@@ -134,20 +372,18 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
     }
     for (int i = 0; i < n; ++i) Move(move->Key, move->Shift, move->Ctrl);
   } else if (cmd == "select-all") {
-    FData.SelectWholeDocument();
+    Doc().SelectWholeDocument();
   } else if (cmd == "para") {
-    const TRVStyle *st = FData.GetRVStyle();
+    const TRVStyle *st = Doc().GetRVStyle();
     if (!ParseCount(arg, n, true) || !st || n >= st->ParaStyles().Count()) {
       Error = "bad paragraph style \"" + arg + "\"";
       return false;
     }
-    FData.ApplyParaStyle(n);
+    Doc().ApplyParaStyle(n);
   } else if (cmd == "break") {
-    FData.InsertItemAtCaret(std::string(), std::make_unique<TRVBreakItemInfo>(&FData, clNone, 0, 1), false);
-  } else if (cmd == "undo") {
-    FData.Undo();
-  } else if (cmd == "redo") {
-    FData.Redo();
+    Doc().InsertItemAtCaret(std::string(), std::make_unique<TRVBreakItemInfo>(&Doc(), clNone, 0, 1), false);
+  } else if (cmd == "undo" || cmd == "redo") {
+    UndoRedo(cmd == "redo");
   } else if (cmd == "dump") {
     Output += Dump();
   } else if (cmd == "insert") {
@@ -170,7 +406,7 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
       }
     }
     const QString q = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    FData.InsertTextW(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size())), false);
+    Doc().InsertTextW(std::u16string_view(reinterpret_cast<const char16_t *>(q.utf16()), size_t(q.size())), false);
   } else if (cmd == "insert-rvf" || cmd == "insert-rtf") {
     std::string data, why;
     if (!ReadWholeFile(arg, data, &why)) {
@@ -178,12 +414,16 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
       return false;
     }
     if (cmd == "insert-rvf") {
-      FData.InsertRVFFromStreamAtCaret(data);
+      Doc().InsertRVFFromStreamAtCaret(data);
     } else {
       // As the editor control takes pasted and dropped RTF.
       TRVRTFReaderProperties props = EditorRTFReadProperties();
-      FData.InsertRTFFromStreamAtCaret(data, props);
+      Doc().InsertRTFFromStreamAtCaret(data, props);
     }
+  } else if (bool ok = true; RunTableCommand(cmd, arg, ok, Error)) {
+    if (!ok) return false;
+  } else if (bool ok = true; RunCellCommand(cmd, arg, ok, Error)) {
+    if (!ok) return false;
   } else if (cmd.empty()) {
   } else {
     Error = "unknown command \"" + cmd + "\"";
@@ -191,6 +431,32 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
   }
   return true;
 }
+
+namespace {
+
+// The caret's paragraph line and its offset in it, counted as Dump shows
+// the document.
+void CaretPlace(const TRVEditRVData &D, int &CaretLine, int &CaretCol) {
+  int caretItem = -1, caretOffs = 0;
+  D.GetCaretItemPos(caretItem, caretOffs);
+  CaretLine = CaretCol = 0;
+  int line = -1, col = 0;
+  for (int i = 0; i < D.GetItemCount(); ++i) {
+    if (i == 0 || D.GetItem(i)->IsFromNewLine()) {
+      ++line;
+      col = 0;
+    }
+    const bool marker = D.GetItemStyle(i) == rvsListMarker;
+    if (i == caretItem) {
+      CaretLine = line;
+      CaretCol = col + (D.IsTextItem(i) ? caretOffs - 1 : marker ? 0 : caretOffs);
+    }
+    if (D.IsTextItem(i)) col += D.GetItemLength(i);
+    else if (!marker) ++col;
+  }
+}
+
+} // namespace
 
 std::string TRVEditScript::Dump() const {
   std::string out;
@@ -212,12 +478,23 @@ std::string TRVEditScript::Dump() const {
     if (FData.IsTextItem(i)) {
       out += ItemTextUtf8(FData, i);
       col += FData.GetItemLength(i);
+    } else if (auto *table = dynamic_cast<const TRVTableItemInfo *>(item)) {
+      out += TableLines(*table);
+      ++col;
     } else if (!marker) {
       out += "\xEF\xBF\xBC";
       ++col;
     }
   }
   out += '\n';
+  // The caret in a cell: its place in the cell's document, and the cell.
+  if (auto *cell = dynamic_cast<const TRVTableInplaceRVData *>(&Doc()); cell && cell->Table) {
+    CaretPlace(*cell, caretLine, caretCol);
+    const TRVCellEditor *e = cell->Table->GetCellEditor();
+    out += "caret " + std::to_string(caretLine) + ' ' + std::to_string(caretCol) + " in " +
+           std::to_string(e ? e->Row : -1) + ' ' + std::to_string(e ? e->Col : -1) + '\n';
+    return out;
+  }
   out += "caret " + std::to_string(caretLine) + ' ' + std::to_string(caretCol) + '\n';
   return out;
 }

@@ -16,6 +16,8 @@ namespace kc {
 class TCustomRVItemInfo;
 class TFontInfo;
 class TParaInfo;
+class TRVTableItemInfo;
+struct TRVRTFGrid;
 
 // A list level text, already without its length character, as a marker
 // format: placeholder n becomes "%s" (level 0) or "%n:s".
@@ -110,6 +112,17 @@ private:
   // Ends the innermost table and puts it into its parent.
   void FinishTable();
   std::unique_ptr<TCustomRVItemInfo> MakeTable(TableBuild &T);
+  // The steps of MakeTable. TableLook gathers what the rows and cells say
+  // of borders, spacing and padding; Content is what each grid cell takes.
+  struct TableLook;
+  using CellContents = std::vector<std::vector<std::vector<Sink *>>>;
+  static TRVRTFGrid GridOfRows(const TableBuild &T);
+  static void TakeRowLook(const TableBuild &T, TRVTableItemInfo &Table, TableLook &Look);
+  static void TakeCellLook(const TableBuild &T, const TRVRTFGrid &Grid, TRVTableItemInfo &Table, TableLook &Look,
+                           CellContents &Content);
+  static void FillCells(const TRVRTFGrid &Grid, TRVTableItemInfo &Table, CellContents &Content);
+  static void DropRepeatedBorders(const TRVRTFGrid &Grid, TRVTableItemInfo &Table);
+  void FinishTableLook(TRVTableItemInfo &Table, const TableLook &Look) const;
   // Moves From's items from Index on to the end of To.
   static void MoveItems(Sink &From, size_t Index, Sink &To);
   std::unique_ptr<Sink> NewCellSink() const;

@@ -242,7 +242,15 @@ int TRVRTFImportBuilder::TableParaStyle(uint8_t Alignment) {
   return found;
 }
 
-std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T) {
+// Averages over the rows and cells that give a value.
+struct TRVRTFImportBuilder::TableLook {
+  Average Padding, CellBorder, TableBorder, HSpacing, VSpacing;
+  // Whether every cell border has one colour, and which.
+  bool OneColourPair = true, FirstColour = true;
+  TColor Colour = clNone;
+};
+
+TRVRTFGrid TRVRTFImportBuilder::GridOfRows(const TableBuild &T) {
   // Boundaries count from the leftmost row start.
   int32_t origin = INT32_MAX;
   for (const TableRow &r : T.Rows) origin = std::min(origin, r.Props.Left);
@@ -260,56 +268,48 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T)
     }
     in.push_back(std::move(row));
   }
-  const TRVRTFGrid grid = BuildRTFGrid(in);
+  return BuildRTFGrid(in);
+}
 
-  auto table = std::make_unique<TRVTableItemInfo>(int(T.Rows.size()), grid.Cols, T.Parent->Data);
-  TRVTableItemInfo &tb = *table;
-  tb.Color = clNone;
-  tb.BorderStyle = rvtbRaisedColor;
-  tb.CellBorderStyle = rvtbLoweredColor;
-  tb.BorderColor = tb.BorderLightColor = tb.CellBorderColor = tb.CellBorderLightColor = clWindowText;
-  tb.HeadingRowCount = T.HeadingRows;
-  for (const TRVRTFGridCell &c : grid.Cells)
-    if (c.RowSpan > 1 || c.ColSpan > 1) tb.Rows().ApplySpan(c.Row, c.Col, c.RowSpan, c.ColSpan);
-
-  // Averages over the rows and cells that give a value.
-  Average padding, cellBorder, tableBorder, hSpacing, vSpacing;
-  bool ownWidths = false, oneColourPair = true, firstColour = true;
-  TColor colour = clNone, light = clNone;
-  const TRVRTFRowProperties *first = T.Rows.empty() ? nullptr : &T.Rows.front().Props;
+void TRVRTFImportBuilder::TakeRowLook(const TableBuild &T, TRVTableItemInfo &Table, TableLook &Look) {
+  TRVTableItemInfo &tb = Table;
   for (const TableRow &r : T.Rows) {
     const TRVRTFRowProperties &p = r.Props;
-    ownWidths = ownWidths || p.OwnWidths;
     bool anyPadding = false;
     for (int k = 0; k < 4; ++k)
       if (p.PaddingTwips[size_t(k)]) {
-        padding.Add(p.Padding[size_t(k)]);
+        Look.Padding.Add(p.Padding[size_t(k)]);
         anyPadding = true;
       }
-    if (!anyPadding && p.Gap > 0) padding.Add(p.Gap);
-    if (p.SpacingTwips[0] || p.SpacingTwips[2]) hSpacing.Add(int64_t(p.Spacing[0]) + p.Spacing[2]);
-    if (p.SpacingTwips[1] || p.SpacingTwips[3]) vSpacing.Add(int64_t(p.Spacing[1]) + p.Spacing[3]);
+    if (!anyPadding && p.Gap > 0) Look.Padding.Add(p.Gap);
+    if (p.SpacingTwips[0] || p.SpacingTwips[2]) Look.HSpacing.Add(int64_t(p.Spacing[0]) + p.Spacing[2]);
+    if (p.SpacingTwips[1] || p.SpacingTwips[3]) Look.VSpacing.Add(int64_t(p.Spacing[1]) + p.Spacing[3]);
     for (int k = 0; k < 4; ++k)
       if (Side s = sideOf(p.Border, k); s.Shown) {
-        if (!tableBorder.Any()) tb.BorderColor = tb.BorderLightColor = s.Color;
-        tableBorder.Add(s.Width);
+        if (!Look.TableBorder.Any()) tb.BorderColor = tb.BorderLightColor = s.Color;
+        Look.TableBorder.Add(s.Width);
       }
   }
-  const int pad = padding.Any() ? padding.Pixels() : tb.CellPadding;
+  const int pad = Look.Padding.Any() ? Look.Padding.Pixels() : tb.CellPadding;
   tb.CellPadding = std::max(0, pad);
+  const TRVRTFRowProperties *first = T.Rows.empty() ? nullptr : &T.Rows.front().Props;
   if (first && first->BestWidth != 0) {
     if (first->OwnWidths) tb.BestWidth = first->BestWidth;
     else if (first->PercentWidth) tb.BestWidth = std::clamp(first->BestWidth / 50, -100, -1);
     else tb.BestWidth = std::max(0, px(first->BestWidth));
   }
   if (first && !first->OwnWidths && first->PercentWidth && first->BestWidth == 0) tb.BestWidth = 0;
+}
 
-  // Cells: what each input cell brought, to its place in the grid.
-  std::vector<std::vector<std::vector<Sink *>>> content(T.Rows.size(), std::vector<std::vector<Sink *>>(size_t(grid.Cols)));
+// What each input cell brought goes to its place in the grid; a main cell
+// takes its input cell's looks.
+void TRVRTFImportBuilder::TakeCellLook(const TableBuild &T, const TRVRTFGrid &Grid, TRVTableItemInfo &Table,
+                                       TableLook &Look, CellContents &Content) {
+  TRVTableItemInfo &tb = Table;
   for (size_t r = 0; r < T.Rows.size(); ++r)
     for (size_t i = 0; i < T.Rows[r].Cells.size(); ++i) {
-      const TRVRTFGridPlace &pl = grid.Places[r][i];
-      content[size_t(pl.Row)][size_t(pl.Col)].push_back(T.Rows[r].Cells[i].Content.get());
+      const TRVRTFGridPlace &pl = Grid.Places[r][i];
+      Content[size_t(pl.Row)][size_t(pl.Col)].push_back(T.Rows[r].Cells[i].Content.get());
       if (!pl.Main) continue;
       TRVTableCellData *cell = tb.Cells(pl.Row, pl.Col);
       if (!cell) continue;
@@ -323,7 +323,7 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T)
       } else {
         if (def.PercentWidth && def.BestWidth < 0) cell->BestWidth = std::clamp(def.BestWidth / 50, -100, -1);
         else {
-          const int w = grid.Cells[size_t(pl.Cell)].Width;
+          const int w = Grid.Cells[size_t(pl.Cell)].Width;
           cell->BestWidth = w > 2 * tb.CellPadding ? w - 2 * tb.CellPadding : w;
         }
         cell->BestHeight = rp.Height != 0 ? px(std::abs(int64_t(rp.Height))) : 0;
@@ -333,24 +333,26 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T)
       TColor c = clNone;
       for (const Side &s : sides)
         if (s.Shown) {
-          cellBorder.Add(s.Width);
+          Look.CellBorder.Add(s.Width);
           if (c == clNone) c = s.Color;
         }
       if (c != clNone) {
         cell->BorderColor = cell->BorderLightColor = c;
-        if (firstColour) colour = light = c;
-        else if (c != colour) oneColourPair = false;
-        firstColour = false;
+        if (Look.FirstColour) Look.Colour = c;
+        else if (c != Look.Colour) Look.OneColourPair = false;
+        Look.FirstColour = false;
       }
     }
+}
 
-  // Contents: a merged cell takes the text of every cell it covers.
-  for (const TRVRTFGridCell &g : grid.Cells) {
-    TRVTableCellData *cell = tb.Cells(g.Row, g.Col);
+// A merged cell takes the text of every cell it covers.
+void TRVRTFImportBuilder::FillCells(const TRVRTFGrid &Grid, TRVTableItemInfo &Table, CellContents &Content) {
+  for (const TRVRTFGridCell &g : Grid.Cells) {
+    TRVTableCellData *cell = Table.Cells(g.Row, g.Col);
     if (!cell) continue;
     cell->Clear();
     int index = 0;
-    const std::vector<Sink *> &parts = content[size_t(g.Row)][size_t(g.Col)];
+    const std::vector<Sink *> &parts = Content[size_t(g.Row)][size_t(g.Col)];
     for (Sink *s : parts) {
       // A cell merged into this one adds its text, if it has any.
       if (s != parts.front() && std::all_of(s->Items.begin(), s->Items.end(), [](const BuiltItem &b) {
@@ -381,38 +383,62 @@ std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T)
       cell->InsertItemAt(index, text, item, full, newList);
     }
   }
+}
 
-  // A left or top border that only repeats the neighbour's right or bottom
-  // one is drawn once.
-  for (const TRVRTFGridCell &g : grid.Cells) {
-    TRVTableCellData *cell = tb.Cells(g.Row, g.Col);
+// A left or top border that only repeats the neighbour's right or bottom
+// one is drawn once.
+void TRVRTFImportBuilder::DropRepeatedBorders(const TRVRTFGrid &Grid, TRVTableItemInfo &Table) {
+  for (const TRVRTFGridCell &g : Grid.Cells) {
+    TRVTableCellData *cell = Table.Cells(g.Row, g.Col);
     if (!cell) continue;
     int mr = 0, mc = 0;
     if (g.Col > 0 && cell->VisibleBorders.Left)
-      if (const TRVTableCellData *n = tb.Rows().GetMainCell(g.Row, g.Col - 1, mr, mc); n && n->VisibleBorders.Right)
+      if (const TRVTableCellData *n = Table.Rows().GetMainCell(g.Row, g.Col - 1, mr, mc); n && n->VisibleBorders.Right)
         cell->VisibleBorders.Left = false;
     if (g.Row > 0 && cell->VisibleBorders.Top)
-      if (const TRVTableCellData *n = tb.Rows().GetMainCell(g.Row - 1, g.Col, mr, mc); n && n->VisibleBorders.Bottom)
+      if (const TRVTableCellData *n = Table.Rows().GetMainCell(g.Row - 1, g.Col, mr, mc); n && n->VisibleBorders.Bottom)
         cell->VisibleBorders.Top = false;
   }
+}
 
-  tb.CellBorderWidth = cellBorder.Any() ? cellBorder.Pixels(true) : 0;
-  tb.BorderWidth = tableBorder.Any() ? tableBorder.Pixels(true) : 0;
-  const bool spacing = hSpacing.Any() || vSpacing.Any();
-  tb.CellHSpacing = hSpacing.Any() ? std::max(0, hSpacing.Pixels()) : 0;
-  tb.CellVSpacing = vSpacing.Any() ? std::max(0, vSpacing.Pixels()) : 0;
+void TRVRTFImportBuilder::FinishTableLook(TRVTableItemInfo &Table, const TableLook &Look) const {
+  TRVTableItemInfo &tb = Table;
+  tb.CellBorderWidth = Look.CellBorder.Any() ? Look.CellBorder.Pixels(true) : 0;
+  tb.BorderWidth = Look.TableBorder.Any() ? Look.TableBorder.Pixels(true) : 0;
+  const bool spacing = Look.HSpacing.Any() || Look.VSpacing.Any();
+  tb.CellHSpacing = Look.HSpacing.Any() ? std::max(0, Look.HSpacing.Pixels()) : 0;
+  tb.CellVSpacing = Look.VSpacing.Any() ? std::max(0, Look.VSpacing.Pixels()) : 0;
   if (!spacing) {
     tb.BorderHSpacing = tb.BorderVSpacing = 0;
     if (tb.BorderWidth == tb.CellBorderWidth) tb.BorderWidth = 0;
   }
-  if (oneColourPair && !firstColour) {
+  if (Look.OneColourPair && !Look.FirstColour) {
     tb.CellBorderStyle = rvtbColor;
-    tb.CellBorderColor = tb.CellBorderLightColor = colour;
-    (void)light;
+    tb.CellBorderColor = tb.CellBorderLightColor = Look.Colour;
   }
   if (tb.BorderColor == tb.BorderLightColor) tb.BorderStyle = rvtbColor;
   if (P.AutoHideTableGridLines) tb.Options.Include(rvtoHideGridLines);
-  (void)ownWidths;
+}
+
+std::unique_ptr<TCustomRVItemInfo> TRVRTFImportBuilder::MakeTable(TableBuild &T) {
+  const TRVRTFGrid grid = GridOfRows(T);
+  auto table = std::make_unique<TRVTableItemInfo>(int(T.Rows.size()), grid.Cols, T.Parent->Data);
+  TRVTableItemInfo &tb = *table;
+  tb.Color = clNone;
+  tb.BorderStyle = rvtbRaisedColor;
+  tb.CellBorderStyle = rvtbLoweredColor;
+  tb.BorderColor = tb.BorderLightColor = tb.CellBorderColor = tb.CellBorderLightColor = clWindowText;
+  tb.HeadingRowCount = T.HeadingRows;
+  for (const TRVRTFGridCell &c : grid.Cells)
+    if (c.RowSpan > 1 || c.ColSpan > 1) tb.Rows().ApplySpan(c.Row, c.Col, c.RowSpan, c.ColSpan);
+
+  TableLook look;
+  TakeRowLook(T, tb, look);
+  CellContents content(T.Rows.size(), std::vector<std::vector<Sink *>>(size_t(grid.Cols)));
+  TakeCellLook(T, grid, tb, look, content);
+  FillCells(grid, tb, content);
+  DropRepeatedBorders(grid, tb);
+  FinishTableLook(tb, look);
   tb.AfterGridChange();
   table->ParaNo = TableParaStyle(T.Rows.empty() ? 0 : T.Rows.back().Alignment);
   return table;

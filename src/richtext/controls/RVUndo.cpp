@@ -365,7 +365,7 @@ void TRVCompositeUndo::Undo(TRVEditRVData &Data) {
   nested->UndoDest = dest;
   if (reverse->Count() == 0) return;
   if (TRVUndoList *d = Data.GetUndoDest()) {
-    auto rec = std::make_unique<TRVCompositeUndo>();
+    std::unique_ptr<TRVCompositeUndo> rec = MakeReverse();
     rec->Action = Action;
     rec->ItemNo = ItemNo;
     rec->UndoList = std::move(reverse);

@@ -84,6 +84,9 @@ public:
   int32_t ReformatLock = 0;
 
   TRVEditRVData *Owner() const { return FOwner; }
+  // The history is moved to another document that holds the same items
+  // (a cell editor opened again on the cell).
+  void SetOwner(TRVEditRVData *Owner) { FOwner = Owner; }
   int Count() const { return int(FGroups.size()); }
   TRVUndoInfos *Groups(int i) const { return FGroups[size_t(i)].get(); }
   TRVUndoInfos *LastGroup() const { return FGroups.empty() ? nullptr : FGroups.back().get(); }
@@ -353,6 +356,10 @@ public:
   bool NeedsFormat() const override { return false; }
   void GetAffectedItems(int &First, int &Last) const override { First = Last = ItemNo; }
   void Undo(TRVEditRVData &Data) override;
+
+protected:
+  // The record that carries the reverse history.
+  virtual std::unique_ptr<TRVCompositeUndo> MakeReverse() const { return std::make_unique<TRVCompositeUndo>(); }
 };
 
 class TRVUndoExtraIntProperty : public TRVUndoWidthInfo {

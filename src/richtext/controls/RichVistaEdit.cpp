@@ -24,17 +24,6 @@ namespace kc {
 
 namespace {
 
-// The posted requests to undo or redo after the open cell editor is freed.
-class TRVUndoRedoEvent : public QEvent {
-public:
-  explicit TRVUndoRedoEvent(bool Redo) : QEvent(EventType()), Redo(Redo) {}
-  static QEvent::Type EventType() {
-    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-  }
-  bool Redo;
-};
-
 // Clears a flag however the scope ends.
 struct TFlagScope {
   explicit TFlagScope(bool &Flag) : F(Flag) { F = true; }
@@ -47,6 +36,8 @@ struct TFlagScope {
 // =========================================================== the document
 
 TRVEditControlData::TRVEditControlData(TCustomRichVistaEdit *Editor) : TRVEditRVData(Editor), FEditor(Editor) {}
+TRVEditControlData::TRVEditControlData(TRVFormatHost *Host, TCustomRichVistaEdit *Editor)
+    : TRVEditRVData(Host), FEditor(Editor) {}
 bool TRVEditControlData::CaretHighlightsJumps() const {
   return !FEditor || !FEditor->EditorOptions.Has(rvoNoCaretHighlightJumps);
 }
@@ -104,7 +95,10 @@ void TRVEditControlData::SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty 
 // ============================================================ the control
 
 TCustomRichVistaEdit::TCustomRichVistaEdit(QWidget *Parent)
-    : TCustomRichVista(Parent, [this](TCustomRichVista *) { return std::make_unique<TRVEditControlData>(this); }) {
+    : TCustomRichVistaEdit(Parent, [this](TCustomRichVista *) { return std::make_unique<TRVEditControlData>(this); }) {}
+
+TCustomRichVistaEdit::TCustomRichVistaEdit(QWidget *Parent, const TDataFactory &Factory)
+    : TCustomRichVista(Parent, Factory) {
   KeyboardScrolling = false;
   Flags = uint16_t((Flags | rvflJumpsForExport) & ~(rvflBuildJumps | rvflExternalLeading));
   Data()->TabNavigation = rvtnNone;
@@ -116,6 +110,8 @@ TCustomRichVistaEdit::TCustomRichVistaEdit(QWidget *Parent)
 
 TCustomRichVistaEdit::~TCustomRichVistaEdit() {
   FCaretTimer.stop();
+  // An open cell editor gives its items back while the table still lives.
+  PrepareDestroy();
   // The document goes with the view; what clearing it reports is nobody's
   // business any more (no caret or style events from a closing editor).
   Data()->Detach();
@@ -218,33 +214,30 @@ void TCustomRichVistaEdit::DoUndoRedo(bool Redo) {
     Beep();
     return;
   }
+  // The innermost open cell editor takes back its own steps first; the
+  // rest of its history is one step of the editor around it.
   if (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(GetSubEditor())) {
-    const uint8_t subAction = Redo ? sub->RedoAction() : sub->UndoAction();
-    TRVUndoList &own = Redo ? *EditData()->RedoList : *EditData()->UndoList;
-    if (subAction != rvutNone) {
+    if ((Redo ? sub->RedoAction() : sub->UndoAction()) != rvutNone) {
       if (Redo) sub->Redo();
       else sub->Undo();
-    } else if (own.Count() > 0) {
-      QCoreApplication::postEvent(this, new TRVUndoRedoEvent(Redo));
+      return;
     }
-    return;
   }
   TRVEditRVData *d = EditData();
+  TRVUndoList &own = Redo ? *d->RedoList : *d->UndoList;
+  own.RemoveEmptyLastGroup();
+  if (own.Count() == 0 && UndoOutside(Redo)) return;
   const bool done = Redo ? d->Redo() : d->Undo();
   if (done) {
     Change(false);
     update();
+    if (TRVScroller *sub = GetSubEditor()) sub->update();
   }
   FocusIfCanFocus();
 }
 
 void TCustomRichVistaEdit::Undo() { DoUndoRedo(false); }
 void TCustomRichVistaEdit::Redo() { DoUndoRedo(true); }
-
-void TCustomRichVistaEdit::DeferredUndoRedo(bool Redo) {
-  FreeSubEditor();
-  DoUndoRedo(Redo);
-}
 
 uint8_t TCustomRichVistaEdit::UndoAction() {
   if (auto *sub = dynamic_cast<TCustomRichVistaEdit *>(GetSubEditor()))
@@ -562,14 +555,6 @@ int TCustomRichVistaEdit::DoConvertStyle(int StyleNo, int UserData, bool Applied
 // -------------------------------------------------------------- events
 
 bool TCustomRichVistaEdit::event(QEvent *Event) {
-  if (Event->type() == TRVUndoRedoEvent::EventType()) {
-    try {
-      DeferredUndoRedo(static_cast<TRVUndoRedoEvent *>(Event)->Redo);
-    } catch (...) {
-      LogCaughtException("deferred undo");
-    }
-    return true;
-  }
   return TCustomRichVista::event(Event);
 }
 
@@ -680,9 +665,11 @@ void TCustomRichVistaEdit::paintEvent(QPaintEvent *Event) {
   if (!Style) return;
   try {
     {
-      // The resizer's handles and frame are overlay state over the document.
+      // The resizer's handles and frame, and the line of a table border
+      // being dragged, are overlay state over the document.
       QtCanvas canvas(this);
       EditData()->PaintResizer(canvas);
+      EditData()->PaintDragLine(canvas);
     }
     QPainter p(this);
     const QRect caret = CaretRect();

@@ -74,6 +74,9 @@ enum : uint32_t { rvstMovingFocusToCell = 0x40000 };
 class TRVEditControlData : public TRVEditRVData {
 public:
   explicit TRVEditControlData(TCustomRichVistaEdit *Editor);
+  // Formatted on Host (a cell editor without a control of its own has
+  // Editor nullptr).
+  TRVEditControlData(TRVFormatHost *Host, TCustomRichVistaEdit *Editor);
   TCustomRichVistaEdit *Editor() const { return FEditor; }
   // The control is going: the hooks answer as a headless document's.
   void Detach() { FEditor = nullptr; }
@@ -93,6 +96,10 @@ public:
   bool IsInViewWindow(const TControl *Control) const override;
   void GiveControlFocus(TControl *Control) override;
   void FocusView() override;
+
+  // A cell editor control on this editor (a document without a control
+  // gets one without).
+  TRVCellEditor *CreateCellEditor(TCustomRVItemInfo *Table, TCustomRVFormattedData *Cell) override;
 
   // One undoable step each, inside the undo group the control opened.
   void SetExtraIntPropertyEd(int ItemNo, TRVExtraItemProperty Prop, bool Reformat, int Value);
@@ -258,6 +265,8 @@ public:
   int DoConvertStyle(int StyleNo, int UserData, bool AppliedToText);
 
 protected:
+  // A derived editor (the cell editor) makes its own document class.
+  TCustomRichVistaEdit(QWidget *Parent, const TDataFactory &Factory);
   bool event(QEvent *Event) override;
   void paintEvent(QPaintEvent *Event) override;
   // The item resizer takes the mouse first while it is on a handle.
@@ -281,6 +290,9 @@ protected:
   void dragMoveEvent(QDragMoveEvent *Event) override;
   void dragLeaveEvent(QDragLeaveEvent *Event) override;
   void dropEvent(QDropEvent *Event) override;
+  // The effect offered for a drag event (Ctrl, the source's effects and
+  // whether the drag started here decide).
+  Qt::DropAction DropEffectFor(const QDropEvent &Event) const;
   // A drag of this editor's selection may also move it; a move that ended
   // elsewhere deletes the selection here.
   Qt::DropActions StartingDrag(QDrag &Drag) override;
@@ -288,10 +300,25 @@ protected:
   void PaintDropCaret(QPainter &Painter);
   // ---- end of clipboard and drops
 
+  // A cell editor whose own list is empty passes Undo (Redo) to the editor
+  // around it and answers true; other editors answer false.
+  virtual bool UndoOutside(bool Redo) {
+    (void)Redo;
+    return false;
+  }
   // Key handling with Windows-like key codes (RichVistaEditKeys.cpp). Key
   // is cleared (0) when the key has been taken.
   virtual void KeyDown(int &Key, Qt::KeyboardModifiers Shift);
   virtual void KeyUp(int &Key, Qt::KeyboardModifiers Shift);
+  // The steps of KeyDown, each true (or, for SelectionBeforeKey, false)
+  // when the key is dealt with: the shortcuts (undo, redo, copy, Escape of
+  // a resize); what the selection does before the key (deleted before
+  // typing, cut, pasted over, grown by Shift); the editing keys (Backspace,
+  // Delete, Enter, Ctrl+Tab); the caret keys.
+  bool ShortcutKey(int &Key, Qt::KeyboardModifiers Shift);
+  bool SelectionBeforeKey(int &Key, Qt::KeyboardModifiers Shift, bool &Refresh);
+  bool EditingKey(int &Key, Qt::KeyboardModifiers Shift);
+  void CaretKey(int &Key, Qt::KeyboardModifiers Shift, bool Refresh);
   // One typed character (UTF-16 unit or surrogate pair).
   virtual void KeyPress(std::u16string_view Text);
 
@@ -321,8 +348,6 @@ private:
   // A style conversion with Handler active, reporting a change only when
   // text or paragraphs took another style.
   void RunConversion(const TRVStyleConversionEvent &Handler, const std::function<void(TRVEditRVData &)> &Convert);
-  // Frees the open cell editor, then undoes (redoes) here.
-  void DeferredUndoRedo(bool Redo);
   bool FReadOnly = false;
   bool FInserting = false;
   // Whether the insertion frame now running has changed the document.

@@ -14,6 +14,7 @@
 #include "richtext/controls/RVDropTarget.h"
 #include "richtext/controls/RichVistaEdit.h"
 #include "richtext/document/RVUni.h"
+#include "richtext/tables/RVTable.h"
 
 namespace kc {
 
@@ -196,16 +197,19 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
       const bool own = FDragFromHere && FDraggedData.data() == &Data;
       unsigned format = 0;
       bool moveOwn = false;
+      TRVTableItemInfo *movedCells = nullptr;
       int sa = -1, sao = -1, sb = -1, sbo = -1;
       TPosFromEnd saEnd, sbEnd;
       if (own) {
         format = PreferredDropFormat();
         if (format != 0 && !DataObject(&Data).hasFormat(format)) format = 0;
-        if (Move && d->SelectionExists()) {
-          d->GetSelectionBounds(sa, sao, sb, sbo, true);
-          saEnd = FromEnd(*d, sa, sao);
-          sbEnd = FromEnd(*d, sb, sbo);
-          moveOwn = true;
+        if (Move && !d->SelectionExists()) {
+          // Selected cells moved: their contents go once the table of
+          // them is in, in the same step.
+          movedCells = dynamic_cast<TRVTableItemInfo *>(d->GetPartialSelectedItem());
+          if (movedCells && !movedCells->HasCellSelection()) movedCells = nullptr;
+        }
+        if (movedCells || (Move && d->SelectionExists())) {
           outer->setUpdatesEnabled(false);
           locked = true;
           groupModeBefore = d->UndoList->GroupModeCount;
@@ -215,11 +219,25 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
           // selection goes below, once the data has gone in.
           FDeleteDraggedOnMove = false;
         }
+        if (Move && d->SelectionExists()) {
+          d->GetSelectionBounds(sa, sao, sb, sbo, true);
+          saEnd = FromEnd(*d, sa, sao);
+          sbEnd = FromEnd(*d, sb, sbo);
+          moveOwn = true;
+        }
       }
       d->SetSelectionBounds(item, offs, item, offs);
       ReleaseDropCaret();
       if (InsertDroppedData(Data, format)) {
         effect = Move ? 2 : 1;
+        if (movedCells) {
+          if (movedCells->GetMyItemNo() >= 0 && movedCells->HasCellSelection() &&
+              movedCells->CanDeleteSelectedCellsContents()) {
+            movedCells->DeleteSelectedCellsContents();
+          } else {
+            effect = 1;
+          }
+        }
         if (moveOwn) {
           // The data is in; now the dragged selection goes. Counted from the
           // side the insertion did not touch, both places are still good.
@@ -353,7 +371,8 @@ void TCustomRichVistaEdit::dragEnterEvent(QDragEnterEvent *Event) {
       return;
     }
     OleDragOver(Event->position().toPoint().x(), Event->position().toPoint().y());
-    Event->acceptProposedAction();
+    Event->setDropAction(DropEffectFor(*Event));
+    Event->accept();
   } catch (...) {
     LogCaughtException("drag enter");
     Event->ignore();
@@ -367,15 +386,8 @@ void TCustomRichVistaEdit::dragMoveEvent(QDragMoveEvent *Event) {
       Event->ignore();
       return;
     }
-    const bool own = FDragFromHere && FDraggedData.data() == Event->mimeData();
-    if (!own && Event->mimeData() && DataObject(Event->mimeData()).hasFormat(DataObject::cfHDrop) &&
-        (Event->possibleActions() & Qt::CopyAction)) {
-      // Dropped files are read, never taken away from where they are.
-      Event->setDropAction(Qt::CopyAction);
-      Event->accept();
-      return;
-    }
-    Event->acceptProposedAction();
+    Event->setDropAction(DropEffectFor(*Event));
+    Event->accept();
   } catch (...) {
     LogCaughtException("drag over");
     Event->ignore();
@@ -409,8 +421,17 @@ void TCustomRichVistaEdit::dropEvent(QDropEvent *Event) {
     Event->ignore();
     return;
   }
-  Event->setDropAction(effect == 2 ? Qt::MoveAction : Qt::CopyAction);
+  Event->setDropAction(ReportedDropEffect(effect == 2 ? Qt::MoveAction : Qt::CopyAction, Event->possibleActions()));
   Event->accept();
+}
+
+Qt::DropAction TCustomRichVistaEdit::DropEffectFor(const QDropEvent &Event) const {
+  // A cell's editor belongs to the box around it: a drag from the box into
+  // a cell moves too.
+  const TCustomRichVistaEdit *outer = const_cast<TCustomRichVistaEdit *>(this)->GetOutermostEditor();
+  const bool own = (FDragFromHere && FDraggedData.data() == Event.mimeData()) ||
+                   (outer && outer->FDragFromHere && outer->FDraggedData.data() == Event.mimeData());
+  return ChooseDropEffect(Event.modifiers() & Qt::ControlModifier, Event.possibleActions(), own);
 }
 
 // ------------------------------------------------------ the source side
@@ -418,7 +439,12 @@ void TCustomRichVistaEdit::dropEvent(QDropEvent *Event) {
 Qt::DropActions TCustomRichVistaEdit::StartingDrag(QDrag &Drag) {
   FDragFromHere = true;
   FDraggedData = Drag.mimeData();
-  FDeleteDraggedOnMove = (Flags & rvflRoot) && !GetReadOnly() && EditData()->CanDeleteSelection();
+  TRVEditRVData *d = EditData();
+  const auto *cells = dynamic_cast<TRVTableItemInfo *>(d->GetPartialSelectedItem());
+  const bool deletable = d->SelectionExists()
+                             ? d->CanDeleteSelection()
+                             : cells && cells->HasCellSelection() && cells->CanDeleteSelectedCellsContents();
+  FDeleteDraggedOnMove = (Flags & rvflRoot) && !GetReadOnly() && deletable;
   return FDeleteDraggedOnMove ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction;
 }
 
@@ -426,7 +452,7 @@ void TCustomRichVistaEdit::DragEnded(Qt::DropAction Result) {
   const bool deleteHere = Result == Qt::MoveAction && FDeleteDraggedOnMove;
   FDragFromHere = FDeleteDraggedOnMove = false;
   FDraggedData = nullptr;
-  if (deleteHere) DeleteSelection();
+  if (deleteHere && !EditData()->DeleteSelectedCells()) DeleteSelection();
 }
 
 } // namespace kc

@@ -136,47 +136,56 @@ bool TCustomRichVistaEdit::IsRedoShortcut(Qt::KeyboardModifiers Shift, int Key) 
 }
 
 void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
+  EditData()->EnsureNotEmpty();
+  if (ShortcutKey(Key, Shift)) return;
+  bool refresh = false;
+  if (!SelectionBeforeKey(Key, Shift, refresh)) return;
+  // The second dispatch: the key itself.
+  if (EditingKey(Key, Shift)) return;
+  CaretKey(Key, Shift, refresh);
+}
+
+bool TCustomRichVistaEdit::ShortcutKey(int &Key, Qt::KeyboardModifiers Shift) {
+  const bool ctrl = Shift & Qt::ControlModifier, alt = Shift & Qt::AltModifier;
+  bool taken = true;
+  if (Key == VK_RETURN && EditorOptions.Has(rvoDoNotWantReturns)) {
+    // left to the window
+  } else if (IsUndoShortcut(Shift, Key)) {
+    Undo();
+  } else if (IsRedoShortcut(Shift, Key)) {
+    Redo();
+  } else if (ctrl && !alt && (Key == 'C' || Key == VK_INSERT)) {
+    // The view's copy shortcut.
+    CopyDef();
+  } else if (Key == VK_ESCAPE && EditData()->CancelResize()) {
+    update();
+  } else {
+    taken = false;
+  }
+  if (taken) Key = 0;
+  return taken;
+}
+
+bool TCustomRichVistaEdit::SelectionBeforeKey(int &Key, Qt::KeyboardModifiers Shift, bool &Refresh) {
   TRVEditRVData *d = EditData();
   const bool shift = Shift & Qt::ShiftModifier, ctrl = Shift & Qt::ControlModifier, alt = Shift & Qt::AltModifier;
-  d->EnsureNotEmpty();
-  if (Key == VK_RETURN && EditorOptions.Has(rvoDoNotWantReturns)) {
-    Key = 0;
-    return;
-  }
-  if (IsUndoShortcut(Shift, Key)) {
-    Undo();
-    Key = 0;
-    return;
-  }
-  if (IsRedoShortcut(Shift, Key)) {
-    Redo();
-    Key = 0;
-    return;
-  }
-  // The view's copy shortcut.
-  if (ctrl && !alt && (Key == 'C' || Key == VK_INSERT)) {
-    CopyDef();
-    Key = 0;
-    return;
-  }
-  if (Key == VK_ESCAPE && d->CancelResize()) {
-    update();
-    Key = 0;
-    return;
-  }
-  bool refresh = false;
   if (Key == VK_DELETE || Key == VK_BACK) {
+    if (!shift && d->DeleteSelectedCells()) {
+      Key = 0;
+      update();
+      return false;
+    }
     if (d->SelectionExists()) {
-      if (!CanChange()) return;
+      if (!CanChange()) return false;
       if (Key == VK_DELETE && shift) {
         CutToClipboard();
         Key = 0;
-        return;
+        return false;
       }
       DeleteSelection();
       Key = 0;
       update();
-      return;
+      return false;
     }
     // A change refused for the key itself beeps in the second dispatch.
   } else if (Key == VK_CONTROL) {
@@ -192,42 +201,42 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
     } else if (d->SelectionExists()) {
       d->ClearSelection(false);
     }
-    refresh = true;
+    Refresh = true;
   } else {
     if (ctrl && !alt && (Key == 'C' || Key == VK_INSERT)) {
       Key = 0;
-      return;
+      return false;
     }
     if ((ctrl && !alt && Key == 'X') || (shift && Key == VK_DELETE)) {
       CutToClipboard();
       Key = 0;
-      return;
+      return false;
     }
     if ((ctrl && !alt && Key == 'V') || (shift && !ctrl && Key == VK_INSERT)) {
       Paste();
       Key = 0;
-      return;
+      return false;
     }
     // Ctrl+A selects everything, as in the desktop's other editors.
     if (ctrl && !alt && !shift && Key == 'A') {
       SelectAll();
       Key = 0;
-      return;
+      return false;
     }
     if (!ctrl && !alt && Key != VK_INSERT && d->SelectionExists()) {
       if (!CanChange()) {
         Key = 0;
-        return;
+        return false;
       }
       DeleteSelection();
     }
   }
+  return true;
+}
 
-  // The second dispatch: the key itself.
-  bool caretKey = false;
-  auto getOut = [this](TRVGetOutDirection Dir) {
-    if (OnCaretGetOut) OnCaretGetOut(this, Dir);
-  };
+bool TCustomRichVistaEdit::EditingKey(int &Key, Qt::KeyboardModifiers Shift) {
+  TRVEditRVData *d = EditData();
+  const bool shift = Shift & Qt::ShiftModifier, ctrl = Shift & Qt::ControlModifier, alt = Shift & Qt::AltModifier;
   switch (Key) {
   case VK_BACK:
     if (CanChange()) {
@@ -235,21 +244,21 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
       update();
     }
     Key = 0;
-    return;
+    return true;
   case VK_DELETE:
     if (CanChange()) {
       if (d->OnDelPressed(ctrl, false)) Change(true);
       update();
     }
     Key = 0;
-    return;
+    return true;
   case VK_RETURN:
     if (!(shift && EditorOptions.Has(rvoDoNotWantShiftReturns)) && CanChange()) {
       if (d->OnEnterPress(shift)) Change(true);
       update();
     }
     Key = 0;
-    return;
+    return true;
   case VK_TAB:
     if (ctrl && !alt) {
       // Typed as a tab even where the window would take Tab for moving
@@ -257,22 +266,25 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
       KeyPress(u"\t");
       Key = 0;
     }
-    return;
-  case VK_PRIOR:
-    d->MoveCaretPageUp();
-    caretKey = true;
-    break;
-  case VK_NEXT:
-    d->MoveCaretPageDown();
-    caretKey = true;
-    break;
+    return true;
+  default: return false;
+  }
+}
+
+void TCustomRichVistaEdit::CaretKey(int &Key, Qt::KeyboardModifiers Shift, bool Refresh) {
+  TRVEditRVData *d = EditData();
+  const bool shift = Shift & Qt::ShiftModifier, ctrl = Shift & Qt::ControlModifier;
+  auto getOut = [this](TRVGetOutDirection Dir) {
+    if (OnCaretGetOut) OnCaretGetOut(this, Dir);
+  };
+  switch (Key) {
+  case VK_PRIOR: d->MoveCaretPageUp(); break;
+  case VK_NEXT: d->MoveCaretPageDown(); break;
   case VK_HOME:
     if (d->MoveCaretHome(shift, ctrl)) getOut(rvdTop);
-    caretKey = true;
     break;
   case VK_END:
     if (d->MoveCaretEnd(shift, ctrl)) getOut(rvdBottom);
-    caretKey = true;
     break;
   case VK_LEFT:
   case VK_RIGHT: {
@@ -280,29 +292,24 @@ void TCustomRichVistaEdit::KeyDown(int &Key, Qt::KeyboardModifiers Shift) {
     const bool forward = (Key == VK_RIGHT) != (BiDiMode == rvbdRightToLeft);
     if (forward ? d->MoveCaretRight(shift, ctrl) : d->MoveCaretLeft(shift, ctrl))
       getOut(forward ? rvdRight : rvdLeft);
-    caretKey = true;
     break;
   }
   case VK_UP:
     if (d->MoveCaretUp(shift, ctrl)) getOut(rvdUp);
-    caretKey = true;
     break;
   case VK_DOWN:
     if (d->MoveCaretDown(shift, ctrl)) getOut(rvdDown);
-    caretKey = true;
     break;
   default:
-    if (refresh) update();
+    if (Refresh) update();
     return;
   }
-  if (caretKey) {
-    if (shift) d->ExtendShiftSelection();
-    if (refresh) {
-      d->DoSelect();
-      update();
-    }
-    Key = 0;
+  if (shift) d->ExtendShiftSelection();
+  if (Refresh) {
+    d->DoSelect();
+    update();
   }
+  Key = 0;
 }
 
 void TCustomRichVistaEdit::KeyUp(int &Key, Qt::KeyboardModifiers Shift) {

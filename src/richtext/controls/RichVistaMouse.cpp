@@ -10,6 +10,7 @@
 #include "platform/DesktopMetrics.h"
 #include "platform/Log.h"
 #include "richtext/controls/RichVista.h"
+#include "richtext/tables/RVTable.h"
 
 namespace kc {
 
@@ -218,7 +219,9 @@ void TCustomRichVista::StartDragSelection() {
   TRVMouseSelection &state = RVData()->MouseSel;
   state.DragStartPending = false;
   StopAutoScrollTimer();
-  if (!RVData()->SelectionExists()) return;
+  // A table's selected cells drag as a table of their own.
+  if (!RVData()->HasCopyableSelection()) return;
+  const bool cells = !RVData()->SelectionExists();
   state.Dragging = true;
   // Everything the drop target may ask for is made before the drag runs:
   // the drag keeps the event loop turning, and the view may be gone before
@@ -238,7 +241,15 @@ void TCustomRichVista::StartDragSelection() {
   if (drag) drag->deleteLater();
   DragEnded(result);
   TRVMouseSelection &after = RVData()->MouseSel;
-  if (result == Qt::IgnoreAction && after.Dragging) {
+  if (result == Qt::IgnoreAction && after.Dragging && cells) {
+    // Nothing was dropped: the press was a click on the selected cells,
+    // which lets them go.
+    if (auto *t = dynamic_cast<TRVTableItemInfo *>(RVData()->GetPartialSelectedItem())) {
+      t->Deselect();
+      RVData()->ReleasePartialSelection(nullptr);
+      update();
+    }
+  } else if (result == Qt::IgnoreAction && after.Dragging) {
     // Nothing was dropped: the press was a click inside the selection.
     const QPoint p = mapFromGlobal(cursorPosition());
     int line = -1, offs = -1;

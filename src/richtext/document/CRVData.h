@@ -230,6 +230,11 @@ public:
     // are its own.
     void ShareFrom(const TRVItemList &Source);
     bool Shared() const { return FShared; }
+    // Ends a ShareFrom: the list is empty and its own again.
+    void Unshare() {
+      Clear();
+      FShared = false;
+    }
     // The objects in the list that place a window of their own
     // (PlacesWindow), in no particular order.
     const std::vector<TCustomRVItemInfo *> &WindowedItems() const { return FWindowed; }

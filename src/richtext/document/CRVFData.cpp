@@ -292,6 +292,25 @@ void TCustomRVFormattedData::GetScreenLineRange(int DrawLineNo, int &First, int 
   while (Last + 1 < DrawLines.Count() && !DrawLines.Items(Last + 1)->FromNewLine) ++Last;
 }
 
+int TCustomRVFormattedData::ScreenLineTop(int DrawLineNo) const {
+  int f = 0, l = 0;
+  GetScreenLineRange(DrawLineNo, f, l);
+  int top = INT_MAX;
+  for (int i = f; i <= l; ++i) top = std::min(top, DrawLines.Items(i)->Top);
+  return top;
+}
+
+int TCustomRVFormattedData::ScreenLineBottom(int DrawLineNo, bool WithSpaceBelow) const {
+  int f = 0, l = 0;
+  GetScreenLineRange(DrawLineNo, f, l);
+  int bottom = INT_MIN;
+  for (int i = f; i <= l; ++i) {
+    const TRVDrawLineInfo *d = DrawLines.Items(i);
+    bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), WithSpaceBelow ? d->ExtraSpaceBelow : 0));
+  }
+  return bottom;
+}
+
 int TCustomRVFormattedData::GetPieceOffsetInLine(int A, int B) const {
   return DrawLines.Items(B)->Left - DrawLines.Items(A)->Left;
 }
@@ -361,11 +380,8 @@ int TCustomRVFormattedData::FindDrawLineAtPoint(int X, int Y) const {
   return -1;
 }
 
-void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &DrawLineNo, int &DrawOffs) {
-  DrawLineNo = -1;
-  DrawOffs = -1;
+void TCustomRVFormattedData::ScreenLineAtY(int Y, int &First, int &Last) const {
   const int n = DrawLines.Count();
-  if (n == 0) return;
   int line = 0;
   const TRVDrawLineInfo *d0 = DrawLines.Items(0);
   if (int64_t(Y) >= int64_t(d0->Top) + d0->Height) {
@@ -376,17 +392,65 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
       else hi = mid - 1;
     }
   }
-  int first = 0, last = 0;
-  GetScreenLineRange(line, first, last);
-  if (last + 1 < n) {
+  GetScreenLineRange(line, First, Last);
+  if (Last + 1 < n) {
     int nf = 0, nl = 0;
-    GetScreenLineRange(last + 1, nf, nl);
+    GetScreenLineRange(Last + 1, nf, nl);
     for (int i = nf; i <= nl; ++i)
       if (DrawLines.Items(i)->Top <= Y) {
-        first = nf, last = nl;
+        First = nf, Last = nl;
         break;
       }
   }
+}
+
+int TCustomRVFormattedData::TextOffsetAtX(int DrawLineNo, int X) const {
+  const TRVDrawLineInfo *d = DrawLines.Items(DrawLineNo);
+  TCanvas *canvas = GetCanvas();
+  const bool uni = GetItem(d->ItemNo)->IsUnicode();
+  const uint8_t opt = uni ? rvuniUnicodeBit : 0;
+  const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
+  int best = 1;
+  // Only boundaries between characters are candidates: never inside a
+  // surrogate pair, a letter with its marks or an emoji sequence.
+  const std::vector<bool> stop = ItemCharBoundaries(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
+  if (canvas) {
+    const TRVBiDiMode itemBiDi = GetItemBiDiMode(d->ItemNo);
+    GetRVStyle()->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), itemBiDi);
+    const int64_t x = int64_t(X) - d->Left - d->ExtraSpaceBefore;
+    // Right-to-left and reordered text: the boundary drawn nearest the
+    // point, wherever it lies in the text.
+    std::vector<int> placed;
+    if (itemBiDi != rvbdUnspecified && GetCharPlacement(*canvas, piece, placed, d->Width - d->ExtraSpaceBefore, opt) &&
+        static_cast<int>(placed.size()) == d->Length + 1) {
+      int64_t bestDist = INT64_MAX;
+      for (int i = 0; i <= d->Length; ++i) {
+        if (!stop[static_cast<size_t>(i)]) continue;
+        const int64_t dist = std::abs(x - placed[static_cast<size_t>(i)]);
+        if (dist < bestDist) bestDist = dist, best = i + 1;
+      }
+    } else {
+      std::vector<int> ext;
+      int fit = 0;
+      GetTextFit(*canvas, piece, INT_MAX / 2, opt, &ext, fit);
+      int64_t bestDist = x < 0 ? -x : x;
+      for (int i = 1; i <= d->Length && static_cast<size_t>(i - 1) < ext.size(); ++i) {
+        if (!stop[static_cast<size_t>(i)]) continue;
+        const int64_t dist = std::abs(x - ext[static_cast<size_t>(i - 1)]);
+        if (dist < bestDist) bestDist = dist, best = i + 1;
+      }
+    }
+  }
+  return std::clamp(best, 1, d->Length + 1);
+}
+
+void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &DrawLineNo, int &DrawOffs) {
+  DrawLineNo = -1;
+  DrawOffs = -1;
+  const int n = DrawLines.Count();
+  if (n == 0) return;
+  int first = 0, last = 0;
+  ScreenLineAtY(Y, first, last);
   std::vector<int> visit;
   for (int i = first; i <= last; ++i) visit.push_back(i);
   const TRVBiDiMode bidi = GetParaBiDiMode(GetItemPara(DrawLines.Items(first)->ItemNo));
@@ -420,43 +484,7 @@ void TCustomRVFormattedData::HitTestDrawLine(int X, int Y, bool Strict, int &Dra
   } else if (d->Length == 0) {
     DrawOffs = 1;
   } else {
-    TCanvas *canvas = GetCanvas();
-    const bool uni = GetItem(d->ItemNo)->IsUnicode();
-    const uint8_t opt = uni ? rvuniUnicodeBit : 0;
-    const std::string piece = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
-    int best = 1;
-    // Only boundaries between characters are candidates: never inside a
-    // surrogate pair, a letter with its marks or an emoji sequence.
-    const std::vector<bool> stop = ItemCharBoundaries(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
-    if (canvas) {
-      const TRVBiDiMode itemBiDi = GetItemBiDiMode(d->ItemNo);
-      GetRVStyle()->ApplyStyle(*canvas, GetActualStyle(GetItem(d->ItemNo)), itemBiDi);
-      const int64_t x = int64_t(X) - d->Left - d->ExtraSpaceBefore;
-      // Right-to-left and reordered text: the boundary drawn nearest the
-      // point, wherever it lies in the text.
-      std::vector<int> placed;
-      if (itemBiDi != rvbdUnspecified &&
-          GetCharPlacement(*canvas, piece, placed, d->Width - d->ExtraSpaceBefore, opt) &&
-          static_cast<int>(placed.size()) == d->Length + 1) {
-        int64_t bestDist = INT64_MAX;
-        for (int i = 0; i <= d->Length; ++i) {
-          if (!stop[static_cast<size_t>(i)]) continue;
-          const int64_t dist = std::abs(x - placed[static_cast<size_t>(i)]);
-          if (dist < bestDist) bestDist = dist, best = i + 1;
-        }
-      } else {
-        std::vector<int> ext;
-        int fit = 0;
-        GetTextFit(*canvas, piece, INT_MAX / 2, opt, &ext, fit);
-        int64_t bestDist = x < 0 ? -x : x;
-        for (int i = 1; i <= d->Length && static_cast<size_t>(i - 1) < ext.size(); ++i) {
-          if (!stop[static_cast<size_t>(i)]) continue;
-          const int64_t dist = std::abs(x - ext[static_cast<size_t>(i - 1)]);
-          if (dist < bestDist) bestDist = dist, best = i + 1;
-        }
-      }
-    }
-    DrawOffs = std::clamp(best, 1, d->Length + 1);
+    DrawOffs = TextOffsetAtX(hit, X);
   }
   if (!Strict && GetItemStyle(d->ItemNo) == rvsListMarker && hit + 1 < n) {
     DrawLineNo = hit + 1;

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 
 #include "platform/Clipboard.h"
 #include "richtext/document/CRVData.h"
+#include "richtext/document/RVCellEditor.h"
 #include "richtext/document/DLines.h"
 #include "richtext/document/RVFuncs.h"
 
@@ -268,6 +270,17 @@ public:
   // The document that edits of this one go to: the open cell editor's
   // while one edits it, else this one.
   virtual TCustomRVFormattedData *GetEditingRVData() { return this; }
+  // An editor over Cell, a nested document of item Table of this document,
+  // that the caller owns; nullptr where nothing can be edited (a view). An
+  // editing document makes one and knows it as its open cell editor.
+  virtual TRVCellEditor *CreateCellEditor(TCustomRVItemInfo *Table, TCustomRVFormattedData *Cell) {
+    (void)Table, (void)Cell;
+    return nullptr;
+  }
+  // Item ItemNo changed its size (a cell editor's text grew its row): its
+  // paragraph is formatted again, the caret and selection kept; Full: the
+  // whole document, as the item's minimum width moved.
+  virtual void ReformatItemKeepingCaret(int ItemNo, bool Full);
   virtual void GetFormatResolution(TCanvas &Canvas, TRVScreenAndDevice &sad) const;
   virtual void AfterFormat(int FirstItem, int LastItem, bool Partial) {
     (void)FirstItem, (void)LastItem, (void)Partial;
@@ -301,6 +314,14 @@ public:
   void FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta);
   void ExpandToParagraphs(int FirstDrawLine, int LastDrawLine, int &NewFirst, int &NewLast) const;
   void FormatDrawLineRange(int FirstDrawLine, int LastDrawLine, int ItemDelta);
+  // Takes the hyperlink areas of the draw lines from First on out of Jumps
+  // and answers those of the lines after Last; Start: where the areas of
+  // First..Last stood.
+  std::vector<std::unique_ptr<TRVJumpInfo>> TakeJumpsFrom(int First, int Last, size_t &Start);
+  // After a partial pass: the document takes its new height, Repaint grows
+  // to the whole view when the view moved. True when the client's width
+  // changed with it and a whole pass ran instead.
+  bool ResizeAfterPartialPass(int NewHeight, TCanvas &Canvas, TRect &Repaint);
   // Places the hyperlink areas from From on (an index in Jumps).
   void UpdateJumpRects(size_t From = 0);
   // Moves the windows of embedded controls to their draw lines; only those
@@ -316,11 +337,21 @@ public:
   int FirstDrawLineOfItem(int ItemNo) const;
   int FirstDrawLineOf(const TCustomRVItemInfo *Item) const { return DrawLines.IndexOfMark(Item->DrawLineMark); }
   void GetScreenLineRange(int DrawLineNo, int &First, int &Last) const;
+  // The smallest Top of the screen line holding a draw line, and the
+  // largest bottom (with the space below the pieces when asked).
+  int ScreenLineTop(int DrawLineNo) const;
+  int ScreenLineBottom(int DrawLineNo, bool WithSpaceBelow) const;
   int GetPieceOffsetInLine(int A, int B) const;
   enum TFindMode { fdlPrevLine, fdlLast, fdlNext };
   int FindDrawLineAtY(int Y, TFindMode Mode) const;
   int FindDrawLineAtPoint(int X, int Y) const;
   void HitTestDrawLine(int X, int Y, bool Strict, int &DrawLineNo, int &DrawOffs);
+  // The screen line at document height Y (the first or last when Y lies
+  // outside); there must be lines.
+  void ScreenLineAtY(int Y, int &First, int &Last) const;
+  // The draw offset of the character boundary nearest X in a text piece
+  // that has characters.
+  int TextOffsetAtX(int DrawLineNo, int X) const;
   void GetSelectionDrawBounds(bool Ordered, int &StartLine, int &StartOffs, int &EndLine, int &EndOffs) const;
   void GetSelectionItemBoundsRaw(bool Ordered, int &StartItem, int &StartOffs, int &EndItem, int &EndOffs) const;
   void SetSelectionFromItems(int StartItem, int StartOffs, int EndItem, int EndOffs);
@@ -421,6 +452,11 @@ public:
   bool ClearSoftPageBreaks();
   // Drawn after painting; the editor draws its resizer handles here.
   virtual void PaintResizerHandles(TCanvas &Canvas, int XOffs, int YOffs) { (void)Canvas, (void)XOffs, (void)YOffs; }
+  // The line of a border an item's drag moves (a table's column or row
+  // border), in this document's coordinates: vertical at Pos, or
+  // horizontal. The editor draws it over the document; nothing here.
+  virtual void ShowDragLine(bool Vertical, int Pos) { (void)Vertical, (void)Pos; }
+  virtual void HideDragLine() {}
   // Hook after each step of the control's auto-scroll; nothing here.
   virtual void AutoScrollStep() {}
   // Hook after a mouse selection ended; the editor selects a clicked item
@@ -472,7 +508,11 @@ public:
     QImage Image;              // the one selected picture
     std::string RTF;
   };
+  // The selection's formats; without a selection, those of the selected
+  // part of the partially selected item (a table's selected cells).
   bool GetCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
+  // A selection or a selected part of an item that a copy or drag takes.
+  bool HasCopyableSelection();
   // The selection as plain text (80-character lines): 8-bit, or UTF-16 code
   // units packed two bytes each when Unicode. Empty without a selection.
   std::string GetSelectedText(bool Unicode);
@@ -490,8 +530,8 @@ public:
   // ------------------------------------------------------------ painting
   // Paints the part of the client area in Clip onto Canvas, whose origin is
   // Clip's top-left corner.
-  void PaintVisibleLines(const TRect &Clip, TCanvas &Canvas);
-  virtual void PaintBackground(const TRect &Clip, TCanvas &Canvas);
+  void PaintVisibleLines(const TRect &Clip, TCanvas &Canvas) const;
+  virtual void PaintBackground(const TRect &Clip, TCanvas &Canvas) const;
   int GetFirstItemVisible() const;
   // What must hold after every formatting pass, whole or partial: every
   // item has its pieces in order with its first draw line recorded, no
@@ -502,6 +542,51 @@ public:
   int GetLastItemVisible() const;
 
 protected:
+  // A run of draw lines drawn onto a canvas: the lines the screen shows, or
+  // the lines of one printed page. Document point (x, y) lands at
+  // (x + Dx, y + Dy).
+  struct TPaintedLines {
+    int First = 0, Last = -1;
+    // A paragraph's extent takes in lines up to here: the screen looks past
+    // its last line, so that a paragraph going on below keeps its bottom
+    // border out of sight; a page stops at its own last line.
+    int ParaEnd = -1;
+    int64_t Dx = 0, Dy = 0;
+    // The edges paragraph indents are measured from (document x).
+    int64_t TextLeft = 0, TextRight = 0;
+    // Indents, border offsets and border widths are scaled by it (1:1 on
+    // the screen).
+    TRVScreenAndDevice sad;
+    bool Printing = false;
+    uint8_t ColorMode = 0;
+    // The screen cuts what it draws to its area (canvas coordinates), so
+    // that nothing costs in proportion to geometry outside it; a page
+    // draws whole.
+    std::optional<TRect> Area;
+    // A page shows, of a line split over pages, only its part (StartPart
+    // for its first line, else the first), and draws the lines after a
+    // split item lower by what the item's parts add (Extras, one a line
+    // from First on).
+    bool Paged = false;
+    int StartPart = -1;
+    std::vector<int64_t> Extras;
+  };
+  // Where a draw line of the run stands: the part of it shown (-1: the
+  // whole line), and that part's document top (Extras included) and height.
+  struct TLineOnPage {
+    int Part = -1;
+    int64_t Top = 0;
+    int Height = 0;
+  };
+  TLineOnPage LineOnPage(const TPaintedLines &Lines, int DrawLineNo) const;
+  // The part a page shows of a split line: -1 for a line that is not split.
+  int PartOnPage(const TPaintedLines &Lines, int DrawLineNo) const;
+  // The document top and height of a draw line's part (the whole line when
+  // Part is -1 or the line has no parts).
+  static void PartExtent(const TRVDrawLineInfo *DrawLine, int Part, int &Top, int &Height);
+  // The backgrounds and borders of the paragraphs of the run's lines.
+  void DrawParaBackgrounds(TCanvas &Canvas, const TPaintedLines &Lines) const;
+
   // The state of one formatting pass.
   struct TFormatState {
     TCanvas *Canvas = nullptr;
@@ -522,6 +607,15 @@ protected:
   int HScale(int v) const { return MulDiv(v, FS.sad.ppixDevice, FS.sad.ppixScreen); }
   int VScale(int v) const { return MulDiv(v, FS.sad.ppiyDevice, FS.sad.ppiyScreen); }
   void StartFormatState(TCanvas &Canvas);
+  // What the view shows at its top, to show again after a pass: the item of
+  // the top line and how far below that line's top the view starts; an
+  // appending pass keeps the scroll position itself (Offs).
+  void FindViewAnchor(bool Append, bool KeepView, int &Item, int &Offs) const;
+  // The widths a whole or appending pass lays out to: the minimal width,
+  // the document's width and the wrap width.
+  void PassWidths(bool Append, TCanvas &Canvas, int &MinW, int &DocWidth, int &Wrap);
+  // Sets an appending pass to go on below the last line.
+  void ContinueBelowLastLine();
   void FormatItem(int ItemNo);
   void WrapTextItem(int ItemNo, const std::string &Text, int Offset, int Count);
   void FormatJustifiedText(int ItemNo, const std::string &Text);
@@ -532,6 +626,15 @@ protected:
   void StartNewLine(int ItemNo, bool ItemStartsLine);
   int FinishLine(int LastDrawLine, int RightEdge, bool LastLineOfPara);
   void RaiseLineBaseline(int Ascent);
+  // The draw record of the characters Pos..Pos+Length-1 (0-based) of a
+  // text item.
+  static std::unique_ptr<TRVDrawLineInfo> NewTextPiece(int ItemNo, int Pos, int Length, int Width, int Height);
+  // Places a text piece on a new line or after the pieces of the current
+  // one, its baseline Ascent below its top. Above and Below: room the line
+  // makes for glyphs of fallback fonts; the piece's top stays at its font's
+  // cell, its height takes the room below.
+  void PlacePiece(std::unique_ptr<TRVDrawLineInfo> DL, bool NewLine, int Ascent, int Descent, int Above = 0,
+                  int Below = 0);
   void GetLineIndents(int ItemNo, bool FirstLine, int &Left, int &Right) const;
   void ApplyTextStyle(int StyleNo, int ItemNo);
   int CountFittingChars(const std::string &Text, bool Unicode, int Start, int Count, int Available, bool NoWrap,
@@ -550,6 +653,9 @@ protected:
   void FixFirstDrawLines(int FromDrawLine, int ToDrawLine = INT_MAX);
   void BiDiReorder(int FirstDL, int LastDL, TRVBiDiMode ParaBiDi);
   int ParaSpaceAfter(int ItemNo) const;
+  // The paragraph spacing between an item and the next: none inside a
+  // paragraph; the space after the last item.
+  int64_t SpacingAfterItem(int ItemNo) const;
   int ParaSpaceBefore(int ItemNo) const;
   int TextMinWidth(int ItemNo, TCanvas &Canvas, const TRVScreenAndDevice *sad, bool Apply = true);
   // Text widths measured ahead by CalcItemsMinWidth, from item FMinWidthsStart.
@@ -560,8 +666,25 @@ protected:
   TPoint FJumpsOrigin;
 
 private:
+  // One paint of the screen and the text piece it is at, shared by the
+  // steps of PaintVisibleLines.
+  struct TScreenPaint;
+  struct TPaintedPiece;
+  void FindPaintedLines(TScreenPaint &P) const;
+  void PaintTextBacks(const TScreenPaint &P) const;
+  void PaintSoftPageBreaks(const TScreenPaint &P) const;
+  void PaintLineMarks(const TScreenPaint &P, int DrawLineNo) const;
+  void PaintItemLine(TScreenPaint &P, int DrawLineNo) const;
+  void PaintTextLine(TScreenPaint &P, int DrawLineNo) const;
+  void DrawPiece(const TScreenPaint &P, const TPaintedPiece &T, const std::string &S, int X, int W, int SpaceBefore,
+                 TRVTextDrawStates States, int Offs) const;
+  void PaintSelectedChars(const TScreenPaint &P, const TPaintedPiece &T, int A, int B, TRVTextDrawStates Sel) const;
+  void PaintSpecialMark(TScreenPaint &P, int DrawLineNo) const;
+  void ApplyPaintStyle(TScreenPaint &P, int StyleNo, TRVBiDiMode ParaBiDi) const;
+
   std::unique_ptr<TRVSelectingInfo> FSelectingInfo;
   TCustomRVItemInfo *FPartialSelectedItem = nullptr;
+  bool GetPartCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor);
   // Compared only, never followed: it may have been freed since.
   const TRVCPInfo *FLastReportedCP = nullptr;
   void ExtendLineSelection(int HitLine);

@@ -56,9 +56,56 @@ std::string TCustomRVFormattedData::GetSelectedText(bool Unicode) {
   return out;
 }
 
+bool TCustomRVFormattedData::HasCopyableSelection() {
+  if (SelectionExists()) return true;
+  std::unique_ptr<TCustomRVItemInfo> part =
+      FPartialSelectedItem ? FPartialSelectedItem->CopySelectedPart(this) : nullptr;
+  return part != nullptr;
+}
+
+bool TCustomRVFormattedData::GetPartCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor) {
+  std::unique_ptr<TCustomRVItemInfo> part =
+      FPartialSelectedItem ? FPartialSelectedItem->CopySelectedPart(this) : nullptr;
+  if (!part) return false;
+  // The part goes into a document of its own with this one's styles and
+  // options, and that document is written whole.
+  TRVDataHost host;
+  host.Style = GetRVStyle();
+  host.Options = GetOptions();
+  host.RVFOptions = GetRVFOptions();
+  host.RTFOptions = GetRTFOptions();
+  host.BiDiMode = GetBiDiMode();
+  TCustomRVData part_doc;
+  part_doc.SetHost(&host);
+  part->ParaNo = std::max(0, part->ParaNo);
+  part_doc.AddItem(std::string(), std::move(part));
+  if (Formats.Has(rvoAutoCopyRVF)) {
+    std::string rvf;
+    TRVFBackground back;
+    back.Color = BackgroundColor;
+    SaveRvfToStream(part_doc, rvf, false, nullptr, &back);
+    const uint32_t n = static_cast<uint32_t>(rvf.size());
+    for (int i = 0; i < 4; ++i) Data.RVF += char((n >> (8 * i)) & 0xFF);
+    Data.RVF += rvf;
+  }
+  if (Formats.Has(rvoAutoCopyUnicodeText) || Formats.Has(rvoAutoCopyText)) {
+    std::string text;
+    ExportTextToStream(part_doc, "", text, 80, false, false, true, false);
+    Data.Text = FromUtf16Bytes(text);
+    Data.HasText = true;
+  }
+  if (Formats.Has(rvoAutoCopyRTF)) ExportRtfToStream(part_doc, Data.RTF, BackgroundColor);
+  return true;
+}
+
 bool TCustomRVFormattedData::GetCopyData(TRVCopyData &Data, TRVOptions Formats, TColor BackgroundColor) {
   Data = TRVCopyData{};
-  if (!SelectionExists()) return false;
+  if (!SelectionExists()) {
+    if (!GetPartCopyData(Data, Formats, BackgroundColor)) return false;
+    for (size_t p = Data.Text.find(u"\r\n"); p != std::u16string::npos; p = Data.Text.find(u"\r\n", p))
+      Data.Text.erase(p, 1);
+    return true;
+  }
   TExportSelection guard(*this);
   if (Formats.Has(rvoAutoCopyRVF)) {
     std::string rvf;
@@ -97,7 +144,7 @@ bool TCustomRVFormattedData::CopySelectionToClipboard(TColor BackgroundColor) {
   TRVFormatHost *host = nullptr;
   if (auto *view = dynamic_cast<TRichVistaRVData *>(root ? root : this)) host = view->FormatHost();
   if (!any && !(host && host->HasCopyHandler())) return false;
-  if (!SelectionExists()) return true;
+  if (!HasCopyableSelection()) return true;
   TRVCopyData data;
   GetCopyData(data, options, BackgroundColor);
   Clipboard::Batch batch;

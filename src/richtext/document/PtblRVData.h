@@ -144,12 +144,8 @@ protected:
 
 private:
   void DrawPageBackground(TCanvas &Canvas, const TRect &Page, const TRVScreenAndDevice &sad);
-  // Extras: how much lower than its place each line of the range is drawn.
-  void DrawParaBackgrounds(TCanvas &Canvas, int StartNo, int StartPart, int EndNo, int PageTop, int Left,
-                           const TRVScreenAndDevice &sad, const std::vector<int64_t> &Extras);
-  // The document top and height of a draw line's part (the whole line when
-  // Part is -1 or the line has no parts).
-  static void PartExtent(const TRVDrawLineInfo *DrawLine, int Part, int &Top, int &Height);
+  // The lines of page PageNo and where they land on the canvas.
+  TPaintedLines PageLines(int PageNo, const TRVScreenAndDevice &sad) const;
   // The page background picture (screen pixels) while a page is drawn, and
   // the page rectangle it covers on the canvas.
   QImage FPageBackground;

@@ -16,36 +16,9 @@
 
 namespace kc {
 
-namespace {
-
-// The part of a split line that a page draws: the page's start part for its
-// first line, else the first; -1 for a line that is not split.
-int PartOnPage(const TRVDrawLineInfo *DrawLine, bool FirstOfPage, int StartPart) {
-  const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(DrawLine);
-  if (!multi || multi->PartsList.Count() == 0) return -1;
-  const int part = FirstOfPage && StartPart > 0 ? StartPart : 0;
-  return std::min(part, multi->PartsList.Count() - 1);
-}
-
-} // namespace
-
 void TCustomPrintableRVData::FillImage(QImage &Image, TColor Color) {
   const TColor c = ColorToRGB(Color);
   Image.fill(QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
-}
-
-void TCustomPrintableRVData::PartExtent(const TRVDrawLineInfo *DrawLine, int Part, int &Top, int &Height) {
-  Top = DrawLine->Top;
-  Height = DrawLine->Height;
-  const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(DrawLine);
-  if (!multi || Part < 0 || multi->PartsList.Count() == 0) return;
-  Part = std::min(Part, multi->PartsList.Count() - 1);
-  // Parts follow each other down the document, so that a page that starts
-  // with a later part starts where that part does.
-  int64_t top = DrawLine->Top;
-  for (int k = 0; k < Part; ++k) top += multi->PartsList.Parts(k)->Height;
-  Top = RVSatAdd(top, 0);
-  Height = multi->PartsList.Parts(Part)->Height;
 }
 
 TRect TCustomPrintableRVData::GetPageArea(int PageNo) const {
@@ -90,60 +63,44 @@ void TCustomPrintableRVData::DrawPageBackground(TCanvas &Canvas, const TRect &Pa
   Canvas.setPen(CanvasPen{Canvas.pen().Color, 1, TPenStyle::psSolid, TPenMode::pmCopy});
 }
 
-void TCustomPrintableRVData::DrawParaBackgrounds(TCanvas &Canvas, int StartNo, int StartPart, int EndNo, int PageTop,
-                                                 int Left, const TRVScreenAndDevice &sad,
-                                                 const std::vector<int64_t> &Extras) {
-  TRVStyle *style = GetRVStyle();
-  const uint8_t mode = GetColorMode();
-  auto startsPara = [&](int dl) {
-    const TRVDrawLineInfo *d = DrawLines.Items(dl);
-    return GetItem(d->ItemNo)->IsParaStart() && (dl == 0 || DrawLines.Items(dl - 1)->ItemNo != d->ItemNo);
-  };
-  for (int i = StartNo; i <= EndNo;) {
-    int j = i + 1;
-    while (j <= EndNo && !startsPara(j)) ++j;
-    const int itemNo = DrawLines.Items(i)->ItemNo;
-    const int paraNo = GetItemPara(itemNo);
-    const TParaInfo *p = style->ParaStyles().GetParaStyleSafe(paraNo);
-    if (p && GetItemStyle(itemNo) != rvsBreak &&
-        (p->Border.Style != rvbNone || p->Background.Color != clNone || style->OnDrawParaBack)) {
-      // Only the lines on this page count, a split line with its part on
-      // it, so the background is cut to the page.
-      const int64_t l = ScaleXToDevice(p->LeftIndent + std::min(0, p->FirstIndent), sad);
-      int64_t r = int64_t(GetWidth()) - ScaleXToDevice(p->RightIndent, sad);
-      int64_t t = INT64_MAX, b = INT64_MIN;
-      for (int k = i; k < j; ++k) {
-        const TRVDrawLineInfo *d = DrawLines.Items(k);
-        const int part = PartOnPage(d, k == StartNo, StartPart);
-        int top = 0, height = 0;
-        PartExtent(d, part, top, height);
-        const int64_t y = top + Extras[size_t(k - StartNo)];
-        r = std::max<int64_t>(r, int64_t(d->Left) + d->Width);
-        t = std::min<int64_t>(t, y);
-        b = std::max<int64_t>(b, y + height + (part < 0 ? d->ExtraSpaceBelow : 0));
-      }
-      TRect rc{RVSatAdd(l, Left), RVSatAdd(t, -int64_t(PageTop)), RVSatAdd(r, Left), RVSatAdd(b, -int64_t(PageTop))};
-      TRect back = rc;
-      p->Background.PrepareDrawSaD(back, sad);
-      style->DrawParaBack(Canvas, paraNo, back, true, mode);
-      p->Border.Draw(rc, Canvas, mode, sad);
-    }
-    i = j;
+TCustomPrintableRVData::TPaintedLines TCustomPrintableRVData::PageLines(int PageNo,
+                                                                        const TRVScreenAndDevice &sad) const {
+  TPaintedLines page;
+  int startNo = 0, endNo = -1;
+  GetDrawItemsRange(PageNo, startNo, page.StartPart, endNo);
+  page.First = std::max(startNo, 0);
+  page.Last = page.ParaEnd = std::min(endNo, DrawLines.Count() - 1);
+  page.Dx = RVSatAdd(GetTmpLeft(), GetPrintableAreaLeft());
+  page.Dy = -int64_t(GetPageTop(PageNo));
+  page.TextRight = GetWidth();
+  page.sad = sad;
+  page.Printing = true;
+  page.ColorMode = GetColorMode();
+  page.Paged = true;
+  if (page.First > page.Last) return page;
+  // How much lower than their place the lines after a split item's last
+  // part are drawn: the parts may together be taller than the item (a
+  // table repeats its heading rows in each).
+  page.Extras.assign(size_t(page.Last - page.First + 1), 0);
+  for (int i = page.First, extra = 0; i <= page.Last; ++i) {
+    page.Extras[size_t(i - page.First)] = extra;
+    const TRVDrawLineInfo *d = DrawLines.Items(i);
+    const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(d);
+    const int part = PartOnPage(page, i);
+    if (!multi || part < 0 || part != multi->PartsList.Count() - 1) continue;
+    int top = 0, height = 0;
+    PartExtent(d, part, top, height);
+    extra = RVSatAdd(int64_t(extra) + top + height, -(int64_t(d->Top) + d->Height));
   }
+  return page;
 }
 
 void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview, bool Correction) {
   TRVStyle *style = GetRVStyle();
   if (!style) throw ERichVistaError("Style of printable TRichVista component is not assigned");
-  int startNo = 0, startPart = -1, endNo = -1;
-  GetDrawItemsRange(PageNo, startNo, startPart, endNo);
-  startNo = std::max(startNo, 0);
-  endNo = std::min(endNo, DrawLines.Count() - 1);
-  const int pageTop = GetPageTop(PageNo);
-  const int left = RVSatAdd(GetTmpLeft(), GetPrintableAreaLeft());
-  const uint8_t mode = GetColorMode();
   TRVScreenAndDevice sad;
   GetFormatResolution(Canvas, sad);
+  const TPaintedLines page = PageLines(PageNo, sad);
 
   // The canvas and the page's background picture are given back however
   // the drawing ends.
@@ -160,34 +117,18 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview,
   Canvas.setTextCharacterExtra(0);
 
   DrawPageBackground(Canvas, GetPageArea(PageNo), sad);
-  if (startNo > endNo) return;
-  // How much lower than their place the lines after a split item's last
-  // part are drawn: the parts may together be taller than the item (a
-  // table repeats its heading rows in each).
-  std::vector<int64_t> extras(size_t(endNo - startNo + 1), 0);
-  for (int i = startNo, extra = 0; i <= endNo; ++i) {
-    extras[size_t(i - startNo)] = extra;
-    const TRVDrawLineInfo *d = DrawLines.Items(i);
-    const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(d);
-    const int part = PartOnPage(d, i == startNo, startPart);
-    if (!multi || part < 0 || part != multi->PartsList.Count() - 1) continue;
-    int top = 0, height = 0;
-    PartExtent(d, part, top, height);
-    extra = RVSatAdd(int64_t(extra) + top + height, -(int64_t(d->Top) + d->Height));
-  }
-  DrawParaBackgrounds(Canvas, startNo, startPart, endNo, pageTop, left, sad, extras);
+  if (page.First > page.Last) return;
+  DrawParaBackgrounds(Canvas, page);
 
   int lastStyle = -1;
-  for (int i = startNo; i <= endNo; ++i) {
+  for (int i = page.First; i <= page.Last; ++i) {
     TRVDrawLineInfo *d = DrawLines.Items(i);
     TCustomRVItemInfo *item = GetItem(d->ItemNo);
-    const int part = PartOnPage(d, i == startNo, startPart);
-    int top = 0, height = 0;
-    PartExtent(d, part, top, height);
-    const int x = RVSatAdd(d->Left, left), y = RVSatAdd(top + extras[size_t(i - startNo)], -int64_t(pageTop));
+    const TLineOnPage on = LineOnPage(page, i);
+    const int x = RVSatAdd(d->Left, page.Dx), y = RVSatAdd(on.Top, page.Dy);
     const bool firstOfItem = i == 0 || DrawLines.Items(i - 1)->ItemNo != d->ItemNo;
-    if (item->Checkpoint && firstOfItem && part <= 0) DoOnCheckpoint(this, d->ItemNo, x, y);
-    if (item->GetStyleFlag(rvbsfJump, style)) DoOnHyperlink(this, d->ItemNo, Bounds(x, y, d->Width, height));
+    if (item->Checkpoint && firstOfItem && on.Part <= 0) DoOnCheckpoint(this, d->ItemNo, x, y);
+    if (item->GetStyleFlag(rvbsfJump, style)) DoOnHyperlink(this, d->ItemNo, Bounds(x, y, d->Width, on.Height));
     const int styleNo = GetItemStyle(d->ItemNo);
     if (styleNo >= 0) {
       if (d->Length <= 0) continue;
@@ -196,15 +137,16 @@ void TCustomPrintableRVData::DrawPage(int PageNo, TCanvas &Canvas, bool Preview,
         style->ApplyStyle(Canvas, styleNo, paraBiDi);
         lastStyle = styleNo;
       }
-      style->ApplyStyleColor(Canvas, styleNo, TRVTextDrawStates{}, true, mode);
+      style->ApplyStyleColor(Canvas, styleNo, TRVTextDrawStates{}, true, page.ColorMode);
       const uint8_t opt = GetItemOptions(d->ItemNo).Raw_();
       const std::string text = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
       style->DrawStyleText(text, Canvas, d->ItemNo, d->Offs, styleNo, this, d->ExtraSpaceBefore, x, y, d->Width,
-                           d->Height, TRVTextDrawStates{}, true, false, mode, paraBiDi);
+                           d->Height, TRVTextDrawStates{}, true, false, page.ColorMode, paraBiDi);
       continue;
     }
-    if (item->GetStyleFlag(rvbsfPrintToBMP, style)) DrawItemViaBitmap(Canvas, x, y, d->ItemNo, d, part, Preview, sad);
-    else item->Print(Canvas, x, y, RVSatAdd(x, d->Width), Preview, Correction, sad, d, part, mode, this);
+    if (item->GetStyleFlag(rvbsfPrintToBMP, style))
+      DrawItemViaBitmap(Canvas, x, y, d->ItemNo, d, on.Part, Preview, sad);
+    else item->Print(Canvas, x, y, RVSatAdd(x, d->Width), Preview, Correction, sad, d, on.Part, page.ColorMode, this);
     if (item->GetFlag(rvbpDrawingChangesFont)) lastStyle = -1;
   }
 }

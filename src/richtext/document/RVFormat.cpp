@@ -80,6 +80,55 @@ void FallbackOverhang(TCanvas &Canvas, const TextMetrics &tm, const std::string 
   Below = std::max(0, descent - tm.tmDescent);
 }
 
+// Where a line of Unicode text that fits N units from Pos (of Remaining)
+// breaks: the index from Pos of the character it breaks after, or -1. The
+// opportunity search reads only the fitted part and the character after
+// it. A break right after the fitted part leaves the line full; one inside
+// a cluster (jamo of one syllable, say) is passed over for an earlier one.
+int UnicodeWrapPoint(const std::string &Text, int Pos, int N, int Remaining) {
+  int wrap = -1;
+  const std::u16string w = Units(Text, Pos, N + 1);
+  const std::vector<int> bounds = GraphemeBoundaryList(w);
+  auto atBoundary = [&](int i) { return std::binary_search(bounds.begin(), bounds.end(), i); };
+  int b = FindLineBreak(w, N);
+  while (b >= 0 && b < N && !atBoundary(b + 1)) {
+    const int earlier = FindLineBreak(w, b);
+    b = earlier < b ? earlier : -1;
+  }
+  if (b >= 0 && b < N) wrap = b;
+  // Thai and its neighbours break between words, which the table cannot
+  // tell: the dictionary reads the fitted part and a little more, so that
+  // the word the line ends in is seen whole.
+  if (NeedsDictionaryBreaks(w)) {
+    const int more = std::min(Remaining, N + 32);
+    const std::vector<int> words = DictionaryLineBreaks(Units(Text, Pos, more));
+    for (auto it = words.rbegin(); it != words.rend(); ++it) {
+      if (*it > N || *it - 1 <= wrap) continue;
+      if (atBoundary(*it)) return *it - 1;
+    }
+  }
+  return wrap;
+}
+
+// The same for 8-bit text: the last space. The character right after the
+// fitted part counts: a space there is a wrap point that leaves the line
+// full. Without trimming it would hang outside the line, so the search
+// starts before it.
+int AnsiWrapPoint(const std::string &Text, int Pos, int N, bool Trim) {
+  for (int i = Trim ? N : N - 1; i >= 0; --i)
+    if (Text[static_cast<size_t>(Pos + i)] == ' ') return i;
+  return -1;
+}
+
+// Where a line that fits N characters from Pos (of Remaining) breaks, -1
+// when nowhere. With trimming, a space right after the fitted part is a
+// wrap point too when text follows it (More): it is swallowed.
+int WrapPoint(const std::string &Text, bool Unicode, int Pos, int N, int Remaining, bool Trim, bool More) {
+  const int wrap = Unicode ? UnicodeWrapPoint(Text, Pos, N, Remaining) : AnsiWrapPoint(Text, Pos, N, Trim);
+  if (wrap < 0 && Trim && CharAt(Text, Unicode, Pos + N) == u' ' && More) return N;
+  return wrap;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- measuring
@@ -350,6 +399,37 @@ void TCustomRVFormattedData::FormatJustifiedText(int ItemNo, const std::string &
   }
 }
 
+std::unique_ptr<TRVDrawLineInfo> TCustomRVFormattedData::NewTextPiece(int ItemNo, int Pos, int Length, int Width,
+                                                                      int Height) {
+  auto dl = std::make_unique<TRVDrawLineInfo>();
+  dl->ItemNo = ItemNo;
+  dl->Offs = Pos + 1;
+  dl->Length = Length;
+  dl->Width = Width;
+  dl->Height = Height;
+  return dl;
+}
+
+void TCustomRVFormattedData::PlacePiece(std::unique_ptr<TRVDrawLineInfo> DL, bool NewLine, int Ascent, int Descent,
+                                        int Above, int Below) {
+  if (NewLine) {
+    DL->FromNewLine = true;
+    FS.X = 0;
+    FS.Y = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), int64_t(Ascent) + Above);
+    DL->Top = RVSatAdd(FS.Y, -int64_t(Ascent));
+    FS.LineAscent = Ascent + Above;
+    FS.LineDescent = Descent + Below;
+  } else {
+    DL->FromNewLine = false;
+    RaiseLineBaseline(Ascent + Above);
+    DL->Top = RVSatAdd(FS.Y, -int64_t(Ascent));
+    FS.LineDescent = std::max(FS.LineDescent, Descent + Below);
+  }
+  DL->Left = RVSatAdd(FS.LineStartX, FS.X);
+  FS.X = RVSatAdd(FS.X, DL->Width);
+  InsertDrawLine(std::move(DL));
+}
+
 void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, int Offset, int Count) {
   TCustomRVItemInfo *item = GetItem(ItemNo);
   const bool uni = item->IsUnicode();
@@ -367,36 +447,11 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
   const bool noWrap = p && p->Options.Has(rvpaoNoWrap);
   const bool startsLine = !item->GetContinuePara() && Offset == 0;
 
-  // above and below: room the line makes for glyphs of fallback fonts; the
-  // piece's top stays at its font's cell, its height takes the room below.
-  auto place = [&](std::unique_ptr<TRVDrawLineInfo> dl, bool newLine, int above = 0, int below = 0) {
-    if (newLine) {
-      dl->FromNewLine = true;
-      FS.X = 0;
-      FS.Y = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), int64_t(ascent) + above);
-      dl->Top = RVSatAdd(FS.Y, -int64_t(ascent));
-      FS.LineAscent = ascent + above;
-      FS.LineDescent = descent + below;
-    } else {
-      dl->FromNewLine = false;
-      RaiseLineBaseline(ascent + above);
-      dl->Top = RVSatAdd(FS.Y, -int64_t(ascent));
-      FS.LineDescent = std::max(FS.LineDescent, descent + below);
-    }
-    dl->Left = RVSatAdd(FS.LineStartX, FS.X);
-    FS.X = RVSatAdd(FS.X, dl->Width);
-    InsertDrawLine(std::move(dl));
-  };
-
   if (Count == 0) {
-    auto dl = std::make_unique<TRVDrawLineInfo>();
-    dl->ItemNo = ItemNo;
-    dl->Offs = Offset + 1;
-    dl->Length = 0;
-    dl->Width = 0;
-    dl->Height = FS.tm.tmHeight + leading;
+    // An empty piece still takes its font's height.
+    auto dl = NewTextPiece(ItemNo, Offset, 0, 0, FS.tm.tmHeight + leading);
     if (startsLine) StartNewLine(ItemNo, true);
-    place(std::move(dl), startsLine);
+    PlacePiece(std::move(dl), startsLine, ascent, descent);
     FS.PrevSwallowed = false;
     if (jump) item->JumpID = -3;
     return;
@@ -431,7 +486,6 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
         // Nothing fits: the line still takes the first cluster whole.
         n = uni ? FirstClusterLength(Text, pos, remaining)
                 : CharLength(Text, pos, remaining, DoubleByteCodePage(fi ? fi->Charset : 1));
-        fitExt = -1;
       } else {
         FS.NewPara = false;
         newLine = true;
@@ -441,76 +495,27 @@ void TCustomRVFormattedData::WrapTextItem(int ItemNo, const std::string &Text, i
     int len = n;
     bool swallow = false;
     if (n < remaining) {
-      int wrap = -1; // index (from pos) of the character the line breaks at
-      if (uni) {
-        // The opportunity search reads only the fitted part and the
-        // character after it. A break right after the fitted part leaves
-        // the line full; one inside a cluster (jamo of one syllable, say)
-        // is passed over for an earlier one.
-        const std::u16string w = Units(Text, pos, n + 1);
-        const std::vector<int> bounds = GraphemeBoundaryList(w);
-        auto atBoundary = [&](int i) { return std::binary_search(bounds.begin(), bounds.end(), i); };
-        int b = FindLineBreak(w, n);
-        while (b >= 0 && b < n && !atBoundary(b + 1)) {
-          const int earlier = FindLineBreak(w, b);
-          b = earlier < b ? earlier : -1;
-        }
-        if (b >= 0 && b < n) wrap = b;
-        // Thai and its neighbours break between words, which the table
-        // cannot tell: the dictionary reads the fitted part and a little
-        // more, so that the word the line ends in is seen whole.
-        if (NeedsDictionaryBreaks(w)) {
-          const int more = std::min(remaining, n + 32);
-          const std::vector<int> words = DictionaryLineBreaks(Units(Text, pos, more));
-          for (auto it = words.rbegin(); it != words.rend(); ++it) {
-            if (*it > n || *it - 1 <= wrap) continue;
-            if (atBoundary(*it)) {
-              wrap = *it - 1;
-              break;
-            }
-          }
-        }
-      } else {
-        // The character right after the fitted part counts: a space there
-        // is a wrap point that leaves the line full. Without trimming it
-        // would hang outside the line, so the search starts before it.
-        for (int i = (flags & rvflTrim) ? n : n - 1; i >= 0; --i)
-          if (Text[static_cast<size_t>(pos + i)] == ' ') {
-            wrap = i;
-            break;
-          }
-      }
-      if (wrap < 0 && (flags & rvflTrim) && CharAt(Text, uni, pos + n) == u' ' &&
-          (remaining > n + 1 || (ItemNo + 1 < GetItemCount() && GetItem(ItemNo + 1)->GetContinuePara())))
-        wrap = n;
+      const bool more = remaining > n + 1 || (ItemNo + 1 < GetItemCount() && GetItem(ItemNo + 1)->GetContinuePara());
+      const int wrap = WrapPoint(Text, uni, pos, n, remaining, flags & rvflTrim, more);
       if (wrap < 0) {
         if (!newLine && !markerCase) {
           FS.NewPara = false;
           newLine = true;
           continue;
         }
-        len = n;
       } else if (CharAt(Text, uni, pos + wrap) == u' ' && (flags & rvflTrim) && wrap != 0) {
         len = wrap;
         swallow = true;
       } else {
         len = wrap + 1;
       }
-      if (len != n) fitExt = -1;
-    } else if (len != n) {
-      fitExt = -1;
     }
-    auto dl = std::make_unique<TRVDrawLineInfo>();
-    dl->ItemNo = ItemNo;
-    dl->Offs = pos + 1;
-    dl->Length = len;
     const TSize ext = MeasureChars(Text, uni, pos, len);
-    dl->Width = ext.cx;
     int above = 0, below = 0;
     if (segAbove > 0 || segBelow > 0) FallbackOverhang(*FS.Canvas, FS.tm, Text, uni, pos, len, above, below);
-    dl->Height = ext.cy + leading + below;
+    auto dl = NewTextPiece(ItemNo, pos, len, ext.cx, ext.cy + leading + below);
     const int dlNo = FS.DrawIndex;
-    place(std::move(dl), newLine, above, below);
+    PlacePiece(std::move(dl), newLine, ascent, descent, above, below);
     if ((flags & rvflBuildJumps) && jump)
       // The words of justified text come one call each: the item's counter
       // was taken by its first word.
@@ -682,6 +687,51 @@ void TCustomRVFormattedData::FixFirstDrawLines(int FromDrawLine, int ToDrawLine)
   }
 }
 
+void TCustomRVFormattedData::FindViewAnchor(bool Append, bool KeepView, int &Item, int &Offs) const {
+  if (Append) {
+    Offs = GetVOffs();
+  } else if (KeepView) {
+    int dl = FindDrawLineAtY(GetVOffs(), fdlPrevLine);
+    if (dl >= DrawLines.Count()) dl = DrawLines.Count() - 1;
+    if (dl >= 0) {
+      Offs = GetVOffs() - DrawLines.Items(dl)->Top;
+      Item = DrawLines.Items(dl)->ItemNo;
+    }
+  }
+}
+
+void TCustomRVFormattedData::PassWidths(bool Append, TCanvas &Canvas, int &MinW, int &DocWidth, int &Wrap) {
+  const TRVScreenAndDevice *ratio =
+      (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
+  // Appending measures only the new paragraphs: the transcript grows by one
+  // message at a time and must not be measured whole each time.
+  const bool appendable =
+      Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
+  MinW = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, Canvas))
+                    : PassMinWidth(ratio, Canvas);
+  DocWidth = std::max(MinW, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
+  const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
+  if (m > DocWidth) DocWidth = m;
+  if (GetOptions().Has(rvoClientTextWidth)) Wrap = std::max(RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM), m);
+  else if (DocWidth > M && GetMaxTextWidth() > 0) Wrap = M;
+  else Wrap = DocWidth;
+}
+
+// The last line is finished; the new items start below it, as the next
+// line of a whole pass would.
+void TCustomRVFormattedData::ContinueBelowLastLine() {
+  int first = 0, last = 0;
+  GetScreenLineRange(DrawLines.Count() - 1, first, last);
+  const int bottom = ScreenLineBottom(DrawLines.Count() - 1, true);
+  FS.Y = bottom;
+  AppendedTop = bottom;
+  FS.DrawIndex = DrawLines.Count();
+  FS.LineFirst = first;
+  FS.LineTrimmed = true;
+  FS.SkipFinish = true;
+  FS.NewPara = false;
+}
+
 void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScroll, int Depth, TCanvas *Canvas,
                                          bool Append, bool ItemFlag) {
   if (SkipNextFormat) {
@@ -711,18 +761,7 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   if (Append && LastFormattedItem < 0) Append = false;
   if (Append && (DrawLines.Count() == 0 || LastFormattedItem >= GetItemCount())) Append = false;
   if (Depth == 0 && KeepView) GetSelectionItemBoundsRaw(false, selA, selAO, selB, selBO);
-  if (Depth == 0 && !NoScroll) {
-    if (Append) {
-      anchorOffs = GetVOffs();
-    } else if (KeepView) {
-      int dl = FindDrawLineAtY(GetVOffs(), fdlPrevLine);
-      if (dl >= DrawLines.Count()) dl = DrawLines.Count() - 1;
-      if (dl >= 0) {
-        anchorOffs = GetVOffs() - DrawLines.Items(dl)->Top;
-        anchorItem = DrawLines.Items(dl)->ItemNo;
-      }
-    }
-  }
+  if (Depth == 0 && !NoScroll) FindViewAnchor(Append, KeepView, anchorItem, anchorOffs);
   const int oldTextWidth = TextWidth, oldDocWidth = DocumentWidth;
   // An appending pass leaves the lines above, their hyperlink areas and
   // their controls where they are, unless the view moved under them.
@@ -730,21 +769,8 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
   int placeFrom = 0;
   size_t jumpsFrom = 0;
   StartFormatState(*Canvas);
-  const TRVScreenAndDevice *ratio =
-      (FS.sad.ppixScreen == FS.sad.ppixDevice && FS.sad.ppiyScreen == FS.sad.ppiyDevice) ? nullptr : &FS.sad;
-  // Appending measures only the new paragraphs: the transcript grows by one
-  // message at a time and must not be measured whole each time.
-  const bool appendable =
-      Append && LastFormattedItem + 1 < GetItemCount() && !GetItem(LastFormattedItem + 1)->GetContinuePara();
-  const int minWidth = appendable ? std::max(MinWidth, CalcItemsMinWidth(LastFormattedItem + 1, ratio, *Canvas))
-                                  : PassMinWidth(ratio, *Canvas);
-  int docWidth = std::max(minWidth, RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM));
-  const int m = HScale(GetMinTextWidth()), M = HScale(GetMaxTextWidth());
-  if (m > docWidth) docWidth = m;
-  int wrap;
-  if (GetOptions().Has(rvoClientTextWidth)) wrap = std::max(RVSatAdd(GetWidth(), -int64_t(FS.LM) - FS.RM), m);
-  else if (docWidth > M && GetMaxTextWidth() > 0) wrap = M;
-  else wrap = docWidth;
+  int minWidth = 0, docWidth = 0, wrap = 0;
+  PassWidths(Append, *Canvas, minWidth, docWidth, wrap);
   if (Append && (wrap != oldTextWidth || docWidth != oldDocWidth)) Append = false;
   if (Force || !KeepView || Append || wrap != oldTextWidth || docWidth != oldDocWidth) {
     const int fromDL = Append ? DrawLines.Count() : 0;
@@ -769,24 +795,9 @@ void TCustomRVFormattedData::ReformatAll(bool KeepView, bool Force, bool NoScrol
         if (GetOptions().Has(rvoScrollToEnd) && !NoScroll) ScrollTo(DocumentHeight, false);
         return;
       }
-      // The last line is finished; the new items start below it, as the
-      // next line of a whole pass would.
-      int first = 0, last = 0;
-      GetScreenLineRange(DrawLines.Count() - 1, first, last);
-      int bottom = INT_MIN;
-      for (int i = first; i <= last; ++i) {
-        const TRVDrawLineInfo *d = DrawLines.Items(i);
-        bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
-      }
-      FS.Y = bottom;
-      AppendedTop = bottom;
+      ContinueBelowLastLine();
       placeFrom = DrawLines.Count();
       jumpsFrom = Jumps.size();
-      FS.DrawIndex = DrawLines.Count();
-      FS.LineFirst = first;
-      FS.LineTrimmed = true;
-      FS.SkipFinish = true;
-      FS.NewPara = false;
     }
     for (int i = start; i < GetItemCount(); ++i) FormatItem(i);
     const int extra = FinishLine(FS.DrawIndex - 1, FS.LineStartX + FS.LineWidth, !(State & rvstLastLineAsInner));

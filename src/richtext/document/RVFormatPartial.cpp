@@ -10,6 +10,15 @@
 
 namespace kc {
 
+void TCustomRVFormattedData::ReformatItemKeepingCaret(int ItemNo, bool Full) {
+  const int line = ItemNo >= 0 && ItemNo < GetItemCount() ? FirstDrawLineOfItem(ItemNo) : -1;
+  if (Full || line < 0) {
+    ReformatAll(true, true, true, 0, nullptr, false, false);
+    return;
+  }
+  FormatParagraphs(line, line, 0);
+}
+
 void TCustomRVFormattedData::FormatParagraphs(int FirstDrawLine, int LastDrawLine, int ItemDelta) {
   const int n = DrawLines.Count();
   if (n == 0) {
@@ -68,6 +77,51 @@ void TCustomRVFormattedData::ExpandToParagraphs(int FirstDrawLine, int LastDrawL
   NewLast = l;
 }
 
+int64_t TCustomRVFormattedData::SpacingAfterItem(int ItemNo) const {
+  if (ItemNo == GetItemCount() - 1) return VScale(ParaSpaceAfter(ItemNo));
+  if (!GetItem(ItemNo + 1)->IsParaStart()) return 0;
+  int64_t spacing = int64_t(VScale(ParaSpaceAfter(ItemNo))) + VScale(ParaSpaceBefore(ItemNo + 1));
+  // A break also keeps the space before paragraph style 0 above it.
+  if (GetItemStyle(ItemNo + 1) == rvsBreak) {
+    const TParaInfo *p0 = GetRVStyle()->ParaStyles().GetParaStyleSafe(0);
+    spacing += VScale(p0 ? std::clamp(p0->SpaceBefore, -RVMaxCoord / 4, RVMaxCoord / 4) : 0);
+  }
+  return spacing;
+}
+
+std::vector<std::unique_ptr<TRVJumpInfo>> TCustomRVFormattedData::TakeJumpsFrom(int First, int Last, size_t &Start) {
+  auto before = [](const std::unique_ptr<TRVJumpInfo> &j, int Line) { return j->DrawLineNo < Line; };
+  const auto rangeJumps = std::lower_bound(Jumps.begin(), Jumps.end(), First, before);
+  const auto laterJumps = std::lower_bound(rangeJumps, Jumps.end(), Last + 1, before);
+  std::vector<std::unique_ptr<TRVJumpInfo>> later(std::make_move_iterator(laterJumps),
+                                                  std::make_move_iterator(Jumps.end()));
+  Start = size_t(rangeJumps - Jumps.begin());
+  Jumps.erase(rangeJumps, Jumps.end());
+  return later;
+}
+
+bool TCustomRVFormattedData::ResizeAfterPartialPass(int NewHeight, TCanvas &Canvas, TRect &Repaint) {
+  DocumentHeight = NewHeight;
+  AdjustVScrollUnits();
+  const int voffs = GetVOffs();
+  const int clientWidth = GetWidth();
+  SkipNextFormat = true;
+  SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
+  SkipNextFormat = false;
+  if (clientWidth != GetWidth()) {
+    // The vertical bar came or went and the client's width with it: the
+    // whole document wraps again at the new width now, as a whole pass
+    // does, rather than running under the bar (or short of the edge)
+    // until the next one. The selection is kept in item positions.
+    State &= ~rvstFormatting;
+    TCustomRVFormattedData::ReformatAll(true, true, true, 0, &Canvas, false, false);
+    InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
+    return true;
+  }
+  if (voffs != GetVOffs()) Repaint = TRect{0, 0, GetWidth(), GetHeight()};
+  return false;
+}
+
 void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDrawLine, int ItemDelta) {
   TCanvas *canvas = GetCanvas();
   if (!canvas || !GetRVStyle() || (State & rvstFormatting)) return;
@@ -95,25 +149,10 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
     }
   } fin{this};
 
-  int y0 = GetTopMargin();
-  if (FirstDrawLine > 0) {
-    int f = 0, l = 0;
-    GetScreenLineRange(FirstDrawLine - 1, f, l);
-    y0 = INT_MIN;
-    for (int i = f; i <= l; ++i) {
-      const TRVDrawLineInfo *d = DrawLines.Items(i);
-      // A whole-line item does not take the spacing of the line above it.
-      y0 = std::max<int>(y0, RVSatAdd(RVSatAdd(d->Top, d->Height),
-                                      GetItem(firstItem)->GetFlag(rvbpFullWidth) ? 0 : d->ExtraSpaceBelow));
-    }
-  }
-  int oldNextTop = -1;
-  if (!endsDoc) {
-    int f = 0, l = 0;
-    GetScreenLineRange(LastDrawLine + 1, f, l);
-    oldNextTop = INT_MAX;
-    for (int i = f; i <= l; ++i) oldNextTop = std::min(oldNextTop, DrawLines.Items(i)->Top);
-  }
+  // A whole-line item does not take the spacing of the line above it.
+  const int y0 = FirstDrawLine > 0 ? ScreenLineBottom(FirstDrawLine - 1, !GetItem(firstItem)->GetFlag(rvbpFullWidth))
+                                   : GetTopMargin();
+  const int oldNextTop = endsDoc ? -1 : ScreenLineTop(LastDrawLine + 1);
   const int oldDocHeight = DocumentHeight;
   const int oldHOffs = GetHOffs(), oldVOffs = GetVOffs();
   const int repaintStart = y0 - 10 - oldVOffs;
@@ -121,13 +160,8 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
   // Hyperlink areas are kept in draw order: those of the old lines go, the
   // new lines add theirs in the same place, and those after them are put
   // back behind, shifted with their lines.
-  auto before = [](const std::unique_ptr<TRVJumpInfo> &j, int Line) { return j->DrawLineNo < Line; };
-  const auto rangeJumps = std::lower_bound(Jumps.begin(), Jumps.end(), FirstDrawLine, before);
-  const auto laterJumps = std::lower_bound(rangeJumps, Jumps.end(), LastDrawLine + 1, before);
-  std::vector<std::unique_ptr<TRVJumpInfo>> later(std::make_move_iterator(laterJumps),
-                                                  std::make_move_iterator(Jumps.end()));
-  size_t jumpsFrom = size_t(rangeJumps - Jumps.begin());
-  Jumps.erase(rangeJumps, Jumps.end());
+  size_t jumpsFrom = 0;
+  std::vector<std::unique_ptr<TRVJumpInfo>> later = TakeJumpsFrom(FirstDrawLine, LastDrawLine, jumpsFrom);
 
   StartFormatState(*canvas);
   DrawLines.MarkHole(FirstDrawLine, LastDrawLine);
@@ -143,18 +177,7 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
   const int newEnd = FS.DrawIndex; // first line after the range
   const int countDelta = DrawLines.Count() - oldCount;
 
-  int64_t spacing = 0;
-  if (lastItem == GetItemCount() - 1) {
-    spacing = VScale(ParaSpaceAfter(lastItem));
-  } else if (GetItem(lastItem + 1)->IsParaStart()) {
-    spacing = int64_t(VScale(ParaSpaceAfter(lastItem))) + VScale(ParaSpaceBefore(lastItem + 1));
-    // A break also keeps the space before paragraph style 0 above it.
-    if (GetItemStyle(lastItem + 1) == rvsBreak) {
-      const TParaInfo *p0 = GetRVStyle()->ParaStyles().GetParaStyleSafe(0);
-      spacing += VScale(p0 ? std::clamp(p0->SpaceBefore, -RVMaxCoord / 4, RVMaxCoord / 4) : 0);
-    }
-  }
-  const int newBottom = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), spacing);
+  const int newBottom = RVSatAdd(RVSatAdd(FS.Y, FS.LineDescent), SpacingAfterItem(lastItem));
 
   if (!endsDoc && (ItemDelta != 0 || countDelta != 0 || newBottom != oldNextTop)) {
     const int64_t dy = int64_t(newBottom) - oldNextTop;
@@ -171,42 +194,13 @@ void TCustomRVFormattedData::FormatDrawLineRange(int FirstDrawLine, int LastDraw
   else if (DrawLines.RenumberFrom(newEnd, countDelta)) FixFirstDrawLines(0, newEnd);
   else FixFirstDrawLines(FirstDrawLine);
 
-  int bottom;
-  if (endsDoc || newEnd >= DrawLines.Count()) {
-    bottom = newBottom;
-  } else {
-    int f = 0, l = 0;
-    GetScreenLineRange(DrawLines.Count() - 1, f, l);
-    bottom = INT_MIN;
-    for (int i = f; i <= l; ++i) {
-      const TRVDrawLineInfo *d = DrawLines.Items(i);
-      bottom = std::max<int>(bottom, RVSatAdd(RVSatAdd(d->Top, d->Height), d->ExtraSpaceBelow));
-    }
-    bottom = RVSatAdd(bottom, VScale(ParaSpaceAfter(GetItemCount() - 1)));
-  }
+  int bottom = newBottom;
+  if (!endsDoc && newEnd < DrawLines.Count())
+    bottom = RVSatAdd(ScreenLineBottom(DrawLines.Count() - 1, true), SpacingAfterItem(GetItemCount() - 1));
   TRect repaint{0, repaintStart, GetWidth(),
                 std::min(GetHeight(), std::max(newBottom, oldDocHeight) - GetVOffs() + 10)};
   const int newHeight = RVSatAdd(GetBottomMargin(), bottom);
-  if (newHeight != DocumentHeight) {
-    DocumentHeight = newHeight;
-    AdjustVScrollUnits();
-    const int voffs = GetVOffs();
-    const int clientWidth = GetWidth();
-    SkipNextFormat = true;
-    SetDocumentAreaSize(RVSatAdd(RVSatAdd(GetLeftMargin(), DocumentWidth), GetRightMargin()), DocumentHeight, true);
-    SkipNextFormat = false;
-    if (clientWidth != GetWidth()) {
-      // The vertical bar came or went and the client's width with it: the
-      // whole document wraps again at the new width now, as a whole pass
-      // does, rather than running under the bar (or short of the edge)
-      // until the next one. The selection is kept in item positions.
-      State &= ~rvstFormatting;
-      TCustomRVFormattedData::ReformatAll(true, true, true, 0, canvas, false, false);
-      InvalidateRectInControl(TRect{0, 0, GetWidth(), GetHeight()});
-      return;
-    }
-    if (voffs != GetVOffs()) repaint = TRect{0, 0, GetWidth(), GetHeight()};
-  }
+  if (newHeight != DocumentHeight && ResizeAfterPartialPass(newHeight, *canvas, repaint)) return;
   if (GetOrigin() != FJumpsOrigin) jumpsFrom = 0;
   UpdateJumpRects(jumpsFrom);
   // Controls above the range stay where they are unless the view moved.

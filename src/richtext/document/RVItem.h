@@ -259,6 +259,12 @@ public:
     (void)RVData, (void)ItemNo, (void)Direction;
     return false;
   }
+  // The same from above or below, with the caret's X in RVData's
+  // coordinates, so that the column under it is entered.
+  virtual bool TakeCaretAt(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction, int X) {
+    (void)X;
+    return TakeCaret(RVData, ItemNo, Direction);
+  }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
   // The mouse over an item that handles it itself (a table, which passes
   // it on to its cells). X, Y: client coordinates as the document got them;
@@ -281,6 +287,13 @@ public:
   virtual bool QueryExtra(int Query) const {
     (void)Query;
     return false;
+  }
+  // An item with a selection inside it that is not the document's (a
+  // table's selected cells): a new item holding only that part, which a
+  // copy or a drag carries; nullptr when nothing of it is selected.
+  virtual std::unique_ptr<TCustomRVItemInfo> CopySelectedPart(TCustomRVData *RVData) {
+    (void)RVData;
+    return nullptr;
   }
   // Used lists hold 1 for every style number in use.
   virtual void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed);

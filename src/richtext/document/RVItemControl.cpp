@@ -1,5 +1,6 @@
 // Embedded controls: widgets placed in the document.
 #include "richtext/document/RVItem.h"
+#include "richtext/document/RVAdoptControls.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -309,6 +310,14 @@ void TRVControlItemInfo::MovingFromUndoList(int ItemNo, TCustomRVData *RVData) {
   TControl *c = FControl.data();
   RVData->DoControlAction(rvcaMoveFromUndoList, ItemNo, c);
   if (FControl) FControl->setParent(RVData->GetParentControl());
+}
+
+void AdoptItemControls(TCustomRVData &Doc) {
+  for (TCustomRVItemInfo *item : Doc.Items.WindowedItems())
+    if (auto *c = dynamic_cast<TRVControlItemInfo *>(item); c && c->Control()) {
+      c->Control()->hide();
+      c->Control()->setParent(Doc.GetParentControl());
+    }
 }
 
 } // namespace kc

@@ -2,12 +2,13 @@
 // backgrounds, borders, marks, text pieces with selection and hover, items
 // and special characters. Everything is cut to the painted rectangle before
 // it reaches the canvas, so nothing costs in proportion to geometry outside
-// it.
+// it. The paragraph pass is shared with printed pages.
 #include <algorithm>
 #include <climits>
 
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
+#include "richtext/document/RVMultiDrawItem.h"
 #include "richtext/document/RVUni.h"
 
 namespace kc {
@@ -25,9 +26,110 @@ TRect ClipToArea(int64_t l, int64_t t, int64_t r, int64_t b, const TRect &Area) 
                int(std::clamp(b, at, ab))};
 }
 
+// The screen spans of the characters A..B (1-based) of a piece whose
+// character edges stand at Placed (from X0), joined where they touch.
+std::vector<std::pair<int, int>> SelectedSpans(const std::vector<int> &Placed, int A, int B, int X0) {
+  std::vector<std::pair<int, int>> spans;
+  for (int u = A - 1; u < B; ++u) {
+    const int p = Placed[size_t(u)], q = Placed[size_t(u) + 1];
+    if (p != q) spans.push_back({X0 + std::min(p, q), X0 + std::max(p, q)});
+  }
+  std::sort(spans.begin(), spans.end());
+  std::vector<std::pair<int, int>> merged;
+  for (const auto &sp : spans) {
+    if (!merged.empty() && sp.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, sp.second);
+    else merged.push_back(sp);
+  }
+  return merged;
+}
+
 } // namespace
 
-void TCustomRVFormattedData::PaintBackground(const TRect &Clip, TCanvas &Canvas) {
+// ------------------------------------------------------- painted lines
+
+int TCustomRVFormattedData::PartOnPage(const TPaintedLines &Lines, int DrawLineNo) const {
+  if (!Lines.Paged) return -1;
+  const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(DrawLines.Items(DrawLineNo));
+  if (!multi || multi->PartsList.Count() == 0) return -1;
+  const int part = DrawLineNo == Lines.First && Lines.StartPart > 0 ? Lines.StartPart : 0;
+  return std::min(part, multi->PartsList.Count() - 1);
+}
+
+void TCustomRVFormattedData::PartExtent(const TRVDrawLineInfo *DrawLine, int Part, int &Top, int &Height) {
+  Top = DrawLine->Top;
+  Height = DrawLine->Height;
+  if (Part < 0) return;
+  const auto *multi = dynamic_cast<const TRVMultiDrawItemInfo *>(DrawLine);
+  if (!multi || multi->PartsList.Count() == 0) return;
+  Part = std::min(Part, multi->PartsList.Count() - 1);
+  // Parts follow each other down the document, so that a page that starts
+  // with a later part starts where that part does.
+  int64_t top = DrawLine->Top;
+  for (int k = 0; k < Part; ++k) top += multi->PartsList.Parts(k)->Height;
+  Top = RVSatAdd(top, 0);
+  Height = multi->PartsList.Parts(Part)->Height;
+}
+
+TCustomRVFormattedData::TLineOnPage TCustomRVFormattedData::LineOnPage(const TPaintedLines &Lines,
+                                                                       int DrawLineNo) const {
+  TLineOnPage r;
+  r.Part = PartOnPage(Lines, DrawLineNo);
+  int top = 0;
+  PartExtent(DrawLines.Items(DrawLineNo), r.Part, top, r.Height);
+  const size_t k = size_t(DrawLineNo - Lines.First);
+  r.Top = int64_t(top) + (DrawLineNo >= Lines.First && k < Lines.Extras.size() ? Lines.Extras[k] : 0);
+  return r;
+}
+
+void TCustomRVFormattedData::DrawParaBackgrounds(TCanvas &Canvas, const TPaintedLines &Lines) const {
+  TRVStyle *style = GetRVStyle();
+  auto startsPara = [&](int dl) {
+    const TRVDrawLineInfo *d = DrawLines.Items(dl);
+    return GetItem(d->ItemNo)->IsParaStart() && (dl == 0 || DrawLines.Items(dl - 1)->ItemNo != d->ItemNo);
+  };
+  // Canvas rectangles: cut to the screen's area, whole on a page.
+  auto place = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
+    if (Lines.Area) return ClipToArea(l, t, r, b, *Lines.Area);
+    return TRect{RVSatAdd(l, 0), RVSatAdd(t, 0), RVSatAdd(r, 0), RVSatAdd(b, 0)};
+  };
+  for (int i = Lines.First; i <= Lines.Last;) {
+    int j = i + 1;
+    while (j <= Lines.ParaEnd && !startsPara(j)) ++j;
+    const int itemNo = DrawLines.Items(i)->ItemNo;
+    const int paraNo = GetItemPara(itemNo);
+    const TParaInfo *p = style->ParaStyles().GetParaStyleSafe(paraNo);
+    if (p && GetItemStyle(itemNo) != rvsBreak &&
+        (p->Border.Style != rvbNone || p->Background.Color != clNone || style->OnDrawParaBack)) {
+      const int64_t l =
+          Lines.TextLeft + ScaleXToDevice(RVSatAdd(p->LeftIndent, std::min(0, p->FirstIndent)), Lines.sad);
+      int64_t r = Lines.TextRight - ScaleXToDevice(p->RightIndent, Lines.sad);
+      int64_t t = INT64_MAX, b = INT64_MIN;
+      for (int k = i; k < j; ++k) {
+        // On a page only the lines on it count, a split line with its part
+        // on it, so the background is cut to the page.
+        const TRVDrawLineInfo *d = DrawLines.Items(k);
+        const TLineOnPage on = LineOnPage(Lines, k);
+        r = std::max<int64_t>(r, int64_t(d->Left) + d->Width);
+        t = std::min<int64_t>(t, on.Top);
+        b = std::max<int64_t>(b, on.Top + on.Height + (on.Part < 0 ? d->ExtraSpaceBelow : 0));
+      }
+      const TRect rc = place(l + Lines.Dx, t + Lines.Dy, r + Lines.Dx, b + Lines.Dy);
+      if (!Lines.Area || !rc.isEmpty()) {
+        TRect back = rc;
+        p->Background.PrepareDrawSaD(back, Lines.sad);
+        if (Lines.Area) back = ClipToArea(back.Left, back.Top, back.Right, back.Bottom, *Lines.Area);
+        style->DrawParaBack(Canvas, paraNo, back, Lines.Printing, Lines.ColorMode);
+        p->Border.Draw(rc, Canvas, Lines.ColorMode, Lines.sad);
+      }
+    }
+    i = j;
+  }
+}
+
+// ------------------------------------------------------------- screen
+
+void TCustomRVFormattedData::PaintBackground(const TRect &Clip, TCanvas &Canvas) const {
   const TColor color = GetColor();
   const int w = Clip.width(), h = Clip.height();
   if (TRVBackground *bg = GetBackground()) {
@@ -53,266 +155,286 @@ int TCustomRVFormattedData::GetLastItemVisible() const {
   return DrawLines.Items(dl)->ItemNo;
 }
 
-void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canvas) {
+struct TCustomRVFormattedData::TScreenPaint {
+  TScreenPaint(TCanvas &ACanvas, TRVStyle *AStyle, TRVOptions AOptions, const TRect &AClip)
+      : Canvas(ACanvas), Style(AStyle), Options(AOptions), Clip(AClip) {}
+  TCanvas &Canvas;
+  TRVStyle *Style;
+  TRVOptions Options;
+  TRect Clip;
+  int HOffs = 0;
+  // The visible lines; Area is the canvas.
+  TPaintedLines Lines;
+  // The selection as ordered draw-line bounds.
+  int SelStartLine = -1, SelStartOffs = 0, SelEndLine = -1, SelEndOffs = 0;
+  bool HasSel = false;
+  TRVTextDrawStates Base;
+  // The text style applied to the canvas last; -1 when unknown.
+  int LastStyle = -1;
+
+  const TRect &Area() const { return *Lines.Area; }
+  int X(int64_t x) const { return int(std::clamp<int64_t>(x + Lines.Dx, -RVMaxCoord, RVMaxCoord)); }
+  int Y(int64_t y) const { return int(std::clamp<int64_t>(y + Lines.Dy, -RVMaxCoord, RVMaxCoord)); }
+};
+
+struct TCustomRVFormattedData::TPaintedPiece {
+  const TRVDrawLineInfo *D;
+  int StyleNo;
+  TRVBiDiMode ParaBiDi;
+  // Canvas place; inside the canvas, since the piece is visible.
+  int Left, Top;
+  uint8_t Opt;
+  std::string Text;
+};
+
+void TCustomRVFormattedData::PaintVisibleLines(const TRect &Clip, TCanvas &Canvas) const {
   TRVStyle *style = GetRVStyle();
   if (!style) return;
-  const TRVOptions options = GetOptions();
-  const int hoffs = GetHOffs(), voffs = GetVOffs();
-  // Document point (x, y) is drawn at (x + dx, y + dy).
-  const int64_t dx = -int64_t(hoffs) - Clip.Left, dy = -int64_t(voffs) - Clip.Top;
-  const int64_t docTop = int64_t(Clip.Top) + voffs, docBottom = int64_t(Clip.Bottom) + voffs;
-  const TRect area{0, 0, Clip.width(), Clip.height()};
-  auto cx = [&](int64_t x) { return int(std::clamp<int64_t>(x + dx, -RVMaxCoord, RVMaxCoord)); };
-  auto cy = [&](int64_t y) { return int(std::clamp<int64_t>(y + dy, -RVMaxCoord, RVMaxCoord)); };
+  TScreenPaint P(Canvas, style, GetOptions(), Clip);
+  P.HOffs = GetHOffs();
+  P.Lines.Dx = -int64_t(P.HOffs) - Clip.Left;
+  P.Lines.Dy = -int64_t(GetVOffs()) - Clip.Top;
+  P.Lines.Area = TRect{0, 0, Clip.width(), Clip.height()};
 
-  const int n = DrawLines.Count();
-  if (n > 0) {
-    int sl, so, el, eo;
-    GetSelectionDrawBounds(true, sl, so, el, eo);
-    const bool hasSel = sl >= 0 && el >= 0 && !(sl == el && so == eo);
-    TRVTextDrawStates base;
-    if (IsFocusedDeep()) base.Include(rvtsControlFocused);
-    const bool special = options.Has(rvoShowSpecialCharacters);
+  if (DrawLines.Count() > 0) {
+    GetSelectionDrawBounds(true, P.SelStartLine, P.SelStartOffs, P.SelEndLine, P.SelEndOffs);
+    P.HasSel =
+        P.SelStartLine >= 0 && P.SelEndLine >= 0 && !(P.SelStartLine == P.SelEndLine && P.SelStartOffs == P.SelEndOffs);
+    if (IsFocusedDeep()) P.Base.Include(rvtsControlFocused);
+    FindPaintedLines(P);
 
-    int first = std::min(FindDrawLineAtY(int(std::clamp<int64_t>(docTop, INT_MIN, INT_MAX)), fdlLast), n - 1);
-    {
-      int f = 0, l = 0;
-      GetScreenLineRange(first, f, l);
-      first = f;
-      // A line above may reach down into the rectangle (negative spacing).
-      if (first > 0) {
-        GetScreenLineRange(first - 1, f, l);
-        first = f;
-      }
-    }
-    // Back to the start of the paragraph, so that its background is drawn whole.
-    while (first > 0 && !(GetItem(DrawLines.Items(first)->ItemNo)->IsParaStart() &&
-                          DrawLines.Items(first - 1)->ItemNo != DrawLines.Items(first)->ItemNo))
-      --first;
-    int last = first;
-    while (last + 1 < n) {
-      const TRVDrawLineInfo *d = DrawLines.Items(last + 1);
-      if (d->FromNewLine && d->Top > docBottom) break;
-      ++last;
-    }
-
-    // Paragraph backgrounds and borders.
-    for (int i = first; i <= last;) {
-      const int itemNo = DrawLines.Items(i)->ItemNo;
-      int j = i + 1;
-      while (j < n && !(GetItem(DrawLines.Items(j)->ItemNo)->IsParaStart() &&
-                        DrawLines.Items(j)->ItemNo != DrawLines.Items(j - 1)->ItemNo))
-        ++j;
-      const int paraNo = GetItemPara(itemNo);
-      const TParaInfo *p = style->ParaStyles().GetParaStyleSafe(paraNo);
-      if (p && GetItemStyle(itemNo) != rvsBreak &&
-          (p->Border.Style != rvbNone || p->Background.Color != clNone || style->OnDrawParaBack)) {
-        int64_t l = int64_t(GetLeftMargin()) + p->LeftIndent + std::min(0, p->FirstIndent);
-        int64_t r;
-        if (options.Has(rvoClientTextWidth)) r = int64_t(GetWidth()) - GetRightMargin() - p->RightIndent;
-        else if (GetMaxTextWidth() < 1) r = int64_t(GetAreaWidth()) - GetRightMargin() - p->RightIndent;
-        else r = int64_t(GetLeftMargin()) + GetMaxTextWidth() - p->RightIndent;
-        int64_t t = INT64_MAX, b = INT64_MIN;
-        for (int k = i; k < j; ++k) {
-          const TRVDrawLineInfo *d = DrawLines.Items(k);
-          r = std::max<int64_t>(r, int64_t(d->Left) + d->Width);
-          t = std::min<int64_t>(t, d->Top);
-          b = std::max<int64_t>(b, int64_t(d->Top) + d->Height + d->ExtraSpaceBelow);
-        }
-        TRect rc = ClipToArea(l + dx, t + dy, r + dx, b + dy, area);
-        if (!rc.isEmpty()) {
-          TRect back = rc;
-          p->Background.PrepareDraw(back);
-          back = ClipToArea(back.Left, back.Top, back.Right, back.Bottom, area);
-          style->DrawParaBack(Canvas, paraNo, back, false, 0);
-          if (p->Border.Style != rvbNone) {
-            TRect br = ClipToArea(rc.Left, rc.Top, rc.Right, rc.Bottom, area);
-            p->Border.DrawSimple(br, Canvas);
-          }
-        }
-      }
-      i = j;
-    }
-
-    // Text backgrounds.
-    if (style->OnDrawTextBack) {
-      for (int i = first; i <= last; ++i) {
-        const TRVDrawLineInfo *d = DrawLines.Items(i);
-        const int styleNo = GetItemStyle(d->ItemNo);
-        if (styleNo < 0) continue;
-        TRVTextDrawStates st;
-        if ((State & rvstHoverActive) && GetItem(d->ItemNo)->JumpID == HoveredJump) st.Include(rvtsHover);
-        style->DrawTextBack(Canvas, d->ItemNo, styleNo, this, cx(d->Left), cy(d->Top), d->Width, d->Height, st);
-      }
-    }
-
-    // Soft page breaks, from the first visible item on.
-    if (SoftPageBreaks && options.Has(rvoShowPageBreaks)) {
-      // The smallest Top of the screen line holding a draw line.
-      auto lineTop = [&](int dl) {
-        int a = dl;
-        while (a > 0 && !DrawLines.Items(a)->FromNewLine) --a;
-        int top = DrawLines.Items(a)->Top;
-        for (int k = a + 1; k < n && !DrawLines.Items(k)->FromNewLine; ++k)
-          top = std::min(top, DrawLines.Items(k)->Top);
-        return top;
-      };
-      const int firstItem = GetFirstItemVisible();
-      for (const TRVSoftPageBreakInfo &pb : *SoftPageBreaks) {
-        if (pb.ItemNo < firstItem || pb.ItemNo >= GetItemCount()) continue;
-        int dl = FirstDrawLineOfItem(pb.ItemNo);
-        if (dl < 0 || dl >= n || DrawLines.Items(dl)->ItemNo != pb.ItemNo) continue;
-        // The piece holding the character the break stands before.
-        while (dl + 1 < n && DrawLines.Items(dl + 1)->ItemNo == pb.ItemNo && DrawLines.Items(dl + 1)->Offs <= pb.Offset)
-          ++dl;
-        if (dl > last) break;
-        style->DrawPageBreak(Canvas, cy(lineTop(dl)), hoffs + Clip.Left, rvpbSoftPageBreak, GetScroller(), GetWidth());
-      }
-    }
-
-    int lastStyle = -1;
-    for (int i = first; i <= last; ++i) {
-      TRVDrawLineInfo *d = DrawLines.Items(i);
-      TCustomRVItemInfo *item = GetItem(d->ItemNo);
-      const bool firstOfItem = i == 0 || DrawLines.Items(i - 1)->ItemNo != d->ItemNo;
-      if (item->GetPageBreakBefore() && options.Has(rvoShowPageBreaks) && firstOfItem)
-        style->DrawPageBreak(Canvas, cy(d->Top), hoffs + Clip.Left, rvpbPageBreak, GetScroller(), GetWidth());
-      if (item->Checkpoint && options.Has(rvoShowCheckpoints) && firstOfItem)
-        style->DrawCheckpoint(Canvas, hoffs - Clip.Left, cy(d->Top), d->ItemNo, hoffs + Clip.Left,
-                              item->Checkpoint->RaiseEvent, GetScroller(), GetWidth());
-      const int styleNo = GetItemStyle(d->ItemNo);
-      const TRVBiDiMode paraBiDi = GetParaBiDiMode(item->ParaNo);
-      if (styleNo < 0) {
-        TRVItemDrawStates st;
-        const bool inSel = hasSel && i >= sl && i <= el && !(i == el && eo == 0) && !(i == sl && so == 1);
-        if (inSel || (State & rvstWholeSelected)) st.Include(rvidsSelected);
-        if ((State & rvstHoverActive) && item->JumpID == HoveredJump) st.Include(rvidsHover);
-        if (d->ItemNo == CurrentItem) st.Include(rvidsCurrent);
-        if (base.Has(rvtsControlFocused)) st.Include(rvidsControlFocused);
-        if (item->GetFlag(rvbpFullWidth)) {
-          int64_t w = options.Has(rvoClientTextWidth) ? GetWidth() : GetAreaWidth();
-          if (GetMaxTextWidth() > 0)
-            w = std::min<int64_t>(w, int64_t(GetLeftMargin()) + GetMaxTextWidth() + GetRightMargin());
-          const TRect c = ClipToArea(cx(d->Left), cy(d->Top), w + dx, cy(int64_t(d->Top) + d->Height), area);
-          // A rule is drawn from edge to edge and is cut here; anything else
-          // (a table) places its content from its real left edge, which
-          // lies further left when the view is scrolled sideways.
-          item->PaintFullWidth(styleNo == rvsBreak ? c.Left : cx(d->Left), c.Right, cy(d->Top), Canvas, st, style,
-                               area, 0);
-        } else {
-          const int64_t top = int64_t(d->Top) + dy, left = int64_t(d->Left) + dx;
-          if (top < area.Bottom + kPaintSlack && top + d->Height > -kPaintSlack && left < area.Right + kPaintSlack &&
-              left + d->Width > -kPaintSlack) {
-            if (st.Has(rvidsSelected) && style->SelectionStyle == rvssLines && styleNo != rvsListMarker) {
-              Canvas.setBrush(CanvasBrush{base.Has(rvtsControlFocused) ? style->SelColor : style->InactiveSelColor,
-                                          TBrushStyle::bsSolid});
-              Canvas.fillRect(ClipToArea(left, top, left + d->Width, top + d->Height, area));
-            }
-            item->Paint(int(left), int(top), Canvas, st, style, d);
-          }
-        }
-        if (item->GetFlag(rvbpDrawingChangesFont)) lastStyle = -1;
+    DrawParaBackgrounds(Canvas, P.Lines);
+    if (style->OnDrawTextBack) PaintTextBacks(P);
+    if (SoftPageBreaks && P.Options.Has(rvoShowPageBreaks)) PaintSoftPageBreaks(P);
+    for (int i = P.Lines.First; i <= P.Lines.Last; ++i) {
+      PaintLineMarks(P, i);
+      if (GetItemStyle(DrawLines.Items(i)->ItemNo) < 0) {
+        PaintItemLine(P, i);
         continue;
       }
-      const int64_t top = int64_t(d->Top) + dy, left = int64_t(d->Left) + dx;
-      const bool visible = top < area.Bottom && top + d->Height > 0 && left < area.Right && left + d->Width > 0;
-      if (visible && d->Length > 0) {
-        if (styleNo != lastStyle) {
-          style->ApplyStyle(Canvas, styleNo, paraBiDi);
-          lastStyle = styleNo;
-        }
-        const uint8_t opt = GetItemOptions(d->ItemNo).Raw_();
-        const std::string text = CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt);
-        TRVTextDrawStates st = base;
-        const TFontInfo *fi = style->TextStyles().GetTextStyleSafe(styleNo);
-        if (fi && fi->Jump && (State & rvstHoverActive) && item->JumpID == HoveredJump) st.Include(rvtsHover);
-        if (style->OnDrawStyleText) {
-          st.Include(rvtsDrawItemStart).Include(rvtsDrawItemEnd);
-          if (d->Offs == 1) st.Include(rvtsItemStart);
-          if (d->Offs + d->Length - 1 >= GetTextLength(GetItemTextRaw(d->ItemNo), opt)) st.Include(rvtsItemEnd);
-        }
-        int a = 0, b = -1;
-        if (hasSel && i >= sl && i <= el) {
-          a = i == sl ? std::max(1, so) : 1;
-          b = i == el ? std::min(d->Length, eo - 1) : d->Length;
-        }
-        const bool whole = a == 1 && b >= d->Length;
-        auto draw = [&](const std::string &s, int x, int w, int spaceBefore, TRVTextDrawStates s2, int offs) {
-          style->ApplyStyleColor(Canvas, styleNo, s2, false, 0);
-          if (s2.Has(rvtsSelected) && style->SelectionStyle == rvssLines) {
-            Canvas.setBrush(CanvasBrush{style->SelColor, TBrushStyle::bsSolid});
-            Canvas.fillRect(TRect{x, int(top), x + w, int(top + d->Height)});
-          }
-          style->DrawStyleText(s, Canvas, d->ItemNo, offs, styleNo, this, spaceBefore, x, int(top), w, d->Height, s2,
-                               false, false, 0, paraBiDi);
-        };
-        TRVTextDrawStates sel = st;
-        sel.Include(rvtsSelected);
-        if (whole) {
-          draw(text, int(left), d->Width, d->ExtraSpaceBefore, sel, d->Offs);
-        } else {
-          draw(text, int(left), d->Width, d->ExtraSpaceBefore, st, d->Offs);
-          std::vector<int> placed;
-          if (a <= b && GetItemBiDiMode(d->ItemNo) != rvbdUnspecified &&
-              GetCharPlacement(Canvas, text, placed, d->Width - d->ExtraSpaceBefore, opt) &&
-              int(placed.size()) == d->Length + 1) {
-            // Right-to-left and reordered text: the selected characters are
-            // the whole piece drawn again, clipped to where they stand.
-            // Shaped alone, joined letters (Arabic) would take other forms,
-            // and a part stands elsewhere than its logical place.
-            const int x0 = int(left) + d->ExtraSpaceBefore;
-            std::vector<std::pair<int, int>> spans;
-            for (int u = a - 1; u < b; ++u) {
-              const int p = placed[size_t(u)], q = placed[size_t(u) + 1];
-              if (p != q) spans.push_back({x0 + std::min(p, q), x0 + std::max(p, q)});
-            }
-            std::sort(spans.begin(), spans.end());
-            std::vector<std::pair<int, int>> merged;
-            for (const auto &sp : spans) {
-              if (!merged.empty() && sp.first <= merged.back().second)
-                merged.back().second = std::max(merged.back().second, sp.second);
-              else
-                merged.push_back(sp);
-            }
-            for (const auto &sp : merged) {
-              const int level = Canvas.saveDC();
-              Canvas.intersectClipRect(TRect{sp.first, int(top), sp.second, int(top + d->Height)});
-              draw(text, int(left), d->Width, d->ExtraSpaceBefore, sel, d->Offs);
-              Canvas.restoreDC(level);
-            }
-          } else if (a <= b) {
-            const std::string part = CopyChars(text, a, b - a + 1, opt);
-            const int before = a > 1 ? GetTextWidth(CopyChars(text, 1, a - 1, opt), Canvas, opt) : 0;
-            const int w = GetTextWidth(part, Canvas, opt);
-            if (a == 1) draw(part, int(left), w + d->ExtraSpaceBefore, d->ExtraSpaceBefore, sel, d->Offs);
-            else draw(part, int(left) + before + d->ExtraSpaceBefore, w, 0, sel, d->Offs + a - 1);
-          }
-        }
-      }
-      // The end of a paragraph and a line break, when special characters are shown.
-      if (special && visible) {
-        const bool lastOfItem = i + 1 >= n || DrawLines.Items(i + 1)->ItemNo != d->ItemNo;
-        if (lastOfItem) {
-          const bool docEnd = i + 1 >= n;
-          const TCustomRVItemInfo *next = docEnd ? nullptr : GetItem(DrawLines.Items(i + 1)->ItemNo);
-          if (docEnd || next->IsParaStart() || next->GetLineBreakBefore()) {
-            if (styleNo != lastStyle) {
-              style->ApplyStyle(Canvas, styleNo, paraBiDi);
-              lastStyle = styleNo;
-            }
-            style->ApplyStyleColor(Canvas, styleNo, base, false, 0);
-            Canvas.setBrush(CanvasBrush{clWhite, TBrushStyle::bsClear});
-            const int x = int(left + d->Width);
-            if (docEnd || next->IsParaStart()) Canvas.textOutW(x, int(top), u"\u00B6");
-            else Canvas.textOutW(x, int(top), u"\u21B5");
-          }
-        }
-      }
+      PaintTextLine(P, i);
+      if (P.Options.Has(rvoShowSpecialCharacters)) PaintSpecialMark(P, i);
     }
   }
-  if (NotAddedCP && options.Has(rvoShowCheckpoints))
-    style->DrawCheckpoint(Canvas, hoffs - Clip.Left, cy(DocumentHeight), -1, hoffs + Clip.Left, NotAddedCP->RaiseEvent,
-                          GetScroller(), GetWidth());
+  if (NotAddedCP && P.Options.Has(rvoShowCheckpoints))
+    style->DrawCheckpoint(Canvas, P.HOffs - Clip.Left, P.Y(DocumentHeight), -1, P.HOffs + Clip.Left,
+                          NotAddedCP->RaiseEvent, GetScroller(), GetWidth());
+}
+
+void TCustomRVFormattedData::FindPaintedLines(TScreenPaint &P) const {
+  const int n = DrawLines.Count();
+  const int64_t docTop = int64_t(P.Clip.Top) + GetVOffs(), docBottom = int64_t(P.Clip.Bottom) + GetVOffs();
+  int first = std::min(FindDrawLineAtY(int(std::clamp<int64_t>(docTop, INT_MIN, INT_MAX)), fdlLast), n - 1);
+  {
+    int f = 0, l = 0;
+    GetScreenLineRange(first, f, l);
+    first = f;
+    // A line above may reach down into the rectangle (negative spacing).
+    if (first > 0) {
+      GetScreenLineRange(first - 1, f, l);
+      first = f;
+    }
+  }
+  // Back to the start of the paragraph, so that its background is drawn whole.
+  while (first > 0 && !(GetItem(DrawLines.Items(first)->ItemNo)->IsParaStart() &&
+                        DrawLines.Items(first - 1)->ItemNo != DrawLines.Items(first)->ItemNo))
+    --first;
+  int last = first;
+  while (last + 1 < n) {
+    const TRVDrawLineInfo *d = DrawLines.Items(last + 1);
+    if (d->FromNewLine && d->Top > docBottom) break;
+    ++last;
+  }
+  TPaintedLines &L = P.Lines;
+  L.First = first;
+  L.Last = last;
+  L.ParaEnd = n - 1;
+  L.TextLeft = GetLeftMargin();
+  if (P.Options.Has(rvoClientTextWidth)) L.TextRight = int64_t(GetWidth()) - GetRightMargin();
+  else if (GetMaxTextWidth() < 1) L.TextRight = int64_t(GetAreaWidth()) - GetRightMargin();
+  else L.TextRight = int64_t(GetLeftMargin()) + GetMaxTextWidth();
+}
+
+void TCustomRVFormattedData::PaintTextBacks(const TScreenPaint &P) const {
+  for (int i = P.Lines.First; i <= P.Lines.Last; ++i) {
+    const TRVDrawLineInfo *d = DrawLines.Items(i);
+    const int styleNo = GetItemStyle(d->ItemNo);
+    if (styleNo < 0) continue;
+    TRVTextDrawStates st;
+    if ((State & rvstHoverActive) && GetItem(d->ItemNo)->JumpID == HoveredJump) st.Include(rvtsHover);
+    P.Style->DrawTextBack(P.Canvas, d->ItemNo, styleNo, this, P.X(d->Left), P.Y(d->Top), d->Width, d->Height, st);
+  }
+}
+
+// From the first visible item on.
+void TCustomRVFormattedData::PaintSoftPageBreaks(const TScreenPaint &P) const {
+  const int n = DrawLines.Count();
+  const int firstItem = GetFirstItemVisible();
+  for (const TRVSoftPageBreakInfo &pb : *SoftPageBreaks) {
+    if (pb.ItemNo < firstItem || pb.ItemNo >= GetItemCount()) continue;
+    int dl = FirstDrawLineOfItem(pb.ItemNo);
+    if (dl < 0 || dl >= n || DrawLines.Items(dl)->ItemNo != pb.ItemNo) continue;
+    // The piece holding the character the break stands before.
+    while (dl + 1 < n && DrawLines.Items(dl + 1)->ItemNo == pb.ItemNo && DrawLines.Items(dl + 1)->Offs <= pb.Offset)
+      ++dl;
+    if (dl > P.Lines.Last) break;
+    P.Style->DrawPageBreak(P.Canvas, P.Y(ScreenLineTop(dl)), P.HOffs + P.Clip.Left, rvpbSoftPageBreak, GetScroller(),
+                           GetWidth());
+  }
+}
+
+// The hard page break and the checkpoint at an item's first line.
+void TCustomRVFormattedData::PaintLineMarks(const TScreenPaint &P, int DrawLineNo) const {
+  const TRVDrawLineInfo *d = DrawLines.Items(DrawLineNo);
+  if (DrawLineNo > 0 && DrawLines.Items(DrawLineNo - 1)->ItemNo == d->ItemNo) return;
+  const TCustomRVItemInfo *item = GetItem(d->ItemNo);
+  if (item->GetPageBreakBefore() && P.Options.Has(rvoShowPageBreaks))
+    P.Style->DrawPageBreak(P.Canvas, P.Y(d->Top), P.HOffs + P.Clip.Left, rvpbPageBreak, GetScroller(), GetWidth());
+  if (item->Checkpoint && P.Options.Has(rvoShowCheckpoints))
+    P.Style->DrawCheckpoint(P.Canvas, P.HOffs - P.Clip.Left, P.Y(d->Top), d->ItemNo, P.HOffs + P.Clip.Left,
+                            item->Checkpoint->RaiseEvent, GetScroller(), GetWidth());
+}
+
+void TCustomRVFormattedData::PaintItemLine(TScreenPaint &P, int DrawLineNo) const {
+  const int i = DrawLineNo;
+  TRVDrawLineInfo *d = DrawLines.Items(i);
+  TCustomRVItemInfo *item = GetItem(d->ItemNo);
+  const int styleNo = GetItemStyle(d->ItemNo);
+  const TRect &area = P.Area();
+  TRVItemDrawStates st;
+  const bool inSel = P.HasSel && i >= P.SelStartLine && i <= P.SelEndLine &&
+                     !(i == P.SelEndLine && P.SelEndOffs == 0) && !(i == P.SelStartLine && P.SelStartOffs == 1);
+  if (inSel || (State & rvstWholeSelected)) st.Include(rvidsSelected);
+  if ((State & rvstHoverActive) && item->JumpID == HoveredJump) st.Include(rvidsHover);
+  if (d->ItemNo == CurrentItem) st.Include(rvidsCurrent);
+  if (P.Base.Has(rvtsControlFocused)) st.Include(rvidsControlFocused);
+  if (item->GetFlag(rvbpFullWidth)) {
+    int64_t w = P.Options.Has(rvoClientTextWidth) ? GetWidth() : GetAreaWidth();
+    if (GetMaxTextWidth() > 0)
+      w = std::min<int64_t>(w, int64_t(GetLeftMargin()) + GetMaxTextWidth() + GetRightMargin());
+    const TRect c = ClipToArea(P.X(d->Left), P.Y(d->Top), w + P.Lines.Dx, P.Y(int64_t(d->Top) + d->Height), area);
+    // A rule is drawn from edge to edge and is cut here; anything else
+    // (a table) places its content from its real left edge, which lies
+    // further left when the view is scrolled sideways.
+    item->PaintFullWidth(styleNo == rvsBreak ? c.Left : P.X(d->Left), c.Right, P.Y(d->Top), P.Canvas, st, P.Style, area,
+                         0);
+  } else {
+    const int64_t top = int64_t(d->Top) + P.Lines.Dy, left = int64_t(d->Left) + P.Lines.Dx;
+    if (top < area.Bottom + kPaintSlack && top + d->Height > -kPaintSlack && left < area.Right + kPaintSlack &&
+        left + d->Width > -kPaintSlack) {
+      if (st.Has(rvidsSelected) && P.Style->SelectionStyle == rvssLines && styleNo != rvsListMarker) {
+        P.Canvas.setBrush(CanvasBrush{P.Base.Has(rvtsControlFocused) ? P.Style->SelColor : P.Style->InactiveSelColor,
+                                      TBrushStyle::bsSolid});
+        P.Canvas.fillRect(ClipToArea(left, top, left + d->Width, top + d->Height, area));
+      }
+      item->Paint(int(left), int(top), P.Canvas, st, P.Style, d);
+    }
+  }
+  if (item->GetFlag(rvbpDrawingChangesFont)) P.LastStyle = -1;
+}
+
+void TCustomRVFormattedData::ApplyPaintStyle(TScreenPaint &P, int StyleNo, TRVBiDiMode ParaBiDi) const {
+  if (StyleNo == P.LastStyle) return;
+  P.Style->ApplyStyle(P.Canvas, StyleNo, ParaBiDi);
+  P.LastStyle = StyleNo;
+}
+
+void TCustomRVFormattedData::PaintTextLine(TScreenPaint &P, int DrawLineNo) const {
+  const int i = DrawLineNo;
+  const TRVDrawLineInfo *d = DrawLines.Items(i);
+  const TCustomRVItemInfo *item = GetItem(d->ItemNo);
+  const int64_t top = int64_t(d->Top) + P.Lines.Dy, left = int64_t(d->Left) + P.Lines.Dx;
+  const TRect &area = P.Area();
+  if (d->Length <= 0 || !(top < area.Bottom && top + d->Height > 0 && left < area.Right && left + d->Width > 0)) return;
+  const uint8_t opt = GetItemOptions(d->ItemNo).Raw_();
+  const TPaintedPiece T{d,
+                        GetItemStyle(d->ItemNo),
+                        GetParaBiDiMode(item->ParaNo),
+                        int(left),
+                        int(top),
+                        opt,
+                        CopyChars(GetItemTextRaw(d->ItemNo), d->Offs, d->Length, opt)};
+  ApplyPaintStyle(P, T.StyleNo, T.ParaBiDi);
+  TRVTextDrawStates st = P.Base;
+  const TFontInfo *fi = P.Style->TextStyles().GetTextStyleSafe(T.StyleNo);
+  if (fi && fi->Jump && (State & rvstHoverActive) && item->JumpID == HoveredJump) st.Include(rvtsHover);
+  if (P.Style->OnDrawStyleText) {
+    st.Include(rvtsDrawItemStart).Include(rvtsDrawItemEnd);
+    if (d->Offs == 1) st.Include(rvtsItemStart);
+    if (d->Offs + d->Length - 1 >= GetTextLength(GetItemTextRaw(d->ItemNo), opt)) st.Include(rvtsItemEnd);
+  }
+  // The selected characters a..b of the piece.
+  int a = 0, b = -1;
+  if (P.HasSel && i >= P.SelStartLine && i <= P.SelEndLine) {
+    a = i == P.SelStartLine ? std::max(1, P.SelStartOffs) : 1;
+    b = i == P.SelEndLine ? std::min(d->Length, P.SelEndOffs - 1) : d->Length;
+  }
+  TRVTextDrawStates sel = st;
+  sel.Include(rvtsSelected);
+  if (a == 1 && b >= d->Length) {
+    DrawPiece(P, T, T.Text, T.Left, d->Width, d->ExtraSpaceBefore, sel, d->Offs);
+    return;
+  }
+  DrawPiece(P, T, T.Text, T.Left, d->Width, d->ExtraSpaceBefore, st, d->Offs);
+  if (a <= b) PaintSelectedChars(P, T, a, b, sel);
+}
+
+void TCustomRVFormattedData::DrawPiece(const TScreenPaint &P, const TPaintedPiece &T, const std::string &S, int X,
+                                       int W, int SpaceBefore, TRVTextDrawStates States, int Offs) const {
+  P.Style->ApplyStyleColor(P.Canvas, T.StyleNo, States, false, 0);
+  if (States.Has(rvtsSelected) && P.Style->SelectionStyle == rvssLines) {
+    P.Canvas.setBrush(CanvasBrush{P.Style->SelColor, TBrushStyle::bsSolid});
+    P.Canvas.fillRect(TRect{X, T.Top, X + W, int(int64_t(T.Top) + T.D->Height)});
+  }
+  P.Style->DrawStyleText(S, P.Canvas, T.D->ItemNo, Offs, T.StyleNo, this, SpaceBefore, X, T.Top, W, T.D->Height, States,
+                         false, false, 0, T.ParaBiDi);
+}
+
+void TCustomRVFormattedData::PaintSelectedChars(const TScreenPaint &P, const TPaintedPiece &T, int A, int B,
+                                                TRVTextDrawStates Sel) const {
+  const TRVDrawLineInfo *d = T.D;
+  std::vector<int> placed;
+  if (GetItemBiDiMode(d->ItemNo) != rvbdUnspecified &&
+      GetCharPlacement(P.Canvas, T.Text, placed, d->Width - d->ExtraSpaceBefore, T.Opt) &&
+      int(placed.size()) == d->Length + 1) {
+    // Right-to-left and reordered text: the selected characters are the
+    // whole piece drawn again, clipped to where they stand. Shaped alone,
+    // joined letters (Arabic) would take other forms, and a part stands
+    // elsewhere than its logical place.
+    for (const auto &sp : SelectedSpans(placed, A, B, T.Left + d->ExtraSpaceBefore)) {
+      const int level = P.Canvas.saveDC();
+      P.Canvas.intersectClipRect(TRect{sp.first, T.Top, sp.second, int(int64_t(T.Top) + d->Height)});
+      DrawPiece(P, T, T.Text, T.Left, d->Width, d->ExtraSpaceBefore, Sel, d->Offs);
+      P.Canvas.restoreDC(level);
+    }
+    return;
+  }
+  const std::string part = CopyChars(T.Text, A, B - A + 1, T.Opt);
+  const int before = A > 1 ? GetTextWidth(CopyChars(T.Text, 1, A - 1, T.Opt), P.Canvas, T.Opt) : 0;
+  const int w = GetTextWidth(part, P.Canvas, T.Opt);
+  if (A == 1) DrawPiece(P, T, part, T.Left, w + d->ExtraSpaceBefore, d->ExtraSpaceBefore, Sel, d->Offs);
+  else DrawPiece(P, T, part, T.Left + before + d->ExtraSpaceBefore, w, 0, Sel, d->Offs + A - 1);
+}
+
+// The end of a paragraph and a line break, when special characters are
+// shown: after the last piece of an item.
+void TCustomRVFormattedData::PaintSpecialMark(TScreenPaint &P, int DrawLineNo) const {
+  const int i = DrawLineNo, n = DrawLines.Count();
+  const TRVDrawLineInfo *d = DrawLines.Items(i);
+  const int64_t top = int64_t(d->Top) + P.Lines.Dy, left = int64_t(d->Left) + P.Lines.Dx;
+  const TRect &area = P.Area();
+  if (!(top < area.Bottom && top + d->Height > 0 && left < area.Right && left + d->Width > 0)) return;
+  if (i + 1 < n && DrawLines.Items(i + 1)->ItemNo == d->ItemNo) return;
+  const bool docEnd = i + 1 >= n;
+  const TCustomRVItemInfo *next = docEnd ? nullptr : GetItem(DrawLines.Items(i + 1)->ItemNo);
+  if (!(docEnd || next->IsParaStart() || next->GetLineBreakBefore())) return;
+  const int styleNo = GetItemStyle(d->ItemNo);
+  ApplyPaintStyle(P, styleNo, GetParaBiDiMode(GetItem(d->ItemNo)->ParaNo));
+  P.Style->ApplyStyleColor(P.Canvas, styleNo, P.Base, false, 0);
+  P.Canvas.setBrush(CanvasBrush{clWhite, TBrushStyle::bsClear});
+  const int x = int(left + d->Width);
+  if (docEnd || next->IsParaStart()) P.Canvas.textOutW(x, int(top), u"\u00B6");
+  else P.Canvas.textOutW(x, int(top), u"\u21B5");
 }
 
 } // namespace kc

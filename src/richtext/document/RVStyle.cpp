@@ -106,7 +106,7 @@ void TRVStyle::ApplyStyleColor(TCanvas &ACanvas, int StyleNo, TRVTextDrawStates 
 }
 
 void TRVStyle::DrawStyleText(const std::string &s, TCanvas &ACanvas, int AItemNo, int AOffsetInItem, int StyleNo,
-                             TCustomRVData *ARVData, int SpaceBefore, int Left, int Top, int Width, int Height,
+                             const TCustomRVData *ARVData, int SpaceBefore, int Left, int Top, int Width, int Height,
                              TRVTextDrawStates DrawState, bool Printing, bool FitToWidth, uint8_t ColorMode,
                              TRVBiDiMode DefBiDiMode) {
   const TFontInfo *f = FTextStyles->GetTextStyleSafe(StyleNo);
@@ -123,7 +123,7 @@ void TRVStyle::DrawStyleText(const std::string &s, TCanvas &ACanvas, int AItemNo
             ColorMode, DefBiDiMode);
 }
 
-void TRVStyle::DrawTextBack(TCanvas &ACanvas, int AItemNo, int StyleNo, TCustomRVData *ARVData, int Left, int Top,
+void TRVStyle::DrawTextBack(TCanvas &ACanvas, int AItemNo, int StyleNo, const TCustomRVData *ARVData, int Left, int Top,
                             int Width, int Height, TRVTextDrawStates DrawState) {
   if (!OnDrawTextBack) return;
   ItemNo = AItemNo;

@@ -739,7 +739,7 @@ public:
   // The piece being drawn, for event handlers.
   int32_t ItemNo = -1;
   int32_t OffsetInItem = 0;
-  TCustomRVData *RVData = nullptr;
+  const TCustomRVData *RVData = nullptr;
 
   TFontInfos &TextStyles() { return *FTextStyles; }
   const TFontInfos &TextStyles() const { return *FTextStyles; }
@@ -769,11 +769,11 @@ public:
   void ApplyStyle(TCanvas &ACanvas, int StyleNo, TRVBiDiMode DefBiDiMode);
   void ApplyStyleColor(TCanvas &ACanvas, int StyleNo, TRVTextDrawStates DrawState, bool Printing, uint8_t ColorMode);
   void DrawStyleText(const std::string &s, TCanvas &ACanvas, int ItemNo, int OffsetInItem, int StyleNo,
-                     TCustomRVData *RVData, int SpaceBefore, int Left, int Top, int Width, int Height,
+                     const TCustomRVData *RVData, int SpaceBefore, int Left, int Top, int Width, int Height,
                      TRVTextDrawStates DrawState, bool Printing, bool FitToWidth, uint8_t ColorMode,
                      TRVBiDiMode DefBiDiMode);
-  void DrawTextBack(TCanvas &ACanvas, int ItemNo, int StyleNo, TCustomRVData *RVData, int Left, int Top, int Width,
-                    int Height, TRVTextDrawStates DrawState);
+  void DrawTextBack(TCanvas &ACanvas, int ItemNo, int StyleNo, const TCustomRVData *RVData, int Left, int Top,
+                    int Width, int Height, TRVTextDrawStates DrawState);
   // ControlWidth: the control's width (checkpoints) or client width (page
   // breaks), for the lines that run across the control.
   void DrawCheckpoint(TCanvas &ACanvas, int X, int Y, int ItemNo, int XShift, bool RaiseEvent, TRVScroller *Control,

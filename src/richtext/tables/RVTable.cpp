@@ -7,6 +7,7 @@
 #include "richtext/tables/RVTableLayout.h"
 #include "richtext/tables/RVTableBackground.h"
 #include "richtext/tables/RVTableProps.h"
+#include "richtext/tables/RVTableRecorder.h"
 
 namespace kc {
 
@@ -27,6 +28,7 @@ void TRVTableItemInfo::Init(int RowCount, int ColCount) {
 }
 
 TRVTableItemInfo::~TRVTableItemInfo() {
+  CloseCellEditor(false);
   if (FFormattingInfo) FFormattingInfo->Clear();
 }
 
@@ -124,6 +126,12 @@ void TRVTableItemInfo::Inserting(TCustomRVData *RVData, std::string &Text, bool 
   FRows->MainRVData = RVData;
   if (RVData) State |= rvtsInserted;
   else State &= ~rvtsInserted;
+  // Inside an editor the table records its changes and may be resized;
+  // without an editor layer linked in nothing can tell, and the bit stays.
+  if (TRVTableEditHost *host = RVTableEditHost()) {
+    if (RVData && host->IsEditor(RVData->GetRootData())) State |= rvtsEditMode;
+    else State &= ~rvtsEditMode;
+  }
   for (int r = 0; r < RowCount(); ++r) {
     TRVTableRow *row = FRows->Items(r);
     row->SetRows(FRows.get());
@@ -256,10 +264,19 @@ void TRVTableItemInfo::AssignProperties(const TCustomRVItemInfo &Source) {
 }
 
 bool TRVTableItemInfo::GetIntPropertyByName(std::string_view Name, int &Value) const {
+  if (Name == "BackgroundStyle") {
+    Value = GetBackgroundStyle();
+    return true;
+  }
   return RVPropsGetInt(RVTableProps(), this, Name, Value) || TRVFullLineItemInfo::GetIntPropertyByName(Name, Value);
 }
 
 bool TRVTableItemInfo::SetIntPropertyByName(std::string_view Name, int Value) {
+  if (Name == "BackgroundStyle") {
+    SetBackgroundStyle(static_cast<TRVItemBackgroundStyle>(std::clamp(Value, 0, 3)));
+    InvalidateLayout();
+    return true;
+  }
   if (RVPropsSetInt(RVTableProps(), this, Name, Value)) {
     InvalidateLayout();
     return true;
@@ -315,6 +332,7 @@ void TRVTableItemInfo::RenumberStyles(const TRVIntegerList &TextShift, const TRV
 }
 
 void TRVTableItemInfo::MovingToUndoList(int ItemNo, TCustomRVData *RVData) {
+  CloseCellEditor(false);
   TRVFullLineItemInfo::MovingToUndoList(ItemNo, RVData);
 }
 

@@ -8,10 +8,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Cursors.h"
 #include "richtext/document/CRVFData.h"
 #include "richtext/document/RVBack.h"
+#include "richtext/document/RVCellEditor.h"
 #include "richtext/document/RVItem.h"
 #include "richtext/tables/RVTableCell.h"
 #include "richtext/tables/RVTableLayout.h"
@@ -158,6 +160,40 @@ public:
   // there is none (Next and Previous beep unless Quiet).
   bool GetCellTo(int Row, int Col, bool Quiet, int &NewCol, int &NewRow, int Direction) const;
 
+  // ------------------------------------------ border drags (resizing)
+  // A change of one cell's BestWidth (Height false) or BestHeight.
+  struct TRVCellSizeChange {
+    int32_t Row = 0, Col = 0;
+    bool Height = false;
+    int32_t Value = 0;
+    bool operator==(const TRVCellSizeChange &) const = default;
+  };
+  // A column or row border is being dragged: rvtsResizingColumn says
+  // which kind, rvtsResizingShift whether Shift was held at the start.
+  bool IsResizing() const { return FResizeBorder >= 0; }
+  int ResizeBorder() const { return FResizeBorder; }
+  // Where the dragged line stands (table coordinates, kept within the
+  // drag limits).
+  int ResizeLinePos() const { return FResizeLine; }
+  // Starts dragging column border (Column) or row border Border (> 0) with
+  // the pointer at PointerPos (table coordinates across the border); false
+  // when there is no such border.
+  bool StartResize(bool Column, int Border, int PointerPos, bool Shift);
+  // The pointer moved to PointerPos.
+  void DragResizeTo(int PointerPos);
+  // The cell sizes the line where it stands gives, as the release applies
+  // them; false (nothing to apply) when the drag cannot give a size: a
+  // percent column in a table with no width left for its columns.
+  bool GetResizeChanges(std::vector<TRVCellSizeChange> &Changes) const;
+  // Ends the drag; the line goes.
+  void EndResize();
+  // The selected cells as a table of their own (the selected rectangle
+  // grown to whole merged cells), for a copy or a drag; nullptr without a
+  // cell selection.
+  std::unique_ptr<TCustomRVItemInfo> CopySelectedPart(TCustomRVData *RVData) override;
+  // Gives the cells the sizes of a drag released; false when refused.
+  bool ApplyResizeChanges(const std::vector<TRVCellSizeChange> &Changes);
+
   // The table's index in its document, -1 when in none.
   int GetMyItemNo() const;
   // Makes the next screen format compute the layout again.
@@ -224,6 +260,55 @@ public:
   void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
                       const TRVIntegerList &ListShift) override;
 
+  // ------------------------------------------------------ the cell editor
+  // (RVTableCellEditing.cpp, RVTableNavigate.cpp) One cell at a time is
+  // edited in an editor that the holding document makes; its document
+  // holds the cell's items while it is open.
+  enum : unsigned {
+    rvceNoEvent = 1,       // OnCellEditing is not asked
+    rvceRememberClick = 2, // a second click soon after arrives as a double click
+    rvceCaretAtEnd = 4,
+    rvceCaretAtStart = 8,
+    rvceJumpMode = 16
+  };
+  // Opens the editor on the cell covering (Row, Col) (ItemNo -1: looked up);
+  // false when the table is in no editable document, the cell does not
+  // exist or OnCellEditing refused.
+  bool OpenCellEditor(int ItemNo, int Row, int Col, unsigned Flags);
+  // The public form: the editor on the cell, the caret at its start.
+  bool EditCell(int Row, int Col) { return OpenCellEditor(-1, Row, Col, rvceCaretAtStart); }
+  // Closes the open editor: its items go back to the cell and, when Normal,
+  // its history becomes one step of the holding document's undo. Not
+  // normal: the table itself is going, being read or moved away.
+  void CloseCellEditor(bool Normal);
+  TRVCellEditor *GetCellEditor() const { return FCellEditor; }
+  // The edited cell's position, -1 -1 without an editor.
+  int GetEditedRow() const { return FCellEditor ? FCellEditor->Row : -1; }
+  int GetEditedCol() const { return FCellEditor ? FCellEditor->Col : -1; }
+  // The editor is being freed by someone else (its window's parent): the
+  // table takes the items back and forgets it.
+  void CellEditorDestroyed(TRVCellEditor *Editor);
+  // After every change in the editor's document: when its height or its
+  // minimum width moved, the table is laid out again around it (no other
+  // cell wraps again) and its document reformats the table's paragraph.
+  void CellEditorChanged();
+  // Where the edited cell's content stands, in client coordinates of the
+  // holding document's control.
+  TRect EditedCellRect() const;
+  // The editor is put over its cell again (after the holding document was
+  // formatted); a new width wraps its text.
+  void PlaceCellEditor();
+  // The caret left the editor's document: Direction 0 left, 1 up, 2 right,
+  // 3 down, 4 top, 5 bottom of the holding document, 6 next cell (Tab), 7
+  // previous cell (Shift+Tab). Opens the neighbouring cell or puts the
+  // caret before or after the table; Tab in the last cell does nothing.
+  void CellEditorCaretGetOut(int Direction);
+  // The caret comes in from the holding document: mode 0 the first cell,
+  // 1 the last, 2 (3) the first (last) row's cell under X (table-relative).
+  bool EnterTable(int Mode, int X);
+  bool TakeCaret(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction) override;
+  bool TakeCaretAt(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction, int X) override;
+
   // The cell that holds Data (a cell of this table, or a document nested in
   // one) and its position; false when none does.
   bool GetCellPosition(const TCustomRVData *Data, int &Row, int &Col) const;
@@ -231,15 +316,107 @@ public:
   // layout is invalid.
   void AfterGridChange();
 
+  // ============================ editing the grid and the attributes
+  // Inside an editor each public operation is one undo group of kind 13
+  // and lays the table out again; in a plain view it changes the table
+  // directly. Bad indices raise ERichVistaError "Invalid row or column
+  // index" before anything changes.
+  // Whether a change made now is recorded for undo; the table's index in
+  // its document when it is, else -1.
+  bool CanRecordUndo() const;
+  int GetItemNoForUndo() const;
+  // The root editor's permission (true outside editors).
+  bool CanChange() const;
+  // Brackets several operations into one undo step.
+  void BeginTableUndoGroup();
+  void EndTableUndoGroup();
+  void InsertRows(int Index, int Count, int CopyIndex, bool Select = true);
+  void InsertCols(int Index, int Count, int CopyIndex, bool Select = true);
+  // Deleting every row or column deletes the table item itself.
+  void DeleteRows(int Index, int Count, bool DecreaseHeight);
+  void DeleteCols(int Index, int Count, bool DecreaseWidth);
+  void DeleteSelectedRows();
+  void DeleteSelectedCols();
+  // Every row that holds no cell of its own, last first.
+  void DeleteEmptyRows();
+  // Refused merges (a row or column left without a cell of its own unless
+  // AllowDegenerateMerge) beep and change nothing.
+  void MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowDegenerateMerge = false);
+  void MergeSelectedCells(bool AllowDegenerateMerge = false);
+  bool CanDeleteSelectedCellsContents() const;
+  void DeleteSelectedCellsContents();
+  // Mode 0 text style conversion, 1 paragraph style, 2 paragraph style
+  // conversion, with the user value, in every selected cell; one step.
+  void ApplyToSelectedCells(int Mode, int UserValue);
+  // Published attributes by name (the names of the property tables), with
+  // undo inside an editor; false for an unknown name or no change.
+  bool SetTablePropertyUndoable(std::string_view Name, int Value);
+  bool SetCellPropertyUndoable(int Row, int Col, std::string_view Name, int Value);
+  bool SetCellBestWidth(int Value, int Row, int Col);
+  bool SetCellBestHeight(int Value, int Row, int Col);
+  bool SetCellVisibleBorders(int Row, int Col, bool Left, bool Top, bool Right, bool Bottom);
+  // The flags a property's undo record carries (may change the table's
+  // minimum width, needs formatting); false for a name without undo.
+  static bool TablePropertyFlags(std::string_view Name, bool &AffectWidth, bool &AffectSize);
+  static bool CellPropertyFlags(std::string_view Name, bool &AffectWidth, bool &AffectSize);
+  // A structural change was made (layout invalid, hit cache dropped).
+  void Changed();
+
 private:
+  // ---- the cell editor
+  TRVCellEditor *FCellEditor = nullptr;
+  // What the editor's document measured when the table last followed it.
+  int32_t FEditorMinWidth = -1, FEditorDocHeight = -1;
+  // The items go back to the cell; reformatted unless Clearing.
+  void FinishCellEditing(TRVCellEditor &Editor, bool Clearing);
+  TCustomRVFormattedData *HoldingDocument() const;
+  // A press into a cell of an editable table opens the cell's editor and
+  // goes on to it; the moves and the release of that press follow it.
+  bool PressOpensEditor(TRVMouseButton Button, TRVShiftState Shift, int X, int Y, int ItemX, int ItemY);
+  bool FEditorPressed = false;
+  // ---- end of the cell editor
+  // Runs Op between the undo brackets with a recorder (or none), then lays
+  // the table out again and tells the editor.
+  template <class F> void RunGridOp(F &&Op);
+  // ============================ end of grid editing
+
   void Init(int RowCount, int ColCount);
   mutable int32_t FHitRow = -1, FHitCol = -1; // the last cell hit
   TRVTableCellData *FPressedCell = nullptr;   // the cell a press went to
+  // The border drag: the border (-1 none), where the column or row left
+  // of (above) it starts, the pointer's distance from the line, the line
+  // and its limits (-1 none), and the table's top-left corner in the root
+  // document when the drag started (the line is drawn there).
+  int32_t FResizeBorder = -1, FResizeStart = 0, FResizeGrab = 0, FResizeLine = 0;
+  int32_t FResizeMin = -1, FResizeMax = -1;
+  TPoint FResizeOrigin{0, 0};
+  void ShowResizeLine(bool Show) const;
+  // The cell whose editor a border drag closed (-1 none).
+  int32_t FResizeEditRow = -1, FResizeEditCol = -1;
+  void SaveCellEditorForResize();
+  // A press on the selected cells asks the control to drag them; false
+  // when it cannot.
+  bool PostCellsDrag();
+  bool FCellsDragPosted = false;
   bool SelectionAllowed() const;
   TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;
   std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;
   std::unique_ptr<TRVBackground> FBackground;
+};
+
+// While it lives, the cell that the table's editor edits shows the
+// editor's items, so that a writer reading the cells (RVF, RTF, HTML, text)
+// finds the content being edited; nothing when no editor is open.
+class TRVEditedCellView {
+public:
+  explicit TRVEditedCellView(const TRVTableItemInfo &Table);
+  ~TRVEditedCellView();
+  TRVEditedCellView(const TRVEditedCellView &) = delete;
+  TRVEditedCellView &operator=(const TRVEditedCellView &) = delete;
+
+private:
+  TCustomRVData *FCell = nullptr;
 };
 
 // Makes kind -60 known to CreateItemByStyleNo (readers of files call it

@@ -39,6 +39,19 @@ TRVTableCellData::TRVTableCellData(TRVTableRow *Row) : TRVItemFormattedData(Row)
 
 TRVTableCellData::~TRVTableCellData() = default;
 
+void TRVTableCellData::MovingToUndoList(TCustomRVData *UndoData) {
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->MovingToUndoList(i, this);
+  Selected = false;
+  FUndoData = UndoData;
+  FRow = nullptr;
+}
+
+void TRVTableCellData::MovingFromUndoList() {
+  FUndoData = nullptr;
+  for (int i = 0; i < GetItemCount(); ++i) GetItem(i)->MovingFromUndoList(i, this);
+  InvalidateMinWidth();
+}
+
 TRVTableItemInfo *TRVTableCellData::GetTable() const {
   return FRow && FRow->Rows() ? FRow->Rows()->Table : nullptr;
 }
@@ -61,7 +74,7 @@ void TRVTableCellData::SetBackgroundStyle(TRVItemBackgroundStyle Value) { SetOwn
 
 // ------------------------------------------------------- nested document
 
-TCustomRVData *TRVTableCellData::GetParentData() const { return FRow ? FRow->GetParentRVData() : nullptr; }
+TCustomRVData *TRVTableCellData::GetParentData() const { return FRow ? FRow->GetParentRVData() : FUndoData; }
 
 uint16_t TRVTableCellData::GetFlags() const {
   uint16_t f = FRow ? FRow->Flags : 0;
@@ -148,19 +161,34 @@ int TRVTableCellData::GetVAlignOffset() const {
 int TRVTableCellData::GetContentHeight() const { return std::max(DocumentHeight, BestHeight); }
 
 int TRVTableCellData::GetMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {
-  const int n = GetItemCount();
+  if (EditorData && !sad) return EditorMinWidth;
+  return ContentMinWidth(*this, sad, Canvas);
+}
+
+int TRVTableCellData::ContentMinWidth(TCustomRVFormattedData &Doc, const TRVScreenAndDevice *sad, TCanvas &Canvas) {
+  const int n = Doc.GetItemCount();
   if (n == 0) return 0;
-  if (n == 1 && GetItemStyle(0) >= 0 && GetItemTextRaw(0).empty()) {
-    const TRVStyle *style = GetRVStyle();
-    const TParaInfo *p = style ? style->ParaStyles().GetParaStyleSafe(GetItemPara(0)) : nullptr;
+  if (n == 1 && Doc.GetItemStyle(0) >= 0 && Doc.GetItemTextRaw(0).empty()) {
+    const TRVStyle *style = Doc.GetRVStyle();
+    const TParaInfo *p = style ? style->ParaStyles().GetParaStyleSafe(Doc.GetItemPara(0)) : nullptr;
     if (!p) return 0;
     int64_t w = int64_t(p->FirstIndent) + p->LeftIndent + p->RightIndent;
     w = std::clamp<int64_t>(w, -RVMaxCoord / 4, RVMaxCoord / 4);
     if (sad && sad->ppixScreen > 0) w = w * sad->ppixDevice / sad->ppixScreen;
     return std::max(0, static_cast<int>(w));
   }
-  const int w = PassMinWidth(sad, Canvas);
+  const int w = Doc.PassMinWidth(sad, Canvas);
   return w <= 0 ? 10 : w;
+}
+
+TCustomRVData *TRVTableCellData::GetEditorRVData() { return EditorData ? EditorData : this; }
+
+TCustomRVFormattedData *TRVTableCellData::GetEditingRVData() { return EditorData ? EditorData : this; }
+
+TRVScroller *TRVTableCellData::GetEditingCellEditor() const {
+  const TRVTableItemInfo *t = EditorData ? GetTable() : nullptr;
+  const TRVCellEditor *e = t ? t->GetCellEditor() : nullptr;
+  return e && e->Cell == this ? e->Control() : nullptr;
 }
 
 int TRVTableCellData::PassMinWidth(const TRVScreenAndDevice *sad, TCanvas &Canvas) {
@@ -257,10 +285,18 @@ void TRVTableCellData::AppendItemCopiesFrom(const TRVTableCellData &Source) {
 }
 
 bool TRVTableCellData::GetIntPropertyByName(std::string_view Name, int &Value) const {
+  if (Name == "BackgroundStyle") {
+    Value = GetBackgroundStyle();
+    return true;
+  }
   return RVPropsGetInt(RVTableCellProps(), this, Name, Value);
 }
 
 bool TRVTableCellData::SetIntPropertyByName(std::string_view Name, int Value) {
+  if (Name == "BackgroundStyle") {
+    SetBackgroundStyle(static_cast<TRVItemBackgroundStyle>(std::clamp(Value, 0, 3)));
+    return true;
+  }
   return RVPropsSetInt(RVTableCellProps(), this, Name, Value);
 }
 

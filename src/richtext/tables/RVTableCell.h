@@ -53,6 +53,12 @@ public:
   // never): a layout that keeps it does not wrap the cell again.
   int32_t FormattedWidth = -1;
 
+  // An undo record takes the cell out of the grid: it answers through the
+  // record's document meanwhile; back in the grid it answers through its row.
+  void MovingToUndoList(TCustomRVData *UndoData);
+  void MovingFromUndoList();
+  TCustomRVData *DetachedTo() const { return FUndoData; }
+
   TRVTableRow *Row() const { return FRow; }
   void SetRow(TRVTableRow *Row) { FRow = Row; }
   // nullptr while the cell is in no row.
@@ -112,6 +118,21 @@ public:
   bool GetIntPropertyByName(std::string_view Name, int &Value) const override;
   bool SetIntPropertyByName(std::string_view Name, int Value) override;
 
+  // ---- the cell editor
+  // While the table's cell editor edits this cell, its document holds the
+  // items (this one is empty): readers of the content take it from there.
+  TCustomRVFormattedData *EditorData = nullptr;
+  // The editor document's minimum width, measured by the table after each
+  // change in it.
+  int32_t EditorMinWidth = 0;
+  TCustomRVData *GetEditorRVData() override;
+  TCustomRVFormattedData *GetEditingRVData() override;
+  TRVScroller *GetEditingCellEditor() const override;
+  // The minimum width of Doc's content as a cell's is counted: an empty
+  // text item takes its paragraph's indents, other content at least 10.
+  static int ContentMinWidth(TCustomRVFormattedData &Doc, const TRVScreenAndDevice *sad, TCanvas &Canvas);
+  // ---- end of the cell editor
+
   // The layout keeps the content's minimum width and the wrap of the last
   // pass; a change of the items (or their styles) must drop both.
   void InvalidateMinWidth() {
@@ -121,6 +142,7 @@ public:
 
 private:
   TRVTableRow *FRow;
+  TCustomRVData *FUndoData = nullptr;
   std::unique_ptr<TRVBackground> FBackground;
   mutable TRVTableStoreSubRVData FStore;
   // Minimum width of the last measure, and what it was measured with.

@@ -189,6 +189,7 @@ const char *valignValue(TRVCellVAlign V) {
 void TRVTableItemInfo::SaveRTF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                                TRVRTFSaveContext &Context) {
   (void)ItemNo, (void)Name;
+  const TRVEditedCellView edited(*this);
   if (Rows().IsEmpty()) return;
   // Cell boundaries come from a layout; a document that was never shown
   // has none yet.
@@ -236,6 +237,7 @@ void TRVTableItemInfo::FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &F
 void TRVTableItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Text,
                                   TRVHTMLSaveContext &Context) {
   (void)ItemNo, (void)Text;
+  const TRVEditedCellView edited(*this);
   std::string &out = Stream;
   const bool css = Context.UseCSS;
   std::string back;

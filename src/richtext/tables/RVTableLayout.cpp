@@ -505,7 +505,11 @@ void TRVTableLayout::AssignColumnPositions(Work &w, bool Force) {
       cell->Left = FInfo.ColStarts[c];
       cell->Width = Clamp32(width);
       const int content = cell->GetWidth();
-      if (Force || content != cell->FormattedWidth || cell->DrawLines.Count() == 0) {
+      if (cell->EditorData) {
+        // The cell editor holds the items and wraps them when the table
+        // places it at the new width.
+        cell->FormattedWidth = content;
+      } else if (Force || content != cell->FormattedWidth || cell->DrawLines.Count() == 0) {
         cell->ReformatAll(false, true, true, 0, &FCanvas, false, false);
         cell->FormattedWidth = content;
       }

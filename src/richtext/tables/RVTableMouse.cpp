@@ -229,6 +229,13 @@ TCursor TRVTableItemInfo::GetFrameCursor(int X, int Y) const {
 
 bool TRVTableItemInfo::MouseMove(TRVShiftState Shift, int X, int Y) {
   if (Rows().IsEmpty()) return false;
+  if (IsResizing()) {
+    const bool column = (State & rvtsResizingColumn) != 0;
+    DragResizeTo(column ? X : Y);
+    if (auto *doc = dynamic_cast<TCustomRVFormattedData *>(Rows().MainRVData))
+      doc->SetCursor(column ? crHSplit : crVSplit);
+    return true;
+  }
   int row = 0, col = 0;
   if (!GetCellAt(X, Y, row, col)) {
     if (auto *doc = dynamic_cast<TCustomRVFormattedData *>(Rows().MainRVData)) doc->SetCursor(GetFrameCursor(X, Y));
@@ -249,30 +256,62 @@ bool TRVTableItemInfo::MouseMove(TRVShiftState Shift, int X, int Y) {
 }
 
 bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
-  (void)Shift;
+  FCellsDragPosted = false;
   if (Rows().IsEmpty()) return false;
   int row = 0, col = 0;
   if (!GetCellAt(X, Y, row, col)) {
     if (Button != rvmbLeft) return false;
+    EndResize();
     int start = 0, pos = 0;
+    const bool editable = (State & rvtsEditMode) != 0;
     const int b = GetColumnBorderAt(X, start, pos);
     const int r = GetRowBorderAt(Y, start, pos);
-    if (r == 0 && Options.Has(rvtoColSelect)) {
+    if (b > 0 && editable && Options.Has(rvtoColSizing)) {
+      if (StartResize(true, b, X, (Shift & TRVShift::Shift) != 0)) SaveCellEditorForResize();
+    } else if (r > 0 && editable && Options.Has(rvtoRowSizing)) {
+      if (StartResize(false, r, Y, (Shift & TRVShift::Shift) != 0)) SaveCellEditorForResize();
+    } else if (r == 0 && Options.Has(rvtoColSelect)) {
       if (const int c = GetColAt(X); c >= 0) SelectCols(c, 1);
     } else if (b == 0 && Options.Has(rvtoRowSelect)) {
       if (const int rr = GetRowAt(Y); rr >= 0) SelectRows(rr, 1);
     }
     return true;
   }
+  if (Button == rvmbLeft && !(Shift & (TRVShift::Shift | TRVShift::Double)) && HasCellSelection() &&
+      IsCellSelected(row, col) && PostCellsDrag())
+    return true;
   if (HasCellSelection()) Deselect();
   if (Button == rvmbLeft) StartSelecting(row, col);
   return true;
 }
 
+bool TRVTableItemInfo::PostCellsDrag() {
+  // As a press inside a document's selection: the control decides, once
+  // the press is handled, whether the selected cells are dragged.
+  TCustomRVData *main = Rows().MainRVData;
+  auto *root = main ? dynamic_cast<TCustomRVFormattedData *>(main->GetRootData()) : nullptr;
+  if (!root || root->GetOptions().Has(rvoDisallowDrag) || root->MouseSel.Dragging || root->MouseSel.DragStartPending)
+    return false;
+  root->MouseSel.DragStartPending = true;
+  FCellsDragPosted = root->PostDragStart();
+  if (!FCellsDragPosted) root->MouseSel.DragStartPending = false;
+  return FCellsDragPosted;
+}
+
 bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
   (void)Shift, (void)X, (void)Y;
   if (Rows().IsEmpty()) return false;
-  if (Button == rvmbLeft) MouseSelecting = false;
+  if (Button != rvmbLeft) return true;
+  MouseSelecting = false;
+  if (IsResizing()) {
+    std::vector<TRVCellSizeChange> changes;
+    const bool sized = GetResizeChanges(changes);
+    EndResize();
+    const bool applied = sized && ApplyResizeChanges(changes);
+    // Refused, the editor the drag closed opens again where it was.
+    if (!applied && FResizeEditRow >= 0) OpenCellEditor(-1, FResizeEditRow, FResizeEditCol, rvceCaretAtStart | rvceNoEvent);
+    FResizeEditRow = FResizeEditCol = -1;
+  }
   return true;
 }
 
@@ -294,7 +333,28 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   const auto button = static_cast<TRVMouseButton>(Button);
+  // The line of a border drag is drawn in the root document, where the
+  // point is X, Y plus the root's scroll offsets.
+  const TCustomRVData *root = RVData ? RVData->GetRootData() : nullptr;
+  if (auto *r = dynamic_cast<const TCustomRVFormattedData *>(root))
+    FResizeOrigin = {RVSatAdd(RVSatAdd(X, r->GetHOffs()), -int64_t(ItemX)),
+                     RVSatAdd(RVSatAdd(Y, r->GetVOffs()), -int64_t(ItemY))};
+  FEditorPressed = false;
+  // A press on selected cells may drag them; it opens no editor.
+  int row = 0, col = 0;
+  const bool onSelectedCell = button == rvmbLeft && HasCellSelection() && GetCellAt(ItemX, ItemY, row, col) &&
+                              IsCellSelected(row, col) && !(Shift & (TRVShift::Shift | TRVShift::Double));
+  if (!onSelectedCell && PressOpensEditor(button, Shift, X, Y, ItemX, ItemY)) {
+    // Dragged on into other cells, the press selects cells (the editor
+    // then closes).
+    if (button == rvmbLeft && FCellEditor && !(Shift & TRVShift::Double)) StartSelecting(FCellEditor->Row, FCellEditor->Col);
+    return true;
+  }
   MouseDown(button, Shift, ItemX, ItemY);
+  if (IsResizing() || FCellsDragPosted) {
+    FPressedCell = nullptr;
+    return true;
+  }
   int cx = 0, cy = 0;
   FPressedCell = Ready(CellAtContent(ItemX, ItemY, cx, cy));
   if (FPressedCell) FPressedCell->MouseDown(button, Shift, X, Y);
@@ -304,7 +364,23 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
 bool TRVTableItemInfo::HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int X, int Y, int ItemX, int ItemY) {
   (void)RVData;
   if (Rows().IsEmpty()) return false;
+  if (FEditorPressed && FCellEditor && (Shift & TRVShift::Left)) {
+    MouseMove(Shift, ItemX, ItemY);
+    if (!HasCellSelection()) {
+      const TRect r = EditedCellRect();
+      FCellEditor->MouseMove(Shift, X - r.Left, Y - r.Top);
+      return true;
+    }
+    // Another cell is reached: cells are selected from here on, without
+    // the editor.
+    FEditorPressed = false;
+    FPressedCell = nullptr;
+    CloseCellEditor(true);
+    UpdateCellSelection();
+    return true;
+  }
   MouseMove(Shift, ItemX, ItemY);
+  if (IsResizing()) return true;
   // A text selection inside the pressed cell goes on while no other cell
   // is reached; then the table selects cells.
   if (FPressedCell && (Shift & TRVShift::Left)) {
@@ -321,9 +397,20 @@ bool TRVTableItemInfo::HandleMouseUp(TCustomRVData *RVData, int Button, uint8_t 
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   const auto button = static_cast<TRVMouseButton>(Button);
+  if (FEditorPressed) {
+    FEditorPressed = false;
+    if (button == rvmbLeft) MouseSelecting = false;
+    if (FCellEditor) {
+      const TRect r = EditedCellRect();
+      FCellEditor->MouseUp(button, Shift, X - r.Left, Y - r.Top);
+    }
+    return true;
+  }
   TRVTableCellData *pressed = FPressedCell;
   FPressedCell = nullptr;
+  const bool resized = IsResizing();
   MouseUp(button, Shift, ItemX, ItemY);
+  if (resized) return true;
   int cx = 0, cy = 0;
   TRVTableCellData *under = CellAtContent(ItemX, ItemY, cx, cy);
   if (pressed && (under == pressed || pressed->MouseSel.Selecting)) pressed->MouseUp(button, Shift, X, Y);

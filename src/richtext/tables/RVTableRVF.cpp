@@ -68,6 +68,7 @@ bool TRVTableItemInfo::ReadRVF(const std::string &s, TCustomRVData *RVData, int 
 void TRVTableItemInfo::SaveRVF(std::string &Stream, TCustomRVData *RVData, int ItemNo, const std::string &Name,
                                bool ForceSameAsPrev) {
   (void)ItemNo;
+  const TRVEditedCellView edited(*this);
   const bool binary = RVData && RVData->GetRVFOptions().Has(rvfoSaveBinary);
   WriteRvfHeader(Stream, RVData, GetRvfExtraPropertyCount() + 3, binary ? 2 : 0, ForceSameAsPrev);
   WriteLine(Stream, Name);

@@ -14,6 +14,7 @@
 
 #include "richtext/document/RVCtrlData.h"
 #include "richtext/tables/RVTableCell.h"
+#include "richtext/tables/RVTableRecorder.h"
 
 namespace kc {
 
@@ -111,6 +112,57 @@ public:
   bool IsPercentCol(int Col) const;
   // Every slot of the column is empty (covered by a merged cell).
   bool IsColumnWithoutOwnCell(int Col) const;
+
+  // ------------------------------------------------------ grid operations
+  // Each checks its arguments first and raises ERichVistaError "Invalid
+  // row or column index" (the merge: "Parameters for cell merging are not
+  // correct") before changing anything. Rec: where the steps are recorded,
+  // nullptr for none (removed rows and cells are then freed at once).
+  // CopyIndex: the row (column) whose cell attributes the new ones take,
+  // -1 none; Divide: the source's best size is shared with the new ones.
+  void InsertRows(int Index, int Count, int CopyIndex, bool DivideHeight, TRVTableGridRecorder *Rec);
+  void InsertCols(int Index, int Count, int CopyIndex, bool DivideWidth, TRVTableGridRecorder *Rec);
+  // Count is cut to the rows (columns) there are, except from index 0.
+  void DeleteRows(int Index, int Count, bool DecreaseHeight, TRVTableGridRecorder *Rec);
+  void DeleteCols(int Index, int Count, bool DecreaseWidth, TRVTableGridRecorder *Rec);
+  enum TRVMergeResult { rvmrMerged, rvmrNothing, rvmrRefused };
+  // A refused merge changes nothing; the caller beeps.
+  TRVMergeResult MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowDegenerateMerge,
+                            bool UpdateBestWidth, TRVTableGridRecorder *Rec);
+  // The listed cells replaced by empty ones with their attributes (without
+  // a recorder each is only emptied in place).
+  void ClearCells(const std::vector<int> &RowList, const std::vector<int> &ColList, TRVTableGridRecorder *Rec);
+  // The best width of a merge of the rectangle: per row pixels add and a
+  // percentage restarts the sum; percentages win over pixels, the largest
+  // of each kind wins.
+  int CombinedBestWidth(int TopRow, int LeftCol, int RowCount, int ColCount) const;
+
+  // ------------------------------------- steps (not recorded; undo uses them)
+  void InsertNewRows(int Index, int Count);   // each with a new cell in every column
+  void FreeRows(int Index, int Count);
+  // Rows Index .. Index + Count - 1 taken out of the grid, cells detached
+  // to UndoData.
+  std::vector<std::unique_ptr<TRVTableRow>> TakeRows(int Index, int Count, TCustomRVData *UndoData);
+  void PutRows(int Index, std::vector<std::unique_ptr<TRVTableRow>> &Rows);
+  // Cells of columns Index .. Index + Count - 1 (per row, last column
+  // first) taken out with their slots; PutCols gives them back.
+  std::vector<std::unique_ptr<TRVTableCellData>> TakeCols(int Index, int Count, TCustomRVData *UndoData);
+  void PutCols(int Index, std::vector<std::unique_ptr<TRVTableCellData>> &Cells);
+  void InsertEmptySlots(int Row, int Col, int ColCount, int RowCount);
+  void DeleteSlotBlock(int Row, int Col, int ColCount, int RowCount);
+  void FillBlock(int Row, int Col, int ColCount, int RowCount);  // new cells into empty slots
+  void FreeBlock(int Row, int Col, int ColCount, int RowCount);  // slots emptied
+  void SpreadCell(int Row, int Col, int ColSpan);                // frees the next ColSpan - 1 slots
+  void UnspreadCell(int Row, int Col);                           // ColSpan 1, new cells after it
+  // Horizontal (Vertical false) or vertical cut of the cell at (Row, Col)
+  // at row (column) At; JoinCell takes it back, restoring the best size.
+  void SplitCell(bool Vertical, int Row, int Col, int At, bool Decrease);
+  void JoinCell(bool Vertical, int Row, int Col, int At, int OldBest);
+  // Takes a merge back: cells returned (last first) with their items.
+  void Unmerge(TRVMergeStep &Step);
+  // Merges a recorded rectangle again (no best width computed); the cells
+  // taken go into Step.Cells.
+  void Remerge(TRVMergeStep &Step, TCustomRVData *UndoData);
 
 private:
   std::vector<std::unique_ptr<TRVTableRow>> FRows;

@@ -9,6 +9,7 @@ namespace kc {
 std::string TRVTableItemInfo::AsText(int LineWidth, char LineChar, TCustomRVData *RVData, const std::string &Text,
                                      const std::string &Path, bool TextOnly, bool Unicode) {
   (void)LineChar, (void)Text;
+  const TRVEditedCellView edited(*this);
   const int codePage = RVData ? RVData->GetDefCodePage() : 0;
   const std::string colSep = Unicode ? AnsiToUnicode(codePage, TextColSeparator) : TextColSeparator;
   const std::string rowSep = Unicode ? AnsiToUnicode(codePage, TextRowSeparator) : TextRowSeparator;

@@ -4,7 +4,10 @@
 // offscreen platform so that QTest key sequences reach it; beeps counted,
 // and the document read back as text and RVF.
 #include <QApplication>
+#include <QDrag>
+#include <QMimeData>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -115,5 +118,23 @@ struct Editor {
     return s;
   }
 };
+
+// Drags the selection of From and drops it on To at a point; Tamper may
+// change the dragged data first. Returns what the drag reported.
+inline Qt::DropAction DragSelection(kc::TCustomRichVistaEdit &From, kc::TCustomRichVistaEdit &To, int X, int Y,
+                                    bool Move, const std::function<void(QMimeData &)> &Tamper = nullptr) {
+  Qt::DropAction reported = Qt::IgnoreAction;
+  From.DragRunner = [&](QDrag &Drag) {
+    QMimeData &data = *Drag.mimeData();
+    if (Tamper) Tamper(data);
+    if (!To.OleDragEnter(data)) return reported = Qt::IgnoreAction;
+    To.OleDragOver(X, Y);
+    const int effect = To.OleDrop(data, Move);
+    return reported = effect == 2 ? Qt::MoveAction : effect == 1 ? Qt::CopyAction : Qt::IgnoreAction;
+  };
+  From.StartDragSelection();
+  From.DragRunner = nullptr;
+  return reported;
+}
 
 } // namespace kctest

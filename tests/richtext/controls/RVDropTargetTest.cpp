@@ -126,6 +126,29 @@ TEST(DropFormat, PreferredOwnFormat) {
   for (const Case &c : cases) EXPECT_EQ(Name(PreferredDropFormat(c.Accepted, c.Picture)), Name(c.Expected)) << c.Name;
 }
 
+TEST(DropEffect, CtrlCopiesAndALinkOnlySourceGetsALink) {
+  struct Case {
+    const char *Name;
+    bool Ctrl;
+    Qt::DropActions Allowed;
+    bool FromHere;
+    Qt::DropAction Effect;
+  };
+  const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+  const Case cases[] = {
+      {"a drag inside the editor moves", false, all, true, Qt::MoveAction},
+      {"with Ctrl it copies", true, all, true, Qt::CopyAction},
+      {"from elsewhere it copies", false, all, false, Qt::CopyAction},
+      {"a source that may only be copied", false, Qt::CopyAction, true, Qt::CopyAction},
+      {"a source offering only a link", false, Qt::LinkAction, false, Qt::LinkAction},
+      {"a move-only source from elsewhere gets a link", false, Qt::MoveAction, false, Qt::LinkAction},
+  };
+  for (const Case &c : cases) EXPECT_EQ(ChooseDropEffect(c.Ctrl, c.Allowed, c.FromHere), c.Effect) << c.Name;
+  EXPECT_EQ(ReportedDropEffect(Qt::CopyAction, Qt::LinkAction), Qt::LinkAction);
+  EXPECT_EQ(ReportedDropEffect(Qt::CopyAction, all), Qt::CopyAction);
+  EXPECT_EQ(ReportedDropEffect(Qt::MoveAction, Qt::MoveAction), Qt::MoveAction);
+}
+
 TEST(RvfBlock, LengthPrefix) {
   struct Case {
     const char *Name;

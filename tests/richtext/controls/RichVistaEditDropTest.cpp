@@ -139,27 +139,7 @@ TEST(Drop, OntoTheSelectionChangesNothing) {
   EXPECT_EQ(d.ed->GetCaretOffset(), 3);
 }
 
-namespace {
-
-// Drags the selection of From and drops it on To at a point; Tamper may
-// change the dragged data first. Returns what the drag reported.
-Qt::DropAction DragSelection(TCustomRichVistaEdit &From, TCustomRichVistaEdit &To, int X, int Y, bool Move,
-                             const std::function<void(QMimeData &)> &Tamper = nullptr) {
-  Qt::DropAction reported = Qt::IgnoreAction;
-  From.DragRunner = [&](QDrag &Drag) {
-    QMimeData &data = *Drag.mimeData();
-    if (Tamper) Tamper(data);
-    if (!To.OleDragEnter(data)) return reported = Qt::IgnoreAction;
-    To.OleDragOver(X, Y);
-    const int effect = To.OleDrop(data, Move);
-    return reported = effect == 2 ? Qt::MoveAction : effect == 1 ? Qt::CopyAction : Qt::IgnoreAction;
-  };
-  From.StartDragSelection();
-  From.DragRunner = nullptr;
-  return reported;
-}
-
-} // namespace
+using kctest::DragSelection;
 
 TEST(Drop, MoveInsideTheEditor) {
   struct Case {
@@ -342,14 +322,15 @@ TEST(Drop, QtEvents) {
   struct Case {
     const char *Name;
     std::function<void(QMimeData &)> Fill;
-    Qt::KeyboardModifiers Modifiers; // Shift asks for a move
+    Qt::KeyboardModifiers Modifiers;
     bool Accepted;
     Qt::DropAction Result;
     std::string Expected;
   };
   const std::vector<Case> cases = {
       {"text copied", [](QMimeData &M) { M.setText("T"); }, Qt::NoModifier, true, Qt::CopyAction, "aTbc def"},
-      {"text moved", [](QMimeData &M) { M.setText("T"); }, Qt::ShiftModifier, true, Qt::MoveAction, "aTbc def"},
+      {"text from elsewhere is copied, Shift or not", [](QMimeData &M) { M.setText("T"); }, Qt::ShiftModifier, true,
+       Qt::CopyAction, "aTbc def"},
       {"files are copied even when moved",
        [&](QMimeData &M) { M.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.file("t.txt")))}); },
        Qt::ShiftModifier, true, Qt::CopyAction, "afilebc def"},
@@ -381,6 +362,27 @@ TEST(Drop, QtEvents) {
     int item = -1, offs = -1;
     EXPECT_FALSE(d.ed->GetDropCaret(item, offs)) << c.Name << ": the drop caret is gone";
   }
+}
+
+// A source that offers only a link (a browser's address) gets a link, and
+// what it carries goes in.
+TEST(Drop, ALinkOnlySourceGetsALink) {
+  PasteDoc d;
+  QMimeData md;
+  md.setText("T");
+  const QPoint at(XBefore(1), kLineY);
+  QDragEnterEvent enter(at, Qt::LinkAction, &md, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(d.ed.get(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(at, Qt::LinkAction, &md, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(d.ed.get(), &move);
+  EXPECT_EQ(move.dropAction(), Qt::LinkAction);
+  QDropEvent drop(QPointF(at), Qt::LinkAction, &md, Qt::LeftButton, Qt::NoModifier);
+  drop.setDropAction(move.dropAction());
+  QCoreApplication::sendEvent(d.ed.get(), &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(drop.dropAction(), Qt::LinkAction);
+  EXPECT_EQ(d.plain(), "aTbc def");
 }
 
 TEST(Drop, AutoScrollWhileDraggingNearAnEdge) {

@@ -380,6 +380,38 @@ TEST(PrintDraw, ParagraphBackgroundIsCutToThePage) {
   EXPECT_EQ(fills[1], "fillRect(0,0,101,15)");
 }
 
+// At the screen's resolution a page draws a paragraph's background and
+// border exactly where the screen does.
+TEST(PrintDraw, ParagraphBoxLandsWhereTheScreenDrawsIt) {
+  PrintFixture f(96, 400, 100);
+  f.sourceHost.LeftMargin = f.sourceHost.RightMargin = f.sourceHost.TopMargin = f.sourceHost.BottomMargin = 0;
+  TParaInfo *boxed = f.style.ParaStyles().Add();
+  boxed->Background.Color = clYellow;
+  boxed->Background.BorderOffsets.SetAll(2);
+  boxed->Border.Style = rvbDouble;
+  boxed->Border.Width = 2;
+  boxed->Border.Color = clRed;
+  boxed->Border.BorderOffsets.SetAll(3);
+  boxed->LeftIndent = 10;
+  boxed->FirstIndent = -4;
+  boxed->RightIndent = 20;
+  f.paragraphs({"aaaa bbbb"}, 0, f.style.ParaStyles().Count() - 1);
+  f.paragraphs({"plain"});
+  f.host.Color = clNone;
+  f.style.Color = clNone;
+  f.source->ReformatAllForced(true);
+  TCustomMainPtblRVData &copy = f.print();
+  copy.ColorMode = 0;
+  f.paginate(100);
+  f.screen.clearLog();
+  f.source->PaintVisibleLines(TRect{0, 0, 400, 100}, f.screen);
+  f.printer.clearLog();
+  copy.DrawPage(1, f.printer, false, false);
+  const std::vector<std::string> screenBox = Lines(f.screen, {"fillRect", "moveTo", "lineTo"});
+  ASSERT_GE(screenBox.size(), 17u) << "a fill and two frames of four sides";
+  EXPECT_EQ(Lines(f.printer, {"fillRect", "moveTo", "lineTo"}), screenBox);
+}
+
 struct ColorModeCase {
   const char *name;
   uint8_t mode;

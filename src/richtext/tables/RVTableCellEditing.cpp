@@ -1,0 +1,198 @@
+// The table's side of its cell editor: opening it over a cell (the cell's
+// items move into the editor's document), following it as its text grows
+// or shrinks, and closing it (the items move back).
+#include <algorithm>
+
+#include "richtext/document/RVAdoptControls.h"
+#include "richtext/tables/RVTable.h"
+
+namespace kc {
+
+namespace {
+
+// A new cell's empty text item was made before any style sheet was known:
+// its 8-bit or UTF-16 form is made that of its style before text is typed
+// into it.
+void MatchEmptyItemsToStyles(TCustomRVData &Doc) {
+  const TRVStyle *st = Doc.GetRVStyle();
+  if (!st) return;
+  for (int i = 0; i < Doc.GetItemCount(); ++i) {
+    TCustomRVItemInfo *item = Doc.GetItem(i);
+    if (item->StyleNo < 0 || !Doc.GetItemTextRaw(i).empty()) continue;
+    if (st->TextStyles().GetTextStyleSafe(Doc.GetActualStyle(item))->Unicode) item->ItemOptions.Include(rvioUnicode);
+    else item->ItemOptions.Exclude(rvioUnicode);
+  }
+}
+
+} // namespace
+
+TCustomRVFormattedData *TRVTableItemInfo::HoldingDocument() const {
+  return dynamic_cast<TCustomRVFormattedData *>(FRows->MainRVData);
+}
+
+bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Flags) {
+  TCustomRVFormattedData *doc = HoldingDocument();
+  if (!doc || !(State & rvtsInserted) || !Options.Has(rvtoEditing)) return false;
+  if (Row < 0 || Col < 0 || Row >= RowCount() || Col >= ColCount()) return false;
+  int mr = 0, mc = 0;
+  TRVTableCellData *cell = FRows->GetMainCell(Row, Col, mr, mc);
+  if (!cell) return false;
+  if (!(Flags & rvceNoEvent) && OnCellEditing) {
+    bool allow = true;
+    OnCellEditing(this, mr, mc, false, allow);
+    if (!allow) return false;
+  }
+  if (ItemNo < 0) ItemNo = GetMyItemNo();
+  if (ItemNo < 0) return false;
+  CloseCellEditor(true);
+  if (HasCellSelection()) Deselect();
+  TRVCellEditor *editor = doc->CreateCellEditor(this, cell);
+  if (!editor) return false;
+  editor->Item = this;
+  editor->Cell = cell;
+  editor->Row = mr;
+  editor->Col = mc;
+  FCellEditor = editor;
+  TCustomRVFormattedData &d = editor->Data();
+  d.AssignItemsFrom(cell);
+  MatchEmptyItemsToStyles(d);
+  AdoptItemControls(d);
+  cell->EditorData = &d;
+  editor->Place(EditedCellRect());
+  if (TCanvas *canvas = d.GetCanvas()) cell->EditorMinWidth = TRVTableCellData::ContentMinWidth(d, nullptr, *canvas);
+  FEditorMinWidth = cell->EditorMinWidth;
+  FEditorDocHeight = d.DocumentHeight;
+  cell->DocumentHeight = d.DocumentHeight;
+  if (d.GetItemCount() > 0) {
+    if (Flags & rvceCaretAtEnd) {
+      const int last = d.GetItemCount() - 1;
+      d.SetSelectionBounds(last, d.GetItemEndOffset(last), last, d.GetItemEndOffset(last));
+    } else {
+      d.SetSelectionBounds(0, d.GetOffsBeforeItem(0), 0, d.GetOffsBeforeItem(0));
+    }
+  }
+  editor->Opened(Flags);
+  return true;
+}
+
+void TRVTableItemInfo::CloseCellEditor(bool Normal) {
+  TRVCellEditor *editor = FCellEditor;
+  if (!editor) return;
+  // Forgotten first: whatever closing runs finds no editor to close again.
+  FCellEditor = nullptr;
+  if (!Normal) editor->Busy = true;
+  FinishCellEditing(*editor, editor->Busy);
+  editor->Release();
+}
+
+void TRVTableItemInfo::CellEditorDestroyed(TRVCellEditor *Editor) {
+  if (!Editor || Editor != FCellEditor) return;
+  FCellEditor = nullptr;
+  FinishCellEditing(*Editor, Editor->Busy);
+}
+
+void TRVTableItemInfo::FinishCellEditing(TRVCellEditor &Editor, bool Clearing) {
+  auto *cell = static_cast<TRVTableCellData *>(Editor.Cell);
+  TCustomRVFormattedData *doc = HoldingDocument();
+  if (doc && !doc->HasHostWindow() && doc->GetCanvas() == nullptr) Clearing = true;
+  Editor.BeforeClose(Clearing);
+  const int row = Editor.Row, col = Editor.Col;
+  TCustomRVFormattedData &d = Editor.Data();
+  cell->EditorData = nullptr;
+  cell->AssignItemsFrom(&d);
+  if (!Clearing) AdoptItemControls(*cell);
+  cell->InvalidateMinWidth();
+  FEditorMinWidth = FEditorDocHeight = -1;
+  if (!Clearing) {
+    cell->ReformatAll(false, true, true, 0, nullptr, false, false);
+    cell->FormattedWidth = cell->GetWidth();
+    if (doc) doc->InvalidateRectInControl(TRect{0, 0, doc->GetWidth(), doc->GetHeight()});
+  }
+  if (OnCellEndEdit) OnCellEndEdit(this, row, col, Clearing);
+}
+
+TRect TRVTableItemInfo::EditedCellRect() const {
+  if (!FCellEditor) return TRect{};
+  const auto *cell = static_cast<const TRVTableCellData *>(FCellEditor->Cell);
+  const int x = -cell->GetHOffs(), y = -cell->GetVOffs();
+  const int h = std::max(0, cell->GetHeight() - cell->GetVAlignOffset());
+  return TRect{x, y, RVSatAdd(x, cell->GetWidth()), RVSatAdd(y, h)};
+}
+
+void TRVTableItemInfo::PlaceCellEditor() {
+  if (!FCellEditor) return;
+  FCellEditor->Place(EditedCellRect());
+  // A new width may have wrapped the cell's text to another height.
+  if (FCellEditor && FCellEditor->Data().DocumentHeight != FEditorDocHeight) CellEditorChanged();
+}
+
+void TRVTableItemInfo::CellEditorChanged() {
+  if (!FCellEditor || (State & rvtsInnerFormatting)) return;
+  auto *cell = static_cast<TRVTableCellData *>(FCellEditor->Cell);
+  TCustomRVFormattedData &d = FCellEditor->Data();
+  TCustomRVFormattedData *doc = HoldingDocument();
+  TCanvas *canvas = d.GetCanvas();
+  const int minWidth = canvas ? TRVTableCellData::ContentMinWidth(d, nullptr, *canvas) : FEditorMinWidth;
+  const bool widthChanged = minWidth != FEditorMinWidth;
+  // A keystroke that keeps the cell's height and minimum width leaves the
+  // table as it is, however large it is.
+  if (!widthChanged && d.DocumentHeight == FEditorDocHeight) return;
+  const int itemNo = GetMyItemNo();
+  if (!doc || itemNo < 0) return;
+  int oldTableMin = 0;
+  if (widthChanged && canvas) oldTableMin = GetMinWidth(nullptr, canvas, doc);
+  cell->EditorMinWidth = minWidth;
+  FEditorMinWidth = minWidth;
+  FEditorDocHeight = d.DocumentHeight;
+  cell->DocumentHeight = d.DocumentHeight;
+  bool full = false;
+  if (widthChanged && canvas) {
+    // The document's own width moves only when the table's minimum passes
+    // the width the document has.
+    const int newTableMin = GetMinWidth(nullptr, canvas, doc);
+    full = newTableMin != oldTableMin && std::max(newTableMin, oldTableMin) > doc->GetWidth();
+  }
+  // Laid out again from the widths the cells have: only a cell whose width
+  // changes wraps again.
+  FFormattingInfo->TableWidth = 0;
+  State |= rvtsInnerFormatting;
+  struct Clear {
+    uint16_t &S;
+    ~Clear() { S &= ~rvtsInnerFormatting; }
+  } clear{State};
+  doc->ReformatItemKeepingCaret(itemNo, full);
+  if (FCellEditor) FCellEditor->Place(EditedCellRect());
+}
+
+bool TRVTableItemInfo::PressOpensEditor(TRVMouseButton Button, TRVShiftState Shift, int X, int Y, int ItemX,
+                                        int ItemY) {
+  if ((Button != rvmbLeft && Button != rvmbRight) || !(State & rvtsInserted) || !Options.Has(rvtoEditing)) return false;
+  int row = 0, col = 0;
+  if (!GetCellAt(ItemX, ItemY, row, col)) return false;
+  // A right click keeps a selection of cells for its menu.
+  if (Button == rvmbRight && (HasCellSelection() || Cells(row, col)->Selected)) return false;
+  const bool open = FCellEditor && FCellEditor->Row == row && FCellEditor->Col == col;
+  if (!open) {
+    unsigned flags = Button == rvmbLeft ? unsigned(rvceRememberClick) : 0u;
+    if (Shift & TRVShift::Ctrl) flags |= rvceJumpMode;
+    if (!OpenCellEditor(-1, row, col, flags)) return false;
+  }
+  if (!FCellEditor) return false;
+  const TRect r = EditedCellRect();
+  FCellEditor->MouseDown(Button, Shift, X - r.Left, Y - r.Top, false);
+  FEditorPressed = FCellEditor != nullptr;
+  return true;
+}
+
+TRVEditedCellView::TRVEditedCellView(const TRVTableItemInfo &Table) {
+  const TRVCellEditor *e = Table.GetCellEditor();
+  if (!e || !e->Cell || e->Cell->GetItemCount() != 0) return;
+  FCell = e->Cell;
+  FCell->Items.ShareFrom(const_cast<TRVCellEditor *>(e)->Data().Items);
+}
+
+TRVEditedCellView::~TRVEditedCellView() {
+  if (FCell) FCell->Items.Unshare();
+}
+
+} // namespace kc

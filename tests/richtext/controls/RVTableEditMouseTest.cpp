@@ -1,0 +1,259 @@
+// A table in the editor widget under the mouse: column and row borders
+// dragged (with and without Shift; the line shown meanwhile; one undo step
+// each), cells selected by dragging across them and emptied with Delete,
+// the table and selected cells dragged to another place in the box, and a
+// drop into the open cell editor.
+#include <gtest/gtest.h>
+
+#include <QMimeData>
+#include <QTest>
+
+#include "EditorFixture.h"
+#include "richtext/controls/RVDropTarget.h"
+#include "richtext/controls/RVTInplace.h"
+#include "richtext/tables/RVTable.h"
+#include "richtext/tables/TableFixture.h"
+
+using namespace kc;
+
+namespace {
+
+// A cell's items' text, run together.
+std::string CellText(const TCustomRVData &Cell) {
+  std::string s;
+  for (int i = 0; i < Cell.GetItemCount(); ++i) s += Cell.GetItemTextA(i);
+  return s;
+}
+
+// "abc", a 3 x 3 table of one letter a cell, "xyz"; 300 px wide.
+struct TableEditor : kctest::Editor {
+  TRVTableItemInfo *t = nullptr;
+  std::string before;
+  TableEditor() : Editor(300, 200) {
+    para({"abc"});
+    auto table = kctest::TableDoc::make(&doc(), {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
+    table->ParaNo = 0;
+    t = table.get();
+    doc().AddItem(std::string(), std::move(table));
+    para({"xyz"});
+    t->State |= rvtsEditMode;
+    open(0, 1);
+    before = rvf();
+  }
+  // A point of the table (table coordinates) in the widget.
+  QPoint at(int X, int Y) const {
+    int l = 0, tp = 0;
+    EXPECT_TRUE(doc().GetItemClientCoords(tableNo(), l, tp));
+    return {l + X, tp + Y};
+  }
+  int tableNo() const { return doc().GetItemNo(t); }
+  const TRVTableItemFormattingInfo &f() const { return t->FormattingInfo(); }
+  // The middle of cell (R, C)'s content.
+  QPoint cell(int R, int C) const {
+    const TRVTableCellData *c = t->Cells(R, C);
+    return at(c->Left + c->Width / 2, c->Top + c->Height / 2);
+  }
+  void drag(QPoint From, QPoint To, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+    QTest::mousePress(ed.get(), Qt::LeftButton, Mods, From);
+    QTest::mouseMove(ed.get(), To);
+    QTest::mouseRelease(ed.get(), Qt::LeftButton, Mods, To);
+  }
+  std::string cellText(int R, int C) const { return CellText(*t->Cells(R, C)); }
+  std::string grid() const {
+    std::string s;
+    for (int r = 0; r < t->RowCount(); ++r)
+      for (int c = 0; c < t->ColCount(); ++c) s += (c ? "|" : r ? "/" : "") + cellText(r, c);
+    return s;
+  }
+  std::vector<int> bestWidths() const {
+    std::vector<int> v;
+    for (int c = 0; c < t->ColCount(); ++c) v.push_back(t->Cells(0, c)->BestWidth);
+    return v;
+  }
+};
+
+} // namespace
+
+TEST(TableBorders, ColumnDragsWithAndWithoutShiftAreOneUndoStepEach) {
+  struct Case {
+    const char *Name;
+    Qt::KeyboardModifiers Mods;
+    int Change0, Change1; // of the first two columns' widths
+  };
+  const Case cases[] = {{"without Shift the neighbour gives the width", Qt::NoModifier, 20, -20},
+                        {"with Shift only the left column changes", Qt::ShiftModifier, 20, 0}};
+  for (const Case &c : cases) {
+    TableEditor e;
+    const std::vector<int> w0 = kctest::list(e.f().ColWidths);
+    const int line = e.f().ColStarts[1] - 1;
+    QTest::mousePress(e.ed.get(), Qt::LeftButton, c.Mods, e.at(line, 5));
+    QTest::mouseMove(e.ed.get(), e.at(line + 20, 5));
+    // The line follows the pointer over the whole box until the release.
+    EXPECT_TRUE(e.doc().DragLine.Shown) << c.Name;
+    EXPECT_TRUE(e.doc().DragLine.Vertical) << c.Name;
+    EXPECT_EQ(e.doc().DragLine.Pos, e.at(line + 20, 5).x()) << c.Name;
+    QTest::mouseRelease(e.ed.get(), Qt::LeftButton, c.Mods, e.at(line + 20, 5));
+    EXPECT_FALSE(e.doc().DragLine.Shown) << c.Name;
+    const std::vector<int> w = kctest::list(e.f().ColWidths);
+    EXPECT_EQ(w[0], w0[0] + c.Change0) << c.Name;
+    // An automatic column after them gives or takes what the table's
+    // width leaves over.
+    if (c.Change1) {
+      EXPECT_EQ(w[1], w0[1] + c.Change1) << c.Name;
+    }
+    EXPECT_EQ(w[0] + w[1] + w[2], w0[0] + w0[1] + w0[2]) << c.Name;
+    EXPECT_EQ(e.bestWidths()[0], w0[0] + c.Change0) << c.Name;
+    EXPECT_EQ(e.bestWidths()[1], c.Change1 ? w0[1] + c.Change1 : 0) << c.Name;
+    EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << c.Name;
+    e.ed->Undo();
+    EXPECT_EQ(e.rvf(), e.before) << c.Name << ": one undo step restores the table";
+    EXPECT_EQ(kctest::list(e.f().ColWidths), w0) << c.Name;
+    e.ed->Redo();
+    EXPECT_EQ(kctest::list(e.f().ColWidths), w) << c.Name;
+  }
+}
+
+TEST(TableBorders, RowDragSetsTheRowHeight) {
+  TableEditor e;
+  const int h0 = e.f().RowHeights[0];
+  const int line = e.f().RowStarts[1] - 1;
+  const int below = e.f().RowStarts[2];
+  // An open cell editor closes for the drag.
+  QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(2, 2));
+  ASSERT_NE(e.t->GetCellEditor(), nullptr);
+  e.drag(e.at(20, line), e.at(20, line + 15));
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr);
+  EXPECT_EQ(e.f().RowHeights[0], h0 + 15);
+  EXPECT_EQ(e.f().RowStarts[2], below + 15) << "the rows below move down";
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(e.t->Cells(0, c)->BestHeight, h0 + 15);
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), e.before);
+  EXPECT_EQ(e.f().RowHeights[0], h0);
+}
+
+TEST(TableBorders, EscapeEndsTheDragWithoutAChange) {
+  TableEditor e;
+  const int line = e.f().ColStarts[1] - 1;
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.at(line, 5));
+  QTest::mouseMove(e.ed.get(), e.at(line + 20, 5));
+  QTest::keyClick(e.ed.get(), Qt::Key_Escape);
+  EXPECT_FALSE(e.doc().DragLine.Shown);
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.at(line + 20, 5));
+  EXPECT_EQ(e.rvf(), e.before);
+  EXPECT_EQ(e.doc().UndoList->Count(), 0);
+}
+
+TEST(TableCells, DragSelectDeleteAndUndo) {
+  TableEditor e;
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(0, 0));
+  EXPECT_NE(e.t->GetCellEditor(), nullptr) << "the press opens the cell's editor";
+  QTest::mouseMove(e.ed.get(), e.cell(1, 1));
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr) << "reaching another cell, cells are selected instead";
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+  ASSERT_TRUE(e.t->HasCellSelection());
+  int top = 0, left = 0, rows = 0, cols = 0;
+  ASSERT_TRUE(e.t->GetNormalizedSelectionBounds(top, left, rows, cols));
+  EXPECT_EQ(std::vector<int>({top, left, rows, cols}), std::vector<int>({0, 0, 2, 2}));
+  QTest::keyClick(e.ed.get(), Qt::Key_Delete);
+  EXPECT_EQ(e.grid(), "||c/||f/g|h|i");
+  EXPECT_EQ(e.doc().GetItemTextA(0) + e.doc().GetItemTextA(2), "abcxyz") << "nothing outside the table goes";
+  QTest::keyClick(e.ed.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(e.rvf(), e.before);
+  EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i");
+}
+
+namespace {
+
+int TableCount(const TCustomRVData &D) {
+  int n = 0;
+  for (int i = 0; i < D.GetItemCount(); ++i) n += dynamic_cast<const TRVTableItemInfo *>(D.GetItem(i)) != nullptr;
+  return n;
+}
+
+} // namespace
+
+TEST(TableDrop, ATableDraggedWithinTheBox) {
+  struct Case {
+    const char *Name;
+    bool Move;
+    Qt::DropAction Effect;
+    int Tables;
+  };
+  const Case cases[] = {{"moved", true, Qt::MoveAction, 1}, {"copied (Ctrl)", false, Qt::CopyAction, 2}};
+  for (const Case &c : cases) {
+    TableEditor e;
+    e.select(e.tableNo(), 0, e.tableNo(), 1);
+    int l = 0, top = 0;
+    ASSERT_TRUE(e.doc().GetItemClientCoords(e.tableNo() + 1, l, top));
+    // After "xyz".
+    EXPECT_EQ(kctest::DragSelection(*e.ed, *e.ed, l + 35, top + 5, c.Move), c.Effect) << c.Name;
+    EXPECT_EQ(TableCount(e.doc()), c.Tables) << c.Name;
+    auto *last = dynamic_cast<TRVTableItemInfo *>(e.doc().GetItem(e.doc().GetItemCount() - 1));
+    ASSERT_NE(last, nullptr) << c.Name << ": the table is at the end";
+    EXPECT_EQ(CellText(*last->Cells(2, 2)), "i") << c.Name << ": with its cells";
+    e.ed->Undo();
+    EXPECT_EQ(e.rvf(), e.before) << c.Name << ": one undo step";
+  }
+}
+
+TEST(TableDrop, SelectedCellsCopyAndDragAsATableOfTheirOwn) {
+  TableEditor e;
+  // Cells b, c, e, f.
+  e.t->Select(0, 1, 1, 1);
+  ASSERT_TRUE(e.t->HasCellSelection());
+  TCustomRVFormattedData::TRVCopyData data;
+  ASSERT_TRUE(e.doc().GetCopyData(data, TRVOptions{rvoAutoCopyRVF, rvoAutoCopyUnicodeText, rvoAutoCopyRTF}, clWhite));
+  EXPECT_EQ(data.Text, u"b\nc\ne\nf\n") << "the cells' text";
+  EXPECT_NE(data.RTF.find("\\cell"), std::string::npos) << "RTF carries a table";
+  // The RVF holds one table of exactly those cells.
+  TRVDataHost host;
+  host.Style = &e.sheet;
+  TCustomRVData back;
+  back.SetHost(&host);
+  std::string_view rvf;
+  ASSERT_TRUE(RVFOfClipboardBlock(data.RVF, rvf));
+  ASSERT_TRUE(LoadRvfFromStream(back, rvf).Ok);
+  ASSERT_EQ(back.GetItemCount(), 1);
+  auto *copy = dynamic_cast<TRVTableItemInfo *>(back.GetItem(0));
+  ASSERT_NE(copy, nullptr);
+  ASSERT_EQ(copy->RowCount(), 2);
+  ASSERT_EQ(copy->ColCount(), 2);
+  EXPECT_EQ(CellText(*copy->Cells(0, 0)) + CellText(*copy->Cells(0, 1)) + CellText(*copy->Cells(1, 0)) +
+                CellText(*copy->Cells(1, 1)),
+            "bcef");
+
+  // A press on them asks for a drag and opens no editor.
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 2));
+  EXPECT_TRUE(e.doc().MouseSel.DragStartPending);
+  EXPECT_EQ(e.t->GetCellEditor(), nullptr);
+  EXPECT_TRUE(e.t->HasCellSelection());
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 2));
+
+  // Moved to the end of the box: a table of the cells arrives there, the
+  // cells they came from are emptied, and one undo step takes both back.
+  int l = 0, top = 0;
+  ASSERT_TRUE(e.doc().GetItemClientCoords(e.tableNo() + 1, l, top));
+  EXPECT_EQ(kctest::DragSelection(*e.ed, *e.ed, l + 35, top + 5, true), Qt::MoveAction);
+  EXPECT_EQ(TableCount(e.doc()), 2);
+  EXPECT_EQ(e.grid(), "a||/d||/g|h|i");
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), e.before);
+}
+
+TEST(TableDrop, IntoTheOpenCellEditor) {
+  TableEditor e;
+  QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+  auto *cellEditor = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+  ASSERT_NE(cellEditor, nullptr);
+  QMimeData md;
+  md.setText("T");
+  ASSERT_TRUE(cellEditor->OleDragEnter(md));
+  cellEditor->OleDragOver(0, 3);
+  EXPECT_EQ(cellEditor->OleDrop(md, false), 1);
+  e.t->CloseCellEditor(true);
+  EXPECT_EQ(e.grid(), "a|b|c/d|Te|f/g|h|i");
+  e.ed->Undo();
+  // The undo works in the cell's editor, which holds the cell's items.
+  e.t->CloseCellEditor(true);
+  EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << "undone from the box";
+}
