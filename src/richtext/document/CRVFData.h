@@ -391,6 +391,7 @@ public:
   bool IsParagraphStartLine(int DrawLineNo) const;
   // The 1-based screen line of the place; 0 when it has no draw line.
   int GetLineNumber(int ItemNo, int Offs) const;
+  TCustomRVItemInfo *GetPartialSelectedItem() const { return FPartialSelectedItem; }
   virtual void SetPartialSelectionItem(TCustomRVItemInfo *Item);
   void ReleasePartialSelection(TCustomRVItemInfo *Except);
   // Selects Length characters from a draw position (the anchor at the far
