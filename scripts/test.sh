@@ -4,12 +4,21 @@
 # seed corpus once. Prints failures in full and passes one line each, and
 # ends with one line counting test cases: "N passed, N failed[, N skipped]".
 # Exits non-zero when anything failed. Timed fuzzing is scripts/fuzz.sh.
+#
+# With --sanitize it builds build/sanitize with AddressSanitizer, its leak
+# checker and UndefinedBehaviorSanitizer instead, and runs every ctest test
+# there. Any report fails the test it came from; leaks inside system
+# libraries that a program cannot free are listed in tests/sanitizer/lsan.supp.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+sanitize=0
+[ "${1:-}" = --sanitize ] && sanitize=1
 bash scripts/install.sh || exit 1
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
-results=$root/build/test/results
+tree=build/test
+[ $sanitize -eq 1 ] && tree=build/sanitize
+results=$root/$tree/results
 failures=0
 
 # Builds a tree, going on past a file that does not compile (its program then
@@ -24,14 +33,21 @@ build() {
   return "${PIPESTATUS[0]}"
 }
 
-build build/test || failures=$((failures + 1))
-CC=clang-14 CXX=clang++-14 build build/fuzz -DKC_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo ||
-  failures=$((failures + 1))
+if [ $sanitize -eq 1 ]; then
+  build build/sanitize -DKC_SANITIZE=ON -DKC_BENCH=OFF || failures=$((failures + 1))
+  export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1
+  export LSAN_OPTIONS=suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+else
+  build build/test || failures=$((failures + 1))
+  CC=clang-14 CXX=clang++-14 build build/fuzz -DKC_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo ||
+    failures=$((failures + 1))
+fi
 
 rm -rf "$results"
 mkdir -p "$results/gtest"
 # Each GoogleTest program writes its cases to results/gtest/<program>.xml.
-(cd build/test &&
+(cd "$tree" &&
   GTEST_OUTPUT="xml:$results/gtest/" \
     ctest -j"$(nproc)" --output-on-failure --output-junit "$results/ctest.xml" 2>&1) |
   awk '/^Looked in the following places:/ { skip = 1; next }
@@ -40,7 +56,7 @@ mkdir -p "$results/gtest"
        { print; fflush() }'
 
 : >"$results/fuzz"
-for f in fuzz/*.cpp; do
+[ $sanitize -eq 1 ] || for f in fuzz/*.cpp; do
   [ -e "$f" ] || continue
   name=$(basename "$f" .cpp)
   if bash scripts/fuzz.sh "$name" 0; then

@@ -8,6 +8,7 @@
 #include "platform/IniStore.h"
 #include "platform/Log.h"
 #include "platform/ProgramKey.h"
+#include "platform/ScopeGuard.h"
 #include "platform/SystemColors.h"
 #include "platform/TbSystemSettings.h"
 #include "platform/TerminationSignals.h"
@@ -183,14 +184,10 @@ int Run(int argc, char **argv) {
   kc::HeadlessChatWindows windows;
   kc::TKavetChatStartup startup(windows);
   kc::TerminationSignals termination([&](int) {
-    try {
-      startup.CloseMainWindow();
-    } catch (...) {
-      // A failed close still ends the program; the signal's boundary
-      // reports the failure.
-      QCoreApplication::exit(1);
-      throw;
-    }
+    // A failed close still ends the program; the signal's boundary reports
+    // the failure.
+    const kc::FailureGuard failed([] { QCoreApplication::exit(1); });
+    startup.CloseMainWindow();
     QCoreApplication::exit(0);
   });
   const int code = RunStarted(startup, guard, &QCoreApplication::exec);

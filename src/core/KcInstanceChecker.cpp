@@ -7,32 +7,27 @@ namespace kc {
 // ---------------------------------------------------------------------------
 // TKcDataStorage
 
-TKcDataStorage::~TKcDataStorage() {
-  for (TKcDataStorageDataBlock *b : FList) delete b;
-}
-
 TKcDataStorageDataBlock *TKcDataStorage::Add(std::string Data) {
-  auto *block = new TKcDataStorageDataBlock;
+  auto block = std::make_unique<TKcDataStorageDataBlock>();
   block->Data = std::move(Data);
   block->Index = static_cast<std::int32_t>(FList.size());
-  FList.push_back(block);
-  return block;
+  FList.push_back(std::move(block));
+  return FList.back().get();
 }
 
 void TKcDataStorage::Delete(TKcDataStorageDataBlock *Block) {
-  auto it = std::find(FList.begin(), FList.end(), Block);
+  auto it = std::find_if(FList.begin(), FList.end(), [&](const auto &b) { return b.get() == Block; });
   if (it == FList.end()) return;
   const auto index = static_cast<std::size_t>(it - FList.begin());
-  TKcDataStorageDataBlock *last = FList.back();
-  FList[index] = last;
-  last->Index = static_cast<std::int32_t>(index);
+  // The block goes with its slot's old owner; the last one takes the slot.
+  *it = std::move(FList.back());
   FList.pop_back();
-  delete Block;
+  if (index < FList.size()) FList[index]->Index = static_cast<std::int32_t>(index);
 }
 
 TKcDataStorageDataBlock *TKcDataStorage::Find(std::uint64_t Address) const {
-  for (TKcDataStorageDataBlock *b : FList)
-    if (reinterpret_cast<std::uintptr_t>(b) == Address) return b;
+  for (const auto &b : FList)
+    if (reinterpret_cast<std::uintptr_t>(b.get()) == Address) return b.get();
   return nullptr;
 }
 

@@ -30,21 +30,16 @@ struct TKcDataStorageDataBlock {
 // Texts received from later copies, waiting for their turn on the GUI thread.
 class TKcDataStorage {
 public:
-  TKcDataStorage() = default;
-  ~TKcDataStorage();
-  TKcDataStorage(const TKcDataStorage &) = delete;
-  TKcDataStorage &operator=(const TKcDataStorage &) = delete;
-
   TKcDataStorageDataBlock *Add(std::string Data);
   // The last record moves into the freed slot and takes its Index.
   void Delete(TKcDataStorageDataBlock *Block);
   // The record at that address when it is one of ours, else null.
   TKcDataStorageDataBlock *Find(std::uint64_t Address) const;
   int Count() const { return static_cast<int>(FList.size()); }
-  TKcDataStorageDataBlock *Items(int I) const { return FList.at(static_cast<std::size_t>(I)); }
+  TKcDataStorageDataBlock *Items(int I) const { return FList.at(static_cast<std::size_t>(I)).get(); }
 
 private:
-  std::vector<TKcDataStorageDataBlock *> FList;
+  std::vector<std::unique_ptr<TKcDataStorageDataBlock>> FList;
 };
 
 class TKcInstanceChecker {

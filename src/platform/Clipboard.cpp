@@ -116,8 +116,8 @@ void Clipboard::clear() {
   if (QClipboard *cb = board()) cb->clear();
 }
 
-Clipboard::Batch::Batch() : FData(new QMimeData) {}
-Clipboard::Batch::~Batch() { delete FData; }
+Clipboard::Batch::Batch() : FData(std::make_unique<QMimeData>()) {}
+Clipboard::Batch::~Batch() = default;
 
 void Clipboard::Batch::setData(unsigned format, std::string_view bytes) {
   const std::string mime = mimeType(format);
@@ -136,8 +136,7 @@ void Clipboard::Batch::setImage(const QImage &image) {
 void Clipboard::Batch::commit() {
   QClipboard *cb = board();
   if (!cb || !FData) return;
-  cb->setMimeData(FData); // the clipboard takes the object
-  FData = nullptr;
+  cb->setMimeData(FData.release()); // the clipboard takes the object
 }
 
 } // namespace kc

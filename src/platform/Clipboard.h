@@ -6,6 +6,7 @@
 // application/x-qt-windows-mime;value="<name>", the type under which Qt
 // carries named clipboard formats.
 #include <QImage>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -48,7 +49,7 @@ public:
     void commit();
 
   private:
-    QMimeData *FData;
+    std::unique_ptr<QMimeData> FData;
   };
 };
 

@@ -255,11 +255,13 @@ struct LaidOutCluster {
 std::vector<LaidOutCluster> collectClusters(const QTextLayout &layout, const QTextLine &line, size_t n, double baseY,
                                             ShapedText &s) {
   std::vector<LaidOutCluster> clusters;
-  std::vector<std::tuple<qint64, quint32, double, double>> seen; // font, glyph and place already taken
-  std::unordered_map<qint64, size_t> glyphsOfFont;
+  std::vector<std::tuple<quint64, quint32, double, double>> seen; // font, glyph and place already taken
+  std::unordered_map<quint64, size_t> glyphsOfFont;
+  // Mixed in unsigned arithmetic, which wraps round; a signed product of
+  // two hashes overflows.
   auto fontKey = [](const QRawFont &rf) {
-    return static_cast<qint64>(qHash(rf.familyName()) ^ (qHash(rf.styleName()) << 1)) * 4099 +
-           static_cast<qint64>(std::lround(rf.pixelSize() * 64));
+    const quint64 name = quint64(qHash(rf.familyName())) ^ (quint64(qHash(rf.styleName())) << 1);
+    return name * 4099u + quint64(std::lround(rf.pixelSize() * 64));
   };
   for (int a = 0; a < static_cast<int>(n);) {
     int b = a + 1;
@@ -270,7 +272,7 @@ std::vector<LaidOutCluster> collectClusters(const QTextLayout &layout, const QTe
       const auto idx = r.glyphIndexes();
       const auto pos = r.positions();
       const QRawFont rf = r.rawFont();
-      const qint64 key = fontKey(rf);
+      const quint64 key = fontKey(rf);
       c.rtl = r.isRightToLeft();
       for (int k = 0; k < idx.size(); ++k) {
         minX = std::min(minX, pos[k].x());
@@ -278,9 +280,9 @@ std::vector<LaidOutCluster> collectClusters(const QTextLayout &layout, const QTe
         if (std::find(seen.begin(), seen.end(), tag) != seen.end()) continue;
         seen.push_back(tag);
         if (seen.size() > 64) seen.erase(seen.begin()); // ligatures span neighbours only
-        auto it = glyphsOfFont.find(key * 2 + (r.isRightToLeft() ? 1 : 0));
+        auto it = glyphsOfFont.find(key * 2 + (r.isRightToLeft() ? 1u : 0u));
         if (it == glyphsOfFont.end()) {
-          it = glyphsOfFont.emplace(key * 2 + (r.isRightToLeft() ? 1 : 0), s.glyphs.size()).first;
+          it = glyphsOfFont.emplace(key * 2 + (r.isRightToLeft() ? 1u : 0u), s.glyphs.size()).first;
           ShapedText::Glyphs g;
           g.font = rf;
           g.rtl = r.isRightToLeft();

@@ -282,7 +282,6 @@ public:
   // code of a point.
   QRect ClientRect() const;
   int NCHitTest(QPoint P) const;
-  int DragHandleSizeNow() const;
   bool CloseButtonDown() const { return FCloseButtonDown; }
   bool CloseButtonHover() const { return FCloseButtonHover; }
 
@@ -354,7 +353,6 @@ private:
   int HandleSizeFor(const TTBDock *Dock) const;
   TTBDockedFrameState DockedFrameState() const;
   void Reframe();
-  void RepaintFloatingCaption();
   void FireMove();
   void ApplyFloatingGeometry(const QRect &Outer);
 

@@ -63,8 +63,6 @@ QSize TTBCustomDockableWindow::FrameSizeFor(const TTBDock *Dock) const {
   return DockedFrameSize(Dock->IsVertical(), HandleSizeFor(Dock));
 }
 
-int TTBCustomDockableWindow::DragHandleSizeNow() const { return FDocked ? HandleSizeFor(FCurrentDock) : 0; }
-
 QSize TTBCustomDockableWindow::GetDockedFrameSize() const { return FDocked ? FrameSizeFor(FCurrentDock) : QSize(0, 0); }
 
 TTBDockedFrameState TTBCustomDockableWindow::DockedFrameState() const {

@@ -5,6 +5,7 @@
 
 #include "platform/TbSystemSettings.h"
 #include "platform/GuiTimer.h"
+#include "platform/ScopeGuard.h"
 #include "toolbars/TBarConsts.h"
 #include "toolbars/TBarItemViewer.h"
 
@@ -129,7 +130,6 @@ bool TTBCustomItemActionLink::IsImageIndexLinked() const { return client_->Image
 bool TTBCustomItemActionLink::IsShortCutLinked() const { return client_->ShortCut() == action_->shortCut_; }
 bool TTBCustomItemActionLink::IsVisibleLinked() const { return client_->Visible() == action_->visible_; }
 bool TTBCustomItemActionLink::IsAutoCheckLinked() const { return client_->AutoCheck() == action_->autoCheck_; }
-bool TTBCustomItemActionLink::IsOnExecuteLinked() const { return client_->OnClickFromAction(); }
 
 // -------------------------------------------------------------------- items
 
@@ -170,14 +170,11 @@ void TTBCustomItem::Insert(int Index, TTBCustomItem *Item) {
   const std::weak_ptr<char> itemAlive = Item->alive_;
   Notify(ckBeginUpdate, 0, nullptr);
   if (alive.expired()) return;
-  try {
-    Notify(ckInserted, Index, Item);
-    if (!alive.expired() && !itemAlive.expired()) Item->RecalcOptions();
-  } catch (...) {
+  const ScopeGuard endUpdate([&] {
     if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
-    throw;
-  }
-  if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
+  });
+  Notify(ckInserted, Index, Item);
+  if (!alive.expired() && !itemAlive.expired()) Item->RecalcOptions();
 }
 
 void TTBCustomItem::Delete(int Index) {
@@ -214,14 +211,11 @@ void TTBCustomItem::Move(int CurIndex, int NewIndex) {
   const std::weak_ptr<char> alive = alive_;
   Notify(ckBeginUpdate, 0, nullptr);
   if (alive.expired()) return;
-  try {
-    Delete(CurIndex);
-    if (!alive.expired() && !item->parent_) Insert(NewIndex, item);
-  } catch (...) {
+  const ScopeGuard endUpdate([&] {
     if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
-    throw;
-  }
-  if (!alive.expired()) Notify(ckEndUpdate, 0, nullptr);
+  });
+  Delete(CurIndex);
+  if (!alive.expired() && !item->parent_) Insert(NewIndex, item);
 }
 
 // ------------------------------------------------------------ notifications

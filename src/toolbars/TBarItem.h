@@ -156,7 +156,6 @@ public:
   bool IsShortCutLinked() const;
   bool IsVisibleLinked() const;
   bool IsAutoCheckLinked() const;
-  bool IsOnExecuteLinked() const;
 
 private:
   friend class TTBAction;
@@ -250,7 +249,6 @@ public:
   // ---- notifications
   void AddChangeHandler(TTBItemChangeListener *Listener);
   void RemoveChangeHandler(TTBItemChangeListener *Listener);
-  int ChangeHandlerCount() const { return int(handlers_.size()); }
   void Change(bool NeedResize);
   void Invalidate() { Change(false); }
 

@@ -234,7 +234,6 @@ private:
 
   // Handlers.
   void Help();
-  void ToggleStayOnTop(tb::TTBAction &Action, QWidget *Form);
   void AnimationOption(tb::TTBAction &Sender);
   void ButtonSize(tb::TTBAction &Sender);
   void ClearTextMessage(tb::TTBCustomItem *Sender);

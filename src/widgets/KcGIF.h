@@ -104,7 +104,6 @@ public:
   const QImage &Bitmap();
   bool HasBitmap() const { return !FBitmap.isNull(); }
   void SetBitmap(const QImage &bmp) { FBitmap = bmp; }
-  void DropBitmap() { FBitmap = QImage(); }
 
   // 0 without a bitmap or image data, else the picture's size.
   int Width() const;

@@ -19,7 +19,6 @@ public:
   // Decoding errors of a frame pass to the caller.
   const QImage &Compose(TKcGIFImage &image, int n, QRgb windowColor, bool transparentOn);
   void Drop();
-  int CacheIndex() const { return FIndex; }
   bool Transparent() const { return FTransparent; }
 
 private:

@@ -1,5 +1,7 @@
 #include "widgets/KcGIFCtrl.h"
 
+#include "platform/ScopeGuard.h"
+
 #include <QPainter>
 #include <algorithm>
 
@@ -31,15 +33,11 @@ void TKcGIFAnimator::SetImage(const QImage &picture) {
 
 void TKcGIFAnimator::ReadImageData(QIODevice &stream) {
   FLoading = true;
-  try {
-    FImage.ReadData(stream);
-  } catch (...) {
+  const ScopeGuard loaded([this] {
     FLoading = false;
     autoSize();
-    throw;
-  }
-  FLoading = false;
-  autoSize();
+  });
+  FImage.ReadData(stream);
 }
 
 int TKcGIFAnimator::FrameDelay() const {

@@ -1,6 +1,7 @@
 // Reading GIF files: the form-data and file entry points and the block parser.
 #include "platform/AsciiCase.h"
 #include "platform/Files.h"
+#include "platform/ScopeGuard.h"
 #include "widgets/KcGIF.h"
 #include "widgets/KcGIFPrivate.h"
 
@@ -351,13 +352,9 @@ void TKcGIFImage::LoadFromFile(const std::string &path) {
 
 void TKcGIFImage::LoadFromBytes(std::string_view bytes, bool decodeCurrent) {
   reset();
-  try {
-    parse(bytes, decodeCurrent);
-  } catch (...) {
-    changed();
-    throw;
-  }
-  changed();
+  // Whatever was read, or nothing, is what the picture shows now.
+  const ScopeGuard notify([this] { changed(); });
+  parse(bytes, decodeCurrent);
 }
 
 void TKcGIFImage::parse(std::string_view data, bool decodeCurrent) {

@@ -371,9 +371,8 @@ public:
   // deleted one becomes 0.
   void StylesCleanedUp(const TRVIntegerList &TextUsed, const TRVIntegerList &TextShift,
                        const TRVIntegerList &ParaUsed, const TRVIntegerList &ParaShift);
-  // RTF and HTML of the editor's document: the editor builds its hyperlink
-  // list only in jump mode, which these enter (flag 0x80) around the writer.
-  bool ExportRtf(std::string &Stream, TColor BackgroundColor);
+  // HTML of the editor's document: the editor builds its hyperlink list only
+  // in jump mode, which this enters (flag 0x80) around the writer.
   bool ExportHtml(std::string &Stream, const std::string &Path, const std::string &Title,
                   const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor, bool Css);
 
@@ -466,11 +465,9 @@ private:
   friend class TRVUndoList;
   bool InsertItems(int &ItemNo, int &Offs, std::string &Text, std::unique_ptr<TCustomRVItemInfo> &Item);
   bool CanJoinParas(int FirstParaItem, int SecondParaItem);
-  void DeleteCharsBefore(int ItemNo, int Offs, int Count, int &NewItemNo, int &NewOffs);
   void DeleteItemWhole(int ItemNo, int &NewItemNo, int &NewOffs);
   void BackspaceAtLineStart(int ItemNo, int &NewItemNo, int &NewOffs, bool &Refused);
   void JoinWithNextLine(int ItemNo, int &NewItemNo, int &NewOffs, bool &Refused);
-  void ApplyParaStyleOfCaret();
   // Before ItemNo goes: the item after it, when it continued ItemNo's line,
   // takes over the line start (paragraph, line break, page break).
   void GiveLineStartToNext(int ItemNo);

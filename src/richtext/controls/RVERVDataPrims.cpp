@@ -99,8 +99,7 @@ void TRVEditRVData::Do_InsertItem(int ItemNo, std::string Text, std::unique_ptr<
   if (ItemNo < 0 || ItemNo > GetItemCount()) RVRaiseItemIndexError();
   // The checkpoint comes back through its own primitive, so that it is
   // recorded too.
-  std::unique_ptr<TRVCPInfo> cp(Item->Checkpoint);
-  Item->Checkpoint = nullptr;
+  std::unique_ptr<TRVCPInfo> cp = std::move(Item->Checkpoint);
   if (cp) cp->ItemInfo = nullptr;
   const int before = GetItemCount() > 0 ? WidthBefore(ItemNo - 1, ItemNo) : 0;
   if (TRVUndoList *dest = GetUndoDest()) {
@@ -138,10 +137,9 @@ void TRVEditRVData::Do_InsertItems(int ItemNo, int Count) {
   const int end = GetParaEndItemNo(last);
   if (end > last && GetItemPara(end) != GetItemPara(last)) Do_Para(last + 1, end, GetItemPara(last));
   for (int i = ItemNo; i <= last; ++i)
-    if (TRVCPInfo *c = GetItem(i)->Checkpoint) {
+    if (TRVCPInfo *c = GetItem(i)->Checkpoint.get()) {
       if (c->ItemInfo == GetItem(i)) UnlinkCheckpoint(c, true);
-      GetItem(i)->Checkpoint = nullptr;
-      Do_AddCP(i, std::unique_ptr<TRVCPInfo>(c));
+      Do_AddCP(i, std::move(GetItem(i)->Checkpoint));
     }
   // What the items were before cannot be measured any more: the whole
   // document's minimal width is checked unless they fit anyway.
@@ -360,22 +358,22 @@ void TRVEditRVData::Do_AddCP(int ItemNo, std::unique_ptr<TRVCPInfo> Checkpoint) 
     rec->ItemNo = ItemNo;
     Record(dest, std::move(rec));
   }
-  TRVCPInfo *cp = Checkpoint.release();
+  TRVCPInfo *cp = Checkpoint.get();
   cp->Next = cp->Prev = nullptr;
   ++CPCount;
   if (ItemNo == -1) {
     cp->ItemInfo = nullptr;
-    NotAddedCP = cp;
+    NotAddedCP = std::move(Checkpoint);
     return;
   }
   TCustomRVItemInfo *item = GetItem(ItemNo);
   cp->ItemInfo = item;
-  item->Checkpoint = cp;
+  item->Checkpoint = std::move(Checkpoint);
   InsertCheckpointSorted(cp, ItemNo);
 }
 
 void TRVEditRVData::Do_DeleteCP(int ItemNo) {
-  TRVCPInfo *cp = ItemNo == -1 ? NotAddedCP : GetItem(ItemNo)->Checkpoint;
+  TRVCPInfo *cp = ItemNo == -1 ? NotAddedCP.get() : GetItem(ItemNo)->Checkpoint.get();
   if (!cp) throw ERichVistaError("Checkpoint error");
   TRVUndoDeleteCPInfo *r = nullptr;
   if (TRVUndoList *dest = GetUndoDest()) {
@@ -384,19 +382,20 @@ void TRVEditRVData::Do_DeleteCP(int ItemNo) {
     rec->ItemNo = ItemNo;
     r = Record(dest, std::move(rec));
   }
+  std::unique_ptr<TRVCPInfo> owned;
   if (ItemNo == -1) {
-    NotAddedCP = nullptr;
+    owned = std::move(NotAddedCP);
     --CPCount;
   } else {
     UnlinkCheckpoint(cp, true);
+    owned = std::move(GetItem(ItemNo)->Checkpoint);
   }
-  if (r) r->Checkpoint.reset(cp);
-  else delete cp;
+  if (r) r->Checkpoint = std::move(owned);
 }
 
 void TRVEditRVData::Do_MoveCP(int FromItemNo, int ToItemNo) {
   if (FromItemNo == ToItemNo) return;
-  const TRVCPInfo *cp = FromItemNo == -1 ? NotAddedCP : GetItem(FromItemNo)->Checkpoint;
+  const TRVCPInfo *cp = FromItemNo == -1 ? NotAddedCP.get() : GetItem(FromItemNo)->Checkpoint.get();
   if (!cp) return;
   if (ToItemNo == -1 ? NotAddedCP != nullptr : GetItem(ToItemNo)->Checkpoint != nullptr) Do_DeleteCP(ToItemNo);
   Do_AddCP(ToItemNo, cp->CreateCopy(TagsArePChars()));

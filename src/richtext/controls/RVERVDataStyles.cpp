@@ -232,11 +232,6 @@ private:
 
 } // namespace
 
-bool TRVEditRVData::ExportRtf(std::string &Stream, TColor BackgroundColor) {
-  TExportJumpMode jump(*this);
-  return ExportRtfToStream(*this, Stream, BackgroundColor);
-}
-
 bool TRVEditRVData::ExportHtml(std::string &Stream, const std::string &Path, const std::string &Title,
                                const std::string &ImagesPrefix, TRVSaveOptions Options, TColor BackgroundColor,
                                bool Css) {

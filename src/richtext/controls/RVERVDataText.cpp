@@ -360,20 +360,19 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
     Scratch.AddTextItem(std::string(), TextStyleForNewItem(), -1, TRVTag());
   const int count = Scratch.GetItemCount();
   Scratch.DestroyMarkers();
-  for (int k = 0; k < count; ++k) {
-    std::string text = Scratch.Items.Strings(k);
-    std::unique_ptr<TCustomRVItemInfo> it = Scratch.Items.Detach(k);
+  int k = 0;
+  for (TRVItemEntry &e : Scratch.Items.TakeAll()) {
+    std::unique_ptr<TCustomRVItemInfo> &it = e.Item;
     // Checkpoints come in through their own primitive, as the recording of
     // the inserted range adds them.
-    if (TRVCPInfo *cp = it->Checkpoint) {
+    if (TRVCPInfo *cp = it->Checkpoint.get()) {
       cp->Prev = cp->Next = nullptr;
       cp->ItemInfo = nullptr;
     }
-    int index = at + k, newList = -1;
+    int index = at + k++, newList = -1;
     bool full = false;
-    InsertItemAt(index, text, it, full, newList);
+    InsertItemAt(index, e.Text, it, full, newList);
   }
-  Scratch.Items.ReleaseAll();
   Scratch.FirstCP = Scratch.LastCP = nullptr;
   Scratch.CPCount = Scratch.NotAddedCP ? 1 : 0;
   const int first = at, last = at + count - 1;

@@ -81,7 +81,6 @@ void TRVRTFReader::Reset() {
   depth_ = 0;
   tableNesting_ = 0;
   tableAlign_ = 0;
-  tableAlignGiven_ = false;
   forceFlush_ = shppictInserted_ = objectInserted_ = false;
   hexAcc_ = hexDigits_ = 0;
   colorFromSemicolon_ = false;

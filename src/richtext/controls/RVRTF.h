@@ -267,7 +267,6 @@ struct TRVRTFReaderState {
   TRVRTFHeaderFooterType HFType = rtf_hf_MainText;
   int32_t UC = 1; // fallback characters after \u, scoped to the group
 
-  const TRVRTFRowProperties *GetRowProps() const { return RowProps.get(); }
   TRVRTFRowProperties &RowForWrite();
 };
 
@@ -413,11 +412,8 @@ public:
   const TRVRTFListOverrideTable97 &ListOverrideTable() const { return overrides_; }
   const TRVRTFListOverride97 *GetListOverride(int Number) const;
   uint32_t CodePage() const { return codePage_; }
-  // Table alignment of the current table (\trql 0, \trqr 1, \trqc 2) and
-  // whether it was given since the table started.
+  // Table alignment of the current table (\trql 0, \trqr 1, \trqc 2).
   uint8_t TableAlignment() const { return tableAlign_; }
-  bool TableAlignmentGiven() const { return tableAlignGiven_; }
-  int TableNesting() const { return tableNesting_; }
   // Where the next run of text goes: a run already given to the receiver
   // leaves its paragraph open (continue) until a paragraph end.
   TRVRTFPosition NextTextPosition() const { return position_; }
@@ -532,7 +528,6 @@ private:
   int tableNesting_ = 0;
   bool openingAtCellEnd_ = false;
   uint8_t tableAlign_ = 0;
-  bool tableAlignGiven_ = false;
   std::unique_ptr<TRVRTFPicture> picture_;
   bool picHigh_ = true;
   uint8_t picAcc_ = 0;

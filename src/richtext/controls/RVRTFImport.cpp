@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/CodePage.h"
+#include "platform/ScopeGuard.h"
 #include "richtext/controls/RVRTFImportBuilder.h"
 #include "richtext/document/CRVData.h"
 #include "richtext/document/RVClasses.h"
@@ -102,19 +103,15 @@ int TRVRTFReaderProperties::DoImport(const std::function<int(TRVRTFReader &)> &R
   const StyleCounts before(style);
   TRVRTFReader reader;
   TRVRTFImportBuilder builder(*this, reader, RVData, Index);
-  int code = rtf_ec_OK;
-  try {
-    code = Read(reader);
-    if (code == rtf_ec_OK || isTruncation(code)) builder.Finish();
-  } catch (...) {
-    before.restore(style);
-    throw;
-  }
+  // Styles a failed import added go again.
+  ScopeGuard restoreStyles([&] { before.restore(style); });
+  const int code = Read(reader);
   if (code != rtf_ec_OK && !isTruncation(code)) {
-    before.restore(style);
     Index = -1;
     return code;
   }
+  builder.Finish();
+  restoreStyles.Dismiss();
   if (code != rtf_ec_OK) FWarning = "The RTF data ends early; the text up to that point was imported.";
   Index = builder.Splice();
   return code;

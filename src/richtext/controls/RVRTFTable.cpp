@@ -79,7 +79,6 @@ void TRVRTFReader::ApplyRowWord(int num, int32_t value) {
   case ipTrowd: cur_.RowProps = std::make_shared<TRVRTFRowProperties>(); break;
   case ipTrAlign:
     tableAlign_ = uint8_t(value);
-    tableAlignGiven_ = true;
     break;
   case ipTrWWidth:
   case ipTrFtsWidth: {
@@ -196,7 +195,6 @@ void TRVRTFReader::SyncNesting(bool closingAllowed, int minLevel) {
 
 void TRVRTFReader::FireTable(TRVRTFTableEventKind kind) {
   FireMarkerUpdate();
-  if (kind == rvf_tbl_TableStart) tableAlignGiven_ = false;
   if (OnTable) OnTable(*this, kind);
 }
 

@@ -118,11 +118,11 @@ void TCustomRVData::TRVItemList::ReleaseBorrowed(size_t From, size_t To) {
     if (FItems[k].Item && FBorrowed.erase(FItems[k].Item.get()) > 0) (void)FItems[k].Item.release();
 }
 
-void TCustomRVData::TRVItemList::ReleaseAll() {
-  for (TRVItemEntry &e : FItems) (void)e.Item.release();
-  FItems.clear();
+std::deque<TCustomRVData::TRVItemEntry> TCustomRVData::TRVItemList::TakeAll() {
+  ReleaseBorrowed(0, FItems.size());
   FWindowed.clear();
   FBorrowed.clear();
+  return std::exchange(FItems, {});
 }
 
 void TCustomRVData::TRVItemList::Clear() {
@@ -151,8 +151,6 @@ TCustomRVData::TCustomRVData() = default;
 
 TCustomRVData::~TCustomRVData() {
   TCustomRVData::Clear();
-  delete FMarkers;
-  FMarkers = nullptr;
 }
 
 TRVDataHost &TCustomRVData::RootHost() const {
@@ -542,12 +540,6 @@ TRVBiDiMode TCustomRVData::GetItemBiDiMode(int ItemNo) const {
   return GetParaBiDiMode(item->ParaNo);
 }
 
-uint32_t TCustomRVData::GetStyleLocale(int StyleNo) const {
-  const TRVStyle *st = GetRVStyle();
-  if (!st || StyleNo < 0) return 0;
-  return MakeLCID(uint16_t(CharsetToLanguage(st->TextStyles().GetTextStyleSafe(StyleNo)->Charset)), 0);
-}
-
 bool TCustomRVData::IsDelimiter(const std::string &s, int Index, TRVItemOptions ItemOptions) const {
   const std::string delimiters = GetDelimiters();
   if (Index < 1) return false;
@@ -627,12 +619,10 @@ void TCustomRVData::AddItem(std::string Text, std::unique_ptr<TCustomRVItemInfo>
     if (item->ParaNo == -1) item->ParaNo = 0;
   }
   // A checkpoint that the item brings from elsewhere becomes the pending one.
-  if (TRVCPInfo *own = item->Checkpoint) {
-    item->Checkpoint = nullptr;
+  if (const std::unique_ptr<TRVCPInfo> own = std::move(item->Checkpoint)) {
     const bool hadPending = NotAddedCP != nullptr;
     AddCheckpointTag(own->Name, own->RaiseEvent, own->Tag);
     if (!hadPending) NotAddedCP->Persistent = own->Persistent;
-    delete own;
   }
   AttachPendingCheckpoint(item, LastCP, NotAddedCP);
   item->UpdatePaletteInfo(GetDoInPaletteMode(), false, GetPalette(), GetPaletteInfo());
@@ -702,11 +692,10 @@ void TCustomRVData::AddControl(const std::string &Name, TControl *Control, int P
 
 int TCustomRVData::AddCheckpointTag(const std::string &Name, bool RaiseEvent, const TRVTag &Tag) {
   if (NotAddedCP) return CPCount - 1;
-  auto *cp = new TRVCPInfo;
-  cp->Name = Name;
-  cp->Tag = CopyTag(Tag, TagsArePChars());
-  cp->RaiseEvent = RaiseEvent;
-  NotAddedCP = cp;
+  NotAddedCP = std::make_unique<TRVCPInfo>();
+  NotAddedCP->Name = Name;
+  NotAddedCP->Tag = CopyTag(Tag, TagsArePChars());
+  NotAddedCP->RaiseEvent = RaiseEvent;
   return CPCount++;
 }
 
@@ -739,12 +728,9 @@ void TCustomRVData::FreeItem(std::unique_ptr<TCustomRVItemInfo> Item, bool Clear
   int loc = -1;
   for (TCustomRVData *sub = Item->GetSubRVData(loc, rvdFirst); sub; sub = Item->GetSubRVData(loc, rvdNext))
     sub->Clear();
-  if (TRVCPInfo *cp = Item->Checkpoint) {
-    Item->Checkpoint = nullptr;
-    // A checkpoint that was never linked here (a copied item's) is only freed.
-    const bool linked = cp->ItemInfo == Item.get();
-    FreeCheckpoint(cp, linked, linked);
-  }
+  // A checkpoint that was never linked here (a copied item's) only goes
+  // with its item.
+  if (TRVCPInfo *cp = Item->Checkpoint.get(); cp && cp->ItemInfo == Item.get()) UnlinkCheckpoint(cp, true);
   Item.reset();
 }
 
@@ -772,7 +758,7 @@ void TCustomRVData::Clear() {
     for (int i = 0; i < GetItemCount(); ++i) DestroyItem(i, true);
     Items.Clear();
   }
-  FreeCheckpoint(NotAddedCP, false, true);
+  FreePendingCheckpoint();
   FirstCP = LastCP = nullptr;
   if (TRVIntegerList *l = GetClearedList()) l->Clear();
   if (!wasClearing) State &= ~StateClearing;
@@ -783,22 +769,18 @@ void TCustomRVData::AssignItemsFrom(TCustomRVData *Source) {
   if (!Source || Source == this) return;
   if (Source->TagsArePChars() != TagsArePChars())
     throw ERichVistaError("Can't assign RichVista to RichVista - tags types mismatch");
-  const int n = Source->GetItemCount();
-  for (int i = 0; i < n; ++i) {
-    std::unique_ptr<TCustomRVItemInfo> item = Source->Items.Detach(i);
+  for (TRVItemEntry &e : Source->Items.TakeAll()) {
     // The checkpoints travel with their items; the source's chain is given up.
-    if (item->Checkpoint) item->Checkpoint->ItemInfo = nullptr;
-    if (item->GetContinuePara()) item->ParaNo = -1;
-    AddItem(Source->Items.Strings(i), std::move(item));
+    if (e.Item->Checkpoint) e.Item->Checkpoint->ItemInfo = nullptr;
+    if (e.Item->GetContinuePara()) e.Item->ParaNo = -1;
+    AddItem(std::move(e.Text), std::move(e.Item));
   }
-  if (Source->NotAddedCP) {
-    if (!NotAddedCP) {
-      NotAddedCP = Source->NotAddedCP;
-      ++CPCount;
-    } else delete Source->NotAddedCP;
+  if (Source->NotAddedCP && !NotAddedCP) {
+    NotAddedCP = std::move(Source->NotAddedCP);
+    ++CPCount;
   }
-  Source->Items.ReleaseAll();
-  Source->FirstCP = Source->LastCP = Source->NotAddedCP = nullptr;
+  Source->NotAddedCP.reset();
+  Source->FirstCP = Source->LastCP = nullptr;
   Source->CPCount = 0;
   Source->Clear();
 }
@@ -849,8 +831,8 @@ void TCustomRVData::UpdateItemsPalette() {
 TRVMarkerList *TCustomRVData::GetMarkers(bool AllowCreate) {
   TCustomRVData *root = GetAbsoluteRootData();
   if (root && root != this) return root->GetMarkers(AllowCreate);
-  if (!FMarkers && AllowCreate) FMarkers = new TRVMarkerList;
-  return FMarkers;
+  if (!FMarkers && AllowCreate) FMarkers = std::make_unique<TRVMarkerList>();
+  return FMarkers.get();
 }
 
 void TCustomRVData::DestroyMarkers() {
@@ -859,8 +841,7 @@ void TCustomRVData::DestroyMarkers() {
     root->DestroyMarkers();
     return;
   }
-  delete FMarkers;
-  FMarkers = nullptr;
+  FMarkers.reset();
 }
 
 void TCustomRVData::AddMarkerToList(int ItemNo) {

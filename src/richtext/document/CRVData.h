@@ -35,6 +35,9 @@ struct TRVOwnedLists {
 // ---------------------------------------------------------------------------
 // Checkpoints
 
+// A document's checkpoints are a chain in item order (FirstCP to LastCP,
+// Next and Prev). Each is owned by its item, the one after the last item by
+// the document (NotAddedCP); the chain only links them.
 class TRVCPInfo {
 public:
   std::string Name;
@@ -217,9 +220,9 @@ public:
     // Removes every entry, freeing objects still in them that are not
     // borrowed.
     void Clear();
-    // Removes every entry without freeing: the objects have been given to
-    // another document.
-    void ReleaseAll();
+    // Takes every entry out, leaving the list empty: the objects go to
+    // another document. Only for a list that owns its objects.
+    std::deque<TRVItemEntry> TakeAll();
     // Makes this list show Source's entries without owning their objects: a
     // snapshot that must not outlive the source's items, which clearing,
     // deleting and freeing this list leave alone. Items added to it later
@@ -269,7 +272,7 @@ public:
   TRVItemList Items;
   TRVCPInfo *FirstCP = nullptr;
   TRVCPInfo *LastCP = nullptr;
-  TRVCPInfo *NotAddedCP = nullptr;
+  std::unique_ptr<TRVCPInfo> NotAddedCP;
   int32_t CPCount = 0;
   uint32_t State = 0;
 
@@ -393,7 +396,7 @@ public:
   int GetItemPara(int ItemNo) const { return GetItem(ItemNo)->ParaNo; }
   TRVItemOptions GetItemOptions(int ItemNo) const { return GetItem(ItemNo)->ItemOptions; }
   const TRVTag &GetItemTag(int ItemNo) const { return GetItem(ItemNo)->Tag; }
-  TRVCPInfo *GetItemCheckpoint(int ItemNo) const { return GetItem(ItemNo)->Checkpoint; }
+  TRVCPInfo *GetItemCheckpoint(int ItemNo) const { return GetItem(ItemNo)->Checkpoint.get(); }
   bool IsParaStart(int ItemNo) const;
   bool IsFromNewLine(int ItemNo) const;
   bool PageBreakBefore(int ItemNo) const;
@@ -418,7 +421,6 @@ public:
   int GetDefCodePage() const;
   TRVBiDiMode GetItemBiDiMode(int ItemNo) const;
   TRVBiDiMode GetParaBiDiMode(int ParaNo) const;
-  uint32_t GetStyleLocale(int StyleNo) const;
 
   bool IsDelimiter(const std::string &s, int Index, TRVItemOptions ItemOptions) const;
 
@@ -459,10 +461,14 @@ public:
                         const TCustomRVItemInfo *Right) const;
 
   // Checkpoints.
-  void AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *&After, TRVCPInfo *&Pending);
+  // Gives Pending to Item and links it after After (first when null).
+  void AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *After, std::unique_ptr<TRVCPInfo> &Pending);
   void InsertCheckpointSorted(TRVCPInfo *CP, int ItemNo);
+  // Takes CP out of the chain and forgets its item; whoever owns it (the
+  // item) still does.
   void UnlinkCheckpoint(TRVCPInfo *CP, bool DecCount);
-  void FreeCheckpoint(TRVCPInfo *&CP, bool Unlink, bool DecCount);
+  // Frees the checkpoint after the last item, if there is one.
+  void FreePendingCheckpoint();
   void UpdateCPPos();
   TRVCPInfo *GetCheckpointBefore(int ItemNo);
 
@@ -512,7 +518,7 @@ protected:
 private:
   TRVDataHost *FHost = nullptr;
   mutable std::unique_ptr<TRVDataHost> FOwnHost; // values of a document without a host
-  TRVMarkerList *FMarkers = nullptr;             // owned, at the absolute root
+  std::unique_ptr<TRVMarkerList> FMarkers;       // at the absolute root
 };
 
 // "Item index is out of bounds".

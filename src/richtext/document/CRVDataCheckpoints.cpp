@@ -17,8 +17,9 @@ std::unique_ptr<TRVCPInfo> TRVCPInfo::CreateCopy(bool TagsArePChars) const {
   return cp;
 }
 
-void TCustomRVData::AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *&After, TRVCPInfo *&Pending) {
-  TRVCPInfo *cp = Pending;
+void TCustomRVData::AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *After,
+                                            std::unique_ptr<TRVCPInfo> &Pending) {
+  TRVCPInfo *cp = Pending.get();
   if (!cp) return;
   TRVCPInfo *after = After;
   if (!after) {
@@ -35,15 +36,14 @@ void TCustomRVData::AttachPendingCheckpoint(TCustomRVItemInfo *Item, TRVCPInfo *
     if (LastCP == after) LastCP = cp;
   }
   cp->ItemInfo = Item;
-  Item->Checkpoint = cp;
-  Pending = nullptr;
+  Item->Checkpoint = std::move(Pending);
 }
 
 void TCustomRVData::UpdateCPPos() {
   if (CPCount == 0) return;
   int found = 0;
   for (int i = 0; i < GetItemCount(); ++i)
-    if (TRVCPInfo *cp = GetItem(i)->Checkpoint) {
+    if (TRVCPInfo *cp = GetItem(i)->Checkpoint.get()) {
       cp->ItemNo = i;
       if (++found >= CPCount) break;
     }
@@ -76,24 +76,19 @@ void TCustomRVData::InsertCheckpointSorted(TRVCPInfo *CP, int ItemNo) {
 
 void TCustomRVData::UnlinkCheckpoint(TRVCPInfo *CP, bool DecCount) {
   if (!CP) return;
-  // The item lets go too, so that nothing points at a freed checkpoint.
-  if (CP->ItemInfo && CP->ItemInfo->Checkpoint == CP) CP->ItemInfo->Checkpoint = nullptr;
-  CP->ItemInfo = nullptr;
   if (FirstCP == CP) FirstCP = CP->Next;
   if (LastCP == CP) LastCP = CP->Prev;
   if (CP->Prev) CP->Prev->Next = CP->Next;
   if (CP->Next) CP->Next->Prev = CP->Prev;
   CP->Next = CP->Prev = nullptr;
   if (DecCount) --CPCount;
+  CP->ItemInfo = nullptr;
 }
 
-void TCustomRVData::FreeCheckpoint(TRVCPInfo *&CP, bool Unlink, bool DecCount) {
-  TRVCPInfo *cp = CP;
-  if (!cp) return;
-  if (Unlink) UnlinkCheckpoint(cp, false);
-  delete cp;
-  CP = nullptr;
-  if (DecCount) --CPCount;
+void TCustomRVData::FreePendingCheckpoint() {
+  if (!NotAddedCP) return;
+  NotAddedCP.reset();
+  --CPCount;
 }
 
 TRVCPInfo *TCustomRVData::GetCheckpointBefore(int ItemNo) {

@@ -205,7 +205,7 @@ void THtmlBodyWriter::WriteTable(int ItemNo) {
   CloseParagraph();
   CloseLists();
   LineEnd();
-  if (const TRVCPInfo *cp = RVData.GetItem(ItemNo)->Checkpoint) Anchor(*cp);
+  if (const TRVCPInfo *cp = RVData.GetItem(ItemNo)->Checkpoint.get()) Anchor(*cp);
   WriteItem(ItemNo);
 }
 

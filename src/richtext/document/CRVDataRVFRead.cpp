@@ -633,7 +633,7 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
   // Appended items take the document's checkpoint after its last item
   // along to the first of them (a copy, until the reading has succeeded).
   if (atEnd && RVData.NotAddedCP) {
-    scratch.NotAddedCP = RVData.NotAddedCP->CreateCopy(tagsText).release();
+    scratch.NotAddedCP = RVData.NotAddedCP->CreateCopy(tagsText);
     scratch.CPCount = 1;
   }
   TRVFReader r(scratch, Stream, false, nullptr, nullptr);
@@ -646,14 +646,16 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
   // The markers leave the scratch list; each joins the document's list
   // where it is inserted.
   scratch.DestroyMarkers();
-  if (atEnd && n > 0 && RVData.NotAddedCP) RVData.FreeCheckpoint(RVData.NotAddedCP, false, true);
+  if (atEnd && n > 0) RVData.FreePendingCheckpoint();
   int at = Index;
-  for (int k = 0; k < n; ++k) {
-    std::string text = scratch.Items.Strings(k);
-    std::unique_ptr<TCustomRVItemInfo> item = scratch.Items.Detach(k);
-    TRVCPInfo *cp = item->Checkpoint;
+  int k = 0;
+  for (TCustomRVData::TRVItemEntry &e : scratch.Items.TakeAll()) {
+    std::string &text = e.Text;
+    std::unique_ptr<TCustomRVItemInfo> &item = e.Item;
+    const bool first = k++ == 0;
+    TRVCPInfo *cp = item->Checkpoint.get();
     if (cp) cp->Prev = cp->Next = nullptr;
-    const bool continues = k == 0 ? r.FirstContinues() : item->GetContinuePara();
+    const bool continues = first ? r.FirstContinues() : item->GetContinuePara();
     if (atEnd) {
       // Appending gives continuation, checkpoints and markers their usual
       // treatment at the end of a document.
@@ -662,8 +664,8 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
       RVData.AddItem(std::move(text), std::move(item));
       continue;
     }
-    item->Checkpoint = nullptr;
-    if (k == 0) {
+    std::unique_ptr<TRVCPInfo> ownCP = std::move(item->Checkpoint);
+    if (first) {
       if (continues && at > 0 && MayContinue(RVData.GetItem(at - 1), item.get())) {
         item->SetContinuePara(true);
         item->ParaNo = RVData.GetItem(at - 1)->ParaNo;
@@ -679,12 +681,11 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
     if (cp) {
       RVData.InsertCheckpointSorted(cp, at);
       cp->ItemInfo = placed;
-      placed->Checkpoint = cp;
+      placed->Checkpoint = std::move(ownCP);
       ++RVData.CPCount;
     }
     ++at;
   }
-  scratch.Items.ReleaseAll();
   scratch.FirstCP = scratch.LastCP = nullptr;
   scratch.CPCount = scratch.NotAddedCP ? 1 : 0;
   if (atEnd) at = RVData.GetItemCount();
@@ -702,9 +703,8 @@ TRVFReadResult InsertRvfFromStream(TCustomRVData &RVData, std::string_view Strea
   // A checkpoint that stands after the stream's last item stays only at
   // the end of a document that has none.
   if (atEnd && scratch.NotAddedCP && !RVData.NotAddedCP) {
-    RVData.NotAddedCP = scratch.NotAddedCP;
+    RVData.NotAddedCP = std::move(scratch.NotAddedCP);
     ++RVData.CPCount;
-    scratch.NotAddedCP = nullptr;
     scratch.CPCount = 0;
   }
   return result;

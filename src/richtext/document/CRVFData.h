@@ -435,7 +435,6 @@ public:
   void StartMouseSelection(int X, int Y, TRVShiftState Shift);
   bool ExtendMouseSelection(int X, int Y);
   void EndMouseSelection();
-  const TRVSelectingInfo *SelectingInfo() const { return FSelectingInfo.get(); }
   TRVMouseSelection MouseSel;
 
   // ------------------------------------------------------------- mouse

@@ -32,15 +32,15 @@ void TCustomRVFormattedData::CheckCheckpointVisibility(TCPEventKind Kind) {
     }
     above = cp;
   }
-  const bool endShown = counts(NotAddedCP) && bottom > DocumentHeight;
+  const bool endShown = counts(NotAddedCP.get()) && bottom > DocumentHeight;
   TRVCPInfo *report = nullptr;
   if (Kind == cpeAsSectionStart) {
     if (found) report = foundTop >= bottom ? above : found;
-    else report = endShown ? NotAddedCP : above;
+    else report = endShown ? NotAddedCP.get() : above;
     if (!report) return;
   } else {
     if (found) report = foundTop < bottom ? found : nullptr;
-    else report = endShown ? NotAddedCP : nullptr;
+    else report = endShown ? NotAddedCP.get() : nullptr;
   }
   if (report == FLastReportedCP) return;
   FLastReportedCP = report;

@@ -216,7 +216,6 @@ public:
   int32_t DX = 0, DY = 0;
   TColor Color = clNone;
 
-  TCustomPrintableRVData *ParentPtbl() const { return FParent; }
   TCustomRVData *GetParentData() const override { return FParent; }
   TCustomRVData *GetAbsoluteParentData() const override { return FParent; }
   TCustomRVData *GetRootData() const override { return FParent->GetRootData(); }

@@ -56,7 +56,6 @@ public:
   }
   // Replaces the object at Index, freeing the old one.
   void Put(int Index, std::unique_ptr<T> Item) { FItems[Check(Index)] = std::move(Item); }
-  void Exchange(int A, int B) { std::swap(FItems[Check(A)], FItems[Check(B)]); }
   void Move(int From, int To) {
     std::unique_ptr<T> p = DeleteAsPointer(From);
     Insert(To, std::move(p));

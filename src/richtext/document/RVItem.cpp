@@ -299,7 +299,7 @@ std::unique_ptr<TCustomRVItemInfo> CopyItem(const TCustomRVItemInfo &Source, TCu
   if (CopyCheckpoint && Source.Checkpoint) {
     // The copy's checkpoint is pending: the document that takes the item
     // links it (AddItem makes a pending checkpoint from it).
-    item->Checkpoint = Source.Checkpoint->CreateCopy(tagsText).release();
+    item->Checkpoint = Source.Checkpoint->CreateCopy(tagsText);
     item->Checkpoint->ItemInfo = nullptr;
     item->Checkpoint->Next = item->Checkpoint->Prev = nullptr;
   }

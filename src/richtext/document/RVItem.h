@@ -162,7 +162,7 @@ public:
   int32_t StyleNo = 0;
   int32_t ParaNo = 0;
   TRVItemOptions ItemOptions;
-  TRVCPInfo *Checkpoint = nullptr; // owned by the document's checkpoint list
+  std::unique_ptr<TRVCPInfo> Checkpoint; // linked into its document's checkpoint chain
   int32_t JumpID = 0;
   TRVTag Tag;
   // Names the item's first draw line for its document's TRVDrawLines

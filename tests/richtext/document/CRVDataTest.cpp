@@ -482,11 +482,11 @@ TEST(DocItemList, KnowsTheItemsThatPlaceAWindowThroughEveryChange) {
     TCustomRVData copy;
     copy.Items.ShareFrom(d.Items);
     EXPECT_EQ(copy.Items.WindowedItems().size(), d.Items.WindowedItems().size()) << c.name;
-    // A list that lets its objects go knows none.
+    // A list that hands its objects over knows none.
     if (!c.windowed.empty()) {
-      for (int i = 0; i < d.Items.Count(); ++i)
-        if (TCustomRVItemInfo *o = d.Items.Objects(i)) kept.emplace_back(o);
-      d.Items.ReleaseAll();
+      for (TCustomRVData::TRVItemEntry &e : d.Items.TakeAll())
+        if (e.Item) kept.push_back(std::move(e.Item));
+      EXPECT_EQ(d.Items.Count(), 0) << c.name;
       EXPECT_TRUE(d.Items.WindowedItems().empty()) << c.name;
     }
     kept.clear(); // before the document they were made for

@@ -93,12 +93,12 @@ TEST(ItemCopy, CopiesPropertiesTagAndCheckpoint) {
   src.ImageWidth = 30;
   src.Alt = "alt";
   src.Tag = TRVTag::FromText("text tag");
-  TRVCPInfo cp;
+  src.Checkpoint = std::make_unique<TRVCPInfo>();
+  TRVCPInfo &cp = *src.Checkpoint;
   cp.Name = "cp";
   cp.RaiseEvent = true;
   cp.Persistent = true;
   cp.Tag = TRVTag::FromText("cp tag");
-  src.Checkpoint = &cp;
 
   std::unique_ptr<TCustomRVItemInfo> copy = CopyItem(src, &d, true);
   auto *g = dynamic_cast<TRVGraphicItemInfo *>(copy.get());
@@ -122,10 +122,9 @@ TEST(ItemCopy, CopiesPropertiesTagAndCheckpoint) {
   src.Tag = TRVTag::FromText("changed");
   EXPECT_EQ(g->Tag.AsText(), "text tag");
   ASSERT_NE(g->Checkpoint, nullptr);
-  EXPECT_NE(g->Checkpoint, &cp);
+  EXPECT_NE(g->Checkpoint.get(), &cp);
   EXPECT_EQ(g->Checkpoint->Name, "cp");
   EXPECT_EQ(g->Checkpoint->Tag.AsText(), "cp tag");
-  src.Checkpoint = nullptr;
 
   // A document that takes the copy links its checkpoint.
   d.AddItem("pic", std::move(copy));
@@ -141,11 +140,9 @@ TEST(ItemCopy, CopiesPropertiesTagAndCheckpoint) {
 
 TEST(ItemCopy, CopiedItemWithCheckpointFreedUnadded) {
   TRVTextItemInfo src(nullptr);
-  TRVCPInfo cp;
-  cp.Name = "x";
-  src.Checkpoint = &cp;
+  src.Checkpoint = std::make_unique<TRVCPInfo>();
+  src.Checkpoint->Name = "x";
   std::unique_ptr<TCustomRVItemInfo> copy = CopyItem(src, nullptr, true);
-  src.Checkpoint = nullptr;
   TCustomRVData d;
   // Freeing an item whose checkpoint never joined the document frees it
   // without touching the document's count (checked by the leak sanitizer).
