@@ -30,11 +30,11 @@ struct Bytes {
 // jamo, Thai tone marks, right-to-left letters and controls, CJK, spaces.
 inline std::u16string UnicodeText(Bytes &in, int MaxUnits) {
   static const char16_t *const kPieces[] = {
-      u"a",      u" ",          u"w",      u"\u0301",     u"\u0E48",     u"\u0E35",     u"\u200D",     u"\U0001F600",
+      u"a",          u" ",          u"w",          u"\u0301",     u"\u0E48", u"\u0E35", u"\u200D", u"\U0001F600",
       u"\U0001F468", u"\U0001F3FD", u"\U0001F1FA", u"\U0001F1E6", u"\u1100", u"\u1161", u"\u11A8", u"\u05D0",
-      u"\u05B8", u"\u0627",     u"\u0644", u"\u200F",     u"\u202E",     u"\u4E2D",     u"\uFE0F",     u"\u0E17",
-      u"\xD800", u"\xDC00",     u"\t",     u"-",          u"\u00A0",     u"\u3000",     u"\u094D",     u"1",
-      u"(",      u"\u20E3",     u"\uFFFF", u"\U000E0100"};
+      u"\u05B8",     u"\u0627",     u"\u0644",     u"\u200F",     u"\u202E", u"\u4E2D", u"\uFE0F", u"\u0E17",
+      u"\xD800",     u"\xDC00",     u"\t",         u"-",          u"\u00A0", u"\u3000", u"\u094D", u"1",
+      u"(",          u"\u20E3",     u"\uFFFF",     u"\U000E0100"};
   const int want = in.upTo(MaxUnits + 1);
   std::u16string t;
   while (int(t.size()) < want && in.n > 0) {

@@ -64,8 +64,8 @@ void checkCaret(const kc::TRVEditRVData &d) {
   // Inside a piece; where a line breaks is the formatting's to choose.
   int item = -1, offs = -1;
   d.GetCaretItemPos(item, offs);
-  if (c.Offset > d.DrawLineStartOffset(c.DrawItemNo) && c.Offset < d.DrawLineEndOffset(c.DrawItemNo) && item >= 0 && d.IsTextItem(item) && d.GetItem(item)->IsUnicode() &&
-      !kcfuzz::AtClusterBoundary(d.GetItemTextRaw(item), offs))
+  if (c.Offset > d.DrawLineStartOffset(c.DrawItemNo) && c.Offset < d.DrawLineEndOffset(c.DrawItemNo) && item >= 0 &&
+      d.IsTextItem(item) && d.GetItem(item)->IsUnicode() && !kcfuzz::AtClusterBoundary(d.GetItemTextRaw(item), offs))
     fail("caret inside a character", std::to_string(item) + " " + std::to_string(offs), lines(d));
 }
 
@@ -117,7 +117,7 @@ void tableStep(Bytes &in, kc::TRVEditRVData &d, int ParaCount) {
       else t->ApplyToSelectedCells(1, in.upTo(ParaCount));
       break;
     case 6: {
-      static const char *props[] = {"CellPadding", "BorderWidth", "CellHSpacing", "CellVSpacing", "BestWidth",
+      static const char *props[] = {"CellPadding", "BorderWidth", "CellHSpacing", "CellVSpacing",   "BestWidth",
                                     "Color",       "BorderStyle", "HRuleWidth",   "HeadingRowCount"};
       t->SetTablePropertyUndoable(props[in.upTo(9)], in.upTo(40) - 10);
       break;
@@ -241,22 +241,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const auto both = [&] { return rvf(doc) + "/" + rvf(inner); };
   const std::string start = both();
   kc::TRVEditScript script(doc);
-  static const char *commands[] = {"type a",      "type  ",        "type w",         "type x y",     "enter",
-                                   "shift-enter", "backspace",     "ctrl-backspace", "delete",       "left",
-                                   "right 3",     "select-left 4", "select-right 9", "home",         "end",
-                                   "para 1",      "break",         "undo",           "redo",         "select-all",
-                                   "up",          "down 2",        "ctrl-left",      "ctrl-right 2", "pageup",
-                                   "pagedown",    "doc-home",      "doc-end",        "select-up",    "select-down 2",
+  static const char *commands[] = {"type a", "type  ", "type w", "type x y", "enter", "shift-enter", "backspace",
+                                   "ctrl-backspace", "delete", "left", "right 3", "select-left 4", "select-right 9",
+                                   "home", "end", "para 1", "break", "undo", "redo", "select-all", "up", "down 2",
+                                   "ctrl-left", "ctrl-right 2", "pageup", "pagedown", "doc-home", "doc-end",
+                                   "select-up", "select-down 2",
                                    // Typing in cells: the cell editor opens on a cell of the
                                    // current table and keys go to it.
-                                   "cell 0 0",    "cell 1 1",      "cell 0 2",       "tab",          "shift-tab"};
+                                   "cell 0 0", "cell 1 1", "cell 0 2", "tab", "shift-tab"};
   for (int s = 0, steps = in.upTo(48); s < steps && in.n > 0; ++s) {
     std::string out, error;
     // Now and then item properties set by name, or an edit in the nested
     // editor (a new edit of the outer one too, whose history takes it in).
     if (const int extra = in.upTo(8); extra == 0) {
-      static const char *props[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect",
-                                    "VShift",    "Spacing",    "VAlign"};
+      static const char *props[] = {"LineWidth", "BreakStyle", "Color", "DeleteProtect", "VShift", "Spacing", "VAlign"};
       const int item = in.upTo(doc.GetItemCount());
       std::vector<std::string> names;
       std::vector<int32_t> values;
@@ -295,7 +293,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // An open cell editor keeps its own history until it closes; closed, its
   // history is the document's, so that "everything" takes it in.
   for (int i = 0; i < doc.GetItemCount(); ++i)
-    if (auto *t = dynamic_cast<kc::TRVTableItemInfo *>(doc.GetItem(i)); t && t->GetCellEditor()) t->CloseCellEditor(true);
+    if (auto *t = dynamic_cast<kc::TRVTableItemInfo *>(doc.GetItem(i)); t && t->GetCellEditor())
+      t->CloseCellEditor(true);
   for (int r = 0; doc.RedoList->Count() > 0 && r < 10000; ++r) doc.Redo();
   const std::string end = both();
   for (int u = 0; doc.UndoList->Count() > 0 && u < 10000; ++u) doc.Undo();

@@ -135,8 +135,7 @@ int main(int argc, char **argv) {
     auto w = makeWindow();
     w->ActionList().actSoundNewMessage.SetChecked(true);
     ours = paced(seconds, [&](int i) {
-      w->ShowNotification("Message from \"%s\"...", "user " + std::to_string(i % 7), 0, 11 + i % 14,
-                          "198.18.0.2");
+      w->ShowNotification("Message from \"%s\"...", "user " + std::to_string(i % 7), 0, 11 + i % 14, "198.18.0.2");
       w->PlayEventSound(4);
       mostOnScreen = std::max(mostOnScreen, log->onScreen());
     });

@@ -36,9 +36,9 @@ long inked(const QImage &img) {
 constexpr int kWidth = 600, kHeight = 800, kParagraphs = 100000, kRepaints = 40;
 
 std::vector<std::string> paragraphs(int count) {
-  static const char *words[] = {"hello",  "the",  "meeting", "is",     "moved", "to",     "three",
-                                "o'clock", "please", "bring", "your",   "notes", "and",    "a",
-                                "coffee", "thanks", "see",   "you",    "there", "Привет", "мир"};
+  static const char *words[] = {"hello",   "the",    "meeting", "is",   "moved", "to",     "three",
+                                "o'clock", "please", "bring",   "your", "notes", "and",    "a",
+                                "coffee",  "thanks", "see",     "you",  "there", "Привет", "мир"};
   std::mt19937 rng(5);
   std::vector<std::string> out;
   out.reserve(size_t(count));

@@ -52,7 +52,8 @@ struct QtTable {
     f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
     table = cur.insertTable(Rows, Cols, f);
     for (int r = 0; r < Rows; ++r)
-      for (int c = 0; c < Cols; ++c) table->cellAt(r, c).firstCursorPosition().insertText(QString::fromStdString(Text(r, c)));
+      for (int c = 0; c < Cols; ++c)
+        table->cellAt(r, c).firstCursorPosition().insertText(QString::fromStdString(Text(r, c)));
     doc.setTextWidth(600);
     Layout();
     doc.clearUndoRedoStacks();

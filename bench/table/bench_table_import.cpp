@@ -33,7 +33,7 @@ void makeTable(int Rows, std::string &Rtf, std::string &Html) {
   Html = "<html><body><table border=1>\n";
   bool downOpen = false; // column 5 merged with the row above
   for (int r = 0; r < Rows; ++r) {
-    const bool across = r % 7 == 3;              // cells 1 and 2 merged
+    const bool across = r % 7 == 3;                  // cells 1 and 2 merged
     const bool downStart = !downOpen && r % 11 == 5; // column 5 merged down two rows
     std::string def = "\\trowd\\trgaph108\\trleft-108";
     for (int c = 0; c < 6; ++c) {

@@ -25,7 +25,8 @@ std::string CellText(int Row, int Col, int Rows) {
   if (Row == Rows / 2 && Col == EditedCol) return "ab cd";
   static const char *words[] = {"grid", "cell", "wrap", "row", "span", "line", "text", "width"};
   std::string s;
-  for (int w = 0, n = 2 + (Row * 7 + Col * 3) % 4; w < n; ++w) s += std::string(w ? " " : "") + words[(Row + Col + w) % 8];
+  for (int w = 0, n = 2 + (Row * 7 + Col * 3) % 4; w < n; ++w)
+    s += std::string(w ? " " : "") + words[(Row + Col + w) % 8];
   return s;
 }
 
@@ -57,7 +58,8 @@ void Run(int Rows) {
   const int height = ours.table->GetHeight();
   const double oChar = Time([&] { c.InsertTypedText(u"x"); }, [&] { c.OnBackSpacePressed(false, false, false); });
   const double oLine = Time([&] { c.OnEnterPress(false); }, [&] { c.OnBackSpacePressed(false, false, false); });
-  if (ours.table->GetHeight() != height) std::printf("table height after the keys: %d, was %d\n", ours.table->GetHeight(), height);
+  if (ours.table->GetHeight() != height)
+    std::printf("table height after the keys: %d, was %d\n", ours.table->GetHeight(), height);
   auto layout = [&] { theirs.Layout(); };
   const double tChar = Time([&] { cursor.insertText("x"), layout(); }, [&] { cursor.deletePreviousChar(), layout(); });
   const double tLine = Time([&] { cursor.insertBlock(), layout(); }, [&] { cursor.deletePreviousChar(), layout(); });

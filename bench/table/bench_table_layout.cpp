@@ -36,9 +36,9 @@ struct Grid {
 };
 
 Grid makeGrid(int rows, unsigned seed) {
-  static const char *words[] = {"table", "cell",  "layout", "column", "width", "merged", "the",   "of",
-                                "rows",  "text",  "wraps",  "inside", "its",   "border", "every", "page",
-                                "chat",  "peer",  "sends",  "report"};
+  static const char *words[] = {"table", "cell", "layout", "column", "width",  "merged", "the",
+                                "of",    "rows", "text",   "wraps",  "inside", "its",    "border",
+                                "every", "page", "chat",   "peer",   "sends",  "report"};
   std::mt19937 rng(seed);
   Grid g;
   for (int r = 0; r < rows; ++r) {
@@ -99,8 +99,8 @@ struct Theirs {
     const int rows = int(g.text.size());
     QTextTable *t = cur.insertTable(rows, Cols, f);
     for (int r = 0; r < rows; ++r)
-      for (int c = 0; c < Cols; ++c) t->cellAt(r, c).firstCursorPosition().insertText(
-          QString::fromStdString(g.text[size_t(r)][size_t(c)]));
+      for (int c = 0; c < Cols; ++c)
+        t->cellAt(r, c).firstCursorPosition().insertText(QString::fromStdString(g.text[size_t(r)][size_t(c)]));
     for (const auto &m : g.merges) t->mergeCells(m[0], m[1], m[2], m[3]);
   }
 };

@@ -59,7 +59,8 @@ void run(int rows) {
     theirs.Layout();
     tu += ms(Clock::now() - t0);
   }
-  if (ours.table->RowCount() != rows) std::printf("row count after undo: %d, wanted %d\n", ours.table->RowCount(), rows);
+  if (ours.table->RowCount() != rows)
+    std::printf("row count after undo: %d, wanted %d\n", ours.table->RowCount(), rows);
   oi /= Repeats, ou /= Repeats, ti /= Repeats, tu /= Repeats;
   std::printf("table %d x %d, row inserted in the middle: %.2f ms; QTextTable::insertRows %.2f ms; ratio %.2f\n", rows,
               Cols, oi, ti, oi / ti);

@@ -61,7 +61,9 @@ kc::RUserID sender(int i) {
 std::string body(int i) {
   std::string b = "message number " + std::to_string(i) + " about the meeting at three o'clock, please bring notes";
   if (i % 5 == 0) b += "{[!BULLET!]}27{[/!BULLET!]}";
-  if (i % 9 == 0) b += "\x0A\x0D" "and a second line";
+  if (i % 9 == 0)
+    b += "\x0A\x0D"
+         "and a second line";
   // Now and then an animated emoticon.
   if (i % 97 == 0) b += "{[!CONTROL!]}" + std::to_string(i % 23) + "{[/!CONTROL!]}";
   return b;

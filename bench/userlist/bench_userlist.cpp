@@ -143,8 +143,8 @@ int main(int argc, char **argv) {
     const TArrival win = windowArrivals(n);
     freshStore(root, ("h" + std::to_string(n)).c_str());
     const TArrival model = headlessArrivals(n);
-    std::printf("  %5d  window %8.1f ms %7.1f us %7.0f B   headless %8.1f ms %7.1f us %7.0f B   window/headless %.2f\n", n,
-                win.ms, 1000.0 * win.ms / n, win.bytesPerUser, model.ms, 1000.0 * model.ms / n, model.bytesPerUser,
+    std::printf("  %5d  window %8.1f ms %7.1f us %7.0f B   headless %8.1f ms %7.1f us %7.0f B   window/headless %.2f\n",
+                n, win.ms, 1000.0 * win.ms / n, win.bytesPerUser, model.ms, 1000.0 * model.ms / n, model.bytesPerUser,
                 win.ms / model.ms);
     most = win;
   }
@@ -169,8 +169,8 @@ int main(int argc, char **argv) {
     kc::THeadlessChatHost host;
     host.CreateUserList();
     const double model = msSince(t0);
-    std::printf("start-up with 4000 stored groups: windows shown %.1f ms, headless %.1f ms, window/headless %.2f\n", win,
-                model, win / model);
+    std::printf("start-up with 4000 stored groups: windows shown %.1f ms, headless %.1f ms, window/headless %.2f\n",
+                win, model, win / model);
   }
 
   {

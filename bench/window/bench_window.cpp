@@ -350,8 +350,8 @@ FloodFigures flood(int Rate, int Seconds) {
           watch.PaintAt = 0;
           watch.KeyAt = 0;
           watch.PostedAt = Clock::now().time_since_epoch().count();
-          QCoreApplication::postEvent(box, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier,
-                                                         QStringLiteral("a")));
+          QCoreApplication::postEvent(box,
+                                      new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a")));
         } else if (now >= nextSend) {
           nextSend += std::chrono::milliseconds(500);
           const long long posted = Clock::now().time_since_epoch().count();

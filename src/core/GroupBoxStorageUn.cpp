@@ -181,9 +181,7 @@ void ReadFixedGroupCollapse(std::string_view Key, bool &Main, bool &Bad) {
   Bad = ini.readBool("BadCollapse", kCollapseIdent, false);
 }
 
-std::int32_t ReadUserGroup(std::string_view Key, std::string_view UserID) {
-  return userGroupCache().Find(Key, UserID);
-}
+std::int32_t ReadUserGroup(std::string_view Key, std::string_view UserID) { return userGroupCache().Find(Key, UserID); }
 
 void WriteUserGroup(std::string_view Key, std::string_view UserID, std::int32_t Tag) {
   RegistryIni ini(Key);

@@ -162,7 +162,8 @@ void THeadlessChatWindows::AppendHistory(TTalkTab &Tab, const std::string &Text)
       // One notice; the talk goes on, its file stays as it is.
       Tab.HistoryCapped = true;
       if (FSink)
-        FSink->Notice("The history of \"" + Tab.Caption + "\" reached its size limit; later messages are not kept on disk.");
+        FSink->Notice("The history of \"" + Tab.Caption +
+                      "\" reached its size limit; later messages are not kept on disk.");
       return;
     }
     if (!HistoryRoomFor(Tab, Text.size())) return;
@@ -177,8 +178,8 @@ void THeadlessChatWindows::AppendHistory(TTalkTab &Tab, const std::string &Text)
           FormatText(MessageText(msgtext::FileNameStoryPrefix), {Tab.Caption, me ? me->ALIAS : std::string()});
       const DateTime now = nowLocal();
       // Without a rich-text transcript the history is always plain text.
-      const std::string path =
-          WriteHistoryFile(HistoryFolder, HistoryFileStem(base, HistoryDateText(now), HistoryTimeText(now)), ".txt", Text, &error);
+      const std::string path = WriteHistoryFile(
+          HistoryFolder, HistoryFileStem(base, HistoryDateText(now), HistoryTimeText(now)), ".txt", Text, &error);
       if (!path.empty()) {
         Tab.HistoryPath = path;
         Tab.HistoryBytes = 0;
@@ -391,8 +392,9 @@ void THeadlessChatWindows::HandleNewUser(const std::string &Text) {
   const std::string name = TKavetChatNet::DisplayName(r.ALIAS, r.IP);
   ShowNotification(MessageText(msgtext::ConnectUser), r.ALIAS, 0, r.IMAGEINDEX, r.IP);
   if (FNet) {
-    FNet->ShowTalkMessage(
-        {r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR, r.IMAGEINDEX, r.ALIAS, false, true}, 0);
+    FNet->ShowTalkMessage({r.ID, r.IP, FormatText(MessageText(msgtext::ConnectUser), {name}), r.COLOR, r.IMAGEINDEX,
+                           r.ALIAS, false, true},
+                          0);
     FNet->ShowPresenceInTalks(index, r.IP, true, r.ID, r.COLOR, r.IMAGEINDEX, r.ALIAS);
   }
   PlayEventSound(0);
@@ -538,8 +540,8 @@ void THeadlessChatWindows::CreateGroupBox(const std::string &Caption, const std:
 }
 
 THeadlessChatHost::THeadlessChatHost(TNetOptions Options, TChatEventSink *Sink)
-    : FSink(Sink), FOwnWindows(std::make_unique<THeadlessChatWindows>(
-                       Options.Key.empty() ? std::string(kProgramKeyText) : Options.Key)),
+    : FSink(Sink), FOwnWindows(std::make_unique<THeadlessChatWindows>(Options.Key.empty() ? std::string(kProgramKeyText)
+                                                                                          : Options.Key)),
       FWindows(FOwnWindows.get()) {
   FNet = std::make_unique<TKavetChatNet>(*FWindows, std::move(Options));
   FWindows->SetNet(FNet.get());

@@ -352,8 +352,7 @@ bool TKavetChatNet::AcceptSource(TMessageKind Kind, const std::string &Text, std
   const TDataNewMessage m(Text);
   const std::string id(TrimText(CutReceived(m.GetID(), kMaxReceivedID)));
   // Kinds that only a group talk's author sends name him as the author.
-  const bool byAuthor =
-      Kind == mkUpdateInfoToGroup || Kind == mkMessageToGroupRename || Kind == mkMessageToGroupDelete;
+  const bool byAuthor = Kind == mkUpdateInfoToGroup || Kind == mkMessageToGroupRename || Kind == mkMessageToGroupDelete;
   const std::string author = byAuthor ? std::string(TrimText(CutReceived(m.GetAutorGroupID(), kMaxReceivedID))) : "";
   const std::string own = OwnID();
   const TimePoint now = clock().now();
@@ -368,8 +367,8 @@ bool TKavetChatNet::AcceptSource(TMessageKind Kind, const std::string &Text, std
     }
     if (tied.empty() || tied == FromIP) continue;
     if (Kind == mkNew && claimed == &id && *claimed != own) NoteClaim(id, FromIP, Text);
-    LogFailure("forged sender", "a datagram from " + std::string(FromIP) + " names the user " + *claimed +
-                                    " of " + tied + "; dropped");
+    LogFailure("forged sender",
+               "a datagram from " + std::string(FromIP) + " names the user " + *claimed + " of " + tied + "; dropped");
     return false;
   }
   if ((Kind == mkNew || Kind == mkUpdateInfo) && !id.empty() && id != own && !FSourceTies.count(id))

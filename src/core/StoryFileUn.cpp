@@ -207,11 +207,10 @@ std::vector<THistoryFileInfo> ListHistoryFiles(const std::string &Folder) {
     f.Time = HistoryFileTime(f.Path);
     files.push_back(std::move(f));
   }
-  std::sort(files.begin(), files.end(),
-                   [](const THistoryFileInfo &a, const THistoryFileInfo &b) {
-                     // Files of one second: their names carry the time too.
-                     return a.Time != b.Time ? a.Time < b.Time : a.Path < b.Path;
-                   });
+  std::sort(files.begin(), files.end(), [](const THistoryFileInfo &a, const THistoryFileInfo &b) {
+    // Files of one second: their names carry the time too.
+    return a.Time != b.Time ? a.Time < b.Time : a.Path < b.Path;
+  });
   return files;
 }
 

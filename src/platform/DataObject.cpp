@@ -151,8 +151,8 @@ bool DataObject::parseFileGroupDescriptor(std::string_view block, bool wide, std
   constexpr size_t kNameAt = 4 + 72, kMaxPath = 260;
   name.clear();
   if (block.size() < 4) return false;
-  const uint32_t count = uint8_t(block[0]) | uint8_t(block[1]) << 8 | uint8_t(block[2]) << 16 |
-                         uint32_t(uint8_t(block[3])) << 24;
+  const uint32_t count =
+      uint8_t(block[0]) | uint8_t(block[1]) << 8 | uint8_t(block[2]) << 16 | uint32_t(uint8_t(block[3])) << 24;
   if (count == 0 || block.size() <= kNameAt) return false;
   const std::string_view rest = block.substr(kNameAt);
   if (wide) {

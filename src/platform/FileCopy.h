@@ -13,8 +13,8 @@ enum class FileCopyKind { Copy, Move };
 
 enum class FileCopyResult {
   Done,
-  Exists,  // the target is there and was to be kept
-  Failed,  // a missing source, a folder, a full disk, no permission...
+  Exists, // the target is there and was to be kept
+  Failed, // a missing source, a folder, a full disk, no permission...
 };
 
 // Copies the regular file Source to Target (permission bits kept).
@@ -27,8 +27,8 @@ FileCopyResult MoveFileTo(const std::string &Source, const std::string &Target, 
 
 // Requests go to Sink instead of the file system while it is set (its
 // answer is theirs); an empty sink restores the file system.
-using FileCopySink =
-    std::function<FileCopyResult(FileCopyKind Kind, const std::string &Source, const std::string &Target, bool Replace)>;
+using FileCopySink = std::function<FileCopyResult(FileCopyKind Kind, const std::string &Source,
+                                                  const std::string &Target, bool Replace)>;
 void SetFileCopySink(FileCopySink Sink);
 
 } // namespace kc

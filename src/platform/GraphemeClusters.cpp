@@ -133,8 +133,7 @@ std::vector<int> GraphemeBoundaryList(std::u16string_view Text) {
     return out;
   }
   ubrk_first(it);
-  for (int32_t p = ubrk_next(it); p != UBRK_DONE && size_t(p) <= Text.size(); p = ubrk_next(it))
-    out.push_back(int(p));
+  for (int32_t p = ubrk_next(it); p != UBRK_DONE && size_t(p) <= Text.size(); p = ubrk_next(it)) out.push_back(int(p));
   if (out.back() != int(Text.size())) out.push_back(int(Text.size()));
   return out;
 }
@@ -188,10 +187,8 @@ bool SurelyStartsCluster(char16_t Before, char16_t At) {
   case QChar::Other_PrivateUse:
   // A virama joins the consonant after it in newer rules.
   case QChar::Mark_NonSpacing:
-  case QChar::Mark_SpacingCombining:
-    return false;
-  default:
-    break;
+  case QChar::Mark_SpacingCombining: return false;
+  default: break;
   }
   // The spacing vowels of Thai and Lao and the halfwidth sound marks are
   // letters that join the cluster before them.
@@ -212,10 +209,8 @@ bool SurelyStartsCluster(char16_t Before, char16_t At) {
   case QChar::Punctuation_InitialQuote:
   case QChar::Punctuation_FinalQuote:
   case QChar::Punctuation_Other:
-  case QChar::Separator_Space:
-    return true;
-  default:
-    return false;
+  case QChar::Separator_Space: return true;
+  default: return false;
   }
 }
 

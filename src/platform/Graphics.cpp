@@ -508,10 +508,10 @@ std::string TMetafile::saveToBytes() const {
   };
   put16(uint16_t(kPlaceableKey & 0xFFFF));
   put16(uint16_t(kPlaceableKey >> 16));
-  put16(0);                                                    // handle
-  for (int v : {0, 0, width_, height_}) put16(uint16_t(v));    // bounds
-  put16(96);                                                   // units an inch: pixels
-  put16(0);                                                    // reserved
+  put16(0);                                                 // handle
+  for (int v : {0, 0, width_, height_}) put16(uint16_t(v)); // bounds
+  put16(96);                                                // units an inch: pixels
+  put16(0);                                                 // reserved
   put16(0);
   uint16_t sum = 0;
   for (size_t i = 0; i < 20; i += 2) sum ^= le16(out, i);

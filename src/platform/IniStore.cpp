@@ -312,7 +312,8 @@ bool IniStore::Impl::save() {
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
   if (fd < 0) {
-    lastError = std::string("cannot create a file in ") + (dir.empty() ? "." : dir.string()) + ": " + std::strerror(errno);
+    lastError =
+        std::string("cannot create a file in ") + (dir.empty() ? "." : dir.string()) + ": " + std::strerror(errno);
     return false;
   }
   std::string tmp(name.data());

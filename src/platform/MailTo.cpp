@@ -11,11 +11,24 @@ constexpr std::string_view kScheme = "mailto:";
 bool refused(unsigned char c) {
   if (c < 0x20 || c == 0x7F || c == ' ') return true;
   switch (c) {
-  case '?': case '&': case '%': case '#': case ',': case ';': case '<': case '>':
-  case '"': case '\'': case '(': case ')': case '[': case ']': case '\\': case '/': case '`':
-    return true;
-  default:
-    return false;
+  case '?':
+  case '&':
+  case '%':
+  case '#':
+  case ',':
+  case ';':
+  case '<':
+  case '>':
+  case '"':
+  case '\'':
+  case '(':
+  case ')':
+  case '[':
+  case ']':
+  case '\\':
+  case '/':
+  case '`': return true;
+  default: return false;
   }
 }
 

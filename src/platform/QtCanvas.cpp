@@ -21,7 +21,6 @@ namespace {
 
 QRect qrect(const TRect &r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 
-
 } // namespace
 
 QtCanvas::QtCanvas() : own_(std::make_unique<QImage>(1, 1, QImage::Format_ARGB32_Premultiplied)) {

@@ -28,8 +28,8 @@ double ContrastRatio(const QColor &A, const QColor &B) {
 
 QColor ReadableOn(const QColor &Fg, const QColor &Back, double MinRatio) {
   if (ContrastRatio(Fg, Back) >= MinRatio) return Fg;
-  const QColor toward = ContrastRatio(Qt::black, Back) >= ContrastRatio(Qt::white, Back) ? QColor(Qt::black)
-                                                                                          : QColor(Qt::white);
+  const QColor toward =
+      ContrastRatio(Qt::black, Back) >= ContrastRatio(Qt::white, Back) ? QColor(Qt::black) : QColor(Qt::white);
   // Contrast grows with the blend toward the far end: the least blend that
   // reaches the ratio, found in whole steps of the 8-bit channels.
   double lo = 0, hi = 1;

@@ -387,8 +387,7 @@ void TTBDock::Arrangement::SetBounds() {
 
 bool TTBDock::Arrangement::ThicknessChanged() const {
   for (const BarRecord &R : recs)
-    if (R.Row >= 0 && R.ShrinkMode == tbsmWrap && Across(R.Bar->GetContentSize()) != R.Bar->FRowThickness)
-      return true;
+    if (R.Row >= 0 && R.ShrinkMode == tbsmWrap && Across(R.Bar->GetContentSize()) != R.Bar->FRowThickness) return true;
   return false;
 }
 

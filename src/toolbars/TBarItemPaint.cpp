@@ -171,8 +171,8 @@ void CheckMark(QPainter &P, QPoint C, bool WithHighlight, const QColor &Fg) {
 // What the parts of a menu entry are drawn from.
 struct EntryLook {
   EntryLook(const TTBItemViewer &V, const QRect &Rect, bool Selected)
-      : viewer(V), item(V.Item()), view(V.View()), skin(view->ActiveSkin()), type(skin ? skin->SkinType() : tbsDisabled),
-        enabled(item->Enabled()), il(V.GetImageList()),
+      : viewer(V), item(V.Item()), view(V.View()), skin(view->ActiveSkin()),
+        type(skin ? skin->SkinType() : tbsDisabled), enabled(item->Enabled()), il(V.GetImageList()),
         imageShown(V.ImageShown() && il && il->ValidIndex(item->ImageIndex())),
         checkW(tbSystemSettings().menuCheckWidth),
         column(il ? MulDiv(il->Width() + 3, Rect.height(), il->Height() + 3) : Rect.height()), R(Rect),
@@ -259,7 +259,8 @@ void PaintEntryCheckAndImage(QPainter &P, const EntryLook &L) {
   }
   if (L.imageShown) {
     const QPoint at(col.left() + (col.width() - L.il->Width()) / 2, col.top() + (col.height() - L.il->Height()) / 2);
-    if (HoverIconShadow(skin, L.enabled, L.selected, false)) DrawLiftedImage(P, L.il, L.item->ImageIndex(), at, L.El(6));
+    if (HoverIconShadow(skin, L.enabled, L.selected, false))
+      DrawLiftedImage(P, L.il, L.item->ImageIndex(), at, L.El(6));
     else DrawImage(P, L.il, L.item->ImageIndex(), at, L.enabled);
   } else if (L.item->Checked()) {
     CheckMark(P, col.center(), L.type != tbsOfficeXP, Sys(clBtnText));
@@ -301,10 +302,11 @@ QColor PaintEntryTexts(QPainter &P, const EntryLook &L, const std::vector<QColor
 // What the parts of a toolbar button are drawn from.
 struct ButtonLook {
   ButtonLook(const TTBItemViewer &V, const QRect &Rect, bool Selected, bool Pushed)
-      : viewer(V), item(V.Item()), view(V.View()), skin(view->ActiveSkin()), type(skin ? skin->SkinType() : tbsDisabled),
-        enabled(item->Enabled()), checked(item->Checked()), rotated(V.IsRotated()),
-        hasArrow(item->Has(ikSubmenu) && (item->Has(ikCombo) || (item->ResolvedOptions() & tboDropdownArrow))),
-        R(Rect), button(Rect), selected(Selected), pushed(Pushed), popupOpenHere(Pushed && view->OpenedViewer == &V) {
+      : viewer(V), item(V.Item()), view(V.View()), skin(view->ActiveSkin()),
+        type(skin ? skin->SkinType() : tbsDisabled), enabled(item->Enabled()), checked(item->Checked()),
+        rotated(V.IsRotated()),
+        hasArrow(item->Has(ikSubmenu) && (item->Has(ikCombo) || (item->ResolvedOptions() & tboDropdownArrow))), R(Rect),
+        button(Rect), selected(Selected), pushed(Pushed), popupOpenHere(Pushed && view->OpenedViewer == &V) {
     if (!hasArrow) return;
     // The drop-down arrow's part: at the end, or below on a vertical bar.
     const int a = item->Has(ikCombo) ? 11 : 8;

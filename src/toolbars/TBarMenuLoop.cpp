@@ -439,8 +439,8 @@ bool TTBMenuLoop::MouseDown(QPoint Global, Qt::MouseButton Button, bool DoubleCl
   QWidget *under = LoopWindowAt(Global);
   if (!IsLoopPopup(under)) {
     QWidget *rootWin = root_->Window();
-    const bool outside = root_->IsPopup() || under != rootWin || !rootWin ||
-                         !root_->ClientContains(root_->ScreenToClient(Global));
+    const bool outside =
+        root_->IsPopup() || under != rootWin || !rootWin || !root_->ClientContains(root_->ScreenToClient(Global));
     if (outside) {
       // The press is not ours: it goes on to the window under it.
       PressTarget = under;

@@ -72,8 +72,8 @@ protected:
     altAlone = false;
     // F10 enters the menu bar as Alt does, as on every desktop (Shift+F10
     // is the context menu's).
-    if (ke->key() == Qt::Key_F10 && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
-        !ke->isAutoRepeat() && !QWidget::mouseGrabber() && ProcessMenuBarAlt(form))
+    if (ke->key() == Qt::Key_F10 && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !ke->isAutoRepeat() &&
+        !QWidget::mouseGrabber() && ProcessMenuBarAlt(form))
       return true;
     if (ke->modifiers() == Qt::AltModifier && !ke->text().isEmpty() && !QWidget::mouseGrabber())
       if (ProcessMenuBarKey(form, ke->text().at(0))) return true;

@@ -352,9 +352,7 @@ struct TTBView::ItemLayout {
   Work &At(int i) { return w[size_t(i)]; }
   int Along(int i) const { return vertical ? w[size_t(i)].h : w[size_t(i)].w; }
   bool Shown(int i) const { return i != chev && w[size_t(i)].show; }
-  bool ToolbarSize(int i) const {
-    return view.isToolbar_ || (Viewer(i)->Item()->ResolvedOptions() & tboToolbarSize);
-  }
+  bool ToolbarSize(int i) const { return view.isToolbar_ || (Viewer(i)->Item()->ResolvedOptions() & tboToolbarSize); }
   bool FlowsHorizontally(int i) const { return ToolbarSize(i) && !vertical; }
 
   void DecideVisibility();
@@ -379,9 +377,9 @@ struct TTBView::ItemLayout {
 TTBView::ItemLayout::ItemLayout(TTBView &View, TTBViewOrientation AOrientation, int AWrapLength, int AChevronStart,
                                 int AChevronLength)
     : view(View), vertical(AOrientation == tbvoVertical), n(int(View.viewers_.size())), w(size_t(n)),
-      chevItem(View.ChevronItem()),
-      chev((chevItem && n > 0 && View.viewers_.back()->Item() == chevItem) ? n - 1 : -1), wrapLength(AWrapLength),
-      chevronStart(AChevronStart), chevronLength(AChevronLength), m(View.LayoutMargins(AOrientation)) {}
+      chevItem(View.ChevronItem()), chev((chevItem && n > 0 && View.viewers_.back()->Item() == chevItem) ? n - 1 : -1),
+      wrapLength(AWrapLength), chevronStart(AChevronStart), chevronLength(AChevronLength),
+      m(View.LayoutMargins(AOrientation)) {}
 
 // 1. Visibility.
 void TTBView::ItemLayout::DecideVisibility() {

@@ -122,7 +122,8 @@ int ItemImageIndex(std::string_view ItemName) {
 QIcon ProgramIcon() {
   EnsureResources();
   QIcon icon;
-  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/art/icon/%1.png").arg(size), QSize(size, size));
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/art/icon/%1.png").arg(size), QSize(size, size));
   return icon;
 }
 

@@ -16,8 +16,7 @@ QString FromAnsi(std::string_view Bytes);
 std::string ToAnsi(const QString &Text);
 
 // One text of a dialog: the file's value (ANSI) or Default (UTF-8).
-QString DialogText(const TLanguageFile &File, std::string_view Section, std::string_view Ident,
-                   const char *Default);
+QString DialogText(const TLanguageFile &File, std::string_view Section, std::string_view Ident, const char *Default);
 
 // The texts of a dialog's OK, Cancel and Apply buttons, from the message
 // texts the language file set.

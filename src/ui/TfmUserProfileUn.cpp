@@ -42,16 +42,35 @@ struct TCaption {
   const char *Name, *Default;
 };
 constexpr TCaption kCaptions[] = {
-    {"lbAlias", "Alias:"},       {"lbName1", "First name:"},   {"lbName2", "Second name:"},
-    {"lbColor", "Color:"},       {"gbName", "Name"},            {"gbEMail", "E-Mail"},
-    {"lbEMail", "E-Mail:"},      {"lbICQ", "ICQ:"},             {"lbStreet", "Street:"},
-    {"lbTown", "Town:"},         {"lbField", "Field:"},         {"lbHome", "Home:"},
-    {"gbHome", "Home"},          {"gbWorkAdress", "Work adress"}, {"lbWName", "Name:"},
-    {"lbDepartment", "Department:"}, {"lbWPost", "Post:"},      {"lbWorkType", "Work type:"},
-    {"gbOrganization", "Organization"}, {"lbWStreet", "Street:"}, {"lbWTown", "Town:"},
-    {"lbWField", "Field:"},      {"lbWHome", "Home:"},          {"lbSex", "Sex:"},
-    {"lbAge", "Age:"},           {"lbInterest", "Interest:"},   {"gbPersonal", "Personal"},
-    {"gbPicture", "Picture"},    {"lbPicture", "Picture"},
+    {"lbAlias", "Alias:"},
+    {"lbName1", "First name:"},
+    {"lbName2", "Second name:"},
+    {"lbColor", "Color:"},
+    {"gbName", "Name"},
+    {"gbEMail", "E-Mail"},
+    {"lbEMail", "E-Mail:"},
+    {"lbICQ", "ICQ:"},
+    {"lbStreet", "Street:"},
+    {"lbTown", "Town:"},
+    {"lbField", "Field:"},
+    {"lbHome", "Home:"},
+    {"gbHome", "Home"},
+    {"gbWorkAdress", "Work adress"},
+    {"lbWName", "Name:"},
+    {"lbDepartment", "Department:"},
+    {"lbWPost", "Post:"},
+    {"lbWorkType", "Work type:"},
+    {"gbOrganization", "Organization"},
+    {"lbWStreet", "Street:"},
+    {"lbWTown", "Town:"},
+    {"lbWField", "Field:"},
+    {"lbWHome", "Home:"},
+    {"lbSex", "Sex:"},
+    {"lbAge", "Age:"},
+    {"lbInterest", "Interest:"},
+    {"gbPersonal", "Personal"},
+    {"gbPicture", "Picture"},
+    {"lbPicture", "Picture"},
 };
 
 constexpr int kImageRole = Qt::UserRole + 1, kSelectedImageRole = Qt::UserRole + 2;
@@ -411,11 +430,13 @@ void TfmUserProfile::LoadUserData(const RUserID &User) {
   FIP = User.IP;
   FMAC = User.MAC;
   const RUserProfile &p = *User.Profile;
-  const std::pair<QLineEdit *, const std::string *> lines[] = {
-      {edAlias, &User.ALIAS},  {edName1, &p.NAME},       {edName2, &p.NAME2},    {edEMail, &p.EMAIL},
-      {edICQ, &p.ICQ},         {edTown, &p.TOWN},        {edField, &p.FIELD},    {edHome, &p.HOUSE},
-      {edWName, &p.WNAME},     {edDepartment, &p.WDEPARTMENT}, {edWPost, &p.WPOST}, {edWTown, &p.WTOWN},
-      {edWField, &p.WFIELD},   {edWHome, &p.WHOUSE}};
+  const std::pair<QLineEdit *, const std::string *> lines[] = {{edAlias, &User.ALIAS}, {edName1, &p.NAME},
+                                                               {edName2, &p.NAME2},    {edEMail, &p.EMAIL},
+                                                               {edICQ, &p.ICQ},        {edTown, &p.TOWN},
+                                                               {edField, &p.FIELD},    {edHome, &p.HOUSE},
+                                                               {edWName, &p.WNAME},    {edDepartment, &p.WDEPARTMENT},
+                                                               {edWPost, &p.WPOST},    {edWTown, &p.WTOWN},
+                                                               {edWField, &p.WFIELD},  {edWHome, &p.WHOUSE}};
   for (const auto &[editor, value] : lines) editor->setText(FromAnsi(*value));
   const std::pair<QPlainTextEdit *, const std::string *> memos[] = {
       {mmStreet, &p.STREET}, {edWorkType, &p.WTYPEWORK}, {mmWStreet, &p.WSTREET}, {mmInterest, &p.Interest}};
@@ -516,7 +537,8 @@ void TfmUserProfile::ShowPage(int K) {
   pcProfile->setCurrentIndex(K);
   const QString node = tvProfile->topLevelItem(K)->text(0);
   QString header = node;
-  if (K == 0 && !Blank(edAlias->text())) header = node + QLatin1Char(' ') + FForWord + QLatin1Char(' ') + edAlias->text();
+  if (K == 0 && !Blank(edAlias->text()))
+    header = node + QLatin1Char(' ') + FForWord + QLatin1Char(' ') + edAlias->text();
   HeaderLabel[K]->setText(header);
   if (K == 0) FillSummary();
 }
@@ -556,22 +578,22 @@ void TfmUserProfile::FillSummary() {
     for (const TLine &l : Lines) AddSummaryLine(LabelText(l.Label), l.Value);
   };
   group(1, {{"lbAlias", edAlias->text()},
-                  {"lbName1", edName1->text()},
-                  {"lbName2", edName2->text()},
-                  {"lbEMail", edEMail->text()},
-                  {"lbICQ", edICQ->text()}});
+            {"lbName1", edName1->text()},
+            {"lbName2", edName2->text()},
+            {"lbEMail", edEMail->text()},
+            {"lbICQ", edICQ->text()}});
   group(2, {{"lbStreet", mmStreet->toPlainText()},
-                  {"lbTown", edTown->text()},
-                  {"lbField", edField->text()},
-                  {"lbHome", edHome->text()}});
+            {"lbTown", edTown->text()},
+            {"lbField", edField->text()},
+            {"lbHome", edHome->text()}});
   group(3, {{"lbWStreet", mmWStreet->toPlainText()},
-                  {"lbWTown", edWTown->text()},
-                  {"lbWHome", edWHome->text()},
-                  {"lbWField", edWField->text()},
-                  {"lbWName", edWName->text()},
-                  {"lbDepartment", edDepartment->text()},
-                  {"lbWPost", edWPost->text()},
-                  {"lbWorkType", edWorkType->toPlainText()}});
+            {"lbWTown", edWTown->text()},
+            {"lbWHome", edWHome->text()},
+            {"lbWField", edWField->text()},
+            {"lbWName", edWName->text()},
+            {"lbDepartment", edDepartment->text()},
+            {"lbWPost", edWPost->text()},
+            {"lbWorkType", edWorkType->toPlainText()}});
   group(4, {{"lbSex", cbSex->currentText()}, {"lbAge", edAge->text()}, {"lbInterest", mmInterest->toPlainText()}});
   mmDataMemo->ReformatDocument();
 }

@@ -94,7 +94,6 @@ public:
   QString LabelText(const char *Name) const;
 
 protected:
-
 private:
   struct TEditor;
   void BuildPages();

@@ -143,8 +143,7 @@ std::string itemText(const TCustomRichVista &Box, int ItemNo, const std::string 
     if (f) return fileBlock(f->OwnerID, f->OwnerIP, std::to_string(f->Number), f->Path);
     return {};
   }
-  default:
-    break;
+  default: break;
   }
   // Any other item says what it can in words (a list number, a line).
   return item->AsText(kBreakTextWidth, '-', Box.RVData(), Box.RVData()->Items.Strings(ItemNo), std::string(), true,

@@ -287,9 +287,7 @@ void TfmAnsweringmachine::Store() { SaveVariants(); }
 
 bool TfmAnsweringmachine::HandleKey(QKeyEvent *Event) {
   switch (Event->key()) {
-  case Qt::Key_Escape:
-    reject();
-    return true;
+  case Qt::Key_Escape: reject(); return true;
   case Qt::Key_Return:
   case Qt::Key_Enter:
     // Shift+Enter is a new line of the reply text.
@@ -297,9 +295,7 @@ bool TfmAnsweringmachine::HandleKey(QKeyEvent *Event) {
     Store();
     accept();
     return true;
-  case Qt::Key_F1:
-    ShowDialogHelp(kHelpContext);
-    return true;
+  case Qt::Key_F1: ShowDialogHelp(kHelpContext); return true;
   default: return false;
   }
 }

@@ -73,7 +73,6 @@ public:
   QPlainTextEdit *reText = nullptr;
 
 protected:
-
 private:
   void SetLanguage(const std::string &LanguageFile);
   void LoadVariants();

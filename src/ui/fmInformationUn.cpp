@@ -279,25 +279,21 @@ void TfmInformation::AcceptFiles() {
 
 void TfmInformation::OkClick() {
   switch (FPage) {
-  case kPageSendFile:
-    AcceptFiles();
-    break;
-  case kPageGroupClosed:
-    SaveCloseTalkGroupValue(FKey, cbNotCloseTalkDialog->isChecked());
-    break;
+  case kPageSendFile: AcceptFiles(); break;
+  case kPageGroupClosed: SaveCloseTalkGroupValue(FKey, cbNotCloseTalkDialog->isChecked()); break;
   case kPagePrivateClosed:
     SaveCloseTalkGroupPrivateValue(FKey, cbClosePrivate->isChecked(), rbAlwaysClose->isChecked(),
                                    rbAlwaysLeave->isChecked());
     break;
-  default:
-    break;
+  default: break;
   }
   accept();
 }
 
 void TfmInformation::btnOpenClick() {
   if (!ChooseFolder) return;
-  if (const std::optional<std::string> folder = ChooseFolder(Folder())) edFolder->setText(QString::fromStdString(*folder));
+  if (const std::optional<std::string> folder = ChooseFolder(Folder()))
+    edFolder->setText(QString::fromStdString(*folder));
 }
 
 void TfmInformation::SetLanguage() {
@@ -305,15 +301,9 @@ void TfmInformation::SetLanguage() {
   lbAliaseUser1->setText(texts.Text("lbAliase", QStringLiteral("Alias:")));
   QString header;
   switch (FPage) {
-  case kPageGroupClosed:
-    header = texts.Text("CloseTalkInformation", kHeaderGroupClosed);
-    break;
-  case kPagePrivateClosed:
-    header = texts.Text("CloseTalkPrivateInformation", kHeaderPrivateClosed);
-    break;
-  default:
-    header = texts.Text("lbHeaderText1", kHeaderSendFile);
-    break;
+  case kPageGroupClosed: header = texts.Text("CloseTalkInformation", kHeaderGroupClosed); break;
+  case kPagePrivateClosed: header = texts.Text("CloseTalkPrivateInformation", kHeaderPrivateClosed); break;
+  default: header = texts.Text("lbHeaderText1", kHeaderSendFile); break;
   }
   lbHeaderText1->setText(header);
   setWindowTitle(header);

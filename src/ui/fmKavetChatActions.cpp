@@ -215,21 +215,48 @@ void TMainActionList::MakeActions() {
   Define("actClearDialogParametr", actClearDialogParametr, "To reset parameters of dialogues");
 
   // Pictures in ilHotImage / ilHotImage16x16.
-  const std::pair<TTBAction *, THotImage> pictures[] = {
-      {&actHelp, hiHelp}, {&actAbout, hiAbout}, {&actUserNetProfile, hiUserProfile},
-      {&actUserMyProfile, hiMyProfile}, {&actOpen, hiOpen}, {&actClose, hiClose}, {&actMailUser, hiMailUser},
-      {&actMailAll, hiMailAll}, {&actMailEmpty, hiMailEmpty}, {&actMailGroup, hiMailGroup},
-      {&actStayOnTop, hiStayOnTop}, {&actStayOnTopUserList, hiStayOnTopUserList}, {&actShowUserList, hiUserList},
-      {&actMessageToUser, hiTalk}, {&actMessageToGroup, hiTalkGroup}, {&actKavetChatOnTheWeb, hiWeb},
-      {&actSiteOurCompany, hiSite}, {&actTechnicalSupport, hiSupport}, {&actShowHint, hiShowHint},
-      {&actAnsweringMachine, hiAutoReply}, {&actAnsweringmachineOptions, hiAutoReplyOptions},
-      {&actShowHistoryMessage, hiHistory}, {&actSendMessage, hiSend}, {&actCopy, hiCopy}, {&actDelete, hiDelete},
-      {&actCut, hiCut}, {&actPaste, hiPaste}, {&actSelectAll, hiSelectAll}, {&actUndo, hiUndo},
-      {&actSelectImageMood, hiStillEmoticon}, {&actSelectGifMood, hiAnimatedEmoticon},
-      {&actHideProgramm, hiHideInTray}, {&actInsertFile, hiInsertFile}, {&actInsertFolder, hiInsertFolder},
-      {&actCloseTalk, hiCloseTalk}, {&actNotTalkGroup, hiNotTalkGroup}, {&actNotTalkPrivate, hiNotTalkPrivate},
-      {&actOpenFileOrFolder, hiOpenFile}, {&actSaveAsFileOrFolder, hiSaveAs}, {&actGetFileOrFolder, hiGetFile},
-      {&actClearTextMessage, hiClearText}, {&actClearDialogParametr, hiResetDialogs}};
+  const std::pair<TTBAction *, THotImage> pictures[] = {{&actHelp, hiHelp},
+                                                        {&actAbout, hiAbout},
+                                                        {&actUserNetProfile, hiUserProfile},
+                                                        {&actUserMyProfile, hiMyProfile},
+                                                        {&actOpen, hiOpen},
+                                                        {&actClose, hiClose},
+                                                        {&actMailUser, hiMailUser},
+                                                        {&actMailAll, hiMailAll},
+                                                        {&actMailEmpty, hiMailEmpty},
+                                                        {&actMailGroup, hiMailGroup},
+                                                        {&actStayOnTop, hiStayOnTop},
+                                                        {&actStayOnTopUserList, hiStayOnTopUserList},
+                                                        {&actShowUserList, hiUserList},
+                                                        {&actMessageToUser, hiTalk},
+                                                        {&actMessageToGroup, hiTalkGroup},
+                                                        {&actKavetChatOnTheWeb, hiWeb},
+                                                        {&actSiteOurCompany, hiSite},
+                                                        {&actTechnicalSupport, hiSupport},
+                                                        {&actShowHint, hiShowHint},
+                                                        {&actAnsweringMachine, hiAutoReply},
+                                                        {&actAnsweringmachineOptions, hiAutoReplyOptions},
+                                                        {&actShowHistoryMessage, hiHistory},
+                                                        {&actSendMessage, hiSend},
+                                                        {&actCopy, hiCopy},
+                                                        {&actDelete, hiDelete},
+                                                        {&actCut, hiCut},
+                                                        {&actPaste, hiPaste},
+                                                        {&actSelectAll, hiSelectAll},
+                                                        {&actUndo, hiUndo},
+                                                        {&actSelectImageMood, hiStillEmoticon},
+                                                        {&actSelectGifMood, hiAnimatedEmoticon},
+                                                        {&actHideProgramm, hiHideInTray},
+                                                        {&actInsertFile, hiInsertFile},
+                                                        {&actInsertFolder, hiInsertFolder},
+                                                        {&actCloseTalk, hiCloseTalk},
+                                                        {&actNotTalkGroup, hiNotTalkGroup},
+                                                        {&actNotTalkPrivate, hiNotTalkPrivate},
+                                                        {&actOpenFileOrFolder, hiOpenFile},
+                                                        {&actSaveAsFileOrFolder, hiSaveAs},
+                                                        {&actGetFileOrFolder, hiGetFile},
+                                                        {&actClearTextMessage, hiClearText},
+                                                        {&actClearDialogParametr, hiResetDialogs}};
   for (const auto &[action, picture] : pictures) action->SetImageIndex(picture);
 
   actInsertFile.SetVisible(false);
@@ -237,11 +264,11 @@ void TMainActionList::MakeActions() {
   // Their windows come later: the user list and its selection, the
   // profile, history, auto-reply and about dialogs, the emoticon pickers,
   // offering files and the tray.
-  for (TTBAction *a : {&actAbout, &actUserNetProfile, &actUserMyProfile, &actMailUser, &actMailGroup,
-                       &actStayOnTopUserList, &actShowUserList, &actMessageToUser, &actMessageToGroup,
-                       &actAnsweringMachine, &actAnsweringmachineOptions, &actShowHistoryMessage, &actSelectImageMood,
-                       &actSelectGifMood, &actInsertFile, &actInsertFolder, &actOpenFileOrFolder,
-                       &actSaveAsFileOrFolder, &actGetFileOrFolder})
+  for (TTBAction *a :
+       {&actAbout, &actUserNetProfile, &actUserMyProfile, &actMailUser, &actMailGroup, &actStayOnTopUserList,
+        &actShowUserList, &actMessageToUser, &actMessageToGroup, &actAnsweringMachine, &actAnsweringmachineOptions,
+        &actShowHistoryMessage, &actSelectImageMood, &actSelectGifMood, &actInsertFile, &actInsertFolder,
+        &actOpenFileOrFolder, &actSaveAsFileOrFolder, &actGetFileOrFolder})
     a->SetEnabled(false);
 }
 
@@ -373,9 +400,9 @@ void TMainActionList::ClearDialogParametr() {
 
 std::vector<TTBCustomItem *> TMainActionList::SizedButtons() const {
   std::vector<TTBCustomItem *> out;
-  for (TTBCustomItem *i : std::initializer_list<TTBCustomItem *>{
-           miMessage, miShowUserList, miMyProfile, tbOptions, miHelpTB, miAnsweringMachine, miMailVariant,
-           tbiNotTalkGroup, tbiNotTalkPrivate})
+  for (TTBCustomItem *i :
+       std::initializer_list<TTBCustomItem *>{miMessage, miShowUserList, miMyProfile, tbOptions, miHelpTB,
+                                              miAnsweringMachine, miMailVariant, tbiNotTalkGroup, tbiNotTalkPrivate})
     if (i) out.push_back(i);
   return out;
 }
@@ -490,7 +517,8 @@ void TMainActionList::BuildAdditional(TTBCustomItem &Root) {
   miAnsweringMachine->SetHint(Text("Please press for inclusion/deenergizing of a mode of an Auto-Reply"));
   miDisconnectAnsweringMachine = Add(*miAnsweringMachine, new TTBItem);
   miDisconnectAnsweringMachine->SetName(QStringLiteral("miDisconnectAnsweringMachine"));
-  miDisconnectAnsweringMachine->SetCaption(QString::fromStdString(ansiToUtf8(MessageText("miDisconnectAnsweringMachine"))));
+  miDisconnectAnsweringMachine->SetCaption(
+      QString::fromStdString(ansiToUtf8(MessageText("miDisconnectAnsweringMachine"))));
   miDisconnectAnsweringMachine->SetVisible(false);
   miVariants = AddSubmenu(*miAnsweringMachine, "miVariants", "Variants");
   miVariants->SetEnabled(false);

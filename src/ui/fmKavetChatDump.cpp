@@ -84,8 +84,8 @@ std::string jsonBool(bool v) { return v ? "true" : "false"; }
 
 std::string geometryJson(const QWidget &W) {
   const QRect g = W.geometry();
-  return "{\"x\":" + std::to_string(g.x()) + ",\"y\":" + std::to_string(g.y()) + ",\"width\":" +
-         std::to_string(g.width()) + ",\"height\":" + std::to_string(g.height()) + "}";
+  return "{\"x\":" + std::to_string(g.x()) + ",\"y\":" + std::to_string(g.y()) +
+         ",\"width\":" + std::to_string(g.width()) + ",\"height\":" + std::to_string(g.height()) + "}";
 }
 
 // A document as text: paragraphs on lines, emoticons as "[:n:]", offered
@@ -117,8 +117,8 @@ std::string documentText(const TCustomRichVista &View, const TfmSelectPictureGIF
         out += "[:" + std::to_string(number >= 0 ? number : gif->property("Tag").toInt()) + ":]";
       } else if (auto *file = qobject_cast<TOfferedFileIcon *>(control)) {
         const std::string &path = file->Path();
-        out += "[file " + path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1) +
-               "]";
+        out +=
+            "[file " + path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1) + "]";
       } else {
         out += "[" + ansiToUtf8(name) + "]";
       }
@@ -140,8 +140,8 @@ std::string kindName(std::uint8_t Kind) {
 }
 
 std::string toolbarJson(const tb::TTBCustomToolbar &Bar) {
-  std::string out = "{\"name\":" + jsonString(Bar.objectName()) + ",\"visible\":" + jsonBool(Bar.isVisible()) +
-                    ",\"items\":[";
+  std::string out =
+      "{\"name\":" + jsonString(Bar.objectName()) + ",\"visible\":" + jsonBool(Bar.isVisible()) + ",\"items\":[";
   const tb::TTBRootItem &root = *Bar.Items();
   for (int i = 0; i < root.Count(); ++i) {
     const tb::TTBCustomItem *item = root.ItemAt(i);
@@ -337,7 +337,8 @@ std::string TfmKavetChat::DumpJson() const {
     QString text;
     if (auto *box = qobject_cast<QMessageBox *>(w)) text = box->text();
     else
-      for (const QLabel *l : w->findChildren<QLabel *>()) text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + l->text();
+      for (const QLabel *l : w->findChildren<QLabel *>())
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + l->text();
     out += "{\"name\":" + jsonString(w->objectName()) + ",\"title\":" + jsonString(w->windowTitle()) +
            ",\"text\":" + jsonString(text) + "}";
   }

@@ -60,7 +60,8 @@ void TfmKavetChat::WireOfferedFiles() {
     return dialog.Directory.toStdString();
   };
   SaveDialog = [this](const std::string &Suggested) -> std::optional<std::string> {
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save as"), QString::fromStdString(Suggested));
+    const QString name =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save as"), QString::fromStdString(Suggested));
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
   };

@@ -30,40 +30,74 @@ struct TLanguageText {
 
 // Every component text a language file gives, by section name.
 constexpr TLanguageText kTexts[] = {
-    {"tbsiLanguage", wCaption},        {"actHelp", wBoth},
-    {"actAbout", wCaption},            {"tbOptions", wCaption},
-    {"tbPanelsOfTools", wCaption},     {"tbMainForm", wCaption},
-    {"actStayOnTop", wCaption},        {"actStayOnTopUserList", wCaption},
-    {"actShowUserList", wBoth},        {"actHideProgramm", wCaption},
-    {"actOpen", wCaption},             {"actClose", wCaption},
-    {"actMailUser", wBoth},            {"actMailAll", wCaption},
-    {"actMailEmpty", wCaption},        {"actMailGroup", wCaption},
-    {"actUserMyProfile", wBoth},       {"actUserNetProfile", wCaption},
-    {"tbOptionsHint", wHint},          {"miOther", wCaption},
-    {"actShowHint", wCaption},         {"actTechnicalSupport", wCaption},
-    {"actSiteOurCompany", wCaption},   {"actSendMessage", wHint},
-    {"actSelectImageMood", wHint},     {"actSelectGifMood", wHint},
-    {"actInsertFolder", wHint},        {"actInsertFile", wHint},
-    {"actCloseTalk", wHint},           {"actOpenFileOrFolder", wCaption},
-    {"actSaveAsFileOrFolder", wCaption}, {"actGetFileOrFolder", wCaption},
-    {"miButtonOptions", wCaption},     {"actBtnBigIcon", wCaption},
-    {"actBtnLitleIcon", wCaption},     {"actShowText", wCaption},
-    {"actClearDialogParametr", wCaption}, {"tbAdditional", wCaption},
-    {"actClearTextMessage", wHint},    {"actNotTalkGroup", wCaption},
-    {"actNotTalkPrivate", wCaption},   {"actMessageToUser", wBoth},
-    {"actMessageToGroup", wCaption},   {"miMessage", wCaption},
-    {"actKavetChatOnTheWeb", wCaption}, {"miAnsweringMachine", wBoth},
-    {"actAnsweringMachine", wCaption}, {"actAnsweringmachineOptions", wCaption},
-    {"miPlaySound", wCaption},         {"actSoundKavetChat", wCaption},
-    {"actSoundUserConnect", wCaption}, {"actSoundUserDisconnect", wCaption},
-    {"actSoundNewMessage", wCaption},  {"actShowHistoryMessage", wCaption},
-    {"tsAllUsers", wCaption},          {"actUndo", wCaption},
-    {"actCut", wCaption},              {"actCopy", wCaption},
-    {"actPaste", wCaption},            {"actDelete", wCaption},
-    {"actSelectAll", wCaption},        {"miMessageFormat", wCaption},
-    {"actShowUserIPWhenMessage", wCaption}, {"actShowDataTimewhenMessage", wCaption},
-    {"actShowPictureWhenMessage", wCaption}, {"miVariants", wCaption},
-    {"miAnimationGIF", wCaption},      {"actStopAnimation", wCaption},
+    {"tbsiLanguage", wCaption},
+    {"actHelp", wBoth},
+    {"actAbout", wCaption},
+    {"tbOptions", wCaption},
+    {"tbPanelsOfTools", wCaption},
+    {"tbMainForm", wCaption},
+    {"actStayOnTop", wCaption},
+    {"actStayOnTopUserList", wCaption},
+    {"actShowUserList", wBoth},
+    {"actHideProgramm", wCaption},
+    {"actOpen", wCaption},
+    {"actClose", wCaption},
+    {"actMailUser", wBoth},
+    {"actMailAll", wCaption},
+    {"actMailEmpty", wCaption},
+    {"actMailGroup", wCaption},
+    {"actUserMyProfile", wBoth},
+    {"actUserNetProfile", wCaption},
+    {"tbOptionsHint", wHint},
+    {"miOther", wCaption},
+    {"actShowHint", wCaption},
+    {"actTechnicalSupport", wCaption},
+    {"actSiteOurCompany", wCaption},
+    {"actSendMessage", wHint},
+    {"actSelectImageMood", wHint},
+    {"actSelectGifMood", wHint},
+    {"actInsertFolder", wHint},
+    {"actInsertFile", wHint},
+    {"actCloseTalk", wHint},
+    {"actOpenFileOrFolder", wCaption},
+    {"actSaveAsFileOrFolder", wCaption},
+    {"actGetFileOrFolder", wCaption},
+    {"miButtonOptions", wCaption},
+    {"actBtnBigIcon", wCaption},
+    {"actBtnLitleIcon", wCaption},
+    {"actShowText", wCaption},
+    {"actClearDialogParametr", wCaption},
+    {"tbAdditional", wCaption},
+    {"actClearTextMessage", wHint},
+    {"actNotTalkGroup", wCaption},
+    {"actNotTalkPrivate", wCaption},
+    {"actMessageToUser", wBoth},
+    {"actMessageToGroup", wCaption},
+    {"miMessage", wCaption},
+    {"actKavetChatOnTheWeb", wCaption},
+    {"miAnsweringMachine", wBoth},
+    {"actAnsweringMachine", wCaption},
+    {"actAnsweringmachineOptions", wCaption},
+    {"miPlaySound", wCaption},
+    {"actSoundKavetChat", wCaption},
+    {"actSoundUserConnect", wCaption},
+    {"actSoundUserDisconnect", wCaption},
+    {"actSoundNewMessage", wCaption},
+    {"actShowHistoryMessage", wCaption},
+    {"tsAllUsers", wCaption},
+    {"actUndo", wCaption},
+    {"actCut", wCaption},
+    {"actCopy", wCaption},
+    {"actPaste", wCaption},
+    {"actDelete", wCaption},
+    {"actSelectAll", wCaption},
+    {"miMessageFormat", wCaption},
+    {"actShowUserIPWhenMessage", wCaption},
+    {"actShowDataTimewhenMessage", wCaption},
+    {"actShowPictureWhenMessage", wCaption},
+    {"miVariants", wCaption},
+    {"miAnimationGIF", wCaption},
+    {"actStopAnimation", wCaption},
     {"actShowAnimation", wCaption},
 };
 
@@ -79,11 +113,12 @@ TTarget FindTarget(TMainActionList &A, std::string_view Section) {
   if (Section == "tbMainForm") return {nullptr, A.tbMainForm(), nullptr};
   if (Section == "tbAdditional") return {nullptr, A.tbAdditional(), nullptr};
   const std::pair<std::string_view, TTBCustomItem *> items[] = {
-      {"tbsiLanguage", A.tbsiLanguage},   {"tbOptions", A.tbOptions},         {"tbOptionsHint", A.tbOptions},
-      {"tbPanelsOfTools", A.tbPanelsOfTools}, {"miOther", A.miOther},     {"miButtonOptions", A.miButtonOptions},
-      {"miMessage", A.miMessage},         {"miAnsweringMachine", A.miAnsweringMachine},
-      {"miPlaySound", A.miPlaySound},     {"miMessageFormat", A.miMessageFormat}, {"miVariants", A.miVariants},
-      {"miAnimationGIF", A.miAnimationGIF},
+      {"tbsiLanguage", A.tbsiLanguage}, {"tbOptions", A.tbOptions},
+      {"tbOptionsHint", A.tbOptions},   {"tbPanelsOfTools", A.tbPanelsOfTools},
+      {"miOther", A.miOther},           {"miButtonOptions", A.miButtonOptions},
+      {"miMessage", A.miMessage},       {"miAnsweringMachine", A.miAnsweringMachine},
+      {"miPlaySound", A.miPlaySound},   {"miMessageFormat", A.miMessageFormat},
+      {"miVariants", A.miVariants},     {"miAnimationGIF", A.miAnimationGIF},
   };
   for (const auto &[name, item] : items)
     if (name == Section) return {nullptr, nullptr, item};
@@ -113,7 +148,8 @@ void TfmKavetChat::ApplyLanguageFile(const std::string &Path) {
   for (const TLanguageText &t : kTexts) {
     const TTarget target = FindTarget(A, t.Section);
     QString caption, hint;
-    if (t.Section == std::string_view("tsAllUsers")) caption = pcMain->count() ? pcMain->Pages(0)->Caption() : QString();
+    if (t.Section == std::string_view("tsAllUsers"))
+      caption = pcMain->count() ? pcMain->Pages(0)->Caption() : QString();
     else if (target.Action) caption = target.Action->Caption(), hint = target.Action->Hint();
     else if (target.Toolbar) caption = target.Toolbar->Caption();
     else if (target.Item) caption = target.Item->Caption(), hint = target.Item->Hint();
@@ -143,10 +179,11 @@ void TfmKavetChat::ApplyLanguageFile(const std::string &Path) {
     }
   }
   if (A.miMessage)
-    A.miMessage->SetHint(A.actMessageToUser.Hint() + QStringLiteral(" (") + ShortCutToText(A.actMessageToUser.ShortCut()) +
-                         QStringLiteral(")"));
+    A.miMessage->SetHint(A.actMessageToUser.Hint() + QStringLiteral(" (") +
+                         ShortCutToText(A.actMessageToUser.ShortCut()) + QStringLiteral(")"));
   if (A.tbAdditionalToggle && A.tbAdditional()) A.tbAdditionalToggle->SetCaption(A.tbAdditional()->Caption());
-  if (A.miDisconnectAnsweringMachine) A.miDisconnectAnsweringMachine->SetCaption(qs(MessageText("miDisconnectAnsweringMachine")));
+  if (A.miDisconnectAnsweringMachine)
+    A.miDisconnectAnsweringMachine->SetCaption(qs(MessageText("miDisconnectAnsweringMachine")));
   if (fmUserList) {
     fmUserList->ApplyUserListTexts();
     // The own talks of the fixed groups carry the groups' new names.

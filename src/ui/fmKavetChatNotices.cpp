@@ -49,7 +49,8 @@ protected:
 // Places the picture again whenever the status bar changes size.
 class TStatusResizeFilter : public QObject {
 public:
-  TStatusResizeFilter(QObject *Parent, std::function<void()> OnResize) : QObject(Parent), FOnResize(std::move(OnResize)) {}
+  TStatusResizeFilter(QObject *Parent, std::function<void()> OnResize)
+      : QObject(Parent), FOnResize(std::move(OnResize)) {}
 
 protected:
   bool eventFilter(QObject *Watched, QEvent *Event) override {

@@ -117,8 +117,7 @@ TTranscriptRenderer::TGifRoster &TTranscriptRenderer::RosterOf(TCustomRichVista 
 TTranscriptRenderer::TTranscriptRenderer(TRVStyle &Styles, TCustomImageList &Profiles,
                                          const TCustomImageList *HotImages, const TfmSelectPictureGIFMood *Catalogue,
                                          TOfferedFiles *OfferedFiles)
-    : FStyles(Styles), FProfiles(Profiles), FHotImages(HotImages), FCatalogue(Catalogue),
-      FOfferedFiles(OfferedFiles) {
+    : FStyles(Styles), FProfiles(Profiles), FHotImages(HotImages), FCatalogue(Catalogue), FOfferedFiles(OfferedFiles) {
   // Users' colours are drawn readable on the transcript's background; the
   // styles keep them as chosen.
   FStyles.OnApplyStyleColor = [](TRVStyle *Sheet, TCanvas &Canvas, int StyleNo, TRVTextDrawStates State,

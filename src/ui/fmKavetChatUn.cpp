@@ -42,7 +42,6 @@ QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(A
 // The normal text style of the shared style sheet.
 constexpr int kNormalTextStyle = 0;
 
-
 } // namespace
 
 TfmKavetChat::TfmKavetChat(TNetOptions Options)
@@ -258,7 +257,8 @@ void TfmKavetChat::ShowOwnIdentity() {
   if (!me) return;
   FRenderer->SetLocalUser(me->ID, me->IP);
   const int image = me->IMAGEINDEX < 0 ? 0 : me->IMAGEINDEX;
-  if (ilProfilesImage16x16.ValidIndex(image)) MyImage->setPixmap(QPixmap::fromImage(ilProfilesImage16x16.GetImage(image)));
+  if (ilProfilesImage16x16.ValidIndex(image))
+    MyImage->setPixmap(QPixmap::fromImage(ilProfilesImage16x16.GetImage(image)));
   KcStatusBar->SetPanelText(1, qs(me->ALIAS));
   KcStatusBar->SetPanelText(2, QStringLiteral(" IP: ") + qs(me->IP) + QStringLiteral(" "));
   const std::string alias(TrimText(me->ALIAS));
@@ -327,7 +327,8 @@ TfrConnectUser *TfmKavetChat::CreateTalkFrame(QWidget *Page, const TTalkFrame &F
   if (Fields.TalkKind == tkAllUsers)
     // The all-users talk is never closed.
     for (int i = 0; i < f->tbSendMessage->Items()->Count(); ++i)
-      if (TTBCustomItem *item = f->tbSendMessage->Items()->ItemAt(i); item->Tag == kCloseTalkTag) item->SetVisible(false);
+      if (TTBCustomItem *item = f->tbSendMessage->Items()->ItemAt(i); item->Tag == kCloseTalkTag)
+        item->SetVisible(false);
   f->tbSendMessage->SetImages(FBigButtons ? &ilProfilesImage : &ilProfilesImage16x16);
   f->tbGroupUser->SetImages(FBigButtons ? &ilProfilesImage : &ilProfilesImage16x16);
   f->SetInputHeight(TfrConnectUser::InputAreaHeight(StoredInputHeight(), f->height()));

@@ -306,7 +306,6 @@ private:
   long long FLastSoundMs = -1000000;
 
 private:
-
   void BuildComponents();
   void LayOut();
   TfrConnectUser *CreateTalkFrame(QWidget *Page, const TTalkFrame &Fields);

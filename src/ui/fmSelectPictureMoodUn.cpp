@@ -37,7 +37,8 @@ TPicturePalette::TPicturePalette(const char *Name, QSize Client, TCustomImageLis
     cell->SetBackColor(clBtnFace);
     cell->SetBorderStyle(TBorderStyle::bsNone);
     cell->SetShowClick(true);
-    cell->setAccessibleName(Pictures[i] < 0 ? QStringLiteral("No picture") : QStringLiteral("Picture %1").arg(Pictures[i]));
+    cell->setAccessibleName(Pictures[i] < 0 ? QStringLiteral("No picture")
+                                            : QStringLiteral("Picture %1").arg(Pictures[i]));
     const int column = int(i) % Columns, row = int(i) / Columns;
     cell->setGeometry(1 + column * kGrid, 1 + row * kGrid, kGrid - 1, kGrid - 1);
     cell->OnClick = [this](TKcImageSquare *c) {

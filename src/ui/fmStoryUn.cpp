@@ -40,7 +40,6 @@ constexpr int kNameData = Qt::UserRole + 1;
 constexpr int kMinDays = 1, kMaxDays = 365;
 constexpr int kImageRole = Qt::UserRole + 2, kSelectedImageRole = Qt::UserRole + 3;
 
-
 } // namespace
 
 TStoryFileServices DesktopStoryFileServices() {

@@ -38,7 +38,6 @@ QString qs(const std::string &Ansi) { return QString::fromStdString(ansiToUtf8(A
 std::string ansi(const QString &Text) { return utf8ToAnsi(Text.toStdString()); }
 QString msg(std::string_view Name) { return qs(MessageText(Name)); }
 
-
 std::string jsonString(const QString &s) {
   std::string out = "\"";
   for (const char c : s.toStdString()) {
@@ -237,9 +236,8 @@ TUserTree *TfmUserList::MakeTree(TBoxView &View) {
     // The user goes on with the one he dragged, where it went.
     Target->setFocus();
   };
-  QObject::connect(tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *, int) {
-    FMain.ActionList().actMessageToUser.Execute(nullptr);
-  });
+  QObject::connect(tree, &QTreeWidget::itemDoubleClicked, this,
+                   [this](QTreeWidgetItem *, int) { FMain.ActionList().actMessageToUser.Execute(nullptr); });
   tree->OnSelectionChange = [this](TKcTreeView *) { FMain.UserListChanged(); };
   QObject::connect(tree, &QTreeWidget::currentItemChanged, this, [this] { FMain.UserListChanged(); });
   tree->installEventFilter(this);
@@ -803,7 +801,8 @@ void TfmUserList::MakeShortcuts() {
       {QKeySequence(Qt::Key_Delete), [this] { actDeleteGroupBox.Execute(nullptr); }},
       {QKeySequence(Qt::CTRL | Qt::Key_R), [this] { actCollapseAndUncollapse.Execute(nullptr); }},
       {QKeySequence(Qt::Key_F1), [&main] { main.actHelp.Execute(nullptr); }},
-      {QKeySequence(Qt::Key_Menu), [this] {
+      {QKeySequence(Qt::Key_Menu),
+       [this] {
          QWidget *w = focusWidget();
          QPoint at = w ? w->mapToGlobal(QPoint(8, 8)) : mapToGlobal(QPoint(8, 8));
          if (auto *tree = dynamic_cast<TUserTree *>(w); tree && tree->Selected())
@@ -957,18 +956,17 @@ std::string TfmUserList::DumpJson() const {
     if (!firstBox) out += ",";
     firstBox = false;
     const QRect g(v.Box->mapToGlobal(QPoint(0, 0)), v.Box->size());
-    out += "{\"tag\":" + std::to_string(v.Box->Tag()) + ",\"caption\":" + jsonString(v.Box->Caption()) +
-           ",\"rect\":[" + std::to_string(g.x()) + "," + std::to_string(g.y()) + "," + std::to_string(g.width()) + "," +
-           std::to_string(g.height()) + "]" +
-           ",\"collapsed\":" + (v.Box->Collapsed() ? "true" : "false") +
+    out += "{\"tag\":" + std::to_string(v.Box->Tag()) + ",\"caption\":" + jsonString(v.Box->Caption()) + ",\"rect\":[" +
+           std::to_string(g.x()) + "," + std::to_string(g.y()) + "," + std::to_string(g.width()) + "," +
+           std::to_string(g.height()) + "]" + ",\"collapsed\":" + (v.Box->Collapsed() ? "true" : "false") +
            ",\"height\":" + std::to_string(v.Box->height()) + ",\"users\":[";
     for (int i = 0; v.Tree && i < v.Tree->topLevelItemCount(); ++i) {
       const TKcTreeNode *n = v.Tree->Node(i);
       if (i) out += ",";
       const QRect r = v.Tree->visualItemRect(n);
       const QPoint c = v.Tree->viewport()->mapToGlobal(r.center());
-      out += "{\"text\":" + jsonString(n->Text()) + ",\"index\":" + std::to_string(n->Data) +
-             ",\"center\":[" + std::to_string(c.x()) + "," + std::to_string(c.y()) + "]" +
+      out += "{\"text\":" + jsonString(n->Text()) + ",\"index\":" + std::to_string(n->Data) + ",\"center\":[" +
+             std::to_string(c.x()) + "," + std::to_string(c.y()) + "]" +
              ",\"selected\":" + (n->isSelected() ? "true" : "false") + ",\"cut\":" + (n->Cut() ? "true" : "false") +
              "}";
     }

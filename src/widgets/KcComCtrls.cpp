@@ -379,7 +379,8 @@ protected:
       p.fillRect(r, QColorOf(shadow ? clInactiveCaption : clBtnFace));
       QRect text = r.adjusted(2, 2, -2, -2);
       if (FOwner->Images() && page && page->ImageIndex() >= 0) {
-        p.drawImage(r.left() + 4, r.top() + 2, FOwner->Images()->GetImage(page->ImageIndex(), p.device()->devicePixelRatioF()));
+        p.drawImage(r.left() + 4, r.top() + 2,
+                    FOwner->Images()->GetImage(page->ImageIndex(), p.device()->devicePixelRatioF()));
         text.setLeft(r.left() + 4 + FOwner->Images()->Width() + 4);
       }
       QFont f = font();

@@ -115,10 +115,14 @@ TEST(AutoReplySectionTest, NumbersOfSectionNames) {
     const char *name, *section;
     int number;
   } rows[] = {
-      {"plain", "AMText!_7", 7},       {"large", "AMText!_2147483647", 2147483647},
-      {"zero", "AMText!_0", 0},        {"no number", "AMText!_", 0},
-      {"letters", "AMText!_1a", 0},    {"other section", "Other_1", 0},
-      {"too large", "AMText!_99999999999", 0}, {"mark inside", "xAMText!_1", 0},
+      {"plain", "AMText!_7", 7},
+      {"large", "AMText!_2147483647", 2147483647},
+      {"zero", "AMText!_0", 0},
+      {"no number", "AMText!_", 0},
+      {"letters", "AMText!_1a", 0},
+      {"other section", "Other_1", 0},
+      {"too large", "AMText!_99999999999", 0},
+      {"mark inside", "xAMText!_1", 0},
   };
   for (const Row &r : rows) EXPECT_EQ(AMSectionNumber(r.section), r.number) << r.name;
   EXPECT_EQ(AMSectionName(12), "AMText!_12");
@@ -211,14 +215,15 @@ TEST_F(StoresTest, StoredUserGroupsFollowEveryChangeOfTheStore) {
       {"NothingStored", [] {}, -1},
       {"Written", [&] { WriteUserGroup(key, "{U}", 4); }, 4},
       {"WrittenByOtherCode", [&] { RegistryIni(key).writeInteger(section, "GroupNomber", 5); }, 5},
-      {"WrittenToAStoreHeldOpenAndNotSaved", [&] {
+      {"WrittenToAStoreHeldOpenAndNotSaved",
+       [&] {
          held = programKeyStore();
          held->writeInteger(section, "GroupNomber", 6);
-       }, 6},
+       },
+       6},
       {"SavedAndLetGo", [&] { held.reset(); }, 6},
-      {"FileReplacedFromOutside", [&] {
-         writeFile("Dornick/Kavet Chat.ini", "[other]\nx=1\n[" + section + "]\nGroupNomber=7\n");
-       }, 7},
+      {"FileReplacedFromOutside",
+       [&] { writeFile("Dornick/Kavet Chat.ini", "[other]\nx=1\n[" + section + "]\nGroupNomber=7\n"); }, 7},
       {"MembersOfADeletedGroupMoved", [&] { MoveStoredGroupUsers(key, 7, kMainGroupTag); }, kMainGroupTag},
       {"AnotherSettingsFolder", [&] { config.set(other.path().string()); }, -1},
       {"BackToTheFirst", [&] { config.set(dir); }, kMainGroupTag},

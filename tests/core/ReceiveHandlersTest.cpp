@@ -814,10 +814,12 @@ TEST(UserListModel, LookupsByIDFollowAppendsAndReusedRecords) {
       {"ReusedRecordLosesItsOldID", [&] { users.Assign(2, rec("{C}", true)); }, "{B}", -1, -1},
       {"ReusedRecordHasItsNewID", [] {}, "{C}", 2, 2},
       {"SecondRecordOfAnIDStaysBehindTheFirst", [&] { users.Append(rec("{A}", false)); }, "{A}", 1, 1},
-      {"FirstGoneTheSecondPresentOneIsFound", [&] {
+      {"FirstGoneTheSecondPresentOneIsFound",
+       [&] {
          users.Record(1)->Active = 0;
          users.Record(3)->Active = 1;
-       }, "{A}", 1, 3},
+       },
+       "{A}", 1, 3},
       {"FirstRenamedTheSecondStandsForTheID", [&] { users.Assign(1, rec("{D}", true)); }, "{A}", 3, 3},
       {"RenamedOneUnderItsNewID", [] {}, "{D}", 1, 1},
       {"OutOfRangeAssignIsIgnored", [&] { users.Assign(99, rec("{E}", true)); }, "{E}", -1, -1},
@@ -917,7 +919,8 @@ TEST_F(ReceiveTest, AHostForgingAnotherUsersIDChangesNothing) {
   EXPECT_EQ(host->Net().SourceOf(bob.ID), bobIP);
   // Bob's group talk with me, and a private talk, both real.
   TGroupTalkFields g{"{GRP}", bob.ID, bob.IP, "", "Bob", "Team"};
-  const std::string members = "<USERIDSEPARATOR>" + bob.ID + "<USERIDSEPARATOR><USERIDSEPARATOR>" + me().ID + "<USERIDSEPARATOR>";
+  const std::string members =
+      "<USERIDSEPARATOR>" + bob.ID + "<USERIDSEPARATOR><USERIDSEPARATOR>" + me().ID + "<USERIDSEPARATOR>";
   wire.from(bobIP, BuildMessageToGroupText(bob, g, members, "team talk"));
   wire.from(bobIP, BuildMessageToUserText(bob, me().ID, false, "psst"));
   ASSERT_EQ(w().TabCount(), 3);
@@ -965,8 +968,7 @@ TEST_F(ReceiveTest, AHostForgingAnotherUsersIDChangesNothing) {
   }
   EXPECT_EQ(host->Net().SourceOf(bob.ID), bobIP);
   ASSERT_FALSE(log.empty());
-  EXPECT_NE(log[0].find("forged sender: a datagram from 10.0.0.66 names the user {B0B} of 10.0.0.2"),
-            std::string::npos)
+  EXPECT_NE(log[0].find("forged sender: a datagram from 10.0.0.66 names the user {B0B} of 10.0.0.2"), std::string::npos)
       << log[0];
   EXPECT_LE(log.size(), std::size_t(kLogLinesPerMinute)) << "rate-limited";
   // Bob himself is still heard, and can still be written to.

@@ -159,8 +159,15 @@ TEST(StoryFileNames, HiddenControlsAndReorderingMarksGo) {
     int codePage;
     std::string in, out;
   } cases[] = {
-      {"undefined byte of 1252 is a C1 control", 1252, "a\x81" "b\x8D" "c", "abc"},
-      {"LRM and RLM of 1255", 1255, "gpj.\xFE" "exe\xFD", "gpj.exe"},
+      {"undefined byte of 1252 is a C1 control", 1252,
+       "a\x81"
+       "b\x8D"
+       "c",
+       "abc"},
+      {"LRM and RLM of 1255", 1255,
+       "gpj.\xFE"
+       "exe\xFD",
+       "gpj.exe"},
       {"LRM and RLM of 1256", 1256, "\xFDx\xFE", "x"},
       {"letters of 1255 stay", 1255, "\xF9\xEC\xE5\xED", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D"},
   };

@@ -64,12 +64,9 @@ TEST_F(CanvasShaping, ClustersAreMeasuredWhole) {
     std::vector<int> clusterEnds; // unit counts after which a cluster ends
   };
   const Case cases[] = {
-      {"surrogate pair", u"a\U0001F600b", {1, 3, 4}},
-      {"flag", u"\U0001F1FA\U0001F1E6", {4}},
-      {"skin tone", u"\U0001F44D\U0001F3FD", {4}},
-      {"family", u"\U0001F468\u200D\U0001F469\u200D\U0001F467", {8}},
-      {"combining accent", u"cafe\u0301", {1, 2, 3, 5}},
-      {"thai tone mark", u"\u0E01\u0E48\u0E32", {2, 3}},
+      {"surrogate pair", u"a\U0001F600b", {1, 3, 4}},    {"flag", u"\U0001F1FA\U0001F1E6", {4}},
+      {"skin tone", u"\U0001F44D\U0001F3FD", {4}},       {"family", u"\U0001F468\u200D\U0001F469\u200D\U0001F467", {8}},
+      {"combining accent", u"cafe\u0301", {1, 2, 3, 5}}, {"thai tone mark", u"\u0E01\u0E48\u0E32", {2, 3}},
   };
   QtCanvas c;
   for (const Case &k : cases) {
@@ -119,10 +116,9 @@ TEST_F(CanvasShaping, ThaiToneMarksShow) {
 // (Thai vowel and tone mark, a pile of accents) do not reach into the line
 // above.
 TEST_F(CanvasShaping, StackedMarksStayWithinTheTextsAscent) {
-  for (std::u16string text : {std::u16string(u"\u0E1B\u0E34\u0E4A\u0E1D\u0E35\u0E49"),
-                              std::u16string(u"e\u0301\u0301\u0301\u0301\u0301"),
-                              std::u16string(u"a\u0323\u0323\u0323\u0323\u0323\u0323"),
-                              std::u16string(u"\u0E0D\u0E39\u0E1A\u0E38")}) {
+  for (std::u16string text :
+       {std::u16string(u"\u0E1B\u0E34\u0E4A\u0E1D\u0E35\u0E49"), std::u16string(u"e\u0301\u0301\u0301\u0301\u0301"),
+        std::u16string(u"a\u0323\u0323\u0323\u0323\u0323\u0323"), std::u16string(u"\u0E0D\u0E39\u0E1A\u0E38")}) {
     SCOPED_TRACE(QString::fromStdU16String(text).toStdString());
     QImage img = white(200, 160);
     QtCanvas c(&img);
@@ -174,8 +170,9 @@ TEST_F(CanvasShaping, MixedDirectionsAsQtShowsThem) {
 
 // The caret after the last character stands where the drawn text ends.
 TEST_F(CanvasShaping, RightToLeftTextIsAsWideAsDrawn) {
-  for (std::u16string text : {std::u16string(u"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645"),
-                              std::u16string(u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD")}) {
+  for (std::u16string text :
+       {std::u16string(u"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645"),
+        std::u16string(u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD")}) {
     QtCanvas c;
     const int width = c.textExtentW(text).cx;
     const Ink k = inkOf(drawn(text, 300));

@@ -40,32 +40,44 @@ TEST(DataObject, FormatsOffered) {
   const unsigned rvf = Named("RichVista Format"), rtf = Named("Rich Text Format"), html = Named("HTML Format"),
                  url = Named("UniformResourceLocator"), fgd = Named("FileGroupDescriptor");
   const std::vector<OfferCase> cases = {
-      {"plain text is both texts", [](QMimeData &m) { m.setText("x"); },
-       {DataObject::cfText, DataObject::cfUnicodeText}, {DataObject::cfHDrop, DataObject::cfBitmap, rvf}},
-      {"x11 text with a charset", [](QMimeData &m) { m.setData("text/plain;charset=utf-8", "x"); },
-       {DataObject::cfUnicodeText}, {}},
+      {"plain text is both texts",
+       [](QMimeData &m) { m.setText("x"); },
+       {DataObject::cfText, DataObject::cfUnicodeText},
+       {DataObject::cfHDrop, DataObject::cfBitmap, rvf}},
+      {"x11 text with a charset",
+       [](QMimeData &m) { m.setData("text/plain;charset=utf-8", "x"); },
+       {DataObject::cfUnicodeText},
+       {}},
       {"own rvf type", [](QMimeData &m) { m.setData("application/x-richvista", "1234"); }, {rvf}, {rtf}},
       {"rvf under its windows name",
-       [](QMimeData &m) { m.setData(QString::fromStdString(kNamedRvf), "1234"); }, {rvf}, {}},
+       [](QMimeData &m) { m.setData(QString::fromStdString(kNamedRvf), "1234"); },
+       {rvf},
+       {}},
       {"rtf as text/rtf", [](QMimeData &m) { m.setData("text/rtf", "{\\rtf1}"); }, {rtf}, {DataObject::cfText}},
       {"rtf as application/rtf", [](QMimeData &m) { m.setData("application/rtf", "{\\rtf1}"); }, {rtf}, {}},
       {"html", [](QMimeData &m) { m.setHtml("<b>x</b>"); }, {html}, {}},
-      {"image is the bitmap", [](QMimeData &m) { m.setImageData(QImage(2, 2, QImage::Format_RGB32)); },
-       {DataObject::cfBitmap, DataObject::cfDib}, {DataObject::cfMetafilePict, DataObject::cfEnhMetafile}},
+      {"image is the bitmap",
+       [](QMimeData &m) { m.setImageData(QImage(2, 2, QImage::Format_RGB32)); },
+       {DataObject::cfBitmap, DataObject::cfDib},
+       {DataObject::cfMetafilePict, DataObject::cfEnhMetafile}},
       {"local files are a file list, their text is not text",
        [](QMimeData &m) {
          m.setUrls({QUrl::fromLocalFile("/tmp/a.txt")});
          m.setText("/tmp/a.txt");
        },
-       {DataObject::cfHDrop}, {DataObject::cfText, DataObject::cfUnicodeText, url}},
-      {"a web address is a URL", [](QMimeData &m) { m.setUrls({QUrl("http://example.org/a")}); }, {url},
+       {DataObject::cfHDrop},
+       {DataObject::cfText, DataObject::cfUnicodeText, url}},
+      {"a web address is a URL",
+       [](QMimeData &m) { m.setUrls({QUrl("http://example.org/a")}); },
+       {url},
        {DataObject::cfHDrop, DataObject::cfText}},
       {"descriptor of a windows program",
        [](QMimeData &m) {
          m.setData("application/x-qt-windows-mime;value=\"FileGroupDescriptorW\"",
                    QByteArray::fromStdString(Descriptor(u"Site.url", true)));
        },
-       {fgd}, {}},
+       {fgd},
+       {}},
   };
   for (const OfferCase &c : cases) {
     QMimeData md;

@@ -36,8 +36,8 @@ struct Row {
   bool targetThere;
   bool replace;
   FileCopyResult result;
-  const char *target;              // content of the target after
-  std::vector<std::string> names;  // what the folder holds after
+  const char *target;             // content of the target after
+  std::vector<std::string> names; // what the folder holds after
 };
 
 const Row kRows[] = {
@@ -94,7 +94,8 @@ TEST(FileCopy, MoveAcrossFileSystemsCopiesThenRemoves) {
   TempDir here;
   if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system";
   TempDir there{"/dev/shm/kc-filecopy"};
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   ::stat(here.path().c_str(), &a);
   ::stat(there.path().c_str(), &b);
   if (a.st_dev == b.st_dev) GTEST_SKIP() << "both folders lie on one file system";

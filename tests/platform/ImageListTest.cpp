@@ -19,8 +19,7 @@ QRgb Colour(int I) { return qRgb(10 * I, 200 - 10 * I, 7 * I); }
 // one blue, except image 2, added alone.
 TCustomImageList MakeList() {
   TCustomImageList list(16, 16);
-  for (int i = 0; i < 4; ++i)
-    list.Add(Filled(16, 16, Colour(i)), i == 2 ? QImage() : Filled(20, 20, Colour(i) + 1));
+  for (int i = 0; i < 4; ++i) list.Add(Filled(16, 16, Colour(i)), i == 2 ? QImage() : Filled(20, 20, Colour(i) + 1));
   return list;
 }
 
@@ -71,7 +70,8 @@ TEST(ImageList, CanvasAtRatioTwoPaintsTheTwinOverTheListsSize) {
       {"ratio 1", 1.0, false, Colour(1)},
       {"ratio 2", 2.0, false, Colour(1) + 1},
       {"ratio 1.5 takes the twin too", 1.5, false, Colour(1) + 1},
-      {"ratio 2 blended", 2.0, true, qRgb((qRed(Colour(1) + 1) + 255) / 2, (qGreen(Colour(1) + 1) + 255) / 2, (qBlue(Colour(1) + 1) + 255) / 2)},
+      {"ratio 2 blended", 2.0, true,
+       qRgb((qRed(Colour(1) + 1) + 255) / 2, (qGreen(Colour(1) + 1) + 255) / 2, (qBlue(Colour(1) + 1) + 255) / 2)},
   };
   for (const Case &c : cases) {
     const TCustomImageList list = MakeList();
@@ -86,7 +86,8 @@ TEST(ImageList, CanvasAtRatioTwoPaintsTheTwinOverTheListsSize) {
     // The image covers logical 4..19 whatever the ratio.
     EXPECT_EQ(device.pixel(int(10 * c.ratio), int(10 * c.ratio)), c.expected) << c.name;
     EXPECT_EQ(qAlpha(device.pixel(int(19 * c.ratio), int(19 * c.ratio))), 255) << c.name;
-    EXPECT_EQ(qAlpha(device.pixel(int(21 * c.ratio), int(21 * c.ratio))), 0) << c.name << ": no larger than the list's size";
+    EXPECT_EQ(qAlpha(device.pixel(int(21 * c.ratio), int(21 * c.ratio))), 0)
+        << c.name << ": no larger than the list's size";
   }
 }
 

@@ -394,7 +394,8 @@ TEST_F(IniStoreTest, AFailedSaveIsReportedKeepsTheOldFileAndIsTriedAgain) {
   const std::string path = (folder / "s.ini").string();
   put(path, "[S]\nA=old\n");
   std::vector<std::string> failures;
-  IniStore::setSaveFailureHandler([&](const std::string &p, const std::string &why) { failures.push_back(p + ": " + why); });
+  IniStore::setSaveFailureHandler(
+      [&](const std::string &p, const std::string &why) { failures.push_back(p + ": " + why); });
   fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
   {
     auto ini = IniStore::open(path);

@@ -57,7 +57,11 @@ TEST(EscapeForTerminal, ControlsAndReorderingMarksBecomeVisible) {
       {"clipboard write (OSC 52, ST)", "\x1B]52;c;aGk=\x1B\\", "\\x1B]52;c;aGk=\\x1B\\\\"},
       {"line breaks and tab", "a\r\nb\tc", "a\\x0D\\x0Ab\\x09c"},
       {"DEL", "x\x7Fy", "x\\x7Fy"},
-      {"C1 CSI and OSC", "\xC2\x9B" "2J\xC2\x9D" "0;t", "\\u009B2J\\u009D0;t"},
+      {"C1 CSI and OSC",
+       "\xC2\x9B"
+       "2J\xC2\x9D"
+       "0;t",
+       "\\u009B2J\\u009D0;t"},
       {"LRM, RLM, RLO, isolates", "\xE2\x80\x8E\xE2\x80\x8F\xE2\x80\xAEx\xE2\x81\xA6\xE2\x81\xA9",
        "\\u200E\\u200F\\u202Ex\\u2066\\u2069"},
       {"bytes that are no UTF-8", "\xFF\xC2", "\\xFF\\xC2"},

@@ -15,9 +15,9 @@ struct Fixture {
   std::shared_ptr<NotificationLog> log = std::make_shared<NotificationLog>();
   std::unique_ptr<DesktopNotifier> notifier;
   void make() {
-    notifier = std::make_unique<DesktopNotifier>(std::make_unique<RecordingNotificationBus>(log),
-                                                 QStringLiteral("Kavet Chat"), QStringLiteral("kavetchat"),
-                                                 QStringLiteral("kavetchat"));
+    notifier =
+        std::make_unique<DesktopNotifier>(std::make_unique<RecordingNotificationBus>(log), QStringLiteral("Kavet Chat"),
+                                          QStringLiteral("kavetchat"), QStringLiteral("kavetchat"));
   }
 };
 

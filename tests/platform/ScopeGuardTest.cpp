@@ -51,11 +51,7 @@ TEST(ScopeGuard, RunsOnTheExitsItIsFor) {
 }
 
 TEST(ScopeGuard, AFailingCleanUpReachesTheCallerOnANormalExit) {
-  EXPECT_THROW(
-      {
-        const ScopeGuard g([] { throw std::logic_error("clean-up"); });
-      },
-      std::logic_error);
+  EXPECT_THROW({ const ScopeGuard g([] { throw std::logic_error("clean-up"); }); }, std::logic_error);
 }
 
 TEST(ScopeGuard, AFailingCleanUpDuringAFailureIsLoggedAndTheFirstFailureGoesOn) {

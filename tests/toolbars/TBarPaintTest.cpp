@@ -128,7 +128,8 @@ double CaptionContrast(const QImage &Img, const QRect &Entry) {
   std::map<QRgb, int> count;
   for (int y = inner.top(); y <= inner.bottom(); ++y)
     for (int x = inner.left(); x <= inner.right(); ++x) ++count[Img.pixel(x, y)];
-  const QRgb fill = std::max_element(count.begin(), count.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
+  const QRgb fill =
+      std::max_element(count.begin(), count.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
   double best = 1;
   for (const auto &[rgb, n] : count) best = std::max(best, ContrastRatio(QColor(rgb), QColor(fill)));
   return best;

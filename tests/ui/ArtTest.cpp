@@ -54,7 +54,7 @@ std::vector<int> Range(int From, int To) {
 }
 
 std::vector<ListCase> Lists() {
-  std::vector<int> profiles = {piNoPicture, piAllUsers, piOwnGroup, piAutoReply, piSend,          piFile,
+  std::vector<int> profiles = {piNoPicture, piAllUsers,      piOwnGroup,         piAutoReply, piSend,     piFile,
                                piFolder,    piStillEmoticon, piAnimatedEmoticon, piClearText, piCloseTalk};
   for (int i : Range(11, 49)) profiles.push_back(i);
   return {
@@ -62,9 +62,11 @@ std::vector<ListCase> Lists() {
       {"ilHotImage16x16", [](TCustomImageList &l) { FillHotImages(l, 16); }, 16, hiCount, Range(0, hiCount - 1)},
       {"ilProfilesImage", [](TCustomImageList &l) { FillProfileImages(l, 32); }, 32, piCount, profiles},
       {"ilProfilesImage16x16", [](TCustomImageList &l) { FillProfileImages(l, 16); }, 16, piCount, profiles},
-      {"ilTreyAnimation", [](TCustomImageList &l) { FillTreyAnimation(l); }, 16, kTreyFrames, Range(0, kTreyFrames - 1)},
+      {"ilTreyAnimation", [](TCustomImageList &l) { FillTreyAnimation(l); }, 16, kTreyFrames,
+       Range(0, kTreyFrames - 1)},
       {"ilStory", [](TCustomImageList &l) { FillStoryImages(l); }, 16, siCount, Range(0, siCount - 1)},
-      {"ilStory at 32", [](TCustomImageList &l) {
+      {"ilStory at 32",
+       [](TCustomImageList &l) {
          l.SetSize(32, 32);
          FillStoryImages(l);
        },
@@ -94,8 +96,7 @@ TEST(Art, EveryNamedPictureIsInItsListAtItsSizeWithItsTwin) {
       const QImage down = two.scaled(c.size, c.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
       int far = 0;
       for (int y = 0; y < c.size; ++y)
-        for (int x = 0; x < c.size; ++x)
-          far += std::abs(qAlpha(down.pixel(x, y)) - qAlpha(one.pixel(x, y))) > 128;
+        for (int x = 0; x < c.size; ++x) far += std::abs(qAlpha(down.pixel(x, y)) - qAlpha(one.pixel(x, y))) > 128;
       EXPECT_LE(far, c.size * c.size / 20) << c.name << " " << i << ": the twin shows the same shape";
     }
   }
@@ -192,16 +193,26 @@ TEST(Art, ActionsAndMenusFindTheirPictures) {
     const char *name;
     int index;
   } cases[] = {
-      {"actSendMessage", piSend},          {"actSelectImageMood", piStillEmoticon},
-      {"actSelectGifMood", piAnimatedEmoticon}, {"actInsertFile", piFile},
-      {"actInsertFolder", piFolder},       {"actClearTextMessage", piClearText},
-      {"actCloseTalk", piCloseTalk},       {"actMessageToUser", hiTalk},
-      {"actShowUserList", hiUserList},     {"actUserMyProfile", hiMyProfile},
-      {"actHelp", hiHelp},                 {"actMailUser", hiMailUser},
-      {"actNotTalkPrivate", hiNotTalkPrivate}, {"actNotTalkGroup", hiNotTalkGroup},
-      {"actAnsweringMachine", hiAutoReply}, {"actOpen", hiOpen},
-      {"actClose", hiClose},               {"actSoundNewMessage", -1},
-      {"actBtnBigIcon", -1},               {"no such action", -1},
+      {"actSendMessage", piSend},
+      {"actSelectImageMood", piStillEmoticon},
+      {"actSelectGifMood", piAnimatedEmoticon},
+      {"actInsertFile", piFile},
+      {"actInsertFolder", piFolder},
+      {"actClearTextMessage", piClearText},
+      {"actCloseTalk", piCloseTalk},
+      {"actMessageToUser", hiTalk},
+      {"actShowUserList", hiUserList},
+      {"actUserMyProfile", hiMyProfile},
+      {"actHelp", hiHelp},
+      {"actMailUser", hiMailUser},
+      {"actNotTalkPrivate", hiNotTalkPrivate},
+      {"actNotTalkGroup", hiNotTalkGroup},
+      {"actAnsweringMachine", hiAutoReply},
+      {"actOpen", hiOpen},
+      {"actClose", hiClose},
+      {"actSoundNewMessage", -1},
+      {"actBtnBigIcon", -1},
+      {"no such action", -1},
   };
   for (const Case &c : cases) EXPECT_EQ(ActionImageIndex(c.name), c.index) << c.name;
   EXPECT_EQ(ItemImageIndex("tbOptions"), hiOptions);

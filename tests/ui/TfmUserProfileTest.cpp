@@ -114,7 +114,8 @@ TEST_F(ProfileDialogTest, EveryPageHasItsPictureInTheTreeAndHeaderAndTheChosenPa
   d.SetPicture(12);
   EXPECT_TRUE(Plain(d.HeaderImage[0]->pixmap().toImage()) == Plain(pictures.GetImage(12))) << "the user's picture";
   d.SetPicture(-1);
-  EXPECT_TRUE(Plain(d.HeaderImage[0]->pixmap().toImage()) == Plain(d.ilTreeView32.GetImage(0))) << "the page's own again";
+  EXPECT_TRUE(Plain(d.HeaderImage[0]->pixmap().toImage()) == Plain(d.ilTreeView32.GetImage(0)))
+      << "the page's own again";
 
   const TColor bar = tb::DefaultSkin().Colors.ColorByIndex(tb::tcSelBar);
   ASSERT_NE(bar, clNone);
@@ -133,8 +134,9 @@ TEST_F(ProfileDialogTest, TheSummaryListsFilledGroupsOnly) {
   d.LoadUserData(Full());
   d.ShowPage(0);
   EXPECT_EQ(d.HeaderLabel[0]->text(), "Summary data for Tom & Jerry");
-  EXPECT_EQ(SummaryText(d), "IP: |198.18.0.7|MAC: |00-11-22-33-44-55|  Basic data|Alias: |Tom & Jerry|First name: |Tom|"
-                            "E-Mail: |tom@example.org|  Home|Town: |Riga|  Personal|Sex: |Women|Age: |42|Interest: |cheese|")
+  EXPECT_EQ(SummaryText(d),
+            "IP: |198.18.0.7|MAC: |00-11-22-33-44-55|  Basic data|Alias: |Tom & Jerry|First name: |Tom|"
+            "E-Mail: |tom@example.org|  Home|Town: |Riga|  Personal|Sex: |Women|Age: |42|Interest: |cheese|")
       << "no Work heading: all its fields are blank";
   // Each heading starts with its page's picture.
   std::vector<int> pictures;
@@ -187,7 +189,8 @@ TEST_F(ProfileDialogTest, ThePaletteChoosesThePictureAndItsEmptyCellTakesItAway)
   ASSERT_TRUE(palette);
   palette->PickImage(-1);
   EXPECT_EQ(d.Picture(), -1);
-  EXPECT_TRUE(Plain(d.btnSelectImage->Glyph()) == Plain(pictures.GetImage(piNoPicture))) << "the choose-a-picture glyph";
+  EXPECT_TRUE(Plain(d.btnSelectImage->Glyph()) == Plain(pictures.GetImage(piNoPicture)))
+      << "the choose-a-picture glyph";
   EXPECT_EQ(d.btnSelectImage->Caption(), "Choice of the picture");
 }
 

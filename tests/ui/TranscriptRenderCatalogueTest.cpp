@@ -26,12 +26,9 @@ TEST(Catalogue, AnimatorsByNumber) {
     const char *name;
     int number;
     bool found;
-  } rows[] = {{"number 0 is the first cell", 0, true},
-              {"the last", 22, true},
-              {"one past the last", 23, false},
-              {"negative", -1, false},
-              {"damaged picture", 5, false},
-              {"no picture", 6, false}};
+  } rows[] = {{"number 0 is the first cell", 0, true}, {"the last", 22, true},
+              {"one past the last", 23, false},        {"negative", -1, false},
+              {"damaged picture", 5, false},           {"no picture", 6, false}};
   for (const auto &row : rows) {
     SCOPED_TRACE(row.name);
     TKcGIFAnimator *a = catalogue.FindAnimatorByTag(row.number);

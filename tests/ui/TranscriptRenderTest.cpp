@@ -147,8 +147,8 @@ TEST(UserTextStyle, MadeUpSendersLeaveTheStylesBounded) {
     int bound;
   } rows[] = {
       {"unknown senders", false, 2 + TTranscriptRenderer::kMaxSharedStyles},
-      {"every ID taken as known",
-       true, 2 + TTranscriptRenderer::kMaxUserStyles + TTranscriptRenderer::kMaxSharedStyles},
+      {"every ID taken as known", true,
+       2 + TTranscriptRenderer::kMaxUserStyles + TTranscriptRenderer::kMaxSharedStyles},
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.name);
@@ -194,8 +194,8 @@ TEST(TranscriptGifs, TheSixthAnimationTrimsTheOldest) {
   EXPECT_EQ(std::count(shown.begin(), shown.end(), 'B'), 12);
   EXPECT_EQ(gifTags(other), std::vector<int>{9});
   // One message carries at most five; the transcript still keeps five.
-  desk.renderer->RenderTalkMessage(t, message("{peer}", gif(10) + gif(11) + gif(12) + gif(13) + gif(14) + gif(15) +
-                                                        gif(16)));
+  desk.renderer->RenderTalkMessage(
+      t, message("{peer}", gif(10) + gif(11) + gif(12) + gif(13) + gif(14) + gif(15) + gif(16)));
   EXPECT_EQ(gifTags(t), (std::vector<int>{10, 11, 12, 13, 14}));
   EXPECT_EQ(desk.renderer->TranscriptGifs(t).size(), 5u);
 }
@@ -227,12 +227,14 @@ TEST(RenderTalkMessage, PresenceLinesAreShownAsText) {
   int offers = 0;
   desk.renderer->OnFilesOffered = [&](const std::vector<int> &, const TTalkMessage &) { ++offers; };
   TRichVistaEdit &t = desk.NewBox();
-  TTalkMessage m = message("{peer}", "User \"[{[!CONTROLFILE!]}{[!/CONTROLFILE!]}{[!CONTROL!]}1{[/!CONTROL!]}\x0A\x0D]\" is "
-                                     "connect...");
+  TTalkMessage m =
+      message("{peer}", "User \"[{[!CONTROLFILE!]}{[!/CONTROLFILE!]}{[!CONTROL!]}1{[/!CONTROL!]}\x0A\x0D]\" is "
+                        "connect...");
   m.Presence = true;
   desk.renderer->RenderTalkMessage(t, m);
-  EXPECT_EQ(Describe(t), "|B12 \"[bob]\" |\"\" \"User \"[{[!CONTROLFILE!]}{[!/CONTROLFILE!]}{[!CONTROL!]}1{[/!CONTROL!]}  "
-                         "]\" is connect...\"");
+  EXPECT_EQ(Describe(t),
+            "|B12 \"[bob]\" |\"\" \"User \"[{[!CONTROLFILE!]}{[!/CONTROLFILE!]}{[!CONTROL!]}1{[/!CONTROL!]}  "
+            "]\" is connect...\"");
   EXPECT_EQ(desk.files.NextIndex(), 0);
   EXPECT_EQ(offers, 0);
 }
@@ -243,7 +245,8 @@ TEST(RenderTalkMessage, FilesOfferedByOthersAreReported) {
   desk.renderer->OnFilesOffered = [&](const std::vector<int> &files, const TTalkMessage &) { offers.push_back(files); };
   TRichVistaEdit &t = desk.NewBox();
   const std::string sep(markup::kFileInfoSeparator);
-  const std::string block = "{[!CONTROLFILE!]}" + sep + "{peer}" + sep + "198.18.0.2" + sep + "0" + sep + "/a/b{[!/CONTROLFILE!]}";
+  const std::string block =
+      "{[!CONTROLFILE!]}" + sep + "{peer}" + sep + "198.18.0.2" + sep + "0" + sep + "/a/b{[!/CONTROLFILE!]}";
   desk.renderer->RenderTalkMessage(t, message("{peer}", block + block));
   desk.renderer->RenderTalkMessage(t, message(ChatDesk::kLocalID, block));
   ASSERT_EQ(offers.size(), 1u);

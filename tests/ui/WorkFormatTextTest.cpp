@@ -56,7 +56,9 @@ TEST(BodyToDocument, RebuildsEachMarkerAndSurvivesHostileBodies) {
       {"empty file block", "{[!CONTROLFILE!]}{[!/CONTROLFILE!]}", "|\"\" F0 \"\""},
       {"marker text without its brace", "[!BULLET!]}1", "|\"[!BULLET!]}1\""},
       {"closing markers alone are text", "{[/!BULLET!]}", "|\"{[/!BULLET!]}\""},
-      {"lone line feed stays text", std::string("a\x0A") + "b", "|\"a\x0A" "b\""},
+      {"lone line feed stays text", std::string("a\x0A") + "b",
+       "|\"a\x0A"
+       "b\""},
   };
   for (const BodyRow &row : rows) {
     SCOPED_TRACE(row.name);
@@ -116,7 +118,8 @@ TEST(FileInfo, SplitsFieldsAsEveryPeerReadsThem) {
     std::string block;
     std::array<std::string, 4> fields;
   } rows[] = {
-      {"as a sender writes it", kSep + "{id}" + kSep + "1.2.3.4" + kSep + "0" + kSep + "/home/a/b.txt",
+      {"as a sender writes it",
+       kSep + "{id}" + kSep + "1.2.3.4" + kSep + "0" + kSep + "/home/a/b.txt",
        {"{id}", "1.2.3.4", "0", "/home/a/b.txt"}},
       {"empty owner IP moves the rest up", kSep + "{id}" + kSep + kSep + "0" + kSep + "/p", {"{id}", "0", "/p", ""}},
       {"empty", "", {"", "", "", ""}},
@@ -228,8 +231,8 @@ TEST(DocumentToBody, WritesParagraphsAndMarkers) {
       {"offered file of a dropped record sends nothing",
        [](BoxBuilder &b, ChatDesk &) {
          b.para("a");
-         b.box.AddHotPictureItem("/x", std::make_unique<TBitmap>(QImage(4, 4, QImage::Format_RGB32)), -1,
-                                 rvvaBaseline, 12345);
+         b.box.AddHotPictureItem("/x", std::make_unique<TBitmap>(QImage(4, 4, QImage::Format_RGB32)), -1, rvvaBaseline,
+                                 12345);
        },
        "a"},
   };
@@ -286,7 +289,10 @@ TEST(Markup, RoundTripOfBodiesAnEditorCanMake) {
       {"animations", "a" + gif("0") + gif("22") + P + "b"},
       {"file of the sender", "see " + fileBlock(ChatDesk::kLocalID, ChatDesk::kLocalIP, "0", "/home/u/report.txt")},
       {"file of another user forwarded", fileBlock("{peer}", "198.18.0.7", "0", "/srv/a b.zip") + P + "x"},
-      {"marker-like text", "{[!BULLET", },
+      {
+          "marker-like text",
+          "{[!BULLET",
+      },
       {"8-bit text", "\xCF\xF0\xE8\xE2\xE5\xF2 & <b>"},
   };
   for (const auto &row : rows) {
@@ -303,9 +309,18 @@ TEST(Markup, NumbersAreDecimalInThirtyTwoBits) {
   const struct {
     const char *text;
     std::optional<std::int32_t> value;
-  } rows[] = {{"0", 0},           {"27", 27},          {"-1", -1},         {"+5", 5},      {"", std::nullopt},
-              {"-", std::nullopt}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"2147483648", std::nullopt},
-              {"1a", std::nullopt}, {" 1", std::nullopt}, {"99999999999999999999", std::nullopt}};
+  } rows[] = {{"0", 0},
+              {"27", 27},
+              {"-1", -1},
+              {"+5", 5},
+              {"", std::nullopt},
+              {"-", std::nullopt},
+              {"2147483647", INT32_MAX},
+              {"-2147483648", INT32_MIN},
+              {"2147483648", std::nullopt},
+              {"1a", std::nullopt},
+              {" 1", std::nullopt},
+              {"99999999999999999999", std::nullopt}};
   for (const auto &row : rows) EXPECT_EQ(ParseMarkupNumber(row.text), row.value) << row.text;
 }
 
@@ -313,11 +328,26 @@ TEST(Markup, MixturesOfMarkerPiecesNeverBreakATranscript) {
   // Bodies glued from pieces of markers, numbers and separators, as a peer
   // could send them: rendered, laid out and written back without a fault,
   // and never more than five animations alive.
-  const std::vector<std::string> pieces = {
-      "{[!BULLET!]}", "{[/!BULLET!]}", "{[!CONTROL!]}", "{[/!CONTROL!]}", "{[!CONTROLFILE!]}", "{[!/CONTROLFILE!]}",
-      kSep,           P,               "\x0A",          "\x0D",           "27",                "3",
-      "-1",           "99999",         "abc ",          "{",              "{[!",               "\t",
-      "/etc/passwd",  ChatDesk::kLocalID};
+  const std::vector<std::string> pieces = {"{[!BULLET!]}",
+                                           "{[/!BULLET!]}",
+                                           "{[!CONTROL!]}",
+                                           "{[/!CONTROL!]}",
+                                           "{[!CONTROLFILE!]}",
+                                           "{[!/CONTROLFILE!]}",
+                                           kSep,
+                                           P,
+                                           "\x0A",
+                                           "\x0D",
+                                           "27",
+                                           "3",
+                                           "-1",
+                                           "99999",
+                                           "abc ",
+                                           "{",
+                                           "{[!",
+                                           "\t",
+                                           "/etc/passwd",
+                                           ChatDesk::kLocalID};
   ChatDesk desk;
   TRichVistaEdit &t = desk.NewBox(200, 100);
   t.show();

@@ -97,7 +97,8 @@ TEST_F(AnsweringmachineDialogTest, OnlyTheSelectedVariantShowsItsPictureOnTheSki
   // moves the selection.
   const auto shown = [&d] {
     std::string s;
-    for (int i = 0; i < d.tvVariants->topLevelItemCount(); ++i) s += d.tvVariants->topLevelItem(i)->icon(0).isNull() ? '-' : 'x';
+    for (int i = 0; i < d.tvVariants->topLevelItemCount(); ++i)
+      s += d.tvVariants->topLevelItem(i)->icon(0).isNull() ? '-' : 'x';
     return s;
   };
   EXPECT_EQ(shown(), "--x");

@@ -189,7 +189,8 @@ TEST_F(InformationTest, TextsComeFromTheLanguageFileAndNamesStayText) {
        QStringLiteral("The author of group of dialogue \"\" has closed group \"\" and has stopped conversation. For "
                       "renewal of dialogue create please own group."),
        QStringLiteral("To not show more this window.")},
-      {"built-in, page 3", "", TfmInformation::kPagePrivateClosed, "Boris", "", QStringLiteral("Closing of private talk"),
+      {"built-in, page 3", "", TfmInformation::kPagePrivateClosed, "Boris", "",
+       QStringLiteral("Closing of private talk"),
        QStringLiteral("The author of group of dialogue \"Boris\" has closed group \"\" and has stopped conversation. "
                       "For renewal of dialogue create please own group."),
        QStringLiteral("To not show more this window.")},

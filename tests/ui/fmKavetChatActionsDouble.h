@@ -50,18 +50,24 @@ public:
   void SaveTalkHistory(int Tab) override { calls.push_back("SaveTalkHistory " + std::to_string(Tab)); }
   void ClearTranscript(int Tab) override { calls.push_back("ClearTranscript " + std::to_string(Tab)); }
   kc::TCustomImageList *HotImages(bool Big) override { return Big ? &hot32 : &hot16; }
-  void ApplyTalkButtonSize(bool Big) override { calls.push_back(std::string("ApplyTalkButtonSize ") + (Big ? "1" : "0")); }
+  void ApplyTalkButtonSize(bool Big) override {
+    calls.push_back(std::string("ApplyTalkButtonSize ") + (Big ? "1" : "0"));
+  }
   void SetGifAnimationFlags(bool Stop, bool Hide) override {
     calls.push_back(std::string("SetGifAnimationFlags ") + (Stop ? "1" : "0") + (Hide ? "1" : "0"));
   }
   void AnimateTranscriptGifs(bool Animate) override {
     calls.push_back(std::string("AnimateTranscriptGifs ") + (Animate ? "1" : "0"));
   }
-  void ShowTranscriptGifs(bool Show) override { calls.push_back(std::string("ShowTranscriptGifs ") + (Show ? "1" : "0")); }
+  void ShowTranscriptGifs(bool Show) override {
+    calls.push_back(std::string("ShowTranscriptGifs ") + (Show ? "1" : "0"));
+  }
   void ApplyMessageFormat(bool IP, bool Time, bool Picture) override {
     calls.push_back(std::string("ApplyMessageFormat ") + (IP ? "1" : "0") + (Time ? "1" : "0") + (Picture ? "1" : "0"));
   }
-  void ApplyMinimizeToTray(bool On) override { calls.push_back(std::string("ApplyMinimizeToTray ") + (On ? "1" : "0")); }
+  void ApplyMinimizeToTray(bool On) override {
+    calls.push_back(std::string("ApplyMinimizeToTray ") + (On ? "1" : "0"));
+  }
   void ApplyLanguage(const std::string &Path) override { calls.push_back("ApplyLanguage " + Path); }
   int UserCount() const override { return int(users.size()); }
   const kc::RUserID *UserRecord(int Index) const override {

@@ -201,8 +201,8 @@ const MenuRow kMenus[] = {
      "Hide Programm in Trey when minimize|Show history message|-|Language|Panels of tools|-|Stay on top main "
      "window|Stay on top user list|-|Other options",
      false, true},
-    {"OtherOptions", "M/tbOptions/miOther", "Gif animation|Message format|Sounds|Buttons|-|Show hint|To reset parameters of dialogues",
-     false, true},
+    {"OtherOptions", "M/tbOptions/miOther",
+     "Gif animation|Message format|Sounds|Buttons|-|Show hint|To reset parameters of dialogues", false, true},
     {"GifAnimation", "M/tbOptions/miOther/miAnimationGIF", "Stop gif animation|Hide gif animation", false, true},
     {"MessageFormat", "M/tbOptions/miOther/miMessageFormat", "Show user IP|Show time message|Show user picture", false,
      true},
@@ -258,8 +258,7 @@ TEST(ActionMenus, PanelsOfToolsShowsAndHidesTbAdditional) {
 
 TEST(ActionMenus, TrayAndOfferedFileMenus) {
   Fixture f;
-  EXPECT_EQ(Fixture::Captions(f.actions.pmTrey().Items()),
-            "Open|-|Auto-Reply|Not talk private|Not talk group|-|Close");
+  EXPECT_EQ(Fixture::Captions(f.actions.pmTrey().Items()), "Open|-|Auto-Reply|Not talk private|Not talk group|-|Close");
   EXPECT_TRUE(f.actions.pmTrey().Items()->ItemAt(0)->Options() & tboDefault);
   EXPECT_EQ(Fixture::Captions(f.actions.pmFileOrFolder().Items()), "Open|Save as...|-|Get file or folder");
   EXPECT_TRUE(f.actions.pmFileOrFolder().Items()->ItemAt(0)->Options() & tboDefault);
@@ -323,7 +322,11 @@ const HandlerRow kHandlers[] = {
     {"CloseFromElsewhereDoesNothing", "actCloseTalk", 0, 2, {}},
     {"ClearSavesHistoryFirst", "actClearTextMessage", kClearMessageTag, 1, {"SaveTalkHistory 1", "ClearTranscript 1"}},
     {"ClearFromElsewhereDoesNothing", "actClearTextMessage", kCloseTalkTag, 1, {}},
-    {"StopAnimationStopsTranscripts", "actStopAnimation", -1, 0, {"AnimateTranscriptGifs 0", "SetGifAnimationFlags 10"}},
+    {"StopAnimationStopsTranscripts",
+     "actStopAnimation",
+     -1,
+     0,
+     {"AnimateTranscriptGifs 0", "SetGifAnimationFlags 10"}},
     {"HideAnimationHidesTranscripts", "actShowAnimation", -1, 0, {"ShowTranscriptGifs 0", "SetGifAnimationFlags 01"}},
     {"ShowUserIP", "actShowUserIPWhenMessage", -1, 0, {"ApplyMessageFormat 111"}},
     {"ShowTime", "actShowDataTimewhenMessage", -1, 0, {"ApplyMessageFormat 001"}},
@@ -496,9 +499,7 @@ struct MailRow {
 
 const MailRow kMail[] = {
     {"NobodyGivesMailToAlone", {User("me@x", true), User("", true)}, "mailto:"},
-    {"TwoJoinedWithoutTrailingSeparator",
-     {User("me@x", true), User("a@x", true), User("b@y", true)},
-     "mailto:a@x,b@y"},
+    {"TwoJoinedWithoutTrailingSeparator", {User("me@x", true), User("a@x", true), User("b@y", true)}, "mailto:a@x,b@y"},
     {"LocalUserInactiveAndBlankLeftOut",
      {User("me@x", true), User("gone@x", false), User("", true), User("c@z", true)},
      "mailto:c@z"},
@@ -536,8 +537,8 @@ TEST(ActionShell, EmptyMailAndTheWebActions) {
   f.actions.actKavetChatOnTheWeb.Execute(nullptr);
   f.actions.actSiteOurCompany.Execute(nullptr);
   f.actions.actTechnicalSupport.Execute(nullptr);
-  EXPECT_EQ(shell.opened, (std::vector<std::string>{"mailto:", std::string(kProductWebPage),
-                                                    std::string(kCompanySite), std::string(kSupportMail)}));
+  EXPECT_EQ(shell.opened, (std::vector<std::string>{"mailto:", std::string(kProductWebPage), std::string(kCompanySite),
+                                                    std::string(kSupportMail)}));
 }
 
 TEST(ActionShell, HelpOpensTheInstalledPageOnly) {

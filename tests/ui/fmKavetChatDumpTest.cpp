@@ -98,8 +98,7 @@ TEST_F(DumpTest, TheFileFollowsDialogsAndClicksTheMainWindowNeverHearsOf) {
     std::function<void()> step;
     std::function<bool(const QJsonObject &)> seen;
   } rows[] = {
-      {"a dialog opens", [&] { d.show(); },
-       [](const QJsonObject &j) { return j["dialogs"].toArray().size() == 1; }},
+      {"a dialog opens", [&] { d.show(); }, [](const QJsonObject &j) { return j["dialogs"].toArray().size() == 1; }},
       {"a row is chosen",
        [&] {
          d.tvProfile->setCurrentItem(d.tvProfile->topLevelItem(3));
@@ -108,8 +107,7 @@ TEST_F(DumpTest, TheFileFollowsDialogsAndClicksTheMainWindowNeverHearsOf) {
          QApplication::sendEvent(d.tvProfile->viewport(), &release);
        },
        [](const QJsonObject &j) { return target(j, "tvProfile", "Work")["selected"].toBool(); }},
-      {"the dialog closes", [&] { d.hide(); },
-       [](const QJsonObject &j) { return j["dialogs"].toArray().isEmpty(); }},
+      {"the dialog closes", [&] { d.hide(); }, [](const QJsonObject &j) { return j["dialogs"].toArray().isEmpty(); }},
   };
   for (const Row &r : rows) {
     r.step();

@@ -61,8 +61,7 @@ std::vector<std::string> nodeTexts(const TfmInformation &D) {
 
 class FilesWindowTest : public ::testing::Test {
 protected:
-  FilesWindowTest()
-      : config("XDG_CONFIG_HOME", dir.file("config")), data("XDG_DATA_HOME", dir.file("data")) {
+  FilesWindowTest() : config("XDG_CONFIG_HOME", dir.file("config")), data("XDG_DATA_HOME", dir.file("data")) {
     SetFileIconSink([](const std::string &, int) { return QImage(); });
     SetShellOpenSink([this](const std::string &Target) {
       opened.push_back(Target);

@@ -267,17 +267,14 @@ struct SoundRow {
   const char *name;
   bool option;
   SoundFile file;
-  bool played;      // handed to the player
-  bool parseError;  // the player refused the file's content
+  bool played;     // handed to the player
+  bool parseError; // the player refused the file's content
 };
 
 const SoundRow kSoundRows[] = {
-    {"OnPresent", true, SoundFile::Present, true, false},
-    {"OnMissing", true, SoundFile::Missing, false, false},
-    {"OnDamaged", true, SoundFile::Damaged, true, true},
-    {"OffPresent", false, SoundFile::Present, false, false},
-    {"OffMissing", false, SoundFile::Missing, false, false},
-    {"OffDamaged", false, SoundFile::Damaged, false, false},
+    {"OnPresent", true, SoundFile::Present, true, false},    {"OnMissing", true, SoundFile::Missing, false, false},
+    {"OnDamaged", true, SoundFile::Damaged, true, true},     {"OffPresent", false, SoundFile::Present, false, false},
+    {"OffMissing", false, SoundFile::Missing, false, false}, {"OffDamaged", false, SoundFile::Damaged, false, false},
 };
 
 class EventSounds : public NoticesTest, public ::testing::WithParamInterface<SoundRow> {};
@@ -298,14 +295,14 @@ TEST_P(EventSounds, OptionTimesFile) {
   o.ListenAddress = o.LocalIP = o.SendHost = "127.0.0.1";
   w = std::make_unique<TfmKavetChat>(o);
   TMainActionList &a = w->ActionList();
-  for (tb::TTBAction *option : {&a.actSoundUserConnect, &a.actSoundUserDisconnect, &a.actSoundKavetChat,
-                                &a.actSoundNewMessage})
+  for (tb::TTBAction *option :
+       {&a.actSoundUserConnect, &a.actSoundUserDisconnect, &a.actSoundKavetChat, &a.actSoundNewMessage})
     option->SetChecked(r.option);
   int played = 0;
   w->kcWaveAction->BeforePlaying = [&](TKcWavePlayer *) { ++played; };
   // Event number -> file; 2, 5 and -1 are no events.
   const std::pair<int, const char *> events[] = {{0, kSounds[0]}, {1, kSounds[1]}, {2, nullptr}, {3, kSounds[2]},
-                                                 {4, kSounds[3]}, {5, nullptr}, {-1, nullptr}};
+                                                 {4, kSounds[3]}, {5, nullptr},    {-1, nullptr}};
   for (const auto &[event, file] : events) {
     timers.advance(1000);
     const int before = played;

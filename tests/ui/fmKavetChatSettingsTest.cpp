@@ -67,10 +67,10 @@ TEST(MainSettings, LoadAfterSaveGivesTheSameStates) {
     TMainActionList &a = w.actions;
     // Every switch away from its start state.
     for (TTBAction *t : {&a.actShowUserList, &a.actHideProgramm, &a.actStayOnTopUserList}) t->SetChecked(!t->Checked());
-    for (TTBAction *t : {&a.actStayOnTop, &a.actShowHint, &a.actSoundKavetChat, &a.actSoundUserConnect,
-                         &a.actSoundUserDisconnect, &a.actSoundNewMessage, &a.actShowText, &a.actShowUserIPWhenMessage,
-                         &a.actShowDataTimewhenMessage, &a.actShowPictureWhenMessage, &a.actStopAnimation,
-                         &a.actShowAnimation, &a.actBtnLitleIcon})
+    for (TTBAction *t :
+         {&a.actStayOnTop, &a.actShowHint, &a.actSoundKavetChat, &a.actSoundUserConnect, &a.actSoundUserDisconnect,
+          &a.actSoundNewMessage, &a.actShowText, &a.actShowUserIPWhenMessage, &a.actShowDataTimewhenMessage,
+          &a.actShowPictureWhenMessage, &a.actStopAnimation, &a.actShowAnimation, &a.actBtnLitleIcon})
       t->Execute(nullptr);
     a.tbsiLanguage->ItemAt(0)->SetChecked(true);
     w.window.form->move(40, 30);
@@ -109,9 +109,9 @@ TEST(MainSettings, LoadAppliesInItsOrder) {
   }
   Window w(store.language);
   LoadMainSettings(kProgramKey, w.actions, w.window);
-  EXPECT_EQ(w.window.calls, (std::vector<std::string>{
-                                "ApplyMinimizeToTray 1", "at 20,10", "ApplyLanguage " + store.language,
-                                "ApplyTalkButtonSize 0", "ApplyMessageFormat 011", "SetGifAnimationFlags 10"}));
+  EXPECT_EQ(w.window.calls,
+            (std::vector<std::string>{"ApplyMinimizeToTray 1", "at 20,10", "ApplyLanguage " + store.language,
+                                      "ApplyTalkButtonSize 0", "ApplyMessageFormat 011", "SetGifAnimationFlags 10"}));
 }
 
 TEST(MainSettings, StayOnTopWaitsForTheStartUpTimer) {

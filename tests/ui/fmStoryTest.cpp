@@ -38,7 +38,7 @@ protected:
   const std::string key{kProgramKey};
   const std::string folder = tmp.file("History");
   std::vector<std::string> calls;
-  bool answer = true;         // what the file operations report
+  bool answer = true;                         // what the file operations report
   std::string chosen = "/elsewhere/copy.txt"; // what the save dialog returns; empty: cancelled
 
   void SetUp() override { fs::create_directories(folder); }
@@ -46,8 +46,12 @@ protected:
   TStoryFileServices recorder() {
     TStoryFileServices s;
     s.Open = [this](const std::string &P) { return calls.push_back("open " + P), answer; };
-    s.Copy = [this](const std::string &A, const std::string &B) { return calls.push_back("copy " + A + " > " + B), answer; };
-    s.Move = [this](const std::string &A, const std::string &B) { return calls.push_back("move " + A + " > " + B), answer; };
+    s.Copy = [this](const std::string &A, const std::string &B) {
+      return calls.push_back("copy " + A + " > " + B), answer;
+    };
+    s.Move = [this](const std::string &A, const std::string &B) {
+      return calls.push_back("move " + A + " > " + B), answer;
+    };
     s.Delete = [this](const std::string &P) { return calls.push_back("delete " + P), answer; };
     s.AskFileName = [this](QWidget *, const QString &Name, std::string &Chosen) {
       calls.push_back("ask " + Name.toStdString());
@@ -77,7 +81,10 @@ TEST_F(StoryDialogTest, TheListIsSortedByNameCaseAsideWithoutFoldersAndTheLastSe
       {"empty folder", {}, {}, "none"},
       {"one file: shown, not selected", {"b.txt"}, {"b.txt"}, "none"},
       {"case aside", {"b.txt", "C.rtf", "a.TXT", "B.txt"}, {"a.TXT", "B.txt", "b.txt", "C.rtf"}, "C.rtf"},
-      {"names in Cyrillic", {"Анна 1.txt", "анна 2.txt", "Zed.txt"}, {"Zed.txt", "Анна 1.txt", "анна 2.txt"}, "анна 2.txt"},
+      {"names in Cyrillic",
+       {"Анна 1.txt", "анна 2.txt", "Zed.txt"},
+       {"Zed.txt", "Анна 1.txt", "анна 2.txt"},
+       "анна 2.txt"},
   };
   for (const Row &r : rows) {
     fs::remove_all(folder);
@@ -176,8 +183,9 @@ TEST_F(StoryDialogTest, TheDaysStayWithinOneToThreeHundredSixtyFive) {
     const char *typed;
     int expected;
   } rows[] = {
-      {"stored below", -4, nullptr, 1},   {"stored above", 9999, nullptr, 365}, {"typed 400", 10, "400", 40},
-      {"typed 365", 10, "365", 365},      {"typed 0", 10, "0", 10},
+      {"stored below", -4, nullptr, 1}, {"stored above", 9999, nullptr, 365},
+      {"typed 400", 10, "400", 40},     {"typed 365", 10, "365", 365},
+      {"typed 0", 10, "0", 10},
   };
   for (const Row &r : rows) {
     SaveStoryDays(key, r.stored);

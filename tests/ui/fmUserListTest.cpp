@@ -157,7 +157,8 @@ TEST_F(UserListTest, PresenceShowsAsNodes) {
        {announce("NEW", "{B}", "Boris"), announce("DISCONNECT", "{B}", "Boris"), announce("NEW", "{B}", "Boris")},
        {"Boris"}},
       {"an unknown DISCONNECT is silent", {announce("DISCONNECT", "{NOBODY}", "Nobody")}, {}},
-      {"UPDATEINFO renames the node", {announce("NEW", "{B}", "Boris"), announce("UPDATEINFO", "{B}", "Bob & Co")},
+      {"UPDATEINFO renames the node",
+       {announce("NEW", "{B}", "Boris"), announce("UPDATEINFO", "{B}", "Bob & Co")},
        {"Bob & Co"}},
   };
   for (const Row &r : rows) {
@@ -446,8 +447,8 @@ TEST_F(UserListTest, GroupsOutOfViewGetTheirTreeWhenNeeded) {
   list->sbUserList->ensureWidgetVisible(list->FindGroupBox(62));
   EXPECT_TRUE(treeMade(list->FindGroupBox(62))) << "scrolled into view: a drop target at once";
   list->SelectUser(w->FindUserNode("{B}"));
-  EXPECT_TRUE(TUserTree::AcceptsDrag(TfmUserList::TreeOf(list->FindGroupBox(40)),
-                                     TfmUserList::TreeOf(list->FindGroupBox(62))));
+  EXPECT_TRUE(
+      TUserTree::AcceptsDrag(TfmUserList::TreeOf(list->FindGroupBox(40)), TfmUserList::TreeOf(list->FindGroupBox(62))));
   EXPECT_TRUE(list->SelectByText(QStringLiteral("bor")));
 }
 

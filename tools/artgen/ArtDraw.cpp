@@ -94,7 +94,8 @@ void Group(const TArt &A, QRectF Box, const QColor &Shirt) {
   const double s = Box.width() / 32.0;
   const QPointF o = Box.topLeft();
   Person(A, o + QPointF(8 * s, 9 * s), 0.8 * s, Shirt.lighter(125), QColor(0xE8, 0xB0, 0x86), QColor(0x3A, 0x2A, 0x20));
-  Person(A, o + QPointF(24 * s, 9 * s), 0.8 * s, Shirt.lighter(125), QColor(0xF6, 0xD2, 0xB0), QColor(0xC8, 0x7A, 0x2E));
+  Person(A, o + QPointF(24 * s, 9 * s), 0.8 * s, Shirt.lighter(125), QColor(0xF6, 0xD2, 0xB0),
+         QColor(0xC8, 0x7A, 0x2E));
   Person(A, o + QPointF(16 * s, 12 * s), 1.0 * s, Shirt);
 }
 
@@ -115,11 +116,13 @@ void Envelope(const TArt &A, const QRectF &R, const QColor &Fill, bool Open) {
   }
   A.Shape(RoundRect(R, 1.5 * A.Lp), Fill, e);
   if (!Open)
-    A.Polyline({R.topLeft() + QPointF(1.5 * A.Lp, 1.5 * A.Lp), QPointF(R.center().x(), R.center().y() + R.height() * 0.08),
+    A.Polyline({R.topLeft() + QPointF(1.5 * A.Lp, 1.5 * A.Lp),
+                QPointF(R.center().x(), R.center().y() + R.height() * 0.08),
                 R.topRight() + QPointF(-1.5 * A.Lp, 1.5 * A.Lp)},
                e);
   else
-    A.Polyline({R.bottomLeft() + QPointF(1.5 * A.Lp, -1.5 * A.Lp), QPointF(R.center().x(), R.center().y() - R.height() * 0.1),
+    A.Polyline({R.bottomLeft() + QPointF(1.5 * A.Lp, -1.5 * A.Lp),
+                QPointF(R.center().x(), R.center().y() - R.height() * 0.1),
                 R.bottomRight() + QPointF(-1.5 * A.Lp, -1.5 * A.Lp)},
                e);
 }
@@ -129,8 +132,9 @@ void Sheet(const TArt &A, const QRectF &R, bool Lines) {
   A.Shape(Polygon({R.topLeft(), QPointF(R.right() - f, R.top()), QPointF(R.right(), R.top() + f), R.bottomRight(),
                    R.bottomLeft()}),
           pal::Paper);
-  A.Shape(Polygon({QPointF(R.right() - f, R.top()), QPointF(R.right() - f, R.top() + f), QPointF(R.right(), R.top() + f)}),
-          QColor(0xDD, 0xE3, 0xEA), Edge(pal::Paper));
+  A.Shape(
+      Polygon({QPointF(R.right() - f, R.top()), QPointF(R.right() - f, R.top() + f), QPointF(R.right(), R.top() + f)}),
+      QColor(0xDD, 0xE3, 0xEA), Edge(pal::Paper));
   if (!Lines) return;
   const double l = R.left() + 2.5 * A.Lp + 1, r = R.right() - 2.5 * A.Lp - 1;
   for (double y = R.top() + f + 3; y < R.bottom() - 3; y += std::max(3.0, 2 * A.Lp))
@@ -191,12 +195,11 @@ void ClockFace(const TArt &A, QPointF C, double R) {
 
 void Window(const TArt &A, const QRectF &R, const QColor &Title) {
   A.Shape(RoundRect(R, 2), pal::Paper);
-  QPainterPath bar = RoundRect(R, 2).intersected(
-      QPainterPath([&] {
-        QPainterPath p;
-        p.addRect(QRectF(R.left(), R.top(), R.width(), std::max(5.0, 3 * A.Lp)));
-        return p;
-      }()));
+  QPainterPath bar = RoundRect(R, 2).intersected(QPainterPath([&] {
+    QPainterPath p;
+    p.addRect(QRectF(R.left(), R.top(), R.width(), std::max(5.0, 3 * A.Lp)));
+    return p;
+  }()));
   A.Shape(bar, Title);
 }
 
@@ -207,7 +210,8 @@ void Disk(const TArt &A, const QRectF &R) {
           pal::Blue);
   A.Shape(RoundRect(QRectF(R.left() + R.width() * 0.22, R.top() + A.Lp, R.width() * 0.5, R.height() * 0.32), 0.5),
           QColor(0xE8, 0xEE, 0xF5), Edge(pal::Blue));
-  A.Shape(RoundRect(QRectF(R.left() + R.width() * 0.16, R.top() + R.height() * 0.52, R.width() * 0.68, R.height() * 0.48 - A.Lp),
+  A.Shape(RoundRect(QRectF(R.left() + R.width() * 0.16, R.top() + R.height() * 0.52, R.width() * 0.68,
+                           R.height() * 0.48 - A.Lp),
                     1),
           pal::Paper, Edge(pal::Blue));
 }
@@ -261,10 +265,11 @@ void Pencil(const TArt &A, QPointF Tip, double L) {
   t.translate(Tip.x(), Tip.y());
   t.rotate(-45);
   const double w = L * 0.28;
-  A.Shape(t.map(Polygon({QPointF(0, 0), QPointF(L * 0.25, -w / 2), QPointF(L, -w / 2), QPointF(L, w / 2), QPointF(L * 0.25, w / 2)})),
+  A.Shape(t.map(Polygon({QPointF(0, 0), QPointF(L * 0.25, -w / 2), QPointF(L, -w / 2), QPointF(L, w / 2),
+                         QPointF(L * 0.25, w / 2)})),
           pal::Orange);
-  A.Shape(t.map(Polygon({QPointF(0, 0), QPointF(L * 0.25, -w / 2), QPointF(L * 0.25, w / 2)})), QColor(0xF6, 0xD7, 0xA8),
-          Edge(pal::Orange));
+  A.Shape(t.map(Polygon({QPointF(0, 0), QPointF(L * 0.25, -w / 2), QPointF(L * 0.25, w / 2)})),
+          QColor(0xF6, 0xD7, 0xA8), Edge(pal::Orange));
 }
 
 void Arrow(const TArt &A, QPointF From, QPointF To, const QColor &C, double Width) {
@@ -282,9 +287,9 @@ void Arrow(const TArt &A, QPointF From, QPointF To, const QColor &C, double Widt
 void Badge(const TArt &A, TBadge Kind, QPointF C, double R) {
   const QColor fill = Kind == TBadge::Cross || Kind == TBadge::NoEntry ? pal::Red
                       : Kind == TBadge::Plus || Kind == TBadge::Check  ? pal::Green
-                      : Kind == TBadge::Down                            ? pal::Blue
-                      : Kind == TBadge::Gear                            ? pal::DarkGrey
-                                                                        : pal::Paper;
+                      : Kind == TBadge::Down                           ? pal::Blue
+                      : Kind == TBadge::Gear                           ? pal::DarkGrey
+                                                                       : pal::Paper;
   if (Kind == TBadge::Gear) {
     Gear(A, C, R, pal::Grey);
     return;
@@ -307,9 +312,7 @@ void Badge(const TArt &A, TBadge Kind, QPointF C, double R) {
     A.Line(C + QPointF(-k * 1.2, 0), C + QPointF(k * 1.2, 0), w, 1.6);
     A.Line(C + QPointF(0, -k * 1.2), C + QPointF(0, k * 1.2), w, 1.6);
     break;
-  case TBadge::NoEntry:
-    A.Line(C + QPointF(-k * 1.2, 0), C + QPointF(k * 1.2, 0), w, 2);
-    break;
+  case TBadge::NoEntry: A.Line(C + QPointF(-k * 1.2, 0), C + QPointF(k * 1.2, 0), w, 2); break;
   case TBadge::Down:
     A.Polyline({C + QPointF(-k, -k * 0.1), C + QPointF(0, k), C + QPointF(k, -k * 0.1)}, w, 1.6);
     A.Line(C + QPointF(0, -k * 1.2), C + QPointF(0, k * 0.8), w, 1.6);
@@ -317,8 +320,7 @@ void Badge(const TArt &A, TBadge Kind, QPointF C, double R) {
   case TBadge::Check:
     A.Polyline({C + QPointF(-k, 0), C + QPointF(-k * 0.2, k * 0.8), C + QPointF(k, -k * 0.8)}, w, 1.6);
     break;
-  default:
-    break;
+  default: break;
   }
 }
 

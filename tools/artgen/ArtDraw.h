@@ -79,7 +79,22 @@ void Badge(const TArt &A, TBadge Kind, QPointF Centre = QPointF(24.5, 24.5), dou
 
 // A round face with its features; everything is relative to the radius.
 struct TFace {
-  enum Eyes { Dots, Wink, Happy, Wide, Sunglasses, Hearts, Angry, Sleepy, Crossed, Rolling, Glasses, Stars, Sad, Closed };
+  enum Eyes {
+    Dots,
+    Wink,
+    Happy,
+    Wide,
+    Sunglasses,
+    Hearts,
+    Angry,
+    Sleepy,
+    Crossed,
+    Rolling,
+    Glasses,
+    Stars,
+    Sad,
+    Closed
+  };
   enum Mouth { Smile, Grin, SadMouth, O, Flat, Tongue, Kiss, Wavy, Teeth, SmallSmile, Smirk, Laugh, None };
   QColor Skin = pal::Yellow;
   Eyes EyesKind = Dots;
@@ -87,7 +102,7 @@ struct TFace {
   double LookX = 0, LookY = 0; // pupil offset, -1 .. 1
   double MouthOpen = 1;        // 0 .. 1 for the open mouths
   bool Blush = false, Tear = false, Sweat = false, Halo = false, Horns = false, Brows = false;
-  double TearFall = 0;         // 0 .. 1: how far the tear has run
+  double TearFall = 0; // 0 .. 1: how far the tear has run
 };
 // Lw: the width of feature lines in units.
 void Face(const TArt &A, QPointF C, double R, const TFace &F, double Lw);

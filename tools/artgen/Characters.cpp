@@ -254,7 +254,8 @@ std::vector<TListPicture> UserPictures() {
       {"woman, long red hair", bust({QColor(0xFF, 0xC9, 0xDD), skinD, QColor(0xC2, 0x4E, 0x1E), pal::Purple, 1})},
       {"boy in a cap", bust({QColor(0xC7, 0xEE, 0xB5), skinB, pal::Red, pal::Green, 2})},
       {"woman with a bun", bust({QColor(0xFF, 0xE3, 0xA8), skinC, QColor(0x26, 0x1C, 0x17), pal::Teal, 3})},
-      {"bearded man in glasses", [=](const TArt &A) {
+      {"bearded man in glasses",
+       [=](const TArt &A) {
          TPersonLook l{QColor(0xD8, 0xCF, 0xF5), skinA, QColor(0x8A, 0x5A, 0x34), pal::DarkGrey, 4, true};
          Bust(A, l);
        }},

@@ -80,12 +80,8 @@ void Eye(const TArt &A, QPointF E, double R, const TFace &F, double Lw, bool Lef
     p.drawLine(E + QPointF(-R * 0.12, -R * 0.12), E + QPointF(R * 0.12, R * 0.12));
     p.drawLine(E + QPointF(-R * 0.12, R * 0.12), E + QPointF(R * 0.12, -R * 0.12));
     break;
-  case TFace::Hearts:
-    A.Flat(Heart(E, R * 0.42), pal::Red);
-    break;
-  case TFace::Stars:
-    A.Flat(Star(E, R * 0.24, R * 0.1), pal::Orange.darker(115));
-    break;
+  case TFace::Hearts: A.Flat(Heart(E, R * 0.42), pal::Red); break;
+  case TFace::Stars: A.Flat(Star(E, R * 0.24, R * 0.1), pal::Orange.darker(115)); break;
   case TFace::Glasses:
     p.setPen(QPen(pal::Ink, Lw * 0.8));
     p.setBrush(QColor(255, 255, 255, 150));
@@ -94,8 +90,7 @@ void Eye(const TArt &A, QPointF E, double R, const TFace &F, double Lw, bool Lef
     p.setBrush(ink);
     p.drawEllipse(E, R * 0.08, R * 0.1);
     break;
-  case TFace::Sunglasses:
-    break; // one piece across both eyes, drawn by Face
+  case TFace::Sunglasses: break; // one piece across both eyes, drawn by Face
   }
 }
 
@@ -126,7 +121,8 @@ void MouthPath(const TArt &A, QPointF C, double R, const TFace &F, double Lw) {
     const double w = R * 0.62;
     mouth.moveTo(C.x() - w, C.y() + R * 0.18);
     mouth.lineTo(C.x() + w, C.y() + R * 0.18);
-    mouth.cubicTo(C.x() + w, C.y() + R * 0.18 + h * 1.3, C.x() - w, C.y() + R * 0.18 + h * 1.3, C.x() - w, C.y() + R * 0.18);
+    mouth.cubicTo(C.x() + w, C.y() + R * 0.18 + h * 1.3, C.x() - w, C.y() + R * 0.18 + h * 1.3, C.x() - w,
+                  C.y() + R * 0.18);
     mouth.closeSubpath();
     A.Flat(mouth, QColor(0x7A, 0x2A, 0x1E));
     if (F.MouthKind == TFace::Teeth) {
@@ -165,7 +161,8 @@ void MouthPath(const TArt &A, QPointF C, double R, const TFace &F, double Lw) {
     }
     break;
   case TFace::Tongue:
-    A.Flat(Ellipse(QRectF(C.x() - R * 0.05, C.y() + R * 0.3, R * 0.34, R * (0.26 + 0.2 * open))), QColor(0xF0, 0x6A, 0x6A));
+    A.Flat(Ellipse(QRectF(C.x() - R * 0.05, C.y() + R * 0.3, R * 0.34, R * (0.26 + 0.2 * open))),
+           QColor(0xF0, 0x6A, 0x6A));
     Pen(p, ink, Lw);
     p.drawArc(QRectF(C.x() - R * 0.45, C.y() - R * 0.1, R * 0.9, R * 0.5), 200 * 16, 140 * 16);
     break;
@@ -174,8 +171,7 @@ void MouthPath(const TArt &A, QPointF C, double R, const TFace &F, double Lw) {
     p.drawArc(QRectF(m.x() - R * 0.12, m.y() - R * 0.18, R * 0.22, R * 0.18), -90 * 16, 180 * 16);
     p.drawArc(QRectF(m.x() - R * 0.12, m.y(), R * 0.22, R * 0.18), -90 * 16, 180 * 16);
     break;
-  case TFace::None:
-    break;
+  case TFace::None: break;
   }
 }
 
@@ -185,8 +181,12 @@ void Face(const TArt &A, QPointF C, double R, const TFace &F, double Lw) {
   QPainter &p = A.P;
   if (F.Horns) {
     const QColor horn = F.Skin.darker(130);
-    A.Shape(Polygon({C + QPointF(-R * 0.85, -R * 0.35), C + QPointF(-R * 0.95, -R * 1.1), C + QPointF(-R * 0.4, -R * 0.8)}), horn);
-    A.Shape(Polygon({C + QPointF(R * 0.85, -R * 0.35), C + QPointF(R * 0.95, -R * 1.1), C + QPointF(R * 0.4, -R * 0.8)}), horn);
+    A.Shape(
+        Polygon({C + QPointF(-R * 0.85, -R * 0.35), C + QPointF(-R * 0.95, -R * 1.1), C + QPointF(-R * 0.4, -R * 0.8)}),
+        horn);
+    A.Shape(
+        Polygon({C + QPointF(R * 0.85, -R * 0.35), C + QPointF(R * 0.95, -R * 1.1), C + QPointF(R * 0.4, -R * 0.8)}),
+        horn);
   }
   // The face with a soft lower shade for a little depth.
   A.Shape(Circle(C, R), F.Skin);

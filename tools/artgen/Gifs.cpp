@@ -43,8 +43,9 @@ void QuestionMark(const TArt &A, QPointF C, double S, const QColor &Col) {
 }
 
 void Zed(const TArt &A, QPointF C, double S, const QColor &Col) {
-  A.Polyline({C + QPointF(-S / 2, -S / 2), C + QPointF(S / 2, -S / 2), C + QPointF(-S / 2, S / 2), C + QPointF(S / 2, S / 2)},
-             Col, std::max(1.0, S * 0.22));
+  A.Polyline(
+      {C + QPointF(-S / 2, -S / 2), C + QPointF(S / 2, -S / 2), C + QPointF(-S / 2, S / 2), C + QPointF(S / 2, S / 2)},
+      Col, std::max(1.0, S * 0.22));
 }
 
 void Note(const TArt &A, QPointF C, double S, const QColor &Col) {
@@ -82,22 +83,35 @@ void Steam(const TArt &A, QPointF Base, double H, int Phase, const QColor &Col) 
 
 const std::vector<TSpec> &Specs() {
   static const std::vector<TSpec> specs = {
-      {"bouncing smile", 4, {120}, [](const TArt &A, int W, int H, int f) {
+      {"bouncing smile",
+       4,
+       {120},
+       [](const TArt &A, int W, int H, int f) {
          const double lift[] = {0, 3, 5, 3};
          const double r = W / 2.0 - 0.5;
          DrawFace(A, QPointF(W / 2.0, H - r - 0.5 - lift[f]), r, F(TFace::Dots, f == 2 ? TFace::Grin : TFace::Smile));
        }},
-      {"wink", 4, {500, 150, 350, 150}, [](const TArt &A, int W, int H, int f) {
-         DrawFace(A, QPointF(W / 2.0, H / 2.0), H / 2.0 - 0.5, F(f == 2 ? TFace::Wink : TFace::Dots, f == 2 ? TFace::Smirk : TFace::Smile));
+      {"wink",
+       4,
+       {500, 150, 350, 150},
+       [](const TArt &A, int W, int H, int f) {
+         DrawFace(A, QPointF(W / 2.0, H / 2.0), H / 2.0 - 0.5,
+                  F(f == 2 ? TFace::Wink : TFace::Dots, f == 2 ? TFace::Smirk : TFace::Smile));
        }},
-      {"laughing", 4, {110}, [](const TArt &A, int W, int H, int f) {
+      {"laughing",
+       4,
+       {110},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Happy, TFace::Laugh);
          fc.MouthOpen = (f % 2) ? 0.45 : 1;
          fc.Tear = true;
          fc.TearFall = 0.1 + 0.15 * f;
          DrawFace(A, QPointF(W / 2.0 + ((f % 2) ? 1 : -1), H / 2.0 + ((f % 2) ? 0.5 : 0)), W / 2.0 - 2, fc);
        }},
-      {"thinking", 4, {300}, [](const TArt &A, int W, int H, int f) {
+      {"thinking",
+       4,
+       {300},
+       [](const TArt &A, int W, int H, int f) {
          const double r = W / 2.0 - 0.5;
          TFace fc = F(TFace::Dots, TFace::Smirk);
          fc.LookX = 0.6;
@@ -106,25 +120,37 @@ const std::vector<TSpec> &Specs() {
          const double s[] = {0, 3, 4.5, 4};
          if (f) QuestionMark(A, QPointF(W / 2.0 + 2, 5), s[f], pal::Blue);
        }},
-      {"kiss", 4, {200}, [](const TArt &A, int, int H, int f) {
+      {"kiss",
+       4,
+       {200},
+       [](const TArt &A, int, int H, int f) {
          TFace fc = F(TFace::Closed, TFace::Kiss);
          fc.Blush = true;
          DrawFace(A, QPointF(9.5, H - 9.5), 9, fc);
          if (f) A.Shape(Heart(QPointF(18.5, 11 - f * 2.5), 3 + f * 1.3), pal::Red);
        }},
-      {"sad, a tear", 4, {250}, [](const TArt &A, int W, int H, int f) {
+      {"sad, a tear",
+       4,
+       {250},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Sad, TFace::SadMouth);
          fc.Tear = true;
          fc.TearFall = f / 3.0;
          DrawFace(A, QPointF(W / 2.0, H / 2.0), H / 2.0 - 0.5, fc);
        }},
-      {"rolling eyes", 4, {250}, [](const TArt &A, int W, int H, int f) {
+      {"rolling eyes",
+       4,
+       {250},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Rolling, TFace::Flat);
          const double look[] = {-1, 0, 1, 0};
          fc.LookX = look[f];
          DrawFace(A, QPointF(W / 2.0, H / 2.0), W / 2.0 - 0.5, fc);
        }},
-      {"angry, steaming", 4, {150}, [](const TArt &A, int W, int H, int f) {
+      {"angry, steaming",
+       4,
+       {150},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Angry, TFace::Teeth);
          fc.Skin = (f % 2) ? QColor(0xEE, 0x50, 0x3A) : QColor(0xF5, 0x8A, 0x4E);
          const double r = 11;
@@ -133,12 +159,18 @@ const std::vector<TSpec> &Specs() {
          A.Flat(Circle(QPointF(4 - 0.5 * f, 6 - f), 1.8 + 0.4 * f), puff);
          A.Flat(Circle(QPointF(W - 4 + 0.5 * f, 6 - f), 1.8 + 0.4 * f), puff);
        }},
-      {"waving hello", 4, {160}, [](const TArt &A, int, int H, int f) {
+      {"waving hello",
+       4,
+       {160},
+       [](const TArt &A, int, int H, int f) {
          DrawFace(A, QPointF(14, H / 2.0 + 1), 12.5, F(TFace::Happy, TFace::Grin));
          const double ang[] = {-20, 0, 20, 0};
          Hand(A, QPointF(36, 13), 11, ang[f], false);
        }},
-      {"surprised", 4, {200, 120, 120, 600}, [](const TArt &A, int W, int H, int f) {
+      {"surprised",
+       4,
+       {200, 120, 120, 600},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Dots, TFace::O);
          fc.MouthOpen = f / 3.0;
          fc.Brows = f >= 1;
@@ -150,18 +182,27 @@ const std::vector<TSpec> &Specs() {
            A.Flat(Circle(QPointF(W / 2.0, 7.3), 1.1), pal::Red);
          }
        }},
-      {"thumbs up", 4, {180}, [](const TArt &A, int, int H, int f) {
+      {"thumbs up",
+       4,
+       {180},
+       [](const TArt &A, int, int H, int f) {
          DrawFace(A, QPointF(13.5, H / 2.0), 12.5, F(f == 2 ? TFace::Wink : TFace::Dots, TFace::Grin));
          const double lift[] = {0, 2, 3, 2};
          Hand(A, QPointF(42, 17 - lift[f]), 13, 0, true);
        }},
-      {"sleeping", 4, {350}, [](const TArt &A, int, int H, int f) {
+      {"sleeping",
+       4,
+       {350},
+       [](const TArt &A, int, int H, int f) {
          TFace fc = F(TFace::Sleepy, TFace::O);
          fc.MouthOpen = (f % 2) ? 0.3 : 0.05;
          DrawFace(A, QPointF(7.5, H / 2.0 + 0.5), 6.8, fc);
          for (int i = 0; i <= f && i < 3; ++i) Zed(A, QPointF(18 + i * 7, 11 - i * 3), 3 + i, pal::Blue);
        }},
-      {"cool shades", 4, {200, 200, 200, 500}, [](const TArt &A, int W, int H, int f) {
+      {"cool shades",
+       4,
+       {200, 200, 200, 500},
+       [](const TArt &A, int W, int H, int f) {
          const double r = H / 2.0 - 0.5;
          const QPointF c(W / 2.0, H / 2.0);
          TFace fc = F(f == 3 ? TFace::Sunglasses : TFace::Dots, TFace::Smirk);
@@ -177,18 +218,27 @@ const std::vector<TSpec> &Specs() {
            A.Flat(Star(QPointF(5, 13), 2.5, 0.9, 4), pal::Yellow.darker(105));
          }
        }},
-      {"nodding yes", 4, {160}, [](const TArt &A, int, int H, int f) {
+      {"nodding yes",
+       4,
+       {160},
+       [](const TArt &A, int, int H, int f) {
          const double dy[] = {-1.5, 0, 1.5, 0};
          TFace fc = F(TFace::Happy, TFace::Smile);
          DrawFace(A, QPointF(8, H / 2.0 + dy[f] * 0.6), 7, fc);
          if (f % 2 == 0) Badge(A, TBadge::Check, QPointF(20.5, 8), 5);
        }},
-      {"shaking head no", 4, {140}, [](const TArt &A, int, int H, int f) {
+      {"shaking head no",
+       4,
+       {140},
+       [](const TArt &A, int, int H, int f) {
          const double dx[] = {-2, 0, 2, 0};
          DrawFace(A, QPointF(10 + dx[f], H / 2.0), 9, F(TFace::Closed, TFace::SadMouth));
          if (f % 2 == 0) Badge(A, TBadge::Cross, QPointF(25, 7), 5.5);
        }},
-      {"little devil", 4, {200}, [](const TArt &A, int W, int H, int f) {
+      {"little devil",
+       4,
+       {200},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Angry, TFace::Grin);
          fc.Skin = pal::Purple;
          fc.Horns = true;
@@ -197,20 +247,29 @@ const std::vector<TSpec> &Specs() {
          DrawFace(A, QPointF(12, H - r - 1), r, fc);
          // A tail with a pointed tip, wagging.
          const double wag[] = {-3, 0, 3, 0};
-         A.Polyline({QPointF(19, H - 4), QPointF(23, H - 5), QPointF(25, H - 9 + wag[f] * 0.3), QPointF(26, 6 + wag[f])}, pal::Purple.darker(130), 1.2);
-         A.Flat(Polygon({QPointF(26 - 2.2, 6 + wag[f]), QPointF(26 + 2.2, 6 + wag[f]), QPointF(26, 2 + wag[f])}), pal::Purple.darker(130));
+         A.Polyline(
+             {QPointF(19, H - 4), QPointF(23, H - 5), QPointF(25, H - 9 + wag[f] * 0.3), QPointF(26, 6 + wag[f])},
+             pal::Purple.darker(130), 1.2);
+         A.Flat(Polygon({QPointF(26 - 2.2, 6 + wag[f]), QPointF(26 + 2.2, 6 + wag[f]), QPointF(26, 2 + wag[f])}),
+                pal::Purple.darker(130));
          (void)W;
        }},
-      {"running", 6, {90}, [](const TArt &A, int W, int H, int f) {
+      {"running",
+       6,
+       {90},
+       [](const TArt &A, int W, int H, int f) {
          const double r = H / 2.0 - 1;
          const double x = r + 1 + (W - 2 * r - 2) * f / 5.0;
          for (int i = 1; i <= 3; ++i)
            if (x - r - 2 - i * 3 > 0)
-             A.Line(QPointF(x - r - 1 - i * 3.5, H / 2.0 - 3 + i * 1.5), QPointF(x - r - 1 - i * 3.5 - 3, H / 2.0 - 3 + i * 1.5),
-                    pal::Grey, 1);
+             A.Line(QPointF(x - r - 1 - i * 3.5, H / 2.0 - 3 + i * 1.5),
+                    QPointF(x - r - 1 - i * 3.5 - 3, H / 2.0 - 3 + i * 1.5), pal::Grey, 1);
          DrawFace(A, QPointF(x, H / 2.0 + ((f % 2) ? -0.7 : 0.7)), r, F(TFace::Dots, TFace::Grin));
        }},
-      {"friends with a heart", 4, {180}, [](const TArt &A, int W, int H, int f) {
+      {"friends with a heart",
+       4,
+       {180},
+       [](const TArt &A, int W, int H, int f) {
          const double r = H / 2.0 - 1;
          TFace a = F(TFace::Happy, TFace::Smile);
          a.Blush = true;
@@ -222,14 +281,20 @@ const std::vector<TSpec> &Specs() {
          DrawFace(A, QPointF(W - r - 1 - step[f], H / 2.0), r, b);
          A.Shape(Heart(QPointF(W / 2.0, H / 2.0), 8 + 2 * step[f]), pal::Red);
        }},
-      {"in love", 4, {180}, [](const TArt &A, int, int H, int f) {
+      {"in love",
+       4,
+       {180},
+       [](const TArt &A, int, int H, int f) {
          DrawFace(A, QPointF(10, H / 2.0), 9.3, F(TFace::Hearts, TFace::Grin));
          for (int i = 0; i < 2; ++i) {
            const int k = (f + 2 * i) % 4;
            A.Shape(Heart(QPointF(24 + k * 3.8, H / 2.0 + 4 - k * 2.6), 6.5 + k * 0.6), i ? pal::Pink : pal::Red);
          }
        }},
-      {"dancing to music", 4, {200}, [](const TArt &A, int, int H, int f) {
+      {"dancing to music",
+       4,
+       {200},
+       [](const TArt &A, int, int H, int f) {
          QTransform t;
          t.translate(8, H / 2.0);
          t.rotate((f % 2) ? 12 : -12);
@@ -242,7 +307,10 @@ const std::vector<TSpec> &Specs() {
            Note(A, QPointF(21 + i * 10 + k * 0.8, 8 + ((k % 2) ? -2.5 : 1.5)), 8, i == 1 ? pal::Purple : pal::Blue);
          }
        }},
-      {"crying rivers", 4, {150}, [](const TArt &A, int W, int H, int f) {
+      {"crying rivers",
+       4,
+       {150},
+       [](const TArt &A, int W, int H, int f) {
          TFace fc = F(TFace::Closed, TFace::SadMouth);
          const double r = H / 2.0 - 0.5;
          DrawFace(A, QPointF(W / 2.0, H / 2.0), r, fc);
@@ -254,7 +322,10 @@ const std::vector<TSpec> &Specs() {
              A.Flat(Circle(QPointF(x, y), 1.1), water);
            }
        }},
-      {"coffee break", 4, {220}, [](const TArt &A, int, int H, int f) {
+      {"coffee break",
+       4,
+       {220},
+       [](const TArt &A, int, int H, int f) {
          TFace fc = F(f == 3 ? TFace::Closed : TFace::Dots, TFace::Smile);
          DrawFace(A, QPointF(11, H / 2.0), 10, fc);
          const QColor cup(0xFF, 0xFF, 0xFF);
@@ -265,7 +336,10 @@ const std::vector<TSpec> &Specs() {
          for (int i = 0; i < 3; ++i) Steam(A, QPointF(37 + i * 4, 8), 6, f + i, pal::Grey);
          A.Shape(RoundRect(QRectF(31, 21, 21, 1.5), 0.7), QColor(0xD5, 0xDB, 0xE3));
        }},
-      {"beating heart", 4, {150, 150, 150, 450}, [](const TArt &A, int W, int H, int f) {
+      {"beating heart",
+       4,
+       {150, 150, 150, 450},
+       [](const TArt &A, int W, int H, int f) {
          const double w[] = {10, 13.5, 11, 13.5};
          A.Shape(Heart(QPointF(W / 2.0, H / 2.0 + 0.5), w[f]), pal::Red);
        }},
@@ -306,7 +380,8 @@ std::vector<QRgb> Palette(const std::vector<QImage> &Frames, int Max) {
       if (boxes[size_t(i)].C.size() < 2) continue;
       for (int k = 0; k < 3; ++k) {
         int lo = 255, hi = 0;
-        for (auto &c : boxes[size_t(i)].C) lo = std::min(lo, channel(c.first, k)), hi = std::max(hi, channel(c.first, k));
+        for (auto &c : boxes[size_t(i)].C)
+          lo = std::min(lo, channel(c.first, k)), hi = std::max(hi, channel(c.first, k));
         if (hi - lo > bestRange) best = i, bestRange = hi - lo, bestK = k;
       }
     }
@@ -330,7 +405,8 @@ std::vector<QRgb> Palette(const std::vector<QImage> &Frames, int Max) {
   for (auto &b : boxes) {
     if (b.C.empty()) continue;
     double r = 0, g = 0, bl = 0, n = 0;
-    for (auto &e : b.C) r += qRed(e.first) * e.second, g += qGreen(e.first) * e.second, bl += qBlue(e.first) * e.second, n += e.second;
+    for (auto &e : b.C)
+      r += qRed(e.first) * e.second, g += qGreen(e.first) * e.second, bl += qBlue(e.first) * e.second, n += e.second;
     out.push_back(qRgb(int(r / n + 0.5), int(g / n + 0.5), int(bl / n + 0.5)));
   }
   return out;
@@ -340,7 +416,8 @@ int Nearest(const std::vector<QRgb> &Pal, QRgb C) {
   int best = 0;
   long bestD = -1;
   for (int i = 0; i < int(Pal.size()); ++i) {
-    const long dr = qRed(Pal[size_t(i)]) - qRed(C), dg = qGreen(Pal[size_t(i)]) - qGreen(C), db = qBlue(Pal[size_t(i)]) - qBlue(C);
+    const long dr = qRed(Pal[size_t(i)]) - qRed(C), dg = qGreen(Pal[size_t(i)]) - qGreen(C),
+               db = qBlue(Pal[size_t(i)]) - qBlue(C);
     const long d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
     if (bestD < 0 || d < bestD) best = i, bestD = d;
   }

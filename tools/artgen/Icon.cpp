@@ -16,15 +16,16 @@ void DrawProgramIcon(const TArt &A, int Notice) {
   A.P.fillPath(tile, lit ? QColor(0xB0, 0x55, 0x08) : QColor(0x1E, 0x4C, 0xB0));
   A.P.fillPath(RoundRect(QRectF(1 + A.Lp * 0.7, 1 + A.Lp * 0.7, 30 - 1.4 * A.Lp, 30 - 1.4 * A.Lp), 6.3), g);
   // The back bubble, green, tail to the right.
-  QPainterPath back = RoundRect(QRectF(12, 11, 16, 12), 5).united(
-      Polygon({QPointF(21, 21), QPointF(26, 21), QPointF(26.5, 27)}));
+  QPainterPath back =
+      RoundRect(QRectF(12, 11, 16, 12), 5).united(Polygon({QPointF(21, 21), QPointF(26, 21), QPointF(26.5, 27)}));
   A.Shape(back, QColor(0x6F, 0xE0, 0x8E), QColor(0x1E, 0x7A, 0x3C));
   // The front bubble, white, tail to the left, with three dots.
-  QPainterPath front = RoundRect(QRectF(4, 5, 18, 13), 5.5).united(
-      Polygon({QPointF(7, 16), QPointF(12, 16), QPointF(6, 22.5)}));
+  QPainterPath front =
+      RoundRect(QRectF(4, 5, 18, 13), 5.5).united(Polygon({QPointF(7, 16), QPointF(12, 16), QPointF(6, 22.5)}));
   A.Shape(front, QColor(0xFF, 0xFF, 0xFF), QColor(0x1E, 0x4C, 0xB0));
   for (int i = 0; i < 3; ++i) A.Flat(Circle(QPointF(9 + 4 * i, 11.5), 1.5), QColor(0x25, 0x5F, 0xD8));
-  if (Notice == 1 || Notice == 3) A.Shape(Circle(QPointF(24.5, 7.5), Notice == 1 ? 6.5 : 7.5), QColor(0xFF, 0x4A, 0x2A), Qt::white);
+  if (Notice == 1 || Notice == 3)
+    A.Shape(Circle(QPointF(24.5, 7.5), Notice == 1 ? 6.5 : 7.5), QColor(0xFF, 0x4A, 0x2A), Qt::white);
 }
 
 QImage ProgramIconImage(int Size) {

@@ -12,7 +12,8 @@ namespace {
 void TalkPicture(const TArt &A) {
   Bubble(A, QRectF(1, 3, 20, 14), true, pal::Blue);
   Bubble(A, QRectF(11, 12, 20, 13), false, pal::Green);
-  for (int i = 0; i < 3; ++i) A.Flat(Circle(QPointF(16.5 + 4.5 * i, 18.5), 1.4 * std::max(1.0, A.Lp * 0.8)), pal::Paper);
+  for (int i = 0; i < 3; ++i)
+    A.Flat(Circle(QPointF(16.5 + 4.5 * i, 18.5), 1.4 * std::max(1.0, A.Lp * 0.8)), pal::Paper);
 }
 
 void TalkGroupPicture(const TArt &A) {
@@ -149,8 +150,9 @@ void PinPicture(const TArt &A, QPointF At) {
   t.translate(At.x(), At.y());
   t.rotate(35);
   A.Line(t.map(QPointF(0, 0)), t.map(QPointF(0, 9)), pal::DarkGrey, 1.4);
-  A.Shape(t.map(Polygon({QPointF(-5, 0), QPointF(5, 0), QPointF(3, -4), QPointF(3, -8), QPointF(-3, -8), QPointF(-3, -4)})),
-          pal::Red);
+  A.Shape(
+      t.map(Polygon({QPointF(-5, 0), QPointF(5, 0), QPointF(3, -4), QPointF(3, -8), QPointF(-3, -8), QPointF(-3, -4)})),
+      pal::Red);
   A.Shape(t.map(RoundRect(QRectF(-4.5, -11, 9, 3.5), 1.2)), pal::Red);
 }
 
@@ -176,9 +178,11 @@ void HideInTrayPicture(const TArt &A) {
 }
 
 void ShowHintPicture(const TArt &A) {
-  QPainterPath b = RoundRect(QRectF(1, 4, 28, 16), 3).united(Polygon({QPointF(7, 18), QPointF(14, 18), QPointF(6, 27)}));
+  QPainterPath b =
+      RoundRect(QRectF(1, 4, 28, 16), 3).united(Polygon({QPointF(7, 18), QPointF(14, 18), QPointF(6, 27)}));
   A.Shape(b, QColor(0xFF, 0xF3, 0xB0), QColor(0xB5, 0x8F, 0x18));
-  for (int i = 0; i < 2; ++i) A.Line(QPointF(6, 9 + 5 * i), QPointF(i ? 17 : 24, 9 + 5 * i), QColor(0x8A, 0x6D, 0x12), 1.4);
+  for (int i = 0; i < 2; ++i)
+    A.Line(QPointF(6, 9 + 5 * i), QPointF(i ? 17 : 24, 9 + 5 * i), QColor(0x8A, 0x6D, 0x12), 1.4);
 }
 
 void SoundsPicture(const TArt &A) {
@@ -217,7 +221,8 @@ void ButtonsPicture(const TArt &A) {
 void PanelsPicture(const TArt &A) {
   Window(A, QRectF(1, 3, 30, 26), pal::Blue);
   A.Shape(RoundRect(QRectF(4, 10, 24, 5), 1), QColor(0xE4, 0xEA, 0xF2));
-  for (int i = 0; i < 4; ++i) A.Flat(RoundRect(QRectF(6 + 5.5 * i, 11.3, 3, 2.6), 0.5), i % 2 ? pal::Green : pal::Orange);
+  for (int i = 0; i < 4; ++i)
+    A.Flat(RoundRect(QRectF(6 + 5.5 * i, 11.3, 3, 2.6), 0.5), i % 2 ? pal::Green : pal::Orange);
   A.Shape(RoundRect(QRectF(4, 22, 24, 5), 1), QColor(0xE4, 0xEA, 0xF2));
 }
 
@@ -307,7 +312,8 @@ void DeletePicture(const TArt &A) {
 void SelectAllPicture(const TArt &A) {
   A.Shape(RoundRect(QRectF(2, 2, 28, 28), 2), pal::Paper);
   A.Flat(RoundRect(QRectF(5, 6, 22, 20), 1), QColor(0xC9, 0xDA, 0xF8));
-  for (int i = 0; i < 4; ++i) A.Line(QPointF(8, 9.5 + 4.5 * i), QPointF(i == 3 ? 16 : 24, 9.5 + 4.5 * i), pal::Navy, 1.4);
+  for (int i = 0; i < 4; ++i)
+    A.Line(QPointF(8, 9.5 + 4.5 * i), QPointF(i == 3 ? 16 : 24, 9.5 + 4.5 * i), pal::Navy, 1.4);
 }
 
 void UndoPicture(const TArt &A) {
@@ -321,7 +327,8 @@ void UndoPicture(const TArt &A) {
   st.setWidth(5);
   st.setCapStyle(Qt::FlatCap);
   st.setJoinStyle(Qt::RoundJoin);
-  A.Shape(st.createStroke(hook).united(Polygon({QPointF(2, 9), QPointF(12, 1.5), QPointF(12, 16.5)})).simplified(), pal::Blue);
+  A.Shape(st.createStroke(hook).united(Polygon({QPointF(2, 9), QPointF(12, 1.5), QPointF(12, 16.5)})).simplified(),
+          pal::Blue);
 }
 
 void OpenFilePicture(const TArt &A) {
@@ -436,17 +443,20 @@ std::vector<TListPicture> ProfilePictures() {
 
 std::vector<TListPicture> StoryPictures() {
   return {
-      {"open", [](const TArt &A) {
+      {"open",
+       [](const TArt &A) {
          Book(A, QRectF(4, 2, 22, 28), pal::Blue);
          Arrow(A, QPointF(14, 16), QPointF(29, 16), pal::Green, 1.6);
        }},
       {"save as", SaveAsPicture},
-      {"move", [](const TArt &A) {
+      {"move",
+       [](const TArt &A) {
          Sheet(A, QRectF(2, 1, 18, 25));
          Arrow(A, QPointF(12, 24), QPointF(30, 24), pal::Green, 1.8);
        }},
       {"delete", [](const TArt &A) { Bin(A, QRectF(5, 3, 22, 27)); }},
-      {"history file", [](const TArt &A) {
+      {"history file",
+       [](const TArt &A) {
          Sheet(A, QRectF(5, 1, 20, 28));
          Badge(A, TBadge::Clock, QPointF(24, 24), 7);
        }},
@@ -456,7 +466,8 @@ std::vector<TListPicture> StoryPictures() {
 std::vector<TListPicture> TreyPictures() {
   std::vector<TListPicture> v;
   for (int i = 0; i < 4; ++i)
-    v.push_back({i ? QStringLiteral("tray, notice %1").arg(i) : QStringLiteral("tray, resting"), [i](const TArt &A) { DrawProgramIcon(A, i); }});
+    v.push_back({i ? QStringLiteral("tray, notice %1").arg(i) : QStringLiteral("tray, resting"),
+                 [i](const TArt &A) { DrawProgramIcon(A, i); }});
   return v;
 }
 

@@ -60,7 +60,8 @@ bool WriteAll(const QString &Out) {
     const QString name = QStringLiteral("gif/%1.gif").arg(n);
     QDir().mkpath(Out + "/gif");
     QFile f(Out + "/" + name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) return false;
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+      return false;
     files << name;
   }
   for (int s : kIconSizes) {
@@ -105,7 +106,9 @@ QImage ListSheet(const std::vector<TListPicture> &Pics, int Size, int Columns) {
     int Scale;
   };
   // Row 1: 1x light, 1x dark; then 2x light; then 2x dark.
-  const TPanel panels[] = {{QPoint(0, 0), kLight, 1}, {QPoint(w1 + 8, 0), kDark, 1}, {QPoint(0, h1 + 8), kLight, 2},
+  const TPanel panels[] = {{QPoint(0, 0), kLight, 1},
+                           {QPoint(w1 + 8, 0), kDark, 1},
+                           {QPoint(0, h1 + 8), kLight, 2},
                            {QPoint(0, h1 + 8 + h2), kDark, 2}};
   for (const TPanel &pn : panels) {
     const int cell = pn.Scale == 1 ? cell1 : cell2;
@@ -192,10 +195,12 @@ bool WriteSheets(const QString &Dir) {
   if (names.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
     for (const TList &l : Lists()) {
       names.write(QStringLiteral("%1\n").arg(QLatin1String(l.Folder)).toUtf8());
-      for (size_t i = 0; i < l.Pictures.size(); ++i) names.write(QStringLiteral("  %1 %2\n").arg(i).arg(l.Pictures[i].Name).toUtf8());
+      for (size_t i = 0; i < l.Pictures.size(); ++i)
+        names.write(QStringLiteral("  %1 %2\n").arg(i).arg(l.Pictures[i].Name).toUtf8());
     }
     names.write("gif\n");
-    for (int n = 0; n < kc::kCatalogueGifs; ++n) names.write(QStringLiteral("  %1 %2\n").arg(n).arg(CatalogueFrames(n).Name).toUtf8());
+    for (int n = 0; n < kc::kCatalogueGifs; ++n)
+      names.write(QStringLiteral("  %1 %2\n").arg(n).arg(CatalogueFrames(n).Name).toUtf8());
   }
   return ok;
 }
@@ -204,7 +209,8 @@ bool WriteSheets(const QString &Dir) {
 
 int main(int argc, char **argv) {
   QGuiApplication app(argc, argv);
-  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == "--sheets") return WriteSheets(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == "--sheets")
+    return WriteSheets(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
   if (argc == 2 && argv[1][0] != '-') return WriteAll(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
   std::fputs("usage: artgen OUTDIR | artgen --sheets DIR\n", stderr);
   return 2;

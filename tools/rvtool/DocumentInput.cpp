@@ -23,8 +23,8 @@ bool loadRvf(kc::TCustomRVData &doc, const std::string &bytes, const std::string
     return false;
   }
   if (r.CutShort)
-    std::fprintf(stderr, "%s: warning: %s ends inside its last line: it may be only a part of the document\n",
-                 program, file.c_str());
+    std::fprintf(stderr, "%s: warning: %s ends inside its last line: it may be only a part of the document\n", program,
+                 file.c_str());
   return true;
 }
 

@@ -8,7 +8,7 @@ class QGuiApplication;
 namespace kc {
 class TCustomRVData;
 class TRVLayoutInfo;
-}
+} // namespace kc
 
 namespace rvtool {
 

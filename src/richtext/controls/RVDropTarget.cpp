@@ -88,8 +88,8 @@ Qt::DropAction ReportedDropEffect(Qt::DropAction Performed, Qt::DropActions Allo
 bool RVFOfClipboardBlock(std::string_view Block, std::string_view &Rvf) {
   Rvf = {};
   if (Block.size() < 4) return true;
-  const uint32_t n = uint8_t(Block[0]) | uint8_t(Block[1]) << 8 | uint8_t(Block[2]) << 16 |
-                     uint32_t(uint8_t(Block[3])) << 24;
+  const uint32_t n =
+      uint8_t(Block[0]) | uint8_t(Block[1]) << 8 | uint8_t(Block[2]) << 16 | uint32_t(uint8_t(Block[3])) << 24;
   if (n > Block.size() - 4) return false;
   Rvf = Block.substr(4, n);
   return true;

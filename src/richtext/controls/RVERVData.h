@@ -186,8 +186,7 @@ public:
   // Integer properties of item ItemNo (or of SubObject, a part of it) set
   // by name; a property the object does not have is passed over. False
   // when nothing changed.
-  bool SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject, const std::string &PropName,
-                                  int Value);
+  bool SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject, const std::string &PropName, int Value);
   bool SetItemIntPropertiesUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
                                     const std::vector<std::string> &PropNames, const std::vector<int32_t> &Values);
   // Brackets a run of property records of one item: Opening before the
@@ -369,8 +368,8 @@ public:
   // renumbered the rest by Shift (new = old - (Shift[old] - 1)): the undo
   // history refers to old numbers and goes; the current styles follow, a
   // deleted one becomes 0.
-  void StylesCleanedUp(const TRVIntegerList &TextUsed, const TRVIntegerList &TextShift,
-                       const TRVIntegerList &ParaUsed, const TRVIntegerList &ParaShift);
+  void StylesCleanedUp(const TRVIntegerList &TextUsed, const TRVIntegerList &TextShift, const TRVIntegerList &ParaUsed,
+                       const TRVIntegerList &ParaShift);
   // HTML of the editor's document: the editor builds its hyperlink list only
   // in jump mode, which this enters (flag 0x80) around the writer.
   bool ExportHtml(std::string &Stream, const std::string &Path, const std::string &Title,

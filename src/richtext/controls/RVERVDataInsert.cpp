@@ -100,8 +100,8 @@ bool TRVEditRVData::InsertItems(int &ItemNo, int &Offs, std::string &Text, std::
   const bool persistentCP = item->Checkpoint && item->Checkpoint->Persistent;
   const bool ownPara = GetItemCount() == 0 || fullLine || marker || persistentCP;
   // The paragraph style the item brings, which its paragraph takes on.
-  const int broughtPara = !item->GetContinuePara() && item->StyleNo != rvsBreak && st &&
-                                  item->ParaNo >= 0 && item->ParaNo < st->ParaStyles().Count()
+  const int broughtPara = !item->GetContinuePara() && item->StyleNo != rvsBreak && st && item->ParaNo >= 0 &&
+                                  item->ParaNo < st->ParaStyles().Count()
                               ? item->ParaNo
                               : -1;
   PrepareInsertedItem(*item, n, ownPara, InheritTag);
@@ -227,8 +227,7 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
     GetSelectionOrCaretBounds(a, ao, b, bo, true);
     if (a >= 0 && a < GetItemCount() && IsTextItem(a) && GetItemStyle(a) == CurTextStyleNo)
       SavedTag = CopyTag(GetItemTag(a), TagsArePChars());
-    else
-      SavedTag.Clear();
+    else SavedTag.Clear();
   }
   if (SelectionExists() && !DeleteSelection()) return false;
   int item, offs;
@@ -271,11 +270,10 @@ bool TRVEditRVData::InsertTypedText(std::u16string_view Text) {
   // An empty paragraph that is typed into takes the paragraph style the
   // editor applies now.
   int paraFirst = GetFirstParaItemNo(item), paraLast = GetParaEndItemNo(item);
-  bool newPara = GetItemTextRaw(item).empty() && GetItemPara(item) != CurParaStyleNo &&
-                 CurParaStyleNo >= 0 && CurParaStyleNo < st->ParaStyles().Count() &&
+  bool newPara = GetItemTextRaw(item).empty() && GetItemPara(item) != CurParaStyleNo && CurParaStyleNo >= 0 &&
+                 CurParaStyleNo < st->ParaStyles().Count() &&
                  !st->ParaStyles().Items(CurParaStyleNo)->Options.Has(rvpaoReadOnly);
-  for (int i = paraFirst; i <= paraLast && newPara; ++i)
-    newPara = i == item || GetItemStyle(i) == rvsListMarker;
+  for (int i = paraFirst; i <= paraLast && newPara; ++i) newPara = i == item || GetItemStyle(i) == rvsListMarker;
   if (newPara) {
     BeginUndoSequence(rvutMiscTyping, true);
     Do_Para(paraFirst, paraLast, CurParaStyleNo);

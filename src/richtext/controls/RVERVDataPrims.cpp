@@ -433,8 +433,8 @@ void TRVEditRVData::Do_ReformateRange(int StartItemNo, int EndItemNo, bool Whole
   else FEdit.MeasureTouched = true;
 }
 
-bool TRVEditRVData::SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject,
-                                               const std::string &PropName, int Value) {
+bool TRVEditRVData::SetItemIntPropertyUndoable(int ItemNo, TRVIntPropertyHolder *SubObject, const std::string &PropName,
+                                               int Value) {
   return SetItemIntPropertiesUndoable(ItemNo, SubObject, {PropName}, {Value});
 }
 

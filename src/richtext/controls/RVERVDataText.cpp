@@ -72,8 +72,7 @@ void TRVEditRVData::KeyPress(char Key) {
   // page, typing writes the same byte back.
   const bool unicode = st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Unicode;
   const std::string byte(1, Key);
-  const std::string raw =
-      unicode ? KeyboardAnsiToUnicode(byte) : AnsiToUnicode(GetStyleCodePage(CurTextStyleNo), byte);
+  const std::string raw = unicode ? KeyboardAnsiToUnicode(byte) : AnsiToUnicode(GetStyleCodePage(CurTextStyleNo), byte);
   if (raw.size() < 2) return;
   const std::u16string w = RawToWideString(raw);
   InsertTypedText(w);
@@ -342,8 +341,8 @@ bool TRVEditRVData::InsertScratchItems(TCustomRVData &Scratch, bool FirstContinu
   }
   // A piece of a paragraph put at the start of one takes over that
   // paragraph's start; the paragraph's text continues the piece.
-  const bool takesParaStart = (FirstContinues || replaceEmpty) && !continues && at < GetItemCount() && IsParaStart(at) &&
-                              !head->GetFlag(rvbpFullWidth) && head->StyleNo != rvsListMarker &&
+  const bool takesParaStart = (FirstContinues || replaceEmpty) && !continues && at < GetItemCount() &&
+                              IsParaStart(at) && !head->GetFlag(rvbpFullWidth) && head->StyleNo != rvsListMarker &&
                               !GetItem(at)->GetFlag(rvbpFullWidth) && GetItemStyle(at) != rvsListMarker;
   const int headPara = continues ? prev->ParaNo : takesParaStart && FirstContinues ? GetItemPara(at) : -1;
   if (headPara >= 0)

@@ -108,7 +108,8 @@ std::string TableLines(const TRVTableItemInfo &T) {
     for (int c = 0; c < T.ColCount(); ++c)
       if (const TRVTableCellData *cell = T.Cells(r, c))
         out += "\n  cell " + std::to_string(r) + ' ' + std::to_string(c) + ' ' + std::to_string(cell->ColSpan) + ' ' +
-               std::to_string(cell->RowSpan) + ": " + CellText(*const_cast<TRVTableCellData *>(cell)->GetEditorRVData());
+               std::to_string(cell->RowSpan) + ": " +
+               CellText(*const_cast<TRVTableCellData *>(cell)->GetEditorRVData());
   return out;
 }
 
@@ -400,9 +401,7 @@ bool TRVEditScript::Run(const std::string &Line, std::string &Output, std::strin
       case 'n': text += '\n'; break;
       case '0': text += '\0'; break;
       case '\\': text += '\\'; break;
-      default:
-        Error = "bad escape \"\\" + std::string(1, arg[i]) + "\"";
-        return false;
+      default: Error = "bad escape \"\\" + std::string(1, arg[i]) + "\""; return false;
       }
     }
     const QString q = QString::fromUtf8(text.data(), qsizetype(text.size()));

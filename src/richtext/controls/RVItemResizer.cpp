@@ -16,9 +16,8 @@ struct THandleSides {
   bool Left, Right, Top, Bottom;
 };
 constexpr THandleSides kSides[TRVItemResizer::HandleCount] = {
-    {true, false, true, false}, {false, true, true, false}, {false, true, false, true},
-    {true, false, false, true}, {false, false, true, false}, {false, true, false, false},
-    {false, false, false, true}, {true, false, false, false}};
+    {true, false, true, false},  {false, true, true, false},  {false, true, false, true},  {true, false, false, true},
+    {false, false, true, false}, {false, true, false, false}, {false, false, false, true}, {true, false, false, false}};
 
 constexpr TCursor kCursors[TRVItemResizer::HandleCount] = {crSizeNWSE, crSizeNESW, crSizeNWSE, crSizeNESW,
                                                            crSizeNS,   crSizeWE,   crSizeNS,   crSizeWE};

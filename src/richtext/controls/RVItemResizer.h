@@ -34,8 +34,8 @@ public:
 
   // BorderSpacing is the picture's spacing on each side (0 for an item
   // whose size has no spacing to keep out of its proportions).
-  TRVItemResizer(const TCustomRVItemInfo *Item, int ItemNo, int DrawItemNo, int Width, int Height,
-                 int BorderSpacing, int32_t Placement);
+  TRVItemResizer(const TCustomRVItemInfo *Item, int ItemNo, int DrawItemNo, int Width, int Height, int BorderSpacing,
+                 int32_t Placement);
 
   // What it was made for; the document checks these before every use, as
   // a reformat may have moved or replaced the item.

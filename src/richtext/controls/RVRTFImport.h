@@ -34,10 +34,9 @@ using TRVRTFCanUseStyleEvent =
 // reader's stand-in: the style sheet's invalid-picture image is not put in
 // here. Leaving Item empty drops the picture. ItemText is the item's name,
 // or the text of a text item (of an existing style).
-using TRVRTFNewPictureItemEvent =
-    std::function<void(class TRVRTFReaderProperties &Sender, TCustomRVData &RVData, TRVRTFPicture *RTFPicture,
-                       std::unique_ptr<TGraphic> &Graphic, std::unique_ptr<TCustomRVItemInfo> &Item,
-                       std::string &ItemText)>;
+using TRVRTFNewPictureItemEvent = std::function<void(class TRVRTFReaderProperties &Sender, TCustomRVData &RVData,
+                                                     TRVRTFPicture *RTFPicture, std::unique_ptr<TGraphic> &Graphic,
+                                                     std::unique_ptr<TCustomRVItemInfo> &Item, std::string &ItemText)>;
 
 // The operation an import reports to its document's progress handler
 // (TCustomRVData::DoProgress); the stage is the reader's

@@ -328,7 +328,8 @@ void TRVRTFImportBuilder::TakeCellLook(const TableBuild &T, const TRVRTFGrid &Gr
         }
         cell->BestHeight = rp.Height != 0 ? px(std::abs(int64_t(rp.Height))) : 0;
       }
-      const Side sides[4] = {sideOf(def.Border, 0), sideOf(def.Border, 1), sideOf(def.Border, 2), sideOf(def.Border, 3)};
+      const Side sides[4] = {sideOf(def.Border, 0), sideOf(def.Border, 1), sideOf(def.Border, 2),
+                             sideOf(def.Border, 3)};
       cell->VisibleBorders.SetValues(sides[0].Shown, sides[1].Shown, sides[2].Shown, sides[3].Shown);
       TColor c = clNone;
       for (const Side &s : sides)
@@ -355,9 +356,8 @@ void TRVRTFImportBuilder::FillCells(const TRVRTFGrid &Grid, TRVTableItemInfo &Ta
     const std::vector<Sink *> &parts = Content[size_t(g.Row)][size_t(g.Col)];
     for (Sink *s : parts) {
       // A cell merged into this one adds its text, if it has any.
-      if (s != parts.front() && std::all_of(s->Items.begin(), s->Items.end(), [](const BuiltItem &b) {
-            return b.Item->StyleNo >= 0 && b.Text.empty();
-          }))
+      if (s != parts.front() && std::all_of(s->Items.begin(), s->Items.end(),
+                                            [](const BuiltItem &b) { return b.Item->StyleNo >= 0 && b.Text.empty(); }))
         continue;
       bool firstOfCell = true;
       for (BuiltItem &b : s->Items) {

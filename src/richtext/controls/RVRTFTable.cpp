@@ -77,9 +77,7 @@ int TRVRTFReader::ApplyTableWord(int num, int32_t value, bool hasParam) {
 void TRVRTFReader::ApplyRowWord(int num, int32_t value) {
   switch (num) {
   case ipTrowd: cur_.RowProps = std::make_shared<TRVRTFRowProperties>(); break;
-  case ipTrAlign:
-    tableAlign_ = uint8_t(value);
-    break;
+  case ipTrAlign: tableAlign_ = uint8_t(value); break;
   case ipTrWWidth:
   case ipTrFtsWidth: {
     TRVRTFRowProperties &row = cur_.RowForWrite();

@@ -131,8 +131,7 @@ private:
 };
 
 TRVHeadlessCellEditor::TRVHeadlessCellEditor(TRVEditRVData &Parent)
-    : FHost(std::make_unique<Host>(Parent)),
-      FData(std::make_unique<TRVTableInplaceRVData>(FHost.get(), nullptr)) {}
+    : FHost(std::make_unique<Host>(Parent)), FData(std::make_unique<TRVTableInplaceRVData>(FHost.get(), nullptr)) {}
 
 TRVHeadlessCellEditor::~TRVHeadlessCellEditor() {
   // The document goes before its host.
@@ -372,8 +371,8 @@ std::unique_ptr<TRVCompositeUndo> TRVEditRVData::MakeNestedUndoRecord(TRVEditRVD
 
 void TRVUndoCellModify::Undo(TRVEditRVData &Data) {
   // A record that finds no table where it was made changes nothing.
-  auto *t = ItemNo >= 0 && ItemNo < Data.GetItemCount() ? dynamic_cast<TRVTableItemInfo *>(Data.GetItem(ItemNo))
-                                                         : nullptr;
+  auto *t =
+      ItemNo >= 0 && ItemNo < Data.GetItemCount() ? dynamic_cast<TRVTableItemInfo *>(Data.GetItem(ItemNo)) : nullptr;
   if (!t || !UndoList || UndoList->Count() == 0) return;
   TRVCellEditor *e = t->GetCellEditor();
   if (!e || e->Row != Row || e->Col != Col) {

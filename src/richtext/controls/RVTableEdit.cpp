@@ -152,8 +152,7 @@ public:
     TRVEditRVData *d = Edit(Data);
     return d && RVSetCellVisibleBordersUndoable(*d, ItemNo, Row, Col, Left, Top, Right, Bottom);
   }
-  bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue,
-                    bool SelectedOnly) override {
+  bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue, bool SelectedOnly) override {
     TRVEditRVData *d = Edit(Data);
     const int itemNo = Table.GetMyItemNo();
     if (!d || itemNo < 0) return false;

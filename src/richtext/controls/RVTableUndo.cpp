@@ -33,8 +33,8 @@ namespace {
 // Runs Change on the table at ItemNo and tells the document what moved:
 // the table's paragraph is formatted again, the whole document when its
 // minimum width may have moved past the document's.
-template <class F> void ChangeTable(TRVEditRVData &Data, int ItemNo, TRVTableItemInfo &Table, bool AffectWidth,
-                                    F &&Change) {
+template <class F>
+void ChangeTable(TRVEditRVData &Data, int ItemNo, TRVTableItemInfo &Table, bool AffectWidth, F &&Change) {
   const int before = AffectWidth ? Data.WidthBefore(ItemNo, ItemNo) : 0;
   Change();
   Table.Changed();
@@ -57,8 +57,8 @@ namespace {
 // Property records of a cell: the generic record that the editor's
 // property setter wrote is replaced by one that finds its cell again by
 // position (the cell object may be another one by the time it is performed).
-template <class Rec, class Generic> void ReplaceWithCellRecord(TRVUndoList *Dest, size_t Before, int Row, int Col,
-                                                                bool AffectWidth, bool AffectSize) {
+template <class Rec, class Generic>
+void ReplaceWithCellRecord(TRVUndoList *Dest, size_t Before, int Row, int Col, bool AffectWidth, bool AffectSize) {
   if (!Dest || !Dest->LastGroup()) return;
   auto &records = Dest->LastGroup()->Records;
   if (records.size() <= Before) return;
@@ -95,10 +95,10 @@ bool RVSetCellIntPropertiesUndoable(TRVEditRVData &Data, int ItemNo, int Row, in
   if (!Data.SetItemIntPropertiesUndoable(ItemNo, cell, Names, Values)) return false;
   cell->InvalidateMinWidth();
   table->Changed();
-  ReplaceWithCellRecord<TRVUndoModifyCellIntProperty, TRVUndoModifyItemIntProperty>(dest, before, Row, Col,
-                                                                                     AffectWidth, AffectSize);
+  ReplaceWithCellRecord<TRVUndoModifyCellIntProperty, TRVUndoModifyItemIntProperty>(dest, before, Row, Col, AffectWidth,
+                                                                                    AffectSize);
   ReplaceWithCellRecord<TRVUndoModifyCellIntProperties, TRVUndoModifyItemIntProperties>(dest, before, Row, Col,
-                                                                                         AffectWidth, AffectSize);
+                                                                                        AffectWidth, AffectSize);
   return true;
 }
 
@@ -110,8 +110,8 @@ void TRVUndoModifyCellIntProperties::Undo(TRVEditRVData &Data) {
   RVSetCellIntPropertiesUndoable(Data, ItemNo, Row, Col, PropNames, Values, AffectWidth, AffectSize);
 }
 
-bool RVSetCellVisibleBordersUndoable(TRVEditRVData &Data, int ItemNo, int Row, int Col, bool Left, bool Top,
-                                     bool Right, bool Bottom) {
+bool RVSetCellVisibleBordersUndoable(TRVEditRVData &Data, int ItemNo, int Row, int Col, bool Left, bool Top, bool Right,
+                                     bool Bottom) {
   TRVTableItemInfo *table = RVTableAt(Data, ItemNo);
   TRVTableCellData *cell = table ? table->Cells(Row, Col) : nullptr;
   if (!cell || cell->VisibleBorders.IsEqualValues(Left, Top, Right, Bottom)) return false;

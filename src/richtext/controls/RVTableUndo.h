@@ -218,8 +218,8 @@ void RVRegisterEditTableHost();
 
 // The visible borders of the cell at (Row, Col) set as a record of the
 // open group; false when they are the same already.
-bool RVSetCellVisibleBordersUndoable(TRVEditRVData &Data, int ItemNo, int Row, int Col, bool Left, bool Top,
-                                     bool Right, bool Bottom);
+bool RVSetCellVisibleBordersUndoable(TRVEditRVData &Data, int ItemNo, int Row, int Col, bool Left, bool Top, bool Right,
+                                     bool Bottom);
 
 // The grid recorder of a table at ItemNo of Data (the editor's side of
 // TRVTableGridRecorder); RVTableEdit.cpp registers the editor host.

@@ -27,7 +27,8 @@ public:
   // ------------------------------------------------------------ events
   std::function<void(TCustomRichVista *, int Id)> OnJump;
   std::function<void(TCustomRichVista *, int Id)> OnRVMouseMove;
-  using TRVMouseEvent = std::function<void(TCustomRichVista *, TRVMouseButton, TRVShiftState, int ItemNo, int X, int Y)>;
+  using TRVMouseEvent =
+      std::function<void(TCustomRichVista *, TRVMouseButton, TRVShiftState, int ItemNo, int X, int Y)>;
   TRVMouseEvent OnRVMouseDown, OnRVMouseUp;
   std::function<void(TCustomRichVista *, const std::string &ClickedWord, int Style)> OnRVDblClick;
   std::function<void(TCustomRichVista *, const std::string &ClickedWord, int Style, int X, int Y)> OnRVRightClick;

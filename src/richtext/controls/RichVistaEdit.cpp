@@ -554,9 +554,7 @@ int TCustomRichVistaEdit::DoConvertStyle(int StyleNo, int UserData, bool Applied
 
 // -------------------------------------------------------------- events
 
-bool TCustomRichVistaEdit::event(QEvent *Event) {
-  return TCustomRichVista::event(Event);
-}
+bool TCustomRichVistaEdit::event(QEvent *Event) { return TCustomRichVista::event(Event); }
 
 void TCustomRichVistaEdit::VScrolled() {
   TCustomRichVista::VScrolled();

@@ -41,9 +41,7 @@ void FromEndBack(const TCustomRVData &D, TPosFromEnd P, int &ItemNo, int &Offs) 
   Offs = std::clamp(D.GetItemEndOffset(ItemNo) - P.Offs, D.GetOffsBeforeItem(ItemNo), D.GetItemEndOffset(ItemNo));
 }
 
-bool Before(int ItemA, int OffsA, int ItemB, int OffsB) {
-  return ItemA < ItemB || (ItemA == ItemB && OffsA <= OffsB);
-}
+bool Before(int ItemA, int OffsA, int ItemB, int OffsB) { return ItemA < ItemB || (ItemA == ItemB && OffsA <= OffsB); }
 
 // The drop caret's rectangle in document coordinates: a thin bar at the
 // place, as high as the piece it stands in.

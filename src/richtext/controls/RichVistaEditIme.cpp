@@ -91,8 +91,7 @@ QVariant TCustomRichVistaEdit::inputMethodQuery(Qt::InputMethodQuery Query) cons
       if (i == item) pos = int(para.size()) + UnitsBefore(*d, i, offs);
       para += ItemTextW(*d, i);
     }
-    if (Query == Qt::ImSurroundingText)
-      return QString::fromUtf16(para.data(), qsizetype(para.size()));
+    if (Query == Qt::ImSurroundingText) return QString::fromUtf16(para.data(), qsizetype(para.size()));
     return pos;
   }
   case Qt::ImCurrentSelection: return QString::fromStdString(self->EditData()->GetSelectedText(false));

@@ -115,8 +115,7 @@ bool IsCaretKey(int Key) { return Key >= VK_PRIOR && Key <= VK_DOWN; }
 bool IsInertKey(int Key) {
   return Key == VK_SHIFT || Key == VK_MENU || Key == VK_PAUSE || Key == VK_CAPITAL || Key == VK_ESCAPE ||
          Key == VK_SNAPSHOT || (Key >= VK_LWIN && Key <= VK_APPS) || (Key >= VK_F1 && Key <= VK_F24) ||
-         Key == VK_NUMLOCK || Key == VK_SCROLL || (Key >= 0xA0 && Key <= 0xB7) || Key == VK_PROCESSKEY ||
-         Key >= 0xF6;
+         Key == VK_NUMLOCK || Key == VK_SCROLL || (Key >= 0xA0 && Key <= 0xB7) || Key == VK_PROCESSKEY || Key >= 0xF6;
 }
 
 } // namespace
@@ -290,8 +289,7 @@ void TCustomRichVistaEdit::CaretKey(int &Key, Qt::KeyboardModifiers Shift, bool 
   case VK_RIGHT: {
     // Right-to-left text runs the other way: Left moves forward.
     const bool forward = (Key == VK_RIGHT) != (BiDiMode == rvbdRightToLeft);
-    if (forward ? d->MoveCaretRight(shift, ctrl) : d->MoveCaretLeft(shift, ctrl))
-      getOut(forward ? rvdRight : rvdLeft);
+    if (forward ? d->MoveCaretRight(shift, ctrl) : d->MoveCaretLeft(shift, ctrl)) getOut(forward ? rvdRight : rvdLeft);
     break;
   }
   case VK_UP:

@@ -14,8 +14,8 @@ namespace kc {
 
 bool TCustomRichVistaEdit::CanPaste() const {
   const DataObject data = DataObject::clipboard();
-  for (unsigned f : {unsigned(DataObject::cfText), unsigned(DataObject::cfUnicodeText),
-                     unsigned(DataObject::cfBitmap), CF_RTF(), CF_RVF()})
+  for (unsigned f : {unsigned(DataObject::cfText), unsigned(DataObject::cfUnicodeText), unsigned(DataObject::cfBitmap),
+                     CF_RTF(), CF_RVF()})
     if (data.hasFormat(f)) return true;
   return false;
 }

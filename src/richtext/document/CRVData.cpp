@@ -149,9 +149,7 @@ TCustomRVData::TRVItemList::~TRVItemList() { ReleaseBorrowed(0, FItems.size()); 
 
 TCustomRVData::TCustomRVData() = default;
 
-TCustomRVData::~TCustomRVData() {
-  TCustomRVData::Clear();
-}
+TCustomRVData::~TCustomRVData() { TCustomRVData::Clear(); }
 
 TRVDataHost &TCustomRVData::RootHost() const {
   const TCustomRVData *root = GetRootData();

@@ -243,8 +243,7 @@ bool TRVFReader::RecheckItemStyles(TCustomRVData &Data) {
   for (int i = 0; i < Data.GetItemCount(); ++i) {
     TCustomRVItemInfo *item = Data.GetItem(i);
     int location = 0;
-    for (TCustomRVData *sub = item->GetSubRVData(location, rvdFirst); sub;
-         sub = item->GetSubRVData(location, rvdNext))
+    for (TCustomRVData *sub = item->GetSubRVData(location, rvdFirst); sub; sub = item->GetSubRVData(location, rvdNext))
       if (!RecheckItemStyles(*sub)) return false;
     if (item->StyleNo >= 0 && item->StyleNo != rvsDefStyle && !MapStyle(item->StyleNo, nullptr, texts)) return false;
     if (item->ParaNo >= 0 && !MapStyle(item->ParaNo, nullptr, paras)) return false;

@@ -83,8 +83,8 @@ using TRVShiftState = uint8_t;
 // The word or paragraph snapping of one mouse selection, from the press to
 // the release. Offsets are draw offsets; a word lies inside one piece.
 struct TRVSelectingInfo {
-  int32_t StartLine = -1, StartOffs = 0;         // the place pressed
-  int32_t StartWordFirst = -1, StartWordLast = -1; // the word pressed on, on StartLine
+  int32_t StartLine = -1, StartOffs = 0;                     // the place pressed
+  int32_t StartWordFirst = -1, StartWordLast = -1;           // the word pressed on, on StartLine
   int32_t EndLine = -1, EndWordFirst = -1, EndWordLast = -1; // the word under the moving end
   int32_t LastEndOffs = -1;
   // 0 inside the first word, 1 left it, 2 came back into it (or pressed
@@ -99,10 +99,10 @@ struct TRVSelectingInfo {
 // selection must leave the host's options alone, and a nested document that
 // answers its row's flags must not seem to be selecting.
 struct TRVMouseSelection {
-  bool Selecting = false;      // a mouse selection runs (button held)
-  bool LineSelecting = false;  // begun in the left margin: whole screen lines
-  bool DblClickedWord = false; // the last double click selected a word
-  int32_t LineAnchor = -1;     // the screen line pressed in line selection
+  bool Selecting = false;        // a mouse selection runs (button held)
+  bool LineSelecting = false;    // begun in the left margin: whole screen lines
+  bool DblClickedWord = false;   // the last double click selected a word
+  int32_t LineAnchor = -1;       // the screen line pressed in line selection
   bool DragStartPending = false; // a press inside the selection asked for a drag
   bool Dragging = false;         // a drag of the selection runs
 };
@@ -503,10 +503,10 @@ public:
   // the RVF block (its length first), text, a picture, RTF. Empty when
   // nothing is selected.
   struct TRVCopyData {
-    std::string RVF;           // with its 4-byte little-endian length first
-    std::u16string Text;       // the text of the selection
+    std::string RVF;     // with its 4-byte little-endian length first
+    std::u16string Text; // the text of the selection
     bool HasText = false;
-    QImage Image;              // the one selected picture
+    QImage Image; // the one selected picture
     std::string RTF;
   };
   // The selection's formats; without a selection, those of the selected

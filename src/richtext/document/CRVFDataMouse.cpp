@@ -92,7 +92,8 @@ void TCustomRVFormattedData::InvalidateJump(const TRVJumpInfo &J) {
     if (j->Id != J.Id || j->RVData != J.RVData) continue;
     const int x = RVSatAdd(int64_t(j->Left) - o.x, -int64_t(GetHOffs()));
     const int y = RVSatAdd(int64_t(j->Top) - o.y, -int64_t(GetVOffs()));
-    InvalidateRectInControl(TRect{x - 5, y - 5, RVSatAdd(x, int64_t(j->Width) + 5), RVSatAdd(y, int64_t(j->Height) + 5)});
+    InvalidateRectInControl(
+        TRect{x - 5, y - 5, RVSatAdd(x, int64_t(j->Width) + 5), RVSatAdd(y, int64_t(j->Height) + 5)});
   }
 }
 

@@ -48,8 +48,7 @@ int DoubleByteCodePage(uint8_t Charset) {
 // The length of the 8-bit character at Start: a lead byte and its trail
 // are one character, never cut apart.
 int CharLength(const std::string &Text, int Start, int Count, int CodePage) {
-  return CodePage && Count > 1 && isLeadByte(CodePage, static_cast<uint8_t>(Text[static_cast<size_t>(Start)])) ? 2
-                                                                                                                : 1;
+  return CodePage && Count > 1 && isLeadByte(CodePage, static_cast<uint8_t>(Text[static_cast<size_t>(Start)])) ? 2 : 1;
 }
 
 // The largest place at or before N (from Start) where an 8-bit character

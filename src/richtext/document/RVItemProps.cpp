@@ -21,8 +21,8 @@ template <class T> struct TIntProp {
   void (*Set)(T &, int);
 };
 
-template <class T, size_t N> bool GetProp(const TIntProp<T> (&Table)[N], const T &Obj, std::string_view Name,
-                                          int &Value) {
+template <class T, size_t N>
+bool GetProp(const TIntProp<T> (&Table)[N], const T &Obj, std::string_view Name, int &Value) {
   for (const TIntProp<T> &p : Table)
     if (p.Name == Name) {
       Value = p.Get(Obj);

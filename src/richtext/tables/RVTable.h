@@ -27,10 +27,10 @@ class TRVTableItemInfo;
 using TRVCellEditingEvent =
     std::function<void(TRVTableItemInfo *Sender, int Row, int Col, bool Automatic, bool &AllowEdit)>;
 using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo *Sender, int Row, int Col, bool Clearing)>;
-using TRVTableDrawBorderEvent = std::function<void(
-    TRVTableItemInfo *Sender, TCanvas &Canvas, int Left, int Top, int Right, int Bottom, int Width,
-    TColor LightColor, TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style, bool Printing,
-    const TRVBooleanRect *VisibleBorders, int Row, int Col, bool &DoDefault)>;
+using TRVTableDrawBorderEvent =
+    std::function<void(TRVTableItemInfo *Sender, TCanvas &Canvas, int Left, int Top, int Right, int Bottom, int Width,
+                       TColor LightColor, TColor Color, TColor BackgroundColor, TRVTableBorderStyle Style,
+                       bool Printing, const TRVBooleanRect *VisibleBorders, int Row, int Col, bool &DoDefault)>;
 
 class TRVTableItemInfo : public TRVFullLineItemInfo {
 public:

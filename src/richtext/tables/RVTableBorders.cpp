@@ -16,7 +16,9 @@ struct Span {
   bool Empty() const { return Hi <= Lo; }
 };
 
-Span Cut(int64_t Lo, int64_t Hi, int64_t ClipLo, int64_t ClipHi) { return {std::max(Lo, ClipLo), std::min(Hi, ClipHi)}; }
+Span Cut(int64_t Lo, int64_t Hi, int64_t ClipLo, int64_t ClipHi) {
+  return {std::max(Lo, ClipLo), std::min(Hi, ClipHi)};
+}
 
 } // namespace
 
@@ -52,11 +54,11 @@ void DrawTableFrame(TCanvas &Canvas, const TRVTableFrame &F, const TRect &Clip) 
     if (F.Color == clNone) return;
     // One colour: only which side owns the corners differs.
     const bool hOver = F.OverlappingCorners;
-    if (v.Top) FillClipped(Canvas, hOver || !v.Left ? L : L + w, T, hOver || !v.Right ? R : R - w, T + w, F.Color, Clip);
+    if (v.Top)
+      FillClipped(Canvas, hOver || !v.Left ? L : L + w, T, hOver || !v.Right ? R : R - w, T + w, F.Color, Clip);
     if (v.Bottom)
       FillClipped(Canvas, hOver || !v.Left ? L : L + w, B - w, hOver || !v.Right ? R : R - w, B, F.Color, Clip);
-    if (v.Left)
-      FillClipped(Canvas, L, hOver && v.Top ? T + w : T, L + w, hOver && v.Bottom ? B - w : B, F.Color, Clip);
+    if (v.Left) FillClipped(Canvas, L, hOver && v.Top ? T + w : T, L + w, hOver && v.Bottom ? B - w : B, F.Color, Clip);
     if (v.Right)
       FillClipped(Canvas, R - w, hOver && v.Top ? T + w : T, R, hOver && v.Bottom ? B - w : B, F.Color, Clip);
     return;

@@ -18,8 +18,7 @@ const TRVDrawLineInfo *TableDrawLine(const TRVTableItemInfo *Table) {
   const int line = doc ? doc->FirstDrawLineOf(Table) : -1;
   if (line < 0 || line >= doc->DrawLines.Count()) return nullptr;
   const TRVDrawLineInfo *dl = doc->DrawLines.Items(line);
-  return dl && dl->ItemNo >= 0 && dl->ItemNo < doc->GetItemCount() && doc->GetItem(dl->ItemNo) == Table ? dl
-                                                                                                          : nullptr;
+  return dl && dl->ItemNo >= 0 && dl->ItemNo < doc->GetItemCount() && doc->GetItem(dl->ItemNo) == Table ? dl : nullptr;
 }
 
 // The table's place in its document's coordinates.
@@ -53,9 +52,7 @@ void TRVTableCellData::MovingFromUndoList() {
   InvalidateMinWidth();
 }
 
-TRVTableItemInfo *TRVTableCellData::GetTable() const {
-  return FRow && FRow->Rows() ? FRow->Rows()->Table : nullptr;
-}
+TRVTableItemInfo *TRVTableCellData::GetTable() const { return FRow && FRow->Rows() ? FRow->Rows()->Table : nullptr; }
 
 // ------------------------------------------------------------ background
 

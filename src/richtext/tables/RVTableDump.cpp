@@ -24,8 +24,8 @@ std::string RVDumpDrawLines(const TCustomRVFormattedData &Doc, const std::string
       for (int c = 0; c < table->ColCount(); ++c) {
         const TRVTableCellData *cell = table->Cells(r, c);
         if (!cell) continue;
-        std::snprintf(buf, sizeof buf, "cell %d %d %d %d %d %d %d %d\n", r, c, cell->ColSpan, cell->RowSpan,
-                      cell->Left, cell->Top, cell->Width, cell->Height);
+        std::snprintf(buf, sizeof buf, "cell %d %d %d %d %d %d %d %d\n", r, c, cell->ColSpan, cell->RowSpan, cell->Left,
+                      cell->Top, cell->Width, cell->Height);
         out += Indent + buf;
         out += RVDumpDrawLines(*cell, Indent + "  ");
       }

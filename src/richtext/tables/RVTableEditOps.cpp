@@ -21,18 +21,33 @@ struct TPropFlags {
   bool AffectWidth, AffectSize;
 };
 constexpr TPropFlags kTableProps[] = {
-    {"BestWidth", true, true},        {"BorderHSpacing", true, true},   {"BorderWidth", true, true},
-    {"CellBorderWidth", true, true},  {"CellHSpacing", true, true},     {"CellPadding", true, true},
-    {"BorderVSpacing", false, true},  {"CellVSpacing", false, true},    {"Color", false, false},
-    {"BackgroundStyle", false, false}, {"HeadingRowCount", false, false}, {"BorderColor", false, false},
-    {"BorderLightColor", false, false}, {"BorderStyle", false, false},  {"CellBorderColor", false, false},
-    {"CellBorderLightColor", false, false}, {"CellBorderStyle", false, false}, {"VRuleWidth", false, false},
-    {"VRuleColor", false, false},     {"HRuleWidth", false, false},     {"HRuleColor", false, false},
-    {"VOutermostRule", false, false}, {"HOutermostRule", false, false},
+    {"BestWidth", true, true},
+    {"BorderHSpacing", true, true},
+    {"BorderWidth", true, true},
+    {"CellBorderWidth", true, true},
+    {"CellHSpacing", true, true},
+    {"CellPadding", true, true},
+    {"BorderVSpacing", false, true},
+    {"CellVSpacing", false, true},
+    {"Color", false, false},
+    {"BackgroundStyle", false, false},
+    {"HeadingRowCount", false, false},
+    {"BorderColor", false, false},
+    {"BorderLightColor", false, false},
+    {"BorderStyle", false, false},
+    {"CellBorderColor", false, false},
+    {"CellBorderLightColor", false, false},
+    {"CellBorderStyle", false, false},
+    {"VRuleWidth", false, false},
+    {"VRuleColor", false, false},
+    {"HRuleWidth", false, false},
+    {"HRuleColor", false, false},
+    {"VOutermostRule", false, false},
+    {"HOutermostRule", false, false},
 };
 constexpr TPropFlags kCellProps[] = {
-    {"BestWidth", true, true},       {"BestHeight", false, true},      {"Color", false, false},
-    {"BorderColor", false, false},   {"BorderLightColor", false, false}, {"VAlign", false, true},
+    {"BestWidth", true, true},         {"BestHeight", false, true},        {"Color", false, false},
+    {"BorderColor", false, false},     {"BorderLightColor", false, false}, {"VAlign", false, true},
     {"BackgroundStyle", false, false},
 };
 

@@ -35,7 +35,8 @@ public:
     switch (Style) {
     case rvtbRaised: return "\\brdroutset\\brdrw" + std::to_string(WidthTw);
     case rvtbLowered: return "\\brdrinset\\brdrw" + std::to_string(WidthTw);
-    default: return "\\brdrs\\brdrw" + std::to_string(WidthTw) + "\\brdrcf" + std::to_string(colorNo(Ctx.ColorList, Color));
+    default:
+      return "\\brdrs\\brdrw" + std::to_string(WidthTw) + "\\brdrcf" + std::to_string(colorNo(Ctx.ColorList, Color));
     }
   }
 
@@ -213,9 +214,7 @@ void TRVTableItemInfo::FillRTFTables(TRVColorList &ColorList, TRVRTFFontTable &F
       add(clBtnFace);
       break;
     case rvtbColor: add(C); break;
-    default:
-      add(C);
-      add(Light);
+    default: add(C); add(Light);
     }
   };
   borderColours(BorderStyle, BorderColor, BorderLightColor);
@@ -262,8 +261,8 @@ void TRVTableItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, in
   while (!style.empty() && style.front() == ' ') style.erase(0, 1);
   // An empty summary: HTML 4 wants one on every table for readers that do
   // not see it, and the document has nothing to say there.
-  out += "<TABLE summary=\"\"" + attr("width", lengthValue(BestWidth)) + attr("bgcolor", colourValue(Color)) + borderAttr +
-         attr("cellpadding", std::to_string(std::max(0, CellPadding))) +
+  out += "<TABLE summary=\"\"" + attr("width", lengthValue(BestWidth)) + attr("bgcolor", colourValue(Color)) +
+         borderAttr + attr("cellpadding", std::to_string(std::max(0, CellPadding))) +
          attr("cellspacing", std::to_string(std::max(0, CellHSpacing))) + attr("background", back) +
          attr("style", style) + ">\r\n";
   for (int r = 0; r < RowCount(); ++r) {
@@ -281,8 +280,8 @@ void TRVTableItemInfo::SaveToHTML(std::string &Stream, TCustomRVData *RVData, in
           const TColor bc = cell->BorderColor != clNone ? cell->BorderColor : CellBorderColor;
           const TColor bl = cell->BorderLightColor != clNone ? cell->BorderLightColor : CellBorderLightColor;
           // The width only where the table's own does not already give it.
-          const bool sameWidth = (BorderWidth == CellBorderWidth && BorderWidth < 2) ||
-                                 (CellBorderWidth == 1 && BorderWidth > 1);
+          const bool sameWidth =
+              (BorderWidth == CellBorderWidth && BorderWidth < 2) || (CellBorderWidth == 1 && BorderWidth > 1);
           if (!sameWidth) cs += "border-width: " + std::to_string(CellBorderWidth) + "px; ";
           if (CellBorderWidth > 0) {
             if (CellBorderStyle == rvtbRaised) cs += "border-style: outset; ";

@@ -147,8 +147,8 @@ void TRVTableRows::InsertRows(int Index, int Count, int CopyIndex, bool DivideHe
       continue;
     }
     if (DivideHeight)
-      SetCellInt(*this, Rec, CopyIndex, c, "BestHeight",
-                 ScaleDiv(src->BestHeight, src->RowSpan, src->RowSpan + Count), false, true);
+      SetCellInt(*this, Rec, CopyIndex, c, "BestHeight", ScaleDiv(src->BestHeight, src->RowSpan, src->RowSpan + Count),
+                 false, true);
     // The new cells span the source's columns, unless a taller merged cell
     // already covers one of them.
     int span = src->ColSpan;
@@ -408,8 +408,9 @@ void TRVTableRows::ClearCells(const std::vector<int> &RowList, const std::vector
     removed.push_back(std::move(taken));
     FRows[size_t(r)]->Put(c, std::move(fresh));
   }
-  if (Rec) Rec->CellsClear(std::vector<int>(RowList.begin(), RowList.begin() + ptrdiff_t(n)),
-                           std::vector<int>(ColList.begin(), ColList.begin() + ptrdiff_t(n)), std::move(removed));
+  if (Rec)
+    Rec->CellsClear(std::vector<int>(RowList.begin(), RowList.begin() + ptrdiff_t(n)),
+                    std::vector<int>(ColList.begin(), ColList.begin() + ptrdiff_t(n)), std::move(removed));
 }
 
 // ================================================================== steps
@@ -451,8 +452,7 @@ void TRVTableRows::PutRows(int Index, std::vector<std::unique_ptr<TRVTableRow>> 
   Rows.clear();
 }
 
-std::vector<std::unique_ptr<TRVTableCellData>> TRVTableRows::TakeCols(int Index, int Count,
-                                                                      TCustomRVData *UndoData) {
+std::vector<std::unique_ptr<TRVTableCellData>> TRVTableRows::TakeCols(int Index, int Count, TCustomRVData *UndoData) {
   std::vector<std::unique_ptr<TRVTableCellData>> taken;
   for (auto &row : FRows) {
     const int n = std::min(Count, row->Count() - Index);
@@ -489,7 +489,8 @@ void TRVTableRows::InsertEmptySlots(int Row, int Col, int ColCount, int RowCount
 }
 
 void TRVTableRows::DeleteSlotBlock(int Row, int Col, int ColCount, int RowCount) {
-  for (int r = std::max(0, Row); r < std::min(Count(), Row + RowCount); ++r) FRows[size_t(r)]->DeleteSlots(Col, ColCount);
+  for (int r = std::max(0, Row); r < std::min(Count(), Row + RowCount); ++r)
+    FRows[size_t(r)]->DeleteSlots(Col, ColCount);
 }
 
 void TRVTableRows::FillBlock(int Row, int Col, int ColCount, int RowCount) {

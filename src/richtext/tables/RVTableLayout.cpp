@@ -59,8 +59,8 @@ struct TRVTableLayout::Work {
   int Rows = 0, Cols = 0;
   bool Fixed = false;
   int64_t ColumnsWidth = 0, Avail = 0, Remaining = 0, SumMin = 0;
-  int64_t Padding = 0; // 2 x CellPadding, scaled
-  std::vector<int64_t> W;  // column content widths
+  int64_t Padding = 0;    // 2 x CellPadding, scaled
+  std::vector<int64_t> W; // column content widths
   std::vector<uint8_t> Mark;
   int Assigned = 0, PixelCols = 0;
   std::vector<int64_t> H; // row content heights
@@ -262,8 +262,7 @@ struct TRVTableLayout::Work {
     } else {
       for (int c = 0; c < Cols; ++c)
         if (G.IsPercentCol(c))
-          weight[size_t(c)] =
-              std::max<int64_t>(1, int64_t(G.GetColPercentWidth(c, Clamp32(ColumnsWidth))) - Padding);
+          weight[size_t(c)] = std::max<int64_t>(1, int64_t(G.GetColPercentWidth(c, Clamp32(ColumnsWidth))) - Padding);
     }
     for (int64_t w : weight) sum += w;
     for (int c = 0; c < Cols && Remaining > 0 && sum > 0; ++c) {

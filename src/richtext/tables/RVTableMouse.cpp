@@ -64,7 +64,9 @@ int TRVTableItemInfo::GetRowBorderAt(int Y, int &Start, int &Pos) const {
                   2 * int64_t(CellBorderWidth) + CellVSpacing, Start, Pos);
 }
 
-int TRVTableItemInfo::GetColAt(int X) const { return IndexAt(X, FormattingInfo().ColStarts, FormattingInfo().ColWidths); }
+int TRVTableItemInfo::GetColAt(int X) const {
+  return IndexAt(X, FormattingInfo().ColStarts, FormattingInfo().ColWidths);
+}
 
 int TRVTableItemInfo::GetRowAt(int Y) const {
   return IndexAt(Y, FormattingInfo().RowStarts, FormattingInfo().RowHeights);
@@ -309,7 +311,8 @@ bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X
     EndResize();
     const bool applied = sized && ApplyResizeChanges(changes);
     // Refused, the editor the drag closed opens again where it was.
-    if (!applied && FResizeEditRow >= 0) OpenCellEditor(-1, FResizeEditRow, FResizeEditCol, rvceCaretAtStart | rvceNoEvent);
+    if (!applied && FResizeEditRow >= 0)
+      OpenCellEditor(-1, FResizeEditRow, FResizeEditCol, rvceCaretAtStart | rvceNoEvent);
     FResizeEditRow = FResizeEditCol = -1;
   }
   return true;
@@ -347,7 +350,8 @@ bool TRVTableItemInfo::HandleMouseDown(TCustomRVData *RVData, int Button, uint8_
   if (!onSelectedCell && PressOpensEditor(button, Shift, X, Y, ItemX, ItemY)) {
     // Dragged on into other cells, the press selects cells (the editor
     // then closes).
-    if (button == rvmbLeft && FCellEditor && !(Shift & TRVShift::Double)) StartSelecting(FCellEditor->Row, FCellEditor->Col);
+    if (button == rvmbLeft && FCellEditor && !(Shift & TRVShift::Double))
+      StartSelecting(FCellEditor->Row, FCellEditor->Col);
     return true;
   }
   MouseDown(button, Shift, ItemX, ItemY);

@@ -49,8 +49,7 @@ bool TRVTableItemInfo::EnterTable(int Mode, int X) {
   case 3: {
     const int col = GetColAt(X);
     if (col < 0) return false;
-    return Mode == 2 ? OpenCellEditor(-1, 0, col, rvceCaretAtStart)
-                     : OpenCellEditor(-1, rows - 1, col, rvceCaretAtEnd);
+    return Mode == 2 ? OpenCellEditor(-1, 0, col, rvceCaretAtStart) : OpenCellEditor(-1, rows - 1, col, rvceCaretAtEnd);
   }
   default: return false;
   }

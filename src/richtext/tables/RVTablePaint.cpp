@@ -96,7 +96,8 @@ void TRVTableItemInfo::DrawBackgroundForPrinting(TCanvas &Canvas, const TRect &R
                                                  uint8_t ColorMode, int ItemBackgroundLayer) {
   if (ItemBackgroundLayer == 0 || Rect.isEmpty()) return;
   TColor color = Color;
-  if (color != clNone) color = PrintOptions.Has(rvtoWhiteBackground) ? clWhite : BackColorForColorMode(color, ColorMode);
+  if (color != clNone)
+    color = PrintOptions.Has(rvtoWhiteBackground) ? clWhite : BackColorForColorMode(color, ColorMode);
   if (const TRVBackground *bg = GetBackground(); bg && bg->HasVisibleBitmap()) {
     bg->Draw(Canvas, Rect, 0, 0, FullRect.Left, FullRect.Top, FullRect.width(), FullRect.height(), color, true);
     return;

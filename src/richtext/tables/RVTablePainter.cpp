@@ -50,9 +50,7 @@ struct TRVTablePainter::Pass {
   TColor BackConv(TColor c) const { return X.Printing ? BackColorForColorMode(c, X.ColorMode) : c; }
 
   int64_t RowStart(int r) const { return r < I.RowStarts.Count() ? I.RowStarts[r] : 0; }
-  int64_t RowBottom(int r) const {
-    return RowStart(r) + (r < I.RowHeights.Count() ? I.RowHeights[r] : 0) + 2 * PadY;
-  }
+  int64_t RowBottom(int r) const { return RowStart(r) + (r < I.RowHeights.Count() ? I.RowHeights[r] : 0) + 2 * PadY; }
   int64_t ColStart(int c) const { return c < I.ColStarts.Count() ? I.ColStarts[c] : 0; }
   int64_t ColRight(int c) const { return ColStart(c) + (c < I.ColWidths.Count() ? I.ColWidths[c] : 0) + 2 * PadX; }
 
@@ -75,8 +73,7 @@ bool TRVTablePainter::Pass::Prepare() {
   PadY = SY(T.CellPadding);
   CellBorderX = SX(T.CellBorderWidth);
   TableHeight = I.TableHeight;
-  if (X.Style)
-    SelColor = X.State.Has(rvidsControlFocused) ? X.Style->SelColor : X.Style->InactiveSelColor;
+  if (X.Style) SelColor = X.State.Has(rvidsControlFocused) ? X.Style->SelColor : X.Style->InactiveSelColor;
   // A record that does not match the grid (not laid out yet) paints only
   // the table's frame.
   if (I.RowStarts.Count() < Rows || I.RowHeights.Count() < Rows || I.ColStarts.Count() < Cols ||
@@ -126,8 +123,7 @@ void TRVTablePainter::Pass::PaintBackground() {
   color = color == clNone ? clNone : BackConv(color);
   const TRVBackground *bg = T.GetBackground();
   if (bg && bg->HasVisibleBitmap()) {
-    bg->Draw(C, cut, 0, 0, X.Left, X.Top, I.TableWidth, int(std::min<int64_t>(TableHeight, RVMaxCoord)), color,
-             true);
+    bg->Draw(C, cut, 0, 0, X.Left, X.Top, I.TableWidth, int(std::min<int64_t>(TableHeight, RVMaxCoord)), color, true);
     return;
   }
   FillClipped(C, l, t, r, b, color, clip);
@@ -210,8 +206,8 @@ void TRVTablePainter::Pass::DrawBorder(const TRect &R, int64_t Width, TColor Lig
   const int w = int(std::clamp<int64_t>(Width, 0, RVMaxCoord));
   if (T.OnDrawBorder) {
     bool doDefault = true;
-    T.OnDrawBorder(const_cast<TRVTableItemInfo *>(&T), C, R.Left, R.Top, R.Right, R.Bottom, w, Light, Color,
-                   Background, Style, X.Printing, &Visible, Row, Col, doDefault);
+    T.OnDrawBorder(const_cast<TRVTableItemInfo *>(&T), C, R.Left, R.Top, R.Right, R.Bottom, w, Light, Color, Background,
+                   Style, X.Printing, &Visible, Row, Col, doDefault);
     if (!doDefault) return;
   }
   const bool grid = X.DrawGrid && !X.Printing && RVTableGridPenStyle() != TPenStyle::psClear;
@@ -359,8 +355,8 @@ void TRVTablePainter::Paint(TCanvas &Canvas, const TRVTablePaintContext &Context
   const TRect outer{Context.Left, Context.Top,
                     int(std::clamp<int64_t>(int64_t(Context.Left) + FInfo.TableWidth, -RVMaxCoord, RVMaxCoord)),
                     int(std::clamp<int64_t>(int64_t(Context.Top) + p.TableHeight, -RVMaxCoord, RVMaxCoord))};
-  p.DrawBorder(outer, p.SX(FTable.BorderWidth), FTable.BorderLightColor, FTable.BorderColor,
-               Context.DocumentColor, FTable.BorderStyle, TRVBooleanRect(true), -1, -1);
+  p.DrawBorder(outer, p.SX(FTable.BorderWidth), FTable.BorderLightColor, FTable.BorderColor, Context.DocumentColor,
+               FTable.BorderStyle, TRVBooleanRect(true), -1, -1);
   p.PaintCells();
   Canvas.setBrush(brush);
   Canvas.setPen(pen);

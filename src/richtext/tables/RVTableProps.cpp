@@ -9,15 +9,9 @@
 
 namespace kc {
 
-const char *const RVTableOptionNames[10] = {"rvtoEditing",
-                                            "rvtoRowSizing",
-                                            "rvtoColSizing",
-                                            "rvtoRowSelect",
-                                            "rvtoColSelect",
-                                            "rvtoRTFSaveCellPixelBestWidth",
-                                            "rvtoRTFAllowAutofit",
-                                            "rvtoHideGridLines",
-                                            "rvtoOverlappingCorners",
+const char *const RVTableOptionNames[10] = {"rvtoEditing",         "rvtoRowSizing",     "rvtoColSizing",
+                                            "rvtoRowSelect",       "rvtoColSelect",     "rvtoRTFSaveCellPixelBestWidth",
+                                            "rvtoRTFAllowAutofit", "rvtoHideGridLines", "rvtoOverlappingCorners",
                                             "rvtoCellBelowBorders"};
 const char *const RVTablePrintOptionNames[3] = {"rvtoHalftoneBorders", "rvtoRowsSplit", "rvtoWhiteBackground"};
 const char *const RVTableBorderStyleNames[5] = {"rvtbRaised", "rvtbLowered", "rvtbColor", "rvtbRaisedColor",

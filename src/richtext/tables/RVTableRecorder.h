@@ -27,12 +27,12 @@ struct TRVMergedCell {
 
 // What a merge changed, enough to take it back.
 struct TRVMergeStep {
-  int Row = 0, Col = 0;                 // the main cell
-  int OldColSpan = 1, OldRowSpan = 1;   // its spans before
-  int ColSpan = 1, RowSpan = 1;         // the merged rectangle
-  int OldBestWidth = 0;                 // its BestWidth before
-  int MergedBestWidth = 0;              // and after
-  std::vector<TRVMergedCell> Cells;     // row by row
+  int Row = 0, Col = 0;               // the main cell
+  int OldColSpan = 1, OldRowSpan = 1; // its spans before
+  int ColSpan = 1, RowSpan = 1;       // the merged rectangle
+  int OldBestWidth = 0;               // its BestWidth before
+  int MergedBestWidth = 0;            // and after
+  std::vector<TRVMergedCell> Cells;   // row by row
 };
 
 class TRVTableGridRecorder {
@@ -102,8 +102,8 @@ public:
   // Row and Col: the cell's position (-1 for the table itself).
   virtual bool SetIntProperty(TCustomRVData *Data, int ItemNo, TRVIntPropertyHolder *Object, int Row, int Col,
                               std::string_view Name, int Value, bool AffectWidth, bool AffectSize) = 0;
-  virtual bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top,
-                                     bool Right, bool Bottom) = 0;
+  virtual bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top, bool Right,
+                                     bool Bottom) = 0;
   // Mode 0 text style conversion, 1 paragraph style, 2 paragraph style
   // conversion, applied to every (selected) cell in a document of its own;
   // true when a cell was taken (the table is to be formatted again).

@@ -36,7 +36,8 @@ bool TRVTableItemInfo::StartResize(bool Column, int Border, int PointerPos, bool
   const bool last = Border == n;
   const int64_t edge = Column ? int64_t(BorderWidth) + BorderHSpacing + CellBorderWidth
                               : int64_t(BorderWidth) + BorderVSpacing + CellBorderWidth;
-  const int64_t inner = Column ? 2 * int64_t(CellBorderWidth) + CellHSpacing : 2 * int64_t(CellBorderWidth) + CellVSpacing;
+  const int64_t inner =
+      Column ? 2 * int64_t(CellBorderWidth) + CellHSpacing : 2 * int64_t(CellBorderWidth) + CellVSpacing;
   const int64_t extent = Column ? f.TableWidth : f.TableHeight;
   const int64_t line = last ? extent - edge / 2 : starts[Border] - (inner + 1) / 2;
   FResizeBorder = Border;
@@ -47,7 +48,8 @@ bool TRVTableItemInfo::StartResize(bool Column, int Border, int PointerPos, bool
   // the column right of the border gives what this one takes and keeps a
   // pixel of its own.
   const int64_t tail = Column ? ColTail(*this, last, false) : RowTail(*this, last);
-  FResizeMin = Clamp32(std::min<int64_t>(line, int64_t(FResizeStart) + 2 * int64_t(CellPadding) + tail + (Column ? 1 : 0)));
+  FResizeMin =
+      Clamp32(std::min<int64_t>(line, int64_t(FResizeStart) + 2 * int64_t(CellPadding) + tail + (Column ? 1 : 0)));
   FResizeMax = -1;
   if (Column && !Shift && !last && !Rows().IsPercentCol(Border))
     FResizeMax = Clamp32(std::max<int64_t>(line, line + sizes[Border] - 1));
@@ -136,22 +138,20 @@ bool TRVTableItemInfo::GetResizeChanges(std::vector<TRVCellSizeChange> &Changes)
   if (g.IsPercentCol(index)) {
     // Percentages are of the width the columns share; a table with none
     // left for them has no percentage to give.
-    const int64_t room = int64_t(f.TableWidth) - ((int64_t(cols) - 1) * CellHSpacing +
-                                                  2 * (int64_t(BorderWidth) + BorderHSpacing) +
-                                                  int64_t(cols) * 2 * CellBorderWidth);
+    const int64_t room =
+        int64_t(f.TableWidth) - ((int64_t(cols) - 1) * CellHSpacing + 2 * (int64_t(BorderWidth) + BorderHSpacing) +
+                                 int64_t(cols) * 2 * CellBorderWidth);
     if (room <= 0) return false;
     const int64_t tail = ColTail(*this, last, true);
     auto percent = [&](int64_t Width) { return std::min<int64_t>(-(Width * 100) / room, -1); };
-    apply(index, false, percent(dragged - tail), [&](int, int c, int64_t) {
-      return percent(int64_t(FResizeLine) - f.ColStarts[c] - tail);
-    });
+    apply(index, false, percent(dragged - tail),
+          [&](int, int c, int64_t) { return percent(int64_t(FResizeLine) - f.ColStarts[c] - tail); });
     return true;
   }
   const int64_t w = std::max<int64_t>(1, dragged - 2 * int64_t(CellPadding) - ColTail(*this, last, false));
   auto columnWidth = [&](int Col, int64_t Width) {
     const int64_t change = Width - f.ColWidths[Col];
-    apply(Col, false, Width,
-          [&](int, int, int64_t Old) { return Old > 0 ? std::max<int64_t>(1, Old + change) : Old; });
+    apply(Col, false, Width, [&](int, int, int64_t Old) { return Old > 0 ? std::max<int64_t>(1, Old + change) : Old; });
   };
   columnWidth(index, w);
   if (!(State & rvtsResizingShift) && !last && !g.IsPercentCol(index + 1))

@@ -138,7 +138,7 @@ public:
   int CombinedBestWidth(int TopRow, int LeftCol, int RowCount, int ColCount) const;
 
   // ------------------------------------- steps (not recorded; undo uses them)
-  void InsertNewRows(int Index, int Count);   // each with a new cell in every column
+  void InsertNewRows(int Index, int Count); // each with a new cell in every column
   void FreeRows(int Index, int Count);
   // Rows Index .. Index + Count - 1 taken out of the grid, cells detached
   // to UndoData.
@@ -150,10 +150,10 @@ public:
   void PutCols(int Index, std::vector<std::unique_ptr<TRVTableCellData>> &Cells);
   void InsertEmptySlots(int Row, int Col, int ColCount, int RowCount);
   void DeleteSlotBlock(int Row, int Col, int ColCount, int RowCount);
-  void FillBlock(int Row, int Col, int ColCount, int RowCount);  // new cells into empty slots
-  void FreeBlock(int Row, int Col, int ColCount, int RowCount);  // slots emptied
-  void SpreadCell(int Row, int Col, int ColSpan);                // frees the next ColSpan - 1 slots
-  void UnspreadCell(int Row, int Col);                           // ColSpan 1, new cells after it
+  void FillBlock(int Row, int Col, int ColCount, int RowCount); // new cells into empty slots
+  void FreeBlock(int Row, int Col, int ColCount, int RowCount); // slots emptied
+  void SpreadCell(int Row, int Col, int ColSpan);               // frees the next ColSpan - 1 slots
+  void UnspreadCell(int Row, int Col);                          // ColSpan 1, new cells after it
   // Horizontal (Vertical false) or vertical cut of the cell at (Row, Col)
   // at row (column) At; JoinCell takes it back, restoring the best size.
   void SplitCell(bool Vertical, int Row, int Col, int At, bool Decrease);

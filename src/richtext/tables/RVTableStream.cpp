@@ -80,7 +80,8 @@ public:
     W.BeginComponent(TableClass, "");
     W.Prefix = "T.";
     RVPropsWriteStored(RVTableProps(), &T, W, nullptr);
-    if (const TGraphic *g = T.GetBackgroundImage(); g && !g->empty()) W.Binary("BackgroundImg", PictureBytes(*g, false));
+    if (const TGraphic *g = T.GetBackgroundImage(); g && !g->empty())
+      W.Binary("BackgroundImg", PictureBytes(*g, false));
     W.Prefix.clear();
     W.Name("C");
     Cells();

@@ -36,15 +36,15 @@ enum TRVCellVAlign : uint8_t { rvcTop, rvcMiddle, rvcBottom, rvcVDefault };
 
 // State bits of a table item.
 enum : uint16_t {
-  rvtsInserted = 1,        // held by a document
-  rvtsEditMode = 2,        // that document belongs to an editor
-  rvtsFormatInvalid = 4,   // the next screen format recomputes
+  rvtsInserted = 1,      // held by a document
+  rvtsEditMode = 2,      // that document belongs to an editor
+  rvtsFormatInvalid = 4, // the next screen format recomputes
   rvtsCellPaddingChanged = 8,
   rvtsResizingColumn = 16, // a border drag resizes a column (else a row)
   rvtsResizingShift = 32,
-  rvtsJustCreated = 64,    // nested items not yet told of the insertion
+  rvtsJustCreated = 64, // nested items not yet told of the insertion
   rvtsInnerFormatting = 128,
-  rvtsSelExists = 256      // several cells selected
+  rvtsSelExists = 256 // several cells selected
 };
 
 // Positions of a cell that a table's nested document reports as its place

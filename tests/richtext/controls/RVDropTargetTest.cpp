@@ -91,12 +91,15 @@ TEST(DropFormat, OfferedTimesAccepted) {
 }
 
 TEST(DropFormat, FormatTest) {
-  const std::vector<std::pair<unsigned, TRVDragDropFormat>> pairs = {
-      {DataObject::cfText, rvddText},           {DataObject::cfBitmap, rvddBitmap},
-      {DataObject::cfDib, rvddBitmap},          {DataObject::cfUnicodeText, rvddUnicodeText},
-      {DataObject::cfEnhMetafile, rvddMetafile}, {DataObject::cfHDrop, rvddFiles},
-      {CF_RTF(), rvddRTF},                      {CF_RVF(), rvddRVF},
-      {CF_URL(), rvddURL}};
+  const std::vector<std::pair<unsigned, TRVDragDropFormat>> pairs = {{DataObject::cfText, rvddText},
+                                                                     {DataObject::cfBitmap, rvddBitmap},
+                                                                     {DataObject::cfDib, rvddBitmap},
+                                                                     {DataObject::cfUnicodeText, rvddUnicodeText},
+                                                                     {DataObject::cfEnhMetafile, rvddMetafile},
+                                                                     {DataObject::cfHDrop, rvddFiles},
+                                                                     {CF_RTF(), rvddRTF},
+                                                                     {CF_RVF(), rvddRVF},
+                                                                     {CF_URL(), rvddURL}};
   for (const auto &[format, needs] : pairs) {
     TRVDragDropFormats only{needs};
     EXPECT_TRUE(IsDropFormatAccepted(format, only)) << Name(format);
@@ -160,7 +163,11 @@ TEST(RvfBlock, LengthPrefix) {
       {"exact", std::string("\3\0\0\0abc", 7), true, "abc"},
       {"length smaller than the block", std::string("\2\0\0\0abcdef", 10), true, "ab"},
       {"length beyond the block", std::string("\11\0\0\0abc", 7), false, ""},
-      {"huge length", std::string("\xFF\xFF\xFF\xFF" "abc", 7), false, ""},
+      {"huge length",
+       std::string("\xFF\xFF\xFF\xFF"
+                   "abc",
+                   7),
+       false, ""},
       {"shorter than the length field", std::string("\1\0", 2), true, ""},
       {"empty", "", true, ""},
   };

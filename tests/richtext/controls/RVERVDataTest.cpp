@@ -482,8 +482,7 @@ TEST(Placement, AFullLineItemAfterAMarkerKeepsTheListItemsText) {
   e.format();
   const std::string before = e.rvf();
   e.caret(1, 0);
-  ASSERT_TRUE(
-      e.doc->InsertItemAtCaret("", std::make_unique<TRVBreakItemInfo>(e.doc.get(), clNone, 0, 1), false));
+  ASSERT_TRUE(e.doc->InsertItemAtCaret("", std::make_unique<TRVBreakItemInfo>(e.doc.get(), clNone, 0, 1), false));
   ASSERT_EQ(e.doc->GetItemStyle(0), rvsListMarker);
   EXPECT_TRUE(e.doc->IsTextItem(1));
   EXPECT_TRUE(e.doc->GetItemTextRaw(1).empty());

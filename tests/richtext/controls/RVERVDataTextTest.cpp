@@ -182,8 +182,8 @@ struct TextCase {
   std::vector<std::string> paras; // one text item each
   bool list;                      // the paragraphs are list items
   int item, offs;
-  const char *insert;             // for the edit script
-  const char *text;               // paragraphs after it
+  const char *insert; // for the edit script
+  const char *text;   // paragraphs after it
   const char *caret;
 };
 
@@ -220,8 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"emptyFirstLineAtAParagraphStart", {"xyz"}, false, 0, 1, "\\r\\nb", "|bxyz", "1 1"},
                       TextCase{"tabsAsSpaces", {"ab"}, false, 0, 2, "\\tx", "a        xb", "0 10"},
                       TextCase{"nulAsQuestionMark", {"ab"}, false, 0, 2, "\\0", "a?b", "0 2"},
-                      TextCase{"listParagraphGetsItsOwnMarker", {"abcd", "ef"}, true, 1, 3, "x\\r\\ny", "abx|ycd|ef",
-                               "1 1"},
+                      TextCase{
+                          "listParagraphGetsItsOwnMarker", {"abcd", "ef"}, true, 1, 3, "x\\r\\ny", "abx|ycd|ef", "1 1"},
                       TextCase{"atTheStartOfAListItem", {"abcd"}, true, 1, 1, "x\\r\\n", "x|abcd", "1 0"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -371,13 +371,13 @@ TEST_P(InsertRvf, JoinsWithItsSurroundingsAndKeepsTheCaretAfterIt) {
   EXPECT_EQ(e.rvf(), after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, InsertRvf,
-    ::testing::Values(DocCase{"oneParagraphInside", {{"bc"}}, 0, 2, "abcd:0 |ef:0", "0 3"},
-                      DocCase{"twoParagraphsInside", {{"b"}, {"c"}}, 0, 2, "ab:0 |cd:0 |ef:0", "1 1"},
-                      DocCase{"atTheEnd", {{"x"}, {"y"}}, 1, 3, "ad:0 |efx:0 |y:0", "2 1"},
-                      DocCase{"atTheStart", {{"x"}}, 0, 1, "xad:0 |ef:0", "0 1"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, InsertRvf,
+                         ::testing::Values(DocCase{"oneParagraphInside", {{"bc"}}, 0, 2, "abcd:0 |ef:0", "0 3"},
+                                           DocCase{
+                                               "twoParagraphsInside", {{"b"}, {"c"}}, 0, 2, "ab:0 |cd:0 |ef:0", "1 1"},
+                                           DocCase{"atTheEnd", {{"x"}, {"y"}}, 1, 3, "ad:0 |efx:0 |y:0", "2 1"},
+                                           DocCase{"atTheStart", {{"x"}}, 0, 1, "xad:0 |ef:0", "0 1"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(InsertDocument, AWholeDocumentTakesThePlaceOfAnEmptyParagraph) {
   TextDoc src;
@@ -752,7 +752,6 @@ TEST(Renumbering, InsertedRvfWithAMarkerRenumbersTheList) {
   EXPECT_EQ(e.numbers(), numbers);
 }
 
-
 // ------------------------------------------------------- random scripts
 
 // Styles cycle 0 -> 1 -> 2 (UTF-16) -> 0; paragraph styles 0 <-> 1.
@@ -783,7 +782,8 @@ public:
     for (int p = 0, n = 2 + pick(10); p < n; ++p) {
       if (pick(2)) e.listPara(words[pick(5)], pick(2));
       else e.add(words[pick(5)], pick(3), false, pick(2));
-      for (int i = 0, k = pick(3); i < k; ++i) e.add(words[pick(5)], pick(3), true, e.doc->GetItemPara(e.doc->GetItemCount() - 1));
+      for (int i = 0, k = pick(3); i < k; ++i)
+        e.add(words[pick(5)], pick(3), true, e.doc->GetItemPara(e.doc->GetItemCount() - 1));
     }
   }
 

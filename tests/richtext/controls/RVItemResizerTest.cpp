@@ -51,8 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"outside", 100, 50, rvhpOutside, "-3,-3 103,-3 103,53 -3,53 50,-3 103,25 50,53 -3,25"},
         PlacementCase{"onBorder", 100, 50, rvhpOnBorder, "0,0 100,0 100,50 0,50 50,0 100,25 50,50 0,25"},
         PlacementCase{"smallPictureOutside", 10, 10, rvhpInside, "-3,-3 13,-3 13,13 -3,13 5,-3 13,5 5,13 -3,5"},
-        PlacementCase{"lowItemOutside", 100, 11, rvhpOnBorder,
-                      "-3,-3 103,-3 103,14 -3,14 50,-3 103,5 50,14 -3,5"},
+        PlacementCase{"lowItemOutside", 100, 11, rvhpOnBorder, "-3,-3 103,-3 103,14 -3,14 50,-3 103,5 50,14 -3,5"},
         PlacementCase{"twelveStaysInside", 12, 12, rvhpInside, "3,3 9,3 9,9 3,9 6,3 9,6 6,9 3,6"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -76,10 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HandleHit,
                          ::testing::Values(HitCase{"topLeftBeforeTop", -1, -3, 0},
                                            HitCase{"topRightBeforeTop", 2, -3, 1},
                                            HitCase{"bottomRightBeforeRight", 5, 2, 2},
-                                           HitCase{"threeAwayHits", -6, -6, 0},
-                                           HitCase{"fourAwayMisses", -7, -3, -1},
-                                           HitCase{"leftMiddle", -3, 1, 7},
-                                           HitCase{"farAway", 40, 40, -1}),
+                                           HitCase{"threeAwayHits", -6, -6, 0}, HitCase{"fourAwayMisses", -7, -3, -1},
+                                           HitCase{"leftMiddle", -3, 1, 7}, HitCase{"farAway", 40, 40, -1}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(HandleHit, SideHandlesOfALargeItemAreTheirOwn) {
@@ -131,27 +128,21 @@ INSTANTIATE_TEST_SUITE_P(
         DragCase{"leftPastRightStopsAtTwo", 100, 50, 0, 7, {0, 25}, {150, 25}, false, false, true, "(98,0,100,50)"},
         DragCase{"topPastBottomStopsAtTwo", 100, 50, 0, 4, {50, 0}, {50, 80}, false, false, true, "(0,48,100,50)"},
         DragCase{"cornerKeepsProportions", 100, 50, 0, 2, {100, 50}, {200, 60}, false, false, true, "(0,0,200,100)"},
-        DragCase{"cornerWidthFollowsHeight", 100, 50, 0, 2, {100, 50}, {110, 100}, false, false, true,
-                 "(0,0,200,100)"},
-        DragCase{"topLeftCornerGrowsUpward", 100, 50, 0, 0, {0, 0}, {-100, -10}, false, false, true,
-                 "(-100,-50,100,50)"},
-        DragCase{"cornerFreeWithSwitchOff", 100, 50, 0, 2, {100, 50}, {200, 60}, false, false, false,
-                 "(0,0,200,60)"},
-        DragCase{"shiftCornerWithSwitchOff", 100, 50, 0, 2, {100, 50}, {200, 60}, true, false, false,
-                 "(0,0,200,100)"},
+        DragCase{"cornerWidthFollowsHeight", 100, 50, 0, 2, {100, 50}, {110, 100}, false, false, true, "(0,0,200,100)"},
+        DragCase{
+            "topLeftCornerGrowsUpward", 100, 50, 0, 0, {0, 0}, {-100, -10}, false, false, true, "(-100,-50,100,50)"},
+        DragCase{"cornerFreeWithSwitchOff", 100, 50, 0, 2, {100, 50}, {200, 60}, false, false, false, "(0,0,200,60)"},
+        DragCase{"shiftCornerWithSwitchOff", 100, 50, 0, 2, {100, 50}, {200, 60}, true, false, false, "(0,0,200,100)"},
         DragCase{"sideMovesOneSide", 100, 50, 0, 5, {100, 25}, {150, 40}, false, false, true, "(0,0,150,50)"},
-        DragCase{"sideWithShiftGrowsBottom", 100, 50, 0, 5, {100, 25}, {150, 25}, true, false, true,
-                 "(0,0,150,75)"},
+        DragCase{"sideWithShiftGrowsBottom", 100, 50, 0, 5, {100, 25}, {150, 25}, true, false, true, "(0,0,150,75)"},
         DragCase{"leftSideWithShift", 100, 50, 0, 7, {0, 25}, {-100, 25}, true, false, true, "(-100,0,100,100)"},
         DragCase{"ctrlSymmetric", 100, 50, 0, 5, {100, 25}, {120, 25}, false, true, true, "(-20,0,120,50)"},
-        DragCase{"ctrlShiftSplitsTheGrowth", 100, 50, 0, 5, {100, 25}, {120, 25}, true, true, true,
-                 "(-20,-10,120,60)"},
+        DragCase{"ctrlShiftSplitsTheGrowth", 100, 50, 0, 5, {100, 25}, {120, 25}, true, true, true, "(-20,-10,120,60)"},
         DragCase{"ctrlCorner", 100, 50, 0, 2, {100, 50}, {120, 60}, false, true, true, "(-20,-10,120,60)"},
-        DragCase{"ctrlPastCentreStaysAroundIt", 100, 50, 0, 5, {100, 25}, {-40, 25}, false, true, true,
-                 "(49,0,51,50)"},
+        DragCase{"ctrlPastCentreStaysAroundIt", 100, 50, 0, 5, {100, 25}, {-40, 25}, false, true, true, "(49,0,51,50)"},
         DragCase{"grabOffsetKept", 100, 50, 0, 5, {98, 27}, {108, 27}, false, false, true, "(0,0,110,50)"},
-        DragCase{"spacingLeftOutOfProportions", 104, 54, 2, 2, {104, 54}, {204, 64}, false, false, true,
-                 "(0,0,204,104)"}),
+        DragCase{
+            "spacingLeftOutOfProportions", 104, 54, 2, 2, {104, 54}, {204, 64}, false, false, true, "(0,0,204,104)"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Drag, CancelEndsItAndRestoresTheFrame) {
@@ -264,9 +255,8 @@ struct ResizeDoc : EditDoc {
   }
 
   TRVGraphicItemInfo *picture(int W, int H, int Spacing = 1, bool Continue = true) {
-    auto pic =
-        std::make_unique<TRVGraphicItemInfo>(doc.get(), std::make_unique<TBitmap>(QImage(W, H, QImage::Format_RGB32)),
-                                             rvvaBaseline);
+    auto pic = std::make_unique<TRVGraphicItemInfo>(
+        doc.get(), std::make_unique<TBitmap>(QImage(W, H, QImage::Format_RGB32)), rvvaBaseline);
     pic->Spacing = Spacing;
     pic->ParaNo = 0;
     if (Continue) pic->SetContinuePara(true);
@@ -326,24 +316,23 @@ TEST_P(HandlesShown, OnlyForAResizableItemAtTheCaretInAnEditableDocument) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HandlesShown,
-    ::testing::Values(
-        ShowCase{"caretAfterPicture", [](ResizeDoc &) {}, true},
-        ShowCase{"caretOnText", [](ResizeDoc &e) { e.caret(0, 2); }, false},
-        ShowCase{"pictureSelected", [](ResizeDoc &e) { e.select(1, 0, 1, 1); }, true},
-        ShowCase{"textAndPictureSelected", [](ResizeDoc &e) { e.select(0, 2, 1, 1); }, false},
-        ShowCase{"readOnly", [](ResizeDoc &e) { e.hooked().readOnly = true; }, false},
-        ShowCase{"readOnlyThatResizes",
-                 [](ResizeDoc &e) { e.hooked().readOnly = e.hooked().resizeReadOnly = true; }, true},
-        ShowCase{"noImageResize", [](ResizeDoc &e) { e.hooked().noImageResize = true; }, false},
-        ShowCase{"suppressed", [](ResizeDoc &e) { e.hooked().suppress = true; }, false},
-        ShowCase{"readOnlyParagraph",
-                 [](ResizeDoc &e) {
-                   const int readOnly = e.style.ParaStyles().Count() - 1;
-                   for (int i = 0; i < 3; ++i) e.doc->GetItem(i)->ParaNo = readOnly;
-                   e.format();
-                   e.caret(1, 1);
-                 },
-                 false}),
+    ::testing::Values(ShowCase{"caretAfterPicture", [](ResizeDoc &) {}, true},
+                      ShowCase{"caretOnText", [](ResizeDoc &e) { e.caret(0, 2); }, false},
+                      ShowCase{"pictureSelected", [](ResizeDoc &e) { e.select(1, 0, 1, 1); }, true},
+                      ShowCase{"textAndPictureSelected", [](ResizeDoc &e) { e.select(0, 2, 1, 1); }, false},
+                      ShowCase{"readOnly", [](ResizeDoc &e) { e.hooked().readOnly = true; }, false},
+                      ShowCase{"readOnlyThatResizes",
+                               [](ResizeDoc &e) { e.hooked().readOnly = e.hooked().resizeReadOnly = true; }, true},
+                      ShowCase{"noImageResize", [](ResizeDoc &e) { e.hooked().noImageResize = true; }, false},
+                      ShowCase{"suppressed", [](ResizeDoc &e) { e.hooked().suppress = true; }, false},
+                      ShowCase{"readOnlyParagraph",
+                               [](ResizeDoc &e) {
+                                 const int readOnly = e.style.ParaStyles().Count() - 1;
+                                 for (int i = 0; i < 3; ++i) e.doc->GetItem(i)->ParaNo = readOnly;
+                                 e.format();
+                                 e.caret(1, 1);
+                               },
+                               false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(HandlesShown, ControlsOnlyWhenResizableAndWithHandlesOutside) {

@@ -105,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         GridCase{"SameBoundaries", {"50,100", "50,100"}, "50,50 | 0.0 0.1 / 1.0 1.1"},
         // LibreOffice and Word write a horizontal merge as a row of fewer cells.
-        GridCase{"BoundaryUnion", {"50,100,150", "100,150", "50,150"}, "50,50,50 | 0.0 0.1 0.2 / 1.0x2 1.2 / 2.0 2.1x2"},
+        GridCase{
+            "BoundaryUnion", {"50,100,150", "100,150", "50,150"}, "50,50,50 | 0.0 0.1 0.2 / 1.0x2 1.2 / 2.0 2.1x2"},
         GridCase{"WithinAPixel", {"50,100", "51,100"}, "50,50 | 0.0 0.1 / 1.0 1.1"},
         GridCase{"ShortRowWidensLastCell", {"50,100,150", "50"}, "50,50,50 | 0.0 0.1 0.2 / 1.0x3"},
         // More cells than boundaries: the extra cell gets a column.
@@ -115,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         GridCase{"NonIncreasingBoundary", {"50,100,150", "50,30,150"}, "50,0,50,50 | 0.0 0.1x2 0.3 / 1.0 1.1 1.2x2"},
         GridCase{"ZeroAndNegativeBoundaries", {"0,-10"}, "0,0 | 0.0 0.1"},
         GridCase{"WordHorizontalMerge", {"50H,100h,150", "50,100,150"}, "50,50,50 | 0.0x2 ->0.0 0.2 / 1.0 1.1 1.2"},
-        GridCase{"WordVerticalMerge", {"50V,100", "50v,100", "50v,100", "50,100"},
+        GridCase{"WordVerticalMerge",
+                 {"50V,100", "50v,100", "50v,100", "50,100"},
                  "50,50 | 0.0y3 0.1 / ->0.0 1.1 / ->0.0 2.1 / 3.0 3.1"},
         // A continuation under a cell of another width starts a cell.
         GridCase{"VerticalMergeOfOtherWidth", {"100V", "50v,100"}, "50,50 | 0.0x2 / 1.0 1.1"},

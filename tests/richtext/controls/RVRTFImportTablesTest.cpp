@@ -108,9 +108,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "before^[xy | z]^after"},
         ImportCase{"RowAfterTableEnded", "\\trowd\\cellx1000\\intbl a\\cell\\row\\pard b\\cell\\row\\pard c",
                    "[a / b]^c"},
-        ImportCase{"TablesApart",
-                   "\\trowd\\cellx1000\\intbl a\\cell\\row\\pard mid\\par\\trowd\\cellx1000\\intbl b\\cell\\row\\pard e",
-                   "[a]^mid^[b]^e"},
+        ImportCase{
+            "TablesApart",
+            "\\trowd\\cellx1000\\intbl a\\cell\\row\\pard mid\\par\\trowd\\cellx1000\\intbl b\\cell\\row\\pard e",
+            "[a]^mid^[b]^e"},
         // Rows left open at the end keep their text, in cells.
         ImportCase{"RowLeftOpen", "\\trowd\\cellx1000\\intbl a\\cell\\row\\intbl b\\cell c", "[a{2x1} / b | c]"},
         ImportCase{"IntblWithoutCellEnd", "\\intbl a\\par\\pard b", "a^b"},
@@ -179,10 +180,12 @@ TEST(RTFTableImportAttributes, OwnWordsGiveExactWidths) {
 // Table words, paragraph words and text in any order: the import ends
 // well, every grid is whole, and every word of text is somewhere.
 TEST(RTFTableImportOrders, AnyOrderKeepsEveryWord) {
-  const std::vector<std::string> words = {"\\cell ",  "\\row ", "\\nestcell ", "\\nestrow ", "\\intbl ",
-                                          "\\itap2 ", "\\itap0 ", "\\pard ",    "\\par ",     "\\trowd ",
-                                          "\\cellx900 ", "\\cellx400 ", "\\clmrg ", "\\clvmrg ", "\\clvmgf ",
-                                          "{\\*\\nesttableprops\\trowd\\cellx700 ", "}", "{\\b ", "\\line "};
+  const std::vector<std::string> words = {
+      "\\cell ",  "\\row ",    "\\nestcell ", "\\nestrow ",
+      "\\intbl ", "\\itap2 ",  "\\itap0 ",    "\\pard ",
+      "\\par ",   "\\trowd ",  "\\cellx900 ", "\\cellx400 ",
+      "\\clmrg ", "\\clvmrg ", "\\clvmgf ",   "{\\*\\nesttableprops\\trowd\\cellx700 ",
+      "}",        "{\\b ",     "\\line "};
   std::mt19937 rng(30);
   for (int round = 0; round < 300; ++round) {
     std::string body;

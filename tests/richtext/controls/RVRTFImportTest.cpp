@@ -493,7 +493,12 @@ TEST(RVRTFImport, LevelTextReadsInTheCodePageOfTheLevelsFont) {
             0);
   ASSERT_EQ(doc.st.ListStyles().Count(), 1);
   const TRVListLevel &level = *doc.st.ListStyles().Items(0)->Levels.Items(0);
-  EXPECT_EQ(level.FormatString, "\xab\x65" "a\xb8\x6d" "b%s\xa1\x42" "c\xab\xe1" "d\xb8\x6d" "e");
+  EXPECT_EQ(level.FormatString, "\xab\x65"
+                                "a\xb8\x6d"
+                                "b%s\xa1\x42"
+                                "c\xab\xe1"
+                                "d\xb8\x6d"
+                                "e");
   ASSERT_NE(level.FontIfAny(), nullptr);
   EXPECT_EQ(level.FontIfAny()->Charset, 136);
 }
@@ -574,7 +579,6 @@ TEST(RVRTFImport, TableIsOneItemOfItsOwnParagraph) {
   EXPECT_EQ(doc.items(), "|0/0:before|x-60|0/0:after");
 }
 
-
 // ---------------------------------------------------------------------------
 // Old-style numbering, marker sizes, line breaks inside list items
 
@@ -632,14 +636,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OldNumberingCase{"Bullets", kBullet + "one\\par " + kBullet + "two\\par\\pard after",
                          "|m0.00/3:one|m0.00/3:two|0/0:after", rvlstBullet, "\xB7", 1, 48, 24, "Symbol"},
-        OldNumberingCase{"NumberedBody",
-                         "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}x\\par\\pard y",
+        OldNumberingCase{"NumberedBody", "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}x\\par\\pard y",
                          "|m0.00/0:x|0/0:y", rvlstDecimal, "%s.", 3, 24, 0, "Arial"},
-        OldNumberingCase{"RomanInParentheses",
-                         "{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxtb (}{\\pntxta %)}}\\li300\\fi-300 x",
+        OldNumberingCase{"RomanInParentheses", "{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxtb (}{\\pntxta %)}}\\li300\\fi-300 x",
                          "|m0.00/3:x", rvlstUpperRoman, "(%s%%)", 1, 20, 0, "Arial"},
-        OldNumberingCase{"BulletWithoutText", "{\\*\\pn\\pnlvlblt}x", "|m0.00/0:x", rvlstBullet, "\x95", 1, 0,
-                         0, "Arial"},
+        OldNumberingCase{"BulletWithoutText", "{\\*\\pn\\pnlvlblt}x", "|m0.00/0:x", rvlstBullet, "\x95", 1, 0, 0,
+                         "Arial"},
         // A paragraph in a list of the list table takes that list only.
         OldNumberingCase{"ListTableWins",
                          std::string("{\\*\\listtable{\\list{\\listlevel\\levelnfc4{\\leveltext\\'02\\'00);}"
@@ -718,8 +720,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MarkerSizeCase{"OldWithoutSize", "\\pard{\\*\\pn\\pnlvlbody\\pndec}\\fs28 x\\par", 14},
                     MarkerSizeCase{"OldWithSize", "\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnfs18}\\fs28 x\\par", 9},
                     // The first run after the marker counts, not the last one.
-                    MarkerSizeCase{"FirstRunCounts", "\\pard{\\*\\pn\\pnlvlblt}{\\fs36 big}{\\fs16 small}\\par",
-                                   18}),
+                    MarkerSizeCase{"FirstRunCounts", "\\pard{\\*\\pn\\pnlvlblt}{\\fs36 big}{\\fs16 small}\\par", 18}),
     [](const testing::TestParamInfo<MarkerSizeCase> &i) { return std::string(i.param.name); });
 
 TEST(RVRTFImport, LineBreakParagraphsOfAListItemGetNoMarkerOfTheirOwn) {
@@ -781,8 +782,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "|0:old footer", 19, -1},
         HeaderFooterCase{"None", false, false, kHeaderFooter, "|0/0:body|0/0:more", "|0:old header", "|0:old footer",
                          -1, -1},
-        HeaderFooterCase{"NoHeaderInTheRTF", true, true, "body", "|0/0:body", "|0:old header", "|0:old footer", -1,
-                         -1},
+        HeaderFooterCase{"NoHeaderInTheRTF", true, true, "body", "|0/0:body", "|0:old header", "|0:old footer", -1, -1},
         // The last header of the document is the one kept.
         HeaderFooterCase{"LastHeaderWins", true, false, "{\\header one}x{\\header two}", "|0/0:x", "|0:two",
                          "|0:old footer", 12, -1}),
@@ -848,9 +848,8 @@ TEST(RVRTFImport, PictureItemHandlerSeesUnreadablePicturesAsTheyAre) {
   Doc doc;
   bool invalid = false;
   doc.p.OnNewPictureItem = [&](TRVRTFReaderProperties &, TCustomRVData &, TRVRTFPicture *pic,
-                               std::unique_ptr<TGraphic> &, std::unique_ptr<TCustomRVItemInfo> &, std::string &) {
-    invalid = pic && pic->Invalid;
-  };
+                               std::unique_ptr<TGraphic> &, std::unique_ptr<TCustomRVItemInfo> &,
+                               std::string &) { invalid = pic && pic->Invalid; };
   ASSERT_EQ(doc.import(rtf("a{\\pict\\jpegblip 0102030405}b")), 0);
   EXPECT_TRUE(invalid);
   EXPECT_EQ(doc.items(), "|0/0:a0/0:b");
@@ -860,7 +859,8 @@ TEST(RVRTFImport, PictureItemHandlerMakingAnItemOfNoStyleFailsTheImport) {
   Doc doc;
   doc.d.AddText("keep", 0, 0);
   doc.p.OnNewPictureItem = [&](TRVRTFReaderProperties &, TCustomRVData &rvData, TRVRTFPicture *,
-                               std::unique_ptr<TGraphic> &, std::unique_ptr<TCustomRVItemInfo> &item, std::string &text) {
+                               std::unique_ptr<TGraphic> &, std::unique_ptr<TCustomRVItemInfo> &item,
+                               std::string &text) {
     item = RichVistaTextItemClass(&rvData);
     item->StyleNo = 99;
     text = "bad";

@@ -47,19 +47,19 @@ struct MoveRow {
 TEST(CellNavigation, TabShiftTabAndArrowsAcrossMergedCellsAndOut) {
   const MoveRow rows[] = {
       {"0 0", "tab", "caret 0 0 in 0 2"},
-      {"0 2", "tab", "caret 0 0 in 1 0"},        // the next row
+      {"0 2", "tab", "caret 0 0 in 1 0"}, // the next row
       {"1 1", "tab", "caret 0 0 in 1 2"},
-      {"1 2", "tab", "caret 0 0 in 2 0"},        // past the slot the merge covers
-      {"2 1", "tab", "caret 0 0 in 2 1"},        // the last cell: nothing
-      {"0 0", "shift-tab", "caret 0 0 in 0 0"},  // the first cell: nothing
+      {"1 2", "tab", "caret 0 0 in 2 0"},       // past the slot the merge covers
+      {"2 1", "tab", "caret 0 0 in 2 1"},       // the last cell: nothing
+      {"0 0", "shift-tab", "caret 0 0 in 0 0"}, // the first cell: nothing
       {"2 0", "shift-tab", "caret 0 0 in 1 2"},
       {"0 2", "shift-tab", "caret 0 0 in 0 0"},
-      {"0 0", "right", "caret 0 0 in 0 2"},      // beyond the merged columns
-      {"0 2", "right", "caret 0 0 in 1 0"},      // the end of a row: the next one
-      {"1 2", "right", "caret 0 1"},             // last column down to the last row: after the table
-      {"2 1", "right", "caret 0 0 in 1 2"},      // into the cell merged from above
-      {"0 0", "left", "caret 0 0"},              // column 0 of row 0: before the table
-      {"1 0", "left", "caret 0 0 in 0 2"},       // column 0: the previous cell
+      {"0 0", "right", "caret 0 0 in 0 2"}, // beyond the merged columns
+      {"0 2", "right", "caret 0 0 in 1 0"}, // the end of a row: the next one
+      {"1 2", "right", "caret 0 1"},        // last column down to the last row: after the table
+      {"2 1", "right", "caret 0 0 in 1 2"}, // into the cell merged from above
+      {"0 0", "left", "caret 0 0"},         // column 0 of row 0: before the table
+      {"1 0", "left", "caret 0 0 in 0 2"},  // column 0: the previous cell
       {"0 2", "left", "caret 0 0 in 0 0"},
       {"1 1", "up", "caret 0 0 in 0 0"},
       {"0 2", "up", "caret 0 0"},

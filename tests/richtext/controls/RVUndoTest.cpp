@@ -38,19 +38,18 @@ TEST_P(UndoActions, RecordTheKindAndUndoGivesTheTextBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UndoActions,
-    ::testing::Values(ActionCase{"typing", {"ab"}, 0, 3, "type xy", "abxy", rvutTyping, "abx"},
-                      ActionCase{"enter", {"abcd"}, 0, 3, "enter", "ab|cd", rvutMiscTyping, "abcd"},
-                      ActionCase{"shiftEnter", {"abcd"}, 0, 3, "shift-enter", "ab|cd", rvutMiscTyping, "abcd"},
-                      ActionCase{"backspace", {"abcd"}, 0, 3, "backspace", "acd", rvutDelete, "abcd"},
-                      ActionCase{"backspaceJoin", {"ab", "cd"}, 1, 1, "backspace", "abcd", rvutDelete, "ab|cd"},
-                      ActionCase{"delete", {"abcd"}, 0, 2, "delete", "acd", rvutDelete, "abcd"},
-                      ActionCase{"deleteJoin", {"ab", "cd"}, 0, 3, "delete", "abcd", rvutDelete, "ab|cd"},
-                      ActionCase{"selection", {"abcd", "ef"}, 0, 2, "select-right 4\ndelete", "aef", rvutDelete,
-                                 "abcd|ef"},
-                      ActionCase{"typingOverSelection", {"abcd"}, 0, 2, "select-right 2\ntype X", "aXd", rvutTyping,
-                                 "ad"},
-                      ActionCase{"itemInsertion", {"abcd"}, 0, 3, "break", "ab|\xEF\xBF\xBC|cd", rvutInsert, "abcd"},
-                      ActionCase{"paragraphStyle", {"ab"}, 0, 2, "para 1", "ab", rvutPara, "ab"}),
+    ::testing::Values(
+        ActionCase{"typing", {"ab"}, 0, 3, "type xy", "abxy", rvutTyping, "abx"},
+        ActionCase{"enter", {"abcd"}, 0, 3, "enter", "ab|cd", rvutMiscTyping, "abcd"},
+        ActionCase{"shiftEnter", {"abcd"}, 0, 3, "shift-enter", "ab|cd", rvutMiscTyping, "abcd"},
+        ActionCase{"backspace", {"abcd"}, 0, 3, "backspace", "acd", rvutDelete, "abcd"},
+        ActionCase{"backspaceJoin", {"ab", "cd"}, 1, 1, "backspace", "abcd", rvutDelete, "ab|cd"},
+        ActionCase{"delete", {"abcd"}, 0, 2, "delete", "acd", rvutDelete, "abcd"},
+        ActionCase{"deleteJoin", {"ab", "cd"}, 0, 3, "delete", "abcd", rvutDelete, "ab|cd"},
+        ActionCase{"selection", {"abcd", "ef"}, 0, 2, "select-right 4\ndelete", "aef", rvutDelete, "abcd|ef"},
+        ActionCase{"typingOverSelection", {"abcd"}, 0, 2, "select-right 2\ntype X", "aXd", rvutTyping, "ad"},
+        ActionCase{"itemInsertion", {"abcd"}, 0, 3, "break", "ab|\xEF\xBF\xBC|cd", rvutInsert, "abcd"},
+        ActionCase{"paragraphStyle", {"ab"}, 0, 2, "para 1", "ab", rvutPara, "ab"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(UndoList, OneUndoOfTypingTakesBackOneCharacterAndRedoPutsThemBack) {

@@ -101,13 +101,19 @@ TEST(Drop, FormatUsedForOfferedAndAccepted) {
       {"unicode text", {{"text/plain", "T"}}, def, "aTbc def"},
       {"text before an image", {{"image", ""}, {"text/plain", "T"}}, def, "aTbc def"},
       {"image when text is refused", {{"image", ""}, {"text/plain", "T"}}, {rvddBitmap}, "a<pic>bc def"},
-      {"a link is refused by default", {{"text/uri-list", "http://example.org/\r\n"}, {"text/plain", "T"}}, def,
+      {"a link is refused by default",
+       {{"text/uri-list", "http://example.org/\r\n"}, {"text/plain", "T"}},
+       def,
        "aTbc def"},
       {"rtf before text", {{"text/rtf", "{\\rtf1\\ansi R}"}, {"text/plain", "T"}}, def, "aRbc def"},
-      {"rvf before rtf", {{"application/x-richvista", kctest::RvfBlockOf("V", 1)}, {"text/rtf", "{\\rtf1 R}"}}, def,
+      {"rvf before rtf",
+       {{"application/x-richvista", kctest::RvfBlockOf("V", 1)}, {"text/rtf", "{\\rtf1 R}"}},
+       def,
        "a*Vbc def"},
-      {"rvf refused: rtf", {{"application/x-richvista", kctest::RvfBlockOf("V", 1)}, {"text/rtf", "{\\rtf1\\ansi R}"}},
-       {rvddRTF}, "aRbc def"},
+      {"rvf refused: rtf",
+       {{"application/x-richvista", kctest::RvfBlockOf("V", 1)}, {"text/rtf", "{\\rtf1\\ansi R}"}},
+       {rvddRTF},
+       "aRbc def"},
       {"files refused", {{"text/uri-list", "file:///tmp/x.png\r\n"}}, {rvddText, rvddUnicodeText}, ""},
       {"nothing accepted", {{"text/plain", "T"}}, {rvddRVF}, ""},
   };
@@ -175,8 +181,7 @@ TEST(Drop, MoveThatIsRefusedKeepsTheSource) {
   };
   const std::vector<Case> cases = {
       {"vetoed change",
-       [](PasteDoc &T) { T.ed->OnChanging = [](TCustomRichVistaEdit *, bool &CanEdit) { CanEdit = false; }; },
-       nullptr},
+       [](PasteDoc &T) { T.ed->OnChanging = [](TCustomRichVistaEdit *, bool &CanEdit) { CanEdit = false; }; }, nullptr},
       {"read-only target that lets drops in",
        [](PasteDoc &T) {
          T.ed->SetReadOnly(true);
@@ -199,8 +204,8 @@ TEST(Drop, MoveThatIsRefusedKeepsTheSource) {
       if (c.Set) c.Set(target);
       const std::string before = source.rvf(), targetBefore = target.rvf();
       const int sourceSteps = source.doc().UndoList->Count();
-      const Qt::DropAction result = DragSelection(*source.ed, *target.ed, XBefore(sameEditor ? 7 : 3), kLineY, true,
-                                                  c.Tamper);
+      const Qt::DropAction result =
+          DragSelection(*source.ed, *target.ed, XBefore(sameEditor ? 7 : 3), kLineY, true, c.Tamper);
       const std::string where = std::string(c.Name) + (sameEditor ? ", same editor" : ", other editor");
       EXPECT_EQ(result, Qt::IgnoreAction) << where;
       EXPECT_EQ(source.rvf(), before) << where;
@@ -246,8 +251,8 @@ TEST(Drop, LinkTitle) {
     PasteDoc d;
     d.ed->AcceptDragDropFormats = TRVDragDropFormats::FromRaw(0xFF);
     std::string asked;
-    d.ed->OnReadHyperlink = [&](TCustomRichVistaEdit *, const std::string &Url, int DocFormat, int &StyleNo,
-                                TRVTag &, std::string &) {
+    d.ed->OnReadHyperlink = [&](TCustomRichVistaEdit *, const std::string &Url, int DocFormat, int &StyleNo, TRVTag &,
+                                std::string &) {
       asked = Url + " " + std::to_string(DocFormat);
       StyleNo = 1;
     };
@@ -276,12 +281,9 @@ TEST(Drop, FilesByType) {
     std::string Expected;
   };
   const std::vector<Case> cases = {
-      {"picture", {"p.png"}, 1, "a<pic>bc def"},
-      {"text file", {"t.txt"}, 1, "atextfilebc def"},
-      {"rtf file", {"r.rtf"}, 1, "aRbc def"},
-      {"rvf file", {"n.rvf"}, 1, "a*Vbc def"},
-      {"other file", {"o.doc"}, 0, "abc def"},
-      {"several", {"o.doc", "p.png", "p.png"}, 1, "a<pic><pic>bc def"},
+      {"picture", {"p.png"}, 1, "a<pic>bc def"}, {"text file", {"t.txt"}, 1, "atextfilebc def"},
+      {"rtf file", {"r.rtf"}, 1, "aRbc def"},    {"rvf file", {"n.rvf"}, 1, "a*Vbc def"},
+      {"other file", {"o.doc"}, 0, "abc def"},   {"several", {"o.doc", "p.png", "p.png"}, 1, "a<pic><pic>bc def"},
   };
   for (const Case &c : cases) {
     PasteDoc d;
@@ -334,8 +336,8 @@ TEST(Drop, QtEvents) {
       {"files are copied even when moved",
        [&](QMimeData &M) { M.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.file("t.txt")))}); },
        Qt::ShiftModifier, true, Qt::CopyAction, "afilebc def"},
-      {"nothing the editor takes", [](QMimeData &M) { M.setData("application/x-other", "x"); }, Qt::NoModifier,
-       false, Qt::IgnoreAction, "abc def"},
+      {"nothing the editor takes", [](QMimeData &M) { M.setData("application/x-other", "x"); }, Qt::NoModifier, false,
+       Qt::IgnoreAction, "abc def"},
   };
   for (const Case &c : cases) {
     PasteDoc d;

@@ -157,8 +157,8 @@ TEST(Paste, RtfTakesTheBasePathOfTheHtmlBesideIt) {
   d.ed->RTFReadProperties().OnCanUseStyle = [&](TRVRTFReaderProperties &P, int, bool, bool &) {
     seen.push_back(P.LinkBasePath);
   };
-  kctest::OfferOnClipboard(Content({{"text/rtf", kRtf},
-                                    {"text/html", "Version:0.9\r\nSourceURL:http://example.org/docs/page.html\r\n"}}));
+  kctest::OfferOnClipboard(
+      Content({{"text/rtf", kRtf}, {"text/html", "Version:0.9\r\nSourceURL:http://example.org/docs/page.html\r\n"}}));
   d.ed->Paste();
   ASSERT_FALSE(seen.empty()) << "the RTF was read";
   EXPECT_EQ(seen.front(), "http://example.org/docs/");
@@ -241,7 +241,8 @@ TEST(Paste, RtfKeepsEveryCharacterWhateverTheStylesCodePage) {
   };
   const std::vector<Case> cases = {
       {"cyrillic and chinese as unicode escapes",
-       "\\uc1\\u1055\\'3f\\u1088\\'3f\\u1080\\'3f \\u20013\\'3f\\u25991\\'3f", "a\u041F\u0440\u0438 \u4E2D\u6587bc def"},
+       "\\uc1\\u1055\\'3f\\u1088\\'3f\\u1080\\'3f \\u20013\\'3f\\u25991\\'3f",
+       "a\u041F\u0440\u0438 \u4E2D\u6587bc def"},
       {"fallback of two bytes", "\\uc2\\u20013\\'d6\\'d0!", "a\u4E2D!bc def"},
       {"emoji as a surrogate pair", "\\u-10179\\'3f\\u-8704\\'3f", "a\U0001F600bc def"},
       {"cyrillic as bytes of its charset", "{\\f1 \\'cf\\'f0\\'e8}", "a\u041F\u0440\u0438bc def"},

@@ -49,10 +49,10 @@ void Press(QWidget *W, const std::string &Keys) {
       name = word.substr(dash + 1);
     }
     static const std::map<std::string, Qt::Key> keys = {
-        {"Left", Qt::Key_Left},     {"Right", Qt::Key_Right},   {"Up", Qt::Key_Up},          {"Down", Qt::Key_Down},
-        {"Home", Qt::Key_Home},     {"End", Qt::Key_End},       {"PgUp", Qt::Key_PageUp},    {"PgDn", Qt::Key_PageDown},
-        {"BS", Qt::Key_Backspace},  {"Del", Qt::Key_Delete},    {"Enter", Qt::Key_Return},   {"Tab", Qt::Key_Tab},
-        {"Esc", Qt::Key_Escape},    {"Ins", Qt::Key_Insert},
+        {"Left", Qt::Key_Left},    {"Right", Qt::Key_Right}, {"Up", Qt::Key_Up},        {"Down", Qt::Key_Down},
+        {"Home", Qt::Key_Home},    {"End", Qt::Key_End},     {"PgUp", Qt::Key_PageUp},  {"PgDn", Qt::Key_PageDown},
+        {"BS", Qt::Key_Backspace}, {"Del", Qt::Key_Delete},  {"Enter", Qt::Key_Return}, {"Tab", Qt::Key_Tab},
+        {"Esc", Qt::Key_Escape},   {"Ins", Qt::Key_Insert},
     };
     if (auto k = keys.find(name); k != keys.end()) {
       QTest::keyClick(W, k->second, mods);
@@ -96,9 +96,7 @@ struct Fixture {
       // Three screen lines: "aaaa ", "bbbb ", "cccc".
       e.para({"aaaa bbbb cccc"});
       break;
-    case kListPara:
-      e.listPara("first");
-      break;
+    case kListPara: e.listPara("first"); break;
     case kLong:
       for (int i = 0; i < 40; ++i) e.para({"line " + std::to_string(i)});
       break;

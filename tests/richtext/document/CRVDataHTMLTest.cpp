@@ -245,9 +245,10 @@ TEST(HtmlExport, ListParagraphsBecomeNestedListItems) {
       << plain;
   // The CSS flavour gives each list element its level's indents.
   const std::string css = d.Body(true);
-  EXPECT_NE(css.find("<OL style=\"text-indent: 10px; margin-left: 24px; list-style-position:outside;\">\r\n<LI>one\r\n"
-                     "<UL style=\"text-indent: 0px; margin-left: 0px; list-style-position:inside;\">\r\n<LI>sub</LI></UL>"),
-            std::string::npos)
+  EXPECT_NE(
+      css.find("<OL style=\"text-indent: 10px; margin-left: 24px; list-style-position:outside;\">\r\n<LI>one\r\n"
+               "<UL style=\"text-indent: 0px; margin-left: 0px; list-style-position:inside;\">\r\n<LI>sub</LI></UL>"),
+      std::string::npos)
       << css;
   EXPECT_NE(css.find("<P>between</P>\r\n<OL"), std::string::npos) << css;
 }

@@ -155,8 +155,7 @@ public:
       std::string t = d.GetItemTextRaw(k);
       if (d.GetItem(k)->IsUnicode())
         t.insert(2 * static_cast<size_t>(pick(int(t.size() / 2) + 1)), WideStringToRaw(pick(2) ? u" wi" : u"字ab"));
-      else
-        t.insert(static_cast<size_t>(pick(int(t.size()) + 1)), pick(2) ? " wi" : "ab");
+      else t.insert(static_cast<size_t>(pick(int(t.size()) + 1)), pick(2) ? " wi" : "ab");
       const int first = d.FirstDrawLineOfItem(k), last = lastDrawLineOf(k);
       d.SetItemTextRaw(k, t);
       d.FormatParagraphs(first, last, 0);

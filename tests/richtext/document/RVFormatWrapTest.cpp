@@ -169,11 +169,13 @@ const WrapCase kWrapCases[] = {
     // goes whole to the next line.
     {"DoubleByteCharactersAreNeverCutInTwo",
      30,
-     {{"\x93\xFA\x96\x7B\x8C\xEA" "a"}},
+     {{"\x93\xFA\x96\x7B\x8C\xEA"
+       "a"}},
      true,
      false,
      30,
-     {"\x93\xFA\x96\x7B", "\x8C\xEA" "a"},
+     {"\x93\xFA\x96\x7B", "\x8C\xEA"
+                          "a"},
      128},
     {"ANoWrapParagraphStillWidensTheDocument", 30, {{"中文字中文字"}}, false, true, 60, {"中文字中文字"}},
 };

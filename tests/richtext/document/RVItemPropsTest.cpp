@@ -46,28 +46,28 @@ std::unique_ptr<TCustomRVItemInfo> Bullet() {
   return std::make_unique<TRVBulletItemInfo>(nullptr, 0, ThreeImages(), rvvaBaseline);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ItemIntProps,
-    ::testing::Values(PropCase{"breakLineWidth", Break, "LineWidth", 4, 4},
-                      PropCase{"breakLineWidthIsAByte", Break, "LineWidth", 300, 255},
-                      PropCase{"breakStyle", Break, "BreakStyle", 2, 2},
-                      PropCase{"breakStyleOutOfRange", Break, "BreakStyle", 9, 2},
-                      PropCase{"breakColor", Break, "Color", 0x00FF00, 0x00FF00},
-                      PropCase{"breakDeleteProtect", Break, "DeleteProtect", 5, 1},
-                      PropCase{"pictureWidth", Picture, "ImageWidth", 40, 40},
-                      PropCase{"pictureWidthTooWide", Picture, "ImageWidth", 1 << 30, kMaxGraphicSide},
-                      PropCase{"pictureHeight", Picture, "ImageHeight", -1, -1},
-                      PropCase{"pictureVAlign", Picture, "VAlign", 1, rvvaMiddle},
-                      PropCase{"pictureSpacing", Picture, "Spacing", -3, 0},
-                      PropCase{"pictureVShift", Picture, "VShift", -7, -7},
-                      PropCase{"bulletIndexInTheList", Bullet, "ImageIndex", 2, 2},
-                      PropCase{"bulletIndexBeyondTheList", Bullet, "ImageIndex", 9, 2},
-                      PropCase{"hotspotHotIndex", Hotspot, "HotImageIndex", 3, 3},
-                      PropCase{"hotspotIndexOfItsBase", Hotspot, "ImageIndex", 1, 1},
-                      PropCase{"controlPercent", Control, "PercentWidth", 150, 100},
-                      PropCase{"controlResizable", Control, "Resizable", 1, 1},
-                      PropCase{"controlMinHeight", Control, "MinHeightOnPage", 30, 30}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ItemIntProps,
+                         ::testing::Values(PropCase{"breakLineWidth", Break, "LineWidth", 4, 4},
+                                           PropCase{"breakLineWidthIsAByte", Break, "LineWidth", 300, 255},
+                                           PropCase{"breakStyle", Break, "BreakStyle", 2, 2},
+                                           PropCase{"breakStyleOutOfRange", Break, "BreakStyle", 9, 2},
+                                           PropCase{"breakColor", Break, "Color", 0x00FF00, 0x00FF00},
+                                           PropCase{"breakDeleteProtect", Break, "DeleteProtect", 5, 1},
+                                           PropCase{"pictureWidth", Picture, "ImageWidth", 40, 40},
+                                           PropCase{"pictureWidthTooWide", Picture, "ImageWidth", 1 << 30,
+                                                    kMaxGraphicSide},
+                                           PropCase{"pictureHeight", Picture, "ImageHeight", -1, -1},
+                                           PropCase{"pictureVAlign", Picture, "VAlign", 1, rvvaMiddle},
+                                           PropCase{"pictureSpacing", Picture, "Spacing", -3, 0},
+                                           PropCase{"pictureVShift", Picture, "VShift", -7, -7},
+                                           PropCase{"bulletIndexInTheList", Bullet, "ImageIndex", 2, 2},
+                                           PropCase{"bulletIndexBeyondTheList", Bullet, "ImageIndex", 9, 2},
+                                           PropCase{"hotspotHotIndex", Hotspot, "HotImageIndex", 3, 3},
+                                           PropCase{"hotspotIndexOfItsBase", Hotspot, "ImageIndex", 1, 1},
+                                           PropCase{"controlPercent", Control, "PercentWidth", 150, 100},
+                                           PropCase{"controlResizable", Control, "Resizable", 1, 1},
+                                           PropCase{"controlMinHeight", Control, "MinHeightOnPage", 30, 30}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ItemIntProps, NamesAClassDoesNotHaveAreRefused) {
   auto text = std::make_unique<TRVTextItemInfo>(nullptr);

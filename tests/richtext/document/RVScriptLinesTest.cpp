@@ -72,8 +72,7 @@ TEST(ScriptLines, FallbackGlyphsDoNotReachIntoTheNextLine) {
   };
   // Marks above and below that reach beyond the style font's cell.
   const Case cases[] = {
-      {"latin devanagari arabic",
-       u"Hello \u0915\u094D\u0930\u0943 \u0628\u0650\u0651 \u0644\u0650\u0651\u0644\u0652"},
+      {"latin devanagari arabic", u"Hello \u0915\u094D\u0930\u0943 \u0628\u0650\u0651 \u0644\u0650\u0651\u0644\u0652"},
       {"thai", u"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35 \u0E0E\u0E38"},
       {"tibetan stack", u"ok \u0F67\u0FA5\u0FB1\u0FAD\u0F71"},
   };

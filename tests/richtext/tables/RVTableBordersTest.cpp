@@ -69,8 +69,7 @@ TEST_P(TableFrame, Pixels) {
     f.Halftone = c.halftone;
     DrawTableFrame(canvas, f, TRect{0, 0, 40, 40});
   }
-  for (const PixelWant &p : c.want)
-    EXPECT_EQ(At(img, p.x, p.y), p.color) << "pixel " << p.x << "," << p.y;
+  for (const PixelWant &p : c.want) EXPECT_EQ(At(img, p.x, p.y), p.color) << "pixel " << p.x << "," << p.y;
 }
 
 const TRect k20{5, 5, 25, 25}; // pixels 5..24

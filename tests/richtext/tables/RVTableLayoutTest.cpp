@@ -47,8 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, TableLayout,
     ::testing::Values(
         // 86 pixels of room over three automatic columns: 18, 19, 19 more.
-        LayoutCase{"SpareRoomInEqualSharesLastTakesTheRest", 100, {{"a", "a", "a"}}, nullptr, {28, 29, 29}, 100,
-                   {2, 34, 67}},
+        LayoutCase{
+            "SpareRoomInEqualSharesLastTakesTheRest", 100, {{"a", "a", "a"}}, nullptr, {28, 29, 29}, 100, {2, 34, 67}},
         LayoutCase{"TwoSixtyPercentColumnsShareOneToOne",
                    100,
                    {{"a", "a"}},

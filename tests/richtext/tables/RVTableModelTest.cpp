@@ -61,9 +61,12 @@ TEST_F(MergedGrid, RefusedSpansChangeNothing) {
     int r, c, rs, cs;
   };
   const Case cases[] = {
-      {"covered slot", 1, 1, 1, 1},          {"leaves the grid below", 1, 2, 3, 1},
-      {"leaves the grid right", 0, 2, 1, 2}, {"cuts a merged cell", 1, 2, 2, 1},
-      {"takes part of a merged cell", 0, 2, 3, 1}, {"zero span", 0, 2, 0, 1},
+      {"covered slot", 1, 1, 1, 1},
+      {"leaves the grid below", 1, 2, 3, 1},
+      {"leaves the grid right", 0, 2, 1, 2},
+      {"cuts a merged cell", 1, 2, 2, 1},
+      {"takes part of a merged cell", 0, 2, 3, 1},
+      {"zero span", 0, 2, 0, 1},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -190,9 +193,10 @@ TEST(TableItem, AttributesAreSetByName) {
     bool known;
     int stored;
   };
-  const Case cases[] = {{"CellPadding", 5, true, 5},     {"BorderStyle", 2, true, 2}, {"BorderStyle", 99, true, 4},
-                        {"VOutermostRule", 7, true, 1},  {"CellVSpacing", -3, true, -3},
-                        {"NoSuchProperty", 1, false, 0}, {"TextRowSeparator", 1, false, 0}};
+  const Case cases[] = {{"CellPadding", 5, true, 5},      {"BorderStyle", 2, true, 2},
+                        {"BorderStyle", 99, true, 4},     {"VOutermostRule", 7, true, 1},
+                        {"CellVSpacing", -3, true, -3},   {"NoSuchProperty", 1, false, 0},
+                        {"TextRowSeparator", 1, false, 0}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(t.SetIntPropertyByName(c.name, c.value), c.known);

@@ -35,8 +35,8 @@ TEST_F(Grid3, BordersAreHitWithinTwoPixelsOfTheirCentre) {
   struct Case {
     int x, border, start, pos;
   };
-  const Case cases[] = {{-1, -1, 0, 0},  {0, 0, -1, 1},  {3, 0, -1, 1},   {4, -1, 0, 0},  {31, 1, 2, 33},
-                        {35, 1, 2, 33},  {36, -1, 0, 0}, {66, 2, 34, 66}, {98, 3, 67, 99}, {101, -1, 0, 0}};
+  const Case cases[] = {{-1, -1, 0, 0}, {0, 0, -1, 1},  {3, 0, -1, 1},   {4, -1, 0, 0},   {31, 1, 2, 33},
+                        {35, 1, 2, 33}, {36, -1, 0, 0}, {66, 2, 34, 66}, {98, 3, 67, 99}, {101, -1, 0, 0}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.x);
     int start = 0, pos = 0;
@@ -57,8 +57,8 @@ TEST_F(Grid3, CellsAreHitInsideTheirRectangleOnly) {
     bool hit;
     int r, c;
   };
-  const Case cases[] = {{5, 5, true, 0, 0},    {2, 5, false, 0, 0},   {33, 5, false, 0, 0}, {40, 20, true, 1, 1},
-                        {95, 40, true, 2, 2},  {99, 43, false, 0, 0}, {5, 5, true, 0, 0},   {70, 3, true, 0, 2}};
+  const Case cases[] = {{5, 5, true, 0, 0},   {2, 5, false, 0, 0},   {33, 5, false, 0, 0}, {40, 20, true, 1, 1},
+                        {95, 40, true, 2, 2}, {99, 43, false, 0, 0}, {5, 5, true, 0, 0},   {70, 3, true, 0, 2}};
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
     int r = -1, col = -1;

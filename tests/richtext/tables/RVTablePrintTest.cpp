@@ -197,14 +197,14 @@ TEST_P(TablePages, SplitBetweenRowsWithHeadings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tables, TablePages,
-    ::testing::Values(SplitCase{"PlainRows", 30, {}, 0, true, 150, false},
-                      SplitCase{"MergedRowsStayTogether", 30, {{5, 1, 3, 1}, {11, 0, 4, 2}, {20, 2, 2, 1}}, 0, true, 150,
-                                false},
-                      SplitCase{"HeadingsRepeat", 30, {}, 2, true, 150, true},
-                      SplitCase{"HeadingsAndMerges", 30, {{6, 1, 3, 1}, {12, 0, 3, 1}}, 1, true, 150, true},
-                      // A heading cell reaching below the headings: they
-                      // cannot be repeated alone.
-                      SplitCase{"HeadingSpanningDownIsNotRepeated", 30, {{0, 2, 2, 1}}, 1, true, 150, false}),
+    ::testing::Values(
+        SplitCase{"PlainRows", 30, {}, 0, true, 150, false},
+        SplitCase{"MergedRowsStayTogether", 30, {{5, 1, 3, 1}, {11, 0, 4, 2}, {20, 2, 2, 1}}, 0, true, 150, false},
+        SplitCase{"HeadingsRepeat", 30, {}, 2, true, 150, true},
+        SplitCase{"HeadingsAndMerges", 30, {{6, 1, 3, 1}, {12, 0, 3, 1}}, 1, true, 150, true},
+        // A heading cell reaching below the headings: they
+        // cannot be repeated alone.
+        SplitCase{"HeadingSpanningDownIsNotRepeated", 30, {{0, 2, 2, 1}}, 1, true, 150, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TablePages, WithoutRowSplittingTheTableIsWhole) {

@@ -65,11 +65,11 @@ const std::string TableHead = "TPF0\x0aTRVTableSW\x00"
 // The component stream of a 2 x 2 table whose first row is one cell, with
 // nothing else set: three cells, (2, 1) then (1, 1) and (1, 1).
 const std::string TwoByTwo = TableHead + "\x01"
-                             "C\x02\x02\x02\x02\x01"
-                             "\x02\x02\x02\x01\x02TD\x00\x00\x00"
-                             "\x02\x01\x02\x01\x02TD\x00\x00\x00"
-                             "\x02\x01\x02\x01\x02TD\x00\x00\x00"
-                             "\x00\x00\x00"s;
+                                         "C\x02\x02\x02\x02\x01"
+                                         "\x02\x02\x02\x01\x02TD\x00\x00\x00"
+                                         "\x02\x01\x02\x01\x02TD\x00\x00\x00"
+                                         "\x02\x01\x02\x01\x02TD\x00\x00\x00"
+                                         "\x00\x00\x00"s;
 
 } // namespace
 
@@ -97,7 +97,8 @@ TEST(TableRvf, SmallTablesGiveTheseBytes) {
     int extraLines = 0;
   };
   const std::string cellA = "-8 1 3\r\n0 1 0 0 0 0\r\na\r\n";
-  const std::string noRows = TableHead + "\x01" "C\x02\x00\x00\x00"s;
+  const std::string noRows = TableHead + "\x01"
+                                         "C\x02\x00\x00\x00"s;
   const Case cases[] = {
       {"2 x 2, first row merged", [](TDoc &d) { d.Table(2, 2)->Rows().ApplySpan(0, 0, 1, 2); }, TwoByTwo},
       {"no rows is the single integer 0", [](TDoc &d) { d.Table(0, 0); }, noRows},
@@ -109,8 +110,15 @@ TEST(TableRvf, SmallTablesGiveTheseBytes) {
          SetText(t->Cells(0, 0), "a");
          t->Rows()[0]->VAlign = rvcBottom;
        },
-       TableHead + "\x0dT.BorderWidth\x02\x01" + "\x01" "C\x02\x01\x02\x01\x01\x02\x01\x02\x01" +
-           "\x02TD\x00"s + "\x07" "C.Color\x07\x05" "clRed" + "\x06" "C.Data\x0a" +
+       TableHead + "\x0dT.BorderWidth\x02\x01" +
+           "\x01"
+           "C\x02\x01\x02\x01\x01\x02\x01\x02\x01" +
+           "\x02TD\x00"s +
+           "\x07"
+           "C.Color\x07\x05"
+           "clRed" +
+           "\x06"
+           "C.Data\x0a" +
            std::string(1, char(cellA.size())) + "\x00\x00\x00"s + cellA + "\x00\x00\x00"s +
            "\x09RowVAlign\x01\x02\x02\x00"s + "\x00\x00"s},
       {"the background's file name is an extra property",
@@ -221,8 +229,8 @@ TEST(TableRvf, WriteReadWriteIsIdentityForRandomGrids) {
       const std::string first = a.Rvf();
       TDoc b(o);
       const TRVFReadResult r = LoadRvfFromStream(b.doc, first);
-      const std::string name = (o.Has(rvfoSaveBinary) ? "binary" : "text") + std::string(" seed ") +
-                               std::to_string(seed);
+      const std::string name =
+          (o.Has(rvfoSaveBinary) ? "binary" : "text") + std::string(" seed ") + std::to_string(seed);
       ASSERT_TRUE(r.Ok) << name << ": " << r.Error;
       EXPECT_EQ(Grids(b.doc), Grids(a.doc)) << name;
       EXPECT_EQ(b.Rvf(), first) << name;
@@ -278,12 +286,13 @@ namespace {
 
 const std::string Head = "TPF0\x0aTRVTableSW\x00"s;
 const std::string Td = "\x02TD\x00\x00\x00"s;
-std::string Entry(int ColSpan, int RowSpan) {
-  return "\x02"s + char(ColSpan) + "\x02" + char(RowSpan) + Td;
-}
+std::string Entry(int ColSpan, int RowSpan) { return "\x02"s + char(ColSpan) + "\x02" + char(RowSpan) + Td; }
 // "C" with the counts as integer values and the entries.
 std::string Grid(const std::string &Counts, const std::string &Entries) {
-  return Head + "\x01" "C" + Counts + "\x01" + Entries + "\x00"s;
+  return Head +
+         "\x01"
+         "C" +
+         Counts + "\x01" + Entries + "\x00"s;
 }
 const std::string End = "\x00\x00"s;
 
@@ -301,24 +310,34 @@ TEST(TableRvfHostile, StreamsThatLieAboutTheirGridFailClearly) {
       {"column count of 2^31 - 1", Grid(two + "\x04\xff\xff\xff\x7f"s, Entry(1, 1)) + End, "too large"},
       {"rows times columns", Grid("\x04\x60\xea\x00\x00\x04\x60\xea\x00\x00"s, Entry(1, 1)) + End, "too large"},
       {"negative row count", Grid("\x02\xff"s + two, "") + End, "negative"},
-      {"row count not an integer", Head + "\x01" "C\x06\x01x" + End, "not a number"},
+      {"row count not an integer",
+       Head +
+           "\x01"
+           "C\x06\x01x" +
+           End,
+       "not a number"},
       {"one cell short", Grid(two + two, Entry(1, 1) + Entry(1, 1) + Entry(1, 1)) + End, "Wrong end of cells list"},
       {"one cell long", Grid("\x02\x01\x02\x01"s, Entry(1, 1) + Entry(1, 1)) + End, "Wrong end of cells list"},
       {"span past the last column", Grid("\x02\x01\x02\x01"s, Entry(2, 1)) + End, "outside"},
       {"span past the last row", Grid("\x02\x01\x02\x01"s, Entry(1, 2)) + End, "outside"},
       {"span of 0", Grid("\x02\x01\x02\x01"s, Entry(0, 1)) + End, "outside"},
       {"spans crossing", Grid(two + two, Entry(1, 1) + Entry(1, 2) + Entry(2, 1)) + End, "cover"},
-      {"fewer row alignments than rows", Grid(two + "\x02\x01"s, Entry(1, 1) + Entry(1, 1)) +
-                                             "\x09RowVAlign\x01\x02\x01\x00"s + End, "fewer"},
-      {"more row alignments than rows", Grid("\x02\x01\x02\x01"s, Entry(1, 1)) +
-                                            "\x09RowVAlign\x01\x02\x01\x02\x01\x00"s + End, "more"},
+      {"fewer row alignments than rows",
+       Grid(two + "\x02\x01"s, Entry(1, 1) + Entry(1, 1)) + "\x09RowVAlign\x01\x02\x01\x00"s + End, "fewer"},
+      {"more row alignments than rows",
+       Grid("\x02\x01\x02\x01"s, Entry(1, 1)) + "\x09RowVAlign\x01\x02\x01\x02\x01\x00"s + End, "more"},
       {"unknown row alignment", Grid("\x02\x01\x02\x01"s, Entry(1, 1)) + "\x09RowVAlign\x01\x02\x09\x00"s + End,
        "alignment"},
       {"not a component stream", "TPF1" + Head.substr(4) + End, "not a component stream"},
       {"another component", "TPF0\x05TFont\x00"s + End, "no table"},
       {"a cell of another class", Grid("\x02\x01\x02\x01"s, "\x02\x01\x02\x01\x02TX\x00\x00\x00"s) + End, "cell"},
       {"a cell with a child", Grid("\x02\x01\x02\x01"s, "\x02\x01\x02\x01\x02TD\x00\x00"s + Td) + End, "components"},
-      {"cell items that do not read", Grid("\x02\x01\x02\x01"s, "\x02\x01\x02\x01\x02TD\x00\x06" "C.Data\x0a\x03\x00\x00\x00" "abc\x00\x00"s) + End, "items"},
+      {"cell items that do not read",
+       Grid("\x02\x01\x02\x01"s, "\x02\x01\x02\x01\x02TD\x00\x06"
+                                 "C.Data\x0a\x03\x00\x00\x00"
+                                 "abc\x00\x00"s) +
+           End,
+       "items"},
       {"ends inside the cells", Grid(two + two, Entry(1, 1)).substr(0, Head.size() + 17), "column span"},
   };
   for (const bool binary : {false, true})

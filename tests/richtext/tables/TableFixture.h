@@ -43,7 +43,8 @@ struct TableDoc {
     const int rows = int(Texts.size()), cols = rows ? int(Texts[0].size()) : 0;
     auto t = std::make_unique<kc::TRVTableItemInfo>(rows, cols, Doc);
     for (int r = 0; r < rows; ++r)
-      for (int c = 0; c < cols && c < int(Texts[size_t(r)].size()); ++c) fill(*t->Cells(r, c), Texts[size_t(r)][size_t(c)]);
+      for (int c = 0; c < cols && c < int(Texts[size_t(r)].size()); ++c)
+        fill(*t->Cells(r, c), Texts[size_t(r)][size_t(c)]);
     return t;
   }
   static void fill(kc::TRVTableCellData &Cell, const std::string &Text) {
