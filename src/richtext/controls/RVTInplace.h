@@ -65,6 +65,9 @@ public:
   void Opened(unsigned Flags) override;
   void BeforeClose(bool Clearing) override;
   void Release() override;
+  // The cell-editor calls beside the control's own mouse hooks, which stay.
+  using TRichVistaEdit::MouseDown;
+  using TRichVistaEdit::MouseUp;
   void MouseDown(int Button, uint8_t Shift, int X, int Y, bool DoubleClick) override;
   void MouseMove(uint8_t Shift, int X, int Y) override;
   void MouseUp(int Button, uint8_t Shift, int X, int Y) override;
