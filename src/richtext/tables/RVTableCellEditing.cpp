@@ -139,29 +139,46 @@ void TRVTableItemInfo::CellEditorChanged() {
   if (!widthChanged && d.DocumentHeight == FEditorDocHeight) return;
   const int itemNo = GetMyItemNo();
   if (!doc || itemNo < 0) return;
-  int oldTableMin = 0;
-  if (widthChanged && canvas) oldTableMin = GetMinWidth(nullptr, canvas, doc);
+  // The paragraph's minimum, indents included, is what the document's width
+  // is made of.
+  int oldParaMin = 0;
+  if (widthChanged && canvas) oldParaMin = doc->CalcParaMinWidth(itemNo, nullptr, *canvas);
   cell->EditorMinWidth = minWidth;
   FEditorMinWidth = minWidth;
   FEditorDocHeight = d.DocumentHeight;
   cell->DocumentHeight = d.DocumentHeight;
   bool full = false;
   if (widthChanged && canvas) {
-    // The document's own width moves only when the table's minimum passes
-    // the width the document has.
-    const int newTableMin = GetMinWidth(nullptr, canvas, doc);
-    full = newTableMin != oldTableMin && std::max(newTableMin, oldTableMin) > doc->GetWidth();
+    // The document's own width moves only when the paragraph's minimum
+    // passes the width the document has, or was what made it so wide.
+    const int newParaMin = doc->CalcParaMinWidth(itemNo, nullptr, *canvas);
+    full = newParaMin != oldParaMin && (newParaMin > doc->DocumentWidth || oldParaMin >= doc->DocumentWidth);
   }
   // Laid out again from the widths the cells have: only a cell whose width
   // changes wraps again.
   FFormattingInfo->TableWidth = 0;
-  State |= rvtsInnerFormatting;
-  struct Clear {
-    uint16_t &S;
-    ~Clear() { S &= ~rvtsInnerFormatting; }
-  } clear{State};
-  doc->ReformatItemKeepingCaret(itemNo, full);
-  if (FCellEditor) FCellEditor->Place(EditedCellRect());
+  {
+    State |= rvtsInnerFormatting;
+    struct Clear {
+      uint16_t &S;
+      ~Clear() { S &= ~rvtsInnerFormatting; }
+    } clear{State};
+    doc->ReformatItemKeepingCaret(itemNo, full);
+  }
+  // Placed at its cell's new width the editor may wrap to another height,
+  // which the row must take too. Widths do not follow heights, so the second
+  // placing settles it; the bound only guards against a layout that never
+  // does.
+  static thread_local int depth = 0;
+  if (depth > 3) {
+    if (FCellEditor) FCellEditor->Place(EditedCellRect());
+    return;
+  }
+  ++depth;
+  struct Leave {
+    ~Leave() { --depth; }
+  } leave;
+  PlaceCellEditor();
 }
 
 bool TRVTableItemInfo::PressOpensEditor(TRVMouseButton Button, TRVShiftState Shift, int X, int Y, int ItemX,
