@@ -152,9 +152,10 @@ void TRVHeadlessCellEditor::BeforeClose(bool Clearing) { HandBackHistory(*FData,
 
 TRVTableInplaceEdit::TRVTableInplaceEdit(TCustomRichVistaEdit &Holder, TRVEditRVData &Parent)
     : TRichVistaEdit(&Holder,
-                     [](TCustomRichVista *View) {
-                       auto *e = static_cast<TCustomRichVistaEdit *>(View);
-                       return std::make_unique<TRVTableInplaceRVData>(View, e);
+                     // Still a plain view while its base is made: the editor
+                     // is named by this object, not by casting the view.
+                     [this](TCustomRichVista *View) {
+                       return std::make_unique<TRVTableInplaceRVData>(View, static_cast<TCustomRichVistaEdit *>(this));
                      }),
       FHolder(&Holder) {
   hide();
