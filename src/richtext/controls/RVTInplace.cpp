@@ -31,6 +31,16 @@ public:
   int Direction;
 };
 
+// The editor closes itself once the handler that decided so is done.
+class TRVCellCloseSelfEvent : public QEvent {
+public:
+  TRVCellCloseSelfEvent() : QEvent(EventType()) {}
+  static QEvent::Type EventType() {
+    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+};
+
 TRVTableInplaceRVData *InplaceOf(TRVEditRVData *Data) { return dynamic_cast<TRVTableInplaceRVData *>(Data); }
 
 // What the cell editor's document takes over from the one holding the
@@ -106,6 +116,12 @@ void TRVTableInplaceRVData::GetParentInfo(int &ParentItemNo, void *&Location) co
   else TRVEditControlData::GetParentInfo(ParentItemNo, Location);
 }
 
+TRVBackground *TRVTableInplaceRVData::GetBackground() const {
+  if (Cell && !SelectedLook)
+    if (TRVBackground *b = Cell->GetBackground()) return b;
+  return TRVEditControlData::GetBackground();
+}
+
 void TRVTableInplaceRVData::EditFinished(bool ClearRedo) {
   // A new edit here makes what the documents outside could redo stale.
   if (ClearRedo)
@@ -147,6 +163,11 @@ void TRVHeadlessCellEditor::Place(const TRect &Rect) {
 }
 
 void TRVHeadlessCellEditor::BeforeClose(bool Clearing) { HandBackHistory(*FData, *this, Clearing); }
+
+void TRVHeadlessCellEditor::SetSelectedLook(bool On) {
+  FSelectedLook = On;
+  FData->SelectedLook = On;
+}
 
 // ========================================================= the control
 
@@ -236,10 +257,136 @@ void TRVTableInplaceEdit::MouseDown(int Button, uint8_t Shift, int X, int Y, boo
   TCustomRichVista::MouseDown(static_cast<TRVMouseButton>(Button), Shift, X, Y);
 }
 
-void TRVTableInplaceEdit::MouseMove(uint8_t Shift, int X, int Y) { TCustomRichVista::MouseMove(Shift, X, Y); }
+void TRVTableInplaceEdit::MouseMove(uint8_t Shift, int X, int Y) {
+  // A selection of cells begun here grows across the holder's cells.
+  if (Selecting && (Shift & TRVShift::Left) && !FReleased) {
+    const QPoint p = mapToParent(QPoint(X, Y));
+    FHolder->ChildMouseMove(Shift, p.x(), p.y());
+  }
+  TCustomRichVista::MouseMove(Shift, X, Y);
+}
 
 void TRVTableInplaceEdit::MouseUp(int Button, uint8_t Shift, int X, int Y) {
+  // The press went to the holder's table, which began the selection.
   TCustomRichVista::MouseUp(static_cast<TRVMouseButton>(Button), Shift, X, Y);
+  if (Button == rvmbLeft) EndCellSelecting();
+}
+
+void TRVTableInplaceEdit::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
+  TRichVistaEdit::MouseDown(Button, Shift, X, Y);
+  TRVTableInplaceRVData *d = InplaceData();
+  TRVTableItemInfo *t = FReleased ? nullptr : d->Table;
+  if (Button != rvmbLeft || !t || !d->ParentData || (Shift & TRVShift::Double)) return;
+  // A press that may drag the text selected here selects no cells.
+  auto *root = dynamic_cast<TCustomRVFormattedData *>(d->GetAbsoluteRootData());
+  if (d->MouseSel.DragStartPending || (root && (root->MouseSel.DragStartPending || root->MouseSel.Dragging))) return;
+  if (!t->StartSelecting(Row, Col)) return;
+  // The holder's table follows the pointer even outside it.
+  d->ParentData->MouseItem = d->ParentData->GetItemNo(t);
+  FHolder->StartAutoScrollTimer(false);
+  Selecting = true;
+}
+
+void TRVTableInplaceEdit::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
+  TRichVistaEdit::MouseUp(Button, Shift, X, Y);
+  if (Button != rvmbLeft || !Selecting) return;
+  Selecting = false;
+  FHolder->StopAutoScrollTimer();
+  TRVTableInplaceRVData *d = InplaceData();
+  if (!FReleased && d->Table && d->Table->MouseSelecting && d->ParentData) {
+    // The holder's table ends its selection; what the holder's own
+    // selection was doing stays as it was.
+    const TRVMouseSelection saved = d->ParentData->MouseSel;
+    const QPoint p = mapToParent(QPoint(X, Y));
+    d->ParentData->MouseUp(Button, Shift, p.x(), p.y());
+    d->ParentData->MouseSel = saved;
+  }
+  EndCellSelecting();
+}
+
+void TRVTableInplaceEdit::EndCellSelecting() {
+  if (FReleased) return;
+  if (SelectedLook()) QCoreApplication::postEvent(this, new TRVCellCloseSelfEvent);
+  else SetSelectedLook(false);
+}
+
+void TRVTableInplaceEdit::SetSelectedLook(bool On) {
+  if (On == FSelectedLook) return;
+  FSelectedLook = On;
+  TRVTableInplaceRVData *d = InplaceData();
+  d->SelectedLook = On;
+  if (On) {
+    SavedColor = Color;
+    if (Style) Color = Style->SelColor;
+  } else {
+    Color = SavedColor;
+  }
+  d->PlaceCaret(false, false, false, true);
+  update();
+}
+
+// ------------------------------------------- events of the root control
+
+TCustomRichVistaEdit *TRVTableInplaceEdit::RootControl() const {
+  TCustomRichVistaEdit *r = FHolder;
+  while (auto *e = dynamic_cast<TRVTableInplaceEdit *>(r)) r = e->FHolder;
+  return r;
+}
+
+QPoint TRVTableInplaceEdit::ToRoot(int X, int Y) const { return mapTo(RootControl(), QPoint(X, Y)); }
+
+void TRVTableInplaceEdit::PostMouseUpDown(uint8_t Kind, TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
+  TRVTableInplaceRVData *d = InplaceData();
+  if (!d->Table || !d->ParentData) return;
+  auto rec = std::make_unique<TRVMouseUpDownMessageData>();
+  rec->Kind = Kind;
+  const QPoint p = ToRoot(X, Y);
+  rec->X = p.x();
+  rec->Y = p.y();
+  rec->ItemNo = d->ParentData->GetItemNo(d->Table);
+  rec->Shift = Shift;
+  rec->Button = Button;
+  PostDeferredEvent(RootControl(), std::move(rec));
+}
+
+bool TRVTableInplaceEdit::HasRVMouseDownHandler() const { return RootControl()->HasRVMouseDownHandler(); }
+
+void TRVTableInplaceEdit::DoRVMouseDown(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) {
+  (void)ItemNo;
+  PostMouseUpDown(3, Button, Shift, X, Y);
+}
+
+bool TRVTableInplaceEdit::HasRVMouseUpHandler() const { return RootControl()->HasRVMouseUpHandler(); }
+
+void TRVTableInplaceEdit::DoRVMouseUp(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) {
+  (void)ItemNo;
+  PostMouseUpDown(2, Button, Shift, X, Y);
+}
+
+void TRVTableInplaceEdit::Click() {
+  auto rec = std::make_unique<TRVClickMessageData>();
+  rec->Kind = 4;
+  PostDeferredEvent(RootControl(), std::move(rec));
+}
+
+void TRVTableInplaceEdit::DragDrop(QObject *Source, int X, int Y) {
+  auto rec = std::make_unique<TRVDNDMessageData>();
+  rec->Kind = 7;
+  const QPoint p = ToRoot(X, Y);
+  rec->X = p.x();
+  rec->Y = p.y();
+  rec->Obj = Source;
+  PostDeferredEvent(RootControl(), std::move(rec));
+}
+
+void TRVTableInplaceEdit::EndDrag(QObject *Target, int X, int Y) {
+  auto rec = std::make_unique<TRVDNDMessageData>();
+  rec->Kind = 8;
+  const QPoint p = ToRoot(X, Y);
+  rec->X = p.x();
+  rec->Y = p.y();
+  rec->Obj = Target;
+  PostDeferredEvent(RootControl(), std::move(rec));
 }
 
 void TRVTableInplaceEdit::mousePressEvent(QMouseEvent *Event) {
@@ -295,6 +442,18 @@ bool TRVTableInplaceEdit::event(QEvent *Event) {
         t->CellEditorCaretGetOut(static_cast<TRVCellGetOutEvent *>(Event)->Direction);
     } catch (...) {
       LogCaughtException("cell navigation");
+    }
+    return true;
+  }
+  if (Event->type() == TRVCellCloseSelfEvent::EventType()) {
+    try {
+      if (TRVTableItemInfo *t = FReleased ? nullptr : InplaceData()->Table) {
+        TCustomRichVistaEdit *holder = FHolder;
+        t->CloseCellEditor(true);
+        if (holder->isVisible()) holder->setFocus(Qt::OtherFocusReason);
+      }
+    } catch (...) {
+      LogCaughtException("closing a cell editor");
     }
     return true;
   }

@@ -33,6 +33,12 @@ public:
   // A change here is a change of the whole document: the redo lists
   // outside go, and the table follows the cell's new size.
   void EditFinished(bool ClearRedo) override;
+
+  // ---- the selected look
+  // Set while the editor is painted as a selected cell: the cell's own
+  // picture then gives way to the editor's colour (the selection colour).
+  bool SelectedLook = false;
+  TRVBackground *GetBackground() const override;
 };
 
 // The cell editor of a document without a control: its document is
@@ -44,6 +50,7 @@ public:
   TCustomRVFormattedData &Data() override { return *FData; }
   void Place(const TRect &Rect) override;
   void BeforeClose(bool Clearing) override;
+  void SetSelectedLook(bool On) override;
 
 private:
   class Host;
@@ -81,11 +88,33 @@ public:
   // press soon after it is a double click.
   qint64 LastClickTime = 0;
 
+  // ---- a selection of cells started in the editor
+  // On: the editor keeps its colour in SavedColor and takes the style's
+  // selection colour; off gives it back. The caret is placed again.
+  void SetSelectedLook(bool On) override;
+  TColor SavedColor = clNone;
+  // ---- events that reach the outermost control, posted
+  // The control of the document the outermost table lies in.
+  TCustomRichVistaEdit *RootControl() const;
+  bool HasRVMouseDownHandler() const override;
+  void DoRVMouseDown(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) override;
+  bool HasRVMouseUpHandler() const override;
+  void DoRVMouseUp(TRVMouseButton Button, TRVShiftState Shift, int ItemNo, int X, int Y) override;
+  void Click() override;
+  void DragDrop(QObject *Source, int X, int Y) override;
+  void EndDrag(QObject *Target, int X, int Y) override;
+  // ---- end of the selection and event block
+
 protected:
   bool event(QEvent *Event) override;
   void KeyDown(int &Key, Qt::KeyboardModifiers Shift) override;
   bool UndoOutside(bool Redo) override;
   void mousePressEvent(QMouseEvent *Event) override;
+  // A press here may begin a selection of cells: the moves go on to the
+  // holding document (which scrolls while the pointer is outside it), and
+  // the release ends it, closing the editor when other cells were reached.
+  void MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) override;
+  void MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) override;
   // Only the bars: the table wraps the document when it places the editor.
   void resizeEvent(QResizeEvent *Event) override;
 
@@ -96,6 +125,13 @@ private:
   // event loop has left this editor's handlers, as it may close it.
   void PostGetOut(int Direction);
   bool FReleased = false;
+  // The left button went up after a mouse selection: an editor in the
+  // selected look closes once its handlers are done; otherwise the look
+  // goes.
+  void EndCellSelecting();
+  // A point of this editor in the root control's client coordinates.
+  QPoint ToRoot(int X, int Y) const;
+  void PostMouseUpDown(uint8_t Kind, TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
 };
 
 // Everything done in one opening of a cell editor, as one step of the

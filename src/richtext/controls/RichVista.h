@@ -150,6 +150,17 @@ public:
 
   // Fires a deferred record at once (the receiving side of posted records).
   void DispatchDeferredEvent(TRVMessageData &Data);
+  // A left press and release inside the window; a drop that was taken at a
+  // client point; the end of a drag of the selection (Target: the object
+  // that took the drop, null when none). They fire OnClick, OnDragDrop and
+  // OnEndDrag; a cell's editor posts them to the control around it.
+  virtual void Click();
+  virtual void DragDrop(QObject *Source, int X, int Y);
+  virtual void EndDrag(QObject *Target, int X, int Y);
+  // The pointer of a selection that a child editor started, in this view's
+  // client coordinates: the document follows it and the view scrolls while
+  // it is outside.
+  void ChildMouseMove(TRVShiftState Shift, int X, int Y) { MouseMove(Shift, X, Y); }
 
   // ------------------------------------------- TRVFormatHost answers
   void DoSelect() override;
@@ -208,6 +219,8 @@ private:
   GuiTimer FScrollTimer;
   int FVScrollDirection = 0, FHScrollDirection = 0;
   bool FDestroying = false;
+  // A left press arrived here: its release inside the window is a click.
+  bool FClickPending = false;
 };
 
 // The view with every property open to the program; it adds nothing.

@@ -422,6 +422,12 @@ void TCustomRichVistaEdit::dropEvent(QDropEvent *Event) {
   }
   Event->setDropAction(ReportedDropEffect(effect == 2 ? Qt::MoveAction : Qt::CopyAction, Event->possibleActions()));
   Event->accept();
+  const QPoint p = Event->position().toPoint();
+  try {
+    DragDrop(Event->source(), p.x(), p.y());
+  } catch (...) {
+    LogCaughtException("drop event");
+  }
 }
 
 Qt::DropAction TCustomRichVistaEdit::DropEffectFor(const QDropEvent &Event) const {

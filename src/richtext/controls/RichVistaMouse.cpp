@@ -56,6 +56,7 @@ void TCustomRichVista::mousePressEvent(QMouseEvent *Event) {
   TRVMouseButton b;
   if (!ButtonOf(Event->button(), b)) return;
   const QPoint p = Event->position().toPoint();
+  FClickPending = b == rvmbLeft;
   try {
     MouseDown(b, ShiftOf(Event->modifiers(), Event->buttons()), p.x(), p.y());
   } catch (...) {
@@ -76,8 +77,11 @@ void TCustomRichVista::mouseReleaseEvent(QMouseEvent *Event) {
   TRVMouseButton b;
   if (!ButtonOf(Event->button(), b)) return;
   const QPoint p = Event->position().toPoint();
+  const bool click = b == rvmbLeft && FClickPending && rect().contains(p);
+  if (b == rvmbLeft) FClickPending = false;
   try {
     MouseUp(b, ShiftOf(Event->modifiers(), Event->buttons()), p.x(), p.y());
+    if (click) Click();
   } catch (...) {
     LogCaughtException("mouse release");
   }
@@ -150,6 +154,18 @@ void TCustomRichVista::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X
   if (Button == rvmbLeft) StopAutoScrollTimer();
   RVData()->MouseUp(Button, Shift, X, Y);
   if (Button == rvmbRight && OnContextPopup) OnContextPopup(this, X, Y);
+}
+
+void TCustomRichVista::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TCustomRichVista::DragDrop(QObject *Source, int X, int Y) {
+  if (OnDragDrop) OnDragDrop(this, Source, X, Y);
+}
+
+void TCustomRichVista::EndDrag(QObject *Target, int X, int Y) {
+  if (OnEndDrag) OnEndDrag(this, Target, X, Y);
 }
 
 void TCustomRichVista::DblClick(int X, int Y) {
@@ -238,8 +254,12 @@ void TCustomRichVista::StartDragSelection() {
   const Qt::DropAction result =
       runner ? runner(*drag) : drag->exec(actions, actions & Qt::MoveAction ? Qt::MoveAction : Qt::CopyAction);
   if (!self) return; // the talk was closed while the drag ran
+  QObject *target = drag ? drag->target() : nullptr;
   if (drag) drag->deleteLater();
   DragEnded(result);
+  const QPoint end = mapFromGlobal(cursorPosition());
+  EndDrag(result == Qt::IgnoreAction ? nullptr : target, end.x(), end.y());
+  if (!self) return;
   TRVMouseSelection &after = RVData()->MouseSel;
   if (result == Qt::IgnoreAction && after.Dragging && cells) {
     // Nothing was dropped: the press was a click on the selected cells,

@@ -42,6 +42,13 @@ public:
   }
   virtual void MouseMove(uint8_t Shift, int X, int Y) { (void)Shift, (void)X, (void)Y; }
   virtual void MouseUp(int Button, uint8_t Shift, int X, int Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
+  // The *selected look*: while a mouse selection of cells that started in
+  // the edited cell covers other cells, the editor is painted as a selected
+  // cell; nothing when unchanged.
+  virtual void SetSelectedLook(bool On) { FSelectedLook = On; }
+  bool SelectedLook() const { return FSelectedLook; }
+  // A mouse selection that started in the editor is running.
+  bool Selecting = false;
 
   // The edited cell and its place in the table.
   TCustomRVItemInfo *Item = nullptr;
@@ -50,6 +57,9 @@ public:
   // Set when the owner frees the editor as part of its own going away:
   // nothing is handed back or reformatted then.
   bool Busy = false;
+
+protected:
+  bool FSelectedLook = false;
 };
 
 } // namespace kc

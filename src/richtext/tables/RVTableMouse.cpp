@@ -252,7 +252,11 @@ bool TRVTableItemInfo::MouseMove(TRVShiftState Shift, int X, int Y) {
       SelColOffs = colOffs;
       SelRowOffs = rowOffs;
       UpdateCellSelection();
+      if (auto *doc = dynamic_cast<TCustomRVFormattedData *>(Rows().MainRVData))
+        doc->InvalidateRectInControl(TRect{0, 0, doc->GetWidth(), doc->GetHeight()});
     }
+    // The edited cell looks selected while the selection covers others.
+    if (FCellEditor) FCellEditor->SetSelectedLook(HasCellSelection());
   }
   return true;
 }
@@ -369,22 +373,19 @@ bool TRVTableItemInfo::HandleMouseMove(TCustomRVData *RVData, uint8_t Shift, int
   (void)RVData;
   if (Rows().IsEmpty()) return false;
   if (FEditorPressed && FCellEditor && (Shift & TRVShift::Left)) {
+    // Other cells reached, cells are selected and the editor takes the
+    // selected look; back in its cell, its text is selected again.
     MouseMove(Shift, ItemX, ItemY);
-    if (!HasCellSelection()) {
+    if (FCellEditor && !HasCellSelection()) {
       const TRect r = EditedCellRect();
       FCellEditor->MouseMove(Shift, X - r.Left, Y - r.Top);
-      return true;
     }
-    // Another cell is reached: cells are selected from here on, without
-    // the editor.
-    FEditorPressed = false;
-    FPressedCell = nullptr;
-    CloseCellEditor(true);
-    UpdateCellSelection();
     return true;
   }
   MouseMove(Shift, ItemX, ItemY);
   if (IsResizing()) return true;
+  // A selection of cells begun in the editor: the cells are not hovered.
+  if (MouseSelecting && FCellEditor && (Shift & TRVShift::Left)) return true;
   // A text selection inside the pressed cell goes on while no other cell
   // is reached; then the table selects cells.
   if (FPressedCell && (Shift & TRVShift::Left)) {

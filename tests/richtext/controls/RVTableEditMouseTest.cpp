@@ -1,10 +1,12 @@
 // A table in the editor widget under the mouse: column and row borders
 // dragged (with and without Shift; the line shown meanwhile; one undo step
-// each), cells selected by dragging across them and emptied with Delete,
+// each), cells selected by dragging across them from the edited cell (its
+// editor looking selected meanwhile) and emptied with Delete,
 // the table and selected cells dragged to another place in the box, and a
 // drop into the open cell editor.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMimeData>
 #include <QTest>
 
@@ -143,23 +145,84 @@ TEST(TableBorders, EscapeEndsTheDragWithoutAChange) {
   EXPECT_EQ(e.doc().UndoList->Count(), 0);
 }
 
-TEST(TableCells, DragSelectDeleteAndUndo) {
+namespace {
+
+// Cells selected by dragging from a cell whose editor takes the press: the
+// press goes to the box (the editor opens under it) or to the editor open
+// already. Events go to the widget under the pointer, as a window system
+// sends them.
+struct DragFrom {
+  const char *Name;
+  bool EditorOpen;
+};
+
+} // namespace
+
+TEST(TableCells, SelectionFromTheEditedCellGivesItTheSelectedLook) {
+  const DragFrom cases[] = {{"the press opens the editor", false}, {"the press lands in the open editor", true}};
+  for (const DragFrom &c : cases) {
+    TableEditor e;
+    // (Opened without a click, so that the press is no double click.)
+    if (c.EditorOpen) {
+      ASSERT_TRUE(e.t->EditCell(0, 0)) << c.Name;
+    }
+    auto *open = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+    // The widget under the pointer and a point of the box in it.
+    QWidget *w = open ? static_cast<QWidget *>(open) : e.ed.get();
+    auto in = [&](QPoint P) { return w->mapFrom(e.ed.get(), P); };
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, in(e.cell(0, 0)));
+    auto *ce = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+    ASSERT_NE(ce, nullptr) << c.Name;
+    const TColor own = ce->Color;
+    if (c.EditorOpen) {
+      EXPECT_TRUE(e.ed->AutoScrollTimerRunning()) << c.Name << ": the box scrolls for the editor";
+    }
+
+    QTest::mouseMove(w, in(e.cell(1, 1)));
+    EXPECT_EQ(e.t->GetCellEditor(), ce) << c.Name << ": the editor stays while the button is held";
+    ASSERT_TRUE(e.t->HasCellSelection()) << c.Name;
+    int top = 0, left = 0, rows = 0, cols = 0;
+    ASSERT_TRUE(e.t->GetNormalizedSelectionBounds(top, left, rows, cols));
+    EXPECT_EQ(std::vector<int>({top, left, rows, cols}), std::vector<int>({0, 0, 2, 2})) << c.Name;
+    EXPECT_TRUE(ce->SelectedLook()) << c.Name;
+    EXPECT_EQ(ce->Color, e.sheet.SelColor) << c.Name;
+
+    // Back in its own cell the editor looks as before.
+    QTest::mouseMove(w, in(e.cell(0, 0)));
+    EXPECT_FALSE(e.t->HasCellSelection()) << c.Name;
+    EXPECT_FALSE(ce->SelectedLook()) << c.Name;
+    EXPECT_EQ(ce->Color, own) << c.Name;
+
+    QTest::mouseMove(w, in(e.cell(1, 1)));
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, in(e.cell(1, 1)));
+    EXPECT_EQ(e.t->GetCellEditor(), ce) << c.Name << ": not freed inside its own handler";
+    QApplication::processEvents();
+    EXPECT_EQ(e.t->GetCellEditor(), nullptr) << c.Name << ": closed once the event loop ran";
+    EXPECT_FALSE(e.ed->AutoScrollTimerRunning()) << c.Name;
+    ASSERT_TRUE(e.t->HasCellSelection()) << c.Name << ": the cells stay selected";
+    ASSERT_TRUE(e.t->GetNormalizedSelectionBounds(top, left, rows, cols));
+    EXPECT_EQ(std::vector<int>({top, left, rows, cols}), std::vector<int>({0, 0, 2, 2})) << c.Name;
+    EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << c.Name;
+
+    QTest::keyClick(e.ed.get(), Qt::Key_Delete);
+    EXPECT_EQ(e.grid(), "||c/||f/g|h|i") << c.Name;
+    EXPECT_EQ(e.doc().GetItemTextA(0) + e.doc().GetItemTextA(2), "abcxyz") << "nothing outside the table goes";
+    QTest::keyClick(e.ed.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(e.rvf(), e.before) << c.Name;
+  }
+}
+
+TEST(TableCells, ReleasedInItsOwnCellTheEditorStays) {
   TableEditor e;
   QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(0, 0));
-  EXPECT_NE(e.t->GetCellEditor(), nullptr) << "the press opens the cell's editor";
-  QTest::mouseMove(e.ed.get(), e.cell(1, 1));
-  EXPECT_EQ(e.t->GetCellEditor(), nullptr) << "reaching another cell, cells are selected instead";
-  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
-  ASSERT_TRUE(e.t->HasCellSelection());
-  int top = 0, left = 0, rows = 0, cols = 0;
-  ASSERT_TRUE(e.t->GetNormalizedSelectionBounds(top, left, rows, cols));
-  EXPECT_EQ(std::vector<int>({top, left, rows, cols}), std::vector<int>({0, 0, 2, 2}));
-  QTest::keyClick(e.ed.get(), Qt::Key_Delete);
-  EXPECT_EQ(e.grid(), "||c/||f/g|h|i");
-  EXPECT_EQ(e.doc().GetItemTextA(0) + e.doc().GetItemTextA(2), "abcxyz") << "nothing outside the table goes";
-  QTest::keyClick(e.ed.get(), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(e.rvf(), e.before);
-  EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i");
+  QTest::mouseMove(e.ed.get(), e.cell(0, 1));
+  QTest::mouseMove(e.ed.get(), e.cell(0, 0));
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(0, 0));
+  QApplication::processEvents();
+  auto *ce = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+  ASSERT_NE(ce, nullptr);
+  EXPECT_FALSE(ce->SelectedLook());
+  EXPECT_FALSE(e.t->HasCellSelection());
 }
 
 namespace {
