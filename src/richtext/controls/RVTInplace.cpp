@@ -294,12 +294,10 @@ void TRVTableInplaceEdit::MouseUp(TRVMouseButton Button, TRVShiftState Shift, in
   FHolder->StopAutoScrollTimer();
   TRVTableInplaceRVData *d = InplaceData();
   if (!FReleased && d->Table && d->Table->MouseSelecting && d->ParentData) {
-    // The holder's table ends its selection; what the holder's own
-    // selection was doing stays as it was.
-    const TRVMouseSelection saved = d->ParentData->MouseSel;
-    const QPoint p = mapToParent(QPoint(X, Y));
-    d->ParentData->MouseUp(Button, Shift, p.x(), p.y());
-    d->ParentData->MouseSel = saved;
+    // The holder's table ends its selection. The release itself was this
+    // editor's, and is told to the outermost control once, from here.
+    d->ParentData->MouseItem = -1;
+    d->Table->MouseUp(Button, Shift, X, Y);
   }
   EndCellSelecting();
 }

@@ -320,3 +320,59 @@ TEST(TableDrop, IntoTheOpenCellEditor) {
   e.t->CloseCellEditor(true);
   EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << "undone from the box";
 }
+
+TEST(TableCellEvents, TheEditorsEventsReachTheBoxOnceItsHandlersAreDone) {
+  TableEditor e;
+  // What the box was told: the sender, the event and the point.
+  std::vector<std::string> told;
+  auto note = [&](TCustomRichVista *Sender, const std::string &What, int X, int Y) {
+    told.push_back((Sender == e.ed.get() ? "box " : "other ") + What + " " + std::to_string(X) + "," +
+                   std::to_string(Y));
+  };
+  e.ed->OnRVMouseDown = [&](TCustomRichVista *S, TRVMouseButton, TRVShiftState, int ItemNo, int X, int Y) {
+    note(S, "down item " + std::to_string(ItemNo), X, Y);
+  };
+  e.ed->OnRVMouseUp = [&](TCustomRichVista *S, TRVMouseButton, TRVShiftState, int ItemNo, int X, int Y) {
+    note(S, "up item " + std::to_string(ItemNo), X, Y);
+  };
+  e.ed->OnClick = [&](TCustomRichVista *S) { note(S, "click", 0, 0); };
+  e.ed->OnDragDrop = [&](TCustomRichVista *S, QObject *, int X, int Y) { note(S, "drop", X, Y); };
+  e.ed->OnEndDrag = [&](TCustomRichVista *S, QObject *, int X, int Y) { note(S, "end drag", X, Y); };
+  ASSERT_TRUE(e.t->EditCell(1, 1));
+  auto *ce = dynamic_cast<TRVTableInplaceEdit *>(e.t->GetCellEditor());
+  ASSERT_NE(ce, nullptr);
+  const QPoint local(3, 4);
+  const QPoint box = ce->mapTo(e.ed.get(), local);
+  const std::string at = std::to_string(box.x()) + "," + std::to_string(box.y());
+  const std::string item = std::to_string(e.tableNo());
+
+  QTest::mousePress(ce, Qt::LeftButton, Qt::NoModifier, local);
+  QTest::mouseRelease(ce, Qt::LeftButton, Qt::NoModifier, local);
+  EXPECT_TRUE(told.empty()) << "nothing fires inside the editor's handlers";
+  QApplication::processEvents();
+  EXPECT_EQ(told, std::vector<std::string>(
+                      {"box down item " + item + " " + at, "box up item " + item + " " + at, "box click 0,0"}));
+
+  told.clear();
+  QMimeData md;
+  md.setText("T");
+  QDragEnterEvent enter(local, Qt::CopyAction, &md, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(ce, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(local, Qt::CopyAction, &md, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(ce, &move);
+  QDropEvent drop(QPointF(local), Qt::CopyAction, &md, Qt::LeftButton, Qt::NoModifier);
+  drop.setDropAction(move.dropAction());
+  QCoreApplication::sendEvent(ce, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  QApplication::processEvents();
+  EXPECT_EQ(told, std::vector<std::string>({"box drop " + at}));
+
+  told.clear();
+  ce->SelectAll();
+  ce->DragRunner = [](QDrag &) { return Qt::IgnoreAction; };
+  ce->StartDragSelection();
+  QApplication::processEvents();
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].rfind("box end drag ", 0), 0u) << told[0];
+}
