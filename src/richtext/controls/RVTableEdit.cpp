@@ -152,6 +152,18 @@ public:
     TRVEditRVData *d = Edit(Data);
     return d && RVSetCellVisibleBordersUndoable(*d, ItemNo, Row, Col, Left, Top, Right, Bottom);
   }
+  // ---- background pictures
+  void RecordBackgroundImage(TCustomRVData *Data, int ItemNo, int Row, int Col,
+                             std::unique_ptr<TGraphic> Old) override {
+    TRVEditRVData *d = Edit(Data);
+    if (!d) return;
+    if (auto *r = AddTableUndoRecord<TRVUndoModifyBackgroundImage>(*d, ItemNo, false, false)) {
+      r->Row = Row;
+      r->Col = Col;
+      r->Image = std::move(Old);
+    }
+  }
+  // ---- end of background pictures
   bool ApplyToCells(TCustomRVData *Data, TRVTableItemInfo &Table, int Mode, int UserValue, bool SelectedOnly) override {
     TRVEditRVData *d = Edit(Data);
     const int itemNo = Table.GetMyItemNo();

@@ -138,11 +138,12 @@ TRVUndoModifyBackgroundImage::~TRVUndoModifyBackgroundImage() = default;
 void TRVUndoModifyBackgroundImage::Perform(TRVEditRVData &Data, TRVTableItemInfo &Table) {
   TRVTableCellData *cell = Row >= 0 && Col >= 0 ? Table.Cells(Row, Col) : nullptr;
   if ((Row >= 0 || Col >= 0) && !cell) return;
-  const TGraphic *now = cell ? cell->GetBackgroundImage() : Table.GetBackgroundImage();
+  // The pictures change hands; none is copied.
+  std::unique_ptr<TGraphic> now = cell ? cell->ReleaseBackgroundImage() : Table.ReleaseBackgroundImage();
   if (auto *o = RVOppositeRecord(Data, *this)) {
     o->Row = Row;
     o->Col = Col;
-    if (now) o->Image = now->clone();
+    o->Image = std::move(now);
   }
   if (cell) cell->TakeBackgroundImage(std::move(Image));
   else Table.TakeBackgroundImage(std::move(Image));

@@ -3,6 +3,7 @@
 // picture, stretched, tiled (fixed or moving with the text) or centred.
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "platform/CanvasTypes.h"
 #include "platform/Graphics.h"
@@ -23,6 +24,8 @@ public:
   void AssignImage(std::unique_ptr<TGraphic> Graphic);
   void AssignImageCopy(const TGraphic &Graphic);
   void FreeBitmap();
+  // Gives the picture away (nullptr when none).
+  std::unique_ptr<TGraphic> TakeBitmap() { return std::move(FBitmap); }
   bool IsEmpty() const;
   bool HasVisibleBitmap() const;
   // A background that stays in place while the text scrolls: the window's

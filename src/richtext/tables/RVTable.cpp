@@ -44,6 +44,10 @@ TGraphic *TRVTableItemInfo::GetBackgroundImage() const { return FBackground ? FB
 
 void TRVTableItemInfo::SetBackgroundImage(const TGraphic *Image) { SetOwnedBackgroundImage(FBackground, Image); }
 
+std::unique_ptr<TGraphic> TRVTableItemInfo::ReleaseBackgroundImage() {
+  return ReleaseOwnedBackgroundImage(FBackground);
+}
+
 void TRVTableItemInfo::TakeBackgroundImage(std::unique_ptr<TGraphic> Image) {
   TakeOwnedBackgroundImage(FBackground, std::move(Image));
 }

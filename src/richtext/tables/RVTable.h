@@ -77,6 +77,7 @@ public:
   TGraphic *GetBackgroundImage() const;
   void SetBackgroundImage(const TGraphic *Image); // copies; nullptr removes
   void TakeBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> ReleaseBackgroundImage(); // gives it away, nullptr when none
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
   TRVBackground *GetBackground() const { return FBackground.get(); }
@@ -362,6 +363,20 @@ public:
   // A structural change was made (layout invalid, hit cache dropped).
   void Changed();
 
+  // ---- background pictures and the editor's own property changes
+  // (RVTableBackgroundEdit.cpp) The picture of the table, or of the cell
+  // at (Row, Col), as a copy of Image (nullptr removes it); inside an
+  // editor one undo step whose record keeps the old picture. False when
+  // the picture is the same.
+  bool SetBackgroundImageUndoable(const TGraphic *Image);
+  bool SetCellBackgroundImageUndoable(int Row, int Col, const TGraphic *Image);
+  // The editor sets properties of the item by name around these: the
+  // table writes them as plain fields meanwhile and is laid out again
+  // afterwards.
+  void BeforeUndoChangeProperty() override;
+  void AfterUndoChangeProperty() override;
+  // ---- end of background pictures
+
 private:
   // ---- the cell editor
   TRVCellEditor *FCellEditor = nullptr;
@@ -399,6 +414,9 @@ private:
   bool PostCellsDrag();
   bool FCellsDragPosted = false;
   bool SelectionAllowed() const;
+  // Whether the table was inserted when the editor began setting its
+  // properties by name.
+  bool FInsertedBeforeChange = false;
   TCustomRVData *FCreatedIn;
   std::unique_ptr<TRVTableRows> FRows;
   std::unique_ptr<TRVTableItemFormattingInfo> FFormattingInfo;

@@ -1,5 +1,7 @@
 #include "richtext/tables/RVTableBackground.h"
 
+#include <string>
+
 namespace kc {
 
 namespace {
@@ -28,6 +30,20 @@ void TakeOwnedBackgroundImage(std::unique_ptr<TRVBackground> &Background, std::u
     Background->FreeBitmap();
   }
   freeEmpty(Background);
+}
+
+std::unique_ptr<TGraphic> ReleaseOwnedBackgroundImage(std::unique_ptr<TRVBackground> &Background) {
+  std::unique_ptr<TGraphic> image = Background ? Background->TakeBitmap() : nullptr;
+  freeEmpty(Background);
+  return image;
+}
+
+bool SameBackgroundImage(const TGraphic *A, const TGraphic *B) {
+  if (A && A->empty()) A = nullptr;
+  if (B && B->empty()) B = nullptr;
+  if (!A || !B) return A == B;
+  return std::string(A->className()) == B->className() && A->width() == B->width() && A->height() == B->height() &&
+         A->saveToBytes() == B->saveToBytes();
 }
 
 void SetOwnedBackgroundStyle(std::unique_ptr<TRVBackground> &Background, TRVItemBackgroundStyle Value) {

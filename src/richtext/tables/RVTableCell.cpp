@@ -60,6 +60,10 @@ TGraphic *TRVTableCellData::GetBackgroundImage() const { return FBackground ? FB
 
 void TRVTableCellData::SetBackgroundImage(const TGraphic *Image) { SetOwnedBackgroundImage(FBackground, Image); }
 
+std::unique_ptr<TGraphic> TRVTableCellData::ReleaseBackgroundImage() {
+  return ReleaseOwnedBackgroundImage(FBackground);
+}
+
 void TRVTableCellData::TakeBackgroundImage(std::unique_ptr<TGraphic> Image) {
   TakeOwnedBackgroundImage(FBackground, std::move(Image));
 }

@@ -39,6 +39,7 @@ public:
   TGraphic *GetBackgroundImage() const;
   void SetBackgroundImage(const TGraphic *Image); // copies; nullptr removes
   void TakeBackgroundImage(std::unique_ptr<TGraphic> Image);
+  std::unique_ptr<TGraphic> ReleaseBackgroundImage(); // gives it away, nullptr when none
   TRVItemBackgroundStyle GetBackgroundStyle() const;
   void SetBackgroundStyle(TRVItemBackgroundStyle Value);
 

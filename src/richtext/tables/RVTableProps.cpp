@@ -1,3 +1,4 @@
+#include "richtext/tables/RVTableBackground.h"
 #include "richtext/tables/RVTableProps.h"
 
 #include <algorithm>
@@ -21,12 +22,6 @@ const char *const RVItemBackgroundStyleNames[4] = {"rvbsColor", "rvbsStretched",
 
 namespace {
 
-bool SameGraphic(const TGraphic *a, const TGraphic *b) {
-  if (!a || !b) return a == b;
-  return std::string(a->className()) == b->className() && a->width() == b->width() && a->height() == b->height() &&
-         a->saveToBytes() == b->saveToBytes();
-}
-
 // Tables and cells keep their picture and its style in a painter that
 // exists only while needed; these rows reach them through the owner.
 template <class T> struct BackgroundRows {
@@ -35,7 +30,9 @@ template <class T> struct BackgroundRows {
 
   static constexpr TRVPropCustom Image = {
       [](void *d, const void *s) { M(d).SetBackgroundImage(C(s).GetBackgroundImage()); },
-      [](const void *a, const void *b) { return SameGraphic(C(a).GetBackgroundImage(), C(b).GetBackgroundImage()); },
+      [](const void *a, const void *b) {
+        return SameBackgroundImage(C(a).GetBackgroundImage(), C(b).GetBackgroundImage());
+      },
       nullptr,
       nullptr,
       nullptr,

@@ -17,6 +17,7 @@ class TRVTableItemInfo;
 class TRVTableRow;
 class TRVTableCellData;
 class TRVIntPropertyHolder;
+class TGraphic;
 
 // A cell that a merge took away: its slot, how many items it gave to the
 // main cell (0: none, the cell held nothing), and the cell itself.
@@ -104,6 +105,12 @@ public:
                               std::string_view Name, int Value, bool AffectWidth, bool AffectSize) = 0;
   virtual bool SetCellVisibleBorders(TCustomRVData *Data, int ItemNo, int Row, int Col, bool Left, bool Top, bool Right,
                                      bool Bottom) = 0;
+  // The old background picture of the table at ItemNo (Row and Col -1) or
+  // of its cell at (Row, Col), kept by a record of the open group; dropped
+  // when nothing is recorded.
+  virtual void RecordBackgroundImage(TCustomRVData *Data, int ItemNo, int Row, int Col, std::unique_ptr<TGraphic> Old) {
+    (void)Data, (void)ItemNo, (void)Row, (void)Col, (void)Old;
+  }
   // Mode 0 text style conversion, 1 paragraph style, 2 paragraph style
   // conversion, applied to every (selected) cell in a document of its own;
   // true when a cell was taken (the table is to be formatted again).

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <QImage>
+
 #include "EditFixture.h"
+#include "platform/Graphics.h"
 #include "richtext/controls/RVTableUndo.h"
 #include "richtext/tables/RVTable.h"
 
@@ -36,6 +39,13 @@ struct TableEdit : EditDoc {
   kc::TRVTableItemInfo *tableNow() const { return kc::RVTableAt(*doc, 1); }
 };
 
+// A small picture of one colour.
+std::unique_ptr<kc::TGraphic> Picture(QRgb Color) {
+  QImage img(4, 3, QImage::Format_RGB32);
+  img.fill(Color);
+  return std::make_unique<kc::TBitmap>(img);
+}
+
 struct Step {
   const char *Name;
   std::function<void(kc::TRVTableItemInfo &)> Op;
@@ -62,6 +72,16 @@ TEST(RVTableUndo, EveryOperationIsOneStepUndoneAndRedoneExactly) {
       {"cell colour", [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellPropertyUndoable(2, 0, "Color", 255)); }},
       {"visible borders",
        [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellVisibleBorders(1, 1, false, true, false, true)); }},
+      {"table picture",
+       [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetBackgroundImageUndoable(Picture(0xff0000).get())); }},
+      {"cell picture",
+       [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellBackgroundImageUndoable(1, 2, Picture(0x00ff00).get())); }},
+      {"table picture replaced",
+       [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetBackgroundImageUndoable(Picture(0x0000ff).get())); },
+       [](kc::TRVTableItemInfo &t) { t.SetBackgroundImageUndoable(Picture(0xff0000).get()); }},
+      {"cell picture removed",
+       [](kc::TRVTableItemInfo &t) { EXPECT_TRUE(t.SetCellBackgroundImageUndoable(2, 1, nullptr)); },
+       [](kc::TRVTableItemInfo &t) { t.SetCellBackgroundImageUndoable(2, 1, Picture(0x00ff00).get()); }},
       {"delete the left part of a horizontal merge", [](kc::TRVTableItemInfo &t) { t.DeleteCols(0, 2, true); },
        [](kc::TRVTableItemInfo &t) { t.MergeCells(2, 0, 3, 1, true); }},
       {"two operations in one group",
@@ -180,3 +200,62 @@ TEST(RVTableUndo, AParagraphStyleOnSelectedCellsIsOneStep) {
 }
 
 } // namespace
+
+TEST(RVTableUndo, PicturesChangeHandsWithoutCopiesAndTheSameOneChangesNothing) {
+  struct Case {
+    const char *Name;
+    int Row, Col; // -1: the table's own picture
+  };
+  const Case cases[] = {{"table", -1, -1}, {"cell", 1, 1}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.Name);
+    TableEdit e;
+    auto set = [&](const kc::TGraphic *G) {
+      kc::TRVTableItemInfo *t = e.tableNow();
+      return c.Row < 0 ? t->SetBackgroundImageUndoable(G) : t->SetCellBackgroundImageUndoable(c.Row, c.Col, G);
+    };
+    auto now = [&] {
+      kc::TRVTableItemInfo *t = e.tableNow();
+      return c.Row < 0 ? t->GetBackgroundImage() : t->Cells(c.Row, c.Col)->GetBackgroundImage();
+    };
+    const auto red = Picture(0xff0000), blue = Picture(0x0000ff);
+    ASSERT_TRUE(set(red.get()));
+    EXPECT_NE(now(), red.get()) << "a copy comes in";
+    const kc::TGraphic *first = now();
+    const int groups = e.doc->UndoList->Count();
+    EXPECT_FALSE(set(Picture(0xff0000).get())) << "the same picture";
+    EXPECT_EQ(e.doc->UndoList->Count(), groups) << "records nothing";
+    ASSERT_TRUE(set(blue.get()));
+    const kc::TGraphic *second = now();
+    EXPECT_TRUE(e.doc->Undo());
+    EXPECT_EQ(now(), first) << "undo gives the old picture back itself";
+    EXPECT_TRUE(e.doc->Redo());
+    EXPECT_EQ(now(), second);
+  }
+}
+
+TEST(RVTableUndo, AnEditedCellsPictureGivesWayToTheSelectedLook) {
+  TableEdit e;
+  ASSERT_TRUE(e.table->SetCellBackgroundImageUndoable(1, 1, Picture(0x00ff00).get()));
+  ASSERT_TRUE(e.tableNow()->EditCell(1, 1));
+  kc::TRVCellEditor *ed = e.tableNow()->GetCellEditor();
+  ASSERT_NE(ed, nullptr);
+  kc::TRVBackground *cellPainter = e.tableNow()->Cells(1, 1)->GetBackground();
+  ASSERT_NE(cellPainter, nullptr);
+  EXPECT_EQ(ed->Data().GetBackground(), cellPainter);
+  ed->SetSelectedLook(true);
+  EXPECT_NE(ed->Data().GetBackground(), cellPainter);
+  ed->SetSelectedLook(false);
+  EXPECT_EQ(ed->Data().GetBackground(), cellPainter);
+}
+
+TEST(RVTableUndo, PropertiesSetByNameLeaveTheTableInsertedAndLaidOutAgain) {
+  TableEdit e;
+  const int height = e.table->GetHeight();
+  const int itemNo = e.doc->GetItemNo(e.table);
+  ASSERT_TRUE(e.doc->SetItemIntPropertyUndoable(itemNo, nullptr, "CellPadding", 7));
+  EXPECT_TRUE(e.table->State & kc::rvtsInserted);
+  e.format();
+  EXPECT_GT(e.table->GetHeight(), height) << "more room above and below the cells' content";
+  EXPECT_TRUE(e.table->EditCell(0, 1)) << "still edited as a table inside a document";
+}
