@@ -376,3 +376,54 @@ TEST(TableCellEvents, TheEditorsEventsReachTheBoxOnceItsHandlersAreDone) {
   ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(told[0].rfind("box end drag ", 0), 0u) << told[0];
 }
+
+TEST(TableBorders, ABorderOfATableInACellIsDraggedThere) {
+  // A 1 x 2 table whose first cell holds a 2 x 2 table.
+  kctest::Editor e(400, 200);
+  e.para({"abc"});
+  auto outer = kctest::TableDoc::make(&e.doc(), {{"", "zz"}});
+  outer->ParaNo = 0;
+  TRVTableItemInfo *o = outer.get();
+  auto inner = kctest::TableDoc::make(o->Cells(0, 0), {{"p", "q"}, {"r", "s"}});
+  inner->ParaNo = 0;
+  TRVTableItemInfo *in = inner.get();
+  o->Cells(0, 0)->Items.Clear();
+  o->Cells(0, 0)->AddItem(std::string(), std::move(inner));
+  o->Cells(0, 0)->BestWidth = 200;
+  e.doc().AddItem(std::string(), std::move(outer));
+  o->State |= rvtsEditMode;
+  e.open(0, 1);
+  in->State |= rvtsEditMode;
+  const std::string before = e.rvf();
+  const std::vector<int> w0 = kctest::list(in->FormattingInfo().ColWidths);
+  ASSERT_EQ(w0.size(), 2u);
+
+  // The inner table's top-left corner in the box.
+  int ol = 0, ot = 0;
+  ASSERT_TRUE(e.doc().GetItemClientCoords(e.doc().GetItemNo(o), ol, ot));
+  const TRVTableCellData *c00 = o->Cells(0, 0);
+  const QPoint corner(ol + c00->Left + o->CellPadding, ot + c00->Top + o->CellPadding + c00->GetVAlignOffset());
+  const int line = in->FormattingInfo().ColStarts[1] - 1;
+  const QPoint from = corner + QPoint(line, 5), to = from + QPoint(15, 0);
+  QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, from);
+  auto *ce = dynamic_cast<TRVTableInplaceEdit *>(o->GetCellEditor());
+  ASSERT_NE(ce, nullptr) << "the press opens the outer cell's editor";
+  QTest::mouseMove(e.ed.get(), to);
+  ASSERT_TRUE(in->IsResizing()) << "the inner table's border is dragged";
+  // The document holding the inner table (the outer cell's editor) draws
+  // the line under the pointer.
+  const TRVEditRVData &holder = *ce->EditData();
+  EXPECT_FALSE(e.doc().DragLine.Shown);
+  ASSERT_TRUE(holder.DragLine.Shown);
+  EXPECT_TRUE(holder.DragLine.Vertical);
+  EXPECT_EQ(ce->mapTo(e.ed.get(), QPoint(holder.DragLine.Pos, 0)).x(), to.x());
+  QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, to);
+  EXPECT_FALSE(e.doc().DragLine.Shown || ce->EditData()->DragLine.Shown);
+  const std::vector<int> w = kctest::list(in->FormattingInfo().ColWidths);
+  EXPECT_EQ(w[0], w0[0] + 15) << "the inner table is resized";
+  QApplication::processEvents();
+  o->CloseCellEditor(true);
+  EXPECT_NE(e.rvf(), before);
+  e.ed->Undo();
+  EXPECT_EQ(e.rvf(), before) << "one undo step";
+}
