@@ -207,7 +207,9 @@ void TCustomRichVista::GenerateMouseMove() {
   // While a selection is dragged the pointer is usually outside the window
   // (that is why it scrolls): the selection follows it there too.
   const bool inside = p.x() >= 0 && p.x() < ClientWidth() && p.y() >= 0 && p.y() < ClientHeight();
-  if (inside || RVData()->MouseSel.Selecting) MouseMove(shift, p.x(), p.y());
+  // So does a selection of cells in the item holding the mouse.
+  const bool itemSelecting = RVData()->MouseItem >= 0 && (shift & TRVShift::Left);
+  if (inside || RVData()->MouseSel.Selecting || itemSelecting) MouseMove(shift, p.x(), p.y());
 }
 
 // The scroller has moved the pixels already (or repainted, or left the

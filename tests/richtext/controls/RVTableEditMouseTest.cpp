@@ -193,6 +193,9 @@ TEST(TableCells, SelectionFromTheEditedCellGivesItTheSelectedLook) {
     EXPECT_FALSE(ce->SelectedLook()) << c.Name;
     EXPECT_EQ(ce->Color, own) << c.Name;
 
+    // Below the box, the box scrolls down.
+    QTest::mouseMove(w, in(QPoint(e.cell(1, 1).x(), e.ed->ClientHeight() + 5)));
+    EXPECT_GT(e.ed->VAutoScrollDirection(), 0) << c.Name;
     QTest::mouseMove(w, in(e.cell(1, 1)));
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, in(e.cell(1, 1)));
     EXPECT_EQ(e.t->GetCellEditor(), ce) << c.Name << ": not freed inside its own handler";
