@@ -367,25 +367,19 @@ void TRVTableInplaceEdit::Click() {
   PostDeferredEvent(RootControl(), std::move(rec));
 }
 
-void TRVTableInplaceEdit::DragDrop(QObject *Source, int X, int Y) {
+void TRVTableInplaceEdit::PostDragEvent(uint8_t Kind, QObject *Obj, int X, int Y) {
   auto rec = std::make_unique<TRVDNDMessageData>();
-  rec->Kind = 7;
+  rec->Kind = Kind;
   const QPoint p = ToRoot(X, Y);
   rec->X = p.x();
   rec->Y = p.y();
-  rec->Obj = Source;
+  rec->Obj = Obj;
   PostDeferredEvent(RootControl(), std::move(rec));
 }
 
-void TRVTableInplaceEdit::EndDrag(QObject *Target, int X, int Y) {
-  auto rec = std::make_unique<TRVDNDMessageData>();
-  rec->Kind = 8;
-  const QPoint p = ToRoot(X, Y);
-  rec->X = p.x();
-  rec->Y = p.y();
-  rec->Obj = Target;
-  PostDeferredEvent(RootControl(), std::move(rec));
-}
+void TRVTableInplaceEdit::DragDrop(QObject *Source, int X, int Y) { PostDragEvent(7, Source, X, Y); }
+
+void TRVTableInplaceEdit::EndDrag(QObject *Target, int X, int Y) { PostDragEvent(8, Target, X, Y); }
 
 void TRVTableInplaceEdit::mousePressEvent(QMouseEvent *Event) {
   // The click that opened the editor went to the holder: a second one soon

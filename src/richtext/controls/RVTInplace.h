@@ -132,6 +132,7 @@ private:
   // A point of this editor in the root control's client coordinates.
   QPoint ToRoot(int X, int Y) const;
   void PostMouseUpDown(uint8_t Kind, TRVMouseButton Button, TRVShiftState Shift, int X, int Y);
+  void PostDragEvent(uint8_t Kind, QObject *Obj, int X, int Y);
 };
 
 // Everything done in one opening of a cell editor, as one step of the
