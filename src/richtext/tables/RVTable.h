@@ -83,6 +83,20 @@ public:
   TRVBackground *GetBackground() const { return FBackground.get(); }
   std::string BackgroundImageFileName; // the "filename" extra property
 
+  // ---- background pictures and the editor's own property changes
+  // (RVTableBackgroundEdit.cpp) The picture of the table, or of the cell
+  // at (Row, Col), as a copy of Image (nullptr removes it); inside an
+  // editor one undo step whose record keeps the old picture. False when
+  // the picture is the same.
+  bool SetBackgroundImageUndoable(const TGraphic *Image);
+  bool SetCellBackgroundImageUndoable(int Row, int Col, const TGraphic *Image);
+  // The editor sets properties of the item by name around these: the
+  // table writes them as plain fields meanwhile and is laid out again
+  // afterwards.
+  void BeforeUndoChangeProperty() override;
+  void AfterUndoChangeProperty() override;
+  // ---- end of background pictures
+
   // ------------------------------------------------------------- model
   TRVTableRows &Rows() { return *FRows; }
   const TRVTableRows &Rows() const { return *FRows; }
@@ -362,20 +376,6 @@ public:
   static bool CellPropertyFlags(std::string_view Name, bool &AffectWidth, bool &AffectSize);
   // A structural change was made (layout invalid, hit cache dropped).
   void Changed();
-
-  // ---- background pictures and the editor's own property changes
-  // (RVTableBackgroundEdit.cpp) The picture of the table, or of the cell
-  // at (Row, Col), as a copy of Image (nullptr removes it); inside an
-  // editor one undo step whose record keeps the old picture. False when
-  // the picture is the same.
-  bool SetBackgroundImageUndoable(const TGraphic *Image);
-  bool SetCellBackgroundImageUndoable(int Row, int Col, const TGraphic *Image);
-  // The editor sets properties of the item by name around these: the
-  // table writes them as plain fields meanwhile and is laid out again
-  // afterwards.
-  void BeforeUndoChangeProperty() override;
-  void AfterUndoChangeProperty() override;
-  // ---- end of background pictures
 
 private:
   // ---- the cell editor
