@@ -4,7 +4,7 @@
 // - shadows copied from the screen (no compositor): only their strips are
 //   taken, all at once, after our own windows beneath have drawn;
 // - shadows drawn translucent (a compositor runs): nothing is taken;
-// in both, the shadow windows of the opening before are moved into place;
+// in both, the popup and shadow windows of the opening before are used again;
 // - for scale, one picture of the whole screen, which is what a shadow
 //   used to take.
 // Goal: 2 ms or less for the menu and its shadows.

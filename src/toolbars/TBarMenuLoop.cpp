@@ -29,7 +29,9 @@ std::vector<TTBView *> Chain(TTBView *Root) {
   return out;
 }
 
-QRect ScreenRectOf(const QWidget *W) { return QRect(W->mapToGlobal(QPoint(0, 0)), W->size()); }
+QRect ScreenRectOf(const QWidget *W) {
+  return W->isWindow() ? W->geometry() : QRect(W->mapToGlobal(QPoint(0, 0)), W->size());
+}
 } // namespace
 
 TTBMenuLoop *CurrentMenuLoop() { return g_current; }
@@ -81,7 +83,7 @@ void TTBView::CloseSubmenus() {
   TTBItemViewer *was = OpenedViewer;
   OpenedView = nullptr;
   OpenedViewer = nullptr;
-  std::unique_ptr<TTBPopupWindow> wnd = std::move(OpenedWindow);
+  TTBPopupWindowPtr wnd = std::move(OpenedWindow);
   wnd.reset();
   if (was && IndexOf(was) >= 0) RepaintViewer(was);
   // Back from a submenu, the keyboard is on the item that opened it.
@@ -667,8 +669,7 @@ void PopupEx(TTBCustomItem *Item, bool SelectFirstItem, bool TrackRightButton, i
   QPoint pressAt;
   Qt::MouseButton button = Qt::NoButton;
   {
-    std::unique_ptr<TTBPopupWindow> wnd =
-        CreatePopup(Item, nullptr, nullptr, false, SelectFirstItem, Point, Alignment, Skin);
+    TTBPopupWindowPtr wnd = CreatePopup(Item, nullptr, nullptr, false, SelectFirstItem, Point, Alignment, Skin);
     wnd->View()->Set(vsIgnoreButtonUp, true);
     TTBMenuLoop loop(wnd->View(), TrackRightButton);
     if (loop.Begin(false, false, SelectFirstItem, cursorPosition())) loop.Exec();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -34,7 +35,13 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
   setAttribute(Qt::WA_NoMouseReplay);
   setAttribute(Qt::WA_DeleteOnClose, false);
   setFocusPolicy(Qt::NoFocus);
+  Open(ParentView, Item, PopupSkin);
+}
+
+void TTBPopupWindow::Open(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin) {
   resize(320, 240);
+  AnimationDirection = 0;
+  opener_ = QRect();
   // The skin: the parent view's when active, the popup menu's, else the
   // default skin unless it is disabled or native.
   const TTBBaseSkin *skin = nullptr;
@@ -47,16 +54,69 @@ TTBPopupWindow::TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const T
   view_ = std::make_unique<TTBPopupView>(ParentView, Item, this, false);
   view_->Skin = skin;
   view_->ChevronOwnerView = Item ? Item->ChevronParentView() : nullptr;
-  if (ParentView) parentWindow_ = ParentView->Window();
+  parentWindow_ = ParentView ? ParentView->Window() : nullptr;
 }
 
-TTBPopupWindow::~TTBPopupWindow() {
-  if (announced_) AnnounceMenu(this, false);
-  HideHint();
+void TTBPopupWindow::Close() {
   StopPopupAnimation(this);
   if (view_) view_->CloseSubmenus();
+  hide();
+  if (announced_) AnnounceMenu(this, false);
+  announced_ = false;
+  HideHint();
+  shadows_.clear();
   view_.reset();
+  parentWindow_ = nullptr;
 }
+
+TTBPopupWindow::~TTBPopupWindow() { Close(); }
+
+namespace {
+
+// Enough for a few menu levels open at once.
+constexpr size_t kKeptPopupWindows = 4;
+
+std::vector<TTBPopupWindow *> &KeptPopups() {
+  static std::vector<TTBPopupWindow *> kept;
+  return kept;
+}
+bool g_popupDropRegistered = false;
+
+// The kept windows go before the application does: a widget may not
+// outlive it.
+void DropKeptPopups() {
+  std::vector<TTBPopupWindow *> kept;
+  kept.swap(KeptPopups());
+  for (TTBPopupWindow *w : kept) delete w;
+  g_popupDropRegistered = false;
+}
+
+TTBPopupWindowPtr TakePopupWindow(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin) {
+  std::vector<TTBPopupWindow *> &kept = KeptPopups();
+  if (kept.empty()) return TTBPopupWindowPtr(new TTBPopupWindow(ParentView, Item, PopupSkin));
+  TTBPopupWindowPtr wnd(kept.back());
+  kept.pop_back();
+  wnd->Open(ParentView, Item, PopupSkin);
+  return wnd;
+}
+
+} // namespace
+
+void TTBPopupWindowRelease::operator()(TTBPopupWindow *Window) const {
+  if (!Window) return;
+  Window->Close();
+  if (!QCoreApplication::instance() || KeptPopups().size() >= kKeptPopupWindows) {
+    delete Window;
+    return;
+  }
+  if (!g_popupDropRegistered) {
+    qAddPostRoutine(DropKeptPopups);
+    g_popupDropRegistered = true;
+  }
+  KeptPopups().push_back(Window);
+}
+
+int KeptPopupWindowCount() { return int(KeptPopups().size()); }
 
 void TTBPopupWindow::HoverAt(QPoint Global) {
   TTBItemViewer *v = nullptr;
@@ -144,7 +204,7 @@ void TTBPopupWindow::PaintFrame(QPainter &P) {
       TTBView *owner = view_->OwnerView();
       if (TTBItemViewer *ov = owner->OpenedViewer; ov && ov->Item()->Tag != 1234567890) {
         const QRect item(owner->ClientToScreen(ov->BoundsRect.topLeft()), ov->BoundsRect.size());
-        const QRect me(mapToGlobal(QPoint(0, 0)), size());
+        const QRect me = geometry();
         const QColor joined = ToQColor(skin->ElementColor(5));
         if (owner->Orientation != tbvoVertical && item.bottom() + 1 == me.top()) {
           const int l = std::max(item.left(), me.left()) - me.left() + 1;
@@ -248,7 +308,7 @@ QRect TTBPopupWindow::ShadowGeometry(int i) const { return shadows_[size_t(i)]->
 TTBPopupWindow::ShadowPictures TTBPopupWindow::TakeShadowPictures() const {
   ShadowPictures s;
   if (!shadows_.empty() || !skin_ || !(skin_->Options() & tboShadow)) return s;
-  s.plan = PopupShadowPlan(QRect(mapToGlobal(QPoint(0, 0)), size()), opener_, skin_->ShadowStyle());
+  s.plan = PopupShadowPlan(geometry(), opener_, skin_->ShadowStyle());
   s.translucent = tbDesktopComposited();
   s.beneath.resize(s.plan.size());
   if (s.translucent) return s;
@@ -318,12 +378,12 @@ std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opene
   return out;
 }
 
-std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
-                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point, int Alignment,
-                                            const TTBBaseSkin *PopupSkin) {
+TTBPopupWindowPtr CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
+                              bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point, int Alignment,
+                              const TTBBaseSkin *PopupSkin) {
   if (Item->LinkSubitems() && Item->LinkSubitems() != Item) Item->LinkSubitems()->DoPopup(Item, true);
   Item->DoPopup(Item, false);
-  auto wnd = std::make_unique<TTBPopupWindow>(ParentView, Item, PopupSkin);
+  TTBPopupWindowPtr wnd = TakePopupWindow(ParentView, Item, PopupSkin);
   TTBPopupView *view = wnd->View();
   const int frameW = wnd->BorderWidth();
   QRect ref;

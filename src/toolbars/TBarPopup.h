@@ -2,6 +2,10 @@
 // The window of one open menu level and the popup menu component. A popup
 // window is a frameless top-level popup that never takes activation; the
 // menu loop owns the mouse and keyboard while it is open.
+//
+// Making a window costs the window system far more than showing one, so a
+// closed level's window is kept hidden, a few of them, and given the next
+// level's items.
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
@@ -27,6 +31,10 @@ class TTBPopupWindow : public QWidget {
 public:
   TTBPopupWindow(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin);
   ~TTBPopupWindow() override;
+  // Makes the window the one of Item's level, as a new one would be.
+  void Open(TTBView *ParentView, TTBCustomItem *Item, const TTBBaseSkin *PopupSkin);
+  // Hides it and lets its level go: no view, hint, shadows or animation.
+  void Close();
 
   TTBPopupView *View() const { return view_.get(); }
   const TTBBaseSkin *Skin() const { return skin_; }
@@ -66,8 +74,8 @@ private:
   void HideHint();
   bool announced_ = false; // assistive technology was told the menu opened
   QRect opener_;           // the toolbar item this popup drops from, when it joins its shadow
-  friend std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint,
-                                                     int, const TTBBaseSkin *);
+  friend TTBPopupWindowPtr CreatePopup(TTBCustomItem *, TTBView *, TTBItemViewer *, bool, bool, QPoint, int,
+                                       const TTBBaseSkin *);
   TTBItemViewer *hintViewer_ = nullptr;
   QPoint hintPointer_;
   std::unique_ptr<kc::GuiTimer> hintTimer_;
@@ -86,9 +94,12 @@ std::vector<TPopupShadow> PopupShadowPlan(const QRect &Popup, const QRect &Opene
 
 // Opens the popup of Item's sub-items under ParentView (null for a
 // stand-alone popup menu at Point with Alignment 0 left, 1 right, 2 centre).
-std::unique_ptr<TTBPopupWindow> CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
-                                            bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point, int Alignment,
-                                            const TTBBaseSkin *PopupSkin = nullptr);
+TTBPopupWindowPtr CreatePopup(TTBCustomItem *Item, TTBView *ParentView, TTBItemViewer *ParentViewer,
+                              bool PositionAsSubmenu, bool SelectFirstItem, QPoint Point, int Alignment,
+                              const TTBBaseSkin *PopupSkin = nullptr);
+
+// How many hidden popup windows are kept now.
+int KeptPopupWindowCount();
 
 // A popup menu: a root item whose sub-items open in popup windows.
 class TTBPopupMenu {

@@ -816,8 +816,19 @@ int TTBView::ImageColumnWidth() {
 
 // ---------------------------------------------------------------- selection
 
-QPoint TTBView::ClientToScreen(QPoint P) const { return window_ ? window_->mapToGlobal(P + ClientOrigin()) : P; }
-QPoint TTBView::ScreenToClient(QPoint P) const { return window_ ? window_->mapFromGlobal(P) - ClientOrigin() : P; }
+// A menu level's window is placed while hidden, where the window system
+// may still report its last place (a kept window): its own geometry says
+// where it goes.
+QPoint TTBView::ClientToScreen(QPoint P) const {
+  if (!window_) return P;
+  if (window_->isWindow()) return window_->geometry().topLeft() + P + ClientOrigin();
+  return window_->mapToGlobal(P + ClientOrigin());
+}
+QPoint TTBView::ScreenToClient(QPoint P) const {
+  if (!window_) return P;
+  if (window_->isWindow()) return P - window_->geometry().topLeft() - ClientOrigin();
+  return window_->mapFromGlobal(P) - ClientOrigin();
+}
 
 QPoint CurrentPointerPos();
 

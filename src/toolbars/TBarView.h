@@ -21,6 +21,12 @@
 namespace kc::tb {
 
 class TTBPopupWindow;
+// Hides a closed menu level's window and keeps it for the next one, or
+// deletes it (TBarPopup.cpp).
+struct TTBPopupWindowRelease {
+  void operator()(TTBPopupWindow *Window) const;
+};
+using TTBPopupWindowPtr = std::unique_ptr<TTBPopupWindow, TTBPopupWindowRelease>;
 
 using TTBViewState = std::uint8_t;
 enum : TTBViewState {
@@ -149,7 +155,7 @@ public:
   TTBView *OwnerView() const { return ownerView_; }
   TTBItemViewer *OpenedViewer = nullptr;
   TTBView *OpenedView = nullptr;
-  std::unique_ptr<TTBPopupWindow> OpenedWindow;
+  TTBPopupWindowPtr OpenedWindow;
   TTBView *TopView();     // the first view of the chain
   TTBView *DeepestView(); // the end of the OpenedView chain
   bool OpenSubmenu(bool SelectFirstItem);

@@ -47,7 +47,7 @@ struct MenuLoop : ::testing::Test {
   TTBRootItem root;
   TTBCustomItem *open = nullptr, *save = nullptr, *recent = nullptr, *one = nullptr, *two = nullptr;
   QStringList clicks, sounds;
-  std::unique_ptr<TTBPopupWindow> wnd;
+  TTBPopupWindowPtr wnd;
   std::unique_ptr<TTBMenuLoop> loop;
 
   void SetUp() override {
@@ -378,6 +378,74 @@ TEST(PopupMenus, AlignmentPlacesThePopupAroundThePoint) {
   auto corner = CreatePopup(&root, nullptr, nullptr, false, false, QPoint(1020, 760), 0);
   EXPECT_LE(corner->x() + corner->width(), 1024);
   EXPECT_LE(corner->y() + corner->height(), 768);
+}
+
+// A closed menu's window is kept and opens the next menu: it shows that
+// menu's items at that menu's place and size, in that menu's look, and
+// nothing of the menu before (its shadows, frame or items).
+TEST(PopupMenus, AClosedMenusWindowOpensTheNextOneAsANewWindowWould) {
+  ManualTimerClock clock;
+  TbSystemSettings s;
+  s.menuAnimation = false;
+  TbSystemSettingsOverride o(s);
+  ScreenOverride screen{ScreenRect{0, 0, 1024, 768}, ScreenRect{0, 0, 1024, 768}};
+  TbCompositingOverride composited(true);
+  TTBRootItem wide, narrow;
+  for (const char *c : {"&Open a very long entry", "&Save", "&Print"}) Add(wide, c);
+  Add(narrow, "&Go");
+  // The first skin made is the default one, which a plain popup falls back to.
+  TTBSkin plain;
+  plain.SetSkinType(tbsDisabled);
+  TTBSkin skinned; // OfficeXP, with shadows
+  skinned.SetOptions(tboShadow);
+  auto open = [](TTBRootItem &Root, QPoint At, const TTBSkin &Skin) {
+    return CreatePopup(&Root, nullptr, nullptr, false, false, At, 0, &Skin);
+  };
+  // How each second menu looks in a window of its own.
+  struct Look {
+    QSize size;
+    int shadows, border;
+  };
+  auto lookOf = [&](TTBRootItem &Root, const TTBSkin &Skin) {
+    auto fresh = open(Root, QPoint(600, 400), Skin);
+    return Look{fresh->size(), fresh->ShadowCount(), fresh->BorderWidth()};
+  };
+  const Look narrowPlain = lookOf(narrow, plain), wideSkinned = lookOf(wide, skinned);
+  ASSERT_NE(narrowPlain.size, wideSkinned.size);
+  ASSERT_NE(narrowPlain.shadows, wideSkinned.shadows);
+
+  struct Case {
+    const char *name;
+    TTBRootItem *first, *second;
+    const TTBSkin *firstSkin, *secondSkin;
+    Look look;
+  };
+  const Case cases[] = {
+      {"skinned and wide, then plain and narrow", &wide, &narrow, &skinned, &plain, narrowPlain},
+      {"plain and narrow, then skinned and wide", &narrow, &wide, &plain, &skinned, wideSkinned},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    auto first = open(*c.first, QPoint(100, 100), *c.firstSkin);
+    const TTBPopupWindow *window = first.get();
+    const int kept = KeptPopupWindowCount();
+    first.reset();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(KeptPopupWindowCount(), kept + 1);
+
+    auto second = open(*c.second, QPoint(600, 400), *c.secondSkin);
+    EXPECT_EQ(second.get(), window) << "the kept window is used again";
+    EXPECT_EQ(KeptPopupWindowCount(), kept);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->geometry(), QRect(QPoint(600, 400), c.look.size));
+    ASSERT_EQ(second->View()->ViewerCount(), c.second->Count());
+    for (int i = 0; i < c.second->Count(); ++i) EXPECT_EQ(second->View()->Viewer(i)->Item(), c.second->ItemAt(i));
+    EXPECT_EQ(second->ShadowCount(), c.look.shadows);
+    EXPECT_EQ(second->BorderWidth(), c.look.border);
+    for (int i = 0; i < second->ShadowCount(); ++i)
+      EXPECT_TRUE(second->geometry().intersects(second->ShadowGeometry(i).adjusted(-1, -1, 1, 1)))
+          << "shadow " << i << " lies along the window";
+  }
 }
 
 TEST_F(MenuBar, ASpaceOnTheBarAsksForTheWindowMenu) {
