@@ -315,9 +315,8 @@ TCustomRVData *TRVTableItemInfo::GetSubRVData(int &Location, TRVSubRVDataPos Pos
       col = Position == rvdChosenUp ? left : left + columns - 1;
     }
     int mr = 0, mc = 0;
-    TRVTableCellData *cell = row >= 0 && col >= 0 && row < RowCount() && col < cols
-                                 ? FRows->GetMainCell(row, col, mr, mc)
-                                 : nullptr;
+    TRVTableCellData *cell =
+        row >= 0 && col >= 0 && row < RowCount() && col < cols ? FRows->GetMainCell(row, col, mr, mc) : nullptr;
     if (cell) Location = mr * cols + mc;
     return cell;
   }
