@@ -542,6 +542,30 @@ void TCustomRVFormattedData::ClearSelection(bool FireEvent) {
   State &= ~rvstClearingSelection;
 }
 
+int TCustomRVFormattedData::FindFocusPlace(int From, bool Backwards, TCustomRVFormattedData *&Data, int &ItemNo) {
+  Data = nullptr;
+  ItemNo = -1;
+  const TRVStyle *style = GetRVStyle();
+  const int count = GetItemCount();
+  const int step = Backwards ? -1 : 1;
+  if (From >= count) From = -1;
+  // The item the focus is in now goes on from its inner focus.
+  if (From >= 0 && GetItem(From)->MoveFocus(!Backwards, Data, ItemNo)) return From;
+  for (int i = From < 0 ? (Backwards ? count - 1 : 0) : From + step; i >= 0 && i < count; i += step) {
+    TCustomRVItemInfo *item = GetItem(i);
+    item->ClearFocus();
+    if (item->MoveFocus(!Backwards, Data, ItemNo)) return i;
+    if (item->GetStyleFlag(rvbsfAllowFocus, style)) {
+      Data = this;
+      ItemNo = i;
+      return i;
+    }
+  }
+  Data = nullptr;
+  ItemNo = -1;
+  return -1;
+}
+
 void TCustomRVFormattedData::SelectWholeDocument() {
   if (GetItemCount() == 0 || DrawLines.Count() == 0) return;
   ReleasePartialSelection(nullptr);

@@ -231,6 +231,13 @@ public:
   int32_t DocumentHeight = 0;
   int32_t TextWidth = -1;
   int32_t FocusedControlItem = -1;
+  // The next item after From (before it, Backwards) that takes the keyboard
+  // focus, -1 when none; From -1 starts at the end the search comes from.
+  // Items with documents of their own (tables) are asked for a place
+  // inside: From itself goes on from its inner focus, items passed over
+  // start afresh. Data and ItemNo: the place found, in this document or in
+  // a nested one.
+  int FindFocusPlace(int From, bool Backwards, TCustomRVFormattedData *&Data, int &ItemNo);
   // Kept in item order; nullptr until something paginates the document.
   std::unique_ptr<std::vector<TRVSoftPageBreakInfo>> SoftPageBreaks;
   TRVDrawLines DrawLines;
@@ -466,6 +473,11 @@ public:
   // A click on an item that takes the keyboard focus moves the focus frame
   // to it; a control's document does that, nothing here.
   virtual void FocusClickedItem(int ItemNo) { (void)ItemNo; }
+  // Item ItemNo of Data, nested in this document's item HolderItemNo (a
+  // table), took the focus by a click: the focus frame goes to it.
+  virtual void FocusNestedItem(int HolderItemNo, TCustomRVFormattedData *Data, int ItemNo) {
+    (void)HolderItemNo, (void)Data, (void)ItemNo;
+  }
   // Hyperlinks react to the mouse (always in a view; in the editor only in
   // jump mode): bit 0 of the root's flag word.
   bool LinksReact() const;

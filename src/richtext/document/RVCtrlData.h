@@ -19,6 +19,10 @@ public:
 
   int32_t FocusedItemNo = -1;
   TCustomRVFormattedData *FocusedItemData = nullptr;
+  // The document of the focused item (this one, or one nested in the item
+  // FocusedControlItem); nullptr when nothing is focused or that item no
+  // longer holds it.
+  TCustomRVFormattedData *FocusedDocument() const;
   TRVTabNavigationType TabNavigation = rvtnTab;
 
   void ClearFormatting() override;
@@ -36,8 +40,9 @@ public:
   // An inverting frame one pixel outside every piece of the focused item,
   // in client coordinates; drawing it twice removes it.
   void DrawFocusFrame(TCanvas &Canvas);
-  // The next focusable item after (before, Backwards) From, -1 at the end.
-  int FindFocusableItem(int From, bool Backwards) const;
+  // An item inside a table took the focus by a click; HolderItemNo is the
+  // table's index here.
+  void FocusNestedItem(int HolderItemNo, TCustomRVFormattedData *Data, int ItemNo) override;
   // The widget of the view (compared with the control handed to
   // MoveItemFocus); nullptr in a headless host.
   virtual const TControl *ViewControl() const { return nullptr; }
@@ -63,7 +68,12 @@ public:
   void PaintBuffered(const TRect &Clip, TCanvas &Canvas);
 
 private:
-  void ScrollItemIntoView(int ItemNo);
+  void ScrollItemIntoView(TCustomRVFormattedData &Data, int ItemNo);
+  void InvalidateItem(TCustomRVFormattedData &Data, int ItemNo);
+  // The focus frame moves to ItemNo of Data (nullptr: none).
+  void SetFocusedPlace(TCustomRVFormattedData *Data, int ItemNo);
+  // The item (a table) that holds Control in one of its documents, -1 none.
+  int FindNestedControl(const TControl *Control, TCustomRVFormattedData *&Data, int &ItemNo);
 };
 
 // The list of nested documents of one item (a table row); its documents

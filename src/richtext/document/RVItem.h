@@ -24,6 +24,7 @@ class QWidget;
 namespace kc {
 
 class TCustomRVData;
+class TCustomRVFormattedData;
 class TCustomImageList;
 class TRVCPInfo;
 class TCustomRVItemInfo;
@@ -293,6 +294,24 @@ public:
     return TakeCaret(RVData, ItemNo, Direction);
   }
   virtual void ExecuteJump(TCustomRVData *RVData) { (void)RVData; }
+  // ---- the keyboard focus inside the item's documents (a table's cells)
+  // Moves the focus inside on to the next (previous) item that takes it,
+  // after the one focused there now; Data and ItemNo name that item. False
+  // when none is left: the focus inside is dropped then.
+  virtual bool MoveFocus(bool GoForward, TCustomRVFormattedData *&Data, int &ItemNo) {
+    (void)GoForward, (void)Data, (void)ItemNo;
+    return false;
+  }
+  // Drops the focus held inside.
+  virtual void ClearFocus() {}
+  // Control is embedded somewhere inside this item: the focus inside moves
+  // to its item, which Data and ItemNo name when it takes the focus itself
+  // (else nullptr and -1). False when the item holds no such control.
+  virtual bool AdjustFocus(const TControl *Control, TCustomRVFormattedData *&Data, int &ItemNo) {
+    (void)Control, (void)Data, (void)ItemNo;
+    return false;
+  }
+  // ---- end of the focus inside
   // The mouse over an item that handles it itself (a table, which passes
   // it on to its cells). X, Y: client coordinates as the document got them;
   // ItemX, ItemY: the point relative to the item's top-left. Button and

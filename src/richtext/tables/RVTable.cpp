@@ -306,6 +306,20 @@ TCustomRVData *TRVTableItemInfo::GetSubRVData(int &Location, TRVSubRVDataPos Pos
     i = Location - 1;
     step = -1;
     break;
+  case rvdChosenUp:
+  case rvdChosenDown: {
+    // A corner of the cell selection, else the active cell.
+    int row = FActiveRow, col = FActiveCol, top = 0, left = 0, rows = 0, columns = 0;
+    if (GetNormalizedSelectionBounds(top, left, rows, columns)) {
+      row = Position == rvdChosenUp ? top : top + rows - 1;
+      col = Position == rvdChosenUp ? left : left + columns - 1;
+    }
+    int mr = 0, mc = 0;
+    TRVTableCellData *cell =
+        row >= 0 && col >= 0 && row < RowCount() && col < cols ? FRows->GetMainCell(row, col, mr, mc) : nullptr;
+    if (cell) Location = mr * cols + mc;
+    return cell;
+  }
   default: return nullptr;
   }
   for (; i >= 0 && i < n; i += step)

@@ -24,6 +24,12 @@ namespace kc {
 
 class TRVTableItemInfo;
 
+// The cell editor cannot be closed now (a mouse selection runs in it).
+class ERVTableInplaceError : public ERichVistaError {
+public:
+  using ERichVistaError::ERichVistaError;
+};
+
 using TRVCellEditingEvent =
     std::function<void(TRVTableItemInfo *Sender, int Row, int Col, bool Automatic, bool &AllowEdit)>;
 using TRVCellEndEditEvent = std::function<void(TRVTableItemInfo *Sender, int Row, int Col, bool Clearing)>;
@@ -270,7 +276,12 @@ public:
 
   void MovingToUndoList(int ItemNo, TCustomRVData *RVData) override;
   void MovingFromUndoList(int ItemNo, TCustomRVData *RVData) override;
+  // Location is the cell's slot (row x columns + column); rvdChosenUp and
+  // rvdChosenDown give the top-left and bottom-right cell of the cell
+  // selection, else the active cell.
   TCustomRVData *GetSubRVData(int &Location, TRVSubRVDataPos Position) override;
+  // Makes the cell at a slot that GetSubRVData gave the active cell.
+  void SetSubRVData(int Location);
   void MarkUsedStyles(TRVIntegerList &TextUsed, TRVIntegerList &ParaUsed, TRVIntegerList &ListUsed) override;
   void RenumberStyles(const TRVIntegerList &TextShift, const TRVIntegerList &ParaShift,
                       const TRVIntegerList &ListShift) override;
@@ -300,6 +311,14 @@ public:
   // The edited cell's position, -1 -1 without an editor.
   int GetEditedRow() const { return FCellEditor ? FCellEditor->Row : -1; }
   int GetEditedCol() const { return FCellEditor ? FCellEditor->Col : -1; }
+  // Closes the open editor for a while (a border drag changes the cells
+  // under it), keeping its cell and its selection; raises
+  // ERVTableInplaceError while a mouse selection runs in it.
+  void SaveCellEditor();
+  // Opens the editor that SaveCellEditor closed again, with its selection;
+  // nothing when none was saved.
+  void RestoreCellEditor();
+  bool HasSavedCellEditor() const { return FSavedEditor.Stored; }
   // The editor is being freed by someone else (its window's parent): the
   // table takes the items back and forgets it.
   void CellEditorDestroyed(TRVCellEditor *Editor);
@@ -323,6 +342,36 @@ public:
   bool EnterTable(int Mode, int X);
   bool TakeCaret(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction) override;
   bool TakeCaretAt(TCustomRVData *RVData, int ItemNo, TRVGetOutDirection Direction, int X) override;
+
+  // ---- focus, the active cell and nested documents (RVTableFocus.cpp)
+  // The keyboard focus among items of the cells (links, embedded
+  // controls): Tab goes through the cells in reading order.
+  bool MoveFocus(bool GoForward, TCustomRVFormattedData *&Data, int &ItemNo) override;
+  void ClearFocus() override;
+  bool AdjustFocus(const TControl *Control, TCustomRVFormattedData *&Data, int &ItemNo) override;
+  // The cell holding the focus (-1 -1 none); setting another drops the
+  // old cell's focus.
+  void SetFocusedCell(int Row, int Col);
+  int GetFocusedRow() const { return FFocusedRow; }
+  int GetFocusedCol() const { return FFocusedCol; }
+  // The cell whose document is active in the holding document (edited in
+  // an editor), its selection kept across the switch; -1 -1 none.
+  void SetActiveCell(int Row, int Col);
+  void ResetActiveCell();
+  int GetActiveRow() const { return FActiveRow; }
+  int GetActiveCol() const { return FActiveCol; }
+  bool HasActiveCellSelection() const;
+  // The document of the cell under a point of the table (the editor's for
+  // the edited cell), nullptr between cells.
+  TCustomRVData *GetSubRVDataAt(int X, int Y);
+  // The holding document has a selection that runs over the whole table.
+  bool IsInsideSelection() const;
+  // The top of Row in the last layout; past the last row, the height.
+  int GetRowTop(int Row) const;
+  // The item of the outermost document that holds this table, through any
+  // number of enclosing cells; -1 when not inserted.
+  int GetAbsoluteItemNo() const;
+  // ---- end of focus and the active cell
 
   // The cell that holds Data (a cell of this table, or a document nested in
   // one) and its position; false when none does.
@@ -389,6 +438,19 @@ private:
   // goes on to it; the moves and the release of that press follow it.
   bool PressOpensEditor(TRVMouseButton Button, TRVShiftState Shift, int X, int Y, int ItemX, int ItemY);
   bool FEditorPressed = false;
+  int32_t FFocusedRow = -1, FFocusedCol = -1;
+  int32_t FActiveRow = -1, FActiveCol = -1;
+  // The focused cell, reset when the grid no longer has it.
+  TRVTableCellData *FocusedCell();
+  // Puts a selection saved from a cell's document back, when the document
+  // still has both places.
+  static void RestoreSelection(TCustomRVFormattedData &Doc, int StartItem, int StartOffs, int EndItem, int EndOffs);
+  // What SaveCellEditor kept: the cell and the selection (anchor first).
+  struct TRVSavedCellEditor {
+    bool Stored = false;
+    int32_t Row = -1, Col = -1;
+    int32_t StartItem = -1, StartOffs = 0, EndItem = -1, EndOffs = 0;
+  } FSavedEditor;
   // ---- end of the cell editor
   // Runs Op between the undo brackets with a recorder (or none), then lays
   // the table out again and tells the editor.
@@ -406,9 +468,6 @@ private:
   int32_t FResizeMin = -1, FResizeMax = -1;
   TPoint FResizeOrigin{0, 0};
   void ShowResizeLine(bool Show) const;
-  // The cell whose editor a border drag closed (-1 none).
-  int32_t FResizeEditRow = -1, FResizeEditCol = -1;
-  void SaveCellEditorForResize();
   // A press on the selected cells asks the control to drag them; false
   // when it cannot.
   bool PostCellsDrag();

@@ -134,6 +134,18 @@ void TRVTableCellData::GetParentInfo(int &ParentItemNo, void *&Location) const {
   Location = &FStore;
 }
 
+void TRVTableCellData::FocusClickedItem(int ItemNo) { FocusNestedItem(ItemNo, this, ItemNo); }
+
+void TRVTableCellData::FocusNestedItem(int HolderItemNo, TCustomRVFormattedData *Data, int ItemNo) {
+  TRVTableItemInfo *t = GetTable();
+  int row = -1, col = -1;
+  if (!t || !t->GetCellPosition(this, row, col)) return;
+  t->SetFocusedCell(row, col);
+  FocusedItemNo = HolderItemNo;
+  if (auto *holder = dynamic_cast<TCustomRVFormattedData *>(GetParentData()))
+    holder->FocusNestedItem(t->GetMyItemNo(), Data, ItemNo);
+}
+
 void TRVTableCellData::DoJump(int ID) {
   TCustomRVData *root = GetRootData();
   if (root && root != this) root->DoJump(ID);

@@ -85,6 +85,13 @@ public:
   void GetParentInfo(int &ParentItemNo, void *&Location) const override;
   // A link followed in a cell is the root's to report.
   void DoJump(int ID) override;
+  // The item of this cell holding the keyboard focus (a table holds it in
+  // one of its cells); -1 none.
+  int32_t FocusedItemNo = -1;
+  // A click focused an item here or in a table here: the table records the
+  // cell and the holding document the item.
+  void FocusClickedItem(int ItemNo) override;
+  void FocusNestedItem(int HolderItemNo, TCustomRVFormattedData *Data, int ItemNo) override;
 
   // ------------------------------------------------------------ queries
   // VAlign, else the row's, else middle.

@@ -72,6 +72,10 @@ bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Fla
     }
   }
   editor->Opened(Flags);
+  if (FCellEditor == editor) {
+    FActiveRow = mr;
+    FActiveCol = mc;
+  }
   return true;
 }
 
@@ -103,12 +107,46 @@ void TRVTableItemInfo::FinishCellEditing(TRVCellEditor &Editor, bool Clearing) {
   if (!Clearing) AdoptItemControls(*cell);
   cell->InvalidateMinWidth();
   FEditorMinWidth = FEditorDocHeight = -1;
+  FActiveRow = FActiveCol = -1;
   if (!Clearing) {
     cell->ReformatAll(false, true, true, 0, nullptr, false, false);
     cell->FormattedWidth = cell->GetWidth();
     if (doc) doc->InvalidateRectInControl(TRect{0, 0, doc->GetWidth(), doc->GetHeight()});
   }
   if (OnCellEndEdit) OnCellEndEdit(this, row, col, Clearing);
+}
+
+void TRVTableItemInfo::SaveCellEditor() {
+  if (!FCellEditor) return;
+  // Closing it would end the drag that its own press began.
+  if (FCellEditor->Selecting) throw ERVTableInplaceError("Cannot destroy cell inplace editor at this time");
+  TRVSavedCellEditor saved;
+  saved.Stored = true;
+  saved.Row = FCellEditor->Row;
+  saved.Col = FCellEditor->Col;
+  FCellEditor->Data().GetSelectionBounds(saved.StartItem, saved.StartOffs, saved.EndItem, saved.EndOffs, false);
+  CloseCellEditor(true);
+  FSavedEditor = saved;
+}
+
+void TRVTableItemInfo::RestoreSelection(TCustomRVFormattedData &Doc, int StartItem, int StartOffs, int EndItem,
+                                        int EndOffs) {
+  // The cell may have changed since: a place it no longer has is dropped.
+  auto valid = [&Doc](int ItemNo, int Offs) {
+    return ItemNo >= 0 && ItemNo < Doc.GetItemCount() && Offs >= Doc.GetOffsBeforeItem(ItemNo) &&
+           Offs <= Doc.GetItemEndOffset(ItemNo);
+  };
+  if (valid(StartItem, StartOffs) && valid(EndItem, EndOffs))
+    Doc.SetSelectionBounds(StartItem, StartOffs, EndItem, EndOffs);
+  Doc.InvalidateRectInControl(TRect{0, 0, Doc.GetWidth(), Doc.GetHeight()});
+}
+
+void TRVTableItemInfo::RestoreCellEditor() {
+  if (!FSavedEditor.Stored) return;
+  const TRVSavedCellEditor saved = FSavedEditor;
+  FSavedEditor = TRVSavedCellEditor{};
+  if (!OpenCellEditor(-1, saved.Row, saved.Col, rvceNoEvent | rvceCaretAtStart) || !FCellEditor) return;
+  RestoreSelection(FCellEditor->Data(), saved.StartItem, saved.StartOffs, saved.EndItem, saved.EndOffs);
 }
 
 TRect TRVTableItemInfo::EditedCellRect() const {
@@ -187,7 +225,7 @@ bool TRVTableItemInfo::PressOpensEditor(TRVMouseButton Button, TRVShiftState Shi
   int row = 0, col = 0;
   if (!GetCellAt(ItemX, ItemY, row, col)) return false;
   // A right click keeps a selection of cells for its menu.
-  if (Button == rvmbRight && (HasCellSelection() || Cells(row, col)->Selected)) return false;
+  if (Button == rvmbRight && (HasCellSelection() || Cells(row, col)->Selected || IsInsideSelection())) return false;
   const bool open = FCellEditor && FCellEditor->Row == row && FCellEditor->Col == col;
   if (!open) {
     unsigned flags = Button == rvmbLeft ? unsigned(rvceRememberClick) : 0u;

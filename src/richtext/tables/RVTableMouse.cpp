@@ -272,10 +272,13 @@ bool TRVTableItemInfo::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int
     const bool editable = (State & rvtsEditMode) != 0;
     const int b = GetColumnBorderAt(X, start, pos);
     const int r = GetRowBorderAt(Y, start, pos);
+    // The editor closes before the drag begins: when it cannot, no drag.
     if (b > 0 && editable && Options.Has(rvtoColSizing)) {
-      if (StartResize(true, b, X, (Shift & TRVShift::Shift) != 0)) SaveCellEditorForResize();
+      SaveCellEditor();
+      if (!StartResize(true, b, X, (Shift & TRVShift::Shift) != 0)) RestoreCellEditor();
     } else if (r > 0 && editable && Options.Has(rvtoRowSizing)) {
-      if (StartResize(false, r, Y, (Shift & TRVShift::Shift) != 0)) SaveCellEditorForResize();
+      SaveCellEditor();
+      if (!StartResize(false, r, Y, (Shift & TRVShift::Shift) != 0)) RestoreCellEditor();
     } else if (r == 0 && Options.Has(rvtoColSelect)) {
       if (const int c = GetColAt(X); c >= 0) SelectCols(c, 1);
     } else if (b == 0 && Options.Has(rvtoRowSelect)) {
@@ -314,10 +317,9 @@ bool TRVTableItemInfo::MouseUp(TRVMouseButton Button, TRVShiftState Shift, int X
     const bool sized = GetResizeChanges(changes);
     EndResize();
     const bool applied = sized && ApplyResizeChanges(changes);
-    // Refused, the editor the drag closed opens again where it was.
-    if (!applied && FResizeEditRow >= 0)
-      OpenCellEditor(-1, FResizeEditRow, FResizeEditCol, rvceCaretAtStart | rvceNoEvent);
-    FResizeEditRow = FResizeEditCol = -1;
+    // Refused, the editor the drag closed opens again as it was.
+    if (!applied) RestoreCellEditor();
+    FSavedEditor = TRVSavedCellEditor{};
   }
   return true;
 }

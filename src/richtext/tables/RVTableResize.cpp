@@ -159,16 +159,6 @@ bool TRVTableItemInfo::GetResizeChanges(std::vector<TRVCellSizeChange> &Changes)
   return true;
 }
 
-void TRVTableItemInfo::SaveCellEditorForResize() {
-  // The cells change size under an open editor: it closes, keeping its
-  // edit, for the time of the drag.
-  FResizeEditRow = FResizeEditCol = -1;
-  if (!FCellEditor) return;
-  FResizeEditRow = FCellEditor->Row;
-  FResizeEditCol = FCellEditor->Col;
-  CloseCellEditor(true);
-}
-
 bool TRVTableItemInfo::ApplyResizeChanges(const std::vector<TRVCellSizeChange> &Changes) {
   // A release where the press was changes nothing and leaves no step.
   if (Changes.empty() || !CanChange()) return false;
