@@ -27,6 +27,8 @@ function(kc_tests DIR)
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${DIR}/*Test.cpp)
   file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${DIR}/support/*.cpp)
   string(REPLACE "/" "_" _prefix ${DIR})
+  math(EXPR _unit_timeout "300 * ${KC_TEST_TIMEOUT_SCALE}")
+  math(EXPR _script_timeout "900 * ${KC_TEST_TIMEOUT_SCALE}")
   foreach(_t ${_tests})
     get_filename_component(_n ${_t} NAME_WE)
     set(_exe test_${_prefix}_${_n})
@@ -36,7 +38,7 @@ function(kc_tests DIR)
     add_test(NAME ${_prefix}/${_n} COMMAND ${_exe})
     set_tests_properties(${_prefix}/${_n} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=disabled:;KAVET_CODEPAGE=1252;FONTCONFIG_FILE=${KC_TEST_FONTCONFIG};KC_SOURCE_DIR=${CMAKE_SOURCE_DIR};KC_BINARY_DIR=${CMAKE_BINARY_DIR}"
-      TIMEOUT 300)
+      TIMEOUT ${_unit_timeout})
   endforeach()
   # Shell tests (cross-checks against other programs) run from the build tree.
   file(GLOB _scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${DIR}/*Test.sh)
@@ -45,7 +47,7 @@ function(kc_tests DIR)
     add_test(NAME ${_prefix}/${_n} COMMAND bash ${_s})
     set_tests_properties(${_prefix}/${_n} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=disabled:;KAVET_CODEPAGE=1252;FONTCONFIG_FILE=${KC_TEST_FONTCONFIG};KC_SOURCE_DIR=${CMAKE_SOURCE_DIR};KC_BINARY_DIR=${CMAKE_BINARY_DIR}"
-      TIMEOUT 900
+      TIMEOUT ${_script_timeout}
       # A script whose tool is missing from the machine says so with 77.
       SKIP_RETURN_CODE 77)
   endforeach()
