@@ -47,6 +47,8 @@ function(kc_tests DIR)
     target_link_libraries(${_exe} PRIVATE ${ARG_LIBS} kc_testsupport GTest::gtest GTest::gmock)
     target_include_directories(${_exe} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     kc_test_debug_info(${_exe})
+    # One source: a batch would only hide the file's own name in messages.
+    set_target_properties(${_exe} PROPERTIES UNITY_BUILD OFF)
     add_test(NAME ${_prefix}/${_n} COMMAND ${_exe})
     set_tests_properties(${_prefix}/${_n} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=disabled:;KAVET_CODEPAGE=1252;FONTCONFIG_FILE=${KC_TEST_FONTCONFIG};KC_SOURCE_DIR=${CMAKE_SOURCE_DIR};KC_BINARY_DIR=${CMAKE_BINARY_DIR}"
