@@ -4,6 +4,7 @@
 // table changes directly.
 #include <algorithm>
 
+#include "platform/ScopeGuard.h"
 #include "richtext/document/RVClasses.h"
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/RVTableRecorder.h"
@@ -121,18 +122,15 @@ template <class F> void TRVTableItemInfo::RunGridOp(F &&Op) {
     host->CloseCellEditor(*this);
   }
   const int oldWidth = host ? host->WidthBefore(doc, GetMyItemNo()) : 0;
-  BeginTableUndoGroup();
-  const int itemNo = GetItemNoForUndo();
-  std::unique_ptr<TRVTableGridRecorder> rec = host && itemNo >= 0 ? host->MakeRecorder(doc, itemNo) : nullptr;
-  try {
+  {
+    BeginTableUndoGroup();
+    const ScopeGuard endGroup([this] { EndTableUndoGroup(); });
+    const int itemNo = GetItemNoForUndo();
+    std::unique_ptr<TRVTableGridRecorder> rec = host && itemNo >= 0 ? host->MakeRecorder(doc, itemNo) : nullptr;
     Op(rec.get());
-  } catch (...) {
-    EndTableUndoGroup();
-    throw;
+    rec.reset();
+    Changed();
   }
-  rec.reset();
-  Changed();
-  EndTableUndoGroup();
   if (host) host->AfterChange(doc, GetMyItemNo(), oldWidth);
 }
 
