@@ -20,6 +20,19 @@ function(kc_library NAME DIR)
   target_link_libraries(${NAME} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
+# Test programs keep line tables (backtraces, sanitizer reports) but not the
+# full debug info, which is a large part of their compile and link time.
+function(kc_test_debug_info TARGET)
+  target_compile_options(${TARGET} PRIVATE $<$<CONFIG:RelWithDebInfo>:-g1>)
+endfunction()
+
+# Sources of src/DIR whose file-local helpers share names with another file
+# of their library: a unity build compiles them on their own.
+function(kc_unity_exclude DIR)
+  list(TRANSFORM ARGN PREPEND ${CMAKE_SOURCE_DIR}/src/${DIR}/)
+  set_source_files_properties(${ARGN} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+endfunction()
+
 # One test program per file under tests/<DIR>: a file that does not build
 # then only stops its own program.
 function(kc_tests DIR)
@@ -35,6 +48,9 @@ function(kc_tests DIR)
     add_executable(${_exe} ${_t} ${_support})
     target_link_libraries(${_exe} PRIVATE ${ARG_LIBS} kc_testsupport GTest::gtest GTest::gmock)
     target_include_directories(${_exe} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    kc_test_debug_info(${_exe})
+    # One source: a batch would only hide the file's own name in messages.
+    set_target_properties(${_exe} PROPERTIES UNITY_BUILD OFF)
     add_test(NAME ${_prefix}/${_n} COMMAND ${_exe})
     set_tests_properties(${_prefix}/${_n} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=disabled:;KAVET_CODEPAGE=1252;FONTCONFIG_FILE=${KC_TEST_FONTCONFIG};KC_SOURCE_DIR=${CMAKE_SOURCE_DIR};KC_BINARY_DIR=${CMAKE_BINARY_DIR}"
@@ -110,6 +126,7 @@ function(kc_test_precompiled_header)
   if(KC_PCH)
     kc_precompiled_header(kc_pch_tests ${KC_PCH_STD} ${KC_PCH_QT_GUI} <QApplication> <QWidget> <gtest/gtest.h>)
     target_link_libraries(kc_pch_tests PRIVATE GTest::gtest Qt6::Widgets Qt6::Test)
+    kc_test_debug_info(kc_pch_tests)
   endif()
 endfunction()
 
@@ -146,6 +163,14 @@ function(kc_use_precompiled_headers)
       target_precompile_headers(${_t} REUSE_FROM kc_pch_tests)
     else()
       target_precompile_headers(${_t} REUSE_FROM kc_pch)
+    endif()
+    # Most targets have nothing for moc, and loading the header would then be
+    # all this unit's work.
+    get_target_property(_automoc ${_t} AUTOMOC)
+    if(_automoc)
+      get_target_property(_bin ${_t} BINARY_DIR)
+      set_source_files_properties(${_bin}/${_t}_autogen/mocs_compilation.cpp TARGET_DIRECTORY ${_t}
+                                  PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
     endif()
   endforeach()
 endfunction()
