@@ -412,6 +412,7 @@ TEST(RVTableUndo, EditingACellOfATableInACellOpensTheOuterCellFirst) {
   ASSERT_NE(cellDoc, nullptr);
   const std::string before = e.rvf();
   cellDoc->InsertTypedText(u"t");
+  in->CloseCellEditor(true);
   o->CloseCellEditor(true);
   EXPECT_EQ(in->Cells(1, 1)->GetItemTextRaw(0), "ts");
   e.doc->Undo();
