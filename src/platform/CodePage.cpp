@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/AsciiCase.h"
+#include "platform/ScopeGuard.h"
 
 namespace kc {
 
@@ -147,43 +148,42 @@ std::string encodeSmall(iconv_t cd, char16_t u) {
   return std::string(out, static_cast<size_t>(op - out));
 }
 
-std::unique_ptr<CpTable> buildTable(int cp) {
-  const char *name = iconvName(cp);
-  if (!name) return nullptr;
-  iconv_t cd = iconv_open("UTF-16LE", name);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
-  auto t = std::make_unique<CpTable>();
-  t->dbcs = isDbcsPage(cp);
-  t->fromU.assign(65536, 0);
-  auto mapU = [&](char16_t u, std::uint16_t bytes) {
-    if (u != 0 && t->fromU[u] == 0) t->fromU[u] = bytes;
-  };
+// Unicode's way back to the page: the first place given for a character
+// stays.
+void mapU(CpTable &t, char16_t u, std::uint16_t bytes) {
+  if (u != 0 && t.fromU[u] == 0) t.fromU[u] = bytes;
+}
+
+// What iconv reads each byte as, and on a double-byte page each pair
+// after a lead byte.
+void readPage(iconv_t cd, CpTable &t) {
   for (int b = 0; b < 256; ++b) {
     unsigned char byte = static_cast<unsigned char>(b);
     bool incomplete = false;
     std::u16string s = convertSmall(cd, &byte, 1, &incomplete);
     if (s.size() == 1) {
-      t->single[b] = s[0];
-      t->singleDefined[b] = true;
-    } else if (incomplete && t->dbcs) {
-      t->lead[b] = true;
+      t.single[b] = s[0];
+      t.singleDefined[b] = true;
+    } else if (incomplete && t.dbcs) {
+      t.lead[b] = true;
     }
   }
-  if (t->dbcs) {
-    t->pairs.assign(65536, 0);
-    for (int l = 0; l < 256; ++l) {
-      if (!t->lead[l]) continue;
-      for (int tr = 0x21; tr < 0xFF; ++tr) {
-        unsigned char two[2] = {static_cast<unsigned char>(l), static_cast<unsigned char>(tr)};
-        bool incomplete = false;
-        std::u16string s = convertSmall(cd, two, 2, &incomplete);
-        if (s.size() == 1) t->pairs[(l << 8) | tr] = s[0];
-      }
+  if (!t.dbcs) return;
+  t.pairs.assign(65536, 0);
+  for (int l = 0; l < 256; ++l) {
+    if (!t.lead[l]) continue;
+    for (int tr = 0x21; tr < 0xFF; ++tr) {
+      unsigned char two[2] = {static_cast<unsigned char>(l), static_cast<unsigned char>(tr)};
+      bool incomplete = false;
+      std::u16string s = convertSmall(cd, two, 2, &incomplete);
+      if (s.size() == 1) t.pairs[(l << 8) | tr] = s[0];
     }
   }
-  iconv_close(cd);
-  // Bytes the code page leaves undefined that Windows gives a place in the
-  // private use area (or, for Shift-JIS 0x80, its own code point).
+}
+
+// Bytes the code page leaves undefined that Windows gives a place in the
+// private use area (or, for Shift-JIS 0x80, its own code point).
+void addPrivateUse(int cp, CpTable &t) {
   static const struct {
     int cp;
     unsigned char first, last;
@@ -197,61 +197,82 @@ std::unique_ptr<CpTable> buildTable(int cp) {
   for (const auto &p : kPrivate) {
     if (p.cp != cp) continue;
     for (int b = p.first; b <= p.last; ++b) {
-      if (t->singleDefined[b] || t->lead[b]) continue;
-      t->single[b] = static_cast<char16_t>(p.unit + (b - p.first));
-      t->singleDefined[b] = true;
+      if (t.singleDefined[b] || t.lead[b]) continue;
+      t.single[b] = static_cast<char16_t>(p.unit + (b - p.first));
+      t.singleDefined[b] = true;
     }
   }
-  if (!t->dbcs) {
-    // Windows maps the holes of its single-byte tables among 0x80..0x9F to
-    // the C1 code points of the same value; doing the same keeps such bytes
-    // intact through a round trip. A hole above 0x9F (0xCA of 1255, the gaps
-    // of the ISO 8859 pages) is undefined: giving it the Latin-1 letter of
-    // its value would read it as a character the page does not have.
-    for (int b = 0x80; b < 0xA0; ++b) {
-      if (!t->singleDefined[b]) {
-        bool taken = false;
-        for (int o = 0; o < 256 && !taken; ++o) taken = t->singleDefined[o] && t->single[o] == static_cast<char16_t>(b);
-        if (!taken) {
-          t->single[b] = static_cast<char16_t>(b);
-          t->singleDefined[b] = true;
-        }
-      }
+}
+
+// Windows maps the holes of its single-byte tables among 0x80..0x9F to the
+// C1 code points of the same value; doing the same keeps such bytes intact
+// through a round trip. A hole above 0x9F (0xCA of 1255, the gaps of the
+// ISO 8859 pages) is undefined: giving it the Latin-1 letter of its value
+// would read it as a character the page does not have.
+void fillC1Holes(CpTable &t) {
+  for (int b = 0x80; b < 0xA0; ++b) {
+    if (t.singleDefined[b]) continue;
+    bool taken = false;
+    for (int o = 0; o < 256 && !taken; ++o) taken = t.singleDefined[o] && t.single[o] == static_cast<char16_t>(b);
+    if (!taken) {
+      t.single[b] = static_cast<char16_t>(b);
+      t.singleDefined[b] = true;
     }
   }
-  if (t->dbcs) {
-    // Where a double-byte page has a character twice, Windows writes a chosen
-    // one of the places, and it writes some characters the page lacks as a
-    // look-alike (Shift-JIS: IBM extensions in rows FA..FC rather than the
-    // NEC-selected copies in rows ED and EE, the yen sign as 0x5C, the em
-    // dash as 0x815C ...). iconv's writing direction makes the same choices.
-    iconv_t enc = iconv_open(name, "UTF-16LE");
-    if (enc != reinterpret_cast<iconv_t>(-1)) {
-      for (int u = 1; u < 0x10000; ++u) {
-        if (u >= 0xD800 && u <= 0xDFFF) continue;
-        std::string b = encodeSmall(enc, static_cast<char16_t>(u));
-        auto b0 = b.empty() ? 0 : static_cast<unsigned char>(b[0]);
-        if (b.size() == 1 && t->singleDefined[b0]) {
-          mapU(static_cast<char16_t>(u), b0);
-        } else if (b.size() == 2 && t->lead[b0]) {
-          auto b1 = static_cast<unsigned char>(b[1]);
-          const auto v = static_cast<std::uint16_t>((b0 << 8) | b1);
-          if (t->pairs[v]) mapU(static_cast<char16_t>(u), v);
-        }
-      }
-      iconv_close(enc);
+}
+
+// Where a double-byte page has a character twice, Windows writes a chosen
+// one of the places, and it writes some characters the page lacks as a
+// look-alike (Shift-JIS: IBM extensions in rows FA..FC rather than the
+// NEC-selected copies in rows ED and EE, the yen sign as 0x5C, the em dash
+// as 0x815C ...). iconv's writing direction makes the same choices.
+void addWritingChoices(const char *name, CpTable &t) {
+  iconv_t enc = iconv_open(name, "UTF-16LE");
+  if (enc == reinterpret_cast<iconv_t>(-1)) return;
+  const ScopeGuard close([enc] { iconv_close(enc); });
+  for (int u = 1; u < 0x10000; ++u) {
+    if (u >= 0xD800 && u <= 0xDFFF) continue;
+    std::string b = encodeSmall(enc, static_cast<char16_t>(u));
+    auto b0 = b.empty() ? 0 : static_cast<unsigned char>(b[0]);
+    if (b.size() == 1 && t.singleDefined[b0]) {
+      mapU(t, static_cast<char16_t>(u), b0);
+    } else if (b.size() == 2 && t.lead[b0]) {
+      auto b1 = static_cast<unsigned char>(b[1]);
+      const auto v = static_cast<std::uint16_t>((b0 << 8) | b1);
+      if (t.pairs[v]) mapU(t, static_cast<char16_t>(u), v);
     }
   }
-  // Every character read from the page is written back to a place of it.
+}
+
+// Every character read from the page is written back to a place of it;
+// text read with glyph characters writes its pictures back as the control
+// bytes, unless the page has the character elsewhere too.
+void addWriteBack(int cp, CpTable &t) {
   for (int b = 0; b < 256; ++b)
-    if (t->singleDefined[b]) mapU(t->single[b], static_cast<std::uint16_t>(b));
-  if (t->dbcs)
+    if (t.singleDefined[b]) mapU(t, t.single[b], static_cast<std::uint16_t>(b));
+  if (t.dbcs)
     for (int i = 0; i < 65536; ++i)
-      if (t->pairs[i]) mapU(t->pairs[i], static_cast<std::uint16_t>(i));
-  // Text read with glyph characters writes its pictures back as the control
-  // bytes, unless the page has the character elsewhere too.
+      if (t.pairs[i]) mapU(t, t.pairs[i], static_cast<std::uint16_t>(i));
   for (int b = 1; b < 0x80; ++b)
-    if (char16_t g = glyphOfControl(cp, static_cast<unsigned char>(b))) mapU(g, static_cast<std::uint16_t>(b));
+    if (char16_t g = glyphOfControl(cp, static_cast<unsigned char>(b))) mapU(t, g, static_cast<std::uint16_t>(b));
+}
+
+std::unique_ptr<CpTable> buildTable(int cp) {
+  const char *name = iconvName(cp);
+  if (!name) return nullptr;
+  auto t = std::make_unique<CpTable>();
+  t->dbcs = isDbcsPage(cp);
+  t->fromU.assign(65536, 0);
+  {
+    iconv_t cd = iconv_open("UTF-16LE", name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    const ScopeGuard close([cd] { iconv_close(cd); });
+    readPage(cd, *t);
+  }
+  addPrivateUse(cp, *t);
+  if (t->dbcs) addWritingChoices(name, *t);
+  else fillC1Holes(*t);
+  addWriteBack(cp, *t);
   return t;
 }
 

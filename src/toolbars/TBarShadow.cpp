@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QPainter>
 
-#include <algorithm>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace kc::tb {
@@ -15,17 +16,16 @@ namespace {
 constexpr size_t kKeptShadows = 8;
 
 // The kept windows go before the application does: a widget may not
-// outlive it.
-std::vector<TShadow *> &Kept() {
-  static std::vector<TShadow *> kept;
-  return kept;
+// outlive it. Never destroyed itself, so that a program leaving without
+// taking its application down does not free widgets after Qt is gone.
+std::vector<std::unique_ptr<TShadow>> &Kept() {
+  static auto *kept = new std::vector<std::unique_ptr<TShadow>>;
+  return *kept;
 }
 bool g_dropRegistered = false;
 
 void DropKept() {
-  std::vector<TShadow *> kept;
-  kept.swap(Kept());
-  for (TShadow *s : kept) delete s;
+  Kept().clear();
   g_dropRegistered = false;
 }
 
@@ -76,31 +76,26 @@ void TShadow::paintEvent(QPaintEvent *) {
 }
 
 void TShadowRelease::operator()(TShadow *Shadow) const {
-  if (!Shadow) return;
-  Shadow->hide();
-  Shadow->Forget();
-  if (!QCoreApplication::instance() || Kept().size() >= kKeptShadows) {
-    delete Shadow;
-    return;
-  }
+  std::unique_ptr<TShadow> owned(Shadow);
+  if (!owned) return;
+  owned->hide();
+  owned->Forget();
+  if (!QCoreApplication::instance() || Kept().size() >= kKeptShadows) return;
   if (!g_dropRegistered) {
     qAddPostRoutine(DropKept);
     g_dropRegistered = true;
   }
-  Kept().push_back(Shadow);
+  Kept().push_back(std::move(owned));
 }
 
 TShadowPtr TakeShadow(const QRect &ScreenRect, const TShadowStrip &Strip, bool Translucent) {
-  std::vector<TShadow *> &kept = Kept();
+  std::vector<std::unique_ptr<TShadow>> &kept = Kept();
   // Kept windows of the other kind were made before a compositor came or
   // went: they will not be asked for again.
-  const auto other = std::stable_partition(kept.begin(), kept.end(),
-                                           [&](const TShadow *s) { return s->Translucent() == Translucent; });
-  for (auto it = other; it != kept.end(); ++it) delete *it;
-  kept.erase(other, kept.end());
+  std::erase_if(kept, [&](const std::unique_ptr<TShadow> &s) { return s->Translucent() != Translucent; });
   TShadowPtr shadow;
   if (!kept.empty()) {
-    shadow.reset(kept.back());
+    shadow.reset(kept.back().release());
     kept.pop_back();
   } else {
     shadow.reset(new TShadow(Translucent));

@@ -276,23 +276,29 @@ QGroupBox *TfmUserProfile::Group(QWidget *Parent, const char *Name, const char *
   return g;
 }
 
-void TfmUserProfile::BuildPages() {
-  const auto form = [this](QGroupBox *G, std::initializer_list<std::pair<const char *, QWidget *>> Rows) {
-    auto *f = new QFormLayout(G);
-    for (const auto &[label, editor] : Rows) f->addRow(Label(G, label, nullptr, editor), editor);
-    return f;
-  };
+QFormLayout *TfmUserProfile::Form(QGroupBox *G, std::initializer_list<std::pair<const char *, QWidget *>> Rows) {
+  auto *f = new QFormLayout(G);
+  for (const auto &[label, editor] : Rows) f->addRow(Label(G, label, nullptr, editor), editor);
+  return f;
+}
 
-  // 0: the summary.
-  QWidget *summary = AddPage(0);
+void TfmUserProfile::BuildPages() {
+  BuildSummaryPage(AddPage(0));
+  BuildBasicPage(AddPage(1));
+  BuildHomePage(AddPage(2));
+  BuildWorkPage(AddPage(3));
+  BuildPersonalPage(AddPage(4));
+}
+
+void TfmUserProfile::BuildSummaryPage(QWidget *summary) {
   mmDataMemo = new TRichVistaEdit(summary);
   mmDataMemo->setObjectName(QStringLiteral("mmDataMemo"));
   mmDataMemo->SetStyle(&RVStyle);
   mmDataMemo->SetReadOnly(true);
   (new QVBoxLayout(summary))->addWidget(mmDataMemo);
+}
 
-  // 1: basic data.
-  QWidget *basic = AddPage(1);
+void TfmUserProfile::BuildBasicPage(QWidget *basic) {
   QGroupBox *gbName = Group(basic, "gbName", "Name");
   edAlias = Line(gbName, "edAlias", 20);
   edName1 = Line(gbName, "edName1", 20);
@@ -300,7 +306,7 @@ void TfmUserProfile::BuildPages() {
   edColor = new TKcColorComboBox(gbName);
   edColor->setObjectName(QStringLiteral("edColor"));
   edColor->SetColorDialogText(QStringLiteral("Custom..."));
-  form(gbName, {{"lbAlias", edAlias}, {"lbName1", edName1}, {"lbName2", edName2}, {"lbColor", edColor}});
+  Form(gbName, {{"lbAlias", edAlias}, {"lbName1", edName1}, {"lbName2", edName2}, {"lbColor", edColor}});
   QGroupBox *gbEMail = Group(basic, "gbEMail", "E-Mail");
   edEMail = Line(gbEMail, "edEMail", 100);
   QFont underlined = edEMail->font();
@@ -315,7 +321,7 @@ void TfmUserProfile::BuildPages() {
   mail->addWidget(edEMail, 1);
   mail->addWidget(bntGoMail);
   edICQ = Line(gbEMail, "edICQ", 100);
-  QFormLayout *mailForm = form(gbEMail, {{"lbICQ", edICQ}});
+  QFormLayout *mailForm = Form(gbEMail, {{"lbICQ", edICQ}});
   mailForm->insertRow(0, Label(gbEMail, "lbEMail", nullptr, edEMail), mailRow);
   QGroupBox *gbPicture = Group(basic, "gbPicture", "Picture");
   lbPicture = Label(gbPicture, "lbPicture", nullptr, nullptr);
@@ -337,45 +343,45 @@ void TfmUserProfile::BuildPages() {
   basicColumn->addWidget(gbName);
   basicColumn->addWidget(gbEMail);
   basicColumn->addWidget(gbPicture);
+}
 
-  // 2: home.
-  QWidget *home = AddPage(2);
+void TfmUserProfile::BuildHomePage(QWidget *home) {
   QGroupBox *gbHome = Group(home, "gbHome", "Home");
   mmStreet = Memo(gbHome, "mmStreet", 100);
   edTown = Line(gbHome, "edTown", 100);
   edField = Line(gbHome, "edField", 100);
   edHome = Line(gbHome, "edHome", 100);
-  form(gbHome, {{"lbStreet", mmStreet}, {"lbTown", edTown}, {"lbField", edField}, {"lbHome", edHome}});
+  Form(gbHome, {{"lbStreet", mmStreet}, {"lbTown", edTown}, {"lbField", edField}, {"lbHome", edHome}});
   (new QVBoxLayout(home))->addWidget(gbHome);
+}
 
-  // 3: work.
-  QWidget *work = AddPage(3);
+void TfmUserProfile::BuildWorkPage(QWidget *work) {
   QGroupBox *gbOrganization = Group(work, "gbOrganization", "Organization");
   edWName = Line(gbOrganization, "edWName", 100);
   edDepartment = Line(gbOrganization, "edDepartment", 100);
   edWorkType = Memo(gbOrganization, "edWorkType", 250);
   edWPost = Line(gbOrganization, "edWPost", 100);
-  form(gbOrganization,
+  Form(gbOrganization,
        {{"lbWName", edWName}, {"lbDepartment", edDepartment}, {"lbWorkType", edWorkType}, {"lbWPost", edWPost}});
   QGroupBox *gbWorkAdress = Group(work, "gbWorkAdress", "Work adress");
   mmWStreet = Memo(gbWorkAdress, "mmWStreet", 100);
   edWTown = Line(gbWorkAdress, "edWTown", 100);
   edWField = Line(gbWorkAdress, "edWField", 100);
   edWHome = Line(gbWorkAdress, "edWHome", 100);
-  form(gbWorkAdress, {{"lbWStreet", mmWStreet}, {"lbWTown", edWTown}, {"lbWField", edWField}, {"lbWHome", edWHome}});
+  Form(gbWorkAdress, {{"lbWStreet", mmWStreet}, {"lbWTown", edWTown}, {"lbWField", edWField}, {"lbWHome", edWHome}});
   auto *workRow = new QHBoxLayout(work);
   workRow->addWidget(gbOrganization);
   workRow->addWidget(gbWorkAdress);
+}
 
-  // 4: personal.
-  QWidget *personal = AddPage(4);
+void TfmUserProfile::BuildPersonalPage(QWidget *personal) {
   QGroupBox *gbPersonal = Group(personal, "gbPersonal", "Personal");
   cbSex = new QComboBox(gbPersonal);
   cbSex->setObjectName(QStringLiteral("cbSex"));
   edAge = Line(gbPersonal, "edAge", 3);
   edAge->setValidator(new TAgeValidator(edAge));
   mmInterest = Memo(gbPersonal, "mmInterest", 255);
-  form(gbPersonal, {{"lbSex", cbSex}, {"lbAge", edAge}, {"lbInterest", mmInterest}});
+  Form(gbPersonal, {{"lbSex", cbSex}, {"lbAge", edAge}, {"lbInterest", mmInterest}});
   (new QVBoxLayout(personal))->addWidget(gbPersonal);
 }
 

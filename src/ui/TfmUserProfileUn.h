@@ -4,8 +4,10 @@
 // view mode shows another user, every field read-only, and never writes.
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ProtocolClassUn.h"
@@ -14,6 +16,7 @@
 #include "ui/SettingsDialogUn.h"
 
 class QComboBox;
+class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -96,7 +99,16 @@ public:
 protected:
 private:
   struct TEditor;
+  // The five pages in the order of the tree: summary, basic data, home,
+  // work, personal; each fills the content area AddPage made.
   void BuildPages();
+  void BuildSummaryPage(QWidget *Page);
+  void BuildBasicPage(QWidget *Page);
+  void BuildHomePage(QWidget *Page);
+  void BuildWorkPage(QWidget *Page);
+  void BuildPersonalPage(QWidget *Page);
+  // A form of labelled editors in G; a label takes its caption by name.
+  QFormLayout *Form(QGroupBox *G, std::initializer_list<std::pair<const char *, QWidget *>> Rows);
   QWidget *AddPage(int K);
   QLineEdit *Line(QWidget *Parent, const char *Name, int MaxLength);
   QPlainTextEdit *Memo(QWidget *Parent, const char *Name, int MaxLength);

@@ -213,8 +213,14 @@ void TMainActionList::MakeActions() {
   Define("actGetFileOrFolder", actGetFileOrFolder, "Get file or folder");
   Define("actClearTextMessage", actClearTextMessage, "Clear text message").SetHint(Text("Clear text message"));
   Define("actClearDialogParametr", actClearDialogParametr, "To reset parameters of dialogues");
+  SetPictures();
+  actInsertFile.SetVisible(false);
+  actInsertFolder.SetVisible(false);
+  DisableUnbuilt();
+}
 
-  // Pictures in ilHotImage / ilHotImage16x16.
+// Pictures in ilHotImage / ilHotImage16x16.
+void TMainActionList::SetPictures() {
   const std::pair<TTBAction *, THotImage> pictures[] = {{&actHelp, hiHelp},
                                                         {&actAbout, hiAbout},
                                                         {&actUserNetProfile, hiUserProfile},
@@ -258,9 +264,9 @@ void TMainActionList::MakeActions() {
                                                         {&actClearTextMessage, hiClearText},
                                                         {&actClearDialogParametr, hiResetDialogs}};
   for (const auto &[action, picture] : pictures) action->SetImageIndex(picture);
+}
 
-  actInsertFile.SetVisible(false);
-  actInsertFolder.SetVisible(false);
+void TMainActionList::DisableUnbuilt() {
   // Their windows come later: the user list and its selection, the
   // profile, history, auto-reply and about dialogs, the emoticon pickers,
   // offering files and the tray.

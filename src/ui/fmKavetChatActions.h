@@ -223,7 +223,11 @@ public:
   bool IsEditingAction(const tb::TTBAction &Action) const;
 
 private:
+  // The actions with their captions, keys and pictures; those whose
+  // windows are not built yet disabled.
   void MakeActions();
+  void SetPictures();
+  void DisableUnbuilt();
   void MakeHandlers();
   void MakeMenus();
   void Toggle(tb::TTBAction &Action, std::function<void(bool)> Then = {});

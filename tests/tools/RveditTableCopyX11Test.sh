@@ -2,20 +2,14 @@
 # A table copied out of rvedit under a real X server: Ctrl+A, Ctrl+C give
 # the desktop's clipboard RTF that LibreOffice reads as the same table
 # (rows, cells and the words of each), the text around it kept. Skipped
-# (77) where xvfb-run, xdotool, xclip, soffice or python3 is missing;
+# (77) where Xvfb, xdotool, xclip, soffice or python3 is missing;
 # scripts/install.sh installs them. Every wait is bounded.
 set -u
-for t in xvfb-run xdotool xclip soffice python3; do
-  if ! command -v "$t" >/dev/null; then
-    echo "SKIP $t is not installed"
-    exit 77
-  fi
-done
 here=$(cd "$(dirname "$0")" && pwd)
-tool=${KC_BINARY_DIR:?}/tools/rvedit/rvedit
-rvtool=${KC_BINARY_DIR:?}/tools/rvtool/rvtool
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$here/rvedit_x11.sh"
+rvx_require xclip soffice python3
+rvx_setup
+rvtool=$bin/rvtool/rvtool
 
 # The table, with a merged cell, as an RVF file of our own.
 cat >"$work/table.rtf" <<'END'
@@ -27,28 +21,18 @@ cat >"$work/table.rtf" <<'END'
 END
 "$rvtool" convert --to rvf "$work/table.rtf" "$work/table.rvf" >/dev/null || { echo "FAIL rvtool convert"; exit 1; }
 
-cat >"$work/inside.sh" <<'END'
-set -u
-work=$1 tool=$2
-QT_QPA_PLATFORM=xcb timeout 90 "$tool" --title rvedit-table-copy "$work/table.rvf" >"$work/rvedit.log" 2>&1 &
-pid=$!
-wid=$(timeout 15 xdotool search --sync --name '^rvedit-table-copy$' | head -n1)
-if [ -z "$wid" ]; then
-  echo "FAIL no rvedit window"; cat "$work/rvedit.log"; kill $pid 2>/dev/null; exit 1
-fi
-timeout 5 xdotool windowfocus --sync "$wid" || timeout 5 xdotool windowfocus "$wid"
-sleep 0.3
-timeout 5 xdotool key ctrl+a ctrl+c
-for _ in $(seq 1 50); do
-  timeout 5 xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q '^text/rtf$' && break
-  sleep 0.1
-done
-timeout 5 xclip -selection clipboard -t text/rtf -o >"$work/copy.rtf" 2>/dev/null
-kill $pid 2>/dev/null
-wait $pid 2>/dev/null
-exit 0
-END
-timeout 300 xvfb-run -a bash "$work/inside.sh" "$work" "$tool" || exit 1
+inside() {
+  rvx_start rvedit-table-copy "$work/table.rvf"
+  timeout 5 xdotool key ctrl+a ctrl+c
+  for _ in $(seq 1 50); do
+    timeout 5 xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q '^text/rtf$' && break
+    sleep 0.1
+  done
+  timeout 5 xclip -selection clipboard -t text/rtf -o >"$work/copy.rtf" 2>/dev/null
+  rvx_stop
+  exit 0
+}
+rvx_run 300 inside || exit 1
 if [ ! -s "$work/copy.rtf" ]; then
   echo "FAIL the clipboard held no RTF"; cat "$work/rvedit.log"; exit 1
 fi

@@ -358,154 +358,195 @@ int KeyOf(const QString &Name) {
   return 0;
 }
 
+// Where a bar dragged into Dock lands: a little way in from its outer edge.
+QPoint IntoDock(const TTBDock &Dock) {
+  const QRect r(Dock.mapToGlobal(QPoint(0, 0)), Dock.size());
+  QPoint target = r.center();
+  if (Dock.Position() == dpLeft) target.setX(r.left() + 2);
+  else if (Dock.Position() == dpRight) target.setX(r.left() + r.width() - 3);
+  else if (Dock.Position() == dpTop) target.setY(r.top() + 2);
+  else target.setY(r.top() + r.height() - 3);
+  return target;
+}
+
+// "Ctrl+N": a shortcut; otherwise a named key or one typed character, to
+// the open popup or else the main window.
+void SendKey(const QString &Name, QWidget *Main) {
+  QWidget *target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : Main;
+  Qt::KeyboardModifiers mods = Qt::NoModifier;
+  QString rest = Name;
+  if (rest.startsWith(QLatin1String("Ctrl+"))) {
+    mods = Qt::ControlModifier;
+    rest = rest.mid(5);
+  }
+  const int named = KeyOf(rest);
+  const QString text = named || mods ? QString() : rest.left(1);
+  QCoreApplication::postEvent(
+      target, new QKeyEvent(QEvent::KeyPress, named ? named : int(rest.at(0).toUpper().unicode()), mods, text));
+}
+
+// The place a mouse command names: "X Y" in the main window, or an item's
+// caption.
+bool PointOf(const Demo &D, const QStringList &W, QPoint &Global) {
+  if (W.size() >= 2 && W[0].toInt() >= 0 && !W[0].isEmpty() && W[0][0].isDigit()) {
+    Global = D.main.mapToGlobal(QPoint(W[0].toInt(), W[1].toInt()));
+    return true;
+  }
+  if (!D.FindItem(W.join(u' '), Global)) {
+    Log(QStringLiteral("no item %1").arg(W.join(u' ')));
+    return false;
+  }
+  return true;
+}
+
+// The mouse commands: hover, move, click, press, release, popup.
+bool RunMouseCommand(Demo &D, const QString &Cmd, const QStringList &W) {
+  QWidget *main = &D.main;
+  QPoint g;
+  if (Cmd == QLatin1String("hover") || Cmd == QLatin1String("move")) {
+    if (PointOf(D, W, g)) SendMouse(QEvent::MouseMove, g, Qt::NoButton, main);
+  } else if (Cmd == QLatin1String("click")) {
+    if (PointOf(D, W, g)) {
+      SendMouse(QEvent::MouseMove, g, Qt::NoButton, main);
+      SendMouse(QEvent::MouseButtonPress, g, Qt::LeftButton, main);
+      // The release follows a moment later, as a hand's would, to
+      // whatever window is under the pointer then (a menu the press
+      // closed is gone by then).
+      Later(40, [g, main] { SendMouse(QEvent::MouseButtonRelease, g, Qt::LeftButton, main); });
+    }
+  } else if (Cmd == QLatin1String("press")) {
+    if (PointOf(D, W, g)) SendMouse(QEvent::MouseButtonPress, g, Qt::LeftButton, main);
+  } else if (Cmd == QLatin1String("release")) {
+    if (PointOf(D, W, g)) SendMouse(QEvent::MouseButtonRelease, g, Qt::LeftButton, main);
+  } else if (Cmd == QLatin1String("popup")) {
+    if (PointOf(D, W, g)) {
+      TTBPopupMenu *menu = &D.context;
+      kc::setCursorPosition(g);
+      kc::postToGuiThread([menu, g] { menu->Popup(g); });
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// One script command (see DemoScript.h for the script's own).
+void RunCommand(Demo &D, const QString &Cmd, const QStringList &W) {
+  QWidget *main = &D.main;
+  if (Cmd == QLatin1String("skin")) {
+    D.SetSkin(W.value(0));
+  } else if (Cmd == QLatin1String("open")) {
+    D.OpenMenu(W.value(0).toInt());
+  } else if (Cmd == QLatin1String("drag")) {
+    TTBToolbar *bar = D.BarNamed(W.value(0));
+    if (TTBDock *dock = D.DockNamed(W.value(1)); bar && dock) Demo::DragBar(bar, IntoDock(*dock), false);
+  } else if (Cmd == QLatin1String("float")) {
+    if (TTBToolbar *bar = D.BarNamed(W.value(0)))
+      Demo::DragBar(bar, QPoint(W.value(1).toInt(), W.value(2).toInt()), true);
+  } else if (Cmd == QLatin1String("close")) {
+    if (TTBToolbar *bar = D.BarNamed(W.value(0))) bar->Close();
+  } else if (Cmd == QLatin1String("restore")) {
+    if (TTBToolbar *bar = D.BarNamed(W.value(0))) bar->setVisible(true);
+  } else if (Cmd == QLatin1String("save")) {
+    kc::tb::SaveDockablePositions(main, kLayoutKey);
+    if (!kc::RegistryIni(kLayoutKey).flush()) Log(QStringLiteral("cannot write the settings"));
+  } else if (Cmd == QLatin1String("load")) {
+    kc::tb::LoadDockablePositions(main, kLayoutKey);
+  } else if (Cmd == QLatin1String("key")) {
+    SendKey(W.value(0), main);
+  } else if (!RunMouseCommand(D, Cmd, W)) {
+    Log(QStringLiteral("unknown command %1").arg(Cmd));
+  }
+}
+
+struct Options {
+  QString script, shotDir, skinName = QStringLiteral("classic");
+};
+
+bool ParseOptions(const QStringList &Args, Options &O) {
+  for (int i = 1; i < Args.size(); ++i) {
+    if (Args[i] == QLatin1String("--script") && i + 1 < Args.size()) O.script = Args[++i];
+    else if (Args[i] == QLatin1String("--shot") && i + 1 < Args.size()) O.shotDir = Args[++i];
+    else if (Args[i] == QLatin1String("--skin") && i + 1 < Args.size()) O.skinName = Args[++i];
+    else return false;
+  }
+  return true;
+}
+
+// The menu bar's first item, on the screen: menus drop from under it.
+void LogMenuBar(const Demo &D) {
+  TTBView *v = D.menuBar->View();
+  v->EnsurePositions();
+  const QRect first = v->Viewer(0)->BoundsRect;
+  const QPoint at = v->ClientToScreen(first.topLeft());
+  Log(QStringLiteral("menubar %1 %2 %3 %4").arg(at.x()).arg(at.y()).arg(first.width()).arg(first.height()));
+}
+
+// The script's runner, started; nullptr (with the reason printed) when the
+// script cannot be read. The log goes to DIR/log.txt at the end.
+std::unique_ptr<DemoScript> StartScript(Demo &D, const QString &Script, const QString &ShotDir) {
+  std::string text, error;
+  if (!kc::ReadWholeFile(Script.toStdString(), text, &error)) {
+    std::fprintf(stderr, "tbdemo: cannot read %s: %s\n", Script.toUtf8().constData(), error.c_str());
+    return nullptr;
+  }
+  const QStringList lines = QString::fromUtf8(text.data(), int(text.size())).split(u'\n');
+  g_logPath = ShotDir + QStringLiteral("/log.txt");
+  LogMenuBar(D);
+  Demo *d = &D;
+  auto command = [d](const QString &Cmd, const QStringList &W) { RunCommand(*d, Cmd, W); };
+  auto log = [d](const QString &Line) {
+    Log(Line);
+    if (Line.startsWith(QLatin1String("shot"))) {
+      d->LogPopups();
+      d->LogBars();
+    }
+  };
+  auto runner = std::make_unique<DemoScript>(&D.main, lines, ShotDir, log, command);
+  runner->Start();
+  return runner;
+}
+
+void WriteLog() {
+  if (g_logPath.isEmpty()) return;
+  const QString all = g_log.join(u'\n') + u'\n';
+  const QByteArray bytes = all.toUtf8();
+  std::string error;
+  if (!kc::WriteFileAtomically(g_logPath.toStdString(), std::string_view(bytes.constData(), size_t(bytes.size())),
+                               &error))
+    std::fprintf(stderr, "tbdemo: cannot write %s: %s\n", g_logPath.toUtf8().constData(), error.c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
   QApplication app(argc, argv);
-  QString script, shotDir, skinName = QStringLiteral("classic");
-  const QStringList args = app.arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == QLatin1String("--script") && i + 1 < args.size()) script = args[++i];
-    else if (args[i] == QLatin1String("--shot") && i + 1 < args.size()) shotDir = args[++i];
-    else if (args[i] == QLatin1String("--skin") && i + 1 < args.size()) skinName = args[++i];
-    else {
-      std::fprintf(stderr, "usage: tbdemo [--skin classic|officexp|windowsxp|native] [--script FILE --shot DIR]\n");
-      return 2;
-    }
+  Options o;
+  if (!ParseOptions(app.arguments(), o)) {
+    std::fprintf(stderr, "usage: tbdemo [--skin classic|officexp|windowsxp|native] [--script FILE --shot DIR]\n");
+    return 2;
+  }
+  if (!o.script.isEmpty() && o.shotDir.isEmpty()) {
+    std::fprintf(stderr, "tbdemo: --script needs --shot DIR\n");
+    return 2;
   }
   // The desktop's menu font; a scripted run keeps the fixed one, so its
   // pictures and positions are the same on every machine.
-  if (script.isEmpty()) kc::tbUseDesktopSettings();
+  if (o.script.isEmpty()) kc::tbUseDesktopSettings();
   kc::TbSystemSettings settings = kc::tbSystemSettings();
   settings.menuAnimation = true;
   kc::TbSystemSettingsOverride settingsOverride(settings);
 
   Demo demo;
-  demo.SetSkin(skinName);
+  demo.SetSkin(o.skinName);
   demo.main.show();
 
   std::unique_ptr<DemoScript> runner;
-  if (!script.isEmpty()) {
-    if (shotDir.isEmpty()) {
-      std::fprintf(stderr, "tbdemo: --script needs --shot DIR\n");
-      return 2;
-    }
-    std::string text, error;
-    if (!kc::ReadWholeFile(script.toStdString(), text, &error)) {
-      std::fprintf(stderr, "tbdemo: cannot read %s: %s\n", script.toUtf8().constData(), error.c_str());
-      return 1;
-    }
-    const QStringList lines = QString::fromUtf8(text.data(), int(text.size())).split(u'\n');
-    g_logPath = shotDir + QStringLiteral("/log.txt");
-    // The menu bar's first item, on the screen: menus drop from under it.
-    {
-      TTBView *v = demo.menuBar->View();
-      v->EnsurePositions();
-      const QRect first = v->Viewer(0)->BoundsRect;
-      const QPoint at = v->ClientToScreen(first.topLeft());
-      Log(QStringLiteral("menubar %1 %2 %3 %4").arg(at.x()).arg(at.y()).arg(first.width()).arg(first.height()));
-    }
-    QWidget *main = &demo.main;
-    Demo *d = &demo;
-    auto command = [d, main](const QString &Cmd, const QStringList &W) {
-      auto pointOf = [&](QPoint &G) {
-        if (W.size() >= 2 && W[0].toInt() >= 0 && !W[0].isEmpty() && W[0][0].isDigit()) {
-          G = main->mapToGlobal(QPoint(W[0].toInt(), W[1].toInt()));
-          return true;
-        }
-        if (!d->FindItem(W.join(u' '), G)) {
-          Log(QStringLiteral("no item %1").arg(W.join(u' ')));
-          return false;
-        }
-        return true;
-      };
-      QPoint g;
-      if (Cmd == QLatin1String("skin")) {
-        d->SetSkin(W.value(0));
-      } else if (Cmd == QLatin1String("open")) {
-        d->OpenMenu(W.value(0).toInt());
-      } else if (Cmd == QLatin1String("drag")) {
-        TTBToolbar *bar = d->BarNamed(W.value(0));
-        TTBDock *dock = d->DockNamed(W.value(1));
-        if (bar && dock) {
-          // Into the dock, a little way in from its outer edge.
-          const QRect r(dock->mapToGlobal(QPoint(0, 0)), dock->size());
-          QPoint target = r.center();
-          if (dock->Position() == dpLeft) target.setX(r.left() + 2);
-          else if (dock->Position() == dpRight) target.setX(r.left() + r.width() - 3);
-          else if (dock->Position() == dpTop) target.setY(r.top() + 2);
-          else target.setY(r.top() + r.height() - 3);
-          Demo::DragBar(bar, target, false);
-        }
-      } else if (Cmd == QLatin1String("float")) {
-        if (TTBToolbar *bar = d->BarNamed(W.value(0)))
-          Demo::DragBar(bar, QPoint(W.value(1).toInt(), W.value(2).toInt()), true);
-      } else if (Cmd == QLatin1String("close")) {
-        if (TTBToolbar *bar = d->BarNamed(W.value(0))) bar->Close();
-      } else if (Cmd == QLatin1String("restore")) {
-        if (TTBToolbar *bar = d->BarNamed(W.value(0))) bar->setVisible(true);
-      } else if (Cmd == QLatin1String("save")) {
-        kc::tb::SaveDockablePositions(main, kLayoutKey);
-        if (!kc::RegistryIni(kLayoutKey).flush()) Log(QStringLiteral("cannot write the settings"));
-      } else if (Cmd == QLatin1String("load")) {
-        kc::tb::LoadDockablePositions(main, kLayoutKey);
-      } else if (Cmd == QLatin1String("hover") || Cmd == QLatin1String("move")) {
-        if (pointOf(g)) SendMouse(QEvent::MouseMove, g, Qt::NoButton, main);
-      } else if (Cmd == QLatin1String("click")) {
-        if (pointOf(g)) {
-          SendMouse(QEvent::MouseMove, g, Qt::NoButton, main);
-          SendMouse(QEvent::MouseButtonPress, g, Qt::LeftButton, main);
-          // The release follows a moment later, as a hand's would, to
-          // whatever window is under the pointer then (a menu the press
-          // closed is gone by then).
-          Later(40, [g, main] { SendMouse(QEvent::MouseButtonRelease, g, Qt::LeftButton, main); });
-        }
-      } else if (Cmd == QLatin1String("press")) {
-        if (pointOf(g)) SendMouse(QEvent::MouseButtonPress, g, Qt::LeftButton, main);
-      } else if (Cmd == QLatin1String("release")) {
-        if (pointOf(g)) SendMouse(QEvent::MouseButtonRelease, g, Qt::LeftButton, main);
-      } else if (Cmd == QLatin1String("popup")) {
-        if (pointOf(g)) {
-          TTBPopupMenu *menu = &d->context;
-          kc::setCursorPosition(g);
-          kc::postToGuiThread([menu, g] { menu->Popup(g); });
-        }
-      } else if (Cmd == QLatin1String("key")) {
-        const QString name = W.value(0);
-        QWidget *target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : main;
-        // "Ctrl+N": a shortcut; otherwise a named key or one typed character.
-        Qt::KeyboardModifiers mods = Qt::NoModifier;
-        QString rest = name;
-        if (rest.startsWith(QLatin1String("Ctrl+"))) {
-          mods = Qt::ControlModifier;
-          rest = rest.mid(5);
-        }
-        const int named = KeyOf(rest);
-        const QString text = named || mods ? QString() : rest.left(1);
-        QCoreApplication::postEvent(
-            target, new QKeyEvent(QEvent::KeyPress, named ? named : int(rest.at(0).toUpper().unicode()), mods, text));
-      } else {
-        Log(QStringLiteral("unknown command %1").arg(Cmd));
-      }
-    };
-    auto log = [d](const QString &Line) {
-      Log(Line);
-      if (Line.startsWith(QLatin1String("shot"))) {
-        d->LogPopups();
-        d->LogBars();
-      }
-    };
-    runner = std::make_unique<DemoScript>(main, lines, shotDir, log, command);
-    runner->Start();
+  if (!o.script.isEmpty()) {
+    runner = StartScript(demo, o.script, o.shotDir);
+    if (!runner) return 1;
   }
   const int rc = app.exec();
-  if (!g_logPath.isEmpty()) {
-    const QString all = g_log.join(u'\n') + u'\n';
-    const QByteArray bytes = all.toUtf8();
-    std::string error;
-    if (!kc::WriteFileAtomically(g_logPath.toStdString(), std::string_view(bytes.constData(), size_t(bytes.size())),
-                                 &error))
-      std::fprintf(stderr, "tbdemo: cannot write %s: %s\n", g_logPath.toUtf8().constData(), error.c_str());
-  }
+  WriteLog();
   return rc;
 }

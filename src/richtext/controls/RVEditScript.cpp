@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/Files.h"
+#include "platform/ScopeGuard.h"
 #include "richtext/controls/RVRTFImport.h"
 #include "richtext/controls/RVTInplace.h"
 #include "richtext/document/RVItem.h"
@@ -113,6 +114,105 @@ std::string TableLines(const TRVTableItemInfo &T) {
   return out;
 }
 
+// ------------------------------------------------------- table commands
+
+// The table commands and the number of integer arguments each takes (-1:
+// others).
+constexpr int kNotATableCommand = -2;
+int TableCommandInts(const std::string &Cmd) {
+  static const struct {
+    const char *Name;
+    int Ints;
+  } kCommands[] = {{"table", 2},       {"select-cells", 4}, {"insert-rows", 2}, {"insert-cols", 2},
+                   {"delete-rows", 2}, {"delete-cols", 2},  {"merge", 4},       {"clear-cells", 0},
+                   {"table-prop", -1}, {"cell-prop", -1},   {"save", -1}};
+  for (const auto &c : kCommands)
+    if (Cmd == c.Name) return c.Ints;
+  return kNotATableCommand;
+}
+
+// Each of these returns what went wrong, empty when nothing did.
+
+// Count numbers in W into V (none wanted when Count < 0).
+std::string ParseInts(const std::string &Cmd, const std::vector<std::string> &W, int Count, std::vector<int> &V) {
+  if (Count < 0) return {};
+  if (int(W.size()) != Count) return Cmd + ": " + std::to_string(Count) + " numbers wanted";
+  for (const std::string &s : W) {
+    int x = 0;
+    if (!ParseInt(s, x)) return "bad number \"" + s + "\"";
+    V.push_back(x);
+  }
+  return {};
+}
+
+// The whole document as binary RVF, whatever its own options say.
+std::string SaveBinaryRvf(TRVEditRVData &Data, const std::string &File) {
+  std::string stream;
+  {
+    const TRVFOptions kept = Data.GetRVFOptions();
+    const ScopeGuard restore([&] { Data.SetRVFOptions(kept); });
+    TRVFOptions o = kept;
+    o.Include(rvfoSaveBinary);
+    Data.SetRVFOptions(o);
+    SaveRvfToStream(Data, stream, false);
+  }
+  std::string why;
+  if (File.empty() || !WriteFileAtomically(File, stream, &why)) return "cannot write \"" + File + "\": " + why;
+  return {};
+}
+
+std::string InsertTable(TRVEditRVData &Doc, int Rows, int Cols) {
+  if (Rows < 1 || Cols < 1 || int64_t(Rows) * Cols > 100000) return "bad table size";
+  Doc.InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(Rows, Cols, &Doc), false);
+  return {};
+}
+
+// table-prop NAME VALUE, cell-prop R C NAME VALUE
+std::string SetProperty(TRVTableItemInfo &T, const std::string &Cmd, const std::vector<std::string> &W) {
+  const bool cell = Cmd == "cell-prop";
+  int r = 0, c = 0, value = 0;
+  if (W.size() != (cell ? 4u : 2u) || (cell && (!ParseInt(W[0], r) || !ParseInt(W[1], c))) ||
+      !ParseInt(W.back(), value))
+    return Cmd + (cell ? ": R C NAME VALUE wanted" : ": NAME VALUE wanted");
+  const std::string &name = W[W.size() - 2];
+  int old = 0;
+  if (cell && !T.Cells(r, c)) return "bad cell";
+  const bool known = cell ? T.Cells(r, c)->GetIntPropertyByName(name, old) : T.GetIntPropertyByName(name, old);
+  if (!known) return "unknown property \"" + name + "\"";
+  if (cell) T.SetCellPropertyUndoable(r, c, name, value);
+  else T.SetTablePropertyUndoable(name, value);
+  return {};
+}
+
+// A command on the current table T, its numbers in V, its words in W.
+std::string RunOnTable(TRVTableItemInfo &T, const std::string &Cmd, const std::vector<int> &V,
+                       const std::vector<std::string> &W) {
+  try {
+    if (Cmd == "select-cells") {
+      int mr = 0, mc = 0;
+      if (!T.Rows().GetMainCell(V[0], V[1], mr, mc) || !T.Rows().GetMainCell(V[2], V[3], mr, mc)) return "bad cell";
+      T.Select(V[0], V[1], V[3] - V[1], V[2] - V[0]);
+    } else if (Cmd == "insert-rows") {
+      T.InsertRows(V[0], V[1], -1, false);
+    } else if (Cmd == "insert-cols") {
+      T.InsertCols(V[0], V[1], -1, false);
+    } else if (Cmd == "delete-rows") {
+      T.DeleteRows(V[0], V[1], true);
+    } else if (Cmd == "delete-cols") {
+      T.DeleteCols(V[0], V[1], true);
+    } else if (Cmd == "merge") {
+      T.MergeCells(V[0], V[1], V[2], V[3], false);
+    } else if (Cmd == "clear-cells") {
+      T.DeleteSelectedCellsContents();
+    } else {
+      return SetProperty(T, Cmd, W);
+    }
+  } catch (const ERichVistaError &e) {
+    return e.what();
+  }
+  return {};
+}
+
 } // namespace
 
 TRVTableItemInfo *TRVEditScript::CurrentTable() const {
@@ -175,112 +275,19 @@ bool TRVEditScript::RunCellCommand(const std::string &Cmd, const std::string &Ar
 }
 
 bool TRVEditScript::RunTableCommand(const std::string &Cmd, const std::string &Arg, bool &Ok, std::string &Error) {
-  // Commands and the number of integer arguments they take (-1: other).
-  static const struct {
-    const char *Name;
-    int Ints;
-  } kCommands[] = {{"table", 2},       {"select-cells", 4}, {"insert-rows", 2}, {"insert-cols", 2},
-                   {"delete-rows", 2}, {"delete-cols", 2},  {"merge", 4},       {"clear-cells", 0},
-                   {"table-prop", -1}, {"cell-prop", -1},   {"save", -1}};
-  int ints = -2;
-  for (const auto &c : kCommands)
-    if (Cmd == c.Name) ints = c.Ints;
-  if (ints == -2) return false;
-  Ok = false;
+  const int ints = TableCommandInts(Cmd);
+  if (ints == kNotATableCommand) return false;
   const std::vector<std::string> w = Words(Arg);
   std::vector<int> v;
-  if (ints >= 0) {
-    if (int(w.size()) != ints) {
-      Error = Cmd + ": " + std::to_string(ints) + " numbers wanted";
-      return true;
-    }
-    for (const std::string &s : w) {
-      int x = 0;
-      if (!ParseInt(s, x)) {
-        Error = "bad number \"" + s + "\"";
-        return true;
-      }
-      v.push_back(x);
-    }
+  std::string why = ParseInts(Cmd, w, ints, v);
+  if (why.empty()) {
+    if (Cmd == "save") why = SaveBinaryRvf(FData, Arg);
+    else if (Cmd == "table") why = InsertTable(Doc(), v[0], v[1]);
+    else if (TRVTableItemInfo *t = CurrentTable()) why = RunOnTable(*t, Cmd, v, w);
+    else why = "no table";
   }
-  if (Cmd == "save") {
-    std::string stream;
-    const TRVFOptions kept = FData.GetRVFOptions();
-    TRVFOptions o = kept;
-    o.Include(rvfoSaveBinary);
-    FData.SetRVFOptions(o);
-    SaveRvfToStream(FData, stream, false);
-    FData.SetRVFOptions(kept);
-    std::string why;
-    if (Arg.empty() || !WriteFileAtomically(Arg, stream, &why)) {
-      Error = "cannot write \"" + Arg + "\": " + why;
-      return true;
-    }
-    Ok = true;
-    return true;
-  }
-  if (Cmd == "table") {
-    if (v[0] < 1 || v[1] < 1 || int64_t(v[0]) * v[1] > 100000) {
-      Error = "bad table size";
-      return true;
-    }
-    Doc().InsertItemAtCaret(std::string(), std::make_unique<TRVTableItemInfo>(v[0], v[1], &Doc()), false);
-    Ok = true;
-    return true;
-  }
-  TRVTableItemInfo *t = CurrentTable();
-  if (!t) {
-    Error = "no table";
-    return true;
-  }
-  try {
-    if (Cmd == "select-cells") {
-      int mr = 0, mc = 0;
-      if (!t->Rows().GetMainCell(v[0], v[1], mr, mc) || !t->Rows().GetMainCell(v[2], v[3], mr, mc)) {
-        Error = "bad cell";
-        return true;
-      }
-      t->Select(v[0], v[1], v[3] - v[1], v[2] - v[0]);
-    } else if (Cmd == "insert-rows") {
-      t->InsertRows(v[0], v[1], -1, false);
-    } else if (Cmd == "insert-cols") {
-      t->InsertCols(v[0], v[1], -1, false);
-    } else if (Cmd == "delete-rows") {
-      t->DeleteRows(v[0], v[1], true);
-    } else if (Cmd == "delete-cols") {
-      t->DeleteCols(v[0], v[1], true);
-    } else if (Cmd == "merge") {
-      t->MergeCells(v[0], v[1], v[2], v[3], false);
-    } else if (Cmd == "clear-cells") {
-      t->DeleteSelectedCellsContents();
-    } else {
-      // table-prop NAME VALUE, cell-prop R C NAME VALUE
-      const bool cell = Cmd == "cell-prop";
-      int r = 0, c = 0, value = 0;
-      if (w.size() != (cell ? 4u : 2u) || (cell && (!ParseInt(w[0], r) || !ParseInt(w[1], c))) ||
-          !ParseInt(w.back(), value)) {
-        Error = Cmd + (cell ? ": R C NAME VALUE wanted" : ": NAME VALUE wanted");
-        return true;
-      }
-      const std::string &name = w[w.size() - 2];
-      int old = 0;
-      if (cell && !t->Cells(r, c)) {
-        Error = "bad cell";
-        return true;
-      }
-      const bool known = cell ? t->Cells(r, c)->GetIntPropertyByName(name, old) : t->GetIntPropertyByName(name, old);
-      if (!known) {
-        Error = "unknown property \"" + name + "\"";
-        return true;
-      }
-      if (cell) t->SetCellPropertyUndoable(r, c, name, value);
-      else t->SetTablePropertyUndoable(name, value);
-    }
-  } catch (const ERichVistaError &e) {
-    Error = e.what();
-    return true;
-  }
-  Ok = true;
+  Ok = why.empty();
+  if (!Ok) Error = why;
   return true;
 }
 

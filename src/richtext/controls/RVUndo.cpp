@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ScopeGuard.h"
 #include "richtext/controls/RVERVData.h"
 #include "richtext/document/RVUni.h"
 
@@ -353,16 +354,15 @@ void TRVCompositeUndo::Undo(TRVEditRVData &Data) {
   std::unique_ptr<TRVUndoList> &slot = IsRedo ? nested->UndoList : nested->RedoList;
   std::unique_ptr<TRVUndoList> kept = std::exchange(slot, std::make_unique<TRVUndoList>(nested));
   const uint8_t dest = nested->UndoDest;
-  try {
+  std::unique_ptr<TRVUndoList> reverse;
+  {
+    const ScopeGuard restore([&] {
+      reverse = std::exchange(slot, std::move(kept));
+      nested->UndoDest = dest;
+    });
     if (IsRedo) UndoList->PerformRedo(*nested);
     else UndoList->PerformUndo(*nested);
-  } catch (...) {
-    slot = std::move(kept);
-    nested->UndoDest = dest;
-    throw;
   }
-  std::unique_ptr<TRVUndoList> reverse = std::exchange(slot, std::move(kept));
-  nested->UndoDest = dest;
   if (reverse->Count() == 0) return;
   if (TRVUndoList *d = Data.GetUndoDest()) {
     std::unique_ptr<TRVCompositeUndo> rec = MakeReverse();

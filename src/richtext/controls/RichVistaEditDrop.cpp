@@ -43,6 +43,67 @@ void FromEndBack(const TCustomRVData &D, TPosFromEnd P, int &ItemNo, int &Offs) 
 
 bool Before(int ItemA, int OffsA, int ItemB, int OffsB) { return ItemA < ItemB || (ItemA == ItemB && OffsA <= OffsB); }
 
+// A drop of the editor's own drag: the format it asks for, and what it
+// moves (selected cells or the selection), to go once the copy is in.
+struct TOwnDrop {
+  unsigned Format = 0;
+  TRVTableItemInfo *MovedCells = nullptr;
+  bool MoveSelection = false;
+  // The dragged selection, also counted from the document's end.
+  int Sa = -1, Sao = -1, Sb = -1, Sbo = -1;
+  TPosFromEnd SaEnd, SbEnd;
+};
+
+TOwnDrop OwnDropOf(TRVEditRVData &D, const QMimeData &Data, unsigned PreferredFormat, bool Move) {
+  TOwnDrop own;
+  own.Format = PreferredFormat;
+  if (own.Format != 0 && !DataObject(&Data).hasFormat(own.Format)) own.Format = 0;
+  if (!Move) return own;
+  if (D.SelectionExists()) {
+    D.GetSelectionBounds(own.Sa, own.Sao, own.Sb, own.Sbo, true);
+    own.SaEnd = FromEnd(D, own.Sa, own.Sao);
+    own.SbEnd = FromEnd(D, own.Sb, own.Sbo);
+    own.MoveSelection = true;
+  } else {
+    // Selected cells moved: their contents go once the table of them is
+    // in, in the same step.
+    own.MovedCells = dynamic_cast<TRVTableItemInfo *>(D.GetPartialSelectedItem());
+    if (own.MovedCells && !own.MovedCells->HasCellSelection()) own.MovedCells = nullptr;
+  }
+  return own;
+}
+
+// The moved cells emptied; false when they could not be (a copy, then).
+bool ClearMovedCells(TRVTableItemInfo &Cells) {
+  if (Cells.GetMyItemNo() < 0 || !Cells.HasCellSelection() || !Cells.CanDeleteSelectedCellsContents()) return false;
+  Cells.DeleteSelectedCellsContents();
+  return true;
+}
+
+// The dragged selection deleted once the data is in at Item, Offs; false
+// when the editor refused (the text stays, and a copy went in).
+bool RemoveMovedSelection(TCustomRichVistaEdit &E, TRVEditRVData &D, TOwnDrop Own, int Item, int Offs) {
+  // Counted from the side the insertion did not touch, both places are
+  // still good.
+  const bool sourceFirst = Before(Own.Sb, Own.Sbo, Item, Offs);
+  int ci = -1, co = -1;
+  D.GetCaretItemPos(ci, co);
+  const TPosFromEnd caretEnd = FromEnd(D, ci, co);
+  if (!sourceFirst) {
+    FromEndBack(D, Own.SaEnd, Own.Sa, Own.Sao);
+    FromEndBack(D, Own.SbEnd, Own.Sb, Own.Sbo);
+  }
+  D.SetSelectionBounds(Own.Sa, Own.Sao, Own.Sb, Own.Sbo);
+  E.DeleteSelection();
+  if (D.SelectionExists()) {
+    D.SetSelectionBounds(ci, co, ci, co);
+    return false;
+  }
+  if (sourceFirst) FromEndBack(D, caretEnd, ci, co);
+  D.SetCaretItemPos(ci, co, false);
+  return true;
+}
+
 // The drop caret's rectangle in document coordinates: a thin bar at the
 // place, as high as the piece it stands in.
 QRect DropCaretDocRect(TCustomRVFormattedData &D, int ItemNo, int Offs) {
@@ -193,22 +254,10 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
       d->SetSelectionBounds(item, offs, item, offs);
       update();
     } else if (placed && d->CanDropAt(item, offs)) {
-      const bool own = FDragFromHere && FDraggedData.data() == &Data;
-      unsigned format = 0;
-      bool moveOwn = false;
-      TRVTableItemInfo *movedCells = nullptr;
-      int sa = -1, sao = -1, sb = -1, sbo = -1;
-      TPosFromEnd saEnd, sbEnd;
-      if (own) {
-        format = PreferredDropFormat();
-        if (format != 0 && !DataObject(&Data).hasFormat(format)) format = 0;
-        if (Move && !d->SelectionExists()) {
-          // Selected cells moved: their contents go once the table of
-          // them is in, in the same step.
-          movedCells = dynamic_cast<TRVTableItemInfo *>(d->GetPartialSelectedItem());
-          if (movedCells && !movedCells->HasCellSelection()) movedCells = nullptr;
-        }
-        if (movedCells || (Move && d->SelectionExists())) {
+      TOwnDrop own;
+      if (FDragFromHere && FDraggedData.data() == &Data) {
+        own = OwnDropOf(*d, Data, PreferredDropFormat(), Move);
+        if (own.MovedCells || own.MoveSelection) {
           outer->setUpdatesEnabled(false);
           locked = true;
           groupModeBefore = d->UndoList->GroupModeCount;
@@ -218,47 +267,13 @@ int TCustomRichVistaEdit::OleDrop(const QMimeData &Data, bool Move) {
           // selection goes below, once the data has gone in.
           FDeleteDraggedOnMove = false;
         }
-        if (Move && d->SelectionExists()) {
-          d->GetSelectionBounds(sa, sao, sb, sbo, true);
-          saEnd = FromEnd(*d, sa, sao);
-          sbEnd = FromEnd(*d, sb, sbo);
-          moveOwn = true;
-        }
       }
       d->SetSelectionBounds(item, offs, item, offs);
       ReleaseDropCaret();
-      if (InsertDroppedData(Data, format)) {
+      if (InsertDroppedData(Data, own.Format)) {
         effect = Move ? 2 : 1;
-        if (movedCells) {
-          if (movedCells->GetMyItemNo() >= 0 && movedCells->HasCellSelection() &&
-              movedCells->CanDeleteSelectedCellsContents()) {
-            movedCells->DeleteSelectedCellsContents();
-          } else {
-            effect = 1;
-          }
-        }
-        if (moveOwn) {
-          // The data is in; now the dragged selection goes. Counted from the
-          // side the insertion did not touch, both places are still good.
-          const bool sourceFirst = Before(sb, sbo, item, offs);
-          int ci = -1, co = -1;
-          d->GetCaretItemPos(ci, co);
-          const TPosFromEnd caretEnd = FromEnd(*d, ci, co);
-          if (!sourceFirst) {
-            FromEndBack(*d, saEnd, sa, sao);
-            FromEndBack(*d, sbEnd, sb, sbo);
-          }
-          d->SetSelectionBounds(sa, sao, sb, sbo);
-          DeleteSelection();
-          if (d->SelectionExists()) {
-            // Refused: the text stays where it was, and a copy went in.
-            effect = 1;
-            d->SetSelectionBounds(ci, co, ci, co);
-          } else {
-            if (sourceFirst) FromEndBack(*d, caretEnd, ci, co);
-            d->SetCaretItemPos(ci, co, false);
-          }
-        }
+        if (own.MovedCells && !ClearMovedCells(*own.MovedCells)) effect = 1;
+        if (own.MoveSelection && !RemoveMovedSelection(*this, *d, own, item, offs)) effect = 1;
         // Files and links dropped here are copies of what they name; a
         // move would have their owner delete them.
         if (FDroppedFormat == DataObject::cfHDrop || FDroppedFormat == CF_URL()) effect = std::min(effect, 1);

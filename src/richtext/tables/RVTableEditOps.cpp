@@ -4,6 +4,7 @@
 // table changes directly.
 #include <algorithm>
 
+#include "platform/ScopeGuard.h"
 #include "richtext/document/RVCellEditor.h"
 #include "richtext/document/RVClasses.h"
 #include "richtext/tables/RVTable.h"
@@ -122,18 +123,15 @@ template <class F> void TRVTableItemInfo::RunGridOp(F &&Op) {
     host->CloseCellEditor(*this);
   }
   const int oldWidth = host ? host->WidthBefore(doc, GetMyItemNo()) : 0;
-  BeginTableUndoGroup();
-  const int itemNo = GetItemNoForUndo();
-  std::unique_ptr<TRVTableGridRecorder> rec = host && itemNo >= 0 ? host->MakeRecorder(doc, itemNo) : nullptr;
-  try {
+  {
+    BeginTableUndoGroup();
+    const ScopeGuard endGroup([this] { EndTableUndoGroup(); });
+    const int itemNo = GetItemNoForUndo();
+    std::unique_ptr<TRVTableGridRecorder> rec = host && itemNo >= 0 ? host->MakeRecorder(doc, itemNo) : nullptr;
     Op(rec.get());
-  } catch (...) {
-    EndTableUndoGroup();
-    throw;
+    rec.reset();
+    Changed();
   }
-  rec.reset();
-  Changed();
-  EndTableUndoGroup();
   if (host) host->AfterChange(doc, GetMyItemNo(), oldWidth);
 }
 
@@ -234,17 +232,12 @@ void TRVTableItemInfo::DeleteSelectedCols() {
 void TRVTableItemInfo::DeleteEmptyRows() {
   // All of them one step.
   BeginTableUndoGroup();
-  try {
-    for (int r = RowCount() - 1; r >= 0; --r) {
-      bool own = false;
-      for (int c = 0; c < ColCount() && !own; ++c) own = Cells(r, c) != nullptr;
-      if (!own && RowCount() > 1) DeleteRows(r, 1, false);
-    }
-  } catch (...) {
-    EndTableUndoGroup();
-    throw;
+  const ScopeGuard endGroup([this] { EndTableUndoGroup(); });
+  for (int r = RowCount() - 1; r >= 0; --r) {
+    bool own = false;
+    for (int c = 0; c < ColCount() && !own; ++c) own = Cells(r, c) != nullptr;
+    if (!own && RowCount() > 1) DeleteRows(r, 1, false);
   }
-  EndTableUndoGroup();
 }
 
 void TRVTableItemInfo::MergeCells(int TopRow, int LeftCol, int ColSpan, int RowSpan, bool AllowDegenerateMerge) {

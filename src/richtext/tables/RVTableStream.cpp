@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ScopeGuard.h"
 #include "richtext/document/CRVDataFormats.h"
 #include "richtext/document/RVClasses.h"
 #include "richtext/document/RVComponentStream.h"
@@ -310,15 +311,10 @@ void LoadTableFromComponentStream(TRVTableItemInfo &Table, std::string_view Stre
     ~Depth() { --ReadingDepth; }
   } depth;
   if (ReadingDepth > RVMaxStoredTableNesting) Fail("Tables are nested too deeply");
-  try {
-    TTableReader(Table, Stream).Run();
-  } catch (...) {
-    // Slots that no cell reached yet would break the grid's rules.
-    Table.Rows().Reset(0, 0);
-    Table.AfterGridChange();
-    throw;
-  }
-  Table.AfterGridChange();
+  const ScopeGuard settle([&] { Table.AfterGridChange(); });
+  // Slots that no cell reached yet would break the grid's rules.
+  const FailureGuard empty([&] { Table.Rows().Reset(0, 0); });
+  TTableReader(Table, Stream).Run();
 }
 
 } // namespace kc
