@@ -105,7 +105,7 @@ void tableStep(Bytes &in, kc::TRVEditRVData &d, int ParaCount) {
   const int rows = t->RowCount(), cols = t->ColCount();
   auto idx = [&](int n) { return in.upTo(n + 2) - 1; }; // sometimes out of range
   try {
-    switch (in.upTo(11)) {
+    switch (in.upTo(12)) {
     case 0: t->InsertRows(idx(rows), in.upTo(3), idx(rows - 1), false); break;
     case 1: t->InsertCols(idx(cols), in.upTo(3), idx(cols - 1), false); break;
     case 2: t->DeleteRows(idx(rows), in.upTo(4), in.upTo(2) == 0); break;
@@ -113,8 +113,11 @@ void tableStep(Bytes &in, kc::TRVEditRVData &d, int ParaCount) {
     case 4: t->MergeCells(idx(rows), idx(cols), in.upTo(4), in.upTo(4), in.upTo(2) == 0); break;
     case 5:
       t->Select(in.upTo(rows), in.upTo(cols), in.upTo(cols) - in.upTo(cols), in.upTo(rows) - in.upTo(rows));
-      if (in.upTo(2)) t->DeleteSelectedCellsContents();
-      else t->ApplyToSelectedCells(1, in.upTo(ParaCount));
+      switch (in.upTo(3)) {
+      case 0: t->DeleteSelectedCellsContents(); break;
+      case 1: t->ApplyToSelectedCells(1, in.upTo(ParaCount)); break;
+      default: d.ApplyParaStyle(in.upTo(ParaCount)); break; // the editor's way to the cells
+      }
       break;
     case 6: {
       static const char *props[] = {"CellPadding", "BorderWidth", "CellHSpacing", "CellVSpacing",   "BestWidth",
@@ -139,6 +142,7 @@ void tableStep(Bytes &in, kc::TRVEditRVData &d, int ParaCount) {
       if (t->ColCount() > 0) t->InsertCols(in.upTo(t->ColCount() + 1), 1, -1, false);
       t->EndTableUndoGroup();
       break;
+    case 10: t->DeleteEmptyRows(); break;
     default:
       // Another table at the caret (inside a paragraph it splits it).
       d.InsertItemAtCaret(std::string(), randomTable(in, &d), false);

@@ -23,12 +23,18 @@ check "a row inside a vertical merge" 'table 3 2\nmerge 0 0 1 2\ninsert-rows 1 1
 check "columns appended never widen" 'table 2 2\nmerge 0 0 2 1\ninsert-cols 2 1\ndump\n' \
   'table 2x3\n  cell 0 0 2 1: \n  cell 0 2 1 1: \n  cell 1 0 1 1: \n  cell 1 1 1 1: \n  cell 1 2 1 1: \ncaret 0 1'
 check "a 4-row span losing its top 2 rows" 'table 4 2\nmerge 0 0 1 4\ndelete-rows 0 2\ndump\n' \
-  'table 2x2\n  cell 0 0 1 2: \n  cell 0 1 1 1: \n  cell 1 1 1 1: \ncaret 0 1'
+  'table 2x2\n  cell 0 0 1 2: \n  cell 0 1 1 1: \n  cell 1 1 1 1: \ncaret 0 0 in 0 0'
 check "a merge leaving a column without a cell is refused" 'table 1 2\nmerge 0 0 2 1\ndump\n' \
   'table 1x2\n  cell 0 0 1 1: \n  cell 0 1 1 1: \ncaret 0 1'
 check "deleting every row deletes the table, undo brings it back" \
   'type a\nenter\ntable 2 2\ndelete-rows 0 2\ndump\nundo\ndump\n' \
   'a\n\ncaret 1 0\na\ntable 2x2\n  cell 0 0 1 1: \n  cell 0 1 1 1: \n  cell 1 0 1 1: \n  cell 1 1 1 1: \ncaret 1 1'
+check "editing goes on one row up after a row above it went" \
+  'table 3 2\ncell 2 1\ntype z\ndelete-rows 0 1\ntype y\ndump\n' \
+  'table 2x2\n  cell 0 0 1 1: \n  cell 0 1 1 1: \n  cell 1 0 1 1: \n  cell 1 1 1 1: yz\ncaret 0 1 in 1 1'
+check "editing goes on in the column now where a deleted one was" \
+  'table 1 3\ncell 0 1\ntype a\ntab\ntype b\nshift-tab\ndelete-cols 1 1\ntype c\ndump\n' \
+  'table 1x2\n  cell 0 0 1 1: \n  cell 0 1 1 1: cb\ncaret 0 1 in 0 1'
 
 # Undo all of a script gives the starting file byte for byte, redo all the
 # end; the end reads back to the same dump.

@@ -410,6 +410,10 @@ public:
   // one undoable step (a beep when a cell's content is protected); false
   // when no table has cells selected.
   bool DeleteSelectedCells();
+  // A paragraph style (Mode 1) or a text (0) or paragraph (2) style
+  // conversion while a table has cells selected goes to every selected
+  // cell as one undoable step; false when no table has cells selected.
+  bool ApplyToSelectedCells(int Mode, int UserValue);
   struct TRVDragLine {
     bool Shown = false, Vertical = false;
     int32_t Pos = 0;

@@ -1,5 +1,6 @@
 // What the editor does with a table's cells as a whole: a border drag
-// given up with Escape, and the contents of selected cells deleted.
+// given up with Escape, the contents of selected cells deleted and styles
+// applied to them.
 #include "richtext/controls/RVERVData.h"
 #include "richtext/tables/RVTable.h"
 
@@ -42,6 +43,15 @@ bool TRVEditRVData::DeleteSelectedCells() {
     return true;
   }
   t->DeleteSelectedCellsContents();
+  return true;
+}
+
+bool TRVEditRVData::ApplyToSelectedCells(int Mode, int UserValue) {
+  auto *t = dynamic_cast<TRVTableItemInfo *>(GetPartialSelectedItem());
+  if (!t || !t->HasCellSelection()) return false;
+  // The selection is the cells: the table's own paragraph stays as it is
+  // even when the table takes no edits.
+  t->ApplyToSelectedCells(Mode, UserValue);
   return true;
 }
 

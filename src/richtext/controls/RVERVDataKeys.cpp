@@ -534,6 +534,7 @@ bool TRVEditRVData::OnDelPressed(bool Ctrl, bool Repeated) {
 // -------------------------------------------------------- paragraph style
 
 void TRVEditRVData::ApplyParaStyle(int ParaNo) {
+  if (ApplyToSelectedCells(1, ParaNo)) return;
   ApplyToSelectedParas([&](int First, int Last) {
     Do_Para(First, Last, ParaNo);
     return true;

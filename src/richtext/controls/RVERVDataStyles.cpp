@@ -111,7 +111,7 @@ void TRVEditRVData::ConvertSelectedMiddle(int ItemNo, int From, int To, int User
 
 void TRVEditRVData::ApplyStyleConversion(int UserData) {
   const TRVStyle *st = GetRVStyle();
-  if (!st) return;
+  if (!st || ApplyToSelectedCells(0, UserData)) return;
   if (!st->TextStyles().GetTextStyleSafe(CurTextStyleNo)->Protection.Has(rvprDoNotAutoSwitch))
     RememberedTextStyleNo = CurTextStyleNo;
   int newCur = ConvertTextStyle(CurTextStyleNo, UserData, false);
@@ -167,7 +167,7 @@ void TRVEditRVData::ApplyStyleConversion(int UserData) {
 
 void TRVEditRVData::ApplyParaStyleConversion(int UserData) {
   const TRVStyle *st = GetRVStyle();
-  if (!st || GetItemCount() == 0) return;
+  if (!st || GetItemCount() == 0 || ApplyToSelectedCells(2, UserData)) return;
   const bool changed = ApplyToSelectedParas([&](int First, int Last) {
     bool any = false;
     for (int p = First; p <= Last;) {

@@ -308,6 +308,15 @@ void TRVTableInplaceEdit::EndCellSelecting() {
   else SetSelectedLook(false);
 }
 
+void TRVTableInplaceEdit::CellChanged() {
+  TRVTableInplaceRVData *d = InplaceData();
+  if (!d->Cell) return;
+  // In the selected look the cell's colour comes back when it ends.
+  if (SelectedLook()) SavedColor = d->Cell->GetEffectiveColor();
+  else Color = d->Cell->GetEffectiveColor();
+  update();
+}
+
 void TRVTableInplaceEdit::SetSelectedLook(bool On) {
   if (On == FSelectedLook) return;
   FSelectedLook = On;

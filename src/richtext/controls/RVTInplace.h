@@ -92,6 +92,7 @@ public:
   // On: the editor keeps its colour in SavedColor and takes the style's
   // selection colour; off gives it back. The caret is placed again.
   void SetSelectedLook(bool On) override;
+  void CellChanged() override;
   TColor SavedColor = clNone;
   // ---- events that reach the outermost control, posted
   // The control of the document the outermost table lies in.

@@ -46,6 +46,9 @@ public:
   // the edited cell covers other cells, the editor is painted as a selected
   // cell; nothing when unchanged.
   virtual void SetSelectedLook(bool On) { FSelectedLook = On; }
+  // The cell's or its table's attributes changed while the editor stays
+  // open: it takes the cell's colour again.
+  virtual void CellChanged() {}
   bool SelectedLook() const { return FSelectedLook; }
   // A mouse selection that started in the editor is running.
   bool Selecting = false;

@@ -301,8 +301,10 @@ public:
   // false when the table is in no editable document, the cell does not
   // exist or OnCellEditing refused.
   bool OpenCellEditor(int ItemNo, int Row, int Col, unsigned Flags);
-  // The public form: the editor on the cell, the caret at its start.
-  bool EditCell(int Row, int Col) { return OpenCellEditor(-1, Row, Col, rvceCaretAtStart); }
+  // The public form: the editor on the cell, the caret at its start. A
+  // table in a cell of another has that cell edited first, outwards as deep
+  // as it lies.
+  bool EditCell(int Row, int Col);
   // Closes the open editor: its items go back to the cell and, when Normal,
   // its history becomes one step of the holding document's undo. Not
   // normal: the table itself is going, being read or moved away.
@@ -455,6 +457,12 @@ private:
   // Runs Op between the undo brackets with a recorder (or none), then lays
   // the table out again and tells the editor.
   template <class F> void RunGridOp(F &&Op);
+  // The cell being edited, else the top left one of the cell selection;
+  // Row and Col untouched when neither.
+  void EditedOrSelectedCell(int &Row, int &Col) const;
+  // After rows or columns went: editing goes on at the cell covering
+  // (Row, Col), clamped to the grid.
+  void ReopenCellEditor(int Row, int Col);
   // ============================ end of grid editing
 
   void Init(int RowCount, int ColCount);

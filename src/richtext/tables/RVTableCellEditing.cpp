@@ -30,6 +30,18 @@ TCustomRVFormattedData *TRVTableItemInfo::HoldingDocument() const {
   return dynamic_cast<TCustomRVFormattedData *>(FRows->MainRVData);
 }
 
+bool TRVTableItemInfo::EditCell(int Row, int Col) {
+  if (auto *cell = dynamic_cast<TRVTableCellData *>(FRows->MainRVData)) {
+    // Once the outer cell is edited, this table lies in that editor's
+    // document.
+    TRVTableItemInfo *outer = cell->GetTable();
+    int r = -1, c = -1;
+    if (!outer || !outer->GetCellPosition(cell, r, c)) throw ERichVistaError("Internal error");
+    if (!outer->EditCell(r, c)) return false;
+  }
+  return OpenCellEditor(-1, Row, Col, rvceCaretAtStart);
+}
+
 bool TRVTableItemInfo::OpenCellEditor(int ItemNo, int Row, int Col, unsigned Flags) {
   TCustomRVFormattedData *doc = HoldingDocument();
   if (!doc || !(State & rvtsInserted) || !Options.Has(rvtoEditing)) return false;

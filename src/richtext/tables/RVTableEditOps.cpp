@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/ScopeGuard.h"
+#include "richtext/document/RVCellEditor.h"
 #include "richtext/document/RVClasses.h"
 #include "richtext/tables/RVTable.h"
 #include "richtext/tables/RVTableRecorder.h"
@@ -170,14 +171,38 @@ bool DeleteWholeTable(TRVTableItemInfo &T) {
 
 } // namespace
 
+void TRVTableItemInfo::EditedOrSelectedCell(int &Row, int &Col) const {
+  int top = 0, left = 0, rows = 0, cols = 0;
+  if (FCellEditor) {
+    Row = FCellEditor->Row;
+    Col = FCellEditor->Col;
+  } else if (GetNormalizedSelectionBounds(top, left, rows, cols)) {
+    Row = top;
+    Col = left;
+  }
+}
+
+void TRVTableItemInfo::ReopenCellEditor(int Row, int Col) {
+  // Only where cells are edited at all: in an editor that allows changes.
+  TCustomRVData *doc = HoldingDoc(*this);
+  if (FRows->IsEmpty() || !Options.Has(rvtoEditing) || !GHost || !doc || !GHost->IsEditor(doc) ||
+      !GHost->CanChange(doc))
+    return;
+  OpenCellEditor(-1, std::clamp(Row, 0, RowCount() - 1), std::clamp(Col, 0, ColCount() - 1), rvceCaretAtStart);
+}
+
 void TRVTableItemInfo::DeleteRows(int Index, int Count, bool DecreaseHeight) {
   const int rows = RowCount();
   if (FRows->IsEmpty()) return;
   if (Index < 0 || Index >= rows || Count < 1 || (Index == 0 && Count > rows))
     throw ERichVistaError("Invalid row or column index");
+  int row = Index, col = 0;
+  EditedOrSelectedCell(row, col);
+  if (row >= Index + Count) row -= Count;
   Deselect();
   if (Index == 0 && Count == rows && DeleteWholeTable(*this)) return;
   RunGridOp([&](TRVTableGridRecorder *Rec) { FRows->DeleteRows(Index, Count, DecreaseHeight, Rec); });
+  ReopenCellEditor(row, col);
 }
 
 void TRVTableItemInfo::DeleteCols(int Index, int Count, bool DecreaseWidth) {
@@ -185,9 +210,13 @@ void TRVTableItemInfo::DeleteCols(int Index, int Count, bool DecreaseWidth) {
   if (FRows->IsEmpty()) return;
   if (Index < 0 || Index >= cols || Count < 1 || (Index == 0 && Count > cols))
     throw ERichVistaError("Invalid row or column index");
+  int row = 0, col = Index;
+  EditedOrSelectedCell(row, col);
+  if (col >= Index + Count) col -= Count;
   Deselect();
   if (Index == 0 && Count == cols && DeleteWholeTable(*this)) return;
   RunGridOp([&](TRVTableGridRecorder *Rec) { FRows->DeleteCols(Index, Count, DecreaseWidth, Rec); });
+  ReopenCellEditor(row, col);
 }
 
 void TRVTableItemInfo::DeleteSelectedRows() {
@@ -201,6 +230,9 @@ void TRVTableItemInfo::DeleteSelectedCols() {
 }
 
 void TRVTableItemInfo::DeleteEmptyRows() {
+  // All of them one step.
+  BeginTableUndoGroup();
+  const ScopeGuard endGroup([this] { EndTableUndoGroup(); });
   for (int r = RowCount() - 1; r >= 0; --r) {
     bool own = false;
     for (int c = 0; c < ColCount() && !own; ++c) own = Cells(r, c) != nullptr;
@@ -278,13 +310,16 @@ bool SetPropertyUndoable(TRVTableItemInfo &T, TRVIntPropertyHolder *Object, int 
   bool changed = false;
   if (host && T.CanRecordUndo()) {
     if (!host->CanChange(doc)) return false;
-    host->CloseCellEditor(T);
+    // An open cell editor stays: the group below takes what was typed in it
+    // so far as a step of its own first.
     const int oldWidth = host->WidthBefore(doc, T.GetMyItemNo());
     T.BeginTableUndoGroup();
     changed = host->SetIntProperty(doc, T.GetMyItemNo(), Object, Row, Col, Name, Value, AffectWidth, AffectSize);
     if (changed) T.Changed();
     T.EndTableUndoGroup();
     if (changed) host->AfterChange(doc, T.GetMyItemNo(), oldWidth);
+    if (changed)
+      if (TRVCellEditor *e = T.GetCellEditor()) e->CellChanged();
     return changed;
   }
   const int oldWidth = host ? host->WidthBefore(doc, T.GetMyItemNo()) : 0;
@@ -296,6 +331,7 @@ bool SetPropertyUndoable(TRVTableItemInfo &T, TRVIntPropertyHolder *Object, int 
     if (auto *cell = dynamic_cast<TRVTableCellData *>(Object)) cell->InvalidateMinWidth();
     T.Changed();
     if (host) host->AfterChange(doc, T.GetMyItemNo(), oldWidth);
+    if (TRVCellEditor *e = T.GetCellEditor()) e->CellChanged();
   }
   return changed;
 }

@@ -12,6 +12,7 @@
 #include "platform/Graphics.h"
 #include "richtext/controls/RVTableUndo.h"
 #include "richtext/tables/RVTable.h"
+#include "richtext/tables/TableFixture.h"
 
 namespace {
 
@@ -258,4 +259,162 @@ TEST(RVTableUndo, PropertiesSetByNameLeaveTheTableInsertedAndLaidOutAgain) {
   e.format();
   EXPECT_GT(e.table->GetHeight(), height) << "more room above and below the cells' content";
   EXPECT_TRUE(e.table->EditCell(0, 1)) << "still edited as a table inside a document";
+}
+
+namespace {
+
+// An editor document whose conversions give the style named by the user
+// value, as a toolbar's handler would.
+class ConvertingDoc : public kc::TRVEditRVData {
+public:
+  using kc::TRVEditRVData::TRVEditRVData;
+  int ConvertTextStyle(int, int UserData, bool) override { return UserData; }
+  int ConvertParaStyle(int, int UserData, bool) override { return UserData; }
+};
+
+} // namespace
+
+// The editor's own style operations with cells selected: every selected
+// cell changes, nothing else (not the table's own paragraph), one step.
+TEST(RVTableUndo, TheEditorsStyleOperationsReachTheSelectedCells) {
+  struct Case {
+    const char *Name;
+    std::function<void(kc::TRVEditRVData &, int Para, int Text)> Apply;
+    bool Text; // a text style changes, else a paragraph style
+  };
+  const Case cases[] = {
+      {"paragraph style", [](kc::TRVEditRVData &d, int p, int) { d.ApplyParaStyle(p); }, false},
+      {"paragraph style conversion", [](kc::TRVEditRVData &d, int p, int) { d.ApplyParaStyleConversion(p); }, false},
+      {"text style conversion", [](kc::TRVEditRVData &d, int, int t) { d.ApplyStyleConversion(t); }, true},
+  };
+  for (const Case &c : cases) {
+    kctest::EditDoc e(400);
+    e.doc = std::make_unique<ConvertingDoc>(e.host.get());
+    kc::RegisterTableItemType();
+    e.style.ParaStyles().Add()->LeftIndent = 5;
+    e.style.TextStyles().Add()->Size = 20;
+    const int para = e.style.ParaStyles().Count() - 1, text = e.style.TextStyles().Count() - 1;
+    e.para({"x"});
+    auto t = std::make_unique<kc::TRVTableItemInfo>(2, 2, e.doc.get());
+    for (int r = 0; r < 2; ++r)
+      for (int col = 0; col < 2; ++col) t->Cells(r, col)->SetItemTextRaw(0, std::string(1, char('a' + r * 2 + col)));
+    kc::TRVTableItemInfo *table = t.get();
+    e.doc->AddItem("", std::move(t));
+    e.para({"y"});
+    e.format();
+    const std::string before = e.rvf();
+    const int groups = e.doc->UndoList->Count();
+    table->Select(0, 1, 0, 1); // column 1
+    c.Apply(*e.doc, para, text);
+    for (int r = 0; r < 2; ++r)
+      for (int col = 0; col < 2; ++col) {
+        const kc::TCustomRVItemInfo *item = table->Cells(r, col)->GetItem(0);
+        const int want = col == 1 ? (c.Text ? text : para) : 0;
+        EXPECT_EQ(c.Text ? item->StyleNo : item->ParaNo, want) << c.Name << " cell " << r << ' ' << col;
+        EXPECT_EQ(c.Text ? item->ParaNo : item->StyleNo, 0) << c.Name << " cell " << r << ' ' << col;
+      }
+    EXPECT_EQ(table->ParaNo, 0) << c.Name;
+    EXPECT_EQ(e.doc->GetItem(0)->ParaNo, 0) << c.Name;
+    ASSERT_EQ(e.doc->UndoList->Count(), groups + 1) << c.Name;
+    EXPECT_EQ(e.doc->UndoList->CurrentAction(), kc::rvutModifyItem) << c.Name;
+    const std::string after = e.rvf();
+    EXPECT_NE(after, before) << c.Name;
+    e.doc->Undo();
+    EXPECT_EQ(e.rvf(), before) << c.Name;
+    e.doc->Redo();
+    EXPECT_EQ(e.rvf(), after) << c.Name;
+  }
+}
+
+// After rows or columns go, editing goes on at the edited (or first
+// selected) cell's place, moved with the grid and clamped to it; without
+// either, at the first cell of the row (column) at the index.
+TEST(RVTableUndo, DeletingRowsOrColumnsGoesOnEditingWhereTheCaretWas) {
+  struct Case {
+    const char *Name;
+    std::function<void(kc::TRVTableItemInfo &)> Before, Delete;
+    int Row, Col; // the edited cell after
+    const char *Text;
+  };
+  const Case cases[] = {
+      {"edited below the deleted row: one row up", [](auto &t) { t.EditCell(2, 1); },
+       [](auto &t) { t.DeleteRows(1, 1, true); }, 1, 1, "h"},
+      {"nothing edited: the first cell of the row at the index", [](auto &) {},
+       [](auto &t) { t.DeleteRows(1, 1, true); }, 1, 0, "g"},
+      {"the last row deleted: the row above, its covering cell", [](auto &) {},
+       [](auto &t) { t.DeleteRows(2, 1, true); }, 0, 0, "a"},
+      {"selected right of the deleted column: one column left", [](auto &t) { t.Select(1, 2, 0, 0); },
+       [](auto &t) { t.DeleteCols(0, 1, true); }, 1, 1, "f"},
+      {"edited in a deleted column: the column now there", [](auto &t) { t.EditCell(2, 1); },
+       [](auto &t) { t.DeleteCols(1, 1, true); }, 2, 1, "i"},
+  };
+  for (const Case &c : cases) {
+    TableEdit e;
+    c.Before(*e.table);
+    c.Delete(*e.table);
+    const kc::TRVCellEditor *ed = e.table->GetCellEditor();
+    ASSERT_NE(ed, nullptr) << c.Name;
+    EXPECT_EQ(ed->Row, c.Row) << c.Name;
+    EXPECT_EQ(ed->Col, c.Col) << c.Name;
+    EXPECT_EQ(const_cast<kc::TRVCellEditor *>(ed)->Data().GetItemTextRaw(0), c.Text) << c.Name;
+  }
+  // A table that takes no edits opens no editor.
+  TableEdit e;
+  e.table->Options.Exclude(kc::rvtoEditing);
+  e.table->DeleteRows(0, 1, true);
+  EXPECT_EQ(e.table->GetCellEditor(), nullptr);
+}
+
+// Deleting the empty rows is one step however many there are.
+TEST(RVTableUndo, DeletingEmptyRowsIsOneStep) {
+  TableEdit e;
+  kc::TRVTableItemInfo &t = *e.table;
+  // Rows 1 and 2 covered by merged cells: neither holds a cell of its own.
+  t.MergeCells(0, 0, 3, 3, true);
+  const std::string before = e.rvf();
+  const int groups = e.doc->UndoList->Count();
+  t.DeleteEmptyRows();
+  EXPECT_EQ(t.RowCount(), 1);
+  EXPECT_EQ(t.Cells(0, 0)->RowSpan, 1);
+  EXPECT_EQ(e.doc->UndoList->Count(), groups + 1);
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
+}
+
+// A cell of a table that lies in a cell of another: editing it edits the
+// outer cell first, so that the inner table is in an editor's document.
+TEST(RVTableUndo, EditingACellOfATableInACellOpensTheOuterCellFirst) {
+  kctest::EditDoc e(400);
+  kc::RegisterTableItemType();
+  e.para({"x"});
+  auto outer = kctest::TableDoc::make(e.doc.get(), {{"", "zz"}});
+  kc::TRVTableItemInfo *o = outer.get();
+  auto inner = kctest::TableDoc::make(o->Cells(0, 0), {{"p", "q"}, {"r", "s"}});
+  kc::TRVTableItemInfo *in = inner.get();
+  o->Cells(0, 0)->Items.Clear();
+  o->Cells(0, 0)->AddItem(std::string(), std::move(inner));
+  e.doc->AddItem(std::string(), std::move(outer));
+  e.para({"y"});
+  e.format();
+  ASSERT_TRUE(in->EditCell(1, 1));
+  const kc::TRVCellEditor *oe = o->GetCellEditor();
+  ASSERT_NE(oe, nullptr);
+  EXPECT_EQ(oe->Row, 0);
+  EXPECT_EQ(oe->Col, 0);
+  const kc::TRVCellEditor *ie = in->GetCellEditor();
+  ASSERT_NE(ie, nullptr);
+  EXPECT_EQ(ie->Row, 1);
+  EXPECT_EQ(ie->Col, 1);
+  EXPECT_EQ(const_cast<kc::TRVCellEditor *>(ie)->Data().GetItemTextRaw(0), "s");
+  // Typed there and closed: the text is in the inner cell, one undo step of
+  // the document.
+  auto *cellDoc = dynamic_cast<kc::TRVEditRVData *>(&const_cast<kc::TRVCellEditor *>(ie)->Data());
+  ASSERT_NE(cellDoc, nullptr);
+  const std::string before = e.rvf();
+  cellDoc->InsertTypedText(u"t");
+  in->CloseCellEditor(true);
+  o->CloseCellEditor(true);
+  EXPECT_EQ(in->Cells(1, 1)->GetItemTextRaw(0), "ts");
+  e.doc->Undo();
+  EXPECT_EQ(e.rvf(), before);
 }
