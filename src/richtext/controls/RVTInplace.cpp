@@ -475,6 +475,15 @@ void TRVEditRVData::CellEditorOpening(TCustomRVItemInfo *Table) {
   FCellEditorTable = Table;
 }
 
+void TRVEditRVData::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
+  int itemNo = -1;
+  if (TRVTableItemInfo *t = GetEditedTable(itemNo)) {
+    const int line = FindDrawLineAtPoint(RVSatAdd(X, GetHOffs()), RVSatAdd(Y, GetVOffs()));
+    if (line < 0 || line >= DrawLines.Count() || DrawLines.Items(line)->ItemNo != itemNo) t->CloseCellEditor(true);
+  }
+  TRVControlData::MouseDown(Button, Shift, X, Y);
+}
+
 void TRVEditRVData::CloseCellEditorForUndo() {
   FoldNestedUndo();
   int itemNo = -1;

@@ -430,3 +430,27 @@ TEST(TableBorders, ABorderOfATableInACellIsDraggedThere) {
   e.ed->Undo();
   EXPECT_EQ(e.rvf(), before) << "one undo step";
 }
+
+TEST(TableCells, AClickOutsideTheTableClosesTheEditorAndTypingGoesThere) {
+  struct Case {
+    const char *Name;
+    int ItemNo; // of the paragraph clicked
+    std::string Want;
+  };
+  const Case cases[] = {{"the paragraph above", 0, "abcQ"}, {"the paragraph below", 2, "xyzQ"}};
+  for (const Case &c : cases) {
+    TableEditor e;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+    QApplication::processEvents();
+    ASSERT_NE(e.t->GetCellEditor(), nullptr) << c.Name;
+    // Right of the paragraph's text: the caret goes to its end.
+    int l = 0, tp = 0;
+    ASSERT_TRUE(e.doc().GetItemClientCoords(c.ItemNo, l, tp)) << c.Name;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, QPoint(250, tp + 5));
+    QApplication::processEvents();
+    EXPECT_EQ(e.t->GetCellEditor(), nullptr) << c.Name;
+    QTest::keyClicks(QApplication::focusWidget(), "Q");
+    EXPECT_EQ(e.doc().GetItemTextA(c.ItemNo), c.Want) << c.Name;
+    EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << c.Name;
+  }
+}
