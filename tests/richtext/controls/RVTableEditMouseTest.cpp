@@ -454,3 +454,45 @@ TEST(TableCells, AClickOutsideTheTableClosesTheEditorAndTypingGoesThere) {
     EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << c.Name;
   }
 }
+
+// Typed on the editor's own fonts: lines of Arabic, Chinese and emoji are
+// taller than the default one, and the caret's line is scrolled to while
+// the row is still the height of one line.
+TEST(TableCells, TheEditorShowsAllOfACellThatWrapsTextOfManyScripts) {
+  TRVStyle sheet;
+  sheet.TextStyles().Items(0)->Unicode = true;
+  TRichVistaEdit ed;
+  ed.Style = &sheet;
+  ed.resize(300, 200);
+  TRVEditRVData &doc = *ed.EditData();
+  auto table = kctest::TableDoc::make(&doc, {{"", ""}, {"", ""}});
+  TRVTableItemInfo *t = table.get();
+  doc.AddItem(std::string(), std::move(table));
+  t->State |= rvtsEditMode;
+  ed.ReformatDocument();
+  ed.show();
+  ed.activateWindow();
+  ed.setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+  int l = 0, tp = 0;
+  ASSERT_TRUE(doc.GetItemClientCoords(0, l, tp));
+  const TRVTableCellData *c = t->Cells(1, 0);
+  QTest::mouseClick(&ed, Qt::LeftButton, Qt::NoModifier, QPoint(l + c->Left + 5, tp + c->Top + 5));
+  QApplication::processEvents();
+  auto *ce = dynamic_cast<TRVTableInplaceEdit *>(t->GetCellEditor());
+  ASSERT_NE(ce, nullptr);
+  // A key a character, as a keyboard layout of each script gives them.
+  const QString text = QString::fromUtf8("مرحبا 中文 Привет \xF0\x9F\x98\x80 abc def ghi jkl mno pqr stu vwx");
+  for (int i = 0; i < text.size(); ++i) {
+    const int n = text[i].isHighSurrogate() ? 2 : 1;
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text.mid(i, n));
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    i += n - 1;
+  }
+  QApplication::processEvents();
+  ce = dynamic_cast<TRVTableInplaceEdit *>(t->GetCellEditor());
+  ASSERT_NE(ce, nullptr);
+  EXPECT_GT(ce->EditData()->DrawLines.Count(), 1) << "the text wraps";
+  EXPECT_EQ(ce->EditData()->GetVOffs(), 0) << "the first line shows";
+  EXPECT_GE(ce->height(), ce->EditData()->DocumentHeight);
+}
