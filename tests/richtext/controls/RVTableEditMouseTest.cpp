@@ -133,6 +133,36 @@ TEST(TableBorders, RowDragSetsTheRowHeight) {
   EXPECT_EQ(e.f().RowHeights[0], h0);
 }
 
+// Rows and columns sized by their text keep no size of their own after a
+// click on their lines; the editor the press closed opens again.
+TEST(TableBorders, AClickOnALineChangesNothing) {
+  struct Case {
+    const char *Name;
+    bool Column;
+  };
+  const Case cases[] = {{"a column line", true}, {"a row line", false}};
+  for (const Case &c : cases) {
+    TableEditor e;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+    QApplication::processEvents();
+    ASSERT_NE(e.t->GetCellEditor(), nullptr) << c.Name;
+    const QPoint line = c.Column ? e.at(e.f().ColStarts[1] - 1, 5) : e.at(20, e.f().RowStarts[1] - 1);
+    QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, line);
+    EXPECT_TRUE(e.t->IsResizing()) << c.Name;
+    QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, line);
+    QApplication::processEvents();
+    EXPECT_EQ(e.doc().UndoList->Count(), 0) << c.Name;
+    for (int r = 0; r < 3; ++r)
+      for (int col = 0; col < 3; ++col) {
+        EXPECT_EQ(e.t->Cells(r, col)->BestWidth, 0) << c.Name;
+        EXPECT_EQ(e.t->Cells(r, col)->BestHeight, 0) << c.Name;
+      }
+    const TRVCellEditor *open = e.t->GetCellEditor();
+    ASSERT_NE(open, nullptr) << c.Name;
+    EXPECT_EQ(open->Row * 10 + open->Col, 11) << c.Name;
+  }
+}
+
 TEST(TableBorders, EscapeEndsTheDragWithoutAChange) {
   TableEditor e;
   const int line = e.f().ColStarts[1] - 1;
