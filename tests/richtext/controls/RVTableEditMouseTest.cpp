@@ -526,3 +526,43 @@ TEST(TableCells, TheEditorShowsAllOfACellThatWrapsTextOfManyScripts) {
   EXPECT_EQ(ce->EditData()->GetVOffs(), 0) << "the first line shows";
   EXPECT_GE(ce->height(), ce->EditData()->DocumentHeight);
 }
+
+// A row made taller than a cell's text: a click anywhere in the cell, below
+// its text too, opens its editor with the caret on the text's last line.
+TEST(TableCells, AClickBelowACellsTextTypesIntoThatCell) {
+  struct Case {
+    const char *Name;
+    int Row, Col;   // the grid slot clicked
+    int EditedRow;  // the row of the cell that gets the text
+    bool Empty;     // the cell's text removed first
+    bool MergeDown; // cell (1, 1) merged with (2, 1)
+    std::string Want;
+  };
+  const Case cases[] = {
+      {"below the text of a cell", 1, 1, 1, false, false, "eQ"},
+      {"in an empty cell", 1, 1, 1, true, false, "Q"},
+      {"in the lower row of a merged cell (holding both texts)", 2, 1, 1, false, true, "ehQ"},
+  };
+  for (const Case &c : cases) {
+    TableEditor e;
+    for (int col = 0; col < 3; ++col) e.t->Cells(1, col)->BestHeight = 40;
+    if (c.Empty) kctest::TableDoc::fill(*e.t->Cells(1, 1), "");
+    if (c.MergeDown) {
+      ASSERT_TRUE(e.t->Rows().ApplySpan(1, 1, 2, 1)) << c.Name;
+    }
+    e.t->InvalidateLayout();
+    e.ed->ReformatDocument();
+    const TRVTableCellData *cell = e.t->Cells(c.EditedRow, c.Col);
+    // Right of the text, 3 px into row Row, or 4 px above the cell's bottom.
+    const int y = c.Row == c.EditedRow ? cell->Top + cell->Height - 4 : e.f().RowStarts[c.Row] + 3;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.at(cell->Left + cell->Width - 4, y));
+    QApplication::processEvents();
+    const TRVCellEditor *open = e.t->GetCellEditor();
+    ASSERT_NE(open, nullptr) << c.Name;
+    EXPECT_EQ(open->Row, c.EditedRow) << c.Name;
+    EXPECT_EQ(open->Col, c.Col) << c.Name;
+    QTest::keyClicks(QApplication::focusWidget(), "Q");
+    e.t->CloseCellEditor(true);
+    EXPECT_EQ(e.cellText(c.EditedRow, c.Col), c.Want) << c.Name;
+  }
+}
