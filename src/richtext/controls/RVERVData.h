@@ -123,6 +123,9 @@ public:
   void AfterFormat(int FirstItem, int LastItem, bool Partial) override;
   // Remembers the table whose editor opens, closing another table's.
   void CellEditorOpening(TCustomRVItemInfo *Table);
+  // A press anywhere but on the table being edited closes its cell editor
+  // first, so that the caret and the keys go where the user clicked.
+  void MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) override;
   // Before a step of this document's history is performed: what the open
   // cell editor holds becomes one step here and the editor closes, so that
   // no step changes a grid under it (a step of a cell opens it again).

@@ -210,10 +210,15 @@ void TRVTableInplaceEdit::Place(const TRect &Rect) {
   const int width = std::max(0, Rect.Right - Rect.Left);
   const int height = std::clamp(Rect.Bottom - Rect.Top, 0, kMaxEditorHeight);
   const bool wrap = width != this->width() || InplaceData()->DrawLines.Count() == 0;
+  const bool newHeight = std::max(1, height) != this->height();
   resize(width, std::max(1, height));
   SetControlTrueTop(this, Rect.Top);
   move(Rect.Left, GetClampedControlTop(this));
   if (wrap && Style) InplaceData()->ReformatAll(false, true, true, 0, nullptr, false, false);
+  else if (newHeight) UpdateScrollBars(HRange(), VRange(), false);
+  // Scrolled to the caret while its row was still short, the text would
+  // stay scrolled (by whole scroll steps) in a cell that now holds all of it.
+  if (InplaceData()->DocumentHeight <= ClientHeight()) SetVScrollPos(0, false);
   update();
 }
 
@@ -482,6 +487,15 @@ void TRVEditRVData::CellEditorOpening(TCustomRVItemInfo *Table) {
   int itemNo = -1;
   if (TRVTableItemInfo *open = GetEditedTable(itemNo); open && open != Table) open->CloseCellEditor(true);
   FCellEditorTable = Table;
+}
+
+void TRVEditRVData::MouseDown(TRVMouseButton Button, TRVShiftState Shift, int X, int Y) {
+  int itemNo = -1;
+  if (TRVTableItemInfo *t = GetEditedTable(itemNo)) {
+    const int line = FindDrawLineAtPoint(RVSatAdd(X, GetHOffs()), RVSatAdd(Y, GetVOffs()));
+    if (line < 0 || line >= DrawLines.Count() || DrawLines.Items(line)->ItemNo != itemNo) t->CloseCellEditor(true);
+  }
+  TRVControlData::MouseDown(Button, Shift, X, Y);
 }
 
 void TRVEditRVData::CloseCellEditorForUndo() {

@@ -366,7 +366,10 @@ void TCustomRVFormattedData::PaintTextLine(TScreenPaint &P, int DrawLineNo) cons
   }
   // The selected characters a..b of the piece.
   int a = 0, b = -1;
-  if (P.HasSel && i >= P.SelStartLine && i <= P.SelEndLine) {
+  if (State & rvstWholeSelected) {
+    a = 1;
+    b = d->Length;
+  } else if (P.HasSel && i >= P.SelStartLine && i <= P.SelEndLine) {
     a = i == P.SelStartLine ? std::max(1, P.SelStartOffs) : 1;
     b = i == P.SelEndLine ? std::min(d->Length, P.SelEndOffs - 1) : d->Length;
   }

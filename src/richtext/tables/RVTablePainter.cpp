@@ -245,7 +245,8 @@ void TRVTablePainter::Pass::PaintCell(int Row, int Col, TRVTableCellData &Cell, 
 
   // Colour.
   TColor color;
-  if (X.State.Has(rvidsSelected) || (!X.Printing && T.IsCellSelected(Row, Col))) color = SelColor;
+  const bool selected = X.State.Has(rvidsSelected) || (!X.Printing && T.IsCellSelected(Row, Col));
+  if (selected) color = SelColor;
   else {
     color = Cell.Color != clNone ? Cell.Color : T.Color;
     if (X.Printing && T.PrintOptions.Has(rvtoWhiteBackground)) color = clWhite;
@@ -285,6 +286,16 @@ void TRVTablePainter::Pass::PaintCell(int Row, int Col, TRVTableCellData &Cell, 
       const int64_t cx = int64_t(rect.Left) + PadX, cy = int64_t(rect.Top) + PadY + Cell.GetVAlignOffset();
       const int64_t ox = -int64_t(Cell.GetHOffs()) - cx, oy = -int64_t(Cell.GetVOffs()) - cy;
       auto c = [](int64_t v) { return int(std::clamp<int64_t>(v, -RVMaxCoord, RVMaxCoord)); };
+      // A selected cell's text is drawn as selected text, readable on the
+      // selection colour.
+      struct Selected {
+        TRVTableCellData &Cell;
+        bool Set;
+        ~Selected() {
+          if (Set) Cell.State &= ~rvstWholeSelected;
+        }
+      } whole{Cell, selected && !(Cell.State & rvstWholeSelected)};
+      if (whole.Set) Cell.State |= rvstWholeSelected;
       Cell.PaintVisibleLines(TRect{c(ox), c(oy), c(ox + std::max(0, inner.Right)), c(oy + std::max(0, inner.Bottom))},
                              C);
     } else if (TRectPtblRVData *copy = I.PrintCell(Row, Col, Cols)) {

@@ -25,6 +25,19 @@ int64_t RowTail(const TRVTableItemInfo &T, bool Last) {
 
 int Clamp32(int64_t V) { return int(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX)); }
 
+// Where the line of border Border (1 to the count of columns or rows) is
+// drawn: the middle of the gap between two cells, or of the outer frame.
+int64_t BorderLine(const TRVTableItemInfo &T, bool Column, int Border) {
+  const TRVTableItemFormattingInfo &f = T.FormattingInfo();
+  const TRVIntegerList &starts = Column ? f.ColStarts : f.RowStarts;
+  const int64_t edge = Column ? int64_t(T.BorderWidth) + T.BorderHSpacing + T.CellBorderWidth
+                              : int64_t(T.BorderWidth) + T.BorderVSpacing + T.CellBorderWidth;
+  const int64_t inner =
+      Column ? 2 * int64_t(T.CellBorderWidth) + T.CellHSpacing : 2 * int64_t(T.CellBorderWidth) + T.CellVSpacing;
+  if (Border >= starts.Count()) return (Column ? f.TableWidth : f.TableHeight) - edge / 2;
+  return starts[Border] - (inner + 1) / 2;
+}
+
 } // namespace
 
 bool TRVTableItemInfo::StartResize(bool Column, int Border, int PointerPos, bool Shift) {
@@ -34,12 +47,7 @@ bool TRVTableItemInfo::StartResize(bool Column, int Border, int PointerPos, bool
   const int n = Column ? ColCount() : RowCount();
   if (Border < 1 || Border > n || starts.Count() != n || sizes.Count() != n) return false;
   const bool last = Border == n;
-  const int64_t edge = Column ? int64_t(BorderWidth) + BorderHSpacing + CellBorderWidth
-                              : int64_t(BorderWidth) + BorderVSpacing + CellBorderWidth;
-  const int64_t inner =
-      Column ? 2 * int64_t(CellBorderWidth) + CellHSpacing : 2 * int64_t(CellBorderWidth) + CellVSpacing;
-  const int64_t extent = Column ? f.TableWidth : f.TableHeight;
-  const int64_t line = last ? extent - edge / 2 : starts[Border] - (inner + 1) / 2;
+  const int64_t line = BorderLine(*this, Column, Border);
   FResizeBorder = Border;
   FResizeStart = starts[Border - 1];
   FResizeLine = Clamp32(line);
@@ -98,6 +106,9 @@ bool TRVTableItemInfo::GetResizeChanges(std::vector<TRVCellSizeChange> &Changes)
   const TRVTableRows &g = Rows();
   const int rows = RowCount(), cols = ColCount();
   const bool column = (State & rvtsResizingColumn) != 0;
+  // A line released where it was drawn changes nothing: a click on it
+  // does not fix the sizes its cells had from their text.
+  if (FResizeLine == BorderLine(*this, column, FResizeBorder)) return true;
   const int index = FResizeBorder - 1;
   const int64_t dragged = int64_t(FResizeLine) - FResizeStart;
   auto add = [&](int r, int c, bool height, int64_t value) {

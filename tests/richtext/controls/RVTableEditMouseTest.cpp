@@ -137,6 +137,36 @@ TEST(TableBorders, RowDragSetsTheRowHeight) {
   EXPECT_EQ(e.f().RowHeights[0], h0);
 }
 
+// Rows and columns sized by their text keep no size of their own after a
+// click on their lines; the editor the press closed opens again.
+TEST(TableBorders, AClickOnALineChangesNothing) {
+  struct Case {
+    const char *Name;
+    bool Column;
+  };
+  const Case cases[] = {{"a column line", true}, {"a row line", false}};
+  for (const Case &c : cases) {
+    TableEditor e;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+    QApplication::processEvents();
+    ASSERT_NE(e.t->GetCellEditor(), nullptr) << c.Name;
+    const QPoint line = c.Column ? e.at(e.f().ColStarts[1] - 1, 5) : e.at(20, e.f().RowStarts[1] - 1);
+    QTest::mousePress(e.ed.get(), Qt::LeftButton, Qt::NoModifier, line);
+    EXPECT_TRUE(e.t->IsResizing()) << c.Name;
+    QTest::mouseRelease(e.ed.get(), Qt::LeftButton, Qt::NoModifier, line);
+    QApplication::processEvents();
+    EXPECT_EQ(e.doc().UndoList->Count(), 0) << c.Name;
+    for (int r = 0; r < 3; ++r)
+      for (int col = 0; col < 3; ++col) {
+        EXPECT_EQ(e.t->Cells(r, col)->BestWidth, 0) << c.Name;
+        EXPECT_EQ(e.t->Cells(r, col)->BestHeight, 0) << c.Name;
+      }
+    const TRVCellEditor *open = e.t->GetCellEditor();
+    ASSERT_NE(open, nullptr) << c.Name;
+    EXPECT_EQ(open->Row * 10 + open->Col, 11) << c.Name;
+  }
+}
+
 TEST(TableBorders, EscapeEndsTheDragWithoutAChange) {
   TableEditor e;
   const int line = e.f().ColStarts[1] - 1;
@@ -510,4 +540,110 @@ TEST(TableCellEditor, DISABLED_ClearingTheDocumentReportsClearing) {
   ASSERT_NE(e.t->GetCellEditor(), nullptr);
   e.ed->ClearDocument();
   EXPECT_EQ(events, std::vector<std::string>{"end 2 0 clearing"});
+}
+
+TEST(TableCells, AClickOutsideTheTableClosesTheEditorAndTypingGoesThere) {
+  struct Case {
+    const char *Name;
+    int ItemNo; // of the paragraph clicked
+    std::string Want;
+  };
+  const Case cases[] = {{"the paragraph above", 0, "abcQ"}, {"the paragraph below", 2, "xyzQ"}};
+  for (const Case &c : cases) {
+    TableEditor e;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.cell(1, 1));
+    QApplication::processEvents();
+    ASSERT_NE(e.t->GetCellEditor(), nullptr) << c.Name;
+    // Right of the paragraph's text: the caret goes to its end.
+    int l = 0, tp = 0;
+    ASSERT_TRUE(e.doc().GetItemClientCoords(c.ItemNo, l, tp)) << c.Name;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, QPoint(250, tp + 5));
+    QApplication::processEvents();
+    EXPECT_EQ(e.t->GetCellEditor(), nullptr) << c.Name;
+    QTest::keyClicks(QApplication::focusWidget(), "Q");
+    EXPECT_EQ(e.doc().GetItemTextA(c.ItemNo), c.Want) << c.Name;
+    EXPECT_EQ(e.grid(), "a|b|c/d|e|f/g|h|i") << c.Name;
+  }
+}
+
+// Typed on the editor's own fonts: lines of Arabic, Chinese and emoji are
+// taller than the default one, and the caret's line is scrolled to while
+// the row is still the height of one line.
+TEST(TableCells, TheEditorShowsAllOfACellThatWrapsTextOfManyScripts) {
+  TRVStyle sheet;
+  sheet.TextStyles().Items(0)->Unicode = true;
+  TRichVistaEdit ed;
+  ed.Style = &sheet;
+  ed.resize(300, 200);
+  TRVEditRVData &doc = *ed.EditData();
+  auto table = kctest::TableDoc::make(&doc, {{"", ""}, {"", ""}});
+  TRVTableItemInfo *t = table.get();
+  doc.AddItem(std::string(), std::move(table));
+  t->State |= rvtsEditMode;
+  ed.ReformatDocument();
+  ed.show();
+  ed.activateWindow();
+  ed.setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+  int l = 0, tp = 0;
+  ASSERT_TRUE(doc.GetItemClientCoords(0, l, tp));
+  const TRVTableCellData *c = t->Cells(1, 0);
+  QTest::mouseClick(&ed, Qt::LeftButton, Qt::NoModifier, QPoint(l + c->Left + 5, tp + c->Top + 5));
+  QApplication::processEvents();
+  auto *ce = dynamic_cast<TRVTableInplaceEdit *>(t->GetCellEditor());
+  ASSERT_NE(ce, nullptr);
+  // A key a character, as a keyboard layout of each script gives them.
+  const QString text = QString::fromUtf8("مرحبا 中文 Привет \xF0\x9F\x98\x80 abc def ghi jkl mno pqr stu vwx");
+  for (int i = 0; i < text.size(); ++i) {
+    const int n = text[i].isHighSurrogate() ? 2 : 1;
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text.mid(i, n));
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    i += n - 1;
+  }
+  QApplication::processEvents();
+  ce = dynamic_cast<TRVTableInplaceEdit *>(t->GetCellEditor());
+  ASSERT_NE(ce, nullptr);
+  EXPECT_GT(ce->EditData()->DrawLines.Count(), 1) << "the text wraps";
+  EXPECT_EQ(ce->EditData()->GetVOffs(), 0) << "the first line shows";
+  EXPECT_GE(ce->height(), ce->EditData()->DocumentHeight);
+}
+
+// A row made taller than a cell's text: a click anywhere in the cell, below
+// its text too, opens its editor with the caret on the text's last line.
+TEST(TableCells, AClickBelowACellsTextTypesIntoThatCell) {
+  struct Case {
+    const char *Name;
+    int Row, Col;   // the grid slot clicked
+    int EditedRow;  // the row of the cell that gets the text
+    bool Empty;     // the cell's text removed first
+    bool MergeDown; // cell (1, 1) merged with (2, 1)
+    std::string Want;
+  };
+  const Case cases[] = {
+      {"below the text of a cell", 1, 1, 1, false, false, "eQ"},
+      {"in an empty cell", 1, 1, 1, true, false, "Q"},
+      {"in the lower row of a merged cell (holding both texts)", 2, 1, 1, false, true, "ehQ"},
+  };
+  for (const Case &c : cases) {
+    TableEditor e;
+    for (int col = 0; col < 3; ++col) e.t->Cells(1, col)->BestHeight = 40;
+    if (c.Empty) kctest::TableDoc::fill(*e.t->Cells(1, 1), "");
+    if (c.MergeDown) {
+      ASSERT_TRUE(e.t->Rows().ApplySpan(1, 1, 2, 1)) << c.Name;
+    }
+    e.t->InvalidateLayout();
+    e.ed->ReformatDocument();
+    const TRVTableCellData *cell = e.t->Cells(c.EditedRow, c.Col);
+    // Right of the text, 3 px into row Row, or 4 px above the cell's bottom.
+    const int y = c.Row == c.EditedRow ? cell->Top + cell->Height - 4 : e.f().RowStarts[c.Row] + 3;
+    QTest::mouseClick(e.ed.get(), Qt::LeftButton, Qt::NoModifier, e.at(cell->Left + cell->Width - 4, y));
+    QApplication::processEvents();
+    const TRVCellEditor *open = e.t->GetCellEditor();
+    ASSERT_NE(open, nullptr) << c.Name;
+    EXPECT_EQ(open->Row, c.EditedRow) << c.Name;
+    EXPECT_EQ(open->Col, c.Col) << c.Name;
+    QTest::keyClicks(QApplication::focusWidget(), "Q");
+    e.t->CloseCellEditor(true);
+    EXPECT_EQ(e.cellText(c.EditedRow, c.Col), c.Want) << c.Name;
+  }
 }

@@ -132,6 +132,46 @@ TEST(TablePaint, CellWithoutColourShowsTheTableColour) {
   EXPECT_EQ(At(p.image, b->Left + b->Width - 3, y), own);
 }
 
+// The text of a selected cell is drawn in the selection's text colour on
+// the selection colour, as selected text outside tables is, not in its
+// own colour, which may not show on it.
+TEST(TablePaint, SelectedCellsDrawTheirTextAsSelected) {
+  struct Case {
+    const char *Name;
+    bool WholeTable;
+  };
+  const Case cases[] = {{"a cell of a selection of cells", false}, {"every cell of a selected table", true}};
+  for (const Case &c : cases) {
+    Painted p(1, 2, 200, nullptr);
+    p.style.SelColor = p.style.InactiveSelColor = RGB(0, 0, 0x80);
+    p.style.SelTextColor = p.style.InactiveSelTextColor = clWhite;
+    if (c.WholeTable) {
+      p.doc->SelectWholeDocument();
+    } else {
+      p.table->Select(0, 0, 0, 0);
+      ASSERT_TRUE(p.table->IsCellSelected(0, 0)) << c.Name;
+    }
+    p.paint(200);
+    // Pixels of the text's own colour, and of a colour far from both the
+    // white and the background, in each cell.
+    auto count = [&](const TRVTableCellData *Cell, const std::function<bool(QRgb)> &Pred) {
+      int n = 0;
+      for (int y = Cell->Top + 1; y < Cell->Top + Cell->Height - 1; ++y)
+        for (int x = Cell->Left + 1; x < Cell->Left + Cell->Width - 1; ++x) n += Pred(p.image.pixel(x, y));
+      return n;
+    };
+    auto black = [](QRgb px) { return qRed(px) < 40 && qGreen(px) < 40 && qBlue(px) < 40; };
+    auto white = [](QRgb px) { return qRed(px) > 215 && qGreen(px) > 215 && qBlue(px) > 215; };
+    const TRVTableCellData *a = p.table->Cells(0, 0), *b = p.table->Cells(0, 1);
+    EXPECT_EQ(count(a, black), 0) << c.Name;
+    EXPECT_GT(count(a, white), 0) << c.Name << ": the text shows in white";
+    EXPECT_EQ(At(p.image, a->Left + a->Width - 3, a->Top + a->Height - 2), RGB(0, 0, 0x80)) << c.Name;
+    if (!c.WholeTable) {
+      EXPECT_GT(count(b, black), 0) << c.Name << ": a cell outside the selection keeps its text's colour";
+    }
+  }
+}
+
 // Rules run down the middle of the gaps between columns and across the
 // gaps between rows, and outside the outer columns when asked.
 TEST(TablePaint, RulesBetweenColumnsAndRows) {

@@ -74,6 +74,10 @@ TEST_F(Drag3, ColumnAndRowBorders) {
       {"a row takes the height it is dragged to", 20, 15, 20, 25, 0, column(0, 20, true)},
       {"a row lower than its text", 20, 15, 20, 10, 0, column(0, 5, true)},
       {"a row dragged above its top asks for no height", 20, 15, 20, -40, 0, {}},
+      {"a column line released where it was", 33, 5, 33, 5, 0, {}},
+      {"a column line pressed beside its middle, released there", 34, 5, 34, 5, 0, {}},
+      {"a row line released where it was", 20, 15, 20, 15, 0, {}},
+      {"the right edge released where it was", 99, 5, 99, 5, 0, {}},
   };
   for (const Case &c : cases) EXPECT_EQ(drag(c.X, c.Y, c.X2, c.Y2, c.Shift), c.Want) << c.Name;
 }
