@@ -463,6 +463,9 @@ bool TRVTableInplaceEdit::event(QEvent *Event) {
     }
     return true;
   }
+  // Released, it only waits to be deleted, maybe by a holder that is
+  // already half gone: focus, keys and painting are nobody's business now.
+  if (FReleased) return QObject::event(Event);
   return TRichVistaEdit::event(Event);
 }
 

@@ -24,6 +24,15 @@ void MatchEmptyItemsToStyles(TCustomRVData &Doc) {
   }
 }
 
+// The editors of tables inside the edited cell close before their cell's
+// document goes back: each gives its text (and its history) to the document
+// it lies in, and closes its own inner editors the same way first.
+void CloseInnerEditors(TCustomRVData &Doc, bool Clearing) {
+  for (int i = 0; i < Doc.GetItemCount(); ++i)
+    if (auto *t = dynamic_cast<TRVTableItemInfo *>(Doc.GetItem(i)); t && t->GetCellEditor())
+      t->CloseCellEditor(!Clearing);
+}
+
 } // namespace
 
 TCustomRVFormattedData *TRVTableItemInfo::HoldingDocument() const {
@@ -110,7 +119,10 @@ void TRVTableItemInfo::CellEditorDestroyed(TRVCellEditor *Editor) {
 void TRVTableItemInfo::FinishCellEditing(TRVCellEditor &Editor, bool Clearing) {
   auto *cell = static_cast<TRVTableCellData *>(Editor.Cell);
   TCustomRVFormattedData *doc = HoldingDocument();
-  if (doc && !doc->HasHostWindow() && doc->GetCanvas() == nullptr) Clearing = true;
+  // Asked only when it matters: a clearing close may come from a holding
+  // document that is itself being destroyed.
+  if (!Clearing && doc && !doc->HasHostWindow() && doc->GetCanvas() == nullptr) Clearing = true;
+  CloseInnerEditors(Editor.Data(), Clearing);
   Editor.BeforeClose(Clearing);
   const int row = Editor.Row, col = Editor.Col;
   TCustomRVFormattedData &d = Editor.Data();

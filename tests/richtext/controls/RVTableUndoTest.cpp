@@ -383,38 +383,51 @@ TEST(RVTableUndo, DeletingEmptyRowsIsOneStep) {
 
 // A cell of a table that lies in a cell of another: editing it edits the
 // outer cell first, so that the inner table is in an editor's document.
+// Closing the outer editor closes the inner one first, which gives its text
+// back to its cell.
 TEST(RVTableUndo, EditingACellOfATableInACellOpensTheOuterCellFirst) {
-  kctest::EditDoc e(400);
-  kc::RegisterTableItemType();
-  e.para({"x"});
-  auto outer = kctest::TableDoc::make(e.doc.get(), {{"", "zz"}});
-  kc::TRVTableItemInfo *o = outer.get();
-  auto inner = kctest::TableDoc::make(o->Cells(0, 0), {{"p", "q"}, {"r", "s"}});
-  kc::TRVTableItemInfo *in = inner.get();
-  o->Cells(0, 0)->Items.Clear();
-  o->Cells(0, 0)->AddItem(std::string(), std::move(inner));
-  e.doc->AddItem(std::string(), std::move(outer));
-  e.para({"y"});
-  e.format();
-  ASSERT_TRUE(in->EditCell(1, 1));
-  const kc::TRVCellEditor *oe = o->GetCellEditor();
-  ASSERT_NE(oe, nullptr);
-  EXPECT_EQ(oe->Row, 0);
-  EXPECT_EQ(oe->Col, 0);
-  const kc::TRVCellEditor *ie = in->GetCellEditor();
-  ASSERT_NE(ie, nullptr);
-  EXPECT_EQ(ie->Row, 1);
-  EXPECT_EQ(ie->Col, 1);
-  EXPECT_EQ(const_cast<kc::TRVCellEditor *>(ie)->Data().GetItemTextRaw(0), "s");
-  // Typed there and closed: the text is in the inner cell, one undo step of
-  // the document.
-  auto *cellDoc = dynamic_cast<kc::TRVEditRVData *>(&const_cast<kc::TRVCellEditor *>(ie)->Data());
-  ASSERT_NE(cellDoc, nullptr);
-  const std::string before = e.rvf();
-  cellDoc->InsertTypedText(u"t");
-  in->CloseCellEditor(true);
-  o->CloseCellEditor(true);
-  EXPECT_EQ(in->Cells(1, 1)->GetItemTextRaw(0), "ts");
-  e.doc->Undo();
-  EXPECT_EQ(e.rvf(), before);
+  struct Case {
+    const char *Name;
+    bool CloseInnerFirst;
+  };
+  const Case cases[] = {{"inner editor closed first", true}, {"only the outer editor closed", false}};
+  for (const Case &c : cases) {
+    kctest::EditDoc e(400);
+    kc::RegisterTableItemType();
+    e.para({"x"});
+    auto outer = kctest::TableDoc::make(e.doc.get(), {{"", "zz"}});
+    kc::TRVTableItemInfo *o = outer.get();
+    auto inner = kctest::TableDoc::make(o->Cells(0, 0), {{"p", "q"}, {"r", "s"}});
+    kc::TRVTableItemInfo *in = inner.get();
+    o->Cells(0, 0)->Items.Clear();
+    o->Cells(0, 0)->AddItem(std::string(), std::move(inner));
+    e.doc->AddItem(std::string(), std::move(outer));
+    e.para({"y"});
+    e.format();
+    ASSERT_TRUE(in->EditCell(1, 1)) << c.Name;
+    const kc::TRVCellEditor *oe = o->GetCellEditor();
+    ASSERT_NE(oe, nullptr) << c.Name;
+    EXPECT_EQ(oe->Row, 0) << c.Name;
+    EXPECT_EQ(oe->Col, 0) << c.Name;
+    const kc::TRVCellEditor *ie = in->GetCellEditor();
+    ASSERT_NE(ie, nullptr) << c.Name;
+    EXPECT_EQ(ie->Row, 1) << c.Name;
+    EXPECT_EQ(ie->Col, 1) << c.Name;
+    EXPECT_EQ(const_cast<kc::TRVCellEditor *>(ie)->Data().GetItemTextRaw(0), "s") << c.Name;
+    // Typed there and closed: the text is in the inner cell, one undo step
+    // of the document.
+    auto *cellDoc = dynamic_cast<kc::TRVEditRVData *>(&const_cast<kc::TRVCellEditor *>(ie)->Data());
+    ASSERT_NE(cellDoc, nullptr) << c.Name;
+    const std::string before = e.rvf();
+    cellDoc->InsertTypedText(u"t");
+    if (c.CloseInnerFirst) in->CloseCellEditor(true);
+    o->CloseCellEditor(true);
+    EXPECT_EQ(in->GetCellEditor(), nullptr) << c.Name;
+    EXPECT_EQ(o->GetCellEditor(), nullptr) << c.Name;
+    ASSERT_EQ(in->Cells(1, 1)->GetItemCount(), 1) << c.Name;
+    EXPECT_EQ(in->Cells(1, 1)->GetItemTextRaw(0), "ts") << c.Name;
+    EXPECT_EQ(in->Cells(0, 0)->GetItemTextRaw(0), "p") << c.Name;
+    e.doc->Undo();
+    EXPECT_EQ(e.rvf(), before) << c.Name;
+  }
 }
