@@ -233,6 +233,12 @@ void TRVTableItemInfo::AdjustPosition(int X, int Y, bool Refresh, TCustomRVData 
   (void)Refresh, (void)RVData;
   DocLeft = X;
   DocTop = Y;
+  // The cells place their controls from the table's draw line, which is
+  // where the table now stands.
+  for (int r = 0; r < RowCount(); ++r)
+    for (int c = 0; c < ColCount(); ++c)
+      if (TRVTableCellData *cell = Cells(r, c); cell && !cell->Items.WindowedItems().empty())
+        cell->PlaceInlineControls(0);
 }
 
 // ---------------------------------------------------------------- copying

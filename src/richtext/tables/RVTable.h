@@ -248,6 +248,9 @@ public:
   int GetHeight() const override { return FFormattingInfo->TableHeight; }
   int GetWidth() const override { return FFormattingInfo->TableWidth; }
   void AdjustPosition(int X, int Y, bool Refresh, TCustomRVData *RVData) override;
+  // Visited when the document places its windows: the controls in its
+  // cells are placed with it.
+  bool PlacesWindow() const override { return true; }
 
   // Copying: attributes and a copy of every cell with its items.
   void AssignProperties(const TCustomRVItemInfo &Source) override;

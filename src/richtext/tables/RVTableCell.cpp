@@ -112,6 +112,12 @@ TPoint TRVTableCellData::GetOrigin() const {
           RVSatAdd(int64_t(o.y) + p.y, int64_t(Top) + pad + GetVAlignOffset())};
 }
 
+// Controls in a cell are windows of the view that shows the table.
+bool TRVTableCellData::HasHostWindow() const {
+  auto *parent = dynamic_cast<const TCustomRVFormattedData *>(GetParentData());
+  return parent && parent->HasHostWindow();
+}
+
 int TRVTableCellData::GetHOffs() const {
   const TRVTableItemInfo *t = GetTable();
   auto *parent = dynamic_cast<const TCustomRVFormattedData *>(GetParentData());

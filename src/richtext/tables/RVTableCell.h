@@ -72,6 +72,7 @@ public:
   // The root's options, never wrapping to the client width.
   TRVOptions GetOptions() const override;
   TPoint GetOrigin() const override;
+  bool HasHostWindow() const override;
   int GetAreaWidth() const override { return GetWidth(); }
   int GetWidth() const override;
   int GetHeight() const override;

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "EditFixture.h"
+#include "richtext/controls/RVScroll.h"
 #include "richtext/controls/RichVista.h"
 #include "richtext/document/RVCtrlData.h"
 #include "richtext/tables/RVTable.h"
@@ -359,3 +360,41 @@ TEST(ActiveCell, TheTablesPlaceAnswers) {
 }
 
 } // namespace
+
+// A control in a cell of a view's table is a window of the view shown
+// inside its cell, and scrolls with the text around it.
+TEST(TableControls, AControlInACellStandsInsideItsCellAndScrollsWithIt) {
+  TRVScroller s;
+  s.resize(300, 100);
+  TRVStyle style;
+  s.Style = &style;
+  TRichVistaRVData doc(&s);
+  for (int i = 0; i < 5; ++i) doc.AddText("line " + std::to_string(i), 0, 0);
+  auto t = std::make_unique<TRVTableItemInfo>(2, 2, &doc);
+  t->ParaNo = 0;
+  TRVTableItemInfo *table = t.get();
+  doc.AddItem(std::string(), std::move(t));
+  for (int i = 0; i < 60; ++i) doc.AddText("below " + std::to_string(i), 0, 0);
+  auto *box = new QLineEdit;
+  box->resize(40, 12);
+  TRVTableCellData *cell = table->Cells(1, 1);
+  cell->Items.Clear();
+  cell->AddControl("box", box, 0, rvvaBaseline, TRVTag());
+  doc.ReformatAllForced(false);
+
+  EXPECT_EQ(box->parentWidget(), &s);
+  EXPECT_TRUE(box->isVisibleTo(&s)) << "shown once placed";
+  // The cell's rectangle in the client, from the table's line and the
+  // cell's place in the table.
+  const TRVDrawLineInfo *line = doc.DrawLines.Items(doc.FirstDrawLineOf(table));
+  const int left = line->Left - doc.GetHOffs() + cell->Left;
+  const int top = line->Top - doc.GetVOffs() + cell->Top;
+  EXPECT_GE(box->x(), left);
+  EXPECT_LE(box->x() + box->width(), left + cell->Width);
+  EXPECT_GE(GetControlTrueTop(box), top);
+  EXPECT_LE(GetControlTrueTop(box) + box->height(), top + cell->Height);
+  const int y = box->y();
+  QTest::keyClick(&s, Qt::Key_PageDown);
+  ASSERT_GT(s.VScrollPos(), 0);
+  EXPECT_LT(box->y(), y) << "scrolled up with the text";
+}
